@@ -1,0 +1,228 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+
+// The program's shared state: one state record, the territorial record and the shared tables,
+// exchanged between windows exactly as the program has always done. They are globals with the
+// program's own names, zero-initialised, and reset through ResetProgramState().
+//
+// Indexing: per-field tables and the card buffers are indexed by the program's 1-based numbers
+// (field 1..4000, text byte 1..8000, word 1..4000); entry 0 is unused. Tables the program indexes
+// from 0 (flag lists by grid line, territory flags by code - 1, map flags) keep that indexing.
+
+namespace qv {
+
+constexpr int kMaxFields = 4000;
+constexpr int kMaxCardWords = 4000;
+constexpr int kMaxCardTextBytes = 8000;
+constexpr int kFlagListSize = 4001;
+constexpr int kTerritoryTableSize = 8150;
+constexpr int kMapComuniSize = 8251;
+constexpr int kSelectionMaskBytes = 65501;
+constexpr uint16_t kEmptyWord = 33536;  // empty 16-bit value, end mark of the settings file
+constexpr int32_t kEmptyNumber = -9999999;
+
+struct CoreStateRecord {
+    // Directories (each ends with '/'), station.
+    std::string ProgramDir;
+    std::string ArchiveDir;
+    std::string OtherArchiveDir;
+    std::string DesignerDir;
+    std::string StationNumber;
+
+    // Card geometry and position.
+    int FieldCount = 0;
+    int CardWordCount = 0;
+    int CardTextBytes = 0;
+    int32_t LastCard = 0;
+    int32_t CurrentCard = 0;
+    int ExistingCardCount = 0;
+    int LayoutItemCount = 0;
+    int PageCount = 0;
+    int PageWidth = 0;
+    int PageHeight = 0;
+    int FirstCardWord = 0;
+    int DateMonth = 0;
+    int DateYear = 0;
+
+    // Card window.
+    int CardWindowMode = 0;
+    int CommandCode = 0;
+    int CurrentField = 0;
+    int PreviousField = 0;
+    int CurrentPage = 0;
+    int EntryCursor = 0;
+    std::string EntryBuffer;
+    std::string EntryOriginalText;
+    std::string CurrentFieldText;
+    uint8_t WriteAccess = 0;
+    uint8_t LogoPresent = 0;
+    uint8_t MouseEntry = 0;
+    uint8_t ClickInCard = 0;
+    uint8_t ProceedFlag = 0;
+    int ProvinceIndex = 0;
+    int ClassWidth = 0;
+
+    // Search and selection.
+    int SearchKind = 0;
+    uint8_t SearchEnded = 0;
+    uint8_t SearchFormSaved = 0;
+    uint8_t SearchFromFirst = 0;
+    uint8_t SearchAsList = 0;
+    int SearchListOption = 0;
+    int32_t FoundIndexPosition = 0;
+    int SortKeyLength = 0;
+    int SplitField = 0;
+    int SplitCategoryCount = 0;
+    int StatisticsField = 0;
+    int DistributionTable = 0;
+    uint8_t HasLinkedArchives = 0;
+    int LinkChoice1 = 0;
+    int LinkChoice2 = 0;
+
+    // Lists, labels, e-mail.
+    int ListGroupField1 = 0;
+    int ListGroupField2 = 0;
+    int ListOrderField = 0;
+    uint8_t ListFlag = 0;
+    uint8_t ListReady = 0;
+    int32_t ListRow = 0;
+    int LabelColumns = 0;
+    uint8_t LabelsToPrinter = 0;
+    int LabelWidth = 0;
+    uint8_t MergeListAlphabetic = 0;
+    int EmailAddressField = 0;
+    int EmailNameField = 0;
+    int EmailConditionField = 0;
+    int EmailConditionCode = 0;
+    int EmailErrorField = 0;
+    int EmailErrorCode = 0;
+    int EmailSentCode = 0;
+
+    // Import, export, territory fields.
+    int ImportFormat = 0;
+    int ImportDelimiter = 0;
+    uint8_t ExportTabs = 0;
+    int CommuneField = 0;
+    int ProvinceField = 0;
+
+    // Elaborations.
+    int ElaborationMode = 0;
+    int ReportCondition = 0;
+    uint8_t ColumnHeadingTexts = 0;
+    uint8_t DistributionHeadings = 0;
+    uint8_t SkipEmptyRows = 0;
+    uint8_t TableHeadings = 0;
+    uint8_t OmitRowNumbers = 0;
+    uint8_t PercentColumn = 0;
+    uint8_t PercentRow = 0;
+    uint8_t PercentTotal = 0;
+    uint8_t ChiSquare = 0;
+    uint8_t HideTrivialConnections = 0;
+    uint8_t CellBorders = 0;
+    uint8_t WideCells = 0;
+    uint8_t CountByQuantUnit = 0;
+    int QuantUnitVar = 0;
+    uint8_t Cumulate = 0;
+    uint8_t TabSeparators = 0;
+    uint8_t ShowFrequencies = 0;
+    double MinChiSquare = 0;
+    uint8_t SimilarityIndex = 0;
+    double MaxSimThreshold = 0;
+    int TypologyField = 0;
+    int FactorCount = 0;
+    int FactorVariableCount = 0;
+    double MinCorrelation = 0;
+    double AfcThreshold = 0;
+    uint8_t AfcFlag = 0;
+    uint8_t AfcRotate = 0;
+    int PlaneFactorX = 0;
+    int PlaneFactorY = 0;
+    int PlaneAxisX = 0;
+    int PlaneAxisY = 0;
+    uint8_t PlaneShowCrosses = 0;
+    uint8_t PlaneNumbers = 0;
+    int PrintEnlargement = 0;
+
+    // Quick elaborations.
+    int PreparedQuantVar = 0;
+    int PreparedTerritoryVar = 0;
+    int PreparedDateVar = 0;
+    int QuickReportChoice = 0;
+
+    // Reserved settings slots: kept and written back unchanged.
+    std::array<int, 60> ReservedSlots{};
+};
+
+struct MapStateRecord {
+    std::string TerritoryDir;
+    // The map display options; owned and completed by the map options storage.
+    int MapWidth = 0;
+    int MapHeight = 0;
+    int PixelWidth = 0;
+    int PixelHeight = 0;
+    int ComuneCount = 0;
+    int ValueCount = 0;
+    int ValueDecimals = 0;
+};
+
+extern CoreStateRecord CoreState;
+extern MapStateRecord MapState;
+extern int TerritoryCount;
+
+// Per-field tables of the archive definition (index = field number 1..4000).
+using FieldTable = std::array<int16_t, kMaxFields + 1>;
+using FieldFlags = std::array<uint8_t, kMaxFields + 1>;
+extern FieldTable FieldFirstLabel, FieldTypes, FieldTextOffsets, FieldPositions, FieldLastLabel, LayoutPage,
+    LayoutX, LayoutY, LayoutRight, LayoutStyle, FieldAttributes, FieldFirstCategory, FieldLastCategory,
+    FieldStatisticsIndex, FieldNumericIndex;
+extern FieldFlags FieldInCondition, FieldConditionSense, JumpRuleFields, TerritorialLinkFields;
+// Search condition per category slot (index = slot 1..4000).
+extern FieldFlags CategoryWanted;
+// Card page of each layout item (index = item 1..4000).
+extern FieldTable StaticTextPage;
+
+// The card in hand (text bytes 1..8000, words 1..4000) and its saved copy.
+extern std::array<uint8_t, kMaxCardTextBytes + 1> CurrentCardText, SavedCardText;
+extern std::array<uint16_t, kMaxCardWords + 1> CurrentCardValues, SavedCardValues;
+
+// Territory flags: code j at index j - 1.
+extern std::array<uint8_t, kTerritoryTableSize> TerritorySelection;
+// Map flags: map comune k at index k - 1.
+extern std::array<uint8_t, kMapComuniSize> MapActiveComuni;
+
+// Search conditions per date field (1..30) and numeric field (1..999); entry 0 unused.
+extern std::array<int32_t, 31> DateConditionFrom, DateConditionTo;
+extern std::array<int32_t, 1000> NumericConditionLow, NumericConditionHigh;
+
+// The nine selection lists of the elaborations (index = 0-based grid line).
+using FlagList = std::array<uint8_t, kFlagListSize>;
+extern FlagList StandardRowFlags, QuickRowFlags, PsiFlags, StandardColumnFlags, QuickColumnFlags, QuantVarFlags,
+    QuantColumnFlags, StandardAfcCategoryFlags, QuickAfcCategoryFlags;
+
+// The two factor columns being rotated.
+extern std::array<double, 400> FactorPairColumnA, FactorPairColumnB;
+
+// Search statistics: three tables of 12151 counters (territory codes, total, categories).
+constexpr int kStatisticsCounters = 48604 / 4;
+extern std::array<std::array<int32_t, kStatisticsCounters>, 3> StatisticsTables;
+// Maximum, minimum, count and sum per numeric field: four blocks of 1000.
+extern std::array<int32_t, 4000> NumericFieldSummary;
+
+// One bit per card, card n at byte n / 8, most significant bit first.
+extern std::array<uint8_t, kSelectionMaskBytes> CardSelectionMask;
+
+// The card's nine text styles, nine integers each (style k at row k; row 0 unused).
+extern std::array<std::array<int16_t, 9>, 10> CardTextStyles;
+
+// The write password, read by the password dialog and kept until the program ends.
+extern std::string ArchivePassword;
+
+// Shared 101-byte buffer of the secondary text table.
+extern std::array<char, 101> SecondaryText;
+
+// Clears every shared table and record: the start of the program and of each test.
+void ResetProgramState();
+
+}  // namespace qv

@@ -1,0 +1,19 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace qv {
+
+// The numbered texts of the user interface: "sigle.imp" becomes "sigle.dat" (256-byte records)
+// and "sig-dat.imp" becomes "sig-xsig.dat" (101-byte records), both in the program directory.
+void BuildTextFile();
+void BuildSecondaryTextFile();
+// Text N (from 1) of "sigle.dat", read from the file at every call; a missing file or a number
+// outside the table raises the input/output error.
+std::string LoadText(int32_t n);
+// Reads text N of "sig-xsig.dat" into SecondaryText.
+void LoadSecondaryText(int16_t n);
+// The text held in SecondaryText, up to its first zero byte.
+std::string SecondaryTextString();
+
+}  // namespace qv

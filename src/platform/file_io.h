@@ -1,0 +1,81 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+// Whole-file reads. The optional form answers nullopt when the file cannot be opened or read
+// (an optional file counts as absent); the other raises the input/output error.
+std::optional<std::string> TryReadFile(const std::string& path);
+std::string ReadFileOrThrow(const std::string& path);
+
+// Rewrites a file whole: the bytes go to a temporary file in the same directory, which is
+// synced and renamed over the old one, then the directory is synced. A failure at any point
+// leaves the old file untouched and raises the input/output error.
+void WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+// Test hook: when set, called after the temporary file is written and before the rename; a
+// throwing hook simulates a crash at that point.
+using AtomicWriteHook = void (*)(const std::string& tempPath);
+void SetAtomicWriteHookForTest(AtomicWriteHook hook);
+
+bool RemoveFile(const std::string& path);
+std::optional<int64_t> FileSize(const std::string& path);
+
+// A file of fixed-size records addressed by record number, opened with the program's rules:
+// an existing file is found ignoring case, a new one reuses an existing spelling.
+class RecordFile {
+public:
+    enum class Mode { Read, ReadWrite, Create };
+
+    RecordFile() = default;
+    RecordFile(const std::string& path, int recordSize, Mode mode) { Open(path, recordSize, mode); }
+    ~RecordFile();
+    RecordFile(const RecordFile&) = delete;
+    RecordFile& operator=(const RecordFile&) = delete;
+    RecordFile(RecordFile&& other) noexcept;
+    RecordFile& operator=(RecordFile&& other) noexcept;
+
+    // Raises the input/output error when the file cannot be opened.
+    void Open(const std::string& path, int recordSize, Mode mode);
+    // Answers false instead of raising.
+    bool TryOpen(const std::string& path, int recordSize, Mode mode);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    const std::string& Path() const { return path_; }
+    int RecordSize() const { return recordSize_; }
+    int Fd() const { return fd_; }
+
+    int64_t RecordCount() const;
+    // Reads `count` records from record `index`; a record past the end raises code 100.
+    void Read(int64_t index, void* buffer, int64_t count = 1) const;
+    // Reads what is there; answers the number of whole records read.
+    int64_t ReadUpTo(int64_t index, void* buffer, int64_t count) const;
+    void Write(int64_t index, const void* buffer, int64_t count = 1);
+    void Append(const void* buffer, int64_t count = 1) { Write(RecordCount(), buffer, count); }
+    void Truncate(int64_t records);
+    void Sync();
+
+private:
+    int fd_ = -1;
+    int recordSize_ = 1;
+    std::string path_;
+};
+
+// Holds an advisory exclusive lock (flock) on a file for the lifetime of the object, so that
+// two stations never update one last-card index at the same time.
+class FileLock {
+public:
+    explicit FileLock(const std::string& path);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool Locked() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace qv

@@ -1,0 +1,43 @@
+#pragma once
+#include <stdexcept>
+#include <string>
+
+namespace qv {
+
+// The program's one input/output error: a runtime error code and the file involved.
+// Codes follow the classic runtime numbering the program has always shown to users.
+enum IoCode : int {
+    kFileNotFound = 2,
+    kPathNotFound = 3,
+    kAccessDenied = 5,
+    kInvalidHandle = 6,
+    kInvalidFileName = 123,
+    kReadPastEnd = 100,
+    kDiskWriteError = 101,
+    kFileNotOpen = 103,
+    kInvalidNumber = 106,
+};
+
+class IoError : public std::runtime_error {
+public:
+    IoError(int code, std::string path);
+    int Code() const { return code_; }
+    const std::string& Path() const { return path_; }
+
+private:
+    int code_;
+    std::string path_;
+};
+
+// Maps errno after a failed system call to the runtime code.
+int IoCodeFromErrno(int err);
+[[noreturn]] void ThrowIo(int code, const std::string& path);
+[[noreturn]] void ThrowErrno(const std::string& path);
+
+// Where an error is shown when the operation that met it must go on with its next step (the
+// finalisation, say). The user interface installs a message box; the default writes to stderr.
+using IoErrorReporter = void (*)(const IoError& error);
+void SetIoErrorReporter(IoErrorReporter reporter);
+void ReportIoError(const IoError& error);
+
+}  // namespace qv

@@ -1,0 +1,34 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+// The directory that stands for the root of the drive the program was written for: program
+// directory, territorial base and drive letters of stored paths live below it. Ends with '/'.
+void SetRootDir(std::string dir);
+const std::string& RootDir();
+// --root, else QUORVANTA_ROOT, else $HOME.
+std::string DefaultRootDir(const char* rootOption);
+
+// Turns a stored directory string (maybe written on Windows) into a directory of this machine:
+// backslashes become slashes, a drive letter ("C:") or a leading slash stands for RootDir(),
+// and the result ends with '/'. An empty string stays empty. Relative names are kept relative.
+std::string NormalizeDir(std::string_view stored);
+// The same for a stored file path (no trailing slash added).
+std::string NormalizePath(std::string_view stored);
+
+// Case-insensitive lookup of an existing file or directory: the path itself when it exists,
+// else each component matched ignoring ASCII case in its parent. Returns the path unchanged
+// when nothing matches.
+std::string ResolveExisting(const std::string& path);
+// The name to create a file under: an existing case-insensitive match is reused, otherwise
+// the spelling given (in the resolved parent directory).
+std::string ResolveForCreate(const std::string& path);
+
+bool FileExists(const std::string& path);
+bool DirExists(const std::string& path);
+// Creates the directory and its parents; false when it cannot.
+bool MakeDirs(const std::string& dir);
+
+}  // namespace qv
