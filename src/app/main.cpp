@@ -1,1 +1,40 @@
-int main() { return 0; }
+#include <cstring>
+
+#include "cardwindow/startup.h"
+#include "cardwindow/ui/principale.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+#include "platform/ui/application.h"
+
+int main(int argc, char** argv) {
+    const char* root = nullptr;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--root") == 0) root = argv[i + 1];
+    qv::SetRootDir(qv::DefaultRootDir(root));
+
+    qv::QvApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorvanta-TV"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quorvanta-TV"));
+
+    try {
+        qv::StartProgram();
+    } catch (const qv::IoError& e) {
+        // A failed start-up shows its error and ends without a window, saving nothing.
+        qv::ShowIoError(e);
+        return 1;
+    }
+
+    int result = 0;
+    {
+        qv::TPrincipale window;
+        try {
+            window.FormCreate();
+        } catch (const qv::IoError& e) {
+            qv::ShowIoError(e);
+        }
+        window.show();
+        result = app.exec();
+    }
+    qv::StopProgram();
+    return result;
+}

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds the program in Release and starts it. The root directory (where the program directory
+# quorvanta.tv/ and the territorial base morvidex.win/geolar/ live) is the first argument, else
+# $QUORVANTA_ROOT, else $HOME. The program's own files are refreshed on every start; the user's
+# archives, settings and results are never overwritten.
+set -euo pipefail
+cd "$(dirname "$0")"
+. scripts/common.sh
+qv_install_packages
+cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DQV_TESTS=OFF
+cmake --build build-release -j"$(nproc)"
+
+root="${1:-${QUORVANTA_ROOT:-$HOME}}"
+prog="$root/quorvanta.tv"
+mkdir -p "$prog/help" "$root/morvidex.win/geolar"
+# Program files: always refreshed from the shipped copies.
+for f in sigle.imp sig-dat.imp chi2.imp cmn-zor2.dat di-alfac.dat ini-prov.imp zor3.txt; do
+    [ -f "data/progdir/$f" ] && cp -f "data/progdir/$f" "$prog/$f"
+done
+cp -f data/progdir/help/*.rtf "$prog/help/" 2>/dev/null || true
+if [ -d data/territory/geolar ]; then cp -rf data/territory/geolar/. "$root/morvidex.win/geolar/"; fi
+# Files the user may change: only put there when missing.
+for f in lst-kel.txt pxx-dat.imp; do
+    [ -f "data/progdir/$f" ] && [ ! -e "$prog/$f" ] && cp "data/progdir/$f" "$prog/$f"
+done
+if [ ! -e "$prog/Pianalto" ] && [ -d build-release/progdir/Pianalto ]; then
+    cp -r build-release/progdir/Pianalto "$prog/Pianalto"
+fi
+exec build-release/quorvanta --root "$root"

@@ -1,0 +1,79 @@
+#include "cardwindow/startup.h"
+
+#include "core/archive_open.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "core/text_tables.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+#include "platform/text_file.h"
+#include "territory/map_options.h"
+
+namespace qv {
+
+namespace {
+bool gStarted = false;
+
+// Runs one finalisation step; a failure is reported and the next steps still run.
+bool RunStep(void (*step)()) {
+    try {
+        step();
+        return true;
+    } catch (const IoError& e) {
+        ReportIoError(e);
+        return false;
+    }
+}
+}  // namespace
+
+void InitProgramState() {
+    ResetProgramState();
+    TerritoryCount = 8101;
+    CoreState.ProgramDir = RootDir() + "quorvanta.tv/";
+    MapState.TerritoryDir = RootDir() + "morvidex.win/geolar/";
+
+    // The station number is read before any archive is chosen, so it lives with the program.
+    CoreState.StationNumber = "000";
+    TextReader station;
+    if (station.Open(CoreState.ProgramDir + "num-serv.imp")) CoreState.StationNumber = station.ReadLine(3);
+
+    CoreState.CardWindowMode = 1;
+    CoreState.ProvinceIndex = 0;
+    CoreState.SearchKind = 1;
+    CoreState.WriteAccess = 0;
+
+    BuildSecondaryTextFile();
+
+    CoreState.ArchiveDir.clear();
+    TextReader last;
+    if (last.Open(DataFilePath(205))) CoreState.ArchiveDir = NormalizeDir(last.ReadLine(255));
+    if (CoreState.ArchiveDir.empty()) CoreState.ArchiveDir = CoreState.ProgramDir + "Pianalto/";
+}
+
+void StartProgram() {
+    gStarted = false;
+    InitProgramState();
+    OpenArchive();
+    LoadMapOptions(0, "");
+    CoreState.CurrentCard = CoreState.LastCard + 1;
+    ReadCardText();
+    ReadCardValues();
+    BuildTextFile();
+    gStarted = true;
+}
+
+bool ProgramStarted() { return gStarted; }
+
+bool StopProgram() {
+    if (!gStarted) return true;
+    gStarted = false;
+    bool ok = RunStep([] { SaveMapOptions(0, ""); });
+    ok = RunStep([] { SaveArchiveSettings(); }) && ok;
+    FreeProgramState();
+    return ok;
+}
+
+void FreeProgramState() { ResetProgramState(); }
+
+}  // namespace qv

@@ -1,0 +1,171 @@
+#include "cardwindow/ui/principale.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+
+#include "cardwindow/ui/exit_dialog.h"
+#include "cardwindow/ui/password.h"
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "core/text_tables.h"
+#include "platform/file_io.h"
+#include "platform/paths.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+
+namespace qv {
+
+TPrincipale::TPrincipale(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("TPrincipale");
+    SetMainWindowWidget(this);
+    BuildMenu();
+    CardArea = new QWidget(this);
+    CardArea->setObjectName("CardArea");
+    CardArea->setAutoFillBackground(true);
+    QPalette pal = CardArea->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    CardArea->setPalette(pal);
+    setCentralWidget(CardArea);
+}
+
+TPrincipale::~TPrincipale() {
+    if (MainWindowWidget() == this) SetMainWindowWidget(nullptr);
+}
+
+void TPrincipale::BuildMenu() {
+    auto item = [this](QMenu* menu, QAction*& action, const char* name) {
+        action = menu ? menu->addAction(QString()) : menuBar()->addAction(QString());
+        action->setObjectName(name);
+    };
+    QMenuBar* bar = menuBar();
+    Schede1 = bar->addMenu(QString());
+    Schede1->setObjectName("Schede1");
+    item(Schede1, ApriArchivio, "ApriArchivio");
+    item(Schede1, Archivio1, "Archivio1");
+    Schede1->addSeparator();
+    item(Schede1, Inserimentomodifica1, "Inserimentomodifica1");
+    Inserimentomodifica1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    item(Schede1, Ricercadischede1, "Ricercadischede1");
+    Ricercadischede1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    item(Schede1, AttribuzioneAutomatica, "AttribuzioneAutomatica");
+    Schede1->addSeparator();
+    item(Schede1, Range, "Range");
+    item(Schede1, Indicatori, "Indicatori");
+    item(Schede1, RiordinaListe, "RiordinaListe");
+    Schede1->addSeparator();
+    item(Schede1, Merge, "Merge");
+    item(Schede1, Input, "Input");
+    item(Schede1, Output, "Output");
+    Schede1->addSeparator();
+    item(Schede1, Edit, "Edit");
+    item(Schede1, Configura, "Configura");
+
+    Elaborazioni1 = bar->addMenu(QString());
+    Elaborazioni1->setObjectName("Elaborazioni1");
+    item(Elaborazioni1, Selezionedelleschede1, "Selezionedelleschede1");
+    item(Elaborazioni1, Listaleschedeselezionate1, "Listaleschedeselezionate1");
+    item(Elaborazioni1, InvioEmail, "InvioEmail");
+    InvioEmail->setVisible(false);
+    Elaborazioni1->addSeparator();
+    item(Elaborazioni1, Elab1, "Elab1");
+    item(Elaborazioni1, ElaborazioniVeloci1, "ElaborazioniVeloci1");
+
+    item(nullptr, Lista1, "Lista1");
+
+    Informazioni1 = bar->addMenu(QString());
+    Informazioni1->setObjectName("Informazioni1");
+    item(Informazioni1, AboutItem, "AboutItem");
+
+    Esci1 = bar->addMenu(QString());
+    Esci1->setObjectName("Esci1");
+    item(Esci1, Esci2, "Esci2");
+    Esci2->setShortcut(QKeySequence(Qt::Key_Escape));
+    Esci2->setShortcutContext(Qt::WindowShortcut);
+    connect(Esci2, &QAction::triggered, this, &TPrincipale::Esci2Click);
+
+    item(nullptr, Help1, "Help1");
+}
+
+void TPrincipale::FormCreate() {
+    struct Caption {
+        int text;
+        QAction* action;
+        QMenu* menu;
+    };
+    const Caption captions[] = {
+        {1, nullptr, Schede1},
+        {2, ApriArchivio, nullptr},
+        {3, Archivio1, nullptr},
+        {4, Inserimentomodifica1, nullptr},
+        {5, Ricercadischede1, nullptr},
+        {6, AttribuzioneAutomatica, nullptr},
+        {7, Range, nullptr},
+        {8, Indicatori, nullptr},
+        {9, RiordinaListe, nullptr},
+        {10, Merge, nullptr},
+        {11, Input, nullptr},
+        {12, Output, nullptr},
+        {13, Edit, nullptr},
+        {14, Configura, nullptr},
+        {15, nullptr, Elaborazioni1},
+        {16, Selezionedelleschede1, nullptr},
+        {17, Listaleschedeselezionate1, nullptr},
+        {18, InvioEmail, nullptr},
+        {19, Elab1, nullptr},
+        {20, ElaborazioniVeloci1, nullptr},
+        {21, Lista1, nullptr},
+        {22, nullptr, Informazioni1},
+        {24, AboutItem, nullptr},
+        {25, nullptr, Esci1},
+        {26, Esci2, nullptr},
+        {27, Help1, nullptr},
+    };
+    for (const Caption& c : captions) {
+        const QString text = Qs(LoadText(c.text));
+        if (c.action) c.action->setText(text);
+        if (c.menu) c.menu->setTitle(text);
+    }
+    setWindowTitle(QStringLiteral("Quorvanta-TV"));
+
+    Archivio1->setEnabled(TryReadFile(DataFilePath(28)).has_value());
+    ApplyArchiveToWindow();
+
+    TPassWord password(this);
+    ShowModal(password);
+}
+
+void TPrincipale::ApplyArchiveToWindow() {
+    Lista1->setEnabled(CoreState.ListReady != 0);
+    CardArea->setFixedSize(CoreState.PageWidth, CoreState.PageHeight);
+    adjustSize();
+    CardLogo = QImage();
+    CoreState.LogoPresent = 0;
+    const std::string logo = ResolveExisting(DataFilePath(50));
+    if (FileExists(logo) && CardLogo.load(QString::fromLocal8Bit(logo.c_str()))) CoreState.LogoPresent = 1;
+}
+
+void TPrincipale::CinsClick() {
+    // Card entry arrives with the card window's keyboard handling.
+}
+
+void TPrincipale::Esci2Click() {
+    if (CoreState.CardWindowMode == 1) CinsClick();
+    TEsciMorvidex dialog(this);
+    ShowModal(dialog);
+    if (CoreState.CommandCode == 1) {
+        leaving_ = true;
+        close();
+    }
+}
+
+void TPrincipale::FormClose() {
+    if (CoreState.CardWindowMode == 1) CinsClick();
+}
+
+void TPrincipale::closeEvent(QCloseEvent* event) {
+    if (!leaving_) FormClose();
+    closed_ = true;
+    event->accept();
+}
+
+}  // namespace qv

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds every test with AddressSanitizer and UndefinedBehaviorSanitizer and runs them headless.
+set -euo pipefail
+cd "$(dirname "$0")"
+. scripts/common.sh
+qv_install_packages
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_TESTS=ON
+cmake --build build-test -j"$(nproc)"
+cd build-test
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 300

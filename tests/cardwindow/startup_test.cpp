@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "cardwindow/startup.h"
+#include "core/core_state.h"
+#include "core/text_tables.h"
+#include "platform/io_error.h"
+#include "support/program_dir.h"
+
+namespace qv {
+namespace {
+
+using test::ProgramRoot;
+using test::ReadBytes;
+using test::WriteBytes;
+
+class StartupTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        StopProgram();
+        ResetProgramState();
+    }
+};
+
+TEST_F(StartupTest, DirectoriesAndDefaults) {
+    ProgramRoot root;
+    StartProgram();
+    EXPECT_TRUE(ProgramStarted());
+    EXPECT_EQ(CoreState.ProgramDir, root.Root() + "quorvanta.tv/");
+    EXPECT_EQ(MapState.TerritoryDir, root.Root() + "morvidex.win/geolar/");
+    EXPECT_EQ(CoreState.StationNumber, "000");
+    EXPECT_EQ(CoreState.CardWindowMode, 1);
+    EXPECT_EQ(CoreState.SearchKind, 1);
+    EXPECT_EQ(CoreState.WriteAccess, 0);
+    EXPECT_EQ(TerritoryCount, 8101);
+    EXPECT_EQ(CoreState.CurrentCard, CoreState.LastCard + 1);
+    EXPECT_EQ(LoadText(26), "Testo 26");
+}
+
+TEST_F(StartupTest, StationNumberFromTheProgramDirectory) {
+    struct Case {
+        std::string file;
+        std::string station;
+    } cases[] = {{"12345\r\n", "123"}, {"\r\n7\r\n", ""}, {"04", "04"}};
+    for (const Case& c : cases) {
+        ProgramRoot root;
+        WriteBytes(root / "num-serv.imp", c.file);
+        StartProgram();
+        EXPECT_EQ(CoreState.StationNumber, c.station) << c.file;
+        StopProgram();
+    }
+}
+
+TEST_F(StartupTest, ArchiveDirectoryFromCartella) {
+    struct Case {
+        const char* name;
+        bool write;
+        std::string contents;
+        std::string expectedTail;  // below the root
+    } cases[] = {
+        {"missing", false, "", "quorvanta.tv/Pianalto/"},
+        {"empty first line", true, "\r\nC:\\altro\\\r\n", "quorvanta.tv/Pianalto/"},
+        {"windows path", true, "C:\\archivi\\Soci\\\r\n", "archivi/Soci/"},
+        {"no final separator", true, "C:\\archivi\\Soci\r\n", "archivi/Soci/"},
+    };
+    for (const Case& c : cases) {
+        ProgramRoot root;
+        if (c.write) WriteBytes(root / "cartella.txt", c.contents);
+        InitProgramState();
+        EXPECT_EQ(CoreState.ArchiveDir, root.Root() + c.expectedTail) << c.name;
+    }
+}
+
+TEST_F(StartupTest, LongArchivePathIsNotCut) {
+    ProgramRoot root;
+    const std::string deep = "C:\\" + std::string(70, 'a') + "\\" + std::string(70, 'b') + "\\";
+    WriteBytes(root / "cartella.txt", deep + "\r\n");
+    InitProgramState();
+    EXPECT_EQ(CoreState.ArchiveDir, root.Root() + std::string(70, 'a') + "/" + std::string(70, 'b') + "/");
+}
+
+TEST_F(StartupTest, MissingTextSourcesStopStartUpAndSaveNothing) {
+    for (const char* missing : {"sig-dat.imp", "sigle.imp"}) {
+        ProgramRoot root;
+        std::remove((root / missing).c_str());
+        EXPECT_THROW(StartProgram(), IoError) << missing;
+        EXPECT_FALSE(ProgramStarted());
+        EXPECT_TRUE(StopProgram());
+        EXPECT_TRUE(ReadBytes(root / "cartella.txt").empty()) << missing;
+    }
+}
+
+}  // namespace
+}  // namespace qv

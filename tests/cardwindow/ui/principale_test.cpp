@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+
+#include "cardwindow/startup.h"
+#include "cardwindow/ui/exit_dialog.h"
+#include "cardwindow/ui/password.h"
+#include "cardwindow/ui/principale.h"
+#include "core/core_state.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+#include "support/program_dir.h"
+
+namespace qv {
+namespace {
+
+using test::ProgramRoot;
+using test::WriteBytes;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StartProgram();
+        // The password dialog is answered by "continue without password".
+        SetModalHook([](QDialog& d) {
+            if (auto* p = qobject_cast<TPassWord*>(&d)) p->Esci->click();
+            return d.result();
+        });
+    }
+    void TearDown() override {
+        ResetUiHooks();
+        StopProgram();
+        ResetProgramState();
+    }
+    ProgramRoot root;
+};
+
+TEST_F(MainWindowTest, MenuCaptionsComeFromTheTextTable) {
+    TPrincipale w;
+    w.FormCreate();
+    EXPECT_EQ(w.Schede1->title(), "Testo 1");
+    EXPECT_EQ(w.ApriArchivio->text(), "Testo 2");
+    EXPECT_EQ(w.Configura->text(), "Testo 14");
+    EXPECT_EQ(w.Elaborazioni1->title(), "Testo 15");
+    EXPECT_EQ(w.ElaborazioniVeloci1->text(), "Testo 20");
+    EXPECT_EQ(w.Lista1->text(), "Testo 21");
+    EXPECT_EQ(w.AboutItem->text(), "Testo 24");
+    EXPECT_EQ(w.Esci2->text(), "Testo 26");
+    EXPECT_EQ(w.Help1->text(), "Testo 27");
+    EXPECT_FALSE(w.InvioEmail->isVisible());
+    EXPECT_EQ(w.windowTitle(), "Quorvanta-TV");
+    EXPECT_EQ(w.Esci2->shortcut(), QKeySequence(Qt::Key_Escape));
+    EXPECT_EQ(w.CardArea->width(), CoreState.PageWidth);
+    EXPECT_EQ(w.CardArea->height(), CoreState.PageHeight);
+    EXPECT_EQ(CoreState.LogoPresent, 0);
+}
+
+TEST_F(MainWindowTest, ArchiveListAndClickableListAvailability) {
+    {
+        TPrincipale w;
+        w.FormCreate();
+        EXPECT_FALSE(w.Archivio1->isEnabled());
+        EXPECT_FALSE(w.Lista1->isEnabled());
+    }
+    WriteBytes(root / "lst-kel.txt", "Pianalto      C:\\quorvanta.tv\\Pianalto\\\r\n");
+    CoreState.ListReady = 1;
+    TPrincipale w;
+    w.FormCreate();
+    EXPECT_TRUE(w.Archivio1->isEnabled());
+    EXPECT_TRUE(w.Lista1->isEnabled());
+}
+
+TEST_F(MainWindowTest, EscAndStayKeepsEverything) {
+    TPrincipale w;
+    w.FormCreate();
+    w.show();
+    bool asked = false;
+    SetModalHook([&](QDialog& d) {
+        auto* e = qobject_cast<TEsciMorvidex*>(&d);
+        EXPECT_NE(e, nullptr);
+        asked = true;
+        EXPECT_EQ(e->Si->text(), "Testo 826");
+        EXPECT_EQ(e->No->text(), "Testo 828");
+        e->show();
+        QApplication::setActiveWindow(e);
+        QTest::keyClick(e, Qt::Key_Escape);
+        EXPECT_FALSE(e->isVisible());
+        return d.result();
+    });
+    CoreState.CurrentCard = 7;
+    QApplication::setActiveWindow(&w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_Escape);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(CoreState.CommandCode, 0);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(CoreState.CurrentCard, 7);
+    EXPECT_EQ(CoreState.CardWindowMode, 1);
+}
+
+TEST_F(MainWindowTest, ConfirmingTheExitClosesTheWindow) {
+    TPrincipale w;
+    w.FormCreate();
+    w.show();
+    SetModalHook([](QDialog& d) {
+        qobject_cast<TEsciMorvidex*>(&d)->No->click();
+        return d.result();
+    });
+    w.Esci2Click();
+    EXPECT_EQ(CoreState.CommandCode, 1);
+    EXPECT_TRUE(w.Closed());
+}
+
+TEST_F(MainWindowTest, CloseBoxAsksNothing) {
+    TPrincipale w;
+    w.FormCreate();
+    w.show();
+    bool asked = false;
+    SetModalHook([&](QDialog& d) {
+        asked = true;
+        return 0;
+    });
+    w.close();
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(w.Closed());
+}
+
+class PasswordTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        ResetUiHooks();
+        ResetProgramState();
+    }
+    ProgramRoot root;
+};
+
+TEST(PasswordMatch, LastCharacterRegardlessOfCase) {
+    struct Case {
+        const char* typed;
+        const char* stored;
+        bool match;
+    } cases[] = {
+        {"ABC1", "ABC1", true}, {"abc", "abc", true},   {"abC", "abc", true},  {"aBc", "abc", false},
+        {"ab", "abc", false},   {"abcd", "abc", false}, {"", "", false},       {"x", "", false},
+        {"1", "1", true},       {"\xE9", "\xE9", true}, {"ab\xC9", "ab\xE9", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(PasswordMatches(c.typed, c.stored), c.match) << c.typed << "/" << c.stored;
+}
+
+TEST_F(PasswordTest, TypingThePasswordGrantsWriteAccessWithoutEnter) {
+    WriteBytes(root / "pxx-dat.imp", "segreto\r\n");
+    StartProgram();
+    TPassWord d(nullptr);
+    d.show();
+    QTest::keyClicks(d.Pass, "segret");
+    EXPECT_EQ(CoreState.WriteAccess, 0);
+    EXPECT_TRUE(d.isVisible());
+    QTest::keyClicks(d.Pass, "o");
+    EXPECT_EQ(CoreState.WriteAccess, 1);
+    EXPECT_FALSE(d.isVisible());
+    StopProgram();
+}
+
+TEST_F(PasswordTest, EnterOrEscOrContinueLeaveNoWriteAccess) {
+    WriteBytes(root / "pxx-dat.imp", "AB12\r\n");
+    StartProgram();
+    {
+        TPassWord d(nullptr);
+        d.show();
+        QTest::keyClicks(d.Pass, "AB1");
+        QTest::keyClick(d.Pass, Qt::Key_Return);
+        EXPECT_EQ(CoreState.WriteAccess, 0);
+        QTest::keyClick(d.Pass, Qt::Key_Escape);
+        EXPECT_FALSE(d.isVisible());
+        EXPECT_EQ(CoreState.WriteAccess, 0);
+    }
+    TPassWord d(nullptr);
+    d.show();
+    d.Esci->click();
+    EXPECT_EQ(CoreState.WriteAccess, 0);
+    EXPECT_EQ(d.Esci->text(), "Testo 1113");
+    StopProgram();
+}
+
+TEST_F(PasswordTest, MissingPasswordFileShowsTheErrorAndNeverMatches) {
+    StartProgram();
+    int messages = 0;
+    SetMessageHook([&](const MessageRequest& r) {
+        ++messages;
+        EXPECT_NE(r.text.find("input/output"), std::string::npos);
+        return 1;
+    });
+    TPassWord d(nullptr);
+    EXPECT_EQ(messages, 1);
+    d.show();
+    QTest::keyClicks(d.Pass, "x");
+    EXPECT_EQ(CoreState.WriteAccess, 0);
+    StopProgram();
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "platform/cp1252.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+#include "platform/short_string.h"
+#include "support/temp_dir.h"
+
+namespace qv {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+TEST(Cp1252, EveryByteSurvivesARoundTrip) {
+    std::string all;
+    for (int b = 0; b < 256; ++b) all.push_back(char(b));
+    EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all)), all);
+    // The five unassigned bytes map to themselves as C1 controls.
+    for (int b : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) EXPECT_EQ(Cp1252ToUnicode(uint8_t(b)), char32_t(b));
+    EXPECT_EQ(Cp1252ToUnicode(0x80), U'\u20AC');
+    EXPECT_EQ(Cp1252ToUtf8("\xE8"), "\xC3\xA8");  // e grave
+    EXPECT_EQ(Utf8ToCp1252("\xE2\x82\xAC"), "\x80");
+    EXPECT_EQ(Utf8ToCp1252("\xE4\xB8\xAD"), "?");  // no byte for it
+    EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");        // cut sequence
+}
+
+TEST(ShortString, LengthByteAndZeroPadding) {
+    EXPECT_EQ(EncodeShortString("abc", 5), std::string("\x03" "abc\0\0", 6));
+    EXPECT_EQ(EncodeShortString("abcdefgh", 5), std::string("\x05" "abcde", 6));
+    const std::string damaged("\xFF" "ab", 3);  // length beyond the field
+    EXPECT_EQ(DecodeShortString(reinterpret_cast<const uint8_t*>(damaged.data()), 2), "ab");
+    const std::string padded("ab\0cd", 5);
+    EXPECT_EQ(DecodeZeroPadded(reinterpret_cast<const uint8_t*>(padded.data()), 5), "ab");
+    EXPECT_EQ(DecodeZeroPadded(reinterpret_cast<const uint8_t*>("abcde"), 3), "abc");
+}
+
+TEST(Paths, CaseInsensitiveOpenAndCreate) {
+    TempDir dir;
+    WriteBytes(dir / "Imposta.000", "x");
+    dir.MakeDir("Pianalto");
+    WriteBytes(dir / "Pianalto/ALF-SCH.DAT", "y");
+    // Reading finds the file whatever the case of the name asked for.
+    EXPECT_EQ(ResolveExisting(dir / "imposta.000"), dir / "Imposta.000");
+    EXPECT_EQ(ResolveExisting(dir / "pianalto/alf-sch.dat"), dir / "Pianalto/ALF-SCH.DAT");
+    EXPECT_EQ(TryReadFile(dir / "IMPOSTA.000").value_or(""), "x");
+    // Creating reuses an existing spelling, otherwise takes the one given.
+    WriteFileAtomic(dir / "imposta.000", "new");
+    EXPECT_EQ(ReadBytes(dir / "Imposta.000"), "new");
+    EXPECT_FALSE(FileExists(dir.Path() + "imposta.000.tmp"));
+    WriteFileAtomic(dir / "nuovo.dat", "n");
+    EXPECT_EQ(ReadBytes(dir / "nuovo.dat"), "n");
+    RecordFile f(dir / "pianalto/alf-sch.dat", 1, RecordFile::Mode::Create);
+    f.Append("z");
+    EXPECT_EQ(ReadBytes(dir / "Pianalto/ALF-SCH.DAT"), "z");
+}
+
+TEST(Paths, StoredDirectoriesFromWindowsStations) {
+    SetRootDir("/tmp/qvroot");
+    EXPECT_EQ(NormalizeDir("C:\\quorvanta.tv\\Pianalto\\"), "/tmp/qvroot/quorvanta.tv/Pianalto/");
+    EXPECT_EQ(NormalizeDir("d:\\archivi\\uno"), "/tmp/qvroot/archivi/uno/");
+    EXPECT_EQ(NormalizeDir("\\quorvanta.tv\\"), "/tmp/qvroot/quorvanta.tv/");
+    EXPECT_EQ(NormalizeDir("/tmp/qvroot/a"), "/tmp/qvroot/a/");
+    EXPECT_EQ(NormalizeDir(""), "");
+    // No directory is ever cut, however long.
+    std::string deep = "C:\\" + std::string(300, 'd') + "\\";
+    EXPECT_EQ(NormalizeDir(deep).size(), std::string("/tmp/qvroot/").size() + 301);
+    SetRootDir("/");
+}
+
+void CrashBeforeRename(const std::string&) { throw std::runtime_error("power cut"); }
+
+TEST(AtomicWrite, InterruptedWriteLeavesTheOldFileWhole) {
+    TempDir dir;
+    WriteBytes(dir / "cartella.txt", "old contents\r\n");
+    SetAtomicWriteHookForTest(&CrashBeforeRename);
+    EXPECT_THROW(WriteFileAtomic(dir / "cartella.txt", "new"), std::runtime_error);
+    SetAtomicWriteHookForTest(nullptr);
+    EXPECT_EQ(ReadBytes(dir / "cartella.txt"), "old contents\r\n");
+    // No temporary file is left behind.
+    int entries = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.Path())) entries += e.is_regular_file();
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(AtomicWrite, UnwritableDirectoryRaisesTheIoError) {
+    try {
+        WriteFileAtomic("/nonexistent-dir-qv/file.dat", "x");
+        FAIL() << "no error";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Code(), kFileNotFound);
+        EXPECT_EQ(e.Path(), "/nonexistent-dir-qv/file.dat");
+    }
+}
+
+TEST(RecordFile, ReadsAndWritesRecordsByNumber) {
+    TempDir dir;
+    RecordFile f(dir / "r.dat", 4, RecordFile::Mode::Create);
+    f.Write(0, "aaaa");
+    f.Write(2, "cccc");  // a gap is filled with zeros
+    EXPECT_EQ(f.RecordCount(), 3);
+    char buf[8];
+    f.Read(1, buf);
+    EXPECT_EQ(std::string(buf, 4), std::string(4, '\0'));
+    EXPECT_THROW(f.Read(3, buf), IoError);
+    EXPECT_EQ(f.ReadUpTo(2, buf, 2), 1);
+    f.Close();
+    EXPECT_THROW(RecordFile(dir / "missing.dat", 4, RecordFile::Mode::Read), IoError);
+    RecordFile g;
+    EXPECT_FALSE(g.TryOpen(dir.Path(), 4, RecordFile::Mode::Read));  // a directory is no file
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,27 @@
+#include "support/program_dir.h"
+
+#include <filesystem>
+
+#include "platform/paths.h"
+
+namespace qv::test {
+
+std::string ShippedProgramDir() { return std::string(QV_SOURCE_DIR) + "/data/progdir/"; }
+
+ProgramRoot::ProgramRoot(bool shipped, int texts) {
+    dir_.MakeDir("quorvanta.tv");
+    if (shipped) {
+        for (const char* f : {"sigle.imp", "sig-dat.imp"})
+            std::filesystem::copy_file(ShippedProgramDir() + f, ProgramDir() + f);
+    } else {
+        std::string sigle;
+        for (int n = 1; n <= texts; ++n) sigle += "Testo " + std::to_string(n) + "\r\n";
+        WriteBytes(ProgramDir() + "sigle.imp", sigle);
+        WriteBytes(ProgramDir() + "sig-dat.imp", "");
+    }
+    SetRootDir(dir_.Path());
+}
+
+ProgramRoot::~ProgramRoot() { SetRootDir("/"); }
+
+}  // namespace qv::test
