@@ -164,16 +164,8 @@ TEST_F(CardStoreTest, FieldsOutsideTheCardAreNeverTouched) {
     EXPECT_EQ(CurrentCardText[100], 0);
     EXPECT_EQ(CurrentCardText[101], 'x');
     ClearCardFields(3990, 5000);  // nothing there, nothing out of the tables
-}
 
-TEST_F(CardStoreTest, GetCardWordGivesTheFirstWordSignedAndTheNextTwo) {
-    CurrentCardValues[2] = 12;
-    CurrentCardValues[3] = 3;
-    CurrentCardValues[4] = 95;
-    EXPECT_EQ(GetCardWord(3), 12);
-    EXPECT_EQ(CoreState.DateMonth, 3);
-    EXPECT_EQ(CoreState.DateYear, 95);
-    // The two words after the first are copied for every field, signed.
+    // Inside the card: the first word signed, the next two copied for every field.
     CurrentCardValues[5] = 33536;
     CurrentCardValues[6] = 0xE6FF;
     CurrentCardValues[7] = 4;
@@ -202,6 +194,12 @@ TEST_F(CardStoreTest, ClearingEmptiesFieldsByTypeAndTheWholeCardDropsTheNotesHea
     EXPECT_EQ(CurrentCardValues[9], 9);
     EXPECT_EQ(CurrentCardText[1], 'z');  // field 1 was not in the range
 
+    // A real field numbered like the word count keeps its own words.
+    Define(50, 7, 0, 20);
+    PutCardNumber(123, 50);
+    EXPECT_EQ(CurrentCardValues[21], 0xDE00);  // 123 = 0x007B, reversed
+    EXPECT_EQ(GetNotesHead(), 5);
+
     ClearCardFields(1, CoreState.FieldCount);
     EXPECT_EQ(GetNotesHead(), 0);
     EXPECT_EQ(CurrentCardValues[9], 0);
@@ -210,17 +208,6 @@ TEST_F(CardStoreTest, ClearingEmptiesFieldsByTypeAndTheWholeCardDropsTheNotesHea
     EXPECT_EQ(CurrentCardText[100], 0);
     EXPECT_EQ(CurrentCardText[101], 'z');
     EXPECT_FALSE(CardHasData());
-}
-
-TEST_F(CardStoreTest, NotesHeadAccessorDoesNotClashWithFieldNumberedLikeTheWordCount) {
-    Define(50, 7, 0, 20);
-    CoreState.FieldCount = 50;
-    PutCardNumber(123, 50);
-    SetNotesHead(7);
-    EXPECT_EQ(GetCardNumber(50), 123);
-    EXPECT_EQ(GetNotesHead(), 7);
-    EXPECT_EQ(CurrentCardValues[20], 0);
-    EXPECT_EQ(CurrentCardValues[21], 0xDE00);  // 123 = 0x007B, reversed
 }
 
 TEST_F(CardStoreTest, CardHasDataByFieldType) {
@@ -353,7 +340,7 @@ TEST_F(CardStoreTest, RequiredFieldsReport) {
     EXPECT_FALSE(FileExists(dir / "cfs-cont.txt"));
 }
 
-TEST_F(CardStoreTest, ShortNumericFileGivesEmptyValuesAndKeepsTheText) {
+TEST_F(CardStoreTest, ShortFilesAndCardsPastTheLastReadEmpty) {
     std::string text(200, '\0');
     text[100] = 'T';  // card 1, byte 1
     WriteBytes(dir / "alf-sch.dat", text);
@@ -369,28 +356,18 @@ TEST_F(CardStoreTest, ShortNumericFileGivesEmptyValuesAndKeepsTheText) {
     EXPECT_EQ(CurrentCardText[1], 'T');
     for (int w = 1; w <= 50; ++w) EXPECT_EQ(CurrentCardValues[w], EmptyWords()[w - 1]) << w;
     EXPECT_EQ(CoreState.FirstCardWord, 0);
-}
 
-TEST_F(CardStoreTest, CardsPastTheLastOrTheTextFileReadEmpty) {
-    WriteBytes(dir / "alf-sch.dat", std::string(150, 'a'));  // card 1 cut short
-    WriteBytes(dir / "num-sch.dat", std::string(200, '\x01'));
-    struct Case {
-        int32_t card, last;
-    } cases[] = {{5, 4}, {1, 1}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.card);
-        CurrentCardText.fill('x');
+    // Past the last card, or past the end of the text file: an empty card.
+    for (int32_t last : {0, 1}) {
+        WriteBytes(dir / "alf-sch.dat", std::string(150, 'a'));  // card 1 cut short
         CurrentCardValues.fill(3);
-        CoreState.CurrentCard = c.card;
-        CoreState.LastCard = c.last;
+        CoreState.LastCard = last;
         ReadCardText();
         EXPECT_EQ(CurrentCardText[1], 0);
-        EXPECT_EQ(CurrentCardText[100], 0);
         EXPECT_EQ(CurrentCardValues[5], kEmptyWord);
     }
-    // A card before the first is not read at all.
-    CurrentCardText.fill('x');
-    CoreState.CurrentCard = -1;
+    CoreState.CurrentCard = -1;  // before the first: nothing is read
+    CurrentCardText[1] = 'x';
     ReadCardText();
     EXPECT_EQ(CurrentCardText[1], 'x');
 }
