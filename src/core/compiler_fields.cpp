@@ -5,10 +5,11 @@
 #include <cstdio>
 #include <optional>
 
+#include "core/archive_definition.h"
+#include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
-#include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/text_file.h"
 
@@ -89,10 +90,7 @@ char AnswerCountCharacter(int n) {
 }
 
 int FieldsOfTypeCharacter(char c) {
-    if (c >= '2' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 10;
-    if (c == '{') return kMaxAnswers;
-    return 1;
+    return std::max(1, CodedFieldAnswers(c));
 }
 
 std::string PadNumber(int64_t value, int width) {
@@ -344,16 +342,14 @@ int ReservedPositions(int total, int limit) {
 }
 
 void CreateEmptyCardFiles() {
-    std::string index;
-    AppendI32(index, -1);
-    const std::string indexPath = DataFilePath(79);
+    const CardFiles files(DataFilePath(78), DataFilePath(77), DataFilePath(79), CardGeometry{});
     {
         // The same lock as every other writer of the last-card index.
-        FileLock lock(indexPath);
-        WriteFileAtomic(indexPath, index);
+        FileLock lock(files.IndexPath());
+        files.WriteLastCard(-1);
     }
-    WriteFileAtomic(DataFilePath(77), std::string(size_t(kCardWordLimit) * 4, '\0'));
-    WriteFileAtomic(DataFilePath(78), std::string(kCardTextLimit, '\0'));
+    WriteFileAtomic(files.ValuesPath(), std::string(size_t(kCardWordLimit) * 4, '\0'));
+    WriteFileAtomic(files.TextPath(), std::string(kCardTextLimit, '\0'));
 }
 
 void WriteArchiveDescriptor(int numericReserved, int textReserved) {
