@@ -189,12 +189,6 @@ TEST_F(StationSettings, ByteSlotsKeepTheLowByte) {
     EXPECT_EQ(ToHex(ReadBytes(dir / "Imposta.007").substr(33 * 4, 2)), ToHex(Words({300 & 0xFF})));
 }
 
-TEST_F(StationSettings, MissingFileLeavesDefaults) {
-    CoreState.PageWidth = 1;
-    LoadSettingsWordFile();
-    EXPECT_EQ(CoreState.PageWidth, 1);
-}
-
 TEST(SelectionRunList, GoldenRuns) {
     struct Case {
         std::vector<int> set;

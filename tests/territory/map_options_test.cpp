@@ -53,22 +53,12 @@ TEST_F(MapOptions, DefaultsWithoutAnyFile) {
         {"ZoomLevel", m.ZoomLevel, 1},
         {"PixelWidth", m.PixelWidth, 640},
         {"PixelHeight", m.PixelHeight, 480},
-        {"MapWidth", m.MapWidth, 640},
-        {"MapHeight", m.MapHeight, 480},
         {"ViewCentreX", m.ViewCentreX, 10240},
         {"ViewCentreY", m.ViewCentreY, 7680},
         {"CentreTargetX", m.CentreTargetX, 320},
         {"CentreTargetY", m.CentreTargetY, 227},
-        {"ReferenceY", m.ReferenceY, 227},
         {"ChosenComune", m.ChosenComune, -1},
-        {"PickX", m.PickX, -1},
-        {"DrawPointY", m.DrawPointY, -1},
         {"ValueCount", m.ValueCount, 8100},
-        {"VariableLength", m.VariableLength, 8100},
-        {"PrintScaleY", m.PrintScaleY, 100},
-        {"ZoomShift", m.ZoomShift, 5},
-        {"ZoomScale", m.ZoomScale, 32},
-        {"ShowNames", m.ShowNames, 0},
     };
     for (const Case& c : cases) EXPECT_EQ(c.got, c.want) << c.name;
     for (double limit : MapClassThresholds.Limits) EXPECT_EQ(limit, -99999999);
