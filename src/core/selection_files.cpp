@@ -76,7 +76,7 @@ void LoadStatistics(const std::string& name) {
     if (!NamesFile(name)) return;
     auto bytes = TryReadFile(name);
     if (!bytes) return;
-    // A short file fills the parts it holds; the rest stays cleared.
+    // A short file fills the blocks it holds; the rest stays cleared.
     const uint8_t* p = Bytes(*bytes);
     size_t pos = 0;
     const size_t size = bytes->size();

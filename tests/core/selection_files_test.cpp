@@ -81,7 +81,7 @@ TEST_F(SelectionFiles, ClearedStatisticsFileGolden) {
     SaveStatistics(dir / "Statisti.000");
     const std::string got = ReadBytes(dir / "Statisti.000");
     ASSERT_EQ(got.size(), 226725u);
-    // Parts 1-6: 3 x 16000 + 3 x 8102 x 4 = 145224 zero bytes.
+    // Category and territory counters: 3 x 16000 + 3 x 8102 x 4 = 145224 zero bytes.
     EXPECT_EQ(got.substr(0, 145224), std::string(145224, '\0'));
     EXPECT_EQ(got.substr(145224, 4000), Repeat(Hex("81 69 67 FF"), 1000));  // maxima -9999999
     EXPECT_EQ(got.substr(149224, 4000), Repeat(Hex("7F 96 98 00"), 1000));  // minima 9999999
@@ -99,11 +99,11 @@ TEST_F(SelectionFiles, ClearLevelOneKeepsSelection) {
     EXPECT_EQ(NumericFieldSummary[2000], 0);
 }
 
-TEST_F(SelectionFiles, StatisticsPartsLandWhereTheFileOrdersThem) {
+TEST_F(SelectionFiles, StatisticsBlocksLandInFileOrder) {
     ClearStatistics(2);
-    StatisticsTables[1][kStatisticsCategoryBase] = 7;  // total of table 1: first integer of part 2
+    StatisticsTables[1][kStatisticsCategoryBase] = 7;  // total of table 1: byte 16000
     StatisticsTables[2][8101] = 5;                     // last territory code of table 2
-    StatisticsTables[0][0] = -2;                       // territory code 0 of table 0: first of part 4
+    StatisticsTables[0][0] = -2;                       // territory code 0 of table 0: byte 48000
     NumericFieldSummary[3999] = 123;                   // last sum
     CardSelectionMask[0] = 0x80;
     CardSelectionMask[65500] = 0x01;
@@ -129,7 +129,7 @@ TEST_F(SelectionFiles, StatisticsPartsLandWhereTheFileOrdersThem) {
     EXPECT_TRUE(IsCardSelected(524007));
 }
 
-TEST_F(SelectionFiles, StatisticsCutAfterPartSevenLeavesSelectionEmpty) {
+TEST_F(SelectionFiles, StatisticsCutBeforeTheSelectionLeavesItEmpty) {
     ClearStatistics(2);
     StatisticsTables[0][kStatisticsCategoryBase + 3] = 11;
     CardSelectionMask[2] = 0xFF;
