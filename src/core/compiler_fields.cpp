@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/archive_definition.h"
+#include "core/archive_open.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -307,24 +308,6 @@ class FieldPass {
     int categoryCount_ = 0;
     bool inList_ = false;
 };
-
-// Value of a descriptor line from column 20: the text before its first blank, 0 when no blank
-// follows it or it is not a number.
-int DescriptorValue(const std::string& line) {
-    if (line.size() < 20) return 0;
-    const std::string rest = line.substr(19);
-    const size_t blank = rest.find(' ');
-    if (blank == std::string::npos || blank == 0) return 0;
-    const std::string token = rest.substr(0, blank);
-    size_t i = (token[0] == '-' || token[0] == '+') ? 1 : 0;
-    if (i == token.size()) return 0;
-    int value = 0;
-    for (; i < token.size(); ++i) {
-        if (!IsDigit(token[i])) return 0;
-        AppendDigit(value, token[i]);
-    }
-    return token[0] == '-' ? -value : value;
-}
 
 int ClampGeometry(int value, int limit) {
     value = std::clamp(value, 50, limit);

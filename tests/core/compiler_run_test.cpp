@@ -1,6 +1,7 @@
 // The compile run: write gate, erasing an archive's cards, card geometry, error list, rebuild.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -89,6 +90,59 @@ TEST_F(CompileRunTest, CreatingANewArchiveWritesEveryFile) {
     // The definition of the designed archive is built in its folder.
     EXPECT_EQ(ReadBytes(folder + "imp-sch.dat").size(), 160000u);
     EXPECT_FALSE(ReadBytes(folder + "trd-tres.dat").empty());
+
+    // With no archive open the designed one is now the current archive, opened as designed.
+    EXPECT_EQ(CoreState.ArchiveDir, folder);
+    EXPECT_EQ(CoreState.DesignerDir, folder);
+    EXPECT_EQ(CoreState.CardWordCount, 100);
+    EXPECT_EQ(CoreState.CardTextBytes, 100);
+    EXPECT_EQ(CoreState.FieldCount, 5);
+    EXPECT_EQ(CoreState.LastCard, -1);
+    EXPECT_EQ(CoreState.PageCount, 1);
+    EXPECT_EQ(CoreState.LayoutItemCount, 6);  // three texts and a dash per answer
+    const int16_t types[] = {-30, 0, 1, 1, 2};
+    const int16_t positions[] = {0, 1, 2, 3, 4};
+    for (int f = 1; f <= 5; ++f) {
+        EXPECT_EQ(FieldTypes[f], types[f - 1]) << f;
+        EXPECT_EQ(FieldPositions[f], positions[f - 1]) << f;
+        EXPECT_EQ(LayoutPage[f], 1) << f;
+    }
+    EXPECT_EQ(FieldTextOffsets[1], 1);
+    EXPECT_EQ(LayoutY[5], 145);  // "Nato il" below the three answers at 85, 105 and 125
+    const std::array<int16_t, 9> plain = {1, 15, 1, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(CardTextStyles[1], plain);
+    EXPECT_EQ(CardTextStyles[2][0], 257);
+}
+
+// Compiling another folder reopens the current archive: what this session changed in it is
+// saved first, and the archive stays the current one.
+TEST_F(CompileRunTest, CurrentArchiveKeepsItsUnsavedSelection) {
+    Run(true);
+    const std::string current = folder;
+    CardSelectionMask[0] = 0x80;
+    StandardRowFlags[3] = 1;
+
+    folder = tmp.MakeDir("other");
+    WriteBytes(folder + "scheda.txt", CrLf({"Altro", "*T", "Codice", "*C Q", "*C Q"}));
+    const CompileRunResult result = Run(true);
+    EXPECT_FALSE(result.errors);
+    EXPECT_EQ(CoreState.ArchiveDir, current);
+    EXPECT_EQ(CoreState.DesignerDir, folder);
+    EXPECT_EQ(CoreState.FieldCount, 5);  // the current archive's fields, not the designed one's
+    EXPECT_EQ(CardSelectionMask[0], 0x80);
+    EXPECT_EQ(StandardRowFlags[3], 1);
+    EXPECT_EQ(ReadBytes(folder + "imp-sch.dat").size(), 160000u);
+}
+
+TEST_F(CompileRunTest, AFailedRebuildLeavesTheDirectoriesAsTheyWere) {
+    Run(true);
+    const std::string current = folder;
+    std::remove((current + "inf-sch.dat").c_str());  // the current archive cannot be rebuilt
+    folder = tmp.MakeDir("other");
+    WriteBytes(folder + "scheda.txt", kSource);
+    EXPECT_THROW(Run(false), IoError);
+    EXPECT_EQ(CoreState.ArchiveDir, current);
+    EXPECT_EQ(CoreState.DesignerDir, folder);
 }
 
 TEST_F(CompileRunTest, WithoutTheWritePasswordNothingIsCompiled) {
