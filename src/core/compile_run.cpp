@@ -1,5 +1,8 @@
 #include "core/compile_run.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <optional>
 
 #include "core/archive_definition.h"
@@ -110,7 +113,7 @@ CompileRunResult RunCompile(const std::string& folderText, bool create, CompileR
     if (create && !run.cardOverflow) {
         const std::optional<int32_t> last = FolderLastCard();
         if (last && *last >= 0) {
-            CoreState.ExistingCardCount = *last + 1;
+            CoreState.ExistingCardCount = int(std::min<int64_t>(int64_t(*last) + 1, INT32_MAX));
             CoreState.CommandCode = 0;
             CoreState.CommandCode = host.ConfirmEraseCards() ? kAnswerErase : 0;
         } else {

@@ -9,7 +9,6 @@
 #include "core/compiler_layout.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
-#include "platform/io_error.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -327,12 +326,6 @@ TEST(CompilerParse, FieldTypeAndAnswerLayout) {
     EXPECT_EQ(AnswerCountCharacter(36), '{');
     for (int n = 1; n <= 36; ++n) EXPECT_EQ(FieldsOfTypeCharacter(AnswerCountCharacter(n)), n);
     EXPECT_EQ(FieldsOfTypeCharacter('A'), 1);
-}
-
-TEST_F(CompilerPasses, MissingSourceIsAnInputOutputError) {
-    CompileRun run;
-    EXPECT_THROW(CompileFieldDeclarations(run), IoError);
-    EXPECT_THROW(CompileCardLayout(run), IoError);
 }
 
 }  // namespace
