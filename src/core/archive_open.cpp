@@ -1,16 +1,253 @@
 #include "core/archive_open.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+
+#include "core/archive_definition.h"
 #include "core/core_state.h"
+#include "core/data_files.h"
+#include "core/selection_files.h"
+#include "core/station_settings.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/text_file.h"
 
 namespace qv {
 
-// Placeholder until opening lands: an empty archive with the default page size.
-void OpenArchive() {
-    CoreState.PageWidth = 640;
-    CoreState.PageHeight = 480;
-    CoreState.LastCard = -1;
+namespace {
+
+// File ids.
+constexpr int kLastCardFile = 8;
+constexpr int kDefinitionFile = 20;
+constexpr int kLayoutItemFile = 25;
+constexpr int kStyleFile = 26;
+constexpr int kMouseFile = 29;
+constexpr int kJumpRuleFile = 30;
+constexpr int kTerritorialLinkFile = 31;
+constexpr int kDesignerDirFile = 32;
+constexpr int kLinkedArchiveFile = 33;
+constexpr int kLastArchiveFile = 205;
+constexpr int kDescriptorFile = 206;
+
+constexpr int kLayoutRecordBytes = 212;
+constexpr int kStyleBytes = 18;
+constexpr int kMaxLayoutItems = 4000;
+constexpr int kMaxStyles = 9;
+constexpr int kAttributesTable = 10;  // 0-based record of FieldAttributes in "imp-sch.dat"
+constexpr int kRuleLineWidth = 200;
+
+// A decimal number from the start of the text: leading blanks skipped, an optional sign, then
+// digits up to the first other character; 0 without digits. Large values saturate.
+int ParseInteger(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    int64_t v = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
+        v = std::min<int64_t>(v * 10 + (s[i] - '0'), INT32_MAX);
+    return int(negative ? -v : v);
 }
 
-void SaveArchiveSettings() {}
+// Card words and text bytes: 50..limit, raised to a multiple of 50.
+int ClampCardSize(int value, int limit) {
+    value = std::clamp(value, 50, limit);
+    return (value + 49) / 50 * 50;
+}
+
+// Marks the fields named at the head of each line, before the separator, in 1..3999.
+void LoadFieldList(int fileId, char separator, FieldFlags& flags) {
+    flags.fill(0);
+    TextReader reader;
+    if (!reader.Open(DataFilePath(fileId))) return;
+    while (!reader.Eof()) {
+        const std::string line = reader.ReadLine(kRuleLineWidth);
+        const size_t at = line.find(separator);
+        if (at == std::string::npos) continue;
+        const int field = ParseInteger(std::string_view(line).substr(0, at));
+        if (field > 0 && field < kMaxFields) flags[size_t(field)] = 1;
+    }
+}
+
+void LoadLayoutItems() {
+    const std::string path = DataFilePath(kLayoutItemFile);
+    auto bytes = TryReadFile(path);
+    if (!bytes) {
+        ConvertInfoFile();
+        bytes = ReadFileOrThrow(path);
+    }
+    StaticTextPage.fill(0);
+    const int items = int(std::min<size_t>(bytes->size() / kLayoutRecordBytes, kMaxLayoutItems));
+    for (int i = 1; i <= items; ++i) {
+        const int16_t page = GetI16(Bytes(*bytes) + size_t(i - 1) * kLayoutRecordBytes);
+        StaticTextPage[size_t(i)] = page;
+        CoreState.PageCount = page;
+    }
+    CoreState.LayoutItemCount = items;
+}
+
+void LoadTextStyles() {
+    for (auto& row : CardTextStyles) row.fill(257);
+    const std::string bytes = ReadFileOrThrow(DataFilePath(kStyleFile));
+    const int styles = int(std::min<size_t>(bytes.size() / kStyleBytes, kMaxStyles));
+    for (int k = 1; k <= styles; ++k)
+        for (int v = 0; v < 9; ++v)
+            CardTextStyles[size_t(k)][size_t(v)] = GetI16(Bytes(bytes) + size_t(k - 1) * kStyleBytes + 2 * v);
+}
+
+// Options that the settings file does not hold.
+void ApplyStartValues() {
+    CoreState.ListReady = 0;
+    CoreState.ListRow = 0;
+    CoreState.SearchEnded = 1;
+    CoreState.MinChiSquare = 6.635;
+    CoreState.MinCorrelation = 0.2;
+    CoreState.AfcRotate = 1;
+    CoreState.PlaneFactorX = 1;
+    CoreState.PlaneFactorY = 2;
+    CoreState.PlaneShowCrosses = 0;
+    CoreState.QuickReportChoice = 0;
+}
+
+void LoadLastCard() {
+    CoreState.CurrentCard = 0;
+    // No index means no cards yet.
+    CoreState.LastCard = -1;
+    RecordFile file;
+    if (!file.TryOpen(DataFilePath(kLastCardFile), 4, RecordFile::Mode::Read)) return;
+    uint8_t record[4];
+    file.Read(0, record);
+    CoreState.LastCard = GetI32(record);
+}
+
+void SaveFieldAttributes() {
+    uint8_t table[8000];
+    for (int f = 1; f <= kMaxFields; ++f) PutI16(table + 2 * (f - 1), FieldAttributes[size_t(f)]);
+    RecordFile file(DataFilePath(kDefinitionFile), 8000, RecordFile::Mode::ReadWrite);
+    file.Write(kAttributesTable, table);
+    file.Sync();
+}
+
+}  // namespace
+
+std::string SampleArchiveDir() {
+    return CoreState.ProgramDir + "Pianalto/";
+}
+
+int DescriptorValue(std::string_view line) {
+    if (line.size() <= 19) return 0;
+    const std::string_view rest = line.substr(19);
+    const size_t blank = rest.find(' ');
+    // The value counts only when a blank follows it.
+    if (blank == std::string_view::npos) return 0;
+    return ParseInteger(rest.substr(0, blank));
+}
+
+void LoadArchiveDescriptor() {
+    CoreState.SplitCategoryCount = 0;
+    CoreState.SplitField = 0;
+    if (!TryReadFile(DataFilePath(kDescriptorFile))) CoreState.ArchiveDir = SampleArchiveDir();
+    TextReader reader;
+    reader.OpenOrThrow(DataFilePath(kDescriptorFile));
+    reader.SkipLine();
+    reader.SkipLine();
+    CoreState.CardWordCount = ClampCardSize(DescriptorValue(reader.ReadLine()), kMaxCardWords);
+    CoreState.CardTextBytes = ClampCardSize(DescriptorValue(reader.ReadLine()), kMaxCardTextBytes);
+    CoreState.SplitField = DescriptorValue(reader.ReadLine());
+    CoreState.SplitCategoryCount = DescriptorValue(reader.ReadLine());
+}
+
+void LoadMouseOption() {
+    CoreState.MouseEntry = 1;
+    // An empty switch file counts as missing.
+    auto bytes = TryReadFile(DataFilePath(kMouseFile));
+    if (bytes && !bytes->empty()) CoreState.MouseEntry = (*bytes)[0] == 1 ? 1 : 0;
+}
+
+void OpenArchive() {
+    CoreState.ElaborationMode = 1;
+    CoreState.ReportCondition = 0;
+    CoreState.ColumnHeadingTexts = 0;  // not kept per station
+    CoreState.ProceedFlag = 0;
+
+    LoadArchiveDescriptor();
+    LoadMouseOption();
+
+    LoadFieldList(kJumpRuleFile, '=', JumpRuleFields);
+    LoadFieldList(kTerritorialLinkFile, ',', TerritorialLinkFields);
+
+    CoreState.CurrentPage = 1;
+    CoreState.CurrentField = 1;
+    CoreState.PreviousField = 1;
+    CoreState.PageCount = 0;
+    CoreState.SearchFormSaved = 0;
+
+    LoadLayoutItems();
+    LoadTextStyles();
+
+    ApplyStartValues();
+    ApplySettingsDefaults();
+    for (int i = 0; i < kStationListCount; ++i) StationLists()[i].flags->fill(0);
+
+    LoadSettingsWordFile();
+    if (CoreState.PageWidth == 0) CoreState.PageWidth = 640;
+    if (CoreState.PageHeight == 0) CoreState.PageHeight = 480;
+
+    CoreState.DesignerDir = CoreState.ArchiveDir;
+    TextBuilder().Line(CoreState.DesignerDir).Save(DataFilePath(kDesignerDirFile));
+
+    RecordFile definition;
+    if (definition.TryOpen(DataFilePath(kDefinitionFile), 8000, RecordFile::Mode::Read)) {
+        definition.Close();
+        LoadArchiveDefinition();
+    } else {
+        BuildArchiveDefinition();
+    }
+
+    LoadLastCard();
+    // The pseudo-field numbered by the card's word count names the head of its notes chain.
+    FieldPositions[size_t(CoreState.CardWordCount)] = int16_t(CoreState.CardWordCount - 1);
+
+    LoadSearchCriteria(StationFilePath("Condizio."));
+    LoadStatistics(StationFilePath("Statisti."));
+
+    CoreState.FoundIndexPosition = -1;
+    CoreState.SearchFromFirst = 1;
+
+    for (int i = 0; i < kStationListCount; ++i)
+        LoadSelectionRunList(StationFilePath(StationLists()[i].word), *StationLists()[i].flags);
+
+    RecordFile linked;
+    CoreState.HasLinkedArchives =
+        linked.TryOpen(DataFilePath(kLinkedArchiveFile), 1, RecordFile::Mode::Read) ? 1 : 0;
+    CoreState.FirstCardWord = 0;
+    CoreState.SearchAsList = 0;
+
+    MapActiveComuni.fill(1);
+}
+
+bool SaveArchiveSettings() {
+    bool ok = true;
+    auto step = [&ok](const std::function<void()>& work) {
+        try {
+            work();
+        } catch (const IoError& e) {
+            ReportIoError(e);
+            ok = false;
+        }
+    };
+    step([] { TextBuilder().Line(CoreState.ArchiveDir).Save(DataFilePath(kLastArchiveFile)); });
+    step([] { SaveSettingsWordFile(); });
+    step([] { SaveFieldAttributes(); });
+    step([] { SaveSearchCriteria(StationFilePath("Condizio.")); });
+    step([] { SaveStatistics(StationFilePath("Statisti.")); });
+    for (int i = 0; i < kStationListCount; ++i) {
+        const StationList& list = StationLists()[i];
+        step([&list] { SaveSelectionRunList(StationFilePath(list.word), *list.flags); });
+    }
+    return ok;
+}
 
 }  // namespace qv

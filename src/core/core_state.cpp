@@ -4,11 +4,14 @@ namespace qv {
 
 CoreStateRecord CoreState;
 MapStateRecord MapState;
+MapClassThresholdsRecord MapClassThresholds;
+std::array<uint32_t, 9> LegendColours;
+uint32_t ProgramColour = 0;
 int TerritoryCount = 0;
 
 FieldTable FieldFirstLabel, FieldTypes, FieldTextOffsets, FieldPositions, FieldLastLabel, LayoutPage, LayoutX,
-    LayoutY, LayoutRight, LayoutStyle, FieldAttributes, FieldFirstCategory, FieldLastCategory, FieldStatisticsIndex,
-    FieldNumericIndex;
+    LayoutY, LayoutRight, LayoutStyle, FieldAttributes, FieldFirstCategory, FieldLastCategory,
+    FieldStatisticsIndex, FieldNumericIndex;
 FieldFlags FieldInCondition, FieldConditionSense, JumpRuleFields, TerritorialLinkFields;
 FieldFlags CategoryWanted;
 FieldTable StaticTextPage;
@@ -36,14 +39,17 @@ std::array<char, 101> SecondaryText;
 void ResetProgramState() {
     CoreState = CoreStateRecord{};
     MapState = MapStateRecord{};
+    MapClassThresholds = MapClassThresholdsRecord{};
+    LegendColours.fill(0);
+    ProgramColour = 0;
     TerritoryCount = 0;
-    for (FieldTable* t : {&FieldFirstLabel, &FieldTypes, &FieldTextOffsets, &FieldPositions, &FieldLastLabel,
-                          &LayoutPage, &LayoutX, &LayoutY, &LayoutRight, &LayoutStyle, &FieldAttributes,
-                          &FieldFirstCategory, &FieldLastCategory, &FieldStatisticsIndex, &FieldNumericIndex,
-                          &StaticTextPage})
+    for (FieldTable* t :
+         {&FieldFirstLabel, &FieldTypes, &FieldTextOffsets, &FieldPositions, &FieldLastLabel, &LayoutPage,
+          &LayoutX, &LayoutY, &LayoutRight, &LayoutStyle, &FieldAttributes, &FieldFirstCategory,
+          &FieldLastCategory, &FieldStatisticsIndex, &FieldNumericIndex, &StaticTextPage})
         t->fill(0);
-    for (FieldFlags* t : {&FieldInCondition, &FieldConditionSense, &JumpRuleFields, &TerritorialLinkFields,
-                          &CategoryWanted})
+    for (FieldFlags* t :
+         {&FieldInCondition, &FieldConditionSense, &JumpRuleFields, &TerritorialLinkFields, &CategoryWanted})
         t->fill(0);
     CurrentCardText.fill(0);
     SavedCardText.fill(0);

@@ -157,18 +157,83 @@ struct CoreStateRecord {
 
 struct MapStateRecord {
     std::string TerritoryDir;
-    // The map display options; owned and completed by the map options storage.
-    int MapWidth = 0;
-    int MapHeight = 0;
-    int PixelWidth = 0;
-    int PixelHeight = 0;
-    int ComuneCount = 0;
+    // Map display options, in the order of the record. Flags are 0 or 1.
+    uint8_t Automatic = 0;
+    uint8_t ValuesAsPercent = 0;
+    uint8_t UnitBorders = 0;
+    uint8_t ColourByClass = 0;
+    uint8_t ShowVariableBorders = 0;
+    uint8_t FrameLine = 0;
+    uint8_t HideRankNumbers = 0;
+    uint8_t BarsOverAll = 0;
+    uint8_t BarsOverActive = 0;
+    uint8_t BarsOverVisible = 0;
+    uint8_t ShowNames = 0;
+    uint8_t ShowLegend = 0;
+    uint8_t ShowLegendTitle = 0;
+    uint8_t ClassBorders = 0;
+    uint8_t SigleActiveOnly = 0;
+    uint8_t HideVariableBordersInactive = 0;
+    uint8_t ShowSigle = 0;
+    uint8_t HideBordersInactive = 0;
+    uint8_t MapMargin = 0;
+    uint8_t ShowChosenName = 0;
+    uint8_t ShowValues = 0;
+    uint8_t ZeroIsWhite = 0;
+    uint8_t ZoomLevel = 0;  // 1 base map, 2..7 zoom 1..6
+    int ComuneNumberOffset = 0;
     int ValueCount = 0;
-    int ValueDecimals = 0;
+    int ComuneCount = 0;
+    int VariableLength = 0;
+    int VariableBorderWidth = 0;
+    int ClassMode = 0;  // 1 manual limits, 2 octiles, 3 mean and standard deviation
+    int QualitativeVariable = 0;
+    int32_t CentreTargetX = 0;
+    int32_t CentreTargetY = 0;
+    int32_t ChosenComune = 0;
+    int32_t ValueDecimals = 0;
+    int32_t ViewCentreX = 0;
+    int32_t ViewCentreY = 0;
+    int32_t LegendLeft = 0;
+    int32_t LegendRight = 0;
+    int32_t LegendTop = 0;
+    int32_t LegendBottom = 0;
+    int32_t LegendX = 0;
+    int32_t LegendY = 0;
+    int32_t ReferenceX = 0;
+    int32_t ReferenceY = 0;
+    int32_t PrintScaleX = 0;
+    int32_t PrintScaleY = 0;
+    int32_t BorderVariable = 0;
+    int32_t AggregationVariable = 0;
+    int32_t SigleSet = 0;
+    int32_t PickX = 0;
+    int32_t DrawPointX = 0;
+    int32_t MapWidth = 0;
+    int32_t PixelWidth = 0;
+    int32_t PickY = 0;
+    int32_t DrawPointY = 0;
+    int32_t MapHeight = 0;
+    int32_t PixelHeight = 0;
+    int32_t ZoomShift = 0;
+    int32_t ZoomScale = 0;
+};
+
+// Limits between the eight colour classes of the map (class k + 1 begins at limit k) and the
+// legend title; kept beside MapState and stored as one 94-byte record.
+constexpr int kMapClassLimits = 7;
+constexpr double kClassLimitUnset = -99999999;
+struct MapClassThresholdsRecord {
+    std::array<double, kMapClassLimits> Limits{};
+    std::string Title;  // at most 50 characters
 };
 
 extern CoreStateRecord CoreState;
 extern MapStateRecord MapState;
+extern MapClassThresholdsRecord MapClassThresholds;
+// Map colours, 0x00BBGGRR: entry 0 the background, entries 1..8 the classes.
+extern std::array<uint32_t, 9> LegendColours;
+extern uint32_t ProgramColour;
 extern int TerritoryCount;
 
 // Per-field tables of the archive definition (index = field number 1..4000).
@@ -198,13 +263,14 @@ extern std::array<int32_t, 1000> NumericConditionLow, NumericConditionHigh;
 
 // The nine selection lists of the elaborations (index = 0-based grid line).
 using FlagList = std::array<uint8_t, kFlagListSize>;
-extern FlagList StandardRowFlags, QuickRowFlags, PsiFlags, StandardColumnFlags, QuickColumnFlags, QuantVarFlags,
-    QuantColumnFlags, StandardAfcCategoryFlags, QuickAfcCategoryFlags;
+extern FlagList StandardRowFlags, QuickRowFlags, PsiFlags, StandardColumnFlags, QuickColumnFlags,
+    QuantVarFlags, QuantColumnFlags, StandardAfcCategoryFlags, QuickAfcCategoryFlags;
 
 // The two factor columns being rotated.
 extern std::array<double, 400> FactorPairColumnA, FactorPairColumnB;
 
-// Search statistics: three tables of 12151 counters (territory codes, total, categories).
+// Search statistics: three tables of 12151 counters: territory codes 0..8150, then 4000 category
+// counters whose first (entry 8151) is the table's total.
 constexpr int kStatisticsCounters = 48604 / 4;
 extern std::array<std::array<int32_t, kStatisticsCounters>, 3> StatisticsTables;
 // Maximum, minimum, count and sum per numeric field: four blocks of 1000.

@@ -1,0 +1,147 @@
+#include "core/compile_run.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <optional>
+
+#include "core/archive_definition.h"
+#include "core/archive_open.h"
+#include "core/card_store.h"
+#include "core/compiler_fields.h"
+#include "core/compiler_layout.h"
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/paths.h"
+#include "platform/text_file.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kAnswerErase = 333;
+constexpr int kErrorListSelector = -5;
+constexpr int kCardsErasedText = 468;
+
+// The folder's last-card index, or nothing when the file does not open.
+std::optional<int32_t> FolderLastCard() {
+    const std::optional<std::string> bytes = TryReadFile(DataFilePath(79));
+    if (!bytes || bytes->size() < 4) return std::nullopt;
+    return GetI32(Bytes(*bytes));
+}
+
+// A compile over an archive that keeps its cards must fit the card geometry it already has.
+void CheckExistingGeometry(CompileRun& run) {
+    int cardWords = 0, cardTextBytes = 0;
+    if (!ReadDescriptorGeometry(cardWords, cardTextBytes)) return;
+    if (run.numericTotal + kNotesHeadWords > cardWords) {
+        run.Error(run.linesRead,
+                  ", campi numerici oltre la scheda dell'archivio: " + std::to_string(run.numericTotal) +
+                      " posizioni (massimo " + std::to_string(cardWords - kNotesHeadWords) + ")");
+        run.cardOverflow = true;
+    }
+    if (run.textTotal > cardTextBytes) {
+        run.Error(run.linesRead,
+                  ", campi di testo oltre la scheda dell'archivio: " + std::to_string(run.textTotal) +
+                      " caratteri (massimo " + std::to_string(cardTextBytes) + ")");
+        run.cardOverflow = true;
+    }
+}
+
+void BuildAndOpen() {
+    ConvertInfoFile();
+    BuildArchiveDefinition();
+    OpenArchive();
+}
+
+}  // namespace
+
+void SaveEditFolder(const std::string& folder) {
+    // A folder typed empty names the root, as a lone separator always did.
+    CoreState.DesignerDir = NormalizeDir(folder.empty() ? std::string("\\") : folder);
+    TextBuilder out;
+    out.Line(CoreState.DesignerDir);
+    out.Save(DataFilePath(32));
+}
+
+void RebuildDesignedArchive() {
+    const std::string current = CoreState.ArchiveDir;
+    const std::string designer = CoreState.DesignerDir;
+    // Reopening reads the current archive's settings from its files: store them first, or the
+    // selection, marks and lists of this session would be lost.
+    if (!current.empty()) SaveArchiveSettings();
+    try {
+        CoreState.ArchiveDir = designer;
+        BuildAndOpen();
+        // With no archive open (a tool building an archive) the designed one stays open.
+        if (!current.empty()) {
+            CoreState.ArchiveDir = current;
+            BuildAndOpen();
+        }
+    } catch (...) {
+        // A failed file must not leave the designer's folder standing in for the current archive.
+        CoreState.ArchiveDir = current;
+        CoreState.DesignerDir = designer;
+        throw;
+    }
+    CoreState.DesignerDir = designer;
+}
+
+CompileRunResult RunCompile(const std::string& folderText, bool create, CompileRunHost& host) {
+    CompileRunResult result;
+    host.ShowStatus(CompileRunHost::StatusBox::Create, 0);
+    host.ShowStatus(CompileRunHost::StatusBox::Compile, 0);
+    host.ShowStatus(CompileRunHost::StatusBox::Erase, 0);
+    SaveEditFolder(folderText);
+    result.folder = CoreState.DesignerDir;
+
+    if (!CoreState.ArchiveDir.empty()) {
+        CoreState.CurrentCard = 0;
+        ReadCardText();
+        ReadCardValues();
+    }
+    if (!CoreState.WriteAccess) return result;
+    result.ran = true;
+
+    CompileRun run;
+    CompileFieldDeclarations(run);
+    CompileCardLayout(run);
+
+    bool keepsCards = !create;
+    if (create && !run.cardOverflow) {
+        const std::optional<int32_t> last = FolderLastCard();
+        if (last && *last >= 0) {
+            CoreState.ExistingCardCount = int(std::min<int64_t>(int64_t(*last) + 1, INT32_MAX));
+            CoreState.CommandCode = 0;
+            CoreState.CommandCode = host.ConfirmEraseCards() ? kAnswerErase : 0;
+        } else {
+            CoreState.CommandCode = kAnswerErase;
+        }
+        if (CoreState.CommandCode == kAnswerErase) {
+            CreateEmptyCardFiles();
+            WriteArchiveDescriptor(ReservedPositions(run.numericTotal, kCardWordLimit),
+                                   ReservedPositions(run.textTotal, kCardTextLimit));
+            host.ShowStatus(CompileRunHost::StatusBox::Erase, kCardsErasedText);
+        } else {
+            keepsCards = true;
+        }
+    }
+    if (keepsCards && !run.cardOverflow) CheckExistingGeometry(run);
+
+    run.errorList.Save(DataFilePath(36));
+    // The definition is rebuilt also after other errors, but never one the card cannot hold.
+    if (!run.cardOverflow) RebuildDesignedArchive();
+
+    result.errors = run.errorFlag;
+    if (run.errorFlag) {
+        CoreState.CommandCode = kErrorListSelector;
+        host.ShowErrorList();
+    } else {
+        WriteFactorList();
+    }
+    return result;
+}
+
+}  // namespace qv

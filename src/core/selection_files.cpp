@@ -1,0 +1,242 @@
+#include "core/selection_files.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "core/core_state.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kReservedCriteriaRecords = 41;
+constexpr int kDateConditions = 30;
+constexpr int kNumericConditions = 999;
+constexpr int kCategorySlots = 4000;
+constexpr int32_t kNoMaximum = -9999999;
+constexpr int32_t kNoMinimum = 9999999;
+
+// Highest territory code the selection table can hold.
+int TerritoryLimit() {
+    return std::clamp(TerritoryCount, 0, kTerritoryTableSize);
+}
+
+bool ValidField(int64_t field) {
+    return field >= 1 && field <= kMaxFields;
+}
+
+int FieldLimit() {
+    return std::clamp(CoreState.FieldCount, 0, kMaxFields);
+}
+
+}  // namespace
+
+bool NamesFile(const std::string& name) {
+    // Byte order: the empty name, a leading blank or control character, and "!" itself name nothing.
+    return std::string_view(name) > std::string_view("!");
+}
+
+uint8_t* TerritoryFlag(int code) {
+    if (code < 1 || code > TerritoryLimit()) return nullptr;
+    return &TerritorySelection[size_t(code - 1)];
+}
+
+bool IsCardSelected(int32_t card) {
+    if (card < 0 || card / 8 >= kSelectionMaskBytes) return false;
+    return (CardSelectionMask[size_t(card / 8)] & (0x80 >> (card % 8))) != 0;
+}
+
+void ClearStatistics(int level) {
+    for (auto& table : StatisticsTables) table.fill(0);
+    std::fill_n(NumericFieldSummary.begin(), 1000, kNoMaximum);
+    std::fill_n(NumericFieldSummary.begin() + 1000, 1000, kNoMinimum);
+    std::fill(NumericFieldSummary.begin() + 2000, NumericFieldSummary.end(), 0);
+    if (level >= 2) CardSelectionMask.fill(0);
+}
+
+void SaveStatistics(const std::string& name) {
+    if (!NamesFile(name)) return;
+    std::string out;
+    out.reserve(kStatisticsFileSize);
+    for (const auto& table : StatisticsTables)
+        for (int i = 0; i < kStatisticsCategoryCounters; ++i)
+            AppendI32(out, table[kStatisticsCategoryBase + i]);
+    for (const auto& table : StatisticsTables)
+        for (int code = 0; code <= kStatisticsTerritoryCodes; ++code) AppendI32(out, table[size_t(code)]);
+    for (int32_t v : NumericFieldSummary) AppendI32(out, v);
+    out.append(reinterpret_cast<const char*>(CardSelectionMask.data()), CardSelectionMask.size());
+    WriteFileAtomic(name, out);
+}
+
+void LoadStatistics(const std::string& name) {
+    ClearStatistics(2);
+    if (!NamesFile(name)) return;
+    auto bytes = TryReadFile(name);
+    if (!bytes) return;
+    // A short file fills the blocks it holds; the rest stays cleared.
+    const uint8_t* p = Bytes(*bytes);
+    size_t pos = 0;
+    const size_t size = bytes->size();
+    auto next = [&](int32_t& target) {
+        if (pos + 4 > size) return;
+        target = GetI32(p + pos);
+        pos += 4;
+    };
+    for (auto& table : StatisticsTables)
+        for (int i = 0; i < kStatisticsCategoryCounters; ++i) next(table[kStatisticsCategoryBase + i]);
+    for (auto& table : StatisticsTables)
+        for (int code = 0; code <= kStatisticsTerritoryCodes; ++code) next(table[size_t(code)]);
+    for (int32_t& v : NumericFieldSummary) next(v);
+    if (pos < size)
+        std::memcpy(CardSelectionMask.data(), p + pos, std::min(size - pos, CardSelectionMask.size()));
+}
+
+void ClearSearchCriteria() {
+    TerritorySelection.fill(0);
+    DateConditionFrom.fill(0);
+    DateConditionTo.fill(0);
+    FieldInCondition.fill(0);
+    FieldConditionSense.fill(1);
+    FieldConditionSense[0] = 0;
+    CategoryWanted.fill(0);
+    NumericConditionLow.fill(kEmptyNumber);
+    NumericConditionHigh.fill(kEmptyNumber);
+    CoreState.StatisticsField = 0;
+}
+
+void SaveSearchCriteria(const std::string& name) {
+    if (!NamesFile(name)) return;
+    std::string out;
+    auto mark = [&] { AppendI32(out, kSectionMark); };
+
+    for (int i = 0; i < kReservedCriteriaRecords; ++i) AppendI32(out, 0);
+    mark();
+
+    const int territories = TerritoryLimit();
+    int first = 0;
+    for (int code = 1; code <= territories + 1; ++code) {
+        const bool set = code <= territories && TerritorySelection[size_t(code - 1)] != 0;
+        if (set && first == 0) first = code;
+        if (!set && first != 0) {
+            AppendI32(out, first);
+            AppendI32(out, code - 1);
+            first = 0;
+        }
+    }
+    mark();
+
+    const int fields = FieldLimit();
+    for (int f = 1; f <= fields; ++f) {
+        if (FieldTypes[f] != 0 && FieldTypes[f] != 1) continue;
+        AppendI32(out, -f);
+        const int firstSlot = FieldFirstCategory[f];
+        for (int slot = std::max(firstSlot, 1); slot <= std::min<int>(FieldLastCategory[f], kCategorySlots);
+             ++slot)
+            if (CategoryWanted[size_t(slot)]) AppendI32(out, slot - firstSlot + 1);
+    }
+    mark();
+
+    for (int f = 1; f <= fields; ++f)
+        if (FieldInCondition[f]) AppendI32(out, f);
+    mark();
+
+    for (int d = 1; d <= kDateConditions; ++d) {
+        AppendI32(out, DateConditionFrom[size_t(d)]);
+        AppendI32(out, DateConditionTo[size_t(d)]);
+    }
+    mark();
+
+    for (int f = 1; f <= fields; ++f)
+        if (FieldConditionSense[f] == 0) AppendI32(out, f);
+    mark();
+
+    for (int n = 1; n <= kNumericConditions; ++n) {
+        AppendI32(out, NumericConditionLow[size_t(n)]);
+        AppendI32(out, NumericConditionHigh[size_t(n)]);
+    }
+    mark();
+
+    AppendI32(out, CoreState.StatisticsField);
+    mark();
+
+    WriteFileAtomic(name, out);
+}
+
+void LoadSearchCriteria(const std::string& name) {
+    ClearSearchCriteria();
+    if (!NamesFile(name)) return;
+    RecordFile file;
+    if (!file.TryOpen(name, 4, RecordFile::Mode::Read)) return;
+    const int64_t count = file.RecordCount();
+    std::vector<uint8_t> raw(size_t(count) * 4);
+    if (count > 0) file.Read(0, raw.data(), count);
+    file.Close();
+
+    int64_t i = 0;
+    auto record = [&](int64_t k) { return GetI32(raw.data() + k * 4); };
+    int section = 1;
+    int64_t field = 0;
+    int dateOrdinal = 0;
+    int numericOrdinal = 0;
+    while (i < count) {
+        const int32_t r = record(i++);
+        if (r == kSectionMark) {
+            ++section;
+            continue;
+        }
+        switch (section) {
+            case 2: {
+                // A run: first code, then last code. Codes past the table are ignored.
+                if (i >= count) break;
+                const int64_t last = record(i++);
+                const int64_t first = r;
+                if (last < first) break;
+                const int64_t lo = std::max<int64_t>(first, 1);
+                const int64_t hi = std::min<int64_t>(last, TerritoryLimit());
+                for (int64_t code = lo; code <= hi; ++code) TerritorySelection[size_t(code - 1)] = 1;
+                break;
+            }
+            case 3:
+                if (r < 0) {
+                    field = -int64_t(r);
+                } else if (ValidField(field)) {
+                    const int64_t slot = int64_t(FieldFirstCategory[size_t(field)]) + r - 1;
+                    if (slot >= 1 && slot <= kCategorySlots) CategoryWanted[size_t(slot)] = 1;
+                }
+                break;
+            case 4:
+                if (ValidField(r)) FieldInCondition[size_t(r)] = 1;
+                break;
+            case 5: {
+                if (i >= count) break;
+                const int32_t to = record(i++);
+                if (dateOrdinal >= kDateConditions) break;  // more pairs than date fields
+                ++dateOrdinal;
+                DateConditionFrom[size_t(dateOrdinal)] = r;
+                DateConditionTo[size_t(dateOrdinal)] = to;
+                break;
+            }
+            case 6:
+                if (ValidField(r)) FieldConditionSense[size_t(r)] = 0;
+                break;
+            case 7: {
+                if (i >= count) break;
+                const int32_t high = record(i++);
+                if (numericOrdinal < kNumericConditions) ++numericOrdinal;
+                NumericConditionLow[size_t(numericOrdinal)] = r;
+                NumericConditionHigh[size_t(numericOrdinal)] = high;
+                break;
+            }
+            case 8:
+                CoreState.StatisticsField = r;
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+}  // namespace qv

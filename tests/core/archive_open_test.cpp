@@ -1,0 +1,364 @@
+#include "core/archive_open.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/core_state.h"
+#include "core/selection_files.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+#include "support/temp_dir.h"
+
+namespace qv {
+namespace {
+
+using test::Hex;
+using test::ReadBytes;
+using test::TempDir;
+using test::ToHex;
+using test::WriteBytes;
+
+std::string Words(std::initializer_list<int> words) {
+    std::string out;
+    for (int w : words) AppendU16(out, uint16_t(w));
+    return out;
+}
+
+std::string Descriptor(const std::string& words, const std::string& bytes, const std::string& line5 = "0",
+                       const std::string& line6 = "0") {
+    return "Nome Archivio....: \r\nNome indirizzario: x\r\nScheda.NUM.......: " + words +
+           "\r\nScheda.ALF.......: " + bytes + "\r\nVar statistiche..: " + line5 +
+           "\r\nModalita' \"\"\"\" ..: " + line6 + "\r\nInizio fattori...: 0\r\n";
+}
+
+// Layout items on the given pages.
+std::string LayoutItems(const std::vector<int>& pages) {
+    std::string out;
+    for (int page : pages) {
+        std::string record(212, '\0');
+        PutI16(reinterpret_cast<uint8_t*>(record.data()), int16_t(page));
+        out += record;
+    }
+    return out;
+}
+
+std::string Styles(int count) {
+    std::string out;
+    for (int k = 1; k <= count; ++k)
+        for (int v = 0; v < 9; ++v) AppendI16(out, int16_t(10 * k + v));
+    return out;
+}
+
+// "imp-sch.dat" of 20 tables with `fields` placed fields and the given marks in table 11.
+std::string Definition(int fields, const std::vector<std::pair<int, int>>& marks = {}) {
+    std::string out(160000, '\0');
+    uint8_t* p = reinterpret_cast<uint8_t*>(out.data());
+    for (int f = 1; f <= fields; ++f) {
+        PutI16(p + 8000 * 1 + 2 * (f - 1), 1);           // page
+        PutI16(p + 8000 * 6 + 2 * (f - 1), 4);           // type: number
+        PutI16(p + 8000 * 8 + 2 * (f - 1), int16_t(f));  // word position
+        PutI16(p + 8000 * 16 + 2 * (f - 1), 1);          // condition sense
+    }
+    for (auto [f, v] : marks) PutI16(p + 8000 * 10 + 2 * (f - 1), int16_t(v));
+    return out;
+}
+
+int reportedErrors = 0;
+void CountReport(const IoError&) {
+    ++reportedErrors;
+}
+
+class ArchiveOpen : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProgramState();
+        TerritoryCount = 8101;
+        CoreState.ProgramDir = dir.MakeDir("quorvanta.tv");
+        CoreState.StationNumber = "000";
+        reportedErrors = 0;
+        SetIoErrorReporter(CountReport);
+    }
+    void TearDown() override { SetIoErrorReporter(nullptr); }
+
+    // A complete compiled archive in `archive`.
+    void MakeArchive(const std::string& archive,
+                     const std::string& descriptor = Descriptor("150 x", "200 x")) {
+        WriteBytes(archive + "morvidex.dat", descriptor);
+        WriteBytes(archive + "trd-tres.dat", LayoutItems({1, 1, 2, 3}));
+        WriteBytes(archive + "trc-tres.dat", Styles(3));
+        WriteBytes(archive + "imp-sch.dat", Definition(3, {{2, 33}}));
+        WriteBytes(archive + "dli-sch.dat", Hex("04 00 00 00"));
+    }
+    TempDir dir;
+};
+
+TEST(DescriptorLine, ValueNeedsAFollowingBlank) {
+    struct Case {
+        std::string line;
+        int value;
+    } cases[] = {
+        {"Scheda.NUM.......: 150 posizioni riservate", 150},
+        {"Var statistiche..: 0", 0},
+        {"Var statistiche..: 7", 0},  // no blank after the value
+        {"Var statistiche..: 7 ", 7},
+        {"Var statistiche..: -3 x", -3},
+        {"Var statistiche..: 12ab x", 12},
+        {"Var statistiche..:  9 x", 0},  // a blank in column 20
+        {"Var statistiche..: abc x", 0},
+        {"short", 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(DescriptorValue(c.line), c.value) << c.line;
+}
+
+TEST_F(ArchiveOpen, DescriptorGeometryIsClamped) {
+    struct Case {
+        std::string words, bytes;
+        int wordCount, textBytes;
+    } cases[] = {
+        {"120 x", "200 x", 150, 200},     {"4001 x", "8001 x", 4000, 8000}, {"30 x", "0 x", 50, 50},
+        {"3999 x", "7960 x", 4000, 8000}, {"150", "150", 50, 50},
+    };
+    CoreState.ArchiveDir = dir.MakeDir("a");
+    for (const Case& c : cases) {
+        WriteBytes(CoreState.ArchiveDir + "morvidex.dat", Descriptor(c.words, c.bytes, "5 ", "2 "));
+        LoadArchiveDescriptor();
+        EXPECT_EQ(CoreState.CardWordCount, c.wordCount) << c.words;
+        EXPECT_EQ(CoreState.CardTextBytes, c.textBytes) << c.bytes;
+        EXPECT_EQ(CoreState.SplitField, 5);
+        EXPECT_EQ(CoreState.SplitCategoryCount, 2);
+    }
+}
+
+TEST_F(ArchiveOpen, MissingDescriptorFallsBackToTheSampleArchive) {
+    const std::string sample = dir.MakeDir("quorvanta.tv/Pianalto");
+    MakeArchive(sample, Descriptor("200 x", "100 x"));
+    CoreState.ArchiveDir = dir.MakeDir("empty");
+    OpenArchive();
+    EXPECT_EQ(CoreState.ArchiveDir, CoreState.ProgramDir + "Pianalto/");
+    EXPECT_EQ(CoreState.CardWordCount, 200);
+    EXPECT_EQ(CoreState.LastCard, 4);
+    EXPECT_TRUE(SaveArchiveSettings());
+    EXPECT_EQ(ReadBytes(CoreState.ProgramDir + "cartella.txt"), CoreState.ProgramDir + "Pianalto/\r\n");
+}
+
+TEST_F(ArchiveOpen, NoSampleArchiveEitherRaises) {
+    CoreState.ArchiveDir = dir.MakeDir("empty");
+    EXPECT_THROW(OpenArchive(), IoError);
+}
+
+TEST_F(ArchiveOpen, OpeningFillsTheArchiveState) {
+    // A path well past 59 characters must be kept whole.
+    const std::string archive =
+        dir.MakeDir("a-very-long-archive-directory-name/that-goes-on-and-on/and-on-further");
+    ASSERT_GT(archive.size(), 60u);
+    MakeArchive(archive);
+    WriteBytes(archive + "sal-sch.imp",
+               "12=3=1,2>5\r\n4000=1=1,1>2\r\n0=1=1,1>2\r\n3999=0=1,1>1\r\nno rule\r\n 7 =1\r\n");
+    WriteBytes(archive + "lkt-sch.imp", "8,a\r\n9=b\r\n");
+    WriteBytes(archive + "lnk-sch.dat", "x");
+    WriteBytes(CoreState.ProgramDir + "ok-mouse.dat", Hex("00"));
+    CoreState.ArchiveDir = archive;
+    CoreState.ColumnHeadingTexts = 1;
+    OpenArchive();
+
+    EXPECT_EQ(CoreState.ArchiveDir, archive);
+    EXPECT_EQ(CoreState.DesignerDir, archive);
+    EXPECT_EQ(ReadBytes(CoreState.ProgramDir + "dir-edit.imp"), archive + "\r\n");
+    EXPECT_EQ(CoreState.CardWordCount, 150);
+    EXPECT_EQ(CoreState.CardTextBytes, 200);
+    EXPECT_EQ(CoreState.MouseEntry, 0);
+    std::vector<int> jumps, links;
+    for (int f = 0; f <= kMaxFields; ++f) {
+        if (JumpRuleFields[size_t(f)]) jumps.push_back(f);
+        if (TerritorialLinkFields[size_t(f)]) links.push_back(f);
+    }
+    EXPECT_EQ(jumps, (std::vector<int>{7, 12, 3999}));
+    EXPECT_EQ(links, (std::vector<int>{8}));
+    EXPECT_EQ(CoreState.LayoutItemCount, 4);
+    EXPECT_EQ(CoreState.PageCount, 3);
+    EXPECT_EQ(StaticTextPage[3], 2);
+    EXPECT_EQ(CardTextStyles[1][0], 10);
+    EXPECT_EQ(CardTextStyles[3][8], 38);
+    EXPECT_EQ(CardTextStyles[4][0], 257);
+    EXPECT_EQ(CardTextStyles[9][8], 257);
+    EXPECT_EQ(CoreState.FieldCount, 3);
+    EXPECT_EQ(FieldAttributes[2], 33);
+    EXPECT_EQ(CoreState.LastCard, 4);
+    EXPECT_EQ(CoreState.CurrentCard, 0);
+    EXPECT_EQ(FieldPositions[150], 149);
+    EXPECT_EQ(CoreState.HasLinkedArchives, 1);
+    EXPECT_EQ(CoreState.CurrentPage, 1);
+    EXPECT_EQ(CoreState.ElaborationMode, 1);
+    EXPECT_EQ(CoreState.ColumnHeadingTexts, 0);
+    EXPECT_EQ(CoreState.SearchEnded, 1);
+    EXPECT_DOUBLE_EQ(CoreState.MinChiSquare, 6.635);
+    EXPECT_DOUBLE_EQ(CoreState.MinCorrelation, 0.2);
+    EXPECT_EQ(CoreState.PlaneFactorX, 1);
+    EXPECT_EQ(CoreState.PlaneFactorY, 2);
+    EXPECT_EQ(CoreState.PageWidth, 640);
+    EXPECT_EQ(CoreState.ImportDelimiter, ',');
+    EXPECT_EQ(CoreState.FoundIndexPosition, -1);
+    for (uint8_t active : MapActiveComuni) ASSERT_EQ(active, 1);
+    // No criteria file: conditions cleared, no territory active; no statistics: empty selection.
+    EXPECT_EQ(TerritorySelection[0], 0);
+    EXPECT_EQ(NumericFieldSummary[0], -9999999);
+}
+
+TEST_F(ArchiveOpen, MouseSwitchAndOptionalFiles) {
+    const std::string archive = dir.MakeDir("a");
+    MakeArchive(archive);
+    CoreState.ArchiveDir = archive;
+    struct Case {
+        const char* bytes;  // nullptr: no file
+        int mouse;
+    } cases[] = {{nullptr, 1}, {"", 1}, {"01", 1}, {"00", 0}, {"02", 0}};
+    for (const Case& c : cases) {
+        RemoveFile(CoreState.ProgramDir + "ok-mouse.dat");
+        if (c.bytes) WriteBytes(CoreState.ProgramDir + "ok-mouse.dat", Hex(c.bytes));
+        LoadMouseOption();
+        EXPECT_EQ(CoreState.MouseEntry, c.mouse) << (c.bytes ? c.bytes : "none");
+    }
+}
+
+TEST_F(ArchiveOpen, MissingLastCardIndexMeansNoCards) {
+    const std::string archive = dir.MakeDir("a");
+    MakeArchive(archive);
+    RemoveFile(archive + "dli-sch.dat");
+    CoreState.ArchiveDir = archive;
+    OpenArchive();
+    EXPECT_EQ(CoreState.LastCard, -1);
+    EXPECT_EQ(CoreState.HasLinkedArchives, 0);
+    // An index that is there but unreadable is not taken as an empty archive.
+    WriteBytes(archive + "dli-sch.dat", "");
+    EXPECT_THROW(OpenArchive(), IoError);
+}
+
+TEST_F(ArchiveOpen, OversizedLayoutAndStyleFilesAreCut) {
+    const std::string archive = dir.MakeDir("a");
+    MakeArchive(archive);
+    std::vector<int> pages(4000, 1);
+    pages.push_back(7);  // item 4001 has no place in the table
+    WriteBytes(archive + "trd-tres.dat", LayoutItems(pages));
+    WriteBytes(archive + "trc-tres.dat", Styles(11));
+    CoreState.ArchiveDir = archive;
+    OpenArchive();
+    EXPECT_EQ(CoreState.LayoutItemCount, 4000);
+    EXPECT_EQ(CoreState.PageCount, 1);
+    EXPECT_EQ(CardTextStyles[9][0], 90);
+}
+
+TEST_F(ArchiveOpen, RebuildsLayoutAndDefinitionFromCompiledFiles) {
+    const std::string archive = dir.MakeDir("a");
+    MakeArchive(archive);
+    RemoveFile(archive + "trd-tres.dat");
+    RemoveFile(archive + "trc-tres.dat");
+    RemoveFile(archive + "imp-sch.dat");
+    const std::string style = "   1   2   3   4   5   6   7   8   9\r\n";
+    const std::string pad(20, ' ');
+    WriteBytes(archive + "inf-sch.dat", style + "#Pag 1\r\n   1  10  10   1" + pad +
+                                            "Nome\r\n#Pag 2\r\n   1  10  30   1" + pad +
+                                            "Eta\r\n#Pag 3\r\n   1  10  50   1" + pad + "Note\r\n");
+    WriteBytes(archive + "sig-sch.dat", "campi\r\n001Q Eta\r\n");
+    WriteBytes(archive + "dat-sch.dat", "   1  10  30 100\r\n");
+    CoreState.ArchiveDir = archive;
+    OpenArchive();
+    EXPECT_EQ(CoreState.LayoutItemCount, 3);
+    EXPECT_EQ(CoreState.PageCount, 3);
+    EXPECT_EQ(CardTextStyles[1][8], 9);
+    EXPECT_EQ(CardTextStyles[2][0], 257);
+    EXPECT_EQ(CoreState.FieldCount, 1);
+    EXPECT_EQ(FieldTypes[1], 4);
+    EXPECT_EQ(ReadBytes(archive + "imp-sch.dat").size(), 160000u);
+
+    // The next opening loads the definition that was built.
+    RemoveFile(archive + "sig-sch.dat");
+    OpenArchive();
+    EXPECT_EQ(CoreState.FieldCount, 1);
+    EXPECT_EQ(FieldTypes[1], 4);
+}
+
+TEST_F(ArchiveOpen, OddListFileDoesNotStopOpening) {
+    const std::string archive = dir.MakeDir("a");
+    MakeArchive(archive);
+    WriteBytes(archive + "ScRighe.000", Words({2, 4, 9}));
+    CoreState.ArchiveDir = archive;
+    OpenArchive();
+    EXPECT_EQ(StandardRowFlags[3], 1);
+    EXPECT_EQ(StandardRowFlags[9], 0);
+}
+
+TEST_F(ArchiveOpen, SaveThenOpenRestoresTheStation) {
+    const std::string archive = dir.MakeDir("a");
+    MakeArchive(archive);
+    CoreState.ArchiveDir = archive;
+    OpenArchive();
+
+    CoreState.PageWidth = 800;
+    CoreState.HideTrivialConnections = 1;
+    CoreState.EmailSentCode = 12;
+    CoreState.ImportDelimiter = '\t';
+    CoreState.ReservedSlots[43] = 99;
+    FieldAttributes[1] = 5;
+    FieldAttributes[2] = 0;
+    FieldAttributes[4000] = 64;
+    FlagList* lists[] = {&StandardRowFlags,         &QuickRowFlags,         &PsiFlags,
+                         &StandardAfcCategoryFlags, &QuickAfcCategoryFlags, &QuantVarFlags,
+                         &QuantColumnFlags,         &StandardColumnFlags,   &QuickColumnFlags};
+    for (int i = 0; i < 9; ++i) (*lists[i])[size_t(i * 100)] = 1;
+    TerritorySelection[2] = 1;
+    FieldInCondition[3] = 1;
+    NumericConditionLow[2] = 40;
+    StatisticsTables[0][kStatisticsCategoryBase] = 17;
+    CardSelectionMask[0] = 0x08;  // card 4
+    EXPECT_TRUE(SaveArchiveSettings());
+    EXPECT_EQ(reportedErrors, 0);
+    EXPECT_EQ(ReadBytes(CoreState.ProgramDir + "cartella.txt"), archive + "\r\n");
+    EXPECT_EQ(ReadBytes(archive + "imp-sch.dat").substr(80000, 4), Words({5, 0}));
+
+    ResetProgramState();
+    TerritoryCount = 8101;
+    CoreState.ProgramDir = dir.Path() + "quorvanta.tv/";
+    CoreState.StationNumber = "000";
+    CoreState.ArchiveDir = archive;
+    OpenArchive();
+    EXPECT_EQ(CoreState.PageWidth, 800);
+    EXPECT_EQ(CoreState.HideTrivialConnections, 1);
+    EXPECT_EQ(CoreState.EmailSentCode, 12);
+    EXPECT_EQ(CoreState.ImportDelimiter, '\t');
+    EXPECT_EQ(CoreState.ReservedSlots[43], 99);
+    EXPECT_EQ(FieldAttributes[1], 5);
+    EXPECT_EQ(FieldAttributes[2], 0);
+    EXPECT_EQ(FieldAttributes[4000], 64);
+    for (int i = 0; i < 9; ++i) {
+        int set = 0;
+        for (uint8_t f : *lists[i]) set += f;
+        EXPECT_EQ(set, 1) << i;
+        EXPECT_EQ((*lists[i])[size_t(i * 100)], 1) << i;
+    }
+    EXPECT_EQ(TerritorySelection[2], 1);
+    EXPECT_EQ(FieldInCondition[3], 1);
+    EXPECT_EQ(NumericConditionLow[2], 40);
+    EXPECT_EQ(StatisticsTables[0][kStatisticsCategoryBase], 17);
+    EXPECT_TRUE(IsCardSelected(4));
+    EXPECT_FALSE(IsCardSelected(3));
+}
+
+TEST_F(ArchiveOpen, FailedStepIsReportedOnceAndTheRestIsSaved) {
+    const std::string archive = dir.MakeDir("a");
+    MakeArchive(archive);
+    CoreState.ArchiveDir = archive;
+    OpenArchive();
+    RemoveFile(archive + "imp-sch.dat");  // the marks have nowhere to go
+    PsiFlags[7] = 1;
+    EXPECT_FALSE(SaveArchiveSettings());
+    EXPECT_EQ(reportedErrors, 1);
+    EXPECT_EQ(ReadBytes(archive + "PSI.000"), Words({7, 7}));
+    EXPECT_EQ(ReadBytes(archive + "Statisti.000").size(), 226725u);
+    EXPECT_FALSE(FileExists(archive + "imp-sch.dat"));
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,285 @@
+#include "core/selection_files.h"
+
+#include <gtest/gtest.h>
+
+#include "core/core_state.h"
+#include "platform/bytes.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+#include "support/temp_dir.h"
+
+namespace qv {
+namespace {
+
+using test::Hex;
+using test::ReadBytes;
+using test::TempDir;
+using test::ToHex;
+using test::WriteBytes;
+
+std::string Ints(std::initializer_list<int32_t> values) {
+    std::string out;
+    for (int32_t v : values) AppendI32(out, v);
+    return out;
+}
+
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+const std::string kMark = Hex("02 1F 0A FA");
+
+class SelectionFiles : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProgramState();
+        TerritoryCount = 8101;
+    }
+    TempDir dir;
+};
+
+TEST_F(SelectionFiles, CardBitsMostSignificantFirst) {
+    CardSelectionMask[0] = 0x80;
+    CardSelectionMask[1] = 0x40;
+    CardSelectionMask[65500] = 0x01;
+    struct Case {
+        int32_t card;
+        bool selected;
+    } cases[] = {
+        {0, true},   {1, false},     {9, true},       {8, false},
+        {-1, false}, {524007, true}, {524008, false}, {INT32_MAX, false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsCardSelected(c.card), c.selected) << c.card;
+}
+
+TEST_F(SelectionFiles, NamesAtOrBelowExclamationNameNoFile) {
+    struct Case {
+        std::string name;
+        bool names;
+    } cases[] = {{"", false},  {" x", false}, {"\tx", false},  {"!", false},
+                 {"!a", true}, {"\"", true},  {"/tmp/a", true}};
+    for (const Case& c : cases) EXPECT_EQ(NamesFile(c.name), c.names) << ToHex(c.name);
+}
+
+TEST_F(SelectionFiles, TerritoryFlagIsOneBasedAndBounded) {
+    ASSERT_NE(TerritoryFlag(1), nullptr);
+    *TerritoryFlag(1) = 1;
+    *TerritoryFlag(8101) = 1;
+    EXPECT_EQ(TerritorySelection[0], 1);
+    EXPECT_EQ(TerritorySelection[8100], 1);
+    EXPECT_EQ(TerritoryFlag(0), nullptr);
+    EXPECT_EQ(TerritoryFlag(8102), nullptr);
+    EXPECT_EQ(TerritoryFlag(-3), nullptr);
+}
+
+TEST_F(SelectionFiles, ClearedStatisticsFileGolden) {
+    StatisticsTables[2][5] = 9;
+    CardSelectionMask[3] = 0xFF;
+    ClearStatistics(2);
+    SaveStatistics(dir / "Statisti.000");
+    const std::string got = ReadBytes(dir / "Statisti.000");
+    ASSERT_EQ(got.size(), 226725u);
+    // Category and territory counters: 3 x 16000 + 3 x 8102 x 4 = 145224 zero bytes.
+    EXPECT_EQ(got.substr(0, 145224), std::string(145224, '\0'));
+    EXPECT_EQ(got.substr(145224, 4000), Repeat(Hex("81 69 67 FF"), 1000));  // maxima -9999999
+    EXPECT_EQ(got.substr(149224, 4000), Repeat(Hex("7F 96 98 00"), 1000));  // minima 9999999
+    EXPECT_EQ(got.substr(153224), std::string(8000 + 65501, '\0'));
+}
+
+TEST_F(SelectionFiles, ClearLevelOneKeepsSelection) {
+    CardSelectionMask[7] = 0x11;
+    StatisticsTables[0][kStatisticsCategoryBase] = 4;
+    ClearStatistics(1);
+    EXPECT_EQ(StatisticsTables[0][kStatisticsCategoryBase], 0);
+    EXPECT_EQ(CardSelectionMask[7], 0x11);
+    EXPECT_EQ(NumericFieldSummary[999], -9999999);
+    EXPECT_EQ(NumericFieldSummary[1000], 9999999);
+    EXPECT_EQ(NumericFieldSummary[2000], 0);
+}
+
+TEST_F(SelectionFiles, StatisticsBlocksLandInFileOrder) {
+    ClearStatistics(2);
+    StatisticsTables[1][kStatisticsCategoryBase] = 7;  // total of table 1: byte 16000
+    StatisticsTables[2][8101] = 5;                     // last territory code of table 2
+    StatisticsTables[0][0] = -2;                       // territory code 0 of table 0: byte 48000
+    NumericFieldSummary[3999] = 123;                   // last sum
+    CardSelectionMask[0] = 0x80;
+    CardSelectionMask[65500] = 0x01;
+    const std::string path = dir / "s.sta";
+    SaveStatistics(path);
+    const std::string got = ReadBytes(path);
+    ASSERT_EQ(got.size(), 226725u);
+    EXPECT_EQ(ToHex(got.substr(16000, 4)), ToHex(Ints({7})));
+    EXPECT_EQ(ToHex(got.substr(48000 + 2 * 32408 + 8101 * 4, 4)), ToHex(Ints({5})));
+    EXPECT_EQ(ToHex(got.substr(48000, 4)), ToHex(Ints({-2})));
+    EXPECT_EQ(ToHex(got.substr(161220, 4)), ToHex(Ints({123})));
+    EXPECT_EQ(uint8_t(got[161224]), 0x80);
+    EXPECT_EQ(uint8_t(got[226724]), 0x01);
+
+    ResetProgramState();
+    LoadStatistics(path);
+    EXPECT_EQ(StatisticsTables[1][kStatisticsCategoryBase], 7);
+    EXPECT_EQ(StatisticsTables[2][8101], 5);
+    EXPECT_EQ(StatisticsTables[0][0], -2);
+    EXPECT_EQ(NumericFieldSummary[3999], 123);
+    EXPECT_EQ(NumericFieldSummary[0], -9999999);
+    EXPECT_TRUE(IsCardSelected(0));
+    EXPECT_TRUE(IsCardSelected(524007));
+}
+
+TEST_F(SelectionFiles, StatisticsCutBeforeTheSelectionLeavesItEmpty) {
+    ClearStatistics(2);
+    StatisticsTables[0][kStatisticsCategoryBase + 3] = 11;
+    CardSelectionMask[2] = 0xFF;
+    SaveStatistics(dir / "full");
+    WriteBytes(dir / "cut", ReadBytes(dir / "full").substr(0, 161224));
+    CardSelectionMask[9] = 0xFF;
+    LoadStatistics(dir / "cut");
+    EXPECT_EQ(StatisticsTables[0][kStatisticsCategoryBase + 3], 11);
+    EXPECT_EQ(NumericFieldSummary[1000], 9999999);
+    EXPECT_EQ(CardSelectionMask[2], 0);
+    EXPECT_EQ(CardSelectionMask[9], 0);
+}
+
+TEST_F(SelectionFiles, NoNameOrMissingFileOnlyClears) {
+    for (const std::string& name : {std::string(), dir / "missing.sta"}) {
+        StatisticsTables[0][1] = 3;
+        CardSelectionMask[0] = 0xFF;
+        TerritorySelection[0] = 1;
+        NumericConditionLow[1] = 4;
+        LoadStatistics(name);
+        LoadSearchCriteria(name);
+        EXPECT_EQ(StatisticsTables[0][1], 0);
+        EXPECT_EQ(CardSelectionMask[0], 0);
+        EXPECT_EQ(TerritorySelection[0], 0);
+        EXPECT_EQ(NumericConditionLow[1], -9999999);
+    }
+    // Saving to a name that names nothing creates nothing.
+    SaveStatistics("");
+    SaveSearchCriteria(" ");
+    EXPECT_FALSE(FileExists(" "));
+}
+
+TEST_F(SelectionFiles, CriteriaGoldenTerritoryRuns) {
+    ClearSearchCriteria();
+    for (int code : {3, 4, 5, 9}) TerritorySelection[size_t(code - 1)] = 1;
+    CoreState.FieldCount = 0;
+    SaveSearchCriteria(dir / "Condizio.000");
+    const std::string expected = std::string(41 * 4, '\0') + kMark + Ints({3, 5, 9, 9}) + kMark + kMark +
+                                 kMark + std::string(60 * 4, '\0') + kMark + kMark +
+                                 Repeat(Ints({-9999999}), 1998) + kMark + Ints({0}) + kMark;
+    EXPECT_EQ(ReadBytes(dir / "Condizio.000"), expected);
+}
+
+TEST_F(SelectionFiles, CriteriaRoundTripWithFieldSections) {
+    ClearSearchCriteria();
+    CoreState.FieldCount = 3;
+    // Field 1 coded with slots 1..4, field 2 a number, field 3 coded with slots 5..6.
+    FieldTypes[1] = 0, FieldFirstCategory[1] = 1, FieldLastCategory[1] = 4;
+    FieldTypes[2] = 4;
+    FieldTypes[3] = 0, FieldFirstCategory[3] = 5, FieldLastCategory[3] = 6;
+    CategoryWanted[2] = 1;
+    CategoryWanted[6] = 1;
+    FieldInCondition[2] = 1;
+    FieldConditionSense[3] = 0;
+    DateConditionFrom[1] = 1000101;
+    DateConditionTo[30] = 1241231;
+    NumericConditionLow[1] = 5;
+    NumericConditionHigh[999] = 77;
+    TerritorySelection[8100] = 1;
+    CoreState.StatisticsField = 2;
+    const std::string path = dir / "c.con";
+    SaveSearchCriteria(path);
+    const std::string got = ReadBytes(path);
+    // Section 3: -1, value 2 of field 1, -3, value 2 of field 3; section 4: field 2; section 6: field 3.
+    const std::string head = std::string(164, '\0') + kMark + Ints({8101, 8101}) + kMark +
+                             Ints({-1, 2, -3, 2}) + kMark + Ints({2}) + kMark;
+    EXPECT_EQ(ToHex(got.substr(0, head.size())), ToHex(head));
+
+    ClearSearchCriteria();
+    LoadSearchCriteria(path);
+    EXPECT_EQ(CategoryWanted[2], 1);
+    EXPECT_EQ(CategoryWanted[6], 1);
+    EXPECT_EQ(CategoryWanted[1] + CategoryWanted[3] + CategoryWanted[4] + CategoryWanted[5], 0);
+    EXPECT_EQ(FieldInCondition[2], 1);
+    EXPECT_EQ(FieldInCondition[1], 0);
+    EXPECT_EQ(FieldConditionSense[3], 0);
+    EXPECT_EQ(FieldConditionSense[1], 1);
+    EXPECT_EQ(DateConditionFrom[1], 1000101);
+    EXPECT_EQ(DateConditionTo[30], 1241231);
+    EXPECT_EQ(NumericConditionLow[1], 5);
+    EXPECT_EQ(NumericConditionHigh[999], 77);
+    EXPECT_EQ(NumericConditionHigh[998], -9999999);
+    EXPECT_EQ(TerritorySelection[8100], 1);
+    EXPECT_EQ(TerritorySelection[8099], 0);
+    EXPECT_EQ(CoreState.StatisticsField, 2);
+}
+
+TEST_F(SelectionFiles, CriteriaOfOnlyMarksLoadsCleared) {
+    WriteBytes(dir / "m.con", Repeat(kMark, 8));
+    TerritorySelection[4] = 1;
+    FieldConditionSense[7] = 0;
+    CoreState.StatisticsField = 9;
+    LoadSearchCriteria(dir / "m.con");
+    EXPECT_EQ(TerritorySelection[4], 0);
+    EXPECT_EQ(FieldConditionSense[7], 1);
+    EXPECT_EQ(NumericConditionLow[999], -9999999);
+    EXPECT_EQ(CoreState.StatisticsField, 0);
+}
+
+TEST_F(SelectionFiles, CriteriaEntriesOutsideTheTablesAreIgnored) {
+    FieldFirstCategory[1] = 4000;
+    FieldFirstCategory[2] = 1;
+    std::string dates;
+    for (int d = 1; d <= 31; ++d) dates += Ints({d, 100 + d});
+    const std::string file = Ints({7}) + kMark +
+                             // Runs: past the last code, through code 0, reversed.
+                             Ints({8100, 9000, -5, 2, 50, 40}) + kMark +
+                             // Unknown field, a slot past 4000, a slot before 1, then a good one.
+                             Ints({-5000, 1, -1, 2, -2, 0, -2, 12}) + kMark + Ints({0, 4001, -7, 12}) +
+                             kMark + dates + kMark + Ints({4001, 0, 13}) + kMark + Ints({1, 2}) + kMark +
+                             Ints({6}) + kMark + Ints({99, -1});  // past the last section
+    WriteBytes(dir / "bad.con", file);
+    LoadSearchCriteria(dir / "bad.con");
+    EXPECT_EQ(TerritorySelection[8099], 1);
+    EXPECT_EQ(TerritorySelection[8100], 1);
+    EXPECT_EQ(TerritorySelection[0], 1);
+    EXPECT_EQ(TerritorySelection[1], 1);
+    EXPECT_EQ(TerritorySelection[2], 0);
+    EXPECT_EQ(TerritorySelection[44], 0);
+    EXPECT_EQ(CategoryWanted[4000], 0);
+    EXPECT_EQ(CategoryWanted[0], 0);
+    EXPECT_EQ(CategoryWanted[12], 1);
+    int wanted = 0;
+    for (uint8_t w : CategoryWanted) wanted += w;
+    EXPECT_EQ(wanted, 1);
+    EXPECT_EQ(FieldInCondition[12], 1);
+    EXPECT_EQ(FieldInCondition[0], 0);
+    EXPECT_EQ(DateConditionFrom[30], 30);
+    EXPECT_EQ(DateConditionTo[30], 130);
+    EXPECT_EQ(DateConditionFrom[0], 0);
+    EXPECT_EQ(FieldConditionSense[13], 0);
+    EXPECT_EQ(NumericConditionLow[1], 1);
+    EXPECT_EQ(CoreState.StatisticsField, 6);
+}
+
+TEST_F(SelectionFiles, NumericOrdinalStopsAtTheLastCondition) {
+    std::string pairs;
+    for (int n = 1; n <= 1001; ++n) pairs += Ints({n, -n});
+    WriteBytes(dir / "n.con", Repeat(kMark, 6) + pairs + kMark);
+    LoadSearchCriteria(dir / "n.con");
+    EXPECT_EQ(NumericConditionLow[998], 998);
+    EXPECT_EQ(NumericConditionLow[999], 1001);
+    EXPECT_EQ(NumericConditionHigh[999], -1001);
+}
+
+TEST_F(SelectionFiles, SavingIntoAMissingDirectoryRaises) {
+    const std::string path = dir / "no/such/Condizio.000";
+    EXPECT_THROW(SaveSearchCriteria(path), IoError);
+    EXPECT_THROW(SaveStatistics(dir / "no/such/Statisti.000"), IoError);
+}
+
+}  // namespace
+}  // namespace qv
