@@ -1,11 +1,460 @@
 #include "core/card_store.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
 #include "core/core_state.h"
+#include "core/data_files.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/text_file.h"
 
 namespace qv {
 
-// Placeholder until the card store lands: every card reads as blank.
-void ReadCardText() { CurrentCardText.fill(0); }
-void ReadCardValues() { CoreState.FirstCardWord = CurrentCardValues[1]; }
+namespace {
+
+constexpr int kIndexRecordBytes = 4;
+constexpr char kMissingFieldsHeading[] = "Mancano informazioni sui campi:";
+
+void DecodeWords(const uint8_t* bytes, uint16_t* words, size_t count) {
+    for (size_t i = 0; i < count; ++i) words[i] = GetU16(bytes + 2 * i);
+}
+
+void WriteRecords(const std::string& path, int recordSize, int64_t index, const void* data, int64_t count,
+                  bool createFile, bool sync) {
+    RecordFile file;
+    file.Open(path, recordSize, createFile ? RecordFile::Mode::Create : RecordFile::Mode::ReadWrite);
+    file.Write(index, data, count);
+    if (sync) file.Sync();
+}
+
+void WriteTextRecords(const CardFiles& files, int32_t card, const uint8_t* text, bool createFile, bool sync) {
+    const int records = files.Geometry().TextRecords();
+    WriteRecords(files.TextPath(), kCardTextRecordBytes, int64_t(card) * records, text, records, createFile,
+                 sync);
+}
+
+void WriteValueRecords(const CardFiles& files, int32_t card, const uint16_t* words, bool createFile,
+                       bool sync) {
+    const int records = files.Geometry().ValueRecords();
+    std::vector<uint8_t> bytes(size_t(records) * kCardValueRecordBytes);
+    for (size_t i = 0; i < bytes.size() / 2; ++i) PutU16(bytes.data() + 2 * i, words[i]);
+    WriteRecords(files.ValuesPath(), kCardValueRecordBytes, int64_t(card) * records, bytes.data(), records,
+                 createFile, sync);
+}
+
+// Bounds of the card in hand: words 1..WordLimit(), text bytes 1..TextLimit().
+int WordLimit() {
+    return CurrentCardGeometry().wordCount;
+}
+int TextLimit() {
+    return CurrentCardGeometry().textBytes;
+}
+bool WordInCard(int position) {
+    return position >= 1 && position <= WordLimit();
+}
+bool ValidField(int field) {
+    return field >= 1 && field <= kMaxFields;
+}
+
+// The bytes of a text field that lie inside the card's text, as [first, last].
+bool TextFieldBytes(int field, int& first, int& last) {
+    const int length = -FieldTypes[field];
+    first = FieldTextOffsets[field];
+    last = std::min(first + length - 1, TextLimit());
+    return length > 0 && first >= 1 && first <= last;
+}
+
+bool IsTextFilled(int field) {
+    const int offset = FieldTextOffsets[field];
+    return FieldTypes[field] < 0 && offset >= 1 && offset <= TextLimit() && CurrentCardText[offset] != 0;
+}
+
+// Whether a field of the card in hand holds a value, by its type.
+bool IsFieldFilled(int field) {
+    const int type = FieldTypes[field];
+    if (type < 0) return IsTextFilled(field);
+    const int p = FieldPositions[field];
+    switch (type) {
+        case 0:
+        case 1:
+        case 3:
+            return WordInCard(p) && CurrentCardValues[p] != 0;
+        case 2:
+            for (int i = 0; i < 3; ++i)
+                if (WordInCard(p + i) && CurrentCardValues[p + i] != 0) return true;
+            return false;
+        case 4:
+        case 5:
+        case 6:
+            return WordInCard(p) && CurrentCardValues[p] != kEmptyWord;
+        case 7:
+            return GetCardNumber(field) != kEmptyNumber;
+        default:
+            return false;
+    }
+}
+
+void ClearField(int field) {
+    const int type = FieldTypes[field];
+    if (type < 0) {
+        int first, last;
+        if (TextFieldBytes(field, first, last))
+            std::fill(&CurrentCardText[first], &CurrentCardText[last] + 1, 0);
+        return;
+    }
+    const int p = FieldPositions[field];
+    switch (type) {
+        case 0:
+        case 1:
+        case 3:
+            if (WordInCard(p)) CurrentCardValues[p] = 0;
+            break;
+        case 2:
+            for (int i = 0; i < 3; ++i)
+                if (WordInCard(p + i)) CurrentCardValues[p + i] = 0;
+            break;
+        case 4:
+        case 5:
+        case 6:
+            if (WordInCard(p)) CurrentCardValues[p] = kEmptyWord;
+            break;
+        case 7:
+            PutCardNumber(kEmptyNumber, field);
+            break;
+        default:
+            break;
+    }
+}
+
+void SetEmptyValues() {
+    const CardGeometry g = CurrentCardGeometry();
+    const std::vector<uint16_t> empty = EmptyCardValues(g);
+    std::copy(empty.begin(), empty.end(), &CurrentCardValues[1]);
+}
+
+// The field number of a "cfs-sch.imp" line: the text before the first comma; 0 when there is
+// no comma or no clean number.
+int RequiredFieldNumber(const std::string& line) {
+    const size_t comma = line.find(',');
+    if (comma == std::string::npos) return 0;
+    size_t i = 0, end = comma;
+    while (i < end && line[i] == ' ') ++i;
+    while (end > i && line[end - 1] == ' ') --end;
+    if (i == end || end - i > 5) return 0;
+    int value = 0;
+    for (; i < end; ++i) {
+        if (line[i] < '0' || line[i] > '9') return 0;
+        value = value * 10 + (line[i] - '0');
+    }
+    return value;
+}
+
+bool TestMark(int field, int mask) {
+    return ValidField(field) && (FieldAttributes[field] & mask) != 0;
+}
+
+}  // namespace
+
+CardGeometry CurrentCardGeometry() {
+    CardGeometry g;
+    g.textBytes = std::clamp(CoreState.CardTextBytes, 0, kMaxCardTextBytes) / kCardTextRecordBytes *
+                  kCardTextRecordBytes;
+    g.wordCount =
+        std::clamp(CoreState.CardWordCount, 0, kMaxCardWords) / kCardValueRecordWords * kCardValueRecordWords;
+    return g;
+}
+
+CardFiles::CardFiles(std::string textPath, std::string valuesPath, std::string indexPath,
+                     CardGeometry geometry)
+    : textPath_(std::move(textPath)),
+      valuesPath_(std::move(valuesPath)),
+      indexPath_(std::move(indexPath)),
+      geometry_(geometry) {}
+
+CardFiles CardFiles::InDirectory(const std::string& dir, CardGeometry geometry) {
+    return CardFiles(dir + "alf-sch.dat", dir + "num-sch.dat", dir + "dli-sch.dat", geometry);
+}
+
+CardFiles CardFiles::Current() {
+    return CardFiles(DataFilePath(4), DataFilePath(5), DataFilePath(8), CurrentCardGeometry());
+}
+
+bool CardFiles::ReadText(int32_t card, uint8_t* text) const {
+    const int records = geometry_.TextRecords();
+    RecordFile file(textPath_, kCardTextRecordBytes, RecordFile::Mode::Read);
+    std::vector<uint8_t> bytes(size_t(records) * kCardTextRecordBytes);
+    if (file.ReadUpTo(int64_t(card) * records, bytes.data(), records) < records) return false;
+    std::copy(bytes.begin(), bytes.end(), text);
+    return true;
+}
+
+bool CardFiles::ReadValues(int32_t card, uint16_t* words) const {
+    const int records = geometry_.ValueRecords();
+    RecordFile file(valuesPath_, kCardValueRecordBytes, RecordFile::Mode::Read);
+    std::vector<uint8_t> bytes(size_t(records) * kCardValueRecordBytes);
+    if (file.ReadUpTo(int64_t(card) * records, bytes.data(), records) < records) return false;
+    DecodeWords(bytes.data(), words, bytes.size() / 2);
+    return true;
+}
+
+void CardFiles::WriteText(int32_t card, const uint8_t* text, bool createFile) const {
+    WriteTextRecords(*this, card, text, createFile, false);
+}
+
+void CardFiles::WriteValues(int32_t card, const uint16_t* words, bool createFile) const {
+    WriteValueRecords(*this, card, words, createFile, false);
+}
+
+int32_t CardFiles::ReadValuesBlock(int32_t first, int32_t count, uint16_t* words,
+                                   std::span<const uint16_t> emptyCard) const {
+    const int records = geometry_.ValueRecords();
+    const size_t cardWords = size_t(geometry_.wordCount);
+    if (count <= 0 || records == 0) return 0;
+    RecordFile file(valuesPath_, kCardValueRecordBytes, RecordFile::Mode::Read);
+    // One read straight into the caller's buffer, then the words put in host order.
+    const int64_t got = file.ReadUpTo(int64_t(first) * records, words, int64_t(count) * records);
+    if constexpr (std::endian::native != std::endian::little) {
+        uint8_t* raw = reinterpret_cast<uint8_t*>(words);
+        for (size_t i = 0; i < size_t(got) * kCardValueRecordWords; ++i) {
+            uint16_t w = GetU16(raw + 2 * i);
+            std::memcpy(raw + 2 * i, &w, 2);
+        }
+    }
+    const int32_t found = int32_t(got / records);
+    for (int32_t k = found; k < count; ++k) {
+        uint16_t* card = words + size_t(k) * cardWords;
+        const size_t n = std::min(cardWords, emptyCard.size());
+        std::copy_n(emptyCard.begin(), n, card);
+        std::fill(card + n, card + cardWords, 0);
+    }
+    return found;
+}
+
+int32_t CardFiles::ReadLastCard() const {
+    RecordFile file(indexPath_, kIndexRecordBytes, RecordFile::Mode::Read);
+    uint8_t bytes[kIndexRecordBytes];
+    file.Read(0, bytes);
+    return GetI32(bytes);
+}
+
+void CardFiles::WriteLastCard(int32_t last) const {
+    RecordFile file;
+    if (!file.TryOpen(indexPath_, kIndexRecordBytes, RecordFile::Mode::ReadWrite))
+        file.Open(indexPath_, kIndexRecordBytes, RecordFile::Mode::Create);
+    uint8_t bytes[kIndexRecordBytes];
+    PutI32(bytes, last);
+    file.Write(0, bytes);
+    file.Sync();
+}
+
+int32_t CardFiles::AppendCard(const uint8_t* text, const uint16_t* words) const {
+    FileLock lock(indexPath_);
+    RecordFile index(indexPath_, kIndexRecordBytes, RecordFile::Mode::ReadWrite);
+    if (!lock.Locked()) ThrowIo(kAccessDenied, indexPath_);
+    uint8_t bytes[kIndexRecordBytes];
+    index.Read(0, bytes);
+    const int32_t last = GetI32(bytes);
+    if (last < -1 || last == INT32_MAX) ThrowIo(kInvalidNumber, indexPath_);
+    const int32_t card = last + 1;
+    // Card records first and on disk, then the index: a crash in between leaves the old count.
+    WriteTextRecords(*this, card, text, false, true);
+    WriteValueRecords(*this, card, words, false, true);
+    PutI32(bytes, card);
+    index.Write(0, bytes);
+    index.Sync();
+    return card;
+}
+
+std::vector<uint16_t> EmptyCardValues(const CardGeometry& geometry) {
+    const int words = geometry.wordCount;
+    std::vector<uint16_t> empty(size_t(std::max(words, 0)), 0);
+    const int fields = std::min(CoreState.FieldCount, kMaxFields);
+    for (int f = 1; f <= fields; ++f) {
+        const int p = FieldPositions[f];
+        switch (FieldTypes[f]) {
+            case 4:
+            case 5:
+            case 6:
+                if (p >= 1 && p <= words) empty[p - 1] = kEmptyWord;
+                break;
+            case 7:
+                if (p >= 1 && p + 1 <= words) EncodeCardNumber(kEmptyNumber, empty[p - 1], empty[p]);
+                break;
+            default:
+                break;
+        }
+    }
+    return empty;
+}
+
+int32_t ReadCardValuesBlock(int32_t first, int32_t count, uint16_t* words) {
+    const CardFiles files = CardFiles::Current();
+    const std::vector<uint16_t> empty = EmptyCardValues(files.Geometry());
+    return files.ReadValuesBlock(first, count, words, empty);
+}
+
+uint16_t ReverseBits16(uint16_t v) {
+    v = uint16_t(((v >> 1) & 0x5555) | ((v & 0x5555) << 1));
+    v = uint16_t(((v >> 2) & 0x3333) | ((v & 0x3333) << 2));
+    v = uint16_t(((v >> 4) & 0x0F0F) | ((v & 0x0F0F) << 4));
+    return uint16_t((v >> 8) | (v << 8));
+}
+
+void EncodeCardNumber(int32_t value, uint16_t& first, uint16_t& second) {
+    const uint32_t u = uint32_t(value);
+    first = ReverseBits16(uint16_t(u >> 16));
+    second = ReverseBits16(uint16_t(u & 0xFFFF));
+}
+
+int32_t DecodeCardNumber(uint16_t first, uint16_t second) {
+    return int32_t((uint32_t(ReverseBits16(first)) << 16) | ReverseBits16(second));
+}
+
+void ReadCardText() {
+    if (CoreState.CurrentCard > CoreState.LastCard) {
+        ClearCardFields(1, CoreState.FieldCount);
+        return;
+    }
+    if (CoreState.CurrentCard < 0) return;
+    if (!CardFiles::Current().ReadText(CoreState.CurrentCard, &CurrentCardText[1]))
+        ClearCardFields(1, CoreState.FieldCount);
+}
+
+void ReadCardValues() {
+    if (CoreState.CurrentCard > CoreState.LastCard) {
+        SetEmptyValues();
+    } else if (CoreState.CurrentCard >= 0) {
+        // A numeric file shorter than the text file must not leave the previous card's words,
+        // which a save would then store into this card.
+        if (!CardFiles::Current().ReadValues(CoreState.CurrentCard, &CurrentCardValues[1])) SetEmptyValues();
+    }
+    CoreState.FirstCardWord = CurrentCardValues[1];
+}
+
+void WriteCardText() {
+    CardFiles::Current().WriteText(CoreState.CurrentCard, &CurrentCardText[1]);
+}
+void WriteCardValues() {
+    CardFiles::Current().WriteValues(CoreState.CurrentCard, &CurrentCardValues[1]);
+}
+void CreateCardTextFile() {
+    CardFiles::Current().WriteText(CoreState.CurrentCard, &CurrentCardText[1], true);
+}
+void CreateCardValuesFile() {
+    CardFiles::Current().WriteValues(CoreState.CurrentCard, &CurrentCardValues[1], true);
+}
+
+void SaveCurrentCard() {
+    if (!CoreState.WriteAccess || CoreState.CardWindowMode != 1 || !CardHasData()) return;
+    if (CoreState.CurrentCard <= CoreState.LastCard) {
+        WriteCardText();
+        WriteCardValues();
+        return;
+    }
+    // Numbered from the file, so cards appended meanwhile by another station are counted.
+    const int32_t card = CardFiles::Current().AppendCard(&CurrentCardText[1], &CurrentCardValues[1]);
+    CoreState.LastCard = card;
+    CoreState.CurrentCard = card;
+}
+
+void ClearCardFields(int first, int last) {
+    if (first == 1 && last == CoreState.FieldCount) {
+        // The whole card: also the notes head and any byte no field owns.
+        std::fill(&CurrentCardValues[1], &CurrentCardValues[1] + WordLimit(), 0);
+        std::fill(&CurrentCardText[1], &CurrentCardText[1] + TextLimit(), 0);
+    }
+    for (int f = std::max(first, 1); f <= std::min(last, kMaxFields); ++f) ClearField(f);
+}
+
+bool CardHasData() {
+    const int fields = std::min(CoreState.FieldCount, kMaxFields);
+    for (int f = 1; f <= fields; ++f)
+        if (IsFieldFilled(f)) return true;
+    return false;
+}
+
+bool CheckRequiredFields() {
+    TextReader in;
+    if (!in.Open(DataFilePath(6))) return false;
+    TextBuilder report;
+    report.Line(kMissingFieldsHeading).Line();
+    bool missing = false;
+    while (!in.Eof()) {
+        const std::string line = in.ReadLine(255);
+        const int f = RequiredFieldNumber(line);
+        if (!ValidField(f)) continue;
+        const bool filled =
+            FieldTypes[f] < 0 ? IsTextFilled(f) : f <= CoreState.FieldCount && IsFieldFilled(f);
+        if (!filled) {
+            report.Line(line);
+            missing = true;
+        }
+    }
+    report.Save(DataFilePath(7));
+    return missing;
+}
+
+int PutCardNumber(int32_t value, int field) {
+    if (!ValidField(field)) return 0;
+    const int p = FieldPositions[field];
+    if (!WordInCard(p) || !WordInCard(p + 1)) return 0;
+    EncodeCardNumber(value, CurrentCardValues[p], CurrentCardValues[p + 1]);
+    return p;
+}
+
+int32_t GetCardNumber(int field) {
+    if (!ValidField(field)) return kEmptyNumber;
+    const int p = FieldPositions[field];
+    if (!WordInCard(p) || !WordInCard(p + 1)) return kEmptyNumber;
+    return DecodeCardNumber(CurrentCardValues[p], CurrentCardValues[p + 1]);
+}
+
+int16_t GetCardWord(int field) {
+    CoreState.DateMonth = 0;
+    CoreState.DateYear = 0;
+    if (!ValidField(field)) return 0;
+    const int p = FieldPositions[field];
+    if (!WordInCard(p)) return 0;
+    if (WordInCard(p + 1)) CoreState.DateMonth = int16_t(CurrentCardValues[p + 1]);
+    if (WordInCard(p + 2)) CoreState.DateYear = int16_t(CurrentCardValues[p + 2]);
+    return int16_t(CurrentCardValues[p]);
+}
+
+int32_t GetNotesHead() {
+    const int words = WordLimit();
+    if (words < 2) return 0;
+    return DecodeCardNumber(CurrentCardValues[words - 1], CurrentCardValues[words]);
+}
+
+void SetNotesHead(int32_t head) {
+    const int words = WordLimit();
+    if (words < 2) return;
+    EncodeCardNumber(head, CurrentCardValues[words - 1], CurrentCardValues[words]);
+}
+
+bool IsTabStopField(int field) {
+    return TestMark(field, 1);
+}
+bool IsQuickEntryField(int field) {
+    return TestMark(field, 2);
+}
+bool IsPlusOneField(int field) {
+    return TestMark(field, 4);
+}
+bool IsCopyField(int field) {
+    return TestMark(field, 8);
+}
+bool IsClearField(int field) {
+    return TestMark(field, 16);
+}
+bool IsStatisticsField(int field) {
+    return TestMark(field, 32);
+}
+bool IsReorderField(int field) {
+    return TestMark(field, 64);
+}
 
 }  // namespace qv

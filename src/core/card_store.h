@@ -1,10 +1,126 @@
 #pragma once
 #include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+// The card store: an archive's cards live in two parallel files of fixed-size records, the text
+// part in "alf-sch.dat" (50-byte records) and the numeric part in "num-sch.dat" (100-byte records,
+// 50 little-endian words each), plus the last-card index "dli-sch.dat" (one signed 32-bit number,
+// -1 = no cards). Card n of a card with R text records and W numeric records occupies records
+// n*R .. n*R+R-1 and n*W .. n*W+W-1.
 
 namespace qv {
 
-// The card in hand and the open archive's card files.
+constexpr int kCardTextRecordBytes = 50;
+constexpr int kCardValueRecordBytes = 100;
+constexpr int kCardValueRecordWords = 50;
+
+// Text bytes and 16-bit words per card (multiples of 50, at most 8000 and 4000).
+struct CardGeometry {
+    int textBytes = 0;
+    int wordCount = 0;
+
+    int TextRecords() const { return textBytes / kCardTextRecordBytes; }
+    int ValueRecords() const { return wordCount / kCardValueRecordWords; }
+};
+
+// The open archive's geometry from CoreState, cut to whole records inside the card buffers.
+CardGeometry CurrentCardGeometry();
+
+// Record-level access to one archive's card files, for the open archive and for any other
+// (linked, shared, merged archives, the designer's folder). No file stays open between calls;
+// every failure raises IoError.
+class CardFiles {
+  public:
+    CardFiles(std::string textPath, std::string valuesPath, std::string indexPath, CardGeometry geometry);
+    // "alf-sch.dat", "num-sch.dat" and "dli-sch.dat" in `dir` (ending with '/').
+    static CardFiles InDirectory(const std::string& dir, CardGeometry geometry);
+    // The open archive's files (ids 4, 5, 8) with CurrentCardGeometry().
+    static CardFiles Current();
+
+    const std::string& TextPath() const { return textPath_; }
+    const std::string& ValuesPath() const { return valuesPath_; }
+    const std::string& IndexPath() const { return indexPath_; }
+    const CardGeometry& Geometry() const { return geometry_; }
+
+    // Reads card `card`'s text (geometry.textBytes bytes, card byte 1 at text[0]) or numbers
+    // (geometry.wordCount words, word 1 at words[0]). Answers false, leaving the buffer
+    // untouched, when the file ends before the card's last record.
+    bool ReadText(int32_t card, uint8_t* text) const;
+    bool ReadValues(int32_t card, uint16_t* words) const;
+
+    // Writes the card's records in the existing file; with `createFile` the file is created
+    // (emptied) first. A card past the end of the file extends it.
+    void WriteText(int32_t card, const uint8_t* text, bool createFile = false) const;
+    void WriteValues(int32_t card, const uint16_t* words, bool createFile = false) const;
+
+    // Reads the numeric parts of cards first .. first+count-1 with one read into `words`
+    // (count * wordCount words, card k's word w at (k - first) * wordCount + w - 1). A card the
+    // file ends before reads as `emptyCard` (wordCount words; see EmptyCardValues). Answers the
+    // number of cards found in the file.
+    int32_t ReadValuesBlock(int32_t first, int32_t count, uint16_t* words,
+                            std::span<const uint16_t> emptyCard) const;
+
+    // The last-card index. ReadLastCard raises IoError when the file is missing or empty.
+    int32_t ReadLastCard() const;
+    // Writes the index in place (created when missing). Whoever reads, raises and writes it
+    // holds FileLock(IndexPath()) meanwhile, so that two stations never take one number.
+    void WriteLastCard(int32_t last) const;
+
+    // Stores a new card right after the last card of the index file, under the index lock: the
+    // card's records are written and synced first, then the raised index. Answers the new
+    // card's number. On failure the index is unchanged and IoError is raised.
+    int32_t AppendCard(const uint8_t* text, const uint16_t* words) const;
+
+  private:
+    std::string textPath_;
+    std::string valuesPath_;
+    std::string indexPath_;
+    CardGeometry geometry_;
+};
+
+// The numeric part of an empty card of the open archive (wordCount words, word 1 first): 0,
+// 33536 for fields of types 4 to 6, -9999999 for type 7; the notes head 0.
+std::vector<uint16_t> EmptyCardValues(const CardGeometry& geometry);
+// ReadValuesBlock on the open archive's "num-sch.dat", cards past its end empty by type.
+int32_t ReadCardValuesBlock(int32_t first, int32_t count, uint16_t* words);
+
+// 32-bit numbers in two words: high half first, each half with its bit order reversed.
+uint16_t ReverseBits16(uint16_t v);
+void EncodeCardNumber(int32_t value, uint16_t& first, uint16_t& second);
+int32_t DecodeCardNumber(uint16_t first, uint16_t second);
+
+// The card in hand (CurrentCardText, CurrentCardValues) and the open archive's card files.
 void ReadCardText();
 void ReadCardValues();
+void WriteCardText();
+void WriteCardValues();
+void CreateCardTextFile();
+void CreateCardValuesFile();
+void SaveCurrentCard();
+void ClearCardFields(int first, int last);
+bool CardHasData();
+bool CheckRequiredFields();
+
+// Typed access to the fields of the card in hand. Words outside 1..CardWordCount are never
+// touched: a read there gives 0 (16-bit) or -9999999 (32-bit). PutCardNumber answers the
+// field's word position, 0 when nothing was stored.
+int PutCardNumber(int32_t value, int field);
+int32_t GetCardNumber(int field);
+int16_t GetCardWord(int field);
+
+// Head of the card's notes chain: the last two words of the numeric part, 0 = no notes.
+int32_t GetNotesHead();
+void SetNotesHead(int32_t head);
+
+// The mark bits of FieldAttributes.
+bool IsTabStopField(int field);
+bool IsQuickEntryField(int field);
+bool IsPlusOneField(int field);
+bool IsCopyField(int field);
+bool IsClearField(int field);
+bool IsStatisticsField(int field);
+bool IsReorderField(int field);
 
 }  // namespace qv
