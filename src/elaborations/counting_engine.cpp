@@ -28,49 +28,6 @@ constexpr int kProgressSteps = 250;
 constexpr int kBlockBytes = 4 << 20;
 
 // ---------------------------------------------------------------------------------------------
-// Card store stand-ins until its block reader lands.
-struct CardGeometry {
-    int wordCount = 0;
-};
-CardGeometry CurrentCardGeometry() {
-    CardGeometry g;
-    g.wordCount = std::clamp(CoreState.CardWordCount, 0, kMaxCardWords) / 50 * 50;
-    return g;
-}
-uint16_t ReverseBits16(uint16_t v) {
-    uint16_t r = 0;
-    for (int i = 0; i < 16; ++i)
-        if (v & (1 << i)) r |= uint16_t(1 << (15 - i));
-    return r;
-}
-int32_t DecodeCardNumber(uint16_t first, uint16_t second) {
-    return int32_t((uint32_t(ReverseBits16(first)) << 16) | ReverseBits16(second));
-}
-int32_t ReadCardValuesBlock(int32_t first, int32_t count, uint16_t* words) {
-    const int wc = CurrentCardGeometry().wordCount;
-    std::vector<uint16_t> empty(size_t(wc), 0);
-    for (int f = 1; f <= kMaxFields; ++f) {
-        int p = FieldPositions[f];
-        if (p < 1 || p > wc) continue;
-        if (FieldTypes[f] >= 4 && FieldTypes[f] <= 6) empty[size_t(p - 1)] = kEmptyWord;
-        if (FieldTypes[f] == 7 && p + 1 <= wc) {
-            uint32_t v = uint32_t(kEmptyNumber);
-            empty[size_t(p - 1)] = ReverseBits16(uint16_t(v >> 16));
-            empty[size_t(p)] = ReverseBits16(uint16_t(v));
-        }
-    }
-    RecordFile file(DataFilePath(5), 100, RecordFile::Mode::Read);
-    const int per = wc / 50;
-    std::string bytes(size_t(count) * size_t(wc) * 2, '\0');
-    int64_t got = file.ReadUpTo(int64_t(first) * per, bytes.data(), int64_t(count) * per) / per;
-    for (int64_t k = 0; k < count; ++k)
-        for (int w = 0; w < wc; ++w)
-            words[size_t(k) * size_t(wc) + size_t(w)] =
-                k < got ? GetU16(Bytes(bytes) + (size_t(k) * size_t(wc) + size_t(w)) * 2) : empty[size_t(w)];
-    return int32_t(got);
-}
-
-// ---------------------------------------------------------------------------------------------
 // Field values of a card in a block, read with the card store's rules: a word outside
 // 1..CardWordCount reads 0, a 32-bit number there reads empty.
 
