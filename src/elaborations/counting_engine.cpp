@@ -1,0 +1,663 @@
+#include "elaborations/counting_engine.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <tuple>
+#include <vector>
+
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "elaborations/grid_files.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/text_file.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kMaxColumns = 10;
+constexpr int kTableColumns = 12;  // reserved, columns 1..10, all cards
+constexpr int kAllCardsColumn = 11;
+constexpr int kGridId = 37, kQuantGridId = 43, kCountTableId = 68;
+constexpr int kQuantColumnsId = 112, kQuantSumsId = 113, kQuantCardsId = 114, kSquaresId = 115;
+constexpr int kProgressSteps = 250;
+constexpr int kBlockBytes = 4 << 20;
+
+// ---------------------------------------------------------------------------------------------
+// Field values of a card in a block, read with the card store's rules: a word outside
+// 1..CardWordCount reads 0, a 32-bit number there reads empty.
+
+// 0-based offset of card word `position` (1-based), or -1 when the card has no such word.
+int WordOffset(int position, int wordCount) {
+    return position >= 1 && position <= wordCount ? position - 1 : -1;
+}
+
+inline int16_t WordAt(const uint16_t* card, int offset) {
+    return offset >= 0 ? int16_t(card[offset]) : 0;
+}
+
+// Where a field's words are, resolved once per pass.
+struct FieldWords {
+    int first = -1, second = -1, third = -1;  // GetCardWord's word and the two after it
+    bool hasNumber = false;                   // both words of a 32-bit number exist
+};
+
+FieldWords LocateField(int field, int wordCount) {
+    FieldWords w;
+    if (field < 1 || field > kMaxFields) return w;
+    int p = FieldPositions[field];
+    w.first = WordOffset(p, wordCount);
+    if (w.first < 0) return w;
+    w.second = WordOffset(p + 1, wordCount);
+    w.third = WordOffset(p + 2, wordCount);
+    w.hasNumber = w.second >= 0;
+    return w;
+}
+
+inline int32_t NumberAt(const uint16_t* card, const FieldWords& w) {
+    return w.hasNumber ? DecodeCardNumber(card[w.first], card[w.second]) : kEmptyNumber;
+}
+
+// Date key: years since 1900 (the day word when the year word is not above 0), month, day.
+inline int32_t DateKeyAt(const uint16_t* card, const FieldWords& w) {
+    int32_t d = WordAt(card, w.first), m = WordAt(card, w.second), y = WordAt(card, w.third);
+    if (y <= 0) y = d;
+    return y * 10000 + m * 100 + d;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Which categories hold a value: the bounds of every class cut the number line into intervals,
+// each with the list of categories that hold it.
+class ClassLookup {
+  public:
+    void Add(int32_t category, int32_t low, int32_t high) {
+        if (low <= high) classes_.push_back({category, low, high});
+    }
+    bool Empty() const { return classes_.empty(); }
+
+    void Build() {
+        for (const Class& c : classes_) {
+            bounds_.push_back(c.low);
+            bounds_.push_back(int64_t(c.high) + 1);
+        }
+        std::sort(bounds_.begin(), bounds_.end());
+        bounds_.erase(std::unique(bounds_.begin(), bounds_.end()), bounds_.end());
+        const size_t intervals = bounds_.empty() ? 0 : bounds_.size() - 1;
+        starts_.assign(intervals + 1, 0);
+        for (size_t j = 0; j < intervals; ++j) {
+            starts_[j] = uint32_t(categories_.size());
+            for (const Class& c : classes_)
+                if (c.low <= bounds_[j] && bounds_[j + 1] - 1 <= c.high) categories_.push_back(c.category);
+            std::sort(categories_.begin() + starts_[j], categories_.end());
+        }
+        starts_[intervals] = uint32_t(categories_.size());
+        // Coded fields have a handful of small codes: a direct table saves the search.
+        if (intervals > 0 && bounds_.back() - bounds_.front() <= 1024) {
+            dense_.assign(size_t(bounds_.back() - bounds_.front()), 0);
+            for (size_t j = 0; j < intervals; ++j)
+                for (int64_t v = bounds_[j]; v < bounds_[j + 1]; ++v)
+                    dense_[size_t(v - bounds_.front())] = uint16_t(j);
+        }
+    }
+
+    // Categories holding v, as [begin, end).
+    std::pair<const int32_t*, const int32_t*> Find(int64_t v) const {
+        if (bounds_.empty() || v < bounds_.front() || v >= bounds_.back()) return {nullptr, nullptr};
+        size_t j;
+        if (!dense_.empty()) {
+            j = dense_[size_t(v - bounds_.front())];
+        } else {
+            j = size_t(std::upper_bound(bounds_.begin(), bounds_.end(), v) - bounds_.begin()) - 1;
+        }
+        const int32_t* base = categories_.data();
+        return {base + starts_[j], base + starts_[j + 1]};
+    }
+
+  private:
+    struct Class {
+        int32_t category, low, high;
+    };
+    std::vector<Class> classes_;
+    std::vector<int64_t> bounds_;
+    std::vector<uint32_t> starts_;
+    std::vector<int32_t> categories_;
+    std::vector<uint16_t> dense_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The active categories of a pass, compiled into value sources so that one card is classified
+// by reading each field once.
+class CardClassifier {
+  public:
+    CardClassifier(const CategoryGrid& grid, const std::vector<uint8_t>& active, int wordCount)
+        : grid_(grid) {
+        truth_.assign(size_t(grid.Count) + 2, 0);
+        std::map<std::tuple<int, int, int>, size_t> index;  // (kind, field, n) -> source
+        for (int i = 1; i <= grid.Count; ++i) {
+            if (!active[i]) continue;
+            if (grid.Parent[i] > 0) childCategories_.push_back(i);
+            if (!grid.HasStar[i]) continue;  // never true
+            const int f = grid.Field[i], n = grid.FieldCount[i];
+            if (f < 1 || f > kMaxFields) continue;
+            Kind kind;
+            if (n > 0) {
+                if (int64_t(f) + n - 1 > kMaxFields) continue;
+                kind = Kind::Group;
+            } else {
+                switch (FieldTypes[f]) {
+                    case 0:
+                    case 1:
+                    case 3:
+                    case 4:
+                    case 5:
+                    case 6:
+                        kind = Kind::Word;
+                        break;
+                    case 2:
+                        kind = Kind::Date;
+                        break;
+                    case 7:
+                        kind = Kind::Number;
+                        break;
+                    default:
+                        continue;  // text fields are never true
+                }
+            }
+            auto key = std::make_tuple(int(kind), f, kind == Kind::Group ? n : 0);
+            auto it = index.find(key);
+            if (it == index.end()) {
+                Source s;
+                s.kind = kind;
+                s.words = LocateField(f, wordCount);
+                if (kind == Kind::Group)
+                    for (int g = f; g < f + n; ++g) s.group.push_back(LocateField(g, wordCount).first);
+                it = index.emplace(key, sources_.size()).first;
+                sources_.push_back(std::move(s));
+            }
+            Source& s = sources_[it->second];
+            if (kind == Kind::Group && (grid.Low[i] == 0 || grid.High[i] == 0))
+                s.allEmpty.push_back(i);
+            else
+                s.lookup.Add(i, grid.Low[i], grid.High[i]);
+        }
+        for (Source& s : sources_) s.lookup.Build();
+        parentRule_ = grid.ParentRepetitions == 2 && !childCategories_.empty();
+        trueList_.reserve(size_t(grid.Count) + 1);
+    }
+
+    // Classifies one card (word 1 at card[0]); the true categories are then True() and
+    // IsTrue(). Call Clear() before the next card.
+    void Classify(const uint16_t* card) {
+        for (const Source& s : sources_) {
+            switch (s.kind) {
+                case Kind::Word:
+                    Mark(s.lookup.Find(WordAt(card, s.words.first)));
+                    break;
+                case Kind::Date:
+                    Mark(s.lookup.Find(DateKeyAt(card, s.words)));
+                    break;
+                case Kind::Number:
+                    Mark(s.lookup.Find(NumberAt(card, s.words)));
+                    break;
+                case Kind::Group: {
+                    bool allEmpty = true;
+                    for (int offset : s.group) {
+                        int16_t w = WordAt(card, offset);
+                        if (w != 0) allEmpty = false;
+                        Mark(s.lookup.Find(w));
+                    }
+                    if (allEmpty)
+                        for (int32_t c : s.allEmpty) MarkOne(c);
+                    break;
+                }
+            }
+        }
+        if (parentRule_) ApplyParentRule();
+    }
+
+    bool IsTrue(int category) const { return truth_[size_t(category)] != 0; }
+    const std::vector<int32_t>& True() const { return trueList_; }
+    void Clear() {
+        for (int32_t c : trueList_) truth_[size_t(c)] = 0;
+        trueList_.clear();
+    }
+
+  private:
+    enum class Kind : uint8_t { Word, Date, Number, Group };
+    struct Source {
+        Kind kind = Kind::Word;
+        FieldWords words;
+        std::vector<int> group;  // word offsets of the fields tested together
+        ClassLookup lookup;
+        std::vector<int32_t> allEmpty;  // group classes with a zero bound: all fields empty
+    };
+
+    void MarkOne(int32_t c) {
+        if (!truth_[size_t(c)]) {
+            truth_[size_t(c)] = 1;
+            trueList_.push_back(c);
+        }
+    }
+    void Mark(std::pair<const int32_t*, const int32_t*> range) {
+        for (const int32_t* p = range.first; p != range.second; ++p) MarkOne(*p);
+    }
+
+    // Twice over, in increasing order: a true category whose parent is false becomes false. A
+    // parent outside the grid is never true.
+    void ApplyParentRule() {
+        bool changed = false;
+        for (int sweep = 0; sweep < 2; ++sweep) {
+            for (int32_t c : childCategories_) {
+                if (!truth_[size_t(c)]) continue;
+                int32_t p = grid_.Parent[size_t(c)];
+                if (p > grid_.Count || !truth_[size_t(p)]) {
+                    truth_[size_t(c)] = 0;
+                    changed = true;
+                }
+            }
+        }
+        if (changed) std::erase_if(trueList_, [this](int32_t c) { return truth_[size_t(c)] == 0; });
+    }
+
+    const CategoryGrid& grid_;
+    std::vector<Source> sources_;
+    std::vector<int32_t> childCategories_;
+    bool parentRule_ = false;
+    std::vector<uint8_t> truth_;
+    std::vector<int32_t> trueList_;
+};
+
+// Rows flagged (pass 28 only), columns, and every ancestor of them.
+std::vector<uint8_t> ActiveCategories(const CategoryGrid& grid, bool withRows,
+                                      const std::vector<int32_t>& columns) {
+    std::vector<uint8_t> active(size_t(grid.Count) + 2, 0);
+    if (withRows)
+        for (int line = 0; line < grid.Count; ++line)
+            if (StandardRowFlags[size_t(line)]) active[size_t(line) + 1] = 1;
+    for (int32_t c : columns)
+        if (c >= 1 && c <= grid.Count) active[size_t(c)] = 1;
+    // Up every chain of parents; a chain that loops or leaves the grid ends there.
+    std::vector<uint8_t> walked(active.size(), 0);
+    for (int i = 1; i <= grid.Count; ++i) {
+        if (!active[size_t(i)] || walked[size_t(i)]) continue;
+        walked[size_t(i)] = 1;
+        int32_t p = grid.Parent[size_t(i)];
+        while (p >= 1 && p <= grid.Count && !walked[size_t(p)]) {
+            active[size_t(p)] = walked[size_t(p)] = 1;
+            p = grid.Parent[size_t(p)];
+        }
+    }
+    return active;
+}
+
+// The first flagged column lines, at most ten.
+std::vector<int32_t> FlaggedColumns(const CategoryGrid& grid) {
+    std::vector<int32_t> columns;
+    for (int line = 0; line < grid.Count && int(columns.size()) < kMaxColumns; ++line)
+        if (StandardColumnFlags[size_t(line)]) columns.push_back(line + 1);
+    return columns;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The selected cards, read block by block from "num-sch.dat".
+class SelectedCards {
+  public:
+    explicit SelectedCards(Progress& progress) : progress_(progress) {
+        geometry_ = CurrentCardGeometry();
+        wordCount_ = geometry_.wordCount;
+        last_ = std::min<int64_t>(CoreState.LastCard, int64_t(kSelectionMaskBytes) * 8 - 1);
+        progress_.SetMaximum(std::max(CoreState.LastCard, 0));
+        step_ = std::max<int64_t>(1, (int64_t(CoreState.LastCard) + 1) / kProgressSteps);
+        blockCards_ = wordCount_ > 0 ? std::max(1, kBlockBytes / (wordCount_ * 2)) : 1;
+    }
+
+    int WordCount() const { return wordCount_; }
+
+    // Calls visit(card words) for every selected card in order.
+    template <typename Visit>
+    void ForEach(Visit&& visit) {
+        if (wordCount_ <= 0) return;
+        std::vector<uint16_t> block;
+        int64_t nextReport = 0;
+        for (int64_t first = 0; first <= last_; first += blockCards_) {
+            const int64_t count = std::min<int64_t>(blockCards_, last_ - first + 1);
+            if (!AnySelected(first, count)) continue;
+            block.resize(size_t(count) * size_t(wordCount_));
+            ReadCardValuesBlock(int32_t(first), int32_t(count), block.data());
+            for (int64_t card = first; card < first + count; ++card) {
+                if (!(CardSelectionMask[size_t(card >> 3)] & (0x80 >> (card & 7)))) continue;
+                if (card >= nextReport) {
+                    progress_.SetPosition(int(card));
+                    nextReport = card + step_;
+                }
+                visit(block.data() + size_t(card - first) * size_t(wordCount_));
+            }
+        }
+    }
+
+  private:
+    static bool AnySelected(int64_t first, int64_t count) {
+        for (int64_t card = first; card < first + count; ++card) {
+            if ((card & 7) == 0 && card + 8 <= first + count && CardSelectionMask[size_t(card >> 3)] == 0) {
+                card += 7;
+                continue;
+            }
+            if (CardSelectionMask[size_t(card >> 3)] & (0x80 >> (card & 7))) return true;
+        }
+        return false;
+    }
+
+    Progress& progress_;
+    CardGeometry geometry_;
+    int wordCount_ = 0;
+    int64_t last_ = -1;
+    int64_t step_ = 1;
+    int blockCards_ = 1;
+};
+
+bool FitsRecord(int64_t v) {
+    return v >= INT32_MIN && v <= INT32_MAX;
+}
+
+// Weight of a card for the unit field: its value, 0 when empty; fields without a number count 1.
+struct UnitWeight {
+    int kind = 0;  // 0: every card 1; 1: 16-bit word; 2: 32-bit number
+    FieldWords words;
+
+    UnitWeight(int field, int wordCount) {
+        if (field < 1 || field > kMaxFields) return;
+        int type = FieldTypes[field];
+        if (type >= 0 && type <= 6) kind = 1;
+        if (type == 7) kind = 2;
+        words = LocateField(field, wordCount);
+    }
+    int64_t Of(const uint16_t* card) const {
+        if (kind == 1) {
+            int16_t v = WordAt(card, words.first);
+            return v == -32000 ? 0 : v;
+        }
+        if (kind == 2) {
+            int32_t v = NumberAt(card, words);
+            return v == kEmptyNumber ? 0 : v;
+        }
+        return 1;
+    }
+};
+
+// A quantitative variable's value on a card; false when it gives none.
+struct QuantValue {
+    int kind = 0;  // 0: none; 1: 16-bit word; 2: 32-bit number
+    FieldWords words;
+
+    QuantValue(int field, int wordCount) {
+        if (field < 1 || field > kMaxFields) return;
+        int type = FieldTypes[field];
+        if (type >= 0 && type <= 6) kind = 1;
+        if (type == 7) kind = 2;
+        words = LocateField(field, wordCount);
+    }
+    bool Of(const uint16_t* card, int64_t& v) const {
+        if (kind == 1) {
+            v = WordAt(card, words.first);
+            return v > -32000;
+        }
+        if (kind == 2) {
+            v = NumberAt(card, words);
+            return v > kEmptyNumber;
+        }
+        return false;
+    }
+};
+
+// Removes a pass's outputs after a failure, so no report reads them as the new result.
+class OutputGuard {
+  public:
+    explicit OutputGuard(std::vector<int> ids) : ids_(std::move(ids)) {}
+    ~OutputGuard() {
+        if (!committed_)
+            for (int id : ids_) RemoveFile(DataFilePath(id));
+    }
+    void Commit() { committed_ = true; }
+
+  private:
+    std::vector<int> ids_;
+    bool committed_ = false;
+};
+
+// CoreState.CurrentCard is put back however the pass ends.
+class CurrentCardKeeper {
+  public:
+    CurrentCardKeeper() : card_(CoreState.CurrentCard) {}
+    ~CurrentCardKeeper() { CoreState.CurrentCard = card_; }
+
+  private:
+    int32_t card_;
+};
+
+CategoryGrid LoadGridForPass(CountingResult& result) {
+    CategoryGrid grid = LoadCategoryGrid(DataFilePath(kGridId));
+    // Record N + 1 of the count table needs entry N + 1: 3999 lines at most.
+    if (grid.Count >= kMaxGridLines) result.Outcome = CountingOutcome::GridTooLong;
+    return grid;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+CountingResult CountCategories(Progress& progress) {
+    CountingResult result;
+    OutputGuard guard({kCountTableId});
+    CategoryGrid grid = LoadGridForPass(result);
+    if (result.Outcome != CountingOutcome::Done) return result;
+    grid.UnitField = LoadUnitField(DataFilePath(kQuantGridId));
+
+    std::vector<int32_t> columns = FlaggedColumns(grid);
+    if (columns.empty() && grid.Count >= 1) columns.push_back(1);
+    const int columnCount = int(columns.size());
+
+    SelectedCards cards(progress);
+    CardClassifier classifier(grid, ActiveCategories(grid, true, columns), cards.WordCount());
+    UnitWeight unit(CoreState.CountByQuantUnit ? grid.UnitField : 0, cards.WordCount());
+
+    // Row r, column c at r * 12 + c: the layout of the file's records.
+    std::vector<int64_t> counts(size_t(grid.Count + 2) * kTableColumns, 0);
+    int64_t grandTotal = 0;
+    int trueColumns[kMaxColumns];
+    cards.ForEach([&](const uint16_t* card) {
+        classifier.Classify(card);
+        const int64_t w = unit.Of(card);
+        grandTotal += w;
+        if (w != 0) {
+            int n = 0;
+            for (int c = 0; c < columnCount; ++c)
+                if (classifier.IsTrue(columns[size_t(c)])) trueColumns[n++] = c + 1;
+            for (int k = 0; k < n; ++k) counts[size_t(trueColumns[k])] += w;
+            for (int32_t r : classifier.True()) {
+                int64_t* row = &counts[size_t(r) * kTableColumns];
+                row[kAllCardsColumn] += w;
+                for (int k = 0; k < n; ++k) row[trueColumns[k]] += w;
+            }
+        }
+        classifier.Clear();
+    });
+    counts[kAllCardsColumn] = grandTotal;
+    for (int c = 0; c < columnCount; ++c)
+        counts[size_t(grid.Count + 1) * kTableColumns + size_t(c) + 1] = columns[size_t(c)];
+
+    for (int64_t v : counts)
+        if (!FitsRecord(v)) return {CountingOutcome::TotalTooLarge};
+    std::string bytes;
+    bytes.reserve(counts.size() * 4);
+    for (int64_t v : counts) AppendI32(bytes, int32_t(v));
+    WriteFileAtomic(DataFilePath(kCountTableId), bytes);
+    guard.Commit();
+    return result;
+}
+
+// Sums of pass 29, read back by pass 31.
+struct QuantSums {
+    std::vector<int32_t> columns;     // column 1..C categories (index c - 1)
+    int variables = 0;                // Q
+    std::vector<int64_t> sum, count;  // [q * (C + 1) + c], q 0-based
+};
+
+CountingResult SumQuantities(Progress& progress) {
+    CountingResult result;
+    OutputGuard guard({kQuantColumnsId, kQuantSumsId, kQuantCardsId});
+    CategoryGrid grid = LoadGridForPass(result);
+    if (result.Outcome != CountingOutcome::Done) return result;
+    const std::vector<int32_t> fields = LoadQuantitativeGrid(DataFilePath(kQuantGridId));
+    const std::vector<int32_t> columns = FlaggedColumns(grid);
+    const size_t width = columns.size() + 1;
+    const int q = int(fields.size());
+
+    SelectedCards cards(progress);
+    CardClassifier classifier(grid, ActiveCategories(grid, false, columns), cards.WordCount());
+    std::vector<QuantValue> values;
+    for (int32_t f : fields) values.emplace_back(f, cards.WordCount());
+
+    std::vector<int64_t> sum(size_t(q) * width, 0), count(size_t(q) * width, 0), cardCount(width, 0);
+    std::vector<size_t> trueColumns(width);
+    cards.ForEach([&](const uint16_t* card) {
+        classifier.Classify(card);
+        size_t n = 0;
+        trueColumns[n++] = 0;
+        for (size_t c = 1; c < width; ++c)
+            if (classifier.IsTrue(columns[c - 1])) trueColumns[n++] = c;
+        for (size_t k = 0; k < n; ++k) ++cardCount[trueColumns[k]];
+        for (int v = 0; v < q; ++v) {
+            int64_t x;
+            if (!values[size_t(v)].Of(card, x)) continue;
+            for (size_t k = 0; k < n; ++k) {
+                sum[size_t(v) * width + trueColumns[k]] += x;
+                ++count[size_t(v) * width + trueColumns[k]];
+            }
+        }
+        classifier.Clear();
+    });
+
+    for (int64_t v : sum)
+        if (!FitsRecord(v)) return {CountingOutcome::TotalTooLarge};
+
+    TextBuilder columnText;
+    for (int32_t c : columns) columnText.Line(std::to_string(c));
+    std::string sums;
+    AppendI32(sums, q);
+    AppendI32(sums, 0);
+    for (size_t i = 0; i < sum.size(); ++i) {
+        AppendI32(sums, int32_t(sum[i]));
+        AppendI32(sums, int32_t(count[i]));
+    }
+    std::string cardBytes;
+    for (int64_t v : cardCount) AppendI32(cardBytes, int32_t(v));
+    columnText.Save(DataFilePath(kQuantColumnsId));
+    WriteFileAtomic(DataFilePath(kQuantSumsId), sums);
+    WriteFileAtomic(DataFilePath(kQuantCardsId), cardBytes);
+    guard.Commit();
+    return result;
+}
+
+QuantSums ReadQuantSums() {
+    QuantSums s;
+    TextReader columnText;
+    columnText.OpenOrThrow(DataFilePath(kQuantColumnsId));
+    while (!columnText.Eof()) {
+        std::string line = columnText.ReadLine();
+        char* end = nullptr;
+        long v = std::strtol(line.c_str(), &end, 10);
+        s.columns.push_back(end != line.c_str() && v >= INT32_MIN && v <= INT32_MAX ? int32_t(v) : 0);
+    }
+    const std::string path = DataFilePath(kQuantSumsId);
+    const std::string bytes = ReadFileOrThrow(path);
+    const size_t width = s.columns.size() + 1;
+    if (bytes.size() < 8) ThrowIo(kReadPastEnd, path);
+    const int32_t q = GetI32(Bytes(bytes));
+    if (q < 0 || q > kMaxFields || bytes.size() < 8 + size_t(q) * width * 8) ThrowIo(kReadPastEnd, path);
+    s.variables = q;
+    for (size_t i = 0; i < size_t(q) * width; ++i) {
+        s.sum.push_back(GetI32(Bytes(bytes) + 8 + i * 8));
+        s.count.push_back(GetI32(Bytes(bytes) + 12 + i * 8));
+    }
+    return s;
+}
+
+CountingResult SumSquaredDeviations(Progress& progress) {
+    CountingResult result;
+    OutputGuard guard({kSquaresId});
+    CategoryGrid grid = LoadGridForPass(result);
+    if (result.Outcome != CountingOutcome::Done) return result;
+    std::vector<int32_t> fields = LoadQuantitativeGrid(DataFilePath(kQuantGridId));
+    // The columns and means are those of the sums this pass goes with.
+    const QuantSums sums = ReadQuantSums();
+    const std::vector<int32_t>& columns = sums.columns;
+    const size_t width = columns.size() + 1;
+    const int q = sums.variables;
+    fields.resize(size_t(q), 0);
+
+    SelectedCards cards(progress);
+    CardClassifier classifier(grid, ActiveCategories(grid, false, columns), cards.WordCount());
+    std::vector<QuantValue> values;
+    for (int32_t f : fields) values.emplace_back(f, cards.WordCount());
+    std::vector<double> mean(sums.sum.size()), squares(sums.sum.size(), 0.0);
+    for (size_t i = 0; i < mean.size(); ++i)
+        mean[i] = double(sums.sum[i]) / double(sums.count[i] == 0 ? 1 : sums.count[i]);
+
+    std::vector<size_t> trueColumns(width);
+    cards.ForEach([&](const uint16_t* card) {
+        classifier.Classify(card);
+        size_t n = 0;
+        trueColumns[n++] = 0;
+        for (size_t c = 1; c < width; ++c)
+            if (columns[c - 1] >= 1 && columns[c - 1] <= grid.Count && classifier.IsTrue(columns[c - 1]))
+                trueColumns[n++] = c;
+        for (int v = 0; v < q; ++v) {
+            int64_t x;
+            if (!values[size_t(v)].Of(card, x)) continue;
+            for (size_t k = 0; k < n; ++k) {
+                size_t i = size_t(v) * width + trueColumns[k];
+                double d = double(x) - mean[i];
+                squares[i] += d * d;
+            }
+        }
+        classifier.Clear();
+    });
+
+    std::string bytes;
+    for (double d : squares) {
+        uint64_t bits;
+        std::memcpy(&bits, &d, 8);
+        for (int b = 0; b < 8; ++b) bytes.push_back(char(bits >> (8 * b)));
+    }
+    WriteFileAtomic(DataFilePath(kSquaresId), bytes);
+    guard.Commit();
+    return result;
+}
+
+}  // namespace
+
+CountingResult RunCountingPass(int passCode, Progress& progress) {
+    CurrentCardKeeper keeper;
+    switch (passCode) {
+        case kCategoryCountPass:
+            return CountCategories(progress);
+        case kQuantitySumPass:
+            return SumQuantities(progress);
+        case kSquaredDeviationPass:
+            return SumSquaredDeviations(progress);
+        default:
+            return {CountingOutcome::NoPass};
+    }
+}
+
+CountingResult RunQuantitativePasses(Progress& progress) {
+    CoreState.CommandCode = kQuantitySumPass;
+    CountingResult r = RunCountingPass(kQuantitySumPass, progress);
+    if (r.Outcome != CountingOutcome::Done) return r;
+    CoreState.CommandCode = kSquaredDeviationPass;
+    return RunCountingPass(kSquaredDeviationPass, progress);
+}
+
+}  // namespace qv

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/progress.h"
+
+namespace qv {
+
+// Pass codes of the counting run, as stored in CoreState.CommandCode.
+constexpr int kCategoryCountPass = 28;
+constexpr int kQuantitySumPass = 29;
+constexpr int kSquaredDeviationPass = 31;
+
+enum class CountingOutcome {
+    Done,           // the pass's files are written
+    NoPass,         // not a counting pass code: nothing counted, nothing written
+    GridTooLong,    // the grid has kMaxGridLines lines or more
+    TotalTooLarge,  // a count or sum does not fit its 4-byte record
+};
+
+// A pass that does not end with Done leaves none of its output files behind, so no report
+// takes an old table for the new result; an input/output error does the same and is raised.
+struct CountingResult {
+    CountingOutcome Outcome = CountingOutcome::Done;
+};
+
+// One pass over the cards selected in CardSelectionMask (cards 0..CoreState.LastCard), with
+// the grid "grl-sch.txt" and the flag lists StandardRowFlags and StandardColumnFlags:
+// - 28: category counts by column (weighted by the unit field with CoreState.CountByQuantUnit)
+//   into "tab-sch.dat";
+// - 29: sums, counts and cards per column of every quantitative variable of "grq-sch.txt" into
+//   "qnc-sch.dat", "qnt-sch.dat", "qnq-sch.dat";
+// - 31: sums of squared deviations from the means of the pass-29 files into "scr-sch.dat".
+// The progress runs from 0 to CoreState.LastCard and is moved a few hundred times at most.
+// CoreState.CurrentCard is the same afterwards; the card buffers are not touched.
+CountingResult RunCountingPass(int passCode, Progress& progress);
+
+// The quantitative tables' job: pass 29, then pass 31 only when 29 ended with Done. Stores each
+// pass code in CoreState.CommandCode before running it.
+CountingResult RunQuantitativePasses(Progress& progress);
+
+}  // namespace qv

@@ -1,0 +1,302 @@
+#include "elaborations/grid_files.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kGridLineWidth = 300;  // characters of a grid line read into memory
+constexpr int kGridScanLimit = 100;  // positions of a grid line that are scanned
+constexpr size_t kNumberBufferSize = 20;
+constexpr int kNameRecordSize = 61;  // "md2-sch.dat" and "mod-sch.dat"
+
+// A signed decimal number as the program reads one: leading blanks, an optional sign, digits
+// and nothing else. Anything that does not parse, or does not fit, gives 0.
+int32_t ParseDecimal(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+    if (i == s.size()) return 0;
+    int64_t v = 0;
+    for (; i < s.size(); ++i) {
+        if (s[i] < '0' || s[i] > '9') return 0;
+        v = v * 10 + (s[i] - '0');
+        if (v > int64_t(INT32_MAX) + 1) return 0;
+    }
+    if (negative) v = -v;
+    if (v > INT32_MAX) return 0;
+    return int32_t(v);
+}
+
+// Text of a 61-byte name record up to its first zero byte.
+std::string NameRecord(const std::string& file, const std::string& path, int64_t record) {
+    if (record < 0 || (record + 1) * kNameRecordSize > int64_t(file.size())) ThrowIo(kReadPastEnd, path);
+    const char* p = file.data() + record * kNameRecordSize;
+    size_t n = 0;
+    while (n < kNameRecordSize && p[n] != 0) ++n;
+    return std::string(p, n);
+}
+
+}  // namespace
+
+GridLine ParseGridLine(std::string_view text, const GridLine* previous) {
+    GridLine line;
+    // The 300-character buffer the line is read into, zero-filled past its end.
+    std::array<char, kGridLineWidth + 1> buf{};
+    size_t len = std::min(text.size(), size_t(kGridLineWidth));
+    std::copy_n(text.begin(), len, buf.begin());
+
+    size_t star = text.substr(0, len).find('*');
+    if (star == std::string_view::npos) {
+        line.Label = std::string(text.substr(0, len));
+        return line;
+    }
+    line.HasStar = true;
+    line.Label = std::string(text.substr(0, star));
+
+    const GridLine none;
+    const GridLine& prev = previous ? *previous : none;
+    std::string number;
+    for (size_t i = star + 1; i < size_t(kGridScanLimit); ++i) {
+        char c = buf[i];
+        if (c == '-' || (c >= '0' && c <= '9')) {
+            if (number.size() < kNumberBufferSize) number.push_back(c);
+        } else if (c == '=') {
+            line.Field = number.empty() ? prev.Field : ParseDecimal(number);
+            number.clear();
+        } else if (c == ',') {
+            line.Low = ParseDecimal(number);
+            number.clear();
+        } else if (c == ';') {
+            line.High = ParseDecimal(number);
+            line.OpensVariable = buf[i + 1] == 'G';
+            // Count character: anything above '/' counts from '0', so groups of ten answers
+            // and more (written ':' onwards) read back as written.
+            unsigned char count = static_cast<unsigned char>(buf[i + 2]);
+            line.FieldCount = count > '/' ? count - '0' : prev.FieldCount;
+            size_t d = i + 4;
+            std::string digits;
+            while (d < kGridLineWidth && buf[d] >= '0' && buf[d] <= '9') {
+                if (digits.size() < kNumberBufferSize) digits.push_back(buf[d]);
+                ++d;
+            }
+            line.Parent = digits.empty() ? prev.Parent : ParseDecimal(digits);
+            break;
+        }
+    }
+    return line;
+}
+
+CategoryGrid LoadCategoryGrid(const std::string& path) {
+    TextReader reader;
+    reader.OpenOrThrow(path);
+    CategoryGrid grid;
+    auto push = [&grid](const GridLine& l) {
+        grid.Low.push_back(l.Low);
+        grid.High.push_back(l.High);
+        grid.Parent.push_back(l.Parent);
+        grid.FieldCount.push_back(l.FieldCount);
+        grid.Field.push_back(l.Field);
+        grid.HasStar.push_back(l.HasStar);
+        grid.OpensVariable.push_back(l.OpensVariable);
+        grid.Labels.push_back(l.Label);
+    };
+    push(GridLine{});  // entry 0
+    grid.Low[0] = grid.High[0] = 0;
+
+    // A line without '*' is passed over for inheritance, so the lines after it still carry
+    // their variable's field and code.
+    GridLine previous;
+    bool havePrevious = false;
+    while (!reader.Eof()) {
+        if (grid.Count == kMaxGridLines) {
+            grid.MoreLines = true;
+            break;
+        }
+        GridLine line = ParseGridLine(reader.ReadLine(kGridLineWidth), havePrevious ? &previous : nullptr);
+        if (line.HasStar) {
+            previous = line;
+            havePrevious = true;
+        }
+        if (line.Parent > 0) grid.ParentRepetitions = 2;
+        push(line);
+        ++grid.Count;
+    }
+    return grid;
+}
+
+int LoadUnitField(const std::string& quantGridPath) {
+    if (!CoreState.CountByQuantUnit) return 0;
+    TextReader reader;
+    if (!reader.Open(quantGridPath)) {
+        CoreState.CountByQuantUnit = 0;
+        return 0;
+    }
+    std::string last;
+    bool any = false;
+    for (int i = 0; i <= CoreState.QuantUnitVar; ++i) {
+        last = reader.Eof() ? std::string() : reader.ReadLine(20);
+        any = true;
+    }
+    if (!any || last.empty()) return 0;
+    std::string_view rest = std::string_view(last).substr(1);
+    return ParseDecimal(rest.substr(0, rest.find('*')));
+}
+
+std::vector<int32_t> LoadQuantitativeGrid(const std::string& path) {
+    TextReader reader;
+    reader.OpenOrThrow(path);
+    std::vector<int32_t> fields;
+    while (!reader.Eof() && int(fields.size()) < kMaxFields) {
+        std::string line = reader.ReadLine(101);
+        std::string_view rest = line.empty() ? std::string_view() : std::string_view(line).substr(1);
+        fields.push_back(ParseDecimal(rest.substr(0, rest.find('*'))));
+    }
+    return fields;
+}
+
+void GenerateDichotomousGrid() {
+    const std::string namesPath = DataFilePath(22);
+    const std::string labelsPath = DataFilePath(23);
+    const std::string names = ReadFileOrThrow(namesPath);
+    std::string labels;
+    bool labelsRead = false;
+    TextBuilder out;
+    const int count = std::min(CoreState.FieldCount, kMaxFields);
+    for (int f = 1; f <= count; ++f) {
+        const int type = FieldTypes[f];
+        if (type != 0 && type != 2 && (type < 4 || type > 7)) continue;
+        const std::string name = NameRecord(names, namesPath, f - 1);
+        const std::string field = std::to_string(f);
+        switch (type) {
+            case 0: {
+                const int first = FieldFirstLabel[f], last = FieldLastLabel[f];
+                if (last < first) break;
+                int n = 0;
+                if (f < kMaxFields && FieldTypes[f + 1] == 1) {
+                    n = 1;
+                    for (int g = f + 1;
+                         g <= kMaxFields && FieldTypes[g] == 1 && FieldFirstLabel[g] == first &&
+                         FieldLastLabel[g] == last && n < 255 - '0';
+                         ++g)
+                        ++n;
+                }
+                if (!labelsRead) {
+                    labels = ReadFileOrThrow(labelsPath);
+                    labelsRead = true;
+                }
+                for (int k = 1; k <= last - first + 1; ++k) {
+                    std::string line = name + " " + NameRecord(labels, labelsPath, first + k - 1) + "*";
+                    if (k == 1) line += field;
+                    line += "=" + std::to_string(k) + "," + std::to_string(k) + ";";
+                    if (k == 1) line += std::string("G") + char('0' + n) + "S0";
+                    out.Line(line);
+                }
+                out.Line(name + " MR*=0,0;");
+                break;
+            }
+            case 2:
+                out.Line(name + "          - 31/12/1995*" + field + "=1,951231;G0S0");
+                out.Line(name + " 1/1/1996 - 31/12/1996*=960101,961231;");
+                out.Line(name + " 1/1/1997 - 31/12/1997*=970101,971231;");
+                out.Line(name + " 1/1/1998 - 31/12/1998*=980101,981231;");
+                out.Line(name + " 1/1/1999 - 31/12/1999*=990101,991231;");
+                out.Line(name + " 1/1/2000 - 31/12/2000*=1000101,1001231;");
+                out.Line(name + " 1/1/2001 - *=1010101,999999999;");
+                out.Line(name + " MR*=-999999999,0;");
+                break;
+            case 4:
+            case 7:
+                out.Line(name + "   0 -   0*" + field + "=0,0;G0S0");
+                out.Line(name + "   1 -  20*=1,20;");
+                out.Line(name + "  21 -  50*=21,50;");
+                out.Line(name + "  51 - 100*=51,100;");
+                out.Line(name + " 101 -*=101,999999999;");
+                out.Line(name + " MR*=-999999999,-1;");
+                break;
+            case 5:
+                out.Line(name + " 00.00 - 12.00*" + field + "=0,1200;G0S0");
+                out.Line(name + " 12.01 - 18.00*=1201,1800;");
+                out.Line(name + " 18.01 - 24.00*=1801,999999999;");
+                out.Line(name + " MR*=-999999999,-1;");
+                break;
+            case 6:
+                out.Line(name + "   0%*" + field + "=0,0;G0S0");
+                out.Line(name + "   1 -  25%*=1,2599;");
+                out.Line(name + "  26 -  50%*=2600,5099;");
+                out.Line(name + "  51 -  75%*=5100,7599;");
+                out.Line(name + "  76 -  99%*=7600,9999;");
+                out.Line(name + " 100%*=10000,999999999;");
+                out.Line(name + " MR*=-32000,-1;");
+                break;
+        }
+    }
+    out.Save(DataFilePath(37));
+}
+
+void GenerateQuantitativeGrid() {
+    const std::string namesPath = DataFilePath(22);
+    const std::string names = ReadFileOrThrow(namesPath);
+    TextBuilder out;
+    const int count = std::min(CoreState.FieldCount, kMaxFields);
+    for (int f = 1; f <= count; ++f) {
+        if (FieldTypes[f] != 4 && FieldTypes[f] != 7) continue;
+        out.Line("*" + std::to_string(f) + "*" + NameRecord(names, namesPath, f - 1));
+    }
+    out.Save(DataFilePath(43));
+}
+
+void GenerateTableHeadings() {
+    TextReader reader;
+    reader.OpenOrThrow(DataFilePath(21));
+    if (!reader.Eof()) reader.SkipLine();
+    TextBuilder out;
+    int block = 0;
+    while (!reader.Eof()) {
+        std::string line = reader.ReadLine();
+        if (line.size() < 4) continue;
+        const char type = line[3];
+        // Coded fields ("1".."9", "a".."z", "{" for 36 answers), dates, numbers, times and
+        // percentages: the fields the grid generator writes a variable for.
+        bool heads = (type >= '1' && type <= '9') || (type >= 'a' && type <= '{') || type == 'D' ||
+                     type == 'L' || type == 'O' || type == 'P' || type == 'Q';
+        if (!heads) continue;
+        ++block;
+        char number[8];
+        std::snprintf(number, sizeof number, "%03d", block % 1000);
+        out.Line(number)
+            .Line()
+            .Line()
+            .Line(line.size() > 5 ? std::string_view(line).substr(5) : "")
+            .Line("///");
+    }
+    out.Save(DataFilePath(60));
+}
+
+bool TableHeadingsReader::Open(const std::string& path) {
+    return reader_.Open(path);
+}
+
+void TableHeadingsReader::AppendHeading(int variable, TextBuilder& out) {
+    while (!reader_.Eof()) {
+        std::string line = reader_.ReadLine();
+        if (line.size() == 3 && ParseDecimal(line) == variable) break;
+    }
+    while (!reader_.Eof()) {
+        std::string line = reader_.ReadLine();
+        if (line.compare(0, 3, "///") == 0) break;
+        out.Line(line);
+    }
+    out.Line().Line();
+}
+
+}  // namespace qv

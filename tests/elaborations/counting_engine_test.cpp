@@ -1,0 +1,490 @@
+#include "elaborations/counting_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "elaborations/grid_files.h"
+#include "platform/bytes.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+#include "support/temp_dir.h"
+
+namespace qv {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+using Record = std::array<int32_t, 12>;
+
+// Bit-reversed halves of a 32-bit number, high half first.
+uint16_t Reverse(uint16_t v) {
+    uint16_t r = 0;
+    for (int i = 0; i < 16; ++i)
+        if (v & (1u << i)) r |= uint16_t(1u << (15 - i));
+    return r;
+}
+
+// One card of the small archive: sex (word 1), a group of two answers (2, 3), a 16-bit number
+// (4), a 32-bit number (5, 6), a date (7..9); a text field has no words.
+struct Card {
+    uint16_t sex, answer1, answer2;
+    int16_t number;
+    int32_t big;
+    uint16_t day, month, year;
+};
+
+constexpr int16_t kEmpty16 = -32000;
+
+std::string CardBytes(const Card& c) {
+    std::array<uint16_t, 50> w{};
+    w[0] = c.sex;
+    w[1] = c.answer1;
+    w[2] = c.answer2;
+    w[3] = uint16_t(c.number);
+    w[4] = Reverse(uint16_t(uint32_t(c.big) >> 16));
+    w[5] = Reverse(uint16_t(uint32_t(c.big)));
+    w[6] = c.day;
+    w[7] = c.month;
+    w[8] = c.year;
+    std::string out;
+    for (uint16_t x : w) AppendU16(out, x);
+    return out;
+}
+
+// The grid of the small archive; lines 11 and 12 hang from "F" and from line 11.
+const char* const kGrid =
+    "M*1=1,1;G0S0\r\n"
+    "F*=2,2;\r\n"
+    "MR*=0,0;\r\n"
+    "A*2=1,1;G2S0\r\n"
+    "B*=2,2;\r\n"
+    "Nessuna*=0,0;\r\n"
+    "Giovani*4=0,30;G0S0\r\n"
+    "Anziani*=31,999;\r\n"
+    "Anni 90*6=900101,991231;G0S0\r\n"
+    "Dal 2000*=1000101,1991231;\r\n"
+    "F con A*2=1,1;G2S2\r\n"
+    "F con A giovani*4=0,30;G0S11\r\n";
+
+class CountingTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProgramState();
+        CoreState.ArchiveDir = dir.Path();
+        CoreState.CardWordCount = 50;
+        CoreState.CardTextBytes = 50;
+        CoreState.FieldCount = 7;
+        const int types[] = {0, 0, 1, 4, 7, 2, -5};
+        const int positions[] = {1, 2, 3, 4, 5, 7, 0};
+        for (int f = 1; f <= 7; ++f) {
+            FieldTypes[f] = int16_t(types[f - 1]);
+            FieldPositions[f] = int16_t(positions[f - 1]);
+        }
+        FieldTextOffsets[7] = 1;
+        // Card 4 is not selected.
+        cards = {
+            {1, 1, 0, 25, 1000, 15, 6, 95}, {2, 2, 1, 40, kEmptyNumber, 0, 0, 0},
+            {2, 0, 0, 10, -5, 1, 1, 100},   {0, 0, 0, kEmpty16, 7, 0, 0, 0},
+            {2, 1, 2, 20, 3, 1, 1, 1},
+        };
+        WriteCards();
+        CoreState.LastCard = 4;
+        CardSelectionMask[0] = 0xF0;
+        WriteBytes(dir / "grl-sch.txt", kGrid);
+        WriteBytes(dir / "grq-sch.txt", "*4*Eta\r\n*5*Reddito\r\n*6*Data\r\n*7*Nome\r\n");
+    }
+
+    void WriteCards() {
+        std::string bytes;
+        for (const Card& c : cards) bytes += CardBytes(c);
+        WriteBytes(dir / "num-sch.dat", bytes);
+    }
+
+    static void Flag(FlagList& list, std::initializer_list<int> lines) {
+        for (int l : lines) list[size_t(l)] = 1;
+    }
+
+    std::vector<Record> CountTable() {
+        std::string bytes = ReadBytes(dir / "tab-sch.dat");
+        EXPECT_EQ(bytes.size() % 48, 0u);
+        std::vector<Record> out(bytes.size() / 48);
+        for (size_t r = 0; r < out.size(); ++r)
+            for (size_t c = 0; c < 12; ++c) out[r][c] = GetI32(Bytes(bytes) + r * 48 + c * 4);
+        return out;
+    }
+
+    std::vector<int32_t> Ints(const char* name) {
+        std::string bytes = ReadBytes(dir / name);
+        std::vector<int32_t> out;
+        for (size_t i = 0; i + 4 <= bytes.size(); i += 4) out.push_back(GetI32(Bytes(bytes) + i));
+        return out;
+    }
+
+    TempDir dir;
+    std::vector<Card> cards;
+    NoProgress progress;
+};
+
+// Truth per selected card, worked out from the grid by hand:
+//   card 0: M, A, Giovani, Anni 90 (F con A and its child fall with F)
+//   card 1: F, A, B, Anziani, F con A
+//   card 2: F, Nessuna, Giovani, Dal 2000 (F con A giovani matches but its parent is false)
+//   card 3: MR, Nessuna (the empty number falls in no class)
+TEST_F(CountingTest, CategoryCountsByColumn) {
+    Flag(StandardRowFlags, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+    Flag(StandardColumnFlags, {0, 1});
+    CoreState.CurrentCard = 3;
+    ASSERT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
+    EXPECT_EQ(CoreState.CurrentCard, 3);
+    const std::vector<Record> expected = {
+        {0, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 4},  //
+        {0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1},  // M
+        {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 2},  // F
+        {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1},  // MR
+        {0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 2},  // A
+        {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1},  // B
+        {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 2},  // Nessuna
+        {0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 2},  // Giovani
+        {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1},  // Anziani
+        {0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1},  // Anni 90
+        {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1},  // Dal 2000
+        {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1},  // F con A
+        {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},  // F con A giovani
+        {0, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0},  // column categories
+    };
+    EXPECT_EQ(CountTable(), expected);
+}
+
+TEST_F(CountingTest, UnitFieldWeights) {
+    Flag(StandardRowFlags, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+    Flag(StandardColumnFlags, {0, 1});
+    CoreState.CountByQuantUnit = 1;
+    // Line 0 of the quantitative grid is field 4: weights 25, 40, 10 and 0 (empty).
+    CoreState.QuantUnitVar = 0;
+    ASSERT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
+    std::vector<Record> t = CountTable();
+    ASSERT_EQ(t.size(), 14u);
+    const int32_t column1[] = {25, 25, 0, 0, 25, 0, 0, 25, 0, 25, 0, 0, 0, 1};
+    const int32_t column2[] = {50, 0, 50, 0, 40, 40, 10, 10, 40, 0, 10, 40, 0, 2};
+    const int32_t all[] = {75, 25, 50, 0, 65, 40, 10, 35, 40, 25, 10, 40, 0, 0};
+    for (size_t r = 0; r < 14; ++r) {
+        EXPECT_EQ(t[r][1], column1[r]) << r;
+        EXPECT_EQ(t[r][2], column2[r]) << r;
+        EXPECT_EQ(t[r][11], all[r]) << r;
+    }
+
+    // Field 5 (32-bit): weights 1000, 0 (empty), -5, 7. A text unit field counts each card 1.
+    struct Case {
+        int var;
+        int32_t grand, mr, column2;
+    } cases[] = {{1, 1002, 7, -5}, {3, 4, 1, 2}};
+    for (const Case& c : cases) {
+        CoreState.QuantUnitVar = c.var;
+        ASSERT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
+        t = CountTable();
+        EXPECT_EQ(t[0][11], c.grand) << c.var;
+        EXPECT_EQ(t[3][11], c.mr) << c.var;
+        EXPECT_EQ(t[0][2], c.column2) << c.var;
+    }
+}
+
+TEST_F(CountingTest, OnlyRowsColumnsAndTheirAncestorsAreCounted) {
+    // Row "F con A giovani" alone: its parent, grandparent and column M are evaluated too.
+    Flag(StandardRowFlags, {11});
+    ASSERT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
+    std::vector<Record> t = CountTable();
+    ASSERT_EQ(t.size(), 14u);
+    std::vector<int32_t> all, column1;
+    for (const Record& r : t) {
+        all.push_back(r[11]);
+        column1.push_back(r[1]);
+    }
+    // No column flagged: category 1 is column 1.
+    EXPECT_EQ(all, (std::vector<int32_t>{4, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(column1, (std::vector<int32_t>{1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
+}
+
+TEST_F(CountingTest, NoSelectedCardGivesZerosWithTheColumns) {
+    CardSelectionMask[0] = 0;
+    Flag(StandardRowFlags, {0, 1, 2});
+    Flag(StandardColumnFlags, {2, 5, 8});
+    ASSERT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
+    std::vector<Record> t = CountTable();
+    ASSERT_EQ(t.size(), 14u);
+    for (size_t r = 0; r < 13; ++r) EXPECT_EQ(t[r], Record{}) << r;
+    EXPECT_EQ(t[13], (Record{0, 3, 6, 9, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST_F(CountingTest, ParentRuleRunsTwiceInLineOrder) {
+    // Line 1 hangs from line 2, which hangs from line 3 (false on every card): two sweeps clear
+    // both. Line 4 hangs from a parent the grid does not have.
+    WriteBytes(dir / "grl-sch.txt",
+               "Nipote*1=0,9;G0S2\r\n"
+               "Figlio*1=0,9;G0S3\r\n"
+               "Nonno*1=7,7;G0S0\r\n"
+               "Orfano*1=0,9;G0S99\r\n"
+               "Libero*1=0,9;G0S0\r\n");
+    Flag(StandardRowFlags, {0, 3, 4});
+    Flag(StandardColumnFlags, {4});
+    ASSERT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
+    std::vector<Record> t = CountTable();
+    ASSERT_EQ(t.size(), 7u);
+    EXPECT_EQ(t[0][11], 4);
+    for (size_t r = 1; r <= 4; ++r) EXPECT_EQ(t[r][11], 0) << r;
+    EXPECT_EQ(t[5][11], 4);
+    EXPECT_EQ(t[5][1], 4);
+}
+
+TEST_F(CountingTest, QuantitativeSumsAndSquaredDeviations) {
+    Flag(StandardColumnFlags, {0, 1});
+    CoreState.CurrentCard = 2;
+    ASSERT_EQ(RunQuantitativePasses(progress).Outcome, CountingOutcome::Done);
+    EXPECT_EQ(CoreState.CommandCode, kSquaredDeviationPass);
+    EXPECT_EQ(CoreState.CurrentCard, 2);
+    EXPECT_EQ(ReadBytes(dir / "qnc-sch.dat"), "1\r\n2\r\n");
+    EXPECT_EQ(Ints("qnq-sch.dat"), (std::vector<int32_t>{4, 1, 2}));
+    // Per variable, columns 0 (all), M, F: sum and count. The empty 16-bit value and the empty
+    // 32-bit number give no value; the date gives its day word; the text field nothing.
+    EXPECT_EQ(Ints("qnt-sch.dat"), (std::vector<int32_t>{4,    0,                     //
+                                                         75,   3, 25,   1, 50, 2,     // Eta
+                                                         1002, 3, 1000, 1, -5, 1,     // Reddito
+                                                         16,   4, 15,   1, 1,  2,     // Data
+                                                         0,    0, 0,    0, 0,  0}));  // Nome
+    std::string bytes = ReadBytes(dir / "scr-sch.dat");
+    ASSERT_EQ(bytes.size(), 12u * 8);
+    // Means 25, 25, 25; 334, 1000, -5; 4, 15, 0.5.
+    const double expected[] = {450, 0, 450, 443556 + 114921 + 106929, 0, 0, 162, 0, 0.5, 0, 0, 0};
+    for (size_t i = 0; i < 12; ++i) {
+        double d;
+        std::memcpy(&d, bytes.data() + i * 8, 8);
+        EXPECT_DOUBLE_EQ(d, expected[i]) << i;
+    }
+}
+
+TEST_F(CountingTest, NoColumnsInTheQuantitativePasses) {
+    ASSERT_EQ(RunQuantitativePasses(progress).Outcome, CountingOutcome::Done);
+    EXPECT_EQ(ReadBytes(dir / "qnc-sch.dat"), "");
+    EXPECT_EQ(Ints("qnq-sch.dat"), (std::vector<int32_t>{4}));
+    EXPECT_EQ(Ints("qnt-sch.dat"), (std::vector<int32_t>{4, 0, 75, 3, 1002, 3, 16, 4, 0, 0}));
+    EXPECT_EQ(ReadBytes(dir / "scr-sch.dat").size(), 4u * 8);
+}
+
+TEST_F(CountingTest, TotalsThatDoNotFitStopThePassAndLeaveNoOutput) {
+    cards[0].big = 2000000000;
+    cards[3].big = 2000000000;
+    WriteCards();
+    for (const char* name : {"tab-sch.dat", "qnc-sch.dat", "qnt-sch.dat", "qnq-sch.dat", "scr-sch.dat"})
+        WriteBytes(dir / name, "old");
+    // Sum of field 5 over columns 0: 4000000002.
+    EXPECT_EQ(RunQuantitativePasses(progress).Outcome, CountingOutcome::TotalTooLarge);
+    EXPECT_EQ(CoreState.CommandCode, kQuantitySumPass);
+    for (const char* name : {"qnc-sch.dat", "qnt-sch.dat", "qnq-sch.dat"})
+        EXPECT_FALSE(FileExists(dir / name));
+    EXPECT_EQ(ReadBytes(dir / "scr-sch.dat"), "old");  // pass 31 did not run
+    EXPECT_THROW(RunCountingPass(kSquaredDeviationPass, progress), IoError);
+
+    // The same cards weighted by field 5.
+    CoreState.CountByQuantUnit = 1;
+    CoreState.QuantUnitVar = 1;
+    EXPECT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::TotalTooLarge);
+    EXPECT_FALSE(FileExists(dir / "tab-sch.dat"));
+
+    // Weights just inside the record count.
+    cards[3].big = 147483647;
+    WriteCards();
+    EXPECT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
+    EXPECT_EQ(CountTable()[0][11], 2147483642);
+}
+
+TEST_F(CountingTest, GridOf3999LinesRunsAnd4000DoNot) {
+    for (int lines : {3999, 4000, 4001}) {
+        std::string grid;
+        for (int i = 0; i < lines; ++i) grid += "x*1=1,1;\r\n";
+        WriteBytes(dir / "grl-sch.txt", grid);
+        WriteBytes(dir / "tab-sch.dat", "old");
+        CountingOutcome outcome = RunCountingPass(kCategoryCountPass, progress).Outcome;
+        if (lines == 3999) {
+            EXPECT_EQ(outcome, CountingOutcome::Done);
+            EXPECT_EQ(ReadBytes(dir / "tab-sch.dat").size(), 4001u * 48);
+        } else {
+            EXPECT_EQ(outcome, CountingOutcome::GridTooLong) << lines;
+            EXPECT_FALSE(FileExists(dir / "tab-sch.dat")) << lines;
+        }
+    }
+}
+
+TEST_F(CountingTest, OtherCodesAndMissingFiles) {
+    EXPECT_EQ(RunCountingPass(30, progress).Outcome, CountingOutcome::NoPass);
+    EXPECT_FALSE(FileExists(dir / "tab-sch.dat"));
+    std::remove((dir / "grl-sch.txt").c_str());
+    EXPECT_THROW(RunCountingPass(kCategoryCountPass, progress), IoError);
+    WriteBytes(dir / "grl-sch.txt", kGrid);
+    std::remove((dir / "grq-sch.txt").c_str());
+    EXPECT_THROW(RunCountingPass(kQuantitySumPass, progress), IoError);
+    // Without the quantitative grid the unit option is dropped and every card counts 1.
+    CoreState.CountByQuantUnit = 1;
+    EXPECT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
+    EXPECT_EQ(CoreState.CountByQuantUnit, 0);
+    EXPECT_EQ(CountTable()[0][11], 4);
+}
+
+TEST_F(CountingTest, CardsPastTheEndOfTheFileReadEmpty) {
+    // Cards 4 and 5 are past the file's end (the file is cut inside card 4): both empty, so
+    // sex falls in MR, the group in "Nessuna", the empty number in no class.
+    std::string bytes = ReadBytes(dir / "num-sch.dat");
+    WriteBytes(dir / "num-sch.dat", bytes.substr(0, 4 * 100 + 60));
+    CoreState.LastCard = 5;
+    CardSelectionMask[0] = 0x0C;  // cards 4 and 5
+    Flag(StandardRowFlags, {2, 5, 6, 7});
+    ASSERT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
+    std::vector<Record> t = CountTable();
+    EXPECT_EQ(t[0][11], 2);
+    EXPECT_EQ(t[3][11], 2);
+    EXPECT_EQ(t[6][11], 2);
+    EXPECT_EQ(t[7][11], 0);
+    EXPECT_EQ(t[8][11], 0);
+}
+
+// The pass reads the card file in blocks; each card must be classified on the words that
+// ReadCardValues and GetCardWord give for it. Random cards and a grid of overlapping classes
+// on every kind of field, checked against a card-by-card count through the card store.
+TEST_F(CountingTest, BlockReadingClassifiesLikeTheCardStore) {
+    std::mt19937 rng(7);
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const int cardCount = 3000;
+    std::string file;
+    for (int i = 0; i < cardCount; ++i) {
+        Card c{uint16_t(pick(0, 4)),
+               uint16_t(pick(0, 3)),
+               uint16_t(pick(0, 3)),
+               int16_t(pick(0, 3) == 0 ? kEmpty16 : pick(-5, 60)),
+               pick(0, 3) == 0 ? kEmptyNumber : pick(-100, 100),
+               uint16_t(pick(0, 28)),
+               uint16_t(pick(0, 12)),
+               uint16_t(pick(-1, 110))};
+        file += CardBytes(c);
+    }
+    // The file ends inside the last cards' records: those read empty.
+    WriteBytes(dir / "num-sch.dat", file.substr(0, file.size() - 250));
+    CoreState.LastCard = cardCount - 1;
+    for (int i = 0; i < cardCount; ++i)
+        if (pick(0, 2) != 0) CardSelectionMask[size_t(i / 8)] |= uint8_t(0x80 >> (i % 8));
+
+    std::string grid;
+    const char* fields[] = {"1", "2", "4", "5", "6", "7"};
+    for (const char* f : fields) {
+        std::string field = f;
+        std::string code = field == "2" ? "G2S" : "G0S";
+        for (int k = 0; k < 8; ++k) {
+            int lo = field == "6" ? pick(900000, 1100000) : pick(-20, 40);
+            int hi = lo + (field == "6" ? pick(0, 100000) : pick(-1, 15));
+            int parent = pick(0, 5) == 0 ? pick(1, 50) : 0;
+            if (k == 7) lo = hi = 0;
+            grid += "c*" + (k == 0 ? field : std::string()) + "=" + std::to_string(lo) + "," +
+                    std::to_string(hi) + ";" + code + std::to_string(parent) + "\r\n";
+        }
+    }
+    WriteBytes(dir / "grl-sch.txt", grid);
+    const CategoryGrid g = LoadCategoryGrid(dir / "grl-sch.txt");
+    ASSERT_EQ(g.Count, 48);
+    for (int line = 0; line < g.Count; ++line) StandardRowFlags[size_t(line)] = 1;
+    Flag(StandardColumnFlags, {0, 3, 9, 12, 17, 20, 26, 30, 33, 40, 44});
+    ASSERT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
+
+    const int columns[] = {1, 4, 10, 13, 18, 21, 27, 31, 34, 41};
+    std::vector<Record> expected(size_t(g.Count) + 2, Record{});
+    for (int card = 0; card <= CoreState.LastCard; ++card) {
+        if (!(CardSelectionMask[size_t(card / 8)] & (0x80 >> (card % 8)))) continue;
+        CoreState.CurrentCard = card;
+        ReadCardValues();
+        std::vector<uint8_t> truth(size_t(g.Count) + 1, 0);
+        for (int i = 1; i <= g.Count; ++i) {
+            const int f = g.Field[size_t(i)], n = g.FieldCount[size_t(i)];
+            const int32_t lo = g.Low[size_t(i)], hi = g.High[size_t(i)];
+            bool t = false;
+            if (n > 0) {
+                bool allZero = true, any = false;
+                for (int h = f; h < f + n; ++h) {
+                    int16_t w = GetCardWord(h);
+                    allZero = allZero && w == 0;
+                    any = any || (lo <= w && w <= hi);
+                }
+                t = lo == 0 || hi == 0 ? allZero : any;
+            } else {
+                int64_t v = 0;
+                if (FieldTypes[f] < 0) {
+                    v = int64_t(lo) - 1;  // text fields are never true
+                } else if (FieldTypes[f] == 7) {
+                    v = GetCardNumber(f);
+                } else {
+                    int16_t d = GetCardWord(f);
+                    v = d;
+                    if (FieldTypes[f] == 2)
+                        v = int64_t(CoreState.DateYear > 0 ? CoreState.DateYear : d) * 10000 +
+                            CoreState.DateMonth * 100 + d;
+                }
+                t = lo <= v && v <= hi;
+            }
+            truth[size_t(i)] = t;
+        }
+        for (int sweep = 0; sweep < 2; ++sweep)
+            for (int i = 1; i <= g.Count; ++i) {
+                const int p = g.Parent[size_t(i)];
+                if (truth[size_t(i)] && p > 0 && (p > g.Count || !truth[size_t(p)])) truth[size_t(i)] = 0;
+            }
+        expected[0][11] += 1;
+        for (int c = 0; c < 10; ++c)
+            if (truth[size_t(columns[c])]) expected[0][size_t(c) + 1] += 1;
+        for (int r = 1; r <= g.Count; ++r) {
+            if (!truth[size_t(r)]) continue;
+            expected[size_t(r)][11] += 1;
+            for (int c = 0; c < 10; ++c)
+                if (truth[size_t(columns[c])]) expected[size_t(r)][size_t(c) + 1] += 1;
+        }
+    }
+    for (int c = 0; c < 10; ++c) expected[size_t(g.Count) + 1][size_t(c) + 1] = columns[c];
+    const std::vector<Record> t = CountTable();
+    ASSERT_EQ(t.size(), expected.size());
+    for (size_t r = 0; r < t.size(); ++r) EXPECT_EQ(t[r], expected[r]) << "record " << r;
+}
+
+class RecordingProgress : public Progress {
+  public:
+    void SetMaximum(int m) override { maximum = m; }
+    void SetPosition(int p) override { positions.push_back(p); }
+    int maximum = -1;
+    std::vector<int> positions;
+};
+
+TEST_F(CountingTest, ProgressIsThrottled) {
+    const int n = 100000;
+    std::string one = CardBytes(cards[0]), bytes;
+    bytes.reserve(size_t(n) * 100);
+    for (int i = 0; i < n; ++i) bytes += one;
+    WriteBytes(dir / "num-sch.dat", bytes);
+    CoreState.LastCard = n - 1;
+    CardSelectionMask.fill(0xFF);
+    Flag(StandardRowFlags, {0});
+    RecordingProgress recording;
+    ASSERT_EQ(RunCountingPass(kCategoryCountPass, recording).Outcome, CountingOutcome::Done);
+    EXPECT_EQ(CountTable()[1][11], n);
+    EXPECT_EQ(recording.maximum, n - 1);
+    EXPECT_GE(recording.positions.size(), 10u);
+    EXPECT_LE(recording.positions.size(), 300u);
+    EXPECT_TRUE(std::is_sorted(recording.positions.begin(), recording.positions.end()));
+    EXPECT_GE(recording.positions.front(), 0);
+    EXPECT_LE(recording.positions.back(), n - 1);
+}
+
+}  // namespace
+}  // namespace qv
