@@ -16,7 +16,8 @@ namespace {
 bool gStarted = false;
 
 // Runs one finalisation step; a failure is reported and the next steps still run.
-bool RunStep(void (*step)()) {
+template <typename Step>
+bool RunStep(Step step) {
     try {
         step();
         return true;
@@ -69,7 +70,10 @@ bool StopProgram() {
     if (!gStarted) return true;
     gStarted = false;
     bool ok = RunStep([] { SaveMapOptions(0, ""); });
-    ok = RunStep([] { SaveArchiveSettings(); }) && ok;
+    // The archive settings report their own failures, step by step.
+    bool settingsOk = false;
+    RunStep([&settingsOk] { settingsOk = SaveArchiveSettings(); });
+    ok = settingsOk && ok;
     FreeProgramState();
     return ok;
 }

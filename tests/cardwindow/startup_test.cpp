@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "cardwindow/startup.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
@@ -34,6 +36,7 @@ TEST_F(StartupTest, DirectoriesAndDefaults) {
     EXPECT_EQ(TerritoryCount, 8101);
     EXPECT_EQ(CoreState.CurrentCard, CoreState.LastCard + 1);
     EXPECT_EQ(LoadText(26), "Testo 26");
+    EXPECT_TRUE(StopProgram());
 }
 
 TEST_F(StartupTest, StationNumberFromTheProgramDirectory) {
@@ -87,6 +90,59 @@ TEST_F(StartupTest, MissingTextSourcesStopStartUpAndSaveNothing) {
         EXPECT_TRUE(StopProgram());
         EXPECT_TRUE(ReadBytes(root / "cartella.txt").empty()) << missing;
     }
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+TEST_F(StartupTest, FreshProgramDirectoryOpensTheSampleArchive) {
+    test::ProgramRoot root(/*shipped=*/true);
+    StartProgram();
+    EXPECT_EQ(CoreState.ArchiveDir, root.ProgramDir() + "Pianalto/");
+    EXPECT_GT(CoreState.LastCard, 0);
+    EXPECT_GT(CoreState.FieldCount, 0);
+    EXPECT_EQ(CoreState.CurrentCard, CoreState.LastCard + 1);
+    // The card in hand is blank.
+    for (int b = 1; b <= CoreState.CardTextBytes; ++b) ASSERT_EQ(CurrentCardText[b], 0) << b;
+    EXPECT_EQ(LoadText(26), "26-&Esci");
+    EXPECT_TRUE(StopProgram());
+}
+
+TEST_F(StartupTest, FinalisationSavesMapOptionsThenSettings) {
+    test::ProgramRoot root;
+    StartProgram();
+    const std::string archive = CoreState.ArchiveDir;
+    ASSERT_TRUE(StopProgram());
+    EXPECT_EQ(test::ReadBytes(root / "cartella.txt"), archive + "\r\n");
+    EXPECT_FALSE(test::ReadBytes(root / "opz-glar.dat").empty());
+    EXPECT_FALSE(test::ReadBytes(archive + "imposta.000").empty());
+    EXPECT_FALSE(test::ReadBytes(archive + "Statisti.000").empty() &&
+                 test::ReadBytes(archive + "statisti.000").empty());
+    // Released: nothing of the archive is left in the shared state.
+    EXPECT_EQ(CoreState.ArchiveDir, "");
+    EXPECT_FALSE(ProgramStarted());
+}
+
+int gReports = 0;
+void CountReport(const IoError&) { ++gReports; }
+
+TEST_F(StartupTest, FinalisationGoesOnAfterAFailedStep) {
+    test::ProgramRoot root;
+    StartProgram();
+    const std::string archive = CoreState.ArchiveDir;
+    // The map options cannot be written: a directory stands where the file should be.
+    std::filesystem::create_directory(root / "opz-glar.dat");
+    gReports = 0;
+    SetIoErrorReporter(&CountReport);
+    EXPECT_FALSE(StopProgram());
+    SetIoErrorReporter(nullptr);
+    EXPECT_EQ(gReports, 1);
+    // The archive settings were still saved.
+    EXPECT_EQ(test::ReadBytes(root / "cartella.txt"), archive + "\r\n");
+    EXPECT_FALSE(test::ReadBytes(archive + "imposta.000").empty());
 }
 
 }  // namespace

@@ -7,9 +7,18 @@
 namespace qv::test {
 
 std::string ShippedProgramDir() { return std::string(QV_SOURCE_DIR) + "/data/progdir/"; }
+std::string BuiltSampleArchiveDir() { return std::string(QV_BINARY_DIR) + "/progdir/Pianalto/"; }
+
+void CopyTree(const std::string& from, const std::string& to) {
+    std::filesystem::copy(from, to,
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+}
 
 ProgramRoot::ProgramRoot(bool shipped, int texts) {
     dir_.MakeDir("quorvanta.tv");
+    CopyTree(BuiltSampleArchiveDir(), ProgramDir() + "Pianalto");
+    for (const char* f : {"cmn-zor2.dat", "di-alfac.dat"})
+        std::filesystem::copy_file(ShippedProgramDir() + f, ProgramDir() + f);
     if (shipped) {
         for (const char* f : {"sigle.imp", "sig-dat.imp"})
             std::filesystem::copy_file(ShippedProgramDir() + f, ProgramDir() + f);

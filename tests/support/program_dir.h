@@ -5,11 +5,12 @@
 
 namespace qv::test {
 
-// A root directory with a program directory "quorvanta.tv/" holding text tables: line N of
-// "sigle.imp" is "Testo N" for N up to `texts` (or the shipped table when `shipped` is set).
+// A root directory with a program directory "quorvanta.tv/" as the run command prepares it:
+// the sample archive "Pianalto", the municipality tables and the text tables. Line N of
+// "sigle.imp" is "Testo N" for N up to `texts`, or the shipped table when `shipped` is set.
 class ProgramRoot {
 public:
-    explicit ProgramRoot(bool shipped = false, int texts = 1200);
+    explicit ProgramRoot(bool shipped = false, int texts = 1500);
     ~ProgramRoot();
     const std::string& Root() const { return dir_.Path(); }
     std::string ProgramDir() const { return dir_.Path() + "quorvanta.tv/"; }
@@ -21,5 +22,9 @@ private:
 
 // The shipped program directory of the source tree.
 std::string ShippedProgramDir();
+// The sample archive as the build writes it.
+std::string BuiltSampleArchiveDir();
+// Copies a directory tree (used to give a test its own copy of an archive).
+void CopyTree(const std::string& from, const std::string& to);
 
 }  // namespace qv::test
