@@ -206,3 +206,36 @@ TEST_F(PasswordTest, MissingPasswordFileShowsTheErrorAndNeverMatches) {
 
 }  // namespace
 }  // namespace qv
+
+namespace qv {
+namespace {
+
+// Every form built so far is created with the shipped text table without an input/output error,
+// so every text number it uses exists.
+TEST(ShippedTexts, FormsCreateWithoutErrors) {
+    ProgramRoot root(/*shipped=*/true);
+    WriteBytes(root / "pxx-dat.imp", "PIANALTO\r\n");
+    StartProgram();
+    std::vector<std::string> messages;
+    SetMessageHook([&](const MessageRequest& r) {
+        messages.push_back(r.text);
+        return 0;
+    });
+    SetModalHook([](QDialog&) { return 0; });
+    {
+        TPrincipale w;
+        w.FormCreate();
+        EXPECT_EQ(w.Esci2->text(), "26-&Esci");
+        TPassWord p(&w);
+        EXPECT_EQ(p.Esci->text(), "&Continua senza PassWord");
+        TEsciMorvidex e(&w);
+        EXPECT_EQ(e.Si->text(), "&No");
+        EXPECT_EQ(e.No->text(), "&Si");
+    }
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    ResetUiHooks();
+    StopProgram();
+}
+
+}  // namespace
+}  // namespace qv
