@@ -90,7 +90,7 @@ void SyncDirectoryOf(const std::string& path) {
 class StagedFile {
   public:
     StagedFile(const std::string& path, int recordSize)
-        : target_(ResolveForCreate(path)), temp_(target_ + ".new") {
+        : target_(ResolveForCreate(path)), temp_(target_ + ".new" + std::to_string(::getpid())) {
         file_.Open(temp_, recordSize, RecordFile::Mode::Create);
     }
     ~StagedFile() {
@@ -298,11 +298,15 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
         classifier.Clear();
     });
     if (last >= 0) flush((int64_t(last) >> 3) + 1 - runStart);
-    matrix.Commit();
 
-    std::string count;
-    AppendI32(count, last);
-    WriteFileAtomic(DataFilePath(kPreparedCountId), count);
+    // The card count gives the matrix its geometry: both are written in full before either
+    // replaces its old file, so a failure leaves the old pair.
+    StagedFile count(DataFilePath(kPreparedCountId), 4);
+    uint8_t lastBytes[4];
+    PutI32(lastBytes, last);
+    count.File().Write(0, lastBytes);
+    matrix.Commit();
+    count.Commit();
     // The value files follow the cards of their own moment: they are prepared again.
     CoreState.PreparedQuantVar = 0;
     CoreState.PreparedTerritoryVar = 0;

@@ -1,8 +1,10 @@
 #include "quick/preparation.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <array>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -206,9 +208,20 @@ TEST_F(PreparationTest, FailuresLeaveThePreviousFiles) {
     RemoveFile(Arch("dli-sch.dat"));
     EXPECT_THROW(BuildDichotomousMatrix(progress), IoError);
 
+    WriteLastCard(8);
+    // The new count cannot be staged once the new matrix is complete: neither file changes and
+    // the staged matrix goes.
+    const std::string blocker = Arch("dli-dat.dat.new" + std::to_string(::getpid()));
+    std::filesystem::create_directory(blocker);
+    EXPECT_THROW(BuildDichotomousMatrix(progress), IoError);
+    std::filesystem::remove(blocker);
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(CoreState.ArchiveDir))
+        files += entry.path().filename().string().find(".new") != std::string::npos;
+    EXPECT_EQ(files, 0);
+
     EXPECT_EQ(ReadBytes(Arch("dat-dat.dat")), "vecchia");
     EXPECT_EQ(ToHex(ReadBytes(Arch("dli-dat.dat"))), ToHex(Hex("05 00 00 00")));
-    EXPECT_EQ(dir.MakeDir("Arch"), CoreState.ArchiveDir);
 }
 
 // Many variables and cards: the bytes are held in runs and written at each variable's place.
