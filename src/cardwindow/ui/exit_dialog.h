@@ -9,7 +9,7 @@ namespace qv {
 // program (caption "&No"), `No` leaves it (caption "&Si"). Answer in CoreState.CommandCode.
 class TEsciMorvidex : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TEsciMorvidex(QWidget* owner);
 
     QPushButton* Si = nullptr;

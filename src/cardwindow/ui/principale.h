@@ -10,7 +10,7 @@ namespace qv {
 // The main window: the card window with the main menu.
 class TPrincipale : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit TPrincipale(QWidget* parent = nullptr);
     ~TPrincipale() override;
 
@@ -58,10 +58,10 @@ public:
     // Set when the window closes so the program block knows the close was the user's.
     bool Closed() const { return closed_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void BuildMenu();
     void FormClose();
     bool closed_ = false;

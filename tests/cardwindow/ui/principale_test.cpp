@@ -1,3 +1,5 @@
+#include "cardwindow/ui/principale.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -11,7 +13,6 @@
 #include "cardwindow/startup.h"
 #include "cardwindow/ui/exit_dialog.h"
 #include "cardwindow/ui/password.h"
-#include "cardwindow/ui/principale.h"
 #include "core/core_state.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
@@ -24,7 +25,7 @@ using test::ProgramRoot;
 using test::WriteBytes;
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         StartProgram();
         // The password dialog is answered by "continue without password".
@@ -132,7 +133,7 @@ TEST_F(MainWindowTest, CloseBoxAsksNothing) {
 }
 
 class PasswordTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         ResetUiHooks();
         ResetProgramState();
@@ -146,11 +147,20 @@ TEST(PasswordMatch, LastCharacterRegardlessOfCase) {
         const char* stored;
         bool match;
     } cases[] = {
-        {"ABC1", "ABC1", true}, {"abc", "abc", true},   {"abC", "abc", true},  {"aBc", "abc", false},
-        {"ab", "abc", false},   {"abcd", "abc", false}, {"", "", false},       {"x", "", false},
-        {"1", "1", true},       {"\xE9", "\xE9", true}, {"ab\xC9", "ab\xE9", false},
+        {"ABC1", "ABC1", true},
+        {"abc", "abc", true},
+        {"abC", "abc", true},
+        {"aBc", "abc", false},
+        {"ab", "abc", false},
+        {"abcd", "abc", false},
+        {"", "", false},
+        {"x", "", false},
+        {"1", "1", true},
+        {"\xE9", "\xE9", true},
+        {"ab\xC9", "ab\xE9", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(PasswordMatches(c.typed, c.stored), c.match) << c.typed << "/" << c.stored;
+    for (const Case& c : cases)
+        EXPECT_EQ(PasswordMatches(c.typed, c.stored), c.match) << c.typed << "/" << c.stored;
 }
 
 TEST_F(PasswordTest, TypingThePasswordGrantsWriteAccessWithoutEnter) {
