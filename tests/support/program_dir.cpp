@@ -22,6 +22,7 @@ void CopyTree(const std::string& from, const std::string& to) {
 ProgramRoot::ProgramRoot(bool shipped, int texts) {
     dir_.MakeDir("quorvanta.tv");
     CopyTree(BuiltSampleArchiveDir(), ProgramDir() + "Pianalto");
+    CopyTree(ShippedProgramDir() + "help", ProgramDir() + "help");
     for (const char* f : {"cmn-zor2.dat", "di-alfac.dat"})
         std::filesystem::copy_file(ShippedProgramDir() + f, ProgramDir() + f);
     if (shipped) {

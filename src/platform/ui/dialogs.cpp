@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <cstdio>
 
+#include "platform/ui/printing.h"
 #include "platform/ui/qt_text.h"
 
 namespace qv {
@@ -41,6 +42,7 @@ void ResetUiHooks() {
     gMessageHook = nullptr;
     gFileHook = nullptr;
     gColourHook = nullptr;
+    SetPrinterHook(nullptr);
 }
 
 QWidget* MainWindowWidget() {
