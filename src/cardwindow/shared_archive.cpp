@@ -1,9 +1,10 @@
 #include "cardwindow/shared_archive.h"
 
-#include <set>
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "core/card_notes.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -20,10 +21,6 @@ constexpr int kSharedArchiveFile = 106;
 constexpr int kLocalNotesFile = 98;
 constexpr int kIndexBytes = 4;
 constexpr size_t kDirLineWidth = 250;
-// "not-sch.dat": 100 text bytes and the next record of the chain; record 0 holds the first
-// free record in place of the link.
-constexpr int kNotesRecordBytes = 104;
-constexpr int kNotesLinkOffset = 100;
 
 RecordFile OpenForWriting(const std::string& path, int recordSize) {
     RecordFile file;
@@ -39,87 +36,28 @@ int32_t LocalLastCard(const CardFiles& local) {
     return local.ReadLastCard();
 }
 
-// The records of a notes chain in chain order. A chain that leaves the file or comes back to
-// a record it passed ends there.
-std::vector<uint8_t> ReadChain(const RecordFile& notes, int32_t head) {
-    std::vector<uint8_t> records;
-    std::set<int32_t> seen;
-    const int64_t count = notes.RecordCount();
-    while (head > 0 && head < count && seen.insert(head).second) {
-        const size_t at = records.size();
-        records.resize(at + kNotesRecordBytes);
-        notes.Read(head, &records[at]);
-        head = GetI32(&records[at + kNotesLinkOffset]);
-    }
-    return records;
-}
-
-// The shared notes file, opened (or created with its header) at the first chain to copy.
-class SharedNotes {
-  public:
-    explicit SharedNotes(std::string path) : path_(std::move(path)) {}
-
-    // Appends a chain's records at the first free record, linked in order; answers its head.
-    int32_t Append(std::vector<uint8_t>& records) {
-        Open();
-        const int32_t pieces = int32_t(records.size() / kNotesRecordBytes);
-        const int32_t head = free_;
-        for (int32_t i = 0; i < pieces; ++i)
-            PutI32(&records[size_t(i) * kNotesRecordBytes + kNotesLinkOffset],
-                   i + 1 < pieces ? head + i + 1 : 0);
-        file_.Write(head, records.data(), pieces);
-        free_ += pieces;
-        return head;
-    }
-
-    // The records reach the disk before the header that counts them.
-    void Finish() {
-        if (!file_.IsOpen()) return;
-        file_.Sync();
-        uint8_t header[kNotesRecordBytes] = {};
-        PutI32(header + kNotesLinkOffset, free_);
-        file_.Write(0, header);
-        file_.Sync();
-    }
-
-  private:
-    void Open() {
-        if (file_.IsOpen()) return;
-        file_ = OpenForWriting(path_, kNotesRecordBytes);
-        const int64_t count = file_.RecordCount();
-        free_ = 1;
-        if (count > 0) {
-            uint8_t header[kNotesRecordBytes];
-            file_.Read(0, header);
-            free_ = GetI32(header + kNotesLinkOffset);
-            // A damaged header must not let new chains overwrite record 0 or live chains.
-            if (free_ < 1) free_ = int32_t(count);
-        }
-    }
-
-    std::string path_;
-    RecordFile file_;
-    int32_t free_ = 1;
-};
-
 // Copies the notes of cards first..last into the shared notes file; answers their new heads.
+// Each card's text gets a new chain there, so no head points at another card's notes.
 std::vector<int32_t> CopyNotes(const CardFiles& local, int32_t first, int32_t last,
                                const std::string& sharedDir) {
     std::vector<int32_t> heads(size_t(last - first + 1), 0);
     const int wordCount = local.Geometry().wordCount;
-    RecordFile localNotes;
-    if (wordCount < 2 ||
-        !localNotes.TryOpen(DataFilePath(kLocalNotesFile), kNotesRecordBytes, RecordFile::Mode::Read))
-        return heads;
-    SharedNotes shared(sharedDir + "not-sch.dat");
+    if (wordCount < 2) return heads;
+    const std::string localNotes = DataFilePath(kLocalNotesFile);
+    const std::string sharedNotes = sharedDir + "not-sch.dat";
     std::vector<uint16_t> words(static_cast<size_t>(wordCount));
+    bool written = false;
     for (int32_t card = first; card <= last; ++card) {
         if (!local.ReadValues(card, words.data())) ThrowIo(kReadPastEnd, local.ValuesPath());
-        std::vector<uint8_t> chain =
-            ReadChain(localNotes, DecodeCardNumber(words[wordCount - 2], words[wordCount - 1]));
-        if (!chain.empty()) heads[size_t(card - first)] = shared.Append(chain);
+        std::string text =
+            ReadNotesChain(localNotes, DecodeCardNumber(words[wordCount - 2], words[wordCount - 1]));
+        if (text.empty()) continue;
+        text.resize(std::min<size_t>(text.size(), kNotesTextLimit));
+        heads[size_t(card - first)] = WriteNotesChain(sharedNotes, 0, text);
+        written = true;
     }
-    shared.Finish();
+    // On disk before the cards that point into it.
+    if (written) RecordFile(sharedNotes, kNotesRecordBytes, RecordFile::Mode::ReadWrite).Sync();
     return heads;
 }
 

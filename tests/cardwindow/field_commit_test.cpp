@@ -127,7 +127,9 @@ TEST_F(FieldCommit, Categories) {
         Commit(c.field, c.typed, "?", c.answer);
         EXPECT_EQ(Word(FieldPositions[c.field]), c.word) << c.field << " '" << c.typed << "'";
         EXPECT_EQ(opened, c.picker) << c.field << " '" << c.typed << "'";
-        if (c.picker) EXPECT_EQ(pickedField, c.field);
+        if (c.picker) {
+            EXPECT_EQ(pickedField, c.field);
+        }
     }
 }
 
