@@ -156,6 +156,7 @@ void CardPainter::CRClick(int x1, int y1, int x2, int y2) {
     p.fillRect(
         QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2) - 1, std::max(y1, y2) - 1)),
         Qt::white);
+    canvas_.update();
 }
 
 void CardPainter::SetCaption(int button, const std::string& text) {
@@ -244,6 +245,7 @@ void CardPainter::sxxClick() {
     p.setFont(font);
     p.setPen(CardTextColour(t.style));
     p.drawText(t.x - d, t.y - h + fm.ascent(), s);
+    canvas_.update();
 }
 
 void CardPainter::ScrivePassClick() {

@@ -181,7 +181,6 @@ void TPrincipale::ComandiClick() {
 }
 void TPrincipale::CRClick(int x1, int y1, int x2, int y2) {
     painter_->CRClick(x1, y1, x2, y2);
-    CardArea->update();
 }
 void TPrincipale::PaginaClick() {
     painter_->PaginaClick();
@@ -197,7 +196,6 @@ void TPrincipale::DrawCardText(const TextStyle& style, int alignment, const std:
 }
 void TPrincipale::sxxClick() {
     painter_->sxxClick();
-    CardArea->update();
 }
 void TPrincipale::ScrivePassClick() {
     painter_->ScrivePassClick();

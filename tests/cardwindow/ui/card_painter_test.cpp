@@ -302,9 +302,11 @@ TEST_F(CardPainterTest, EveryPageOfTheSampleDraws) {
             ++texts;
         }
         EXPECT_GT(texts, 0);
-        for (int f = 1; f <= CoreState.FieldCount; ++f)
-            if (LayoutPage[f] == page)
+        for (int f = 1; f <= CoreState.FieldCount; ++f) {
+            if (LayoutPage[f] == page) {
                 EXPECT_EQ(img.pixel(LayoutRight[f], LayoutY[f] + 2), f == first ? kBlack : kLightCyan) << f;
+            }
+        }
         EXPECT_EQ(CoreState.CommandCode, LastFieldOnPage(page));
         EXPECT_EQ(w->b7->text(), QString("Testo 121 %1").arg(page));
     }
