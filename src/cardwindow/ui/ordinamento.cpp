@@ -11,6 +11,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "core/ui/thelprtf.h"
 #include "platform/progress.h"
 #include "platform/text_file.h"
 #include "platform/ui/cursor.h"
@@ -133,8 +134,7 @@ void TOrdinamento::EsciClick() {
 }
 
 void TOrdinamento::Help2Click() {
-    // The help viewer shows the page held in CommandCode.
-    CoreState.CommandCode = kHelpPage;
+    ShowHelpPage(this, kHelpPage);
 }
 
 void OpenOrderDialog(QWidget* owner) {

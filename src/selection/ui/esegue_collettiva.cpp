@@ -6,6 +6,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/thelprtf.h"
 #include "platform/progress.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/dialogs.h"
@@ -148,8 +149,7 @@ void TEsegueCollettiva::EsciClick() {
 }
 
 void TEsegueCollettiva::Help2Click() {
-    // The help viewer shows the page held in CommandCode.
-    CoreState.CommandCode = kHelpPage;
+    ShowHelpPage(this, kHelpPage);
 }
 
 void OpenCollectiveSelection(QWidget* owner) {

@@ -50,6 +50,8 @@ TEST_F(OrderDialogTest, ChoicesOfTheSegmentLength) {
     EXPECT_EQ(d.ncar->itemText(3), "4");
     EXPECT_EQ(d.ncar->currentIndex(), 2);
     EXPECT_EQ(ReadBytes(root / "tresca.txt"), "1\r\n2\r\n3\r\n4\r\n");
+    d.Help2Click();
+    EXPECT_EQ(CoreState.CommandCode, 66);
     d.ncar->setCurrentIndex(0);
     d.EsciClick();
     EXPECT_EQ(CoreState.SortKeyLength, 1);
