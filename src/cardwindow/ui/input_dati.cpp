@@ -224,7 +224,7 @@ void TInputDati::Help2Click() {
     ShowHelpPage(this, kHelpPage);
 }
 
-void ShowInputDati(QWidget* owner) {
+void OpenTextImport(QWidget* owner) {
     TInputDati dialog(owner);
     ShowModal(dialog);
 }

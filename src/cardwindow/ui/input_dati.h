@@ -54,6 +54,6 @@ class TInputDati : public QDialog {
 };
 
 // Main menu item 11.
-void ShowInputDati(QWidget* owner);
+void OpenTextImport(QWidget* owner);
 
 }  // namespace qv

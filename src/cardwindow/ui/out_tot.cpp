@@ -110,7 +110,7 @@ void TOutTot::Help2Click() {
     ShowHelpPage(this, kHelpPage);
 }
 
-void ShowOutTot(QWidget* owner) {
+void OpenTotalExport(QWidget* owner) {
     TOutTot dialog(owner);
     ShowModal(dialog);
 }

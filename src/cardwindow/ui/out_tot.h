@@ -29,6 +29,6 @@ class TOutTot : public QDialog {
 };
 
 // Main menu item 12.
-void ShowOutTot(QWidget* owner);
+void OpenTotalExport(QWidget* owner);
 
 }  // namespace qv

@@ -210,5 +210,16 @@ TEST_F(ImportExportForms, ExportOfTheSampleArchive) {
     EXPECT_EQ(d.result(), QDialog::Accepted);
 }
 
+TEST_F(ImportExportForms, MenuOpenersShowTheForms) {
+    std::vector<std::string> shown;
+    SetModalHook([&](QDialog& d) {
+        shown.push_back(d.objectName().toStdString());
+        return 0;
+    });
+    OpenTextImport(nullptr);
+    OpenTotalExport(nullptr);
+    EXPECT_EQ(shown, (std::vector<std::string>{"TInputDati", "TOutTot"}));
+}
+
 }  // namespace
 }  // namespace qv
