@@ -114,6 +114,15 @@ TEST_F(ArchiveListTest, ChoosingAnEntry) {
     EXPECT_FALSE(ChooseArchive(3));
 }
 
+TEST_F(ArchiveListTest, SettingsThatCannotBeSavedKeepTheArchiveInUse) {
+    MakeDirs(root / "cartella.txt");  // the file cannot be written
+    WriteList("Secondo       C:\\archivi\\Secondo\\\r\n");
+    CurrentCardText[1] = 'x';
+    EXPECT_FALSE(ChooseArchive(0));
+    EXPECT_EQ(CoreState.ArchiveDir, sample);
+    EXPECT_EQ(CurrentCardText[1], 'x');
+}
+
 TEST_F(ArchiveListTest, AListThatCannotBeReadIsAnError) {
     EXPECT_THROW(ChooseArchive(0), IoError);
 }
