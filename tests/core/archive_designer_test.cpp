@@ -100,15 +100,6 @@ TEST_F(ArchiveDesignerTest, SourceStagedForTheEditor) {
     }
 }
 
-TEST_F(ArchiveDesignerTest, SourceAndListSavedAsLines) {
-    SaveSourceLines({"Titolo", "*T", "Nome", "*C A30"});
-    EXPECT_EQ(Designed("scheda.txt"), "Titolo\r\n*T\r\nNome\r\n*C A30\r\n");
-    SaveArchiveListLines({"Uno           C:\\uno\\", ""});
-    EXPECT_EQ(ReadBytes(Prog("lst-kel.txt")), "Uno           C:\\uno\\\r\n\r\n");
-    CoreState.DesignerDir = tmp.Path() + "manca/";
-    EXPECT_THROW(SaveSourceLines({"x"}), IoError);
-}
-
 TEST_F(ArchiveDesignerTest, PageDimension) {
     struct Case {
         const char* typed;
