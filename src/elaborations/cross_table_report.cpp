@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <cstdlib>
 
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
 #include "elaborations/grid_files.h"
+#include "elaborations/report_conventions.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -18,7 +18,7 @@ namespace qv {
 
 namespace {
 
-constexpr int kGridId = 37, kReportId = 36, kHeadingsId = 60, kLabelsId = 67, kCountTableId = 68, kChiId = 69;
+constexpr int kGridId = 37, kHeadingsId = 60, kLabelsId = 67, kCountTableId = 68, kChiId = 69;
 constexpr int kLabelWidth = 30;
 constexpr int kHeadingWidth = 7;
 constexpr int kMaxColumns = 10;
@@ -28,21 +28,6 @@ constexpr int kPageLines = 45;
 constexpr int kMaxChiRows = 30;
 
 using CountRecord = std::array<int32_t, 12>;
-
-std::string Int(int64_t v, int width) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%*lld", width, static_cast<long long>(v));
-    return buf;
-}
-
-// A point and no thousands separator whatever the locale of the process.
-std::string Fixed(double v, int width, int decimals) {
-    char buf[400];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
-    std::string s = ec == std::errc() ? std::string(buf, end) : std::string("0");
-    if (int(s.size()) < width) s.insert(0, size_t(width) - s.size(), ' ');
-    return s;
-}
 
 double Percent(double count, double base) {
     return base > 0 ? count / base * 100.0 : 0.0;
@@ -160,7 +145,7 @@ class CrossTableWriter {
             lastRow_ = i;
         }
         Footer(false);
-        out_.Save(DataFilePath(kReportId));
+        out_.Save(ReportFilePath());
     }
 
   private:
@@ -179,16 +164,18 @@ class CrossTableWriter {
     // A count cell: '-' for nothing.
     std::string CountCell(int64_t v) const {
         if (tabs_) return prefix_ + (v > 0 ? std::to_string(v) : "-") + "\t";
-        return prefix_ + (v > 0 ? Int(v, width_) : std::string(size_t(width_) - 1, ' ') + "-");
+        return prefix_ + (v > 0 ? FormatInteger(v, width_) : std::string(size_t(width_) - 1, ' ') + "-");
     }
     // A number cell that is always printed.
-    std::string NumberCell(int64_t v) const { return prefix_ + (tabs_ ? std::to_string(v) : Int(v, width_)); }
+    std::string NumberCell(int64_t v) const {
+        return prefix_ + (tabs_ ? std::to_string(v) : FormatInteger(v, width_));
+    }
     // A percentage cell: blanks for nothing.
     std::string PercentCell(double v) const {
-        if (tabs_) return prefix_ + (v > 0 ? Fixed(v, 0, 2) : "") + "\t";
-        return prefix_ + (v > 0 ? Fixed(v, width_, 2) : std::string(size_t(width_), ' '));
+        if (tabs_) return prefix_ + (v > 0 ? FormatFixed(v, 0, 2) : "") + "\t";
+        return prefix_ + (v > 0 ? FormatFixed(v, width_, 2) : std::string(size_t(width_), ' '));
     }
-    std::string PercentTotalCell(double v) const { return prefix_ + Fixed(v, tabs_ ? 0 : width_, 2); }
+    std::string PercentTotalCell(double v) const { return prefix_ + FormatFixed(v, tabs_ ? 0 : width_, 2); }
 
     void Header(bool pageBreak, int row) {
         pageLines_ = 0;
@@ -205,7 +192,7 @@ class CrossTableWriter {
                                                 : std::string(kHeadingWidth, ' ');
                 cell = heading.substr(0, size_t(width_));
             } else {
-                cell = tabs_ ? std::to_string(k) : Int(k, width_);
+                cell = tabs_ ? std::to_string(k) : FormatInteger(k, width_);
             }
             line += prefix_ + cell + (tabs_ ? "\t" : "");
         }
@@ -280,7 +267,7 @@ class CrossTableWriter {
         out_.Line().Line();
         const int df = columns > 0 && tableRows_ > 0 ? (columns - 1) * (tableRows_ - 1) : 0;
         if (df > 0 && CoreState.ChiSquare && chi_ && !pageBreak)
-            out_.Line(LoadText(392) + " " + Fixed(chiSquare_, 7, 3) + LoadText(393) + " = " +
+            out_.Line(LoadText(392) + " " + FormatFixed(chiSquare_, 7, 3) + LoadText(393) + " = " +
                       std::to_string(df) + " " + ChiSquareStars(*chi_, chiSquare_, df));
         out_.Line().Line();
     }
@@ -436,17 +423,17 @@ bool WriteSynopticTable() {
             std::string ofParent = LoadText(388) + " ", ofAll = LoadText(389) + " ";
             for (int j = i; j <= last; ++j) {
                 const int64_t count = table->At(j, k);
-                counts += Int(count, 6);
-                ofParent += Fixed(Percent(double(count), double(parentCount(j))), 6, 2);
+                counts += FormatInteger(count, 6);
+                ofParent += FormatFixed(Percent(double(count), double(parentCount(j))), 6, 2);
                 if (k != kAllCards)
-                    ofAll += Fixed(Percent(double(count), double(table->At(j, kAllCards))), 6, 2);
+                    ofAll += FormatFixed(Percent(double(count), double(table->At(j, kAllCards))), 6, 2);
             }
-            out.Line(counts + Int(parentCount(last), 7));
+            out.Line(counts + FormatInteger(parentCount(last), 7));
             out.Line(ofParent);
             out.Line(ofAll);
         }
     }
-    out.Save(DataFilePath(kReportId));
+    out.Save(ReportFilePath());
     return true;
 }
 

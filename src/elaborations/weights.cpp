@@ -1,7 +1,6 @@
 #include "elaborations/weights.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "core/card_store.h"
@@ -9,6 +8,7 @@
 #include "core/selection_files.h"
 #include "core/text_tables.h"
 #include "elaborations/grid_files.h"
+#include "elaborations/report_conventions.h"
 #include "platform/io_error.h"
 #include "platform/text_file.h"
 
@@ -20,12 +20,6 @@ constexpr int kGridId = 37, kQuantGridId = 43, kUniverseId = 124, kWeightsId = 1
 constexpr int kValueWidth = 9;
 constexpr int kProgressSteps = 250;
 constexpr int kBlockCards = 2048;
-
-std::string Right(int64_t v, int width) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%*lld", width, static_cast<long long>(v));
-    return buf;
-}
 
 // A number as the readers of these files take one: blanks around it, an optional sign, digits.
 // Anything else gives 0.
@@ -59,8 +53,8 @@ void AppendHeader(TextBuilder& out, const std::vector<int32_t>& fields, const st
 // A cell line of "pesi.txt" and "universo.txt": the value, '=', the categories, the labels.
 std::string CellLine(int32_t value, const StrataCell& cell, size_t variables,
                      const std::vector<StrataVariable>& strata) {
-    std::string line = Right(value, kValueWidth) + "=";
-    for (size_t k = 0; k < variables; ++k) line += Right(cell.Categories[k], 5);
+    std::string line = FormatInteger(value, kValueWidth) + "=";
+    for (size_t k = 0; k < variables; ++k) line += FormatInteger(cell.Categories[k], 5);
     line += ":";
     for (size_t k = 0; k < variables; ++k) {
         const int c = cell.Categories[k];
@@ -272,7 +266,8 @@ bool ComputeWeights(Progress& progress) {
             if (2 * r > n || (2 * r == n && q % 2 != 0)) ++q;
             weight = q;
         }
-        out.Line(Right(weight, kValueWidth) + CellLine(0, cell, strata.size(), grid).substr(kValueWidth));
+        out.Line(FormatInteger(weight, kValueWidth) +
+                 CellLine(0, cell, strata.size(), grid).substr(kValueWidth));
     }
     out.Save(DataFilePath(kControlId));
     out.Save(DataFilePath(kWeightsId));
@@ -307,16 +302,16 @@ AttributionOutcome AttributeWeights(Progress& progress) {
     TextBuilder out;
     AppendHeader(out, weights->Fields, weights->Counts, 1145, 1146, 1147, 1148);
     for (const StrataCell& cell : cells) {
-        std::string l = Right(weights->Values[size_t(cell.Index)], kValueWidth) + "=";
-        for (size_t k = 0; k < weights->Fields.size(); ++k) l += Right(cell.Categories[k], 5);
+        std::string l = FormatInteger(weights->Values[size_t(cell.Index)], kValueWidth) + "=";
+        for (size_t k = 0; k < weights->Fields.size(); ++k) l += FormatInteger(cell.Categories[k], 5);
         out.Line(l);
     }
     out.Line();
     out.Line(LoadText(1149));
     for (const StrataVariable& v : strata)
         for (size_t c = 0; c < v.Categories.size(); ++c)
-            out.Line(Right(v.Field, 4) + Right(int64_t(c) + 1, 4) + Right(v.Categories[c].Low, 15) +
-                     Right(v.Categories[c].High, 15));
+            out.Line(FormatInteger(v.Field, 4) + FormatInteger(int64_t(c) + 1, 4) +
+                     FormatInteger(v.Categories[c].Low, 15) + FormatInteger(v.Categories[c].High, 15));
     out.Line();
     out.Line(LoadText(1150) + " " + std::to_string(field));
     out.Save(DataFilePath(kControlId));
