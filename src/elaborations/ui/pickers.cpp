@@ -129,10 +129,14 @@ void GridPicker::Fill(FlagList& flags, const std::string& gridPath, const std::s
 }
 
 void GridPicker::ShowFlags() {
+    // The selection model is set directly: the list takes no selection of its own from clicks.
+    QItemSelectionModel* model = modalita->selectionModel();
     int selected = 0;
     for (int i = 0; i < modalita->count(); ++i) {
         const bool on = (*flags_)[size_t(i)] != 0;
-        modalita->item(i)->setSelected(on);
+        const QModelIndex index = modalita->model()->index(i, 0);
+        if (model->isSelected(index) != on)
+            model->select(index, on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
         selected += on;
     }
     nRighe->setText(QString::number(selected));
