@@ -64,7 +64,9 @@ void StartProgram() {
     gStarted = true;
 }
 
-bool ProgramStarted() { return gStarted; }
+bool ProgramStarted() {
+    return gStarted;
+}
 
 bool StopProgram() {
     if (!gStarted) return true;
@@ -78,6 +80,8 @@ bool StopProgram() {
     return ok;
 }
 
-void FreeProgramState() { ResetProgramState(); }
+void FreeProgramState() {
+    ResetProgramState();
+}
 
 }  // namespace qv

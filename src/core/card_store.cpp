@@ -373,7 +373,8 @@ bool CardHasData() {
     const int fields = std::min(CoreState.FieldCount, kMaxFields);
     for (int f = 1; f <= fields; ++f)
         if (IsFieldFilled(f)) return true;
-    return false;
+    // Notes typed on an otherwise blank card are kept with it.
+    return fields >= 1 && GetNotesHead() > 0;
 }
 
 bool CheckRequiredFields() {

@@ -100,6 +100,7 @@ void CreateCardTextFile();
 void CreateCardValuesFile();
 void SaveCurrentCard();
 void ClearCardFields(int first, int last);
+// Whether some field holds a value, or the card has notes.
 bool CardHasData();
 bool CheckRequiredFields();
 

@@ -15,7 +15,9 @@ namespace {
 constexpr int kTextRecord = 256;
 constexpr int kSecondaryRecord = 101;
 
-std::string ProgramFile(const char* name) { return CoreState.ProgramDir + name; }
+std::string ProgramFile(const char* name) {
+    return CoreState.ProgramDir + name;
+}
 }  // namespace
 
 void BuildTextFile() {
@@ -61,6 +63,8 @@ void LoadSecondaryText(int16_t n) {
     f.Read(int64_t(n) - 1, SecondaryText.data());
 }
 
-std::string SecondaryTextString() { return DecodeZeroPadded(reinterpret_cast<const uint8_t*>(SecondaryText.data()), 101); }
+std::string SecondaryTextString() {
+    return DecodeZeroPadded(reinterpret_cast<const uint8_t*>(SecondaryText.data()), 101);
+}
 
 }  // namespace qv

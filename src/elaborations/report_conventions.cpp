@@ -37,7 +37,7 @@ std::string FormatFixed(double value, int width, int decimals) {
     const long double scale = std::pow(10.0L, decimals);
     const long double scaled = std::fabs(static_cast<long double>(value)) * scale;
     if (scaled < 9e18L) {
-        // Rounded in decimal, not by the binary value, so 0.125 gives 0.13 as it always has.
+        // Halves go away from zero, so 0.125 gives 0.13 as the runtime formatting does.
         const long long units = std::llround(scaled);
         const long long whole = units / (long long)scale;
         const long long part = units % (long long)scale;

@@ -75,13 +75,16 @@ std::string ReadFileOrThrow(const std::string& path) {
     return *r;
 }
 
-void SetAtomicWriteHookForTest(AtomicWriteHook hook) { gAtomicHook = hook; }
+void SetAtomicWriteHookForTest(AtomicWriteHook hook) {
+    gAtomicHook = hook;
+}
 
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {
     if (path.empty()) ThrowIo(kFileNotFound, path);
     const std::string target = ResolveForCreate(path);
     static std::mt19937 rng(std::random_device{}());
-    const std::string temp = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(rng() % 100000);
+    const std::string temp =
+        target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(rng() % 100000);
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_TRUNC, 0666);
     if (fd < 0) ThrowErrno(path);
     if (!WriteAll(fd, bytes.data(), bytes.size()) || ::fsync(fd) != 0) {
@@ -121,9 +124,12 @@ std::optional<int64_t> FileSize(const std::string& path) {
     return int64_t(st.st_size);
 }
 
-RecordFile::~RecordFile() { Close(); }
+RecordFile::~RecordFile() {
+    Close();
+}
 
-RecordFile::RecordFile(RecordFile&& o) noexcept : fd_(o.fd_), recordSize_(o.recordSize_), path_(std::move(o.path_)) {
+RecordFile::RecordFile(RecordFile&& o) noexcept
+    : fd_(o.fd_), recordSize_(o.recordSize_), path_(std::move(o.path_)) {
     o.fd_ = -1;
 }
 

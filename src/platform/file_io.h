@@ -27,7 +27,7 @@ std::optional<int64_t> FileSize(const std::string& path);
 // A file of fixed-size records addressed by record number, opened with the program's rules:
 // an existing file is found ignoring case, a new one reuses an existing spelling.
 class RecordFile {
-public:
+  public:
     enum class Mode { Read, ReadWrite, Create };
 
     RecordFile() = default;
@@ -58,7 +58,7 @@ public:
     void Truncate(int64_t records);
     void Sync();
 
-private:
+  private:
     int fd_ = -1;
     int recordSize_ = 1;
     std::string path_;
@@ -67,14 +67,14 @@ private:
 // Holds an advisory exclusive lock (flock) on a file for the lifetime of the object, so that
 // two stations never update one last-card index at the same time.
 class FileLock {
-public:
+  public:
     explicit FileLock(const std::string& path);
     ~FileLock();
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
     bool Locked() const { return fd_ >= 0; }
 
-private:
+  private:
     int fd_ = -1;
 };
 

@@ -12,30 +12,46 @@ IoError::IoError(int code, std::string path)
 
 int IoCodeFromErrno(int err) {
     switch (err) {
-        case ENOENT: return kFileNotFound;
-        case ENOTDIR: return kPathNotFound;
+        case ENOENT:
+            return kFileNotFound;
+        case ENOTDIR:
+            return kPathNotFound;
         case EACCES:
         case EPERM:
         case EROFS:
-        case EISDIR: return kAccessDenied;
-        case ENAMETOOLONG: return kInvalidFileName;
+        case EISDIR:
+            return kAccessDenied;
+        case ENAMETOOLONG:
+            return kInvalidFileName;
         case ENOSPC:
         case EDQUOT:
-        case EIO: return kDiskWriteError;
-        default: return kAccessDenied;
+        case EIO:
+            return kDiskWriteError;
+        default:
+            return kAccessDenied;
     }
 }
 
-void ThrowIo(int code, const std::string& path) { throw IoError(code, path); }
+void ThrowIo(int code, const std::string& path) {
+    throw IoError(code, path);
+}
 
-void ThrowErrno(const std::string& path) { throw IoError(IoCodeFromErrno(errno), path); }
+void ThrowErrno(const std::string& path) {
+    throw IoError(IoCodeFromErrno(errno), path);
+}
 
 namespace {
-void DefaultReporter(const IoError& e) { std::fprintf(stderr, "%s\n", e.what()); }
+void DefaultReporter(const IoError& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+}
 IoErrorReporter gReporter = DefaultReporter;
 }  // namespace
 
-void SetIoErrorReporter(IoErrorReporter reporter) { gReporter = reporter ? reporter : DefaultReporter; }
-void ReportIoError(const IoError& error) { gReporter(error); }
+void SetIoErrorReporter(IoErrorReporter reporter) {
+    gReporter = reporter ? reporter : DefaultReporter;
+}
+void ReportIoError(const IoError& error) {
+    gReporter(error);
+}
 
 }  // namespace qv

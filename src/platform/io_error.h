@@ -19,12 +19,12 @@ enum IoCode : int {
 };
 
 class IoError : public std::runtime_error {
-public:
+  public:
     IoError(int code, std::string path);
     int Code() const { return code_; }
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     int code_;
     std::string path_;
 };

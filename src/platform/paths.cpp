@@ -1,11 +1,11 @@
 #include "platform/paths.h"
 
 #include <dirent.h>
+#include <strings.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdlib>
-#include <strings.h>
 
 namespace qv {
 
@@ -72,8 +72,12 @@ bool ResolveParents(const std::string& path, std::string& parent, std::string& l
 }
 }  // namespace
 
-void SetRootDir(std::string dir) { gRoot = WithSlash(std::move(dir)); }
-const std::string& RootDir() { return gRoot; }
+void SetRootDir(std::string dir) {
+    gRoot = WithSlash(std::move(dir));
+}
+const std::string& RootDir() {
+    return gRoot;
+}
 
 std::string DefaultRootDir(const char* rootOption) {
     if (rootOption && *rootOption) return WithSlash(rootOption);
@@ -86,8 +90,7 @@ std::string NormalizePath(std::string_view stored) {
     std::string s(stored);
     for (char& c : s)
         if (c == '\\') c = '/';
-    if (s.size() >= 2 && s[1] == ':' &&
-        ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z'))) {
+    if (s.size() >= 2 && s[1] == ':' && ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z'))) {
         s = s.substr(2);
         while (!s.empty() && s[0] == '/') s.erase(0, 1);
         return gRoot + s;

@@ -14,6 +14,8 @@ using Real6 = std::array<uint8_t, 6>;
 Real6 EncodeReal6(double value);
 void EncodeReal6(double value, uint8_t* out);
 double DecodeReal6(const uint8_t* in);
-inline double DecodeReal6(const Real6& r) { return DecodeReal6(r.data()); }
+inline double DecodeReal6(const Real6& r) {
+    return DecodeReal6(r.data());
+}
 
 }  // namespace qv

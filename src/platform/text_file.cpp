@@ -21,7 +21,9 @@ bool TextReader::Open(const std::string& path) {
     return true;
 }
 
-void TextReader::OpenOrThrow(const std::string& path) { SetBytes(ReadFileOrThrow(path)); }
+void TextReader::OpenOrThrow(const std::string& path) {
+    SetBytes(ReadFileOrThrow(path));
+}
 
 bool TextReader::AtLineEnd() const {
     char c = data_[pos_];
@@ -57,6 +59,8 @@ std::optional<std::vector<std::string>> TextReader::ReadLines(const std::string&
     return lines;
 }
 
-void TextBuilder::Save(const std::string& path) const { WriteFileAtomic(path, text_); }
+void TextBuilder::Save(const std::string& path) const {
+    WriteFileAtomic(path, text_);
+}
 
 }  // namespace qv

@@ -12,7 +12,7 @@ namespace qv {
 // ends every line at LF; in a file whose first line end is a CR a lone LF is an ordinary
 // character.
 class TextReader {
-public:
+  public:
     TextReader() = default;
     explicit TextReader(std::string bytes) { SetBytes(std::move(bytes)); }
 
@@ -34,7 +34,7 @@ public:
     // Every line of a file, each cut to `width`; nullopt when the file does not open.
     static std::optional<std::vector<std::string>> ReadLines(const std::string& path, size_t width = 255);
 
-private:
+  private:
     bool AtLineEnd() const;
     std::string data_;
     size_t pos_ = 0;
@@ -44,7 +44,7 @@ private:
 
 // Builds the text the program writes: lines end with CR LF.
 class TextBuilder {
-public:
+  public:
     TextBuilder& Line(std::string_view s = {}) {
         text_.append(s);
         text_.append("\r\n");
@@ -58,7 +58,7 @@ public:
     // Written whole through the atomic write.
     void Save(const std::string& path) const;
 
-private:
+  private:
     std::string text_;
 };
 

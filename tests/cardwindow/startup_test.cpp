@@ -1,8 +1,9 @@
+#include "cardwindow/startup.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "cardwindow/startup.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "platform/io_error.h"
@@ -16,7 +17,7 @@ using test::ReadBytes;
 using test::WriteBytes;
 
 class StartupTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         StopProgram();
         ResetProgramState();
@@ -127,7 +128,9 @@ TEST_F(StartupTest, FinalisationSavesMapOptionsThenSettings) {
 }
 
 int gReports = 0;
-void CountReport(const IoError&) { ++gReports; }
+void CountReport(const IoError&) {
+    ++gReports;
+}
 
 TEST_F(StartupTest, FinalisationGoesOnAfterAFailedStep) {
     test::ProgramRoot root;

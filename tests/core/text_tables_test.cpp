@@ -1,7 +1,8 @@
+#include "core/text_tables.h"
+
 #include <gtest/gtest.h>
 
 #include "core/core_state.h"
-#include "core/text_tables.h"
 #include "platform/io_error.h"
 #include "support/temp_dir.h"
 
@@ -12,7 +13,7 @@ using test::ReadBytes;
 using test::WriteBytes;
 
 class TextTablesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetProgramState();
         CoreState.ProgramDir = dir.Path();
@@ -35,7 +36,9 @@ std::string Record101(const std::string& text) {
 
 TEST_F(TextTablesTest, PrimaryTableRecords) {
     std::string longLine(300, 'L');
-    WriteBytes(dir / "sigle.imp", "Uno\r\n" + longLine + "\r\n\r\nPerch\xE9\x1A" "dopo\r\n");
+    WriteBytes(dir / "sigle.imp", "Uno\r\n" + longLine +
+                                      "\r\n\r\nPerch\xE9\x1A"
+                                      "dopo\r\n");
     BuildTextFile();
     const std::string expected =
         Record256("Uno") + Record256(std::string(255, 'L')) + Record256("") + Record256("Perch\xE9");

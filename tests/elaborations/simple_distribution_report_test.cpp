@@ -26,11 +26,6 @@ std::string Pad60(const std::string& label) {
 std::string Blanks(int n) {
     return std::string(size_t(n), ' ');
 }
-std::string Crlf(std::initializer_list<std::string> lines) {
-    std::string out;
-    for (const std::string& l : lines) out += l + "\r\n";
-    return out;
-}
 
 // Line 1 belongs to no variable; "Giovani" and "Anziani" are taken on "Femmine" (line 3).
 const std::string kLongLabel(65, 'A');
@@ -78,10 +73,19 @@ class SimpleDistributionTest : public ::testing::Test {
     TempDir dir;
 };
 
-const std::string kHeader = Blanks(66) + "n      %";
-std::string Footer(const std::string& total) {
-    return "Totale" + Blanks(45) + total;
+// Blocks of the report, each line ending with CR LF.
+std::string Head(bool tabs = false) {
+    return (tabs ? std::string("\tn.\t%") : Blanks(66) + "n      %") + "\r\n\r\n";
 }
+std::string Row(const std::string& label, const std::string& rest) {
+    return Pad60(label) + rest + "\r\n";
+}
+std::string Foot(const std::string& total) {
+    return "\r\n" + ("Totale" + total) + "\r\n\r\n\r\n";
+}
+const std::string k8 = Blanks(45) + "      8";
+const std::string k5 = Blanks(45) + "      5";
+const std::string kTwoEmpty = "\r\n\r\n";
 
 TEST_F(SimpleDistributionTest, ReportLayoutByOption) {
     struct Case {
@@ -90,143 +94,30 @@ TEST_F(SimpleDistributionTest, ReportLayoutByOption) {
         std::vector<int> rows;  // 0-based grid lines
         std::vector<int32_t> counts;
         std::string expected;
-    } cases[] = {
-        {"plain",
-         false,
-         false,
-         false,
-         false,
-         {0, 1, 2, 3, 4, 5, 6, 7},
-         kCounts,
-         Crlf({kHeader,
-               "",
-               Pad60("Maschi") + "      3" + "  37.50",
-               Pad60("Femmine") + "      5" + "  62.50",
-               Pad60("MR") + "      -",
-               "",
-               Footer("      8"),
-               "",
-               "",
-               kHeader,
-               "",
-               Pad60("Giovani") + "      2" + "  40.00",
-               Pad60("Anziani") + "      3" + "  60.00",
-               "",
-               Footer("      5"),
-               "",
-               "",
-               kHeader,
-               "",
-               Pad60("Auto") + "      -",
-               Pad60("Moto") + "      8" + " 100.00",
-               "",
-               Footer("      8"),
-               "",
-               ""})},
-        {"cumulated percentages restart with each variable",
-         false,
-         false,
-         true,
-         false,
-         {1, 2, 3, 4, 5, 6, 7},
-         kCounts,
-         Crlf({kHeader,
-               "",
-               Pad60("Maschi") + "      3" + "  37.50",
-               Pad60("Femmine") + "      5" + " 100.00",
-               Pad60("MR") + "      -",
-               "",
-               Footer("      8"),
-               "",
-               "",
-               kHeader,
-               "",
-               Pad60("Giovani") + "      2" + "  40.00",
-               Pad60("Anziani") + "      3" + " 100.00",
-               "",
-               Footer("      5"),
-               "",
-               "",
-               kHeader,
-               "",
-               Pad60("Auto") + "      -",
-               Pad60("Moto") + "      8" + " 100.00",
-               "",
-               Footer("      8"),
-               "",
-               ""})},
-        {"empty rows skipped, only chosen rows",
-         false,
-         true,
-         true,
-         false,
-         {2, 3, 6, 7},
-         kCounts,
-         Crlf({kHeader, "", Pad60("Femmine") + "      5" + "  62.50", "", Footer("      8"), "", "", kHeader,
-               "", Pad60("Moto") + "      8" + " 100.00", "", Footer("      8"), "", ""})},
-        {"tabs",
-         false,
-         false,
-         false,
-         true,
-         {1, 3, 4},
-         kCounts,
-         Crlf({"\tn.\t%", "", Pad60("Maschi") + "\t3\t  37.50", Pad60("MR") + "\t-", "", "Totale\t8", "", "",
-               "\tn.\t%", "", Pad60("Giovani") + "\t2\t  40.00", "", "Totale\t5", "", ""})},
-        {"rows only before the first variable",
-         false,
-         false,
-         false,
-         false,
-         {0},
-         kCounts,
-         Crlf({"", Footer("      8"), "", ""})},
-        {"parent without cards gives no percentage",
-         false,
-         false,
-         false,
-         false,
-         {4, 5},
-         {8, 4, 3, 0, 0, 2, 3, 0, 8},
-         Crlf({kHeader, "", Pad60("Giovani") + "      2", Pad60("Anziani") + "      3", "", Footer("      0"),
-               "", ""})},
-        {"headings read forward only",
-         true,
-         false,
-         false,
-         false,
-         {1, 4, 7},
-         kCounts,
-         Crlf({"Titolo uno",
-               "Seconda riga",
-               "",
-               "",
-               kHeader,
-               "",
-               Pad60("Maschi") + "      3" + "  37.50",
-               "",
-               Footer("      8"),
-               "",
-               "",
-               "",
-               "",
-               kHeader,
-               "",
-               Pad60("Giovani") + "      2" + "  40.00",
-               "",
-               Footer("      5"),
-               "",
-               "",
-               "",
-               "",
-               kHeader,
-               "",
-               Pad60("Moto") + "      8" + " 100.00",
-               "",
-               Footer("      8"),
-               "",
-               ""})},
     };
+    // clang-format off
+    const Case cases[] = {
+        {"plain", false, false, false, false, {0, 1, 2, 3, 4, 5, 6, 7}, kCounts,
+         Head() + Row("Maschi", "      3  37.50") + Row("Femmine", "      5  62.50") + Row("MR", "      -") + Foot(k8) +
+         Head() + Row("Giovani", "      2  40.00") + Row("Anziani", "      3  60.00") + Foot(k5) +
+         Head() + Row("Auto", "      -") + Row("Moto", "      8 100.00") + Foot(k8)},
+        {"cumulated percentages restart with each variable", false, false, true, false, {1, 2, 3, 4, 5}, kCounts,
+         Head() + Row("Maschi", "      3  37.50") + Row("Femmine", "      5 100.00") + Row("MR", "      -") + Foot(k8) +
+         Head() + Row("Giovani", "      2  40.00") + Row("Anziani", "      3 100.00") + Foot(k5)},
+        {"empty rows skipped, only chosen rows", false, true, true, false, {2, 3, 6, 7}, kCounts,
+         Head() + Row("Femmine", "      5  62.50") + Foot(k8) + Head() + Row("Moto", "      8 100.00") + Foot(k8)},
+        {"tabs", false, false, false, true, {1, 3, 4}, kCounts,
+         Head(true) + Row("Maschi", "\t3\t  37.50") + Row("MR", "\t-") + Foot("\t8") +
+         Head(true) + Row("Giovani", "\t2\t  40.00") + Foot("\t5")},
+        {"rows only before the first variable", false, false, false, false, {0}, kCounts, Foot(k8)},
+        {"parent without cards gives no percentage", false, false, false, false, {4, 5}, {8, 4, 3, 0, 0, 2, 3, 0, 8},
+         Head() + Row("Giovani", "      2") + Row("Anziani", "      3") + Foot(Blanks(45) + "      0")},
+        {"headings read forward only", true, false, false, false, {1, 4, 7}, kCounts,
+         "Titolo uno\r\nSeconda riga\r\n" + kTwoEmpty + Head() + Row("Maschi", "      3  37.50") + Foot(k8) +
+         kTwoEmpty + Head() + Row("Giovani", "      2  40.00") + Foot(k5) +
+         kTwoEmpty + Head() + Row("Moto", "      8 100.00") + Foot(k8)},
+    };
+    // clang-format on
     WriteBytes(CoreState.ArchiveDir + "tin-sch.txt",
                "001\r\nTitolo uno\r\nSeconda riga\r\n///\r\n003\r\nTitolo tre\r\n///\r\n");
     for (const Case& c : cases) {
@@ -260,8 +151,7 @@ TEST_F(SimpleDistributionTest, MissingHeadingFileTurnsHeadingsOff) {
     WriteBytes(CoreState.ArchiveDir + "tab-sch.dat", CountTable(kCounts));
     ASSERT_TRUE(WriteSimpleDistributionReport());
     EXPECT_EQ(CoreState.DistributionHeadings, 0);
-    EXPECT_EQ(Report(),
-              Crlf({kHeader, "", Pad60("Moto") + "      8" + " 100.00", "", Footer("      8"), "", ""}));
+    EXPECT_EQ(Report(), Head() + Row("Moto", "      8 100.00") + Foot(k8));
 }
 
 TEST_F(SimpleDistributionTest, NoCountTableWritesNothing) {

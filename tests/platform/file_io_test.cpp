@@ -1,11 +1,11 @@
-#include <gtest/gtest.h>
+#include "platform/file_io.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
 #include "platform/cp1252.h"
-#include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/short_string.h"
@@ -32,9 +32,16 @@ TEST(Cp1252, EveryByteSurvivesARoundTrip) {
 }
 
 TEST(ShortString, LengthByteAndZeroPadding) {
-    EXPECT_EQ(EncodeShortString("abc", 5), std::string("\x03" "abc\0\0", 6));
-    EXPECT_EQ(EncodeShortString("abcdefgh", 5), std::string("\x05" "abcde", 6));
-    const std::string damaged("\xFF" "ab", 3);  // length beyond the field
+    EXPECT_EQ(EncodeShortString("abc", 5), std::string("\x03"
+                                                       "abc\0\0",
+                                                       6));
+    EXPECT_EQ(EncodeShortString("abcdefgh", 5), std::string("\x05"
+                                                            "abcde",
+                                                            6));
+    const std::string damaged(
+        "\xFF"
+        "ab",
+        3);  // length beyond the field
     EXPECT_EQ(DecodeShortString(reinterpret_cast<const uint8_t*>(damaged.data()), 2), "ab");
     const std::string padded("ab\0cd", 5);
     EXPECT_EQ(DecodeZeroPadded(reinterpret_cast<const uint8_t*>(padded.data()), 5), "ab");
@@ -74,7 +81,9 @@ TEST(Paths, StoredDirectoriesFromWindowsStations) {
     SetRootDir("/");
 }
 
-void CrashBeforeRename(const std::string&) { throw std::runtime_error("power cut"); }
+void CrashBeforeRename(const std::string&) {
+    throw std::runtime_error("power cut");
+}
 
 TEST(AtomicWrite, InterruptedWriteLeavesTheOldFileWhole) {
     TempDir dir;

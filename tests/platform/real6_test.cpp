@@ -1,7 +1,8 @@
+#include "platform/real6.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/bytes.h"
-#include "platform/real6.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -20,12 +21,8 @@ TEST(Real6, GoldenEncodings) {
         double value;
         const char* hex;
     } cases[] = {
-        {1.0, "81 00 00 00 00 00"},
-        {-1.0, "81 00 00 00 00 80"},
-        {0.2, "7E CD CC CC CC 4C"},
-        {-99999999.0, "9B 00 E0 1F BC BE"},
-        {0.0, "00 00 00 00 00 00"},
-        {2.0, "82 00 00 00 00 00"},
+        {1.0, "81 00 00 00 00 00"},         {-1.0, "81 00 00 00 00 80"}, {0.2, "7E CD CC CC CC 4C"},
+        {-99999999.0, "9B 00 E0 1F BC BE"}, {0.0, "00 00 00 00 00 00"},  {2.0, "82 00 00 00 00 00"},
         {0.5, "80 00 00 00 00 00"},
     };
     for (const Case& c : cases) {

@@ -1,8 +1,9 @@
+#include "platform/text_file.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "platform/text_file.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -30,8 +31,14 @@ TEST(TextReader, LineEndRules) {
         {"lone lf ordinary after a cr", "a\r\nb\nc\r\n", {"a", "b\nc"}},
         {"lf file ends every line at lf", "a\nb\nc", {"a", "b", "c"}},
         {"lf file still ends at cr", "a\nb\r\nc\n", {"a", "b", "c"}},
-        {"byte 26 ends the file", "a\r\nb\x1A" "c\r\nd\r\n", {"a", "b"}},
-        {"byte 26 first", "\x1A" "abc", {}},
+        {"byte 26 ends the file",
+         "a\r\nb\x1A"
+         "c\r\nd\r\n",
+         {"a", "b"}},
+        {"byte 26 first",
+         "\x1A"
+         "abc",
+         {}},
         {"empty file", "", {}},
         {"windows-1252 bytes kept", "caf\xE9\r\n\x80\r\n", {"caf\xE9", "\x80"}},
         {"lf after byte 26 decides nothing", "ab\x1A\n", {"ab"}},

@@ -6,17 +6,23 @@
 
 namespace qv::test {
 
-std::string ShippedProgramDir() { return std::string(QV_SOURCE_DIR) + "/data/progdir/"; }
-std::string BuiltSampleArchiveDir() { return std::string(QV_BINARY_DIR) + "/progdir/Pianalto/"; }
+std::string ShippedProgramDir() {
+    return std::string(QV_SOURCE_DIR) + "/data/progdir/";
+}
+std::string BuiltSampleArchiveDir() {
+    return std::string(QV_BINARY_DIR) + "/progdir/Pianalto/";
+}
 
 void CopyTree(const std::string& from, const std::string& to) {
-    std::filesystem::copy(from, to,
-                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy(
+        from, to,
+        std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
 }
 
 ProgramRoot::ProgramRoot(bool shipped, int texts) {
     dir_.MakeDir("quorvanta.tv");
     CopyTree(BuiltSampleArchiveDir(), ProgramDir() + "Pianalto");
+    CopyTree(ShippedProgramDir() + "help", ProgramDir() + "help");
     for (const char* f : {"cmn-zor2.dat", "di-alfac.dat"})
         std::filesystem::copy_file(ShippedProgramDir() + f, ProgramDir() + f);
     if (shipped) {
@@ -31,6 +37,8 @@ ProgramRoot::ProgramRoot(bool shipped, int texts) {
     SetRootDir(dir_.Path());
 }
 
-ProgramRoot::~ProgramRoot() { SetRootDir("/"); }
+ProgramRoot::~ProgramRoot() {
+    SetRootDir("/");
+}
 
 }  // namespace qv::test

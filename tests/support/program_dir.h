@@ -9,14 +9,14 @@ namespace qv::test {
 // the sample archive "Pianalto", the municipality tables and the text tables. Line N of
 // "sigle.imp" is "Testo N" for N up to `texts`, or the shipped table when `shipped` is set.
 class ProgramRoot {
-public:
+  public:
     explicit ProgramRoot(bool shipped = false, int texts = 1500);
     ~ProgramRoot();
     const std::string& Root() const { return dir_.Path(); }
     std::string ProgramDir() const { return dir_.Path() + "quorvanta.tv/"; }
     std::string operator/(const std::string& name) const { return ProgramDir() + name; }
 
-private:
+  private:
     TempDir dir_;
 };
 

@@ -45,11 +45,16 @@ std::string Hex(std::string_view hex) {
     int nibble = -1;
     for (char c : hex) {
         int v;
-        if (c >= '0' && c <= '9') v = c - '0';
-        else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-        else continue;
-        if (nibble < 0) nibble = v;
+        if (c >= '0' && c <= '9')
+            v = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            v = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            v = c - 'A' + 10;
+        else
+            continue;
+        if (nibble < 0)
+            nibble = v;
         else {
             out.push_back(char(nibble * 16 + v));
             nibble = -1;

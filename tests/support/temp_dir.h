@@ -6,7 +6,7 @@ namespace qv::test {
 
 // A fresh directory per test, removed with everything in it when the test ends.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -17,7 +17,7 @@ public:
     // Creates a subdirectory (and parents); returns its path ending with '/'.
     std::string MakeDir(std::string_view name) const;
 
-private:
+  private:
     std::string path_;
 };
 

@@ -3,11 +3,23 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
+#include "cardwindow/shared_archive.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "platform/io_error.h"
+#include "platform/ui/application.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 
 namespace qv {
+
+std::string NotCopiedMessage(const SyncResult& result) {
+    // Windows-1252, as every text of the program.
+    return "Le schede inserite in questa postazione non sono state copiate nell'archivio comune " +
+           CoreState.OtherArchiveDir + ": contiene gi\xE0 " + std::to_string(result.sharedLast + 1) +
+           " schede, questo archivio " + std::to_string(result.localLast + 1) + ".";
+}
 
 TEsciMorvidex::TEsciMorvidex(QWidget* owner) : QDialog(owner) {
     setObjectName("TEsciMorvidex");
@@ -33,7 +45,20 @@ void TEsciMorvidex::SiClick() {
 }
 
 void TEsciMorvidex::NoClick() {
-    // The copy to a shared archive joins here with the card entry work.
+    if (CoreState.WriteAccess && SharedArchiveConfigured()) {
+        SyncResult result;
+        HourglassOn();
+        try {
+            result = SyncToServerArchive();
+        } catch (const IoError& e) {
+            // Nothing was counted in the shared archive; the user may try again or stay.
+            HourglassOff();
+            ShowIoError(e);
+            return;
+        }
+        HourglassOff();
+        if (result.outcome == SyncOutcome::SharedHasMore) ShowInfo(NotCopiedMessage(result), LoadText(825));
+    }
     CoreState.CommandCode = 1;
     accept();
 }

@@ -9,6 +9,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "core/ui/thelprtf.h"
 #include "platform/io_error.h"
 #include "platform/text_file.h"
 #include "platform/ui/application.h"
@@ -84,8 +85,7 @@ void TPassWord::EsciClick() {
 }
 
 void TPassWord::VedeHelpClick() {
-    // The help page of this dialog opens once the help viewer is part of the program.
-    CoreState.CommandCode = 68;
+    ShowHelpPage(this, 68);
 }
 
 }  // namespace qv

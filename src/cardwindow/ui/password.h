@@ -17,7 +17,7 @@ bool PasswordMatches(const std::string& typed, const std::string& stored);
 // Asks the write password once at start-up.
 class TPassWord : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TPassWord(QWidget* owner);
 
     QLabel* Label1 = nullptr;

@@ -2,13 +2,16 @@
 
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QToolButton>
 
+#include "cardwindow/tool_buttons.h"
 #include "cardwindow/ui/exit_dialog.h"
 #include "cardwindow/ui/password.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"
+#include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
@@ -19,13 +22,31 @@ TPrincipale::TPrincipale(QWidget* parent) : QMainWindow(parent) {
     setObjectName("TPrincipale");
     SetMainWindowWidget(this);
     BuildMenu();
-    CardArea = new QWidget(this);
+    CardArea = new CardCanvas(this);
     CardArea->setObjectName("CardArea");
-    CardArea->setAutoFillBackground(true);
-    QPalette pal = CardArea->palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    CardArea->setPalette(pal);
     setCentralWidget(CardArea);
+    BuildToolBar();
+    painter_ = std::make_unique<CardPainter>(
+        *this, *CardArea, std::array<QToolButton*, 11>{nullptr, b1, b2, b3, b4, b5, b6, b7, b8, b9, b10},
+        CardLogo);
+}
+
+void TPrincipale::BuildToolBar() {
+    ToolBar1 = new QWidget(CardArea);
+    ToolBar1->setObjectName("ToolBar1");
+    ToolBar1->setAutoFillBackground(true);
+    ToolBar1->setBackgroundRole(QPalette::Button);
+    QFont small(QString::fromLatin1(kCardFontFamily));
+    small.setPixelSize(10);
+    ToolBar1->setFont(small);
+    QToolButton** buttons[] = {&b1, &b2, &b3, &b4, &b5, &b6, &b7, &b8, &b9, &b10};
+    for (int k = 0; k < kToolButtonCount; ++k) {
+        auto* b = new QToolButton(ToolBar1);
+        b->setObjectName(QStringLiteral("b%1").arg(k + 1));
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setGeometry(0, 0, 23, kToolButtonHeight);
+        *buttons[k] = b;
+    }
 }
 
 TPrincipale::~TPrincipale() {
@@ -132,16 +153,52 @@ void TPrincipale::FormCreate() {
 
     TPassWord password(this);
     ShowModal(password);
+
+    // The first paint: mode 1 with the blank new card. A file error is reported here, once.
+    try {
+        VisualizzaClick();
+    } catch (const IoError& e) {
+        ReportIoError(e);
+    }
 }
 
 void TPrincipale::ApplyArchiveToWindow() {
     Lista1->setEnabled(CoreState.ListReady != 0);
     CardArea->setFixedSize(CoreState.PageWidth, CoreState.PageHeight);
+    ToolBar1->setGeometry(0, 0, CoreState.PageWidth, kToolButtonHeight);
     adjustSize();
     CardLogo = QImage();
     CoreState.LogoPresent = 0;
     const std::string logo = ResolveExisting(DataFilePath(50));
     if (FileExists(logo) && CardLogo.load(QString::fromLocal8Bit(logo.c_str()))) CoreState.LogoPresent = 1;
+}
+
+void TPrincipale::VisualizzaClick() {
+    painter_->VisualizzaClick();
+}
+void TPrincipale::ComandiClick() {
+    painter_->ComandiClick();
+}
+void TPrincipale::CRClick(int x1, int y1, int x2, int y2) {
+    painter_->CRClick(x1, y1, x2, y2);
+}
+void TPrincipale::PaginaClick() {
+    painter_->PaginaClick();
+}
+void TPrincipale::ContenutoCampiClick() {
+    painter_->ContenutoCampiClick();
+}
+void TPrincipale::ScriveCampoClick() {
+    painter_->ScriveCampoClick();
+}
+void TPrincipale::DrawCardText(const TextStyle& style, int alignment, const std::string& text, int y, int x) {
+    painter_->DrawCardText(style, alignment, text, y, x);
+}
+void TPrincipale::sxxClick() {
+    painter_->sxxClick();
+}
+void TPrincipale::ScrivePassClick() {
+    painter_->ScrivePassClick();
 }
 
 void TPrincipale::CinsClick() {

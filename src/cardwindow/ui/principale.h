@@ -1,16 +1,21 @@
 #pragma once
 #include <QImage>
 #include <QMainWindow>
+#include <memory>
+#include <string>
+
+#include "cardwindow/ui/card_painter.h"
 
 class QAction;
 class QMenu;
+class QToolButton;
 
 namespace qv {
 
 // The main window: the card window with the main menu.
 class TPrincipale : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit TPrincipale(QWidget* parent = nullptr);
     ~TPrincipale() override;
 
@@ -19,6 +24,19 @@ public:
     void FormCreate();
     // Steps 3 to 5 of the creation, repeated after another archive has been opened.
     void ApplyArchiveToWindow();
+
+    // Painting of the card page (the drawing itself lives in CardPainter).
+    void VisualizzaClick();
+    void ComandiClick();
+    void CRClick(int x1, int y1, int x2, int y2);
+    void PaginaClick();
+    void ContenutoCampiClick();
+    // Draws the field whose number is in CoreState.CommandCode.
+    void ScriveCampoClick();
+    void DrawCardText(const TextStyle& style, int alignment, const std::string& text, int y, int x);
+    void sxxClick();
+    void ScrivePassClick();
+    CardPainter& Painter() { return *painter_; }
 
     void Esci2Click();
     // Commits the field being typed and stores the card in hand (card entry).
@@ -53,17 +71,32 @@ public:
     QAction* Help1 = nullptr;
 
     QImage CardLogo;
-    QWidget* CardArea = nullptr;
+    // The card page, PageWidth by PageHeight; card coordinates count from its top left corner.
+    CardCanvas* CardArea = nullptr;
+    // The tool bar over the top of the card, with the speed buttons b1..b10.
+    QWidget* ToolBar1 = nullptr;
+    QToolButton* b1 = nullptr;
+    QToolButton* b2 = nullptr;
+    QToolButton* b3 = nullptr;
+    QToolButton* b4 = nullptr;
+    QToolButton* b5 = nullptr;
+    QToolButton* b6 = nullptr;
+    QToolButton* b7 = nullptr;
+    QToolButton* b8 = nullptr;
+    QToolButton* b9 = nullptr;
+    QToolButton* b10 = nullptr;
 
     // Set when the window closes so the program block knows the close was the user's.
     bool Closed() const { return closed_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void BuildMenu();
+    void BuildToolBar();
     void FormClose();
+    std::unique_ptr<CardPainter> painter_;
     bool closed_ = false;
     bool leaving_ = false;
 };

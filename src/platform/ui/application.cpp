@@ -1,8 +1,8 @@
 #include "platform/ui/application.h"
 
 #include "platform/io_error.h"
-#include "platform/ui/dialogs.h"
 #include "platform/ui/cursor.h"
+#include "platform/ui/dialogs.h"
 
 namespace qv {
 
@@ -26,6 +26,8 @@ void ShowIoError(const IoError& e) {
     ShowMessage({text, "Quorvanta-TV", MessageButtons::Ok, MessageIcon::Error});
 }
 
-void InstallIoErrorReporter() { SetIoErrorReporter(&ShowIoError); }
+void InstallIoErrorReporter() {
+    SetIoErrorReporter(&ShowIoError);
+}
 
 }  // namespace qv

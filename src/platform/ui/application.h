@@ -8,7 +8,7 @@ class IoError;
 // The application object: an input/output error that escapes an event handler is shown in a
 // message box with its code; the operation is abandoned and the program goes on.
 class QvApplication : public QApplication {
-public:
+  public:
     QvApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };

@@ -5,9 +5,9 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
-
 #include <cstdio>
 
+#include "platform/ui/printing.h"
 #include "platform/ui/qt_text.h"
 
 namespace qv {
@@ -21,21 +21,36 @@ QPointer<QWidget> gMainWindow;
 bool gNeverBlock = false;
 }  // namespace
 
-void SetNeverBlock(bool on) { gNeverBlock = on; }
+void SetNeverBlock(bool on) {
+    gNeverBlock = on;
+}
 
-void SetModalHook(ModalHook hook) { gModalHook = std::move(hook); }
-void SetMessageHook(MessageHook hook) { gMessageHook = std::move(hook); }
-void SetFileDialogHook(FileDialogHook hook) { gFileHook = std::move(hook); }
-void SetColourHook(ColourHook hook) { gColourHook = std::move(hook); }
+void SetModalHook(ModalHook hook) {
+    gModalHook = std::move(hook);
+}
+void SetMessageHook(MessageHook hook) {
+    gMessageHook = std::move(hook);
+}
+void SetFileDialogHook(FileDialogHook hook) {
+    gFileHook = std::move(hook);
+}
+void SetColourHook(ColourHook hook) {
+    gColourHook = std::move(hook);
+}
 void ResetUiHooks() {
     gModalHook = nullptr;
     gMessageHook = nullptr;
     gFileHook = nullptr;
     gColourHook = nullptr;
+    SetPrinterHook(nullptr);
 }
 
-QWidget* MainWindowWidget() { return gMainWindow.data(); }
-void SetMainWindowWidget(QWidget* w) { gMainWindow = w; }
+QWidget* MainWindowWidget() {
+    return gMainWindow.data();
+}
+void SetMainWindowWidget(QWidget* w) {
+    gMainWindow = w;
+}
 
 int ShowModal(QDialog& dialog) {
     if (gModalHook) return gModalHook(dialog);
@@ -53,13 +68,23 @@ int ShowMessage(const MessageRequest& r) {
     box.setWindowTitle(r.caption.empty() ? QStringLiteral("Quorvanta-TV") : Qs(r.caption));
     box.setText(Qs(r.text));
     switch (r.icon) {
-        case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case MessageIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-        case MessageIcon::Error: box.setIcon(QMessageBox::Critical); break;
-        case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
+        case MessageIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MessageIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MessageIcon::Error:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MessageIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
     }
     switch (r.buttons) {
-        case MessageButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+        case MessageButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
         case MessageButtons::YesNo:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
             box.setButtonText(QMessageBox::Yes, QStringLiteral("&Sì"));

@@ -1,3 +1,5 @@
+#include "cardwindow/ui/principale.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -11,8 +13,9 @@
 #include "cardwindow/startup.h"
 #include "cardwindow/ui/exit_dialog.h"
 #include "cardwindow/ui/password.h"
-#include "cardwindow/ui/principale.h"
 #include "core/core_state.h"
+#include "platform/io_error.h"
+#include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/program_dir.h"
@@ -24,7 +27,7 @@ using test::ProgramRoot;
 using test::WriteBytes;
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         StartProgram();
         // The password dialog is answered by "continue without password".
@@ -54,7 +57,8 @@ TEST_F(MainWindowTest, MenuCaptionsComeFromTheTextTable) {
     EXPECT_EQ(w.Esci2->text(), "Testo 26");
     EXPECT_EQ(w.Help1->text(), "Testo 27");
     EXPECT_FALSE(w.InvioEmail->isVisible());
-    EXPECT_EQ(w.windowTitle(), "Quorvanta-TV");
+    // The first paint titles the window by mode 1.
+    EXPECT_EQ(w.windowTitle(), "Testo 59 Testo 60 Testo 34Testo 61");
     EXPECT_EQ(w.Esci2->shortcut(), QKeySequence(Qt::Key_Escape));
     EXPECT_EQ(w.CardArea->width(), CoreState.PageWidth);
     EXPECT_EQ(w.CardArea->height(), CoreState.PageHeight);
@@ -132,7 +136,7 @@ TEST_F(MainWindowTest, CloseBoxAsksNothing) {
 }
 
 class PasswordTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         ResetUiHooks();
         ResetProgramState();
@@ -146,11 +150,20 @@ TEST(PasswordMatch, LastCharacterRegardlessOfCase) {
         const char* stored;
         bool match;
     } cases[] = {
-        {"ABC1", "ABC1", true}, {"abc", "abc", true},   {"abC", "abc", true},  {"aBc", "abc", false},
-        {"ab", "abc", false},   {"abcd", "abc", false}, {"", "", false},       {"x", "", false},
-        {"1", "1", true},       {"\xE9", "\xE9", true}, {"ab\xC9", "ab\xE9", false},
+        {"ABC1", "ABC1", true},
+        {"abc", "abc", true},
+        {"abC", "abc", true},
+        {"aBc", "abc", false},
+        {"ab", "abc", false},
+        {"abcd", "abc", false},
+        {"", "", false},
+        {"x", "", false},
+        {"1", "1", true},
+        {"\xE9", "\xE9", true},
+        {"ab\xC9", "ab\xE9", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(PasswordMatches(c.typed, c.stored), c.match) << c.typed << "/" << c.stored;
+    for (const Case& c : cases)
+        EXPECT_EQ(PasswordMatches(c.typed, c.stored), c.match) << c.typed << "/" << c.stored;
 }
 
 TEST_F(PasswordTest, TypingThePasswordGrantsWriteAccessWithoutEnter) {
@@ -216,6 +229,7 @@ TEST(ShippedTexts, FormsCreateWithoutErrors) {
     ProgramRoot root(/*shipped=*/true);
     WriteBytes(root / "pxx-dat.imp", "PIANALTO\r\n");
     StartProgram();
+    InstallIoErrorReporter();
     std::vector<std::string> messages;
     SetMessageHook([&](const MessageRequest& r) {
         messages.push_back(r.text);
@@ -226,6 +240,7 @@ TEST(ShippedTexts, FormsCreateWithoutErrors) {
         TPrincipale w;
         w.FormCreate();
         EXPECT_EQ(w.Esci2->text(), "26-&Esci");
+        EXPECT_EQ(w.windowTitle(), "Quorvanta-TV - Inserimento / modifica schede ");
         TPassWord p(&w);
         EXPECT_EQ(p.Esci->text(), "&Continua senza PassWord");
         TEsciMorvidex e(&w);
@@ -234,6 +249,7 @@ TEST(ShippedTexts, FormsCreateWithoutErrors) {
     }
     EXPECT_TRUE(messages.empty()) << messages.front();
     ResetUiHooks();
+    SetIoErrorReporter(nullptr);
     StopProgram();
 }
 

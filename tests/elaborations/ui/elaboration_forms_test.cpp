@@ -233,13 +233,15 @@ TEST_F(FormsTest, HubButtonsLeadToTheirDialogOrToTheNotice) {
                                 std::pair{ElaborationDialog::QuantitativeTables, "TQuantitativeElab"}})
         RegisterElaborationDialog(dialog, [&opened, name](QWidget*) { opened.push_back(name); });
     std::vector<std::pair<bool, bool>> notices;  // Dicotomiche, Quantitativa
+    std::vector<int> helpPages;
     SetModalHook([&](QDialog& d) {
         if (auto* n = qobject_cast<TNoGriglia*>(&d)) {
             notices.emplace_back(n->Dicotomiche->isChecked(), n->Quantitativa->isChecked());
             EXPECT_EQ(n->windowTitle(), "Testo 1043");
             n->Help2->click();
-            EXPECT_EQ(CoreState.CommandCode, 60);
             n->Esci->click();
+        } else if (d.objectName() == "THelpRTF") {
+            helpPages.push_back(CoreState.CommandCode);
         } else {
             opened.push_back(d.objectName().toStdString());
         }
@@ -262,6 +264,7 @@ TEST_F(FormsTest, HubButtonsLeadToTheirDialogOrToTheNotice) {
     EXPECT_EQ(opened.size(), 3u);
     EXPECT_EQ(notices.size(), 3u);
     EXPECT_EQ(notices[2], std::pair(true, true));
+    EXPECT_EQ(helpPages, (std::vector<int>{60, 60, 60}));
 }
 
 TEST_F(FormsTest, NoticeOfTheQuickElaborationsLooksAtTheQuickGrids) {
@@ -305,6 +308,7 @@ TEST_F(FormsTest, DistributionsFromTheHubToTheReport) {
     ASSERT_GT(inFirst, 0);
 
     int runners = 0;
+    std::vector<int> viewers;
     SetModalHook([&](QDialog& d) {
         if (auto* s = qobject_cast<TSemplici*>(&d)) {
             EXPECT_EQ(s->windowTitle(), "Testo 1370");
@@ -313,8 +317,9 @@ TEST_F(FormsTest, DistributionsFromTheHubToTheReport) {
             s->cumulate->setChecked(true);
             s->ELABORA->click();
             s->Visualizza->click();
-            EXPECT_EQ(CoreState.CommandCode, 0);
             s->Esci->click();
+        } else if (d.objectName() == "THelp") {
+            viewers.push_back(CoreState.CommandCode);
         } else if (auto* r = qobject_cast<TEsegue*>(&d)) {
             ++runners;
             EXPECT_EQ(r->Job(), kCategoryCountJob);
@@ -325,6 +330,7 @@ TEST_F(FormsTest, DistributionsFromTheHubToTheReport) {
     TElaborazioni hub(nullptr);
     hub.VedeSemplici->click();
     EXPECT_EQ(runners, 1);
+    EXPECT_EQ(viewers, std::vector<int>{0});
     EXPECT_EQ(StandardRowFlags[3999], 0);
     EXPECT_EQ(CoreState.Cumulate, 1);
     EXPECT_TRUE(messages.empty());

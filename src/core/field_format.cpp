@@ -1,0 +1,113 @@
+#include "core/field_format.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "platform/file_io.h"
+#include "platform/short_string.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kLabelRecordBytes = 61;
+constexpr int kLabelChars = 60;
+constexpr int kComuneRecordBytes = 38;
+constexpr int kComuneNameChars = 37;
+constexpr int16_t kEmptyWord16 = -32000;
+
+// Two characters, a leading blank written as "0" (negative values keep their sign).
+std::string TwoDigits(int v) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%2d", v);
+    std::string s = buf;
+    if (s[0] == ' ') s[0] = '0';
+    return s;
+}
+
+std::string TextFieldValue(int field) {
+    const int length = -FieldTypes[field];
+    const int first = FieldTextOffsets[field];
+    const int limit = CurrentCardGeometry().textBytes;
+    std::string text;
+    for (int i = first; i >= 1 && i < first + length && i <= limit; ++i) {
+        if (CurrentCardText[i] == 0) break;
+        text.push_back(char(CurrentCardText[i]));
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string FormatDateValue(int day, int month, int year) {
+    if (year > 0) year += 1900;
+    return std::to_string(day) + "/" + std::to_string(month) + "/" + std::to_string(year);
+}
+
+std::string FormatTimeValue(int16_t v) {
+    if (v == kEmptyWord16) return "__:__.";
+    return TwoDigits(v / 100) + ":" + TwoDigits(v % 100) + ".";
+}
+
+std::string FormatPercentageValue(int16_t v) {
+    if (v == kEmptyWord16) return "___.__%";
+    char whole[16];
+    std::snprintf(whole, sizeof whole, "%3d", v / 100);
+    return std::string(whole) + "." + TwoDigits(v % 100) + "%";
+}
+
+std::string FormatNumber16(int16_t v) {
+    return v == kEmptyWord16 ? std::string() : std::to_string(v);
+}
+
+std::string FormatNumber32(int32_t v) {
+    return v == kEmptyNumber ? std::string() : std::to_string(v);
+}
+
+std::string CategoryLabel(int field, int value, CategoryOutOfRange mode) {
+    if (value == 0) return {};
+    const int count = FieldLastLabel[field] - FieldFirstLabel[field] + 1;
+    if (value < 0 || value > count) return mode == CategoryOutOfRange::Unknown ? "???" : "";
+    RecordFile labels(DataFilePath(23), kLabelRecordBytes, RecordFile::Mode::Read);
+    uint8_t record[kLabelRecordBytes];
+    labels.Read(int64_t(FieldFirstLabel[field]) + value - 1, record);
+    return DecodeZeroPadded(record, kLabelChars);
+}
+
+std::string ComuneName(int code) {
+    RecordFile names(DataFilePath(45), kComuneRecordBytes, RecordFile::Mode::Read);
+    uint8_t record[kComuneRecordBytes];
+    names.Read(code - 1, record);
+    return DecodeShortString(record, kComuneNameChars);
+}
+
+std::string FormatFieldValue(int field, const FieldFormatOptions& options) {
+    if (field < 1 || field > kMaxFields) return {};
+    const int type = FieldTypes[field];
+    if (type < 0) return TextFieldValue(field);
+    const int16_t v = GetCardWord(field);
+    switch (type) {
+        case 0:
+        case 1:
+            return CategoryLabel(field, v, options.categoryOutOfRange);
+        case 2:
+            return FormatDateValue(v, CoreState.DateMonth, CoreState.DateYear);
+        case 3:
+            return v > 0 ? ComuneName(v) : " ";
+        case 4:
+            return FormatNumber16(v);
+        case 5:
+            return FormatTimeValue(v);
+        case 6:
+            return FormatPercentageValue(v);
+        case 7:
+            return FormatNumber32(GetCardNumber(field));
+        default:
+            return " ";
+    }
+}
+
+}  // namespace qv

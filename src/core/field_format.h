@@ -1,0 +1,44 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// The text of a field's value as the program shows and writes it: the card window, the print
+// masks and the order keys all start from these rules.
+
+namespace qv {
+
+// A category value below 0 or beyond the field's list: the card window shows nothing, print
+// masks and order keys write "???".
+enum class CategoryOutOfRange { Empty, Unknown };
+
+struct FieldFormatOptions {
+    CategoryOutOfRange categoryOutOfRange = CategoryOutOfRange::Empty;
+};
+
+// "d/m/yyyy" without leading zeros; the year word counts from 1900 when above 0 ("0/0/0" for
+// an empty date).
+std::string FormatDateValue(int day, int month, int year);
+// "hh:mm." with leading zeros; "__:__." for the empty word.
+std::string FormatTimeValue(int16_t v);
+// Whole part right-aligned in three characters, two decimals, "%"; "___.__%" for the empty word.
+std::string FormatPercentageValue(int16_t v);
+// Decimal; empty for the empty word -32000.
+std::string FormatNumber16(int16_t v);
+// Decimal; empty for the missing number -9999999.
+std::string FormatNumber32(int32_t v);
+
+// Label of category `value` of a field (record FieldFirstLabel + value - 1 of "mod-sch.dat", at
+// most 60 characters). 0 gives an empty text; a value outside the list is handled by `mode`.
+// The file is opened only for a value inside the list; a record that cannot be read raises
+// the input/output error.
+std::string CategoryLabel(int field, int value, CategoryOutOfRange mode);
+// Name of municipality `code` of the common territorial list ("cmn-zor2.dat", record code - 1).
+// Raises the input/output error when the record cannot be read.
+std::string ComuneName(int code);
+
+// The value of `field` of the card in hand, by its type. Texts end at their first zero byte and
+// are not trimmed; a municipality of code 0 or below gives a single blank. The word of a field
+// without a word position reads as 0.
+std::string FormatFieldValue(int field, const FieldFormatOptions& options = {});
+
+}  // namespace qv

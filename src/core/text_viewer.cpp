@@ -1,0 +1,132 @@
+#include "core/text_viewer.h"
+
+#include <algorithm>
+#include <array>
+
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "core/text_tables.h"
+#include "platform/file_io.h"
+#include "platform/text_file.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kStagingFileId = 71;
+constexpr int kTooLongText = 970;
+
+using S = ViewerSave;
+constexpr std::array<ViewerSelector, 36> kSelectors{{
+    {0, 36, 0, S::Dialog},    {-1, 0, 936, S::Notes},
+    {-2, 30, 937, S::File},   {-3, 31, 938, S::File},
+    {-5, 36, 939, S::No},     {-6, 28, 940, S::File},
+    {-7, 107, 941, S::File},  {-8, 108, 942, S::File},
+    {-9, 36, 0, S::No},       {-10, 119, 943, S::File},
+    {-11, 36, 944, S::No},    {-12, 120, 945, S::File},
+    {-13, 121, 946, S::File}, {-14, 97, 947, S::File},
+    {-15, 99, 948, S::No},    {-16, 122, 949, S::No},
+    {-17, 123, 950, S::No},   {-18, 37, 951, S::File},
+    {-19, 60, 952, S::File},  {-20, 43, 953, S::File},
+    {-21, 124, 954, S::File}, {-22, 125, 955, S::File},
+    {-23, 7, 956, S::File},   {-24, 36, 957, S::No},
+    {-25, 55, 958, S::File},  {-26, 36, 959, S::DialogThenFile},
+    {-27, 36, 960, S::No},    {-30, 58, 961, S::File},
+    {-31, 61, 962, S::File},  {-32, 36, 963, S::No},
+    {-33, 89, 964, S::File},  {-34, 90, 965, S::File},
+    {-35, 91, 966, S::File},  {-36, 92, 967, S::File},
+    {-37, 36, 968, S::No},    {-38, 59, 969, S::File},
+}};
+
+}  // namespace
+
+const ViewerSelector* FindViewerSelector(int selector) {
+    for (const ViewerSelector& s : kSelectors)
+        if (s.selector == selector) return &s;
+    return nullptr;
+}
+
+ViewerSetup ViewerSetupFor(int selector) {
+    ViewerSetup setup;
+    setup.entry = FindViewerSelector(selector);
+    if (!setup.entry) return setup;
+    const ViewerSelector& e = *setup.entry;
+    if (e.fileId != 0) setup.path = DataFilePath(e.fileId);
+    if (e.captionText != 0) setup.caption = LoadText(e.captionText);
+    setup.bothScrollBars = e.fileId != 0 && e.save != ViewerSave::DialogThenFile;
+    switch (e.save) {
+        case ViewerSave::No:
+            break;
+        case ViewerSave::Dialog:
+            setup.saveEnabled = true;
+            break;
+        case ViewerSave::Notes:
+            // The notes are stored only with the card, in card entry.
+            setup.saveEnabled = CoreState.WriteAccess != 0 && CoreState.CardWindowMode == 1;
+            break;
+        default:
+            setup.saveEnabled = CoreState.WriteAccess != 0;
+            break;
+    }
+    return setup;
+}
+
+std::string ViewerStagingPath() {
+    return DataFilePath(kStagingFileId);
+}
+
+bool LoadTextForViewer(const std::string& path) {
+    if (path.empty()) return true;
+    std::string text(kViewerTextLimit, '\0');
+    int64_t got = 0;
+    RecordFile file;
+    if (file.TryOpen(path, 1, RecordFile::Mode::Read)) got = file.ReadUpTo(0, text.data(), kViewerTextLimit);
+    text.resize(size_t(got));
+    const bool whole = got < kViewerTextLimit;
+    text.resize(std::min(text.size(), text.find('\0')));
+    WriteFileAtomic(ViewerStagingPath(), text);
+    return whole;
+}
+
+std::string ViewerTitle(const std::string& path, const std::string& caption, bool whole) {
+    std::string title = path + " - " + caption;
+    return whole ? title : LoadText(kTooLongText) + " " + title;
+}
+
+std::vector<std::string> SplitViewerLines(std::string_view text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(text.substr(start));
+            break;
+        }
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
+    }
+    return lines;
+}
+
+std::vector<std::string> ReadViewerStaging() {
+    return SplitViewerLines(TryReadFile(ViewerStagingPath()).value_or(std::string()));
+}
+
+void SaveViewerLines(const std::string& path, const std::vector<std::string>& lines) {
+    TextBuilder out;
+    for (const std::string& line : lines) out.Line(line);
+    out.Save(path);
+}
+
+std::vector<PrintPage> LayoutPrintout(const std::vector<std::string>& lines, int linesPerPage) {
+    const size_t perPage = size_t(std::max(linesPerPage, 1));
+    std::vector<PrintPage> pages;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i % perPage == 0) pages.emplace_back();
+        pages.back().push_back("      " + lines[i]);
+    }
+    return pages;
+}
+
+}  // namespace qv

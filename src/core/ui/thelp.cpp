@@ -1,0 +1,187 @@
+#include "core/ui/thelp.h"
+
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "core/card_notes.h"
+#include "core/core_state.h"
+#include "core/text_tables.h"
+#include "core/text_viewer.h"
+#include "platform/io_error.h"
+#include "platform/ui/application.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/printing.h"
+#include "platform/ui/qt_text.h"
+
+namespace qv {
+
+namespace {
+
+QFont MemoFont() {
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSizeF(8.25);  // 11 pixels on a 96-dpi screen
+    return font;
+}
+
+void CentreOnDesktop(QWidget& w) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = w.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        w.move(frame.topLeft());
+    }
+}
+
+}  // namespace
+
+THelp::THelp(QWidget* owner) : QDialog(owner) {
+    setObjectName("THelp");
+    Menu = new QMenuBar(this);
+    Esci1 = Menu->addAction(QString());
+    Esci1->setObjectName("Esci1");
+    Esci1->setShortcut(QKeySequence(Qt::Key_Escape));
+    Esci1->setShortcutContext(Qt::WindowShortcut);
+    Salva1 = Menu->addAction(QString());
+    Salva1->setObjectName("Salva1");
+    Stampa1 = Menu->addAction(QString());
+    Stampa1->setObjectName("Stampa1");
+    Testo = new QPlainTextEdit(this);
+    Testo->setObjectName("Testo");
+    Testo->setFont(MemoFont());
+    MetteCaption = new QPushButton(this);
+    MetteCaption->setObjectName("MetteCaption");
+    MetteCaption->setVisible(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setMenuBar(Menu);
+    layout->addWidget(Testo);
+
+    connect(Esci1, &QAction::triggered, this, &THelp::Esci1Click);
+    connect(Salva1, &QAction::triggered, this, &THelp::Salva1Click);
+    connect(Stampa1, &QAction::triggered, this, &THelp::Stampa1Click);
+    connect(MetteCaption, &QPushButton::clicked, this, &THelp::MetteCaptionClick);
+
+    resize(649, 493);
+    CentreOnDesktop(*this);
+    try {
+        FormCreate();
+    } catch (const IoError& e) {
+        ShowIoError(e);
+    }
+}
+
+void THelp::FormCreate() {
+    selector_ = CoreState.CommandCode;
+    setWindowTitle(Qs(LoadText(932)));
+    Esci1->setText(Qs(LoadText(933)));
+    Salva1->setText(Qs(LoadText(934)));
+    Stampa1->setText(Qs(LoadText(935)));
+
+    const ViewerSetup setup = ViewerSetupFor(selector_);
+    Salva1->setEnabled(setup.saveEnabled);
+    // Lines longer than the window wrap where there is no horizontal scroll bar.
+    Testo->setLineWrapMode(setup.bothScrollBars ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+    Testo->setHorizontalScrollBarPolicy(setup.bothScrollBars ? Qt::ScrollBarAsNeeded
+                                                             : Qt::ScrollBarAlwaysOff);
+    Testo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A selector no caller uses shows an empty memo and never a previous file.
+    path_.clear();
+    caption_.clear();
+    Testo->clear();
+    if (!setup.entry) return;
+    if (setup.entry->save == ViewerSave::Notes) {
+        setWindowTitle(Qs(setup.caption));
+        LoadCardNotes();
+        LoadMemoFromStaging();
+        return;
+    }
+    path_ = setup.path;
+    caption_ = setup.caption;
+    MetteCaptionClick();
+}
+
+void THelp::FormResize() {
+    // The memo follows the window through the layout; the text is loaded only once, so edits
+    // survive a resize.
+}
+
+void THelp::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void THelp::MetteCaptionClick() {
+    const bool whole = LoadTextForViewer(path_);
+    setWindowTitle(Qs(ViewerTitle(path_, caption_, whole)));
+    if (!whole) Salva1->setEnabled(false);
+    LoadMemoFromStaging();
+}
+
+void THelp::LoadMemoFromStaging() {
+    QStringList lines;
+    for (const std::string& line : ReadViewerStaging()) lines << Qs(line);
+    Testo->setPlainText(lines.join(QChar('\n')));
+}
+
+std::vector<std::string> THelp::MemoLines() const {
+    const QString text = Testo->toPlainText();
+    if (text.isEmpty()) return {};
+    std::vector<std::string> lines;
+    for (const QString& line : text.split(QChar('\n'))) lines.push_back(Cp(line));
+    return lines;
+}
+
+void THelp::Esci1Click() {
+    close();
+}
+
+void THelp::Salva1Click() {
+    if (!Salva1->isEnabled()) return;
+    const ViewerSelector* entry = FindViewerSelector(selector_);
+    if (!entry || entry->save == ViewerSave::No) return;
+    try {
+        if (entry->save == ViewerSave::Dialog || entry->save == ViewerSave::DialogThenFile) {
+            FileDialogRequest request;
+            request.kind = FileDialogKind::Save;
+            request.directory = CoreState.ProgramDir;
+            request.filter = "*.txt";
+            const std::string chosen = AskFileName(request);
+            if (!chosen.empty()) SaveViewerLines(chosen, MemoLines());
+            if (entry->save == ViewerSave::Dialog) return;  // the window stays open
+        }
+        if (entry->save == ViewerSave::Notes) {
+            // Notes belong to the card in hand, stored with it in card entry only.
+            if (CoreState.CardWindowMode == 1) {
+                SaveViewerLines(ViewerStagingPath(), MemoLines());
+                SaveCardNotes();
+            }
+        } else if (!path_.empty()) {
+            SaveViewerLines(path_, MemoLines());
+        }
+    } catch (const IoError& e) {
+        ShowIoError(e);
+        return;
+    }
+    close();
+}
+
+void THelp::Stampa1Click() {
+    std::unique_ptr<QPrinter> printer = AskPrinter(this);
+    if (!printer) return;
+    const QFont font = MemoFont();
+    PrintTextPages(*printer, font, LayoutPrintout(MemoLines(), TextLinesPerPage(*printer, font)));
+}
+
+void ShowTextViewer(QWidget* owner, int selector) {
+    CoreState.CommandCode = selector;
+    THelp viewer(owner);
+    ShowModal(viewer);
+}
+
+}  // namespace qv

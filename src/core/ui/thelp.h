@@ -1,0 +1,50 @@
+#pragma once
+#include <QDialog>
+#include <string>
+
+class QAction;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace qv {
+
+// The text viewer and editor: shows the file chosen by CoreState.CommandCode (a report, a list,
+// a grid, a rule file, the card's notes) and saves or prints it. The selector is read once,
+// when the window is created.
+class THelp : public QDialog {
+    Q_OBJECT
+  public:
+    explicit THelp(QWidget* owner);
+
+    QMenuBar* Menu = nullptr;
+    QAction* Esci1 = nullptr;
+    QAction* Salva1 = nullptr;
+    QAction* Stampa1 = nullptr;
+    QPlainTextEdit* Testo = nullptr;
+    QPushButton* MetteCaption = nullptr;  // invisible
+
+    void FormCreate();
+    void FormResize();
+    void MetteCaptionClick();
+    void Esci1Click();
+    void Salva1Click();
+    void Stampa1Click();
+
+    // The memo's lines, Windows-1252.
+    std::vector<std::string> MemoLines() const;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void LoadMemoFromStaging();
+    int selector_ = 0;
+    std::string path_;
+    std::string caption_;
+};
+
+// Stores `selector` in CoreState.CommandCode and shows the text viewer modally.
+void ShowTextViewer(QWidget* owner, int selector);
+
+}  // namespace qv

@@ -1,0 +1,88 @@
+#include "core/ui/thelprtf.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include "core/core_state.h"
+#include "core/help_page.h"
+#include "core/text_tables.h"
+#include "platform/io_error.h"
+#include "platform/rtf_reader.h"
+#include "platform/ui/application.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+
+namespace qv {
+
+namespace {
+constexpr int kEscapeKey = 27;
+}
+
+THelpRTF::THelpRTF(QWidget* owner) : QDialog(owner) {
+    setObjectName("THelpRTF");
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    Testo = new QTextEdit(this);
+    Testo->setObjectName("Testo");
+    Testo->setAcceptRichText(true);
+    Testo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Testo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Testo->installEventFilter(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Testo);
+
+    resize(625, 452);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    try {
+        FormCreate();
+    } catch (const IoError& e) {
+        ShowIoError(e);
+    }
+}
+
+void THelpRTF::FormCreate() {
+    setWindowTitle(Qs(LoadText(971)));
+    const int page = CoreState.CommandCode;
+    const std::string path = HelpPagePath(page);
+    if (!path.empty()) setWindowTitle(Qs(path));
+    Testo->clear();
+    if (const auto rtf = ReadHelpPage(page)) Testo->setHtml(QString::fromStdString(RtfToHtml(*rtf)));
+}
+
+void THelpRTF::FormResize() {
+    // The page follows the window through the layout; it is loaded only once.
+}
+
+void THelpRTF::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void THelpRTF::TestoKeyDown(int key) {
+    if (key == kEscapeKey) close();
+}
+
+bool THelpRTF::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Testo && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        TestoKeyDown(kEscapeKey);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void ShowHelpPage(QWidget* owner, int page) {
+    CoreState.CommandCode = page;
+    THelpRTF viewer(owner);
+    ShowModal(viewer);
+}
+
+}  // namespace qv

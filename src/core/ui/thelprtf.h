@@ -1,0 +1,30 @@
+#pragma once
+#include <QDialog>
+
+class QTextEdit;
+
+namespace qv {
+
+// The help viewer: help page CoreState.CommandCode of the program directory as rich text. The
+// text can be changed on screen and is never saved; Esc closes.
+class THelpRTF : public QDialog {
+    Q_OBJECT
+  public:
+    explicit THelpRTF(QWidget* owner);
+
+    QTextEdit* Testo = nullptr;
+
+    void FormCreate();
+    void FormResize();
+    // Windows key code 27 (Esc) closes the window.
+    void TestoKeyDown(int key);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+};
+
+// Stores `page` in CoreState.CommandCode and shows the help viewer modally.
+void ShowHelpPage(QWidget* owner, int page);
+
+}  // namespace qv

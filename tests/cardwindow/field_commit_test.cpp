@@ -1,0 +1,311 @@
+#include "cardwindow/field_commit.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "support/temp_dir.h"
+
+namespace qv {
+namespace {
+
+using test::TempDir;
+using test::WriteBytes;
+
+constexpr uint16_t kSentinel = 77;
+constexpr int16_t kEmpty = -32000;
+
+// A card of 50 words and 50 text bytes:
+//   1 text of 10 bytes at byte 1        6 municipality at word 7
+//   2 category (5 labels) at word 1      7 16-bit number at word 8
+//   3 the same, zero counts as code 1    8 time-like at word 9
+//   4 the same, quick entry              9 percentage at word 10
+//   5 date at words 4, 5, 6             10 32-bit number at words 11, 12
+//  11 category of a group of answers at word 13
+class FieldCommit : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProgramState();
+        CoreState.ArchiveDir = dir.Path();
+        CoreState.ProgramDir = QV_SOURCE_DIR "/data/progdir/";
+        TerritoryCount = 8101;
+        CoreState.FieldCount = 11;
+        CoreState.CardWordCount = 50;
+        CoreState.CardTextBytes = 50;
+        CoreState.CardWindowMode = 1;
+        const int types[] = {0, -10, 0, 0, 0, 2, 3, 4, 5, 6, 7, 1};
+        const int positions[] = {0, 0, 1, 2, 3, 4, 7, 8, 9, 10, 11, 13};
+        for (int f = 1; f <= 11; ++f) {
+            FieldTypes[f] = int16_t(types[f]);
+            FieldPositions[f] = int16_t(positions[f]);
+            FieldFirstLabel[f] = 2;  // two records of another field come first
+            FieldLastLabel[f] = 6;
+        }
+        FieldTextOffsets[1] = 1;
+        FieldAttributes[3] = 4;
+        FieldAttributes[4] = 2;
+        std::string labels;
+        for (const char* l : {"Altro", "Campo", "Rosso", "Verde", "Blu", "Rosato", "Blu scuro"}) {
+            std::string record(61, '\0');
+            record.replace(0, strlen(l), l);
+            labels += record;
+        }
+        WriteBytes(dir / "mod-sch.dat", labels);
+        CurrentCardValues.fill(kSentinel);
+        CurrentCardText.fill('#');
+        opened.reset();
+    }
+
+    // Commits `typed` with the picker answering `answer`; records which picker opened.
+    void Commit(int field, const std::string& typed, const std::string& original = "\x01", int answer = 0) {
+        CommitContext context;
+        context.originalText = original;
+        context.pick = [this, answer](CategoryPicker picker, int field) {
+            opened = picker;
+            pickedField = field;
+            return answer;
+        };
+        context.now = EntryClock{7, 4, 2024, 14, 5, 9};
+        CommitField(field, typed, context);
+    }
+
+    int16_t Word(int position) const { return int16_t(CurrentCardValues[position]); }
+
+    TempDir dir;
+    std::optional<CategoryPicker> opened;
+    int pickedField = 0;
+};
+
+TEST_F(FieldCommit, Categories) {
+    using P = CategoryPicker;
+    struct Case {
+        int field;
+        const char* typed;
+        int answer;  // of the picker
+        int16_t word;
+        std::optional<P> picker;
+    } cases[] = {
+        {2, "5", 0, 5, {}},
+        {2, "  3", 0, 3, {}},
+        {2, "0", 0, 0, {}},  // no category
+        {2, "6", 0, kSentinel, P::List},
+        {2, "6", 2, 2, P::List},
+        {2, "-1", 0, kSentinel, P::List},
+        {2, "99999999999", 4, 4, P::List},  // begins with a digit but does not read
+        {2, "3x", 0, kSentinel, P::List},
+        {2, "rosso", 0, 1, {}},
+        {2, "RoSsO", 0, 1, {}},
+        {2, "ros", 0, 4, {}},    // the later of Rosso and Rosato
+        {2, "blu", 0, 3, {}},    // a label equal to the text wins over a later one beginning so
+        {2, "BLU S", 0, 5, {}},  // the prefix "Blu s"
+        {2, "viola", 0, kSentinel, P::Choice},
+        {2, "viola", 6, 6, P::Choice},
+        {2, ",v", 0, kSentinel, P::Choice},
+        {2, "/", 0, kSentinel, P::Choice},
+        {2, "!v", 0, kSentinel, {}},  // no picker for other first characters
+        {2, " v", 0, kSentinel, {}},
+        {2, "", 0, 0, {}},  // an emptied field holds no category
+        {2, "   ", 0, 0, {}},
+        {3, "0", 0, 1, {}},  // zero counts as code 1
+        {3, "4", 0, 5, {}},
+        {3, "5", 0, kSentinel, P::List},
+        {3, "", 0, 0, {}},
+        {4, "3", 0, 3, {}},               // quick entry: one key is the code
+        {4, "B", 0, kSentinel, P::List},  // code 11 of 5
+        {4, "b", 3, 3, P::List},
+        {4, "!", 0, kSentinel, {}},  // no label, no picker
+        {11, "verde", 0, 2, {}},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        Commit(c.field, c.typed, "?", c.answer);
+        EXPECT_EQ(Word(FieldPositions[c.field]), c.word) << c.field << " '" << c.typed << "'";
+        EXPECT_EQ(opened, c.picker) << c.field << " '" << c.typed << "'";
+        if (c.picker) {
+            EXPECT_EQ(pickedField, c.field);
+        }
+    }
+}
+
+TEST_F(FieldCommit, UnchangedTextIsNotCommitted) {
+    Commit(2, "Rosso", "ROSSO");  // same text but for the case of its letters
+    EXPECT_EQ(Word(1), kSentinel);
+    Commit(7, "12", "12");
+    EXPECT_EQ(Word(8), kSentinel);
+    // A quick-entry coded field takes its key even when it shows that code already.
+    Commit(4, "3", "3");
+    EXPECT_EQ(Word(3), 3);
+}
+
+TEST_F(FieldCommit, Dates) {
+    struct Case {
+        const char* typed;
+        int16_t day, month, year;
+    } cases[] = {
+        {"3/11/1985", 3, 11, 85},
+        {"3/11/85", 3, 11, 185},  // two digits below 99: the year 2085
+        {"3/11/99", 3, 11, 99},
+        {"3/11/5", 3, 11, 105},
+        {"3-11-2001", 3, 11, 101},  // any non-digit separates
+        {"3//85", 3, 0, 185},       // an empty part counts as 0
+        {"1/2/30001", 1, 2, 100},   // a part above 30000 counts as 0
+        {"31/12/2000", 31, 12, 100},
+        {"31/13/2001", 0, 0, 0},
+        {"32/1/2001", 0, 0, 0},
+        {"1/1/1899", 0, 0, 0},
+        {"3/11/850/0/", 0, 0, 0},  // typed in front of "0/0/0": year 850
+        {" ", 7, 4, 124},          // today
+        {" 1/1/1990", 7, 4, 124},
+        {"", 0, 0, 0},  // an emptied field is the empty date
+    };
+    for (const Case& c : cases) {
+        CurrentCardValues.fill(kSentinel);
+        Commit(5, c.typed);
+        EXPECT_EQ(Word(4), c.day) << c.typed;
+        EXPECT_EQ(Word(5), c.month) << c.typed;
+        EXPECT_EQ(Word(6), c.year) << c.typed;
+    }
+}
+
+TEST_F(FieldCommit, NumbersTimesAndPercentages) {
+    struct Case {
+        int field;
+        const char* typed;
+        int16_t word;
+    } cases[] = {
+        {7, "29999", 29999},  {7, "30000", kEmpty}, {7, "-29999", -29999}, {7, "-30000", kEmpty},
+        {7, "125", 125},      {7, "x12", 12},       {7, "+5", 5},          {7, "12.5", 12},
+        {7, "xy12", kEmpty},  {7, "1-2", kEmpty},   {7, "--5", kEmpty},    {7, "", kEmpty},
+        {8, "9:30", 930},     {8, "30:75", 2459},   {8, "7", 700},         {8, "12.45", 1245},
+        {8, " ", 1405},  // now
+        {8, "", 0},      // an emptied time-like field is 00:00
+        {9, "12.34", 1234},   {9, "12.5", 1205},    {9, "12", 1200},       {9, "0.5", 5},
+        {9, "299.99", 29999}, {9, "12.345", 1200},  {9, "350", kEmpty},    {9, "300", kEmpty},
+        {9, ".5", kEmpty},    {9, "", kEmpty},      {9, "-350", 0},
+    };
+    for (const Case& c : cases) {
+        CurrentCardValues.fill(kSentinel);
+        Commit(c.field, c.typed);
+        EXPECT_EQ(Word(FieldPositions[c.field]), c.word) << c.field << " '" << c.typed << "'";
+    }
+}
+
+TEST_F(FieldCommit, ThirtyTwoBitNumbers) {
+    struct Case {
+        const char* typed;
+        int32_t value;
+    } cases[] = {
+        {"123456789", 123456789},     {"-2147483648", INT32_MIN}, {"2147483647", INT32_MAX},
+        {"2147483648", kEmptyNumber}, {"", kEmptyNumber},         {"12ab", 12},
+    };
+    for (const Case& c : cases) {
+        Commit(10, c.typed);
+        EXPECT_EQ(GetCardNumber(10), c.value) << c.typed;
+    }
+    // Stored as two bit-reversed halves, high half first: 1 is 0000 0000 0000 0001.
+    Commit(10, "1");
+    EXPECT_EQ(CurrentCardValues[11], 0x0000);
+    EXPECT_EQ(CurrentCardValues[12], 0x8000);
+}
+
+TEST_F(FieldCommit, Municipalities) {
+    struct Case {
+        const char* typed;
+        int16_t code;
+    } cases[] = {
+        {"airasca", 2}, {"ALBIANO D'IVREA", 4}, {"Xyzzy", 0}, {"", 0}, {"   ", 0},
+    };
+    for (const Case& c : cases) {
+        CurrentCardValues.fill(kSentinel);
+        Commit(6, c.typed);
+        EXPECT_EQ(Word(7), c.code) << c.typed;
+    }
+}
+
+TEST_F(FieldCommit, TextFields) {
+    auto bytes = [] { return std::string(reinterpret_cast<const char*>(&CurrentCardText[1]), 11); };
+    Commit(1, "Hello", "");
+    EXPECT_EQ(bytes(), std::string("Hello\0\0\0\0\0#", 11));
+    Commit(1, "ABCDEFGHIJKL", "");
+    EXPECT_EQ(bytes(), "ABCDEFGHIJ#");
+    Commit(1, "hello", "HELLO");  // compared exactly
+    EXPECT_EQ(bytes(), std::string("hello\0\0\0\0\0#", 11));
+    CurrentCardText.fill('#');
+    Commit(1, "same", "same");
+    EXPECT_EQ(bytes(), "###########");
+}
+
+TEST_F(FieldCommit, OnlyTheEntryModesReadTheText) {
+    for (int mode : {2, 3}) {
+        CurrentCardValues.fill(kSentinel);
+        CoreState.CardWindowMode = mode;
+        CommitContext context;
+        context.mode = mode;
+        CommitField(7, "42", context);
+        EXPECT_EQ(Word(8), 42) << mode;
+    }
+    for (int mode : {4, 5, 12, 14}) {
+        CurrentCardValues.fill(kSentinel);
+        CommitContext context;
+        context.mode = mode;
+        CommitField(7, "42", context);
+        EXPECT_EQ(Word(8), kSentinel) << mode;
+    }
+    // A field outside the card is left alone.
+    CommitContext context;
+    CommitField(12, "42", context);
+    CommitField(0, "42", context);
+}
+
+TEST_F(FieldCommit, MissingLabelFileRaises) {
+    RemoveFile(dir / "mod-sch.dat");
+    EXPECT_THROW(Commit(2, "rosso"), IoError);
+    EXPECT_EQ(Word(1), kSentinel);
+}
+
+TEST(EntryText, MarkRemoval) {
+    struct Case {
+        std::string buffer;
+        int cursor;
+        const char* text;
+    } cases[] = {
+        {"12>5", 2, "125"},
+        {">", 0, ""},
+        {"3/11/1985>0/", 9, "3/11/19850/"},
+        {"abcdefg", 7, "abcdefg"},  // the mark fell behind the cut
+        {std::string("ab>\0\0", 5), 2, "ab"},
+        {"a>b>", 3, "a>b"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(EntryTextWithoutMark(c.buffer, c.cursor), c.text) << c.buffer;
+}
+
+TEST_F(FieldCommit, EntryBufferCommit) {
+    CoreState.CurrentField = 7;
+    CoreState.EntryBuffer = "12>5";
+    CoreState.EntryCursor = 2;
+    CoreState.EntryOriginalText = "5";
+    CommitEntryBuffer({});
+    EXPECT_EQ(Word(8), 125);
+    EXPECT_EQ(CoreState.EntryBuffer, "125");
+
+    // The category choice finds the typed name in the entry buffer, without the mark.
+    CoreState.CurrentField = 2;
+    CoreState.EntryBuffer = "vio>la";
+    CoreState.EntryCursor = 3;
+    std::string seen;
+    CommitEntryBuffer([&](CategoryPicker, int) {
+        seen = CoreState.EntryBuffer;
+        return 6;
+    });
+    EXPECT_EQ(seen, "viola");
+    EXPECT_EQ(Word(1), 6);
+}
+
+}  // namespace
+}  // namespace qv

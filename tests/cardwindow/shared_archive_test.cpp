@@ -1,0 +1,221 @@
+#include "cardwindow/shared_archive.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "core/core_state.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+#include "support/temp_dir.h"
+
+namespace qv {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::ToHex;
+using test::WriteBytes;
+
+// Cards of 50 text bytes and 50 words (one record each). The local archive holds cards 0..4;
+// its notes: card 1 in record 1, card 3 in records 7 then 2, card 4 in record 5.
+std::string CardText(char first, int card) {
+    return std::string(50, char(first + card));
+}
+
+// Words 1..48 of card c are c * 100 + w; words 49 and 50 the notes head as stored: high half
+// first, each half bit-reversed (a head below 65536 is 0 and its low half reversed).
+std::string CardWords(int card, uint16_t reversedHead) {
+    std::string out;
+    for (int w = 1; w <= 48; ++w) AppendU16(out, uint16_t(card * 100 + w));
+    AppendU16(out, 0);
+    AppendU16(out, reversedHead);
+    return out;
+}
+
+std::string Index(int32_t last) {
+    std::string out;
+    AppendI32(out, last);
+    return out;
+}
+
+std::string NotesRecord(const std::string& text, int32_t next) {
+    std::string out = text;
+    out.resize(100, '\0');
+    AppendI32(out, next);
+    return out;
+}
+
+// Bit-reversed low halves of the heads used here.
+constexpr uint16_t kHead1 = 0x8000, kHead3 = 0xC000, kHead4 = 0x2000, kHead5 = 0xA000, kHead7 = 0xE000;
+
+class SharedArchive : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProgramState();
+        local = dir.MakeDir("locale");
+        shared = dir.MakeDir("comune");
+        CoreState.ArchiveDir = local;
+        CoreState.CardWordCount = 50;
+        CoreState.CardTextBytes = 50;
+        CoreState.FieldCount = 1;
+        WriteBytes(local + "inf-serv.imp", shared.substr(0, shared.size() - 1) + "\\\r\n");
+        const uint16_t heads[] = {0, kHead1, 0, kHead7, kHead5};
+        std::string text, words;
+        for (int c = 0; c <= 4; ++c) {
+            text += CardText('a', c);
+            words += CardWords(c, heads[c]);
+        }
+        WriteBytes(local + "alf-sch.dat", text);
+        WriteBytes(local + "num-sch.dat", words);
+        WriteBytes(local + "dli-sch.dat", Index(4));
+        WriteBytes(local + "not-sch.dat",
+                   NotesRecord("", 8) + NotesRecord("uno", 0) + NotesRecord("tre-b", 0) +
+                       NotesRecord("vecchio", 0) + NotesRecord("vecchio", 0) + NotesRecord("quattro", 0) +
+                       NotesRecord("vecchio", 0) + NotesRecord(std::string(100, 't'), 2));
+    }
+
+    // The shared archive with cards 0..last of its own, their notes in records 1 and 2.
+    void MakeShared(int32_t last) {
+        std::string text, words;
+        for (int c = 0; c <= last; ++c) {
+            text += CardText('A', c);
+            words += CardWords(50 + c, c == 0 ? kHead1 : 0);
+        }
+        WriteBytes(shared + "alf-sch.dat", text);
+        WriteBytes(shared + "num-sch.dat", words);
+        WriteBytes(shared + "dli-sch.dat", Index(last));
+        WriteBytes(shared + "not-sch.dat",
+                   NotesRecord("", 3) + NotesRecord("comune", 2) + NotesRecord("due", 0));
+    }
+
+    std::string SharedCardText(int card) {
+        return ReadBytes(shared + "alf-sch.dat").substr(size_t(card) * 50, 50);
+    }
+    std::string SharedCardWords(int card) {
+        return ReadBytes(shared + "num-sch.dat").substr(size_t(card) * 100, 100);
+    }
+
+    TempDir dir;
+    std::string local, shared;
+};
+
+TEST_F(SharedArchive, CopiesTheCardsAboveTheSharedLastCard) {
+    MakeShared(2);
+    const std::string before = ReadBytes(shared + "alf-sch.dat");
+    ASSERT_TRUE(SharedArchiveConfigured());
+    const SyncResult r = SyncToServerArchive();
+    EXPECT_EQ(r.outcome, SyncOutcome::Copied);
+    EXPECT_EQ(r.sharedLast, 2);
+    EXPECT_EQ(r.localLast, 4);
+    EXPECT_EQ(CoreState.OtherArchiveDir, shared);
+    EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Index(4));
+    EXPECT_EQ(ReadBytes(shared + "alf-sch.dat"), before + CardText('a', 3) + CardText('a', 4));
+    EXPECT_EQ(SharedCardWords(2), CardWords(52, 0));
+    // Card 3's two pieces go to the first free records 3 and 4, card 4's piece to record 5.
+    EXPECT_EQ(ToHex(SharedCardWords(3)), ToHex(CardWords(3, kHead3)));
+    EXPECT_EQ(ToHex(SharedCardWords(4)), ToHex(CardWords(4, kHead5)));
+    EXPECT_EQ(
+        ToHex(ReadBytes(shared + "not-sch.dat")),
+        ToHex(NotesRecord("", 6) + NotesRecord("comune", 2) + NotesRecord("due", 0) +
+              NotesRecord(std::string(100, 't'), 4) + NotesRecord("tre-b", 0) + NotesRecord("quattro", 0)));
+}
+
+TEST_F(SharedArchive, EmptySharedArchiveReceivesEveryCard) {
+    WriteBytes(shared + "dli-sch.dat", Index(-1));
+    const SyncResult r = SyncToServerArchive();
+    EXPECT_EQ(r.outcome, SyncOutcome::Copied);
+    EXPECT_EQ(r.sharedLast, -1);
+    EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Index(4));
+    EXPECT_EQ(ReadBytes(shared + "alf-sch.dat"), ReadBytes(local + "alf-sch.dat"));
+    // A new notes file: header, then card 1's piece, card 3's two, card 4's one.
+    EXPECT_EQ(ToHex(ReadBytes(shared + "not-sch.dat")),
+              ToHex(NotesRecord("", 5) + NotesRecord("uno", 0) + NotesRecord(std::string(100, 't'), 3) +
+                    NotesRecord("tre-b", 0) + NotesRecord("quattro", 0)));
+    const uint16_t heads[] = {0, kHead1, 0, 0x4000 /* 2 */, kHead4};
+    for (int c = 0; c <= 4; ++c) EXPECT_EQ(ToHex(SharedCardWords(c)), ToHex(CardWords(c, heads[c]))) << c;
+}
+
+TEST_F(SharedArchive, EqualOrMoreCardsCopyNothing) {
+    for (int32_t last : {4, 6}) {
+        MakeShared(last);
+        const std::string text = ReadBytes(shared + "alf-sch.dat"), words = ReadBytes(shared + "num-sch.dat"),
+                          notes = ReadBytes(shared + "not-sch.dat");
+        const SyncResult r = SyncToServerArchive();
+        EXPECT_EQ(r.outcome, last == 4 ? SyncOutcome::NothingToCopy : SyncOutcome::SharedHasMore);
+        EXPECT_EQ(r.sharedLast, last);
+        EXPECT_EQ(r.localLast, 4);
+        // The index is never lowered; cards other stations added stay counted.
+        EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Index(last));
+        EXPECT_EQ(ReadBytes(shared + "alf-sch.dat"), text);
+        EXPECT_EQ(ReadBytes(shared + "num-sch.dat"), words);
+        EXPECT_EQ(ReadBytes(shared + "not-sch.dat"), notes);
+    }
+}
+
+TEST_F(SharedArchive, NoSharedIndexTouchesNothing) {
+    EXPECT_EQ(SyncToServerArchive().outcome, SyncOutcome::NoSharedArchive);
+    EXPECT_FALSE(FileExists(shared + "dli-sch.dat"));
+    EXPECT_FALSE(FileExists(shared + "alf-sch.dat"));
+    EXPECT_FALSE(FileExists(shared + "not-sch.dat"));
+    // An empty first line names no directory.
+    WriteBytes(local + "inf-serv.imp", "\r\n");
+    EXPECT_EQ(SyncToServerArchive().outcome, SyncOutcome::NoSharedArchive);
+    RemoveFile(local + "inf-serv.imp");
+    EXPECT_FALSE(SharedArchiveConfigured());
+    EXPECT_THROW(SyncToServerArchive(), IoError);
+}
+
+TEST_F(SharedArchive, BrokenNotesChainsEndWhereTheyBreak) {
+    // Card 3's chain loops from record 7 to itself; card 4's head lies past the file.
+    std::string notes = ReadBytes(local + "not-sch.dat");
+    notes.replace(7 * 104, 104, NotesRecord("giro", 7));
+    WriteBytes(local + "not-sch.dat", notes);
+    std::string words = ReadBytes(local + "num-sch.dat");
+    words.replace(4 * 100, 100, CardWords(4, 0x1000 /* 8 */));
+    WriteBytes(local + "num-sch.dat", words);
+    MakeShared(2);
+    SyncToServerArchive();
+    EXPECT_EQ(ToHex(SharedCardWords(3)), ToHex(CardWords(3, kHead3)));
+    EXPECT_EQ(ToHex(SharedCardWords(4)), ToHex(CardWords(4, 0)));
+    EXPECT_EQ(ReadBytes(shared + "not-sch.dat").substr(0, 104), NotesRecord("", 4));
+    EXPECT_EQ(ReadBytes(shared + "not-sch.dat").substr(3 * 104), NotesRecord("giro", 0));
+    // Without a local notes file no head points anywhere.
+    RemoveFile(local + "not-sch.dat");
+    WriteBytes(shared + "dli-sch.dat", Index(2));
+    SyncToServerArchive();
+    EXPECT_EQ(ToHex(SharedCardWords(3)), ToHex(CardWords(3, 0)));
+}
+
+TEST_F(SharedArchive, DamagedLocalFilesLeaveTheSharedIndex) {
+    MakeShared(2);
+    WriteBytes(local + "alf-sch.dat", ReadBytes(local + "alf-sch.dat").substr(0, 4 * 50));
+    EXPECT_THROW(SyncToServerArchive(), IoError);
+    EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Index(2));
+}
+
+TEST_F(SharedArchive, WaitsForTheSharedIndexLock) {
+    MakeShared(2);
+    std::atomic<bool> done{false};
+    std::thread copy;
+    {
+        FileLock lock(shared + "dli-sch.dat");
+        ASSERT_TRUE(lock.Locked());
+        copy = std::thread([&] {
+            SyncToServerArchive();
+            done = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        EXPECT_FALSE(done);
+        EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Index(2));
+    }
+    copy.join();
+    EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Index(4));
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,182 @@
+#include "core/field_format.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "platform/io_error.h"
+#include "support/temp_dir.h"
+
+namespace qv {
+namespace {
+
+using test::TempDir;
+using test::WriteBytes;
+
+TEST(FieldFormat, PlainValues) {
+    struct Case {
+        std::string got, want;
+    } cases[] = {
+        {FormatDateValue(5, 3, 98), "5/3/1998"},
+        {FormatDateValue(31, 12, 105), "31/12/2005"},
+        {FormatDateValue(0, 0, 0), "0/0/0"},
+        {FormatDateValue(1, 1, -5), "1/1/-5"},  // a year word below 1 is shown as stored
+        {FormatTimeValue(930), "09:30."},
+        {FormatTimeValue(0), "00:00."},
+        {FormatTimeValue(2359), "23:59."},
+        {FormatTimeValue(5), "00:05."},
+        {FormatTimeValue(-32000), "__:__."},
+        {FormatPercentageValue(1234), " 12.34%"},
+        {FormatPercentageValue(5), "  0.05%"},
+        {FormatPercentageValue(10000), "100.00%"},
+        {FormatPercentageValue(32767), "327.67%"},
+        {FormatPercentageValue(-32000), "___.__%"},
+        {FormatNumber16(0), "0"},
+        {FormatNumber16(-31999), "-31999"},
+        {FormatNumber16(32767), "32767"},
+        {FormatNumber16(-32000), ""},
+        {FormatNumber32(-9999998), "-9999998"},
+        {FormatNumber32(2000000000), "2000000000"},
+        {FormatNumber32(0), "0"},
+        {FormatNumber32(-9999999), ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.got, c.want);
+}
+
+// Fields of a small card (100 text bytes, 50 words):
+//   1 text of 10 at offset 1      5 16-bit number at word 6
+//   2 category at word 1, labels  6 time-like at word 7
+//     records 2..4 of 6           7 percentage at word 8
+//   3 date at words 2-4           8 32-bit number at words 9-10
+//   4 municipality at word 5      9 category without a word position
+class FieldValueTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProgramState();
+        CoreState.ArchiveDir = dir.Path();
+        CoreState.ProgramDir = dir.Path();
+        CoreState.CardTextBytes = 100;
+        CoreState.CardWordCount = 50;
+        TerritoryCount = 8101;
+        const int16_t types[] = {0, -10, 0, 2, 3, 4, 5, 6, 7, 0};
+        const int16_t positions[] = {0, 0, 1, 2, 5, 6, 7, 8, 9, 0};
+        for (int f = 1; f <= 9; ++f) {
+            FieldTypes[f] = types[f];
+            FieldPositions[f] = positions[f];
+        }
+        FieldTextOffsets[1] = 1;
+        FieldFirstLabel[2] = FieldFirstLabel[9] = 2;
+        FieldLastLabel[2] = FieldLastLabel[9] = 4;
+        std::string labels;
+        for (const char* l : {"zero", "uno", "Prima scelta", "seconda", "terza", "cinque"}) {
+            std::string r(61, '\0');
+            std::memcpy(r.data(), l, std::strlen(l));
+            labels += r;
+        }
+        WriteBytes(dir / "mod-sch.dat", labels);
+        std::string names;
+        for (const char* n : {"ABANO TERME", "ROMA", "SANT'ANGELO A FASANELLA IN VAL DI CHIANA"}) {
+            std::string r(38, '\0');
+            const size_t len = std::min<size_t>(std::strlen(n), 37);
+            r[0] = char(std::strlen(n));  // the third claims more than the record holds
+            std::memcpy(r.data() + 1, n, len);
+            names += r;
+        }
+        WriteBytes(dir / "cmn-zor2.dat", names);
+        ClearCardFields(1, 9);
+    }
+    void TearDown() override { ResetProgramState(); }
+    static void Word(int w, int v) { CurrentCardValues[w] = uint16_t(int16_t(v)); }
+    TempDir dir;
+};
+
+TEST_F(FieldValueTest, EmptyCardShowsEachTypesEmptyForm) {
+    const char* want[] = {nullptr, "", "", "0/0/0", " ", "", "__:__.", "___.__%", ""};
+    for (int f = 1; f <= 8; ++f) EXPECT_EQ(FormatFieldValue(f), want[f]) << "field " << f;
+}
+
+TEST_F(FieldValueTest, FilledValuesByType) {
+    std::memcpy(&CurrentCardText[1], "Rossi", 5);
+    Word(1, 3);
+    Word(2, 7);
+    Word(3, 11);
+    Word(4, 99);
+    Word(5, 2);
+    Word(6, -45);
+    Word(7, 1745);
+    Word(8, 250);
+    PutCardNumber(123456, 8);
+    const char* want[] = {nullptr, "Rossi",  "terza",   "7/11/1999", "ROMA",
+                          "-45",   "17:45.", "  2.50%", "123456"};
+    for (int f = 1; f <= 8; ++f) EXPECT_EQ(FormatFieldValue(f), want[f]) << "field " << f;
+}
+
+TEST_F(FieldValueTest, TextTakesItsWholeLengthUpToAZeroByte) {
+    std::memcpy(&CurrentCardText[1], "0123456789ABC", 13);
+    EXPECT_EQ(FormatFieldValue(1), "0123456789");
+    CurrentCardText[4] = 0;
+    EXPECT_EQ(FormatFieldValue(1), "012");
+    std::memcpy(&CurrentCardText[1], "  x  ", 5);
+    CurrentCardText[6] = 0;
+    EXPECT_EQ(FormatFieldValue(1), "  x  ");  // not trimmed
+}
+
+TEST_F(FieldValueTest, CategoryRangeAndTheUnknownMark) {
+    const FieldFormatOptions unknown{CategoryOutOfRange::Unknown};
+    struct Case {
+        int value;
+        const char* empty;
+        const char* marked;
+    } cases[] = {
+        {0, "", ""},           {1, "Prima scelta", "Prima scelta"},
+        {3, "terza", "terza"},  // the last category
+        {4, "", "???"},         // one beyond the field's list, though the file goes on
+        {-1, "", "???"},       {-32000, "", "???"},
+    };
+    for (const Case& c : cases) {
+        Word(1, c.value);
+        EXPECT_EQ(FormatFieldValue(2), c.empty) << c.value;
+        EXPECT_EQ(FormatFieldValue(2, unknown), c.marked) << c.value;
+    }
+}
+
+TEST_F(FieldValueTest, MunicipalityNames) {
+    struct Case {
+        int code;
+        const char* want;
+    } cases[] = {
+        {1, "ABANO TERME"}, {2, "ROMA"}, {3, "SANT'ANGELO A FASANELLA IN VAL DI CHI"}, {0, " "}, {-2, " "}};
+    for (const Case& c : cases) {
+        Word(5, c.code);
+        EXPECT_EQ(FormatFieldValue(4), c.want) << c.code;
+    }
+}
+
+TEST_F(FieldValueTest, MissingFilesRaiseOnlyWhenAValueNeedsThem) {
+    std::remove((dir / "mod-sch.dat").c_str());
+    std::remove((dir / "cmn-zor2.dat").c_str());
+    EXPECT_EQ(FormatFieldValue(2), "");
+    EXPECT_EQ(FormatFieldValue(4), " ");
+    Word(1, 4);
+    EXPECT_EQ(FormatFieldValue(2), "");  // out of range: no file needed
+    Word(1, 1);
+    EXPECT_THROW(FormatFieldValue(2), IoError);
+    Word(5, 1);
+    EXPECT_THROW(FormatFieldValue(4), IoError);
+}
+
+TEST_F(FieldValueTest, MunicipalityBeyondTheTableRaises) {
+    Word(5, 4);
+    EXPECT_THROW(FormatFieldValue(4), IoError);
+}
+
+TEST_F(FieldValueTest, FieldWithoutWordPositionReadsZero) {
+    EXPECT_EQ(FormatFieldValue(9), "");
+    EXPECT_EQ(FormatFieldValue(0), "");
+    EXPECT_EQ(FormatFieldValue(4001), "");
+}
+
+}  // namespace
+}  // namespace qv

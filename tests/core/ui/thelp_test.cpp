@@ -1,0 +1,270 @@
+#include "core/ui/thelp.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTest>
+#include <cstdio>
+
+#include "cardwindow/startup.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "platform/file_io.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/printing.h"
+#include "platform/ui/qt_text.h"
+#include "support/program_dir.h"
+
+namespace qv {
+namespace {
+
+using test::ProgramRoot;
+using test::ReadBytes;
+using test::WriteBytes;
+
+class THelpTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        StartProgram();
+        CoreState.WriteAccess = 1;
+        CoreState.CardWindowMode = 1;
+    }
+    void TearDown() override {
+        ResetUiHooks();
+        SetPrinterHook(nullptr);
+        StopProgram();
+        ResetProgramState();
+    }
+    std::string Archive(const std::string& name) const { return CoreState.ArchiveDir + name; }
+    // Opens the viewer on `selector` and shows it, as the modal loop would.
+    std::unique_ptr<THelp> Open(int selector) {
+        CoreState.CommandCode = selector;
+        auto viewer = std::make_unique<THelp>(nullptr);
+        viewer->show();
+        return viewer;
+    }
+    static std::string Memo(const THelp& v) { return Cp(v.Testo->toPlainText()); }
+    ProgramRoot root;
+};
+
+TEST_F(THelpTest, TitleAndSaveBySelectorAndAccess) {
+    const std::string tabella = root / "tabella.txt";
+    WriteBytes(tabella, "Tabella\r\nriga 2\r\n");
+    WriteBytes(Archive("cfs-cont.txt"), "Mancano informazioni sui campi:\r\n");
+    struct Case {
+        int selector;
+        std::string title;
+        std::string memo;
+        bool saveWith, saveWithout;
+    } cases[] = {
+        {0, tabella + " - ", "Tabella\nriga 2", true, true},
+        {-9, tabella + " - ", "Tabella\nriga 2", false, false},
+        {-26, tabella + " - Testo 959", "Tabella\nriga 2", true, false},
+        {-23, Archive("cfs-cont.txt") + " - Testo 956", "Mancano informazioni sui campi:", true, false},
+        {-18, Archive("grl-sch.txt") + " - Testo 951", "", true, false},  // missing file
+        {-4, "Testo 932", "", false, false},                              // no such selector
+        {3, "Testo 932", "", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.selector);
+        for (uint8_t access : {1, 0}) {
+            CoreState.WriteAccess = access;
+            auto v = Open(c.selector);
+            EXPECT_EQ(Cp(v->windowTitle()), c.title);
+            EXPECT_EQ(Memo(*v), c.memo);
+            EXPECT_EQ(v->Salva1->isEnabled(), access ? c.saveWith : c.saveWithout);
+        }
+    }
+    EXPECT_EQ(CoreState.CommandCode, 3);  // the viewer leaves the selector as it was
+    auto v = Open(0);
+    EXPECT_EQ(v->Esci1->text(), "Testo 933");
+    EXPECT_EQ(v->Salva1->text(), "Testo 934");
+    EXPECT_EQ(v->Stampa1->text(), "Testo 935");
+}
+
+TEST_F(THelpTest, LongFilesAreShownCutAndCannotBeSaved) {
+    const std::string grid = Archive("grl-sch.txt");
+    struct Case {
+        std::string bytes;
+        size_t shown;
+        bool whole;
+    } cases[] = {
+        {std::string(29999, 'x'), 29999, true},
+        {std::string(30000, 'x'), 30000, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes.size());
+        WriteBytes(grid, c.bytes);
+        auto v = Open(-18);
+        EXPECT_EQ(Memo(*v), std::string(c.shown, 'x'));
+        EXPECT_EQ(Cp(v->windowTitle()), (c.whole ? "" : "Testo 970 ") + grid + " - Testo 951");
+        EXPECT_EQ(v->Salva1->isEnabled(), c.whole);
+    }
+}
+
+TEST_F(THelpTest, SavingAFileClosesTheWindow) {
+    const std::string grid = Archive("grl-sch.txt");
+    WriteBytes(grid, "1,2\r\n3,4\r\n");
+    auto v = Open(-18);
+    v->Testo->appendPlainText(Qs("5,\xE8"));
+    v->Salva1->trigger();
+    EXPECT_EQ(ReadBytes(grid), "1,2\r\n3,4\r\n5,\xE8\r\n");
+    EXPECT_FALSE(v->isVisible());
+}
+
+TEST_F(THelpTest, SaveDialogForTheReportAndTheTable) {
+    const std::string tabella = root / "tabella.txt";
+    const std::string chosen = root / "copia.txt";
+    std::vector<FileDialogRequest> asked;
+    std::string answer = chosen;
+    SetFileDialogHook([&](const FileDialogRequest& r) {
+        asked.push_back(r);
+        return answer;
+    });
+
+    // Selector 0: saved where the user says, the window stays open for another save.
+    WriteBytes(tabella, "rapporto\r\n");
+    auto v = Open(0);
+    v->Salva1->trigger();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].kind, FileDialogKind::Save);
+    EXPECT_EQ(asked[0].directory, CoreState.ProgramDir);
+    EXPECT_EQ(asked[0].filter, "*.txt");
+    EXPECT_EQ(ReadBytes(chosen), "rapporto\r\n");
+    EXPECT_TRUE(v->isVisible());
+    answer.clear();  // cancelled: nothing written
+    v->Testo->setPlainText("altro");
+    v->Salva1->trigger();
+    EXPECT_EQ(ReadBytes(chosen), "rapporto\r\n");
+    EXPECT_EQ(ReadBytes(tabella), "rapporto\r\n");
+    EXPECT_TRUE(v->isVisible());
+
+    // Selector -26: the copy, then the table itself, then the window closes.
+    answer = chosen;
+    v = Open(-26);
+    v->Testo->setPlainText("nuova");
+    v->Salva1->trigger();
+    EXPECT_EQ(ReadBytes(chosen), "nuova\r\n");
+    EXPECT_EQ(ReadBytes(tabella), "nuova\r\n");
+    EXPECT_FALSE(v->isVisible());
+}
+
+TEST_F(THelpTest, CardNotesInCardEntry) {
+    CoreState.CurrentCard = CoreState.LastCard + 1;
+    ClearCardFields(1, CoreState.FieldCount);
+    auto v = Open(-1);
+    EXPECT_EQ(Cp(v->windowTitle()), "Testo 936");
+    EXPECT_EQ(Memo(*v), "");
+    EXPECT_TRUE(v->Salva1->isEnabled());
+    v->Testo->setPlainText("prima riga\nseconda");
+    v->Salva1->trigger();
+    EXPECT_FALSE(v->isVisible());
+    EXPECT_EQ(GetNotesHead(), 1);
+    const std::string notes = ReadBytes(Archive("not-sch.dat"));
+    ASSERT_EQ(notes.size(), 208u);
+    EXPECT_EQ(notes.substr(104, 23), std::string("prima riga\r\nseconda\r\n\0\0", 23));
+
+    v = Open(-1);
+    EXPECT_EQ(Memo(*v), "prima riga\nseconda");
+    v->Testo->clear();
+    v->Salva1->trigger();
+    EXPECT_EQ(GetNotesHead(), 0);
+    EXPECT_EQ(ReadBytes(Archive("not-sch.dat")), notes);
+}
+
+TEST_F(THelpTest, NotesOutsideCardEntryAreNeverSaved) {
+    // The viewer showed a grid last; Save on the notes must not write over it.
+    const std::string grid = Archive("grl-sch.txt");
+    WriteBytes(grid, "1,2\r\n");
+    Open(-18);
+    const std::string staging = root / "txt-tab2.imp";
+    for (int mode : {2, 3, 5}) {
+        SCOPED_TRACE(mode);
+        CoreState.CardWindowMode = mode;
+        auto v = Open(-1);
+        EXPECT_FALSE(v->Salva1->isEnabled());
+        v->Testo->setPlainText("note");
+        v->Salva1Click();
+        v->Salva1->setEnabled(true);  // even when reached, Save stores nothing here
+        v->Salva1Click();
+        EXPECT_FALSE(v->isVisible());
+        EXPECT_EQ(ReadBytes(grid), "1,2\r\n");
+        EXPECT_EQ(ReadBytes(staging), "");
+        EXPECT_FALSE(FileSize(Archive("not-sch.dat")).has_value());
+        EXPECT_EQ(GetNotesHead(), 0);
+    }
+}
+
+TEST_F(THelpTest, ResizeKeepsTheEdits) {
+    const std::string grid = Archive("grl-sch.txt");
+    WriteBytes(grid, "1,2\r\n");
+    auto v = Open(-18);
+    v->Testo->setPlainText("modificato");
+    WriteBytes(grid, "cambiato sul disco\r\n");
+    v->resize(900, 700);
+    QApplication::processEvents();
+    v->resize(300, 200);
+    QApplication::processEvents();
+    EXPECT_EQ(Memo(*v), "modificato");
+    EXPECT_EQ(v->Testo->geometry().width(), v->width());
+}
+
+TEST_F(THelpTest, EscCloses) {
+    auto v = Open(-5);
+    QApplication::setActiveWindow(v.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(v.get()));
+    QTest::keyClick(v->Testo, Qt::Key_Escape);
+    EXPECT_FALSE(v->isVisible());
+}
+
+int PdfPages(const std::string& pdf) {
+    static const QRegularExpression page("/Type\\s*/Page[^s]");
+    return int(QString::fromLatin1(pdf.data(), int(pdf.size())).count(page));
+}
+
+TEST_F(THelpTest, PrintsToAPdf) {
+    std::string report;
+    for (int i = 1; i <= 300; ++i) report += "riga " + std::to_string(i) + "\r\n";
+    WriteBytes(root / "tabella.txt", report);
+    const std::string pdf = root / "stampa.pdf";
+    SetPrinterHook([&] { return pdf; });
+    auto v = Open(-5);
+    v->Stampa1->trigger();
+    const std::string bytes = ReadBytes(pdf);
+    ASSERT_EQ(bytes.substr(0, 5), "%PDF-");
+
+    QPrinter probe(QPrinter::HighResolution);
+    probe.setOutputFormat(QPrinter::PdfFormat);
+    const int perPage = TextLinesPerPage(probe, v->Testo->font());
+    ASSERT_GT(perPage, 10);
+    EXPECT_EQ(PdfPages(bytes), (300 + perPage - 1) / perPage);
+
+    // Cancelled: nothing printed.
+    std::remove(pdf.c_str());
+    SetPrinterHook([] { return std::string(); });
+    v->Stampa1->trigger();
+    EXPECT_FALSE(FileSize(pdf).has_value());
+}
+
+TEST_F(THelpTest, ShowTextViewerIsModal) {
+    int shown = 0;
+    SetModalHook([&](QDialog& d) {
+        auto* v = qobject_cast<THelp*>(&d);
+        EXPECT_NE(v, nullptr);
+        if (v) {
+            EXPECT_EQ(Cp(v->windowTitle()), (root / "tabella.txt") + " - Testo 939");
+        }
+        ++shown;
+        return 0;
+    });
+    ShowTextViewer(nullptr, -5);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(CoreState.CommandCode, -5);
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,130 @@
+#include "core/ui/thelprtf.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <QTextEdit>
+
+#include "cardwindow/startup.h"
+#include "core/core_state.h"
+#include "core/ui/thelp.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+#include "support/program_dir.h"
+
+namespace qv {
+namespace {
+
+using test::ProgramRoot;
+using test::ReadBytes;
+using test::WriteBytes;
+
+class THelpRTFTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::CopyTree(test::ShippedProgramDir() + "help", root / "help");
+        StartProgram();
+    }
+    void TearDown() override {
+        ResetUiHooks();
+        StopProgram();
+        ResetProgramState();
+    }
+    std::unique_ptr<THelpRTF> Open(int page) {
+        CoreState.CommandCode = page;
+        auto v = std::make_unique<THelpRTF>(nullptr);
+        v->show();
+        return v;
+    }
+    ProgramRoot root;
+};
+
+TEST_F(THelpRTFTest, PagesAndTitles) {
+    WriteBytes(root / "help/HELP117.RTF", "{\\rtf1 Pagina {\\b centodiciassette}\\par}");
+    struct Case {
+        int page;
+        std::string title;
+        std::string text;  // the start of the text shown; "" for an empty control
+    } cases[] = {
+        {7, root / "help/help007.rtf", "Zero come modalit\xE0 1"},
+        {68, root / "help/help068.rtf", "Password di scrittura"},
+        {117, root / "help/help117.rtf", "Pagina centodiciassette"},
+        {40, root / "help/help040.rtf", ""},  // missing page
+        {0, "Testo 971", ""},
+        {1000, "Testo 971", ""},
+        {-68, "Testo 971", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.page);
+        auto v = Open(c.page);
+        EXPECT_EQ(Cp(v->windowTitle()), c.title);
+        const std::string shown = Cp(v->Testo->toPlainText());
+        EXPECT_EQ(shown.substr(0, c.text.size()), c.text);
+        EXPECT_EQ(shown.empty(), c.text.empty());
+        EXPECT_FALSE(v->Testo->isReadOnly());
+        EXPECT_EQ(CoreState.CommandCode, c.page);
+    }
+}
+
+TEST_F(THelpRTFTest, EditsStayOnScreenOnlyAndSurviveAResize) {
+    const std::string before = ReadBytes(root / "help/help068.rtf");
+    auto v = Open(68);
+    v->Testo->setPlainText("appunti");
+    v->resize(900, 700);
+    QApplication::processEvents();
+    EXPECT_EQ(Cp(v->Testo->toPlainText()), "appunti");
+    EXPECT_EQ(v->Testo->width(), v->width());
+    v->close();
+    EXPECT_EQ(ReadBytes(root / "help/help068.rtf"), before);
+}
+
+TEST_F(THelpRTFTest, EscInTheTextCloses) {
+    auto v = Open(7);
+    QApplication::setActiveWindow(v.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(v.get()));
+    v->Testo->setFocus();
+    QTest::keyClick(v->Testo, Qt::Key_A);
+    EXPECT_TRUE(v->isVisible());
+    QTest::keyClick(v->Testo, Qt::Key_Escape);
+    EXPECT_FALSE(v->isVisible());
+}
+
+TEST_F(THelpRTFTest, ShowHelpPageStoresThePage) {
+    std::vector<std::string> titles;
+    SetModalHook([&](QDialog& d) {
+        EXPECT_NE(qobject_cast<THelpRTF*>(&d), nullptr);
+        titles.push_back(Cp(d.windowTitle()));
+        return 0;
+    });
+    ShowHelpPage(nullptr, 12);
+    EXPECT_EQ(CoreState.CommandCode, 12);
+    ASSERT_EQ(titles.size(), 1u);
+    EXPECT_EQ(titles[0], root / "help/help012.rtf");
+}
+
+// Both viewers create with the shipped text table without an input/output error.
+TEST(ViewersShippedTexts, CreateWithoutErrors) {
+    ProgramRoot root(/*shipped=*/true);
+    StartProgram();
+    std::vector<std::string> messages;
+    SetMessageHook([&](const MessageRequest& r) {
+        messages.push_back(r.text);
+        return 0;
+    });
+    for (int selector : {0, -1, -23, -38}) {
+        CoreState.CommandCode = selector;
+        THelp v(nullptr);
+        EXPECT_EQ(Cp(v.Salva1->text()), "&Salva");
+    }
+    CoreState.CommandCode = 3000;
+    THelpRTF h(nullptr);
+    EXPECT_EQ(Cp(h.windowTitle()), "Help");
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    ResetUiHooks();
+    StopProgram();
+    ResetProgramState();
+}
+
+}  // namespace
+}  // namespace qv
