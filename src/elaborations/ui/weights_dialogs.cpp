@@ -9,6 +9,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "core/ui/thelp.h"
 #include "elaborations/ui/pickers.h"
 #include "elaborations/ui/viewer_calls.h"
 #include "elaborations/weights.h"
@@ -39,13 +40,6 @@ void FillQuantitative(QComboBox* box) {
     box->clear();
     for (const std::string& name : QuantitativeVariableNames()) box->addItem(Qs(name));
     ShowQuantUnitVar(box);
-}
-
-// The text viewer on a file of the archive, chosen by its selector.
-void OpenArchiveText(QWidget* owner, int selector) {
-    CoreState.CommandCode = selector;
-    // Shown here once the text viewer is part of the program: ShowTextViewer(owner, selector).
-    (void)owner;
 }
 
 class BarProgress : public Progress {
@@ -207,10 +201,10 @@ void TPesi::CreaFileClick() {
 }
 
 void TPesi::UniversoClick() {
-    OpenArchiveText(this, kUniverseViewer);
+    ShowTextViewer(this, kUniverseViewer);
 }
 void TPesi::PesiClick() {
-    OpenArchiveText(this, kWeightsViewer);
+    ShowTextViewer(this, kWeightsViewer);
 }
 
 void TPesi::CalcoloClick() {

@@ -247,7 +247,7 @@ TEST_F(PickerFormsTest, CrossTablesCountAndReport) {
         return dialog.result();
     });
     EXPECT_TRUE(OpenElaborationDialog(ElaborationDialog::CrossTables, nullptr));
-    EXPECT_EQ(shown, (std::vector<std::string>{"TDoppie", "TEsegue"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"TDoppie", "TEsegue", "THelp"}));
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(StandardRowFlags[4000], 0);
     EXPECT_EQ(CoreState.PercentColumn, 1);
