@@ -296,6 +296,20 @@ TEST_F(PickerFormsTest, UnitVariableAndWeights) {
     weights.vQuant->setCurrentIndex(1);
     weights.EsciClick();
     EXPECT_EQ(CoreState.QuantUnitVar, 1);
+
+    // With the write password the weights go into the variable shown in the dialog.
+    CoreState.WriteAccess = 1;
+    CoreState.QuantUnitVar = 0;
+    TPesi attribution(nullptr);
+    ASSERT_TRUE(attribution.Attribuisce->isEnabled());
+    WriteBytes(Archive("pesi.txt"), "1 x\r\nV 1, m: 2\r\nPeso\r\n        7=    1\r\n        9=    2\r\n");
+    attribution.vQuant->setCurrentIndex(1);
+    attribution.Attribuisce->click();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(CoreState.QuantUnitVar, 1);
+    const std::vector<int32_t> fields = LoadQuantitativeGrid(Archive("grq-sch.txt"));
+    const std::string control = ReadBytes(CoreState.ProgramDir + "controll.txt");
+    EXPECT_NE(control.find("\r\nTesto 1150 " + std::to_string(fields[1]) + "\r\n"), std::string::npos) << control;
 }
 
 }  // namespace
