@@ -48,7 +48,7 @@ std::string NameRecord(const std::string& file, const std::string& path, int64_t
 
 }  // namespace
 
-GridLine ParseGridLine(std::string_view text, const GridLine* previous) {
+GridLine ParseGridLine(std::string_view text, const GridLine* previous, GridLineTokens* tokens) {
     GridLine line;
     // The 300-character buffer the line is read into, zero-filled past its end.
     std::array<char, kGridLineWidth + 1> buf{};
@@ -71,12 +71,24 @@ GridLine ParseGridLine(std::string_view text, const GridLine* previous) {
         if (c == '-' || (c >= '0' && c <= '9')) {
             if (number.size() < kNumberBufferSize) number.push_back(c);
         } else if (c == '=') {
+            if (tokens) {
+                tokens->HasEquals = true;
+                tokens->FieldText = number;
+            }
             line.Field = number.empty() ? prev.Field : ParseDecimal(number);
             number.clear();
         } else if (c == ',') {
+            if (tokens) {
+                tokens->HasComma = true;
+                tokens->LowText = number;
+            }
             line.Low = ParseDecimal(number);
             number.clear();
         } else if (c == ';') {
+            if (tokens) {
+                tokens->HasSemicolon = true;
+                tokens->HighText = number;
+            }
             line.High = ParseDecimal(number);
             line.OpensVariable = buf[i + 1] == 'G';
             // Count character: anything above '/' counts from '0', so groups of ten answers

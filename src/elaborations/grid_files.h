@@ -26,9 +26,16 @@ struct GridLine {
     int32_t Field = 0;
 };
 
+// What the scan of a grid line met, for the grid diagnostics: the number texts ("-" and
+// digits) that stood before the last '=', ',' and ';' read.
+struct GridLineTokens {
+    bool HasEquals = false, HasComma = false, HasSemicolon = false;
+    std::string FieldText, LowText, HighText;
+};
+
 // Reads one grid line. `previous` is the line the inherited parts come from (nullptr on the
 // first line: everything inherited is 0). A line without '*' is not scanned.
-GridLine ParseGridLine(std::string_view text, const GridLine* previous);
+GridLine ParseGridLine(std::string_view text, const GridLine* previous, GridLineTokens* tokens = nullptr);
 
 // The categories of a grid, 1-based (entry 0 unused).
 struct CategoryGrid {

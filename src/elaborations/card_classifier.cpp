@@ -1,0 +1,156 @@
+#include "elaborations/card_classifier.h"
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+
+namespace qv {
+
+namespace {
+
+// 0-based offset of card word `position` (1-based), or -1 when the card has no such word.
+int WordOffset(int position, int wordCount) {
+    return position >= 1 && position <= wordCount ? position - 1 : -1;
+}
+
+}  // namespace
+
+FieldWords LocateField(int field, int wordCount) {
+    FieldWords w;
+    if (field < 1 || field > kMaxFields) return w;
+    int p = FieldPositions[field];
+    w.first = WordOffset(p, wordCount);
+    if (w.first < 0) return w;
+    w.second = WordOffset(p + 1, wordCount);
+    w.third = WordOffset(p + 2, wordCount);
+    w.hasNumber = w.second >= 0;
+    return w;
+}
+
+void ClassLookup::Build() {
+    for (const Class& c : classes_) {
+        bounds_.push_back(c.low);
+        bounds_.push_back(int64_t(c.high) + 1);
+    }
+    std::sort(bounds_.begin(), bounds_.end());
+    bounds_.erase(std::unique(bounds_.begin(), bounds_.end()), bounds_.end());
+    const size_t intervals = bounds_.empty() ? 0 : bounds_.size() - 1;
+    starts_.assign(intervals + 1, 0);
+    for (size_t j = 0; j < intervals; ++j) {
+        starts_[j] = uint32_t(categories_.size());
+        for (const Class& c : classes_)
+            if (c.low <= bounds_[j] && bounds_[j + 1] - 1 <= c.high) categories_.push_back(c.category);
+        std::sort(categories_.begin() + starts_[j], categories_.end());
+    }
+    starts_[intervals] = uint32_t(categories_.size());
+    // Coded fields have a handful of small codes: a direct table saves the search.
+    if (intervals > 0 && bounds_.back() - bounds_.front() <= 1024) {
+        dense_.assign(size_t(bounds_.back() - bounds_.front()), 0);
+        for (size_t j = 0; j < intervals; ++j)
+            for (int64_t v = bounds_[j]; v < bounds_[j + 1]; ++v)
+                dense_[size_t(v - bounds_.front())] = uint16_t(j);
+    }
+}
+
+CardClassifier::CardClassifier(const CategoryGrid& grid, const std::vector<uint8_t>& active, int wordCount)
+    : grid_(grid) {
+    truth_.assign(size_t(grid.Count) + 2, 0);
+    std::map<std::tuple<int, int, int>, size_t> index;  // (kind, field, n) -> source
+    for (int i = 1; i <= grid.Count; ++i) {
+        if (!active[size_t(i)]) continue;
+        if (grid.Parent[size_t(i)] > 0) childCategories_.push_back(i);
+        if (!grid.HasStar[size_t(i)]) continue;  // never true
+        const int f = grid.Field[size_t(i)], n = grid.FieldCount[size_t(i)];
+        if (f < 1 || f > kMaxFields) continue;
+        Kind kind;
+        if (n > 0) {
+            if (int64_t(f) + n - 1 > kMaxFields) continue;
+            kind = Kind::Group;
+        } else {
+            switch (FieldTypes[f]) {
+                case 0:
+                case 1:
+                case 3:
+                case 4:
+                case 5:
+                case 6:
+                    kind = Kind::Word;
+                    break;
+                case 2:
+                    kind = Kind::Date;
+                    break;
+                case 7:
+                    kind = Kind::Number;
+                    break;
+                default:
+                    continue;  // text fields are never true
+            }
+        }
+        auto key = std::make_tuple(int(kind), f, kind == Kind::Group ? n : 0);
+        auto it = index.find(key);
+        if (it == index.end()) {
+            Source s;
+            s.kind = kind;
+            s.words = LocateField(f, wordCount);
+            if (kind == Kind::Group)
+                for (int g = f; g < f + n; ++g) s.group.push_back(LocateField(g, wordCount).first);
+            it = index.emplace(key, sources_.size()).first;
+            sources_.push_back(std::move(s));
+        }
+        Source& s = sources_[it->second];
+        if (kind == Kind::Group && (grid.Low[size_t(i)] == 0 || grid.High[size_t(i)] == 0))
+            s.allEmpty.push_back(i);
+        else
+            s.lookup.Add(i, grid.Low[size_t(i)], grid.High[size_t(i)]);
+    }
+    for (Source& s : sources_) s.lookup.Build();
+    parentRule_ = grid.ParentRepetitions == 2 && !childCategories_.empty();
+    trueList_.reserve(size_t(grid.Count) + 1);
+}
+
+void CardClassifier::Classify(const uint16_t* card) {
+    for (const Source& s : sources_) {
+        switch (s.kind) {
+            case Kind::Word:
+                Mark(s.lookup.Find(WordAt(card, s.words.first)));
+                break;
+            case Kind::Date:
+                Mark(s.lookup.Find(DateKeyAt(card, s.words)));
+                break;
+            case Kind::Number:
+                Mark(s.lookup.Find(NumberAt(card, s.words)));
+                break;
+            case Kind::Group: {
+                bool allEmpty = true;
+                for (int offset : s.group) {
+                    int16_t w = WordAt(card, offset);
+                    if (w != 0) allEmpty = false;
+                    Mark(s.lookup.Find(w));
+                }
+                if (allEmpty)
+                    for (int32_t c : s.allEmpty) MarkOne(c);
+                break;
+            }
+        }
+    }
+    if (parentRule_) ApplyParentRule();
+}
+
+// Twice over, in increasing order: a true category whose parent is false becomes false. A parent
+// outside the grid is never true.
+void CardClassifier::ApplyParentRule() {
+    bool changed = false;
+    for (int sweep = 0; sweep < 2; ++sweep) {
+        for (int32_t c : childCategories_) {
+            if (!truth_[size_t(c)]) continue;
+            int32_t p = grid_.Parent[size_t(c)];
+            if (p > grid_.Count || !truth_[size_t(p)]) {
+                truth_[size_t(c)] = 0;
+                changed = true;
+            }
+        }
+    }
+    if (changed) std::erase_if(trueList_, [this](int32_t c) { return truth_[size_t(c)] == 0; });
+}
+
+}  // namespace qv

@@ -1,0 +1,129 @@
+#pragma once
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "elaborations/grid_files.h"
+
+// The category test of the counting passes and of the quick matrix: which grid categories a
+// card's numeric part satisfies.
+
+namespace qv {
+
+// ---------------------------------------------------------------------------------------------
+// Field values of a card in a block, read with the card store's rules: a word outside
+// 1..CardWordCount reads 0, a 32-bit number there reads empty.
+
+// Where a field's words are, resolved once per pass (0-based offsets, -1 = not in the card).
+struct FieldWords {
+    int first = -1, second = -1, third = -1;  // GetCardWord's word and the two after it
+    bool hasNumber = false;                   // both words of a 32-bit number exist
+};
+
+FieldWords LocateField(int field, int wordCount);
+
+inline int16_t WordAt(const uint16_t* card, int offset) {
+    return offset >= 0 ? int16_t(card[offset]) : 0;
+}
+
+inline int32_t NumberAt(const uint16_t* card, const FieldWords& w) {
+    return w.hasNumber ? DecodeCardNumber(card[w.first], card[w.second]) : kEmptyNumber;
+}
+
+// Date key: years since 1900 (the day word when the year word is not above 0), month, day.
+inline int32_t DateKeyAt(const uint16_t* card, const FieldWords& w) {
+    int32_t d = WordAt(card, w.first), m = WordAt(card, w.second), y = WordAt(card, w.third);
+    if (y <= 0) y = d;
+    return y * 10000 + m * 100 + d;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Which categories hold a value: the bounds of every class cut the number line into intervals,
+// each with the list of categories that hold it.
+class ClassLookup {
+  public:
+    void Add(int32_t category, int32_t low, int32_t high) {
+        if (low <= high) classes_.push_back({category, low, high});
+    }
+    bool Empty() const { return classes_.empty(); }
+    void Build();
+
+    // Categories holding v, as [begin, end).
+    std::pair<const int32_t*, const int32_t*> Find(int64_t v) const {
+        if (bounds_.empty() || v < bounds_.front() || v >= bounds_.back()) return {nullptr, nullptr};
+        size_t j;
+        if (!dense_.empty()) {
+            j = dense_[size_t(v - bounds_.front())];
+        } else {
+            j = size_t(std::upper_bound(bounds_.begin(), bounds_.end(), v) - bounds_.begin()) - 1;
+        }
+        const int32_t* base = categories_.data();
+        return {base + starts_[j], base + starts_[j + 1]};
+    }
+
+  private:
+    struct Class {
+        int32_t category, low, high;
+    };
+    std::vector<Class> classes_;
+    std::vector<int64_t> bounds_;
+    std::vector<uint32_t> starts_;
+    std::vector<int32_t> categories_;
+    std::vector<uint16_t> dense_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The active categories of a grid (active[i] for category i), compiled into value sources so
+// that one card is classified by reading each field once. A category is true when its field
+// (by FieldTypes) holds a value within its bounds; a group of n fields when any holds a word
+// within them, or, with a zero bound, when all are empty; text fields never. Then, twice over
+// in line order, a true category whose parent is false becomes false.
+class CardClassifier {
+  public:
+    CardClassifier(const CategoryGrid& grid, const std::vector<uint8_t>& active, int wordCount);
+
+    // Classifies one card (word 1 at card[0]); the true categories are then True() and
+    // IsTrue(). Call Clear() before the next card.
+    void Classify(const uint16_t* card);
+
+    bool IsTrue(int category) const { return truth_[size_t(category)] != 0; }
+    // In the order found, not sorted.
+    const std::vector<int32_t>& True() const { return trueList_; }
+    void Clear() {
+        for (int32_t c : trueList_) truth_[size_t(c)] = 0;
+        trueList_.clear();
+    }
+
+  private:
+    enum class Kind : uint8_t { Word, Date, Number, Group };
+    struct Source {
+        Kind kind = Kind::Word;
+        FieldWords words;
+        std::vector<int> group;  // word offsets of the fields tested together
+        ClassLookup lookup;
+        std::vector<int32_t> allEmpty;  // group classes with a zero bound: all fields empty
+    };
+
+    void MarkOne(int32_t c) {
+        if (!truth_[size_t(c)]) {
+            truth_[size_t(c)] = 1;
+            trueList_.push_back(c);
+        }
+    }
+    void Mark(std::pair<const int32_t*, const int32_t*> range) {
+        for (const int32_t* p = range.first; p != range.second; ++p) MarkOne(*p);
+    }
+    void ApplyParentRule();
+
+    const CategoryGrid& grid_;
+    std::vector<Source> sources_;
+    std::vector<int32_t> childCategories_;
+    bool parentRule_ = false;
+    std::vector<uint8_t> truth_;
+    std::vector<int32_t> trueList_;
+};
+
+}  // namespace qv

@@ -1,0 +1,48 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "elaborations/grid_files.h"
+
+// What every standard report shares: the report is rewritten whole in "tabella.txt" of the
+// program directory; numbers are right-aligned in fixed widths (a point, no thousands
+// separator); labels come from the label scratch "tx2-sch.dat", rebuilt from the grid just
+// before writing; the tab option puts one tab before each number column instead of the width.
+
+namespace qv {
+
+// Width of a category label in the reports and in the label scratch.
+constexpr int kReportLabelWidth = 60;
+
+// "tabella.txt" of the program directory.
+std::string ReportFilePath();
+
+// `text` with blanks before it up to `width` characters; a longer text is kept whole.
+std::string RightAligned(std::string_view text, int width);
+// An integer in at least `width` characters.
+std::string FormatInteger(int64_t value, int width = 0);
+// A real with `decimals` decimals, halves rounded away from zero, in at least `width` characters.
+std::string FormatFixed(double value, int width, int decimals);
+// A number column: with tabs a tab and the text as it is, else the text right-aligned in `width`.
+std::string NumberColumn(std::string_view text, int width, bool tabs);
+
+// A grid line as the reports see it.
+struct ReportCategory {
+    std::string Label;  // exactly kReportLabelWidth characters, padded with blanks
+    int Variable = 0;   // number of "G" lines up to and including this one; 0 before the first
+    int32_t Parent = 0;
+};
+
+// The label of a grid line cut or padded to kReportLabelWidth characters.
+std::string ReportLabel(std::string_view label);
+
+// The report view of every line of a grid (index = category, entry 0 unused).
+std::vector<ReportCategory> ReportCategories(const CategoryGrid& grid);
+
+// Rewrites the label scratch "tx2-sch.dat" of the archive directory: one record of 61 bytes
+// per grid line, a length byte (always 60) and the padded label.
+void WriteCategoryLabelScratch(const std::vector<ReportCategory>& categories);
+
+}  // namespace qv

@@ -1,0 +1,138 @@
+#include "elaborations/simple_distribution_report.h"
+
+#include <string>
+
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "core/text_tables.h"
+#include "elaborations/grid_files.h"
+#include "elaborations/report_conventions.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/text_file.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kGridId = 37, kHeadingsId = 60, kCountTableId = 68;
+constexpr int kTotalTextId = 1394;
+constexpr size_t kCountRecordBytes = 48;
+constexpr size_t kAllCardsOffset = 44;  // field 11 of a count record
+constexpr int kMaxColumns = 10;
+constexpr int kCountWidth = 7, kPercentWidth = 7, kPercentDecimals = 2;
+
+}  // namespace
+
+int CountGridLines() {
+    TextReader reader;
+    if (!reader.Open(DataFilePath(kGridId))) return 0;
+    int lines = 0;
+    while (!reader.Eof() && lines < kMaxGridLines) {
+        reader.SkipLine();
+        ++lines;
+    }
+    return lines;
+}
+
+GridCategoryCount CountGridCategories() {
+    GridCategoryCount result;
+    result.Lines = CountGridLines();
+    int columns = 0;
+    for (int line = 0; line < kFlagListSize; ++line) {
+        const size_t i = size_t(line);
+        if (line >= result.Lines) {
+            StandardRowFlags[i] = 0;
+            StandardColumnFlags[i] = 0;
+            continue;
+        }
+        if (StandardRowFlags[i]) ++result.Rows;
+        if (StandardColumnFlags[i]) {
+            if (columns < kMaxColumns)
+                ++columns;
+            else
+                StandardColumnFlags[i] = 0;
+        }
+    }
+    return result;
+}
+
+bool WriteSimpleDistributionReport() {
+    const std::string tablePath = DataFilePath(kCountTableId);
+    const std::optional<std::string> table = TryReadFile(tablePath);
+    if (!table) {
+        CoreState.ProceedFlag = 0;
+        return false;
+    }
+    const CategoryGrid grid = LoadCategoryGrid(DataFilePath(kGridId));
+    const std::vector<ReportCategory> categories = ReportCategories(grid);
+    WriteCategoryLabelScratch(categories);
+
+    // A table shorter than the grid was counted on another grid: it is not read past its end.
+    const int n = grid.Count;
+    if (table->size() < (size_t(n) + 2) * kCountRecordBytes) ThrowIo(kReadPastEnd, tablePath);
+    auto countOf = [&](int32_t record) -> int32_t {
+        if (record < 0 || record > n) return 0;
+        return GetI32(reinterpret_cast<const uint8_t*>(table->data()) + size_t(record) * kCountRecordBytes +
+                      kAllCardsOffset);
+    };
+    const int32_t grandTotal = countOf(0);
+
+    const bool tabs = CoreState.TabSeparators != 0;
+    const bool cumulate = CoreState.Cumulate != 0;
+    const bool skipEmpty = CoreState.SkipEmptyRows != 0;
+    TableHeadingsReader headings;
+    if (CoreState.DistributionHeadings && !headings.Open(DataFilePath(kHeadingsId)))
+        CoreState.DistributionHeadings = 0;
+    const bool withHeadings = CoreState.DistributionHeadings != 0;
+    const std::string totalText = LoadText(kTotalTextId);
+
+    TextBuilder out;
+    bool printed = false;
+    int lastVariable = 0;
+    int32_t lastParent = 0;
+    double runningSum = 0;
+
+    auto footer = [&] {
+        const int32_t total = (printed && lastParent > 0) ? countOf(lastParent) : grandTotal;
+        out.Line();
+        out.Line(totalText + (tabs ? "" : std::string(5 + 40, ' ')) +
+                 NumberColumn(FormatInteger(total), kCountWidth, tabs));
+        out.Line().Line();
+    };
+
+    for (int r = 1; r <= n; ++r) {
+        const ReportCategory& category = categories[size_t(r)];
+        const int32_t count = countOf(r);
+        if (!StandardRowFlags[size_t(r - 1)] || category.Variable == 0 || (skipEmpty && count == 0)) continue;
+
+        if (!printed || category.Variable != lastVariable) {
+            if (printed) footer();
+            runningSum = 0;
+            if (withHeadings) headings.AppendHeading(category.Variable, out);
+            out.Line(tabs ? std::string("\tn.\t%") : std::string(66, ' ') + "n      %");
+            out.Line();
+        }
+
+        const int32_t base = category.Parent > 0 ? countOf(category.Parent) : grandTotal;
+        const double percent = base > 0 ? double(count) / double(base) * 100.0 : 0.0;
+        runningSum += percent;
+        std::string line = category.Label;
+        line += NumberColumn(count < 1 ? std::string("-") : FormatInteger(count), kCountWidth, tabs);
+        if (percent > 0)
+            line +=
+                NumberColumn(FormatFixed(cumulate ? runningSum : percent, kPercentWidth, kPercentDecimals),
+                             kPercentWidth, tabs);
+        out.Line(line);
+
+        printed = true;
+        lastVariable = category.Variable;
+        lastParent = category.Parent;
+    }
+    footer();
+    out.Save(ReportFilePath());
+    return true;
+}
+
+}  // namespace qv

@@ -1,0 +1,30 @@
+#pragma once
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace qv {
+
+// Asks before a grid file is replaced. The caller stores in CoreState.CommandCode which grid:
+// 0 the category grid, 1 the quantitative grid, 2 the quick set. "Si" answers 333 there;
+// "Annulla" leaves the value stored.
+class TGrigliaPresente : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TGrigliaPresente(QWidget* owner);
+
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QPushButton* Si = nullptr;
+    QPushButton* Esci = nullptr;
+
+    void SiClick();
+    void EsciClick();
+};
+
+// Shows TGrigliaPresente for grid `pass`; true when the answer is "Si". CommandCode is 0 after.
+bool ConfirmGridReplacement(QWidget* owner, int pass);
+
+}  // namespace qv

@@ -1,0 +1,202 @@
+#include "elaborations/ui/tesegue.h"
+
+#include <QHBoxLayout>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "core/text_tables.h"
+#include "elaborations/ui/batch_jobs.h"
+#include "elaborations/ui/viewer_calls.h"
+#include "platform/io_error.h"
+#include "platform/ui/application.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kHelpPage = 47;
+
+// The engine's progress shown on the runner's bar.
+class BarProgress : public Progress {
+  public:
+    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
+    void SetMaximum(int maximum) override {
+        bar_->setRange(0, maximum);
+        bar_->repaint();
+    }
+    void SetPosition(int position) override {
+        bar_->setValue(position);
+        bar_->repaint();
+    }
+
+  private:
+    QProgressBar* bar_;
+};
+
+QPushButton* Button(QWidget* parent, const char* name) {
+    auto* b = new QPushButton(parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace
+
+TEsegue::TEsegue(QWidget* owner) : QDialog(owner), job_(CoreState.CommandCode) {
+    setObjectName("TEsegue");
+    Barra = new QProgressBar(this);
+    Barra->setObjectName("Barra");
+    Barra->setRange(0, 100);
+    Barra->setValue(0);
+    Esegui = Button(this, "Esegui");
+    Esci = Button(this, "Esci");
+    Help2 = Button(this, "Help2");
+    Attribuisce = Button(this, "Attribuisce");
+    Range = Button(this, "Range");
+    Indicatori = Button(this, "Indicatori");
+    OrdinaAlfabeticamenteModalita = Button(this, "OrdinaAlfabeticamenteModalita");
+    ElabTabelle = Button(this, "ElabTabelle");
+    for (QPushButton* hidden : {Attribuisce, Range, Indicatori, OrdinaAlfabeticamenteModalita, ElabTabelle})
+        hidden->hide();
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Esegui);
+    buttons->addWidget(Esci);
+    buttons->addWidget(Help2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Barra);
+    layout->addLayout(buttons);
+
+    connect(Esegui, &QPushButton::clicked, this, &TEsegue::EseguiClick);
+    connect(Esci, &QPushButton::clicked, this, &TEsegue::EsciClick);
+    connect(Help2, &QPushButton::clicked, this, &TEsegue::Help2Click);
+    connect(Attribuisce, &QPushButton::clicked, this, &TEsegue::AttribuisceClick);
+    connect(Range, &QPushButton::clicked, this, &TEsegue::RangeClick);
+    connect(Indicatori, &QPushButton::clicked, this, &TEsegue::IndicatoriClick);
+    connect(OrdinaAlfabeticamenteModalita, &QPushButton::clicked, this,
+            &TEsegue::OrdinaAlfabeticamenteModalitaClick);
+    connect(ElabTabelle, &QPushButton::clicked, this, [this] { ElabTabelleClick(); });
+    FormCreate();
+}
+
+void TEsegue::FormCreate() {
+    setWindowTitle(Qs(LoadText(830)));
+    Esci->setText(Qs(LoadText(831)));
+    Esci->setToolTip(Qs(LoadText(832)));
+    Esegui->setText(Qs(LoadText(833)));
+    Esegui->setToolTip(Qs(LoadText(834)));
+    Help2->setText(Qs(LoadText(835)));
+    Help2->setToolTip(Qs(LoadText(836)));
+    Esegui->setEnabled(CoreState.LastCard >= 1);
+    // The card window's jobs carry their own title.
+    if (job_ >= 1 && job_ <= 6) setWindowTitle(Qs(LoadText(840 + (job_ - 1))));
+}
+
+void TEsegue::EseguiClick() {
+    HourglassOn();
+    bool done = false;
+    try {
+        done = RunJob();
+    } catch (const IoError& e) {
+        // The job is abandoned; what it wrote so far stays.
+        HourglassOff();
+        ShowIoError(e);
+        return;
+    }
+    HourglassOff();
+    if (done) accept();
+}
+
+bool TEsegue::RunJob() {
+    switch (job_) {
+        case 2:
+        case 3:
+            AttribuisceClick();
+            return true;
+        case 4:
+            RangeClick();
+            return true;
+        case 5:
+            IndicatoriClick();
+            return true;
+        case 6:
+            OrdinaAlfabeticamenteModalitaClick();
+            return true;
+        case kCategoryCountJob:
+        case kQuantitativeJob:
+            return RunCountingJob();
+        default:
+            return true;
+    }
+}
+
+bool TEsegue::RunCountingJob() {
+    const int32_t kept = CoreState.CurrentCard;
+    CountingResult result;
+    if (job_ == kCategoryCountJob) {
+        CoreState.CommandCode = kCategoryCountPass;
+        result = ElabTabelleClick();
+    } else {
+        BarProgress progress(Barra);
+        result = RunQuantitativePasses(progress);
+    }
+    // The card window shows again the card it had, read from the card files.
+    CoreState.CurrentCard = kept;
+    ReadCardText();
+    ReadCardValues();
+
+    // Nothing was written: the user is told so, and the dialog stays for another try.
+    switch (result.Outcome) {
+        case CountingOutcome::Done:
+        case CountingOutcome::NoPass:
+            return true;
+        case CountingOutcome::GridTooLong:
+            ShowError("La griglia ha troppe righe (al massimo 3999): il conteggio non e' stato eseguito.");
+            return false;
+        case CountingOutcome::TotalTooLarge:
+            ShowError("Un totale supera il valore massimo registrabile: il conteggio non e' stato scritto.");
+            return false;
+    }
+    return true;
+}
+
+CountingResult TEsegue::ElabTabelleClick() {
+    BarProgress progress(Barra);
+    return RunCountingPass(CoreState.CommandCode, progress);
+}
+
+void TEsegue::RunRegisteredJob(int code) {
+    const BatchJob* job = FindBatchJob(code);
+    if (!job) return;
+    BatchJob run = *job;
+    run(*this);
+}
+
+void TEsegue::AttribuisceClick() {
+    RunRegisteredJob(job_ == 3 ? 3 : 2);
+}
+void TEsegue::RangeClick() {
+    RunRegisteredJob(4);
+}
+void TEsegue::IndicatoriClick() {
+    RunRegisteredJob(5);
+}
+void TEsegue::OrdinaAlfabeticamenteModalitaClick() {
+    RunRegisteredJob(6);
+}
+
+void TEsegue::EsciClick() {
+    reject();
+}
+
+void TEsegue::Help2Click() {
+    OpenHelpPage(this, kHelpPage);
+}
+
+}  // namespace qv

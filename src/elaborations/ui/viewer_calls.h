@@ -1,0 +1,13 @@
+#pragma once
+
+class QWidget;
+
+namespace qv {
+
+// The two viewers the elaboration dialogs open: help page `page` (stored in
+// CoreState.CommandCode first, as the help viewer expects), and the report "tabella.txt"
+// (CommandCode 0).
+void OpenHelpPage(QWidget* owner, int page);
+void OpenReportViewer(QWidget* owner);
+
+}  // namespace qv

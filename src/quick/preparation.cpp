@@ -1,0 +1,436 @@
+#include "quick/preparation.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <cstring>
+
+#include "core/archive_definition.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "elaborations/card_classifier.h"
+#include "elaborations/grid_files.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+#include "platform/text_file.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kPreparedCountId = 10, kMatrixId = 83, kQuickGridId = 58;
+constexpr int kQuantValuesId = 88, kTerritoryValuesId = 11, kDateValuesId = 100;
+constexpr int kLinkDefinitionsId = 92, kLinkKeysId = 94, kLinkNamesId = 95;
+constexpr int kLinkedIndexId = 101, kLinkedTextId = 52;
+constexpr int kBlockBytes = 4 << 20;       // card words read at a time
+constexpr int64_t kBatchBytes = 32 << 20;  // matrix bytes held between writes
+constexpr int kProgressSteps = 250;
+constexpr int kLinkValueColumn = 37, kLinkValueWidth = 50;
+constexpr int kMaxLinks = 9;  // one digit names the files
+constexpr int kLinkLines = 8;
+
+// Moves the progress every few cards, from 0 to `last`, and back to 0 at the end.
+class CardProgress {
+  public:
+    CardProgress(Progress& progress, int64_t last) : progress_(progress) {
+        progress_.SetMaximum(int(std::clamp<int64_t>(last, 0, INT32_MAX)));
+        step_ = std::max<int64_t>(16, (last + 1) / kProgressSteps);
+    }
+    ~CardProgress() { progress_.SetPosition(0); }
+    void At(int64_t card) {
+        if (card < next_) return;
+        progress_.SetPosition(int(card));
+        next_ = card + step_;
+    }
+
+  private:
+    Progress& progress_;
+    int64_t step_ = 16;
+    int64_t next_ = 0;
+};
+
+// Calls visit(card, words) for cards 0..last of the open archive in order (word 1 at words[0]),
+// read from "num-sch.dat" in large blocks; cards past the end of the file read empty.
+template <typename Visit>
+void ForEachCard(int32_t last, Progress& progress, Visit&& visit) {
+    const CardGeometry geometry = CurrentCardGeometry();
+    const int words = std::max(geometry.wordCount, 1);
+    const int64_t blockCards = std::max(1, kBlockBytes / (words * 2));
+    CardProgress moved(progress, last);
+    std::vector<uint16_t> block;
+    for (int64_t first = 0; first <= last; first += blockCards) {
+        const int64_t count = std::min<int64_t>(blockCards, int64_t(last) - first + 1);
+        block.assign(size_t(count) * size_t(words), 0);
+        if (geometry.wordCount > 0) ReadCardValuesBlock(int32_t(first), int32_t(count), block.data());
+        for (int64_t card = first; card < first + count; ++card) {
+            moved.At(card);
+            visit(card, block.data() + size_t(card - first) * size_t(words));
+        }
+    }
+}
+
+void SyncDirectoryOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// A file too large to build in memory, written by records into a temporary file beside it and
+// renamed over the old one only when complete: a failed build leaves the old file.
+class StagedFile {
+  public:
+    StagedFile(const std::string& path, int recordSize)
+        : target_(ResolveForCreate(path)), temp_(target_ + ".new" + std::to_string(::getpid())) {
+        file_.Open(temp_, recordSize, RecordFile::Mode::Create);
+    }
+    ~StagedFile() {
+        if (committed_) return;
+        file_.Close();
+        RemoveFile(temp_);
+    }
+    RecordFile& File() { return file_; }
+    void Commit() {
+        file_.Sync();
+        file_.Close();
+        if (::rename(temp_.c_str(), target_.c_str()) != 0) ThrowErrno(target_);
+        committed_ = true;
+        SyncDirectoryOf(target_);
+    }
+
+  private:
+    std::string target_, temp_;
+    RecordFile file_;
+    bool committed_ = false;
+};
+
+bool AllZero(const uint8_t* p, size_t n) {
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        if (w) return false;
+    }
+    for (; i < n; ++i)
+        if (p[i]) return false;
+    return true;
+}
+
+// Whole records of `valueBytes`-byte values: the last one is filled with zeros.
+void PadToRecords(std::string& bytes, int valueBytes) {
+    const size_t record = size_t(kValuesPerRecord) * size_t(valueBytes);
+    if (bytes.size() % record) bytes.append(record - bytes.size() % record, '\0');
+}
+
+int32_t ReadIndexFile(const std::string& path) {
+    RecordFile file(path, 4, RecordFile::Mode::Read);
+    uint8_t bytes[4];
+    file.Read(0, bytes);
+    const int32_t last = GetI32(bytes);
+    if (last < -1) ThrowIo(kInvalidNumber, path);
+    return last;
+}
+
+std::string Trimmed(std::string_view s) {
+    const size_t b = s.find_first_not_of(' ');
+    if (b == std::string_view::npos) return {};
+    return std::string(s.substr(b, s.find_last_not_of(' ') - b + 1));
+}
+
+// "first-last", byte positions (1-based) inside a text record.
+struct TextRange {
+    int32_t first = 0, last = 0;
+};
+TextRange ParseRange(const std::string& value) {
+    TextRange r;
+    const size_t dash = value.find('-');
+    r.first = ReadColumnNumber(value.substr(0, dash), 1);
+    if (dash != std::string::npos) r.last = ReadColumnNumber(value.substr(dash + 1), 1);
+    return r;
+}
+
+// The characters of a range, up to the first zero byte.
+void AppendRange(std::string& out, const uint8_t* record, int32_t recordBytes, TextRange r) {
+    const int32_t first = std::max(r.first, 1), last = std::min(r.last, recordBytes);
+    for (int32_t p = first; p <= last && record[p - 1] != 0; ++p) out.push_back(char(record[p - 1]));
+}
+
+// The directory of a linked archive: a sibling of the open archive's directory.
+std::string SiblingDirectory(const std::string& name) {
+    std::string dir = CoreState.ArchiveDir;
+    while (!dir.empty() && dir.back() == '/') dir.pop_back();
+    const size_t slash = dir.find_last_of('/');
+    dir = slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
+    std::string sibling = Trimmed(name);
+    std::replace(sibling.begin(), sibling.end(), '\\', '/');
+    while (!sibling.empty() && sibling.front() == '/') sibling.erase(sibling.begin());
+    while (!sibling.empty() && sibling.back() == '/') sibling.pop_back();
+    return dir + sibling + "/";
+}
+
+void BuildLinkKeys(const std::string& path, int32_t position, Progress& progress) {
+    const int wordCount = CurrentCardGeometry().wordCount;
+    const int offset = position >= 1 && position <= wordCount ? position - 1 : -1;
+    std::string bytes;
+    const int32_t last = CoreState.LastCard;
+    bytes.reserve(size_t(std::max(last + 1, 0)) * 2 + size_t(kValuesPerRecord) * 2);
+    ForEachCard(last, progress,
+                [&](int64_t, const uint16_t* words) { AppendU16(bytes, offset >= 0 ? words[offset] : 0); });
+    PadToRecords(bytes, 2);
+    WriteFileAtomic(path, bytes);
+}
+
+void BuildLinkNames(const std::string& path, const LinkBlock& block, const std::string& definitionsPath,
+                    Progress& progress) {
+    const int32_t last = ReadIndexFile(DataFilePath(kLinkedIndexId));
+    const int32_t recordBytes = ReadColumnNumber(block.Values[4], 1);
+    if (recordBytes <= 0) ThrowIo(kInvalidNumber, definitionsPath);
+    const TextRange first = ParseRange(block.Values[5]), second = ParseRange(block.Values[6]);
+    TextBuilder out;
+    if (last >= 0) {
+        RecordFile text(DataFilePath(kLinkedTextId), recordBytes, RecordFile::Mode::Read);
+        const int64_t blockCards = std::max(1, kBlockBytes / recordBytes);
+        std::vector<uint8_t> records;
+        CardProgress moved(progress, last);
+        std::string line;
+        for (int64_t j0 = 0; j0 <= last; j0 += blockCards) {
+            const int64_t count = std::min<int64_t>(blockCards, int64_t(last) - j0 + 1);
+            records.resize(size_t(count) * size_t(recordBytes));
+            text.Read(j0, records.data(), count);
+            for (int64_t j = j0; j < j0 + count; ++j) {
+                moved.At(j);
+                const uint8_t* record = records.data() + size_t(j - j0) * size_t(recordBytes);
+                line.clear();
+                AppendRange(line, record, recordBytes, first);
+                line += ';';
+                AppendRange(line, record, recordBytes, second);
+                line += ';';
+                out.Line(line);
+            }
+        }
+    }
+    out.Save(path);
+}
+
+}  // namespace
+
+int64_t MatrixAreaRecords(int32_t lastCard) {
+    return ((int64_t(lastCard) / 8) + 1) / kMatrixRecordBytes + 1;
+}
+
+int32_t ReadPreparedCardCount() {
+    return ReadIndexFile(DataFilePath(kPreparedCountId));
+}
+
+std::vector<uint8_t> ReadMatrixArea(int variable, int32_t lastCard) {
+    const int64_t b = MatrixAreaRecords(lastCard);
+    std::vector<uint8_t> area(size_t(b) * kMatrixRecordBytes);
+    RecordFile file(DataFilePath(kMatrixId), kMatrixRecordBytes, RecordFile::Mode::Read);
+    if (variable < 0) ThrowIo(kReadPastEnd, file.Path());
+    file.Read(int64_t(variable) * b, area.data(), b);
+    return area;
+}
+
+int64_t CountSetBits(const uint8_t* bytes, size_t size) {
+    int64_t n = 0;
+    size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, bytes + i, 8);
+        n += std::popcount(w);
+    }
+    for (; i < size; ++i) n += std::popcount(unsigned(bytes[i]));
+    return n;
+}
+
+MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
+    const int32_t last = ReadIndexFile(DataFilePath(8));
+    const CategoryGrid grid = LoadCategoryGrid(DataFilePath(kQuickGridId));
+    if (grid.MoreLines) return MatrixOutcome::GridTooLong;
+    TextReader quantGrid;
+    if (!quantGrid.Open(DataFilePath(kQuickQuantListId))) CoreState.CountByQuantUnit = 0;
+
+    const int variables = grid.Count;
+    const int64_t areaRecords = MatrixAreaRecords(last);
+    const int64_t areaBytes = areaRecords * kMatrixRecordBytes;
+    // Each variable's bytes of a run of cards are held, then written as whole records at their
+    // place in the variable's area; the file is first laid out full of zeros.
+    int64_t run = kBatchBytes / std::max(variables, 1) / kMatrixRecordBytes * kMatrixRecordBytes;
+    run = std::clamp<int64_t>(run, kMatrixRecordBytes, areaBytes);
+    std::vector<uint8_t> batch(size_t(variables) * size_t(run), 0);
+
+    StagedFile matrix(DataFilePath(kMatrixId), kMatrixRecordBytes);
+    matrix.File().Truncate(int64_t(variables) * areaRecords);
+
+    int64_t runStart = 0;  // byte of the area the held run begins at
+    auto flush = [&](int64_t used) {
+        const int64_t records = (used + kMatrixRecordBytes - 1) / kMatrixRecordBytes;
+        for (int v = 0; v < variables; ++v) {
+            uint8_t* bytes = batch.data() + size_t(v) * size_t(run);
+            if (AllZero(bytes, size_t(used))) continue;
+            matrix.File().Write(int64_t(v) * areaRecords + runStart / kMatrixRecordBytes, bytes, records);
+        }
+        std::fill(batch.begin(), batch.end(), 0);
+    };
+
+    const std::vector<uint8_t> everyLine(size_t(variables) + 2, 1);
+    const int wordCount = CurrentCardGeometry().wordCount;
+    CardClassifier classifier(grid, everyLine, wordCount);
+    ForEachCard(last, progress, [&](int64_t card, const uint16_t* words) {
+        const int64_t byte = card >> 3;
+        if (byte - runStart >= run) {
+            flush(run);
+            runStart += run;
+        }
+        classifier.Classify(words);
+        const uint8_t mask = uint8_t(0x80 >> (card & 7));
+        const size_t offset = size_t(byte - runStart);
+        for (int32_t r : classifier.True()) batch[size_t(r - 1) * size_t(run) + offset] |= mask;
+        classifier.Clear();
+    });
+    if (last >= 0) flush((int64_t(last) >> 3) + 1 - runStart);
+
+    // The card count gives the matrix its geometry: both are written in full before either
+    // replaces its old file, so a failure leaves the old pair.
+    StagedFile count(DataFilePath(kPreparedCountId), 4);
+    uint8_t lastBytes[4];
+    PutI32(lastBytes, last);
+    count.File().Write(0, lastBytes);
+    matrix.Commit();
+    count.Commit();
+    // The value files follow the cards of their own moment: they are prepared again.
+    CoreState.PreparedQuantVar = 0;
+    CoreState.PreparedTerritoryVar = 0;
+    CoreState.PreparedDateVar = 0;
+    return MatrixOutcome::Done;
+}
+
+std::optional<std::vector<QuickVariable>> ReadQuickVariableList(int listId) {
+    std::optional<std::vector<std::string>> lines = TextReader::ReadLines(DataFilePath(listId));
+    if (!lines) return std::nullopt;
+    std::vector<QuickVariable> list;
+    for (const std::string& line : *lines) {
+        QuickVariable v;
+        const size_t star = line.find('*');
+        if (star != std::string::npos) {
+            const size_t second = line.find('*', star + 1);
+            v.Field = ReadColumnNumber(
+                line.substr(star + 1, second == std::string::npos ? std::string::npos : second - star - 1),
+                1);
+            if (second != std::string::npos) v.Label = line.substr(second + 1);
+        }
+        list.push_back(std::move(v));
+    }
+    return list;
+}
+
+bool PreparePerCardValues(PerCardValueKind kind, int item, Progress& progress) {
+    const int listId = kind == PerCardValueKind::Quantity    ? kQuickQuantListId
+                       : kind == PerCardValueKind::Territory ? kQuickTerritoryListId
+                                                             : kQuickDateListId;
+    int& choice = kind == PerCardValueKind::Quantity    ? CoreState.PreparedQuantVar
+                  : kind == PerCardValueKind::Territory ? CoreState.PreparedTerritoryVar
+                                                        : CoreState.PreparedDateVar;
+    const std::optional<std::vector<QuickVariable>> list = ReadQuickVariableList(listId);
+    if (!list) return false;
+    if (item < 1 || size_t(item) > list->size()) {
+        choice = 0;
+        return true;
+    }
+    const int32_t field = (*list)[size_t(item) - 1].Field;
+    const bool known = field >= 1 && field <= kMaxFields;
+    const int type = known ? FieldTypes[field] : -1;
+    const FieldWords w = LocateField(known ? field : 0, CurrentCardGeometry().wordCount);
+    const int32_t last = CoreState.LastCard;
+    const int valueBytes = kind == PerCardValueKind::Territory ? 2 : 4;
+
+    std::string bytes;
+    bytes.reserve(size_t(std::max(last + 1, 0)) * size_t(valueBytes) + size_t(kValuesPerRecord) * 4);
+    ForEachCard(last, progress, [&](int64_t, const uint16_t* words) {
+        switch (kind) {
+            case PerCardValueKind::Quantity: {
+                int32_t v = 0;
+                if (type == 7)
+                    v = NumberAt(words, w);
+                else if (type >= 0)
+                    v = WordAt(words, w.first);
+                if (v == kEmptyNumber || v == -32000) v = 0;
+                AppendI32(bytes, v);
+                break;
+            }
+            case PerCardValueKind::Territory:
+                AppendU16(bytes, uint16_t(WordAt(words, w.first)));
+                break;
+            case PerCardValueKind::Date: {
+                const int32_t day = WordAt(words, w.first), month = WordAt(words, w.second);
+                const int32_t year = WordAt(words, w.third);
+                AppendI32(bytes, (year + 1900) * 10000 + month * 100 + day);
+                break;
+            }
+        }
+    });
+    PadToRecords(bytes, valueBytes);
+    const int fileId = kind == PerCardValueKind::Quantity    ? kQuantValuesId
+                       : kind == PerCardValueKind::Territory ? kTerritoryValuesId
+                                                             : kDateValuesId;
+    WriteFileAtomic(DataFilePath(fileId), bytes);
+    // Stored once the file is there, so a failed build never names a variable it did not prepare.
+    choice = item;
+    return true;
+}
+
+bool LinkValueSet(const std::string& value) {
+    return std::lexicographical_compare(" ", " " + 1, value.begin(), value.end(), [](char a, char b) {
+        return static_cast<unsigned char>(a) < static_cast<unsigned char>(b);
+    });
+}
+
+std::optional<std::vector<LinkBlock>> ReadLinkDefinitions() {
+    std::optional<std::vector<std::string>> lines = TextReader::ReadLines(DataFilePath(kLinkDefinitionsId));
+    if (!lines) return std::nullopt;
+    std::vector<LinkBlock> blocks;
+    for (size_t i = 0; i < lines->size(); ++i) {
+        const size_t line = i % kLinkLines;
+        if (line == 0) blocks.emplace_back();
+        const std::string& text = (*lines)[i];
+        if (line < 7) {
+            if (text.size() > size_t(kLinkValueColumn))
+                blocks.back().Values[line] = text.substr(kLinkValueColumn, kLinkValueWidth);
+        } else {
+            blocks.back().Complete = true;
+        }
+    }
+    return blocks;
+}
+
+std::optional<int> BuildLinkFiles(Progress& progress) {
+    const std::optional<std::vector<LinkBlock>> blocks = ReadLinkDefinitions();
+    if (!blocks) return std::nullopt;
+    const std::string definitionsPath = ResolveExisting(DataFilePath(kLinkDefinitionsId));
+    int built = 0;
+    for (const LinkBlock& block : *blocks) {
+        if (!block.Complete || !LinkValueSet(block.Values[0]) || built == kMaxLinks) continue;
+        const int32_t position = ReadColumnNumber(block.Values[0], 1);
+        if (position < 1 || position > CurrentCardGeometry().wordCount)
+            ThrowIo(kInvalidNumber, definitionsPath);
+        ++built;
+        const std::string digit(1, char('0' + built));
+        BuildLinkKeys(DataFilePath(kLinkKeysId) + digit, position, progress);
+        CoreState.OtherArchiveDir = SiblingDirectory(block.Values[2]);
+        BuildLinkNames(DataFilePath(kLinkNamesId) + digit, block, definitionsPath, progress);
+    }
+    CoreState.LinkChoice1 = built >= 1 ? 1 : 0;
+    CoreState.LinkChoice2 = built >= 2 ? 2 : 0;
+    return built;
+}
+
+}  // namespace qv

@@ -1,0 +1,46 @@
+#pragma once
+#include <functional>
+
+#include "platform/io_error.h"
+#include "platform/progress.h"
+#include "platform/ui/application.h"
+#include "platform/ui/cursor.h"
+
+class QProgressBar;
+class QWidget;
+
+namespace qv {
+
+// TElabVelociAggiungi, the additional variables, belongs to its own form; it registers its
+// opener here. Not registered, the button opens nothing.
+using QuickFormOpener = std::function<void(QWidget* owner)>;
+void RegisterAdditionalVariablesDialog(QuickFormOpener open);
+void OpenAdditionalVariablesDialog(QWidget* owner);
+
+// A form's progress bar as the engine's progress.
+class BarProgress : public Progress {
+  public:
+    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
+    void SetMaximum(int maximum) override;
+    void SetPosition(int position) override;
+
+  private:
+    QProgressBar* bar_;
+};
+
+// Runs a handler's work; an input/output error abandons it with the standard message.
+template <typename Work>
+void GuardedIo(Work&& work) {
+    try {
+        work();
+    } catch (const IoError& e) {
+        HourglassOff();
+        ShowIoError(e);
+    }
+}
+
+// The quick hub's openers: each dialog is created with `owner`, shown modally and destroyed.
+void OpenQuickGridSet(QWidget* owner);      // TElabVelociGriglia
+void OpenQuickPreparation(QWidget* owner);  // TElabVelociPrepara
+
+}  // namespace qv

@@ -1,0 +1,65 @@
+#include "elaborations/ui/grid_present.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "cardwindow/startup.h"
+#include "core/core_state.h"
+#include "platform/ui/dialogs.h"
+#include "support/program_dir.h"
+
+namespace qv {
+namespace {
+
+class GridPresentTest : public ::testing::Test {
+  protected:
+    void SetUp() override { StartProgram(); }
+    void TearDown() override {
+        ResetUiHooks();
+        StopProgram();
+        ResetProgramState();
+    }
+    test::ProgramRoot root;
+};
+
+TEST_F(GridPresentTest, WordingFollowsTheGridAsked) {
+    struct Case {
+        int pass;
+        const char* label1;
+    };
+    for (const Case& c :
+         {Case{0, "Testo 897"}, Case{1, "Testo 898"}, Case{2, "Testo 899"}, Case{7, "Testo 892"}}) {
+        CoreState.CommandCode = c.pass;
+        TGrigliaPresente d(nullptr);
+        EXPECT_EQ(d.Label1->text(), c.label1);
+        EXPECT_EQ(d.Label3->text(), "Testo 894");
+        EXPECT_EQ(d.Si->text(), "Testo 895");
+        EXPECT_EQ(d.windowTitle(), "Testo 891");
+    }
+}
+
+TEST_F(GridPresentTest, AnswerOfTheConfirmation) {
+    struct Case {
+        bool yes;
+    };
+    for (const Case& c : {Case{true}, Case{false}}) {
+        int shown = 0;
+        SetModalHook([&](QDialog& d) {
+            auto* g = qobject_cast<TGrigliaPresente*>(&d);
+            EXPECT_NE(g, nullptr);
+            ++shown;
+            EXPECT_EQ(CoreState.CommandCode, 2);
+            (c.yes ? g->Si : g->Esci)->click();
+            EXPECT_EQ(CoreState.CommandCode, c.yes ? 333 : 2);
+            return d.result();
+        });
+        EXPECT_EQ(ConfirmGridReplacement(nullptr, 2), c.yes);
+        EXPECT_EQ(shown, 1);
+        EXPECT_EQ(CoreState.CommandCode, 0);
+    }
+}
+
+}  // namespace
+}  // namespace qv
