@@ -148,12 +148,6 @@ TEST_F(CardImport, SpreadsheetExportWithLineBreaksInsideCells) {
     EXPECT_EQ(progress.positions, (std::vector<int>{1, 2, 3, 0}));
 }
 
-TEST_F(CardImport, LinuxFileEndsEveryLineAtLf) {
-    Run("A\tRosso\nB\tBlu\n");
-    EXPECT_EQ(ReadBytes(archive / "alf-sch.dat"), TextPart({{1, "A"}}) + TextPart({{1, "B"}}));
-    EXPECT_EQ(ReadBytes(archive / "num-sch.dat"), ValuePart({{1, 1}}) + ValuePart({{1, 3}}));
-}
-
 TEST_F(CardImport, AppendNumbersFromTheIndexFile) {
     // Another station has stored cards 0 to 4 meanwhile; this one still counts 2.
     WriteBytes(archive / "alf-sch.dat", std::string(5 * 50, 'x'));

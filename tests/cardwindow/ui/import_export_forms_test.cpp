@@ -102,18 +102,6 @@ TEST_F(ImportExportForms, LeavingStoresTheOptionsAndTheFileName) {
     EXPECT_EQ(Cp(again.NomeFile->text()), "/dati/anagrafe.txt");
 }
 
-TEST_F(ImportExportForms, ImportNeedsTheWritePassword) {
-    const std::string index = ReadBytes(Archive("dli-sch.dat"));
-    WriteBytes(root.Root() + "dati.txt", "Nuovo\r\n");
-    CoreState.WriteAccess = 0;
-    TInputDati d(nullptr);
-    d.NomeFile->setText(Qs(root.Root() + "dati.txt"));
-    d.AggiungeDati->click();
-    d.Crea->click();
-    EXPECT_EQ(ReadBytes(Archive("dli-sch.dat")), index);
-    EXPECT_TRUE(viewers.empty());
-}
-
 TEST_F(ImportExportForms, AppendStoresTheLinesAfterTheLastCard) {
     CoreState.WriteAccess = 1;
     const int32_t last = CoreState.LastCard;
