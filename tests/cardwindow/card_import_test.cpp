@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "platform/bytes.h"
+#include "platform/io_error.h"
 #include "platform/progress.h"
 #include "support/program_dir.h"
 
@@ -173,6 +175,16 @@ TEST_F(CardImport, ReplaceWithEmptyFileLeavesNoCards) {
     EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Hex("FF FF FF FF"));
     EXPECT_EQ(CoreState.LastCard, -1);
     EXPECT_EQ(CoreState.CurrentCard, 0);
+}
+
+TEST_F(CardImport, FailedReplaceKeepsTheCardsWrittenWhole) {
+    WriteBytes(archive / "dli-sch.dat", Index(9));
+    ASSERT_TRUE(std::filesystem::remove(archive / "mod-sch.dat"));
+    // The second line's category name cannot be looked up.
+    EXPECT_THROW(Run("A\t1\r\nB\tVerde\r\nC\t2\r\n"), IoError);
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Index(0));
+    EXPECT_EQ(CoreState.LastCard, 0);
+    EXPECT_EQ(ReadBytes(archive / "alf-sch.dat").substr(0, 50), TextPart({{1, "A"}}));
 }
 
 TEST_F(CardImport, ConversionErrorsAreReportedAndTheCardStored) {
