@@ -69,22 +69,17 @@ bool TPrincipale::eventFilter(QObject* watched, QEvent* event) {
 
 void TPrincipale::DispatchCanvasEvent(QEvent* event) {
     switch (event->type()) {
-        case QEvent::KeyPress: {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            // Windows order: key-down, then the characters the key gives; an auto-repeated key
-            // repeats both.
-            const int code = VirtualKeyCode(key->key(), key->modifiers() & Qt::KeypadModifier);
-            if (code) FormKeyDown(code);
-            for (char c : KeyPressCharacters(*key)) FormKeyPress(c);
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            for (const KeyMessage& m : WindowsKeyMessages(*static_cast<QKeyEvent*>(event))) {
+                if (m.kind == KeyMessageKind::Down)
+                    FormKeyDown(m.code);
+                else if (m.kind == KeyMessageKind::Press)
+                    FormKeyPress(char(m.code));
+                else
+                    FormKeyUp(m.code);
+            }
             break;
-        }
-        case QEvent::KeyRelease: {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            if (key->isAutoRepeat()) break;
-            if (const int code = VirtualKeyCode(key->key(), key->modifiers() & Qt::KeypadModifier))
-                FormKeyUp(code);
-            break;
-        }
         case QEvent::MouseButtonPress: {
             const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
             FormMouseDown(p.x(), p.y());

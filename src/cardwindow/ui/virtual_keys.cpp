@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 
 #include "platform/ui/qt_text.h"
@@ -125,6 +126,18 @@ std::string KeyPressCharacters(const QKeyEvent& event) {
     // X11 gives Delete the character 127, which Windows never sends.
     chars.erase(std::remove(chars.begin(), chars.end(), '\x7f'), chars.end());
     return chars;
+}
+
+std::vector<KeyMessage> WindowsKeyMessages(const QKeyEvent& event) {
+    std::vector<KeyMessage> messages;
+    const int code = VirtualKeyCode(event.key(), event.modifiers() & Qt::KeypadModifier);
+    if (event.type() == QEvent::KeyPress) {
+        if (code) messages.push_back({KeyMessageKind::Down, code});
+        for (char c : KeyPressCharacters(event)) messages.push_back({KeyMessageKind::Press, int(uint8_t(c))});
+    } else if (event.type() == QEvent::KeyRelease && !event.isAutoRepeat() && code) {
+        messages.push_back({KeyMessageKind::Up, code});
+    }
+    return messages;
 }
 
 }  // namespace qv

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 class QKeyEvent;
 
@@ -39,5 +40,16 @@ int VirtualKeyCode(int qtKey, bool keypad = false);
 // event's text, except for keys that give no character on Windows (Delete, cursor and
 // function keys).
 std::string KeyPressCharacters(const QKeyEvent& event);
+
+// What the card window's handlers receive for one Qt key event, in the order Windows sends it:
+// a press gives the key-down (when the key has a code), then a key-press for each character it
+// gives; auto-repeat presses repeat both. Only the final release gives the key-up.
+enum class KeyMessageKind { Down, Press, Up };
+struct KeyMessage {
+    KeyMessageKind kind;
+    int code;  // the virtual-key code, or for Press the character (Windows-1252, 0..255)
+    bool operator==(const KeyMessage&) const = default;
+};
+std::vector<KeyMessage> WindowsKeyMessages(const QKeyEvent& event);
 
 }  // namespace qv
