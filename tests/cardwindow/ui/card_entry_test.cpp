@@ -470,8 +470,9 @@ TEST(CardEntryEndToEnd, TypedCardIsStoredAndShownAfterARestart) {
         EXPECT_EQ(CoreState.EntryBuffer, ">Bianchi Anna");
         const char* shown[] = {"Bianchi Anna", "",      "femmina", "3/11/1985", "Fidenza",
                                nullptr,        nullptr, nullptr,   "4",         "35000"};
-        for (int f = 1; f <= 10; ++f)
+        for (int f = 1; f <= 10; ++f) {
             if (shown[f - 1]) EXPECT_EQ(CardFieldText(f, 1), shown[f - 1]) << f;
+        }
     }
     ResetUiHooks();
     StopProgram();
