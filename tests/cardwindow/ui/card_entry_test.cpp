@@ -471,7 +471,8 @@ TEST(CardEntryEndToEnd, TypedCardIsStoredAndShownAfterARestart) {
         const char* shown[] = {"Bianchi Anna", "",      "femmina", "3/11/1985", "Fidenza",
                                nullptr,        nullptr, nullptr,   "4",         "35000"};
         for (int f = 1; f <= 10; ++f) {
-            if (shown[f - 1]) EXPECT_EQ(CardFieldText(f, 1), shown[f - 1]) << f;
+            if (!shown[f - 1]) continue;
+            EXPECT_EQ(CardFieldText(f, 1), shown[f - 1]) << f;
         }
     }
     ResetUiHooks();
