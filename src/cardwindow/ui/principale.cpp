@@ -28,6 +28,7 @@ TPrincipale::TPrincipale(QWidget* parent) : QMainWindow(parent) {
     CardArea->installEventFilter(this);
     setCentralWidget(CardArea);
     setFocusProxy(CardArea);
+    CardArea->setFocus();
     BuildToolBar();
     painter_ = std::make_unique<CardPainter>(
         *this, *CardArea, std::array<QToolButton*, 11>{nullptr, b1, b2, b3, b4, b5, b6, b7, b8, b9, b10},

@@ -40,6 +40,12 @@ bool AnyMode(int mode) {
     return mode >= 1 && mode <= 17;
 }
 
+// The text the field under the cursor shows, without the mark; drawing the field leaves the
+// same in CurrentFieldText, and this also serves a field of a page not shown.
+void TakeCurrentFieldText() {
+    CoreState.CurrentFieldText = CardFieldText(CoreState.CurrentField, CoreState.CardWindowMode);
+}
+
 }  // namespace
 
 bool TPrincipale::focusNextPrevChild(bool) {
@@ -477,12 +483,6 @@ void TPrincipale::VisualizzaDistribuzioneClick() {
 
 void TPrincipale::VedeHelpClick() {
     ShowTextViewer(this, CoreState.CommandCode);
-}
-
-// The field is drawn again (which leaves its shown text in CurrentFieldText); a field of a page
-// not shown gives its text all the same.
-static void TakeCurrentFieldText() {
-    CoreState.CurrentFieldText = CardFieldText(CoreState.CurrentField, CoreState.CardWindowMode);
 }
 
 void TPrincipale::VedeCopiaClick() {
