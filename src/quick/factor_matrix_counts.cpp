@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "core/core_state.h"
+#include "core/data_files.h"
+#include "platform/file_io.h"
 #include "quick/preparation.h"
 
 namespace qv {
@@ -13,6 +15,7 @@ namespace qv {
 namespace {
 
 using Bitmap = std::vector<uint64_t>;
+constexpr int kMatrixId = 83;  // "dat-dat.dat"
 
 // Cards past the selection mask cannot be selected: the counts stop there.
 int32_t CountedLast(int32_t preparedLast) {
@@ -54,14 +57,19 @@ CooccurrenceCounts BitMatrixCountSource::Count(int listed, Progress& progress) {
     const Bitmap selection = PackCards(CardSelectionMask.data(), last);
     const int wanted = std::clamp(listed, 0, kFactorColumns);
 
-    // Each category's cards, already ANDed with the selection.
+    // Each category's cards, already ANDed with the selection. Only the records of an area
+    // that hold cards the selection can reach are read: a card count past them (a damaged
+    // "dli-dat.dat") costs no more than the largest archive.
     std::vector<Bitmap> present;
+    const int64_t areaRecords = MatrixAreaRecords(prepared);
+    const int64_t usedRecords = last >= 0 ? (int64_t(last) / 8) / kMatrixRecordBytes + 1 : 0;
+    std::vector<uint8_t> area(size_t(usedRecords) * kMatrixRecordBytes);
+    RecordFile matrix(DataFilePath(kMatrixId), kMatrixRecordBytes, RecordFile::Mode::Read);
     const int lastLine = std::min(lastLine_, kFlagListSize - 1);
     for (int v = 0; v <= lastLine && int(present.size()) < wanted; ++v) {
         if (!QuickAfcCategoryFlags[size_t(v)]) continue;
-        const std::vector<uint8_t> area = ReadMatrixArea(v, prepared);
-        Bitmap bits = PackCards(area.data(), std::min<int32_t>(last, int32_t(area.size()) * 8 - 1));
-        bits.resize(selection.size(), 0);
+        if (usedRecords > 0) matrix.Read(int64_t(v) * areaRecords, area.data(), usedRecords);
+        Bitmap bits = PackCards(area.data(), last);
         for (size_t i = 0; i < bits.size(); ++i) bits[i] &= selection[i];
         present.push_back(std::move(bits));
     }

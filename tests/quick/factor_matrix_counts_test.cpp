@@ -115,6 +115,10 @@ TEST_F(QuickFactorTest, AreasOfTwoRecords) {
     QuickAfcCategoryFlags[5] = 1;
     BitMatrixCountSource beyond(5);
     EXPECT_THROW(beyond.Count(3, none), IoError);
+    // A damaged card count far past the selection's reach: an error once the matrix is found
+    // shorter, without reading an area of that size.
+    WriteBytes(dir / "dli-dat.dat", test::Hex("00 94 35 77"));
+    EXPECT_THROW(source.Count(2, none), IoError);
     RemoveFile(dir / "dat-dat.dat");
     EXPECT_THROW(source.Count(2, none), IoError);
 }
