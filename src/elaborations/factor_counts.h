@@ -18,7 +18,7 @@ struct CooccurrenceCounts {
     int Categories = 0;              // N
     int64_t Cards = 0;               // T, the counted cards
     std::vector<int64_t> Frequency;  // category k at k - 1
-    std::vector<int64_t> Joint;      // categories r and c at (r - 1) * N + (c - 1), symmetric
+    std::vector<int64_t> Joint;      // categories r and c at (r - 1) * N + (c - 1)
 
     void Resize(int n) {
         Categories = n;
