@@ -55,7 +55,9 @@ TEST(MatrixAgreementTest, BitsPerVariableEqualTheCountingTotals) {
         const int64_t bits = CountSetBits(area.data(), area.size());
         EXPECT_EQ(bits, GetI32(Bytes(table) + size_t(r) * 48 + 44)) << "line " << r;
         nonEmpty += bits > 0;
-        if (r > lines) EXPECT_GT(bits, 0) << "the lines hanging from others count something";
+        if (r > lines) {
+            EXPECT_GT(bits, 0) << "the lines hanging from others count something";
+        }
     }
     EXPECT_GT(nonEmpty, categories / 2);
     StopProgram();

@@ -312,6 +312,15 @@ TEST_F(PreparationTest, ValueFileChoicesAndRecords) {
     EXPECT_EQ(GetI32(Bytes(bytes) + 4 * 9), 0);
     EXPECT_EQ(GetI32(Bytes(bytes) + 4 * 10240), 0);
 
+    // A value file that cannot be replaced: the error, and the choice stays the one prepared.
+    std::filesystem::create_directory(Arch("ddd-dat.dat"));
+    WriteBytes(Arch("grd-dat.txt"), "*6*Nascita\r\n");
+    EXPECT_THROW(PreparePerCardValues(PerCardValueKind::Date, 1, progress), IoError);
+    EXPECT_EQ(CoreState.PreparedDateVar, 1);
+    CoreState.PreparedDateVar = 0;
+    EXPECT_THROW(PreparePerCardValues(PerCardValueKind::Date, 1, progress), IoError);
+    EXPECT_EQ(CoreState.PreparedDateVar, 0);
+
     // No card: an empty file.
     CoreState.LastCard = -1;
     ASSERT_TRUE(PreparePerCardValues(PerCardValueKind::Territory, 1, progress));

@@ -78,9 +78,10 @@ TEST_F(QuickGridsTest, CopyOfTheStandardGrids) {
             continue;
         }
         EXPECT_EQ(QuickGridCopyStatus(copy), c.status);
-        if (c.grid)
+        if (c.grid) {
             EXPECT_EQ(ReadBytes(Arch("grl-dat.txt")),
                       "M*1=1,1;G0S0\r\nF*=2,2;\r\n" + longLine.substr(0, 255) + "\r\n");
+        }
         EXPECT_EQ(ReadBytes(Arch("tin-dat.txt")),
                   c.headings ? "001\r\n\r\n\r\nSesso\r\n///\r\n" : "vecchie\r\n");
         EXPECT_EQ(ReadBytes(Arch("grq-dat.txt")), c.quant ? "*4*Eta\r\n" : "vecchie\r\n");
@@ -191,7 +192,7 @@ TEST_F(QuickGridsTest, GridDiagnostics) {
     std::string grid, expected;
     for (size_t i = 0; i < cases.size(); ++i) {
         grid += std::string(cases[i].line) + "\r\n";
-        char n[8];
+        char n[24];
         std::snprintf(n, sizeof n, "%4zu", i + 1);
         for (std::string f : cases[i].faults) expected += f.replace(f.find(" n") + 1, 1, n) + "\r\n";
     }

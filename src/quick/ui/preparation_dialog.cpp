@@ -7,6 +7,8 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/thelp.h"
+#include "core/ui/thelprtf.h"
 #include "platform/ui/qt_text.h"
 #include "quick/preparation.h"
 #include "quick/ui/quick_forms.h"
@@ -153,7 +155,7 @@ void TElabVelociPrepara::MatriceClick() {
 }
 
 void TElabVelociPrepara::VariabiliAggiunteClick() {
-    if (QuickForms().AdditionalVariables) QuickForms().AdditionalVariables(this);
+    OpenAdditionalVariablesDialog(this);
 }
 
 void TElabVelociPrepara::QuantitativaClick() {
@@ -182,7 +184,7 @@ void TElabVelociPrepara::EsciClick() {
 }
 
 void TElabVelociPrepara::Help2Click() {
-    OpenQuickHelp(this, kHelpPage);
+    ShowHelpPage(this, kHelpPage);
 }
 
 }  // namespace qv

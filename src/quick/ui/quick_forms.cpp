@@ -1,27 +1,27 @@
 #include "quick/ui/quick_forms.h"
 
 #include <QProgressBar>
+#include <utility>
 
-#include "core/core_state.h"
 #include "platform/ui/dialogs.h"
 #include "quick/ui/preparation_dialog.h"
 #include "quick/ui/quick_grids_dialog.h"
 
 namespace qv {
 
-QuickFormHooks& QuickForms() {
-    static QuickFormHooks hooks;
-    return hooks;
+namespace {
+QuickFormOpener& AdditionalVariablesOpener() {
+    static QuickFormOpener open;
+    return open;
+}
+}  // namespace
+
+void RegisterAdditionalVariablesDialog(QuickFormOpener open) {
+    AdditionalVariablesOpener() = std::move(open);
 }
 
-void OpenQuickViewer(QWidget* owner, int selector) {
-    CoreState.CommandCode = selector;
-    if (QuickForms().TextViewer) QuickForms().TextViewer(owner, selector);
-}
-
-void OpenQuickHelp(QWidget* owner, int page) {
-    CoreState.CommandCode = page;
-    if (QuickForms().HelpPage) QuickForms().HelpPage(owner, page);
+void OpenAdditionalVariablesDialog(QWidget* owner) {
+    if (AdditionalVariablesOpener()) AdditionalVariablesOpener()(owner);
 }
 
 void BarProgress::SetMaximum(int maximum) {

@@ -11,19 +11,11 @@ class QWidget;
 
 namespace qv {
 
-// Forms of other parts that the quick dialogs open. Their owners install them at start-up; a
-// form not installed is not opened.
-struct QuickFormHooks {
-    std::function<void(QWidget* owner, int selector)> TextViewer;  // THelp, file chosen by selector
-    std::function<void(QWidget* owner, int page)> HelpPage;        // THelpRTF
-    std::function<void(QWidget* owner)> AdditionalVariables;       // TElabVelociAggiungi
-};
-QuickFormHooks& QuickForms();
-
-// Stores the selector in CoreState.CommandCode and opens the text viewer on it.
-void OpenQuickViewer(QWidget* owner, int selector);
-// Stores the page in CoreState.CommandCode and opens the help viewer on it.
-void OpenQuickHelp(QWidget* owner, int page);
+// TElabVelociAggiungi, the additional variables, belongs to its own form; it registers its
+// opener here. Not registered, the button opens nothing.
+using QuickFormOpener = std::function<void(QWidget* owner)>;
+void RegisterAdditionalVariablesDialog(QuickFormOpener open);
+void OpenAdditionalVariablesDialog(QWidget* owner);
 
 // A form's progress bar as the engine's progress.
 class BarProgress : public Progress {

@@ -6,6 +6,8 @@
 #include <QPushButton>
 
 #include "core/text_tables.h"
+#include "core/ui/thelp.h"
+#include "core/ui/thelprtf.h"
 #include "elaborations/ui/grid_present.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/qt_text.h"
@@ -118,7 +120,7 @@ void TElabVelociGriglia::CopiaClick() {
 }
 
 void TElabVelociGriglia::ModificaClick() {
-    OpenQuickViewer(this, -30);
+    ShowTextViewer(this, -30);
 }
 
 void TElabVelociGriglia::DiagnosticaClick() {
@@ -126,30 +128,30 @@ void TElabVelociGriglia::DiagnosticaClick() {
         HourglassOn();
         WriteGridDiagnostics();
         HourglassOff();
-        OpenQuickViewer(this, -37);
+        ShowTextViewer(this, -37);
     });
 }
 
 void TElabVelociGriglia::righeClick() {
     GuardedIo([this] {
         WriteNumberedGrid();
-        OpenQuickViewer(this, 0);
+        ShowTextViewer(this, 0);
     });
 }
 
 void TElabVelociGriglia::IntestaClick() {
-    OpenQuickViewer(this, -31);
+    ShowTextViewer(this, -31);
 }
 
 void TElabVelociGriglia::ControllaClick() {
     GuardedIo([this] {
         WriteGridWithHeadings();
-        OpenQuickViewer(this, -32);
+        ShowTextViewer(this, -32);
     });
 }
 
 void TElabVelociGriglia::ModificaGrigliaQuantitativaClick() {
-    OpenQuickViewer(this, -33);
+    ShowTextViewer(this, -33);
 }
 
 void TElabVelociGriglia::CreaTerritorioClick() {
@@ -160,7 +162,7 @@ void TElabVelociGriglia::CreaTerritorioClick() {
 }
 
 void TElabVelociGriglia::TerritorioClick() {
-    OpenQuickViewer(this, -34);
+    ShowTextViewer(this, -34);
 }
 
 void TElabVelociGriglia::CreaDataClick() {
@@ -171,7 +173,7 @@ void TElabVelociGriglia::CreaDataClick() {
 }
 
 void TElabVelociGriglia::ModificaDataClick() {
-    OpenQuickViewer(this, -35);
+    ShowTextViewer(this, -35);
 }
 
 void TElabVelociGriglia::CreaLinkClick() {
@@ -182,7 +184,7 @@ void TElabVelociGriglia::CreaLinkClick() {
 }
 
 void TElabVelociGriglia::ModificaKClick() {
-    OpenQuickViewer(this, -36);
+    ShowTextViewer(this, -36);
 }
 
 void TElabVelociGriglia::EsciClick() {
@@ -190,7 +192,7 @@ void TElabVelociGriglia::EsciClick() {
 }
 
 void TElabVelociGriglia::Help2Click() {
-    OpenQuickHelp(this, kHelpPage);
+    ShowHelpPage(this, kHelpPage);
 }
 
 }  // namespace qv

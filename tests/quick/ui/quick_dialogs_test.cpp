@@ -12,6 +12,8 @@
 #include "cardwindow/startup.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/ui/thelp.h"
+#include "core/ui/thelprtf.h"
 #include "elaborations/grid_files.h"
 #include "elaborations/ui/grid_present.h"
 #include "platform/file_io.h"
@@ -32,18 +34,20 @@ class QuickDialogsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         StartProgram();
-        QuickForms().TextViewer = [this](QWidget*, int selector) {
-            viewed.emplace_back(selector, CoreState.CommandCode);
-        };
-        QuickForms().HelpPage = [this](QWidget*, int page) { helpPages.push_back(page); };
-        QuickForms().AdditionalVariables = [this](QWidget*) { ++additional; };
+        // The viewers are recorded with the selector or page they were opened on.
+        SetModalHook([this](QDialog& d) {
+            if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
+            if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
+            return 0;
+        });
+        RegisterAdditionalVariablesDialog([this](QWidget*) { ++additional; });
         SetMessageHook([this](const MessageRequest& r) {
             messages.push_back(r.text);
             return 1;
         });
     }
     void TearDown() override {
-        QuickForms() = {};
+        RegisterAdditionalVariablesDialog(nullptr);
         ResetUiHooks();
         StopProgram();
         ResetProgramState();
@@ -51,7 +55,7 @@ class QuickDialogsTest : public ::testing::Test {
     std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
 
     test::ProgramRoot root;
-    std::vector<std::pair<int, int>> viewed;  // selector, CommandCode when opened
+    std::vector<int> viewed;  // CoreState.CommandCode of each text viewer opened
     std::vector<int> helpPages;
     std::vector<std::string> messages;
     int additional = 0;
@@ -76,7 +80,7 @@ TEST_F(QuickDialogsTest, GridSetTextsAndViewers) {
         viewed.clear();
         button->click();
         ASSERT_EQ(viewed.size(), 1u) << selector;
-        EXPECT_EQ(viewed[0], std::make_pair(selector, selector));
+        EXPECT_EQ(viewed[0], selector);
     }
     EXPECT_EQ(ReadBytes(CoreState.ProgramDir + "tabella.txt"), "Testo 637\r\n");  // Controlla: no headings
     d.Help2->click();
