@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <functional>
 
+#include "cardwindow/ui/card_dialogs.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/selection_files.h"
@@ -307,6 +308,13 @@ void OpenQuantityCondition(QWidget* owner) {
 void OpenClearSearch(QWidget* owner) {
     TAzzeraRicerca dialog(owner);
     ShowModal(dialog);
+}
+
+void RegisterConditionDialogs() {
+    RegisterCardDialog(CardDialog::CategoryCondition,
+                       [](QWidget* owner) { OpenCategoryCondition(owner, CoreState.CommandCode); });
+    RegisterCardDialog(CardDialog::DateCondition, &OpenDateCondition);
+    RegisterCardDialog(CardDialog::QuantityCondition, &OpenQuantityCondition);
 }
 
 }  // namespace qv

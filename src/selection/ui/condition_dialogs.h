@@ -104,4 +104,8 @@ void OpenDateCondition(QWidget* owner);
 void OpenQuantityCondition(QWidget* owner);
 void OpenClearSearch(QWidget* owner);
 
+// Fills the card window's registry with the three field condition dialogs; the category
+// condition takes its field from CoreState.CommandCode.
+void RegisterConditionDialogs();
+
 }  // namespace qv

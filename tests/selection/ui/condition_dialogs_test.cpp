@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "cardwindow/startup.h"
+#include "cardwindow/ui/card_dialogs.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -328,6 +329,22 @@ TEST_F(ConditionDialogTest, ClearingMarksOrConditions) {
     SetModalHook([&](QDialog& dialog) { return shown = dialog.objectName(), 0; });
     OpenClearSearch(nullptr);
     EXPECT_EQ(shown, "TAzzeraRicerca");
+}
+
+TEST_F(ConditionDialogTest, CardWindowOpensTheRegisteredDialogs) {
+    RegisterConditionDialogs();
+    std::vector<QString> shown;
+    SetModalHook([&](QDialog& dialog) { return shown.push_back(dialog.objectName()), 0; });
+    CoreState.CommandCode = kSex;
+    EXPECT_TRUE(OpenCardDialog(CardDialog::CategoryCondition, nullptr));
+    CoreState.CurrentField = FirstFieldOfType(2);
+    EXPECT_TRUE(OpenCardDialog(CardDialog::DateCondition, nullptr));
+    CoreState.CurrentField = FirstFieldOfType(4);
+    EXPECT_TRUE(OpenCardDialog(CardDialog::QuantityCondition, nullptr));
+    EXPECT_EQ(shown, (std::vector<QString>{"TRicModalita", "TRicData", "TRicQuantita"}));
+    for (CardDialog c :
+         {CardDialog::CategoryCondition, CardDialog::DateCondition, CardDialog::QuantityCondition})
+        RegisterCardDialog(c, {});
 }
 
 TEST_F(ConditionDialogTest, HelpPages) {
