@@ -121,7 +121,7 @@ int32_t ParseDateBound(std::string_view text) {
 }
 
 std::string FormatDateBound(int32_t key) {
-    return FormatDateValue(key % 100, key / 100 % 100, key / 10000);
+    return FormatDateValue(key % 100, key / 100 % 100, std::max(key / 10000, 0));
 }
 
 int32_t ParseNumericBound(int type, std::string_view text) {

@@ -49,8 +49,8 @@ TEST(DateBoundTest, KeyToText) {
         int32_t key;
         const char* shown;
     };
-    const Case cases[] = {
-        {0, "0/0/0"}, {950615, "15/6/1995"}, {201, "1/2/0"}, {1101231, "31/12/2010"}, {10101, "1/1/1901"}};
+    const Case cases[] = {{0, "0/0/0"},        {950615, "15/6/1995"}, {201, "1/2/0"}, {1101231, "31/12/2010"},
+                          {10101, "1/1/1901"}, {-10000, "0/0/0"}};
     for (const Case& c : cases) EXPECT_EQ(FormatDateBound(c.key), c.shown) << c.key;
 }
 
@@ -256,22 +256,6 @@ TEST_F(FieldConditionTest, CategoryListLinesFromTheLabels) {
     // Labels the file does not hold are an input/output error.
     FieldLastLabel[8] = 7;
     EXPECT_THROW(WriteCategoryList(8), IoError);
-}
-
-TEST_F(FieldConditionTest, CategoryListWithoutLabelFileFails) {
-    EXPECT_THROW(WriteCategoryList(5), IoError);
-}
-
-TEST_F(FieldConditionTest, StatisticsMarksAreClearedAlone) {
-    FieldAttributes[1] = 32 | 1;
-    FieldAttributes[2] = 127;
-    FieldAttributes[3] = 64;
-    FieldAttributes[4000] = 32;
-    ClearStatisticsMarks();
-    EXPECT_EQ(FieldAttributes[1], 1);
-    EXPECT_EQ(FieldAttributes[2], 95);
-    EXPECT_EQ(FieldAttributes[3], 64);
-    EXPECT_EQ(FieldAttributes[4000], 0);
 }
 
 }  // namespace

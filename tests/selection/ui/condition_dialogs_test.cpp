@@ -275,27 +275,6 @@ TEST_F(ConditionDialogTest, IntervalShownAndReadByTheFieldType) {
     }
 }
 
-TEST_F(ConditionDialogTest, IncomeIntervalSelectsTheCards) {
-    const int income = FirstFieldOfType(7);
-    ASSERT_GT(income, 0);
-    CoreState.CurrentField = income;
-    SetModalHook([](QDialog& dialog) {
-        auto& t = dynamic_cast<TRicQuantita&>(dialog);
-        t.q1->setText("20000");
-        t.q2->setText("40000");
-        t.EsciClick();
-        return 1;
-    });
-    OpenQuantityCondition(nullptr);
-    RunFirstSearch();
-    const auto inside = CardsWhere([&] {
-        const int32_t v = GetCardNumber(income);
-        return v >= 20000 && v <= 40000;
-    });
-    EXPECT_FALSE(inside.empty());
-    EXPECT_EQ(SelectedCards(), inside);
-}
-
 TEST_F(ConditionDialogTest, ClearingMarksOrConditions) {
     FieldAttributes[kSex] = 32 | 1;
     FieldAttributes[5] = 32;
@@ -345,20 +324,6 @@ TEST_F(ConditionDialogTest, CardWindowOpensTheRegisteredDialogs) {
     for (CardDialog c :
          {CardDialog::CategoryCondition, CardDialog::DateCondition, CardDialog::QuantityCondition})
         RegisterCardDialog(c, {});
-}
-
-TEST_F(ConditionDialogTest, HelpPages) {
-    CoreState.CommandCode = kSex;
-    TRicModalita m(nullptr);
-    m.Help2Click();
-    EXPECT_EQ(CoreState.CommandCode, 78);
-    CoreState.CurrentField = FirstFieldOfType(2);
-    TRicData d(nullptr);
-    d.Help2Click();
-    EXPECT_EQ(CoreState.CommandCode, 76);
-    TRicQuantita q(nullptr);
-    q.Help2Click();
-    EXPECT_EQ(CoreState.CommandCode, 80);
 }
 
 }  // namespace

@@ -71,9 +71,7 @@ class SavedSearchDialogTest : public ::testing::Test {
 TEST_F(SavedSearchDialogTest, SaveCaptions) {
     TSalvaRicerca d(nullptr);
     EXPECT_EQ(d.windowTitle(), "Testo 1325");
-    EXPECT_EQ(d.Ricerca->text(), "Testo 1326");
     EXPECT_EQ(d.Territorio->toolTip(), "Testo 1331");
-    EXPECT_EQ(d.Esci->text(), "Testo 1332");
     for (QLineEdit* e : {d.Ok1, d.Ok2, d.Ok3}) EXPECT_EQ(e->text(), "");
     d.Help2Click();
     EXPECT_EQ(CoreState.CommandCode, 83);
@@ -81,8 +79,6 @@ TEST_F(SavedSearchDialogTest, SaveCaptions) {
     TApriRicerca r(nullptr);
     EXPECT_EQ(r.windowTitle(), "Testo 168");
     EXPECT_EQ(r.Ricerca->toolTip(), "Testo 174");
-    EXPECT_EQ(r.Territorio->text(), "Testo 171");
-    EXPECT_EQ(r.Help2->toolTip(), "Testo 178");
     r.Help2Click();
     EXPECT_EQ(CoreState.CommandCode, 20);
 
