@@ -107,9 +107,10 @@ ValueStepOutcome ValueStep(SelectionOperation op, int fileId, int valueBytes,
             if (passes(value)) bits[size_t(c >> 3)] |= uint8_t(0x80 >> (c & 7));
         }
     }
-    if (beforeChange) beforeChange();
     log.push_back(logLine);
     WriteLog(log);
+    // The log is the last thing that can fail: selection and map change together after it.
+    if (beforeChange) beforeChange();
     CombineIntoSelection(op, bits.data(), size_t(std::max(last, 0) / 8 + 2));
     return values ? ValueStepOutcome::Done : ValueStepOutcome::ValueFileMissing;
 }
