@@ -95,6 +95,7 @@ std::string NormalizePath(std::string_view stored) {
         while (!s.empty() && s[0] == '/') s.erase(0, 1);
         return gRoot + s;
     }
+    if (s == "/") return gRoot;  // "\" alone is the root of the drive
     if (!s.empty() && s[0] == '/' && s.compare(0, gRoot.size(), gRoot) != 0) {
         // A rooted Windows path ("\quorvanta.tv\...") is below our root; a path already
         // below the root, or an absolute path of this machine that exists, stays as it is.

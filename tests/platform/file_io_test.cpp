@@ -75,6 +75,7 @@ TEST(Paths, StoredDirectoriesFromWindowsStations) {
     EXPECT_EQ(NormalizeDir("\\quorvanta.tv\\"), "/tmp/qvroot/quorvanta.tv/");
     EXPECT_EQ(NormalizeDir("/tmp/qvroot/a"), "/tmp/qvroot/a/");
     EXPECT_EQ(NormalizeDir(""), "");
+    EXPECT_EQ(NormalizeDir("\\"), "/tmp/qvroot/");  // the root of the drive alone
     // No directory is ever cut, however long.
     std::string deep = "C:\\" + std::string(300, 'd') + "\\";
     EXPECT_EQ(NormalizeDir(deep).size(), std::string("/tmp/qvroot/").size() + 301);

@@ -1,0 +1,72 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/progress.h"
+
+// The two orders of the archive's cards kept as files of card numbers: the alphabetical order
+// by the list's order field ("ALFA." plus three characters of the field number) and the
+// territorial order by the territory code of every card ("lor-sch.dat", with "lpn-sch.dat",
+// "lsg-sch.dat" and "lif-sch.dat" for the territorial list of a linked archive). Both go
+// through the key file "alf-supp.dat": one 31-byte record per card, the key ended by a zero.
+
+namespace qv {
+
+constexpr int kSortKeyRecordBytes = 31;
+constexpr int kSortKeyMaxLength = 30;
+constexpr int kListLineRecordBytes = 401;
+
+// "ALFA." followed by '0' + f div 100, '0' + f div 10 mod 10, '0' + f mod 10.
+std::string AlphabeticalOrderFileName(int field);
+
+// The key of one card for the alphabetical order by `field`, blank-padded as stored. `text`
+// holds the card's text bytes (card byte 1 at text[0]), `words` its numeric part (word 1 at
+// words[0]). Category labels and municipality names are read once, when first needed.
+class AlphaKeyBuilder {
+  public:
+    explicit AlphaKeyBuilder(int field);
+    std::string Key(const uint8_t* text, const uint16_t* words);
+    // Whether the key comes from the card's text part rather than its numeric part.
+    bool UsesText() const { return type_ < 0; }
+
+  private:
+    std::string RawKey(const uint8_t* text, const uint16_t* words);
+    std::string LabelKey(int value);
+    std::string ComuneKey(int value);
+    int field_;
+    int type_;
+    bool labelsLoaded_ = false;
+    bool namesLoaded_ = false;
+    std::string labels_;
+    std::string names_;
+};
+
+// "0007" for code 7: the code right-aligned in 4 characters, blanks turned into zeros.
+std::string TerritorialSortKey(const uint16_t* words);
+
+// The order of cards 0..keys.size()-1: first, in card order, every card whose key begins with
+// a blank (or any byte not above it); then the segments of keys sharing their first
+// `keyLength` characters, in ascending byte order, each built by binary insertion in card
+// order. The progress advances by one for every card placed in a segment.
+std::vector<int32_t> OrderBySortKeys(const std::vector<std::string>& keys, int keyLength, Progress& progress);
+
+// The passes of the two orders over the open archive's cards 0..CoreState.LastCard. Every
+// failed file operation raises IoError. The card in hand is left untouched.
+void BuildAlphaSortKeys(Progress& progress);
+void SortAlphabeticalOrder(Progress& progress);
+void BuildTerritorialSortKeys(Progress& progress);
+void SortTerritorialOrder(Progress& progress);
+// Answers false, writing nothing, when "lista.txt" of the program directory does not open.
+bool WriteTerritorialListFiles(Progress& progress);
+
+// The keys stored in "alf-supp.dat" for cards 0..count-1.
+std::vector<std::string> ReadSortKeys(int32_t count);
+
+enum class OrderOutcome { Done, NoOrderField, ListMissing };
+// The alphabetical order by CoreState.ListOrderField (NoOrderField when it names no field of
+// the archive), and the territorial order with its list files.
+OrderOutcome BuildAlphabeticalOrder(Progress& progress);
+OrderOutcome BuildTerritorialOrder(Progress& progress);
+
+}  // namespace qv

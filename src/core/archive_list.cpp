@@ -1,0 +1,90 @@
+#include "core/archive_list.h"
+
+#include <algorithm>
+
+#include "core/archive_open.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+#include "platform/text_file.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kArchiveListFile = 28;
+constexpr int kListStagingFile = 54;
+
+void PutBlankNewCard() {
+    CoreState.CurrentCard = CoreState.LastCard + 1;
+    ClearCardFields(1, CoreState.FieldCount);
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> ReadArchiveList() {
+    return TextReader::ReadLines(DataFilePath(kArchiveListFile), kArchiveListLineWidth);
+}
+
+std::string ArchiveListName(std::string_view line) {
+    return std::string(line.substr(0, kArchiveNameColumns));
+}
+
+std::string ArchiveListDir(std::string_view line) {
+    if (line.size() <= kArchiveNameColumns) return {};
+    return NormalizeDir(line.substr(kArchiveNameColumns));
+}
+
+std::optional<std::vector<std::string>> FillArchiveList() {
+    const std::optional<std::vector<std::string>> lines = ReadArchiveList();
+    if (!lines) return std::nullopt;
+    std::vector<std::string> names;
+    TextBuilder staging;
+    for (const std::string& line : *lines) {
+        names.push_back(ArchiveListName(line));
+        staging.Line(names.back());
+    }
+    staging.Save(DataFilePath(kListStagingFile));
+    return names;
+}
+
+bool ArchiveFolderHasSource(const std::string& dir) {
+    // An empty directory would name "scheda.txt" of the working directory.
+    return !dir.empty() && FileExists(dir + "scheda.txt");
+}
+
+bool SwitchToArchive(const std::string& dir) {
+    if (!SaveArchiveSettings()) return false;
+    const std::string previous = CoreState.ArchiveDir;
+    CoreState.ArchiveDir = dir;
+    try {
+        OpenArchive();
+    } catch (const IoError&) {
+        // Half-read tables of the new archive must not stay in force over the old one's files.
+        CoreState.ArchiveDir = previous;
+        try {
+            OpenArchive();
+            PutBlankNewCard();
+        } catch (const IoError&) {
+        }
+        throw;
+    }
+    PutBlankNewCard();
+    return true;
+}
+
+bool ChooseArchive(int index) {
+    TextReader list;
+    list.OpenOrThrow(DataFilePath(kArchiveListFile));
+    // With no entry highlighted the first one is taken; a line past the end is empty.
+    std::string line;
+    for (int i = 0; i <= std::max(index, 0); ++i)
+        line = list.Eof() ? std::string() : list.ReadLine(kArchiveListLineWidth);
+    const std::string dir = ArchiveListDir(line);
+    if (dir == CoreState.ArchiveDir || !ArchiveFolderHasSource(dir)) return false;
+    return SwitchToArchive(dir);
+}
+
+}  // namespace qv

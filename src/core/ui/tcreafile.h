@@ -1,0 +1,25 @@
+#pragma once
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace qv {
+
+// Asks before the compile run erases the cards of an archive created before: answers 333 in
+// CoreState.CommandCode to erase them, 0 otherwise.
+class TCreaFile : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TCreaFile(QWidget* owner);
+
+    QLabel* testo = nullptr;
+    QPushButton* Annulla = nullptr;
+    QPushButton* Cancella = nullptr;
+
+    void FormCreate();
+    void CancellaClick();
+    void AnnullaClick();
+};
+
+}  // namespace qv

@@ -1,0 +1,52 @@
+#pragma once
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qv {
+
+// Cross tables: the count table "tab-sch.dat" of the last counting pass turned into text in
+// "tabella.txt" (program directory), either as one table per row variable against the columns,
+// with percentages and chi-square, or as the synoptic table of the marked variables.
+
+// The per-line tables a cross report keeps, index = 1-based grid line (entry 0 unused).
+struct CrossTableLines {
+    int Count = 0;                            // grid lines read, at most 4000
+    std::vector<std::string> Labels;          // text before the first '*', 30 characters
+    std::vector<int> Variable;                // lines so far whose code begins with 'G'
+    std::vector<int> Parent;                  // parent line, 0 = none
+    std::vector<int> Synoptic;                // synoptic group of a variable's first line, 0 = none
+    std::vector<std::string> ColumnHeadings;  // of the first 11 column lines, 7 characters
+};
+
+// Reads "grl-sch.txt" into the per-line tables and rewrites the label file "tx2-sch.dat"
+// (31-byte records: a length byte and the 30-character label). In the synoptic form the lines
+// not chosen as rows have variable and synoptic number 0. Raises the input/output error when
+// the grid does not open.
+CrossTableLines RebuildCrossTableLines(bool synoptic);
+
+// Critical chi-square values of "chi2.imp": row df - 1 (df 1..30), the three levels in the
+// order of the stars; a field that does not read as a number is absent.
+struct ChiSquareTable {
+    int Rows = 0;
+    std::array<std::array<std::optional<double>, 3>, 30> Critical{};
+};
+// nullopt when the file does not open. Lines past the thirtieth are not read.
+std::optional<ChiSquareTable> LoadChiSquareTable(const std::string& path);
+// One '*' per level whose critical value for df the chi-square exceeds; none past df 30 or for
+// a df the table does not have.
+std::string ChiSquareStars(const ChiSquareTable& table, double chiSquare, int df);
+
+// The cross-table report with the options of CoreState (percentages, borders, wide cells, tabs,
+// headings, chi-square, empty rows, column heading texts). Answers false, with
+// CoreState.ProceedFlag 0 and "tabella.txt" untouched, when the count table does not open.
+// Turns CoreState.ChiSquare off when "chi2.imp" does not open and CoreState.TableHeadings off
+// when "tin-sch.txt" does not.
+bool WriteCrossTableReport();
+
+// The synoptic table: per column, the counts and percentages of each marked variable on one
+// line. Answers false as WriteCrossTableReport does.
+bool WriteSynopticTable();
+
+}  // namespace qv

@@ -1,0 +1,267 @@
+#include "elaborations/ui/weights_dialogs.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "core/text_tables.h"
+#include "core/ui/thelp.h"
+#include "elaborations/ui/pickers.h"
+#include "elaborations/ui/viewer_calls.h"
+#include "elaborations/weights.h"
+#include "platform/io_error.h"
+#include "platform/text_file.h"
+#include "platform/ui/application.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kQuantGridId = 43, kStagingId = 54;
+constexpr int kUniverseViewer = -21, kWeightsViewer = -22;
+
+QPushButton* Button(QWidget* parent, const char* name, int caption, bool hint = true) {
+    auto* b = new QPushButton(Qs(LoadText(caption)), parent);
+    b->setObjectName(name);
+    if (hint) b->setToolTip(Qs(LoadText(caption + 1)));
+    b->setAutoDefault(false);
+    return b;
+}
+
+// The quantitative variables in a combo box showing CoreState.QuantUnitVar.
+void FillQuantitative(QComboBox* box) {
+    box->clear();
+    for (const std::string& name : QuantitativeVariableNames()) box->addItem(Qs(name));
+    ShowQuantUnitVar(box);
+}
+
+class BarProgress : public Progress {
+  public:
+    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
+    void SetMaximum(int maximum) override {
+        bar_->setRange(0, maximum);
+        bar_->repaint();
+    }
+    void SetPosition(int position) override {
+        bar_->setValue(position);
+        bar_->repaint();
+    }
+
+  private:
+    QProgressBar* bar_;
+};
+
+}  // namespace
+
+void ShowQuantUnitVar(QComboBox* box) {
+    const int v = CoreState.QuantUnitVar;
+    box->setCurrentIndex(v >= 0 && v < box->count() ? v : -1);
+}
+
+std::vector<std::string> QuantitativeVariableNames() {
+    std::vector<std::string> names;
+    TextReader reader;
+    if (!reader.Open(DataFilePath(kQuantGridId))) return names;
+    TextBuilder staging;
+    while (!reader.Eof() && int(names.size()) < kMaxFields) {
+        const std::string line = reader.ReadLine();
+        const size_t first = line.find('*');
+        const size_t second = first == std::string::npos ? first : line.find('*', first + 1);
+        names.push_back(second == std::string::npos ? std::string() : line.substr(second + 1));
+        staging.Line(names.back());
+    }
+    try {
+        staging.Save(DataFilePath(kStagingId));
+    } catch (const IoError& e) {
+        ShowIoError(e);
+    }
+    return names;
+}
+
+// -----------------------------------------------------------------------------------------------
+
+TQuantitativa::TQuantitativa(QWidget* owner) : QDialog(owner) {
+    setObjectName("TQuantitativa");
+    Label1 = new QLabel(this);
+    Label1->setObjectName("Label1");
+    vQuant = new QComboBox(this);
+    vQuant->setObjectName("vQuant");
+    Esci = Button(this, "Esci", 1165, false);
+    Pesi = Button(this, "Pesi", 1166);
+    Help2 = Button(this, "Help2", 1168);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(Label1, 0, 0);
+    layout->addWidget(vQuant, 0, 1, 1, 2);
+    layout->addWidget(Esci, 1, 0);
+    layout->addWidget(Pesi, 1, 1);
+    layout->addWidget(Help2, 1, 2);
+
+    connect(Esci, &QPushButton::clicked, this, &TQuantitativa::EsciClick);
+    connect(Pesi, &QPushButton::clicked, this, &TQuantitativa::PesiClick);
+    connect(Help2, &QPushButton::clicked, this, &TQuantitativa::Help2Click);
+    FormCreate();
+}
+
+void TQuantitativa::FormCreate() {
+    setWindowTitle(Qs(LoadText(1162)));
+    Label1->setText(Qs(LoadText(1163)));
+    vQuant->setToolTip(Qs(LoadText(1164)));
+    FillQuantitative(vQuant);
+}
+
+void TQuantitativa::EsciClick() {
+    if (vQuant->currentIndex() >= 0) CoreState.QuantUnitVar = vQuant->currentIndex();
+    accept();
+}
+
+void TQuantitativa::PesiClick() {
+    TPesi weights(this);
+    ShowModal(weights);
+    ShowQuantUnitVar(vQuant);
+}
+
+void TQuantitativa::Help2Click() {
+    OpenHelpPage(this, 71);
+}
+
+// -----------------------------------------------------------------------------------------------
+
+TPesi::TPesi(QWidget* owner) : QDialog(owner) {
+    setObjectName("TPesi");
+    Label1 = new QLabel(this);
+    Label1->setObjectName("Label1");
+    vQuant = new QComboBox(this);
+    vQuant->setObjectName("vQuant");
+    vQualit = Button(this, "vQualit", 1120);
+    CreaFile = Button(this, "CreaFile", 1122);
+    Universo = Button(this, "Universo", 1124);
+    Calcolo = Button(this, "Calcolo", 1126);
+    Pesi = Button(this, "Pesi", 1128);
+    Attribuisce = Button(this, "Attribuisce", 1130);
+    Barra = new QProgressBar(this);
+    Barra->setObjectName("Barra");
+    Barra->setRange(0, 100);
+    Barra->setValue(0);
+    Esci = Button(this, "Esci", 1133);
+    Help2 = Button(this, "Help2", 1135);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(Label1, 0, 0);
+    layout->addWidget(vQuant, 0, 1);
+    int row = 1;
+    for (QPushButton* b : {vQualit, CreaFile, Universo, Calcolo, Pesi, Attribuisce})
+        layout->addWidget(b, row++, 0, 1, 2);
+    layout->addWidget(Barra, row++, 0, 1, 2);
+    layout->addWidget(Esci, row, 0);
+    layout->addWidget(Help2, row, 1);
+
+    connect(vQualit, &QPushButton::clicked, this, &TPesi::vQualitClick);
+    connect(CreaFile, &QPushButton::clicked, this, &TPesi::CreaFileClick);
+    connect(Universo, &QPushButton::clicked, this, &TPesi::UniversoClick);
+    connect(Calcolo, &QPushButton::clicked, this, &TPesi::CalcoloClick);
+    connect(Pesi, &QPushButton::clicked, this, &TPesi::PesiClick);
+    connect(Attribuisce, &QPushButton::clicked, this, &TPesi::AttribuisceClick);
+    connect(Esci, &QPushButton::clicked, this, &TPesi::EsciClick);
+    connect(Help2, &QPushButton::clicked, this, &TPesi::Help2Click);
+    FormCreate();
+}
+
+void TPesi::FormCreate() {
+    setWindowTitle(Qs(LoadText(1117)));
+    Label1->setText(Qs(LoadText(1118)));
+    vQuant->setToolTip(Qs(LoadText(1119)));
+    Barra->setToolTip(Qs(LoadText(1132)));
+    FillQuantitative(vQuant);
+    // Cards are written only with the archive's write password.
+    Attribuisce->setEnabled(CoreState.WriteAccess != 0);
+}
+
+void TPesi::vQualitClick() {
+    OpenRowPicker(this);
+}
+
+void TPesi::CreaFileClick() {
+    HourglassOn();
+    try {
+        CreateWeightFiles();
+    } catch (const IoError& e) {
+        HourglassOff();
+        ShowIoError(e);
+        return;
+    }
+    HourglassOff();
+}
+
+void TPesi::UniversoClick() {
+    ShowTextViewer(this, kUniverseViewer);
+}
+void TPesi::PesiClick() {
+    ShowTextViewer(this, kWeightsViewer);
+}
+
+void TPesi::CalcoloClick() {
+    BarProgress progress(Barra);
+    HourglassOn();
+    try {
+        ComputeWeights(progress);
+    } catch (const IoError& e) {
+        HourglassOff();
+        ShowIoError(e);
+        return;
+    }
+    HourglassOff();
+}
+
+void TPesi::AttribuisceClick() {
+    if (!CoreState.WriteAccess) return;
+    // The weights go into the variable shown, not into one chosen before.
+    if (vQuant->currentIndex() >= 0) CoreState.QuantUnitVar = vQuant->currentIndex();
+    BarProgress progress(Barra);
+    AttributionOutcome outcome;
+    HourglassOn();
+    try {
+        outcome = AttributeWeights(progress);
+    } catch (const IoError& e) {
+        HourglassOff();
+        ShowIoError(e);
+        return;
+    }
+    HourglassOff();
+    switch (outcome) {
+        case AttributionOutcome::Done:
+        case AttributionOutcome::NoWeights:
+            break;
+        case AttributionOutcome::BadField:
+            ShowError(
+                "La variabile scelta non e' un campo numerico della scheda: i pesi non sono stati scritti.");
+            break;
+        case AttributionOutcome::WeightTooLarge:
+            ShowError(
+                "Un peso non entra nel campo scelto (al massimo 32767): i pesi non sono stati scritti.");
+            break;
+    }
+}
+
+void TPesi::EsciClick() {
+    if (vQuant->currentIndex() >= 0) CoreState.QuantUnitVar = vQuant->currentIndex();
+    accept();
+}
+
+void TPesi::Help2Click() {
+    OpenHelpPage(this, 69);
+}
+
+void OpenQuantitativeUnit(QWidget* owner) {
+    TQuantitativa dialog(owner);
+    ShowModal(dialog);
+}
+
+}  // namespace qv

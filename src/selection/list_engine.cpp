@@ -1,0 +1,227 @@
+#include "selection/list_engine.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "cardwindow/order_index.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "core/selection_files.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "selection/list_output.h"
+#include "selection/print_mask.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kReportFileId = 36;
+constexpr int kListFileId = 99;
+constexpr int kRowFileId = 117;
+constexpr int32_t kKeyBlock = 8192;
+constexpr int kMunicipalityType = 3;
+constexpr int kNumber32Type = 7;
+
+bool IsArchiveField(int field) {
+    return field >= 1 && field <= std::min(CoreState.FieldCount, kMaxFields);
+}
+
+// The value a group field gives on a card whose numeric part is `words` (word 1 at words[0]).
+int64_t GroupValue(int field, const uint16_t* words, int wordCount) {
+    if (!IsArchiveField(field)) return 0;
+    const int p = FieldPositions[field];
+    const auto inCard = [&](int w) { return w >= 1 && w <= wordCount; };
+    if (FieldTypes[field] == kNumber32Type)
+        return inCard(p) && inCard(p + 1) ? DecodeCardNumber(words[p - 1], words[p]) : kEmptyNumber;
+    return inCard(p) ? int16_t(words[p - 1]) : 0;
+}
+
+// One list run: the mask, the output text and the row records.
+class ListRun {
+  public:
+    ListRun(int fileId, bool withRows) : withRows_(withRows) {
+        out_.Bind(DataFilePath(fileId));
+        out_.Create();
+        mask_.Load();
+    }
+
+    void Heading() {
+        if (mask_.Tabular()) mask_.WriteTabularHeading(out_);
+    }
+    // The card CurrentCard through the mask, then the heading rule.
+    void Card() {
+        mask_.FillPrintMask(out_, withRows_ ? &rows_ : nullptr);
+        mask_.AfterCardOutput(out_);
+    }
+    void SingleCard() { mask_.FillPrintMask(out_, nullptr); }
+    void GroupEnd() {
+        out_.Write('\f');
+        out_.WriteLine();
+    }
+
+    // The list text first, then the rows that point into it.
+    void Finish() {
+        mask_.Release();
+        out_.Close();
+        if (!withRows_) return;
+        std::string bytes;
+        bytes.reserve(rows_.size() * 4);
+        for (int32_t card : rows_) AppendI32(bytes, card);
+        WriteFileAtomic(DataFilePath(kRowFileId), bytes);
+    }
+
+  private:
+    bool withRows_;
+    ListOutputFile out_;
+    PrintMask mask_;
+    std::vector<int32_t> rows_;
+};
+
+void PlainSequential(ListRun& run, Progress& progress) {
+    run.Heading();
+    for (int32_t c = 0; c <= CoreState.LastCard; ++c) {
+        if (!IsCardSelected(c)) continue;
+        CoreState.CurrentCard = c;
+        progress.SetPosition(c);
+        run.Card();
+    }
+}
+
+void PlainAlphabetical(ListRun& run, const std::vector<int32_t>& order, Progress& progress) {
+    run.Heading();
+    int written = 0;
+    for (int32_t e : order) {
+        // An index from another state of the archive may name cards that are not there.
+        if (e < 0 || e > CoreState.LastCard) continue;
+        CoreState.CurrentCard = e;
+        if (!IsCardSelected(e)) continue;
+        progress.SetPosition(++written);
+        run.Card();
+    }
+}
+
+// The groups in ascending key order, one pass over the cards of `order` per group, each group
+// closed by a form-feed line. A sequential run shows the card number, an alphabetical one the
+// cards written.
+void Grouped(ListRun& run, const GroupKeys& groups, const std::vector<int32_t>* order, Progress& progress) {
+    run.Heading();
+    const int32_t count = order ? int32_t(order->size()) : CoreState.LastCard + 1;
+    int written = 0;
+    int64_t current = groups.smallest;
+    do {
+        int64_t next = kNoFurtherGroup;
+        for (int32_t i = 0; i < count; ++i) {
+            const int32_t c = order ? (*order)[size_t(i)] : i;
+            if (c < 0 || c >= int32_t(groups.keys.size())) continue;
+            if (order) CoreState.CurrentCard = c;
+            if (!IsCardSelected(c)) continue;
+            if (!order) CoreState.CurrentCard = c;
+            const int64_t k = groups.keys[size_t(c)];
+            if (k > current && k < next) next = k;
+            if (!order) progress.SetPosition(c);
+            if (k == current) {
+                run.Card();
+                if (order) progress.SetPosition(++written);
+            }
+        }
+        run.GroupEnd();
+        current = next;
+    } while (current != kNoFurtherGroup);
+}
+
+bool Grouping() {
+    return CoreState.ListGroupField1 != 0 || CoreState.ListGroupField2 != 0;
+}
+
+void StartList(Progress& progress) {
+    CoreState.ListReady = 1;
+    CoreState.ListRow = 0;
+    progress.SetMaximum(std::max<int32_t>(CoreState.LastCard, 0));
+}
+
+}  // namespace
+
+std::optional<std::vector<int32_t>> ReadAlphabeticalOrder(int field, size_t limit) {
+    if (field <= 0) return std::nullopt;
+    RecordFile file;
+    if (!file.TryOpen(CoreState.ArchiveDir + AlphabeticalOrderFileName(field), 4, RecordFile::Mode::Read))
+        return std::nullopt;
+    const int64_t entries =
+        std::min<int64_t>(file.RecordCount(), int64_t(std::min<size_t>(limit, INT32_MAX)));
+    std::string bytes(size_t(entries) * 4, '\0');
+    const int64_t got = file.ReadUpTo(0, bytes.data(), entries);
+    std::vector<int32_t> order(static_cast<size_t>(got));
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = GetI32(reinterpret_cast<const uint8_t*>(bytes.data()) + 4 * i);
+    return order;
+}
+
+GroupKeys BuildGroupKeys() {
+    int& first = CoreState.ListGroupField1;
+    int& second = CoreState.ListGroupField2;
+    // A municipality splits the cards more finely than anything else: it goes second.
+    if (first > 0 && first <= kMaxFields && FieldTypes[first] == kMunicipalityType) std::swap(first, second);
+
+    GroupKeys groups;
+    const int32_t cards = std::max<int32_t>(CoreState.LastCard + 1, 0);
+    groups.keys.resize(size_t(cards));
+    const int wordCount = CurrentCardGeometry().wordCount;
+    std::vector<uint16_t> block(size_t(kKeyBlock) * size_t(std::max(wordCount, 1)));
+    bool any = false;
+    for (int32_t start = 0; start < cards; start += kKeyBlock) {
+        const int32_t n = std::min(kKeyBlock, cards - start);
+        ReadCardValuesBlock(start, n, block.data());
+        for (int32_t i = 0; i < n; ++i) {
+            const uint16_t* words = block.data() + size_t(i) * size_t(wordCount);
+            const int64_t key =
+                GroupValue(first, words, wordCount) * kGroupKeyFactor + GroupValue(second, words, wordCount);
+            groups.keys[size_t(start + i)] = key;
+            if (!any || key < groups.smallest) groups.smallest = key;
+            any = true;
+        }
+    }
+    return groups;
+}
+
+void RunSequentialList(Progress& progress) {
+    StartList(progress);
+    ListRun run(kListFileId, true);
+    if (Grouping()) {
+        const GroupKeys groups = BuildGroupKeys();
+        Grouped(run, groups, nullptr, progress);
+    } else {
+        PlainSequential(run, progress);
+    }
+    run.Finish();
+}
+
+ListOutcome RunAlphabeticalList(Progress& progress) {
+    StartList(progress);
+    if (!Grouping()) {
+        auto order = ReadAlphabeticalOrder(CoreState.ListOrderField);
+        if (!order) return ListOutcome::OrderIndexMissing;
+        ListRun run(kListFileId, true);
+        PlainAlphabetical(run, *order, progress);
+        run.Finish();
+        return ListOutcome::Done;
+    }
+    // The index is held whole while the groups are passed; no more entries than key slots.
+    const size_t slots = (size_t(std::max<int32_t>(CoreState.LastCard + 1, 0)) / kKeyBlock + 1) * kKeyBlock;
+    auto order = ReadAlphabeticalOrder(CoreState.ListOrderField, slots);
+    if (!order) return ListOutcome::OrderIndexMissing;
+    ListRun run(kListFileId, true);
+    const GroupKeys groups = BuildGroupKeys();
+    Grouped(run, groups, &*order, progress);
+    run.Finish();
+    return ListOutcome::Done;
+}
+
+void PrintCurrentCardThroughMask() {
+    ListRun run(kReportFileId, false);
+    run.SingleCard();
+    run.Finish();
+}
+
+}  // namespace qv

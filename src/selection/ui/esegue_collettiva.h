@@ -1,0 +1,45 @@
+#pragma once
+#include <QDialog>
+#include <string>
+
+class QProgressBar;
+class QPushButton;
+class QWidget;
+
+namespace qv {
+
+// "Ricerca": runs the collective selection over the archive's cards, from an empty selection,
+// joined by OR or AND with a saved search, or from the territorial program's selection file.
+// The dialog closes after every run.
+class TEsegueCollettiva : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TEsegueCollettiva(QWidget* owner);
+
+    QPushButton* PrimaRicerca = nullptr;
+    QPushButton* Aggiunge = nullptr;
+    QPushButton* Legge = nullptr;
+    QPushButton* Geolar = nullptr;
+    QProgressBar* Barra = nullptr;
+    QPushButton* Esci = nullptr;
+    QPushButton* Help2 = nullptr;
+    QPushButton* Esegue = nullptr;  // hidden: the pass itself
+
+    void FormCreate();
+    void PrimaRicercaClick();
+    void AggiungeClick();
+    void LeggeClick();
+    void GeolarClick();
+    void EsegueClick();
+    void EsciClick();
+    void Help2Click();
+
+  private:
+    void RunWithSavedSearch(int combination);
+    std::string AskSelectionFile(const char* proposed);
+};
+
+// The main window's command: opens the dialog modally with `owner` as its owner.
+void OpenCollectiveSelection(QWidget* owner);
+
+}  // namespace qv

@@ -1,0 +1,158 @@
+#include "selection/ui/esegue_lista.h"
+
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "core/core_state.h"
+#include "core/text_tables.h"
+#include "core/ui/thelp.h"
+#include "core/ui/thelprtf.h"
+#include "platform/progress.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+#include "selection/list_engine.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kSearchList = 4;
+constexpr int kPrintCard = 2;
+constexpr int kShowList = 3;
+constexpr int kReportViewer = 0;
+constexpr int kHelpPage = 49;
+
+class BarProgress : public Progress {
+  public:
+    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
+    void SetMaximum(int maximum) override { bar_->setRange(0, maximum); }
+    void SetPosition(int position) override { bar_->setValue(position); }
+
+  private:
+    QProgressBar* bar_;
+};
+
+struct WaitCursor {
+    WaitCursor() { HourglassOn(); }
+    ~WaitCursor() { HourglassOff(); }
+};
+
+QPushButton* Button(QWidget* owner, const char* name, int caption, int hint) {
+    auto* b = new QPushButton(Qs(LoadText(caption)), owner);
+    b->setObjectName(name);
+    b->setToolTip(Qs(LoadText(hint)));
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace
+
+TEsegueLista::TEsegueLista(QWidget* owner) : QDialog(owner) {
+    setObjectName("TEsegueLista");
+    FormCreate();
+}
+
+void TEsegueLista::FormCreate() {
+    setWindowTitle(Qs(LoadText(859)));
+    Alfabetico = Button(this, "Alfabetico", 860, 861);
+    Sequenziale = Button(this, "Sequenziale", 862, 863);
+    Barra = new QProgressBar(this);
+    Barra->setObjectName("Barra");
+    Barra->setRange(0, 1);
+    Barra->setValue(0);
+    Status = new QLineEdit(this);
+    Status->setObjectName("Status");
+    Status->setReadOnly(true);
+    Status->setToolTip(Qs(LoadText(864)));
+    Esci = Button(this, "Esci", 865, 866);
+    Help2 = Button(this, "Help2", 867, 868);
+    ListaTXT = Button(this, "ListaTXT", 869, 870);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(Alfabetico, 0, 0);
+    layout->addWidget(Sequenziale, 0, 1);
+    layout->addWidget(Barra, 1, 0, 1, 2);
+    layout->addWidget(Status, 2, 0, 1, 2);
+    layout->addWidget(ListaTXT, 3, 0, 1, 2);
+    layout->addWidget(Esci, 4, 0);
+    layout->addWidget(Help2, 4, 1);
+
+    connect(Alfabetico, &QPushButton::clicked, this, &TEsegueLista::AlfabeticoClick);
+    connect(Sequenziale, &QPushButton::clicked, this, &TEsegueLista::SequenzialeClick);
+    connect(ListaTXT, &QPushButton::clicked, this, &TEsegueLista::ListaTXTClick);
+    connect(Esci, &QPushButton::clicked, this, &TEsegueLista::EsciClick);
+    connect(Help2, &QPushButton::clicked, this, &TEsegueLista::Help2Click);
+
+    singleCard_ = false;
+    if (CoreState.CommandCode == kPrintCard) {
+        StampaSchedaClick();
+        singleCard_ = true;
+        return;
+    }
+    if (CoreState.CommandCode == kSearchList) SequenzialeClick();
+    CoreState.CommandCode = 0;
+}
+
+void TEsegueLista::SequenzialeClick() {
+    BarProgress progress(Barra);
+    {
+        WaitCursor wait;
+        RunSequentialList(progress);
+    }
+    Status->setText(QStringLiteral("Lista sequenziale effettuata"));
+    Barra->setValue(0);
+}
+
+void TEsegueLista::AlfabeticoClick() {
+    BarProgress progress(Barra);
+    ListOutcome outcome;
+    {
+        WaitCursor wait;
+        outcome = RunAlphabeticalList(progress);
+    }
+    Status->setText(outcome == ListOutcome::Done ? QStringLiteral("Lista alfabetica effettuata")
+                                                 : QStringLiteral("manca l'ordinamento alfabetico"));
+    Barra->setValue(0);
+}
+
+void TEsegueLista::StampaSchedaClick() {
+    {
+        WaitCursor wait;
+        PrintCurrentCardThroughMask();
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{Alfabetico, Sequenziale, Barra, Status})
+        w->setVisible(false);
+}
+
+void TEsegueLista::ListaTXTClick() {
+    if (!singleCard_) {
+        CoreState.CommandCode = kShowList;
+        accept();
+        return;
+    }
+    ShowTextViewer(this, kReportViewer);
+    CoreState.CommandCode = 0;
+    Status->clear();
+    Barra->setValue(0);
+}
+
+void TEsegueLista::EsciClick() {
+    CoreState.CommandCode = 0;
+    reject();
+}
+
+void TEsegueLista::Help2Click() {
+    ShowHelpPage(this, kHelpPage);
+}
+
+int OpenListRun(QWidget* owner, int commandCode) {
+    CoreState.CommandCode = commandCode;
+    TEsegueLista dialog(owner);
+    ShowModal(dialog);
+    return CoreState.CommandCode;
+}
+
+}  // namespace qv

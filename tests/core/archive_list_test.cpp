@@ -1,0 +1,146 @@
+// The list of archives: reading Windows lines, staging the names, choosing and switching.
+#include "core/archive_list.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "cardwindow/startup.h"
+#include "core/core_state.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+#include "support/program_dir.h"
+
+namespace qv {
+namespace {
+
+using test::CopyTree;
+using test::Hex;
+using test::ProgramRoot;
+using test::ReadBytes;
+using test::WriteBytes;
+
+class ArchiveListTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        StartProgram();
+        sample = CoreState.ArchiveDir;
+        second = root.Root() + "archivi/Secondo/";
+        MakeDirs(second);
+        MakeDirs(root.Root() + "archivi/vuoto/");
+        CopyTree(sample, second);
+        WriteBytes(second + "dli-sch.dat", Hex("01 00 00 00"));  // two cards
+        CopyTree(sample, root.Root() + "archivi/vuoto/");
+        std::remove((root.Root() + "archivi/vuoto/scheda.txt").c_str());
+    }
+    void TearDown() override {
+        StopProgram();
+        ResetProgramState();
+    }
+    void WriteList(const std::string& text) { WriteBytes(root / "lst-kel.txt", text); }
+
+    ProgramRoot root;
+    std::string sample, second;
+};
+
+TEST_F(ArchiveListTest, NameAndDirectoryOfALine) {
+    const std::string longDir(300, 'd');
+    struct Case {
+        std::string line, name, dir;
+    } cases[] = {
+        {"Pianalto      C:\\quorvanta.tv\\Pianalto\\", "Pianalto      ", "quorvanta.tv/Pianalto/"},
+        {"Senza barra   c:\\archivi\\Secondo", "Senza barra   ", "archivi/Secondo/"},
+        {"Radice        \\archivi\\x\\", "Radice        ", "archivi/x/"},
+        {"Lungo         C:\\" + longDir + "\\", "Lungo         ", longDir + "/"},  // never cut
+        {"Corto", "Corto", ""},
+        {"Quattordici14", "Quattordici14", ""},
+        {"Quattordici 14", "Quattordici 14", ""},  // exactly 14 columns: no directory
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(ArchiveListName(c.line), c.name);
+        EXPECT_EQ(ArchiveListDir(c.line), c.dir.empty() ? "" : root.Root() + c.dir);
+    }
+}
+
+TEST_F(ArchiveListTest, NamesAreStagedOneALine) {
+    EXPECT_FALSE(FillArchiveList());
+    EXPECT_EQ(ReadBytes(root / "tresca.txt"), "");
+
+    WriteList(
+        "Pianalto      C:\\quorvanta.tv\\Pianalto\\\r\nCorto\r\n\r\nSecondo       "
+        "C:\\archivi\\Secondo\\\r\n");
+    const auto names = FillArchiveList();
+    ASSERT_TRUE(names);
+    EXPECT_EQ(names->size(), 4u);
+    EXPECT_EQ(ReadBytes(root / "tresca.txt"), "Pianalto      \r\nCorto\r\n\r\nSecondo       \r\n");
+}
+
+TEST_F(ArchiveListTest, ChoosingAnEntry) {
+    const std::string list =
+        "Pianalto      C:\\quorvanta.tv\\Pianalto\\\r\n"
+        "Corto\r\n"
+        "Vuoto         C:\\archivi\\vuoto\\\r\n"
+        "Secondo       C:\\archivi\\Secondo\r\n";  // no final backslash
+    struct Case {
+        const char* name;
+        int index;
+        bool changes;
+    } cases[] = {
+        {"current archive", 0, false},        {"none highlighted is the first", -1, false},
+        {"line without directory", 1, false}, {"no card definition", 2, false},
+        {"past the end", 9, false},           {"another archive", 3, true},
+    };
+    WriteList(list);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CurrentCardText[1] = 'x';
+        EXPECT_EQ(ChooseArchive(c.index), c.changes);
+        if (!c.changes) {
+            EXPECT_EQ(CoreState.ArchiveDir, sample);
+            EXPECT_EQ(CurrentCardText[1], 'x');
+            EXPECT_FALSE(FileExists(sample + "imposta.000"));  // nothing saved
+        }
+    }
+    // The old archive's settings were stored, the new one is open with a blank new card.
+    EXPECT_EQ(CoreState.ArchiveDir, second);
+    EXPECT_TRUE(FileExists(sample + "imposta.000"));
+    EXPECT_EQ(ReadBytes(root / "cartella.txt"), sample + "\r\n");
+    EXPECT_EQ(CoreState.LastCard, 1);
+    EXPECT_EQ(CoreState.CurrentCard, 2);
+    EXPECT_EQ(CurrentCardText[1], 0);
+    // The same entry again is now the current archive.
+    EXPECT_FALSE(ChooseArchive(3));
+}
+
+TEST_F(ArchiveListTest, SettingsThatCannotBeSavedKeepTheArchiveInUse) {
+    MakeDirs(root / "cartella.txt");  // the file cannot be written
+    WriteList("Secondo       C:\\archivi\\Secondo\\\r\n");
+    CurrentCardText[1] = 'x';
+    EXPECT_FALSE(ChooseArchive(0));
+    EXPECT_EQ(CoreState.ArchiveDir, sample);
+    EXPECT_EQ(CurrentCardText[1], 'x');
+}
+
+TEST_F(ArchiveListTest, AListThatCannotBeReadIsAnError) {
+    EXPECT_THROW(ChooseArchive(0), IoError);
+}
+
+TEST_F(ArchiveListTest, AnArchiveThatFailsToOpenLeavesThePreviousOneOpen) {
+    const int sampleFields = CoreState.FieldCount;
+    const int sampleLast = CoreState.LastCard;
+    const std::string broken = root.Root() + "archivi/rotto/";
+    MakeDirs(broken);
+    CopyTree(second, broken);
+    std::remove((broken + "trc-tres.dat").c_str());  // required when opening
+    WriteList("Rotto         C:\\archivi\\rotto\\\r\n");
+    EXPECT_THROW(ChooseArchive(0), IoError);
+    EXPECT_EQ(CoreState.ArchiveDir, sample);
+    EXPECT_EQ(CoreState.FieldCount, sampleFields);
+    EXPECT_EQ(CoreState.LastCard, sampleLast);
+    EXPECT_EQ(CoreState.CurrentCard, sampleLast + 1);
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,358 @@
+#include "elaborations/cross_table_report.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <vector>
+
+#include "core/core_state.h"
+#include "core/text_tables.h"
+#include "platform/bytes.h"
+#include "support/program_dir.h"
+#include "support/temp_dir.h"
+
+namespace qv {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+using Record = std::array<int32_t, 12>;
+
+std::string Pad(const std::string& s, size_t n) {
+    return s + std::string(n - s.size(), ' ');
+}
+std::string Spaces(size_t n) {
+    return std::string(n, ' ');
+}
+
+// Sex (lines 1-2), zone (lines 3-4, the columns, with short headings after '#') and the young
+// women (line 5, hanging from line 2).
+const char* const kGrid =
+    "Maschi*1=1,1;G0S0\r\n"
+    "Femmine*=2,2;\r\n"
+    "Nord*2=1,1;G0S0#Nord\r\n"
+    "Sud*=2,2;#Sud\r\n"
+    "Giovani*3=0,30;G0s2\r\n";
+
+// Ten cards: 4 men all in the north, 6 women 2 north and 4 south; 3 young women, 1 north.
+const std::vector<Record> kCounts = {
+    {0, 6, 4, 0, 0, 0, 0, 0, 0, 0, 0, 10},  // column totals, grand total
+    {0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4},   // Maschi
+    {0, 2, 4, 0, 0, 0, 0, 0, 0, 0, 0, 6},   // Femmine
+    {0, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6},   // Nord
+    {0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 4},   // Sud
+    {0, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 3},   // Giovani
+    {0, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0},   // the columns' lines
+};
+
+class CrossTableTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProgramState();
+        CoreState.ArchiveDir = dir.Path();
+        CoreState.ProgramDir = dir.Path();
+        for (const char* f : {"sigle.imp", "chi2.imp"})
+            std::filesystem::copy_file(test::ShippedProgramDir() + f, dir / f);
+        BuildTextFile();
+        WriteBytes(dir / "grl-sch.txt", kGrid);
+        WriteCounts(kCounts);
+        StandardColumnFlags[2] = StandardColumnFlags[3] = 1;
+    }
+
+    void WriteCounts(const std::vector<Record>& records) {
+        std::string bytes;
+        for (const Record& r : records)
+            for (int32_t v : r) AppendI32(bytes, v);
+        WriteBytes(dir / "tab-sch.dat", bytes);
+    }
+
+    static void Rows(std::initializer_list<int> lines) {
+        for (int l : lines) StandardRowFlags[size_t(l) - 1] = 1;
+    }
+
+    static std::string Lines(std::initializer_list<std::string> lines) {
+        std::string s;
+        for (const std::string& l : lines) s += l + "\r\n";
+        return s;
+    }
+
+    std::string Report() { return ReadBytes(dir / "tabella.txt"); }
+
+    TempDir dir;
+};
+
+TEST_F(CrossTableTest, PlainTablesWithChiSquare) {
+    Rows({1, 2, 5});
+    CoreState.ChiSquare = 1;
+    ASSERT_TRUE(WriteCrossTableReport());
+    // Sex by zone: E = 2.4, 1.6, 3.6, 2.4; chi-square 1.0667 + 1.6 + 0.7111 + 1.0667 = 4.444 with
+    // df 1, above 3.841 only. The young women are one row: df 0, no chi-square line; their
+    // footer shows the counts of their parent line.
+    const std::string heading = Spaces(30) + "        1        2   Totale";
+    EXPECT_EQ(Report(), Lines({
+                            "Colonna 1 = " + Pad("Nord", 30),
+                            "Colonna 2 = " + Pad("Sud", 30),
+                            "",
+                            heading,
+                            "",
+                            Pad("Maschi", 30) + "        4        -        4",
+                            "",
+                            Pad("Femmine", 30) + "        2        4        6",
+                            "",
+                            "Totale" + Spaces(24) + "        6        4       10",
+                            "",
+                            "",
+                            "Chi quadrato =   4.444 - gradi di liberta' = 1 *",
+                            "",
+                            "",
+                            heading,
+                            "",
+                            Pad("Giovani", 30) + "        1        2        3",
+                            "",
+                            "Totale" + Spaces(24) + "        2        4        6",
+                            "",
+                            "",
+                            "",
+                            "",
+                        }));
+    // The label file: 31-byte records, a length byte and the padded label.
+    const std::string labels = ReadBytes(dir / "tx2-sch.dat");
+    ASSERT_EQ(labels.size(), 5u * 31);
+    EXPECT_EQ(labels.substr(31, 31), std::string(1, char(30)) + Pad("Femmine", 30));
+}
+
+TEST_F(CrossTableTest, BordersPercentagesAndColumnHeadingTexts) {
+    Rows({5});
+    CoreState.CellBorders = 1;
+    CoreState.PercentColumn = CoreState.PercentRow = CoreState.PercentTotal = 1;
+    CoreState.ColumnHeadingTexts = 1;
+    ASSERT_TRUE(WriteCrossTableReport());
+    // Column % over the parent line (2 and 4), total over the parent's 6; row % over 3; total %
+    // over the parent's 6.
+    const std::string rule = std::string(31, '-') + "+--------+--------+--------";
+    EXPECT_EQ(Report(), Lines({
+                            "Colonna 1 = " + Pad("Nord", 30),
+                            "Colonna 2 = " + Pad("Sud", 30),
+                            "",
+                            Spaces(30) + " |Nord    |Sud     | Totale",
+                            rule,
+                            Pad("Giovani", 30) + " |      1 |      2 |      3",
+                            Spaces(24) + "% colonna |  50.00 |  50.00 |  50.00",
+                            Spaces(24) + "% riga |  33.33 |  66.67 | 100.00",
+                            Spaces(24) + "% totale |  16.67 |  33.33 |  50.00",
+                            rule,
+                            "Totale" + Spaces(24) + " |      2 |      4 |      6",
+                            Spaces(24) + "% riga |  33.33 |  66.67 |",
+                            "",
+                            "",
+                            "",
+                            "",
+                        }));
+}
+
+TEST_F(CrossTableTest, TabsDropWidthsAndBorders) {
+    Rows({1, 2});
+    CoreState.TabSeparators = CoreState.CellBorders = CoreState.WideCells = 1;
+    CoreState.PercentColumn = 1;
+    ASSERT_TRUE(WriteCrossTableReport());
+    // A zero percentage is an empty cell; the total cell is always printed.
+    EXPECT_EQ(Report(), Lines({
+                            "Colonna 1 = " + Pad("Nord", 30),
+                            "Colonna 2 = " + Pad("Sud", 30),
+                            "",
+                            "\t  1\t  2\t   Totale",
+                            "",
+                            Pad("Maschi", 30) + "\t  4\t  -\t  4",
+                            Spaces(24) + "% colonna\t  66.67\t  \t  40.00",
+                            "",
+                            Pad("Femmine", 30) + "\t  2\t  4\t  6",
+                            Spaces(24) + "% colonna\t  33.33\t  100.00\t  60.00",
+                            "",
+                            "Totale              \t  6\t  4\t  10",
+                            "",
+                            "",
+                            "",
+                            "",
+                        }));
+}
+
+TEST_F(CrossTableTest, WideCellsTurnBordersOff) {
+    Rows({1});
+    CoreState.WideCells = CoreState.CellBorders = 1;
+    ASSERT_TRUE(WriteCrossTableReport());
+    const std::string report = Report();
+    EXPECT_NE(report.find(Pad("Maschi", 30) + "           4           -           4\r\n"), std::string::npos)
+        << report;
+    EXPECT_EQ(report.find('|'), std::string::npos);
+}
+
+TEST_F(CrossTableTest, ChiSquareOfALargerTableAgainstIndependentValues) {
+    // Rows 10 20 30 / 20 20 10 / 5 15 25: chi-square 19.352 (computed apart) with df 4, above
+    // all three critical values 9.488, 13.277, 18.467.
+    WriteBytes(dir / "grl-sch.txt",
+               "A*1=1,1;G0S0\r\nB*=2,2;\r\nC*=3,3;\r\nX*2=1,1;G0S0\r\nY*=2,2;\r\nZ*=3,3;\r\n");
+    WriteCounts({
+        {0, 35, 55, 65, 0, 0, 0, 0, 0, 0, 0, 155},
+        {0, 10, 20, 30, 0, 0, 0, 0, 0, 0, 0, 60},
+        {0, 20, 20, 10, 0, 0, 0, 0, 0, 0, 0, 50},
+        {0, 5, 15, 25, 0, 0, 0, 0, 0, 0, 0, 45},
+        {0, 35, 0, 0, 0, 0, 0, 0, 0, 0, 0, 35},
+        {0, 0, 55, 0, 0, 0, 0, 0, 0, 0, 0, 55},
+        {0, 0, 0, 65, 0, 0, 0, 0, 0, 0, 0, 65},
+        {0, 4, 5, 6, 0, 0, 0, 0, 0, 0, 0, 0},
+    });
+    Rows({1, 2, 3});
+    CoreState.ChiSquare = 1;
+    ASSERT_TRUE(WriteCrossTableReport());
+    EXPECT_NE(Report().find("\r\nChi quadrato =  19.352 - gradi di liberta' = 4 ***\r\n"), std::string::npos)
+        << Report();
+}
+
+TEST_F(CrossTableTest, LongTableBreaksThePageAndKeepsOneChiSquare) {
+    // Twenty rows of three lines each under a heading block of four lines and the heading line:
+    // after fourteen rows the page holds 47 lines and breaks.
+    std::string grid;
+    std::vector<Record> counts(24, Record{});
+    for (int k = 1; k <= 20; ++k) {
+        grid += "R" + std::to_string(k) + "*1=" + std::to_string(k) + "," + std::to_string(k) + ";" +
+                (k == 1 ? "G0S0" : "") + "\r\n";
+        counts[size_t(k)] = {0, k, 1, 0, 0, 0, 0, 0, 0, 0, 0, k + 1};
+        counts[0][1] += k;
+        counts[0][2] += 1;
+    }
+    grid += "X*2=1,1;G0S0\r\nY*=2,2;\r\n";
+    counts[0][11] = counts[0][1] + counts[0][2];
+    counts[23] = {0, 21, 22, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    WriteBytes(dir / "grl-sch.txt", grid);
+    WriteBytes(dir / "tin-sch.txt", "001\r\n\r\nTitolo\r\n///\r\n");
+    WriteCounts(counts);
+    for (int k = 1; k <= 20; ++k) StandardRowFlags[size_t(k) - 1] = 1;
+    CoreState.ChiSquare = CoreState.PercentRow = CoreState.TableHeadings = 1;
+    ASSERT_TRUE(WriteCrossTableReport());
+    const std::string report = Report();
+    auto count = [&](const std::string& what) {
+        int n = 0;
+        for (size_t at = report.find(what); at != std::string::npos; at = report.find(what, at + 1)) ++n;
+        return n;
+    };
+    const std::string heading = "\r\n" + Spaces(30) + "        1        2   Totale\r\n";
+    EXPECT_EQ(count(heading), 2);
+    EXPECT_EQ(count("\r\nTotale" + Spaces(10)), 2);
+    EXPECT_EQ(count("Titolo"), 1);
+    EXPECT_EQ(count("Chi quadrato"), 1);
+    EXPECT_NE(report.find("gradi di liberta' = 19 "), std::string::npos);
+    const size_t second = report.find(heading, report.find(heading) + 1);
+    EXPECT_LT(report.rfind("R14 ", second), second);
+    EXPECT_NE(report.find(Pad("R15", 30), second), std::string::npos);
+}
+
+TEST_F(CrossTableTest, MissingFilesTurnOptionsOffOrWriteNothing) {
+    Rows({1, 2});
+    CoreState.ChiSquare = CoreState.TableHeadings = 1;
+    std::filesystem::remove(dir / "chi2.imp");
+    ASSERT_TRUE(WriteCrossTableReport());
+    EXPECT_EQ(CoreState.ChiSquare, 0);
+    EXPECT_EQ(CoreState.TableHeadings, 0);
+    EXPECT_EQ(Report().find("Chi quadrato"), std::string::npos);
+
+    WriteBytes(dir / "tabella.txt", "old");
+    std::filesystem::remove(dir / "tab-sch.dat");
+    CoreState.ProceedFlag = 1;
+    EXPECT_FALSE(WriteCrossTableReport());
+    EXPECT_FALSE(WriteSynopticTable());
+    EXPECT_EQ(CoreState.ProceedFlag, 0);
+    EXPECT_EQ(Report(), "old");
+}
+
+TEST_F(CrossTableTest, HeadingBlocksAreFoundForwardOnly) {
+    Rows({1, 5});
+    CoreState.TableHeadings = 1;
+    // The block of variable 3 stands before that of variable 1: once variable 1's is read, 3's
+    // is passed over and not found again.
+    WriteBytes(dir / "tin-sch.txt", "003\r\n\r\nGiovani\r\n///\r\n001\r\n\r\nSesso\r\n///\r\n");
+    ASSERT_TRUE(WriteCrossTableReport());
+    const std::string report = Report();
+    EXPECT_NE(report.find("\r\n\r\n\r\nSesso\r\n\r\n\r\n" + Spaces(30)), std::string::npos) << report;
+    EXPECT_EQ(report.find("Giovani\r\n"), std::string::npos);
+}
+
+TEST_F(CrossTableTest, NoRowGivesTheLegendAndOneFooter) {
+    CoreState.ChiSquare = 1;
+    ASSERT_TRUE(WriteCrossTableReport());
+    EXPECT_EQ(Report(), Lines({
+                            "Colonna 1 = " + Pad("Nord", 30),
+                            "Colonna 2 = " + Pad("Sud", 30),
+                            "",
+                            "",
+                            "Totale" + Spaces(24) + "        6        4       10",
+                            "",
+                            "",
+                            "",
+                            "",
+                        }));
+}
+
+TEST_F(CrossTableTest, SynopticTable) {
+    Rows({1, 2, 5});
+    ASSERT_TRUE(WriteSynopticTable());
+    // Line 1 opens group 1; line 3 ("S") group 2, but it is not a row; line 5 ("s") joins group 2.
+    auto slot = [](const std::string& column) {
+        return std::vector<std::string>{"", "", std::string(52, '-'), "", "Colonna: " + column, ""};
+    };
+    std::vector<std::string> expected;
+    auto add = [&](std::vector<std::string> lines) {
+        expected.insert(expected.end(), lines.begin(), lines.end());
+    };
+    add(slot(Pad("Nord", 30)));
+    add({"", "", Pad("Maschi", 30) + " -      4     2      6", "% col.  66.67 33.33", "% tot. 100.00 33.33"});
+    add({"", "", Pad("Giovani", 30) + " -      1      2", "% col.  50.00", "% tot.  33.33"});
+    add(slot(Pad("Sud", 30)));
+    add({"", "", Pad("Maschi", 30) + " -      0     4      4", "% col.   0.00100.00", "% tot.   0.00 66.67"});
+    add({"", "", Pad("Giovani", 30) + " -      2      4", "% col.  50.00", "% tot.  66.67"});
+    add(slot("Totale"));
+    add({"", "", Pad("Maschi", 30) + " -      4     6     10", "% col.  40.00 60.00", "% tot. "});
+    add({"", "", Pad("Giovani", 30) + " -      3      6", "% col.  50.00", "% tot. "});
+    std::string text;
+    for (const std::string& l : expected) text += l + "\r\n";
+    EXPECT_EQ(Report(), text);
+}
+
+TEST(ChiSquareTableFile, ShippedValuesAndStars) {
+    auto table = LoadChiSquareTable(test::ShippedProgramDir() + "chi2.imp");
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->Rows, 30);
+    EXPECT_DOUBLE_EQ(*table->Critical[0][0], 3.841);
+    EXPECT_DOUBLE_EQ(*table->Critical[0][2], 10.828);
+    EXPECT_DOUBLE_EQ(*table->Critical[29][1], 50.892);
+    struct Case {
+        double chi;
+        int df;
+        const char* stars;
+    } cases[] = {
+        {3.841, 1, ""},  // equal earns no star
+        {3.842, 1, "*"},     {6.636, 1, "**"}, {10.829, 1, "***"},
+        {59.704, 30, "***"}, {100.0, 31, ""},  // past the table
+        {100.0, 0, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ChiSquareStars(*table, c.chi, c.df), c.stars) << c.chi << " " << c.df;
+}
+
+TEST(ChiSquareTableFile, OnlyThirtyLinesAndOnlyNumbers) {
+    TempDir dir;
+    std::string text = " 3841  abc 10828\r\n";
+    for (int i = 2; i <= 31; ++i) text += " 1000  2000  3000\r\n";
+    WriteBytes(dir / "chi2.imp", text);
+    auto table = LoadChiSquareTable(dir / "chi2.imp");
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->Rows, 30);
+    EXPECT_FALSE(table->Critical[0][1]);
+    EXPECT_EQ(ChiSquareStars(*table, 20.0, 1), "**");
+    EXPECT_FALSE(LoadChiSquareTable(dir / "none.imp"));
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,316 @@
+#include "elaborations/ui/pickers.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "cardwindow/startup.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "elaborations/grid_files.h"
+#include "elaborations/ui/batch_jobs.h"
+#include "elaborations/ui/tdoppie.h"
+#include "elaborations/ui/tesegue.h"
+#include "elaborations/ui/weights_dialogs.h"
+#include "platform/paths.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+#include "support/program_dir.h"
+
+namespace qv {
+namespace {
+
+using test::ProgramRoot;
+using test::ReadBytes;
+using test::WriteBytes;
+
+// Two variables of three lines, a line before the first variable, and the heading blocks.
+const char* const kGrid =
+    "Libero*1=1,1;\r\n"
+    "Maschi*1=1,1;G0S0\r\n"
+    "Femmine*=2,2;\r\n"
+    "MR*=0,0;\r\n"
+    "Nord*2=1,1;G0S0\r\n"
+    "Sud*=2,2;\r\n"
+    "MR*=0,0;\r\n";
+const char* const kHeadings = "001\r\n\r\n\r\nSesso\r\n///\r\n002\r\n\r\n\r\nZona\r\n///\r\n";
+
+// The sample archive opened in a fresh program directory; texts are "Testo N".
+class PickerFormsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        StartProgram();
+        SetMessageHook([this](const MessageRequest& r) {
+            messages.push_back(r.text);
+            return 1;
+        });
+        WriteBytes(Archive("grl-sch.txt"), kGrid);
+        WriteBytes(Archive("tin-sch.txt"), kHeadings);
+    }
+    void TearDown() override {
+        for (int d = 1; d <= 8; ++d) RegisterElaborationDialog(ElaborationDialog(d), nullptr);
+        ResetUiHooks();
+        StopProgram();
+        ResetProgramState();
+    }
+    std::string Archive(const char* name) const { return CoreState.ArchiveDir + name; }
+    static std::vector<int> Selected(const QListWidget* list) {
+        std::vector<int> rows;
+        for (int i = 0; i < list->count(); ++i)
+            if (list->item(i)->isSelected()) rows.push_back(i);
+        return rows;
+    }
+    static std::vector<int> Set(const FlagList& flags) {
+        std::vector<int> rows;
+        for (int i = 0; i < kFlagListSize; ++i)
+            if (flags[size_t(i)]) rows.push_back(i);
+        return rows;
+    }
+
+    ProgramRoot root;
+    std::vector<std::string> messages;
+};
+
+TEST_F(PickerFormsTest, RowPickerShowsTheGridAndEditsTheRowFlags) {
+    StandardRowFlags[2] = StandardRowFlags[3000] = 1;
+    TRighe d(nullptr);
+    EXPECT_EQ(d.windowTitle(), "Testo 1304");
+    EXPECT_EQ(d.modalita->toolTip(), "Testo 1305");
+    EXPECT_EQ(d.Label1->text(), "Testo 1324");
+    EXPECT_EQ(d.Attiva->text(), "Testo 1308");
+    EXPECT_EQ(d.Help2->toolTip(), "Testo 1323");
+    ASSERT_EQ(d.modalita->count(), 7);
+    EXPECT_EQ(d.modalita->item(1)->text(), "Maschi");
+    EXPECT_EQ(Qs(ReadBytes(CoreState.ProgramDir + "tresca.txt")),
+              "Libero\r\nMaschi\r\nFemmine\r\nMR\r\nNord\r\nSud\r\nMR\r\n");
+    ASSERT_EQ(d.Variabile->count(), 2);
+    EXPECT_EQ(d.Variabile->itemText(1), "Zona");
+    EXPECT_EQ(Selected(d.modalita), std::vector<int>{2});
+    EXPECT_EQ(d.nRighe->text(), "1");
+    EXPECT_EQ(d.modalita->currentRow(), 0);
+
+    d.modalitaClick(4);
+    d.modalitaClick(2);
+    EXPECT_EQ(Selected(d.modalita), std::vector<int>{4});
+    EXPECT_EQ(Set(StandardRowFlags), (std::vector<int>{4, 3000}));
+
+    struct Step {
+        void (TRighe::*click)();
+        int variable;
+        std::vector<int> lines;
+    } steps[] = {
+        {&TRighe::AttivaVarClick, 0, {1, 2, 3, 4}},        // "Sesso": lines 1 to 3
+        {&TRighe::DisattivaVarClick, 1, {1, 2, 3}},        // "Zona": lines 4 to the last
+        {&TRighe::AttivaClick, 0, {0, 1, 2, 3, 4, 5, 6}},  // every line of the list
+        {&TRighe::DisattivaClick, 0, {}},
+    };
+    for (const Step& s : steps) {
+        d.Variabile->setCurrentIndex(s.variable);
+        (d.*s.click)();
+        EXPECT_EQ(Selected(d.modalita), s.lines);
+        EXPECT_EQ(d.nRighe->text(), QString::number(s.lines.size()));
+    }
+    EXPECT_TRUE(Set(StandardRowFlags).empty());
+
+    d.Variabile->setCurrentIndex(1);
+    d.VariabileClick();
+    EXPECT_EQ(d.modalita->currentRow(), 4);
+
+    // A mouse click toggles once.
+    d.show();
+    const QRect cell = d.modalita->visualItemRect(d.modalita->item(1));
+    QTest::mouseClick(d.modalita->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(Selected(d.modalita), std::vector<int>{1});
+    QTest::mouseClick(d.modalita->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_TRUE(Selected(d.modalita).empty());
+}
+
+TEST_F(PickerFormsTest, RowSelectionIsSavedAndRestoredAsRunPairs) {
+    TRighe d(nullptr);
+    for (int line : {0, 1, 2, 5}) d.modalitaClick(line);
+    std::string asked;
+    SetFileDialogHook([&](const FileDialogRequest& r) {
+        EXPECT_EQ(r.filter, "*.srg");
+        EXPECT_EQ(r.directory, CoreState.ProgramDir);
+        asked = r.kind == FileDialogKind::Save ? "save" : "open";
+        return CoreState.ProgramDir + "righe.srg";
+    });
+    d.SalvaClick();
+    EXPECT_EQ(asked, "save");
+    EXPECT_EQ(ReadBytes(CoreState.ProgramDir + "righe.srg"), test::Hex("00 00 02 00 05 00 05 00"));
+
+    d.AttivaClick();
+    // A pair past the grid sets its flags; one past the list is ignored; a reversed one sets none.
+    WriteBytes(CoreState.ProgramDir + "righe.srg",
+               test::Hex("00 00 02 00 05 00 05 00 E8 03 E8 03 06 00 04 00"));
+    d.RecuperaClick();
+    EXPECT_EQ(asked, "open");
+    EXPECT_EQ(Selected(d.modalita), (std::vector<int>{0, 1, 2, 5}));
+    EXPECT_EQ(Set(StandardRowFlags), (std::vector<int>{0, 1, 2, 5, 1000}));
+    EXPECT_EQ(d.nRighe->text(), "4");
+}
+
+TEST_F(PickerFormsTest, ColumnPickerStopsAtTen) {
+    std::string grid;
+    for (int k = 0; k < 12; ++k)
+        grid += "C" + std::to_string(k) + "*1=" + std::to_string(k) + "," + std::to_string(k) + ";\r\n";
+    WriteBytes(Archive("grl-sch.txt"), grid);
+    TColonne d(nullptr);
+    EXPECT_EQ(d.windowTitle(), "Testo 249");
+    EXPECT_EQ(d.Disattiva->text(), "Testo 253");
+    EXPECT_EQ(d.Label1->text(), "Testo 259");
+    EXPECT_EQ(d.Variabile->count(), 2);  // the heading file's blocks, even with no "G" line
+    for (int k = 0; k < 11; ++k) d.modalitaClick(k);
+    EXPECT_EQ(d.nRighe->text(), "10");
+    EXPECT_FALSE(StandardColumnFlags[10]);
+    EXPECT_FALSE(d.modalita->item(10)->isSelected());
+    d.modalitaClick(3);  // one off, then another can come in
+    d.modalitaClick(11);
+    EXPECT_EQ(Set(StandardColumnFlags), (std::vector<int>{0, 1, 2, 4, 5, 6, 7, 8, 9, 11}));
+}
+
+TEST_F(PickerFormsTest, QuickModeUsesTheQuickGridsAndListsWithAdditionalVariables) {
+    CoreState.ElaborationMode = 2;
+    WriteBytes(Archive("grl-dat.txt"), "Uno*1=1,1;G0S0\r\nDue*=2,2;\r\n");
+    WriteBytes(Archive("agg-dat.txt"), "#Aggiunta A\r\nregola\r\n#Aggiunta B\r\nregola\r\n");
+    WriteBytes(Archive("tin-dat.txt"), "001\r\n\r\n\r\nRapida\r\n///\r\n");
+    TRighe rows(nullptr);
+    ASSERT_EQ(rows.modalita->count(), 4);
+    EXPECT_EQ(rows.modalita->item(3)->text(), "Aggiunta B");
+    EXPECT_EQ(rows.Variabile->itemText(0), "Rapida");
+    rows.modalitaClick(3);
+    EXPECT_EQ(Set(QuickRowFlags), std::vector<int>{3});
+    EXPECT_TRUE(Set(StandardRowFlags).empty());
+    TColonne columns(nullptr);
+    columns.modalitaClick(0);
+    EXPECT_EQ(Set(QuickColumnFlags), std::vector<int>{0});
+}
+
+TEST_F(PickerFormsTest, MaxSimListIsKeptInItsOwnFile) {
+    WriteBytes(Archive("ms-maxsm.3"), test::Hex("01 00 02 00"));
+    CoreState.CommandCode = 3;
+    TColMaxSim d(nullptr);
+    EXPECT_EQ(d.List(), 3);
+    EXPECT_EQ(d.windowTitle(), "Testo 247");
+    EXPECT_EQ(Selected(d.modalita), (std::vector<int>{1, 2}));
+    d.modalitaClick(5);
+    std::string filter;
+    SetFileDialogHook([&](const FileDialogRequest& r) {
+        filter = r.filter;
+        return std::string();
+    });
+    d.SalvaClick();
+    EXPECT_EQ(filter, "MS3 *.DAT");
+    d.EsciClick();
+    EXPECT_EQ(ReadBytes(Archive("ms-maxsm.3")), test::Hex("01 00 02 00 05 00 05 00"));
+    EXPECT_TRUE(Set(StandardRowFlags).empty());
+}
+
+TEST_F(PickerFormsTest, CrossTablesCountAndReport) {
+    RegisterCrossTableDialogs();
+    std::filesystem::copy_file(test::ShippedProgramDir() + "chi2.imp", CoreState.ProgramDir + "chi2.imp");
+    GenerateDichotomousGrid();
+    for (int line = 0; line < 4; ++line) StandardRowFlags[size_t(line)] = 1;
+    for (int line = 0; line < 12; ++line) StandardColumnFlags[size_t(line)] = 1;
+    StandardRowFlags[4000] = 1;
+    CardSelectionMask.fill(0);
+    for (int c = 0; c < 50; ++c) CardSelectionMask[size_t(c / 8)] |= uint8_t(0x80 >> (c % 8));
+    CoreState.ChiSquare = 1;
+    CoreState.PercentRow = 1;
+
+    std::vector<std::string> shown;
+    SetModalHook([&](QDialog& dialog) {
+        shown.push_back(dialog.objectName().toStdString());
+        if (auto* doppie = qobject_cast<TDoppie*>(&dialog)) {
+            EXPECT_EQ(doppie->windowTitle(), "Testo 350");
+            EXPECT_EQ(doppie->Elabora->text(), "Testo 307");
+            EXPECT_EQ(doppie->ChiQ->text(), "Testo 376");
+            EXPECT_EQ(doppie->RigX->text(), "4");
+            EXPECT_EQ(doppie->ColX->text(), "10");  // the columns past the tenth are dropped
+            EXPECT_TRUE(doppie->ChiQ->isChecked());
+            doppie->pColonna->setChecked(true);
+            doppie->Elabora->click();
+            doppie->Visualizza->click();
+            doppie->EsciClick();
+        } else if (auto* runner = qobject_cast<TEsegue*>(&dialog)) {
+            EXPECT_EQ(runner->Job(), kCategoryCountJob);
+            runner->Esegui->click();
+        }
+        return dialog.result();
+    });
+    EXPECT_TRUE(OpenElaborationDialog(ElaborationDialog::CrossTables, nullptr));
+    EXPECT_EQ(shown, (std::vector<std::string>{"TDoppie", "TEsegue", "THelp"}));
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(StandardRowFlags[4000], 0);
+    EXPECT_EQ(CoreState.PercentColumn, 1);
+    EXPECT_EQ(CoreState.ElaborationMode, 1);
+    EXPECT_EQ(CoreState.CommandCode, 0);  // the report viewer
+    const std::string report = ReadBytes(CoreState.ProgramDir + "tabella.txt");
+    EXPECT_EQ(report.compare(0, 12, "Testo 395 1 "), 0) << report;
+    EXPECT_NE(report.find("Testo 396"), std::string::npos);
+    EXPECT_NE(report.find("Testo 392 "), std::string::npos);
+}
+
+TEST_F(PickerFormsTest, CrossTablesWithoutCountsShowNoOldReport) {
+    WriteBytes(CoreState.ProgramDir + "tabella.txt", "old");
+    TDoppie d(nullptr);
+    d.Sinottico->click();
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(CoreState.ProceedFlag, 0);
+    EXPECT_EQ(ReadBytes(CoreState.ProgramDir + "tabella.txt"), "old");
+}
+
+TEST_F(PickerFormsTest, UnitVariableAndWeights) {
+    GenerateQuantitativeGrid();
+    const std::vector<std::string> names = QuantitativeVariableNames();
+    ASSERT_GE(names.size(), 2u);
+    CoreState.QuantUnitVar = 1;
+    TQuantitativa unit(nullptr);
+    EXPECT_EQ(unit.windowTitle(), "Testo 1162");
+    EXPECT_EQ(unit.Pesi->text(), "Testo 1166");
+    EXPECT_EQ(unit.vQuant->count(), int(names.size()));
+    EXPECT_EQ(unit.vQuant->currentIndex(), 1);
+    unit.vQuant->setCurrentIndex(0);
+    unit.EsciClick();
+    EXPECT_EQ(CoreState.QuantUnitVar, 0);
+
+    CoreState.WriteAccess = 0;
+    TPesi weights(nullptr);
+    EXPECT_EQ(weights.windowTitle(), "Testo 1117");
+    EXPECT_EQ(weights.Barra->toolTip(), "Testo 1132");
+    EXPECT_FALSE(weights.Attribuisce->isEnabled());
+    WriteBytes(Archive("grl-sch.txt"), "Maschi*1=1,1;G0S0\r\nFemmine*=2,2;\r\n");
+    StandardRowFlags[0] = StandardRowFlags[1] = 1;
+    weights.CreaFile->click();
+    EXPECT_EQ(ReadBytes(Archive("universo.txt")),
+              "1Testo 1137\r\nTesto 1138 1Testo 1139 2\r\nTesto 1140\r\n"
+              "        1=    1: \"Maschi\"\r\n        1=    2: \"Femmine\"\r\n");
+    weights.vQuant->setCurrentIndex(1);
+    weights.EsciClick();
+    EXPECT_EQ(CoreState.QuantUnitVar, 1);
+
+    // With the write password the weights go into the variable shown in the dialog.
+    CoreState.WriteAccess = 1;
+    CoreState.QuantUnitVar = 0;
+    TPesi attribution(nullptr);
+    ASSERT_TRUE(attribution.Attribuisce->isEnabled());
+    WriteBytes(Archive("pesi.txt"), "1 x\r\nV 1, m: 2\r\nPeso\r\n        7=    1\r\n        9=    2\r\n");
+    attribution.vQuant->setCurrentIndex(1);
+    attribution.Attribuisce->click();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(CoreState.QuantUnitVar, 1);
+    const std::vector<int32_t> fields = LoadQuantitativeGrid(Archive("grq-sch.txt"));
+    const std::string control = ReadBytes(CoreState.ProgramDir + "controll.txt");
+    EXPECT_NE(control.find("\r\nTesto 1150 " + std::to_string(fields[1]) + "\r\n"), std::string::npos) << control;
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <cstdio>
+
+#include "cardwindow/startup.h"
+#include "core/core_state.h"
+#include "platform/paths.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+#include "selection/ui/esegue_lista.h"
+#include "selection/ui/seleziona_maschera.h"
+#include "support/program_dir.h"
+
+namespace qv {
+namespace {
+
+using test::ProgramRoot;
+using test::ReadBytes;
+using test::WriteBytes;
+
+// Forms on the sample archive, with "Testo N" for every text.
+class MaskFormsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        StartProgram();
+        SetModalHook([this](QDialog& d) {
+            shown.push_back(d.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
+            return 0;
+        });
+        SetFileDialogHook([this](const FileDialogRequest& r) {
+            requests.push_back(r);
+            return answer;
+        });
+    }
+    void TearDown() override {
+        ResetUiHooks();
+        StopProgram();
+        ResetProgramState();
+    }
+    std::string Archive(const std::string& name) const { return CoreState.ArchiveDir + name; }
+    static std::string Text(const QLineEdit* e) { return Cp(e->text()); }
+
+    ProgramRoot root;
+    std::vector<std::string> shown;
+    std::vector<FileDialogRequest> requests;
+    std::string answer;
+};
+
+TEST_F(MaskFormsTest, MaskDialogExitCaptionByOpener) {
+    for (auto [code, caption] :
+         {std::pair{1, "Testo 1365"}, {2, "Testo 1366"}, {0, "Testo 1356"}, {4, "Testo 1356"}}) {
+        CoreState.CommandCode = code;
+        TSelezionaMaschera d(nullptr);
+        EXPECT_EQ(Cp(d.Esci->text()), caption);
+        EXPECT_EQ(Cp(d.windowTitle()), "Testo 1347");
+    }
+}
+
+TEST_F(MaskFormsTest, OpenAndSaveMaskFiles) {
+    TSelezionaMaschera d(nullptr);
+    WriteBytes(root / "mia.mas", "#1*\n#0*");
+    answer = root / "mia.mas";
+    d.ApriClick();
+    EXPECT_EQ(ReadBytes(Archive("mas-dat.txt")), "#1*\r\n#0*\r\n");
+    EXPECT_EQ(shown, (std::vector<std::string>{"THelp -14"}));
+    EXPECT_EQ(Text(d.Status), "Testo 1360 " + answer + "Testo 1361");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].kind, FileDialogKind::Open);
+    EXPECT_EQ(requests[0].directory, CoreState.ArchiveDir);
+
+    // The working mask itself, under another spelling: nothing is copied.
+    answer = CoreState.ArchiveDir + "MAS-DAT.TXT";
+    d.ApriClick();
+    EXPECT_EQ(Text(d.Status), "Testo 1362 " + answer);
+    d.SalvaClick();
+    EXPECT_EQ(Text(d.Status), "Testo 1364 " + answer);
+    EXPECT_EQ(shown.size(), 1u);
+
+    answer = root / "copia";
+    d.SalvaClick();
+    EXPECT_EQ(ReadBytes(root / "copia.mas"), "#1*\r\n#0*\r\n");
+    EXPECT_EQ(Text(d.Status), "Testo 1360 " + answer + "Testo 1363");
+    answer = root / "copia.txt";
+    d.SalvaClick();
+    EXPECT_EQ(ReadBytes(root / "copia.txt"), "#1*\r\n#0*\r\n");
+
+    answer.clear();  // cancelled
+    d.ApriClick();
+    d.SalvaClick();
+    EXPECT_EQ(Text(d.Status), "Testo 1360 " + root / "copia.txt" + "Testo 1363");
+}
+
+TEST_F(MaskFormsTest, MaskFromTheSampleDefinition) {
+    TSelezionaMaschera d(nullptr);
+    d.Status->setText("x");
+    d.Button1Click();
+    const std::string mask = ReadBytes(Archive("mas-dat.txt"));
+    const std::string start =
+        "\r\nIndagine sui residenti del Pianalto \r\nCognome e nome #1*\r\nTelefono #2*\r\nSesso #3*"
+        "\r\nData di nascita #4*\r\n";
+    EXPECT_EQ(mask.substr(0, start.size()), start);
+    // The three answers of "*C C3,3" take three numbers, so the last field keeps its own.
+    EXPECT_NE(mask.find(" #13* #14* #15*\r\n"), std::string::npos);
+    EXPECT_EQ(CoreState.FieldCount, 18);
+    EXPECT_EQ(mask.substr(mask.size() - 6), "#18*\r\n");
+    EXPECT_EQ(shown, (std::vector<std::string>{"THelp -14"}));
+    EXPECT_EQ(Text(d.Status), "");
+
+    std::remove(Archive("scheda.txt").c_str());
+    d.Button1Click();
+    EXPECT_EQ(Text(d.Status), "Testo 1367");
+    EXPECT_EQ(ReadBytes(Archive("mas-dat.txt")), mask);
+
+    d.Help2Click();
+    EXPECT_EQ(shown.back(), "THelpRTF 85");
+    EXPECT_EQ(CoreState.CommandCode, 0);
+}
+
+class ListFormsTest : public MaskFormsTest {
+  protected:
+    void SetUp() override {
+        MaskFormsTest::SetUp();
+        WriteBytes(Archive("mas-dat.txt"), "#0*\r\n");
+        CardSelectionMask.fill(0);
+        CardSelectionMask[0] = 0xA0;  // cards 0 and 2
+    }
+    std::string List() const { return ReadBytes(root / "lista.txt"); }
+};
+
+TEST_F(ListFormsTest, SearchResultsAreListedOnOpening) {
+    CoreState.CommandCode = 4;
+    TEsegueLista d(nullptr);
+    EXPECT_EQ(List(), "1\r\n3\r\n");
+    EXPECT_EQ(Cp(d.Status->text()), "Lista sequenziale effettuata");
+    EXPECT_EQ(CoreState.CommandCode, 0);
+    EXPECT_EQ(CoreState.ListReady, 1);
+    EXPECT_EQ(d.Barra->value(), 0);
+    EXPECT_FALSE(d.SingleCard());
+
+    d.ListaTXTClick();
+    EXPECT_EQ(CoreState.CommandCode, 3);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(ListFormsTest, AlphabeticalNeedsTheOrderIndex) {
+    CoreState.CommandCode = 0;
+    TEsegueLista d(nullptr);
+    EXPECT_FALSE(FileExists(root / "lista.txt"));
+    CoreState.ListOrderField = 1;
+    d.AlfabeticoClick();
+    EXPECT_EQ(Cp(d.Status->text()), "manca l'ordinamento alfabetico");
+    EXPECT_FALSE(FileExists(root / "lista.txt"));
+
+    WriteBytes(Archive("ALFA.001"), test::Hex("02 00 00 00 01 00 00 00 00 00 00 00"));
+    d.AlfabeticoClick();
+    EXPECT_EQ(Cp(d.Status->text()), "Lista alfabetica effettuata");
+    EXPECT_EQ(List(), "3\r\n1\r\n");
+    EXPECT_EQ(ReadBytes(root / "dli-list.dat"), test::Hex("02 00 00 00 00 00 00 00"));
+
+    d.Help2Click();
+    EXPECT_EQ(shown, (std::vector<std::string>{"THelpRTF 49"}));
+    d.EsciClick();
+    EXPECT_EQ(CoreState.CommandCode, 0);
+}
+
+TEST_F(ListFormsTest, CurrentCardPrint) {
+    CoreState.CurrentCard = 6;
+    CoreState.CommandCode = 2;
+    TEsegueLista d(nullptr);
+    EXPECT_EQ(ReadBytes(root / "tabella.txt"), "7\r\n");
+    EXPECT_FALSE(FileExists(root / "lista.txt"));
+    EXPECT_EQ(CoreState.CommandCode, 2);
+    EXPECT_TRUE(d.SingleCard());
+    for (QWidget* w : std::initializer_list<QWidget*>{d.Alfabetico, d.Sequenziale, d.Barra, d.Status})
+        EXPECT_TRUE(w->isHidden());
+    EXPECT_FALSE(d.ListaTXT->isHidden());
+
+    d.ListaTXTClick();
+    EXPECT_EQ(shown, (std::vector<std::string>{"THelp 0"}));
+    EXPECT_EQ(CoreState.CommandCode, 0);
+}
+
+TEST_F(ListFormsTest, OpenerAnswersTheDialogsCode) {
+    SetModalHook([](QDialog& d) {
+        static_cast<TEsegueLista&>(d).ListaTXTClick();
+        return 1;
+    });
+    EXPECT_EQ(OpenListRun(nullptr, 0), 3);
+    SetModalHook([](QDialog& d) {
+        static_cast<TEsegueLista&>(d).EsciClick();
+        return 0;
+    });
+    EXPECT_EQ(OpenListRun(nullptr, 4), 0);
+    EXPECT_EQ(List(), "1\r\n3\r\n");
+}
+
+}  // namespace
+}  // namespace qv

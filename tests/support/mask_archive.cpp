@@ -1,0 +1,116 @@
+#include "support/mask_archive.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "core/card_notes.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+
+namespace qv::test {
+
+namespace {
+
+void Text(int offset, int length, const std::string& text) {
+    std::fill_n(&CurrentCardText[size_t(offset)], length, 0);
+    std::memcpy(&CurrentCardText[size_t(offset)], text.data(), std::min<size_t>(text.size(), size_t(length)));
+}
+
+std::string Record(const std::string& text, size_t size, bool lengthByte) {
+    std::string r(size, '\0');
+    if (lengthByte) {
+        r[0] = char(text.size());
+        std::memcpy(r.data() + 1, text.data(), text.size());
+    } else {
+        std::memcpy(r.data(), text.data(), text.size());
+    }
+    return r;
+}
+
+}  // namespace
+
+MaskArchive::MaskArchive() {
+    ResetProgramState();
+    CoreState.ProgramDir = CoreState.ArchiveDir = dir_.Path();
+    CoreState.CardTextBytes = 50;
+    CoreState.CardWordCount = 50;
+    CoreState.FieldCount = 9;
+    CoreState.LastCard = -1;
+    TerritoryCount = 3;
+    const int16_t types[] = {0, -10, 0, 2, 3, 4, 5, 6, 7, -5};
+    const int16_t positions[] = {0, 1, 1, 2, 5, 6, 7, 8, 9, 2};
+    for (int f = 1; f <= 9; ++f) {
+        FieldTypes[f] = types[f];
+        FieldPositions[f] = positions[f];
+    }
+    FieldTextOffsets[1] = 1;
+    FieldTextOffsets[9] = 11;
+    FieldFirstLabel[2] = 1;
+    FieldLastLabel[2] = 3;
+    std::string labels = Record("(nessuna)", 61, false);
+    for (const char* l : {"celibe", "sposato", "vedovo"}) labels += Record(l, 61, false);
+    WriteBytes(dir_ / "mod-sch.dat", labels);
+    std::string names;
+    for (const char* n : {"ROMA", "MILANO", "ABANO TERME"}) names += Record(n, 38, true);
+    WriteBytes(dir_ / "cmn-zor2.dat", names);
+    WriteBytes(dir_ / "alf-sch.dat", "");
+    WriteBytes(dir_ / "num-sch.dat", "");
+    Blank();
+}
+
+MaskArchive::~MaskArchive() {
+    ResetProgramState();
+}
+
+void MaskArchive::Blank() {
+    CurrentCardText.fill(0);
+    const std::vector<uint16_t> empty = EmptyCardValues(CurrentCardGeometry());
+    std::copy(empty.begin(), empty.end(), CurrentCardValues.begin() + 1);
+}
+
+void MaskArchive::Name(const std::string& text) {
+    Text(1, 10, text);
+}
+void MaskArchive::Short(const std::string& text) {
+    Text(11, 5, text);
+}
+void MaskArchive::Category(int code) {
+    CurrentCardValues[1] = uint16_t(code);
+}
+void MaskArchive::Date(int day, int month, int year) {
+    CurrentCardValues[2] = uint16_t(day);
+    CurrentCardValues[3] = uint16_t(month);
+    CurrentCardValues[4] = uint16_t(year);
+}
+void MaskArchive::Comune(int code) {
+    CurrentCardValues[5] = uint16_t(code);
+}
+void MaskArchive::Number(int16_t v) {
+    CurrentCardValues[6] = uint16_t(v);
+}
+void MaskArchive::Time(int16_t v) {
+    CurrentCardValues[7] = uint16_t(v);
+}
+void MaskArchive::Percentage(int16_t v) {
+    CurrentCardValues[8] = uint16_t(v);
+}
+void MaskArchive::Number32(int32_t v) {
+    PutCardNumber(v, 8);
+}
+void MaskArchive::Notes(const std::string& text) {
+    SetNotesHead(WriteNotesChain(dir_ / "not-sch.dat", GetNotesHead(), text));
+}
+
+void MaskArchive::Store(int32_t card) {
+    const CardFiles files = CardFiles::Current();
+    files.WriteText(card, &CurrentCardText[1]);
+    files.WriteValues(card, &CurrentCardValues[1]);
+    CoreState.LastCard = std::max(CoreState.LastCard, card);
+}
+
+void MaskArchive::Select(int32_t card) {
+    CardSelectionMask[size_t(card / 8)] |= uint8_t(0x80 >> (card % 8));
+}
+
+}  // namespace qv::test
