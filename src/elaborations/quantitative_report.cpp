@@ -140,7 +140,13 @@ QuantitativeReportOutcome WriteQuantitativeReport() {
     std::vector<int32_t> cardsIn(slots);
     for (size_t s = 0; s < slots; ++s) cardsIn[s] = GetI32(Bytes(*cards) + s * 4);
     std::vector<std::string> rowTexts;
-    for (int t = 0; t < 5; ++t) rowTexts.push_back(LoadText(kFirstRowText + t) + " ");
+    // Each row's text is padded so that the figures stand under the slot numbers that follow
+    // the 24-character name.
+    for (int t = 0; t < 5; ++t) {
+        std::string text = LoadText(kFirstRowText + t);
+        if (text.size() < kNameWidth - 1) text.resize(kNameWidth - 1, ' ');
+        rowTexts.push_back(text + " ");
+    }
 
     for (int q = 1; q <= variables; ++q) {
         const std::string name = VariableName(quantGrid.Eof() ? std::string() : quantGrid.ReadLine());
