@@ -415,19 +415,5 @@ TEST_F(ConnectionFormsTest, QuantitativeVariablesSavedAndRestored) {
     EXPECT_EQ(helpPages, std::vector<int>{74});
 }
 
-TEST_F(ConnectionFormsTest, HubOpensTheRegisteredDialogs) {
-    GenerateDichotomousGrid();
-    GenerateQuantitativeGrid();
-    std::vector<std::string> opened;
-    SetModalHook([&](QDialog& d) {
-        opened.push_back(d.objectName().toStdString());
-        return 0;
-    });
-    TElaborazioni hub(nullptr);
-    hub.VedeConnessioni->click();
-    hub.Quantitative->click();
-    EXPECT_EQ(opened, (std::vector<std::string>{"TConnessioni", "TQuantitativeElab"}));
-}
-
 }  // namespace
 }  // namespace qv
