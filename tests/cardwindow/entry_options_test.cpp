@@ -193,8 +193,11 @@ TEST_F(EntryOptionsTest, CopyLoadsAnotherCardAndKeepsNumberAndNotes) {
     EXPECT_EQ(CurrentCardValues, before);
     EXPECT_EQ(CoreState.CommandCode, 1);
     CopyCardIntoHand(CoreState.LastCard + 3);
-    for (int f = 1; f <= CoreState.FieldCount; ++f)
-        if (FieldTypes[size_t(f)] >= 0 && FieldTypes[size_t(f)] <= 3) EXPECT_EQ(GetCardWord(f), 0) << f;
+    for (int f = 1; f <= CoreState.FieldCount; ++f) {
+        if (FieldTypes[size_t(f)] >= 0 && FieldTypes[size_t(f)] <= 3) {
+            EXPECT_EQ(GetCardWord(f), 0) << f;
+        }
+    }
     EXPECT_EQ(CurrentCardText[size_t(FieldTextOffsets[1])], 0);
     EXPECT_EQ(GetNotesHead(), 4242);
     EXPECT_EQ(CoreState.CurrentCard, 30);

@@ -291,14 +291,17 @@ int OpenCategoryList(QWidget* owner, int field) {
     CoreState.CommandCode = field;
     TListaModalita dialog(owner);
     ShowModal(dialog);
-    return std::max(CoreState.CommandCode, 0);
+    CoreState.CommandCode = std::max(CoreState.CommandCode, 0);
+    return CoreState.CommandCode;
 }
 
 int OpenCategoryChoice(QWidget* owner, int field) {
     CoreState.CommandCode = field;
     TSceltaModalita dialog(owner);
     ShowModal(dialog);
-    return std::max(CoreState.CommandCode, 0);
+    // The ignored -10 of a replacement without a highlighted category is no answer either.
+    CoreState.CommandCode = std::max(CoreState.CommandCode, 0);
+    return CoreState.CommandCode;
 }
 
 int OpenCategoryPicker(QWidget* owner, CategoryPicker picker, int field) {

@@ -94,96 +94,60 @@ TEST_F(EntryDialogsTest, ClearDialogAnswers) {
     EXPECT_EQ(page, 24);
 }
 
-TEST_F(EntryDialogsTest, CopyDialogLoadsIntoTheCardInHand) {
-    const CardFiles files = CardFiles::Current();
+// The number rules and the empty card past the last are the engine's; here the road from the
+// controls to the card in hand.
+TEST_F(EntryDialogsTest, CopyAndGoToCardDialogs) {
     std::array<uint16_t, kMaxCardWords + 1> card11{};
-    ASSERT_TRUE(files.ReadValues(11, &card11[1]));
+    ASSERT_TRUE(CardFiles::Current().ReadValues(11, &card11[1]));
     const int words = CoreState.CardWordCount;
-    auto typeNumber = [](const char* text, bool enter) {
-        return [text, enter](TCopia& d) {
-            QTest::keyClicks(d.numero, text);
-            if (enter)
-                QTest::keyClick(d.numero, Qt::Key_Return);
-            else
-                d.num->click();
-        };
-    };
 
     // Card 0 has no card before it: nothing changes, the answer is still 1.
     LoadCard(0);
-    auto before = CurrentCardValues;
+    const auto card0 = CurrentCardValues;
     Answer<TCopia>([](TCopia& d) { d.Precedente->click(); });
     EXPECT_EQ(OpenCopyDialog(nullptr), 1);
-    EXPECT_EQ(CurrentCardValues, before);
+    EXPECT_EQ(CurrentCardValues, card0);
 
-    // "12a" copies card 12 (held as 11) into card 30, which keeps its number.
+    // "12a" and Enter copy card 12 (held as 11) into card 30, which keeps its number.
     LoadCard(30);
-    Answer<TCopia>(typeNumber("12a", true));
+    const auto card30 = CurrentCardValues;
+    Answer<TCopia>([](TCopia& d) {
+        QTest::keyClicks(d.numero, "12a");
+        QTest::keyClick(d.numero, Qt::Key_Return);
+    });
     EXPECT_EQ(OpenCopyDialog(nullptr), 1);
     EXPECT_EQ(CoreState.CurrentCard, 30);
     EXPECT_TRUE(std::equal(&card11[1], &card11[1] + words - 2, &CurrentCardValues[1]));
 
-    // Card 31 is the one before 32: the previous card of the card in hand.
-    LoadCard(32);
-    Answer<TCopia>([](TCopia& d) { d.Precedente->click(); });
-    OpenCopyDialog(nullptr);
-    std::array<uint16_t, kMaxCardWords + 1> card31{};
-    ASSERT_TRUE(files.ReadValues(31, &card31[1]));
-    EXPECT_TRUE(std::equal(&card31[1], &card31[1] + words - 2, &CurrentCardValues[1]));
-
-    // An empty text leaves the card; a number past the last card empties it.
-    LoadCard(30);
-    before = CurrentCardValues;
-    Answer<TCopia>(typeNumber("", false));
-    EXPECT_EQ(OpenCopyDialog(nullptr), 1);
-    EXPECT_EQ(CurrentCardValues, before);
-    Answer<TCopia>(typeNumber("99999", false));
-    EXPECT_EQ(OpenCopyDialog(nullptr), 1);
-    EXPECT_FALSE(CardHasData());
-
-    // Reload brings back the stored card.
     Answer<TCopia>([](TCopia& d) { d.Recupera->click(); });
     EXPECT_EQ(OpenCopyDialog(nullptr), 2);
-    EXPECT_EQ(CurrentCardValues, before);
+    EXPECT_EQ(CurrentCardValues, card30);
+    Answer<TCopia>([](TCopia& d) {
+        d.Help2->click();
+        d.close();
+    });
+    EXPECT_EQ(OpenCopyDialog(nullptr), 0);
 
-    for (const auto& leave : {std::function<void(TCopia&)>([](TCopia& d) { d.Esci->click(); }),
-                              std::function<void(TCopia&)>([](TCopia& d) {
-                                  d.Help2->click();
-                                  d.close();
-                              })}) {
-        Answer<TCopia>(leave);
-        EXPECT_EQ(OpenCopyDialog(nullptr), 0);
-    }
-
-    TCopia d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 320");
-    EXPECT_EQ(d.numero->toolTip(), "Testo 325");
-    EXPECT_EQ(d.Recupera->text(), "Testo 326");
-}
-
-TEST_F(EntryDialogsTest, GoToCardDialog) {
     const int32_t last = CoreState.LastCard;
     using Act = std::function<void(TNumeroScheda&)>;
-    auto typed = [](const char* text, bool enter) -> Act {
-        return [text, enter](TNumeroScheda& d) {
-            QTest::keyClicks(d.Numero, text);
-            if (enter)
-                QTest::keyClick(d.Numero, Qt::Key_Return);
-            else
-                d.Ok->click();
-        };
-    };
     struct Case {
         const char* what;
         Act act;
         int32_t card;
     };
     const Case cases[] = {
-        {"12 Enter", typed("12", true), 11},
-        {"0", typed("0", false), 0},
-        {"-4", typed("-4", false), 0},
-        {"beyond", typed("9999", false), last + 1},
-        {"12a", typed("12a", false), 5},
+        {"12 Enter",
+         [](TNumeroScheda& d) {
+             QTest::keyClicks(d.Numero, "12");
+             QTest::keyClick(d.Numero, Qt::Key_Return);
+         },
+         11},
+        {"12a Ok",
+         [](TNumeroScheda& d) {
+             QTest::keyClicks(d.Numero, "12a");
+             d.Ok->click();
+         },
+         5},
         {"end", [](TNumeroScheda& d) { d.FineArchivio->click(); }, last + 1},
         {"Esci", [](TNumeroScheda& d) { d.Esci->click(); }, 5},
     };
@@ -209,12 +173,8 @@ TEST_F(EntryOptionsDialogTest, SwitchesAreShownAndStoredOnExit) {
     {
         TConfigura2 d(nullptr);
         EXPECT_EQ(d.windowTitle(), "Testo 265");
-        EXPECT_EQ(d.PageControl1->tabText(0), "Testo 266");
         EXPECT_EQ(d.PageControl1->tabText(1), "Testo 1433");
-        EXPECT_EQ(d.PageControl1->tabText(2), "Testo 1434");
-        EXPECT_EQ(d.Label1->text(), "Testo 273");
         EXPECT_EQ(d.Label10->text(), "Testo 279");
-        EXPECT_EQ(d.Label14->text(), "Testo 296");
         EXPECT_TRUE(d.Copia->isHidden());
         EXPECT_TRUE(d.Label9->isHidden());
         EXPECT_FALSE(d.modalita->isChecked());
