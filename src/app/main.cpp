@@ -6,7 +6,6 @@
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/ui/application.h"
-#include "quick/ui/additional_variables_dialog.h"
 
 int main(int argc, char** argv) {
     const char* root = nullptr;
@@ -17,7 +16,6 @@ int main(int argc, char** argv) {
     qv::QvApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvanta-TV"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quorvanta-TV"));
-    qv::RegisterAdditionalVariablesForm();
 
     try {
         qv::StartProgram();

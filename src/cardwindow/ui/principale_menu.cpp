@@ -12,6 +12,7 @@
 #include "cardwindow/ui/ordinamento.h"
 #include "cardwindow/ui/out_tot.h"
 #include "cardwindow/ui/principale.h"
+#include "selection/search_by_example.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -150,14 +151,7 @@ void TPrincipale::ConnectCommands() {
 
 // ---- Shapes of the commands ----
 
-void TPrincipale::RestoreSearchMask() {
-    if (CoreState.SearchFormSaved) {
-        CurrentCardText = SavedCardText;
-        CurrentCardValues = SavedCardValues;
-    } else {
-        ClearCardFields(1, CoreState.FieldCount);
-    }
-}
+void TPrincipale::RestoreSearchMask() { qv::RestoreSearchMask(); }
 
 void TPrincipale::ModeCommand(int mode) {
     CinsClick();
