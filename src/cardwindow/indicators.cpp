@@ -72,24 +72,24 @@ Indicator ParseIndicator(std::string_view line) {
         text.erase(0, 1);
     }
     bool reading = false, haveTarget = false;
-    int32_t number = 0;
+    int64_t number = 0;
     char op = 0;
     for (char c : text) {
         if (c >= '0' && c <= '9') {
-            number = std::min<int32_t>(number * 10 + (c - '0'), 999999999);
+            number = std::min<int64_t>(number * 10 + (c - '0'), 999999999);
             reading = true;
         } else if (IsOperator(c)) {
             op = c;
         } else if (reading) {
             if (!haveTarget) {
-                indicator.target = number;
+                indicator.target = int32_t(number);
                 haveTarget = true;
             } else if (int(indicator.operands.size()) < kMaxIndicatorOperands) {
-                indicator.operands.push_back({op, number});
+                indicator.operands.push_back({op, int32_t(number)});
             } else {
                 // The last operand is taken again; it keeps its operator unless a new one came.
                 IndicatorOperand& lastOperand = indicator.operands.back();
-                lastOperand.field = number;
+                lastOperand.field = int32_t(number);
                 if (op) lastOperand.op = op;
             }
             op = 0;

@@ -49,10 +49,10 @@ std::string CardTag(int32_t card) {
 int32_t LeadingNumber(std::string_view text) {
     size_t i = 0;
     while (i < text.size() && text[i] == ' ') ++i;
-    int32_t value = 0;
+    int64_t value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = std::min<int32_t>(value * 10 + (text[i] - '0'), 999999999);
-    return value;
+        value = std::min<int64_t>(value * 10 + (text[i] - '0'), 999999999);
+    return int32_t(value);
 }
 
 void BuildProvinceRangeList() {
