@@ -18,6 +18,7 @@ constexpr int kMaxIndicatorOperands = 30;
 struct IndicatorOperand {
     char op = 0;  // 0 (none), '+', '-', '*' or '/'
     int32_t field = 0;
+    bool operator==(const IndicatorOperand&) const = default;
 };
 
 struct Indicator {
