@@ -5,6 +5,7 @@
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/ui/application.h"
+#include "quick/ui/additional_variables_dialog.h"
 
 int main(int argc, char** argv) {
     const char* root = nullptr;
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     qv::QvApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvanta-TV"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quorvanta-TV"));
+    qv::RegisterAdditionalVariablesForm();
 
     try {
         qv::StartProgram();

@@ -40,6 +40,15 @@ inline int32_t DateKeyAt(const uint16_t* card, const FieldWords& w) {
     return y * 10000 + m * 100 + d;
 }
 
+// Date key of the factor analysis and the typologies: the year word's last two digits, month,
+// day (1 January 2000 gives 101).
+inline int32_t TwoDigitDateKeyAt(const uint16_t* card, const FieldWords& w) {
+    int32_t d = WordAt(card, w.first), m = WordAt(card, w.second), y = WordAt(card, w.third);
+    return (y % 100) * 10000 + m * 100 + d;
+}
+
+enum class DateKeyRule { YearsSince1900, TwoDigitYear };
+
 // ---------------------------------------------------------------------------------------------
 // Which categories hold a value: the bounds of every class cut the number line into intervals,
 // each with the list of categories that hold it.
@@ -83,7 +92,8 @@ class ClassLookup {
 // in line order, a true category whose parent is false becomes false.
 class CardClassifier {
   public:
-    CardClassifier(const CategoryGrid& grid, const std::vector<uint8_t>& active, int wordCount);
+    CardClassifier(const CategoryGrid& grid, const std::vector<uint8_t>& active, int wordCount,
+                   DateKeyRule dateRule = DateKeyRule::YearsSince1900);
 
     // Classifies one card (word 1 at card[0]); the true categories are then True() and
     // IsTrue(). Call Clear() before the next card.
@@ -122,6 +132,7 @@ class CardClassifier {
     std::vector<Source> sources_;
     std::vector<int32_t> childCategories_;
     bool parentRule_ = false;
+    DateKeyRule dateRule_;
     std::vector<uint8_t> truth_;
     std::vector<int32_t> trueList_;
 };

@@ -24,7 +24,11 @@ TPrincipale::TPrincipale(QWidget* parent) : QMainWindow(parent) {
     BuildMenu();
     CardArea = new CardCanvas(this);
     CardArea->setObjectName("CardArea");
+    CardArea->setFocusPolicy(Qt::StrongFocus);
+    CardArea->installEventFilter(this);
     setCentralWidget(CardArea);
+    setFocusProxy(CardArea);
+    CardArea->setFocus();
     BuildToolBar();
     painter_ = std::make_unique<CardPainter>(
         *this, *CardArea, std::array<QToolButton*, 11>{nullptr, b1, b2, b3, b4, b5, b6, b7, b8, b9, b10},
@@ -199,10 +203,6 @@ void TPrincipale::sxxClick() {
 }
 void TPrincipale::ScrivePassClick() {
     painter_->ScrivePassClick();
-}
-
-void TPrincipale::CinsClick() {
-    // Card entry arrives with the card window's keyboard handling.
 }
 
 void TPrincipale::Esci2Click() {

@@ -12,6 +12,8 @@ class QToolButton;
 
 namespace qv {
 
+struct CursorMove;
+
 // The main window: the card window with the main menu.
 class TPrincipale : public QMainWindow {
     Q_OBJECT
@@ -39,8 +41,49 @@ class TPrincipale : public QMainWindow {
     CardPainter& Painter() { return *painter_; }
 
     void Esci2Click();
-    // Commits the field being typed and stores the card in hand (card entry).
+
+    // Card entry. The key handlers take Windows virtual-key codes and Windows-1252 characters;
+    // the card canvas delivers key-down, then key-press for a key that gives a character, then
+    // key-up on the final release. Mouse points are in card coordinates.
+    void FormKeyDown(int key);
+    void FormKeyPress(char key);
+    void FormKeyUp(int key);
+    void FormMouseDown(int x, int y);
+    void FormDblClick();
+    // Next field, with the jump rules of the field left.
+    void AggiungeClick();
+    // Commit, then the next field (Enter).
+    void LeggeStringaClick();
+    // Commits the entry buffer into the card in hand.
+    void CCClick();
+    // The commit before the cursor leaves a field (a quick-entry field is already committed).
+    void CommitBeforeMove();
+    // Blanks the box of the field under the cursor.
+    void CancSxxClick();
+    // Leaves the card: commits the field being typed and, in mode 1 with write access, stores
+    // the card.
     void CinsClick();
+    // The card before and after the card in hand (F1, F2), listing the missing required fields
+    // first.
+    void PreviousCardClick();
+    void NextCardClick();
+    void ShowRequiredFieldsBeforeMove();
+
+    // Dialogs opened for the field under the cursor (see card_dialogs.h); without the dialog
+    // nothing is shown and the answer is 0.
+    void VedeModalitaClick();
+    void SceglieModalitaClick();
+    void VedeUnitaClick();
+    void LInkTerritorialeClick();
+    void RicercaModalitaClick();
+    void RicercaDataClick();
+    void RicercaQuantitaClick();
+    void VisualizzaDistribuzioneClick();
+    // The text viewer on the selector in CoreState.CommandCode.
+    void VedeHelpClick();
+    // F4: the field's shown text to the clipboard. F5: the phone dialer's speed-dial entry.
+    void VedeCopiaClick();
+    void DialerClick();
 
     // Menu items, with the program's names.
     QMenu* Schede1 = nullptr;
@@ -91,11 +134,25 @@ class TPrincipale : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // Keys and mouse of the card canvas; Tab reaches the card instead of moving the focus.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
   private:
     void BuildMenu();
     void BuildToolBar();
     void FormClose();
+    void DispatchCanvasEvent(QEvent* event);
+    // Draws field f again when it is shown (its page, a mode with fields).
+    void RedrawField(int field);
+    void RepaintPage();
+    void ShowMove(const CursorMove& move);
+    void DrawEntryBuffer(bool blankFirst);
+    void MoveToCard(int step);
+    void OpenFieldPicker();
+    void OpenConditionDialog();
+    void PointerPosition(int x, int y);
+    void MarkKey(char key);
     std::unique_ptr<CardPainter> painter_;
     bool closed_ = false;
     bool leaving_ = false;

@@ -1,0 +1,27 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Total export: every card of the archive as one line of "ascii.txt" (fixed widths or tabs) and
+// the record layout "rec-trac.txt" telling, field by field, the columns, the caption, the kind
+// of value and the categories. The archive is only read.
+
+namespace qv {
+
+class Progress;
+
+// The record layout from the text of the field declarations "sig-sch.dat".
+std::string BuildExportLayout(const std::string& declarations, bool tabs);
+
+// One card's line, without its end, from its text (card byte 1 at text[0]) and its words
+// (word 1 at words[0]) laid out by the open archive's definition. In fixed widths a value too
+// wide for its column leaves the column blank, so the columns of the line stay where the layout
+// says; texts carry no control characters, which would break the line or the tabs.
+std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs);
+
+// Writes "rec-trac.txt" and "ascii.txt" with CoreState.ExportTabs, cards 0 to LastCard read in
+// blocks; the last card is then the card in hand. Raises the input/output error when the field
+// declarations cannot be read or a file cannot be written.
+void RunTotalExport(Progress& progress);
+
+}  // namespace qv

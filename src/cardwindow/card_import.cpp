@@ -1,0 +1,467 @@
+#include "cardwindow/card_import.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "cardwindow/comune_lookup.h"
+#include "cardwindow/field_commit.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "core/text_tables.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+#include "platform/progress.h"
+#include "platform/text_file.h"
+
+namespace qv {
+namespace {
+
+constexpr int kFieldOrderFile = 120;
+constexpr int kImportNameFile = 126;
+constexpr int kFieldOrderBackup = 127;
+constexpr int kReportFile = 36;
+constexpr size_t kFieldOrderLineChars = 30;
+constexpr int kWholeLimit = 30000;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsBlankOrControl(char c) {
+    return uint8_t(c) <= 32;
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+// An optional sign and digits, nothing else; none when it does not read or leaves 32 bits.
+std::optional<int64_t> ReadWhole(std::string_view s) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    if (i == s.size()) return std::nullopt;
+    int64_t v = 0;
+    for (; i < s.size(); ++i) {
+        if (!IsDigit(s[i])) return std::nullopt;
+        v = v * 10 + (s[i] - '0');
+        if (v > int64_t(INT32_MAX) + 1) return std::nullopt;
+    }
+    v = negative ? -v : v;
+    if (v > INT32_MAX) return std::nullopt;
+    return v;
+}
+
+std::string RightAligned(int64_t v, int width) {
+    char out[32];
+    std::snprintf(out, sizeof out, "%*lld", width, static_cast<long long>(v));
+    return out;
+}
+
+bool IsFixedLayout(int format) {
+    return format == kImportFixed || format == kImportFixed + kImportYearFirst;
+}
+
+// The word `offset` after the field's position, when it lies inside the card.
+uint16_t* FieldWord(int field, int offset) {
+    const int p = FieldPositions[field] + offset;
+    return p >= 1 && p <= CurrentCardGeometry().wordCount ? &CurrentCardValues[p] : nullptr;
+}
+
+void SetFieldWord(int field, int offset, int16_t value) {
+    if (uint16_t* w = FieldWord(field, offset)) *w = uint16_t(value);
+}
+
+void StoreText(int field, const std::string& piece) {
+    const int length = -FieldTypes[field];
+    const int first = FieldTextOffsets[field];
+    const int limit = CurrentCardGeometry().textBytes;
+    if (first < 1) return;
+    for (int i = 0; i < length && first + i <= limit; ++i)
+        CurrentCardText[first + i] = i < int(piece.size()) ? uint8_t(piece[i]) : 0;
+}
+
+// The number a coded piece stands for: the whole piece as a number strictly inside -30000 ..
+// 30000, the first character of a quick-entry field, one more with the zero-as-one mark.
+std::optional<int> CodedNumber(int field, const std::string& piece) {
+    std::optional<int> v;
+    if (auto whole = ReadWhole(piece); whole && *whole > -kWholeLimit && *whole < kWholeLimit)
+        v = int(*whole);
+    if (IsQuickEntryField(field) && !piece.empty()) {
+        const char c = piece[0];
+        if (IsDigit(c)) v = c - '0';
+        if (c >= 'A' && c <= 'Z') v = c - 'A' + 10;
+        if (c >= 'a' && c <= 'z') v = c - 'a' + 10;
+    }
+    if (v && IsPlusOneField(field)) *v += 1;
+    return v;
+}
+
+ImportError StoreCategory(int field, const std::string& piece) {
+    const int count = std::max(FieldLastLabel[field] - FieldFirstLabel[field] + 1, 0);
+    const std::optional<int> v = CodedNumber(field, piece);
+    const char first = piece.empty() ? '\0' : piece[0];
+    if ((v && *v >= 0) || IsDigit(first) || first == '-' || first == '+') {
+        if (!v || *v < 0) return ImportError::None;
+        if (*v > count) return ImportError::CategoryAboveCount;
+        SetFieldWord(field, 0, int16_t(*v));
+        return ImportError::None;
+    }
+    if (uint8_t(first) <= uint8_t('9')) return ImportError::None;
+    const int found = FindCategoryByName(field, piece);
+    if (found == 0) return ImportError::CategoryNotFound;
+    SetFieldWord(field, 0, int16_t(found));
+    return ImportError::None;
+}
+
+ImportError StoreComune(int field, const std::string& piece) {
+    SetFieldWord(field, 0, 0);
+    if (const std::optional<int> v = CodedNumber(field, piece); v && *v >= 1 && *v <= TerritoryCount) {
+        SetFieldWord(field, 0, int16_t(*v));
+        return ImportError::None;
+    }
+    if (piece.empty()) return ImportError::None;
+    const int code = FindComuneByName(piece);
+    SetFieldWord(field, 0, int16_t(code));
+    return code == 0 ? ImportError::ComuneNotFound : ImportError::None;
+}
+
+// The piece of a fixed-width entry: `width` characters from `pos`, never past the line.
+std::string CutFixed(std::string_view line, size_t& pos, int width) {
+    const size_t end = pos + std::min<size_t>(size_t(width), line.size() - pos);
+    std::string piece(line.substr(pos, std::min(end - pos, kImportPieceChars)));
+    pos = std::min(end + 1, line.size());
+    if (std::all_of(piece.begin(), piece.end(), IsBlankOrControl)) piece.clear();
+    while (!piece.empty() && IsBlankOrControl(piece.back())) piece.pop_back();
+    return piece;
+}
+
+std::string CutDelimited(std::string_view line, size_t& pos, std::optional<char> separator) {
+    std::string piece;
+    while (pos < line.size() && !(separator && line[pos] == *separator)) {
+        if (uint8_t(line[pos]) >= 32 && piece.size() < kImportPieceChars) piece.push_back(line[pos]);
+        ++pos;
+    }
+    if (pos < line.size()) ++pos;
+    // Controls are gone already; a piece of blanks keeps one.
+    while (piece.size() > 1 && piece.back() == ' ') piece.pop_back();
+    return piece;
+}
+
+// Report lines, texts read once per run.
+class ImportReport {
+  public:
+    explicit ImportReport(std::string dataFile) : dataFile_(std::move(dataFile)) {}
+
+    void Findings(const std::vector<std::string>& findings) {
+        out_.Line(LoadText(1008)).Line();
+        for (const std::string& f : findings) out_.Line(f);
+        reported_ = true;
+    }
+
+    void CannotOpen() {
+        out_.Line(LoadText(1020) + " " + dataFile_);
+        reported_ = true;
+    }
+
+    void ConversionError(int32_t card, int line, int field, const std::string& piece, ImportError error) {
+        if (texts_.empty()) {
+            for (int n = 1014; n <= 1019; ++n) texts_.push_back(LoadText(n));
+            out_.Line().Line(texts_[0] + " " + dataFile_).Line();
+        }
+        std::string head = "Scheda:" + RightAligned(int64_t(card) + 1, 6);
+        if (int64_t(card) + 1 != line) head += texts_[1] + RightAligned(line, 6);
+        out_.Line(head);
+        out_.Line(texts_[2] + " " + RightAligned(field, 4) + " \"" + piece + "\" - " +
+                  texts_[2 + int(error)]);
+        reported_ = true;
+    }
+
+    bool Reported() const { return reported_; }
+    void Save() const { out_.Save(DataFilePath(kReportFile)); }
+
+  private:
+    std::string dataFile_;
+    TextBuilder out_;
+    std::vector<std::string> texts_;
+    bool reported_ = false;
+};
+
+}  // namespace
+
+ImportFieldOrder ReadImportFieldOrder(const std::string& fileBytes, int format) {
+    TextReader in(fileBytes);
+    std::vector<std::string> lines;
+    while (!in.Eof() && int(lines.size()) < kImportMaxPieces)
+        lines.push_back(in.ReadLine(kFieldOrderLineChars));
+    while (!lines.empty() && TrimBlanks(lines.back()).empty()) lines.pop_back();
+
+    ImportFieldOrder order;
+    std::vector<std::string> texts;  // 1009 .. 1013
+    for (int n = 1009; n <= 1013; ++n) texts.push_back(LoadText(n));
+    const int fieldCount = std::clamp(CoreState.FieldCount, 0, kMaxFields);
+    for (size_t k = 0; k < lines.size(); ++k) {
+        const int lineNo = int(k) + 1;
+        const std::string text = lines[k] + ",,";
+        const size_t comma1 = text.find(',');
+        const size_t comma2 = text.find(',', comma1 + 1);
+        const std::string fieldText = text.substr(0, comma1);
+        const std::string widthText = text.substr(comma1 + 1, comma2 - comma1 - 1);
+        const std::string head = texts[0] + " " + RightAligned(lineNo, 4);
+
+        ImportPiece piece;
+        if (const auto field = ReadWhole(TrimBlanks(fieldText))) {
+            if (*field > fieldCount)
+                order.findings.push_back(head + " - " + std::to_string(*field) + texts[1] + " " +
+                                         std::to_string(fieldCount));
+            else
+                piece.field = int(std::max<int64_t>(*field, 0));
+        } else {
+            order.findings.push_back(head + texts[2] + fieldText + "\"");
+        }
+        bool widthUnreadable = false;
+        if (!TrimBlanks(widthText).empty()) {
+            if (const auto width = ReadWhole(TrimBlanks(widthText))) {
+                piece.width = int(std::clamp<int64_t>(*width, 0, INT32_MAX));
+            } else {
+                order.findings.push_back(head + texts[4] + widthText + "\"");
+                widthUnreadable = true;
+            }
+        }
+        if (IsFixedLayout(format) && piece.width <= 0 && !widthUnreadable)
+            order.findings.push_back(head + texts[3]);
+        order.pieces.push_back(piece);
+    }
+    return order;
+}
+
+std::optional<char> ImportSeparator(int format) {
+    switch (format) {
+        case kImportTab:
+        case kImportTab + kImportYearFirst:
+            return '\t';
+        case kImportDelimiter:
+        case kImportDelimiter + kImportYearFirst:
+            return char(CoreState.ImportDelimiter);
+        default:
+            return std::nullopt;
+    }
+}
+
+std::vector<std::string> CutImportLine(std::string_view line, const std::vector<ImportPiece>& pieces,
+                                       std::optional<char> separator) {
+    line = line.substr(0, kImportLineChars);
+    std::vector<std::string> out;
+    out.reserve(pieces.size());
+    size_t pos = 0;
+    for (const ImportPiece& p : pieces)
+        out.push_back(p.width >= 0 ? CutFixed(line, pos, p.width) : CutDelimited(line, pos, separator));
+    return out;
+}
+
+ImportDate ReadImportDate(std::string_view piece, bool yearFirst) {
+    // A piece without a digit holds no date.
+    if (std::none_of(piece.begin(), piece.end(), IsDigit)) return {};
+    std::vector<int> parts;
+    int64_t v = 0;
+    bool big = false;
+    const std::string text = std::string(piece) + "/";
+    for (char c : text) {
+        if (IsDigit(c)) {
+            v = v * 10 + (c - '0');
+            big = big || v > kWholeLimit;
+            if (big) v = 0;
+            continue;
+        }
+        parts.push_back(big ? 0 : int(v));
+        v = 0;
+        big = false;
+        if (parts.size() == 3) break;
+    }
+    auto part = [&](size_t i) { return i < parts.size() ? std::optional<int>(parts[i]) : std::nullopt; };
+    const std::optional<int> dayPart = part(yearFirst ? 2 : 0);
+    const std::optional<int> yearPart = part(yearFirst ? 0 : 2);
+    ImportDate date;
+    date.day = int16_t(std::min(dayPart.value_or(0), 31));
+    date.month = int16_t(std::min(part(1).value_or(0), 12));
+    if (yearPart) {
+        int year = *yearPart;
+        if (year <= 10)
+            year += 2000;
+        else if (year < 100)
+            year += 1900;
+        if (year - 1900 < 0) return {};
+        date.year = int16_t(year - 1900);
+    }
+    return date;
+}
+
+ImportError StoreImportPiece(int field, const std::string& piece, bool yearFirst) {
+    if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields)) return ImportError::None;
+    const int type = FieldTypes[field];
+    if (type < 0) {
+        StoreText(field, piece);
+        return ImportError::None;
+    }
+    // Fixed columns hold right-aligned numbers: leading blanks say nothing. An empty piece leaves
+    // the field as the cleared card has it (a missing time is no midnight).
+    const auto start = std::find_if_not(piece.begin(), piece.end(), IsBlankOrControl);
+    const std::string value(start, piece.end());
+    if (value.empty()) return ImportError::None;
+    switch (type) {
+        case 0:
+        case 1:
+            return StoreCategory(field, value);
+        case 2: {
+            const ImportDate date = ReadImportDate(value, yearFirst);
+            SetFieldWord(field, 0, date.day);
+            SetFieldWord(field, 1, date.month);
+            SetFieldWord(field, 2, date.year);
+            return ImportError::None;
+        }
+        case 3:
+            return StoreComune(field, value);
+        case 4:
+            SetFieldWord(field, 0, ReadShortNumber(value));
+            return ImportError::None;
+        case 5:
+            SetFieldWord(field, 0, ReadTimeValue(value, EntryClock{}));
+            return ImportError::None;
+        case 6:
+            SetFieldWord(field, 0, ReadPercentage(value));
+            return ImportError::None;
+        case 7:
+            PutCardNumber(ReadLongNumber(value), field);
+            return ImportError::None;
+        default:
+            return ImportError::None;
+    }
+}
+
+void WriteDefaultFieldOrder() {
+    if (auto old = TryReadFile(DataFilePath(kFieldOrderFile))) {
+        TextReader in(std::move(*old));
+        TextBuilder backup;
+        while (!in.Eof()) backup.Line(in.ReadLine(std::string::npos));
+        backup.Save(DataFilePath(kFieldOrderBackup));
+    }
+    TextBuilder order;
+    for (int f = 1; f <= std::min(CoreState.FieldCount, kMaxFields); ++f) order.Line(std::to_string(f));
+    order.Save(DataFilePath(kFieldOrderFile));
+}
+
+std::string LoadImportFileName() {
+    TextReader in;
+    if (in.Open(DataFilePath(kImportNameFile)) && !in.Eof()) {
+        std::string name = in.ReadLine(std::string::npos);
+        if (!name.empty()) return name;
+    }
+    return CoreState.ArchiveDir + "Dati.Txt";
+}
+
+void SaveImportFileName(const std::string& name) {
+    TextBuilder().Line(name).Save(DataFilePath(kImportNameFile));
+}
+
+ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& progress) {
+    ImportOutcome outcome;
+    if (!CoreState.WriteAccess) return outcome;
+    outcome.ran = true;
+    const int format = CoreState.ImportFormat;
+    const bool yearFirst = format > kImportFixed;
+    ImportReport report(dataFile);
+
+    const ImportFieldOrder order =
+        ReadImportFieldOrder(ReadFileOrThrow(DataFilePath(kFieldOrderFile)), format);
+    if (!order.findings.empty()) {
+        report.Findings(order.findings);
+        report.Save();
+        outcome.reported = true;
+        return outcome;
+    }
+    const std::optional<char> separator = ImportSeparator(format);
+
+    auto bytes = TryReadFile(NormalizePath(dataFile));
+    if (!bytes) {
+        report.CannotOpen();
+        report.Save();
+        outcome.reported = true;
+        return outcome;
+    }
+    TextReader data(std::move(*bytes));
+    int lineCount = 0;
+    for (TextReader counter = data; !counter.Eof(); counter.SkipLine()) ++lineCount;
+    progress.SetMaximum(lineCount);
+
+    const CardFiles files = CardFiles::Current();
+    const int fieldCount = std::min(CoreState.FieldCount, kMaxFields);
+    std::optional<FileLock> lock;
+    if (mode == ImportMode::Replace) {
+        // No other station appends while the archive is rebuilt; until the end the index says
+        // the archive is empty, so a failure never shows old and new cards mixed.
+        files.ReadLastCard();
+        lock.emplace(files.IndexPath());
+        if (!lock->Locked()) ThrowIo(kAccessDenied, files.IndexPath());
+        files.WriteLastCard(-1);
+        CoreState.LastCard = -1;
+        CoreState.CurrentCard = 0;
+        ClearCardFields(1, CoreState.FieldCount);
+        CreateCardTextFile();
+        CreateCardValuesFile();
+    } else {
+        CoreState.CurrentCard = files.ReadLastCard() + 1;
+    }
+
+    auto finishReplace = [&]() {
+        for (const std::string& path : {files.TextPath(), files.ValuesPath()})
+            RecordFile(path, 1, RecordFile::Mode::ReadWrite).Sync();
+        files.WriteLastCard(CoreState.CurrentCard - 1);
+        CoreState.LastCard = CoreState.CurrentCard - 1;
+    };
+
+    try {
+        for (int lineNo = 1; !data.Eof(); ++lineNo) {
+            const std::string line = data.ReadLine(kImportLineChars);
+            ClearCardFields(1, CoreState.FieldCount);
+            std::fill(&CurrentCardText[1], &CurrentCardText[1] + CurrentCardGeometry().textBytes, 0);
+            progress.SetPosition(lineNo);
+            const std::vector<std::string> pieces = CutImportLine(line, order.pieces, separator);
+            for (size_t k = 0; k < pieces.size(); ++k) {
+                const int field = order.pieces[k].field;
+                if (field < 1 || field > fieldCount) continue;
+                const ImportError error = StoreImportPiece(field, pieces[k], yearFirst);
+                if (error != ImportError::None)
+                    report.ConversionError(CoreState.CurrentCard, lineNo, field, pieces[k], error);
+            }
+            if (mode == ImportMode::Replace) {
+                WriteCardText();
+                WriteCardValues();
+            } else {
+                CoreState.CurrentCard = files.AppendCard(&CurrentCardText[1], &CurrentCardValues[1]);
+                CoreState.LastCard = CoreState.CurrentCard;
+            }
+            ++CoreState.CurrentCard;
+            ++outcome.cards;
+        }
+        if (mode == ImportMode::Replace) finishReplace();
+    } catch (const IoError&) {
+        // The cards written whole stay counted.
+        if (mode == ImportMode::Replace) {
+            try {
+                finishReplace();
+            } catch (const IoError&) {
+            }
+        }
+        throw;
+    }
+    report.Save();
+    progress.SetPosition(0);
+    outcome.reported = report.Reported();
+    return outcome;
+}
+
+}  // namespace qv

@@ -1,0 +1,88 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Text import of cards: a text file with one card per line, its pieces separated by tabs, by one
+// delimiter character or taken in fixed columns, each piece stored into the field that the
+// field-order file "trc-dat.txt" names for it. Findings go to the report "tabella.txt".
+
+namespace qv {
+
+class Progress;
+
+// CoreState.ImportFormat: 1 tab, 2 delimiter, 3 fixed columns; 3 more when dates are read
+// year/month/day. 0 (no layout chosen) reads the whole line as the first piece.
+constexpr int kImportTab = 1;
+constexpr int kImportDelimiter = 2;
+constexpr int kImportFixed = 3;
+constexpr int kImportYearFirst = 3;
+
+// A data line is read up to this many characters, a piece keeps at most kImportPieceChars.
+constexpr size_t kImportLineChars = 30000;
+constexpr size_t kImportPieceChars = 200;
+// Lines of the field-order file after this many are not read.
+constexpr int kImportMaxPieces = 4000;
+
+// One line of the field-order file: the field receiving the piece (0 = skipped) and the width
+// of a fixed-width piece, -1 for a piece that ends at the separator.
+struct ImportPiece {
+    int field = 0;
+    int width = -1;
+    bool operator==(const ImportPiece&) const = default;
+};
+
+struct ImportFieldOrder {
+    std::vector<ImportPiece> pieces;
+    std::vector<std::string> findings;  // report lines, without the heading
+};
+
+// Reads the field-order text (lines of "field,width", each read up to 30 characters) for the
+// layout `format`. Blank lines after the last line that says something are not entries.
+ImportFieldOrder ReadImportFieldOrder(const std::string& fileBytes, int format);
+
+// The separator of a layout: tab, CoreState.ImportDelimiter, or none for fixed columns.
+std::optional<char> ImportSeparator(int format);
+
+// Cuts a data line into one piece per entry, trailing blanks and control characters removed.
+std::vector<std::string> CutImportLine(std::string_view line, const std::vector<ImportPiece>& pieces,
+                                       std::optional<char> separator);
+
+// Errors of a conversion, numbered as in the report.
+enum class ImportError { None = 0, CategoryAboveCount = 1, CategoryNotFound = 2, ComuneNotFound = 3 };
+
+// The three words of a date piece, day/month/year or, with `yearFirst`, year/month/day.
+struct ImportDate {
+    int16_t day = 0, month = 0, year = 0;
+    bool operator==(const ImportDate&) const = default;
+};
+ImportDate ReadImportDate(std::string_view piece, bool yearFirst);
+
+// Stores a piece into `field` of the card in hand by the field's type. Raises the input/output
+// error when the category labels or the municipality tables cannot be read.
+ImportError StoreImportPiece(int field, const std::string& piece, bool yearFirst);
+
+// "Sequenza": "trc-dat.txt" becomes the numbers 1 to FieldCount, one a line, after an
+// existing one has been copied to "asq-sch2.txt".
+void WriteDefaultFieldOrder();
+
+// The data file last used ("nin-sch.txt"), or the archive directory and "Dati.Txt".
+std::string LoadImportFileName();
+void SaveImportFileName(const std::string& name);
+
+enum class ImportMode { Append, Replace };
+
+struct ImportOutcome {
+    bool ran = false;       // false without the write password: nothing was touched
+    bool reported = false;  // the report holds findings or errors and is to be shown
+    int32_t cards = 0;      // cards stored
+};
+
+// Imports `dataFile` with CoreState.ImportFormat and ImportDelimiter, appending after the last
+// card or replacing every card. Findings in the field-order file, or a data file that does not
+// open, stop the run before the archive is touched. Needs CoreState.WriteAccess.
+ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& progress);
+
+}  // namespace qv

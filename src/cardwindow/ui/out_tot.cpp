@@ -1,0 +1,118 @@
+#include "cardwindow/ui/out_tot.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "cardwindow/card_export.h"
+#include "core/core_state.h"
+#include "core/text_tables.h"
+#include "core/ui/thelprtf.h"
+#include "platform/io_error.h"
+#include "platform/progress.h"
+#include "platform/ui/application.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+
+namespace qv {
+namespace {
+
+constexpr int kHelpPage = 67;
+
+class BarProgress : public Progress {
+  public:
+    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
+    void SetMaximum(int maximum) override { bar_->setRange(0, std::max(1, maximum)); }
+    void SetPosition(int position) override { bar_->setValue(position); }
+
+  private:
+    QProgressBar* bar_;
+};
+
+QPushButton* Button(QWidget* owner, const char* name) {
+    auto* b = new QPushButton(owner);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace
+
+TOutTot::TOutTot(QWidget* owner) : QDialog(owner) {
+    setObjectName("TOutTot");
+    Label1 = new QLabel(this);
+    Label1->setWordWrap(true);
+    tabulatori = new QCheckBox(this);
+    tabulatori->setObjectName("tabulatori");
+    Esegui = Button(this, "Esegui");
+    Esci = Button(this, "Esci");
+    Help2 = Button(this, "Help2");
+    Barra = new QProgressBar(this);
+    Barra->setObjectName("Barra");
+    Barra->setRange(0, 1);
+    Barra->setValue(0);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Esegui);
+    buttons->addWidget(Esci);
+    buttons->addWidget(Help2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(tabulatori);
+    layout->addWidget(Barra);
+    layout->addLayout(buttons);
+
+    connect(Esegui, &QPushButton::clicked, this, &TOutTot::EseguiClick);
+    connect(Esci, &QPushButton::clicked, this, &TOutTot::EsciClick);
+    connect(Help2, &QPushButton::clicked, this, &TOutTot::Help2Click);
+    FormCreate();
+}
+
+void TOutTot::FormCreate() {
+    setWindowTitle(Qs(LoadText(1085)));
+    Label1->setText(Qs(LoadText(1086)));
+    tabulatori->setText(Qs(LoadText(1087)));
+    tabulatori->setToolTip(Qs(LoadText(1088)));
+    Esegui->setText(Qs(LoadText(1089)));
+    Esegui->setToolTip(Qs(LoadText(1090)));
+    Esci->setText(Qs(LoadText(1091)));
+    Esci->setToolTip(Qs(LoadText(1092)));
+    Help2->setText(Qs(LoadText(1093)));
+    Help2->setToolTip(Qs(LoadText(1094)));
+    tabulatori->setChecked(CoreState.ExportTabs != 0);
+}
+
+void TOutTot::EseguiClick() {
+    CoreState.ExportTabs = tabulatori->isChecked() ? 1 : 0;
+    BarProgress progress(Barra);
+    HourglassOn();
+    try {
+        RunTotalExport(progress);
+    } catch (const IoError& e) {
+        HourglassOff();
+        ShowIoError(e);
+        return;
+    }
+    HourglassOff();
+}
+
+void TOutTot::EsciClick() {
+    CoreState.ExportTabs = tabulatori->isChecked() ? 1 : 0;
+    accept();
+}
+
+void TOutTot::Help2Click() {
+    ShowHelpPage(this, kHelpPage);
+}
+
+void OpenTotalExport(QWidget* owner) {
+    TOutTot dialog(owner);
+    ShowModal(dialog);
+}
+
+}  // namespace qv

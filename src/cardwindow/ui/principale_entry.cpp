@@ -1,0 +1,500 @@
+// Card entry in the card window: keys, mouse, field cursor and card moves.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <algorithm>
+#include <cstdio>
+
+#include "cardwindow/card_field_text.h"
+#include "cardwindow/dialer.h"
+#include "cardwindow/field_commit.h"
+#include "cardwindow/field_cursor.h"
+#include "cardwindow/ui/card_dialogs.h"
+#include "cardwindow/ui/principale.h"
+#include "cardwindow/ui/virtual_keys.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "core/ui/thelp.h"
+#include "platform/io_error.h"
+#include "platform/ui/application.h"
+#include "platform/ui/qt_text.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kToolBarBottom = 20;
+constexpr int kMissingFieldsSelector = -23;
+
+bool EntryMode(int mode) {
+    return mode >= 1 && mode <= 3;
+}
+
+// Down and Up act in the modes with fields and in the mode after the last one.
+bool StepMode(int mode) {
+    return EntryMode(mode) || (mode >= 5 && mode <= 17);
+}
+
+bool AnyMode(int mode) {
+    return mode >= 1 && mode <= 17;
+}
+
+// The text the field under the cursor shows, without the mark; drawing the field leaves the
+// same in CurrentFieldText, and this also serves a field of a page not shown.
+void TakeCurrentFieldText() {
+    CoreState.CurrentFieldText = CardFieldText(CoreState.CurrentField, CoreState.CardWindowMode);
+}
+
+}  // namespace
+
+bool TPrincipale::focusNextPrevChild(bool) {
+    // Tab belongs to the card (the tab stops), never to the focus chain.
+    return false;
+}
+
+bool TPrincipale::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != CardArea) return QMainWindow::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            break;
+        default:
+            return QMainWindow::eventFilter(watched, event);
+    }
+    try {
+        DispatchCanvasEvent(event);
+    } catch (const IoError& e) {
+        // The key's work is abandoned; the card stays as it was left.
+        ShowIoError(e);
+    }
+    return true;
+}
+
+void TPrincipale::DispatchCanvasEvent(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            for (const KeyMessage& m : WindowsKeyMessages(*static_cast<QKeyEvent*>(event))) {
+                if (m.kind == KeyMessageKind::Down)
+                    FormKeyDown(m.code);
+                else if (m.kind == KeyMessageKind::Press)
+                    FormKeyPress(char(m.code));
+                else
+                    FormKeyUp(m.code);
+            }
+            break;
+        case QEvent::MouseButtonPress: {
+            const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
+            FormMouseDown(p.x(), p.y());
+            break;
+        }
+        case QEvent::MouseButtonDblClick: {
+            // As on Windows: the double click, then the press that came with it.
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton) FormDblClick();
+            const QPoint p = mouse->position().toPoint();
+            FormMouseDown(p.x(), p.y());
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void TPrincipale::RedrawField(int field) {
+    if (!ModeShowsFields(CoreState.CardWindowMode) || !FieldOnPage(field, CoreState.CurrentPage)) return;
+    CoreState.CommandCode = field;
+    ScriveCampoClick();
+}
+
+void TPrincipale::RepaintPage() {
+    PaginaClick();
+    if (ModeShowsFields(CoreState.CardWindowMode)) ContenutoCampiClick();
+}
+
+void TPrincipale::ShowMove(const CursorMove& move) {
+    if (!move.done) return;
+    RedrawField(move.fieldLeft);
+    if (move.pageChanged) RepaintPage();
+    RedrawField(CoreState.CurrentField);
+}
+
+void TPrincipale::CancSxxClick() {
+    const int f = CoreState.CurrentField;
+    if (!ModeShowsFields(CoreState.CardWindowMode) || !FieldOnPage(f, CoreState.CurrentPage)) return;
+    Painter().DrawFieldBox(f, Qt::black);
+}
+
+void TPrincipale::DrawEntryBuffer(bool blankFirst) {
+    const int f = CoreState.CurrentField;
+    if (!ModeShowsFields(CoreState.CardWindowMode) || !FieldOnPage(f, CoreState.CurrentPage)) return;
+    if (blankFirst) CancSxxClick();
+    DrawCardText(FieldStyle(f), 1, CoreState.EntryBuffer, LayoutY[size_t(f)], LayoutX[size_t(f)]);
+    sxxClick();
+}
+
+void TPrincipale::CCClick() {
+    const bool linked = CommitEntryBuffer([this](CategoryPicker picker, int field) {
+        CoreState.CommandCode = field;
+        if (picker == CategoryPicker::List)
+            VedeModalitaClick();
+        else
+            SceglieModalitaClick();
+        return CoreState.CommandCode;
+    });
+    if (linked && ModeShowsFields(CoreState.CardWindowMode)) ContenutoCampiClick();
+}
+
+void TPrincipale::CommitBeforeMove() {
+    if (EntryMode(CoreState.CardWindowMode) && IsQuickEntryField(CoreState.CurrentField)) return;
+    CCClick();
+}
+
+void TPrincipale::AggiungeClick() {
+    ShowMove(MoveToNextField());
+}
+
+void TPrincipale::LeggeStringaClick() {
+    CCClick();
+    AggiungeClick();
+}
+
+void TPrincipale::CinsClick() {
+    CommitBeforeMove();
+    if (CoreState.CardWindowMode == 1 && CoreState.WriteAccess) SaveCurrentCard();
+}
+
+void TPrincipale::ShowRequiredFieldsBeforeMove() {
+    CoreState.ProceedFlag = 1;
+    if (CoreState.WriteAccess && CardHasData() && CheckRequiredFields()) {
+        CoreState.CommandCode = kMissingFieldsSelector;
+        VedeHelpClick();
+    }
+}
+
+void TPrincipale::MoveToCard(int step) {
+    // The field being typed counts: it is committed before the card is tested for data and for
+    // its required fields, and drawn again so the store below does not commit it twice.
+    CommitBeforeMove();
+    RedrawField(CoreState.CurrentField);
+    if (step < 0 && CoreState.CurrentCard < 1) return;
+    if (step > 0 && !(CoreState.CurrentCard <= CoreState.LastCard + 1 && CardHasData())) return;
+    ShowRequiredFieldsBeforeMove();
+    if (CoreState.ProceedFlag != 1) return;
+    if (CoreState.CardWindowMode == 1 && CoreState.WriteAccess) SaveCurrentCard();
+    CoreState.CurrentCard += step;
+    ReadCardText();
+    ReadCardValues();
+    ContenutoCampiClick();
+}
+
+void TPrincipale::PreviousCardClick() {
+    MoveToCard(-1);
+}
+
+void TPrincipale::NextCardClick() {
+    MoveToCard(+1);
+}
+
+void TPrincipale::FormKeyDown(int key) {
+    const int mode = CoreState.CardWindowMode;
+    const int f = CoreState.CurrentField;
+    switch (key) {
+        case vk::Down:
+            if (!StepMode(mode) || f >= CoreState.FieldCount) return;
+            CommitBeforeMove();
+            ShowMove(MoveCursorDown());
+            return;
+        case vk::Up:
+            if (!StepMode(mode) || f < 2) return;
+            CommitBeforeMove();
+            ShowMove(MoveCursorUp());
+            return;
+        case vk::Next:
+            if (!AnyMode(mode) || CoreState.CurrentPage >= CoreState.PageCount) return;
+            CommitBeforeMove();
+            ShowMove(MovePageDown());
+            return;
+        case vk::Prior:
+            if (!AnyMode(mode) || CoreState.CurrentPage < 2) return;
+            CommitBeforeMove();
+            ShowMove(MovePageUp());
+            return;
+        case vk::Home:
+            if (!AnyMode(mode)) return;
+            CommitBeforeMove();
+            ShowMove(MoveCursorHome());
+            return;
+        case vk::End:
+            if (!AnyMode(mode)) return;
+            CommitBeforeMove();
+            ShowMove(MoveCursorEnd());
+            return;
+        case vk::Left:
+            if (EntryCursorLeft(CoreState.EntryBuffer, CoreState.EntryCursor)) DrawEntryBuffer(false);
+            return;
+        case vk::Right:
+            if (EntryCursorRight(CoreState.EntryBuffer, CoreState.EntryCursor)) DrawEntryBuffer(false);
+            return;
+        case vk::Back:
+            if (EntryBackspace(CoreState.EntryBuffer, CoreState.EntryCursor)) DrawEntryBuffer(true);
+            return;
+        case vk::Delete:
+            if (EntryDelete(CoreState.EntryBuffer, CoreState.EntryCursor)) DrawEntryBuffer(true);
+            return;
+        case vk::F1:
+            if (mode == 1) PreviousCardClick();
+            return;
+        case vk::F2:
+            if (mode == 1) NextCardClick();
+            return;
+        case vk::F3:
+            if (EntryMode(mode)) OpenFieldPicker();
+            return;
+        case vk::F4:
+            if (mode == 1) VedeCopiaClick();
+            return;
+        case vk::F5:
+            if (mode == 1) DialerClick();
+            return;
+        case vk::F8:
+            if (!EntryMode(mode)) return;
+            ClearCardFields(f, f);
+            RedrawField(f);
+            return;
+        default:
+            return;
+    }
+}
+
+void TPrincipale::FormKeyPress(char key) {
+    // Backspace is an editing key, handled once, on key-down.
+    if (key == '\b') return;
+    const int mode = CoreState.CardWindowMode;
+    if (!EntryMode(mode)) {
+        MarkKey(key);
+        return;
+    }
+    const int f = CoreState.CurrentField;
+    if (IsQuickEntryField(f) && key != '\t') {
+        // One key gives the field its code and moves on.
+        TypeQuickEntryCharacter(CoreState.EntryBuffer, CoreState.EntryCursor, key);
+        LeggeStringaClick();
+        return;
+    }
+    if (key == '\r') {
+        LeggeStringaClick();
+        return;
+    }
+    if (static_cast<unsigned char>(key) < 32) return;
+    const size_t before = CoreState.EntryBuffer.size();
+    TypeIntoCurrentField(key);
+    // The cut may take the mark away: the shorter text is drawn on a blank box.
+    DrawEntryBuffer(CoreState.EntryBuffer.size() < before);
+}
+
+void TPrincipale::MarkKey(char key) {
+    const int mode = CoreState.CardWindowMode;
+    const int f = CoreState.CurrentField;
+    const bool enter = key == '\r';
+    const char upper = key >= 'a' && key <= 'z' ? char(key - 'a' + 'A') : key;
+    switch (mode) {
+        case 5:
+        case 6:
+        case 7:
+        case 8:
+        case 9:
+            if (!enter) return;
+            ToggleFieldAttribute(f, 1 << (mode - 5));
+            AggiungeClick();
+            return;
+        case 16:
+            if (!enter) return;
+            if (f >= 1 && f <= kMaxFields && FieldTypes[size_t(f)] == 0) ToggleFieldAttribute(f, 64);
+            AggiungeClick();
+            return;
+        case 13:
+        case 15:
+            AggiungeClick();
+            return;
+        case 12:
+            if (enter) {
+                AggiungeClick();
+            } else if (upper == 'S') {
+                ToggleStatisticsMark(f);
+                RedrawField(f);
+            } else if (key == '=' || key == '#') {
+                ToggleConditionSense(f);
+                RedrawField(f);
+            } else if (upper == 'C') {
+                OpenConditionDialog();
+                ContenutoCampiClick();
+            } else if (upper == 'D') {
+                if (f >= 1 && f <= kMaxFields && FieldTypes[size_t(f)] == 3) {
+                    CoreState.CommandCode = std::max<int>(0, GetCardWord(f));
+                    VedeUnitaClick();
+                }
+                CoreState.CommandCode = 1;
+                VisualizzaDistribuzioneClick();
+            } else if (upper == 'Q') {
+                ToggleStatisticsField(f);
+                ContenutoCampiClick();
+            }
+            return;
+        case 14:
+            if (enter) {
+                AggiungeClick();
+            } else if (upper == 'O') {
+                ToggleListOrderField(f);
+                ContenutoCampiClick();
+            } else if (upper == 'L') {
+                ToggleListGroupField(f);
+                RedrawField(f);
+            }
+            return;
+        default:
+            // The pointer-position aid and unknown modes take no typed characters.
+            return;
+    }
+}
+
+void TPrincipale::FormKeyUp(int key) {
+    if (key != vk::Tab) return;
+    if (!IsQuickEntryField(CoreState.CurrentField)) {
+        CCClick();
+        AggiungeClick();
+    }
+    ShowMove(MoveToNextTabStop());
+}
+
+void TPrincipale::OpenFieldPicker() {
+    const int f = CoreState.CurrentField;
+    if (f < 1 || f > std::min(CoreState.FieldCount, kMaxFields)) return;
+    CoreState.CommandCode = 0;
+    const int type = FieldTypes[size_t(f)];
+    if (type == 0 || type == 1) {
+        CoreState.CommandCode = f;
+        VedeModalitaClick();
+    } else if (type == 3) {
+        CoreState.CommandCode = std::max<int>(0, GetCardWord(f));
+        VedeUnitaClick();
+    } else if (type == 4 && TerritorialLinkFields[size_t(f)]) {
+        LInkTerritorialeClick();
+        CoreState.CommandCode = 0;
+    }
+    const int p = FieldPositions[size_t(f)];
+    const int words = std::min(CoreState.CardWordCount, kMaxCardWords);
+    if (CoreState.CommandCode > 0 && p >= 1 && p <= words)
+        CurrentCardValues[size_t(p)] = uint16_t(CoreState.CommandCode);
+    RedrawField(f);
+}
+
+void TPrincipale::OpenConditionDialog() {
+    const int f = CoreState.CurrentField;
+    if (f < 1 || f > std::min(CoreState.FieldCount, kMaxFields)) return;
+    const int type = FieldTypes[size_t(f)];
+    if (type == 0 || type == 1) {
+        CoreState.CommandCode = ConditionField(f);
+        RicercaModalitaClick();
+    } else if (type == 2) {
+        CoreState.CommandCode = f;
+        RicercaDataClick();
+    } else if (type == 3) {
+        CoreState.CommandCode = std::max<int>(0, GetCardWord(f));
+        VedeUnitaClick();
+    } else if (type >= 4 && type <= 7) {
+        CoreState.CommandCode = f;
+        RicercaQuantitaClick();
+    }
+}
+
+void TPrincipale::FormDblClick() {
+    if (!CoreState.MouseEntry || !CoreState.ClickInCard) return;
+    CoreState.PreviousField = CoreState.CurrentField;
+    const int mode = CoreState.CardWindowMode;
+    if (EntryMode(mode)) {
+        OpenFieldPicker();
+    } else if (mode == 12) {
+        OpenConditionDialog();
+        ContenutoCampiClick();
+    }
+    RedrawField(CoreState.CurrentField);
+}
+
+void TPrincipale::FormMouseDown(int x, int y) {
+    CoreState.ClickInCard = y >= kToolBarBottom ? 1 : 0;
+    // The mouse does not commit: drawing the field again drops what was typed.
+    RedrawField(CoreState.CurrentField);
+    if (!CoreState.MouseEntry) return;
+    const int mode = CoreState.CardWindowMode;
+    if (mode == 4) {
+        PointerPosition(x, y);
+    } else if (StepMode(mode)) {
+        if (const int f = FieldAtPoint(x, y)) ShowMove(MoveCursorTo(f));
+    }
+}
+
+void TPrincipale::PointerPosition(int x, int y) {
+    const TextStyle plain{0, 19, 0, 0, 0, 0, 0, 0, 0};
+    const TextStyle mark{0, 19, 3, 0, 0, 0, 1, 0, 0};  // bold, red
+    const std::string blanks(13, ' ');
+    auto three = [](int v) {
+        char s[16];
+        std::snprintf(s, sizeof s, "%3d", v);
+        return std::string(s);
+    };
+    DrawCardText(plain, 1, blanks, 40, 1);
+    sxxClick();
+    DrawCardText(plain, 1, blanks, 60, 1);
+    sxxClick();
+    DrawCardText(mark, 1, "x=" + three(x), 40, 1);
+    sxxClick();
+    DrawCardText(mark, 1, "y=" + three(y), 60, 1);
+    sxxClick();
+}
+
+void TPrincipale::VedeModalitaClick() {
+    if (!OpenCardDialog(CardDialog::CategoryList, this)) CoreState.CommandCode = 0;
+}
+void TPrincipale::SceglieModalitaClick() {
+    if (!OpenCardDialog(CardDialog::CategoryChoice, this)) CoreState.CommandCode = 0;
+}
+void TPrincipale::VedeUnitaClick() {
+    if (!OpenCardDialog(CardDialog::ComunePicker, this)) CoreState.CommandCode = 0;
+}
+void TPrincipale::LInkTerritorialeClick() {
+    if (!OpenCardDialog(CardDialog::TerritorialList, this)) CoreState.CommandCode = 0;
+}
+void TPrincipale::RicercaModalitaClick() {
+    if (!OpenCardDialog(CardDialog::CategoryCondition, this)) CoreState.CommandCode = 0;
+}
+void TPrincipale::RicercaDataClick() {
+    if (!OpenCardDialog(CardDialog::DateCondition, this)) CoreState.CommandCode = 0;
+}
+void TPrincipale::RicercaQuantitaClick() {
+    if (!OpenCardDialog(CardDialog::QuantityCondition, this)) CoreState.CommandCode = 0;
+}
+void TPrincipale::VisualizzaDistribuzioneClick() {
+    if (!OpenCardDialog(CardDialog::DistributionView, this)) CoreState.CommandCode = 0;
+}
+
+void TPrincipale::VedeHelpClick() {
+    ShowTextViewer(this, CoreState.CommandCode);
+}
+
+void TPrincipale::VedeCopiaClick() {
+    TakeCurrentFieldText();
+    RedrawField(CoreState.CurrentField);
+    QGuiApplication::clipboard()->setText(Qs(CoreState.CurrentFieldText));
+}
+
+void TPrincipale::DialerClick() {
+    TakeCurrentFieldText();
+    RedrawField(CoreState.CurrentField);
+    WriteDialerSettings(CoreState.CurrentFieldText);
+}
+
+}  // namespace qv

@@ -1,0 +1,252 @@
+#include "elaborations/factor_counts.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "elaborations/card_classifier.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/text_file.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kCountRecordEntries = kFactorColumns + 1;  // entries 0..400
+constexpr int kCountRecordBytes = kCountRecordEntries * 4;
+constexpr int kMarginEntry = kFactorColumns;
+constexpr int kProgressSteps = 250;
+constexpr int kBlockBytes = 4 << 20;
+
+// A length byte, the text and zero bytes to the end of the record.
+void AppendLabelRecord(std::string& out, const std::string& label, int recordBytes) {
+    const size_t n = std::min(label.size(), size_t(recordBytes - 1));
+    out.push_back(char(uint8_t(n)));
+    out.append(label, 0, n);
+    out.append(size_t(recordBytes) - 1 - n, '\0');
+}
+
+bool IsSelected(int64_t card) {
+    return (CardSelectionMask[size_t(card >> 3)] & (0x80 >> (card & 7))) != 0;
+}
+
+}  // namespace
+
+int WriteFactorCategoryLists(FactorRoad road) {
+    const bool standard = road == FactorRoad::Standard;
+    const FlagList& flags = standard ? StandardAfcCategoryFlags : QuickAfcCategoryFlags;
+    const FactorRoadFiles files = FilesOf(road);
+    TextReader list;
+    list.OpenOrThrow(DataFilePath(standard ? kStandardGridId : kQuickLabelListId));
+    std::string labels;
+    int listed = 0;
+    for (int index = 0; index < kFlagListSize && !list.Eof(); ++index) {
+        const std::string line = list.ReadLine(standard ? 100 : 255);
+        if (!flags[size_t(index)]) continue;
+        AppendLabelRecord(labels, LineLabel(line, size_t(files.labelRecordBytes - 1)),
+                          files.labelRecordBytes);
+        ++listed;
+    }
+    std::string lines;
+    for (int index = 0; index < kFlagListSize; ++index)
+        if (flags[size_t(index)]) AppendI16(lines, int16_t(index));
+    WriteFileAtomic(DataFilePath(files.labelsId), labels);
+    WriteFileAtomic(DataFilePath(files.linesId), lines);
+    return listed;
+}
+
+AfcGrid LoadAfcGrid(const FlagList& flags, int gridId) {
+    const CategoryGrid grid = LoadCategoryGrid(DataFilePath(gridId));
+    AfcGrid afc;
+    CategoryGrid& s = afc.Slots;
+    auto push = [&s](const CategoryGrid& g, size_t i) {
+        s.Low.push_back(g.Low[i]);
+        s.High.push_back(g.High[i]);
+        s.Parent.push_back(0);
+        s.FieldCount.push_back(g.FieldCount[i]);
+        s.Field.push_back(g.Field[i]);
+        s.HasStar.push_back(g.HasStar[i]);
+        s.OpensVariable.push_back(g.OpensVariable[i]);
+        s.Labels.push_back(g.Labels[i]);
+    };
+    push(grid, 0);
+    for (int line = 1; line <= grid.Count && line <= kFlagListSize; ++line) {
+        if (!flags[size_t(line - 1)]) continue;
+        if (s.Count == kStandardFactorCategories) break;  // the rest do not fit the count records
+        push(grid, size_t(line));
+        afc.GridLine.push_back(line);
+        ++s.Count;
+    }
+    return afc;
+}
+
+std::vector<uint8_t> AfcTestableSlots(const AfcGrid& grid) {
+    const CategoryGrid& s = grid.Slots;
+    std::vector<uint8_t> testable(size_t(s.Count) + 2, 0);
+    for (int k = 1; k <= s.Count; ++k) {
+        const int32_t f = s.Field[size_t(k)];
+        testable[size_t(k)] = s.FieldCount[size_t(k)] != 0 || (f >= 1 && f <= CoreState.FieldCount);
+    }
+    return testable;
+}
+
+CooccurrenceCounts CountCooccurrences(Progress& progress) {
+    const AfcGrid grid = LoadAfcGrid(StandardAfcCategoryFlags);
+    const int n = grid.Slots.Count;
+    CooccurrenceCounts counts;
+    counts.Resize(n);
+    if (n == 0) return counts;
+
+    const int words = CurrentCardGeometry().wordCount;
+    CardClassifier classifier(grid.Slots, AfcTestableSlots(grid), words, DateKeyRule::TwoDigitYear);
+    // Row i entry j at i * 401 + j: the layout of the file's records.
+    std::vector<int32_t> rows(size_t(n + 1) * kCountRecordEntries, 0);
+    int32_t total = 0;
+    std::vector<int32_t> present;
+    present.reserve(size_t(n));
+
+    const int64_t last = std::min<int64_t>(CoreState.LastCard, int64_t(kSelectionMaskBytes) * 8 - 1);
+    progress.SetMaximum(std::max(CoreState.LastCard, 0));
+    const int64_t step = std::max<int64_t>(1, (last + 1) / kProgressSteps);
+    const int blockCards = words > 0 ? std::max(1, kBlockBytes / (words * 2)) : 1;
+    std::vector<uint16_t> block;
+    int64_t nextReport = 0;
+    for (int64_t first = 0; first <= last; first += blockCards) {
+        const int64_t count = std::min<int64_t>(blockCards, last - first + 1);
+        bool any = false;
+        for (int64_t c = first; c < first + count && !any; ++c) any = IsSelected(c);
+        if (!any) continue;
+        block.assign(size_t(count) * size_t(std::max(words, 1)), 0);
+        if (words > 0) ReadCardValuesBlock(int32_t(first), int32_t(count), block.data());
+        for (int64_t card = first; card < first + count; ++card) {
+            if (!IsSelected(card)) continue;
+            if (card >= nextReport) {
+                progress.SetPosition(int(card));
+                nextReport = card + step;
+            }
+            ++total;
+            classifier.Classify(block.data() + size_t(card - first) * size_t(std::max(words, 1)));
+            present.assign(classifier.True().begin(), classifier.True().end());
+            classifier.Clear();
+            std::sort(present.begin(), present.end());
+            for (int32_t j : present) {
+                for (int32_t i : present) ++rows[size_t(i) * kCountRecordEntries + size_t(j)];
+                ++rows[size_t(j)];
+            }
+            for (int32_t i : present) ++rows[size_t(i) * kCountRecordEntries + kMarginEntry];
+        }
+    }
+    rows[kMarginEntry] = total;
+
+    std::string bytes;
+    bytes.reserve(rows.size() * 4);
+    for (int32_t v : rows) AppendI32(bytes, v);
+    WriteFileAtomic(DataFilePath(kCooccurrenceFileId), bytes);
+
+    counts.Cards = total;
+    for (int r = 1; r <= n; ++r) {
+        counts.Frequency[size_t(r - 1)] = rows[size_t(r)];
+        for (int c = 1; c <= n; ++c)
+            counts.Joint[size_t(r - 1) * size_t(n) + size_t(c - 1)] =
+                rows[size_t(c) * kCountRecordEntries + size_t(r)];
+    }
+    return counts;
+}
+
+CooccurrenceCounts ReadCooccurrenceFile(int categories) {
+    const std::string path = DataFilePath(kCooccurrenceFileId);
+    const std::string bytes = ReadFileOrThrow(path);
+    const int n = std::clamp(categories, 0, kStandardFactorCategories);
+    if (bytes.size() < size_t(n + 1) * kCountRecordBytes) ThrowIo(kReadPastEnd, path);
+    auto entry = [&bytes](int record, int j) -> int64_t {
+        return GetI32(Bytes(bytes) + size_t(record) * kCountRecordBytes + size_t(j) * 4);
+    };
+    CooccurrenceCounts counts;
+    counts.Resize(n);
+    counts.Cards = std::max<int64_t>(entry(0, kMarginEntry), 0);
+    for (int r = 1; r <= n; ++r)
+        counts.Frequency[size_t(r - 1)] = std::clamp<int64_t>(entry(0, r), 0, counts.Cards);
+    for (int r = 1; r <= n; ++r)
+        for (int c = 1; c <= n; ++c) {
+            const int64_t limit = std::min(counts.Frequency[size_t(r - 1)], counts.Frequency[size_t(c - 1)]);
+            counts.Joint[size_t(r - 1) * size_t(n) + size_t(c - 1)] =
+                std::clamp<int64_t>(entry(c, r), 0, limit);
+        }
+    return counts;
+}
+
+int16_t PhiCoefficient(int64_t cards, int64_t both, int64_t rowCount, int64_t columnCount) {
+    const auto r6 = [](long double v) { return Real6Round(v); };
+    const long double t = r6(cards <= 0 ? 1 : cards);
+    const long double a = r6(both), nr = r6(rowCount), nc = r6(columnCount);
+    const long double b = r6(nr - a);
+    const long double c = r6(nc - a);
+    const long double d = r6((t - nc) - b);
+    const long double p = r6((a + b) * (c + d) * (a + c) * (b + d));
+    long double chi2 = 0;
+    if (p > 0) {
+        const long double cross = a * d - b * c;
+        chi2 = r6(t * (cross * cross) / p);
+    }
+    if (nr * nc / t > a) chi2 = -chi2;
+    const long double root = r6(std::sqrt(std::fabs(chi2) / t));
+    // Counts that contradict one another could give a ratio above 1: no coefficient passes 1.
+    const long double scaled = std::min(r6(10000 * root), 10000.0L);
+    const int16_t phi = int16_t(std::trunc(scaled));
+    return chi2 < 0 ? int16_t(-phi) : phi;
+}
+
+void WritePhiMatrix(const CooccurrenceCounts& counts, FactorRoad road, Progress& progress) {
+    const int n = counts.Categories;
+    progress.SetMaximum(n);
+    std::string bytes;
+    bytes.reserve(size_t(n) * size_t(n) * 2);
+    for (int r = 1; r <= n; ++r) {
+        progress.SetPosition(r);
+        for (int c = 1; c <= n; ++c)
+            AppendI16(bytes, PhiCoefficient(counts.Cards, counts.Both(r, c), counts.Frequency[size_t(r - 1)],
+                                            counts.Frequency[size_t(c - 1)]));
+    }
+    WriteFileAtomic(DataFilePath(FilesOf(road).phiId), bytes);
+}
+
+void BuildPhiMatrixFromCounts(int categories, Progress& progress) {
+    WritePhiMatrix(categories > 0 ? ReadCooccurrenceFile(categories) : CooccurrenceCounts{},
+                   FactorRoad::Standard, progress);
+}
+
+std::vector<int16_t> LoadPhiMatrix(FactorRoad road, int categories) {
+    const std::string path = DataFilePath(FilesOf(road).phiId);
+    const std::string bytes = ReadFileOrThrow(path);
+    const size_t entries = size_t(std::max(categories, 0)) * size_t(std::max(categories, 0));
+    if (bytes.size() < entries * 2) ThrowIo(kReadPastEnd, path);
+    std::vector<int16_t> matrix(entries);
+    for (size_t i = 0; i < entries; ++i) matrix[i] = GetI16(Bytes(bytes) + i * 2);
+    return matrix;
+}
+
+void BuildQuickLabelList() {
+    TextReader grid;
+    grid.OpenOrThrow(DataFilePath(kQuickGridId));
+    TextBuilder out;
+    while (!grid.Eof()) out.Line(grid.ReadLine(255));
+    TextReader additional;
+    if (additional.Open(DataFilePath(kAdditionalVariablesId))) {
+        for (int m = 1; !additional.Eof(); ++m) {
+            const std::string first = additional.ReadLine(255);
+            if (!additional.Eof()) additional.SkipLine();
+            out.Line((first.empty() ? std::string() : first.substr(1)) + "* ;" + (m == 1 ? "G0S0" : ""));
+        }
+    }
+    out.Save(DataFilePath(kQuickLabelListId));
+}
+
+CooccurrenceCounts CardCountSource::Count(int, Progress& progress) {
+    return CountCooccurrences(progress);
+}
+
+}  // namespace qv

@@ -1,0 +1,148 @@
+#include "elaborations/factor_extraction.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "platform/file_io.h"
+#include "platform/real6.h"
+
+namespace qv {
+
+namespace {
+
+// The residual keeps to 16 bits; a matrix gone wild saturates instead of wrapping round.
+int16_t Saturate16(int64_t v) {
+    return int16_t(
+        std::clamp<int64_t>(v, -std::numeric_limits<int16_t>::max(), std::numeric_limits<int16_t>::max()));
+}
+
+}  // namespace
+
+CentroidExtraction::CentroidExtraction(std::vector<int16_t> phi, int categories)
+    : n_(categories), residual_(std::move(phi)) {
+    residual_.resize(size_t(n_) * size_t(n_), 0);
+    for (int16_t& v : residual_) v = Saturate16(v);
+    sums_.assign(size_t(n_), 0);
+    loadings_.assign(size_t(n_), 0);
+    reflected_.assign(size_t(n_), 0);
+    complement_.assign(size_t(n_), 0);
+}
+
+bool CentroidExtraction::ExtractCentroidFactor(int k) {
+    if (k >= 2) ReflectVariables();
+    long double total = 0;
+    for (int i = 1; i <= n_; ++i) {
+        long double s = residual_[Index(i, i)];
+        for (int j = 1; j <= n_; ++j)
+            if (j != i) s = Real6Round(s + residual_[Index(i, j)]);
+        sums_[size_t(i - 1)] = s;
+        total = Real6Round(total + s);
+    }
+    total = Real6Round(total / 10000);
+    if (total <= 0) {
+        goOn_ = false;
+        return false;
+    }
+    total = Real6Round(std::sqrt(total));
+    for (int i = 1; i <= n_; ++i) {
+        long double l = Real6Round((sums_[size_t(i - 1)] / 10000) / total);
+        if (k >= 2 && reflected_[size_t(i - 1)]) l = -l;
+        loadings_[size_t(i - 1)] = l;
+    }
+    return true;
+}
+
+void CentroidExtraction::ReflectVariables() {
+    std::fill(reflected_.begin(), reflected_.end(), 0);
+    std::fill(complement_.begin(), complement_.end(), 0);
+    long double best = 0;
+    int pivot = 0;
+    for (int j = 1; j <= n_; ++j) {
+        long double s = 0;
+        for (int i = 1; i <= n_; ++i)
+            if (i != j) s = Real6Round(s + std::abs(int(residual_[Index(j, i)])));
+        if (s > best) {
+            best = s;
+            pivot = j;
+        }
+    }
+    // Under 10 in the stored units there is nothing worth taking out: the step still writes
+    // its factor, but its products stay in the residual.
+    if (best / 10000 < 0.001L) goOn_ = false;
+    if (pivot == 0) return;
+    for (int i = 1; i <= n_; ++i) {
+        reflected_[size_t(i - 1)] = residual_[Index(i, pivot)] <= 0;
+        complement_[size_t(i - 1)] = residual_[Index(pivot, i)] > 0;
+    }
+    FlipMarked();
+}
+
+void CentroidExtraction::UndoReflection() {
+    FlipMarked();
+}
+
+void CentroidExtraction::FlipMarked() {
+    for (int i = 1; i <= n_; ++i) {
+        if (!reflected_[size_t(i - 1)]) continue;
+        for (int j = 1; j <= n_; ++j) {
+            if (!complement_[size_t(j - 1)]) continue;
+            residual_[Index(i, j)] = int16_t(-residual_[Index(i, j)]);
+            residual_[Index(j, i)] = int16_t(-residual_[Index(j, i)]);
+        }
+    }
+}
+
+void CentroidExtraction::SubtractFactorProducts(int k) {
+    if (k >= 2) UndoReflection();
+    for (int i = 1; i <= n_; ++i)
+        for (int j = 1; j <= n_; ++j) {
+            const long double product =
+                Real6Round(loadings_[size_t(i - 1)] * loadings_[size_t(j - 1)] * 10000);
+            residual_[Index(i, j)] =
+                Saturate16(int64_t(residual_[Index(i, j)]) - int64_t(std::nearbyint(product)));
+        }
+}
+
+int FactorSteps(int categories) {
+    return std::max(1, std::min(categories / 3, kMaxFactorSteps));
+}
+
+int ExtractFactors(FactorRoad road, int categories, Progress& progress) {
+    const int n = std::clamp(categories, 0, kFactorColumns);
+    CentroidExtraction extraction(LoadPhiMatrix(road, n), n);
+    const int steps = FactorSteps(n);
+    progress.SetMaximum(kMaxFactorSteps);
+    std::string file;
+    int written = 0;
+    for (int k = 1; k <= steps; ++k) {
+        progress.SetPosition(k);
+        extraction.SetGoOn();
+        if (extraction.ExtractCentroidFactor(k)) {
+            for (long double l : extraction.Loadings()) {
+                const Real6 r = EncodeReal6(double(l));
+                file.append(reinterpret_cast<const char*>(r.data()), r.size());
+            }
+            ++written;
+        }
+        if (extraction.GoOn()) extraction.SubtractFactorProducts(k);
+    }
+    WriteFileAtomic(DataFilePath(FilesOf(road).loadingsId), file);
+    return written;
+}
+
+int ComputeUnrotatedFactors(FactorCountSource& source, Progress& progress) {
+    const int listed = source.WriteCategoryLists();
+    const CooccurrenceCounts counts = source.Count(listed, progress);
+    WritePhiMatrix(counts, source.Road(), progress);
+    const int n = counts.Categories;
+    ExtractFactors(source.Road(), n, progress);
+    CoreState.PlaneFactorX = 1;
+    CoreState.PlaneFactorY = 2;
+    return n;
+}
+
+}  // namespace qv

@@ -1,0 +1,62 @@
+#pragma once
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+// What the two factor-analysis roads share: their files, their limits, and the arithmetic of
+// the 6-byte reals the analysis keeps its numbers in.
+
+namespace qv {
+
+// Standard: the card grid and the cards. Quick: the quick label list and the bit matrix.
+enum class FactorRoad { Standard, Quick };
+
+struct FactorRoadFiles {
+    int phiId;       // "cor-sch.dat" / "cor-dat.dat"
+    int loadingsId;  // "fat-sch.dat" / "fat-dat.dat"
+    int labelsId;    // "saf-sch.imp" / "saf-dat.dat"
+    int linesId;     // "maf-sch.dat" / "maf-dat.dat"
+    int labelRecordBytes;
+};
+
+inline FactorRoadFiles FilesOf(FactorRoad road) {
+    return road == FactorRoad::Standard ? FactorRoadFiles{39, 34, 35, 40, 100}
+                                        : FactorRoadFiles{84, 85, 86, 87, 201};
+}
+
+constexpr int kCooccurrenceFileId = 38;  // "brt-sch.dat"
+constexpr int kStandardGridId = 37;      // "grl-sch.txt"
+constexpr int kQuickGridId = 58;         // "grl-dat.txt"
+constexpr int kAdditionalVariablesId = 59;
+constexpr int kQuickLabelListId = 71;  // "txt-tab2.imp" of the program directory
+
+// Columns of the factor tables: entry 400 of a count record is a margin, so the standard road
+// keeps 399 categories; the quick road's matrices hold 400.
+constexpr int kFactorColumns = 400;
+constexpr int kStandardFactorCategories = 399;
+constexpr int kMaxFactorSteps = 20;
+constexpr int kLoadingRecordBytes = 6;
+
+// A value as a 6-byte real holds it: 40 significant bits, halves away from zero, too small
+// giving zero and too large the largest magnitude (the rounding of EncodeReal6). The analysis
+// computes in extended precision and stores every intermediate this way.
+inline long double Real6Round(long double v) {
+    if (v == 0 || std::isnan(v)) return 0;
+    int e = 0;
+    long double f = std::frexp(std::fabs(v), &e);   // [0.5, 1)
+    long double m = std::round(std::ldexp(f, 40));  // [2^39, 2^40]
+    long double r = std::ldexp(m, e - 40);
+    const int biased = e - 1 + 129 + (m >= std::ldexp(1.0L, 40) ? 1 : 0);
+    if (biased <= 0) return 0;
+    if (biased > 255) r = std::ldexp((std::ldexp(1.0L, 40) - 1), 255 - 129 + 1 - 40);
+    return v < 0 ? -r : r;
+}
+
+// The label of a grid or list line: the text before its first '*', all of it without one.
+inline std::string LineLabel(const std::string& line, size_t width) {
+    std::string label = line.substr(0, line.find('*'));
+    if (label.size() > width) label.resize(width);
+    return label;
+}
+
+}  // namespace qv

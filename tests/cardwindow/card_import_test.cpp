@@ -1,0 +1,402 @@
+#include "cardwindow/card_import.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <vector>
+
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "core/text_tables.h"
+#include "platform/bytes.h"
+#include "platform/io_error.h"
+#include "platform/progress.h"
+#include "support/program_dir.h"
+
+namespace qv {
+namespace {
+
+using test::Hex;
+using test::ProgramRoot;
+using test::ReadBytes;
+using test::TempDir;
+using test::ToHex;
+using test::WriteBytes;
+
+constexpr int kRoma = 4832;  // code of Roma in the shipped municipality table
+
+// Text part of a card of 50 bytes: `text` from byte `at` (1-based), zeros elsewhere.
+std::string TextPart(std::map<int, std::string> pieces) {
+    std::string card(50, '\0');
+    for (const auto& [at, text] : pieces) card.replace(size_t(at - 1), text.size(), text);
+    return card;
+}
+
+// Numeric part of a card of 50 words, little-endian: the empty card of the fixture (words 6, 7
+// and 8 hold 8300, words 9 and 10 the missing 32-bit number E6FF 8196) with `words` set.
+std::string ValuePart(std::map<int, uint16_t> words) {
+    std::map<int, uint16_t> all = {{6, 0x8300}, {7, 0x8300}, {8, 0x8300}, {9, 0xE6FF}, {10, 0x8196}};
+    for (const auto& [p, v] : words) all[p] = v;
+    std::string card(100, '\0');
+    for (const auto& [p, v] : all) PutU16(reinterpret_cast<uint8_t*>(card.data()) + 2 * (p - 1), v);
+    return card;
+}
+
+std::string Index(int32_t last) {
+    std::string out;
+    AppendI32(out, last);
+    return out;
+}
+
+class RecordingProgress : public Progress {
+  public:
+    void SetMaximum(int m) override { maximum = m; }
+    void SetPosition(int p) override { positions.push_back(p); }
+    int maximum = -1;
+    std::vector<int> positions;
+};
+
+// A card of 50 text bytes and 50 words:
+//   1 text of 10 bytes at byte 1       6 time-like at word 7
+//   2 category (4 labels) at word 1    7 percentage at word 8
+//   3 date at words 2, 3, 4            8 32-bit number at words 9, 10
+//   4 municipality at word 5           9 text of 5 bytes at byte 11
+//   5 16-bit number at word 6
+class CardImport : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProgramState();
+        CoreState.ProgramDir = root.ProgramDir();
+        BuildTextFile();
+        CoreState.ArchiveDir = archive.Path();
+        TerritoryCount = 8101;
+        CoreState.FieldCount = 9;
+        CoreState.CardTextBytes = 50;
+        CoreState.CardWordCount = 50;
+        CoreState.WriteAccess = 1;
+        CoreState.ImportFormat = kImportTab;
+        CoreState.ImportDelimiter = ',';
+        const int types[] = {0, -10, 0, 2, 3, 4, 5, 6, 7, -5};
+        const int positions[] = {0, 0, 1, 2, 5, 6, 7, 8, 9, 0};
+        for (int f = 1; f <= 9; ++f) {
+            FieldTypes[f] = int16_t(types[f]);
+            FieldPositions[f] = int16_t(positions[f]);
+        }
+        FieldTextOffsets[1] = 1;
+        FieldTextOffsets[9] = 11;
+        FieldFirstLabel[2] = 1;  // one record of another list comes first
+        FieldLastLabel[2] = 4;
+        std::string labels;
+        for (const char* l : {"Altro", "Rosso", "Verde", "Blu", "Blu scuro"}) {
+            std::string record(61, '\0');
+            record.replace(0, strlen(l), l);
+            labels += record;
+        }
+        WriteBytes(archive / "mod-sch.dat", labels);
+        WriteBytes(archive / "alf-sch.dat", "");
+        WriteBytes(archive / "num-sch.dat", "");
+        WriteBytes(archive / "dli-sch.dat", Index(-1));
+        CoreState.LastCard = -1;
+        WriteBytes(archive / "trc-dat.txt", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n");
+    }
+
+    ImportOutcome Run(const std::string& data, ImportMode mode = ImportMode::Replace) {
+        WriteBytes(archive / "dati.txt", data);
+        return RunImport(archive / "dati.txt", mode, progress);
+    }
+
+    std::string Report() { return ReadBytes(root / "tabella.txt"); }
+
+    ProgramRoot root{true};
+    TempDir archive;
+    RecordingProgress progress;
+};
+
+TEST_F(CardImport, SpreadsheetExportWithLineBreaksInsideCells) {
+    // Rows end with CR LF; a line break typed inside a cell is a lone LF, which stays inside
+    // the row and, as a control character, leaves the piece.
+    const std::string data =
+        "Rossi\tVerde\t5/7/87\tRoma\t42\t9:30\t12.5\t123456\tab\r\n"
+        "\"Via Roma\nInt. 3\"\t2\t\t4832\t-7\t\t\t\t\r\n"
+        "\r\n";
+    const ImportOutcome outcome = Run(data);
+    EXPECT_TRUE(outcome.ran);
+    EXPECT_FALSE(outcome.reported);
+    EXPECT_EQ(outcome.cards, 3);
+
+    const std::string texts =
+        TextPart({{1, "Rossi"}, {11, "ab"}}) + TextPart({{1, "\"Via RomaI"}}) + TextPart({});
+    // 123456 is 0001 E240: halves reversed bit by bit give 8000 and 0247.
+    const std::string values = ValuePart({{1, 2},
+                                          {2, 5},
+                                          {3, 7},
+                                          {4, 87},
+                                          {5, kRoma},
+                                          {6, 42},
+                                          {7, 930},
+                                          {8, 1205},
+                                          {9, 0x8000},
+                                          {10, 0x0247}}) +
+                               ValuePart({{1, 2}, {5, kRoma}, {6, 0xFFF9}}) + ValuePart({});
+    EXPECT_EQ(ToHex(ReadBytes(archive / "alf-sch.dat")), ToHex(texts));
+    EXPECT_EQ(ToHex(ReadBytes(archive / "num-sch.dat")), ToHex(values));
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Index(2));
+    EXPECT_EQ(CoreState.LastCard, 2);
+    EXPECT_EQ(CoreState.CurrentCard, 3);
+    EXPECT_EQ(Report(), "");
+    EXPECT_EQ(progress.maximum, 3);
+    EXPECT_EQ(progress.positions, (std::vector<int>{1, 2, 3, 0}));
+}
+
+TEST_F(CardImport, AppendNumbersFromTheIndexFile) {
+    // Another station has stored cards 0 to 4 meanwhile; this one still counts 2.
+    WriteBytes(archive / "alf-sch.dat", std::string(5 * 50, 'x'));
+    WriteBytes(archive / "num-sch.dat", std::string(5 * 100, 'y'));
+    WriteBytes(archive / "dli-sch.dat", Index(4));
+    CoreState.LastCard = 2;
+    Run("Nuova\t3\r\n", ImportMode::Append);
+    const std::string text = ReadBytes(archive / "alf-sch.dat");
+    ASSERT_EQ(text.size(), 6u * 50);
+    EXPECT_EQ(text.substr(0, 250), std::string(250, 'x'));
+    EXPECT_EQ(text.substr(250), TextPart({{1, "Nuova"}}));
+    EXPECT_EQ(ReadBytes(archive / "num-sch.dat").substr(500), ValuePart({{1, 3}}));
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Index(5));
+    EXPECT_EQ(CoreState.LastCard, 5);
+    EXPECT_EQ(CoreState.CurrentCard, 6);
+}
+
+TEST_F(CardImport, ReplaceWithEmptyFileLeavesNoCards) {
+    WriteBytes(archive / "dli-sch.dat", Index(7));
+    CoreState.LastCard = 7;
+    const ImportOutcome outcome = Run("");
+    EXPECT_EQ(outcome.cards, 0);
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Hex("FF FF FF FF"));
+    EXPECT_EQ(CoreState.LastCard, -1);
+    EXPECT_EQ(CoreState.CurrentCard, 0);
+}
+
+TEST_F(CardImport, FailedReplaceKeepsTheCardsWrittenWhole) {
+    WriteBytes(archive / "dli-sch.dat", Index(9));
+    ASSERT_TRUE(std::filesystem::remove(archive / "mod-sch.dat"));
+    // The second line's category name cannot be looked up.
+    EXPECT_THROW(Run("A\t1\r\nB\tVerde\r\nC\t2\r\n"), IoError);
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Index(0));
+    EXPECT_EQ(CoreState.LastCard, 0);
+    EXPECT_EQ(ReadBytes(archive / "alf-sch.dat").substr(0, 50), TextPart({{1, "A"}}));
+}
+
+TEST_F(CardImport, ConversionErrorsAreReportedAndTheCardStored) {
+    WriteBytes(archive / "trc-dat.txt", "1\r\n2\r\n4\r\n");
+    WriteBytes(archive / "alf-sch.dat", std::string(5 * 50, '\0'));
+    WriteBytes(archive / "num-sch.dat", std::string(5 * 100, '\0'));
+    WriteBytes(archive / "dli-sch.dat", Index(4));
+    const ImportOutcome outcome = Run("X\tNero\tAtlantide\r\nY\t9\tTorino\r\n", ImportMode::Append);
+    EXPECT_TRUE(outcome.reported);
+    const std::string file = archive / "dati.txt";
+    EXPECT_EQ(Report(),
+              "\r\n"
+              "Errori di conversione nel file " +
+                  file +
+                  "\r\n"
+                  "\r\n"
+                  "Scheda:     6 riga del file:     1\r\n"
+                  "campo    2 \"Nero\" - modalita' non trovata\r\n"
+                  "Scheda:     6 riga del file:     1\r\n"
+                  "campo    4 \"Atlantide\" - comune non trovato\r\n"
+                  "Scheda:     7 riga del file:     2\r\n"
+                  "campo    2 \"9\" - numero di modalita' oltre il massimo\r\n");
+    EXPECT_EQ(ReadBytes(archive / "num-sch.dat").substr(500), ValuePart({}) + ValuePart({{5, 268}}));
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Index(6));
+}
+
+TEST_F(CardImport, FindingsInTheFieldOrderStopBeforeTheArchive) {
+    CoreState.ImportFormat = kImportFixed;
+    WriteBytes(archive / "trc-dat.txt", "1,10\r\n2\r\nx,3\r\n99,2\r\n4,a\r\n99999999999,1\r\n\r\n  \r\n");
+    WriteBytes(archive / "alf-sch.dat", "old text");
+    WriteBytes(archive / "dli-sch.dat", Index(0));
+    const ImportOutcome outcome = Run("whatever\r\n");
+    EXPECT_TRUE(outcome.reported);
+    EXPECT_EQ(Report(),
+              "Errori nel tracciato dei campi (trc-dat.txt):\r\n"
+              "\r\n"
+              "Riga    2 - manca la larghezza del campo\r\n"
+              "Riga    3 - campo non numerico: \"x\"\r\n"
+              "Riga    4 - 99 oltre il numero dei campi: 9\r\n"
+              "Riga    5 - larghezza non numerica: \"a\"\r\n"
+              "Riga    6 - campo non numerico: \"99999999999\"\r\n");
+    EXPECT_EQ(ReadBytes(archive / "alf-sch.dat"), "old text");
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Index(0));
+}
+
+TEST_F(CardImport, DataFileThatDoesNotOpen) {
+    WriteBytes(archive / "dli-sch.dat", Index(0));
+    const ImportOutcome outcome = RunImport(archive / "manca.txt", ImportMode::Replace, progress);
+    EXPECT_TRUE(outcome.reported);
+    EXPECT_EQ(Report(), "Impossibile aprire il file " + (archive / "manca.txt") + "\r\n");
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Index(0));
+}
+
+TEST_F(CardImport, WithoutWriteAccessNothingHappens) {
+    CoreState.WriteAccess = 0;
+    WriteBytes(archive / "dli-sch.dat", Index(0));
+    const ImportOutcome outcome = Run("A\r\n");
+    EXPECT_FALSE(outcome.ran);
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Index(0));
+    EXPECT_EQ(ReadBytes(archive / "alf-sch.dat"), "");
+}
+
+TEST_F(CardImport, OverLongLineIsCutAndTheNextLineReadWhole) {
+    WriteBytes(archive / "trc-dat.txt", "1\r\n9\r\n");
+    const std::string line = std::string(29998, 'a') + "\tXYZ";
+    Run(line + "\r\nB\tC\r\n");
+    EXPECT_EQ(ReadBytes(archive / "alf-sch.dat"),
+              TextPart({{1, std::string(10, 'a')}, {11, "X"}}) + TextPart({{1, "B"}, {11, "C"}}));
+}
+
+TEST_F(CardImport, DelimiterAndFixedColumnsWithYearFirstDates) {
+    CoreState.ImportFormat = kImportDelimiter + kImportYearFirst;
+    CoreState.ImportDelimiter = ';';
+    // Piece 2 is five characters wide inside a delimited line; the column after it is skipped.
+    WriteBytes(archive / "trc-dat.txt", "3\r\n1,5\r\n0\r\n2\r\n");
+    Run("1987/7/5;Abcde;skip;verde\r\n");
+    EXPECT_EQ(ReadBytes(archive / "alf-sch.dat"), TextPart({{1, "Abcde"}}));
+    EXPECT_EQ(ReadBytes(archive / "num-sch.dat"), ValuePart({{1, 2}, {2, 5}, {3, 7}, {4, 87}}));
+
+    // Right-aligned numbers in fixed columns, as other programs write them.
+    CoreState.ImportFormat = kImportFixed;
+    WriteBytes(archive / "trc-dat.txt", "1,3\r\n5,6\r\n8,9\r\n");
+    Run("ABC     42  -1234567\r\n");
+    EXPECT_EQ(ReadBytes(archive / "alf-sch.dat"), TextPart({{1, "ABC"}}));
+    // -1234567 is FFED 2979: halves reversed give B7FF and 9E94.
+    EXPECT_EQ(ToHex(ReadBytes(archive / "num-sch.dat")),
+              ToHex(ValuePart({{6, 42}, {9, 0xB7FF}, {10, 0x9E94}})));
+}
+
+TEST_F(CardImport, SequenceKeepsTheOldFieldOrder) {
+    WriteBytes(archive / "trc-dat.txt", "3,4\r\n1\n");
+    WriteDefaultFieldOrder();
+    EXPECT_EQ(ReadBytes(archive / "asq-sch2.txt"), "3,4\r\n1\n\r\n");
+    EXPECT_EQ(ReadBytes(archive / "trc-dat.txt"), "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n");
+}
+
+TEST_F(CardImport, ImportFileNameDefaultsToTheArchive) {
+    EXPECT_EQ(LoadImportFileName(), archive / "Dati.Txt");
+    SaveImportFileName("/dati/schede.txt");
+    EXPECT_EQ(ReadBytes(archive / "nin-sch.txt"), "/dati/schede.txt\r\n");
+    EXPECT_EQ(LoadImportFileName(), "/dati/schede.txt");
+}
+
+TEST_F(CardImport, FieldOrderEntries) {
+    struct Case {
+        const char* text;
+        int format;
+        std::vector<ImportPiece> pieces;
+    } cases[] = {
+        {"1\r\n2,5\r\n0\r\n-3,\r\n4, \r\n+6 , 2 \r\n",
+         kImportTab,
+         {{1, -1}, {2, 5}, {0, -1}, {0, -1}, {4, -1}, {6, 2}}},
+        // A line is read up to 30 characters; the width is cut there.
+        {"7,                    123456789", kImportDelimiter, {{7, 12345678}}},
+        {"2,-4\r\n", kImportTab, {{2, 0}}},
+        {"", kImportFixed, {}},
+    };
+    for (const Case& c : cases) {
+        const ImportFieldOrder order = ReadImportFieldOrder(c.text, c.format);
+        EXPECT_TRUE(order.findings.empty()) << c.text;
+        EXPECT_EQ(order.pieces, c.pieces) << c.text;
+    }
+    // Lines after the 4000th are not entries.
+    std::string many;
+    for (int i = 0; i < 4005; ++i) many += "0\r\n";
+    EXPECT_EQ(ReadImportFieldOrder(many, kImportTab).pieces.size(), 4000u);
+}
+
+TEST(CardImportLine, CutsPieces) {
+    ResetProgramState();
+    using P = std::vector<ImportPiece>;
+    struct Case {
+        std::string line;
+        P pieces;
+        std::optional<char> separator;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"a\tb", {{1, -1}, {2, -1}, {3, -1}}, '\t', {"a", "b", ""}},  // missing pieces are empty
+        {"A,B\x01x,  ,", {{1, -1}, {2, -1}, {3, -1}, {4, -1}}, ',', {"A", "Bx", " ", ""}},
+        {"ABC DE", {{1, 3}, {2, 2}}, std::nullopt, {"ABC", "DE"}},
+        {"AB\t\t   \tC", {{1, 2}, {2, 1}, {3, -1}}, '\t', {"AB", "", " "}},  // fixed all blank: empty
+        {"x,y\tz", {{1, -1}}, std::nullopt, {"x,yz"}},                       // no layout: the whole line
+        {"AB", {{1, 5}, {2, 3}}, std::nullopt, {"AB", ""}},  // fixed pieces stop at the line's end
+        {"AB,C", {{1, 2147483647}, {2, -1}}, ',', {"AB,C", ""}},
+        {std::string(250, 'q') + ",z", {{1, -1}, {2, -1}}, ',', {std::string(200, 'q'), "z"}},
+        {std::string(30010, 'q'), {{1, 29999}, {2, 5}}, std::nullopt, {std::string(200, 'q'), ""}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CutImportLine(c.line, c.pieces, c.separator), c.expected) << c.line.substr(0, 40);
+}
+
+TEST(CardImportDate, ReadsParts) {
+    struct Case {
+        const char* piece;
+        bool yearFirst;
+        ImportDate expected;
+    } cases[] = {
+        {"5/7/87", false, {5, 7, 87}},        {"5.7.1987", false, {5, 7, 87}},
+        {"1/1/10", false, {1, 1, 110}},       {"1/1/11", false, {1, 1, 11}},
+        {"1/1/0", false, {1, 1, 100}},        {"45/13/2001", false, {31, 12, 101}},
+        {"1/1/1850", false, {0, 0, 0}},       {"5/7", false, {5, 7, 0}},
+        {"99999/2/2005", false, {0, 2, 105}}, {"abc", false, {0, 0, 0}},
+        {"1987/7/5", true, {5, 7, 87}},       {"2001/5", true, {0, 5, 101}},
+        {"10-12-31", true, {31, 12, 110}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ReadImportDate(c.piece, c.yearFirst), c.expected) << c.piece;
+}
+
+TEST_F(CardImport, ConvertsPiecesByFieldType) {
+    FieldAttributes[2] = 0;
+    struct Case {
+        int field;
+        int attributes;  // of field 2
+        const char* piece;
+        int word;  // position looked at
+        uint16_t expected;
+        ImportError error;
+    } cases[] = {
+        {2, 0, "2", 1, 2, ImportError::None},
+        {2, 0, "0", 1, 0, ImportError::None},
+        {2, 0, "5", 1, 0, ImportError::CategoryAboveCount},
+        {2, 0, "-1", 1, 0, ImportError::None},
+        {2, 0, "ver", 1, 2, ImportError::None},  // beginning of a label
+        {2, 0, "BLU", 1, 3, ImportError::None},  // equal wins over the later "Blu scuro"
+        {2, 0, "bl", 1, 4, ImportError::None},   // the last label beginning so
+        {2, 0, "Giallo", 1, 0, ImportError::CategoryNotFound},
+        {2, 0, ".x", 1, 0, ImportError::None},               // neither number nor name
+        {2, 4, "0", 1, 1, ImportError::None},                // zero taken as code 1
+        {2, 2, "c", 1, 0, ImportError::CategoryAboveCount},  // quick entry: c is 12
+        {2, 2, "3", 1, 3, ImportError::None},
+        {4, 0, "268", 5, 268, ImportError::None},
+        {4, 0, "milano", 5, 1811, ImportError::None},
+        {4, 0, "Zungr", 5, 7830, ImportError::None},
+        {4, 0, "9999", 5, 0, ImportError::ComuneNotFound},
+        {5, 0, "29999", 6, 29999, ImportError::None},
+        {5, 0, "30000", 6, 0x8300, ImportError::None},
+        {5, 0, "abc", 6, 0x8300, ImportError::None},
+        {6, 0, "9:30", 7, 930, ImportError::None},
+        {6, 0, "30:75", 7, 2459, ImportError::None},
+        {7, 0, "12.5", 8, 1205, ImportError::None},
+        {7, 0, "12,34", 8, 1234, ImportError::None},
+        {7, 0, "350", 8, 0x8300, ImportError::None},
+        {8, 0, "1", 10, 0x8000, ImportError::None},
+        {8, 0, "99999999999", 9, 0xE6FF, ImportError::None},
+    };
+    for (const Case& c : cases) {
+        FieldAttributes[2] = int16_t(c.attributes);
+        ClearCardFields(1, CoreState.FieldCount);
+        EXPECT_EQ(StoreImportPiece(c.field, c.piece, false), c.error) << c.piece;
+        EXPECT_EQ(CurrentCardValues[c.word], c.expected) << c.piece;
+    }
+}
+
+}  // namespace
+}  // namespace qv
