@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "cardwindow/card_pass.h"
+#include "cardwindow/category_lists.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
@@ -52,15 +53,6 @@ std::vector<std::string> ReadLabels(int first, int count) {
         labels.emplace_back(r, strnlen(r, kLabelChars));
     }
     return labels;
-}
-
-// The field of type 0 that declares the list `field` uses: the first one holding it.
-int ListOwner(int field) {
-    for (int g = 1; g < field; ++g)
-        if (FieldTypes[g] == 0 && FieldFirstLabel[g] == FieldFirstLabel[field] &&
-            FieldLastLabel[g] == FieldLastLabel[field])
-            return g;
-    return field;
 }
 
 void RenumberCards(int first, int last, const std::vector<int>& order, Progress& progress) {
@@ -186,7 +178,8 @@ ReorderRun ReorderMarkedCategories(Progress& progress) {
         std::vector<std::string> lines;
         for (size_t p = 0; p < order.size(); ++p)
             lines.push_back(CategoryDeclarationLine(int(p) + 1, labels[size_t(order[p]) - 1]));
-        ReplaceDeclaredCategories(ListOwner(f), lines);
+        // A list shared by reference is written where it is declared.
+        ReplaceDeclaredCategories(ListFirstField(f), lines);
 
         RenumberCards(first, last, order, progress);
     }

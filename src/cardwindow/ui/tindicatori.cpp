@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "cardwindow/ui/form_buttons.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "core/ui/thelp.h"
@@ -20,14 +21,6 @@ constexpr int kHelpPage = 52;
 constexpr int kIndicatorsJob = 5;
 constexpr int kDefinitionsViewer = -8;
 
-QPushButton* Button(QWidget* owner, const char* name, int caption, int hint) {
-    auto* b = new QPushButton(Qs(LoadText(caption)), owner);
-    b->setObjectName(name);
-    b->setToolTip(Qs(LoadText(hint)));
-    b->setAutoDefault(false);
-    return b;
-}
-
 }  // namespace
 
 Tindicatori::Tindicatori(QWidget* owner) : QDialog(owner) {
@@ -37,10 +30,10 @@ Tindicatori::Tindicatori(QWidget* owner) : QDialog(owner) {
 
 void Tindicatori::FormCreate() {
     setWindowTitle(Qs(LoadText(972)));
-    Lista = Button(this, "Lista", 973, 974);
-    Aggiorna = Button(this, "Aggiorna", 975, 976);
-    Esci = Button(this, "Esci", 977, 978);
-    Help2 = Button(this, "Help2", 979, 980);
+    Lista = TextButton(this, "Lista", 973, 974);
+    Aggiorna = TextButton(this, "Aggiorna", 975, 976);
+    Esci = TextButton(this, "Esci", 977, 978);
+    Help2 = TextButton(this, "Help2", 979, 980);
     Status = new QLineEdit(this);
     Status->setObjectName("Status");
     Status->setReadOnly(true);

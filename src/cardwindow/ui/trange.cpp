@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "cardwindow/range_check.h"
+#include "cardwindow/ui/form_buttons.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "core/ui/thelp.h"
@@ -22,14 +23,6 @@ constexpr int kHelpPage = 75;
 constexpr int kRangeJob = 4;
 constexpr int kReportViewer = 0;
 constexpr int kProvinceRangesViewer = -7;
-
-QPushButton* Button(QWidget* owner, const char* name, int caption, int hint) {
-    auto* b = new QPushButton(Qs(LoadText(caption)), owner);
-    b->setObjectName(name);
-    b->setToolTip(Qs(LoadText(hint)));
-    b->setAutoDefault(false);
-    return b;
-}
 
 QLineEdit* Edit(QWidget* owner, const char* name, int hint, int value) {
     auto* e = new QLineEdit(QString::number(value), owner);
@@ -51,11 +44,11 @@ void TRange::FormCreate() {
     nCom = Edit(this, "nCom", 1234, CoreState.CommuneField);
     Label2 = new QLabel(Qs(LoadText(1235)), this);
     nProv = Edit(this, "nProv", 1236, CoreState.ProvinceField);
-    Crea = Button(this, "Crea", 1237, 1238);
-    InizioFine = Button(this, "InizioFine", 1239, 1240);
-    Esegue = Button(this, "Esegue", 1241, 1242);
-    Esci = Button(this, "Esci", 1243, 1244);
-    Help2 = Button(this, "Help2", 1245, 1246);
+    Crea = TextButton(this, "Crea", 1237, 1238);
+    InizioFine = TextButton(this, "InizioFine", 1239, 1240);
+    Esegue = TextButton(this, "Esegue", 1241, 1242);
+    Esci = TextButton(this, "Esci", 1243, 1244);
+    Help2 = TextButton(this, "Help2", 1245, 1246);
     Status = new QLineEdit(this);
     Status->setObjectName("Status");
     Status->setReadOnly(true);
