@@ -1,10 +1,13 @@
 #include "cardwindow/ui/register_all.h"
 
 #include "cardwindow/ui/card_dialogs.h"
+#include "cardwindow/ui/card_jobs.h"
 #include "cardwindow/ui/card_search.h"
 #include "cardwindow/ui/category_pickers.h"
 #include "cardwindow/ui/configura2.h"
 #include "cardwindow/ui/entry_dialogs.h"
+#include "cardwindow/ui/tindicatori.h"
+#include "cardwindow/ui/trange.h"
 #include "core/core_state.h"
 #include "elaborations/ui/tconnessioni.h"
 #include "elaborations/ui/tdoppie.h"
@@ -35,6 +38,11 @@ void RegisterAllDialogs() {
                        [](QWidget* owner) { CoreState.CommandCode = OpenClearDialog(owner); });
     RegisterCardDialog(CardDialog::CopyCard, [](QWidget* owner) { CoreState.CommandCode = OpenCopyDialog(owner); });
     RegisterCardDialog(CardDialog::QuickHub, &OpenQuickHub);
+
+    // Archive-wide jobs of the batch runner (2 to 6) and the dialogs that start 4 and 5.
+    RegisterCardWindowJobs();
+    RegisterCardDialog(CardDialog::RangeCheck, &OpenRangeDialog);
+    RegisterCardDialog(CardDialog::Indicators, &OpenIndicatorsDialog);
 
     // Search: conditions per field, options, saving and recalling, and the search step itself.
     RegisterConditionDialogs();
