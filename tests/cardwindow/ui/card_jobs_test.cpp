@@ -122,7 +122,6 @@ TEST_F(CardJobsTest, RangeDialogBuildsTheRangesAndChecksWithThePassword) {
     EXPECT_FALSE(d.Controlla->isVisibleTo(&d));
 
     EXPECT_THROW(d.CreaClick(), IoError);  // no province starts in the program directory
-    std::filesystem::copy_file(test::ShippedProgramDir() + "ini-prov.imp", root / "ini-prov.imp");
     d.CreaClick();
     EXPECT_EQ(d.Status->text(), "Testo 1248");
     const std::string ranges = ReadBytes(CoreState.ArchiveDir + "province.txt");
