@@ -121,7 +121,10 @@ TEST_F(CardJobsTest, RangeDialogBuildsTheRangesAndChecksWithThePassword) {
     EXPECT_EQ(d.nProv->text(), "0");
     EXPECT_FALSE(d.Controlla->isVisibleTo(&d));
 
+    const std::string starts = root / "ini-prov.imp";
+    std::filesystem::rename(starts, starts + ".away");
     EXPECT_THROW(d.CreaClick(), IoError);  // no province starts in the program directory
+    std::filesystem::rename(starts + ".away", starts);
     d.CreaClick();
     EXPECT_EQ(d.Status->text(), "Testo 1248");
     const std::string ranges = ReadBytes(CoreState.ArchiveDir + "province.txt");
