@@ -71,18 +71,6 @@ TEST_F(FactorCategoriesTest, ListEntriesByRoad) {
     EXPECT_EQ(CountAfcListEntries(FactorRoad::Quick), 4000);
 }
 
-TEST_F(FactorCategoriesTest, ChosenCountAndAllStayWithinTheList) {
-    FlagList& flags = AfcFlags(FactorRoad::Quick);
-    EXPECT_EQ(&flags, &QuickAfcCategoryFlags);
-    EXPECT_EQ(&AfcFlags(FactorRoad::Standard), &StandardAfcCategoryFlags);
-    flags[2] = flags[9] = flags[4000] = 1;
-    EXPECT_EQ(CountChosenAfc(flags, 5), 1);
-    EXPECT_EQ(CountChosenAfc(flags, -1), 0);
-    EXPECT_EQ(CountChosenAfc(flags, 4000), 3);
-    ChooseAllAfc(flags, 3);
-    EXPECT_EQ(SetFlags(flags), (std::vector<int>{0, 1, 2, 3, 9, 4000}));
-}
-
 TEST_F(FactorCategoriesTest, RunListsSaveAndRecallTheChoice) {
     FlagList& flags = StandardAfcCategoryFlags;
     for (int i : {0, 1, 2, 3, 4, 7, 12}) flags[size_t(i)] = 1;

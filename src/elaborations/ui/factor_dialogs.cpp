@@ -207,9 +207,13 @@ void FactorAnalysisDialog::ModalitaClick() {
 }
 
 void FactorAnalysisDialog::nonRuotatiClick() {
-    BarProgress progress(Barra);
-    const std::unique_ptr<FactorCountSource> source = CountSource();
-    computed_ = ComputeUnrotatedFactors(*source, progress);
+    try {
+        BarProgress progress(Barra);
+        const std::unique_ptr<FactorCountSource> source = CountSource();
+        computed_ = ComputeUnrotatedFactors(*source, progress);
+    } catch (const IoError& e) {
+        ShowIoError(e);
+    }
 }
 
 void FactorAnalysisDialog::VarimaxClick() {
@@ -217,7 +221,11 @@ void FactorAnalysisDialog::VarimaxClick() {
     // The length of a factor is the computation's own N; without one, the flags tell it.
     const int variables =
         computed_ >= 0 ? computed_ : std::min(CountFactorVariables(road_, lastLine_), AnalysisLimit(road_));
-    RotateFactors(road_, variables, progress);
+    try {
+        RotateFactors(road_, variables, progress);
+    } catch (const IoError& e) {
+        ShowIoError(e);
+    }
 }
 
 void FactorAnalysisDialog::CalcolaClick() {
