@@ -169,36 +169,43 @@ TEST_F(ConnectionsTest, MinimumRowsAndTrivialRelations) {
     }
 }
 
-TEST_F(ConnectionsTest, NoCardsCountedGivesZeros) {
-    std::vector<Record> zero(9, Record{});
-    zero[8] = {0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    WriteCounts(zero);
-    Rows({1, 4});
-    ASSERT_TRUE(WriteConnectionsReport());
-    EXPECT_EQ(Report(), Column("Nord", {"    0.00  0.000 (   1) (  0.00%/  0.00%) Maschi",
-                                        "    0.00  0.000 (   4) (  0.00%/  0.00%) Sud"}));
-}
-
-TEST_F(ConnectionsTest, StrongNegativeConnectionOfAWeightedCountIsListed) {
-    // Four million weighted cards, half in the column and half in the row, never together:
-    // chi-square = total = 4000000, far below any fixed starting bound once made negative.
-    std::vector<Record> big(9, Record{});
-    big[0] = {0, 2000000, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4000000};
-    big[4] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2000000};
-    big[8] = {0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    WriteCounts(big);
+TEST_F(ConnectionsTest, UnusualCountTables) {
+    auto table = [](Record columns, Record zero, Record sud) {
+        std::vector<Record> t(9, Record{});
+        t[0] = zero;
+        t[4] = sud;
+        t[8] = columns;
+        return t;
+    };
+    const Record north = {0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    struct Case {
+        const char* what;
+        std::vector<Record> counts;
+        std::vector<std::string> north;
+    } cases[] = {
+        {"no card counted: every figure 0",
+         table(north, Record{}, Record{}),
+         {"    0.00  0.000 (   4) (  0.00%/  0.00%) Sud"}},
+        // Four million weighted cards, half in the column and half in the row, never together:
+        // chi-square = total = 4000000, below any fixed starting bound of the ordering.
+        {"a strong negative connection of a weighted count",
+         table(north, {0, 2000000, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4000000},
+               {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2000000}),
+         {"4000000.00 -1.000 (   4) (  0.00%/100.00%) Sud"}},
+        {"columns named outside the grid are passed over",
+         [] {
+             std::vector<Record> c = kCounts;
+             c[8] = {0, 3, 99, -2, 0, 0, 0, 0, 0, 0, 0, 0};
+             return c;
+         }(),
+         {kNorth[6]}},
+    };
     Rows({4});
-    ASSERT_TRUE(WriteConnectionsReport());
-    EXPECT_EQ(Report(), Column("Nord", {"4000000.00 -1.000 (   4) (  0.00%/100.00%) Sud"}));
-}
-
-TEST_F(ConnectionsTest, ColumnsNamedOutsideTheGridArePassedOver) {
-    std::vector<Record> counts = kCounts;
-    counts[8] = {0, 3, 99, -2, 0, 0, 0, 0, 0, 0, 0, 0};
-    WriteCounts(counts);
-    Rows({3});
-    ASSERT_TRUE(WriteConnectionsReport());
-    EXPECT_EQ(Report(), Column("Nord", {kNorth[0]}));
+    for (const Case& c : cases) {
+        WriteCounts(c.counts);
+        ASSERT_TRUE(WriteConnectionsReport()) << c.what;
+        EXPECT_EQ(Report(), Column("Nord", c.north)) << c.what;
+    }
 }
 
 TEST_F(ConnectionsTest, MissingOrShortCountTableWritesNothing) {
