@@ -22,7 +22,6 @@ namespace {
 
 using test::ProgramRoot;
 using test::ReadBytes;
-using test::ShippedProgramDir;
 using test::WriteBytes;
 
 std::vector<std::string> Split(const std::string& text, char at) {
@@ -83,7 +82,6 @@ std::vector<std::string> ChiSquareLines(const std::string& caption, const std::s
 TEST(QuickReportsAgreementTest, QuickReportsEqualTheStandardOnes) {
     ProgramRoot root;
     StartProgram();
-    WriteBytes(CoreState.ProgramDir + "chi2.imp", ReadBytes(ShippedProgramDir() + "chi2.imp"));
     GenerateDichotomousGrid();
     // Two variables hanging from others, so that percentages are taken on a parent line.
     const std::string gridPath = DataFilePath(37);

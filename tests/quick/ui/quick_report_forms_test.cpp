@@ -131,6 +131,7 @@ TEST_F(QuickReportFormsTest, CrossTablesForm) {
     EXPECT_EQ(pickers, (std::vector<std::string>{"TColonne", "TRighe"}));
 
     // Row percentages need the frequencies; the chi-square needs "chi2.imp".
+    std::remove((CoreState.ProgramDir + "chi2.imp").c_str());
     d.frequenze->setChecked(false);
     d.pRiga->setChecked(true);
     d.ChiQ->setChecked(true);
