@@ -219,6 +219,10 @@ TEST_F(FactorReportTest, MissingFiles) {
     EXPECT_FALSE(WriteFactorReport(FactorRoad::Standard, 4));
     EXPECT_EQ(CoreState.ProceedFlag, 0);
     EXPECT_EQ(Report(), kHead);
+    // Factors of zeros explain no share (rather than a division by zero).
+    WriteBytes(Arch("fat-sch.dat"), Loadings({{0, 0, 0}}));
+    EXPECT_TRUE(WriteFactorReport(FactorRoad::Standard, 4));
+    EXPECT_EQ(Report().substr(kHead.size(), 26), "Testo 145   1:     0.000\r\n");
     // No labels: nothing is written.
     WriteBytes(CoreState.ProgramDir + "tabella.txt", "vecchio");
     std::remove(Arch("saf-sch.imp").c_str());
