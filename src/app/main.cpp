@@ -2,6 +2,7 @@
 
 #include "cardwindow/startup.h"
 #include "cardwindow/ui/principale.h"
+#include "cardwindow/ui/register_all.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/ui/application.h"
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    qv::RegisterAllDialogs();
     int result = 0;
     {
         qv::TPrincipale window;

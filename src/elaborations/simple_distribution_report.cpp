@@ -20,7 +20,6 @@ constexpr int kGridId = 37, kHeadingsId = 60, kCountTableId = 68;
 constexpr int kTotalTextId = 1394;
 constexpr size_t kCountRecordBytes = 48;
 constexpr size_t kAllCardsOffset = 44;  // field 11 of a count record
-constexpr int kMaxColumns = 10;
 constexpr int kCountWidth = 7, kPercentWidth = 7, kPercentDecimals = 2;
 
 }  // namespace
@@ -36,7 +35,7 @@ int CountGridLines() {
     return lines;
 }
 
-GridCategoryCount CountGridCategories() {
+GridCategoryCount CountGridCategories(int maxColumns) {
     GridCategoryCount result;
     result.Lines = CountGridLines();
     int columns = 0;
@@ -49,7 +48,7 @@ GridCategoryCount CountGridCategories() {
         }
         if (StandardRowFlags[i]) ++result.Rows;
         if (StandardColumnFlags[i]) {
-            if (columns < kMaxColumns)
+            if (columns < maxColumns)
                 ++columns;
             else
                 StandardColumnFlags[i] = 0;

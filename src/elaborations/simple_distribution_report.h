@@ -13,9 +13,9 @@ struct GridCategoryCount {
     int Rows = 0;   // set StandardRowFlags among the grid's lines
 };
 
-// Fits the row and column lists to the grid: counts the chosen rows, keeps only the first ten
-// chosen columns, and clears both lists past the grid's last line.
-GridCategoryCount CountGridCategories();
+// Fits the row and column lists to the grid: counts the chosen rows, keeps only the first
+// `maxColumns` chosen columns, and clears both lists past the grid's last line.
+GridCategoryCount CountGridCategories(int maxColumns = 10);
 
 // The simple distributions report: rewrites the label scratch "tx2-sch.dat" from the grid and
 // "tabella.txt" from the count table "tab-sch.dat", with the chosen rows (StandardRowFlags) and

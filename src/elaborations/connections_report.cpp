@@ -1,0 +1,200 @@
+#include "elaborations/connections_report.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "core/text_tables.h"
+#include "elaborations/grid_files.h"
+#include "elaborations/report_conventions.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/text_file.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kGridId = 37, kLabelsId = 67, kCountTableId = 68;
+constexpr int kHeaderTextId = 319;
+constexpr size_t kLabelRecordBytes = 100;
+constexpr size_t kLabelWidth = kLabelRecordBytes - 1;
+constexpr size_t kCountRecordBytes = 48;
+constexpr int kCountTableColumns = 10;
+constexpr int kAllCards = 11;
+constexpr size_t kMaxTypedChars = 50;
+
+using CountRecord = std::array<int32_t, 12>;
+
+struct Column {
+    int Line = 0;   // grid line of the column's category
+    int Field = 0;  // field of the count records holding it
+};
+
+struct CountTable {
+    std::vector<CountRecord> Records;  // 0 .. N + 1
+    std::vector<Column> Columns;       // in ascending line order
+};
+
+// Records 0 .. lines + 1; nullopt when the file is missing or shorter. The columns are the
+// lines named in record N + 1; a name outside the grid, or named twice, is passed over.
+std::optional<CountTable> ReadCountTable(int lines) {
+    const std::optional<std::string> bytes = TryReadFile(DataFilePath(kCountTableId));
+    const size_t records = size_t(lines) + 2;
+    if (!bytes || bytes->size() < records * kCountRecordBytes) return std::nullopt;
+    CountTable table;
+    table.Records.resize(records);
+    for (size_t r = 0; r < records; ++r)
+        for (size_t f = 0; f < 12; ++f)
+            table.Records[r][f] = GetI32(Bytes(*bytes) + r * kCountRecordBytes + f * 4);
+    for (int f = 1; f <= kCountTableColumns; ++f) {
+        const int32_t line = table.Records[records - 1][size_t(f)];
+        if (line < 1 || line > lines) continue;
+        if (std::none_of(table.Columns.begin(), table.Columns.end(),
+                         [line](const Column& c) { return c.Line == line; }))
+            table.Columns.push_back({line, f});
+    }
+    std::sort(table.Columns.begin(), table.Columns.end(),
+              [](const Column& x, const Column& y) { return x.Line < y.Line; });
+    return table;
+}
+
+}  // namespace
+
+Connection ComputeConnection(double both, double columnTotal, double rowTotal, double total) {
+    const double a = both;
+    const double b = columnTotal - a;
+    const double c = rowTotal - a;
+    const double d = (total - rowTotal) - b;
+    Connection r;
+    r.InColumn = columnTotal > 0 ? a / columnTotal * 100.0 : 0.0;
+    r.OutsideColumn = total - columnTotal > 0 ? c / (total - columnTotal) * 100.0 : 0.0;
+    const double denominator = (b + d) * (a + c) * (c + d) * (a + b);
+    if (denominator > 0) {
+        const double cross = a * d - b * c;
+        r.ChiSquare = total * cross * cross / denominator;
+    }
+    if (a < columnTotal * rowTotal / total) r.ChiSquare = -r.ChiSquare;
+    r.Phi = total > 0 ? std::sqrt(std::fabs(r.ChiSquare) / total) : 0.0;
+    if (r.ChiSquare < 0) r.Phi = -r.Phi;
+    return r;
+}
+
+ConnectionLines RebuildConnectionLines() {
+    TextReader reader;
+    reader.OpenOrThrow(DataFilePath(kGridId));
+    ConnectionLines t;
+    t.Labels.emplace_back();
+    t.Variable.push_back(0);
+    std::string records;
+    int variable = 0;
+    while (!reader.Eof() && t.Count < kMaxGridLines) {
+        const std::string line = reader.ReadLine(300);
+        ++t.Count;
+        // A '*' in the first position belongs to the label and is not copied.
+        const size_t start = !line.empty() && line[0] == '*' ? 1 : 0;
+        const size_t star = std::min(line.find('*', start), line.size());
+        if (star < line.size()) {
+            const size_t semicolon = line.find(';', star);
+            if (semicolon != std::string::npos && semicolon + 1 < line.size() && line[semicolon + 1] == 'G')
+                ++variable;
+        }
+        std::string label = line.substr(start, std::min(star - start, kLabelWidth));
+        t.Variable.push_back(variable);
+        std::string record(kLabelRecordBytes, '\0');
+        record[0] = char(label.size());
+        record.replace(1, label.size(), label);
+        records += record;
+        t.Labels.push_back(std::move(label));
+    }
+    WriteFileAtomic(DataFilePath(kLabelsId), records);
+    return t;
+}
+
+bool WriteConnectionsReport() {
+    const ConnectionLines lines = RebuildConnectionLines();
+    const std::optional<CountTable> table = ReadCountTable(lines.Count);
+    if (!table) {
+        CoreState.ProceedFlag = 0;
+        return false;
+    }
+    const int n = lines.Count;
+    const double minimum = CoreState.MinChiSquare;
+    const bool hideTrivial = CoreState.HideTrivialConnections == 1;
+    auto at = [&](int line, int field) { return double(table->Records[size_t(line)][size_t(field)]); };
+    double total = at(0, kAllCards);
+    if (total == 0) total = 1;
+
+    TextBuilder out;
+    std::vector<Connection> rows(size_t(n) + 1);
+    std::vector<uint8_t> active(size_t(n) + 1);
+    for (const Column& column : table->Columns) {
+        out.Line().Line().Line(std::string(49, '-')).Line();
+        out.Line(" " + lines.Labels[size_t(column.Line)]).Line();
+        out.Line(LoadText(kHeaderTextId)).Line();
+
+        const double columnTotal = at(0, column.Field);
+        int listed = 0;
+        for (int i = 1; i <= n; ++i) {
+            active[size_t(i)] = 0;
+            rows[size_t(i)] = {};
+            if (!StandardRowFlags[size_t(i) - 1]) continue;
+            rows[size_t(i)] = ComputeConnection(at(i, column.Field), columnTotal, at(i, kAllCards), total);
+            if (std::fabs(rows[size_t(i)].ChiSquare) >= minimum) {
+                active[size_t(i)] = 1;
+                ++listed;
+            }
+        }
+
+        bool positiveChosen = false, separated = false;
+        for (int k = 0; k < listed; ++k) {
+            // The greatest signed chi-square; the lowest line wins a tie. The search starts
+            // from the first listed row, so a strong negative connection is never lost below
+            // a starting bound.
+            int best = 0;
+            for (int i = 1; i <= n; ++i)
+                if (active[size_t(i)] &&
+                    (best == 0 || rows[size_t(i)].ChiSquare > rows[size_t(best)].ChiSquare))
+                    best = i;
+            active[size_t(best)] = 0;
+            const Connection& r = rows[size_t(best)];
+            if (r.ChiSquare < 0) {
+                if (positiveChosen && !separated) out.Line(std::string(16, ' ') + "- - - - - - - - -");
+                separated = true;
+            } else {
+                positiveChosen = true;
+            }
+            if (hideTrivial && lines.Variable[size_t(best)] == lines.Variable[size_t(column.Line)]) continue;
+            out.Line(FormatFixed(std::fabs(r.ChiSquare), 8, 2) + FormatFixed(r.Phi, 7, 3) + " (" +
+                     FormatInteger(best, 4) + ")" + " (" + FormatFixed(r.InColumn, 6, 2) + "%/" +
+                     FormatFixed(r.OutsideColumn, 6, 2) + "%) " + lines.Labels[size_t(best)]);
+        }
+    }
+    out.Save(ReportFilePath());
+    return true;
+}
+
+std::string FormatMinChiSquare(double value) {
+    return FormatFixed(value, 10, 3);
+}
+
+bool ParseMinChiSquare(const std::string& text, double& value) {
+    std::string s = text.substr(0, kMaxTypedChars);
+    std::replace(s.begin(), s.end(), ',', '.');
+    size_t first = s.find_first_not_of(' ');
+    if (first == std::string::npos) return false;
+    const size_t last = s.find_last_not_of(' ');
+    s = s.substr(first, last - first + 1);
+    if (s[0] == '+') s.erase(0, 1);
+    double v = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v)) return false;
+    value = v;
+    return true;
+}
+
+}  // namespace qv

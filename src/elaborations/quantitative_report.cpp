@@ -1,0 +1,177 @@
+#include "elaborations/quantitative_report.h"
+
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "core/text_tables.h"
+#include "elaborations/grid_files.h"
+#include "elaborations/report_conventions.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/text_file.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kGridId = 37, kQuantGridId = 43, kLabelsId = 67;
+constexpr int kColumnsId = 112, kSumsId = 113, kCardsId = 114, kSquaresId = 115;
+constexpr size_t kLabelRecordBytes = 31;
+constexpr size_t kLabelWidth = kLabelRecordBytes - 1;
+constexpr size_t kGridCharsRead = 50;
+constexpr size_t kNameWidth = 24;
+constexpr int kSlotWidth = 11;
+constexpr int kFirstRowText = 1195;  // sum, count, mean, sum per card, standard deviation
+
+int CountLines(TextReader& reader) {
+    int lines = 0;
+    while (!reader.Eof() && lines < kMaxGridLines) {
+        reader.SkipLine();
+        ++lines;
+    }
+    return lines;
+}
+
+double GetF64(const uint8_t* p) {
+    uint64_t bits = 0;
+    for (int b = 7; b >= 0; --b) bits = (bits << 8) | p[b];
+    double d;
+    std::memcpy(&d, &bits, 8);
+    return d;
+}
+
+// Record n (1-based) of the 31-byte label file; empty past its end.
+std::string ColumnLabel(const std::string& bytes, int n) {
+    const size_t at = (size_t(n) - 1) * kLabelRecordBytes;
+    if (at + kLabelRecordBytes > bytes.size()) return {};
+    const size_t length = std::min<size_t>(uint8_t(bytes[at]), kLabelWidth);
+    return bytes.substr(at + 1, length);
+}
+
+// The name of a quantitative grid line: the text after its second '*', in exactly 24 characters.
+std::string VariableName(const std::string& line) {
+    const size_t first = line.find('*');
+    const size_t second = first == std::string::npos ? first : line.find('*', first + 1);
+    std::string name = second == std::string::npos ? std::string() : line.substr(second + 1);
+    name.resize(kNameWidth, ' ');
+    return name;
+}
+
+}  // namespace
+
+QuantitativeChoice PrepareQuantitativeColumns() {
+    QuantitativeChoice choice;
+    TextReader grid;
+    if (!grid.Open(DataFilePath(kGridId))) return choice;
+    std::string labels;
+    int lines = 0;
+    while (!grid.Eof() && lines < kMaxGridLines) {
+        const std::string line = grid.ReadLine(kGridCharsRead);
+        if (StandardColumnFlags[size_t(lines)]) {
+            const std::string label = line.substr(0, std::min(line.find('*'), kLabelWidth));
+            std::string record(kLabelRecordBytes, '\0');
+            record[0] = char(label.size());
+            record.replace(1, label.size(), label);
+            labels += record;
+        }
+        ++lines;
+    }
+    WriteFileAtomic(DataFilePath(kLabelsId), labels);
+
+    TextReader quantGrid;
+    const int variables = quantGrid.Open(DataFilePath(kQuantGridId)) ? CountLines(quantGrid) : 0;
+    for (int q = 0; q < variables; ++q) choice.Rows += QuantVarFlags[size_t(q)] != 0;
+    for (int line = 0; line < lines; ++line) {
+        uint8_t& flag = StandardColumnFlags[size_t(line)];
+        if (!flag) continue;
+        if (choice.Columns < kMaxQuantitativeColumns)
+            ++choice.Columns;
+        else
+            flag = 0;
+    }
+    return choice;
+}
+
+QuantitativeReportOutcome WriteQuantitativeReport() {
+    auto stop = [](QuantitativeReportOutcome why) {
+        CoreState.ProceedFlag = 0;
+        return why;
+    };
+    TextReader columnFile;
+    if (!columnFile.Open(DataFilePath(kColumnsId))) return stop(QuantitativeReportOutcome::NoCounts);
+    const int columns = CountLines(columnFile);
+    bool anyVariable = false;
+    for (int q = 0; q < kMaxGridLines; ++q) anyVariable |= QuantVarFlags[size_t(q)] != 0;
+    if (!anyVariable) return stop(QuantitativeReportOutcome::NoVariable);
+
+    const std::string sumsPath = DataFilePath(kSumsId), squaresPath = DataFilePath(kSquaresId),
+                      cardsPath = DataFilePath(kCardsId);
+    const std::optional<std::string> sums = TryReadFile(sumsPath);
+    const std::optional<std::string> squares = TryReadFile(squaresPath);
+    const std::optional<std::string> cards = TryReadFile(cardsPath);
+    TextReader quantGrid;
+    if (!sums || !squares || !cards || !quantGrid.Open(DataFilePath(kQuantGridId)))
+        return stop(QuantitativeReportOutcome::NoCounts);
+
+    // Every pass file is read in full grid order, whatever is chosen.
+    const size_t slots = size_t(columns) + 1;
+    if (sums->size() < 8) ThrowIo(kReadPastEnd, sumsPath);
+    const int32_t variables = GetI32(Bytes(*sums));
+    if (variables < 0 || variables > kMaxGridLines || sums->size() < 8 + size_t(variables) * slots * 8)
+        ThrowIo(kReadPastEnd, sumsPath);
+    if (squares->size() < size_t(variables) * slots * 8) ThrowIo(kReadPastEnd, squaresPath);
+    if (cards->size() < slots * 4) ThrowIo(kReadPastEnd, cardsPath);
+    const std::string labels = TryReadFile(DataFilePath(kLabelsId)).value_or(std::string());
+
+    TextBuilder out;
+    out.Line();
+    if (columns > 0) {
+        out.Line(LoadText(1193)).Line().Line(LoadText(1194));
+        for (int n = 1; n <= columns; ++n) out.Line(FormatInteger(n + 1, 7) + " - " + ColumnLabel(labels, n));
+    }
+    out.Line().Line();
+
+    std::vector<int32_t> cardsIn(slots);
+    for (size_t s = 0; s < slots; ++s) cardsIn[s] = GetI32(Bytes(*cards) + s * 4);
+    std::vector<std::string> rowTexts;
+    // Each row's text is padded so that the figures stand under the slot numbers that follow
+    // the 24-character name.
+    for (int t = 0; t < 5; ++t) {
+        std::string text = LoadText(kFirstRowText + t);
+        if (text.size() < kNameWidth - 1) text.resize(kNameWidth - 1, ' ');
+        rowTexts.push_back(text + " ");
+    }
+
+    for (int q = 1; q <= variables; ++q) {
+        const std::string name = VariableName(quantGrid.Eof() ? std::string() : quantGrid.ReadLine());
+        if (!QuantVarFlags[size_t(q) - 1]) continue;
+        std::string heading = name;
+        if (columns > 0)
+            for (size_t s = 1; s <= slots; ++s) heading += FormatInteger(int64_t(s), kSlotWidth);
+        out.Line(heading).Line();
+        std::vector<std::string> rows(rowTexts);
+        for (size_t s = 0; s < slots; ++s) {
+            const size_t i = (size_t(q) - 1) * slots + s;
+            const int32_t sum = GetI32(Bytes(*sums) + 8 + i * 8);
+            const int32_t count = GetI32(Bytes(*sums) + 12 + i * 8);
+            const double squared = GetF64(Bytes(*squares) + i * 8);
+            rows[0] += FormatInteger(sum, kSlotWidth);
+            rows[1] += FormatInteger(count, kSlotWidth);
+            rows[2] += FormatFixed(count > 0 ? double(sum) / count : 0.0, kSlotWidth, 2);
+            rows[3] += FormatFixed(cardsIn[s] > 0 ? double(sum) / cardsIn[s] : 0.0, kSlotWidth, 2);
+            rows[4] += FormatFixed(count > 0 ? std::sqrt(squared / count) : 0.0, kSlotWidth, 2);
+        }
+        for (const std::string& row : rows) out.Line(row);
+        out.Line().Line();
+    }
+    out.Save(ReportFilePath());
+    return QuantitativeReportOutcome::Written;
+}
+
+}  // namespace qv

@@ -1,0 +1,335 @@
+#include "quick/additional_variables.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/data_files.h"
+#include "core/text_tables.h"
+#include "elaborations/grid_files.h"
+#include "elaborations/report_conventions.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/text_file.h"
+#include "quick/preparation.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kQuickGridId = 58, kMatrixId = 83;
+constexpr size_t kLabelWidth = 255;
+// Rule lines are not cut at the label width: an at-least rule copied from a report easily runs
+// longer, and a cut line would silently lose its last items.
+constexpr size_t kRuleWidth = 65535;
+constexpr size_t kWordsLabelWidth = 60;
+constexpr int kReportNumberColumn = 18, kReportNumberWidth = 4, kReportBlankColumn = 10;
+
+std::string GroupName(const std::string& label) {
+    return label.substr(0, std::min(label.find(' '), size_t(kGroupNameWidth)));
+}
+
+std::string Trim(const std::string& s) {
+    const size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+// A whole number written alone (blanks around it allowed); nullopt otherwise.
+std::optional<int> WholeNumber(const std::string& text) {
+    const std::string t = Trim(text);
+    if (t.empty() || t.size() > 9) return std::nullopt;
+    int value = 0;
+    for (char c : t) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// The grid groups; a missing grid is an error only where the matrix is written.
+QuickGridGroups LoadGroups(bool required) {
+    QuickGridGroups groups;
+    const std::string path = DataFilePath(kQuickGridId);
+    TextReader probe;
+    if (!required && !probe.Open(path)) return groups;
+    const CategoryGrid grid = LoadCategoryGrid(path);
+    for (int line = 1; line <= grid.Count; ++line) {
+        const std::string& label = grid.Labels[size_t(line)];
+        std::string name = GroupName(label);
+        const bool sameGroup = !groups.Names.empty() && groups.Names.back() == name;
+        groups.NumberInGroup.push_back(sameGroup ? groups.NumberInGroup.back() + 1 : 1);
+        groups.Labels.push_back(label);
+        groups.Names.push_back(std::move(name));
+    }
+    return groups;
+}
+
+const char* OperatorWord(char op) {
+    switch (op) {
+        case '-':
+            return "AND ";
+        case '+':
+            return "OR  ";
+        case '#':
+            return "NOT ";
+        default:
+            return "";
+    }
+}
+
+// Combines `area` into `result` 64 bits at a time.
+void Combine(char op, std::vector<uint8_t>& result, const std::vector<uint8_t>& area) {
+    const size_t n = std::min(result.size(), area.size());
+    size_t i = 0;
+    auto apply = [op](uint64_t r, uint64_t a) {
+        return op == '-' ? (r & a) : op == '+' ? (r | a) : (r & ~a);
+    };
+    for (; i + 8 <= n; i += 8) {
+        uint64_t r, a;
+        std::memcpy(&r, result.data() + i, 8);
+        std::memcpy(&a, area.data() + i, 8);
+        r = apply(r, a);
+        std::memcpy(result.data() + i, &r, 8);
+    }
+    for (; i < n; ++i) result[i] = uint8_t(apply(result[i], area[i]));
+}
+
+// Clears the bits of the cards after the first `cards`: the areas never hold any.
+void ClearPastCards(std::vector<uint8_t>& bits, int64_t cards) {
+    const size_t full = size_t(cards / 8);
+    if (full >= bits.size()) return;
+    const int rest = int(cards % 8);
+    bits[full] &= uint8_t(0xFF00 >> rest);
+    std::fill(bits.begin() + std::ptrdiff_t(full) + 1, bits.end(), 0);
+}
+
+// The 0-based variables of a rule's items; the first item not found otherwise.
+struct ResolvedRule {
+    std::vector<int> Variables;
+    std::optional<std::string> Fault;
+};
+ResolvedRule Resolve(const QuickGridGroups& groups, const AdditionalRule& pair, const ParsedRule& rule) {
+    ResolvedRule r;
+    if (!pair.HasRule || !rule.WellFormed || rule.Items.empty()) {
+        r.Fault = pair.Rule;
+        return r;
+    }
+    for (const RuleItem& item : rule.Items) {
+        const std::optional<int> v = groups.Find(item.Name, item.Number);
+        if (!v || (!rule.AtLeast && std::strchr("-+#", item.Operator) == nullptr)) {
+            r.Fault = item.Text;
+            return r;
+        }
+        r.Variables.push_back(*v);
+    }
+    return r;
+}
+
+}  // namespace
+
+std::optional<int> QuickGridGroups::Find(const std::string& name, int number) const {
+    // The last run of the name in the file.
+    for (int line = LineCount() - 1; line >= 0; --line) {
+        if (Names[size_t(line)] != name) continue;
+        const int first = line - NumberInGroup[size_t(line)] + 1;
+        const int size = NumberInGroup[size_t(line)];
+        if (number < 1 || number > size) return std::nullopt;
+        return first + number - 1;
+    }
+    return std::nullopt;
+}
+
+QuickGridGroups LoadQuickGridGroups() {
+    return LoadGroups(true);
+}
+
+std::optional<std::vector<AdditionalRule>> ReadAdditionalRules() {
+    std::optional<std::vector<std::string>> lines =
+        TextReader::ReadLines(DataFilePath(kAdditionalRulesId), kRuleWidth);
+    if (!lines) return std::nullopt;
+    while (!lines->empty() && lines->back().empty()) lines->pop_back();
+    std::vector<AdditionalRule> rules;
+    for (size_t i = 0; i < lines->size(); i += 2) {
+        AdditionalRule r;
+        const std::string label = (*lines)[i].substr(0, kLabelWidth);
+        r.Label = label.empty() ? label : label.substr(1);
+        r.HasRule = i + 1 < lines->size();
+        if (r.HasRule) r.Rule = (*lines)[i + 1];
+        rules.push_back(std::move(r));
+    }
+    return rules;
+}
+
+ParsedRule ParseRule(const std::string& rule) {
+    ParsedRule parsed;
+    std::string items = rule;
+    parsed.AtLeast = !rule.empty() && rule[0] == 'F';
+    if (parsed.AtLeast) {
+        const size_t open = rule.find('('), colon = rule.find(':');
+        const size_t close = open == std::string::npos ? std::string::npos : rule.find(')', open);
+        const std::optional<int> k =
+            close == std::string::npos ? std::nullopt : WholeNumber(rule.substr(open + 1, close - open - 1));
+        if (!k || colon == std::string::npos) {
+            parsed.WellFormed = false;
+            return parsed;
+        }
+        parsed.MinimumCount = *k;
+        items = rule.substr(colon + 1);
+    }
+    size_t start = 0;
+    for (size_t end = items.find(';'); end != std::string::npos;
+         start = end + 1, end = items.find(';', start)) {
+        RuleItem item;
+        item.Text = items.substr(start, end - start + 1);
+        const std::string body = items.substr(start, end - start);
+        const size_t comma = body.find(',');
+        item.Name = Trim(body.substr(0, comma));
+        if (comma != std::string::npos) {
+            std::string number = body.substr(comma + 1);
+            if (!parsed.AtLeast && !number.empty()) {
+                item.Operator = number[0];
+                number.erase(0, 1);
+            }
+            item.Number = WholeNumber(number).value_or(0);
+        }
+        parsed.Items.push_back(std::move(item));
+    }
+    return parsed;
+}
+
+std::vector<RuleFault> BuildAdditionalVariables(Progress& progress) {
+    const QuickGridGroups groups = LoadGroups(true);
+    const std::optional<std::vector<AdditionalRule>> rules = ReadAdditionalRules();
+    std::vector<RuleFault> faults;
+    if (!rules || rules->empty()) return faults;
+
+    const int32_t last = ReadPreparedCardCount();
+    const int64_t areaRecords = MatrixAreaRecords(last);
+    const size_t areaBytes = size_t(areaRecords) * kMatrixRecordBytes;
+    const int64_t gridLines = groups.LineCount();
+    RecordFile matrix(DataFilePath(kMatrixId), kMatrixRecordBytes, RecordFile::Mode::ReadWrite);
+    // Rules written after the areas of a different grid would stand for the wrong variables.
+    if (matrix.RecordCount() < gridLines * areaRecords) ThrowIo(kReadPastEnd, matrix.Path());
+
+    const int64_t cards = int64_t(last) + 1;
+    std::vector<uint8_t> result(areaBytes), area(areaBytes);
+    std::vector<uint16_t> counters;
+    progress.SetMaximum(int(rules->size()));
+    for (size_t r = 0; r < rules->size(); ++r) {
+        progress.SetPosition(int(r));
+        const AdditionalRule& pair = (*rules)[r];
+        const ParsedRule rule = ParseRule(pair.Rule);
+        const ResolvedRule resolved = Resolve(groups, pair, rule);
+        if (resolved.Fault) {
+            faults.push_back(RuleFault{int(r), pair.Label, *resolved.Fault});
+            std::fill(result.begin(), result.end(), 0);
+        } else if (!rule.AtLeast) {
+            std::fill(result.begin(), result.end(), 0xFF);
+            for (size_t i = 0; i < resolved.Variables.size(); ++i) {
+                matrix.Read(int64_t(resolved.Variables[i]) * areaRecords, area.data(), areaRecords);
+                Combine(rule.Items[i].Operator, result, area);
+            }
+        } else {
+            counters.assign(size_t(std::max<int64_t>(cards, 0)), 0);
+            for (int v : resolved.Variables) {
+                matrix.Read(int64_t(v) * areaRecords, area.data(), areaRecords);
+                for (int64_t c = 0; c < cards; ++c)
+                    if (area[size_t(c >> 3)] & (0x80 >> (c & 7))) ++counters[size_t(c)];
+            }
+            std::fill(result.begin(), result.end(), 0);
+            for (int64_t c = 0; c < cards; ++c)
+                if (counters[size_t(c)] >= rule.MinimumCount)
+                    result[size_t(c >> 3)] |= uint8_t(0x80 >> (c & 7));
+        }
+        ClearPastCards(result, cards);
+        matrix.Write((gridLines + int64_t(r)) * areaRecords, result.data(), areaRecords);
+    }
+    matrix.Truncate((gridLines + int64_t(rules->size())) * areaRecords);
+    matrix.Sync();
+    progress.SetPosition(0);
+    return faults;
+}
+
+void WriteGridVariableList() {
+    const QuickGridGroups groups = LoadGroups(false);
+    TextBuilder out;
+    out.Line(LoadText(541));
+    out.Line("----------------------");
+    for (int line = 0; line < groups.LineCount(); ++line)
+        out.Line(RightAligned(groups.Names[size_t(line)], 5) +
+                 RightAligned(std::to_string(groups.NumberInGroup[size_t(line)]), 3) + " = " +
+                 groups.Labels[size_t(line)]);
+    out.Save(ReportFilePath());
+}
+
+void WriteRulesInWords() {
+    TextBuilder out;
+    const std::optional<std::vector<AdditionalRule>> rules = ReadAdditionalRules();
+    if (!rules) {
+        out.Line(LoadText(545) + DataFilePath(kAdditionalRulesId) + LoadText(544));
+        out.Save(ReportFilePath());
+        return;
+    }
+    const QuickGridGroups groups = LoadGroups(false);
+    const std::string dashes(66, '-');
+    auto quotedLabel = [&](const RuleItem& item, size_t width) {
+        const std::optional<int> v = groups.Find(item.Name, item.Number);
+        if (!v) return "\"\"" + LoadText(544);
+        return "\"" + groups.Labels[size_t(*v)].substr(0, width) + "\"";
+    };
+    for (const AdditionalRule& pair : *rules) {
+        out.Line(dashes).Line().Line("\"" + pair.Label + "\"").Line();
+        const ParsedRule rule = ParseRule(pair.Rule);
+        if (pair.HasRule && rule.AtLeast) {
+            out.Line(LoadText(542) + " " + std::to_string(rule.MinimumCount) + LoadText(543)).Line();
+            for (const RuleItem& item : rule.Items)
+                out.Line(item.Name + std::to_string(item.Number) + " " +
+                         quotedLabel(item, std::string::npos));
+        } else if (pair.HasRule) {
+            for (const RuleItem& item : rule.Items)
+                out.Line(item.Name + std::to_string(item.Number) + " " + OperatorWord(item.Operator) +
+                         quotedLabel(item, kWordsLabelWidth));
+        }
+        out.Line();
+    }
+    out.Line(dashes);
+    out.Save(ReportFilePath());
+}
+
+void WriteItemsFromReport(const std::string& reportPath) {
+    const QuickGridGroups groups = LoadGroups(false);
+    TextReader report;
+    report.OpenOrThrow(reportPath);
+    if (!report.Eof()) report.SkipLine();
+    TextBuilder out;
+    out.Line("* 1");
+    int group = 1;
+    std::string items;
+    while (!report.Eof()) {
+        const std::string line = report.ReadLine();
+        if (!line.empty() && line[0] == '-') {
+            if (!items.empty()) out.Line(items);
+            items.clear();
+            out.Line("* " + std::to_string(++group));
+            continue;
+        }
+        if (line.size() < size_t(kReportBlankColumn) || line[kReportBlankColumn - 1] != ' ') continue;
+        const std::string column = line.size() >= size_t(kReportNumberColumn)
+                                       ? line.substr(kReportNumberColumn - 1, kReportNumberWidth)
+                                       : std::string();
+        const std::optional<int> n = WholeNumber(column);
+        if (!n || *n < 1 || *n > groups.LineCount()) continue;
+        const size_t v = size_t(*n - 1);
+        items += groups.Names[v] + "," + std::to_string(groups.NumberInGroup[v]) + ";";
+    }
+    if (!items.empty()) out.Line(items);
+    out.Save(ReportFilePath());
+}
+
+void WriteRuleFaults(const std::vector<RuleFault>& faults) {
+    TextBuilder out;
+    for (const RuleFault& f : faults) out.Line("\"" + f.Label + "\": " + f.Item + LoadText(544));
+    out.Save(ReportFilePath());
+}
+
+}  // namespace qv

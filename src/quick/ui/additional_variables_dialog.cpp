@@ -1,0 +1,131 @@
+#include "quick/ui/additional_variables_dialog.h"
+
+#include <QGridLayout>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "core/core_state.h"
+#include "core/text_tables.h"
+#include "core/ui/thelp.h"
+#include "core/ui/thelprtf.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+#include "quick/additional_variables.h"
+#include "quick/ui/quick_forms.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kHelpPage = 38;
+constexpr int kRulesSelector = -38;
+
+}  // namespace
+
+TElabVelociAggiungi::TElabVelociAggiungi(QWidget* owner) : QDialog(owner) {
+    setObjectName("TElabVelociAggiungi");
+    auto button = [this](QPushButton*& b, const char* name) {
+        b = new QPushButton(this);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+    };
+    button(VedeVariabili, "VedeVariabili");
+    button(Maschera, "Maschera");
+    button(ComeVariabili, "ComeVariabili");
+    button(Legge, "Legge");
+    button(Crea, "Crea");
+    button(Esci, "Esci");
+    button(Help, "Help");
+    Barra = new QProgressBar(this);
+    Barra->setObjectName("Barra");
+    Barra->setRange(0, 100);
+    Barra->setValue(0);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(VedeVariabili, 0, 0);
+    grid->addWidget(Maschera, 0, 1);
+    grid->addWidget(ComeVariabili, 1, 0);
+    grid->addWidget(Legge, 1, 1);
+    grid->addWidget(Crea, 2, 0, 1, 2);
+    grid->addWidget(Barra, 3, 0, 1, 2);
+    grid->addWidget(Esci, 4, 0);
+    grid->addWidget(Help, 4, 1);
+
+    connect(VedeVariabili, &QPushButton::clicked, this, &TElabVelociAggiungi::VedeVariabiliClick);
+    connect(Maschera, &QPushButton::clicked, this, &TElabVelociAggiungi::MascheraClick);
+    connect(ComeVariabili, &QPushButton::clicked, this, &TElabVelociAggiungi::ComeVariabiliClick);
+    connect(Legge, &QPushButton::clicked, this, &TElabVelociAggiungi::LeggeClick);
+    connect(Crea, &QPushButton::clicked, this, &TElabVelociAggiungi::CreaClick);
+    connect(Esci, &QPushButton::clicked, this, &TElabVelociAggiungi::EsciClick);
+    connect(Help, &QPushButton::clicked, this, &TElabVelociAggiungi::HelpClick);
+    FormCreate();
+}
+
+void TElabVelociAggiungi::FormCreate() {
+    setWindowTitle(Qs(LoadText(533)));
+    int text = 534;
+    for (QPushButton* b : {VedeVariabili, Maschera, ComeVariabili, Legge, Crea, Esci, Help})
+        b->setText(Qs(LoadText(text++)));
+}
+
+void TElabVelociAggiungi::VedeVariabiliClick() {
+    GuardedIo([this] {
+        WriteGridVariableList();
+        ShowTextViewer(this, 0);
+    });
+}
+
+void TElabVelociAggiungi::MascheraClick() {
+    ShowTextViewer(this, kRulesSelector);
+}
+
+void TElabVelociAggiungi::ComeVariabiliClick() {
+    GuardedIo([this] {
+        WriteRulesInWords();
+        ShowTextViewer(this, 0);
+    });
+}
+
+void TElabVelociAggiungi::LeggeClick() {
+    FileDialogRequest request;
+    request.kind = FileDialogKind::Open;
+    request.directory = CoreState.ProgramDir;
+    request.filter = "*.txt";
+    const std::string path = AskFileName(request);
+    if (path.empty()) return;
+    GuardedIo([&] {
+        WriteItemsFromReport(path);
+        ShowTextViewer(this, 0);
+    });
+}
+
+void TElabVelociAggiungi::CreaClick() {
+    GuardedIo([this] {
+        HourglassOn();
+        BarProgress progress(Barra);
+        const std::vector<RuleFault> faults = BuildAdditionalVariables(progress);
+        HourglassOff();
+        // The rules that could not be computed are shown; their variables stay empty.
+        if (!faults.empty()) {
+            WriteRuleFaults(faults);
+            ShowTextViewer(this, 0);
+        }
+    });
+}
+
+void TElabVelociAggiungi::EsciClick() {
+    accept();
+}
+
+void TElabVelociAggiungi::HelpClick() {
+    ShowHelpPage(this, kHelpPage);
+}
+
+void RegisterAdditionalVariablesForm() {
+    RegisterAdditionalVariablesDialog([](QWidget* owner) {
+        TElabVelociAggiungi dialog(owner);
+        ShowModal(dialog);
+    });
+}
+
+}  // namespace qv

@@ -1,0 +1,188 @@
+#include "quick/ui/quick_hub.h"
+
+#include <QGridLayout>
+#include <QPushButton>
+
+#include "core/core_state.h"
+#include "core/text_tables.h"
+#include "core/ui/thelprtf.h"
+#include "elaborations/ui/tnogriglia.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+#include "quick/ui/quick_commands.h"
+#include "quick/ui/quick_forms.h"
+#include "quick/ui/quick_selection_dialog.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kHelpPage = 36;
+constexpr int kPreparedCountId = 10, kQuickGridId = 58, kStandardGridId = 37, kTranslationId = 12;
+
+QPushButton* Button(QWidget* parent, const char* name) {
+    auto* b = new QPushButton(parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace
+
+TElabVeloci::TElabVeloci(QWidget* owner) : QDialog(owner) {
+    setObjectName("TElabVeloci");
+    Griglia = Button(this, "Griglia");
+    Prepara = Button(this, "Prepara");
+    Seleziona = Button(this, "Seleziona");
+    Semplici = Button(this, "Semplici");
+    Doppie = Button(this, "Doppie");
+    Tabelle = Button(this, "Tabelle");
+    Fattori = Button(this, "Fattori");
+    Liste = Button(this, "Liste");
+    Esci = Button(this, "Esci");
+    Help2 = Button(this, "Help2");
+    MancaGriglia = Button(this, "MancaGriglia");
+    Territorio = Button(this, "Territorio");
+    Territorio->setText(QStringLiteral("&Cartina, Territorio"));
+    Opzioni = Button(this, "Opzioni");
+    Opzioni->setText(QStringLiteral("&Opzioni"));
+    for (QPushButton* hidden : {MancaGriglia, Territorio, Opzioni}) hidden->hide();
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(Griglia, 0, 0);
+    layout->addWidget(Prepara, 0, 1);
+    layout->addWidget(Seleziona, 1, 0, 1, 2);
+    layout->addWidget(Semplici, 2, 0);
+    layout->addWidget(Doppie, 2, 1);
+    layout->addWidget(Tabelle, 3, 0);
+    layout->addWidget(Fattori, 3, 1);
+    layout->addWidget(Liste, 4, 0, 1, 2);
+    layout->addWidget(Esci, 5, 0);
+    layout->addWidget(Help2, 5, 1);
+
+    connect(Griglia, &QPushButton::clicked, this, &TElabVeloci::GrigliaClick);
+    connect(Prepara, &QPushButton::clicked, this, &TElabVeloci::PreparaClick);
+    connect(Seleziona, &QPushButton::clicked, this, &TElabVeloci::SelezionaClick);
+    connect(Semplici, &QPushButton::clicked, this, &TElabVeloci::SempliciClick);
+    connect(Doppie, &QPushButton::clicked, this, &TElabVeloci::DoppieClick);
+    connect(Tabelle, &QPushButton::clicked, this, &TElabVeloci::TabelleClick);
+    connect(Fattori, &QPushButton::clicked, this, &TElabVeloci::FattoriClick);
+    connect(Liste, &QPushButton::clicked, this, &TElabVeloci::ListeClick);
+    connect(Territorio, &QPushButton::clicked, this, &TElabVeloci::TerritorioClick);
+    connect(Opzioni, &QPushButton::clicked, this, &TElabVeloci::OpzioniClick);
+    connect(MancaGriglia, &QPushButton::clicked, this, &TElabVeloci::MancaGrigliaClick);
+    connect(Esci, &QPushButton::clicked, this, &TElabVeloci::EsciClick);
+    connect(Help2, &QPushButton::clicked, this, &TElabVeloci::Help2Click);
+    FormCreate();
+}
+
+void TElabVeloci::FormCreate() {
+    setWindowTitle(Qs(LoadText(488)));
+    struct Text {
+        QPushButton* button;
+        int caption;
+    };
+    for (const Text& t : {Text{Griglia, 489}, Text{Prepara, 491}, Text{Seleziona, 493}, Text{Semplici, 495},
+                          Text{Doppie, 497}, Text{Tabelle, 499}, Text{Fattori, 501}, Text{Liste, 503},
+                          Text{Esci, 505}, Text{Help2, 507}}) {
+        t.button->setText(Qs(LoadText(t.caption)));
+        t.button->setToolTip(Qs(LoadText(t.caption + 1)));
+    }
+    const bool prepared = FileOpens(kPreparedCountId);
+    for (QPushButton* b : {Seleziona, Semplici, Doppie, Tabelle, Fattori, Territorio, Opzioni, Liste})
+        b->setEnabled(prepared);
+    Prepara->setEnabled(FileOpens(kQuickGridId));
+    // The quick factor analysis starts from the standard grid.
+    Fattori->setEnabled(FileOpens(kStandardGridId));
+    if (!FileOpens(kTranslationId)) {
+        Territorio->setEnabled(false);
+        Opzioni->setEnabled(false);
+    }
+    CoreState.ElaborationMode = 2;
+}
+
+void TElabVeloci::CheckGridPresent() {
+    GridPresentFlag = FileOpens(kStandardGridId);
+}
+
+void TElabVeloci::EnableAnalysesWhenPrepared() {
+    if (!FileOpens(kPreparedCountId)) return;
+    for (QPushButton* b : {Seleziona, Semplici, Doppie, Tabelle, Fattori, Liste}) b->setEnabled(true);
+}
+
+void TElabVeloci::GrigliaClick() {
+    OpenQuickGridSet(this);
+    if (FileOpens(kQuickGridId)) Prepara->setEnabled(true);
+}
+
+void TElabVeloci::PreparaClick() {
+    CheckGridPresent();
+    if (!GridPresentFlag) return MancaGrigliaClick();
+    OpenQuickPreparation(this);
+    // A first preparation opens the analyses without leaving the hub.
+    EnableAnalysesWhenPrepared();
+}
+
+void TElabVeloci::SelezionaClick() {
+    CheckGridPresent();
+    if (!GridPresentFlag) return MancaGrigliaClick();
+    OpenQuickSelection(this);
+}
+
+void TElabVeloci::SempliciClick() {
+    CheckGridPresent();
+    if (!GridPresentFlag) return MancaGrigliaClick();
+    OpenQuickCommand(QuickCommand::SimpleDistributions, this);
+}
+
+void TElabVeloci::DoppieClick() {
+    CheckGridPresent();
+    if (!GridPresentFlag) return MancaGrigliaClick();
+    OpenQuickCommand(QuickCommand::CrossTables, this);
+}
+
+void TElabVeloci::TabelleClick() {
+    CheckGridPresent();
+    if (!GridPresentFlag) return MancaGrigliaClick();
+    OpenQuickCommand(QuickCommand::ReportTables, this);
+}
+
+void TElabVeloci::FattoriClick() {
+    CheckGridPresent();
+    if (!GridPresentFlag) return MancaGrigliaClick();
+    OpenQuickCommand(QuickCommand::FactorAnalysis, this);
+}
+
+void TElabVeloci::ListeClick() {
+    CoreState.CommandCode = 0;
+    OpenQuickCommand(QuickCommand::Lists, this);
+}
+
+void TElabVeloci::TerritorioClick() {
+    CoreState.ProceedFlag = 1;
+    OpenQuickCommand(QuickCommand::Map, this);
+    CoreState.ProceedFlag = 0;
+}
+
+void TElabVeloci::OpzioniClick() {
+    OpenQuickCommand(QuickCommand::MapOptions, this);
+}
+
+void TElabVeloci::MancaGrigliaClick() {
+    ShowMissingGridNotice(this);
+}
+
+void TElabVeloci::EsciClick() {
+    accept();
+}
+
+void TElabVeloci::Help2Click() {
+    ShowHelpPage(this, kHelpPage);
+}
+
+void OpenQuickHub(QWidget* owner) {
+    TElabVeloci hub(owner);
+    ShowModal(hub);
+}
+
+}  // namespace qv

@@ -1,0 +1,237 @@
+#include "selection/field_conditions.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "core/field_format.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/text_file.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kLabelRecordBytes = 61;
+constexpr int kCategorySlots = 4000;
+constexpr int kStatisticsMark = 32;
+constexpr size_t kBoundTextChars = 100;
+constexpr int kPercentDigits = 10;
+constexpr int32_t kPercentLimit = 10000;
+constexpr int32_t kTimeLimit = 2400;
+// A part of typed digits never grows past this; larger numbers mean nothing here anyway.
+constexpr int64_t kPartLimit = 999999999;
+
+bool ValidField(int field) {
+    return field >= 1 && field <= kMaxFields;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The parts of a typed text: runs of digits, each ended by any other character. `present`
+// tells whether a part held a digit at all.
+struct Part {
+    int64_t value = 0;
+    bool present = false;
+};
+
+std::vector<Part> SplitParts(std::string_view text) {
+    std::vector<Part> parts;
+    Part current;
+    for (char c : text) {
+        if (IsDigit(c)) {
+            current.value = std::min(current.value * 10 + (c - '0'), kPartLimit);
+            current.present = true;
+        } else {
+            parts.push_back(current);
+            current = Part{};
+        }
+    }
+    return parts;  // a trailing run without its end is no part
+}
+
+int32_t ClampToInt32(int64_t v) {
+    return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+// A signed whole number with nothing else but surrounding blanks; nullopt-like false otherwise.
+bool ParseWholeNumber(std::string_view text, int32_t& out) {
+    size_t b = 0;
+    size_t e = text.size();
+    while (b < e && text[b] == ' ') ++b;
+    while (e > b && text[e - 1] == ' ') --e;
+    text = text.substr(b, e - b);
+    if (text.empty()) return false;
+    bool negative = false;
+    if (text[0] == '+' || text[0] == '-') {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty()) return false;
+    int64_t v = 0;
+    for (char c : text) {
+        if (!IsDigit(c)) return false;
+        v = v * 10 + (c - '0');
+        if (v > int64_t(INT32_MAX) + 1) return false;
+    }
+    if (negative) v = -v;
+    if (v < INT32_MIN || v > INT32_MAX) return false;
+    out = int32_t(v);
+    return true;
+}
+
+// Two characters with a leading zero, as the card shows hours and minutes.
+std::string TwoDigits(int64_t v) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "%02lld", static_cast<long long>(v));
+    return buf;
+}
+
+}  // namespace
+
+int DateFieldOrdinal(int field) {
+    int ordinal = 0;
+    for (int f = 1; f <= std::min(field, kMaxFields); ++f)
+        if (FieldTypes[f] == 2) ++ordinal;
+    return ordinal;
+}
+
+int NumericFieldOrdinal(int field) {
+    int ordinal = 0;
+    for (int f = 1; f <= std::min(field, kMaxFields); ++f)
+        if (FieldTypes[f] > 3) ++ordinal;
+    return ordinal;
+}
+
+int32_t ParseDateBound(std::string_view text) {
+    std::string typed(text.substr(0, kBoundTextChars));
+    typed += "//";
+    const std::vector<Part> parts = SplitParts(typed);
+    auto part = [&](size_t i) { return i < parts.size() ? parts[i].value : 0; };
+    const int64_t day = part(0);
+    const int64_t month = part(1);
+    int64_t year = part(2);
+    year = year < 1901 ? 0 : year - 1900;
+    return ClampToInt32(year * 10000 + month * 100 + day);
+}
+
+std::string FormatDateBound(int32_t key) {
+    return FormatDateValue(key % 100, key / 100 % 100, std::max(key / 10000, 0));
+}
+
+int32_t ParseNumericBound(int type, std::string_view text) {
+    switch (type) {
+        case 4:
+        case 7: {
+            int32_t v;
+            return ParseWholeNumber(text, v) ? v : kEmptyNumber;
+        }
+        case 5: {
+            std::string typed(text);
+            typed += "////";
+            const std::vector<Part> parts = SplitParts(typed);
+            if (parts.size() < 2 || !parts[0].present || !parts[1].present) return kEmptyNumber;
+            const int64_t minutes = std::clamp<int64_t>(parts[1].value, 0, 59);
+            return int32_t(std::clamp<int64_t>(parts[0].value * 100 + minutes, 0, kTimeLimit));
+        }
+        case 6: {
+            int64_t v = 0;
+            int digits = 0;
+            for (char c : text) {
+                if (!IsDigit(c) || digits == kPercentDigits) continue;
+                v = v * 10 + (c - '0');
+                ++digits;
+            }
+            if (digits == 0) return kEmptyNumber;
+            return int32_t(std::min<int64_t>(v, kPercentLimit));
+        }
+        default:
+            return kEmptyNumber;
+    }
+}
+
+std::string FormatNumericBound(int type, int32_t value) {
+    const bool open = value == kEmptyNumber;
+    switch (type) {
+        case 4:
+        case 7:
+            return open ? std::string() : std::to_string(value);
+        case 5:
+            if (open) return "__:__.";
+            return TwoDigits(value / 100) + ":" + TwoDigits(value % 100) + ".";
+        case 6: {
+            if (open) return "___.__%";
+            char whole[24];
+            std::snprintf(whole, sizeof whole, "%3d", value / 100);
+            return std::string(whole) + "." + TwoDigits(value % 100) + "%";
+        }
+        default:
+            return {};
+    }
+}
+
+bool StoreDateCondition(int field, int32_t from, int32_t to) {
+    if (!ValidField(field) || FieldTypes[size_t(field)] != 2) return false;
+    const int d = DateFieldOrdinal(field);
+    if (d < 1 || d > kDateConditionSlots) return false;
+    DateConditionFrom[size_t(d)] = from;
+    DateConditionTo[size_t(d)] = to;
+    FieldInCondition[size_t(field)] = (from >= 1 || to >= 1) ? 1 : 0;
+    return true;
+}
+
+bool StoreNumericCondition(int field, int32_t low, int32_t high) {
+    if (!ValidField(field) || FieldTypes[size_t(field)] < 4 || FieldTypes[size_t(field)] > 7) return false;
+    const int i = NumericFieldOrdinal(field);
+    if (i < 1 || i > kNumericConditionSlots) return false;
+    NumericConditionLow[size_t(i)] = low;
+    NumericConditionHigh[size_t(i)] = high;
+    FieldInCondition[size_t(field)] = (low > kEmptyNumber || high > kEmptyNumber) ? 1 : 0;
+    return true;
+}
+
+int FieldCategoryCount(int field) {
+    if (!ValidField(field)) return 0;
+    return FieldLastLabel[size_t(field)] - FieldFirstLabel[size_t(field)] + 1;
+}
+
+uint8_t* CategoryWantedFlag(int field, int value) {
+    if (value < 1 || value > FieldCategoryCount(field)) return nullptr;
+    const int slot = FieldFirstCategory[size_t(field)] + value - 1;
+    if (slot < 1 || slot > kCategorySlots) return nullptr;
+    return &CategoryWanted[size_t(slot)];
+}
+
+int AnswerGroupHead(int field) {
+    if (!ValidField(field)) return 0;
+    if (FieldTypes[size_t(field)] != 1) return field;
+    int f = field - 1;
+    while (f >= 1 && FieldTypes[size_t(f)] == 1) --f;
+    return f >= 1 && FieldTypes[size_t(f)] == 0 ? f : 0;
+}
+
+void UpdateCategoryGroupCondition(int field) {
+    if (!ValidField(field)) return;
+    bool wanted = false;
+    for (int v = 1; v <= FieldCategoryCount(field) && !wanted; ++v) {
+        const uint8_t* flag = CategoryWantedFlag(field, v);
+        wanted = flag && *flag;
+    }
+    const uint8_t in = wanted ? 1 : 0;
+    FieldInCondition[size_t(field)] = in;
+    const int last = std::clamp(CoreState.FieldCount, 0, kMaxFields);
+    for (int f = field + 1; f <= last && FieldTypes[size_t(f)] == 1; ++f) FieldInCondition[size_t(f)] = in;
+}
+
+void ClearStatisticsMarks() {
+    for (int f = 1; f <= kMaxFields; ++f)
+        if (FieldAttributes[size_t(f)] & kStatisticsMark)
+            FieldAttributes[size_t(f)] = int16_t(FieldAttributes[size_t(f)] & ~kStatisticsMark);
+}
+
+}  // namespace qv
