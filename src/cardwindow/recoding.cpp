@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "cardwindow/category_lists.h"
+#include "cardwindow/category_reorder.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
@@ -19,15 +21,12 @@
 namespace qv {
 namespace {
 
-constexpr int kDeclarationFile = 21;
 constexpr int kLabelFile = 23;
 constexpr int kPermutationFile = 110;
-constexpr int kScratchFile = 111;
 constexpr int kRecodingFile = 121;
 constexpr int kFirstInstructionText = 1463;
 constexpr int kInstructionLines = 4;
 constexpr size_t kLabelChars = 60;
-constexpr size_t kDeclarationLineChars = 80;
 constexpr int32_t kCardsPerBlock = 256;
 
 std::string Right(int32_t value, int width) {
@@ -52,21 +51,6 @@ int32_t CleanNumber(std::string_view column) {
     return negative ? -value : value;
 }
 
-// A label that is a whole integer names the field whose list a coded field shares.
-bool WholeInteger(std::string_view s, int32_t& value) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    if (i == s.size() || s.size() - i > 9) return false;
-    int32_t v = 0;
-    for (; i < s.size(); ++i) {
-        if (s[i] < '0' || s[i] > '9') return false;
-        v = v * 10 + (s[i] - '0');
-    }
-    value = negative ? -v : v;
-    return true;
-}
-
 std::string LabelText(const uint8_t* record) {
     size_t n = 0;
     while (n < kLabelChars && record[n] != 0) ++n;
@@ -82,63 +66,6 @@ std::vector<std::string> ReadLabels(int field, int count) {
     file.Read(FieldFirstLabel[size_t(field)], records.data(), count);
     for (int k = 0; k < count; ++k) labels.push_back(LabelText(&records[size_t(k) * kNameRecordBytes]));
     return labels;
-}
-
-// One coded declaration of the declaration file: its line, the line after its category list
-// (end line included), its fields and the earlier field whose list it shares (0: its own).
-struct CodedBlock {
-    size_t line = 0;
-    size_t end = 0;
-    int first = 0;
-    int last = 0;
-    int sharedWith = 0;
-};
-
-bool IsEndLine(const std::string& line) {
-    std::string mark = line.size() > 4 ? line.substr(4, 5) : std::string();
-    while (!mark.empty() && mark.back() == ' ') mark.pop_back();
-    return mark == " ///";
-}
-
-// Walks the declarations as the definition builder reads them, so that field numbers agree.
-std::vector<CodedBlock> CodedBlocks(const std::vector<std::string>& lines) {
-    std::vector<CodedBlock> blocks;
-    int declared = 0;
-    size_t i = 1;
-    while (i < lines.size()) {
-        const char type = lines[i].size() >= 4 ? lines[i][3] : '\0';
-        if (const int answers = CodedFieldAnswers(type); answers > 0) {
-            CodedBlock b;
-            b.line = i;
-            b.first = declared + 1;
-            declared += answers;
-            b.last = declared;
-            size_t j = i + 1;
-            for (; j < lines.size(); ++j) {
-                const std::string& category = lines[j];
-                int32_t shared = 0;
-                const std::string label = category.size() > 9 ? category.substr(9, 60) : std::string();
-                if (WholeInteger(label, shared) && shared >= 1 && shared < b.first) b.sharedWith = shared;
-                if (IsEndLine(category)) {
-                    ++j;
-                    break;
-                }
-            }
-            b.end = j;
-            blocks.push_back(b);
-            i = j;
-            continue;
-        }
-        if (type == 'A') {
-            ++declared;
-            i += 2;  // and its length line
-            continue;
-        }
-        if (type == 'D' || type == 'K' || type == 'Q' || type == 'O' || type == 'P' || type == 'L')
-            ++declared;
-        ++i;
-    }
-    return blocks;
 }
 
 // Renumbers the category words at `positions` of cards 0 .. last into a copy of the numeric
@@ -238,40 +165,6 @@ void ResolveRecoding(RecodingTables& t) {
         if (const int32_t n = t.newOf[size_t(i)]; n > 0) t.inv[size_t(n)] = i;
 }
 
-std::optional<std::string> RecodeDeclarations(std::string_view declarations, int field,
-                                              const RecodingTables& tables,
-                                              const std::vector<std::string>& labels) {
-    std::vector<std::string> lines;
-    TextReader reader{std::string(declarations)};
-    while (!reader.Eof()) lines.push_back(reader.ReadLine(kDeclarationLineChars));
-    const std::vector<CodedBlock> blocks = CodedBlocks(lines);
-
-    const CodedBlock* owner = nullptr;
-    for (int f = field; f > 0;) {
-        owner = nullptr;
-        for (const CodedBlock& b : blocks)
-            if (b.first <= f && f <= b.last) owner = &b;
-        if (!owner) return std::nullopt;
-        f = owner->sharedWith;  // earlier than the block: the walk ends
-    }
-
-    TextBuilder out;
-    for (size_t i = 0; i <= owner->line; ++i) out.Line(lines[i]);
-    for (int i = 1; i <= tables.maxOld; ++i) {
-        if (tables.table[size_t(i)] != i) continue;
-        std::string line = "     ";
-        line += char('0' + i / 100);
-        line += char('0' + i / 10 % 10);
-        line += char('0' + i % 10);
-        line += ' ';
-        if (size_t(i) <= labels.size()) line += labels[size_t(i) - 1];
-        out.Line(line);
-    }
-    out.Line("     ///");
-    for (size_t i = owner->end; i < lines.size(); ++i) out.Line(lines[i]);
-    return out.Text();
-}
-
 std::string RecodingPermutationText(const RecodingTables& tables) {
     TextBuilder text;
     for (int k = 1; k <= tables.maxOld; ++k)
@@ -281,16 +174,20 @@ std::string RecodingPermutationText(const RecodingTables& tables) {
 
 RecodingOutcome RunRecoding(int field, Progress& progress) {
     if (!IsRecodableField(field)) return RecodingOutcome::NotCategoryField;
+    // The labels live in the declaration of the list's first field, also when `field` only
+    // shares that list.
+    const int listField = ListFirstField(field);
+    if (listField < 1) return RecodingOutcome::NotCategoryField;
     const std::optional<std::string> text = TryReadFile(DataFilePath(kRecodingFile));
     if (!text) return RecodingOutcome::NoText;
 
     RecodingTables tables = ReadRecodingTables(*text, CategoryCount(field));
     ResolveRecoding(tables);
     const std::vector<std::string> labels = ReadLabels(field, tables.maxOld);
-    const std::optional<std::string> declarations =
-        RecodeDeclarations(ReadFileOrThrow(DataFilePath(kDeclarationFile)), field, tables, labels);
-    if (!declarations) return RecodingOutcome::NotCategoryField;
-    WriteFileAtomic(DataFilePath(kScratchFile), *declarations);
+    std::vector<std::string> categoryLines;
+    for (int i = 1; i <= tables.maxOld; ++i)
+        if (tables.table[size_t(i)] == i)
+            categoryLines.push_back(CategoryDeclarationLine(i, labels[size_t(i) - 1]));
     WriteFileAtomic(DataFilePath(kPermutationFile), RecodingPermutationText(tables));
 
     // Every field that reads its categories from the same list holds the same numbers.
@@ -313,7 +210,7 @@ RecodingOutcome RunRecoding(int field, Progress& progress) {
         progress.SetMaximum(std::max(last, 1));
         const std::string copy = RenumberedCopy(files, last, positions, tables, progress);
         try {
-            WriteFileAtomic(DataFilePath(kDeclarationFile), *declarations);
+            ReplaceDeclaredCategories(listField, categoryLines);
         } catch (...) {
             RemoveFile(copy);
             throw;

@@ -1,7 +1,6 @@
 #pragma once
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,24 +48,18 @@ RecodingTables ReadRecodingTables(std::string_view text, int categories);
 // category takes its target's number as resolved so far; new numbers above 2000 remove.
 void ResolveRecoding(RecodingTables& tables);
 
-// The field declarations with the category list of `field` replaced by the kept categories
-// (labels[i - 1] is old category i). A field that shares an earlier field's list has that
-// field's list rewritten, since the labels live there. Lines are cut to 80 characters.
-// nullopt when no coded declaration holds the field.
-std::optional<std::string> RecodeDeclarations(std::string_view declarations, int field,
-                                              const RecodingTables& tables,
-                                              const std::vector<std::string>& labels);
-
 // "controll.txt" in the recoding layout: line k (1 .. maxOld) holds newOf[k] and inv[k], each
 // right-aligned in 10 columns.
 std::string RecodingPermutationText(const RecodingTables& tables);
 
 enum class RecodingOutcome { Done, NoText, NotCategoryField };
 
-// Runs the recoding of `field` from "ricod.txt". The cards are renumbered into a copy of
-// "num-sch.dat" that replaces it only once whole, with the last-card index held locked, so a
-// failure leaves the cards as they were; then the declarations, and the definition is rebuilt.
-// The card in hand is read again. Raises the input/output error.
+// Runs the recoding of `field` from "ricod.txt": the kept categories replace the list in the
+// declaration of the list's first field, and every field sharing the list is renumbered. The
+// cards are renumbered into a copy of "num-sch.dat" that replaces it only once whole, with the
+// last-card index held locked, so a failure leaves the cards as they were; the declarations are
+// written just before the copy takes the file's place, and the definition is rebuilt. The card
+// in hand is read again. Raises the input/output error.
 RecodingOutcome RunRecoding(int field, Progress& progress);
 
 }  // namespace qv

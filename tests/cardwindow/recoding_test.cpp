@@ -270,8 +270,9 @@ TEST_F(Recoding, NothingChangesWithoutTheTextOrOnAFieldWithoutCategories) {
     // A category field the declarations do not hold: the definition is out of step with them.
     WriteBytes(archive / "sig-sch.dat", "Prova\r\n001A Nome\r\n     010\r\n");
     Edit("    1    0\r\n");
-    EXPECT_EQ(RunRecoding(2, progress), RecodingOutcome::NotCategoryField);
+    EXPECT_THROW(RunRecoding(2, progress), IoError);
     EXPECT_EQ(ReadBytes(archive / "num-sch.dat"), cards);
+    EXPECT_FALSE(std::filesystem::exists(archive / "num-sch.dat.ric"));
 }
 
 TEST_F(Recoding, AFailureBeforeTheCardsAreReplacedLeavesThemAsTheyWere) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "cardwindow/archive_merge.h"
+#include "cardwindow/ui/form_buttons.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "core/ui/thelp.h"
@@ -35,25 +36,24 @@ class BarProgress : public Progress {
     QProgressBar* bar_;
 };
 
-QPushButton* Button(QWidget* owner, const char* name) {
-    auto* b = new QPushButton(owner);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 }  // namespace
 
 TMerge::TMerge(QWidget* owner) : QDialog(owner) {
     setObjectName("TMerge");
-    Lista = Button(this, "Lista");
-    Esegui = Button(this, "Esegui");
-    Esci = Button(this, "Esci");
-    Help2 = Button(this, "Help2");
+    FormCreate();
+}
+
+void TMerge::FormCreate() {
+    setWindowTitle(Qs(LoadText(1453)));
+    Lista = TextButton(this, "Lista", 1454, 1455);
     Barra = new QProgressBar(this);
     Barra->setObjectName("Barra");
+    Barra->setToolTip(Qs(LoadText(1456)));
     Barra->setRange(0, 1);
     Barra->setValue(0);
+    Esci = TextButton(this, "Esci", 1457, 1458);
+    Esegui = TextButton(this, "Esegui", 1459, 1460);
+    Help2 = TextButton(this, "Help2", 1461, 1462);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Lista);
@@ -68,20 +68,6 @@ TMerge::TMerge(QWidget* owner) : QDialog(owner) {
     connect(Esegui, &QPushButton::clicked, this, &TMerge::EseguiClick);
     connect(Esci, &QPushButton::clicked, this, &TMerge::EsciClick);
     connect(Help2, &QPushButton::clicked, this, &TMerge::Help2Click);
-    FormCreate();
-}
-
-void TMerge::FormCreate() {
-    setWindowTitle(Qs(LoadText(1453)));
-    Lista->setText(Qs(LoadText(1454)));
-    Lista->setToolTip(Qs(LoadText(1455)));
-    Barra->setToolTip(Qs(LoadText(1456)));
-    Esci->setText(Qs(LoadText(1457)));
-    Esci->setToolTip(Qs(LoadText(1458)));
-    Esegui->setText(Qs(LoadText(1459)));
-    Esegui->setToolTip(Qs(LoadText(1460)));
-    Help2->setText(Qs(LoadText(1461)));
-    Help2->setToolTip(Qs(LoadText(1462)));
 }
 
 void TMerge::ListaClick() {

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "cardwindow/recoding.h"
+#include "cardwindow/ui/form_buttons.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
@@ -38,22 +39,20 @@ class BarProgress : public Progress {
     QProgressBar* bar_;
 };
 
-QPushButton* Button(QWidget* owner, const char* name) {
-    auto* b = new QPushButton(owner);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 }  // namespace
 
 TRicodifica::TRicodifica(QWidget* owner) : QDialog(owner) {
     setObjectName("TRicodifica");
-    Crea = Button(this, "Crea");
-    Lista = Button(this, "Lista");
-    Esegue = Button(this, "Esegue");
-    Esci = Button(this, "Esci");
-    Help2 = Button(this, "Help2");
+    FormCreate();
+}
+
+void TRicodifica::FormCreate() {
+    setWindowTitle(Qs(LoadText(1284)));
+    Crea = TextButton(this, "Crea", 1285, 1286);
+    Lista = TextButton(this, "Lista", 1287, 1288);
+    Esci = TextButton(this, "Esci", 1289, 1290);
+    Esegue = TextButton(this, "Esegue", 1291, 1292);
+    Help2 = TextButton(this, "Help2", 1293, 1294);
     Barra = new QProgressBar(this);
     Barra->setObjectName("Barra");
     Barra->setRange(1, 2);
@@ -77,21 +76,6 @@ TRicodifica::TRicodifica(QWidget* owner) : QDialog(owner) {
     connect(Esegue, &QPushButton::clicked, this, &TRicodifica::EsegueClick);
     connect(Esci, &QPushButton::clicked, this, &TRicodifica::EsciClick);
     connect(Help2, &QPushButton::clicked, this, &TRicodifica::Help2Click);
-    FormCreate();
-}
-
-void TRicodifica::FormCreate() {
-    setWindowTitle(Qs(LoadText(1284)));
-    Crea->setText(Qs(LoadText(1285)));
-    Crea->setToolTip(Qs(LoadText(1286)));
-    Lista->setText(Qs(LoadText(1287)));
-    Lista->setToolTip(Qs(LoadText(1288)));
-    Esci->setText(Qs(LoadText(1289)));
-    Esci->setToolTip(Qs(LoadText(1290)));
-    Esegue->setText(Qs(LoadText(1291)));
-    Esegue->setToolTip(Qs(LoadText(1292)));
-    Help2->setText(Qs(LoadText(1293)));
-    Help2->setToolTip(Qs(LoadText(1294)));
 }
 
 void TRicodifica::CreaClick() {

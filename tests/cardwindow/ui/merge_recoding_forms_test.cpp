@@ -9,7 +9,9 @@
 
 #include "cardwindow/recoding.h"
 #include "cardwindow/startup.h"
+#include "cardwindow/ui/card_dialogs.h"
 #include "cardwindow/ui/merge.h"
+#include "cardwindow/ui/register_all.h"
 #include "cardwindow/ui/ricodifica.h"
 #include "core/core_state.h"
 #include "core/ui/thelp.h"
@@ -90,6 +92,17 @@ TEST_F(MergeRecodingForms, CaptionsListsAndHelp) {
     r.Help2->click();
     EXPECT_EQ(viewers, (std::vector<int>{-10, -13}));
     EXPECT_EQ(helpPages, (std::vector<int>{59, 79}));
+
+    // The main menu and the card window reach both forms through the dialog registry.
+    std::vector<std::string> opened;
+    SetModalHook([&](QDialog& d) {
+        opened.push_back(d.objectName().toStdString());
+        return 0;
+    });
+    RegisterAllDialogs();
+    EXPECT_TRUE(OpenCardDialog(CardDialog::MergeArchives, nullptr));
+    EXPECT_TRUE(OpenCardDialog(CardDialog::Recoding, nullptr));
+    EXPECT_EQ(opened, (std::vector<std::string>{"TMerge", "TRicodifica"}));
 }
 
 TEST_F(MergeRecodingForms, TwoCopiesOfTheSampleMakeAnArchiveOfTwiceItsCards) {
