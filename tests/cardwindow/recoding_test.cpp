@@ -125,18 +125,13 @@ class Recoding : public ::testing::Test {
 };
 
 TEST_F(Recoding, BaseTextListsTheCategoriesOfTheFieldsList) {
-    for (int field : {2, 4, 6}) {
+    for (auto [field, lines] : {std::pair{4,
+                                          "    1    1 = rosso\r\n    2    2 = verde\r\n    3    3 = blu\r\n"
+                                          "    4    4 = giallo\r\n"},
+                                std::pair{7, "    1    1 = maschio\r\n    2    2 = femmina\r\n"}}) {
         ASSERT_TRUE(WriteRecodingText(field));
-        EXPECT_EQ(ReadBytes(archive / "ricod.txt"), std::string(kInstructions) +
-                                                        "    1    1 = rosso\r\n"
-                                                        "    2    2 = verde\r\n"
-                                                        "    3    3 = blu\r\n"
-                                                        "    4    4 = giallo\r\n")
-            << field;
+        EXPECT_EQ(ReadBytes(archive / "ricod.txt"), kInstructions + std::string(lines)) << field;
     }
-    ASSERT_TRUE(WriteRecodingText(7));
-    EXPECT_EQ(ReadBytes(archive / "ricod.txt"),
-              std::string(kInstructions) + "    1    1 = maschio\r\n    2    2 = femmina\r\n");
 }
 
 TEST_F(Recoding, MergedAndRemovedCategoriesRenumberEveryFieldOfTheList) {
