@@ -15,6 +15,7 @@
 #include "elaborations/ui/tdoppie.h"
 #include "quick/ui/additional_variables_dialog.h"
 #include "quick/ui/quick_hub.h"
+#include "quick/ui/quick_report_forms.h"
 #include "selection/search_by_example.h"
 #include "selection/ui/condition_dialogs.h"
 #include "selection/ui/ricerca_schede.h"
@@ -28,6 +29,7 @@ void RegisterAllDialogs() {
     RegisterCrossTableDialogs();
     RegisterConnectionDialogs();
     RegisterAdditionalVariablesForm();
+    RegisterQuickReportForms();
 
     // Card entry: the category pickers take the field in CommandCode and answer there.
     RegisterCardDialog(CardDialog::CategoryList,
