@@ -1,4 +1,5 @@
 #include "cardwindow/ui/merge.h"
+#include "core/ui/form_kit.h"
 
 #include <QHBoxLayout>
 #include <QProgressBar>
@@ -7,7 +8,6 @@
 #include <algorithm>
 
 #include "cardwindow/archive_merge.h"
-#include "cardwindow/ui/form_buttons.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "core/ui/thelp.h"
@@ -25,16 +25,6 @@ namespace {
 constexpr int kHelpPage = 59;
 constexpr int kListSelector = -10;
 constexpr int kReportSelector = -11;
-
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override { bar_->setRange(0, std::max(1, maximum)); }
-    void SetPosition(int position) override { bar_->setValue(position); }
-
-  private:
-    QProgressBar* bar_;
-};
 
 }  // namespace
 

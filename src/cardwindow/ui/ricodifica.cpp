@@ -1,4 +1,5 @@
 #include "cardwindow/ui/ricodifica.h"
+#include "core/ui/form_kit.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,7 +9,6 @@
 #include <algorithm>
 
 #include "cardwindow/recoding.h"
-#include "cardwindow/ui/form_buttons.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
@@ -28,16 +28,6 @@ constexpr int kHelpPage = 79;
 constexpr int kTextSelector = -13;
 constexpr int kNoTextMessage = 1467;
 constexpr const char* kNoCategories = "Il campo non ha modalita'";
-
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override { bar_->setRange(1, std::max(2, maximum)); }
-    void SetPosition(int position) override { bar_->setValue(position); }
-
-  private:
-    QProgressBar* bar_;
-};
 
 }  // namespace
 
@@ -92,7 +82,7 @@ void TRicodifica::ListaClick() {
 }
 
 void TRicodifica::EsegueClick() {
-    BarProgress progress(Barra);
+    BarProgress progress(Barra, 1);
     HourglassOn();
     try {
         const RecodingOutcome outcome = RunRecoding(CoreState.CurrentField, progress);

@@ -1,4 +1,5 @@
 #include "elaborations/ui/factor_dialogs.h"
+#include "core/ui/form_kit.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -41,16 +42,6 @@ TypologyAttribution& Attribution() {
     static TypologyAttribution attribute;
     return attribute;
 }
-
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override { bar_->setMaximum(std::max(maximum, 0)); }
-    void SetPosition(int position) override { bar_->setValue(position); }
-
-  private:
-    QProgressBar* bar_;
-};
 
 QPushButton* Button(QWidget* parent, const char* name) {
     auto* b = new QPushButton(parent);
