@@ -15,56 +15,40 @@ using test::Hex;
 using test::ReadBytes;
 using test::WriteBytes;
 
-class ClickableListTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.Path();
-    }
-    void TearDown() override { ResetProgramState(); }
+TEST(ClickableListTest, StagingCopyRowCardsAndPrintedLines) {
     test::TempDir dir;
-};
-
-TEST_F(ClickableListTest, StagingCopyOfTheRowsShown) {
-    EXPECT_FALSE(StageClickableList());
+    ResetProgramState();
+    CoreState.ProgramDir = dir.Path();
     WriteBytes(dir / "tabella.txt", "prima");
     EXPECT_FALSE(StageClickableList());
     EXPECT_EQ(ReadBytes(dir / "tabella.txt"), "prima");
+    EXPECT_THROW(ListPrintLines(), IoError);
+    EXPECT_THROW(ListRowCard(0), IoError);
 
-    const std::string wide(1100, 'w');
-    WriteBytes(dir / "lista.txt", "uno\r\n" + wide + "\r\n\x0c\r\nquattro");
+    // Rows are cut to 1020 characters for the list and to 255 for the printer; only 29999 are
+    // shown, but every line is counted.
+    std::string text = "uno\r\n" + std::string(1100, 'w') + "\r\n";
+    for (int n = 2; n < 30001; ++n) text += "r\r\n";
+    WriteBytes(dir / "lista.txt", text);
     const auto list = StageClickableList();
     ASSERT_TRUE(list);
-    EXPECT_EQ(list->lineCount, 4);
-    EXPECT_FALSE(list->Truncated());
-    ASSERT_EQ(list->rows.size(), 4u);
+    EXPECT_EQ(list->lineCount, 30001);
+    EXPECT_TRUE(list->Truncated());
+    ASSERT_EQ(list->rows.size(), 29999u);
     EXPECT_EQ(list->rows[1], std::string(1020, 'w'));
-    EXPECT_EQ(ReadBytes(dir / "tabella.txt"), "uno\r\n" + std::string(1020, 'w') + "\r\n\x0c\r\nquattro\r\n");
+    const std::string staged = ReadBytes(dir / "tabella.txt");
+    EXPECT_EQ(staged.size(), 5 + 1022 + 29997 * 3u);
+    EXPECT_EQ(staged.substr(0, 10), "uno\r\nwwwww");
+    const std::vector<std::string> printed = ListPrintLines();
+    EXPECT_EQ(printed.size(), 30001u);
+    EXPECT_EQ(printed[1], std::string(255, 'w'));
 
-    for (const auto& [lines, shown] :
-         {std::pair{29999, 29999}, std::pair{30000, 29999}, std::pair{30001, 29999}}) {
-        std::string text;
-        for (int n = 0; n < lines; ++n) text += "r\r\n";
-        WriteBytes(dir / "lista.txt", text);
-        const auto big = StageClickableList();
-        ASSERT_TRUE(big);
-        EXPECT_EQ(big->lineCount, lines);
-        EXPECT_EQ(int(big->rows.size()), shown);
-        EXPECT_EQ(big->Truncated(), lines >= 30000);
-    }
-}
-
-TEST_F(ClickableListTest, RowCardsAndPrintedLines) {
-    EXPECT_THROW(ListRowCard(0), IoError);
     WriteBytes(dir / "dli-list.dat", Hex("05 00 00 00  2C 01 00 00  FF FF FF FF"));
     EXPECT_EQ(ListRowCard(0), 5);
     EXPECT_EQ(ListRowCard(1), 300);
     EXPECT_EQ(ListRowCard(2), -1);
     EXPECT_THROW(ListRowCard(3), IoError);
-
-    EXPECT_THROW(ListPrintLines(), IoError);
-    WriteBytes(dir / "lista.txt", "a\r\n" + std::string(300, 'p') + "\r\nc");
-    EXPECT_EQ(ListPrintLines(), (std::vector<std::string>{"a", std::string(255, 'p'), "c"}));
+    ResetProgramState();
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ class DistributionViewerTest : public ::testing::Test {
             FieldInCondition[kSex] = 1;
             CategoryWanted[size_t(FieldFirstCategory[kSex] + 1)] = 1;
         }
-        for (int f : {kMarital, kHousehold, kComune}) FieldAttributes[size_t(f)] |= kStatisticsMark;
+        for (int f : {kMarital, kComune}) FieldAttributes[size_t(f)] |= kStatisticsMark;
         CoreState.SplitField = kSex;
         CoreState.SplitCategoryCount = 2;
         CoreState.CommandCode = 1;
@@ -117,28 +117,6 @@ TEST_F(DistributionViewerTest, CategoriesSplitBySexOverTheWholeArchive) {
     }
     const std::string& sums = lines.back();
     for (size_t t = 0; t < 3; ++t) EXPECT_EQ(Column(sums, 60 + 10 * t), totals[t]);
-}
-
-TEST_F(DistributionViewerTest, NumbersOfTheSelectedCards) {
-    long count = 0, sum = 0, low = 99999, high = -99999;
-    for (int32_t n = 0; n <= CoreState.LastCard; ++n) {
-        CoreState.CurrentCard = n;
-        ReadCardValues();
-        const int16_t v = GetCardWord(kHousehold);
-        if (GetCardWord(kSex) != 2 || v <= -32000) continue;
-        ++count, sum += v, low = std::min<long>(low, v), high = std::max<long>(high, v);
-    }
-    ASSERT_GT(count, 0);
-    Select(true);
-    CoreState.CurrentField = kHousehold;
-    ASSERT_TRUE(OpenCardDialog(CardDialog::DistributionView, nullptr));
-    ASSERT_EQ(lines.size(), 5u);
-    const long expected[] = {count, low, high, sum};
-    for (size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(Column(lines[i], 0), expected[i]);
-        EXPECT_EQ(lines[i].substr(10), "Testo " + std::to_string(28 + i));
-    }
-    EXPECT_NEAR(Percent(lines[4], 0), double(sum) / double(count), 0.005);
 }
 
 TEST_F(DistributionViewerTest, MissingProvinceStartsOpenNoViewer) {
