@@ -5,6 +5,7 @@
 #include "cardwindow/ui/card_search.h"
 #include "cardwindow/ui/category_pickers.h"
 #include "cardwindow/ui/configura2.h"
+#include "cardwindow/ui/distribution_viewer.h"
 #include "cardwindow/ui/entry_dialogs.h"
 #include "cardwindow/ui/merge.h"
 #include "cardwindow/ui/ricodifica.h"
@@ -19,6 +20,8 @@
 #include "quick/ui/quick_report_forms.h"
 #include "selection/search_by_example.h"
 #include "selection/ui/condition_dialogs.h"
+#include "selection/ui/etichette.h"
+#include "selection/ui/lista_cliccabile.h"
 #include "selection/ui/ricerca_schede.h"
 #include "selection/ui/saved_search_dialogs.h"
 
@@ -42,7 +45,8 @@ void RegisterAllDialogs() {
     RegisterCardDialog(CardDialog::GoToCard, &OpenGoToCardDialog);
     RegisterCardDialog(CardDialog::ClearFields,
                        [](QWidget* owner) { CoreState.CommandCode = OpenClearDialog(owner); });
-    RegisterCardDialog(CardDialog::CopyCard, [](QWidget* owner) { CoreState.CommandCode = OpenCopyDialog(owner); });
+    RegisterCardDialog(CardDialog::CopyCard,
+                       [](QWidget* owner) { CoreState.CommandCode = OpenCopyDialog(owner); });
     RegisterCardDialog(CardDialog::QuickHub, &OpenQuickHub);
 
     // Archive-wide jobs of the batch runner (2 to 6) and the dialogs that start 4 and 5.
@@ -59,6 +63,11 @@ void RegisterAllDialogs() {
     RegisterCardDialog(CardDialog::SaveSearch, &OpenSaveSearch);
     RegisterCardDialog(CardDialog::RecallSearch, &OpenRecallSearch);
     RegisterCardSearchStep([](Progress& progress) { SearchStep(progress); });
+    RegisterCardDialog(CardDialog::DistributionView, &OpenDistributionView);
+
+    // Lists: the clickable list answers 1 when a row's card became the current card.
+    RegisterCardDialog(CardDialog::ClickableList, &ShowClickableList);
+    RegisterCardDialog(CardDialog::Labels, &ShowLabelsDialog);
 }
 
 }  // namespace qv
