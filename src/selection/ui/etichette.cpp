@@ -15,18 +15,13 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "selection/labels.h"
-#include "selection/ui/form_parts.h"
+#include "core/ui/form_kit.h"
 
 namespace qv {
 
 namespace {
 constexpr int kLabelsSelector = -16;
 constexpr int kHelpPage = 50;
-
-struct WaitCursor {
-    WaitCursor() { HourglassOn(); }
-    ~WaitCursor() { HourglassOff(); }
-};
 }  // namespace
 
 TEtichette::TEtichette(QWidget* owner) : QDialog(owner) {
@@ -36,22 +31,22 @@ TEtichette::TEtichette(QWidget* owner) : QDialog(owner) {
 
 void TEtichette::FormCreate() {
     setWindowTitle(Qs(LoadText(871)));
-    Label1 = form::Label(this, "Label1", 872);
+    Label1 = TextLabel(this, "Label1", 872);
     Label1->setToolTip(Qs(LoadText(873)));
-    nRighe = form::Edit(this, "nRighe", 874);
-    Label2 = form::Label(this, "Label2", 875);
-    Label3 = form::Label(this, "Label3", 876);
+    nRighe = HintEdit(this, "nRighe", 874);
+    Label2 = TextLabel(this, "Label2", 875);
+    Label3 = TextLabel(this, "Label3", 876);
     Label3->setToolTip(Qs(LoadText(877)));
-    nCol = form::Edit(this, "nCol", 878);
-    Label4 = form::Label(this, "Label4", 879);
+    nCol = HintEdit(this, "nCol", 878);
+    Label4 = TextLabel(this, "Label4", 879);
     Label4->setToolTip(Qs(LoadText(880)));
-    nCar = form::Edit(this, "nCar", 881);
-    Crea = form::Button(this, "Crea", 882, 883);
-    Status = form::OutcomeEdit(this, "Status");
+    nCar = HintEdit(this, "nCar", 881);
+    Crea = TextButton(this, "Crea", 882, 883);
+    Status = OutcomeEdit(this, "Status");
     Status->setToolTip(Qs(LoadText(884)));
-    Visualizza = form::Button(this, "Visualizza", 885, 886);
-    Esci = form::Button(this, "Esci", 887, 888);
-    Help2 = form::Button(this, "Help2", 889, 890);
+    Visualizza = TextButton(this, "Visualizza", 885, 886);
+    Esci = TextButton(this, "Esci", 887, 888);
+    Help2 = TextButton(this, "Help2", 889, 890);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(Label1, 0, 0);
