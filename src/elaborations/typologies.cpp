@@ -21,6 +21,7 @@ constexpr size_t kProfileLineWidth = 209;  // 9 characters and up to 200 more
 constexpr int kMaxCategoryLine = 4000;
 constexpr int kFactorLinesFileId = 40;  // "maf-sch.dat"
 constexpr int kBlockBytes = 1 << 20;
+constexpr int kProgressSteps = 250;
 
 bool IsBlank(char c) {
     return c == ' ';
@@ -226,6 +227,8 @@ int AttributeTypologies(FactorRoad road, const std::string& profilePath, Progres
     const int64_t last = std::min<int64_t>(CoreState.LastCard, int64_t(kSelectionMaskBytes) * 8 - 1);
     progress.SetMaximum(std::max(CoreState.LastCard, 0));
     const int blockCards = std::max(1, kBlockBytes / std::max(words * 2, 1));
+    const int64_t step = std::max<int64_t>(1, (last + 1) / kProgressSteps);
+    int64_t nextReport = 0;
     std::vector<uint16_t> block;
     int scored = 0;
     for (int64_t first = 0; first <= last; first += blockCards) {
@@ -238,7 +241,10 @@ int AttributeTypologies(FactorRoad road, const std::string& profilePath, Progres
         for (int64_t c = first; c < first + count; ++c) {
             if (!IsSelected(c)) continue;
             uint16_t* card = block.data() + size_t(c - first) * size_t(words);
-            progress.SetPosition(int(c));
+            if (c >= nextReport) {
+                progress.SetPosition(int(c));
+                nextReport = c + step;
+            }
             classifier.Classify(card);
             std::fill(present.begin(), present.end(), 0);
             for (int32_t k : classifier.True()) present[size_t(k)] = 1;

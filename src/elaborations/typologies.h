@@ -67,7 +67,8 @@ void ReloadAfcCategoryFlags();
 // over the named lines, then every selected card 0..CoreState.LastCard scored and written back.
 // CoreState.TypologyField must pass TypologyScoreOffset (nothing is done otherwise; answers -1).
 // Ends with ReloadAfcCategoryFlags, also when an input/output error abandons it. The card
-// buffers and CoreState.CurrentCard are left as they were. Progress: 0..LastCard by card.
+// buffers and CoreState.CurrentCard are left as they were. Progress: 0..LastCard by card, at most
+// about 250 positions.
 // Answers the number of cards scored.
 int AttributeTypologies(FactorRoad road, const std::string& profilePath, Progress& progress);
 

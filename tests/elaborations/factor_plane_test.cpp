@@ -64,25 +64,6 @@ TEST(FactorPlane, MarginSteps) {
     }
 }
 
-TEST(FactorPlane, TurnOfClick) {
-    struct Case {
-        int x, y;
-        bool valid;
-        double c, s;
-    } cases[] = {
-        {315, 100, true, 0, 1},                                                   // straight up
-        {500, 216, true, 1, 0},                                                   // straight right
-        {0, 216, true, -1, 0},   {630, 0, true, std::sqrt(0.5), std::sqrt(0.5)},  // 50 and 50 loading units
-        {315, 216, false, 1, 0},  // the centre has no direction
-    };
-    for (const Case& c : cases) {
-        const PlaneTurn t = PlaneTurnOfClick(c.x, c.y);
-        EXPECT_EQ(t.valid, c.valid);
-        EXPECT_NEAR(double(t.c), c.c, 1e-15) << c.x << "," << c.y;
-        EXPECT_NEAR(double(t.s), c.s, 1e-15) << c.x << "," << c.y;
-    }
-}
-
 class FactorPlaneFileTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -143,12 +124,12 @@ TEST_F(FactorPlaneFileTest, SceneOfTwoFactors) {
     EXPECT_TRUE(s.Numbers);
     // Slot 1: (0.375, -0.75) -> (433.125, 432 - 54); slot 2: (-0.5, 0.125) -> (157.5, 432 - 243).
     EXPECT_EQ(s.Points, (std::vector<PlanePoint>{{433, 378}, {157, 189}}));
-}
 
-TEST_F(FactorPlaneFileTest, RecordsPastTheEndReadZero) {
-    WriteLoadings("fat-sch.dat", {0.5, 0.25, -0.75});  // factor 2 has one record of two
-    const PlaneScene s = BuildPlaneScene(FactorRoad::Standard);
-    EXPECT_EQ(s.Points, (std::vector<PlanePoint>{{472, 378}, {393, 216}}));
+    // Records past the end read 0: factor 2 has one record of two.
+    WriteLoadings("fat-sch.dat", {0.5, 0.25, -0.75});
+    CoreState.PlaneFactorX = 1;
+    EXPECT_EQ(BuildPlaneScene(FactorRoad::Standard).Points,
+              (std::vector<PlanePoint>{{472, 378}, {393, 216}}));
 
     std::remove((dir / "fat-sch.dat").c_str());
     EXPECT_TRUE(BuildPlaneScene(FactorRoad::Standard).Points.empty());
@@ -166,7 +147,7 @@ TEST_F(FactorPlaneFileTest, ClicksTurnAndWriteBack) {
         {315, 100, {-0.75, 0.125, -0.5, -0.25, 0.375, -0.5}, 1, 2},
         // Straight right: nothing changes.
         {500, 216, {-0.75, 0.125, -0.5, -0.25, 0.375, -0.5}, 1, 2},
-        // The centre: no direction, nothing turns.
+        // The centre has no direction: nothing turns.
         {315, 216, {-0.75, 0.125, -0.5, -0.25, 0.375, -0.5}, 1, 2},
         // Right margin: factors 2 and 3, no turn; then straight left turns them half round.
         {600, 216, {-0.75, 0.125, -0.5, -0.25, 0.375, -0.5}, 2, 3},
@@ -183,6 +164,12 @@ TEST_F(FactorPlaneFileTest, ClicksTurnAndWriteBack) {
     CoreState.PlaneFactorX = CoreState.PlaneFactorY = 1;
     PlaneClick(FactorRoad::Standard, 315, 100);
     EXPECT_EQ(Loadings("fat-sch.dat")[0], -0.75);
+
+    // No loadings file: a margin click still steps, a turn cannot be written back.
+    std::remove((dir / "fat-sch.dat").c_str());
+    EXPECT_NO_THROW(PlaneClick(FactorRoad::Standard, 10, 216));
+    CoreState.PlaneFactorY = 2;
+    EXPECT_THROW(PlaneClick(FactorRoad::Standard, 315, 100), IoError);
 }
 
 TEST_F(FactorPlaneFileTest, DiagonalTurnKeepsEachCategorysLength) {
@@ -197,14 +184,6 @@ TEST_F(FactorPlaneFileTest, DiagonalTurnKeepsEachCategorysLength) {
         EXPECT_NEAR(l[size_t(i)] * l[size_t(i)] + l[size_t(i + 2)] * l[size_t(i + 2)],
                     i == 0 ? 0.5 * 0.5 + 0.75 * 0.75 : 0.25 * 0.25 + 0.125 * 0.125, 1e-11);
     EXPECT_EQ(l[4], 0.375);
-}
-
-TEST_F(FactorPlaneFileTest, MissingFileFailsTheTurn) {
-    std::remove((dir / "fat-sch.dat").c_str());
-    CountPlaneFactors(FactorRoad::Standard);
-    EXPECT_THROW(PlaneClick(FactorRoad::Standard, 315, 100), IoError);
-    // A margin click needs no file.
-    EXPECT_NO_THROW(PlaneClick(FactorRoad::Standard, 10, 216));
 }
 
 }  // namespace

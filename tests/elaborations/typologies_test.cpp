@@ -106,15 +106,11 @@ TEST(TypologyScore, Cases) {
         Terms terms;
         int16_t score;
     } cases[] = {
-        {terms({{1, 500}, {3, 500}}), 100},
-        {terms({{1, 500}, {2, 500}}), 50},
         {terms({{1, 812}, {2, 500}, {-4, 250}}), 67},  // 100 x 1062 / 1562 = 67.99..
-        {terms({{-2, 300}, {-4, 300}}), 100},
         {terms({{-1, 300}, {2, 700}}), 0},
-        {terms({{1, 0}, {2, 0}}), -32000},  // the weights sum to 0
-        {terms({}), -32000},
-        {terms({{1, 1000}, {2, -999}}), 32767},  // 100 x 1000 / 1 kept in a word
-        {terms({{1, 300}, {7, 700}}), 100},      // slot 7 is not in the grid: left out
+        {terms({{1, 500}, {-3, -600}}), -32000},  // the weights sum below 0
+        {terms({{1, 1000}, {2, -999}}), 32767},   // 100 x 1000 / 1 kept in a word
+        {terms({{1, 300}, {7, 700}}), 100},       // slot 7 is not in the grid: left out
     };
     for (const Case& c : cases) EXPECT_EQ(TypologyScore(c.terms, present), c.score);
 }

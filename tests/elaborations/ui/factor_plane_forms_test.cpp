@@ -153,13 +153,6 @@ TEST_F(FactorPlaneFormsTest, ClicksStepAndTurn) {
         // factor 1 negated; slot 1 (0.5, 0.25) now stands at (0.25, -0.5) -> (393, 324).
         QTest::mouseClick(plane.Piano, Qt::LeftButton, {}, QPoint(315, 100));
         ExpectCross(plane.Picture(), 393, 324);
-        const std::string bytes = ReadBytes(Archive("fat-sch.dat"));
-        auto loading = [&bytes](int record) {
-            return DecodeReal6(reinterpret_cast<const uint8_t*>(bytes.data()) + record * 6);
-        };
-        EXPECT_EQ(loading(0), 0.25);
-        EXPECT_EQ(loading(3), -0.5);
-        EXPECT_EQ(loading(6), 0.125);
 
         // The right margin shows factors 2 and 3; slot 1 is at (-0.5, 0.125) -> (157, 189).
         QTest::mouseClick(plane.Piano, Qt::LeftButton, {}, QPoint(610, 216));
