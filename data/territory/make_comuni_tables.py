@@ -13,6 +13,10 @@ data/progdir/ next to this folder. Writes:
                 once, ordered by the name's first 30 characters with a-z upper-cased, compared
                 byte by byte (a shorter string that begins a longer one is smaller), ties by code.
                 Empty names sort first, so the unused codes open the index.
+  ini-prov.imp  one line per province of that numbering, in province-code order: the code of
+                its first municipality right-aligned in columns 1-4, a blank, the province's
+                name; lines end with CR LF. A province holds the codes from its own first code
+                to the next province's first code minus 1 (the last one up to 8101).
 
 Codes number the municipalities one after another in the order of their code in the numbering
 of the 103 provinces (1995-2005), so every province holds a run of consecutive codes.
@@ -30,6 +34,8 @@ KEY_CHARS = 30
 CODE_COLUMN = "Codice Comune numerico con 103 province"
 FULL_NAME_COLUMN = "Denominazione (Italiana e straniera)"
 ITALIAN_NAME_COLUMN = "Denominazione in italiano"
+PROVINCE_COLUMN = "Codice Provincia (Storico)"
+PROVINCE_NAME_COLUMN = "Denominazione dell"
 
 
 def read_rows(csv_path):
@@ -44,14 +50,17 @@ def read_rows(csv_path):
                 return i
         return None
 
-    code_col, full_col, italian_col = column(CODE_COLUMN), column(FULL_NAME_COLUMN), column(ITALIAN_NAME_COLUMN)
-    if code_col is None or full_col is None or italian_col is None:
+    cols = [column(c) for c in (CODE_COLUMN, FULL_NAME_COLUMN, ITALIAN_NAME_COLUMN, PROVINCE_COLUMN,
+                                PROVINCE_NAME_COLUMN)]
+    if None in cols:
         return None
+    code_col, full_col, italian_col, province_col, province_name_col = cols
     out = []
     for r in rows[1:]:
-        if len(r) <= max(code_col, full_col, italian_col) or not r[code_col].strip():
+        if len(r) <= max(cols) or not r[code_col].strip():
             continue
-        out.append((int(r[code_col]), r[full_col].strip(), r[italian_col].strip()))
+        out.append((int(r[code_col]), r[full_col].strip(), r[italian_col].strip(), int(r[province_col]),
+                    r[province_name_col].strip()))
     return out
 
 
@@ -88,7 +97,7 @@ def build(rows):
         sys.exit("duplicate municipality codes in the source")
     if len(rows) > TERRITORY_COUNT:
         sys.exit("%d municipalities do not fit %d codes" % (len(rows), TERRITORY_COUNT))
-    names = [stored_name(full, italian) for _, full, italian in rows]
+    names = [stored_name(full, italian) for _, full, italian, _, _ in rows]
     names += [b""] * (TERRITORY_COUNT - len(names))
 
     table = bytearray()
@@ -104,17 +113,41 @@ def build(rows):
     return bytes(table), index, len(rows)
 
 
+def province_starts(rows):
+    """ini-prov.imp: the first code of every province of the 103-province numbering."""
+    rows = sorted(rows)
+    provinces = [code // 1000 for code, *_ in rows]
+    # A province's name is that of the territorial unit of its municipalities that still carry
+    # its historical code (those moved to a newer province carry the newer one).
+    names = {}
+    for code, _, _, historical, unit in rows:
+        if historical == code // 1000:
+            names.setdefault(historical, {}).setdefault(unit, 0)
+            names[historical][unit] += 1
+    lines = []
+    for p in range(1, provinces[-1] + 1):
+        # A code with no municipality still takes its line, with an empty range.
+        first = next((i + 1 for i, q in enumerate(provinces) if q >= p), len(rows) + 1)
+        counted = names.get(p, {})
+        name = max(counted, key=lambda n: (counted[n], n)) if counted else ""
+        lines.append(b"%4d " % first + name.encode("cp1252") + b"\r\n")
+    return b"".join(lines)
+
+
 def main():
     if len(sys.argv) not in (2, 3):
         sys.exit(__doc__)
     here = os.path.dirname(os.path.abspath(__file__))
     outdir = sys.argv[2] if len(sys.argv) == 3 else os.path.join(here, "..", "progdir")
     csv_path = find_csv(sys.argv[1])
-    table, index, used = build(read_rows(csv_path))
+    rows = read_rows(csv_path)
+    table, index, used = build(rows)
     with open(os.path.join(outdir, "cmn-zor2.dat"), "wb") as f:
         f.write(table)
     with open(os.path.join(outdir, "di-alfac.dat"), "wb") as f:
         f.write(index)
+    with open(os.path.join(outdir, "ini-prov.imp"), "wb") as f:
+        f.write(province_starts(rows))
     print("%s: %d municipalities, codes %d..%d unused" % (csv_path, used, used + 1, TERRITORY_COUNT))
 
 

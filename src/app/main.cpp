@@ -2,10 +2,10 @@
 
 #include "cardwindow/startup.h"
 #include "cardwindow/ui/principale.h"
+#include "cardwindow/ui/register_all.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/ui/application.h"
-#include "quick/ui/additional_variables_dialog.h"
 
 int main(int argc, char** argv) {
     const char* root = nullptr;
@@ -16,7 +16,6 @@ int main(int argc, char** argv) {
     qv::QvApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvanta-TV"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quorvanta-TV"));
-    qv::RegisterAdditionalVariablesForm();
 
     try {
         qv::StartProgram();
@@ -26,6 +25,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    qv::RegisterAllDialogs();
     int result = 0;
     {
         qv::TPrincipale window;

@@ -228,24 +228,6 @@ void UpdateCategoryGroupCondition(int field) {
     for (int f = field + 1; f <= last && FieldTypes[size_t(f)] == 1; ++f) FieldInCondition[size_t(f)] = in;
 }
 
-void WriteCategoryList(int field) {
-    TextBuilder list;
-    const int count = FieldCategoryCount(field);
-    if (count > 0) {
-        RecordFile labels(DataFilePath(23), kLabelRecordBytes, RecordFile::Mode::Read);
-        std::vector<uint8_t> records(size_t(count) * kLabelRecordBytes);
-        labels.Read(FieldFirstLabel[size_t(field)], records.data(), count);
-        for (int v = 1; v <= count; ++v) {
-            const uint8_t* r = records.data() + size_t(v - 1) * kLabelRecordBytes;
-            const size_t length = std::find(r, r + kLabelRecordBytes, 0) - r;
-            char number[16];
-            std::snprintf(number, sizeof number, "%4d. ", v);
-            list.Line(std::string(number) + std::string(reinterpret_cast<const char*>(r), length));
-        }
-    }
-    list.Save(DataFilePath(54));
-}
-
 void ClearStatisticsMarks() {
     for (int f = 1; f <= kMaxFields; ++f)
         if (FieldAttributes[size_t(f)] & kStatisticsMark)

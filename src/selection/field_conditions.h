@@ -50,11 +50,6 @@ int AnswerGroupHead(int field);
 // After the categories of `field` were chosen: the field and the further answers that follow it
 // take part when at least one category is wanted, otherwise the whole group is out.
 void UpdateCategoryGroupCondition(int field);
-// The scratch list of a field's categories ("tresca.txt" in the program directory): one line
-// per category, its number right-aligned in four characters, ". ", its label. Raises IoError
-// when the labels cannot be read.
-void WriteCategoryList(int field);
-
 // Takes the statistics mark (attribute 32) off every field.
 void ClearStatisticsMarks();
 

@@ -23,7 +23,7 @@ ProgramRoot::ProgramRoot(bool shipped, int texts) {
     dir_.MakeDir("quorvanta.tv");
     CopyTree(BuiltSampleArchiveDir(), ProgramDir() + "Pianalto");
     CopyTree(ShippedProgramDir() + "help", ProgramDir() + "help");
-    for (const char* f : {"cmn-zor2.dat", "di-alfac.dat"})
+    for (const char* f : {"cmn-zor2.dat", "di-alfac.dat", "ini-prov.imp", "chi2.imp"})
         std::filesystem::copy_file(ShippedProgramDir() + f, ProgramDir() + f);
     if (shipped) {
         for (const char* f : {"sigle.imp", "sig-dat.imp"})

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QToolButton>
 
 #include "cardwindow/tool_buttons.h"
@@ -33,6 +34,7 @@ TPrincipale::TPrincipale(QWidget* parent) : QMainWindow(parent) {
     painter_ = std::make_unique<CardPainter>(
         *this, *CardArea, std::array<QToolButton*, 11>{nullptr, b1, b2, b3, b4, b5, b6, b7, b8, b9, b10},
         CardLogo);
+    ConnectCommands();
 }
 
 void TPrincipale::BuildToolBar() {
@@ -51,6 +53,14 @@ void TPrincipale::BuildToolBar() {
         b->setGeometry(0, 0, 23, kToolButtonHeight);
         *buttons[k] = b;
     }
+    ToolBar2 = new QWidget(CardArea);
+    ToolBar2->setObjectName("ToolBar2");
+    ToolBar2->setAutoFillBackground(true);
+    ToolBar2->setBackgroundRole(QPalette::Button);
+    Barra = new QProgressBar(ToolBar2);
+    Barra->setObjectName("Barra");
+    Barra->setTextVisible(false);
+    ToolBar2->hide();
 }
 
 TPrincipale::~TPrincipale() {
@@ -170,6 +180,8 @@ void TPrincipale::ApplyArchiveToWindow() {
     Lista1->setEnabled(CoreState.ListReady != 0);
     CardArea->setFixedSize(CoreState.PageWidth, CoreState.PageHeight);
     ToolBar1->setGeometry(0, 0, CoreState.PageWidth, kToolButtonHeight);
+    ToolBar2->setGeometry(ToolBar1->geometry());
+    Barra->setGeometry(0, 0, CoreState.PageWidth, kToolButtonHeight);
     adjustSize();
     CardLogo = QImage();
     CoreState.LogoPresent = 0;

@@ -1,6 +1,7 @@
 #pragma once
 #include <QImage>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -8,10 +9,12 @@
 
 class QAction;
 class QMenu;
+class QProgressBar;
 class QToolButton;
 
 namespace qv {
 
+struct CardWindowSteps;
 struct CursorMove;
 
 // The main window: the card window with the main menu.
@@ -84,6 +87,75 @@ class TPrincipale : public QMainWindow {
     // F4: the field's shown text to the clipboard. F5: the phone dialer's speed-dial entry.
     void VedeCopiaClick();
     void DialerClick();
+    // The card-entry dialogs: go to a card, clear, copy (see card_dialogs.h); without the dialog
+    // the answer is 0 and CurrentCard stays.
+    void numSchedaClick();
+    void CancCampiClick();
+    void CopiaSchClick();
+
+    // Main menu commands (principale_menu.cpp).
+    void ApriArchivioClick();
+    void Archivio1Click();
+    void Inserimentomodifica1Click();
+    void Ricercadischede1Click();
+    void AttribuzioneAutomaticaClick();
+    void RangeClick();
+    void IndicatoriClick();
+    void RiordinaListeClick();
+    void MergeClick();
+    void InputClick();
+    void OutputClick();
+    void EditClick();
+    void ConfiguraClick();
+    void Selezionedelleschede1Click();
+    void Listaleschedeselezionate1Click();
+    void InvioEmailClick();
+    void Elab1Click();
+    void ElaborazioniVeloci1Click();
+    void Lista1Click();
+    void AboutItemClick();
+    void Help1Click();
+
+    // Tool buttons: each acts by CoreState.CardWindowMode.
+    void b1Click();
+    void b2Click();
+    void b3Click();
+    void b4Click();
+    void b5Click();
+    void b6Click();
+    void b7Click();
+    void b8Click();
+    void b9Click();
+    void b10Click();
+
+    // Operations behind the tool buttons, each opening one dialog unless said otherwise.
+    void RicercaSchClick();
+    void AzzeraRicClick();
+    void EsegueRicClick();
+    void SalvaRClick();
+    void ApriRClick();
+    // The batch runner on the job code the caller stored in CommandCode.
+    void AttribuzioneClick();
+    void RiordinaClick();
+    void RicodificaListeClick();
+    void VedeMascheraClick();
+    // The list run on the request the caller stored in CommandCode; its answer stays there.
+    void EsegueListeClick();
+    void EsegueOrdineClick();
+    void FaiEtichetteClick();
+    void FaiMergeClick();
+    // The clickable list (only with a list built); a row clicked shows its card in mode 1.
+    void VedeListaClick();
+    // Chooses a print mask, then prints the card in hand through it.
+    void StampaPaginaClick();
+    // One search step from the card window, and the step itself with the progress bar.
+    void ContinuaSchClick();
+    void EsegueRicercaClick();
+    // The class width of the distribution view on b7.
+    void MostraClassiClick();
+
+    // The search form of the last search back on the card, or an empty card.
+    void RestoreSearchMask();
 
     // Menu items, with the program's names.
     QMenu* Schede1 = nullptr;
@@ -128,6 +200,9 @@ class TPrincipale : public QMainWindow {
     QToolButton* b8 = nullptr;
     QToolButton* b9 = nullptr;
     QToolButton* b10 = nullptr;
+    // Shown instead of ToolBar1 while a search runs.
+    QWidget* ToolBar2 = nullptr;
+    QProgressBar* Barra = nullptr;
 
     // Set when the window closes so the program block knows the close was the user's.
     bool Closed() const { return closed_; }
@@ -141,6 +216,22 @@ class TPrincipale : public QMainWindow {
   private:
     void BuildMenu();
     void BuildToolBar();
+    void ConnectCommands();
+    CardWindowSteps ArchiveSteps();
+    void CentreOnDesktop();
+    // The two shapes most menu commands take.
+    void ModeCommand(int mode);
+    void DialogCommand(const std::function<void()>& open);
+    // A clickable list that answered 1: its card in mode 1.
+    void ShowListedCard();
+    void OpenClickableList();
+    void ClearByAnswer();
+    void ClearMarkOfMode();
+    void ClearReorderMarks();
+    void StepClassWidth(int step);
+    void RunSearch();
+    void RunSearchAsList();
+    void ShowSearchBar(bool shown);
     void FormClose();
     void DispatchCanvasEvent(QEvent* event);
     // Draws field f again when it is shown (its page, a mode with fields).

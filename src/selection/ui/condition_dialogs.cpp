@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "cardwindow/ui/card_dialogs.h"
+#include "cardwindow/category_lists.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/selection_files.h"

@@ -216,7 +216,6 @@ TEST_F(PickerFormsTest, MaxSimListIsKeptInItsOwnFile) {
 
 TEST_F(PickerFormsTest, CrossTablesCountAndReport) {
     RegisterCrossTableDialogs();
-    std::filesystem::copy_file(test::ShippedProgramDir() + "chi2.imp", CoreState.ProgramDir + "chi2.imp");
     GenerateDichotomousGrid();
     for (int line = 0; line < 4; ++line) StandardRowFlags[size_t(line)] = 1;
     for (int line = 0; line < 12; ++line) StandardColumnFlags[size_t(line)] = 1;

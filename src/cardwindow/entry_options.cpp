@@ -1,0 +1,183 @@
+#include "cardwindow/entry_options.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kMouseSwitchFile = 29;
+constexpr int kEntryBoxColourFile = 51;
+constexpr int kCategoryListSwitchFile = 66;
+
+std::optional<uint8_t> SwitchByte(int fileId) {
+    const auto bytes = TryReadFile(DataFilePath(fileId));
+    if (!bytes || bytes->empty()) return std::nullopt;
+    return uint8_t((*bytes)[0]);
+}
+
+void WriteSwitchByte(int fileId, bool on) {
+    WriteFileAtomic(DataFilePath(fileId), std::string(1, on ? '\1' : '\0'));
+}
+
+// Digits from `i` on, kept within 32 bits (a longer number saturates).
+int64_t ReadDigits(const std::string& s, size_t& i, bool& any) {
+    int64_t v = 0;
+    any = false;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        any = true;
+        v = std::min<int64_t>(v * 10 + (s[i] - '0'), int64_t(std::numeric_limits<int32_t>::max()) + 1);
+    }
+    return v;
+}
+
+}  // namespace
+
+bool ReadCategoryListSwitch() {
+    return SwitchByte(kCategoryListSwitchFile) == uint8_t(1);
+}
+
+bool ReadMouseSwitch() {
+    const auto byte = SwitchByte(kMouseSwitchFile);
+    return !byte || *byte == 1;
+}
+
+void StoreEntrySwitches(bool categoryLists, bool mouse) {
+    WriteSwitchByte(kCategoryListSwitchFile, categoryLists);
+    WriteSwitchByte(kMouseSwitchFile, mouse);
+    CoreState.MouseEntry = mouse ? 1 : 0;
+}
+
+uint32_t ReadEntryBoxColour() {
+    const auto bytes = TryReadFile(DataFilePath(kEntryBoxColourFile));
+    if (!bytes || bytes->size() < 4) return kDefaultEntryBoxColour;
+    return GetU32(reinterpret_cast<const uint8_t*>(bytes->data()));
+}
+
+void WriteEntryBoxColour(uint32_t colour) {
+    std::string bytes(4, '\0');
+    PutU32(reinterpret_cast<uint8_t*>(bytes.data()), colour);
+    WriteFileAtomic(DataFilePath(kEntryBoxColourFile), bytes);
+}
+
+uint32_t BgrToRgb(uint32_t bgr) {
+    return ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
+}
+
+uint32_t RgbToBgr(uint32_t rgb) {
+    return BgrToRgb(rgb);
+}
+
+void ClearByAnswer(int answer) {
+    switch (answer) {
+        case 1:
+            ClearCardFields(CoreState.CurrentField, CoreState.CurrentField);
+            break;
+        case 2:
+            ClearCardFields(1, CoreState.FieldCount);
+            break;
+        case 3:
+            for (int f = 1; f <= std::min(CoreState.FieldCount, kMaxFields); ++f)
+                if (IsClearField(f)) ClearCardFields(f, f);
+            break;
+        default:
+            break;
+    }
+}
+
+int32_t LeadingNumber(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    bool any = false;
+    const int64_t v = ReadDigits(text, i, any);
+    const int64_t signedValue = negative ? -v : v;
+    return int32_t(std::clamp<int64_t>(signedValue, std::numeric_limits<int32_t>::min(),
+                                       std::numeric_limits<int32_t>::max()));
+}
+
+bool ReadWholeNumber(const std::string& text, int32_t& value) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    bool any = false;
+    const int64_t v = ReadDigits(text, i, any);
+    if (!any || i != text.size()) return false;
+    const int64_t signedValue = negative ? -v : v;
+    if (signedValue < std::numeric_limits<int32_t>::min() ||
+        signedValue > std::numeric_limits<int32_t>::max())
+        return false;
+    value = int32_t(signedValue);
+    return true;
+}
+
+void CopyCardIntoHand(int32_t source) {
+    const int32_t noted = CoreState.CurrentCard;
+    CoreState.CommandCode = 1;
+    if (source >= 0) {
+        // The notes stay with the card they were written for: two cards sharing one chain would
+        // overwrite each other's notes.
+        const int32_t notes = GetNotesHead();
+        CoreState.CurrentCard = source;
+        try {
+            ReadCardText();
+            ReadCardValues();
+        } catch (...) {
+            CoreState.CurrentCard = noted;
+            throw;
+        }
+        SetNotesHead(notes);
+    }
+    CoreState.CurrentCard = noted;
+}
+
+void ReloadCardInHand() {
+    CoreState.CommandCode = 2;
+    ReadCardText();
+    ReadCardValues();
+}
+
+void GoToTypedCard(const std::string& text) {
+    int32_t n = 0;
+    int64_t card = CoreState.CurrentCard;
+    if (ReadWholeNumber(text, n)) card = int64_t(n) - 1;  // shown from 1, held from 0
+    CoreState.CurrentCard = int32_t(std::clamp<int64_t>(card, 0, int64_t(CoreState.LastCard) + 1));
+}
+
+int MarkBitOfMode(int mode) {
+    switch (mode) {
+        case 5:
+            return 1;
+        case 6:
+            return 2;
+        case 7:
+            return 4;
+        case 9:
+            return 16;
+        case 16:
+            return 64;
+        default:
+            return 0;
+    }
+}
+
+bool ClearModeMarks(int mode) {
+    const int bit = MarkBitOfMode(mode);
+    if (!bit) return false;
+    for (int f = 1; f <= std::min(CoreState.FieldCount, kMaxFields); ++f)
+        if (FieldAttributes[size_t(f)] & bit)
+            FieldAttributes[size_t(f)] = int16_t(FieldAttributes[size_t(f)] - bit);
+    return true;
+}
+
+}  // namespace qv

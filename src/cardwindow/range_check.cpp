@@ -1,0 +1,128 @@
+#include "cardwindow/range_check.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cardwindow/card_pass.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "core/text_tables.h"
+#include "platform/file_io.h"
+#include "platform/text_file.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kProvinceStartsFile = 44;
+constexpr int kProvinceRangesFile = 107;
+constexpr int kReportFile = 36;
+
+std::string Right(int64_t value, int width) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%*lld", width, static_cast<long long>(value));
+    return buf;
+}
+
+std::string_view Columns(std::string_view line, size_t first, size_t width) {
+    if (line.size() < first) return {};
+    return line.substr(first - 1, width);
+}
+
+// A field the municipality check can read: one of the archive's fields with a word on the card.
+bool HasWordOnCard(int field) {
+    if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields) || FieldTypes[field] < 0)
+        return false;
+    const int p = FieldPositions[field];
+    return p >= 1 && p <= CurrentCardGeometry().wordCount;
+}
+
+std::string CardTag(int32_t card) {
+    return "rec. " + Right(int64_t(card) + 1, 6);
+}
+
+}  // namespace
+
+int32_t LeadingNumber(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = std::min<int64_t>(value * 10 + (text[i] - '0'), 999999999);
+    return int32_t(value);
+}
+
+void BuildProvinceRangeList() {
+    TextReader in;
+    in.OpenOrThrow(DataFilePath(kProvinceStartsFile));
+    std::vector<std::string> lines;
+    while (!in.Eof()) lines.push_back(in.ReadLine(255));
+
+    std::vector<int32_t> first;
+    for (const std::string& line : lines) first.push_back(LeadingNumber(Columns(line, 1, 4)));
+    first.push_back(TerritoryCount + 1);
+
+    TextBuilder out;
+    for (size_t n = 0; n < lines.size(); ++n) {
+        const std::string_view text = lines[n].size() > 4 ? std::string_view(lines[n]).substr(4) : "";
+        out.Line(Right(first[n], 5) + Right(int64_t(first[n + 1]) - 1, 5) + std::string(text));
+    }
+    out.Save(DataFilePath(kProvinceRangesFile));
+}
+
+std::optional<ProvinceRanges> LoadProvinceRanges() {
+    TextReader in;
+    if (!in.Open(DataFilePath(kProvinceRangesFile))) return std::nullopt;
+    ProvinceRanges ranges;
+    for (int n = 1; n <= kMaxProvinces && !in.Eof(); ++n) {
+        const std::string line = in.ReadLine(255);
+        ranges.low[size_t(n)] = LeadingNumber(Columns(line, 1, 5));
+        ranges.high[size_t(n)] = LeadingNumber(Columns(line, 6, 5));
+    }
+    return ranges;
+}
+
+void RunRangeCheck(Progress& progress) {
+    const std::optional<ProvinceRanges> ranges = LoadProvinceRanges();
+    const int communeField = CoreState.CommuneField;
+    const int provinceField = CoreState.ProvinceField;
+    const bool communeCheck = ranges && HasWordOnCard(communeField) && HasWordOnCard(provinceField);
+    const std::string missingCommune = LoadText(837);
+    const std::string missingProvince = LoadText(838);
+    const std::string outsideProvince = LoadText(839);
+
+    // The report is created before any card is touched, so that an unwritable report stops
+    // the check before it changes the archive.
+    const std::string reportPath = DataFilePath(kReportFile);
+    WriteFileAtomic(reportPath, "");
+    TextBuilder report;
+
+    const int fields = std::min(CoreState.FieldCount, kMaxFields);
+    const int words = CurrentCardGeometry().wordCount;
+    UpdateEveryCardValues(progress, [&](int32_t card) {
+        for (int f = 1; f <= fields; ++f) {
+            if (FieldTypes[f] != 0 && FieldTypes[f] != 1) continue;
+            const int p = FieldPositions[f];
+            if (p < 1 || p > words) continue;
+            const int v = int16_t(CurrentCardValues[p]);
+            const int count = FieldLastLabel[f] - FieldFirstLabel[f] + 1;
+            if (v >= 0 && v <= count) continue;
+            report.Line(CardTag(card) + ", pos. " + Right(f, 5) + ", val. " + std::to_string(v));
+            CurrentCardValues[p] = 0;
+        }
+        if (!communeCheck) return;
+        const int commune = int16_t(CurrentCardValues[FieldPositions[communeField]]);
+        const int province = int16_t(CurrentCardValues[FieldPositions[provinceField]]);
+        if (commune == 0) report.Line(CardTag(card) + missingCommune);
+        if (province == 0) report.Line(CardTag(card) + missingProvince);
+        if (commune > 0 && province >= 1 && province <= 999 &&
+            (commune < ranges->low[size_t(province)] || commune > ranges->high[size_t(province)]))
+            report.Line(CardTag(card) + outsideProvince);
+    });
+    report.Save(reportPath);
+}
+
+}  // namespace qv

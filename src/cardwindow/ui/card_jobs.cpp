@@ -1,0 +1,85 @@
+#include "cardwindow/ui/card_jobs.h"
+
+#include <QProgressBar>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "cardwindow/attribution.h"
+#include "cardwindow/category_reorder.h"
+#include "cardwindow/indicators.h"
+#include "cardwindow/range_check.h"
+#include "elaborations/ui/batch_jobs.h"
+#include "elaborations/ui/tesegue.h"
+#include "platform/progress.h"
+#include "platform/ui/dialogs.h"
+
+namespace qv {
+
+namespace {
+
+// The runner's bar; repainted only when it moves by a visible step, so that a pass over many
+// cards is not slowed down by painting.
+class RunnerProgress : public Progress {
+  public:
+    explicit RunnerProgress(TEsegue& runner) : bar_(runner.Barra) {}
+    void SetMaximum(int maximum) override {
+        bar_->setRange(0, maximum);
+        step_ = std::max(1, maximum / 200);
+        bar_->setValue(0);
+        bar_->repaint();
+    }
+    void SetPosition(int position) override {
+        if (position != bar_->maximum() && position % step_ != 0) return;
+        bar_->setValue(position);
+        bar_->repaint();
+    }
+
+  private:
+    QProgressBar* bar_;
+    int step_ = 1;
+};
+
+std::string NumberList(const std::vector<int>& numbers) {
+    std::string list;
+    for (int n : numbers) list += (list.empty() ? "" : ", ") + std::to_string(n);
+    return list;
+}
+
+void Attribute(TEsegue& runner, AttributionKind kind) {
+    RunnerProgress progress(runner);
+    RunAttribution(kind, progress);
+}
+
+void CheckRanges(TEsegue& runner) {
+    RunnerProgress progress(runner);
+    RunRangeCheck(progress);
+}
+
+void UpdateIndicators(TEsegue& runner) {
+    RunnerProgress progress(runner);
+    const IndicatorRun run = RunIndicators(progress);
+    if (!run.refusedLines.empty())
+        ShowError("Indicatori non calcolati (un campo non e' numerico o non esiste) alle righe " +
+                  NumberList(run.refusedLines) + " di indicato.txt.");
+}
+
+void ReorderCategories(TEsegue& runner) {
+    RunnerProgress progress(runner);
+    const ReorderRun run = ReorderMarkedCategories(progress);
+    if (!run.tooLarge.empty())
+        ShowError("Modalita' non ordinate: oltre " + std::to_string(kMaxReorderCategories) +
+                  " modalita' nei campi " + NumberList(run.tooLarge) + ".");
+}
+
+}  // namespace
+
+void RegisterCardWindowJobs() {
+    RegisterBatchJob(2, [](TEsegue& r) { Attribute(r, AttributionKind::Copy); });
+    RegisterBatchJob(3, [](TEsegue& r) { Attribute(r, AttributionKind::Clear); });
+    RegisterBatchJob(4, CheckRanges);
+    RegisterBatchJob(5, UpdateIndicators);
+    RegisterBatchJob(6, ReorderCategories);
+}
+
+}  // namespace qv

@@ -1,0 +1,311 @@
+#include "cardwindow/ui/category_pickers.h"
+
+#include <QFont>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+#include "cardwindow/category_lists.h"
+#include "cardwindow/entry_options.h"
+#include "cardwindow/ui/form_buttons.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "core/ui/thelp.h"
+#include "core/ui/thelprtf.h"
+#include "platform/ui/dialogs.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kListHelpPage = 56;
+constexpr int kChoiceHelpPage = 84;
+constexpr int kCategoryHelpViewer = -24;
+constexpr int kEnterKey = 13;
+
+QListWidget* CategoryListBox(QWidget* owner, const char* name, int hint) {
+    auto* list = new QListWidget(owner);
+    list->setObjectName(name);
+    list->setToolTip(Qs(LoadText(hint)));
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    return list;
+}
+
+void LoadStagedItems(QListWidget* list) {
+    list->clear();
+    for (const std::string& item : StagedListItems()) list->addItem(Qs(item));
+}
+
+// The field's value on the card in hand is highlighted when it names a category of the list.
+void HighlightCurrentValue(QListWidget* list) {
+    const int value = GetCardWord(CoreState.CurrentField);
+    if (value > 0 && value <= list->count()) list->setCurrentRow(value - 1);
+}
+
+// The highlighted row, -1 when none.
+int Highlighted(const QListWidget* list) {
+    const QList<QListWidgetItem*> items = list->selectedItems();
+    return items.isEmpty() ? -1 : list->row(items.first());
+}
+
+// Keys and double clicks in a list go to the form's own handlers.
+bool ListEvent(QListWidget* list, QObject* watched, QEvent* event, const std::function<void(int)>& keyDown,
+               const std::function<void()>& dblClick) {
+    if (watched == list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        keyDown(enter ? kEnterKey : key);
+        return enter;
+    }
+    if (watched == list->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        dblClick();
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// --- TListaModalita ---
+
+TListaModalita::TListaModalita(QWidget* owner) : QDialog(owner) {
+    setObjectName("TListaModalita");
+    FormCreate();
+}
+
+void TListaModalita::FormCreate() {
+    field_ = CoreState.CommandCode;
+    setWindowTitle(Qs(LoadText(1435)));
+    modalita = CategoryListBox(this, "modalita", 1436);
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::Monospace);
+    font.setPixelSize(13);
+    modalita->setFont(font);
+    Esci = TextButton(this, "Esci", 1437, 1438);
+    Conferma = TextButton(this, "Conferma", 1439, 1440);
+    FileListaMod = TextButton(this, "FileListaMod", 1441, 1442);
+    HelpModalita = TextButton(this, "HelpModalita", 1443, 1444);
+    Help2 = TextButton(this, "Help2", 1445, 1446);
+    Status = new QLineEdit(this);
+    Status->setObjectName("Status");
+    Status->setReadOnly(true);
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(modalita, 0, 0, 1, 5);
+    layout->addWidget(Conferma, 1, 0);
+    layout->addWidget(FileListaMod, 1, 1);
+    layout->addWidget(HelpModalita, 1, 2);
+    layout->addWidget(Help2, 1, 3);
+    layout->addWidget(Esci, 1, 4);
+    layout->addWidget(Status, 2, 0, 1, 5);
+    connect(Esci, &QPushButton::clicked, this, &TListaModalita::EsciClick);
+    connect(Conferma, &QPushButton::clicked, this, &TListaModalita::ConfermaClick);
+    connect(FileListaMod, &QPushButton::clicked, this, &TListaModalita::FileListaModClick);
+    connect(HelpModalita, &QPushButton::clicked, this, &TListaModalita::HelpModalitaClick);
+    connect(Help2, &QPushButton::clicked, this, &TListaModalita::Help2Click);
+    modalita->installEventFilter(this);
+    modalita->viewport()->installEventFilter(this);
+
+    modalita->clear();
+    WriteCategoryList(field_);
+    CoreState.CommandCode = 0;
+    LoadStagedItems(modalita);
+    HighlightCurrentValue(modalita);
+}
+
+bool TListaModalita::eventFilter(QObject* watched, QEvent* event) {
+    if (ListEvent(
+            modalita, watched, event, [this](int key) { modalitaKeyDown(key); },
+            [this] { modalitaDblClick(); }))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+void TListaModalita::modalitaDblClick() {
+    CoreState.CommandCode = Highlighted(modalita) + 1;
+    accept();
+}
+
+void TListaModalita::modalitaKeyDown(int key) {
+    CoreState.CommandCode = 0;
+    if (key != kEnterKey) return;
+    const int row = Highlighted(modalita);
+    if (row < 0) return;
+    CoreState.CommandCode = row + 1;
+    accept();
+}
+
+void TListaModalita::ConfermaClick() {
+    modalitaDblClick();
+}
+
+void TListaModalita::EsciClick() {
+    reject();
+}
+
+void TListaModalita::reject() {
+    CoreState.CommandCode = 0;
+    QDialog::reject();
+}
+
+void TListaModalita::FileListaModClick() {
+    CopyCategoryListFile();
+    Status->setText(QStringLiteral("Ok"));
+}
+
+void TListaModalita::HelpModalitaClick() {
+    const int row = Highlighted(modalita);
+    if (row < 0) return;
+    CoreState.CommandCode = -(row + 1);
+    WriteCategoryHelp(CoreState.CurrentField, row + 1);
+    ShowTextViewer(this, kCategoryHelpViewer);
+    CoreState.CommandCode = 0;
+}
+
+void TListaModalita::Help2Click() {
+    ShowHelpPage(this, kListHelpPage);
+    // The page number is no category: closing afterwards must not store it in the field.
+    CoreState.CommandCode = 0;
+}
+
+// --- TSceltaModalita ---
+
+TSceltaModalita::TSceltaModalita(QWidget* owner) : QDialog(owner) {
+    setObjectName("TSceltaModalita");
+    FormCreate();
+}
+
+void TSceltaModalita::FormCreate() {
+    field_ = CoreState.CommandCode;
+    setWindowTitle(Qs(LoadText(1336)));
+    Stringa = new QLineEdit(this);
+    Stringa->setObjectName("Stringa");
+    Stringa->setToolTip(Qs(LoadText(1337)));
+    Aggiungere = TextButton(this, "Aggiungere", 1338, 1339);
+    Sostituire = TextButton(this, "Sostituire", 1343, 1344);
+    Esci = TextButton(this, "Esci", 1341, 1342);
+    Help2 = TextButton(this, "Help2", 1345, 1346);
+    Modalita = CategoryListBox(this, "Modalita", 1340);
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(Stringa, 0, 0, 1, 4);
+    layout->addWidget(Modalita, 1, 0, 1, 4);
+    layout->addWidget(Aggiungere, 2, 0);
+    layout->addWidget(Sostituire, 2, 1);
+    layout->addWidget(Help2, 2, 2);
+    layout->addWidget(Esci, 2, 3);
+    connect(Aggiungere, &QPushButton::clicked, this, &TSceltaModalita::AggiungereClick);
+    connect(Sostituire, &QPushButton::clicked, this, &TSceltaModalita::SostituireClick);
+    connect(Esci, &QPushButton::clicked, this, &TSceltaModalita::EsciClick);
+    connect(Help2, &QPushButton::clicked, this, &TSceltaModalita::Help2Click);
+    Modalita->installEventFilter(this);
+    Modalita->viewport()->installEventFilter(this);
+
+    const bool listsMayChange = ReadCategoryListSwitch();
+    Aggiungere->setEnabled(listsMayChange);
+    Sostituire->setEnabled(listsMayChange);
+
+    selected_ = -10;
+    firstField_ = ListFirstField(field_);
+    Modalita->clear();
+    categoryCount_ = WriteCategoryLabels(field_);
+    CoreState.CommandCode = 0;
+    LoadStagedItems(Modalita);
+    HighlightCurrentValue(Modalita);
+
+    // The text typed on the card is offered as the new category, unless it is a number.
+    const std::string& buffer = CoreState.EntryBuffer;
+    const std::string typed = buffer.substr(0, strnlen(buffer.c_str(), buffer.size()));
+    int32_t number = 0;
+    if (!ReadWholeNumber(typed, number)) Stringa->setText(Qs(typed));
+}
+
+bool TSceltaModalita::eventFilter(QObject* watched, QEvent* event) {
+    if (ListEvent(
+            Modalita, watched, event, [this](int key) { ModalitaKeyDown(key); },
+            [this] { ModalitaDblClick(); }))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+void TSceltaModalita::ModalitaDblClick() {
+    CoreState.CommandCode = Highlighted(Modalita) + 1;
+    accept();
+}
+
+void TSceltaModalita::ModalitaKeyDown(int key) {
+    CoreState.CommandCode = 0;
+    if (key != kEnterKey) return;
+    const int row = Highlighted(Modalita);
+    if (row < 0) return;
+    CoreState.CommandCode = row + 1;
+    accept();
+}
+
+void TSceltaModalita::AggiungereClick() {
+    const std::string label = NewCategoryLabel(Cp(Stringa->text()));
+    CoreState.CommandCode = 0;
+    if (!CoreState.WriteAccess) return;
+    // A label the list cannot take leaves the dialog open for another choice.
+    if (!AddCategoryToDeclarations(firstField_, categoryCount_, label)) return;
+    ++categoryCount_;
+    CoreState.CommandCode = categoryCount_;
+    accept();
+}
+
+void TSceltaModalita::SostituireClick() {
+    const std::string label = NewCategoryLabel(Cp(Stringa->text()));
+    CoreState.CommandCode = 0;
+    if (const int row = Highlighted(Modalita); row >= 0) selected_ = row + 1;
+    if (!CoreState.WriteAccess) return;
+    if (selected_ < 1) {
+        // Nothing to replace: the declarations stay as they are and the answer is ignored.
+        CoreState.CommandCode = selected_;
+        accept();
+        return;
+    }
+    if (!ReplaceCategoryInDeclarations(firstField_, selected_, label)) return;
+    CoreState.CommandCode = selected_;
+    accept();
+}
+
+void TSceltaModalita::EsciClick() {
+    reject();
+}
+
+void TSceltaModalita::reject() {
+    CoreState.CommandCode = 0;
+    QDialog::reject();
+}
+
+void TSceltaModalita::Help2Click() {
+    ShowHelpPage(this, kChoiceHelpPage);
+    CoreState.CommandCode = 0;
+}
+
+// --- openers ---
+
+int OpenCategoryList(QWidget* owner, int field) {
+    CoreState.CommandCode = field;
+    TListaModalita dialog(owner);
+    ShowModal(dialog);
+    CoreState.CommandCode = std::max(CoreState.CommandCode, 0);
+    return CoreState.CommandCode;
+}
+
+int OpenCategoryChoice(QWidget* owner, int field) {
+    CoreState.CommandCode = field;
+    TSceltaModalita dialog(owner);
+    ShowModal(dialog);
+    // The ignored -10 of a replacement without a highlighted category is no answer either.
+    CoreState.CommandCode = std::max(CoreState.CommandCode, 0);
+    return CoreState.CommandCode;
+}
+
+int OpenCategoryPicker(QWidget* owner, CategoryPicker picker, int field) {
+    return picker == CategoryPicker::List ? OpenCategoryList(owner, field) : OpenCategoryChoice(owner, field);
+}
+
+}  // namespace qv

@@ -1,0 +1,92 @@
+#pragma once
+#include <QDialog>
+
+#include "cardwindow/field_commit.h"
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace qv {
+
+// The list of a coded field's categories (field number in CoreState.CommandCode when created):
+// pick one, write the list to "mod-list.txt", read a category's help text. Answers the chosen
+// category in CoreState.CommandCode, 0 for none.
+class TListaModalita : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TListaModalita(QWidget* owner);
+
+    QListWidget* modalita = nullptr;
+    QPushButton* Esci = nullptr;
+    QPushButton* Conferma = nullptr;
+    QPushButton* FileListaMod = nullptr;
+    QPushButton* HelpModalita = nullptr;
+    QPushButton* Help2 = nullptr;
+    QLineEdit* Status = nullptr;
+
+    void FormCreate();
+    void modalitaDblClick();
+    // `key` is the Windows key code (13 Enter).
+    void modalitaKeyDown(int key);
+    void ConfermaClick();
+    void EsciClick();
+    void FileListaModClick();
+    void HelpModalitaClick();
+    void Help2Click();
+    void reject() override;
+
+    int Field() const { return field_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    int field_ = 0;
+};
+
+// The category choice the card window opens when the text typed into a coded field names no
+// category (field number in CoreState.CommandCode): pick a category, add the typed text to the
+// list, or put it in place of the highlighted category. Answers like TListaModalita.
+class TSceltaModalita : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TSceltaModalita(QWidget* owner);
+
+    QLineEdit* Stringa = nullptr;
+    QPushButton* Aggiungere = nullptr;
+    QPushButton* Sostituire = nullptr;
+    QPushButton* Esci = nullptr;
+    QPushButton* Help2 = nullptr;
+    QListWidget* Modalita = nullptr;
+
+    void FormCreate();
+    void ModalitaDblClick();
+    void ModalitaKeyDown(int key);
+    void AggiungereClick();
+    void SostituireClick();
+    void EsciClick();
+    void Help2Click();
+    void reject() override;
+
+    int Field() const { return field_; }
+    int FirstField() const { return firstField_; }
+    int CategoryCount() const { return categoryCount_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    int field_ = 0;
+    int firstField_ = -1;
+    int categoryCount_ = 0;
+    int selected_ = -10;
+};
+
+// The card window's openers: store the field in CoreState.CommandCode, show the dialog modally
+// and answer the chosen category, 0 for none. OpenCategoryPicker fits the commit's PickCategory.
+int OpenCategoryList(QWidget* owner, int field);
+int OpenCategoryChoice(QWidget* owner, int field);
+int OpenCategoryPicker(QWidget* owner, CategoryPicker picker, int field);
+
+}  // namespace qv

@@ -1,0 +1,58 @@
+#include "cardwindow/ui/register_all.h"
+
+#include "cardwindow/ui/card_dialogs.h"
+#include "cardwindow/ui/card_jobs.h"
+#include "cardwindow/ui/card_search.h"
+#include "cardwindow/ui/category_pickers.h"
+#include "cardwindow/ui/configura2.h"
+#include "cardwindow/ui/entry_dialogs.h"
+#include "cardwindow/ui/tindicatori.h"
+#include "cardwindow/ui/trange.h"
+#include "core/core_state.h"
+#include "elaborations/ui/tconnessioni.h"
+#include "elaborations/ui/tdoppie.h"
+#include "quick/ui/additional_variables_dialog.h"
+#include "quick/ui/quick_hub.h"
+#include "quick/ui/quick_report_forms.h"
+#include "selection/search_by_example.h"
+#include "selection/ui/condition_dialogs.h"
+#include "selection/ui/ricerca_schede.h"
+#include "selection/ui/saved_search_dialogs.h"
+
+namespace qv {
+
+void RegisterAllDialogs() {
+    // Elaborations: cross tables (with the row picker and the weights dialog they open),
+    // connections and quantitative tables.
+    RegisterCrossTableDialogs();
+    RegisterConnectionDialogs();
+    RegisterAdditionalVariablesForm();
+    RegisterQuickReportForms();
+
+    // Card entry: the category pickers take the field in CommandCode and answer there.
+    RegisterCardDialog(CardDialog::CategoryList,
+                       [](QWidget* owner) { OpenCategoryList(owner, CoreState.CommandCode); });
+    RegisterCardDialog(CardDialog::CategoryChoice,
+                       [](QWidget* owner) { OpenCategoryChoice(owner, CoreState.CommandCode); });
+    RegisterCardDialog(CardDialog::EntryOptions, &OpenEntryOptions);
+    RegisterCardDialog(CardDialog::GoToCard, &OpenGoToCardDialog);
+    RegisterCardDialog(CardDialog::ClearFields,
+                       [](QWidget* owner) { CoreState.CommandCode = OpenClearDialog(owner); });
+    RegisterCardDialog(CardDialog::CopyCard, [](QWidget* owner) { CoreState.CommandCode = OpenCopyDialog(owner); });
+    RegisterCardDialog(CardDialog::QuickHub, &OpenQuickHub);
+
+    // Archive-wide jobs of the batch runner (2 to 6) and the dialogs that start 4 and 5.
+    RegisterCardWindowJobs();
+    RegisterCardDialog(CardDialog::RangeCheck, &OpenRangeDialog);
+    RegisterCardDialog(CardDialog::Indicators, &OpenIndicatorsDialog);
+
+    // Search: conditions per field, options, saving and recalling, and the search step itself.
+    RegisterConditionDialogs();
+    RegisterCardDialog(CardDialog::SearchOptions, &OpenSearchOptions);
+    RegisterCardDialog(CardDialog::ClearSearch, &OpenClearSearch);
+    RegisterCardDialog(CardDialog::SaveSearch, &OpenSaveSearch);
+    RegisterCardDialog(CardDialog::RecallSearch, &OpenRecallSearch);
+    RegisterCardSearchStep([](Progress& progress) { SearchStep(progress); });
+}
+
+}  // namespace qv

@@ -1,0 +1,216 @@
+#include "cardwindow/category_reorder.h"
+
+#include <gtest/gtest.h>
+
+#include "core/archive_definition.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+#include "small_archive.h"
+#include "support/temp_dir.h"
+
+namespace qv {
+namespace {
+
+using test::ReadBytes;
+using test::SmallCard;
+using test::WriteBytes;
+
+TEST(CategoryOrderTest, CaseFoldedOnThirtyCharactersStable) {
+    const std::string thirty(30, 'k');
+    struct Case {
+        std::vector<std::string> labels;
+        std::vector<int> order;
+    } cases[] = {
+        {{"beta", "Alfa", "alfa", "Zeta", "abete"}, {5, 2, 3, 1, 4}},
+        {{"Zorro", "albero"}, {2, 1}},                     // a capital Z after a small a
+        {{"\xe8lite", "Zeta", "[x", "_y"}, {2, 3, 4, 1}},  // other bytes by their code
+        {{thirty + "b", thirty + "a"}, {1, 2}},            // equal on the first 30 characters
+        {{"\xff"
+          "b",
+          "z",
+          "\xff"
+          "a"},
+         {2, 3, 1}},                      // a leading 255 sorts last
+        {{"ab", "a", "a b"}, {2, 3, 1}},  // a shorter text that begins another first
+        {{}, {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(AlphabeticalCategoryOrder(c.labels), c.order) << c.labels.size();
+}
+
+TEST(CategoryOrderTest, DeclarationLine) {
+    EXPECT_EQ(CategoryDeclarationLine(7, "verde"), "     007 verde");
+    EXPECT_EQ(CategoryDeclarationLine(999, "x"), "     999 x");
+    EXPECT_EQ(CategoryDeclarationLine(1234, "x"), "     <34 x");  // 12 hundreds: '0' + 12
+    EXPECT_EQ(CategoryDeclarationLine(1, std::string(70, 'y')), "     001 " + std::string(60, 'y'));
+}
+
+// Fields: 1 text "Nome" (10 bytes), 2 "Colore" coded (word 1), 3 and 4 "Mezzi" with two
+// answers (words 2, 3), 5 "Numero" (word 4), 6 "Secondo colore" sharing the list of field 2
+// (word 5).
+const std::string kTitle = "Prova di riordino " + std::string(70, '=');
+const std::string kDeclarations =
+    kTitle +
+    "\r\n001A Nome\r\n     010\r\n"
+    "0021 Colore\r\n     001 verde\r\n     002 Blu\r\n     003 azzurro\r\n     ///\r\n"
+    "0032 Mezzi\r\n     001 treno\r\n     002 bi///ci\r\n     003 auto\r\n"
+    "     004 Moto\r\n     ///\r\n"
+    "005Q Numero\r\n"
+    "0061 Secondo colore\r\n     001 002\r\n     ///\r\n";
+const std::string kTitle80 = kTitle.substr(0, 80) + "\r\n";
+const std::string kColoreOrdered =
+    "0021 Colore\r\n     001 azzurro\r\n     002 Blu\r\n     003 verde\r\n     ///\r\n";
+const std::string kColoreAsBefore =
+    "0021 Colore\r\n     001 verde\r\n     002 Blu\r\n     003 azzurro\r\n     ///\r\n";
+const std::string kMezziOrdered =
+    "0032 Mezzi\r\n     001 auto\r\n     002 bi///ci\r\n     003 Moto\r\n     004 treno\r\n     ///\r\n";
+const std::string kMezziAsBefore =
+    "0032 Mezzi\r\n     001 treno\r\n     002 bi///ci\r\n     003 auto\r\n     004 Moto\r\n     ///\r\n";
+const std::string kHead = "001A Nome\r\n     010\r\n";
+const std::string kTail = "005Q Numero\r\n0061 Secondo colore\r\n     001 002\r\n     ///\r\n";
+
+std::string Label(const std::string& text) {
+    std::string r = text;
+    r.resize(61, '\0');
+    return r;
+}
+
+class CategoryReorderTest : public ::testing::Test {
+  protected:
+    void Prepare() {
+        ResetProgramState();
+        CoreState.ArchiveDir = dir.MakeDir("arch");
+        CoreState.ProgramDir = dir.MakeDir("prog");
+        for (const char* f : {"imp-sch.dat", "controll.txt"}) RemoveFile(dir.Path() + "arch/" + f);
+        RemoveFile(CoreState.ProgramDir + "controll.txt");
+        CoreState.CardWordCount = CoreState.CardTextBytes = 50;
+        TerritoryCount = 20;
+        WriteBytes(Archive("sig-sch.dat"), kDeclarations);
+        std::string placement;
+        for (int f = 1; f <= 6; ++f) placement += "   1  10" + std::to_string(100 + 20 * f) + " 300\r\n";
+        WriteBytes(Archive("dat-sch.dat"), placement);
+        BuildArchiveDefinition();
+        ASSERT_EQ(CoreState.FieldCount, 6);
+        ASSERT_EQ(FieldFirstLabel[6], FieldFirstLabel[2]);
+        test::StoreSmallCards(CoreState.ArchiveDir,
+                              Cards({{1, 2, 1, 77, 3}, {4, 4, 3, 0, -2}, {2, 3, 5, 5, 1}}));
+    }
+    static std::vector<SmallCard> Cards(std::vector<std::array<int, 5>> values) {
+        std::vector<SmallCard> cards;
+        for (const auto& v : values) {
+            SmallCard c;
+            c.Text(1, "nome");
+            for (int w = 1; w <= 5; ++w) c.Word(w, v[size_t(w - 1)]);
+            cards.push_back(c);
+        }
+        return cards;
+    }
+    std::string Archive(const char* name) const { return CoreState.ArchiveDir + name; }
+
+    test::TempDir dir;
+};
+
+TEST_F(CategoryReorderTest, MarkedListsOrderedCardsRenumberedDefinitionRebuilt) {
+    // Colore: verde, Blu, azzurro -> azzurro, Blu, verde: old 1, 2, 3 become 3, 2, 1.
+    // Mezzi: treno, bi///ci, auto, Moto -> auto, bi///ci, Moto, treno: 1, 2, 3, 4 become 4, 2, 1, 3.
+    const std::vector<std::array<int, 5>> colore = {{3, 2, 1, 77, 1}, {0, 4, 3, 0, 0}, {2, 3, 5, 5, 3}};
+    const std::vector<std::array<int, 5>> mezzi = {{1, 2, 4, 77, 3}, {4, 3, 1, 0, -2}, {2, 1, 0, 5, 1}};
+    const std::vector<std::array<int, 5>> both = {{3, 2, 4, 77, 1}, {0, 3, 1, 0, 0}, {2, 1, 0, 5, 3}};
+    const std::string colorePermutation = "3\r\n2\r\n1\r\n";
+    const std::string mezziPermutation = "3\r\n2\r\n4\r\n1\r\n";
+    struct Case {
+        const char* what;
+        std::vector<int> marks;
+        std::string declarations, permutation;
+        std::vector<std::array<int, 5>> cards;
+        std::vector<std::string> labels;
+    } cases[] = {
+        {"the list's own field",
+         {2},
+         kTitle80 + kHead + kColoreOrdered + kMezziAsBefore + kTail,
+         colorePermutation,
+         colore,
+         {"azzurro", "Blu", "verde", "treno", "bi///ci", "auto", "Moto"}},
+        {"a field sharing the list",
+         {6},
+         kTitle80 + kHead + kColoreOrdered + kMezziAsBefore + kTail,
+         colorePermutation,
+         colore,
+         {"azzurro", "Blu", "verde", "treno", "bi///ci", "auto", "Moto"}},
+        {"both fields of one list, ordered once",
+         {2, 6},
+         kTitle80 + kHead + kColoreOrdered + kMezziAsBefore + kTail,
+         colorePermutation,
+         colore,
+         {"azzurro", "Blu", "verde", "treno", "bi///ci", "auto", "Moto"}},
+        {"a multi-answer field and a label holding ///",
+         {3},
+         kTitle80 + kHead + kColoreAsBefore + kMezziOrdered + kTail,
+         mezziPermutation,
+         mezzi,
+         {"verde", "Blu", "azzurro", "auto", "bi///ci", "Moto", "treno"}},
+        {"two lists, the last one's permutation kept",
+         {2, 3},
+         kTitle80 + kHead + kColoreOrdered + kMezziOrdered + kTail,
+         mezziPermutation,
+         both,
+         {"azzurro", "Blu", "verde", "auto", "bi///ci", "Moto", "treno"}},
+        {"marks on a further answer and a number do nothing",
+         {4, 5},
+         kDeclarations,
+         "",
+         {{1, 2, 1, 77, 3}, {4, 4, 3, 0, -2}, {2, 3, 5, 5, 1}},
+         {"verde", "Blu", "azzurro", "treno", "bi///ci", "auto", "Moto"}},
+    };
+    for (const Case& c : cases) {
+        Prepare();
+        for (int f : c.marks) FieldAttributes[f] = 64 | 1;
+        CoreState.CurrentCard = 1;
+        test::RecordingProgress progress;
+        const ReorderRun run = ReorderMarkedCategories(progress);
+        EXPECT_TRUE(run.tooLarge.empty());
+        EXPECT_EQ(ReadBytes(Archive("sig-sch.dat")), c.declarations) << c.what;
+        if (c.permutation.empty())
+            EXPECT_FALSE(FileExists(CoreState.ProgramDir + "controll.txt")) << c.what;
+        else
+            EXPECT_EQ(ReadBytes(CoreState.ProgramDir + "controll.txt"), c.permutation) << c.what;
+        EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), test::SmallValuesFile(Cards(c.cards))) << c.what;
+        std::string labels;
+        for (const std::string& l : c.labels) labels += Label(l);
+        EXPECT_EQ(ReadBytes(Archive("mod-sch.dat")), labels) << c.what;
+        // The marks stay; the card in hand is card 1 as now stored.
+        for (int f : c.marks) EXPECT_EQ(FieldAttributes[f], 64 | 1) << c.what;
+        EXPECT_EQ(CoreState.CurrentCard, 1);
+        EXPECT_EQ(CurrentCardValues[1], uint16_t(c.cards[1][0])) << c.what;
+    }
+}
+
+TEST_F(CategoryReorderTest, ADeclarationNotFoundChangesNoCard) {
+    Prepare();
+    // Declarations cut after "Colore": the marked "Mezzi" has no declaration to rewrite.
+    const std::string cut = kTitle + "\r\n" + kHead + kColoreAsBefore;
+    WriteBytes(Archive("sig-sch.dat"), cut);
+    const std::string cards = ReadBytes(Archive("num-sch.dat"));
+    FieldAttributes[3] = 64;
+    test::RecordingProgress progress;
+    EXPECT_THROW(ReorderMarkedCategories(progress), IoError);
+    EXPECT_EQ(ReadBytes(Archive("sig-sch.dat")), cut);
+    EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), cards);
+}
+
+TEST_F(CategoryReorderTest, TheNumberOfANonCodedDeclarationIsNotRewritten) {
+    Prepare();
+    // Field 2 is now declared as a number: its number lands on a declaration without categories.
+    std::string changed = kDeclarations;
+    changed.replace(changed.find("0021 Colore"), 11, "002Q Colore");
+    WriteBytes(Archive("sig-sch.dat"), changed);
+    FieldAttributes[2] = 64;
+    test::RecordingProgress progress;
+    EXPECT_THROW(ReplaceDeclaredCategories(2, {"     001 x"}), IoError);
+    EXPECT_EQ(ReadBytes(Archive("sig-sch.dat")), changed);
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,171 @@
+#include "cardwindow/range_check.h"
+
+#include <gtest/gtest.h>
+
+#include "core/core_state.h"
+#include "core/text_tables.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "small_archive.h"
+#include "support/temp_dir.h"
+
+namespace qv {
+namespace {
+
+using test::ReadBytes;
+using test::SmallCard;
+using test::WriteBytes;
+
+// Fields: 1 coded with three categories (word 1), 2 its further answer (word 2), 3 municipality
+// (word 3), 4 number holding the province (word 4), 5 text of 10 at byte 1.
+class RangeCheckTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProgramState();
+        CoreState.ArchiveDir = dir.MakeDir("arch");
+        CoreState.ProgramDir = dir.MakeDir("prog");
+        CoreState.CardWordCount = CoreState.CardTextBytes = 50;
+        CoreState.FieldCount = 5;
+        TerritoryCount = 20;
+        const int types[] = {0, 1, 3, 4, -10};
+        for (int f = 1; f <= 5; ++f) {
+            FieldTypes[f] = int16_t(types[f - 1]);
+            FieldPositions[f] = int16_t(f <= 4 ? f : 0);
+        }
+        FieldTextOffsets[5] = 1;
+        FieldFirstLabel[1] = FieldFirstLabel[2] = 4;
+        FieldLastLabel[1] = FieldLastLabel[2] = 6;
+        CoreState.CommuneField = 3;
+        CoreState.ProvinceField = 4;
+
+        std::string texts;
+        for (int n = 1; n <= 840; ++n) {
+            const char* own = n == 837   ? "  - manca il comune"
+                              : n == 838 ? "  - manca la provincia"
+                              : n == 839 ? "  - il comune non appartiene alla provincia"
+                                         : nullptr;
+            texts += (own ? std::string(own) : "Testo " + std::to_string(n)) + "\r\n";
+        }
+        WriteBytes(CoreState.ProgramDir + "sigle.imp", texts);
+        BuildTextFile();
+    }
+    static SmallCard Card(int first, int second, int commune, int province) {
+        return SmallCard().Word(1, first).Word(2, second).Word(3, commune).Word(4, province).Text(1, "nome");
+    }
+    std::string Report() const { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
+
+    test::TempDir dir;
+};
+
+TEST(LeadingNumberTest, DigitsAfterBlanks) {
+    const std::pair<const char*, int32_t> cases[] = {
+        {"", 0},   {"   ", 0}, {" 12ab", 12}, {"007", 7}, {"99999999999", 999999999},
+        {"-5", 0}, {"4 5", 4}, {"x9", 0},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(LeadingNumber(text), expected) << text;
+}
+
+TEST_F(RangeCheckTest, RangeListFromTheProvinceStarts) {
+    struct Case {
+        const char* starts;
+        const char* expected;
+    } cases[] = {
+        {"   1 Alfa\r\n   4 Beta\r\n   9Gamma lunga\r\n",
+         "    1    3 Alfa\r\n    4    8 Beta\r\n    9   20Gamma lunga\r\n"},
+        // Written on Linux; the text starts right at column 5; a line of the number alone; a
+        // number wider than columns 1-4 is cut there.
+        {"  1 Alfa\n  3\n12345 Delta\n", "    1    2Alfa\r\n    3 1233\r\n 1234   205 Delta\r\n"},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(CoreState.ProgramDir + "ini-prov.imp", c.starts);
+        BuildProvinceRangeList();
+        EXPECT_EQ(ReadBytes(CoreState.ArchiveDir + "province.txt"), c.expected) << c.starts;
+    }
+}
+
+TEST_F(RangeCheckTest, MissingProvinceStartsIsAnError) {
+    EXPECT_THROW(BuildProvinceRangeList(), IoError);
+    EXPECT_FALSE(LoadProvinceRanges().has_value());
+}
+
+TEST_F(RangeCheckTest, RangesFromTheFirstThousandLines) {
+    std::string lines = "  12   40 Alfa\r\n7x   12\r\n\r\n";
+    for (int n = 4; n <= 1001; ++n) lines += std::to_string(n) + "    " + std::to_string(n) + "\r\n";
+    WriteBytes(CoreState.ArchiveDir + "province.txt", lines);
+    const auto ranges = LoadProvinceRanges();
+    ASSERT_TRUE(ranges);
+    EXPECT_EQ(ranges->low[1], 12);
+    EXPECT_EQ(ranges->high[1], 40);
+    EXPECT_EQ(ranges->low[2], 7);
+    EXPECT_EQ(ranges->high[2], 12);
+    EXPECT_EQ(ranges->low[3], 0);
+    EXPECT_EQ(ranges->high[3], 0);
+    EXPECT_EQ(ranges->low[1000], 1000);
+}
+
+TEST_F(RangeCheckTest, ReportAndResetValues) {
+    WriteBytes(CoreState.ArchiveDir + "province.txt", "    1    3 Alfa\r\n    4    8 Beta\r\n");
+    std::vector<SmallCard> cards = {
+        Card(3, 4, 5, 2),        // the count is valid, count + 1 is not
+        Card(-1, 0, 0, 0),       // negative category, municipality and province missing
+        Card(1, 1, 3, 2),        // below the lowest code
+        Card(2, 0, 8, 2),        // the highest code
+        Card(0, 3, 4, 2),        // the lowest code
+        Card(0, 0, 9999, 1000),  // a province from 1000 on is not tested
+        Card(0, 0, 2, 3),        // a province without a line has no valid code
+        Card(0, 0, -4, 1),       // a negative municipality is not tested
+    };
+    test::StoreSmallCards(CoreState.ArchiveDir, cards);
+    const std::string text = test::SmallTextFile(cards);
+    test::RecordingProgress progress;
+    RunRangeCheck(progress);
+
+    EXPECT_EQ(Report(),
+              "rec.      1, pos.     2, val. 4\r\n"
+              "rec.      2, pos.     1, val. -1\r\n"
+              "rec.      2  - manca il comune\r\n"
+              "rec.      2  - manca la provincia\r\n"
+              "rec.      3  - il comune non appartiene alla provincia\r\n"
+              "rec.      7  - il comune non appartiene alla provincia\r\n");
+    cards[0].Word(2, 0);
+    cards[1].Word(1, 0);
+    EXPECT_EQ(ReadBytes(CoreState.ArchiveDir + "num-sch.dat"), test::SmallValuesFile(cards));
+    EXPECT_EQ(ReadBytes(CoreState.ArchiveDir + "alf-sch.dat"), text);
+    EXPECT_EQ(CoreState.CurrentCard, 7);
+    EXPECT_EQ(progress.maximum, 7);
+    EXPECT_EQ(progress.positions.back(), 7);
+}
+
+TEST_F(RangeCheckTest, MunicipalityCheckNeedsTheRangesAndTwoNumericFields) {
+    struct Case {
+        const char* what;
+        bool ranges;
+        int commune, province;
+    } cases[] = {
+        {"no province.txt", false, 3, 4},  {"no municipality field", true, 0, 4},
+        {"no province field", true, 3, 0}, {"a field the archive lacks", true, 3, 6},
+        {"a text field", true, 5, 4},
+    };
+    for (const Case& c : cases) {
+        RemoveFile(CoreState.ArchiveDir + "province.txt");
+        if (c.ranges) WriteBytes(CoreState.ArchiveDir + "province.txt", "    1    3 Alfa\r\n");
+        CoreState.CommuneField = c.commune;
+        CoreState.ProvinceField = c.province;
+        test::StoreSmallCards(CoreState.ArchiveDir, {Card(0, 0, 0, 0), Card(9, 0, 7, 1)});
+        test::RecordingProgress progress;
+        RunRangeCheck(progress);
+        EXPECT_EQ(Report(), "rec.      2, pos.     1, val. 9\r\n") << c.what;
+    }
+}
+
+TEST_F(RangeCheckTest, AnUnwritableReportLeavesTheCardsAlone) {
+    const std::vector<SmallCard> cards = {Card(9, 0, 1, 1)};
+    test::StoreSmallCards(CoreState.ArchiveDir, cards);
+    CoreState.ProgramDir = dir.Path() + "missing/";
+    test::RecordingProgress progress;
+    EXPECT_THROW(RunRangeCheck(progress), IoError);
+    EXPECT_EQ(ReadBytes(CoreState.ArchiveDir + "num-sch.dat"), test::SmallValuesFile(cards));
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,133 @@
+#include "selection/ui/ricerca_schede.h"
+
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "cardwindow/startup.h"
+#include "core/core_state.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+#include "support/program_dir.h"
+
+namespace qv {
+namespace {
+
+using test::ProgramRoot;
+
+class SearchOptionsTest : public ::testing::Test {
+  protected:
+    void SetUp() override { StartProgram(); }
+    void TearDown() override {
+        ResetUiHooks();
+        StopProgram();
+        ResetProgramState();
+    }
+    static void Store(int kind, uint8_t fromFirst, uint8_t asList) {
+        CoreState.SearchKind = kind;
+        CoreState.SearchFromFirst = fromFirst;
+        CoreState.SearchAsList = asList;
+    }
+    static std::tuple<int, int, int> Stored() {
+        return {CoreState.SearchKind, CoreState.SearchFromFirst, CoreState.SearchAsList};
+    }
+    ProgramRoot root;
+};
+
+TEST_F(SearchOptionsTest, CaptionsAndHintsFromTheTextTable) {
+    TRicercaSchede d(nullptr);
+    EXPECT_EQ(Cp(d.windowTitle()), "Testo 1259");
+    const std::pair<QWidget*, int> captions[] = {
+        {d.Label1, 1260},  {d.sequenziale, 1261}, {d.Alfabetica, 1262}, {d.qualsiasi, 1263},
+        {d.Label2, 1264},  {d.sch1, 1265},        {d.schAttuale, 1266}, {d.Label3, 1267},
+        {d.singole, 1268}, {d.comelista, 1269},   {d.Esci, 1270},       {d.Help2, 1272},
+    };
+    for (const auto& [widget, text] : captions) {
+        QString caption;
+        if (auto* l = qobject_cast<QLabel*>(widget))
+            caption = l->text();
+        else
+            caption = static_cast<QAbstractButton*>(widget)->text();
+        EXPECT_EQ(Cp(caption), "Testo " + std::to_string(text)) << widget->objectName().toStdString();
+    }
+    EXPECT_EQ(Cp(d.Esci->toolTip()), "Testo 1271");
+    EXPECT_EQ(Cp(d.Help2->toolTip()), "Testo 1273");
+}
+
+TEST_F(SearchOptionsTest, OpensOnTheStoredChoicesAndExitStoresTheChecked) {
+    struct Case {
+        int kind;
+        uint8_t fromFirst, asList;
+        QRadioButton* TRicercaSchede::*checked;  // of the first group; null for none
+    };
+    const Case cases[] = {
+        {1, 1, 0, &TRicercaSchede::sequenziale},
+        {2, 0, 1, &TRicercaSchede::Alfabetica},
+        {3, 1, 1, &TRicercaSchede::qualsiasi},
+        {0, 0, 0, nullptr},
+        {7, 2, 2, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        Store(c.kind, c.fromFirst, c.asList);
+        TRicercaSchede d(nullptr);
+        for (QRadioButton* TRicercaSchede::*r :
+             {&TRicercaSchede::sequenziale, &TRicercaSchede::Alfabetica, &TRicercaSchede::qualsiasi})
+            EXPECT_EQ((d.*r)->isChecked(), r == c.checked) << (d.*r)->objectName().toStdString();
+        EXPECT_EQ(d.sch1->isChecked(), c.fromFirst == 1);
+        EXPECT_EQ(d.schAttuale->isChecked(), c.fromFirst != 1);
+        EXPECT_EQ(d.comelista->isChecked(), c.asList == 1);
+        EXPECT_EQ(d.singole->isChecked(), c.asList != 1);
+
+        // Exit without touching anything stores what was shown: no kind when none was checked.
+        d.Esci->click();
+        EXPECT_EQ(Stored(),
+                  std::make_tuple(c.checked ? c.kind : 0, c.fromFirst == 1 ? 1 : 0, c.asList == 1 ? 1 : 0));
+    }
+}
+
+TEST_F(SearchOptionsTest, OnlyTheExitButtonOrEscStoresTheChoices) {
+    // Closing the window otherwise stores nothing.
+    Store(1, 1, 0);
+    {
+        TRicercaSchede d(nullptr);
+        d.qualsiasi->setChecked(true);
+        d.schAttuale->setChecked(true);
+        d.comelista->setChecked(true);
+        d.reject();
+    }
+    EXPECT_EQ(Stored(), std::make_tuple(1, 1, 0));
+
+    // Esc presses the exit button.
+    TRicercaSchede d(nullptr);
+    d.Alfabetica->setChecked(true);
+    d.comelista->setChecked(true);
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_EQ(Stored(), std::make_tuple(2, 1, 1));
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+}
+
+TEST_F(SearchOptionsTest, OpenerShowsTheDialogModallyAndHelpShowsPage77) {
+    Store(1, 1, 0);
+    std::vector<std::string> shown;
+    SetModalHook([&shown](QDialog& dialog) {
+        shown.push_back(dialog.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
+        if (auto* options = qobject_cast<TRicercaSchede*>(&dialog)) {
+            options->Help2Click();
+            options->qualsiasi->setChecked(true);
+            options->Esci->click();
+        }
+        return 0;
+    });
+    CoreState.CommandCode = 5;
+    OpenSearchOptions(nullptr);
+    EXPECT_EQ(shown, (std::vector<std::string>{"TRicercaSchede 5", "THelpRTF 77"}));
+    EXPECT_EQ(Stored(), std::make_tuple(3, 1, 0));
+}
+
+}  // namespace
+}  // namespace qv
