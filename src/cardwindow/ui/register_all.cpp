@@ -12,6 +12,7 @@
 #include "elaborations/ui/tconnessioni.h"
 #include "elaborations/ui/tdoppie.h"
 #include "quick/ui/additional_variables_dialog.h"
+#include "quick/ui/quick_factor_dialog.h"
 #include "quick/ui/quick_hub.h"
 #include "quick/ui/quick_report_forms.h"
 #include "selection/search_by_example.h"
@@ -28,6 +29,7 @@ void RegisterAllDialogs() {
     RegisterConnectionDialogs();
     RegisterAdditionalVariablesForm();
     RegisterQuickReportForms();
+    RegisterFactorDialogs();
 
     // Card entry: the category pickers take the field in CommandCode and answer there.
     RegisterCardDialog(CardDialog::CategoryList,
