@@ -14,7 +14,8 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
-#include "elaborations/ui/factor_openers.h"
+#include "elaborations/ui/factor_dialogs.h"
+#include "elaborations/ui/typology_attribution.h"
 #include "elaborations/ui/viewer_calls.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -239,13 +240,18 @@ void TVedeAFC::Esci2Click() {
     accept();
 }
 
-void OpenFactorPlane(QWidget* owner) {
+void OpenVedeAFC(QWidget* owner) {
     struct ProceedWhileOpen {
         ProceedWhileOpen() { CoreState.ProceedFlag = 1; }
         ~ProceedWhileOpen() { CoreState.ProceedFlag = 0; }
     } proceed;
     TVedeAFC dialog(owner);
     ShowModal(dialog);
+}
+
+void RegisterFactorPlaneAndTypologies() {
+    RegisterFactorPlane(&OpenVedeAFC);
+    RegisterTypologyAttribution(&AttributeTypologiesFromDialog);
 }
 
 }  // namespace qv

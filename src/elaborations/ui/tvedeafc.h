@@ -75,4 +75,12 @@ void DrawPlaneScene(QPainter& painter, const PlaneScene& scene, double scale);
 // could not be started.
 bool PrintPlaneScene(QPrinter& printer, const PlaneScene& scene);
 
+// Creates TVedeAFC with `owner` and shows it modally, CoreState.ProceedFlag 1 while it is open
+// and 0 afterwards. The road is CoreState.ElaborationMode's.
+void OpenVedeAFC(QWidget* owner);
+
+// Makes the factor dialogs open this plane and run the typology attribution; called once at
+// start.
+void RegisterFactorPlaneAndTypologies();
+
 }  // namespace qv

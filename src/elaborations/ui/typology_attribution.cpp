@@ -1,67 +1,32 @@
-#include <QProgressBar>
-#include <algorithm>
+#include "elaborations/ui/typology_attribution.h"
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "elaborations/typologies.h"
-#include "elaborations/ui/factor_openers.h"
-#include "platform/io_error.h"
-#include "platform/ui/application.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/dialogs.h"
 
 namespace qv {
 
 namespace {
-
 constexpr int kNeedsPassword = 1007;
-
-class BarFollower : public Progress {
-  public:
-    explicit BarFollower(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override {
-        if (bar_) bar_->setRange(0, std::max(maximum, 0));
-    }
-    void SetPosition(int position) override {
-        if (bar_) bar_->setValue(position);
-    }
-
-  private:
-    QProgressBar* bar_;
-};
-
 }  // namespace
 
-// The messages and the file dialog take the main window as parent, as every common dialog.
-void OpenTypologies([[maybe_unused]] QWidget* owner, QProgressBar* bar) {
+void AttributeTypologiesFromDialog(const std::string& profilePath, Progress& progress) {
     const bool quick = CoreState.ElaborationMode == 2;
-    if (CoreState.TypologyField < 1) return;
     // Scores are card changes: like every other write to the cards they need the password.
+    int refusal = 0;
     if (!CoreState.WriteAccess) {
-        ShowInfo(LoadText(kNeedsPassword));
-        return;
+        refusal = kNeedsPassword;
+    } else if (TypologyScoreOffset(CoreState.TypologyField) < 0) {
+        refusal = quick ? 532 : 148;
     }
-    if (TypologyScoreOffset(CoreState.TypologyField) < 0) {
-        ShowInfo(LoadText(quick ? 532 : 148));
-        return;
-    }
-    FileDialogRequest request;
-    request.kind = FileDialogKind::Open;
-    request.directory = CoreState.ProgramDir;
-    request.filter = "*.txt";
-    request.fileName = "*.txt";
-    const std::string typologyFileName = AskFileName(request);
-    if (typologyFileName.empty()) return;
-    HourglassOn();
-    try {
-        BarFollower progress(bar);
-        AttributeTypologies(quick ? FactorRoad::Quick : FactorRoad::Standard, typologyFileName, progress);
-    } catch (const IoError& e) {
+    if (refusal) {
         HourglassOff();
-        ShowIoError(e);
+        ShowInfo(LoadText(refusal));
         return;
     }
-    HourglassOff();
+    AttributeTypologies(quick ? FactorRoad::Quick : FactorRoad::Standard, profilePath, progress);
 }
 
 }  // namespace qv

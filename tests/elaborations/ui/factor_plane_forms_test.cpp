@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QImage>
 #include <QMenu>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <cstdio>
@@ -15,7 +14,7 @@
 #include "core/ui/thelprtf.h"
 #include "elaborations/grid_files.h"
 #include "elaborations/typologies.h"
-#include "elaborations/ui/factor_openers.h"
+#include "elaborations/ui/factor_dialogs.h"
 #include "elaborations/ui/tvedeafc.h"
 #include "platform/real6.h"
 #include "platform/ui/dialogs.h"
@@ -50,8 +49,11 @@ class FactorPlaneFormsTest : public ::testing::Test {
         WriteBytes(Archive("fat-sch.dat"), bytes);
         CoreState.PlaneFactorX = 1;
         CoreState.PlaneFactorY = 2;
+        RegisterFactorPlaneAndTypologies();
     }
     void TearDown() override {
+        RegisterFactorPlane(nullptr);
+        RegisterTypologyAttribution(nullptr);
         ResetUiHooks();
         SetPrinterHook(nullptr);
         StopProgram();
@@ -59,7 +61,7 @@ class FactorPlaneFormsTest : public ::testing::Test {
     }
     std::string Archive(const char* name) const { return CoreState.ArchiveDir + name; }
 
-    // Opens the plane as the factor dialogs do and runs `body` while it is shown.
+    // Opens the plane through the factor dialogs' registry and runs `body` while it is shown.
     void WithPlane(const std::function<void(TVedeAFC&)>& body) {
         int shown = 0;
         SetModalHook([&](QDialog& d) {
@@ -71,7 +73,7 @@ class FactorPlaneFormsTest : public ::testing::Test {
             body(*plane);
             return 1;
         });
-        OpenFactorPlane(nullptr);
+        EXPECT_TRUE(OpenFactorPlane(nullptr));
         EXPECT_EQ(shown, 1);
         EXPECT_EQ(CoreState.ProceedFlag, 0);
         SetModalHook(nullptr);
@@ -203,14 +205,14 @@ TEST_F(FactorPlaneFormsTest, MissingLoadingsFile) {
     });
 }
 
-// The attribution from the dialogs' button, on the sample archive: one typology of the first
+// The attribution the factor dialogs run, on the sample archive: one typology of the first
 // grid line, weight 1, scores 100 on the cards of that category and 0 on the others.
-class TypologyOpenerTest : public FactorPlaneFormsTest {
+class TypologyAttributionTest : public FactorPlaneFormsTest {
   protected:
     void SetUp() override {
         FactorPlaneFormsTest::SetUp();
         GenerateDichotomousGrid();
-        WriteBytes(CoreState.ProgramDir + "profilo.txt", "----- Fattore 1\r\n  1       1.000 (   1) x\r\n");
+        WriteBytes(profile, "----- Fattore 1\r\n  1       1.000 (   1) x\r\n");
         CardSelectionMask.fill(0);
         CardSelectionMask[0] = 0xFF;  // cards 0..7
         for (int f = 1; f <= CoreState.FieldCount && field == 0; ++f)
@@ -218,17 +220,23 @@ class TypologyOpenerTest : public FactorPlaneFormsTest {
         ASSERT_GT(field, 0);
         CoreState.TypologyField = field;
         CoreState.WriteAccess = 1;
-        SetFileDialogHook([this](const FileDialogRequest& r) {
-            asked = r;
-            return answer;
-        });
     }
+    bool Run() {
+        struct Maximum : Progress {
+            void SetMaximum(int m) override { maximum = m; }
+            void SetPosition(int) override {}
+            int maximum = -1;
+        } progress;
+        const bool registered = RunTypologyAttribution(profile, progress);
+        barMaximum = progress.maximum;
+        return registered;
+    }
+    std::string profile = CoreState.ProgramDir + "profilo.txt";
     int field = 0;
-    std::string answer;
-    FileDialogRequest asked;
+    int barMaximum = -1;
 };
 
-TEST_F(TypologyOpenerTest, ScoresTheSelectedCards) {
+TEST_F(TypologyAttributionTest, ScoresTheSelectedCards) {
     const CategoryGrid grid = LoadCategoryGrid(Archive("grl-sch.txt"));
     std::vector<bool> inFirst;
     for (int c = 0; c < 8; ++c) {
@@ -240,13 +248,8 @@ TEST_F(TypologyOpenerTest, ScoresTheSelectedCards) {
     CoreState.CurrentCard = CoreState.LastCard + 1;
     const std::string before = ReadBytes(Archive("num-sch.dat"));
     const size_t cardBytes = size_t(CoreState.CardWordCount) * 2;
-    answer = CoreState.ProgramDir + "profilo.txt";
-    QProgressBar bar;
-    OpenTypologies(nullptr, &bar);
-    EXPECT_EQ(asked.kind, FileDialogKind::Open);
-    EXPECT_EQ(asked.directory, CoreState.ProgramDir);
-    EXPECT_EQ(asked.fileName, "*.txt");
-    EXPECT_EQ(bar.maximum(), CoreState.LastCard);
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(barMaximum, CoreState.LastCard);
     EXPECT_EQ(ReadBytes(Archive("tipi.txt")), "Testo 147 1\r\n         1      1000\r\n");
     const int position = FieldPositions[size_t(field)];
     for (int c = 0; c < 9; ++c) {
@@ -263,7 +266,7 @@ TEST_F(TypologyOpenerTest, ScoresTheSelectedCards) {
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(TypologyOpenerTest, RefusalsAndCancel) {
+TEST_F(TypologyAttributionTest, Refusals) {
     const std::string before = ReadBytes(Archive("num-sch.dat"));
     struct Case {
         int writeAccess, mode, field;
@@ -272,24 +275,15 @@ TEST_F(TypologyOpenerTest, RefusalsAndCancel) {
         {0, 1, 0, "Testo 1007"},
         {1, 1, 4001, "Testo 148"},
         {1, 2, 4001, "Testo 532"},
-        {1, 1, 0, nullptr},  // the dialog is cancelled
     };
     for (const Case& c : cases) {
         messages.clear();
-        asked = {};
-        asked.fileName = "none";
         CoreState.WriteAccess = uint8_t(c.writeAccess);
         CoreState.ElaborationMode = c.mode;
         CoreState.TypologyField = c.field ? c.field : field;
-        OpenTypologies(nullptr);
-        if (c.message) {
-            ASSERT_EQ(messages.size(), 1u);
-            EXPECT_EQ(messages[0], c.message);
-            EXPECT_EQ(asked.fileName, "none");
-        } else {
-            EXPECT_TRUE(messages.empty());
-            EXPECT_EQ(asked.fileName, "*.txt");
-        }
+        ASSERT_TRUE(Run());
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0], c.message);
     }
     EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), before);
     EXPECT_FALSE(std::filesystem::exists(Archive("tipi.txt")));
