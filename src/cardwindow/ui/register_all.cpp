@@ -6,6 +6,8 @@
 #include "cardwindow/ui/category_pickers.h"
 #include "cardwindow/ui/configura2.h"
 #include "cardwindow/ui/entry_dialogs.h"
+#include "cardwindow/ui/merge.h"
+#include "cardwindow/ui/ricodifica.h"
 #include "cardwindow/ui/tindicatori.h"
 #include "cardwindow/ui/trange.h"
 #include "core/core_state.h"
@@ -49,6 +51,8 @@ void RegisterAllDialogs() {
     RegisterCardWindowJobs();
     RegisterCardDialog(CardDialog::RangeCheck, &OpenRangeDialog);
     RegisterCardDialog(CardDialog::Indicators, &OpenIndicatorsDialog);
+    RegisterCardDialog(CardDialog::MergeArchives, &OpenMerge);
+    RegisterCardDialog(CardDialog::Recoding, &OpenRecoding);
 
     // Search: conditions per field, options, saving and recalling, and the search step itself.
     RegisterConditionDialogs();
