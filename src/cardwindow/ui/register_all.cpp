@@ -14,6 +14,7 @@
 #include "core/core_state.h"
 #include "elaborations/ui/tconnessioni.h"
 #include "elaborations/ui/tdoppie.h"
+#include "elaborations/ui/tvedeafc.h"
 #include "quick/ui/additional_variables_dialog.h"
 #include "quick/ui/quick_factor_dialog.h"
 #include "quick/ui/quick_hub.h"
@@ -35,6 +36,7 @@ void RegisterAllDialogs() {
     RegisterAdditionalVariablesForm();
     RegisterQuickReportForms();
     RegisterFactorDialogs();
+    RegisterFactorPlaneAndTypologies();
 
     // Card entry: the category pickers take the field in CommandCode and answer there.
     RegisterCardDialog(CardDialog::CategoryList,
