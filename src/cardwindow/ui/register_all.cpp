@@ -12,7 +12,10 @@
 #include "elaborations/ui/tconnessioni.h"
 #include "elaborations/ui/tdoppie.h"
 #include "quick/ui/additional_variables_dialog.h"
+#include "quick/ui/linked_selection_dialog.h"
+#include "quick/ui/quick_commands.h"
 #include "quick/ui/quick_hub.h"
+#include "quick/ui/quick_lists_dialog.h"
 #include "selection/search_by_example.h"
 #include "selection/ui/condition_dialogs.h"
 #include "selection/ui/ricerca_schede.h"
@@ -26,6 +29,8 @@ void RegisterAllDialogs() {
     RegisterCrossTableDialogs();
     RegisterConnectionDialogs();
     RegisterAdditionalVariablesForm();
+    RegisterQuickCommand(QuickCommand::Lists, &OpenQuickLists);
+    RegisterQuickCommand(QuickCommand::LinkedArchives, &OpenLinkedArchiveSelection);
 
     // Card entry: the category pickers take the field in CommandCode and answer there.
     RegisterCardDialog(CardDialog::CategoryList,
@@ -36,7 +41,8 @@ void RegisterAllDialogs() {
     RegisterCardDialog(CardDialog::GoToCard, &OpenGoToCardDialog);
     RegisterCardDialog(CardDialog::ClearFields,
                        [](QWidget* owner) { CoreState.CommandCode = OpenClearDialog(owner); });
-    RegisterCardDialog(CardDialog::CopyCard, [](QWidget* owner) { CoreState.CommandCode = OpenCopyDialog(owner); });
+    RegisterCardDialog(CardDialog::CopyCard,
+                       [](QWidget* owner) { CoreState.CommandCode = OpenCopyDialog(owner); });
     RegisterCardDialog(CardDialog::QuickHub, &OpenQuickHub);
 
     // Archive-wide jobs of the batch runner (2 to 6) and the dialogs that start 4 and 5.
