@@ -6,6 +6,8 @@
 #include "cardwindow/ui/category_pickers.h"
 #include "cardwindow/ui/configura2.h"
 #include "cardwindow/ui/entry_dialogs.h"
+#include "cardwindow/ui/merge.h"
+#include "cardwindow/ui/ricodifica.h"
 #include "cardwindow/ui/tindicatori.h"
 #include "cardwindow/ui/trange.h"
 #include "core/core_state.h"
@@ -14,8 +16,10 @@
 #include "quick/ui/additional_variables_dialog.h"
 #include "quick/ui/linked_selection_dialog.h"
 #include "quick/ui/quick_commands.h"
+#include "quick/ui/quick_factor_dialog.h"
 #include "quick/ui/quick_hub.h"
 #include "quick/ui/quick_lists_dialog.h"
+#include "quick/ui/quick_report_forms.h"
 #include "selection/search_by_example.h"
 #include "selection/ui/condition_dialogs.h"
 #include "selection/ui/ricerca_schede.h"
@@ -29,6 +33,8 @@ void RegisterAllDialogs() {
     RegisterCrossTableDialogs();
     RegisterConnectionDialogs();
     RegisterAdditionalVariablesForm();
+    RegisterQuickReportForms();
+    RegisterFactorDialogs();
     RegisterQuickCommand(QuickCommand::Lists, &OpenQuickLists);
     RegisterQuickCommand(QuickCommand::LinkedArchives, &OpenLinkedArchiveSelection);
 
@@ -49,6 +55,8 @@ void RegisterAllDialogs() {
     RegisterCardWindowJobs();
     RegisterCardDialog(CardDialog::RangeCheck, &OpenRangeDialog);
     RegisterCardDialog(CardDialog::Indicators, &OpenIndicatorsDialog);
+    RegisterCardDialog(CardDialog::MergeArchives, &OpenMerge);
+    RegisterCardDialog(CardDialog::Recoding, &OpenRecoding);
 
     // Search: conditions per field, options, saving and recalling, and the search step itself.
     RegisterConditionDialogs();
