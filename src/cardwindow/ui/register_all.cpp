@@ -16,8 +16,11 @@
 #include "elaborations/ui/tdoppie.h"
 #include "elaborations/ui/tvedeafc.h"
 #include "quick/ui/additional_variables_dialog.h"
+#include "quick/ui/linked_selection_dialog.h"
+#include "quick/ui/quick_commands.h"
 #include "quick/ui/quick_factor_dialog.h"
 #include "quick/ui/quick_hub.h"
+#include "quick/ui/quick_lists_dialog.h"
 #include "quick/ui/quick_report_forms.h"
 #include "selection/search_by_example.h"
 #include "selection/ui/condition_dialogs.h"
@@ -37,6 +40,8 @@ void RegisterAllDialogs() {
     RegisterQuickReportForms();
     RegisterFactorDialogs();
     RegisterFactorPlaneAndTypologies();
+    RegisterQuickCommand(QuickCommand::Lists, &OpenQuickLists);
+    RegisterQuickCommand(QuickCommand::LinkedArchives, &OpenLinkedArchiveSelection);
 
     // Card entry: the category pickers take the field in CommandCode and answer there.
     RegisterCardDialog(CardDialog::CategoryList,
