@@ -83,7 +83,7 @@ std::vector<std::string> CheckGridLine(int n, std::string_view line, const GridL
     return findings;
 }
 
-void WriteGridCheck() {
+void WriteCategoryGridCheck() {
     TextBuilder out;
     TextReader grid;
     if (!grid.Open(DataFilePath(kGridId))) {
@@ -105,7 +105,7 @@ void WriteGridCheck() {
     out.Save(ReportFilePath());
 }
 
-void WriteNumberedGrid() {
+void WriteNumberedCategoryGrid() {
     TextBuilder out;
     TextReader grid;
     if (!grid.Open(DataFilePath(kGridId))) {

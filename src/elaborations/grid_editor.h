@@ -26,11 +26,11 @@ std::vector<std::string> CheckGridLine(int n, std::string_view line, const GridL
 
 // Rewrites "tabella.txt" with the findings of every line of "grl-sch.txt" (one line with text
 // 931 when the grid does not open).
-void WriteGridCheck();
+void WriteCategoryGridCheck();
 
 // Rewrites "tabella.txt" with every line of "grl-sch.txt" after text 926 and its number (one
 // line with text 931 when the grid does not open).
-void WriteNumberedGrid();
+void WriteNumberedCategoryGrid();
 
 // The pair of files a chosen name stands for: the name up to the first '.' of its file part,
 // followed by ".Grl" and ".TIN".

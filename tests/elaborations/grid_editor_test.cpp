@@ -83,22 +83,22 @@ TEST_F(GridEditorTest, CheckReportFollowsTheReaderAcrossLines) {
                "Altro*=,2;\r\n"
                "commento\r\n"
                "Terzo*=3,3;\r\n");
-    WriteGridCheck();
+    WriteCategoryGridCheck();
     EXPECT_EQ(Report(),
               "Riga    2 \"Altro*=,2;\" limite inferiore non numerico\r\n"
               "Riga    3 \"commento\" manca l'asterisco\r\n");
 
     std::filesystem::remove(Archive("grl-sch.txt"));
-    WriteGridCheck();
+    WriteCategoryGridCheck();
     EXPECT_EQ(Report(), "Manca la griglia grl-sch.txt\r\n");
 }
 
 TEST_F(GridEditorTest, NumberedGrid) {
     WriteBytes(Archive("grl-sch.txt"), "Sesso*3=1,1;G0S0\r\nFemmine*=2,2;\r\n");
-    WriteNumberedGrid();
+    WriteNumberedCategoryGrid();
     EXPECT_EQ(Report(), "Riga     1 = Sesso*3=1,1;G0S0\r\nRiga     2 = Femmine*=2,2;\r\n");
     std::filesystem::remove(Archive("grl-sch.txt"));
-    WriteNumberedGrid();
+    WriteNumberedCategoryGrid();
     EXPECT_EQ(Report(), "Manca la griglia grl-sch.txt\r\n");
 }
 

@@ -184,13 +184,13 @@ void TGriglie::RinumeraClick() {
 
 void TGriglie::DiagnosticaClick() {
     HourglassOn();
-    const bool done = Guarded([] { WriteGridCheck(); });
+    const bool done = Guarded([] { WriteCategoryGridCheck(); });
     HourglassOff();
     if (done) ShowTextViewer(this, kCheckViewer);
 }
 
 void TGriglie::Button1Click() {
-    if (Guarded([] { WriteNumberedGrid(); })) ShowTextViewer(this, 0);
+    if (Guarded([] { WriteNumberedCategoryGrid(); })) ShowTextViewer(this, 0);
 }
 
 void TGriglie::SalvaGrlClick() {
