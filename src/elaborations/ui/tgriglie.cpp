@@ -8,6 +8,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "elaborations/grid_editor.h"
 #include "elaborations/grid_files.h"
@@ -16,7 +17,6 @@
 #include "elaborations/ui/viewer_calls.h"
 #include "platform/io_error.h"
 #include "platform/ui/application.h"
-#include "platform/ui/cursor.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 
@@ -29,34 +29,15 @@ constexpr int kGridId = 37, kQuantGridId = 43;
 constexpr int kGridViewer = -18, kHeadingsViewer = -19, kQuantGridViewer = -20, kCheckViewer = -37;
 constexpr int kCategoryGridPass = 0, kQuantGridPass = 1;
 
-QPushButton* Button(QWidget* parent, const char* name) {
-    auto* b = new QPushButton(parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLabel* Label(QWidget* parent, const char* name) {
-    auto* l = new QLabel(parent);
-    l->setObjectName(name);
-    return l;
-}
-
-QLineEdit* StatusEdit(QWidget* parent, const char* name) {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(name);
-    e->setReadOnly(true);
-    return e;
-}
-
-// Runs a handler's file work; an input/output error abandons it with the standard message.
+// Runs a handler's file work under the wait cursor; an input/output error abandons it with the
+// standard message.
 template <typename Work>
 bool Guarded(Work&& work) {
     try {
+        WaitCursor wait;
         work();
         return true;
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
         return false;
     }
@@ -66,28 +47,28 @@ bool Guarded(Work&& work) {
 
 TGriglie::TGriglie(QWidget* owner) : QDialog(owner) {
     setObjectName("TGriglie");
-    Label1 = Label(this, "Label1");
-    Label1->setText(QStringLiteral("Griglia variabili dicotomiche:"));
-    CreaGrl = Button(this, "CreaGrl");
-    VisualizzaGrl = Button(this, "VisualizzaGrl");
-    Diagnostica = Button(this, "Diagnostica");
-    Button1 = Button(this, "Button1");
-    Label3 = Label(this, "Label3");
-    VisualizzaInt = Button(this, "VisualizzaInt");
-    Rinumera = Button(this, "Rinumera");
-    Label2 = Label(this, "Label2");
-    CreaGRQ = Button(this, "CreaGRQ");
-    VisualizzaGRQ = Button(this, "VisualizzaGRQ");
-    Status = StatusEdit(this, "Status");
-    Status2 = StatusEdit(this, "Status2");
-    SalvaGrl = Button(this, "SalvaGrl");
-    SalvaGrl->setText(QStringLiteral("Salva"));
-    Recupera = Button(this, "Recupera");
-    Recupera->setText(QStringLiteral("&Recupera"));
+    Label1 = TextLabel(this, "Label1", 901);
+    CreaGrl = TextButton(this, "CreaGrl", 902, 903);
+    VisualizzaGrl = TextButton(this, "VisualizzaGrl", 904, 905);
+    Diagnostica = TextButton(this, "Diagnostica", 906, 907);
+    Button1 = TextButton(this, "Button1", 908);
+    Label3 = TextLabel(this, "Label3", 909);
+    VisualizzaInt = TextButton(this, "VisualizzaInt", 910, 911);
+    Rinumera = TextButton(this, "Rinumera", 912, 913);
+    Label2 = TextLabel(this, "Label2", 914);
+    CreaGRQ = TextButton(this, "CreaGRQ", 915, 916);
+    VisualizzaGRQ = TextButton(this, "VisualizzaGRQ", 917, 918);
+    Status = OutcomeEdit(this, "Status");
+    Status2 = OutcomeEdit(this, "Status2");
+    // The grid pair kept under a name of the user's: never shown.
+    SalvaGrl = new QPushButton(QStringLiteral("Salva"), this);
+    SalvaGrl->setObjectName("SalvaGrl");
+    Recupera = new QPushButton(QStringLiteral("&Recupera"), this);
+    Recupera->setObjectName("Recupera");
     SalvaGrl->hide();
     Recupera->hide();
-    Esci = Button(this, "Esci");
-    Help2 = Button(this, "Help2");
+    Esci = TextButton(this, "Esci", 919, 920);
+    Help2 = TextButton(this, "Help2", 921, 922);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(Label1, 0, 0, 1, 3);
@@ -122,41 +103,22 @@ TGriglie::TGriglie(QWidget* owner) : QDialog(owner) {
 }
 
 void TGriglie::FormCreate() {
-    struct Text {
-        QWidget* control;
-        int caption;
-        bool hint;
-    };
     setWindowTitle(Qs(LoadText(900)));
-    for (const Text& t : {Text{Label1, 901, false}, Text{CreaGrl, 902, true}, Text{VisualizzaGrl, 904, true},
-                          Text{Diagnostica, 906, true}, Text{Button1, 908, false}, Text{Label3, 909, false},
-                          Text{VisualizzaInt, 910, true}, Text{Rinumera, 912, true}, Text{Label2, 914, false},
-                          Text{CreaGRQ, 915, true}, Text{VisualizzaGRQ, 917, true}, Text{Esci, 919, true},
-                          Text{Help2, 921, true}}) {
-        const QString caption = Qs(LoadText(t.caption));
-        if (auto* b = qobject_cast<QPushButton*>(t.control)) b->setText(caption);
-        if (auto* l = qobject_cast<QLabel*>(t.control)) l->setText(caption);
-        if (t.hint) t.control->setToolTip(Qs(LoadText(t.caption + 1)));
-    }
 }
 
 void TGriglie::CreaGrlClick() {
     if (FileOpens(kGridId) && !ConfirmGridReplacement(this, kCategoryGridPass)) return;
-    HourglassOn();
     const bool done = Guarded([] {
         GenerateDichotomousGrid();
         GenerateTableHeadings();
     });
-    HourglassOff();
     if (done) Status->setText(QStringLiteral("Ok"));
     CoreState.CommandCode = 0;
 }
 
 void TGriglie::CreaGRQClick() {
     if (FileOpens(kQuantGridId) && !ConfirmGridReplacement(this, kQuantGridPass)) return;
-    HourglassOn();
     const bool done = Guarded([] { GenerateQuantitativeGrid(); });
-    HourglassOff();
     if (done) Status2->setText(QStringLiteral("Ok"));
     CoreState.CommandCode = 0;
 }
@@ -183,10 +145,7 @@ void TGriglie::RinumeraClick() {
 }
 
 void TGriglie::DiagnosticaClick() {
-    HourglassOn();
-    const bool done = Guarded([] { WriteCategoryGridCheck(); });
-    HourglassOff();
-    if (done) ShowTextViewer(this, kCheckViewer);
+    if (Guarded([] { WriteCategoryGridCheck(); })) ShowTextViewer(this, kCheckViewer);
 }
 
 void TGriglie::Button1Click() {

@@ -11,6 +11,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/ui/form_kit.h"
 #include "elaborations/maxsim.h"
 #include "elaborations/report_conventions.h"
 #include "elaborations/ui/pickers.h"
@@ -18,7 +19,6 @@
 #include "platform/io_error.h"
 #include "platform/text_file.h"
 #include "platform/ui/application.h"
-#include "platform/ui/cursor.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 
@@ -29,22 +29,6 @@ namespace {
 constexpr int kHelpPage = 58;
 constexpr int kStagingId = 54;  // "tresca.txt"
 constexpr int kThresholdChars = 50;
-
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override {
-        bar_->setRange(std::min(1, maximum), maximum);
-        bar_->repaint();
-    }
-    void SetPosition(int position) override {
-        bar_->setValue(position);
-        bar_->repaint();
-    }
-
-  private:
-    QProgressBar* bar_;
-};
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
     auto* b = new QPushButton(QString::fromUtf8(caption), parent);
@@ -99,9 +83,7 @@ TMaxSim::TMaxSim(QWidget* owner) : QDialog(owner) {
     Barra->setObjectName("Barra");
     Barra->setRange(0, 100);
     Barra->setValue(0);
-    Status = new QLineEdit(this);
-    Status->setObjectName("Status");
-    Status->setReadOnly(true);
+    Status = OutcomeEdit(this, "Status");
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(Label1, 0, 0, 1, 2);
@@ -178,20 +160,19 @@ void TMaxSim::StoreOptions() {
 }
 
 void TMaxSim::ElaboraClick() {
-    HourglassOn();
     StoreOptions();
     Status->clear();
-    BarProgress progress(Barra);
     try {
-        if (RunMaxSim(progress)) Status->setText(QStringLiteral("Ok"));
+        WaitCursor wait;
+        // The bar counts the cards from 1, and goes back to 0 for the next run.
+        BarProgress progress(Barra, 1);
+        const bool done = RunMaxSim(progress);
+        Barra->setMinimum(0);
+        if (done) Status->setText(QStringLiteral("Ok"));
     } catch (const IoError& e) {
-        HourglassOff();
         Barra->setMinimum(0);
         ShowIoError(e);
-        return;
     }
-    Barra->setMinimum(0);
-    HourglassOff();
 }
 
 void TMaxSim::VisualizzaClick() {
