@@ -12,9 +12,12 @@
 #include "cardwindow/ui/tindicatori.h"
 #include "cardwindow/ui/trange.h"
 #include "core/core_state.h"
+#include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/tconnessioni.h"
 #include "elaborations/ui/tdoppie.h"
 #include "elaborations/ui/tvedeafc.h"
+#include "elaborations/ui/tgriglie.h"
+#include "elaborations/ui/tmaxsim.h"
 #include "quick/ui/additional_variables_dialog.h"
 #include "quick/ui/linked_selection_dialog.h"
 #include "quick/ui/quick_commands.h"
@@ -42,6 +45,8 @@ void RegisterAllDialogs() {
     RegisterFactorPlaneAndTypologies();
     RegisterQuickCommand(QuickCommand::Lists, &OpenQuickLists);
     RegisterQuickCommand(QuickCommand::LinkedArchives, &OpenLinkedArchiveSelection);
+    RegisterElaborationDialog(ElaborationDialog::GridEditor, &OpenGridEditor);
+    RegisterElaborationDialog(ElaborationDialog::MaxSim, &OpenMaxSimDialog);
 
     // Card entry: the category pickers take the field in CommandCode and answer there.
     RegisterCardDialog(CardDialog::CategoryList,
