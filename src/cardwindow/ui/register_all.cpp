@@ -15,8 +15,10 @@
 #include "quick/ui/quick_hub.h"
 #include "selection/search_by_example.h"
 #include "selection/ui/condition_dialogs.h"
+#include "selection/ui/lista_merge.h"
 #include "selection/ui/ricerca_schede.h"
 #include "selection/ui/saved_search_dialogs.h"
+#include "selection/ui/temail.h"
 
 namespace qv {
 
@@ -36,7 +38,8 @@ void RegisterAllDialogs() {
     RegisterCardDialog(CardDialog::GoToCard, &OpenGoToCardDialog);
     RegisterCardDialog(CardDialog::ClearFields,
                        [](QWidget* owner) { CoreState.CommandCode = OpenClearDialog(owner); });
-    RegisterCardDialog(CardDialog::CopyCard, [](QWidget* owner) { CoreState.CommandCode = OpenCopyDialog(owner); });
+    RegisterCardDialog(CardDialog::CopyCard,
+                       [](QWidget* owner) { CoreState.CommandCode = OpenCopyDialog(owner); });
     RegisterCardDialog(CardDialog::QuickHub, &OpenQuickHub);
 
     // Archive-wide jobs of the batch runner (2 to 6) and the dialogs that start 4 and 5.
@@ -51,6 +54,10 @@ void RegisterAllDialogs() {
     RegisterCardDialog(CardDialog::SaveSearch, &OpenSaveSearch);
     RegisterCardDialog(CardDialog::RecallSearch, &OpenRecallSearch);
     RegisterCardSearchStep([](Progress& progress) { SearchStep(progress); });
+
+    // Lists over several archives and e-mail to the cards.
+    RegisterCardDialog(CardDialog::MergedList, &OpenMergedListDialog);
+    RegisterCardDialog(CardDialog::Email, &OpenEmailDialog);
 }
 
 }  // namespace qv
