@@ -84,6 +84,12 @@ Connection ComputeConnection(double both, double columnTotal, double rowTotal, d
     return r;
 }
 
+std::string ConnectionLine(const Connection& r, int line, const std::string& label) {
+    return FormatFixed(std::fabs(r.ChiSquare), 8, 2) + FormatFixed(r.Phi, 7, 3) + " (" +
+           FormatInteger(line, 4) + ")" + " (" + FormatFixed(r.InColumn, 6, 2) + "%/" +
+           FormatFixed(r.OutsideColumn, 6, 2) + "%) " + label;
+}
+
 ConnectionLines RebuildConnectionLines() {
     TextReader reader;
     reader.OpenOrThrow(DataFilePath(kGridId));
@@ -169,9 +175,7 @@ bool WriteConnectionsReport() {
                 positiveChosen = true;
             }
             if (hideTrivial && lines.Variable[size_t(best)] == lines.Variable[size_t(column.Line)]) continue;
-            out.Line(FormatFixed(std::fabs(r.ChiSquare), 8, 2) + FormatFixed(r.Phi, 7, 3) + " (" +
-                     FormatInteger(best, 4) + ")" + " (" + FormatFixed(r.InColumn, 6, 2) + "%/" +
-                     FormatFixed(r.OutsideColumn, 6, 2) + "%) " + lines.Labels[size_t(best)]);
+            out.Line(ConnectionLine(r, best, lines.Labels[size_t(best)]));
         }
     }
     out.Save(ReportFilePath());

@@ -20,6 +20,9 @@ struct Connection {
     double OutsideColumn = 0;  // % of the cards outside the column that are in the row
 };
 Connection ComputeConnection(double both, double columnTotal, double rowTotal, double total);
+// A listed connection as the reports write it: |chi-square|, phi, the row's line number, the
+// two percentages and the row's label.
+std::string ConnectionLine(const Connection& connection, int line, const std::string& label);
 
 // The grid as the connections report sees it (index = 1-based line, entry 0 unused).
 struct ConnectionLines {

@@ -1,4 +1,5 @@
 #include "cardwindow/ui/out_tot.h"
+#include "core/ui/form_kit.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -23,16 +24,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 67;
-
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override { bar_->setRange(0, std::max(1, maximum)); }
-    void SetPosition(int position) override { bar_->setValue(position); }
-
-  private:
-    QProgressBar* bar_;
-};
 
 QPushButton* Button(QWidget* owner, const char* name) {
     auto* b = new QPushButton(owner);

@@ -1,4 +1,5 @@
 #include "elaborations/ui/tesegue.h"
+#include "core/ui/form_kit.h"
 
 #include <QHBoxLayout>
 #include <QProgressBar>
@@ -23,21 +24,6 @@ namespace {
 constexpr int kHelpPage = 47;
 
 // The engine's progress shown on the runner's bar.
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override {
-        bar_->setRange(0, maximum);
-        bar_->repaint();
-    }
-    void SetPosition(int position) override {
-        bar_->setValue(position);
-        bar_->repaint();
-    }
-
-  private:
-    QProgressBar* bar_;
-};
 
 QPushButton* Button(QWidget* parent, const char* name) {
     auto* b = new QPushButton(parent);

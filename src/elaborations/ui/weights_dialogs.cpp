@@ -1,4 +1,5 @@
 #include "elaborations/ui/weights_dialogs.h"
+#include "core/ui/form_kit.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -41,22 +42,6 @@ void FillQuantitative(QComboBox* box) {
     for (const std::string& name : QuantitativeVariableNames()) box->addItem(Qs(name));
     ShowQuantUnitVar(box);
 }
-
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override {
-        bar_->setRange(0, maximum);
-        bar_->repaint();
-    }
-    void SetPosition(int position) override {
-        bar_->setValue(position);
-        bar_->repaint();
-    }
-
-  private:
-    QProgressBar* bar_;
-};
 
 }  // namespace
 

@@ -8,14 +8,13 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "platform/progress.h"
-#include "platform/ui/cursor.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "selection/merged_list.h"
-#include "selection/ui/form_parts.h"
 
 namespace qv {
 
@@ -23,16 +22,6 @@ namespace {
 
 constexpr int kMergedListViewer = -17;
 constexpr int kHelpPage = 55;
-
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override { bar_->setRange(0, maximum); }
-    void SetPosition(int position) override { bar_->setValue(position); }
-
-  private:
-    QProgressBar* bar_;
-};
 
 // The join shows the blocks copied so far in the status box.
 class StepsInStatus : public Progress {
@@ -43,11 +32,6 @@ class StepsInStatus : public Progress {
 
   private:
     QLineEdit* status_;
-};
-
-struct WaitCursor {
-    WaitCursor() { HourglassOn(); }
-    ~WaitCursor() { HourglassOff(); }
 };
 
 }  // namespace
@@ -62,12 +46,12 @@ void TListaMerge::FormCreate() {
     Alfabeticamente = new QCheckBox(Qs(LoadText(1027)), this);
     Alfabeticamente->setObjectName("Alfabeticamente");
     Alfabeticamente->setToolTip(Qs(LoadText(1028)));
-    Primo = form::Button(this, "Primo", 1029, 1030);
-    Successivo = form::Button(this, "Successivo", 1031, 1032);
-    Unisce = form::Button(this, "Unisce", 1033, 1034);
-    Visualizza = form::Button(this, "Visualizza", 1035, 1036);
-    Esci = form::Button(this, "Esci", 1037, 1038);
-    Help2 = form::Button(this, "Help2", 1039, 1040);
+    Primo = TextButton(this, "Primo", 1029, 1030);
+    Successivo = TextButton(this, "Successivo", 1031, 1032);
+    Unisce = TextButton(this, "Unisce", 1033, 1034);
+    Visualizza = TextButton(this, "Visualizza", 1035, 1036);
+    Esci = TextButton(this, "Esci", 1037, 1038);
+    Help2 = TextButton(this, "Help2", 1039, 1040);
     Barra = new QProgressBar(this);
     Barra->setObjectName("Barra");
     Barra->setRange(0, 1);

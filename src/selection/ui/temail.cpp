@@ -14,9 +14,9 @@
 #include <algorithm>
 
 #include "core/core_state.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/progress.h"
-#include "platform/ui/cursor.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "selection/email.h"
@@ -29,21 +29,6 @@ constexpr int kHelpGeneral = 107;
 constexpr int kHelpSettings = 108;
 constexpr int kHelpMessage = 109;
 constexpr int kHelpSending = 110;
-
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override { bar_->setRange(0, maximum); }
-    void SetPosition(int position) override { bar_->setValue(position); }
-
-  private:
-    QProgressBar* bar_;
-};
-
-struct WaitCursor {
-    WaitCursor() { HourglassOn(); }
-    ~WaitCursor() { HourglassOff(); }
-};
 
 QPushButton* Button(QWidget* owner, const char* name, const QString& caption) {
     auto* b = new QPushButton(caption, owner);

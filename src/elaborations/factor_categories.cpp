@@ -1,0 +1,114 @@
+#include "elaborations/factor_categories.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "core/data_files.h"
+#include "elaborations/grid_files.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/text_file.h"
+
+namespace qv {
+
+namespace {
+
+// Lines of a text file, counted while below `limit`; further lines are read and not counted.
+int CountLines(int fileId, int limit) {
+    TextReader reader;
+    if (!reader.Open(DataFilePath(fileId))) return 0;
+    int count = 0;
+    while (!reader.Eof()) {
+        reader.SkipLine();
+        if (count < limit) ++count;
+    }
+    return count;
+}
+
+int LastIndex(int lastLine) {
+    return std::min(lastLine, kFlagListSize - 1);
+}
+
+// A whole number as the runtime reads a short text: blanks before it, an optional sign, digits
+// and nothing else.
+std::optional<int> ReadWholeNumber(const std::string& text) {
+    size_t i = text.find_first_not_of(' ');
+    if (i == std::string::npos) return std::nullopt;
+    bool negative = false;
+    if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
+    if (i == text.size()) return std::nullopt;
+    int value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+    }
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+FlagList& AfcFlags(FactorRoad road) {
+    return road == FactorRoad::Standard ? StandardAfcCategoryFlags : QuickAfcCategoryFlags;
+}
+
+int CountAfcListEntries(FactorRoad road) {
+    if (road == FactorRoad::Standard) return CountLines(kStandardGridId, kMaxGridLines);
+    const int gridLines = CountLines(kQuickGridId, kMaxGridLines);
+    const int extraLines = CountLines(kAdditionalVariablesId, 2 * kMaxGridLines);
+    return std::min(gridLines + (extraLines + 1) / 2, kMaxGridLines);
+}
+
+int CountChosenAfc(const FlagList& flags, int lastLine) {
+    int chosen = 0;
+    for (int i = 0; i <= LastIndex(lastLine); ++i) chosen += flags[size_t(i)] != 0;
+    return chosen;
+}
+
+void ChooseAllAfc(FlagList& flags, int lastLine) {
+    for (int i = 0; i <= LastIndex(lastLine); ++i) flags[size_t(i)] = 1;
+}
+
+void SaveAfcRunList(const std::string& path, const FlagList& flags, int lastLine) {
+    const int last = LastIndex(lastLine);
+    std::string out;
+    int first = -1;
+    for (int i = 0; i <= last + 1; ++i) {
+        const bool set = i <= last && flags[size_t(i)] != 0;
+        if (set && first < 0) first = i;
+        if (!set && first >= 0) {
+            AppendU16(out, uint16_t(first));
+            AppendU16(out, uint16_t(i - 1));
+            first = -1;
+        }
+    }
+    WriteFileAtomic(path, out);
+}
+
+void LoadAfcRunList(const std::string& path, FlagList& flags, int lastLine) {
+    const int last = LastIndex(lastLine);
+    for (int i = 0; i <= last; ++i) flags[size_t(i)] = 0;
+    const std::string bytes = ReadFileOrThrow(path);
+    const uint8_t* p = Bytes(bytes);
+    for (size_t pos = 0; pos + 4 <= bytes.size(); pos += 4) {
+        const int first = GetU16(p + pos);
+        const int runLast = std::min(int(GetU16(p + pos + 2)), last);
+        for (int i = first; i <= runLast; ++i) flags[size_t(i)] = 1;
+    }
+}
+
+bool ReadConnectionsFile(const std::string& path, FlagList& flags, int lastLine) {
+    const int last = LastIndex(lastLine);
+    for (int i = 0; i <= last; ++i) flags[size_t(i)] = 0;
+    TextReader report;
+    if (!report.Open(path)) return false;
+    while (!report.Eof()) {
+        const std::string line = report.ReadLine(255);
+        if (line.size() <= 17) continue;
+        const std::optional<int> v = ReadWholeNumber(line.substr(17, 4));
+        if (v && *v >= 1 && *v - 1 <= last) flags[size_t(*v - 1)] = 1;
+    }
+    return true;
+}
+
+}  // namespace qv

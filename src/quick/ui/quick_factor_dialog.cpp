@@ -1,0 +1,92 @@
+#include "quick/ui/quick_factor_dialog.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "core/text_tables.h"
+#include "elaborations/ui/batch_jobs.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+#include "quick/factor_matrix_counts.h"
+#include "quick/ui/quick_commands.h"
+#include "quick/ui/quick_forms.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kQuickHelpPage = 37;
+
+QPushButton* Button(QWidget* parent, const char* name) {
+    auto* b = new QPushButton(parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace
+
+TElabVelociAFC::TElabVelociAFC(QWidget* owner)
+    : FactorAnalysisDialog(owner, "TElabVelociAFC", FactorRoad::Quick) {
+    CreaTipologie = Button(this, "CreaTipologie");
+    AttribuisceTipologie = Button(this, "AttribuisceTipologie");
+    label3 = new QLabel(this);
+    label3->setObjectName("label3");
+    attrib = Button(this, "attrib");
+    attrib->hide();
+    Arrange(AttribuisceTipologie, label3, CreaTipologie);
+    connect(CreaTipologie, &QPushButton::clicked, this, &TElabVelociAFC::CreaTipologieClick);
+    connect(AttribuisceTipologie, &QPushButton::clicked, this, &TElabVelociAFC::AttribuisceTipologieClick);
+    connect(attrib, &QPushButton::clicked, this, &TElabVelociAFC::attribClick);
+    FormCreate();
+}
+
+void TElabVelociAFC::FormCreate() {
+    setWindowTitle(Qs(LoadText(509)));
+    ModX->setToolTip(Qs(LoadText(510)));
+    struct Texts {
+        QPushButton* button;
+        int caption;
+    };
+    for (const Texts& t :
+         {Texts{Modalita, 511}, Texts{Calcola, 514}, Texts{Ruota, 516}, Texts{Visualizza, 519},
+          Texts{CreaTipologie, 521}, Texts{AttribuisceTipologie, 523}, Texts{Esci, 526}, Texts{Help2, 528}}) {
+        t.button->setText(Qs(LoadText(t.caption)));
+        t.button->setToolTip(Qs(LoadText(t.caption + 1)));
+    }
+    Label1->setText(Qs(LoadText(513)));
+    Label2->setText(Qs(LoadText(518)));
+    rPhi->setToolTip(Qs(LoadText(518)));
+    label3->setText(Qs(LoadText(525)));
+    helpPage_ = kQuickHelpPage;
+    ShowSettings();
+}
+
+std::unique_ptr<FactorCountSource> TElabVelociAFC::CountSource() const {
+    return std::make_unique<BitMatrixCountSource>(AfcLastLine());
+}
+
+void TElabVelociAFC::CreaTipologieClick() {
+    OpenAdditionalVariablesDialog(this);
+}
+
+void TElabVelociAFC::AttribuisceTipologieClick() {
+    AttributeTypologies(532);
+}
+
+void TElabVelociAFC::attribClick() {
+    RunAttribution();
+}
+
+void OpenQuickFactorDialog(QWidget* owner) {
+    TElabVelociAFC dialog(owner);
+    ShowModal(dialog);
+}
+
+void RegisterFactorDialogs() {
+    RegisterElaborationDialog(ElaborationDialog::FactorAnalysis, OpenStandardFactorDialog);
+    RegisterQuickCommand(QuickCommand::FactorAnalysis, OpenQuickFactorDialog);
+}
+
+}  // namespace qv

@@ -1,0 +1,256 @@
+#include "elaborations/factor_report.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/core_state.h"
+#include "core/text_tables.h"
+#include "platform/io_error.h"
+#include "platform/real6.h"
+#include "support/temp_dir.h"
+
+// Every expected report below is worked out by hand from the loadings written by the test.
+
+namespace qv {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+using Factors = std::vector<std::vector<double>>;
+
+std::string Loadings(const Factors& factors) {
+    std::string bytes;
+    for (const auto& f : factors)
+        for (double l : f) {
+            const Real6 r = EncodeReal6(l);
+            bytes.append(reinterpret_cast<const char*>(r.data()), r.size());
+        }
+    return bytes;
+}
+
+std::string Labels(const std::vector<std::string>& labels, size_t record) {
+    std::string bytes;
+    for (const std::string& l : labels) {
+        bytes.push_back(char(l.size()));
+        bytes += l;
+        bytes.append(record - 1 - l.size(), '\0');
+    }
+    return bytes;
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& l : lines) out += l + "\r\n";
+    return out;
+}
+
+const std::string kHead = Lines({"Testo 1447", "", "------- Testo 1448 --------", ""});
+const std::string kSeparator = "     - - - - - - - - - - - - -";
+
+class FactorReportTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProgramState();
+        CoreState.ProgramDir = dir.MakeDir("prog");
+        CoreState.ArchiveDir = dir.MakeDir("arch");
+        std::string sigle;
+        for (int n = 1; n <= 1460; ++n) sigle += "Testo " + std::to_string(n) + "\r\n";
+        WriteBytes(CoreState.ProgramDir + "sigle.imp", sigle);
+        BuildTextFile();
+    }
+    void TearDown() override { ResetProgramState(); }
+
+    std::string Report() const { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
+    std::string Arch(const char* name) const { return CoreState.ArchiveDir + name; }
+
+    // Standard: slots on grid lines 2, 3 and 5; two factors.
+    void StandardAnalysis() {
+        for (int index : {1, 2, 4}) StandardAfcCategoryFlags[size_t(index)] = 1;
+        WriteBytes(Arch("fat-sch.dat"), Loadings({{0.5, -0.75, 0.375}, {0.5, 0.125, 0.5}}));
+        WriteBytes(Arch("saf-sch.imp"), Labels({"Alto", "Medio", "Basso"}, 100));
+    }
+    // Quick: slots on list lines 1, 2, 3, 4 and 6 (the flag of line 8 lies past the list);
+    // one factor.
+    void QuickAnalysis() {
+        for (int index : {0, 1, 2, 3, 5, 7}) QuickAfcCategoryFlags[size_t(index)] = 1;
+        WriteBytes(Arch("fat-dat.dat"), Loadings({{0.9, 0.0, 0.375, -0.5, 0.125}}));
+        WriteBytes(Arch("saf-dat.dat"), Labels({"Uno", "Due", "Tre", "Quattro", "Sei"}, 201));
+    }
+
+    TempDir dir;
+};
+
+TEST_F(FactorReportTest, StandardReportGolden) {
+    StandardAnalysis();
+    CoreState.MinCorrelation = 0.3;
+    EXPECT_TRUE(WriteFactorReport(FactorRoad::Standard, 4));
+    // Squares: factor 1 0.953125, factor 2 0.515625 of 1.46875; communalities 0.5, 0.578125,
+    // 0.390625, mean 0.489583. Factor 2 has two loadings of 0.5: the lower slot first.
+    EXPECT_EQ(Report(), kHead + Lines({
+                                    "Testo 145   1:     0.649",
+                                    "Testo 145   2:     0.351",
+                                    "",
+                                    "",
+                                    "",
+                                    "--------  Testo 1449 ------",
+                                    "",
+                                    "   3 -    0.578 Medio",
+                                    "   2 -    0.500 Alto",
+                                    "   5 -    0.391 Basso",
+                                    "",
+                                    "",
+                                    "Testo 1450    0.490",
+                                    "",
+                                    "",
+                                    "----- Testo 1451 1",
+                                    "",
+                                    "  1       0.500 (   2) Alto",
+                                    "  2       0.375 (   5) Basso",
+                                    kSeparator,
+                                    "  4      -0.750 (   3) Medio",
+                                    "",
+                                    "",
+                                    "----- Testo 1451 2",
+                                    "",
+                                    "  1       0.500 (   2) Alto",
+                                    "  2       0.500 (   5) Basso",
+                                    kSeparator,
+                                    "",
+                                    "",
+                                    "-------------  Testo 1452",
+                                    "",
+                                    "   1 - Alto",
+                                    "   2 - Medio",
+                                    "   3 - Basso",
+                                }));
+}
+
+TEST_F(FactorReportTest, QuickFactorListsByMinimum) {
+    QuickAnalysis();
+    const std::string middle = Lines({
+        "Testo 530   1:     1.000",
+        "",
+        "",
+        "",
+        "--------  Testo 1449 ------",
+        "",
+        "   1 -    0.810 Uno",
+        "   4 -    0.250 Quattro",
+        "   3 -    0.141 Tre",
+        "   6 -    0.016 Sei",
+        "   2 -    0.000 Due",
+        "",
+        "",
+        "Testo 1450    0.243",
+        "",
+        "",
+        "----- Testo 1451 1",
+        "",
+    });
+    const std::string tail = Lines({"", "", "-------------  Testo 1452", "", "   1 - Uno", "   2 - Due",
+                                    "   3 - Tre", "   4 - Quattro", "   5 - Sei"});
+    struct Case {
+        double minimum;
+        std::vector<std::string> lists;
+    } cases[] = {
+        // 0: the zero loading is in neither list; three positive lines put the first negative at 5.
+        {0,
+         {"  1       0.900 (   1) Uno", "  2       0.375 (   3) Tre", "  3       0.125 (   6) Sei",
+          kSeparator, "  5      -0.500 (   4) Quattro"}},
+        {1, {kSeparator}},
+        // Negative: the first list takes all above -0.2, the second the rest below 0.2.
+        {-0.2,
+         {"  1       0.900 (   1) Uno", "  2       0.375 (   3) Tre", "  3       0.125 (   6) Sei",
+          "  4       0.000 (   2) Due", kSeparator, "  6      -0.500 (   4) Quattro"}},
+    };
+    for (const Case& c : cases) {
+        CoreState.MinCorrelation = c.minimum;
+        EXPECT_TRUE(WriteFactorReport(FactorRoad::Quick, 5));
+        EXPECT_EQ(Report(), kHead + middle + Lines(c.lists) + tail) << c.minimum;
+    }
+}
+
+TEST_F(FactorReportTest, ShortFilesByRoad) {
+    // Standard: seven records in groups of three make three factors, the missing loadings 0;
+    // the label of slot 3 is missing and its line left out at the end.
+    StandardAnalysis();
+    CoreState.MinCorrelation = 0.3;
+    WriteBytes(Arch("fat-sch.dat"), Loadings({{0.5, -0.75, 0.375}, {0.5, 0.125, 0.5}, {0.5}}));
+    WriteBytes(Arch("saf-sch.imp"), Labels({"Alto", "Medio"}, 100));
+    EXPECT_TRUE(WriteFactorReport(FactorRoad::Standard, 4));
+    const std::string report = Report();
+    // Squares 0.953125, 0.515625 and 0.25 of 1.71875.
+    EXPECT_NE(
+        report.find("Testo 145   1:     0.555\r\nTesto 145   2:     0.300\r\nTesto 145   3:     0.145\r\n"),
+        std::string::npos);
+    EXPECT_NE(report.find("   5 -    0.391 \r\n"), std::string::npos);
+    EXPECT_NE(report.find("----- Testo 1451 3\r\n\r\n  1       0.500 (   2) Alto\r\n" + kSeparator + "\r\n"),
+              std::string::npos);
+    const std::string end = "Testo 1452\r\n\r\n   1 - Alto\r\n   2 - Medio\r\n";
+    EXPECT_EQ(report.substr(report.size() - end.size()), end);
+
+    // Quick: a short loadings file or label file abandons the report.
+    QuickAnalysis();
+    const std::string before = Report();
+    struct Case {
+        const char* file;
+        std::string bytes;
+    } cases[] = {
+        {"fat-dat.dat", Loadings({{0.9, 0.0, 0.375, -0.5, 0.125}, {0.1}})},
+        {"saf-dat.dat", Labels({"Uno", "Due", "Tre", "Quattro"}, 201)},
+    };
+    for (const Case& c : cases) {
+        QuickAnalysis();
+        WriteBytes(Arch(c.file), c.bytes);
+        EXPECT_THROW(WriteFactorReport(FactorRoad::Quick, 5), IoError) << c.file;
+        EXPECT_EQ(Report(), before);
+    }
+}
+
+TEST_F(FactorReportTest, MissingFiles) {
+    StandardAnalysis();
+    // No loadings: the heading only, and the caller is told.
+    std::remove(Arch("fat-sch.dat").c_str());
+    CoreState.ProceedFlag = 1;
+    EXPECT_FALSE(WriteFactorReport(FactorRoad::Standard, 4));
+    EXPECT_EQ(CoreState.ProceedFlag, 0);
+    EXPECT_EQ(Report(), kHead);
+    // Factors of zeros explain no share (rather than a division by zero).
+    WriteBytes(Arch("fat-sch.dat"), Loadings({{0, 0, 0}}));
+    EXPECT_TRUE(WriteFactorReport(FactorRoad::Standard, 4));
+    EXPECT_EQ(Report().substr(kHead.size(), 26), "Testo 145   1:     0.000\r\n");
+    // No labels: nothing is written.
+    WriteBytes(CoreState.ProgramDir + "tabella.txt", "vecchio");
+    std::remove(Arch("saf-sch.imp").c_str());
+    EXPECT_THROW(WriteFactorReport(FactorRoad::Standard, 4), IoError);
+    EXPECT_EQ(Report(), "vecchio");
+}
+
+TEST_F(FactorReportTest, SlotsFollowTheFlagsWithinTheAnalysisLimits) {
+    // Flags changed after the computation: the old loadings are read in groups of the new V.
+    StandardAnalysis();
+    StandardAfcCategoryFlags[2] = 0;
+    CoreState.MinCorrelation = 0.6;
+    EXPECT_TRUE(WriteFactorReport(FactorRoad::Standard, 4));
+    // Records 0.5 -0.75 | 0.375 0.5 | 0.125 0.5 as three factors of two slots (lines 2 and 5).
+    EXPECT_NE(
+        Report().find("----- Testo 1451 1\r\n\r\n" + kSeparator + "\r\n  2      -0.750 (   5) Medio\r\n"),
+        std::string::npos);
+
+    // No more slots than the computation keeps; flags past the list are not slots.
+    StandardAfcCategoryFlags.fill(1);
+    QuickAfcCategoryFlags.fill(1);
+    const std::vector<int> standard = FactorReportSlots(FactorRoad::Standard, 4000);
+    ASSERT_EQ(standard.size(), 399u);
+    EXPECT_EQ(standard.back(), 399);
+    EXPECT_EQ(FactorReportSlots(FactorRoad::Quick, 4000).size(), 400u);
+    EXPECT_EQ(FactorReportSlots(FactorRoad::Quick, 2), (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(FactorReportSlots(FactorRoad::Quick, -1).empty());
+}
+
+}  // namespace
+}  // namespace qv
