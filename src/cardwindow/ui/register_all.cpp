@@ -29,8 +29,10 @@
 #include "selection/ui/condition_dialogs.h"
 #include "selection/ui/etichette.h"
 #include "selection/ui/lista_cliccabile.h"
+#include "selection/ui/lista_merge.h"
 #include "selection/ui/ricerca_schede.h"
 #include "selection/ui/saved_search_dialogs.h"
+#include "selection/ui/temail.h"
 
 namespace qv {
 
@@ -77,9 +79,14 @@ void RegisterAllDialogs() {
     RegisterCardSearchStep([](Progress& progress) { SearchStep(progress); });
     RegisterCardDialog(CardDialog::DistributionView, &OpenDistributionView);
 
-    // Lists: the clickable list answers 1 when a row's card became the current card.
+    // Lists: the clickable list answers 1 when a row's card became the current card; lists
+    // over several archives.
     RegisterCardDialog(CardDialog::ClickableList, &ShowClickableList);
     RegisterCardDialog(CardDialog::Labels, &ShowLabelsDialog);
+    RegisterCardDialog(CardDialog::MergedList, &OpenMergedListDialog);
+
+    // E-mail to the cards.
+    RegisterCardDialog(CardDialog::Email, &OpenEmailDialog);
 }
 
 }  // namespace qv
