@@ -25,13 +25,6 @@ namespace {
 
 constexpr int kHelpPage = 67;
 
-QPushButton* Button(QWidget* owner, const char* name) {
-    auto* b = new QPushButton(owner);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 }  // namespace
 
 TOutTot::TOutTot(QWidget* owner) : QDialog(owner) {
@@ -40,9 +33,9 @@ TOutTot::TOutTot(QWidget* owner) : QDialog(owner) {
     Label1->setWordWrap(true);
     tabulatori = new QCheckBox(this);
     tabulatori->setObjectName("tabulatori");
-    Esegui = Button(this, "Esegui");
-    Esci = Button(this, "Esci");
-    Help2 = Button(this, "Help2");
+    Esegui = NamedButton(this, "Esegui");
+    Esci = NamedButton(this, "Esci");
+    Help2 = NamedButton(this, "Help2");
     Barra = new QProgressBar(this);
     Barra->setObjectName("Barra");
     Barra->setRange(0, 1);

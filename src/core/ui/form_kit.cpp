@@ -17,6 +17,19 @@ QPushButton* TextButton(QWidget* owner, const char* name, int caption, int hint)
     return b;
 }
 
+QPushButton* NamedButton(QWidget* owner, const char* name) {
+    auto* b = new QPushButton(owner);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QCheckBox* NamedCheckBox(QWidget* owner, const char* name) {
+    auto* c = new QCheckBox(owner);
+    c->setObjectName(name);
+    return c;
+}
+
 QLabel* TextLabel(QWidget* owner, const char* name, int caption) {
     auto* l = new QLabel(Qs(LoadText(caption)), owner);
     l->setObjectName(name);

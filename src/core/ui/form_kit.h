@@ -1,4 +1,5 @@
 #pragma once
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,6 +16,9 @@ namespace qv {
 // A push button with the program's caption and hint texts (hint 0: none). Enter in a form's
 // edit box or list must not press a button of its own accord, so none is a default button.
 QPushButton* TextButton(QWidget* owner, const char* name, int caption, int hint = 0);
+// The same without texts yet (the form sets them when it is created).
+QPushButton* NamedButton(QWidget* owner, const char* name);
+QCheckBox* NamedCheckBox(QWidget* owner, const char* name);
 QLabel* TextLabel(QWidget* owner, const char* name, int caption);
 // An edit box with the hint text `hint`.
 QLineEdit* HintEdit(QWidget* owner, const char* name, int hint);

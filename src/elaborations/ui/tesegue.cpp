@@ -25,13 +25,6 @@ constexpr int kHelpPage = 47;
 
 // The engine's progress shown on the runner's bar.
 
-QPushButton* Button(QWidget* parent, const char* name) {
-    auto* b = new QPushButton(parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 }  // namespace
 
 TEsegue::TEsegue(QWidget* owner) : QDialog(owner), job_(CoreState.CommandCode) {
@@ -40,14 +33,14 @@ TEsegue::TEsegue(QWidget* owner) : QDialog(owner), job_(CoreState.CommandCode) {
     Barra->setObjectName("Barra");
     Barra->setRange(0, 100);
     Barra->setValue(0);
-    Esegui = Button(this, "Esegui");
-    Esci = Button(this, "Esci");
-    Help2 = Button(this, "Help2");
-    Attribuisce = Button(this, "Attribuisce");
-    Range = Button(this, "Range");
-    Indicatori = Button(this, "Indicatori");
-    OrdinaAlfabeticamenteModalita = Button(this, "OrdinaAlfabeticamenteModalita");
-    ElabTabelle = Button(this, "ElabTabelle");
+    Esegui = NamedButton(this, "Esegui");
+    Esci = NamedButton(this, "Esci");
+    Help2 = NamedButton(this, "Help2");
+    Attribuisce = NamedButton(this, "Attribuisce");
+    Range = NamedButton(this, "Range");
+    Indicatori = NamedButton(this, "Indicatori");
+    OrdinaAlfabeticamenteModalita = NamedButton(this, "OrdinaAlfabeticamenteModalita");
+    ElabTabelle = NamedButton(this, "ElabTabelle");
     for (QPushButton* hidden : {Attribuisce, Range, Indicatori, OrdinaAlfabeticamenteModalita, ElabTabelle})
         hidden->hide();
 
