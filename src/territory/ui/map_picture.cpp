@@ -50,6 +50,7 @@ void PainterMapCanvas::SetFontHeight(int pixels) {
     QFont font = painter_.font();
     font.setFamily(QStringLiteral("Sans Serif"));
     font.setPixelSize(std::max(1, pixels));
+    font.setStyleStrategy(QFont::NoAntialias);
     painter_.setFont(font);
 }
 
