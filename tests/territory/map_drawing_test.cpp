@@ -268,11 +268,5 @@ TEST_F(MapDrawingTest, MissingRequiredFileAbandonsTheDrawing) {
     EXPECT_TRUE(MapClassOf.empty());  // the drawing's tables are released
 }
 
-TEST_F(MapDrawingTest, NumbersAsTheReportsWriteThem) {
-    EXPECT_EQ(FormatMapNumber(1234.5, 10, 0), "1235");  // halves away from zero
-    EXPECT_EQ(FormatMapNumber(-3.14159, 10, 2), "-3.14");
-    EXPECT_EQ(FormatMapNumber(7, 10, 1), "7.0");
-}
-
 }  // namespace
 }  // namespace qv
