@@ -22,6 +22,7 @@
 #include "quick/ui/quick_hub.h"
 #include "quick/ui/quick_lists_dialog.h"
 #include "quick/ui/quick_report_forms.h"
+#include "quick/ui/report_tables_dialog.h"
 #include "selection/search_by_example.h"
 #include "selection/ui/condition_dialogs.h"
 #include "selection/ui/etichette.h"
@@ -42,6 +43,7 @@ void RegisterAllDialogs() {
     RegisterFactorPlaneAndTypologies();
     RegisterQuickCommand(QuickCommand::Lists, &OpenQuickLists);
     RegisterQuickCommand(QuickCommand::LinkedArchives, &OpenLinkedArchiveSelection);
+    RegisterQuickCommand(QuickCommand::ReportTables, &OpenReportTables);
 
     // Card entry: the category pickers take the field in CommandCode and answer there.
     RegisterCardDialog(CardDialog::CategoryList,

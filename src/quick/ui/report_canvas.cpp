@@ -14,18 +14,21 @@ namespace qv {
 
 QtReportCanvas::QtReportCanvas(QPainter& painter) : painter_(painter), font_(QStringLiteral("Sans Serif")) {
     font_.setStyleStrategy(QFont::NoAntialias);
-    font_.setPixelSize(kTextFontHeight);
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, false);
-    painter_.setFont(font_);
+    SetFont(kTextFontHeight, false);
     SetPen(ReportPen::Solid);
     painter_.setBrush(Qt::white);
 }
 
 void QtReportCanvas::SetFont(int height, bool bold) {
-    // Qt refuses a size of 0, which an enlargement of 0 asks for.
-    font_.setPixelSize(std::max(height, 1));
+    // The height is that of the character cell, leading included; Qt sizes the em. Qt refuses
+    // a size of 0, which an enlargement of 0 asks for.
+    const int cell = std::max(height, 1);
     font_.setBold(bold);
+    font_.setPixelSize(cell);
+    const int measured = QFontMetrics(font_, painter_.device()).height();
+    if (measured > cell) font_.setPixelSize(std::max(1, cell * cell / measured));
     painter_.setFont(font_);
 }
 

@@ -30,6 +30,7 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 92, kOptionsHelpPage = 63;
+constexpr int kPrinterDotsPerInch = 300;
 
 std::string Joined(const std::vector<std::string>& lines) {
     std::string text;
@@ -141,6 +142,9 @@ void TVedeTabella::VisualizzaTabellaClick() {
             QtReportCanvas bitmap(bitmapPainter);
             if (Printing && printer_) {
                 printer_->setPageOrientation(QPageLayout::Landscape);
+                // The enlargement counts in the dots of a classic 300 dpi printer, whatever the
+                // device: the same percentage gives the same size on paper and in a PDF.
+                printer_->setResolution(kPrinterDotsPerInch);
                 QPainter printerPainter;
                 if (printerPainter.begin(printer_)) {
                     QtReportCanvas page(printerPainter);
