@@ -8,13 +8,13 @@
 #include <QVBoxLayout>
 
 #include "cardwindow/entry_options.h"
-#include "core/ui/form_kit.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
-#include "core/text_tables.h"
 
 namespace qv {
 

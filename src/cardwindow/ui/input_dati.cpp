@@ -1,5 +1,4 @@
 #include "cardwindow/ui/input_dati.h"
-#include "core/ui/form_kit.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -15,6 +14,7 @@
 #include "cardwindow/card_import.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "platform/io_error.h"

@@ -1,5 +1,4 @@
 #include "cardwindow/ui/merge.h"
-#include "core/ui/form_kit.h"
 
 #include <QHBoxLayout>
 #include <QProgressBar>
@@ -10,6 +9,7 @@
 #include "cardwindow/archive_merge.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "platform/io_error.h"

@@ -1,5 +1,4 @@
 #include "cardwindow/ui/ordinamento.h"
-#include "core/ui/form_kit.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -12,6 +11,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/progress.h"
 #include "platform/text_file.h"

@@ -1,5 +1,4 @@
 #include "cardwindow/ui/out_tot.h"
-#include "core/ui/form_kit.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -12,6 +11,7 @@
 #include "cardwindow/card_export.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"

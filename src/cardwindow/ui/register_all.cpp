@@ -12,8 +12,11 @@
 #include "cardwindow/ui/tindicatori.h"
 #include "cardwindow/ui/trange.h"
 #include "core/core_state.h"
+#include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/tconnessioni.h"
 #include "elaborations/ui/tdoppie.h"
+#include "elaborations/ui/tgriglie.h"
+#include "elaborations/ui/tmaxsim.h"
 #include "elaborations/ui/tvedeafc.h"
 #include "quick/ui/additional_variables_dialog.h"
 #include "quick/ui/linked_selection_dialog.h"
@@ -27,8 +30,10 @@
 #include "selection/ui/condition_dialogs.h"
 #include "selection/ui/etichette.h"
 #include "selection/ui/lista_cliccabile.h"
+#include "selection/ui/lista_merge.h"
 #include "selection/ui/ricerca_schede.h"
 #include "selection/ui/saved_search_dialogs.h"
+#include "selection/ui/temail.h"
 
 namespace qv {
 
@@ -44,6 +49,8 @@ void RegisterAllDialogs() {
     RegisterQuickCommand(QuickCommand::Lists, &OpenQuickLists);
     RegisterQuickCommand(QuickCommand::LinkedArchives, &OpenLinkedArchiveSelection);
     RegisterQuickCommand(QuickCommand::ReportTables, &OpenReportTables);
+    RegisterElaborationDialog(ElaborationDialog::GridEditor, &OpenGridEditor);
+    RegisterElaborationDialog(ElaborationDialog::MaxSim, &OpenMaxSimDialog);
 
     // Card entry: the category pickers take the field in CommandCode and answer there.
     RegisterCardDialog(CardDialog::CategoryList,
@@ -74,9 +81,14 @@ void RegisterAllDialogs() {
     RegisterCardSearchStep([](Progress& progress) { SearchStep(progress); });
     RegisterCardDialog(CardDialog::DistributionView, &OpenDistributionView);
 
-    // Lists: the clickable list answers 1 when a row's card became the current card.
+    // Lists: the clickable list answers 1 when a row's card became the current card; lists
+    // over several archives.
     RegisterCardDialog(CardDialog::ClickableList, &ShowClickableList);
     RegisterCardDialog(CardDialog::Labels, &ShowLabelsDialog);
+    RegisterCardDialog(CardDialog::MergedList, &OpenMergedListDialog);
+
+    // E-mail to the cards.
+    RegisterCardDialog(CardDialog::Email, &OpenEmailDialog);
 }
 
 }  // namespace qv

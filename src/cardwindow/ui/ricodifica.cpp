@@ -1,5 +1,4 @@
 #include "cardwindow/ui/ricodifica.h"
-#include "core/ui/form_kit.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +11,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "platform/io_error.h"

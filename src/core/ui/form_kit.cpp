@@ -48,7 +48,11 @@ void BarProgress::SetPosition(int position) {
     bar_->repaint();
 }
 
-WaitCursor::WaitCursor() { HourglassOn(); }
-WaitCursor::~WaitCursor() { HourglassOff(); }
+WaitCursor::WaitCursor() {
+    HourglassOn();
+}
+WaitCursor::~WaitCursor() {
+    HourglassOff();
+}
 
 }  // namespace qv

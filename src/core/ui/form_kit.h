@@ -25,12 +25,12 @@ QLineEdit* OutcomeEdit(QWidget* owner, const char* name);
 // maximum (never empty, which Qt would show as a busy bar), and the bar repaints at once, since
 // the job holds the one GUI thread until it ends.
 class BarProgress : public Progress {
-public:
+  public:
     explicit BarProgress(QProgressBar* bar, int minimum = 0) : bar_(bar), minimum_(minimum) {}
     void SetMaximum(int maximum) override;
     void SetPosition(int position) override;
 
-private:
+  private:
     QProgressBar* bar_;
     int minimum_;
 };

@@ -1,5 +1,4 @@
 #include "elaborations/ui/factor_dialogs.h"
-#include "core/ui/form_kit.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -14,6 +13,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "elaborations/factor_categories.h"
 #include "elaborations/factor_extraction.h"
 #include "elaborations/factor_report.h"

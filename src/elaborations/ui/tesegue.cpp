@@ -1,5 +1,4 @@
 #include "elaborations/ui/tesegue.h"
-#include "core/ui/form_kit.h"
 
 #include <QHBoxLayout>
 #include <QProgressBar>
@@ -9,6 +8,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/viewer_calls.h"
 #include "platform/io_error.h"

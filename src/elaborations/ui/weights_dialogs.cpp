@@ -1,5 +1,4 @@
 #include "elaborations/ui/weights_dialogs.h"
-#include "core/ui/form_kit.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -10,6 +9,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "elaborations/ui/pickers.h"
 #include "elaborations/ui/viewer_calls.h"

@@ -24,7 +24,6 @@ void OpenAdditionalVariablesDialog(QWidget* owner) {
     if (AdditionalVariablesOpener()) AdditionalVariablesOpener()(owner);
 }
 
-
 void OpenQuickGridSet(QWidget* owner) {
     TElabVelociGriglia dialog(owner);
     ShowModal(dialog);

@@ -1,8 +1,8 @@
 #pragma once
 #include <functional>
 
-#include "platform/io_error.h"
 #include "core/ui/form_kit.h"
+#include "platform/io_error.h"
 #include "platform/progress.h"
 #include "platform/ui/application.h"
 #include "platform/ui/cursor.h"

@@ -8,18 +8,18 @@
 #include <QPushButton>
 #include <functional>
 
-#include "cardwindow/ui/card_dialogs.h"
 #include "cardwindow/category_lists.h"
+#include "cardwindow/ui/card_dialogs.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/selection_files.h"
+#include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/text_file.h"
 #include "platform/ui/dialogs.h"
-#include "selection/field_conditions.h"
-#include "core/ui/form_kit.h"
 #include "platform/ui/qt_text.h"
-#include "core/text_tables.h"
+#include "selection/field_conditions.h"
 
 namespace qv {
 

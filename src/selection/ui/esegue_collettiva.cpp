@@ -1,5 +1,4 @@
 #include "selection/ui/esegue_collettiva.h"
-#include "core/ui/form_kit.h"
 
 #include <QGridLayout>
 #include <QProgressBar>
@@ -7,6 +6,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/progress.h"
 #include "platform/ui/cursor.h"

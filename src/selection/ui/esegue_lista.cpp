@@ -1,5 +1,4 @@
 #include "selection/ui/esegue_lista.h"
-#include "core/ui/form_kit.h"
 
 #include <QGridLayout>
 #include <QLineEdit>
@@ -8,6 +7,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "platform/progress.h"

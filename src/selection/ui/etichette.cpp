@@ -7,6 +7,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "platform/io_error.h"
@@ -15,7 +16,6 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "selection/labels.h"
-#include "core/ui/form_kit.h"
 
 namespace qv {
 

@@ -1,5 +1,4 @@
 #include "selection/ui/ricerca_schede.h"
-#include "core/ui/form_kit.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -10,6 +9,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"

@@ -6,12 +6,12 @@
 
 #include "core/core_state.h"
 #include "core/selection_files.h"
+#include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/ui/dialogs.h"
-#include "selection/saved_search_files.h"
-#include "core/ui/form_kit.h"
 #include "platform/ui/qt_text.h"
-#include "core/text_tables.h"
+#include "selection/saved_search_files.h"
 
 namespace qv {
 

@@ -1,5 +1,4 @@
 #include "selection/ui/seleziona_maschera.h"
-#include "core/ui/form_kit.h"
 
 #include <QGridLayout>
 #include <QLineEdit>
@@ -10,6 +9,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "platform/ui/dialogs.h"
