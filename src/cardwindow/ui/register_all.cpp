@@ -25,6 +25,7 @@
 #include "quick/ui/quick_hub.h"
 #include "quick/ui/quick_lists_dialog.h"
 #include "quick/ui/quick_report_forms.h"
+#include "quick/ui/report_tables_dialog.h"
 #include "selection/search_by_example.h"
 #include "selection/ui/condition_dialogs.h"
 #include "selection/ui/etichette.h"
@@ -47,6 +48,7 @@ void RegisterAllDialogs() {
     RegisterFactorPlaneAndTypologies();
     RegisterQuickCommand(QuickCommand::Lists, &OpenQuickLists);
     RegisterQuickCommand(QuickCommand::LinkedArchives, &OpenLinkedArchiveSelection);
+    RegisterQuickCommand(QuickCommand::ReportTables, &OpenReportTables);
     RegisterElaborationDialog(ElaborationDialog::GridEditor, &OpenGridEditor);
     RegisterElaborationDialog(ElaborationDialog::MaxSim, &OpenMaxSimDialog);
 

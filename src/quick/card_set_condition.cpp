@@ -1,0 +1,178 @@
+#include "quick/card_set_condition.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "platform/text_file.h"
+#include "quick/preparation.h"
+#include "quick/quick_selection.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kQuickGridId = 58, kSavedConditionsId = 102;
+constexpr int kMaxVariables = 4000;
+constexpr size_t kNameWidth = 10;
+
+std::string Trim(const std::string& s) {
+    const size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+std::optional<int> WholeNumber(const std::string& text) {
+    const std::string t = Trim(text);
+    if (t.empty() || t.size() > 9) return std::nullopt;
+    int value = 0;
+    for (char c : t) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+}  // namespace
+
+std::vector<ConditionItem> ParseCardSetCondition(const std::string& text) {
+    std::vector<ConditionItem> items;
+    size_t start = 0;
+    for (size_t end = text.find(';'); end != std::string::npos;
+         start = end + 1, end = text.find(';', start)) {
+        ConditionItem item;
+        item.Text = text.substr(start, end - start);
+        if (Trim(item.Text).empty()) continue;
+        const size_t comma = item.Text.find(',');
+        item.Name = Trim(item.Text.substr(0, comma));
+        if (comma != std::string::npos && comma + 1 < item.Text.size()) {
+            item.Operator = item.Text[comma + 1];
+            item.Category = WholeNumber(item.Text.substr(comma + 2));
+        }
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+ReportVariables ReportVariables::Read() {
+    TextReader reader;
+    reader.OpenOrThrow(DataFilePath(kQuickGridId));
+    std::vector<std::string> lines;
+    while (!reader.Eof()) lines.push_back(reader.ReadLine());
+    return FromLines(lines);
+}
+
+ReportVariables ReportVariables::FromLines(const std::vector<std::string>& gridLines) {
+    ReportVariables result;
+    std::optional<std::string> previous;  // no name equals the value before the first line
+    Variable* current = nullptr;
+    int count = 0;
+    for (size_t i = 0; i < gridLines.size(); ++i) {
+        const std::string& line = gridLines[i];
+        const std::string name = line.substr(0, std::min(line.find(' '), kNameWidth));
+        if (!previous || name != *previous) {
+            previous = name;
+            if (count == kMaxVariables) {
+                current = nullptr;
+                continue;
+            }
+            ++count;
+            current = &(result.byName_[name] = Variable{int(i) + 1, 0});
+        }
+        if (current) ++current->Lines;
+    }
+    return result;
+}
+
+std::optional<int> ReportVariables::MatrixVariable(const std::string& name, int category) const {
+    const auto it = byName_.find(name.substr(0, kNameWidth));
+    if (it == byName_.end() || category < 1 || category > it->second.Lines) return std::nullopt;
+    return it->second.FirstLine + category - 2;
+}
+
+void CombineConditionItems(const std::vector<ConditionItem>& items, const ReportVariables& variables,
+                           int32_t lastPrepared, bool withinSelection, std::vector<uint8_t>& set,
+                           std::vector<std::string>& skipped) {
+    for (const ConditionItem& item : items) {
+        if (item.Operator != '-' && item.Operator != '+' && item.Operator != '#' && item.Category) continue;
+        const std::optional<int> variable =
+            item.Category ? variables.MatrixVariable(item.Name, *item.Category) : std::nullopt;
+        if (!variable) {
+            skipped.push_back(item.Text + ";");
+            continue;
+        }
+        std::vector<uint8_t> area = ReadMatrixArea(*variable, lastPrepared);
+        const size_t n = std::min(area.size(), set.size());
+        if (withinSelection) {
+            const size_t m = std::min(n, CardSelectionMask.size());
+            for (size_t i = 0; i < m; ++i) area[i] &= CardSelectionMask[i];
+            std::fill(area.begin() + std::ptrdiff_t(m), area.end(), uint8_t(0));
+        }
+        for (size_t i = 0; i < n; ++i) {
+            switch (item.Operator) {
+                case '-':
+                    set[i] &= area[i];
+                    break;
+                case '+':
+                    set[i] |= area[i];
+                    break;
+                default:
+                    set[i] &= uint8_t(~area[i]);
+                    break;
+            }
+        }
+    }
+}
+
+int64_t CountCommonCards(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int64_t lastCard) {
+    if (lastCard < 0) return 0;
+    const size_t usable = std::min(a.size(), b.size());
+    const size_t fullBytes = std::min(size_t((lastCard + 1) / 8), usable);
+    const int tailBits = fullBytes < usable ? int((lastCard + 1) % 8) : 0;
+    int64_t n = 0;
+    size_t i = 0;
+    for (; i + 8 <= fullBytes; i += 8) {
+        uint64_t x, y;
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        n += std::popcount(x & y);
+    }
+    for (; i < fullBytes; ++i) n += std::popcount(unsigned(a[i] & b[i]));
+    // Card 0 of a byte is its most significant bit.
+    if (tailBits) n += std::popcount(unsigned(a[i] & b[i] & uint8_t(0xFF << (8 - tailBits))));
+    return n;
+}
+
+std::vector<std::string> ReadSavedConditionTitles() {
+    std::vector<std::string> titles;
+    if (const auto lines = TextReader::ReadLines(DataFilePath(kSavedConditionsId)))
+        for (const std::string& line : *lines)
+            if (!line.empty() && line[0] == '*') titles.push_back(line.substr(1));
+    return titles;
+}
+
+std::vector<std::string> ApplySavedCondition(int k, const std::string& title) {
+    CoreState.ReportCondition = k;
+    std::vector<std::string> skipped;
+    const std::optional<std::vector<std::string>> lines =
+        TextReader::ReadLines(DataFilePath(kSavedConditionsId));
+    std::optional<std::vector<uint8_t>> selection;
+    if (lines) {
+        const ReportVariables variables = ReportVariables::Read();
+        const int32_t last = ReadPreparedCardCount();
+        // A file shorter than the pair of k holds an empty condition: every card.
+        const size_t line = 2 * size_t(std::max(k, 0)) + 1;
+        const std::string condition = line < lines->size() ? (*lines)[line] : std::string();
+        selection.emplace(kSelectionMaskBytes, uint8_t(0xFF));
+        CombineConditionItems(ParseCardSetCondition(condition), variables, last, false, *selection, skipped);
+    }
+    TextBuilder log;
+    log.Line(title);
+    log.Save(SelectionLogPath());
+    if (selection) std::copy(selection->begin(), selection->end(), CardSelectionMask.begin());
+    return skipped;
+}
+
+}  // namespace qv

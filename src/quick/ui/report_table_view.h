@@ -1,0 +1,78 @@
+#pragma once
+#include <QDialog>
+#include <QImage>
+
+#include "quick/report_table.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenuBar;
+class QPrinter;
+class QPushButton;
+class QScrollArea;
+
+namespace qv {
+
+// "Tabella": the report table of column set CoreState.CommandCode and row set
+// CoreState.ElaborationMode (both 1-based) counted over the selection, drawn on a monochrome
+// picture saved as "prova2.bmp" in the archive directory and written as "Geolar.Htm" in the
+// program directory at every drawing; printed in landscape with the station's enlargement.
+class TVedeTabella : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TVedeTabella(QWidget* owner);
+
+    QMenuBar* MainMenu = nullptr;
+    QAction* Stampa1 = nullptr;
+    QAction* Opzionidistampa1 = nullptr;  // not visible
+    QAction* Salvainhtm1 = nullptr;
+    QAction* SalvainBitMap1 = nullptr;
+    QAction* Help1 = nullptr;
+    QAction* Esci1 = nullptr;
+    QScrollArea* Scroller = nullptr;
+    QLabel* Image1 = nullptr;
+    QPushButton* VisualizzaTabella = nullptr;  // not visible: the drawing routine
+    bool Printing = false;
+
+    void FormCreate();
+    void VisualizzaTabellaClick();
+    void Stampa1Click();
+    void Salvainhtm1Click();
+    void SalvainBitMap1Click();
+    void Help1Click();
+    void Esci1Click();
+
+    // The table of the last drawing and the picture shown (null while the window is empty).
+    const ReportTable& Table() const { return table_; }
+    const QImage& Picture() const { return picture_; }
+
+  private:
+    ReportTable table_;
+    QImage picture_;
+    QPrinter* printer_ = nullptr;
+};
+
+// "Opzioni di stampa": the print enlargement in percent, kept in "Stampa." + station number.
+class TOpzioniStampa : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TOpzioniStampa(QWidget* owner);
+
+    QLabel* Label1 = nullptr;
+    QLineEdit* x = nullptr;
+    QPushButton* Esci = nullptr;
+    QPushButton* Help2 = nullptr;
+
+    void FormCreate();
+    void EsciClick();
+    void Help2Click();
+};
+
+// The picture of the report table, in the archive directory.
+std::string ReportPicturePath();
+
+// Creates the window with `owner`, shows it modally and destroys it.
+void OpenReportTableView(QWidget* owner);
+
+}  // namespace qv
