@@ -18,7 +18,16 @@ for f in sigle.imp sig-dat.imp chi2.imp cmn-zor2.dat di-alfac.dat ini-prov.imp z
     [ -f "data/progdir/$f" ] && cp -f "data/progdir/$f" "$prog/$f"
 done
 cp -f data/progdir/help/*.rtf "$prog/help/" 2>/dev/null || true
-if [ -d data/territory/geolar ]; then cp -rf data/territory/geolar/. "$root/morvidex.win/geolar/"; fi
+# Territorial base: refreshed, except the files the map options write (kept once there).
+if [ -d data/territory/geolar ]; then
+    for f in data/territory/geolar/*; do
+        name=$(basename "$f")
+        case "$name" in
+            leg-colo.dat|car-tres.dat|dli-poli.dat) [ -e "$root/morvidex.win/geolar/$name" ] || cp "$f" "$root/morvidex.win/geolar/$name" ;;
+            *) cp -f "$f" "$root/morvidex.win/geolar/$name" ;;
+        esac
+    done
+fi
 # Files the user may change: only put there when missing.
 for f in lst-kel.txt pxx-dat.imp; do
     [ -f "data/progdir/$f" ] && [ ! -e "$prog/$f" ] && cp "data/progdir/$f" "$prog/$f"
