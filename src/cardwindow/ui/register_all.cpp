@@ -34,6 +34,8 @@
 #include "selection/ui/ricerca_schede.h"
 #include "selection/ui/saved_search_dialogs.h"
 #include "selection/ui/temail.h"
+#include "territory/ui/map_window.h"
+#include "territory/ui/territorial_list_dialog.h"
 
 namespace qv {
 
@@ -64,6 +66,8 @@ void RegisterAllDialogs() {
     RegisterCardDialog(CardDialog::CopyCard,
                        [](QWidget* owner) { CoreState.CommandCode = OpenCopyDialog(owner); });
     RegisterCardDialog(CardDialog::QuickHub, &OpenQuickHub);
+    RegisterCardDialog(CardDialog::TerritorialList, &OpenTerritorialList);
+    RegisterQuickCommand(QuickCommand::Map, &OpenMapWindow);
 
     // Archive-wide jobs of the batch runner (2 to 6) and the dialogs that start 4 and 5.
     RegisterCardWindowJobs();

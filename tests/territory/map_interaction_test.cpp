@@ -1,0 +1,116 @@
+#include "territory/map_interaction.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "core/core_state.h"
+#include "platform/io_error.h"
+#include "support/temp_dir.h"
+#include "territory/map_tables.h"
+#include "territory/tiny_base.h"
+
+namespace qv {
+namespace {
+
+using test::Hex;
+using test::ReadBytes;
+using test::TempDir;
+using test::ToHex;
+using test::WriteBytes;
+
+class MapInteraction : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProgramState();
+        geo = dir.MakeDir("geo");
+        test::WriteTinyBase(geo);
+        // Label points as the tiny base draws them; comune 4 off the bitmap.
+        const int16_t xs[] = {0, 20, 40, 20, kNoLabelPoint};
+        const int16_t ys[] = {0, 20, 20, 40, kNoLabelPoint};
+        for (int k = 1; k <= 4; ++k) {
+            MapCentroidX[size_t(k)] = xs[k];
+            MapCentroidY[size_t(k)] = ys[k];
+        }
+    }
+    void TearDown() override { ReleaseMapTables(); }
+    TempDir dir;
+    std::string geo;
+};
+
+TEST_F(MapInteraction, ClickPicksTheNearestLabelPoint) {
+    struct Case {
+        const char* name;
+        int32_t x, y;
+        int32_t comune;
+    };
+    const Case cases[] = {
+        {"on comune 1's point", 20, 20, 1},
+        {"just beside comune 1", 22, 21, 1},
+        {"halfway between 1 and 2: the lower number", 30, 20, 1},
+        {"2 at 1 + 19, 3 at 21 + 1", 41, 39, 2},
+        {"on comune 4's cell, which has no point: 2 and 3 tie at 20", 40, 40, 2},
+        {"far outside the bitmap", -500, 900, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FindNearestComune(c.x, c.y), c.comune);
+    }
+    for (int k = 1; k <= 4; ++k) MapCentroidX[size_t(k)] = kNoLabelPoint;
+    EXPECT_EQ(FindNearestComune(20, 20), 0) << "no comune on the bitmap";
+}
+
+TEST_F(MapInteraction, CentroidFileWrittenOnlyWhenMissing) {
+    FindNearestComune(0, 0);
+    // x, y of comuni 1..4 as signed 16-bit; -30000 is 8AD0.
+    const std::string expected = Hex("14 00 14 00 28 00 14 00 14 00 28 00 D0 8A D0 8A");
+    EXPECT_EQ(ToHex(ReadBytes(geo + "dli-poli.dat")), ToHex(expected));
+    MapCentroidX[1] = 99;
+    SaveComuneCentroids();
+    EXPECT_EQ(ToHex(ReadBytes(geo + "dli-poli.dat")), ToHex(expected)) << "an existing file is kept";
+}
+
+TEST_F(MapInteraction, CaptionAndToggle) {
+    MapActiveComuni[1] = 0;
+    EXPECT_EQ(ChosenComuneCaption(1), "+Uno");
+    EXPECT_EQ(ChosenComuneCaption(2), "-Due");
+    // A name of 37 characters loses its last one to the sign.
+    const std::string longName(37, 'L');
+    WriteBytes(geo + "cmn-zor2.dat", test::NameRecord(longName));
+    EXPECT_EQ(ChosenComuneCaption(1), "+" + std::string(36, 'L'));
+    EXPECT_THROW(ChosenComuneCaption(3), IoError) << "a short name file";
+
+    struct Case {
+        int32_t comune;
+        bool toggled;
+    };
+    for (const Case& c : {Case{0, false}, Case{-1, false}, Case{5, false}, Case{4, true}}) {
+        SCOPED_TRACE(c.comune);
+        EXPECT_EQ(ToggleMapComune(c.comune), c.toggled);
+    }
+    EXPECT_EQ(MapActiveComuni[3], 0);
+    EXPECT_TRUE(ToggleMapComune(2));
+    EXPECT_EQ(MapActiveComuni[1], 1);
+}
+
+TEST_F(MapInteraction, MapSelectionReachesTheTerritoryCodes) {
+    // Codes 1..5 name comuni 2, none, 4, 1 and one beyond the tables; code 6 is past the file.
+    std::string translation;
+    for (int16_t m : {2, -1, 4, 1, 9000}) AppendI16(translation, m);
+    WriteBytes(geo + "kel-trad.dat", translation);
+    TerritoryCount = 6;
+    MapActiveComuni.fill(0);
+    MapActiveComuni[0] = MapActiveComuni[1] = 1;  // comuni 1 and 2
+    TerritorySelection.fill(1);
+    CopyMapSelectionToTerritory();
+    const uint8_t expected[] = {1, 0, 0, 1, 0, 0, 1};
+    for (int j = 0; j < 7; ++j) EXPECT_EQ(TerritorySelection[size_t(j)], expected[j]) << "code " << j + 1;
+
+    std::remove((geo + "kel-trad.dat").c_str());
+    TerritorySelection.fill(1);
+    EXPECT_THROW(CopyMapSelectionToTerritory(), IoError);
+    EXPECT_EQ(TerritorySelection[1], 1) << "nothing changed";
+}
+
+}  // namespace
+}  // namespace qv
