@@ -1,0 +1,146 @@
+#include "territory/ui/territorial_list_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <filesystem>
+
+#include "cardwindow/startup.h"
+#include "cardwindow/ui/card_dialogs.h"
+#include "cardwindow/ui/register_all.h"
+#include "core/core_state.h"
+#include "core/ui/thelp.h"
+#include "platform/bytes.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+#include "quick/ui/quick_commands.h"
+#include "support/program_dir.h"
+
+namespace qv {
+namespace {
+
+using test::ReadBytes;
+using test::WriteBytes;
+
+std::string Int32s(std::initializer_list<int32_t> values) {
+    std::string out;
+    for (int32_t v : values) AppendI32(out, v);
+    return out;
+}
+
+std::string LineRecord(std::string line) {
+    line.resize(401, '\0');
+    return line;
+}
+
+// The sample archive linked, for its first municipality field, to an archive of four cards:
+// two in comune 3 (categories 1 and 2), two in comune 5 (categories 1 and 3).
+class TerritorialListDialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        StartProgram();
+        for (int f = 1; f <= CoreState.FieldCount && !communeField; ++f)
+            if (FieldTypes[size_t(f)] == 3) communeField = f;
+        ASSERT_GT(communeField, 0);
+        linked = root.Root() + "Collegato/";
+        std::filesystem::create_directories(linked);
+        const int codes = TerritoryCount;
+        std::vector<int32_t> firstLast(size_t(2 * codes), 0);
+        firstLast[4] = 2;                  // first of code 5
+        firstLast[size_t(codes + 2)] = 1;  // last of code 3
+        firstLast[size_t(codes + 4)] = 3;  // last of code 5
+        std::string lif;
+        for (int32_t v : firstLast) AppendI32(lif, v);
+        WriteBytes(linked + "lif-sch.dat", lif);
+        WriteBytes(linked + "lpn-sch.dat", Int32s({3, 1, 2, 3, 2, 0, 5, 1, 1, 5, 3, 3}));
+        WriteBytes(linked + "lsg-sch.dat", LineRecord("ROSSI Mario via Roma") + LineRecord("Bianchi anna") +
+                                               LineRecord("Verdi Luigi") + LineRecord("Neri"));
+        WriteBytes(linked + "sig-sch.dat",
+                   "Categorie\r\n\r\n00000001 Privati\r\n00000002 Enti\r\n     ///\r\n");
+        WriteBytes(CoreState.ArchiveDir + "lkt-sch.imp",
+                   "40," + std::to_string(communeField) + "," + linked + "\r\n");
+        CoreState.CurrentField = 40;
+        CurrentCardValues[size_t(FieldPositions[size_t(communeField)])] = 3;
+        TerritorySelection.fill(1);
+        SetModalHook([this](QDialog& d) {
+            shown.push_back(d.objectName().toStdString());
+            if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
+            return 0;
+        });
+    }
+    void TearDown() override {
+        RegisterCardDialog(CardDialog::ComunePicker, nullptr);
+        RegisterCardDialog(CardDialog::TerritorialList, nullptr);
+        RegisterQuickCommand(QuickCommand::Map, nullptr);
+        ResetUiHooks();
+        StopProgram();
+        ResetProgramState();
+    }
+    std::string Report() const { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
+
+    test::ProgramRoot root;
+    int communeField = 0;
+    std::string linked;
+    std::vector<std::string> shown;
+    std::vector<int> viewed;
+};
+
+TEST_F(TerritorialListDialogTest, ListsTheLinkedCardsOfTheCardsComune) {
+    TListaTerritoriale dialog(nullptr);
+    EXPECT_EQ(dialog.windowTitle(), "Lista Territoriale");
+    EXPECT_EQ(CoreState.CommuneField, communeField);
+    EXPECT_EQ(CoreState.OtherArchiveDir, linked);
+    ASSERT_EQ(dialog.Tipologie->count(), 2);
+    EXPECT_EQ(dialog.Tipologie->item(1)->text(), "Enti");
+    EXPECT_EQ(dialog.Tipologie->selectedItems().size(), 2);
+    for (int code = 1; code <= TerritoryCount; ++code)
+        ASSERT_EQ(TerritorySelection[size_t(code - 1)], code == 3 ? 1 : 0) << "code " << code;
+
+    dialog.TipologieClick(0);
+    EXPECT_EQ(dialog.CategoryFlags(), (std::vector<uint8_t>{0, 1}));
+    dialog.Visualizza->click();
+    EXPECT_EQ(Report(), "Bianchi anna\r\n");
+    EXPECT_EQ(viewed, std::vector<int>{-9});
+
+    dialog.Attiva->click();
+    dialog.CercaStringa->setText("roma");
+    dialog.Visualizza->click();
+    EXPECT_EQ(Report(), "ROSSI Mario via Roma\r\n");
+    dialog.Disattiva->click();
+    EXPECT_EQ(dialog.CategoryFlags(), (std::vector<uint8_t>{0, 0}));
+    EXPECT_EQ(dialog.Tipologie->selectedItems().size(), 0);
+}
+
+TEST_F(TerritorialListDialogTest, TerritoryButtonChoosesTheComuni) {
+    int askedFor = -1;
+    RegisterCardDialog(CardDialog::ComunePicker, [&](QWidget*) {
+        askedFor = CoreState.CommandCode;
+        TerritorySelection.fill(0);
+        TerritorySelection[4] = 1;
+        CoreState.CommandCode = 5;
+    });
+    TListaTerritoriale dialog(nullptr);
+    dialog.NelTerritorio->click();
+    EXPECT_EQ(askedFor, 3) << "the picker opens on the card's comune";
+    EXPECT_EQ(CoreState.CommandCode, 0);
+    dialog.Visualizza->click();
+    EXPECT_EQ(Report(), "Verdi Luigi\r\n") << "category 3 is not among the archive's categories";
+}
+
+TEST_F(TerritorialListDialogTest, NoLinkForTheFieldAndRegistration) {
+    CoreState.CurrentField = 41;
+    {
+        TListaTerritoriale dialog(nullptr);
+        EXPECT_EQ(dialog.Tipologie->count(), 0);
+        dialog.Visualizza->click();
+        EXPECT_EQ(Report(), "");
+        EXPECT_EQ(viewed, std::vector<int>{-9});
+    }
+    RegisterAllDialogs();
+    EXPECT_TRUE(OpenCardDialog(CardDialog::TerritorialList, nullptr));
+    EXPECT_EQ(shown.back(), "TListaTerritoriale");
+}
+
+}  // namespace
+}  // namespace qv
