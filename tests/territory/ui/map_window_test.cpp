@@ -192,6 +192,24 @@ TEST_F(MapWindowTest, OptionsAnswerAndLegend) {
     EXPECT_EQ(CoreState.CommandCode, 0);
 }
 
+// The zoom chosen in the options is applied around the last click: the picked comune comes to
+// the reference point in the middle of the map, at twice the base scale.
+TEST_F(MapWindowTest, ZoomCentresOnTheClick) {
+    const int comune = 1;
+    TVedeCartina window(nullptr);
+    const QPoint at = LabelPixel(comune);
+    window.Image1MouseDown(at.x(), at.y());
+    RegisterQuickCommand(QuickCommand::MapOptions, [](QWidget*) {
+        MapState.ZoomLevel = 3;
+        CoreState.CommandCode = 1;
+    });
+    window.Opzioni2Click();
+    EXPECT_NEAR(MapCentroidX[comune], MapState.ReferenceX, 2);
+    EXPECT_NEAR(MapCentroidY[comune], MapState.ReferenceY, 2);
+    // The next comune of its column now lies six pixels below instead of three.
+    EXPECT_NEAR(MapCentroidY[comune + 1] - MapCentroidY[comune], 6, 1);
+}
+
 TEST_F(MapWindowTest, PrintAndSaveBitmap) {
     TVedeCartina window(nullptr);
     const std::string pdf = root.Root() + "cartina.pdf";
