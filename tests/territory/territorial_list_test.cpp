@@ -74,16 +74,6 @@ TEST_F(TerritorialList, LinkLineOfTheField) {
     EXPECT_TRUE(ReadLinkedCategories().empty());
 }
 
-TEST_F(TerritorialList, CardTerritoryCode) {
-    CoreState.CardWordCount = 5;
-    FieldPositions[2] = 3;
-    FieldPositions[3] = 6;
-    CurrentCardValues[3] = 12;
-    EXPECT_EQ(CardTerritoryCode(2), 12);
-    EXPECT_EQ(CardTerritoryCode(3), 0) << "a position beyond the card's words";
-    EXPECT_EQ(CardTerritoryCode(0), 0);
-}
-
 TEST_F(TerritorialList, LinesOfTheSelectedTerritory) {
     struct Case {
         const char* name;
