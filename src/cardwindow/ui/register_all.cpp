@@ -12,6 +12,7 @@
 #include "elaborations/ui/tconnessioni.h"
 #include "elaborations/ui/tdoppie.h"
 #include "quick/ui/additional_variables_dialog.h"
+#include "quick/ui/quick_commands.h"
 #include "quick/ui/quick_factor_dialog.h"
 #include "quick/ui/quick_hub.h"
 #include "quick/ui/quick_report_forms.h"
@@ -19,6 +20,8 @@
 #include "selection/ui/condition_dialogs.h"
 #include "selection/ui/ricerca_schede.h"
 #include "selection/ui/saved_search_dialogs.h"
+#include "territory/ui/topzioni2.h"
+#include "territory/ui/tunita.h"
 
 namespace qv {
 
@@ -40,7 +43,8 @@ void RegisterAllDialogs() {
     RegisterCardDialog(CardDialog::GoToCard, &OpenGoToCardDialog);
     RegisterCardDialog(CardDialog::ClearFields,
                        [](QWidget* owner) { CoreState.CommandCode = OpenClearDialog(owner); });
-    RegisterCardDialog(CardDialog::CopyCard, [](QWidget* owner) { CoreState.CommandCode = OpenCopyDialog(owner); });
+    RegisterCardDialog(CardDialog::CopyCard,
+                       [](QWidget* owner) { CoreState.CommandCode = OpenCopyDialog(owner); });
     RegisterCardDialog(CardDialog::QuickHub, &OpenQuickHub);
 
     // Archive-wide jobs of the batch runner (2 to 6) and the dialogs that start 4 and 5.
@@ -55,6 +59,12 @@ void RegisterAllDialogs() {
     RegisterCardDialog(CardDialog::SaveSearch, &OpenSaveSearch);
     RegisterCardDialog(CardDialog::RecallSearch, &OpenRecallSearch);
     RegisterCardSearchStep([](Progress& progress) { SearchStep(progress); });
+
+    // Territory: the manual selection (the card window's municipality picker and the quick
+    // selection's territory) and the map options.
+    RegisterCardDialog(CardDialog::ComunePicker, &OpenManualTerritorySelection);
+    RegisterQuickCommand(QuickCommand::ManualTerritory, &OpenManualTerritorySelection);
+    RegisterQuickCommand(QuickCommand::MapOptions, [](QWidget* owner) { OpenMapOptions(owner); });
 }
 
 }  // namespace qv
