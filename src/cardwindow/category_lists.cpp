@@ -60,7 +60,7 @@ bool IsEndLine(std::string line) {
 }
 
 std::string CategoryLine(int number, const std::string& label) {
-    char head[16];
+    char head[24];
     std::snprintf(head, sizeof head, "     %03d ", number);
     return head + label;
 }

@@ -217,6 +217,8 @@ struct MapStateRecord {
     int32_t PixelHeight = 0;
     int32_t ZoomShift = 0;
     int32_t ZoomScale = 0;
+    // Cards of the active comuni plus the cards without comune, set by each value computation.
+    double ValueTotal = 0;
 };
 
 // Limits between the eight colour classes of the map (class k + 1 begins at limit k) and the

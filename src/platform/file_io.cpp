@@ -113,6 +113,13 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
     SyncDir(target);
 }
 
+void RenameOver(const std::string& from, const std::string& path) {
+    if (path.empty()) ThrowIo(kFileNotFound, path);
+    const std::string target = ResolveForCreate(path);
+    if (::rename(ResolveExisting(from).c_str(), target.c_str()) != 0) ThrowErrno(path);
+    SyncDir(target);
+}
+
 bool RemoveFile(const std::string& path) {
     if (path.empty()) return false;
     return ::unlink(ResolveExisting(path).c_str()) == 0;

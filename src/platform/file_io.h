@@ -21,6 +21,10 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes);
 using AtomicWriteHook = void (*)(const std::string& tempPath);
 void SetAtomicWriteHookForTest(AtomicWriteHook hook);
 
+// Renames a file the caller wrote and synced over `path` in the same directory (an existing
+// spelling of `path` is reused), then syncs the directory. Raises the input/output error.
+void RenameOver(const std::string& from, const std::string& path);
+
 bool RemoveFile(const std::string& path);
 std::optional<int64_t> FileSize(const std::string& path);
 

@@ -4,28 +4,17 @@
 #include <vector>
 
 #include "core/core_state.h"
-#include "core/data_files.h"
-#include "platform/bytes.h"
-#include "platform/file_io.h"
+#include "territory/territorial_base.h"
 
 namespace qv {
 
-namespace {
-
-constexpr int kTranslationFile = 12;
-constexpr size_t kMaxTranslations = 8250;
-
-}  // namespace
-
 void TransferTerritorySelection(TerritoryTransfer mode) {
-    const std::string bytes = ReadFileOrThrow(DataFilePath(kTranslationFile));
-    std::vector<int> comuneOf(std::min(bytes.size() / 2, kMaxTranslations));
-    for (size_t j = 0; j < comuneOf.size(); ++j) comuneOf[j] = GetI16(Bytes(bytes) + 2 * j);
+    const std::vector<int32_t> comuneOf = ReadComuneTranslation();
 
     const int codes = std::clamp(TerritoryCount, 0, kTerritoryTableSize);
     // A map comune the map tables can hold, or 0.
     auto comune = [&](int code) {
-        const int m = size_t(code - 1) < comuneOf.size() ? comuneOf[size_t(code - 1)] : -1;
+        const int m = size_t(code) < comuneOf.size() ? comuneOf[size_t(code)] : -1;
         return m >= 1 && m < kMapComuniSize ? m : 0;
     };
     if (mode == TerritoryTransfer::MapToArchive) {

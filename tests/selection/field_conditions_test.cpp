@@ -1,10 +1,10 @@
-#include "cardwindow/category_lists.h"
 #include "selection/field_conditions.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 
+#include "cardwindow/category_lists.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
 #include "platform/io_error.h"

@@ -11,12 +11,14 @@
 
 #include "cardwindow/category_lists.h"
 #include "cardwindow/entry_options.h"
-#include "cardwindow/ui/form_buttons.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
 
 namespace qv {
 

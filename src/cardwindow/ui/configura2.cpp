@@ -8,11 +8,13 @@
 #include <QVBoxLayout>
 
 #include "cardwindow/entry_options.h"
-#include "cardwindow/ui/form_buttons.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
 
 namespace qv {
 
@@ -22,9 +24,8 @@ constexpr int kJumpRulesViewer = -2;
 constexpr int kTerritorialLinksViewer = -3;
 constexpr int kMissingFieldsViewer = -23;
 
-QLabel* TextLabel(QWidget* owner, const char* name, int text) {
-    auto* label = new QLabel(Qs(LoadText(text)), owner);
-    label->setObjectName(name);
+QLabel* WrappedLabel(QWidget* owner, const char* name, int text) {
+    QLabel* label = TextLabel(owner, name, text);
     label->setWordWrap(true);
     return label;
 }
@@ -49,16 +50,16 @@ void TConfigura2::FormCreate() {
 
     Ottimizzazioni = new QWidget(PageControl1);
     Ottimizzazioni->setObjectName("Ottimizzazioni");
-    Label1 = TextLabel(Ottimizzazioni, "Label1", 273);
-    Label2 = TextLabel(Ottimizzazioni, "Label2", 267);
-    Label3 = TextLabel(Ottimizzazioni, "Label3", 268);
-    Label4 = TextLabel(Ottimizzazioni, "Label4", 270);
-    Label5 = TextLabel(Ottimizzazioni, "Label5", 272);
-    Label6 = TextLabel(Ottimizzazioni, "Label6", 275);
-    Label7 = TextLabel(Ottimizzazioni, "Label7", 276);
-    Label8 = TextLabel(Ottimizzazioni, "Label8", 277);
-    Label9 = TextLabel(Ottimizzazioni, "Label9", 281);
-    Label10 = TextLabel(Ottimizzazioni, "Label10", 279);
+    Label1 = WrappedLabel(Ottimizzazioni, "Label1", 273);
+    Label2 = WrappedLabel(Ottimizzazioni, "Label2", 267);
+    Label3 = WrappedLabel(Ottimizzazioni, "Label3", 268);
+    Label4 = WrappedLabel(Ottimizzazioni, "Label4", 270);
+    Label5 = WrappedLabel(Ottimizzazioni, "Label5", 272);
+    Label6 = WrappedLabel(Ottimizzazioni, "Label6", 275);
+    Label7 = WrappedLabel(Ottimizzazioni, "Label7", 276);
+    Label8 = WrappedLabel(Ottimizzazioni, "Label8", 277);
+    Label9 = WrappedLabel(Ottimizzazioni, "Label9", 281);
+    Label10 = WrappedLabel(Ottimizzazioni, "Label10", 279);
     tabulatori = TextButton(Ottimizzazioni, "tabulatori", 269);
     Veloce = TextButton(Ottimizzazioni, "Veloce", 271);
     piu1 = TextButton(Ottimizzazioni, "piu1", 274);
@@ -89,7 +90,7 @@ void TConfigura2::FormCreate() {
 
     TabSheet1 = new QWidget(PageControl1);
     TabSheet1->setObjectName("TabSheet1");
-    Label15 = TextLabel(TabSheet1, "Label15", 288);
+    Label15 = WrappedLabel(TabSheet1, "Label15", 288);
     modalita = TextCheckBox(TabSheet1, "modalita", 283);
     mouse = TextCheckBox(TabSheet1, "mouse", 284);
     Salti = TextButton(TabSheet1, "Salti", 285);
@@ -105,10 +106,10 @@ void TConfigura2::FormCreate() {
 
     TabSheet2 = new QWidget(PageControl1);
     TabSheet2->setObjectName("TabSheet2");
-    Label11 = TextLabel(TabSheet2, "Label11", 291);
-    Label12 = TextLabel(TabSheet2, "Label12", 293);
-    Label13 = TextLabel(TabSheet2, "Label13", 295);
-    Label14 = TextLabel(TabSheet2, "Label14", 296);
+    Label11 = WrappedLabel(TabSheet2, "Label11", 291);
+    Label12 = WrappedLabel(TabSheet2, "Label12", 293);
+    Label13 = WrappedLabel(TabSheet2, "Label13", 295);
+    Label14 = WrappedLabel(TabSheet2, "Label14", 296);
     Stampe = TextButton(TabSheet2, "Stampe", 292);
     PosRec = TextButton(TabSheet2, "PosRec", 294);
     Help_Campi = TextButton(TabSheet2, "Help_Campi", 297);

@@ -14,6 +14,7 @@
 #include "cardwindow/card_import.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "platform/io_error.h"
@@ -29,24 +30,6 @@ namespace {
 constexpr int kFieldOrderSelector = -12;
 constexpr int kReportSelector = 0;
 constexpr int kHelpPage = 53;
-
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override { bar_->setRange(0, std::max(1, maximum)); }
-    void SetPosition(int position) override { bar_->setValue(position); }
-
-  private:
-    QProgressBar* bar_;
-};
-
-QPushButton* Button(QWidget* owner, const char* name, int caption, int hint) {
-    auto* b = new QPushButton(Qs(LoadText(caption)), owner);
-    b->setObjectName(name);
-    b->setToolTip(Qs(LoadText(hint)));
-    b->setAutoDefault(false);
-    return b;
-}
 
 QRadioButton* Radio(QWidget* owner, const char* name, int caption) {
     auto* r = new QRadioButton(Qs(LoadText(caption)), owner);
@@ -66,26 +49,26 @@ TInputDati::TInputDati(QWidget* owner) : QDialog(owner) {
     delim->setObjectName("delim");
     delim->setMaxLength(1);
     delim->setFixedWidth(30);
-    Sequenza = Button(this, "Sequenza", 986, 987);
+    Sequenza = TextButton(this, "Sequenza", 986, 987);
     Label1 = new QLabel(this);
     ITALIA = Radio(this, "ITALIA", 989);
     USA = Radio(this, "USA", 990);
-    Visualizza = Button(this, "Visualizza", 991, 992);
+    Visualizza = TextButton(this, "Visualizza", 991, 992);
     Label3 = new QLabel(this);
     NomeFile = new QLineEdit(this);
     NomeFile->setObjectName("NomeFile");
     NomeFile->setMinimumWidth(320);
-    Sfoglia = Button(this, "Sfoglia", 995, 996);
-    AggiungeDati = Button(this, "AggiungeDati", 997, 998);
-    Crea = Button(this, "Crea", 999, 1000);
+    Sfoglia = TextButton(this, "Sfoglia", 995, 996);
+    AggiungeDati = TextButton(this, "AggiungeDati", 997, 998);
+    Crea = TextButton(this, "Crea", 999, 1000);
     Barra = new QProgressBar(this);
     Barra->setObjectName("Barra");
     Barra->setRange(0, 1);
     Barra->setValue(0);
     Status = new QLabel(this);
     Status->setObjectName("Status");
-    Esci = Button(this, "Esci", 1002, 1003);
-    Help2 = Button(this, "Help2", 1004, 1005);
+    Esci = TextButton(this, "Esci", 1002, 1003);
+    Help2 = TextButton(this, "Help2", 1004, 1005);
 
     // Two independent choices: the layout and the date order.
     auto* layoutGroup = new QButtonGroup(this);

@@ -11,6 +11,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/progress.h"
 #include "platform/text_file.h"
@@ -23,30 +24,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 66;
-
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override { bar_->setRange(0, maximum); }
-    void SetPosition(int position) override { bar_->setValue(position); }
-
-  private:
-    QProgressBar* bar_;
-};
-
-// The wait cursor for the length of a job, also when the job ends with an error.
-struct WaitCursor {
-    WaitCursor() { HourglassOn(); }
-    ~WaitCursor() { HourglassOff(); }
-};
-
-QPushButton* Button(QWidget* owner, const char* name, int caption, int hint) {
-    auto* b = new QPushButton(Qs(LoadText(caption)), owner);
-    b->setObjectName(name);
-    b->setToolTip(Qs(LoadText(hint)));
-    b->setAutoDefault(false);
-    return b;
-}
 
 }  // namespace
 
@@ -62,10 +39,10 @@ void TOrdinamento::FormCreate() {
     ncar->setObjectName("ncar");
     ncar->setToolTip(Qs(LoadText(1071)));
     Label2 = new QLabel(Qs(LoadText(1072)), this);
-    EsegueAlfa = Button(this, "EsegueAlfa", 1073, 1074);
-    EsegueTerritorio = Button(this, "EsegueTerritorio", 1075, 1076);
-    Esci = Button(this, "Esci", 1077, 1078);
-    Help2 = Button(this, "Help2", 1079, 1080);
+    EsegueAlfa = TextButton(this, "EsegueAlfa", 1073, 1074);
+    EsegueTerritorio = TextButton(this, "EsegueTerritorio", 1075, 1076);
+    Esci = TextButton(this, "Esci", 1077, 1078);
+    Help2 = TextButton(this, "Help2", 1079, 1080);
     Barra = new QProgressBar(this);
     Barra->setObjectName("Barra");
     Status = new QLineEdit(this);

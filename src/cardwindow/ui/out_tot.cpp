@@ -11,6 +11,7 @@
 #include "cardwindow/card_export.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"
@@ -24,23 +25,6 @@ namespace {
 
 constexpr int kHelpPage = 67;
 
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override { bar_->setRange(0, std::max(1, maximum)); }
-    void SetPosition(int position) override { bar_->setValue(position); }
-
-  private:
-    QProgressBar* bar_;
-};
-
-QPushButton* Button(QWidget* owner, const char* name) {
-    auto* b = new QPushButton(owner);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 }  // namespace
 
 TOutTot::TOutTot(QWidget* owner) : QDialog(owner) {
@@ -49,9 +33,9 @@ TOutTot::TOutTot(QWidget* owner) : QDialog(owner) {
     Label1->setWordWrap(true);
     tabulatori = new QCheckBox(this);
     tabulatori->setObjectName("tabulatori");
-    Esegui = Button(this, "Esegui");
-    Esci = Button(this, "Esci");
-    Help2 = Button(this, "Help2");
+    Esegui = NamedButton(this, "Esegui");
+    Esci = NamedButton(this, "Esci");
+    Help2 = NamedButton(this, "Help2");
     Barra = new QProgressBar(this);
     Barra->setObjectName("Barra");
     Barra->setRange(0, 1);

@@ -12,7 +12,6 @@
 #include "cardwindow/ui/ordinamento.h"
 #include "cardwindow/ui/out_tot.h"
 #include "cardwindow/ui/principale.h"
-#include "selection/search_by_example.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -27,6 +26,7 @@
 #include "platform/progress.h"
 #include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
+#include "selection/search_by_example.h"
 #include "selection/ui/esegue_collettiva.h"
 #include "selection/ui/esegue_lista.h"
 #include "selection/ui/seleziona_maschera.h"
@@ -151,7 +151,9 @@ void TPrincipale::ConnectCommands() {
 
 // ---- Shapes of the commands ----
 
-void TPrincipale::RestoreSearchMask() { qv::RestoreSearchMask(); }
+void TPrincipale::RestoreSearchMask() {
+    qv::RestoreSearchMask();
+}
 
 void TPrincipale::ModeCommand(int mode) {
     CinsClick();

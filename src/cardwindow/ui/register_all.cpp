@@ -5,21 +5,34 @@
 #include "cardwindow/ui/card_search.h"
 #include "cardwindow/ui/category_pickers.h"
 #include "cardwindow/ui/configura2.h"
+#include "cardwindow/ui/distribution_viewer.h"
 #include "cardwindow/ui/entry_dialogs.h"
+#include "cardwindow/ui/merge.h"
+#include "cardwindow/ui/ricodifica.h"
 #include "cardwindow/ui/tindicatori.h"
 #include "cardwindow/ui/trange.h"
 #include "core/core_state.h"
+#include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/tconnessioni.h"
 #include "elaborations/ui/tdoppie.h"
+#include "elaborations/ui/tgriglie.h"
+#include "elaborations/ui/tmaxsim.h"
+#include "elaborations/ui/tvedeafc.h"
 #include "quick/ui/additional_variables_dialog.h"
+#include "quick/ui/linked_selection_dialog.h"
 #include "quick/ui/quick_commands.h"
 #include "quick/ui/quick_factor_dialog.h"
 #include "quick/ui/quick_hub.h"
+#include "quick/ui/quick_lists_dialog.h"
 #include "quick/ui/quick_report_forms.h"
 #include "selection/search_by_example.h"
 #include "selection/ui/condition_dialogs.h"
+#include "selection/ui/etichette.h"
+#include "selection/ui/lista_cliccabile.h"
+#include "selection/ui/lista_merge.h"
 #include "selection/ui/ricerca_schede.h"
 #include "selection/ui/saved_search_dialogs.h"
+#include "selection/ui/temail.h"
 #include "territory/ui/topzioni2.h"
 #include "territory/ui/tunita.h"
 
@@ -33,6 +46,11 @@ void RegisterAllDialogs() {
     RegisterAdditionalVariablesForm();
     RegisterQuickReportForms();
     RegisterFactorDialogs();
+    RegisterFactorPlaneAndTypologies();
+    RegisterQuickCommand(QuickCommand::Lists, &OpenQuickLists);
+    RegisterQuickCommand(QuickCommand::LinkedArchives, &OpenLinkedArchiveSelection);
+    RegisterElaborationDialog(ElaborationDialog::GridEditor, &OpenGridEditor);
+    RegisterElaborationDialog(ElaborationDialog::MaxSim, &OpenMaxSimDialog);
 
     // Card entry: the category pickers take the field in CommandCode and answer there.
     RegisterCardDialog(CardDialog::CategoryList,
@@ -51,6 +69,8 @@ void RegisterAllDialogs() {
     RegisterCardWindowJobs();
     RegisterCardDialog(CardDialog::RangeCheck, &OpenRangeDialog);
     RegisterCardDialog(CardDialog::Indicators, &OpenIndicatorsDialog);
+    RegisterCardDialog(CardDialog::MergeArchives, &OpenMerge);
+    RegisterCardDialog(CardDialog::Recoding, &OpenRecoding);
 
     // Search: conditions per field, options, saving and recalling, and the search step itself.
     RegisterConditionDialogs();
@@ -59,6 +79,16 @@ void RegisterAllDialogs() {
     RegisterCardDialog(CardDialog::SaveSearch, &OpenSaveSearch);
     RegisterCardDialog(CardDialog::RecallSearch, &OpenRecallSearch);
     RegisterCardSearchStep([](Progress& progress) { SearchStep(progress); });
+    RegisterCardDialog(CardDialog::DistributionView, &OpenDistributionView);
+
+    // Lists: the clickable list answers 1 when a row's card became the current card; lists
+    // over several archives.
+    RegisterCardDialog(CardDialog::ClickableList, &ShowClickableList);
+    RegisterCardDialog(CardDialog::Labels, &ShowLabelsDialog);
+    RegisterCardDialog(CardDialog::MergedList, &OpenMergedListDialog);
+
+    // E-mail to the cards.
+    RegisterCardDialog(CardDialog::Email, &OpenEmailDialog);
 
     // Territory: the manual selection (the card window's municipality picker and the quick
     // selection's territory) and the map options.

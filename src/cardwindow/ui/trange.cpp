@@ -6,9 +6,9 @@
 #include <QPushButton>
 
 #include "cardwindow/range_check.h"
-#include "cardwindow/ui/form_buttons.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "elaborations/ui/tesegue.h"

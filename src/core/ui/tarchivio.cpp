@@ -13,6 +13,7 @@
 #include "core/archive_list.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/io_error.h"
 #include "platform/ui/application.h"
@@ -23,13 +24,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 21;
-
-QPushButton* Button(QWidget* owner, const char* name) {
-    auto* b = new QPushButton(owner);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 QLineEdit* ReadOnlyBox(QWidget* owner, const char* name) {
     auto* e = new QLineEdit(owner);
@@ -52,8 +46,8 @@ TArchivio::TArchivio(QWidget* owner) : QDialog(owner) {
     Label3 = new QLabel(this);
     Alf = ReadOnlyBox(this, "Alf");
     Num = ReadOnlyBox(this, "Num");
-    Esci = Button(this, "Esci");
-    Help2 = Button(this, "Help2");
+    Esci = NamedButton(this, "Esci");
+    Help2 = NamedButton(this, "Help2");
 
     auto* grid = new QGridLayout;
     grid->addWidget(Label2, 0, 0);

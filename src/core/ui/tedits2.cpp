@@ -16,6 +16,7 @@
 #include "core/data_files.h"
 #include "core/text_tables.h"
 #include "core/text_viewer.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/tcreafile.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
@@ -32,13 +33,6 @@ namespace {
 constexpr int kAnswerErase = 333;
 constexpr int kSourceFile = 70;
 constexpr int kReportFile = 36;
-
-QPushButton* Button(QWidget* parent, const char* name) {
-    auto* b = new QPushButton(parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 QLineEdit* ReadOnlyBox(QWidget* parent, const char* name) {
     auto* e = new QLineEdit(parent);
@@ -105,7 +99,7 @@ void TEditS2::BuildPages() {
     Label3 = Label(TabSheet1, "Label3");
     nome = new QLineEdit(TabSheet1);
     nome->setObjectName("nome");
-    CreaDir = Button(TabSheet1, "CreaDir");
+    CreaDir = NamedButton(TabSheet1, "CreaDir");
     Status2 = ReadOnlyBox(TabSheet1, "Status2");
     Label4 = Label(TabSheet1, "Label4");
     Label5 = Label(TabSheet1, "Label5");
@@ -113,7 +107,7 @@ void TEditS2::BuildPages() {
     Label7 = Label(TabSheet1, "Label7");
     Label8 = Label(TabSheet1, "Label8");
     Label9 = Label(TabSheet1, "Label9");
-    Help_Creazione = Button(TabSheet1, "Help_Creazione");
+    Help_Creazione = NamedButton(TabSheet1, "Help_Creazione");
     {
         auto* folderRow = new QHBoxLayout;
         folderRow->addWidget(nome, 1);
@@ -132,9 +126,9 @@ void TEditS2::BuildPages() {
     TabSheet2 = new QWidget;
     TabSheet2->setObjectName("TabSheet2");
     Testo = Memo(TabSheet2, "Testo");
-    Salva = Button(TabSheet2, "Salva");
-    LeggeScheda = Button(TabSheet2, "LeggeScheda");
-    Help_Scheda = Button(TabSheet2, "Help_Scheda");
+    Salva = NamedButton(TabSheet2, "Salva");
+    LeggeScheda = NamedButton(TabSheet2, "LeggeScheda");
+    Help_Scheda = NamedButton(TabSheet2, "Help_Scheda");
     Status_Scheda = ReadOnlyBox(TabSheet2, "Status_Scheda");
     {
         auto* buttons = new QHBoxLayout;
@@ -149,20 +143,20 @@ void TEditS2::BuildPages() {
 
     TabSheet3 = new QWidget;
     TabSheet3->setObjectName("TabSheet3");
-    Crea1 = Button(TabSheet3, "Crea1");
+    Crea1 = NamedButton(TabSheet3, "Crea1");
     Label10 = Label(TabSheet3, "Label10");
     Label11 = Label(TabSheet3, "Label11");
     Label13 = Label(TabSheet3, "Label13");
-    Compila = Button(TabSheet3, "Compila");
+    Compila = NamedButton(TabSheet3, "Compila");
     Label12 = Label(TabSheet3, "Label12");
-    Azzera_Scheda = Button(TabSheet3, "Azzera_Scheda");
+    Azzera_Scheda = NamedButton(TabSheet3, "Azzera_Scheda");
     Label14 = Label(TabSheet3, "Label14");
     Label18 = Label(TabSheet3, "Label18");
-    Help_crea = Button(TabSheet3, "Help_crea");
+    Help_crea = NamedButton(TabSheet3, "Help_crea");
     Status1 = ReadOnlyBox(TabSheet3, "Status1");
     Status2b = ReadOnlyBox(TabSheet3, "Status2b");
     Status3 = ReadOnlyBox(TabSheet3, "Status3");
-    CreaCompila = Button(TabSheet3, "CreaCompila");
+    CreaCompila = NamedButton(TabSheet3, "CreaCompila");
     CreaCompila->setVisible(false);
     {
         auto* grid = new QGridLayout(TabSheet3);
@@ -186,8 +180,8 @@ void TEditS2::BuildPages() {
     TabSheet4->setObjectName("TabSheet4");
     Label19 = Label(TabSheet4, "Label19");
     Kel_LST2 = Memo(TabSheet4, "Kel_LST2");
-    Salva_KEL = Button(TabSheet4, "Salva_KEL");
-    Help_LST = Button(TabSheet4, "Help_LST");
+    Salva_KEL = NamedButton(TabSheet4, "Salva_KEL");
+    Help_LST = NamedButton(TabSheet4, "Help_LST");
     Status_KelLST = ReadOnlyBox(TabSheet4, "Status_KelLST");
     {
         auto* buttons = new QHBoxLayout;
@@ -209,7 +203,7 @@ void TEditS2::BuildPages() {
     x->setObjectName("x");
     y = new QLineEdit(TabSheet5);
     y->setObjectName("y");
-    Help_Dimensione = Button(TabSheet5, "Help_Dimensione");
+    Help_Dimensione = NamedButton(TabSheet5, "Help_Dimensione");
     {
         auto* grid = new QGridLayout(TabSheet5);
         grid->addWidget(Label20, 0, 0, 1, 2);
@@ -224,9 +218,9 @@ void TEditS2::BuildPages() {
     for (QWidget* page : {TabSheet1, TabSheet2, TabSheet3, TabSheet4, TabSheet5})
         PageControl1->addTab(page, QString());
 
-    Esci = Button(this, "Esci");
-    Help_Generale = Button(this, "Help_Generale");
-    xy = Button(this, "xy");
+    Esci = NamedButton(this, "Esci");
+    Help_Generale = NamedButton(this, "Help_Generale");
+    xy = NamedButton(this, "xy");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(xy);
     buttons->addStretch();

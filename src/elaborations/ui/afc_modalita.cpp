@@ -9,6 +9,7 @@
 
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "elaborations/factor_categories.h"
 #include "platform/io_error.h"
 #include "platform/ui/application.h"
@@ -22,13 +23,6 @@ namespace {
 constexpr int kStandardHeadingsId = 60, kQuickHeadingsId = 61;
 constexpr int kHelpPage = 19;
 
-QPushButton* Button(QWidget* parent, const char* name) {
-    auto* b = new QPushButton(parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 FactorRoad Road() {
     return CoreState.ElaborationMode == 2 ? FactorRoad::Quick : FactorRoad::Standard;
 }
@@ -38,13 +32,13 @@ FactorRoad Road() {
 TAfcModalita::TAfcModalita(QWidget* owner) : GridPicker(owner, "TAfcModalita") {
     Label1 = new QLabel(this);
     Label1->setObjectName("Label1");
-    Esci = Button(this, "Esci");
-    Disattiva = Button(this, "Disattiva");
-    Attiva = Button(this, "Attiva");
-    Correla = Button(this, "Correla");
-    Salva = Button(this, "Salva");
-    Recupera = Button(this, "Recupera");
-    Help2 = Button(this, "Help2");
+    Esci = NamedButton(this, "Esci");
+    Disattiva = NamedButton(this, "Disattiva");
+    Attiva = NamedButton(this, "Attiva");
+    Correla = NamedButton(this, "Correla");
+    Salva = NamedButton(this, "Salva");
+    Recupera = NamedButton(this, "Recupera");
+    Help2 = NamedButton(this, "Help2");
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(modalita, 0, 0, 7, 1);

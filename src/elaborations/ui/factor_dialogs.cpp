@@ -13,6 +13,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "elaborations/factor_categories.h"
 #include "elaborations/factor_extraction.h"
 #include "elaborations/factor_report.h"
@@ -40,23 +41,6 @@ FactorPlaneOpener& PlaneOpener() {
 TypologyAttribution& Attribution() {
     static TypologyAttribution attribute;
     return attribute;
-}
-
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override { bar_->setMaximum(std::max(maximum, 0)); }
-    void SetPosition(int position) override { bar_->setValue(position); }
-
-  private:
-    QProgressBar* bar_;
-};
-
-QPushButton* Button(QWidget* parent, const char* name) {
-    auto* b = new QPushButton(parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
 }
 
 QLabel* Label(QWidget* parent, const char* name) {
@@ -140,21 +124,21 @@ FactorAnalysisDialog::FactorAnalysisDialog(QWidget* owner, const char* name, Fac
     ModX = Edit(this, "ModX");
     ModX->setReadOnly(true);
     ModX->setFocusPolicy(Qt::NoFocus);
-    Modalita = Button(this, "Modalita");
+    Modalita = NamedButton(this, "Modalita");
     Label1 = Label(this, "Label1");
-    Calcola = Button(this, "Calcola");
+    Calcola = NamedButton(this, "Calcola");
     Label2 = Label(this, "Label2");
     rPhi = Edit(this, "rPhi");
-    Ruota = Button(this, "Ruota");
-    Visualizza = Button(this, "Visualizza");
+    Ruota = NamedButton(this, "Ruota");
+    Visualizza = NamedButton(this, "Visualizza");
     TipFat = Edit(this, "TipFat");
     Barra = new QProgressBar(this);
     Barra->setObjectName("Barra");
     Barra->setValue(0);
-    Esci = Button(this, "Esci");
-    Help2 = Button(this, "Help2");
-    nonRuotati = Button(this, "nonRuotati");
-    Varimax = Button(this, "Varimax");
+    Esci = NamedButton(this, "Esci");
+    Help2 = NamedButton(this, "Help2");
+    nonRuotati = NamedButton(this, "nonRuotati");
+    Varimax = NamedButton(this, "Varimax");
     nonRuotati->hide();
     Varimax->hide();
 
@@ -325,9 +309,9 @@ void FactorAnalysisDialog::RunAttribution() {
 // -----------------------------------------------------------------------------------------------
 
 Tafc::Tafc(QWidget* owner) : FactorAnalysisDialog(owner, "Tafc", FactorRoad::Standard) {
-    Attribuisce = Button(this, "Attribuisce");
+    Attribuisce = NamedButton(this, "Attribuisce");
     Label3 = Label(this, "Label3");
-    Attrib = Button(this, "Attrib");
+    Attrib = NamedButton(this, "Attrib");
     Attrib->hide();
     Arrange(Attribuisce, Label3, nullptr);
     connect(Attribuisce, &QPushButton::clicked, this, &Tafc::AttribuisceClick);

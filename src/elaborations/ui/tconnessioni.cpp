@@ -8,6 +8,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "elaborations/connections_report.h"
 #include "elaborations/simple_distribution_report.h"
 #include "elaborations/ui/batch_jobs.h"
@@ -27,13 +28,6 @@ namespace {
 
 constexpr int kHelpPage = 28;
 
-QPushButton* Button(QWidget* parent, const char* name) {
-    auto* b = new QPushButton(parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 QLineEdit* Edit(QWidget* parent, const char* name, bool readOnly) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(name);
@@ -52,17 +46,17 @@ TConnessioni::TConnessioni(QWidget* owner) : QDialog(owner) {
     setObjectName("TConnessioni");
     ColX = Edit(this, "ColX", true);
     RigX = Edit(this, "RigX", true);
-    Colonne = Button(this, "Colonne");
-    Righe = Button(this, "Righe");
-    Elabora = Button(this, "Elabora");
+    Colonne = NamedButton(this, "Colonne");
+    Righe = NamedButton(this, "Righe");
+    Elabora = NamedButton(this, "Elabora");
     banali = new QCheckBox(this);
     banali->setObjectName("banali");
     ChiQ = Edit(this, "ChiQ", false);
     Label1 = new QLabel(this);
     Label1->setObjectName("Label1");
-    Visualizza = Button(this, "Visualizza");
-    Esci = Button(this, "Esci");
-    Help2 = Button(this, "Help2");
+    Visualizza = NamedButton(this, "Visualizza");
+    Esci = NamedButton(this, "Esci");
+    Help2 = NamedButton(this, "Help2");
     Help2->setText(QStringLiteral("&Help"));
 
     auto* layout = new QGridLayout(this);

@@ -7,6 +7,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "elaborations/cross_table_report.h"
 #include "elaborations/simple_distribution_report.h"
 #include "elaborations/ui/batch_jobs.h"
@@ -28,19 +29,6 @@ namespace {
 constexpr int kHelpPage = 33;
 constexpr int kQuantGridId = 43;
 
-QPushButton* Button(QWidget* parent, const char* name) {
-    auto* b = new QPushButton(parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QCheckBox* CheckBox(QWidget* parent, const char* name) {
-    auto* c = new QCheckBox(parent);
-    c->setObjectName(name);
-    return c;
-}
-
 void SetTexts(QAbstractButton* b, int caption) {
     b->setText(Qs(LoadText(caption)));
     b->setToolTip(Qs(LoadText(caption + 1)));
@@ -56,25 +44,25 @@ TDoppie::TDoppie(QWidget* owner) : QDialog(owner) {
     ColX = new QLineEdit(this);
     ColX->setObjectName("ColX");
     ColX->setReadOnly(true);
-    Righe = Button(this, "Righe");
-    Colonne = Button(this, "Colonne");
-    quant = CheckBox(this, "quant");
-    Quantitativa = Button(this, "Quantitativa");
-    Elabora = Button(this, "Elabora");
-    intesta = CheckBox(this, "intesta");
-    salta = CheckBox(this, "salta");
-    pColonna = CheckBox(this, "pColonna");
-    pRiga = CheckBox(this, "pRiga");
-    pTotale = CheckBox(this, "pTotale");
-    amplia = CheckBox(this, "amplia");
-    contorni = CheckBox(this, "contorni");
-    tabulatori = CheckBox(this, "tabulatori");
-    ChiQ = CheckBox(this, "ChiQ");
-    Visualizza = Button(this, "Visualizza");
-    Sinottico = Button(this, "Sinottico");
-    Esci = Button(this, "Esci");
-    Help2 = Button(this, "Help2");
-    MancaGriglia = Button(this, "MancaGriglia");
+    Righe = NamedButton(this, "Righe");
+    Colonne = NamedButton(this, "Colonne");
+    quant = NamedCheckBox(this, "quant");
+    Quantitativa = NamedButton(this, "Quantitativa");
+    Elabora = NamedButton(this, "Elabora");
+    intesta = NamedCheckBox(this, "intesta");
+    salta = NamedCheckBox(this, "salta");
+    pColonna = NamedCheckBox(this, "pColonna");
+    pRiga = NamedCheckBox(this, "pRiga");
+    pTotale = NamedCheckBox(this, "pTotale");
+    amplia = NamedCheckBox(this, "amplia");
+    contorni = NamedCheckBox(this, "contorni");
+    tabulatori = NamedCheckBox(this, "tabulatori");
+    ChiQ = NamedCheckBox(this, "ChiQ");
+    Visualizza = NamedButton(this, "Visualizza");
+    Sinottico = NamedButton(this, "Sinottico");
+    Esci = NamedButton(this, "Esci");
+    Help2 = NamedButton(this, "Help2");
+    MancaGriglia = NamedButton(this, "MancaGriglia");
     MancaGriglia->hide();
 
     auto* layout = new QGridLayout(this);

@@ -5,6 +5,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/tnogriglia.h"
 #include "elaborations/ui/tsemplici.h"
@@ -19,29 +20,22 @@ namespace {
 constexpr int kHelpPage = 35;
 constexpr int kGridId = 37, kQuantGridId = 43;
 
-QPushButton* Button(QWidget* parent, const char* name) {
-    auto* b = new QPushButton(parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 }  // namespace
 
 TElaborazioni::TElaborazioni(QWidget* owner) : QDialog(owner) {
     setObjectName("TElaborazioni");
-    VedeGriglie = Button(this, "VedeGriglie");
-    VedeSemplici = Button(this, "VedeSemplici");
-    Doppie = Button(this, "Doppie");
-    VedeConnessioni = Button(this, "VedeConnessioni");
-    Quantitative = Button(this, "Quantitative");
-    Esci = Button(this, "Esci");
-    Help2 = Button(this, "Help2");
-    Fattori = Button(this, "Fattori");
+    VedeGriglie = NamedButton(this, "VedeGriglie");
+    VedeSemplici = NamedButton(this, "VedeSemplici");
+    Doppie = NamedButton(this, "Doppie");
+    VedeConnessioni = NamedButton(this, "VedeConnessioni");
+    Quantitative = NamedButton(this, "Quantitative");
+    Esci = NamedButton(this, "Esci");
+    Help2 = NamedButton(this, "Help2");
+    Fattori = NamedButton(this, "Fattori");
     Fattori->setText(QStringLiteral("Analisi &Fattoriale e Tipologie"));
-    VedeMaxsim = Button(this, "VedeMaxsim");
+    VedeMaxsim = NamedButton(this, "VedeMaxsim");
     VedeMaxsim->setText(QStringLiteral("&MaxSim"));
-    MancaGriglia = Button(this, "MancaGriglia");
+    MancaGriglia = NamedButton(this, "MancaGriglia");
     for (QPushButton* hidden : {Fattori, VedeMaxsim, MancaGriglia}) hidden->hide();
 
     auto* layout = new QGridLayout(this);

@@ -8,6 +8,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/viewer_calls.h"
 #include "platform/io_error.h"
@@ -23,28 +24,6 @@ namespace {
 constexpr int kHelpPage = 47;
 
 // The engine's progress shown on the runner's bar.
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override {
-        bar_->setRange(0, maximum);
-        bar_->repaint();
-    }
-    void SetPosition(int position) override {
-        bar_->setValue(position);
-        bar_->repaint();
-    }
-
-  private:
-    QProgressBar* bar_;
-};
-
-QPushButton* Button(QWidget* parent, const char* name) {
-    auto* b = new QPushButton(parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 }  // namespace
 
@@ -54,14 +33,14 @@ TEsegue::TEsegue(QWidget* owner) : QDialog(owner), job_(CoreState.CommandCode) {
     Barra->setObjectName("Barra");
     Barra->setRange(0, 100);
     Barra->setValue(0);
-    Esegui = Button(this, "Esegui");
-    Esci = Button(this, "Esci");
-    Help2 = Button(this, "Help2");
-    Attribuisce = Button(this, "Attribuisce");
-    Range = Button(this, "Range");
-    Indicatori = Button(this, "Indicatori");
-    OrdinaAlfabeticamenteModalita = Button(this, "OrdinaAlfabeticamenteModalita");
-    ElabTabelle = Button(this, "ElabTabelle");
+    Esegui = NamedButton(this, "Esegui");
+    Esci = NamedButton(this, "Esci");
+    Help2 = NamedButton(this, "Help2");
+    Attribuisce = NamedButton(this, "Attribuisce");
+    Range = NamedButton(this, "Range");
+    Indicatori = NamedButton(this, "Indicatori");
+    OrdinaAlfabeticamenteModalita = NamedButton(this, "OrdinaAlfabeticamenteModalita");
+    ElabTabelle = NamedButton(this, "ElabTabelle");
     for (QPushButton* hidden : {Attribuisce, Range, Indicatori, OrdinaAlfabeticamenteModalita, ElabTabelle})
         hidden->hide();
 

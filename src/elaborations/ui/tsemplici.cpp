@@ -8,6 +8,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "elaborations/simple_distribution_report.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/tesegue.h"
@@ -26,19 +27,6 @@ namespace {
 constexpr int kHelpPage = 87;
 constexpr int kQuantGridId = 43;
 
-QPushButton* Button(QWidget* parent, const char* name) {
-    auto* b = new QPushButton(parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QCheckBox* CheckBox(QWidget* parent, const char* name) {
-    auto* c = new QCheckBox(parent);
-    c->setObjectName(name);
-    return c;
-}
-
 void SetTexts(QWidget* w, int caption) {
     if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setText(Qs(LoadText(caption)));
     w->setToolTip(Qs(LoadText(caption + 1)));
@@ -51,20 +39,20 @@ TSemplici::TSemplici(QWidget* owner) : QDialog(owner) {
     RigX = new QLineEdit(this);
     RigX->setObjectName("RigX");
     RigX->setReadOnly(true);
-    righe = Button(this, "righe");
+    righe = NamedButton(this, "righe");
     Label1 = new QLabel(this);
     Label1->setObjectName("Label1");
-    quant = CheckBox(this, "quant");
-    Quantitativa = Button(this, "Quantitativa");
-    ELABORA = Button(this, "ELABORA");
-    intestazioni = CheckBox(this, "intestazioni");
-    salta = CheckBox(this, "salta");
-    cumulate = CheckBox(this, "cumulate");
-    tabulatore = CheckBox(this, "tabulatore");
-    Esci = Button(this, "Esci");
-    Visualizza = Button(this, "Visualizza");
-    Help2 = Button(this, "Help2");
-    MancaGriglia = Button(this, "MancaGriglia");
+    quant = NamedCheckBox(this, "quant");
+    Quantitativa = NamedButton(this, "Quantitativa");
+    ELABORA = NamedButton(this, "ELABORA");
+    intestazioni = NamedCheckBox(this, "intestazioni");
+    salta = NamedCheckBox(this, "salta");
+    cumulate = NamedCheckBox(this, "cumulate");
+    tabulatore = NamedCheckBox(this, "tabulatore");
+    Esci = NamedButton(this, "Esci");
+    Visualizza = NamedButton(this, "Visualizza");
+    Help2 = NamedButton(this, "Help2");
+    MancaGriglia = NamedButton(this, "MancaGriglia");
     MancaGriglia->hide();
 
     auto* layout = new QGridLayout(this);

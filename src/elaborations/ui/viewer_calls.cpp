@@ -5,8 +5,12 @@
 
 namespace qv {
 
-void OpenHelpPage(QWidget* owner, int page) { ShowHelpPage(owner, page); }
+void OpenHelpPage(QWidget* owner, int page) {
+    ShowHelpPage(owner, page);
+}
 
-void OpenReportViewer(QWidget* owner) { ShowTextViewer(owner, 0); }
+void OpenReportViewer(QWidget* owner) {
+    ShowTextViewer(owner, 0);
+}
 
 }  // namespace qv

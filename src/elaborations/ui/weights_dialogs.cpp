@@ -9,6 +9,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "elaborations/ui/pickers.h"
 #include "elaborations/ui/viewer_calls.h"
@@ -41,22 +42,6 @@ void FillQuantitative(QComboBox* box) {
     for (const std::string& name : QuantitativeVariableNames()) box->addItem(Qs(name));
     ShowQuantUnitVar(box);
 }
-
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override {
-        bar_->setRange(0, maximum);
-        bar_->repaint();
-    }
-    void SetPosition(int position) override {
-        bar_->setValue(position);
-        bar_->repaint();
-    }
-
-  private:
-    QProgressBar* bar_;
-};
 
 }  // namespace
 

@@ -17,6 +17,7 @@ enum class QuickCommand {
     Map = 6,                  // TVedeCartina: the opener allocates and releases the map's work arrays
     MapOptions = 7,           // TOpzioni2
     ManualTerritory = 8,      // TUnita
+    LinkedArchives = 9,       // TElabVelociLink, opened by the report tables
 };
 // An empty opener removes the registration.
 void RegisterQuickCommand(QuickCommand command, QuickFormOpener open);

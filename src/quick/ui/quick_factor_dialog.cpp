@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
@@ -18,22 +19,15 @@ namespace {
 
 constexpr int kQuickHelpPage = 37;
 
-QPushButton* Button(QWidget* parent, const char* name) {
-    auto* b = new QPushButton(parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 }  // namespace
 
 TElabVelociAFC::TElabVelociAFC(QWidget* owner)
     : FactorAnalysisDialog(owner, "TElabVelociAFC", FactorRoad::Quick) {
-    CreaTipologie = Button(this, "CreaTipologie");
-    AttribuisceTipologie = Button(this, "AttribuisceTipologie");
+    CreaTipologie = NamedButton(this, "CreaTipologie");
+    AttribuisceTipologie = NamedButton(this, "AttribuisceTipologie");
     label3 = new QLabel(this);
     label3->setObjectName("label3");
-    attrib = Button(this, "attrib");
+    attrib = NamedButton(this, "attrib");
     attrib->hide();
     Arrange(AttribuisceTipologie, label3, CreaTipologie);
     connect(CreaTipologie, &QPushButton::clicked, this, &TElabVelociAFC::CreaTipologieClick);

@@ -24,14 +24,6 @@ void OpenAdditionalVariablesDialog(QWidget* owner) {
     if (AdditionalVariablesOpener()) AdditionalVariablesOpener()(owner);
 }
 
-void BarProgress::SetMaximum(int maximum) {
-    bar_->setRange(0, maximum);
-}
-
-void BarProgress::SetPosition(int position) {
-    bar_->setValue(position);
-}
-
 void OpenQuickGridSet(QWidget* owner) {
     TElabVelociGriglia dialog(owner);
     ShowModal(dialog);

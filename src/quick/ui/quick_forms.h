@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 
+#include "core/ui/form_kit.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"
 #include "platform/ui/application.h"
@@ -18,15 +19,6 @@ void RegisterAdditionalVariablesDialog(QuickFormOpener open);
 void OpenAdditionalVariablesDialog(QWidget* owner);
 
 // A form's progress bar as the engine's progress.
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override;
-    void SetPosition(int position) override;
-
-  private:
-    QProgressBar* bar_;
-};
 
 // Runs a handler's work; an input/output error abandons it with the standard message.
 template <typename Work>

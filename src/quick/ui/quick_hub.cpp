@@ -5,6 +5,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "elaborations/ui/tnogriglia.h"
 #include "platform/ui/dialogs.h"
@@ -20,31 +21,24 @@ namespace {
 constexpr int kHelpPage = 36;
 constexpr int kPreparedCountId = 10, kQuickGridId = 58, kStandardGridId = 37, kTranslationId = 12;
 
-QPushButton* Button(QWidget* parent, const char* name) {
-    auto* b = new QPushButton(parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 }  // namespace
 
 TElabVeloci::TElabVeloci(QWidget* owner) : QDialog(owner) {
     setObjectName("TElabVeloci");
-    Griglia = Button(this, "Griglia");
-    Prepara = Button(this, "Prepara");
-    Seleziona = Button(this, "Seleziona");
-    Semplici = Button(this, "Semplici");
-    Doppie = Button(this, "Doppie");
-    Tabelle = Button(this, "Tabelle");
-    Fattori = Button(this, "Fattori");
-    Liste = Button(this, "Liste");
-    Esci = Button(this, "Esci");
-    Help2 = Button(this, "Help2");
-    MancaGriglia = Button(this, "MancaGriglia");
-    Territorio = Button(this, "Territorio");
+    Griglia = NamedButton(this, "Griglia");
+    Prepara = NamedButton(this, "Prepara");
+    Seleziona = NamedButton(this, "Seleziona");
+    Semplici = NamedButton(this, "Semplici");
+    Doppie = NamedButton(this, "Doppie");
+    Tabelle = NamedButton(this, "Tabelle");
+    Fattori = NamedButton(this, "Fattori");
+    Liste = NamedButton(this, "Liste");
+    Esci = NamedButton(this, "Esci");
+    Help2 = NamedButton(this, "Help2");
+    MancaGriglia = NamedButton(this, "MancaGriglia");
+    Territorio = NamedButton(this, "Territorio");
     Territorio->setText(QStringLiteral("&Cartina, Territorio"));
-    Opzioni = Button(this, "Opzioni");
+    Opzioni = NamedButton(this, "Opzioni");
     Opzioni->setText(QStringLiteral("&Opzioni"));
     for (QPushButton* hidden : {MancaGriglia, Territorio, Opzioni}) hidden->hide();
 

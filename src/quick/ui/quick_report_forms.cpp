@@ -9,6 +9,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "elaborations/connections_report.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/pickers.h"
@@ -27,19 +28,6 @@ namespace {
 
 constexpr int kQuickQuantGridId = 89;
 constexpr int kDistributionsHelpPage = 46, kCrossTablesHelpPage = 39, kConceptsHelpPage = 35;
-
-QPushButton* Button(QWidget* parent, const char* name) {
-    auto* b = new QPushButton(parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QCheckBox* CheckBox(QWidget* parent, const char* name) {
-    auto* c = new QCheckBox(parent);
-    c->setObjectName(name);
-    return c;
-}
 
 QLineEdit* Edit(QWidget* parent, const char* name, bool readOnly) {
     auto* e = new QLineEdit(parent);
@@ -90,21 +78,21 @@ void WriteAndShow(QWidget* owner, QProgressBar* bar, Write write) {
 TElabVelociSemplici::TElabVelociSemplici(QWidget* owner) : QDialog(owner) {
     setObjectName("TElabVelociSemplici");
     RigX = Edit(this, "RigX", true);
-    righe2 = Button(this, "righe2");
+    righe2 = NamedButton(this, "righe2");
     Label1 = new QLabel(this);
     Label1->setObjectName("Label1");
-    quant = CheckBox(this, "quant");
-    intestazioni = CheckBox(this, "intestazioni");
-    frequenza = CheckBox(this, "frequenza");
-    salta = CheckBox(this, "salta");
-    cumulate = CheckBox(this, "cumulate");
-    tabulatore = CheckBox(this, "tabulatore");
-    Visualizza = Button(this, "Visualizza");
-    Esci = Button(this, "Esci");
-    Help2 = Button(this, "Help2");
+    quant = NamedCheckBox(this, "quant");
+    intestazioni = NamedCheckBox(this, "intestazioni");
+    frequenza = NamedCheckBox(this, "frequenza");
+    salta = NamedCheckBox(this, "salta");
+    cumulate = NamedCheckBox(this, "cumulate");
+    tabulatore = NamedCheckBox(this, "tabulatore");
+    Visualizza = NamedButton(this, "Visualizza");
+    Esci = NamedButton(this, "Esci");
+    Help2 = NamedButton(this, "Help2");
     Barra = Bar(this, "Barra");
-    Quantitativa = Button(this, "Quantitativa");
-    MancaGriglia = Button(this, "MancaGriglia");
+    Quantitativa = NamedButton(this, "Quantitativa");
+    MancaGriglia = NamedButton(this, "MancaGriglia");
     Quantitativa->hide();
     MancaGriglia->hide();
 
@@ -208,31 +196,31 @@ void TElabVelociSemplici::Help2Click() {
 TElabVelociDoppie::TElabVelociDoppie(QWidget* owner) : QDialog(owner) {
     setObjectName("TElabVelociDoppie");
     ColX = Edit(this, "ColX", true);
-    Colonne2 = Button(this, "Colonne2");
+    Colonne2 = NamedButton(this, "Colonne2");
     RigX = Edit(this, "RigX", true);
-    Righe2 = Button(this, "Righe2");
-    quant = CheckBox(this, "quant");
-    intesta = CheckBox(this, "intesta");
-    salta = CheckBox(this, "salta");
-    frequenze = CheckBox(this, "frequenze");
-    pColonna = CheckBox(this, "pColonna");
-    pRiga = CheckBox(this, "pRiga");
-    pTotale = CheckBox(this, "pTotale");
-    amplia = CheckBox(this, "amplia");
-    tabulatori = CheckBox(this, "tabulatori");
-    ChiQ = CheckBox(this, "ChiQ");
+    Righe2 = NamedButton(this, "Righe2");
+    quant = NamedCheckBox(this, "quant");
+    intesta = NamedCheckBox(this, "intesta");
+    salta = NamedCheckBox(this, "salta");
+    frequenze = NamedCheckBox(this, "frequenze");
+    pColonna = NamedCheckBox(this, "pColonna");
+    pRiga = NamedCheckBox(this, "pRiga");
+    pTotale = NamedCheckBox(this, "pTotale");
+    amplia = NamedCheckBox(this, "amplia");
+    tabulatori = NamedCheckBox(this, "tabulatori");
+    ChiQ = NamedCheckBox(this, "ChiQ");
     Label1 = new QLabel(this);
     Label1->setObjectName("Label1");
     ChiQua = Edit(this, "ChiQua", false);
-    VedeTab = Button(this, "VedeTab");
-    VedeConnessioni = Button(this, "VedeConnessioni");
-    Esci = Button(this, "Esci");
-    Help2 = Button(this, "Help2");
-    Concetti = Button(this, "Concetti");
+    VedeTab = NamedButton(this, "VedeTab");
+    VedeConnessioni = NamedButton(this, "VedeConnessioni");
+    Esci = NamedButton(this, "Esci");
+    Help2 = NamedButton(this, "Help2");
+    Concetti = NamedButton(this, "Concetti");
     Barra = Bar(this, "Barra");
     Barra2 = Bar(this, "Barra2");
-    MancaGriglia = Button(this, "MancaGriglia");
-    banali = CheckBox(this, "banali");
+    MancaGriglia = NamedButton(this, "MancaGriglia");
+    banali = NamedCheckBox(this, "banali");
     MancaGriglia->hide();
     banali->hide();
 

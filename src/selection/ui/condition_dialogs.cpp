@@ -8,16 +8,18 @@
 #include <QPushButton>
 #include <functional>
 
-#include "cardwindow/ui/card_dialogs.h"
 #include "cardwindow/category_lists.h"
+#include "cardwindow/ui/card_dialogs.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/selection_files.h"
+#include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/text_file.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
 #include "selection/field_conditions.h"
-#include "selection/ui/form_parts.h"
 
 namespace qv {
 
@@ -88,10 +90,10 @@ void TRicModalita::FormCreate() {
         });
     Modalita->setObjectName("Modalita");
     Modalita->setToolTip(Qs(LoadText(1275)));
-    Esci = form::Button(this, "Esci", 1276, 1277);
-    Attiva = form::Button(this, "Attiva", 1278, 1279);
-    Cancella = form::Button(this, "Cancella", 1280, 1281);
-    Help2 = form::Button(this, "Help2", 1282, 1283);
+    Esci = TextButton(this, "Esci", 1276, 1277);
+    Attiva = TextButton(this, "Attiva", 1278, 1279);
+    Cancella = TextButton(this, "Cancella", 1280, 1281);
+    Help2 = TextButton(this, "Help2", 1282, 1283);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(Modalita, 0, 0, 1, 4);
@@ -157,13 +159,13 @@ TRicData::TRicData(QWidget* owner) : QDialog(owner) {
 
 void TRicData::FormCreate() {
     setWindowTitle(Qs(LoadText(1249)));
-    Label3 = form::Label(this, "Label3", 1250);
-    Label1 = form::Label(this, "Label1", 1251);
-    data1 = form::Edit(this, "data1", 1252);
-    Label2 = form::Label(this, "Label2", 1253);
-    data2 = form::Edit(this, "data2", 1254);
-    Esci = form::Button(this, "Esci", 1255, 1256);
-    Help2 = form::Button(this, "Help2", 1257, 1258);
+    Label3 = TextLabel(this, "Label3", 1250);
+    Label1 = TextLabel(this, "Label1", 1251);
+    data1 = HintEdit(this, "data1", 1252);
+    Label2 = TextLabel(this, "Label2", 1253);
+    data2 = HintEdit(this, "data2", 1254);
+    Esci = TextButton(this, "Esci", 1255, 1256);
+    Help2 = TextButton(this, "Help2", 1257, 1258);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(Label3, 0, 1);
@@ -203,12 +205,12 @@ TRicQuantita::TRicQuantita(QWidget* owner) : QDialog(owner) {
 
 void TRicQuantita::FormCreate() {
     setWindowTitle(Qs(LoadText(1295)));
-    Label1 = form::Label(this, "Label1", 1296);
-    q1 = form::Edit(this, "q1", 1297);
-    Label2 = form::Label(this, "Label2", 1298);
-    q2 = form::Edit(this, "q2", 1299);
-    Esci = form::Button(this, "Esci", 1300, 1301);
-    Help2 = form::Button(this, "Help2", 1302, 1303);
+    Label1 = TextLabel(this, "Label1", 1296);
+    q1 = HintEdit(this, "q1", 1297);
+    Label2 = TextLabel(this, "Label2", 1298);
+    q2 = HintEdit(this, "q2", 1299);
+    Esci = TextButton(this, "Esci", 1300, 1301);
+    Help2 = TextButton(this, "Help2", 1302, 1303);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(Label1, 0, 0);
@@ -248,12 +250,12 @@ TAzzeraRicerca::TAzzeraRicerca(QWidget* owner) : QDialog(owner) {
 
 void TAzzeraRicerca::FormCreate() {
     setWindowTitle(Qs(LoadText(211)));
-    Statistiche = form::Button(this, "Statistiche", 212, 213);
-    Condizioni = form::Button(this, "Condizioni", 214, 215);
-    Ok1 = form::OutcomeEdit(this, "Ok1");
-    Ok2 = form::OutcomeEdit(this, "Ok2");
-    Esci = form::Button(this, "Esci", 216, 217);
-    Help2 = form::Button(this, "Help2", 218, 219);
+    Statistiche = TextButton(this, "Statistiche", 212, 213);
+    Condizioni = TextButton(this, "Condizioni", 214, 215);
+    Ok1 = OutcomeEdit(this, "Ok1");
+    Ok2 = OutcomeEdit(this, "Ok2");
+    Esci = TextButton(this, "Esci", 216, 217);
+    Help2 = TextButton(this, "Help2", 218, 219);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(Statistiche, 0, 0);

@@ -6,6 +6,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/progress.h"
 #include "platform/ui/cursor.h"
@@ -18,29 +19,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 48;
-
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override { bar_->setRange(1, maximum); }
-    void SetPosition(int position) override { bar_->setValue(position); }
-
-  private:
-    QProgressBar* bar_;
-};
-
-struct WaitCursor {
-    WaitCursor() { HourglassOn(); }
-    ~WaitCursor() { HourglassOff(); }
-};
-
-QPushButton* Button(QWidget* owner, const char* name, int caption, int hint) {
-    auto* b = new QPushButton(Qs(LoadText(caption)), owner);
-    b->setObjectName(name);
-    b->setToolTip(Qs(LoadText(hint)));
-    b->setAutoDefault(false);
-    return b;
-}
 
 // The chosen path without the extension of its file name.
 std::string WithoutExtension(const std::string& path) {
@@ -59,15 +37,15 @@ TEsegueCollettiva::TEsegueCollettiva(QWidget* owner) : QDialog(owner) {
 
 void TEsegueCollettiva::FormCreate() {
     setWindowTitle(Qs(LoadText(846)));
-    PrimaRicerca = Button(this, "PrimaRicerca", 847, 848);
-    Aggiunge = Button(this, "Aggiunge", 849, 850);
-    Legge = Button(this, "Legge", 851, 852);
-    Geolar = Button(this, "Geolar", 853, 854);
+    PrimaRicerca = TextButton(this, "PrimaRicerca", 847, 848);
+    Aggiunge = TextButton(this, "Aggiunge", 849, 850);
+    Legge = TextButton(this, "Legge", 851, 852);
+    Geolar = TextButton(this, "Geolar", 853, 854);
     Barra = new QProgressBar(this);
     Barra->setObjectName("Barra");
     Barra->setToolTip(QStringLiteral("Stato di avanzamento della ricerca"));
-    Esci = Button(this, "Esci", 855, 856);
-    Help2 = Button(this, "Help2", 857, 858);
+    Esci = TextButton(this, "Esci", 855, 856);
+    Help2 = TextButton(this, "Help2", 857, 858);
     Esegue = new QPushButton(this);
     Esegue->setObjectName("Esegue");
     Esegue->setVisible(false);
@@ -139,7 +117,7 @@ void TEsegueCollettiva::GeolarClick() {
 }
 
 void TEsegueCollettiva::EsegueClick() {
-    BarProgress progress(Barra);
+    BarProgress progress(Barra, 1);
     WaitCursor wait;
     RunCollectiveSelection(progress);
 }

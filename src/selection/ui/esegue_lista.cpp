@@ -7,6 +7,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "platform/progress.h"
@@ -25,29 +26,6 @@ constexpr int kShowList = 3;
 constexpr int kReportViewer = 0;
 constexpr int kHelpPage = 49;
 
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override { bar_->setRange(0, maximum); }
-    void SetPosition(int position) override { bar_->setValue(position); }
-
-  private:
-    QProgressBar* bar_;
-};
-
-struct WaitCursor {
-    WaitCursor() { HourglassOn(); }
-    ~WaitCursor() { HourglassOff(); }
-};
-
-QPushButton* Button(QWidget* owner, const char* name, int caption, int hint) {
-    auto* b = new QPushButton(Qs(LoadText(caption)), owner);
-    b->setObjectName(name);
-    b->setToolTip(Qs(LoadText(hint)));
-    b->setAutoDefault(false);
-    return b;
-}
-
 }  // namespace
 
 TEsegueLista::TEsegueLista(QWidget* owner) : QDialog(owner) {
@@ -57,8 +35,8 @@ TEsegueLista::TEsegueLista(QWidget* owner) : QDialog(owner) {
 
 void TEsegueLista::FormCreate() {
     setWindowTitle(Qs(LoadText(859)));
-    Alfabetico = Button(this, "Alfabetico", 860, 861);
-    Sequenziale = Button(this, "Sequenziale", 862, 863);
+    Alfabetico = TextButton(this, "Alfabetico", 860, 861);
+    Sequenziale = TextButton(this, "Sequenziale", 862, 863);
     Barra = new QProgressBar(this);
     Barra->setObjectName("Barra");
     Barra->setRange(0, 1);
@@ -67,9 +45,9 @@ void TEsegueLista::FormCreate() {
     Status->setObjectName("Status");
     Status->setReadOnly(true);
     Status->setToolTip(Qs(LoadText(864)));
-    Esci = Button(this, "Esci", 865, 866);
-    Help2 = Button(this, "Help2", 867, 868);
-    ListaTXT = Button(this, "ListaTXT", 869, 870);
+    Esci = TextButton(this, "Esci", 865, 866);
+    Help2 = TextButton(this, "Help2", 867, 868);
+    ListaTXT = TextButton(this, "ListaTXT", 869, 870);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(Alfabetico, 0, 0);

@@ -9,6 +9,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
@@ -33,14 +34,6 @@ QLabel* Label(QWidget* owner, const char* name, int caption) {
     return l;
 }
 
-QPushButton* Button(QWidget* owner, const char* name, int caption, int hint) {
-    auto* b = new QPushButton(Qs(LoadText(caption)), owner);
-    b->setObjectName(name);
-    b->setToolTip(Qs(LoadText(hint)));
-    b->setAutoDefault(false);
-    return b;
-}
-
 }  // namespace
 
 TRicercaSchede::TRicercaSchede(QWidget* owner) : QDialog(owner) {
@@ -63,8 +56,8 @@ void TRicercaSchede::FormCreate() {
     Label3 = Label(this, "Label3", 1267);
     singole = Radio(this, shows, "singole", 1268);
     comelista = Radio(this, shows, "comelista", 1269);
-    Esci = Button(this, "Esci", 1270, 1271);
-    Help2 = Button(this, "Help2", 1272, 1273);
+    Esci = TextButton(this, "Esci", 1270, 1271);
+    Help2 = TextButton(this, "Help2", 1272, 1273);
 
     auto* layout = new QGridLayout(this);
     int row = 0;

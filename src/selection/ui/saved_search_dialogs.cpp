@@ -6,10 +6,12 @@
 
 #include "core/core_state.h"
 #include "core/selection_files.h"
+#include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
 #include "selection/saved_search_files.h"
-#include "selection/ui/form_parts.h"
 
 namespace qv {
 
@@ -44,14 +46,14 @@ TSalvaRicerca::TSalvaRicerca(QWidget* owner) : QDialog(owner) {
 
 void TSalvaRicerca::FormCreate() {
     setWindowTitle(Qs(LoadText(1325)));
-    Ricerca = form::Button(this, "Ricerca", 1326, 1327);
-    Condizioni = form::Button(this, "Condizioni", 1328, 1329);
-    Territorio = form::Button(this, "Territorio", 1330, 1331);
-    Ok1 = form::OutcomeEdit(this, "Ok1");
-    Ok2 = form::OutcomeEdit(this, "Ok2");
-    Ok3 = form::OutcomeEdit(this, "Ok3");
-    Esci = form::Button(this, "Esci", 1332, 1333);
-    Help2 = form::Button(this, "Help2", 1334, 1335);
+    Ricerca = TextButton(this, "Ricerca", 1326, 1327);
+    Condizioni = TextButton(this, "Condizioni", 1328, 1329);
+    Territorio = TextButton(this, "Territorio", 1330, 1331);
+    Ok1 = OutcomeEdit(this, "Ok1");
+    Ok2 = OutcomeEdit(this, "Ok2");
+    Ok3 = OutcomeEdit(this, "Ok3");
+    Esci = TextButton(this, "Esci", 1332, 1333);
+    Help2 = TextButton(this, "Help2", 1334, 1335);
     LayOut(this, Ricerca, Ok1, Condizioni, Ok2, Territorio, Ok3, Esci, Help2);
 
     connect(Ricerca, &QPushButton::clicked, this, &TSalvaRicerca::RicercaClick);
@@ -113,14 +115,14 @@ TApriRicerca::TApriRicerca(QWidget* owner) : QDialog(owner) {
 
 void TApriRicerca::FormCreate() {
     setWindowTitle(Qs(LoadText(168)));
-    Ricerca = form::Button(this, "Ricerca", 169, 174);
-    Condizioni = form::Button(this, "Condizioni", 170, 175);
-    Territorio = form::Button(this, "Territorio", 171, 176);
-    Ok1 = form::OutcomeEdit(this, "Ok1");
-    Ok2 = form::OutcomeEdit(this, "Ok2");
-    Ok3 = form::OutcomeEdit(this, "Ok3");
-    Esci = form::Button(this, "Esci", 172, 177);
-    Help2 = form::Button(this, "Help2", 173, 178);
+    Ricerca = TextButton(this, "Ricerca", 169, 174);
+    Condizioni = TextButton(this, "Condizioni", 170, 175);
+    Territorio = TextButton(this, "Territorio", 171, 176);
+    Ok1 = OutcomeEdit(this, "Ok1");
+    Ok2 = OutcomeEdit(this, "Ok2");
+    Ok3 = OutcomeEdit(this, "Ok3");
+    Esci = TextButton(this, "Esci", 172, 177);
+    Help2 = TextButton(this, "Help2", 173, 178);
     LayOut(this, Ricerca, Ok1, Condizioni, Ok2, Territorio, Ok3, Esci, Help2);
 
     connect(Ricerca, &QPushButton::clicked, this, &TApriRicerca::RicercaClick);

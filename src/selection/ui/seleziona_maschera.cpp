@@ -9,6 +9,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "platform/ui/dialogs.h"
@@ -23,14 +24,6 @@ constexpr int kWorkingMaskId = 97;
 constexpr int kMaskViewer = -14;
 constexpr int kHelpPage = 85;
 constexpr char kMaskFilter[] = "Maschere (*.mas *.MAS *.txt *.TXT);;Tutti i file (*)";
-
-QPushButton* Button(QWidget* owner, const char* name, int caption, int hint) {
-    auto* b = new QPushButton(Qs(LoadText(caption)), owner);
-    b->setObjectName(name);
-    b->setToolTip(Qs(LoadText(hint)));
-    b->setAutoDefault(false);
-    return b;
-}
 
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
@@ -59,12 +52,12 @@ TSelezionaMaschera::TSelezionaMaschera(QWidget* owner) : QDialog(owner) {
 
 void TSelezionaMaschera::FormCreate() {
     setWindowTitle(Qs(LoadText(1347)));
-    Visualizza = Button(this, "Visualizza", 1348, 1349);
-    Button1 = Button(this, "Button1", 1350, 1351);
-    Apri = Button(this, "Apri", 1352, 1353);
-    Salva = Button(this, "Salva", 1354, 1355);
-    Esci = Button(this, "Esci", 1356, 1357);
-    Help2 = Button(this, "Help2", 1358, 1359);
+    Visualizza = TextButton(this, "Visualizza", 1348, 1349);
+    Button1 = TextButton(this, "Button1", 1350, 1351);
+    Apri = TextButton(this, "Apri", 1352, 1353);
+    Salva = TextButton(this, "Salva", 1354, 1355);
+    Esci = TextButton(this, "Esci", 1356, 1357);
+    Help2 = TextButton(this, "Help2", 1358, 1359);
     Status = new QLineEdit(this);
     Status->setObjectName("Status");
     Status->setReadOnly(true);

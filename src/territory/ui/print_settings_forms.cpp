@@ -9,9 +9,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "cardwindow/ui/form_buttons.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"

@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <vector>
 
-#include "cardwindow/ui/form_buttons.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/ui/qt_text.h"
 #include "territory/territorial_filters.h"

@@ -16,15 +16,16 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/progress.h"
-#include "platform/ui/cursor.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "territory/manual_selection.h"
 #include "territory/map_options.h"
 #include "territory/map_options_lists.h"
 #include "territory/map_rescale.h"
+#include "territory/map_tables.h"
 #include "territory/territory_transfer.h"
 #include "territory/ui/print_settings_forms.h"
 #include "territory/ui/territorial_filter_forms.h"
@@ -40,22 +41,6 @@ constexpr int kGeneralHelp = 111, kLegendHelp = 112, kDisplayHelp = 113, kTerrit
 constexpr int kMaxTitle = 50;
 constexpr int kZoomSteps = 6;
 const QString kDone = QStringLiteral("Ok");
-
-class BarProgress : public Progress {
-  public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMaximum(int maximum) override { bar_->setRange(0, maximum); }
-    void SetPosition(int position) override { bar_->setValue(position); }
-
-  private:
-    QProgressBar* bar_;
-};
-
-// The wait cursor for the length of a job, also when the job ends with an error.
-struct WaitCursor {
-    WaitCursor() { HourglassOn(); }
-    ~WaitCursor() { HourglassOff(); }
-};
 
 // Stored colours are 0x00BBGGRR, the colour dialog speaks 0xRRGGBB: the same swap both ways.
 uint32_t SwapRedBlue(uint32_t c) {
@@ -118,8 +103,7 @@ bool Ticked(const QAbstractButton* b) {
 
 }  // namespace
 
-TOpzioni2::TOpzioni2(QWidget* owner, std::span<const int32_t> mapCardCounts)
-    : QDialog(owner), counts_(mapCardCounts) {
+TOpzioni2::TOpzioni2(QWidget* owner) : QDialog(owner) {
     setObjectName("TOpzioni2");
     FormCreate();
 }
@@ -521,7 +505,8 @@ void TOpzioni2::QualitativiClick() {
 }
 
 void TOpzioni2::QuantitativiClick() {
-    TQuantitativi dialog(this, counts_);
+    // The map window's counts; none when the map is not open.
+    TQuantitativi dialog(this, MapCardCounts);
     ShowModal(dialog);
 }
 
@@ -634,9 +619,9 @@ void TOpzioni2::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-int OpenMapOptions(QWidget* owner, std::span<const int32_t> mapCardCounts) {
+int OpenMapOptions(QWidget* owner) {
     CoreState.CommandCode = 0;
-    TOpzioni2 dialog(owner, mapCardCounts);
+    TOpzioni2 dialog(owner);
     ShowModal(dialog);
     return CoreState.CommandCode;
 }

@@ -2,7 +2,6 @@
 #include <QDialog>
 #include <array>
 #include <cstdint>
-#include <span>
 
 class QButtonGroup;
 class QCheckBox;
@@ -23,9 +22,8 @@ namespace qv {
 // 2 show the list of comuni, 3 the ranking.
 class TOpzioni2 : public QDialog {
   public:
-    // `mapCardCounts`: the open map's cards per comune, for the quantitative filter (empty when
-    // no map is open).
-    TOpzioni2(QWidget* owner, std::span<const int32_t> mapCardCounts = {});
+    // The quantitative filter works on the open map's MapCardCounts (none without a map).
+    explicit TOpzioni2(QWidget* owner);
 
     QTabWidget* Pagine = nullptr;
 
@@ -154,13 +152,11 @@ class TOpzioni2 : public QDialog {
     void PaintColours();
     void Answer(int code);
 
-    std::span<const int32_t> counts_;
     QButtonGroup* classModes_ = nullptr;
     QButtonGroup* borderModes_ = nullptr;
 };
 
-// Opens TOpzioni2 modally with the map's counts (none when no map is open); answers
-// CoreState.CommandCode.
-int OpenMapOptions(QWidget* owner, std::span<const int32_t> mapCardCounts = {});
+// Opens TOpzioni2 modally; answers CoreState.CommandCode.
+int OpenMapOptions(QWidget* owner);
 
 }  // namespace qv

@@ -9,9 +9,9 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "cardwindow/ui/form_buttons.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
@@ -22,12 +22,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 89;
-
-QLabel* TextLabel(QWidget* owner, const char* name, int text) {
-    auto* l = new QLabel(Qs(LoadText(text)), owner);
-    l->setObjectName(name);
-    return l;
-}
 
 CodeRange AllCodes() {
     return {1, TerritoryCount};

@@ -308,7 +308,8 @@ TEST_F(PickerFormsTest, UnitVariableAndWeights) {
     EXPECT_EQ(CoreState.QuantUnitVar, 1);
     const std::vector<int32_t> fields = LoadQuantitativeGrid(Archive("grq-sch.txt"));
     const std::string control = ReadBytes(CoreState.ProgramDir + "controll.txt");
-    EXPECT_NE(control.find("\r\nTesto 1150 " + std::to_string(fields[1]) + "\r\n"), std::string::npos) << control;
+    EXPECT_NE(control.find("\r\nTesto 1150 " + std::to_string(fields[1]) + "\r\n"), std::string::npos)
+        << control;
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "quick/ui/quick_commands.h"
 #include "support/program_dir.h"
 #include "territory/map_options.h"
+#include "territory/map_tables.h"
 #include "territory/ui/print_settings_forms.h"
 #include "territory/ui/territorial_filter_forms.h"
 #include "territory/ui/topzioni2.h"
@@ -128,7 +129,8 @@ TEST_F(MapOptionFormsTest, TakingTheOptionsAndTheAnswers) {
         EXPECT_EQ(MapClassThresholds.Limits[0], kClassLimitUnset);
         // The colour is 0x00BBGGRR in memory; it reaches the file only with the options.
         EXPECT_EQ(LegendColours[1], 0x332211u);
-        EXPECT_EQ(ReadBytes(Geo("leg-colo.dat")).substr(4, 4), c.taken ? Hex("11 22 33 00") : Hex("88 FF FF 00"));
+        EXPECT_EQ(ReadBytes(Geo("leg-colo.dat")).substr(4, 4),
+                  c.taken ? Hex("11 22 33 00") : Hex("88 FF FF 00"));
         std::filesystem::remove(Geo("leg-colo.dat"));
     }
 }
@@ -210,12 +212,28 @@ TEST_F(MapOptionFormsTest, QuantitativeFilterNeedsTheMapCounts) {
         EXPECT_EQ(q.Ok->text(), c.status);
         EXPECT_EQ(ActiveMap(4), c.active);
     }
+    // From the options dialog the filter counts the open map's cards.
+    AllocateMapTables();
+    MapCardCounts[3] = 6;
+    MapActiveComuni.fill(1);
+    SetModalHook([](QDialog& d) {
+        if (auto* q = dynamic_cast<TQuantitativi*>(&d)) {
+            q->da->setText("5");
+            q->AndRicClick();
+        }
+        return 0;
+    });
+    TOpzioni2 o(nullptr);
+    o.QuantitativiClick();
+    ReleaseMapTables();
+    EXPECT_EQ(ActiveMap(4), std::vector<int>{3});
 }
 
 TEST_F(MapOptionFormsTest, QualitativeFilter) {
     MapState.ValueCount = 3;
     MapState.VariableLength = 50;
-    WriteBytes(Geo("sig-zor2.txt"), "titolo\r\n001q Colore\r\n00001 rosso\r\n00002 verde\r\n002q Forma\r\n00001 tondo\r\n");
+    WriteBytes(Geo("sig-zor2.txt"),
+               "titolo\r\n001q Colore\r\n00001 rosso\r\n00002 verde\r\n002q Forma\r\n00001 tondo\r\n");
     std::string matrix;
     for (int i = 0; i < 50; ++i) AppendI32(matrix, 0);
     for (int32_t v : {334, 335, 334}) AppendI32(matrix, v);
@@ -271,8 +289,8 @@ TEST_F(MapOptionFormsTest, FontHeightsAndComment) {
     EXPECT_EQ(CoreState.CommandCode, 0);
     s.Comuni2->setCurrentIndex(11);
     s.EsciClick();
-    EXPECT_EQ(ReadBytes(root / "car-cart.dat"),
-              Hex("08 00 00 00 08 00 00 00 08 00 00 00 08 00 00 00 08 00 00 00 0B 00 00 00 08 00 00 00 08 00 00 00"));
+    EXPECT_EQ(ReadBytes(root / "car-cart.dat"), Hex("08 00 00 00 08 00 00 00 08 00 00 00 08 00 00 00 08 00 "
+                                                    "00 00 0B 00 00 00 08 00 00 00 08 00 00 00"));
 
     TCommentoStampa c(nullptr);
     EXPECT_EQ(c.windowTitle(), "Testo 260");

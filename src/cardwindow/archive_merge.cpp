@@ -1,0 +1,213 @@
+#include "cardwindow/archive_merge.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+#include "core/archive_open.h"
+#include "core/card_notes.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+#include "platform/progress.h"
+#include "platform/text_file.h"
+
+namespace qv {
+namespace {
+
+constexpr int kReportFile = 36;
+constexpr int kNotesFile = 98;
+constexpr int kMergeListFile = 119;
+constexpr int kOtherValuesFile = 53;
+constexpr size_t kListLineWidth = 255;
+constexpr int32_t kCardsPerBlock = 256;
+constexpr int64_t kMaxCards = int64_t(kSelectionMaskBytes) * 8;
+
+bool IsBlank(const std::string& line) {
+    return std::all_of(line.begin(), line.end(), [](char c) { return uint8_t(c) <= ' '; });
+}
+
+bool SameDirectory(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(ResolveExisting(a), ResolveExisting(b), ec) && !ec;
+}
+
+// The card size the program would open the archive with, as its descriptor gives it.
+int DescriptorCardSize(int value, int limit) {
+    value = std::clamp(value, 50, limit);
+    return (value + 49) / 50 * 50;
+}
+
+std::optional<CardGeometry> DescriptorGeometry(const std::string& dir) {
+    TextReader reader;
+    if (!reader.Open(dir + "morvidex.dat")) return std::nullopt;
+    reader.SkipLine();
+    reader.SkipLine();
+    CardGeometry g;
+    g.wordCount = DescriptorCardSize(DescriptorValue(reader.ReadLine()), kMaxCardWords);
+    g.textBytes = DescriptorCardSize(DescriptorValue(reader.ReadLine()), kMaxCardTextBytes);
+    return g;
+}
+
+// What keeps a listed archive whose numeric card file opens out of the merge: an empty text
+// when nothing. Adds its cards to `cards`.
+std::string ArchiveFault(const std::string& dir, const CardGeometry& geometry, int64_t& cards) {
+    if (SameDirectory(dir, CoreState.ArchiveDir)) return "Archivio corrente nella lista: " + dir;
+    const CardFiles source = CardFiles::InDirectory(dir, geometry);
+    for (const std::string& path : {source.TextPath(), source.IndexPath(), dir + "morvidex.dat"})
+        if (!FileExists(path)) return "Manca " + path;
+    const std::optional<CardGeometry> own = DescriptorGeometry(dir);
+    // Records of another size would be copied out of step, card after card.
+    if (!own || own->textBytes != geometry.textBytes || own->wordCount != geometry.wordCount)
+        return "Scheda di dimensioni diverse: " + dir;
+    int32_t last = -2;
+    try {
+        last = source.ReadLastCard();
+    } catch (const IoError&) {
+    }
+    const int64_t count = int64_t(last) + 1;
+    const int64_t textSize = FileSize(source.TextPath()).value_or(0);
+    const int64_t valuesSize = FileSize(source.ValuesPath()).value_or(0);
+    if (last < -1 || textSize < count * geometry.textBytes || valuesSize < count * geometry.wordCount * 2)
+        return "Schede incomplete: " + dir;
+    cards += count;
+    return {};
+}
+
+struct Target {
+    RecordFile text;
+    RecordFile values;
+    std::string notesPath;
+    bool notesWritten = false;
+};
+
+// Appends `count` cards of `source` after the first `done` cards of the target, block by block.
+// Each card's notes are copied into the target's notes file and its head set to the copy.
+void AppendArchive(const CardFiles& source, const std::string& dir, int64_t count, int64_t done,
+                   Target& target) {
+    const CardGeometry g = source.Geometry();
+    const int R = g.TextRecords();
+    const int W = g.ValueRecords();
+    RecordFile text(source.TextPath(), kCardTextRecordBytes, RecordFile::Mode::Read);
+    RecordFile values(source.ValuesPath(), kCardValueRecordBytes, RecordFile::Mode::Read);
+    const std::string sourceNotes = dir + "not-sch.dat";
+    std::vector<uint8_t> textBlock(size_t(kCardsPerBlock) * size_t(g.textBytes));
+    std::vector<uint8_t> valueBlock(size_t(kCardsPerBlock) * size_t(g.wordCount) * 2);
+    for (int64_t first = 0; first < count; first += kCardsPerBlock) {
+        const int64_t n = std::min<int64_t>(kCardsPerBlock, count - first);
+        text.Read(first * R, textBlock.data(), n * R);
+        values.Read(first * W, valueBlock.data(), n * W);
+        if (g.wordCount >= 2) {
+            for (int64_t k = 0; k < n; ++k) {
+                uint8_t* head = &valueBlock[size_t((k + 1) * g.wordCount * 2 - 4)];
+                const int32_t oldHead = DecodeCardNumber(GetU16(head), GetU16(head + 2));
+                int32_t newHead = 0;
+                if (oldHead != 0) {
+                    std::string notes = ReadNotesChain(sourceNotes, oldHead);
+                    notes.resize(std::min<size_t>(notes.size(), kNotesTextLimit));
+                    if (!notes.empty()) {
+                        newHead = WriteNotesChain(target.notesPath, 0, notes);
+                        target.notesWritten = true;
+                    }
+                }
+                uint16_t high = 0, low = 0;
+                EncodeCardNumber(newHead, high, low);
+                PutU16(head, high);
+                PutU16(head + 2, low);
+            }
+        }
+        target.text.Write((done + first) * R, textBlock.data(), n * R);
+        target.values.Write((done + first) * W, valueBlock.data(), n * W);
+    }
+}
+
+}  // namespace
+
+MergeCheck CheckMergeList() {
+    MergeCheck result;
+    TextBuilder report;
+    TextReader list;
+    if (!list.Open(DataFilePath(kMergeListFile))) {
+        report.Line("Manca la lista dei file da unire");
+        report.Save(DataFilePath(kReportFile));
+        return result;
+    }
+    const CardGeometry geometry = CurrentCardGeometry();
+    bool sound = true;
+    int64_t cards = 0;
+    while (!list.Eof()) {
+        const std::string line = list.ReadLine(kListLineWidth);
+        // A blank line would name the root directory.
+        if (IsBlank(line)) continue;
+        const std::string dir = NormalizeDir(line);
+        CoreState.OtherArchiveDir = dir;
+        result.directories.push_back(dir);
+        RecordFile probe;
+        if (!probe.TryOpen(DataFilePath(kOtherValuesFile), kCardValueRecordBytes, RecordFile::Mode::Read)) {
+            report.Line("Manca " + dir);
+            sound = false;
+            continue;
+        }
+        probe.Close();
+        if (const std::string fault = ArchiveFault(dir, geometry, cards); !fault.empty()) {
+            report.Line(fault);
+            sound = false;
+        }
+    }
+    if (cards > kMaxCards) {
+        report.Line("Troppe schede: " + std::to_string(cards));
+        sound = false;
+    }
+    report.Save(DataFilePath(kReportFile));
+    result.sound = sound;
+    return result;
+}
+
+int32_t MergeArchives(const std::vector<std::string>& directories, Progress& progress) {
+    const CardFiles current = CardFiles::Current();
+    const CardGeometry g = current.Geometry();
+    progress.SetMaximum(int(directories.size()));
+    if (!FileExists(current.IndexPath())) current.WriteLastCard(-1);
+    FileLock lock(current.IndexPath());
+    if (!lock.Locked()) ThrowIo(kAccessDenied, current.IndexPath());
+
+    // Nothing counted while the files are emptied and filled again.
+    current.WriteLastCard(-1);
+    CoreState.LastCard = -1;
+    Target target;
+    target.text.Open(current.TextPath(), kCardTextRecordBytes, RecordFile::Mode::Create);
+    target.values.Open(current.ValuesPath(), kCardValueRecordBytes, RecordFile::Mode::Create);
+    // The emptied archive's notes belong to no card any more.
+    target.notesPath = DataFilePath(kNotesFile);
+    RemoveFile(target.notesPath);
+
+    int64_t total = 0;
+    for (size_t i = 0; i < directories.size(); ++i) {
+        progress.SetPosition(int(i + 1));
+        CoreState.OtherArchiveDir = directories[i];
+        const CardFiles source = CardFiles::InDirectory(directories[i], g);
+        const int32_t last = source.ReadLastCard();
+        if (last < -1 || total + last + 1 > INT32_MAX) ThrowIo(kInvalidNumber, source.IndexPath());
+        if (last < 0) continue;
+        AppendArchive(source, directories[i], int64_t(last) + 1, total, target);
+        // The cards and their notes on disk before the index counts them.
+        if (target.notesWritten)
+            RecordFile(target.notesPath, kNotesRecordBytes, RecordFile::Mode::ReadWrite).Sync();
+        target.text.Sync();
+        target.values.Sync();
+        total += int64_t(last) + 1;
+        current.WriteLastCard(int32_t(total - 1));
+        CoreState.LastCard = int32_t(total - 1);
+    }
+    progress.SetPosition(0);
+    return CoreState.LastCard;
+}
+
+}  // namespace qv

@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Merge of archives: the open archive becomes the concatenation of the cards of the archives
+// listed, one directory per line, in its "ap1-sch.txt". The list is checked first, and the
+// findings go to the report "tabella.txt"; the merge itself empties the open archive's card
+// files and appends the cards of every listed archive in list order.
+
+namespace qv {
+
+class Progress;
+
+struct MergeCheck {
+    bool sound = false;
+    // The listed directories, each ending with '/'; blank lines name none.
+    std::vector<std::string> directories;
+};
+
+// Checks "ap1-sch.txt" and rewrites "tabella.txt" with one line per fault. A listed archive
+// must have the card files and the descriptor of an archive, the open archive's card geometry,
+// an index its card files hold whole, and must not be the open archive itself; the merged
+// archive must fit in the card selection. Sets CoreState.OtherArchiveDir to each directory.
+MergeCheck CheckMergeList();
+
+// Empties the open archive's card files and notes and appends the cards of `directories` in
+// order, their notes chained anew in the open archive's "not-sch.dat". The last-card index is
+// held locked; it is set to -1 before the files are emptied and raised after each archive's
+// cards are on disk, so it never counts a card that is not there. Answers the new last card,
+// also stored in CoreState.LastCard. Raises the input/output error; the archive then holds the
+// archives copied whole.
+int32_t MergeArchives(const std::vector<std::string>& directories, Progress& progress);
+
+}  // namespace qv

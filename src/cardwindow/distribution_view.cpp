@@ -1,0 +1,253 @@
+#include "cardwindow/distribution_view.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "cardwindow/range_check.h"
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "core/field_format.h"
+#include "core/selection_files.h"
+#include "core/text_tables.h"
+#include "platform/file_io.h"
+#include "platform/text_file.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kReportFile = 36;
+constexpr int kProvinceStartsFile = 44;
+constexpr int kColumnsText = 33;
+constexpr int kCountedText = 28;
+constexpr int kMinimumText = 29;
+constexpr int kMaximumText = 30;
+constexpr int kSumText = 31;
+constexpr int kMeanText = 32;
+
+constexpr int kLabelColumns = 60;
+constexpr int kNumberColumns = 10;
+constexpr int kSplitLabelChars = 10;
+constexpr int kMaxTables = 3;
+// Counters a field's value can name: entry kStatisticsCategoryBase + k, k = 1 .. 3999 (k = 0 is
+// the table's total).
+constexpr int kValueCounters = kStatisticsCounters - kStatisticsCategoryBase;
+constexpr int kTerritoryCounters = kStatisticsCategoryBase - 1;
+constexpr int kLastYearOffset = 109;
+constexpr int kLastPercentClass = 100;
+constexpr int kNumericSummaries = 999;
+constexpr int32_t kNoMaximum = -9999999;
+constexpr int32_t kNoMinimum = 9999999;
+
+using RowValues = std::array<int64_t, kMaxTables>;
+
+// The statistics hold three tables: at most two split columns.
+int TableCount() {
+    return 1 + std::clamp(CoreState.SplitCategoryCount, 0, kMaxTables - 1);
+}
+
+int32_t Total(int table) {
+    return StatisticsTables[size_t(table)][kStatisticsCategoryBase];
+}
+
+int32_t ValueCounter(int table, int k) {
+    if (k < 1 || k >= kValueCounters) return 0;
+    return StatisticsTables[size_t(table)][size_t(kStatisticsCategoryBase + k)];
+}
+
+int32_t TerritoryCounter(int table, int code) {
+    if (code < 1 || code > kTerritoryCounters) return 0;
+    return StatisticsTables[size_t(table)][size_t(code)];
+}
+
+std::string Right(int64_t v, int width) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%*lld", width, static_cast<long long>(v));
+    return buffer;
+}
+
+std::string Fixed2(double v, int width) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%*.2f", width, v);
+    return buffer;
+}
+
+// A label, then blanks up to column 60; a label that fills the 60 columns still gets one blank
+// so that it never runs into the first count.
+std::string LabelColumn(const std::string& label) {
+    return label + std::string(size_t(std::max<int>(1, kLabelColumns - int(label.size()))), ' ');
+}
+
+class DistributionReport {
+  public:
+    explicit DistributionReport(int tables) : tables_(tables) {}
+
+    const std::string& Text() const { return text_; }
+
+    void Heading() {
+        Put(std::string(kLabelColumns, ' ') + LoadText(kColumnsText));
+        const int split = CoreState.SplitField;
+        for (int t = 1; t < tables_; ++t) {
+            std::string label;
+            if (split >= 1 && split <= kMaxFields) label = CategoryLabel(split, t, CategoryOutOfRange::Empty);
+            label = label.substr(0, kSplitLabelChars);
+            Put(std::string(size_t(kNumberColumns) - label.size(), ' ') + label);
+        }
+        EndLine();
+        EndLine();
+    }
+
+    // One row: its label column, the count of every table, then the percentages.
+    void Row(const std::string& labelColumn, const RowValues& values) {
+        Put(labelColumn);
+        for (int t = 0; t < tables_; ++t) Put(Right(values[size_t(t)], kNumberColumns));
+        WritePercentages(values);
+    }
+
+    // Each table's value as a share of that table's cards; a table without cards shows the
+    // value itself.
+    void WritePercentages(const RowValues& values) {
+        for (int t = 0; t < tables_; ++t) {
+            const int32_t total = Total(t);
+            const double v = double(values[size_t(t)]);
+            Put(Fixed2(total != 0 ? v / double(total) * 100.0 : v, kNumberColumns));
+        }
+        Put("%");
+        EndLine();
+    }
+
+    void WriteDistributionFooter() {
+        Put(std::string(kLabelColumns, ' '));
+        for (int t = 0; t < tables_; ++t) Put(" _________");
+        EndLine();
+        EndLine();
+        Put(std::string(kLabelColumns, ' '));
+        for (int t = 0; t < tables_; ++t) Put(Right(Total(t), kNumberColumns));
+        EndLine();
+    }
+
+    void WriteNumericFieldSummary(int field) {
+        const int index = FieldNumericIndex[size_t(field)];
+        int32_t maximum = kNoMaximum, minimum = kNoMinimum, count = 0, sum = 0;
+        if (index >= 1 && index <= kNumericSummaries) {
+            maximum = NumericFieldSummary[size_t(index)];
+            minimum = NumericFieldSummary[size_t(1000 + index)];
+            count = NumericFieldSummary[size_t(2000 + index)];
+            sum = NumericFieldSummary[size_t(3000 + index)];
+        }
+        Line(Right(count, kNumberColumns) + LoadText(kCountedText));
+        if (minimum < kNoMinimum) Line(Right(minimum, kNumberColumns) + LoadText(kMinimumText));
+        if (maximum > kNoMaximum) Line(Right(maximum, kNumberColumns) + LoadText(kMaximumText));
+        Line(Right(sum, kNumberColumns) + LoadText(kSumText));
+        const double mean = count > 0 ? double(sum) / double(count) : 0.0;
+        Line(Fixed2(mean, kNumberColumns) + LoadText(kMeanText));
+    }
+
+    void Categories(int field) {
+        const int categories = FieldLastLabel[size_t(field)] - FieldFirstLabel[size_t(field)] + 1;
+        for (int c = 1; c <= categories; ++c) {
+            const int k = FieldStatisticsIndex[size_t(field)] + c - 1;
+            if (ValueCounter(0, k) <= 0) continue;
+            RowValues values{};
+            for (int t = 0; t < tables_; ++t) values[size_t(t)] = ValueCounter(t, k);
+            Row(LabelColumn(CategoryLabel(field, c, CategoryOutOfRange::Empty)), values);
+        }
+    }
+
+    // Counters first..last of the field taken in classes of `width`; each class is labelled by
+    // its first and last offset.
+    void Classes(int field, int first, int last, int width) {
+        const int base = FieldStatisticsIndex[size_t(field)];
+        for (int from = first; from <= last; from += width) {
+            const int to = std::min(last, from + width - 1);
+            RowValues sums{};
+            for (int offset = from; offset <= to; ++offset)
+                for (int t = 0; t < tables_; ++t) sums[size_t(t)] += ValueCounter(t, base + offset);
+            if (sums[0] <= 0) continue;
+            Row(std::string(41, ' ') + Right(from, 3) + " - " + Right(to, 3) + std::string(10, ' '), sums);
+        }
+    }
+
+    void Municipalities(const std::vector<int>& starts) {
+        const int province = CoreState.ProvinceIndex;
+        if (province < 0 || size_t(province) + 1 >= starts.size()) return;
+        const int first = std::max(1, starts[size_t(province)]);
+        const int last = std::min({starts[size_t(province) + 1] - 1, TerritoryCount, kTerritoryCounters});
+        for (int code = first; code <= last; ++code) {
+            if (TerritoryCounter(0, code) <= 0) continue;
+            RowValues values{};
+            for (int t = 0; t < tables_; ++t) values[size_t(t)] = TerritoryCounter(t, code);
+            Row(LabelColumn(ComuneName(code)), values);
+        }
+    }
+
+  private:
+    void Put(const std::string& s) { text_ += s; }
+    void EndLine() { text_ += "\r\n"; }
+    void Line(const std::string& s) {
+        Put(s);
+        EndLine();
+    }
+
+    int tables_;
+    std::string text_;
+};
+
+}  // namespace
+
+int DistributionField(int field) {
+    if (field < 1 || field > kMaxFields || FieldTypes[size_t(field)] != 1) return field;
+    for (int f = field; f >= 1; --f)
+        if (FieldTypes[size_t(f)] == 0) return f;
+    return field;
+}
+
+std::vector<int> ReadProvinceStarts() {
+    TextReader in;
+    in.OpenOrThrow(DataFilePath(kProvinceStartsFile));
+    std::vector<int> starts;
+    while (!in.Eof() && int(starts.size()) < kDistributionProvinces)
+        starts.push_back(LeadingNumber(in.ReadLine(255).substr(0, 4)));
+    starts.push_back(TerritoryCount + 1);
+    return starts;
+}
+
+void WriteFieldDistribution() {
+    const int field = DistributionField(CoreState.CurrentField);
+    // A field number outside the definition has no counters: it is reported like a text.
+    const int type = field >= 1 && field <= kMaxFields ? FieldTypes[size_t(field)] : -1;
+    std::vector<int> starts;
+    if (type == 3) starts = ReadProvinceStarts();
+
+    DistributionReport report(TableCount());
+    if (type == 4 || type == 7) {
+        report.WriteNumericFieldSummary(field);
+    } else {
+        report.Heading();
+        // A class width of 0 would never advance.
+        const int width = std::max(1, CoreState.ClassWidth);
+        switch (type) {
+            case 0:
+                report.Categories(field);
+                break;
+            case 2:
+                report.Classes(field, 1, kLastYearOffset, width);
+                break;
+            case 6:
+                report.Classes(field, 0, kLastPercentClass, width);
+                break;
+            case 3:
+                report.Municipalities(starts);
+                break;
+            default:
+                break;
+        }
+        if (type == 0 || type == 2 || type == 3 || type == 6) report.WriteDistributionFooter();
+    }
+    WriteFileAtomic(DataFilePath(kReportFile), report.Text());
+}
+
+}  // namespace qv

@@ -1,0 +1,230 @@
+#include "cardwindow/recoding.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+#include "cardwindow/category_lists.h"
+#include "cardwindow/category_reorder.h"
+#include "core/archive_definition.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "core/text_tables.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+#include "platform/progress.h"
+#include "platform/text_file.h"
+
+namespace qv {
+namespace {
+
+constexpr int kLabelFile = 23;
+constexpr int kPermutationFile = 110;
+constexpr int kRecodingFile = 121;
+constexpr int kFirstInstructionText = 1463;
+constexpr int kInstructionLines = 4;
+constexpr size_t kLabelChars = 60;
+constexpr int32_t kCardsPerBlock = 256;
+
+std::string Right(int32_t value, int width) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%*d", width, int(value));
+    return buffer;
+}
+
+// A column read the way the edited text is read: blanks before the number are skipped, then a
+// sign and digits must fill the rest; anything else reads 0.
+int32_t CleanNumber(std::string_view column) {
+    size_t i = 0;
+    while (i < column.size() && column[i] == ' ') ++i;
+    bool negative = false;
+    if (i < column.size() && (column[i] == '+' || column[i] == '-')) negative = column[i++] == '-';
+    if (i == column.size()) return 0;
+    int32_t value = 0;
+    for (; i < column.size(); ++i) {
+        if (column[i] < '0' || column[i] > '9') return 0;
+        value = value * 10 + (column[i] - '0');  // at most five characters
+    }
+    return negative ? -value : value;
+}
+
+std::string LabelText(const uint8_t* record) {
+    size_t n = 0;
+    while (n < kLabelChars && record[n] != 0) ++n;
+    return std::string(reinterpret_cast<const char*>(record), n);
+}
+
+// Labels of the field's categories 1 .. count.
+std::vector<std::string> ReadLabels(int field, int count) {
+    std::vector<std::string> labels;
+    if (count < 1) return labels;
+    RecordFile file(DataFilePath(kLabelFile), kNameRecordBytes, RecordFile::Mode::Read);
+    std::vector<uint8_t> records(size_t(count) * kNameRecordBytes);
+    file.Read(FieldFirstLabel[size_t(field)], records.data(), count);
+    for (int k = 0; k < count; ++k) labels.push_back(LabelText(&records[size_t(k) * kNameRecordBytes]));
+    return labels;
+}
+
+// Renumbers the category words at `positions` of cards 0 .. last into a copy of the numeric
+// card file; every other byte is copied unchanged. Answers the copy's path.
+std::string RenumberedCopy(const CardFiles& files, int32_t last, const std::vector<int>& positions,
+                           const RecodingTables& tables, Progress& progress) {
+    const std::string source = ResolveExisting(files.ValuesPath());
+    const std::string copy = ResolveForCreate(files.ValuesPath()) + ".ric";
+    const int64_t cardBytes = int64_t(files.Geometry().wordCount) * 2;
+    try {
+        RecordFile in(source, 1, RecordFile::Mode::Read);
+        RecordFile out(copy, 1, RecordFile::Mode::Create);
+        const int64_t size = in.RecordCount();
+        const int64_t blockBytes = kCardsPerBlock * cardBytes;
+        std::vector<uint8_t> block(static_cast<size_t>(blockBytes));
+        for (int64_t at = 0; at < size; at += blockBytes) {
+            const int64_t n = std::min(blockBytes, size - at);
+            in.Read(at, block.data(), n);
+            const int64_t firstCard = at / cardBytes;
+            for (int64_t k = 0; (k + 1) * cardBytes <= n && firstCard + k <= last; ++k) {
+                const int32_t card = int32_t(firstCard + k);
+                progress.SetPosition(card);
+                uint8_t* words = &block[size_t(k * cardBytes)];
+                for (const int p : positions) {
+                    const int16_t v = int16_t(GetU16(words + 2 * (p - 1)));
+                    const int32_t newValue = v > 0 && v < kRecodingTableSize ? tables.newOf[size_t(v)] : 0;
+                    PutU16(words + 2 * (p - 1), uint16_t(newValue));
+                }
+            }
+            out.Write(at, block.data(), n);
+        }
+        out.Sync();
+    } catch (...) {
+        RemoveFile(copy);
+        throw;
+    }
+    return copy;
+}
+
+}  // namespace
+
+bool IsRecodableField(int field) {
+    if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields)) return false;
+    const int type = FieldTypes[size_t(field)];
+    return type == 0 || type == 1;
+}
+
+int CategoryCount(int field) {
+    if (field < 1 || field > kMaxFields) return 0;
+    return std::max(0, FieldLastLabel[size_t(field)] - FieldFirstLabel[size_t(field)] + 1);
+}
+
+std::string RecodingBaseText(int field) {
+    TextBuilder text;
+    for (int t = 0; t < kInstructionLines; ++t) text.Line(LoadText(kFirstInstructionText + t));
+    const std::vector<std::string> labels = ReadLabels(field, CategoryCount(field));
+    for (size_t k = 1; k <= labels.size(); ++k)
+        text.Line(Right(int32_t(k), 5) + Right(int32_t(k), 5) + " = " + labels[k - 1]);
+    return text.Text();
+}
+
+bool WriteRecodingText(int field) {
+    if (!IsRecodableField(field)) return false;
+    WriteFileAtomic(DataFilePath(kRecodingFile), RecodingBaseText(field));
+    return true;
+}
+
+RecodingTables ReadRecodingTables(std::string_view text, int categories) {
+    RecodingTables t;
+    const int highest = std::min(categories, kRecodingMaxOld);
+    TextReader reader{std::string(text)};
+    for (int i = 0; i < kInstructionLines && !reader.Eof(); ++i) reader.SkipLine();
+    while (!reader.Eof()) {
+        const std::string line = reader.ReadLine();
+        const std::string_view view(line);
+        const int32_t oldNumber = CleanNumber(view.substr(0, 5));
+        const int32_t newNumber = view.size() > 5 ? CleanNumber(view.substr(5, 5)) : 0;
+        if (oldNumber < 1 || oldNumber > highest) continue;
+        t.table[size_t(oldNumber)] = newNumber;
+        t.maxOld = std::max(t.maxOld, int(oldNumber));
+    }
+    return t;
+}
+
+void ResolveRecoding(RecodingTables& t) {
+    t.newOf.fill(0);
+    t.inv.fill(0);
+    int32_t next = 0;
+    for (int i = 1; i <= t.maxOld; ++i)
+        if (t.table[size_t(i)] == i) t.newOf[size_t(i)] = ++next;
+    for (int i = 1; i <= t.maxOld; ++i) {
+        const int32_t target = t.table[size_t(i)];
+        if (target == i || target < 0) continue;
+        t.newOf[size_t(i)] = target < kRecodingTableSize ? t.newOf[size_t(target)] : 0;
+    }
+    for (int i = 1; i < kRecodingTableSize; ++i)
+        if (const int32_t n = t.newOf[size_t(i)]; n > 0) t.inv[size_t(n)] = i;
+}
+
+std::string RecodingPermutationText(const RecodingTables& tables) {
+    TextBuilder text;
+    for (int k = 1; k <= tables.maxOld; ++k)
+        text.Line(Right(tables.newOf[size_t(k)], 10) + Right(tables.inv[size_t(k)], 10));
+    return text.Text();
+}
+
+RecodingOutcome RunRecoding(int field, Progress& progress) {
+    if (!IsRecodableField(field)) return RecodingOutcome::NotCategoryField;
+    // The labels live in the declaration of the list's first field, also when `field` only
+    // shares that list.
+    const int listField = ListFirstField(field);
+    if (listField < 1) return RecodingOutcome::NotCategoryField;
+    const std::optional<std::string> text = TryReadFile(DataFilePath(kRecodingFile));
+    if (!text) return RecodingOutcome::NoText;
+
+    RecodingTables tables = ReadRecodingTables(*text, CategoryCount(field));
+    ResolveRecoding(tables);
+    const std::vector<std::string> labels = ReadLabels(field, tables.maxOld);
+    std::vector<std::string> categoryLines;
+    for (int i = 1; i <= tables.maxOld; ++i)
+        if (tables.table[size_t(i)] == i)
+            categoryLines.push_back(CategoryDeclarationLine(i, labels[size_t(i) - 1]));
+    WriteFileAtomic(DataFilePath(kPermutationFile), RecodingPermutationText(tables));
+
+    // Every field that reads its categories from the same list holds the same numbers.
+    std::vector<int> positions;
+    const int fields = std::min(CoreState.FieldCount, kMaxFields);
+    for (int g = 1; g <= fields; ++g) {
+        const int p = FieldPositions[size_t(g)];
+        if (FieldFirstLabel[size_t(g)] == FieldFirstLabel[size_t(field)] &&
+            (FieldTypes[size_t(g)] == 0 || FieldTypes[size_t(g)] == 1) && p >= 1 &&
+            p <= CoreState.CardWordCount)
+            positions.push_back(p);
+    }
+
+    const CardFiles files = CardFiles::Current();
+    {
+        // No station appends a card between the copy and the rename.
+        FileLock lock(files.IndexPath());
+        if (!lock.Locked()) ThrowIo(kAccessDenied, files.IndexPath());
+        const int32_t last = files.ReadLastCard();
+        progress.SetMaximum(std::max(last, 1));
+        const std::string copy = RenumberedCopy(files, last, positions, tables, progress);
+        try {
+            ReplaceDeclaredCategories(listField, categoryLines);
+        } catch (...) {
+            RemoveFile(copy);
+            throw;
+        }
+        RenameOver(copy, files.ValuesPath());
+        CoreState.LastCard = last;
+    }
+
+    BuildArchiveDefinition();
+    if (CoreState.CardWordCount >= 1 && CoreState.CardWordCount <= kMaxFields)
+        FieldPositions[size_t(CoreState.CardWordCount)] = int16_t(CoreState.CardWordCount - 1);
+    ReadCardText();
+    ReadCardValues();
+    return RecodingOutcome::Done;
+}
+
+}  // namespace qv

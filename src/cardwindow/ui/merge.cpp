@@ -1,0 +1,111 @@
+#include "cardwindow/ui/merge.h"
+
+#include <QHBoxLayout>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "cardwindow/archive_merge.h"
+#include "core/core_state.h"
+#include "core/text_tables.h"
+#include "core/ui/form_kit.h"
+#include "core/ui/thelp.h"
+#include "core/ui/thelprtf.h"
+#include "platform/io_error.h"
+#include "platform/progress.h"
+#include "platform/ui/application.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+
+namespace qv {
+namespace {
+
+constexpr int kHelpPage = 59;
+constexpr int kListSelector = -10;
+constexpr int kReportSelector = -11;
+
+}  // namespace
+
+TMerge::TMerge(QWidget* owner) : QDialog(owner) {
+    setObjectName("TMerge");
+    FormCreate();
+}
+
+void TMerge::FormCreate() {
+    setWindowTitle(Qs(LoadText(1453)));
+    Lista = TextButton(this, "Lista", 1454, 1455);
+    Barra = new QProgressBar(this);
+    Barra->setObjectName("Barra");
+    Barra->setToolTip(Qs(LoadText(1456)));
+    Barra->setRange(0, 1);
+    Barra->setValue(0);
+    Esci = TextButton(this, "Esci", 1457, 1458);
+    Esegui = TextButton(this, "Esegui", 1459, 1460);
+    Help2 = TextButton(this, "Help2", 1461, 1462);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Lista);
+    buttons->addWidget(Esegui);
+    buttons->addWidget(Esci);
+    buttons->addWidget(Help2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Barra);
+    layout->addLayout(buttons);
+
+    connect(Lista, &QPushButton::clicked, this, &TMerge::ListaClick);
+    connect(Esegui, &QPushButton::clicked, this, &TMerge::EseguiClick);
+    connect(Esci, &QPushButton::clicked, this, &TMerge::EsciClick);
+    connect(Help2, &QPushButton::clicked, this, &TMerge::Help2Click);
+}
+
+void TMerge::ListaClick() {
+    ShowTextViewer(this, kListSelector);
+}
+
+void TMerge::EseguiClick() {
+    MergeCheck check;
+    try {
+        check = CheckMergeList();
+    } catch (const IoError& e) {
+        ShowIoError(e);
+        return;
+    }
+    if (!check.sound) {
+        ShowTextViewer(this, kReportSelector);
+        return;
+    }
+    Barra->setRange(0, std::max<int>(1, int(check.directories.size())));
+    directories_ = std::move(check.directories);
+    FaiClick();
+}
+
+void TMerge::FaiClick() {
+    BarProgress progress(Barra);
+    HourglassOn();
+    try {
+        MergeArchives(directories_, progress);
+    } catch (const IoError& e) {
+        HourglassOff();
+        Barra->setValue(0);
+        ShowIoError(e);
+        return;
+    }
+    HourglassOff();
+}
+
+void TMerge::EsciClick() {
+    accept();
+}
+
+void TMerge::Help2Click() {
+    ShowHelpPage(this, kHelpPage);
+}
+
+void OpenMerge(QWidget* owner) {
+    TMerge dialog(owner);
+    ShowModal(dialog);
+}
+
+}  // namespace qv

@@ -1,0 +1,116 @@
+#include "cardwindow/ui/ricodifica.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "cardwindow/recoding.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "core/text_tables.h"
+#include "core/ui/form_kit.h"
+#include "core/ui/thelp.h"
+#include "core/ui/thelprtf.h"
+#include "platform/io_error.h"
+#include "platform/progress.h"
+#include "platform/ui/application.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+
+namespace qv {
+namespace {
+
+constexpr int kHelpPage = 79;
+constexpr int kTextSelector = -13;
+constexpr int kNoTextMessage = 1467;
+constexpr const char* kNoCategories = "Il campo non ha modalita'";
+
+}  // namespace
+
+TRicodifica::TRicodifica(QWidget* owner) : QDialog(owner) {
+    setObjectName("TRicodifica");
+    FormCreate();
+}
+
+void TRicodifica::FormCreate() {
+    setWindowTitle(Qs(LoadText(1284)));
+    Crea = TextButton(this, "Crea", 1285, 1286);
+    Lista = TextButton(this, "Lista", 1287, 1288);
+    Esci = TextButton(this, "Esci", 1289, 1290);
+    Esegue = TextButton(this, "Esegue", 1291, 1292);
+    Help2 = TextButton(this, "Help2", 1293, 1294);
+    Barra = new QProgressBar(this);
+    Barra->setObjectName("Barra");
+    Barra->setRange(1, 2);
+    Barra->setValue(1);
+    Status = new QLabel(this);
+    Status->setObjectName("Status");
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Crea);
+    buttons->addWidget(Lista);
+    buttons->addWidget(Esegue);
+    buttons->addWidget(Esci);
+    buttons->addWidget(Help2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Barra);
+    layout->addWidget(Status);
+    layout->addLayout(buttons);
+
+    connect(Crea, &QPushButton::clicked, this, &TRicodifica::CreaClick);
+    connect(Lista, &QPushButton::clicked, this, &TRicodifica::ListaClick);
+    connect(Esegue, &QPushButton::clicked, this, &TRicodifica::EsegueClick);
+    connect(Esci, &QPushButton::clicked, this, &TRicodifica::EsciClick);
+    connect(Help2, &QPushButton::clicked, this, &TRicodifica::Help2Click);
+}
+
+void TRicodifica::CreaClick() {
+    try {
+        // A field without a list of its own would be given another field's labels.
+        Status->setText(Qs(WriteRecodingText(CoreState.CurrentField) ? "Ok" : kNoCategories));
+    } catch (const IoError& e) {
+        ShowIoError(e);
+    }
+}
+
+void TRicodifica::ListaClick() {
+    ShowTextViewer(this, kTextSelector);
+}
+
+void TRicodifica::EsegueClick() {
+    BarProgress progress(Barra, 1);
+    HourglassOn();
+    try {
+        const RecodingOutcome outcome = RunRecoding(CoreState.CurrentField, progress);
+        HourglassOff();
+        if (outcome != RecodingOutcome::Done) {
+            Status->setText(
+                Qs(outcome == RecodingOutcome::NoText ? LoadText(kNoTextMessage) : kNoCategories));
+            ReadCardText();
+            ReadCardValues();
+        }
+    } catch (const IoError& e) {
+        HourglassOff();
+        ShowIoError(e);
+    }
+    accept();
+}
+
+void TRicodifica::EsciClick() {
+    accept();
+}
+
+void TRicodifica::Help2Click() {
+    ShowHelpPage(this, kHelpPage);
+}
+
+void OpenRecoding(QWidget* owner) {
+    TRicodifica dialog(owner);
+    ShowModal(dialog);
+}
+
+}  // namespace qv

@@ -1,0 +1,71 @@
+#include "core/ui/form_kit.h"
+
+#include <QProgressBar>
+#include <algorithm>
+
+#include "core/text_tables.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/qt_text.h"
+
+namespace qv {
+
+QPushButton* TextButton(QWidget* owner, const char* name, int caption, int hint) {
+    auto* b = new QPushButton(Qs(LoadText(caption)), owner);
+    b->setObjectName(name);
+    if (hint) b->setToolTip(Qs(LoadText(hint)));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QPushButton* NamedButton(QWidget* owner, const char* name) {
+    auto* b = new QPushButton(owner);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QCheckBox* NamedCheckBox(QWidget* owner, const char* name) {
+    auto* c = new QCheckBox(owner);
+    c->setObjectName(name);
+    return c;
+}
+
+QLabel* TextLabel(QWidget* owner, const char* name, int caption) {
+    auto* l = new QLabel(Qs(LoadText(caption)), owner);
+    l->setObjectName(name);
+    return l;
+}
+
+QLineEdit* HintEdit(QWidget* owner, const char* name, int hint) {
+    auto* e = new QLineEdit(owner);
+    e->setObjectName(name);
+    e->setToolTip(Qs(LoadText(hint)));
+    return e;
+}
+
+QLineEdit* OutcomeEdit(QWidget* owner, const char* name) {
+    auto* e = new QLineEdit(owner);
+    e->setObjectName(name);
+    e->setReadOnly(true);
+    e->setMaximumWidth(48);
+    return e;
+}
+
+void BarProgress::SetMaximum(int maximum) {
+    bar_->setRange(minimum_, std::max(minimum_ + 1, maximum));
+    bar_->repaint();
+}
+
+void BarProgress::SetPosition(int position) {
+    bar_->setValue(position);
+    bar_->repaint();
+}
+
+WaitCursor::WaitCursor() {
+    HourglassOn();
+}
+WaitCursor::~WaitCursor() {
+    HourglassOff();
+}
+
+}  // namespace qv

@@ -1,0 +1,50 @@
+#pragma once
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "platform/progress.h"
+
+class QProgressBar;
+
+// The pieces every form builds the same way: controls with captions and hints from the text
+// table, the progress bar of a long job, the wait cursor around it.
+
+namespace qv {
+
+// A push button with the program's caption and hint texts (hint 0: none). Enter in a form's
+// edit box or list must not press a button of its own accord, so none is a default button.
+QPushButton* TextButton(QWidget* owner, const char* name, int caption, int hint = 0);
+// The same without texts yet (the form sets them when it is created).
+QPushButton* NamedButton(QWidget* owner, const char* name);
+QCheckBox* NamedCheckBox(QWidget* owner, const char* name);
+QLabel* TextLabel(QWidget* owner, const char* name, int caption);
+// An edit box with the hint text `hint`.
+QLineEdit* HintEdit(QWidget* owner, const char* name, int hint);
+// The small read-only edit beside a button that tells how its action went.
+QLineEdit* OutcomeEdit(QWidget* owner, const char* name);
+
+// A form's progress bar as the engine's progress: the range runs from `minimum` to the job's
+// maximum (never empty, which Qt would show as a busy bar), and the bar repaints at once, since
+// the job holds the one GUI thread until it ends.
+class BarProgress : public Progress {
+  public:
+    explicit BarProgress(QProgressBar* bar, int minimum = 0) : bar_(bar), minimum_(minimum) {}
+    void SetMaximum(int maximum) override;
+    void SetPosition(int position) override;
+
+  private:
+    QProgressBar* bar_;
+    int minimum_;
+};
+
+// The wait cursor for the length of a job, also when the job ends with an error.
+struct WaitCursor {
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace qv

@@ -1,0 +1,147 @@
+#include "elaborations/factor_plane.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "elaborations/factor_rotation.h"
+#include "platform/file_io.h"
+#include "platform/real6.h"
+
+namespace qv {
+
+namespace {
+
+// Loadings far outside -1..1 would overflow the pixel arithmetic; they lie off the picture.
+int PixelOf(long double v) {
+    return int(std::trunc(std::clamp(v, -1.0e6L, 1.0e6L)));
+}
+
+// V records of factor f (1-based) into `column`; records past the end, or of a factor below 1,
+// read 0.
+void ReadFactorColumn(const RecordFile& file, int variables, int f, double* column) {
+    std::fill(column, column + variables, 0.0);
+    if (f < 1) return;
+    std::vector<uint8_t> bytes(size_t(variables) * kLoadingRecordBytes);
+    const int64_t got = file.ReadUpTo(int64_t(f - 1) * variables, bytes.data(), variables);
+    for (int64_t i = 0; i < got; ++i) column[i] = DecodeReal6(bytes.data() + size_t(i) * kLoadingRecordBytes);
+}
+
+}  // namespace
+
+PlanePoint PlanePointOf(double a, double b) {
+    const long double x = kPlaneCentreX + (long double)kPlaneCentreX * a;
+    const long double y = kPlaneHeight - (kPlaneCentreY + (long double)kPlaneCentreY * b);
+    return {PixelOf(x), PixelOf(y)};
+}
+
+bool StepPlaneByMargins(int x, int y, int factors, int& factorX, int& factorY) {
+    bool margin = false;
+    if (x >= kPlaneRightMargin) {
+        margin = true;
+        if (factorX + 1 < factors) ++factorX;
+        if (factorX < factors) factorY = factorX + 1;
+    }
+    if (x < kPlaneLeftMargin) {
+        margin = true;
+        if (factorX > 1) --factorX;
+        if (factorX < factors) factorY = factorX + 1;
+    }
+    if (y >= kPlaneBottomMargin) {
+        margin = true;
+        if (factorY > 1) --factorY;
+    }
+    if (y <= kPlaneTopMargin) {
+        margin = true;
+        if (factorY < factors) ++factorY;
+    }
+    return margin;
+}
+
+PlaneTurn PlaneTurnOfClick(int x, int y) {
+    const long double dx = (long double)(x - kPlaneCentreX) * 100 / kPlaneWidth;
+    const long double dy = (long double)((kPlaneHeight - y) - kPlaneCentreY) * 100 / kPlaneHeight;
+    const long double r = std::sqrt(dx * dx + dy * dy);
+    if (r == 0) return {};
+    return {dx / r, dy / r, true};
+}
+
+void TurnColumns(double* a, double* b, int count, const PlaneTurn& turn) {
+    for (int i = 0; i < count; ++i) {
+        const long double x = a[i], y = b[i];
+        a[i] = double(Real6Round(x * turn.c + y * turn.s));
+        b[i] = double(Real6Round(y * turn.c - x * turn.s));
+    }
+}
+
+int CountPlaneVariables(FactorRoad road) {
+    const FlagList& flags = road == FactorRoad::Standard ? StandardAfcCategoryFlags : QuickAfcCategoryFlags;
+    return int(std::count_if(flags.begin(), flags.end(), [](uint8_t f) { return f != 0; }));
+}
+
+void CountPlaneFactors(FactorRoad road) {
+    CoreState.FactorCount = 0;
+    CoreState.PlaneNumbers = 0;
+    CoreState.CardWindowMode = 1;
+    CoreState.FactorVariableCount = CountPlaneVariables(road);
+    RecordFile file;
+    if (!file.TryOpen(DataFilePath(FilesOf(road).loadingsId), kLoadingRecordBytes, RecordFile::Mode::Read))
+        return;
+    const int v = CoreState.FactorVariableCount;
+    if (v > 0) CoreState.FactorCount = int(std::min<int64_t>(file.RecordCount() / v, INT16_MAX));
+}
+
+bool LoadPlaneAxes(FactorRoad road) {
+    const int v = CoreState.FactorVariableCount = CountPlaneVariables(road);
+    RecordFile file;
+    if (!file.TryOpen(DataFilePath(FilesOf(road).loadingsId), kLoadingRecordBytes, RecordFile::Mode::Read))
+        return false;
+    // The columns hold 400 categories; a longer analysis was never computed from these flags.
+    if (v < 1 || v > kFactorColumns) return false;
+    ReadFactorColumn(file, v, CoreState.PlaneFactorX, FactorPairColumnA.data());
+    ReadFactorColumn(file, v, CoreState.PlaneFactorY, FactorPairColumnB.data());
+    return true;
+}
+
+void SavePlaneAxes(FactorRoad road) {
+    FactorLoadingsFile file(road, CoreState.FactorVariableCount);
+    file.SaveFactorPair(CoreState.PlaneFactorX, CoreState.PlaneFactorY);
+}
+
+void RotatePlaneByClick(FactorRoad road, int x, int y) {
+    const PlaneTurn turn = PlaneTurnOfClick(x, y);
+    if (!turn.valid) return;
+    if (CoreState.PlaneFactorX < 1 || CoreState.PlaneFactorY < 1) return;
+    const int v = CountPlaneVariables(road);
+    if (v < 1 || v > kFactorColumns) return;
+    FactorLoadingsFile file(road, v);  // the turn is written back: the file must be there
+    LoadPlaneAxes(road);
+    TurnColumns(FactorPairColumnA.data(), FactorPairColumnB.data(), v, turn);
+    file.SaveFactorPair(CoreState.PlaneFactorX, CoreState.PlaneFactorY);
+}
+
+void PlaneClick(FactorRoad road, int x, int y) {
+    const bool margin =
+        StepPlaneByMargins(x, y, CoreState.FactorCount, CoreState.PlaneFactorX, CoreState.PlaneFactorY);
+    if (!margin && CoreState.PlaneFactorX != CoreState.PlaneFactorY) RotatePlaneByClick(road, x, y);
+}
+
+PlaneScene BuildPlaneScene(FactorRoad road) {
+    PlaneScene scene;
+    scene.LabelX = " f. " + std::to_string(CoreState.PlaneFactorX) + " ";
+    scene.LabelY = "f. " + std::to_string(CoreState.PlaneFactorY);
+    scene.Numbers = CoreState.PlaneNumbers != 0;
+    if (!LoadPlaneAxes(road)) return scene;
+    const int v = CoreState.FactorVariableCount;
+    for (int i = 0; i < v; ++i)
+        scene.Points.push_back(PlanePointOf(FactorPairColumnA[size_t(i)], FactorPairColumnB[size_t(i)]));
+    return scene;
+}
+
+FactorRoad PlaneRoad() {
+    return CoreState.ElaborationMode == 2 ? FactorRoad::Quick : FactorRoad::Standard;
+}
+
+}  // namespace qv

@@ -1,0 +1,153 @@
+#include "elaborations/grid_editor.h"
+
+#include <cstdio>
+
+#include "core/data_files.h"
+#include "core/text_tables.h"
+#include "elaborations/report_conventions.h"
+#include "platform/file_io.h"
+#include "platform/text_file.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kGridId = 37, kHeadingsId = 60, kHeadingsScratchId = 118;
+constexpr int kGridLineWidth = 300;
+constexpr int kHeadingLineWidth = 258;
+constexpr int kLineText = 926, kNoStar = 923, kNoEquals = 924, kNoSemicolon = 925, kZeroField = 927,
+              kBadLow = 928, kBadHigh = 929, kNoField = 930, kNoGrid = 931;
+
+// A number the grid reader takes as written: an optional '-', then digits, within 32 bits.
+bool ValidNumber(std::string_view s) {
+    size_t i = !s.empty() && s[0] == '-' ? 1 : 0;
+    if (i == s.size()) return false;
+    int64_t v = 0;
+    for (; i < s.size(); ++i) {
+        if (s[i] < '0' || s[i] > '9') return false;
+        v = v * 10 + (s[i] - '0');
+        if (v > int64_t(INT32_MAX) + 1) return false;
+    }
+    return s[0] == '-' || v <= INT32_MAX;
+}
+
+std::string LinePrefix(int n) {
+    return LoadText(kLineText) + " " + FormatInteger(n, 4);
+}
+
+}  // namespace
+
+bool RenumberTableHeadings() {
+    TextReader in;
+    if (!in.Open(DataFilePath(kHeadingsId))) return false;
+    TextBuilder out;
+    int block = 0;
+    while (!in.Eof()) {
+        const std::string first = in.ReadLine(kHeadingLineWidth);
+        if (first.empty()) {
+            out.Line();
+            continue;
+        }
+        char number[16];
+        std::snprintf(number, sizeof number, "%03d", ++block);
+        out.Line(number);
+        while (!in.Eof()) {
+            const std::string line = in.ReadLine(kHeadingLineWidth);
+            out.Line(line);
+            if (line.compare(0, 3, "///") == 0) break;
+        }
+    }
+    out.Save(DataFilePath(kHeadingsScratchId));
+    WriteFileAtomic(DataFilePath(kHeadingsId), ReadFileOrThrow(DataFilePath(kHeadingsScratchId)));
+    return true;
+}
+
+std::vector<std::string> CheckGridLine(int n, std::string_view line, const GridLine* previous,
+                                       GridLine& parsed) {
+    std::vector<std::string> findings;
+    auto finding = [&](int text) {
+        findings.push_back(LinePrefix(n) + " \"" + std::string(line) + LoadText(text));
+    };
+    GridLineTokens tokens;
+    parsed = ParseGridLine(line, previous, &tokens);
+    if (!parsed.HasStar) {
+        finding(kNoStar);
+        return findings;
+    }
+    if (line.find('=') == std::string_view::npos) finding(kNoEquals);
+    if (line.find(';') == std::string_view::npos) finding(kNoSemicolon);
+    if (tokens.HasEquals && !tokens.FieldText.empty() && parsed.Field == 0) finding(kZeroField);
+    if (tokens.HasComma && !ValidNumber(tokens.LowText)) finding(kBadLow);
+    if (tokens.HasSemicolon && !ValidNumber(tokens.HighText)) finding(kBadHigh);
+    if (parsed.Field == 0) findings.push_back(LinePrefix(n) + LoadText(kNoField));
+    return findings;
+}
+
+void WriteCategoryGridCheck() {
+    TextBuilder out;
+    TextReader grid;
+    if (!grid.Open(DataFilePath(kGridId))) {
+        out.Line(LoadText(kNoGrid));
+    } else {
+        GridLine previous;
+        bool havePrevious = false;
+        for (int n = 1; !grid.Eof(); ++n) {
+            GridLine parsed;
+            for (const std::string& f :
+                 CheckGridLine(n, grid.ReadLine(kGridLineWidth), havePrevious ? &previous : nullptr, parsed))
+                out.Line(f);
+            if (parsed.HasStar) {
+                previous = parsed;
+                havePrevious = true;
+            }
+        }
+    }
+    out.Save(ReportFilePath());
+}
+
+void WriteNumberedCategoryGrid() {
+    TextBuilder out;
+    TextReader grid;
+    if (!grid.Open(DataFilePath(kGridId))) {
+        out.Line(LoadText(kNoGrid));
+    } else {
+        for (int n = 1; !grid.Eof(); ++n)
+            out.Line(LoadText(kLineText) + " " + FormatInteger(n, 5) + " = " + grid.ReadLine(kGridLineWidth));
+    }
+    out.Save(ReportFilePath());
+}
+
+namespace {
+
+// The chosen name up to the first '.' of its file part: a dot in a directory name stays.
+std::string SavedStem(const std::string& chosen) {
+    const size_t slash = chosen.rfind('/');
+    const size_t dot = chosen.find('.', slash == std::string::npos ? 0 : slash + 1);
+    return dot == std::string::npos ? chosen : chosen.substr(0, dot);
+}
+
+}  // namespace
+
+std::string SavedGridPath(const std::string& chosen) {
+    return SavedStem(chosen) + ".Grl";
+}
+
+std::string SavedHeadingsPath(const std::string& chosen) {
+    return SavedStem(chosen) + ".TIN";
+}
+
+void SaveGridPair(const std::string& chosen) {
+    const std::string grid = ReadFileOrThrow(DataFilePath(kGridId));
+    const std::string headings = ReadFileOrThrow(DataFilePath(kHeadingsId));
+    WriteFileAtomic(SavedGridPath(chosen), grid);
+    WriteFileAtomic(SavedHeadingsPath(chosen), headings);
+}
+
+void RestoreGridPair(const std::string& chosen) {
+    const std::string grid = ReadFileOrThrow(SavedGridPath(chosen));
+    const std::string headings = ReadFileOrThrow(SavedHeadingsPath(chosen));
+    WriteFileAtomic(DataFilePath(kGridId), grid);
+    WriteFileAtomic(DataFilePath(kHeadingsId), headings);
+}
+
+}  // namespace qv

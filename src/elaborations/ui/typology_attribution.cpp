@@ -1,0 +1,32 @@
+#include "elaborations/ui/typology_attribution.h"
+
+#include "core/core_state.h"
+#include "core/text_tables.h"
+#include "elaborations/typologies.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/dialogs.h"
+
+namespace qv {
+
+namespace {
+constexpr int kNeedsPassword = 1007;
+}  // namespace
+
+void AttributeTypologiesFromDialog(const std::string& profilePath, Progress& progress) {
+    const bool quick = CoreState.ElaborationMode == 2;
+    // Scores are card changes: like every other write to the cards they need the password.
+    int refusal = 0;
+    if (!CoreState.WriteAccess) {
+        refusal = kNeedsPassword;
+    } else if (TypologyScoreOffset(CoreState.TypologyField) < 0) {
+        refusal = quick ? 532 : 148;
+    }
+    if (refusal) {
+        HourglassOff();
+        ShowInfo(LoadText(refusal));
+        return;
+    }
+    AttributeTypologies(quick ? FactorRoad::Quick : FactorRoad::Standard, profilePath, progress);
+}
+
+}  // namespace qv

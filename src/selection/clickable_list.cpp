@@ -1,0 +1,51 @@
+#include "selection/clickable_list.h"
+
+#include "core/data_files.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/text_file.h"
+
+namespace qv {
+
+namespace {
+constexpr int kStagingFile = 36;
+constexpr int kListFile = 99;
+constexpr int kRowCardFile = 117;
+}  // namespace
+
+std::optional<StagedList> StageClickableList() {
+    TextReader in;
+    if (!in.Open(DataFilePath(kListFile))) return std::nullopt;
+    StagedList list;
+    std::string staging;
+    while (!in.Eof()) {
+        ++list.lineCount;
+        if (list.lineCount > kClickableListRows) {
+            in.SkipLine();
+            continue;
+        }
+        std::string line = in.ReadLine(kClickableLineChars);
+        staging += line;
+        staging += "\r\n";
+        list.rows.push_back(std::move(line));
+    }
+    WriteFileAtomic(DataFilePath(kStagingFile), staging);
+    return list;
+}
+
+int32_t ListRowCard(int32_t row) {
+    RecordFile rows(DataFilePath(kRowCardFile), 4, RecordFile::Mode::Read);
+    uint8_t record[4];
+    rows.Read(row, record);
+    return GetI32(record);
+}
+
+std::vector<std::string> ListPrintLines() {
+    TextReader in;
+    in.OpenOrThrow(DataFilePath(kListFile));
+    std::vector<std::string> lines;
+    while (!in.Eof()) lines.push_back(in.ReadLine(kPrintedListLineChars));
+    return lines;
+}
+
+}  // namespace qv

@@ -1,0 +1,34 @@
+#pragma once
+#include <QDialog>
+
+class QAction;
+class QListWidget;
+class QMenuBar;
+
+namespace qv {
+
+// "Lista": the list text one line a row; a click on a row makes the card that wrote it the
+// current card and answers 1 in CommandCode (0 otherwise). Its menu prints the whole list.
+class TListaCliccabile : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TListaCliccabile(QWidget* owner);
+
+    QMenuBar* Menu = nullptr;
+    QAction* Stampa1 = nullptr;
+    QAction* Esci1 = nullptr;
+    QListWidget* Lista = nullptr;
+
+    void FormCreate();
+    void ListaClick();
+    void Stampa1Click();
+    void Esci1Click();
+
+  private:
+    bool chosen_ = false;
+};
+
+// Creates the list with `owner`, shows it modally and destroys it.
+void ShowClickableList(QWidget* owner);
+
+}  // namespace qv

@@ -1,0 +1,118 @@
+#pragma once
+#include <QDialog>
+#include <string>
+#include <vector>
+
+#include "platform/smtp_client.h"
+
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+
+namespace qv {
+
+// "Invio di posta elettronica (e-mail)": one message, composed once, sent to the typed
+// addresses, to the card on screen or to every selected card. Settings, subject and text are
+// kept in the program directory by "Esci e aggiorna le impostazioni"; the seven card-panel
+// numbers are CoreState's. The connection lives while the dialog is open.
+class TEmail : public QDialog, private SmtpEvents {
+    Q_OBJECT
+  public:
+    explicit TEmail(QWidget* owner);
+
+    QTabWidget* Pagine = nullptr;
+    QPushButton* Esci = nullptr;
+    QPushButton* Help_Generale = nullptr;
+    QPushButton* Aggiorna = nullptr;
+
+    // "Impostazioni generali"
+    QLineEdit* Nome = nullptr;
+    QLineEdit* indirizzoEmail = nullptr;
+    QLineEdit* Host = nullptr;
+    QLineEdit* Port = nullptr;
+    QLineEdit* UserID = nullptr;
+    QPushButton* Help_Imposta = nullptr;
+
+    // "Composizione del messaggio"
+    QLineEdit* Oggetto = nullptr;
+    QListWidget* Allegati = nullptr;
+    QPushButton* AggiungeAllegati = nullptr;
+    QPlainTextEdit* Testo = nullptr;
+    QPushButton* Salva = nullptr;
+    QPushButton* Recupera = nullptr;
+    QPushButton* Help_Messaggio = nullptr;
+
+    // "Invio"
+    QPushButton* Connetti = nullptr;
+    QLineEdit* StatusConnetti = nullptr;
+    QPushButton* Disconnetti = nullptr;
+    QGroupBox* PannelloScheda = nullptr;
+    QLineEdit* nEmail = nullptr;
+    QLineEdit* nNome = nullptr;
+    QLineEdit* nCampo = nullptr;
+    QLineEdit* nCodice = nullptr;
+    QLineEdit* CampoErrore = nullptr;
+    QLineEdit* Errore = nullptr;
+    QLineEdit* Inviato = nullptr;
+    QPushButton* InviaSelezionate = nullptr;
+    QPushButton* Button1 = nullptr;
+    QProgressBar* Barra = nullptr;
+    QLineEdit* StatusSchedaVisualizzata = nullptr;
+    QLineEdit* a = nullptr;
+    QLineEdit* cc = nullptr;
+    QLineEdit* bcc = nullptr;
+    QPushButton* Invia = nullptr;
+    QLineEdit* StatusInviata = nullptr;
+    QPushButton* Help_Invio = nullptr;
+
+    // The SMTP client; its notifications come to the NMSMTP1 handlers.
+    SmtpClient NMSMTP1;
+
+    void FormCreate();
+    void ConnettiClick();
+    void DisconnettiClick();
+    void NMSMTP1Connect();
+    void NMSMTP1Disconnect();
+    void NMSMTP1Failure();
+    void NMSMTP1RecipientNotFound();
+    void InviaClick();
+    void Button1Click();
+    void InviaSelezionateClick();
+    void AggiungeAllegatiClick();
+    void SalvaClick();
+    void RecuperaClick();
+    void AggiornaClick();
+    void EsciClick();
+    void Help_GeneraleClick();
+    void Help_ImpostaClick();
+    void Help_MessaggioClick();
+    void Help_InvioClick();
+
+    bool Connected() const { return connected_; }
+    // The lines of Testo, Windows-1252.
+    std::vector<std::string> TestoLines() const;
+
+  private:
+    void OnConnect() override { NMSMTP1Connect(); }
+    void OnDisconnect() override { NMSMTP1Disconnect(); }
+    void OnFailure(const std::string&) override { NMSMTP1Failure(); }
+    void OnRecipientNotFound(const std::string&) override { NMSMTP1RecipientNotFound(); }
+
+    // The tests every send makes first; false, with the reason in `status`, when it may not.
+    bool MaySend(QLineEdit* status) const;
+    SmtpMessage Message() const;
+    void StoreCardPanel() const;
+    void StoreRecipientFields() const;
+    std::string AskMessageFile(bool save);
+
+    bool connected_ = false;
+};
+
+// The card window's command: the dialog with `owner`, shown modally and destroyed.
+void OpenEmailDialog(QWidget* owner);
+
+}  // namespace qv

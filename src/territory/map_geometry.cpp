@@ -1,0 +1,103 @@
+#include "territory/map_geometry.h"
+
+#include <algorithm>
+
+#include "core/core_state.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kMaxZoomLevel = 7;
+
+int32_t Shr(int32_t value, int32_t shift) {
+    return int32_t(uint32_t(value) >> (uint32_t(shift) & 31));
+}
+
+// Wrapping arithmetic: coordinates come from files and must not overflow into undefined behaviour.
+int32_t Add(int32_t a, int32_t b) {
+    return int32_t(uint32_t(a) + uint32_t(b));
+}
+int32_t Sub(int32_t a, int32_t b) {
+    return int32_t(uint32_t(a) - uint32_t(b));
+}
+int32_t Mul(int32_t a, int32_t b) {
+    return int32_t(uint32_t(a) * uint32_t(b));
+}
+
+void RecentreOnPick() {
+    if (MapState.PickX <= -1) return;
+    MapState.ViewCentreX =
+        Add(MapState.ViewCentreX, Mul(MapState.PickX - MapState.ReferenceX, MapState.ZoomScale));
+    MapState.ViewCentreY =
+        Add(MapState.ViewCentreY, Mul(MapState.PickY - MapState.ReferenceY, MapState.ZoomScale));
+    MapState.CentreTargetX = MapState.ReferenceX;
+    MapState.CentreTargetY = MapState.ReferenceY;
+}
+
+}  // namespace
+
+void NormalizeMapSize() {
+    if (MapState.MapWidth == 0) MapState.MapWidth = 600;
+    if (MapState.MapHeight == 0) MapState.MapHeight = 480;
+}
+
+void SetZoom() {
+    const int level = MapState.ZoomLevel;
+    if (level < 1 || level > kMaxZoomLevel) return;
+    if (level == 1) {
+        MapState.CentreTargetX = MapState.MapWidth / 2;
+        MapState.CentreTargetY = (MapState.MapHeight - 26) / 2;
+        MapState.ViewCentreX = MapState.MapWidth * 16;
+        MapState.ViewCentreY = MapState.MapHeight * 16;
+        MapState.ZoomScale = 32;
+        MapState.ZoomShift = 5;
+        return;
+    }
+    RecentreOnPick();
+    // Levels 2..7: 32, 32, 16, 8, 4, 2, 1 units per pixel.
+    MapState.ZoomShift = level == 2 ? 5 : 7 - level;
+    MapState.ZoomScale = 1 << MapState.ZoomShift;
+}
+
+MapPixel MapTransform::Point(int32_t x, int32_t y) const {
+    return {Sub(Shr(x, Shift), OriginX), Sub(Shr(y, Shift), OriginY)};
+}
+
+MapPixel MapTransform::Vertex(int32_t x, int32_t y) const {
+    MapPixel p = Point(x, y);
+    if (Margin) p = {Add(p.X, 5), Add(p.Y, 5)};
+    return p;
+}
+
+bool MapTransform::BoxVisible(int32_t x1, int32_t x2, int32_t y1, int32_t y2) const {
+    const MapPixel a = Point(x1, y1);
+    const MapPixel b = Point(x2, y2);
+    // The box's extent meets the area: an end inside it, or a box that covers it when zoomed in.
+    auto meets = [](int32_t v1, int32_t v2, int32_t limit) {
+        return std::min(v1, v2) <= limit && std::max(v1, v2) >= 0;
+    };
+    return meets(a.X, b.X, Width) && meets(a.Y, b.Y, Height);
+}
+
+MapTransform ComputeMapTransform() {
+    const int32_t s = MapState.ZoomShift & 31;
+    const int32_t c = MapState.ZoomScale;
+    const int32_t rx = MapState.ReferenceX;
+    const int32_t ry = MapState.ReferenceY;
+    MapState.ViewCentreX = Add(MapState.ViewCentreX, Mul(Sub(MapState.CentreTargetX, rx), c));
+    MapState.ViewCentreY = Add(MapState.ViewCentreY, Mul(Sub(MapState.CentreTargetY, ry), c));
+
+    MapTransform t;
+    t.Shift = s;
+    t.OriginX = Add(Sub(Shr(MapState.ViewCentreX, s), Shr(Mul(MapState.MapWidth, 16), s)),
+                    Shr(Sub(Mul(rx, 32), Mul(rx, c)), s));
+    t.OriginY = Add(Sub(Shr(MapState.ViewCentreY, s), Shr(Mul(MapState.MapHeight, 16), s)),
+                    Shr(Sub(Mul(ry, 32), Mul(ry, c)), s));
+    t.Margin = MapState.MapMargin != 0;
+    t.Width = MapState.MapWidth + (t.Margin ? 3 : 0);
+    t.Height = MapState.MapHeight + (t.Margin ? 3 : 0);
+    return t;
+}
+
+}  // namespace qv

@@ -1,0 +1,41 @@
+#pragma once
+#include <cstdint>
+
+// From outline units of the territorial base to pixels of the map bitmap.
+
+namespace qv {
+
+// MapState.MapWidth 0 becomes 600 and MapState.MapHeight 0 becomes 480.
+void NormalizeMapSize();
+
+// Zoom level MapState.ZoomLevel: level 1 shows the whole base, levels 2..7 scale 32 down to 1
+// outline units per pixel around the last picked point; levels 8 and above change nothing.
+void SetZoom();
+
+struct MapPixel {
+    int32_t X = 0;
+    int32_t Y = 0;
+};
+
+// The transform of one drawing. Shifts are logical shifts of the 32-bit values, as the
+// base's coordinates have always been read.
+struct MapTransform {
+    int32_t Shift = 0;
+    int32_t OriginX = 0;
+    int32_t OriginY = 0;
+    bool Margin = false;
+    int32_t Width = 0;  // drawable area W', H'
+    int32_t Height = 0;
+
+    MapPixel Point(int32_t x, int32_t y) const;   // label points and boxes
+    MapPixel Vertex(int32_t x, int32_t y) const;  // moved 5 pixels right and down with the margin
+    // The box (x1, x2, y1, y2) touches the drawable area (or covers it).
+    bool BoxVisible(int32_t x1, int32_t x2, int32_t y1, int32_t y2) const;
+    // Strictly inside the drawable area, where a label point can be picked.
+    bool Inside(MapPixel p) const { return p.X > 0 && p.X < Width && p.Y > 0 && p.Y < Height; }
+};
+
+// Moves the view centre towards MapState.CentreTarget and fixes the origin for the zoom in force.
+MapTransform ComputeMapTransform();
+
+}  // namespace qv

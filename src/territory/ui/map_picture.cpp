@@ -1,0 +1,127 @@
+#include "territory/ui/map_picture.h"
+
+#include <QPolygon>
+#include <QPrinter>
+
+#include "core/core_state.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+#include "platform/ui/qt_text.h"
+#include "territory/map_drawing.h"
+#include "territory/map_geometry.h"
+
+namespace qv {
+
+QColor MapColour(uint32_t colour) {
+    return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
+}
+
+PainterMapCanvas::PainterMapCanvas(QPainter& painter)
+    : painter_(painter), brush_(Qt::white), pen_(Qt::black) {
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setRenderHint(QPainter::TextAntialiasing, false);
+    SetFontHeight(8);
+    ApplyPen();
+}
+
+void PainterMapCanvas::ApplyPen() {
+    QPen pen(pen_);
+    pen.setWidth(std::max(0, penWidth_));
+    pen.setCapStyle(Qt::SquareCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter_.setPen(pen);
+}
+
+void PainterMapCanvas::SetBrushColour(uint32_t colour) {
+    brush_ = MapColour(colour);
+}
+
+void PainterMapCanvas::SetPenColour(uint32_t colour) {
+    pen_ = MapColour(colour);
+    ApplyPen();
+}
+
+void PainterMapCanvas::SetPenWidth(int width) {
+    penWidth_ = width;
+    ApplyPen();
+}
+
+void PainterMapCanvas::SetFontHeight(int pixels) {
+    QFont font = painter_.font();
+    font.setFamily(QStringLiteral("Sans Serif"));
+    font.setPixelSize(std::max(1, pixels));
+    font.setStyleStrategy(QFont::NoAntialias);
+    painter_.setFont(font);
+}
+
+void PainterMapCanvas::Polygon(const MapPoint* points, int count) {
+    if (count <= 0) return;
+    QPolygon polygon;
+    polygon.reserve(count);
+    for (int i = 0; i < count; ++i) polygon << QPoint(points[i].X, points[i].Y);
+    painter_.setBrush(brush_);
+    painter_.drawPolygon(polygon);
+}
+
+void PainterMapCanvas::MoveTo(int32_t x, int32_t y) {
+    current_ = QPoint(x, y);
+}
+
+void PainterMapCanvas::LineTo(int32_t x, int32_t y) {
+    const QPoint to(x, y);
+    painter_.drawLine(current_, to);
+    current_ = to;
+}
+
+void PainterMapCanvas::TextOut(int32_t x, int32_t y, const std::string& text) {
+    const QString s = Qs(text);
+    const QFontMetrics metrics = painter_.fontMetrics();
+    painter_.fillRect(QRect(x, y, metrics.horizontalAdvance(s), metrics.height()), brush_);
+    const QPen saved = painter_.pen();
+    painter_.setPen(Qt::black);
+    painter_.drawText(QPoint(x, y + metrics.ascent()), s);
+    painter_.setPen(saved);
+}
+
+int PainterMapCanvas::TextWidth(const std::string& text) {
+    return painter_.fontMetrics().horizontalAdvance(Qs(text));
+}
+
+int PainterMapCanvas::TextHeight(const std::string& text) {
+    // The line height, as the letters of one font all measure.
+    (void)text;
+    return painter_.fontMetrics().height();
+}
+
+std::string MapPicturePath() {
+    return ResolveForCreate(MapState.TerritoryDir + "prova.bmp");
+}
+
+QImage DrawMapPicture(QPrinter* printer) {
+    NormalizeMapSize();
+    QImage image(std::max(1, MapState.MapWidth), std::max(1, MapState.MapHeight), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter screenPainter(&image);
+        PainterMapCanvas screen(screenPainter);
+        QPainter printerPainter;
+        std::unique_ptr<PainterMapCanvas> paper;
+        MapPrintPage page;
+        if (printer && printerPainter.begin(printer)) {
+            paper = std::make_unique<PainterMapCanvas>(printerPainter);
+            page = {paper.get(), printerPainter.device()->width(), printerPainter.device()->height()};
+        }
+        try {
+            DrawMap(screen, paper ? &page : nullptr);
+        } catch (...) {
+            // No half-drawn page reaches the printer.
+            if (paper) printer->abort();
+            throw;
+        }
+    }
+    const std::string path = MapPicturePath();
+    if (!image.save(QString::fromStdString(path), "BMP")) ThrowIo(101, path);
+    return image;
+}
+
+}  // namespace qv

@@ -1,0 +1,47 @@
+#pragma once
+#include <QImage>
+#include <QPainter>
+
+#include "territory/map_canvas.h"
+
+class QPrinter;
+
+namespace qv {
+
+// The map canvas on a QPainter: a picture on screen or a printer page.
+class PainterMapCanvas : public MapCanvas {
+  public:
+    explicit PainterMapCanvas(QPainter& painter);
+    void SetBrushColour(uint32_t colour) override;
+    void SetPenColour(uint32_t colour) override;
+    void SetPenWidth(int width) override;
+    void SetFontHeight(int pixels) override;
+    void Polygon(const MapPoint* points, int count) override;
+    void MoveTo(int32_t x, int32_t y) override;
+    void LineTo(int32_t x, int32_t y) override;
+    void TextOut(int32_t x, int32_t y, const std::string& text) override;
+    int TextWidth(const std::string& text) override;
+    int TextHeight(const std::string& text) override;
+
+  private:
+    void ApplyPen();
+    QPainter& painter_;
+    QColor brush_;
+    QColor pen_;
+    int penWidth_ = 1;
+    QPoint current_;
+};
+
+// A 0x00BBGGRR colour of the map files.
+QColor MapColour(uint32_t colour);
+
+// The whole map drawing on a new picture of MapState.MapWidth x MapHeight (0 x 0 become
+// 600 x 480), saved as "prova.bmp" in the territorial directory, and, with a printer, repeated
+// on its page as one document. Raises the input/output error of a missing base file or of a
+// picture that cannot be saved; then nothing is saved and the caller keeps its picture.
+QImage DrawMapPicture(QPrinter* printer = nullptr);
+
+// "prova.bmp" of the territorial directory.
+std::string MapPicturePath();
+
+}  // namespace qv

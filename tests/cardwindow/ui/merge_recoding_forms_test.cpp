@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+#include "cardwindow/recoding.h"
+#include "cardwindow/startup.h"
+#include "cardwindow/ui/card_dialogs.h"
+#include "cardwindow/ui/merge.h"
+#include "cardwindow/ui/register_all.h"
+#include "cardwindow/ui/ricodifica.h"
+#include "core/core_state.h"
+#include "core/ui/thelp.h"
+#include "core/ui/thelprtf.h"
+#include "platform/bytes.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+#include "support/program_dir.h"
+
+namespace qv {
+namespace {
+
+using test::CopyTree;
+using test::ProgramRoot;
+using test::ReadBytes;
+using test::WriteBytes;
+
+// Fields of the sample archive: 6 "Stato civile", 7 "Titolo di studio" with five categories,
+// 8 the spouse's "Titolo di studio" sharing the list of field 7, 9 a number.
+constexpr int kMaritalStatus = 6;
+constexpr int kStudies = 7;
+constexpr int kSpouseStudies = 8;
+constexpr int kHousehold = 9;
+
+class MergeRecodingForms : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        StartProgram();
+        SetModalHook([this](QDialog& d) {
+            if (qobject_cast<THelp*>(&d)) viewers.push_back(CoreState.CommandCode);
+            if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
+            return 0;
+        });
+        SetMessageHook([this](const MessageRequest& r) {
+            messages.push_back(r.text);
+            return 0;
+        });
+    }
+    void TearDown() override {
+        ResetUiHooks();
+        StopProgram();
+        ResetProgramState();
+    }
+    std::string Archive(const std::string& name) const { return CoreState.ArchiveDir + name; }
+
+    // The words of `field` on every card of the open archive.
+    std::vector<uint16_t> FieldValues(int field) const {
+        const std::string num = ReadBytes(Archive("num-sch.dat"));
+        std::vector<uint16_t> values;
+        const size_t cardBytes = size_t(CoreState.CardWordCount) * 2;
+        for (int32_t c = 0; c <= CoreState.LastCard; ++c)
+            values.push_back(GetU16(reinterpret_cast<const uint8_t*>(num.data()) + c * cardBytes +
+                                    2 * size_t(FieldPositions[size_t(field)] - 1)));
+        return values;
+    }
+
+    ProgramRoot root{true};
+    std::vector<int> viewers;
+    std::vector<int> helpPages;
+    std::vector<std::string> messages;
+};
+
+TEST_F(MergeRecodingForms, ListsHelpAndTheRegistry) {
+    TMerge m(nullptr);
+    EXPECT_EQ(Cp(m.windowTitle()), "Merge di piu' archivi");
+    m.Lista->click();
+    m.Help2->click();
+    TRicodifica r(nullptr);
+    EXPECT_EQ(Cp(r.Crea->toolTip()), "crea il testo di base della ricodifica");
+    r.Lista->click();
+    r.Help2->click();
+    EXPECT_EQ(viewers, (std::vector<int>{-10, -13}));
+    EXPECT_EQ(helpPages, (std::vector<int>{59, 79}));
+
+    // The main menu and the card window reach both forms through the dialog registry.
+    std::vector<std::string> opened;
+    SetModalHook([&](QDialog& d) {
+        opened.push_back(d.objectName().toStdString());
+        return 0;
+    });
+    RegisterAllDialogs();
+    EXPECT_TRUE(OpenCardDialog(CardDialog::MergeArchives, nullptr));
+    EXPECT_TRUE(OpenCardDialog(CardDialog::Recoding, nullptr));
+    EXPECT_EQ(opened, (std::vector<std::string>{"TMerge", "TRicodifica"}));
+}
+
+TEST_F(MergeRecodingForms, TwoCopiesOfTheSampleMakeAnArchiveOfTwiceItsCards) {
+    const std::string alf = ReadBytes(Archive("alf-sch.dat"));
+    const std::string num = ReadBytes(Archive("num-sch.dat"));
+    const int32_t cards = CoreState.LastCard + 1;
+    TMerge d(nullptr);
+    // Listing the open archive itself is refused, and the report shown.
+    WriteBytes(Archive("ap1-sch.txt"), CoreState.ArchiveDir + "\r\n");
+    d.Esegui->click();
+    EXPECT_EQ(viewers, (std::vector<int>{-11}));
+    EXPECT_EQ(ReadBytes(Archive("alf-sch.dat")), alf);
+
+    const std::string first = root.Root() + "copia1/";
+    const std::string second = root.Root() + "copia2/";
+    CopyTree(CoreState.ArchiveDir, first);
+    CopyTree(CoreState.ArchiveDir, second);
+    WriteBytes(Archive("ap1-sch.txt"), first + "\r\n" + second + "\r\n");
+    d.Esegui->click();
+    EXPECT_EQ(viewers.size(), 1u);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(CoreState.LastCard, 2 * cards - 1);
+    EXPECT_EQ(GetI32(reinterpret_cast<const uint8_t*>(ReadBytes(Archive("dli-sch.dat")).data())),
+              2 * cards - 1);
+    const size_t textBytes = size_t(cards) * size_t(CoreState.CardTextBytes);
+    const size_t valueBytes = size_t(cards) * size_t(CoreState.CardWordCount) * 2;
+    EXPECT_EQ(ReadBytes(Archive("alf-sch.dat")), alf.substr(0, textBytes) + alf.substr(0, textBytes));
+    EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), num.substr(0, valueBytes) + num.substr(0, valueBytes));
+    EXPECT_EQ(d.Barra->value(), 0);
+}
+
+TEST_F(MergeRecodingForms, RecodingTheSharedListRenumbersBothStudyFields) {
+    CoreState.WriteAccess = 1;
+    const std::vector<uint16_t> studies = FieldValues(kStudies);
+    const std::vector<uint16_t> spouse = FieldValues(kSpouseStudies);
+    const std::vector<uint16_t> marital = FieldValues(kMaritalStatus);
+    ASSERT_GT(std::count(studies.begin(), studies.end(), 2) + std::count(spouse.begin(), spouse.end(), 2), 0);
+
+    // No base text for a number; no recoding before the text exists.
+    CoreState.CurrentField = kHousehold;
+    TRicodifica number(nullptr);
+    number.Crea->click();
+    EXPECT_EQ(Cp(number.Status->text()), "Il campo non ha modalita'");
+    CoreState.CurrentField = kSpouseStudies;
+    TRicodifica early(nullptr);
+    early.Esegue->click();
+    EXPECT_EQ(Cp(early.Status->text()), "Manca il file ricod.txt");
+    EXPECT_EQ(FieldValues(kStudies), studies);
+
+    TRicodifica d(nullptr);
+    d.Crea->click();
+    EXPECT_EQ(Cp(d.Status->text()), "Ok");
+    std::string base = ReadBytes(Archive("ricod.txt"));
+    ASSERT_NE(base.find("    2    2 = licenza elementare\r\n    3    3 = licenza media\r\n"),
+              std::string::npos);
+    // "licenza elementare" joins "nessun titolo"; the categories above move down by one.
+    WriteBytes(Archive("ricod.txt"), base.replace(base.find("    2    2 = licenza"), 10, "    2    1"));
+    d.Esegue->click();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_TRUE(messages.empty());
+
+    const uint16_t newOf[] = {0, 1, 1, 2, 3, 4};
+    for (auto [field, before] : {std::pair{kStudies, studies}, std::pair{kSpouseStudies, spouse}}) {
+        std::vector<uint16_t> expected;
+        for (uint16_t v : before) expected.push_back(v < 6 ? newOf[v] : 0);
+        EXPECT_EQ(FieldValues(field), expected) << field;
+        EXPECT_EQ(CategoryCount(field), 4);
+    }
+    EXPECT_EQ(FieldValues(kMaritalStatus), marital);
+    EXPECT_NE(ReadBytes(Archive("sig-sch.dat"))
+                  .find("0071 Titolo di studio\r\n"
+                        "     001 nessun titolo\r\n"
+                        "     003 licenza media\r\n"
+                        "     004 diploma di scuola superiore\r\n"
+                        "     005 laurea\r\n"
+                        "     ///\r\n"
+                        "0081 Titolo studio coniuge\r\n"
+                        "     001 007\r\n"
+                        "     ///\r\n"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,42 @@
+// The merged-list and e-mail dialogs are reached through the card window's registry.
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+#include "cardwindow/startup.h"
+#include "cardwindow/ui/card_dialogs.h"
+#include "cardwindow/ui/card_search.h"
+#include "cardwindow/ui/register_all.h"
+#include "core/core_state.h"
+#include "elaborations/ui/batch_jobs.h"
+#include "platform/ui/dialogs.h"
+#include "support/program_dir.h"
+
+namespace qv {
+namespace {
+
+TEST(MergedMailRegistryTest, StartUpRegistersBothDialogs) {
+    test::ProgramRoot root;
+    StartProgram();
+    std::vector<std::string> shown;
+    SetModalHook([&shown](QDialog& d) {
+        shown.push_back(d.metaObject()->className());
+        return 0;
+    });
+    RegisterAllDialogs();
+    EXPECT_TRUE(OpenCardDialog(CardDialog::MergedList, nullptr));
+    EXPECT_TRUE(OpenCardDialog(CardDialog::Email, nullptr));
+    EXPECT_EQ(shown, (std::vector<std::string>{"qv::TListaMerge", "qv::TEmail"}));
+
+    for (int d = 1; d <= kCardDialogCount; ++d) RegisterCardDialog(CardDialog(d), nullptr);
+    for (int job = 1; job <= 8; ++job) RegisterBatchJob(job, nullptr);
+    RegisterCardSearchStep(nullptr);
+    ResetUiHooks();
+    StopProgram();
+    ResetProgramState();
+}
+
+}  // namespace
+}  // namespace qv

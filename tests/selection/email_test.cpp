@@ -1,0 +1,237 @@
+#include "selection/email.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/core_state.h"
+#include "platform/bytes.h"
+#include "platform/io_error.h"
+#include "support/fake_smtp_server.h"
+#include "support/mask_archive.h"
+
+namespace qv {
+namespace {
+
+using test::FakeSmtpServer;
+using test::MaskArchive;
+using test::ReadBytes;
+using test::WriteBytes;
+using Lines = std::vector<std::string>;
+
+class RecordingProgress : public Progress {
+  public:
+    void SetMaximum(int m) override { maximum = m; }
+    void SetPosition(int p) override { positions.push_back(p); }
+    int maximum = -1;
+    std::vector<int> positions;
+};
+
+constexpr uint16_t kEmpty = 33536;
+
+// Ten cards; the name is field 1 (text of 10 at byte 1), the address field 9, here a text of
+// 30 at byte 11. Field 2 (category, word 1) takes the mark, field 5 (number, word 6) the
+// status.
+class EmailTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        FieldTypes[9] = -30;
+        for (int c = 0; c < 10; ++c)
+            Card(c, "Nome" + std::to_string(c), "n" + std::to_string(c) + "@example.it");
+        CoreState.EmailNameField = 1;
+        CoreState.EmailAddressField = 9;
+        CoreState.EmailErrorField = 5;
+        CoreState.EmailErrorCode = 9;
+        CoreState.EmailSentCode = 1;
+        CoreState.EmailConditionField = 2;
+        CoreState.EmailConditionCode = 3;
+        message.senderAddress = "segreteria@example.it";
+        message.subject = "Avviso";
+        message.lines = {"Ciao"};
+        client.SetTimeout(2000);
+    }
+    void Card(int32_t c, const std::string& name, const std::string& address) {
+        a.Blank();
+        a.Name(name);
+        std::memset(&CurrentCardText[11], 0, 30);
+        std::memcpy(&CurrentCardText[11], address.data(), std::min<size_t>(address.size(), 30));
+        a.Store(c);
+    }
+    void Connect() { client.Connect("127.0.0.1", server.Port(), ""); }
+    uint16_t Word(int32_t card, int word) const {
+        const std::string values = ReadBytes(a / "num-sch.dat");
+        return GetU16(reinterpret_cast<const uint8_t*>(values.data()) + (card * 50 + word - 1) * 2);
+    }
+    SelectedCardsSend Run() {
+        return SendToSelectedCards(client, message, progress,
+                                   [this](const std::string& r) { shown.push_back(r); });
+    }
+
+    MaskArchive a;
+    FakeSmtpServer server;
+    SmtpClient client;
+    SmtpMessage message;
+    RecordingProgress progress;
+    Lines shown;
+};
+
+TEST_F(EmailTest, SelectedCardsGetTheirStatus) {
+    Card(1, "Mario", "mario@example.it    ");
+    Card(4, "", "rifiuta@example.it");
+    server.RejectRecipient("rifiuta@example.it");
+    for (int c : {1, 4, 7}) MaskArchive::Select(c);
+    Connect();
+    const SelectedCardsSend result = Run();
+    EXPECT_EQ(result.outcome, EmailRunOutcome::Done);
+    EXPECT_EQ(result.sent, 2);
+    EXPECT_EQ(result.refused, 1);
+    EXPECT_EQ(shown,
+              (Lines{"Mario <mario@example.it    >", " <rifiuta@example.it>", "Nome7 <n7@example.it>"}));
+    EXPECT_EQ(progress.maximum, 9);
+    EXPECT_EQ(progress.positions, (std::vector<int>{1, 4, 7, 0}));
+    EXPECT_EQ(server.Messages().size(), 2u);
+    // Sent: status 1 and mark 3; refused: the error value 9 and no mark; the rest untouched.
+    struct Expect {
+        int32_t card;
+        uint16_t status, mark;
+    } expected[] = {{0, kEmpty, 0}, {1, 1, 3}, {4, 9, 0}, {7, 1, 3}, {8, kEmpty, 0}};
+    for (const Expect& e : expected) {
+        SCOPED_TRACE(e.card);
+        EXPECT_EQ(Word(e.card, 6), e.status);
+        EXPECT_EQ(Word(e.card, 1), e.mark);
+    }
+    // The card in hand is not the card files' business here.
+    EXPECT_EQ(CoreState.CurrentCard, 0);
+}
+
+TEST_F(EmailTest, FieldsThatWriteNothing) {
+    struct Case {
+        const char* what;
+        int errorField, conditionCode;
+        uint16_t status, mark;
+    } cases[] = {
+        {"no status field", 0, 3, kEmpty, 3},
+        {"status field past the archive", 4001, 3, kEmpty, 3},
+        {"no mark value", 5, 0, 1, 0},
+        {"negative mark value", 5, -2, 1, 0},
+    };
+    MaskArchive::Select(2);
+    Connect();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Card(2, "Anna", "anna@example.it");
+        CoreState.EmailErrorField = c.errorField;
+        CoreState.EmailConditionCode = c.conditionCode;
+        EXPECT_EQ(Run().sent, 1);
+        EXPECT_EQ(Word(2, 6), c.status);
+        EXPECT_EQ(Word(2, 1), c.mark);
+    }
+}
+
+TEST_F(EmailTest, RecipientFieldsMustBeTexts) {
+    MaskArchive::Select(2);
+    Connect();
+    for (auto [name, address] : {std::pair{2, 9}, {1, 5}, {0, 9}, {1, 10}}) {
+        CoreState.EmailNameField = name;
+        CoreState.EmailAddressField = address;
+        EXPECT_EQ(Run().outcome, EmailRunOutcome::FieldError);
+        EXPECT_EQ(SendToCurrentCard(client, message, nullptr).outcome, EmailRunOutcome::FieldError);
+    }
+    EXPECT_EQ(server.Commands(), (Lines{"EHLO localhost"}));
+    EXPECT_EQ(Word(2, 6), kEmpty);
+}
+
+TEST_F(EmailTest, LineBreaksInCardFieldsAreRefused) {
+    Card(3, "Eva\r\nBcc:x", "eva@example.it");
+    Card(5, "Ugo", "u@x.it\r\nRCPT TO:<spia@x.it>");
+    Card(6, "Ada", "ada@example.it");
+    for (int c : {3, 5, 6}) MaskArchive::Select(c);
+    Connect();
+    const SelectedCardsSend result = Run();
+    EXPECT_EQ(result.sent, 1);
+    EXPECT_EQ(result.refused, 2);
+    for (const std::string& line : server.Commands())
+        EXPECT_EQ(line.find("RCPT TO:<spia"), std::string::npos);
+    EXPECT_EQ(server.Raw().find("spia"), std::string::npos);
+    EXPECT_EQ(server.Raw().find("Bcc"), std::string::npos);
+    EXPECT_EQ(Word(3, 6), 9);
+    EXPECT_EQ(Word(5, 6), 9);
+    EXPECT_EQ(Word(6, 6), 1);
+}
+
+TEST_F(EmailTest, FailedSendEndsTheRunAtThatCard) {
+    server.DropAfter("DATA");
+    for (int c : {1, 4, 7}) MaskArchive::Select(c);
+    Connect();
+    EXPECT_THROW(Run(), SmtpError);
+    EXPECT_EQ(Word(1, 6), 9);
+    EXPECT_EQ(Word(1, 1), 0);
+    EXPECT_EQ(Word(4, 6), kEmpty);
+    EXPECT_EQ(shown, (Lines{"Nome1 <n1@example.it>"}));
+}
+
+TEST_F(EmailTest, CurrentCard) {
+    CoreState.CurrentCard = 4;
+    Connect();
+    const CurrentCardSend result = SendToCurrentCard(client, message, nullptr);
+    EXPECT_TRUE(result.accepted);
+    EXPECT_EQ(result.recipient, "Nome4 <n4@example.it>");
+    EXPECT_EQ(server.Commands().at(2), "RCPT TO:<n4@example.it>");
+    EXPECT_EQ(Word(4, 6), kEmpty);
+    // A card that is not stored.
+    CoreState.CurrentCard = 10;
+    EXPECT_THROW(SendToCurrentCard(client, message, nullptr), IoError);
+}
+
+TEST_F(EmailTest, SettingsAndTextFiles) {
+    EXPECT_FALSE(LoadEmailSettings());
+    EXPECT_FALSE(LoadEmailSubject());
+    EXPECT_FALSE(LoadEmailText());
+
+    SaveEmailSettings({"smtp.example.it", "25", "stazione", "Segreteria", "s@example.it"});
+    EXPECT_EQ(ReadBytes(a / "email.txt"),
+              "smtp.example.it\r\n25\r\nstazione\r\nSegreteria\r\ns@example.it\r\n");
+    SaveEmailSubject("Riunione\r\ndi luned\xEC");
+    EXPECT_EQ(ReadBytes(a / "emailogg.txt"), "Riunione  di luned\xEC\r\n");
+    SaveEmailText({"Gentile socio,", "", "a presto"});
+    EXPECT_EQ(ReadBytes(a / "emailtxt.txt"), "Gentile socio,\r\n\r\na presto\r\n");
+    EXPECT_EQ(LoadEmailText(), (Lines{"Gentile socio,", "", "a presto"}));
+
+    // Lines past the fifth are ignored, missing ones are empty, each is cut to 255.
+    WriteBytes(a / "email.txt", "host\r\n" + std::string(300, 'p') + "\r\n");
+    const auto s = LoadEmailSettings();
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->host, "host");
+    EXPECT_EQ(s->port, std::string(255, 'p'));
+    EXPECT_EQ(s->userId + s->name + s->address, "");
+    WriteBytes(a / "emailogg.txt", "Oggetto\r\naltro\r\n");
+    EXPECT_EQ(LoadEmailSubject(), "Oggetto");
+
+    WriteMessageFile(a / "invito.emt", {"riga 1", "riga 2"});
+    EXPECT_EQ(ReadBytes(a / "invito.emt"), "riga 1\r\nriga 2\r\n");
+    EXPECT_EQ(ReadMessageFile(a / "invito.emt"), (Lines{"riga 1", "riga 2"}));
+    EXPECT_THROW(ReadMessageFile(a / "manca.emt"), IoError);
+}
+
+TEST_F(EmailTest, NumbersInBoxes) {
+    struct Case {
+        const char* text;
+        int leading;
+        std::optional<int> whole;
+    } cases[] = {
+        {"25", 25, 25},
+        {" 25 ", 0, 25},
+        {"-7", -7, -7},
+        {"12ab", 12, std::nullopt},
+        {"ab", 0, std::nullopt},
+        {"", 0, std::nullopt},
+        {"99999999999", 2147483647, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(BoxNumber(c.text), c.leading) << c.text;
+        EXPECT_EQ(WholeNumber(c.text), c.whole) << c.text;
+    }
+}
+
+}  // namespace
+}  // namespace qv

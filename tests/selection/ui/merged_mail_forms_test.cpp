@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <cstring>
+
+#include "cardwindow/startup.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "platform/bytes.h"
+#include "platform/io_error.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+#include "selection/ui/lista_merge.h"
+#include "selection/ui/temail.h"
+#include "support/fake_smtp_server.h"
+#include "support/program_dir.h"
+
+namespace qv {
+namespace {
+
+using test::FakeSmtpServer;
+using test::ProgramRoot;
+using test::ReadBytes;
+using test::WriteBytes;
+using Lines = std::vector<std::string>;
+
+constexpr int kSex = 3;  // category field of the sample archive
+constexpr int kName = 1;
+constexpr int kPhone = 2;  // text of 15, here holding the address
+
+// Forms on the sample archive, with "Testo N" for every text.
+class MergedMailFormsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        StartProgram();
+        SetModalHook([this](QDialog& d) {
+            shown.push_back(d.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
+            return 0;
+        });
+        SetMessageHook([this](const MessageRequest& r) {
+            messages.push_back(r.text);
+            return 1;
+        });
+        SetFileDialogHook([this](const FileDialogRequest& r) {
+            requests.push_back(r);
+            return answer;
+        });
+    }
+    void TearDown() override {
+        ResetUiHooks();
+        StopProgram();
+        ResetProgramState();
+    }
+    static std::string Text(const QLineEdit* e) { return Cp(e->text()); }
+    static void Select(int32_t card) { CardSelectionMask[size_t(card / 8)] |= uint8_t(0x80 >> (card % 8)); }
+    // Stores a name and an address in card `card` of the archive.
+    static void Recipient(int32_t card, const std::string& name, const std::string& address) {
+        CoreState.CurrentCard = card;
+        ReadCardText();
+        ReadCardValues();
+        for (auto [field, text] : {std::pair{kName, name}, {kPhone, address}}) {
+            std::memset(&CurrentCardText[size_t(FieldTextOffsets[field])], 0, size_t(-FieldTypes[field]));
+            std::memcpy(&CurrentCardText[size_t(FieldTextOffsets[field])], text.data(),
+                        std::min(text.size(), size_t(-FieldTypes[field])));
+        }
+        WriteCardText();
+    }
+    static uint16_t Word(int32_t card, int field) {
+        const std::string values = ReadBytes(CoreState.ArchiveDir + "num-sch.dat");
+        const size_t at =
+            (size_t(card) * size_t(CoreState.CardWordCount) + size_t(FieldPositions[field]) - 1) * 2;
+        return GetU16(reinterpret_cast<const uint8_t*>(values.data()) + at);
+    }
+
+    ProgramRoot root;
+    std::vector<std::string> shown;
+    std::vector<std::string> messages;
+    std::vector<FileDialogRequest> requests;
+    std::string answer;
+};
+
+TEST_F(MergedMailFormsTest, MergedListDialog) {
+    CoreState.MergeListAlphabetic = 1;
+    TListaMerge d(nullptr);
+    EXPECT_EQ(Cp(d.windowTitle()), "Testo 1026");
+    EXPECT_EQ(Cp(d.Alfabeticamente->text()), "Testo 1027");
+    EXPECT_EQ(Cp(d.Unisce->toolTip()), "Testo 1034");
+    EXPECT_TRUE(d.Alfabeticamente->isChecked());
+
+    // No group field: the check box is stored all the same.
+    d.Alfabeticamente->setChecked(false);
+    d.PrimoClick();
+    EXPECT_EQ(Text(d.Status), "Testo 1041");
+    EXPECT_EQ(CoreState.MergeListAlphabetic, 0);
+    d.UnisceClick();
+    EXPECT_EQ(Text(d.Status), "Testo 1042");
+
+    // The alphabetical pass without an order index says so.
+    CoreState.ListGroupField1 = kSex;
+    CoreState.ListOrderField = kName;
+    d.Alfabeticamente->setChecked(true);
+    d.PrimoClick();
+    EXPECT_EQ(Text(d.Status), "manca l'ordinamento alfabetico");
+    EXPECT_THROW(d.SuccessivoClick(), IoError);
+
+    d.Alfabeticamente->setChecked(false);
+    WriteBytes(CoreState.ArchiveDir + "mas-dat.txt", "#0*\r\n");
+    Select(0);
+    Select(2);
+    d.PrimoClick();
+    EXPECT_EQ(ReadBytes(root / "mrg-sch.dat"), std::string("\x01\x00", 2));
+    d.UnisceClick();
+    EXPECT_EQ(Text(d.Status), "Ok");
+    EXPECT_EQ(ReadBytes(CoreState.ArchiveDir + "mrg-list.txt").size(), 6u);  // "1" and "3"
+
+    d.VisualizzaClick();
+    d.Help2Click();
+    EXPECT_EQ(shown, (Lines{"THelp -17", "THelpRTF 55"}));
+    d.Alfabeticamente->setChecked(true);
+    d.EsciClick();
+    EXPECT_EQ(CoreState.MergeListAlphabetic, 1);
+}
+
+TEST_F(MergedMailFormsTest, EmailDialogFilesAndBoxes) {
+    {
+        // Without the files the boxes keep the form's values.
+        TEmail d(nullptr);
+        EXPECT_EQ(Text(d.Port), "25");
+        EXPECT_EQ(Text(d.Host), "");
+        EXPECT_TRUE(d.TestoLines().empty());
+    }
+    WriteBytes(root / "email.txt", "smtp.example.it\r\n2525\r\nstazione\r\nSegreteria\r\ns@example.it\r\n");
+    WriteBytes(root / "emailogg.txt", "Assemblea\r\n");
+    WriteBytes(root / "emailtxt.txt", "Gentile socio,\r\n\r\na presto\r\n");
+    CoreState.EmailAddressField = 2;
+    CoreState.EmailSentCode = -4;
+    TEmail d(nullptr);
+    EXPECT_EQ(Text(d.Host) + "|" + Text(d.Port) + "|" + Text(d.UserID) + "|" + Text(d.Nome) + "|" +
+                  Text(d.indirizzoEmail),
+              "smtp.example.it|2525|stazione|Segreteria|s@example.it");
+    EXPECT_EQ(Text(d.Oggetto), "Assemblea");
+    EXPECT_EQ(d.TestoLines(), (Lines{"Gentile socio,", "", "a presto"}));
+    EXPECT_EQ(Text(d.nEmail), "2");
+    EXPECT_EQ(Text(d.Inviato), "-4");
+
+    // Message files in the program directory.
+    answer = root / "invito.emt";
+    d.SalvaClick();
+    EXPECT_EQ(ReadBytes(answer), "Gentile socio,\r\n\r\na presto\r\n");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].directory, CoreState.ProgramDir);
+    EXPECT_EQ(requests[0].fileName, "*.emt");
+    WriteBytes(answer, "Nuovo testo\r\n");
+    d.RecuperaClick();
+    EXPECT_EQ(d.TestoLines(), (Lines{"Nuovo testo"}));
+    answer = root / "programma.pdf";
+    d.AggiungeAllegatiClick();
+    ASSERT_EQ(d.Allegati->count(), 1);
+    EXPECT_EQ(Cp(d.Allegati->item(0)->text()), answer);
+
+    // Leaving by Esci keeps nothing; Aggiorna writes the files and the seven numbers.
+    d.Oggetto->setText(QStringLiteral("Nuovo oggetto"));
+    d.nCodice->setText(QStringLiteral("7x"));
+    d.Errore->setText(QStringLiteral("99999"));
+    d.Inviato->setText(QStringLiteral("abc"));
+    d.AggiornaClick();
+    EXPECT_EQ(ReadBytes(root / "emailogg.txt"), "Nuovo oggetto\r\n");
+    EXPECT_EQ(ReadBytes(root / "emailtxt.txt"), "Nuovo testo\r\n");
+    EXPECT_EQ(ReadBytes(root / "email.txt"),
+              "smtp.example.it\r\n2525\r\nstazione\r\nSegreteria\r\ns@example.it\r\n");
+    EXPECT_EQ(CoreState.EmailConditionCode, 7);
+    EXPECT_EQ(CoreState.EmailErrorCode, 32767);
+    EXPECT_EQ(CoreState.EmailSentCode, 0);
+}
+
+TEST_F(MergedMailFormsTest, EmailDialogSends) {
+    FakeSmtpServer server;
+    server.RejectRecipient("nessuno@example.it");
+    server.RejectRecipient("nessuno@ex.it");
+    TEmail d(nullptr);
+    d.NMSMTP1.SetTimeout(2000);
+    d.Host->setText(QStringLiteral("127.0.0.1"));
+    d.indirizzoEmail->setText(QStringLiteral("s@example.it"));
+    d.a->setText(QStringLiteral("mario@example.it"));
+
+    // The two tests, in order, for each of the three buttons.
+    struct Case {
+        uint8_t writeAccess;
+        const char* status;
+    } tests[] = {{0, "Non \xE8 stata inserita la PassWord"}, {1, "Non connesso, avviare la connessione"}};
+    for (const Case& c : tests) {
+        CoreState.WriteAccess = c.writeAccess;
+        d.InviaClick();
+        d.Button1Click();
+        d.InviaSelezionateClick();
+        EXPECT_EQ(Text(d.StatusInviata), c.status);
+        EXPECT_EQ(Text(d.StatusSchedaVisualizzata), c.status);
+    }
+
+    d.Port->setText(QStringLiteral("venticinque"));
+    d.ConnettiClick();
+    EXPECT_EQ(messages, (Lines{"'venticinque' non \xE8 un valore intero valido"}));
+    EXPECT_FALSE(d.Connected());
+    d.Port->setText(QString::number(server.Port()));
+    d.ConnettiClick();
+    EXPECT_TRUE(d.Connected());
+    EXPECT_EQ(Text(d.StatusConnetti), "Connessione Riuscita");
+
+    // Typed addresses: empty copies give no recipient.
+    d.InviaClick();
+    EXPECT_EQ(Text(d.StatusInviata), "Inviata a: mario@example.it");
+    d.a->setText(QStringLiteral("nessuno@example.it"));
+    d.InviaClick();
+    EXPECT_EQ(Text(d.StatusInviata), "Destinatario rifiutato: nessuno@example.it");
+
+    // The card on screen, then the selected cards with status 1 and error 9 in the sex field.
+    Recipient(0, "Rossi", "rossi@ex.it");
+    Recipient(2, "Verdi", "nessuno@ex.it");
+    Select(0);
+    Select(2);
+    d.nNome->setText(QString::number(kName));
+    d.nEmail->setText(QString::number(kPhone));
+    d.CampoErrore->setText(QString::number(kSex));
+    d.Errore->setText(QStringLiteral("9"));
+    d.Inviato->setText(QStringLiteral("1"));
+    CoreState.CurrentCard = 0;
+    d.Button1Click();
+    EXPECT_EQ(Text(d.StatusSchedaVisualizzata), "Rossi <rossi@ex.it>");
+    d.InviaSelezionateClick();
+    EXPECT_EQ(CoreState.EmailErrorField, kSex);
+    EXPECT_EQ(Text(d.StatusSchedaVisualizzata), "Destinatari rifiutati: 1");
+    EXPECT_EQ(d.Barra->value(), 0);
+    EXPECT_EQ(Word(0, kSex), 1);
+    EXPECT_EQ(Word(2, kSex), 9);
+    EXPECT_EQ(server.Messages().size(), 3u);
+
+    // A category field cannot hold an address.
+    d.nEmail->setText(QString::number(kSex));
+    d.Button1Click();
+    EXPECT_EQ(Text(d.StatusSchedaVisualizzata), "Errore nei campi!!!");
+
+    d.DisconnettiClick();
+    EXPECT_FALSE(d.Connected());
+    EXPECT_EQ(Text(d.StatusConnetti), "Disconnesso");
+    EXPECT_EQ(server.Commands().back(), "QUIT");
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,272 @@
+#include "territory/map_drawing.h"
+
+#include <gtest/gtest.h>
+
+#include "core/core_state.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "support/temp_dir.h"
+#include "territory/map_painter.h"
+#include "territory/recording_canvas.h"
+#include "territory/territorial_base.h"
+#include "territory/tiny_base.h"
+
+namespace qv {
+namespace {
+
+using test::RecordedOp;
+using test::RecordingCanvas;
+using test::TempDir;
+using test::WriteBytes;
+
+constexpr double U = kClassLimitUnset;
+
+struct Row {
+    uint32_t colour;
+    int32_t top;
+};
+struct Label {
+    std::string text;
+    int32_t x, y;
+};
+
+class MapDrawingTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProgramState();
+        CoreState.ProgramDir = dir.MakeDir("prog");
+        test::WriteTinyBase(dir.MakeDir("geo"));
+        AllocateDrawingTables();
+        MapColours = test::kTinyColours;
+        MapFontHeights = {11, 12, 13, 14, 110, 120, 130, 140};
+        MapState.ShowLegend = 1;
+        MapState.LegendX = 100;
+        MapState.LegendY = 50;
+        MapState.MapWidth = 300;
+        MapState.MapHeight = 480;
+    }
+    void TearDown() override {
+        ReleaseDrawingTables();
+        ReleaseMapTables();
+    }
+    static std::vector<Row> Boxes(const RecordingCanvas& canvas) {
+        std::vector<Row> rows;
+        for (const RecordedOp& op : canvas.Of(RecordedOp::Polygon))
+            rows.push_back({op.brush, op.points[0].Y});
+        return rows;
+    }
+    static std::vector<Label> Texts(const RecordingCanvas& canvas) {
+        std::vector<Label> texts;
+        for (const RecordedOp& op : canvas.Of(RecordedOp::Text))
+            texts.push_back({op.text, op.points[0].X, op.points[0].Y});
+        return texts;
+    }
+    TempDir dir;
+};
+
+void ExpectTexts(const std::vector<Label>& got, const std::vector<Label>& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+        SCOPED_TRACE(want[i].text);
+        EXPECT_EQ(got[i].text, want[i].text);
+        EXPECT_EQ(got[i].x, want[i].x);
+        EXPECT_EQ(got[i].y, want[i].y);
+    }
+}
+
+void ExpectBoxes(const std::vector<Row>& got, const std::vector<Row>& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+        EXPECT_EQ(got[i].colour, want[i].colour) << "row " << i;
+        EXPECT_EQ(got[i].top, want[i].top) << "row " << i;
+    }
+}
+
+TEST_F(MapDrawingTest, LegendWithRepeatedLimits) {
+    // Limits 10, 10, 20: rows "up to 9", "10 to 19", "from 20"; a value of 10 reaches class 3
+    // on the map, so the second row shows colour 3.
+    MapClassThresholds.Limits = {10, 10, 20, U, U, U, U};
+    MapState.ValueTotal = 42;
+    RecordingCanvas canvas;
+    MapPainter painter(canvas, nullptr, 300, 480);
+    DrawLegend(painter, 480);
+
+    const auto& c = test::kTinyColours;
+    ExpectBoxes(Boxes(canvas), {{c[1], 70}, {c[3], 85}, {c[4], 100}});
+    // Lower bounds end 5 pixels left of x 100 (6 pixels a character); the total is centred on 110.
+    ExpectTexts(Texts(canvas),
+                {{"9", 130, 70}, {"10", 83, 85}, {"19", 130, 85}, {"20", 83, 100}, {"42 Totale", 83, 120}});
+    EXPECT_EQ(MapState.LegendLeft, 100);
+    EXPECT_EQ(MapState.LegendTop, 70);
+    EXPECT_EQ(MapState.LegendRight, 125);
+    EXPECT_EQ(MapState.LegendBottom, 115);
+}
+
+TEST_F(MapDrawingTest, LegendVariants) {
+    struct Case {
+        const char* name;
+        std::array<double, 7> limits;
+        int height;
+        int decimals;
+        bool title;
+        std::vector<Row> boxes;
+        std::vector<Label> texts;
+    };
+    const auto& c = test::kTinyColours;
+    const Case cases[] = {
+        {"no limit set: one box and the total",
+         {U, U, U, U, U, U, U},
+         480,
+         0,
+         false,
+         {{c[1], 70}},
+         {{"0 Totale", 86, 90}}},
+        {"tall map: rows 20 apart",
+         {5, U, U, U, U, U, U},
+         481,
+         0,
+         false,
+         {{c[1], 75}, {c[2], 95}},
+         {{"4", 130, 75}, {"5", 89, 95}, {"0 Totale", 86, 120}}},
+        {"decimals: upper bound 0.01 below",
+         {2.5, U, U, U, U, U, U},
+         480,
+         2,
+         false,
+         {{c[1], 70}, {c[2], 85}},
+         {{"2.49", 130, 70}, {"2.50", 71, 85}, {"0.00 Totale", 77, 105}}},
+        {"title centred above",
+         {U, U, U, U, U, U, U},
+         480,
+         0,
+         true,
+         {{c[1], 70}},
+         {{"Schede", 92, 50}, {"0 Totale", 86, 90}}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        MapClassThresholds.Limits = k.limits;
+        MapClassThresholds.Title = "Schede";
+        MapState.MapHeight = k.height;
+        MapState.ValueDecimals = k.decimals;
+        MapState.ShowLegendTitle = k.title;
+        MapState.ValueTotal = 0;
+        RecordingCanvas canvas;
+        MapPainter painter(canvas, nullptr, 300, k.height);
+        DrawLegend(painter, k.height);
+        ExpectBoxes(Boxes(canvas), k.boxes);
+        ExpectTexts(Texts(canvas), k.texts);
+    }
+}
+
+TEST_F(MapDrawingTest, PrinterPageRepeatsWithScaledCoordinates) {
+    // Scale 200 %: a 100 x 80 map on a 1000 x 800 page has margins (1000 - 200) / 2 = 400 and
+    // (800 - 160) / 2 = 320.
+    MapState.MapWidth = 100;
+    MapState.MapHeight = 80;
+    MapState.PrintScaleX = MapState.PrintScaleY = 200;
+    MapState.LegendX = 10;
+    MapState.LegendY = 5;
+    MapClassThresholds.Limits = {5, U, U, U, U, U, U};
+    WriteBytes(CoreState.ProgramDir + "commento.txt", "Prima riga\r\nSeconda\r\n");
+    RecordingCanvas screen;
+    RecordingCanvas paper(6, 20);
+    MapPrintPage page{&paper, 1000, 800};
+    MapPainter painter(screen, &page, 100, 80);
+    EXPECT_EQ(painter.ToPrinterX(-7), 400);
+    EXPECT_EQ(painter.ToPrinterX(10), 420);
+    EXPECT_EQ(painter.ToPrinterX(500), 600);  // capped at the map's width
+    EXPECT_EQ(painter.ToPrinterY(80), 480);
+    DrawLegend(painter, 80);
+
+    // First box (10, 25)-(35, 40) -> (420, 370)-(470, 400): printed 30 high, letters 20, so the
+    // row's texts drop (30 - 20) / 2 = 5 printer pixels.
+    const auto boxes = paper.Of(RecordedOp::Polygon);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].points[0].X, 420);
+    EXPECT_EQ(boxes[0].points[0].Y, 370);
+    EXPECT_EQ(boxes[0].points[2].X, 470);
+    EXPECT_EQ(boxes[0].points[2].Y, 400);
+    const auto texts = Texts(paper);
+    ASSERT_EQ(texts.size(), 5u);
+    ExpectTexts({texts[0]}, {{"4", 480, 375}});
+    EXPECT_EQ(paper.Of(RecordedOp::Text)[0].fontHeight, 130);
+    // The comment goes below the map, 3 pixels under it, lines (140 + 2) apart.
+    ExpectTexts({texts[3], texts[4]}, {{"Prima riga", 400, 483}, {"Seconda", 400, 625}});
+    // Only the printer gets the comment.
+    EXPECT_EQ(Texts(screen).size(), 3u);
+}
+
+TEST_F(MapDrawingTest, ValuesNamesAndSigleAtLabelPoints) {
+    MapState.ComuneCount = MapState.ValueCount = 4;
+    const int16_t lx[] = {0, 20, 30, 60, 80};
+    const int16_t ly[] = {0, 20, 25, 60, 70};
+    for (int k = 1; k <= 4; ++k) {
+        MapCentroidX[size_t(k)] = lx[k];
+        MapCentroidY[size_t(k)] = ly[k];
+        MapVisible[size_t(k)] = 1;
+        MapValueIndex[size_t(k)] = k;
+    }
+    MapValues[1] = 3;
+    MapValues[2] = 0;
+    MapCentroidX[3] = kNoLabelPoint;  // drawn, but its label point is off the map
+    MapState.ShowValues = 1;
+    MapState.ValuesAsPercent = 1;
+    MapState.ValueTotal = 0;
+    MapState.ShowSigle = 1;
+    WriteBytes(MapState.TerritoryDir + "sig.txt",
+               "   1 UN\r\n   2 DU\r\n   3 TR\r\n   4 QU\r\n   0 ZE\r\n   2 DD\r\n");
+    RecordingCanvas canvas;
+    MapPainter painter(canvas, nullptr, 100, 80);
+    DrawLabels(painter, nullptr);
+    // With a total of 0 the percentage is the value x 100. Values end one pixel left of the
+    // label point. Sigla 2 is within 20 x 12 pixels of sigla 1, 3 has no label point, 4 is
+    // comune ComuneCount itself, and the list ends at code 0.
+    ExpectTexts(Texts(canvas), {{"300.0%", -17, 20}, {"0.0%", 5, 25}, {"0.0%", 55, 70}, {"UN", 20, 20}});
+
+    MapState.ValuesAsPercent = 0;
+    MapState.ShowSigle = 0;
+    MapState.ShowNames = 1;
+    MapActiveComuni[1] = 0;  // comune 2
+    RecordFile names;
+    OpenMapComuneNames(names);
+    RecordingCanvas named;
+    MapPainter namedPainter(named, nullptr, 100, 80);
+    DrawLabels(namedPainter, &names);
+    ExpectTexts(Texts(named), {{"Uno", 21, 20}, {"Quattro", 81, 70}, {"3", 13, 20}, {"0", 73, 70}});
+}
+
+TEST_F(MapDrawingTest, BarsOverTheActiveComuni) {
+    MapState.ComuneCount = MapState.ValueCount = 2;
+    for (int k = 1; k <= 2; ++k) {
+        MapCentroidX[size_t(k)] = int16_t(20 * k);
+        MapCentroidY[size_t(k)] = 60;
+        MapVisible[size_t(k)] = 1;
+        MapValueIndex[size_t(k)] = k;
+    }
+    MapValues[1] = 50;
+    MapValues[2] = 200;
+    MapState.BarsOverActive = 1;
+    RecordingCanvas canvas;
+    MapPainter painter(canvas, nullptr, 100, 80);
+    DrawLabels(painter, nullptr);
+    // Range 50..200, the lower bound taken as 0: heights 50 x 100 / 200 = 25 and 100.
+    const auto bars = canvas.Of(RecordedOp::Polygon);
+    ASSERT_EQ(bars.size(), 4u);
+    EXPECT_EQ(bars[0].points[2].Y, 60 - 5 - 25);
+    EXPECT_EQ(bars[1].points[2].Y, 60 - 5 - 100);
+    EXPECT_EQ(bars[0].brush, 0x88FF00u);
+    EXPECT_EQ(bars[2].points.size(), 6u);  // side and top faces after every front face
+    EXPECT_EQ(bars[2].points[3].X, 20 - 5);
+    EXPECT_EQ(bars[2].points[3].Y, 60 - 10 - 25);
+}
+
+TEST_F(MapDrawingTest, MissingRequiredFileAbandonsTheDrawing) {
+    std::remove((MapState.TerritoryDir + "mmx-zor.dat").c_str());
+    RecordingCanvas canvas;
+    EXPECT_THROW(DrawMap(canvas, nullptr), IoError);
+    EXPECT_TRUE(MapClassOf.empty());  // the drawing's tables are released
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,213 @@
+#include "territory/ui/map_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPrinter>
+#include <cstdlib>
+#include <filesystem>
+
+#include "core/core_state.h"
+#include "platform/io_error.h"
+#include "support/temp_dir.h"
+#include "territory/map_options.h"
+#include "territory/map_tables.h"
+#include "territory/map_values.h"
+#include "territory/tiny_base.h"
+
+namespace qv {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+constexpr double U = kClassLimitUnset;
+const QColor kBlack(0, 0, 0);
+const QColor kWhite(255, 255, 255);
+
+class MapPicture : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProgramState();
+        CoreState.ProgramDir = dir.MakeDir("prog");
+        geo = dir.MakeDir("geo");
+        test::WriteTinyBase(geo);
+        // Comune 1 class 1 (below 5), 2 class 2, 3 class 3, 4 class 4; comune 2 inactive.
+        const int cards[] = {0, 1, 5, 10, 20};
+        for (int k = 1; k <= 4; ++k) MapCardCounts[size_t(k)] = cards[k];
+        MapClassThresholds.Limits = {5, 10, 20, U, U, U, U};
+        MapActiveComuni[1] = 0;
+    }
+    void TearDown() override { ReleaseMapTables(); }
+    static QColor Class(int k) { return MapColour(test::kTinyColours[size_t(k)]); }
+    TempDir dir;
+    std::string geo;
+};
+
+struct PixelCase {
+    const char* name;
+    int x, y;
+    QColor colour;
+};
+
+void ExpectPixels(const QImage& image, std::initializer_list<PixelCase> cases) {
+    for (const PixelCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(image.pixelColor(c.x, c.y), c.colour) << "at " << c.x << ", " << c.y;
+    }
+}
+
+// Cells on the bitmap: comune 1 at x 10..30, y 10..30; 2 right of it; 3 and 4 below.
+TEST_F(MapPicture, ComuniColouredByClassWithTheirBorders) {
+    const QImage image = DrawMapPicture();
+    ASSERT_EQ(image.width(), 100);
+    ASSERT_EQ(image.height(), 80);
+    ExpectPixels(image, {
+                            {"background", 5, 5, Class(0)},
+                            {"comune 1, class 1", 20, 20, Class(1)},
+                            {"comune 2 inactive: white", 40, 20, kWhite},
+                            {"comune 3, class 3", 20, 40, Class(3)},
+                            {"comune 4, class 4", 40, 40, Class(4)},
+                            {"outer boundary above 1", 20, 10, kBlack},
+                            {"outer boundary left of 3", 10, 40, kBlack},
+                            {"outer boundary below 4", 40, 50, kBlack},
+                            {"outer boundary right of 2", 50, 20, kBlack},
+                            {"active 1 beside inactive 2", 30, 20, kBlack},
+                            {"inactive 2 above active 4", 40, 30, kBlack},
+                            {"active 3 beside active 4: no border", 30, 40, Class(4)},
+                        });
+    EXPECT_NE(image.pixelColor(20, 30), kBlack) << "active 1 above active 3: no border";
+    EXPECT_EQ(MapCentroidX[1], 20);
+    EXPECT_EQ(MapCentroidY[1], 20);
+    EXPECT_EQ(MapCentroidX[4], 40);
+    EXPECT_EQ(MapCentroidY[4], 40);
+    // The picture is kept for the window.
+    EXPECT_EQ(QImage(QString::fromStdString(geo + "prova.bmp")).pixelColor(20, 20), Class(1));
+}
+
+TEST_F(MapPicture, BorderOptions) {
+    struct Case {
+        const char* name;
+        void (*set)();
+        int x, y;
+        bool black;
+    };
+    const Case cases[] = {
+        {"class borders between 1 and 3", [] { MapState.ClassBorders = 1; }, 20, 30, true},
+        {"unit borders between 3 and 4", [] { MapState.UnitBorders = 1; }, 30, 40, true},
+        {"no border between two inactive comuni",
+         [] {
+             MapState.HideBordersInactive = 1;
+             MapActiveComuni[0] = 0;
+         },
+         30, 20, false},
+        {"thick border between the rows",
+         [] {
+             MapState.ShowVariableBorders = 1;
+             MapState.BorderVariable = 2;
+             MapState.VariableBorderWidth = 3;
+         },
+         20, 31, true},
+        {"no thick border inside a row",
+         [] {
+             MapState.ShowVariableBorders = 1;
+             MapState.BorderVariable = 2;
+             MapState.VariableBorderWidth = 3;
+         },
+         31, 42, false},
+        {"colours off: white comuni", [] { MapState.ColourByClass = 0; }, 20, 40, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MapState.ClassBorders = MapState.UnitBorders = MapState.HideBordersInactive = 0;
+        MapState.ShowVariableBorders = 0;
+        MapState.ColourByClass = 1;
+        MapActiveComuni[0] = 1;
+        c.set();
+        const QImage image = DrawMapPicture();
+        EXPECT_EQ(image.pixelColor(c.x, c.y) == kBlack, c.black);
+        if (!MapState.ColourByClass) EXPECT_EQ(image.pixelColor(c.x, c.y), kWhite);
+    }
+}
+
+TEST_F(MapPicture, OutlinesAndLabelPointsAtTheEdges) {
+    // Comune 1's outline ends at once: nothing drawn, its label point still set. The map is 40
+    // wide, so comune 2's label point (40, 20) lies on the edge and is not kept.
+    std::string outlines = ReadBytes(geo + "1-zor.dat");
+    outlines.replace(0, 4, std::string("\xD0\x8A\xFF\xFF", 4));  // X[1] = -30000
+    WriteBytes(geo + "1-zor.dat", outlines);
+    MapState.MapWidth = 40;
+    MapState.ReferenceX = 20;
+    const QImage image = DrawMapPicture();
+    // At width 40 the origin is (0, 0) again: 40 x 16 >> 5 = 20 = the reference point.
+    EXPECT_EQ(image.pixelColor(20, 20), Class(0));
+    EXPECT_EQ(MapCentroidX[1], 20);
+    EXPECT_EQ(MapCentroidX[2], kNoLabelPoint);
+    EXPECT_EQ(MapCentroidX[3], 20);
+
+    // A missing outline file: its comuni stay blank and keep no label point.
+    std::filesystem::remove(geo + "1-zor.dat");
+    const QImage blank = DrawMapPicture();
+    EXPECT_EQ(blank.pixelColor(20, 40), Class(0));
+    EXPECT_EQ(MapCentroidX[3], kNoLabelPoint);
+}
+
+TEST_F(MapPicture, FailedDrawingKeepsThePreviousPicture) {
+    DrawMapPicture();
+    const std::string before = ReadBytes(geo + "prova.bmp");
+    std::filesystem::remove(geo + "dov-zor.dat");
+    MapClassThresholds.Limits = {U, U, U, U, U, U, U};
+    EXPECT_THROW(DrawMapPicture(), IoError);
+    EXPECT_EQ(ReadBytes(geo + "prova.bmp"), before);
+}
+
+TEST_F(MapPicture, PrintedOnAPdfPage) {
+    MapState.ShowLegend = MapState.ShowLegendTitle = MapState.FrameLine = 1;
+    MapState.ShowNames = MapState.ShowValues = MapState.ShowSigle = 1;
+    MapClassThresholds.Title = "Schede per comune";
+    MapState.LegendX = 70;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(dir / "cartina.pdf"));
+    const QImage image = DrawMapPicture(&printer);
+    EXPECT_EQ(image.pixelColor(20, 33), Class(3));
+    const std::string pdf = ReadBytes(dir / "cartina.pdf");
+    EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+}
+
+// The shipped schematic base, drawn whole: every municipality has its cell on the base map.
+// With QV_MAP_RENDER set, the picture is also saved there as PNG for a look.
+TEST(ShippedBase, DrawsEveryMunicipality) {
+    ResetProgramState();
+    TempDir dir;
+    CoreState.ProgramDir = dir.MakeDir("prog");
+    const std::string geo = dir.MakeDir("geolar");
+    std::filesystem::copy(std::string(QV_SOURCE_DIR) + "/data/territory/geolar", geo,
+                          std::filesystem::copy_options::recursive);
+    MapState.TerritoryDir = geo;
+    LoadMapOptions(0, "");
+    MapState.ZoomLevel = 1;
+    MapState.ClassMode = 2;
+    MapState.ShowSigle = 1;
+    MapState.ShowVariableBorders = 1;
+    MapState.BorderVariable = 2;  // provinces
+    MapState.ShowLegend = MapState.ShowLegendTitle = 1;
+    MapClassThresholds.Title = "Schede per comune";
+    MapActiveComuni.fill(1);
+    TerritoryCount = 8101;
+    AllocateMapTables();
+    for (int k = 1; k <= 7904; ++k) MapCardCounts[size_t(k)] = (k * 37) % 101;
+    const QImage image = DrawMapPicture();
+    int labelled = 0;
+    for (int k = 1; k <= 8100; ++k) labelled += MapCentroidX[size_t(k)] != kNoLabelPoint;
+    EXPECT_EQ(labelled, 7904);
+    // Torino (code 1) is the first cell of its block: column 40, row 12, three pixels a cell.
+    EXPECT_EQ(MapCentroidX[1], 40 * 3 + 1);
+    EXPECT_EQ(MapCentroidY[1], 12 * 3 + 1);
+    if (const char* out = std::getenv("QV_MAP_RENDER")) image.save(out, "PNG");
+    ReleaseMapTables();
+}
+
+}  // namespace
+}  // namespace qv
