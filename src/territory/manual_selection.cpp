@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -19,6 +20,7 @@ constexpr int kProvinceStartsFile = 44;
 constexpr int kComuneNamesFile = 45;
 constexpr int kAlphaIndexFile = 46;
 constexpr int kCentroidFile = 180;
+constexpr int kMapCentroidFile = 201;  // the one the map window writes
 constexpr int kSearchNamesFile = 181;
 constexpr int kComuneRecordSize = 38;
 constexpr int kComuneNameWidth = 37;
@@ -172,7 +174,11 @@ int CountSelectedCodes(CodeRange range) {
 void ApplyKmRadius(int chosenCode, int radius) {
     const int limit = CodeLimit();
     if (chosenCode < 1 || chosenCode > limit) return;
-    const std::string bytes = ReadFileOrThrow(DataFilePath(kCentroidFile));
+    // The program directory's copy, else the centroids the map window left in the territorial
+    // base; without either the distance cannot be measured.
+    std::optional<std::string> found = TryReadFile(DataFilePath(kCentroidFile));
+    if (!found) found = TryReadFile(DataFilePath(kMapCentroidFile));
+    const std::string bytes = found ? *found : ReadFileOrThrow(DataFilePath(kCentroidFile));
     const int pairs = int(std::min<size_t>(bytes.size() / 4, kMaxCentroidPairs));
     auto x = [&](int code) { return int(GetI16(Bytes(bytes) + 4 * size_t(code - 1))); };
     auto y = [&](int code) { return int(GetI16(Bytes(bytes) + 4 * size_t(code - 1) + 2)); };
