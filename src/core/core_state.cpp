@@ -21,6 +21,10 @@ std::array<uint16_t, kMaxCardWords + 1> CurrentCardValues, SavedCardValues;
 
 std::array<uint8_t, kTerritoryTableSize> TerritorySelection;
 std::array<uint8_t, kMapComuniSize> MapActiveComuni;
+std::array<int32_t, kProvinceSlots> ProvinceStartTable;
+std::array<uint8_t, kProvinceSlots> ProvinceMarks;
+int32_t ChosenTerritoryCode = 0;
+int32_t KmRadius = 0;
 
 std::array<int32_t, 31> DateConditionFrom, DateConditionTo;
 std::array<int32_t, 1000> NumericConditionLow, NumericConditionHigh;
@@ -57,6 +61,10 @@ void ResetProgramState() {
     SavedCardValues.fill(0);
     TerritorySelection.fill(0);
     MapActiveComuni.fill(0);
+    ProvinceStartTable.fill(0);
+    ProvinceMarks.fill(0);
+    ChosenTerritoryCode = 0;
+    KmRadius = 0;
     DateConditionFrom.fill(0);
     DateConditionTo.fill(0);
     NumericConditionLow.fill(0);

@@ -259,6 +259,15 @@ extern std::array<uint8_t, kTerritoryTableSize> TerritorySelection;
 // Map flags: map comune k at index k - 1.
 extern std::array<uint8_t, kMapComuniSize> MapActiveComuni;
 
+// The manual territory selection's memory between openings: the first code of each province
+// line of "ini-prov.imp" followed by the end mark, the provinces with a selected comune, the
+// code last chosen and the last distance.
+constexpr int kProvinceSlots = 104;
+extern std::array<int32_t, kProvinceSlots> ProvinceStartTable;
+extern std::array<uint8_t, kProvinceSlots> ProvinceMarks;
+extern int32_t ChosenTerritoryCode;
+extern int32_t KmRadius;
+
 // Search conditions per date field (1..30) and numeric field (1..999); entry 0 unused.
 extern std::array<int32_t, 31> DateConditionFrom, DateConditionTo;
 extern std::array<int32_t, 1000> NumericConditionLow, NumericConditionHigh;

@@ -69,14 +69,4 @@ bool ToggleMapComune(int32_t comune) {
     return true;
 }
 
-void CopyMapSelectionToTerritory() {
-    const std::vector<int32_t> translation = ReadComuneTranslation();
-    const int codes = std::clamp(TerritoryCount, 0, kTerritoryTableSize);
-    for (int j = 1; j <= codes; ++j) {
-        const int32_t m = j < int(translation.size()) ? translation[size_t(j)] : -1;
-        TerritorySelection[size_t(j - 1)] =
-            m >= 1 && m <= kMaxMapComune && MapActiveComuni[size_t(m - 1)] ? 1 : 0;
-    }
-}
-
 }  // namespace qv

@@ -4,7 +4,7 @@
 
 // What the map window does with a click and a key: the comune nearest to the click among the
 // label points of the map as drawn, its name as the window writes it, switching it on and off
-// the map, and copying the map's active comuni into the archive's territory selection.
+// the map.
 
 namespace qv {
 
@@ -22,10 +22,5 @@ std::string ChosenComuneCaption(int32_t comune);
 
 // Switches comune 1..ComuneCount on or off the map; false, changing nothing, for any other.
 bool ToggleMapComune(int32_t comune);
-
-// TerritorySelection for codes 1..TerritoryCount: set when the code's map comune of
-// "kel-trad.dat" is active on the map, clear otherwise. A missing "kel-trad.dat" raises the
-// input/output error before anything changes.
-void CopyMapSelectionToTerritory();
 
 }  // namespace qv

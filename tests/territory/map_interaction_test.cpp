@@ -81,24 +81,5 @@ TEST_F(MapInteraction, CaptionOfTheChosenComune) {
     EXPECT_FALSE(ToggleMapComune(5)) << "beyond ComuneCount";
 }
 
-TEST_F(MapInteraction, MapSelectionReachesTheTerritoryCodes) {
-    // Codes 1..5 name comuni 2, none, 4, 1 and one beyond the tables; code 6 is past the file.
-    std::string translation;
-    for (int16_t m : {2, -1, 4, 1, 9000}) AppendI16(translation, m);
-    WriteBytes(geo + "kel-trad.dat", translation);
-    TerritoryCount = 6;
-    MapActiveComuni.fill(0);
-    MapActiveComuni[0] = MapActiveComuni[1] = 1;  // comuni 1 and 2
-    TerritorySelection.fill(1);
-    CopyMapSelectionToTerritory();
-    const uint8_t expected[] = {1, 0, 0, 1, 0, 0, 1};
-    for (int j = 0; j < 7; ++j) EXPECT_EQ(TerritorySelection[size_t(j)], expected[j]) << "code " << j + 1;
-
-    std::remove((geo + "kel-trad.dat").c_str());
-    TerritorySelection.fill(1);
-    EXPECT_THROW(CopyMapSelectionToTerritory(), IoError);
-    EXPECT_EQ(TerritorySelection[1], 1) << "nothing changed";
-}
-
 }  // namespace
 }  // namespace qv

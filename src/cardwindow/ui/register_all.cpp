@@ -36,6 +36,8 @@
 #include "selection/ui/temail.h"
 #include "territory/ui/map_window.h"
 #include "territory/ui/territorial_list_dialog.h"
+#include "territory/ui/topzioni2.h"
+#include "territory/ui/tunita.h"
 
 namespace qv {
 
@@ -93,6 +95,12 @@ void RegisterAllDialogs() {
 
     // E-mail to the cards.
     RegisterCardDialog(CardDialog::Email, &OpenEmailDialog);
+
+    // Territory: the manual selection (the card window's municipality picker and the quick
+    // selection's territory) and the map options.
+    RegisterCardDialog(CardDialog::ComunePicker, &OpenManualTerritorySelection);
+    RegisterQuickCommand(QuickCommand::ManualTerritory, &OpenManualTerritorySelection);
+    RegisterQuickCommand(QuickCommand::MapOptions, [](QWidget* owner) { OpenMapOptions(owner); });
 }
 
 }  // namespace qv

@@ -18,7 +18,6 @@ enum class QuickCommand {
     MapOptions = 7,           // TOpzioni2
     ManualTerritory = 8,      // TUnita
     LinkedArchives = 9,       // TElabVelociLink, opened by the report tables
-    MapPrintScale = 10,       // TOpzioniStampaCartina: CoreState.ProceedFlag 1 when confirmed
 };
 // An empty opener removes the registration.
 void RegisterQuickCommand(QuickCommand command, QuickFormOpener open);

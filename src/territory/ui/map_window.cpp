@@ -27,7 +27,9 @@
 #include "territory/map_interaction.h"
 #include "territory/map_tables.h"
 #include "territory/map_values.h"
+#include "territory/territory_transfer.h"
 #include "territory/ui/map_picture.h"
+#include "territory/ui/print_settings_forms.h"
 
 namespace qv {
 
@@ -260,16 +262,15 @@ void TVedeCartina::Spostalalegendasulpuntoselezionato1Click() {
 void TVedeCartina::Selezionaleschedeappartenentialterritorioselezionato1Click() {
     Guarded([this] {
         HourglassOn();
-        CopyMapSelectionToTerritory();
+        TransferTerritorySelection(TerritoryTransfer::MapToArchive);
         HourglassOff();
         accept();
     });
 }
 
 void TVedeCartina::Stampa1Click() {
-    // The print scale dialog answers in ProceedFlag; without it the stored scale is used.
-    CoreState.ProceedFlag = 0;
-    if (!OpenQuickCommand(QuickCommand::MapPrintScale, this)) CoreState.ProceedFlag = 1;
+    // The print scale dialog answers in ProceedFlag: 1 only when confirmed.
+    OpenPrintScaleDialog(this);
     if (CoreState.ProceedFlag == 1) {
         if (std::unique_ptr<QPrinter> printer = AskPrinter(this)) {
             printer_ = printer.get();

@@ -4,6 +4,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -590,6 +592,33 @@ TEST_F(MainMenuTest, OneCallFillsTheRegistries) {
     EXPECT_TRUE(OpenElaborationDialog(ElaborationDialog::CrossTables, window.get()));
     EXPECT_EQ(shown, std::vector<std::string>{"qv::TDoppie"});
     for (int d = 1; d <= 8; ++d) RegisterElaborationDialog(ElaborationDialog(d), nullptr);
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+TEST(MainMenuKeys, AltLetterOpensTheMenuInsteadOfTyping) {
+    ProgramRoot root(/*shipped=*/true);
+    StartProgram();
+    SetModalHook([](QDialog& d) { return 0; });
+    {
+        TPrincipale window;
+        window.FormCreate();
+        window.show();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        window.CardArea->setFocus();
+        const std::string before = CoreState.EntryBuffer;
+        QTest::keyClick(window.CardArea, Qt::Key_E, Qt::AltModifier);
+        EXPECT_EQ(CoreState.EntryBuffer, before);
+        EXPECT_TRUE(window.Elaborazioni1->isVisible());
+        window.Elaborazioni1->close();
+    }
+    ResetUiHooks();
+    StopProgram();
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "quick/ui/quick_commands.h"
 #include "support/program_dir.h"
 #include "territory/map_tables.h"
+#include "territory/ui/print_settings_forms.h"
 
 namespace qv {
 namespace {
@@ -65,8 +66,7 @@ class MapWindowTest : public ::testing::Test {
     }
     void TearDown() override {
         ReleaseMapTables();
-        for (QuickCommand c : {QuickCommand::Map, QuickCommand::MapOptions, QuickCommand::MapPrintScale})
-            RegisterQuickCommand(c, nullptr);
+        for (QuickCommand c : {QuickCommand::Map, QuickCommand::MapOptions}) RegisterQuickCommand(c, nullptr);
         ResetUiHooks();
         StopProgram();
         ResetProgramState();
@@ -203,11 +203,18 @@ TEST_F(MapWindowTest, PrintAndSaveBitmap) {
     TVedeCartina window(nullptr);
     const std::string pdf = root.Root() + "cartina.pdf";
     SetPrinterHook([&] { return pdf; });
-    RegisterQuickCommand(QuickCommand::MapPrintScale, [](QWidget*) { CoreState.ProceedFlag = 0; });
+    // The print scale closed without "Continua" prints nothing; confirmed at 50% it prints.
     window.Stampa1Click();
     EXPECT_FALSE(std::filesystem::exists(pdf)) << "print settings cancelled";
-    RegisterQuickCommand(QuickCommand::MapPrintScale, [](QWidget*) { CoreState.ProceedFlag = 1; });
+    SetModalHook([](QDialog& d) {
+        if (auto* scale = dynamic_cast<TOpzioniStampaCartina*>(&d)) {
+            scale->x->setText("50");
+            scale->ContinuaClick();
+        }
+        return 1;
+    });
     window.Stampa1Click();
+    EXPECT_EQ(MapState.PrintScaleX, 50);
     EXPECT_EQ(ReadBytes(pdf).substr(0, 5), "%PDF-");
     EXPECT_FALSE(window.Printing);
 

@@ -1,0 +1,204 @@
+#include "territory/manual_selection.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/short_string.h"
+#include "platform/text_file.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kProvinceStartsFile = 44;
+constexpr int kComuneNamesFile = 45;
+constexpr int kAlphaIndexFile = 46;
+constexpr int kCentroidFile = 180;
+constexpr int kMapCentroidFile = 201;  // the one the map window writes
+constexpr int kSearchNamesFile = 181;
+constexpr int kComuneRecordSize = 38;
+constexpr int kComuneNameWidth = 37;
+constexpr int kMaxCentroidPairs = 10000;
+constexpr int kNotPlaced = -30000;
+
+int CodeLimit() {
+    return std::clamp(TerritoryCount, 0, kTerritoryTableSize);
+}
+
+bool ValidStart(int32_t start) {
+    return start >= 1 && start <= CodeLimit();
+}
+
+}  // namespace
+
+int LeadingInteger(std::string_view text, size_t width) {
+    text = text.substr(0, std::min(width, text.size()));
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = std::min<int64_t>(value * 10 + (text[i] - '0'), 2147483647);
+    return int(negative ? -value : value);
+}
+
+ProvinceTable ReadProvinceTable() {
+    TextReader in;
+    in.OpenOrThrow(DataFilePath(kProvinceStartsFile));
+    ProvinceTable table;
+    ProvinceStartTable.fill(0);
+    while (!in.Eof() && int(table.names.size()) < kMaxProvinceLines) {
+        const std::string line = in.ReadLine(255);
+        ProvinceStartTable[table.names.size()] = LeadingInteger(line, 4);
+        table.names.push_back(line.size() > 5 ? line.substr(5, 200) : std::string());
+    }
+    ProvinceStartTable[table.names.size()] = CodeLimit() + 1;
+    for (int p = 0; p < int(table.names.size()); ++p) {
+        if (!ValidStart(ProvinceStartTable[size_t(p)])) continue;
+        if (table.firstValid < 0) table.firstValid = p;
+        table.listed.push_back(p);
+    }
+    MarkProvinces(table);
+    return table;
+}
+
+CodeRange ProvinceCodes(int line) {
+    if (line < 0 || line + 1 >= kProvinceSlots) return {};
+    const int first = ProvinceStartTable[size_t(line)];
+    // The line runs up to the next valid start; a line with a damaged start is passed over.
+    int next = CodeLimit() + 1;
+    for (int q = line + 1; q < kProvinceSlots; ++q) {
+        const int start = ProvinceStartTable[size_t(q)];
+        if (start >= 1 && start <= CodeLimit() + 1) {
+            next = start;
+            break;
+        }
+    }
+    return {first, std::min(next - 1, CodeLimit())};
+}
+
+int ProvinceContaining(const ProvinceTable& table, int code) {
+    for (int p : table.listed) {
+        const CodeRange r = ProvinceCodes(p);
+        if (code >= r.first && code <= r.last) return p;
+    }
+    return -1;
+}
+
+void MarkProvinces(const ProvinceTable& table) {
+    ProvinceMarks.fill(0);
+    for (int p : table.listed)
+        if (CountSelectedCodes(ProvinceCodes(p)) > 0) ProvinceMarks[size_t(p)] = 1;
+}
+
+std::vector<std::string> ProvinceListItems(const ProvinceTable& table) {
+    std::vector<std::string> items;
+    for (int p : table.listed)
+        items.push_back((ProvinceMarks[size_t(p)] ? "-> " : "-  ") + table.names[size_t(p)]);
+    return items;
+}
+
+int ListPosition(const ProvinceTable& table, int line) {
+    const auto it = std::find(table.listed.begin(), table.listed.end(), line);
+    return it == table.listed.end() ? -1 : int(it - table.listed.begin());
+}
+
+int ShownProvince(const ProvinceTable& table) {
+    if (table.listed.empty()) return -1;
+    const int line = table.firstValid + CoreState.ProvinceIndex;
+    return ListPosition(table, line) >= 0 ? line : table.listed.front();
+}
+
+std::vector<std::string> ComuneNames(CodeRange range) {
+    std::vector<std::string> names;
+    if (range.first > range.last) return names;
+    RecordFile file(DataFilePath(kComuneNamesFile), kComuneRecordSize, RecordFile::Mode::Read);
+    const int count = range.last - range.first + 1;
+    std::string buffer(size_t(count) * kComuneRecordSize, '\0');
+    file.Read(range.first - 1, buffer.data(), count);
+    for (int i = 0; i < count; ++i)
+        names.push_back(DecodeShortString(Bytes(buffer) + size_t(i) * kComuneRecordSize, kComuneNameWidth));
+    return names;
+}
+
+ComuneSearchList ReadComuneSearchList() {
+    ComuneSearchList list;
+    if (auto lines = TextReader::ReadLines(DataFilePath(kSearchNamesFile))) {
+        list.names = std::move(*lines);
+        for (int i = 0; i < int(list.names.size()); ++i) list.records.push_back(i);
+        return list;
+    }
+    const std::string index = ReadFileOrThrow(DataFilePath(kAlphaIndexFile));
+    const std::string names = ReadFileOrThrow(DataFilePath(kComuneNamesFile));
+    const size_t nameCount = names.size() / kComuneRecordSize;
+    for (size_t r = 0; r + 2 <= index.size(); r += 2) {
+        const int code = GetI16(Bytes(index) + r);
+        if (code < 1 || size_t(code) > nameCount || code > CodeLimit()) continue;
+        std::string name =
+            DecodeShortString(Bytes(names) + size_t(code - 1) * kComuneRecordSize, kComuneNameWidth);
+        if (name.find_first_not_of(' ') == std::string::npos) continue;
+        list.names.push_back(std::move(name));
+        list.records.push_back(int(r / 2));
+    }
+    return list;
+}
+
+int AlphabeticalCode(int record) {
+    RecordFile file(DataFilePath(kAlphaIndexFile), 2, RecordFile::Mode::Read);
+    uint8_t b[2];
+    file.Read(record, b);
+    return GetI16(b);
+}
+
+void SetTerritoryCodes(CodeRange range, bool on) {
+    const int first = std::max(range.first, 1);
+    const int last = std::min(range.last, CodeLimit());
+    for (int c = first; c <= last; ++c) TerritorySelection[size_t(c - 1)] = on ? 1 : 0;
+}
+
+int CountSelectedCodes(CodeRange range) {
+    const int first = std::max(range.first, 1);
+    const int last = std::min(range.last, CodeLimit());
+    int n = 0;
+    for (int c = first; c <= last; ++c) n += TerritorySelection[size_t(c - 1)] ? 1 : 0;
+    return n;
+}
+
+void ApplyKmRadius(int chosenCode, int radius) {
+    const int limit = CodeLimit();
+    if (chosenCode < 1 || chosenCode > limit) return;
+    // The program directory's copy, else the centroids the map window left in the territorial
+    // base; without either the distance cannot be measured.
+    std::optional<std::string> found = TryReadFile(DataFilePath(kCentroidFile));
+    if (!found) found = TryReadFile(DataFilePath(kMapCentroidFile));
+    const std::string bytes = found ? *found : ReadFileOrThrow(DataFilePath(kCentroidFile));
+    const int pairs = int(std::min<size_t>(bytes.size() / 4, kMaxCentroidPairs));
+    auto x = [&](int code) { return int(GetI16(Bytes(bytes) + 4 * size_t(code - 1))); };
+    auto y = [&](int code) { return int(GetI16(Bytes(bytes) + 4 * size_t(code - 1) + 2)); };
+
+    SetTerritoryCodes({1, limit}, false);
+    if (radius >= 0) TerritorySelection[size_t(chosenCode - 1)] = 1;
+    if (chosenCode > pairs || x(chosenCode) == kNotPlaced) return;
+    const int x0 = x(chosenCode);
+    const int y0 = y(chosenCode);
+    for (int j = 1; j <= std::min(limit, pairs); ++j) {
+        if (x(j) == kNotPlaced) continue;
+        if (std::abs(x0 - x(j)) + std::abs(2 * y0 - 2 * y(j)) <= radius)
+            TerritorySelection[size_t(j - 1)] = 1;
+    }
+}
+
+void UpdateTerritoryCondition() {
+    const int field = CoreState.CurrentField;
+    if (field < 1 || field > kMaxFields) return;
+    FieldInCondition[size_t(field)] = CountSelectedCodes({1, CodeLimit()}) > 0 ? 1 : 0;
+}
+
+}  // namespace qv

@@ -1,0 +1,66 @@
+#include "territory/map_print_settings.h"
+
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/text_file.h"
+#include "territory/manual_selection.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kCommentFile = 65;
+constexpr int kPrintScaleFile = 165;
+constexpr int kFontPositionFile = 179;
+constexpr int kMapFontHeightFile = 183;
+constexpr size_t kCommentWidth = 65535;
+
+}  // namespace
+
+void LoadPrintScale() {
+    TextReader in;
+    if (!in.Open(DataFilePath(kPrintScaleFile))) return;
+    if (!in.Eof()) MapState.PrintScaleX = LeadingInteger(in.ReadLine(100), 100);
+    if (!in.Eof()) MapState.PrintScaleY = LeadingInteger(in.ReadLine(100), 100);
+}
+
+void SavePrintScale() {
+    TextBuilder out;
+    out.Line(std::to_string(MapState.PrintScaleX));
+    out.Line(std::to_string(MapState.PrintScaleY));
+    out.Save(DataFilePath(kPrintScaleFile));
+}
+
+PrintFontPositions LoadPrintFontPositions() {
+    PrintFontPositions positions;
+    positions.fill(kDefaultFontPosition);
+    if (auto bytes = TryReadFile(DataFilePath(kFontPositionFile)))
+        for (size_t k = 0; k < positions.size() && 4 * (k + 1) <= bytes->size(); ++k)
+            positions[k] = GetI32(Bytes(*bytes) + 4 * k);
+    return positions;
+}
+
+void SavePrintFontPositions(const PrintFontPositions& positions) {
+    std::string cart, heights;
+    for (int32_t p : positions) {
+        AppendI32(cart, p);
+        AppendI32(heights, p + 1);
+    }
+    WriteFileAtomic(DataFilePath(kFontPositionFile), cart);
+    WriteFileAtomic(DataFilePath(kMapFontHeightFile), heights);
+}
+
+std::vector<std::string> LoadPrintComment() {
+    auto lines = TextReader::ReadLines(DataFilePath(kCommentFile), kCommentWidth);
+    return lines ? std::move(*lines) : std::vector<std::string>{};
+}
+
+void SavePrintComment(const std::vector<std::string>& lines) {
+    TextBuilder out;
+    for (const std::string& line : lines) out.Line(line);
+    out.Save(DataFilePath(kCommentFile));
+}
+
+}  // namespace qv

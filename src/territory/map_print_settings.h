@@ -1,0 +1,33 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Settings of map printing: the print scale ("inf-stam.txt", territorial directory), the heights
+// of the characters chosen for screen and printer ("car-cart.dat", program directory, with the
+// heights in pixels the map reads from "car-tres.dat", territorial directory) and the comment
+// printed under the map ("commento.txt", program directory).
+
+namespace qv {
+
+// Reads MapState.PrintScaleX and PrintScaleY from "inf-stam.txt" when it opens; a missing line
+// leaves its value, a line that is no number gives the integer it begins with (0 for none).
+void LoadPrintScale();
+void SavePrintScale();
+
+// Positions in the list of heights "1".."500" (position p is height p + 1): screen sigle,
+// comuni, values, legend, then the same for the printer.
+using PrintFontPositions = std::array<int32_t, 8>;
+constexpr int32_t kDefaultFontPosition = 8;
+// All 8, then the whole values "car-cart.dat" holds when it opens.
+PrintFontPositions LoadPrintFontPositions();
+// Writes "car-cart.dat" (two records of four int32) and the heights they stand for to
+// "car-tres.dat" in the same order, so that the map draws with them.
+void SavePrintFontPositions(const PrintFontPositions& positions);
+
+// The comment's lines; none when the file does not open.
+std::vector<std::string> LoadPrintComment();
+void SavePrintComment(const std::vector<std::string>& lines);
+
+}  // namespace qv

@@ -1,0 +1,109 @@
+#include "territory/territorial_filters.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/text_file.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kVariableListFile = 174;
+constexpr int kCategoryListFile = 175;
+constexpr int kTerritorialMatrixFile = 176;
+constexpr int kUnitNamesFile = 152;
+constexpr int kMatrixRecordSize = 200;
+constexpr int kValuesPerRecord = 50;
+constexpr int kWantedSlots = 2001;
+constexpr int kCategoryOffset = 334;
+
+// Comuni the filters walk: 1..ValueCount, within the map table.
+int FilteredComuni() {
+    return std::clamp(MapState.ValueCount, 0, kMapComuniSize - 1);
+}
+
+void WriteLines(int fileId, const std::vector<std::string>& lines) {
+    TextBuilder out;
+    for (const std::string& line : lines) out.Line(line);
+    out.Save(DataFilePath(fileId));
+}
+
+void Join(int comune, bool passes, FilterJoin join) {
+    uint8_t& active = MapActiveComuni[size_t(comune - 1)];
+    if (join == FilterJoin::And && !passes) active = 0;
+    if (join == FilterJoin::Or && passes) active = 1;
+}
+
+}  // namespace
+
+QualitativeLists BuildQualitativeLists() {
+    QualitativeLists lists;
+    TextReader in;
+    if (in.Open(DataFilePath(kUnitNamesFile))) {
+        if (!in.Eof()) in.SkipLine();
+        int variable = -1;
+        while (!in.Eof()) {
+            const std::string line = in.ReadLine(255);
+            if (line.size() >= 4 && line[3] == 'q') {
+                ++variable;
+                lists.variables.push_back(line.size() > 5 ? line.substr(5, 200) : std::string());
+            } else if (variable == MapState.QualitativeVariable) {
+                lists.categories.push_back(line.size() > 6 ? line.substr(6, 200) : std::string());
+            }
+        }
+    }
+    WriteLines(kVariableListFile, lists.variables);
+    WriteLines(kCategoryListFile, lists.categories);
+    return lists;
+}
+
+void ApplyQualitativeFilter(const std::vector<bool>& wantedCategories, FilterJoin join) {
+    std::vector<bool> wanted(kWantedSlots, false);
+    for (size_t k = 0; k < wantedCategories.size() && k < wanted.size(); ++k) wanted[k] = wantedCategories[k];
+
+    // Read the whole block first, so that a missing one leaves the map as it was.
+    const int recordsPerVariable = std::max(MapState.VariableLength, 0) / kValuesPerRecord;
+    const int64_t block = int64_t(MapState.QualitativeVariable) + 1;
+    RecordFile matrix(DataFilePath(kTerritorialMatrixFile), kMatrixRecordSize, RecordFile::Mode::Read);
+    std::string values(size_t(recordsPerVariable) * kMatrixRecordSize, '\0');
+    if (recordsPerVariable > 0) matrix.Read(block * recordsPerVariable, values.data(), recordsPerVariable);
+    const int stored = recordsPerVariable * kValuesPerRecord;
+
+    for (int i = 1; i <= FilteredComuni(); ++i) {
+        bool passes = false;
+        if (i <= stored) {
+            const int64_t value = int64_t(GetI32(Bytes(values) + 4 * size_t(i - 1))) - kCategoryOffset;
+            passes = value >= 0 && value < kWantedSlots - 1 && wanted[size_t(value)];
+        }
+        Join(i, passes, join);
+    }
+}
+
+bool ApplyQuantitativeFilter(std::span<const int32_t> counts, int32_t low, int32_t high, FilterJoin join) {
+    if (low == kEmptyNumber && high == kEmptyNumber) return false;
+    for (int i = 1; i <= FilteredComuni(); ++i) {
+        const int32_t count = size_t(i) < counts.size() ? counts[size_t(i)] : 0;
+        const bool passes = !(low != kEmptyNumber && count < low) && !(high != kEmptyNumber && count > high);
+        Join(i, passes, join);
+    }
+    return true;
+}
+
+int32_t BoundValue(const std::string& text) {
+    const size_t begin = text.find_first_not_of(' ');
+    if (begin == std::string::npos) return kEmptyNumber;
+    const size_t end = text.find_last_not_of(' ') + 1;
+    size_t start = begin;
+    if (text[start] == '+') ++start;
+    int32_t value = 0;
+    const auto [ptr, ec] = std::from_chars(text.data() + start, text.data() + end, value);
+    if (ec != std::errc() || ptr != text.data() + end) return kEmptyNumber;
+    return value;
+}
+
+}  // namespace qv

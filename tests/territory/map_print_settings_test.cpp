@@ -1,0 +1,75 @@
+#include "territory/map_print_settings.h"
+
+#include <gtest/gtest.h>
+
+#include "core/core_state.h"
+#include "support/temp_dir.h"
+
+namespace qv {
+namespace {
+
+using test::Hex;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+class MapPrintSettings : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProgramState();
+        CoreState.ProgramDir = dir.MakeDir("prog");
+        MapState.TerritoryDir = dir.MakeDir("geo");
+        MapState.PrintScaleX = MapState.PrintScaleY = 100;
+    }
+    TempDir dir;
+};
+
+TEST_F(MapPrintSettings, PrintScaleFile) {
+    LoadPrintScale();
+    EXPECT_EQ(MapState.PrintScaleX, 100);
+    EXPECT_EQ(MapState.PrintScaleY, 100);
+    MapState.PrintScaleX = 80;
+    MapState.PrintScaleY = 120;
+    SavePrintScale();
+    EXPECT_EQ(ReadBytes(MapState.TerritoryDir + "inf-stam.txt"), "80\r\n120\r\n");
+
+    struct Case {
+        const char* file;
+        int x, y;
+    } cases[] = {{"75\r\nabc\r\n", 75, 0}, {"60\n", 60, 120}, {" 90 \r\n-5\r\n", 90, -5}};
+    for (const Case& c : cases) {
+        MapState.PrintScaleY = 120;
+        WriteBytes(MapState.TerritoryDir + "inf-stam.txt", c.file);
+        LoadPrintScale();
+        EXPECT_EQ(MapState.PrintScaleX, c.x) << c.file;
+        EXPECT_EQ(MapState.PrintScaleY, c.y) << c.file;
+    }
+}
+
+TEST_F(MapPrintSettings, FontHeightFiles) {
+    PrintFontPositions p = LoadPrintFontPositions();
+    for (int32_t v : p) EXPECT_EQ(v, 8);
+    p = {0, 1, 2, 3, 9, 10, 11, 499};
+    SavePrintFontPositions(p);
+    EXPECT_EQ(ReadBytes(CoreState.ProgramDir + "car-cart.dat"),
+              Hex("00 00 00 00 01 00 00 00 02 00 00 00 03 00 00 00 "
+                  "09 00 00 00 0A 00 00 00 0B 00 00 00 F3 01 00 00"));
+    // The map reads heights in pixels: position + 1.
+    EXPECT_EQ(ReadBytes(MapState.TerritoryDir + "car-tres.dat"),
+              Hex("01 00 00 00 02 00 00 00 03 00 00 00 04 00 00 00 "
+                  "0A 00 00 00 0B 00 00 00 0C 00 00 00 F4 01 00 00"));
+    EXPECT_EQ(LoadPrintFontPositions(), p);
+    // A short file gives what it holds whole.
+    WriteBytes(CoreState.ProgramDir + "car-cart.dat", Hex("05 00 00 00 06 00"));
+    EXPECT_EQ(LoadPrintFontPositions(), (PrintFontPositions{5, 8, 8, 8, 8, 8, 8, 8}));
+}
+
+TEST_F(MapPrintSettings, Comment) {
+    EXPECT_TRUE(LoadPrintComment().empty());
+    SavePrintComment({"Fonte: archivio", "", "anno 2020"});
+    EXPECT_EQ(ReadBytes(CoreState.ProgramDir + "commento.txt"), "Fonte: archivio\r\n\r\nanno 2020\r\n");
+    EXPECT_EQ(LoadPrintComment(), (std::vector<std::string>{"Fonte: archivio", "", "anno 2020"}));
+}
+
+}  // namespace
+}  // namespace qv

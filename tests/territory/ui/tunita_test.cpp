@@ -1,0 +1,219 @@
+#include "territory/ui/tunita.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+#include <vector>
+
+#include "cardwindow/startup.h"
+#include "cardwindow/ui/card_dialogs.h"
+#include "cardwindow/ui/register_all.h"
+#include "core/core_state.h"
+#include "platform/bytes.h"
+#include "platform/ui/dialogs.h"
+#include "quick/ui/quick_commands.h"
+#include "support/program_dir.h"
+
+namespace qv {
+namespace {
+
+using test::Hex;
+using test::ProgramRoot;
+using test::ReadBytes;
+using test::WriteBytes;
+
+// Codes of the shipped tables: Torino's province runs from 1 (Agliè) to 312, Vercelli's from 313;
+// Torino city is 268, Parma 3784 in the province that starts at 3759.
+constexpr int kTorino = 268;
+constexpr int kParma = 3784;
+constexpr int kParmaProvinceStart = 3759;
+
+class TUnitaTest : public ::testing::Test {
+  protected:
+    void SetUp() override { StartProgram(); }
+    void TearDown() override {
+        ResetUiHooks();
+        for (int d = 1; d <= kCardDialogCount; ++d) RegisterCardDialog(CardDialog(d), nullptr);
+        for (int c = 1; c <= 8; ++c) RegisterQuickCommand(QuickCommand(c), nullptr);
+        StopProgram();
+        ResetProgramState();
+    }
+    static std::vector<int> Selected() {
+        std::vector<int> codes;
+        for (int c = 1; c <= TerritoryCount; ++c)
+            if (TerritorySelection[size_t(c - 1)]) codes.push_back(c);
+        return codes;
+    }
+    static void Choose(TUnita& u, const char* name) {
+        u.CercaComune->setCurrentIndex(u.CercaComune->findText(QString::fromUtf8(name)));
+        ASSERT_GE(u.CercaComune->currentIndex(), 0) << name;
+    }
+    ProgramRoot root;
+};
+
+TEST_F(TUnitaTest, OpensOnTheProvinceOfTheCodeAndByMode) {
+    struct Case {
+        int mode;
+        std::vector<int> after;
+    } cases[] = {{2, {}}, {4, {5, 400}}};
+    for (const Case& c : cases) {
+        TerritorySelection[4] = TerritorySelection[399] = 1;
+        CoreState.CardWindowMode = c.mode;
+        CoreState.CommandCode = kParma;
+        TUnita u(nullptr);
+        EXPECT_EQ(u.windowTitle(), "Testo 1395");
+        EXPECT_EQ(u.AttivaKm->toolTip(), "Testo 1411");
+        EXPECT_EQ(Selected(), c.after) << c.mode;
+        EXPECT_EQ(u.CodeOfItem(0), kParmaProvinceStart);
+        EXPECT_EQ(u.Comuni->item(kParma - kParmaProvinceStart)->text(), "Parma");
+        EXPECT_EQ(u.Comuni->currentRow(), 0);
+        EXPECT_EQ(u.Province->count(), 103);
+        // Marks follow the selection: Torino (5) and Novara (400) in mode 4 only.
+        EXPECT_EQ(u.Province->item(0)->text().left(3), c.mode == 4 ? "-> " : "-  ");
+        EXPECT_EQ(u.Province->item(2)->text(), c.mode == 4 ? "-> Novara" : "-  Novara");
+        EXPECT_EQ(u.Km->text(), "0");
+    }
+    // A code in no province keeps the province shown last.
+    CoreState.CommandCode = 0;
+    TUnita again(nullptr);
+    EXPECT_EQ(again.CodeOfItem(0), kParmaProvinceStart);
+}
+
+TEST_F(TUnitaTest, ClicksToggleAndMarkTheProvince) {
+    CoreState.CardWindowMode = 2;
+    CoreState.CommandCode = 1;
+    TUnita u(nullptr);
+    u.Comuni->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+    u.ComuniClick();
+    EXPECT_EQ(CoreState.CommandCode, 3);
+    EXPECT_EQ(ChosenTerritoryCode, 3);
+    EXPECT_EQ(Selected(), std::vector<int>{3});
+    EXPECT_TRUE(u.Comuni->item(2)->isSelected());
+    EXPECT_EQ(u.Province->item(0)->text(), "-> Torino");
+    // The space bar acts on the current comune; the arrows only move.
+    QTest::keyClick(u.Comuni, Qt::Key_Down);
+    QTest::keyClick(u.Comuni, Qt::Key_Space);
+    EXPECT_EQ(Selected(), (std::vector<int>{3, 4}));
+    QTest::keyClick(u.Comuni, Qt::Key_Space);
+    u.Comuni->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+    u.ComuniClick();
+    EXPECT_EQ(Selected(), std::vector<int>{});
+    EXPECT_EQ(u.Province->item(0)->text(), "-  Torino");
+
+    u.AttivaProvinciaClick();
+    EXPECT_EQ(Selected().size(), 312u);
+    EXPECT_TRUE(u.Comuni->item(311)->isSelected());
+    u.DisattivaProvinciaClick();
+    u.AttivaTuttoClick();
+    EXPECT_EQ(Selected().size(), 8101u);
+    u.DisattivaTuttoClick();
+    EXPECT_TRUE(Selected().empty());
+    EXPECT_FALSE(u.Comuni->item(0)->isSelected());
+    // The last province runs to the last code.
+    u.Province->setCurrentRow(102);
+    EXPECT_EQ(u.CodeOfItem(u.Comuni->count() - 1), 8101);
+    EXPECT_EQ(CoreState.ProvinceIndex, 102);
+}
+
+TEST_F(TUnitaTest, SearchAndDistance) {
+    CoreState.CardWindowMode = 2;
+    CoreState.CommandCode = kParma;
+    CoreState.CurrentField = 5;
+    // Centroids: Torino (10, 10), Agliè (13, 11) at 5, Airasca (14, 11) at 6; the others unplaced.
+    std::string centroids;
+    for (int c = 1; c <= 8101; ++c) {
+        const int x = c == kTorino ? 10 : c == 1 ? 13 : c == 2 ? 14 : -30000;
+        const int y = c == kTorino ? 10 : 11;
+        AppendI16(centroids, int16_t(x));
+        AppendI16(centroids, int16_t(y));
+    }
+    WriteBytes(root / "dli-poli.dat", centroids);
+    TUnita u(nullptr);
+    // Nothing chosen in the search box: nothing happens.
+    u.CercaClick();
+    EXPECT_EQ(CoreState.CommandCode, kParma);
+
+    Choose(u, "Torino");
+    u.CercaClick();
+    EXPECT_EQ(CoreState.CommandCode, kTorino);
+    EXPECT_EQ(CoreState.ProvinceIndex, 0);
+    EXPECT_EQ(u.Comuni->currentRow(), kTorino - 1);
+    EXPECT_TRUE(Selected().empty());
+
+    u.Km->setText("5");
+    QTest::keyClick(u.Km, Qt::Key_Return);
+    EXPECT_EQ(Selected(), (std::vector<int>{1, kTorino}));
+    EXPECT_EQ(KmRadius, 5);
+    EXPECT_EQ(u.Province->item(0)->text(), "-> Torino");
+    u.Km->setText("7 km");
+    u.EsciClick();
+    EXPECT_EQ(KmRadius, 7);
+    EXPECT_EQ(FieldInCondition[5], 1);
+
+    // The next opening shows the last distance.
+    TUnita next(nullptr);
+    EXPECT_EQ(next.Km->text(), "7");
+    next.EsciClick();
+    EXPECT_EQ(FieldInCondition[5], 0);
+}
+
+TEST_F(TUnitaTest, SaveAndRestoreTheSelection) {
+    CoreState.CardWindowMode = 2;
+    TUnita u(nullptr);
+    for (int c : {3, 4, 5, 9}) TerritorySelection[size_t(c - 1)] = 1;
+    std::string answer = root.Root() + "zona";
+    std::vector<FileDialogRequest> requests;
+    SetFileDialogHook([&](const FileDialogRequest& r) {
+        requests.push_back(r);
+        return answer;
+    });
+    u.SalvaClick();
+    EXPECT_EQ(ReadBytes(root.Root() + "zona.tun"), Hex("03 00 05 00 09 00 09 00"));
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].fileName, "*.tun");
+    EXPECT_EQ(requests[0].directory, root.ProgramDir());
+
+    u.DisattivaTuttoClick();
+    answer = root.Root() + "zona.tun";
+    u.RecuperaClick();
+    EXPECT_EQ(Selected(), (std::vector<int>{3, 4, 5, 9}));
+    EXPECT_EQ(u.Province->item(0)->text(), "-> Torino");
+    // Cancelled: nothing changes.
+    answer.clear();
+    u.RecuperaClick();
+    EXPECT_EQ(Selected().size(), 4u);
+}
+
+TEST_F(TUnitaTest, RegisteredPickerAnswersTheDoubleClickedComune) {
+    RegisterAllDialogs();
+    CoreState.CardWindowMode = 1;
+    CoreState.CommandCode = kParma;
+    SetModalHook([](QDialog& d) {
+        auto* u = dynamic_cast<TUnita*>(&d);
+        if (!u) return 0;  // the help viewer
+        const int kept = CoreState.CommandCode;
+        u->Help2Click();
+        EXPECT_EQ(CoreState.CommandCode, kept);
+        u->Comuni->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+        u->ComuniDblClick();
+        return d.result();
+    });
+    EXPECT_TRUE(OpenCardDialog(CardDialog::ComunePicker, nullptr));
+    EXPECT_EQ(CoreState.CommandCode, kParmaProvinceStart + 1);
+
+    int opened = 0;
+    SetModalHook([&](QDialog& d) {
+        opened += dynamic_cast<TUnita*>(&d) != nullptr;
+        return 0;
+    });
+    EXPECT_TRUE(OpenQuickCommand(QuickCommand::ManualTerritory, nullptr));
+    EXPECT_EQ(opened, 1);
+}
+
+}  // namespace
+}  // namespace qv
