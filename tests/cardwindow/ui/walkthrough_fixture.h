@@ -1,0 +1,151 @@
+#pragma once
+// The program as a person meets it: the shipped texts, the sample archive, every dialog
+// registered as at start-up, the main window created with the write password typed. Dialogs
+// are driven through their own buttons: a test queues what to do with the next form of a class;
+// any other form is left with its exit button, as a person who opened it by mistake would.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTest>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cardwindow/startup.h"
+#include "cardwindow/ui/card_dialogs.h"
+#include "cardwindow/ui/card_search.h"
+#include "cardwindow/ui/password.h"
+#include "cardwindow/ui/principale.h"
+#include "cardwindow/ui/register_all.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "elaborations/ui/batch_jobs.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
+#include "support/program_dir.h"
+
+namespace qv::test {
+
+class Walkthrough : public ::testing::Test {
+  protected:
+    using Action = std::function<void(QDialog&)>;
+
+    void SetUp() override {
+        WriteBytes(root / "pxx-dat.imp", "PIANALTO\r\n");
+        WriteBytes(root / "lst-kel.txt", "Pianalto      " + root.ProgramDir() + "Pianalto/\r\n");
+        StartProgram();
+        RegisterAllDialogs();
+        SetModalHook([this](QDialog& d) { return Handle(d); });
+        SetMessageHook([this](const MessageRequest& r) {
+            messages.push_back(r.text);
+            return messageAnswer;
+        });
+        SetFileDialogHook([this](const FileDialogRequest& r) {
+            fileRequests.push_back(r);
+            if (fileAnswers.empty()) return std::string();
+            std::string a = fileAnswers.front();
+            fileAnswers.pop_front();
+            return a;
+        });
+        Next("TPassWord", [](QDialog& d) { QTest::keyClicks(static_cast<TPassWord&>(d).Pass, "PIANALTO"); });
+        window = std::make_unique<TPrincipale>();
+        window->FormCreate();
+        window->show();
+        ASSERT_EQ(CoreState.WriteAccess, 1);
+        opened.clear();
+    }
+    void TearDown() override {
+        for (int d = 1; d <= kCardDialogCount; ++d) RegisterCardDialog(CardDialog(d), nullptr);
+        for (int job = 1; job <= 8; ++job) RegisterBatchJob(job, nullptr);
+        RegisterCardSearchStep(nullptr);
+        window.reset();
+        ResetUiHooks();
+        StopProgram();
+        ResetProgramState();
+    }
+
+    // What to do with the next form of a class (instead of leaving it).
+    void Next(const std::string& form, Action action) { script[form].push_back(std::move(action)); }
+
+    int Handle(QDialog& d) {
+        const std::string name = FormName(d);
+        opened.push_back(name);
+        CheckCaptions(d, name);
+        if (depth > 4) {
+            d.reject();
+            return d.result();
+        }
+        ++depth;
+        d.show();
+        auto it = script.find(name);
+        if (it != script.end() && !it->second.empty()) {
+            Action a = std::move(it->second.front());
+            it->second.pop_front();
+            a(d);
+        }
+        // A form still open is left as a person would leave it.
+        if (d.isVisible()) Leave(d);
+        if (d.isVisible()) d.reject();
+        --depth;
+        return d.result();
+    }
+
+    // The class name without the namespace: TRicercaSchede.
+    static std::string FormName(const QObject& o) {
+        std::string name = o.metaObject()->className();
+        const size_t colon = name.rfind(':');
+        return colon == std::string::npos ? name : name.substr(colon + 1);
+    }
+
+    // The form's exit button when it has one, else the close box.
+    static void Leave(QDialog& d) {
+        if (auto* b = d.findChild<QAbstractButton*>("Esci"); b && b->isVisible() && b->isEnabled()) {
+            b->click();
+            return;
+        }
+        d.reject();
+    }
+    static void Click(QDialog& d, const char* button) {
+        auto* b = d.findChild<QAbstractButton*>(button);
+        ASSERT_NE(b, nullptr) << FormName(d) << " has no " << button;
+        ASSERT_TRUE(b->isEnabled()) << FormName(d) << "." << button;
+        b->click();
+    }
+    static void Type(QDialog& d, const char* edit, const std::string& text) {
+        auto* e = d.findChild<QLineEdit*>(edit);
+        ASSERT_NE(e, nullptr) << FormName(d) << " has no " << edit;
+        e->setText(Qs(text));
+    }
+
+    // A form a person sees with a title and with a caption on every button.
+    void CheckCaptions(QDialog& d, const std::string& name) {
+        if (d.windowTitle().trimmed().isEmpty()) captionFaults.push_back(name + ": no title");
+        for (QAbstractButton* b : d.findChildren<QAbstractButton*>()) {
+            // Qt's own arrows (tab bars) carry no text.
+            if (!b->isVisibleTo(&d) || !b->icon().isNull() || b->objectName().startsWith("Scroll")) continue;
+            if (b->text().trimmed().isEmpty())
+                captionFaults.push_back(name + ": button " + b->objectName().toStdString() +
+                                        " without caption");
+        }
+    }
+
+    std::string Archive(const std::string& name) const { return root / ("Pianalto/" + name); }
+
+    ProgramRoot root{true};
+    std::unique_ptr<TPrincipale> window;
+    std::map<std::string, std::deque<Action>> script;
+    std::vector<std::string> opened;
+    std::vector<std::string> messages;
+    std::vector<std::string> captionFaults;
+    std::vector<FileDialogRequest> fileRequests;
+    std::deque<std::string> fileAnswers;
+    int messageAnswer = 0;
+    int depth = 0;
+};
+
+}  // namespace qv::test
