@@ -343,9 +343,12 @@ void TPrincipale::b3Click() {
             PreviousCardClick();
             return;
         case kSearchMode:
+            // What stands typed in the field belongs to the mask, as if Enter had been pressed.
+            CommitBeforeMove();
             RunSearch();
             return;
         case kAttributionMode:
+            CommitBeforeMove();
             CoreState.CommandCode = kAttributionJob;
             AttribuzioneClick();
             CoreState.CommandCode = kRepaint;
@@ -386,6 +389,7 @@ void TPrincipale::b4Click() {
             ContenutoCampiClick();
             return;
         case kAttributionMode:
+            CommitBeforeMove();
             CoreState.CommandCode = kAttributionAllJob;
             AttribuzioneClick();
             CoreState.CommandCode = kRepaint;

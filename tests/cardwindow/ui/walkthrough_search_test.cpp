@@ -85,5 +85,20 @@ TEST_F(WalkthroughSearch, TypedMaskFoundOneByOneThenAsAClickableList) {
     EXPECT_EQ(captionFaults, std::vector<std::string>{});
 }
 
+TEST_F(WalkthroughSearch, TextTypedWithoutEnterIsPartOfTheMask) {
+    // The person types the start of a name and clicks "Cerca" straight away: what stands in
+    // the field is what is searched, as when Enter had been pressed.
+    const std::vector<int> expected = CardsNamed("ros");
+    ASSERT_FALSE(expected.empty());
+    ASSERT_NE(expected.front(), 0);
+    window->Ricercadischede1->trigger();
+    QTest::keyClicks(window->CardArea, "ros");
+    window->b3->click();
+    EXPECT_EQ(CoreState.SearchEnded, 0);
+    EXPECT_EQ(CoreState.CurrentCard, expected.front());
+    window->b4->click();
+    EXPECT_EQ(CoreState.CurrentCard, expected.size() > 1 ? expected[1] : expected.front());
+}
+
 }  // namespace
 }  // namespace qv::test
