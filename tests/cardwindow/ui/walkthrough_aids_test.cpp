@@ -1,0 +1,160 @@
+// The entry aids as a person uses them: go to a card, its notes, copy from the card before,
+// clear a field, print the card through a mask, copy a field to the clipboard, the entry
+// options (a marking mode, the mouse switched off), and the distribution of a field after a
+// selection.
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+#include "cardwindow/ui/configura2.h"
+#include "core/text_tables.h"
+#include "core/ui/thelp.h"
+#include "walkthrough_fixture.h"
+
+namespace qv::test {
+namespace {
+
+constexpr int kName = 1, kPhone = 2, kSex = 3;
+
+class WalkthroughAids : public Walkthrough {
+  protected:
+    std::string NameInHand() const { return reinterpret_cast<const char*>(&CurrentCardText[1]); }
+    std::string StoredName(int card) const {
+        std::string n =
+            ReadBytes(Archive("alf-sch.dat")).substr(size_t(card) * size_t(CoreState.CardTextBytes), 40);
+        return n.substr(0, n.find('\0'));
+    }
+    void ClickAt(int field) {
+        QTest::mouseClick(window->CardArea, Qt::LeftButton, {},
+                          QPoint(LayoutX[size_t(field)] + 4, LayoutY[size_t(field)] - 4));
+    }
+};
+
+TEST_F(WalkthroughAids, GoToNotesCopyClearPrintAndClipboard) {
+    // Card number 6 typed in the go-to form (b4).
+    Next("TNumeroScheda", [](QDialog& d) {
+        Type(d, "Numero", "6");
+        Click(d, "Ok");
+    });
+    window->b4->click();
+    ASSERT_EQ(CoreState.CurrentCard, 5);
+    EXPECT_EQ(window->b4->text().toStdString(), "6");
+    EXPECT_EQ(NameInHand(), StoredName(5));
+
+    // Notes written and saved (b10), found again when the notes are opened once more.
+    Next("THelp", [](QDialog& d) {
+        auto& v = static_cast<THelp&>(d);
+        v.Testo->setPlainText("Richiamare in primavera");
+        v.Salva1->trigger();
+        v.Esci1->trigger();
+    });
+    window->b10->click();
+    QString again;
+    Next("THelp", [&](QDialog& d) {
+        again = static_cast<THelp&>(d).Testo->toPlainText();
+        static_cast<THelp&>(d).Esci1->trigger();
+    });
+    window->b10->click();
+    EXPECT_EQ(again.trimmed().toStdString(), "Richiamare in primavera");
+    EXPECT_EQ(window->b10->text().toStdString(), LoadText(122));
+
+    // Copy from the card before (b9), then reload the card in hand.
+    Next("TCopia", [](QDialog& d) { Click(d, "Precedente"); });
+    window->b9->click();
+    EXPECT_EQ(CoreState.CurrentCard, 5);
+    EXPECT_EQ(NameInHand(), StoredName(4));
+    Next("TCopia", [](QDialog& d) { Click(d, "Recupera"); });
+    window->b9->click();
+    EXPECT_EQ(NameInHand(), StoredName(5));
+
+    // The field under the cursor cleared (b8, F8 button).
+    ClickAt(kPhone);
+    ASSERT_EQ(CoreState.CurrentField, kPhone);
+    Next("TCancella", [](QDialog& d) { Click(d, "F8"); });
+    window->b8->click();
+    EXPECT_EQ(CurrentCardText[size_t(FieldTextOffsets[kPhone])], 0);
+    EXPECT_EQ(NameInHand(), StoredName(5));
+    Next("TCopia", [](QDialog& d) { Click(d, "Recupera"); });
+    window->b9->click();
+
+    // The card printed through a mask made on the spot (b6): the card's name in the print.
+    Next("TSelezionaMaschera", [](QDialog& d) {
+        Click(d, "Button1");
+        Click(d, "Esci");
+    });
+    Next("TEsegueLista", [](QDialog& d) { Click(d, "Esci"); });
+    window->b6->click();
+    EXPECT_NE(ReadBytes(root / "tabella.txt").find("Cognome e nome " + StoredName(5)), std::string::npos);
+
+    // F4: the name to the clipboard.
+    ClickAt(kName);
+    QTest::keyClick(window->CardArea, Qt::Key_F4);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), StoredName(5));
+    EXPECT_EQ(captionFaults, std::vector<std::string>{});
+}
+
+TEST_F(WalkthroughAids, EntryOptionsMarkingModeAndMouseOff) {
+    Next("TConfigura2", [](QDialog& d) { Click(d, "tabulatori"); });
+    window->Configura->trigger();
+    ASSERT_EQ(CoreState.CardWindowMode, 5);
+    ClickAt(kSex);
+    ASSERT_EQ(CoreState.CurrentField, kSex);
+    const int16_t attributes = FieldAttributes[kSex];
+    // Enter turns the mark over and moves on.
+    QTest::keyClick(window->CardArea, Qt::Key_Return);
+    EXPECT_EQ(FieldAttributes[kSex], attributes ^ 1);
+    EXPECT_EQ(CoreState.CurrentField, kSex + 1);
+    // b2 takes every tab-stop mark away.
+    window->b2->click();
+    for (int f = 1; f <= CoreState.FieldCount; ++f) EXPECT_EQ(FieldAttributes[size_t(f)] & 1, 0) << f;
+
+    // The mouse switched off: a click no longer moves the cursor.
+    Next("TConfigura2", [](QDialog& d) {
+        static_cast<TConfigura2&>(d).mouse->setChecked(false);
+        Click(d, "Esci");
+    });
+    window->Configura->trigger();
+    EXPECT_EQ(CoreState.MouseEntry, 0);
+    EXPECT_EQ(ReadBytes(root / "ok-mouse.dat"), std::string(1, '\0'));
+    window->Inserimentomodifica1->trigger();
+    const int field = CoreState.CurrentField;
+    ASSERT_NE(field, kName);
+    ClickAt(kName);
+    EXPECT_EQ(CoreState.CurrentField, field);
+    EXPECT_EQ(captionFaults, std::vector<std::string>{});
+}
+
+TEST_F(WalkthroughAids, DistributionOfAFieldAfterASelection) {
+    window->Selezionedelleschede1->trigger();
+    ClickAt(kSex);
+    QTest::keyClick(window->CardArea, Qt::Key_S);
+    EXPECT_TRUE(FieldAttributes[kSex] & 32);
+    Next("TEsegueCollettiva", [](QDialog& d) { Click(d, "PrimaRicerca"); });
+    window->b3->click();
+    int women = 0, men = 0;
+    for (int c = 0; c <= CoreState.LastCard; ++c) {
+        CoreState.CurrentCard = c;
+        ReadCardValues();
+        const int v = GetCardWord(kSex);
+        women += v == 2;
+        men += v == 1;
+    }
+    int viewerCode = -99;
+    Next("THelp", [&](QDialog&) { viewerCode = CoreState.CommandCode; });
+    QTest::keyClick(window->CardArea, Qt::Key_D);
+    EXPECT_EQ(viewerCode, 0);
+    const std::string report = ReadBytes(root / "tabella.txt");
+    auto lineOf = [&](const std::string& label) {
+        const size_t at = report.find(label);
+        return at == std::string::npos ? std::string() : report.substr(at, report.find('\r', at) - at);
+    };
+    EXPECT_NE(lineOf("maschio").find(std::to_string(men)), std::string::npos) << report;
+    EXPECT_NE(lineOf("femmina").find(std::to_string(women)), std::string::npos) << report;
+    EXPECT_EQ(captionFaults, std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace qv::test
