@@ -1,0 +1,94 @@
+// Another archive opened by picking its descriptor, a territory condition set in the
+// municipality picker of the selection mode, and the two ways out: Esc with its question
+// (stay, then leave) storing the card typed last.
+#include <QApplication>
+#include <QListWidget>
+#include <QToolButton>
+
+#include "cardwindow/ui/exit_dialog.h"
+#include "core/selection_files.h"
+#include "platform/bytes.h"
+#include "territory/ui/tunita.h"
+#include "walkthrough_fixture.h"
+
+namespace qv::test {
+namespace {
+
+constexpr int kName = 1, kComune = 5;
+
+class WalkthroughArchives : public Walkthrough {};
+
+TEST_F(WalkthroughArchives, OpenAnotherArchiveSelectByTerritoryAndLeave) {
+    const std::string copy = root.Root() + "Copia Pianalto/";
+    CopyTree(Archive(""), copy);
+    fileAnswers.push_back(copy + "morvidex.dat");
+    window->ApriArchivio->trigger();
+    ASSERT_EQ(fileRequests.size(), 1u);
+    EXPECT_EQ(fileRequests[0].directory, root.ProgramDir() + "Pianalto/");
+    ASSERT_EQ(CoreState.ArchiveDir, copy);
+    EXPECT_EQ(CoreState.CurrentCard, CoreState.LastCard + 1);
+
+    // Mode 12: "C" on the municipality field opens the picker, which keeps its marks; the
+    // municipality of card 0 clicked on.
+    CoreState.CurrentCard = 0;
+    ReadCardValues();
+    const int comune = GetCardWord(kComune);
+    ASSERT_GT(comune, 0);
+    CoreState.CurrentCard = CoreState.LastCard + 1;
+    ReadCardValues();
+    window->Selezionedelleschede1->trigger();
+    CoreState.CurrentField = kComune;
+    CoreState.CommandCode = 1;
+    window->VisualizzaClick();
+    Next("TUnita", [&](QDialog& d) {
+        auto& f = static_cast<TUnita&>(d);
+        // The municipality searched by name shows its province; a click marks it.
+        int row = -1;
+        for (int p = 0; p < f.Province->count() && row < 0; ++p) {
+            f.Province->setCurrentRow(p);
+            for (int r = 0; r < f.Comuni->count(); ++r)
+                if (f.CodeOfItem(r) == comune) row = r;
+        }
+        ASSERT_GE(row, 0);
+        QTest::mouseClick(f.Comuni->viewport(), Qt::LeftButton, {},
+                          f.Comuni->visualItemRect(f.Comuni->item(row)).center());
+        Click(d, "Esci");
+    });
+    QTest::keyClick(window->CardArea, Qt::Key_C);
+    EXPECT_EQ(TerritorySelection[size_t(comune - 1)], 1);
+    EXPECT_EQ(FieldInCondition[kComune], 1);
+    Next("TEsegueCollettiva", [](QDialog& d) { Click(d, "PrimaRicerca"); });
+    window->b3->click();
+    for (int c = 0; c <= CoreState.LastCard; ++c) {
+        CoreState.CurrentCard = c;
+        ReadCardValues();
+        ASSERT_EQ(IsCardSelected(c), GetCardWord(kComune) == comune) << c;
+    }
+
+    // A new card typed, then Esc: "stay" keeps everything, "leave" closes the window. The card
+    // was stored in the archive in use.
+    window->Inserimentomodifica1->trigger();
+    CoreState.CurrentCard = CoreState.LastCard + 1;
+    ClearCardFields(1, CoreState.FieldCount);
+    CoreState.CurrentField = kName;
+    CoreState.CommandCode = 1;
+    window->VisualizzaClick();
+    const int32_t added = CoreState.LastCard + 1;
+    QTest::keyClicks(window->CardArea, "Ultima Scheda");
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    Next("TEsciMorvidex", [](QDialog& d) { Click(d, "Si"); });
+    QTest::keyClick(window->CardArea, Qt::Key_Escape);
+    EXPECT_FALSE(window->Closed());
+    EXPECT_EQ(CoreState.LastCard, added);
+    EXPECT_EQ(CoreState.CardWindowMode, 1);
+    Next("TEsciMorvidex", [](QDialog& d) { Click(d, "No"); });
+    QTest::keyClick(window->CardArea, Qt::Key_Escape);
+    EXPECT_TRUE(window->Closed());
+    EXPECT_EQ(ReadBytes(copy + "alf-sch.dat").substr(size_t(added) * size_t(CoreState.CardTextBytes), 13),
+              "Ultima Scheda");
+    EXPECT_EQ(captionFaults, std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace qv::test
