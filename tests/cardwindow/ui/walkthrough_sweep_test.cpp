@@ -2,6 +2,7 @@
 // its own exit button: nothing may crash, every form carries its captions, and the window comes
 // back in a state a person can go on from.
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QToolButton>
 
@@ -83,6 +84,29 @@ TEST_F(WalkthroughSweep, SearchButtonsSayWhatTheyOpen) {
     EXPECT_EQ(window->b2->text().toStdString(), title.toStdString());
     window->Selezionedelleschede1->trigger();
     EXPECT_NE(window->b2->text().toStdString(), title.toStdString());
+}
+
+TEST_F(WalkthroughSweep, MarkingModesAreLeftAsTheEntryOptionsSay) {
+    // Esc is the exit command in every mode: it asks whether to leave the program. The entry
+    // options must not send the person to it to end a marking mode.
+    std::vector<std::string> labels;
+    Next("TConfigura2", [&](QDialog& d) {
+        for (const char* name : {"Label10", "Label14"})
+            if (auto* l = d.findChild<QLabel*>(name)) labels.push_back(l->text().toStdString());
+        Click(d, "tabulatori");
+    });
+    window->Configura->trigger();
+    ASSERT_EQ(CoreState.CardWindowMode, 5);
+    ASSERT_EQ(labels.size(), 2u);
+    for (const std::string& l : labels) EXPECT_EQ(l.find("Esc"), std::string::npos) << l;
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window->CardArea, Qt::Key_Escape);
+    ASSERT_FALSE(opened.empty());
+    EXPECT_EQ(opened.back(), "TEsciMorvidex");
+    // What they say instead works: another menu command ends the marking.
+    window->Inserimentomodifica1->trigger();
+    EXPECT_EQ(CoreState.CardWindowMode, 1);
 }
 
 }  // namespace
