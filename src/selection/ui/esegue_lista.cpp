@@ -45,6 +45,10 @@ void TEsegueLista::FormCreate() {
     Status->setObjectName("Status");
     Status->setReadOnly(true);
     Status->setToolTip(Qs(LoadText(864)));
+    // Wide enough for the longest outcome, which would otherwise show only its end.
+    Status->setMinimumWidth(
+        Status->fontMetrics().horizontalAdvance(QStringLiteral("manca l'ordinamento alfabetico")) +
+        2 * Status->fontMetrics().averageCharWidth() + 8);
     Esci = TextButton(this, "Esci", 865, 866);
     Help2 = TextButton(this, "Help2", 867, 868);
     ListaTXT = TextButton(this, "ListaTXT", 869, 870);

@@ -4,6 +4,7 @@
 // the alphabetical search that reads the index.
 #include <QComboBox>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
 #include <algorithm>
@@ -146,6 +147,26 @@ TEST_F(WalkthroughLists, SelectionByConditionThenOrderedListLabelsAndAlphabetica
     EXPECT_EQ(CoreState.SearchEnded, 0);
     EXPECT_EQ(CoreState.CurrentCard, *first);
     EXPECT_EQ(captionFaults, std::vector<std::string>{});
+}
+
+TEST_F(WalkthroughLists, ListOutcomesAreReadWhole) {
+    // Without an order field the alphabetical list says so; every outcome fits its box.
+    window->Listaleschedeselezionate1->trigger();
+    CoreState.ListOrderField = 0;
+    std::vector<std::string> cut;
+    Next("TEsegueLista", [&](QDialog& d) {
+        auto& f = static_cast<TEsegueLista&>(d);
+        for (QPushButton* run : {f.Alfabetico, f.Sequenziale}) {
+            run->click();
+            ASSERT_FALSE(f.Status->text().isEmpty());
+            if (f.Status->contentsRect().width() <=
+                f.Status->fontMetrics().horizontalAdvance(f.Status->text()))
+                cut.push_back(f.Status->text().toStdString());
+        }
+        Click(d, "Esci");
+    });
+    window->b3->click();
+    EXPECT_EQ(cut, std::vector<std::string>{});
 }
 
 }  // namespace
