@@ -4,8 +4,10 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QTextEdit>
 #include <QToolButton>
 
+#include "core/ui/thelprtf.h"
 #include "walkthrough_fixture.h"
 
 namespace qv::test {
@@ -107,6 +109,14 @@ TEST_F(WalkthroughSweep, MarkingModesAreLeftAsTheEntryOptionsSay) {
     // What they say instead works: another menu command ends the marking.
     window->Inserimentomodifica1->trigger();
     EXPECT_EQ(CoreState.CardWindowMode, 1);
+}
+
+TEST_F(WalkthroughSweep, FeaturesPageOfTheMenuBarIsNotEmpty) {
+    std::string page;
+    Next("THelpRTF",
+         [&](QDialog& d) { page = static_cast<THelpRTF&>(d).Testo->toPlainText().toStdString(); });
+    window->Help1->trigger();
+    EXPECT_NE(page.find("Quorvanta-TV"), std::string::npos) << page;
 }
 
 }  // namespace
