@@ -9,17 +9,17 @@
 #include <QPlainTextEdit>
 #include <QToolButton>
 
+#include "card_window_walkthrough.h"
 #include "cardwindow/ui/configura2.h"
 #include "core/text_tables.h"
 #include "core/ui/thelp.h"
-#include "walkthrough_fixture.h"
 
 namespace qv::test {
 namespace {
 
 constexpr int kName = 1, kPhone = 2, kSex = 3;
 
-class WalkthroughAids : public Walkthrough {
+class WalkthroughAids : public CardWindowWalkthrough {
   protected:
     std::string NameInHand() const { return reinterpret_cast<const char*>(&CurrentCardText[1]); }
     std::string StoredName(int card) const {

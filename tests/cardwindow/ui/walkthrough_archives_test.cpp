@@ -5,18 +5,18 @@
 #include <QListWidget>
 #include <QToolButton>
 
+#include "card_window_walkthrough.h"
 #include "cardwindow/ui/exit_dialog.h"
 #include "core/selection_files.h"
 #include "platform/bytes.h"
 #include "territory/ui/tunita.h"
-#include "walkthrough_fixture.h"
 
 namespace qv::test {
 namespace {
 
 constexpr int kName = 1, kComune = 5;
 
-class WalkthroughArchives : public Walkthrough {};
+class WalkthroughArchives : public CardWindowWalkthrough {};
 
 TEST_F(WalkthroughArchives, OpenAnotherArchiveSelectByTerritoryAndLeave) {
     const std::string copy = root.Root() + "Copia Pianalto/";

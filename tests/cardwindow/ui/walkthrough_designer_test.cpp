@@ -6,16 +6,16 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "card_window_walkthrough.h"
 #include "core/text_tables.h"
 #include "core/ui/tarchivio.h"
 #include "core/ui/tedits2.h"
 #include "platform/bytes.h"
-#include "walkthrough_fixture.h"
 
 namespace qv::test {
 namespace {
 
-class WalkthroughDesigner : public Walkthrough {};
+class WalkthroughDesigner : public CardWindowWalkthrough {};
 
 TEST_F(WalkthroughDesigner, CompileAChangedSampleIntoANewFolderAndComeBack) {
     const std::string folder = root.Root() + "indagine2/";

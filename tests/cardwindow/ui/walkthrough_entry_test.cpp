@@ -4,20 +4,20 @@
 #include <QListWidget>
 #include <QToolButton>
 
+#include "card_window_walkthrough.h"
 #include "cardwindow/comune_lookup.h"
 #include "cardwindow/ui/category_pickers.h"
 #include "core/card_store.h"
 #include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "territory/ui/tunita.h"
-#include "walkthrough_fixture.h"
 
 namespace qv::test {
 namespace {
 
 constexpr int kName = 1, kSex = 3, kBirth = 4, kComune = 5, kCivil = 6, kStudy = 7, kSpouseStudy = 8;
 
-class WalkthroughEntry : public Walkthrough {
+class WalkthroughEntry : public CardWindowWalkthrough {
   protected:
     void ClickField(int field) {
         QTest::mouseClick(window->CardArea, Qt::LeftButton, {},

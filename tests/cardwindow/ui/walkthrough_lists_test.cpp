@@ -9,19 +9,19 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "card_window_walkthrough.h"
 #include "core/selection_files.h"
 #include "platform/bytes.h"
 #include "selection/ui/condition_dialogs.h"
 #include "selection/ui/esegue_lista.h"
 #include "selection/ui/ricerca_schede.h"
-#include "walkthrough_fixture.h"
 
 namespace qv::test {
 namespace {
 
 constexpr int kName = 1, kSex = 3;
 
-class WalkthroughLists : public Walkthrough {
+class WalkthroughLists : public CardWindowWalkthrough {
   protected:
     std::string Name(int card) const {
         const std::string alf = ReadBytes(Archive("alf-sch.dat"));

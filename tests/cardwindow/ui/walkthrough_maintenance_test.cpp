@@ -6,19 +6,19 @@
 #include <QToolButton>
 #include <map>
 
+#include "card_window_walkthrough.h"
 #include "cardwindow/ui/input_dati.h"
 #include "cardwindow/ui/out_tot.h"
 #include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/text_file.h"
-#include "walkthrough_fixture.h"
 
 namespace qv::test {
 namespace {
 
 constexpr int kName = 1, kSex = 3, kCivil = 6, kStudy = 7, kSpouseStudy = 8, kHousehold = 9;
 
-class WalkthroughMaintenance : public Walkthrough {
+class WalkthroughMaintenance : public CardWindowWalkthrough {
   protected:
     int16_t Word(int card, int field) const {
         const std::string num = ReadBytes(Archive("num-sch.dat"));

@@ -4,15 +4,15 @@
 #include <QRadioButton>
 #include <QToolButton>
 
+#include "card_window_walkthrough.h"
 #include "selection/ui/esegue_lista.h"
 #include "selection/ui/lista_cliccabile.h"
 #include "selection/ui/ricerca_schede.h"
-#include "walkthrough_fixture.h"
 
 namespace qv::test {
 namespace {
 
-class WalkthroughSearch : public Walkthrough {
+class WalkthroughSearch : public CardWindowWalkthrough {
   protected:
     // Cards whose name (field 1, the first 40 text bytes) begins with the prefix, letters
     // folded, read straight from the text file.

@@ -3,17 +3,17 @@
 #include <QListWidget>
 #include <QToolButton>
 
+#include "card_window_walkthrough.h"
 #include "core/selection_files.h"
 #include "platform/bytes.h"
 #include "selection/ui/condition_dialogs.h"
-#include "walkthrough_fixture.h"
 
 namespace qv::test {
 namespace {
 
 constexpr int kSex = 3, kBirth = 4, kHousehold = 9;
 
-class WalkthroughSelection : public Walkthrough {
+class WalkthroughSelection : public CardWindowWalkthrough {
   protected:
     int16_t Word(int card, int word) const {
         const std::string num = ReadBytes(Archive("num-sch.dat"));

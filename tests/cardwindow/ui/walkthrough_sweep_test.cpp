@@ -7,13 +7,13 @@
 #include <QTextEdit>
 #include <QToolButton>
 
+#include "card_window_walkthrough.h"
 #include "core/ui/thelprtf.h"
-#include "walkthrough_fixture.h"
 
 namespace qv::test {
 namespace {
 
-class WalkthroughSweep : public Walkthrough {};
+class WalkthroughSweep : public CardWindowWalkthrough {};
 
 TEST_F(WalkthroughSweep, EveryToolButtonOfEveryMode) {
     const int modes[] = {1, 2, 3, 4, 5, 6, 7, 9, 12, 13, 14, 15, 16};

@@ -31,7 +31,7 @@
 
 namespace qv::test {
 
-class Walkthrough : public ::testing::Test {
+class CardWindowWalkthrough : public ::testing::Test {
   protected:
     using Action = std::function<void(QDialog&)>;
 
