@@ -269,3 +269,118 @@ TEST_F(ElaborationsWalkthrough, CrossTableWithChiSquare) {
 
 }  // namespace
 }  // namespace qv
+
+namespace qv {
+namespace {
+
+TEST_F(ElaborationsWalkthrough, ConnectionsQuantitativeTablesAndWeights) {
+    w.SelectCards([](int c) { return c < 300; });
+    const std::vector<int> sex = CategoryOnCards(kSex), education = CategoryOnCards(kEducation);
+    const std::vector<int> household = CategoryOnCards(9);
+    MakeGridsInEditor(w);
+    w.On<TElaborazioni>("TElaborazioni", [](TElaborazioni& hub) {
+        hub.VedeGriglie->click();
+        hub.VedeConnessioni->click();
+        hub.Quantitative->click();
+        hub.VedeSemplici->click();
+        hub.Esci->click();
+    });
+    w.On<TConnessioni>("TConnessioni", [](TConnessioni& d) {
+        d.Righe->click();
+        d.Colonne->click();
+        d.ChiQ->setText("0");  // every row listed
+        d.Elabora->click();
+        d.Visualizza->click();
+        d.Esci->click();
+    });
+    w.On<TRighe>("TRighe", [](TRighe& d) {
+        d.Disattiva->click();
+        for (int i = 0; i < 5; ++i) ClickListRow(d, d.modalita, kEducationLine + i);
+        d.Esci->click();
+    });
+    w.On<TColonne>("TColonne", [](TColonne& d) {
+        d.Disattiva->click();
+        for (int i = 0; i < 2; ++i) ClickListRow(d, d.modalita, kSexLine + i);
+        d.Esci->click();
+    });
+    w.On<TQuantitativeElab>("TQuantitativeElab", [](TQuantitativeElab& d) {
+        d.Righe->click();
+        d.Elabora->click();
+        d.Visualizza->click();
+        d.Esci->click();
+    });
+    w.On<TQuantModalita>("TQuantModalita", [](TQuantModalita& d) {
+        d.Attiva->click();
+        d.Esci->click();
+    });
+    w.On<TSemplici>("TSemplici", [](TSemplici& d) {
+        d.Quantitativa->click();
+        d.Esci->click();
+    });
+    w.On<TQuantitativa>("TQuantitativa", [](TQuantitativa& d) {
+        d.Pesi->click();
+        d.Esci->click();
+    });
+    w.On<TPesi>("TPesi", [](TPesi& d) {
+        d.vQualit->click();
+        d.CreaFile->click();
+        d.Universo->click();
+        d.Calcolo->click();
+        d.Pesi->click();
+        d.Attribuisce->click();
+        d.Esci->click();
+    });
+    w.On<TEsegue>("TEsegue", [](TEsegue& d) { d.Esegui->click(); });
+
+    w.Window().Elab1->trigger();
+    EXPECT_TRUE(w.Unhandled().empty()) << w.Unhandled().front();
+    EXPECT_TRUE(w.Messages().empty()) << w.Messages().front();
+    // Connections, quantitative tables, the universe and the weights (attribution needs the
+    // write password, which this user did not give).
+    ASSERT_EQ(w.Viewed().size(), 4u);
+
+    int total = 0, males = 0, graduates = 0, maleGraduates = 0;
+    std::array<int64_t, 3> householdSum{}, householdCount{};
+    for (int c = 0; c < 300; ++c) {
+        ++total;
+        males += sex[size_t(c)] == 1;
+        graduates += education[size_t(c)] == 5;
+        maleGraduates += sex[size_t(c)] == 1 && education[size_t(c)] == 5;
+        if (int16_t(household[size_t(c)]) >= 0) {
+            for (size_t slot : {size_t(0), size_t(sex[size_t(c)])})
+                if (slot <= 2) householdSum[slot] += household[size_t(c)], ++householdCount[slot];
+        }
+    }
+    // The 2x2 table of graduates against men.
+    const double a = maleGraduates, b = males - a, cc = graduates - a, d = total - graduates - b;
+    const double chi =
+        total * (a * d - b * cc) * (a * d - b * cc) / ((b + d) * (a + cc) * (cc + d) * (a + b));
+    const std::vector<std::string>& connections = w.Viewed()[0];
+    const auto male = std::find(connections.begin(), connections.end(), " Sesso maschio");
+    ASSERT_NE(male, connections.end());
+    const auto laurea = std::find_if(male, connections.end(), [](const std::string& l) {
+        return l.size() > 41 && l.substr(41) == "Titolo laurea";
+    });
+    ASSERT_NE(laurea, connections.end());
+    EXPECT_NEAR(std::stod(laurea->substr(0, 8)), chi, 0.006) << *laurea;
+    EXPECT_NEAR(std::stod(laurea->substr(24, 6)), 100.0 * a / males, 0.006) << *laurea;
+    EXPECT_EQ(std::count_if(male, connections.end(),
+                            [](const std::string& l) { return l.find("Titolo") != l.npos; }),
+              10);  // five rows under each of the two columns
+
+    const std::vector<std::string>& quantities = w.Viewed()[1];
+    const auto members = std::find_if(quantities.begin(), quantities.end(),
+                                      [](const std::string& l) { return l.rfind("Componenti", 0) == 0; });
+    ASSERT_NE(members, quantities.end());
+    const std::vector<std::string> sums = FieldsFrom(*(members + 2), 5),
+                                   counts = FieldsFrom(*(members + 3), 9);
+    ASSERT_EQ(sums.size(), 3u) << *(members + 2);
+    ASSERT_EQ(counts.size(), 3u) << *(members + 3);
+    for (size_t slot = 0; slot < 3; ++slot) {
+        EXPECT_EQ(std::stoll(sums[slot]), householdSum[slot]) << slot;
+        EXPECT_EQ(std::stoll(counts[slot]), householdCount[slot]) << slot;
+    }
+}
+
+}  // namespace
+}  // namespace qv
