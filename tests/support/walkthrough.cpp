@@ -46,7 +46,9 @@ Walkthrough::Walkthrough(bool map) : root_(true) {
     window_->FormCreate();
     window_->show();
     SetModalHook([this](QDialog& d) {
-        const std::string name = BareName(d.metaObject()->className());
+        // Forms declared without their own meta-object go by their object name.
+        std::string name = BareName(d.metaObject()->className());
+        if (name == "QDialog") name = d.objectName().toStdString();
         shown_.push_back(name);
         if (auto* viewer = qobject_cast<THelp*>(&d)) viewed_.push_back(viewer->MemoLines());
         const auto h = handlers_.find(name);
