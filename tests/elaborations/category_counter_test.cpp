@@ -166,5 +166,53 @@ TEST(CategoryCounterTest, WideClassesPastTheTableBudget) {
     EXPECT_EQ(counter.Table(), CardByCardTable(classifier, columns, cards, weights, g.Count));
 }
 
+// Ten independent columns (up to 1024 patterns), four groups counted by sets of classes (4096
+// slots each) and a group of 70 classes: the pattern rows outgrow their budget and later cards
+// go straight into the table; the large group's classes span two mask words.
+TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
+    ResetProgramState();
+    for (int f = 1; f <= 31; ++f) {
+        FieldTypes[f] = int16_t(f <= 10 || f == 11 || f == 15 || f == 19 || f == 23 || f == 27 ? 0 : 1);
+        FieldPositions[f] = int16_t(f);
+    }
+    CategoryGrid g;
+    std::vector<int32_t> columns;
+    auto line = [&g](int field, int count, int32_t low, int32_t high) {
+        for (auto* v : {&g.Low, &g.High, &g.Parent, &g.FieldCount, &g.Field})
+            v->resize(size_t(g.Count) + 2, 0);
+        g.HasStar.resize(size_t(g.Count) + 2, 1);
+        ++g.Count;
+        g.Field.back() = field, g.FieldCount.back() = count, g.Low.back() = low, g.High.back() = high;
+        return g.Count;
+    };
+    for (int f = 1; f <= 10; ++f) {
+        columns.push_back(line(f, 0, 1, 1));
+        line(f, 0, 2, 3);
+    }
+    for (int group = 0; group < 4; ++group) {
+        for (int k = 1; k <= 11; ++k) line(11 + 4 * group, 4, k, k);
+        line(11 + 4 * group, 4, 0, 0);
+    }
+    for (int k = 1; k <= 70; ++k) line(27, 5, k, k + 3);
+    for (auto* v : {&g.Low, &g.High, &g.Parent, &g.FieldCount, &g.Field}) v->resize(size_t(g.Count) + 2, 0);
+    g.HasStar.resize(size_t(g.Count) + 2, 1);
+
+    std::mt19937 rng(11);
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    std::vector<std::vector<uint16_t>> cards(4000, std::vector<uint16_t>(kWords));
+    std::vector<int64_t> weights;
+    for (auto& card : cards) {
+        for (int w = 0; w < 10; ++w) card[size_t(w)] = uint16_t(pick(0, 3));
+        for (int w = 10; w < 26; ++w) card[size_t(w)] = uint16_t(pick(0, 2) ? 0 : pick(1, 12));
+        for (int w = 26; w < 31; ++w) card[size_t(w)] = uint16_t(pick(0, 80));
+        weights.push_back(pick(0, 5) == 0 ? 0 : pick(1, 3));
+    }
+    const std::vector<uint8_t> active(size_t(g.Count) + 2, 1);
+    CardClassifier classifier(g, active, kWords);
+    CategoryCounter counter(classifier, columns);
+    for (size_t i = 0; i < cards.size(); ++i) counter.Add(cards[i].data(), weights[i]);
+    EXPECT_EQ(counter.Table(), CardByCardTable(classifier, columns, cards, weights, g.Count));
+}
+
 }  // namespace
 }  // namespace qv
