@@ -47,7 +47,7 @@ void Spread(int64_t* record, int64_t w, const int* columns, int n) {
 
 }  // namespace
 
-uint16_t CategoryCounter::SlotMap::Find(int32_t v) const {
+inline uint16_t CategoryCounter::SlotMap::Find(int32_t v) const {
     if (table) return table[std::min(uint32_t(v) - uint32_t(low), size)];
     if (padded <= kLinearBounds) {  // a few bounds: count those above v, with no branch
 #if defined(__SSE2__)
@@ -295,6 +295,7 @@ void CategoryCounter::BuildGroup(GroupSource& g) {
 }
 
 void CategoryCounter::Add(const uint16_t* card, int64_t weight) {
+    if (weight == 0) return;  // adds nothing anywhere
     uint16_t* slots = slots_.data();
     size_t n = 0;
     for (const WordSource& w : words_)
@@ -352,7 +353,6 @@ void CategoryCounter::Add(const uint16_t* card, int64_t weight) {
 
     for (uint32_t i : columnSources_) pattern |= slotColumns_[slots[i]];
     for (size_t k = 0; k < directCount_; ++k) pattern |= directColumns_[size_t(direct_[k])];
-    if (weight == 0) return;
 
     int32_t& index = patternIndex_[pattern];
     if (index < 0) {
