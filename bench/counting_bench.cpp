@@ -9,6 +9,13 @@
 // reserves them), its generated grid (about 300 categories), and 100,000 and 500,000 random
 // cards. The definition tables are set here directly rather than compiled from a card
 // definition. Everything runs on one core with the card file in the page cache.
+//
+// Pass 28 with all 291 rows and 10 columns, 500,000 cards (Release, one core, page cache; the
+// plain read takes 0.007-0.008 s):
+//   card by card through the classifier's list of true categories   0.256 s   36x plain read
+//   once per field into interval slots by column pattern            0.060 s    7-8x plain read
+// What remains is about a nanosecond per 16-bit field (table lookup and one add), two per date
+// or 32-bit number, and the copy of the file; pass 29 takes 0.040 s on the same cards.
 #include <sched.h>
 #include <unistd.h>
 

@@ -60,6 +60,13 @@ class ClassLookup {
     bool Empty() const { return classes_.empty(); }
     void Build();
 
+    // After Build: the sorted bounds; interval j is [Bounds()[j], Bounds()[j + 1]).
+    const std::vector<int64_t>& Bounds() const { return bounds_; }
+    std::pair<const int32_t*, const int32_t*> IntervalCategories(size_t j) const {
+        const int32_t* base = categories_.data();
+        return {base + starts_[j], base + starts_[j + 1]};
+    }
+
     // Categories holding v, as [begin, end).
     std::pair<const int32_t*, const int32_t*> Find(int64_t v) const {
         if (bounds_.empty() || v < bounds_.front() || v >= bounds_.back()) return {nullptr, nullptr};
@@ -107,7 +114,8 @@ class CardClassifier {
         trueList_.clear();
     }
 
-  private:
+    // The compiled tests, for callers that classify in bulk their own way (the category
+    // counts): every active category with a class sits in exactly one source.
     enum class Kind : uint8_t { Word, Date, Number, Group };
     struct Source {
         Kind kind = Kind::Word;
@@ -116,7 +124,15 @@ class CardClassifier {
         ClassLookup lookup;
         std::vector<int32_t> allEmpty;  // group classes with a zero bound: all fields empty
     };
+    const std::vector<Source>& Sources() const { return sources_; }
+    // Active categories with a parent, in increasing order; the parent rule applies to them
+    // when ParentRuleInForce().
+    const std::vector<int32_t>& ChildCategories() const { return childCategories_; }
+    bool ParentRuleInForce() const { return parentRule_; }
+    DateKeyRule DateRule() const { return dateRule_; }
+    const CategoryGrid& Grid() const { return grid_; }
 
+  private:
     void MarkOne(int32_t c) {
         if (!truth_[size_t(c)]) {
             truth_[size_t(c)] = 1;

@@ -10,6 +10,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "elaborations/card_classifier.h"
+#include "elaborations/category_counter.h"
 #include "elaborations/grid_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -219,28 +220,10 @@ CountingResult CountCategories(Progress& progress) {
     CardClassifier classifier(grid, ActiveCategories(grid, true, columns), cards.WordCount());
     UnitWeight unit(CoreState.CountByQuantUnit ? grid.UnitField : 0, cards.WordCount());
 
+    CategoryCounter counter(classifier, columns);
+    cards.ForEach([&](const uint16_t* card) { counter.Add(card, unit.Of(card)); });
     // Row r, column c at r * 12 + c: the layout of the file's records.
-    std::vector<int64_t> counts(size_t(grid.Count + 2) * kTableColumns, 0);
-    int64_t grandTotal = 0;
-    int trueColumns[kMaxColumns];
-    cards.ForEach([&](const uint16_t* card) {
-        classifier.Classify(card);
-        const int64_t w = unit.Of(card);
-        grandTotal += w;
-        if (w != 0) {
-            int n = 0;
-            for (int c = 0; c < columnCount; ++c)
-                if (classifier.IsTrue(columns[size_t(c)])) trueColumns[n++] = c + 1;
-            for (int k = 0; k < n; ++k) counts[size_t(trueColumns[k])] += w;
-            for (int32_t r : classifier.True()) {
-                int64_t* row = &counts[size_t(r) * kTableColumns];
-                row[kAllCardsColumn] += w;
-                for (int k = 0; k < n; ++k) row[trueColumns[k]] += w;
-            }
-        }
-        classifier.Clear();
-    });
-    counts[kAllCardsColumn] = grandTotal;
+    std::vector<int64_t> counts = counter.Table();
     for (int c = 0; c < columnCount; ++c)
         counts[size_t(grid.Count + 1) * kTableColumns + size_t(c) + 1] = columns[size_t(c)];
 

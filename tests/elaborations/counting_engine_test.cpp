@@ -355,13 +355,85 @@ TEST_F(CountingTest, CardsPastTheEndOfTheFileReadEmpty) {
     EXPECT_EQ(t[8][11], 0);
 }
 
-// The pass reads the card file in blocks; each card must be classified on the words that
-// ReadCardValues and GetCardWord give for it. Random cards and a grid of overlapping classes
-// on every kind of field, checked against a card-by-card count through the card store.
-TEST_F(CountingTest, BlockReadingClassifiesLikeTheCardStore) {
+// The count table of the selected cards worked out card by card through the card store, from
+// the rules alone: active categories (rows, columns, their ancestors), the truth of each, the
+// parent rule, the unit weight.
+std::vector<Record> ReferenceTable(const CategoryGrid& g, const std::vector<int>& rows,
+                                   std::vector<int> columns, int unitField) {
+    const size_t size = size_t(g.Count) + 2;
+    if (columns.empty()) columns.push_back(1);
+    std::vector<uint8_t> active(size, 0);
+    for (int r : rows) active[size_t(r)] = 1;
+    for (int c : columns) active[size_t(c)] = 1;
+    for (int i = 1; i <= g.Count; ++i) {
+        if (!active[size_t(i)]) continue;
+        std::vector<uint8_t> seen(size, 0);  // a loop of parents ends the walk
+        for (int p = g.Parent[size_t(i)]; p >= 1 && p <= g.Count && !seen[size_t(p)]; p = g.Parent[size_t(p)])
+            active[size_t(p)] = seen[size_t(p)] = 1;
+    }
+    std::vector<Record> expected(size, Record{});
+    for (int card = 0; card <= CoreState.LastCard; ++card) {
+        if (!(CardSelectionMask[size_t(card / 8)] & (0x80 >> (card % 8)))) continue;
+        CoreState.CurrentCard = card;
+        ReadCardValues();
+        std::vector<uint8_t> truth(size, 0);
+        for (int i = 1; i <= g.Count; ++i) {
+            const int f = g.Field[size_t(i)], n = g.FieldCount[size_t(i)];
+            const int32_t lo = g.Low[size_t(i)], hi = g.High[size_t(i)];
+            bool t = false;
+            if (n > 0) {
+                bool allZero = true, any = false;
+                for (int h = f; h < f + n; ++h) {
+                    int16_t w = GetCardWord(h);
+                    allZero = allZero && w == 0;
+                    any = any || (lo <= w && w <= hi);
+                }
+                t = lo == 0 || hi == 0 ? allZero : any;
+            } else if (FieldTypes[f] >= 0) {  // text fields are never true
+                int64_t v;
+                if (FieldTypes[f] == 7) {
+                    v = GetCardNumber(f);
+                } else {
+                    int16_t d = GetCardWord(f);
+                    v = d;
+                    if (FieldTypes[f] == 2)
+                        v = int64_t(CoreState.DateYear > 0 ? CoreState.DateYear : d) * 10000 +
+                            CoreState.DateMonth * 100 + d;
+                }
+                t = lo <= v && v <= hi;
+            }
+            truth[size_t(i)] = t && active[size_t(i)];
+        }
+        for (int sweep = 0; sweep < 2 && g.ParentRepetitions == 2; ++sweep)
+            for (int i = 1; i <= g.Count; ++i) {
+                const int p = g.Parent[size_t(i)];
+                if (truth[size_t(i)] && p > 0 && (p > g.Count || !truth[size_t(p)])) truth[size_t(i)] = 0;
+            }
+        int64_t w = 1;
+        if (unitField > 0 && FieldTypes[unitField] == 7) {
+            w = GetCardNumber(unitField) == kEmptyNumber ? 0 : GetCardNumber(unitField);
+        } else if (unitField > 0 && FieldTypes[unitField] >= 0) {
+            w = GetCardWord(unitField) == kEmpty16 ? 0 : GetCardWord(unitField);
+        }
+        for (int r = 0; r <= g.Count; ++r) {
+            if (r > 0 && !truth[size_t(r)]) continue;
+            expected[size_t(r)][11] += int32_t(w);
+            for (size_t c = 0; c < columns.size(); ++c)
+                if (truth[size_t(columns[c])]) expected[size_t(r)][c + 1] += int32_t(w);
+        }
+    }
+    for (size_t c = 0; c < columns.size(); ++c) expected[size_t(g.Count) + 1][c + 1] = columns[c];
+    return expected;
+}
+
+// The pass reads the card file in blocks and counts by intervals of class bounds; its table
+// must be the one worked out card by card through the card store. Random cards, random grids
+// of overlapping classes on every kind of field with parents, random rows, columns, selections
+// and unit fields.
+TEST_F(CountingTest, BlockCountingAgreesWithTheCardStore) {
     std::mt19937 rng(7);
     auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    const int cardCount = 3000;
+    const int cardCount = 1500;
     std::string file;
     for (int i = 0; i < cardCount; ++i) {
         Card c{uint16_t(pick(0, 4)),
@@ -377,85 +449,50 @@ TEST_F(CountingTest, BlockReadingClassifiesLikeTheCardStore) {
     // The file ends inside the last cards' records: those read empty.
     WriteBytes(dir / "num-sch.dat", file.substr(0, file.size() - 250));
     CoreState.LastCard = cardCount - 1;
-    for (int i = 0; i < cardCount; ++i)
-        if (pick(0, 2) != 0) CardSelectionMask[size_t(i / 8)] |= uint8_t(0x80 >> (i % 8));
 
-    std::string grid;
     const char* fields[] = {"1", "2", "4", "5", "6", "7"};
-    for (const char* f : fields) {
-        std::string field = f;
-        std::string code = field == "2" ? "G2S" : "G0S";
-        for (int k = 0; k < 8; ++k) {
-            int lo = field == "6" ? pick(900000, 1100000) : pick(-20, 40);
-            int hi = lo + (field == "6" ? pick(0, 100000) : pick(-1, 15));
-            int parent = pick(0, 5) == 0 ? pick(1, 50) : 0;
-            if (k == 7) lo = hi = 0;
-            grid += "c*" + (k == 0 ? field : std::string()) + "=" + std::to_string(lo) + "," +
-                    std::to_string(hi) + ";" + code + std::to_string(parent) + "\r\n";
+    const int unitFields[] = {4, 5, 6, 7};  // the lines of grq-sch.txt
+    for (int round = 0; round < 12; ++round) {
+        std::string grid;
+        for (const char* f : fields) {
+            std::string field = f;
+            std::string code = field == "2" ? "G2S" : "G0S";
+            for (int k = 0; k < 8; ++k) {
+                int lo = field == "6" ? pick(900000, 1100000) : pick(-20, 40);
+                int hi = lo + (field == "6" ? pick(0, 100000) : pick(-1, 15));
+                int parent = pick(0, 5) == 0 ? pick(1, 50) : 0;
+                if (k == 7) lo = hi = 0;
+                grid += "c*" + (k == 0 ? field : std::string()) + "=" + std::to_string(lo) + "," +
+                        std::to_string(hi) + ";" + code + std::to_string(parent) + "\r\n";
+            }
         }
-    }
-    WriteBytes(dir / "grl-sch.txt", grid);
-    const CategoryGrid g = LoadCategoryGrid(dir / "grl-sch.txt");
-    ASSERT_EQ(g.Count, 48);
-    for (int line = 0; line < g.Count; ++line) StandardRowFlags[size_t(line)] = 1;
-    Flag(StandardColumnFlags, {0, 3, 9, 12, 17, 20, 26, 30, 33, 40, 44});
-    ASSERT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
+        WriteBytes(dir / "grl-sch.txt", grid);
+        const CategoryGrid g = LoadCategoryGrid(dir / "grl-sch.txt");
+        ASSERT_EQ(g.Count, 48);
+        StandardRowFlags.fill(0);
+        StandardColumnFlags.fill(0);
+        std::vector<int> rows, columns;
+        for (int line = 0; line < g.Count; ++line) {
+            if (pick(0, 3) != 0) StandardRowFlags[size_t(line)] = 1, rows.push_back(line + 1);
+            if (pick(0, 4) == 0) {
+                StandardColumnFlags[size_t(line)] = 1;
+                if (columns.size() < 10) columns.push_back(line + 1);
+            }
+        }
+        CardSelectionMask.fill(0);
+        for (int i = 0; i < cardCount; ++i)
+            if (pick(0, 2) != 0) CardSelectionMask[size_t(i / 8)] |= uint8_t(0x80 >> (i % 8));
+        CoreState.CountByQuantUnit = uint8_t(round % 5 != 0);  // every unit field in turn
+        CoreState.QuantUnitVar = std::max(0, round % 5 - 1);
+        const int unitField = CoreState.CountByQuantUnit ? unitFields[CoreState.QuantUnitVar] : 0;
 
-    const int columns[] = {1, 4, 10, 13, 18, 21, 27, 31, 34, 41};
-    std::vector<Record> expected(size_t(g.Count) + 2, Record{});
-    for (int card = 0; card <= CoreState.LastCard; ++card) {
-        if (!(CardSelectionMask[size_t(card / 8)] & (0x80 >> (card % 8)))) continue;
-        CoreState.CurrentCard = card;
-        ReadCardValues();
-        std::vector<uint8_t> truth(size_t(g.Count) + 1, 0);
-        for (int i = 1; i <= g.Count; ++i) {
-            const int f = g.Field[size_t(i)], n = g.FieldCount[size_t(i)];
-            const int32_t lo = g.Low[size_t(i)], hi = g.High[size_t(i)];
-            bool t = false;
-            if (n > 0) {
-                bool allZero = true, any = false;
-                for (int h = f; h < f + n; ++h) {
-                    int16_t w = GetCardWord(h);
-                    allZero = allZero && w == 0;
-                    any = any || (lo <= w && w <= hi);
-                }
-                t = lo == 0 || hi == 0 ? allZero : any;
-            } else {
-                int64_t v = 0;
-                if (FieldTypes[f] < 0) {
-                    v = int64_t(lo) - 1;  // text fields are never true
-                } else if (FieldTypes[f] == 7) {
-                    v = GetCardNumber(f);
-                } else {
-                    int16_t d = GetCardWord(f);
-                    v = d;
-                    if (FieldTypes[f] == 2)
-                        v = int64_t(CoreState.DateYear > 0 ? CoreState.DateYear : d) * 10000 +
-                            CoreState.DateMonth * 100 + d;
-                }
-                t = lo <= v && v <= hi;
-            }
-            truth[size_t(i)] = t;
-        }
-        for (int sweep = 0; sweep < 2; ++sweep)
-            for (int i = 1; i <= g.Count; ++i) {
-                const int p = g.Parent[size_t(i)];
-                if (truth[size_t(i)] && p > 0 && (p > g.Count || !truth[size_t(p)])) truth[size_t(i)] = 0;
-            }
-        expected[0][11] += 1;
-        for (int c = 0; c < 10; ++c)
-            if (truth[size_t(columns[c])]) expected[0][size_t(c) + 1] += 1;
-        for (int r = 1; r <= g.Count; ++r) {
-            if (!truth[size_t(r)]) continue;
-            expected[size_t(r)][11] += 1;
-            for (int c = 0; c < 10; ++c)
-                if (truth[size_t(columns[c])]) expected[size_t(r)][size_t(c) + 1] += 1;
-        }
+        ASSERT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
+        const std::vector<Record> expected = ReferenceTable(g, rows, columns, unitField);
+        const std::vector<Record> t = CountTable();
+        ASSERT_EQ(t.size(), expected.size());
+        for (size_t r = 0; r < t.size(); ++r)
+            ASSERT_EQ(t[r], expected[r]) << "round " << round << " record " << r;
     }
-    for (int c = 0; c < 10; ++c) expected[size_t(g.Count) + 1][size_t(c) + 1] = columns[c];
-    const std::vector<Record> t = CountTable();
-    ASSERT_EQ(t.size(), expected.size());
-    for (size_t r = 0; r < t.size(); ++r) EXPECT_EQ(t[r], expected[r]) << "record " << r;
 }
 
 class RecordingProgress : public Progress {

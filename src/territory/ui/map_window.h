@@ -14,6 +14,7 @@ namespace qv {
 
 // The map's image: shows its picture and reports where the mouse went down, in image pixels.
 class MapImage : public QWidget {
+    Q_OBJECT
   public:
     explicit MapImage(QWidget* parent);
     QImage& Picture() { return picture_; }
@@ -35,6 +36,7 @@ class MapImage : public QWidget {
 // comuni into the archive's territory selection. Created with CoreState.ProceedFlag 1 it counts
 // the selected cards per comune and draws the map; the opener holds the map tables meanwhile.
 class TVedeCartina : public QDialog {
+    Q_OBJECT
   public:
     explicit TVedeCartina(QWidget* owner);
 

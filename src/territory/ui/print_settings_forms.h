@@ -13,6 +13,7 @@ namespace qv {
 // Asks for the print scale just before the map is printed: CoreState.ProceedFlag is 1 only after
 // "Continua".
 class TOpzioniStampaCartina : public QDialog {
+    Q_OBJECT
   public:
     explicit TOpzioniStampaCartina(QWidget* owner);
 
@@ -31,6 +32,7 @@ class TOpzioniStampaCartina : public QDialog {
 // The heights of the characters of sigle, comuni, values and legend, for the screen and for the
 // printer.
 class TStampe : public QDialog {
+    Q_OBJECT
   public:
     explicit TStampe(QWidget* owner);
 
@@ -59,6 +61,7 @@ class TStampe : public QDialog {
 
 // The comment printed under the map; kept when the dialog is left with "Esci" or Esc in the memo.
 class TCommentoStampa : public QDialog {
+    Q_OBJECT
   public:
     explicit TCommentoStampa(QWidget* owner);
 

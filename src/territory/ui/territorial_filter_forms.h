@@ -14,6 +14,7 @@ namespace qv {
 // Narrows ("And") or widens ("Or") the comuni active on the map by the categories of a
 // qualitative territorial variable.
 class TQualitativi : public QDialog {
+    Q_OBJECT
   public:
     explicit TQualitativi(QWidget* owner);
 
@@ -40,6 +41,7 @@ class TQualitativi : public QDialog {
 // The same by a range of the cards counted in each comune; `cardCounts` are the map's counts
 // per comune (entry i for comune i). Without them (no map open) the filter does nothing.
 class TQuantitativi : public QDialog {
+    Q_OBJECT
   public:
     TQuantitativi(QWidget* owner, std::span<const int32_t> cardCounts);
 

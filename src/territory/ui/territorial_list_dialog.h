@@ -17,6 +17,7 @@ namespace qv {
 // the card in hand, or what "Territorio" chooses), restricted to the chosen categories of that
 // archive and to a search text, written to "tabella.txt" and shown in the text viewer.
 class TListaTerritoriale : public QDialog {
+    Q_OBJECT
   public:
     explicit TListaTerritoriale(QWidget* owner);
 

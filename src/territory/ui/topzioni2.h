@@ -21,6 +21,7 @@ namespace qv {
 // map geometry. The answer in CoreState.CommandCode: 0 nothing more to do, 1 redraw the map,
 // 2 show the list of comuni, 3 the ranking.
 class TOpzioni2 : public QDialog {
+    Q_OBJECT
   public:
     // The quantitative filter works on the open map's MapCardCounts (none without a map).
     explicit TOpzioni2(QWidget* owner);

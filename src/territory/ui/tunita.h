@@ -17,6 +17,7 @@ namespace qv {
 // CoreState.CommandCode names on opening the code whose province is shown and holds afterwards
 // the code last chosen; with CardWindowMode below 4 the selection starts empty.
 class TUnita : public QDialog {
+    Q_OBJECT
   public:
     explicit TUnita(QWidget* owner);
 

@@ -1,0 +1,218 @@
+#include "elaborations/category_counter.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "elaborations/card_classifier.h"
+#include "elaborations/grid_files.h"
+
+namespace qv {
+namespace {
+
+constexpr int kWords = 50;
+
+// The card-by-card count the counter replaces: classify, list the true columns, add the weight
+// to every true category in each of them.
+std::vector<int64_t> CardByCardTable(CardClassifier& classifier, const std::vector<int32_t>& columns,
+                                     const std::vector<std::vector<uint16_t>>& cards,
+                                     const std::vector<int64_t>& weights, int categories) {
+    std::vector<int64_t> counts(size_t(categories + 2) * 12, 0);
+    for (size_t i = 0; i < cards.size(); ++i) {
+        classifier.Classify(cards[i].data());
+        const int64_t w = weights[i];
+        counts[11] += w;
+        std::vector<int> trueColumns;
+        for (size_t c = 0; c < columns.size(); ++c)
+            if (classifier.IsTrue(columns[c])) trueColumns.push_back(int(c) + 1);
+        for (int c : trueColumns) counts[size_t(c)] += w;
+        for (int32_t r : classifier.True()) {
+            counts[size_t(r) * 12 + 11] += w;
+            for (int c : trueColumns) counts[size_t(r) * 12 + size_t(c)] += w;
+        }
+        classifier.Clear();
+    }
+    return counts;
+}
+
+// Fields of every kind: coded answers (1..4, a group's worth), 16-bit numbers, a 32-bit number,
+// a date, a time, a percentage, a text, a date and a number cut by the card's end, a number
+// past it, an unknown type, and a field the card does not place.
+void DefineFields() {
+    ResetProgramState();
+    const int types[] = {0, 1, 1, 1, 4, 7, 2, 5, 6, -20, 2, 7, 4, 3, 9, 0};
+    const int positions[] = {1, 2, 3, 4, 5, 6, 8, 11, 12, 0, 49, 50, 51, 13, 14, 0};
+    for (int f = 1; f <= 16; ++f) {
+        FieldTypes[f] = int16_t(types[f - 1]);
+        FieldPositions[f] = int16_t(positions[f - 1]);
+    }
+}
+
+struct RandomArchive {
+    CategoryGrid grid;
+    std::vector<uint8_t> active;
+    std::vector<int32_t> columns;
+    std::vector<std::vector<uint16_t>> cards;
+    std::vector<int64_t> weights;
+};
+
+RandomArchive MakeArchive(std::mt19937& rng) {
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const int32_t bounds[] = {-999999999, -32768, -32001, -32000,  -1,      0,        1,
+                              2,          3,      4,      7,       100,     1200,     32767,
+                              32768,      951231, 960101, 1000101, 1001231, 999999999};
+    auto bound = [&]() -> int32_t {
+        if (pick(0, 3) == 0) return pick(-5, 12);
+        return bounds[pick(0, int(std::size(bounds)) - 1)];
+    };
+    RandomArchive a;
+    CategoryGrid& g = a.grid;
+    g.Count = pick(1, 60);
+    const size_t size = size_t(g.Count) + 2;
+    g.Low.assign(size, 0);
+    g.High.assign(size, 0);
+    g.Parent.assign(size, 0);
+    g.FieldCount.assign(size, 0);
+    g.Field.assign(size, 0);
+    g.HasStar.assign(size, 1);
+    g.OpensVariable.assign(size, 0);
+    const bool parents = pick(0, 3) != 0;
+    for (int i = 1; i <= g.Count; ++i) {
+        g.Field[size_t(i)] = pick(0, 20) == 0 ? pick(-1, 17) : pick(1, 16);
+        g.FieldCount[size_t(i)] = pick(0, 3) == 0 ? pick(1, 4) : 0;
+        g.Low[size_t(i)] = bound();
+        g.High[size_t(i)] = pick(0, 2) == 0 ? bound() : g.Low[size_t(i)] + pick(-1, 20);
+        if (pick(0, 30) == 0) g.HasStar[size_t(i)] = 0;
+        // Parents above and below, chains, loops, and parents outside the grid.
+        if (parents && pick(0, 2) == 0) g.Parent[size_t(i)] = pick(1, g.Count + 3);
+    }
+    g.ParentRepetitions = parents && pick(0, 10) != 0 ? 2 : 0;
+    a.active.assign(size, 0);
+    for (int i = 1; i <= g.Count; ++i) a.active[size_t(i)] = pick(0, 4) != 0;
+    const int columnCount = pick(0, std::min(10, g.Count));
+    for (int i = 1; i <= g.Count && int(a.columns.size()) < columnCount; ++i)
+        if (pick(0, g.Count / columnCount) == 0) a.columns.push_back(i);
+
+    const uint16_t words[] = {0, 0, 1, 2, 3, 4, kEmptyWord, 0xFFFF, 0x8000, 0x7FFF, 1200, 7, 100};
+    for (int k = pick(0, 150); k > 0; --k) {
+        std::vector<uint16_t> card(kWords);
+        for (uint16_t& w : card)
+            w = pick(0, 5) == 0 ? uint16_t(pick(0, 65535)) : words[pick(0, int(std::size(words)) - 1)];
+        // Dates of the 1990s and 2000s, and 32-bit numbers around the classes.
+        if (pick(0, 1))
+            card[7] = uint16_t(pick(0, 31)), card[8] = uint16_t(pick(0, 12)),
+            card[9] = uint16_t(pick(-1, 110));
+        const int32_t numbers[] = {kEmptyNumber, 0, 1, 5, -1, 40000, 999999999, 1000101};
+        if (pick(0, 1)) EncodeCardNumber(numbers[pick(0, 7)], card[5], card[6]);
+        a.cards.push_back(card);
+        const int64_t weights[] = {1, 1, 1, 0, -3, 2000000011};
+        a.weights.push_back(weights[pick(0, 5)]);
+    }
+    return a;
+}
+
+// Random grids over every kind of field, random active categories and columns, random cards and
+// weights: the counter's table is the card-by-card one, with both date rules.
+TEST(CategoryCounterTest, AgreesWithTheCardByCardCount) {
+    DefineFields();
+    std::mt19937 rng(2024);
+    for (int round = 0; round < 400; ++round) {
+        RandomArchive a = MakeArchive(rng);
+        const DateKeyRule rule = round % 4 == 3 ? DateKeyRule::TwoDigitYear : DateKeyRule::YearsSince1900;
+        CardClassifier classifier(a.grid, a.active, kWords, rule);
+        CategoryCounter counter(classifier, a.columns);
+        for (size_t i = 0; i < a.cards.size(); ++i) counter.Add(a.cards[i].data(), a.weights[i]);
+        const std::vector<int64_t> expected =
+            CardByCardTable(classifier, a.columns, a.cards, a.weights, a.grid.Count);
+        ASSERT_EQ(counter.Table(), expected) << "round " << round;
+    }
+}
+
+// More 16-bit fields with full-range classes than the direct tables may hold: the rest search.
+TEST(CategoryCounterTest, WideClassesPastTheTableBudget) {
+    ResetProgramState();
+    constexpr int kFields = 80, kCardWords = 100;
+    for (int f = 1; f <= kFields; ++f) {
+        FieldTypes[f] = 4;
+        FieldPositions[f] = int16_t(f);
+    }
+    CategoryGrid g;
+    g.Count = 2 * kFields;
+    for (auto* v : {&g.Low, &g.High, &g.Parent, &g.FieldCount, &g.Field}) v->assign(size_t(g.Count) + 2, 0);
+    g.HasStar.assign(size_t(g.Count) + 2, 1);
+    for (int f = 1; f <= kFields; ++f) {
+        const size_t i = size_t(2 * f - 1);
+        g.Field[i] = g.Field[i + 1] = f;
+        g.Low[i] = -32768, g.High[i] = f - 1;  // below f
+        g.Low[i + 1] = f, g.High[i + 1] = 32767;
+    }
+    std::vector<uint8_t> active(size_t(g.Count) + 2, 1);
+    const std::vector<int32_t> columns = {1, 4, 159};
+    std::mt19937 rng(5);
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    std::vector<std::vector<uint16_t>> cards(60, std::vector<uint16_t>(kCardWords));
+    for (auto& card : cards)
+        for (size_t k = 0; k < card.size(); ++k) {
+            const int around[] = {int(k), int(k) + 1, int(k) + 2, -32768, 32767, pick(-32768, 32767)};
+            card[k] = uint16_t(around[pick(0, 5)]);  // word k + 1 is field k + 1: its bound is k + 1
+        }
+    const std::vector<int64_t> weights(cards.size(), 1);
+    CardClassifier classifier(g, active, kCardWords);
+    CategoryCounter counter(classifier, columns);
+    for (const auto& card : cards) counter.Add(card.data(), 1);
+    EXPECT_EQ(counter.Table(), CardByCardTable(classifier, columns, cards, weights, g.Count));
+}
+
+// Ten independent columns (up to 1024 patterns), four groups counted by sets of classes (4096
+// slots each) and a group of 70 classes: the pattern rows outgrow their budget and later cards
+// go straight into the table; the large group's classes span two mask words.
+TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
+    ResetProgramState();
+    for (int f = 1; f <= 31; ++f) {
+        FieldTypes[f] = int16_t(f <= 10 || f == 11 || f == 15 || f == 19 || f == 23 || f == 27 ? 0 : 1);
+        FieldPositions[f] = int16_t(f);
+    }
+    CategoryGrid g;
+    std::vector<int32_t> columns;
+    auto line = [&g](int field, int count, int32_t low, int32_t high) {
+        for (auto* v : {&g.Low, &g.High, &g.Parent, &g.FieldCount, &g.Field})
+            v->resize(size_t(g.Count) + 2, 0);
+        g.HasStar.resize(size_t(g.Count) + 2, 1);
+        ++g.Count;
+        g.Field.back() = field, g.FieldCount.back() = count, g.Low.back() = low, g.High.back() = high;
+        return g.Count;
+    };
+    for (int f = 1; f <= 10; ++f) {
+        columns.push_back(line(f, 0, 1, 1));
+        line(f, 0, 2, 3);
+    }
+    for (int group = 0; group < 4; ++group) {
+        for (int k = 1; k <= 11; ++k) line(11 + 4 * group, 4, k, k);
+        line(11 + 4 * group, 4, 0, 0);
+    }
+    for (int k = 1; k <= 70; ++k) line(27, 5, k, k + 3);
+    for (auto* v : {&g.Low, &g.High, &g.Parent, &g.FieldCount, &g.Field}) v->resize(size_t(g.Count) + 2, 0);
+    g.HasStar.resize(size_t(g.Count) + 2, 1);
+
+    std::mt19937 rng(11);
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    std::vector<std::vector<uint16_t>> cards(4000, std::vector<uint16_t>(kWords));
+    std::vector<int64_t> weights;
+    for (auto& card : cards) {
+        for (int w = 0; w < 10; ++w) card[size_t(w)] = uint16_t(pick(0, 3));
+        for (int w = 10; w < 26; ++w) card[size_t(w)] = uint16_t(pick(0, 2) ? 0 : pick(1, 12));
+        for (int w = 26; w < 31; ++w) card[size_t(w)] = uint16_t(pick(0, 80));
+        weights.push_back(pick(0, 5) == 0 ? 0 : pick(1, 3));
+    }
+    const std::vector<uint8_t> active(size_t(g.Count) + 2, 1);
+    CardClassifier classifier(g, active, kWords);
+    CategoryCounter counter(classifier, columns);
+    for (size_t i = 0; i < cards.size(); ++i) counter.Add(cards[i].data(), weights[i]);
+    EXPECT_EQ(counter.Table(), CardByCardTable(classifier, columns, cards, weights, g.Count));
+}
+
+}  // namespace
+}  // namespace qv

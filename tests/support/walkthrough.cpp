@@ -1,0 +1,115 @@
+#include "support/walkthrough.h"
+
+#include <gtest/gtest.h>
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+#include <sstream>
+
+#include "cardwindow/startup.h"
+#include "cardwindow/ui/password.h"
+#include "cardwindow/ui/principale.h"
+#include "cardwindow/ui/register_all.h"
+#include "core/core_state.h"
+#include "core/ui/thelp.h"
+#include "platform/ui/dialogs.h"
+
+namespace qv::test {
+
+namespace {
+
+std::string BareName(const char* className) {
+    std::string name = className;
+    const size_t colon = name.rfind(':');
+    return colon == std::string::npos ? name : name.substr(colon + 1);
+}
+
+}  // namespace
+
+Walkthrough::Walkthrough(bool map) : root_(true) {
+    if (map) {
+        std::filesystem::create_directories(root_.Root() + "morvidex.win/geolar");
+        CopyTree(std::string(QV_SOURCE_DIR) + "/data/territory/geolar/",
+                 root_.Root() + "morvidex.win/geolar/");
+    }
+    std::filesystem::copy_file(ShippedProgramDir() + "pxx-dat.imp", root_.ProgramDir() + "pxx-dat.imp");
+    StartProgram();
+    RegisterAllDialogs();
+    // The user starts without the write password.
+    SetModalHook([](QDialog& d) {
+        if (auto* p = qobject_cast<TPassWord*>(&d)) p->Esci->click();
+        return d.result();
+    });
+    window_ = std::make_unique<TPrincipale>();
+    window_->FormCreate();
+    window_->show();
+    SetModalHook([this](QDialog& d) {
+        // Forms declared without their own meta-object go by their object name.
+        std::string name = BareName(d.metaObject()->className());
+        if (name == "QDialog") name = d.objectName().toStdString();
+        shown_.push_back(name);
+        if (auto* viewer = qobject_cast<THelp*>(&d)) viewed_.push_back(viewer->MemoLines());
+        const auto h = handlers_.find(name);
+        if (h == handlers_.end()) {
+            if (name != "THelp") unhandled_.push_back(name);
+            return 0;
+        }
+        h->second(d);
+        return d.result();
+    });
+    SetMessageHook([this](const MessageRequest& r) {
+        messages_.push_back(r.text);
+        return 1;
+    });
+}
+
+Walkthrough::~Walkthrough() {
+    window_.reset();
+    ResetUiHooks();
+    StopProgram();
+    ResetProgramState();
+}
+
+std::string Walkthrough::ArchiveFile(const std::string& name) const {
+    return CoreState.ArchiveDir + name;
+}
+
+void Walkthrough::On(const std::string& className, Handler handler) {
+    handlers_[className] = std::move(handler);
+}
+
+void Walkthrough::SelectCards(const std::function<bool(int)>& keep) {
+    CardSelectionMask.fill(0);
+    for (int c = 0; c <= CoreState.LastCard; ++c)
+        if (keep(c)) CardSelectionMask[size_t(c / 8)] |= uint8_t(0x80 >> (c % 8));
+}
+
+bool Walkthrough::Selected(int card) const {
+    return (CardSelectionMask[size_t(card / 8)] & (0x80 >> (card % 8))) != 0;
+}
+
+void ClickListRow(QDialog& form, QListWidget* list, int row) {
+    form.show();
+    QListWidgetItem* item = list->item(row);
+    ASSERT_NE(item, nullptr) << row;
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
+std::string LabelOf(const std::string& line, size_t width) {
+    std::string label = line.substr(0, std::min(width, line.size()));
+    while (!label.empty() && label.back() == ' ') label.pop_back();
+    return label;
+}
+
+std::vector<std::string> FieldsFrom(const std::string& line, size_t from) {
+    std::vector<std::string> fields;
+    if (from >= line.size()) return fields;
+    std::istringstream in(line.substr(from));
+    for (std::string f; in >> f;) fields.push_back(f);
+    return fields;
+}
+
+}  // namespace qv::test
