@@ -1,0 +1,123 @@
+// Every help button must find its page among the shipped ones, and every page must read as plain text.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "platform/rtf_reader.h"
+#include "support/temp_dir.h"
+
+namespace qv {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kHelpDir = fs::path(QV_SOURCE_DIR) / "data/progdir/help";
+
+// The pages the program opens, with the window whose help button opens each.
+struct OpenedPage {
+    int page;
+    const char* window;
+};
+
+const OpenedPage kOpenedPages[] = {
+    // The card window's "?" button opens the page of its mode (1 to 16).
+    {1, "card window, entry"}, {2, "card window, search"}, {3, "card window, attribution"},
+    {4, "card window, pointer"}, {5, "card window, tab stops"}, {6, "card window, quick entry"},
+    {7, "card window, code 1 fields"}, {8, "card window, mode 8"}, {9, "card window, fields to clear"},
+    {10, "card window, mode 10"}, {11, "card window, mode 11"}, {12, "card window, selection"},
+    {13, "card window, field order"}, {14, "card window, list"}, {15, "card window, record positions"},
+    {16, "card window, recoding"},
+    {18, "Tafc"}, {19, "TAfcModalita"}, {20, "TApriRicerca"}, {21, "TArchivio"}, {23, "TAzzeraRicerca"},
+    {24, "TCancella"}, {25, "TColMaxSim"}, {26, "TColonne"}, {28, "TConnessioni"}, {29, "TCopia"},
+    {30, "about box"}, {31, "main menu, features"}, {32, "TEditS2, page size"}, {33, "TDoppie"},
+    {35, "TElaborazioni"}, {36, "TElabVeloci"}, {37, "TElabVelociAFC"}, {38, "TElabVelociAggiungi"},
+    {39, "TElabVelociDoppie"}, {40, "TElabVelociGriglia"}, {41, "TElabVelociLink"},
+    {42, "TElabVelociListe"}, {43, "TElabVelociPrepara"}, {44, "TElabVelociReports"},
+    {45, "TElabVelociSeleziona"}, {46, "TElabVelociSemplici"}, {47, "TEsegue"},
+    {48, "TEsegueCollettiva"}, {49, "TEsegueLista"}, {50, "TEtichette"}, {51, "TGriglie"},
+    {52, "indicators"}, {53, "TInputDati"}, {55, "TListaMerge"}, {56, "TListaModalita"},
+    {57, "TListaTerritoriale"}, {58, "TMaxSim"}, {59, "TMerge"}, {60, "TNoGriglia"},
+    {61, "TNumeroScheda"}, {63, "TOpzioniStampa"}, {64, "TOpzioniStampaCartina"},
+    {66, "TOrdinamento"}, {67, "TOutTot"}, {68, "TPassWord"}, {69, "TPesi"}, {70, "TQualitativi"},
+    {71, "TQuantitativa"}, {72, "TQuantitativeElab"}, {73, "TQuantitativi"}, {74, "TQuantModalita"},
+    {75, "range check"}, {76, "TRicData"}, {77, "TRicercaSchede"}, {78, "TRicModalita"},
+    {79, "TRicodifica"}, {80, "TRicQuantita"}, {81, "TRighe"}, {82, "TOpzioni2, rescale"},
+    {83, "TSalvaRicerca"}, {84, "TSceltaModalita"}, {85, "TSelezionaMaschera"}, {87, "TSemplici"},
+    {88, "TStampe"}, {89, "TUnita"}, {90, "TVedeAFC"}, {91, "TVedeCartina"}, {92, "TVedeTabella"},
+    {93, "TConfigura2, optimisations"}, {94, "TConfigura2, settings"},
+    {95, "TConfigura2, field positions"}, {96, "TConfigura2"}, {97, "TEditS2"},
+    {98, "TEditS2, folder"}, {99, "TEditS2, card source"}, {100, "TEditS2, create and compile"},
+    {101, "TEditS2, archive list"}, {107, "TEmail"}, {108, "TEmail, settings"},
+    {109, "TEmail, message"}, {110, "TEmail, sending"}, {111, "TOpzioni2"},
+    {112, "TOpzioni2, legend"}, {113, "TOpzioni2, display"}, {114, "TOpzioni2, territory"},
+    {115, "TOpzioni2, zoom"}, {116, "TOpzioni2, files"}, {117, "TOpzioni2, print"},
+};
+
+fs::path PagePath(int page) {
+    char name[32];
+    std::snprintf(name, sizeof name, "help%03d.rtf", page);
+    return kHelpDir / name;
+}
+
+std::string VisibleText(const std::string& html) {
+    std::string text;
+    bool inTag = false;
+    for (char c : html) {
+        if (c == '<') inTag = true;
+        if (!inTag) text.push_back(c);
+        if (c == '>') inTag = false;
+    }
+    return text;
+}
+
+TEST(HelpPagesShipped, EveryOpenedPageExistsAndReadsAsText) {
+    for (const auto& [page, window] : kOpenedPages) {
+        SCOPED_TRACE(std::to_string(page) + " " + window);
+        const fs::path path = PagePath(page);
+        ASSERT_TRUE(fs::exists(path)) << path;
+        const std::string rtf = test::ReadBytes(path.string());
+        ASSERT_TRUE(rtf.starts_with("{\\rtf1"));
+        for (unsigned char c : rtf) ASSERT_LT(c, 0x80) << "accented letters go as \\'hh";
+        const std::string text = VisibleText(RtfToHtml(rtf));
+        EXPECT_GT(text.size(), 40u);
+        EXPECT_EQ(text.find_first_of("\\{}"), std::string::npos) << text;
+    }
+}
+
+// A help button added later with a literal page number must come with its page.
+TEST(HelpPagesShipped, EveryLiteralPageInTheSourcesIsListed) {
+    std::set<int> listed;
+    for (const auto& entry : kOpenedPages) listed.insert(entry.page);
+
+    // kHelpPage = 79, kListHelpPage = 56, helpPage_ = 81, kHelpGeneral = 107, kZoomHelp = 115,
+    // ShowHelpPage(this, 93), OpenHelpPage(this, 71).
+    const std::regex named(R"(\b\w*[Hh]elp\w*\s*=\s*(\d+)\b)");
+    const std::regex called(R"((?:Show|Open)HelpPage\(\s*this\s*,\s*(\d+)\s*\))");
+    int found = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(fs::path(QV_SOURCE_DIR) / "src")) {
+        if (entry.path().extension() != ".cpp" && entry.path().extension() != ".h") continue;
+        std::ifstream in(entry.path());
+        std::stringstream buffer;
+        buffer << in.rdbuf();
+        const std::string source = buffer.str();
+        for (const std::regex* pattern : {&named, &called}) {
+            for (std::sregex_iterator it(source.begin(), source.end(), *pattern), end; it != end; ++it) {
+                const int page = std::stoi((*it)[1].str());
+                if (page < 1 || page > 999) continue;
+                ++found;
+                EXPECT_TRUE(listed.count(page)) << entry.path().filename() << ": page " << page;
+            }
+        }
+    }
+    EXPECT_GT(found, 60);
+}
+
+}  // namespace
+}  // namespace qv
