@@ -41,7 +41,7 @@ class THelpRTFTest : public ::testing::Test {
 };
 
 TEST_F(THelpRTFTest, PagesAndTitles) {
-    WriteBytes(root / "help/HELP117.RTF", "{\\rtf1 Pagina {\\b centodiciassette}\\par}");
+    WriteBytes(root / "help/HELP217.RTF", "{\\rtf1 Pagina {\\b duecentodiciassette}\\par}");
     struct Case {
         int page;
         std::string title;
@@ -49,8 +49,8 @@ TEST_F(THelpRTFTest, PagesAndTitles) {
     } cases[] = {
         {7, root / "help/help007.rtf", "Zero come modalit\xE0 1"},
         {68, root / "help/help068.rtf", "Password di scrittura"},
-        {117, root / "help/help117.rtf", "Pagina centodiciassette"},
-        {40, root / "help/help040.rtf", ""},  // missing page
+        {217, root / "help/help217.rtf", "Pagina duecentodiciassette"},
+        {240, root / "help/help240.rtf", ""},  // missing page
         {0, "Testo 971", ""},
         {1000, "Testo 971", ""},
         {-68, "Testo 971", ""},
