@@ -14,6 +14,7 @@
 #include "cardwindow/ui/register_all.h"
 #include "core/core_state.h"
 #include "core/ui/thelp.h"
+#include "elaborations/ui/pickers.h"
 #include "platform/ui/dialogs.h"
 
 namespace qv::test {
@@ -110,6 +111,19 @@ std::vector<std::string> FieldsFrom(const std::string& line, size_t from) {
     std::istringstream in(line.substr(from));
     for (std::string f; in >> f;) fields.push_back(f);
     return fields;
+}
+
+void ChooseRowsAndColumns(Walkthrough& w, int firstRow, int rows, int firstColumn, int columns) {
+    w.On<TRighe>("TRighe", [=](TRighe& d) {
+        d.Disattiva->click();
+        for (int i = 0; i < rows; ++i) ClickListRow(d, d.modalita, firstRow + i);
+        d.Esci->click();
+    });
+    w.On<TColonne>("TColonne", [=](TColonne& d) {
+        d.Disattiva->click();
+        for (int i = 0; i < columns; ++i) ClickListRow(d, d.modalita, firstColumn + i);
+        d.Esci->click();
+    });
 }
 
 }  // namespace qv::test

@@ -59,6 +59,10 @@ class Walkthrough {
 
 // A real mouse click on row `row` of a list box shown inside `form`.
 void ClickListRow(QDialog& form, QListWidget* list, int row);
+
+// Answers the row and column pickers as a user would: everything off, then the `rows` categories
+// from grid line `firstRow` (0-based) and the `columns` categories from `firstColumn`.
+void ChooseRowsAndColumns(Walkthrough& w, int firstRow, int rows, int firstColumn, int columns);
 // A label of a report line: its first `width` characters without the trailing blanks.
 std::string LabelOf(const std::string& line, size_t width = 60);
 // The whitespace-separated fields of `line` from column `from` on.

@@ -178,16 +178,7 @@ TEST_F(ElaborationsWalkthrough, CrossTableWithChiSquare) {
         d.Esci->click();
     });
     // Rows: the five education levels; columns: the two sexes.
-    w.On<TRighe>("TRighe", [](TRighe& d) {
-        d.Disattiva->click();
-        for (int i = 0; i < 5; ++i) ClickListRow(d, d.modalita, kEducationLine + i);
-        d.Esci->click();
-    });
-    w.On<TColonne>("TColonne", [](TColonne& d) {
-        d.Disattiva->click();
-        for (int i = 0; i < 2; ++i) ClickListRow(d, d.modalita, kSexLine + i);
-        d.Esci->click();
-    });
+    ChooseRowsAndColumns(w, kEducationLine, 5, kSexLine, 2);
     w.On<TEsegue>("TEsegue", [](TEsegue& d) { d.Esegui->click(); });
 
     w.Window().Elab1->trigger();
@@ -293,16 +284,7 @@ TEST_F(ElaborationsWalkthrough, ConnectionsQuantitativeTablesAndWeights) {
         d.Visualizza->click();
         d.Esci->click();
     });
-    w.On<TRighe>("TRighe", [](TRighe& d) {
-        d.Disattiva->click();
-        for (int i = 0; i < 5; ++i) ClickListRow(d, d.modalita, kEducationLine + i);
-        d.Esci->click();
-    });
-    w.On<TColonne>("TColonne", [](TColonne& d) {
-        d.Disattiva->click();
-        for (int i = 0; i < 2; ++i) ClickListRow(d, d.modalita, kSexLine + i);
-        d.Esci->click();
-    });
+    ChooseRowsAndColumns(w, kEducationLine, 5, kSexLine, 2);
     w.On<TQuantitativeElab>("TQuantitativeElab", [](TQuantitativeElab& d) {
         d.Righe->click();
         d.Elabora->click();

@@ -154,16 +154,7 @@ TEST_F(QuickWalkthrough, SelectionReportsMapAndTables) {
         d.Visualizza->click();
         d.Esci->click();
     });
-    w.On<TRighe>("TRighe", [](TRighe& d) {
-        d.Disattiva->click();
-        for (int i = 0; i < 5; ++i) ClickListRow(d, d.modalita, kMaritalLine + i);
-        d.Esci->click();
-    });
-    w.On<TColonne>("TColonne", [](TColonne& d) {
-        d.Disattiva->click();
-        for (int i = 0; i < 2; ++i) ClickListRow(d, d.modalita, kSexLine + i);
-        d.Esci->click();
-    });
+    ChooseRowsAndColumns(w, kMaritalLine, 5, kSexLine, 2);
     w.On<TElabVelociDoppie>("TElabVelociDoppie", [](TElabVelociDoppie& d) {
         d.Righe2->click();
         d.Colonne2->click();
