@@ -8,3 +8,6 @@ cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_TESTS=ON
 cmake --build build-test -j"$(nproc)"
 cd build-test
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 300
+cd ..
+# Every file reader under libFuzzer for a short while, from the committed seeds.
+scripts/fuzz.sh 10
