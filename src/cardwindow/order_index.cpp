@@ -23,16 +23,10 @@ constexpr int kPaddedKeyLimit = 29;
 constexpr int kListLineWidth = 400;
 constexpr char kUnknownLabel[] = "???";
 
-// Str(value:width): right-aligned, never cut.
-std::string RightAligned(int64_t value, size_t width) {
-    std::string s = std::to_string(value);
-    if (s.size() < width) s.insert(0, width - s.size(), ' ');
-    return s;
-}
-
+// A value of 0 or more, zero-filled on the left to `width`, never cut.
 std::string ZeroFilled(int64_t value, size_t width) {
-    std::string s = RightAligned(value, width);
-    std::replace(s.begin(), s.end(), ' ', '0');
+    std::string s = std::to_string(value);
+    if (s.size() < width) s.insert(0, width - s.size(), '0');
     return s;
 }
 
@@ -229,7 +223,7 @@ std::vector<int32_t> OrderBySortKeys(const std::vector<std::string>& keys, Progr
     std::stable_sort(rest.begin(), rest.end(),
                      [&](int32_t a, int32_t b) { return keys[size_t(a)] < keys[size_t(b)]; });
     order.insert(order.end(), rest.begin(), rest.end());
-    progress.SetPosition(int(std::min<size_t>(keys.size(), INT32_MAX)));
+    if (!keys.empty()) progress.SetPosition(int(std::min<size_t>(keys.size(), INT32_MAX)) - 1);
     return order;
 }
 

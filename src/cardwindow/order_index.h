@@ -50,7 +50,7 @@ std::string TerritorialSortKey(const uint16_t* words);
 
 // The order of cards 0..keys.size()-1: first, in card order, every card whose key begins with
 // a blank (or any byte not above it); then the others in ascending byte order of their whole
-// keys, equal keys in card order. The progress ends at the number of keys.
+// keys, equal keys in card order. The progress ends at the last card.
 std::vector<int32_t> OrderBySortKeys(const std::vector<std::string>& keys, Progress& progress);
 
 // The passes of the two orders over the open archive's cards 0..CoreState.LastCard. Every
