@@ -130,8 +130,10 @@ int64_t NumberAt(const std::string& line, size_t& at) {
     bool negative = false;
     if (at < line.size() && (line[at] == '-' || line[at] == '+')) negative = line[at++] == '-';
     int64_t value = 0;
+    // Digits past the 64-bit range leave the value at its largest.
+    constexpr int64_t kLargest = (INT64_MAX - 9) / 10;
     for (; at < line.size() && line[at] >= '0' && line[at] <= '9'; ++at)
-        value = std::min<int64_t>(value * 10 + (line[at] - '0'), INT64_MAX / 10);
+        if (value <= kLargest) value = value * 10 + (line[at] - '0');
     return negative ? -value : value;
 }
 
@@ -154,9 +156,11 @@ KeyLine ParseKeyLine(const std::string& line) {
                  int32_t(std::clamp<int64_t>(NumberAt(line, at), INT32_MIN, INT32_MAX))};
     } else {
         constexpr int64_t kOldFactor = 10000;
-        const int64_t quotient = first / kOldFactor - (first % kOldFactor < 0 ? 1 : 0);
+        // Floor division: -1 is the pair (-1, 9999), just below (0, 0).
+        const int64_t m = first % kOldFactor;
+        const int64_t quotient = first / kOldFactor - (m < 0 ? 1 : 0);
         k.key = {int32_t(std::clamp<int64_t>(quotient, INT32_MIN, INT32_MAX)),
-                 int32_t(first - quotient * kOldFactor)};
+                 int32_t(m < 0 ? m + kOldFactor : m)};
     }
     if (at + 1 < line.size() && line[at] == ' ' && line[at + 1] >= '0' && line[at + 1] <= '9') {
         ++at;
