@@ -23,24 +23,19 @@ constexpr int kPaddedKeyLimit = 29;
 constexpr int kListLineWidth = 400;
 constexpr char kUnknownLabel[] = "???";
 
-// Str(value:width): right-aligned, never cut.
-std::string RightAligned(int64_t value, size_t width) {
-    std::string s = std::to_string(value);
-    if (s.size() < width) s.insert(0, width - s.size(), ' ');
-    return s;
-}
-
+// A value of 0 or more, zero-filled on the left to `width`, never cut.
 std::string ZeroFilled(int64_t value, size_t width) {
-    std::string s = RightAligned(value, width);
-    std::replace(s.begin(), s.end(), ' ', '0');
+    std::string s = std::to_string(value);
+    if (s.size() < width) s.insert(0, width - s.size(), '0');
     return s;
 }
 
-// Only a leading blank becomes a zero ("5" in two characters is "05", "-5" stays).
-std::string LeadingZero(int64_t value) {
-    std::string s = RightAligned(value, 2);
-    if (s[0] == ' ') s[0] = '0';
-    return s;
+// Numbers, times and percentages as keys that sort as the values do: the value moved by a
+// fixed offset into 0..4294967295, zero-filled, so that negative values come before 0 and
+// 12 after 2.
+std::string NumericKey(int64_t value) {
+    constexpr int64_t kOffset = int64_t(1) << 31;
+    return ZeroFilled(std::clamp<int64_t>(value + kOffset, 0, 2 * kOffset - 1), 10);
 }
 
 // Characters up to the first zero byte, at most `limit`.
@@ -117,38 +112,7 @@ void WriteCardNumbers(const std::string& path, const std::vector<int32_t>& cards
 void SortInto(const std::string& path, Progress& progress) {
     const std::vector<std::string> keys = ReadSortKeys(LastCardToScan() + 1);
     progress.SetMaximum(std::max(LastCardToScan(), 0));
-    WriteCardNumbers(path, OrderBySortKeys(keys, CoreState.SortKeyLength, progress));
-}
-
-// Binary insertion as the order has always been built: among equal keys the new card goes
-// before the equal entry the search meets, so the order of equal keys follows this search.
-void InsertBySearch(std::vector<int32_t>& segment, int32_t card, const std::vector<std::string>& keys) {
-    const int n = int(segment.size()) + 1;
-    if (n == 1) {
-        segment.push_back(card);
-        return;
-    }
-    const std::string& key = keys[size_t(card)];
-    // Positions are 1-based as in the search's own description.
-    auto compare = [&](int position) { return key.compare(keys[size_t(segment[size_t(position - 1)])]); };
-    int hi = n - 1, lo = 1;
-    int mid, result;
-    for (;;) {
-        mid = (hi + lo) / 2;
-        result = compare(mid);
-        if (mid == lo && hi > lo && result > 0) {
-            ++mid;
-            result = compare(mid);
-            break;
-        }
-        if (mid != lo && mid != hi && result != 0) {
-            (result < 0 ? hi : lo) = mid;
-            continue;
-        }
-        break;
-    }
-    const int at = result > 0 ? mid + 1 : mid;
-    segment.insert(segment.begin() + (at - 1), card);
+    WriteCardNumbers(path, OrderBySortKeys(keys, progress));
 }
 
 }  // namespace
@@ -207,25 +171,25 @@ std::string AlphaKeyBuilder::RawKey(const uint8_t* text, const uint16_t* words) 
         case 1:
             return LabelKey(v);
         case 2: {
+            // yyyymmdd, so that 2/1927 comes before 12/1927.
             const int year = Word(words, p + 2);
-            return std::to_string(year > 0 ? year + 1900 : year) + std::to_string(Word(words, p + 1)) +
-                   std::to_string(v);
+            return ZeroFilled(std::clamp(year > 0 ? year + 1900 : year, 0, 9999), 4) +
+                   ZeroFilled(std::clamp<int>(Word(words, p + 1), 0, 99), 2) +
+                   ZeroFilled(std::clamp<int>(v, 0, 99), 2);
         }
         case 3:
             return ComuneKey(v);
         case 4:
-            return uint16_t(v) == kEmptyWord ? std::string() : ZeroFilled(v, 10);
+            return uint16_t(v) == kEmptyWord ? std::string() : NumericKey(v);
         case 5:
-            if (uint16_t(v) == kEmptyWord) return "__:__.";
-            return LeadingZero(v / 100) + ":" + LeadingZero(v % 100) + ".";
+            return uint16_t(v) == kEmptyWord ? "__:__." : NumericKey(v);
         case 6:
-            if (uint16_t(v) == kEmptyWord) return "___.__%";
-            return RightAligned(v / 100, 3) + "." + LeadingZero(v % 100) + "%";
+            return uint16_t(v) == kEmptyWord ? "___.__%" : NumericKey(v);
         case 7: {
             const int wordCount = CurrentCardGeometry().wordCount;
             if (p < 1 || p + 1 > wordCount) return {};
             const int32_t number = DecodeCardNumber(words[p - 1], words[p]);
-            return number == kEmptyNumber ? std::string() : ZeroFilled(number, 10);
+            return number == kEmptyNumber ? std::string() : NumericKey(number);
         }
         default:
             return {};
@@ -240,40 +204,26 @@ std::string AlphaKeyBuilder::Key(const uint8_t* text, const uint16_t* words) {
 }
 
 std::string TerritorialSortKey(const uint16_t* words) {
-    return ZeroFilled(Word(words, 2), 4);
+    return NumericKey(Word(words, 2));
 }
 
-std::vector<int32_t> OrderBySortKeys(const std::vector<std::string>& keys, int keyLength,
-                                     Progress& progress) {
-    // Without a chosen length every key would share one segment and the blank keys would be
-    // listed twice; one character is the smallest sensible segment.
-    const size_t length = size_t(std::clamp(keyLength, 1, 4));
+std::vector<int32_t> OrderBySortKeys(const std::vector<std::string>& keys, Progress& progress) {
     std::vector<int32_t> order;
     std::vector<int32_t> rest;
     order.reserve(keys.size());
     for (size_t n = 0; n < keys.size(); ++n) {
-        // A key beginning with a control byte would fall in no segment: it goes with the blank ones.
+        // A key beginning with a control byte would sort before the blank ones: it goes with them.
         if (keys[n].empty() || uint8_t(keys[n][0]) <= uint8_t(' '))
             order.push_back(int32_t(n));
         else
             rest.push_back(int32_t(n));
     }
-    // The segments in ascending order of their prefix; inside one, cards in card order.
-    auto prefix = [&](int32_t card) { return std::string_view(keys[size_t(card)]).substr(0, length); };
-    std::stable_sort(rest.begin(), rest.end(), [&](int32_t a, int32_t b) { return prefix(a) < prefix(b); });
-    int placed = 0;
-    std::vector<int32_t> segment;
-    for (size_t i = 0; i < rest.size();) {
-        size_t end = i;
-        while (end < rest.size() && prefix(rest[end]) == prefix(rest[i])) ++end;
-        segment.clear();
-        for (size_t j = i; j < end; ++j) {
-            InsertBySearch(segment, rest[j], keys);
-            progress.SetPosition(++placed);
-        }
-        order.insert(order.end(), segment.begin(), segment.end());
-        i = end;
-    }
+    // One sort of all the keys, however many share their first characters; stable, so that
+    // equal keys keep card order.
+    std::stable_sort(rest.begin(), rest.end(),
+                     [&](int32_t a, int32_t b) { return keys[size_t(a)] < keys[size_t(b)]; });
+    order.insert(order.end(), rest.begin(), rest.end());
+    if (!keys.empty()) progress.SetPosition(int(std::min<size_t>(keys.size(), INT32_MAX)) - 1);
     return order;
 }
 

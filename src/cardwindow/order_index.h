@@ -20,7 +20,10 @@ constexpr int kListLineRecordBytes = 401;
 // "ALFA." followed by '0' + f div 100, '0' + f div 10 mod 10, '0' + f mod 10.
 std::string AlphabeticalOrderFileName(int field);
 
-// The key of one card for the alphabetical order by `field`, blank-padded as stored. `text`
+// The key of one card for the alphabetical order by `field`, blank-padded as stored: texts,
+// categories and municipality names as their bytes; numbers, times and percentages as numeric
+// keys (the value plus a fixed offset, zero-filled to 10 digits) and dates as yyyymmdd, so that
+// they sort as the values do; an empty value keeps its empty key. `text`
 // holds the card's text bytes (card byte 1 at text[0]), `words` its numeric part (word 1 at
 // words[0]). Category labels and municipality names are read once, when first needed.
 class AlphaKeyBuilder {
@@ -42,14 +45,13 @@ class AlphaKeyBuilder {
     std::string names_;
 };
 
-// "0007" for code 7: the code right-aligned in 4 characters, blanks turned into zeros.
+// The territorial key of a card: its territory code as a numeric key.
 std::string TerritorialSortKey(const uint16_t* words);
 
 // The order of cards 0..keys.size()-1: first, in card order, every card whose key begins with
-// a blank (or any byte not above it); then the segments of keys sharing their first
-// `keyLength` characters, in ascending byte order, each built by binary insertion in card
-// order. The progress advances by one for every card placed in a segment.
-std::vector<int32_t> OrderBySortKeys(const std::vector<std::string>& keys, int keyLength, Progress& progress);
+// a blank (or any byte not above it); then the others in ascending byte order of their whole
+// keys, equal keys in card order. The progress ends at the last card.
+std::vector<int32_t> OrderBySortKeys(const std::vector<std::string>& keys, Progress& progress);
 
 // The passes of the two orders over the open archive's cards 0..CoreState.LastCard. Every
 // failed file operation raises IoError. The card in hand is left untouched.

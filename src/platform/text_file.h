@@ -30,6 +30,8 @@ class TextReader {
     // Skips the rest of the current line and its end.
     void SkipLine();
     bool LfMode() const { return lfMode_; }
+    // The offset of the next byte to be read: where the current line starts after a SkipLine.
+    size_t Position() const { return pos_; }
 
     // Every line of a file, each cut to `width`; nullopt when the file does not open.
     static std::optional<std::vector<std::string>> ReadLines(const std::string& path, size_t width = 255);

@@ -72,10 +72,7 @@ void WriteLabels() {
     int row = 1;
     while (!list.Eof()) {
         const std::string line = list.ReadLine(kListLineChars);
-        // A cell holds at most 100 characters: a line of full width loses its tab.
-        std::string cell = line.substr(0, size_t(width)) + '\t';
-        cell.resize(std::min(cell.size(), size_t(kMaxLabelWidth)));
-        cells[size_t(column)][size_t(row)] = std::move(cell);
+        cells[size_t(column)][size_t(row)] = line.substr(0, size_t(width)) + '\t';
         if (++row > rows) {
             ++column;
             row = 1;
@@ -85,6 +82,12 @@ void WriteLabels() {
             column = 1;
             row = 1;
         }
+    }
+    // The last label, when its card wrote fewer lines than the mask has, is written with its
+    // missing lines empty.
+    if (row > 1) {
+        for (; row <= rows; ++row) cells[size_t(column)][size_t(row)] = "\t";
+        ++column;
     }
     if (column > 1) WriteBand(out, cells, column - 1, rows);
     WriteFileAtomic(CoreState.ProgramDir + kLabelFileName, out);

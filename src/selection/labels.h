@@ -23,8 +23,9 @@ int TypedWholeNumber(const std::string& typed);
 void ClampLabelSettings();
 
 // WriteLabels: clamps the settings (and stores them so), clears LabelsToPrinter and rewrites
-// the label file from "lista.txt". A band is written only when its labels are complete, apart
-// from the last band, which holds the complete labels after the last full band. Raises IoError
+// the label file from "lista.txt": every cell is the line cut to the width and a tab. The last
+// band holds the labels after the last full band, the last of them completed with empty
+// lines. Raises IoError
 // when "lista.txt" cannot be read or the label file cannot be written (nothing is written then).
 void WriteLabels();
 

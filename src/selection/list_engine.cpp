@@ -10,6 +10,7 @@
 #include "core/selection_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
+#include "platform/text_file.h"
 #include "selection/list_output.h"
 #include "selection/print_mask.h"
 
@@ -29,13 +30,17 @@ bool IsArchiveField(int field) {
 }
 
 // The value a group field gives on a card whose numeric part is `words` (word 1 at words[0]).
-int64_t GroupValue(int field, const uint16_t* words, int wordCount) {
+int32_t GroupValue(int field, const uint16_t* words, int wordCount) {
     if (!IsArchiveField(field)) return 0;
     const int p = FieldPositions[field];
     const auto inCard = [&](int w) { return w >= 1 && w <= wordCount; };
     if (FieldTypes[field] == kNumber32Type)
         return inCard(p) && inCard(p + 1) ? DecodeCardNumber(words[p - 1], words[p]) : kEmptyNumber;
     return inCard(p) ? int16_t(words[p - 1]) : 0;
+}
+
+bool IsMunicipalityField(int field) {
+    return field > 0 && field <= kMaxFields && FieldTypes[field] == kMunicipalityType;
 }
 
 // One list run: the mask, the output text and the row records.
@@ -48,15 +53,19 @@ class ListRun {
     }
 
     void Heading() {
+        Own(kNoCard);
         if (mask_.Tabular()) mask_.WriteTabularHeading(out_);
     }
     // The card CurrentCard through the mask, then the heading rule.
     void Card() {
-        mask_.FillPrintMask(out_, withRows_ ? &rows_ : nullptr);
+        Own(CoreState.CurrentCard);
+        mask_.FillPrintMask(out_);
+        Own(kNoCard);
         mask_.AfterCardOutput(out_);
     }
-    void SingleCard() { mask_.FillPrintMask(out_, nullptr); }
+    void SingleCard() { mask_.FillPrintMask(out_); }
     void GroupEnd() {
+        Own(kNoCard);
         out_.Write('\f');
         out_.WriteLine();
     }
@@ -64,19 +73,43 @@ class ListRun {
     // The list text first, then the rows that point into it.
     void Finish() {
         mask_.Release();
+        const std::vector<int32_t> rows = withRows_ ? LineOwners() : std::vector<int32_t>();
         out_.Close();
         if (!withRows_) return;
         std::string bytes;
-        bytes.reserve(rows_.size() * 4);
-        for (int32_t card : rows_) AppendI32(bytes, card);
+        bytes.reserve(rows.size() * 4);
+        for (int32_t card : rows) AppendI32(bytes, card);
         WriteFileAtomic(DataFilePath(kRowFileId), bytes);
     }
 
   private:
+    static constexpr int32_t kNoCard = -1;
+
+    // What is written from here on belongs to `card`.
+    void Own(int32_t card) {
+        if (!owners_.empty() && owners_.back().second == card) return;
+        owners_.emplace_back(out_.Text().size(), card);
+    }
+
+    // One record per line of the text as the clickable list reads it: the owner of the line's
+    // first byte, so that lines from breaks inside values and notes name their card too.
+    std::vector<int32_t> LineOwners() const {
+        std::vector<int32_t> rows;
+        TextReader lines(out_.Text());
+        size_t span = 0;
+        while (!lines.Eof()) {
+            const size_t start = lines.Position();
+            while (span + 1 < owners_.size() && owners_[span + 1].first <= start) ++span;
+            rows.push_back(owners_.empty() ? kNoCard : owners_[span].second);
+            lines.SkipLine();
+        }
+        return rows;
+    }
+
     bool withRows_;
     ListOutputFile out_;
     PrintMask mask_;
-    std::vector<int32_t> rows_;
+    std::vector<std::pair<size_t, int32_t>> owners_;  // text offset, card from there on
 };
 
 void PlainSequential(ListRun& run, Progress& progress) {
@@ -102,33 +135,10 @@ void PlainAlphabetical(ListRun& run, const std::vector<int32_t>& order, Progress
     }
 }
 
-// The groups in ascending key order, one pass over the cards of `order` per group, each group
-// closed by a form-feed line. A sequential run shows the card number, an alphabetical one the
-// cards written.
 void Grouped(ListRun& run, const GroupKeys& groups, const std::vector<int32_t>* order, Progress& progress) {
     run.Heading();
-    const int32_t count = order ? int32_t(order->size()) : CoreState.LastCard + 1;
-    int written = 0;
-    int64_t current = groups.smallest;
-    do {
-        int64_t next = kNoFurtherGroup;
-        for (int32_t i = 0; i < count; ++i) {
-            const int32_t c = order ? (*order)[size_t(i)] : i;
-            if (c < 0 || c >= int32_t(groups.keys.size())) continue;
-            if (order) CoreState.CurrentCard = c;
-            if (!IsCardSelected(c)) continue;
-            if (!order) CoreState.CurrentCard = c;
-            const int64_t k = groups.keys[size_t(c)];
-            if (k > current && k < next) next = k;
-            if (!order) progress.SetPosition(c);
-            if (k == current) {
-                run.Card();
-                if (order) progress.SetPosition(++written);
-            }
-        }
-        run.GroupEnd();
-        current = next;
-    } while (current != kNoFurtherGroup);
+    PassGroups(
+        groups, order, progress, [&](const GroupKey&) { run.Card(); }, [&] { run.GroupEnd(); });
 }
 
 bool Grouping() {
@@ -161,28 +171,54 @@ std::optional<std::vector<int32_t>> ReadAlphabeticalOrder(int field, size_t limi
 GroupKeys BuildGroupKeys() {
     int& first = CoreState.ListGroupField1;
     int& second = CoreState.ListGroupField2;
-    // A municipality splits the cards more finely than anything else: it goes second.
-    if (first > 0 && first <= kMaxFields && FieldTypes[first] == kMunicipalityType) std::swap(first, second);
+    // A municipality splits the cards more finely than anything else: it goes second. Two of
+    // them stay as the user chose them.
+    if (IsMunicipalityField(first) && !IsMunicipalityField(second)) std::swap(first, second);
 
     GroupKeys groups;
     const int32_t cards = std::max<int32_t>(CoreState.LastCard + 1, 0);
     groups.keys.resize(size_t(cards));
     const int wordCount = CurrentCardGeometry().wordCount;
     std::vector<uint16_t> block(size_t(kKeyBlock) * size_t(std::max(wordCount, 1)));
-    bool any = false;
     for (int32_t start = 0; start < cards; start += kKeyBlock) {
         const int32_t n = std::min(kKeyBlock, cards - start);
         ReadCardValuesBlock(start, n, block.data());
         for (int32_t i = 0; i < n; ++i) {
             const uint16_t* words = block.data() + size_t(i) * size_t(wordCount);
-            const int64_t key =
-                GroupValue(first, words, wordCount) * kGroupKeyFactor + GroupValue(second, words, wordCount);
+            const GroupKey key{GroupValue(first, words, wordCount), GroupValue(second, words, wordCount)};
             groups.keys[size_t(start + i)] = key;
-            if (!any || key < groups.smallest) groups.smallest = key;
-            any = true;
+            if (!groups.smallest || key < *groups.smallest) groups.smallest = key;
         }
     }
     return groups;
+}
+
+void PassGroups(const GroupKeys& groups, const std::vector<int32_t>* order, Progress& progress,
+                const std::function<void(const GroupKey&)>& card, const std::function<void()>& groupEnd) {
+    const int32_t count = order ? int32_t(order->size()) : CoreState.LastCard + 1;
+    int written = 0;
+    std::optional<GroupKey> current = groups.smallest;
+    do {
+        // The next group is the smallest key above this one among the selected cards; none
+        // ends the list, whatever values the cards hold.
+        std::optional<GroupKey> next;
+        for (int32_t i = 0; i < count; ++i) {
+            const int32_t c = order ? (*order)[size_t(i)] : i;
+            if (c < 0 || c >= int32_t(groups.keys.size())) continue;
+            if (order) CoreState.CurrentCard = c;
+            if (!IsCardSelected(c)) continue;
+            if (!order) CoreState.CurrentCard = c;
+            const GroupKey& k = groups.keys[size_t(c)];
+            if (current && k > *current && (!next || k < *next)) next = k;
+            if (!order) progress.SetPosition(c);
+            if (current && k == *current) {
+                card(k);
+                if (order) progress.SetPosition(++written);
+            }
+        }
+        groupEnd();
+        current = next;
+    } while (current);
 }
 
 void RunSequentialList(Progress& progress) {

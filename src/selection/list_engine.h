@@ -1,22 +1,20 @@
 #pragma once
+#include <compare>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "platform/progress.h"
 
 // Lists of the selected cards through the working print mask: "lista.txt" in the program
-// directory, with "dli-list.dat" naming the card of each line the mask's own text breaks (one
-// signed 32-bit little-endian record per line), in card order or in the alphabetical order of
-// CoreState.ListOrderField, grouped by up to two fields (CoreState.ListGroupField1/2). Both
-// files reach the disk whole when the run ends; a run abandoned by an input/output error
-// leaves the previous ones.
+// directory, with "dli-list.dat" naming the card of every line of it (one signed 32-bit
+// little-endian record per line: the card that wrote the line, -1 for headings and group
+// separators), in card order or in the alphabetical order of CoreState.ListOrderField, grouped
+// by up to two fields (CoreState.ListGroupField1/2). Both files reach the disk whole when the
+// run ends; a run abandoned by an input/output error leaves the previous ones.
 
 namespace qv {
-
-// Marks the absence of a further group.
-constexpr int64_t kNoFurtherGroup = 9999999;
-constexpr int64_t kGroupKeyFactor = 10000;
 
 // Lists started from the dialog: ListReady := 1 and ListRow := 0 first. The grouped form runs
 // when either group field is not 0.
@@ -29,14 +27,30 @@ ListOutcome RunAlphabeticalList(Progress& progress);
 // no row records; "lista.txt" and "dli-list.dat" are not touched.
 void PrintCurrentCardThroughMask();
 
-// Group keys of cards 0..LastCard (a * 10000 + b by the values of the two group fields), read
-// from "num-sch.dat" whether the card is selected or not. A municipality field chosen as first
-// group field is first moved to the second place, in CoreState.
+// The group of a card: the values of the two group fields (0 for a group field of 0), compared
+// as a pair, so that no value of the second field reaches into the first.
+struct GroupKey {
+    int32_t first = 0;
+    int32_t second = 0;
+    auto operator<=>(const GroupKey&) const = default;
+};
+
+// Group keys of cards 0..LastCard, read from "num-sch.dat" whether the card is selected or
+// not; `smallest` is empty without cards. A municipality field chosen as first group field is
+// first moved to the second place, in CoreState, unless both are municipality fields.
 struct GroupKeys {
-    std::vector<int64_t> keys;
-    int64_t smallest = kNoFurtherGroup;
+    std::vector<GroupKey> keys;
+    std::optional<GroupKey> smallest;
 };
 GroupKeys BuildGroupKeys();
+
+// The group passes of lists and merged lists: the groups in ascending order from the smallest
+// key of all cards, one pass over the selected cards of `order` (every card in card order
+// without one) per group. `card` is called with CoreState.CurrentCard set for each card of the
+// group, `groupEnd` after each pass. Without cards one empty group is passed. A sequential run
+// shows the card number, an alphabetical one the cards written.
+void PassGroups(const GroupKeys& groups, const std::vector<int32_t>* order, Progress& progress,
+                const std::function<void(const GroupKey&)>& card, const std::function<void()>& groupEnd);
 
 // The alphabetical order index of `field` ("ALFA." and three characters in the archive
 // directory): its card numbers, at most `limit`; nullopt when the field names no order or the

@@ -64,36 +64,31 @@ bool EndsLine(const std::string& text) {
     return text.back() == '\r' || (text.back() == '\n' && text.size() >= 2 && text[text.size() - 2] == '\r');
 }
 
-// The groups of the list engine in ascending key order, each card preceded by its key line;
-// no heading, no group separator, no row records.
+// The groups of the list engine in ascending key order, each card preceded by its key line
+// ("*", the two group values, a blank and the number of lines of the card's block, so that the
+// join copies the block whatever its lines begin with); no heading, no group separator, no row
+// records.
 void WritePassCards(ListOutputFile& out, PrintMask& mask, const GroupKeys& groups,
                     const std::vector<int32_t>* order, Progress& progress) {
-    const int32_t count = order ? int32_t(order->size()) : CoreState.LastCard + 1;
-    int written = 0;
-    int64_t current = groups.smallest;
-    do {
-        int64_t next = kNoFurtherGroup;
-        for (int32_t i = 0; i < count; ++i) {
-            const int32_t c = order ? (*order)[size_t(i)] : i;
-            if (c < 0 || c >= int32_t(groups.keys.size())) continue;
-            if (order) CoreState.CurrentCard = c;
-            if (!IsCardSelected(c)) continue;
-            if (!order) CoreState.CurrentCard = c;
-            const int64_t k = groups.keys[size_t(c)];
-            if (k > current && k < next) next = k;
-            if (!order) progress.SetPosition(c);
-            if (k != current) continue;
-            // A mask whose output does not end its last line would glue the key line to the
-            // card's text, and the join would lose the key and mix two cards.
-            if (!EndsLine(out.Text())) out.WriteLine();
+    ListOutputFile block;
+    PassGroups(
+        groups, order, progress,
+        [&](const GroupKey& key) {
+            block.Create();
+            mask.FillPrintMask(block);
+            std::string text = block.Text();
+            // A block that does not end its last line would glue the next key line to it.
+            if (!EndsLine(text)) text += "\r\n";
+            // The join reads the file by CR line ends: its first line, a key line, ends in CR LF.
+            const auto lines = std::count(text.begin(), text.end(), '\r');
             out.Write('*');
-            out.Write(std::to_string(k));
+            out.Write(std::to_string(key.first) + "," + std::to_string(key.second) + " " +
+                      std::to_string(lines));
             out.WriteLine();
-            mask.FillPrintMask(out, nullptr);
-            if (order) progress.SetPosition(++written);
-        }
-        current = next;
-    } while (current != kNoFurtherGroup);
+            out.Write(text);
+        },
+        [] {});
+    block.Discard();
 }
 
 MergePassOutcome RunPass(Progress& progress, bool first) {
@@ -130,17 +125,48 @@ MergePassOutcome RunPass(Progress& progress, bool first) {
     return MergePassOutcome::Done;
 }
 
-// The number written after the key line's "*": an optional sign and digits, anything else 0.
-int64_t KeyOf(const std::string& line) {
-    size_t i = 1;
+// A whole number with an optional sign from `at` on; `at` is left after it.
+int64_t NumberAt(const std::string& line, size_t& at) {
     bool negative = false;
-    if (i < line.size() && (line[i] == '-' || line[i] == '+')) negative = line[i++] == '-';
+    if (at < line.size() && (line[at] == '-' || line[at] == '+')) negative = line[at++] == '-';
     int64_t value = 0;
-    for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) {
-        if (value > (INT64_MAX - 9) / 10) break;
-        value = value * 10 + (line[i] - '0');
-    }
+    // Digits past the 64-bit range leave the value at its largest.
+    constexpr int64_t kLargest = (INT64_MAX - 9) / 10;
+    for (; at < line.size() && line[at] >= '0' && line[at] <= '9'; ++at)
+        if (value <= kLargest) value = value * 10 + (line[at] - '0');
     return negative ? -value : value;
+}
+
+// A key line: "*first,second count" as the passes write it. A line with one number and no
+// count (from a station that groups by a x 10000 + b) is read as that number split into the
+// pair, which keeps its order among such lines; its block runs to the next line beginning with
+// "*".
+struct KeyLine {
+    GroupKey key;
+    std::optional<int64_t> lines;
+};
+
+KeyLine ParseKeyLine(const std::string& line) {
+    size_t at = 1;
+    const int64_t first = NumberAt(line, at);
+    KeyLine k;
+    if (at < line.size() && line[at] == ',') {
+        ++at;
+        k.key = {int32_t(std::clamp<int64_t>(first, INT32_MIN, INT32_MAX)),
+                 int32_t(std::clamp<int64_t>(NumberAt(line, at), INT32_MIN, INT32_MAX))};
+    } else {
+        constexpr int64_t kOldFactor = 10000;
+        // Floor division: -1 is the pair (-1, 9999), just below (0, 0).
+        const int64_t m = first % kOldFactor;
+        const int64_t quotient = first / kOldFactor - (m < 0 ? 1 : 0);
+        k.key = {int32_t(std::clamp<int64_t>(quotient, INT32_MIN, INT32_MAX)),
+                 int32_t(m < 0 ? m + kOldFactor : m)};
+    }
+    if (at + 1 < line.size() && line[at] == ' ' && line[at + 1] >= '0' && line[at + 1] <= '9') {
+        ++at;
+        k.lines = NumberAt(line, at);
+    }
+    return k;
 }
 
 }  // namespace
@@ -172,37 +198,44 @@ MergeJoinOutcome JoinMergedLists(Progress& progress) {
 
     struct Source {
         TextReader in;
-        int64_t key = 0;
+        KeyLine head;
         bool exhausted = false;
+        // Copies lines up to the next key line, which becomes the head.
+        void CopyToNextKey(TextBuilder& to) {
+            while (!in.Eof()) {
+                std::string line = in.ReadLine(kJoinLineChars);
+                if (!line.empty() && line[0] == '*') {
+                    head = ParseKeyLine(line);
+                    return;
+                }
+                to.Line(line);
+            }
+            exhausted = true;
+        }
     };
     std::vector<Source> sources(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
         Source& s = sources[size_t(i)];
         s.in.OpenOrThrow(MergeIntermediatePath(i + 1));
-        s.key = KeyOf(s.in.ReadLine(kFirstLineChars));
+        // A pass without cards adds nothing.
+        if (s.in.Eof())
+            s.exhausted = true;
+        else
+            s.head = ParseKeyLine(s.in.ReadLine(kFirstLineChars));
     }
 
     TextBuilder merged;
     int steps = 0;
     for (;;) {
-        // The smallest key; the lowest-numbered file on equal keys. Exhaustion is kept apart
-        // from the key, so that a card whose key is the end value is still copied.
+        // The smallest key; the lowest-numbered file on equal keys.
         Source* m = nullptr;
         for (Source& s : sources)
-            if (!s.exhausted && (!m || s.key < m->key)) m = &s;
+            if (!s.exhausted && (!m || s.head.key < m->head.key)) m = &s;
         if (!m) break;
-        for (;;) {
-            const std::string line = m->in.ReadLine(kJoinLineChars);
-            if (!line.empty() && line[0] == '*') {
-                m->key = KeyOf(line);
-                break;
-            }
-            merged.Line(line);
-            if (m->in.Eof()) {
-                m->exhausted = true;
-                break;
-            }
-        }
+        if (m->head.lines)
+            for (int64_t k = 0; k < *m->head.lines && !m->in.Eof(); ++k)
+                merged.Line(m->in.ReadLine(kJoinLineChars));
+        m->CopyToNextKey(merged);
         progress.SetPosition(++steps);
     }
     merged.Save(DataFilePath(kMergedListId));

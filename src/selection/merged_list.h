@@ -5,11 +5,11 @@
 #include "platform/progress.h"
 
 // Merged lists over several archives. Each pass writes the selected cards of the open archive,
-// grouped as the list engine groups them and each preceded by a key line ("*" and the card's
-// group key), into "Scheda.1" .. "Scheda.9" of the program directory; "mrg-sch.dat" (one signed
-// 16-bit record) counts the files written since the first pass. The join interleaves the files
-// by key into "mrg-list.txt" of the archive open at that moment. The passes order the cards of
-// a group by card number, or by the order index of CoreState.ListOrderField when
+// grouped as the list engine groups them and each preceded by a key line ("*", the card's two
+// group values, a blank and the number of lines of its block), into "Scheda.1" .. "Scheda.9" of the program
+// directory; "mrg-sch.dat" (one signed 16-bit record) counts the files written since the first pass. The join
+// interleaves the files by key into "mrg-list.txt" of the archive open at that moment. The passes order the
+// cards of a group by card number, or by the order index of CoreState.ListOrderField when
 // CoreState.MergeListAlphabetic is 1.
 
 namespace qv {

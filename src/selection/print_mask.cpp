@@ -127,19 +127,19 @@ void PrintMask::Release() {
     cardOutputs_ = 0;
 }
 
-void PrintMask::FillPrintMask(ListOutputFile& out, std::vector<int32_t>* rows) {
+void PrintMask::FillPrintMask(ListOutputFile& out) {
     ReadCardText();
     ReadCardValues();
-    WriteCard(out, rows);
+    WriteCard(out);
 }
 
-void PrintMask::WriteCard(ListOutputFile& out, std::vector<int32_t>* rows) const {
-    Run(out, rows, false);
+void PrintMask::WriteCard(ListOutputFile& out) const {
+    Run(out, false);
 }
 
 void PrintMask::WriteTabularHeading(ListOutputFile& out) {
     if (cardOutputs_ > 0) out.Write('\f');
-    Run(out, nullptr, true);
+    Run(out, true);
     out.WriteLine();
     cardOutputs_ = 0;
 }
@@ -149,7 +149,7 @@ void PrintMask::AfterCardOutput(ListOutputFile& out) {
     if (tabular_ && cardOutputs_ >= kCardsPerHeading) WriteTabularHeading(out);
 }
 
-void PrintMask::Run(ListOutputFile& out, std::vector<int32_t>* rows, bool heading) const {
+void PrintMask::Run(ListOutputFile& out, bool heading) const {
     const size_t limits[3] = {kFieldPartChars, kWidthPartChars,
                               heading ? size_t(kMaskHeadingWidth) : kTextPartChars};
     bool inside = false;
@@ -162,7 +162,6 @@ void PrintMask::Run(ListOutputFile& out, std::vector<int32_t>* rows, bool headin
                 continue;
             }
             out.Write(c);
-            if (c == '\r' && rows) rows->push_back(CoreState.CurrentCard);
             continue;
         }
         if (c != ',' && c != '*') {

@@ -32,11 +32,10 @@ class PrintMask {
     bool Tabular() const { return tabular_; }
 
     // FillPrintMask: reads card CoreState.CurrentCard from the card files into the card in hand,
-    // then writes the mask for it. With `rows`, every CR copied from the mask's own text adds
-    // the card's number to them.
-    void FillPrintMask(ListOutputFile& out, std::vector<int32_t>* rows = nullptr);
+    // then writes the mask for it.
+    void FillPrintMask(ListOutputFile& out);
     // The mask for the card in hand as it is.
-    void WriteCard(ListOutputFile& out, std::vector<int32_t>* rows = nullptr) const;
+    void WriteCard(ListOutputFile& out) const;
     // WriteTabularHeading: a form feed when cards were written since the last heading, the
     // mask with every placeholder's text part (padded to 100 and cut to its width) and a line
     // break. Restarts the count of card outputs.
@@ -51,7 +50,7 @@ class PrintMask {
     void Release();
 
   private:
-    void Run(ListOutputFile& out, std::vector<int32_t>* rows, bool heading) const;
+    void Run(ListOutputFile& out, bool heading) const;
     std::string text_;
     bool tabular_ = false;
     int cardOutputs_ = 0;

@@ -3,12 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <climits>
+#include <cstring>
+#include <functional>
+#include <numeric>
+#include <tuple>
 #include <vector>
 
+#include "cardwindow/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/field_format.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
+#include "support/program_dir.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -108,15 +116,8 @@ TEST_F(OrderIndexTest, KeysByFieldType) {
         {4, 2, 0, pad},
         {4, 2, 4, "Borgo San Dalmazzo" + std::string(11, ' ')},  // padded keys stop at 29
         {4, 2, 5, "???" + pad},                                  // a code without a name
-        {5, 3, 0, "000" + pad},                                  // an empty date
-        {6, 6, 25, "0000000025" + pad},
-        {6, 6, -5, "00000000-5" + pad},
-        {6, 6, int16_t(kEmptyWord), pad},
-        {7, 7, 930, "09:30." + pad},
-        {7, 7, 5, "00:05." + pad},
+        {6, 6, int16_t(kEmptyWord), pad},                        // empty values keep their keys
         {7, 7, int16_t(kEmptyWord), "__:__." + pad},
-        {8, 8, 550, "  5.50%" + pad},
-        {8, 8, 10000, "100.00%" + pad},
         {8, 8, int16_t(kEmptyWord), "___.__%" + pad},
     };
     for (const Case& c : cases) {
@@ -127,49 +128,82 @@ TEST_F(OrderIndexTest, KeysByFieldType) {
     }
 
     Card card = Blank();
-    AlphaKeyBuilder name(1), phone(2), date(5), big(9);
+    AlphaKeyBuilder name(1), phone(2), big(9);
     auto key = [&](AlphaKeyBuilder& b) { return b.Key(card.text.data(), card.words.data()); };
     EXPECT_EQ(key(name) + key(big), pad + pad);
     Name(card, "Rossi");
     Name(card, "0171123456", 10);  // a full field does not run on into the next one
-    card.words[2] = 15, card.words[3] = 6, card.words[4] = 95;
-    EncodeCardNumber(-1000, card.words[8], card.words[9]);
     EXPECT_EQ(key(name), "Rossi" + pad);
     EXPECT_EQ(key(phone), "01711" + pad);
-    EXPECT_EQ(key(date), "1995615" + pad);
-    EXPECT_EQ(key(big), "00000-1000" + pad);
-    card.words[1] = 7;
-    EXPECT_EQ(TerritorialSortKey(card.words.data()), "0007");
 }
 
-TEST(OrderBySortKeys, SegmentsAndBinaryInsertion) {
+TEST_F(OrderIndexTest, NumericKeysSortAsTheValues) {
+    // For each field, values in ascending order, each set on a blank card by `set`.
+    struct Case {
+        const char* what;
+        std::function<std::string(int)> key;
+        std::vector<int> values;
+    };
+    auto wordKey = [&](int field, int word) {
+        return [=](int v) {
+            Card c = Blank();
+            c.words[size_t(word - 1)] = uint16_t(v);
+            return AlphaKeyBuilder(field).Key(c.text.data(), c.words.data());
+        };
+    };
+    const Case cases[] = {
+        {"16-bit number", wordKey(6, 6), {-31999, -5, 0, 2, 12, 99, 100, 32767}},
+        {"time", wordKey(7, 7), {5, 59, 100, 930, 1200, 2359}},
+        {"percentage", wordKey(8, 8), {0, 5, 99, 550, 999, 1000, 10000}},
+        {"32-bit number",
+         [&](int v) {
+             Card c = Blank();
+             EncodeCardNumber(v, c.words[8], c.words[9]);
+             return AlphaKeyBuilder(9).Key(c.text.data(), c.words.data());
+         },
+         {INT32_MIN + 1, -12000000, -1000, -5, 0, 2, 12, 9999999, 12000000, INT32_MAX}},
+        {"territory code",
+         [&](int v) {
+             Card c = Blank();
+             c.words[1] = uint16_t(v);
+             return TerritorialSortKey(c.words.data());
+         },
+         {-32768, -12, -5, 0, 7, 12, 9999, 10000, 32767}},
+        // Dates as day + 100 x month + 10000 x stored year.
+        {"date",
+         [&](int v) {
+             Card c = Blank();
+             c.words[2] = uint16_t(v % 100), c.words[3] = uint16_t(v / 100 % 100),
+             c.words[4] = uint16_t(v / 10000);
+             return AlphaKeyBuilder(5).Key(c.text.data(), c.words.data());
+         },
+         {0, 270201, 271201, 271202, 280101, 1000101, 1231231}},
+    };
+    for (const Case& c : cases)
+        for (size_t i = 1; i < c.values.size(); ++i)
+            EXPECT_LT(c.key(c.values[i - 1]), c.key(c.values[i])) << c.what << " " << c.values[i];
+}
+
+TEST(OrderBySortKeys, BlankKeysFirstThenStableByteOrder) {
     struct Case {
         std::vector<std::string> keys;
-        int length;
         std::vector<int32_t> expected;
     };
     const Case cases[] = {
-        {{"Rossi", "rossi", "Bianchi"}, 1, {2, 0, 1}},      // three segments: B, R, r
-        {{"Zeta", "   ", "Alfa", "  x"}, 1, {1, 3, 2, 0}},  // blank keys first, in card order
-        {{"Md", "Mb", "Me", "Ma", "Mc"}, 1, {3, 1, 4, 0, 2}},
-        {{"Md", "Mb", "Me", "Ma", "Mc"}, 4, {3, 1, 4, 0, 2}},
-        // An equal key goes before the equal entry the search meets.
-        {{"Neri", "Neri", "Neri"}, 1, {2, 1, 0}},
-        {{"MB", "MA", "MB"}, 1, {1, 2, 0}},
-        {{"0012", "0003", "0003"}, 4, {2, 1, 0}},
-        // No chosen length works as one character; a control byte goes with the blank keys.
-        {{"Rossi", "\x05x", "Bianchi"}, 0, {1, 2, 0}},
+        {{"Rossi", "rossi", "Bianchi"}, {2, 0, 1}},      // byte order: B, R, r
+        {{"Zeta", "   ", "Alfa", "  x"}, {1, 3, 2, 0}},  // blank keys first, in card order
+        {{"Md", "Mb", "Me", "Ma", "Mc"}, {3, 1, 4, 0, 2}},
+        // Equal keys keep card order.
+        {{"Neri", "Neri", "Neri"}, {0, 1, 2}},
+        {{"MB", "MA", "MB"}, {1, 0, 2}},
+        {{"0012", "0003", "0003"}, {1, 2, 0}},
+        // A control byte goes with the blank keys.
+        {{"Rossi", "\x05x", "Bianchi"}, {1, 2, 0}},
+        {{}, {}},
     };
     NoProgress none;
     for (const Case& c : cases)
-        EXPECT_EQ(OrderBySortKeys(c.keys, c.length, none), c.expected) << c.keys[0] << ", L=" << c.length;
-
-    // More than 10000 cards in one segment, descending in card order.
-    std::vector<std::string> keys;
-    for (int i = 0; i < 12000; ++i) keys.push_back("K" + std::to_string(50000 - i));
-    const std::vector<int32_t> order = OrderBySortKeys(keys, 1, none);
-    ASSERT_EQ(order.size(), keys.size());
-    for (int i = 0; i < 12000; ++i) ASSERT_EQ(order[size_t(i)], 11999 - i);
+        EXPECT_EQ(OrderBySortKeys(c.keys, none), c.expected) << (c.keys.empty() ? "" : c.keys[0]);
 }
 
 TEST_F(OrderIndexTest, AlphabeticalOrderFiles) {
@@ -217,9 +251,8 @@ TEST_F(OrderIndexTest, TerritorialOrderAndListFiles) {
     NoProgress none;
     EXPECT_EQ(BuildTerritorialOrder(none), OrderOutcome::Done);
 
-    EXPECT_EQ(Archive("alf-supp.dat"), Record("0012", 31) + Record("0003", 31) + Record("0003", 31));
-    EXPECT_EQ(Archive("lor-sch.dat"), Ints({2, 1, 0}));
-    EXPECT_EQ(Archive("lpn-sch.dat"), Ints({3, 9, 2, 3, 8, 1, 12, 7, 0}));
+    EXPECT_EQ(Archive("lor-sch.dat"), Ints({1, 2, 0}));
+    EXPECT_EQ(Archive("lpn-sch.dat"), Ints({3, 8, 1, 3, 9, 2, 12, 7, 0}));
     EXPECT_EQ(Archive("lsg-sch.dat"), Record("riga uno", 401) + Record("riga due", 401) + Record("", 401));
     std::vector<int32_t> lif(40, 0);
     lif[3 - 1] = 0, lif[20 + 3 - 1] = 1;    // code 3 at positions 0 and 1
@@ -227,6 +260,135 @@ TEST_F(OrderIndexTest, TerritorialOrderAndListFiles) {
     std::string expected;
     for (int32_t v : lif) AppendI32(expected, v);
     EXPECT_EQ(Archive("lif-sch.dat"), expected);
+}
+
+std::vector<int32_t> OrderFile(const std::string& name) {
+    const std::string bytes = ReadBytes(CoreState.ArchiveDir + name);
+    std::vector<int32_t> out;
+    for (size_t i = 0; i + 4 <= bytes.size(); i += 4) out.push_back(GetI32(Bytes(bytes) + i));
+    return out;
+}
+
+// The cards 0..n-1 in a plain stable sort: those `rank` puts at 0 first in card order, then by
+// `less`, then those at 2 in card order.
+std::vector<int32_t> StableOrder(int32_t n, const std::function<int(int32_t)>& rank,
+                                 const std::function<bool(int32_t, int32_t)>& less) {
+    std::vector<int32_t> cards(size_t(std::max(n, 0)));
+    std::iota(cards.begin(), cards.end(), 0);
+    std::stable_sort(cards.begin(), cards.end(), [&](int32_t a, int32_t b) {
+        if (rank(a) != rank(b)) return rank(a) < rank(b);
+        return rank(a) == 1 && less(a, b);
+    });
+    return cards;
+}
+
+TEST_F(OrderIndexTest, OneSharedFirstLetterOverAHundredThousandCards) {
+    constexpr int kCards = 100000;
+    std::vector<Card> cards(kCards, Blank());
+    std::vector<std::string> names(kCards);
+    uint32_t seed = 12345;
+    for (int i = 0; i < kCards; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        names[size_t(i)] = "R" + std::to_string((seed >> 8) % 40000);  // many equal names
+        Name(cards[size_t(i)], names[size_t(i)]);
+    }
+    Store(cards);
+    CoreState.ListOrderField = 1;
+    CoreState.SortKeyLength = 1;
+    NoProgress none;
+    ASSERT_EQ(BuildAlphabeticalOrder(none), OrderOutcome::Done);
+    EXPECT_EQ(OrderFile("ALFA.001"),
+              StableOrder(
+                  kCards, [](int32_t) { return 1; },
+                  [&](int32_t a, int32_t b) { return names[size_t(a)] < names[size_t(b)]; }));
+}
+
+class SampleArchiveOrderTest : public ::testing::Test {
+  protected:
+    void SetUp() override { StartProgram(); }
+    void TearDown() override {
+        StopProgram();
+        ResetProgramState();
+    }
+    test::ProgramRoot root;
+};
+
+TEST_F(SampleArchiveOrderTest, OrdersAreStableSortsOfTheCardValues) {
+    const int32_t n = CoreState.LastCard + 1;
+    ASSERT_GT(n, 100);
+    // What each card holds, read through the card store.
+    struct Value {
+        int rank = 1;  // 0 listed first, 2 listed last, both in card order
+        std::string text;
+        int64_t number = 0;
+    };
+    auto trimmed = [](std::string t) {
+        t.resize(std::min<size_t>(t.size(), 30));
+        while (!t.empty() && t.back() == ' ') t.pop_back();
+        return t;
+    };
+    auto valueOf = [&](int field, int32_t card) {
+        CoreState.CurrentCard = card;
+        ReadCardText();
+        ReadCardValues();
+        Value v;
+        const int type = FieldTypes[field];
+        const int p = FieldPositions[field];
+        if (type < 0) {
+            const char* text =
+                reinterpret_cast<const char*>(&CurrentCardText[size_t(FieldTextOffsets[field])]);
+            v.text = trimmed(std::string(text, strnlen(text, size_t(-type))));
+        } else if (type <= 1) {
+            v.text = trimmed(CategoryLabel(field, GetCardWord(field), CategoryOutOfRange::Unknown));
+        } else if (type == 2) {
+            const int year = int16_t(CurrentCardValues[size_t(p + 2)]);
+            v.number = int64_t(year > 0 ? year + 1900 : year) * 10000 +
+                       int16_t(CurrentCardValues[size_t(p + 1)]) * 100 +
+                       int16_t(CurrentCardValues[size_t(p)]);
+        } else if (type == 6) {
+            v.number = GetCardWord(field);
+            if (uint16_t(v.number) == kEmptyWord) v.rank = 2;
+        } else if (type == 7) {
+            v.number = GetCardNumber(field);
+            if (v.number == kEmptyNumber) v.rank = 0;
+        }
+        if (type <= 1 && (v.text.empty() || uint8_t(v.text[0]) <= ' ')) v.rank = 0;
+        return v;
+    };
+    NoProgress none;
+    for (const int type : {-1, 0, 2, 6, 7}) {
+        int field = 1;
+        while (field <= CoreState.FieldCount &&
+               !(type < 0    ? FieldTypes[field] < 0
+                 : type == 0 ? FieldTypes[field] <= 1 && FieldTypes[field] >= 0
+                             : FieldTypes[field] == type))
+            ++field;
+        ASSERT_LE(field, CoreState.FieldCount) << "no field of type " << type;
+        std::vector<Value> values;
+        for (int32_t c = 0; c < n; ++c) values.push_back(valueOf(field, c));
+        CoreState.ListOrderField = field;
+        ASSERT_EQ(BuildAlphabeticalOrder(none), OrderOutcome::Done);
+        EXPECT_EQ(OrderFile(AlphabeticalOrderFileName(field)),
+                  StableOrder(
+                      n, [&](int32_t c) { return values[size_t(c)].rank; },
+                      [&](int32_t a, int32_t b) {
+                          return std::tie(values[size_t(a)].text, values[size_t(a)].number) <
+                                 std::tie(values[size_t(b)].text, values[size_t(b)].number);
+                      }))
+            << "field " << field << " of type " << type;
+    }
+
+    std::vector<int16_t> codes;
+    for (int32_t c = 0; c < n; ++c) {
+        CoreState.CurrentCard = c;
+        ReadCardValues();
+        codes.push_back(int16_t(CurrentCardValues[2]));
+    }
+    BuildTerritorialOrder(none);
+    EXPECT_EQ(OrderFile("lor-sch.dat"),
+              StableOrder(
+                  n, [](int32_t) { return 1; },
+                  [&](int32_t a, int32_t b) { return codes[size_t(a)] < codes[size_t(b)]; }));
 }
 
 }  // namespace

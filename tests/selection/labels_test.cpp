@@ -45,15 +45,17 @@ class LabelsTest : public ::testing::Test {
     test::TempDir archive;
 };
 
-TEST_F(LabelsTest, BandsOfCompleteLabels) {
+TEST_F(LabelsTest, BandsOfLabels) {
     const struct {
         int listLines, maskLines, columns, width;
         std::string expected;
     } cases[] = {
-        // Line 7 starts a fourth label that is never completed.
-        {7, 2, 3, 10, "riga1\triga3\triga5\t\r\nriga2\triga4\triga6\t\r\n"},
-        // After the full band, the complete labels that follow.
-        {9, 2, 3, 10, "riga1\triga3\triga5\t\r\nriga2\triga4\triga6\t\r\nriga7\t\r\nriga8\t\r\n"},
+        // Line 7 starts a fourth label, written with its second line empty.
+        {7, 2, 3, 10, "riga1\triga3\triga5\t\r\nriga2\triga4\triga6\t\r\nriga7\t\r\n\t\r\n"},
+        // After the full band, the labels that follow; the last one's missing line is empty,
+        // not the cell of the band before.
+        {8, 3, 2, 10, "riga1\triga4\t\r\nriga2\triga5\t\r\nriga3\triga6\t\r\nriga7\t\r\nriga8\t\r\n\t\r\n"},
+        {9, 2, 3, 10, "riga1\triga3\triga5\t\r\nriga2\triga4\triga6\t\r\nriga7\triga9\t\r\nriga8\t\t\r\n"},
         {3, 1, 2, 3, "rig\trig\t\r\nrig\t\r\n"},
         {2, 1, 1, 0, "\t\r\n\t\r\n"},
         {0, 2, 3, 10, ""},
@@ -85,13 +87,15 @@ TEST_F(LabelsTest, SettingsAreBroughtIntoRange) {
     EXPECT_EQ(Labels(1, 10), [] {
         std::string band;
         for (int n = 1; n <= 20; ++n) band += "riga" + std::to_string(n) + "\t\r\n";
+        band += "riga21\t\r\n";
+        for (int n = 2; n <= 20; ++n) band += "\t\r\n";
         return band;
     }());
 
-    // A cell holds at most 100 characters: a line of full width loses its tab.
+    // A line of full width keeps its tab.
     Mask(1);
     WriteBytes(program / "lista.txt", std::string(120, 'x') + "\r\n" + std::string(99, 'y') + "\r\n");
-    EXPECT_EQ(Labels(1, 100), std::string(100, 'x') + "\r\n" + std::string(99, 'y') + "\t\r\n");
+    EXPECT_EQ(Labels(2, 100), std::string(100, 'x') + "\t" + std::string(99, 'y') + "\t\r\n");
 
     std::remove((program / "lista.txt").c_str());
     EXPECT_THROW(Labels(1, 10), IoError);

@@ -5,6 +5,7 @@
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
+#include "selection/clickable_list.h"
 #include "support/mask_archive.h"
 
 namespace qv {
@@ -65,6 +66,19 @@ class ListEngineTest : public ::testing::Test {
     }
     std::string List() const { return ReadBytes(a / "lista.txt"); }
     std::string RowFile() const { return ReadBytes(a / "dli-list.dat"); }
+    // Clicks every row of the list: a row ending in a card's ordinal number opens that card,
+    // any other row none, and the row file holds no record past the last row.
+    static void ExpectEveryRowOpensItsCard() {
+        const auto list = StageClickableList();
+        ASSERT_TRUE(list);
+        for (size_t row = 0; row < list->rows.size(); ++row) {
+            const std::string& text = list->rows[row];
+            const size_t digits = text.find_last_not_of("0123456789") + 1;
+            const int32_t card = digits < text.size() ? std::stoi(text.substr(digits)) - 1 : -1;
+            EXPECT_EQ(ListRowCard(int32_t(row)), card) << "row " << row << ": " << text;
+        }
+        EXPECT_THROW(ListRowCard(int32_t(list->rows.size())), IoError);
+    }
     MaskArchive a;
     RecordingProgress progress;
 };
@@ -97,23 +111,22 @@ TEST_F(ListEngineTest, GroupedLists) {
         int group1, group2;
         bool alphabetical;
         std::string list;
-        std::string rows;
         int after1, after2;
+        bool numberAsComune = false;
     } cases[] = {
         // Gialli (not selected) holds the smallest key 0: the first group is empty.
-        {2, 0, false, ff + "Bianchi;2\r\nNeri;4\r\n" + ff + "Rossi;1\r\nVerdi;3\r\n" + ff, Rows({1, 3, 0, 2}),
-         2, 0},
+        {2, 0, false, ff + "Bianchi;2\r\nNeri;4\r\n" + ff + "Rossi;1\r\nVerdi;3\r\n" + ff, 2, 0},
         // A municipality alone goes second; one group per code.
-        {4, 0, false, ff + "Verdi;3\r\n" + ff + "Rossi;1\r\nNeri;4\r\n" + ff + "Bianchi;2\r\n" + ff,
-         Rows({2, 0, 3, 1}), 0, 4},
+        {4, 0, false, ff + "Verdi;3\r\n" + ff + "Rossi;1\r\nNeri;4\r\n" + ff + "Bianchi;2\r\n" + ff, 0, 4},
         // Category first, then municipality, whichever was chosen first.
         {4, 2, false, ff + "Neri;4\r\n" + ff + "Bianchi;2\r\n" + ff + "Verdi;3\r\n" + ff + "Rossi;1\r\n" + ff,
-         Rows({3, 1, 2, 0}), 2, 4},
-        {0, 2, false, ff + "Bianchi;2\r\nNeri;4\r\n" + ff + "Rossi;1\r\nVerdi;3\r\n" + ff, Rows({1, 3, 0, 2}),
-         0, 2},
+         2, 4},
+        {0, 2, false, ff + "Bianchi;2\r\nNeri;4\r\n" + ff + "Rossi;1\r\nVerdi;3\r\n" + ff, 0, 2},
         // Index order inside each group.
-        {2, 0, true, ff + "Neri;4\r\nBianchi;2\r\n" + ff + "Verdi;3\r\nRossi;1\r\n" + ff, Rows({3, 1, 2, 0}),
-         2, 0},
+        {2, 0, true, ff + "Neri;4\r\nBianchi;2\r\n" + ff + "Verdi;3\r\nRossi;1\r\n" + ff, 2, 0},
+        // Two municipality fields keep the order chosen, run after run.
+        {4, 5, false, ff + "Verdi;3\r\n" + ff + "Rossi;1\r\n" + ff + "Neri;4\r\n" + ff + "Bianchi;2\r\n" + ff,
+         4, 5, true},
     };
     CoreState.ListOrderField = 1;
     Index(1, {3, 1, 2, 0, 4});
@@ -121,35 +134,63 @@ TEST_F(ListEngineTest, GroupedLists) {
         SCOPED_TRACE(c.list);
         CoreState.ListGroupField1 = c.group1;
         CoreState.ListGroupField2 = c.group2;
-        if (c.alphabetical)
-            EXPECT_EQ(RunAlphabeticalList(progress), ListOutcome::Done);
-        else
-            RunSequentialList(progress);
-        EXPECT_EQ(List(), c.list);
-        EXPECT_EQ(RowFile(), c.rows);
-        EXPECT_EQ(CoreState.ListGroupField1, c.after1);
-        EXPECT_EQ(CoreState.ListGroupField2, c.after2);
+        FieldTypes[5] = int16_t(c.numberAsComune ? 3 : 4);
+        for (int run = 0; run < 2; ++run) {
+            if (c.alphabetical)
+                EXPECT_EQ(RunAlphabeticalList(progress), ListOutcome::Done);
+            else
+                RunSequentialList(progress);
+            EXPECT_EQ(List(), c.list);
+            ExpectEveryRowOpensItsCard();
+            EXPECT_EQ(CoreState.ListGroupField1, c.after1);
+            EXPECT_EQ(CoreState.ListGroupField2, c.after2);
+        }
     }
 }
 
-TEST_F(ListEngineTest, KeysFromAThousandOnAreLeftOut) {
-    // Number 1000 on card 2 makes the key 10000000, past the last group.
-    a.Blank();
-    a.Name("Verdi");
-    a.Number(1000);
-    a.Store(2);
-    CoreState.ListGroupField1 = 5;
-    RunSequentialList(progress);
-    EXPECT_EQ(List(), "Rossi;1\r\n\f\r\nBianchi;2\r\n\f\r\nNeri;4\r\n\f\r\n");
-
-    // ... unless it is the smallest key of all.
-    for (int c : {0, 1, 3, 4}) {
-        a.Blank();
-        a.Number(2000);
-        a.Store(c);
+TEST_F(ListEngineTest, NoCardLostWhateverItsGroupValues) {
+    const std::string ff = "\f\r\n";
+    struct Case {
+        int group1, group2;
+        int16_t numbers[4];
+        int32_t big[4];
+        std::string list;
+    } cases[] = {
+        // From a first value of 1000 on, a x 10000 reached the old end marker.
+        {5,
+         0,
+         {30, 40, 1000, 60},
+         {},
+         "Rossi;1\r\n" + ff + "Bianchi;2\r\n" + ff + "Neri;4\r\n" + ff + "Verdi;3\r\n" + ff},
+        {8,
+         0,
+         {},
+         {12000000, kEmptyNumber, 50, 9999999},
+         "Bianchi;2\r\n" + ff + "Verdi;3\r\n" + ff + "Neri;4\r\n" + ff + "Rossi;1\r\n" + ff},
+        // Pairs: category 1 with an empty number before category 2 with any.
+        {2,
+         8,
+         {},
+         {5, kEmptyNumber, -5, 20000},
+         ff + "Bianchi;2\r\n" + ff + "Neri;4\r\n" + ff + "Verdi;3\r\n" + ff + "Rossi;1\r\n" + ff},
+    };
+    const int categories[] = {2, 1, 2, 1, 0};
+    const char* names[] = {"Rossi", "Bianchi", "Verdi", "Neri", "Gialli"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.list);
+        for (int card = 0; card < 5; ++card) {
+            a.Blank();
+            a.Name(names[card]);
+            a.Category(categories[card]);
+            a.Number(card < 4 ? c.numbers[card] : 70);
+            a.Number32(card < 4 ? c.big[card] : kEmptyNumber);
+            a.Store(card);
+        }
+        CoreState.ListGroupField1 = c.group1;
+        CoreState.ListGroupField2 = c.group2;
+        RunSequentialList(progress);
+        EXPECT_EQ(List(), c.list);
     }
-    RunSequentialList(progress);
-    EXPECT_EQ(List(), "Verdi;3\r\n\f\r\n");
 }
 
 TEST_F(ListEngineTest, NothingSelectedOrNoMask) {
@@ -174,8 +215,8 @@ TEST_F(ListEngineTest, NothingSelectedOrNoMask) {
     MaskArchive::Select(1);
     CoreState.ListGroupField1 = 2;
     RunSequentialList(progress);
-    EXPECT_EQ(List(), "\f\r\n\f\r\n\f\r\n");  // groups 0, 10000, 20000
-    EXPECT_EQ(RowFile(), "");
+    EXPECT_EQ(List(), "\f\r\n\f\r\n\f\r\n");  // groups 0, 1, 2
+    EXPECT_EQ(RowFile(), Rows({-1, -1, -1}));
 }
 
 TEST_F(ListEngineTest, MissingOrderIndexKeepsThePreviousList) {
@@ -206,25 +247,25 @@ TEST_F(ListEngineTest, TabularHeadingEvery61Cards) {
     RunSequentialList(progress);
     const std::string heading = "Num\r\n\r\n";
     std::string want = heading;
-    std::string rows;
     for (int n = 1; n <= 130; ++n) {
         if (n == 62 || n == 123) want += "\f" + heading;
         char line[8];
         std::snprintf(line, sizeof line, "%3d\r\n", n);
         want += line;
-        AppendI32(rows, n - 1);
     }
     EXPECT_EQ(List(), want);
-    EXPECT_EQ(RowFile(), rows);
+    ExpectEveryRowOpensItsCard();
 }
 
-TEST_F(ListEngineTest, ThreeMaskLinesGiveThreeRowsPerCard) {
+TEST_F(ListEngineTest, EveryLineOfACardNamesIt) {
+    // Three mask lines, a "P" line break and a note of two lines on card 5.
     a.Blank();
+    a.Notes("uno\r\ndue");
     a.Store(5);
     MaskArchive::Select(5);
-    WriteBytes(a / "mas-dat.txt", "#1*\r\n#0*\r\n-#P,13*-\r\n");
+    WriteBytes(a / "mas-dat.txt", "#1*\r\n#0*#N*\r\n-#P,13*-\r\n");
     RunSequentialList(progress);
-    EXPECT_EQ(RowFile(), Rows({0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 5, 5, 5}));
+    EXPECT_EQ(RowFile(), Rows({0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 5, 5, 5, 5, 5}));
 }
 
 TEST_F(ListEngineTest, SingleCardPrint) {

@@ -38,7 +38,7 @@ std::string Cards(std::initializer_list<int32_t> cards) {
 
 // The program directory is the first archive's; the second archive lies below it and shares
 // its field definition. The mask writes the name (field 1); the lists group by the category
-// (field 2), so a card's key is its category times 10000.
+// (field 2), so a card's key line holds its category and 0, and the block's one line.
 class MergedListTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -83,7 +83,7 @@ TEST_F(MergedListTest, TwoArchivesJoinedByKey) {
     // Gialli shares the smallest key but is not selected.
     Archive(first, {{"Rossi", 3, true}, {"Bianchi", 1, true}, {"Gialli", 1, false}}, "#1*\r\n");
     ASSERT_EQ(RunFirstMergePass(progress), MergePassOutcome::Done);
-    EXPECT_EQ(ReadBytes(Program("Scheda.1")), "*10000\r\nBianchi\r\n*30000\r\nRossi\r\n");
+    EXPECT_EQ(ReadBytes(Program("Scheda.1")), "*1,0 1\r\nBianchi\r\n*3,0 1\r\nRossi\r\n");
     EXPECT_EQ(ReadBytes(Program("mrg-sch.dat")), Counter(1));
     EXPECT_EQ(ReadBytes(Program("lista.txt")), "");
     EXPECT_EQ(ReadBytes(first + "archbase.txt"), "");
@@ -98,7 +98,7 @@ TEST_F(MergedListTest, TwoArchivesJoinedByKey) {
     CoreState.MergeListAlphabetic = 1;
     progress.positions.clear();
     ASSERT_EQ(RunNextMergePass(progress), MergePassOutcome::Done);
-    EXPECT_EQ(ReadBytes(Program("Scheda.2")), "*20000\r\nVerdi\r\n*30000\r\nNeri\r\n");
+    EXPECT_EQ(ReadBytes(Program("Scheda.2")), "*2,0 1\r\nVerdi\r\n*3,0 1\r\nNeri\r\n");
     EXPECT_EQ(ReadBytes(Program("mrg-sch.dat")), Counter(2));
     EXPECT_EQ(progress.positions, (std::vector<int>{1, 2}));
 
@@ -115,7 +115,7 @@ TEST_F(MergedListTest, PassWritesNoHeadingAndKeepsKeyLinesApart) {
     // starts a line of its own.
     Archive(first, {{"Rossi", 3, true}, {"Bianchi", 1, true}}, "#T,5,Nome*#1*");
     ASSERT_EQ(RunFirstMergePass(progress), MergePassOutcome::Done);
-    EXPECT_EQ(ReadBytes(Program("Scheda.1")), "*10000\r\nBianchi\r\n*30000\r\nRossi");
+    EXPECT_EQ(ReadBytes(Program("Scheda.1")), "*1,0 1\r\nBianchi\r\n*3,0 1\r\nRossi\r\n");
     ASSERT_EQ(JoinMergedLists(progress), MergeJoinOutcome::Done);
     EXPECT_EQ(ReadBytes(first + "mrg-list.txt"), "Bianchi\r\nRossi\r\n");
 }
@@ -154,7 +154,31 @@ TEST_F(MergedListTest, PassWithoutMaskLeavesAnEmptyNumberedFile) {
     EXPECT_EQ(ReadBytes(Program("mrg-sch.dat")), Counter(1));
     EXPECT_EQ(ReadBytes(Program("Scheda.1")), "");
     ASSERT_EQ(JoinMergedLists(progress), MergeJoinOutcome::Done);
-    EXPECT_EQ(ReadBytes(first + "mrg-list.txt"), "\r\n");
+    EXPECT_EQ(ReadBytes(first + "mrg-list.txt"), "");
+}
+
+TEST_F(MergedListTest, NoCardLostWhateverItsValuesAndLines) {
+    // Grouped by the 32-bit number, then the category; the mask's lines begin with "*".
+    CoreState.ListGroupField1 = 8;
+    CoreState.ListGroupField2 = 2;
+    CoreState.ArchiveDir = first;
+    CoreState.LastCard = -1;
+    CardSelectionMask.fill(0);
+    const std::pair<const char*, int32_t> cards[] = {
+        {"Rossi", 12000000}, {"Bianchi", kEmptyNumber}, {"Verdi", 9999999}, {"Neri", 10000}};
+    for (int32_t c = 0; c < 4; ++c) {
+        a.Blank();
+        a.Name(cards[c].first);
+        a.Number32(cards[c].second);
+        a.Category(c == 3 ? 3 : 0);
+        a.Store(c);
+        MaskArchive::Select(c);
+    }
+    WriteBytes(first + "mas-dat.txt", "*#1*\r\n*\r\n");
+    ASSERT_EQ(RunFirstMergePass(progress), MergePassOutcome::Done);
+    ASSERT_EQ(JoinMergedLists(progress), MergeJoinOutcome::Done);
+    EXPECT_EQ(ReadBytes(first + "mrg-list.txt"),
+              "*Bianchi\r\n*\r\n*Neri\r\n*\r\n*Verdi\r\n*\r\n*Rossi\r\n*\r\n");
 }
 
 TEST_F(MergedListTest, JoinOfHandMadeFiles) {
@@ -163,15 +187,26 @@ TEST_F(MergedListTest, JoinOfHandMadeFiles) {
         std::vector<std::string> files;
         std::string merged;
     } cases[] = {
-        {"an empty file gives one empty line, key 0", {"", "*5\r\nA\r\n"}, "\r\nA\r\n"},
-        {"a card line beginning with * is a key line",
+        {"an empty file adds nothing", {"", "*5\r\nA\r\n"}, "A\r\n"},
+        {"a block copies its counted lines, whatever they begin with",
+         {"*1,0 2\r\nA\r\n*x\r\n*3,0 1\r\nC\r\n", "*2,0 1\r\nD\r\n"},
+         "A\r\n*x\r\nD\r\nC\r\n"},
+        {"a count beyond the file's end stops there", {"*1,0 5\r\nA\r\n"}, "A\r\n"},
+        {"pairs compare value by value", {"*1,-9999999 1\r\nA\r\n", "*0,5000000 1\r\nB\r\n"}, "B\r\nA\r\n"},
+        // Files without counts, from stations that key by a x 10000 + b.
+        {"a single key is read as its pair", {"*10000\r\nA\r\n", "*0,20000 1\r\nB\r\n"}, "B\r\nA\r\n"},
+        {"without a count, a card line beginning with * is a key line",
          {"*1\r\nA\r\n*x\r\nB\r\n*3\r\nC\r\n", "*2\r\nD\r\n"},
          "A\r\nB\r\nD\r\nC\r\n"},
         {"keys from the end value on are still copied", {"*10000000\r\nA\r\n", "*5\r\nB\r\n"}, "B\r\nA\r\n"},
         {"negative keys come first", {"*7\r\nA\r\n", "*-320000000\r\nB\r\nB2\r\n"}, "B\r\nB2\r\nA\r\n"},
-        {"a key line at the end copies one empty line",
-         {"*1\r\nA\r\n*9\r\n", "*4\r\nB\r\n"},
-         "A\r\nB\r\n\r\n"},
+        {"a single key -1 lies just below 0,0",
+         {"*0,0 1\r\nA\r\n", "*-1\r\nB\r\n", "*-1,9999 1\r\nC\r\n"},
+         "B\r\nC\r\nA\r\n"},
+        {"numbers past 64 bits",
+         {"*99999999999999999999999\r\nA\r\n", "*-99999999999999999999999\r\nB\r\n"},
+         "B\r\nA\r\n"},
+        {"a key line at the end copies nothing", {"*1\r\nA\r\n*9\r\n", "*4\r\nB\r\n"}, "A\r\nB\r\n"},
         {"lines are cut to 255 characters",
          {"*1\r\n" + std::string(300, 'x') + "\r\n"},
          std::string(255, 'x') + "\r\n"},

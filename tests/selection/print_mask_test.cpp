@@ -15,12 +15,12 @@ using test::MaskArchive;
 using test::ReadBytes;
 using test::WriteBytes;
 
-std::string Card(const std::string& maskText, std::vector<int32_t>* rows = nullptr) {
+std::string Card(const std::string& maskText) {
     PrintMask mask;
     mask.SetText(maskText);
     ListOutputFile out;
     out.Create();
-    mask.WriteCard(out, rows);
+    mask.WriteCard(out);
     return out.Text();
 }
 
@@ -123,18 +123,13 @@ TEST_F(PrintMaskTest, EmptyAndOutOfRangeValues) {
     }
 }
 
-TEST_F(PrintMaskTest, NotesAndRowRecords) {
+TEST_F(PrintMaskTest, Notes) {
     EXPECT_EQ(Card("[#N*]"), "[]");
     const std::string notes = "Prima riga\r\n" + std::string(140, 'x');
     a.Notes(notes);
     EXPECT_EQ(Card("[#N,5*]"), "[" + notes + "]");
-
-    // Only line breaks of the mask's own text name the card; a "P" one or one inside the
-    // notes does not.
-    std::vector<int32_t> rows;
     CoreState.CurrentCard = 7;
-    EXPECT_EQ(Card("A#0*\r\nB#P,13*#N*\r\n", &rows), "A8\r\nB\r" + notes + "\r\n");
-    EXPECT_EQ(rows, (std::vector<int32_t>{7, 7}));
+    EXPECT_EQ(Card("A#0*\r\nB#P,13*#N*\r\n"), "A8\r\nB\r" + notes + "\r\n");
 }
 
 TEST_F(PrintMaskTest, TabularHeading) {
@@ -146,14 +141,12 @@ TEST_F(PrintMaskTest, TabularHeading) {
     mask.WriteTabularHeading(out);
     const std::string heading = "NomeCognome |Eta \tNot  \r\n\r\n";
     EXPECT_EQ(out.Text(), heading);
-    std::vector<int32_t> rows;
-    mask.WriteCard(out, &rows);
+    mask.WriteCard(out);
     mask.AfterCardOutput(out);
     EXPECT_EQ(mask.CardOutputs(), 1);
     mask.WriteTabularHeading(out);
     EXPECT_EQ(mask.CardOutputs(), 0);
     EXPECT_EQ(out.Text(), heading + "NomeRossi   |  42\t10\r\n" + "\f" + heading);
-    EXPECT_EQ(rows.size(), 1u);
 
     // A heading text is cut to 100 characters, then to the width.
     mask.SetText("#T*#1,150," + std::string(120, 'a') + "*");
