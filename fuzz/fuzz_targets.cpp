@@ -143,9 +143,8 @@ void FuzzPrintMask(const uint8_t* data, size_t size) {
     qv::ListOutputFile out;
     out.Bind(gRoot + "fuzz-list.txt");
     out.Create();
-    std::vector<int32_t> rows;
     mask.WriteTabularHeading(out);
-    mask.WriteCard(out, &rows);
+    mask.WriteCard(out);
     mask.AfterCardOutput(out);
 }
 
