@@ -34,5 +34,9 @@ for f in lst-kel.txt pxx-dat.imp; do
 done
 if [ ! -e "$prog/Pianalto" ] && [ -d build-release/progdir/Pianalto ]; then
     cp -r build-release/progdir/Pianalto "$prog/Pianalto"
+    # The descriptor names the folder the archive lives in: here, not the build folder.
+    descriptor="$prog/Pianalto/morvidex.dat"
+    folder="$(cd "$prog/Pianalto" && pwd)/" awk 'NR == 2 { printf "Nome indirizzario: %s\r\n", ENVIRON["folder"]; next } { print }' \
+        "$descriptor" > "$descriptor.new" && mv "$descriptor.new" "$descriptor"
 fi
 exec build-release/quorvanta --root "$root"

@@ -204,14 +204,15 @@ std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs
     return line;
 }
 
-void RunTotalExport(Progress& progress) {
+CardCount RunTotalExport(Progress& progress) {
     const bool tabs = CoreState.ExportTabs != 0;
     // The layout first: without the declarations nothing is written.
     const std::string layout = BuildExportLayout(ReadFileOrThrow(DataFilePath(kDeclarationFile)), tabs);
 
     const CardFiles files = CardFiles::Current();
     const CardGeometry g = files.Geometry();
-    const int32_t last = CoreState.LastCard;
+    const CardCount cards = files.CountCards();
+    const int32_t last = cards.last;
     progress.SetMaximum(std::max(last, 0));
     std::string data;
     if (last >= 0) {
@@ -222,7 +223,6 @@ void RunTotalExport(Progress& progress) {
             const int32_t count = std::min<int32_t>(kBlockCards, last - first + 1);
             texts.assign(size_t(count) * size_t(g.textBytes), 0);
             words.resize(size_t(count) * size_t(g.wordCount));
-            // Cards past the end of a file read as empty cards.
             textFile.ReadUpTo(int64_t(first) * g.TextRecords(), texts.data(),
                               int64_t(count) * g.TextRecords());
             ReadCardValuesBlock(first, count, words.data());
@@ -242,6 +242,7 @@ void RunTotalExport(Progress& progress) {
         ReadCardText();
         ReadCardValues();
     }
+    return cards;
 }
 
 }  // namespace qv

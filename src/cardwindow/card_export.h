@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/card_store.h"
+
 // Total export: every card of the archive as one line of "ascii.txt" (fixed widths or tabs) and
 // the record layout "rec-trac.txt" telling, field by field, the columns, the caption, the kind
 // of value and the categories. The archive is only read.
@@ -19,9 +21,10 @@ std::string BuildExportLayout(const std::string& declarations, bool tabs);
 // says; texts carry no control characters, which would break the line or the tabs.
 std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs);
 
-// Writes "rec-trac.txt" and "ascii.txt" with CoreState.ExportTabs, cards 0 to LastCard read in
-// blocks; the last card is then the card in hand. Raises the input/output error when the field
+// Writes "rec-trac.txt" and "ascii.txt" with CoreState.ExportTabs: the cards both card files
+// hold, up to the last-card index, read in blocks; the last card is then the card in hand.
+// Answers the count it worked on, for the closing message. Raises the input/output error when the field
 // declarations cannot be read or a file cannot be written.
-void RunTotalExport(Progress& progress);
+CardCount RunTotalExport(Progress& progress);
 
 }  // namespace qv

@@ -16,13 +16,14 @@ constexpr int32_t kBlockBytes = 1 << 21;
 
 }  // namespace
 
-void UpdateEveryCardValues(Progress& progress, const std::function<void(int32_t card)>& visit) {
-    const int32_t last = CoreState.LastCard;
-    progress.SetMaximum(std::max(last, 0));
+CardCount UpdateEveryCardValues(Progress& progress, const std::function<void(int32_t card)>& visit) {
     const CardFiles files = CardFiles::Current();
+    const CardCount cards = files.CountCards();
+    const int32_t last = cards.last;
+    progress.SetMaximum(std::max(last, 0));
     const CardGeometry geometry = files.Geometry();
     const int words = geometry.wordCount;
-    if (last < 0 || words == 0) return;
+    if (last < 0 || words == 0) return cards;
     const std::vector<uint16_t> empty = EmptyCardValues(geometry);
     const int32_t perBlock = std::max<int32_t>(1, kBlockBytes / (2 * words));
     std::vector<uint16_t> block;
@@ -46,6 +47,7 @@ void UpdateEveryCardValues(Progress& progress, const std::function<void(int32_t 
                   int64_t(count) * geometry.ValueRecords());
     }
     CoreState.FirstCardWord = CurrentCardValues[1];
+    return cards;
 }
 
 }  // namespace qv

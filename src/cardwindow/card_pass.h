@@ -2,16 +2,18 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/card_store.h"
 #include "platform/progress.h"
 
 namespace qv {
 
-// One pass over the numeric part of every card of the open archive, 0 to CoreState.LastCard,
-// selected or not: each card is put in CurrentCardValues with CoreState.CurrentCard set to it,
-// `visit` may change the words, and the card is written back. The cards are read and written
-// in blocks; a card the file ends before starts empty by type and is written like the others.
-// The progress runs from 0 to LastCard. CurrentCard and CurrentCardValues are left on the last
-// card; a failure raises IoError, and the blocks already written stay written.
-void UpdateEveryCardValues(Progress& progress, const std::function<void(int32_t card)>& visit);
+// One pass over the numeric part of every card of the open archive, selected or not: the cards
+// both card files hold when the pass starts, up to the last-card index. Each card is put in
+// CurrentCardValues with CoreState.CurrentCard set to it, `visit` may change the words, and
+// the card is written back in its place, so neither file grows. The cards are read and written
+// in blocks; the progress runs from 0 to the last card. CurrentCard and CurrentCardValues are
+// left on the last card; a failure raises IoError, and the blocks already written stay
+// written. Answers the count the pass worked on, for its closing message.
+CardCount UpdateEveryCardValues(Progress& progress, const std::function<void(int32_t card)>& visit);
 
 }  // namespace qv

@@ -55,7 +55,7 @@ std::vector<std::string> ReadLabels(int first, int count) {
     return labels;
 }
 
-void RenumberCards(int first, int last, const std::vector<int>& order, Progress& progress) {
+CardCount RenumberCards(int first, int last, const std::vector<int>& order, Progress& progress) {
     const int count = last - first + 1;
     std::vector<int16_t> inverse(size_t(count) + 1, 0);
     for (size_t p = 0; p < order.size(); ++p) inverse[size_t(order[p])] = int16_t(p + 1);
@@ -68,7 +68,7 @@ void RenumberCards(int first, int last, const std::vector<int>& order, Progress&
             FieldLastLabel[g] == last && p >= 1 && p <= words)
             positions.push_back(p);
     }
-    UpdateEveryCardValues(progress, [&](int32_t) {
+    return UpdateEveryCardValues(progress, [&](int32_t) {
         for (int p : positions) {
             const int v = std::max<int>(int16_t(CurrentCardValues[p]), 0);
             CurrentCardValues[p] = uint16_t(v <= count ? inverse[size_t(v)] : 0);
@@ -181,7 +181,7 @@ ReorderRun ReorderMarkedCategories(Progress& progress) {
         // A list shared by reference is written where it is declared.
         ReplaceDeclaredCategories(ListFirstField(f), lines);
 
-        RenumberCards(first, last, order, progress);
+        run.cards = RenumberCards(first, last, order, progress);
     }
     BuildArchiveDefinition();
     CoreState.CurrentCard = kept;

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/card_store.h"
 #include "platform/progress.h"
 
 // Alphabetical reordering of the categories of the fields marked for it (attribute 64): the
@@ -33,6 +34,8 @@ void ReplaceDeclaredCategories(int field, const std::vector<std::string>& catego
 struct ReorderRun {
     // Marked fields with more categories than the reordering takes: left as they were.
     std::vector<int> tooLarge;
+    // The cards the last renumbering worked on.
+    CardCount cards;
 };
 
 // Reorders every list of a marked field of type 0 once (a list shared by several fields is

@@ -156,7 +156,7 @@ IndicatorRun RunIndicators(Progress& progress) {
         int32_t card;
         ~Restore() { CoreState.CurrentCard = card; }
     } restore{kept};
-    UpdateEveryCardValues(progress, [&](int32_t) {
+    run.cards = UpdateEveryCardValues(progress, [&](int32_t) {
         for (const Indicator& indicator : accepted) Store(indicator, IndicatorValue(indicator));
     });
     CoreState.CurrentCard = kept;

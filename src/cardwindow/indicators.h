@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/card_store.h"
 #include "platform/progress.h"
 
 // Indicators: fields of every card computed from other fields by the definitions of
@@ -44,6 +45,7 @@ double IndicatorValue(const Indicator& indicator);
 // Lines without any number are skipped silently.
 struct IndicatorRun {
     std::vector<int> refusedLines;
+    CardCount cards;  // the cards the pass worked on
 };
 
 // Parses "indicato.txt" (IoError when it does not open), writes "ind2.txt", and stores every

@@ -85,7 +85,7 @@ std::optional<ProvinceRanges> LoadProvinceRanges() {
     return ranges;
 }
 
-void RunRangeCheck(Progress& progress) {
+CardCount RunRangeCheck(Progress& progress) {
     const std::optional<ProvinceRanges> ranges = LoadProvinceRanges();
     const int communeField = CoreState.CommuneField;
     const int provinceField = CoreState.ProvinceField;
@@ -102,7 +102,7 @@ void RunRangeCheck(Progress& progress) {
 
     const int fields = std::min(CoreState.FieldCount, kMaxFields);
     const int words = CurrentCardGeometry().wordCount;
-    UpdateEveryCardValues(progress, [&](int32_t card) {
+    const CardCount cards = UpdateEveryCardValues(progress, [&](int32_t card) {
         for (int f = 1; f <= fields; ++f) {
             if (FieldTypes[f] != 0 && FieldTypes[f] != 1) continue;
             const int p = FieldPositions[f];
@@ -123,6 +123,7 @@ void RunRangeCheck(Progress& progress) {
             report.Line(CardTag(card) + outsideProvince);
     });
     report.Save(reportPath);
+    return cards;
 }
 
 }  // namespace qv

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "core/card_store.h"
 #include "platform/progress.h"
 
 // The range check of the archive: category values outside their field's list are reported in
@@ -34,11 +35,11 @@ struct ProvinceRanges {
 };
 std::optional<ProvinceRanges> LoadProvinceRanges();
 
-// The check over every card, 0 to CoreState.LastCard, with its report in "tabella.txt" of the
+// The check over every card UpdateEveryCardValues visits (answered), with its report in "tabella.txt" of the
 // program directory; every card's numeric part is written back. The municipality check runs
 // only when "province.txt" opens and both fields name fields of the archive with a word on the
 // card. CoreState.CurrentCard is left on the last card. Raises IoError on a failed read or
 // write; the cards already written stay written.
-void RunRangeCheck(Progress& progress);
+CardCount RunRangeCheck(Progress& progress);
 
 }  // namespace qv

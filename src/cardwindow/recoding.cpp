@@ -150,19 +150,50 @@ RecodingTables ReadRecodingTables(std::string_view text, int categories) {
     return t;
 }
 
-void ResolveRecoding(RecodingTables& t) {
+bool ResolveRecoding(RecodingTables& t) {
     t.newOf.fill(0);
     t.inv.fill(0);
     int32_t next = 0;
     for (int i = 1; i <= t.maxOld; ++i)
         if (t.table[size_t(i)] == i) t.newOf[size_t(i)] = ++next;
     for (int i = 1; i <= t.maxOld; ++i) {
-        const int32_t target = t.table[size_t(i)];
-        if (target == i || target < 0) continue;
-        t.newOf[size_t(i)] = target < kRecodingTableSize ? t.newOf[size_t(target)] : 0;
+        // A category merged into one that is itself merged goes where that one goes: the user
+        // merged it, through the middle one, into the category that stays.
+        int32_t at = i;
+        for (int steps = 0; t.table[size_t(at)] != at; ++steps) {
+            const int32_t target = t.table[size_t(at)];
+            if (target < 1 || target > t.maxOld) {
+                at = 0;  // removed, or merged into a number no line keeps
+                break;
+            }
+            if (steps == t.maxOld) return false;
+            at = target;
+        }
+        t.newOf[size_t(i)] = at > 0 ? t.newOf[size_t(at)] : 0;
     }
     for (int i = 1; i < kRecodingTableSize; ++i)
         if (const int32_t n = t.newOf[size_t(i)]; n > 0) t.inv[size_t(n)] = i;
+    return true;
+}
+
+bool RecodingTextMatches(std::string_view text, const std::vector<std::string>& labels) {
+    auto trimmed = [](std::string_view s) {
+        while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+        return s;
+    };
+    TextReader reader{std::string(text)};
+    for (int i = 0; i < kInstructionLines && !reader.Eof(); ++i) reader.SkipLine();
+    while (!reader.Eof()) {
+        const std::string line = reader.ReadLine();
+        const int32_t oldNumber = CleanNumber(std::string_view(line).substr(0, 5));
+        if (oldNumber < 1) continue;  // not read as a line of the list either
+        if (size_t(oldNumber) > labels.size()) return false;
+        const size_t at = line.find(" = ", 10);
+        if (at == std::string::npos) return false;
+        const std::string_view label = std::string_view(labels[size_t(oldNumber) - 1]).substr(0, kLabelChars);
+        if (trimmed(std::string_view(line).substr(at + 3)) != trimmed(label)) return false;
+    }
+    return true;
 }
 
 std::string RecodingPermutationText(const RecodingTables& tables) {
@@ -172,7 +203,7 @@ std::string RecodingPermutationText(const RecodingTables& tables) {
     return text.Text();
 }
 
-RecodingOutcome RunRecoding(int field, Progress& progress) {
+RecodingOutcome RunRecoding(int field, Progress& progress, CardCount* worked) {
     if (!IsRecodableField(field)) return RecodingOutcome::NotCategoryField;
     // The labels live in the declaration of the list's first field, also when `field` only
     // shares that list.
@@ -181,9 +212,11 @@ RecodingOutcome RunRecoding(int field, Progress& progress) {
     const std::optional<std::string> text = TryReadFile(DataFilePath(kRecodingFile));
     if (!text) return RecodingOutcome::NoText;
 
+    // A text already applied (or written for another list) would recode the cards again.
+    const std::vector<std::string> labels = ReadLabels(field, CategoryCount(field));
+    if (!RecodingTextMatches(*text, labels)) return RecodingOutcome::TextOutOfDate;
     RecodingTables tables = ReadRecodingTables(*text, CategoryCount(field));
-    ResolveRecoding(tables);
-    const std::vector<std::string> labels = ReadLabels(field, tables.maxOld);
+    if (!ResolveRecoding(tables)) return RecodingOutcome::MergeCycle;
     std::vector<std::string> categoryLines;
     for (int i = 1; i <= tables.maxOld; ++i)
         if (tables.table[size_t(i)] == i)
@@ -206,7 +239,9 @@ RecodingOutcome RunRecoding(int field, Progress& progress) {
         // No station appends a card between the copy and the rename.
         FileLock lock(files.IndexPath());
         if (!lock.Locked()) ThrowIo(kAccessDenied, files.IndexPath());
-        const int32_t last = files.ReadLastCard();
+        const CardCount cards = files.CountCards();
+        const int32_t last = cards.last;
+        if (worked) *worked = cards;
         progress.SetMaximum(std::max(last, 1));
         const std::string copy = RenumberedCopy(files, last, positions, tables, progress);
         try {
@@ -220,8 +255,6 @@ RecodingOutcome RunRecoding(int field, Progress& progress) {
     }
 
     BuildArchiveDefinition();
-    if (CoreState.CardWordCount >= 1 && CoreState.CardWordCount <= kMaxFields)
-        FieldPositions[size_t(CoreState.CardWordCount)] = int16_t(CoreState.CardWordCount - 1);
     ReadCardText();
     ReadCardValues();
     return RecodingOutcome::Done;

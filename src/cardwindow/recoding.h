@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/card_store.h"
+
 // Recoding of a category field: the base text "ricod.txt" lists every category with its number
 // twice; the user edits the second number (the same number keeps the category, another
 // category's number merges it there, 0 removes it), and the recoding rewrites the category list
@@ -45,21 +47,29 @@ bool WriteRecodingText(int field);
 // 1 .. min(categories, kRecodingMaxOld) are ignored, so lines never reach another field's labels.
 RecodingTables ReadRecodingTables(std::string_view text, int categories);
 // Fills newOf and inv from table: the kept categories take 1, 2, ... in order, then each merged
-// category takes its target's number as resolved so far; new numbers above 2000 remove.
-void ResolveRecoding(RecodingTables& tables);
+// category follows its merges to the category that stays and takes its number; a chain that
+// reaches 0, a number without a line or one above 2000 removes. False when merges go round in
+// a cycle (the tables are then not to be used).
+bool ResolveRecoding(RecodingTables& tables);
+// Whether the edited text still describes the field's list `labels` (categories 1 ..): every
+// line read as an old number names a category the list has, and its text after " = " (trailing
+// blanks aside) is that category's label. A text already applied fails this.
+bool RecodingTextMatches(std::string_view text, const std::vector<std::string>& labels);
 
 // "controll.txt" in the recoding layout: line k (1 .. maxOld) holds newOf[k] and inv[k], each
 // right-aligned in 10 columns.
 std::string RecodingPermutationText(const RecodingTables& tables);
 
-enum class RecodingOutcome { Done, NoText, NotCategoryField };
+enum class RecodingOutcome { Done, NoText, NotCategoryField, TextOutOfDate, MergeCycle };
 
 // Runs the recoding of `field` from "ricod.txt": the kept categories replace the list in the
 // declaration of the list's first field, and every field sharing the list is renumbered. The
 // cards are renumbered into a copy of "num-sch.dat" that replaces it only once whole, with the
 // last-card index held locked, so a failure leaves the cards as they were; the declarations are
 // written just before the copy takes the file's place, and the definition is rebuilt. The card
-// in hand is read again. Raises the input/output error.
-RecodingOutcome RunRecoding(int field, Progress& progress);
+// in hand is read again. The cards renumbered are those both card files hold, up to the
+// last-card index; `worked` receives that count. A text that no longer matches the list, or
+// merges in a cycle, is refused before anything is written. Raises the input/output error.
+RecodingOutcome RunRecoding(int field, Progress& progress, CardCount* worked = nullptr);
 
 }  // namespace qv

@@ -57,7 +57,7 @@ void StartProgram() {
     InitProgramState();
     OpenArchive();
     LoadMapOptions(0, "");
-    CoreState.CurrentCard = CoreState.LastCard + 1;
+    CoreState.CurrentCard = NewCardNumber();
     ReadCardText();
     ReadCardValues();
     BuildTextFile();

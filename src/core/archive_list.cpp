@@ -18,7 +18,7 @@ constexpr int kArchiveListFile = 28;
 constexpr int kListStagingFile = 54;
 
 void PutBlankNewCard() {
-    CoreState.CurrentCard = CoreState.LastCard + 1;
+    CoreState.CurrentCard = NewCardNumber();
     ClearCardFields(1, CoreState.FieldCount);
 }
 

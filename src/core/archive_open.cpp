@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 #include "core/archive_definition.h"
+#include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/selection_files.h"
@@ -19,7 +21,6 @@ namespace qv {
 namespace {
 
 // File ids.
-constexpr int kLastCardFile = 8;
 constexpr int kDefinitionFile = 20;
 constexpr int kLayoutItemFile = 25;
 constexpr int kStyleFile = 26;
@@ -111,15 +112,16 @@ void ApplyStartValues() {
     CoreState.QuickReportChoice = 0;
 }
 
+CardCount gOpenedCards;
+
+// The cards to work with: the index, cut to what both card files hold. A card number past that
+// is one another station is still writing (or one a crash left unwritten), so it is reported
+// and left alone rather than read as a blank card.
 void LoadLastCard() {
     CoreState.CurrentCard = 0;
-    // No index means no cards yet.
     CoreState.LastCard = -1;
-    RecordFile file;
-    if (!file.TryOpen(DataFilePath(kLastCardFile), 4, RecordFile::Mode::Read)) return;
-    uint8_t record[4];
-    file.Read(0, record);
-    CoreState.LastCard = GetI32(record);
+    gOpenedCards = CardFiles::Current().CountCards();
+    CoreState.LastCard = gOpenedCards.last;
 }
 
 void SaveFieldAttributes() {
@@ -207,8 +209,6 @@ void OpenArchive() {
     }
 
     LoadLastCard();
-    // The pseudo-field numbered by the card's word count names the head of its notes chain.
-    FieldPositions[size_t(CoreState.CardWordCount)] = int16_t(CoreState.CardWordCount - 1);
 
     LoadSearchCriteria(StationFilePath("Condizio."));
     LoadStatistics(StationFilePath("Statisti."));
@@ -226,6 +226,10 @@ void OpenArchive() {
     CoreState.SearchAsList = 0;
 
     MapActiveComuni.fill(1);
+}
+
+std::string TakeOpeningWarning() {
+    return MissingCardsText(std::exchange(gOpenedCards, CardCount()));
 }
 
 bool SaveArchiveSettings() {

@@ -8,6 +8,9 @@ namespace qv {
 // a descriptor is replaced by the sample archive below the program directory; when that has
 // none either, the input/output error is raised. Callers then set CoreState.CurrentCard.
 void OpenArchive();
+// What the last opening found wrong without refusing the archive (an index past the end of the
+// card files), once: the answer is emptied by the call. Empty when all was well.
+std::string TakeOpeningWarning();
 
 // Records the archive directory for the next start and writes this station's settings, the
 // field marks, the search criteria, the statistics with the card selection and the nine lists.

@@ -6,6 +6,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -16,6 +17,9 @@ namespace qv {
 namespace {
 
 constexpr int kIndexRecordBytes = 4;
+constexpr int32_t kShortCardFileText = 1641;
+constexpr int32_t kMissingCardsText = 1642;
+constexpr int32_t kShortPassText = 1643;
 constexpr char kMissingFieldsHeading[] = "Mancano informazioni sui campi:";
 
 void DecodeWords(const uint8_t* bytes, uint16_t* words, size_t count) {
@@ -233,6 +237,45 @@ int32_t CardFiles::ReadValuesBlock(int32_t first, int32_t count, uint16_t* words
     return found;
 }
 
+CardCount CardFiles::CountCards() const {
+    CardCount count;
+    RecordFile index;
+    if (index.TryOpen(indexPath_, kIndexRecordBytes, RecordFile::Mode::Read)) {
+        uint8_t bytes[kIndexRecordBytes];
+        index.Read(0, bytes);
+        count.index = GetI32(bytes);
+    }
+    if (count.index < -1) ThrowIo(kInvalidNumber, indexPath_);
+    // The card after the last must have a number too.
+    count.last = std::min(count.index, INT32_MAX - 1);
+    // Cards a file holds whole; a missing file holds none.
+    auto measure = [&count](const std::string& path, int recordBytes, int records) {
+        if (records <= 0) return;
+        RecordFile file;
+        const int64_t cards =
+            file.TryOpen(path, recordBytes, RecordFile::Mode::Read) ? file.RecordCount() / records : 0;
+        if (cards - 1 < count.last) {
+            count.last = int32_t(cards - 1);
+            count.shortFile = path;
+        }
+    };
+    measure(textPath_, kCardTextRecordBytes, geometry_.TextRecords());
+    measure(valuesPath_, kCardValueRecordBytes, geometry_.ValueRecords());
+    return count;
+}
+
+std::string MissingCardsText(const CardCount& count) {
+    if (count.Missing() <= 0) return {};
+    return LoadText(kShortCardFileText) + "\n" + count.shortFile + "\n" + LoadText(kMissingCardsText) + " " +
+           std::to_string(count.Missing()) + " (" + std::to_string(int64_t(count.last) + 2) + " - " +
+           std::to_string(int64_t(count.index) + 1) + ")";
+}
+
+std::string ShortPassText(const CardCount& count) {
+    if (count.Missing() <= 0) return {};
+    return LoadText(kShortPassText) + "\n" + MissingCardsText(count);
+}
+
 int32_t CardFiles::ReadLastCard() const {
     RecordFile file(indexPath_, kIndexRecordBytes, RecordFile::Mode::Read);
     uint8_t bytes[kIndexRecordBytes];
@@ -257,7 +300,8 @@ int32_t CardFiles::AppendCard(const uint8_t* text, const uint16_t* words) const 
     uint8_t bytes[kIndexRecordBytes];
     index.Read(0, bytes);
     const int32_t last = GetI32(bytes);
-    if (last < -1 || last == INT32_MAX) ThrowIo(kInvalidNumber, indexPath_);
+    // The card after the new one must still have a number.
+    if (last < -1 || last >= INT32_MAX - 1) ThrowIo(kInvalidNumber, indexPath_);
     const int32_t card = last + 1;
     // Card records first and on disk, then the index: a crash in between leaves the old count.
     WriteTextRecords(*this, card, text, false, true);
@@ -313,6 +357,10 @@ int32_t DecodeCardNumber(uint16_t first, uint16_t second) {
     return int32_t((uint32_t(ReverseBits16(first)) << 16) | ReverseBits16(second));
 }
 
+int32_t NewCardNumber() {
+    return int32_t(std::clamp<int64_t>(int64_t(CoreState.LastCard) + 1, 0, INT32_MAX));
+}
+
 void ReadCardText() {
     if (CoreState.CurrentCard > CoreState.LastCard) {
         ClearCardFields(1, CoreState.FieldCount);
@@ -362,9 +410,11 @@ void SaveCurrentCard() {
 
 void ClearCardFields(int first, int last) {
     if (first == 1 && last == CoreState.FieldCount) {
-        // The whole card: also the notes head and any byte no field owns.
-        std::fill(&CurrentCardValues[1], &CurrentCardValues[1] + WordLimit(), 0);
+        // The whole card: also any byte no field owns, and the notes head.
+        std::fill(&CurrentCardValues[1], &CurrentCardValues[1] + std::max(WordLimit() - kNotesHeadWords, 0),
+                  0);
         std::fill(&CurrentCardText[1], &CurrentCardText[1] + TextLimit(), 0);
+        SetNotesHead(0);
     }
     for (int f = std::max(first, 1); f <= std::min(last, kMaxFields); ++f) ClearField(f);
 }
@@ -426,13 +476,13 @@ int16_t GetCardWord(int field) {
 
 int32_t GetNotesHead() {
     const int words = WordLimit();
-    if (words < 2) return 0;
+    if (words < kNotesHeadWords) return 0;
     return DecodeCardNumber(CurrentCardValues[words - 1], CurrentCardValues[words]);
 }
 
 void SetNotesHead(int32_t head) {
     const int words = WordLimit();
-    if (words < 2) return;
+    if (words < kNotesHeadWords) return;
     EncodeCardNumber(head, CurrentCardValues[words - 1], CurrentCardValues[words]);
 }
 

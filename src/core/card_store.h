@@ -28,6 +28,23 @@ struct CardGeometry {
 // The open archive's geometry from CoreState, cut to whole records inside the card buffers.
 CardGeometry CurrentCardGeometry();
 
+// How many cards an archive holds. Stations raise the last-card index before they write the
+// card's records, so an index past the end of the card files is a normal moment of a shared
+// archive (or what a crash in between leaves); the program then works with the cards both
+// files hold and leaves the missing ones alone.
+struct CardCount {
+    int32_t index = -1;     // the last-card index as stored, -1 when there is no index file
+    int32_t last = -1;      // the last card both card files hold, never above `index`
+    std::string shortFile;  // the card file that ends first, when `last` is below `index`
+    int64_t Missing() const { return int64_t(index) - last; }
+};
+// The message naming the short card file and its missing cards (numbered from 1 as shown);
+// empty when no card is missing.
+std::string MissingCardsText(const CardCount& count);
+// The closing message of a pass over every card that met a short card file: it worked on the
+// cards there are, and these are missing. Empty when no card is missing.
+std::string ShortPassText(const CardCount& count);
+
 // Record-level access to one archive's card files, for the open archive and for any other
 // (linked, shared, merged archives, the designer's folder). No file stays open between calls;
 // every failure raises IoError.
@@ -64,6 +81,9 @@ class CardFiles {
 
     // The last-card index. ReadLastCard raises IoError when the file is missing or empty.
     int32_t ReadLastCard() const;
+    // The index and the cards both files hold, measured now. A missing index counts as no cards;
+    // an index below -1 raises IoError naming the index file.
+    CardCount CountCards() const;
     // Writes the index in place (created when missing). Whoever reads, raises and writes it
     // holds FileLock(IndexPath()) meanwhile, so that two stations never take one number.
     void WriteLastCard(int32_t last) const;
@@ -92,6 +112,10 @@ void EncodeCardNumber(int32_t value, uint16_t& first, uint16_t& second);
 int32_t DecodeCardNumber(uint16_t first, uint16_t second);
 
 // The card in hand (CurrentCardText, CurrentCardValues) and the open archive's card files.
+// The number a new card of the open archive takes in the window: the card after
+// CoreState.LastCard, never past the largest card number.
+int32_t NewCardNumber();
+
 void ReadCardText();
 void ReadCardValues();
 void WriteCardText();
@@ -111,7 +135,9 @@ int PutCardNumber(int32_t value, int field);
 int32_t GetCardNumber(int field);
 int16_t GetCardWord(int field);
 
-// Head of the card's notes chain: the last two words of the numeric part, 0 = no notes.
+// Head of the card's notes chain: the last two words of the numeric part, 0 = no notes. No field
+// lies there (the compiler keeps them free), and nothing but these two reaches them.
+constexpr int kNotesHeadWords = 2;
 int32_t GetNotesHead();
 void SetNotesHead(int32_t head);
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/card_store.h"
 #include "platform/text_file.h"
 
 // The card-definition compiler: what its passes share, and the field pass with the files written
@@ -14,7 +15,6 @@ namespace qv {
 // Largest card: words (the last two hold the notes chain head) and text bytes.
 constexpr int kCardWordLimit = 4000;
 constexpr int kCardTextLimit = 8000;
-constexpr int kNotesHeadWords = 2;
 constexpr int kMaxAnswers = 36;
 
 // State of one compile run, shared by its passes.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "core/core_state.h"
@@ -39,6 +40,33 @@ bool NamesFile(const std::string& name) {
     return std::string_view(name) > std::string_view("!");
 }
 
+bool TerritoriesChosen() {
+    const int territories = TerritoryLimit();
+    return std::any_of(TerritorySelection.begin(), TerritorySelection.begin() + territories,
+                       [](uint8_t flag) { return flag != 0; });
+}
+
+bool TerritorialFieldInCondition() {
+    const int fields = FieldLimit();
+    for (int f = 1; f <= fields; ++f)
+        if (FieldTypes[f] == 3 && FieldInCondition[f] != 0) return true;
+    return false;
+}
+
+int TerritoryConditionField() {
+    const int fields = FieldLimit();
+    const int current = CoreState.CurrentField;
+    if (current >= 1 && current <= fields && FieldTypes[size_t(current)] == 3) return current;
+    for (int f = 1; f <= fields; ++f)
+        if (FieldTypes[f] == 3) return f;
+    return 0;
+}
+
+void MarkTerritoryCondition() {
+    if (const int field = TerritoryConditionField(); field > 0)
+        FieldInCondition[size_t(field)] = TerritoriesChosen() ? 1 : 0;
+}
+
 uint8_t* TerritoryFlag(int code) {
     if (code < 1 || code > TerritoryLimit()) return nullptr;
     return &TerritorySelection[size_t(code - 1)];
@@ -71,10 +99,11 @@ void SaveStatistics(const std::string& name) {
     WriteFileAtomic(name, out);
 }
 
-void LoadStatistics(const std::string& name) {
+void LoadStatistics(const std::string& name, bool required) {
+    // A file the user chose must be read whole before the counters and the selection go.
+    std::optional<std::string> bytes;
+    if (NamesFile(name)) bytes = required ? std::optional(ReadFileOrThrow(name)) : TryReadFile(name);
     ClearStatistics(2);
-    if (!NamesFile(name)) return;
-    auto bytes = TryReadFile(name);
     if (!bytes) return;
     // A short file fills the blocks it holds; the rest stays cleared.
     const uint8_t* p = Bytes(*bytes);
@@ -165,15 +194,21 @@ void SaveSearchCriteria(const std::string& name) {
     WriteFileAtomic(name, out);
 }
 
-void LoadSearchCriteria(const std::string& name) {
-    ClearSearchCriteria();
-    if (!NamesFile(name)) return;
+void LoadSearchCriteria(const std::string& name, bool required) {
+    // Read before clearing: a chosen file that cannot be read leaves the criteria as they were.
     RecordFile file;
-    if (!file.TryOpen(name, 4, RecordFile::Mode::Read)) return;
-    const int64_t count = file.RecordCount();
+    bool opened = false;
+    if (NamesFile(name) && required) {
+        file.Open(name, 4, RecordFile::Mode::Read);
+        opened = true;
+    } else if (NamesFile(name)) {
+        opened = file.TryOpen(name, 4, RecordFile::Mode::Read);
+    }
+    const int64_t count = opened ? file.RecordCount() : 0;
     std::vector<uint8_t> raw(size_t(count) * 4);
     if (count > 0) file.Read(0, raw.data(), count);
-    file.Close();
+    if (opened) file.Close();
+    ClearSearchCriteria();
 
     int64_t i = 0;
     auto record = [&](int64_t k) { return GetI32(raw.data() + k * 4); };

@@ -24,11 +24,14 @@ bool IsCardSelected(int32_t card);
 // Clears the counters; level 2 or more also clears the card selection.
 void ClearStatistics(int level);
 // A name not greater than "!" names no file: loading then only clears, saving writes nothing.
-void LoadStatistics(const std::string& name);
+// A missing file counts as empty unless `required` (a file the user chose): then a file that
+// cannot be read raises IoError and the statistics and the selection stay as they were.
+void LoadStatistics(const std::string& name, bool required = false);
 void SaveStatistics(const std::string& name);
 
 void ClearSearchCriteria();
-void LoadSearchCriteria(const std::string& name);
+// As LoadStatistics: with `required` an unreadable file raises and the criteria stay.
+void LoadSearchCriteria(const std::string& name, bool required = false);
 void SaveSearchCriteria(const std::string& name);
 
 bool NamesFile(const std::string& name);
@@ -36,5 +39,17 @@ bool NamesFile(const std::string& name);
 // The flag of territory code 1..TerritoryCount in TerritorySelection (code j at j - 1); null for
 // any other code, so a number from a file or from typing never lands outside the table.
 uint8_t* TerritoryFlag(int code);
+
+// Whether some territory code is chosen in TerritorySelection, and whether a territorial field
+// (type 3) is in the conditions. The selection tests the territory only when both hold: a
+// rebuilt definition chooses every territory, and must not reject every card of a search that
+// names no place.
+bool TerritoriesChosen();
+bool TerritorialFieldInCondition();
+// The field a territory choice made for the search stands for: the current field when it is
+// territorial, else the first territorial field; 0 when the archive has none.
+int TerritoryConditionField();
+// Puts that field in the conditions when some territory is chosen, takes it out otherwise.
+void MarkTerritoryCondition();
 
 }  // namespace qv

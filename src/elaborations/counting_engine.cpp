@@ -67,13 +67,16 @@ class SelectedCards {
     explicit SelectedCards(Progress& progress) : progress_(progress) {
         geometry_ = CurrentCardGeometry();
         wordCount_ = geometry_.wordCount;
-        last_ = std::min<int64_t>(CoreState.LastCard, int64_t(kSelectionMaskBytes) * 8 - 1);
-        progress_.SetMaximum(std::max(CoreState.LastCard, 0));
-        step_ = std::max<int64_t>(1, (int64_t(CoreState.LastCard) + 1) / kProgressSteps);
+        // The cards the files hold now: a card still being written elsewhere is not a blank one.
+        count_ = CardFiles::Current().CountCards();
+        last_ = std::min<int64_t>(count_.last, int64_t(kSelectionMaskBytes) * 8 - 1);
+        progress_.SetMaximum(std::max(count_.last, 0));
+        step_ = std::max<int64_t>(1, (int64_t(count_.last) + 1) / kProgressSteps);
         blockCards_ = wordCount_ > 0 ? std::max(1, kBlockBytes / (wordCount_ * 2)) : 1;
     }
 
     int WordCount() const { return wordCount_; }
+    const CardCount& Count() const { return count_; }
 
     // Calls visit(card words) for every selected card in order.
     template <typename Visit>
@@ -112,6 +115,7 @@ class SelectedCards {
     Progress& progress_;
     CardGeometry geometry_;
     int wordCount_ = 0;
+    CardCount count_;
     int64_t last_ = -1;
     int64_t step_ = 1;
     int blockCards_ = 1;
@@ -217,6 +221,7 @@ CountingResult CountCategories(Progress& progress) {
     const int columnCount = int(columns.size());
 
     SelectedCards cards(progress);
+    result.Cards = cards.Count();
     CardClassifier classifier(grid, ActiveCategories(grid, true, columns), cards.WordCount());
     UnitWeight unit(CoreState.CountByQuantUnit ? grid.UnitField : 0, cards.WordCount());
 
@@ -255,6 +260,7 @@ CountingResult SumQuantities(Progress& progress) {
     const int q = int(fields.size());
 
     SelectedCards cards(progress);
+    result.Cards = cards.Count();
     CardClassifier classifier(grid, ActiveCategories(grid, false, columns), cards.WordCount());
     std::vector<QuantValue> values;
     for (int32_t f : fields) values.emplace_back(f, cards.WordCount());
@@ -338,6 +344,7 @@ CountingResult SumSquaredDeviations(Progress& progress) {
     fields.resize(size_t(q), 0);
 
     SelectedCards cards(progress);
+    result.Cards = cards.Count();
     CardClassifier classifier(grid, ActiveCategories(grid, false, columns), cards.WordCount());
     std::vector<QuantValue> values;
     for (int32_t f : fields) values.emplace_back(f, cards.WordCount());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/card_store.h"
 #include "platform/progress.h"
 
 namespace qv {
@@ -20,16 +21,18 @@ enum class CountingOutcome {
 // takes an old table for the new result; an input/output error does the same and is raised.
 struct CountingResult {
     CountingOutcome Outcome = CountingOutcome::Done;
+    CardCount Cards;  // the cards the pass worked on, for its closing message
 };
 
-// One pass over the cards selected in CardSelectionMask (cards 0..CoreState.LastCard), with
+// One pass over the cards selected in CardSelectionMask (the cards both card files hold, up to
+// the last-card index), with
 // the grid "grl-sch.txt" and the flag lists StandardRowFlags and StandardColumnFlags:
 // - 28: category counts by column (weighted by the unit field with CoreState.CountByQuantUnit)
 //   into "tab-sch.dat";
 // - 29: sums, counts and cards per column of every quantitative variable of "grq-sch.txt" into
 //   "qnc-sch.dat", "qnt-sch.dat", "qnq-sch.dat";
 // - 31: sums of squared deviations from the means of the pass-29 files into "scr-sch.dat".
-// The progress runs from 0 to CoreState.LastCard and is moved a few hundred times at most.
+// The progress runs from 0 to the last card and is moved a few hundred times at most.
 // CoreState.CurrentCard is the same afterwards; the card buffers are not touched.
 CountingResult RunCountingPass(int passCode, Progress& progress);
 

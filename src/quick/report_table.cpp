@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/file_io.h"
@@ -124,7 +125,7 @@ std::vector<std::string> ReadRowSetTitles() {
 }
 
 ReportTable ComputeReportTable(int columnSet, int rowSet) {
-    CoreState.CurrentCard = CoreState.LastCard + 1;
+    CoreState.CurrentCard = NewCardNumber();
     const ReportVariables variables = ReportVariables::Read();
     const int32_t prepared = ReadPreparedCardCount();
     ReportTable t;

@@ -65,7 +65,8 @@ class CardView {
 struct RunTables {
     std::vector<int> conditionFields;
     std::vector<int> statisticsFields;
-    std::vector<int> answerGroupCount = std::vector<int>(kMaxFields + 1, 0);
+    // The last answer field of the multi-answer group a first answer starts.
+    std::vector<int> answerGroupEnd = std::vector<int>(kMaxFields + 1, 0);
     std::vector<int> dateFieldOrdinal = std::vector<int>(kMaxFields + 1, 0);
     bool territoryActive = false;
     int territoryStatisticsField = 0;
@@ -85,10 +86,10 @@ RunTables BuildRunTables() {
         switch (FieldTypes[f]) {
             case 0:
                 head = f;
-                ++t.answerGroupCount[f];
+                t.answerGroupEnd[f] = f;
                 break;
             case 1:
-                if (head > 0 && (inCondition || statistics)) ++t.answerGroupCount[head];
+                if (head > 0 && t.answerGroupEnd[head] == f - 1) t.answerGroupEnd[head] = f;
                 break;
             case 2:
                 t.dateFieldOrdinal[f] = ++dates;
@@ -100,9 +101,7 @@ RunTables BuildRunTables() {
                 break;
         }
     }
-    const int territories = std::clamp(TerritoryCount, 0, kTerritoryTableSize);
-    t.territoryActive = std::any_of(TerritorySelection.begin(), TerritorySelection.begin() + territories,
-                                    [](uint8_t flag) { return flag != 0; });
+    t.territoryActive = TerritoriesChosen() && TerritorialFieldInCondition();
     return t;
 }
 
@@ -124,15 +123,11 @@ bool CardMatchesConditions(const RunTables& t, const CardView& card) {
         bool result;
         switch (type) {
             case 0: {
-                const int k = t.answerGroupCount[f];
-                if (k <= 1) {
-                    result = CategoryIsWanted(f, card.FieldWord(f));
-                } else {
-                    // Every answer of the group is coded with the first field's categories.
-                    result = false;
-                    for (int g = f; g <= std::min(f + k - 1, t.fieldCount) && !result; ++g)
-                        result = FieldInCondition[g] != 0 && CategoryIsWanted(f, card.FieldWord(g));
-                }
+                // Every answer of the group is coded with the first field's categories; any
+                // answer in the condition may hold a wanted one.
+                result = false;
+                for (int g = f; g <= t.answerGroupEnd[f] && !result; ++g)
+                    result = FieldInCondition[g] != 0 && CategoryIsWanted(f, card.FieldWord(g));
                 break;
             }
             case 2: {
@@ -180,9 +175,16 @@ void AccumulateSearchStatistics(const RunTables& t, const CardView& card) {
     if (weightField > 0) {
         w = 0;
         if (weightField <= kMaxFields) {
+            // An empty weight weighs nothing; its empty mark is no quantity.
             const int type = FieldTypes[weightField];
-            if (type == 0 || type == 4) w = card.FieldWord(weightField);
-            if (type == 7) w = card.Number(weightField);
+            if (type == 0 || type == 4) {
+                const int16_t v = card.FieldWord(weightField);
+                w = v > kEmpty16 ? v : 0;
+            }
+            if (type == 7) {
+                const int32_t v = card.Number(weightField);
+                w = v > kEmptyNumber ? v : 0;
+            }
         }
     }
     int s = 0;
@@ -290,7 +292,7 @@ uint8_t AdjustLastSelectionByte(uint8_t b, int32_t cardCount) {
 
 void ReadSiblingSelection(const std::string& path) {
     const std::string bytes = ReadFileOrThrow(path);
-    const int32_t cardCount = CardFiles::Current().ReadLastCard() + 1;
+    const int32_t cardCount = CardFiles::Current().CountCards().last + 1;
     const size_t n = std::min(bytes.size(), CardSelectionMask.size());
     for (size_t i = 0; i < n; ++i) {
         uint8_t b = ReverseBitOrder(uint8_t(bytes[i]));
@@ -314,7 +316,7 @@ void RunCollectiveSelection(Progress& progress) {
             break;
         case kOrSavedSearch:
         case kAndSavedSearch:
-            LoadStatistics(SelectionFileName + ".STA");
+            LoadStatistics(SelectionFileName + ".STA", true);
             ClearStatistics(1);
             break;
         case kSiblingSelection:

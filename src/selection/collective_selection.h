@@ -30,7 +30,8 @@ void RunCollectiveSelection(Progress& progress);
 
 // Reads the territorial program's selection file into CardSelectionMask (its first card in the
 // least significant bit of each byte); mask bytes past the file's end keep their value. The
-// card count comes from "dli-sch.dat". Raises IoError when either file cannot be read.
+// card count is that of the card files (CardFiles::CountCards). Raises IoError when the
+// selection file cannot be read.
 void ReadSiblingSelection(const std::string& path);
 
 // Bit 0 becomes bit 7, bit 1 bit 6, and so on.

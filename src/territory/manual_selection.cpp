@@ -195,10 +195,4 @@ void ApplyKmRadius(int chosenCode, int radius) {
     }
 }
 
-void UpdateTerritoryCondition() {
-    const int field = CoreState.CurrentField;
-    if (field < 1 || field > kMaxFields) return;
-    FieldInCondition[size_t(field)] = CountSelectedCodes({1, CodeLimit()}) > 0 ? 1 : 0;
-}
-
 }  // namespace qv

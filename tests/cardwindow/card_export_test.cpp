@@ -109,10 +109,14 @@ class CardExport : public ::testing::Test {
     void WriteCards(int32_t last) {
         WriteBytes(archive / "alf-sch.dat", texts);
         WriteBytes(archive / "num-sch.dat", words);
+        std::string index;
+        AppendI32(index, last);
+        WriteBytes(archive / "dli-sch.dat", index);
         CoreState.LastCard = last;
     }
     // Card 0 with a value in every field; card 1 with values that have no place in their
-    // columns; card 2 past the end of both card files.
+    // columns; card 2 named by the index but not yet in the card files (another station is
+    // still writing it).
     void WriteSampleCards() {
         PutText(0, {{1, std::string("Bi\0nchi", 7)}, {11, "x\tz"}});
         PutWords(0, {{1, 2},
@@ -143,7 +147,7 @@ class CardExport : public ::testing::Test {
 TEST_F(CardExport, FixedWidthsGolden) {
     WriteSampleCards();
     CoreState.ExportTabs = 0;
-    RunTotalExport(progress);
+    const CardCount cards = RunTotalExport(progress);
 
     // clang-format off
     const std::string layout =
@@ -184,11 +188,14 @@ TEST_F(CardExport, FixedWidthsGolden) {
         "   123456"
         "x z  "
         "       \r\n" +
-        Blanks(87) + "\r\n" + Blanks(87) + "\r\n";
+        Blanks(87) + "\r\n";
     EXPECT_EQ(ReadBytes(archive / "ascii.txt"), data);
-    EXPECT_EQ(progress.maximum, 2);
-    EXPECT_EQ(progress.positions, (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(CoreState.CurrentCard, 2);
+    EXPECT_EQ(progress.maximum, 1);
+    EXPECT_EQ(progress.positions, (std::vector<int>{0, 1}));
+    EXPECT_EQ(CoreState.CurrentCard, 1);
+    // The closing message names the card the files lack instead of a plain success.
+    EXPECT_EQ(ShortPassText(cards), LoadText(1643) + "\n" + LoadText(1641) + "\n" +
+                                        (archive / "alf-sch.dat") + "\n" + LoadText(1642) + " 1 (3 - 3)");
 }
 
 TEST_F(CardExport, TabsGolden) {
@@ -223,8 +230,7 @@ TEST_F(CardExport, TabsGolden) {
 
     const std::string data =
         "Bi\t2\t3\t\t 87 7 5\t   4832\t    -12\t    930\t   1205\t   123456\tx z\t\t\r\n"
-        "\t\t\t\t       \t       \t       \t       \t       \t1000000000\t\t\t\r\n"
-        "\t\t\t\t       \t       \t       \t       \t       \t         \t\t\t\r\n";
+        "\t\t\t\t       \t       \t       \t       \t       \t1000000000\t\t\t\r\n";
     EXPECT_EQ(ReadBytes(archive / "ascii.txt"), data);
 }
 

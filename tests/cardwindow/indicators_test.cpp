@@ -91,11 +91,12 @@ TEST_F(IndicatorsTest, EveryCardComputedLeftToRightInLineOrder) {
                "%7 = 3 / 4\r\n1 = 2 + 3 * 4\r\n\r\n2 = 8 + 1\r\n4 =\r\n10 = 6 * 6\r\n3 = 2 / 5\r\n9 = 1\r\n"
                "7 = 1 * 1 * 1 * 1\r\n11 = 1\r\n");
     std::vector<SmallCard> cards = {Card({1, 2, 3, 4, 0}, 100000), Card({0, 5, 1, 2, 3}, -3)};
-    test::StoreSmallCards(CoreState.ArchiveDir, cards);
+    test::StoreSmallCards(CoreState.ArchiveDir, cards, 2);
     const std::string text = test::SmallTextFile(cards);
     CoreState.CurrentCard = 0;
     test::RecordingProgress progress;
     const IndicatorRun run = RunIndicators(progress);
+    EXPECT_EQ(run.cards.Missing(), 2);
 
     EXPECT_EQ(ReadBytes(Archive("ind2.txt")),
               "%7=3/4\r\n1=2+3*4\r\n0=\r\n2=8+1\r\n4=\r\n10=6*6\r\n3=2/5\r\n9=1\r\n7=1*1*1*1\r\n11=1\r\n");

@@ -181,7 +181,38 @@ TEST_F(Recoding, MergedAndRemovedCategoriesRenumberEveryFieldOfTheList) {
         EXPECT_EQ(progress.maximum, 2);
         EXPECT_EQ(progress.positions, (std::vector<int>{0, 1, 2}));
         EXPECT_FALSE(std::filesystem::exists(archive / "num-sch.dat.ric"));
+
+        // The same text again no longer describes the list: refused, nothing written.
+        const std::string recoded = ReadBytes(archive / "num-sch.dat");
+        const std::string declarations = ReadBytes(archive / "sig-sch.dat");
+        EXPECT_EQ(RunRecoding(field, progress), RecodingOutcome::TextOutOfDate);
+        EXPECT_EQ(ReadBytes(archive / "num-sch.dat"), recoded);
+        EXPECT_EQ(ReadBytes(archive / "sig-sch.dat"), declarations);
     }
+}
+
+TEST_F(Recoding, ATextThatDoesNotDescribeTheListOrMergesInACycleIsRefused) {
+    struct Case {
+        const char* name;
+        std::string lines;
+        RecodingOutcome outcome;
+    } cases[] = {
+        {"another label", "    1    1 = rosso\r\n    2    1 = blu\r\n", RecodingOutcome::TextOutOfDate},
+        {"a number past the list", "    1    1 = rosso\r\n    5    1 = viola\r\n",
+         RecodingOutcome::TextOutOfDate},
+        {"no label", "    1    1\r\n", RecodingOutcome::TextOutOfDate},
+        {"a cycle", "    1    2 = rosso\r\n    2    1 = verde\r\n", RecodingOutcome::MergeCycle},
+    };
+    for (const Case& c : cases) {
+        Edit(c.lines);
+        EXPECT_EQ(RunRecoding(2, progress), c.outcome) << c.name;
+        EXPECT_EQ(ReadBytes(archive / "num-sch.dat"), cards) << c.name;
+        EXPECT_EQ(ReadBytes(archive / "sig-sch.dat"), kDeclarations) << c.name;
+        EXPECT_FALSE(std::filesystem::exists(root / "controll.txt")) << c.name;
+    }
+    // Blanks the editor left after a label do not matter.
+    Edit("    1    1 = rosso   \r\n    2    2 = verde\r\n    3    3 = blu\r\n    4    4 = giallo\r\n");
+    EXPECT_EQ(RunRecoding(2, progress), RecodingOutcome::Done);
 }
 
 TEST_F(Recoding, EditedNumbersResolveToTheFinalCategories) {
@@ -192,6 +223,7 @@ TEST_F(Recoding, EditedNumbersResolveToTheFinalCategories) {
         int maxOld;
         std::vector<int> newOf;  // for old numbers 1 .. newOf.size()
         std::map<int, int> inv;
+        bool resolves = true;
     } cases[] = {
         {"unchanged",
          3,
@@ -201,12 +233,20 @@ TEST_F(Recoding, EditedNumbersResolveToTheFinalCategories) {
          {{1, 1}, {2, 2}, {3, 3}}},
         {"2 merged into 1", 3, "    1    1\r\n    2    1\r\n    3    3\r\n", 3, {1, 1, 2}, {{1, 2}, {2, 3}}},
         {"2 removed", 3, "    1    1\r\n    2    0\r\n    3    3\r\n", 3, {1, 0, 2}, {{1, 1}, {2, 3}}},
+        // 1 goes through 3 into 2, the category that stays.
         {"merged into a later merged one",
          3,
          "    1    3\r\n    2    2\r\n    3    2\r\n",
          3,
-         {0, 1, 1},
+         {1, 1, 1},
          {{1, 3}}},
+        {"merged into a removed one",
+         3,
+         "    1    2\r\n    2    0\r\n    3    3\r\n",
+         3,
+         {0, 0, 1},
+         {{1, 3}}},
+        {"merged round in a cycle", 3, "    1    2\r\n    2    3\r\n    3    2\r\n", 3, {}, {}, false},
         {"merged into an earlier merged one",
          3,
          "    1    1\r\n    2    1\r\n    3    2\r\n",
@@ -227,8 +267,9 @@ TEST_F(Recoding, EditedNumbersResolveToTheFinalCategories) {
     };
     for (const Case& c : cases) {
         RecodingTables t = ReadRecodingTables(kInstructions + c.lines, c.categories);
-        ResolveRecoding(t);
+        ASSERT_EQ(ResolveRecoding(t), c.resolves) << c.name;
         EXPECT_EQ(t.maxOld, c.maxOld) << c.name;
+        if (!c.resolves) continue;
         for (size_t i = 0; i < c.newOf.size(); ++i)
             EXPECT_EQ(t.newOf[i + 1], c.newOf[i]) << c.name << " old " << i + 1;
         for (int n = 1; n < kRecodingTableSize; ++n) {
@@ -264,14 +305,14 @@ TEST_F(Recoding, NothingChangesWithoutTheTextOrOnAFieldWithoutCategories) {
 
     // A category field the declarations do not hold: the definition is out of step with them.
     WriteBytes(archive / "sig-sch.dat", "Prova\r\n001A Nome\r\n     010\r\n");
-    Edit("    1    0\r\n");
+    Edit("    1    0 = rosso\r\n");
     EXPECT_THROW(RunRecoding(2, progress), IoError);
     EXPECT_EQ(ReadBytes(archive / "num-sch.dat"), cards);
     EXPECT_FALSE(std::filesystem::exists(archive / "num-sch.dat.ric"));
 }
 
 TEST_F(Recoding, AFailureBeforeTheCardsAreReplacedLeavesThemAsTheyWere) {
-    Edit("    1    0\r\n    2    2\r\n    3    3\r\n    4    4\r\n");
+    Edit("    1    0 = rosso\r\n    2    2 = verde\r\n    3    3 = blu\r\n    4    4 = giallo\r\n");
     SetAtomicWriteHookForTest([](const std::string& temp) {
         if (temp.find("sig-sch.dat") != std::string::npos) ThrowIo(kDiskWriteError, temp);
     });

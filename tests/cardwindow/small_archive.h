@@ -33,8 +33,11 @@ struct SmallCard {
     }
 };
 
-inline void StoreSmallCards(const std::string& dir, const std::vector<SmallCard>& cards) {
-    std::string text, words;
+// The cards and the last-card index: `pastTheFiles` cards more than the files hold name cards
+// another station has yet to write.
+inline void StoreSmallCards(const std::string& dir, const std::vector<SmallCard>& cards,
+                            int pastTheFiles = 0) {
+    std::string text, words, index;
     for (const SmallCard& c : cards) {
         text.append(reinterpret_cast<const char*>(c.text.data()), c.text.size());
         for (uint16_t w : c.words) AppendU16(words, w);
@@ -42,6 +45,8 @@ inline void StoreSmallCards(const std::string& dir, const std::vector<SmallCard>
     WriteBytes(dir + "alf-sch.dat", text);
     WriteBytes(dir + "num-sch.dat", words);
     CoreState.LastCard = int32_t(cards.size()) - 1;
+    AppendI32(index, CoreState.LastCard + pastTheFiles);
+    WriteBytes(dir + "dli-sch.dat", index);
 }
 
 inline std::string SmallTextFile(const std::vector<SmallCard>& cards) {

@@ -112,6 +112,21 @@ TEST_F(StartupTest, FreshProgramDirectoryOpensTheSampleArchive) {
     EXPECT_TRUE(StopProgram());
 }
 
+TEST_F(StartupTest, TheIndexNeverMakesTheNewCardNumberOverflow) {
+    test::ProgramRoot root(/*shipped=*/true);
+    const std::string index = root.ProgramDir() + "Pianalto/dli-sch.dat";
+    StartProgram();
+    const int32_t cards = CoreState.LastCard + 1;
+    StopProgram();
+    WriteBytes(index, test::Hex("FF FF FF 7F"));
+    StartProgram();
+    EXPECT_EQ(CoreState.LastCard, cards - 1);
+    EXPECT_EQ(CoreState.CurrentCard, cards);
+    StopProgram();
+    WriteBytes(index, test::Hex("FB FF FF FF"));
+    EXPECT_THROW(StartProgram(), IoError);
+}
+
 TEST_F(StartupTest, FinalisationSavesMapOptionsThenSettings) {
     test::ProgramRoot root;
     StartProgram();

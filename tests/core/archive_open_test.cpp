@@ -2,14 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
+#include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
+#include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/program_dir.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -91,6 +95,12 @@ class ArchiveOpen : public ::testing::Test {
         WriteBytes(archive + "trc-tres.dat", Styles(3));
         WriteBytes(archive + "imp-sch.dat", Definition(3, {{2, 33}}));
         WriteBytes(archive + "dli-sch.dat", Hex("04 00 00 00"));
+        WriteCards(archive, 5, 5);
+    }
+    // Card files of 200 text bytes and `valueBytes` numeric bytes per card.
+    static void WriteCards(const std::string& archive, int textCards, int valueCards, int valueBytes = 400) {
+        WriteBytes(archive + "alf-sch.dat", std::string(size_t(textCards) * 200, '\0'));
+        WriteBytes(archive + "num-sch.dat", std::string(size_t(valueCards) * size_t(valueBytes), '\0'));
     }
     TempDir dir;
 };
@@ -188,7 +198,8 @@ TEST_F(ArchiveOpen, OpeningFillsTheArchiveState) {
     EXPECT_EQ(FieldAttributes[2], 33);
     EXPECT_EQ(CoreState.LastCard, 4);
     EXPECT_EQ(CoreState.CurrentCard, 0);
-    EXPECT_EQ(FieldPositions[150], 149);
+    // The notes head has no entry of the field tables.
+    EXPECT_EQ(FieldPositions[150], 0);
     EXPECT_EQ(CoreState.HasLinkedArchives, 1);
     EXPECT_EQ(CoreState.CurrentPage, 1);
     EXPECT_EQ(CoreState.ElaborationMode, 1);
@@ -205,6 +216,84 @@ TEST_F(ArchiveOpen, OpeningFillsTheArchiveState) {
     // No criteria file: conditions cleared, no territory active; no statistics: empty selection.
     EXPECT_EQ(TerritorySelection[0], 0);
     EXPECT_EQ(NumericFieldSummary[0], -9999999);
+}
+
+TEST_F(ArchiveOpen, CardsToWorkWithAreTheIndexCutToBothCardFiles) {
+    const std::string archive = dir.MakeDir("a");
+    MakeArchive(archive);
+    CoreState.ArchiveDir = archive;
+    std::filesystem::copy_file(test::ShippedProgramDir() + "sigle.imp", CoreState.ProgramDir + "sigle.imp");
+    BuildTextFile();
+    struct Case {
+        const char* index;
+        int textCards, valueCards;
+        int32_t last;
+        std::string warning;  // the file and the missing cards, numbered from 1
+    } cases[] = {
+        {"04 00 00 00", 5, 5, 4, ""},
+        {"01 00 00 00", 5, 5, 1, ""},  // longer files: the index wins
+        {"04 00 00 00", 5, 3, 2, "num-sch.dat\n" + LoadText(1642) + " 2 (4 - 5)"},
+        {"04 00 00 00", 0, 5, -1, "alf-sch.dat\n" + LoadText(1642) + " 5 (1 - 5)"},
+        {"FF FF FF 7F", 2, 2, 1, "alf-sch.dat\n" + LoadText(1642) + " 2147483646 (3 - 2147483648)"},
+        {"FF FF FF FF", 5, 5, -1, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.index);
+        WriteBytes(archive + "dli-sch.dat", Hex(c.index));
+        WriteCards(archive, c.textCards, c.valueCards, 300);
+        OpenArchive();
+        EXPECT_EQ(CoreState.LastCard, c.last);
+        EXPECT_EQ(NewCardNumber(), c.last + 1);
+        const std::string warning = TakeOpeningWarning();
+        if (c.warning.empty()) {
+            EXPECT_EQ(warning, "");
+        } else {
+            EXPECT_EQ(warning, LoadText(1641) + "\n" + archive + c.warning);
+        }
+        EXPECT_EQ(TakeOpeningWarning(), "");  // said once
+    }
+    // An index below -1 is no count of cards: the archive is refused, naming the index.
+    WriteBytes(archive + "dli-sch.dat", Hex("FB FF FF FF"));
+    try {
+        OpenArchive();
+        ADD_FAILURE() << "-5 accepted";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Path(), archive + "dli-sch.dat");
+    }
+}
+
+TEST_F(ArchiveOpen, AFieldNumberedLikeTheCardsWordsIsAnOrdinaryField) {
+    // Cards of 50 words; 52 fields, of which 50 and 51 are numbers in words 1 and 2, the rest texts.
+    const std::string archive = dir.MakeDir("a");
+    MakeArchive(archive, Descriptor("50 x", "100 x"));
+    std::string definition = Definition(52);
+    uint8_t* p = reinterpret_cast<uint8_t*>(definition.data());
+    for (int f = 1; f <= 52; ++f) {
+        const bool number = f == 50 || f == 51;
+        PutI16(p + 8000 * 6 + 2 * (f - 1), int16_t(number ? 4 : -1));
+        PutI16(p + 8000 * 8 + 2 * (f - 1), int16_t(number ? f - 49 : 0));
+        PutI16(p + 8000 * 7 + 2 * (f - 1), int16_t(number ? 0 : f));
+    }
+    WriteBytes(archive + "imp-sch.dat", definition);
+    CoreState.ArchiveDir = archive;
+    CoreState.WriteAccess = 1;
+    CoreState.CardWindowMode = 1;
+    for (int round = 0; round < 2; ++round) {
+        OpenArchive();
+        ASSERT_EQ(CoreState.FieldCount, 52);
+        EXPECT_EQ(FieldPositions[50], 1);
+        CoreState.CurrentCard = 2;
+        ReadCardText();
+        ReadCardValues();
+        if (round == 0) {
+            CurrentCardValues[size_t(FieldPositions[50])] = 1234;
+            SetNotesHead(7);
+            SaveCurrentCard();
+        }
+        // Reopened: the field and the notes chain each kept their own value.
+        EXPECT_EQ(GetCardWord(50), 1234) << round;
+        EXPECT_EQ(GetNotesHead(), 7) << round;
+    }
 }
 
 TEST_F(ArchiveOpen, MouseSwitchAndOptionalFiles) {

@@ -261,6 +261,12 @@ TEST_F(CardStoreTest, NewCardTakesItsNumberFromTheIndexFile) {
     std::vector<uint16_t> expected = EmptyWords();
     expected[0] = 0x0302;
     EXPECT_EQ(ToHex(nums.substr(1000)), ToHex(LeWords(expected)));
+
+    // An index one short of the largest number: the card after the new one would have none.
+    MakeCardFiles(10, INT32_MAX - 1);
+    CoreState.CurrentCard = CoreState.LastCard + 1;
+    EXPECT_THROW(SaveCurrentCard(), IoError);
+    EXPECT_EQ(CoreState.LastCard, 10);
 }
 
 TEST_F(CardStoreTest, FailedNewCardLeavesIndexAndNumbersUnchanged) {

@@ -143,18 +143,32 @@ TEST_F(SelectionFiles, StatisticsCutBeforeTheSelectionLeavesItEmpty) {
     EXPECT_EQ(CardSelectionMask[9], 0);
 }
 
-TEST_F(SelectionFiles, NoNameOrMissingFileOnlyClears) {
-    for (const std::string& name : {std::string(), dir / "missing.sta"}) {
+TEST_F(SelectionFiles, NoNameOrMissingFileOnlyClearsUnlessTheUserChoseIt) {
+    struct Case {
+        std::string name;
+        bool required;
+        bool cleared;  // else IoError, and everything stays
+    } cases[] = {{"", false, true},
+                 {dir / "missing.sta", false, true},
+                 {"", true, true},
+                 {dir / "missing.sta", true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name + (c.required ? " required" : ""));
         StatisticsTables[0][1] = 3;
         CardSelectionMask[0] = 0xFF;
         TerritorySelection[0] = 1;
         NumericConditionLow[1] = 4;
-        LoadStatistics(name);
-        LoadSearchCriteria(name);
-        EXPECT_EQ(StatisticsTables[0][1], 0);
-        EXPECT_EQ(CardSelectionMask[0], 0);
-        EXPECT_EQ(TerritorySelection[0], 0);
-        EXPECT_EQ(NumericConditionLow[1], -9999999);
+        if (c.cleared) {
+            LoadStatistics(c.name, c.required);
+            LoadSearchCriteria(c.name, c.required);
+        } else {
+            EXPECT_THROW(LoadStatistics(c.name, c.required), IoError);
+            EXPECT_THROW(LoadSearchCriteria(c.name, c.required), IoError);
+        }
+        EXPECT_EQ(StatisticsTables[0][1], c.cleared ? 0 : 3);
+        EXPECT_EQ(CardSelectionMask[0], c.cleared ? 0 : 0xFF);
+        EXPECT_EQ(TerritorySelection[0], c.cleared ? 0 : 1);
+        EXPECT_EQ(NumericConditionLow[1], c.cleared ? -9999999 : 4);
     }
     // Saving to a name that names nothing creates nothing.
     SaveStatistics("");

@@ -107,7 +107,16 @@ class CountingTest : public ::testing::Test {
     void WriteCards() {
         std::string bytes;
         for (const Card& c : cards) bytes += CardBytes(c);
-        WriteBytes(dir / "num-sch.dat", bytes);
+        WriteCardFiles(bytes);
+    }
+    // The numeric part as given, a blank text part and the index of the cards it holds.
+    void WriteCardFiles(const std::string& values) {
+        const size_t count = values.size() / 100;
+        std::string index;
+        WriteBytes(dir / "num-sch.dat", values);
+        WriteBytes(dir / "alf-sch.dat", std::string(count * 50, '\0'));
+        AppendI32(index, int32_t(count) - 1);
+        WriteBytes(dir / "dli-sch.dat", index);
     }
 
     static void Flag(FlagList& list, std::initializer_list<int> lines) {
@@ -338,21 +347,21 @@ TEST_F(CountingTest, OtherCodesAndMissingFiles) {
     EXPECT_EQ(CountTable()[0][11], 4);
 }
 
-TEST_F(CountingTest, CardsPastTheEndOfTheFileReadEmpty) {
-    // Cards 4 and 5 are past the file's end (the file is cut inside card 4): both empty, so
-    // sex falls in MR, the group in "Nessuna", the empty number in no class.
+TEST_F(CountingTest, CardsTheIndexNamesPastTheFilesAreNotCounted) {
+    // The index names cards 4 and 5; the numeric file is cut inside card 4. They are cards
+    // another station is still writing, not blank ones: nothing is counted, and the count
+    // tells how many are missing.
     std::string bytes = ReadBytes(dir / "num-sch.dat");
     WriteBytes(dir / "num-sch.dat", bytes.substr(0, 4 * 100 + 60));
+    WriteBytes(dir / "dli-sch.dat", std::string("\x05\0\0\0", 4));
     CoreState.LastCard = 5;
     CardSelectionMask[0] = 0x0C;  // cards 4 and 5
     Flag(StandardRowFlags, {2, 5, 6, 7});
-    ASSERT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
+    const CountingResult result = RunCountingPass(kCategoryCountPass, progress);
+    ASSERT_EQ(result.Outcome, CountingOutcome::Done);
+    EXPECT_EQ(result.Cards.Missing(), 2);
     std::vector<Record> t = CountTable();
-    EXPECT_EQ(t[0][11], 2);
-    EXPECT_EQ(t[3][11], 2);
-    EXPECT_EQ(t[6][11], 2);
-    EXPECT_EQ(t[7][11], 0);
-    EXPECT_EQ(t[8][11], 0);
+    for (int row : {0, 3, 6, 7, 8}) EXPECT_EQ(t[size_t(row)][11], 0) << row;
 }
 
 // The count table of the selected cards worked out card by card through the card store, from
@@ -446,8 +455,7 @@ TEST_F(CountingTest, BlockCountingAgreesWithTheCardStore) {
                uint16_t(pick(-1, 110))};
         file += CardBytes(c);
     }
-    // The file ends inside the last cards' records: those read empty.
-    WriteBytes(dir / "num-sch.dat", file.substr(0, file.size() - 250));
+    WriteCardFiles(file);
     CoreState.LastCard = cardCount - 1;
 
     const char* fields[] = {"1", "2", "4", "5", "6", "7"};
@@ -508,7 +516,7 @@ TEST_F(CountingTest, ProgressIsThrottled) {
     std::string one = CardBytes(cards[0]), bytes;
     bytes.reserve(size_t(n) * 100);
     for (int i = 0; i < n; ++i) bytes += one;
-    WriteBytes(dir / "num-sch.dat", bytes);
+    WriteCardFiles(bytes);
     CoreState.LastCard = n - 1;
     CardSelectionMask.fill(0xFF);
     Flag(StandardRowFlags, {0});

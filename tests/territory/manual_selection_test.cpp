@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/core_state.h"
+#include "core/selection_files.h"
 #include "platform/io_error.h"
 #include "selection/saved_search_files.h"
 #include "support/temp_dir.h"
@@ -149,12 +150,27 @@ TEST_F(ManualSelection, SetCountAndCondition) {
     EXPECT_EQ(Selected(), (std::vector<int>{10, 11, 12}));
     EXPECT_EQ(TerritorySelection[12], 0);
     EXPECT_EQ(CountSelectedCodes({1, 10}), 1);
-    CoreState.CurrentField = 7;
-    UpdateTerritoryCondition();
-    EXPECT_EQ(FieldInCondition[7], 1);
+    // The condition goes on the current field when territorial, else on the first territorial
+    // one, never on a field of another type.
+    CoreState.FieldCount = 9;
+    FieldTypes[4] = FieldTypes[7] = 3;
+    struct Case {
+        int current;
+        int marked;
+    } cases[] = {{7, 7}, {4, 4}, {2, 4}, {0, 4}};
+    for (const Case& c : cases) {
+        FieldInCondition.fill(0);
+        CoreState.CurrentField = c.current;
+        MarkTerritoryCondition();
+        for (int f = 1; f <= 9; ++f) EXPECT_EQ(FieldInCondition[f], f == c.marked ? 1 : 0) << c.current;
+    }
     SetTerritoryCodes({1, 12}, false);
-    UpdateTerritoryCondition();
-    EXPECT_EQ(FieldInCondition[7], 0);
+    MarkTerritoryCondition();
+    EXPECT_EQ(FieldInCondition[4], 0);
+    FieldTypes[4] = FieldTypes[7] = 0;
+    FieldInCondition[2] = 1;
+    MarkTerritoryCondition();  // no territorial field: nothing to mark
+    EXPECT_EQ(FieldInCondition[2], 1);
 }
 
 TEST_F(ManualSelection, SavedRunsRestoreExactly) {

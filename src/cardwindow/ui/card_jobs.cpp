@@ -46,6 +46,10 @@ std::string NumberList(const std::vector<int>& numbers) {
     return list;
 }
 
+void ShowShortPass(const CardCount& cards) {
+    if (const std::string text = ShortPassText(cards); !text.empty()) ShowInfo(text);
+}
+
 void Attribute(TEsegue& runner, AttributionKind kind) {
     RunnerProgress progress(runner);
     RunAttribution(kind, progress);
@@ -53,12 +57,13 @@ void Attribute(TEsegue& runner, AttributionKind kind) {
 
 void CheckRanges(TEsegue& runner) {
     RunnerProgress progress(runner);
-    RunRangeCheck(progress);
+    ShowShortPass(RunRangeCheck(progress));
 }
 
 void UpdateIndicators(TEsegue& runner) {
     RunnerProgress progress(runner);
     const IndicatorRun run = RunIndicators(progress);
+    ShowShortPass(run.cards);
     if (!run.refusedLines.empty())
         ShowError("Indicatori non calcolati (un campo non e' numerico o non esiste) alle righe " +
                   NumberList(run.refusedLines) + " di indicato.txt.");
@@ -67,6 +72,7 @@ void UpdateIndicators(TEsegue& runner) {
 void ReorderCategories(TEsegue& runner) {
     RunnerProgress progress(runner);
     const ReorderRun run = ReorderMarkedCategories(progress);
+    ShowShortPass(run.cards);
     if (!run.tooLarge.empty())
         ShowError("Modalita' non ordinate: oltre " + std::to_string(kMaxReorderCategories) +
                   " modalita' nei campi " + NumberList(run.tooLarge) + ".");

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "cardwindow/entry_options.h"
+#include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
@@ -174,7 +175,7 @@ void TNumeroScheda::OkClick() {
 }
 
 void TNumeroScheda::FineArchivioClick() {
-    CoreState.CurrentCard = CoreState.LastCard + 1;
+    CoreState.CurrentCard = NewCardNumber();
     accept();
 }
 

@@ -75,14 +75,16 @@ void TOutTot::EseguiClick() {
     CoreState.ExportTabs = tabulatori->isChecked() ? 1 : 0;
     BarProgress progress(Barra);
     HourglassOn();
+    CardCount cards;
     try {
-        RunTotalExport(progress);
+        cards = RunTotalExport(progress);
     } catch (const IoError& e) {
         HourglassOff();
         ShowIoError(e);
         return;
     }
     HourglassOff();
+    if (const std::string text = ShortPassText(cards); !text.empty()) ShowInfo(text);
 }
 
 void TOutTot::EsciClick() {

@@ -8,6 +8,7 @@
 #include "cardwindow/tool_buttons.h"
 #include "cardwindow/ui/exit_dialog.h"
 #include "cardwindow/ui/password.h"
+#include "core/archive_open.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
@@ -187,6 +188,7 @@ void TPrincipale::ApplyArchiveToWindow() {
     CoreState.LogoPresent = 0;
     const std::string logo = ResolveExisting(DataFilePath(50));
     if (FileExists(logo) && CardLogo.load(QString::fromLocal8Bit(logo.c_str()))) CoreState.LogoPresent = 1;
+    if (const std::string warning = TakeOpeningWarning(); !warning.empty()) ShowInfo(warning);
 }
 
 void TPrincipale::VisualizzaClick() {

@@ -181,7 +181,7 @@ void TPrincipale::MoveToCard(int step) {
     CommitBeforeMove();
     RedrawField(CoreState.CurrentField);
     if (step < 0 && CoreState.CurrentCard < 1) return;
-    if (step > 0 && !(CoreState.CurrentCard <= CoreState.LastCard + 1 && CardHasData())) return;
+    if (step > 0 && !(CoreState.CurrentCard <= NewCardNumber() && CardHasData())) return;
     ShowRequiredFieldsBeforeMove();
     if (CoreState.ProceedFlag != 1) return;
     if (CoreState.CardWindowMode == 1 && CoreState.WriteAccess) SaveCurrentCard();

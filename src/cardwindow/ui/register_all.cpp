@@ -98,7 +98,7 @@ void RegisterAllDialogs() {
 
     // Territory: the manual selection (the card window's municipality picker and the quick
     // selection's territory) and the map options.
-    RegisterCardDialog(CardDialog::ComunePicker, &OpenManualTerritorySelection);
+    RegisterCardDialog(CardDialog::ComunePicker, &OpenComunePicker);
     RegisterQuickCommand(QuickCommand::ManualTerritory, &OpenManualTerritorySelection);
     RegisterQuickCommand(QuickCommand::MapOptions, [](QWidget* owner) { OpenMapOptions(owner); });
 }

@@ -27,6 +27,8 @@ namespace {
 constexpr int kHelpPage = 79;
 constexpr int kTextSelector = -13;
 constexpr int kNoTextMessage = 1467;
+constexpr int kTextOutOfDateMessage = 1645;
+constexpr int kMergeCycleMessage = 1646;
 constexpr const char* kNoCategories = "Il campo non ha modalita'";
 
 }  // namespace
@@ -85,9 +87,15 @@ void TRicodifica::EsegueClick() {
     BarProgress progress(Barra, 1);
     HourglassOn();
     try {
-        const RecodingOutcome outcome = RunRecoding(CoreState.CurrentField, progress);
+        CardCount cards;
+        const RecodingOutcome outcome = RunRecoding(CoreState.CurrentField, progress, &cards);
         HourglassOff();
-        if (outcome != RecodingOutcome::Done) {
+        if (outcome == RecodingOutcome::Done) {
+            if (const std::string text = ShortPassText(cards); !text.empty()) ShowInfo(text);
+        } else if (outcome == RecodingOutcome::TextOutOfDate || outcome == RecodingOutcome::MergeCycle) {
+            ShowError(LoadText(outcome == RecodingOutcome::TextOutOfDate ? kTextOutOfDateMessage
+                                                                         : kMergeCycleMessage));
+        } else {
             Status->setText(
                 Qs(outcome == RecodingOutcome::NoText ? LoadText(kNoTextMessage) : kNoCategories));
             ReadCardText();

@@ -133,6 +133,8 @@ bool TEsegue::RunCountingJob() {
     // Nothing was written: the user is told so, and the dialog stays for another try.
     switch (result.Outcome) {
         case CountingOutcome::Done:
+            if (const std::string text = ShortPassText(result.Cards); !text.empty()) ShowInfo(text);
+            return true;
         case CountingOutcome::NoPass:
             return true;
         case CountingOutcome::GridTooLong:

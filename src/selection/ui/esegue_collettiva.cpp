@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "core/core_state.h"
+#include "core/selection_files.h"
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
@@ -19,6 +20,7 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 48;
+constexpr int kTerritoryNotApplied = 1644;
 
 // The chosen path without the extension of its file name.
 std::string WithoutExtension(const std::string& path) {
@@ -119,7 +121,10 @@ void TEsegueCollettiva::GeolarClick() {
 void TEsegueCollettiva::EsegueClick() {
     BarProgress progress(Barra, 1);
     WaitCursor wait;
+    const bool tested = CoreState.CommandCode != kSiblingSelection;
     RunCollectiveSelection(progress);
+    if (tested && TerritoriesChosen() && !TerritorialFieldInCondition())
+        ShowInfo(LoadText(kTerritoryNotApplied));
 }
 
 void TEsegueCollettiva::EsciClick() {

@@ -146,7 +146,7 @@ void TApriRicerca::RicercaClick() {
         Ok1->setText(kNotDone);
         return;
     }
-    LoadStatistics(chosen);
+    LoadStatistics(chosen, true);
     Ok1->setText(kDone);
 }
 
@@ -156,7 +156,7 @@ void TApriRicerca::CondizioniClick() {
         Ok2->setText(kNotDone);
         return;
     }
-    LoadSearchCriteria(chosen);
+    LoadSearchCriteria(chosen, true);
     Ok2->setText(kDone);
 }
 
@@ -167,6 +167,7 @@ void TApriRicerca::TerritorioClick() {
         return;
     }
     LoadTerritorialSelection(chosen);
+    MarkTerritoryCondition();
     Ok3->setText(kDone);
 }
 

@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "cardwindow/ui/card_dialogs.h"
 #include "core/core_state.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
@@ -16,6 +15,7 @@
 #include "platform/ui/cursor.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
+#include "territory/ui/tunita.h"
 
 namespace qv {
 
@@ -25,7 +25,7 @@ constexpr int kReportViewerCode = -9;
 constexpr int kMaxSearch = 99;
 }  // namespace
 
-TListaTerritoriale::TListaTerritoriale(QWidget* owner) : QDialog(owner) {
+TListaTerritoriale::TListaTerritoriale(QWidget* owner) : QDialog(owner), keptSelection_(TerritorySelection) {
     setObjectName("TListaTerritoriale");
     setWindowTitle(QStringLiteral("Lista Territoriale"));
     auto button = [this](QPushButton*& b, const char* name, const char* caption) {
@@ -94,6 +94,10 @@ void TListaTerritoriale::FormCreate() {
     SetAll(true);
 }
 
+TListaTerritoriale::~TListaTerritoriale() {
+    TerritorySelection = keptSelection_;
+}
+
 void TListaTerritoriale::SetAll(bool on) {
     for (int i = 0; i < Tipologie->count(); ++i) Tipologie->item(i)->setSelected(on);
     std::fill(flags_.begin(), flags_.end(), uint8_t(on ? 1 : 0));
@@ -115,7 +119,8 @@ void TListaTerritoriale::DisattivaClick() {
 
 void TListaTerritoriale::NelTerritorioClick() {
     CoreState.CommandCode = CardTerritoryCode(CoreState.CommuneField);
-    OpenCardDialog(CardDialog::ComunePicker, this);
+    // The picker edits the list's territory and sets no search condition.
+    OpenManualTerritorySelection(this);
     CoreState.CommandCode = 0;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 #include <QDialog>
+#include <array>
 #include <cstdint>
 #include <vector>
 
+#include "core/core_state.h"
 #include "territory/territorial_list.h"
 
 class QLabel;
@@ -16,10 +18,13 @@ namespace qv {
 // linked to it in "lkt-sch.imp" that lie in the selected territory (at opening the comune of
 // the card in hand, or what "Territorio" chooses), restricted to the chosen categories of that
 // archive and to a search text, written to "tabella.txt" and shown in the text viewer.
+// The territory it lists is its own: the search's TerritorySelection is given back as it was
+// when the dialog goes, and no search condition changes.
 class TListaTerritoriale : public QDialog {
     Q_OBJECT
   public:
     explicit TListaTerritoriale(QWidget* owner);
+    ~TListaTerritoriale() override;
 
     QListWidget* Tipologie = nullptr;
     QPushButton* Attiva = nullptr;
@@ -49,6 +54,7 @@ class TListaTerritoriale : public QDialog {
     void SetAll(bool on);
     TerritorialLink link_;
     std::vector<uint8_t> flags_;
+    std::array<uint8_t, kTerritoryTableSize> keptSelection_{};
 };
 
 // Creates the dialog with `owner`, shows it modally and destroys it.

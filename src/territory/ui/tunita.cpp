@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "core/core_state.h"
+#include "core/selection_files.h"
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
@@ -22,6 +23,7 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 89;
+constexpr int kSearchConditionMode = 12;
 
 CodeRange AllCodes() {
     return {1, TerritoryCount};
@@ -29,9 +31,14 @@ CodeRange AllCodes() {
 
 }  // namespace
 
-TUnita::TUnita(QWidget* owner) : QDialog(owner) {
+TUnita::TUnita(QWidget* owner, TUnitaUse use) : QDialog(owner), use_(use) {
     setObjectName("TUnita");
+    if (use_ == TUnitaUse::ValuePicker) keptSelection_ = TerritorySelection;
     FormCreate();
+}
+
+TUnita::~TUnita() {
+    if (use_ == TUnitaUse::ValuePicker) TerritorySelection = keptSelection_;
 }
 
 void TUnita::FormCreate() {
@@ -249,7 +256,7 @@ void TUnita::RecuperaClick() {
 }
 
 void TUnita::EsciClick() {
-    UpdateTerritoryCondition();
+    if (use_ == TUnitaUse::SearchCondition) MarkTerritoryCondition();
     KmRadius = LeadingInteger(Cp(Km->text()), 30);
     accept();
 }
@@ -274,6 +281,12 @@ bool TUnita::eventFilter(QObject* watched, QEvent* event) {
 
 void OpenManualTerritorySelection(QWidget* owner) {
     TUnita dialog(owner);
+    ShowModal(dialog);
+}
+
+void OpenComunePicker(QWidget* owner) {
+    TUnita dialog(owner, CoreState.CardWindowMode == kSearchConditionMode ? TUnitaUse::SearchCondition
+                                                                          : TUnitaUse::ValuePicker);
     ShowModal(dialog);
 }
 

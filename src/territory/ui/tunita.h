@@ -1,7 +1,10 @@
 #pragma once
 #include <QDialog>
+#include <array>
+#include <cstdint>
 #include <vector>
 
+#include "core/core_state.h"
 #include "territory/manual_selection.h"
 
 class QComboBox;
@@ -16,10 +19,17 @@ namespace qv {
 // province, all of them, by name or within a distance of a comune, over TerritorySelection.
 // CoreState.CommandCode names on opening the code whose province is shown and holds afterwards
 // the code last chosen; with CardWindowMode below 4 the selection starts empty.
+// What a closing leaves depends on who opened it: the map options and the quick selection edit
+// TerritorySelection; a value picker works on a copy, so the search's territory choice and its
+// conditions stay as they were; the card search's condition (mode 12) puts the territorial
+// field in the conditions on Esci.
+enum class TUnitaUse { Selection, ValuePicker, SearchCondition };
+
 class TUnita : public QDialog {
     Q_OBJECT
   public:
-    explicit TUnita(QWidget* owner);
+    explicit TUnita(QWidget* owner, TUnitaUse use = TUnitaUse::Selection);
+    ~TUnita() override;
 
     QLabel* LabelProvince = nullptr;
     QLabel* LabelComuni = nullptr;
@@ -73,8 +83,13 @@ class TUnita : public QDialog {
     ComuneSearchList searchList_;
     CodeRange shownCodes_;
     int shownProvinceActiveCount_ = 0;
+    TUnitaUse use_;
+    std::array<uint8_t, kTerritoryTableSize> keptSelection_{};
 };
 
+// The map options and the quick selection.
 void OpenManualTerritorySelection(QWidget* owner);
+// The card window's territory command: the search's condition in mode 12, else a value picker.
+void OpenComunePicker(QWidget* owner);
 
 }  // namespace qv

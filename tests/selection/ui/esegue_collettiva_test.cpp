@@ -5,9 +5,11 @@
 #include <QPushButton>
 
 #include "cardwindow/startup.h"
+#include "core/archive_definition.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
+#include "core/text_tables.h"
 #include "platform/ui/dialogs.h"
 #include "selection/collective_selection.h"
 #include "support/program_dir.h"
@@ -59,7 +61,7 @@ class CollectiveDialogTest : public ::testing::Test {
         return count;
     }
 
-    ProgramRoot root;
+    ProgramRoot root{false, 1999};  // the program's own messages too
     std::string answer;
     std::vector<FileDialogRequest> requests;
 };
@@ -137,6 +139,22 @@ TEST_F(CollectiveDialogTest, RunsOnTheSampleArchive) {
     EXPECT_EQ(SelectionFileName, answer);
     EXPECT_EQ(CoreState.CommandCode, kSiblingSelection);
     EXPECT_EQ(SelectedCount(), 420);
+}
+
+TEST_F(CollectiveDialogTest, AfterARebuildTheChosenTerritoriesRejectNoCard) {
+    std::vector<MessageRequest> messages;
+    SetMessageHook([&](const MessageRequest& r) { return messages.push_back(r), 0; });
+    const int women = CardsWithSex(2);
+    BuildArchiveDefinition();  // every territory chosen, no condition
+    ASSERT_EQ(*TerritoryFlag(1), 1);
+    FieldInCondition[kSex] = 1;
+    CategoryWanted[size_t(FieldFirstCategory[kSex] + 1)] = 1;
+    TEsegueCollettiva d(nullptr);
+    d.PrimaRicercaClick();
+    EXPECT_EQ(SelectedCount(), women);
+    // The user is told the territory choice played no part.
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, LoadText(1644));
 }
 
 }  // namespace

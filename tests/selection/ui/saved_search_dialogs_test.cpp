@@ -23,7 +23,8 @@ using test::ProgramRoot;
 using test::ReadBytes;
 using test::WriteBytes;
 
-constexpr int kSex = 3;  // the sample archive's sex field: 1 male, 2 female
+constexpr int kSex = 3;     // the sample archive's sex field: 1 male, 2 female
+constexpr int kComune = 5;  // its municipality field
 
 class SavedSearchDialogTest : public ::testing::Test {
   protected:
@@ -175,13 +176,13 @@ TEST_F(SavedSearchDialogTest, ConditionsRoundTrip) {
     EXPECT_EQ(NumericConditionHigh[2], 40000);
     EXPECT_EQ(CoreState.StatisticsField, 10);
 
-    // A file that is not there leaves the conditions cleared, and the edit still says Ok.
+    // A file that is not there raises the error and leaves the conditions as they were.
     r.Ok2->clear();
     answer = root / "nessuna.con";
-    r.CondizioniClick();
-    EXPECT_EQ(r.Ok2->text(), "Ok");
-    EXPECT_EQ(FieldInCondition[kSex], 0);
-    EXPECT_TRUE(SelectedCodes().empty());
+    EXPECT_THROW(r.CondizioniClick(), IoError);
+    EXPECT_EQ(r.Ok2->text(), "");
+    EXPECT_EQ(FieldInCondition[kSex], 1);
+    EXPECT_EQ(SelectedCodes(), (std::vector<int>{4, 5}));
 }
 
 TEST_F(SavedSearchDialogTest, TerritorialDistributionKeepsTheName) {
@@ -215,11 +216,16 @@ TEST_F(SavedSearchDialogTest, TerritorialSelectionIsRead) {
     WriteBytes(root / "zona.tun", Hex("03 00 05 00 09 00 09 00 05 00 03 00"));
     TApriRicerca r(nullptr);
     answer = root / "zona.tun";
+    CoreState.CurrentField = kSex;
     r.TerritorioClick();
     EXPECT_EQ(r.Ok3->text(), "Ok");
     EXPECT_EQ(requests.back().fileName, "*.tun");
     EXPECT_EQ(requests.back().directory, CoreState.ProgramDir);
     EXPECT_EQ(SelectedCodes(), (std::vector<int>{3, 4, 5, 9}));
+    // The recalled places take part in the search through the municipality field, never
+    // through the field the cursor was on.
+    EXPECT_EQ(FieldInCondition[kComune], 1);
+    EXPECT_EQ(FieldInCondition[kSex], 0);
 
     // The territory condition is saved with the other conditions.
     SaveSearchCriteria(root / "t.con");
@@ -251,11 +257,11 @@ TEST_F(SavedSearchDialogTest, CancelledRecallKeepsTheSelection) {
     EXPECT_EQ(r.Ok1->text(), "???");
     EXPECT_EQ(SelectedCards(), women);
 
-    // A saved search that is not there leaves an empty selection.
+    // A saved search that is not there raises the error and keeps the selection.
     answer = root / "nessuna.sta";
-    r.RicercaClick();
-    EXPECT_EQ(r.Ok1->text(), "Ok");
-    EXPECT_TRUE(SelectedCards().empty());
+    EXPECT_THROW(r.RicercaClick(), IoError);
+    EXPECT_EQ(r.Ok1->text(), "???");
+    EXPECT_EQ(SelectedCards(), women);
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include <QLineEdit>
 #include <QListWidget>
+#include <algorithm>
 #include <filesystem>
+#include <memory>
 
 #include "cardwindow/startup.h"
 #include "cardwindow/ui/card_dialogs.h"
@@ -16,6 +18,7 @@
 #include "platform/ui/qt_text.h"
 #include "quick/ui/quick_commands.h"
 #include "support/program_dir.h"
+#include "territory/ui/tunita.h"
 
 namespace qv {
 namespace {
@@ -88,12 +91,20 @@ class TerritorialListDialogTest : public ::testing::Test {
 
 TEST_F(TerritorialListDialogTest, ListsTheLinkedCardsOfTheCardsComune) {
     int askedFor = -1;
-    RegisterCardDialog(CardDialog::ComunePicker, [&](QWidget*) {
-        askedFor = CoreState.CommandCode;
-        TerritorySelection.fill(0);
-        TerritorySelection[4] = 1;
+    SetModalHook([&](QDialog& d) {
+        if (auto* picker = dynamic_cast<TUnita*>(&d)) {
+            askedFor = CoreState.CommandCode;
+            picker->Comuni->setCurrentRow(4, QItemSelectionModel::NoUpdate);  // code 5
+            picker->ComuniClick();
+            picker->EsciClick();
+            return 1;
+        }
+        shown.push_back(d.objectName().toStdString());
+        if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
+        return 0;
     });
-    TListaTerritoriale dialog(nullptr);
+    auto list = std::make_unique<TListaTerritoriale>(nullptr);
+    TListaTerritoriale& dialog = *list;
     EXPECT_EQ(CoreState.CommuneField, communeField);
     EXPECT_EQ(CoreState.OtherArchiveDir, linked);
     ASSERT_EQ(dialog.Tipologie->count(), 2);
@@ -114,6 +125,11 @@ TEST_F(TerritorialListDialogTest, ListsTheLinkedCardsOfTheCardsComune) {
     EXPECT_EQ(CoreState.CommandCode, 0);
     dialog.Visualizza->click();
     EXPECT_EQ(Report(), "Verdi Luigi\r\n");
+    // The list's territory was its own: the search's choice comes back, no condition was set.
+    list.reset();
+    EXPECT_EQ(std::count(TerritorySelection.begin(), TerritorySelection.begin() + TerritoryCount, 1),
+              TerritoryCount);
+    EXPECT_EQ(FieldInCondition[40], 0);
 
     // The card window reaches it through its dialog registry.
     RegisterAllDialogs();

@@ -14,6 +14,7 @@
 #include "cardwindow/ui/card_dialogs.h"
 #include "cardwindow/ui/register_all.h"
 #include "core/core_state.h"
+#include "core/selection_files.h"
 #include "platform/bytes.h"
 #include "platform/ui/dialogs.h"
 #include "quick/ui/quick_commands.h"
@@ -32,6 +33,9 @@ using test::WriteBytes;
 constexpr int kTorino = 268;
 constexpr int kParma = 3784;
 constexpr int kParmaProvinceStart = 3759;
+// Fields of the sample archive.
+constexpr int kSexField = 3;
+constexpr int kComuneField = 5;
 
 class TUnitaTest : public ::testing::Test {
   protected:
@@ -123,7 +127,7 @@ TEST_F(TUnitaTest, ClicksToggleAndMarkTheProvince) {
 TEST_F(TUnitaTest, SearchAndDistance) {
     CoreState.CardWindowMode = 2;
     CoreState.CommandCode = kParma;
-    CoreState.CurrentField = 5;
+    CoreState.CurrentField = kComuneField;
     // Centroids: Torino (10, 10), Agliè (13, 11) at 5, Airasca (14, 11) at 6; the others unplaced.
     std::string centroids;
     for (int c = 1; c <= 8101; ++c) {
@@ -133,7 +137,7 @@ TEST_F(TUnitaTest, SearchAndDistance) {
         AppendI16(centroids, int16_t(y));
     }
     WriteBytes(root / "dli-poli.dat", centroids);
-    TUnita u(nullptr);
+    TUnita u(nullptr, TUnitaUse::SearchCondition);
     // Nothing chosen in the search box: nothing happens.
     u.CercaClick();
     EXPECT_EQ(CoreState.CommandCode, kParma);
@@ -153,13 +157,47 @@ TEST_F(TUnitaTest, SearchAndDistance) {
     u.Km->setText("7 km");
     u.EsciClick();
     EXPECT_EQ(KmRadius, 7);
-    EXPECT_EQ(FieldInCondition[5], 1);
+    EXPECT_EQ(FieldInCondition[kComuneField], 1);
 
     // The next opening shows the last distance.
-    TUnita next(nullptr);
+    TUnita next(nullptr, TUnitaUse::SearchCondition);
     EXPECT_EQ(next.Km->text(), "7");
     next.EsciClick();
-    EXPECT_EQ(FieldInCondition[5], 0);
+    EXPECT_EQ(FieldInCondition[kComuneField], 0);
+}
+
+TEST_F(TUnitaTest, WhoOpensItDecidesWhatTheClosingLeaves) {
+    struct Case {
+        const char* name;
+        TUnitaUse use;
+        int mode;
+        std::vector<int> after;  // the territory choice once the picker is gone
+        bool marked;             // the municipality field is in the conditions
+    } cases[] = {
+        // The value picker answers a comune and leaves the search's choice alone.
+        {"value picker", TUnitaUse::ValuePicker, 1, {5, 400}, false},
+        {"map options", TUnitaUse::Selection, 4, {3, 5, 400}, false},
+        // The condition marks the municipality field, though the cursor is on another field.
+        {"search condition", TUnitaUse::SearchCondition, 12, {3, 5, 400}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearSearchCriteria();
+        TerritorySelection[4] = TerritorySelection[399] = 1;
+        CoreState.CardWindowMode = c.mode;
+        CoreState.CurrentField = kSexField;
+        CoreState.CommandCode = 1;
+        {
+            TUnita u(nullptr, c.use);
+            u.Comuni->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+            u.ComuniClick();
+            u.EsciClick();
+        }
+        EXPECT_EQ(CoreState.CommandCode, 3);
+        EXPECT_EQ(Selected(), c.after);
+        EXPECT_EQ(FieldInCondition[kComuneField], c.marked ? 1 : 0);
+        EXPECT_EQ(FieldInCondition[kSexField], 0);
+    }
 }
 
 TEST_F(TUnitaTest, SaveAndRestoreTheSelection) {
@@ -203,8 +241,10 @@ TEST_F(TUnitaTest, RegisteredPickerAnswersTheDoubleClickedComune) {
         u->ComuniDblClick();
         return d.result();
     });
+    TerritorySelection[4] = 1;
     EXPECT_TRUE(OpenCardDialog(CardDialog::ComunePicker, nullptr));
     EXPECT_EQ(CoreState.CommandCode, kParmaProvinceStart + 1);
+    EXPECT_EQ(Selected(), std::vector<int>{5});  // picked on a copy
 
     int opened = 0;
     SetModalHook([&](QDialog& d) {
