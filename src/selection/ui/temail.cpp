@@ -259,6 +259,8 @@ void TEmail::ConnettiClick() {
     }
     if (!SenderChecked()) return;
     try {
+        // Resolving, TLS and the login may take a while with a distant server.
+        WaitCursor wait;
         NMSMTP1.Connect(Text(Host), *port, Utf8(UserID), Utf8(Password));
     } catch (const SmtpError& e) {
         ShowSmtpError(e);
