@@ -414,12 +414,7 @@ void SmtpClient::Connect(const std::string& host, int port, const std::string& u
         curl_easy_setopt(curl, CURLOPT_USERNAME, userId.c_str());
         curl_easy_setopt(curl, CURLOPT_PASSWORD, password.c_str());
     }
-    const long seconds = std::max(1L, long((timeoutMs_ + 999) / 1000));
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(timeoutMs_));
-    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, seconds);
-    // A server that stops taking the message mid-way: less than a byte a second is a stop.
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, seconds);
+    SetTimeout(timeoutMs_);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, OnTrace);
@@ -436,6 +431,18 @@ void SmtpClient::Connect(const std::string& host, int port, const std::string& u
         Fail(Classify(CURLcode(rc), dialogue.trace), dialogue.Reason(rc), false);
     }
     if (events_) events_->OnConnect();
+}
+
+void SmtpClient::SetTimeout(int milliseconds) {
+    timeoutMs_ = milliseconds;
+    if (!curl_) return;
+    CURL* curl = Handle(curl_);
+    const long seconds = std::max(1L, long((timeoutMs_ + 999) / 1000));
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(timeoutMs_));
+    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, seconds);
+    // A server that stops taking the message mid-way: less than a byte a second is a stop.
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, seconds);
 }
 
 void SmtpClient::Disconnect() {

@@ -77,10 +77,11 @@ class SmtpClient {
     SmtpClient& operator=(const SmtpClient&) = delete;
 
     void SetEvents(SmtpEvents* events) { events_ = events; }
-    // Bounds the connection and every wait for an answer (default 30 seconds). This and the
-    // authority file below take effect at the next Connect.
-    void SetTimeout(int milliseconds) { timeoutMs_ = milliseconds; }
-    // Certificates are verified against this authority file instead of the system's store.
+    // Bounds the connection and every wait for an answer (default 30 seconds); waits are
+    // counted in whole seconds.
+    void SetTimeout(int milliseconds);
+    // Certificates are verified against this authority file instead of the system's store,
+    // from the next Connect.
     void SetCaFile(const std::string& path) { caFile_ = path; }
 
     // Connects, secures the connection and logs in with `userId` when a password is given (a

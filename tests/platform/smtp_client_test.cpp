@@ -309,8 +309,8 @@ TEST_F(SmtpClientTest, ConnectFailures) {
 }
 
 TEST_F(SmtpClientTest, ServerThatStopsAnsweringEndsTheConnection) {
-    client.SetTimeout(1000);
     Connect();
+    client.SetTimeout(1000);
     message.to = {"muto@example.it"};
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(FaultOf([&] { client.Send(message); }), SmtpFault::Timeout);

@@ -188,7 +188,7 @@ TEST_F(EmailTest, LineBreaksInCardFieldsAreRefused) {
 TEST_F(EmailTest, FailedSendEndsTheRunAtThatCard) {
     // The server stops answering at the second card.
     Card(4, "Muto", "muto@example.it");
-    client.SetTimeout(1000);
+    client.SetTimeout(2000);
     for (int c : {1, 4, 7}) MaskArchive::Select(c);
     Connect();
     EXPECT_THROW(Run(), SmtpError);
