@@ -1,16 +1,14 @@
 #include "platform/smtp_client.h"
 
-#include <fcntl.h>
-#include <netdb.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <curl/curl.h>
 
+#include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <mutex>
 #include <random>
 
 #include "platform/file_io.h"
@@ -19,9 +17,9 @@ namespace qv {
 
 namespace {
 
-constexpr size_t kReplyLineLimit = 4096;
-constexpr int kReplyLinesLimit = 1000;
-constexpr size_t kEncodedChunk = 45;  // bytes per encoded word: 60 base64 characters
+// Bytes per encoded word: 48 base64 characters, a word of 67, so that even "Subject: " and the
+// first word stay within the 76 characters a line with encoded words may have.
+constexpr size_t kEncodedChunk = 36;
 constexpr size_t kQuotedLine = 76;
 constexpr size_t kBase64Line = 76;
 
@@ -95,13 +93,19 @@ std::string DisplayName(std::string_view name) {
     return out + "\"";
 }
 
-// "Name" <address>, or the address alone when the entry has no name.
+// "Name" <address>, or the address alone without a name. After encoded words the address
+// goes on a line of its own, which keeps those lines within their 76 characters.
+std::string NamedAddress(std::string_view name, const std::string& address) {
+    if (Trim(name).empty()) return address;
+    const std::string shown = DisplayName(name);
+    return shown + (shown.front() == '"' ? " <" : "\r\n <") + address + ">";
+}
+
 std::string Mailbox(std::string_view entry, const std::string& address) {
     const size_t lt = entry.rfind('<');
     std::string_view name = lt == std::string_view::npos ? std::string_view() : Trim(entry.substr(0, lt));
     if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
-    if (name.empty()) return address;
-    return DisplayName(name) + " <" + address + ">";
+    return NamedAddress(name, address);
 }
 
 std::string MailboxList(const std::vector<std::string>& entries) {
@@ -168,18 +172,15 @@ std::string NewBoundary() {
     return buffer;
 }
 
-// The name given in EHLO/HELO: the user id when it looks like a host name.
-std::string Greeting(const std::string& userId) {
-    if (userId.empty() || userId.size() > 255) return "localhost";
-    for (char c : userId)
-        if (!(std::isalnum(uint8_t(c)) && uint8_t(c) < 128) && c != '.' && c != '-' && c != '_')
-            return "localhost";
-    return userId;
-}
-
-int64_t NowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+std::string NewMessageId(const std::string& sender) {
+    static std::mt19937_64 rng(std::random_device{}());
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    char buffer[64];
+    std::snprintf(
+        buffer, sizeof buffer, "%llx.%016llx",
+        static_cast<unsigned long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()),
+        static_cast<unsigned long long>(rng()));
+    return buffer + sender.substr(sender.rfind('@'));
 }
 
 }  // namespace
@@ -203,14 +204,27 @@ std::optional<std::string> EnvelopeAddress(std::string_view entry) {
     return std::string(address);
 }
 
+std::optional<std::string> SenderAddress(std::string_view entry) {
+    auto address = EnvelopeAddress(entry);
+    if (!address) return std::nullopt;
+    const size_t at = address->find('@');
+    if (at == 0 || at == std::string::npos || address->find('@', at + 1) != std::string::npos)
+        return std::nullopt;
+    const std::string_view domain = std::string_view(*address).substr(at + 1);
+    if (domain.empty() || domain.front() == '.' || domain.back() == '.' ||
+        domain.find("..") != std::string_view::npos)
+        return std::nullopt;
+    return address;
+}
+
 std::string ComposeMessage(const SmtpMessage& message, const std::vector<std::string>& attachmentBytes,
-                           const std::string& date, const std::string& boundary) {
+                           const std::string& date, const std::string& messageId,
+                           const std::string& boundary) {
     std::string out;
     const auto sender = EnvelopeAddress(message.senderAddress);
     const std::string senderAddress = sender ? *sender : std::string();
     out += "From: ";
-    out += Trim(message.senderName).empty() ? senderAddress
-                                            : DisplayName(message.senderName) + " <" + senderAddress + ">";
+    out += NamedAddress(message.senderName, senderAddress);
     out += "\r\n";
     const std::string to = MailboxList(message.to);
     if (!to.empty()) out += "To: " + to + "\r\n";
@@ -218,6 +232,7 @@ std::string ComposeMessage(const SmtpMessage& message, const std::vector<std::st
     if (!cc.empty()) out += "Cc: " + cc + "\r\n";
     out += "Subject: " + HeaderText(message.subject) + "\r\n";
     out += "Date: " + date + "\r\n";
+    out += "Message-ID: <" + messageId + ">\r\n";
     out += "MIME-Version: 1.0\r\n";
     const std::string textHeaders =
         "Content-Type: text/plain; charset=windows-1252\r\nContent-Transfer-Encoding: quoted-printable\r\n";
@@ -244,216 +259,249 @@ std::string ComposeMessage(const SmtpMessage& message, const std::vector<std::st
     return out;
 }
 
-SmtpClient::~SmtpClient() {
-    if (fd_ < 0) return;
-    // Best effort: the object goes away, nobody listens for the answer or the notifications.
-    events_ = nullptr;
-    try {
-        Command("QUIT");
-    } catch (const SmtpError&) {
+namespace {
+
+CURL* Handle(void* curl) {
+    return static_cast<CURL*>(curl);
+}
+
+// The answer codes of the server, read from libcurl's trace of the dialogue: the code of the
+// last reply, and that of each RCPT in order.
+struct Trace {
+    int lastCode = 0;
+    std::string lastReply;
+    int pendingRcpt = 0;
+    std::vector<int> rcptCodes;
+};
+
+int OnTrace(CURL*, curl_infotype type, char* data, size_t size, void* user) {
+    auto& trace = *static_cast<Trace*>(user);
+    const std::string_view text(data, size);
+    if (type == CURLINFO_HEADER_OUT) {
+        if (text.rfind("RCPT TO:", 0) == 0) ++trace.pendingRcpt;
+    } else if (type == CURLINFO_HEADER_IN && text.size() >= 3 && std::isdigit(uint8_t(text[0])) &&
+               (text.size() == 3 || text[3] != '-')) {
+        // The last line of a reply.
+        trace.lastCode = std::atoi(std::string(text.substr(0, 3)).c_str());
+        trace.lastReply = Flatten(text.substr(0, std::min<size_t>(text.size(), 200)));
+        while (!trace.lastReply.empty() && trace.lastReply.back() == ' ') trace.lastReply.pop_back();
+        if (trace.pendingRcpt > 0) {
+            --trace.pendingRcpt;
+            trace.rcptCodes.push_back(trace.lastCode);
+        }
     }
+    return 0;
+}
+
+size_t Discard(char*, size_t size, size_t count, void*) {
+    return size * count;
+}
+
+struct Upload {
+    std::string_view rest;
+};
+
+size_t ReadUpload(char* buffer, size_t size, size_t count, void* user) {
+    auto& upload = *static_cast<Upload*>(user);
+    const size_t n = std::min(size * count, upload.rest.size());
+    std::memcpy(buffer, upload.rest.data(), n);
+    upload.rest.remove_prefix(n);
+    return n;
+}
+
+// Hosts are names or addresses; nothing that could change the meaning of the URL.
+bool HostUsable(const std::string& host) {
+    if (host.empty() || host.size() > 253) return false;
+    for (char c : host)
+        if (!std::isalnum(uint8_t(c)) && !std::strchr(".-_:[]", c)) return false;
+    return true;
+}
+
+SmtpFault Classify(CURLcode rc, const Trace& trace) {
+    switch (rc) {
+        case CURLE_OPERATION_TIMEDOUT:
+            return SmtpFault::Timeout;
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_CONNECT:
+            return SmtpFault::Connect;
+        case CURLE_USE_SSL_FAILED:
+            return SmtpFault::NoTls;
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CACERT_BADFILE:
+            return SmtpFault::Certificate;
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+            return SmtpFault::Tls;
+        case CURLE_LOGIN_DENIED:
+        case CURLE_AUTH_ERROR:
+            return SmtpFault::Login;
+        default:
+            break;
+    }
+    if (trace.lastCode >= 400) return SmtpFault::Refused;
+    if (rc == CURLE_GOT_NOTHING || rc == CURLE_RECV_ERROR || rc == CURLE_SEND_ERROR)
+        return SmtpFault::Dropped;
+    return SmtpFault::Other;
+}
+
+}  // namespace
+
+struct SmtpClient::Dialogue {
+    Trace trace;
+    char error[CURL_ERROR_SIZE] = {};
+    // The reason for a failure: libcurl's own words and the server's last refusal.
+    std::string Reason(int rc) const {
+        std::string reason = error[0] ? error : curl_easy_strerror(CURLcode(rc));
+        if (trace.lastCode >= 400) reason += " (" + trace.lastReply + ")";
+        return reason;
+    }
+};
+
+SmtpClient::SmtpClient(SmtpEvents* events) : events_(events) {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+SmtpClient::~SmtpClient() {
+    // The object goes away: nobody listens for the notifications.
+    events_ = nullptr;
     Close(false);
 }
 
-void SmtpClient::Fail(const std::string& reason, bool closeConnection) {
+void SmtpClient::Fail(SmtpFault fault, const std::string& reason, bool closeConnection) {
     if (closeConnection) Close(true);
     if (events_) events_->OnFailure(reason);
-    throw SmtpError(reason);
+    throw SmtpError(fault, reason);
 }
 
 void SmtpClient::Close(bool notify) {
-    if (fd_ < 0) return;
-    ::close(fd_);
-    fd_ = -1;
-    inbox_.clear();
+    if (!curl_) return;
+    // Sends QUIT on a connection that is still open.
+    curl_easy_cleanup(Handle(curl_));
+    curl_ = nullptr;
     if (notify && events_) events_->OnDisconnect();
 }
 
-void SmtpClient::Connect(const std::string& host, int port, const std::string& userId) {
-    if (fd_ >= 0) Disconnect();
-    commands_.clear();
-    if (port < 1 || port > 65535) Fail("Porta non valida: " + std::to_string(port), false);
-    if (host.empty() || !PlainAscii(host)) Fail("Host non valido", false);
+int SmtpClient::Perform(Dialogue& dialogue) {
+    CURL* curl = Handle(curl_);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, dialogue.error);
+    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &dialogue.trace);
+    const CURLcode rc = curl_easy_perform(curl);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
+    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, nullptr);
+    return rc;
+}
 
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    const int rc = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
-    if (rc != 0) Fail("Host sconosciuto: " + host + " (" + ::gai_strerror(rc) + ")", false);
-
-    std::string lastError = "nessun indirizzo";
-    for (addrinfo* a = found; a && fd_ < 0; a = a->ai_next) {
-        const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
-        if (fd < 0) {
-            lastError = std::strerror(errno);
-            continue;
-        }
-        int err = 0;
-        if (::connect(fd, a->ai_addr, a->ai_addrlen) != 0) {
-            err = errno;
-            if (err == EINPROGRESS) {
-                pollfd p{fd, POLLOUT, 0};
-                const int ready = ::poll(&p, 1, timeoutMs_);
-                socklen_t len = sizeof err;
-                if (ready <= 0)
-                    err = ETIMEDOUT;
-                else if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0)
-                    err = errno;
-            }
-        }
-        if (err != 0) {
-            lastError = std::strerror(err);
-            ::close(fd);
-            continue;
-        }
-        fd_ = fd;
+void SmtpClient::Connect(const std::string& host, int port, const std::string& userId,
+                         const std::string& password) {
+    if (curl_) Disconnect();
+    if (port < 1 || port > 65535) Fail(SmtpFault::BadPort, std::to_string(port), false);
+    if (!HostUsable(host)) Fail(SmtpFault::BadHost, Flatten(host), false);
+    curl_ = curl_easy_init();
+    if (!curl_) Fail(SmtpFault::Other, "libcurl", false);
+    CURL* curl = Handle(curl_);
+    const bool bareIpv6 = host.find(':') != std::string::npos && host.front() != '[';
+    const std::string authority = (bareIpv6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
+    // 465 speaks TLS from the first byte; elsewhere the connection is upgraded by STARTTLS,
+    // which becomes a must as soon as a password would go over it.
+    curl_easy_setopt(curl, CURLOPT_URL, ((port == 465 ? "smtps://" : "smtp://") + authority).c_str());
+    curl_easy_setopt(curl, CURLOPT_USE_SSL, long(password.empty() ? CURLUSESSL_TRY : CURLUSESSL_ALL));
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!caFile_.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, caFile_.c_str());
+    if (!password.empty()) {
+        curl_easy_setopt(curl, CURLOPT_USERNAME, userId.c_str());
+        curl_easy_setopt(curl, CURLOPT_PASSWORD, password.c_str());
     }
-    ::freeaddrinfo(found);
-    if (fd_ < 0) Fail("Connessione non riuscita con " + host + ": " + lastError, false);
-
-    const Reply greeting = ReadReply();
-    if (greeting.code != 220) Fail("Il server rifiuta la connessione: " + greeting.text, true);
-    const std::string name = Greeting(userId);
-    Reply hello = Exchange("EHLO " + name);
-    if (hello.code / 100 == 5) hello = Exchange("HELO " + name);
-    if (hello.code / 100 != 2) Fail("Il server rifiuta il saluto: " + hello.text, true);
+    SetTimeout(timeoutMs_);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, OnTrace);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Discard);
+    // NOOP: the connection, TLS and the login, without sending anything; the connection then
+    // stays open in the handle for the messages.
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "NOOP");
+    Dialogue dialogue;
+    const int rc = Perform(dialogue);
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, nullptr);
+    if (rc != CURLE_OK) {
+        // Never connected as far as the user is concerned: no disconnect notification.
+        Close(false);
+        Fail(Classify(CURLcode(rc), dialogue.trace), dialogue.Reason(rc), false);
+    }
     if (events_) events_->OnConnect();
 }
 
+void SmtpClient::SetTimeout(int milliseconds) {
+    timeoutMs_ = milliseconds;
+    if (!curl_) return;
+    CURL* curl = Handle(curl_);
+    const long seconds = std::max(1L, long((timeoutMs_ + 999) / 1000));
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(timeoutMs_));
+    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, seconds);
+    // A server that stops taking the message mid-way: less than a byte a second is a stop.
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, seconds);
+}
+
 void SmtpClient::Disconnect() {
-    if (fd_ < 0) return;
-    try {
-        Exchange("QUIT");
-    } catch (const SmtpError&) {
-        // The connection is gone either way.
-    }
     Close(true);
 }
 
-void SmtpClient::WriteAll(std::string_view bytes) {
-    const int64_t deadline = NowMs() + timeoutMs_;
-    while (!bytes.empty()) {
-        const ssize_t n = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (n > 0) {
-            bytes.remove_prefix(size_t(n));
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd p{fd_, POLLOUT, 0};
-            const int64_t left = deadline - NowMs();
-            if (left <= 0 || ::poll(&p, 1, int(left)) <= 0) Fail("Tempo scaduto scrivendo al server", true);
-            continue;
-        }
-        Fail(std::string("Connessione interrotta: ") + std::strerror(errno), true);
-    }
-}
-
-void SmtpClient::Command(const std::string& line) {
-    if (fd_ < 0) Fail("Non connesso", false);
-    // Only the client's own checked texts get here; a line break would start a new command.
-    if (line.find_first_of("\r\n") != std::string::npos) Fail("Comando non valido", false);
-    commands_.push_back(line);
-    WriteAll(line + "\r\n");
-}
-
-SmtpClient::Reply SmtpClient::ReadReply() {
-    Reply reply;
-    const int64_t deadline = NowMs() + timeoutMs_;
-    for (int lines = 0; lines < kReplyLinesLimit; ++lines) {
-        size_t end;
-        while ((end = inbox_.find('\n')) == std::string::npos) {
-            if (inbox_.size() > kReplyLineLimit) Fail("Risposta del server troppo lunga", true);
-            pollfd p{fd_, POLLIN, 0};
-            const int64_t left = deadline - NowMs();
-            if (left <= 0) Fail("Tempo scaduto in attesa del server", true);
-            const int ready = ::poll(&p, 1, int(left));
-            if (ready < 0 && errno == EINTR) continue;
-            if (ready <= 0) Fail("Tempo scaduto in attesa del server", true);
-            char buffer[1024];
-            const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
-            if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
-            if (n <= 0) Fail("Connessione chiusa dal server", true);
-            inbox_.append(buffer, size_t(n));
-        }
-        std::string line = inbox_.substr(0, end);
-        inbox_.erase(0, end + 1);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.size() < 3 || !std::isdigit(uint8_t(line[0])) || !std::isdigit(uint8_t(line[1])) ||
-            !std::isdigit(uint8_t(line[2])) || (line.size() > 3 && line[3] != ' ' && line[3] != '-'))
-            Fail("Risposta del server non valida: " + Flatten(line), true);
-        const int code = std::stoi(line.substr(0, 3));
-        if (lines > 0 && code != reply.code) Fail("Risposta del server non valida: " + Flatten(line), true);
-        reply.code = code;
-        if (!reply.text.empty()) reply.text += ' ';
-        reply.text += Flatten(line);
-        if (line.size() == 3 || line[3] == ' ') return reply;
-    }
-    Fail("Risposta del server troppo lunga", true);
-}
-
 int SmtpClient::Send(const SmtpMessage& message) {
-    if (fd_ < 0) Fail("Non connesso", false);
-    std::string sender;
-    if (!Trim(message.senderAddress).empty()) {
-        const auto address = EnvelopeAddress(message.senderAddress);
-        if (!address) Fail("Indirizzo del mittente non valido", false);
-        sender = *address;
-    }
+    if (!curl_) Fail(SmtpFault::NotConnected, "", false);
+    const auto sender = SenderAddress(message.senderAddress);
+    if (!sender) Fail(SmtpFault::BadSender, Flatten(message.senderAddress), false);
     // Attachments are read before the transaction starts, so that a missing file leaves the
     // server untouched.
     std::vector<std::string> attachments;
     for (const std::string& path : message.attachments) attachments.push_back(ReadFileOrThrow(path));
-    const std::string text = ComposeMessage(message, attachments, RfcDate(), NewBoundary());
-
-    const Reply mail = Exchange("MAIL FROM:<" + sender + ">");
-    if (mail.code / 100 != 2) {
-        Exchange("RSET");
-        Fail("Mittente rifiutato: " + mail.text, false);
-    }
-    int accepted = 0;
+    std::vector<std::string> recipients;
     for (const auto* list : {&message.to, &message.cc, &message.bcc}) {
         for (const std::string& entry : *list) {
             if (Trim(entry).empty()) continue;
-            const auto address = EnvelopeAddress(entry);
-            if (!address) {
-                if (events_) events_->OnRecipientNotFound(Flatten(entry));
-                continue;
-            }
-            const Reply rcpt = Exchange("RCPT TO:<" + *address + ">");
-            if (rcpt.code / 100 == 2)
-                ++accepted;
+            if (const auto address = EnvelopeAddress(entry))
+                recipients.push_back(*address);
             else if (events_)
-                events_->OnRecipientNotFound(*address);
+                events_->OnRecipientNotFound(Flatten(entry));
         }
     }
-    if (accepted == 0) {
-        Exchange("RSET");
-        return 0;
+    if (recipients.empty()) return 0;
+    const std::string text =
+        ComposeMessage(message, attachments, RfcDate(), NewMessageId(*sender), NewBoundary());
+
+    CURL* curl = Handle(curl_);
+    curl_slist* rcpt = nullptr;
+    for (const std::string& r : recipients) rcpt = curl_slist_append(rcpt, ("<" + r + ">").c_str());
+    Upload upload{text};
+    curl_easy_setopt(curl, CURLOPT_MAIL_FROM, ("<" + *sender + ">").c_str());
+    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, rcpt);
+    // A refused recipient does not stop the message to the others.
+    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT_ALLLOWFAILS, 1L);
+    curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(curl, CURLOPT_READFUNCTION, ReadUpload);
+    curl_easy_setopt(curl, CURLOPT_READDATA, &upload);
+    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(text.size()));
+    Dialogue dialogue;
+    const int rc = Perform(dialogue);
+    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, nullptr);
+    curl_easy_setopt(curl, CURLOPT_READDATA, nullptr);
+    curl_slist_free_all(rcpt);
+
+    int accepted = 0;
+    const std::vector<int>& codes = dialogue.trace.rcptCodes;
+    for (size_t i = 0; i < codes.size() && i < recipients.size(); ++i) {
+        if (codes[i] / 100 == 2)
+            ++accepted;
+        else if (events_)
+            events_->OnRecipientNotFound(recipients[i]);
     }
-    const Reply data = Exchange("DATA");
-    if (data.code != 354) {
-        Exchange("RSET");
-        Fail("Messaggio rifiutato: " + data.text, false);
-    }
-    // Dot-stuffing: a line that begins with a point gets another one.
-    std::string wire;
-    wire.reserve(text.size() + text.size() / 64 + 8);
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) end = text.size();
-        if (text[start] == '.') wire += '.';
-        wire.append(text, start, end - start);
-        wire += "\r\n";
-        start = end + 2;
-    }
-    wire += ".\r\n";
-    WriteAll(wire);
-    const Reply done = ReadReply();
-    if (done.code / 100 != 2) Fail("Messaggio rifiutato: " + done.text, false);
-    return accepted;
+    if (rc == CURLE_OK) return accepted;
+    // Every recipient refused: nothing was sent; libcurl closes that connection, and the next
+    // message opens a new one by itself.
+    if (accepted == 0 && codes.size() == recipients.size()) return 0;
+    Fail(Classify(CURLcode(rc), dialogue.trace), dialogue.Reason(rc), true);
 }
 
 }  // namespace qv

@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
-// A small SMTP client on plain sockets: connect (greeting, EHLO, HELO when EHLO is refused),
-// send one message at a time (MAIL FROM, RCPT TO for every recipient, DATA with dot-stuffing),
-// disconnect (QUIT). Plain text only, no TLS and no authentication. Every wait for the server
-// is bounded by the time-out. Everything runs on the caller's thread; the notifications are
-// called from inside Connect, Disconnect and Send.
+// The SMTP client: the program composes each message itself (headers, quoted-printable body,
+// base64 attachments) and hands the finished text to libcurl, which carries the dialogue:
+// TLS (implicit on port 465, STARTTLS elsewhere), the login, dot-stuffing, time-outs. One
+// connection serves every message until Disconnect. Everything runs on the caller's thread; the
+// notifications are called from inside Connect, Disconnect and Send.
 //
 // Nothing taken from a message reaches the dialogue unchecked: an address with a control
 // character, a blank or an angle bracket is never sent, header texts lose their line breaks,
@@ -19,9 +19,30 @@
 
 namespace qv {
 
+// What went wrong, so that the dialog can say it in the user's words.
+enum class SmtpFault {
+    BadHost,
+    BadPort,
+    BadSender,
+    NotConnected,
+    Connect,      // no connection to the host and port
+    NoTls,        // the server offers no STARTTLS and a password would travel in clear
+    Certificate,  // the server's certificate does not verify
+    Tls,          // the TLS handshake failed otherwise
+    Login,        // user id or password refused
+    Timeout,      // the server stopped answering
+    Dropped,      // the server closed the connection
+    Refused,      // the server refused the sender or the message
+    Other,
+};
+
 class SmtpError : public std::runtime_error {
   public:
-    using std::runtime_error::runtime_error;
+    SmtpError(SmtpFault fault, const std::string& detail) : std::runtime_error(detail), fault_(fault) {}
+    SmtpFault Fault() const { return fault_; }
+
+  private:
+    SmtpFault fault_;
 };
 
 // Texts are Windows-1252. A recipient entry is "Name <address>" or a bare address; empty
@@ -50,51 +71,45 @@ class SmtpEvents {
 
 class SmtpClient {
   public:
-    explicit SmtpClient(SmtpEvents* events = nullptr) : events_(events) {}
+    explicit SmtpClient(SmtpEvents* events = nullptr);
     ~SmtpClient();
     SmtpClient(const SmtpClient&) = delete;
     SmtpClient& operator=(const SmtpClient&) = delete;
 
     void SetEvents(SmtpEvents* events) { events_ = events; }
-    // Bounds the connection and every wait for an answer (default 30 seconds).
-    void SetTimeout(int milliseconds) { timeoutMs_ = milliseconds; }
+    // Bounds the connection and every wait for an answer (default 30 seconds); waits are
+    // counted in whole seconds.
+    void SetTimeout(int milliseconds);
+    // Certificates are verified against this authority file instead of the system's store,
+    // from the next Connect.
+    void SetCaFile(const std::string& path) { caFile_ = path; }
 
-    // Connects and introduces itself as `userId` when that is a plain host-like name, else as
-    // "localhost"; OnConnect when done. An open connection is closed first. Raises SmtpError.
-    void Connect(const std::string& host, int port, const std::string& userId);
+    // Connects, secures the connection and logs in with `userId` when a password is given (a
+    // password never travels without TLS); OnConnect when done. An open connection is closed
+    // first. Raises SmtpError.
+    void Connect(const std::string& host, int port, const std::string& userId, const std::string& password);
     // QUIT and close; OnDisconnect when a connection was open.
     void Disconnect();
-    bool Connected() const { return fd_ >= 0; }
+    bool Connected() const { return curl_ != nullptr; }
 
     // Sends the message to every recipient of its three lists. Answers the number of
-    // recipients the server accepted; with none, the transaction is reset and nothing is sent.
-    // Raises SmtpError when the server refuses the sender or the message or the connection
-    // fails (the connection is then closed), IoError when an attachment cannot be read.
+    // recipients the server accepted; with none, nothing is sent. Raises SmtpError when the
+    // sender is not an address, the server refuses the sender or the message, or the
+    // connection fails (the connection is then closed), IoError when an attachment cannot be
+    // read.
     int Send(const SmtpMessage& message);
 
-    // The lines the client sent, for diagnostics (commands only, not the message text).
-    const std::vector<std::string>& Commands() const { return commands_; }
-
   private:
-    struct Reply {
-        int code = 0;
-        std::string text;
-    };
-    [[noreturn]] void Fail(const std::string& reason, bool closeConnection);
+    struct Dialogue;
+    [[noreturn]] void Fail(SmtpFault fault, const std::string& reason, bool closeConnection);
     void Close(bool notify);
-    void WriteAll(std::string_view bytes);
-    void Command(const std::string& line);
-    Reply ReadReply();
-    Reply Exchange(const std::string& line) {
-        Command(line);
-        return ReadReply();
-    }
+    // Runs one exchange on the connection; answers libcurl's result code.
+    int Perform(Dialogue& dialogue);
 
     SmtpEvents* events_ = nullptr;
-    int fd_ = -1;
+    void* curl_ = nullptr;  // the libcurl handle; it keeps the connection between sends
     int timeoutMs_ = 30000;
-    std::string inbox_;
-    std::vector<std::string> commands_;
+    std::string caFile_;
 };
 
 // The address of a recipient entry: the text between its last "<" and the following ">", or
@@ -102,11 +117,14 @@ class SmtpClient {
 // that has no place in an envelope address (controls, blanks, non-ASCII, <>()[],;\"), and
 // when the entry holds a line break anywhere.
 std::optional<std::string> EnvelopeAddress(std::string_view entry);
+// The sender's address: an envelope address of the form local@domain, else nullopt.
+std::optional<std::string> SenderAddress(std::string_view entry);
 
-// The message as it goes after DATA (before dot-stuffing): headers, then the quoted-printable
-// body, with the attachments' contents as base64 parts of a multipart message. `date` is the
-// Date header's value; `boundary` separates the parts.
+// The message as handed to the transport: headers, then the quoted-printable body, with the
+// attachments' contents as base64 parts of a multipart message. `date` is the Date header's
+// value, `messageId` the Message-ID's (without brackets); `boundary` separates the parts.
 std::string ComposeMessage(const SmtpMessage& message, const std::vector<std::string>& attachmentBytes,
-                           const std::string& date, const std::string& boundary);
+                           const std::string& date, const std::string& messageId,
+                           const std::string& boundary);
 
 }  // namespace qv

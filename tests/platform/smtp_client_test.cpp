@@ -3,16 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
+#include <chrono>
 
 #include "platform/io_error.h"
-#include "support/fake_smtp_server.h"
 #include "support/temp_dir.h"
+#include "support/test_mail_server.h"
 
 namespace qv {
 namespace {
 
-using test::FakeSmtpServer;
+using test::DecodeWords;
+using test::HeaderValue;
+using test::TestMailServer;
 using Lines = std::vector<std::string>;
 
 struct Recorder : SmtpEvents {
@@ -23,207 +25,299 @@ struct Recorder : SmtpEvents {
     Lines events;
 };
 
-// Every line end of the dialogue is the client's own CR LF.
-bool OnlyCrLf(const std::string& raw) {
-    for (size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\r' && (i + 1 == raw.size() || raw[i + 1] != '\n')) return false;
-        if (raw[i] == '\n' && (i == 0 || raw[i - 1] != '\r')) return false;
+// The lines of a message, every one ended by the client's own CR LF.
+Lines SplitCrLf(const std::string& text) {
+    Lines lines;
+    size_t start = 0;
+    for (size_t at; (at = text.find("\r\n", start)) != std::string::npos; start = at + 2) {
+        lines.push_back(text.substr(start, at - start));
+        EXPECT_EQ(lines.back().find_first_of("\r\n"), std::string::npos) << lines.back();
     }
-    return true;
+    EXPECT_EQ(start, text.size()) << "text not ended by CR LF";
+    return lines;
+}
+
+// The fault of the SmtpError `f` raises; nullopt when it raises none.
+template <class F>
+std::optional<SmtpFault> FaultOf(F f) {
+    try {
+        f();
+    } catch (const SmtpError& e) {
+        return e.Fault();
+    }
+    return std::nullopt;
 }
 
 bool HasLine(const Lines& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
+Lines Body(const Lines& lines) {
+    const auto blank = std::find(lines.begin(), lines.end(), std::string());
+    return blank == lines.end() ? Lines() : Lines(blank + 1, lines.end());
+}
+
+SmtpMessage Sample() {
+    SmtpMessage m;
+    m.senderAddress = "segreteria@example.it";
+    m.senderName = "Segreteria";
+    m.subject = "Prova";
+    m.lines = {"Ciao"};
+    return m;
+}
+
+TEST(SmtpCompose, HeadersAndBody) {
+    SmtpMessage m = Sample();
+    m.subject = "Prova \xE8";
+    m.to = {"Mario Rossi <mario@example.it>", "Anna\tBianchi <anna@example.it>"};
+    m.cc = {""};
+    m.bcc = {"ccn@example.it"};
+    m.lines = {"Ciao", ".inizia col punto", ".", "citt\xE0 = 3 ", ""};
+    const std::string text = ComposeMessage(m, {}, "Mon, 7 Dec 2026 12:00:00 +0000", "1.2@example.it", "b");
+    const Lines lines = SplitCrLf(text);
+    EXPECT_EQ(HeaderValue(text, "From"), "\"Segreteria\" <segreteria@example.it>");
+    EXPECT_EQ(HeaderValue(text, "To"),
+              "\"Mario Rossi\" <mario@example.it>, \"Anna Bianchi\" <anna@example.it>");
+    EXPECT_EQ(HeaderValue(text, "Subject"), "=?windows-1252?B?UHJvdmEg6A==?=");
+    EXPECT_EQ(HeaderValue(text, "Date"), "Mon, 7 Dec 2026 12:00:00 +0000");
+    EXPECT_EQ(HeaderValue(text, "Message-ID"), "<1.2@example.it>");
+    EXPECT_TRUE(HasLine(lines, "Content-Transfer-Encoding: quoted-printable"));
+    // The blind copy is no header; the body is quoted-printable, dots left to the transport.
+    EXPECT_EQ(text.find("ccn"), std::string::npos);
+    EXPECT_EQ(HeaderValue(text, "Cc"), "");
+    EXPECT_EQ(Body(lines), (Lines{"Ciao", ".inizia col punto", ".", "citt=E0 =3D 3=20", ""}));
+}
+
+TEST(SmtpCompose, LineBreaksInFieldsStayInTheirHeader) {
+    SmtpMessage m = Sample();
+    m.senderName = "Ufficio\r\nBcc: spia@example.it";
+    m.subject = "Avviso\nX-Spam: no";
+    m.to = {"Mario\r\nBcc: spia@example.it <mario@example.it>", "ok@example.it\r\nRCPT TO:<spia@example.it>",
+            "anna@example.it"};
+    const std::string text = ComposeMessage(m, {}, "d", "i@example.it", "b");
+    const Lines lines = SplitCrLf(text);
+    EXPECT_EQ(HeaderValue(text, "From"), "\"Ufficio  Bcc: spia@example.it\" <segreteria@example.it>");
+    EXPECT_EQ(HeaderValue(text, "To"), "anna@example.it");
+    EXPECT_EQ(HeaderValue(text, "Subject"), "Avviso X-Spam: no");
+    for (const std::string& line : lines) {
+        EXPECT_NE(line.rfind("Bcc:", 0), 0u) << line;
+        EXPECT_NE(line.rfind("X-Spam:", 0), 0u) << line;
+    }
+}
+
+// Encoded words are at most 75 characters and a header line holding them at most 76; decoded,
+// they give back the text.
+TEST(SmtpCompose, EncodedWordsStayShort) {
+    const std::string accented = "Riunione del comitato di quartiere: citt\xE0, perch\xE9, luned\xEC.";
+    for (const std::string& subject :
+         {accented, accented + accented + accented, std::string(100, 'a'), std::string("\xE0")}) {
+        SCOPED_TRACE(subject);
+        SmtpMessage m = Sample();
+        m.subject = subject;
+        m.senderName = subject;
+        const std::string text = ComposeMessage(m, {}, "d", "i@example.it", "b");
+        size_t longest = 0;
+        EXPECT_EQ(DecodeWords(HeaderValue(text, "Subject"), &longest), subject);
+        EXPECT_LE(longest, 75u);
+        EXPECT_EQ(DecodeWords(HeaderValue(text, "From"), &longest), subject + " <segreteria@example.it>");
+        EXPECT_LE(longest, 75u);
+        for (const std::string& line : SplitCrLf(text)) {
+            if (line.find("=?") != std::string::npos) {
+                EXPECT_LE(line.size(), 76u) << line;
+            }
+        }
+    }
+}
+
+TEST(SmtpCompose, Attachments) {
+    SmtpMessage m = Sample();
+    m.attachments = {"/tmp/x/nota.txt", "/tmp/x/vuoto.bin"};
+    const std::string text = ComposeMessage(m, {"abcd", ""}, "d", "i@example.it", "=_b");
+    EXPECT_EQ(HeaderValue(text, "Content-Type"), "multipart/mixed; boundary=\"=_b\"");
+    const Lines lines = SplitCrLf(text);
+    EXPECT_TRUE(HasLine(lines, "Content-Disposition: attachment; filename=\"nota.txt\""));
+    EXPECT_TRUE(HasLine(lines, "Content-Disposition: attachment; filename=\"vuoto.bin\""));
+    // "abcd" in base64, the empty part, then the closing boundary.
+    const auto data = std::find(lines.begin(), lines.end(), "YWJjZA==");
+    ASSERT_NE(data, lines.end());
+    EXPECT_EQ(lines.back(), "--=_b--");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "--=_b"), 3);
+}
+
+TEST(SmtpCompose, EnvelopeAndSenderAddresses) {
+    struct Case {
+        std::string entry;
+        std::optional<std::string> address;
+        bool sender;
+    } cases[] = {
+        {"mario@example.it", "mario@example.it", true},
+        {" Mario Rossi <mario@example.it> ", "mario@example.it", true},
+        {"A<B <a@b.it>", "a@b.it", true},
+        {" <  a@b.it  >", "a@b.it", true},
+        {"", std::nullopt, false},
+        {"Mario <>", std::nullopt, false},
+        {"Mario <a@b.it", std::nullopt, false},
+        {"Mario <x>y>", std::nullopt, false},
+        {"Mario <a@b.it> dopo", std::nullopt, false},
+        {"a@b.it\r\nRCPT TO:<x@y.it>", std::nullopt, false},
+        {"a@b.it\nDATA", std::nullopt, false},
+        {"Mario\r\n <a@b.it>", std::nullopt, false},
+        {"a b@c.it", std::nullopt, false},
+        {"a,b@c.it", std::nullopt, false},
+        {"citt\xE0@c.it", std::nullopt, false},
+        // Envelope addresses, but no sender's.
+        {"segreteria", "segreteria", false},
+        {"@example.it", "@example.it", false},
+        {"a@", "a@", false},
+        {"a@b@c.it", "a@b@c.it", false},
+        {"a@.it", "a@.it", false},
+        {"a@b..it", "a@b..it", false},
+        {"a@b.it.", "a@b.it.", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(EnvelopeAddress(c.entry), c.address) << c.entry;
+        EXPECT_EQ(SenderAddress(c.entry), c.sender ? c.address : std::nullopt) << c.entry;
+    }
+}
+
 class SmtpClientTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        client.SetTimeout(2000);
-        message.senderAddress = "segreteria@example.it";
-        message.senderName = "Segreteria";
-        message.subject = "Prova";
-        message.lines = {"Ciao"};
+        client.SetTimeout(3000);
+        client.SetCaFile(server.CaFile());
+        message = Sample();
     }
-    void Connect() { client.Connect("127.0.0.1", server.Port(), "stazione1"); }
+    void Connect() { client.Connect("127.0.0.1", server.Port(), "segreteria", "Segreta-1"); }
 
-    FakeSmtpServer server;
+    TestMailServer server;
     Recorder events;
     SmtpClient client{&events};
     SmtpMessage message;
 };
 
-TEST_F(SmtpClientTest, WholeDialogue) {
+TEST_F(SmtpClientTest, DeliversThroughTlsWithLogin) {
     Connect();
     EXPECT_TRUE(client.Connected());
-    message.subject = "Prova \xE8";
     message.to = {"Mario Rossi <mario@example.it>"};
-    message.cc = {""};
+    message.cc = {"rifiuta@example.it"};
     message.bcc = {"ccn@example.it"};
-    message.lines = {"Ciao", ".inizia col punto", ".", "citt\xE0 = 3 ", ""};
+    message.lines = {"Ciao", ".inizia col punto", ".", ""};
     EXPECT_EQ(client.Send(message), 2);
+    // Every recipient refused: nothing goes, and the next message goes all the same.
+    message.to = {"rifiuta@example.it"};
+    message.cc = message.bcc = {};
+    EXPECT_EQ(client.Send(message), 0);
+    message.to = {"anna@example.it"};
+    EXPECT_EQ(client.Send(message), 1);
     client.Disconnect();
     EXPECT_FALSE(client.Connected());
-    EXPECT_EQ(events.events, (Lines{"connect", "disconnect"}));
-    EXPECT_EQ(server.Commands(),
-              (Lines{"EHLO stazione1", "MAIL FROM:<segreteria@example.it>", "RCPT TO:<mario@example.it>",
-                     "RCPT TO:<ccn@example.it>", "DATA", "QUIT"}));
-    ASSERT_EQ(server.Messages().size(), 1u);
-    const Lines m = server.Messages()[0];
-    EXPECT_TRUE(HasLine(m, "From: \"Segreteria\" <segreteria@example.it>"));
-    EXPECT_TRUE(HasLine(m, "To: \"Mario Rossi\" <mario@example.it>"));
-    EXPECT_TRUE(HasLine(m, "Subject: =?windows-1252?B?UHJvdmEg6A==?="));
-    EXPECT_TRUE(HasLine(m, "Content-Transfer-Encoding: quoted-printable"));
-    // The blind copy is no header; the body is quoted-printable and dot-stuffed.
-    for (const std::string& line : m) EXPECT_EQ(line.find("ccn"), std::string::npos) << line;
-    const auto body = std::find(m.begin(), m.end(), std::string());
-    ASSERT_NE(body, m.end());
-    EXPECT_EQ(Lines(body + 1, m.end()), (Lines{"Ciao", "..inizia col punto", "..", "citt=E0 =3D 3=20", ""}));
-    EXPECT_TRUE(OnlyCrLf(server.Raw()));
-}
+    EXPECT_EQ(events.events, (Lines{"connect", "not found rifiuta@example.it", "not found rifiuta@example.it",
+                                    "disconnect"}));
 
-TEST_F(SmtpClientTest, EnvelopeAddresses) {
-    struct Case {
-        std::string entry;
-        std::optional<std::string> address;
-    } cases[] = {
-        {"mario@example.it", "mario@example.it"},
-        {" Mario Rossi <mario@example.it> ", "mario@example.it"},
-        {"A<B <a@b.it>", "a@b.it"},
-        {" <  a@b.it  >", "a@b.it"},
-        {"", std::nullopt},
-        {"Mario <>", std::nullopt},
-        {"Mario <a@b.it", std::nullopt},
-        {"Mario <x>y>", std::nullopt},
-        {"Mario <a@b.it> dopo", std::nullopt},
-        {"a@b.it\r\nRCPT TO:<x@y.it>", std::nullopt},
-        {"a@b.it\nDATA", std::nullopt},
-        {"Mario\r\n <a@b.it>", std::nullopt},
-        {"a b@c.it", std::nullopt},
-        {"a,b@c.it", std::nullopt},
-        {"citt\xE0@c.it", std::nullopt},
-    };
-    for (const Case& c : cases) EXPECT_EQ(EnvelopeAddress(c.entry), c.address) << c.entry;
-}
-
-TEST_F(SmtpClientTest, LineBreaksInFieldsNeverReachTheDialogue) {
-    Connect();
-    message.senderName = "Ufficio\r\nBcc: spia@example.it";
-    message.subject = "Avviso\nX-Spam: no";
-    message.to = {"Mario\r\nBcc: spia@example.it <mario@example.it>",
-                  "ok@example.it\r\nRCPT TO:<spia@example.it>", "Anna\tBianchi <anna@example.it>"};
-    EXPECT_EQ(client.Send(message), 1);
-    EXPECT_EQ(events.events, (Lines{"connect", "not found Mario  Bcc: spia@example.it <mario@example.it>",
-                                    "not found ok@example.it  RCPT TO:<spia@example.it>"}));
-    EXPECT_EQ(server.Commands(), (Lines{"EHLO stazione1", "MAIL FROM:<segreteria@example.it>",
-                                        "RCPT TO:<anna@example.it>", "DATA"}));
-    const Lines m = server.Messages().at(0);
-    EXPECT_TRUE(HasLine(m, "From: \"Ufficio  Bcc: spia@example.it\" <segreteria@example.it>"));
-    EXPECT_TRUE(HasLine(m, "To: \"Anna Bianchi\" <anna@example.it>"));
-    EXPECT_TRUE(HasLine(m, "Subject: Avviso X-Spam: no"));
-    for (const std::string& line : m) {
-        EXPECT_NE(line.rfind("Bcc:", 0), 0u) << line;
-        EXPECT_NE(line.rfind("X-Spam:", 0), 0u) << line;
+    const auto messages = server.Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].from, "segreteria@example.it");
+    EXPECT_EQ(messages[0].to, (Lines{"mario@example.it", "ccn@example.it"}));
+    EXPECT_EQ(messages[1].to, (Lines{"anna@example.it"}));
+    for (const auto& m : messages) {
+        EXPECT_TRUE(m.tls);
+        EXPECT_EQ(m.login, "segreteria");
     }
-    EXPECT_TRUE(OnlyCrLf(server.Raw()));
-
-    // A sender address with a line break sends nothing at all.
-    message.senderAddress = "a@b.it\r\nRCPT TO:<spia@example.it>";
-    EXPECT_THROW(client.Send(message), SmtpError);
-    EXPECT_EQ(server.Commands().size(), 4u);
-    EXPECT_TRUE(client.Connected());
+    // The transport stuffs and unstuffs the dots: the text arrives as composed.
+    EXPECT_EQ(Body(SplitCrLf(messages[0].content)), (Lines{"Ciao", ".inizia col punto", ".", ""}));
+    EXPECT_NE(HeaderValue(messages[0].content, "Date"), "");
+    const std::string id = HeaderValue(messages[0].content, "Message-ID");
+    EXPECT_EQ(id.front(), '<');
+    EXPECT_NE(id.find("@example.it>"), std::string::npos) << id;
+    EXPECT_NE(id, HeaderValue(messages[1].content, "Message-ID"));
+    const Lines log = server.Log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "connect"), 2)
+        << "one connection, and one after the refusal";
+    EXPECT_EQ(log.back(), "quit");
 }
 
-TEST_F(SmtpClientTest, RefusedRecipients) {
-    server.RejectRecipient("nessuno@example.it");
+TEST_F(SmtpClientTest, NothingReachesTheServerForBadInput) {
+    test::TempDir dir;
     Connect();
-    message.to = {"nessuno@example.it"};
-    message.cc = {"mario@example.it"};
-    EXPECT_EQ(client.Send(message), 1);
-    // Nobody accepted: the transaction is reset and no message goes.
-    message.cc.clear();
-    EXPECT_EQ(client.Send(message), 0);
-    EXPECT_EQ(server.Messages().size(), 1u);
-    const Lines c = server.Commands();
-    EXPECT_EQ(Lines(c.end() - 3, c.end()),
-              (Lines{"MAIL FROM:<segreteria@example.it>", "RCPT TO:<nessuno@example.it>", "RSET"}));
-    EXPECT_EQ(std::count(events.events.begin(), events.events.end(), "not found nessuno@example.it"), 2);
-}
-
-TEST_F(SmtpClientTest, HeloWhenEhloIsRefused) {
-    server.RefuseEhlo();
-    client.Connect("127.0.0.1", server.Port(), "nome con spazi");
-    EXPECT_EQ(server.Commands(), (Lines{"EHLO localhost", "HELO localhost"}));
-    EXPECT_EQ(events.events, (Lines{"connect"}));
-}
-
-TEST_F(SmtpClientTest, FailuresEndTheConnection) {
     struct Case {
         const char* what;
-        void (FakeSmtpServer::*script)(const std::string&);
-        const char* command;
+        std::string sender, attachment;
     } cases[] = {
-        {"no answer", &FakeSmtpServer::SilentAfter, "DATA"},
-        {"connection dropped", &FakeSmtpServer::DropAfter, "RCPT"},
+        {"no sender", "", ""},
+        {"sender without domain", "segreteria", ""},
+        {"sender with a line break", "a@b.it\r\nRCPT TO:<spia@example.it>", ""},
+        {"missing attachment", "s@example.it", dir / "manca.txt"},
     };
+    message.to = {"mario@example.it"};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        FakeSmtpServer own;
-        (own.*c.script)(c.command);
-        Recorder recorder;
-        SmtpClient mail(&recorder);
-        mail.SetTimeout(300);
-        mail.Connect("127.0.0.1", own.Port(), "");
-        message.to = {"mario@example.it"};
-        EXPECT_THROW(mail.Send(message), SmtpError);
-        EXPECT_FALSE(mail.Connected());
-        EXPECT_EQ(recorder.events, (Lines{"connect", "disconnect", "failure"}));
-        EXPECT_THROW(mail.Send(message), SmtpError);
+        message.senderAddress = c.sender;
+        message.attachments = c.attachment.empty() ? Lines() : Lines{c.attachment};
+        if (c.attachment.empty()) {
+            EXPECT_EQ(FaultOf([&] { client.Send(message); }), SmtpFault::BadSender);
+        } else {
+            EXPECT_THROW(client.Send(message), IoError);
+        }
+        EXPECT_TRUE(client.Connected());
     }
+    // Entries without a sendable address are reported and never sent.
+    message.senderAddress = "s@example.it";
+    message.attachments.clear();
+    message.to = {"Mario\r\n <mario@example.it>"};
+    EXPECT_EQ(client.Send(message), 0);
+    EXPECT_EQ(events.events.back(), "not found Mario   <mario@example.it>");
+    EXPECT_TRUE(server.Messages().empty());
 }
 
 TEST_F(SmtpClientTest, ConnectFailures) {
-    int closedPort;
-    {
-        FakeSmtpServer gone;
-        closedPort = gone.Port();
+    TestMailServer clear({.startTls = false, .user = ""});
+    const int closedPort = 1;  // nothing listens there on the loopback address
+    struct Case {
+        const char* what;
+        std::string host;
+        int port;
+        std::string password, caFile;
+        SmtpFault fault;
+    } cases[] = {
+        {"wrong password", "127.0.0.1", server.Port(), "sbagliata", server.CaFile(), SmtpFault::Login},
+        {"no STARTTLS for the password", "127.0.0.1", clear.Port(), "Segreta-1", server.CaFile(),
+         SmtpFault::NoTls},
+        {"certificate the system does not know", "127.0.0.1", server.Port(), "Segreta-1", "",
+         SmtpFault::Certificate},
+        {"nobody listening", "127.0.0.1", closedPort, "", "", SmtpFault::Connect},
+        {"port 0", "127.0.0.1", 0, "", "", SmtpFault::BadPort},
+        {"port past 65535", "127.0.0.1", 70000, "", "", SmtpFault::BadPort},
+        {"host with a path", "127.0.0.1/x", server.Port(), "", "", SmtpFault::BadHost},
+        {"host with a line break", "127.0.0.1\r\nQUIT", server.Port(), "", "", SmtpFault::BadHost},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Recorder recorder;
+        SmtpClient mail(&recorder);
+        mail.SetTimeout(3000);
+        mail.SetCaFile(c.caFile);
+        EXPECT_EQ(FaultOf([&] { mail.Connect(c.host, c.port, "segreteria", c.password); }), c.fault);
+        EXPECT_FALSE(mail.Connected());
+        EXPECT_EQ(recorder.events, (Lines{"failure"}));
     }
-    for (int port : {closedPort, 0, 70000}) {
-        SCOPED_TRACE(port);
-        events.events.clear();
-        EXPECT_THROW(client.Connect("127.0.0.1", port, ""), SmtpError);
-        EXPECT_FALSE(client.Connected());
-        EXPECT_EQ(events.events, (Lines{"failure"}));
-    }
-    EXPECT_THROW(client.Connect("127.0.0.1\r\nQUIT", server.Port(), ""), SmtpError);
+    // Without a password, a server without STARTTLS is used as it is.
+    SmtpClient mail;
+    mail.Connect("127.0.0.1", clear.Port(), "", "");
+    message.to = {"mario@example.it"};
+    EXPECT_EQ(mail.Send(message), 1);
+    EXPECT_FALSE(clear.Messages().at(0).tls);
 }
 
-TEST_F(SmtpClientTest, Attachments) {
-    test::TempDir dir;
-    test::WriteBytes(dir / "nota.txt", "abcd");
+TEST_F(SmtpClientTest, ServerThatStopsAnsweringEndsTheConnection) {
     Connect();
-    message.to = {"mario@example.it"};
-    message.attachments = {dir / "nota.txt"};
-    ASSERT_EQ(client.Send(message), 1);
-    const Lines m = server.Messages().at(0);
-    const auto type = std::find_if(m.begin(), m.end(), [](const std::string& l) {
-        return l.rfind("Content-Type: multipart/mixed", 0) == 0;
-    });
-    ASSERT_NE(type, m.end());
-    std::string boundary = type->substr(type->find("boundary=\"") + 10);
-    boundary.pop_back();
-    EXPECT_TRUE(HasLine(m, "Content-Disposition: attachment; filename=\"nota.txt\""));
-    // "abcd" in base64, then the closing boundary.
-    const auto data = std::find(m.begin(), m.end(), "YWJjZA==");
-    ASSERT_NE(data, m.end());
-    EXPECT_EQ(*(data + 1), "--" + boundary + "--");
-    EXPECT_EQ(std::count(m.begin(), m.end(), "--" + boundary), 2);
-
-    // A missing attachment stops the send before the transaction.
-    const size_t commands = server.Commands().size();
-    message.attachments = {dir / "manca.txt"};
-    EXPECT_THROW(client.Send(message), IoError);
-    EXPECT_EQ(server.Commands().size(), commands);
+    client.SetTimeout(1000);
+    message.to = {"muto@example.it"};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(FaultOf([&] { client.Send(message); }), SmtpFault::Timeout);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_FALSE(client.Connected());
+    EXPECT_EQ(events.events, (Lines{"connect", "disconnect", "failure"}));
+    EXPECT_EQ(FaultOf([&] { client.Send(message); }), SmtpFault::NotConnected);
 }
 
 }  // namespace

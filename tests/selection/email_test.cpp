@@ -3,19 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
+#include <set>
 
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
-#include "support/fake_smtp_server.h"
 #include "support/mask_archive.h"
+#include "support/test_mail_server.h"
 
 namespace qv {
 namespace {
 
-using test::FakeSmtpServer;
 using test::MaskArchive;
 using test::ReadBytes;
+using test::TestMailServer;
 using test::WriteBytes;
 using Lines = std::vector<std::string>;
 
@@ -48,7 +50,7 @@ class EmailTest : public ::testing::Test {
         message.senderAddress = "segreteria@example.it";
         message.subject = "Avviso";
         message.lines = {"Ciao"};
-        client.SetTimeout(2000);
+        client.SetTimeout(3000);
     }
     void Card(int32_t c, const std::string& name, const std::string& address) {
         a.Blank();
@@ -57,7 +59,12 @@ class EmailTest : public ::testing::Test {
         std::memcpy(&CurrentCardText[11], address.data(), std::min<size_t>(address.size(), 30));
         a.Store(c);
     }
-    void Connect() { client.Connect("127.0.0.1", server.Port(), ""); }
+    // The server is started only by the tests that send.
+    void Connect() {
+        server = std::make_unique<TestMailServer>();
+        client.SetCaFile(server->CaFile());
+        client.Connect("127.0.0.1", server->Port(), "segreteria", "Segreta-1");
+    }
     uint16_t Word(int32_t card, int word) const {
         const std::string values = ReadBytes(a / "num-sch.dat");
         return GetU16(reinterpret_cast<const uint8_t*>(values.data()) + (card * 50 + word - 1) * 2);
@@ -68,33 +75,51 @@ class EmailTest : public ::testing::Test {
     }
 
     MaskArchive a;
-    FakeSmtpServer server;
+    std::unique_ptr<TestMailServer> server;
     SmtpClient client;
     SmtpMessage message;
     RecordingProgress progress;
     Lines shown;
 };
 
+// A run through TLS with the login: every message dated, identified and with its accented
+// subject in short encoded words; one connection for the whole run.
 TEST_F(EmailTest, SelectedCardsGetTheirStatus) {
     Card(1, "Mario", "mario@example.it    ");
-    Card(4, "", "rifiuta@example.it");
-    server.RejectRecipient("rifiuta@example.it");
-    for (int c : {1, 4, 7}) MaskArchive::Select(c);
+    Card(9, "", "rifiuta@example.it");
+    for (int c : {1, 4, 7, 9}) MaskArchive::Select(c);
+    message.subject =
+        "Convocazione dell'assemblea dei soci di luned\xEC: ordine del giorno e quote perch\xE9 s\xEC";
     Connect();
     const SelectedCardsSend result = Run();
     EXPECT_EQ(result.outcome, EmailRunOutcome::Done);
-    EXPECT_EQ(result.sent, 2);
+    EXPECT_EQ(result.sent, 3);
     EXPECT_EQ(result.refused, 1);
-    EXPECT_EQ(shown,
-              (Lines{"Mario <mario@example.it    >", " <rifiuta@example.it>", "Nome7 <n7@example.it>"}));
+    EXPECT_EQ(shown, (Lines{"Mario <mario@example.it    >", "Nome4 <n4@example.it>", "Nome7 <n7@example.it>",
+                            " <rifiuta@example.it>"}));
     EXPECT_EQ(progress.maximum, 9);
-    EXPECT_EQ(progress.positions, (std::vector<int>{1, 4, 7, 0}));
-    EXPECT_EQ(server.Messages().size(), 2u);
+    EXPECT_EQ(progress.positions, (std::vector<int>{1, 4, 7, 9, 0}));
+    const auto messages = server->Messages();
+    ASSERT_EQ(messages.size(), 3u);
+    std::set<std::string> ids;
+    for (const auto& m : messages) {
+        EXPECT_TRUE(m.tls);
+        EXPECT_EQ(m.login, "segreteria");
+        ids.insert(test::HeaderValue(m.content, "Message-ID"));
+        EXPECT_NE(test::HeaderValue(m.content, "Date"), "");
+        size_t longest = 0;
+        EXPECT_EQ(test::DecodeWords(test::HeaderValue(m.content, "Subject"), &longest), message.subject);
+        EXPECT_LE(longest, 75u);
+    }
+    EXPECT_EQ(ids.size(), 3u);
+    EXPECT_EQ(ids.count(""), 0u);
+    const Lines log = server->Log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "connect"), 1);
     // Sent: status 1 and mark 3; refused: the error value 9 and no mark; the rest untouched.
     struct Expect {
         int32_t card;
         uint16_t status, mark;
-    } expected[] = {{0, kEmpty, 0}, {1, 1, 3}, {4, 9, 0}, {7, 1, 3}, {8, kEmpty, 0}};
+    } expected[] = {{0, kEmpty, 0}, {1, 1, 3}, {4, 1, 3}, {7, 1, 3}, {8, kEmpty, 0}, {9, 9, 0}};
     for (const Expect& e : expected) {
         SCOPED_TRACE(e.card);
         EXPECT_EQ(Word(e.card, 6), e.status);
@@ -137,7 +162,7 @@ TEST_F(EmailTest, RecipientFieldsMustBeTexts) {
         EXPECT_EQ(Run().outcome, EmailRunOutcome::FieldError);
         EXPECT_EQ(SendToCurrentCard(client, message, nullptr).outcome, EmailRunOutcome::FieldError);
     }
-    EXPECT_EQ(server.Commands(), (Lines{"EHLO localhost"}));
+    EXPECT_TRUE(server->Messages().empty());
     EXPECT_EQ(Word(2, 6), kEmpty);
 }
 
@@ -150,24 +175,29 @@ TEST_F(EmailTest, LineBreaksInCardFieldsAreRefused) {
     const SelectedCardsSend result = Run();
     EXPECT_EQ(result.sent, 1);
     EXPECT_EQ(result.refused, 2);
-    for (const std::string& line : server.Commands())
-        EXPECT_EQ(line.find("RCPT TO:<spia"), std::string::npos);
-    EXPECT_EQ(server.Raw().find("spia"), std::string::npos);
-    EXPECT_EQ(server.Raw().find("Bcc"), std::string::npos);
+    const auto messages = server->Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].to, (Lines{"ada@example.it"}));
+    EXPECT_EQ(messages[0].content.find("spia"), std::string::npos);
+    EXPECT_EQ(messages[0].content.find("Bcc"), std::string::npos);
     EXPECT_EQ(Word(3, 6), 9);
     EXPECT_EQ(Word(5, 6), 9);
     EXPECT_EQ(Word(6, 6), 1);
 }
 
 TEST_F(EmailTest, FailedSendEndsTheRunAtThatCard) {
-    server.DropAfter("DATA");
+    // The server stops answering at the second card.
+    Card(4, "Muto", "muto@example.it");
+    client.SetTimeout(2000);
     for (int c : {1, 4, 7}) MaskArchive::Select(c);
     Connect();
     EXPECT_THROW(Run(), SmtpError);
-    EXPECT_EQ(Word(1, 6), 9);
-    EXPECT_EQ(Word(1, 1), 0);
-    EXPECT_EQ(Word(4, 6), kEmpty);
-    EXPECT_EQ(shown, (Lines{"Nome1 <n1@example.it>"}));
+    EXPECT_EQ(Word(1, 6), 1);
+    EXPECT_EQ(Word(1, 1), 3);
+    EXPECT_EQ(Word(4, 6), 9);
+    EXPECT_EQ(Word(4, 1), 0);
+    EXPECT_EQ(Word(7, 6), kEmpty);
+    EXPECT_EQ(shown, (Lines{"Nome1 <n1@example.it>", "Muto <muto@example.it>"}));
 }
 
 TEST_F(EmailTest, CurrentCard) {
@@ -176,7 +206,7 @@ TEST_F(EmailTest, CurrentCard) {
     const CurrentCardSend result = SendToCurrentCard(client, message, nullptr);
     EXPECT_TRUE(result.accepted);
     EXPECT_EQ(result.recipient, "Nome4 <n4@example.it>");
-    EXPECT_EQ(server.Commands().at(2), "RCPT TO:<n4@example.it>");
+    EXPECT_EQ(server->Messages().at(0).to, (Lines{"n4@example.it"}));
     EXPECT_EQ(Word(4, 6), kEmpty);
     // A card that is not stored.
     CoreState.CurrentCard = 10;

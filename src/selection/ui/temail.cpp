@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "core/core_state.h"
+#include "core/text_tables.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/progress.h"
@@ -29,6 +30,28 @@ constexpr int kHelpGeneral = 107;
 constexpr int kHelpSettings = 108;
 constexpr int kHelpMessage = 109;
 constexpr int kHelpSending = 110;
+constexpr int kPasswordCaption = 1751;
+constexpr int kPasswordHint = 1752;
+constexpr int kBadSenderMessage = 1753;
+
+// The message for each failure of the mail client.
+constexpr struct {
+    SmtpFault fault;
+    int text;
+} kFaultTexts[] = {
+    {SmtpFault::BadSender, kBadSenderMessage},
+    {SmtpFault::BadHost, 1754},
+    {SmtpFault::BadPort, 1755},
+    {SmtpFault::Connect, 1756},
+    {SmtpFault::NoTls, 1757},
+    {SmtpFault::Certificate, 1758},
+    {SmtpFault::Tls, 1759},
+    {SmtpFault::Login, 1760},
+    {SmtpFault::Timeout, 1761},
+    {SmtpFault::Dropped, 1762},
+    {SmtpFault::Refused, 1763},
+};
+constexpr int kOtherFaultText = 1764;
 
 QPushButton* Button(QWidget* owner, const char* name, const QString& caption) {
     auto* b = new QPushButton(caption, owner);
@@ -46,6 +69,11 @@ QLineEdit* Edit(QWidget* owner, const char* name, bool readOnly = false) {
 
 std::string Text(const QLineEdit* e) {
     return Cp(e->text());
+}
+
+// Login names and passwords go to the server as UTF-8, as SASL has them.
+std::string Utf8(const QLineEdit* e) {
+    return e->text().toUtf8().toStdString();
 }
 
 // A card-panel box as the signed 16-bit number CoreState keeps.
@@ -76,6 +104,9 @@ void TEmail::FormCreate() {
     Port = Edit(settings, "Port");
     Port->setText(QStringLiteral("25"));
     UserID = Edit(settings, "UserID");
+    Password = Edit(settings, "Password");
+    Password->setEchoMode(QLineEdit::Password);
+    Password->setToolTip(Qs(LoadText(kPasswordHint)));
     Help_Imposta = Button(settings, "Help_Imposta", QStringLiteral("Help"));
     auto* settingsLayout = new QFormLayout(settings);
     settingsLayout->addRow(QStringLiteral("Nome del mittente:"), Nome);
@@ -85,6 +116,7 @@ void TEmail::FormCreate() {
     settingsLayout->addRow(QString(),
                            new QLabel(QStringLiteral("in genere deve essere impostato sul valore 25")));
     settingsLayout->addRow(QStringLiteral("User ID:"), UserID);
+    settingsLayout->addRow(Qs(LoadText(kPasswordCaption)), Password);
     settingsLayout->addRow(QString(), Help_Imposta);
     Pagine->addTab(settings, QStringLiteral("Impostazioni generali"));
 
@@ -225,11 +257,28 @@ void TEmail::ConnettiClick() {
         ShowError("'" + Text(Port) + "' non \xE8 un valore intero valido");
         return;
     }
+    if (!SenderChecked()) return;
     try {
-        NMSMTP1.Connect(Text(Host), *port, Text(UserID));
+        // Resolving, TLS and the login may take a while with a distant server.
+        WaitCursor wait;
+        NMSMTP1.Connect(Text(Host), *port, Utf8(UserID), Utf8(Password));
     } catch (const SmtpError& e) {
-        ShowError(e.what());
+        ShowSmtpError(e);
     }
+}
+
+bool TEmail::SenderChecked() const {
+    if (SenderAddress(Text(indirizzoEmail))) return true;
+    ShowError(LoadText(kBadSenderMessage));
+    return false;
+}
+
+void TEmail::ShowSmtpError(const SmtpError& error) const {
+    int text = kOtherFaultText;
+    for (const auto& f : kFaultTexts)
+        if (f.fault == error.Fault()) text = f.text;
+    const std::string detail = error.what();
+    ShowError(LoadText(text) + (detail.empty() ? "" : "\n" + detail));
 }
 
 void TEmail::DisconnettiClick() {
@@ -287,7 +336,7 @@ void TEmail::StoreCardPanel() const {
 }
 
 void TEmail::InviaClick() {
-    if (!MaySend(StatusInviata)) return;
+    if (!MaySend(StatusInviata) || !SenderChecked()) return;
     SmtpMessage m = Message();
     m.to = {Text(a)};
     m.bcc = {Text(bcc)};
@@ -296,7 +345,7 @@ void TEmail::InviaClick() {
     try {
         accepted = NMSMTP1.Send(m);
     } catch (const SmtpError& e) {
-        ShowError(e.what());
+        ShowSmtpError(e);
         return;
     }
     // Nobody took the message: saying it was sent would be false.
@@ -306,14 +355,14 @@ void TEmail::InviaClick() {
 }
 
 void TEmail::Button1Click() {
-    if (!MaySend(StatusSchedaVisualizzata)) return;
+    if (!MaySend(StatusSchedaVisualizzata) || !SenderChecked()) return;
     StoreRecipientFields();
     CurrentCardSend result;
     try {
         result = SendToCurrentCard(
             NMSMTP1, Message(), [this](const std::string& r) { StatusSchedaVisualizzata->setText(Qs(r)); });
     } catch (const SmtpError& e) {
-        ShowError(e.what());
+        ShowSmtpError(e);
         return;
     }
     if (result.outcome == EmailRunOutcome::FieldError)
@@ -323,7 +372,7 @@ void TEmail::Button1Click() {
 }
 
 void TEmail::InviaSelezionateClick() {
-    if (!MaySend(StatusSchedaVisualizzata)) return;
+    if (!MaySend(StatusSchedaVisualizzata) || !SenderChecked()) return;
     StoreCardPanel();
     BarProgress progress(Barra);
     SelectedCardsSend result;
@@ -333,7 +382,7 @@ void TEmail::InviaSelezionateClick() {
             StatusSchedaVisualizzata->setText(Qs(r));
         });
     } catch (const SmtpError& e) {
-        ShowError(e.what());
+        ShowSmtpError(e);
         return;
     }
     if (result.outcome == EmailRunOutcome::FieldError)

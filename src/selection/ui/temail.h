@@ -35,6 +35,8 @@ class TEmail : public QDialog, private SmtpEvents {
     QLineEdit* Host = nullptr;
     QLineEdit* Port = nullptr;
     QLineEdit* UserID = nullptr;
+    // The login password: typed for each opening of the dialog, never stored.
+    QLineEdit* Password = nullptr;
     QPushButton* Help_Imposta = nullptr;
 
     // "Composizione del messaggio"
@@ -104,6 +106,9 @@ class TEmail : public QDialog, private SmtpEvents {
 
     // The tests every send makes first; false, with the reason in `status`, when it may not.
     bool MaySend(QLineEdit* status) const;
+    // False, after saying so, when the sender's box holds no address a server would take.
+    bool SenderChecked() const;
+    void ShowSmtpError(const SmtpError& error) const;
     SmtpMessage Message() const;
     void StoreCardPanel() const;
     void StoreRecipientFields() const;

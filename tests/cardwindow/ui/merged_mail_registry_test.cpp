@@ -10,6 +10,7 @@
 #include "cardwindow/ui/card_search.h"
 #include "cardwindow/ui/register_all.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "platform/ui/dialogs.h"
 #include "support/program_dir.h"
@@ -18,7 +19,7 @@ namespace qv {
 namespace {
 
 TEST(MergedMailRegistryTest, StartUpRegistersBothDialogs) {
-    test::ProgramRoot root;
+    test::ProgramRoot root{false, kLastOwnText};  // the e-mail dialog reads texts of its own
     StartProgram();
     std::vector<std::string> shown;
     SetModalHook([&shown](QDialog& d) {

@@ -11,21 +11,22 @@
 #include "cardwindow/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "selection/ui/lista_merge.h"
 #include "selection/ui/temail.h"
-#include "support/fake_smtp_server.h"
 #include "support/program_dir.h"
+#include "support/test_mail_server.h"
 
 namespace qv {
 namespace {
 
-using test::FakeSmtpServer;
 using test::ProgramRoot;
 using test::ReadBytes;
+using test::TestMailServer;
 using test::WriteBytes;
 using Lines = std::vector<std::string>;
 
@@ -77,7 +78,7 @@ class MergedMailFormsTest : public ::testing::Test {
         return GetU16(reinterpret_cast<const uint8_t*>(values.data()) + at);
     }
 
-    ProgramRoot root;
+    ProgramRoot root{false, kLastOwnText};
     std::vector<std::string> shown;
     std::vector<std::string> messages;
     std::vector<FileDialogRequest> requests;
@@ -133,6 +134,7 @@ TEST_F(MergedMailFormsTest, EmailDialogFilesAndBoxes) {
         EXPECT_EQ(Text(d.Port), "25");
         EXPECT_EQ(Text(d.Host), "");
         EXPECT_TRUE(d.TestoLines().empty());
+        EXPECT_EQ(d.Password->echoMode(), QLineEdit::Password);
     }
     WriteBytes(root / "email.txt", "smtp.example.it\r\n2525\r\nstazione\r\nSegreteria\r\ns@example.it\r\n");
     WriteBytes(root / "emailogg.txt", "Assemblea\r\n");
@@ -144,6 +146,7 @@ TEST_F(MergedMailFormsTest, EmailDialogFilesAndBoxes) {
                   Text(d.indirizzoEmail),
               "smtp.example.it|2525|stazione|Segreteria|s@example.it");
     EXPECT_EQ(Text(d.Oggetto), "Assemblea");
+    EXPECT_EQ(Text(d.Password), "");
     EXPECT_EQ(d.TestoLines(), (Lines{"Gentile socio,", "", "a presto"}));
     EXPECT_EQ(Text(d.nEmail), "2");
     EXPECT_EQ(Text(d.Inviato), "-4");
@@ -163,8 +166,10 @@ TEST_F(MergedMailFormsTest, EmailDialogFilesAndBoxes) {
     ASSERT_EQ(d.Allegati->count(), 1);
     EXPECT_EQ(Cp(d.Allegati->item(0)->text()), answer);
 
-    // Leaving by Esci keeps nothing; Aggiorna writes the files and the seven numbers.
+    // Leaving by Esci keeps nothing; Aggiorna writes the files and the seven numbers, never
+    // the password.
     d.Oggetto->setText(QStringLiteral("Nuovo oggetto"));
+    d.Password->setText(QStringLiteral("segreta"));
     d.nCodice->setText(QStringLiteral("7x"));
     d.Errore->setText(QStringLiteral("99999"));
     d.Inviato->setText(QStringLiteral("abc"));
@@ -179,13 +184,13 @@ TEST_F(MergedMailFormsTest, EmailDialogFilesAndBoxes) {
 }
 
 TEST_F(MergedMailFormsTest, EmailDialogSends) {
-    FakeSmtpServer server;
-    server.RejectRecipient("nessuno@example.it");
-    server.RejectRecipient("nessuno@ex.it");
+    TestMailServer server({.refuse = {"nessuno@example.it", "nessuno@ex.it"}});
     TEmail d(nullptr);
-    d.NMSMTP1.SetTimeout(2000);
+    d.NMSMTP1.SetTimeout(3000);
+    d.NMSMTP1.SetCaFile(server.CaFile());
     d.Host->setText(QStringLiteral("127.0.0.1"));
-    d.indirizzoEmail->setText(QStringLiteral("s@example.it"));
+    d.UserID->setText(QStringLiteral("segreteria"));
+    d.Password->setText(QStringLiteral("sbagliata"));
     d.a->setText(QStringLiteral("mario@example.it"));
 
     // The two tests, in order, for each of the three buttons.
@@ -202,14 +207,34 @@ TEST_F(MergedMailFormsTest, EmailDialogSends) {
         EXPECT_EQ(Text(d.StatusSchedaVisualizzata), c.status);
     }
 
+    // Each refusal says why and leaves the dialog unconnected: a port that is no number, a
+    // sender that is no address (checked before any connection), a wrong password.
     d.Port->setText(QStringLiteral("venticinque"));
     d.ConnettiClick();
-    EXPECT_EQ(messages, (Lines{"'venticinque' non \xE8 un valore intero valido"}));
-    EXPECT_FALSE(d.Connected());
     d.Port->setText(QString::number(server.Port()));
+    d.ConnettiClick();
+    d.indirizzoEmail->setText(QStringLiteral("segreteria"));
+    d.ConnettiClick();
+    d.indirizzoEmail->setText(QStringLiteral("s@example.it"));
+    d.ConnettiClick();
+    ASSERT_EQ(messages.size(), 4u);
+    EXPECT_EQ(messages[0], "'venticinque' non \xE8 un valore intero valido");
+    EXPECT_EQ(messages[1], "Testo 1753");
+    EXPECT_EQ(messages[2], "Testo 1753");
+    EXPECT_EQ(messages[3].rfind("Testo 1760\n", 0), 0u) << messages[3];
+    EXPECT_FALSE(d.Connected());
+    EXPECT_EQ(server.Log().at(1), "login PLAIN segreteria refused");
+    d.Password->setText(QStringLiteral("Segreta-1"));
     d.ConnettiClick();
     EXPECT_TRUE(d.Connected());
     EXPECT_EQ(Text(d.StatusConnetti), "Connessione Riuscita");
+
+    // A sender spoilt after connecting is refused before any send.
+    d.indirizzoEmail->setText(QString());
+    d.InviaClick();
+    EXPECT_EQ(messages.back(), "Testo 1753");
+    EXPECT_EQ(Text(d.StatusInviata), "Non connesso, avviare la connessione");
+    d.indirizzoEmail->setText(QStringLiteral("s@example.it"));
 
     // Typed addresses: empty copies give no recipient.
     d.InviaClick();
@@ -238,6 +263,7 @@ TEST_F(MergedMailFormsTest, EmailDialogSends) {
     EXPECT_EQ(Word(0, kSex), 1);
     EXPECT_EQ(Word(2, kSex), 9);
     EXPECT_EQ(server.Messages().size(), 3u);
+    EXPECT_EQ(messages.size(), 5u);
 
     // A category field cannot hold an address.
     d.nEmail->setText(QString::number(kSex));
@@ -247,7 +273,7 @@ TEST_F(MergedMailFormsTest, EmailDialogSends) {
     d.DisconnettiClick();
     EXPECT_FALSE(d.Connected());
     EXPECT_EQ(Text(d.StatusConnetti), "Disconnesso");
-    EXPECT_EQ(server.Commands().back(), "QUIT");
+    EXPECT_EQ(server.Log().back(), "quit");
 }
 
 }  // namespace
