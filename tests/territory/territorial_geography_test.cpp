@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <tuple>
@@ -261,6 +264,57 @@ TEST_F(ShippedGeography, ProvincesAndRegionsAsUnitsWithNamesAndSigle) {
     MapState.AggregationVariable = 0;
     LoadTerritorialVariable(TerritorialReading::Aggregation);
     for (int k = 1; k <= kListed; ++k) ASSERT_EQ(MapValueIndex[size_t(k)], k);
+}
+
+// Installing the base at start-up: only when missing, and a newer shipped base replaces an
+// installed one, every file of it, only while every installed file is still the shipped one.
+TEST(ShippedBaseInstall, NeverOverwritesWhatTheUserChanged) {
+    const std::string script = std::string(QV_SOURCE_DIR) + "/scripts/install_base.sh";
+    struct Case {
+        const char* name;
+        void (*change)(const std::string& base);
+        bool replaced;
+    } cases[] = {
+        {"untouched", [](const std::string&) {}, true},
+        {"rescaled outlines", [](const std::string& b) { test::WriteBytes(b + "1-zor.dat", "rescaled"); },
+         false},
+        {"text heights set by the user",
+         [](const std::string& b) { test::WriteBytes(b + "car-tres.dat", "h"); }, false},
+        {"a base put there by hand", [](const std::string& b) { std::remove((b + "geolar.sha256").c_str()); },
+         false},
+        {"a base shipped before the list was kept",
+         [](const std::string& b) {
+             std::remove((b + "geolar.sha256").c_str());
+             const std::string sums =
+                 "cd " + b + " && sha256sum 1-zor.dat car-tres.dat kel-trad.dat > ../earlier-bases.sha256";
+             ASSERT_EQ(std::system(sums.c_str()), 0);
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir dir;
+        const std::string older = dir.MakeDir("older"), newer = dir.MakeDir("newer");
+        for (const char* name : {"1-zor.dat", "car-tres.dat", "kel-trad.dat"}) {
+            test::WriteBytes(older + name, std::string("old ") + name);
+            test::WriteBytes(newer + name, std::string("new ") + name);
+        }
+        const std::string base = dir / "geolar/";
+        auto install = [&](const std::string& from) {
+            return std::system(("bash " + script + " " + from + " " + base).c_str());
+        };
+        ASSERT_EQ(install(older), 0);
+        ASSERT_EQ(ReadBytes(base + "kel-trad.dat"), "old kel-trad.dat");
+        ASSERT_EQ(install(older), 0);  // the same base again changes nothing
+        test::WriteBytes(base + "dli-poli.dat", "label points of the window");
+        c.change(base);
+        const std::string before = ReadBytes(base + "1-zor.dat") + ReadBytes(base + "car-tres.dat");
+        ASSERT_EQ(install(newer), 0);
+        const std::string after = ReadBytes(base + "1-zor.dat") + ReadBytes(base + "car-tres.dat");
+        EXPECT_EQ(after, c.replaced ? "new 1-zor.datnew car-tres.dat" : before);
+        EXPECT_EQ(ReadBytes(base + "kel-trad.dat"), c.replaced ? "new kel-trad.dat" : "old kel-trad.dat");
+        EXPECT_EQ(std::filesystem::exists(base + "dli-poli.dat"), !c.replaced);
+    }
 }
 
 }  // namespace
