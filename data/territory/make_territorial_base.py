@@ -65,7 +65,7 @@ BUDGET = CAPS[-1] - 5
 RING_END = -10000
 OUTLINE_END = -30000
 SLIT = -1
-BASE_TOLERANCE = 40.0  # square outline units: detail below it is not worth its bytes
+BASE_TOLERANCE = 10.0  # square outline units: detail below it is not worth its bytes
 
 R = 6371.0088
 PHI1, PHI2, PHI0, LAMBDA0 = math.radians(38), math.radians(46), math.radians(41.5), math.radians(12.5)

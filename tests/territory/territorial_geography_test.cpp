@@ -193,7 +193,7 @@ TEST_F(ShippedGeography, NeighboursNameEachOther) {
         ASSERT_EQ(back->second.second, who.first);
         ++mirrored;
     }
-    EXPECT_GT(mirrored, shared * 8 / 10);
+    EXPECT_GT(mirrored, shared * 95 / 100);
 
     const int torino = base->Code("Torino"), moncalieri = base->Code("Moncalieri");
     int common = 0;
