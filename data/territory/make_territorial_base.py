@@ -38,8 +38,9 @@ Geometry: a Lambert conformal conic projection on a sphere of radius R = 6371.00
 parallels 38 and 46 N, origin 41.5 N 12.5 E; the outline unit is 1/11 km, so Italy fills the
 base's 640 x 480 pixels at 32 units per pixel. X = 10240 + 11 x, Y = 7680 - 11 y, with x, y the
 projected kilometres east and north of the origin. Kilometres in dli-poli.dat: x + 700 and
-(y + 700) / 2, rounded. Borders shared by two municipalities are simplified once, so both sides
-keep the same vertices; each outline is simplified to fit at most 95 walked entries, and where
+(y + 700) / 2, rounded. A border between two regional files, simplified apart at the source,
+first takes the points of the lower-numbered region's side. Borders shared by two municipalities
+are simplified once, so both sides keep the same vertices; each outline is simplified to fit at most 95 walked entries, and where
 that is not enough its smallest islands are dropped first.
 
 The output depends only on the inputs: running it twice gives the same bytes.
@@ -255,6 +256,113 @@ def assign_neighbours(shapes):
                     row.append(("s", others[0]) if others else ("u", nearest(key, m)))
                 neighbours[(m, pi, ri)] = row
     return neighbours
+
+
+def align_regional_borders(shapes, region_of):
+    """Gives a border between two regional files the points of the lower-numbered region's side.
+
+    Each regional file was quantised and simplified on its own, so the two sides of such a border
+    do not share points. A run of a ring's vertices lying within NEAR of another region's ring is
+    replaced by that ring's vertices between the ones nearest the run's ends; the run's end points
+    become those vertices in every ring of their region, so the neighbours at the junction agree.
+    """
+    near, cell = 6.0, 16
+    vertices, segments = {}, {}
+    rings = []  # (m, pi, ri, ring)
+    for m, polygons in shapes.items():
+        for pi, polygon in enumerate(polygons):
+            for ri, ring in enumerate(polygon):
+                rings.append((m, pi, ri, ring))
+    for r, (m, pi, ri, ring) in enumerate(rings):
+        for i, p in enumerate(ring):
+            vertices.setdefault((p[0] // cell, p[1] // cell), []).append((r, i))
+            q = ring[(i + 1) % len(ring)]
+            for gx in range(min(p[0], q[0]) // cell, max(p[0], q[0]) // cell + 1):
+                for gy in range(min(p[1], q[1]) // cell, max(p[1], q[1]) // cell + 1):
+                    segments.setdefault((gx, gy), []).append((r, i))
+
+    def closest_ring(p, region):
+        """The ring of a lower-numbered region whose border passes within NEAR of p."""
+        best, best_d = None, near
+        for gx in range(int(p[0] // cell) - 1, int(p[0] // cell) + 2):
+            for gy in range(int(p[1] // cell) - 1, int(p[1] // cell) + 2):
+                for r, i in segments.get((gx, gy), ()):
+                    if region_of[rings[r][0]] >= region:
+                        continue
+                    ring = rings[r][3]
+                    d = segment_distance(p, (ring[i], ring[(i + 1) % len(ring)]))
+                    if d < best_d or (d == best_d and best is not None and r < best):
+                        best, best_d = r, d
+        return best
+
+    def nearest_vertex_of(r, p):
+        ring = rings[r][3]
+        return min(range(len(ring)), key=lambda i: ((ring[i][0] - p[0]) ** 2 + (ring[i][1] - p[1]) ** 2, i))
+
+    def length(points):
+        return sum(math.hypot(points[i][0] - points[i - 1][0], points[i][1] - points[i - 1][1])
+                   for i in range(1, len(points)))
+
+    moved = {}  # (region, point) -> point of the other side
+    replaced = {}
+    for r, (m, pi, ri, ring) in enumerate(rings):
+        region = region_of[m]
+        n = len(ring)
+        other = [closest_ring(p, region) for p in ring]
+        if all(o is None for o in other) or all(o == other[0] for o in other):
+            continue  # no border with a lower region, or a ring lying wholly along one
+        start = next(i for i in range(n) if other[i] != other[i - 1])
+        out = []
+        i = 0
+        while i < n:
+            k = (start + i) % n
+            o = other[k]
+            j = i
+            while j + 1 < n and other[(start + j + 1) % n] == o:
+                j += 1
+            run = [ring[(start + t) % n] for t in range(i, j + 1)]
+            if o is None or len(run) < 2:
+                out.extend(run)
+                i = j + 1
+                continue
+            target = rings[o][3]
+            a, b = nearest_vertex_of(o, run[0]), nearest_vertex_of(o, run[-1])
+            # Adjacent outlines run in opposite directions along their common border.
+            step = -1 if (area2(ring) > 0) == (area2(target) > 0) else 1
+            path = [target[a]]
+            t = a
+            while t != b and len(path) <= len(target):
+                t = (t + step) % len(target)
+                path.append(target[t])
+            if t != b or length(path) > 2 * length(run) + 2 * near:
+                out.extend(run)  # not the same border after all: keep this side
+            else:
+                out.extend(path)
+                for p, q in ((run[0], path[0]), (run[-1], path[-1])):
+                    moved.setdefault((region, p), q)
+            i = j + 1
+        replaced[r] = out
+    new_rings = {}
+    for r, (m, pi, ri, ring) in enumerate(rings):
+        new_rings[r] = clean_ring([moved.get((region_of[m], p), p) for p in replaced.get(r, ring)])
+    # A run taken for the wrong border makes three outlines share an edge: such rings keep their
+    # own points.
+    owners = {}
+    for r, points in new_rings.items():
+        for i in range(len(points or ())):
+            owners.setdefault(edge_key(points[i - 1], points[i]), set()).add(rings[r][0])
+    for r in replaced:
+        points = new_rings[r]
+        if points is None or any(len(owners[edge_key(points[i - 1], points[i])]) > 2 for i in range(len(points))):
+            new_rings[r] = rings[r][3]
+    aligned = {}
+    for r, (m, pi, ri, ring) in enumerate(rings):
+        points = new_rings[r]
+        polygons = aligned.setdefault(m, {})
+        if points is not None and (ri == 0 or pi in polygons):
+            polygons.setdefault(pi, []).append(points)
+    return {m: [rings_of for _, rings_of in sorted(polygons.items())] for m, polygons in aligned.items()
+            if polygons}
 
 
 def segment_distance(p, seg):
@@ -572,6 +680,8 @@ def build(list_source, boundaries, here):
         if kept:
             shapes[m] = kept
 
+    region_of = {m: int(props_of[m]["reg_istat_code_num"]) for m in shapes}
+    shapes = align_regional_borders(shapes, region_of)
     neighbours = assign_neighbours(shapes)
     chains, rings = build_chains(shapes, neighbours)
     chosen = {}
