@@ -2,7 +2,7 @@
 # Builds the program in Release and starts it. The root directory (where the program directory
 # quorvanta.tv/ and the territorial base morvidex.win/geolar/ live) is the first argument, else
 # $QUORVANTA_ROOT, else $HOME. The program's own files are refreshed on every start; the user's
-# archives, settings and results are never overwritten.
+# archives, settings, results and territorial base are never overwritten.
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/common.sh
@@ -14,20 +14,12 @@ root="${1:-${QUORVANTA_ROOT:-$HOME}}"
 prog="$root/quorvanta.tv"
 mkdir -p "$prog/help" "$root/morvidex.win/geolar"
 # Program files: always refreshed from the shipped copies.
-for f in sigle.imp sig-dat.imp chi2.imp cmn-zor2.dat di-alfac.dat ini-prov.imp zor3.txt; do
+for f in sigle.imp sig-dat.imp chi2.imp cmn-zor2.dat di-alfac.dat ini-prov.imp dli-poli.dat zor3.txt; do
     [ -f "data/progdir/$f" ] && cp -f "data/progdir/$f" "$prog/$f"
 done
 cp -f data/progdir/help/*.rtf "$prog/help/" 2>/dev/null || true
-# Territorial base: refreshed, except the files the map options write (kept once there).
-if [ -d data/territory/geolar ]; then
-    for f in data/territory/geolar/*; do
-        name=$(basename "$f")
-        case "$name" in
-            leg-colo.dat|car-tres.dat|dli-poli.dat) [ -e "$root/morvidex.win/geolar/$name" ] || cp "$f" "$root/morvidex.win/geolar/$name" ;;
-            *) cp -f "$f" "$root/morvidex.win/geolar/$name" ;;
-        esac
-    done
-fi
+# Territorial base: installed when missing; replaced by a newer shipped one only while untouched.
+scripts/install_base.sh data/territory/geolar "$root/morvidex.win/geolar"
 # Files the user may change: only put there when missing.
 for f in lst-kel.txt pxx-dat.imp; do
     [ -f "data/progdir/$f" ] && [ ! -e "$prog/$f" ] && cp "data/progdir/$f" "$prog/$f"

@@ -29,7 +29,7 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 
 struct Vertex {
     MapPoint At;
-    int32_t Neighbour = 0;  // comune across the edge from this vertex to the next
+    int32_t Neighbour = 0;  // comune across the edge from the previous vertex to this one
 };
 
 bool NeighbourDrawn(int c, int32_t e) {
@@ -52,13 +52,13 @@ bool VariableBorderDrawn(int c, int32_t e) {
 }
 
 // Strokes the edges of the ring whose neighbour passes the test; the edge from vertex k-1 to
-// vertex k is told by the neighbour stored with vertex k-1. The closing edge back to vertex 0
+// vertex k is told by the neighbour stored with vertex k. The closing edge back to vertex 0
 // is not stroked: the base's rings repeat their first vertex.
 template <typename Test>
 void StrokeEdges(MapPainter& painter, const std::vector<Vertex>& ring, int c, Test drawn) {
     painter.MoveTo(ring[0].At.X, ring[0].At.Y);
     for (size_t k = 1; k < ring.size(); ++k) {
-        if (drawn(c, ring[k - 1].Neighbour))
+        if (drawn(c, ring[k].Neighbour))
             painter.LineTo(ring[k].At.X, ring[k].At.Y);
         else
             painter.MoveTo(ring[k].At.X, ring[k].At.Y);
@@ -110,6 +110,11 @@ void MarkVisibleComuni(const MapTransform& t) {
     }
 }
 
+// Outline records hold X[1..cap], Y[1..cap] and E[1..cap]. Rings are closed (the first vertex
+// is repeated at the end) and E at a vertex names the comune across the edge that ends there:
+// that is how bases written by other stations have always been drawn. E at a ring's first
+// vertex is therefore never read (it holds the closing edge's neighbour), and the rescale
+// leaves E untouched.
 void DrawOutlines(MapPainter& painter, const MapTransform& t) {
     std::vector<Vertex> ring;
     for (int n = 1; n <= 8; ++n) {

@@ -10,8 +10,10 @@ namespace {
 
 constexpr int kMaxZoomLevel = 7;
 
+// Arithmetic shift (division rounding down): a view centre left or above the base is negative,
+// and a logical shift would turn it into an origin far beyond the map.
 int32_t Shr(int32_t value, int32_t shift) {
-    return int32_t(uint32_t(value) >> (uint32_t(shift) & 31));
+    return int32_t(int64_t(value) >> (shift & 31));
 }
 
 // Wrapping arithmetic: coordinates come from files and must not overflow into undefined behaviour.

@@ -17,8 +17,7 @@ struct MapPixel {
     int32_t Y = 0;
 };
 
-// The transform of one drawing. Shifts are logical shifts of the 32-bit values, as the
-// base's coordinates have always been read.
+// The transform of one drawing. Shifts divide rounding down, negative values included.
 struct MapTransform {
     int32_t Shift = 0;
     int32_t OriginX = 0;

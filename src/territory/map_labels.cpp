@@ -7,6 +7,7 @@
 #include "platform/file_io.h"
 #include "platform/text_file.h"
 #include "territory/map_painter.h"
+#include "territory/map_print_settings.h"
 #include "territory/map_values.h"
 #include "territory/territorial_base.h"
 
@@ -103,7 +104,7 @@ void DrawSigle(MapPainter& painter) {
     for (const SiglaEntry& sigla : sigle) {
         const int m = sigla.Comune;
         if (m == 0) break;
-        if (m < 1 || m >= MapComuneCount() || !HasLabelPoint(m)) continue;
+        if (m < 1 || m > MapComuneCount() || !HasLabelPoint(m)) continue;
         if (MapState.SigleActiveOnly && !IsMapComuneActive(m)) continue;
         const MapPoint at = LabelPoint(m);
         const MapPoint compared =
@@ -254,8 +255,10 @@ MapPainter::MapPainter(MapCanvas& screen, const MapPrintPage* page, int32_t draw
     : screen_(screen), width_(drawableWidth), height_(drawableHeight) {
     if (!page || !page->Canvas) return;
     printer_ = page->Canvas;
-    scaleX_ = MapState.PrintScaleX / 100.0;
-    scaleY_ = MapState.PrintScaleY / 100.0;
+    // A map larger than the page (a scale set for another printer) is reduced to fit it.
+    const double fit = PrintFitFactor(page->Width, page->Height);
+    scaleX_ = MapState.PrintScaleX / 100.0 * fit;
+    scaleY_ = MapState.PrintScaleY / 100.0 * fit;
     marginX_ = (page->Width - MapState.MapWidth * scaleX_) / 2;
     marginY_ = (page->Height - MapState.MapHeight * scaleY_) / 2;
 }

@@ -9,6 +9,7 @@
 #include "platform/io_error.h"
 #include "platform/real6.h"
 #include "platform/short_string.h"
+#include "territory/map_tables.h"
 
 namespace qv {
 
@@ -19,8 +20,6 @@ constexpr int kDefaultPixelHeight = 480;
 constexpr int kMapEntries = 8100;
 constexpr int kLegendTitleWidth = 50;
 constexpr uint32_t kDefaultProgramColour = 0xFFFF00;
-constexpr std::array<uint32_t, 9> kDefaultLegendColours = {0xFFFFFF, 0xFFFF88, 0xFFFF00, 0x88FF00, 0x00FF00,
-                                                           0x888800, 0x008800, 0x880000, 0x000000};
 
 // File ids of the program directory.
 constexpr int kWorkingThresholdsFile = 13;
@@ -160,11 +159,15 @@ void LoadMapOptions(int kind, const std::string& name) {
         MapState.LegendY = GetI32(p + 12);
     }
 
+    // A named option file holds no class limits: the user's limits and legend title stay.
+    const MapClassThresholdsRecord kept = MapClassThresholds;
     ApplyMapDefaults();
 
     if (const std::string path = ThresholdsPath(kind); !path.empty()) {
         auto record = TryReadFile(path);
         if (record && record->size() >= size_t(kMapThresholdRecordSize)) DecodeThresholds(Bytes(*record));
+    } else {
+        MapClassThresholds = kept;
     }
 
     auto options = TryReadFile(OptionPath(kind, name));

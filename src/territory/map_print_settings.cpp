@@ -1,5 +1,7 @@
 #include "territory/map_print_settings.h"
 
+#include <algorithm>
+
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/bytes.h"
@@ -24,6 +26,15 @@ void LoadPrintScale() {
     if (!in.Open(DataFilePath(kPrintScaleFile))) return;
     if (!in.Eof()) MapState.PrintScaleX = LeadingInteger(in.ReadLine(100), 100);
     if (!in.Eof()) MapState.PrintScaleY = LeadingInteger(in.ReadLine(100), 100);
+}
+
+double PrintFitFactor(int32_t pageWidth, int32_t pageHeight) {
+    const double width = MapState.MapWidth * (MapState.PrintScaleX / 100.0);
+    const double height = MapState.MapHeight * (MapState.PrintScaleY / 100.0);
+    double factor = 1;
+    if (width > pageWidth && width > 0) factor = std::min(factor, std::max(0, pageWidth) / width);
+    if (height > pageHeight && height > 0) factor = std::min(factor, std::max(0, pageHeight) / height);
+    return factor;
 }
 
 void SavePrintScale() {

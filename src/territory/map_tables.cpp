@@ -1,6 +1,8 @@
 #include "territory/map_tables.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -62,10 +64,13 @@ void ReleaseDrawingTables() {
 }
 
 void LoadMapColours() {
-    RecordFile file(DataFilePath(kLegendColourFileId), 36, RecordFile::Mode::Read);
-    uint8_t record[36];
-    file.Read(0, record);
-    for (int i = 0; i < 9; ++i) MapColours[size_t(i)] = GetU32(record + 4 * i);
+    // A base without its colour file is still drawn; the options dialog writes one when asked.
+    const std::optional<std::string> record = TryReadFile(DataFilePath(kLegendColourFileId));
+    if (!record || record->size() < 4 * MapColours.size()) {
+        MapColours = kDefaultLegendColours;
+        return;
+    }
+    for (size_t i = 0; i < MapColours.size(); ++i) MapColours[i] = GetU32(Bytes(*record) + 4 * i);
 }
 
 void LoadMapFonts() {

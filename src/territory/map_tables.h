@@ -35,7 +35,11 @@ extern std::array<uint32_t, 9> MapColours;
 extern std::array<int32_t, 8> MapFontHeights;
 enum MapFont { kSigleFont = 0, kNamesFont = 1, kValuesFont = 2, kTitleFont = 3, kPrinterFonts = 4 };
 
-// "leg-colo.dat" (required) into MapColours.
+// The legend colours of a base without its own: background and class 0 white, then yellow
+// through green to brown and black.
+inline constexpr std::array<uint32_t, 9> kDefaultLegendColours = {
+    0xFFFFFF, 0xFFFF88, 0xFFFF00, 0x88FF00, 0x00FF00, 0x888800, 0x008800, 0x880000, 0x000000};
+// "leg-colo.dat" into MapColours; a missing or short file gives the default colours.
 void LoadMapColours();
 // Every height 8, then "car-tres.dat" when it opens.
 void LoadMapFonts();

@@ -25,7 +25,6 @@ constexpr int kLinesId = 135;
 constexpr int kLineRecordBytes = 401;
 constexpr int kMaxLineChars = 400;
 constexpr int kMaxCodes = 10000;
-constexpr size_t kMaxLinkedDir = 100;
 constexpr size_t kMaxSearch = 99;
 
 std::string Trimmed(std::string_view s) {
@@ -55,7 +54,8 @@ TerritorialLink ReadTerritorialLink(int field) {
     TextReader reader;
     if (!reader.Open(DataFilePath(kLinkFileId))) return link;
     while (!reader.Eof()) {
-        const std::string line = reader.ReadLine(255);
+        // The whole line: a directory path is never cut.
+        const std::string line = reader.ReadLine(std::string::npos);
         const size_t first = line.find(',');
         if (first == std::string::npos) continue;
         const size_t second = line.find(',', first + 1);
@@ -63,7 +63,7 @@ TerritorialLink ReadTerritorialLink(int field) {
         if (ParseNumber(std::string_view(line).substr(0, first)) != field) continue;
         link.Found = true;
         link.CommuneField = ParseNumber(std::string_view(line).substr(first + 1, second - first - 1));
-        link.Dir = NormalizeDir(Trimmed(std::string_view(line).substr(second + 1, kMaxLinkedDir)));
+        link.Dir = NormalizeDir(Trimmed(std::string_view(line).substr(second + 1)));
     }
     return link;
 }

@@ -220,9 +220,10 @@ TEST_F(MapDrawingTest, ValuesNamesAndSigleAtLabelPoints) {
     MapPainter painter(canvas, nullptr, 100, 80);
     DrawLabels(painter, nullptr);
     // With a total of 0 the percentage is the value x 100. Values end one pixel left of the
-    // label point. Sigla 2 is within 20 x 12 pixels of sigla 1, 3 has no label point, 4 is
-    // comune ComuneCount itself, and the list ends at code 0.
-    ExpectTexts(Texts(canvas), {{"300.0%", -17, 20}, {"0.0%", 5, 25}, {"0.0%", 55, 70}, {"UN", 20, 20}});
+    // label point. Sigla 2 is within 20 x 12 pixels of sigla 1, 3 has no label point, 4, the
+    // last comune, is written too, and the list ends at code 0.
+    ExpectTexts(Texts(canvas),
+                {{"300.0%", -17, 20}, {"0.0%", 5, 25}, {"0.0%", 55, 70}, {"UN", 20, 20}, {"QU", 80, 70}});
 
     MapState.ValuesAsPercent = 0;
     MapState.ShowSigle = 0;

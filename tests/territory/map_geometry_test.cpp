@@ -28,6 +28,7 @@ struct ZoomCase {
     // An outline point and where it lands.
     int32_t x, y;
     int32_t px, py;
+    int before = 0;  // a zoom level taken first with the same pick
 };
 
 // Worked by hand. Picking (400, 300) on the base map moves the view centre by (100, 73) pixels
@@ -45,12 +46,23 @@ const ZoomCase kZoomCases[] = {
     // Without a pick the view stays: the same origin at a new scale.
     {"zoom without a pick", 3, -1, -1, 16, 4, 300, 227, 3200, 1600, -100, -127},
     {"level 8 changes nothing", 8, 400, 300, 32, 5, 0, 0, 3200, 1600, 100, 50},
+    // Picking (10, 5) twice leaves the view centre left of and above the base, (-4320, -2976):
+    // -4320 >> 3 - 9600 >> 3 + (300 x 24) >> 3 = -840; -2976 >> 3 - 960 + 681 = -651, so the
+    // base's corner lies right of and below the window's centre, not beyond any window.
+    {"two zooms near the top left corner", 4, 10, 5, 8, 3, -840, -651, 0, 0, 840, 651, 3},
 };
 
 TEST(MapGeometry, ZoomAndTransform) {
     for (const ZoomCase& c : kZoomCases) {
         SCOPED_TRACE(c.name);
         BaseMap();
+        if (c.before) {
+            MapState.ZoomLevel = uint8_t(c.before);
+            MapState.PickX = c.pickX;
+            MapState.PickY = c.pickY;
+            SetZoom();
+            ComputeMapTransform();
+        }
         MapState.ZoomLevel = uint8_t(c.level);
         MapState.PickX = c.pickX;
         MapState.PickY = c.pickY;
@@ -98,8 +110,8 @@ TEST(MapGeometry, VisibilityAndLabelPoints) {
         {"left end on the edge", 0, 64000, 320, 640, true},
         {"right of the map", 19232, 19264, 320, 640, false},
         {"below the map", 320, 640, 15392, 15424, false},
-        // Negative units shift as unsigned values: far off the map.
-        {"negative units", -640, -320, 320, 640, false},
+        {"left of the map", -640, -320, 320, 640, false},
+        {"across the left edge", -640, 320, 320, 640, true},
     };
     for (const Box& b : boxes) {
         SCOPED_TRACE(b.name);

@@ -132,18 +132,25 @@ TEST_F(MapOptions, WorkingAndBaseKindsRoundTrip) {
     EXPECT_EQ(ReadBytes(Prog("op1-glar.dat")).size(), 23u);
 }
 
-TEST_F(MapOptions, NamedOptionFileKeepsDefaultThresholds) {
+// A named option file holds no class limits: loading it keeps the user's limits and title, and
+// the working set saved afterwards still has them.
+TEST_F(MapOptions, NamedOptionFileKeepsTheLimits) {
     const std::string named = dir / "mia.opz";
     MapClassThresholds.Limits[0] = 5;
     MapClassThresholds.Title = "x";
-    SaveMapOptions(0, "");  // working limits 5 and "x" on disk
     MapState.ClassMode = 2;
     SaveMapOptions(2, named);
     EXPECT_EQ(ReadBytes(named).size(), 23u);
+    MapState.ClassMode = 1;
     LoadMapOptions(2, named);
     EXPECT_EQ(MapState.ClassMode, 2);
-    EXPECT_EQ(MapClassThresholds.Limits[0], -99999999);
-    EXPECT_EQ(MapClassThresholds.Title, "");
+    EXPECT_EQ(MapClassThresholds.Limits[0], 5);
+    EXPECT_EQ(MapClassThresholds.Title, "x");
+    SaveMapOptions(0, "");
+    MapClassThresholds = {};
+    LoadMapOptions(0, "");
+    EXPECT_EQ(MapClassThresholds.Limits[0], 5);
+    EXPECT_EQ(MapClassThresholds.Title, "x");
 }
 
 TEST_F(MapOptions, ShortOptionFileLoadsWhatItHolds) {

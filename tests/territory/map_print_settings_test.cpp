@@ -46,6 +46,28 @@ TEST_F(MapPrintSettings, PrintScaleFile) {
     }
 }
 
+// A 640 x 480 map on a page of 718 x 1047 printer pixels (A4 at 96 dots an inch).
+TEST_F(MapPrintSettings, MapLargerThanThePageIsReducedToFit) {
+    MapState.MapWidth = 640;
+    MapState.MapHeight = 480;
+    struct Case {
+        int scaleX, scaleY;
+        double factor;
+    } cases[] = {{100, 100, 1},
+                 {50, 50, 1},
+                 {112, 100, 1},
+                 {500, 500, 718.0 / 3200},
+                 {100, 300, 1047.0 / 1440},
+                 {100, 600, 1047.0 / 2880},
+                 {300, 100, 718.0 / 1920},
+                 {0, 0, 1}};
+    for (const Case& c : cases) {
+        MapState.PrintScaleX = c.scaleX;
+        MapState.PrintScaleY = c.scaleY;
+        EXPECT_DOUBLE_EQ(PrintFitFactor(718, 1047), c.factor) << c.scaleX << " x " << c.scaleY;
+    }
+}
+
 TEST_F(MapPrintSettings, FontHeightFiles) {
     PrintFontPositions p = LoadPrintFontPositions();
     for (int32_t v : p) EXPECT_EQ(v, 8);

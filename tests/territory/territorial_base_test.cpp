@@ -98,9 +98,6 @@ TEST_F(TerritorialBase, RequiredFilesMissingOrShort) {
     WriteBytes(Geo("ter-zor.dat"), std::string(399, '\0'));
     EXPECT_THROW(LoadTerritorialVariable(TerritorialReading::Aggregation), IoError);
     EXPECT_THROW(ReadComuneTranslation(), IoError);
-    EXPECT_THROW(LoadMapColours(), IoError);
-    WriteBytes(Geo("leg-colo.dat"), std::string(35, '\0'));
-    EXPECT_THROW(LoadMapColours(), IoError);
     EXPECT_THROW(LoadSigle(), IoError);
     EXPECT_THROW(BuildUnitNames(), IoError);
 }
@@ -194,10 +191,17 @@ TEST_F(TerritorialBase, FontHeightsAndColours) {
     LoadMapFonts();
     EXPECT_EQ(MapFontHeights, (std::array<int32_t, 8>{20, 21, 22, 23, 8, 8, 8, 8}));
 
+    // Without a colour file, or with a short one, the map is drawn in the default colours.
+    MapColours.fill(7);
+    LoadMapColours();
+    EXPECT_EQ(MapColours, kDefaultLegendColours);
     WriteBytes(Geo("leg-colo.dat"), Int32s({0xFFFFFF, 1, 2, 3, 4, 5, 6, 7, 0x880000}));
     LoadMapColours();
     EXPECT_EQ(MapColours[0], 0xFFFFFFu);
     EXPECT_EQ(MapColours[8], 0x880000u);
+    WriteBytes(Geo("leg-colo.dat"), std::string(35, '\0'));
+    LoadMapColours();
+    EXPECT_EQ(MapColours, kDefaultLegendColours);
 }
 
 TEST_F(TerritorialBase, ComuneNames) {

@@ -67,6 +67,10 @@ TEST_F(TerritorialList, LinkLineOfTheField) {
     const TerritorialLink seven = ReadTerritorialLink(7);
     EXPECT_EQ(seven.Dir, dir.Path() + "altro/");
     EXPECT_FALSE(ReadTerritorialLink(5).Found);
+    // However long the directory, the whole path is taken.
+    const std::string deep = "/" + std::string(150, 'd') + "/" + std::string(150, 'e');
+    WriteBytes(CoreState.ArchiveDir + "lkt-sch.imp", "8,1," + deep + "\r\n");
+    EXPECT_EQ(ReadTerritorialLink(8).Dir, dir.Path() + deep.substr(1) + "/");
 
     CoreState.OtherArchiveDir = linked;
     EXPECT_EQ(ReadLinkedCategories(), (std::vector<std::string>{"Privati", "Enti"}));

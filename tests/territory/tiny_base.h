@@ -37,7 +37,9 @@ inline std::string TinyOutline(int col, int row, std::array<int32_t, 4> sides) {
     const int32_t x0 = kTinyGridPixels * 32 + col * s, y0 = kTinyGridPixels * 32 + row * s;
     int32_t xs[kTinyCap] = {x0, x0 + s, x0 + s, x0, x0, -30000};
     int32_t ys[kTinyCap] = {y0, y0, y0 + s, y0 + s, y0};
-    int32_t es[kTinyCap] = {sides[0], sides[1], sides[2], sides[3], sides[0]};
+    // The neighbour is stored with the vertex its edge ends at; the first vertex holds the
+    // closing edge's.
+    int32_t es[kTinyCap] = {sides[3], sides[0], sides[1], sides[2], sides[3]};
     ys[16] = x0 + s / 2;
     ys[17] = y0 + s / 2;
     std::string out;

@@ -9,6 +9,7 @@
 #include "platform/ui/qt_text.h"
 #include "territory/map_drawing.h"
 #include "territory/map_geometry.h"
+#include "territory/map_print_settings.h"
 
 namespace qv {
 
@@ -97,8 +98,15 @@ std::string MapPicturePath() {
     return ResolveForCreate(MapState.TerritoryDir + "prova.bmp");
 }
 
+double PrepareMapPrinter(QPrinter& printer) {
+    constexpr int kScreenDpi = 96;
+    printer.setResolution(kScreenDpi);
+    return PrintFitFactor(printer.width(), printer.height());
+}
+
 QImage DrawMapPicture(QPrinter* printer) {
     NormalizeMapSize();
+    if (printer) PrepareMapPrinter(*printer);
     QImage image(std::max(1, MapState.MapWidth), std::max(1, MapState.MapHeight), QImage::Format_RGB32);
     image.fill(Qt::white);
     {

@@ -41,6 +41,11 @@ QColor MapColour(uint32_t colour);
 // picture that cannot be saved; then nothing is saved and the caller keeps its picture.
 QImage DrawMapPicture(QPrinter* printer = nullptr);
 
+// Opens the map's printer at screen resolution, so that a print scale of 100 prints the map as
+// large as the screen shows it and the base's printer text heights fit it; answers the factor
+// (at most 1) by which the map is reduced to fit the page.
+double PrepareMapPrinter(QPrinter& printer);
+
 // "prova.bmp" of the territorial directory.
 std::string MapPicturePath();
 

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "core/core_state.h"
+#include "core/text_tables.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "platform/file_io.h"
@@ -36,6 +37,8 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 91;
+// "The map does not fit the page: ... reduced to" followed by the percentage.
+constexpr int kMapReducedText = 1501;
 
 // Runs a handler's work; an input/output error abandons it with the standard message.
 template <typename Work>
@@ -273,6 +276,8 @@ void TVedeCartina::Stampa1Click() {
     OpenPrintScaleDialog(this);
     if (CoreState.ProceedFlag == 1) {
         if (std::unique_ptr<QPrinter> printer = AskPrinter(this)) {
+            if (const double fit = PrepareMapPrinter(*printer); fit < 1)
+                ShowInfo(LoadText(kMapReducedText) + " " + std::to_string(int(fit * 100)) + "%.");
             printer_ = printer.get();
             Printing = true;
             EsegueCartinaClick();

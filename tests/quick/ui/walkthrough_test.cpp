@@ -1,5 +1,5 @@
 // The quick elaborations as a user reaches them from the main menu, on the sample archive and
-// the shipped schematic territorial base; the reports are checked against counts taken card by
+// the shipped territorial base; the reports are checked against counts taken card by
 // card.
 #include "support/walkthrough.h"
 

@@ -4,13 +4,11 @@
 
 #include <QImage>
 #include <QPrinter>
-#include <cstdlib>
 #include <filesystem>
 
 #include "core/core_state.h"
 #include "platform/io_error.h"
 #include "support/temp_dir.h"
-#include "territory/map_options.h"
 #include "territory/map_tables.h"
 #include "territory/map_values.h"
 #include "territory/tiny_base.h"
@@ -174,39 +172,6 @@ TEST_F(MapPicture, PrintedOnAPdfPage) {
     EXPECT_EQ(image.pixelColor(20, 33), Class(3));
     const std::string pdf = ReadBytes(dir / "cartina.pdf");
     EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
-}
-
-// The shipped schematic base, drawn whole: every municipality has its cell on the base map.
-// With QV_MAP_RENDER set, the picture is also saved there as PNG for a look.
-TEST(ShippedBase, DrawsEveryMunicipality) {
-    ResetProgramState();
-    TempDir dir;
-    CoreState.ProgramDir = dir.MakeDir("prog");
-    const std::string geo = dir.MakeDir("geolar");
-    std::filesystem::copy(std::string(QV_SOURCE_DIR) + "/data/territory/geolar", geo,
-                          std::filesystem::copy_options::recursive);
-    MapState.TerritoryDir = geo;
-    LoadMapOptions(0, "");
-    MapState.ZoomLevel = 1;
-    MapState.ClassMode = 2;
-    MapState.ShowSigle = 1;
-    MapState.ShowVariableBorders = 1;
-    MapState.BorderVariable = 2;  // provinces
-    MapState.ShowLegend = MapState.ShowLegendTitle = 1;
-    MapClassThresholds.Title = "Schede per comune";
-    MapActiveComuni.fill(1);
-    TerritoryCount = 8101;
-    AllocateMapTables();
-    for (int k = 1; k <= 7904; ++k) MapCardCounts[size_t(k)] = (k * 37) % 101;
-    const QImage image = DrawMapPicture();
-    int labelled = 0;
-    for (int k = 1; k <= 8100; ++k) labelled += MapCentroidX[size_t(k)] != kNoLabelPoint;
-    EXPECT_EQ(labelled, 7904);
-    // Torino (code 1) is the first cell of its block: column 40, row 12, three pixels a cell.
-    EXPECT_EQ(MapCentroidX[1], 40 * 3 + 1);
-    EXPECT_EQ(MapCentroidY[1], 12 * 3 + 1);
-    if (const char* out = std::getenv("QV_MAP_RENDER")) image.save(out, "PNG");
-    ReleaseMapTables();
 }
 
 }  // namespace

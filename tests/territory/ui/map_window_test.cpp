@@ -24,7 +24,9 @@
 #include "quick/ui/quick_commands.h"
 #include "support/program_dir.h"
 #include "territory/map_tables.h"
+#include "territory/shipped_base.h"
 #include "territory/ui/print_settings_forms.h"
+#include "territory/ui/topzioni2.h"
 
 namespace qv {
 namespace {
@@ -33,14 +35,14 @@ using test::ReadBytes;
 using test::WriteBytes;
 
 // The sample archive with its quick files prepared, every card selected, and the shipped
-// schematic base: every comune a cell of three pixels on the base map.
+// territorial base installed as run.sh installs it.
 class MapWindowTest : public ::testing::Test {
   protected:
+    static void SetUpTestSuite() { base = new test::ShippedBase; }
+    static void TearDownTestSuite() { delete base; }
     void SetUp() override {
         geo = root.Root() + "morvidex.win/geolar/";
-        std::filesystem::create_directories(geo);
-        std::filesystem::copy(std::string(QV_SOURCE_DIR) + "/data/territory/geolar", geo,
-                              std::filesystem::copy_options::recursive);
+        InstallBase();
         StartProgram();
         ASSERT_EQ(MapState.TerritoryDir, geo);
         GenerateDichotomousGrid();
@@ -86,22 +88,28 @@ class MapWindowTest : public ::testing::Test {
         CoreState.CurrentCard = keep;
         return counts;
     }
-    // The label point of comune k on the base map: the middle of its box, 32 units a pixel.
-    QPoint LabelPixel(int k) const {
-        const std::string boxes = ReadBytes(geo + "mmx-zor.dat");
-        const auto* box = reinterpret_cast<const uint8_t*>(boxes.data()) + 20 * (k - 1);
-        return {(GetI32(box + 4) + GetI32(box + 8)) / 2 / 32, (GetI32(box + 12) + GetI32(box + 16)) / 2 / 32};
+    // The label point of comune k on the base map, 32 units a pixel.
+    static QPoint LabelPixel(int k) {
+        return {base->Outline(k).LabelX() / 32, base->Outline(k).LabelY() / 32};
+    }
+    void InstallBase() const {
+        const std::string command = "bash " + std::string(QV_SOURCE_DIR) + "/scripts/install_base.sh " +
+                                    std::string(QV_SOURCE_DIR) + "/data/territory/geolar " + geo;
+        ASSERT_EQ(std::system(command.c_str()), 0);
     }
     static void Type(QWidget& w, const QString& text) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, text);
         QApplication::sendEvent(&w, &press);
     }
 
-    test::ProgramRoot root;
+    static const test::ShippedBase* base;
+    test::ProgramRoot root{false, 1540};
     std::string geo;
     std::vector<std::string> shown, messages;
     std::vector<int> viewed, helpPages;
 };
+
+const test::ShippedBase* MapWindowTest::base = nullptr;
 
 TEST_F(MapWindowTest, ClickPicksTheComuneAndTheKeySwitchesIt) {
     const std::vector<int> counts = CardsPerComune();
@@ -117,13 +125,12 @@ TEST_F(MapWindowTest, ClickPicksTheComuneAndTheKeySwitchesIt) {
     const QPoint at = LabelPixel(busiest);
     EXPECT_EQ(QPoint(MapCentroidX[size_t(busiest)], MapCentroidY[size_t(busiest)]), at);
 
-    // Off the point by one pixel each way: still the comune, whose neighbours are 3 pixels away.
-    window.Image1MouseDown(at.x() + 1, at.y() - 1);
+    window.Image1MouseDown(at.x(), at.y());
     EXPECT_EQ(MapState.ChosenComune, busiest);
-    EXPECT_EQ(MapState.PickX, at.x() + 1);
+    EXPECT_EQ(MapState.PickX, at.x());
     EXPECT_EQ(ReadBytes(geo + "dli-poli.dat").size(), 8100u * 4) << "label points kept at the first click";
     // The cross and the name are drawn on the image, in black.
-    EXPECT_EQ(window.Image1->Picture().pixelColor(at.x() + 1, at.y() - 1), QColor(0, 0, 0));
+    EXPECT_EQ(window.Image1->Picture().pixelColor(at.x(), at.y()), QColor(0, 0, 0));
     if (const char* out = std::getenv("QV_MAP_WINDOW_SHOT")) {
         window.resize(700, 560);
         window.show();
@@ -184,9 +191,10 @@ TEST_F(MapWindowTest, OptionsAnswerAndLegend) {
 // The zoom chosen in the options is applied around the last click: the picked comune comes to
 // the reference point in the middle of the map, at twice the base scale.
 TEST_F(MapWindowTest, ZoomCentresOnTheClick) {
-    const int comune = 1;
+    const int comune = base->Code("Torino"), other = base->Code("Moncalieri");
     TVedeCartina window(nullptr);
     const QPoint at = LabelPixel(comune);
+    const QPoint before = LabelPixel(other) - at;
     window.Image1MouseDown(at.x(), at.y());
     RegisterQuickCommand(QuickCommand::MapOptions, [](QWidget*) {
         MapState.ZoomLevel = 3;
@@ -195,11 +203,70 @@ TEST_F(MapWindowTest, ZoomCentresOnTheClick) {
     window.Opzioni2Click();
     EXPECT_NEAR(MapCentroidX[comune], MapState.ReferenceX, 2);
     EXPECT_NEAR(MapCentroidY[comune], MapState.ReferenceY, 2);
-    // The next comune of its column now lies six pixels below instead of three.
-    EXPECT_NEAR(MapCentroidY[comune + 1] - MapCentroidY[comune], 6, 1);
+    // Its neighbour now lies twice as far away.
+    EXPECT_NEAR(MapCentroidX[other] - MapCentroidX[comune], 2 * before.x(), 2);
+    EXPECT_NEAR(MapCentroidY[other] - MapCentroidY[comune], 2 * before.y(), 2);
 }
 
-TEST_F(MapWindowTest, PrintAndSaveBitmap) {
+// Where the map puts places: a few named comuni, made inactive (white, bordered in black, the
+// other comuni and the sea grey), at the pixels their geographic position projects to, on the
+// base map and at one unit a pixel.
+TEST_F(MapWindowTest, PlacesLieWhereTheProjectionSays) {
+    WriteBytes(geo + "leg-colo.dat", std::string(36, '\xC0'));  // every colour grey
+    const test::BaseProjection projection;
+    struct Place {
+        const char* name;
+        double lon, lat;
+    } named[] = {{"Roma", 12.4964, 41.9028},    {"Milano", 9.1900, 45.4642}, {"Torino", 7.6869, 45.0703},
+                 {"Palermo", 13.3615, 38.1157}, {"Bari", 16.8719, 41.1171},  {"Cagliari", 9.1217, 39.2238}};
+    for (const Place& p : named) MapActiveComuni[size_t(base->Code(p.name) - 1)] = 0;
+    const QColor grey(0xC0, 0xC0, 0xC0), white(255, 255, 255);
+    // Some pixel of the 3 x 3 around the point has the colour: borders are a pixel wide.
+    auto around = [](const QImage& image, QPointF at, const QColor& colour) {
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy)
+                if (image.pixelColor(int(at.x()) + dx, int(at.y()) + dy) == colour) return true;
+        return false;
+    };
+    auto units = [&](double lon, double lat) {
+        const auto u = projection.ToUnits(lon, lat);
+        return QPointF(u[0], u[1]);
+    };
+
+    TVedeCartina window(nullptr);
+    const QImage whole = window.Image1->Picture();
+    for (const Place& p : named) EXPECT_TRUE(around(whole, units(p.lon, p.lat) / 32, white)) << p.name;
+    const struct {
+        double lon, lat;
+    } elsewhere[] = {
+        {11.0, 40.5}, {18.0, 43.0}, {11.2553, 43.7696} /* Firenze */, {12.3888, 43.1107} /* Perugia */};
+    for (const auto& e : elsewhere) EXPECT_EQ(whole.pixelColor((units(e.lon, e.lat) / 32).toPoint()), grey);
+    if (const char* out = std::getenv("QV_MAP_RENDER")) whole.save(out, "PNG");
+
+    // Picked on Roma and zoomed to one unit a pixel: the picked place comes to the reference point.
+    const QPoint pick = (units(12.4964, 41.9028) / 32).toPoint();
+    window.Image1MouseDown(pick.x(), pick.y());
+    RegisterQuickCommand(QuickCommand::MapOptions, [](QWidget*) {
+        MapState.ZoomLevel = 7;
+        CoreState.CommandCode = 1;
+    });
+    window.Opzioni2Click();
+    const QImage deep = window.Image1->Picture();
+    auto pixel = [&](double lon, double lat) {
+        return units(lon, lat) - QPointF(pick * 32) + QPointF(MapState.ReferenceX, MapState.ReferenceY);
+    };
+    EXPECT_TRUE(around(deep, pixel(12.4964, 41.9028), white));
+    EXPECT_EQ(deep.pixelColor(pixel(12.2508, 41.8003).toPoint()), grey);  // Fiumicino's airport
+    EXPECT_EQ(deep.pixelColor(pixel(12.1800, 41.8000).toPoint()), grey);  // the sea off Fiumicino
+    // Roma's border with Fiumicino runs between them.
+    bool border = false;
+    for (double lon = 12.2508; lon < 12.4964; lon += 0.0005)
+        border |= deep.pixelColor(pixel(lon, 41.8003).toPoint()) == QColor(0, 0, 0);
+    EXPECT_TRUE(border);
+    if (const char* out = std::getenv("QV_MAP_RENDER_DEEP")) deep.save(out, "PNG");
+}
+
+TEST_F(MapWindowTest, PrintAsksTheScaleFirst) {
     TVedeCartina window(nullptr);
     const std::string pdf = root.Root() + "cartina.pdf";
     SetPrinterHook([&] { return pdf; });
@@ -217,6 +284,104 @@ TEST_F(MapWindowTest, PrintAndSaveBitmap) {
     EXPECT_EQ(MapState.PrintScaleX, 50);
     EXPECT_EQ(ReadBytes(pdf).substr(0, 5), "%PDF-");
     EXPECT_FALSE(window.Printing);
+}
+
+// The printed page, rendered at 48 dots an inch: the map at the default scale is printed about
+// as large as on screen, more than 10 cm wide, and looks like the screen's picture (legend and
+// texts in the same place and size, not over Italy). A scale too large for the page is reduced
+// to fit it, keeping the proportions, and the user is told.
+TEST_F(MapWindowTest, PrintedPageShowsTheMap) {
+    TVedeCartina window(nullptr);
+    const QImage screen = window.Image1->Picture();
+    const std::string pdf = root.Root() + "cartina.pdf";
+    SetPrinterHook([&] { return pdf; });
+    std::string scale;
+    SetModalHook([&](QDialog& d) {
+        if (auto* dialog = dynamic_cast<TOpzioniStampaCartina*>(&d)) {
+            dialog->x->setText(QString::fromStdString(scale));
+            dialog->y->setText(QString::fromStdString(scale));
+            dialog->ContinuaClick();
+        }
+        return 1;
+    });
+    auto page = [&] {
+        const std::string png = root.Root() + "pagina";
+        const std::string command = "pdftoppm -r 48 -png -singlefile " + pdf + " " + png;
+        EXPECT_EQ(std::system(command.c_str()), 0);
+        QImage image(QString::fromStdString(png + ".png"));
+        // The frame: the outermost rows and columns that are dark over most of their length.
+        std::vector<int> rows(size_t(image.height())), columns(size_t(image.width()));
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y).lightness() < 100) ++rows[size_t(y)], ++columns[size_t(x)];
+        auto ends = [](const std::vector<int>& counts, int least) {
+            int first = -1, last = -1;
+            for (int i = 0; i < int(counts.size()); ++i)
+                if (counts[size_t(i)] >= least) (first < 0 ? first : last) = i;
+            return std::pair{first, last};
+        };
+        const auto [top, bottom] = ends(rows, 150);
+        const auto [left, right] = ends(columns, 100);
+        return std::pair{image, QRect(QPoint(left, top), QPoint(right, bottom))};
+    };
+
+    scale = "100";
+    window.Stampa1Click();
+    const auto [printed, frame] = page();
+    EXPECT_GE(frame.width(), 10 / 2.54 * 48);
+    EXPECT_NEAR(frame.width(), 640 / 2, 10);  // as on a screen of 96 dots an inch
+    int same = 0, samples = 0;
+    for (int y = 2; y < screen.height() - 2; y += 4)
+        for (int x = 2; x < screen.width() - 2; x += 4) {
+            const QColor a = screen.pixelColor(x, y);
+            const QColor b = printed.pixelColor(frame.left() + x * frame.width() / 640,
+                                                frame.top() + y * frame.height() / 480);
+            ++samples;
+            same += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                        std::abs(a.blue() - b.blue()) <
+                    120;
+        }
+    EXPECT_GT(same, samples * 9 / 10);
+    EXPECT_TRUE(messages.empty());
+
+    scale = "500";
+    window.Stampa1Click();
+    const auto [reduced, fitted] = page();
+    EXPECT_NEAR(double(fitted.width()) / fitted.height(), 640.0 / 480, 0.02);
+    EXPECT_GT(fitted.width(), frame.width());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("%"), std::string::npos);
+}
+
+// A rescale in the options dialog writes the outlines at the new size; installing the base at
+// the next start keeps them, so the restarted program draws the whole map at that size.
+TEST_F(MapWindowTest, RescaleSurvivesTheNextStart) {
+    {
+        TOpzioni2 options(nullptr);
+        options.xxx1->setText("640");
+        options.xxx2->setText("960");
+        options.yyy1->setText("480");
+        options.yyy2->setText("720");
+        options.EsegueClick();
+    }
+    InstallBase();
+    ReleaseMapTables();
+    StopProgram();
+    StartProgram();
+    CardSelectionMask.fill(0xFF);
+    CoreState.ProceedFlag = 1;
+    AllocateMapTables();
+    TVedeCartina window(nullptr);
+    EXPECT_EQ(window.Image1->Picture().size(), QSize(960, 720));
+    const int palermo = base->Code("Palermo");
+    EXPECT_NEAR(MapCentroidX[palermo], LabelPixel(palermo).x() * 3 / 2, 2);
+    EXPECT_NEAR(MapCentroidY[palermo], LabelPixel(palermo).y() * 3 / 2, 2);
+    EXPECT_GT(MapCentroidY[palermo], 480);
+    if (const char* out = std::getenv("QV_MAP_RESCALED")) window.Image1->Picture().save(out, "PNG");
+}
+
+TEST_F(MapWindowTest, SaveBitmap) {
+    TVedeCartina window(nullptr);
 
     FileDialogRequest asked;
     const std::string copy = root.Root() + "copia.bmp";
