@@ -5,6 +5,7 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "cardwindow/entry_options.h"
 #include "cardwindow/ui/about_box.h"
 #include "cardwindow/ui/card_dialogs.h"
 #include "cardwindow/ui/card_search.h"
@@ -513,25 +514,12 @@ void TPrincipale::b10Click() {
 
 void TPrincipale::ClearByAnswer() {
     CancCampiClick();
-    switch (CoreState.CommandCode) {
-        case kClearField: {
-            const int f = CoreState.CurrentField;
-            ClearCardFields(f, f);
-            RedrawField(f);
-            return;
-        }
-        case kClearAll:
-            ClearCardFields(1, CoreState.FieldCount);
-            ContenutoCampiClick();
-            return;
-        case kClearMarked:
-            for (int f = 1; f <= FieldLimit(); ++f)
-                if (IsClearField(f)) ClearCardFields(f, f);
-            ContenutoCampiClick();
-            return;
-        default:
-            return;
-    }
+    const int answer = CoreState.CommandCode;
+    qv::ClearByAnswer(answer);
+    if (answer == kClearField)
+        RedrawField(CoreState.CurrentField);
+    else if (answer == kClearAll || answer == kClearMarked)
+        ContenutoCampiClick();
 }
 
 void TPrincipale::ClearMarkOfMode() {
