@@ -5,6 +5,7 @@
 
 #include "cardwindow/comune_lookup.h"
 #include "cardwindow/field_commit.h"
+#include "cardwindow/write_permission.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -361,7 +362,7 @@ void SaveImportFileName(const std::string& name) {
 
 ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& progress) {
     ImportOutcome outcome;
-    if (!CoreState.WriteAccess) return outcome;
+    if (!CardChangesAllowed()) return outcome;
     outcome.ran = true;
     const int format = CoreState.ImportFormat;
     const bool yearFirst = format > kImportFixed;

@@ -52,7 +52,7 @@ void ResolveRecoding(RecodingTables& tables);
 // right-aligned in 10 columns.
 std::string RecodingPermutationText(const RecodingTables& tables);
 
-enum class RecodingOutcome { Done, NoText, NotCategoryField };
+enum class RecodingOutcome { Done, NoText, NotCategoryField, Refused };  // Refused: no write password
 
 // Runs the recoding of `field` from "ricod.txt": the kept categories replace the list in the
 // declaration of the list's first field, and every field sharing the list is renumbered. The

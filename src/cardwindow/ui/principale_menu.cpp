@@ -8,6 +8,7 @@
 #include "cardwindow/entry_options.h"
 #include "cardwindow/ui/about_box.h"
 #include "cardwindow/ui/card_dialogs.h"
+#include "cardwindow/ui/card_jobs.h"
 #include "cardwindow/ui/card_search.h"
 #include "cardwindow/ui/input_dati.h"
 #include "cardwindow/ui/ordinamento.h"
@@ -405,7 +406,7 @@ void TPrincipale::b4Click() {
             VedeListaClick();
             return;
         case kReorderMode:
-            if (!CoreState.WriteAccess) return;
+            if (RefusedWithoutWriteAccess()) return;
             CoreState.CommandCode = kReorderJob;
             RiordinaClick();
             return;
@@ -430,7 +431,7 @@ void TPrincipale::b5Click() {
         case kReorderMode: {
             const int f = CoreState.CurrentField;
             const bool coded = f >= 1 && f <= kMaxFields && FieldTypes[size_t(f)] >= 0;
-            if (coded && CoreState.WriteAccess) RicodificaListeClick();
+            if (coded && !RefusedWithoutWriteAccess()) RicodificaListeClick();
             return;
         }
         default:
