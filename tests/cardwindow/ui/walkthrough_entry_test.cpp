@@ -2,7 +2,6 @@
 // pickers of category and municipality fields, a new category is added to a list from the
 // choice form, F2 stores the card and F1 brings it back.
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -12,7 +11,6 @@
 #include "core/card_store.h"
 #include "core/text_tables.h"
 #include "core/typed_values.h"
-#include "core/ui/thelp.h"
 #include "platform/bytes.h"
 #include "territory/ui/tunita.h"
 
@@ -180,13 +178,7 @@ TEST_F(WalkthroughEntry, TypedValuesAreStoredAsMeant) {
     EXPECT_EQ(Status(), "");
 
     // Notes written on the card; F2 stores it.
-    Next("THelp", [](QDialog& d) {
-        auto& v = static_cast<THelp&>(d);
-        v.Testo->setPlainText("Richiamare in primavera");
-        v.Salva1->trigger();
-        v.Esci1->trigger();
-    });
-    window->b10->click();
+    WriteNotes("Richiamare in primavera");
     const int32_t notes = GetNotesHead();
     ASSERT_GT(notes, 0);
     Key(Qt::Key_F2);
