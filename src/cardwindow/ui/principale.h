@@ -246,6 +246,8 @@ class TPrincipale : public QMainWindow {
     // Leaving the card in mode 1: stored with the write password, else a card typed on says
     // once that it is not stored.
     void StoreCardInHand();
+    // The card in hand was changed by typing, a picker or a clear.
+    void NoteCardChanged();
     void MoveToCard(int step);
     void OpenFieldPicker();
     void OpenConditionDialog();

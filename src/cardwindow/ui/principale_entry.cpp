@@ -168,12 +168,16 @@ void TPrincipale::CCClick() {
             SceglieModalitaClick();
         return CoreState.CommandCode;
     });
-    if (result.changed && CoreState.CardWindowMode == 1) typedOnCard_ = true;
+    if (result.changed) NoteCardChanged();
     if (result.refusal != EntryRefusal::None)
         ShowEntryStatus(LoadText(RefusalText(result.refusal)));
     else if (result.changed)
         ShowEntryStatus({});
     if (result.linked && ModeShowsFields(CoreState.CardWindowMode)) ContenutoCampiClick();
+}
+
+void TPrincipale::NoteCardChanged() {
+    if (CoreState.CardWindowMode == 1) typedOnCard_ = true;
 }
 
 void TPrincipale::ShowEntryStatus(const std::string& text) {
@@ -311,6 +315,7 @@ void TPrincipale::FormKeyDown(int key) {
         case vk::F8:
             if (!EntryMode(mode)) return;
             ClearCardFields(f, f);
+            NoteCardChanged();
             RedrawField(f);
             return;
         default:
@@ -435,8 +440,10 @@ void TPrincipale::OpenFieldPicker() {
     }
     const int p = FieldPositions[size_t(f)];
     const int words = std::min(CoreState.CardWordCount, kMaxCardWords);
-    if (CoreState.CommandCode > 0 && p >= 1 && p <= words)
+    if (CoreState.CommandCode > 0 && p >= 1 && p <= words) {
         CurrentCardValues[size_t(p)] = uint16_t(CoreState.CommandCode);
+        NoteCardChanged();
+    }
     RedrawField(f);
 }
 

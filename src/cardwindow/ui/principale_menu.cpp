@@ -517,6 +517,7 @@ void TPrincipale::ClearByAnswer() {
     CancCampiClick();
     const int answer = CoreState.CommandCode;
     qv::ClearByAnswer(answer);
+    if (answer >= kClearField && answer <= kClearMarked) NoteCardChanged();
     if (answer == kClearField)
         RedrawField(CoreState.CurrentField);
     else if (answer == kClearAll || answer == kClearMarked)
