@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cardwindow/write_permission.h"
 #include "core/archive_open.h"
 #include "core/card_notes.h"
 #include "core/card_store.h"
@@ -171,6 +172,7 @@ MergeCheck CheckMergeList() {
 }
 
 int32_t MergeArchives(const std::vector<std::string>& directories, Progress& progress) {
+    if (!CardChangesAllowed()) return 0;
     const CardFiles current = CardFiles::Current();
     const CardGeometry g = current.Geometry();
     progress.SetMaximum(int(directories.size()));

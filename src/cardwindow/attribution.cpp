@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "cardwindow/write_permission.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
@@ -93,6 +94,7 @@ AttributionLists BuildAttributionLists() {
 }
 
 void RunAttribution(AttributionKind kind, Progress& progress) {
+    if (!CardChangesAllowed()) return;
     progress.SetMaximum(std::max(CoreState.LastCard, 0));
     SavedCardText = CurrentCardText;
     SavedCardValues = CurrentCardValues;

@@ -5,10 +5,12 @@
 
 #include "cardwindow/comune_lookup.h"
 #include "cardwindow/field_commit.h"
+#include "cardwindow/write_permission.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "core/typed_values.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
@@ -31,12 +33,6 @@ bool IsDigit(char c) {
 
 bool IsBlankOrControl(char c) {
     return uint8_t(c) <= 32;
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
 }
 
 // An optional sign and digits, nothing else; none when it does not read or leaves 32 bits.
@@ -290,10 +286,7 @@ ImportDate ReadImportDate(std::string_view piece, bool yearFirst) {
     date.month = int16_t(std::min(part(1).value_or(0), 12));
     if (yearPart) {
         int year = *yearPart;
-        if (year <= 10)
-            year += 2000;
-        else if (year < 100)
-            year += 1900;
+        if (year < 100) year = FullYear(year);
         if (year - 1900 < 0) return {};
         date.year = int16_t(year - 1900);
     }
@@ -329,10 +322,10 @@ ImportError StoreImportPiece(int field, const std::string& piece, bool yearFirst
             SetFieldWord(field, 0, ReadShortNumber(value));
             return ImportError::None;
         case 5:
-            SetFieldWord(field, 0, ReadTimeValue(value, EntryClock{}));
+            SetFieldWord(field, 0, ReadTimeValue(value, EntryClockNow()).value_or(int16_t(kEmptyWord)));
             return ImportError::None;
         case 6:
-            SetFieldWord(field, 0, ReadPercentage(value));
+            SetFieldWord(field, 0, ReadPercentage(value).value_or(int16_t(kEmptyWord)));
             return ImportError::None;
         case 7:
             PutCardNumber(ReadLongNumber(value), field);
@@ -369,7 +362,7 @@ void SaveImportFileName(const std::string& name) {
 
 ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& progress) {
     ImportOutcome outcome;
-    if (!CoreState.WriteAccess) return outcome;
+    if (!CardChangesAllowed()) return outcome;
     outcome.ran = true;
     const int format = CoreState.ImportFormat;
     const bool yearFirst = format > kImportFixed;

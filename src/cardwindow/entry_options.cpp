@@ -81,9 +81,14 @@ void ClearByAnswer(int answer) {
         case 1:
             ClearCardFields(CoreState.CurrentField, CoreState.CurrentField);
             break;
-        case 2:
+        case 2: {
+            // On the card window the card keeps its notes: clearing its fields must not cut it
+            // off from them when it is stored again. The search form has no notes.
+            const int32_t notes = CoreState.CardWindowMode == 1 ? GetNotesHead() : 0;
             ClearCardFields(1, CoreState.FieldCount);
+            if (notes) SetNotesHead(notes);
             break;
+        }
         case 3:
             for (int f = 1; f <= std::min(CoreState.FieldCount, kMaxFields); ++f)
                 if (IsClearField(f)) ClearCardFields(f, f);

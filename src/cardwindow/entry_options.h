@@ -26,7 +26,8 @@ uint32_t BgrToRgb(uint32_t bgr);
 uint32_t RgbToBgr(uint32_t rgb);
 
 // Clears the card in hand by the answer of the clear dialog: 1 the field under the cursor,
-// 2 every field, 3 the fields marked for clearing; anything else nothing.
+// 2 every field (the card window's card keeps its notes), 3 the fields marked for clearing;
+// anything else nothing.
 void ClearByAnswer(int answer);
 
 // The whole number at the start of a text: leading blanks skipped, an optional sign, digits up

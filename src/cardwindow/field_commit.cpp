@@ -13,6 +13,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_format.h"
 #include "platform/file_io.h"
 
 namespace qv {
@@ -20,7 +21,7 @@ namespace {
 
 constexpr int kLabelFile = 23;
 constexpr int kLabelRecordBytes = 61;
-constexpr int16_t kEmptyShort = -32000;
+constexpr int16_t kEmptyShort = int16_t(kEmptyWord);
 constexpr int kPartLimit = 30000;
 
 bool IsDigit(char c) {
@@ -52,27 +53,37 @@ std::optional<int64_t> ReadWholeInteger(std::string_view s) {
     return v;
 }
 
-// A run of digits split off a date or time: empty, or 30001 and more, counts as 0.
-int DigitPart(std::string_view digits) {
-    int64_t v = 0;
-    for (char c : digits) {
-        v = v * 10 + (c - '0');
-        if (v > kPartLimit) return 0;
+// The runs of digits of `text` and whether anything but single separators stands between
+// them: "3/11/1985" gives 3, 11, 1985; "3//85" and "/3" do not read.
+std::optional<std::vector<std::string>> DigitRuns(std::string_view text) {
+    std::vector<std::string> runs;
+    bool separated = true;
+    for (char c : text) {
+        if (IsDigit(c)) {
+            if (separated) runs.emplace_back();
+            runs.back().push_back(c);
+            separated = false;
+        } else {
+            if (separated) return std::nullopt;
+            separated = true;
+        }
     }
-    return int(v);
+    return runs;
 }
 
-// The first parts of `text` split at every character that is not a digit.
-std::vector<int> SplitAtNonDigits(const std::string& text, size_t wanted) {
-    std::vector<int> parts;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size() && parts.size() < wanted; ++i) {
-        if (IsDigit(text[i])) continue;
-        parts.push_back(DigitPart(std::string_view(text).substr(start, i - start)));
-        start = i + 1;
-    }
-    parts.resize(wanted, 0);
-    return parts;
+int RunValue(const std::string& run) {
+    int v = 0;
+    for (char c : run) v = v * 10 + (c - '0');
+    return v;
+}
+
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int month, int year) {
+    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
 }
 
 // The number text of the number fields: the leading run of digits and minus signs, after
@@ -85,22 +96,8 @@ std::string NumberRun(const std::string& text) {
     return text.substr(i, end - i);
 }
 
-std::string TwoDigits(int v) {
-    char out[8];
-    std::snprintf(out, sizeof out, "%02d", std::clamp(v, 0, 99));
-    return out;
-}
-
-// The platform's short date (day, month, year order) and time formats.
-std::string ShortDate(const EntryClock& now) {
-    return TwoDigits(now.day) + "/" + TwoDigits(now.month) + "/" + std::to_string(now.year);
-}
-std::string ShortTime(const EntryClock& now) {
-    return TwoDigits(now.hour) + ":" + TwoDigits(now.minute) + ":" + TwoDigits(now.second);
-}
-
-bool BlankOnly(const std::string& s) {
-    return s.find_first_not_of(' ') == std::string::npos;
+bool BlankOnly(std::string_view s) {
+    return s.find_first_not_of(' ') == std::string_view::npos;
 }
 
 int FieldWordPosition(int field, int offset) {
@@ -121,100 +118,139 @@ void CommitText(int field, const std::string& text) {
         CurrentCardText[first + i] = i < int(text.size()) ? uint8_t(text[i]) : 0;
 }
 
-void CommitCategory(int field, int v, const std::string& text, const CommitContext& context) {
+EntryRefusal CommitCategory(int field, int v, const std::string& text, const CommitContext& context) {
     auto pick = [&](CategoryPicker picker) {
         const int chosen = context.pick ? context.pick(picker, field) : 0;
         if (chosen > 0) SetFieldWord(field, 0, int16_t(chosen));
+        return EntryRefusal::None;
     };
     const int n = std::max(FieldLastLabel[field] - FieldFirstLabel[field] + 1, 0);
     const char first = text.empty() ? '\0' : text[0];
     if (v >= 0 || IsDigit(first) || first == '-' || first == '+') {
-        if (v >= 0 && v <= n)
-            SetFieldWord(field, 0, int16_t(v));
-        else
-            pick(CategoryPicker::List);
-        return;
+        if (v < 0 || v > n) return pick(CategoryPicker::List);
+        SetFieldWord(field, 0, int16_t(v));
+        return EntryRefusal::None;
     }
     // An emptied field holds no category (the name search would find the last label).
     if (BlankOnly(text)) {
         SetFieldWord(field, 0, 0);
-        return;
+        return EntryRefusal::None;
     }
     if (const int found = FindCategoryByName(field, text)) {
         SetFieldWord(field, 0, int16_t(found));
-        return;
+        return EntryRefusal::None;
     }
-    if (IsQuickEntryField(field)) return;
     const unsigned char c = uint8_t(first);
-    if (c > '9' || c == ',' || c == '.' || c == '/') pick(CategoryPicker::Choice);
+    if (!IsQuickEntryField(field) && (c > '9' || c == ',' || c == '.' || c == '/'))
+        return pick(CategoryPicker::Choice);
+    return EntryRefusal::NoCategory;
 }
 
-void CommitDate(int field, const std::string& text, const EntryClock& now) {
-    const CardDateWords date = ReadCardDate(text, now);
-    SetFieldWord(field, 0, date.day);
-    SetFieldWord(field, 1, date.month);
-    SetFieldWord(field, 2, date.year);
+EntryRefusal CommitDate(int field, const std::string& text, const EntryClock& now) {
+    const std::optional<CardDateWords> date = ReadCardDate(text, now);
+    if (!date) return EntryRefusal::NotADate;
+    SetFieldWord(field, 0, date->day);
+    SetFieldWord(field, 1, date->month);
+    SetFieldWord(field, 2, date->year);
+    return EntryRefusal::None;
+}
+
+// The whole text as a number of a 16-bit field (blanks around it allowed); empty is empty.
+EntryRefusal CommitShortNumber(int field, const std::string& text) {
+    if (BlankOnly(text)) {
+        SetFieldWord(field, 0, kEmptyShort);
+        return EntryRefusal::None;
+    }
+    const auto v = ReadWholeInteger(TrimBlanks(text));
+    if (!v) return EntryRefusal::NotANumber;
+    if (*v <= -kPartLimit || *v >= kPartLimit) return EntryRefusal::OutOfRange;
+    SetFieldWord(field, 0, int16_t(*v));
+    return EntryRefusal::None;
+}
+
+EntryRefusal CommitLongNumber(int field, const std::string& text) {
+    if (BlankOnly(text)) {
+        PutCardNumber(kEmptyNumber, field);
+        return EntryRefusal::None;
+    }
+    std::string_view digits = TrimBlanks(text);
+    // More digits than 32 bits hold are out of range, not "no number".
+    const bool allDigits =
+        !digits.empty() && digits.find_first_not_of("+-0123456789") == std::string_view::npos;
+    const auto v = ReadWholeInteger(digits);
+    if (!v) return allDigits ? EntryRefusal::OutOfRange : EntryRefusal::NotANumber;
+    if (*v == kEmptyNumber) return EntryRefusal::OutOfRange;
+    PutCardNumber(int32_t(*v), field);
+    return EntryRefusal::None;
+}
+
+EntryRefusal CommitWord(int field, std::optional<int16_t> value, EntryRefusal refusal) {
+    if (!value) return refusal;
+    SetFieldWord(field, 0, *value);
+    return EntryRefusal::None;
+}
+
+// What an empty field shows ("0/0/0", "__:__.", "___.__%") is no part of a typed value.
+std::string WithoutEmptyForm(int type, const std::string& text, const std::string& original) {
+    std::string form;
+    if (type == 2) form = FormatDateValue(0, 0, 0);
+    if (type == 5) form = FormatTimeValue(kEmptyShort);
+    if (type == 6) form = FormatPercentageValue(kEmptyShort);
+    const size_t at = form.empty() || original != form ? std::string::npos : text.find(form);
+    if (at == std::string::npos) return text;
+    std::string rest = text;
+    rest.erase(at, form.size());
+    return rest;
 }
 
 // Steps of the commit that read the typed text (modes 1 to 3).
-void CommitTyped(int field, const std::string& text, const CommitContext& context) {
+EntryRefusal CommitTyped(int field, const std::string& typed, const CommitContext& context) {
     const int type = FieldTypes[field];
-    int v = kEmptyShort;
-    if (type >= 0) {
-        if (auto whole = ReadWholeInteger(text); whole && *whole > -kPartLimit && *whole < kPartLimit)
-            v = int(*whole);
+    if (type < 0) {
+        if (typed != context.originalText) CommitText(field, typed);
+        return EntryRefusal::None;
     }
+    const bool quickCoded = IsQuickEntryField(field) && (type == 0 || type == 1);
+    if (UpperAz(typed) == UpperAz(context.originalText) && !quickCoded) return EntryRefusal::None;
+    const std::string text = WithoutEmptyForm(type, typed, context.originalText);
+
+    int v = kEmptyShort;
+    if (auto whole = ReadWholeInteger(text); whole && *whole > -kPartLimit && *whole < kPartLimit)
+        v = int(*whole);
     if (IsQuickEntryField(field) && !text.empty()) {
         const char c = text[0];
         if (IsDigit(c)) v = c - '0';
         if (c >= 'A' && c <= 'Z') v = c - 'A' + 10;
         if (c >= 'a' && c <= 'z') v = c - 'a' + 10;
     }
-    if (IsPlusOneField(field)) v = v + 1;
-
-    if (type < 0) {
-        if (text != context.originalText) CommitText(field, text);
-        return;
-    }
-    const bool quickCoded = IsQuickEntryField(field) && (type == 0 || type == 1);
-    if (UpperAz(text) == UpperAz(context.originalText) && !quickCoded) return;
+    if (IsPlusOneField(field) && v != kEmptyShort) v = v + 1;
 
     switch (type) {
         case 0:
         case 1:
-            CommitCategory(field, v, text, context);
-            break;
+            return CommitCategory(field, v, text, context);
         case 2:
-            CommitDate(field, text, context.now);
-            break;
-        case 3:
-            SetFieldWord(field, 0, BlankOnly(text) ? 0 : int16_t(FindComuneByName(text)));
-            break;
+            return CommitDate(field, text, context.now);
+        case 3: {
+            if (BlankOnly(text)) return CommitWord(field, 0, EntryRefusal::None);
+            const int code = FindComuneByName(text);
+            return CommitWord(field, code ? std::optional<int16_t>(int16_t(code)) : std::nullopt,
+                              EntryRefusal::NoComune);
+        }
         case 4:
-            SetFieldWord(field, 0, ReadShortNumber(text));
-            break;
+            return CommitShortNumber(field, text);
         case 5:
-            SetFieldWord(field, 0, ReadTimeValue(text, context.now));
-            break;
+            return CommitWord(field, ReadTimeValue(text, context.now), EntryRefusal::NotATime);
         case 6:
-            SetFieldWord(field, 0, ReadPercentage(text));
-            break;
+            return CommitWord(field, ReadPercentage(text), EntryRefusal::NotAPercentage);
         case 7:
-            PutCardNumber(ReadLongNumber(text), field);
-            break;
+            return CommitLongNumber(field, text);
         default:
-            break;
+            return EntryRefusal::None;
     }
 }
 
 }  // namespace
-
-EntryClock LocalEntryClock() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    return EntryClock{tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec};
-}
 
 std::string EntryTextWithoutMark(const std::string& buffer, int cursor) {
     std::string text = buffer.substr(0, buffer.find('\0'));
@@ -223,50 +259,44 @@ std::string EntryTextWithoutMark(const std::string& buffer, int cursor) {
     return text;
 }
 
-CardDateWords ReadCardDate(const std::string& text, const EntryClock& now) {
+std::optional<CardDateWords> ReadCardDate(const std::string& text, const EntryClock& now) {
     // An emptied field is the empty date, not day 0 of month 0 of the year 2000.
-    if (text.empty()) return {};
-    std::string b = text[0] == ' ' ? ShortDate(now) + "/" : text;
-    b += '/';
-    const std::vector<int> parts = SplitAtNonDigits(b, 3);
-    const int day = parts[0], month = parts[1];
-    int year = parts[2];
-    if (year < 99)
-        year += 2000;
-    else if (year == 99)
-        year = 1999;
-    year -= 1900;
-    if (day > 31 || month > 12 || year < 0) return {};
-    return {int16_t(day), int16_t(month), int16_t(year)};
+    if (BlankOnly(text) && text.size() != 1) return CardDateWords{};
+    int day = now.day, month = now.month, year = now.year;
+    if (text[0] != ' ') {
+        const auto runs = DigitRuns(TrimBlanks(text));
+        if (!runs || runs->size() != 3) return std::nullopt;
+        const std::string& y = (*runs)[2];
+        if ((*runs)[0].size() > 2 || (*runs)[1].size() > 2 || y.size() > 4) return std::nullopt;
+        day = RunValue((*runs)[0]);
+        month = RunValue((*runs)[1]);
+        year = y.size() <= 2 ? FullYear(RunValue(y), now) : RunValue(y);
+    }
+    // A day or month of 0 is one not known; a known one must be in the calendar.
+    if (year < 1900 || month > 12 || day > (month ? DaysInMonth(month, year) : 31)) return std::nullopt;
+    return CardDateWords{int16_t(day), int16_t(month), int16_t(year - 1900)};
 }
 
-int16_t ReadTimeValue(const std::string& text, const EntryClock& now) {
-    std::string b = !text.empty() && text[0] == ' ' ? ShortTime(now) + "/" : text;
-    b += '/';
-    const std::vector<int> parts = SplitAtNonDigits(b, 2);
-    return int16_t(std::clamp(parts[0], 0, 24) * 100 + std::clamp(parts[1], 0, 59));
-}
-
-int16_t ReadPercentage(const std::string& text) {
-    const std::string b = text + "/";
-    size_t i = 0;
-    // A part is whatever character comes first and the digits after it; the character that
-    // ends it is passed over.
-    auto nextPart = [&]() -> std::optional<int64_t> {
-        if (i >= b.size()) return std::nullopt;
-        const size_t start = i++;
-        while (i < b.size() && IsDigit(b[i])) ++i;
-        auto v = ReadWholeInteger(std::string_view(b).substr(start, i - start));
-        ++i;
-        if (v && (*v > kPartLimit || *v < -kPartLimit)) v = 0;
-        return v;
-    };
-    const auto whole = nextPart();
-    if (!whole || *whole >= 300) return kEmptyShort;
-    int64_t value = *whole * 100;
-    if (const auto hundredths = nextPart(); hundredths && *hundredths < 100) value += *hundredths;
-    if (value > kPartLimit || value < -kPartLimit) value = 0;
-    return int16_t(value);
+std::optional<int16_t> ReadTimeValue(const std::string& text, const EntryClock& now) {
+    if (BlankOnly(text) && text.size() != 1) return kEmptyShort;
+    int hours = now.hour, minutes = now.minute;
+    if (text[0] != ' ') {
+        // A separator may end the text: the field shows "09:30.".
+        const auto runs = DigitRuns(TrimBlanks(text));
+        if (!runs || runs->empty() || runs->size() > 2) return std::nullopt;
+        const std::string& first = (*runs)[0];
+        if (runs->size() == 1 && (first.size() == 3 || first.size() == 4)) {
+            // Without a separator the last two digits are the minutes.
+            hours = RunValue(first.substr(0, first.size() - 2));
+            minutes = RunValue(first.substr(first.size() - 2));
+        } else {
+            if (first.size() > 2 || (runs->size() == 2 && (*runs)[1].size() > 2)) return std::nullopt;
+            hours = RunValue(first);
+            minutes = runs->size() == 2 ? RunValue((*runs)[1]) : 0;
+        }
+    }
+    if (hours > 24 || minutes > 59) return std::nullopt;
+    return int16_t(hours * 100 + minutes);
 }
 
 int16_t ReadShortNumber(const std::string& text) {
@@ -296,18 +326,25 @@ int FindCategoryByName(int field, const std::string& name) {
     return exact ? exact : prefix;
 }
 
-bool CommitField(int field, const std::string& text, const CommitContext& context) {
-    if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields)) return false;
-    if (context.mode >= 1 && context.mode <= 3) CommitTyped(field, text, context);
+CommitResult CommitField(int field, const std::string& text, const CommitContext& context) {
+    CommitResult result;
+    if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields)) return result;
+    if (context.mode >= 1 && context.mode <= 3) {
+        const auto text0 = CurrentCardText;
+        const auto values0 = CurrentCardValues;
+        result.refusal = CommitTyped(field, text, context);
+        result.changed = text0 != CurrentCardText || values0 != CurrentCardValues;
+    }
     if (field == 1 && CoreState.HasLinkedArchives && CurrentCardGeometry().wordCount >= 1 &&
         int(CurrentCardValues[1]) != CoreState.FirstCardWord) {
         ImportLinkedCard();
-        return true;
+        result.linked = true;
+        result.changed = true;
     }
-    return false;
+    return result;
 }
 
-bool CommitEntryBuffer(const PickCategory& pick) {
+CommitResult CommitEntryBuffer(const PickCategory& pick) {
     CommitContext context;
     context.mode = CoreState.CardWindowMode;
     context.originalText = CoreState.EntryOriginalText;

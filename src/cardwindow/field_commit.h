@@ -1,7 +1,10 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+
+#include "core/typed_values.h"
 
 // The commit of the card window: the text typed into the field under the cursor becomes the
 // field's value in the card in hand (CurrentCardText / CurrentCardValues). Nothing reaches the
@@ -9,26 +12,25 @@
 
 namespace qv {
 
-// The moment a date or time field begun with a blank takes as its value.
-struct EntryClock {
-    int day = 1, month = 1, year = 2000;
-    int hour = 0, minute = 0, second = 0;
-};
-EntryClock LocalEntryClock();
-
 // The entry buffer's text up to its first zero byte, without the cursor mark at `cursor`.
 std::string EntryTextWithoutMark(const std::string& buffer, int cursor);
 
-// Readers of the typed text, one per field type. Each answers what the field stores.
+// Readers of the typed text, one per field type. Each answers what the field stores, or
+// nullopt when the text is no value of the field (the field then keeps what it holds).
 struct CardDateWords {
-    int16_t day = 0, month = 0, year = 0;  // year counted from 1900; all three 0 when invalid
+    int16_t day = 0, month = 0, year = 0;  // year counted from 1900; all three 0 when empty
     bool operator==(const CardDateWords&) const = default;
 };
-CardDateWords ReadCardDate(const std::string& text, const EntryClock& now);
-int16_t ReadTimeValue(const std::string& text, const EntryClock& now);  // hours * 100 + minutes
-int16_t ReadPercentage(const std::string& text);                        // hundredths, or -32000
-int16_t ReadShortNumber(const std::string& text);                       // or -32000 (empty)
-int32_t ReadLongNumber(const std::string& text);                        // or -9999999 (missing)
+// Day, month and year separated by any non-digit; a year of one or two digits by FullYear. A
+// day or month of 0 stands for one not known; otherwise the date must be in the calendar.
+// A text begun with a blank is today; an empty text is the empty date.
+std::optional<CardDateWords> ReadCardDate(const std::string& text, const EntryClock& now);
+// Hours * 100 + minutes: "9:30", "930", "0930"; hours up to 24, minutes up to 59. A text begun
+// with a blank is now; an empty text is empty (-32000).
+std::optional<int16_t> ReadTimeValue(const std::string& text, const EntryClock& now);
+// The lenient number readers of the text import: the leading run of digits and minus signs.
+int16_t ReadShortNumber(const std::string& text);  // or -32000 (empty)
+int32_t ReadLongNumber(const std::string& text);   // or -9999999 (missing)
 
 // The category of a coded field whose label is `name` (the last equal one, ignoring the case of
 // a-z), else the last one whose label begins with it; 0 when none. Reads "mod-sch.dat".
@@ -44,17 +46,35 @@ struct CommitContext {
     std::string originalText;  // the field's text when the cursor came to it
     int mode = 1;              // CardWindowMode
     PickCategory pick;
-    EntryClock now = LocalEntryClock();
+    EntryClock now = EntryClockNow();
+};
+
+// Why a typed text was not taken (the field keeps its value); the window says so.
+enum class EntryRefusal {
+    None,
+    NotANumber,
+    OutOfRange,
+    NotADate,
+    NotATime,
+    NotAPercentage,
+    NoComune,
+    NoCategory
+};
+
+struct CommitResult {
+    bool linked = false;   // the linked card came in: every field must be drawn again
+    bool changed = false;  // the card in hand changed
+    EntryRefusal refusal = EntryRefusal::None;
 };
 
 // Commits `text` (the entry buffer without its mark) into field `field` of the card in hand.
 // Typed values are read only in modes 1 to 3; in every mode a changed first word of a card with
-// a linked archive brings in the linked card. Answers true when it did (the window then draws
-// every field again). Raises IoError when a table it reads cannot be read.
-bool CommitField(int field, const std::string& text, const CommitContext& context);
+// a linked archive brings in the linked card. Raises IoError when a table it reads cannot be
+// read.
+CommitResult CommitField(int field, const std::string& text, const CommitContext& context);
 
 // CCClick's work on CoreState: in modes 1 to 3 the mark leaves CoreState.EntryBuffer (so the
 // category choice finds the typed text there), then CommitField for CoreState.CurrentField.
-bool CommitEntryBuffer(const PickCategory& pick);
+CommitResult CommitEntryBuffer(const PickCategory& pick);
 
 }  // namespace qv

@@ -127,6 +127,14 @@ bool EntryDelete(std::string& buffer, int& cursor) {
 void TypeIntoCurrentField(char c) {
     const int f = CoreState.CurrentField;
     const int type = ValidField(f) ? FieldTypes[size_t(f)] : -1;
+    // A value shown in a field is replaced, not extended: "5" typed on a field showing "4/4/1963"
+    // or "laurea" means 5. Once the person has moved the mark or typed, characters go in front
+    // of it.
+    if (CoreState.EntryReplaces && type >= 0 && !IsQuickEntryField(f)) {
+        CoreState.EntryBuffer.assign(1, kMark);
+        CoreState.EntryCursor = 0;
+    }
+    CoreState.EntryReplaces = 0;
     TypeEntryCharacter(CoreState.EntryBuffer, CoreState.EntryCursor, c, EntryTextLimit(f),
                        EntryCutPosition(type));
 }

@@ -30,7 +30,9 @@ bool EntryCursorRight(std::string& buffer, int& cursor);
 bool EntryBackspace(std::string& buffer, int& cursor);
 bool EntryDelete(std::string& buffer, int& cursor);
 
-// The same on CoreState for the field under the cursor.
+// The same on CoreState for the field under the cursor. While CoreState.EntryReplaces is set
+// the first character replaces the text of a field that is neither a text nor a quick-entry
+// field; any character clears it.
 void TypeIntoCurrentField(char c);
 
 // Field cursor.

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "cardwindow/card_pass.h"
+#include "cardwindow/write_permission.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -15,6 +17,8 @@ namespace {
 
 constexpr int kDefinitionsFile = 108;
 constexpr int kEchoFile = 109;
+// The largest 16-bit value typing stores; -32000 is the empty word.
+constexpr int kLargestTypedWord = 29999;
 
 bool IsOperator(char c) {
     return c == '+' || c == '-' || c == '*' || c == '/';
@@ -40,25 +44,38 @@ bool IsValueField(int32_t field) {
 }
 
 bool Accepted(const Indicator& indicator) {
-    if (!OnCard(indicator.target)) return false;
+    // Only number fields take a result: a date's or a category's words mean something else.
+    if (!OnCard(indicator.target) || FieldTypes[indicator.target] < 4) return false;
     return std::all_of(indicator.operands.begin(), indicator.operands.end(),
                        [](const IndicatorOperand& o) { return IsValueField(o.field); });
 }
 
-// The nearest integer (halves to the even neighbour) modulo 2^16 or 2^32, so that results
-// beyond the word keep their low bits however large they grew.
-uint32_t LowBits(double value, double modulus) {
-    double m = std::fmod(std::nearbyint(value), modulus);
-    if (m < 0) m += modulus;
-    return uint32_t(m);
+// The value a field holds on the card, none when the field is empty.
+std::optional<double> OperandValue(int32_t field) {
+    const int type = FieldTypes[field];
+    if (type == 7) {
+        const int32_t v = GetCardNumber(field);
+        return v == kEmptyNumber ? std::nullopt : std::optional<double>(v);
+    }
+    const int16_t v = GetCardWord(field);
+    const bool empty = type >= 4 ? v == int16_t(kEmptyWord) : v == 0;
+    return empty ? std::nullopt : std::optional<double>(v);
 }
 
-void Store(const Indicator& indicator, double value) {
-    if (FieldTypes[indicator.target] == 7) {
-        PutCardNumber(int32_t(LowBits(value, 4294967296.0)), indicator.target);
-        return;
-    }
-    CurrentCardValues[FieldPositions[indicator.target]] = uint16_t(LowBits(value, 65536.0));
+// Stores the result as the nearest integer (halves to the even neighbour); a result that is
+// empty or does not fit the target (16-bit fields take what typing takes) stores empty.
+// Answers false for a result out of range.
+bool Store(const Indicator& indicator, std::optional<double> value) {
+    const int32_t target = indicator.target;
+    const bool wide = FieldTypes[target] == 7;
+    const double limit = wide ? 2147483647.0 : double(kLargestTypedWord);
+    const double v = value ? std::nearbyint(*value) : 0;
+    const bool fits = value && v >= -limit && v <= limit && !(wide && v == kEmptyNumber);
+    if (wide)
+        PutCardNumber(fits ? int32_t(v) : kEmptyNumber, target);
+    else
+        CurrentCardValues[FieldPositions[target]] = fits ? uint16_t(int16_t(v)) : kEmptyWord;
+    return fits || !value;
 }
 
 }  // namespace
@@ -110,11 +127,12 @@ std::string IndicatorEchoLine(const Indicator& indicator) {
     return line;
 }
 
-double IndicatorValue(const Indicator& indicator) {
+std::optional<double> IndicatorValue(const Indicator& indicator) {
     double acc = 0;
     for (const IndicatorOperand& o : indicator.operands) {
-        const double x =
-            FieldTypes[o.field] == 7 ? double(GetCardNumber(o.field)) : double(GetCardWord(o.field));
+        const std::optional<double> operand = OperandValue(o.field);
+        if (!operand) return std::nullopt;
+        const double x = *operand;
         switch (o.op) {
             case '-':
                 acc -= x;
@@ -135,9 +153,13 @@ double IndicatorValue(const Indicator& indicator) {
 }
 
 IndicatorRun RunIndicators(Progress& progress) {
+    IndicatorRun run;
+    if (!CardChangesAllowed()) {
+        run.refused = true;
+        return run;
+    }
     TextReader in;
     in.OpenOrThrow(DataFilePath(kDefinitionsFile));
-    IndicatorRun run;
     std::vector<Indicator> accepted;
     TextBuilder echo;
     for (int n = 1; !in.Eof(); ++n) {
@@ -157,7 +179,8 @@ IndicatorRun RunIndicators(Progress& progress) {
         ~Restore() { CoreState.CurrentCard = card; }
     } restore{kept};
     run.cards = UpdateEveryCardValues(progress, [&](int32_t) {
-        for (const Indicator& indicator : accepted) Store(indicator, IndicatorValue(indicator));
+        for (const Indicator& indicator : accepted)
+            if (!Store(indicator, IndicatorValue(indicator))) ++run.emptiedOutOfRange;
     });
     CoreState.CurrentCard = kept;
     ReadCardValues();

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,21 +38,25 @@ std::string IndicatorEchoLine(const Indicator& indicator);
 
 // The value of a card in hand for one indicator: acc starts at 0; "+" or no operator adds, "-"
 // subtracts, "*" multiplies, "/" divides (a percentage multiplies by 100 first), a division by
-// 0 makes the value 0. Operands are read as the signed word, or the 32-bit number for type 7.
-double IndicatorValue(const Indicator& indicator);
+// 0 makes the value 0. Operands are read as the signed word, or the 32-bit number for type 7;
+// an empty operand makes the value empty (nullopt).
+std::optional<double> IndicatorValue(const Indicator& indicator);
 
-// What the run did not compute: the 1-based lines whose target or an operand names no field
-// with a numeric value on the card (text and date fields, numbers outside the archive).
-// Lines without any number are skipped silently.
+// What the run did not compute: the 1-based lines whose target is no number field (types 4 to
+// 7) or whose operand names no field with a value on the card (text and date fields, numbers
+// outside the archive). Lines without any number are skipped silently. Results that did not fit
+// their target were stored empty and are counted (one per card and indicator).
 struct IndicatorRun {
+    bool refused = false;  // no write password: nothing was read or changed
     std::vector<int> refusedLines;
     CardCount cards;  // the cards the pass worked on
+    int64_t emptiedOutOfRange = 0;
 };
 
 // Parses "indicato.txt" (IoError when it does not open), writes "ind2.txt", and stores every
 // accepted indicator into every card 0..CoreState.LastCard, in line order, as the nearest
-// integer (halves to even): the low 16 bits in the target's word, or the 32-bit number for a
-// target of type 7 (low 32 bits). CoreState.CurrentCard and its numeric part are read again
+// integer (halves to even) in the target's word, or as the 32-bit number for a target of type 7;
+// an empty or out-of-range result is stored empty. CoreState.CurrentCard and its numeric part are read again
 // at the end. Cards already written stay written when a write fails.
 IndicatorRun RunIndicators(Progress& progress);
 

@@ -45,7 +45,7 @@ LinkedArchiveSettings ReadLinkedArchiveSettings() {
     TextReader in;
     in.OpenOrThrow(DataFilePath(kLinkFile));
     LinkedArchiveSettings s;
-    s.dir = NormalizeDir(Value(in, 255));
+    s.dir = NormalizeDir(Value(in, std::string::npos));
     s.wordsPerCard = LeadingInteger(Value(in, 255));
     s.textBytesPerCard = LeadingInteger(Value(in, 255));
     s.textBytesToCopy = LeadingInteger(Value(in, 255));

@@ -6,6 +6,7 @@
 
 #include "cardwindow/category_lists.h"
 #include "cardwindow/category_reorder.h"
+#include "cardwindow/write_permission.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
@@ -204,6 +205,7 @@ std::string RecodingPermutationText(const RecodingTables& tables) {
 }
 
 RecodingOutcome RunRecoding(int field, Progress& progress, CardCount* worked) {
+    if (!CardChangesAllowed()) return RecodingOutcome::Refused;
     if (!IsRecodableField(field)) return RecodingOutcome::NotCategoryField;
     // The labels live in the declaration of the list's first field, also when `field` only
     // shares that list.

@@ -60,7 +60,8 @@ bool RecodingTextMatches(std::string_view text, const std::vector<std::string>& 
 // right-aligned in 10 columns.
 std::string RecodingPermutationText(const RecodingTables& tables);
 
-enum class RecodingOutcome { Done, NoText, NotCategoryField, TextOutOfDate, MergeCycle };
+// Refused: no write password.
+enum class RecodingOutcome { Done, NoText, NotCategoryField, TextOutOfDate, MergeCycle, Refused };
 
 // Runs the recoding of `field` from "ricod.txt": the kept categories replace the list in the
 // declaration of the list's first field, and every field sharing the list is renumbered. The

@@ -20,7 +20,7 @@ namespace {
 constexpr int kSharedArchiveFile = 106;
 constexpr int kLocalNotesFile = 98;
 constexpr int kIndexBytes = 4;
-constexpr size_t kDirLineWidth = 250;
+constexpr size_t kDirLineWidth = std::string::npos;  // a directory is never cut
 
 RecordFile OpenForWriting(const std::string& path, int recordSize) {
     RecordFile file;

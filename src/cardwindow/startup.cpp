@@ -48,7 +48,7 @@ void InitProgramState() {
 
     CoreState.ArchiveDir.clear();
     TextReader last;
-    if (last.Open(DataFilePath(205))) CoreState.ArchiveDir = NormalizeDir(last.ReadLine(255));
+    if (last.Open(DataFilePath(205))) CoreState.ArchiveDir = NormalizeDir(last.ReadLine(std::string::npos));
     if (CoreState.ArchiveDir.empty()) CoreState.ArchiveDir = CoreState.ProgramDir + "Pianalto/";
 }
 

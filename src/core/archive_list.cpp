@@ -50,9 +50,9 @@ std::optional<std::vector<std::string>> FillArchiveList() {
     return names;
 }
 
-bool ArchiveFolderHasSource(const std::string& dir) {
-    // An empty directory would name "scheda.txt" of the working directory.
-    return !dir.empty() && FileExists(dir + "scheda.txt");
+bool ArchiveFolderHasDescriptor(const std::string& dir) {
+    // An empty directory would name the descriptor of the working directory.
+    return !dir.empty() && FileExists(ResolveExisting(dir + "morvidex.dat"));
 }
 
 bool SwitchToArchive(const std::string& dir) {
@@ -75,7 +75,7 @@ bool SwitchToArchive(const std::string& dir) {
     return true;
 }
 
-bool ChooseArchive(int index) {
+ArchiveChoice ChooseArchive(int index) {
     TextReader list;
     list.OpenOrThrow(DataFilePath(kArchiveListFile));
     // With no entry highlighted the first one is taken; a line past the end is empty.
@@ -83,8 +83,9 @@ bool ChooseArchive(int index) {
     for (int i = 0; i <= std::max(index, 0); ++i)
         line = list.Eof() ? std::string() : list.ReadLine(kArchiveListLineWidth);
     const std::string dir = ArchiveListDir(line);
-    if (dir == CoreState.ArchiveDir || !ArchiveFolderHasSource(dir)) return false;
-    return SwitchToArchive(dir);
+    if (dir.empty() || dir == CoreState.ArchiveDir) return ArchiveChoice::Unchanged;
+    if (!ArchiveFolderHasDescriptor(dir)) return ArchiveChoice::Missing;
+    return SwitchToArchive(dir) ? ArchiveChoice::Changed : ArchiveChoice::Unchanged;
 }
 
 }  // namespace qv

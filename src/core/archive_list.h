@@ -24,8 +24,9 @@ std::string ArchiveListDir(std::string_view line);
 // nothing written) when the list does not open.
 std::optional<std::vector<std::string>> FillArchiveList();
 
-// Whether a directory holds a card definition "scheda.txt".
-bool ArchiveFolderHasSource(const std::string& dir);
+// Whether a directory holds an archive: its descriptor "morvidex.dat" (a card definition alone
+// is no archive, and opening it would fall back to the sample archive).
+bool ArchiveFolderHasDescriptor(const std::string& dir);
 
 // Makes `dir` the current archive: the current one's settings are saved, the new one is opened
 // and a blank new card is put in hand. When the settings cannot be saved nothing changes (the
@@ -33,9 +34,10 @@ bool ArchiveFolderHasSource(const std::string& dir);
 // again and the input/output error raised. Answers whether the archive was changed.
 bool SwitchToArchive(const std::string& dir);
 
-// The choice of entry `index` (0-based) of the list: nothing happens for the current archive,
-// or a directory without "scheda.txt". A list that cannot be read raises the input/output
-// error. Answers whether the archive was changed.
-bool ChooseArchive(int index);
+// The choice of entry `index` (0-based) of the list: nothing happens for the current archive or
+// a line without a directory; a directory without an archive is Missing and nothing is saved
+// or closed. A list that cannot be read raises the input/output error.
+enum class ArchiveChoice { Unchanged, Changed, Missing };
+ArchiveChoice ChooseArchive(int index);
 
 }  // namespace qv

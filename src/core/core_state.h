@@ -55,6 +55,9 @@ struct CoreStateRecord {
     int EntryCursor = 0;
     std::string EntryBuffer;
     std::string EntryOriginalText;
+    // Set while the field's text stands in the buffer as loaded: the first typed character of a
+    // value field replaces it.
+    uint8_t EntryReplaces = 0;
     std::string CurrentFieldText;
     uint8_t WriteAccess = 0;
     uint8_t LogoPresent = 0;

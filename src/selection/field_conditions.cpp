@@ -7,6 +7,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/typed_values.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/text_file.h"
@@ -19,8 +20,6 @@ constexpr int kLabelRecordBytes = 61;
 constexpr int kCategorySlots = 4000;
 constexpr int kStatisticsMark = 32;
 constexpr size_t kBoundTextChars = 100;
-constexpr int kPercentDigits = 10;
-constexpr int32_t kPercentLimit = 10000;
 constexpr int32_t kTimeLimit = 2400;
 // A part of typed digits never grows past this; larger numbers mean nothing here anyway.
 constexpr int64_t kPartLimit = 999999999;
@@ -116,6 +115,9 @@ int32_t ParseDateBound(std::string_view text) {
     const int64_t day = part(0);
     const int64_t month = part(1);
     int64_t year = part(2);
+    // Two digits are read as on the card; "0/0/0" stays the open bound.
+    const bool typedYear = parts.size() > 2 && parts[2].present && (day || month || year);
+    if (typedYear && year <= 99) year = FullYear(int(year));
     year = year < 1901 ? 0 : year - 1900;
     return ClampToInt32(year * 10000 + month * 100 + day);
 }
@@ -140,15 +142,8 @@ int32_t ParseNumericBound(int type, std::string_view text) {
             return int32_t(std::clamp<int64_t>(parts[0].value * 100 + minutes, 0, kTimeLimit));
         }
         case 6: {
-            int64_t v = 0;
-            int digits = 0;
-            for (char c : text) {
-                if (!IsDigit(c) || digits == kPercentDigits) continue;
-                v = v * 10 + (c - '0');
-                ++digits;
-            }
-            if (digits == 0) return kEmptyNumber;
-            return int32_t(std::min<int64_t>(v, kPercentLimit));
+            const std::optional<int16_t> v = ReadPercentage(text);
+            return v && *v != int16_t(kEmptyWord) ? int32_t(*v) : kEmptyNumber;
         }
         default:
             return kEmptyNumber;

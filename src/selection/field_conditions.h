@@ -19,8 +19,9 @@ int DateFieldOrdinal(int field);
 int NumericFieldOrdinal(int field);
 
 // A date bound as typed, "d/m/y": digits make a part and every other character ends one; the
-// first three parts are day, month and year (missing or empty parts count 0). A year below
-// 1901 counts as 0. Result (year - 1900) * 10000 + month * 100 + day; 0 is the open bound.
+// first three parts are day, month and year (missing or empty parts count 0). A year of one or
+// two digits is read by FullYear; a year below 1901 counts as 0. Result (year - 1900) * 10000 + month * 100 +
+// day; 0 is the open bound.
 int32_t ParseDateBound(std::string_view text);
 // "d/m/y" without leading zeros, the year from 1900 on ("0/0/0" for the open bound).
 std::string FormatDateBound(int32_t key);

@@ -69,6 +69,7 @@ class ArchiveMerge : public ::testing::Test {
         WriteNotesChain(Current("not-sch.dat"), 0, "nota vecchia");
         CoreState.LastCard = 1;
         CoreState.CurrentCard = 1;
+        CoreState.WriteAccess = 1;
     }
 
     std::string Current(const std::string& name) const { return CoreState.ArchiveDir + name; }
@@ -111,6 +112,13 @@ TEST_F(ArchiveMerge, CardsOfTheListedArchivesFollowOneAnotherInListOrder) {
     std::string windowsB = b;
     windowsB.back() = '\\';
     List(a.substr(0, a.size() - 1) + "\r\n" + empty + "\r\n   \r\n" + windowsB + "\r\n");
+
+    // Without the write password nothing is merged.
+    CoreState.WriteAccess = 0;
+    const std::string before = ReadBytes(Current("alf-sch.dat")) + ReadBytes(Current("num-sch.dat"));
+    EXPECT_EQ(MergeArchives({a, b}, progress), 0);
+    EXPECT_EQ(ReadBytes(Current("alf-sch.dat")) + ReadBytes(Current("num-sch.dat")), before);
+    CoreState.WriteAccess = 1;
 
     const MergeCheck check = CheckAndMerge();
     ASSERT_TRUE(check.sound) << Report();

@@ -34,6 +34,7 @@ class AttributionTest : public ::testing::Test {
         }
         FieldTextOffsets[1] = 1;
         FieldTextOffsets[9] = 11;
+        CoreState.WriteAccess = 1;
     }
 
     static SmallCard Blank() {
@@ -133,6 +134,11 @@ TEST_F(AttributionTest, ClearEmptiesTheListedFieldsOnly) {
 
     Type(Blank().Text(11, "!a").Word(3, 5).Number(9, 0));
     test::RecordingProgress progress;
+    // Without the write password no card changes.
+    CoreState.WriteAccess = 0;
+    RunAttribution(AttributionKind::Clear, progress);
+    EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), test::SmallValuesFile(cards));
+    CoreState.WriteAccess = 1;
     RunAttribution(AttributionKind::Clear, progress);
 
     cards[1].Text(11, std::string(5, '\0')).Word(3, 0).Word(4, 0).Word(5, 0).Number(9, kEmptyNumber);

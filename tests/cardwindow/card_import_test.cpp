@@ -10,6 +10,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/typed_values.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"
@@ -136,7 +137,7 @@ TEST_F(CardImport, SpreadsheetExportWithLineBreaksInsideCells) {
                                           {5, kRoma},
                                           {6, 42},
                                           {7, 930},
-                                          {8, 1205},
+                                          {8, 1250},
                                           {9, 0x8000},
                                           {10, 0x0247}}) +
                                ValuePart({{1, 2}, {5, kRoma}, {6, 0xFFF9}}) + ValuePart({});
@@ -337,13 +338,15 @@ TEST(CardImportLine, CutsPieces) {
 }
 
 TEST(CardImportDate, ReadsParts) {
+    // Two-digit years follow the entry rule: up to this year's two digits 20yy, else 19yy.
+    SetEntryClockForTests(EntryClock{7, 4, 2024});
     struct Case {
         const char* piece;
         bool yearFirst;
         ImportDate expected;
     } cases[] = {
         {"5/7/87", false, {5, 7, 87}},        {"5.7.1987", false, {5, 7, 87}},
-        {"1/1/10", false, {1, 1, 110}},       {"1/1/11", false, {1, 1, 11}},
+        {"1/1/24", false, {1, 1, 124}},       {"1/1/25", false, {1, 1, 25}},
         {"1/1/0", false, {1, 1, 100}},        {"45/13/2001", false, {31, 12, 101}},
         {"1/1/1850", false, {0, 0, 0}},       {"5/7", false, {5, 7, 0}},
         {"99999/2/2005", false, {0, 2, 105}}, {"abc", false, {0, 0, 0}},
@@ -351,6 +354,7 @@ TEST(CardImportDate, ReadsParts) {
         {"10-12-31", true, {31, 12, 110}},
     };
     for (const Case& c : cases) EXPECT_EQ(ReadImportDate(c.piece, c.yearFirst), c.expected) << c.piece;
+    SetEntryClockForTests(std::nullopt);
 }
 
 TEST_F(CardImport, ConvertsPiecesByFieldType) {
@@ -383,8 +387,10 @@ TEST_F(CardImport, ConvertsPiecesByFieldType) {
         {5, 0, "30000", 6, 0x8300, ImportError::None},
         {5, 0, "abc", 6, 0x8300, ImportError::None},
         {6, 0, "9:30", 7, 930, ImportError::None},
-        {6, 0, "30:75", 7, 2459, ImportError::None},
-        {7, 0, "12.5", 8, 1205, ImportError::None},
+        {6, 0, "30:75", 7, 0x8300, ImportError::None},  // no time: left empty
+        {6, 0, "0745", 7, 745, ImportError::None},
+        {7, 0, "12.5", 8, 1250, ImportError::None},  // one decimal is tenths
+        {7, 0, "12.345", 8, 0x8300, ImportError::None},
         {7, 0, "12,34", 8, 1234, ImportError::None},
         {7, 0, "350", 8, 0x8300, ImportError::None},
         {8, 0, "1", 10, 0x8000, ImportError::None},

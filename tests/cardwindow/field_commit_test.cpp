@@ -63,7 +63,8 @@ class FieldCommit : public ::testing::Test {
     }
 
     // Commits `typed` with the picker answering `answer`; records which picker opened.
-    void Commit(int field, const std::string& typed, const std::string& original = "\x01", int answer = 0) {
+    CommitResult Commit(int field, const std::string& typed, const std::string& original = "\x01",
+                        int answer = 0) {
         CommitContext context;
         context.originalText = original;
         context.pick = [this, answer](CategoryPicker picker, int field) {
@@ -72,7 +73,7 @@ class FieldCommit : public ::testing::Test {
             return answer;
         };
         context.now = EntryClock{7, 4, 2024, 14, 5, 9};
-        CommitField(field, typed, context);
+        return CommitField(field, typed, context);
     }
 
     int16_t Word(int position) const { return int16_t(CurrentCardValues[position]); }
@@ -143,56 +144,102 @@ TEST_F(FieldCommit, UnchangedTextIsNotCommitted) {
     EXPECT_EQ(Word(3), 3);
 }
 
+// A text that is no value of the field leaves the field as it was (kSentinel) and says why.
 TEST_F(FieldCommit, Dates) {
+    constexpr int16_t S = int16_t(kSentinel);
     struct Case {
         const char* typed;
         int16_t day, month, year;
+        const char* original = "\x01";
     } cases[] = {
         {"3/11/1985", 3, 11, 85},
-        {"3/11/85", 3, 11, 185},  // two digits below 99: the year 2085
-        {"3/11/99", 3, 11, 99},
+        {"3/11/85", 3, 11, 85},  // two digits above this year's: 19yy
+        {"3/11/24", 3, 11, 124},
         {"3/11/5", 3, 11, 105},
         {"3-11-2001", 3, 11, 101},  // any non-digit separates
-        {"3//85", 3, 0, 185},       // an empty part counts as 0
-        {"1/2/30001", 1, 2, 100},   // a part above 30000 counts as 0
         {"31/12/2000", 31, 12, 100},
-        {"31/13/2001", 0, 0, 0},
-        {"32/1/2001", 0, 0, 0},
-        {"1/1/1899", 0, 0, 0},
-        {"3/11/850/0/", 0, 0, 0},  // typed in front of "0/0/0": year 850
-        {" ", 7, 4, 124},          // today
-        {" 1/1/1990", 7, 4, 124},
-        {"", 0, 0, 0},  // an emptied field is the empty date
+        {"29/2/2000", 29, 2, 100},
+        {"0/5/1970", 0, 5, 70},                  // day not known
+        {"3/11/19850/0/0", 3, 11, 85, "0/0/0"},  // typed in front of the empty form
+        {" ", 7, 4, 124},                        // today
+        {"", 0, 0, 0},                           // an emptied field is the empty date
+        {"3/11/19850", S, S, S},
+        {"31/2/1990", S, S, S},
+        {"29/2/1900", S, S, S},
+        {"31/13/2001", S, S, S},
+        {"32/1/2001", S, S, S},
+        {"1/1/1899", S, S, S},
+        {"3//85", S, S, S},
+        {"3/11", S, S, S},
+        {"1/2/3/4", S, S, S},
     };
     for (const Case& c : cases) {
         CurrentCardValues.fill(kSentinel);
-        Commit(5, c.typed);
+        const CommitResult r = Commit(5, c.typed, c.original);
         EXPECT_EQ(Word(4), c.day) << c.typed;
         EXPECT_EQ(Word(5), c.month) << c.typed;
         EXPECT_EQ(Word(6), c.year) << c.typed;
+        EXPECT_EQ(r.refusal, c.day == S ? EntryRefusal::NotADate : EntryRefusal::None) << c.typed;
+        EXPECT_EQ(r.changed, c.day != S) << c.typed;
     }
 }
 
 TEST_F(FieldCommit, NumbersTimesAndPercentages) {
+    constexpr int16_t S = int16_t(kSentinel);
+    using R = EntryRefusal;
     struct Case {
         int field;
         const char* typed;
         int16_t word;
+        R refusal = R::None;
     } cases[] = {
-        {7, "29999", 29999},  {7, "30000", kEmpty}, {7, "-29999", -29999}, {7, "-30000", kEmpty},
-        {7, "125", 125},      {7, "x12", 12},       {7, "+5", 5},          {7, "12.5", 12},
-        {7, "xy12", kEmpty},  {7, "1-2", kEmpty},   {7, "--5", kEmpty},    {7, "", kEmpty},
-        {8, "9:30", 930},     {8, "30:75", 2459},   {8, "7", 700},         {8, "12.45", 1245},
-        {8, " ", 1405},  // now
-        {8, "", 0},      // an emptied time-like field is 00:00
-        {9, "12.34", 1234},   {9, "12.5", 1205},    {9, "12", 1200},       {9, "0.5", 5},
-        {9, "299.99", 29999}, {9, "12.345", 1200},  {9, "350", kEmpty},    {9, "300", kEmpty},
-        {9, ".5", kEmpty},    {9, "", kEmpty},      {9, "-350", 0},
+        {7, "29999", 29999},
+        {7, "-29999", -29999},
+        {7, " 125 ", 125},
+        {7, "+5", 5},
+        {7, "", kEmpty},
+        {7, "30000", S, R::OutOfRange},
+        {7, "-30000", S, R::OutOfRange},
+        {7, "2x", S, R::NotANumber},
+        {7, "x12", S, R::NotANumber},
+        {7, "12.5", S, R::NotANumber},
+        {7, "1-2", S, R::NotANumber},
+        {8, "9:30", 930},
+        {8, "09:30.", 930},
+        {8, "7", 700},
+        {8, "12.45", 1245},
+        {8, "0745", 745},  // three or four digits: hmm, hhmm
+        {8, "930", 930},
+        {8, "24:00", 2400},
+        {8, "9:30__:__.", 930},  // typed in front of the empty form
+        {8, " ", 1405},          // now
+        {8, "", kEmpty},         // an emptied time is empty, not midnight
+        {8, "30:75", S, R::NotATime},
+        {8, "123456", S, R::NotATime},
+        {8, ":30", S, R::NotATime},
+        {8, "9:30:15:1", S, R::NotATime},
+        {9, "12.34", 1234},
+        {9, "12.5", 1250},  // one decimal is tenths
+        {9, "12,5", 1250},
+        {9, "12", 1200},
+        {9, "0.5", 50},
+        {9, ".5", 50},
+        {9, "  5.00%", 500},
+        {9, "299.99", 29999},
+        {9, "-12.5", -1250},
+        {9, "", kEmpty},
+        {9, "12.345", S, R::NotAPercentage},
+        {9, "300", S, R::NotAPercentage},
+        {9, "-350", S, R::NotAPercentage},
+        {9, "1 2", S, R::NotAPercentage},
+        {9, "%", kEmpty},
     };
     for (const Case& c : cases) {
         CurrentCardValues.fill(kSentinel);
-        Commit(c.field, c.typed);
+        const std::string original = c.field == 8 ? "__:__." : "\x01";
+        const CommitResult r = Commit(c.field, c.typed, original);
         EXPECT_EQ(Word(FieldPositions[c.field]), c.word) << c.field << " '" << c.typed << "'";
+        EXPECT_EQ(r.refusal, c.refusal) << c.field << " '" << c.typed << "'";
     }
 }
 
@@ -200,12 +247,19 @@ TEST_F(FieldCommit, ThirtyTwoBitNumbers) {
     struct Case {
         const char* typed;
         int32_t value;
+        EntryRefusal refusal = EntryRefusal::None;
     } cases[] = {
-        {"123456789", 123456789},     {"-2147483648", INT32_MIN}, {"2147483647", INT32_MAX},
-        {"2147483648", kEmptyNumber}, {"", kEmptyNumber},         {"12ab", 12},
+        {"123456789", 123456789},
+        {"-2147483648", INT32_MIN},
+        {"2147483647", INT32_MAX},
+        {"", kEmptyNumber},
+        {"2147483648", 77, EntryRefusal::OutOfRange},
+        {"-9999999", 77, EntryRefusal::OutOfRange},  // the missing marker is no value
+        {"12ab", 77, EntryRefusal::NotANumber},
     };
     for (const Case& c : cases) {
-        Commit(10, c.typed);
+        PutCardNumber(77, 10);
+        EXPECT_EQ(Commit(10, c.typed).refusal, c.refusal) << c.typed;
         EXPECT_EQ(GetCardNumber(10), c.value) << c.typed;
     }
     // Stored as two bit-reversed halves, high half first: 1 is 0000 0000 0000 0001.
@@ -219,12 +273,13 @@ TEST_F(FieldCommit, Municipalities) {
         const char* typed;
         int16_t code;
     } cases[] = {
-        {"airasca", 2}, {"ALBIANO D'IVREA", 4}, {"Xyzzy", 0}, {"", 0}, {"   ", 0},
+        {"airasca", 2}, {"ALBIANO D'IVREA", 4}, {"Xyzzy", kSentinel}, {"", 0}, {"   ", 0},
     };
     for (const Case& c : cases) {
         CurrentCardValues.fill(kSentinel);
-        Commit(6, c.typed);
+        const CommitResult r = Commit(6, c.typed);
         EXPECT_EQ(Word(7), c.code) << c.typed;
+        EXPECT_EQ(r.refusal == EntryRefusal::NoComune, c.code == kSentinel) << c.typed;
     }
 }
 
@@ -277,7 +332,6 @@ TEST(EntryText, MarkRemoval) {
     } cases[] = {
         {"12>5", 2, "125"},
         {">", 0, ""},
-        {"3/11/1985>0/", 9, "3/11/19850/"},
         {"abcdefg", 7, "abcdefg"},  // the mark fell behind the cut
         {std::string("ab>\0\0", 5), 2, "ab"},
         {"a>b>", 3, "a>b"},

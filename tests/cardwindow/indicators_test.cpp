@@ -75,6 +75,7 @@ class IndicatorsTest : public ::testing::Test {
             FieldPositions[f] = int16_t(positions[f - 1]);
         }
         FieldTextOffsets[9] = 1;
+        CoreState.WriteAccess = 1;
     }
     static SmallCard Card(std::array<int, 5> words, int32_t big) {
         SmallCard c;
@@ -89,7 +90,7 @@ class IndicatorsTest : public ::testing::Test {
 TEST_F(IndicatorsTest, EveryCardComputedLeftToRightInLineOrder) {
     WriteBytes(Archive("indicato.txt"),
                "%7 = 3 / 4\r\n1 = 2 + 3 * 4\r\n\r\n2 = 8 + 1\r\n4 =\r\n10 = 6 * 6\r\n3 = 2 / 5\r\n9 = 1\r\n"
-               "7 = 1 * 1 * 1 * 1\r\n11 = 1\r\n");
+               "7 = 1 * 1 * 1 * 1\r\n11 = 1\r\n8 = 1\r\n5 = 1\r\n");
     std::vector<SmallCard> cards = {Card({1, 2, 3, 4, 0}, 100000), Card({0, 5, 1, 2, 3}, -3)};
     test::StoreSmallCards(CoreState.ArchiveDir, cards, 2);
     const std::string text = test::SmallTextFile(cards);
@@ -99,15 +100,18 @@ TEST_F(IndicatorsTest, EveryCardComputedLeftToRightInLineOrder) {
     EXPECT_EQ(run.cards.Missing(), 2);
 
     EXPECT_EQ(ReadBytes(Archive("ind2.txt")),
-              "%7=3/4\r\n1=2+3*4\r\n0=\r\n2=8+1\r\n4=\r\n10=6*6\r\n3=2/5\r\n9=1\r\n7=1*1*1*1\r\n11=1\r\n");
-    // A date operand, a text target and a number beyond the fields are refused.
-    EXPECT_EQ(run.refusedLines, (std::vector<int>{4, 8, 10}));
+              "%7=3/4\r\n1=2+3*4\r\n0=\r\n2=8+1\r\n4=\r\n10=6*6\r\n3=2/5\r\n9=1\r\n7=1*1*1*1\r\n11=1\r\n"
+              "8=1\r\n5=1\r\n");
+    // A date operand, a text, date or category target and a number beyond the fields are refused.
+    EXPECT_EQ(run.refusedLines, (std::vector<int>{4, 8, 10, 11, 12}));
 
-    // Card 0: 3 * 100 / 4 = 75; (2 + 3) * 4 = 20; 0; 10^10 keeps its low 32 bits; 2 / 0 = 0;
-    // 20^4 = 160000 keeps its low 16 bits (28928).
-    cards[0].Word(8, 75).Word(1, 20).Word(4, 0).Number(12, 1410065408).Word(3, 0).Word(8, 28928);
+    // Card 0: 3 * 100 / 4 = 75; (2 + 3) * 4 = 20; 0; 10^10 does not fit 32 bits: empty; field 5
+    // holds no category, so 2 / it is empty; 20^4 = 160000 does not fit 16 bits: empty.
+    const uint16_t empty = kEmptyWord;
+    cards[0].Word(8, 75).Word(1, 20).Word(4, 0).Number(12, kEmptyNumber).Word(3, empty).Word(8, empty);
     // Card 1: 1 * 100 / 2 = 50; (5 + 1) * 2 = 12; 0; -3 * -3 = 9; 5 / 3 = 1.67 gives 2; 12^4.
     cards[1].Word(8, 50).Word(1, 12).Word(4, 0).Number(12, 9).Word(3, 2).Word(8, 20736);
+    EXPECT_EQ(run.emptiedOutOfRange, 2);
     EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), test::SmallValuesFile(cards));
     EXPECT_EQ(ReadBytes(Archive("alf-sch.dat")), text);
 
@@ -117,33 +121,44 @@ TEST_F(IndicatorsTest, EveryCardComputedLeftToRightInLineOrder) {
     EXPECT_EQ(progress.maximum, 1);
 }
 
-TEST_F(IndicatorsTest, NearestIntegerHalvesToEvenAndLowBits) {
-    WriteBytes(Archive("indicato.txt"), "3 = 1 / 2\r\n4 = 1 * 2\r\n");
+TEST_F(IndicatorsTest, NearestIntegerHalvesToEvenEmptyOperandsAndOverflow) {
+    WriteBytes(Archive("indicato.txt"), "3 = 1 / 2\r\n4 = 1 * 2\r\n7 = 1 + 2\r\n");
+    constexpr uint16_t E = kEmptyWord;  // -32000, the empty word
     struct Case {
         int a, b;
-        uint16_t quotient, product;
+        uint16_t quotient, product, sum;
     } cases[] = {
-        {5, 2, 2, 10},  // 2.5 goes to 2
-        {7, 2, 4, 14},  // 3.5 goes to 4
-        {-5, 2, uint16_t(-2), uint16_t(-10)},
-        {1, 0, 0, 0},                                              // a division by 0 gives 0
-        {300, 300, 1, 24464},                                      // 90000 keeps its low 16 bits
-        {-300, 300, uint16_t(-1), 41072},                          // -90000 likewise
-        {-32000, 3, uint16_t(-10667), uint16_t(-96000 + 131072)},  // the empty word is -32000
+        {5, 2, 2, 10, 7},  // 2.5 goes to 2
+        {7, 2, 4, 14, 9},  // 3.5 goes to 4
+        {-5, 2, uint16_t(-2), uint16_t(-10), uint16_t(-3)},
+        {1, 0, 0, 0, 1},                  // a division by 0 gives 0
+        {200, 200, 1, E, 400},            // 40000 does not fit: empty
+        {-300, 300, uint16_t(-1), E, 0},  // -90000 likewise
+        {29999, 1, 29999, 29999, E},      // 30000 is past the largest typed value
+        {-32000, 3, E, E, E},             // an empty operand: an empty result
+        {5, -32000, E, E, E},             // 5 + empty is empty
     };
     std::vector<SmallCard> cards;
     for (const Case& c : cases) cards.push_back(Card({c.a, c.b, 0, 0, 0}, 0));
     test::StoreSmallCards(CoreState.ArchiveDir, cards);
     test::RecordingProgress progress;
-    RunIndicators(progress);
-    for (size_t k = 0; k < cards.size(); ++k) cards[k].Word(3, cases[k].quotient).Word(4, cases[k].product);
+    EXPECT_EQ(RunIndicators(progress).emptiedOutOfRange, 3);
+    for (size_t k = 0; k < cards.size(); ++k)
+        cards[k].Word(3, cases[k].quotient).Word(4, cases[k].product).Word(8, cases[k].sum);
     EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), test::SmallValuesFile(cards));
 }
 
-TEST_F(IndicatorsTest, MissingDefinitionsAreAnError) {
+TEST_F(IndicatorsTest, WithoutThePasswordOrTheDefinitionsNothingChanges) {
     test::StoreSmallCards(CoreState.ArchiveDir, {Card({1, 2, 3, 4, 5}, 6)});
     const std::string before = ReadBytes(Archive("num-sch.dat"));
     test::RecordingProgress progress;
+    WriteBytes(Archive("indicato.txt"), "1 = 2 + 3\r\n");
+    CoreState.WriteAccess = 0;
+    EXPECT_TRUE(RunIndicators(progress).refused);
+    EXPECT_FALSE(FileExists(Archive("ind2.txt")));
+    EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), before);
+    CoreState.WriteAccess = 1;
+    RemoveFile(Archive("indicato.txt"));
     EXPECT_THROW(RunIndicators(progress), IoError);
     EXPECT_FALSE(FileExists(Archive("ind2.txt")));
     EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), before);

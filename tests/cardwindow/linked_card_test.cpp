@@ -119,24 +119,24 @@ TEST_F(LinkedCard, ChangingFieldOneBringsTheLinkedCard) {
     CoreState.FirstCardWord = 0;
     CommitContext context;
     context.mode = 1;
-    EXPECT_TRUE(CommitField(1, "2", context));
+    EXPECT_TRUE(CommitField(1, "2", context).linked);
     EXPECT_EQ(CurrentCardValues[1], 2);
     EXPECT_EQ(CurrentCardValues[2], 2000);
     EXPECT_EQ(Text(1, 1), "2");
     // The same first word again: nothing is brought in.
     CurrentCardValues[2] = kSentinel;
-    EXPECT_FALSE(CommitField(1, "2", context));
+    EXPECT_FALSE(CommitField(1, "2", context).linked);
     EXPECT_EQ(CurrentCardValues[2], kSentinel);
     // Another field does not bring it in either, in any mode; field 1 does in every mode.
     CurrentCardValues[1] = 3;
-    EXPECT_FALSE(CommitField(2, "5", context));
+    EXPECT_FALSE(CommitField(2, "5", context).linked);
     context.mode = 12;
-    EXPECT_TRUE(CommitField(1, "", context));
+    EXPECT_TRUE(CommitField(1, "", context).linked);
     EXPECT_EQ(CurrentCardValues[2], 3000);
     // Without a linked archive nothing happens.
     CoreState.HasLinkedArchives = 0;
     CurrentCardValues[1] = 1;
-    EXPECT_FALSE(CommitField(1, "", context));
+    EXPECT_FALSE(CommitField(1, "", context).linked);
 }
 
 }  // namespace

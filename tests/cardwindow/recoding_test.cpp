@@ -93,6 +93,7 @@ class Recoding : public ::testing::Test {
   protected:
     void SetUp() override {
         ResetProgramState();
+        CoreState.WriteAccess = 1;
         CoreState.ProgramDir = root.ProgramDir();
         BuildTextFile();
         CoreState.ArchiveDir = archive.Path();
@@ -285,8 +286,9 @@ TEST_F(Recoding, NothingChangesWithoutTheTextOrOnAFieldWithoutCategories) {
         int field;
         bool text;
         RecodingOutcome outcome;
+        bool password = true;
     } cases[] = {
-        {2, false, RecodingOutcome::NoText},
+        {2, true, RecodingOutcome::Refused, false},   {2, false, RecodingOutcome::NoText},
         {5, true, RecodingOutcome::NotCategoryField},  // a number
         {1, true, RecodingOutcome::NotCategoryField},  // a text
         {8, true, RecodingOutcome::NotCategoryField},  // past the last field
@@ -294,6 +296,7 @@ TEST_F(Recoding, NothingChangesWithoutTheTextOrOnAFieldWithoutCategories) {
     for (const Case& c : cases) {
         std::filesystem::remove(archive / "ricod.txt");
         if (c.text) Edit("    1    0\r\n");
+        CoreState.WriteAccess = c.password;
         EXPECT_EQ(RunRecoding(c.field, progress), c.outcome) << c.field;
         EXPECT_EQ(ReadBytes(archive / "num-sch.dat"), cards) << c.field;
         EXPECT_EQ(ReadBytes(archive / "sig-sch.dat"), declarations) << c.field;

@@ -76,10 +76,10 @@ TEST_F(StartupTest, ArchiveDirectoryFromCartella) {
 
 TEST_F(StartupTest, LongArchivePathIsNotCut) {
     ProgramRoot root;
-    const std::string deep = "C:\\" + std::string(70, 'a') + "\\" + std::string(70, 'b') + "\\";
+    const std::string deep = "C:\\" + std::string(200, 'a') + "\\" + std::string(200, 'b') + "\\";
     WriteBytes(root / "cartella.txt", deep + "\r\n");
     InitProgramState();
-    EXPECT_EQ(CoreState.ArchiveDir, root.Root() + std::string(70, 'a') + "/" + std::string(70, 'b') + "/");
+    EXPECT_EQ(CoreState.ArchiveDir, root.Root() + std::string(200, 'a') + "/" + std::string(200, 'b') + "/");
 }
 
 TEST_F(StartupTest, MissingTextSourcesStopStartUpAndSaveNothing) {

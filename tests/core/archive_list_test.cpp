@@ -31,8 +31,9 @@ class ArchiveListTest : public ::testing::Test {
         MakeDirs(root.Root() + "archivi/vuoto/");
         CopyTree(sample, second);
         WriteBytes(second + "dli-sch.dat", Hex("01 00 00 00"));  // two cards
+        // A card definition without the archive made from it.
         CopyTree(sample, root.Root() + "archivi/vuoto/");
-        std::remove((root.Root() + "archivi/vuoto/scheda.txt").c_str());
+        std::remove((root.Root() + "archivi/vuoto/morvidex.dat").c_str());
     }
     void TearDown() override {
         StopProgram();
@@ -83,21 +84,22 @@ TEST_F(ArchiveListTest, ChoosingAnEntry) {
         "Corto\r\n"
         "Vuoto         C:\\archivi\\vuoto\\\r\n"
         "Secondo       C:\\archivi\\Secondo\r\n";  // no final backslash
+    using A = ArchiveChoice;
     struct Case {
         const char* name;
         int index;
-        bool changes;
+        A choice;
     } cases[] = {
-        {"current archive", 0, false},        {"none highlighted is the first", -1, false},
-        {"line without directory", 1, false}, {"no card definition", 2, false},
-        {"past the end", 9, false},           {"another archive", 3, true},
+        {"current archive", 0, A::Unchanged},        {"none highlighted is the first", -1, A::Unchanged},
+        {"line without directory", 1, A::Unchanged}, {"no descriptor", 2, A::Missing},
+        {"past the end", 9, A::Unchanged},           {"another archive", 3, A::Changed},
     };
     WriteList(list);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CurrentCardText[1] = 'x';
-        EXPECT_EQ(ChooseArchive(c.index), c.changes);
-        if (!c.changes) {
+        EXPECT_EQ(ChooseArchive(c.index), c.choice);
+        if (c.choice != A::Changed) {
             EXPECT_EQ(CoreState.ArchiveDir, sample);
             EXPECT_EQ(CurrentCardText[1], 'x');
             EXPECT_FALSE(FileExists(sample + "imposta.000"));  // nothing saved
@@ -111,14 +113,14 @@ TEST_F(ArchiveListTest, ChoosingAnEntry) {
     EXPECT_EQ(CoreState.CurrentCard, 2);
     EXPECT_EQ(CurrentCardText[1], 0);
     // The same entry again is now the current archive.
-    EXPECT_FALSE(ChooseArchive(3));
+    EXPECT_EQ(ChooseArchive(3), A::Unchanged);
 }
 
 TEST_F(ArchiveListTest, SettingsThatCannotBeSavedKeepTheArchiveInUse) {
     MakeDirs(root / "cartella.txt");  // the file cannot be written
     WriteList("Secondo       C:\\archivi\\Secondo\\\r\n");
     CurrentCardText[1] = 'x';
-    EXPECT_FALSE(ChooseArchive(0));
+    EXPECT_EQ(ChooseArchive(0), ArchiveChoice::Unchanged);
     EXPECT_EQ(CoreState.ArchiveDir, sample);
     EXPECT_EQ(CurrentCardText[1], 'x');
 }

@@ -7,6 +7,7 @@
 #include "cardwindow/category_lists.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
+#include "core/typed_values.h"
 #include "platform/io_error.h"
 #include "support/temp_dir.h"
 
@@ -19,6 +20,7 @@ using test::TempDir;
 using test::WriteBytes;
 
 TEST(DateBoundTest, TypedTextToKey) {
+    SetEntryClockForTests(EntryClock{7, 4, 2024});
     struct Case {
         const char* typed;
         int32_t key;
@@ -26,7 +28,9 @@ TEST(DateBoundTest, TypedTextToKey) {
     const Case cases[] = {
         {"15/6/1995", 950615},
         {"31/12/2010", 1101231},
-        {"1/2/99", 201},  // two-digit years are below 1901
+        {"1/2/99", 990201},  // two-digit years as on the card
+        {"1/2/24", 1240201},
+        {"1/2/0", 1000201},
         {"1/1/1900", 101},
         {"1/1/1901", 10101},
         {"7.3.2000", 1000307},  // any non-digit ends a part
@@ -37,12 +41,13 @@ TEST(DateBoundTest, TypedTextToKey) {
         {"abc", 0},
         {"1/1/2000/5/5", 1000101},       // parts after the year are ignored
         {"1/1/99999999999", INT32_MAX},  // no wrap-around
-        {" 1/2/2000", 100},              // a leading blank makes an empty first part
+        {" 1/2/2000", 1020100},          // a leading blank makes an empty first part
         {"1/2/2000xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx", 1000201},
     };
     for (const Case& c : cases) EXPECT_EQ(ParseDateBound(c.typed), c.key) << c.typed;
     // Only the first 100 characters are read.
-    EXPECT_EQ(ParseDateBound("1/2/" + std::string(96, '0') + "2000"), 201);
+    EXPECT_EQ(ParseDateBound("1/2/" + std::string(96, '0') + "2000"), 1000201);
+    SetEntryClockForTests(std::nullopt);
 }
 
 TEST(DateBoundTest, KeyToText) {
@@ -81,11 +86,11 @@ TEST(NumericBoundTest, TypedTextByType) {
         {5, "25:00", 2400},
         {5, "0.0", 0},
         {5, "", kEmptyNumber},
-        {6, "12%", 12},
-        {6, "12.00%", 1200},
+        {6, "12%", 1200},
+        {6, "12.5", 1250},  // one decimal is tenths, as on the card
         {6, "  5.50%", 550},
-        {6, "200.00%", 10000},
-        {6, "12345678901", 10000},  // ten digits at most, then the limit
+        {6, "200.00%", 20000},
+        {6, "12.345", kEmptyNumber},
         {6, "%", kEmptyNumber},
         {2, "12", kEmptyNumber},
         {0, "12", kEmptyNumber},

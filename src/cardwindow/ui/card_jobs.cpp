@@ -9,6 +9,8 @@
 #include "cardwindow/category_reorder.h"
 #include "cardwindow/indicators.h"
 #include "cardwindow/range_check.h"
+#include "cardwindow/write_permission.h"
+#include "core/text_tables.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/tesegue.h"
 #include "platform/progress.h"
@@ -17,6 +19,8 @@
 namespace qv {
 
 namespace {
+
+constexpr int kOutOfRangeText = 1562;
 
 // The runner's bar; repainted only when it moves by a visible step, so that a pass over many
 // cards is not slowed down by painting.
@@ -51,6 +55,7 @@ void ShowShortPass(const CardCount& cards) {
 }
 
 void Attribute(TEsegue& runner, AttributionKind kind) {
+    if (RefusedWithoutWriteAccess()) return;
     RunnerProgress progress(runner);
     RunAttribution(kind, progress);
 }
@@ -61,15 +66,19 @@ void CheckRanges(TEsegue& runner) {
 }
 
 void UpdateIndicators(TEsegue& runner) {
+    if (RefusedWithoutWriteAccess()) return;
     RunnerProgress progress(runner);
     const IndicatorRun run = RunIndicators(progress);
     ShowShortPass(run.cards);
     if (!run.refusedLines.empty())
         ShowError("Indicatori non calcolati (un campo non e' numerico o non esiste) alle righe " +
                   NumberList(run.refusedLines) + " di indicato.txt.");
+    if (run.emptiedOutOfRange > 0)
+        ShowError(LoadText(kOutOfRangeText) + " " + std::to_string(run.emptiedOutOfRange) + ".");
 }
 
 void ReorderCategories(TEsegue& runner) {
+    if (RefusedWithoutWriteAccess()) return;
     RunnerProgress progress(runner);
     const ReorderRun run = ReorderMarkedCategories(progress);
     ShowShortPass(run.cards);
@@ -79,6 +88,12 @@ void ReorderCategories(TEsegue& runner) {
 }
 
 }  // namespace
+
+bool RefusedWithoutWriteAccess() {
+    if (CardChangesAllowed()) return false;
+    ShowError(CardChangesRefusal());
+    return true;
+}
 
 void RegisterCardWindowJobs() {
     RegisterBatchJob(2, [](TEsegue& r) { Attribute(r, AttributionKind::Copy); });

@@ -7,4 +7,8 @@ namespace qv {
 // alphabetical reordering of categories. Called once at start-up.
 void RegisterCardWindowJobs();
 
+// A command that changes stored cards asks here first: without the write password it says so
+// and answers true (the command stops).
+bool RefusedWithoutWriteAccess();
+
 }  // namespace qv

@@ -208,6 +208,7 @@ void CardPainter::ScriveCampoClick() {
         CoreState.EntryOriginalText = text;
         CoreState.EntryCursor = 0;
         CoreState.EntryBuffer = ">" + text;
+        CoreState.EntryReplaces = 1;
         text = CoreState.EntryBuffer;
         CoreState.CurrentFieldText = text.substr(1);
     }

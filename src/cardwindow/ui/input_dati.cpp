@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "cardwindow/card_import.h"
+#include "cardwindow/ui/card_jobs.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
@@ -165,7 +166,7 @@ void TInputDati::VisualizzaClick() {
 
 void TInputDati::Import(ImportMode mode) {
     ReadOptions();
-    if (!CoreState.WriteAccess) return;
+    if (RefusedWithoutWriteAccess()) return;
     BarProgress progress(Barra);
     HourglassOn();
     ImportOutcome outcome;

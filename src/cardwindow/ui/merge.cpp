@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "cardwindow/archive_merge.h"
+#include "cardwindow/ui/card_jobs.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
@@ -65,6 +66,7 @@ void TMerge::ListaClick() {
 }
 
 void TMerge::EseguiClick() {
+    if (RefusedWithoutWriteAccess()) return;
     MergeCheck check;
     try {
         check = CheckMergeList();

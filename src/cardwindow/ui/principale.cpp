@@ -175,6 +175,9 @@ void TPrincipale::FormCreate() {
     } catch (const IoError& e) {
         ReportIoError(e);
     }
+    // The release of the key that completed the password, and an Enter a person presses out of
+    // habit, belong to the password and not to the card; any other command ends this.
+    passwordKeysPending_ = CoreState.WriteAccess != 0;
 }
 
 void TPrincipale::ApplyArchiveToWindow() {
@@ -192,6 +195,7 @@ void TPrincipale::ApplyArchiveToWindow() {
 }
 
 void TPrincipale::VisualizzaClick() {
+    passwordKeysPending_ = false;
     painter_->VisualizzaClick();
 }
 void TPrincipale::ComandiClick() {

@@ -234,11 +234,20 @@ class TPrincipale : public QMainWindow {
     void ShowSearchBar(bool shown);
     void FormClose();
     void DispatchCanvasEvent(QEvent* event);
+    // Right after the write password: key releases, and one Enter, do not reach the card.
+    bool SwallowPasswordKey(QEvent* event);
     // Draws field f again when it is shown (its page, a mode with fields).
     void RedrawField(int field);
     void RepaintPage();
     void ShowMove(const CursorMove& move);
     void DrawEntryBuffer(bool blankFirst);
+    // The card window's status line; an empty text clears it.
+    void ShowEntryStatus(const std::string& text);
+    // Leaving the card in mode 1: stored with the write password, else a card typed on says
+    // once that it is not stored.
+    void StoreCardInHand();
+    // The card in hand was changed by typing, a picker or a clear.
+    void NoteCardChanged();
     void MoveToCard(int step);
     void OpenFieldPicker();
     void OpenConditionDialog();
@@ -247,6 +256,9 @@ class TPrincipale : public QMainWindow {
     std::unique_ptr<CardPainter> painter_;
     bool closed_ = false;
     bool leaving_ = false;
+    // Something was typed into the card in hand since it was last stored or left.
+    bool typedOnCard_ = false;
+    bool passwordKeysPending_ = false;
 };
 
 }  // namespace qv

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStatusBar>
 #include <algorithm>
 #include <cstdio>
 
@@ -15,9 +16,11 @@
 #include "cardwindow/ui/virtual_keys.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
 #include "core/ui/thelp.h"
 #include "platform/io_error.h"
 #include "platform/ui/application.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 
 namespace qv {
@@ -26,6 +29,15 @@ namespace {
 
 constexpr int kToolBarBottom = 20;
 constexpr int kMissingFieldsSelector = -23;
+constexpr int kUnwritableCharacterText = 1558;
+constexpr int kCardNotStoredText = 1559;
+
+// The status line's word on a typed value the field did not take, by EntryRefusal.
+constexpr int kRefusalTexts[] = {0, 1551, 1552, 1553, 1554, 1555, 1556, 1557};
+
+int RefusalText(EntryRefusal refusal) {
+    return kRefusalTexts[size_t(refusal)];
+}
 
 bool EntryMode(int mode) {
     return mode >= 1 && mode <= 3;
@@ -64,6 +76,7 @@ bool TPrincipale::eventFilter(QObject* watched, QEvent* event) {
         default:
             return QMainWindow::eventFilter(watched, event);
     }
+    if (passwordKeysPending_ && SwallowPasswordKey(event)) return true;
     try {
         DispatchCanvasEvent(event);
     } catch (const IoError& e) {
@@ -73,10 +86,20 @@ bool TPrincipale::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
+bool TPrincipale::SwallowPasswordKey(QEvent* event) {
+    if (event->type() == QEvent::KeyRelease) return true;
+    passwordKeysPending_ = false;
+    if (event->type() != QEvent::KeyPress) return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
 void TPrincipale::DispatchCanvasEvent(QEvent* event) {
     switch (event->type()) {
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
+            if (KeyHasUnwritableCharacter(*static_cast<QKeyEvent*>(event)))
+                ShowEntryStatus(LoadText(kUnwritableCharacterText));
             for (const KeyMessage& m : WindowsKeyMessages(*static_cast<QKeyEvent*>(event))) {
                 if (m.kind == KeyMessageKind::Down)
                     FormKeyDown(m.code);
@@ -137,7 +160,7 @@ void TPrincipale::DrawEntryBuffer(bool blankFirst) {
 }
 
 void TPrincipale::CCClick() {
-    const bool linked = CommitEntryBuffer([this](CategoryPicker picker, int field) {
+    const CommitResult result = CommitEntryBuffer([this](CategoryPicker picker, int field) {
         CoreState.CommandCode = field;
         if (picker == CategoryPicker::List)
             VedeModalitaClick();
@@ -145,7 +168,32 @@ void TPrincipale::CCClick() {
             SceglieModalitaClick();
         return CoreState.CommandCode;
     });
-    if (linked && ModeShowsFields(CoreState.CardWindowMode)) ContenutoCampiClick();
+    if (result.changed) NoteCardChanged();
+    if (result.refusal != EntryRefusal::None)
+        ShowEntryStatus(LoadText(RefusalText(result.refusal)));
+    else if (result.changed)
+        ShowEntryStatus({});
+    if (result.linked && ModeShowsFields(CoreState.CardWindowMode)) ContenutoCampiClick();
+}
+
+void TPrincipale::NoteCardChanged() {
+    if (CoreState.CardWindowMode == 1) typedOnCard_ = true;
+}
+
+void TPrincipale::ShowEntryStatus(const std::string& text) {
+    if (text.empty())
+        statusBar()->clearMessage();
+    else
+        statusBar()->showMessage(Qs(text));
+}
+
+void TPrincipale::StoreCardInHand() {
+    if (CoreState.CardWindowMode != 1) return;
+    if (CoreState.WriteAccess)
+        SaveCurrentCard();
+    else if (typedOnCard_)
+        ShowInfo(LoadText(kCardNotStoredText));
+    typedOnCard_ = false;
 }
 
 void TPrincipale::CommitBeforeMove() {
@@ -164,7 +212,7 @@ void TPrincipale::LeggeStringaClick() {
 
 void TPrincipale::CinsClick() {
     CommitBeforeMove();
-    if (CoreState.CardWindowMode == 1 && CoreState.WriteAccess) SaveCurrentCard();
+    StoreCardInHand();
 }
 
 void TPrincipale::ShowRequiredFieldsBeforeMove() {
@@ -184,7 +232,7 @@ void TPrincipale::MoveToCard(int step) {
     if (step > 0 && !(CoreState.CurrentCard <= NewCardNumber() && CardHasData())) return;
     ShowRequiredFieldsBeforeMove();
     if (CoreState.ProceedFlag != 1) return;
-    if (CoreState.CardWindowMode == 1 && CoreState.WriteAccess) SaveCurrentCard();
+    StoreCardInHand();
     CoreState.CurrentCard += step;
     ReadCardText();
     ReadCardValues();
@@ -234,15 +282,19 @@ void TPrincipale::FormKeyDown(int key) {
             ShowMove(MoveCursorEnd());
             return;
         case vk::Left:
+            CoreState.EntryReplaces = 0;
             if (EntryCursorLeft(CoreState.EntryBuffer, CoreState.EntryCursor)) DrawEntryBuffer(false);
             return;
         case vk::Right:
+            CoreState.EntryReplaces = 0;
             if (EntryCursorRight(CoreState.EntryBuffer, CoreState.EntryCursor)) DrawEntryBuffer(false);
             return;
         case vk::Back:
+            CoreState.EntryReplaces = 0;
             if (EntryBackspace(CoreState.EntryBuffer, CoreState.EntryCursor)) DrawEntryBuffer(true);
             return;
         case vk::Delete:
+            CoreState.EntryReplaces = 0;
             if (EntryDelete(CoreState.EntryBuffer, CoreState.EntryCursor)) DrawEntryBuffer(true);
             return;
         case vk::F1:
@@ -263,6 +315,7 @@ void TPrincipale::FormKeyDown(int key) {
         case vk::F8:
             if (!EntryMode(mode)) return;
             ClearCardFields(f, f);
+            NoteCardChanged();
             RedrawField(f);
             return;
         default:
@@ -387,8 +440,10 @@ void TPrincipale::OpenFieldPicker() {
     }
     const int p = FieldPositions[size_t(f)];
     const int words = std::min(CoreState.CardWordCount, kMaxCardWords);
-    if (CoreState.CommandCode > 0 && p >= 1 && p <= words)
+    if (CoreState.CommandCode > 0 && p >= 1 && p <= words) {
         CurrentCardValues[size_t(p)] = uint16_t(CoreState.CommandCode);
+        NoteCardChanged();
+    }
     RedrawField(f);
 }
 
@@ -426,14 +481,17 @@ void TPrincipale::FormDblClick() {
 
 void TPrincipale::FormMouseDown(int x, int y) {
     CoreState.ClickInCard = y >= kToolBarBottom ? 1 : 0;
-    // The mouse does not commit: drawing the field again drops what was typed.
-    RedrawField(CoreState.CurrentField);
+    // A press that does not move the cursor keeps what is being typed; a move commits it, as
+    // the keys do.
     if (!CoreState.MouseEntry) return;
     const int mode = CoreState.CardWindowMode;
     if (mode == 4) {
         PointerPosition(x, y);
     } else if (StepMode(mode)) {
-        if (const int f = FieldAtPoint(x, y)) ShowMove(MoveCursorTo(f));
+        const int f = FieldAtPoint(x, y);
+        if (f == 0 || f == CoreState.CurrentField) return;
+        CommitBeforeMove();
+        ShowMove(MoveCursorTo(f));
     }
 }
 

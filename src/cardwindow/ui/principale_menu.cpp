@@ -5,8 +5,10 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "cardwindow/entry_options.h"
 #include "cardwindow/ui/about_box.h"
 #include "cardwindow/ui/card_dialogs.h"
+#include "cardwindow/ui/card_jobs.h"
 #include "cardwindow/ui/card_search.h"
 #include "cardwindow/ui/input_dati.h"
 #include "cardwindow/ui/ordinamento.h"
@@ -404,7 +406,7 @@ void TPrincipale::b4Click() {
             VedeListaClick();
             return;
         case kReorderMode:
-            if (!CoreState.WriteAccess) return;
+            if (RefusedWithoutWriteAccess()) return;
             CoreState.CommandCode = kReorderJob;
             RiordinaClick();
             return;
@@ -429,7 +431,7 @@ void TPrincipale::b5Click() {
         case kReorderMode: {
             const int f = CoreState.CurrentField;
             const bool coded = f >= 1 && f <= kMaxFields && FieldTypes[size_t(f)] >= 0;
-            if (coded && CoreState.WriteAccess) RicodificaListeClick();
+            if (coded && !RefusedWithoutWriteAccess()) RicodificaListeClick();
             return;
         }
         default:
@@ -513,25 +515,13 @@ void TPrincipale::b10Click() {
 
 void TPrincipale::ClearByAnswer() {
     CancCampiClick();
-    switch (CoreState.CommandCode) {
-        case kClearField: {
-            const int f = CoreState.CurrentField;
-            ClearCardFields(f, f);
-            RedrawField(f);
-            return;
-        }
-        case kClearAll:
-            ClearCardFields(1, CoreState.FieldCount);
-            ContenutoCampiClick();
-            return;
-        case kClearMarked:
-            for (int f = 1; f <= FieldLimit(); ++f)
-                if (IsClearField(f)) ClearCardFields(f, f);
-            ContenutoCampiClick();
-            return;
-        default:
-            return;
-    }
+    const int answer = CoreState.CommandCode;
+    qv::ClearByAnswer(answer);
+    if (answer >= kClearField && answer <= kClearMarked) NoteCardChanged();
+    if (answer == kClearField)
+        RedrawField(CoreState.CurrentField);
+    else if (answer == kClearAll || answer == kClearMarked)
+        ContenutoCampiClick();
 }
 
 void TPrincipale::ClearMarkOfMode() {

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "cardwindow/recoding.h"
+#include "cardwindow/ui/card_jobs.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
@@ -84,6 +85,7 @@ void TRicodifica::ListaClick() {
 }
 
 void TRicodifica::EsegueClick() {
+    if (RefusedWithoutWriteAccess()) return;
     BarProgress progress(Barra, 1);
     HourglassOn();
     try {

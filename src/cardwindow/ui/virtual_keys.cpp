@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <iterator>
 
-#include "platform/ui/qt_text.h"
+#include "platform/cp1252.h"
 
 namespace qv {
 
@@ -122,10 +122,20 @@ std::string KeyPressCharacters(const QKeyEvent& event) {
             break;
     }
     if (event.key() >= Qt::Key_F1 && event.key() <= Qt::Key_F35) return {};
-    std::string chars = Cp(event.text());
-    // X11 gives Delete the character 127, which Windows never sends.
-    chars.erase(std::remove(chars.begin(), chars.end(), '\x7f'), chars.end());
+    std::string chars;
+    for (const char32_t cp : event.text().toUcs4()) {
+        // X11 gives Delete the character 127, which Windows never sends. A character without a
+        // Windows-1252 byte cannot be stored and is refused here rather than stored as "?".
+        const int byte = UnicodeToCp1252(cp);
+        if (byte >= 0 && byte != 0x7f) chars.push_back(char(byte));
+    }
     return chars;
+}
+
+bool KeyHasUnwritableCharacter(const QKeyEvent& event) {
+    if (event.type() != QEvent::KeyPress) return false;
+    const auto cps = event.text().toUcs4();
+    return std::any_of(cps.begin(), cps.end(), [](char32_t cp) { return UnicodeToCp1252(cp) < 0; });
 }
 
 std::vector<KeyMessage> WindowsKeyMessages(const QKeyEvent& event) {

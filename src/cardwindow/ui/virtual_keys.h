@@ -38,8 +38,10 @@ int VirtualKeyCode(int qtKey, bool keypad = false);
 
 // The characters a key press gives to the key-press handler (Windows-1252), in order: the
 // event's text, except for keys that give no character on Windows (Delete, cursor and
-// function keys).
+// function keys). A character without a Windows-1252 byte is left out.
 std::string KeyPressCharacters(const QKeyEvent& event);
+// Whether a key press gives a character that has no Windows-1252 byte (and is left out).
+bool KeyHasUnwritableCharacter(const QKeyEvent& event);
 
 // What the card window's handlers receive for one Qt key event, in the order Windows sends it:
 // a press gives the key-down (when the key has a code), then a key-press for each character it

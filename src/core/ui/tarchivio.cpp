@@ -17,6 +17,7 @@
 #include "core/ui/thelprtf.h"
 #include "platform/io_error.h"
 #include "platform/ui/application.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 
 namespace qv {
@@ -24,6 +25,7 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 21;
+constexpr int kMissingArchiveText = 1561;
 
 QLineEdit* ReadOnlyBox(QWidget* owner, const char* name) {
     auto* e = new QLineEdit(owner);
@@ -103,7 +105,9 @@ void TArchivio::FormCreate() {
 
 void TArchivio::ChooseHighlighted() {
     try {
-        if (ChooseArchive(Archivi->currentRow())) {
+        const ArchiveChoice choice = ChooseArchive(Archivi->currentRow());
+        if (choice == ArchiveChoice::Missing) ShowError(LoadText(kMissingArchiveText));
+        if (choice == ArchiveChoice::Changed) {
             changed_ = true;
             accept();
         }

@@ -114,14 +114,15 @@ TEST_F(CardEntryTest, NumberTypedThenNextCardStoresIt) {
     Key(Qt::Key_Down, 8);
     ASSERT_EQ(CoreState.CurrentField, 9);
     EXPECT_EQ(CoreState.EntryBuffer, ">5");
+    // The first key replaces the value shown; the next go in front of the mark.
     Type("12");
-    EXPECT_EQ(CoreState.EntryBuffer, "12>5");
+    EXPECT_EQ(CoreState.EntryBuffer, "12>");
     Key(Qt::Key_F2);
     EXPECT_EQ(CoreState.CurrentCard, 6);
     EXPECT_EQ(CoreState.CurrentField, 9);
     // Only the typed word changed: passing through the other fields rewrote nothing.
     std::string expected = valuesBefore;
-    PutU16(reinterpret_cast<uint8_t*>(expected.data()) + (5 * kWords + 8) * 2, 125);
+    PutU16(reinterpret_cast<uint8_t*>(expected.data()) + (5 * kWords + 8) * 2, 12);
     EXPECT_EQ(ReadBytes(ArchiveFile("num-sch.dat")), expected);
     EXPECT_EQ(ReadBytes(ArchiveFile("alf-sch.dat")), textBefore);
     EXPECT_EQ(StoredLastCard(), 419);
@@ -220,12 +221,18 @@ TEST_F(CardEntryTest, NextCardStoresOnlyANewCardWithDataAndWriteAccess) {
         const char* typed;
         int32_t lastCard;
         int32_t cardAfter;
+        size_t notices;  // that the card was not stored
     } cases[] = {
-        {"an empty new card stays", true, "", 419, kNewCard},
-        {"without write access nothing is stored, the move goes on", false, "Neri", 419, kNewCard + 1},
-        {"with data and write access the card is added", true, "Neri", kNewCard, kNewCard + 1},
+        {"an empty new card stays", true, "", 419, kNewCard, 0},
+        {"without write access nothing is stored, the move goes on", false, "Neri", 419, kNewCard + 1, 1},
+        {"with data and write access the card is added", true, "Neri", kNewCard, kNewCard + 1, 0},
     };
     for (const Case& c : cases) {
+        std::vector<std::string> notices;
+        SetMessageHook([&](const MessageRequest& r) {
+            notices.push_back(r.text);
+            return 0;
+        });
         GoToCard(CoreState.LastCard + 1);
         CoreState.WriteAccess = c.writeAccess;
         Key(Qt::Key_Home);
@@ -233,6 +240,7 @@ TEST_F(CardEntryTest, NextCardStoresOnlyANewCardWithDataAndWriteAccess) {
         Key(Qt::Key_F2);
         EXPECT_EQ(StoredLastCard(), c.lastCard) << c.what;
         EXPECT_EQ(CoreState.CurrentCard, c.cardAfter) << c.what;
+        EXPECT_EQ(notices.size(), c.notices) << c.what;
         if (c.lastCard == 419) {
             EXPECT_EQ(ReadBytes(ArchiveFile("alf-sch.dat")), textBefore) << c.what;
             EXPECT_EQ(ReadBytes(ArchiveFile("num-sch.dat")), valuesBefore) << c.what;
@@ -267,14 +275,17 @@ TEST_F(CardEntryTest, MissingRequiredFieldsAreListedAndTheMoveGoesOn) {
     EXPECT_EQ(ReadBytes(root / "Pianalto/cfs-cont.txt").find("Cognome"), std::string::npos);
 }
 
-TEST_F(CardEntryTest, MouseMovesTheCursorWithoutCommitting) {
+TEST_F(CardEntryTest, MouseMovesTheCursorAndCommits) {
     Click(kField9);
     EXPECT_EQ(CoreState.CurrentField, 9);
     EXPECT_EQ(CoreState.ClickInCard, 1);
     Type("77");
+    // A press on the field being typed keeps the typing; leaving it commits, as the keys do.
+    Click(kField9);
+    EXPECT_EQ(CoreState.EntryBuffer, "77>");
     Click(kField6);
     EXPECT_EQ(CoreState.CurrentField, 6);
-    EXPECT_EQ(CurrentCardValues[9], kEmptyWord);
+    EXPECT_EQ(CurrentCardValues[9], 77);
     // Outside every box only the field is drawn again.
     Click(QPoint(150, 400));
     EXPECT_EQ(CoreState.CurrentField, 6);
@@ -420,7 +431,6 @@ TEST(CardEntryEndToEnd, TypedCardIsStoredAndShownAfterARestart) {
         QTest::keyClick(c, Qt::Key_Return);
         QTest::keyClicks(c, "fem");
         QTest::keyClick(c, Qt::Key_Return);
-        for (int i = 0; i < 5; ++i) QTest::keyClick(c, Qt::Key_Delete);  // the empty date "0/0/0"
         QTest::keyClicks(c, "3/11/1985");
         QTest::keyClick(c, Qt::Key_Return);
         QTest::keyClicks(c, "fidenza");

@@ -37,6 +37,7 @@ class CardJobsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         StartProgram();
+        CoreState.WriteAccess = 1;
         RegisterCardWindowJobs();
         SetModalHook([this](QDialog& d) {
             if (auto* runner = qobject_cast<TEsegue*>(&d)) {
@@ -143,6 +144,7 @@ TEST_F(CardJobsTest, RangeDialogBuildsTheRangesAndChecksWithThePassword) {
     TEsegue(nullptr).Esegui->click();
     Store(7, kSex, 5);
 
+    CoreState.WriteAccess = 0;
     d.nCom->setText(" 5");
     d.nProv->setText("9 (componenti)");
     d.EsegueClick();  // without the write password nothing runs
@@ -188,9 +190,15 @@ TEST_F(CardJobsTest, IndicatorsDialogRunsTheDefinitions) {
     std::vector<int16_t> before;
     for (int32_t c = 0; c <= CoreState.LastCard; ++c) before.push_back(Stored(c, kHousehold));
     CoreState.CurrentCard = 10;
-    CoreState.WriteAccess = 0;  // the indicators need no password
+    // Without the write password the command says so and no card changes.
+    CoreState.WriteAccess = 0;
     d.AggiornaClick();
-    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(messages, std::vector<std::string>{"Testo 1560"});
+    EXPECT_EQ(Stored(3, kHousehold), before[3]);
+    messages.clear();
+    CoreState.WriteAccess = 1;
+    d.AggiornaClick();
+    EXPECT_EQ(runs, 2);
     for (int32_t c = 0; c <= CoreState.LastCard; ++c)
         EXPECT_EQ(Stored(c, kHousehold), int16_t(before[size_t(c)] * 2)) << c;
     EXPECT_EQ(ReadBytes(CoreState.ArchiveDir + "ind2.txt"), "9=9+9\r\n1=9\r\n");

@@ -8,7 +8,9 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTest>
+#include <QToolButton>
 #include <deque>
 #include <functional>
 #include <map>
@@ -24,6 +26,7 @@
 #include "cardwindow/ui/register_all.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/ui/thelp.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
@@ -137,6 +140,17 @@ class CardWindowWalkthrough : public ::testing::Test {
     }
 
     std::string Archive(const std::string& name) const { return root / ("Pianalto/" + name); }
+
+    // Notes of the card in hand written and saved through the notes button (b10).
+    void WriteNotes(const char* text) {
+        Next("THelp", [text](QDialog& d) {
+            auto& v = static_cast<THelp&>(d);
+            v.Testo->setPlainText(text);
+            v.Salva1->trigger();
+            v.Esci1->trigger();
+        });
+        window->b10->click();
+    }
 
     ProgramRoot root{true};
     std::unique_ptr<TPrincipale> window;

@@ -40,6 +40,7 @@ class MergeRecodingForms : public ::testing::Test {
   protected:
     void SetUp() override {
         StartProgram();
+        CoreState.WriteAccess = 1;
         SetModalHook([this](QDialog& d) {
             if (qobject_cast<THelp*>(&d)) viewers.push_back(CoreState.CommandCode);
             if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);

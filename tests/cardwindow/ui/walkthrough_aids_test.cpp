@@ -45,13 +45,7 @@ TEST_F(WalkthroughAids, GoToNotesCopyClearPrintAndClipboard) {
     EXPECT_EQ(NameInHand(), StoredName(5));
 
     // Notes written and saved (b10), found again when the notes are opened once more.
-    Next("THelp", [](QDialog& d) {
-        auto& v = static_cast<THelp&>(d);
-        v.Testo->setPlainText("Richiamare in primavera");
-        v.Salva1->trigger();
-        v.Esci1->trigger();
-    });
-    window->b10->click();
+    WriteNotes("Richiamare in primavera");
     QString again;
     Next("THelp", [&](QDialog& d) {
         again = static_cast<THelp&>(d).Testo->toPlainText();

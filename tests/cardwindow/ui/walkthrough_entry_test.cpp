@@ -2,6 +2,7 @@
 // pickers of category and municipality fields, a new category is added to a list from the
 // choice form, F2 stores the card and F1 brings it back.
 #include <QListWidget>
+#include <QStatusBar>
 #include <QToolButton>
 
 #include "card_window_walkthrough.h"
@@ -9,13 +10,16 @@
 #include "cardwindow/ui/category_pickers.h"
 #include "core/card_store.h"
 #include "core/text_tables.h"
+#include "core/typed_values.h"
 #include "platform/bytes.h"
+#include "platform/cp1252.h"
 #include "territory/ui/tunita.h"
 
 namespace qv::test {
 namespace {
 
-constexpr int kName = 1, kSex = 3, kBirth = 4, kComune = 5, kCivil = 6, kStudy = 7, kSpouseStudy = 8;
+constexpr int kName = 1, kSex = 3, kBirth = 4, kComune = 5, kCivil = 6, kStudy = 7, kSpouseStudy = 8,
+              kHousehold = 9, kTime = 16, kPercentage = 17;
 
 class WalkthroughEntry : public CardWindowWalkthrough {
   protected:
@@ -36,6 +40,27 @@ class WalkthroughEntry : public CardWindowWalkthrough {
         const QPoint at = list->visualItemRect(list->item(row)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+    // Word `word` (1-based) of `card` as the card file holds it.
+    int16_t StoredWord(int32_t card, int word) const {
+        const std::string v = ReadBytes(Archive("num-sch.dat"));
+        const size_t at = (size_t(card) * size_t(CoreState.CardWordCount) + size_t(word) - 1) * 2;
+        return at + 2 <= v.size() ? int16_t(GetU16(reinterpret_cast<const uint8_t*>(v.data() + at))) : -1;
+    }
+    int16_t Stored(int32_t card, int field, int offset = 0) const {
+        return StoredWord(card, FieldPositions[size_t(field)] + offset);
+    }
+    int32_t StoredNotesHead(int32_t card) const {
+        const int words = CoreState.CardWordCount;
+        return DecodeCardNumber(uint16_t(StoredWord(card, words - 1)), uint16_t(StoredWord(card, words)));
+    }
+    std::string Status() const { return Utf8ToCp1252(window->statusBar()->currentMessage().toStdString()); }
+    void GoTo(const char* number) {
+        Next("TNumeroScheda", [number](QDialog& d) {
+            Type(d, "Numero", number);
+            Click(d, "Ok");
+        });
+        window->b4->click();
     }
     std::string Label(int field, int category) const {
         const std::string labels = ReadBytes(Archive("mod-sch.dat"));
@@ -62,7 +87,6 @@ TEST_F(WalkthroughEntry, NewCardWithPickersANewCategoryAndTheCardMoves) {
     EXPECT_EQ(Value(kSex), 2);
 
     ClickField(kBirth);
-    Key(Qt::Key_F8);
     TypeAndEnter("7/11/1958");
     EXPECT_EQ(Value(kBirth), 7);
 
@@ -114,6 +138,97 @@ TEST_F(WalkthroughEntry, NewCardWithPickersANewCategoryAndTheCardMoves) {
     EXPECT_EQ(Value(kStudy), before + 1);
     EXPECT_EQ(window->b4->text().toStdString(), std::to_string(card + 1));
     EXPECT_EQ(captionFaults, std::vector<std::string>{});
+}
+
+// What a person types is what the card files hold: a shown value is replaced by the first key,
+// values that do not fit keep the old one and the status line says why, the mouse commits,
+// clearing a card keeps its notes, and a new card never takes the notes of the card before.
+TEST_F(WalkthroughEntry, TypedValuesAreStoredAsMeant) {
+    SetEntryClockForTests(EntryClock{7, 4, 2026});
+    // An Enter right after the password stays with the password.
+    ASSERT_EQ(CoreState.CurrentField, 1);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(CoreState.CurrentField, 1);
+
+    // A stored card: its date, category and household typed over.
+    const int32_t card = 5;
+    GoTo("6");
+    ASSERT_EQ(CoreState.CurrentCard, card);
+    const int16_t household = Value(kHousehold);
+    ClickField(kBirth);
+    TypeAndEnter("3/11/85");
+    EXPECT_EQ(Value(kBirth), 3);
+    EXPECT_EQ(CurrentCardValues[size_t(FieldPositions[kBirth]) + 2], 85);  // 1985, not 2085
+    ClickField(kBirth);
+    ASSERT_EQ(CoreState.EntryBuffer, ">3/11/1985");
+    TypeAndEnter("5/5/1970");
+    ClickField(kStudy);
+    TypeAndEnter("laurea");
+    ClickField(kStudy);
+    ASSERT_EQ(CoreState.EntryBuffer, ">laurea");
+    TypeAndEnter("2");  // the category number, not a search for a label
+    ClickField(kHousehold);
+    TypeAndEnter("30000");
+    EXPECT_EQ(Value(kHousehold), household);
+    EXPECT_EQ(Status(), LoadText(1552));
+    // Typed, then the mouse moves on: the typing counts.
+    ClickField(kHousehold);
+    QTest::keyClicks(window->CardArea, "7");
+    ClickField(kComune);
+    EXPECT_EQ(Value(kHousehold), 7);
+    EXPECT_EQ(Status(), "");
+
+    // Notes written on the card; F2 stores it.
+    WriteNotes("Richiamare in primavera");
+    const int32_t notes = GetNotesHead();
+    ASSERT_GT(notes, 0);
+    Key(Qt::Key_F2);
+    EXPECT_EQ(Stored(card, kBirth), 5);
+    EXPECT_EQ(Stored(card, kBirth, 1), 5);
+    EXPECT_EQ(Stored(card, kBirth, 2), 70);
+    EXPECT_EQ(Stored(card, kStudy), 2);
+    EXPECT_EQ(Stored(card, kHousehold), 7);
+    EXPECT_EQ(StoredNotesHead(card), notes);
+
+    // Cleared whole, the card stays linked to its notes.
+    Key(Qt::Key_F1);
+    ASSERT_EQ(CoreState.CurrentCard, card);
+    Next("TCancella", [](QDialog& d) { Click(d, "Tutti"); });
+    window->b8->click();
+    EXPECT_EQ(Value(kStudy), 0);
+    Key(Qt::Key_F2);
+    EXPECT_EQ(Stored(card, kStudy), 0);
+    EXPECT_EQ(Stored(card, kHousehold), -32000);
+    EXPECT_EQ(StoredNotesHead(card), notes);
+
+    // Back on the card with notes, then a new card: typed on a blank form, stored with no notes.
+    Key(Qt::Key_F1);
+    ASSERT_EQ(GetNotesHead(), notes);
+    GoTo("100000");
+    const int32_t fresh = CoreState.LastCard + 1;
+    ASSERT_EQ(CoreState.CurrentCard, fresh);
+    EXPECT_EQ(GetNotesHead(), 0);
+    ClickField(kName);
+    TypeAndEnter("Verdi Carla");
+    ClickField(kBirth);
+    ASSERT_EQ(CoreState.EntryBuffer, ">0/0/0");
+    TypeAndEnter("3/11/1985");
+    Key(Qt::Key_PageDown);
+    while (CoreState.CurrentField < kTime) Key(Qt::Key_Down);
+    TypeAndEnter("0745");
+    ASSERT_EQ(CoreState.CurrentField, kPercentage);
+    TypeAndEnter("12.5");
+    Key(Qt::Key_F2);
+    EXPECT_EQ(CoreState.LastCard, fresh);
+    EXPECT_EQ(Stored(fresh, kBirth), 3);
+    EXPECT_EQ(Stored(fresh, kBirth, 1), 11);
+    EXPECT_EQ(Stored(fresh, kBirth, 2), 85);
+    EXPECT_EQ(Stored(fresh, kTime), 745);
+    EXPECT_EQ(Stored(fresh, kPercentage), 1250);
+    EXPECT_EQ(Stored(fresh, kHousehold), -32000);
+    EXPECT_EQ(StoredNotesHead(fresh), 0);
+    EXPECT_EQ(captionFaults, std::vector<std::string>{});
+    SetEntryClockForTests(std::nullopt);
 }
 
 }  // namespace

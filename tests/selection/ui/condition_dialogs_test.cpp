@@ -206,7 +206,7 @@ TEST_F(ConditionDialogTest, PeriodOfADateField) {
         dialog.EsciClick();
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
     }
-    EXPECT_EQ(DateConditionFrom[d], 201);
+    EXPECT_EQ(DateConditionFrom[d], 990201);  // two-digit years as on the card
     EXPECT_EQ(DateConditionTo[d], 0);
     EXPECT_EQ(FieldInCondition[dateField], 1);
 
@@ -252,7 +252,7 @@ TEST_F(ConditionDialogTest, IntervalShownAndReadByTheFieldType) {
         {4, 2, kEmptyNumber, "2", "", "3", "x", 3, kEmptyNumber, 1},
         {7, kEmptyNumber, 30000, "", "30000", "", "", kEmptyNumber, kEmptyNumber, 0},
         {5, 930, kEmptyNumber, "09:30.", "__:__.", "7", "7:75", kEmptyNumber, 759, 1},
-        {6, 550, 10000, "  5.50%", "100.00%", "12%", "12.00%", 12, 1200, 1},
+        {6, 550, 10000, "  5.50%", "100.00%", "12%", "12.5", 1200, 1250, 1},
     };
     for (const Case& c : cases) {
         const int field = FirstFieldOfType(c.type);

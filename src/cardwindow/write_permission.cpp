@@ -1,0 +1,20 @@
+#include "cardwindow/write_permission.h"
+
+#include "core/core_state.h"
+#include "core/text_tables.h"
+
+namespace qv {
+
+namespace {
+constexpr int kRefusalText = 1560;
+}
+
+bool CardChangesAllowed() {
+    return CoreState.WriteAccess != 0;
+}
+
+std::string CardChangesRefusal() {
+    return LoadText(kRefusalText);
+}
+
+}  // namespace qv
