@@ -1,5 +1,5 @@
 # Shared by run.sh and test.sh: installs the Debian packages the build needs when missing.
-QV_PACKAGES="build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-dejavu-core libcurl4-openssl-dev python3-aiosmtpd openssl ca-certificates"
+QV_PACKAGES="build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-dejavu-core qt6-translations-l10n libcurl4-openssl-dev python3-aiosmtpd openssl ca-certificates"
 
 qv_install_packages() {
     local missing=""

@@ -3,9 +3,11 @@
 #include "cardwindow/startup.h"
 #include "cardwindow/ui/principale.h"
 #include "cardwindow/ui/register_all.h"
+#include "core/core_state.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/ui/application.h"
+#include "platform/ui/printing.h"
 
 int main(int argc, char** argv) {
     const char* root = nullptr;
@@ -26,6 +28,7 @@ int main(int argc, char** argv) {
     }
 
     qv::RegisterAllDialogs();
+    qv::SetPrintFolderSource([] { return qv::CoreState.ArchiveDir; });
     int result = 0;
     {
         qv::TPrincipale window;

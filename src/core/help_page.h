@@ -1,6 +1,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace qv {
 
@@ -9,5 +10,8 @@ namespace qv {
 std::string HelpPagePath(int page);
 // The page's RTF bytes, found ignoring case; nullopt when it does not exist or does not open.
 std::optional<std::string> ReadHelpPage(int page);
+// The page a link inside a help page leads to: "help" + three digits + ".rtf" (letter case
+// aside), the name HelpPagePath gives; 0 for any other link.
+int HelpPageOfLink(std::string_view target);
 
 }  // namespace qv

@@ -10,6 +10,8 @@ namespace qv {
 
 constexpr int kViewerTextLimit = 30000;
 constexpr int kNotesSelector = -1;
+// The label sheet: its lines are rows of cells, each cell a label line ended by a tab.
+constexpr int kLabelSheetSelector = -16;
 
 enum class ViewerSave {
     No,

@@ -21,8 +21,10 @@ constexpr int64_t kMaxParam = 0x7FFFFFFF;
 constexpr size_t kMaxColors = 1024;
 constexpr size_t kMaxFonts = 1024;
 constexpr size_t kMaxFontName = 64;
+constexpr size_t kMaxLinks = 1024;
+constexpr size_t kMaxFieldInstruction = 512;
 
-enum class Dest : uint8_t { Text, Skip, FontTable, ColorTable };
+enum class Dest : uint8_t { Text, Skip, FontTable, ColorTable, FieldInstruction };
 enum class Align : uint8_t { Left, Center, Right, Justify };
 
 struct CharStyle {
@@ -32,6 +34,7 @@ struct CharStyle {
     int halfPoints = 0;  // 0: the view's own size
     int color = 0;       // index into the colour table; 0 and missing entries are the view's colour
     int font = -1;       // index into the font table; -1: the document's default font
+    int link = -1;       // index into the link targets; -1: not a link
     bool operator==(const CharStyle&) const = default;
 };
 
@@ -40,6 +43,8 @@ struct GroupState {
     Align align = Align::Left;
     int uc = 1;
     Dest dest = Dest::Text;
+    // Skipped only because the group began with \*: a destination we know may still be read.
+    bool starred = false;
 };
 
 struct Color {
@@ -76,6 +81,7 @@ enum class Word : uint8_t {
     AlignRight,
     AlignJustify,
     Symbol,
+    FieldInstruction,
 };
 
 struct WordEntry {
@@ -105,7 +111,7 @@ constexpr std::array kWords = {
     WordEntry{"enspace", Word::Symbol, 0x2002},
     WordEntry{"f", Word::Font, 0},
     WordEntry{"filetbl", Word::SkipDest, 0},
-    WordEntry{"fldinst", Word::SkipDest, 0},
+    WordEntry{"fldinst", Word::FieldInstruction, 0},
     WordEntry{"fonttbl", Word::FontTable, 0},
     WordEntry{"footer", Word::SkipDest, 0},
     WordEntry{"footerf", Word::SkipDest, 0},
@@ -209,6 +215,7 @@ class HtmlWriter {
     std::vector<Color> colors;
     std::map<int, std::string> fonts;  // UTF-8 names, already safe inside a quoted CSS value
     int defaultFont = -1;
+    std::vector<std::string> links;  // targets, already safe inside a quoted attribute
 
     void Char(char32_t cp, const CharStyle& style) {
         SwitchRun(style);
@@ -281,9 +288,13 @@ class HtmlWriter {
     CharStyle lastStyle_;
     bool styleKnown_ = false;
 
+    int runLink_ = -1;
+
     void CloseRun() {
         if (runOpen_) para_ += "</span>";
+        if (runLink_ >= 0) para_ += "</a>";
         runOpen_ = false;
+        runLink_ = -1;
         runCss_.clear();
         styleKnown_ = false;
     }
@@ -293,8 +304,12 @@ class HtmlWriter {
         std::string css = Css(style);
         lastStyle_ = style;
         styleKnown_ = true;
-        if (css == runCss_) return;
+        const int link = style.link >= 0 && size_t(style.link) < links.size() ? style.link : -1;
+        if (css == runCss_ && link == runLink_) return;
         CloseRun();
+        styleKnown_ = true;
+        if (link >= 0) para_ += "<a href=\"" + links[link] + "\">";
+        runLink_ = link;
         if (css.empty()) return;
         para_ += "<span style=\"" + css + "\">";
         runOpen_ = true;
@@ -369,6 +384,8 @@ class RtfParser {
     int fontEntry_ = -1;
     std::string fontName_;
     Color color_;
+    // Instruction of the field being read (HYPERLINK "target").
+    std::string fieldInstruction_;
 
     GroupState& State() { return stack_.back(); }
     bool Skipping() { return overflow_ > 0 || State().dest == Dest::Skip; }
@@ -380,6 +397,7 @@ class RtfParser {
             return;
         }
         stack_.push_back(stack_.back());
+        stack_.back().starred = false;
     }
 
     void CloseGroup() {
@@ -389,6 +407,9 @@ class RtfParser {
             return;
         }
         if (State().dest == Dest::FontTable) CommitFont();
+        if (State().dest == Dest::FieldInstruction && stack_.size() > 1 &&
+            stack_[stack_.size() - 2].dest != Dest::FieldInstruction)
+            CommitField(stack_[stack_.size() - 2]);
         // A stray closing brace at the outermost level is ignored.
         if (stack_.size() > 1) stack_.pop_back();
     }
@@ -414,9 +435,31 @@ class RtfParser {
             case Dest::ColorTable:
                 if (b == ';') CommitColor();
                 break;
+            case Dest::FieldInstruction:
+                if (fieldInstruction_.size() < kMaxFieldInstruction) fieldInstruction_.push_back(char(b));
+                break;
             case Dest::Skip:
                 break;
         }
+    }
+
+    // A HYPERLINK field makes the rest of its group (the shown result) a link. Only targets
+    // made of plain file-name characters are kept, so nothing from the file reaches the HTML
+    // unescaped.
+    void CommitField(GroupState& field) {
+        std::string_view text = fieldInstruction_;
+        const size_t word = text.find("HYPERLINK");
+        const size_t open = text.find('"', word == std::string_view::npos ? text.size() : word);
+        const size_t close = open == std::string_view::npos ? open : text.find('"', open + 1);
+        fieldInstruction_.clear();
+        if (close == std::string_view::npos || out_.links.size() >= kMaxLinks) return;
+        const std::string_view target = text.substr(open + 1, close - open - 1);
+        const bool plain = !target.empty() && std::all_of(target.begin(), target.end(), [](unsigned char c) {
+            return IsLetter(c) || IsDigit(c) || c == '.' || c == '-' || c == '_' || c == '/' || c == '#';
+        });
+        if (!plain) return;
+        out_.links.emplace_back(target);
+        field.chr.link = int(out_.links.size() - 1);
     }
 
     void TextChar(char32_t cp) {
@@ -508,7 +551,10 @@ class RtfParser {
                 TextChar(0x2011);
                 break;
             case '*':
-                if (overflow_ == 0) State().dest = Dest::Skip;
+                if (overflow_ == 0 && State().dest != Dest::Skip) {
+                    State().dest = Dest::Skip;
+                    State().starred = true;
+                }
                 break;
             case '\r':
             case '\n':
@@ -554,6 +600,12 @@ class RtfParser {
     }
 
     void ApplyWord(Word word, bool hasParam, int64_t param, char32_t symbol) {
+        if (word == Word::FieldInstruction && overflow_ == 0 &&
+            (State().dest == Dest::Text || State().starred)) {
+            State().dest = Dest::FieldInstruction;
+            fieldInstruction_.clear();
+            return;
+        }
         if (Skipping()) return;
         GroupState& st = State();
         if (word == Word::SkipDest) {

@@ -230,4 +230,10 @@ bool CreateMaskFromDefinition() {
     return true;
 }
 
+bool WorkingMaskEmpty() {
+    PrintMask mask;
+    mask.Load();
+    return mask.Text().find_first_not_of(" \t\r\n\f\x1a") == std::string::npos;
+}
+
 }  // namespace qv

@@ -76,4 +76,8 @@ void CopyWorkingMaskToFile(const std::string& to);
 // nothing, when the definition does not open.
 bool CreateMaskFromDefinition();
 
+// A working mask that is missing or holds only blanks and line breaks: every list, label sheet
+// or merged list made through it would come out empty.
+bool WorkingMaskEmpty();
+
 }  // namespace qv

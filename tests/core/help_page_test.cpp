@@ -41,5 +41,17 @@ TEST(HelpPage, PathsAndCaseInsensitiveLookup) {
     EXPECT_EQ(ReadHelpPage(1007), std::nullopt);
 }
 
+TEST(HelpPage, LinksBetweenPages) {
+    const std::pair<const char*, int> cases[] = {
+        {"help099.rtf", 99},   {"HELP032.RTF", 32},
+        {"help001.rtf", 1},    {"help000.rtf", 0},
+        {"help99.rtf", 0},     {"help0999.rtf", 0},
+        {"help09x.rtf", 0},    {"help099.rtx", 0},
+        {"../help099.rtf", 0}, {"", 0},
+        {"http://x/a.rtf", 0},
+    };
+    for (const auto& [target, page] : cases) EXPECT_EQ(HelpPageOfLink(target), page) << target;
+}
+
 }  // namespace
 }  // namespace qv

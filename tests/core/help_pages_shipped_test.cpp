@@ -2,14 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "core/help_page.h"
+#include "platform/cp1252.h"
 #include "platform/rtf_reader.h"
 #include "support/temp_dir.h"
 
@@ -163,6 +168,73 @@ TEST(HelpPagesShipped, EveryOpenedPageExistsAndReadsAsText) {
         EXPECT_GT(text.size(), 40u);
         EXPECT_EQ(text.find_first_of("\\{}"), std::string::npos) << text;
     }
+}
+
+// Every link between pages leads to a shipped page, and the designer's pages lead to the page
+// that explains the card-definition language.
+TEST(HelpPagesShipped, LinksLeadToShippedPages) {
+    const std::regex href("<a href=\"([^\"]*)\"");
+    std::set<int> linkingTo99;
+    for (const auto& entry : fs::directory_iterator(kHelpDir)) {
+        const std::string html = RtfToHtml(test::ReadBytes(entry.path().string()));
+        for (std::sregex_iterator it(html.begin(), html.end(), href), end; it != end; ++it) {
+            const int page = HelpPageOfLink((*it)[1].str());
+            EXPECT_TRUE(page > 0 && fs::exists(PagePath(page)))
+                << entry.path().filename() << " -> " << (*it)[1];
+            if (page == 99) linkingTo99.insert(std::stoi(entry.path().filename().string().substr(4, 3)));
+        }
+    }
+    EXPECT_EQ(linkingTo99, (std::set<int>{32, 97, 98, 100, 101}));
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The designer's page on the card definition names every error the compiler can list, shows
+// an example of every field type, and takes its examples from the sample archive's definition.
+TEST(HelpPagesShipped, DefinitionLanguagePageCoversTheCompiler) {
+    const std::string html = RtfToHtml(test::ReadBytes(PagePath(99).string()));
+    const std::string text = VisibleText(html);
+    const std::vector<std::string> table = Lines(test::ReadBytes(QV_SOURCE_DIR "/data/progdir/sigle.imp"));
+    std::vector<std::string> errors = {"coordianta X non inserita", "coordianta Y non inserita"};
+    for (int n = 454; n <= 467; ++n) {
+        std::string message = Cp1252ToUtf8(table.at(n - 1));
+        // The list prints them as ", text -> line": the words between are what a person reads.
+        const size_t start = message.find_first_not_of(", ");
+        const size_t stop = message.find_first_of("(>\"");
+        message = message.substr(start, stop == std::string::npos ? std::string::npos : stop - start);
+        while (!message.empty() && (message.back() == ' ' || message.back() == '-' || message.back() == ':'))
+            message.pop_back();
+        errors.push_back(message);
+    }
+    for (const std::string& e : errors) EXPECT_NE(text.find(e), std::string::npos) << "error text: " << e;
+    for (const char* example :
+         {"*C A40", "*C C1", "*C C3,3", "*C D ", "*C L ", "*C O ", "*C P ", "*C Q ", "*C F ", "*C T ",
+          "*C C1 #1", "*P", "Y=", "#Titolo", "elvetico", "courier", "arial", "modern", "roman"})
+        EXPECT_NE(text.find(example), std::string::npos) << example;
+
+    const std::vector<std::string> sample =
+        Lines(test::ReadBytes(QV_SOURCE_DIR "/data/progdir/Pianalto/scheda.txt"));
+    const std::regex example(
+        R"(<p style="[^"]*"><span style="font-family:'Courier New'[^"]*">([^<]*)</span></p>)");
+    int examples = 0;
+    for (std::sregex_iterator it(html.begin(), html.end(), example), end; it != end; ++it, ++examples) {
+        std::string line = (*it)[1].str();
+        for (const auto& [entity, c] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}})
+            for (size_t at; (at = line.find(entity)) != std::string::npos;)
+                line.replace(at, std::strlen(entity), c);
+        if (line == "...") continue;
+        EXPECT_NE(std::find(sample.begin(), sample.end(), line), sample.end())
+            << "not in the sample: " << line;
+    }
+    EXPECT_GT(examples, 20);
 }
 
 // A help button added later with a literal page number must come with its page.

@@ -133,7 +133,16 @@ INSTANTIATE_TEST_SUITE_P(
              P("a\xEF\xBF\xBD"
                "b")},
         Case{"NestingWithinLimit", Deep(100), P(S(kBold, "x") + "y")},
-        Case{"NestingBeyondLimitSkipped", Deep(5000), P("y")}),
+        Case{"NestingBeyondLimitSkipped", Deep(5000), P("y")},
+        // Links between pages
+        Case{"Hyperlink", "{vedi {\\field{\\*\\fldinst HYPERLINK \"help099.rtf\"}{\\fldrslt la pagina}}.}",
+             P("vedi <a href=\"help099.rtf\">la pagina</a>.")},
+        Case{"HyperlinkKeepsStyle", "{{\\field{\\*\\fldinst{HYPERLINK \"help099.rtf\"}}{\\fldrslt\\b x}}y}",
+             P("<a href=\"help099.rtf\">" + S(kBold, "x") + "</a>y")},
+        Case{"OtherFieldShowsItsResult", "{{\\field{\\*\\fldinst PAGE}{\\fldrslt 3}}}", P("3")},
+        Case{"UnsafeTargetDropped", "{{\\field{\\*\\fldinst HYPERLINK \"java script:<x>\"}{\\fldrslt x}}}",
+             P("x")},
+        Case{"InstructionInSkippedGroupStaysSkipped", "{{\\info{\\fldinst HYPERLINK \"x\"}}y}", P("y")}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 // --- properties that must hold for any input ---
@@ -151,7 +160,8 @@ bool ValidUtf8(std::string_view s) {
     return true;
 }
 
-// Tags properly nested (<p> holding <span>s), and no markup character left unescaped in text.
+// Tags properly nested (<p> holding <span>s and <a>s, <a> holding <span>s), and no markup character left
+// unescaped in text.
 bool WellFormed(std::string_view html) {
     std::vector<std::string> open;
     size_t i = 0;
@@ -167,10 +177,13 @@ bool WellFormed(std::string_view html) {
         if (tag.starts_with("p ")) {
             if (!open.empty()) return false;
             open.push_back("p");
-        } else if (tag.starts_with("span ")) {
+        } else if (tag.starts_with("a ")) {
             if (open.size() != 1) return false;
+            open.push_back("a");
+        } else if (tag.starts_with("span ")) {
+            if (open.empty() || open.back() == "span") return false;
             open.push_back("span");
-        } else if (tag == "/p" || tag == "/span") {
+        } else if (tag == "/p" || tag == "/span" || tag == "/a") {
             if (open.empty() || open.back() != tag.substr(1)) return false;
             open.pop_back();
         } else if (tag != "br/") {
@@ -189,7 +202,7 @@ void CheckProperties(const std::string& rtf) {
     ASSERT_LE(html.size(), 200 * rtf.size() + 200) << ::qv::test::ToHex(rtf);
 }
 
-const std::vector<std::string> kTokens = {
+const std::vector<std::string> kPlainTokens = {
     "{",           "}",     "\\",          "\\par ", "\\pard",   "\\plain", "\\line",   "\\tab",
     "\\b",         "\\b0",  "\\i",         "\\ul",   "\\ulnone", "\\fs",    "\\cf",     "\\f",
     "\\u",         "\\u-",  "\\uc",        "\\bin",  "\\'",      "\\*",     "\\pict ",  "\\fonttbl",
@@ -197,6 +210,13 @@ const std::vector<std::string> kTokens = {
     "9",           "65535", "99999999999", "e9",     "ab",       "<&>",     "\xE8",     std::string(1, '\0'),
     "\r\n",        "\\~",   "\\\\",        "\\{",    "\\}",      "\\qc",    "\\rquote", "\\info ",
     "\\'f",        "\t"};
+// The fields of the links between help pages.
+const std::vector<std::string> kFieldTokens = {"\\field", "\\fldinst ", "HYPERLINK ", "\"p\"", "\\fldrslt "};
+const std::vector<std::string> kTokens = [] {
+    std::vector<std::string> all = kPlainTokens;
+    all.insert(all.end(), kFieldTokens.begin(), kFieldTokens.end());
+    return all;
+}();
 
 TEST(RtfReaderFuzz, RandomTokenStreamsAndMutations) {
     std::mt19937 rng(20240611);

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QStyle>
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
@@ -135,7 +136,6 @@ void CardPainter::ComandiClick() {
 
 void CardPainter::LayOutButtons() {
     const ToolButtonLayout bar = ToolButtonsForMode(CoreState.CardWindowMode);
-    int left = 0;
     for (int k = 1; k <= kToolButtonCount; ++k) {
         QToolButton* b = buttons_[size_t(k)];
         const ToolButtonSpec& s = bar[size_t(k)];
@@ -144,9 +144,23 @@ void CardPainter::LayOutButtons() {
         b->setAutoRaise(s.flat);
         b->setEnabled(s.enabled);
         b->setVisible(s.visible);
-        if (!s.visible) continue;
-        b->setGeometry(left, 0, s.width, kToolButtonHeight);
-        left += s.width;
+    }
+    PlaceButtons();
+}
+
+void CardPainter::PlaceButtons() {
+    const ToolButtonLayout bar = ToolButtonsForMode(CoreState.CardWindowMode);
+    int left = 0;
+    for (int k = 1; k <= kToolButtonCount; ++k) {
+        QToolButton* b = buttons_[size_t(k)];
+        if (b->isHidden()) continue;
+        // The mode's width, or more when the caption would not fit in it with two pixels to spare
+        // on either side inside the frame (closer, a font that rounds up cuts it).
+        const int frame = b->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, b);
+        const int width =
+            std::max(bar[size_t(k)].width, b->fontMetrics().horizontalAdvance(b->text()) + 2 * frame + 4);
+        b->setGeometry(left, 0, width, kToolButtonHeight);
+        left += width;
     }
 }
 
@@ -160,7 +174,9 @@ void CardPainter::CRClick(int x1, int y1, int x2, int y2) {
 }
 
 void CardPainter::SetCaption(int button, const std::string& text) {
-    if (button >= 1 && button <= kToolButtonCount) buttons_[size_t(button)]->setText(Qs(text));
+    if (button < 1 || button > kToolButtonCount) return;
+    buttons_[size_t(button)]->setText(Qs(text));
+    PlaceButtons();
 }
 
 void CardPainter::PaginaClick() {

@@ -76,6 +76,8 @@ class CardPainter {
     void EnsurePageImage();
     void SetCaption(int button, const std::string& text);
     void LayOutButtons();
+    // Puts the visible buttons side by side, each wide enough for its caption.
+    void PlaceButtons();
 
     QWidget& window_;
     CardCanvas& canvas_;

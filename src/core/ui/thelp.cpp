@@ -174,8 +174,12 @@ void THelp::Salva1Click() {
 void THelp::Stampa1Click() {
     std::unique_ptr<QPrinter> printer = AskPrinter(this);
     if (!printer) return;
-    const QFont font = MemoFont();
-    PrintTextPages(*printer, font, LayoutPrintout(MemoLines(), TextLinesPerPage(*printer, font)));
+    QFont font = MemoFont();
+    // Labels are printed at their columns and all inside the page: a row of them must fit.
+    const int cellChars = selector_ == kLabelSheetSelector ? CoreState.LabelWidth : 0;
+    if (cellChars > 0)
+        font = FontFittingWidth(*printer, font, cellChars * std::max(1, int(CoreState.LabelColumns)));
+    PrintTextPages(*printer, font, LayoutPrintout(MemoLines(), TextLinesPerPage(*printer, font)), cellChars);
 }
 
 void ShowTextViewer(QWidget* owner, int selector) {

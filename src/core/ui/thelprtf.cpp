@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -31,6 +32,7 @@ THelpRTF::THelpRTF(QWidget* owner) : QDialog(owner) {
     Testo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Testo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Testo->installEventFilter(this);
+    Testo->viewport()->installEventFilter(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Testo);
@@ -49,8 +51,11 @@ THelpRTF::THelpRTF(QWidget* owner) : QDialog(owner) {
 }
 
 void THelpRTF::FormCreate() {
+    ShowPage(CoreState.CommandCode);
+}
+
+void THelpRTF::ShowPage(int page) {
     setWindowTitle(Qs(LoadText(971)));
-    const int page = CoreState.CommandCode;
     const std::string path = HelpPagePath(page);
     if (!path.empty()) setWindowTitle(Qs(path));
     Testo->clear();
@@ -70,7 +75,24 @@ void THelpRTF::TestoKeyDown(int key) {
     if (key == kEscapeKey) close();
 }
 
+bool THelpRTF::FollowLink(const QString& target) {
+    const int page = HelpPageOfLink(Cp(target));
+    if (page == 0) return false;
+    try {
+        ShowPage(page);
+    } catch (const IoError& e) {
+        ShowIoError(e);
+    }
+    return true;
+}
+
 bool THelpRTF::eventFilter(QObject* watched, QEvent* event) {
+    // The text stays editable, so Qt does not follow links by itself: a plain click on one does.
+    if (watched == Testo->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && FollowLink(Testo->anchorAt(mouse->position().toPoint())))
+            return true;
+    }
     if (watched == Testo && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         TestoKeyDown(kEscapeKey);

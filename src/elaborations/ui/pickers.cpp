@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
+#include <algorithm>
 
 #include "core/data_files.h"
 #include "core/station_settings.h"
@@ -25,6 +27,8 @@ namespace {
 constexpr int kStandardGridId = 37, kQuickGridId = 58, kExtrasId = 59, kStandardHeadingsId = 60,
               kQuickHeadingsId = 61, kStagingId = 54, kMaxSimListId = 64;
 constexpr int kMaxColumns = 10;
+// The list of grid lines grows with its longest line up to this width; past it, it scrolls.
+constexpr int kMaxListWidth = 560;
 
 QPushButton* Button(QWidget* parent, const char* name, int caption) {
     auto* b = new QPushButton(Qs(LoadText(caption)), parent);
@@ -94,6 +98,19 @@ PickerContents ReadPickerContents(const std::string& gridPath, const std::string
     return c;
 }
 
+std::string PickerRowText(const PickerContents& c, int row) {
+    const std::string& label = c.Items.at(size_t(row));
+    if (row >= c.GridLines) return label;
+    const auto next = std::upper_bound(c.VariableStarts.begin(), c.VariableStarts.end(), row);
+    const size_t variable = size_t(next - c.VariableStarts.begin());
+    if (variable == 0 || variable > c.Variables.size()) return label;
+    const std::string& caption = c.Variables[variable - 1];
+    const std::string word = label.substr(0, label.find(' '));
+    if (word.empty() || caption.size() <= word.size() || caption.compare(0, word.size(), word) != 0)
+        return label;
+    return caption + ":" + label.substr(word.size());
+}
+
 GridPicker::GridPicker(QWidget* owner, const char* name) : QDialog(owner) {
     setObjectName(name);
     modalita = new QListWidget(this);
@@ -121,7 +138,12 @@ void GridPicker::Fill(FlagList& flags, const std::string& gridPath, const std::s
         ShowIoError(e);
     }
     modalita->clear();
-    for (const std::string& item : contents_.Items) modalita->addItem(Qs(item));
+    for (int row = 0; row < int(contents_.Items.size()); ++row)
+        modalita->addItem(Qs(PickerRowText(contents_, row)));
+    // Wide enough for its lines, so that the end of a long caption does not hide the category.
+    modalita->setMinimumWidth(std::min(kMaxListWidth, modalita->sizeHintForColumn(0) +
+                                                          2 * modalita->frameWidth() +
+                                                          modalita->verticalScrollBar()->sizeHint().width()));
     Variabile->clear();
     for (const std::string& v : contents_.Variables) Variabile->addItem(Qs(v));
     ShowFlags();

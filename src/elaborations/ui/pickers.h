@@ -24,6 +24,10 @@ struct PickerContents {
 // `extrasPath` empty: no additional variables. Missing files give no items or no variables.
 PickerContents ReadPickerContents(const std::string& gridPath, const std::string& extrasPath,
                                   const std::string& headingsPath);
+// What the list shows for item `row`. A grid line is labelled with the first word of its
+// variable's caption, so two variables whose captions begin alike ("Titolo di studio", "Titolo
+// studio coniuge") would list the same lines: that word gives way to the whole caption.
+std::string PickerRowText(const PickerContents& contents, int row);
 
 // What the three pickers share: the list `modalita` of grid lines, whose selection is the flag
 // list the dialog edits in place, the variable list `Variabile` and the count `nRighe`.

@@ -99,6 +99,7 @@ void TDoppie::FormCreate() {
     SetTexts(Righe, 352);
     ColX->setToolTip(Qs(LoadText(354)));
     SetTexts(Colonne, 355);
+    quant->setText(Qs(LoadText(kQuantUnitCaptionText)));
     quant->setToolTip(Qs(LoadText(357)));
     SetTexts(Quantitativa, 358);
     Elabora->setText(Qs(LoadText(307)));

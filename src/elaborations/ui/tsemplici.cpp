@@ -14,6 +14,7 @@
 #include "elaborations/ui/tesegue.h"
 #include "elaborations/ui/tnogriglia.h"
 #include "elaborations/ui/viewer_calls.h"
+#include "elaborations/ui/weights_dialogs.h"
 #include "platform/io_error.h"
 #include "platform/ui/application.h"
 #include "platform/ui/cursor.h"
@@ -85,6 +86,7 @@ void TSemplici::FormCreate() {
     RigX->setToolTip(Qs(LoadText(1371)));
     SetTexts(righe, 1372);
     Label1->setText(Qs(LoadText(1374)));
+    quant->setText(Qs(LoadText(kQuantUnitCaptionText)));
     quant->setToolTip(Qs(LoadText(1375)));
     SetTexts(Quantitativa, 1376);
     SetTexts(ELABORA, 1378);

@@ -17,6 +17,10 @@ void ShowQuantUnitVar(QComboBox* box);
 // "tresca.txt"; none when the grid does not open.
 std::vector<std::string> QuantitativeVariableNames();
 
+// Caption of the check box of the simple distributions and the cross tables that counts each
+// card with the value of the unit variable chosen here.
+constexpr int kQuantUnitCaptionText = 1842;
+
 // The unit variable of the weighted counts: a line of "grq-sch.txt" kept in
 // CoreState.QuantUnitVar; leads to the weights dialog.
 class TQuantitativa : public QDialog {

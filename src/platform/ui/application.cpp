@@ -1,5 +1,10 @@
 #include "platform/ui/application.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QPointer>
+#include <QTranslator>
+
 #include "platform/io_error.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/dialogs.h"
@@ -8,6 +13,7 @@ namespace qv {
 
 QvApplication::QvApplication(int& argc, char** argv) : QApplication(argc, argv) {
     InstallIoErrorReporter();
+    InstallItalianTranslations();
 }
 
 bool QvApplication::notify(QObject* receiver, QEvent* event) {
@@ -28,6 +34,21 @@ void ShowIoError(const IoError& e) {
 
 void InstallIoErrorReporter() {
     SetIoErrorReporter(&ShowIoError);
+}
+
+bool InstallItalianTranslations() {
+    // Owned by the application object, so it goes when the application goes.
+    static QPointer<QTranslator> installed;
+    if (installed) return true;
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    installed = translator;
+    return true;
 }
 
 }  // namespace qv

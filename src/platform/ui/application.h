@@ -17,4 +17,9 @@ class QvApplication : public QApplication {
 void ShowIoError(const IoError& error);
 void InstallIoErrorReporter();
 
+// Qt's own texts (file, print and colour dialogs, standard buttons) in Italian, from the
+// translations installed with Qt; answers false when they are not installed, and the dialogs
+// then stay in English.
+bool InstallItalianTranslations();
+
 }  // namespace qv

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <cstdio>
 
 #include "platform/ui/printing.h"
@@ -87,12 +88,12 @@ int ShowMessage(const MessageRequest& r) {
             break;
         case MessageButtons::YesNo:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            box.setButtonText(QMessageBox::Yes, QStringLiteral("&Sì"));
-            box.setButtonText(QMessageBox::No, QStringLiteral("&No"));
+            box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sì"));
+            box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
             break;
         case MessageButtons::OkCancel:
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-            box.setButtonText(QMessageBox::Cancel, QStringLiteral("Annulla"));
+            box.button(QMessageBox::Cancel)->setText(QStringLiteral("Annulla"));
             break;
     }
     const int answer = box.exec();

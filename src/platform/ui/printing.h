@@ -17,11 +17,23 @@ std::unique_ptr<QPrinter> AskPrinter(QWidget* owner);
 // cancelled). Cleared with SetPrinterHook(nullptr).
 using PrinterHook = std::function<std::string()>;
 void SetPrinterHook(PrinterHook hook);
+// The folder the print dialog proposes for printing to a PDF file (the open archive's), asked
+// each time the dialog opens; without it Qt proposes the home folder.
+using PrintFolderSource = std::function<std::string()>;
+void SetPrintFolderSource(PrintFolderSource source);
+// The file the print dialog proposes in `folder` (Windows-1252, ending with "/").
+std::string PrintToFileDefault(const std::string& folder);
 
 // The printer as a text device: how many lines of `font` fit on a page, and printing pages of
 // lines already laid out, each line a line of text from the top of the printable area.
 int TextLinesPerPage(QPrinter& printer, const QFont& font);
 // Windows-1252 lines. Raises nothing; answers false when the printer could not be started.
-bool PrintTextPages(QPrinter& printer, const QFont& font, const std::vector<std::vector<std::string>>& pages);
+// With `cellChars` above 0 a line is a row of cells, each ended by a tab: cell k starts k times
+// `cellChars` character widths from the left edge, so the columns of labels line up whatever
+// their text and whatever the font's tab stops.
+bool PrintTextPages(QPrinter& printer, const QFont& font, const std::vector<std::vector<std::string>>& pages,
+                    int cellChars = 0);
+// `font`, made smaller when needed so that `lineChars` of its characters fit the printable width.
+QFont FontFittingWidth(QPrinter& printer, const QFont& font, int lineChars);
 
 }  // namespace qv

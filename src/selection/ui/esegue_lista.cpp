@@ -15,6 +15,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "selection/list_engine.h"
+#include "selection/ui/seleziona_maschera.h"
 
 namespace qv {
 
@@ -79,6 +80,7 @@ void TEsegueLista::FormCreate() {
 }
 
 void TEsegueLista::SequenzialeClick() {
+    if (SayWhenMaskEmpty()) return;
     BarProgress progress(Barra);
     {
         WaitCursor wait;
@@ -89,6 +91,7 @@ void TEsegueLista::SequenzialeClick() {
 }
 
 void TEsegueLista::AlfabeticoClick() {
+    if (SayWhenMaskEmpty()) return;
     BarProgress progress(Barra);
     ListOutcome outcome;
     {
@@ -101,6 +104,7 @@ void TEsegueLista::AlfabeticoClick() {
 }
 
 void TEsegueLista::StampaSchedaClick() {
+    if (SayWhenMaskEmpty()) return;
     {
         WaitCursor wait;
         PrintCurrentCardThroughMask();

@@ -16,6 +16,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "selection/labels.h"
+#include "selection/ui/seleziona_maschera.h"
 
 namespace qv {
 
@@ -81,6 +82,7 @@ void TEtichette::StoreTypedSettings() {
 void TEtichette::CreaClick() {
     StoreTypedSettings();
     Status->clear();
+    if (SayWhenMaskEmpty()) return;
     try {
         WaitCursor wait;
         WriteLabels();

@@ -15,6 +15,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "selection/merged_list.h"
+#include "selection/ui/seleziona_maschera.h"
 
 namespace qv {
 
@@ -83,6 +84,7 @@ void TListaMerge::FormCreate() {
 
 void TListaMerge::Pass(bool first) {
     CoreState.MergeListAlphabetic = Alfabeticamente->isChecked() ? 1 : 0;
+    if (SayWhenMaskEmpty()) return;
     BarProgress progress(Barra);
     MergePassOutcome outcome;
     {

@@ -23,6 +23,8 @@ namespace {
 constexpr int kWorkingMaskId = 97;
 constexpr int kMaskViewer = -14;
 constexpr int kHelpPage = 85;
+constexpr int kMaskEmptyText = 1841;
+constexpr int kMaskCaptionText = 1347;
 constexpr char kMaskFilter[] = "Maschere (*.mas *.MAS *.txt *.TXT);;Tutti i file (*)";
 
 std::string Lower(std::string s) {
@@ -138,6 +140,13 @@ void OpenPrintMask(QWidget* owner, int commandCode) {
     CoreState.CommandCode = commandCode;
     TSelezionaMaschera dialog(owner);
     ShowModal(dialog);
+}
+
+bool SayWhenMaskEmpty() {
+    if (!WorkingMaskEmpty()) return false;
+    ShowMessage(
+        {LoadText(kMaskEmptyText), LoadText(kMaskCaptionText), MessageButtons::Ok, MessageIcon::Warning});
+    return true;
 }
 
 }  // namespace qv

@@ -42,4 +42,8 @@ bool IsWorkingMask(const std::string& path);
 // dialog modally.
 void OpenPrintMask(QWidget* owner, int commandCode);
 
+// The check every run through the working mask makes before it writes anything: when the mask
+// is missing or empty, says so in a message box and answers true; the run then writes nothing.
+bool SayWhenMaskEmpty();
+
 }  // namespace qv

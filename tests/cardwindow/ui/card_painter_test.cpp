@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QStyle>
 #include <QToolButton>
 #include <cstring>
 #include <vector>
@@ -124,8 +125,11 @@ struct ButtonWant {
     bool enabled = true;
 };
 
+// The buttons stand side by side in the mode's widths; a caption wider than its button widens
+// it (and moves the buttons after it), and only then.
 void ExpectButtons(TPrincipale& w, int mode, const std::vector<ButtonWant>& visible) {
     QToolButton* b[] = {w.b1, w.b2, w.b3, w.b4, w.b5, w.b6, w.b7, w.b8, w.b9, w.b10};
+    int widened = 0;
     for (size_t k = 0; k < 10; ++k) {
         SCOPED_TRACE("mode " + std::to_string(mode) + " b" + std::to_string(k + 1));
         if (k >= visible.size()) {
@@ -134,7 +138,13 @@ void ExpectButtons(TPrincipale& w, int mode, const std::vector<ButtonWant>& visi
         }
         const ButtonWant& want = visible[k];
         EXPECT_FALSE(b[k]->isHidden());
-        EXPECT_EQ(b[k]->geometry(), QRect(want.left, 0, want.width, 15));
+        const QRect at = b[k]->geometry();
+        EXPECT_EQ(QRect(at.left(), at.top(), want.width, at.height()),
+                  QRect(want.left + widened, 0, want.width, 15));
+        const int frame = b[k]->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, b[k]);
+        const int needs = b[k]->fontMetrics().horizontalAdvance(b[k]->text()) + 2 * frame + 4;
+        EXPECT_EQ(at.width(), std::max(want.width, needs));
+        widened += at.width() - want.width;
         EXPECT_EQ(b[k]->text(), QString::fromLatin1(want.caption));
         EXPECT_EQ(b[k]->toolTip(), QString::fromLatin1(want.hint));
         EXPECT_EQ(b[k]->autoRaise(), want.flat);

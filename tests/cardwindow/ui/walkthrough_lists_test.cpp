@@ -151,6 +151,7 @@ TEST_F(WalkthroughLists, SelectionByConditionThenOrderedListLabelsAndAlphabetica
 
 TEST_F(WalkthroughLists, ListOutcomesAreReadWhole) {
     // Without an order field the alphabetical list says so; every outcome fits its box.
+    WriteBytes(Archive("mas-dat.txt"), "#1*\r\n");
     window->Listaleschedeselezionate1->trigger();
     CoreState.ListOrderField = 0;
     std::vector<std::string> cut;

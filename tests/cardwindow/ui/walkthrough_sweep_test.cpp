@@ -4,11 +4,77 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTextEdit>
 #include <QToolButton>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
 
 #include "card_window_walkthrough.h"
+#include "cardwindow/ui/about_box.h"
+#include "cardwindow/ui/category_pickers.h"
+#include "cardwindow/ui/configura2.h"
+#include "cardwindow/ui/entry_dialogs.h"
+#include "cardwindow/ui/exit_dialog.h"
+#include "cardwindow/ui/input_dati.h"
+#include "cardwindow/ui/merge.h"
+#include "cardwindow/ui/ordinamento.h"
+#include "cardwindow/ui/out_tot.h"
+#include "cardwindow/ui/password.h"
+#include "cardwindow/ui/ricodifica.h"
+#include "cardwindow/ui/tindicatori.h"
+#include "cardwindow/ui/trange.h"
+#include "core/ui/tarchivio.h"
+#include "core/ui/tcreafile.h"
+#include "core/ui/tedits2.h"
+#include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
+#include "elaborations/ui/afc_modalita.h"
+#include "elaborations/ui/factor_dialogs.h"
+#include "elaborations/ui/grid_present.h"
+#include "elaborations/ui/pickers.h"
+#include "elaborations/ui/tconnessioni.h"
+#include "elaborations/ui/tdoppie.h"
+#include "elaborations/ui/telaborazioni.h"
+#include "elaborations/ui/tesegue.h"
+#include "elaborations/ui/tgriglie.h"
+#include "elaborations/ui/tmaxsim.h"
+#include "elaborations/ui/tnogriglia.h"
+#include "elaborations/ui/tquantitativeelab.h"
+#include "elaborations/ui/tsemplici.h"
+#include "elaborations/ui/tvedeafc.h"
+#include "elaborations/ui/weights_dialogs.h"
+#include "quick/ui/additional_variables_dialog.h"
+#include "quick/ui/linked_selection_dialog.h"
+#include "quick/ui/preparation_dialog.h"
+#include "quick/ui/quick_factor_dialog.h"
+#include "quick/ui/quick_grids_dialog.h"
+#include "quick/ui/quick_hub.h"
+#include "quick/ui/quick_lists_dialog.h"
+#include "quick/ui/quick_report_forms.h"
+#include "quick/ui/quick_selection_dialog.h"
+#include "quick/ui/report_table_view.h"
+#include "quick/ui/report_tables_dialog.h"
+#include "selection/ui/condition_dialogs.h"
+#include "selection/ui/esegue_collettiva.h"
+#include "selection/ui/esegue_lista.h"
+#include "selection/ui/etichette.h"
+#include "selection/ui/lista_cliccabile.h"
+#include "selection/ui/lista_merge.h"
+#include "selection/ui/ricerca_schede.h"
+#include "selection/ui/saved_search_dialogs.h"
+#include "selection/ui/seleziona_maschera.h"
+#include "selection/ui/temail.h"
+#include "support/caption_fit.h"
+#include "territory/ui/map_window.h"
+#include "territory/ui/print_settings_forms.h"
+#include "territory/ui/territorial_filter_forms.h"
+#include "territory/ui/territorial_list_dialog.h"
+#include "territory/ui/topzioni2.h"
+#include "territory/ui/tunita.h"
 
 namespace qv::test {
 namespace {
@@ -117,6 +183,146 @@ TEST_F(WalkthroughSweep, FeaturesPageOfTheMenuBarIsNotEmpty) {
          [&](QDialog& d) { page = static_cast<THelpRTF&>(d).Testo->toPlainText().toStdString(); });
     window->Help1->trigger();
     EXPECT_NE(page.find("Quorvanta-TV"), std::string::npos) << page;
+}
+
+template <class Form>
+std::unique_ptr<QWidget> Make(QWidget* owner) {
+    return std::make_unique<Form>(owner);
+}
+
+// Every form of the program as it first shows on the sample archive: no caption may be cut.
+TEST_F(WalkthroughSweep, EveryFormShowsItsCaptionsWhole) {
+    struct Form {
+        const char* name;
+        std::function<std::unique_ptr<QWidget>(QWidget*)> make;
+    };
+    const Form forms[] = {
+        {"TAboutBox", Make<TAboutBox>},
+        {"TListaModalita", Make<TListaModalita>},
+        {"TSceltaModalita", Make<TSceltaModalita>},
+        {"TConfigura2", Make<TConfigura2>},
+        {"TCancella", Make<TCancella>},
+        {"TCopia", Make<TCopia>},
+        {"TNumeroScheda", Make<TNumeroScheda>},
+        {"TEsciMorvidex", Make<TEsciMorvidex>},
+        {"TInputDati", Make<TInputDati>},
+        {"TMerge", Make<TMerge>},
+        {"TOrdinamento", Make<TOrdinamento>},
+        {"TOutTot", Make<TOutTot>},
+        {"TPassWord", Make<TPassWord>},
+        {"TRicodifica", Make<TRicodifica>},
+        {"Tindicatori", Make<Tindicatori>},
+        {"TRange", Make<TRange>},
+        {"TArchivio", Make<TArchivio>},
+        {"TCreaFile", Make<TCreaFile>},
+        {"TEditS2", Make<TEditS2>},
+        {"THelp", Make<THelp>},
+        {"THelpRTF", Make<THelpRTF>},
+        {"TAfcModalita", Make<TAfcModalita>},
+        {"Tafc", Make<Tafc>},
+        {"TGrigliaPresente", Make<TGrigliaPresente>},
+        {"TRighe", Make<TRighe>},
+        {"TColonne", Make<TColonne>},
+        {"TColMaxSim", Make<TColMaxSim>},
+        {"TConnessioni", Make<TConnessioni>},
+        {"TDoppie", Make<TDoppie>},
+        {"TElaborazioni", Make<TElaborazioni>},
+        {"TEsegue", Make<TEsegue>},
+        {"TGriglie", Make<TGriglie>},
+        {"TMaxSim", Make<TMaxSim>},
+        {"TNoGriglia", Make<TNoGriglia>},
+        {"TQuantitativeElab", Make<TQuantitativeElab>},
+        {"TQuantModalita", Make<TQuantModalita>},
+        {"TSemplici", Make<TSemplici>},
+        {"TVedeAFC", Make<TVedeAFC>},
+        {"TQuantitativa", Make<TQuantitativa>},
+        {"TPesi", Make<TPesi>},
+        {"TElabVelociAggiungi", Make<TElabVelociAggiungi>},
+        {"TElabVelociLink", Make<TElabVelociLink>},
+        {"TElabVelociPrepara", Make<TElabVelociPrepara>},
+        {"TElabVelociAFC", Make<TElabVelociAFC>},
+        {"TElabVelociGriglia", Make<TElabVelociGriglia>},
+        {"TElabVeloci", Make<TElabVeloci>},
+        {"TElabVelociListe", Make<TElabVelociListe>},
+        {"TElabVelociSemplici", Make<TElabVelociSemplici>},
+        {"TElabVelociDoppie", Make<TElabVelociDoppie>},
+        {"TElabVelociSeleziona", Make<TElabVelociSeleziona>},
+        {"TVedeTabella", Make<TVedeTabella>},
+        {"TOpzioniStampa", Make<TOpzioniStampa>},
+        {"TElabVelociReports", Make<TElabVelociReports>},
+        {"TRicModalita", Make<TRicModalita>},
+        {"TRicData", Make<TRicData>},
+        {"TRicQuantita", Make<TRicQuantita>},
+        {"TAzzeraRicerca", Make<TAzzeraRicerca>},
+        {"TEsegueCollettiva", Make<TEsegueCollettiva>},
+        {"TEsegueLista", Make<TEsegueLista>},
+        {"TEtichette", Make<TEtichette>},
+        {"TListaCliccabile", Make<TListaCliccabile>},
+        {"TListaMerge", Make<TListaMerge>},
+        {"TRicercaSchede", Make<TRicercaSchede>},
+        {"TSalvaRicerca", Make<TSalvaRicerca>},
+        {"TApriRicerca", Make<TApriRicerca>},
+        {"TSelezionaMaschera", Make<TSelezionaMaschera>},
+        {"TEmail", Make<TEmail>},
+        {"TVedeCartina", Make<TVedeCartina>},
+        {"TOpzioniStampaCartina", Make<TOpzioniStampaCartina>},
+        {"TStampe", Make<TStampe>},
+        {"TCommentoStampa", Make<TCommentoStampa>},
+        {"TQualitativi", Make<TQualitativi>},
+        {"TListaTerritoriale", Make<TListaTerritoriale>},
+        {"TOpzioni2", Make<TOpzioni2>},
+        {"TUnita", Make<TUnita>},
+        {"TQuantitativi",
+         [](QWidget* o) -> std::unique_ptr<QWidget> {
+             return std::make_unique<TQuantitativi>(o, std::span<const int32_t>());
+         }},
+    };
+    // The grids first, as a person makes them, so that the pickers list the variables.
+    {
+        TGriglie grids(window.get());
+        grids.CreaGrl->click();
+        grids.CreaGRQ->click();
+    }
+    // The main window's tool buttons change their captions with the mode.
+    std::vector<std::string> clipped;
+    for (int mode : {1, 2, 3, 4, 5, 6, 7, 9, 12, 13, 14, 15, 16}) {
+        CoreState.CardWindowMode = mode;
+        CoreState.CommandCode = 1;
+        window->VisualizzaClick();
+        for (const std::string& c : ClippedCaptions(*window))
+            clipped.push_back("mode " + std::to_string(mode) + ": " + c);
+    }
+    std::set<std::string> listed{"TPrincipale"};
+    for (const Form& f : forms) {
+        SCOPED_TRACE(f.name);
+        listed.insert(f.name);
+        // The category pickers open on the field in CommandCode: the sample's coded "Sesso".
+        CoreState.CommandCode = 3;
+        CoreState.CardWindowMode = 1;
+        std::unique_ptr<QWidget> form = f.make(window.get());
+        form->show();
+        for (const std::string& c : ClippedCaptions(*form)) clipped.push_back(c);
+        form->hide();
+    }
+    EXPECT_EQ(clipped, std::vector<std::string>{});
+    EXPECT_EQ(captionFaults, std::vector<std::string>{});
+
+    // A form added later comes into the table above.
+    const std::regex declared(
+        R"(class (\w+) : public (?:QDialog|QMainWindow|GridPicker|FactorAnalysisDialog)\b)");
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(std::filesystem::path(QV_SOURCE_DIR) / "src")) {
+        if (entry.path().extension() != ".h") continue;
+        std::ifstream in(entry.path());
+        std::stringstream buffer;
+        buffer << in.rdbuf();
+        const std::string source = buffer.str();
+        for (std::sregex_iterator it(source.begin(), source.end(), declared), end; it != end; ++it) {
+            const std::string name = (*it)[1].str();
+            if (name == "GridPicker" || name == "FactorAnalysisDialog") continue;
+            EXPECT_TRUE(listed.count(name)) << name << " in " << entry.path().filename();
+        }
+    }
 }
 
 }  // namespace

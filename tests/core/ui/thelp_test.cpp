@@ -4,11 +4,16 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QPageLayout>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTest>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <map>
+#include <set>
 
 #include "cardwindow/startup.h"
 #include "core/card_store.h"
@@ -17,6 +22,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/printing.h"
 #include "platform/ui/qt_text.h"
+#include "support/pdf_text.h"
 #include "support/program_dir.h"
 
 namespace qv {
@@ -248,6 +254,55 @@ TEST_F(THelpTest, PrintsToAPdf) {
     SetPrinterHook([] { return std::string(); });
     v->Stampa1->trigger();
     EXPECT_FALSE(FileSize(pdf).has_value());
+}
+
+// A sheet of 3 labels across and 12 down, each label 3 lines of up to 40 characters: printed,
+// every label of a column starts at the same place on every line, and a row of three full
+// labels still ends inside the printable area.
+TEST_F(THelpTest, LabelSheetPrintsInColumnsInsideThePage) {
+    CoreState.LabelColumns = 3;
+    CoreState.LabelWidth = 40;
+    std::string sheet;
+    for (int band = 0; band < 12; ++band) {
+        for (int line = 0; line < 3; ++line) {
+            for (int label = 0; label < 3; ++label) {
+                const int n = band * 3 + label + 1;
+                // Texts of every length, some filling the whole label width.
+                std::string cell = line == 0   ? "Cognome Nome " + std::to_string(n)
+                                   : line == 1 ? "Via " + std::string(size_t(n % 36 + 4), 'x')
+                                               : std::string(40, char('A' + label));
+                sheet += cell.substr(0, 40) + "\t";
+            }
+            sheet += "\r\n";
+        }
+    }
+    WriteBytes(root / "Etichett.TXT", sheet);
+    const std::string pdf = root / "etichette.pdf";
+    SetPrinterHook([&] { return pdf; });
+    auto v = Open(-16);
+    v->Stampa1->trigger();
+    const std::string bytes = ReadBytes(pdf);
+    ASSERT_EQ(PdfPages(bytes), 1);
+
+    QPrinter probe(QPrinter::HighResolution);
+    probe.setOutputFormat(QPrinter::PdfFormat);
+    const double printableRight = probe.pageLayout().paintRect(QPageLayout::Point).right();
+    ASSERT_LE(printableRight, test::PdfPageWidth(bytes));
+    std::map<double, std::vector<test::PdfTextRun>> lines;
+    for (const test::PdfTextRun& run : test::PdfTextRuns(bytes)) lines[run.line].push_back(run);
+    ASSERT_EQ(lines.size(), 36u);
+    std::set<long> starts[3];
+    for (auto& [y, runs] : lines) {
+        ASSERT_EQ(runs.size(), 3u) << "line at " << y;
+        std::sort(runs.begin(), runs.end(), [](const auto& a, const auto& b) { return a.left < b.left; });
+        for (size_t label = 0; label < 3; ++label) {
+            starts[label].insert(std::lround(runs[label].left * 100));
+            EXPECT_LE(runs[label].right, printableRight + 0.01) << "line at " << y;
+        }
+    }
+    for (const auto& column : starts) EXPECT_EQ(column.size(), 1u) << "a column starts at one place";
+    EXPECT_LT(*starts[0].begin(), *starts[1].begin());
+    EXPECT_LT(*starts[1].begin(), *starts[2].begin());
 }
 
 TEST_F(THelpTest, ShowTextViewerIsModal) {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QTextCursor>
 #include <QTextEdit>
 
 #include "cardwindow/startup.h"
@@ -77,6 +78,30 @@ TEST_F(THelpRTFTest, EditsStayOnScreenOnlyAndSurviveAResize) {
     EXPECT_EQ(v->Testo->width(), v->width());
     v->close();
     EXPECT_EQ(ReadBytes(root / "help/help068.rtf"), before);
+}
+
+// A click on a link to another page shows that page in the same window; other links, and
+// clicks beside a link, change nothing. The caller's page number stays in CommandCode.
+TEST_F(THelpRTFTest, LinksLeadToOtherPages) {
+    WriteBytes(root / "help/help217.rtf",
+               "{\\rtf1 vedi {\\field{\\*\\fldinst HYPERLINK \"help068.rtf\"}{\\fldrslt la password}} "
+               "oppure {\\field{\\*\\fldinst HYPERLINK \"http//x\"}{\\fldrslt il sito}}\\par}");
+    auto v = Open(217);
+    QApplication::processEvents();
+    const QString text = v->Testo->toPlainText();
+    auto clickOn = [&](const QString& words) {
+        QTextCursor cursor(v->Testo->document());
+        cursor.setPosition(int(text.indexOf(words)) + 2);
+        const QRect at = v->Testo->cursorRect(cursor);
+        QTest::mouseClick(v->Testo->viewport(), Qt::LeftButton, {}, at.center() + QPoint(2, 0));
+    };
+    clickOn("il sito");
+    clickOn("oppure");
+    EXPECT_EQ(Cp(v->windowTitle()), root / "help/help217.rtf");
+    clickOn("la password");
+    EXPECT_EQ(Cp(v->windowTitle()), root / "help/help068.rtf");
+    EXPECT_TRUE(Cp(v->Testo->toPlainText()).starts_with("Password di scrittura"));
+    EXPECT_EQ(CoreState.CommandCode, 217);
 }
 
 TEST_F(THelpRTFTest, EscInTheTextCloses) {

@@ -133,6 +133,36 @@ TEST_F(PickerFormsTest, RowPickerShowsTheGridAndEditsTheRowFlags) {
     EXPECT_TRUE(Selected(d.modalita).empty());
 }
 
+// The grid labels its lines with the first word of the variable's caption: two variables that
+// share that word must still be told apart, in full, in the list.
+TEST_F(PickerFormsTest, VariablesWhoseCaptionsBeginAlikeAreToldApart) {
+    WriteBytes(
+        Archive("grl-sch.txt"),
+        "Titolo laurea*7=5,5;G0S0\r\nTitolo MR*=0,0;\r\nTitolo laurea*8=5,5;G0S0\r\nTitolo MR*=0,0;\r\n"
+        "Sesso maschio*3=1,1;G0S0\r\nMaschi*=1,1;\r\n");
+    WriteBytes(Archive("tin-sch.txt"),
+               "007\r\n\r\n\r\nTitolo di studio\r\n///\r\n008\r\n\r\n\r\nTitolo studio coniuge\r\n///\r\n"
+               "003\r\n\r\n\r\nSesso\r\n///\r\n");
+    TRighe d(nullptr);
+    const std::vector<std::string> expected = {
+        "Titolo di studio: laurea",
+        "Titolo di studio: MR",
+        "Titolo studio coniuge: laurea",
+        "Titolo studio coniuge: MR",
+        "Sesso maschio",  // the caption is the word itself
+        "Maschi",         // a label of the user's own
+    };
+    ASSERT_EQ(d.modalita->count(), int(expected.size()));
+    d.show();
+    for (int row = 0; row < d.modalita->count(); ++row) {
+        const QString shown = d.modalita->item(row)->text();
+        EXPECT_EQ(Cp(shown), expected[size_t(row)]);
+        EXPECT_LE(d.modalita->fontMetrics().horizontalAdvance(shown), d.modalita->viewport()->width()) << row;
+    }
+    // The file the other forms read keeps the grid's own labels.
+    EXPECT_EQ(ReadBytes(CoreState.ProgramDir + "tresca.txt").substr(0, 15), "Titolo laurea\r\n");
+}
+
 TEST_F(PickerFormsTest, RowSelectionIsSavedAndRestoredAsRunPairs) {
     TRighe d(nullptr);
     for (int line : {0, 1, 2, 5}) d.modalitaClick(line);

@@ -87,6 +87,7 @@ class MergedMailFormsTest : public ::testing::Test {
 
 TEST_F(MergedMailFormsTest, MergedListDialog) {
     CoreState.MergeListAlphabetic = 1;
+    WriteBytes(CoreState.ArchiveDir + "mas-dat.txt", "#0*\r\n");
     TListaMerge d(nullptr);
     EXPECT_EQ(Cp(d.windowTitle()), "Testo 1026");
     EXPECT_EQ(Cp(d.Alfabeticamente->text()), "Testo 1027");
@@ -110,7 +111,6 @@ TEST_F(MergedMailFormsTest, MergedListDialog) {
     EXPECT_THROW(d.SuccessivoClick(), IoError);
 
     d.Alfabeticamente->setChecked(false);
-    WriteBytes(CoreState.ArchiveDir + "mas-dat.txt", "#0*\r\n");
     Select(0);
     Select(2);
     d.PrimoClick();

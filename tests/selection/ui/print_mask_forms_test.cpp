@@ -4,6 +4,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <cstdio>
+#include <functional>
+#include <map>
+#include <optional>
 
 #include "cardwindow/startup.h"
 #include "core/core_state.h"
@@ -11,6 +14,8 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "selection/ui/esegue_lista.h"
+#include "selection/ui/etichette.h"
+#include "selection/ui/lista_merge.h"
 #include "selection/ui/seleziona_maschera.h"
 #include "support/program_dir.h"
 
@@ -182,6 +187,64 @@ TEST_F(ListFormsTest, CurrentCardPrint) {
     d.ListaTXTClick();
     EXPECT_EQ(shown, (std::vector<std::string>{"THelp 0"}));
     EXPECT_EQ(CoreState.CommandCode, 0);
+}
+
+// Every run through the working mask, with the mask missing or holding only line breaks: a
+// message says so and nothing is written, where the run would otherwise report success over
+// an empty list.
+TEST_F(ListFormsTest, RunsWithoutAMaskSaySoAndWriteNothing) {
+    WriteBytes(root / "Etichett.TXT", "etichette di prima\r\n");
+    CoreState.ListGroupField1 = 1;
+    struct Run {
+        const char* name;
+        int commandCode;
+        std::function<void()> run;
+        std::vector<std::string> untouched;
+    };
+    const std::vector<Run> runs = {
+        {"sequential list",
+         0,
+         [] { TEsegueLista(nullptr).SequenzialeClick(); },
+         {"lista.txt", "dli-list.dat"}},
+        {"list of search results", 4, [] { TEsegueLista d(nullptr); }, {"lista.txt", "dli-list.dat"}},
+        {"alphabetical list",
+         0,
+         [] { TEsegueLista(nullptr).AlfabeticoClick(); },
+         {"lista.txt", "dli-list.dat"}},
+        {"current card", 2, [] { TEsegueLista d(nullptr); }, {"tabella.txt"}},
+        {"labels", 0, [] { TEtichette(nullptr).CreaClick(); }, {"Etichett.TXT"}},
+        {"merged list, first pass",
+         0,
+         [] { TListaMerge(nullptr).PrimoClick(); },
+         {"Scheda.1", "mrg-sch.dat"}},
+    };
+    WriteBytes(Archive("ALFA.001"), test::Hex("02 00 00 00 01 00 00 00 00 00 00 00"));
+    CoreState.ListOrderField = 1;
+    for (const char* mask : {"", "\r\n  \r\n"}) {
+        for (const Run& r : runs) {
+            SCOPED_TRACE(std::string(r.name) + (*mask ? ", blank mask" : ", no mask"));
+            if (*mask)
+                WriteBytes(Archive("mas-dat.txt"), mask);
+            else
+                std::remove(Archive("mas-dat.txt").c_str());
+            std::map<std::string, std::optional<std::string>> before;
+            for (const std::string& f : r.untouched)
+                before[f] = FileExists(root / f) ? std::optional(ReadBytes(root / f)) : std::nullopt;
+            std::vector<std::string> messages;
+            SetMessageHook([&](const MessageRequest& m) {
+                messages.push_back(m.text);
+                return 1;
+            });
+            CoreState.CommandCode = r.commandCode;
+            r.run();
+            EXPECT_EQ(messages, std::vector<std::string>{"Testo 1841"});
+            for (const std::string& f : r.untouched)
+                EXPECT_EQ(FileExists(root / f) ? std::optional(ReadBytes(root / f)) : std::nullopt, before[f])
+                    << f;
+        }
+    }
+    EXPECT_FALSE(FileExists(root / "lista.txt"));
+    EXPECT_EQ(ReadBytes(root / "Etichett.TXT"), "etichette di prima\r\n");
 }
 
 TEST_F(ListFormsTest, OpenerAnswersTheDialogsCode) {
