@@ -354,8 +354,7 @@ int CountMaxSimTable(Progress& progress) {
         return 0;
     }
 
-    CardClassifier classifier(grid.Slots, AfcTestableSlots(grid), CurrentCardGeometry().wordCount,
-                              DateKeyRule::TwoDigitYear);
+    CardClassifier classifier(grid.Slots, AfcTestableSlots(grid), CurrentCardGeometry().wordCount);
     std::vector<int64_t> co(size_t(v) * size_t(v), 0);
     std::vector<int32_t> present;
     ForEachSelectedCard(progress, [&](const uint16_t* card) {

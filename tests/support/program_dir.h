@@ -10,7 +10,7 @@ namespace qv::test {
 // "sigle.imp" is "Testo N" for N up to `texts`, or the shipped table when `shipped` is set.
 class ProgramRoot {
   public:
-    explicit ProgramRoot(bool shipped = false, int texts = 1500);
+    explicit ProgramRoot(bool shipped = false, int texts = 1999);
     ~ProgramRoot();
     const std::string& Root() const { return dir_.Path(); }
     std::string ProgramDir() const { return dir_.Path() + "quorvanta.tv/"; }
