@@ -252,7 +252,7 @@ TEST_F(QuickFactorTest, PickerTakesTheRowsOfAConnectionsReport) {
     } cases[] = {{0, {2, 3, 6, 9}}, {1e9, {}}};
     for (const Case& c : cases) {
         CoreState.MinChiSquare = c.minimum;
-        ASSERT_TRUE(WriteConnectionsReport());
+        ASSERT_EQ(WriteConnectionsReport(), CountTableState::Ready);
         StandardAfcCategoryFlags.fill(0);
         StandardAfcCategoryFlags[20] = 1;
         TAfcModalita p(nullptr);
