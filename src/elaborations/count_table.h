@@ -11,6 +11,8 @@ namespace qv {
 
 constexpr int kCountTableFields = 12;  // field 0 reserved (record 0: grid fingerprint), 1..10, all
 constexpr int kCountTableAllCards = 11;
+// Field 11 of record N + 1, which holds no count: 1 when the cells are sums of the unit variable.
+constexpr int kCountedByUnitField = 11;
 constexpr int kMaxCountedColumns = 10;
 
 using CountRecord = std::array<int32_t, kCountTableFields>;
@@ -31,6 +33,7 @@ struct CountTable {
     int Columns() const { return int(ColumnLines.size()); }
     int32_t At(int line, int field) const { return Records[size_t(line)][size_t(field)]; }
     int32_t GrandTotal() const { return At(0, kCountTableAllCards); }
+    bool CountedByUnit() const { return Records.back()[kCountedByUnitField] == 1; }
 };
 
 // The first lines flagged in StandardColumnFlags among `gridLines`, at most ten, in line order.

@@ -219,6 +219,8 @@ CountingResult CountCategories(Progress& progress) {
         counts[size_t(grid.Count + 1) * kTableColumns + size_t(c) + 1] = columns[size_t(c)];
     // The reports check it, so no count prints under the labels of a grid edited since.
     counts[0] = GridFingerprint();
+    // Sums of a unit variable are no card counts: the reports print no significance for them.
+    counts[size_t(grid.Count + 1) * kTableColumns + kCountedByUnitField] = unit.kind != 0;
 
     for (int64_t v : counts)
         if (!FitsRecord(v)) return {CountingOutcome::TotalTooLarge};

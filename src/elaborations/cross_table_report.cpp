@@ -230,7 +230,7 @@ class CrossTableWriter {
         const PearsonTest test = pageBreak ? PearsonTest{} : PearsonChiSquare(shown_);
         if (test.Df > 0 && CoreState.ChiSquare && chi_) {
             const bool stars = StarsApply(columnsOfOneVariable_, columnsMultiAnswer_ || rowsMultiAnswer_,
-                                          CoreState.CountByQuantUnit != 0);
+                                          table_.CountedByUnit());
             out_.Line(LoadText(392) + " " + FormatFixed(test.ChiSquare, 7, 3) + LoadText(393) + " = " +
                       std::to_string(test.Df) + " " +
                       (stars ? ChiSquareStars(*chi_, test.ChiSquare, test.Df) : ""));

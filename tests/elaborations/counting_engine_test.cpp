@@ -182,7 +182,8 @@ TEST_F(CountingTest, UnitFieldWeights) {
     ASSERT_EQ(t.size(), 14u);
     const int32_t column1[] = {25, 25, 0, 0, 25, 0, 0, 25, 0, 25, 0, 0, 0, 1};
     const int32_t column2[] = {50, 0, 50, 0, 40, 40, 10, 10, 40, 0, 10, 40, 0, 2};
-    const int32_t all[] = {75, 25, 50, 0, 65, 40, 10, 35, 40, 25, 10, 40, 0, 0};
+    // The record naming the columns also marks the cells as sums of the unit variable.
+    const int32_t all[] = {75, 25, 50, 0, 65, 40, 10, 35, 40, 25, 10, 40, 0, 1};
     for (size_t r = 0; r < 14; ++r) {
         EXPECT_EQ(t[r][1], column1[r]) << r;
         EXPECT_EQ(t[r][2], column2[r]) << r;
@@ -192,8 +193,8 @@ TEST_F(CountingTest, UnitFieldWeights) {
     // Field 5 (32-bit): weights 1000, 0 (empty), -5, 7. A text unit field counts each card 1.
     struct Case {
         int var;
-        int32_t grand, mr, column2;
-    } cases[] = {{1, 1002, 7, -5}, {3, 4, 1, 2}};
+        int32_t grand, mr, column2, byUnit;
+    } cases[] = {{1, 1002, 7, -5, 1}, {3, 4, 1, 2, 0}};
     for (const Case& c : cases) {
         CoreState.QuantUnitVar = c.var;
         ASSERT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
@@ -201,6 +202,7 @@ TEST_F(CountingTest, UnitFieldWeights) {
         EXPECT_EQ(t[0][11], c.grand) << c.var;
         EXPECT_EQ(t[3][11], c.mr) << c.var;
         EXPECT_EQ(t[0][2], c.column2) << c.var;
+        EXPECT_EQ(t[13][11], c.byUnit) << c.var;
     }
 }
 
@@ -439,6 +441,7 @@ std::vector<Record> ReferenceTable(const CategoryGrid& g, const std::vector<int>
         }
     }
     for (size_t c = 0; c < columns.size(); ++c) expected[size_t(g.Count) + 1][c + 1] = columns[c];
+    expected.back()[11] = unitField > 0 && FieldTypes[unitField] >= 0 && FieldTypes[unitField] <= 7;
     return expected;
 }
 

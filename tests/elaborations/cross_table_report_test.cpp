@@ -239,7 +239,7 @@ TEST_F(CrossTableTest, ChiSquareOfTheShownCellsAndWhenStarsApply) {
         const char* what;
         std::string grid;
         int lastColumn;  // 6: marital status only; 8: "Nord" as a fourth column (empty here)
-        bool byUnit;
+        bool byUnit;     // the count table says its cells are sums of the unit variable
         const char* line;
     } cases[] = {
         {"one variable in the columns", grid, 6, false, "Chi quadrato =   6.741 - gradi di liberta' = 2 *"},
@@ -252,12 +252,12 @@ TEST_F(CrossTableTest, ChiSquareOfTheShownCellsAndWhenStarsApply) {
         WriteBytes(dir / "grl-sch.txt", c.grid);
         std::vector<Record> table = counts;
         if (c.lastColumn == 8) table.back()[4] = 8;
+        table.back()[11] = c.byUnit;
         WriteCounts(table);
         StandardRowFlags.fill(0);
         Rows({1, 2, 3});
         c.lastColumn == 8 ? Columns({4, 5, 6, 8}) : Columns({4, 5, 6});
         CoreState.ChiSquare = 1;
-        CoreState.CountByQuantUnit = c.byUnit;
         ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready) << c.what;
         EXPECT_NE(Report().find("\r\n" + std::string(c.line) + "\r\n"), std::string::npos) << c.what << "\n"
                                                                                            << Report();
@@ -268,7 +268,6 @@ TEST_F(CrossTableTest, ChiSquareOfTheShownCellsAndWhenStarsApply) {
     for (size_t r = 0; r < 3; ++r) one[r][2] = one[r][3] = 0;
     WriteCounts(one);
     Columns({4, 5, 6});
-    CoreState.CountByQuantUnit = 0;
     ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
     EXPECT_EQ(Report().find("Chi quadrato"), std::string::npos);
 }
