@@ -261,7 +261,13 @@ TEST_F(SimpleDistributionTest, EveryPercentageMatchesIntegerArithmetic) {
         for (int f = 0; f < 3; ++f) words[size_t(f)] = uint16_t(values[size_t(c)][size_t(f)]);
         for (uint16_t w : words) AppendU16(cards, w);
     }
+    // Both card files and the index: every card is there.
+    std::string index;
+    AppendI32(index, kCards - 1);
     WriteBytes(CoreState.ArchiveDir + "num-sch.dat", cards);
+    WriteBytes(CoreState.ArchiveDir + "alf-sch.dat", std::string(size_t(kCards) * 50, '\0'));
+    WriteBytes(CoreState.ArchiveDir + "dli-sch.dat", index);
+    CoreState.CardTextBytes = 50;
     CoreState.LastCard = kCards - 1;
     for (int c = 0; c < kCards; ++c) CardSelectionMask[size_t(c / 8)] |= uint8_t(0x80 >> (c % 8));
 
