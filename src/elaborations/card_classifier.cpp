@@ -52,9 +52,8 @@ void ClassLookup::Build() {
     }
 }
 
-CardClassifier::CardClassifier(const CategoryGrid& grid, const std::vector<uint8_t>& active, int wordCount,
-                               DateKeyRule dateRule)
-    : grid_(grid), dateRule_(dateRule) {
+CardClassifier::CardClassifier(const CategoryGrid& grid, const std::vector<uint8_t>& active, int wordCount)
+    : grid_(grid) {
     truth_.assign(size_t(grid.Count) + 2, 0);
     std::map<std::tuple<int, int, int>, size_t> index;  // (kind, field, n) -> source
     for (int i = 1; i <= grid.Count; ++i) {
@@ -116,8 +115,7 @@ void CardClassifier::Classify(const uint16_t* card) {
                 Mark(s.lookup.Find(WordAt(card, s.words.first)));
                 break;
             case Kind::Date:
-                Mark(s.lookup.Find(dateRule_ == DateKeyRule::TwoDigitYear ? TwoDigitDateKeyAt(card, s.words)
-                                                                          : DateKeyAt(card, s.words)));
+                Mark(s.lookup.Find(DateKeyAt(card, s.words)));
                 break;
             case Kind::Number:
                 Mark(s.lookup.Find(NumberAt(card, s.words)));

@@ -34,20 +34,13 @@ inline int32_t NumberAt(const uint16_t* card, const FieldWords& w) {
 }
 
 // Date key: years since 1900 (the day word when the year word is not above 0), month, day.
+// Every pass keys dates this way (counts, factor counts, typologies, MaxSim, the quick matrix),
+// so one grid means the same everywhere: 1 January 2000 is 1000101.
 inline int32_t DateKeyAt(const uint16_t* card, const FieldWords& w) {
     int32_t d = WordAt(card, w.first), m = WordAt(card, w.second), y = WordAt(card, w.third);
     if (y <= 0) y = d;
     return y * 10000 + m * 100 + d;
 }
-
-// Date key of the factor analysis and the typologies: the year word's last two digits, month,
-// day (1 January 2000 gives 101).
-inline int32_t TwoDigitDateKeyAt(const uint16_t* card, const FieldWords& w) {
-    int32_t d = WordAt(card, w.first), m = WordAt(card, w.second), y = WordAt(card, w.third);
-    return (y % 100) * 10000 + m * 100 + d;
-}
-
-enum class DateKeyRule { YearsSince1900, TwoDigitYear };
 
 // ---------------------------------------------------------------------------------------------
 // Which categories hold a value: the bounds of every class cut the number line into intervals,
@@ -99,8 +92,7 @@ class ClassLookup {
 // in line order, a true category whose parent is false becomes false.
 class CardClassifier {
   public:
-    CardClassifier(const CategoryGrid& grid, const std::vector<uint8_t>& active, int wordCount,
-                   DateKeyRule dateRule = DateKeyRule::YearsSince1900);
+    CardClassifier(const CategoryGrid& grid, const std::vector<uint8_t>& active, int wordCount);
 
     // Classifies one card (word 1 at card[0]); the true categories are then True() and
     // IsTrue(). Call Clear() before the next card.
@@ -129,7 +121,6 @@ class CardClassifier {
     // when ParentRuleInForce().
     const std::vector<int32_t>& ChildCategories() const { return childCategories_; }
     bool ParentRuleInForce() const { return parentRule_; }
-    DateKeyRule DateRule() const { return dateRule_; }
     const CategoryGrid& Grid() const { return grid_; }
 
   private:
@@ -148,7 +139,6 @@ class CardClassifier {
     std::vector<Source> sources_;
     std::vector<int32_t> childCategories_;
     bool parentRule_ = false;
-    DateKeyRule dateRule_;
     std::vector<uint8_t> truth_;
     std::vector<int32_t> trueList_;
 };

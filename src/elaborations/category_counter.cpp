@@ -300,12 +300,11 @@ void CategoryCounter::Add(const uint16_t* card, int64_t weight) {
     size_t n = 0;
     for (const WordSource& w : words_)
         slots[n++] = w.table[std::min(uint32_t(int32_t(int16_t(card[w.offset])) - w.low), w.size)];
-    const bool twoDigitYear = plan_.DateRule() == DateKeyRule::TwoDigitYear;
     for (const KeySource& k : keys_) {
         int32_t v;
         switch (k.kind) {
             case Kind::Date:
-                v = twoDigitYear ? TwoDigitDateKeyAt(card, k.words) : DateKeyAt(card, k.words);
+                v = DateKeyAt(card, k.words);
                 break;
             case Kind::Number:
                 v = NumberIn(card, k.words);

@@ -19,75 +19,40 @@ namespace qv {
 
 namespace {
 
-constexpr int kGridId = 37, kLabelsId = 67, kCountTableId = 68;
+constexpr int kGridId = 37, kLabelsId = 67;
 constexpr int kHeaderTextId = 319;
 constexpr size_t kLabelRecordBytes = 100;
 constexpr size_t kLabelWidth = kLabelRecordBytes - 1;
-constexpr size_t kCountRecordBytes = 48;
-constexpr int kCountTableColumns = 10;
-constexpr int kAllCards = 11;
+constexpr int kAllCards = kCountTableAllCards;
 constexpr size_t kMaxTypedChars = 50;
-
-using CountRecord = std::array<int32_t, 12>;
-
-struct Column {
-    int Line = 0;   // grid line of the column's category
-    int Field = 0;  // field of the count records holding it
-};
-
-struct CountTable {
-    std::vector<CountRecord> Records;  // 0 .. N + 1
-    std::vector<Column> Columns;       // in ascending line order
-};
-
-// Records 0 .. lines + 1; nullopt when the file is missing or shorter. The columns are the
-// lines named in record N + 1; a name outside the grid, or named twice, is passed over.
-std::optional<CountTable> ReadCountTable(int lines) {
-    const std::optional<std::string> bytes = TryReadFile(DataFilePath(kCountTableId));
-    const size_t records = size_t(lines) + 2;
-    if (!bytes || bytes->size() < records * kCountRecordBytes) return std::nullopt;
-    CountTable table;
-    table.Records.resize(records);
-    for (size_t r = 0; r < records; ++r)
-        for (size_t f = 0; f < 12; ++f)
-            table.Records[r][f] = GetI32(Bytes(*bytes) + r * kCountRecordBytes + f * 4);
-    for (int f = 1; f <= kCountTableColumns; ++f) {
-        const int32_t line = table.Records[records - 1][size_t(f)];
-        if (line < 1 || line > lines) continue;
-        if (std::none_of(table.Columns.begin(), table.Columns.end(),
-                         [line](const Column& c) { return c.Line == line; }))
-            table.Columns.push_back({line, f});
-    }
-    std::sort(table.Columns.begin(), table.Columns.end(),
-              [](const Column& x, const Column& y) { return x.Line < y.Line; });
-    return table;
-}
 
 }  // namespace
 
-Connection ComputeConnection(double both, double columnTotal, double rowTotal, double total) {
-    const double a = both;
-    const double b = columnTotal - a;
-    const double c = rowTotal - a;
-    const double d = (total - rowTotal) - b;
+Connection ComputeConnection(int64_t both, int64_t columnTotal, int64_t rowTotal, int64_t total) {
+    const double a = double(both);
+    const double b = double(columnTotal - both);
+    const double c = double(rowTotal - both);
+    const double d = double(total - rowTotal) - b;
     Connection r;
-    r.InColumn = columnTotal > 0 ? a / columnTotal * 100.0 : 0.0;
-    r.OutsideColumn = total - columnTotal > 0 ? c / (total - columnTotal) * 100.0 : 0.0;
+    r.Both = both;
+    r.ColumnTotal = columnTotal;
+    r.RowOutside = rowTotal - both;
+    r.Outside = total - columnTotal;
     const double denominator = (b + d) * (a + c) * (c + d) * (a + b);
     if (denominator > 0) {
         const double cross = a * d - b * c;
-        r.ChiSquare = total * cross * cross / denominator;
+        r.ChiSquare = double(total) * cross * cross / denominator;
     }
-    if (a < columnTotal * rowTotal / total) r.ChiSquare = -r.ChiSquare;
-    r.Phi = total > 0 ? std::sqrt(std::fabs(r.ChiSquare) / total) : 0.0;
+    if (a < double(columnTotal) * double(rowTotal) / double(total)) r.ChiSquare = -r.ChiSquare;
+    r.Phi = total > 0 ? std::sqrt(std::fabs(r.ChiSquare) / double(total)) : 0.0;
     if (r.ChiSquare < 0) r.Phi = -r.Phi;
     return r;
 }
 
 std::string ConnectionLine(const Connection& r, int line, const std::string& label) {
-    return FormatFixed(std::fabs(r.ChiSquare), 8, 2) + FormatFixed(r.Phi, 7, 3) + " (" +
-           FormatInteger(line, 4) + ")" + " (" + FormatFixed(r.InColumn, 6, 2) + "%/" +
-           FormatFixed(r.OutsideColumn, 6, 2) + "%) " + label;
+    return FormatFixedFitting(std::fabs(r.ChiSquare), 8, 2) + FormatFixed(r.Phi, 7, 3) + " (" +
+           FormatInteger(line, 4) + ")" + " (" + FormatPercent(r.Both, r.ColumnTotal, 6, 2) + "%/" +
+           FormatPercent(r.RowOutside, r.Outside, 6, 2) + "%) " + label;
 }
 
 ConnectionLines RebuildConnectionLines() {
@@ -121,35 +86,36 @@ ConnectionLines RebuildConnectionLines() {
     return t;
 }
 
-bool WriteConnectionsReport() {
+CountTableState WriteConnectionsReport() {
     const ConnectionLines lines = RebuildConnectionLines();
-    const std::optional<CountTable> table = ReadCountTable(lines.Count);
-    if (!table) {
+    const CountTable table = ReadCountTable(lines.Count);
+    if (table.State != CountTableState::Ready) {
         CoreState.ProceedFlag = 0;
-        return false;
+        return table.State;
     }
     const int n = lines.Count;
     const double minimum = CoreState.MinChiSquare;
     const bool hideTrivial = CoreState.HideTrivialConnections == 1;
-    auto at = [&](int line, int field) { return double(table->Records[size_t(line)][size_t(field)]); };
-    double total = at(0, kAllCards);
+    auto at = [&](int line, int field) { return int64_t(table.At(line, field)); };
+    int64_t total = at(0, kAllCards);
     if (total == 0) total = 1;
 
     TextBuilder out;
     std::vector<Connection> rows(size_t(n) + 1);
     std::vector<uint8_t> active(size_t(n) + 1);
-    for (const Column& column : table->Columns) {
+    for (int k = 1; k <= table.Columns(); ++k) {
+        const int columnLine = table.ColumnLines[size_t(k) - 1];
         out.Line().Line().Line(std::string(49, '-')).Line();
-        out.Line(" " + lines.Labels[size_t(column.Line)]).Line();
+        out.Line(" " + lines.Labels[size_t(columnLine)]).Line();
         out.Line(LoadText(kHeaderTextId)).Line();
 
-        const double columnTotal = at(0, column.Field);
+        const int64_t columnTotal = at(0, k);
         int listed = 0;
         for (int i = 1; i <= n; ++i) {
             active[size_t(i)] = 0;
             rows[size_t(i)] = {};
             if (!StandardRowFlags[size_t(i) - 1]) continue;
-            rows[size_t(i)] = ComputeConnection(at(i, column.Field), columnTotal, at(i, kAllCards), total);
+            rows[size_t(i)] = ComputeConnection(at(i, k), columnTotal, at(i, kAllCards), total);
             if (std::fabs(rows[size_t(i)].ChiSquare) >= minimum) {
                 active[size_t(i)] = 1;
                 ++listed;
@@ -174,12 +140,12 @@ bool WriteConnectionsReport() {
             } else {
                 positiveChosen = true;
             }
-            if (hideTrivial && lines.Variable[size_t(best)] == lines.Variable[size_t(column.Line)]) continue;
+            if (hideTrivial && lines.Variable[size_t(best)] == lines.Variable[size_t(columnLine)]) continue;
             out.Line(ConnectionLine(r, best, lines.Labels[size_t(best)]));
         }
     }
     out.Save(ReportFilePath());
-    return true;
+    return CountTableState::Ready;
 }
 
 std::string FormatMinChiSquare(double value) {

@@ -1,6 +1,9 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "elaborations/count_table.h"
 
 namespace qv {
 
@@ -14,14 +17,16 @@ constexpr int kMaxConnectionColumns = 9;
 // A row category against a column category over `total` counted cards (above 0): `both` cards
 // in the row and the column, `columnTotal` in the column, `rowTotal` in the row.
 struct Connection {
-    double ChiSquare = 0;      // negative when the row is rarer in the column than overall
-    double Phi = 0;            // with the sign of the chi-square
-    double InColumn = 0;       // % of the column's cards that are in the row
-    double OutsideColumn = 0;  // % of the cards outside the column that are in the row
+    double ChiSquare = 0;  // negative when the row is rarer in the column than overall
+    double Phi = 0;        // with the sign of the chi-square
+    // The two percentages as exact ratios: of the column's cards those in the row, and of the
+    // cards outside the column those in the row.
+    int64_t Both = 0, ColumnTotal = 0, RowOutside = 0, Outside = 0;
 };
-Connection ComputeConnection(double both, double columnTotal, double rowTotal, double total);
+Connection ComputeConnection(int64_t both, int64_t columnTotal, int64_t rowTotal, int64_t total);
 // A listed connection as the reports write it: |chi-square|, phi, the row's line number, the
-// two percentages and the row's label.
+// two percentages and the row's label. The line number stays in its columns however large the
+// chi-square is.
 std::string ConnectionLine(const Connection& connection, int line, const std::string& label);
 
 // The grid as the connections report sees it (index = 1-based line, entry 0 unused).
@@ -36,9 +41,9 @@ struct ConnectionLines {
 ConnectionLines RebuildConnectionLines();
 
 // The connections report for the rows of StandardRowFlags, with CoreState.MinChiSquare and
-// CoreState.HideTrivialConnections. Answers false, with CoreState.ProceedFlag 0 and
-// "tabella.txt" untouched, when the count table is missing or shorter than the grid needs.
-bool WriteConnectionsReport();
+// CoreState.HideTrivialConnections. Anything but Ready (no count table, or a stale one) stores
+// CoreState.ProceedFlag 0 and leaves "tabella.txt" untouched.
+CountTableState WriteConnectionsReport();
 
 // The minimum chi-square as the dialog shows it: width 10, 3 decimals.
 std::string FormatMinChiSquare(double value);

@@ -11,6 +11,7 @@
 #include "core/data_files.h"
 #include "elaborations/card_classifier.h"
 #include "elaborations/category_counter.h"
+#include "elaborations/count_table.h"
 #include "elaborations/grid_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -21,7 +22,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kMaxColumns = 10;
 constexpr int kTableColumns = 12;  // reserved, columns 1..10, all cards
 constexpr int kAllCardsColumn = 11;
 constexpr int kGridId = 37, kQuantGridId = 43, kCountTableId = 68;
@@ -50,14 +50,6 @@ std::vector<uint8_t> ActiveCategories(const CategoryGrid& grid, bool withRows,
         }
     }
     return active;
-}
-
-// The first flagged column lines, at most ten.
-std::vector<int32_t> FlaggedColumns(const CategoryGrid& grid) {
-    std::vector<int32_t> columns;
-    for (int line = 0; line < grid.Count && int(columns.size()) < kMaxColumns; ++line)
-        if (StandardColumnFlags[size_t(line)]) columns.push_back(line + 1);
-    return columns;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -216,8 +208,7 @@ CountingResult CountCategories(Progress& progress) {
     if (result.Outcome != CountingOutcome::Done) return result;
     grid.UnitField = LoadUnitField(DataFilePath(kQuantGridId));
 
-    std::vector<int32_t> columns = FlaggedColumns(grid);
-    if (columns.empty() && grid.Count >= 1) columns.push_back(1);
+    const std::vector<int32_t> columns = CountedColumns(grid.Count);
     const int columnCount = int(columns.size());
 
     SelectedCards cards(progress);
@@ -231,6 +222,10 @@ CountingResult CountCategories(Progress& progress) {
     std::vector<int64_t> counts = counter.Table();
     for (int c = 0; c < columnCount; ++c)
         counts[size_t(grid.Count + 1) * kTableColumns + size_t(c) + 1] = columns[size_t(c)];
+    // The reports check it, so no count prints under the labels of a grid edited since.
+    counts[0] = GridFingerprint();
+    // Sums of a unit variable are no card counts: the reports print no significance for them.
+    counts[size_t(grid.Count + 1) * kTableColumns + kCountedByUnitField] = unit.kind != 0;
 
     for (int64_t v : counts)
         if (!FitsRecord(v)) return {CountingOutcome::TotalTooLarge};
@@ -255,7 +250,7 @@ CountingResult SumQuantities(Progress& progress) {
     CategoryGrid grid = LoadGridForPass(result);
     if (result.Outcome != CountingOutcome::Done) return result;
     const std::vector<int32_t> fields = LoadQuantitativeGrid(DataFilePath(kQuantGridId));
-    const std::vector<int32_t> columns = FlaggedColumns(grid);
+    const std::vector<int32_t> columns = FlaggedColumnLines(grid.Count);
     const size_t width = columns.size() + 1;
     const int q = int(fields.size());
 
@@ -285,14 +280,22 @@ CountingResult SumQuantities(Progress& progress) {
         classifier.Clear();
     });
 
-    for (int64_t v : sum)
-        if (!FitsRecord(v)) return {CountingOutcome::TotalTooLarge};
+    // Sums are kept in 64 bits; a variable whose figures do not fit the 4-byte records is
+    // written with the count -1 in every slot, which no count can be, and the others stand.
+    for (int v = 0; v < q; ++v) {
+        const size_t first = size_t(v) * width;
+        if (std::all_of(sum.begin() + std::ptrdiff_t(first), sum.begin() + std::ptrdiff_t(first + width),
+                        FitsRecord))
+            continue;
+        std::fill_n(sum.begin() + std::ptrdiff_t(first), width, 0);
+        std::fill_n(count.begin() + std::ptrdiff_t(first), width, kTooLargeForRecords);
+    }
 
     TextBuilder columnText;
     for (int32_t c : columns) columnText.Line(std::to_string(c));
     std::string sums;
     AppendI32(sums, q);
-    AppendI32(sums, 0);
+    AppendI32(sums, GridFingerprint());
     for (size_t i = 0; i < sum.size(); ++i) {
         AppendI32(sums, int32_t(sum[i]));
         AppendI32(sums, int32_t(count[i]));
@@ -362,7 +365,7 @@ CountingResult SumSquaredDeviations(Progress& progress) {
                 trueColumns[n++] = c;
         for (int v = 0; v < q; ++v) {
             int64_t x;
-            if (!values[size_t(v)].Of(card, x)) continue;
+            if (sums.count[size_t(v) * width] < 0 || !values[size_t(v)].Of(card, x)) continue;
             for (size_t k = 0; k < n; ++k) {
                 size_t i = size_t(v) * width + trueColumns[k];
                 double d = double(x) - mean[i];

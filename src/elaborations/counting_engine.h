@@ -1,9 +1,14 @@
 #pragma once
+#include <cstdint>
 
 #include "core/card_store.h"
 #include "platform/progress.h"
 
 namespace qv {
+
+// The count a pass-29 file gives every slot of a variable whose sums do not fit its 4-byte
+// records; the reports say so instead of printing its figures.
+constexpr int32_t kTooLargeForRecords = -1;
 
 // Pass codes of the counting run, as stored in CoreState.CommandCode.
 constexpr int kCategoryCountPass = 28;

@@ -18,20 +18,13 @@ namespace qv {
 
 namespace {
 
-constexpr int kGridId = 37, kHeadingsId = 60, kLabelsId = 67, kCountTableId = 68, kChiId = 69;
+constexpr int kGridId = 37, kHeadingsId = 60, kLabelsId = 67, kChiId = 69;
 constexpr int kLabelWidth = 30;
 constexpr int kHeadingWidth = 7;
-constexpr int kMaxColumns = 10;
-constexpr int kAllCards = 11;
-constexpr int kRecordBytes = 48;
+constexpr int kMaxColumns = kMaxCountedColumns;
+constexpr int kAllCards = kCountTableAllCards;
 constexpr int kPageLines = 45;
 constexpr int kMaxChiRows = 30;
-
-using CountRecord = std::array<int32_t, 12>;
-
-double Percent(double count, double base) {
-    return base > 0 ? count / base * 100.0 : 0.0;
-}
 
 // A decimal number with blanks around it; nullopt for anything else.
 std::optional<int64_t> Number(std::string_view s) {
@@ -47,38 +40,6 @@ std::optional<int64_t> Number(std::string_view s) {
         v = v * 10 + (s[i] - '0');
     }
     return negative ? -v : v;
-}
-
-// The count table and its columns.
-struct CountTable {
-    std::vector<CountRecord> Records;  // 0 .. N + 1
-    std::vector<int> ColumnLines;      // column k (1-based) at k - 1: its grid line
-    int Columns() const { return int(ColumnLines.size()); }
-    int32_t At(int line, int field) const { return Records[size_t(line)][size_t(field)]; }
-    int32_t GrandTotal() const { return At(0, kAllCards); }
-};
-
-// Reads records 0 .. lines + 1; nullopt when the file does not open. Columns are the lines
-// named in record N + 1, in ascending order; a name outside the grid is passed over.
-std::optional<CountTable> ReadCountTable(int lines) {
-    const std::string path = DataFilePath(kCountTableId);
-    std::optional<std::string> bytes = TryReadFile(path);
-    if (!bytes) return std::nullopt;
-    const size_t records = size_t(lines) + 2;
-    if (bytes->size() < records * kRecordBytes) ThrowIo(kReadPastEnd, path);
-    CountTable table;
-    table.Records.resize(records);
-    for (size_t r = 0; r < records; ++r)
-        for (size_t f = 0; f < 12; ++f)
-            table.Records[r][f] = GetI32(Bytes(*bytes) + r * kRecordBytes + f * 4);
-    std::vector<uint8_t> marked(size_t(lines) + 1, 0);
-    for (int f = 1; f <= kMaxColumns; ++f) {
-        const int32_t line = table.Records[records - 1][size_t(f)];
-        if (line > 0 && line <= lines) marked[size_t(line)] = 1;
-    }
-    for (int line = 1; line <= lines; ++line)
-        if (marked[size_t(line)]) table.ColumnLines.push_back(line);
-    return table;
 }
 
 // Forward-only copy of heading blocks: a block passed over or missing is not found again.
@@ -119,6 +80,13 @@ class CrossTableWriter {
         width_ = CoreState.WideCells ? 10 : 7;
         borders_ = CoreState.CellBorders && !CoreState.WideCells && !tabs_;
         prefix_ = borders_ ? " |" : "  ";
+        bool multiAnswer = false;
+        for (int line : table_.ColumnLines) {
+            multiAnswer |= lines_.MultiAnswer[size_t(line)] != 0;
+            columnsOfOneVariable_ &=
+                lines_.Variable[size_t(line)] == lines_.Variable[size_t(table_.ColumnLines[0])];
+        }
+        columnsMultiAnswer_ = multiAnswer;
     }
 
     void Write() {
@@ -136,7 +104,6 @@ class CrossTableWriter {
             if (CoreState.SkipEmptyRows && table_.At(i, kAllCards) == 0) continue;
             if (lines_.Variable[size_t(i)] != previousVariable) Header(false, i);
             previousVariable = lines_.Variable[size_t(i)];
-            ++tableRows_;
             if (pageLines_ > kPageLines) {
                 Footer(true);
                 Header(true, i);
@@ -171,11 +138,14 @@ class CrossTableWriter {
         return prefix_ + (tabs_ ? std::to_string(v) : FormatInteger(v, width_));
     }
     // A percentage cell: blanks for nothing.
-    std::string PercentCell(double v) const {
-        if (tabs_) return prefix_ + (v > 0 ? FormatFixed(v, 0, 2) : "") + "\t";
-        return prefix_ + (v > 0 ? FormatFixed(v, width_, 2) : std::string(size_t(width_), ' '));
+    std::string PercentCell(int64_t part, int64_t base) const {
+        const bool shown = part > 0 && base > 0;
+        if (tabs_) return prefix_ + (shown ? FormatPercent(part, base, 0, 2) : "") + "\t";
+        return prefix_ + (shown ? FormatPercent(part, base, width_, 2) : std::string(size_t(width_), ' '));
     }
-    std::string PercentTotalCell(double v) const { return prefix_ + FormatFixed(v, tabs_ ? 0 : width_, 2); }
+    std::string PercentTotalCell(int64_t part, int64_t base) const {
+        return prefix_ + FormatPercent(part, base, tabs_ ? 0 : width_, 2);
+    }
 
     void Header(bool pageBreak, int row) {
         pageLines_ = 0;
@@ -200,8 +170,8 @@ class CrossTableWriter {
         out_.Line(line);
         ++pageLines_;
         if (!pageBreak) {
-            chiSquare_ = 0;
-            tableRows_ = 0;
+            shown_.clear();
+            rowsMultiAnswer_ = lines_.MultiAnswer[size_t(row)] != 0;
         }
     }
 
@@ -217,33 +187,26 @@ class CrossTableWriter {
         out_.Line(line + NumberCell(rowTotal));
         ++pageLines_;
 
-        for (int k = 1; k <= columns; ++k) {
-            if (grand <= 0) break;
-            const double expected = double(rowTotal) * double(table_.At(0, k)) / double(grand);
-            if (expected > 0) {
-                const double d = double(table_.At(i, k)) - expected;
-                chiSquare_ += d * d / expected;
-            }
-        }
+        std::vector<int64_t>& cells = shown_.emplace_back();
+        for (int k = 1; k <= columns; ++k) cells.push_back(table_.At(i, k));
 
         const int parent = ParentOf(i);
         const int64_t parentAll = parent ? table_.At(parent, kAllCards) : grand;
-        auto percentLine = [&](int text, auto base, double total) {
+        auto percentLine = [&](int text, auto base, int64_t totalBase) {
             std::string l = std::string(24, ' ') + LoadText(text) + (tabs_ ? "\t" : "");
-            for (int k = 1; k <= columns; ++k) l += PercentCell(Percent(table_.At(i, k), double(base(k))));
-            out_.Line(l + PercentTotalCell(total));
+            for (int k = 1; k <= columns; ++k) l += PercentCell(table_.At(i, k), base(k));
+            out_.Line(l + PercentTotalCell(rowTotal, totalBase));
             ++pageLines_;
         };
         if (CoreState.PercentColumn)
             percentLine(
-                396, [&](int k) { return parent ? table_.At(parent, k) : table_.At(0, k); },
-                Percent(double(rowTotal), double(parentAll)));
+                396, [&](int k) { return parent ? table_.At(parent, k) : table_.At(0, k); }, parentAll);
         if (CoreState.PercentRow)
             percentLine(
-                397, [&](int) { return rowTotal; }, Percent(double(rowTotal), double(rowTotal)));
+                397, [&](int) { return rowTotal; }, rowTotal);
         if (CoreState.PercentTotal)
             percentLine(
-                398, [&](int) { return parentAll; }, Percent(double(rowTotal), double(parentAll)));
+                398, [&](int) { return parentAll; }, parentAll);
     }
 
     void Footer(bool pageBreak) {
@@ -260,15 +223,18 @@ class CrossTableWriter {
         out_.Line(line + NumberCell(total));
         if (CoreState.PercentRow) {
             std::string l = std::string(24, ' ') + LoadText(391) + (tabs_ ? "\t" : "");
-            for (int64_t f : figures)
-                l += PercentTotalCell(Percent(double(f), double(total))) + (tabs_ ? "\t" : "");
+            for (int64_t f : figures) l += PercentTotalCell(f, total) + (tabs_ ? "\t" : "");
             out_.Line(l + prefix_);
         }
         out_.Line().Line();
-        const int df = columns > 0 && tableRows_ > 0 ? (columns - 1) * (tableRows_ - 1) : 0;
-        if (df > 0 && CoreState.ChiSquare && chi_ && !pageBreak)
-            out_.Line(LoadText(392) + " " + FormatFixed(chiSquare_, 7, 3) + LoadText(393) + " = " +
-                      std::to_string(df) + " " + ChiSquareStars(*chi_, chiSquare_, df));
+        const PearsonTest test = pageBreak ? PearsonTest{} : PearsonChiSquare(shown_);
+        if (test.Df > 0 && CoreState.ChiSquare && chi_) {
+            const bool stars = StarsApply(columnsOfOneVariable_, columnsMultiAnswer_ || rowsMultiAnswer_,
+                                          table_.CountedByUnit());
+            out_.Line(LoadText(392) + " " + FormatFixed(test.ChiSquare, 7, 3) + LoadText(393) + " = " +
+                      std::to_string(test.Df) + " " +
+                      (stars ? ChiSquareStars(*chi_, test.ChiSquare, test.Df) : ""));
+        }
         out_.Line().Line();
     }
 
@@ -282,8 +248,8 @@ class CrossTableWriter {
     std::string prefix_;
     int pageLines_ = 0;
     bool tableOpen_ = false;
-    double chiSquare_ = 0;
-    int tableRows_ = 0;
+    std::vector<std::vector<int64_t>> shown_;  // the table's cells over all its pages
+    bool columnsOfOneVariable_ = true, columnsMultiAnswer_ = false, rowsMultiAnswer_ = false;
     int lastRow_ = 0;
 };
 
@@ -297,7 +263,9 @@ CrossTableLines RebuildCrossTableLines(bool synoptic) {
     t.Variable.push_back(0);
     t.Parent.push_back(0);
     t.Synoptic.push_back(0);
+    t.MultiAnswer.push_back(0);
     std::string records;
+    uint8_t multiAnswer = 0;
     int variable = 0, parent = 0, synopticGroup = 0;
     while (!reader.Eof() && t.Count < kMaxGridLines) {
         const std::string line = reader.ReadLine(300);
@@ -316,6 +284,7 @@ CrossTableLines RebuildCrossTableLines(bool synoptic) {
         int synopticNumber = 0;
         if (!code.empty() && code[0] == 'G') {
             ++variable;
+            multiAnswer = code.size() > 1 && code[1] > '1' && code[1] <= '9';
             size_t d = 3;
             std::string digits;
             while (d < code.size() && code[d] >= '0' && code[d] <= '9' && digits.size() < 9)
@@ -332,6 +301,7 @@ CrossTableLines RebuildCrossTableLines(bool synoptic) {
         t.Variable.push_back(lineVariable);
         t.Parent.push_back(parent);
         t.Synoptic.push_back(synopticNumber);
+        t.MultiAnswer.push_back(multiAnswer);
         records += char(kLabelWidth);
         records += label;
         if (StandardColumnFlags[size_t(t.Count) - 1] && t.ColumnHeadings.size() < 11) {
@@ -368,6 +338,37 @@ std::optional<ChiSquareTable> LoadChiSquareTable(const std::string& path) {
     return table;
 }
 
+PearsonTest PearsonChiSquare(const std::vector<std::vector<int64_t>>& cells) {
+    const size_t columns = cells.empty() ? 0 : cells[0].size();
+    std::vector<double> rowSum(cells.size(), 0), columnSum(columns, 0);
+    double all = 0;
+    for (size_t r = 0; r < cells.size(); ++r)
+        for (size_t c = 0; c < columns; ++c) {
+            rowSum[r] += double(cells[r][c]);
+            columnSum[c] += double(cells[r][c]);
+            all += double(cells[r][c]);
+        }
+    PearsonTest test;
+    const auto filled = [](const std::vector<double>& sums) {
+        return int(std::count_if(sums.begin(), sums.end(), [](double v) { return v > 0; }));
+    };
+    const int rows = filled(rowSum), cols = filled(columnSum);
+    if (rows < 2 || cols < 2 || all <= 0) return test;
+    test.Df = (rows - 1) * (cols - 1);
+    for (size_t r = 0; r < cells.size(); ++r)
+        for (size_t c = 0; c < columns; ++c) {
+            const double expected = rowSum[r] * columnSum[c] / all;
+            if (expected <= 0) continue;
+            const double d = double(cells[r][c]) - expected;
+            test.ChiSquare += d * d / expected;
+        }
+    return test;
+}
+
+bool StarsApply(bool columnsOfOneVariable, bool multiAnswer, bool byQuantityUnit) {
+    return columnsOfOneVariable && !multiAnswer && !byQuantityUnit;
+}
+
 std::string ChiSquareStars(const ChiSquareTable& table, double chiSquare, int df) {
     std::string stars;
     if (df < 1 || df > table.Rows) return stars;
@@ -376,29 +377,31 @@ std::string ChiSquareStars(const ChiSquareTable& table, double chiSquare, int df
     return stars;
 }
 
-bool WriteCrossTableReport() {
+CountTableState WriteCrossTableReport() {
     const CrossTableLines lines = RebuildCrossTableLines(false);
-    const std::optional<CountTable> table = ReadCountTable(lines.Count);
-    if (!table) {
+    const CountTable read = ReadCountTable(lines.Count);
+    if (read.State != CountTableState::Ready) {
         CoreState.ProceedFlag = 0;
-        return false;
+        return read.State;
     }
+    const CountTable* table = &read;
     std::optional<ChiSquareTable> chi;
     if (CoreState.ChiSquare) {
         chi = LoadChiSquareTable(DataFilePath(kChiId));
         if (!chi) CoreState.ChiSquare = 0;
     }
     CrossTableWriter(lines, *table, chi).Write();
-    return true;
+    return CountTableState::Ready;
 }
 
-bool WriteSynopticTable() {
+CountTableState WriteSynopticTable() {
     const CrossTableLines lines = RebuildCrossTableLines(true);
-    const std::optional<CountTable> table = ReadCountTable(lines.Count);
-    if (!table) {
+    const CountTable read = ReadCountTable(lines.Count);
+    if (read.State != CountTableState::Ready) {
         CoreState.ProceedFlag = 0;
-        return false;
+        return read.State;
     }
+    const CountTable* table = &read;
     TextBuilder out;
     for (int k = 1; k <= kAllCards; ++k) {
         if (k <= kMaxColumns && k > table->Columns()) continue;
@@ -424,9 +427,8 @@ bool WriteSynopticTable() {
             for (int j = i; j <= last; ++j) {
                 const int64_t count = table->At(j, k);
                 counts += FormatInteger(count, 6);
-                ofParent += FormatFixed(Percent(double(count), double(parentCount(j))), 6, 2);
-                if (k != kAllCards)
-                    ofAll += FormatFixed(Percent(double(count), double(table->At(j, kAllCards))), 6, 2);
+                ofParent += FormatPercent(count, parentCount(j), 6, 2);
+                if (k != kAllCards) ofAll += FormatPercent(count, table->At(j, kAllCards), 6, 2);
             }
             out.Line(counts + FormatInteger(parentCount(last), 7));
             out.Line(ofParent);
@@ -434,7 +436,7 @@ bool WriteSynopticTable() {
         }
     }
     out.Save(ReportFilePath());
-    return true;
+    return CountTableState::Ready;
 }
 
 }  // namespace qv

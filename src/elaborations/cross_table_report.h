@@ -1,8 +1,11 @@
 #pragma once
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "elaborations/count_table.h"
 
 namespace qv {
 
@@ -17,6 +20,7 @@ struct CrossTableLines {
     std::vector<int> Variable;                // lines so far whose code begins with 'G'
     std::vector<int> Parent;                  // parent line, 0 = none
     std::vector<int> Synoptic;                // synoptic group of a variable's first line, 0 = none
+    std::vector<uint8_t> MultiAnswer;         // the line's variable tests several fields together
     std::vector<std::string> ColumnHeadings;  // of the first 11 column lines, 7 characters
 };
 
@@ -38,15 +42,30 @@ std::optional<ChiSquareTable> LoadChiSquareTable(const std::string& path);
 // a df the table does not have.
 std::string ChiSquareStars(const ChiSquareTable& table, double chiSquare, int df);
 
+// Pearson's chi-square of the cells a table shows (rows x columns). The expected count of a
+// cell is (its row's shown sum) x (its column's shown sum) / (all shown cells), so cards the
+// table does not show (missing answers, rows left out) never enter it; rows and columns whose
+// shown cells sum to 0 do not count in the degrees of freedom. Df 0: no test.
+struct PearsonTest {
+    double ChiSquare = 0;
+    int Df = 0;
+};
+PearsonTest PearsonChiSquare(const std::vector<std::vector<int64_t>>& cells);
+
+// Whether the stars of the critical-value table mean anything for a table: not when a card may
+// fall in several columns (columns of different variables, a multi-answer column or row
+// variable) nor when the cells are sums of a unit variable rather than cards.
+bool StarsApply(bool columnsOfOneVariable, bool multiAnswer, bool byQuantityUnit);
+
 // The cross-table report with the options of CoreState (percentages, borders, wide cells, tabs,
-// headings, chi-square, empty rows, column heading texts). Answers false, with
-// CoreState.ProceedFlag 0 and "tabella.txt" untouched, when the count table does not open.
+// headings, chi-square, empty rows, column heading texts). Anything but Ready (no count table,
+// or a stale one) stores CoreState.ProceedFlag 0 and leaves "tabella.txt" untouched.
 // Turns CoreState.ChiSquare off when "chi2.imp" does not open and CoreState.TableHeadings off
 // when "tin-sch.txt" does not.
-bool WriteCrossTableReport();
+CountTableState WriteCrossTableReport();
 
 // The synoptic table: per column, the counts and percentages of each marked variable on one
-// line. Answers false as WriteCrossTableReport does.
-bool WriteSynopticTable();
+// line. Answers as WriteCrossTableReport does.
+CountTableState WriteSynopticTable();
 
 }  // namespace qv

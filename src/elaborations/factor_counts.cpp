@@ -42,21 +42,39 @@ int WriteFactorCategoryLists(FactorRoad road) {
     const FactorRoadFiles files = FilesOf(road);
     TextReader list;
     list.OpenOrThrow(DataFilePath(standard ? kStandardGridId : kQuickLabelListId));
-    std::string labels;
+    std::string labels, lines;
     int listed = 0;
+    // Flags past the end of the list name no category; past the limit the counts hold none.
     for (int index = 0; index < kFlagListSize && !list.Eof(); ++index) {
         const std::string line = list.ReadLine(standard ? 100 : 255);
         if (!flags[size_t(index)]) continue;
+        if (++listed > FactorCategoryLimit(road)) continue;
         AppendLabelRecord(labels, LineLabel(line, size_t(files.labelRecordBytes - 1)),
                           files.labelRecordBytes);
-        ++listed;
+        AppendI16(lines, int16_t(index));
     }
-    std::string lines;
-    for (int index = 0; index < kFlagListSize; ++index)
-        if (flags[size_t(index)]) AppendI16(lines, int16_t(index));
     WriteFileAtomic(DataFilePath(files.labelsId), labels);
     WriteFileAtomic(DataFilePath(files.linesId), lines);
     return listed;
+}
+
+std::vector<int> FactorLines(FactorRoad road) {
+    std::vector<int> out;
+    const std::string bytes = TryReadFile(DataFilePath(FilesOf(road).linesId)).value_or(std::string());
+    for (size_t at = 0; at + 2 <= bytes.size() && int(out.size()) < FactorCategoryLimit(road); at += 2)
+        out.push_back(GetI16(Bytes(bytes) + at) + 1);
+    return out;
+}
+
+int FactorLength(FactorRoad road) {
+    return int(FactorLines(road).size());
+}
+
+void StoreFactorLength(FactorRoad road, int categories) {
+    const std::string path = DataFilePath(FilesOf(road).linesId);
+    const std::string bytes = TryReadFile(path).value_or(std::string());
+    const size_t keep = size_t(std::max(categories, 0)) * 2;
+    if (bytes.size() > keep) WriteFileAtomic(path, bytes.substr(0, keep));
 }
 
 AfcGrid LoadAfcGrid(const FlagList& flags, int gridId) {
@@ -102,7 +120,7 @@ CooccurrenceCounts CountCooccurrences(Progress& progress) {
     if (n == 0) return counts;
 
     const int words = CurrentCardGeometry().wordCount;
-    CardClassifier classifier(grid.Slots, AfcTestableSlots(grid), words, DateKeyRule::TwoDigitYear);
+    CardClassifier classifier(grid.Slots, AfcTestableSlots(grid), words);
     // Row i entry j at i * 401 + j: the layout of the file's records.
     std::vector<int32_t> rows(size_t(n + 1) * kCountRecordEntries, 0);
     int32_t total = 0;

@@ -42,11 +42,21 @@ class FactorCountSource {
     virtual CooccurrenceCounts Count(int listed, Progress& progress) = 0;
 };
 
-// The label file (labels cut to the record) and the line file (the 0-based index of every set
-// flag 0..4000, ascending) of a road, from the lines of `listPath` (the card grid or the quick
-// label list). Answers the number of flagged lines met. Raises the input/output error when the
-// list does not open.
+// The label file (labels cut to the record) and the line file (the 0-based index of each
+// category, ascending) of a road, from the lines of the card grid or the quick label list: the
+// flagged lines of the list, no more than the road's analysis takes. Answers the number of
+// flagged lines met in the list. Raises the input/output error when the list does not open.
 int WriteFactorCategoryLists(FactorRoad road);
+
+// The categories of the road's last analysis, as its line file stores them: the 1-based list
+// line of each slot, in slot order, at most FactorCategoryLimit; none without the file. Their
+// number is the factor length, the V records of each factor in the loadings file, which the
+// report, the rotation and the plane all read it with.
+std::vector<int> FactorLines(FactorRoad road);
+int FactorLength(FactorRoad road);
+// Keeps the first `categories` entries of the line file: the analysis stores the length it
+// actually computed.
+void StoreFactorLength(FactorRoad road, int categories);
 
 // The slots of the standard analysis: the flagged lines of "grl-sch.txt" in line order, at
 // most 399 (further flagged lines are dropped). Parent links are not kept: no parent rule.

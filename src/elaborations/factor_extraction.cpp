@@ -107,6 +107,15 @@ void CentroidExtraction::SubtractFactorProducts(int k) {
         }
 }
 
+void CentroidExtraction::FinishStep(int k) {
+    if (goOn_)
+        SubtractFactorProducts(k);
+    else if (k >= 2)
+        // A step that stops takes nothing out; its reflection must not stay in the residual
+        // either, or the next step extracts a factor from the flipped signs.
+        UndoReflection();
+}
+
 int FactorSteps(int categories) {
     return std::max(1, std::min(categories / 3, kMaxFactorSteps));
 }
@@ -128,21 +137,28 @@ int ExtractFactors(FactorRoad road, int categories, Progress& progress) {
             }
             ++written;
         }
-        if (extraction.GoOn()) extraction.SubtractFactorProducts(k);
+        extraction.FinishStep(k);
     }
     WriteFileAtomic(DataFilePath(FilesOf(road).loadingsId), file);
     return written;
 }
 
-int ComputeUnrotatedFactors(FactorCountSource& source, Progress& progress) {
+int FactorComputationProblemText(const FactorComputation& result) {
+    constexpr int kNoCardText = 1697, kNoFactorText = 1698;
+    if (result.Factors > 0) return 0;
+    return result.Cards == 0 ? kNoCardText : kNoFactorText;
+}
+
+FactorComputation ComputeUnrotatedFactors(FactorCountSource& source, Progress& progress) {
     const int listed = source.WriteCategoryLists();
     const CooccurrenceCounts counts = source.Count(listed, progress);
     WritePhiMatrix(counts, source.Road(), progress);
     const int n = counts.Categories;
-    ExtractFactors(source.Road(), n, progress);
+    StoreFactorLength(source.Road(), n);
+    const int factors = ExtractFactors(source.Road(), n, progress);
     CoreState.PlaneFactorX = 1;
     CoreState.PlaneFactorY = 2;
-    return n;
+    return {n, factors, counts.Cards};
 }
 
 }  // namespace qv

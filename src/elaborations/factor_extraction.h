@@ -23,6 +23,9 @@ class CentroidExtraction {
     // (a total above 0); its loadings are then Loadings().
     bool ExtractCentroidFactor(int k);
     void SubtractFactorProducts(int k);
+    // The end of step k: the products taken out when the step goes on, else its reflection
+    // undone, so the residual is as the step found it.
+    void FinishStep(int k);
     void ReflectVariables();
     void UndoReflection();
 
@@ -51,9 +54,19 @@ int FactorSteps(int categories);
 // step, out of 20. Raises the input/output error when the phi matrix is missing or short.
 int ExtractFactors(FactorRoad road, int categories, Progress& progress);
 
+// What a computation gave: N, the categories of the analysis (the length of one factor in the
+// loadings file), the factors extracted and the cards counted.
+struct FactorComputation {
+    int Categories = 0;
+    int Factors = 0;
+    int64_t Cards = 0;
+};
+// The text telling why a computation gave no factor (no card counted; every category on all
+// cards or on none), 0 when it gave some.
+int FactorComputationProblemText(const FactorComputation& result);
+
 // The computation of unrotated factors from the chosen categories: category lists, counts, phi
-// matrix, extraction; then the factor plane shows factors 1 and 2. Answers N, the categories of
-// the analysis (the length of one factor in the loadings file).
-int ComputeUnrotatedFactors(FactorCountSource& source, Progress& progress);
+// matrix, extraction; then the factor plane shows factors 1 and 2.
+FactorComputation ComputeUnrotatedFactors(FactorCountSource& source, Progress& progress);
 
 }  // namespace qv

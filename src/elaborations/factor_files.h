@@ -35,6 +35,11 @@ constexpr int kQuickLabelListId = 71;  // "txt-tab2.imp" of the program director
 constexpr int kFactorColumns = 400;
 constexpr int kStandardFactorCategories = 399;
 constexpr int kMaxFactorSteps = 20;
+
+// The categories an analysis of the road can take.
+constexpr int FactorCategoryLimit(FactorRoad road) {
+    return road == FactorRoad::Standard ? kStandardFactorCategories : kFactorColumns;
+}
 constexpr int kLoadingRecordBytes = 6;
 
 // A value as a 6-byte real holds it: 40 significant bits, halves away from zero, too small

@@ -76,16 +76,11 @@ void TurnColumns(double* a, double* b, int count, const PlaneTurn& turn) {
     }
 }
 
-int CountPlaneVariables(FactorRoad road) {
-    const FlagList& flags = road == FactorRoad::Standard ? StandardAfcCategoryFlags : QuickAfcCategoryFlags;
-    return int(std::count_if(flags.begin(), flags.end(), [](uint8_t f) { return f != 0; }));
-}
-
 void CountPlaneFactors(FactorRoad road) {
     CoreState.FactorCount = 0;
     CoreState.PlaneNumbers = 0;
     CoreState.CardWindowMode = 1;
-    CoreState.FactorVariableCount = CountPlaneVariables(road);
+    CoreState.FactorVariableCount = FactorLength(road);
     RecordFile file;
     if (!file.TryOpen(DataFilePath(FilesOf(road).loadingsId), kLoadingRecordBytes, RecordFile::Mode::Read))
         return;
@@ -94,7 +89,7 @@ void CountPlaneFactors(FactorRoad road) {
 }
 
 bool LoadPlaneAxes(FactorRoad road) {
-    const int v = CoreState.FactorVariableCount = CountPlaneVariables(road);
+    const int v = CoreState.FactorVariableCount = FactorLength(road);
     RecordFile file;
     if (!file.TryOpen(DataFilePath(FilesOf(road).loadingsId), kLoadingRecordBytes, RecordFile::Mode::Read))
         return false;
@@ -114,9 +109,11 @@ void RotatePlaneByClick(FactorRoad road, int x, int y) {
     const PlaneTurn turn = PlaneTurnOfClick(x, y);
     if (!turn.valid) return;
     if (CoreState.PlaneFactorX < 1 || CoreState.PlaneFactorY < 1) return;
-    const int v = CountPlaneVariables(road);
+    const int v = FactorLength(road);
     if (v < 1 || v > kFactorColumns) return;
     FactorLoadingsFile file(road, v);  // the turn is written back: the file must be there
+    const int factors = file.CountFactors();
+    if (CoreState.PlaneFactorX > factors || CoreState.PlaneFactorY > factors) return;
     LoadPlaneAxes(road);
     TurnColumns(FactorPairColumnA.data(), FactorPairColumnB.data(), v, turn);
     file.SaveFactorPair(CoreState.PlaneFactorX, CoreState.PlaneFactorY);

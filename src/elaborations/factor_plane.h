@@ -55,16 +55,13 @@ PlaneTurn PlaneTurnOfClick(int x, int y);
 // as a 6-byte real.
 void TurnColumns(double* a, double* b, int count, const PlaneTurn& turn);
 
-// Categories of the analysis as the plane counts them: set flags 0..4000 of the road's flags.
-int CountPlaneVariables(FactorRoad road);
-
 // When the window opens: CoreState.FactorCount, PlaneNumbers 0, CardWindowMode 1 and
-// FactorVariableCount; FactorCount is the number of complete factors of V records in the road's
-// loadings file, 0 when it does not open.
+// FactorVariableCount (the analysis's factor length, FactorLength); FactorCount is the number of
+// complete factors of V records in the road's loadings file, 0 when it does not open.
 void CountPlaneFactors(FactorRoad road);
 
 // The loadings of factors PlaneFactorX and PlaneFactorY into FactorPairColumnA and B
-// (FactorVariableCount counted again); records past the end of the file read 0. Answers false
+// (FactorVariableCount read again); records past the end of the file read 0. Answers false
 // when the loadings file does not open or V is outside 1..400: the columns are then not read.
 bool LoadPlaneAxes(FactorRoad road);
 
@@ -73,7 +70,9 @@ bool LoadPlaneAxes(FactorRoad road);
 void SavePlaneAxes(FactorRoad road);
 
 // A click inside the plane: loads the two factors, turns them by the click and writes them
-// back. Nothing happens for a click at the centre or with V outside 1..400.
+// back. Nothing happens for a click at the centre, with V outside 1..400, or when either
+// factor shown is not a complete factor of the loadings file (a one-factor analysis has no
+// second factor to turn).
 void RotatePlaneByClick(FactorRoad road, int x, int y);
 
 // What FormMouseDown does with a click: margins, else (with two different factors shown) the

@@ -6,6 +6,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "elaborations/factor_counts.h"
 #include "elaborations/report_conventions.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -53,16 +54,6 @@ void WriteLoadingList(TextBuilder& out, std::vector<double>& loadings, const std
 
 }  // namespace
 
-std::vector<int> FactorReportSlots(FactorRoad road, int lastLine) {
-    const bool quick = road == FactorRoad::Quick;
-    const FlagList& flags = quick ? QuickAfcCategoryFlags : StandardAfcCategoryFlags;
-    const size_t limit = quick ? kFactorColumns : kStandardFactorCategories;
-    std::vector<int> slots;
-    for (int i = 0; i <= std::min(lastLine, kFlagListSize - 1) && slots.size() < limit; ++i)
-        if (flags[size_t(i)]) slots.push_back(i + 1);
-    return slots;
-}
-
 std::string FactorLabels::Label(int n) const {
     if (n < 1 || n > Count()) return {};
     const size_t pos = size_t(n - 1) * size_t(RecordBytes);
@@ -77,10 +68,10 @@ FactorLabels ReadFactorLabels(FactorRoad road) {
     return labels;
 }
 
-bool WriteFactorReport(FactorRoad road, int lastLine) {
+bool WriteFactorReport(FactorRoad road) {
     const bool quick = road == FactorRoad::Quick;
     const FactorRoadFiles files = FilesOf(road);
-    const std::vector<int> slots = FactorReportSlots(road, lastLine);
+    const std::vector<int> slots = FactorLines(road);
     const int v = int(slots.size());
     const FactorLabels labels = ReadFactorLabels(road);
     const std::string labelPath = DataFilePath(files.labelsId);

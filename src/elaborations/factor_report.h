@@ -11,11 +11,6 @@
 
 namespace qv {
 
-// The slots of the report: the 1-based list line of every set flag of the road among
-// 0..lastLine, ascending, no more than the analysis keeps (399 standard, 400 quick), so that a
-// factor is read with the length the computation gave it.
-std::vector<int> FactorReportSlots(FactorRoad road, int lastLine);
-
 // Label n (1-based) of the road's label file "saf-sch.imp" / "saf-dat.dat"; nullopt past its
 // end.
 struct FactorLabels {
@@ -27,12 +22,13 @@ struct FactorLabels {
 // Raises the input/output error when the file does not open.
 FactorLabels ReadFactorLabels(FactorRoad road);
 
-// Rewrites "tabella.txt" from the road's loadings and labels, with the slots of
-// FactorReportSlots. The label file is required: when it does not open the input/output error
+// Rewrites "tabella.txt" from the road's loadings and labels, with the slots of the analysis
+// (FactorLines): a factor is read with the length the computation gave it, whatever the flags
+// say now. The label file is required: when it does not open the input/output error
 // is raised and nothing is written. When the loadings file does not open, CoreState.ProceedFlag
 // is cleared, the report keeps its heading only and the answer is false. Standard: a loading
 // past the end of the file counts 0 and a label past its end is empty; quick: either raises the
 // input/output error and the report is not written.
-bool WriteFactorReport(FactorRoad road, int lastLine);
+bool WriteFactorReport(FactorRoad road);
 
 }  // namespace qv

@@ -17,16 +17,6 @@ constexpr double kFirstThreshold = 0.1, kSecondThreshold = 0.3;
 
 }  // namespace
 
-int CountFactorVariables(FactorRoad road, int quickLastLine) {
-    const bool standard = road == FactorRoad::Standard;
-    const FlagList& flags = standard ? StandardAfcCategoryFlags : QuickAfcCategoryFlags;
-    const int last = standard ? kFlagListSize - 1 : std::min(quickLastLine, kFlagListSize - 1);
-    int v = 0;
-    for (int i = 0; i <= last; ++i)
-        if (flags[size_t(i)]) ++v;
-    return v;
-}
-
 FactorLoadingsFile::FactorLoadingsFile(FactorRoad road, int variables)
     : file_(DataFilePath(FilesOf(road).loadingsId), kLoadingRecordBytes, RecordFile::Mode::ReadWrite),
       variables_(std::clamp(variables, 0, kFactorColumns)) {}
@@ -136,10 +126,10 @@ void RotateFactors(FactorRoad road, int variables, Progress& progress) {
     OrderFactorsByVariance(file, factors);
 }
 
-int ComputeFactors(FactorCountSource& source, Progress& progress) {
-    const int n = ComputeUnrotatedFactors(source, progress);
-    RotateFactors(source.Road(), n, progress);
-    return n;
+FactorComputation ComputeFactors(FactorCountSource& source, Progress& progress) {
+    const FactorComputation result = ComputeUnrotatedFactors(source, progress);
+    RotateFactors(source.Road(), FactorLength(source.Road()), progress);
+    return result;
 }
 
 }  // namespace qv

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "elaborations/factor_counts.h"
+#include "elaborations/factor_extraction.h"
 #include "elaborations/factor_files.h"
 #include "platform/file_io.h"
 #include "platform/progress.h"
@@ -12,10 +13,6 @@
 // threshold sum highest; then they are renumbered from the largest variance down.
 
 namespace qv {
-
-// The categories of the analysis as the flags count them: the set flags 0..4000 of
-// StandardAfcCategoryFlags, or 0..quickLastLine of QuickAfcCategoryFlags.
-int CountFactorVariables(FactorRoad road, int quickLastLine);
 
 // The loadings file of a road, open for reading and rewriting in place: factor f's loading of
 // category i at record (f - 1) x V + (i - 1). Raises the input/output error when it does not
@@ -54,7 +51,7 @@ void OrderFactorsByVariance(FactorLoadingsFile& file, int factors);
 void RotateFactors(FactorRoad road, int variables, Progress& progress);
 
 // The whole computation from the chosen categories: unrotated factors, then their rotation,
-// with the analysis's own N as the length of a factor. Answers N.
-int ComputeFactors(FactorCountSource& source, Progress& progress);
+// with the analysis's own N as the length of a factor.
+FactorComputation ComputeFactors(FactorCountSource& source, Progress& progress);
 
 }  // namespace qv

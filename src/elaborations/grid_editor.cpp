@@ -14,7 +14,8 @@ namespace {
 
 constexpr int kGridId = 37, kHeadingsId = 60, kHeadingsScratchId = 118;
 constexpr int kGridLineWidth = 300;
-constexpr int kHeadingLineWidth = 258;
+// Renumbering rewrites a file the user edits: every line is kept whole.
+constexpr size_t kHeadingLineWidth = std::string::npos;
 constexpr int kLineText = 926, kNoStar = 923, kNoEquals = 924, kNoSemicolon = 925, kZeroField = 927,
               kBadLow = 928, kBadHigh = 929, kNoField = 930, kNoGrid = 931;
 

@@ -354,8 +354,7 @@ int CountMaxSimTable(Progress& progress) {
         return 0;
     }
 
-    CardClassifier classifier(grid.Slots, AfcTestableSlots(grid), CurrentCardGeometry().wordCount,
-                              DateKeyRule::TwoDigitYear);
+    CardClassifier classifier(grid.Slots, AfcTestableSlots(grid), CurrentCardGeometry().wordCount);
     std::vector<int64_t> co(size_t(v) * size_t(v), 0);
     std::vector<int32_t> present;
     ForEachSelectedCard(progress, [&](const uint16_t* card) {
@@ -380,7 +379,9 @@ int CountMaxSimTable(Progress& progress) {
             const double pct = Percentage(co, v, r, c);
             const bool reaches = pct >= threshold;
             matrix.push_back(char(reaches ? 1 : 0));
-            row += reaches ? FormatFixed(pct, 4, 0) : std::string(4, ' ');
+            const int64_t base = co[size_t(c) * size_t(v) + size_t(c)];
+            row += reaches ? FormatPercent(co[size_t(r) * size_t(v) + size_t(c)], base, 4, 0)
+                           : std::string(4, ' ');
         }
         text.Line(row);
     }

@@ -1,6 +1,7 @@
 #include "elaborations/quantitative_report.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -9,8 +10,11 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "elaborations/count_table.h"
+#include "elaborations/counting_engine.h"
 #include "elaborations/grid_files.h"
 #include "elaborations/report_conventions.h"
+#include "elaborations/simple_distribution_report.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -28,6 +32,7 @@ constexpr size_t kGridCharsRead = 50;
 constexpr size_t kNameWidth = 24;
 constexpr int kSlotWidth = 11;
 constexpr int kFirstRowText = 1195;  // sum, count, mean, sum per card, standard deviation
+constexpr int kTooLargeText = 1692;
 
 int CountLines(TextReader& reader) {
     int lines = 0;
@@ -105,7 +110,12 @@ QuantitativeReportOutcome WriteQuantitativeReport() {
     };
     TextReader columnFile;
     if (!columnFile.Open(DataFilePath(kColumnsId))) return stop(QuantitativeReportOutcome::NoCounts);
-    const int columns = CountLines(columnFile);
+    std::vector<int32_t> counted;
+    while (!columnFile.Eof() && int(counted.size()) < kMaxGridLines) {
+        const std::string line = columnFile.ReadLine();
+        counted.push_back(std::atoi(line.c_str()));
+    }
+    const int columns = int(counted.size());
     bool anyVariable = false;
     for (int q = 0; q < kMaxGridLines; ++q) anyVariable |= QuantVarFlags[size_t(q)] != 0;
     if (!anyVariable) return stop(QuantitativeReportOutcome::NoVariable);
@@ -127,6 +137,12 @@ QuantitativeReportOutcome WriteQuantitativeReport() {
         ThrowIo(kReadPastEnd, sumsPath);
     if (squares->size() < size_t(variables) * slots * 8) ThrowIo(kReadPastEnd, squaresPath);
     if (cards->size() < slots * 4) ThrowIo(kReadPastEnd, cardsPath);
+    // The legend names the columns chosen now: figures counted on others, or on a grid edited
+    // since, would print under the wrong names.
+    const int32_t fingerprint = GetI32(Bytes(*sums) + 4);
+    if (counted != FlaggedColumnLines(CountGridLines()) ||
+        (fingerprint != 0 && fingerprint != GridFingerprint()))
+        return stop(QuantitativeReportOutcome::StaleCounts);
     const std::string labels = TryReadFile(DataFilePath(kLabelsId)).value_or(std::string());
 
     TextBuilder out;
@@ -155,16 +171,21 @@ QuantitativeReportOutcome WriteQuantitativeReport() {
         if (columns > 0)
             for (size_t s = 1; s <= slots; ++s) heading += FormatInteger(int64_t(s), kSlotWidth);
         out.Line(heading).Line();
+        const size_t first = (size_t(q) - 1) * slots;
+        if (GetI32(Bytes(*sums) + 12 + first * 8) == kTooLargeForRecords) {
+            out.Line(LoadText(kTooLargeText)).Line().Line();
+            continue;
+        }
         std::vector<std::string> rows(rowTexts);
         for (size_t s = 0; s < slots; ++s) {
-            const size_t i = (size_t(q) - 1) * slots + s;
+            const size_t i = first + s;
             const int32_t sum = GetI32(Bytes(*sums) + 8 + i * 8);
             const int32_t count = GetI32(Bytes(*sums) + 12 + i * 8);
             const double squared = GetF64(Bytes(*squares) + i * 8);
             rows[0] += FormatInteger(sum, kSlotWidth);
             rows[1] += FormatInteger(count, kSlotWidth);
-            rows[2] += FormatFixed(count > 0 ? double(sum) / count : 0.0, kSlotWidth, 2);
-            rows[3] += FormatFixed(cardsIn[s] > 0 ? double(sum) / cardsIn[s] : 0.0, kSlotWidth, 2);
+            rows[2] += FormatRatio(sum, count, kSlotWidth, 2);
+            rows[3] += FormatRatio(sum, cardsIn[s], kSlotWidth, 2);
             rows[4] += FormatFixed(count > 0 ? std::sqrt(squared / count) : 0.0, kSlotWidth, 2);
         }
         for (const std::string& row : rows) out.Line(row);

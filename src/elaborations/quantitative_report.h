@@ -23,8 +23,9 @@ QuantitativeChoice PrepareQuantitativeColumns();
 
 enum class QuantitativeReportOutcome {
     Written,
-    NoVariable,  // no quantitative variable chosen
-    NoCounts,    // a pass file or the quantitative grid is missing
+    NoVariable,   // no quantitative variable chosen
+    NoCounts,     // a pass file or the quantitative grid is missing
+    StaleCounts,  // counted on other columns or on a grid edited since: count again
 };
 
 // Rewrites "tabella.txt". Anything but Written leaves it untouched and stores

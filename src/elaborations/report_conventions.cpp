@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "core/data_files.h"
 #include "platform/file_io.h"
@@ -33,23 +34,64 @@ std::string FormatFixed(double value, int width, int decimals) {
     if (!std::isfinite(value))
         return RightAligned(std::isnan(value) ? "Nan" : (value < 0 ? "-Inf" : "+Inf"), width);
     decimals = std::clamp(decimals, 0, 9);
-    char buf[400];
-    const long double scale = std::pow(10.0L, decimals);
-    const long double scaled = std::fabs(static_cast<long double>(value)) * scale;
-    if (scaled < 9e18L) {
-        // Halves go away from zero, so 0.125 gives 0.13 as the runtime formatting does.
-        const long long units = std::llround(scaled);
-        const long long whole = units / (long long)scale;
-        const long long part = units % (long long)scale;
-        const char* sign = (value < 0 && units != 0) ? "-" : "";
-        if (decimals > 0)
-            std::snprintf(buf, sizeof buf, "%s%lld.%0*lld", sign, whole, decimals, part);
+    // A double with k binary fraction digits has exactly k decimal ones, so printing that many
+    // gives its exact expansion (the C library prints exact digits); the half is then judged
+    // on those digits, never on a binary product that may land just below it.
+    const int fractionBits = value == 0 ? 0 : 52 - std::ilogb(value);
+    const int precision = std::clamp(fractionBits, decimals + 1, 1100);
+    std::vector<char> buf(size_t(precision) + 330);
+    std::snprintf(buf.data(), buf.size(), "%.*f", precision, std::fabs(value));
+    const std::string_view exact(buf.data());
+    const size_t point = exact.find('.');
+    std::string digits(exact.substr(0, point));
+    digits.append(exact.substr(point + 1, size_t(decimals)));
+    if (exact[point + 1 + size_t(decimals)] >= '5') {
+        size_t i = digits.size();
+        while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+        if (i == 0)
+            digits.insert(digits.begin(), '1');
         else
-            std::snprintf(buf, sizeof buf, "%s%lld", sign, whole);
-    } else {
-        std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+            ++digits[i - 1];
     }
-    return RightAligned(buf, width);
+    const bool zero = digits.find_first_not_of('0') == std::string::npos;
+    std::string out = value < 0 && !zero ? "-" : "";
+    out.append(digits, 0, digits.size() - size_t(decimals));
+    if (decimals > 0) out.append(".").append(digits, digits.size() - size_t(decimals));
+    return RightAligned(out, width);
+}
+
+std::string FormatRatio(int64_t numerator, int64_t denominator, int width, int decimals, int64_t scale) {
+    decimals = std::clamp(decimals, 0, 9);
+    __int128 num = __int128(numerator) * scale, den = denominator;
+    if (den <= 0) num = 0, den = 1;
+    const bool negative = num < 0;
+    if (negative) num = -num;
+    __int128 power = 1;
+    for (int i = 0; i < decimals; ++i) power *= 10;
+    // Integer arithmetic on the exact ratio: halves go away from zero.
+    __int128 units = (num * power * 2 + den) / (den * 2);
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), char('0' + int(units % 10)));
+        units /= 10;
+    } while (units > 0 || digits.size() <= size_t(decimals));
+    const bool zero = digits.find_first_not_of('0') == std::string::npos;
+    std::string out = negative && !zero ? "-" : "";
+    out.append(digits, 0, digits.size() - size_t(decimals));
+    if (decimals > 0) out.append(".").append(digits, digits.size() - size_t(decimals));
+    return RightAligned(out, width);
+}
+
+std::string FormatPercent(int64_t part, int64_t base, int width, int decimals) {
+    return FormatRatio(part, base, width, decimals, 100);
+}
+
+std::string FormatFixedFitting(double value, int width, int decimals) {
+    for (int d = decimals; d >= 0; --d) {
+        std::string text = FormatFixed(value, width, d);
+        if (int(text.size()) <= width) return text;
+    }
+    return std::string(size_t(std::max(width, 0)), '*');
 }
 
 std::string NumberColumn(std::string_view text, int width, bool tabs) {

@@ -23,8 +23,19 @@ std::string ReportFilePath();
 std::string RightAligned(std::string_view text, int width);
 // An integer in at least `width` characters.
 std::string FormatInteger(int64_t value, int width = 0);
-// A real with `decimals` decimals, halves rounded away from zero, in at least `width` characters.
+// A real with `decimals` decimals, in at least `width` characters, rounded on the double's exact
+// decimal expansion with halves away from zero (0.125 gives 0.13; 0.075, stored a little below,
+// gives 0.07). For figures that are not ratios of integers: chi-square, phi, loadings, legends.
 std::string FormatFixed(double value, int width, int decimals);
+// numerator x scale / denominator rounded on the exact ratio, halves away from zero; a
+// denominator of 0 or less gives 0. Percentages and means of counts go through here, so 3 of 4000
+// prints 0.08 however the quotient would land in binary.
+std::string FormatRatio(int64_t numerator, int64_t denominator, int width, int decimals, int64_t scale = 1);
+// part as a percentage of base (0 when base is 0).
+std::string FormatPercent(int64_t part, int64_t base, int width, int decimals);
+// A real in at most `width` characters: decimals are dropped as needed, and a figure that does
+// not fit even without them prints as `width` '*', so the columns after it never move.
+std::string FormatFixedFitting(double value, int width, int decimals);
 // A number column: with tabs a tab and the text as it is, else the text right-aligned in `width`.
 std::string NumberColumn(std::string_view text, int width, bool tabs);
 

@@ -16,10 +16,8 @@ namespace qv {
 
 namespace {
 
-constexpr int kGridId = 37, kHeadingsId = 60, kCountTableId = 68;
+constexpr int kGridId = 37, kHeadingsId = 60;
 constexpr int kTotalTextId = 1394;
-constexpr size_t kCountRecordBytes = 48;
-constexpr size_t kAllCardsOffset = 44;  // field 11 of a count record
 constexpr int kCountWidth = 7, kPercentWidth = 7, kPercentDecimals = 2;
 
 }  // namespace
@@ -57,24 +55,18 @@ GridCategoryCount CountGridCategories(int maxColumns) {
     return result;
 }
 
-bool WriteSimpleDistributionReport() {
-    const std::string tablePath = DataFilePath(kCountTableId);
-    const std::optional<std::string> table = TryReadFile(tablePath);
-    if (!table) {
-        CoreState.ProceedFlag = 0;
-        return false;
-    }
+CountTableState WriteSimpleDistributionReport() {
     const CategoryGrid grid = LoadCategoryGrid(DataFilePath(kGridId));
+    const int n = grid.Count;
+    const CountTable table = ReadCountTable(n);
+    if (table.State != CountTableState::Ready) {
+        CoreState.ProceedFlag = 0;
+        return table.State;
+    }
     const std::vector<ReportCategory> categories = ReportCategories(grid);
     WriteCategoryLabelScratch(categories);
-
-    // A table shorter than the grid was counted on another grid: it is not read past its end.
-    const int n = grid.Count;
-    if (table->size() < (size_t(n) + 2) * kCountRecordBytes) ThrowIo(kReadPastEnd, tablePath);
     auto countOf = [&](int32_t record) -> int32_t {
-        if (record < 0 || record > n) return 0;
-        return GetI32(reinterpret_cast<const uint8_t*>(table->data()) + size_t(record) * kCountRecordBytes +
-                      kAllCardsOffset);
+        return record < 0 || record > n ? 0 : table.At(record, kCountTableAllCards);
     };
     const int32_t grandTotal = countOf(0);
 
@@ -91,7 +83,7 @@ bool WriteSimpleDistributionReport() {
     bool printed = false;
     int lastVariable = 0;
     int32_t lastParent = 0;
-    double runningSum = 0;
+    int64_t runningCount = 0;
 
     auto footer = [&] {
         const int32_t total = (printed && lastParent > 0) ? countOf(lastParent) : grandTotal;
@@ -108,21 +100,20 @@ bool WriteSimpleDistributionReport() {
 
         if (!printed || category.Variable != lastVariable) {
             if (printed) footer();
-            runningSum = 0;
+            runningCount = 0;
             if (withHeadings) headings.AppendHeading(category.Variable, out);
             out.Line(tabs ? std::string("\tn.\t%") : std::string(66, ' ') + "n      %");
             out.Line();
         }
 
         const int32_t base = category.Parent > 0 ? countOf(category.Parent) : grandTotal;
-        const double percent = base > 0 ? double(count) / double(base) * 100.0 : 0.0;
-        runningSum += percent;
+        runningCount += count;
         std::string line = category.Label;
         line += NumberColumn(count < 1 ? std::string("-") : FormatInteger(count), kCountWidth, tabs);
-        if (percent > 0)
-            line +=
-                NumberColumn(FormatFixed(cumulate ? runningSum : percent, kPercentWidth, kPercentDecimals),
-                             kPercentWidth, tabs);
+        if (base > 0 && count > 0)
+            line += NumberColumn(
+                FormatPercent(cumulate ? runningCount : count, base, kPercentWidth, kPercentDecimals),
+                kPercentWidth, tabs);
         out.Line(line);
 
         printed = true;
@@ -131,7 +122,7 @@ bool WriteSimpleDistributionReport() {
     }
     footer();
     out.Save(ReportFilePath());
-    return true;
+    return CountTableState::Ready;
 }
 
 }  // namespace qv

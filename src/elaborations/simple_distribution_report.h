@@ -1,5 +1,7 @@
 #pragma once
 
+#include "elaborations/count_table.h"
+
 namespace qv {
 
 // Grid lines a standard elaboration can run on.
@@ -20,9 +22,10 @@ GridCategoryCount CountGridCategories(int maxColumns = 10);
 // The simple distributions report: rewrites the label scratch "tx2-sch.dat" from the grid and
 // "tabella.txt" from the count table "tab-sch.dat", with the chosen rows (StandardRowFlags) and
 // the options CoreState.DistributionHeadings, SkipEmptyRows, Cumulate and TabSeparators.
-// Answers false, with CoreState.ProceedFlag 0, when there is no count table: nothing is written.
+// Anything but Ready (no count table, or one counted on another grid or other columns) stores
+// CoreState.ProceedFlag 0 and writes nothing.
 // A heading file "tin-sch.txt" that does not open turns DistributionHeadings off. Any other
 // failure raises the input/output error.
-bool WriteSimpleDistributionReport();
+CountTableState WriteSimpleDistributionReport();
 
 }  // namespace qv

@@ -220,7 +220,7 @@ int AttributeTypologies(FactorRoad road, const std::string& profilePath, Progres
 
     const CardFiles files = CardFiles::Current();
     const int words = files.Geometry().wordCount;
-    CardClassifier classifier(grid.Slots, AfcTestableSlots(grid), words, DateKeyRule::TwoDigitYear);
+    CardClassifier classifier(grid.Slots, AfcTestableSlots(grid), words);
     const std::vector<uint16_t> empty = EmptyCardValues(files.Geometry());
     std::vector<uint8_t> present(size_t(n) + 1, 0);
 

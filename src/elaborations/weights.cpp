@@ -94,6 +94,19 @@ StrataCell CardCell(const std::vector<StrataVariable>& strata) {
     return cell;
 }
 
+// A card that falls in a category of some strata variables but not of all has no cell of the
+// table: it is given weight 0, and the control report says how many there are.
+bool PartlyMatched(const StrataCell& cell, size_t variables) {
+    const auto begin = cell.Categories.begin(), end = begin + std::ptrdiff_t(variables);
+    return std::any_of(begin, end, [](int k) { return k > 0; }) &&
+           std::any_of(begin, end, [](int k) { return k == 0; });
+}
+
+void AppendWeightZeroLine(TextBuilder& out, int64_t cards) {
+    constexpr int kWeightZeroText = 1694;
+    out.Line().Line(LoadText(kWeightZeroText) + " " + std::to_string(cards));
+}
+
 // Moves the bar a few hundred times over the cards at most.
 class Stepper {
   public:
@@ -227,6 +240,7 @@ bool ComputeWeights(Progress& progress) {
     const std::vector<StrataVariable> strata = MatchStrata(*universe, grid);
 
     std::vector<int32_t> cards(kStrataCells, 0);
+    int64_t weightZero = 0;
     {
         KeepCurrentCard keep;
         Stepper stepper(progress);
@@ -245,7 +259,9 @@ bool ComputeWeights(Progress& progress) {
                 stepper.At(c);
                 std::copy_n(block.begin() + ptrdiff_t(size_t(c - first) * words), words,
                             CurrentCardValues.begin() + 1);
-                ++cards[size_t(CardCell(strata).Index)];
+                const StrataCell cell = CardCell(strata);
+                ++cards[size_t(cell.Index)];
+                weightZero += PartlyMatched(cell, strata.size());
             }
         }
     }
@@ -269,8 +285,9 @@ bool ComputeWeights(Progress& progress) {
         out.Line(FormatInteger(weight, kValueWidth) +
                  CellLine(0, cell, strata.size(), grid).substr(kValueWidth));
     }
-    out.Save(DataFilePath(kControlId));
     out.Save(DataFilePath(kWeightsId));
+    AppendWeightZeroLine(out, weightZero);
+    out.Save(DataFilePath(kControlId));
     return true;
 }
 
@@ -316,6 +333,7 @@ AttributionOutcome AttributeWeights(Progress& progress) {
     out.Line(LoadText(1150) + " " + std::to_string(field));
     out.Save(DataFilePath(kControlId));
 
+    int64_t weightZero = 0;
     {
         KeepCurrentCard keep;
         Stepper stepper(progress);
@@ -325,6 +343,7 @@ AttributionOutcome AttributeWeights(Progress& progress) {
             stepper.At(c);
             ReadCardValues();
             StrataCell cell = CardCell(strata);
+            weightZero += PartlyMatched(cell, strata.size());
             if (std::any_of(cell.Categories.begin(), cell.Categories.end(), [](int k) { return k > 0; })) {
                 const int32_t w = weights->Values[size_t(cell.Index)];
                 if (wide)
@@ -335,6 +354,8 @@ AttributionOutcome AttributeWeights(Progress& progress) {
             WriteCardValues();
         }
     }
+    AppendWeightZeroLine(out, weightZero);
+    out.Save(DataFilePath(kControlId));
     progress.SetPosition(0);
     return AttributionOutcome::Done;
 }

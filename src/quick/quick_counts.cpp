@@ -32,7 +32,8 @@ int CountTextLines(int fileId, int limit) {
 QuickCardCounter::Bitmap Pack(const uint8_t* bytes, size_t available, int32_t last) {
     const size_t used = last >= 0 ? size_t(last) / 8 + 1 : 0;
     std::vector<uint8_t> copy((used + 7) / 8 * 8, 0);
-    std::memcpy(copy.data(), bytes, std::min(used, available));
+    // An archive prepared with no card has nothing to copy, and no buffer to copy into.
+    if (std::min(used, available) > 0) std::memcpy(copy.data(), bytes, std::min(used, available));
     if (used > 0) copy[used - 1] &= uint8_t(0xFF << (7 - last % 8));
     QuickCardCounter::Bitmap words(copy.size() / 8);
     if (!words.empty()) std::memcpy(words.data(), copy.data(), copy.size());
@@ -47,6 +48,8 @@ std::vector<QuickLine> RebuildQuickLines() {
     reader.OpenOrThrow(DataFilePath(kQuickLabelListId));
     std::vector<QuickLine> lines;
     int32_t parent = 0;
+    int variable = 0;
+    bool multiAnswer = false;
     while (!reader.Eof() && int(lines.size()) < kMaxGridLines) {
         const std::string text = reader.ReadLine();
         QuickLine line;
@@ -55,12 +58,17 @@ std::vector<QuickLine> RebuildQuickLines() {
         const size_t semicolon = star == std::string::npos ? star : text.find(';', star);
         if (semicolon != std::string::npos && semicolon + 1 < text.size() && text[semicolon + 1] == 'G') {
             line.OpensVariable = true;
+            ++variable;
+            const char fields = semicolon + 2 < text.size() ? text[semicolon + 2] : '0';
+            multiAnswer = fields > '1' && fields <= '9';
             std::string digits;
             for (size_t d = semicolon + 4; d < text.size() && text[d] >= '0' && text[d] <= '9'; ++d)
                 if (digits.size() < 9) digits += text[d];
             if (!digits.empty()) parent = std::stoi(digits);
         }
         line.Parent = parent;
+        line.Variable = variable;
+        line.MultiAnswer = multiAnswer;
         lines.push_back(std::move(line));
     }
     return lines;

@@ -19,7 +19,9 @@ namespace qv {
 struct QuickLine {
     std::string Label;  // text before the first '*'
     bool OpensVariable = false;
-    int32_t Parent = 0;  // of the variable a 'G' line opens: 1-based line, 0 = none
+    int32_t Parent = 0;        // of the variable a 'G' line opens: 1-based line, 0 = none
+    int Variable = 0;          // 'G' lines up to this one
+    bool MultiAnswer = false;  // its variable tests several fields together
 };
 
 // Rebuilds "txt-tab2.imp" from "grl-dat.txt" and "agg-dat.txt" and reads it back, at most 4000

@@ -26,10 +26,6 @@ constexpr int kDecimals = 2;
 
 using Bitmap = QuickCardCounter::Bitmap;
 
-double Percent(int64_t count, int64_t base) {
-    return base > 0 ? double(count) / double(base) * 100.0 : 0.0;
-}
-
 // The first ten lines chosen as columns, in line order.
 std::vector<int> ColumnLines(int lineCount) {
     std::vector<int> columns;
@@ -53,6 +49,8 @@ class QuickCrossWriter {
         for (int line : ColumnLines(int(lines.size()))) {
             columnLines_.push_back(line);
             columns_.push_back(counter_.Area(line));
+            columnsMultiAnswer_ |= lines[size_t(line)].MultiAnswer;
+            columnsOfOneVariable_ &= lines[size_t(line)].Variable == lines[size_t(columnLines_[0])].Variable;
         }
     }
 
@@ -86,6 +84,7 @@ class QuickCrossWriter {
                     if (withHeadings)
                         for (const std::string& l : block) out_.Line(l);
                     Header();
+                    rowsMultiAnswer_ = line.MultiAnswer;
                     newVariable = false;
                 }
                 if (parent != parentUsed && parent > 0) {
@@ -118,7 +117,9 @@ class QuickCrossWriter {
 
     std::string Blanks(int n) const { return std::string(size_t(std::max(n, 0)), ' '); }
     std::string NumberCell(int64_t v) const { return separator_ + FormatInteger(v, width_); }
-    std::string PercentCell(double v) const { return separator_ + FormatFixed(v, width_, kDecimals); }
+    std::string PercentCell(int64_t part, int64_t base) const {
+        return separator_ + FormatPercent(part, base, width_, kDecimals);
+    }
 
     void Header() {
         std::string line = Blanks(labelWidth_);
@@ -126,8 +127,7 @@ class QuickCrossWriter {
         out_.Line();
         out_.Line(line + separator_ + Blanks(width_ - 6) + LoadText(582));
         tableOpen_ = true;
-        chiSquare_ = 0;
-        tableRows_ = 0;
+        shown_.clear();
     }
 
     void Row(int i, const Figures& row) {
@@ -155,31 +155,23 @@ class QuickCrossWriter {
         }
         if (CoreState.PercentColumn) {
             next(583);
-            for (size_t c = 0; c < columns; ++c) current += PercentCell(Percent(row[c], base_[c]));
-            current += PercentCell(Percent(rowTotal, all));
+            for (size_t c = 0; c < columns; ++c) current += PercentCell(row[c], base_[c]);
+            current += PercentCell(rowTotal, all);
         }
         if (CoreState.PercentRow) {
             next(584);
-            for (size_t c = 0; c < columns; ++c) current += PercentCell(Percent(row[c], rowTotal));
+            for (size_t c = 0; c < columns; ++c) current += PercentCell(row[c], rowTotal);
         }
         if (CoreState.PercentTotal) {
             // Always on a line of its own, after the label alone when nothing came before.
             first = false;
             next(585);
-            for (size_t c = 0; c < columns; ++c) current += PercentCell(Percent(row[c], all));
-            current += PercentCell(Percent(rowTotal, all));
+            for (size_t c = 0; c < columns; ++c) current += PercentCell(row[c], all);
+            current += PercentCell(rowTotal, all);
         }
         out_.Line(current);
 
-        for (size_t c = 0; c < columns; ++c) {
-            if (all <= 0) break;
-            const double expected = double(rowTotal) * double(base_[c]) / double(all);
-            if (expected > 0) {
-                const double d = double(row[c]) - expected;
-                chiSquare_ += d * d / expected;
-            }
-        }
-        ++tableRows_;
+        shown_.emplace_back(row.begin(), row.begin() + std::ptrdiff_t(columns));
     }
 
     void EndTable() {
@@ -192,14 +184,17 @@ class QuickCrossWriter {
         out_.Line(line + NumberCell(all));
         if (CoreState.PercentRow || CoreState.PercentTotal) {
             std::string l = Blanks(labelWidth_ - 6) + LoadText(587);
-            for (size_t c = 0; c < columns; ++c) l += PercentCell(Percent(base_[c], all));
+            for (size_t c = 0; c < columns; ++c) l += PercentCell(base_[c], all);
             out_.Line(l);
         }
-        const int df = (int(columns) - 1) * (tableRows_ - 1);
-        if (CoreState.ChiSquare && chi_ && df > 0) {
+        const PearsonTest test = PearsonChiSquare(shown_);
+        if (CoreState.ChiSquare && chi_ && test.Df > 0) {
+            const bool stars = StarsApply(columnsOfOneVariable_, columnsMultiAnswer_ || rowsMultiAnswer_,
+                                          CoreState.CountByQuantUnit != 0);
             out_.Line();
-            out_.Line(LoadText(588) + " " + FormatFixed(chiSquare_, 7, 3) + LoadText(589) + " " +
-                      std::to_string(df) + " " + ChiSquareStars(*chi_, chiSquare_, df));
+            out_.Line(LoadText(588) + " " + FormatFixed(test.ChiSquare, 7, 3) + LoadText(589) + " " +
+                      std::to_string(test.Df) + " " +
+                      (stars ? ChiSquareStars(*chi_, test.ChiSquare, test.Df) : ""));
         }
         out_.Line().Line();
     }
@@ -215,8 +210,8 @@ class QuickCrossWriter {
     std::string separator_;
     int width_ = 7, labelWidth_ = 40;
     bool tableOpen_ = false;
-    double chiSquare_ = 0;
-    int tableRows_ = 0;
+    std::vector<std::vector<int64_t>> shown_;  // the cells of the open table
+    bool columnsOfOneVariable_ = true, columnsMultiAnswer_ = false, rowsMultiAnswer_ = false;
 };
 
 }  // namespace
@@ -237,7 +232,8 @@ void WriteQuickCrossTableReport(Progress& progress) {
 
 void WriteQuickConnectionsReport(Progress& progress) {
     const std::vector<QuickLine> lines = RebuildQuickLines();
-    const double minimum = CoreState.MinChiSquare;
+    // A negative minimum would pass a row both as positive and as negative.
+    const double minimum = std::max(0.0, CoreState.MinChiSquare);
     QuickCardCounter counter;
     const Bitmap& selection = counter.Selection();
     const int lineCount = int(lines.size());
@@ -287,8 +283,8 @@ void WriteQuickConnectionsReport(Progress& progress) {
         out.Line(LoadText(590)).Line();
         std::vector<int> positive, negative;
         for (int i : rows) {
-            found[size_t(i)] = ComputeConnection(double(inColumn[k][size_t(i)]), double(columnTotals[k]),
-                                                 double(rowTotals[size_t(i)]), double(cards));
+            found[size_t(i)] =
+                ComputeConnection(inColumn[k][size_t(i)], columnTotals[k], rowTotals[size_t(i)], cards);
             const double chi = found[size_t(i)].ChiSquare;
             if (chi > minimum) positive.push_back(i);
             if (chi < -minimum) negative.push_back(i);

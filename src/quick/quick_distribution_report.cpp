@@ -46,7 +46,7 @@ void WriteQuickDistributionReport(Progress& progress) {
     int32_t parent = 0;
     int32_t parentUsed = -1;  // no base computed yet
     int64_t base = total;
-    double cumulated = 0;
+    int64_t cumulated = 0;
 
     auto footer = [&](int text) {
         out.Line();
@@ -83,13 +83,12 @@ void WriteQuickDistributionReport(Progress& progress) {
                 parentUsed = parent;
             }
             const int64_t f = frequency(i);
-            const double p = base > 0 ? double(f) / double(base) * 100.0 : 0.0;
-            cumulated += p;
+            cumulated += f;
             if (!(skipEmpty && f <= 0)) {
                 std::string row = line.Label.substr(0, kLabelWidth);
                 if (!tabs) row.resize(kLabelWidth, ' ');
                 row += frequencies ? separator + FormatInteger(f, kCountWidth) : std::string("  ");
-                row += separator + FormatFixed(cumulate ? cumulated : p, kValueWidth, kDecimals);
+                row += separator + FormatPercent(cumulate ? cumulated : f, base, kValueWidth, kDecimals);
                 out.Line(row);
             }
         }

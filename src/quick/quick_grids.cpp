@@ -21,10 +21,13 @@ constexpr int kQuickGridId = 58, kQuickHeadingsId = 61, kQuickQuantGridId = 89;
 constexpr int kTerritoryListId = 90, kDateListId = 91, kLinkDefinitionsId = 92;
 constexpr int kDeclarationsId = 21, kReportId = 36;
 constexpr size_t kLineWidth = 255;
+// Grid lines are read up to 300 characters; a copy keeps all of them.
+constexpr size_t kGridCopyWidth = 300;
 
 // Copies a text file line by line; false when the source does not open.
 bool CopyLines(int fromId, int toId) {
-    std::optional<std::vector<std::string>> lines = TextReader::ReadLines(DataFilePath(fromId), kLineWidth);
+    std::optional<std::vector<std::string>> lines =
+        TextReader::ReadLines(DataFilePath(fromId), kGridCopyWidth);
     if (!lines) return false;
     TextBuilder out;
     for (const std::string& line : *lines) out.Line(line);
@@ -123,11 +126,13 @@ void WriteDateVariableList() {
     WriteDeclaredFieldList('D', kDateListId);
 }
 
-void WriteLinkTemplate() {
+bool WriteLinkTemplate(const ConfirmReplace& confirmReplace) {
+    if (FileExists(DataFilePath(kLinkDefinitionsId)) && !(confirmReplace && confirmReplace())) return false;
     TextBuilder out;
     for (int block = 0; block < kLinkTemplateBlocks; ++block)
         for (const char* label : kLinkLabels) out.Line(label);
     out.Save(DataFilePath(kLinkDefinitionsId));
+    return true;
 }
 
 void WriteGridWithHeadings() {

@@ -19,8 +19,8 @@ struct QuickGridCopy {
 using ConfirmReplace = std::function<bool()>;
 
 // Copies "grl-sch.txt", "tin-sch.txt" and "grq-sch.txt" to their quick twins line by line
-// (lines of up to 255 characters, written with CR LF). A source that does not open leaves its
-// copy as it was.
+// (lines of up to 300 characters, as grids are read, written with CR LF). A source that does not open leaves
+// its copy as it was.
 QuickGridCopy CopyGridsToQuickSet(const ConfirmReplace& confirmReplace);
 // Text 631 when everything was copied, else text 632 followed by the missing sources.
 std::string QuickGridCopyStatus(const QuickGridCopy& copy);
@@ -30,8 +30,10 @@ std::string QuickGridCopyStatus(const QuickGridCopy& copy);
 void WriteTerritorialVariableList();
 void WriteDateVariableList();
 
-// The link definitions template: four blocks of seven labels and a separator line.
-void WriteLinkTemplate();
+// The link definitions template: four blocks of seven labels and a separator line. An existing
+// "lnk-dat.imp" holds definitions someone typed: it is replaced only when `confirmReplace`
+// answers true. Answers whether the template was written.
+bool WriteLinkTemplate(const ConfirmReplace& confirmReplace);
 constexpr int kLinkBlockLines = 8;
 constexpr int kLinkTemplateBlocks = 4;
 constexpr int kLinkLabelWidth = 37;

@@ -97,22 +97,22 @@ ValueStepOutcome ValueStep(SelectionOperation op, int fileId, int valueBytes,
     const int64_t cards = std::min<int64_t>(int64_t(last) + 1, kMaskCards);
     const std::string path = DataFilePath(fileId);
     const std::optional<std::string> values = TryReadFile(path);
-    if (values) {
-        // A value file prepared for fewer cards cannot say where the others stand.
-        if (int64_t(values->size()) < cards * valueBytes) ThrowIo(kReadPastEnd, path);
-        const auto* p = reinterpret_cast<const uint8_t*>(values->data());
-        for (int64_t c = 0; c < cards; ++c) {
-            const uint8_t* v = p + c * valueBytes;
-            const int32_t value = valueBytes == 2 ? int32_t(GetI16(v)) : GetI32(v);
-            if (passes(value)) bits[size_t(c >> 3)] |= uint8_t(0x80 >> (c & 7));
-        }
+    // Without the values nothing is known of any card: selection and log stay as they are.
+    if (!values) return ValueStepOutcome::ValueFileMissing;
+    // A value file prepared for fewer cards cannot say where the others stand.
+    if (int64_t(values->size()) < cards * valueBytes) ThrowIo(kReadPastEnd, path);
+    const auto* p = reinterpret_cast<const uint8_t*>(values->data());
+    for (int64_t c = 0; c < cards; ++c) {
+        const uint8_t* v = p + c * valueBytes;
+        const int32_t value = valueBytes == 2 ? int32_t(GetI16(v)) : GetI32(v);
+        if (passes(value)) bits[size_t(c >> 3)] |= uint8_t(0x80 >> (c & 7));
     }
     log.push_back(logLine);
     WriteLog(log);
     // The log is the last thing that can fail: selection and map change together after it.
     if (beforeChange) beforeChange();
     CombineIntoSelection(op, bits.data(), size_t(std::max(last, 0) / 8 + 2));
-    return values ? ValueStepOutcome::Done : ValueStepOutcome::ValueFileMissing;
+    return ValueStepOutcome::Done;
 }
 
 std::function<bool(int32_t)> Between(std::optional<int64_t> low, std::optional<int64_t> high) {

@@ -47,7 +47,7 @@ ValueStepOutcome SelectByDateRange(SelectionOperation op, const std::string& low
 // "num-dat.dat").
 ValueStepOutcome SelectByQuantityRange(SelectionOperation op, const std::string& lower,
                                        const std::string& upper, const std::string& quantityLabel);
-// A missing value file selects no card; the step is logged all the same.
+// A missing value file stops the step: the selection, the map and the log stay as they were.
 
 // A typed bound as the comparison takes it; nullopt is an open bound.
 std::optional<int64_t> DateBound(const std::string& typed);

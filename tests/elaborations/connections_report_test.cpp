@@ -9,6 +9,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "elaborations/report_conventions.h"
 #include "platform/bytes.h"
 #include "platform/paths.h"
 #include "support/program_dir.h"
@@ -83,6 +84,8 @@ class ConnectionsTest : public ::testing::Test {
         BuildTextFile();
         WriteBytes(dir / "grl-sch.txt", kGrid);
         WriteCounts(kCounts);
+        StandardColumnFlags.fill(0);
+        StandardColumnFlags[2] = StandardColumnFlags[4] = 1;
     }
 
     void WriteCounts(const std::vector<Record>& records) {
@@ -113,7 +116,7 @@ class ConnectionsTest : public ::testing::Test {
 TEST_F(ConnectionsTest, EveryRowAtMinimumZeroStrongestPositiveFirst) {
     Rows({1, 2, 3, 4, 5, 6, 7});
     CoreState.MinChiSquare = 0;
-    ASSERT_TRUE(WriteConnectionsReport());
+    ASSERT_EQ(WriteConnectionsReport(), CountTableState::Ready);
     // Equal chi-squares (Maschi, Uomini; Nord, Sud at 0) keep the line order; the separator
     // comes before the first negative connection.
     EXPECT_EQ(Report(), Column("Nord", {kNorth[0], kNorth[1], kNorth[2], kNorth[3], kNorth[4], kSeparator,
@@ -164,7 +167,7 @@ TEST_F(ConnectionsTest, MinimumRowsAndTrivialRelations) {
         for (int l : c.rows) StandardRowFlags[size_t(l) - 1] = 1;
         CoreState.MinChiSquare = c.minimum;
         CoreState.HideTrivialConnections = c.hide;
-        ASSERT_TRUE(WriteConnectionsReport()) << c.what;
+        ASSERT_EQ(WriteConnectionsReport(), CountTableState::Ready) << c.what;
         EXPECT_EQ(Report(), Column("Nord", c.north) + Column("Giovani", c.young)) << c.what;
     }
 }
@@ -187,23 +190,27 @@ TEST_F(ConnectionsTest, UnusualCountTables) {
          table(north, Record{}, Record{}),
          {"    0.00  0.000 (   4) (  0.00%/  0.00%) Sud"}},
         // Four million weighted cards, half in the column and half in the row, never together:
-        // chi-square = total = 4000000, below any fixed starting bound of the ordering.
+        // chi-square = total = 4000000, below any fixed starting bound of the ordering. Too wide
+        // for its eight characters, it loses its decimals and the line number keeps its place.
         {"a strong negative connection of a weighted count",
          table(north, {0, 2000000, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4000000},
                {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2000000}),
-         {"4000000.00 -1.000 (   4) (  0.00%/100.00%) Sud"}},
-        {"columns named outside the grid are passed over",
-         [] {
-             std::vector<Record> c = kCounts;
-             c[8] = {0, 3, 99, -2, 0, 0, 0, 0, 0, 0, 0, 0};
-             return c;
-         }(),
-         {kNorth[6]}},
+         {" 4000000 -1.000 (   4) (  0.00%/100.00%) Sud"}},
+        {"a chi-square past eight digits",
+         table(north, {0, 200000000, 0, 0, 0, 0, 0, 0, 0, 0, 0, 400000000},
+               {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 200000000}),
+         {"******** -1.000 (   4) (  0.00%/100.00%) Sud"}},
+        // 3 of the 4000 cards in the column are in the row: 0.075 %, printed 0.08.
+        {"exact halves of the percentages",
+         table(north, {0, 4000, 0, 0, 0, 0, 0, 0, 0, 0, 0, 24000}, {0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 5}),
+         {"    6.76  0.017 (   4) (  0.08%/  0.01%) Sud"}},
     };
     Rows({4});
+    StandardColumnFlags.fill(0);
+    StandardColumnFlags[2] = 1;
     for (const Case& c : cases) {
         WriteCounts(c.counts);
-        ASSERT_TRUE(WriteConnectionsReport()) << c.what;
+        ASSERT_EQ(WriteConnectionsReport(), CountTableState::Ready) << c.what;
         EXPECT_EQ(Report(), Column("Nord", c.north)) << c.what;
     }
 }
@@ -218,7 +225,9 @@ TEST_F(ConnectionsTest, MissingOrShortCountTableWritesNothing) {
         else
             std::filesystem::remove(dir / "tab-sch.dat");
         CoreState.ProceedFlag = 1;
-        EXPECT_FALSE(WriteConnectionsReport()) << what;
+        EXPECT_EQ(WriteConnectionsReport(),
+                  std::string(what) == "short" ? CountTableState::Stale : CountTableState::Missing)
+            << what;
         EXPECT_EQ(CoreState.ProceedFlag, 0) << what;
         EXPECT_EQ(Report(), "previous") << what;
     }
@@ -243,24 +252,25 @@ TEST_F(ConnectionsTest, LabelFileHasHundredByteRecords) {
 TEST(ConnectionFigures, AgainstIndependentValues) {
     // Pearson's chi-square over the four cells, worked out by hand.
     struct Case {
-        double a, column, row, total;
-        double chi, phi, p1, p2;
+        int64_t a, column, row, total;
+        double chi, phi;
+        const char *p1, *p2;
     } cases[] = {
-        {7, 8, 10, 20, 7.5, 0.6123724357, 87.5, 25.0},
-        {1, 8, 10, 20, -7.5, -0.6123724357, 12.5, 75.0},
+        {7, 8, 10, 20, 7.5, 0.6123724357, "87.50", "25.00"},
+        {1, 8, 10, 20, -7.5, -0.6123724357, "12.50", "75.00"},
         // a 30 b 20 c 10 d 40: E 20, 30, 20, 30 -> 5 + 3.333 + 5 + 3.333.
-        {30, 50, 40, 100, 16.6666666667, 0.4082482905, 60.0, 20.0},
+        {30, 50, 40, 100, 16.6666666667, 0.4082482905, "60.00", "20.00"},
         // An empty column: no table, nothing shown.
-        {0, 0, 5, 10, 0, 0, 0, 50.0},
+        {0, 0, 5, 10, 0, 0, "0.00", "50.00"},
         // A column of every card: the cards outside it are none.
-        {5, 10, 5, 10, 0, 0, 50.0, 0},
+        {5, 10, 5, 10, 0, 0, "50.00", "0.00"},
     };
     for (const Case& c : cases) {
         const Connection r = ComputeConnection(c.a, c.column, c.row, c.total);
         EXPECT_NEAR(r.ChiSquare, c.chi, 1e-9) << c.a << " " << c.column;
         EXPECT_NEAR(r.Phi, c.phi, 1e-9) << c.a << " " << c.column;
-        EXPECT_NEAR(r.InColumn, c.p1, 1e-9);
-        EXPECT_NEAR(r.OutsideColumn, c.p2, 1e-9);
+        EXPECT_EQ(FormatPercent(r.Both, r.ColumnTotal, 0, 2), c.p1);
+        EXPECT_EQ(FormatPercent(r.RowOutside, r.Outside, 0, 2), c.p2);
     }
 }
 

@@ -7,10 +7,12 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "elaborations/count_table.h"
 #include "elaborations/grid_files.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
@@ -129,6 +131,10 @@ class CountingTest : public ::testing::Test {
         std::vector<Record> out(bytes.size() / 48);
         for (size_t r = 0; r < out.size(); ++r)
             for (size_t c = 0; c < 12; ++c) out[r][c] = GetI32(Bytes(bytes) + r * 48 + c * 4);
+        // Every table carries the fingerprint of the grid it was counted on.
+        if (!out.empty()) {
+            EXPECT_EQ(std::exchange(out[0][0], 0), GridFingerprint());
+        }
         return out;
     }
 
@@ -185,7 +191,8 @@ TEST_F(CountingTest, UnitFieldWeights) {
     ASSERT_EQ(t.size(), 14u);
     const int32_t column1[] = {25, 25, 0, 0, 25, 0, 0, 25, 0, 25, 0, 0, 0, 1};
     const int32_t column2[] = {50, 0, 50, 0, 40, 40, 10, 10, 40, 0, 10, 40, 0, 2};
-    const int32_t all[] = {75, 25, 50, 0, 65, 40, 10, 35, 40, 25, 10, 40, 0, 0};
+    // The record naming the columns also marks the cells as sums of the unit variable.
+    const int32_t all[] = {75, 25, 50, 0, 65, 40, 10, 35, 40, 25, 10, 40, 0, 1};
     for (size_t r = 0; r < 14; ++r) {
         EXPECT_EQ(t[r][1], column1[r]) << r;
         EXPECT_EQ(t[r][2], column2[r]) << r;
@@ -195,8 +202,8 @@ TEST_F(CountingTest, UnitFieldWeights) {
     // Field 5 (32-bit): weights 1000, 0 (empty), -5, 7. A text unit field counts each card 1.
     struct Case {
         int var;
-        int32_t grand, mr, column2;
-    } cases[] = {{1, 1002, 7, -5}, {3, 4, 1, 2}};
+        int32_t grand, mr, column2, byUnit;
+    } cases[] = {{1, 1002, 7, -5, 1}, {3, 4, 1, 2, 0}};
     for (const Case& c : cases) {
         CoreState.QuantUnitVar = c.var;
         ASSERT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
@@ -204,6 +211,7 @@ TEST_F(CountingTest, UnitFieldWeights) {
         EXPECT_EQ(t[0][11], c.grand) << c.var;
         EXPECT_EQ(t[3][11], c.mr) << c.var;
         EXPECT_EQ(t[0][2], c.column2) << c.var;
+        EXPECT_EQ(t[13][11], c.byUnit) << c.var;
     }
 }
 
@@ -264,11 +272,19 @@ TEST_F(CountingTest, QuantitativeSumsAndSquaredDeviations) {
     EXPECT_EQ(Ints("qnq-sch.dat"), (std::vector<int32_t>{4, 1, 2}));
     // Per variable, columns 0 (all), M, F: sum and count. The empty 16-bit value and the empty
     // 32-bit number give no value; the date gives its day word; the text field nothing.
-    EXPECT_EQ(Ints("qnt-sch.dat"), (std::vector<int32_t>{4,    0,                     //
-                                                         75,   3, 25,   1, 50, 2,     // Eta
-                                                         1002, 3, 1000, 1, -5, 1,     // Reddito
-                                                         16,   4, 15,   1, 1,  2,     // Data
-                                                         0,    0, 0,    0, 0,  0}));  // Nome
+    EXPECT_EQ(Ints("qnt-sch.dat"), (std::vector<int32_t>{4,    GridFingerprint(),  //
+                                                         75,   3,
+                                                         25,   1,
+                                                         50,   2,  // Eta
+                                                         1002, 3,
+                                                         1000, 1,
+                                                         -5,   1,  // Reddito
+                                                         16,   4,
+                                                         15,   1,
+                                                         1,    2,  // Data
+                                                         0,    0,
+                                                         0,    0,
+                                                         0,    0}));  // Nome
     std::string bytes = ReadBytes(dir / "scr-sch.dat");
     ASSERT_EQ(bytes.size(), 12u * 8);
     // Means 25, 25, 25; 334, 1000, -5; 4, 15, 0.5.
@@ -284,23 +300,25 @@ TEST_F(CountingTest, NoColumnsInTheQuantitativePasses) {
     ASSERT_EQ(RunQuantitativePasses(progress).Outcome, CountingOutcome::Done);
     EXPECT_EQ(ReadBytes(dir / "qnc-sch.dat"), "");
     EXPECT_EQ(Ints("qnq-sch.dat"), (std::vector<int32_t>{4}));
-    EXPECT_EQ(Ints("qnt-sch.dat"), (std::vector<int32_t>{4, 0, 75, 3, 1002, 3, 16, 4, 0, 0}));
+    EXPECT_EQ(Ints("qnt-sch.dat"), (std::vector<int32_t>{4, GridFingerprint(), 75, 3, 1002, 3, 16, 4, 0, 0}));
     EXPECT_EQ(ReadBytes(dir / "scr-sch.dat").size(), 4u * 8);
 }
 
-TEST_F(CountingTest, TotalsThatDoNotFitStopThePassAndLeaveNoOutput) {
+TEST_F(CountingTest, TotalsThatDoNotFitTheirRecords) {
     cards[0].big = 2000000000;
     cards[3].big = 2000000000;
     WriteCards();
-    for (const char* name : {"tab-sch.dat", "qnc-sch.dat", "qnt-sch.dat", "qnq-sch.dat", "scr-sch.dat"})
-        WriteBytes(dir / name, "old");
-    // Sum of field 5 over columns 0: 4000000002.
-    EXPECT_EQ(RunQuantitativePasses(progress).Outcome, CountingOutcome::TotalTooLarge);
-    EXPECT_EQ(CoreState.CommandCode, kQuantitySumPass);
-    for (const char* name : {"qnc-sch.dat", "qnt-sch.dat", "qnq-sch.dat"})
-        EXPECT_FALSE(FileExists(dir / name));
-    EXPECT_EQ(ReadBytes(dir / "scr-sch.dat"), "old");  // pass 31 did not run
-    EXPECT_THROW(RunCountingPass(kSquaredDeviationPass, progress), IoError);
+    // Sum of field 5 over column 0: 4000000002. That variable is marked in every slot; the
+    // others are written as ever, and the squared deviations follow.
+    Flag(StandardColumnFlags, {0});
+    ASSERT_EQ(RunQuantitativePasses(progress).Outcome, CountingOutcome::Done);
+    EXPECT_EQ(Ints("qnt-sch.dat"), (std::vector<int32_t>{4, GridFingerprint(),  //
+                                                         75, 3, 25, 1,          // Eta
+                                                         0, -1, 0, -1,          // Reddito
+                                                         16, 4, 15, 1,          // Data
+                                                         0, 0, 0, 0}));         // Nome
+    EXPECT_EQ(ReadBytes(dir / "scr-sch.dat").size(), 8u * 8);
+    WriteBytes(dir / "tab-sch.dat", "old");
 
     // The same cards weighted by field 5.
     CoreState.CountByQuantUnit = 1;
@@ -432,6 +450,7 @@ std::vector<Record> ReferenceTable(const CategoryGrid& g, const std::vector<int>
         }
     }
     for (size_t c = 0; c < columns.size(); ++c) expected[size_t(g.Count) + 1][c + 1] = columns[c];
+    expected.back()[11] = unitField > 0 && FieldTypes[unitField] >= 0 && FieldTypes[unitField] <= 7;
     return expected;
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "core/core_state.h"
@@ -72,6 +73,10 @@ class CrossTableTest : public ::testing::Test {
     static void Rows(std::initializer_list<int> lines) {
         for (int l : lines) StandardRowFlags[size_t(l) - 1] = 1;
     }
+    static void Columns(std::initializer_list<int> lines) {
+        StandardColumnFlags.fill(0);
+        for (int l : lines) StandardColumnFlags[size_t(l) - 1] = 1;
+    }
 
     static std::string Lines(std::initializer_list<std::string> lines) {
         std::string s;
@@ -87,7 +92,7 @@ class CrossTableTest : public ::testing::Test {
 TEST_F(CrossTableTest, PlainTablesWithChiSquare) {
     Rows({1, 2, 5});
     CoreState.ChiSquare = 1;
-    ASSERT_TRUE(WriteCrossTableReport());
+    ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
     // Sex by zone: E = 2.4, 1.6, 3.6, 2.4; chi-square 1.0667 + 1.6 + 0.7111 + 1.0667 = 4.444 with
     // df 1, above 3.841 only. The young women are one row: df 0, no chi-square line; their
     // footer shows the counts of their parent line.
@@ -129,7 +134,7 @@ TEST_F(CrossTableTest, BordersPercentagesAndColumnHeadingTexts) {
     CoreState.CellBorders = 1;
     CoreState.PercentColumn = CoreState.PercentRow = CoreState.PercentTotal = 1;
     CoreState.ColumnHeadingTexts = 1;
-    ASSERT_TRUE(WriteCrossTableReport());
+    ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
     // Column % over the parent line (2 and 4), total over the parent's 6; row % over 3; total %
     // over the parent's 6.
     const std::string rule = std::string(31, '-') + "+--------+--------+--------";
@@ -157,7 +162,7 @@ TEST_F(CrossTableTest, TabsDropWidthsAndBorders) {
     Rows({1, 2});
     CoreState.TabSeparators = CoreState.CellBorders = CoreState.WideCells = 1;
     CoreState.PercentColumn = 1;
-    ASSERT_TRUE(WriteCrossTableReport());
+    ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
     // A zero percentage is an empty cell; the total cell is always printed.
     EXPECT_EQ(Report(), Lines({
                             "Colonna 1 = " + Pad("Nord", 30),
@@ -182,7 +187,7 @@ TEST_F(CrossTableTest, TabsDropWidthsAndBorders) {
 TEST_F(CrossTableTest, WideCellsTurnBordersOff) {
     Rows({1});
     CoreState.WideCells = CoreState.CellBorders = 1;
-    ASSERT_TRUE(WriteCrossTableReport());
+    ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
     const std::string report = Report();
     EXPECT_NE(report.find(Pad("Maschi", 30) + "           4           -           4\r\n"), std::string::npos)
         << report;
@@ -205,10 +210,121 @@ TEST_F(CrossTableTest, ChiSquareOfALargerTableAgainstIndependentValues) {
         {0, 4, 5, 6, 0, 0, 0, 0, 0, 0, 0, 0},
     });
     Rows({1, 2, 3});
+    Columns({4, 5, 6});
     CoreState.ChiSquare = 1;
-    ASSERT_TRUE(WriteCrossTableReport());
+    ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
     EXPECT_NE(Report().find("\r\nChi quadrato =  19.352 - gradi di liberta' = 4 ***\r\n"), std::string::npos)
         << Report();
+}
+
+TEST_F(CrossTableTest, ChiSquareOfTheShownCellsAndWhenStarsApply) {
+    // Sex (with its missing answers) by marital status (Celibe, Sposato, Vedovo chosen; its
+    // missing answers and a second variable not). One card has both answers missing, one man
+    // has no status: the all-cards counts hold cards the table's cells do not show.
+    // Shown cells 10 5 1 / 4 8 6 / 0 0 0: the empty row is no class, df (3-1)(2-1) = 2; from the
+    // shown margins 16, 18 and 14, 13, 7 of 34 the chi-square is 7361/1092 = 6.741 (worked with
+    // exact fractions), above 5.991 only.
+    const std::string grid =
+        "Maschi*1=1,1;G0S0\r\nFemmine*=2,2;\r\nMR*=0,0;\r\n"
+        "Celibe*2=1,1;G0S0\r\nSposato*=2,2;\r\nVedovo*=3,3;\r\nMR*=0,0;\r\n"
+        "Nord*3=1,1;G0S0\r\n";
+    const std::vector<Record> counts = {
+        {0, 14, 13, 7, 0, 0, 0, 0, 0, 0, 0, 36}, {0, 10, 5, 1, 0, 0, 0, 0, 0, 0, 0, 17},
+        {0, 4, 8, 6, 0, 0, 0, 0, 0, 0, 0, 18},   {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1},
+        {0, 14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 14},  {0, 0, 13, 0, 0, 0, 0, 0, 0, 0, 0, 13},
+        {0, 0, 0, 7, 0, 0, 0, 0, 0, 0, 0, 7},    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2},
+        {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 20},   {0, 4, 5, 6, 0, 0, 0, 0, 0, 0, 0, 0},
+    };
+    struct Case {
+        const char* what;
+        std::string grid;
+        int lastColumn;  // 6: marital status only; 8: "Nord" as a fourth column (empty here)
+        bool byUnit;     // the count table says its cells are sums of the unit variable
+        const char* line;
+    } cases[] = {
+        {"one variable in the columns", grid, 6, false, "Chi quadrato =   6.741 - gradi di liberta' = 2 *"},
+        {"counted by the unit variable", grid, 6, true, "Chi quadrato =   6.741 - gradi di liberta' = 2 "},
+        {"a multi-answer row variable", "Maschi*1=1,1;G2S0" + grid.substr(grid.find("\r\n")), 6, false,
+         "Chi quadrato =   6.741 - gradi di liberta' = 2 "},
+        {"columns of two variables", grid, 8, false, "Chi quadrato =   6.741 - gradi di liberta' = 2 "},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(dir / "grl-sch.txt", c.grid);
+        std::vector<Record> table = counts;
+        if (c.lastColumn == 8) table.back()[4] = 8;
+        table.back()[11] = c.byUnit;
+        WriteCounts(table);
+        StandardRowFlags.fill(0);
+        Rows({1, 2, 3});
+        c.lastColumn == 8 ? Columns({4, 5, 6, 8}) : Columns({4, 5, 6});
+        CoreState.ChiSquare = 1;
+        ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready) << c.what;
+        EXPECT_NE(Report().find("\r\n" + std::string(c.line) + "\r\n"), std::string::npos) << c.what << "\n"
+                                                                                           << Report();
+    }
+    // A table whose shown cells fill one column only has no test.
+    WriteBytes(dir / "grl-sch.txt", grid);
+    std::vector<Record> one = counts;
+    for (size_t r = 0; r < 3; ++r) one[r][2] = one[r][3] = 0;
+    WriteCounts(one);
+    Columns({4, 5, 6});
+    ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
+    EXPECT_EQ(Report().find("Chi quadrato"), std::string::npos);
+}
+
+TEST_F(CrossTableTest, CountsOfAnotherGridOrOtherColumnsAreRefused) {
+    Rows({1, 2});
+    const std::string counted = ReadBytes(dir / "tab-sch.dat");
+    auto fingerprinted = [&](int32_t fingerprint) {
+        std::string t = counted;
+        PutI32(reinterpret_cast<uint8_t*>(t.data()), fingerprint);
+        return t;
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        CountTableState state;
+    } cases[] = {
+        {"written without a fingerprint", [] {}, CountTableState::Ready},
+        {"this grid's fingerprint",
+         [&] { WriteBytes(dir / "tab-sch.dat", fingerprinted(GridFingerprint())); }, CountTableState::Ready},
+        {"a grid that has lost a line",
+         [&] {
+             WriteBytes(dir / "grl-sch.txt",
+                        std::string(kGrid).substr(0, std::string(kGrid).rfind("Giovani")));
+         },
+         CountTableState::Stale},
+        {"a grid that has gained a line",
+         [&] { WriteBytes(dir / "grl-sch.txt", std::string(kGrid) + "MR*3=0,0;\r\n"); },
+         CountTableState::Stale},
+        {"a label edited since the count",
+         [&] {
+             WriteBytes(dir / "tab-sch.dat", fingerprinted(GridFingerprint()));
+             WriteBytes(dir / "grl-sch.txt", "Uomini" + std::string(kGrid).substr(6));
+         },
+         CountTableState::Stale},
+        {"another column chosen",
+         [] {
+             Columns({3, 5});
+         },
+         CountTableState::Stale},
+        {"one column fewer", [] { Columns({3}); }, CountTableState::Stale},
+        {"no column chosen: line 1 would be counted", [] { Columns({}); }, CountTableState::Stale},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(dir / "grl-sch.txt", kGrid);
+        WriteCounts(kCounts);
+        Columns({3, 4});
+        WriteBytes(dir / "tabella.txt", "old");
+        c.change();
+        CoreState.ProceedFlag = 1;
+        for (auto write : {&WriteCrossTableReport, &WriteSynopticTable}) {
+            EXPECT_EQ(write(), c.state) << c.what;
+            if (c.state == CountTableState::Ready) continue;
+            EXPECT_EQ(CoreState.ProceedFlag, 0) << c.what;
+            EXPECT_EQ(Report(), "old") << c.what;
+        }
+    }
 }
 
 TEST_F(CrossTableTest, LongTableBreaksThePageAndKeepsOneChiSquare) {
@@ -229,9 +345,10 @@ TEST_F(CrossTableTest, LongTableBreaksThePageAndKeepsOneChiSquare) {
     WriteBytes(dir / "grl-sch.txt", grid);
     WriteBytes(dir / "tin-sch.txt", "001\r\n\r\nTitolo\r\n///\r\n");
     WriteCounts(counts);
+    Columns({21, 22});
     for (int k = 1; k <= 20; ++k) StandardRowFlags[size_t(k) - 1] = 1;
     CoreState.ChiSquare = CoreState.PercentRow = CoreState.TableHeadings = 1;
-    ASSERT_TRUE(WriteCrossTableReport());
+    ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
     const std::string report = Report();
     auto count = [&](const std::string& what) {
         int n = 0;
@@ -253,7 +370,7 @@ TEST_F(CrossTableTest, MissingFilesTurnOptionsOffOrWriteNothing) {
     Rows({1, 2});
     CoreState.ChiSquare = CoreState.TableHeadings = 1;
     std::filesystem::remove(dir / "chi2.imp");
-    ASSERT_TRUE(WriteCrossTableReport());
+    ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
     EXPECT_EQ(CoreState.ChiSquare, 0);
     EXPECT_EQ(CoreState.TableHeadings, 0);
     EXPECT_EQ(Report().find("Chi quadrato"), std::string::npos);
@@ -261,8 +378,8 @@ TEST_F(CrossTableTest, MissingFilesTurnOptionsOffOrWriteNothing) {
     WriteBytes(dir / "tabella.txt", "old");
     std::filesystem::remove(dir / "tab-sch.dat");
     CoreState.ProceedFlag = 1;
-    EXPECT_FALSE(WriteCrossTableReport());
-    EXPECT_FALSE(WriteSynopticTable());
+    EXPECT_EQ(WriteCrossTableReport(), CountTableState::Missing);
+    EXPECT_EQ(WriteSynopticTable(), CountTableState::Missing);
     EXPECT_EQ(CoreState.ProceedFlag, 0);
     EXPECT_EQ(Report(), "old");
 }
@@ -273,7 +390,7 @@ TEST_F(CrossTableTest, HeadingBlocksAreFoundForwardOnly) {
     // The block of variable 3 stands before that of variable 1: once variable 1's is read, 3's
     // is passed over and not found again.
     WriteBytes(dir / "tin-sch.txt", "003\r\n\r\nGiovani\r\n///\r\n001\r\n\r\nSesso\r\n///\r\n");
-    ASSERT_TRUE(WriteCrossTableReport());
+    ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
     const std::string report = Report();
     EXPECT_NE(report.find("\r\n\r\n\r\nSesso\r\n\r\n\r\n" + Spaces(30)), std::string::npos) << report;
     EXPECT_EQ(report.find("Giovani\r\n"), std::string::npos);
@@ -281,7 +398,7 @@ TEST_F(CrossTableTest, HeadingBlocksAreFoundForwardOnly) {
 
 TEST_F(CrossTableTest, NoRowGivesTheLegendAndOneFooter) {
     CoreState.ChiSquare = 1;
-    ASSERT_TRUE(WriteCrossTableReport());
+    ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
     EXPECT_EQ(Report(), Lines({
                             "Colonna 1 = " + Pad("Nord", 30),
                             "Colonna 2 = " + Pad("Sud", 30),
@@ -297,7 +414,7 @@ TEST_F(CrossTableTest, NoRowGivesTheLegendAndOneFooter) {
 
 TEST_F(CrossTableTest, SynopticTable) {
     Rows({1, 2, 5});
-    ASSERT_TRUE(WriteSynopticTable());
+    ASSERT_EQ(WriteSynopticTable(), CountTableState::Ready);
     // Line 1 opens group 1; line 3 ("S") group 2, but it is not a row; line 5 ("s") joins group 2.
     auto slot = [](const std::string& column) {
         return std::vector<std::string>{"", "", std::string(52, '-'), "", "Colonna: " + column, ""};

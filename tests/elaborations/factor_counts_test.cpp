@@ -92,14 +92,15 @@ std::string CardBytes(const Card& c) {
     return out;
 }
 
-// Years are the last two digits: 1995 is 95xxxx, 2000 is 00xxxx (1 January: 101), 2003 03xxxx.
+// Dates are keyed as the counting engine keys them, years since 1900: 1995 is 95xxxx, 1 January
+// 2000 is 1000101, 2003 is 103xxxx.
 const char* const kGrid =
     "Maschi*1=1,1;G0S0\r\n"
     "Femmine*=2,2;\r\n"
     "Risposta A*2=1,1;G2S0\r\n"
     "Nessuna*=0,0;\r\n"
     "Anni 90*4=900101,991231;G0S0\r\n"
-    "Dal 2000*=101,91231;\r\n"
+    "Dal 2000*=1000101,1991231;\r\n"
     "Grandi*5=1000,99999999;G0S0\r\n"
     "Nome*6=0,0;G0S0\r\n"
     "Fuori*9=0,0;G0S0\r\n"
@@ -146,8 +147,8 @@ class FactorCountsTest : public ::testing::Test {
 
 // Presence worked out by hand from the grid:
 //   card 0: Maschi, Risposta A, Anni 90, Grandi
-//   card 1: Femmine, Risposta A, Dal 2000 (year word 100 gives 101), -
-//   card 2: Femmine, Nessuna, Dal 2000 (30303), -
+//   card 1: Femmine, Risposta A, Dal 2000 (year word 100 gives 1000101), -
+//   card 2: Femmine, Nessuna, Dal 2000 (1030303), -
 //   card 3: Maschi, - (answers 2, 2), - (empty date is 0), Grandi
 //   card 4: -, Nessuna, Anni 90, Grandi
 // "Nome" is a text field and "Fuori" names a field the archive does not have: never present.
@@ -217,7 +218,7 @@ TEST_F(FactorCountsTest, PhiMatrixFromTheCountFile) {
 }
 
 TEST_F(FactorCountsTest, CategoryListFiles) {
-    StandardAfcCategoryFlags[20] = 1;  // beyond the grid's last line: listed only in the line file
+    StandardAfcCategoryFlags[20] = 1;  // beyond the grid's last line: no category
     StandardAfcCategoryFlags[4000] = 1;
     EXPECT_EQ(WriteFactorCategoryLists(FactorRoad::Standard), 9);
     const std::string labels = ReadBytes(dir / "saf-sch.imp");
@@ -227,7 +228,8 @@ TEST_F(FactorCountsTest, CategoryListFiles) {
                                                  "Fuori",
                                                  6));
     EXPECT_EQ(ReadBytes(dir / "maf-sch.dat"),
-              test::Hex("00 00 01 00 02 00 03 00 04 00 05 00 06 00 07 00 08 00 14 00 A0 0F"));
+              test::Hex("00 00 01 00 02 00 03 00 04 00 05 00 06 00 07 00 08 00"));
+    EXPECT_EQ(FactorLines(FactorRoad::Standard), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
 
     // Labels are cut to 99 characters, a line without '*' is a label whole.
     WriteBytes(dir / "grl-sch.txt", std::string(120, 'x') + "*1=1,1;G0S0\r\nsenza asterisco\r\n");
@@ -253,7 +255,10 @@ TEST_F(FactorCountsTest, FlagsBeyondTheSlotsAreDropped) {
     NoProgress none;
     EXPECT_EQ(CountCooccurrences(none).Categories, 399);
     EXPECT_EQ(ReadBytes(dir / "brt-sch.dat").size(), 400u * 1604);
+    // The lists hold the categories the counts keep: the factor length is 399.
     EXPECT_EQ(WriteFactorCategoryLists(FactorRoad::Standard), 450);
+    EXPECT_EQ(ReadBytes(dir / "saf-sch.imp").size(), 399u * 100);
+    EXPECT_EQ(FactorLength(FactorRoad::Standard), 399);
 }
 
 TEST_F(FactorCountsTest, NoCategoryWritesNoCountsAndAnEmptyMatrix) {
@@ -323,8 +328,12 @@ TEST_F(FactorCountsTest, WholeComputationOnTheCards) {
     CardCountSource source;
     NoProgress none;
     CoreState.PlaneFactorX = 4;
-    const int n = ComputeUnrotatedFactors(source, none);
-    EXPECT_EQ(n, 9);
+    const FactorComputation result = ComputeUnrotatedFactors(source, none);
+    EXPECT_EQ(result.Categories, 9);
+    EXPECT_EQ(result.Cards, 5);
+    EXPECT_EQ(result.Factors, 3);
+    EXPECT_EQ(FactorComputationProblemText(result), 0);
+    EXPECT_EQ(FactorLength(FactorRoad::Standard), 9);
     EXPECT_EQ(CoreState.PlaneFactorX, 1);
     EXPECT_EQ(CoreState.PlaneFactorY, 2);
     std::string fat = ReadBytes(dir / "fat-sch.dat");
@@ -333,7 +342,7 @@ TEST_F(FactorCountsTest, WholeComputationOnTheCards) {
     EXPECT_NEAR(DecodeReal6(Bytes(fat) + 4 * 6), 0.645445582524, 1e-9);
     EXPECT_EQ(DecodeReal6(Bytes(fat)), 0.0);
 
-    EXPECT_EQ(ComputeFactors(source, none), 9);
+    EXPECT_EQ(ComputeFactors(source, none).Categories, 9);
     EXPECT_EQ(CoreState.FactorCount, 3);
     EXPECT_EQ(CoreState.FactorVariableCount, 9);
     const double rotated[3][9] = {

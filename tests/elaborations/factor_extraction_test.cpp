@@ -177,6 +177,25 @@ TEST_F(FactorFilesTest, ReflectionMarksAndUndo) {
     CentroidExtraction small(std::vector<int16_t>{10000, 4, 4, 10000}, 2);
     small.ReflectVariables();
     EXPECT_FALSE(small.GoOn());
+
+    // Three near-identical categories: after the first factor the residual is a few units. The
+    // second step reflects, finds nothing worth taking out and stops; its reflection is undone,
+    // so a third step starts from the residual the second found, not from flipped signs.
+    CentroidExtraction near(std::vector<int16_t>{10000, 9996, 9990, 9996, 10000, 9994, 9990, 9994, 10000}, 3);
+    ASSERT_TRUE(near.ExtractCentroidFactor(1));
+    near.FinishStep(1);
+    std::vector<int16_t> before;
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 1; c <= 3; ++c) before.push_back(near.Residual(r, c));
+    near.SetGoOn();
+    near.ExtractCentroidFactor(2);
+    ASSERT_FALSE(near.GoOn());
+    ASSERT_TRUE(near.Reflected(1) || near.Reflected(2) || near.Reflected(3));
+    near.FinishStep(2);
+    std::vector<int16_t> after;
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 1; c <= 3; ++c) after.push_back(near.Residual(r, c));
+    EXPECT_EQ(after, before);
 }
 
 // By hand: c = 200 / sqrt(40025) = 0.9996877, s = 0.0249922. At the start the criterion is
@@ -240,13 +259,28 @@ TEST_F(FactorFilesTest, RotationEdges) {
     EXPECT_THROW(RotateFactors(FactorRoad::Standard, 3, none), IoError);
 }
 
-TEST(CountFactorVariables, ByRoad) {
-    ResetProgramState();
-    StandardAfcCategoryFlags[0] = StandardAfcCategoryFlags[7] = StandardAfcCategoryFlags[4000] = 1;
-    QuickAfcCategoryFlags[2] = QuickAfcCategoryFlags[5] = QuickAfcCategoryFlags[6] = 1;
-    EXPECT_EQ(CountFactorVariables(FactorRoad::Standard, 0), 3);
-    EXPECT_EQ(CountFactorVariables(FactorRoad::Quick, 5), 2);
-    EXPECT_EQ(CountFactorVariables(FactorRoad::Quick, 9000), 3);
+TEST_F(FactorFilesTest, FactorLengthIsStoredWithTheAnalysis) {
+    // The line file of the analysis, not the flags, gives the length; no more than the road takes.
+    StandardAfcCategoryFlags.fill(1);
+    EXPECT_EQ(FactorLength(FactorRoad::Standard), 0);
+    std::string lines;
+    for (int16_t i = 0; i < 450; ++i) AppendI16(lines, int16_t(i * 2));
+    WriteBytes(dir / "maf-sch.dat", lines);
+    WriteBytes(dir / "maf-dat.dat", lines);
+    EXPECT_EQ(FactorLength(FactorRoad::Standard), 399);
+    EXPECT_EQ(FactorLength(FactorRoad::Quick), 400);
+    StoreFactorLength(FactorRoad::Standard, 3);
+    EXPECT_EQ(FactorLines(FactorRoad::Standard), (std::vector<int>{1, 3, 5}));
+    StoreFactorLength(FactorRoad::Standard, 7);  // never lengthened
+    EXPECT_EQ(FactorLength(FactorRoad::Standard), 3);
+}
+
+TEST(FactorComputationProblems, TextByResult) {
+    const struct {
+        FactorComputation result;
+        int text;
+    } cases[] = {{{3, 1, 10}, 0}, {{3, 0, 0}, 1697}, {{0, 0, 0}, 1697}, {{3, 0, 10}, 1698}};
+    for (const auto& c : cases) EXPECT_EQ(FactorComputationProblemText(c.result), c.text);
 }
 
 }  // namespace

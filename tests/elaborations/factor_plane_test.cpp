@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/core_state.h"
+#include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/real6.h"
 #include "support/temp_dir.h"
@@ -70,11 +71,16 @@ class FactorPlaneFileTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ArchiveDir = dir.Path();
         CoreState.ElaborationMode = 1;
-        StandardAfcCategoryFlags[4] = StandardAfcCategoryFlags[9] = 1;  // V = 2
+        WriteLines("maf-sch.dat", {4, 9});  // the analysis took two categories: V = 2
         // Factors 1..3 of two categories.
         WriteLoadings("fat-sch.dat", {0.5, 0.25, -0.75, 0.125, 0.375, -0.5});
         CoreState.PlaneFactorX = 1;
         CoreState.PlaneFactorY = 2;
+    }
+    void WriteLines(const char* name, const std::vector<int16_t>& indexes) {
+        std::string bytes;
+        for (int16_t i : indexes) AppendI16(bytes, i);
+        WriteBytes(dir / name, bytes);
     }
     void WriteLoadings(const char* name, const std::vector<double>& loadings) {
         std::string bytes;
@@ -103,9 +109,14 @@ TEST_F(FactorPlaneFileTest, CountsFactorsWhenOpened) {
     EXPECT_EQ(CoreState.PlaneNumbers, 0);
     EXPECT_EQ(CoreState.CardWindowMode, 1);
 
-    // A partial last factor does not count; the quick road has its own file and flags.
+    // The length is the analysis's, whatever is flagged now.
+    StandardAfcCategoryFlags.fill(1);
+    CountPlaneFactors(FactorRoad::Standard);
+    EXPECT_EQ(CoreState.FactorVariableCount, 2);
+
+    // A partial last factor does not count; the quick road has its own files.
     WriteLoadings("fat-dat.dat", {0.1, 0.2, 0.3, 0.4, 0.5});
-    QuickAfcCategoryFlags[0] = QuickAfcCategoryFlags[1] = 1;
+    WriteLines("maf-dat.dat", {0, 1});
     CountPlaneFactors(FactorRoad::Quick);
     EXPECT_EQ(CoreState.FactorCount, 2);
 
@@ -164,6 +175,24 @@ TEST_F(FactorPlaneFileTest, ClicksTurnAndWriteBack) {
     CoreState.PlaneFactorX = CoreState.PlaneFactorY = 1;
     PlaneClick(FactorRoad::Standard, 315, 100);
     EXPECT_EQ(Loadings("fat-sch.dat")[0], -0.75);
+
+    // More flags than the analysis took change nothing: the turn is written with its length.
+    const std::vector<double> before = Loadings("fat-sch.dat");
+    StandardAfcCategoryFlags.fill(1);
+    CoreState.PlaneFactorX = 2;
+    CoreState.PlaneFactorY = 3;
+    PlaneClick(FactorRoad::Standard, 100, 216);
+    const std::vector<double> after = Loadings("fat-sch.dat");
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(std::vector<double>(after.begin(), after.begin() + 2),
+              std::vector<double>(before.begin(), before.begin() + 2));
+
+    // A one-factor analysis: the plane shows factors 1 and 2, and a click invents no factor 2.
+    WriteLoadings("fat-sch.dat", {0.5, 0.25});
+    CoreState.PlaneFactorX = 1;
+    CoreState.PlaneFactorY = 2;
+    PlaneClick(FactorRoad::Standard, 315, 100);
+    EXPECT_EQ(Loadings("fat-sch.dat"), (std::vector<double>{0.5, 0.25}));
 
     // No loadings file: a margin click still steps, a turn cannot be written back.
     std::remove((dir / "fat-sch.dat").c_str());

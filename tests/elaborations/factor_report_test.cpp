@@ -8,6 +8,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/real6.h"
 #include "support/temp_dir.h"
@@ -67,16 +68,20 @@ class FactorReportTest : public ::testing::Test {
     std::string Report() const { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
     std::string Arch(const char* name) const { return CoreState.ArchiveDir + name; }
 
+    static std::string LineFile(std::initializer_list<int16_t> indexes) {
+        std::string bytes;
+        for (int16_t i : indexes) AppendI16(bytes, i);
+        return bytes;
+    }
     // Standard: slots on grid lines 2, 3 and 5; two factors.
     void StandardAnalysis() {
-        for (int index : {1, 2, 4}) StandardAfcCategoryFlags[size_t(index)] = 1;
+        WriteBytes(Arch("maf-sch.dat"), LineFile({1, 2, 4}));
         WriteBytes(Arch("fat-sch.dat"), Loadings({{0.5, -0.75, 0.375}, {0.5, 0.125, 0.5}}));
         WriteBytes(Arch("saf-sch.imp"), Labels({"Alto", "Medio", "Basso"}, 100));
     }
-    // Quick: slots on list lines 1, 2, 3, 4 and 6 (the flag of line 8 lies past the list);
-    // one factor.
+    // Quick: slots on list lines 1, 2, 3, 4 and 6; one factor.
     void QuickAnalysis() {
-        for (int index : {0, 1, 2, 3, 5, 7}) QuickAfcCategoryFlags[size_t(index)] = 1;
+        WriteBytes(Arch("maf-dat.dat"), LineFile({0, 1, 2, 3, 5}));
         WriteBytes(Arch("fat-dat.dat"), Loadings({{0.9, 0.0, 0.375, -0.5, 0.125}}));
         WriteBytes(Arch("saf-dat.dat"), Labels({"Uno", "Due", "Tre", "Quattro", "Sei"}, 201));
     }
@@ -87,7 +92,7 @@ class FactorReportTest : public ::testing::Test {
 TEST_F(FactorReportTest, StandardReportGolden) {
     StandardAnalysis();
     CoreState.MinCorrelation = 0.3;
-    EXPECT_TRUE(WriteFactorReport(FactorRoad::Standard, 4));
+    EXPECT_TRUE(WriteFactorReport(FactorRoad::Standard));
     // Squares: factor 1 0.953125, factor 2 0.515625 of 1.46875; communalities 0.5, 0.578125,
     // 0.390625, mean 0.489583. Factor 2 has two loadings of 0.5: the lower slot first.
     EXPECT_EQ(Report(), kHead + Lines({
@@ -169,7 +174,7 @@ TEST_F(FactorReportTest, QuickFactorListsByMinimum) {
     };
     for (const Case& c : cases) {
         CoreState.MinCorrelation = c.minimum;
-        EXPECT_TRUE(WriteFactorReport(FactorRoad::Quick, 5));
+        EXPECT_TRUE(WriteFactorReport(FactorRoad::Quick));
         EXPECT_EQ(Report(), kHead + middle + Lines(c.lists) + tail) << c.minimum;
     }
 }
@@ -181,7 +186,7 @@ TEST_F(FactorReportTest, ShortFilesByRoad) {
     CoreState.MinCorrelation = 0.3;
     WriteBytes(Arch("fat-sch.dat"), Loadings({{0.5, -0.75, 0.375}, {0.5, 0.125, 0.5}, {0.5}}));
     WriteBytes(Arch("saf-sch.imp"), Labels({"Alto", "Medio"}, 100));
-    EXPECT_TRUE(WriteFactorReport(FactorRoad::Standard, 4));
+    EXPECT_TRUE(WriteFactorReport(FactorRoad::Standard));
     const std::string report = Report();
     // Squares 0.953125, 0.515625 and 0.25 of 1.71875.
     EXPECT_NE(
@@ -206,7 +211,7 @@ TEST_F(FactorReportTest, ShortFilesByRoad) {
     for (const Case& c : cases) {
         QuickAnalysis();
         WriteBytes(Arch(c.file), c.bytes);
-        EXPECT_THROW(WriteFactorReport(FactorRoad::Quick, 5), IoError) << c.file;
+        EXPECT_THROW(WriteFactorReport(FactorRoad::Quick), IoError) << c.file;
         EXPECT_EQ(Report(), before);
     }
 }
@@ -216,40 +221,36 @@ TEST_F(FactorReportTest, MissingFiles) {
     // No loadings: the heading only, and the caller is told.
     std::remove(Arch("fat-sch.dat").c_str());
     CoreState.ProceedFlag = 1;
-    EXPECT_FALSE(WriteFactorReport(FactorRoad::Standard, 4));
+    EXPECT_FALSE(WriteFactorReport(FactorRoad::Standard));
     EXPECT_EQ(CoreState.ProceedFlag, 0);
     EXPECT_EQ(Report(), kHead);
     // Factors of zeros explain no share (rather than a division by zero).
     WriteBytes(Arch("fat-sch.dat"), Loadings({{0, 0, 0}}));
-    EXPECT_TRUE(WriteFactorReport(FactorRoad::Standard, 4));
+    EXPECT_TRUE(WriteFactorReport(FactorRoad::Standard));
     EXPECT_EQ(Report().substr(kHead.size(), 26), "Testo 145   1:     0.000\r\n");
     // No labels: nothing is written.
     WriteBytes(CoreState.ProgramDir + "tabella.txt", "vecchio");
     std::remove(Arch("saf-sch.imp").c_str());
-    EXPECT_THROW(WriteFactorReport(FactorRoad::Standard, 4), IoError);
+    EXPECT_THROW(WriteFactorReport(FactorRoad::Standard), IoError);
     EXPECT_EQ(Report(), "vecchio");
 }
 
-TEST_F(FactorReportTest, SlotsFollowTheFlagsWithinTheAnalysisLimits) {
-    // Flags changed after the computation: the old loadings are read in groups of the new V.
+TEST_F(FactorReportTest, SlotsAreThoseOfTheAnalysis) {
+    // Flags changed after the computation: the loadings are still read in groups of the
+    // analysis's three categories, on their own grid lines.
     StandardAnalysis();
-    StandardAfcCategoryFlags[2] = 0;
-    CoreState.MinCorrelation = 0.6;
-    EXPECT_TRUE(WriteFactorReport(FactorRoad::Standard, 4));
-    // Records 0.5 -0.75 | 0.375 0.5 | 0.125 0.5 as three factors of two slots (lines 2 and 5).
-    EXPECT_NE(
-        Report().find("----- Testo 1451 1\r\n\r\n" + kSeparator + "\r\n  2      -0.750 (   5) Medio\r\n"),
-        std::string::npos);
-
-    // No more slots than the computation keeps; flags past the list are not slots.
     StandardAfcCategoryFlags.fill(1);
-    QuickAfcCategoryFlags.fill(1);
-    const std::vector<int> standard = FactorReportSlots(FactorRoad::Standard, 4000);
-    ASSERT_EQ(standard.size(), 399u);
-    EXPECT_EQ(standard.back(), 399);
-    EXPECT_EQ(FactorReportSlots(FactorRoad::Quick, 4000).size(), 400u);
-    EXPECT_EQ(FactorReportSlots(FactorRoad::Quick, 2), (std::vector<int>{1, 2, 3}));
-    EXPECT_TRUE(FactorReportSlots(FactorRoad::Quick, -1).empty());
+    CoreState.MinCorrelation = 0.6;
+    EXPECT_TRUE(WriteFactorReport(FactorRoad::Standard));
+    EXPECT_NE(
+        Report().find("----- Testo 1451 1\r\n\r\n" + kSeparator + "\r\n  2      -0.750 (   3) Medio\r\n"),
+        std::string::npos)
+        << Report();
+
+    // No analysis: no slot, no factor.
+    std::remove(Arch("maf-sch.dat").c_str());
+    EXPECT_TRUE(WriteFactorReport(FactorRoad::Standard));
+    EXPECT_EQ(Report().find("Testo 145 "), std::string::npos);
 }
 
 }  // namespace

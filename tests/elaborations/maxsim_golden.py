@@ -7,8 +7,9 @@ Run: python3 tests/elaborations/maxsim_golden.py  -- prints the expected files a
 from fractions import Fraction as Fr
 
 # Grid of the test archive: (label, field, low, high). Field 1 sex, 2 area, 3 age (category
-# words), 4 a date (day, month, year words; compared as (year mod 100) * 10000 + month * 100 +
-# day), 5 a 32-bit number.
+# words), 4 a date (day, month, year words; compared as the counts compare dates: years since
+# 1900, the day word when the year word is not above 0, * 10000 + month * 100 + day), 5 a 32-bit
+# number.
 GRID = [
     ("Maschi", 1, 1, 1), ("Femmine", 1, 2, 2),
     ("Nord", 2, 1, 1), ("Centro", 2, 2, 2), ("Sud", 2, 3, 3),
@@ -21,7 +22,7 @@ EMPTY32 = -9999999
 # sex, area, age, (day, month, year), big
 CARDS = [
     (1, 1, 1, (15, 6, 95), 5000),
-    (2, 1, 2, (1, 1, 100), 500),
+    (2, 1, 2, (1, 1, 195), 500),  # 2095: out of "Anni 90", though 95 would be in
     (2, 2, 1, (3, 3, 103), EMPTY32),
     (1, 3, 2, (0, 0, 0), 1000),
     (1, 1, 1, (31, 12, 99), 123456),
@@ -41,7 +42,7 @@ INDEX_TEXT = "4) Jaccard a/(a+c+d)"
 
 def value(card, field):
     sex, area, age, (d, m, y), big = card
-    return {1: sex, 2: area, 3: age, 4: (y % 100) * 10000 + m * 100 + d, 5: big}[field]
+    return {1: sex, 2: area, 3: age, 4: (y if y > 0 else d) * 10000 + m * 100 + d, 5: big}[field]
 
 
 def present(card, k):

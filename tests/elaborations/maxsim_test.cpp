@@ -265,8 +265,10 @@ class MaxSimTest : public ::testing::Test {
             FieldTypes[f] = int16_t(types[f - 1]);
             FieldPositions[f] = int16_t(positions[f - 1]);
         }
+        // Card 1 is of 2095 (year word 195): keyed as the counts key dates, 1950101, it is not
+        // in "Anni 90"; its last two digits would put it there.
         const Card cards[] = {
-            {1, 1, 1, 15, 6, 95, 5000}, {2, 1, 2, 1, 1, 100, 500},     {2, 2, 1, 3, 3, 103, kEmptyNumber},
+            {1, 1, 1, 15, 6, 95, 5000}, {2, 1, 2, 1, 1, 195, 500},     {2, 2, 1, 3, 3, 103, kEmptyNumber},
             {1, 3, 2, 0, 0, 0, 1000},   {1, 1, 1, 31, 12, 99, 123456}, {2, 3, 2, 10, 10, 98, 2000},
             {2, 2, 2, 0, 0, 0, 0},      {1, 2, 1, 5, 5, 97, 1500},     {2, 1, 1, 1, 2, 96, 50},
             {1, 3, 1, 7, 7, 91, 999},

@@ -4,10 +4,12 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "elaborations/count_table.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "support/program_dir.h"
@@ -76,14 +78,23 @@ class QuantitativeReportTest : public ::testing::Test {
         QuantVarFlags[1] = QuantVarFlags[2] = 1;
     }
 
-    // The files of the two counting passes with the first `slots` slots of every variable.
-    void WritePassFiles(size_t slots) {
+    // The files of the two counting passes with the first `slots` slots of every variable,
+    // counted on grid lines 3 and 5, chosen as columns now; `fingerprint` is that of the grid
+    // counted on (0: not recorded).
+    void WritePassFiles(size_t slots, int32_t fingerprint = 0) {
+        WriteBytes(dir / "grl-sch.txt",
+                   "Sud*1=1,1;G0S0\r\nCentro*=2,2;\r\nNord*=3,3;\r\nVecchi*2=60,99;G0S0\r\n"
+                   "Giovani*=0,30;\r\n");
+        StandardColumnFlags.fill(0);
         std::string columns;
-        for (size_t c = 1; c < slots; ++c) columns += std::to_string(c * 2 + 1) + "\r\n";
+        for (size_t c = 1; c < slots; ++c) {
+            columns += std::to_string(c * 2 + 1) + "\r\n";
+            StandardColumnFlags[c * 2] = 1;
+        }
         WriteBytes(dir / "qnc-sch.dat", columns);
         std::string sums, squares, cards;
         AppendI32(sums, int32_t(kVariables.size()));
-        AppendI32(sums, 0);
+        AppendI32(sums, fingerprint);
         for (const auto& v : kVariables)
             for (size_t s = 0; s < slots; ++s) {
                 AppendI32(sums, v[s].sum);
@@ -187,6 +198,55 @@ TEST_F(QuantitativeReportTest, NothingChosenOrFilesMissingWriteNothing) {
         EXPECT_EQ(CoreState.ProceedFlag, 0);
         EXPECT_EQ(Report(), "previous");
     }
+}
+
+TEST_F(QuantitativeReportTest, FiguresOfOtherColumnsOrAnotherGridAreRefused) {
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        QuantitativeReportOutcome outcome;
+    } cases[] = {
+        {"the grid counted on", [this] { WritePassFiles(3, GridFingerprint()); },
+         QuantitativeReportOutcome::Written},
+        {"another column chosen since", [] { StandardColumnFlags[4] = 0, StandardColumnFlags[3] = 1; },
+         QuantitativeReportOutcome::StaleCounts},
+        {"a column dropped since", [] { StandardColumnFlags[4] = 0; },
+         QuantitativeReportOutcome::StaleCounts},
+        {"a label edited since",
+         [this] {
+             WritePassFiles(3, GridFingerprint());
+             WriteBytes(dir / "grl-sch.txt", ReadBytes(dir / "grl-sch.txt").replace(0, 3, "Sus"));
+         },
+         QuantitativeReportOutcome::StaleCounts},
+    };
+    for (const Case& c : cases) {
+        Restore();
+        WriteBytes(dir / "tabella.txt", "previous");
+        c.change();
+        CoreState.ProceedFlag = 1;
+        EXPECT_EQ(WriteQuantitativeReport(), c.outcome) << c.what;
+        if (c.outcome == QuantitativeReportOutcome::Written) continue;
+        EXPECT_EQ(CoreState.ProceedFlag, 0) << c.what;
+        EXPECT_EQ(Report(), "previous") << c.what;
+    }
+}
+
+TEST_F(QuantitativeReportTest, VariableTooLargeForItsRecordsSaysSo) {
+    // The counting marks such a variable with the count -1 in every slot.
+    std::string sums = ReadBytes(dir / "qnt-sch.dat");
+    for (size_t s = 0; s < 3; ++s) {
+        PutI32(reinterpret_cast<uint8_t*>(sums.data()) + 8 + (3 + s) * 8, 0);
+        PutI32(reinterpret_cast<uint8_t*>(sums.data()) + 12 + (3 + s) * 8, -1);
+    }
+    WriteBytes(dir / "qnt-sch.dat", sums);
+    ASSERT_EQ(WriteQuantitativeReport(), QuantitativeReportOutcome::Written);
+    const std::string report = Report();
+    const std::string slots = "          1          2          3";
+    EXPECT_NE(report.find(Pad("Figli", 24) + slots + "\r\n\r\n" + LoadText(1692) + "\r\n\r\n\r\n" +
+                          Pad("Reddito annuo", 24)),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find(Pad("Media", 24) + "    1300.00    1100.00    1750.00"), std::string::npos);
 }
 
 TEST_F(QuantitativeReportTest, PassFilesShorterThanTheirHeaderAreReadErrors) {

@@ -138,7 +138,7 @@ const char* const kGrid =
     "Maschi*1=1,1;G0S0\r\n"
     "Femmine*=2,2;\r\n"
     "Risposta A*2=1,1;G0S0\r\n"
-    "Anni 05*3=50101,51231;G0S0\r\n"
+    "Dal 2005*3=1050101,1051231;G0S0\r\n"
     "Grandi*4=1000,99999999;G0S0\r\n"
     "Nessuna*2=0,0;G0S0\r\n"
     "Fuori*9=0,0;G0S0\r\n";
@@ -149,7 +149,7 @@ const char* const kProfile =
     "----- Fattore 1\r\n"
     "\r\n"
     "  1       0.812 (   1) Maschi\r\n"
-    "  2       0.500 (   4) Anni 05\r\n"
+    "  2       0.500 (   4) Dal 2005\r\n"
     "     - - - - - - - - - - - - -\r\n"
     "  4      -0.250 (   3) Risposta A\r\n"
     "\r\n"
@@ -246,10 +246,12 @@ TEST_F(TypologiesTest, BuildWritesListAndRenumbers) {
 }
 
 // By hand, with the slots present on each card:
-//   card 0 (Maschi, Risposta A, 05 date, Grandi): T1 100 x (812 + 500) / 1562 = 83,
+// Dates are keyed in years since 1900, as the counts key them:
+//   card 0 (Maschi, Risposta A, 2005 is 1050315, Grandi): T1 100 x (812 + 500) / 1562 = 83,
 //          T2 (300 + 300 + 100) / 700 = 100
-//   card 1 (Femmine; 2015 is 150315): T1 100 x 250 / 1562 = 16, T2 100 x 100 / 700 = 14
-//   card 3 (Maschi, 1905 read as 05, Grandi; answer 0): T1 100, T2 100
+//   card 1 (Femmine; 2015 is 1150315): T1 100 x 250 / 1562 = 16, T2 100 x 100 / 700 = 14
+//   card 3 (Maschi, 1905 is 50315 and not 2005, Grandi; answer 0): T1 100 x (812 + 250) / 1562
+//          = 67, T2 100
 // The third typology weighs nothing: -32000, as every typology the profile did not open.
 TEST_F(TypologiesTest, AttributionScoresSelectedCards) {
     const std::string before = ReadBytes(dir / "num-sch.dat");
@@ -263,7 +265,7 @@ TEST_F(TypologiesTest, AttributionScoresSelectedCards) {
 
     EXPECT_EQ(Scores(0), Expected(83, 100));
     EXPECT_EQ(Scores(1), Expected(16, 14));
-    EXPECT_EQ(Scores(3), Expected(100, 100));
+    EXPECT_EQ(Scores(3), Expected(67, 100));
     const std::string after = ReadBytes(dir / "num-sch.dat");
     ASSERT_EQ(after.size(), before.size());
     EXPECT_EQ(after.substr(200, 100), before.substr(200, 100));  // card 2 is not selected
@@ -283,7 +285,7 @@ TEST_F(TypologiesTest, AttributionScoresSelectedCards) {
 TEST_F(TypologiesTest, QuickRoadReadsTheQuickGrid) {
     // In the quick grid line 1 is "Femmine": card 1 now has T1's first term.
     WriteBytes(dir / "grl-dat.txt",
-               "Femmine*1=2,2;G0S0\r\nx*=9,9;\r\nRisposta A*2=1,1;G0S0\r\nAnni 05*3=50101,51231;G0S0\r\n"
+               "Femmine*1=2,2;G0S0\r\nx*=9,9;\r\nRisposta A*2=1,1;G0S0\r\nDal 2005*3=1050101,1051231;G0S0\r\n"
                "Grandi*4=1000,99999999;G0S0\r\nNessuna*2=0,0;G0S0\r\nFuori*9=0,0;G0S0\r\n");
     QuickAfcCategoryFlags[5] = 1;
     NoProgress progress;
@@ -291,7 +293,7 @@ TEST_F(TypologiesTest, QuickRoadReadsTheQuickGrid) {
     // card 1: T1 100 x (812 + 250) / 1562 = 67, T2: Grandi no (500), Femmine yes, Fuori absent:
     // 100 x 400 / 700 = 57.
     EXPECT_EQ(Scores(1), Expected(67, 57));
-    // card 0: T1 only Anni 05, 100 x 500 / 1562 = 32; T2 Grandi and Fuori absent, 57.
+    // card 0: T1 only Dal 2005, 100 x 500 / 1562 = 32; T2 Grandi and Fuori absent, 57.
     EXPECT_EQ(Scores(0), Expected(32, 57));
     EXPECT_EQ(QuickAfcCategoryFlags[5], 1);
     EXPECT_EQ(ReadBytes(dir / "tipi.txt").substr(0, 9), "Testo 531");

@@ -77,7 +77,7 @@ TEST_F(QuickFactorTest, CountsPhiAndFactorsFromTheBitMatrix) {
     // (2,3) are complementary among the selected cards; (1,4) chi2 = 81 / 252: 1889; (2,4) chi2 = 9 / 280:
     // 597. One step for four categories: rows sum to 11889, 8502, -8502, 11889, the total is sqrt(2.3778)
     // = 1.542012, so the loadings are 0.77101, 0.55136, -0.55136, 0.77101.
-    EXPECT_EQ(ComputeFactors(source, none), 4);
+    EXPECT_EQ(ComputeFactors(source, none).Categories, 4);
     const int16_t phi[16] = {10000, 7905,   -7905, 1889, 7905, 10000, -10000, 597,
                              -7905, -10000, 10000, -597, 1889, 597,   -597,   10000};
     const std::string cor = ReadBytes(dir / "cor-dat.dat");

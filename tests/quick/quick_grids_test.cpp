@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,7 @@ class QuickGridsTest : public ::testing::Test {
 };
 
 TEST_F(QuickGridsTest, CopyOfTheStandardGrids) {
-    const std::string longLine(300, 'x');
+    const std::string longLine(310, 'x');  // a grid reader keeps 300 characters
     struct Case {
         const char* name;
         bool quickGridExists, answer, grid, headings, quant;
@@ -80,7 +81,7 @@ TEST_F(QuickGridsTest, CopyOfTheStandardGrids) {
         EXPECT_EQ(QuickGridCopyStatus(copy), c.status);
         if (c.grid) {
             EXPECT_EQ(ReadBytes(Arch("grl-dat.txt")),
-                      "M*1=1,1;G0S0\r\nF*=2,2;\r\n" + longLine.substr(0, 255) + "\r\n");
+                      "M*1=1,1;G0S0\r\nF*=2,2;\r\n" + longLine.substr(0, 300) + "\r\n");
         }
         EXPECT_EQ(ReadBytes(Arch("tin-dat.txt")),
                   c.headings ? "001\r\n\r\n\r\nSesso\r\n///\r\n" : "vecchie\r\n");
@@ -124,8 +125,16 @@ TEST_F(QuickGridsTest, TerritorialAndDateListsNumberFieldsLikeTheDefinition) {
 }
 
 TEST_F(QuickGridsTest, LinkTemplate) {
+    // Definitions typed by someone are replaced only on a yes; without a file nothing is asked.
     WriteBytes(Arch("lnk-dat.imp"), "vecchio\r\n");
-    WriteLinkTemplate();
+    int asked = 0;
+    EXPECT_FALSE(WriteLinkTemplate([&] { return ++asked, false; }));
+    EXPECT_EQ(ReadBytes(Arch("lnk-dat.imp")), "vecchio\r\n");
+    EXPECT_TRUE(WriteLinkTemplate([&] { return ++asked, true; }));
+    EXPECT_EQ(asked, 2);
+    std::filesystem::remove(Arch("lnk-dat.imp"));
+    EXPECT_TRUE(WriteLinkTemplate([&] { return ++asked, false; }));
+    EXPECT_EQ(asked, 2);
     const std::string block =
         "Posizione del Campo Link nel Record: \r\n"
         "Nome dell'Archivio.................: \r\n"

@@ -334,10 +334,20 @@ TEST_F(QuickReportsTest, CrossTableReport) {
                Pad("Anziano", 40) + "       2       3       5", b34 + "Testo 583   25.00   75.00   41.67",
                "Testo 586" + b34 + "       8       4      12", "", "Testo 588   2.743Testo 589 1 *", "", "",
                "", head,
-               // "Auto" against its parent: 8 cards, all in column 1.
+               // "Auto" against its parent: 8 cards, all in column 1. One column holds every shown
+               // card: df 0, no test.
                Pad("Auto si", 40) + "       3       0       3", b34 + "Testo 583   37.50    0.00   37.50",
                Pad("Auto no", 40) + "       4       0       4", b34 + "Testo 583   50.00    0.00   50.00",
-               "Testo 586" + b34 + "       8       0       8", "", "Testo 588   0.000Testo 589 1 ", "", ""}));
+               "Testo 586" + b34 + "       8       0       8", "", ""}));
+
+    // Columns of two variables: a card may stand in both, so the same chi-square has no stars.
+    Choose(QuickColumnFlags, {0, 3});
+    Choose(QuickRowFlags, {2, 3});
+    CoreState.PercentColumn = 0;
+    WriteQuickCrossTableReport(progress);
+    const std::string report = Report();
+    EXPECT_NE(report.find("\r\nTesto 588"), std::string::npos) << report;
+    EXPECT_EQ(report.find("Testo 589 1 *"), std::string::npos) << report;
 }
 
 TEST_F(QuickReportsTest, CrossTableOptions) {
@@ -397,12 +407,37 @@ TEST_F(QuickReportsTest, ConnectionsReport) {
               "\x09"
               "Extra uno");
 
+    // A negative minimum lists each row once, as a minimum of 0 does.
+    CoreState.MinChiSquare = -1;
+    WriteQuickConnectionsReport(progress);
+    const std::string listed = Report();
+    for (const char* row : {") Sesso M\r", ") Sesso F\r", ") Giovane\r", ") Anziano\r", ") Auto si\r"}) {
+        const size_t at = listed.find(row);
+        EXPECT_NE(at, std::string::npos) << row;
+        EXPECT_EQ(listed.find(row, at + 1), std::string::npos) << row;
+    }
+
     // No card selected: the total is taken as 1 and nothing is listed; the separator stays.
     CardSelectionMask.fill(0);
     CoreState.MinChiSquare = 0;
     WriteQuickConnectionsReport(progress);
     EXPECT_EQ(Report(), Lines({std::string(49, '-'), "", " Sesso M", "", "Testo 590", "",
                                Blanks(16) + "- - - - - - - - -", "", ""}));
+}
+
+TEST_F(QuickReportsTest, ArchivePreparedWithNoCards) {
+    std::string last;
+    AppendI32(last, -1);
+    WriteBytes(Arch("dli-dat.dat"), last);
+    Choose(QuickColumnFlags, {0});
+    Choose(QuickRowFlags, {0, 1});
+    CoreState.ShowFrequencies = 1;
+    WriteQuickDistributionReport(progress);
+    EXPECT_NE(Report().find(Pad("Sesso M", 40)), std::string::npos);
+    WriteQuickCrossTableReport(progress);
+    EXPECT_NE(Report().find("Testo 586" + Blanks(34) + "       0       0"), std::string::npos) << Report();
+    WriteQuickConnectionsReport(progress);
+    EXPECT_NE(Report().find(" Sesso M"), std::string::npos);
 }
 
 TEST_F(QuickReportsTest, MissingPreparedFilesRaiseAndKeepTheReport) {

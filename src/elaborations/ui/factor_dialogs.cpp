@@ -32,6 +32,7 @@ namespace qv {
 namespace {
 
 constexpr int kStandardHelpPage = 18;
+constexpr int kNoFactorsText = 1696, kTooManyCategoriesText = 1699;
 
 FactorPlaneOpener& PlaneOpener() {
     static FactorPlaneOpener open;
@@ -53,11 +54,6 @@ QLineEdit* Edit(QWidget* parent, const char* name) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(name);
     return e;
-}
-
-// The analysis keeps no more categories than its count tables hold.
-int AnalysisLimit(FactorRoad road) {
-    return road == FactorRoad::Standard ? kStandardFactorCategories : kFactorColumns;
 }
 
 }  // namespace
@@ -190,34 +186,49 @@ void FactorAnalysisDialog::ModalitaClick() {
     ChoiceChanged();
 }
 
+bool FactorAnalysisDialog::ChoiceFitsTheAnalysis() {
+    // Refused before anything is counted or written: the last analysis stays whole.
+    CountChosenAfcCategories();
+    if (chosen_ <= FactorCategoryLimit(road_)) return true;
+    ShowInfo(LoadText(kTooManyCategoriesText) + " " + std::to_string(FactorCategoryLimit(road_)));
+    return false;
+}
+
+void FactorAnalysisDialog::TellProblem(const FactorComputation& result) {
+    if (const int text = FactorComputationProblemText(result)) ShowInfo(LoadText(text));
+}
+
 void FactorAnalysisDialog::nonRuotatiClick() {
+    if (!ChoiceFitsTheAnalysis()) return;
+    FactorComputation result;
     try {
         BarProgress progress(Barra);
         const std::unique_ptr<FactorCountSource> source = CountSource();
-        computed_ = ComputeUnrotatedFactors(*source, progress);
+        result = ComputeUnrotatedFactors(*source, progress);
     } catch (const IoError& e) {
         ShowIoError(e);
+        return;
     }
+    TellProblem(result);
 }
 
 void FactorAnalysisDialog::VarimaxClick() {
     BarProgress progress(Barra);
-    // The length of a factor is the computation's own N; without one, the flags tell it.
-    const int variables =
-        computed_ >= 0 ? computed_ : std::min(CountFactorVariables(road_, lastLine_), AnalysisLimit(road_));
     try {
-        RotateFactors(road_, variables, progress);
+        RotateFactors(road_, FactorLength(road_), progress);
     } catch (const IoError& e) {
         ShowIoError(e);
     }
 }
 
 void FactorAnalysisDialog::CalcolaClick() {
+    if (!ChoiceFitsTheAnalysis()) return;
     HourglassOn();
+    FactorComputation result;
     try {
         BarProgress progress(Barra);
         const std::unique_ptr<FactorCountSource> source = CountSource();
-        computed_ = ComputeFactors(*source, progress);
+        result = ComputeFactors(*source, progress);
     } catch (const IoError& e) {
         Barra->setValue(0);
         HourglassOff();
@@ -226,6 +237,7 @@ void FactorAnalysisDialog::CalcolaClick() {
     }
     Barra->setValue(0);
     HourglassOff();
+    TellProblem(result);
 }
 
 void FactorAnalysisDialog::RuotaClick() {
@@ -239,7 +251,7 @@ void FactorAnalysisDialog::VisualizzaClick() {
     if (standard) HourglassOn();
     bool written = false;
     try {
-        written = WriteFactorReport(road_, lastLine_);
+        written = WriteFactorReport(road_);
     } catch (const IoError& e) {
         HourglassOff();
         ShowIoError(e);
@@ -248,7 +260,7 @@ void FactorAnalysisDialog::VisualizzaClick() {
     if (standard) HourglassOff();
     if (!written) {
         // A report of headings alone would pass for one with no factor in it.
-        ShowInfo("Mancano i fattori: premere prima Calcola.");
+        ShowInfo(LoadText(kNoFactorsText));
         return;
     }
     OpenReportViewer(this);

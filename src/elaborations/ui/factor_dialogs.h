@@ -5,6 +5,7 @@
 #include <string>
 
 #include "elaborations/factor_counts.h"
+#include "elaborations/factor_extraction.h"
 #include "platform/progress.h"
 
 class QLabel;
@@ -86,10 +87,13 @@ class FactorAnalysisDialog : public QDialog {
 
   private:
     void StoreTypologyField();
+    // False, with a message, when more categories are chosen than the analysis takes.
+    bool ChoiceFitsTheAnalysis();
+    // A computation that gave no factor says why.
+    void TellProblem(const FactorComputation& result);
     FactorRoad road_;
     int chosen_ = 0;
     int lastLine_ = -1;
-    int computed_ = -1;  // categories of the factors computed here; -1 before any
     std::string typologyFileName_;
 };
 

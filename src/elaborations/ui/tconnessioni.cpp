@@ -137,7 +137,7 @@ void TConnessioni::ElaboraClick() {
 void TConnessioni::VisualizzaClick() {
     StoreOptions();
     if (CountGridLines() > kMaxUsableGridLines) return;
-    bool written = false;
+    CountTableState written = CountTableState::Missing;
     HourglassOn();
     try {
         written = WriteConnectionsReport();
@@ -147,12 +147,7 @@ void TConnessioni::VisualizzaClick() {
         return;
     }
     HourglassOff();
-    if (!written) {
-        // Without a count table there is no report, and an older one must not pass for it.
-        ShowInfo("Manca la tabella dei conteggi: premere prima ELABORA.");
-        return;
-    }
-    OpenReportViewer(this);
+    OpenCountReport(this, written);
 }
 
 void TConnessioni::EsciClick() {

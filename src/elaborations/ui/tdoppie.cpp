@@ -183,9 +183,9 @@ void TDoppie::ElaboraClick() {
     ShowOptions();
 }
 
-void TDoppie::ShowReport(bool (*write)()) {
+void TDoppie::ShowReport(CountTableState (*write)()) {
     StoreOptions();
-    bool written = false;
+    CountTableState written = CountTableState::Missing;
     HourglassOn();
     try {
         written = write();
@@ -197,12 +197,7 @@ void TDoppie::ShowReport(bool (*write)()) {
     HourglassOff();
     // A missing chi-square table or heading file turns its option off.
     ShowOptions();
-    if (!written) {
-        // Without a count table there is no report, and an older one must not pass for it.
-        ShowInfo("Manca la tabella dei conteggi: premere prima ELABORA.");
-        return;
-    }
-    OpenReportViewer(this);
+    OpenCountReport(this, written);
 }
 
 void TDoppie::VisualizzaClick() {

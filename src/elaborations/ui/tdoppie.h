@@ -1,5 +1,8 @@
 #pragma once
+
 #include <QDialog>
+
+#include "elaborations/count_table.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -52,7 +55,7 @@ class TDoppie : public QDialog {
     void StoreOptions();
     void ShowOptions();
     void ShowCounts();
-    void ShowReport(bool (*write)());
+    void ShowReport(CountTableState (*write)());
 };
 
 // Creates TDoppie with `owner`, shows it modally and destroys it.

@@ -9,6 +9,7 @@
 #include "core/core_state.h"
 #include "core/station_settings.h"
 #include "core/text_tables.h"
+#include "elaborations/count_table.h"
 #include "elaborations/quantitative_report.h"
 #include "elaborations/ui/pickers.h"
 #include "elaborations/ui/tesegue.h"
@@ -128,6 +129,10 @@ void TQuantitativeElab::VisualizzaClick() {
     }
     if (outcome == QuantitativeReportOutcome::NoCounts) {
         ShowInfo("Mancano i conteggi delle variabili quantitative: premere prima ELABORA.");
+        return;
+    }
+    if (outcome == QuantitativeReportOutcome::StaleCounts) {
+        ShowInfo(LoadText(kStaleCountsText));
         return;
     }
     OpenReportViewer(this);

@@ -146,7 +146,7 @@ void TSemplici::ELABORAClick() {
 
 void TSemplici::VisualizzaClick() {
     StoreOptions();
-    bool written = false;
+    CountTableState written = CountTableState::Missing;
     HourglassOn();
     try {
         written = WriteSimpleDistributionReport();
@@ -158,13 +158,7 @@ void TSemplici::VisualizzaClick() {
     HourglassOff();
     // A heading file that did not open leaves the option off until it is ticked again.
     intestazioni->setChecked(CoreState.DistributionHeadings != 0);
-    if (!written) {
-        // Without a count table there is no report to show, and an older one must not pass
-        // for it.
-        ShowInfo("Manca la tabella dei conteggi: premere prima ELABORA.");
-        return;
-    }
-    OpenReportViewer(this);
+    OpenCountReport(this, written);
 }
 
 void TSemplici::EsciClick() {

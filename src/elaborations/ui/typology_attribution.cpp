@@ -9,7 +9,7 @@
 namespace qv {
 
 namespace {
-constexpr int kNeedsPassword = 1007;
+constexpr int kNeedsPassword = 1007, kNoRoomForScoresText = 1695;
 }  // namespace
 
 void AttributeTypologiesFromDialog(const std::string& profilePath, Progress& progress) {
@@ -18,8 +18,11 @@ void AttributeTypologiesFromDialog(const std::string& profilePath, Progress& pro
     int refusal = 0;
     if (!CoreState.WriteAccess) {
         refusal = kNeedsPassword;
-    } else if (TypologyScoreOffset(CoreState.TypologyField) < 0) {
+    } else if (CoreState.TypologyField < 1) {
         refusal = quick ? 532 : 148;
+    } else if (TypologyScoreOffset(CoreState.TypologyField) < 0) {
+        // A field is named, but twenty scores do not fit there.
+        refusal = kNoRoomForScoresText;
     }
     if (refusal) {
         HourglassOff();

@@ -1,7 +1,9 @@
 #include "elaborations/ui/viewer_calls.h"
 
+#include "core/text_tables.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
+#include "platform/ui/dialogs.h"
 
 namespace qv {
 
@@ -11,6 +13,16 @@ void OpenHelpPage(QWidget* owner, int page) {
 
 void OpenReportViewer(QWidget* owner) {
     ShowTextViewer(owner, 0);
+}
+
+void OpenCountReport(QWidget* owner, CountTableState state) {
+    // Without counts of this grid there is no report, and an older one must not pass for it.
+    if (state == CountTableState::Missing)
+        ShowInfo("Manca la tabella dei conteggi: premere prima ELABORA.");
+    else if (state == CountTableState::Stale)
+        ShowInfo(LoadText(kStaleCountsText));
+    else
+        OpenReportViewer(owner);
 }
 
 }  // namespace qv

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "elaborations/count_table.h"
+
 class QWidget;
 
 namespace qv {
@@ -9,5 +11,7 @@ namespace qv {
 // (CommandCode 0).
 void OpenHelpPage(QWidget* owner, int page);
 void OpenReportViewer(QWidget* owner);
+// After a report from the count table: the viewer when it was written, else why it was not.
+void OpenCountReport(QWidget* owner, CountTableState state);
 
 }  // namespace qv

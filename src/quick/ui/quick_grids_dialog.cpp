@@ -10,6 +10,7 @@
 #include "core/ui/thelprtf.h"
 #include "elaborations/ui/grid_present.h"
 #include "platform/ui/cursor.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "quick/quick_grids.h"
 #include "quick/ui/quick_forms.h"
@@ -178,8 +179,8 @@ void TElabVelociGriglia::ModificaDataClick() {
 
 void TElabVelociGriglia::CreaLinkClick() {
     GuardedIo([this] {
-        WriteLinkTemplate();
-        StatusK->setText("Ok");
+        constexpr int kReplaceLinksText = 1693;
+        if (WriteLinkTemplate([] { return AskYesNo(LoadText(kReplaceLinksText)); })) StatusK->setText("Ok");
     });
 }
 

@@ -9,6 +9,7 @@
 #include "cardwindow/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
 #include "elaborations/grid_files.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/telaborazioni.h"
@@ -394,7 +395,7 @@ TEST_F(FormsTest, DistributionOptionsAndRefusals) {
     WriteBytes(Archive("grl-sch.txt"), "a*3=1,1;G0S0\r\nb*=2,2;\r\n");
     std::string table;
     for (int r = 0; r < 4; ++r)
-        for (int f = 0; f < 12; ++f) AppendI32(table, f == 11 && r < 3 ? 4 - r * r / 2 : 0);
+        for (int f = 0; f < 12; ++f) AppendI32(table, f == 11 && r < 3 ? 4 - r * r / 2 : (r == 3 && f == 1));
     WriteBytes(Archive("tab-sch.dat"), table);
     s.salta->setChecked(false);
     s.Visualizza->click();
@@ -402,6 +403,15 @@ TEST_F(FormsTest, DistributionOptionsAndRefusals) {
     EXPECT_FALSE(s.intestazioni->isChecked());
     EXPECT_EQ(CoreState.DistributionHeadings, 0);
     EXPECT_TRUE(FileExists(CoreState.ProgramDir + "tabella.txt"));
+
+    // A grid that has lost a line since: counting again is asked for, nothing is shown.
+    WriteBytes(Archive("grl-sch.txt"), "a*3=1,1;G0S0\r\n");
+    CoreState.CommandCode = 12;
+    const size_t shown = messages.size();
+    s.Visualizza->click();
+    ASSERT_EQ(messages.size(), shown + 1);
+    EXPECT_EQ(messages.back(), LoadText(1691));
+    EXPECT_EQ(CoreState.CommandCode, 12);
 
     s.cumulate->setChecked(true);
     s.Esci->click();

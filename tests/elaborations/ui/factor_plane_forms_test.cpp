@@ -16,6 +16,7 @@
 #include "elaborations/typologies.h"
 #include "elaborations/ui/factor_dialogs.h"
 #include "elaborations/ui/tvedeafc.h"
+#include "platform/bytes.h"
 #include "platform/real6.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/printing.h"
@@ -40,7 +41,10 @@ class FactorPlaneFormsTest : public ::testing::Test {
             return 1;
         });
         CoreState.ElaborationMode = 1;
-        for (int i : {0, 1, 2}) StandardAfcCategoryFlags[size_t(i)] = 1;
+        // The analysis took grid lines 1 to 3.
+        std::string lines;
+        for (int16_t i : {0, 1, 2}) AppendI16(lines, i);
+        WriteBytes(Archive("maf-sch.dat"), lines);
         std::string bytes;
         for (double l : {0.5, -0.5, 0.25, 0.25, 0.5, -0.75, 0.125, 0.375, 0.625}) {
             const Real6 r = EncodeReal6(l);
@@ -272,15 +276,18 @@ TEST_F(TypologyAttributionTest, Refusals) {
         int writeAccess, mode, field;
         const char* message;
     } cases[] = {
-        {0, 1, 0, "Testo 1007"},
-        {1, 1, 4001, "Testo 148"},
-        {1, 2, 4001, "Testo 532"},
+        {0, 1, field, "Testo 1007"},
+        // No field named, and a field without twenty free words for the scores.
+        {1, 1, 0, "Testo 148"},
+        {1, 2, 0, "Testo 532"},
+        {1, 1, 4001, "Testo 1695"},
+        {1, 2, 4001, "Testo 1695"},
     };
     for (const Case& c : cases) {
         messages.clear();
         CoreState.WriteAccess = uint8_t(c.writeAccess);
         CoreState.ElaborationMode = c.mode;
-        CoreState.TypologyField = c.field ? c.field : field;
+        CoreState.TypologyField = c.field;
         ASSERT_TRUE(Run());
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0], c.message);

@@ -108,10 +108,38 @@ TEST_F(QuickFactorTest, QuickDialogTextsCountAndButtons) {
     d.Calcola->click();
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_EQ(d.Barra->value(), 0);
-    // No factors: no report to show.
+    // No factors: no report to show, and the text table says so.
     d.Visualizza->click();
-    EXPECT_EQ(messages.size(), 2u);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1], "Testo 1696");
     EXPECT_TRUE(viewed.empty());
+}
+
+TEST_F(QuickFactorTest, ChoicesTheAnalysisCannotTakeAndResultsWithoutFactors) {
+    // 401 categories chosen: more than the matrices hold, refused before anything is counted
+    // or written.
+    std::string lines;
+    for (int i = 0; i <= kFactorColumns; ++i) lines += "x*1=1,1;\r\n";
+    WriteBytes(Arch("grl-dat.txt"), lines);
+    WriteBytes(Arch("maf-dat.dat"), "earlier analysis");
+    QuickAfcCategoryFlags.fill(1);
+    TElabVelociAFC d(nullptr);
+    d.Calcola->click();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Testo 1699 400");
+    EXPECT_EQ(ReadBytes(Arch("maf-dat.dat")), "earlier analysis");
+
+    // No card selected: nothing to extract, and the reason.
+    GenerateDichotomousGrid();
+    WriteBytes(Arch("grl-dat.txt"), ReadBytes(Arch("grl-sch.txt")));
+    NoProgress none;
+    ASSERT_EQ(BuildDichotomousMatrix(none), MatrixOutcome::Done);
+    QuickAfcCategoryFlags.fill(0);
+    QuickAfcCategoryFlags[0] = QuickAfcCategoryFlags[1] = 1;
+    CardSelectionMask.fill(0);
+    d.Calcola->click();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1], "Testo 1697");
 }
 
 TEST_F(QuickFactorTest, RegisteredDialogsOpenFromBothHubs) {
@@ -155,14 +183,17 @@ TEST_F(QuickFactorTest, BothRoadsOnTheSampleArchive) {
     ASSERT_EQ(BuildDichotomousMatrix(none), MatrixOutcome::Done);
     SelectAllCards();
 
-    // Fifteen single-field categories that are not dates (the two roads read dates apart).
+    // Fifteen single-field categories, dates among them: both roads key dates alike.
     const CategoryGrid grid = LoadCategoryGrid(Arch("grl-sch.txt"));
     std::vector<int> chosen;  // 0-based lines
+    bool date = false;
     for (int line = 1; line <= grid.Count && chosen.size() < 15; ++line) {
         const int field = grid.Field[size_t(line)];
-        if (grid.FieldCount[size_t(line)] == 0 && field >= 1 && FieldTypes[size_t(field)] != 2)
-            chosen.push_back(line - 1);
+        if (grid.FieldCount[size_t(line)] != 0 || field < 1) continue;
+        chosen.push_back(line - 1);
+        date |= FieldTypes[size_t(field)] == 2;
     }
+    ASSERT_TRUE(date);
     ASSERT_EQ(chosen.size(), 15u);
     onPicker = [&](TAfcModalita& p) {
         for (int line : chosen) p.modalitaClick(line);
@@ -252,7 +283,7 @@ TEST_F(QuickFactorTest, PickerTakesTheRowsOfAConnectionsReport) {
     } cases[] = {{0, {2, 3, 6, 9}}, {1e9, {}}};
     for (const Case& c : cases) {
         CoreState.MinChiSquare = c.minimum;
-        ASSERT_TRUE(WriteConnectionsReport());
+        ASSERT_EQ(WriteConnectionsReport(), CountTableState::Ready);
         StandardAfcCategoryFlags.fill(0);
         StandardAfcCategoryFlags[20] = 1;
         TAfcModalita p(nullptr);

@@ -1,0 +1,64 @@
+#include "elaborations/count_table.h"
+
+#include <optional>
+
+#include "core/core_state.h"
+#include "core/data_files.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+
+namespace qv {
+
+namespace {
+constexpr int kGridId = 37, kCountTableId = 68;
+constexpr size_t kRecordBytes = kCountTableFields * 4;
+}  // namespace
+
+std::vector<int32_t> FlaggedColumnLines(int gridLines) {
+    std::vector<int32_t> columns;
+    for (int line = 0; line < gridLines && int(columns.size()) < kMaxCountedColumns; ++line)
+        if (StandardColumnFlags[size_t(line)]) columns.push_back(line + 1);
+    return columns;
+}
+
+std::vector<int32_t> CountedColumns(int gridLines) {
+    std::vector<int32_t> columns = FlaggedColumnLines(gridLines);
+    if (columns.empty() && gridLines >= 1) columns.push_back(1);
+    return columns;
+}
+
+int32_t GridFingerprint() {
+    // FNV-1a: any edit of the grid, even one that keeps its line count, changes it.
+    uint32_t h = 2166136261u;
+    for (unsigned char c : TryReadFile(DataFilePath(kGridId)).value_or(std::string())) {
+        h ^= c;
+        h *= 16777619u;
+    }
+    return h == 0 ? 1 : int32_t(h);
+}
+
+CountTable ReadCountTable(int gridLines) {
+    CountTable table;
+    const std::optional<std::string> bytes = TryReadFile(DataFilePath(kCountTableId));
+    if (!bytes) return table;
+    table.State = CountTableState::Stale;
+    const size_t records = size_t(gridLines) + 2;
+    if (bytes->size() != records * kRecordBytes) return table;
+    const int32_t fingerprint = GetI32(Bytes(*bytes));
+    if (fingerprint != 0 && fingerprint != GridFingerprint()) return table;
+    const std::vector<int32_t> columns = CountedColumns(gridLines);
+    const uint8_t* names = Bytes(*bytes) + (records - 1) * kRecordBytes;
+    for (int k = 1; k <= kMaxCountedColumns; ++k) {
+        const int32_t expected = size_t(k) <= columns.size() ? columns[size_t(k) - 1] : 0;
+        if (GetI32(names + size_t(k) * 4) != expected) return table;
+    }
+    table.Records.resize(records);
+    for (size_t r = 0; r < records; ++r)
+        for (size_t f = 0; f < size_t(kCountTableFields); ++f)
+            table.Records[r][f] = GetI32(Bytes(*bytes) + r * kRecordBytes + f * 4);
+    table.ColumnLines.assign(columns.begin(), columns.end());
+    table.State = CountTableState::Ready;
+    return table;
+}
+
+}  // namespace qv
