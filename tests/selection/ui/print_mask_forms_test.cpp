@@ -139,7 +139,7 @@ TEST_F(ListFormsTest, SearchResultsAreListedOnOpening) {
     CoreState.CommandCode = 4;
     TEsegueLista d(nullptr);
     EXPECT_EQ(List(), "1\r\n3\r\n");
-    EXPECT_EQ(Cp(d.Status->text()), "Lista sequenziale effettuata");
+    EXPECT_EQ(Cp(d.Status->text()), "Testo 1903");
     EXPECT_EQ(CoreState.CommandCode, 0);
     EXPECT_EQ(CoreState.ListReady, 1);
     EXPECT_EQ(d.Barra->value(), 0);
@@ -157,12 +157,12 @@ TEST_F(ListFormsTest, AlphabeticalNeedsTheOrderIndex) {
     EXPECT_FALSE(FileExists(root / "lista.txt"));
     CoreState.ListOrderField = 1;
     d.AlfabeticoClick();
-    EXPECT_EQ(Cp(d.Status->text()), "manca l'ordinamento alfabetico");
+    EXPECT_EQ(Cp(d.Status->text()), "Testo 1905");
     EXPECT_FALSE(FileExists(root / "lista.txt"));
 
     WriteBytes(Archive("ALFA.001"), test::Hex("02 00 00 00 01 00 00 00 00 00 00 00"));
     d.AlfabeticoClick();
-    EXPECT_EQ(Cp(d.Status->text()), "Lista alfabetica effettuata");
+    EXPECT_EQ(Cp(d.Status->text()), "Testo 1904");
     EXPECT_EQ(List(), "3\r\n1\r\n");
     EXPECT_EQ(ReadBytes(root / "dli-list.dat"), test::Hex("02 00 00 00 00 00 00 00"));
 

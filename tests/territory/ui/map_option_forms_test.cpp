@@ -141,7 +141,7 @@ TEST_F(MapOptionFormsTest, OptionFilesAndBaseOptions) {
     SetFileDialogHook([&](const FileDialogRequest&) { return answer; });
     TOpzioni2 d(nullptr);
     d.LeggeBaseClick();
-    EXPECT_EQ(d.Ok4->text(), "Opzioni base non presenti");
+    EXPECT_EQ(d.Ok4->text(), "Testo 1901");
     d.sigle->setChecked(true);
     d.SalvaClick();
     EXPECT_EQ(d.Ok2->text(), "Ok");
@@ -186,7 +186,7 @@ TEST_F(MapOptionFormsTest, TerritoryTab) {
     EXPECT_EQ(CoreState.CardWindowMode, 4);
 
     d.AttivaTuttoClick();
-    EXPECT_EQ(d.Ok->text(), "Attivato tutto il territorio");
+    EXPECT_EQ(d.Ok->text(), "Testo 1900");
     EXPECT_EQ(ActiveMap(12).size(), 11u);  // entries 0..ValueCount
 }
 
