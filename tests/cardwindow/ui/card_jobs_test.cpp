@@ -18,6 +18,7 @@
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
+#include "support/message_log.h"
 #include "support/program_dir.h"
 
 namespace qv {
@@ -48,10 +49,7 @@ class CardJobsTest : public ::testing::Test {
             if (qobject_cast<THelp*>(&d)) viewers.push_back(CoreState.CommandCode);
             return 0;
         });
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
     }
     void TearDown() override {
         for (int code = 2; code <= 6; ++code) RegisterBatchJob(code, nullptr);

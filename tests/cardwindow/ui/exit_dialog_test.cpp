@@ -10,6 +10,7 @@
 #include "platform/bytes.h"
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
+#include "support/message_log.h"
 #include "support/program_dir.h"
 
 namespace qv {
@@ -34,10 +35,7 @@ class ExitDialog : public ::testing::Test {
         ASSERT_GE(CoreState.LastCard, 1);
         CoreState.WriteAccess = 1;
         WriteBytes(CoreState.ArchiveDir + "inf-serv.imp", shared.Path() + "\r\n");
-        SetMessageHook([this](const MessageRequest& m) {
-            messages.push_back(m.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
     }
     void TearDown() override {
         ResetUiHooks();

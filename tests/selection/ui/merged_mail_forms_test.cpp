@@ -18,6 +18,7 @@
 #include "platform/ui/qt_text.h"
 #include "selection/ui/lista_merge.h"
 #include "selection/ui/temail.h"
+#include "support/message_log.h"
 #include "support/program_dir.h"
 #include "support/test_mail_server.h"
 
@@ -43,10 +44,7 @@ class MergedMailFormsTest : public ::testing::Test {
             shown.push_back(d.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
             return 0;
         });
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
         SetFileDialogHook([this](const FileDialogRequest& r) {
             requests.push_back(r);
             return answer;

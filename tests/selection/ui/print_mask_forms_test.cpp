@@ -17,6 +17,7 @@
 #include "selection/ui/etichette.h"
 #include "selection/ui/lista_merge.h"
 #include "selection/ui/seleziona_maschera.h"
+#include "support/message_log.h"
 #include "support/program_dir.h"
 
 namespace qv {
@@ -231,10 +232,7 @@ TEST_F(ListFormsTest, RunsWithoutAMaskSaySoAndWriteNothing) {
             for (const std::string& f : r.untouched)
                 before[f] = FileExists(root / f) ? std::optional(ReadBytes(root / f)) : std::nullopt;
             std::vector<std::string> messages;
-            SetMessageHook([&](const MessageRequest& m) {
-                messages.push_back(m.text);
-                return 1;
-            });
+            test::RecordMessages(messages);
             CoreState.CommandCode = r.commandCode;
             r.run();
             EXPECT_EQ(messages, std::vector<std::string>{"Testo 1841"});

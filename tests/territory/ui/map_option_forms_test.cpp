@@ -18,6 +18,7 @@
 #include "platform/bytes.h"
 #include "platform/ui/dialogs.h"
 #include "quick/ui/quick_commands.h"
+#include "support/message_log.h"
 #include "support/program_dir.h"
 #include "territory/map_options.h"
 #include "territory/map_tables.h"
@@ -39,10 +40,7 @@ class MapOptionFormsTest : public ::testing::Test {
     void SetUp() override {
         StartProgram();
         std::filesystem::create_directories(MapState.TerritoryDir);
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
     }
     void TearDown() override {
         ResetUiHooks();
