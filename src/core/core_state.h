@@ -137,13 +137,10 @@ struct CoreStateRecord {
     int FactorCount = 0;
     int FactorVariableCount = 0;
     double MinCorrelation = 0;
-    double AfcThreshold = 0;
     uint8_t AfcFlag = 0;
     uint8_t AfcRotate = 0;
     int PlaneFactorX = 0;
     int PlaneFactorY = 0;
-    int PlaneAxisX = 0;
-    int PlaneAxisY = 0;
     uint8_t PlaneShowCrosses = 0;
     uint8_t PlaneNumbers = 0;
     int PrintEnlargement = 0;

@@ -485,14 +485,14 @@ bool ContinueSearch(Progress& progress) {
     return true;
 }
 
-bool SearchAllIntoSelection(Progress& progress) {
+bool SearchAllIntoSelection(Progress& progress, const std::function<void(Progress&)>& step) {
     CardSelectionMask.fill(0);
     CoreState.ListRow = 0;
     CoreState.ListReady = 0;
     progress.SetMaximum(CoreState.LastCard);
     CoreState.SearchEnded = 1;
     for (;;) {
-        ContinuaSch(progress);
+        step(progress);
         // A step that could not go on (its order index gone) changes nothing: stop there too.
         if (CoreState.SearchEnded != 0 || CoreState.ProceedFlag == 0) break;
         const int32_t card = CoreState.CurrentCard;

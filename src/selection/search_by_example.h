@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,8 +50,9 @@ bool ContinueSearch(Progress& progress);
 // found and ListReady := 1, until a step finds nothing; the mask comes back into the current
 // card buffers. Answers ListReady. The caller shows ToolBar2 with its progress bar meanwhile,
 // then, when a card was found, runs the list dialog with CommandCode 4 (and the clickable list
-// when it answers 3), and enables Lista1 as ListReady.
-bool SearchAllIntoSelection(Progress& progress);
+// when it answers 3), and enables Lista1 as ListReady. `step` is the search step; the card window
+// passes the one registered for it.
+bool SearchAllIntoSelection(Progress& progress, const std::function<void(Progress&)>& step = ContinuaSch);
 
 // ---- Routines of one step (exposed for the tests of the matching rules) ----
 

@@ -13,12 +13,14 @@
 #include "platform/io_error.h"
 #include "platform/progress.h"
 #include "support/program_dir.h"
+#include "support/recording_progress.h"
 
 namespace qv {
 namespace {
 
 using test::ProgramRoot;
 using test::ReadBytes;
+using test::RecordingProgress;
 using test::TempDir;
 using test::WriteBytes;
 
@@ -52,14 +54,6 @@ const char kDeclarations[] =
     "0121 Altro\r\n"
     "     001 105\r\n"
     "     ///\r\n";
-
-class RecordingProgress : public Progress {
-  public:
-    void SetMaximum(int m) override { maximum = m; }
-    void SetPosition(int p) override { positions.push_back(p); }
-    int maximum = -1;
-    std::vector<int> positions;
-};
 
 // Cards of 50 text bytes and 50 words:
 //   1 text 10 at byte 1      5 date at words 4-6        9 percentage at word 10

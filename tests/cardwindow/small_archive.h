@@ -8,6 +8,7 @@
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/progress.h"
+#include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
 // Archives of one 50-byte text record and one 50-word numeric record per card, written straight
@@ -68,11 +69,4 @@ inline void SelectCards(std::initializer_list<int> cards) {
 }
 
 // Records the range and every position it was given.
-struct RecordingProgress : Progress {
-    int maximum = -1;
-    std::vector<int> positions;
-    void SetMaximum(int m) override { maximum = m; }
-    void SetPosition(int p) override { positions.push_back(p); }
-};
-
 }  // namespace qv::test

@@ -10,6 +10,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "support/mask_archive.h"
+#include "support/recording_progress.h"
 #include "support/test_mail_server.h"
 
 namespace qv {
@@ -17,17 +18,10 @@ namespace {
 
 using test::MaskArchive;
 using test::ReadBytes;
+using test::RecordingProgress;
 using test::TestMailServer;
 using test::WriteBytes;
 using Lines = std::vector<std::string>;
-
-class RecordingProgress : public Progress {
-  public:
-    void SetMaximum(int m) override { maximum = m; }
-    void SetPosition(int p) override { positions.push_back(p); }
-    int maximum = -1;
-    std::vector<int> positions;
-};
 
 constexpr uint16_t kEmpty = 33536;
 

@@ -8,21 +8,15 @@
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "support/mask_archive.h"
+#include "support/recording_progress.h"
 
 namespace qv {
 namespace {
 
 using test::MaskArchive;
 using test::ReadBytes;
+using test::RecordingProgress;
 using test::WriteBytes;
-
-class RecordingProgress : public Progress {
-  public:
-    void SetMaximum(int m) override { maximum = m; }
-    void SetPosition(int p) override { positions.push_back(p); }
-    int maximum = -1;
-    std::vector<int> positions;
-};
 
 std::string Counter(int16_t n) {
     std::string bytes;

@@ -12,12 +12,14 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "platform/bytes.h"
+#include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
 using test::ReadBytes;
+using test::RecordingProgress;
 using test::TempDir;
 using test::WriteBytes;
 
@@ -63,14 +65,6 @@ void Put(const Card& c, uint8_t* text, uint16_t* words) {
     EncodeCardNumber(c.big, words[7], words[8]);
     words[9] = uint16_t(c.category);
 }
-
-class RecordingProgress : public Progress {
-  public:
-    void SetMaximum(int m) override { maximum = m; }
-    void SetPosition(int p) override { position = p; }
-    int maximum = -100;
-    int position = -100;
-};
 
 class SearchByExampleTest : public ::testing::Test {
   protected:
@@ -393,7 +387,7 @@ TEST_F(SearchByExampleTest, ManyCardsAreScannedBlockAfterBlock) {
     EXPECT_TRUE(SearchAllIntoSelection(progress));
     EXPECT_EQ(SelectedCards(), expected);
     EXPECT_EQ(progress.maximum, 2999);
-    EXPECT_EQ(progress.position, 2999);
+    EXPECT_EQ(progress.positions.back(), 2999);
 
     // One step at a time, single display: from card 2000 the next is 2005 (2005 mod 7 = 3).
     CoreState.SearchAsList = 0;
@@ -402,7 +396,7 @@ TEST_F(SearchByExampleTest, ManyCardsAreScannedBlockAfterBlock) {
     Type({.name = "Rossi", .category = 1});
     StartSearch(progress);
     EXPECT_EQ(CoreState.CurrentCard, 2005);
-    EXPECT_EQ(progress.position, 2006);
+    EXPECT_EQ(progress.positions.back(), 2006);
     ContinueSearch(progress);
     EXPECT_EQ(CoreState.CurrentCard, 2040);
 }

@@ -16,6 +16,7 @@
 #include "core/ui/thelp.h"
 #include "elaborations/ui/pickers.h"
 #include "platform/ui/dialogs.h"
+#include "support/message_log.h"
 
 namespace qv::test {
 
@@ -60,10 +61,7 @@ Walkthrough::Walkthrough(bool map) : root_(true) {
         h->second(d);
         return d.result();
     });
-    SetMessageHook([this](const MessageRequest& r) {
-        messages_.push_back(r.text);
-        return 1;
-    });
+    test::RecordMessages(messages_);
 }
 
 Walkthrough::~Walkthrough() {

@@ -43,7 +43,8 @@ constexpr int kCardDialogCount = 25;
 using CardDialogOpener = std::function<void(QWidget* owner)>;
 // An empty opener removes the registration.
 void RegisterCardDialog(CardDialog dialog, CardDialogOpener open);
-// Opens a registered dialog; false, with nothing shown, when none is registered.
+// Opens a registered dialog. An unregistered one is a fault: it stops a debug build, and
+// shows a message and answers false otherwise.
 bool OpenCardDialog(CardDialog dialog, QWidget* owner);
 
 }  // namespace qv

@@ -20,6 +20,11 @@ namespace qv {
 
 namespace {
 
+constexpr int kIndicatorsRefusedText = 1892;
+constexpr int kIndicatorsFileText = 1893;
+constexpr int kReorderTooLargeText = 1894;
+constexpr int kReorderFieldsText = 1895;
+
 constexpr int kOutOfRangeText = 1562;
 
 // The runner's bar; repainted only when it moves by a visible step, so that a pass over many
@@ -71,8 +76,8 @@ void UpdateIndicators(TEsegue& runner) {
     const IndicatorRun run = RunIndicators(progress);
     ShowShortPass(run.cards);
     if (!run.refusedLines.empty())
-        ShowError("Indicatori non calcolati (un campo non e' numerico o non esiste) alle righe " +
-                  NumberList(run.refusedLines) + " di indicato.txt.");
+        ShowError(LoadText(kIndicatorsRefusedText) + " " + NumberList(run.refusedLines) + " " +
+                  LoadText(kIndicatorsFileText));
     if (run.emptiedOutOfRange > 0)
         ShowError(LoadText(kOutOfRangeText) + " " + std::to_string(run.emptiedOutOfRange) + ".");
 }
@@ -83,8 +88,8 @@ void ReorderCategories(TEsegue& runner) {
     const ReorderRun run = ReorderMarkedCategories(progress);
     ShowShortPass(run.cards);
     if (!run.tooLarge.empty())
-        ShowError("Modalita' non ordinate: oltre " + std::to_string(kMaxReorderCategories) +
-                  " modalita' nei campi " + NumberList(run.tooLarge) + ".");
+        ShowError(LoadText(kReorderTooLargeText) + " " + std::to_string(kMaxReorderCategories) + " " +
+                  LoadText(kReorderFieldsText) + " " + NumberList(run.tooLarge) + ".");
 }
 
 }  // namespace

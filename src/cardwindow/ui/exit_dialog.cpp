@@ -14,11 +14,14 @@
 
 namespace qv {
 
+constexpr int kNotCopiedText = 1897;
+constexpr int kSharedHoldsText = 1898;
+constexpr int kLocalHoldsText = 1899;
+
 std::string NotCopiedMessage(const SyncResult& result) {
-    // Windows-1252, as every text of the program.
-    return "Le schede inserite in questa postazione non sono state copiate nell'archivio comune " +
-           CoreState.OtherArchiveDir + ": contiene gi\xE0 " + std::to_string(result.sharedLast + 1) +
-           " schede, questo archivio " + std::to_string(result.localLast + 1) + ".";
+    return LoadText(kNotCopiedText) + " " + CoreState.OtherArchiveDir + LoadText(kSharedHoldsText) + " " +
+           std::to_string(result.sharedLast + 1) + " " + LoadText(kLocalHoldsText) + " " +
+           std::to_string(result.localLast + 1) + ".";
 }
 
 TEsciMorvidex::TEsciMorvidex(QWidget* owner) : QDialog(owner) {
@@ -47,16 +50,14 @@ void TEsciMorvidex::SiClick() {
 void TEsciMorvidex::NoClick() {
     if (CoreState.WriteAccess && SharedArchiveConfigured()) {
         SyncResult result;
-        HourglassOn();
         try {
+            WaitCursor wait;
             result = SyncToServerArchive();
         } catch (const IoError& e) {
             // Nothing was counted in the shared archive; the user may try again or stay.
-            HourglassOff();
             ShowIoError(e);
             return;
         }
-        HourglassOff();
         if (result.outcome == SyncOutcome::SharedHasMore) ShowInfo(NotCopiedMessage(result), LoadText(825));
     }
     CoreState.CommandCode = 1;

@@ -168,17 +168,15 @@ void TInputDati::Import(ImportMode mode) {
     ReadOptions();
     if (RefusedWithoutWriteAccess()) return;
     BarProgress progress(Barra);
-    HourglassOn();
     ImportOutcome outcome;
     try {
+        WaitCursor wait;
         outcome = RunImport(Cp(NomeFile->text()), mode, progress);
     } catch (const IoError& e) {
-        HourglassOff();
         Barra->setValue(0);
         ShowIoError(e);
         return;
     }
-    HourglassOff();
     Barra->setValue(0);
     if (outcome.reported) {
         CoreState.CommandCode = 0;

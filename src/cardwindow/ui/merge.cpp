@@ -85,16 +85,13 @@ void TMerge::EseguiClick() {
 
 void TMerge::FaiClick() {
     BarProgress progress(Barra);
-    HourglassOn();
     try {
+        WaitCursor wait;
         MergeArchives(directories_, progress);
     } catch (const IoError& e) {
-        HourglassOff();
         Barra->setValue(0);
         ShowIoError(e);
-        return;
     }
-    HourglassOff();
 }
 
 void TMerge::EsciClick() {

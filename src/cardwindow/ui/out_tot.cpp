@@ -74,16 +74,14 @@ void TOutTot::FormCreate() {
 void TOutTot::EseguiClick() {
     CoreState.ExportTabs = tabulatori->isChecked() ? 1 : 0;
     BarProgress progress(Barra);
-    HourglassOn();
     CardCount cards;
     try {
+        WaitCursor wait;
         cards = RunTotalExport(progress);
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
         return;
     }
-    HourglassOff();
     if (const std::string text = ShortPassText(cards); !text.empty()) ShowInfo(text);
 }
 

@@ -226,8 +226,6 @@ class TPrincipale : public QMainWindow {
     void ShowListedCard();
     void OpenClickableList();
     void ClearByAnswer();
-    void ClearMarkOfMode();
-    void ClearReorderMarks();
     void StepClassWidth(int step);
     void RunSearch();
     void RunSearchAsList();

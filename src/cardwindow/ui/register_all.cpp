@@ -84,7 +84,7 @@ void RegisterAllDialogs() {
     RegisterCardDialog(CardDialog::ClearSearch, &OpenClearSearch);
     RegisterCardDialog(CardDialog::SaveSearch, &OpenSaveSearch);
     RegisterCardDialog(CardDialog::RecallSearch, &OpenRecallSearch);
-    RegisterCardSearchStep([](Progress& progress) { SearchStep(progress); });
+    RegisterCardSearchStep([](Progress& progress) { ContinuaSch(progress); });
     RegisterCardDialog(CardDialog::DistributionView, &OpenDistributionView);
 
     // Lists: the clickable list answers 1 when a row's card became the current card; lists

@@ -30,7 +30,7 @@ constexpr int kTextSelector = -13;
 constexpr int kNoTextMessage = 1467;
 constexpr int kTextOutOfDateMessage = 1645;
 constexpr int kMergeCycleMessage = 1646;
-constexpr const char* kNoCategories = "Il campo non ha modalita'";
+constexpr int kNoCategoriesText = 1896;
 
 }  // namespace
 
@@ -74,7 +74,8 @@ void TRicodifica::FormCreate() {
 void TRicodifica::CreaClick() {
     try {
         // A field without a list of its own would be given another field's labels.
-        Status->setText(Qs(WriteRecodingText(CoreState.CurrentField) ? "Ok" : kNoCategories));
+        Status->setText(WriteRecodingText(CoreState.CurrentField) ? QStringLiteral("Ok")
+                                                                  : Qs(LoadText(kNoCategoriesText)));
     } catch (const IoError& e) {
         ShowIoError(e);
     }
@@ -87,11 +88,12 @@ void TRicodifica::ListaClick() {
 void TRicodifica::EsegueClick() {
     if (RefusedWithoutWriteAccess()) return;
     BarProgress progress(Barra, 1);
-    HourglassOn();
     try {
         CardCount cards;
-        const RecodingOutcome outcome = RunRecoding(CoreState.CurrentField, progress, &cards);
-        HourglassOff();
+        const RecodingOutcome outcome = [&] {
+            WaitCursor wait;
+            return RunRecoding(CoreState.CurrentField, progress, &cards);
+        }();
         if (outcome == RecodingOutcome::Done) {
             if (const std::string text = ShortPassText(cards); !text.empty()) ShowInfo(text);
         } else if (outcome == RecodingOutcome::TextOutOfDate || outcome == RecodingOutcome::MergeCycle) {
@@ -99,12 +101,11 @@ void TRicodifica::EsegueClick() {
                                                                          : kMergeCycleMessage));
         } else {
             Status->setText(
-                Qs(outcome == RecodingOutcome::NoText ? LoadText(kNoTextMessage) : kNoCategories));
+                Qs(LoadText(outcome == RecodingOutcome::NoText ? kNoTextMessage : kNoCategoriesText)));
             ReadCardText();
             ReadCardValues();
         }
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
     }
     accept();

@@ -61,11 +61,4 @@ void BarProgress::SetPosition(int position) {
     bar_->repaint();
 }
 
-WaitCursor::WaitCursor() {
-    HourglassOn();
-}
-WaitCursor::~WaitCursor() {
-    HourglassOff();
-}
-
 }  // namespace qv

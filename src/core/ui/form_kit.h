@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "platform/progress.h"
+#include "platform/ui/cursor.h"
 
 class QProgressBar;
 
@@ -37,14 +38,6 @@ class BarProgress : public Progress {
   private:
     QProgressBar* bar_;
     int minimum_;
-};
-
-// The wait cursor for the length of a job, also when the job ends with an error.
-struct WaitCursor {
-    WaitCursor();
-    ~WaitCursor();
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
 }  // namespace qv

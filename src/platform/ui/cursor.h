@@ -7,4 +7,13 @@ namespace qv {
 void HourglassOn();
 void HourglassOff();
 
+// The wait cursor for the length of a job, also when the job ends with an error: the cursor is
+// off again before any message about the error is shown.
+struct WaitCursor {
+    WaitCursor() { HourglassOn(); }
+    ~WaitCursor() { HourglassOff(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
 }  // namespace qv

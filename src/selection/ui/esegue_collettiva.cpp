@@ -19,6 +19,8 @@ namespace qv {
 
 namespace {
 
+constexpr int kSearchProgressHint = 1906;
+
 constexpr int kHelpPage = 48;
 constexpr int kTerritoryNotApplied = 1644;
 
@@ -45,7 +47,7 @@ void TEsegueCollettiva::FormCreate() {
     Geolar = TextButton(this, "Geolar", 853, 854);
     Barra = new QProgressBar(this);
     Barra->setObjectName("Barra");
-    Barra->setToolTip(QStringLiteral("Stato di avanzamento della ricerca"));
+    Barra->setToolTip(Qs(LoadText(kSearchProgressHint)));
     Esci = TextButton(this, "Esci", 855, 856);
     Help2 = TextButton(this, "Help2", 857, 858);
     Esegue = new QPushButton(this);

@@ -21,6 +21,9 @@ namespace qv {
 
 namespace {
 
+constexpr int kSequentialDoneText = 1903;
+constexpr int kAlphabeticDoneText = 1904;
+
 constexpr int kSearchList = 4;
 constexpr int kPrintCard = 2;
 constexpr int kShowList = 3;
@@ -47,9 +50,8 @@ void TEsegueLista::FormCreate() {
     Status->setReadOnly(true);
     Status->setToolTip(Qs(LoadText(864)));
     // Wide enough for the longest outcome, which would otherwise show only its end.
-    Status->setMinimumWidth(
-        Status->fontMetrics().horizontalAdvance(QStringLiteral("manca l'ordinamento alfabetico")) +
-        2 * Status->fontMetrics().averageCharWidth() + 8);
+    Status->setMinimumWidth(Status->fontMetrics().horizontalAdvance(Qs(LoadText(kNoAlphabeticOrderText))) +
+                            2 * Status->fontMetrics().averageCharWidth() + 8);
     Esci = TextButton(this, "Esci", 865, 866);
     Help2 = TextButton(this, "Help2", 867, 868);
     ListaTXT = TextButton(this, "ListaTXT", 869, 870);
@@ -86,7 +88,7 @@ void TEsegueLista::SequenzialeClick() {
         WaitCursor wait;
         RunSequentialList(progress);
     }
-    Status->setText(QStringLiteral("Lista sequenziale effettuata"));
+    Status->setText(Qs(LoadText(kSequentialDoneText)));
     Barra->setValue(0);
 }
 
@@ -98,8 +100,8 @@ void TEsegueLista::AlfabeticoClick() {
         WaitCursor wait;
         outcome = RunAlphabeticalList(progress);
     }
-    Status->setText(outcome == ListOutcome::Done ? QStringLiteral("Lista alfabetica effettuata")
-                                                 : QStringLiteral("manca l'ordinamento alfabetico"));
+    Status->setText(outcome == ListOutcome::Done ? Qs(LoadText(kAlphabeticDoneText))
+                                                 : Qs(LoadText(kNoAlphabeticOrderText)));
     Barra->setValue(0);
 }
 

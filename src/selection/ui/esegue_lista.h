@@ -7,6 +7,10 @@ class QPushButton;
 
 namespace qv {
 
+// The status text of a list that needs the alphabetical order and finds none; the list run and
+// the merged list say it alike.
+constexpr int kNoAlphabeticOrderText = 1905;
+
 // "Esegue la lista": lists the selected cards through the working print mask into "lista.txt"
 // with its row file, in card order or in the order index of CoreState.ListOrderField, grouped
 // when a group field is chosen; or prints the current card alone into "tabella.txt".

@@ -15,6 +15,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "selection/merged_list.h"
+#include "selection/ui/esegue_lista.h"
 #include "selection/ui/seleziona_maschera.h"
 
 namespace qv {
@@ -92,8 +93,7 @@ void TListaMerge::Pass(bool first) {
         outcome = first ? RunFirstMergePass(progress) : RunNextMergePass(progress);
     }
     if (outcome == MergePassOutcome::NoGroupField) Status->setText(Qs(LoadText(1041)));
-    if (outcome == MergePassOutcome::OrderIndexMissing)
-        Status->setText(QStringLiteral("manca l'ordinamento alfabetico"));
+    if (outcome == MergePassOutcome::OrderIndexMissing) Status->setText(Qs(LoadText(kNoAlphabeticOrderText)));
 }
 
 void TListaMerge::PrimoClick() {

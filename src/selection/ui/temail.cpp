@@ -26,6 +26,50 @@ namespace qv {
 
 namespace {
 
+constexpr int kWindowCaption = 1907;
+constexpr int kExitCaption = 1908;
+constexpr int kHelpGeneralCaption = 1909;
+constexpr int kUpdateCaption = 1910;
+constexpr int kHelpCaption = 1911;
+constexpr int kSenderNameCaption = 1912;
+constexpr int kSenderAddressCaption = 1913;
+constexpr int kHostCaption = 1914;
+constexpr int kPortCaption = 1915;
+constexpr int kPortAdvice = 1916;
+constexpr int kUserCaption = 1917;
+constexpr int kSettingsPage = 1918;
+constexpr int kAttachCaption = 1919;
+constexpr int kSaveCaption = 1920;
+constexpr int kRecallCaption = 1921;
+constexpr int kSubjectCaption = 1922;
+constexpr int kAttachmentsCaption = 1923;
+constexpr int kComposePage = 1924;
+constexpr int kConnectCaption = 1925;
+constexpr int kDisconnectCaption = 1926;
+constexpr int kCardPanelCaption = 1927;
+constexpr int kSendSelectedCaption = 1928;
+constexpr int kSendShownCaption = 1929;
+constexpr int kAddressFieldCaption = 1930;
+constexpr int kNameFieldCaption = 1931;
+constexpr int kMarkFieldCaption = 1932;
+constexpr int kSentCodeCaption = 1933;
+constexpr int kErrorFieldCaption = 1934;
+constexpr int kErrorValueCaption = 1935;
+constexpr int kSentValueCaption = 1936;
+constexpr int kSendToCaption = 1937;
+constexpr int kCcCaption = 1938;
+constexpr int kBccCaption = 1939;
+constexpr int kSendingPage = 1940;
+constexpr int kNotWholeText = 1941;
+constexpr int kConnectedText = 1942;
+constexpr int kDisconnectedText = 1943;
+constexpr int kNoPasswordText = 1944;
+constexpr int kNotConnectedText = 1945;
+constexpr int kFieldErrorText = 1946;
+constexpr int kRefusedText = 1947;
+constexpr int kRefusedManyText = 1948;
+constexpr int kSentToText = 1949;
+
 constexpr int kHelpGeneral = 107;
 constexpr int kHelpSettings = 108;
 constexpr int kHelpMessage = 109;
@@ -90,12 +134,12 @@ TEmail::TEmail(QWidget* owner) : QDialog(owner) {
 }
 
 void TEmail::FormCreate() {
-    setWindowTitle(QStringLiteral("Invio di posta elettronica (e-mail)"));
+    setWindowTitle(Qs(LoadText(kWindowCaption)));
     Pagine = new QTabWidget(this);
     Pagine->setObjectName("Pagine");
-    Esci = Button(this, "Esci", QStringLiteral("&Esci"));
-    Help_Generale = Button(this, "Help_Generale", QStringLiteral("&Help"));
-    Aggiorna = Button(this, "Aggiorna", QStringLiteral("Esci e &aggiorna le impostazioni"));
+    Esci = Button(this, "Esci", Qs(LoadText(kExitCaption)));
+    Help_Generale = Button(this, "Help_Generale", Qs(LoadText(kHelpGeneralCaption)));
+    Aggiorna = Button(this, "Aggiorna", Qs(LoadText(kUpdateCaption)));
 
     auto* settings = new QWidget(Pagine);
     Nome = Edit(settings, "Nome");
@@ -107,47 +151,45 @@ void TEmail::FormCreate() {
     Password = Edit(settings, "Password");
     Password->setEchoMode(QLineEdit::Password);
     Password->setToolTip(Qs(LoadText(kPasswordHint)));
-    Help_Imposta = Button(settings, "Help_Imposta", QStringLiteral("Help"));
+    Help_Imposta = Button(settings, "Help_Imposta", Qs(LoadText(kHelpCaption)));
     auto* settingsLayout = new QFormLayout(settings);
-    settingsLayout->addRow(QStringLiteral("Nome del mittente:"), Nome);
-    settingsLayout->addRow(QStringLiteral("Indirizzo e-mail del mittente:"), indirizzoEmail);
-    settingsLayout->addRow(QStringLiteral("Host:"), Host);
-    settingsLayout->addRow(QStringLiteral("Port:"), Port);
-    settingsLayout->addRow(QString(),
-                           new QLabel(QStringLiteral("in genere deve essere impostato sul valore 25")));
-    settingsLayout->addRow(QStringLiteral("User ID:"), UserID);
+    settingsLayout->addRow(Qs(LoadText(kSenderNameCaption)), Nome);
+    settingsLayout->addRow(Qs(LoadText(kSenderAddressCaption)), indirizzoEmail);
+    settingsLayout->addRow(Qs(LoadText(kHostCaption)), Host);
+    settingsLayout->addRow(Qs(LoadText(kPortCaption)), Port);
+    settingsLayout->addRow(QString(), new QLabel(Qs(LoadText(kPortAdvice))));
+    settingsLayout->addRow(Qs(LoadText(kUserCaption)), UserID);
     settingsLayout->addRow(Qs(LoadText(kPasswordCaption)), Password);
     settingsLayout->addRow(QString(), Help_Imposta);
-    Pagine->addTab(settings, QStringLiteral("Impostazioni generali"));
+    Pagine->addTab(settings, Qs(LoadText(kSettingsPage)));
 
     auto* compose = new QWidget(Pagine);
     Oggetto = Edit(compose, "Oggetto");
     Allegati = new QListWidget(compose);
     Allegati->setObjectName("Allegati");
-    AggiungeAllegati = Button(compose, "AggiungeAllegati", QStringLiteral("Aggiunge &allegati"));
+    AggiungeAllegati = Button(compose, "AggiungeAllegati", Qs(LoadText(kAttachCaption)));
     Testo = new QPlainTextEdit(compose);
     Testo->setObjectName("Testo");
-    Salva = Button(compose, "Salva", QStringLiteral("&Salva"));
-    Recupera = Button(compose, "Recupera", QStringLiteral("&Recupera"));
-    Help_Messaggio = Button(compose, "Help_Messaggio", QStringLiteral("Help"));
+    Salva = Button(compose, "Salva", Qs(LoadText(kSaveCaption)));
+    Recupera = Button(compose, "Recupera", Qs(LoadText(kRecallCaption)));
+    Help_Messaggio = Button(compose, "Help_Messaggio", Qs(LoadText(kHelpCaption)));
     auto* composeLayout = new QGridLayout(compose);
-    composeLayout->addWidget(new QLabel(QStringLiteral("Oggetto:")), 0, 0);
+    composeLayout->addWidget(new QLabel(Qs(LoadText(kSubjectCaption))), 0, 0);
     composeLayout->addWidget(Oggetto, 0, 1, 1, 3);
-    composeLayout->addWidget(new QLabel(QStringLiteral("Allegati:")), 1, 0);
+    composeLayout->addWidget(new QLabel(Qs(LoadText(kAttachmentsCaption))), 1, 0);
     composeLayout->addWidget(Allegati, 1, 1, 1, 2);
     composeLayout->addWidget(AggiungeAllegati, 1, 3);
     composeLayout->addWidget(Testo, 2, 0, 1, 4);
     composeLayout->addWidget(Salva, 3, 0);
     composeLayout->addWidget(Recupera, 3, 1);
     composeLayout->addWidget(Help_Messaggio, 3, 3);
-    Pagine->addTab(compose, QStringLiteral("Composizione del messaggio"));
+    Pagine->addTab(compose, Qs(LoadText(kComposePage)));
 
     auto* sending = new QWidget(Pagine);
-    Connetti = Button(sending, "Connetti", QStringLiteral("&Connetti"));
+    Connetti = Button(sending, "Connetti", Qs(LoadText(kConnectCaption)));
     StatusConnetti = Edit(sending, "StatusConnetti", true);
-    Disconnetti = Button(sending, "Disconnetti", QStringLiteral("&Disconnetti"));
-    PannelloScheda =
-        new QGroupBox(QStringLiteral("Invia prendendo l'indirizzo dalla scheda Morvidex:"), sending);
+    Disconnetti = Button(sending, "Disconnetti", Qs(LoadText(kDisconnectCaption)));
+    PannelloScheda = new QGroupBox(Qs(LoadText(kCardPanelCaption)), sending);
     PannelloScheda->setObjectName("PannelloScheda");
     nEmail = Edit(PannelloScheda, "nEmail");
     nNome = Edit(PannelloScheda, "nNome");
@@ -156,22 +198,21 @@ void TEmail::FormCreate() {
     CampoErrore = Edit(PannelloScheda, "CampoErrore");
     Errore = Edit(PannelloScheda, "Errore");
     Inviato = Edit(PannelloScheda, "Inviato");
-    InviaSelezionate = Button(PannelloScheda, "InviaSelezionate",
-                              QStringLiteral("&Invia utilizzando le schede selezionate"));
-    Button1 = Button(PannelloScheda, "Button1", QStringLiteral("Invia utilizzando la &scheda visualizzata"));
+    InviaSelezionate = Button(PannelloScheda, "InviaSelezionate", Qs(LoadText(kSendSelectedCaption)));
+    Button1 = Button(PannelloScheda, "Button1", Qs(LoadText(kSendShownCaption)));
     Barra = new QProgressBar(PannelloScheda);
     Barra->setObjectName("Barra");
     Barra->setRange(0, 1);
     Barra->setValue(0);
     StatusSchedaVisualizzata = Edit(PannelloScheda, "StatusSchedaVisualizzata", true);
     auto* cardLayout = new QFormLayout(PannelloScheda);
-    cardLayout->addRow(QStringLiteral("posizione del campo e-mail:"), nEmail);
-    cardLayout->addRow(QStringLiteral("posizione del campo nome:"), nNome);
-    cardLayout->addRow(QStringLiteral("campo nel quale inserire:"), nCampo);
-    cardLayout->addRow(QStringLiteral("valore da inserire se inviato:"), nCodice);
-    cardLayout->addRow(QStringLiteral("campo errore:"), CampoErrore);
-    cardLayout->addRow(QStringLiteral("valore errore:"), Errore);
-    cardLayout->addRow(QStringLiteral("valore inviato:"), Inviato);
+    cardLayout->addRow(Qs(LoadText(kAddressFieldCaption)), nEmail);
+    cardLayout->addRow(Qs(LoadText(kNameFieldCaption)), nNome);
+    cardLayout->addRow(Qs(LoadText(kMarkFieldCaption)), nCampo);
+    cardLayout->addRow(Qs(LoadText(kSentCodeCaption)), nCodice);
+    cardLayout->addRow(Qs(LoadText(kErrorFieldCaption)), CampoErrore);
+    cardLayout->addRow(Qs(LoadText(kErrorValueCaption)), Errore);
+    cardLayout->addRow(Qs(LoadText(kSentValueCaption)), Inviato);
     cardLayout->addRow(InviaSelezionate);
     cardLayout->addRow(Button1);
     cardLayout->addRow(Barra);
@@ -180,14 +221,14 @@ void TEmail::FormCreate() {
     a = Edit(direct, "a");
     cc = Edit(direct, "cc");
     bcc = Edit(direct, "bcc");
-    Invia = Button(direct, "Invia", QStringLiteral("Invia &a:"));
+    Invia = Button(direct, "Invia", Qs(LoadText(kSendToCaption)));
     StatusInviata = Edit(direct, "StatusInviata", true);
     auto* directLayout = new QFormLayout(direct);
     directLayout->addRow(Invia, a);
-    directLayout->addRow(QStringLiteral("cc:"), cc);
-    directLayout->addRow(QStringLiteral("bcc:"), bcc);
+    directLayout->addRow(Qs(LoadText(kCcCaption)), cc);
+    directLayout->addRow(Qs(LoadText(kBccCaption)), bcc);
     directLayout->addRow(StatusInviata);
-    Help_Invio = Button(sending, "Help_Invio", QStringLiteral("Help"));
+    Help_Invio = Button(sending, "Help_Invio", Qs(LoadText(kHelpCaption)));
     auto* sendingLayout = new QGridLayout(sending);
     sendingLayout->addWidget(Connetti, 0, 0);
     sendingLayout->addWidget(StatusConnetti, 0, 1);
@@ -195,7 +236,7 @@ void TEmail::FormCreate() {
     sendingLayout->addWidget(PannelloScheda, 1, 0, 1, 3);
     sendingLayout->addWidget(direct, 2, 0, 1, 3);
     sendingLayout->addWidget(Help_Invio, 3, 2);
-    Pagine->addTab(sending, QStringLiteral("Invio"));
+    Pagine->addTab(sending, Qs(LoadText(kSendingPage)));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Pagine);
@@ -254,7 +295,7 @@ std::vector<std::string> TEmail::TestoLines() const {
 void TEmail::ConnettiClick() {
     const auto port = WholeNumber(Text(Port));
     if (!port) {
-        ShowError("'" + Text(Port) + "' non \xE8 un valore intero valido");
+        ShowError("'" + Text(Port) + "' " + LoadText(kNotWholeText));
         return;
     }
     if (!SenderChecked()) return;
@@ -286,13 +327,13 @@ void TEmail::DisconnettiClick() {
 }
 
 void TEmail::NMSMTP1Connect() {
-    StatusConnetti->setText(QStringLiteral("Connessione Riuscita"));
+    StatusConnetti->setText(Qs(LoadText(kConnectedText)));
     connected_ = true;
 }
 
 void TEmail::NMSMTP1Disconnect() {
     connected_ = false;
-    StatusConnetti->setText(QStringLiteral("Disconnesso"));
+    StatusConnetti->setText(Qs(LoadText(kDisconnectedText)));
 }
 
 void TEmail::NMSMTP1Failure() {}
@@ -301,11 +342,11 @@ void TEmail::NMSMTP1RecipientNotFound() {}
 
 bool TEmail::MaySend(QLineEdit* status) const {
     if (!CoreState.WriteAccess) {
-        status->setText(QStringLiteral("Non è stata inserita la PassWord"));
+        status->setText(Qs(LoadText(kNoPasswordText)));
         return false;
     }
     if (!connected_) {
-        status->setText(QStringLiteral("Non connesso, avviare la connessione"));
+        status->setText(Qs(LoadText(kNotConnectedText)));
         return false;
     }
     return true;
@@ -350,8 +391,7 @@ void TEmail::InviaClick() {
     }
     // Nobody took the message: saying it was sent would be false.
     StatusInviata->setText(
-        (accepted > 0 ? QStringLiteral("Inviata a: ") : QStringLiteral("Destinatario rifiutato: ")) +
-        a->text());
+        (accepted > 0 ? Qs(LoadText(kSentToText) + " ") : Qs(LoadText(kRefusedText) + " ")) + a->text());
 }
 
 void TEmail::Button1Click() {
@@ -366,9 +406,9 @@ void TEmail::Button1Click() {
         return;
     }
     if (result.outcome == EmailRunOutcome::FieldError)
-        StatusSchedaVisualizzata->setText(QStringLiteral("Errore nei campi!!!"));
+        StatusSchedaVisualizzata->setText(Qs(LoadText(kFieldErrorText)));
     else if (!result.accepted)
-        StatusSchedaVisualizzata->setText(QStringLiteral("Destinatario rifiutato: ") + Qs(result.recipient));
+        StatusSchedaVisualizzata->setText(Qs(LoadText(kRefusedText) + " ") + Qs(result.recipient));
 }
 
 void TEmail::InviaSelezionateClick() {
@@ -386,9 +426,9 @@ void TEmail::InviaSelezionateClick() {
         return;
     }
     if (result.outcome == EmailRunOutcome::FieldError)
-        StatusSchedaVisualizzata->setText(QStringLiteral("Errore nei campi!!!"));
+        StatusSchedaVisualizzata->setText(Qs(LoadText(kFieldErrorText)));
     else if (result.refused > 0)
-        StatusSchedaVisualizzata->setText(QStringLiteral("Destinatari rifiutati: ") +
+        StatusSchedaVisualizzata->setText(Qs(LoadText(kRefusedManyText) + " ") +
                                           QString::number(result.refused));
 }
 

@@ -46,7 +46,6 @@ void Guarded(Work&& work) {
     try {
         work();
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
     }
 }
@@ -167,9 +166,10 @@ void TVedeCartina::FormCreate() {
 
 void TVedeCartina::EsegueCartinaClick() {
     Guarded([this] {
-        HourglassOn();
-        DrawMapPicture(Printing ? printer_ : nullptr);
-        HourglassOff();
+        {
+            WaitCursor wait;
+            DrawMapPicture(Printing ? printer_ : nullptr);
+        }
         FitImage();
         VisualizzaCartinaClick();
     });
@@ -264,9 +264,10 @@ void TVedeCartina::Spostalalegendasulpuntoselezionato1Click() {
 
 void TVedeCartina::Selezionaleschedeappartenentialterritorioselezionato1Click() {
     Guarded([this] {
-        HourglassOn();
-        TransferTerritorySelection(TerritoryTransfer::MapToArchive);
-        HourglassOff();
+        {
+            WaitCursor wait;
+            TransferTerritorySelection(TerritoryTransfer::MapToArchive);
+        }
         accept();
     });
 }
@@ -329,7 +330,6 @@ void OpenMapWindow(QWidget* owner) {
         TVedeCartina window(owner);
         ShowModal(window);
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
     }
 }

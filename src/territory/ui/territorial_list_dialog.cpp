@@ -12,7 +12,6 @@
 #include "core/ui/thelprtf.h"
 #include "platform/io_error.h"
 #include "platform/ui/application.h"
-#include "platform/ui/cursor.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "territory/ui/tunita.h"
@@ -129,7 +128,6 @@ void TListaTerritoriale::VisualizzaClick() {
         WriteTerritorialList(link_.Found ? link_.Dir : std::string(), flags_,
                              Cp(CercaStringa->text()).substr(0, kMaxSearch));
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
         return;
     }

@@ -16,6 +16,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/text_tables.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/progress.h"
@@ -34,6 +35,10 @@
 namespace qv {
 
 namespace {
+
+constexpr int kAllActiveText = 1900;
+constexpr int kNoBaseOptionsText = 1901;
+constexpr int kBadMapSizeText = 1902;
 
 constexpr int kLegendColourFile = 128;
 constexpr int kGeneralHelp = 111, kLegendHelp = 112, kDisplayHelp = 113, kTerritoryHelp = 114,
@@ -488,7 +493,7 @@ void TOpzioni2::RecuperaColoriClick() {
 
 void TOpzioni2::AttivaTuttoClick() {
     ActivateWholeMap();
-    Ok->setText(QStringLiteral("Attivato tutto il territorio"));
+    Ok->setText(Qs(LoadText(kAllActiveText)));
 }
 
 void TOpzioni2::SeleManualeClick() {
@@ -549,7 +554,7 @@ void TOpzioni2::RecuperaClick() {
 
 void TOpzioni2::LeggeBaseClick() {
     if (!RestoreBaseOptions()) {
-        Ok4->setText(QStringLiteral("Opzioni base non presenti"));
+        Ok4->setText(Qs(LoadText(kNoBaseOptionsText)));
         return;
     }
     FillControls();
@@ -582,7 +587,7 @@ void TOpzioni2::EsegueClick() {
         BarProgress progress(Barra);
         done = RescaleMapGeometry(x1, x2, y1, y2, progress);
     }
-    if (!done) ShowError("Dimensioni della cartina non valide");
+    if (!done) ShowError(LoadText(kBadMapSizeText));
 }
 
 void TOpzioni2::EsciClick() {

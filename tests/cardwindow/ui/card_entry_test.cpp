@@ -320,10 +320,6 @@ TEST_F(CardEntryTest, DoubleClickAndF3OpenThePickerOfTheField) {
     Key(Qt::Key_F3);
     EXPECT_EQ(lists, std::vector<int>{6});
     EXPECT_EQ(CurrentCardValues[6], 3);
-    // Without the dialogs nothing is opened and nothing changes.
-    ClearCardDialogs();
-    Key(Qt::Key_F3);
-    EXPECT_EQ(CurrentCardValues[6], 3);
 }
 
 TEST_F(CardEntryTest, EditingKeysAndFunctionKeys) {

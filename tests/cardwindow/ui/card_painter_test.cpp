@@ -18,6 +18,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
+#include "support/message_log.h"
 #include "support/program_dir.h"
 
 namespace qv {
@@ -77,10 +78,7 @@ class CardPainterTest : public ::testing::Test {
         WriteBytes(root / "pxx-dat.imp", "chiave\r\n");
         StartProgram();
         InstallIoErrorReporter();
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
     }
     void TearDown() override {
         ResetUiHooks();

@@ -18,6 +18,7 @@
 #include "platform/ui/qt_text.h"
 #include "selection/ui/lista_merge.h"
 #include "selection/ui/temail.h"
+#include "support/message_log.h"
 #include "support/program_dir.h"
 #include "support/test_mail_server.h"
 
@@ -43,10 +44,7 @@ class MergedMailFormsTest : public ::testing::Test {
             shown.push_back(d.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
             return 0;
         });
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
         SetFileDialogHook([this](const FileDialogRequest& r) {
             requests.push_back(r);
             return answer;
@@ -107,7 +105,7 @@ TEST_F(MergedMailFormsTest, MergedListDialog) {
     CoreState.ListOrderField = kName;
     d.Alfabeticamente->setChecked(true);
     d.PrimoClick();
-    EXPECT_EQ(Text(d.Status), "manca l'ordinamento alfabetico");
+    EXPECT_EQ(Text(d.Status), "Testo 1905");
     EXPECT_THROW(d.SuccessivoClick(), IoError);
 
     d.Alfabeticamente->setChecked(false);
@@ -197,7 +195,7 @@ TEST_F(MergedMailFormsTest, EmailDialogSends) {
     struct Case {
         uint8_t writeAccess;
         const char* status;
-    } tests[] = {{0, "Non \xE8 stata inserita la PassWord"}, {1, "Non connesso, avviare la connessione"}};
+    } tests[] = {{0, "Testo 1944"}, {1, "Testo 1945"}};
     for (const Case& c : tests) {
         CoreState.WriteAccess = c.writeAccess;
         d.InviaClick();
@@ -218,7 +216,7 @@ TEST_F(MergedMailFormsTest, EmailDialogSends) {
     d.indirizzoEmail->setText(QStringLiteral("s@example.it"));
     d.ConnettiClick();
     ASSERT_EQ(messages.size(), 4u);
-    EXPECT_EQ(messages[0], "'venticinque' non \xE8 un valore intero valido");
+    EXPECT_EQ(messages[0], "'venticinque' Testo 1941");
     EXPECT_EQ(messages[1], "Testo 1753");
     EXPECT_EQ(messages[2], "Testo 1753");
     EXPECT_EQ(messages[3].rfind("Testo 1760\n", 0), 0u) << messages[3];
@@ -227,21 +225,21 @@ TEST_F(MergedMailFormsTest, EmailDialogSends) {
     d.Password->setText(QStringLiteral("Segreta-1"));
     d.ConnettiClick();
     EXPECT_TRUE(d.Connected());
-    EXPECT_EQ(Text(d.StatusConnetti), "Connessione Riuscita");
+    EXPECT_EQ(Text(d.StatusConnetti), "Testo 1942");
 
     // A sender spoilt after connecting is refused before any send.
     d.indirizzoEmail->setText(QString());
     d.InviaClick();
     EXPECT_EQ(messages.back(), "Testo 1753");
-    EXPECT_EQ(Text(d.StatusInviata), "Non connesso, avviare la connessione");
+    EXPECT_EQ(Text(d.StatusInviata), "Testo 1945");
     d.indirizzoEmail->setText(QStringLiteral("s@example.it"));
 
     // Typed addresses: empty copies give no recipient.
     d.InviaClick();
-    EXPECT_EQ(Text(d.StatusInviata), "Inviata a: mario@example.it");
+    EXPECT_EQ(Text(d.StatusInviata), "Testo 1949 mario@example.it");
     d.a->setText(QStringLiteral("nessuno@example.it"));
     d.InviaClick();
-    EXPECT_EQ(Text(d.StatusInviata), "Destinatario rifiutato: nessuno@example.it");
+    EXPECT_EQ(Text(d.StatusInviata), "Testo 1947 nessuno@example.it");
 
     // The card on screen, then the selected cards with status 1 and error 9 in the sex field.
     Recipient(0, "Rossi", "rossi@ex.it");
@@ -258,7 +256,7 @@ TEST_F(MergedMailFormsTest, EmailDialogSends) {
     EXPECT_EQ(Text(d.StatusSchedaVisualizzata), "Rossi <rossi@ex.it>");
     d.InviaSelezionateClick();
     EXPECT_EQ(CoreState.EmailErrorField, kSex);
-    EXPECT_EQ(Text(d.StatusSchedaVisualizzata), "Destinatari rifiutati: 1");
+    EXPECT_EQ(Text(d.StatusSchedaVisualizzata), "Testo 1948 1");
     EXPECT_EQ(d.Barra->value(), 0);
     EXPECT_EQ(Word(0, kSex), 1);
     EXPECT_EQ(Word(2, kSex), 9);
@@ -268,11 +266,11 @@ TEST_F(MergedMailFormsTest, EmailDialogSends) {
     // A category field cannot hold an address.
     d.nEmail->setText(QString::number(kSex));
     d.Button1Click();
-    EXPECT_EQ(Text(d.StatusSchedaVisualizzata), "Errore nei campi!!!");
+    EXPECT_EQ(Text(d.StatusSchedaVisualizzata), "Testo 1946");
 
     d.DisconnettiClick();
     EXPECT_FALSE(d.Connected());
-    EXPECT_EQ(Text(d.StatusConnetti), "Disconnesso");
+    EXPECT_EQ(Text(d.StatusConnetti), "Testo 1943");
     EXPECT_EQ(server.Log().back(), "quit");
 }
 

@@ -17,6 +17,7 @@
 #include "selection/ui/etichette.h"
 #include "selection/ui/lista_merge.h"
 #include "selection/ui/seleziona_maschera.h"
+#include "support/message_log.h"
 #include "support/program_dir.h"
 
 namespace qv {
@@ -139,7 +140,7 @@ TEST_F(ListFormsTest, SearchResultsAreListedOnOpening) {
     CoreState.CommandCode = 4;
     TEsegueLista d(nullptr);
     EXPECT_EQ(List(), "1\r\n3\r\n");
-    EXPECT_EQ(Cp(d.Status->text()), "Lista sequenziale effettuata");
+    EXPECT_EQ(Cp(d.Status->text()), "Testo 1903");
     EXPECT_EQ(CoreState.CommandCode, 0);
     EXPECT_EQ(CoreState.ListReady, 1);
     EXPECT_EQ(d.Barra->value(), 0);
@@ -157,12 +158,12 @@ TEST_F(ListFormsTest, AlphabeticalNeedsTheOrderIndex) {
     EXPECT_FALSE(FileExists(root / "lista.txt"));
     CoreState.ListOrderField = 1;
     d.AlfabeticoClick();
-    EXPECT_EQ(Cp(d.Status->text()), "manca l'ordinamento alfabetico");
+    EXPECT_EQ(Cp(d.Status->text()), "Testo 1905");
     EXPECT_FALSE(FileExists(root / "lista.txt"));
 
     WriteBytes(Archive("ALFA.001"), test::Hex("02 00 00 00 01 00 00 00 00 00 00 00"));
     d.AlfabeticoClick();
-    EXPECT_EQ(Cp(d.Status->text()), "Lista alfabetica effettuata");
+    EXPECT_EQ(Cp(d.Status->text()), "Testo 1904");
     EXPECT_EQ(List(), "3\r\n1\r\n");
     EXPECT_EQ(ReadBytes(root / "dli-list.dat"), test::Hex("02 00 00 00 00 00 00 00"));
 
@@ -231,10 +232,7 @@ TEST_F(ListFormsTest, RunsWithoutAMaskSaySoAndWriteNothing) {
             for (const std::string& f : r.untouched)
                 before[f] = FileExists(root / f) ? std::optional(ReadBytes(root / f)) : std::nullopt;
             std::vector<std::string> messages;
-            SetMessageHook([&](const MessageRequest& m) {
-                messages.push_back(m.text);
-                return 1;
-            });
+            test::RecordMessages(messages);
             CoreState.CommandCode = r.commandCode;
             r.run();
             EXPECT_EQ(messages, std::vector<std::string>{"Testo 1841"});

@@ -18,6 +18,7 @@
 #include "platform/bytes.h"
 #include "platform/ui/dialogs.h"
 #include "quick/ui/quick_commands.h"
+#include "support/message_log.h"
 #include "support/program_dir.h"
 #include "territory/map_options.h"
 #include "territory/map_tables.h"
@@ -39,10 +40,7 @@ class MapOptionFormsTest : public ::testing::Test {
     void SetUp() override {
         StartProgram();
         std::filesystem::create_directories(MapState.TerritoryDir);
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
     }
     void TearDown() override {
         ResetUiHooks();
@@ -141,7 +139,7 @@ TEST_F(MapOptionFormsTest, OptionFilesAndBaseOptions) {
     SetFileDialogHook([&](const FileDialogRequest&) { return answer; });
     TOpzioni2 d(nullptr);
     d.LeggeBaseClick();
-    EXPECT_EQ(d.Ok4->text(), "Opzioni base non presenti");
+    EXPECT_EQ(d.Ok4->text(), "Testo 1901");
     d.sigle->setChecked(true);
     d.SalvaClick();
     EXPECT_EQ(d.Ok2->text(), "Ok");
@@ -186,7 +184,7 @@ TEST_F(MapOptionFormsTest, TerritoryTab) {
     EXPECT_EQ(CoreState.CardWindowMode, 4);
 
     d.AttivaTuttoClick();
-    EXPECT_EQ(d.Ok->text(), "Attivato tutto il territorio");
+    EXPECT_EQ(d.Ok->text(), "Testo 1900");
     EXPECT_EQ(ActiveMap(12).size(), 11u);  // entries 0..ValueCount
 }
 

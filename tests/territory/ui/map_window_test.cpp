@@ -22,6 +22,7 @@
 #include "quick/preparation.h"
 #include "quick/quick_grids.h"
 #include "quick/ui/quick_commands.h"
+#include "support/message_log.h"
 #include "support/program_dir.h"
 #include "territory/map_tables.h"
 #include "territory/shipped_base.h"
@@ -59,10 +60,7 @@ class MapWindowTest : public ::testing::Test {
             if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
             return 0;
         });
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
         CoreState.ProceedFlag = 1;
         AllocateMapTables();
     }

@@ -1,0 +1,109 @@
+// The operations behind the card window's tool buttons: each opens the dialog or job it names.
+#include <QAction>
+
+#include "cardwindow/ui/card_dialogs.h"
+#include "cardwindow/ui/ordinamento.h"
+#include "cardwindow/ui/principale.h"
+#include "cardwindow/ui/principale_commands.h"
+#include "core/card_store.h"
+#include "core/core_state.h"
+#include "elaborations/ui/tesegue.h"
+#include "platform/ui/dialogs.h"
+#include "selection/ui/esegue_collettiva.h"
+#include "selection/ui/esegue_lista.h"
+#include "selection/ui/seleziona_maschera.h"
+
+namespace qv {
+
+using namespace principale;
+
+void TPrincipale::RicercaSchClick() {
+    OpenCardDialog(CardDialog::SearchOptions, this);
+}
+
+void TPrincipale::AzzeraRicClick() {
+    OpenCardDialog(CardDialog::ClearSearch, this);
+}
+
+void TPrincipale::EsegueRicClick() {
+    OpenCollectiveSelection(this);
+}
+
+void TPrincipale::SalvaRClick() {
+    OpenCardDialog(CardDialog::SaveSearch, this);
+}
+
+void TPrincipale::ApriRClick() {
+    OpenCardDialog(CardDialog::RecallSearch, this);
+}
+
+void TPrincipale::AttribuzioneClick() {
+    TEsegue runner(this);
+    ShowModal(runner);
+}
+
+void TPrincipale::RiordinaClick() {
+    TEsegue runner(this);
+    ShowModal(runner);
+}
+
+void TPrincipale::RicodificaListeClick() {
+    OpenCardDialog(CardDialog::Recoding, this);
+}
+
+void TPrincipale::VedeMascheraClick() {
+    OpenPrintMask(this, kListModeRequest);
+}
+
+void TPrincipale::EsegueListeClick() {
+    OpenListRun(this, CoreState.CommandCode);
+}
+
+void TPrincipale::EsegueOrdineClick() {
+    OpenOrderDialog(this);
+}
+
+void TPrincipale::FaiEtichetteClick() {
+    OpenCardDialog(CardDialog::Labels, this);
+}
+
+void TPrincipale::FaiMergeClick() {
+    OpenCardDialog(CardDialog::MergedList, this);
+}
+
+void TPrincipale::OpenClickableList() {
+    if (!OpenCardDialog(CardDialog::ClickableList, this)) CoreState.CommandCode = 0;
+}
+
+void TPrincipale::ShowListedCard() {
+    ReadCardValues();
+    ReadCardText();
+    CoreState.CardWindowMode = kEntryMode;
+    CoreState.CommandCode = kRepaint;
+    VisualizzaClick();
+}
+
+void TPrincipale::VedeListaClick() {
+    if (!CoreState.ListReady) return;
+    OpenClickableList();
+    if (CoreState.CommandCode == kRowChosen) ShowListedCard();
+}
+
+void TPrincipale::StampaPaginaClick() {
+    OpenPrintMask(this, kPagePrintRequest);
+    OpenListRun(this, kPagePrintRequest);
+}
+
+void TPrincipale::numSchedaClick() {
+    OpenCardDialog(CardDialog::GoToCard, this);
+}
+
+void TPrincipale::CancCampiClick() {
+    if (!OpenCardDialog(CardDialog::ClearFields, this)) CoreState.CommandCode = 0;
+}
+
+void TPrincipale::CopiaSchClick() {
+    if (!OpenCardDialog(CardDialog::CopyCard, this)) CoreState.CommandCode = 0;
+}
+
+}  // namespace qv
