@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <regex>
 #include <set>
 #include <string>
 #include <string_view>
@@ -102,6 +104,39 @@ TEST(TextTableData, MainMenuAndModeTitlesAreFilled) {
         ASSERT_LE(static_cast<size_t>(n), lines.size());
         EXPECT_FALSE(lines[n - 1].empty()) << "text " << n;
     }
+}
+
+// The program's own texts (1501-1999) are numbered by constants in the code. A block of the table
+// that slid by a line (as a merge of the long empty runs can make it) leaves a named text empty
+// and a written text unnamed; both are caught here.
+TEST(TextTableData, OwnTextsStandOnTheNumbersTheCodeNames) {
+    const std::vector<std::string> lines = SigleLines();
+    ASSERT_EQ(lines.size(), 1999u);
+    std::set<int> named;  // numbers of the range on a constant's line
+    std::set<int> mentioned;
+    const std::regex number(R"(\b1[5-9][0-9][0-9]\b)");
+    const std::set<std::string> notTexts = {"kLastOwnText", "kRecodingMaxOld"};
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(QV_SOURCE_DIR "/src")) {
+        const std::string ext = entry.path().extension().string();
+        if (ext != ".cpp" && ext != ".h") continue;
+        std::ifstream in(entry.path());
+        std::string line;
+        while (std::getline(in, line)) {
+            const bool constant = line.find("constexpr") != std::string::npos &&
+                                  std::none_of(notTexts.begin(), notTexts.end(), [&](const std::string& n) {
+                                      return line.find(n) != std::string::npos;
+                                  });
+            for (std::sregex_iterator it(line.begin(), line.end(), number), end; it != end; ++it) {
+                const int n = std::stoi(it->str());
+                mentioned.insert(n);
+                if (constant) named.insert(n);
+            }
+        }
+    }
+    for (int n : named) EXPECT_FALSE(lines[size_t(n) - 1].empty()) << "text " << n << " is named but empty";
+    for (int n = 1501; n <= 1999; ++n)
+        if (!lines[size_t(n) - 1].empty())
+            EXPECT_TRUE(mentioned.count(n)) << "text " << n << " is written but unnamed";
 }
 
 TEST(TextTableData, SecondaryTableShipsEmpty) {
