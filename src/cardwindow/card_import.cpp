@@ -5,6 +5,7 @@
 
 #include "cardwindow/comune_lookup.h"
 #include "cardwindow/field_commit.h"
+#include "core/archive_commit.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -367,7 +368,8 @@ void SaveImportFileName(const std::string& name) {
     TextBuilder().Line(name).Save(DataFilePath(kImportNameFile));
 }
 
-ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& progress) {
+ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& progress,
+                        int32_t blockCards) {
     ImportOutcome outcome;
     if (!CoreState.WriteAccess) return outcome;
     outcome.ran = true;
@@ -400,64 +402,75 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
     const CardFiles files = CardFiles::Current();
     const int fieldCount = std::min(CoreState.FieldCount, kMaxFields);
     std::optional<FileLock> lock;
+    std::optional<ArchiveCommit> commit;
+    std::optional<CardFiles> staged;
+    int32_t next = 0;  // number of the next card stored
     if (mode == ImportMode::Replace) {
-        // No other station appends while the archive is rebuilt; until the end the index says
-        // the archive is empty, so a failure never shows old and new cards mixed.
+        // No other station appends while the archive is rebuilt. The new cards go to files
+        // beside the old ones, which stay in place and counted until the import is complete.
         files.ReadLastCard();
         lock.emplace(files.IndexPath());
         if (!lock->Locked()) ThrowIo(kAccessDenied, files.IndexPath());
-        files.WriteLastCard(-1);
-        CoreState.LastCard = -1;
-        CoreState.CurrentCard = 0;
-        ClearCardFields(1, CoreState.FieldCount);
-        CreateCardTextFile();
-        CreateCardValuesFile();
+        commit.emplace(CoreState.ArchiveDir);
+        const std::string text = commit->Stage(files.TextPath());
+        staged.emplace(text, commit->Stage(files.ValuesPath()), files.IndexPath(), files.Geometry());
     } else {
-        CoreState.CurrentCard = files.ReadLastCard() + 1;
+        next = files.ReadLastCard() + 1;
     }
 
-    auto finishReplace = [&]() {
-        for (const std::string& path : {files.TextPath(), files.ValuesPath()})
-            RecordFile(path, 1, RecordFile::Mode::ReadWrite).Sync();
-        files.WriteLastCard(CoreState.CurrentCard - 1);
-        CoreState.LastCard = CoreState.CurrentCard - 1;
+    // Cards are stored a block at a time; their conversion errors are reported once their
+    // numbers are known (another station may append between two blocks).
+    struct PendingError {
+        int32_t card;
+        int line, field;
+        std::string piece;
+        ImportError error;
+    };
+    CardRecords block{files.Geometry()};
+    std::vector<PendingError> errors;
+    auto storeBlock = [&](int lineNo) {
+        if (block.count == 0) return;
+        int32_t first = next;
+        if (staged) {
+            staged->WriteCards(first, block);
+        } else {
+            first = files.AppendCards(block);
+            CoreState.LastCard = first + block.count - 1;
+        }
+        for (const PendingError& e : errors)
+            report.ConversionError(first + e.card, e.line, e.field, e.piece, e.error);
+        next = first + block.count;
+        outcome.cards += block.count;
+        block.Clear();
+        errors.clear();
+        progress.SetPosition(lineNo);
     };
 
-    try {
-        for (int lineNo = 1; !data.Eof(); ++lineNo) {
-            const std::string line = data.ReadLine(kImportLineChars);
-            ClearCardFields(1, CoreState.FieldCount);
-            std::fill(&CurrentCardText[1], &CurrentCardText[1] + CurrentCardGeometry().textBytes, 0);
-            progress.SetPosition(lineNo);
-            const std::vector<std::string> pieces = CutImportLine(line, order.pieces, separator);
-            for (size_t k = 0; k < pieces.size(); ++k) {
-                const int field = order.pieces[k].field;
-                if (field < 1 || field > fieldCount) continue;
-                const ImportError error = StoreImportPiece(field, pieces[k], yearFirst);
-                if (error != ImportError::None)
-                    report.ConversionError(CoreState.CurrentCard, lineNo, field, pieces[k], error);
-            }
-            if (mode == ImportMode::Replace) {
-                WriteCardText();
-                WriteCardValues();
-            } else {
-                CoreState.CurrentCard = files.AppendCard(&CurrentCardText[1], &CurrentCardValues[1]);
-                CoreState.LastCard = CoreState.CurrentCard;
-            }
-            ++CoreState.CurrentCard;
-            ++outcome.cards;
+    const int32_t perBlock = blockCards > 0 ? blockCards : block.BlockCards();
+    const int textBytes = CurrentCardGeometry().textBytes;
+    int lineNo = 0;
+    while (!data.Eof()) {
+        const std::string line = data.ReadLine(kImportLineChars);
+        ++lineNo;
+        ClearCardFields(1, CoreState.FieldCount);
+        std::fill(&CurrentCardText[1], &CurrentCardText[1] + textBytes, 0);
+        const std::vector<std::string> pieces = CutImportLine(line, order.pieces, separator);
+        for (size_t k = 0; k < pieces.size(); ++k) {
+            const int field = order.pieces[k].field;
+            if (field < 1 || field > fieldCount) continue;
+            const ImportError error = StoreImportPiece(field, pieces[k], yearFirst);
+            if (error != ImportError::None) errors.push_back({block.count, lineNo, field, pieces[k], error});
         }
-        if (mode == ImportMode::Replace) finishReplace();
-    } catch (const IoError&) {
-        // The cards written whole stay counted.
-        if (mode == ImportMode::Replace) {
-            try {
-                finishReplace();
-            } catch (const IoError&) {
-            }
-        }
-        throw;
+        block.Add(&CurrentCardText[1], &CurrentCardValues[1]);
+        if (block.count >= perBlock) storeBlock(lineNo);
     }
+    storeBlock(lineNo);
+    if (commit) {
+        commit->SetLastCard(files.IndexPath(), next - 1);
+        commit->Commit();
+        CoreState.LastCard = next - 1;
+    }
+    CoreState.CurrentCard = next;
     report.Save();
     progress.SetPosition(0);
     outcome.reported = report.Reported();

@@ -82,7 +82,11 @@ struct ImportOutcome {
 
 // Imports `dataFile` with CoreState.ImportFormat and ImportDelimiter, appending after the last
 // card or replacing every card. Findings in the field-order file, or a data file that does not
-// open, stop the run before the archive is touched. Needs CoreState.WriteAccess.
-ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& progress);
+// open, stop the run before the archive is touched. Needs CoreState.WriteAccess. Cards are
+// stored in blocks (see CardFiles::AppendCards); a replacing import writes new card files beside
+// the old ones and puts them in place only when complete, so a failure leaves the old cards.
+// `blockCards` other than 0 sets the cards per block (1 stores them one at a time).
+ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& progress,
+                        int32_t blockCards = 0);
 
 }  // namespace qv

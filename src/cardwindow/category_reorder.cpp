@@ -102,7 +102,8 @@ std::string CategoryDeclarationLine(int number, std::string_view label) {
     return line;
 }
 
-void ReplaceDeclaredCategories(int field, const std::vector<std::string>& categoryLines) {
+void ReplaceDeclaredCategories(int field, const std::vector<std::string>& categoryLines,
+                               const std::string& target) {
     const std::string path = DataFilePath(kDeclarationsFile);
     TextReader in;
     in.OpenOrThrow(path);
@@ -144,7 +145,7 @@ void ReplaceDeclaredCategories(int field, const std::vector<std::string>& catego
     }
     if (!replaced) ThrowIo(kReadPastEnd, path);
     out.Save(DataFilePath(kScratchFile));
-    WriteFileAtomic(path, out.Text());
+    WriteFileAtomic(target.empty() ? path : target, out.Text());
 }
 
 ReorderRun ReorderMarkedCategories(Progress& progress) {
