@@ -16,10 +16,13 @@ constexpr int32_t kBlockBytes = 1 << 21;
 
 }  // namespace
 
-void UpdateEveryCardValues(Progress& progress, const std::function<void(int32_t card)>& visit) {
+void UpdateEveryCardValues(Progress& progress, const std::function<void(int32_t card)>& visit,
+                           const std::string& valuesPath) {
     const int32_t last = CoreState.LastCard;
     progress.SetMaximum(std::max(last, 0));
-    const CardFiles files = CardFiles::Current();
+    const CardFiles current = CardFiles::Current();
+    const CardFiles files(current.TextPath(), valuesPath.empty() ? current.ValuesPath() : valuesPath,
+                          current.IndexPath(), current.Geometry());
     const CardGeometry geometry = files.Geometry();
     const int words = geometry.wordCount;
     if (last < 0 || words == 0) return;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "platform/progress.h"
 
@@ -12,6 +13,8 @@ namespace qv {
 // in blocks; a card the file ends before starts empty by type and is written like the others.
 // The progress runs from 0 to LastCard. CurrentCard and CurrentCardValues are left on the last
 // card; a failure raises IoError, and the blocks already written stay written.
-void UpdateEveryCardValues(Progress& progress, const std::function<void(int32_t card)>& visit);
+// With `valuesPath` the pass reads and writes that copy of the numeric card file instead.
+void UpdateEveryCardValues(Progress& progress, const std::function<void(int32_t card)>& visit,
+                           const std::string& valuesPath = {});
 
 }  // namespace qv

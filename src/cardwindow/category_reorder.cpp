@@ -2,17 +2,20 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <utility>
 
 #include "cardwindow/card_pass.h"
 #include "cardwindow/category_lists.h"
+#include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/paths.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -55,7 +58,8 @@ std::vector<std::string> ReadLabels(int first, int count) {
     return labels;
 }
 
-void RenumberCards(int first, int last, const std::vector<int>& order, Progress& progress) {
+void RenumberCards(int first, int last, const std::vector<int>& order, Progress& progress,
+                   const std::string& valuesPath) {
     const int count = last - first + 1;
     std::vector<int16_t> inverse(size_t(count) + 1, 0);
     for (size_t p = 0; p < order.size(); ++p) inverse[size_t(order[p])] = int16_t(p + 1);
@@ -68,12 +72,15 @@ void RenumberCards(int first, int last, const std::vector<int>& order, Progress&
             FieldLastLabel[g] == last && p >= 1 && p <= words)
             positions.push_back(p);
     }
-    UpdateEveryCardValues(progress, [&](int32_t) {
-        for (int p : positions) {
-            const int v = std::max<int>(int16_t(CurrentCardValues[p]), 0);
-            CurrentCardValues[p] = uint16_t(v <= count ? inverse[size_t(v)] : 0);
-        }
-    });
+    UpdateEveryCardValues(
+        progress,
+        [&](int32_t) {
+            for (int p : positions) {
+                const int v = std::max<int>(int16_t(CurrentCardValues[p]), 0);
+                CurrentCardValues[p] = uint16_t(v <= count ? inverse[size_t(v)] : 0);
+            }
+        },
+        valuesPath);
 }
 
 }  // namespace
@@ -104,7 +111,7 @@ std::string CategoryDeclarationLine(int number, std::string_view label) {
 
 void ReplaceDeclaredCategories(int field, const std::vector<std::string>& categoryLines,
                                const std::string& target) {
-    const std::string path = DataFilePath(kDeclarationsFile);
+    const std::string path = target.empty() ? DataFilePath(kDeclarationsFile) : target;
     TextReader in;
     in.OpenOrThrow(path);
     TextBuilder out;
@@ -145,7 +152,7 @@ void ReplaceDeclaredCategories(int field, const std::vector<std::string>& catego
     }
     if (!replaced) ThrowIo(kReadPastEnd, path);
     out.Save(DataFilePath(kScratchFile));
-    WriteFileAtomic(target.empty() ? path : target, out.Text());
+    WriteFileAtomic(path, out.Text());
 }
 
 ReorderRun ReorderMarkedCategories(Progress& progress) {
@@ -155,6 +162,16 @@ ReorderRun ReorderMarkedCategories(Progress& progress) {
         int32_t card;
         ~Restore() { CoreState.CurrentCard = card; }
     } restore{kept};
+
+    // The lists' declarations and the renumbered cards are written beside the old ones and put
+    // in place together at the end (see ArchiveCommit), under the index lock, with the cards
+    // counted anew from the index so that none another station added is left out.
+    const CardFiles files = CardFiles::Current();
+    FileLock lock(files.IndexPath());
+    if (!lock.Locked() && FileExists(files.IndexPath())) ThrowIo(kAccessDenied, files.IndexPath());
+    if (lock.Locked()) CoreState.LastCard = files.ReadLastCard();
+    std::optional<ArchiveCommit> commit;
+    std::string declarations, values;
 
     std::set<std::pair<int, int>> done;
     const int fields = std::min(CoreState.FieldCount, kMaxFields);
@@ -179,12 +196,22 @@ ReorderRun ReorderMarkedCategories(Progress& progress) {
         std::vector<std::string> lines;
         for (size_t p = 0; p < order.size(); ++p)
             lines.push_back(CategoryDeclarationLine(int(p) + 1, labels[size_t(order[p]) - 1]));
+        if (!commit) {
+            commit.emplace(CoreState.ArchiveDir);
+            declarations = commit->StageCopy(DataFilePath(kDeclarationsFile));
+            values = commit->StageCopy(files.ValuesPath());
+        }
         // A list shared by reference is written where it is declared.
-        ReplaceDeclaredCategories(ListFirstField(f), lines);
+        ReplaceDeclaredCategories(ListFirstField(f), lines, declarations);
 
-        RenumberCards(first, last, order, progress);
+        RenumberCards(first, last, order, progress, values);
+    }
+    if (commit) {
+        commit->RebuildDefinition();
+        commit->Commit();
     }
     BuildArchiveDefinition();
+    if (commit) commit->DefinitionBuilt();
     CoreState.CurrentCard = kept;
     ReadCardText();
     ReadCardValues();

@@ -28,7 +28,8 @@ std::string CategoryDeclarationLine(int number, std::string_view label);
 // and including the end line are replaced by `categoryLines` and a new end line; every other
 // line is copied. Every line is carried over up to 80 characters. Raises IoError when a file
 // fails, or when no coded declaration holds `field` (nothing is written then). With `target`
-// the new declarations go there instead, for a job that puts them in place with its cards.
+// the declarations are read from and written to that copy instead, for a job that puts them
+// in place with its cards.
 void ReplaceDeclaredCategories(int field, const std::vector<std::string>& categoryLines,
                                const std::string& target = {});
 

@@ -209,7 +209,8 @@ RecodingOutcome RunRecoding(int field, Progress& progress) {
         // together; the compiled tables follow before the commit is over (see ArchiveCommit).
         ArchiveCommit commit(CoreState.ArchiveDir);
         RenumberedCopy(files, last, positions, tables, commit.Stage(files.ValuesPath()), progress);
-        ReplaceDeclaredCategories(listField, categoryLines, commit.Stage(DataFilePath(kDeclarationsFile)));
+        ReplaceDeclaredCategories(listField, categoryLines,
+                                  commit.StageCopy(DataFilePath(kDeclarationsFile)));
         commit.RebuildDefinition();
         commit.Commit();
         CoreState.LastCard = last;

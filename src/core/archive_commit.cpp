@@ -84,6 +84,12 @@ std::string ArchiveCommit::Stage(const std::string& target) {
     return staged;
 }
 
+std::string ArchiveCommit::StageCopy(const std::string& target) {
+    const std::string staged = Stage(target);
+    WriteFileAtomic(staged, ReadFileOrThrow(target));
+    return staged;
+}
+
 void ArchiveCommit::SetLastCard(const std::string& indexPath, int32_t last) {
     index_.emplace(NameOf(ResolveForCreate(indexPath)), last);
 }

@@ -25,6 +25,8 @@ class ArchiveCommit {
     // An empty temporary file beside `target` (a file of the archive directory) that replaces
     // it at Commit. Raises the input/output error.
     std::string Stage(const std::string& target);
+    // The same, holding a copy of `target` to be changed.
+    std::string StageCopy(const std::string& target);
     // Sets the last-card index file to `last` after the renames.
     void SetLastCard(const std::string& indexPath, int32_t last);
     // For declarations replaced with their cards: the compiled definition tables are built
