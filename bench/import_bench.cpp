@@ -6,6 +6,7 @@
 #include "bench_archive.h"
 #include "cardwindow/card_export.h"
 #include "cardwindow/card_import.h"
+#include "core/text_tables.h"
 #include "platform/progress.h"
 
 using namespace qv;
@@ -28,6 +29,9 @@ int main() {
     const std::string dir = std::string(tmpl) + "/";
     BuildDefinition(dir);
     CoreState.ProgramDir = dir;
+    // The report's texts come from the shipped text table.
+    WriteFileAtomic(dir + "sigle.imp", ReadFileOrThrow(QV_SOURCE_DIR "/data/progdir/sigle.imp"));
+    BuildTextFile();
     CoreState.WriteAccess = 1;
     CoreState.ExportTabs = 1;
     CoreState.ImportFormat = kImportTab;

@@ -132,25 +132,22 @@ ImportError StoreComune(int field, const std::string& piece) {
 }
 
 // The piece of a fixed-width entry: `width` characters from `pos`, never past the line.
-std::string CutFixed(std::string_view line, size_t& pos, int width) {
+void CutFixed(std::string_view line, size_t& pos, int width, std::string& piece) {
     const size_t end = pos + std::min<size_t>(size_t(width), line.size() - pos);
-    std::string piece(line.substr(pos, std::min(end - pos, kImportPieceChars)));
+    piece.assign(line.substr(pos, std::min(end - pos, kImportPieceChars)));
     pos = std::min(end + 1, line.size());
     if (std::all_of(piece.begin(), piece.end(), IsBlankOrControl)) piece.clear();
     while (!piece.empty() && IsBlankOrControl(piece.back())) piece.pop_back();
-    return piece;
 }
 
-std::string CutDelimited(std::string_view line, size_t& pos, std::optional<char> separator) {
-    std::string piece;
-    while (pos < line.size() && !(separator && line[pos] == *separator)) {
-        if (uint8_t(line[pos]) >= 32 && piece.size() < kImportPieceChars) piece.push_back(line[pos]);
-        ++pos;
-    }
-    if (pos < line.size()) ++pos;
+void CutDelimited(std::string_view line, size_t& pos, std::optional<char> separator, std::string& piece) {
+    const size_t end = separator ? std::min(line.find(*separator, pos), line.size()) : line.size();
+    piece.clear();
+    for (size_t i = pos; i < end && piece.size() < kImportPieceChars; ++i)
+        if (uint8_t(line[i]) >= 32) piece.push_back(line[i]);
+    pos = end < line.size() ? end + 1 : end;
     // Controls are gone already; a piece of blanks keeps one.
     while (piece.size() > 1 && piece.back() == ' ') piece.pop_back();
-    return piece;
 }
 
 // Report lines, texts read once per run.
@@ -253,14 +250,23 @@ std::optional<char> ImportSeparator(int format) {
     }
 }
 
+void CutImportLine(std::string_view line, const std::vector<ImportPiece>& pieces,
+                   std::optional<char> separator, std::vector<std::string>& out) {
+    line = line.substr(0, kImportLineChars);
+    out.resize(pieces.size());
+    size_t pos = 0;
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        if (pieces[k].width >= 0)
+            CutFixed(line, pos, pieces[k].width, out[k]);
+        else
+            CutDelimited(line, pos, separator, out[k]);
+    }
+}
+
 std::vector<std::string> CutImportLine(std::string_view line, const std::vector<ImportPiece>& pieces,
                                        std::optional<char> separator) {
-    line = line.substr(0, kImportLineChars);
     std::vector<std::string> out;
-    out.reserve(pieces.size());
-    size_t pos = 0;
-    for (const ImportPiece& p : pieces)
-        out.push_back(p.width >= 0 ? CutFixed(line, pos, p.width) : CutDelimited(line, pos, separator));
+    CutImportLine(line, pieces, separator, out);
     return out;
 }
 
@@ -394,10 +400,10 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
         outcome.reported = true;
         return outcome;
     }
-    TextReader data(std::move(*bytes));
-    int lineCount = 0;
-    for (TextReader counter = data; !counter.Eof(); counter.SkipLine()) ++lineCount;
-    progress.SetMaximum(lineCount);
+    // Read whole first: the count sets the progress bar.
+    std::vector<std::string> lines;
+    for (TextReader data(std::move(*bytes)); !data.Eof();) lines.push_back(data.ReadLine(kImportLineChars));
+    progress.SetMaximum(int(lines.size()));
 
     const CardFiles files = CardFiles::Current();
     const int fieldCount = std::min(CoreState.FieldCount, kMaxFields);
@@ -449,12 +455,13 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
     const int32_t perBlock = blockCards > 0 ? blockCards : block.BlockCards();
     const int textBytes = CurrentCardGeometry().textBytes;
     int lineNo = 0;
-    while (!data.Eof()) {
-        const std::string line = data.ReadLine(kImportLineChars);
+    std::vector<std::string> pieces;
+    for (std::string& line : lines) {
         ++lineNo;
         ClearCardFields(1, CoreState.FieldCount);
         std::fill(&CurrentCardText[1], &CurrentCardText[1] + textBytes, 0);
-        const std::vector<std::string> pieces = CutImportLine(line, order.pieces, separator);
+        CutImportLine(line, order.pieces, separator, pieces);
+        std::string().swap(line);
         for (size_t k = 0; k < pieces.size(); ++k) {
             const int field = order.pieces[k].field;
             if (field < 1 || field > fieldCount) continue;

@@ -49,6 +49,9 @@ std::optional<char> ImportSeparator(int format);
 // Cuts a data line into one piece per entry, trailing blanks and control characters removed.
 std::vector<std::string> CutImportLine(std::string_view line, const std::vector<ImportPiece>& pieces,
                                        std::optional<char> separator);
+// The same into `out`, whose strings are reused from line to line.
+void CutImportLine(std::string_view line, const std::vector<ImportPiece>& pieces,
+                   std::optional<char> separator, std::vector<std::string>& out);
 
 // Errors of a conversion, numbered as in the report.
 enum class ImportError { None = 0, CategoryAboveCount = 1, CategoryNotFound = 2, ComuneNotFound = 3 };
