@@ -142,9 +142,14 @@ void CutFixed(std::string_view line, size_t& pos, int width, std::string& piece)
 
 void CutDelimited(std::string_view line, size_t& pos, std::optional<char> separator, std::string& piece) {
     const size_t end = separator ? std::min(line.find(*separator, pos), line.size()) : line.size();
-    piece.clear();
-    for (size_t i = pos; i < end && piece.size() < kImportPieceChars; ++i)
-        if (uint8_t(line[i]) >= 32) piece.push_back(line[i]);
+    const std::string_view field = line.substr(pos, end - pos);
+    if (std::none_of(field.begin(), field.end(), [](char c) { return uint8_t(c) < 32; })) {
+        piece.assign(field.substr(0, kImportPieceChars));
+    } else {
+        piece.clear();
+        for (char c : field)
+            if (uint8_t(c) >= 32 && piece.size() < kImportPieceChars) piece.push_back(c);
+    }
     pos = end < line.size() ? end + 1 : end;
     // Controls are gone already; a piece of blanks keeps one.
     while (piece.size() > 1 && piece.back() == ' ') piece.pop_back();

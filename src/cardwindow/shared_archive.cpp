@@ -44,7 +44,8 @@ void CopyCards(const CardFiles& local, const CardFiles& shared, int32_t first, i
         const int32_t count = std::min(perBlock, last - start + 1);
         CardRecords block = local.ReadCards(start, count);
         CopyNotesOfBlock(block, localNotes, sharedNotes);
-        shared.WriteCards(start, block);
+        // A shared archive may begin as an index alone.
+        shared.WriteCards(start, block, true);
         shared.WriteLastCard(start + count - 1);
     }
 }

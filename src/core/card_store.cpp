@@ -278,12 +278,10 @@ int32_t CardFiles::AppendCard(const uint8_t* text, const uint16_t* words) const 
     return AppendCards(card);
 }
 
-void CardFiles::WriteCards(int32_t first, const CardRecords& cards) const {
+void CardFiles::WriteCards(int32_t first, const CardRecords& cards, bool createMissing) const {
     if (cards.count <= 0) return;
     // Card records first and on disk; the caller raises the index only after this.
-    // A card file may be made for the first cards; missing when there are cards before the
-    // block, it has been lost, and a new one would hold holes where those cards were.
-    const auto mode = first == 0 ? RecordFile::Mode::OpenOrCreate : RecordFile::Mode::ReadWrite;
+    const auto mode = createMissing ? RecordFile::Mode::OpenOrCreate : RecordFile::Mode::ReadWrite;
     WriteRecords(textPath_, kCardTextRecordBytes, int64_t(first) * geometry_.TextRecords(), cards.text.data(),
                  int64_t(cards.count) * geometry_.TextRecords(), mode, true);
     WriteRecords(valuesPath_, kCardValueRecordBytes, int64_t(first) * geometry_.ValueRecords(),

@@ -102,8 +102,8 @@ class CardFiles {
 
     // Writes cards first .. first+count-1 with one write and one sync per file, without
     // touching the index: for jobs that hold the index lock themselves. A missing card file is
-    // made only for a block that starts at card 0; an existing one is never emptied.
-    void WriteCards(int32_t first, const CardRecords& cards) const;
+    // an error, or with `createMissing` made (never one that exists: see Mode::OpenOrCreate).
+    void WriteCards(int32_t first, const CardRecords& cards, bool createMissing = false) const;
     // Reads cards first .. first+count-1 with one read per file; raises code 100 when a file
     // ends before them.
     CardRecords ReadCards(int32_t first, int32_t count) const;

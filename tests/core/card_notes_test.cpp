@@ -365,23 +365,45 @@ TEST_F(CardNotesTest, KilledWhileStoringAndEditingLosesNothingAcknowledged) {
             const int out = ::open(log.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0644);
             std::mt19937 r(uint32_t(::getpid()));
             try {
+                const auto acknowledge = [&](int32_t card, const VersionedCard& v) {
+                    const std::string line = std::to_string(card) + " " + std::to_string(v.tag) + " " +
+                                             std::to_string(v.version) + "\n";
+                    if (::write(out, line.data(), line.size()) != ssize_t(line.size())) ::_exit(2);
+                };
                 for (;;) {
                     const int32_t last = files.ReadLastCard();
+                    if (r() % 5 == 0) {
+                        // A block of new cards, as the bulk jobs store them.
+                        std::vector<VersionedCard> cards(1 + r() % 40);
+                        std::vector<std::string> notes;
+                        for (VersionedCard& v : cards) notes.push_back((v = {r(), 0}).NotesText());
+                        const std::vector<int32_t> heads = AppendNotesChains(Notes(), notes);
+                        CardRecords block(files.Geometry());
+                        for (size_t k = 0; k < cards.size(); ++k) {
+                            uint8_t text[50] = {};
+                            uint16_t words[50] = {};
+                            const std::string t = cards[k].Text();
+                            std::copy(t.begin(), t.end(), text);
+                            words[0] = uint16_t(cards[k].tag >> 16), words[1] = uint16_t(cards[k].tag);
+                            EncodeCardNumber(heads[k], words[48], words[49]);
+                            block.Add(text, words);
+                        }
+                        const int32_t first = files.AppendCards(block);
+                        for (size_t k = 0; k < cards.size(); ++k) acknowledge(first + int32_t(k), cards[k]);
+                        continue;
+                    }
                     int32_t card = last < 0 || r() % 3 == 0 ? -1 : int32_t(r() % uint32_t(last + 1));
                     VersionedCard v{r(), 0};
                     if (card >= 0) {
                         if (const auto old = load(card)) v = {old->tag, old->version + 1};
                     }
-                    card = store(card, v);
-                    const std::string line = std::to_string(card) + " " + std::to_string(v.tag) + " " +
-                                             std::to_string(v.version) + "\n";
-                    if (::write(out, line.data(), line.size()) != ssize_t(line.size())) ::_exit(2);
+                    acknowledge(store(card, v), v);
                 }
             } catch (...) {
                 ::_exit(1);
             }
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(3 + rng() % 25));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 + rng() % 55));
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
@@ -402,10 +424,10 @@ TEST_F(CardNotesTest, KilledWhileStoringAndEditingLosesNothingAcknowledged) {
             ASSERT_TRUE(v) << "round " << round << ": card " << card << " torn";
             const auto acked = acknowledged.find(card);
             if (acked == acknowledged.end()) continue;
-            // The edit under way at the kill may have landed whole, one version on.
+            // Edits under way at a kill may have landed whole without being acknowledged, so a
+            // card may be versions ahead; never behind.
             EXPECT_EQ(v->tag, acked->second.tag) << card;
-            EXPECT_TRUE(v->version == acked->second.version || v->version == acked->second.version + 1)
-                << card;
+            EXPECT_GE(v->version, acked->second.version) << "round " << round << ", card " << card;
         }
         if (!acknowledged.empty()) EXPECT_GE(last, acknowledged.rbegin()->first);
     }
