@@ -24,7 +24,7 @@ void DecodeWords(const uint8_t* bytes, uint16_t* words, size_t count) {
     for (size_t i = 0; i < count; ++i) words[i] = GetU16(bytes + 2 * i);
 }
 
-constexpr int32_t kBlockCardLimit = 1024;
+constexpr int32_t kBlockCardLimit = 4096;
 constexpr int64_t kBlockByteLimit = 4 << 20;
 
 void WriteRecords(const std::string& path, int recordSize, int64_t index, const void* data, int64_t count,

@@ -41,7 +41,7 @@ struct CardRecords {
     // Adds a card of geometry.textBytes bytes and geometry.wordCount words in host order.
     void Add(const uint8_t* cardText, const uint16_t* words);
     void Clear();
-    // Cards in a full block: about a thousand, fewer for large cards.
+    // Cards in a full block: up to 4,096 cards or 4 MB.
     int32_t BlockCards() const;
 };
 

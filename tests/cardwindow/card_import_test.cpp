@@ -210,7 +210,7 @@ std::string ManyLines(int count) {
 }
 
 TEST_F(CardImport, BlocksStoreTheSameBytesAsOneCardAtATime) {
-    const int lines = 1200;  // two blocks of these cards
+    const int lines = 1200;
     WriteBytes(archive / "dati.txt", ManyLines(lines));
     const auto import = [&](ImportMode mode, int32_t blockCards) {
         WriteBytes(archive / "alf-sch.dat", "");
@@ -221,7 +221,9 @@ TEST_F(CardImport, BlocksStoreTheSameBytesAsOneCardAtATime) {
         return ReadBytes(archive / "alf-sch.dat") + ReadBytes(archive / "num-sch.dat");
     };
     const std::string oneByOne = import(ImportMode::Append, 1);
+    EXPECT_TRUE(import(ImportMode::Append, 500) == oneByOne);  // three blocks, the last one short
     EXPECT_TRUE(import(ImportMode::Append, 0) == oneByOne);
+    EXPECT_TRUE(import(ImportMode::Replace, 500) == oneByOne);
     EXPECT_TRUE(import(ImportMode::Replace, 0) == oneByOne);
 }
 
