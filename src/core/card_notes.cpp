@@ -159,19 +159,31 @@ void CopyNotesOfBlock(CardRecords& cards, const std::string& fromNotes, const st
     if (words < 2 || cards.count <= 0) return;
     // The head is the card's last two words.
     auto headAt = [&](int32_t k) { return &cards.values[(size_t(k) + 1) * size_t(words) * 2 - 4]; };
-    std::vector<std::string> texts(size_t(cards.count));
+    // Long notes are written a few MB at a time, so that a block never holds them all at once.
+    constexpr size_t kTextBytesPerWrite = 4 << 20;
+    std::vector<std::string> texts;
+    size_t bytes = 0;
+    int32_t from = 0;
+    auto flush = [&](int32_t end) {
+        const std::vector<int32_t> heads = AppendNotesChains(toNotes, texts);
+        for (int32_t k = from; k < end; ++k) {
+            uint16_t high = 0, low = 0;
+            EncodeCardNumber(heads[size_t(k - from)], high, low);
+            PutU16(headAt(k), high);
+            PutU16(headAt(k) + 2, low);
+        }
+        texts.clear();
+        bytes = 0;
+        from = end;
+    };
     for (int32_t k = 0; k < cards.count; ++k) {
         const uint8_t* head = headAt(k);
         const int32_t old = DecodeCardNumber(GetU16(head), GetU16(head + 2));
-        if (old != 0) texts[size_t(k)] = ReadNotesChain(fromNotes, old);
+        texts.push_back(old != 0 ? ReadNotesChain(fromNotes, old) : std::string());
+        bytes += texts.back().size();
+        if (bytes >= kTextBytesPerWrite) flush(k + 1);
     }
-    const std::vector<int32_t> heads = AppendNotesChains(toNotes, texts);
-    for (int32_t k = 0; k < cards.count; ++k) {
-        uint16_t high = 0, low = 0;
-        EncodeCardNumber(heads[size_t(k)], high, low);
-        PutU16(headAt(k), high);
-        PutU16(headAt(k) + 2, low);
-    }
+    flush(cards.count);
 }
 
 void LoadCardNotes() {

@@ -37,8 +37,8 @@ std::vector<int32_t> AppendNotesChains(const std::string& path, const std::vecto
 
 struct CardRecords;
 // Copies the notes of a block of cards read from an archive whose notes file is `fromNotes`
-// into new chains of `toNotes` (one AppendNotesChains) and points the cards' notes heads at
-// them, 0 for a card without notes.
+// into new chains of `toNotes` (AppendNotesChains, one per few MB of text) and points the cards'
+// notes heads at them, 0 for a card without notes.
 void CopyNotesOfBlock(CardRecords& cards, const std::string& fromNotes, const std::string& toNotes);
 
 // The card in hand: LoadCardNotes rewrites the viewer's staging file ("txt-tab2.imp") with its
