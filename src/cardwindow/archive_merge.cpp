@@ -28,7 +28,6 @@ constexpr int kNotesFile = 98;
 constexpr int kMergeListFile = 119;
 constexpr int kOtherValuesFile = 53;
 constexpr size_t kListLineWidth = 255;
-constexpr int32_t kCardsPerBlock = 256;
 constexpr int64_t kMaxCards = int64_t(kSelectionMaskBytes) * 8;
 
 bool IsBlank(const std::string& line) {
@@ -82,50 +81,21 @@ std::string ArchiveFault(const std::string& dir, const CardGeometry& geometry, i
     return {};
 }
 
-struct Target {
-    RecordFile text;
-    RecordFile values;
-    std::string notesPath;
-    bool notesWritten = false;
-};
-
-// Appends `count` cards of `source` after the first `done` cards of the target, block by block.
-// Each card's notes are copied into the target's notes file and its head set to the copy.
+// Appends the `count` cards of `source` after the first `done` cards of `target`, block by
+// block, each card's notes copied into the target's notes file and its head set to the copy.
+// Each block's notes and records are on disk before the index counts them.
 void AppendArchive(const CardFiles& source, const std::string& dir, int64_t count, int64_t done,
-                   Target& target) {
-    const CardGeometry g = source.Geometry();
-    const int R = g.TextRecords();
-    const int W = g.ValueRecords();
-    RecordFile text(source.TextPath(), kCardTextRecordBytes, RecordFile::Mode::Read);
-    RecordFile values(source.ValuesPath(), kCardValueRecordBytes, RecordFile::Mode::Read);
+                   const CardFiles& target) {
     const std::string sourceNotes = dir + "not-sch.dat";
-    std::vector<uint8_t> textBlock(size_t(kCardsPerBlock) * size_t(g.textBytes));
-    std::vector<uint8_t> valueBlock(size_t(kCardsPerBlock) * size_t(g.wordCount) * 2);
-    for (int64_t first = 0; first < count; first += kCardsPerBlock) {
-        const int64_t n = std::min<int64_t>(kCardsPerBlock, count - first);
-        text.Read(first * R, textBlock.data(), n * R);
-        values.Read(first * W, valueBlock.data(), n * W);
-        if (g.wordCount >= 2) {
-            for (int64_t k = 0; k < n; ++k) {
-                uint8_t* head = &valueBlock[size_t((k + 1) * g.wordCount * 2 - 4)];
-                const int32_t oldHead = DecodeCardNumber(GetU16(head), GetU16(head + 2));
-                int32_t newHead = 0;
-                if (oldHead != 0) {
-                    std::string notes = ReadNotesChain(sourceNotes, oldHead);
-                    notes.resize(std::min<size_t>(notes.size(), kNotesTextLimit));
-                    if (!notes.empty()) {
-                        newHead = WriteNotesChain(target.notesPath, 0, notes);
-                        target.notesWritten = true;
-                    }
-                }
-                uint16_t high = 0, low = 0;
-                EncodeCardNumber(newHead, high, low);
-                PutU16(head, high);
-                PutU16(head + 2, low);
-            }
-        }
-        target.text.Write((done + first) * R, textBlock.data(), n * R);
-        target.values.Write((done + first) * W, valueBlock.data(), n * W);
+    const std::string targetNotes = DataFilePath(kNotesFile);
+    const int32_t perBlock = CardRecords{source.Geometry()}.BlockCards();
+    for (int64_t first = 0; first < count; first += perBlock) {
+        const int32_t n = int32_t(std::min<int64_t>(perBlock, count - first));
+        CardRecords block = source.ReadCards(int32_t(first), n);
+        CopyNotesOfBlock(block, sourceNotes, targetNotes);
+        target.WriteCards(int32_t(done + first), block);
+        target.WriteLastCard(int32_t(done + first + n - 1));
+        CoreState.LastCard = int32_t(done + first + n - 1);
     }
 }
 
@@ -183,12 +153,10 @@ int32_t MergeArchives(const std::vector<std::string>& directories, Progress& pro
     // Nothing counted while the files are emptied and filled again.
     current.WriteLastCard(-1);
     CoreState.LastCard = -1;
-    Target target;
-    target.text.Open(current.TextPath(), kCardTextRecordBytes, RecordFile::Mode::Create);
-    target.values.Open(current.ValuesPath(), kCardValueRecordBytes, RecordFile::Mode::Create);
+    RecordFile(current.TextPath(), kCardTextRecordBytes, RecordFile::Mode::Create).Sync();
+    RecordFile(current.ValuesPath(), kCardValueRecordBytes, RecordFile::Mode::Create).Sync();
     // The emptied archive's notes belong to no card any more.
-    target.notesPath = DataFilePath(kNotesFile);
-    RemoveFile(target.notesPath);
+    RemoveFile(DataFilePath(kNotesFile));
 
     int64_t total = 0;
     for (size_t i = 0; i < directories.size(); ++i) {
@@ -198,15 +166,8 @@ int32_t MergeArchives(const std::vector<std::string>& directories, Progress& pro
         const int32_t last = source.ReadLastCard();
         if (last < -1 || total + last + 1 > INT32_MAX) ThrowIo(kInvalidNumber, source.IndexPath());
         if (last < 0) continue;
-        AppendArchive(source, directories[i], int64_t(last) + 1, total, target);
-        // The cards and their notes on disk before the index counts them.
-        if (target.notesWritten)
-            RecordFile(target.notesPath, kNotesRecordBytes, RecordFile::Mode::ReadWrite).Sync();
-        target.text.Sync();
-        target.values.Sync();
+        AppendArchive(source, directories[i], int64_t(last) + 1, total, current);
         total += int64_t(last) + 1;
-        current.WriteLastCard(int32_t(total - 1));
-        CoreState.LastCard = int32_t(total - 1);
     }
     progress.SetPosition(0);
     return CoreState.LastCard;

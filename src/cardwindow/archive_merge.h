@@ -26,8 +26,8 @@ MergeCheck CheckMergeList();
 
 // Empties the open archive's card files and notes and appends the cards of `directories` in
 // order, their notes chained anew in the open archive's "not-sch.dat". The last-card index is
-// held locked; it is set to -1 before the files are emptied and raised after each archive's
-// cards are on disk, so it never counts a card that is not there. Answers the new last card,
+// held locked; it is set to -1 before the files are emptied and raised after each block of
+// cards is on disk, so it never counts a card that is not there. Answers the new last card,
 // also stored in CoreState.LastCard. Raises the input/output error; the archive then holds the
 // archives copied whole.
 int32_t MergeArchives(const std::vector<std::string>& directories, Progress& progress);

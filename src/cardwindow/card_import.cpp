@@ -6,6 +6,7 @@
 #include "cardwindow/comune_lookup.h"
 #include "cardwindow/field_commit.h"
 #include "cardwindow/write_permission.h"
+#include "core/archive_commit.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -127,25 +128,27 @@ ImportError StoreComune(int field, const std::string& piece) {
 }
 
 // The piece of a fixed-width entry: `width` characters from `pos`, never past the line.
-std::string CutFixed(std::string_view line, size_t& pos, int width) {
+void CutFixed(std::string_view line, size_t& pos, int width, std::string& piece) {
     const size_t end = pos + std::min<size_t>(size_t(width), line.size() - pos);
-    std::string piece(line.substr(pos, std::min(end - pos, kImportPieceChars)));
+    piece.assign(line.substr(pos, std::min(end - pos, kImportPieceChars)));
     pos = std::min(end + 1, line.size());
     if (std::all_of(piece.begin(), piece.end(), IsBlankOrControl)) piece.clear();
     while (!piece.empty() && IsBlankOrControl(piece.back())) piece.pop_back();
-    return piece;
 }
 
-std::string CutDelimited(std::string_view line, size_t& pos, std::optional<char> separator) {
-    std::string piece;
-    while (pos < line.size() && !(separator && line[pos] == *separator)) {
-        if (uint8_t(line[pos]) >= 32 && piece.size() < kImportPieceChars) piece.push_back(line[pos]);
-        ++pos;
+void CutDelimited(std::string_view line, size_t& pos, std::optional<char> separator, std::string& piece) {
+    const size_t end = separator ? std::min(line.find(*separator, pos), line.size()) : line.size();
+    const std::string_view field = line.substr(pos, end - pos);
+    if (std::none_of(field.begin(), field.end(), [](char c) { return uint8_t(c) < 32; })) {
+        piece.assign(field.substr(0, kImportPieceChars));
+    } else {
+        piece.clear();
+        for (char c : field)
+            if (uint8_t(c) >= 32 && piece.size() < kImportPieceChars) piece.push_back(c);
     }
-    if (pos < line.size()) ++pos;
+    pos = end < line.size() ? end + 1 : end;
     // Controls are gone already; a piece of blanks keeps one.
     while (piece.size() > 1 && piece.back() == ' ') piece.pop_back();
-    return piece;
 }
 
 // Report lines, texts read once per run.
@@ -248,14 +251,23 @@ std::optional<char> ImportSeparator(int format) {
     }
 }
 
+void CutImportLine(std::string_view line, const std::vector<ImportPiece>& pieces,
+                   std::optional<char> separator, std::vector<std::string>& out) {
+    line = line.substr(0, kImportLineChars);
+    out.resize(pieces.size());
+    size_t pos = 0;
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        if (pieces[k].width >= 0)
+            CutFixed(line, pos, pieces[k].width, out[k]);
+        else
+            CutDelimited(line, pos, separator, out[k]);
+    }
+}
+
 std::vector<std::string> CutImportLine(std::string_view line, const std::vector<ImportPiece>& pieces,
                                        std::optional<char> separator) {
-    line = line.substr(0, kImportLineChars);
     std::vector<std::string> out;
-    out.reserve(pieces.size());
-    size_t pos = 0;
-    for (const ImportPiece& p : pieces)
-        out.push_back(p.width >= 0 ? CutFixed(line, pos, p.width) : CutDelimited(line, pos, separator));
+    CutImportLine(line, pieces, separator, out);
     return out;
 }
 
@@ -360,7 +372,8 @@ void SaveImportFileName(const std::string& name) {
     TextBuilder().Line(name).Save(DataFilePath(kImportNameFile));
 }
 
-ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& progress) {
+ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& progress,
+                        int32_t blockCards) {
     ImportOutcome outcome;
     if (!CardChangesAllowed()) return outcome;
     outcome.ran = true;
@@ -385,72 +398,85 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
         outcome.reported = true;
         return outcome;
     }
-    TextReader data(std::move(*bytes));
-    int lineCount = 0;
-    for (TextReader counter = data; !counter.Eof(); counter.SkipLine()) ++lineCount;
-    progress.SetMaximum(lineCount);
+    // Read whole first: the count sets the progress bar.
+    std::vector<std::string> lines;
+    for (TextReader data(std::move(*bytes)); !data.Eof();) lines.push_back(data.ReadLine(kImportLineChars));
+    progress.SetMaximum(int(lines.size()));
 
     const CardFiles files = CardFiles::Current();
     const int fieldCount = std::min(CoreState.FieldCount, kMaxFields);
     std::optional<FileLock> lock;
+    std::optional<ArchiveCommit> commit;
+    std::optional<CardFiles> staged;
+    int32_t next = 0;  // number of the next card stored
     if (mode == ImportMode::Replace) {
-        // No other station appends while the archive is rebuilt; until the end the index says
-        // the archive is empty, so a failure never shows old and new cards mixed.
+        // No other station appends while the archive is rebuilt. The new cards go to files
+        // beside the old ones, which stay in place and counted until the import is complete.
         files.ReadLastCard();
         lock.emplace(files.IndexPath());
         if (!lock->Locked()) ThrowIo(kAccessDenied, files.IndexPath());
-        files.WriteLastCard(-1);
-        CoreState.LastCard = -1;
-        CoreState.CurrentCard = 0;
-        ClearCardFields(1, CoreState.FieldCount);
-        CreateCardTextFile();
-        CreateCardValuesFile();
+        commit.emplace(CoreState.ArchiveDir);
+        const std::string text = commit->Stage(files.TextPath());
+        staged.emplace(text, commit->Stage(files.ValuesPath()), files.IndexPath(), files.Geometry());
     } else {
-        CoreState.CurrentCard = files.ReadLastCard() + 1;
+        // Only a hint: each block takes its numbers from the index under the lock.
+        next = int32_t(std::clamp<int64_t>(int64_t(files.ReadLastCard()) + 1, 0, INT32_MAX));
     }
 
-    auto finishReplace = [&]() {
-        for (const std::string& path : {files.TextPath(), files.ValuesPath()})
-            RecordFile(path, 1, RecordFile::Mode::ReadWrite).Sync();
-        files.WriteLastCard(CoreState.CurrentCard - 1);
-        CoreState.LastCard = CoreState.CurrentCard - 1;
+    // Cards are stored a block at a time; their conversion errors are reported once their
+    // numbers are known (another station may append between two blocks).
+    struct PendingError {
+        int32_t card;
+        int line, field;
+        std::string piece;
+        ImportError error;
+    };
+    CardRecords block{files.Geometry()};
+    std::vector<PendingError> errors;
+    auto storeBlock = [&](int lineNo) {
+        if (block.count == 0) return;
+        int32_t first = next;
+        if (staged) {
+            staged->WriteCards(first, block);
+        } else {
+            first = files.AppendCards(block);
+            CoreState.LastCard = first + block.count - 1;
+        }
+        for (const PendingError& e : errors)
+            report.ConversionError(first + e.card, e.line, e.field, e.piece, e.error);
+        next = first + block.count;
+        outcome.cards += block.count;
+        block.Clear();
+        errors.clear();
+        progress.SetPosition(lineNo);
     };
 
-    try {
-        for (int lineNo = 1; !data.Eof(); ++lineNo) {
-            const std::string line = data.ReadLine(kImportLineChars);
-            ClearCardFields(1, CoreState.FieldCount);
-            std::fill(&CurrentCardText[1], &CurrentCardText[1] + CurrentCardGeometry().textBytes, 0);
-            progress.SetPosition(lineNo);
-            const std::vector<std::string> pieces = CutImportLine(line, order.pieces, separator);
-            for (size_t k = 0; k < pieces.size(); ++k) {
-                const int field = order.pieces[k].field;
-                if (field < 1 || field > fieldCount) continue;
-                const ImportError error = StoreImportPiece(field, pieces[k], yearFirst);
-                if (error != ImportError::None)
-                    report.ConversionError(CoreState.CurrentCard, lineNo, field, pieces[k], error);
-            }
-            if (mode == ImportMode::Replace) {
-                WriteCardText();
-                WriteCardValues();
-            } else {
-                CoreState.CurrentCard = files.AppendCard(&CurrentCardText[1], &CurrentCardValues[1]);
-                CoreState.LastCard = CoreState.CurrentCard;
-            }
-            ++CoreState.CurrentCard;
-            ++outcome.cards;
+    const int32_t perBlock = blockCards > 0 ? blockCards : block.BlockCards();
+    const int textBytes = CurrentCardGeometry().textBytes;
+    int lineNo = 0;
+    std::vector<std::string> pieces;
+    for (std::string& line : lines) {
+        ++lineNo;
+        ClearCardFields(1, CoreState.FieldCount);
+        std::fill(&CurrentCardText[1], &CurrentCardText[1] + textBytes, 0);
+        CutImportLine(line, order.pieces, separator, pieces);
+        std::string().swap(line);
+        for (size_t k = 0; k < pieces.size(); ++k) {
+            const int field = order.pieces[k].field;
+            if (field < 1 || field > fieldCount) continue;
+            const ImportError error = StoreImportPiece(field, pieces[k], yearFirst);
+            if (error != ImportError::None) errors.push_back({block.count, lineNo, field, pieces[k], error});
         }
-        if (mode == ImportMode::Replace) finishReplace();
-    } catch (const IoError&) {
-        // The cards written whole stay counted.
-        if (mode == ImportMode::Replace) {
-            try {
-                finishReplace();
-            } catch (const IoError&) {
-            }
-        }
-        throw;
+        block.Add(&CurrentCardText[1], &CurrentCardValues[1]);
+        if (block.count >= perBlock) storeBlock(lineNo);
     }
+    storeBlock(lineNo);
+    if (commit) {
+        commit->SetLastCard(files.IndexPath(), next - 1);
+        commit->Commit();
+        CoreState.LastCard = next - 1;
+    }
+    CoreState.CurrentCard = next;
     report.Save();
     progress.SetPosition(0);
     outcome.reported = report.Reported();

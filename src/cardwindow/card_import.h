@@ -49,6 +49,9 @@ std::optional<char> ImportSeparator(int format);
 // Cuts a data line into one piece per entry, trailing blanks and control characters removed.
 std::vector<std::string> CutImportLine(std::string_view line, const std::vector<ImportPiece>& pieces,
                                        std::optional<char> separator);
+// The same into `out`, whose strings are reused from line to line.
+void CutImportLine(std::string_view line, const std::vector<ImportPiece>& pieces,
+                   std::optional<char> separator, std::vector<std::string>& out);
 
 // Errors of a conversion, numbered as in the report.
 enum class ImportError { None = 0, CategoryAboveCount = 1, CategoryNotFound = 2, ComuneNotFound = 3 };
@@ -82,7 +85,11 @@ struct ImportOutcome {
 
 // Imports `dataFile` with CoreState.ImportFormat and ImportDelimiter, appending after the last
 // card or replacing every card. Findings in the field-order file, or a data file that does not
-// open, stop the run before the archive is touched. Needs CoreState.WriteAccess.
-ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& progress);
+// open, stop the run before the archive is touched. Needs CoreState.WriteAccess. Cards are
+// stored in blocks (see CardFiles::AppendCards); a replacing import writes new card files beside
+// the old ones and puts them in place only when complete, so a failure leaves the old cards.
+// `blockCards` other than 0 sets the cards per block (1 stores them one at a time).
+ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& progress,
+                        int32_t blockCards = 0);
 
 }  // namespace qv

@@ -16,8 +16,11 @@ constexpr int32_t kBlockBytes = 1 << 21;
 
 }  // namespace
 
-CardCount UpdateEveryCardValues(Progress& progress, const std::function<void(int32_t card)>& visit) {
-    const CardFiles files = CardFiles::Current();
+CardCount UpdateEveryCardValues(Progress& progress, const std::function<void(int32_t card)>& visit,
+                                const std::string& valuesPath) {
+    const CardFiles current = CardFiles::Current();
+    const CardFiles files(current.TextPath(), valuesPath.empty() ? current.ValuesPath() : valuesPath,
+                          current.IndexPath(), current.Geometry());
     const CardCount cards = files.CountCards();
     const int32_t last = cards.last;
     progress.SetMaximum(std::max(last, 0));

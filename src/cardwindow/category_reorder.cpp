@@ -2,17 +2,20 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <utility>
 
 #include "cardwindow/card_pass.h"
 #include "cardwindow/category_lists.h"
+#include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/paths.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -55,7 +58,8 @@ std::vector<std::string> ReadLabels(int first, int count) {
     return labels;
 }
 
-CardCount RenumberCards(int first, int last, const std::vector<int>& order, Progress& progress) {
+CardCount RenumberCards(int first, int last, const std::vector<int>& order, Progress& progress,
+                        const std::string& valuesPath) {
     const int count = last - first + 1;
     std::vector<int16_t> inverse(size_t(count) + 1, 0);
     for (size_t p = 0; p < order.size(); ++p) inverse[size_t(order[p])] = int16_t(p + 1);
@@ -68,12 +72,15 @@ CardCount RenumberCards(int first, int last, const std::vector<int>& order, Prog
             FieldLastLabel[g] == last && p >= 1 && p <= words)
             positions.push_back(p);
     }
-    return UpdateEveryCardValues(progress, [&](int32_t) {
-        for (int p : positions) {
-            const int v = std::max<int>(int16_t(CurrentCardValues[p]), 0);
-            CurrentCardValues[p] = uint16_t(v <= count ? inverse[size_t(v)] : 0);
-        }
-    });
+    return UpdateEveryCardValues(
+        progress,
+        [&](int32_t) {
+            for (int p : positions) {
+                const int v = std::max<int>(int16_t(CurrentCardValues[p]), 0);
+                CurrentCardValues[p] = uint16_t(v <= count ? inverse[size_t(v)] : 0);
+            }
+        },
+        valuesPath);
 }
 
 }  // namespace
@@ -102,8 +109,9 @@ std::string CategoryDeclarationLine(int number, std::string_view label) {
     return line;
 }
 
-void ReplaceDeclaredCategories(int field, const std::vector<std::string>& categoryLines) {
-    const std::string path = DataFilePath(kDeclarationsFile);
+void ReplaceDeclaredCategories(int field, const std::vector<std::string>& categoryLines,
+                               const std::string& target) {
+    const std::string path = target.empty() ? DataFilePath(kDeclarationsFile) : target;
     TextReader in;
     in.OpenOrThrow(path);
     TextBuilder out;
@@ -155,6 +163,15 @@ ReorderRun ReorderMarkedCategories(Progress& progress) {
         ~Restore() { CoreState.CurrentCard = card; }
     } restore{kept};
 
+    // The lists' declarations and the renumbered cards are written beside the old ones and put
+    // in place together at the end (see ArchiveCommit), under the index lock; each pass counts
+    // the cards anew, so none another station added is left out.
+    const CardFiles files = CardFiles::Current();
+    FileLock lock(files.IndexPath());
+    if (!lock.Locked() && FileExists(files.IndexPath())) ThrowIo(kAccessDenied, files.IndexPath());
+    std::optional<ArchiveCommit> commit;
+    std::string declarations, values;
+
     std::set<std::pair<int, int>> done;
     const int fields = std::min(CoreState.FieldCount, kMaxFields);
     for (int f = 1; f <= fields; ++f) {
@@ -178,12 +195,22 @@ ReorderRun ReorderMarkedCategories(Progress& progress) {
         std::vector<std::string> lines;
         for (size_t p = 0; p < order.size(); ++p)
             lines.push_back(CategoryDeclarationLine(int(p) + 1, labels[size_t(order[p]) - 1]));
+        if (!commit) {
+            commit.emplace(CoreState.ArchiveDir);
+            declarations = commit->StageCopy(DataFilePath(kDeclarationsFile));
+            values = commit->StageCopy(files.ValuesPath());
+        }
         // A list shared by reference is written where it is declared.
-        ReplaceDeclaredCategories(ListFirstField(f), lines);
+        ReplaceDeclaredCategories(ListFirstField(f), lines, declarations);
 
-        run.cards = RenumberCards(first, last, order, progress);
+        run.cards = RenumberCards(first, last, order, progress, values);
+    }
+    if (commit) {
+        commit->RebuildDefinition();
+        commit->Commit();
     }
     BuildArchiveDefinition();
+    if (commit) commit->DefinitionBuilt();
     CoreState.CurrentCard = kept;
     ReadCardText();
     ReadCardValues();

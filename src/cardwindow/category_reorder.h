@@ -28,8 +28,11 @@ std::string CategoryDeclarationLine(int number, std::string_view label);
 // coded declaration whose fields reach `field`) keeps its line, its old category lines up to
 // and including the end line are replaced by `categoryLines` and a new end line; every other
 // line is copied. Every line is carried over up to 80 characters. Raises IoError when a file
-// fails, or when no coded declaration holds `field` (nothing is written then).
-void ReplaceDeclaredCategories(int field, const std::vector<std::string>& categoryLines);
+// fails, or when no coded declaration holds `field` (nothing is written then). With `target`
+// the declarations are read from and written to that copy instead, for a job that puts them
+// in place with its cards.
+void ReplaceDeclaredCategories(int field, const std::vector<std::string>& categoryLines,
+                               const std::string& target = {});
 
 struct ReorderRun {
     // Marked fields with more categories than the reordering takes: left as they were.

@@ -7,6 +7,7 @@
 #include "cardwindow/category_lists.h"
 #include "cardwindow/category_reorder.h"
 #include "cardwindow/write_permission.h"
+#include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
@@ -22,6 +23,7 @@
 namespace qv {
 namespace {
 
+constexpr int kDeclarationsFile = 21;
 constexpr int kLabelFile = 23;
 constexpr int kPermutationFile = 110;
 constexpr int kRecodingFile = 121;
@@ -69,16 +71,15 @@ std::vector<std::string> ReadLabels(int field, int count) {
     return labels;
 }
 
-// Renumbers the category words at `positions` of cards 0 .. last into a copy of the numeric
-// card file; every other byte is copied unchanged. Answers the copy's path.
-std::string RenumberedCopy(const CardFiles& files, int32_t last, const std::vector<int>& positions,
-                           const RecodingTables& tables, Progress& progress) {
+// Renumbers the category words at `positions` of cards 0 .. last into `copy`, a copy of the
+// numeric card file; every other byte is copied unchanged.
+void RenumberedCopy(const CardFiles& files, int32_t last, const std::vector<int>& positions,
+                    const RecodingTables& tables, const std::string& copy, Progress& progress) {
     const std::string source = ResolveExisting(files.ValuesPath());
-    const std::string copy = ResolveForCreate(files.ValuesPath()) + ".ric";
     const int64_t cardBytes = int64_t(files.Geometry().wordCount) * 2;
-    try {
+    {
         RecordFile in(source, 1, RecordFile::Mode::Read);
-        RecordFile out(copy, 1, RecordFile::Mode::Create);
+        RecordFile out(copy, 1, RecordFile::Mode::ReadWrite);
         const int64_t size = in.RecordCount();
         const int64_t blockBytes = kCardsPerBlock * cardBytes;
         std::vector<uint8_t> block(static_cast<size_t>(blockBytes));
@@ -99,11 +100,7 @@ std::string RenumberedCopy(const CardFiles& files, int32_t last, const std::vect
             out.Write(at, block.data(), n);
         }
         out.Sync();
-    } catch (...) {
-        RemoveFile(copy);
-        throw;
     }
-    return copy;
 }
 
 }  // namespace
@@ -245,18 +242,19 @@ RecodingOutcome RunRecoding(int field, Progress& progress, CardCount* worked) {
         const int32_t last = cards.last;
         if (worked) *worked = cards;
         progress.SetMaximum(std::max(last, 1));
-        const std::string copy = RenumberedCopy(files, last, positions, tables, progress);
-        try {
-            ReplaceDeclaredCategories(listField, categoryLines);
-        } catch (...) {
-            RemoveFile(copy);
-            throw;
-        }
-        RenameOver(copy, files.ValuesPath());
+        // The new cards and declarations are written beside the old ones and put in place
+        // together; the compiled tables follow before the commit is over (see ArchiveCommit).
+        ArchiveCommit commit(CoreState.ArchiveDir);
+        RenumberedCopy(files, last, positions, tables, commit.Stage(files.ValuesPath()), progress);
+        ReplaceDeclaredCategories(listField, categoryLines,
+                                  commit.StageCopy(DataFilePath(kDeclarationsFile)));
+        commit.RebuildDefinition();
+        commit.Commit();
         CoreState.LastCard = last;
+        BuildArchiveDefinition();
+        commit.DefinitionBuilt();
     }
 
-    BuildArchiveDefinition();
     ReadCardText();
     ReadCardValues();
     return RecodingOutcome::Done;

@@ -1,6 +1,7 @@
 #include "cardwindow/shared_archive.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -22,68 +23,31 @@ constexpr int kLocalNotesFile = 98;
 constexpr int kIndexBytes = 4;
 constexpr size_t kDirLineWidth = std::string::npos;  // a directory is never cut
 
-RecordFile OpenForWriting(const std::string& path, int recordSize) {
-    RecordFile file;
-    if (!file.TryOpen(path, recordSize, RecordFile::Mode::ReadWrite))
-        file.Open(path, recordSize, RecordFile::Mode::Create);
-    return file;
-}
-
 int32_t LocalLastCard(const CardFiles& local) {
     RecordFile probe;
-    if (!probe.TryOpen(local.IndexPath(), kIndexBytes, RecordFile::Mode::Read)) return -1;
+    if (!probe.TryOpen(local.IndexPath(), kIndexBytes, RecordFile::Mode::Read)) {
+        if (errno != ENOENT) ThrowErrno(local.IndexPath());
+        return -1;
+    }
     probe.Close();
     return local.ReadLastCard();
 }
 
-// Copies the notes of cards first..last into the shared notes file; answers their new heads.
-// Each card's text gets a new chain there, so no head points at another card's notes.
-std::vector<int32_t> CopyNotes(const CardFiles& local, int32_t first, int32_t last,
-                               const std::string& sharedDir) {
-    std::vector<int32_t> heads(size_t(last - first + 1), 0);
-    const int wordCount = local.Geometry().wordCount;
-    if (wordCount < 2) return heads;
+// Copies cards first..last block by block to the same numbers in the shared archive, each card's
+// notes chained anew in the shared "not-sch.dat" so that no head points at another card's notes.
+// Each block's notes and records are on disk before the shared index counts them.
+void CopyCards(const CardFiles& local, const CardFiles& shared, int32_t first, int32_t last) {
     const std::string localNotes = DataFilePath(kLocalNotesFile);
-    const std::string sharedNotes = sharedDir + "not-sch.dat";
-    std::vector<uint16_t> words(static_cast<size_t>(wordCount));
-    bool written = false;
-    for (int32_t card = first; card <= last; ++card) {
-        if (!local.ReadValues(card, words.data())) ThrowIo(kReadPastEnd, local.ValuesPath());
-        std::string text =
-            ReadNotesChain(localNotes, DecodeCardNumber(words[wordCount - 2], words[wordCount - 1]));
-        if (text.empty()) continue;
-        text.resize(std::min<size_t>(text.size(), kNotesTextLimit));
-        heads[size_t(card - first)] = WriteNotesChain(sharedNotes, 0, text);
-        written = true;
+    const std::string sharedNotes = CoreState.OtherArchiveDir + "not-sch.dat";
+    const int32_t perBlock = CardRecords{local.Geometry()}.BlockCards();
+    for (int32_t start = first; start <= last; start += perBlock) {
+        const int32_t count = std::min(perBlock, last - start + 1);
+        CardRecords block = local.ReadCards(start, count);
+        CopyNotesOfBlock(block, localNotes, sharedNotes);
+        // A shared archive may begin as an index alone.
+        shared.WriteCards(start, block, true);
+        shared.WriteLastCard(start + count - 1);
     }
-    // On disk before the cards that point into it.
-    if (written) RecordFile(sharedNotes, kNotesRecordBytes, RecordFile::Mode::ReadWrite).Sync();
-    return heads;
-}
-
-void CopyCards(const CardFiles& local, const CardFiles& shared, int32_t first, int32_t last,
-               const std::vector<int32_t>& heads) {
-    const CardGeometry g = local.Geometry();
-    RecordFile text = OpenForWriting(shared.TextPath(), kCardTextRecordBytes);
-    std::vector<uint8_t> bytes(size_t(g.textBytes));
-    for (int32_t card = first; card <= last; ++card) {
-        if (!local.ReadText(card, bytes.data())) ThrowIo(kReadPastEnd, local.TextPath());
-        text.Write(int64_t(card) * g.TextRecords(), bytes.data(), g.TextRecords());
-    }
-    text.Sync();
-
-    RecordFile values = OpenForWriting(shared.ValuesPath(), kCardValueRecordBytes);
-    std::vector<uint16_t> words(size_t(g.wordCount));
-    bytes.assign(size_t(g.wordCount) * 2, 0);
-    for (int32_t card = first; card <= last; ++card) {
-        if (!local.ReadValues(card, words.data())) ThrowIo(kReadPastEnd, local.ValuesPath());
-        if (g.wordCount >= 2)
-            EncodeCardNumber(heads[size_t(card - first)], words[size_t(g.wordCount - 2)],
-                             words[size_t(g.wordCount - 1)]);
-        for (size_t i = 0; i < words.size(); ++i) PutU16(&bytes[2 * i], words[i]);
-        values.Write(int64_t(card) * g.ValueRecords(), bytes.data(), g.ValueRecords());
-    }
-    values.Sync();
 }
 
 }  // namespace
@@ -106,7 +70,10 @@ SyncResult SyncToServerArchive() {
     FileLock lock(shared.IndexPath());
     if (!lock.Locked()) {
         RecordFile probe;
-        if (!probe.TryOpen(shared.IndexPath(), kIndexBytes, RecordFile::Mode::Read)) return result;
+        // Only a shared index that is not there means "no shared archive"; a share failing
+        // for a moment is an error, not a reason to skip the copy silently.
+        if (!probe.TryOpen(shared.IndexPath(), kIndexBytes, RecordFile::Mode::Read) && errno == ENOENT)
+            return result;
         ThrowIo(kAccessDenied, shared.IndexPath());
     }
     result.sharedLast = shared.ReadLastCard();
@@ -120,10 +87,7 @@ SyncResult SyncToServerArchive() {
         result.outcome = SyncOutcome::NothingToCopy;
         return result;
     }
-    const int32_t first = result.sharedLast + 1;
-    const std::vector<int32_t> heads = CopyNotes(local, first, result.localLast, CoreState.OtherArchiveDir);
-    CopyCards(local, shared, first, result.localLast, heads);
-    shared.WriteLastCard(result.localLast);
+    CopyCards(local, shared, result.sharedLast + 1, result.localLast);
     result.outcome = SyncOutcome::Copied;
     return result;
 }

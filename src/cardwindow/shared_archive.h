@@ -25,10 +25,10 @@ struct SyncResult {
 // Copies the cards numbered above the shared archive's last card (this station's additions,
 // since this archive began as a copy of the shared one) to the same numbers there, while
 // holding the lock on the shared "dli-sch.dat". Their notes are chained anew in the shared
-// "not-sch.dat". The notes records are written first, then the cards' text and numeric records,
-// then the shared index is raised to this archive's last card; the index is never lowered.
-// Sets CoreState.OtherArchiveDir. Raises IoError on any failure; the shared index is then
-// unchanged, so the shared archive does not count a half-copied card.
+// "not-sch.dat". Block by block, the notes records are written first, then the cards' text and
+// numeric records, then the shared index is raised to the block's last card; the index is
+// never lowered. Sets CoreState.OtherArchiveDir. Raises IoError on any failure; the shared
+// index then counts the blocks copied whole and no half-copied card.
 SyncResult SyncToServerArchive();
 
 }  // namespace qv

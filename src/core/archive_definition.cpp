@@ -311,7 +311,8 @@ void PutTable(std::string& file, int table, const auto& entries) {
 void WriteDefinitionFile() {
     const std::string path = DataFilePath(20);
     std::string file;
-    if (auto existing = TryReadFile(path)) {
+    // A definition file that fails to open for a moment must not cost the field marks.
+    if (auto existing = ReadFileIfExists(path)) {
         file = std::move(*existing);
         file.resize(std::max<size_t>(file.size(), size_t(kDefinitionTables) * kDefinitionTableBytes), '\0');
     } else {

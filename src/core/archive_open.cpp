@@ -5,6 +5,7 @@
 #include <functional>
 #include <utility>
 
+#include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
@@ -169,6 +170,9 @@ void LoadMouseOption() {
 }
 
 void OpenArchive() {
+    // Settled before anything is read: a job or an edit a crash interrupted ends whole first.
+    const std::string recovered = CoreState.ArchiveDir;
+    const bool rebuildDefinition = RecoverArchive(recovered);
     CoreState.ElaborationMode = 1;
     CoreState.ReportCondition = 0;
     CoreState.ColumnHeadingTexts = 0;  // not kept per station
@@ -201,11 +205,13 @@ void OpenArchive() {
     TextBuilder().Line(CoreState.DesignerDir).Save(DataFilePath(kDesignerDirFile));
 
     RecordFile definition;
-    if (definition.TryOpen(DataFilePath(kDefinitionFile), 8000, RecordFile::Mode::Read)) {
+    if (!rebuildDefinition &&
+        definition.TryOpen(DataFilePath(kDefinitionFile), 8000, RecordFile::Mode::Read)) {
         definition.Close();
         LoadArchiveDefinition();
     } else {
         BuildArchiveDefinition();
+        if (rebuildDefinition) ClearArchiveCommits(recovered);
     }
 
     LoadLastCard();

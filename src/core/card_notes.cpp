@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <vector>
 
+#include "core/card_journal.h"
 #include "core/card_store.h"
 #include "core/data_files.h"
 #include "platform/bytes.h"
@@ -31,6 +33,23 @@ NotesRecord MakeRecord(std::string_view piece, int32_t next) {
     return r;
 }
 
+// One piece per 100 bytes; the piece holding the end of the text also holds its zero byte.
+size_t PieceCount(std::string_view text) {
+    return text.size() / kNotesPieceBytes + 1;
+}
+
+std::string_view Piece(std::string_view text, size_t k) {
+    return text.substr(std::min(text.size(), k * kNotesPieceBytes), kNotesPieceBytes);
+}
+
+// The notes file opened for writing, made when there is none, and locked: whoever takes free
+// records holds the lock from reading the file's length until the header is raised.
+RecordFile OpenNotesForUpdate(const std::string& path) {
+    RecordFile file(path, kNotesRecordBytes, RecordFile::Mode::OpenOrCreate);
+    file.Lock();
+    return file;
+}
+
 // Records 1..count-1 of the file, each visited at most once.
 class ChainWalk {
   public:
@@ -52,7 +71,10 @@ std::string ReadNotesChain(const std::string& path, int32_t head) {
     std::string text;
     if (head < 1) return text;
     RecordFile file;
-    if (!file.TryOpen(path, kNotesRecordBytes, RecordFile::Mode::Read)) return text;
+    if (!file.TryOpen(path, kNotesRecordBytes, RecordFile::Mode::Read)) {
+        if (errno == ENOENT) return text;
+        ThrowErrno(path);
+    }
     ChainWalk walk(file.RecordCount());
     int64_t record = head;
     while (walk.CanVisit(record)) {
@@ -67,19 +89,23 @@ std::string ReadNotesChain(const std::string& path, int32_t head) {
 }
 
 int32_t WriteNotesChain(const std::string& path, int32_t head, std::string_view text) {
-    RecordFile file;
-    if (!file.TryOpen(path, kNotesRecordBytes, RecordFile::Mode::ReadWrite))
-        file.Open(path, kNotesRecordBytes, RecordFile::Mode::Create);
+    RecordFile file = OpenNotesForUpdate(path);
     const int64_t count = std::max<int64_t>(file.RecordCount(), 1);
     // Records before the end may belong to other cards and there is nothing past it, so the
     // file's own length is the first free record whatever a damaged header says.
     int64_t free = count;
     ChainWalk walk(count);
 
-    // One piece per 100 bytes; the piece holding the end of the text also holds its zero byte.
-    const size_t pieces = text.size() / kNotesPieceBytes + 1;
+    const size_t pieces = PieceCount(text);
     if (int64_t(pieces) > INT32_MAX - free) ThrowIo(kDiskWriteError, path);
     const int64_t first = walk.CanVisit(head) ? head : free++;
+    // The old chain is rewritten in place: through the journal, so that a crash never leaves it
+    // half old, half new.
+    const size_t slash = path.find_last_of('/');
+    RecordJournal journal(slash == std::string::npos ? std::string() : path.substr(0, slash + 1));
+    const auto put = [&](int64_t at, const NotesRecord& r) {
+        journal.Add(path, at * kNotesRecordBytes, std::vector<uint8_t>(r.begin(), r.end()));
+    };
     int64_t record = first;
     for (size_t k = 0; k < pieces; ++k) {
         const bool fromChain = walk.CanVisit(record);
@@ -94,15 +120,70 @@ int32_t WriteNotesChain(const std::string& path, int32_t head, std::string_view 
             }
             next = int32_t(walk.CanVisit(oldNext) ? oldNext : free++);
         }
-        const std::string_view piece =
-            text.substr(std::min(text.size(), k * kNotesPieceBytes), kNotesPieceBytes);
-        const NotesRecord r = MakeRecord(piece, next);
-        file.Write(record, r.data());
+        put(record, MakeRecord(Piece(text, k), next));
         record = next;
     }
+    put(0, MakeRecord({}, int32_t(free)));
+    journal.Commit();
+    return int32_t(first);
+}
+
+std::vector<int32_t> AppendNotesChains(const std::string& path, const std::vector<std::string>& texts) {
+    std::vector<int32_t> heads(texts.size(), 0);
+    if (std::all_of(texts.begin(), texts.end(), [](const std::string& t) { return t.empty(); })) return heads;
+    RecordFile file = OpenNotesForUpdate(path);
+    const int64_t start = std::max<int64_t>(file.RecordCount(), 1);
+    int64_t free = start;
+    std::vector<uint8_t> block;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const std::string_view text = std::string_view(texts[i]).substr(0, kNotesTextLimit);
+        if (text.empty()) continue;
+        const size_t pieces = PieceCount(text);
+        if (int64_t(pieces) > INT32_MAX - free) ThrowIo(kDiskWriteError, path);
+        heads[i] = int32_t(free);
+        for (size_t k = 0; k < pieces; ++k, ++free) {
+            const NotesRecord r = MakeRecord(Piece(text, k), k + 1 < pieces ? int32_t(free + 1) : 0);
+            block.insert(block.end(), r.begin(), r.end());
+        }
+    }
+    // The records first, then the header that gives them away; one sync covers both.
+    file.Write(start, block.data(), int64_t(block.size() / kNotesRecordBytes));
     const NotesRecord header = MakeRecord({}, int32_t(free));
     file.Write(0, header.data());
-    return int32_t(first);
+    file.Sync();
+    return heads;
+}
+
+void CopyNotesOfBlock(CardRecords& cards, const std::string& fromNotes, const std::string& toNotes) {
+    const int words = cards.geometry.wordCount;
+    if (words < 2 || cards.count <= 0) return;
+    // The head is the card's last two words.
+    auto headAt = [&](int32_t k) { return &cards.values[(size_t(k) + 1) * size_t(words) * 2 - 4]; };
+    // Long notes are written a few MB at a time, so that a block never holds them all at once.
+    constexpr size_t kTextBytesPerWrite = 4 << 20;
+    std::vector<std::string> texts;
+    size_t bytes = 0;
+    int32_t from = 0;
+    auto flush = [&](int32_t end) {
+        const std::vector<int32_t> heads = AppendNotesChains(toNotes, texts);
+        for (int32_t k = from; k < end; ++k) {
+            uint16_t high = 0, low = 0;
+            EncodeCardNumber(heads[size_t(k - from)], high, low);
+            PutU16(headAt(k), high);
+            PutU16(headAt(k) + 2, low);
+        }
+        texts.clear();
+        bytes = 0;
+        from = end;
+    };
+    for (int32_t k = 0; k < cards.count; ++k) {
+        const uint8_t* head = headAt(k);
+        const int32_t old = DecodeCardNumber(GetU16(head), GetU16(head + 2));
+        texts.push_back(old != 0 ? ReadNotesChain(fromNotes, old) : std::string());
+        bytes += texts.back().size();
+        if (bytes >= kTextBytesPerWrite) flush(k + 1);
+    }
+    flush(cards.count);
 }
 
 void LoadCardNotes() {
@@ -118,7 +199,10 @@ void SaveCardNotes() {
         SetNotesHead(0);
         return;
     }
-    SetNotesHead(WriteNotesChain(DataFilePath(kNotesFileId), GetNotesHead(), text));
+    // Always a new chain: the card's stored head keeps its old notes until the card itself is
+    // stored, so a crash in between never shows the new notes with the old card or the reverse.
+    // The old chain's records stay unused in the file, as for cleared notes.
+    SetNotesHead(WriteNotesChain(DataFilePath(kNotesFileId), 0, text));
 }
 
 }  // namespace qv

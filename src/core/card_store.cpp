@@ -2,14 +2,17 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstring>
 
+#include "core/card_journal.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/paths.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -26,27 +29,37 @@ void DecodeWords(const uint8_t* bytes, uint16_t* words, size_t count) {
     for (size_t i = 0; i < count; ++i) words[i] = GetU16(bytes + 2 * i);
 }
 
+constexpr int32_t kBlockCardLimit = 4096;
+constexpr int64_t kBlockByteLimit = 4 << 20;
+
 void WriteRecords(const std::string& path, int recordSize, int64_t index, const void* data, int64_t count,
-                  bool createFile, bool sync) {
-    RecordFile file;
-    file.Open(path, recordSize, createFile ? RecordFile::Mode::Create : RecordFile::Mode::ReadWrite);
+                  RecordFile::Mode mode, bool sync) {
+    RecordFile file(path, recordSize, mode);
     file.Write(index, data, count);
     if (sync) file.Sync();
 }
 
-void WriteTextRecords(const CardFiles& files, int32_t card, const uint8_t* text, bool createFile, bool sync) {
-    const int records = files.Geometry().TextRecords();
-    WriteRecords(files.TextPath(), kCardTextRecordBytes, int64_t(card) * records, text, records, createFile,
-                 sync);
+RecordFile::Mode WriteMode(bool createFile) {
+    return createFile ? RecordFile::Mode::Create : RecordFile::Mode::ReadWrite;
 }
 
-void WriteValueRecords(const CardFiles& files, int32_t card, const uint16_t* words, bool createFile,
-                       bool sync) {
+std::vector<uint8_t> EncodeWords(const uint16_t* words, size_t count) {
+    std::vector<uint8_t> bytes(count * 2);
+    for (size_t i = 0; i < count; ++i) PutU16(bytes.data() + 2 * i, words[i]);
+    return bytes;
+}
+
+void WriteTextRecords(const CardFiles& files, int32_t card, const uint8_t* text, bool createFile) {
+    const int records = files.Geometry().TextRecords();
+    WriteRecords(files.TextPath(), kCardTextRecordBytes, int64_t(card) * records, text, records,
+                 WriteMode(createFile), false);
+}
+
+void WriteValueRecords(const CardFiles& files, int32_t card, const uint16_t* words, bool createFile) {
     const int records = files.Geometry().ValueRecords();
-    std::vector<uint8_t> bytes(size_t(records) * kCardValueRecordBytes);
-    for (size_t i = 0; i < bytes.size() / 2; ++i) PutU16(bytes.data() + 2 * i, words[i]);
+    const std::vector<uint8_t> bytes = EncodeWords(words, size_t(records) * kCardValueRecordWords);
     WriteRecords(files.ValuesPath(), kCardValueRecordBytes, int64_t(card) * records, bytes.data(), records,
-                 createFile, sync);
+                 WriteMode(createFile), false);
 }
 
 // Bounds of the card in hand: words 1..WordLimit(), text bytes 1..TextLimit().
@@ -205,11 +218,11 @@ bool CardFiles::ReadValues(int32_t card, uint16_t* words) const {
 }
 
 void CardFiles::WriteText(int32_t card, const uint8_t* text, bool createFile) const {
-    WriteTextRecords(*this, card, text, createFile, false);
+    WriteTextRecords(*this, card, text, createFile);
 }
 
 void CardFiles::WriteValues(int32_t card, const uint16_t* words, bool createFile) const {
-    WriteValueRecords(*this, card, words, createFile, false);
+    WriteValueRecords(*this, card, words, createFile);
 }
 
 int32_t CardFiles::ReadValuesBlock(int32_t first, int32_t count, uint16_t* words,
@@ -244,6 +257,9 @@ CardCount CardFiles::CountCards() const {
         uint8_t bytes[kIndexRecordBytes];
         index.Read(0, bytes);
         count.index = GetI32(bytes);
+    } else if (errno != ENOENT) {
+        // Only an index that is not there means no cards; one failing to open is an error.
+        ThrowErrno(indexPath_);
     }
     if (count.index < -1) ThrowIo(kInvalidNumber, indexPath_);
     // The card after the last must have a number too.
@@ -252,8 +268,11 @@ CardCount CardFiles::CountCards() const {
     auto measure = [&count](const std::string& path, int recordBytes, int records) {
         if (records <= 0) return;
         RecordFile file;
-        const int64_t cards =
-            file.TryOpen(path, recordBytes, RecordFile::Mode::Read) ? file.RecordCount() / records : 0;
+        int64_t cards = 0;
+        if (file.TryOpen(path, recordBytes, RecordFile::Mode::Read))
+            cards = file.RecordCount() / records;
+        else if (errno != ENOENT)
+            ThrowErrno(path);
         if (cards - 1 < count.last) {
             count.last = int32_t(cards - 1);
             count.shortFile = path;
@@ -284,32 +303,91 @@ int32_t CardFiles::ReadLastCard() const {
 }
 
 void CardFiles::WriteLastCard(int32_t last) const {
-    RecordFile file;
-    if (!file.TryOpen(indexPath_, kIndexRecordBytes, RecordFile::Mode::ReadWrite))
-        file.Open(indexPath_, kIndexRecordBytes, RecordFile::Mode::Create);
+    RecordFile file(indexPath_, kIndexRecordBytes, RecordFile::Mode::OpenOrCreate);
     uint8_t bytes[kIndexRecordBytes];
     PutI32(bytes, last);
     file.Write(0, bytes);
     file.Sync();
 }
 
+void CardFiles::RewriteCard(int32_t card, const uint8_t* text, const uint16_t* words) const {
+    FileLock lock(indexPath_);
+    if (!lock.Locked() && FileExists(indexPath_)) ThrowIo(kAccessDenied, indexPath_);
+    const size_t slash = indexPath_.find_last_of('/');
+    RecordJournal journal(indexPath_.substr(0, slash + 1));
+    journal.Add(textPath_, int64_t(card) * geometry_.textBytes,
+                std::vector<uint8_t>(text, text + geometry_.textBytes));
+    journal.Add(valuesPath_, int64_t(card) * geometry_.wordCount * 2,
+                EncodeWords(words, size_t(geometry_.wordCount)));
+    journal.Commit();
+}
+
 int32_t CardFiles::AppendCard(const uint8_t* text, const uint16_t* words) const {
+    CardRecords card{geometry_};
+    card.Add(text, words);
+    return AppendCards(card);
+}
+
+void CardFiles::WriteCards(int32_t first, const CardRecords& cards, bool createMissing) const {
+    if (cards.count <= 0) return;
+    // Card records first and on disk; the caller raises the index only after this.
+    const auto mode = createMissing ? RecordFile::Mode::OpenOrCreate : RecordFile::Mode::ReadWrite;
+    WriteRecords(textPath_, kCardTextRecordBytes, int64_t(first) * geometry_.TextRecords(), cards.text.data(),
+                 int64_t(cards.count) * geometry_.TextRecords(), mode, true);
+    WriteRecords(valuesPath_, kCardValueRecordBytes, int64_t(first) * geometry_.ValueRecords(),
+                 cards.values.data(), int64_t(cards.count) * geometry_.ValueRecords(), mode, true);
+}
+
+CardRecords CardFiles::ReadCards(int32_t first, int32_t count) const {
+    CardRecords cards{geometry_};
+    if (count <= 0) return cards;
+    cards.count = count;
+    cards.text.resize(size_t(count) * size_t(geometry_.textBytes));
+    cards.values.resize(size_t(count) * size_t(geometry_.wordCount) * 2);
+    RecordFile(textPath_, kCardTextRecordBytes, RecordFile::Mode::Read)
+        .Read(int64_t(first) * geometry_.TextRecords(), cards.text.data(),
+              int64_t(count) * geometry_.TextRecords());
+    RecordFile(valuesPath_, kCardValueRecordBytes, RecordFile::Mode::Read)
+        .Read(int64_t(first) * geometry_.ValueRecords(), cards.values.data(),
+              int64_t(count) * geometry_.ValueRecords());
+    return cards;
+}
+
+int32_t CardFiles::AppendCards(const CardRecords& cards) const {
     FileLock lock(indexPath_);
     RecordFile index(indexPath_, kIndexRecordBytes, RecordFile::Mode::ReadWrite);
     if (!lock.Locked()) ThrowIo(kAccessDenied, indexPath_);
     uint8_t bytes[kIndexRecordBytes];
     index.Read(0, bytes);
     const int32_t last = GetI32(bytes);
-    // The card after the new one must still have a number.
-    if (last < -1 || last >= INT32_MAX - 1) ThrowIo(kInvalidNumber, indexPath_);
-    const int32_t card = last + 1;
-    // Card records first and on disk, then the index: a crash in between leaves the old count.
-    WriteTextRecords(*this, card, text, false, true);
-    WriteValueRecords(*this, card, words, false, true);
-    PutI32(bytes, card);
+    // The card after the last new one must still have a number.
+    if (last < -1 || int64_t(last) + cards.count >= INT32_MAX) ThrowIo(kInvalidNumber, indexPath_);
+    const int32_t first = last + 1;
+    // A crash before the index is raised leaves the old count: the block is not counted at all.
+    WriteCards(first, cards);
+    PutI32(bytes, last + cards.count);
     index.Write(0, bytes);
     index.Sync();
-    return card;
+    return first;
+}
+
+void CardRecords::Add(const uint8_t* cardText, const uint16_t* words) {
+    text.insert(text.end(), cardText, cardText + geometry.textBytes);
+    const size_t at = values.size();
+    values.resize(at + size_t(geometry.wordCount) * 2);
+    for (int i = 0; i < geometry.wordCount; ++i) PutU16(&values[at + 2 * size_t(i)], words[i]);
+    ++count;
+}
+
+void CardRecords::Clear() {
+    text.clear();
+    values.clear();
+    count = 0;
+}
+
+int32_t CardRecords::BlockCards() const {
+    const int64_t cardBytes = std::max(geometry.textBytes + geometry.wordCount * 2, 1);
+    return int32_t(std::clamp<int64_t>(kBlockByteLimit / cardBytes, 1, kBlockCardLimit));
 }
 
 std::vector<uint16_t> EmptyCardValues(const CardGeometry& geometry) {
@@ -398,8 +476,7 @@ void CreateCardValuesFile() {
 void SaveCurrentCard() {
     if (!CoreState.WriteAccess || CoreState.CardWindowMode != 1 || !CardHasData()) return;
     if (CoreState.CurrentCard <= CoreState.LastCard) {
-        WriteCardText();
-        WriteCardValues();
+        CardFiles::Current().RewriteCard(CoreState.CurrentCard, &CurrentCardText[1], &CurrentCardValues[1]);
         return;
     }
     // Numbered from the file, so cards appended meanwhile by another station are counted.

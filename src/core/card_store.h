@@ -44,6 +44,22 @@ std::string MissingCardsText(const CardCount& count);
 // The closing message of a pass over every card that met a short card file: it worked on the
 // cards there are, and these are missing. Empty when no card is missing.
 std::string ShortPassText(const CardCount& count);
+// A block of whole cards as stored, for the bulk jobs: text records and numeric records (words
+// little-endian), card after card.
+struct CardRecords {
+    explicit CardRecords(CardGeometry g) : geometry(g) {}
+
+    CardGeometry geometry;
+    int32_t count = 0;
+    std::vector<uint8_t> text;
+    std::vector<uint8_t> values;
+
+    // Adds a card of geometry.textBytes bytes and geometry.wordCount words in host order.
+    void Add(const uint8_t* cardText, const uint16_t* words);
+    void Clear();
+    // Cards in a full block: up to 4,096 cards or 4 MB.
+    int32_t BlockCards() const;
+};
 
 // Record-level access to one archive's card files, for the open archive and for any other
 // (linked, shared, merged archives, the designer's folder). No file stays open between calls;
@@ -84,14 +100,32 @@ class CardFiles {
     // The index and the cards both files hold, measured now. A missing index counts as no cards;
     // an index below -1 raises IoError naming the index file.
     CardCount CountCards() const;
-    // Writes the index in place (created when missing). Whoever reads, raises and writes it
-    // holds FileLock(IndexPath()) meanwhile, so that two stations never take one number.
+    // Writes the index in place and syncs it; the file is made only when there is none. Whoever
+    // reads, raises and writes it holds FileLock(IndexPath()) meanwhile, so that two stations
+    // never take one number.
     void WriteLastCard(int32_t last) const;
+
+    // Rewrites an existing card's text and numeric records as one step, under the index lock:
+    // after a crash or a failure at any point the files hold the old card or the new one.
+    void RewriteCard(int32_t card, const uint8_t* text, const uint16_t* words) const;
 
     // Stores a new card right after the last card of the index file, under the index lock: the
     // card's records are written and synced first, then the raised index. Answers the new
     // card's number. On failure the index is unchanged and IoError is raised.
     int32_t AppendCard(const uint8_t* text, const uint16_t* words) const;
+
+    // The same for `count` cards at once (see CardRecords): one write and one sync per card
+    // file, then the index raised once, all under the index lock and with the index read anew,
+    // so cards another station added meanwhile are counted. Answers the first new number.
+    int32_t AppendCards(const CardRecords& cards) const;
+
+    // Writes cards first .. first+count-1 with one write and one sync per file, without
+    // touching the index: for jobs that hold the index lock themselves. A missing card file is
+    // an error, or with `createMissing` made (never one that exists: see Mode::OpenOrCreate).
+    void WriteCards(int32_t first, const CardRecords& cards, bool createMissing = false) const;
+    // Reads cards first .. first+count-1 with one read per file; raises code 100 when a file
+    // ends before them.
+    CardRecords ReadCards(int32_t first, int32_t count) const;
 
   private:
     std::string textPath_;

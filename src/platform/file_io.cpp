@@ -1,13 +1,19 @@
 #include "platform/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
+#include <vector>
 
 #include "platform/io_error.h"
 #include "platform/paths.h"
@@ -16,35 +22,102 @@ namespace qv {
 
 namespace {
 AtomicWriteHook gAtomicHook = nullptr;
+std::string gTempStation;
+
+struct PlannedFault {
+    std::atomic<int> count{0};
+    std::atomic<int> nth{0};
+    std::atomic<int> error{0};
+};
+std::array<PlannedFault, kIoCallKinds> gFaults;
+
+// Counts the call and answers true, errno set, when a test planned it to fail.
+bool Injected(IoCall call) {
+    PlannedFault& f = gFaults[size_t(call)];
+    const int n = ++f.count;
+    if (f.nth.load() == 0 || n != f.nth.load()) return false;
+    errno = f.error.load();
+    return true;
+}
+
+int OpenFd(const char* path, int flags, mode_t mode = 0) {
+    if (Injected(IoCall::Open)) return -1;
+    return ::open(path, flags, mode);
+}
+
+ssize_t WriteAt(int fd, const void* data, size_t n, off_t offset) {
+    if (Injected(IoCall::Write)) return -1;
+    return ::pwrite(fd, data, n, offset);
+}
+
+int SyncFd(int fd) {
+    if (Injected(IoCall::Sync)) return -1;
+    return ::fsync(fd);
+}
+
+int RenameFile(const char* from, const char* to) {
+    if (Injected(IoCall::Rename)) return -1;
+    return ::rename(from, to);
+}
 
 bool WriteAll(int fd, const char* data, size_t n) {
+    off_t off = 0;
     while (n > 0) {
-        ssize_t w = ::write(fd, data, n);
+        ssize_t w = WriteAt(fd, data, n, off);
         if (w < 0) {
             if (errno == EINTR) continue;
             return false;
         }
         data += w;
+        off += w;
         n -= size_t(w);
     }
     return true;
 }
 
-void SyncDir(const std::string& path) {
+std::string DirectoryOf(const std::string& path) {
     size_t slash = path.find_last_of('/');
-    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
+    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+bool IsRegularFd(int fd) {
+    struct stat st;
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 }  // namespace
 
-std::optional<std::string> TryReadFile(const std::string& path) {
-    if (path.empty()) return std::nullopt;
-    int fd = ::open(ResolveExisting(path).c_str(), O_RDONLY);
-    if (fd < 0) return std::nullopt;
+void FailIoCallForTest(IoCall call, int nth, int error) {
+    PlannedFault& f = gFaults[size_t(call)];
+    f.count = 0;
+    f.error = error;
+    f.nth = nth;
+}
+
+void ResetIoFaultsForTest() {
+    for (PlannedFault& f : gFaults) {
+        f.nth = 0;
+        f.count = 0;
+    }
+}
+
+int IoCallCountForTest(IoCall call) {
+    return gFaults[size_t(call)].count.load();
+}
+
+void SyncDirectoryOf(const std::string& path) {
+    const std::string dir = DirectoryOf(path);
+    int dfd = OpenFd(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dfd < 0) ThrowErrno(path);
+    const bool synced = SyncFd(dfd) == 0 || errno == EINVAL;
+    const int err = errno;
+    ::close(dfd);
+    errno = err;
+    if (!synced) ThrowErrno(path);
+}
+
+namespace {
+// The whole contents of an open file, which is closed; nullopt when it is no regular file.
+std::optional<std::string> ReadAndClose(int fd) {
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
@@ -63,11 +136,27 @@ std::optional<std::string> TryReadFile(const std::string& path) {
     out.resize(got);
     return out;
 }
+}  // namespace
+
+std::optional<std::string> TryReadFile(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    int fd = OpenFd(ResolveExisting(path).c_str(), O_RDONLY);
+    if (fd < 0) return std::nullopt;
+    return ReadAndClose(fd);
+}
+
+std::optional<std::string> ReadFileIfExists(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    int fd = OpenFd(ResolveExisting(path).c_str(), O_RDONLY);
+    if (fd < 0 && errno == ENOENT) return std::nullopt;
+    if (fd < 0) ThrowErrno(path);
+    return ReadAndClose(fd);
+}
 
 std::string ReadFileOrThrow(const std::string& path) {
     if (path.empty()) ThrowIo(kFileNotFound, path);
     std::string real = ResolveExisting(path);
-    int fd = ::open(real.c_str(), O_RDONLY);
+    int fd = OpenFd(real.c_str(), O_RDONLY);
     if (fd < 0) ThrowErrno(path);
     ::close(fd);
     auto r = TryReadFile(real);
@@ -79,15 +168,48 @@ void SetAtomicWriteHookForTest(AtomicWriteHook hook) {
     gAtomicHook = hook;
 }
 
+void SetTempFileStation(const std::string& station) {
+    gTempStation = station;
+}
+
+std::string TempPathBeside(const std::string& path) {
+    static std::mt19937 rng(std::random_device{}());
+    return path + ".tmp" + gTempStation + "_" + std::to_string(::getpid()) + "-" +
+           std::to_string(rng() % 100000);
+}
+
+int RemoveStaleTempFiles(const std::string& dir) {
+    if (gTempStation.empty()) return 0;
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) return 0;
+    const std::string mark = ".tmp" + gTempStation + "_";
+    std::vector<std::string> stale;
+    while (dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        const size_t at = name.rfind(mark);
+        if (at == std::string::npos) continue;
+        const char* digits = name.c_str() + at + mark.size();
+        char* end = nullptr;
+        const long pid = std::strtol(digits, &end, 10);
+        if (end == digits || *end != '-' || pid <= 0) continue;
+        // A process that still runs may be writing it right now.
+        if (pid == long(::getpid()) || ::kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue;
+        stale.push_back(name);
+    }
+    ::closedir(d);
+    const std::string base = dir.empty() || dir.back() == '/' ? dir : dir + "/";
+    int removed = 0;
+    for (const std::string& name : stale) removed += ::unlink((base + name).c_str()) == 0;
+    return removed;
+}
+
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {
     if (path.empty()) ThrowIo(kFileNotFound, path);
     const std::string target = ResolveForCreate(path);
-    static std::mt19937 rng(std::random_device{}());
-    const std::string temp =
-        target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(rng() % 100000);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_TRUNC, 0666);
+    const std::string temp = TempPathBeside(target);
+    int fd = OpenFd(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_TRUNC, 0666);
     if (fd < 0) ThrowErrno(path);
-    if (!WriteAll(fd, bytes.data(), bytes.size()) || ::fsync(fd) != 0) {
+    if (!WriteAll(fd, bytes.data(), bytes.size()) || SyncFd(fd) != 0) {
         int err = errno;
         ::close(fd);
         ::unlink(temp.c_str());
@@ -104,20 +226,20 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
         ::unlink(temp.c_str());
         throw;
     }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
+    if (RenameFile(temp.c_str(), target.c_str()) != 0) {
         int err = errno;
         ::unlink(temp.c_str());
         errno = err;
         ThrowErrno(path);
     }
-    SyncDir(target);
+    SyncDirectoryOf(target);
 }
 
 void RenameOver(const std::string& from, const std::string& path) {
     if (path.empty()) ThrowIo(kFileNotFound, path);
     const std::string target = ResolveForCreate(path);
-    if (::rename(ResolveExisting(from).c_str(), target.c_str()) != 0) ThrowErrno(path);
-    SyncDir(target);
+    if (RenameFile(ResolveExisting(from).c_str(), target.c_str()) != 0) ThrowErrno(path);
+    SyncDirectoryOf(target);
 }
 
 bool RemoveFile(const std::string& path) {
@@ -158,22 +280,27 @@ bool RecordFile::TryOpen(const std::string& path, int recordSize, Mode mode) {
     if (path.empty()) return false;
     switch (mode) {
         case Mode::Read:
-            fd_ = ::open(ResolveExisting(path).c_str(), O_RDONLY);
+            fd_ = OpenFd(ResolveExisting(path).c_str(), O_RDONLY);
             break;
         case Mode::ReadWrite:
-            fd_ = ::open(ResolveExisting(path).c_str(), O_RDWR);
+            fd_ = OpenFd(ResolveExisting(path).c_str(), O_RDWR);
             break;
         case Mode::Create:
-            fd_ = ::open(ResolveForCreate(path).c_str(), O_RDWR | O_CREAT | O_TRUNC, 0666);
+            fd_ = OpenFd(ResolveForCreate(path).c_str(), O_RDWR | O_CREAT | O_TRUNC, 0666);
+            break;
+        case Mode::OpenOrCreate:
+            fd_ = OpenFd(ResolveExisting(path).c_str(), O_RDWR);
+            // Exclusive, so that a file another station made meanwhile is opened, not emptied.
+            if (fd_ < 0 && errno == ENOENT) {
+                fd_ = OpenFd(ResolveForCreate(path).c_str(), O_RDWR | O_CREAT | O_EXCL, 0666);
+                if (fd_ < 0 && errno == EEXIST) fd_ = OpenFd(ResolveExisting(path).c_str(), O_RDWR);
+            }
             break;
     }
-    if (fd_ >= 0) {
-        struct stat st;
-        if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd_);
-            fd_ = -1;
-            errno = EISDIR;
-        }
+    if (fd_ >= 0 && !IsRegularFd(fd_)) {
+        ::close(fd_);
+        fd_ = -1;
+        errno = EISDIR;
     }
     return fd_ >= 0;
 }
@@ -226,7 +353,7 @@ void RecordFile::Write(int64_t index, const void* buffer, int64_t count) {
     off_t off = off_t(index) * recordSize_;
     size_t done = 0;
     while (done < n) {
-        ssize_t w = ::pwrite(fd_, p + done, n - done, off + off_t(done));
+        ssize_t w = WriteAt(fd_, p + done, n - done, off + off_t(done));
         if (w < 0 && errno == EINTR) continue;
         if (w <= 0) ThrowErrno(path_);
         done += size_t(w);
@@ -239,11 +366,18 @@ void RecordFile::Truncate(int64_t records) {
 }
 
 void RecordFile::Sync() {
-    if (fd_ >= 0) ::fsync(fd_);
+    if (fd_ < 0) ThrowIo(kFileNotOpen, path_);
+    if (SyncFd(fd_) != 0) ThrowErrno(path_);
+}
+
+void RecordFile::Lock() {
+    if (fd_ < 0) ThrowIo(kFileNotOpen, path_);
+    while (::flock(fd_, LOCK_EX) != 0)
+        if (errno != EINTR) ThrowIo(kAccessDenied, path_);
 }
 
 FileLock::FileLock(const std::string& path) {
-    fd_ = ::open(ResolveExisting(path).c_str(), O_RDONLY);
+    fd_ = OpenFd(ResolveExisting(path).c_str(), O_RDONLY);
     if (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
         ::close(fd_);
         fd_ = -1;

@@ -10,6 +10,9 @@ namespace qv {
 // (an optional file counts as absent); the other raises the input/output error.
 std::optional<std::string> TryReadFile(const std::string& path);
 std::string ReadFileOrThrow(const std::string& path);
+// For a file the caller would make anew when it is missing: nullopt only when there is no such
+// file; a file that is there but fails to open raises, so it is never taken for a missing one.
+std::optional<std::string> ReadFileIfExists(const std::string& path);
 
 // Rewrites a file whole: the bytes go to a temporary file in the same directory, which is
 // synced and renamed over the old one, then the directory is synced. A failure at any point
@@ -20,6 +23,29 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes);
 // throwing hook simulates a crash at that point.
 using AtomicWriteHook = void (*)(const std::string& tempPath);
 void SetAtomicWriteHookForTest(AtomicWriteHook hook);
+
+// Temporary files of WriteFileAtomic are named "<file>.tmp<station>_<process>-<n>", so that an
+// archive shared by several stations can tell whose leftovers are whose.
+void SetTempFileStation(const std::string& station);
+// A fresh temporary name of that form beside `path`.
+std::string TempPathBeside(const std::string& path);
+// Removes the temporary files in `dir` that this station's processes left and whose process is
+// gone (a kill during an atomic write). Other stations' files are never touched. Answers how
+// many were removed.
+int RemoveStaleTempFiles(const std::string& dir);
+
+// Syncs the directory holding `path`, so that a rename or a new file in it survives a crash.
+// A file system that cannot sync directories (EINVAL) counts as done; other failures raise.
+void SyncDirectoryOf(const std::string& path);
+
+// Fault injection for tests: the platform's file calls of one kind are counted, and the nth one
+// from now on (1 = the next) fails with `error` (EIO, ENOSPC, ...) without reaching the system.
+enum class IoCall { Open, Write, Sync, Rename };
+constexpr int kIoCallKinds = 4;
+void FailIoCallForTest(IoCall call, int nth, int error);
+// Clears every planned failure and every count.
+void ResetIoFaultsForTest();
+int IoCallCountForTest(IoCall call);
 
 // Renames a file the caller wrote and synced over `path` in the same directory (an existing
 // spelling of `path` is reused), then syncs the directory. Raises the input/output error.
@@ -32,7 +58,10 @@ std::optional<int64_t> FileSize(const std::string& path);
 // an existing file is found ignoring case, a new one reuses an existing spelling.
 class RecordFile {
   public:
-    enum class Mode { Read, ReadWrite, Create };
+    // Create empties the file (or makes it): only for files rewritten whole on purpose.
+    // OpenOrCreate opens an existing file for writing and makes one only when there is none:
+    // a file that fails to open for any other reason is never replaced by an empty one.
+    enum class Mode { Read, ReadWrite, Create, OpenOrCreate };
 
     RecordFile() = default;
     RecordFile(const std::string& path, int recordSize, Mode mode) { Open(path, recordSize, mode); }
@@ -44,7 +73,7 @@ class RecordFile {
 
     // Raises the input/output error when the file cannot be opened.
     void Open(const std::string& path, int recordSize, Mode mode);
-    // Answers false instead of raising.
+    // Answers false instead of raising (errno tells why).
     bool TryOpen(const std::string& path, int recordSize, Mode mode);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
@@ -60,7 +89,11 @@ class RecordFile {
     void Write(int64_t index, const void* buffer, int64_t count = 1);
     void Append(const void* buffer, int64_t count = 1) { Write(RecordCount(), buffer, count); }
     void Truncate(int64_t records);
+    // Raises the input/output error when the data does not reach the disk.
     void Sync();
+    // Waits for an advisory exclusive lock (flock) on the open file, held until it is closed;
+    // stations that update the file in place take it first. Raises the input/output error.
+    void Lock();
 
   private:
     int fd_ = -1;

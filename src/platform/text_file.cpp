@@ -1,5 +1,8 @@
 #include "platform/text_file.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "platform/file_io.h"
 
 namespace qv {
@@ -25,19 +28,25 @@ void TextReader::OpenOrThrow(const std::string& path) {
     SetBytes(ReadFileOrThrow(path));
 }
 
-bool TextReader::AtLineEnd() const {
-    char c = data_[pos_];
-    return c == '\r' || (lfMode_ && c == '\n');
+size_t TextReader::LineEnd(size_t from, size_t limit) const {
+    // Scanned a block at a time: import files run to hundreds of thousands of lines.
+    const char* base = data_.data();
+    const void* cr = std::memchr(base + from, '\r', limit - from);
+    if (cr) limit = size_t(static_cast<const char*>(cr) - base);
+    if (lfMode_)
+        if (const void* lf = std::memchr(base + from, '\n', limit - from))
+            limit = size_t(static_cast<const char*>(lf) - base);
+    return limit;
 }
 
 std::string TextReader::ReadChars(size_t width) {
-    size_t start = pos_;
-    while (pos_ < end_ && pos_ - start < width && !AtLineEnd()) ++pos_;
+    const size_t start = pos_;
+    if (pos_ < end_) pos_ = LineEnd(pos_, start + std::min(width, end_ - start));
     return data_.substr(start, pos_ - start);
 }
 
 void TextReader::SkipLine() {
-    while (pos_ < end_ && !AtLineEnd()) ++pos_;
+    if (pos_ < end_) pos_ = LineEnd(pos_, end_);
     if (pos_ < end_) {
         bool cr = data_[pos_] == '\r';
         ++pos_;

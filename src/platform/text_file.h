@@ -37,7 +37,8 @@ class TextReader {
     static std::optional<std::vector<std::string>> ReadLines(const std::string& path, size_t width = 255);
 
   private:
-    bool AtLineEnd() const;
+    // The first line end in [from, limit), else limit.
+    size_t LineEnd(size_t from, size_t limit) const;
     std::string data_;
     size_t pos_ = 0;
     size_t end_ = 0;

@@ -1,6 +1,5 @@
 #include "quick/preparation.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -75,16 +74,6 @@ void ForEachCard(int32_t last, Progress& progress, Visit&& visit) {
     }
 }
 
-void SyncDirectoryOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // A file too large to build in memory, written by records into a temporary file beside it and
 // renamed over the old one only when complete: a failed build leaves the old file.
 class StagedFile {
@@ -102,9 +91,8 @@ class StagedFile {
     void Commit() {
         file_.Sync();
         file_.Close();
-        if (::rename(temp_.c_str(), target_.c_str()) != 0) ThrowErrno(target_);
+        RenameOver(temp_, target_);
         committed_ = true;
-        SyncDirectoryOf(target_);
     }
 
   private:

@@ -9,8 +9,10 @@
 #include "core/card_notes.h"
 #include "core/core_state.h"
 #include "platform/bytes.h"
+#include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"
+#include "support/io_faults.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -234,6 +236,38 @@ TEST_F(ArchiveMerge, AFailureMidwayCountsOnlyTheArchivesCopiedWhole) {
     EXPECT_EQ(CoreState.LastCard, 2);
     EXPECT_EQ(ReadBytes(Current("alf-sch.dat")).substr(0, 150), Text("A0") + Text("A1") + Text("A2"));
     EXPECT_EQ(ReadBytes(Current("num-sch.dat")).substr(0, 300), Values(1) + Values(2) + Values(3));
+}
+
+TEST_F(ArchiveMerge, AFailedCallCountsOnlyCardsOnDisk) {
+    const std::string a =
+        Archive("a", {Text("A0"), Text("A1"), Text("A2")}, {Values(1), Values(2, "00 00 00 80"), Values(3)});
+    WriteNotesChain(a + "not-sch.dat", 0, "nota di A1");
+    const std::string b = Archive("b", {Text("B0"), Text("B1")}, {Values(4), Values(5)});
+    const std::vector<std::string> dirs = {a, b};
+    const std::string merged = Text("A0") + Text("A1") + Text("A2") + Text("B0") + Text("B1");
+    const auto reset = [&] {
+        Archive("current", {"Vecchia 1", "Vecchia 2"}, {Values(9, "00 00 00 80"), Values(9)});
+        RemoveFile(Current("not-sch.dat"));
+        WriteNotesChain(Current("not-sch.dat"), 0, "nota vecchia");
+    };
+    test::ForEachIoFault(
+        reset, [&] { MergeArchives(dirs, progress); },
+        [&](const std::string&) {
+            const std::string index = ReadBytes(Current("dli-sch.dat"));
+            ASSERT_EQ(index.size(), 4u);
+            const int32_t last = GetI32(reinterpret_cast<const uint8_t*>(index.data()));
+            const std::string text = ReadBytes(Current("alf-sch.dat"));
+            if (last == 1) {
+                // Failed before the archive was emptied: the old cards and their notes.
+                EXPECT_EQ(text.substr(0, 9), "Vecchia 1");
+                EXPECT_EQ(ReadNotesChain(Current("not-sch.dat"), 1), "nota vecchia");
+                return;
+            }
+            // Every counted card is on disk whole, with its notes.
+            EXPECT_TRUE(last == -1 || last == 2 || last == 4) << last;
+            EXPECT_EQ(text.substr(0, size_t(last + 1) * 50), merged.substr(0, size_t(last + 1) * 50));
+            if (last >= 1) EXPECT_EQ(ReadNotesChain(Current("not-sch.dat"), 1), "nota di A1");
+        });
 }
 
 }  // namespace

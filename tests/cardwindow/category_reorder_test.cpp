@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
@@ -9,6 +10,7 @@
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "small_archive.h"
+#include "support/io_faults.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -200,6 +202,36 @@ TEST_F(CategoryReorderTest, ADeclarationNotFoundChangesNoCard) {
     EXPECT_THROW(ReorderMarkedCategories(progress), IoError);
     EXPECT_EQ(ReadBytes(Archive("sig-sch.dat")), cut);
     EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), cards);
+}
+
+TEST_F(CategoryReorderTest, EndsWholeOrNotAtAllWhateverCallFails) {
+    std::string oldFiles;
+    const auto files = [&] {
+        return ReadBytes(Archive("sig-sch.dat")) + ReadBytes(Archive("num-sch.dat")) +
+               ReadBytes(Archive("mod-sch.dat"));
+    };
+    const auto reset = [&] {
+        Prepare();
+        WriteBytes(Archive("dli-sch.dat"), std::string("\x02\0\0\0", 4));  // the lock file
+        FieldAttributes[2] = FieldAttributes[3] = 64;
+        oldFiles = files();
+    };
+    test::RecordingProgress progress;
+    reset();
+    ReorderMarkedCategories(progress);
+    const std::string newFiles = files();
+    ASSERT_NE(newFiles, oldFiles);
+    test::ForEachIoFault(
+        reset, [&] { ReorderMarkedCategories(progress); },
+        [&](const std::string&) {
+            // What the next opening does first.
+            if (RecoverArchive(CoreState.ArchiveDir)) {
+                BuildArchiveDefinition();
+                ClearArchiveCommits(CoreState.ArchiveDir);
+            }
+            const std::string now = files();
+            EXPECT_TRUE(now == oldFiles || now == newFiles);
+        });
 }
 
 TEST_F(CategoryReorderTest, TheNumberOfANonCodedDeclarationIsNotRewritten) {

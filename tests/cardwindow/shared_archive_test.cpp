@@ -11,6 +11,7 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/io_faults.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -196,6 +197,27 @@ TEST_F(SharedArchive, DamagedLocalFilesLeaveTheSharedIndex) {
     WriteBytes(local + "alf-sch.dat", ReadBytes(local + "alf-sch.dat").substr(0, 4 * 50));
     EXPECT_THROW(SyncToServerArchive(), IoError);
     EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Index(2));
+}
+
+TEST_F(SharedArchive, AFailedCallNeverCostsTheSharedCards) {
+    std::string text, words, notes;
+    const auto reset = [&] {
+        MakeShared(2);
+        text = ReadBytes(shared + "alf-sch.dat");
+        words = ReadBytes(shared + "num-sch.dat");
+        notes = ReadBytes(shared + "not-sch.dat");
+    };
+    test::ForEachIoFault(
+        reset, [] { SyncToServerArchive(); },
+        [&](const std::string&) {
+            // The shared cards and notes stay; the index counts all or none of the copy.
+            EXPECT_EQ(ReadBytes(shared + "alf-sch.dat").substr(0, text.size()), text);
+            EXPECT_EQ(ReadBytes(shared + "num-sch.dat").substr(0, words.size()), words);
+            EXPECT_EQ(ReadBytes(shared + "not-sch.dat").substr(0, 3 * 104).substr(104), notes.substr(104));
+            const std::string index = ReadBytes(shared + "dli-sch.dat");
+            EXPECT_TRUE(index == Index(2) || index == Index(4));
+            if (index == Index(4)) EXPECT_EQ(SharedCardText(4), CardText('a', 4));
+        });
 }
 
 TEST_F(SharedArchive, WaitsForTheSharedIndexLock) {

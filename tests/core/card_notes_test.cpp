@@ -1,12 +1,29 @@
 #include "core/card_notes.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <random>
+#include <set>
+#include <sstream>
+#include <thread>
 
+#include "core/archive_commit.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/text_file.h"
+#include "support/io_faults.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -50,6 +67,8 @@ class CardNotesTest : public ::testing::Test {
         WriteBytes(Staging(), text);
         SaveCardNotes();
     }
+    // Rewrites the card's chain in place.
+    void Rewrite(const std::string& text) { SetNotesHead(WriteNotesChain(Notes(), GetNotesHead(), text)); }
     std::string Load() {
         LoadCardNotes();
         return ReadBytes(Staging());
@@ -86,19 +105,19 @@ TEST_F(CardNotesTest, EditingRewritesTheChainInItsOwnOrder) {
     EXPECT_EQ(Load(), A + B);
 
     const std::string X(100, 'x'), Y20(20, 'y');
-    Save(X + Y20);  // 120 characters: two pieces, the second ends the chain
+    Rewrite(X + Y20);  // 120 characters: two pieces, the second ends the chain
     EXPECT_EQ(GetNotesHead(), 3);
     EXPECT_EQ(ToHex(ReadBytes(Notes())), ToHex(Header(4) + Rec(Y20, 0) + Rec("altra", 0) + Rec(X, 1)));
     EXPECT_EQ(Load(), X + Y20);
 
     // Growing past the old chain takes free records at the end.
-    Save(X + X + X + Y20);
+    Rewrite(X + X + X + Y20);
     EXPECT_EQ(ToHex(ReadBytes(Notes())),
               ToHex(Header(6) + Rec(X, 4) + Rec("altra", 0) + Rec(X, 1) + Rec(X, 5) + Rec(Y20, 0)));
     EXPECT_EQ(Load(), X + X + X + Y20);
 
     // Shortening to one piece leaves records 1, 4, 5 unused.
-    Save("z");
+    Rewrite("z");
     EXPECT_EQ(ToHex(ReadBytes(Notes())),
               ToHex(Header(6) + Rec(X, 4) + Rec("altra", 0) + Rec("z", 0) + Rec(X, 5) + Rec(Y20, 0)));
 }
@@ -152,7 +171,7 @@ TEST_F(CardNotesTest, DamagedChainsAndHeaders) {
         WriteBytes(Notes(), c.file);
         SetNotesHead(c.head);
         EXPECT_EQ(Load(), c.loaded);
-        Save(c.saved);
+        Rewrite(c.saved);
         EXPECT_EQ(GetNotesHead(), c.newHead);
         EXPECT_EQ(ToHex(ReadBytes(Notes())), ToHex(c.after));
     }
@@ -193,6 +212,229 @@ TEST_F(CardNotesTest, UnwritableNotesFileRaises) {
     WriteBytes(Staging(), "testo");
     EXPECT_THROW(SaveCardNotes(), IoError);
     EXPECT_EQ(GetNotesHead(), 0);
+}
+
+TEST_F(CardNotesTest, AFailedCallLosesNoStoredCardOrNotes) {
+    const std::string dirPath = CoreState.ArchiveDir;
+    const std::string firstText = std::string("prima") + std::string(45, '\0');
+    const auto reset = [&] {
+        std::string values(96, '\0');
+        values += std::string("\0\0\0\x80", 4);  // notes head 1
+        WriteBytes(dirPath + "alf-sch.dat", firstText);
+        WriteBytes(dirPath + "num-sch.dat", values);
+        WriteBytes(dirPath + "dli-sch.dat", std::string(4, '\0'));
+        WriteBytes(Notes(), Header(2) + Rec("nota prima", 0));
+        CoreState.LastCard = 0;
+        CoreState.CurrentCard = 1;
+        CoreState.WriteAccess = 1;
+        CoreState.CardWindowMode = 1;
+        ClearCardFields(1, 1);
+        CurrentCardText[1] = 's';
+        WriteBytes(Staging(), std::string(150, 'n'));
+    };
+    const auto run = [] {
+        SaveCardNotes();
+        SaveCurrentCard();
+    };
+    const CardFiles files = CardFiles::InDirectory(dirPath, CurrentCardGeometry());
+    test::ForEachIoFault(reset, run, [&](const std::string&) {
+        uint8_t text[50];
+        uint16_t words[50];
+        ASSERT_TRUE(files.ReadText(0, text));
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(text), 50), firstText);
+        EXPECT_EQ(ReadNotesChain(Notes(), 1), "nota prima");
+        const int32_t last = files.ReadLastCard();
+        ASSERT_TRUE(last == 0 || last == 1) << last;
+        if (last == 1) {
+            ASSERT_TRUE(files.ReadValues(1, words));
+            EXPECT_EQ(ReadNotesChain(Notes(), DecodeCardNumber(words[48], words[49])), std::string(150, 'n'));
+        }
+    });
+}
+
+TEST_F(CardNotesTest, TwoProcessesStoringCardsWithNotesNeverCrossThem) {
+    const CardFiles files = CardFiles::InDirectory(CoreState.ArchiveDir, CurrentCardGeometry());
+    WriteBytes(files.TextPath(), "");
+    WriteBytes(files.ValuesPath(), "");
+    WriteBytes(files.IndexPath(), std::string(4, '\xFF'));
+    constexpr int kCards = 200;
+    // Each card's text names it; its notes repeat the name, long enough for a chain of pieces.
+    const auto name = [](int process, int i) {
+        return "p" + std::to_string(process) + "-" + std::to_string(i);
+    };
+    const auto notesOf = [](const std::string& card) {
+        std::string notes;
+        while (notes.size() < 230) notes += card + " ";
+        return notes;
+    };
+    pid_t children[2];
+    for (int process = 0; process < 2; ++process) {
+        children[process] = ::fork();
+        ASSERT_GE(children[process], 0);
+        if (children[process] != 0) continue;
+        int status = 0;
+        try {
+            for (int i = 0; i < kCards; ++i) {
+                uint8_t text[50] = {};
+                uint16_t words[50] = {};
+                const std::string card = name(process, i);
+                std::copy(card.begin(), card.end(), text);
+                EncodeCardNumber(WriteNotesChain(Notes(), 0, notesOf(card)), words[48], words[49]);
+                files.AppendCard(text, words);
+            }
+        } catch (...) {
+            status = 1;
+        }
+        ::_exit(status);
+    }
+    for (pid_t child : children) {
+        int status = -1;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    ASSERT_EQ(files.ReadLastCard(), 2 * kCards - 1);
+    std::set<std::string> seen;
+    for (int32_t c = 0; c < 2 * kCards; ++c) {
+        uint8_t text[50];
+        uint16_t words[50];
+        ASSERT_TRUE(files.ReadText(c, text) && files.ReadValues(c, words));
+        const std::string card(reinterpret_cast<char*>(text));
+        EXPECT_EQ(ReadNotesChain(Notes(), DecodeCardNumber(words[48], words[49])), notesOf(card)) << card;
+        seen.insert(card);
+    }
+    EXPECT_EQ(seen.size(), size_t(2 * kCards));
+}
+
+TEST_F(CardNotesTest, NewNotesOfAStoredCardGoToANewChain) {
+    WriteBytes(Notes(), Header(2) + Rec("vecchia", 0));
+    SetNotesHead(1);
+    Save("nuova");
+    // The stored card still points at its old notes until it is stored itself.
+    EXPECT_EQ(GetNotesHead(), 2);
+    EXPECT_EQ(ToHex(ReadBytes(Notes())), ToHex(Header(3) + Rec("vecchia", 0) + Rec("nuova", 0)));
+}
+
+// A card of the crash test: its text, words 1-3 and notes all carry a tag and a version.
+struct VersionedCard {
+    uint32_t tag = 0;
+    int version = 0;
+    std::string Text() const { return "t" + std::to_string(tag) + "v" + std::to_string(version); }
+    std::string NotesText() const {
+        std::string notes;
+        while (notes.size() < 150) notes += "n" + std::to_string(tag) + "v" + std::to_string(version) + " ";
+        return notes;
+    }
+};
+
+TEST_F(CardNotesTest, KilledWhileStoringAndEditingLosesNothingAcknowledged) {
+    CoreState.StationNumber = "001";
+    const std::string archive = CoreState.ArchiveDir;
+    const CardFiles files = CardFiles::InDirectory(archive, CurrentCardGeometry());
+    WriteBytes(files.TextPath(), "");
+    WriteBytes(files.ValuesPath(), "");
+    WriteBytes(files.IndexPath(), std::string(4, '\xFF'));
+    const std::string log = dir / "acknowledged.log";
+    const auto store = [&](int32_t card, const VersionedCard& v) {
+        uint8_t text[50] = {};
+        uint16_t words[50] = {};
+        const std::string t = v.Text();
+        std::copy(t.begin(), t.end(), text);
+        words[0] = uint16_t(v.tag >> 16), words[1] = uint16_t(v.tag), words[2] = uint16_t(v.version);
+        EncodeCardNumber(WriteNotesChain(Notes(), 0, v.NotesText()), words[48], words[49]);
+        if (card < 0) return files.AppendCard(text, words);
+        files.RewriteCard(card, text, words);
+        return card;
+    };
+    // Reads a card back; nullopt when its text, numbers or notes disagree (a torn card).
+    const auto load = [&](int32_t card) -> std::optional<VersionedCard> {
+        uint8_t text[50];
+        uint16_t words[50];
+        if (!files.ReadText(card, text) || !files.ReadValues(card, words)) return std::nullopt;
+        const VersionedCard v{uint32_t(words[0]) << 16 | words[1], words[2]};
+        if (std::string(reinterpret_cast<char*>(text), strnlen(reinterpret_cast<char*>(text), 50)) !=
+                v.Text() ||
+            ReadNotesChain(Notes(), DecodeCardNumber(words[48], words[49])) != v.NotesText())
+            return std::nullopt;
+        return v;
+    };
+    std::mt19937 rng(20261207);
+    for (int round = 0; round < 12; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const int out = ::open(log.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0644);
+            std::mt19937 r(uint32_t(::getpid()));
+            try {
+                const auto acknowledge = [&](int32_t card, const VersionedCard& v) {
+                    const std::string line = std::to_string(card) + " " + std::to_string(v.tag) + " " +
+                                             std::to_string(v.version) + "\n";
+                    if (::write(out, line.data(), line.size()) != ssize_t(line.size())) ::_exit(2);
+                };
+                for (;;) {
+                    const int32_t last = files.ReadLastCard();
+                    if (r() % 5 == 0) {
+                        // A block of new cards, as the bulk jobs store them.
+                        std::vector<VersionedCard> cards(1 + r() % 40);
+                        std::vector<std::string> notes;
+                        for (VersionedCard& v : cards) notes.push_back((v = {r(), 0}).NotesText());
+                        const std::vector<int32_t> heads = AppendNotesChains(Notes(), notes);
+                        CardRecords block(files.Geometry());
+                        for (size_t k = 0; k < cards.size(); ++k) {
+                            uint8_t text[50] = {};
+                            uint16_t words[50] = {};
+                            const std::string t = cards[k].Text();
+                            std::copy(t.begin(), t.end(), text);
+                            words[0] = uint16_t(cards[k].tag >> 16), words[1] = uint16_t(cards[k].tag);
+                            EncodeCardNumber(heads[k], words[48], words[49]);
+                            block.Add(text, words);
+                        }
+                        const int32_t first = files.AppendCards(block);
+                        for (size_t k = 0; k < cards.size(); ++k) acknowledge(first + int32_t(k), cards[k]);
+                        continue;
+                    }
+                    int32_t card = last < 0 || r() % 3 == 0 ? -1 : int32_t(r() % uint32_t(last + 1));
+                    VersionedCard v{r(), 0};
+                    if (card >= 0) {
+                        if (const auto old = load(card)) v = {old->tag, old->version + 1};
+                    }
+                    acknowledge(store(card, v), v);
+                }
+            } catch (...) {
+                ::_exit(1);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 + rng() % 55));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself: " << status;
+        RecoverArchive(archive);  // what the next opening does first
+
+        std::map<int32_t, VersionedCard> acknowledged;
+        TextReader in(ReadBytes(log));
+        while (!in.Eof()) {
+            std::istringstream line(in.ReadLine(std::string::npos));
+            int32_t card;
+            VersionedCard v;
+            if (line >> card >> v.tag >> v.version) acknowledged[card] = v;
+        }
+        const int32_t last = files.ReadLastCard();
+        for (int32_t card = 0; card <= last; ++card) {
+            const std::optional<VersionedCard> v = load(card);
+            ASSERT_TRUE(v) << "round " << round << ": card " << card << " torn";
+            const auto acked = acknowledged.find(card);
+            if (acked == acknowledged.end()) continue;
+            // Edits under way at a kill may have landed whole without being acknowledged, so a
+            // card may be versions ahead; never behind.
+            EXPECT_EQ(v->tag, acked->second.tag) << card;
+            EXPECT_GE(v->version, acked->second.version) << "round " << round << ", card " << card;
+        }
+        if (!acknowledged.empty()) EXPECT_GE(last, acknowledged.rbegin()->first);
+    }
+    int leftovers = 0;
+    for (const auto& e : std::filesystem::directory_iterator(archive))
+        leftovers += e.path().filename().string().find(".tmp001_") != std::string::npos;
+    EXPECT_EQ(leftovers, 0);
 }
 
 }  // namespace

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "platform/cp1252.h"
@@ -124,6 +127,92 @@ TEST(RecordFile, ReadsAndWritesRecordsByNumber) {
     EXPECT_THROW(RecordFile(dir / "missing.dat", 4, RecordFile::Mode::Read), IoError);
     RecordFile g;
     EXPECT_FALSE(g.TryOpen(dir.Path(), 4, RecordFile::Mode::Read));  // a directory is no file
+}
+
+TEST(RecordFile, OpenOrCreateMakesOnlyWhatIsMissing) {
+    TempDir dir;
+    WriteBytes(dir / "Not-Sch.dat", "old notes");
+    struct Case {
+        const char* name;
+        std::string path;
+        int failOpen;  // the nth open failing with EIO, 0 none
+        bool opens;
+        std::string after;  // the file's bytes afterwards
+    } cases[] = {
+        {"existing file kept, found ignoring case", dir / "not-sch.dat", 0, true, "old notes"},
+        {"missing file made empty", dir / "dli-sch.dat", 0, true, ""},
+        // A share failing for a moment must not cost the file its contents.
+        {"existing file whose open fails", dir / "not-sch.dat", 1, false, "old notes"},
+        {"missing file whose creation fails", dir / "num-sch.dat", 2, false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.failOpen) FailIoCallForTest(IoCall::Open, c.failOpen, EIO);
+        RecordFile f;
+        EXPECT_EQ(f.TryOpen(c.path, 1, RecordFile::Mode::OpenOrCreate), c.opens);
+        ResetIoFaultsForTest();
+        f.Close();
+        EXPECT_EQ(TryReadFile(c.path).value_or(""), c.after);
+    }
+    EXPECT_FALSE(FileExists(dir / "num-sch.dat"));
+}
+
+TEST(RecordFile, FailedSyncsAreReported) {
+    TempDir dir;
+    WriteBytes(dir / "impost.000", "old");
+    struct Case {
+        const char* name;
+        IoCall call;
+        int nth;
+        int error;
+    } cases[] = {
+        {"file sync", IoCall::Sync, 1, EIO},
+        {"file sync, disk full", IoCall::Sync, 1, ENOSPC},
+        {"directory sync", IoCall::Sync, 2, EIO},
+        {"rename", IoCall::Rename, 1, EIO},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FailIoCallForTest(c.call, c.nth, c.error);
+        EXPECT_THROW(WriteFileAtomic(dir / "impost.000", "new"), IoError);
+        ResetIoFaultsForTest();
+        // Only a failed directory sync comes after the rename.
+        EXPECT_EQ(ReadBytes(dir / "impost.000"), c.nth == 2 ? "new" : "old");
+        WriteBytes(dir / "impost.000", "old");
+    }
+    RecordFile f(dir / "r.dat", 1, RecordFile::Mode::Create);
+    f.Append("x");
+    FailIoCallForTest(IoCall::Sync, 1, EIO);
+    EXPECT_THROW(f.Sync(), IoError);
+    ResetIoFaultsForTest();
+    int entries = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.Path())) entries += e.is_regular_file();
+    EXPECT_EQ(entries, 2);
+}
+
+TEST(AtomicWrite, StaleTemporaryFilesOfThisStationAreRemoved) {
+    TempDir dir;
+    // A process id that is surely gone: a child that has ended and been waited for.
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string dead = std::to_string(gone), alive = std::to_string(::getpid());
+    struct Case {
+        std::string name;
+        bool removed;
+    } cases[] = {
+        {"alf-sch.dat.tmp007_" + dead + "-12", true},
+        {"Condizio.007.tmp007_" + dead + "-9", true},
+        {"alf-sch.dat.tmp007_" + alive + "-3", false},  // still being written
+        {"alf-sch.dat.tmp008_" + dead + "-4", false},   // another station's
+        {"alf-sch.dat.tmp" + dead + "-5", false},       // no station in the name
+        {"alf-sch.dat", false},
+    };
+    for (const Case& c : cases) WriteBytes(dir / c.name, "x");
+    SetTempFileStation("007");
+    EXPECT_EQ(RemoveStaleTempFiles(dir.Path()), 2);
+    SetTempFileStation("");
+    for (const Case& c : cases) EXPECT_EQ(FileExists(dir / c.name), !c.removed) << c.name;
 }
 
 }  // namespace

@@ -1,0 +1,195 @@
+#include "core/card_journal.h"
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+#include "core/core_state.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+
+namespace qv {
+namespace {
+
+constexpr char kMagic[] = "QVJ1";
+constexpr size_t kMagicBytes = 4;
+
+std::string JournalPath(const std::string& dir) {
+    return dir + "sch-" + CoreState.StationNumber + ".jnl";
+}
+
+uint32_t Checksum(std::string_view bytes) {
+    uint32_t h = 2166136261u;  // FNV-1a
+    for (char c : bytes) h = (h ^ uint8_t(c)) * 16777619u;
+    return h;
+}
+
+void AppendU32(std::string& out, uint32_t v) {
+    AppendI32(out, int32_t(v));
+}
+
+void AppendBytes(std::string& out, const std::vector<uint8_t>& bytes) {
+    AppendU32(out, uint32_t(bytes.size()));
+    out.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+// Reads what lies at [offset, offset + length) of the file, short where the file ends.
+std::vector<uint8_t> ReadAt(const std::string& path, int64_t offset, size_t length) {
+    std::vector<uint8_t> bytes(length);
+    RecordFile file;
+    if (!file.TryOpen(path, 1, RecordFile::Mode::Read)) {
+        if (errno == ENOENT) return {};
+        ThrowErrno(path);
+    }
+    bytes.resize(size_t(file.ReadUpTo(offset, bytes.data(), int64_t(length))));
+    return bytes;
+}
+
+struct Image {
+    std::string name;
+    int64_t offset = 0;
+    std::vector<uint8_t> before, after;
+};
+
+// Writes the images chosen by `after` and syncs every file touched, each opened once for a run
+// of images of one file.
+void WriteImages(const std::string& dir, const std::vector<Image>& images, bool after) {
+    RecordFile file;
+    for (size_t i = 0; i < images.size(); ++i) {
+        const Image& image = images[i];
+        if (!file.IsOpen()) file.Open(dir + image.name, 1, RecordFile::Mode::ReadWrite);
+        const std::vector<uint8_t>& bytes = after ? image.after : image.before;
+        if (!bytes.empty()) file.Write(image.offset, bytes.data(), int64_t(bytes.size()));
+        if (i + 1 == images.size() || images[i + 1].name != image.name) {
+            file.Sync();
+            file.Close();
+        }
+    }
+}
+
+std::string Serialize(const std::vector<Image>& images) {
+    std::string out(kMagic, kMagicBytes);
+    AppendU32(out, uint32_t(images.size()));
+    for (const Image& image : images) {
+        AppendU32(out, uint32_t(image.name.size()));
+        out += image.name;
+        AppendI32(out, int32_t(image.offset & 0xFFFFFFFF));
+        AppendI32(out, int32_t(image.offset >> 32));
+        AppendBytes(out, image.before);
+        AppendBytes(out, image.after);
+    }
+    AppendU32(out, Checksum(out));
+    return out;
+}
+
+// Cuts a journal into its images; false for one cut short or damaged.
+class JournalReader {
+  public:
+    explicit JournalReader(const std::string& bytes) : bytes_(bytes) {}
+
+    bool Read(std::vector<Image>& images) {
+        if (bytes_.size() < kMagicBytes + 8 || bytes_.compare(0, kMagicBytes, kMagic) != 0) return false;
+        const size_t body = bytes_.size() - 4;
+        if (GetU32(Bytes(bytes_) + body) != Checksum(std::string_view(bytes_).substr(0, body))) return false;
+        pos_ = kMagicBytes;
+        end_ = body;
+        uint32_t count = 0;
+        if (!U32(count)) return false;
+        for (uint32_t i = 0; i < count; ++i) {
+            Image image;
+            uint32_t low = 0, high = 0;
+            if (!Text(image.name) || !U32(low) || !U32(high) || !Vector(image.before) || !Vector(image.after))
+                return false;
+            image.offset = int64_t((uint64_t(high) << 32) | low);
+            // A name with a slash would reach outside the directory.
+            if (image.name.empty() || image.name.find('/') != std::string::npos || image.offset < 0)
+                return false;
+            images.push_back(std::move(image));
+        }
+        return pos_ == end_;
+    }
+
+  private:
+    bool U32(uint32_t& v) {
+        if (end_ - pos_ < 4) return false;
+        v = GetU32(Bytes(bytes_) + pos_);
+        pos_ += 4;
+        return true;
+    }
+    bool Text(std::string& s) {
+        uint32_t n = 0;
+        if (!U32(n) || end_ - pos_ < n) return false;
+        s = bytes_.substr(pos_, n);
+        pos_ += n;
+        return true;
+    }
+    bool Vector(std::vector<uint8_t>& v) {
+        std::string s;
+        if (!Text(s)) return false;
+        v.assign(s.begin(), s.end());
+        return true;
+    }
+
+    const std::string& bytes_;
+    size_t pos_ = 0, end_ = 0;
+};
+
+}  // namespace
+
+RecordJournal::RecordJournal(std::string dir) : dir_(std::move(dir)) {}
+
+void RecordJournal::Add(const std::string& path, int64_t offset, std::vector<uint8_t> after) {
+    Entry e;
+    const size_t slash = path.find_last_of('/');
+    e.name = ResolveExisting(path).substr(slash == std::string::npos ? 0 : slash + 1);
+    e.offset = offset;
+    e.after = std::move(after);
+    entries_.push_back(std::move(e));
+}
+
+void RecordJournal::Commit() {
+    const std::string journal = JournalPath(dir_);
+    // A journal left by a crash is settled at opening; until then nothing is written over it.
+    if (FileExists(journal)) ThrowIo(kAccessDenied, journal);
+    std::vector<Image> images;
+    for (const Entry& e : entries_)
+        images.push_back({e.name, e.offset, ReadAt(dir_ + e.name, e.offset, e.after.size()), e.after});
+    WriteFileAtomic(journal, Serialize(images));
+    try {
+        WriteImages(dir_, images, true);
+    } catch (const IoError&) {
+        // Put the old records back; when even that fails the journal stays for the opening.
+        try {
+            WriteImages(dir_, images, false);
+            RemoveFile(journal);
+        } catch (const IoError&) {
+        }
+        throw;
+    }
+    RemoveFile(journal);
+}
+
+JournalRecovery RecoverJournal(const std::string& dir) {
+    const std::string journal = JournalPath(dir);
+    const std::optional<std::string> bytes = ReadFileIfExists(journal);
+    if (!bytes) return JournalRecovery::None;
+    std::vector<Image> images;
+    // A journal cut short was never acted on: the records are as they were.
+    const bool complete = JournalReader(*bytes).Read(images);
+    bool sound = complete;
+    // Only records that still hold what this station left there are written again.
+    for (size_t i = 0; sound && i < images.size(); ++i) {
+        const std::vector<uint8_t> now =
+            ReadAt(dir + images[i].name, images[i].offset, images[i].after.size());
+        sound = now == images[i].before || now == images[i].after;
+    }
+    if (sound) WriteImages(dir, images, true);
+    if (!RemoveFile(journal)) ThrowErrno(journal);
+    // Another station changed the records since: its cards win, and the user hears of it.
+    if (complete && !sound) ReportIoError(IoError(kInvalidNumber, journal));
+    return sound ? JournalRecovery::Applied : JournalRecovery::Discarded;
+}
+
+}  // namespace qv

@@ -1,0 +1,14 @@
+#pragma once
+#include <functional>
+#include <string>
+
+namespace qv::test {
+
+// Fault loop over every file call of a job: `run` is counted once on files that `reset` puts in
+// place, then run again for each open, write, sync and rename it makes, with that one call
+// failing (EIO and ENOSPC by turns). Every run must end in the input/output error; `check` then looks
+// at the files, told which call failed.
+void ForEachIoFault(const std::function<void()>& reset, const std::function<void()>& run,
+                    const std::function<void(const std::string& point)>& check);
+
+}  // namespace qv::test
