@@ -16,9 +16,6 @@
 namespace qv {
 namespace {
 
-constexpr int kDeclarationFile = 21;
-constexpr int kLayoutFile = 172;
-constexpr int kDataFile = 173;
 constexpr int kCaptionChars = 50;
 constexpr int kValueWidth = 7;
 constexpr int kNumberWidth = 9;
@@ -207,7 +204,8 @@ std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs
 CardCount RunTotalExport(Progress& progress) {
     const bool tabs = CoreState.ExportTabs != 0;
     // The layout first: without the declarations nothing is written.
-    const std::string layout = BuildExportLayout(ReadFileOrThrow(DataFilePath(kDeclarationFile)), tabs);
+    const std::string layout =
+        BuildExportLayout(ReadFileOrThrow(DataFilePath(data_file::kDeclaration)), tabs);
 
     const CardFiles files = CardFiles::Current();
     const CardGeometry g = files.Geometry();
@@ -234,8 +232,8 @@ CardCount RunTotalExport(Progress& progress) {
             }
         }
     }
-    WriteFileAtomic(DataFilePath(kLayoutFile), layout);
-    WriteFileAtomic(DataFilePath(kDataFile), data);
+    WriteFileAtomic(DataFilePath(data_file::kExportLayout), layout);
+    WriteFileAtomic(DataFilePath(data_file::kExportData), data);
 
     if (last >= 0) {
         CoreState.CurrentCard = last;

@@ -19,8 +19,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kReportFile = 36;
-constexpr int kProvinceStartsFile = 44;
 constexpr int kColumnsText = 33;
 constexpr int kCountedText = 28;
 constexpr int kMinimumText = 29;
@@ -207,7 +205,7 @@ int DistributionField(int field) {
 
 std::vector<int> ReadProvinceStarts() {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(kProvinceStartsFile));
+    in.OpenOrThrow(DataFilePath(data_file::kProvinceStarts));
     std::vector<int> starts;
     while (!in.Eof() && int(starts.size()) < kDistributionProvinces)
         starts.push_back(LeadingNumber(in.ReadLine(255).substr(0, 4)));
@@ -247,7 +245,7 @@ void WriteFieldDistribution() {
         }
         if (type == 0 || type == 2 || type == 3 || type == 6) report.WriteDistributionFooter();
     }
-    WriteFileAtomic(DataFilePath(kReportFile), report.Text());
+    WriteFileAtomic(DataFilePath(data_file::kReport), report.Text());
 }
 
 }  // namespace qv

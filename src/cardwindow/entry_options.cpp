@@ -14,10 +14,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kMouseSwitchFile = 29;
-constexpr int kEntryBoxColourFile = 51;
-constexpr int kCategoryListSwitchFile = 66;
-
 std::optional<uint8_t> SwitchByte(int fileId) {
     const auto bytes = TryReadFile(DataFilePath(fileId));
     if (!bytes || bytes->empty()) return std::nullopt;
@@ -42,22 +38,22 @@ int64_t ReadDigits(const std::string& s, size_t& i, bool& any) {
 }  // namespace
 
 bool ReadCategoryListSwitch() {
-    return SwitchByte(kCategoryListSwitchFile) == uint8_t(1);
+    return SwitchByte(data_file::kCategoryListSwitch) == uint8_t(1);
 }
 
 bool ReadMouseSwitch() {
-    const auto byte = SwitchByte(kMouseSwitchFile);
+    const auto byte = SwitchByte(data_file::kMouseSwitch);
     return !byte || *byte == 1;
 }
 
 void StoreEntrySwitches(bool categoryLists, bool mouse) {
-    WriteSwitchByte(kCategoryListSwitchFile, categoryLists);
-    WriteSwitchByte(kMouseSwitchFile, mouse);
+    WriteSwitchByte(data_file::kCategoryListSwitch, categoryLists);
+    WriteSwitchByte(data_file::kMouseSwitch, mouse);
     CoreState.MouseEntry = mouse ? 1 : 0;
 }
 
 uint32_t ReadEntryBoxColour() {
-    const auto bytes = TryReadFile(DataFilePath(kEntryBoxColourFile));
+    const auto bytes = TryReadFile(DataFilePath(data_file::kEntryBoxColour));
     if (!bytes || bytes->size() < 4) return kDefaultEntryBoxColour;
     return GetU32(reinterpret_cast<const uint8_t*>(bytes->data()));
 }
@@ -65,7 +61,7 @@ uint32_t ReadEntryBoxColour() {
 void WriteEntryBoxColour(uint32_t colour) {
     std::string bytes(4, '\0');
     PutU32(reinterpret_cast<uint8_t*>(bytes.data()), colour);
-    WriteFileAtomic(DataFilePath(kEntryBoxColourFile), bytes);
+    WriteFileAtomic(DataFilePath(data_file::kEntryBoxColour), bytes);
 }
 
 uint32_t BgrToRgb(uint32_t bgr) {

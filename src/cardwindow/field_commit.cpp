@@ -19,7 +19,6 @@
 namespace qv {
 namespace {
 
-constexpr int kLabelFile = 23;
 constexpr int kLabelRecordBytes = 61;
 constexpr int16_t kEmptyShort = int16_t(kEmptyWord);
 constexpr int kPartLimit = 30000;
@@ -312,7 +311,7 @@ int32_t ReadLongNumber(const std::string& text) {
 int FindCategoryByName(int field, const std::string& name) {
     const int n = FieldLastLabel[field] - FieldFirstLabel[field] + 1;
     if (n <= 0 || FieldFirstLabel[field] < 0 || name.empty()) return 0;
-    RecordFile labels(DataFilePath(kLabelFile), kLabelRecordBytes, RecordFile::Mode::Read);
+    RecordFile labels(DataFilePath(data_file::kLabel), kLabelRecordBytes, RecordFile::Mode::Read);
     std::vector<uint8_t> records(size_t(n) * kLabelRecordBytes);
     labels.Read(FieldFirstLabel[field], records.data(), n);
     const std::string key = UpperAz(name);

@@ -13,7 +13,6 @@
 namespace qv {
 namespace {
 
-constexpr int kJumpRuleFile = 30;
 constexpr size_t kRuleLineWidth = 100;
 
 // A decimal number from the start of a part: leading blanks, an optional sign, digits up to
@@ -42,7 +41,7 @@ std::string_view NextPart(std::string_view& rest, char separator) {
 
 void ApplyJumpRules() {
     TextReader in;
-    if (!in.Open(DataFilePath(kJumpRuleFile))) return;
+    if (!in.Open(DataFilePath(data_file::kJumpRule))) return;
     const int fieldCount = std::min(CoreState.FieldCount, kMaxFields);
     while (!in.Eof()) {
         const std::string line = in.ReadLine(kRuleLineWidth);

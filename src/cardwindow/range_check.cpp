@@ -17,10 +17,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kProvinceStartsFile = 44;
-constexpr int kProvinceRangesFile = 107;
-constexpr int kReportFile = 36;
-
 std::string Right(int64_t value, int width) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%*lld", width, static_cast<long long>(value));
@@ -57,7 +53,7 @@ int32_t LeadingNumber(std::string_view text) {
 
 void BuildProvinceRangeList() {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(kProvinceStartsFile));
+    in.OpenOrThrow(DataFilePath(data_file::kProvinceStarts));
     std::vector<std::string> lines;
     while (!in.Eof()) lines.push_back(in.ReadLine(255));
 
@@ -70,12 +66,12 @@ void BuildProvinceRangeList() {
         const std::string_view text = lines[n].size() > 4 ? std::string_view(lines[n]).substr(4) : "";
         out.Line(Right(first[n], 5) + Right(int64_t(first[n + 1]) - 1, 5) + std::string(text));
     }
-    out.Save(DataFilePath(kProvinceRangesFile));
+    out.Save(DataFilePath(data_file::kProvinceRanges));
 }
 
 std::optional<ProvinceRanges> LoadProvinceRanges() {
     TextReader in;
-    if (!in.Open(DataFilePath(kProvinceRangesFile))) return std::nullopt;
+    if (!in.Open(DataFilePath(data_file::kProvinceRanges))) return std::nullopt;
     ProvinceRanges ranges;
     for (int n = 1; n <= kMaxProvinces && !in.Eof(); ++n) {
         const std::string line = in.ReadLine(255);
@@ -96,7 +92,7 @@ CardCount RunRangeCheck(Progress& progress) {
 
     // The report is created before any card is touched, so that an unwritable report stops
     // the check before it changes the archive.
-    const std::string reportPath = DataFilePath(kReportFile);
+    const std::string reportPath = DataFilePath(data_file::kReport);
     WriteFileAtomic(reportPath, "");
     TextBuilder report;
 

@@ -115,7 +115,7 @@ class FieldPass {
 
     void Run() {
         TextReader in;
-        in.OpenOrThrow(DataFilePath(70));
+        in.OpenOrThrow(DataFilePath(data_file::kDesignerSource));
         bool titleWritten = false;
         while (!in.Eof()) {
             std::string line = Next(in);
@@ -138,7 +138,7 @@ class FieldPass {
             }
         }
         CloseList(467, lastRead_);
-        out_.Save(DataFilePath(72));
+        out_.Save(DataFilePath(data_file::kDesignerDeclaration));
         run_.linesRead = lineNumber_;
         CheckCardSize();
     }
@@ -325,7 +325,9 @@ int ReservedPositions(int total, int limit) {
 }
 
 void CreateEmptyCardFiles() {
-    const CardFiles files(DataFilePath(78), DataFilePath(77), DataFilePath(79), CardGeometry{});
+    const CardFiles files(DataFilePath(data_file::kDesignerCardText),
+                          DataFilePath(data_file::kDesignerCardValues),
+                          DataFilePath(data_file::kDesignerLastCard), CardGeometry{});
     {
         // The same lock as every other writer of the last-card index.
         FileLock lock(files.IndexPath());
@@ -344,12 +346,12 @@ void WriteArchiveDescriptor(int numericReserved, int textReserved) {
     out.Line("Var statistiche..: 0");
     out.Line("Modalita' \"\"\"\" ..: 0");
     out.Line("Inizio fattori...: 0");
-    out.Save(DataFilePath(80));
+    out.Save(DataFilePath(data_file::kDesignerDescriptor));
 }
 
 void WriteFactorList() {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(72));
+    in.OpenOrThrow(DataFilePath(data_file::kDesignerDeclaration));
     if (!in.Eof()) in.SkipLine();
     int field = 0;
     int factorStart = 0;
@@ -361,12 +363,12 @@ void WriteFactorList() {
     }
     TextBuilder out;
     out.Line(std::to_string(factorStart));
-    out.Save(DataFilePath(82));
+    out.Save(DataFilePath(data_file::kFactorStart));
 }
 
 bool ReadDescriptorGeometry(int& cardWords, int& cardTextBytes) {
     TextReader in;
-    if (!in.Open(DataFilePath(80))) return false;
+    if (!in.Open(DataFilePath(data_file::kDesignerDescriptor))) return false;
     std::array<std::string, 4> lines;
     for (std::string& line : lines) line = in.Eof() ? std::string() : in.ReadLine(255);
     cardWords = ClampGeometry(DescriptorValue(lines[2]), kCardWordLimit);

@@ -61,7 +61,7 @@ std::string StyleLine(const TextStyle& s) {
 // The source after its title line, which the layout passes never read.
 std::vector<std::string> SourceBody() {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(70));
+    in.OpenOrThrow(DataFilePath(data_file::kDesignerSource));
     std::vector<std::string> lines;
     if (!in.Eof()) in.SkipLine();
     while (!in.Eof()) lines.push_back(in.ReadLine(kSourceWidth));
@@ -108,7 +108,7 @@ class PlacementPass {
                 ShownText(line);
             }
         }
-        placement_.Save(DataFilePath(76));
+        placement_.Save(DataFilePath(data_file::kDesignerLayoutPlacement));
     }
 
   private:
@@ -240,7 +240,7 @@ void CompileCardLayout(CompileRun& run) {
     layout.Line("#Pag 1");
 
     PlacementPass(run, styles, layout).Run(lines);
-    layout.Save(DataFilePath(75));
+    layout.Save(DataFilePath(data_file::kDesignerLayoutText));
 }
 
 }  // namespace qv

@@ -71,14 +71,14 @@ std::string CategoryLabel(int field, int value, CategoryOutOfRange mode) {
     if (value == 0) return {};
     const int count = FieldLastLabel[field] - FieldFirstLabel[field] + 1;
     if (value < 0 || value > count) return mode == CategoryOutOfRange::Unknown ? "???" : "";
-    RecordFile labels(DataFilePath(23), kLabelRecordBytes, RecordFile::Mode::Read);
+    RecordFile labels(DataFilePath(data_file::kLabel), kLabelRecordBytes, RecordFile::Mode::Read);
     uint8_t record[kLabelRecordBytes];
     labels.Read(int64_t(FieldFirstLabel[field]) + value - 1, record);
     return DecodeZeroPadded(record, kLabelChars);
 }
 
 std::string ComuneName(int code) {
-    RecordFile names(DataFilePath(45), kComuneRecordBytes, RecordFile::Mode::Read);
+    RecordFile names(DataFilePath(data_file::kComuneNames), kComuneRecordBytes, RecordFile::Mode::Read);
     uint8_t record[kComuneRecordBytes];
     names.Read(code - 1, record);
     return DecodeShortString(record, kComuneNameChars);

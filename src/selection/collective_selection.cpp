@@ -362,7 +362,7 @@ void RunCollectiveSelection(Progress& progress) {
                 byte = uint8_t(byte | mask);
             }
         }
-        if (found < count) ThrowIo(kReadPastEnd, DataFilePath(5));
+        if (found < count) ThrowIo(kReadPastEnd, DataFilePath(data_file::kCardValues));
     }
 }
 

@@ -13,8 +13,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kListFile = 99;
-constexpr int kWorkingMaskFile = 97;
 constexpr size_t kListLineChars = 100;
 constexpr int kLargestSetting = 32767;
 // The label file keeps the spelling it has always been created with.
@@ -34,7 +32,7 @@ void WriteBand(std::string& out, const LabelGrid& cells, int columns, int rows) 
 
 int CountMaskLines() {
     TextReader in;
-    if (!in.Open(DataFilePath(kWorkingMaskFile))) return 0;
+    if (!in.Open(DataFilePath(data_file::kWorkingMask))) return 0;
     int lines = 0;
     while (!in.Eof()) {
         in.SkipLine();
@@ -65,7 +63,7 @@ void WriteLabels() {
     const int rows = std::min(CountMaskLines(), kMaxLabelRows);
 
     TextReader list;
-    list.OpenOrThrow(DataFilePath(kListFile));
+    list.OpenOrThrow(DataFilePath(data_file::kListOutput));
     std::string out;
     LabelGrid cells;
     int column = 1;

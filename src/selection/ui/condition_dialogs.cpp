@@ -104,7 +104,7 @@ void TRicModalita::FormCreate() {
 
     field_ = CoreState.CommandCode;
     WriteCategoryList(field_);
-    const auto lines = TextReader::ReadLines(DataFilePath(54));
+    const auto lines = TextReader::ReadLines(DataFilePath(data_file::kListStaging));
     if (lines) {
         for (const std::string& line : *lines) Modalita->addItem(Qs(line));
     }

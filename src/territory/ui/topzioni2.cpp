@@ -35,7 +35,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kLegendColourFile = 128;
 constexpr int kGeneralHelp = 111, kLegendHelp = 112, kDisplayHelp = 113, kTerritoryHelp = 114,
               kZoomHelp = 115, kFilesHelp = 116, kPrintHelp = 117, kRescaleHelp = 82;
 constexpr int kMaxTitle = 50;
@@ -358,7 +357,7 @@ void TOpzioni2::FormCreate() {
 void TOpzioni2::FillControls() {
     const MapStateRecord& m = MapState;
     nessuno->setChecked(true);
-    LoadLegendColours(DataFilePath(kLegendColourFile));
+    LoadLegendColours(DataFilePath(data_file::kLegendColour));
     PaintColours();
 
     titoloTxt->setText(Qs(MapClassThresholds.Title));
@@ -416,7 +415,7 @@ void TOpzioni2::PaintColours() {
 
 void TOpzioni2::PrendeOpzioniClick() {
     MapStateRecord& m = MapState;
-    SaveLegendColours(DataFilePath(kLegendColourFile));
+    SaveLegendColours(DataFilePath(data_file::kLegendColour));
     MapClassThresholds.Title = Cp(titoloTxt->text()).substr(0, kMaxTitle);
     for (int k = 0; k < 7; ++k)
         MapClassThresholds.Limits[size_t(k)] = ParseClassLimit(Cp(Classe[size_t(k)]->text()));
