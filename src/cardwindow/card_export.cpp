@@ -8,8 +8,10 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_format.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/progress.h"
 #include "platform/text_file.h"
 
@@ -20,12 +22,6 @@ constexpr int kCaptionChars = 50;
 constexpr int kValueWidth = 7;
 constexpr int kNumberWidth = 9;
 constexpr int32_t kBlockCards = 512;
-
-std::string RightAligned(int64_t v, int width) {
-    char out[32];
-    std::snprintf(out, sizeof out, "%*lld", width, static_cast<long long>(v));
-    return out;
-}
 
 // A value in its column; in fixed widths one that does not fit leaves the column blank.
 void PutColumn(std::string& line, const std::string& value, int width, bool tabs) {
@@ -154,7 +150,7 @@ std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs
             case 0:
             case 1: {
                 const int v = word(p);
-                const bool valid = v >= 1 && v <= FieldLastLabel[f] - FieldFirstLabel[f] + 1;
+                const bool valid = v >= 1 && v <= FieldCategoryCount(f);
                 if (tabs)
                     line += valid ? std::to_string(v) : std::string();
                 else

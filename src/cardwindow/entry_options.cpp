@@ -94,18 +94,6 @@ void ClearByAnswer(int answer) {
     }
 }
 
-int32_t LeadingNumber(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    bool any = false;
-    const int64_t v = ReadDigits(text, i, any);
-    const int64_t signedValue = negative ? -v : v;
-    return int32_t(std::clamp<int64_t>(signedValue, std::numeric_limits<int32_t>::min(),
-                                       std::numeric_limits<int32_t>::max()));
-}
-
 bool ReadWholeNumber(const std::string& text, int32_t& value) {
     size_t i = 0;
     while (i < text.size() && text[i] == ' ') ++i;

@@ -30,9 +30,6 @@ uint32_t RgbToBgr(uint32_t rgb);
 // anything else nothing.
 void ClearByAnswer(int answer);
 
-// The whole number at the start of a text: leading blanks skipped, an optional sign, digits up
-// to the first other character; 0 when there are none. Kept within 32 bits.
-int32_t LeadingNumber(const std::string& text);
 // The text as a whole number (leading blanks, an optional sign, digits to the end); false when
 // it is not one or does not fit 32 bits.
 bool ReadWholeNumber(const std::string& text, int32_t& value);

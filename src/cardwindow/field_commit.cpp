@@ -123,7 +123,7 @@ EntryRefusal CommitCategory(int field, int v, const std::string& text, const Com
         if (chosen > 0) SetFieldWord(field, 0, int16_t(chosen));
         return EntryRefusal::None;
     };
-    const int n = std::max(FieldLastLabel[field] - FieldFirstLabel[field] + 1, 0);
+    const int n = FieldCategoryCount(field);
     const char first = text.empty() ? '\0' : text[0];
     if (v >= 0 || IsDigit(first) || first == '-' || first == '+') {
         if (v < 0 || v > n) return pick(CategoryPicker::List);
@@ -309,7 +309,7 @@ int32_t ReadLongNumber(const std::string& text) {
 }
 
 int FindCategoryByName(int field, const std::string& name) {
-    const int n = FieldLastLabel[field] - FieldFirstLabel[field] + 1;
+    const int n = FieldCategoryCount(field);
     if (n <= 0 || FieldFirstLabel[field] < 0 || name.empty()) return 0;
     RecordFile labels(DataFilePath(data_file::kLabel), kLabelRecordBytes, RecordFile::Mode::Read);
     std::vector<uint8_t> records(size_t(n) * kLabelRecordBytes);

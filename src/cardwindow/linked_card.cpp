@@ -10,6 +10,7 @@
 #include "core/data_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 
@@ -17,19 +18,6 @@ namespace qv {
 namespace {
 
 constexpr size_t kLabelChars = 10;
-
-// A decimal number from the start of the text: leading blanks, an optional sign, digits up to
-// the first other character; 0 without digits.
-int LeadingInteger(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    int64_t v = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-        v = std::min<int64_t>(v * 10 + (s[i] - '0'), INT32_MAX);
-    return int(negative ? -v : v);
-}
 
 std::string Value(TextReader& in, size_t width) {
     in.ReadChars(kLabelChars);

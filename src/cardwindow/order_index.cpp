@@ -6,6 +6,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_format.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -131,7 +132,7 @@ AlphaKeyBuilder::AlphaKeyBuilder(int field)
 
 std::string AlphaKeyBuilder::LabelKey(int value) {
     if (value == 0) return {};
-    const int count = FieldLastLabel[field_] - FieldFirstLabel[field_] + 1;
+    const int count = FieldCategoryCount(field_);
     if (value < 0 || value > count) return kUnknownLabel;
     if (!labelsLoaded_) {
         labels_ = ReadFileOrThrow(DataFilePath(data_file::kLabel));

@@ -309,11 +309,6 @@ class FieldPass {
     bool inList_ = false;
 };
 
-int ClampGeometry(int value, int limit) {
-    value = std::clamp(value, 50, limit);
-    return (value + 49) / 50 * 50;
-}
-
 }  // namespace
 
 void CompileFieldDeclarations(CompileRun& run) {
@@ -366,13 +361,18 @@ void WriteFactorList() {
     out.Save(DataFilePath(data_file::kFactorStart));
 }
 
+int CardSizeFromDescriptor(int value, int limit) {
+    value = std::clamp(value, 50, limit);
+    return (value + 49) / 50 * 50;
+}
+
 bool ReadDescriptorGeometry(int& cardWords, int& cardTextBytes) {
     TextReader in;
     if (!in.Open(DataFilePath(data_file::kDesignerDescriptor))) return false;
     std::array<std::string, 4> lines;
     for (std::string& line : lines) line = in.Eof() ? std::string() : in.ReadLine(255);
-    cardWords = ClampGeometry(DescriptorValue(lines[2]), kCardWordLimit);
-    cardTextBytes = ClampGeometry(DescriptorValue(lines[3]), kCardTextLimit);
+    cardWords = CardSizeFromDescriptor(DescriptorValue(lines[2]), kCardWordLimit);
+    cardTextBytes = CardSizeFromDescriptor(DescriptorValue(lines[3]), kCardTextLimit);
     return true;
 }
 

@@ -77,6 +77,10 @@ void WriteArchiveDescriptor(int numericReserved, int textReserved);
 // "lst-fatt.imp": the field whose caption holds "Fattore  1" (the last such), or 0.
 void WriteFactorList();
 
+// A card size read from a descriptor as the archive is opened with it: 50..limit, raised to a
+// multiple of 50. Every reader of a descriptor's card words and text bytes goes through here.
+int CardSizeFromDescriptor(int value, int limit);
+
 // Card geometry written in a folder's descriptor "morvidex.dat", clamped as opening clamps it;
 // false when the folder has no descriptor.
 bool ReadDescriptorGeometry(int& cardWords, int& cardTextBytes);

@@ -9,6 +9,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/short_string.h"
 #include "platform/text_file.h"
 
@@ -30,18 +31,6 @@ bool ValidStart(int32_t start) {
 }
 
 }  // namespace
-
-int LeadingInteger(std::string_view text, size_t width) {
-    text = text.substr(0, std::min(width, text.size()));
-    size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = std::min<int64_t>(value * 10 + (text[i] - '0'), 2147483647);
-    return int(negative ? -value : value);
-}
 
 ProvinceTable ReadProvinceTable() {
     TextReader in;

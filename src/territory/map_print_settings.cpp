@@ -6,6 +6,7 @@
 #include "core/data_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 #include "territory/manual_selection.h"
 

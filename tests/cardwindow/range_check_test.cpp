@@ -57,14 +57,6 @@ class RangeCheckTest : public ::testing::Test {
     test::TempDir dir;
 };
 
-TEST(LeadingNumberTest, DigitsAfterBlanks) {
-    const std::pair<const char*, int32_t> cases[] = {
-        {"", 0},   {"   ", 0}, {" 12ab", 12}, {"007", 7}, {"99999999999", 999999999},
-        {"-5", 0}, {"4 5", 4}, {"x9", 0},
-    };
-    for (const auto& [text, expected] : cases) EXPECT_EQ(LeadingNumber(text), expected) << text;
-}
-
 TEST_F(RangeCheckTest, RangeListFromTheProvinceStarts) {
     struct Case {
         const char* starts;

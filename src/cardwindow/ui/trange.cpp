@@ -12,6 +12,7 @@
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "elaborations/ui/tesegue.h"
+#include "platform/numbers.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 
@@ -101,8 +102,8 @@ void TRange::EsegueClick() {
 }
 
 void TRange::AggiornaClick() {
-    CoreState.CommuneField = LeadingNumber(Cp(nCom->text()));
-    CoreState.ProvinceField = LeadingNumber(Cp(nProv->text()));
+    CoreState.CommuneField = LeadingInteger(Cp(nCom->text()));
+    CoreState.ProvinceField = LeadingInteger(Cp(nProv->text()));
 }
 
 void TRange::ControllaClick() {

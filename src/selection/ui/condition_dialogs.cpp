@@ -12,6 +12,7 @@
 #include "cardwindow/ui/card_dialogs.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_format.h"
 #include "core/selection_files.h"
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"

@@ -18,6 +18,7 @@
 #include "core/data_files.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
+#include "platform/numbers.h"
 #include "platform/progress.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"

@@ -1,0 +1,46 @@
+#include "platform/numbers.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace qv {
+namespace {
+
+TEST(LeadingInteger, StopsAtTheFirstOtherCharacter) {
+    struct Case {
+        const char* text;
+        size_t width;
+        int32_t value;
+    } cases[] = {
+        {"", 80, 0},
+        {"   ", 80, 0},
+        {"abc", 80, 0},
+        {"x9", 80, 0},
+        {"-", 80, 0},
+        {"12", 80, 12},
+        {"  12", 80, 12},
+        {" 12ab", 80, 12},
+        {"  7 km", 80, 7},
+        {"007", 80, 7},
+        {"4 5", 80, 4},
+        {"-3", 80, -3},
+        {"+5", 80, 5},
+        {"1234", 2, 12},
+        {"-12", 2, -1},
+        {"99999999999", 80, INT32_MAX},
+        {"2147483647", 80, INT32_MAX},
+        {"-2147483648", 80, INT32_MIN},
+        {"-99999999999", 80, INT32_MIN},
+    };
+    for (const Case& c : cases) EXPECT_EQ(LeadingInteger(c.text, c.width), c.value) << c.text;
+}
+
+TEST(RightAligned, PadsOnTheLeftAndNeverCuts) {
+    EXPECT_EQ(RightAligned(42, 5), "   42");
+    EXPECT_EQ(RightAligned(-7, 3), " -7");
+    EXPECT_EQ(RightAligned(123456, 3), "123456");
+}
+
+}  // namespace
+}  // namespace qv
