@@ -9,6 +9,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 
@@ -191,8 +192,7 @@ std::string NewCategoryLabel(const std::string& typed) {
 }
 
 bool IsStorableLabel(const std::string& label) {
-    int32_t number = 0;
-    return !ReadWholeNumber(label, number) && label.size() <= kLabelLimit;
+    return !WholeInteger(label) && label.size() <= kLabelLimit;
 }
 
 DeclarationEdit InsertCategoryLine(const std::string& declarations, int firstField, int count,

@@ -7,6 +7,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/short_string.h"
 #include "platform/text_file.h"
@@ -28,17 +29,9 @@ std::string Trimmed(std::string_view s) {
     return std::string(s.substr(from, to - from));
 }
 
-// A whole number with an optional sign; 0 for anything else.
+// A whole number with an optional sign between blanks; 0 for anything else.
 int32_t ParseNumber(std::string_view s) {
-    const std::string t = Trimmed(s);
-    size_t i = t.size() && (t[0] == '-' || t[0] == '+') ? 1 : 0;
-    if (i == t.size()) return 0;
-    int64_t v = 0;
-    for (size_t k = i; k < t.size(); ++k) {
-        if (t[k] < '0' || t[k] > '9') return 0;
-        v = std::min<int64_t>(v * 10 + (t[k] - '0'), INT32_MAX);
-    }
-    return int32_t(t[0] == '-' ? -v : v);
+    return WholeInteger(Trimmed(s)).value_or(0);
 }
 
 }  // namespace

@@ -78,34 +78,6 @@ TEST_F(EntryOptionsTest, EntryBoxColourFile) {
     EXPECT_EQ(RgbToBgr(0xFF0000), 0x0000FFu);
 }
 
-TEST_F(EntryOptionsTest, NumbersTypedInTheDialogs) {
-    struct Case {
-        const char* text;
-        bool whole;
-        int32_t wholeValue;
-    };
-    const Case cases[] = {
-        {"12", true, 12},
-        {"  12", true, 12},
-        {"12a", false, 0},
-        {"12 ", false, 0},
-        {"", false, 0},
-        {"abc", false, 0},
-        {"-3", true, -3},
-        {"+5", true, 5},
-        {"-", false, 0},
-        {" 1 2", false, 0},
-        {"99999999999", false, 0},
-        {"2147483647", true, INT32_MAX},
-        {"-2147483648", true, INT32_MIN},
-    };
-    for (const Case& c : cases) {
-        int32_t value = 77;
-        EXPECT_EQ(ReadWholeNumber(c.text, value), c.whole) << c.text;
-        EXPECT_EQ(value, c.whole ? c.wholeValue : 77) << c.text;
-    }
-}
-
 TEST_F(EntryOptionsTest, GoToTypedCardKeepsWithinTheArchive) {
     const int32_t last = CoreState.LastCard;
     ASSERT_GT(last, 20);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <optional>
+#include <utility>
 
 namespace qv {
 namespace {
@@ -34,6 +36,26 @@ TEST(LeadingInteger, StopsAtTheFirstOtherCharacter) {
         {"-99999999999", 80, INT32_MIN},
     };
     for (const Case& c : cases) EXPECT_EQ(LeadingInteger(c.text, c.width), c.value) << c.text;
+}
+
+TEST(WholeInteger, OnlyDigitsToTheEndWithin32Bits) {
+    const std::pair<const char*, std::optional<int32_t>> cases[] = {
+        {"12", 12},
+        {"  12", 12},
+        {"-3", -3},
+        {"+5", 5},
+        {"12a", {}},
+        {"12 ", {}},
+        {"", {}},
+        {"abc", {}},
+        {"-", {}},
+        {" 1 2", {}},
+        {"99999999999", {}},
+        {"2147483648", {}},
+        {"2147483647", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+    };
+    for (const auto& [text, value] : cases) EXPECT_EQ(WholeInteger(text), value) << text;
 }
 
 TEST(RightAligned, PadsOnTheLeftAndNeverCuts) {
