@@ -7,6 +7,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -42,12 +43,7 @@ int CountMaskLines() {
 }
 
 int TypedWholeNumber(const std::string& typed) {
-    size_t i = 0;
-    while (i < typed.size() && typed[i] == ' ') ++i;
-    int value = 0;
-    for (; i < typed.size() && typed[i] >= '0' && typed[i] <= '9'; ++i)
-        value = std::min(kLargestSetting, value * 10 + (typed[i] - '0'));
-    return value;
+    return std::clamp(LeadingInteger(typed), 0, kLargestSetting);
 }
 
 void ClampLabelSettings() {
