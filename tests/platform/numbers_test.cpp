@@ -58,11 +58,5 @@ TEST(WholeInteger, OnlyDigitsToTheEndWithin32Bits) {
     for (const auto& [text, value] : cases) EXPECT_EQ(WholeInteger(text), value) << text;
 }
 
-TEST(RightAligned, PadsOnTheLeftAndNeverCuts) {
-    EXPECT_EQ(RightAligned(42, 5), "   42");
-    EXPECT_EQ(RightAligned(-7, 3), " -7");
-    EXPECT_EQ(RightAligned(123456, 3), "123456");
-}
-
 }  // namespace
 }  // namespace qv
