@@ -12,6 +12,7 @@
 #include "core/data_files.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -48,7 +49,7 @@ std::string CaptionOf(const std::string& line) {
 }  // namespace
 
 void CompileRun::Error(int lineNumber, std::string_view rest) {
-    std::string line = PadNumber(lineNumber, 5);
+    std::string line = RightAligned(lineNumber, 5);
     line.append(rest);
     errorList.Line(line);
     errorFlag = true;
@@ -92,12 +93,6 @@ char AnswerCountCharacter(int n) {
 
 int FieldsOfTypeCharacter(char c) {
     return std::max(1, CodedFieldAnswers(c));
-}
-
-std::string PadNumber(int64_t value, int width) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%*lld", width, static_cast<long long>(value));
-    return buf;
 }
 
 std::string ZeroPadded(int64_t value, int digits) {

@@ -57,8 +57,6 @@ char AnswerCountCharacter(int n);
 // and "{" their count of answers, anything else 1.
 int FieldsOfTypeCharacter(char c);
 
-// Integer right-aligned in `width` columns (wider values take more columns).
-std::string PadNumber(int64_t value, int width);
 // Non-negative integer with leading zeros to `digits` digits (more digits when it needs them).
 std::string ZeroPadded(int64_t value, int digits);
 
