@@ -205,7 +205,7 @@ std::vector<int> ReadProvinceStarts() {
     in.OpenOrThrow(DataFilePath(data_file::kProvinceStarts));
     std::vector<int> starts;
     while (!in.Eof() && int(starts.size()) < kDistributionProvinces)
-        starts.push_back(LeadingInteger(in.ReadLine(255).substr(0, 4)));
+        starts.push_back(LeadingCode(in.ReadLine(255).substr(0, 4)));
     starts.push_back(TerritoryCount + 1);
     return starts;
 }

@@ -38,6 +38,12 @@ std::string CardTag(int32_t card) {
 
 }  // namespace
 
+int32_t LeadingCode(std::string_view text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first != std::string_view::npos && (text[first] == '-' || text[first] == '+')) return 0;
+    return LeadingInteger(text);
+}
+
 void BuildProvinceRangeList() {
     TextReader in;
     in.OpenOrThrow(DataFilePath(data_file::kProvinceStarts));
@@ -45,7 +51,7 @@ void BuildProvinceRangeList() {
     while (!in.Eof()) lines.push_back(in.ReadLine(255));
 
     std::vector<int32_t> first;
-    for (const std::string& line : lines) first.push_back(LeadingInteger(Columns(line, 1, 4)));
+    for (const std::string& line : lines) first.push_back(LeadingCode(Columns(line, 1, 4)));
     first.push_back(TerritoryCount + 1);
 
     TextBuilder out;
@@ -62,8 +68,8 @@ std::optional<ProvinceRanges> LoadProvinceRanges() {
     ProvinceRanges ranges;
     for (int n = 1; n <= kMaxProvinces && !in.Eof(); ++n) {
         const std::string line = in.ReadLine(255);
-        ranges.low[size_t(n)] = LeadingInteger(Columns(line, 1, 5));
-        ranges.high[size_t(n)] = LeadingInteger(Columns(line, 6, 5));
+        ranges.low[size_t(n)] = LeadingCode(Columns(line, 1, 5));
+        ranges.high[size_t(n)] = LeadingCode(Columns(line, 6, 5));
     }
     return ranges;
 }

@@ -17,6 +17,10 @@ namespace qv {
 
 constexpr int kMaxProvinces = 1000;
 
+// A commune code or field number of the range check: the common leading number, but a sign is
+// not part of it ("-5" reads 0), since codes and field numbers are never negative.
+int32_t LeadingCode(std::string_view text);
+
 // Writes "province.txt" from "ini-prov.imp": line n holds province n's first code and the
 // first code of province n + 1 minus 1 (the last province ends at TerritoryCount), each
 // right-aligned in five columns, then the province's line from column 5 on. Raises IoError

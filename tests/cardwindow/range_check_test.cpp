@@ -57,6 +57,11 @@ class RangeCheckTest : public ::testing::Test {
     test::TempDir dir;
 };
 
+TEST(LeadingCodeTest, ASignIsNotPartOfACode) {
+    const std::pair<const char*, int32_t> cases[] = {{" 12ab", 12}, {"-5", 0}, {" +5", 0}, {"x9", 0}};
+    for (const auto& [text, expected] : cases) EXPECT_EQ(LeadingCode(text), expected) << text;
+}
+
 TEST_F(RangeCheckTest, RangeListFromTheProvinceStarts) {
     struct Case {
         const char* starts;

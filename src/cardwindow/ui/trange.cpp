@@ -12,7 +12,6 @@
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "elaborations/ui/tesegue.h"
-#include "platform/numbers.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 
@@ -102,8 +101,8 @@ void TRange::EsegueClick() {
 }
 
 void TRange::AggiornaClick() {
-    CoreState.CommuneField = LeadingInteger(Cp(nCom->text()));
-    CoreState.ProvinceField = LeadingInteger(Cp(nProv->text()));
+    CoreState.CommuneField = LeadingCode(Cp(nCom->text()));
+    CoreState.ProvinceField = LeadingCode(Cp(nProv->text()));
 }
 
 void TRange::ControllaClick() {
