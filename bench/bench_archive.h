@@ -84,8 +84,8 @@ inline Definition BuildDefinition(const std::string& dir) {
     CoreState.FieldCount = field;
     CoreState.CardWordCount = ((word - 1) / 50 + 2) * 50;
     CoreState.CardTextBytes = ((text - 1) / 50 + 2) * 50;
-    WriteFileAtomic(DataFilePath(22), names);
-    WriteFileAtomic(DataFilePath(23), labels);
+    WriteFileAtomic(DataFilePath(data_file::kFieldName), names);
+    WriteFileAtomic(DataFilePath(data_file::kLabel), labels);
     return d;
 }
 
@@ -135,7 +135,7 @@ inline void WriteCards(int count) {
         }
         for (uint16_t w : card) AppendU16(bytes, w);
     }
-    WriteFileAtomic(DataFilePath(5), bytes);
+    WriteFileAtomic(DataFilePath(data_file::kCardValues), bytes);
 }
 
 inline double Seconds(const std::function<void()>& job, int repeats) {
@@ -150,7 +150,7 @@ inline double Seconds(const std::function<void()>& job, int repeats) {
 }
 
 inline uint64_t PlainRead() {
-    RecordFile file(DataFilePath(5), 1, RecordFile::Mode::Read);
+    RecordFile file(DataFilePath(data_file::kCardValues), 1, RecordFile::Mode::Read);
     std::vector<uint64_t> buffer((4 << 20) / 8);
     uint64_t sum = 0;
     int64_t at = 0, got;

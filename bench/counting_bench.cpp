@@ -55,7 +55,7 @@ int main() {
     Definition def = BuildDefinition(dir);
     GenerateDichotomousGrid();
     GenerateQuantitativeGrid();
-    CategoryGrid grid = LoadCategoryGrid(DataFilePath(37));
+    CategoryGrid grid = LoadCategoryGrid(DataFilePath(data_file::kGrid));
     std::printf("fields %d, words a card %d, grid lines %d\n", CoreState.FieldCount, CoreState.CardWordCount,
                 grid.Count);
 

@@ -47,9 +47,10 @@ int main() {
     BuildDefinition(dir);
     GenerateDichotomousGrid();
     GenerateQuantitativeGrid();
-    WriteFileAtomic(DataFilePath(58), ReadFileOrThrow(DataFilePath(37)));
-    WriteFileAtomic(DataFilePath(89), ReadFileOrThrow(DataFilePath(43)));
-    CategoryGrid grid = LoadCategoryGrid(DataFilePath(37));
+    WriteFileAtomic(DataFilePath(data_file::kQuickGrid), ReadFileOrThrow(DataFilePath(data_file::kGrid)));
+    WriteFileAtomic(DataFilePath(data_file::kQuickQuantGrid),
+                    ReadFileOrThrow(DataFilePath(data_file::kQuantGrid)));
+    CategoryGrid grid = LoadCategoryGrid(DataFilePath(data_file::kGrid));
     std::printf("fields %d, words a card %d, grid lines %d\n", CoreState.FieldCount, CoreState.CardWordCount,
                 grid.Count);
     for (int line = 0; line < grid.Count; ++line) StandardRowFlags[size_t(line)] = 1;
@@ -60,7 +61,7 @@ int main() {
         CoreState.LastCard = count - 1;
         std::string last;
         AppendI32(last, count - 1);
-        WriteFileAtomic(DataFilePath(8), last);
+        WriteFileAtomic(DataFilePath(data_file::kLastCard), last);
         CardSelectionMask.fill(0);
         for (int c = 0; c < count; ++c) CardSelectionMask[size_t(c / 8)] |= uint8_t(0x80 >> (c % 8));
         PlainRead();  // into the page cache

@@ -8,27 +8,20 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_format.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/progress.h"
 #include "platform/text_file.h"
 
 namespace qv {
 namespace {
 
-constexpr int kDeclarationFile = 21;
-constexpr int kLayoutFile = 172;
-constexpr int kDataFile = 173;
 constexpr int kCaptionChars = 50;
 constexpr int kValueWidth = 7;
 constexpr int kNumberWidth = 9;
 constexpr int32_t kBlockCards = 512;
-
-std::string RightAligned(int64_t v, int width) {
-    char out[32];
-    std::snprintf(out, sizeof out, "%*lld", width, static_cast<long long>(v));
-    return out;
-}
 
 // A value in its column; in fixed widths one that does not fit leaves the column blank.
 void PutColumn(std::string& line, const std::string& value, int width, bool tabs) {
@@ -157,7 +150,7 @@ std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs
             case 0:
             case 1: {
                 const int v = word(p);
-                const bool valid = v >= 1 && v <= FieldLastLabel[f] - FieldFirstLabel[f] + 1;
+                const bool valid = v >= 1 && v <= FieldCategoryCount(f);
                 if (tabs)
                     line += valid ? std::to_string(v) : std::string();
                 else
@@ -207,7 +200,8 @@ std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs
 CardCount RunTotalExport(Progress& progress) {
     const bool tabs = CoreState.ExportTabs != 0;
     // The layout first: without the declarations nothing is written.
-    const std::string layout = BuildExportLayout(ReadFileOrThrow(DataFilePath(kDeclarationFile)), tabs);
+    const std::string layout =
+        BuildExportLayout(ReadFileOrThrow(DataFilePath(data_file::kDeclaration)), tabs);
 
     const CardFiles files = CardFiles::Current();
     const CardGeometry g = files.Geometry();
@@ -234,8 +228,8 @@ CardCount RunTotalExport(Progress& progress) {
             }
         }
     }
-    WriteFileAtomic(DataFilePath(kLayoutFile), layout);
-    WriteFileAtomic(DataFilePath(kDataFile), data);
+    WriteFileAtomic(DataFilePath(data_file::kExportLayout), layout);
+    WriteFileAtomic(DataFilePath(data_file::kExportData), data);
 
     if (last >= 0) {
         CoreState.CurrentCard = last;

@@ -9,6 +9,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 
@@ -16,13 +17,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kDeclarationFile = 21;
-constexpr int kLabelFile = 23;
-constexpr int kStagingFile = 54;
-constexpr int kReportFile = 36;
-constexpr int kUserListFile = 130;
-constexpr int kHelpNamesFile = 131;
-constexpr int kDeclarationBackup = 178;
 constexpr size_t kUserListWidth = 100;
 constexpr size_t kHelpLineWidth = 1100;
 constexpr size_t kLabelLimit = 200;
@@ -37,7 +31,7 @@ bool ValidField(int field) {
 std::vector<std::optional<std::string>> FieldLabels(int field) {
     std::vector<std::optional<std::string>> labels;
     if (!ValidField(field)) return labels;
-    RecordFile file(DataFilePath(kLabelFile), kNameRecordBytes, RecordFile::Mode::Read);
+    RecordFile file(DataFilePath(data_file::kLabel), kNameRecordBytes, RecordFile::Mode::Read);
     const int first = FieldFirstLabel[size_t(field)];
     const int n = FieldLastLabel[size_t(field)] - first + 1;
     if (first < 0 || n <= 0) return labels;
@@ -102,8 +96,8 @@ DeclarationEdit Walk(const std::string& declarations, OnLine onLine) {
 }
 
 void StoreDeclarations(const std::string& text) {
-    WriteFileAtomic(DataFilePath(kDeclarationBackup), text);
-    WriteFileAtomic(DataFilePath(kDeclarationFile), text);
+    WriteFileAtomic(DataFilePath(data_file::kDeclarationBackup), text);
+    WriteFileAtomic(DataFilePath(data_file::kDeclaration), text);
     BuildArchiveDefinition();
 }
 
@@ -119,7 +113,7 @@ void WriteCategoryList(int field) {
         std::snprintf(number, sizeof number, "%4d. ", i);
         out.Line(number + *label);
     }
-    out.Save(DataFilePath(kStagingFile));
+    out.Save(DataFilePath(data_file::kListStaging));
 }
 
 int WriteCategoryLabels(int field) {
@@ -130,28 +124,28 @@ int WriteCategoryLabels(int field) {
         out.Line(*label);
         ++count;
     }
-    out.Save(DataFilePath(kStagingFile));
+    out.Save(DataFilePath(data_file::kListStaging));
     return count;
 }
 
 std::vector<std::string> StagedListItems() {
-    return TextReader::ReadLines(DataFilePath(kStagingFile)).value_or(std::vector<std::string>{});
+    return TextReader::ReadLines(DataFilePath(data_file::kListStaging)).value_or(std::vector<std::string>{});
 }
 
 void CopyCategoryListFile() {
-    const auto lines = TextReader::ReadLines(DataFilePath(kStagingFile), kUserListWidth);
+    const auto lines = TextReader::ReadLines(DataFilePath(data_file::kListStaging), kUserListWidth);
     if (!lines) {
-        ReadFileOrThrow(DataFilePath(kStagingFile));  // raises the error of the missing list
+        ReadFileOrThrow(DataFilePath(data_file::kListStaging));  // raises the error of the missing list
         return;
     }
     TextBuilder out;
     for (const std::string& line : *lines) out.Line(line);
-    out.Save(DataFilePath(kUserListFile));
+    out.Save(DataFilePath(data_file::kUserList));
 }
 
 void WriteCategoryHelp(int field, int category) {
     std::string helpName;
-    if (const auto names = TextReader::ReadLines(DataFilePath(kHelpNamesFile), 255);
+    if (const auto names = TextReader::ReadLines(DataFilePath(data_file::kHelpNames), 255);
         names && field >= 1 && size_t(field) <= names->size())
         helpName = (*names)[size_t(field) - 1];
     TextBuilder out;
@@ -175,7 +169,7 @@ void WriteCategoryHelp(int field, int category) {
             }
         }
     }
-    out.Save(DataFilePath(kReportFile));
+    out.Save(DataFilePath(data_file::kReport));
 }
 
 int ListFirstField(int field) {
@@ -198,8 +192,7 @@ std::string NewCategoryLabel(const std::string& typed) {
 }
 
 bool IsStorableLabel(const std::string& label) {
-    int32_t number = 0;
-    return !ReadWholeNumber(label, number) && label.size() <= kLabelLimit;
+    return !WholeInteger(label) && label.size() <= kLabelLimit;
 }
 
 DeclarationEdit InsertCategoryLine(const std::string& declarations, int firstField, int count,
@@ -248,7 +241,7 @@ DeclarationEdit ReplaceCategoryLine(const std::string& declarations, int firstFi
 bool AddCategoryToDeclarations(int firstField, int count, const std::string& label) {
     if (!IsStorableLabel(label)) return false;
     const DeclarationEdit edit =
-        InsertCategoryLine(ReadFileOrThrow(DataFilePath(kDeclarationFile)), firstField, count, label);
+        InsertCategoryLine(ReadFileOrThrow(DataFilePath(data_file::kDeclaration)), firstField, count, label);
     if (!edit.done) return false;
     StoreDeclarations(edit.text);
     return true;
@@ -256,8 +249,8 @@ bool AddCategoryToDeclarations(int firstField, int count, const std::string& lab
 
 bool ReplaceCategoryInDeclarations(int firstField, int category, const std::string& label) {
     if (!IsStorableLabel(label)) return false;
-    const DeclarationEdit edit =
-        ReplaceCategoryLine(ReadFileOrThrow(DataFilePath(kDeclarationFile)), firstField, category, label);
+    const DeclarationEdit edit = ReplaceCategoryLine(ReadFileOrThrow(DataFilePath(data_file::kDeclaration)),
+                                                     firstField, category, label);
     if (!edit.done) return false;
     StoreDeclarations(edit.text);
     return true;

@@ -25,8 +25,8 @@ std::string UpperAz(std::string s) {
 class AlphaIndex {
   public:
     AlphaIndex()
-        : names_(DataFilePath(45), kNameRecordSize, RecordFile::Mode::Read),
-          index_(DataFilePath(46), 2, RecordFile::Mode::Read) {}
+        : names_(DataFilePath(data_file::kComuneNames), kNameRecordSize, RecordFile::Mode::Read),
+          index_(DataFilePath(data_file::kAlphaIndex), 2, RecordFile::Mode::Read) {}
 
     int Code(int position) const {
         uint8_t word[2];

@@ -9,8 +9,6 @@
 namespace qv {
 namespace {
 
-constexpr int kPrefixFile = 56;
-constexpr int kStagingFile = 57;
 constexpr size_t kLineWidth = 255;
 constexpr char kSection[] = "[Speed Dial Settings]";
 
@@ -23,7 +21,7 @@ std::string SettingsPath() {
 void WriteDialerSettings(const std::string& number) {
     std::string prefix;
     TextReader prefixFile;
-    if (prefixFile.Open(DataFilePath(kPrefixFile))) prefix = prefixFile.ReadLine(kLineWidth);
+    if (prefixFile.Open(DataFilePath(data_file::kDialerPrefix))) prefix = prefixFile.ReadLine(kLineWidth);
 
     const std::vector<std::string> old =
         TextReader::ReadLines(SettingsPath(), kLineWidth).value_or(std::vector<std::string>{});
@@ -35,7 +33,7 @@ void WriteDialerSettings(const std::string& number) {
             continue;
         staged.Line(line);
     }
-    staged.Save(DataFilePath(kStagingFile));
+    staged.Save(DataFilePath(data_file::kDialerStaging));
     // The settings file gets exactly the staged lines.
     staged.Save(SettingsPath());
 }

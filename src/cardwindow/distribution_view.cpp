@@ -13,14 +13,13 @@
 #include "core/selection_files.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
 
 namespace {
 
-constexpr int kReportFile = 36;
-constexpr int kProvinceStartsFile = 44;
 constexpr int kColumnsText = 33;
 constexpr int kCountedText = 28;
 constexpr int kMinimumText = 29;
@@ -63,12 +62,6 @@ int32_t TerritoryCounter(int table, int code) {
     return StatisticsTables[size_t(table)][size_t(code)];
 }
 
-std::string Right(int64_t v, int width) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%*lld", width, static_cast<long long>(v));
-    return buffer;
-}
-
 std::string Fixed2(double v, int width) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%*.2f", width, v);
@@ -103,7 +96,7 @@ class DistributionReport {
     // One row: its label column, the count of every table, then the percentages.
     void Row(const std::string& labelColumn, const RowValues& values) {
         Put(labelColumn);
-        for (int t = 0; t < tables_; ++t) Put(Right(values[size_t(t)], kNumberColumns));
+        for (int t = 0; t < tables_; ++t) Put(RightAligned(values[size_t(t)], kNumberColumns));
         WritePercentages(values);
     }
 
@@ -125,7 +118,7 @@ class DistributionReport {
         EndLine();
         EndLine();
         Put(std::string(kLabelColumns, ' '));
-        for (int t = 0; t < tables_; ++t) Put(Right(Total(t), kNumberColumns));
+        for (int t = 0; t < tables_; ++t) Put(RightAligned(Total(t), kNumberColumns));
         EndLine();
     }
 
@@ -138,16 +131,16 @@ class DistributionReport {
             count = NumericFieldSummary[size_t(2000 + index)];
             sum = NumericFieldSummary[size_t(3000 + index)];
         }
-        Line(Right(count, kNumberColumns) + LoadText(kCountedText));
-        if (minimum < kNoMinimum) Line(Right(minimum, kNumberColumns) + LoadText(kMinimumText));
-        if (maximum > kNoMaximum) Line(Right(maximum, kNumberColumns) + LoadText(kMaximumText));
-        Line(Right(sum, kNumberColumns) + LoadText(kSumText));
+        Line(RightAligned(count, kNumberColumns) + LoadText(kCountedText));
+        if (minimum < kNoMinimum) Line(RightAligned(minimum, kNumberColumns) + LoadText(kMinimumText));
+        if (maximum > kNoMaximum) Line(RightAligned(maximum, kNumberColumns) + LoadText(kMaximumText));
+        Line(RightAligned(sum, kNumberColumns) + LoadText(kSumText));
         const double mean = count > 0 ? double(sum) / double(count) : 0.0;
         Line(Fixed2(mean, kNumberColumns) + LoadText(kMeanText));
     }
 
     void Categories(int field) {
-        const int categories = FieldLastLabel[size_t(field)] - FieldFirstLabel[size_t(field)] + 1;
+        const int categories = FieldCategoryCount(field);
         for (int c = 1; c <= categories; ++c) {
             const int k = FieldStatisticsIndex[size_t(field)] + c - 1;
             if (ValueCounter(0, k) <= 0) continue;
@@ -167,7 +160,9 @@ class DistributionReport {
             for (int offset = from; offset <= to; ++offset)
                 for (int t = 0; t < tables_; ++t) sums[size_t(t)] += ValueCounter(t, base + offset);
             if (sums[0] <= 0) continue;
-            Row(std::string(41, ' ') + Right(from, 3) + " - " + Right(to, 3) + std::string(10, ' '), sums);
+            Row(std::string(41, ' ') + RightAligned(from, 3) + " - " + RightAligned(to, 3) +
+                    std::string(10, ' '),
+                sums);
         }
     }
 
@@ -207,10 +202,10 @@ int DistributionField(int field) {
 
 std::vector<int> ReadProvinceStarts() {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(kProvinceStartsFile));
+    in.OpenOrThrow(DataFilePath(data_file::kProvinceStarts));
     std::vector<int> starts;
     while (!in.Eof() && int(starts.size()) < kDistributionProvinces)
-        starts.push_back(LeadingNumber(in.ReadLine(255).substr(0, 4)));
+        starts.push_back(LeadingCode(in.ReadLine(255).substr(0, 4)));
     starts.push_back(TerritoryCount + 1);
     return starts;
 }
@@ -247,7 +242,7 @@ void WriteFieldDistribution() {
         }
         if (type == 0 || type == 2 || type == 3 || type == 6) report.WriteDistributionFooter();
     }
-    WriteFileAtomic(DataFilePath(kReportFile), report.Text());
+    WriteFileAtomic(DataFilePath(data_file::kReport), report.Text());
 }
 
 }  // namespace qv

@@ -9,14 +9,11 @@
 #include "core/data_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 
 namespace qv {
 
 namespace {
-
-constexpr int kMouseSwitchFile = 29;
-constexpr int kEntryBoxColourFile = 51;
-constexpr int kCategoryListSwitchFile = 66;
 
 std::optional<uint8_t> SwitchByte(int fileId) {
     const auto bytes = TryReadFile(DataFilePath(fileId));
@@ -28,36 +25,25 @@ void WriteSwitchByte(int fileId, bool on) {
     WriteFileAtomic(DataFilePath(fileId), std::string(1, on ? '\1' : '\0'));
 }
 
-// Digits from `i` on, kept within 32 bits (a longer number saturates).
-int64_t ReadDigits(const std::string& s, size_t& i, bool& any) {
-    int64_t v = 0;
-    any = false;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-        any = true;
-        v = std::min<int64_t>(v * 10 + (s[i] - '0'), int64_t(std::numeric_limits<int32_t>::max()) + 1);
-    }
-    return v;
-}
-
 }  // namespace
 
 bool ReadCategoryListSwitch() {
-    return SwitchByte(kCategoryListSwitchFile) == uint8_t(1);
+    return SwitchByte(data_file::kCategoryListSwitch) == uint8_t(1);
 }
 
 bool ReadMouseSwitch() {
-    const auto byte = SwitchByte(kMouseSwitchFile);
+    const auto byte = SwitchByte(data_file::kMouseSwitch);
     return !byte || *byte == 1;
 }
 
 void StoreEntrySwitches(bool categoryLists, bool mouse) {
-    WriteSwitchByte(kCategoryListSwitchFile, categoryLists);
-    WriteSwitchByte(kMouseSwitchFile, mouse);
+    WriteSwitchByte(data_file::kCategoryListSwitch, categoryLists);
+    WriteSwitchByte(data_file::kMouseSwitch, mouse);
     CoreState.MouseEntry = mouse ? 1 : 0;
 }
 
 uint32_t ReadEntryBoxColour() {
-    const auto bytes = TryReadFile(DataFilePath(kEntryBoxColourFile));
+    const auto bytes = TryReadFile(DataFilePath(data_file::kEntryBoxColour));
     if (!bytes || bytes->size() < 4) return kDefaultEntryBoxColour;
     return GetU32(reinterpret_cast<const uint8_t*>(bytes->data()));
 }
@@ -65,7 +51,7 @@ uint32_t ReadEntryBoxColour() {
 void WriteEntryBoxColour(uint32_t colour) {
     std::string bytes(4, '\0');
     PutU32(reinterpret_cast<uint8_t*>(bytes.data()), colour);
-    WriteFileAtomic(DataFilePath(kEntryBoxColourFile), bytes);
+    WriteFileAtomic(DataFilePath(data_file::kEntryBoxColour), bytes);
 }
 
 uint32_t BgrToRgb(uint32_t bgr) {
@@ -98,34 +84,6 @@ void ClearByAnswer(int answer) {
     }
 }
 
-int32_t LeadingNumber(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    bool any = false;
-    const int64_t v = ReadDigits(text, i, any);
-    const int64_t signedValue = negative ? -v : v;
-    return int32_t(std::clamp<int64_t>(signedValue, std::numeric_limits<int32_t>::min(),
-                                       std::numeric_limits<int32_t>::max()));
-}
-
-bool ReadWholeNumber(const std::string& text, int32_t& value) {
-    size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    bool any = false;
-    const int64_t v = ReadDigits(text, i, any);
-    if (!any || i != text.size()) return false;
-    const int64_t signedValue = negative ? -v : v;
-    if (signedValue < std::numeric_limits<int32_t>::min() ||
-        signedValue > std::numeric_limits<int32_t>::max())
-        return false;
-    value = int32_t(signedValue);
-    return true;
-}
-
 void CopyCardIntoHand(int32_t source) {
     const int32_t noted = CoreState.CurrentCard;
     CoreState.CommandCode = 1;
@@ -153,9 +111,9 @@ void ReloadCardInHand() {
 }
 
 void GoToTypedCard(const std::string& text) {
-    int32_t n = 0;
     int64_t card = CoreState.CurrentCard;
-    if (ReadWholeNumber(text, n)) card = int64_t(n) - 1;  // shown from 1, held from 0
+    if (const std::optional<int32_t> n = WholeInteger(text))
+        card = int64_t(*n) - 1;  // shown from 1, held from 0
     CoreState.CurrentCard = int32_t(std::clamp<int64_t>(card, 0, int64_t(CoreState.LastCard) + 1));
 }
 

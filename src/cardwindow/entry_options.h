@@ -30,13 +30,6 @@ uint32_t RgbToBgr(uint32_t rgb);
 // anything else nothing.
 void ClearByAnswer(int answer);
 
-// The whole number at the start of a text: leading blanks skipped, an optional sign, digits up
-// to the first other character; 0 when there are none. Kept within 32 bits.
-int32_t LeadingNumber(const std::string& text);
-// The text as a whole number (leading blanks, an optional sign, digits to the end); false when
-// it is not one or does not fit 32 bits.
-bool ReadWholeNumber(const std::string& text, int32_t& value);
-
 // Loads card `source`'s fields into the card in hand, which keeps its number and its notes: a
 // card past the last gives an empty card, a negative number leaves the card as it was.
 // CommandCode := 1. Raises IoError when the card files cannot be read.

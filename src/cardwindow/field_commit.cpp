@@ -15,11 +15,11 @@
 #include "core/data_files.h"
 #include "core/field_format.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 
 namespace qv {
 namespace {
 
-constexpr int kLabelFile = 23;
 constexpr int kLabelRecordBytes = 61;
 constexpr int16_t kEmptyShort = int16_t(kEmptyWord);
 constexpr int kPartLimit = 30000;
@@ -32,25 +32,6 @@ std::string UpperAz(std::string s) {
     for (char& c : s)
         if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
     return s;
-}
-
-// A whole text read as a decimal integer: leading blanks, an optional sign, then digits to the
-// end. Anything else, no digits, or a value outside 32 bits does not read.
-std::optional<int64_t> ReadWholeInteger(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    if (i == s.size()) return std::nullopt;
-    int64_t v = 0;
-    for (; i < s.size(); ++i) {
-        if (!IsDigit(s[i])) return std::nullopt;
-        v = v * 10 + (s[i] - '0');
-        if (v > int64_t(INT32_MAX) + 1) return std::nullopt;
-    }
-    v = negative ? -v : v;
-    if (v > INT32_MAX) return std::nullopt;
-    return v;
 }
 
 // The runs of digits of `text` and whether anything but single separators stands between
@@ -124,7 +105,7 @@ EntryRefusal CommitCategory(int field, int v, const std::string& text, const Com
         if (chosen > 0) SetFieldWord(field, 0, int16_t(chosen));
         return EntryRefusal::None;
     };
-    const int n = std::max(FieldLastLabel[field] - FieldFirstLabel[field] + 1, 0);
+    const int n = FieldCategoryCount(field);
     const char first = text.empty() ? '\0' : text[0];
     if (v >= 0 || IsDigit(first) || first == '-' || first == '+') {
         if (v < 0 || v > n) return pick(CategoryPicker::List);
@@ -161,7 +142,7 @@ EntryRefusal CommitShortNumber(int field, const std::string& text) {
         SetFieldWord(field, 0, kEmptyShort);
         return EntryRefusal::None;
     }
-    const auto v = ReadWholeInteger(TrimBlanks(text));
+    const auto v = WholeInteger(TrimBlanks(text));
     if (!v) return EntryRefusal::NotANumber;
     if (*v <= -kPartLimit || *v >= kPartLimit) return EntryRefusal::OutOfRange;
     SetFieldWord(field, 0, int16_t(*v));
@@ -177,7 +158,7 @@ EntryRefusal CommitLongNumber(int field, const std::string& text) {
     // More digits than 32 bits hold are out of range, not "no number".
     const bool allDigits =
         !digits.empty() && digits.find_first_not_of("+-0123456789") == std::string_view::npos;
-    const auto v = ReadWholeInteger(digits);
+    const auto v = WholeInteger(digits);
     if (!v) return allDigits ? EntryRefusal::OutOfRange : EntryRefusal::NotANumber;
     if (*v == kEmptyNumber) return EntryRefusal::OutOfRange;
     PutCardNumber(int32_t(*v), field);
@@ -215,7 +196,7 @@ EntryRefusal CommitTyped(int field, const std::string& typed, const CommitContex
     const std::string text = WithoutEmptyForm(type, typed, context.originalText);
 
     int v = kEmptyShort;
-    if (auto whole = ReadWholeInteger(text); whole && *whole > -kPartLimit && *whole < kPartLimit)
+    if (auto whole = WholeInteger(text); whole && *whole > -kPartLimit && *whole < kPartLimit)
         v = int(*whole);
     if (IsQuickEntryField(field) && !text.empty()) {
         const char c = text[0];
@@ -300,19 +281,19 @@ std::optional<int16_t> ReadTimeValue(const std::string& text, const EntryClock& 
 }
 
 int16_t ReadShortNumber(const std::string& text) {
-    const auto v = ReadWholeInteger(NumberRun(text));
+    const auto v = WholeInteger(NumberRun(text));
     return v && *v > -kPartLimit && *v < kPartLimit ? int16_t(*v) : kEmptyShort;
 }
 
 int32_t ReadLongNumber(const std::string& text) {
-    const auto v = ReadWholeInteger(NumberRun(text));
+    const auto v = WholeInteger(NumberRun(text));
     return v ? int32_t(*v) : kEmptyNumber;
 }
 
 int FindCategoryByName(int field, const std::string& name) {
-    const int n = FieldLastLabel[field] - FieldFirstLabel[field] + 1;
+    const int n = FieldCategoryCount(field);
     if (n <= 0 || FieldFirstLabel[field] < 0 || name.empty()) return 0;
-    RecordFile labels(DataFilePath(kLabelFile), kLabelRecordBytes, RecordFile::Mode::Read);
+    RecordFile labels(DataFilePath(data_file::kLabel), kLabelRecordBytes, RecordFile::Mode::Read);
     std::vector<uint8_t> records(size_t(n) * kLabelRecordBytes);
     labels.Read(FieldFirstLabel[field], records.data(), n);
     const std::string key = UpperAz(name);

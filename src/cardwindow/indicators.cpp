@@ -15,8 +15,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kDefinitionsFile = 108;
-constexpr int kEchoFile = 109;
 // The largest 16-bit value typing stores; -32000 is the empty word.
 constexpr int kLargestTypedWord = 29999;
 
@@ -159,7 +157,7 @@ IndicatorRun RunIndicators(Progress& progress) {
         return run;
     }
     TextReader in;
-    in.OpenOrThrow(DataFilePath(kDefinitionsFile));
+    in.OpenOrThrow(DataFilePath(data_file::kDefinitions));
     std::vector<Indicator> accepted;
     TextBuilder echo;
     for (int n = 1; !in.Eof(); ++n) {
@@ -171,7 +169,7 @@ IndicatorRun RunIndicators(Progress& progress) {
         else
             run.refusedLines.push_back(n);
     }
-    echo.Save(DataFilePath(kEchoFile));
+    echo.Save(DataFilePath(data_file::kEcho));
 
     const int32_t kept = CoreState.CurrentCard;
     struct Restore {

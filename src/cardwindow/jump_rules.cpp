@@ -8,26 +8,13 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
 namespace {
 
-constexpr int kJumpRuleFile = 30;
 constexpr size_t kRuleLineWidth = 100;
-
-// A decimal number from the start of a part: leading blanks, an optional sign, digits up to
-// the first other character; 0 without digits.
-int PartValue(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    int64_t v = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-        v = std::min<int64_t>(v * 10 + (s[i] - '0'), INT32_MAX);
-    return int(negative ? -v : v);
-}
 
 // Cuts the line at the next `separator`: the part before it, the rest after it. Without the
 // separator the whole rest is the part and nothing remains.
@@ -42,18 +29,18 @@ std::string_view NextPart(std::string_view& rest, char separator) {
 
 void ApplyJumpRules() {
     TextReader in;
-    if (!in.Open(DataFilePath(kJumpRuleFile))) return;
+    if (!in.Open(DataFilePath(data_file::kJumpRule))) return;
     const int fieldCount = std::min(CoreState.FieldCount, kMaxFields);
     while (!in.Eof()) {
         const std::string line = in.ReadLine(kRuleLineWidth);
         std::string_view rest = line;
         if (line.find('=') == std::string::npos) continue;
-        const int from = PartValue(NextPart(rest, '='));
+        const int from = LeadingInteger(NextPart(rest, '='));
         if (from != CoreState.PreviousField) continue;
-        int tested = PartValue(NextPart(rest, '='));
-        const int low = PartValue(NextPart(rest, ','));
-        const int high = PartValue(NextPart(rest, '>'));
-        const int target = PartValue(rest);
+        int tested = LeadingInteger(NextPart(rest, '='));
+        const int low = LeadingInteger(NextPart(rest, ','));
+        const int high = LeadingInteger(NextPart(rest, '>'));
+        const int target = LeadingInteger(rest);
         if (tested == 0) tested = from;
         const int value = GetCardWord(tested);
         if (value >= low && value <= high && target >= 1 && target <= fieldCount)

@@ -10,29 +10,14 @@
 #include "core/data_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 
 namespace qv {
 namespace {
 
-constexpr int kLinkFile = 33;
-constexpr int kLinkedTextFile = 52;
-constexpr int kLinkedValuesFile = 53;
 constexpr size_t kLabelChars = 10;
-
-// A decimal number from the start of the text: leading blanks, an optional sign, digits up to
-// the first other character; 0 without digits.
-int LeadingInteger(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    int64_t v = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-        v = std::min<int64_t>(v * 10 + (s[i] - '0'), INT32_MAX);
-    return int(negative ? -v : v);
-}
 
 std::string Value(TextReader& in, size_t width) {
     in.ReadChars(kLabelChars);
@@ -43,7 +28,7 @@ std::string Value(TextReader& in, size_t width) {
 
 LinkedArchiveSettings ReadLinkedArchiveSettings() {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(kLinkFile));
+    in.OpenOrThrow(DataFilePath(data_file::kLinkedArchive));
     LinkedArchiveSettings s;
     s.dir = NormalizeDir(Value(in, std::string::npos));
     s.wordsPerCard = LeadingInteger(Value(in, 255));
@@ -60,7 +45,7 @@ void ImportLinkedCard() {
     const int k = int16_t(CurrentCardValues[1]);
     if (k >= 1) {
         const int textCount = std::min(link.textBytesToCopy, geometry.textBytes);
-        RecordFile text(DataFilePath(kLinkedTextFile), 1, RecordFile::Mode::Read);
+        RecordFile text(DataFilePath(data_file::kOtherCardText), 1, RecordFile::Mode::Read);
         if (textCount > 0 && link.textBytesPerCard >= 0) {
             const int64_t got =
                 text.ReadUpTo(int64_t(k - 1) * link.textBytesPerCard, &CurrentCardText[1], textCount);
@@ -69,7 +54,7 @@ void ImportLinkedCard() {
         // Words 2 .. wordCount - 2: the last two words are this card's notes head in this
         // archive's notes file, which the linked card's words would not point into.
         const int wordCount = std::min(link.wordsToCopy, geometry.wordCount - 3);
-        RecordFile values(DataFilePath(kLinkedValuesFile), 2, RecordFile::Mode::Read);
+        RecordFile values(DataFilePath(data_file::kOtherCardValues), 2, RecordFile::Mode::Read);
         if (wordCount > 0 && link.wordsPerCard >= 0) {
             std::vector<uint8_t> bytes(size_t(wordCount) * 2);
             const int64_t got = values.ReadUpTo(int64_t(k - 1) * link.wordsPerCard, bytes.data(), wordCount);

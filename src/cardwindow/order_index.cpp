@@ -6,6 +6,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_format.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -65,8 +66,8 @@ void ScanCards(bool textPart, Progress& progress, const CardVisitor& visit) {
     std::vector<uint16_t> words;
     RecordFile textFile;
     if (textPart) {
-        if (g.textBytes <= 0) ThrowIo(kReadPastEnd, DataFilePath(4));
-        textFile.Open(DataFilePath(4), g.textBytes, RecordFile::Mode::Read);
+        if (g.textBytes <= 0) ThrowIo(kReadPastEnd, DataFilePath(data_file::kCardText));
+        textFile.Open(DataFilePath(data_file::kCardText), g.textBytes, RecordFile::Mode::Read);
         text.resize(size_t(kScanBlockCards) * size_t(g.textBytes));
     } else {
         words.resize(size_t(kScanBlockCards) * size_t(std::max(g.wordCount, 1)));
@@ -85,7 +86,8 @@ void ScanCards(bool textPart, Progress& progress, const CardVisitor& visit) {
             else
                 visit(first + k, nullptr, words.data() + size_t(k) * size_t(g.wordCount));
         }
-        if (found < count) ThrowIo(kReadPastEnd, DataFilePath(textPart ? 4 : 5));
+        if (found < count)
+            ThrowIo(kReadPastEnd, DataFilePath(textPart ? data_file::kCardText : data_file::kCardValues));
     }
 }
 
@@ -99,7 +101,7 @@ void WriteKeyFile(const std::vector<std::string>& keys) {
     std::string out(keys.size() * kSortKeyRecordBytes, '\0');
     for (size_t n = 0; n < keys.size(); ++n)
         out.replace(n * kSortKeyRecordBytes, std::min<size_t>(keys[n].size(), kSortKeyMaxLength), keys[n]);
-    WriteFileAtomic(DataFilePath(166), out);
+    WriteFileAtomic(DataFilePath(data_file::kSortKey), out);
 }
 
 void WriteCardNumbers(const std::string& path, const std::vector<int32_t>& cards) {
@@ -130,10 +132,10 @@ AlphaKeyBuilder::AlphaKeyBuilder(int field)
 
 std::string AlphaKeyBuilder::LabelKey(int value) {
     if (value == 0) return {};
-    const int count = FieldLastLabel[field_] - FieldFirstLabel[field_] + 1;
+    const int count = FieldCategoryCount(field_);
     if (value < 0 || value > count) return kUnknownLabel;
     if (!labelsLoaded_) {
-        labels_ = ReadFileOrThrow(DataFilePath(23));
+        labels_ = ReadFileOrThrow(DataFilePath(data_file::kLabel));
         labelsLoaded_ = true;
     }
     const int64_t record = int64_t(FieldFirstLabel[field_]) + value - 1;
@@ -145,7 +147,7 @@ std::string AlphaKeyBuilder::LabelKey(int value) {
 std::string AlphaKeyBuilder::ComuneKey(int value) {
     if (value == 0) return {};
     if (!namesLoaded_) {
-        names_ = ReadFileOrThrow(DataFilePath(45));
+        names_ = ReadFileOrThrow(DataFilePath(data_file::kComuneNames));
         namesLoaded_ = true;
     }
     const int64_t record = int64_t(value) - 1;
@@ -230,7 +232,7 @@ std::vector<int32_t> OrderBySortKeys(const std::vector<std::string>& keys, Progr
 std::vector<std::string> ReadSortKeys(int32_t count) {
     std::vector<std::string> keys;
     if (count <= 0) return keys;
-    const std::string path = DataFilePath(166);
+    const std::string path = DataFilePath(data_file::kSortKey);
     const std::string bytes = ReadFileOrThrow(path);
     if (bytes.size() < size_t(count) * kSortKeyRecordBytes) ThrowIo(kReadPastEnd, path);
     keys.reserve(size_t(count));
@@ -262,15 +264,15 @@ void BuildTerritorialSortKeys(Progress& progress) {
 }
 
 void SortTerritorialOrder(Progress& progress) {
-    SortInto(DataFilePath(167), progress);
+    SortInto(DataFilePath(data_file::kTerritorialOrder), progress);
 }
 
 bool WriteTerritorialListFiles(Progress& progress) {
     TextReader list;
-    if (!list.Open(DataFilePath(99))) return false;
+    if (!list.Open(DataFilePath(data_file::kListOutput))) return false;
 
     const int32_t count = LastCardToScan() + 1;
-    const std::string orderPath = DataFilePath(167);
+    const std::string orderPath = DataFilePath(data_file::kTerritorialOrder);
     const std::string orderBytes = ReadFileOrThrow(orderPath);
     if (orderBytes.size() < size_t(count) * 4) ThrowIo(kReadPastEnd, orderPath);
 
@@ -308,14 +310,14 @@ bool WriteTerritorialListFiles(Progress& progress) {
         line.resize(kListLineRecordBytes, '\0');
         lsg += line;
     }
-    WriteFileAtomic(DataFilePath(168), lsg);
-    WriteFileAtomic(DataFilePath(170), lpn);
+    WriteFileAtomic(DataFilePath(data_file::kTerritorialSigleOrder), lsg);
+    WriteFileAtomic(DataFilePath(data_file::kTerritorialPositions), lpn);
 
     std::string lif;
     const int territories = std::clamp(TerritoryCount, 0, kCodes - 1);
     for (int code = 1; code <= territories; ++code) AppendI32(lif, first[size_t(code)]);
     for (int code = 1; code <= territories; ++code) AppendI32(lif, last[size_t(code)]);
-    WriteFileAtomic(DataFilePath(171), lif);
+    WriteFileAtomic(DataFilePath(data_file::kTerritorialFirstLast), lif);
     return true;
 }
 

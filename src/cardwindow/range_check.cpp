@@ -9,23 +9,15 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_format.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
 
 namespace {
-
-constexpr int kProvinceStartsFile = 44;
-constexpr int kProvinceRangesFile = 107;
-constexpr int kReportFile = 36;
-
-std::string Right(int64_t value, int width) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%*lld", width, static_cast<long long>(value));
-    return buf;
-}
 
 std::string_view Columns(std::string_view line, size_t first, size_t width) {
     if (line.size() < first) return {};
@@ -41,46 +33,43 @@ bool HasWordOnCard(int field) {
 }
 
 std::string CardTag(int32_t card) {
-    return "rec. " + Right(int64_t(card) + 1, 6);
+    return "rec. " + RightAligned(int64_t(card) + 1, 6);
 }
 
 }  // namespace
 
-int32_t LeadingNumber(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = std::min<int64_t>(value * 10 + (text[i] - '0'), 999999999);
-    return int32_t(value);
+int32_t LeadingCode(std::string_view text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first != std::string_view::npos && (text[first] == '-' || text[first] == '+')) return 0;
+    return LeadingInteger(text);
 }
 
 void BuildProvinceRangeList() {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(kProvinceStartsFile));
+    in.OpenOrThrow(DataFilePath(data_file::kProvinceStarts));
     std::vector<std::string> lines;
     while (!in.Eof()) lines.push_back(in.ReadLine(255));
 
     std::vector<int32_t> first;
-    for (const std::string& line : lines) first.push_back(LeadingNumber(Columns(line, 1, 4)));
+    for (const std::string& line : lines) first.push_back(LeadingCode(Columns(line, 1, 4)));
     first.push_back(TerritoryCount + 1);
 
     TextBuilder out;
     for (size_t n = 0; n < lines.size(); ++n) {
         const std::string_view text = lines[n].size() > 4 ? std::string_view(lines[n]).substr(4) : "";
-        out.Line(Right(first[n], 5) + Right(int64_t(first[n + 1]) - 1, 5) + std::string(text));
+        out.Line(RightAligned(first[n], 5) + RightAligned(int64_t(first[n + 1]) - 1, 5) + std::string(text));
     }
-    out.Save(DataFilePath(kProvinceRangesFile));
+    out.Save(DataFilePath(data_file::kProvinceRanges));
 }
 
 std::optional<ProvinceRanges> LoadProvinceRanges() {
     TextReader in;
-    if (!in.Open(DataFilePath(kProvinceRangesFile))) return std::nullopt;
+    if (!in.Open(DataFilePath(data_file::kProvinceRanges))) return std::nullopt;
     ProvinceRanges ranges;
     for (int n = 1; n <= kMaxProvinces && !in.Eof(); ++n) {
         const std::string line = in.ReadLine(255);
-        ranges.low[size_t(n)] = LeadingNumber(Columns(line, 1, 5));
-        ranges.high[size_t(n)] = LeadingNumber(Columns(line, 6, 5));
+        ranges.low[size_t(n)] = LeadingCode(Columns(line, 1, 5));
+        ranges.high[size_t(n)] = LeadingCode(Columns(line, 6, 5));
     }
     return ranges;
 }
@@ -96,7 +85,7 @@ CardCount RunRangeCheck(Progress& progress) {
 
     // The report is created before any card is touched, so that an unwritable report stops
     // the check before it changes the archive.
-    const std::string reportPath = DataFilePath(kReportFile);
+    const std::string reportPath = DataFilePath(data_file::kReport);
     WriteFileAtomic(reportPath, "");
     TextBuilder report;
 
@@ -108,9 +97,9 @@ CardCount RunRangeCheck(Progress& progress) {
             const int p = FieldPositions[f];
             if (p < 1 || p > words) continue;
             const int v = int16_t(CurrentCardValues[p]);
-            const int count = FieldLastLabel[f] - FieldFirstLabel[f] + 1;
+            const int count = FieldCategoryCount(f);
             if (v >= 0 && v <= count) continue;
-            report.Line(CardTag(card) + ", pos. " + Right(f, 5) + ", val. " + std::to_string(v));
+            report.Line(CardTag(card) + ", pos. " + RightAligned(f, 5) + ", val. " + std::to_string(v));
             CurrentCardValues[p] = 0;
         }
         if (!communeCheck) return;

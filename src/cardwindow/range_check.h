@@ -17,9 +17,9 @@ namespace qv {
 
 constexpr int kMaxProvinces = 1000;
 
-// The number at the start of `text` after blanks, up to the first character that is not a
-// digit; 0 when there is none. Large values stop growing at 999999999.
-int32_t LeadingNumber(std::string_view text);
+// A commune code or field number of the range check: the common leading number, but a sign is
+// not part of it ("-5" reads 0), since codes and field numbers are never negative.
+int32_t LeadingCode(std::string_view text);
 
 // Writes "province.txt" from "ini-prov.imp": line n holds province n's first code and the
 // first code of province n + 1 minus 1 (the last province ends at TerritoryCount), each

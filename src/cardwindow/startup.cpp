@@ -48,7 +48,8 @@ void InitProgramState() {
 
     CoreState.ArchiveDir.clear();
     TextReader last;
-    if (last.Open(DataFilePath(205))) CoreState.ArchiveDir = NormalizeDir(last.ReadLine(std::string::npos));
+    if (last.Open(DataFilePath(data_file::kLastArchive)))
+        CoreState.ArchiveDir = NormalizeDir(last.ReadLine(std::string::npos));
     if (CoreState.ArchiveDir.empty()) CoreState.ArchiveDir = CoreState.ProgramDir + "Pianalto/";
 }
 

@@ -14,10 +14,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kSourceFile = 70;
-constexpr int kEditFolderFile = 32;
-constexpr int kArchiveListFile = 28;
-constexpr int kReportFile = 36;
 constexpr size_t kFolderLineWidth = 4096;  // a folder is never cut
 constexpr int kTooLargeTexts[] = {443, 444, 445};
 
@@ -29,14 +25,14 @@ std::string DesignerFolderFromText(const std::string& typed) {
 
 void LoadEditFolder() {
     TextReader in;
-    if (!in.Open(DataFilePath(kEditFolderFile))) return;
+    if (!in.Open(DataFilePath(data_file::kEditFolder))) return;
     const std::string line = in.ReadLine(kFolderLineWidth);
     if (!line.empty()) CoreState.DesignerDir = NormalizeDir(line);
 }
 
 bool CreateDesignFolder() {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(kEditFolderFile));
+    in.OpenOrThrow(DataFilePath(data_file::kEditFolder));
     const std::string folder = NormalizeDir(in.ReadLine(kFolderLineWidth));
     if (folder.empty() || DirExists(folder)) return false;
     if (!MakeDirs(folder)) return false;
@@ -45,7 +41,7 @@ bool CreateDesignFolder() {
 }
 
 SourceStage StageSourceForEditor() {
-    const std::string path = DataFilePath(kSourceFile);
+    const std::string path = DataFilePath(data_file::kDesignerSource);
     RecordFile probe;
     if (!probe.TryOpen(path, 1, RecordFile::Mode::Read)) return SourceStage::Missing;
     const int64_t size = probe.RecordCount();
@@ -54,16 +50,16 @@ SourceStage StageSourceForEditor() {
     if (size < kEditorSourceLimit) return SourceStage::Loaded;
     TextBuilder report;
     for (int text : kTooLargeTexts) report.Line(LoadText(text));
-    report.Save(DataFilePath(kReportFile));
+    report.Save(DataFilePath(data_file::kReport));
     return SourceStage::TooLarge;
 }
 
 void SaveSourceLines(const std::vector<std::string>& lines) {
-    SaveViewerLines(DataFilePath(kSourceFile), lines);
+    SaveViewerLines(DataFilePath(data_file::kDesignerSource), lines);
 }
 
 void SaveArchiveListLines(const std::vector<std::string>& lines) {
-    SaveViewerLines(DataFilePath(kArchiveListFile), lines);
+    SaveViewerLines(DataFilePath(data_file::kArchiveList), lines);
 }
 
 std::optional<int> PageDimensionFromText(const std::string& typed) {

@@ -14,9 +14,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kArchiveListFile = 28;
-constexpr int kListStagingFile = 54;
-
 void PutBlankNewCard() {
     CoreState.CurrentCard = NewCardNumber();
     ClearCardFields(1, CoreState.FieldCount);
@@ -25,7 +22,7 @@ void PutBlankNewCard() {
 }  // namespace
 
 std::optional<std::vector<std::string>> ReadArchiveList() {
-    return TextReader::ReadLines(DataFilePath(kArchiveListFile), kArchiveListLineWidth);
+    return TextReader::ReadLines(DataFilePath(data_file::kArchiveList), kArchiveListLineWidth);
 }
 
 std::string ArchiveListName(std::string_view line) {
@@ -46,7 +43,7 @@ std::optional<std::vector<std::string>> FillArchiveList() {
         names.push_back(ArchiveListName(line));
         staging.Line(names.back());
     }
-    staging.Save(DataFilePath(kListStagingFile));
+    staging.Save(DataFilePath(data_file::kListStaging));
     return names;
 }
 
@@ -77,7 +74,7 @@ bool SwitchToArchive(const std::string& dir) {
 
 ArchiveChoice ChooseArchive(int index) {
     TextReader list;
-    list.OpenOrThrow(DataFilePath(kArchiveListFile));
+    list.OpenOrThrow(DataFilePath(data_file::kArchiveList));
     // With no entry highlighted the first one is taken; a line past the end is empty.
     std::string line;
     for (int i = 0; i <= std::max(index, 0); ++i)

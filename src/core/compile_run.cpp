@@ -27,7 +27,7 @@ constexpr int kCardsErasedText = 468;
 
 // The folder's last-card index, or nothing when the file does not open.
 std::optional<int32_t> FolderLastCard() {
-    const std::optional<std::string> bytes = TryReadFile(DataFilePath(79));
+    const std::optional<std::string> bytes = TryReadFile(DataFilePath(data_file::kDesignerLastCard));
     if (!bytes || bytes->size() < 4) return std::nullopt;
     return GetI32(Bytes(*bytes));
 }
@@ -63,7 +63,7 @@ void SaveEditFolder(const std::string& folder) {
     CoreState.DesignerDir = NormalizeDir(folder.empty() ? std::string("\\") : folder);
     TextBuilder out;
     out.Line(CoreState.DesignerDir);
-    out.Save(DataFilePath(32));
+    out.Save(DataFilePath(data_file::kEditFolder));
 }
 
 void RebuildDesignedArchive() {
@@ -130,7 +130,7 @@ CompileRunResult RunCompile(const std::string& folderText, bool create, CompileR
     }
     if (keepsCards && !run.cardOverflow) CheckExistingGeometry(run);
 
-    run.errorList.Save(DataFilePath(36));
+    run.errorList.Save(DataFilePath(data_file::kReport));
     // The definition is rebuilt also after other errors, but never one the card cannot hold.
     if (!run.cardOverflow) RebuildDesignedArchive();
 

@@ -12,6 +12,7 @@
 #include "core/data_files.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -48,7 +49,7 @@ std::string CaptionOf(const std::string& line) {
 }  // namespace
 
 void CompileRun::Error(int lineNumber, std::string_view rest) {
-    std::string line = PadNumber(lineNumber, 5);
+    std::string line = RightAligned(lineNumber, 5);
     line.append(rest);
     errorList.Line(line);
     errorFlag = true;
@@ -94,12 +95,6 @@ int FieldsOfTypeCharacter(char c) {
     return std::max(1, CodedFieldAnswers(c));
 }
 
-std::string PadNumber(int64_t value, int width) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%*lld", width, static_cast<long long>(value));
-    return buf;
-}
-
 std::string ZeroPadded(int64_t value, int digits) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%0*lld", digits, static_cast<long long>(value));
@@ -115,7 +110,7 @@ class FieldPass {
 
     void Run() {
         TextReader in;
-        in.OpenOrThrow(DataFilePath(70));
+        in.OpenOrThrow(DataFilePath(data_file::kDesignerSource));
         bool titleWritten = false;
         while (!in.Eof()) {
             std::string line = Next(in);
@@ -138,7 +133,7 @@ class FieldPass {
             }
         }
         CloseList(467, lastRead_);
-        out_.Save(DataFilePath(72));
+        out_.Save(DataFilePath(data_file::kDesignerDeclaration));
         run_.linesRead = lineNumber_;
         CheckCardSize();
     }
@@ -309,11 +304,6 @@ class FieldPass {
     bool inList_ = false;
 };
 
-int ClampGeometry(int value, int limit) {
-    value = std::clamp(value, 50, limit);
-    return (value + 49) / 50 * 50;
-}
-
 }  // namespace
 
 void CompileFieldDeclarations(CompileRun& run) {
@@ -325,7 +315,9 @@ int ReservedPositions(int total, int limit) {
 }
 
 void CreateEmptyCardFiles() {
-    const CardFiles files(DataFilePath(78), DataFilePath(77), DataFilePath(79), CardGeometry{});
+    const CardFiles files(DataFilePath(data_file::kDesignerCardText),
+                          DataFilePath(data_file::kDesignerCardValues),
+                          DataFilePath(data_file::kDesignerLastCard), CardGeometry{});
     {
         // The same lock as every other writer of the last-card index.
         FileLock lock(files.IndexPath());
@@ -344,12 +336,12 @@ void WriteArchiveDescriptor(int numericReserved, int textReserved) {
     out.Line("Var statistiche..: 0");
     out.Line("Modalita' \"\"\"\" ..: 0");
     out.Line("Inizio fattori...: 0");
-    out.Save(DataFilePath(80));
+    out.Save(DataFilePath(data_file::kDesignerDescriptor));
 }
 
 void WriteFactorList() {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(72));
+    in.OpenOrThrow(DataFilePath(data_file::kDesignerDeclaration));
     if (!in.Eof()) in.SkipLine();
     int field = 0;
     int factorStart = 0;
@@ -361,16 +353,21 @@ void WriteFactorList() {
     }
     TextBuilder out;
     out.Line(std::to_string(factorStart));
-    out.Save(DataFilePath(82));
+    out.Save(DataFilePath(data_file::kFactorStart));
+}
+
+int CardSizeFromDescriptor(int value, int limit) {
+    value = std::clamp(value, 50, limit);
+    return (value + 49) / 50 * 50;
 }
 
 bool ReadDescriptorGeometry(int& cardWords, int& cardTextBytes) {
     TextReader in;
-    if (!in.Open(DataFilePath(80))) return false;
+    if (!in.Open(DataFilePath(data_file::kDesignerDescriptor))) return false;
     std::array<std::string, 4> lines;
     for (std::string& line : lines) line = in.Eof() ? std::string() : in.ReadLine(255);
-    cardWords = ClampGeometry(DescriptorValue(lines[2]), kCardWordLimit);
-    cardTextBytes = ClampGeometry(DescriptorValue(lines[3]), kCardTextLimit);
+    cardWords = CardSizeFromDescriptor(DescriptorValue(lines[2]), kCardWordLimit);
+    cardTextBytes = CardSizeFromDescriptor(DescriptorValue(lines[3]), kCardTextLimit);
     return true;
 }
 

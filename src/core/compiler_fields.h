@@ -57,8 +57,6 @@ char AnswerCountCharacter(int n);
 // and "{" their count of answers, anything else 1.
 int FieldsOfTypeCharacter(char c);
 
-// Integer right-aligned in `width` columns (wider values take more columns).
-std::string PadNumber(int64_t value, int width);
 // Non-negative integer with leading zeros to `digits` digits (more digits when it needs them).
 std::string ZeroPadded(int64_t value, int digits);
 
@@ -76,6 +74,10 @@ void CreateEmptyCardFiles();
 void WriteArchiveDescriptor(int numericReserved, int textReserved);
 // "lst-fatt.imp": the field whose caption holds "Fattore  1" (the last such), or 0.
 void WriteFactorList();
+
+// A card size read from a descriptor as the archive is opened with it: 50..limit, raised to a
+// multiple of 50. Every reader of a descriptor's card words and text bytes goes through here.
+int CardSizeFromDescriptor(int value, int limit);
 
 // Card geometry written in a folder's descriptor "morvidex.dat", clamped as opening clamps it;
 // false when the folder has no descriptor.

@@ -5,6 +5,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -44,7 +45,8 @@ Coordinate ParseCoordinate(std::string_view line, char letter) {
 }
 
 std::string ItemLine(int style, int x, int y, int fourth, std::string_view text) {
-    std::string s = PadNumber(style, 4) + PadNumber(x, 4) + PadNumber(y, 4) + PadNumber(fourth, 4);
+    std::string s =
+        RightAligned(style, 4) + RightAligned(x, 4) + RightAligned(y, 4) + RightAligned(fourth, 4);
     s.append(20, ' ');
     s.append(text);
     return s;
@@ -53,7 +55,7 @@ std::string ItemLine(int style, int x, int y, int fourth, std::string_view text)
 std::string StyleLine(const TextStyle& s) {
     std::string out;
     for (int32_t v : {s.font, s.size, s.weight, s.italic, s.underline, s.combined, s.red, s.green, s.blue}) {
-        out += PadNumber(v, 4);
+        out += RightAligned(v, 4);
     }
     return out;
 }
@@ -61,7 +63,7 @@ std::string StyleLine(const TextStyle& s) {
 // The source after its title line, which the layout passes never read.
 std::vector<std::string> SourceBody() {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(70));
+    in.OpenOrThrow(DataFilePath(data_file::kDesignerSource));
     std::vector<std::string> lines;
     if (!in.Eof()) in.SkipLine();
     while (!in.Eof()) lines.push_back(in.ReadLine(kSourceWidth));
@@ -108,7 +110,7 @@ class PlacementPass {
                 ShownText(line);
             }
         }
-        placement_.Save(DataFilePath(76));
+        placement_.Save(DataFilePath(data_file::kDesignerLayoutPlacement));
     }
 
   private:
@@ -240,7 +242,7 @@ void CompileCardLayout(CompileRun& run) {
     layout.Line("#Pag 1");
 
     PlacementPass(run, styles, layout).Run(lines);
-    layout.Save(DataFilePath(75));
+    layout.Save(DataFilePath(data_file::kDesignerLayoutText));
 }
 
 }  // namespace qv

@@ -67,18 +67,23 @@ std::string FormatNumber32(int32_t v) {
     return v == kEmptyNumber ? std::string() : std::to_string(v);
 }
 
+int FieldCategoryCount(int field) {
+    if (field < 1 || field > kMaxFields) return 0;
+    return std::max(0, FieldLastLabel[size_t(field)] - FieldFirstLabel[size_t(field)] + 1);
+}
+
 std::string CategoryLabel(int field, int value, CategoryOutOfRange mode) {
     if (value == 0) return {};
-    const int count = FieldLastLabel[field] - FieldFirstLabel[field] + 1;
-    if (value < 0 || value > count) return mode == CategoryOutOfRange::Unknown ? "???" : "";
-    RecordFile labels(DataFilePath(23), kLabelRecordBytes, RecordFile::Mode::Read);
+    if (value < 0 || value > FieldCategoryCount(field))
+        return mode == CategoryOutOfRange::Unknown ? "???" : "";
+    RecordFile labels(DataFilePath(data_file::kLabel), kLabelRecordBytes, RecordFile::Mode::Read);
     uint8_t record[kLabelRecordBytes];
     labels.Read(int64_t(FieldFirstLabel[field]) + value - 1, record);
     return DecodeZeroPadded(record, kLabelChars);
 }
 
 std::string ComuneName(int code) {
-    RecordFile names(DataFilePath(45), kComuneRecordBytes, RecordFile::Mode::Read);
+    RecordFile names(DataFilePath(data_file::kComuneNames), kComuneRecordBytes, RecordFile::Mode::Read);
     uint8_t record[kComuneRecordBytes];
     names.Read(code - 1, record);
     return DecodeShortString(record, kComuneNameChars);

@@ -32,6 +32,9 @@ std::string FormatNumber32(int32_t v);
 // The file is opened only for a value inside the list; a record that cannot be read raises
 // the input/output error.
 std::string CategoryLabel(int field, int value, CategoryOutOfRange mode);
+// Number of categories of a field (its labels in "mod-sch.dat"); 0 for none and for a field
+// outside 1..kMaxFields.
+int FieldCategoryCount(int field);
 // Name of municipality `code` of the common territorial list ("cmn-zor2.dat", record code - 1).
 // Raises the input/output error when the record cannot be read.
 std::string ComuneName(int code);

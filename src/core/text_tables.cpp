@@ -34,7 +34,7 @@ void BuildTextFile() {
 
 void BuildSecondaryTextFile() {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(49));
+    in.OpenOrThrow(DataFilePath(data_file::kSecondaryTextSource));
     std::string out;
     // The record buffer is the shared one: bytes after the terminator are written as zeros so
     // the table is the same whatever was converted before.
@@ -44,7 +44,7 @@ void BuildSecondaryTextFile() {
         std::memcpy(SecondaryText.data(), line.data(), line.size());
         out.append(SecondaryText.data(), kSecondaryRecord);
     }
-    WriteFileAtomic(DataFilePath(3), out);
+    WriteFileAtomic(DataFilePath(data_file::kSecondaryText), out);
 }
 
 std::string LoadText(int32_t n) {
@@ -57,7 +57,7 @@ std::string LoadText(int32_t n) {
 }
 
 void LoadSecondaryText(int16_t n) {
-    const std::string path = DataFilePath(3);
+    const std::string path = DataFilePath(data_file::kSecondaryText);
     if (n < 1) ThrowIo(kReadPastEnd, path);
     RecordFile f(path, kSecondaryRecord, RecordFile::Mode::Read);
     f.Read(int64_t(n) - 1, SecondaryText.data());

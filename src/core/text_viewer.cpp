@@ -13,29 +13,46 @@ namespace qv {
 
 namespace {
 
-constexpr int kStagingFileId = 71;
 constexpr int kTooLongText = 970;
 
 using S = ViewerSave;
 constexpr std::array<ViewerSelector, 36> kSelectors{{
-    {0, 36, 0, S::Dialog},    {-1, 0, 936, S::Notes},
-    {-2, 30, 937, S::File},   {-3, 31, 938, S::File},
-    {-5, 36, 939, S::No},     {-6, 28, 940, S::File},
-    {-7, 107, 941, S::File},  {-8, 108, 942, S::File},
-    {-9, 36, 0, S::No},       {-10, 119, 943, S::File},
-    {-11, 36, 944, S::No},    {-12, 120, 945, S::File},
-    {-13, 121, 946, S::File}, {-14, 97, 947, S::File},
-    {-15, 99, 948, S::No},    {-16, 122, 949, S::No},
-    {-17, 123, 950, S::No},   {-18, 37, 951, S::File},
-    {-19, 60, 952, S::File},  {-20, 43, 953, S::File},
-    {-21, 124, 954, S::File}, {-22, 125, 955, S::File},
-    {-23, 7, 956, S::File},   {-24, 36, 957, S::No},
-    {-25, 55, 958, S::File},  {-26, 36, 959, S::DialogThenFile},
-    {-27, 36, 960, S::No},    {-30, 58, 961, S::File},
-    {-31, 61, 962, S::File},  {-32, 36, 963, S::No},
-    {-33, 89, 964, S::File},  {-34, 90, 965, S::File},
-    {-35, 91, 966, S::File},  {-36, 92, 967, S::File},
-    {-37, 36, 968, S::No},    {-38, 59, 969, S::File},
+    {0, data_file::kReport, 0, S::Dialog},
+    {-1, 0, 936, S::Notes},
+    {-2, data_file::kJumpRule, 937, S::File},
+    {-3, data_file::kTerritorialLink, 938, S::File},
+    {-5, data_file::kReport, 939, S::No},
+    {-6, data_file::kArchiveList, 940, S::File},
+    {-7, data_file::kProvinceRanges, 941, S::File},
+    {-8, data_file::kDefinitions, 942, S::File},
+    {-9, data_file::kReport, 0, S::No},
+    {-10, data_file::kMergeList, 943, S::File},
+    {-11, data_file::kReport, 944, S::No},
+    {-12, data_file::kFieldOrder, 945, S::File},
+    {-13, data_file::kRecoding, 946, S::File},
+    {-14, data_file::kWorkingMask, 947, S::File},
+    {-15, data_file::kListOutput, 948, S::No},
+    {-16, data_file::kLabelOutput, 949, S::No},
+    {-17, data_file::kMergedList, 950, S::No},
+    {-18, data_file::kGrid, 951, S::File},
+    {-19, data_file::kHeadings, 952, S::File},
+    {-20, data_file::kQuantGrid, 953, S::File},
+    {-21, data_file::kUniverse, 954, S::File},
+    {-22, data_file::kWeights, 955, S::File},
+    {-23, data_file::kMissingFieldsReport, 956, S::File},
+    {-24, data_file::kReport, 957, S::No},
+    {-25, data_file::kSearchCriteria, 958, S::File},
+    {-26, data_file::kReport, 959, S::DialogThenFile},
+    {-27, data_file::kReport, 960, S::No},
+    {-30, data_file::kQuickGrid, 961, S::File},
+    {-31, data_file::kQuickHeadings, 962, S::File},
+    {-32, data_file::kReport, 963, S::No},
+    {-33, data_file::kQuickQuantGrid, 964, S::File},
+    {-34, data_file::kQuickTerritoryList, 965, S::File},
+    {-35, data_file::kQuickDateList, 966, S::File},
+    {-36, data_file::kLinkDefinitions, 967, S::File},
+    {-37, data_file::kReport, 968, S::No},
+    {-38, data_file::kAdditionalVariables, 969, S::File},
 }};
 
 }  // namespace
@@ -72,7 +89,7 @@ ViewerSetup ViewerSetupFor(int selector) {
 }
 
 std::string ViewerStagingPath() {
-    return DataFilePath(kStagingFileId);
+    return DataFilePath(data_file::kViewerStaging);
 }
 
 bool LoadTextForViewer(const std::string& path) {

@@ -7,15 +7,11 @@
 
 namespace qv {
 
-namespace {
-constexpr int kStagingFile = 36;
-constexpr int kListFile = 99;
-constexpr int kRowCardFile = 117;
-}  // namespace
+namespace {}  // namespace
 
 std::optional<StagedList> StageClickableList() {
     TextReader in;
-    if (!in.Open(DataFilePath(kListFile))) return std::nullopt;
+    if (!in.Open(DataFilePath(data_file::kListOutput))) return std::nullopt;
     StagedList list;
     std::string staging;
     while (!in.Eof()) {
@@ -29,12 +25,12 @@ std::optional<StagedList> StageClickableList() {
         staging += "\r\n";
         list.rows.push_back(std::move(line));
     }
-    WriteFileAtomic(DataFilePath(kStagingFile), staging);
+    WriteFileAtomic(DataFilePath(data_file::kReport), staging);
     return list;
 }
 
 int32_t ListRowCard(int32_t row) {
-    RecordFile rows(DataFilePath(kRowCardFile), 4, RecordFile::Mode::Read);
+    RecordFile rows(DataFilePath(data_file::kRowCard), 4, RecordFile::Mode::Read);
     uint8_t record[4];
     rows.Read(row, record);
     return GetI32(record);
@@ -42,7 +38,7 @@ int32_t ListRowCard(int32_t row) {
 
 std::vector<std::string> ListPrintLines() {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(kListFile));
+    in.OpenOrThrow(DataFilePath(data_file::kListOutput));
     std::vector<std::string> lines;
     while (!in.Eof()) lines.push_back(in.ReadLine(kPrintedListLineChars));
     return lines;

@@ -6,6 +6,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_format.h"
 #include "core/selection_files.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -105,13 +106,9 @@ RunTables BuildRunTables() {
     return t;
 }
 
-int CategoryCount(int field) {
-    return FieldLastLabel[field] - FieldFirstLabel[field] + 1;
-}
-
 // Whether code v of a field that uses `listField`'s categories is wanted.
 bool CategoryIsWanted(int listField, int v) {
-    if (v < 1 || v > CategoryCount(listField)) return false;
+    if (v < 1 || v > FieldCategoryCount(listField)) return false;
     const int slot = FieldFirstCategory[listField] + v - 1;
     return slot >= 1 && slot <= kCategorySlots && CategoryWanted[size_t(slot)] != 0;
 }
@@ -216,7 +213,8 @@ void AccumulateSearchStatistics(const RunTables& t, const CardView& card) {
             case 0:
             case 1: {
                 const int v = card.FieldWord(f);
-                if (v >= 1 && v <= CategoryCount(f)) count(CounterEntry(f, v - 1, kCategorySlots - 2), w);
+                if (v >= 1 && v <= FieldCategoryCount(f))
+                    count(CounterEntry(f, v - 1, kCategorySlots - 2), w);
                 break;
             }
             case 2: {
@@ -362,7 +360,7 @@ void RunCollectiveSelection(Progress& progress) {
                 byte = uint8_t(byte | mask);
             }
         }
-        if (found < count) ThrowIo(kReadPastEnd, DataFilePath(5));
+        if (found < count) ThrowIo(kReadPastEnd, DataFilePath(data_file::kCardValues));
     }
 }
 

@@ -17,11 +17,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kCardTextId = 4;
-constexpr int kCardValuesId = 5;
-constexpr int kSettingsId = 105;
-constexpr int kTextId = 208;
-constexpr int kSubjectId = 209;
 constexpr size_t kSettingsLineChars = 255;
 constexpr size_t kRecipientChars = 255;
 // The text box keeps lines of any length.
@@ -88,7 +83,7 @@ void ForOneRecipient(SmtpMessage& message, const std::string& recipient) {
 
 std::optional<EmailSettings> LoadEmailSettings() {
     TextReader in;
-    if (!in.Open(DataFilePath(kSettingsId))) return std::nullopt;
+    if (!in.Open(DataFilePath(data_file::kMailSettings))) return std::nullopt;
     EmailSettings s;
     for (std::string* line : {&s.host, &s.port, &s.userId, &s.name, &s.address})
         *line = in.ReadLine(kSettingsLineChars);
@@ -96,26 +91,26 @@ std::optional<EmailSettings> LoadEmailSettings() {
 }
 
 void SaveEmailSettings(const EmailSettings& s) {
-    SaveLines(DataFilePath(kSettingsId),
+    SaveLines(DataFilePath(data_file::kMailSettings),
               {OneLine(s.host), OneLine(s.port), OneLine(s.userId), OneLine(s.name), OneLine(s.address)});
 }
 
 std::optional<std::string> LoadEmailSubject() {
     TextReader in;
-    if (!in.Open(DataFilePath(kSubjectId))) return std::nullopt;
+    if (!in.Open(DataFilePath(data_file::kMailSubject))) return std::nullopt;
     return in.ReadLine(kSettingsLineChars);
 }
 
 void SaveEmailSubject(const std::string& subject) {
-    SaveLines(DataFilePath(kSubjectId), {OneLine(subject)});
+    SaveLines(DataFilePath(data_file::kMailSubject), {OneLine(subject)});
 }
 
 std::optional<std::vector<std::string>> LoadEmailText() {
-    return ReadLines(DataFilePath(kTextId), kTextLineChars);
+    return ReadLines(DataFilePath(data_file::kMailText), kTextLineChars);
 }
 
 void SaveEmailText(const std::vector<std::string>& lines) {
-    SaveLines(DataFilePath(kTextId), lines);
+    SaveLines(DataFilePath(data_file::kMailText), lines);
 }
 
 std::vector<std::string> ReadMessageFile(const std::string& path) {
@@ -161,7 +156,7 @@ bool IsEmailTextField(int field) {
 }
 
 std::string CardRecipient(int32_t card) {
-    const RecordFile text(DataFilePath(kCardTextId), 1, RecordFile::Mode::Read);
+    const RecordFile text(DataFilePath(data_file::kCardText), 1, RecordFile::Mode::Read);
     return Recipient(text, card);
 }
 
@@ -188,8 +183,8 @@ SelectedCardsSend SendToSelectedCards(SmtpClient& client, SmtpMessage message, P
         return result;
     }
     progress.SetMaximum(std::max<int32_t>(CoreState.LastCard, 0));
-    const RecordFile text(DataFilePath(kCardTextId), 1, RecordFile::Mode::Read);
-    RecordFile values(DataFilePath(kCardValuesId), 2, RecordFile::Mode::ReadWrite);
+    const RecordFile text(DataFilePath(data_file::kCardText), 1, RecordFile::Mode::Read);
+    RecordFile values(DataFilePath(data_file::kCardValues), 2, RecordFile::Mode::ReadWrite);
     for (int32_t c = 0; c <= CoreState.LastCard; ++c) {
         if (!IsCardSelected(c)) continue;
         progress.SetPosition(c);

@@ -190,11 +190,6 @@ bool StoreNumericCondition(int field, int32_t low, int32_t high) {
     return true;
 }
 
-int FieldCategoryCount(int field) {
-    if (!ValidField(field)) return 0;
-    return FieldLastLabel[size_t(field)] - FieldFirstLabel[size_t(field)] + 1;
-}
-
 uint8_t* CategoryWantedFlag(int field, int value) {
     if (value < 1 || value > FieldCategoryCount(field)) return nullptr;
     const int slot = FieldFirstCategory[size_t(field)] + value - 1;

@@ -40,8 +40,6 @@ bool StoreDateCondition(int field, int32_t from, int32_t to);
 // False, with nothing stored, for a field of another type or without a numeric place.
 bool StoreNumericCondition(int field, int32_t low, int32_t high);
 
-// Number of categories of a field (its labels in "mod-sch.dat"); 0 or less means none.
-int FieldCategoryCount(int field);
 // The wanted-flag of category `value` (1-based) of `field`; null when it falls outside the
 // field's categories or the flag table.
 uint8_t* CategoryWantedFlag(int field, int value);

@@ -7,14 +7,13 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
 
 namespace {
 
-constexpr int kListFile = 99;
-constexpr int kWorkingMaskFile = 97;
 constexpr size_t kListLineChars = 100;
 constexpr int kLargestSetting = 32767;
 // The label file keeps the spelling it has always been created with.
@@ -34,7 +33,7 @@ void WriteBand(std::string& out, const LabelGrid& cells, int columns, int rows) 
 
 int CountMaskLines() {
     TextReader in;
-    if (!in.Open(DataFilePath(kWorkingMaskFile))) return 0;
+    if (!in.Open(DataFilePath(data_file::kWorkingMask))) return 0;
     int lines = 0;
     while (!in.Eof()) {
         in.SkipLine();
@@ -44,12 +43,7 @@ int CountMaskLines() {
 }
 
 int TypedWholeNumber(const std::string& typed) {
-    size_t i = 0;
-    while (i < typed.size() && typed[i] == ' ') ++i;
-    int value = 0;
-    for (; i < typed.size() && typed[i] >= '0' && typed[i] <= '9'; ++i)
-        value = std::min(kLargestSetting, value * 10 + (typed[i] - '0'));
-    return value;
+    return std::clamp(LeadingInteger(typed), 0, kLargestSetting);
 }
 
 void ClampLabelSettings() {
@@ -65,7 +59,7 @@ void WriteLabels() {
     const int rows = std::min(CountMaskLines(), kMaxLabelRows);
 
     TextReader list;
-    list.OpenOrThrow(DataFilePath(kListFile));
+    list.OpenOrThrow(DataFilePath(data_file::kListOutput));
     std::string out;
     LabelGrid cells;
     int column = 1;

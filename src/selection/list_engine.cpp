@@ -18,9 +18,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kReportFileId = 36;
-constexpr int kListFileId = 99;
-constexpr int kRowFileId = 117;
 constexpr int32_t kKeyBlock = 8192;
 constexpr int kMunicipalityType = 3;
 constexpr int kNumber32Type = 7;
@@ -79,7 +76,7 @@ class ListRun {
         std::string bytes;
         bytes.reserve(rows.size() * 4);
         for (int32_t card : rows) AppendI32(bytes, card);
-        WriteFileAtomic(DataFilePath(kRowFileId), bytes);
+        WriteFileAtomic(DataFilePath(data_file::kRowCard), bytes);
     }
 
   private:
@@ -223,7 +220,7 @@ void PassGroups(const GroupKeys& groups, const std::vector<int32_t>* order, Prog
 
 void RunSequentialList(Progress& progress) {
     StartList(progress);
-    ListRun run(kListFileId, true);
+    ListRun run(data_file::kListOutput, true);
     if (Grouping()) {
         const GroupKeys groups = BuildGroupKeys();
         Grouped(run, groups, nullptr, progress);
@@ -238,7 +235,7 @@ ListOutcome RunAlphabeticalList(Progress& progress) {
     if (!Grouping()) {
         auto order = ReadAlphabeticalOrder(CoreState.ListOrderField);
         if (!order) return ListOutcome::OrderIndexMissing;
-        ListRun run(kListFileId, true);
+        ListRun run(data_file::kListOutput, true);
         PlainAlphabetical(run, *order, progress);
         run.Finish();
         return ListOutcome::Done;
@@ -247,7 +244,7 @@ ListOutcome RunAlphabeticalList(Progress& progress) {
     const size_t slots = (size_t(std::max<int32_t>(CoreState.LastCard + 1, 0)) / kKeyBlock + 1) * kKeyBlock;
     auto order = ReadAlphabeticalOrder(CoreState.ListOrderField, slots);
     if (!order) return ListOutcome::OrderIndexMissing;
-    ListRun run(kListFileId, true);
+    ListRun run(data_file::kListOutput, true);
     const GroupKeys groups = BuildGroupKeys();
     Grouped(run, groups, &*order, progress);
     run.Finish();
@@ -255,7 +252,7 @@ ListOutcome RunAlphabeticalList(Progress& progress) {
 }
 
 void PrintCurrentCardThroughMask() {
-    ListRun run(kReportFileId, false);
+    ListRun run(data_file::kReport, false);
     run.SingleCard();
     run.Finish();
 }

@@ -19,11 +19,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kWorkingMaskId = 97;
-constexpr int kListFileId = 99;
-constexpr int kCounterFileId = 116;
-constexpr int kMergedListId = 123;
-constexpr int kArchiveBaseId = 129;
 constexpr int32_t kKeyBlock = 8192;
 constexpr size_t kFirstLineChars = 100;
 constexpr size_t kJoinLineChars = 255;
@@ -35,11 +30,11 @@ bool Grouping() {
 void WriteCounter(int value) {
     std::string bytes;
     AppendI16(bytes, int16_t(value));
-    WriteFileAtomic(DataFilePath(kCounterFileId), bytes);
+    WriteFileAtomic(DataFilePath(data_file::kMergeCounter), bytes);
 }
 
 int ReadCounterOrThrow() {
-    const std::string path = DataFilePath(kCounterFileId);
+    const std::string path = DataFilePath(data_file::kMergeCounter);
     RecordFile file(path, 2, RecordFile::Mode::Read);
     uint8_t record[2];
     file.Read(0, record);
@@ -109,19 +104,19 @@ MergePassOutcome RunPass(Progress& progress, bool first) {
 
     progress.SetMaximum(std::max<int32_t>(CoreState.LastCard, 0));
     // The file the pass starts on is created and left empty.
-    WriteFileAtomic(DataFilePath(alphabetical ? kListFileId : kArchiveBaseId), "");
+    WriteFileAtomic(DataFilePath(alphabetical ? data_file::kListOutput : data_file::kArchiveBase), "");
     ListOutputFile out;
     out.Bind(MergeIntermediatePath(SwitchToIntermediateFile()));
     out.Create();
     const GroupKeys groups = BuildGroupKeys();
     // Here the working mask must exist.
-    RecordFile(DataFilePath(kWorkingMaskId), 1, RecordFile::Mode::Read).Close();
+    RecordFile(DataFilePath(data_file::kWorkingMask), 1, RecordFile::Mode::Read).Close();
     PrintMask mask;
     mask.Load();
     WritePassCards(out, mask, groups, order ? &*order : nullptr, progress);
     mask.Release();
     out.Close();
-    WriteFileAtomic(DataFilePath(kListFileId), "");
+    WriteFileAtomic(DataFilePath(data_file::kListOutput), "");
     return MergePassOutcome::Done;
 }
 
@@ -181,7 +176,7 @@ MergePassOutcome RunNextMergePass(Progress& progress) {
 
 int ReadMergeCounter() {
     RecordFile file;
-    if (!file.TryOpen(DataFilePath(kCounterFileId), 2, RecordFile::Mode::Read)) return 0;
+    if (!file.TryOpen(DataFilePath(data_file::kMergeCounter), 2, RecordFile::Mode::Read)) return 0;
     uint8_t record[2];
     if (file.ReadUpTo(0, record, 1) != 1) return 0;
     return GetI16(record);
@@ -238,7 +233,7 @@ MergeJoinOutcome JoinMergedLists(Progress& progress) {
         m->CopyToNextKey(merged);
         progress.SetPosition(++steps);
     }
-    merged.Save(DataFilePath(kMergedListId));
+    merged.Save(DataFilePath(data_file::kMergedList));
     return MergeJoinOutcome::Done;
 }
 

@@ -15,9 +15,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kWorkingMaskId = 97;
-constexpr int kNotesFileId = 98;
-constexpr int kCardDefinitionId = 210;
 constexpr size_t kFieldPartChars = 10;
 constexpr size_t kWidthPartChars = 10;
 constexpr size_t kTextPartChars = 50;
@@ -77,7 +74,7 @@ int64_t MaskNumber(std::string_view part) {
 }
 
 std::string CardNotesText() {
-    return ReadNotesChain(DataFilePath(kNotesFileId), GetNotesHead());
+    return ReadNotesChain(DataFilePath(data_file::kNotes), GetNotesHead());
 }
 
 std::string MaskFieldText(std::string_view fieldPart, std::string_view widthPart) {
@@ -105,7 +102,7 @@ std::string MaskFieldText(std::string_view fieldPart, std::string_view widthPart
 void PrintMask::Load() {
     std::string bytes;
     RecordFile file;
-    if (file.TryOpen(DataFilePath(kWorkingMaskId), 1, RecordFile::Mode::Read)) {
+    if (file.TryOpen(DataFilePath(data_file::kWorkingMask), 1, RecordFile::Mode::Read)) {
         bytes.resize(kMaskTextLimit);
         bytes.resize(size_t(file.ReadUpTo(0, bytes.data(), kMaskTextLimit)));
     }
@@ -196,16 +193,16 @@ void CopyMaskFile(const std::string& from, const std::string& to) {
 }
 
 void CopyFileToWorkingMask(const std::string& from) {
-    CopyMaskFile(from, DataFilePath(kWorkingMaskId));
+    CopyMaskFile(from, DataFilePath(data_file::kWorkingMask));
 }
 
 void CopyWorkingMaskToFile(const std::string& to) {
-    CopyMaskFile(DataFilePath(kWorkingMaskId), to);
+    CopyMaskFile(DataFilePath(data_file::kWorkingMask), to);
 }
 
 bool CreateMaskFromDefinition() {
     TextReader in;
-    if (!in.Open(DataFilePath(kCardDefinitionId))) return false;
+    if (!in.Open(DataFilePath(data_file::kCardDefinition))) return false;
     TextBuilder mask;
     in.SkipLine();
     bool inText = true;
@@ -226,7 +223,7 @@ bool CreateMaskFromDefinition() {
         }
     }
     mask.Line();
-    mask.Save(DataFilePath(kWorkingMaskId));
+    mask.Save(DataFilePath(data_file::kWorkingMask));
     return true;
 }
 

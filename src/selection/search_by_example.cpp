@@ -16,9 +16,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kCardTextFileId = 4;
-constexpr int kCardValuesFileId = 5;
-constexpr int kSearchCriteriaFileId = 55;
 constexpr char kDefaultSearchCriteria[] = "1,2,3,";
 // Keys of the alphabetical and any-field kinds are cut to this length.
 constexpr size_t kKeyLength = 50;
@@ -102,9 +99,11 @@ void EndWithoutMatch() {
 class CardBlocks {
   public:
     CardBlocks(bool text, bool values) : geometry_(CurrentCardGeometry()) {
-        if (text) textFile_.Open(DataFilePath(kCardTextFileId), kCardTextRecordBytes, RecordFile::Mode::Read);
+        if (text)
+            textFile_.Open(DataFilePath(data_file::kCardText), kCardTextRecordBytes, RecordFile::Mode::Read);
         if (values)
-            valuesFile_.Open(DataFilePath(kCardValuesFileId), kCardValueRecordBytes, RecordFile::Mode::Read);
+            valuesFile_.Open(DataFilePath(data_file::kCardValues), kCardValueRecordBytes,
+                             RecordFile::Mode::Read);
         const size_t cardBytes = size_t(geometry_.textBytes) + 2 * size_t(geometry_.wordCount);
         maxCards_ = int32_t(std::max<size_t>(1, kBlockBytes / std::max<size_t>(cardBytes, 1)));
     }
@@ -245,7 +244,7 @@ class IndexedTexts {
         int offset, length;
         if (card < 0 || card > CoreState.LastCard || !TextFieldSpan(field_, g, offset, length)) return {};
         if (!cardText_.IsOpen())
-            cardText_.Open(DataFilePath(kCardTextFileId), kCardTextRecordBytes, RecordFile::Mode::Read);
+            cardText_.Open(DataFilePath(data_file::kCardText), kCardTextRecordBytes, RecordFile::Mode::Read);
         // Only the records that hold the field.
         const int64_t firstRecord = int64_t(card) * g.TextRecords() + (offset - 1) / kCardTextRecordBytes;
         const int lastRecord = (offset + length - 2) / kCardTextRecordBytes;
@@ -465,7 +464,7 @@ void SearchStep(Progress& progress) {
 }
 
 void ContinuaSch(Progress& progress) {
-    const std::string path = DataFilePath(kSearchCriteriaFileId);
+    const std::string path = DataFilePath(data_file::kSearchCriteria);
     RecordFile probe;
     if (!probe.TryOpen(path, 1, RecordFile::Mode::Read)) WriteFileAtomic(path, kDefaultSearchCriteria);
     probe.Close();

@@ -17,8 +17,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kReportFileId = 36;
-constexpr int kUnitScratchFileId = 54;
 constexpr int kUnitRecordSize = 101;
 constexpr int kComuneNameWidth = 37;
 constexpr int kUnitNameWidth = 30;
@@ -33,7 +31,7 @@ class EntryNames {
     EntryNames() : units_(MapState.AggregationVariable != 0) {
         if (units_) {
             BuildUnitNames();
-            file_.Open(DataFilePath(kUnitScratchFileId), kUnitRecordSize, RecordFile::Mode::Read);
+            file_.Open(DataFilePath(data_file::kListStaging), kUnitRecordSize, RecordFile::Mode::Read);
         } else {
             OpenMapComuneNames(file_);
         }
@@ -145,7 +143,7 @@ void WriteReport(ReportKind kind) {
         out.Line("Min.: " + Value(tally.smallest));
         out.Line("Max.: " + Value(tally.largest));
     }
-    out.Save(DataFilePath(kReportFileId));
+    out.Save(DataFilePath(data_file::kReport));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/short_string.h"
 #include "platform/text_file.h"
 
@@ -16,12 +17,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kProvinceStartsFile = 44;
-constexpr int kComuneNamesFile = 45;
-constexpr int kAlphaIndexFile = 46;
-constexpr int kCentroidFile = 180;
-constexpr int kMapCentroidFile = 201;  // the one the map window writes
-constexpr int kSearchNamesFile = 181;
 constexpr int kComuneRecordSize = 38;
 constexpr int kComuneNameWidth = 37;
 constexpr int kMaxCentroidPairs = 10000;
@@ -37,21 +32,9 @@ bool ValidStart(int32_t start) {
 
 }  // namespace
 
-int LeadingInteger(std::string_view text, size_t width) {
-    text = text.substr(0, std::min(width, text.size()));
-    size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = std::min<int64_t>(value * 10 + (text[i] - '0'), 2147483647);
-    return int(negative ? -value : value);
-}
-
 ProvinceTable ReadProvinceTable() {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(kProvinceStartsFile));
+    in.OpenOrThrow(DataFilePath(data_file::kProvinceStarts));
     ProvinceTable table;
     ProvinceStartTable.fill(0);
     while (!in.Eof() && int(table.names.size()) < kMaxProvinceLines) {
@@ -119,7 +102,7 @@ int ShownProvince(const ProvinceTable& table) {
 std::vector<std::string> ComuneNames(CodeRange range) {
     std::vector<std::string> names;
     if (range.first > range.last) return names;
-    RecordFile file(DataFilePath(kComuneNamesFile), kComuneRecordSize, RecordFile::Mode::Read);
+    RecordFile file(DataFilePath(data_file::kComuneNames), kComuneRecordSize, RecordFile::Mode::Read);
     const int count = range.last - range.first + 1;
     std::string buffer(size_t(count) * kComuneRecordSize, '\0');
     file.Read(range.first - 1, buffer.data(), count);
@@ -130,13 +113,13 @@ std::vector<std::string> ComuneNames(CodeRange range) {
 
 ComuneSearchList ReadComuneSearchList() {
     ComuneSearchList list;
-    if (auto lines = TextReader::ReadLines(DataFilePath(kSearchNamesFile))) {
+    if (auto lines = TextReader::ReadLines(DataFilePath(data_file::kSearchNames))) {
         list.names = std::move(*lines);
         for (int i = 0; i < int(list.names.size()); ++i) list.records.push_back(i);
         return list;
     }
-    const std::string index = ReadFileOrThrow(DataFilePath(kAlphaIndexFile));
-    const std::string names = ReadFileOrThrow(DataFilePath(kComuneNamesFile));
+    const std::string index = ReadFileOrThrow(DataFilePath(data_file::kAlphaIndex));
+    const std::string names = ReadFileOrThrow(DataFilePath(data_file::kComuneNames));
     const size_t nameCount = names.size() / kComuneRecordSize;
     for (size_t r = 0; r + 2 <= index.size(); r += 2) {
         const int code = GetI16(Bytes(index) + r);
@@ -151,7 +134,7 @@ ComuneSearchList ReadComuneSearchList() {
 }
 
 int AlphabeticalCode(int record) {
-    RecordFile file(DataFilePath(kAlphaIndexFile), 2, RecordFile::Mode::Read);
+    RecordFile file(DataFilePath(data_file::kAlphaIndex), 2, RecordFile::Mode::Read);
     uint8_t b[2];
     file.Read(record, b);
     return GetI16(b);
@@ -176,9 +159,9 @@ void ApplyKmRadius(int chosenCode, int radius) {
     if (chosenCode < 1 || chosenCode > limit) return;
     // The program directory's copy, else the centroids the map window left in the territorial
     // base; without either the distance cannot be measured.
-    std::optional<std::string> found = TryReadFile(DataFilePath(kCentroidFile));
-    if (!found) found = TryReadFile(DataFilePath(kMapCentroidFile));
-    const std::string bytes = found ? *found : ReadFileOrThrow(DataFilePath(kCentroidFile));
+    std::optional<std::string> found = TryReadFile(DataFilePath(data_file::kCentroid));
+    if (!found) found = TryReadFile(DataFilePath(data_file::kMapCentroid));
+    const std::string bytes = found ? *found : ReadFileOrThrow(DataFilePath(data_file::kCentroid));
     const int pairs = int(std::min<size_t>(bytes.size() / 4, kMaxCentroidPairs));
     auto x = [&](int code) { return int(GetI16(Bytes(bytes) + 4 * size_t(code - 1))); };
     auto y = [&](int code) { return int(GetI16(Bytes(bytes) + 4 * size_t(code - 1) + 2)); };

@@ -66,8 +66,4 @@ int CountSelectedCodes(CodeRange range);
 // 1..TerritoryCount changes nothing.
 void ApplyKmRadius(int chosenCode, int radius);
 
-// The integer a text begins with after leading blanks (an optional sign, then digits), taking at
-// most `width` characters; 0 when there is none.
-int LeadingInteger(std::string_view text, size_t width);
-
 }  // namespace qv

@@ -17,10 +17,7 @@ namespace qv {
 
 namespace {
 
-constexpr int kOutlineFileIds[8] = {155, 156, 157, 158, 159, 160, 161, 162};
 constexpr int kOutlineCaps[8] = {20, 30, 40, 50, 60, 70, 80, 100};
-constexpr int kOutlineFileOfId = 163;
-constexpr int kBoxFileId = 164;
 constexpr int kBoxRecordSize = 20;
 constexpr int32_t kRingEnd = -10000;
 constexpr int32_t kOutlineEnd = -30000;
@@ -90,7 +87,7 @@ void DrawRing(MapPainter& painter, std::vector<Vertex>& ring, int c) {
 }
 
 void ReadOutlineFiles() {
-    RecordFile file(DataFilePath(kOutlineFileOfId), 1, RecordFile::Mode::Read);
+    RecordFile file(DataFilePath(data_file::kOutlineClass), 1, RecordFile::Mode::Read);
     const int count = MapComuneCount();
     file.Read(0, MapOutlineFileOf.data() + 1, count);
 }
@@ -99,7 +96,7 @@ void MarkVisibleComuni(const MapTransform& t) {
     std::fill(MapVisible.begin(), MapVisible.end(), 0);
     std::fill(MapCentroidX.begin(), MapCentroidX.end(), kNoLabelPoint);
     std::fill(MapCentroidY.begin(), MapCentroidY.end(), kNoLabelPoint);
-    RecordFile file(DataFilePath(kBoxFileId), kBoxRecordSize, RecordFile::Mode::Read);
+    RecordFile file(DataFilePath(data_file::kBox), kBoxRecordSize, RecordFile::Mode::Read);
     const int count = int(std::min<int64_t>(file.RecordCount(), MapComuneCount()));
     std::vector<uint8_t> boxes(size_t(count) * kBoxRecordSize);
     file.Read(0, boxes.data(), count);
@@ -120,7 +117,8 @@ void DrawOutlines(MapPainter& painter, const MapTransform& t) {
     for (int n = 1; n <= 8; ++n) {
         RecordFile file;
         const int cap = kOutlineCaps[n - 1];
-        if (!file.TryOpen(DataFilePath(kOutlineFileIds[n - 1]), 12 * cap, RecordFile::Mode::Read)) continue;
+        if (!file.TryOpen(DataFilePath(data_file::kFirstOutline + n - 1), 12 * cap, RecordFile::Mode::Read))
+            continue;
         std::vector<uint8_t> record(size_t(12) * cap);
         int64_t r = 0;
         for (int k = 1; k <= MapComuneCount(); ++k) {

@@ -15,7 +15,6 @@
 namespace qv {
 
 namespace {
-constexpr int kCentroidFileId = 201;
 constexpr int kMaxCaption = 37;
 
 int16_t Centroid(const std::vector<int16_t>& table, int k) {
@@ -24,7 +23,7 @@ int16_t Centroid(const std::vector<int16_t>& table, int k) {
 }  // namespace
 
 void SaveComuneCentroids() {
-    const std::string path = DataFilePath(kCentroidFileId);
+    const std::string path = DataFilePath(data_file::kMapCentroid);
     if (FileExists(ResolveExisting(path))) return;
     std::string bytes;
     const int count = MapComuneCount();

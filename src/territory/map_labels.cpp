@@ -15,7 +15,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kCommentFileId = 65;
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBarColour = 0x88FF00;
@@ -171,7 +170,7 @@ int RowClass(int p) {
 
 void PrintComment(MapPainter& painter, int32_t drawableHeight) {
     if (!painter.Printing()) return;
-    const auto lines = TextReader::ReadLines(DataFilePath(kCommentFileId), 255);
+    const auto lines = TextReader::ReadLines(DataFilePath(data_file::kComment), 255);
     if (!lines) return;
     MapCanvas& printer = *painter.Printer();
     const int height = MapFontHeights[kPrinterFonts + kTitleFont];

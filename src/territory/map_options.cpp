@@ -22,12 +22,6 @@ constexpr int kLegendTitleWidth = 50;
 constexpr uint32_t kDefaultProgramColour = 0xFFFF00;
 
 // File ids of the program directory.
-constexpr int kWorkingThresholdsFile = 13;
-constexpr int kBaseThresholdsFile = 14;
-constexpr int kWorkingOptionFile = 15;
-constexpr int kBaseOptionFile = 16;
-constexpr int kMapWindowFile = 17;
-constexpr int kProgramColourFile = 153;
 
 // Option bytes 1..16, in file order.
 constexpr uint8_t MapStateRecord::*kOptionFlags[16] = {
@@ -50,14 +44,14 @@ constexpr uint8_t MapStateRecord::*kOptionFlags[16] = {
 };
 
 std::string ThresholdsPath(int kind) {
-    if (kind == 0) return DataFilePath(kWorkingThresholdsFile);
-    if (kind == 1) return DataFilePath(kBaseThresholdsFile);
+    if (kind == 0) return DataFilePath(data_file::kWorkingThresholds);
+    if (kind == 1) return DataFilePath(data_file::kBaseThresholds);
     return {};
 }
 
 std::string OptionPath(int kind, const std::string& name) {
-    if (kind == 0) return DataFilePath(kWorkingOptionFile);
-    if (kind == 1) return DataFilePath(kBaseOptionFile);
+    if (kind == 0) return DataFilePath(data_file::kWorkingOption);
+    if (kind == 1) return DataFilePath(data_file::kBaseOption);
     if (kind == 2) return name;
     return {};
 }
@@ -151,7 +145,7 @@ void LoadMapOptions(int kind, const std::string& name) {
     MapState.LegendX = 0;
     MapState.LegendY = 0;
     // A damaged window file (fewer than four values) counts as missing.
-    if (auto window = TryReadFile(DataFilePath(kMapWindowFile)); window && window->size() >= 16) {
+    if (auto window = TryReadFile(DataFilePath(data_file::kMapWindow)); window && window->size() >= 16) {
         const uint8_t* p = Bytes(*window);
         MapState.PixelWidth = GetI32(p);
         MapState.PixelHeight = GetI32(p + 4);
@@ -210,7 +204,7 @@ void SaveMapOptions(int kind, const std::string& name) {
     AppendI32(window, MapState.PixelHeight);
     AppendI32(window, MapState.LegendX);
     AppendI32(window, MapState.LegendY);
-    WriteFileAtomic(DataFilePath(kMapWindowFile), window);
+    WriteFileAtomic(DataFilePath(data_file::kMapWindow), window);
 }
 
 bool ReadLegendColourFile(const std::string& path) {
@@ -234,7 +228,7 @@ void LoadLegendColours(const std::string& path) {
         }
     }
     ProgramColour = kDefaultProgramColour;
-    if (auto colour = TryReadFile(DataFilePath(kProgramColourFile)); colour && colour->size() >= 4)
+    if (auto colour = TryReadFile(DataFilePath(data_file::kProgramColour)); colour && colour->size() >= 4)
         ProgramColour = GetU32(Bytes(*colour));
 }
 
@@ -242,7 +236,7 @@ void SaveLegendColours(const std::string& path) {
     WriteLegendColourFile(path);
     std::string colour;
     AppendI32(colour, int32_t(ProgramColour));
-    WriteFileAtomic(DataFilePath(kProgramColourFile), colour);
+    WriteFileAtomic(DataFilePath(data_file::kProgramColour), colour);
 }
 
 }  // namespace qv

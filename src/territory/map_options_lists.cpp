@@ -19,11 +19,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kBaseThresholdsFile = 14;
-constexpr int kBorderVariableFile = 150;
-constexpr int kSigleListFile = 151;
-constexpr int kUnitNamesFile = 152;
-constexpr int kBaseSizeFile = 154;
 constexpr int kBorderRecordSize = 101;
 constexpr int kBorderNameWidth = 100;
 constexpr int kBorderVariables = 21;
@@ -33,7 +28,7 @@ constexpr size_t kLimitTextWidth = 20;
 
 std::vector<std::string> ReadSigleSetNames() {
     std::vector<std::string> names;
-    auto lines = TextReader::ReadLines(DataFilePath(kSigleListFile));
+    auto lines = TextReader::ReadLines(DataFilePath(data_file::kSigleList));
     if (!lines) return names;
     for (const std::string& line : *lines) names.push_back(line.substr(0, line.find(';')));
     return names;
@@ -41,7 +36,7 @@ std::vector<std::string> ReadSigleSetNames() {
 
 std::vector<std::string> ReadAggregationUnits() {
     std::vector<std::string> units;
-    auto lines = TextReader::ReadLines(DataFilePath(kUnitNamesFile), 260);
+    auto lines = TextReader::ReadLines(DataFilePath(data_file::kUnitNames), 260);
     if (!lines) return units;
     for (size_t n = 1; n < lines->size(); ++n) {
         const std::string& line = (*lines)[n];
@@ -53,7 +48,7 @@ std::vector<std::string> ReadAggregationUnits() {
 
 std::vector<std::string> ReadBorderVariables() {
     std::vector<std::string> names{"Non Selezionato"};
-    auto bytes = TryReadFile(DataFilePath(kBorderVariableFile));
+    auto bytes = TryReadFile(DataFilePath(data_file::kBorderVariable));
     if (!bytes) return names;
     const size_t records = std::min<size_t>(bytes->size() / kBorderRecordSize, kBorderVariables);
     for (size_t r = 0; r < records; ++r)
@@ -89,12 +84,12 @@ void SaveBaseMapSize() {
     std::string out;
     AppendI32(out, MapState.MapWidth);
     AppendI32(out, MapState.MapHeight);
-    WriteFileAtomic(DataFilePath(kBaseSizeFile), out);
+    WriteFileAtomic(DataFilePath(data_file::kBaseSize), out);
 }
 
 bool RestoreBaseOptions() {
-    if (!TryReadFile(DataFilePath(kBaseThresholdsFile))) return false;
-    const std::string path = DataFilePath(kBaseSizeFile);
+    if (!TryReadFile(DataFilePath(data_file::kBaseThresholds))) return false;
+    const std::string path = DataFilePath(data_file::kBaseSize);
     const std::string bytes = ReadFileOrThrow(path);
     if (bytes.size() < 8) ThrowIo(kReadPastEnd, path);
     LoadMapOptions(1, "");

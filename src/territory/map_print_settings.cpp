@@ -6,6 +6,7 @@
 #include "core/data_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 #include "territory/manual_selection.h"
 
@@ -13,17 +14,13 @@ namespace qv {
 
 namespace {
 
-constexpr int kCommentFile = 65;
-constexpr int kPrintScaleFile = 165;
-constexpr int kFontPositionFile = 179;
-constexpr int kMapFontHeightFile = 183;
 constexpr size_t kCommentWidth = 65535;
 
 }  // namespace
 
 void LoadPrintScale() {
     TextReader in;
-    if (!in.Open(DataFilePath(kPrintScaleFile))) return;
+    if (!in.Open(DataFilePath(data_file::kPrintScale))) return;
     if (!in.Eof()) MapState.PrintScaleX = LeadingInteger(in.ReadLine(100), 100);
     if (!in.Eof()) MapState.PrintScaleY = LeadingInteger(in.ReadLine(100), 100);
 }
@@ -41,13 +38,13 @@ void SavePrintScale() {
     TextBuilder out;
     out.Line(std::to_string(MapState.PrintScaleX));
     out.Line(std::to_string(MapState.PrintScaleY));
-    out.Save(DataFilePath(kPrintScaleFile));
+    out.Save(DataFilePath(data_file::kPrintScale));
 }
 
 PrintFontPositions LoadPrintFontPositions() {
     PrintFontPositions positions;
     positions.fill(kDefaultFontPosition);
-    if (auto bytes = TryReadFile(DataFilePath(kFontPositionFile)))
+    if (auto bytes = TryReadFile(DataFilePath(data_file::kFontPosition)))
         for (size_t k = 0; k < positions.size() && 4 * (k + 1) <= bytes->size(); ++k)
             positions[k] = GetI32(Bytes(*bytes) + 4 * k);
     return positions;
@@ -59,19 +56,19 @@ void SavePrintFontPositions(const PrintFontPositions& positions) {
         AppendI32(cart, p);
         AppendI32(heights, p + 1);
     }
-    WriteFileAtomic(DataFilePath(kFontPositionFile), cart);
-    WriteFileAtomic(DataFilePath(kMapFontHeightFile), heights);
+    WriteFileAtomic(DataFilePath(data_file::kFontPosition), cart);
+    WriteFileAtomic(DataFilePath(data_file::kMapFontHeight), heights);
 }
 
 std::vector<std::string> LoadPrintComment() {
-    auto lines = TextReader::ReadLines(DataFilePath(kCommentFile), kCommentWidth);
+    auto lines = TextReader::ReadLines(DataFilePath(data_file::kComment), kCommentWidth);
     return lines ? std::move(*lines) : std::vector<std::string>{};
 }
 
 void SavePrintComment(const std::vector<std::string>& lines) {
     TextBuilder out;
     for (const std::string& line : lines) out.Line(line);
-    out.Save(DataFilePath(kCommentFile));
+    out.Save(DataFilePath(data_file::kComment));
 }
 
 }  // namespace qv

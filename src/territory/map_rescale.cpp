@@ -18,9 +18,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kFirstOutlineFile = 155;
-constexpr int kOutlineClassFile = 163;
-constexpr int kBoxFile = 164;
 constexpr std::array<int, 8> kCapacity = {20, 30, 40, 50, 60, 70, 80, 100};
 constexpr int32_t kOutlineEnd = -30000;
 constexpr int32_t kRingEnd = -10000;
@@ -84,13 +81,13 @@ bool RescaleMapGeometry(int32_t x1, int32_t x2, int32_t y1, int32_t y2, Progress
         if (size <= 0 || size > kMaxMapSize) return false;
     const double fx = double(x2) / double(x1);
     const double fy = double(y2) / double(y1);
-    const std::string classes = ReadFileOrThrow(DataFilePath(kOutlineClassFile));
+    const std::string classes = ReadFileOrThrow(DataFilePath(data_file::kOutlineClass));
 
     progress.SetMaximum(MapState.ValueCount);
     int position = 0;
     std::array<std::optional<std::string>, 8> outlines;
     for (size_t k = 0; k < outlines.size(); ++k) {
-        const std::string path = DataFilePath(kFirstOutlineFile + int(k));
+        const std::string path = DataFilePath(data_file::kFirstOutline + int(k));
         outlines[k] = TryReadFile(path);
         if (!outlines[k]) continue;
         const int c = kCapacity[k];
@@ -130,7 +127,7 @@ bool RescaleMapGeometry(int32_t x1, int32_t x2, int32_t y1, int32_t y2, Progress
         const Box& b = boxes[size_t(i)];
         for (int32_t v : {b.count, b.minX, b.maxX, b.minY, b.maxY}) AppendI32(mmx, v);
     }
-    WriteFileAtomic(DataFilePath(kBoxFile), mmx);
+    WriteFileAtomic(DataFilePath(data_file::kBox), mmx);
 
     MapStateRecord& m = MapState;
     m.PixelWidth = m.MapWidth = x2;

@@ -12,8 +12,6 @@
 namespace qv {
 
 namespace {
-constexpr int kLegendColourFileId = 128;
-constexpr int kFontHeightsFileId = 183;
 constexpr int kDefaultFontHeight = 8;
 
 template <typename T>
@@ -65,7 +63,7 @@ void ReleaseDrawingTables() {
 
 void LoadMapColours() {
     // A base without its colour file is still drawn; the options dialog writes one when asked.
-    const std::optional<std::string> record = TryReadFile(DataFilePath(kLegendColourFileId));
+    const std::optional<std::string> record = TryReadFile(DataFilePath(data_file::kLegendColour));
     if (!record || record->size() < 4 * MapColours.size()) {
         MapColours = kDefaultLegendColours;
         return;
@@ -76,7 +74,7 @@ void LoadMapColours() {
 void LoadMapFonts() {
     MapFontHeights.fill(kDefaultFontHeight);
     RecordFile file;
-    if (!file.TryOpen(DataFilePath(kFontHeightsFileId), 16, RecordFile::Mode::Read)) return;
+    if (!file.TryOpen(DataFilePath(data_file::kMapFontHeight), 16, RecordFile::Mode::Read)) return;
     uint8_t records[32];
     // A short file keeps the defaults of what it lacks.
     const int64_t read = file.ReadUpTo(0, records, 2);

@@ -17,8 +17,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kPreparedCountFileId = 10;
-constexpr int kPreparedTerritoryFileId = 11;
 constexpr int kCodesPerRecord = 10240;
 constexpr int kOctileBins = 10000;
 
@@ -38,13 +36,13 @@ std::vector<double> NonzeroValues() {
 
 void CountCardsPerComune() {
     std::fill(MapCardCounts.begin(), MapCardCounts.end(), 0);
-    RecordFile lastFile(DataFilePath(kPreparedCountFileId), 4, RecordFile::Mode::Read);
+    RecordFile lastFile(DataFilePath(data_file::kPreparedCount), 4, RecordFile::Mode::Read);
     uint8_t lastBytes[4];
     lastFile.Read(0, lastBytes);
     const int32_t lastCard = GetI32(lastBytes);
 
     RecordFile codes;
-    if (!codes.TryOpen(DataFilePath(kPreparedTerritoryFileId), 2, RecordFile::Mode::Read)) return;
+    if (!codes.TryOpen(DataFilePath(data_file::kPreparedTerritory), 2, RecordFile::Mode::Read)) return;
     std::vector<uint8_t> block(size_t(kCodesPerRecord) * 2);
     int64_t inBlock = 0;
     for (int64_t c = 0; c <= lastCard; ++c) {

@@ -16,13 +16,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kTranslationFileId = 12;
-constexpr int kUnitScratchFileId = 54;
-constexpr int kSigleListFileId = 151;
-constexpr int kUnitNamesFileId = 152;
-constexpr int kTerritorialMatrixFileId = 176;
-constexpr int kSigleSetFileId = 193;
-constexpr int kMapNamesFileId = 202;
 constexpr int kMatrixRecordSize = 200;
 constexpr int kValuesPerRecord = 50;
 constexpr int kUnitOffset = 333;
@@ -39,7 +32,7 @@ std::vector<int32_t> ReadVariable(int variable) {
     const int records = std::max(0, MapState.VariableLength / kValuesPerRecord);
     std::vector<int32_t> values(size_t(records) * kValuesPerRecord);
     if (records == 0) return values;
-    RecordFile file(DataFilePath(kTerritorialMatrixFileId), kMatrixRecordSize, RecordFile::Mode::Read);
+    RecordFile file(DataFilePath(data_file::kTerritorialMatrix), kMatrixRecordSize, RecordFile::Mode::Read);
     std::vector<uint8_t> bytes(size_t(records) * kMatrixRecordSize);
     file.Read(int64_t(variable) * records, bytes.data(), records);
     for (size_t i = 0; i < values.size(); ++i) values[i] = GetI32(bytes.data() + 4 * i);
@@ -89,7 +82,7 @@ void LoadTerritorialVariable(TerritorialReading reading) {
 std::vector<int32_t> ReadComuneTranslation() {
     std::vector<int32_t> table(kMapTableSize, -1);
     table[0] = 0;
-    RecordFile file(DataFilePath(kTranslationFileId), 2, RecordFile::Mode::Read);
+    RecordFile file(DataFilePath(data_file::kTranslation), 2, RecordFile::Mode::Read);
     const int64_t count = std::min<int64_t>(file.RecordCount(), kMaxMapComune);
     std::vector<uint8_t> bytes(size_t(count) * 2);
     file.Read(0, bytes.data(), count);
@@ -99,7 +92,7 @@ std::vector<int32_t> ReadComuneTranslation() {
 
 std::vector<SiglaEntry> LoadSigle() {
     TextReader list;
-    const std::string listPath = DataFilePath(kSigleListFileId);
+    const std::string listPath = DataFilePath(data_file::kSigleList);
     list.OpenOrThrow(listPath);
     std::string line;
     for (int i = 0; i <= std::max(0, MapState.SigleSet); ++i) {
@@ -112,7 +105,7 @@ std::vector<SiglaEntry> LoadSigle() {
     // linked archives still need it after the map.
     const std::string saved = CoreState.OtherArchiveDir;
     CoreState.OtherArchiveDir = name;
-    const std::string setPath = DataFilePath(kSigleSetFileId);
+    const std::string setPath = DataFilePath(data_file::kSigleSet);
     CoreState.OtherArchiveDir = saved;
 
     TextReader set;
@@ -130,7 +123,7 @@ std::vector<SiglaEntry> LoadSigle() {
 
 void BuildUnitNames() {
     TextReader names;
-    names.OpenOrThrow(DataFilePath(kUnitNamesFileId));
+    names.OpenOrThrow(DataFilePath(data_file::kUnitNames));
     names.SkipLine();
     names.SkipLine();
     int headers = 0;
@@ -147,11 +140,11 @@ void BuildUnitNames() {
         // The next variable's header ends the list; it is written as its last record.
         if (AboveBlank(line)) break;
     }
-    WriteFileAtomic(DataFilePath(kUnitScratchFileId), records);
+    WriteFileAtomic(DataFilePath(data_file::kListStaging), records);
 }
 
 void OpenMapComuneNames(RecordFile& file) {
-    file.Open(DataFilePath(kMapNamesFileId), kMapNameRecordSize, RecordFile::Mode::Read);
+    file.Open(DataFilePath(data_file::kMapNames), kMapNameRecordSize, RecordFile::Mode::Read);
 }
 
 std::string ReadMapComuneName(const RecordFile& file, int record) {

@@ -13,10 +13,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kVariableListFile = 174;
-constexpr int kCategoryListFile = 175;
-constexpr int kTerritorialMatrixFile = 176;
-constexpr int kUnitNamesFile = 152;
 constexpr int kMatrixRecordSize = 200;
 constexpr int kValuesPerRecord = 50;
 constexpr int kWantedSlots = 2001;
@@ -44,7 +40,7 @@ void Join(int comune, bool passes, FilterJoin join) {
 QualitativeLists BuildQualitativeLists() {
     QualitativeLists lists;
     TextReader in;
-    if (in.Open(DataFilePath(kUnitNamesFile))) {
+    if (in.Open(DataFilePath(data_file::kUnitNames))) {
         if (!in.Eof()) in.SkipLine();
         int variable = -1;
         while (!in.Eof()) {
@@ -57,8 +53,8 @@ QualitativeLists BuildQualitativeLists() {
             }
         }
     }
-    WriteLines(kVariableListFile, lists.variables);
-    WriteLines(kCategoryListFile, lists.categories);
+    WriteLines(data_file::kVariableList, lists.variables);
+    WriteLines(data_file::kCategoryList, lists.categories);
     return lists;
 }
 
@@ -69,7 +65,7 @@ void ApplyQualitativeFilter(const std::vector<bool>& wantedCategories, FilterJoi
     // Read the whole block first, so that a missing one leaves the map as it was.
     const int recordsPerVariable = std::max(MapState.VariableLength, 0) / kValuesPerRecord;
     const int64_t block = int64_t(MapState.QualitativeVariable) + 1;
-    RecordFile matrix(DataFilePath(kTerritorialMatrixFile), kMatrixRecordSize, RecordFile::Mode::Read);
+    RecordFile matrix(DataFilePath(data_file::kTerritorialMatrix), kMatrixRecordSize, RecordFile::Mode::Read);
     std::string values(size_t(recordsPerVariable) * kMatrixRecordSize, '\0');
     if (recordsPerVariable > 0) matrix.Read(block * recordsPerVariable, values.data(), recordsPerVariable);
     const int stored = recordsPerVariable * kValuesPerRecord;

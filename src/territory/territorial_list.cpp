@@ -7,6 +7,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/short_string.h"
 #include "platform/text_file.h"
@@ -16,12 +17,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kLinkFileId = 31;
-constexpr int kReportFileId = 36;
-constexpr int kLinkedCategoriesId = 132;
-constexpr int kFirstLastId = 133;
-constexpr int kPositionsId = 134;
-constexpr int kLinesId = 135;
 constexpr int kLineRecordBytes = 401;
 constexpr int kMaxLineChars = 400;
 constexpr int kMaxCodes = 10000;
@@ -34,17 +29,9 @@ std::string Trimmed(std::string_view s) {
     return std::string(s.substr(from, to - from));
 }
 
-// A whole number with an optional sign; 0 for anything else.
+// A whole number with an optional sign between blanks; 0 for anything else.
 int32_t ParseNumber(std::string_view s) {
-    const std::string t = Trimmed(s);
-    size_t i = t.size() && (t[0] == '-' || t[0] == '+') ? 1 : 0;
-    if (i == t.size()) return 0;
-    int64_t v = 0;
-    for (size_t k = i; k < t.size(); ++k) {
-        if (t[k] < '0' || t[k] > '9') return 0;
-        v = std::min<int64_t>(v * 10 + (t[k] - '0'), INT32_MAX);
-    }
-    return int32_t(t[0] == '-' ? -v : v);
+    return WholeInteger(Trimmed(s)).value_or(0);
 }
 
 }  // namespace
@@ -52,7 +39,7 @@ int32_t ParseNumber(std::string_view s) {
 TerritorialLink ReadTerritorialLink(int field) {
     TerritorialLink link;
     TextReader reader;
-    if (!reader.Open(DataFilePath(kLinkFileId))) return link;
+    if (!reader.Open(DataFilePath(data_file::kTerritorialLink))) return link;
     while (!reader.Eof()) {
         // The whole line: a directory path is never cut.
         const std::string line = reader.ReadLine(std::string::npos);
@@ -71,7 +58,7 @@ TerritorialLink ReadTerritorialLink(int field) {
 std::vector<std::string> ReadLinkedCategories() {
     std::vector<std::string> names;
     TextReader reader;
-    if (!reader.Open(DataFilePath(kLinkedCategoriesId))) return names;
+    if (!reader.Open(DataFilePath(data_file::kLinkedCategories))) return names;
     reader.SkipLine();
     reader.SkipLine();
     while (!reader.Eof()) {
@@ -106,23 +93,23 @@ void WriteTerritorialList(const std::string& linkedDir, const std::vector<uint8_
                           const std::string& search) {
     TextBuilder out;
     if (linkedDir.empty()) {
-        out.Save(DataFilePath(kReportFileId));
+        out.Save(DataFilePath(data_file::kReport));
         return;
     }
     CoreState.OtherArchiveDir = linkedDir;
     const std::string needle = UpperCp1252(search.substr(0, kMaxSearch));
 
     const int codes = std::clamp(TerritoryCount, 0, kMaxCodes);
-    const std::string firstLastPath = DataFilePath(kFirstLastId);
+    const std::string firstLastPath = DataFilePath(data_file::kLinkedFirstLast);
     const std::string firstLast = ReadFileOrThrow(firstLastPath);
     if (firstLast.size() < size_t(codes) * 8) ThrowIo(kReadPastEnd, firstLastPath);
     const auto* bounds = reinterpret_cast<const uint8_t*>(firstLast.data());
 
-    const std::string positionsPath = DataFilePath(kPositionsId);
+    const std::string positionsPath = DataFilePath(data_file::kLinkedPositions);
     const std::string positions = ReadFileOrThrow(positionsPath);
     const int64_t entries = int64_t(positions.size() / 12);
     const auto* triples = reinterpret_cast<const uint8_t*>(positions.data());
-    RecordFile lines(DataFilePath(kLinesId), kLineRecordBytes, RecordFile::Mode::Read);
+    RecordFile lines(DataFilePath(data_file::kLinkedLines), kLineRecordBytes, RecordFile::Mode::Read);
 
     const int selectable = std::min(codes, kTerritoryTableSize);
     for (int code = 1; code <= selectable; ++code) {
@@ -147,7 +134,7 @@ void WriteTerritorialList(const std::string& linkedDir, const std::vector<uint8_
             out.Line(line);
         }
     }
-    out.Save(DataFilePath(kReportFileId));
+    out.Save(DataFilePath(data_file::kReport));
 }
 
 }  // namespace qv

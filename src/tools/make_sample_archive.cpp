@@ -206,7 +206,7 @@ class ToolHost : public CompileRunHost {
   public:
     bool ConfirmEraseCards() override { return true; }
     void ShowErrorList() override {
-        const auto list = TryReadFile(DataFilePath(36));
+        const auto list = TryReadFile(DataFilePath(data_file::kReport));
         std::fprintf(stderr, "the sample definition does not compile:\n%s\n", list ? list->c_str() : "");
     }
     void ShowStatus(StatusBox, int) override {}

@@ -78,36 +78,6 @@ TEST_F(EntryOptionsTest, EntryBoxColourFile) {
     EXPECT_EQ(RgbToBgr(0xFF0000), 0x0000FFu);
 }
 
-TEST_F(EntryOptionsTest, NumbersTypedInTheDialogs) {
-    struct Case {
-        const char* text;
-        int32_t leading;
-        bool whole;
-        int32_t wholeValue;
-    };
-    const Case cases[] = {
-        {"12", 12, true, 12},
-        {"  12", 12, true, 12},
-        {"12a", 12, false, 0},
-        {"12 ", 12, false, 0},
-        {"", 0, false, 0},
-        {"abc", 0, false, 0},
-        {"-3", -3, true, -3},
-        {"+5", 5, true, 5},
-        {"-", 0, false, 0},
-        {" 1 2", 1, false, 0},
-        {"99999999999", INT32_MAX, false, 0},
-        {"2147483647", INT32_MAX, true, INT32_MAX},
-        {"-2147483648", INT32_MIN, true, INT32_MIN},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(LeadingNumber(c.text), c.leading) << c.text;
-        int32_t value = 77;
-        EXPECT_EQ(ReadWholeNumber(c.text, value), c.whole) << c.text;
-        EXPECT_EQ(value, c.whole ? c.wholeValue : 77) << c.text;
-    }
-}
-
 TEST_F(EntryOptionsTest, GoToTypedCardKeepsWithinTheArchive) {
     const int32_t last = CoreState.LastCard;
     ASSERT_GT(last, 20);

@@ -57,12 +57,9 @@ class RangeCheckTest : public ::testing::Test {
     test::TempDir dir;
 };
 
-TEST(LeadingNumberTest, DigitsAfterBlanks) {
-    const std::pair<const char*, int32_t> cases[] = {
-        {"", 0},   {"   ", 0}, {" 12ab", 12}, {"007", 7}, {"99999999999", 999999999},
-        {"-5", 0}, {"4 5", 4}, {"x9", 0},
-    };
-    for (const auto& [text, expected] : cases) EXPECT_EQ(LeadingNumber(text), expected) << text;
+TEST(LeadingCodeTest, ASignIsNotPartOfACode) {
+    const std::pair<const char*, int32_t> cases[] = {{" 12ab", 12}, {"-5", 0}, {" +5", 0}, {"x9", 0}};
+    for (const auto& [text, expected] : cases) EXPECT_EQ(LeadingCode(text), expected) << text;
 }
 
 TEST_F(RangeCheckTest, RangeListFromTheProvinceStarts) {

@@ -6,6 +6,7 @@
 
 #include "cardwindow/category_lists.h"
 #include "core/core_state.h"
+#include "core/field_format.h"
 #include "core/selection_files.h"
 #include "core/typed_values.h"
 #include "platform/io_error.h"

@@ -182,15 +182,5 @@ TEST_F(ManualSelection, SavedRunsRestoreExactly) {
     EXPECT_EQ(Selected(), (std::vector<int>{3, 4, 5, 9}));
 }
 
-TEST(LeadingInteger, Texts) {
-    struct Case {
-        const char* text;
-        size_t width;
-        int value;
-    } cases[] = {{"25", 50, 25}, {"  7 km", 50, 7}, {"-3", 50, -3}, {"abc", 50, 0},
-                 {"", 50, 0},    {"1234", 2, 12},   {"+8", 50, 8},  {"99999999999", 50, 2147483647}};
-    for (const Case& c : cases) EXPECT_EQ(LeadingInteger(c.text, c.width), c.value) << c.text;
-}
-
 }  // namespace
 }  // namespace qv

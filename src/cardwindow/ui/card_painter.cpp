@@ -76,7 +76,7 @@ QColor CardTextColour(const TextStyle& style) {
 }
 
 QColor FieldBoxColour() {
-    const auto bytes = TryReadFile(DataFilePath(51));
+    const auto bytes = TryReadFile(DataFilePath(data_file::kEntryBoxColour));
     if (!bytes || bytes->size() < 4) return FromBgr(kDefaultBoxColour);
     return FromBgr(GetU32(reinterpret_cast<const uint8_t*>(bytes->data())));
 }
@@ -181,7 +181,7 @@ void CardPainter::SetCaption(int button, const std::string& text) {
 
 void CardPainter::PaginaClick() {
     ComandiClick();
-    RecordFile items(DataFilePath(25), kLayoutRecordBytes, RecordFile::Mode::Read);
+    RecordFile items(DataFilePath(data_file::kLayoutItem), kLayoutRecordBytes, RecordFile::Mode::Read);
     const int count = std::min(CoreState.LayoutItemCount, kMaxFields);
     uint8_t record[kLayoutRecordBytes];
     for (int k = 1; k <= count; ++k) {

@@ -17,6 +17,7 @@
 #include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
+#include "platform/numbers.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 
@@ -220,8 +221,7 @@ void TSceltaModalita::FormCreate() {
     // The text typed on the card is offered as the new category, unless it is a number.
     const std::string& buffer = CoreState.EntryBuffer;
     const std::string typed = buffer.substr(0, strnlen(buffer.c_str(), buffer.size()));
-    int32_t number = 0;
-    if (!ReadWholeNumber(typed, number)) Stringa->setText(Qs(typed));
+    if (!WholeInteger(typed)) Stringa->setText(Qs(typed));
 }
 
 bool TSceltaModalita::eventFilter(QObject* watched, QEvent* event) {

@@ -12,6 +12,7 @@
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
+#include "platform/numbers.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 
@@ -116,7 +117,7 @@ void TCopia::PrecedenteClick() {
 
 void TCopia::numClick() {
     // Cards are shown numbered from 1 and held numbered from 0.
-    const int64_t typed = LeadingNumber(Cp(numero->text()));
+    const int64_t typed = LeadingInteger(Cp(numero->text()));
     CopyCardIntoHand(int32_t(std::max<int64_t>(typed - 1, INT32_MIN)));
     accept();
 }

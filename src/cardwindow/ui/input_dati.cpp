@@ -62,10 +62,7 @@ TInputDati::TInputDati(QWidget* owner) : QDialog(owner) {
     Sfoglia = TextButton(this, "Sfoglia", 995, 996);
     AggiungeDati = TextButton(this, "AggiungeDati", 997, 998);
     Crea = TextButton(this, "Crea", 999, 1000);
-    Barra = new QProgressBar(this);
-    Barra->setObjectName("Barra");
-    Barra->setRange(0, 1);
-    Barra->setValue(0);
+    Barra = IdleProgressBar(this, "Barra");
     Status = new QLabel(this);
     Status->setObjectName("Status");
     Esci = TextButton(this, "Esci", 1002, 1003);

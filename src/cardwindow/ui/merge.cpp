@@ -37,11 +37,8 @@ TMerge::TMerge(QWidget* owner) : QDialog(owner) {
 void TMerge::FormCreate() {
     setWindowTitle(Qs(LoadText(1453)));
     Lista = TextButton(this, "Lista", 1454, 1455);
-    Barra = new QProgressBar(this);
-    Barra->setObjectName("Barra");
+    Barra = IdleProgressBar(this, "Barra");
     Barra->setToolTip(Qs(LoadText(1456)));
-    Barra->setRange(0, 1);
-    Barra->setValue(0);
     Esci = TextButton(this, "Esci", 1457, 1458);
     Esegui = TextButton(this, "Esegui", 1459, 1460);
     Help2 = TextButton(this, "Help2", 1461, 1462);

@@ -63,8 +63,8 @@ void TOrdinamento::FormCreate() {
     // The choices go through the list staging file, as every list of the program does.
     TextBuilder choices;
     for (const char* c : {"1", "2", "3", "4"}) choices.Line(c);
-    choices.Save(DataFilePath(54));
-    if (const auto staged = TextReader::ReadLines(DataFilePath(54)))
+    choices.Save(DataFilePath(data_file::kListStaging));
+    if (const auto staged = TextReader::ReadLines(DataFilePath(data_file::kListStaging)))
         for (const std::string& choice : *staged) ncar->addItem(Qs(choice));
     ncar->setCurrentIndex(CoreState.SortKeyLength > 0 ? CoreState.SortKeyLength - 1 : -1);
 

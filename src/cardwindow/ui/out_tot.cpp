@@ -36,10 +36,7 @@ TOutTot::TOutTot(QWidget* owner) : QDialog(owner) {
     Esegui = NamedButton(this, "Esegui");
     Esci = NamedButton(this, "Esci");
     Help2 = NamedButton(this, "Help2");
-    Barra = new QProgressBar(this);
-    Barra->setObjectName("Barra");
-    Barra->setRange(0, 1);
-    Barra->setValue(0);
+    Barra = IdleProgressBar(this, "Barra");
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Esegui);

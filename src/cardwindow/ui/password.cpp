@@ -20,7 +20,7 @@ namespace qv {
 void LoadArchivePassword() {
     ArchivePassword.clear();
     TextReader in;
-    in.OpenOrThrow(DataFilePath(63));
+    in.OpenOrThrow(DataFilePath(data_file::kPassword));
     ArchivePassword = in.ReadLine(100);
 }
 

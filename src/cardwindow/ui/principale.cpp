@@ -163,7 +163,7 @@ void TPrincipale::FormCreate() {
     }
     setWindowTitle(QStringLiteral("Quorvanta-TV"));
 
-    Archivio1->setEnabled(TryReadFile(DataFilePath(28)).has_value());
+    Archivio1->setEnabled(TryReadFile(DataFilePath(data_file::kArchiveList)).has_value());
     ApplyArchiveToWindow();
 
     TPassWord password(this);
@@ -189,7 +189,7 @@ void TPrincipale::ApplyArchiveToWindow() {
     adjustSize();
     CardLogo = QImage();
     CoreState.LogoPresent = 0;
-    const std::string logo = ResolveExisting(DataFilePath(50));
+    const std::string logo = ResolveExisting(DataFilePath(data_file::kLogo));
     if (FileExists(logo) && CardLogo.load(QString::fromLocal8Bit(logo.c_str()))) CoreState.LogoPresent = 1;
     if (const std::string warning = TakeOpeningWarning(); !warning.empty()) ShowInfo(warning);
 }

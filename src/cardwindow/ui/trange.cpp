@@ -101,8 +101,8 @@ void TRange::EsegueClick() {
 }
 
 void TRange::AggiornaClick() {
-    CoreState.CommuneField = LeadingNumber(Cp(nCom->text()));
-    CoreState.ProvinceField = LeadingNumber(Cp(nProv->text()));
+    CoreState.CommuneField = LeadingCode(Cp(nCom->text()));
+    CoreState.ProvinceField = LeadingCode(Cp(nProv->text()));
 }
 
 void TRange::ControllaClick() {

@@ -16,7 +16,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kArchiveListFile = 28;
 constexpr int kSearchMode = 2;
 constexpr int kPointerMode = 4;
 constexpr char kDescriptorName[] = "morvidex.dat";
@@ -48,7 +47,7 @@ std::string DescriptorDirectory(const std::string& path) {
 }  // namespace
 
 bool OpenArchiveList(QWidget* owner, const CardWindowSteps& steps) {
-    if (!TryReadFile(DataFilePath(kArchiveListFile))) {
+    if (!TryReadFile(DataFilePath(data_file::kArchiveList))) {
         Run(steps.disableArchiveList);
         return false;
     }

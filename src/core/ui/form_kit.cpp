@@ -51,6 +51,14 @@ QLineEdit* OutcomeEdit(QWidget* owner, const char* name) {
     return e;
 }
 
+QProgressBar* IdleProgressBar(QWidget* owner, const char* name) {
+    auto* bar = new QProgressBar(owner);
+    bar->setObjectName(name);
+    bar->setRange(0, 1);
+    bar->setValue(0);
+    return bar;
+}
+
 void BarProgress::SetMaximum(int maximum) {
     bar_->setRange(minimum_, std::max(minimum_ + 1, maximum));
     bar_->repaint();

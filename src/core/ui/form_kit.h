@@ -23,6 +23,8 @@ QCheckBox* NamedCheckBox(QWidget* owner, const char* name);
 QLabel* TextLabel(QWidget* owner, const char* name, int caption);
 // An edit box with the hint text `hint`.
 QLineEdit* HintEdit(QWidget* owner, const char* name, int hint);
+// A job's progress bar, empty until the job sets its range.
+QProgressBar* IdleProgressBar(QWidget* owner, const char* name);
 // The small read-only edit beside a button that tells how its action went.
 QLineEdit* OutcomeEdit(QWidget* owner, const char* name);
 

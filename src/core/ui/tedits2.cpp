@@ -31,8 +31,6 @@ namespace qv {
 namespace {
 
 constexpr int kAnswerErase = 333;
-constexpr int kSourceFile = 70;
-constexpr int kReportFile = 36;
 
 QLineEdit* ReadOnlyBox(QWidget* parent, const char* name) {
     auto* e = new QLineEdit(parent);
@@ -293,7 +291,7 @@ void TEditS2::StoreFolder() {
 }
 
 std::string TEditS2::SourcePathShown() const {
-    return DataFilePath(kSourceFile);
+    return DataFilePath(data_file::kDesignerSource);
 }
 
 void TEditS2::CreaDirClick() {
@@ -317,9 +315,8 @@ void TEditS2::LeggeSchedaClick() {
             case SourceStage::TooLarge:
                 // The memo shows why; it must never be saved over the source.
                 Salva->setEnabled(false);
-                ShowLines(
-                    *Testo,
-                    TextReader::ReadLines(DataFilePath(kReportFile)).value_or(std::vector<std::string>()));
+                ShowLines(*Testo, TextReader::ReadLines(DataFilePath(data_file::kReport))
+                                      .value_or(std::vector<std::string>()));
                 SetText(*Status_Scheda, 442);
                 break;
             case SourceStage::Missing:

@@ -12,6 +12,7 @@
 #include "cardwindow/ui/card_dialogs.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_format.h"
 #include "core/selection_files.h"
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
@@ -104,7 +105,7 @@ void TRicModalita::FormCreate() {
 
     field_ = CoreState.CommandCode;
     WriteCategoryList(field_);
-    const auto lines = TextReader::ReadLines(DataFilePath(54));
+    const auto lines = TextReader::ReadLines(DataFilePath(data_file::kListStaging));
     if (lines) {
         for (const std::string& line : *lines) Modalita->addItem(Qs(line));
     }

@@ -41,10 +41,7 @@ void TEsegueLista::FormCreate() {
     setWindowTitle(Qs(LoadText(859)));
     Alfabetico = TextButton(this, "Alfabetico", 860, 861);
     Sequenziale = TextButton(this, "Sequenziale", 862, 863);
-    Barra = new QProgressBar(this);
-    Barra->setObjectName("Barra");
-    Barra->setRange(0, 1);
-    Barra->setValue(0);
+    Barra = IdleProgressBar(this, "Barra");
     Status = new QLineEdit(this);
     Status->setObjectName("Status");
     Status->setReadOnly(true);

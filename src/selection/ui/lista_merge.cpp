@@ -54,10 +54,7 @@ void TListaMerge::FormCreate() {
     Visualizza = TextButton(this, "Visualizza", 1035, 1036);
     Esci = TextButton(this, "Esci", 1037, 1038);
     Help2 = TextButton(this, "Help2", 1039, 1040);
-    Barra = new QProgressBar(this);
-    Barra->setObjectName("Barra");
-    Barra->setRange(0, 1);
-    Barra->setValue(0);
+    Barra = IdleProgressBar(this, "Barra");
     Status = new QLineEdit(this);
     Status->setObjectName("Status");
     Status->setReadOnly(true);

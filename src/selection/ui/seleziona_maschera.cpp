@@ -20,7 +20,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kWorkingMaskId = 97;
 constexpr int kMaskViewer = -14;
 constexpr int kHelpPage = 85;
 constexpr int kMaskEmptyText = 1841;
@@ -44,7 +43,7 @@ bool IsWorkingMask(const std::string& path) {
     const auto normal = [](const std::string& p) {
         return Lower(std::filesystem::path(p).lexically_normal().string());
     };
-    return normal(path) == normal(DataFilePath(kWorkingMaskId));
+    return normal(path) == normal(DataFilePath(data_file::kWorkingMask));
 }
 
 TSelezionaMaschera::TSelezionaMaschera(QWidget* owner) : QDialog(owner) {

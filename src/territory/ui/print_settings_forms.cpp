@@ -13,6 +13,7 @@
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
+#include "platform/numbers.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "territory/manual_selection.h"

@@ -19,6 +19,7 @@
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
+#include "platform/numbers.h"
 #include "platform/progress.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
@@ -40,7 +41,6 @@ constexpr int kAllActiveText = 1900;
 constexpr int kNoBaseOptionsText = 1901;
 constexpr int kBadMapSizeText = 1902;
 
-constexpr int kLegendColourFile = 128;
 constexpr int kGeneralHelp = 111, kLegendHelp = 112, kDisplayHelp = 113, kTerritoryHelp = 114,
               kZoomHelp = 115, kFilesHelp = 116, kPrintHelp = 117, kRescaleHelp = 82;
 constexpr int kMaxTitle = 50;
@@ -363,7 +363,7 @@ void TOpzioni2::FormCreate() {
 void TOpzioni2::FillControls() {
     const MapStateRecord& m = MapState;
     nessuno->setChecked(true);
-    LoadLegendColours(DataFilePath(kLegendColourFile));
+    LoadLegendColours(DataFilePath(data_file::kLegendColour));
     PaintColours();
 
     titoloTxt->setText(Qs(MapClassThresholds.Title));
@@ -421,7 +421,7 @@ void TOpzioni2::PaintColours() {
 
 void TOpzioni2::PrendeOpzioniClick() {
     MapStateRecord& m = MapState;
-    SaveLegendColours(DataFilePath(kLegendColourFile));
+    SaveLegendColours(DataFilePath(data_file::kLegendColour));
     MapClassThresholds.Title = Cp(titoloTxt->text()).substr(0, kMaxTitle);
     for (int k = 0; k < 7; ++k)
         MapClassThresholds.Limits[size_t(k)] = ParseClassLimit(Cp(Classe[size_t(k)]->text()));

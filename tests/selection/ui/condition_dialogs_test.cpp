@@ -183,7 +183,7 @@ TEST_F(ConditionDialogTest, AnswerGroupFollowsItsFirstField) {
 }
 
 TEST_F(ConditionDialogTest, CategoryConditionNeedsTheLabels) {
-    RemoveFile(DataFilePath(23));
+    RemoveFile(DataFilePath(data_file::kLabel));
     CoreState.CommandCode = kSex;
     EXPECT_THROW(TRicModalita d(nullptr), IoError);
 }

@@ -1,0 +1,58 @@
+#include "platform/numbers.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+namespace qv {
+
+namespace {
+
+// One past the largest value, so that the most negative one still reads.
+constexpr int64_t kMagnitudeCap = int64_t(std::numeric_limits<int32_t>::max()) + 1;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Skips the leading blanks and the sign at `i`; answers whether the sign was a minus.
+bool SkipBlanksAndSign(std::string_view text, size_t& i) {
+    while (i < text.size() && text[i] == ' ') ++i;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) return text[i++] == '-';
+    return false;
+}
+
+}  // namespace
+
+int32_t LeadingInteger(std::string_view text, size_t width) {
+    text = text.substr(0, std::min(width, text.size()));
+    size_t i = 0;
+    const bool negative = SkipBlanksAndSign(text, i);
+    int64_t v = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i) v = std::min(v * 10 + (text[i] - '0'), kMagnitudeCap);
+    return int32_t(std::clamp<int64_t>(negative ? -v : v, std::numeric_limits<int32_t>::min(),
+                                       std::numeric_limits<int32_t>::max()));
+}
+
+std::optional<int32_t> WholeInteger(std::string_view text) {
+    size_t i = 0;
+    const bool negative = SkipBlanksAndSign(text, i);
+    if (i == text.size()) return std::nullopt;
+    int64_t v = 0;
+    for (; i < text.size(); ++i) {
+        if (!IsDigit(text[i])) return std::nullopt;
+        v = v * 10 + (text[i] - '0');
+        if (v > kMagnitudeCap) return std::nullopt;
+    }
+    v = negative ? -v : v;
+    if (v > std::numeric_limits<int32_t>::max()) return std::nullopt;
+    return int32_t(v);
+}
+
+std::string RightAligned(int64_t value, int width) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%*lld", width, static_cast<long long>(value));
+    return buffer;
+}
+
+}  // namespace qv

@@ -1,0 +1,22 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+// The number at the start of a text, as the files and the typed boxes give it: leading blanks
+// skipped, an optional sign, digits up to the first other character; 0 without digits. Only
+// the first `width` characters are looked at. A value beyond 32 bits saturates.
+int32_t LeadingInteger(std::string_view text, size_t width = std::string_view::npos);
+
+// The whole text as a decimal integer: leading blanks, an optional sign, then digits to the end.
+// None for anything else, for no digits, and for a value outside 32 bits.
+std::optional<int32_t> WholeInteger(std::string_view text);
+
+// `value` right-aligned in `width` characters; a wider value is written whole.
+std::string RightAligned(int64_t value, int width);
+
+}  // namespace qv
