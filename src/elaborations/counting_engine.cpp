@@ -228,7 +228,7 @@ CountingResult CountCategories(Progress& progress) {
     counts[size_t(grid.Count + 1) * kTableColumns + kCountedByUnitField] = unit.kind != 0;
 
     for (int64_t v : counts)
-        if (!FitsRecord(v)) return {CountingOutcome::TotalTooLarge};
+        if (!FitsRecord(v)) return {CountingOutcome::TotalTooLarge, {}};
     std::string bytes;
     bytes.reserve(counts.size() * 4);
     for (int64_t v : counts) AppendI32(bytes, int32_t(v));
@@ -398,7 +398,7 @@ CountingResult RunCountingPass(int passCode, Progress& progress) {
         case kSquaredDeviationPass:
             return SumSquaredDeviations(progress);
         default:
-            return {CountingOutcome::NoPass};
+            return {CountingOutcome::NoPass, {}};
     }
 }
 

@@ -266,7 +266,9 @@ TEST_F(ArchiveMerge, AFailedCallCountsOnlyCardsOnDisk) {
             // Every counted card is on disk whole, with its notes.
             EXPECT_TRUE(last == -1 || last == 2 || last == 4) << last;
             EXPECT_EQ(text.substr(0, size_t(last + 1) * 50), merged.substr(0, size_t(last + 1) * 50));
-            if (last >= 1) EXPECT_EQ(ReadNotesChain(Current("not-sch.dat"), 1), "nota di A1");
+            if (last >= 1) {
+                EXPECT_EQ(ReadNotesChain(Current("not-sch.dat"), 1), "nota di A1");
+            }
         });
 }
 

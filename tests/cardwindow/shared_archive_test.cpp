@@ -216,7 +216,9 @@ TEST_F(SharedArchive, AFailedCallNeverCostsTheSharedCards) {
             EXPECT_EQ(ReadBytes(shared + "not-sch.dat").substr(0, 3 * 104).substr(104), notes.substr(104));
             const std::string index = ReadBytes(shared + "dli-sch.dat");
             EXPECT_TRUE(index == Index(2) || index == Index(4));
-            if (index == Index(4)) EXPECT_EQ(SharedCardText(4), CardText('a', 4));
+            if (index == Index(4)) {
+                EXPECT_EQ(SharedCardText(4), CardText('a', 4));
+            }
         });
 }
 

@@ -376,7 +376,7 @@ TEST_F(CardNotesTest, KilledWhileStoringAndEditingLosesNothingAcknowledged) {
                         // A block of new cards, as the bulk jobs store them.
                         std::vector<VersionedCard> cards(1 + r() % 40);
                         std::vector<std::string> notes;
-                        for (VersionedCard& v : cards) notes.push_back((v = {r(), 0}).NotesText());
+                        for (VersionedCard& v : cards) notes.push_back((v = {uint32_t(r()), 0}).NotesText());
                         const std::vector<int32_t> heads = AppendNotesChains(Notes(), notes);
                         CardRecords block(files.Geometry());
                         for (size_t k = 0; k < cards.size(); ++k) {
@@ -393,7 +393,7 @@ TEST_F(CardNotesTest, KilledWhileStoringAndEditingLosesNothingAcknowledged) {
                         continue;
                     }
                     int32_t card = last < 0 || r() % 3 == 0 ? -1 : int32_t(r() % uint32_t(last + 1));
-                    VersionedCard v{r(), 0};
+                    VersionedCard v{uint32_t(r()), 0};
                     if (card >= 0) {
                         if (const auto old = load(card)) v = {old->tag, old->version + 1};
                     }
@@ -429,7 +429,9 @@ TEST_F(CardNotesTest, KilledWhileStoringAndEditingLosesNothingAcknowledged) {
             EXPECT_EQ(v->tag, acked->second.tag) << card;
             EXPECT_GE(v->version, acked->second.version) << "round " << round << ", card " << card;
         }
-        if (!acknowledged.empty()) EXPECT_GE(last, acknowledged.rbegin()->first);
+        if (!acknowledged.empty()) {
+            EXPECT_GE(last, acknowledged.rbegin()->first);
+        }
     }
     int leftovers = 0;
     for (const auto& e : std::filesystem::directory_iterator(archive))

@@ -135,8 +135,9 @@ TEST(TextTableData, OwnTextsStandOnTheNumbersTheCodeNames) {
     }
     for (int n : named) EXPECT_FALSE(lines[size_t(n) - 1].empty()) << "text " << n << " is named but empty";
     for (int n = 1501; n <= 1999; ++n)
-        if (!lines[size_t(n) - 1].empty())
+        if (!lines[size_t(n) - 1].empty()) {
             EXPECT_TRUE(mentioned.count(n)) << "text " << n << " is written but unnamed";
+        }
 }
 
 TEST(TextTableData, SecondaryTableShipsEmpty) {

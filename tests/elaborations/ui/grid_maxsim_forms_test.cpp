@@ -197,7 +197,9 @@ TEST_F(GridMaxSimFormsTest, MaxSimDialogShowsTheOptions) {
 
 TEST_F(GridMaxSimFormsTest, MaxSimButtonsOpenTheListsAndHelp) {
     RecordForms([](QDialog& d) {
-        if (auto* picker = qobject_cast<TColMaxSim*>(&d)) EXPECT_EQ(picker->List(), CoreState.CommandCode);
+        if (auto* picker = qobject_cast<TColMaxSim*>(&d)) {
+            EXPECT_EQ(picker->List(), CoreState.CommandCode);
+        }
     });
     GenerateDichotomousGrid();
     TMaxSim d(nullptr);
@@ -219,8 +221,9 @@ TEST_F(GridMaxSimFormsTest, MaxSimOnTheSampleArchive) {
     for (int line = 1; line <= grid.Count; ++line) {
         if (grid.Field[size_t(line)] == 3) rowLines.push_back(line);
         if (grid.Field[size_t(line)] == 6) columnLines.push_back(line);
-        if (grid.Field[size_t(line)] == 3 || grid.Field[size_t(line)] == 6)
+        if (grid.Field[size_t(line)] == 3 || grid.Field[size_t(line)] == 6) {
             ASSERT_EQ(grid.FieldCount[size_t(line)], 0);
+        }
     }
     ASSERT_EQ(rowLines.size(), 3u);  // maschio, femmina, MR
     ASSERT_EQ(columnLines.size(), 6u);
