@@ -136,6 +136,12 @@ inline void WriteCards(int count) {
         for (uint16_t w : card) AppendU16(bytes, w);
     }
     WriteFileAtomic(DataFilePath(data_file::kCardValues), bytes);
+    // The text file and the last-card index as well: passes work on the cards both files hold.
+    WriteFileAtomic(DataFilePath(data_file::kCardText),
+                    std::string(size_t(count) * size_t(CoreState.CardTextBytes), '\0'));
+    const uint32_t last = uint32_t(count - 1);
+    const char index[4] = {char(last & 0xFF), char(last >> 8 & 0xFF), char(last >> 16 & 0xFF), char(last >> 24)};
+    WriteFileAtomic(DataFilePath(data_file::kLastCard), std::string(index, 4));
 }
 
 inline double Seconds(const std::function<void()>& job, int repeats) {
