@@ -1,5 +1,7 @@
 #include "territory/comune_report.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -98,7 +100,8 @@ void WriteReport(ReportKind kind) {
     auto entryLine = [&](std::string head, int i) {
         const double v = MapValues[size_t(i)];
         head += names.Name(i) + Value(v);
-        if (counts) head += FormatFixed(v / total * 100, 10, 2);
+        // Counts are whole numbers: their shares are rounded on the exact ratio.
+        if (counts) head += FormatPercent(std::llround(v), std::llround(total), 10, 2);
         out.Line(head);
         tally.Add(v);
     };
@@ -130,12 +133,12 @@ void WriteReport(ReportKind kind) {
     out.Line();
     out.Line("Schede senza indicazione del Comune: " + FormatInteger(MapCardCounts[0]));
     if (counts) {
-        const double mean = tally.lines > 0 ? total / tally.lines : total;
+        const std::string mean = FormatRatio(std::llround(total), std::max(tally.lines, 1), 10, 2);
         if (list) {
             out.Line();
-            out.Line("Valore medio: " + FormatFixed(mean, 10, 2));
+            out.Line("Valore medio: " + mean);
         } else {
-            out.Line("Media..: " + FormatFixed(mean, 10, 2));
+            out.Line("Media..: " + mean);
         }
     }
     if (tally.lines > 0) {

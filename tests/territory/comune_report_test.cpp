@@ -59,6 +59,18 @@ TEST_F(ComuneReport, ListOfComuni) {
                                "Valore medio:       2.00", "", "Min.:          1", "Max.:          3"}));
 }
 
+// 3 and 3997 of 4000 cards: 0.075 % and 99.925 % are exact halves, printed up, not as the
+// nearest binary quotient would round them; the mean of 4001 over two comuni likewise.
+TEST_F(ComuneReport, SharesOfCountsRoundTheirExactHalvesUp) {
+    Counts({0, 3, 3997});
+    WriteComuneList();
+    EXPECT_NE(Report().find("Uno" + Blanks(34) + "         3" + "      0.08\r\n"), std::string::npos) << Report();
+    EXPECT_NE(Report().find(" 3997     99.93\r\n"), std::string::npos) << Report();
+    Counts({0, 4, 3997});
+    WriteComuneList();
+    EXPECT_NE(Report().find("Valore medio:    2000.50\r\n"), std::string::npos) << Report();
+}
+
 TEST_F(ComuneReport, RankingOfComuni) {
     Counts({0, 1, 3, 3, 0});
     WriteComuneRanking();
