@@ -13,6 +13,7 @@
 #include "platform/io_error.h"
 #include "platform/progress.h"
 #include "support/io_faults.h"
+#include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -24,13 +25,7 @@ using test::TempDir;
 using test::ToHex;
 using test::WriteBytes;
 
-class RecordingProgress : public Progress {
-  public:
-    void SetMaximum(int m) override { maximum = m; }
-    void SetPosition(int p) override { positions.push_back(p); }
-    int maximum = -1;
-    std::vector<int> positions;
-};
+using test::RecordingProgress;
 
 std::string Index(int32_t last) {
     std::string out;
