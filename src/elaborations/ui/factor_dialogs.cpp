@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
@@ -223,20 +224,18 @@ void FactorAnalysisDialog::VarimaxClick() {
 
 void FactorAnalysisDialog::CalcolaClick() {
     if (!ChoiceFitsTheAnalysis()) return;
-    HourglassOn();
     FactorComputation result;
     try {
+        WaitCursor wait;
         BarProgress progress(Barra);
         const std::unique_ptr<FactorCountSource> source = CountSource();
         result = ComputeFactors(*source, progress);
     } catch (const IoError& e) {
         Barra->setValue(0);
-        HourglassOff();
         ShowIoError(e);
         return;
     }
     Barra->setValue(0);
-    HourglassOff();
     TellProblem(result);
 }
 
@@ -248,16 +247,15 @@ void FactorAnalysisDialog::RuotaClick() {
 
 void FactorAnalysisDialog::VisualizzaClick() {
     const bool standard = road_ == FactorRoad::Standard;
-    if (standard) HourglassOn();
     bool written = false;
     try {
+        std::optional<WaitCursor> wait;
+        if (standard) wait.emplace();
         written = WriteFactorReport(road_);
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
         return;
     }
-    if (standard) HourglassOff();
     if (!written) {
         // A report of headings alone would pass for one with no factor in it.
         ShowInfo(LoadText(kNoFactorsText));
@@ -302,9 +300,8 @@ void FactorAnalysisDialog::AttributeTypologies(int missingFieldText) {
     const std::string path = AskFileName(request);
     if (path.empty()) return;
     typologyFileName_ = path;
-    HourglassOn();
+    WaitCursor wait;
     RunAttribution();
-    HourglassOff();
 }
 
 void FactorAnalysisDialog::RunAttribution() {
@@ -312,7 +309,7 @@ void FactorAnalysisDialog::RunAttribution() {
         BarProgress progress(Barra);
         RunTypologyAttribution(typologyFileName_, progress);
     } catch (const IoError& e) {
-        HourglassOff();
+        HourglassOff();  // the message is read with the arrow, also under a caller's WaitCursor
         ShowIoError(e);
     }
     Barra->setValue(0);

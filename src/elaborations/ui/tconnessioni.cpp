@@ -138,15 +138,13 @@ void TConnessioni::VisualizzaClick() {
     StoreOptions();
     if (CountGridLines() > kMaxUsableGridLines) return;
     CountTableState written = CountTableState::Missing;
-    HourglassOn();
     try {
+        WaitCursor wait;
         written = WriteConnectionsReport();
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
         return;
     }
-    HourglassOff();
     OpenCountReport(this, written);
 }
 

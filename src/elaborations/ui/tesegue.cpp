@@ -78,17 +78,15 @@ void TEsegue::FormCreate() {
 }
 
 void TEsegue::EseguiClick() {
-    HourglassOn();
     bool done = false;
     try {
+        WaitCursor wait;
         done = RunJob();
     } catch (const IoError& e) {
         // The job is abandoned; what it wrote so far stays.
-        HourglassOff();
         ShowIoError(e);
         return;
     }
-    HourglassOff();
     if (done) accept();
 }
 

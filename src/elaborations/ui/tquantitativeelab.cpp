@@ -113,15 +113,13 @@ void TQuantitativeElab::ElaboraClick() {
 
 void TQuantitativeElab::VisualizzaClick() {
     QuantitativeReportOutcome outcome;
-    HourglassOn();
     try {
+        WaitCursor wait;
         outcome = WriteQuantitativeReport();
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
         return;
     }
-    HourglassOff();
     // Without figures there is no report, and an older one must not pass for it.
     if (outcome == QuantitativeReportOutcome::NoVariable) {
         ShowInfo("Nessuna variabile quantitativa selezionata.");

@@ -174,15 +174,13 @@ void TPesi::vQualitClick() {
 }
 
 void TPesi::CreaFileClick() {
-    HourglassOn();
     try {
+        WaitCursor wait;
         CreateWeightFiles();
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
         return;
     }
-    HourglassOff();
 }
 
 void TPesi::UniversoClick() {
@@ -194,15 +192,13 @@ void TPesi::PesiClick() {
 
 void TPesi::CalcoloClick() {
     BarProgress progress(Barra);
-    HourglassOn();
     try {
+        WaitCursor wait;
         ComputeWeights(progress);
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
         return;
     }
-    HourglassOff();
 }
 
 void TPesi::AttribuisceClick() {
@@ -211,15 +207,13 @@ void TPesi::AttribuisceClick() {
     if (vQuant->currentIndex() >= 0) CoreState.QuantUnitVar = vQuant->currentIndex();
     BarProgress progress(Barra);
     AttributionOutcome outcome;
-    HourglassOn();
     try {
+        WaitCursor wait;
         outcome = AttributeWeights(progress);
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
         return;
     }
-    HourglassOff();
     switch (outcome) {
         case AttributionOutcome::Done:
         case AttributionOutcome::NoWeights:
