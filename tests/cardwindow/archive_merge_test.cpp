@@ -13,6 +13,7 @@
 #include "platform/io_error.h"
 #include "platform/progress.h"
 #include "support/io_faults.h"
+#include "support/program_dir.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
@@ -58,6 +59,7 @@ class ArchiveMerge : public ::testing::Test {
     void SetUp() override {
         ResetProgramState();
         CoreState.ProgramDir = root.MakeDir("prog");
+        test::InstallShippedTexts();  // the report's texts
         CoreState.ArchiveDir = root.MakeDir("current");
         CoreState.CardTextBytes = 50;
         CoreState.CardWordCount = 50;

@@ -34,6 +34,7 @@ namespace {
 
 constexpr int kStandardHelpPage = 18;
 constexpr int kNoFactorsText = 1696, kTooManyCategoriesText = 1699;
+constexpr int kStandardTitle = 1960;
 
 FactorPlaneOpener& PlaneOpener() {
     static FactorPlaneOpener open;
@@ -329,7 +330,7 @@ Tafc::Tafc(QWidget* owner) : FactorAnalysisDialog(owner, "Tafc", FactorRoad::Sta
 }
 
 void Tafc::FormCreate() {
-    setWindowTitle(QStringLiteral("Analisi fattoriale"));
+    setWindowTitle(Qs(LoadText(kStandardTitle)));
     struct Texts {
         QWidget* control;
         int caption;

@@ -27,6 +27,7 @@ namespace {
 
 constexpr int kQuantGridId = 43, kStagingId = 54;
 constexpr int kUniverseViewer = -21, kWeightsViewer = -22;
+constexpr int kNotNumericFieldText = 1953, kWeightTooLargeText = 1954;
 
 QPushButton* Button(QWidget* parent, const char* name, int caption, bool hint = true) {
     auto* b = new QPushButton(Qs(LoadText(caption)), parent);
@@ -219,12 +220,10 @@ void TPesi::AttribuisceClick() {
         case AttributionOutcome::NoWeights:
             break;
         case AttributionOutcome::BadField:
-            ShowError(
-                "La variabile scelta non e' un campo numerico della scheda: i pesi non sono stati scritti.");
+            ShowError(LoadText(kNotNumericFieldText));
             break;
         case AttributionOutcome::WeightTooLarge:
-            ShowError(
-                "Un peso non entra nel campo scelto (al massimo 32767): i pesi non sono stati scritti.");
+            ShowError(LoadText(kWeightTooLargeText));
             break;
     }
 }

@@ -93,7 +93,7 @@ TEST_F(FactorDialogsTest, StandardDialogTextsSettingsAndEnabling) {
     StandardAfcCategoryFlags[1] = StandardAfcCategoryFlags[4] = StandardAfcCategoryFlags[6] =
         1;  // 6: past the grid
     Tafc d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Analisi fattoriale");
+    EXPECT_EQ(d.windowTitle(), "Testo 1960");
     EXPECT_EQ(d.Modalita->text(), "Testo 135");
     EXPECT_EQ(d.Attribuisce->text(), "Testo 141");
     EXPECT_EQ(d.Label3->text(), "Testo 142");
