@@ -22,6 +22,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/program_dir.h"
+#include "support/message_log.h"
 
 namespace qv {
 namespace {
@@ -59,10 +60,7 @@ class FactorDialogsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         StartProgram();
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
         SetModalHook([this](QDialog& d) {
             if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
             if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
