@@ -21,7 +21,7 @@ constexpr size_t kLabelWidth = 50, kGroupLabelWidth = 100, kTitleWidth = 255, kF
 constexpr size_t kPrintOptionsWidth = 100;
 constexpr int kMaxHtmlBackslashes = 10;
 constexpr int kRowsLeftOutText = 1964, kColumnsLeftOutText = 1965, kSetLimitText = 1966,
-              kGroupsLeftOutText = 1967;
+              kGroupsLeftOutText = 1967, kUpdatedText = 1986;
 
 std::vector<std::string> ReadLinesOrThrow(const std::string& path) {
     TextReader reader;
@@ -256,7 +256,7 @@ void ReadReportTitles(ReportTable& table) {
     table.Footer.clear();
     TextReader date;
     if (date.Open(DataFilePath(kUpdateDateId)))
-        table.Footer = ("Aggiornato al: " + date.ReadLine()).substr(0, kFooterWidth);
+        table.Footer = (LoadText(kUpdatedText) + " " + date.ReadLine()).substr(0, kFooterWidth);
 }
 
 std::string HeadingSegment(const std::string& label, int line) {

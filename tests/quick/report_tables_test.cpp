@@ -295,6 +295,7 @@ TEST_F(ReportTablesTest, ColumnSetFileFollowsTheConditionApplied) {
 TEST_F(ReportTablesTest, TitlesFromTheLogAndTheUpdateDate) {
     ReportTable t;
     t.RowSetTitle = "Per sesso";
+    test::InstallShippedTexts();  // the footer's text
     ReadReportTitles(t);
     EXPECT_EQ(t.LogLines[0], "Per sesso - Tutte le schede");
     EXPECT_EQ(t.LogLines[1], "AND (qualcosa)");
