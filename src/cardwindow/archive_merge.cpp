@@ -13,6 +13,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -29,6 +30,13 @@ constexpr int kMergeListFile = 119;
 constexpr int kOtherValuesFile = 53;
 constexpr size_t kListLineWidth = 255;
 constexpr int64_t kMaxCards = int64_t(kSelectionMaskBytes) * 8;
+constexpr int kCurrentListedText = 1968, kMissingText = 1969, kOtherSizeText = 1970, kIncompleteText = 1971,
+              kNoMergeListText = 1972, kTooManyCardsText = 1973;
+
+// A line of the merge report: the text, a blank, what it is about.
+std::string Fault(int text, const std::string& about) {
+    return LoadText(text) + " " + about;
+}
 
 bool IsBlank(const std::string& line) {
     return std::all_of(line.begin(), line.end(), [](char c) { return uint8_t(c) <= ' '; });
@@ -59,14 +67,14 @@ std::optional<CardGeometry> DescriptorGeometry(const std::string& dir) {
 // What keeps a listed archive whose numeric card file opens out of the merge: an empty text
 // when nothing. Adds its cards to `cards`.
 std::string ArchiveFault(const std::string& dir, const CardGeometry& geometry, int64_t& cards) {
-    if (SameDirectory(dir, CoreState.ArchiveDir)) return "Archivio corrente nella lista: " + dir;
+    if (SameDirectory(dir, CoreState.ArchiveDir)) return Fault(kCurrentListedText, dir);
     const CardFiles source = CardFiles::InDirectory(dir, geometry);
     for (const std::string& path : {source.TextPath(), source.IndexPath(), dir + "morvidex.dat"})
-        if (!FileExists(path)) return "Manca " + path;
+        if (!FileExists(path)) return Fault(kMissingText, path);
     const std::optional<CardGeometry> own = DescriptorGeometry(dir);
     // Records of another size would be copied out of step, card after card.
     if (!own || own->textBytes != geometry.textBytes || own->wordCount != geometry.wordCount)
-        return "Scheda di dimensioni diverse: " + dir;
+        return Fault(kOtherSizeText, dir);
     int32_t last = -2;
     try {
         last = source.ReadLastCard();
@@ -76,7 +84,7 @@ std::string ArchiveFault(const std::string& dir, const CardGeometry& geometry, i
     const int64_t textSize = FileSize(source.TextPath()).value_or(0);
     const int64_t valuesSize = FileSize(source.ValuesPath()).value_or(0);
     if (last < -1 || textSize < count * geometry.textBytes || valuesSize < count * geometry.wordCount * 2)
-        return "Schede incomplete: " + dir;
+        return Fault(kIncompleteText, dir);
     cards += count;
     return {};
 }
@@ -106,7 +114,7 @@ MergeCheck CheckMergeList() {
     TextBuilder report;
     TextReader list;
     if (!list.Open(DataFilePath(kMergeListFile))) {
-        report.Line("Manca la lista dei file da unire");
+        report.Line(LoadText(kNoMergeListText));
         report.Save(DataFilePath(kReportFile));
         return result;
     }
@@ -122,7 +130,7 @@ MergeCheck CheckMergeList() {
         result.directories.push_back(dir);
         RecordFile probe;
         if (!probe.TryOpen(DataFilePath(kOtherValuesFile), kCardValueRecordBytes, RecordFile::Mode::Read)) {
-            report.Line("Manca " + dir);
+            report.Line(Fault(kMissingText, dir));
             sound = false;
             continue;
         }
@@ -133,7 +141,7 @@ MergeCheck CheckMergeList() {
         }
     }
     if (cards > kMaxCards) {
-        report.Line("Troppe schede: " + std::to_string(cards));
+        report.Line(Fault(kTooManyCardsText, std::to_string(cards)));
         sound = false;
     }
     report.Save(DataFilePath(kReportFile));

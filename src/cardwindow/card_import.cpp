@@ -27,6 +27,7 @@ constexpr int kFieldOrderBackup = 127;
 constexpr int kReportFile = 36;
 constexpr size_t kFieldOrderLineChars = 30;
 constexpr int kWholeLimit = 30000;
+constexpr int kCardHeadText = 1974;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -172,7 +173,7 @@ class ImportReport {
             for (int n = 1014; n <= 1019; ++n) texts_.push_back(LoadText(n));
             out_.Line().Line(texts_[0] + " " + dataFile_).Line();
         }
-        std::string head = "Scheda:" + RightAligned(int64_t(card) + 1, 6);
+        std::string head = LoadText(kCardHeadText) + RightAligned(int64_t(card) + 1, 6);
         if (int64_t(card) + 1 != line) head += texts_[1] + RightAligned(line, 6);
         out_.Line(head);
         out_.Line(texts_[2] + " " + RightAligned(field, 4) + " \"" + piece + "\" - " +

@@ -23,7 +23,7 @@ constexpr int kIndexRecordBytes = 4;
 constexpr int32_t kShortCardFileText = 1641;
 constexpr int32_t kMissingCardsText = 1642;
 constexpr int32_t kShortPassText = 1643;
-constexpr char kMissingFieldsHeading[] = "Mancano informazioni sui campi:";
+constexpr int32_t kMissingFieldsText = 1975;
 
 void DecodeWords(const uint8_t* bytes, uint16_t* words, size_t count) {
     for (size_t i = 0; i < count; ++i) words[i] = GetU16(bytes + 2 * i);
@@ -508,7 +508,7 @@ bool CheckRequiredFields() {
     TextReader in;
     if (!in.Open(DataFilePath(6))) return false;
     TextBuilder report;
-    report.Line(kMissingFieldsHeading).Line();
+    report.Line(LoadText(kMissingFieldsText)).Line();
     bool missing = false;
     while (!in.Eof()) {
         const std::string line = in.ReadLine(255);

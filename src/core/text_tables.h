@@ -8,11 +8,12 @@ namespace qv {
 // and "sig-dat.imp" becomes "sig-xsig.dat" (101-byte records), both in the program directory.
 void BuildTextFile();
 void BuildSecondaryTextFile();
-// Texts 1 to 1500 are the table the program was designed with; 1501 to 1999 are this program's
-// own messages and captions, added where a window needs a text the original table lacks. Unused
-// numbers in that range are empty lines, kept so each number stays put.
+// Texts 1 to 1500 are the table the program was designed with; 1501 to 2499 are this program's
+// own messages and captions, added where a window needs a text the original table lacks (2000 on
+// hold the captions of the territory's forms). Unused numbers in that range are empty lines, kept
+// so each number stays put.
 constexpr int32_t kFirstOwnText = 1501;
-constexpr int32_t kLastOwnText = 1999;
+constexpr int32_t kLastOwnText = 2499;
 // Text N (from 1) of "sigle.dat", read from the file at every call; a missing file or a number
 // outside the table raises the input/output error.
 std::string LoadText(int32_t n);

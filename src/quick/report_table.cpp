@@ -5,6 +5,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/text_tables.h"
 #include "platform/file_io.h"
 #include "platform/text_file.h"
 #include "quick/card_set_condition.h"
@@ -19,6 +20,8 @@ constexpr int kColumnSetsId = 103, kRowSetsId = 104, kColumnSetStemId = 184, kUp
 constexpr size_t kLabelWidth = 50, kGroupLabelWidth = 100, kTitleWidth = 255, kFooterWidth = 50;
 constexpr size_t kPrintOptionsWidth = 100;
 constexpr int kMaxHtmlBackslashes = 10;
+constexpr int kRowsLeftOutText = 1964, kColumnsLeftOutText = 1965, kSetLimitText = 1966,
+              kGroupsLeftOutText = 1967, kUpdatedText = 1986;
 
 std::vector<std::string> ReadLinesOrThrow(const std::string& path) {
     TextReader reader;
@@ -203,13 +206,13 @@ ReportTable ComputeReportTable(int columnSet, int rowSet) {
         ++t.ColumnCount;
     }
     if (droppedRows)
-        t.LeftOut.push_back(std::to_string(droppedRows) + " righe oltre la " +
+        t.LeftOut.push_back(std::to_string(droppedRows) + " " + LoadText(kRowsLeftOutText) + " " +
                             std::to_string(kMaxReportRows) + "a");
     if (droppedColumns)
-        t.LeftOut.push_back(std::to_string(droppedColumns) + " colonne oltre il limite di " +
-                            std::to_string(kMaxReportSets) + " righe e colonne");
+        t.LeftOut.push_back(std::to_string(droppedColumns) + " " + LoadText(kColumnsLeftOutText) + " " +
+                            std::to_string(kMaxReportSets) + " " + LoadText(kSetLimitText));
     if (droppedGroups)
-        t.LeftOut.push_back(std::to_string(droppedGroups) + " gruppi di colonne oltre il " +
+        t.LeftOut.push_back(std::to_string(droppedGroups) + " " + LoadText(kGroupsLeftOutText) + " " +
                             std::to_string(kMaxColumnGroups) + "o");
 
     // Cards prepared after the matrix have no bits; bits past the last prepared card are no cards.
@@ -253,7 +256,7 @@ void ReadReportTitles(ReportTable& table) {
     table.Footer.clear();
     TextReader date;
     if (date.Open(DataFilePath(kUpdateDateId)))
-        table.Footer = ("Aggiornato al: " + date.ReadLine()).substr(0, kFooterWidth);
+        table.Footer = (LoadText(kUpdatedText) + " " + date.ReadLine()).substr(0, kFooterWidth);
 }
 
 std::string HeadingSegment(const std::string& label, int line) {

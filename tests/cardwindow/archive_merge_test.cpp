@@ -13,6 +13,8 @@
 #include "platform/io_error.h"
 #include "platform/progress.h"
 #include "support/io_faults.h"
+#include "support/program_dir.h"
+#include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -24,13 +26,7 @@ using test::TempDir;
 using test::ToHex;
 using test::WriteBytes;
 
-class RecordingProgress : public Progress {
-  public:
-    void SetMaximum(int m) override { maximum = m; }
-    void SetPosition(int p) override { positions.push_back(p); }
-    int maximum = -1;
-    std::vector<int> positions;
-};
+using test::RecordingProgress;
 
 std::string Index(int32_t last) {
     std::string out;
@@ -63,6 +59,7 @@ class ArchiveMerge : public ::testing::Test {
     void SetUp() override {
         ResetProgramState();
         CoreState.ProgramDir = root.MakeDir("prog");
+        test::InstallShippedTexts();  // the report's texts
         CoreState.ArchiveDir = root.MakeDir("current");
         CoreState.CardTextBytes = 50;
         CoreState.CardWordCount = 50;

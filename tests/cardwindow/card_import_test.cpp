@@ -18,6 +18,7 @@
 #include "platform/progress.h"
 #include "support/io_faults.h"
 #include "support/program_dir.h"
+#include "support/recording_progress.h"
 
 namespace qv {
 namespace {
@@ -54,13 +55,7 @@ std::string Index(int32_t last) {
     return out;
 }
 
-class RecordingProgress : public Progress {
-  public:
-    void SetMaximum(int m) override { maximum = m; }
-    void SetPosition(int p) override { positions.push_back(p); }
-    int maximum = -1;
-    std::vector<int> positions;
-};
+using test::RecordingProgress;
 
 // A card of 50 text bytes and 50 words:
 //   1 text of 10 bytes at byte 1       6 time-like at word 7

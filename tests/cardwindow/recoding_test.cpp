@@ -18,6 +18,7 @@
 #include "platform/progress.h"
 #include "support/io_faults.h"
 #include "support/program_dir.h"
+#include "support/recording_progress.h"
 
 namespace qv {
 namespace {
@@ -29,13 +30,7 @@ using test::TempDir;
 using test::ToHex;
 using test::WriteBytes;
 
-class RecordingProgress : public Progress {
-  public:
-    void SetMaximum(int m) override { maximum = m; }
-    void SetPosition(int p) override { positions.push_back(p); }
-    int maximum = -1;
-    std::vector<int> positions;
-};
+using test::RecordingProgress;
 
 const std::string kLongCaption =
     "Eta' in anni compiuti alla data dell'intervista, come dichiarata dall'intervistato";

@@ -222,8 +222,7 @@ TEST_F(ArchiveOpen, CardsToWorkWithAreTheIndexCutToBothCardFiles) {
     const std::string archive = dir.MakeDir("a");
     MakeArchive(archive);
     CoreState.ArchiveDir = archive;
-    std::filesystem::copy_file(test::ShippedProgramDir() + "sigle.imp", CoreState.ProgramDir + "sigle.imp");
-    BuildTextFile();
+    test::InstallShippedTexts();
     struct Case {
         const char* index;
         int textCards, valueCards;

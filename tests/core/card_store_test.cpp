@@ -7,6 +7,7 @@
 #include "core/core_state.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/program_dir.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -319,6 +320,8 @@ TEST_F(CardStoreTest, StoreConditions) {
 }
 
 TEST_F(CardStoreTest, RequiredFieldsReport) {
+    CoreState.ProgramDir = dir.Path();
+    test::InstallShippedTexts();  // the report's heading
     const std::string heading = "Mancano informazioni sui campi:\r\n\r\n";
     struct Case {
         const char* list;

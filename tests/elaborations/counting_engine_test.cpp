@@ -17,6 +17,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -522,13 +523,7 @@ TEST_F(CountingTest, BlockCountingAgreesWithTheCardStore) {
     }
 }
 
-class RecordingProgress : public Progress {
-  public:
-    void SetMaximum(int m) override { maximum = m; }
-    void SetPosition(int p) override { positions.push_back(p); }
-    int maximum = -1;
-    std::vector<int> positions;
-};
+using test::RecordingProgress;
 
 TEST_F(CountingTest, ProgressIsThrottled) {
     const int n = 100000;

@@ -14,6 +14,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/real6.h"
+#include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -23,13 +24,7 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-class RecordingProgress : public Progress {
-  public:
-    void SetMaximum(int m) override { maximum = m; }
-    void SetPosition(int p) override { positions.push_back(p); }
-    int maximum = -1;
-    std::vector<int> positions;
-};
+using test::RecordingProgress;
 
 // Expected coefficients worked out from the formula with the counts of each case; the cases
 // marked * were found by tests/elaborations/factor_golden.py (6-byte rounding of the

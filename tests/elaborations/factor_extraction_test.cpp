@@ -11,6 +11,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/real6.h"
+#include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
 // Expected loadings come from tests/elaborations/factor_golden.py (exact fractions, every
@@ -25,13 +26,7 @@ using test::WriteBytes;
 using Matrix = std::vector<std::vector<int>>;
 using Factors = std::vector<std::vector<double>>;
 
-class RecordingProgress : public Progress {
-  public:
-    void SetMaximum(int m) override { maximum = m; }
-    void SetPosition(int p) override { positions.push_back(p); }
-    int maximum = -1;
-    std::vector<int> positions;
-};
+using test::RecordingProgress;
 
 class FactorFilesTest : public ::testing::Test {
   protected:

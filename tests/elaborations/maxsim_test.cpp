@@ -10,6 +10,7 @@
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
+#include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -20,12 +21,7 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-struct RecordingProgress : Progress {
-    int maximum = -1;
-    std::vector<int> positions;
-    void SetMaximum(int m) override { maximum = m; }
-    void SetPosition(int p) override { positions.push_back(p); }
-};
+using test::RecordingProgress;
 
 TEST(SimilarityScore, EveryIndex) {
     struct Case {

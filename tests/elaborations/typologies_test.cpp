@@ -12,6 +12,7 @@
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
+#include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -21,13 +22,7 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-class RecordingProgress : public Progress {
-  public:
-    void SetMaximum(int m) override { maximum = m; }
-    void SetPosition(int p) override { positions.push_back(p); }
-    int maximum = -1;
-    std::vector<int> positions;
-};
+using test::RecordingProgress;
 
 // A loading line of the report: sign in column 10, weight in 11..15, category in 18..21.
 std::string TermLine(const char* weight, const char* category, char sign = ' ') {

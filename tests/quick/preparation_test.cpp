@@ -13,6 +13,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -118,12 +119,7 @@ class PreparationTest : public ::testing::Test {
 };
 
 // Progress that keeps what it was told.
-struct RecordingProgress : Progress {
-    int maximum = -1;
-    std::vector<int> positions;
-    void SetMaximum(int m) override { maximum = m; }
-    void SetPosition(int p) override { positions.push_back(p); }
-};
+using test::RecordingProgress;
 
 TEST(MatrixAreaTest, RecordsPerVariable) {
     struct Case {

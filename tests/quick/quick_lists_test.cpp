@@ -9,6 +9,7 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "support/mask_archive.h"
+#include "support/recording_progress.h"
 
 namespace qv {
 namespace {
@@ -17,13 +18,7 @@ using test::MaskArchive;
 using test::ReadBytes;
 using test::WriteBytes;
 
-class RecordingProgress : public Progress {
-  public:
-    void SetMaximum(int m) override { maximum = m; }
-    void SetPosition(int p) override { positions.push_back(p); }
-    int maximum = -1;
-    std::vector<int> positions;
-};
+using test::RecordingProgress;
 
 // Cards 0..4 (program and archive directory alike); 0, 2 and 3 selected.
 //   card  name (field 1)  category (2)  percentage (7)  municipality (4)

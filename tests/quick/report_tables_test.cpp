@@ -8,6 +8,7 @@
 #include "platform/io_error.h"
 #include "quick/card_set_condition.h"
 #include "quick/report_table.h"
+#include "support/program_dir.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -264,11 +265,13 @@ TEST_F(ReportTablesTest, SetsPastTheLimitsAreLeftOut) {
     for (int i = 0; i < 12; ++i) columns += "\"1 g\"\r\n";
     WriteBytes(Arch("ri2-dat.txt"), rows);
     WriteBytes(Arch("tab-dat.txt"), columns);
+    test::InstallShippedTexts();  // the texts naming what was left out
     const ReportTable t = ComputeReportTable(1, 1);
     EXPECT_EQ(t.RowCount, 45);
     EXPECT_EQ(t.ColumnCount, 5);  // 50 card sets in all; group lines in the list are columns too
     EXPECT_EQ(t.GroupCount, 10);
-    EXPECT_EQ(t.LeftOut.size(), 2u);
+    EXPECT_EQ(t.LeftOut, (std::vector<std::string>{"15 colonne oltre il limite di 50 righe e colonne",
+                                                   "2 gruppi di colonne oltre il 10o"}));
     EXPECT_EQ(t.Counts[46][1], 45 * 2);  // maschi among the young: cards 0 and 2
 }
 
@@ -292,6 +295,7 @@ TEST_F(ReportTablesTest, ColumnSetFileFollowsTheConditionApplied) {
 TEST_F(ReportTablesTest, TitlesFromTheLogAndTheUpdateDate) {
     ReportTable t;
     t.RowSetTitle = "Per sesso";
+    test::InstallShippedTexts();  // the footer's text
     ReadReportTitles(t);
     EXPECT_EQ(t.LogLines[0], "Per sesso - Tutte le schede");
     EXPECT_EQ(t.LogLines[1], "AND (qualcosa)");

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "core/core_state.h"
+#include "core/text_tables.h"
 #include "platform/paths.h"
 
 namespace qv::test {
@@ -17,6 +19,11 @@ void CopyTree(const std::string& from, const std::string& to) {
     std::filesystem::copy(
         from, to,
         std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+}
+
+void InstallShippedTexts() {
+    std::filesystem::copy_file(ShippedProgramDir() + "sigle.imp", CoreState.ProgramDir + "sigle.imp");
+    BuildTextFile();
 }
 
 ProgramRoot::ProgramRoot(bool shipped, int texts) {

@@ -5,12 +5,15 @@
 
 namespace qv::test {
 
+// The shipped text table built into CoreState.ProgramDir, for engine code that reports in its texts.
+void InstallShippedTexts();
+
 // A root directory with a program directory "quorvanta.tv/" as the run command prepares it:
 // the sample archive "Pianalto", the municipality tables and the text tables. Line N of
 // "sigle.imp" is "Testo N" for N up to `texts`, or the shipped table when `shipped` is set.
 class ProgramRoot {
   public:
-    explicit ProgramRoot(bool shipped = false, int texts = 1999);
+    explicit ProgramRoot(bool shipped = false, int texts = 2499);
     ~ProgramRoot();
     const std::string& Root() const { return dir_.Path(); }
     std::string ProgramDir() const { return dir_.Path() + "quorvanta.tv/"; }

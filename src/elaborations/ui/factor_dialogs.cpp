@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
@@ -33,6 +34,7 @@ namespace {
 
 constexpr int kStandardHelpPage = 18;
 constexpr int kNoFactorsText = 1696, kTooManyCategoriesText = 1699;
+constexpr int kStandardTitle = 1960;
 
 FactorPlaneOpener& PlaneOpener() {
     static FactorPlaneOpener open;
@@ -223,20 +225,18 @@ void FactorAnalysisDialog::VarimaxClick() {
 
 void FactorAnalysisDialog::CalcolaClick() {
     if (!ChoiceFitsTheAnalysis()) return;
-    HourglassOn();
     FactorComputation result;
     try {
+        WaitCursor wait;
         BarProgress progress(Barra);
         const std::unique_ptr<FactorCountSource> source = CountSource();
         result = ComputeFactors(*source, progress);
     } catch (const IoError& e) {
         Barra->setValue(0);
-        HourglassOff();
         ShowIoError(e);
         return;
     }
     Barra->setValue(0);
-    HourglassOff();
     TellProblem(result);
 }
 
@@ -248,16 +248,15 @@ void FactorAnalysisDialog::RuotaClick() {
 
 void FactorAnalysisDialog::VisualizzaClick() {
     const bool standard = road_ == FactorRoad::Standard;
-    if (standard) HourglassOn();
     bool written = false;
     try {
+        std::optional<WaitCursor> wait;
+        if (standard) wait.emplace();
         written = WriteFactorReport(road_);
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
         return;
     }
-    if (standard) HourglassOff();
     if (!written) {
         // A report of headings alone would pass for one with no factor in it.
         ShowInfo(LoadText(kNoFactorsText));
@@ -302,9 +301,8 @@ void FactorAnalysisDialog::AttributeTypologies(int missingFieldText) {
     const std::string path = AskFileName(request);
     if (path.empty()) return;
     typologyFileName_ = path;
-    HourglassOn();
+    WaitCursor wait;
     RunAttribution();
-    HourglassOff();
 }
 
 void FactorAnalysisDialog::RunAttribution() {
@@ -312,7 +310,7 @@ void FactorAnalysisDialog::RunAttribution() {
         BarProgress progress(Barra);
         RunTypologyAttribution(typologyFileName_, progress);
     } catch (const IoError& e) {
-        HourglassOff();
+        HourglassOff();  // the message is read with the arrow, also under a caller's WaitCursor
         ShowIoError(e);
     }
     Barra->setValue(0);
@@ -332,7 +330,7 @@ Tafc::Tafc(QWidget* owner) : FactorAnalysisDialog(owner, "Tafc", FactorRoad::Sta
 }
 
 void Tafc::FormCreate() {
-    setWindowTitle(QStringLiteral("Analisi fattoriale"));
+    setWindowTitle(Qs(LoadText(kStandardTitle)));
     struct Texts {
         QWidget* control;
         int caption;

@@ -8,6 +8,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/common_captions.h"
 #include "core/ui/form_kit.h"
 #include "elaborations/connections_report.h"
 #include "elaborations/simple_distribution_report.h"
@@ -57,7 +58,7 @@ TConnessioni::TConnessioni(QWidget* owner) : QDialog(owner) {
     Visualizza = NamedButton(this, "Visualizza");
     Esci = NamedButton(this, "Esci");
     Help2 = NamedButton(this, "Help2");
-    Help2->setText(QStringLiteral("&Help"));
+    Help2->setText(Caption(kHelpCaption));
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(ColX, 0, 0);
@@ -138,15 +139,13 @@ void TConnessioni::VisualizzaClick() {
     StoreOptions();
     if (CountGridLines() > kMaxUsableGridLines) return;
     CountTableState written = CountTableState::Missing;
-    HourglassOn();
     try {
+        WaitCursor wait;
         written = WriteConnectionsReport();
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
         return;
     }
-    HourglassOff();
     OpenCountReport(this, written);
 }
 

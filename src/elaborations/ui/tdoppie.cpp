@@ -186,15 +186,13 @@ void TDoppie::ElaboraClick() {
 void TDoppie::ShowReport(CountTableState (*write)()) {
     StoreOptions();
     CountTableState written = CountTableState::Missing;
-    HourglassOn();
     try {
+        WaitCursor wait;
         written = write();
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
         return;
     }
-    HourglassOff();
     // A missing chi-square table or heading file turns its option off.
     ShowOptions();
     OpenCountReport(this, written);

@@ -5,6 +5,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/common_captions.h"
 #include "core/ui/form_kit.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/tnogriglia.h"
@@ -18,6 +19,7 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 35;
+constexpr int kFactorAnalysisCaption = 1984;
 constexpr int kGridId = 37, kQuantGridId = 43;
 
 }  // namespace
@@ -32,7 +34,7 @@ TElaborazioni::TElaborazioni(QWidget* owner) : QDialog(owner) {
     Esci = NamedButton(this, "Esci");
     Help2 = NamedButton(this, "Help2");
     Fattori = NamedButton(this, "Fattori");
-    Fattori->setText(QStringLiteral("Analisi &Fattoriale e Tipologie"));
+    Fattori->setText(Caption(kFactorAnalysisCaption));
     VedeMaxsim = NamedButton(this, "VedeMaxsim");
     VedeMaxsim->setText(QStringLiteral("&MaxSim"));
     MancaGriglia = NamedButton(this, "MancaGriglia");

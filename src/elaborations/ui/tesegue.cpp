@@ -22,6 +22,7 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 47;
+constexpr int kTooManyGridLinesText = 1951, kTotalTooLargeText = 1952;
 
 // The engine's progress shown on the runner's bar.
 
@@ -78,17 +79,15 @@ void TEsegue::FormCreate() {
 }
 
 void TEsegue::EseguiClick() {
-    HourglassOn();
     bool done = false;
     try {
+        WaitCursor wait;
         done = RunJob();
     } catch (const IoError& e) {
         // The job is abandoned; what it wrote so far stays.
-        HourglassOff();
         ShowIoError(e);
         return;
     }
-    HourglassOff();
     if (done) accept();
 }
 
@@ -138,10 +137,10 @@ bool TEsegue::RunCountingJob() {
         case CountingOutcome::NoPass:
             return true;
         case CountingOutcome::GridTooLong:
-            ShowError("La griglia ha troppe righe (al massimo 3999): il conteggio non e' stato eseguito.");
+            ShowError(LoadText(kTooManyGridLinesText));
             return false;
         case CountingOutcome::TotalTooLarge:
-            ShowError("Un totale supera il valore massimo registrabile: il conteggio non e' stato scritto.");
+            ShowError(LoadText(kTotalTooLargeText));
             return false;
     }
     return true;

@@ -8,6 +8,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "core/ui/common_captions.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "elaborations/grid_editor.h"
@@ -25,6 +26,7 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 51;
+constexpr int kLoadCaption = 1983;
 constexpr int kGridId = 37, kQuantGridId = 43;
 constexpr int kGridViewer = -18, kHeadingsViewer = -19, kQuantGridViewer = -20, kCheckViewer = -37;
 constexpr int kCategoryGridPass = 0, kQuantGridPass = 1;
@@ -61,9 +63,9 @@ TGriglie::TGriglie(QWidget* owner) : QDialog(owner) {
     Status = OutcomeEdit(this, "Status");
     Status2 = OutcomeEdit(this, "Status2");
     // The grid pair kept under a name of the user's: never shown.
-    SalvaGrl = new QPushButton(QStringLiteral("Salva"), this);
+    SalvaGrl = new QPushButton(Caption(kSaveCaption), this);
     SalvaGrl->setObjectName("SalvaGrl");
-    Recupera = new QPushButton(QStringLiteral("&Recupera"), this);
+    Recupera = new QPushButton(Caption(kLoadCaption), this);
     Recupera->setObjectName("Recupera");
     SalvaGrl->hide();
     Recupera->hide();

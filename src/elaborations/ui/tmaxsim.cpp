@@ -11,6 +11,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/ui/common_captions.h"
 #include "core/ui/form_kit.h"
 #include "elaborations/maxsim.h"
 #include "elaborations/report_conventions.h"
@@ -29,18 +30,15 @@ namespace {
 constexpr int kHelpPage = 58;
 constexpr int kStagingId = 54;  // "tresca.txt"
 constexpr int kThresholdChars = 50;
+constexpr int kUsedCaption = 1957, kAddedCaption = 1958, kIndexCaption = 1959;
+constexpr int kRowsCaption = 1976, kColumnsCaption = 1977, kAddedRowsCaption = 1978,
+              kAddedColumnsCaption = 1979, kThresholdCaption = 1980, kRunCaption = 1981;
 
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+QPushButton* Button(QWidget* parent, const char* name, int caption) {
+    auto* b = new QPushButton(Caption(caption), parent);
     b->setObjectName(name);
     b->setAutoDefault(false);
     return b;
-}
-
-QLabel* Label(QWidget* parent, const char* name, const char* caption) {
-    auto* l = new QLabel(QString::fromUtf8(caption), parent);
-    l->setObjectName(name);
-    return l;
 }
 
 // The threshold typed: a decimal number with a point; anything else is not a number.
@@ -62,23 +60,23 @@ bool ParseThreshold(const std::string& text, double& value) {
 TMaxSim::TMaxSim(QWidget* owner) : QDialog(owner) {
     setObjectName("TMaxSim");
     setWindowTitle(QStringLiteral("MaxSim"));
-    Label1 = Label(this, "Label1", "da utilizzare nell'elaborazione");
-    Righe = Button(this, "Righe", "&Righe");
-    Colonne = Button(this, "Colonne", "&Colonne");
-    Label2 = Label(this, "Label2", "da aggiungere nella visualizzazione");
-    Righe2 = Button(this, "Righe2", "R&ighe");
-    Colonne2 = Button(this, "Colonne2", "C&olonne");
-    Label3 = Label(this, "Label3", "indice di similarita':");
+    Label1 = TextLabel(this, "Label1", kUsedCaption);
+    Righe = Button(this, "Righe", kRowsCaption);
+    Colonne = Button(this, "Colonne", kColumnsCaption);
+    Label2 = TextLabel(this, "Label2", kAddedCaption);
+    Righe2 = Button(this, "Righe2", kAddedRowsCaption);
+    Colonne2 = Button(this, "Colonne2", kAddedColumnsCaption);
+    Label3 = TextLabel(this, "Label3", kIndexCaption);
     Indici = new QComboBox(this);
     Indici->setObjectName("Indici");
-    Label4 = Label(this, "Label4", "soglia %");
+    Label4 = TextLabel(this, "Label4", kThresholdCaption);
     soglia = new QLineEdit(this);
     soglia->setObjectName("soglia");
     soglia->setMaxLength(kThresholdChars);
-    Elabora = Button(this, "Elabora", "&ELABORA");
-    Visualizza = Button(this, "Visualizza", "&Visualizza");
-    Esci = Button(this, "Esci", "&Esci");
-    Help2 = Button(this, "Help2", "&Help");
+    Elabora = Button(this, "Elabora", kRunCaption);
+    Visualizza = Button(this, "Visualizza", kShowCaption);
+    Esci = Button(this, "Esci", kExitCaption);
+    Help2 = Button(this, "Help2", kHelpCaption);
     Barra = new QProgressBar(this);
     Barra->setObjectName("Barra");
     Barra->setRange(0, 100);

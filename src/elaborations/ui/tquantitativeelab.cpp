@@ -26,6 +26,7 @@ namespace qv {
 namespace {
 
 constexpr int kTablesHelpPage = 72, kPickerHelpPage = 74;
+constexpr int kNoQuantitativeVariableText = 1955, kNoQuantitativeCountsText = 1956;
 constexpr const char* kRunListFilter = "*.squ";
 
 QPushButton* Button(QWidget* parent, const char* name, int caption) {
@@ -113,22 +114,20 @@ void TQuantitativeElab::ElaboraClick() {
 
 void TQuantitativeElab::VisualizzaClick() {
     QuantitativeReportOutcome outcome;
-    HourglassOn();
     try {
+        WaitCursor wait;
         outcome = WriteQuantitativeReport();
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
         return;
     }
-    HourglassOff();
     // Without figures there is no report, and an older one must not pass for it.
     if (outcome == QuantitativeReportOutcome::NoVariable) {
-        ShowInfo("Nessuna variabile quantitativa selezionata.");
+        ShowInfo(LoadText(kNoQuantitativeVariableText));
         return;
     }
     if (outcome == QuantitativeReportOutcome::NoCounts) {
-        ShowInfo("Mancano i conteggi delle variabili quantitative: premere prima ELABORA.");
+        ShowInfo(LoadText(kNoQuantitativeCountsText));
         return;
     }
     if (outcome == QuantitativeReportOutcome::StaleCounts) {

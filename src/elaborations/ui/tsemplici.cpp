@@ -147,15 +147,13 @@ void TSemplici::ELABORAClick() {
 void TSemplici::VisualizzaClick() {
     StoreOptions();
     CountTableState written = CountTableState::Missing;
-    HourglassOn();
     try {
+        WaitCursor wait;
         written = WriteSimpleDistributionReport();
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
         return;
     }
-    HourglassOff();
     // A heading file that did not open leaves the option off until it is ticked again.
     intestazioni->setChecked(CoreState.DistributionHeadings != 0);
     OpenCountReport(this, written);

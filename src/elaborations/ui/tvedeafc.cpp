@@ -172,9 +172,10 @@ void TVedeAFC::FormCreate() {
     Esci1->setTitle(Qs(LoadText(1424)));
     Esci2->setText(Qs(LoadText(1425)));
     if (CoreState.ProceedFlag != 1) return;
-    HourglassOn();
-    CountPlaneFactors(PlaneRoad());
-    HourglassOff();
+    {
+        WaitCursor wait;
+        CountPlaneFactors(PlaneRoad());
+    }
     DisegnaClick();
 }
 

@@ -7,6 +7,10 @@
 
 namespace qv {
 
+namespace {
+constexpr int kNoCountsText = 1950;
+}  // namespace
+
 void OpenHelpPage(QWidget* owner, int page) {
     ShowHelpPage(owner, page);
 }
@@ -18,7 +22,7 @@ void OpenReportViewer(QWidget* owner) {
 void OpenCountReport(QWidget* owner, CountTableState state) {
     // Without counts of this grid there is no report, and an older one must not pass for it.
     if (state == CountTableState::Missing)
-        ShowInfo("Manca la tabella dei conteggi: premere prima ELABORA.");
+        ShowInfo(LoadText(kNoCountsText));
     else if (state == CountTableState::Stale)
         ShowInfo(LoadText(kStaleCountsText));
     else

@@ -27,6 +27,7 @@ namespace {
 
 constexpr int kQuantGridId = 43, kStagingId = 54;
 constexpr int kUniverseViewer = -21, kWeightsViewer = -22;
+constexpr int kNotNumericFieldText = 1953, kWeightTooLargeText = 1954;
 
 QPushButton* Button(QWidget* parent, const char* name, int caption, bool hint = true) {
     auto* b = new QPushButton(Qs(LoadText(caption)), parent);
@@ -174,15 +175,13 @@ void TPesi::vQualitClick() {
 }
 
 void TPesi::CreaFileClick() {
-    HourglassOn();
     try {
+        WaitCursor wait;
         CreateWeightFiles();
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
         return;
     }
-    HourglassOff();
 }
 
 void TPesi::UniversoClick() {
@@ -194,15 +193,13 @@ void TPesi::PesiClick() {
 
 void TPesi::CalcoloClick() {
     BarProgress progress(Barra);
-    HourglassOn();
     try {
+        WaitCursor wait;
         ComputeWeights(progress);
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
         return;
     }
-    HourglassOff();
 }
 
 void TPesi::AttribuisceClick() {
@@ -211,26 +208,22 @@ void TPesi::AttribuisceClick() {
     if (vQuant->currentIndex() >= 0) CoreState.QuantUnitVar = vQuant->currentIndex();
     BarProgress progress(Barra);
     AttributionOutcome outcome;
-    HourglassOn();
     try {
+        WaitCursor wait;
         outcome = AttributeWeights(progress);
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
         return;
     }
-    HourglassOff();
     switch (outcome) {
         case AttributionOutcome::Done:
         case AttributionOutcome::NoWeights:
             break;
         case AttributionOutcome::BadField:
-            ShowError(
-                "La variabile scelta non e' un campo numerico della scheda: i pesi non sono stati scritti.");
+            ShowError(LoadText(kNotNumericFieldText));
             break;
         case AttributionOutcome::WeightTooLarge:
-            ShowError(
-                "Un peso non entra nel campo scelto (al massimo 32767): i pesi non sono stati scritti.");
+            ShowError(LoadText(kWeightTooLargeText));
             break;
     }
 }

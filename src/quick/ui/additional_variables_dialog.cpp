@@ -101,10 +101,11 @@ void TElabVelociAggiungi::LeggeClick() {
 
 void TElabVelociAggiungi::CreaClick() {
     GuardedIo([this] {
-        HourglassOn();
-        BarProgress progress(Barra);
-        const std::vector<RuleFault> faults = BuildAdditionalVariables(progress);
-        HourglassOff();
+        const std::vector<RuleFault> faults = [this] {
+            WaitCursor wait;
+            BarProgress progress(Barra);
+            return BuildAdditionalVariables(progress);
+        }();
         // The rules that could not be computed are shown; their variables stay empty.
         if (!faults.empty()) {
             WriteRuleFaults(faults);

@@ -162,9 +162,8 @@ void TElabVelociLink::ChooseLinkedCard(int link, const std::vector<int16_t>& key
     if (i < 0 || size_t(i) + 1 >= keys.size()) return;
     const std::string entry = Cp(list->item(i)->text());
     GuardedIo([&] {
-        HourglassOn();
+        WaitCursor wait;
         SelectByLinkedCard(link, keys[size_t(i) + 1], entry);
-        HourglassOff();
     });
     AggiornaClick();
 }

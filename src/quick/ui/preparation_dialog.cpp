@@ -33,10 +33,9 @@ bool FillVariableCombo(QComboBox* combo, int listId) {
 // A prepared value file of `kind` from the combo's chosen item, with the wait cursor.
 void PrepareValues(PerCardValueKind kind, QComboBox* combo, QProgressBar* bar) {
     GuardedIo([&] {
-        HourglassOn();
+        WaitCursor wait;
         BarProgress progress(bar);
         PreparePerCardValues(kind, combo->currentIndex(), progress);
-        HourglassOff();
     });
 }
 
@@ -143,14 +142,13 @@ void TElabVelociPrepara::FormCreate() {
 
 void TElabVelociPrepara::MatriceClick() {
     GuardedIo([this] {
-        HourglassOn();
+        WaitCursor wait;
         BarProgress progress(Barra);
         if (BuildDichotomousMatrix(progress) == MatrixOutcome::Done) {
             vQuant->setCurrentIndex(0);
             VarTerritoriale->setCurrentIndex(0);
             VarData->setCurrentIndex(0);
         }
-        HourglassOff();
     });
 }
 
@@ -172,10 +170,9 @@ void TElabVelociPrepara::PreparaDataClick() {
 
 void TElabVelociPrepara::LinkClick() {
     GuardedIo([this] {
-        HourglassOn();
+        WaitCursor wait;
         BarProgress progress(Barra);
         BuildLinkFiles(progress);
-        HourglassOff();
     });
 }
 

@@ -26,7 +26,6 @@ void GuardedIo(Work&& work) {
     try {
         work();
     } catch (const IoError& e) {
-        HourglassOff();
         ShowIoError(e);
     }
 }

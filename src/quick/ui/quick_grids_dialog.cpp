@@ -126,9 +126,10 @@ void TElabVelociGriglia::ModificaClick() {
 
 void TElabVelociGriglia::DiagnosticaClick() {
     GuardedIo([this] {
-        HourglassOn();
-        WriteGridDiagnostics();
-        HourglassOff();
+        {
+            WaitCursor wait;
+            WriteGridDiagnostics();
+        }
         ShowTextViewer(this, -37);
     });
 }

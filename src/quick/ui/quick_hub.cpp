@@ -5,6 +5,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/common_captions.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "elaborations/ui/tnogriglia.h"
@@ -19,6 +20,7 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 36;
+constexpr int kMapCaption = 1982;
 constexpr int kPreparedCountId = 10, kQuickGridId = 58, kStandardGridId = 37, kTranslationId = 12;
 
 }  // namespace
@@ -37,9 +39,9 @@ TElabVeloci::TElabVeloci(QWidget* owner) : QDialog(owner) {
     Help2 = NamedButton(this, "Help2");
     MancaGriglia = NamedButton(this, "MancaGriglia");
     Territorio = NamedButton(this, "Territorio");
-    Territorio->setText(QStringLiteral("&Cartina, Territorio"));
+    Territorio->setText(Caption(kMapCaption));
     Opzioni = NamedButton(this, "Opzioni");
-    Opzioni->setText(QStringLiteral("&Opzioni"));
+    Opzioni->setText(Caption(kOptionsCaption));
     for (QPushButton* hidden : {MancaGriglia, Territorio, Opzioni}) hidden->hide();
 
     auto* layout = new QGridLayout(this);

@@ -123,11 +123,10 @@ void TElabVelociListe::ApriClick() {
 void TElabVelociListe::RunList(bool alphabetical) {
     bool done = false;
     GuardedIo([&] {
-        HourglassOn();
+        WaitCursor wait;
         BarProgress progress(Barra);
         done = RunQuickList(alphabetical ? QuickListOrder::Alphabetical : QuickListOrder::Sequential,
                             progress) == QuickListOutcome::Done;
-        HourglassOff();
     });
     Barra->setValue(0);
     if (done) ShowTextViewer(this, kListViewer);

@@ -64,10 +64,9 @@ template <typename Write>
 void WriteAndShow(QWidget* owner, QProgressBar* bar, Write write) {
     bool written = false;
     GuardedIo([&] {
-        HourglassOn();
+        WaitCursor wait;
         BarProgress progress(bar);
         write(progress);
-        HourglassOff();
         written = true;
     });
     if (written) OpenReportViewer(owner);

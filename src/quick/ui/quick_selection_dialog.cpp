@@ -235,38 +235,40 @@ void TElabVelociSeleziona::ByVariable(SelectionOperation op) {
     const int v = Modalita->currentRow();
     if (v < 0) return;
     GuardedIo([&] {
-        HourglassOn();
-        SelectByVariable(op, v, Cp(Modalita->item(v)->text()));
-        HourglassOff();
+        {
+            WaitCursor wait;
+            SelectByVariable(op, v, Cp(Modalita->item(v)->text()));
+        }
         status2->setText(Qs(LoadText(kVariableDoneText + int(op) - 1)));
     });
 }
 
 void TElabVelociSeleziona::ByTerritory(SelectionOperation op) {
     GuardedIo([&] {
-        HourglassOn();
-        const ValueStepOutcome outcome = SelectByTerritory(op, Cp(SiglaTerr->text()));
-        HourglassOff();
+        const ValueStepOutcome outcome = [&] {
+            WaitCursor wait;
+            return SelectByTerritory(op, Cp(SiglaTerr->text()));
+        }();
         StatusTerr->setText(Qs(LoadText(OutcomeText(kTerritoryOutcomeText, op, outcome))));
     });
 }
 
 void TElabVelociSeleziona::ByDate(SelectionOperation op) {
     GuardedIo([&] {
-        HourglassOn();
-        const ValueStepOutcome outcome =
-            SelectByDateRange(op, Cp(Inizio->text()), Cp(fine->text()), Cp(SiglaData->text()));
-        HourglassOff();
+        const ValueStepOutcome outcome = [&] {
+            WaitCursor wait;
+            return SelectByDateRange(op, Cp(Inizio->text()), Cp(fine->text()), Cp(SiglaData->text()));
+        }();
         StatusD->setText(Qs(LoadText(OutcomeText(kDateOutcomeText, op, outcome))));
     });
 }
 
 void TElabVelociSeleziona::ByQuantity(SelectionOperation op) {
     GuardedIo([&] {
-        HourglassOn();
-        const ValueStepOutcome outcome =
-            SelectByQuantityRange(op, Cp(InizioQ->text()), Cp(FineQ->text()), Cp(siglaQuant->text()));
-        HourglassOff();
+        const ValueStepOutcome outcome = [&] {
+            WaitCursor wait;
+            return SelectByQuantityRange(op, Cp(InizioQ->text()), Cp(FineQ->text()), Cp(siglaQuant->text()));
+        }();
         StatusQ->setText(Qs(LoadText(OutcomeText(kQuantityOutcomeText, op, outcome))));
     });
 }

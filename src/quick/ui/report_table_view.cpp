@@ -31,6 +31,7 @@ namespace {
 
 constexpr int kHelpPage = 92, kOptionsHelpPage = 63;
 constexpr int kPrinterDotsPerInch = 300;
+constexpr int kPrinterFailedText = 1961, kLeftOutText = 1962;
 
 std::string Joined(const std::vector<std::string>& lines) {
     std::string text;
@@ -154,7 +155,7 @@ void TVedeTabella::VisualizzaTabellaClick() {
                     printerPainter.end();
                 } else {
                     DrawReportTable(table_, bitmap);
-                    ShowError("La stampante non si e' avviata: la tabella non e' stata stampata.");
+                    ShowError(LoadText(kPrinterFailedText));
                 }
                 printer_->setPageOrientation(QPageLayout::Portrait);
             } else {
@@ -164,8 +165,7 @@ void TVedeTabella::VisualizzaTabellaClick() {
         WriteReportHtml(table_);
         SaveReportPicture(MonochromeReportPicture(drawn), ReportPicturePath());
     });
-    if (!table_.LeftOut.empty() && !Printing)
-        ShowError("La tabella e' stata calcolata senza:" + Joined(table_.LeftOut));
+    if (!table_.LeftOut.empty() && !Printing) ShowError(LoadText(kLeftOutText) + Joined(table_.LeftOut));
 }
 
 void TVedeTabella::Stampa1Click() {

@@ -27,6 +27,7 @@ namespace {
 
 constexpr int kHelpPage = 44;
 constexpr int kNewLogText = 722;
+constexpr int kConditionLeftOutText = 1963;
 
 void Fill(QComboBox* combo, const std::vector<std::string>& items) {
     combo->clear();
@@ -140,9 +141,7 @@ void TElabVelociReports::SelezionaClick() {
         skipped = ApplySavedCondition(k, Cp(Condizione->itemText(k)));
     });
     LoadTesto();
-    if (!skipped.empty())
-        ShowError("Condizione applicata senza le voci che non indicano una modalita' della griglia:" +
-                  JoinLines(skipped));
+    if (!skipped.empty()) ShowError(LoadText(kConditionLeftOutText) + JoinLines(skipped));
 }
 
 void TElabVelociReports::CartinaClick() {

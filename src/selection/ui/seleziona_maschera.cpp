@@ -24,7 +24,7 @@ constexpr int kMaskViewer = -14;
 constexpr int kHelpPage = 85;
 constexpr int kMaskEmptyText = 1841;
 constexpr int kMaskCaptionText = 1347;
-constexpr char kMaskFilter[] = "Maschere (*.mas *.MAS *.txt *.TXT);;Tutti i file (*)";
+constexpr int kMaskFilterText = 1985;
 
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
@@ -91,7 +91,7 @@ std::string TSelezionaMaschera::AskMaskFile(bool save) {
     FileDialogRequest request;
     request.kind = save ? FileDialogKind::Save : FileDialogKind::Open;
     request.directory = CoreState.ArchiveDir;
-    request.filter = kMaskFilter;
+    request.filter = LoadText(kMaskFilterText);
     return AskFileName(request);
 }
 

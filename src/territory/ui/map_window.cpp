@@ -31,6 +31,7 @@
 #include "territory/territory_transfer.h"
 #include "territory/ui/map_picture.h"
 #include "territory/ui/print_settings_forms.h"
+#include "territory/ui/territory_captions.h"
 
 namespace qv {
 
@@ -82,30 +83,29 @@ void MapImage::mousePressEvent(QMouseEvent* event) {
 
 TVedeCartina::TVedeCartina(QWidget* owner) : QDialog(owner) {
     setObjectName("TVedeCartina");
-    setWindowTitle(QStringLiteral("Cartina"));
+    setWindowTitle(Caption(kMapTitle));
     MainMenu = new QMenuBar(this);
-    auto item = [this](QMenu* menu, QAction*& a, const char* name, const char* caption) {
-        a = menu ? menu->addAction(Qs(caption)) : MainMenu->addAction(Qs(caption));
+    auto item = [this](QMenu* menu, QAction*& a, const char* name, int caption) {
+        a = menu ? menu->addAction(Caption(caption)) : MainMenu->addAction(Caption(caption));
         a->setObjectName(name);
     };
-    Opzioni1 = MainMenu->addMenu(QStringLiteral("&Opzioni"));
+    Opzioni1 = MainMenu->addMenu(Caption(kOptionsCaption));
     Opzioni1->setObjectName("Opzioni1");
-    item(Opzioni1, Opzioni2, "Opzioni2", "&Opzioni");
+    item(Opzioni1, Opzioni2, "Opzioni2", kOptionsCaption);
     item(Opzioni1, Spostalalegendasulpuntoselezionato1, "Spostalalegendasulpuntoselezionato1",
-         "&Sposta la legenda sul punto selezionato");
+         kMoveLegendCaption);
     Opzioni1->addSeparator();
     item(Opzioni1, Selezionaleschedeappartenentialterritorioselezionato1,
-         "Selezionaleschedeappartenentialterritorioselezionato1",
-         "Esce &trascrivendo la selezione dei comuni");
-    StampaSalva1 = MainMenu->addMenu(QStringLiteral("&Stampa/Salva"));
+         "Selezionaleschedeappartenentialterritorioselezionato1", kExitWithSelectionCaption);
+    StampaSalva1 = MainMenu->addMenu(Caption(kPrintSaveMenuCaption));
     StampaSalva1->setObjectName("StampaSalva1");
-    item(StampaSalva1, Stampa1, "Stampa1", "&Stampa");
-    item(StampaSalva1, SalvacomeBitMap1, "SalvacomeBitMap1", "Salva come &BitMap");
+    item(StampaSalva1, Stampa1, "Stampa1", kPrintMenuCaption);
+    item(StampaSalva1, SalvacomeBitMap1, "SalvacomeBitMap1", kSaveBitmapMenuCaption);
     StampaSalva1->addSeparator();
-    item(StampaSalva1, Lista1, "Lista1", "&Lista");
-    item(StampaSalva1, Graduatoria1, "Graduatoria1", "&Graduatoria");
-    item(nullptr, Help1, "Help1", "&Help");
-    item(nullptr, Esci1, "Esci1", "&Esci");
+    item(StampaSalva1, Lista1, "Lista1", kListMenuCaption);
+    item(StampaSalva1, Graduatoria1, "Graduatoria1", kRankingMenuCaption);
+    item(nullptr, Help1, "Help1", kHelpCaption);
+    item(nullptr, Esci1, "Esci1", kExitCaption);
     Esci1->setShortcut(QKeySequence(Qt::Key_Escape));
     addAction(Esci1);
 
@@ -291,7 +291,7 @@ void TVedeCartina::Stampa1Click() {
 void TVedeCartina::SalvacomeBitMap1Click() {
     FileDialogRequest request;
     request.kind = FileDialogKind::Save;
-    request.caption = "Salva come BitMap";
+    request.caption = LoadText(kSaveBitmapCaption);
     request.directory = CoreState.ProgramDir;
     request.filter = "*.bmp";
     const std::string target = AskFileName(request);

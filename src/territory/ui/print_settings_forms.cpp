@@ -18,6 +18,7 @@
 #include "platform/ui/qt_text.h"
 #include "territory/manual_selection.h"
 #include "territory/map_print_settings.h"
+#include "territory/ui/territory_captions.h"
 
 namespace qv {
 
@@ -50,15 +51,15 @@ TOpzioniStampaCartina::TOpzioniStampaCartina(QWidget* owner) : QDialog(owner) {
 }
 
 void TOpzioniStampaCartina::FormCreate() {
-    setWindowTitle(QStringLiteral("Stampa Cartina"));
-    LabelX = PlainLabel(this, "LabelX", QStringLiteral("% riproporzione orizzontale:"));
-    LabelY = PlainLabel(this, "LabelY", QStringLiteral("% riproporzione verticale:"));
+    setWindowTitle(Caption(kPrintMapTitle));
+    LabelX = PlainLabel(this, "LabelX", Caption(kHorizontalScaleCaption));
+    LabelY = PlainLabel(this, "LabelY", Caption(kVerticalScaleCaption));
     x = new QLineEdit(this);
     x->setObjectName("x");
     y = new QLineEdit(this);
     y->setObjectName("y");
-    Continua = PlainButton(this, "Continua", QStringLiteral("&Continua"));
-    Help2 = PlainButton(this, "Help2", QStringLiteral("&Help"));
+    Continua = PlainButton(this, "Continua", Caption(kContinueCaption));
+    Help2 = PlainButton(this, "Help2", Caption(kHelpCaption));
     auto* layout = new QGridLayout(this);
     layout->addWidget(LabelX, 0, 0);
     layout->addWidget(x, 0, 1);
@@ -95,8 +96,8 @@ TStampe::TStampe(QWidget* owner) : QDialog(owner) {
 }
 
 void TStampe::FormCreate() {
-    setWindowTitle(QStringLiteral("Stampe"));
-    LabelAltezza = PlainLabel(this, "LabelAltezza", QStringLiteral("Altezza dei caratteri:"));
+    setWindowTitle(Caption(kPrintsTitle));
+    LabelAltezza = PlainLabel(this, "LabelAltezza", Caption(kFontHeightCaption));
     QStringList heights;
     for (int h = 1; h <= kHeightItems; ++h) heights << QString::number(h);
     auto list = [&](const char* name) {
@@ -114,17 +115,17 @@ void TStampe::FormCreate() {
     Comuni2 = list("Comuni2");
     Valori2 = list("Valori2");
     Legenda2 = list("Legenda2");
-    Esci = PlainButton(this, "Esci", QStringLiteral("&Esci"));
-    Help2 = PlainButton(this, "Help2", QStringLiteral("&Help"));
+    Esci = PlainButton(this, "Esci", Caption(kExitCaption));
+    Help2 = PlainButton(this, "Help2", Caption(kHelpCaption));
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(LabelAltezza, 0, 0, 1, 3);
-    layout->addWidget(PlainLabel(this, "LabelVideo", QStringLiteral("VIDEO")), 1, 1);
-    layout->addWidget(PlainLabel(this, "LabelStampante", QStringLiteral("STAMPANTE")), 1, 2);
-    const char* rows[] = {"Sigle", "Comuni", "Valori", "Legenda"};
+    layout->addWidget(PlainLabel(this, "LabelVideo", Caption(kScreenCaption)), 1, 1);
+    layout->addWidget(PlainLabel(this, "LabelStampante", Caption(kPrinterCaption)), 1, 2);
+    const int rows[] = {kCodesRowCaption, kMunicipalitiesCaption, kValuesRowCaption, kLegendCaption};
     const std::array<QComboBox*, 8> lists = Lists();
     for (int r = 0; r < 4; ++r) {
-        layout->addWidget(PlainLabel(this, "", QString::fromLatin1(rows[r])), r + 2, 0);
+        layout->addWidget(PlainLabel(this, "", Caption(rows[r])), r + 2, 0);
         layout->addWidget(lists[size_t(r)], r + 2, 1);
         layout->addWidget(lists[size_t(r + 4)], r + 2, 2);
     }

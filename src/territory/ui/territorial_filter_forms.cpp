@@ -14,6 +14,7 @@
 #include "core/ui/thelprtf.h"
 #include "platform/ui/qt_text.h"
 #include "territory/territorial_filters.h"
+#include "territory/ui/territory_captions.h"
 
 namespace qv {
 
@@ -138,7 +139,7 @@ void TQuantitativi::FormCreate() {
     };
     Volume = chooser("Volume", Qs(LoadText(1214)));
     Cap = chooser("Cap", Qs(LoadText(1215)));
-    VSel = chooser("VSel", QStringLiteral("Variabile"));
+    VSel = chooser("VSel", Caption(kVariableCaption));
     da = new QLineEdit(this);
     da->setObjectName("da");
     da->setToolTip(Qs(LoadText(1204)));

@@ -14,6 +14,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
+#include "territory/ui/territory_captions.h"
 #include "territory/ui/tunita.h"
 
 namespace qv {
@@ -26,27 +27,27 @@ constexpr int kMaxSearch = 99;
 
 TListaTerritoriale::TListaTerritoriale(QWidget* owner) : QDialog(owner), keptSelection_(TerritorySelection) {
     setObjectName("TListaTerritoriale");
-    setWindowTitle(QStringLiteral("Lista Territoriale"));
-    auto button = [this](QPushButton*& b, const char* name, const char* caption) {
-        b = new QPushButton(Qs(caption), this);
+    setWindowTitle(Caption(kTerritorialListTitle));
+    auto button = [this](QPushButton*& b, const char* name, int caption) {
+        b = new QPushButton(Caption(caption), this);
         b->setObjectName(name);
         b->setAutoDefault(false);
     };
     Tipologie = new QListWidget(this);
     Tipologie->setObjectName("Tipologie");
-    Tipologie->setToolTip(QStringLiteral("Modalita' che devono essere visualizzate"));
+    Tipologie->setToolTip(Caption(kShownCategoriesTip));
     Tipologie->setSelectionMode(QAbstractItemView::MultiSelection);
-    button(Attiva, "Attiva", "&Attiva");
-    button(Disattiva, "Disattiva", "&Disattiva");
-    LabelCerca = new QLabel(QStringLiteral("Cerca:"), this);
+    button(Attiva, "Attiva", kActivateCaption);
+    button(Disattiva, "Disattiva", kDeactivateCaption);
+    LabelCerca = new QLabel(Caption(kSearchCaption), this);
     LabelCerca->setObjectName("LabelCerca");
     CercaStringa = new QLineEdit(this);
     CercaStringa->setObjectName("CercaStringa");
     CercaStringa->setMaxLength(kMaxSearch);
-    button(NelTerritorio, "NelTerritorio", "&Territorio");
-    button(Visualizza, "Visualizza", "&Visualizza");
-    button(Esci, "Esci", "&Esci");
-    button(Help2, "Help2", "&Help");
+    button(NelTerritorio, "NelTerritorio", kTerritoryCaption);
+    button(Visualizza, "Visualizza", kShowCaption);
+    button(Esci, "Esci", kExitCaption);
+    button(Help2, "Help2", kHelpCaption);
 
     auto* g = new QGridLayout(this);
     g->addWidget(Tipologie, 0, 0, 1, 4);

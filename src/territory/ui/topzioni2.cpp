@@ -31,6 +31,7 @@
 #include "territory/territory_transfer.h"
 #include "territory/ui/print_settings_forms.h"
 #include "territory/ui/territorial_filter_forms.h"
+#include "territory/ui/territory_captions.h"
 #include "territory/ui/tunita.h"
 
 namespace qv {
@@ -114,85 +115,84 @@ TOpzioni2::TOpzioni2(QWidget* owner) : QDialog(owner) {
 }
 
 void TOpzioni2::FormCreate() {
-    setWindowTitle(QStringLiteral("Opzioni della cartina"));
+    setWindowTitle(Caption(kMapOptionsTitle));
     Pagine = new QTabWidget(this);
     Pagine->setObjectName("Pagine");
 
     // ---- Legenda ----
     auto* legend = new QWidget;
     auto* lg = new QGridLayout(legend);
-    titolo = Check(legend, "titolo", QStringLiteral("visualizza il titolo della legenda:"));
+    titolo = Check(legend, "titolo", Caption(kLegendTitleCaption));
     titoloTxt = Edit(legend, "titoloTxt");
     titoloTxt->setMaxLength(kMaxTitle);
-    Classi = Check(legend, "Classi", QStringLiteral("visualizza le classi:"));
+    Classi = Check(legend, "Classi", Caption(kShowClassesCaption));
     lg->addWidget(titolo, 0, 0);
     lg->addWidget(titoloTxt, 0, 1, 1, 3);
     lg->addWidget(Classi, 1, 0);
     ColoreSfondo = Push(legend, "ColoreSfondo", QString());
-    lg->addWidget(new QLabel(QStringLiteral("Colore dello sfondo"), legend), 2, 0);
+    lg->addWidget(new QLabel(Caption(kBackgroundColourCaption), legend), 2, 0);
     lg->addWidget(ColoreSfondo, 2, 1);
     for (int k = 0; k < 8; ++k) {
         const QString n = QString::number(k + 1);
         Colore[size_t(k)] = Push(legend, qPrintable("Colore" + n), QString());
-        lg->addWidget(new QLabel(QStringLiteral("Classe ") + n, legend), k + 3, 0);
+        lg->addWidget(new QLabel(Caption(kClassCaption) + QLatin1Char(' ') + n, legend), k + 3, 0);
         lg->addWidget(Colore[size_t(k)], k + 3, 1);
         if (k < 7) {
             Classe[size_t(k)] = Edit(legend, qPrintable("Classe" + n));
             lg->addWidget(Classe[size_t(k)], k + 3, 2);
         }
     }
-    manuale = Radio(legend, "manuale", QStringLiteral("limiti manuali"));
-    ottili = Radio(legend, "ottili", QStringLiteral("ottili"));
-    varianza = Radio(legend, "varianza", QStringLiteral("media e varianza"));
+    manuale = Radio(legend, "manuale", Caption(kManualLimitsCaption));
+    ottili = Radio(legend, "ottili", Caption(kOctilesCaption));
+    varianza = Radio(legend, "varianza", Caption(kMeanAndVarianceCaption));
     classModes_ = new QButtonGroup(this);
     for (QRadioButton* r : {manuale, ottili, varianza}) classModes_->addButton(r);
     lg->addWidget(manuale, 3, 3);
     lg->addWidget(ottili, 4, 3);
     lg->addWidget(varianza, 5, 3);
-    SalvaColori = Push(legend, "SalvaColori", QStringLiteral("Salva le impostazioni dei colori"));
-    RecuperaColori = Push(legend, "RecuperaColori", QStringLiteral("Recupera le impostazioni dei colori"));
-    HelpLegenda = Push(legend, "HelpLegenda", QStringLiteral("&Help"));
+    SalvaColori = Push(legend, "SalvaColori", Caption(kSaveColoursCaption));
+    RecuperaColori = Push(legend, "RecuperaColori", Caption(kLoadColoursCaption));
+    HelpLegenda = Push(legend, "HelpLegenda", Caption(kHelpCaption));
     lg->addWidget(SalvaColori, 11, 0, 1, 2);
     lg->addWidget(RecuperaColori, 11, 2, 1, 2);
     lg->addWidget(HelpLegenda, 12, 3);
-    Automatico = Check(legend, "Automatico", QStringLiteral("Automatico"));
+    Automatico = Check(legend, "Automatico", Caption(kAutomaticCaption));
     Automatico->setVisible(false);
-    LabelColoreProgramma = new QLabel(QStringLiteral("Colore del programma"), legend);
+    LabelColoreProgramma = new QLabel(Caption(kProgramColourCaption), legend);
     LabelColoreProgramma->setVisible(false);
     Colore_Programma = Push(legend, "Colore_Programma", QString());
     Colore_Programma->setVisible(false);
-    Pagine->addTab(legend, QStringLiteral("Legenda"));
+    Pagine->addTab(legend, Caption(kLegendCaption));
 
     // ---- Visualizza ----
     auto* display = new QWidget;
     auto* dg = new QGridLayout(display);
-    Colora = Check(display, "Colora", QStringLiteral("Visualizza il colore"));
+    Colora = Check(display, "Colora", Caption(kShowColourCaption));
     unita = Combo(display, "unita");
-    bianco = Check(display, "bianco", QStringLiteral("quando il valore \u00e8 0 utilizza il bianco"));
-    nessuno = Radio(display, "nessuno", QStringLiteral("nessun confine"));
-    confini = Radio(display, "confini", QStringLiteral("tutti i confini"));
-    ConfiniClassi = Radio(display, "ConfiniClassi", QStringLiteral("i confini tra le classi"));
+    bianco = Check(display, "bianco", Caption(kZeroIsWhiteCaption));
+    nessuno = Radio(display, "nessuno", Caption(kNoBordersCaption));
+    confini = Radio(display, "confini", Caption(kAllBordersCaption));
+    ConfiniClassi = Radio(display, "ConfiniClassi", Caption(kClassBordersCaption));
     borderModes_ = new QButtonGroup(this);
     for (QRadioButton* r : {nessuno, confini, ConfiniClassi}) borderModes_->addButton(r);
-    confiniAttivi = Check(display, "confiniAttivi", QStringLiteral("solo per l'area selezionata"));
-    grass = Check(display, "grass", QStringLiteral("Visualizza i confini in grassetto"));
+    confiniAttivi = Check(display, "confiniAttivi", Caption(kSelectedAreaOnlyCaption));
+    grass = Check(display, "grass", Caption(kBoldBordersCaption));
     grassetto = Combo(display, "grassetto");
     ngrassetto = Combo(display, "ngrassetto");
-    AreaAttiva = Check(display, "AreaAttiva", QStringLiteral("solo per l'area selezionata"));
-    nomi = Check(display, "nomi", QStringLiteral("visualizza i nomi"));
-    soloAttivi = Check(display, "soloAttivi", QStringLiteral("solo per i comuni attivi"));
-    comuneSelezionato =
-        Check(display, "comuneSelezionato", QStringLiteral("visualizza il comune selezionato"));
-    sigle = Check(display, "sigle", QStringLiteral("Visualizza le sigle"));
+    AreaAttiva = Check(display, "AreaAttiva", Caption(kSelectedAreaOnlyCaption));
+    nomi = Check(display, "nomi", Caption(kShowNamesCaption));
+    soloAttivi = Check(display, "soloAttivi", Caption(kActiveOnlyCaption));
+    comuneSelezionato = Check(display, "comuneSelezionato", Caption(kShowSelectedMunicipalityCaption));
+    sigle = Check(display, "sigle", Caption(kShowCodesCaption));
     listaSigle = Combo(display, "listaSigle");
-    nomiAttivi = Check(display, "nomiAttivi", QStringLiteral("solo per i comuni attivi"));
-    grafici = Check(display, "grafici", QStringLiteral("grafici"));
-    valoriBarre = Check(display, "valoriBarre", QStringLiteral("valori"));
-    incorniciaCartina = Check(display, "incorniciaCartina", QStringLiteral("Incornicia la cartina"));
-    HelpVisualizza = Push(display, "HelpVisualizza", QStringLiteral("&Help"));
-    valoriPercentuali = Check(display, "valoriPercentuali", QStringLiteral("valori percentuali"));
+    nomiAttivi = Check(display, "nomiAttivi", Caption(kActiveOnlyCaption));
+    grafici = Check(display, "grafici", Caption(kChartsCaption));
+    valoriBarre = Check(display, "valoriBarre", Caption(kBarValuesCaption));
+    incorniciaCartina = Check(display, "incorniciaCartina", Caption(kFrameMapCaption));
+    HelpVisualizza = Push(display, "HelpVisualizza", Caption(kHelpCaption));
+    valoriPercentuali = Check(display, "valoriPercentuali", Caption(kPercentValuesCaption));
     valoriPercentuali->setVisible(false);
-    Comuni = Check(display, "Comuni", QStringLiteral("Comuni"));
+    Comuni = Check(display, "Comuni", Caption(kMunicipalitiesCaption));
     Comuni->setEnabled(false);
     int row = 0;
     dg->addWidget(Colora, row, 0);
@@ -217,58 +217,58 @@ void TOpzioni2::FormCreate() {
     dg->addWidget(Comuni, row++, 2);
     dg->addWidget(incorniciaCartina, row++, 0);
     dg->addWidget(HelpVisualizza, row, 2);
-    Pagine->addTab(display, QStringLiteral("Visualizza"));
+    Pagine->addTab(display, Caption(kDisplayTabCaption));
 
     // ---- Seleziona ----
     auto* territory = new QWidget;
     auto* tg = new QGridLayout(territory);
-    AttivaTutto = Push(territory, "AttivaTutto", QStringLiteral("Attiva tutto il territorio"));
+    AttivaTutto = Push(territory, "AttivaTutto", Caption(kActivateAllCaption));
     Ok = Edit(territory, "Ok", true);
-    SeleManuale = Push(territory, "SeleManuale", QStringLiteral("Seleziona manualmente dalle liste"));
-    Qualitativi = Push(territory, "Qualitativi", QStringLiteral("Qualitativi"));
-    Quantitativi = Push(territory, "Quantitativi", QStringLiteral("Quantitativi"));
-    HelpSeleziona = Push(territory, "HelpSeleziona", QStringLiteral("&Help"));
+    SeleManuale = Push(territory, "SeleManuale", Caption(kSelectFromListsCaption));
+    Qualitativi = Push(territory, "Qualitativi", Caption(kQualitativeCaption));
+    Quantitativi = Push(territory, "Quantitativi", Caption(kQuantitativeCaption));
+    HelpSeleziona = Push(territory, "HelpSeleziona", Caption(kHelpCaption));
     tg->addWidget(AttivaTutto, 0, 0);
     tg->addWidget(Ok, 0, 1);
     tg->addWidget(SeleManuale, 1, 0);
     tg->addWidget(Qualitativi, 2, 0);
     tg->addWidget(Quantitativi, 3, 0);
     tg->addWidget(HelpSeleziona, 4, 1);
-    Pagine->addTab(territory, QStringLiteral("Seleziona"));
+    Pagine->addTab(territory, Caption(kSelectTabCaption));
 
     // ---- Liste/graduatorie ----
     auto* lists = new QWidget;
     auto* sg = new QVBoxLayout(lists);
-    Lista = Push(lists, "Lista", QStringLiteral("Lista dei comuni"));
-    Graduatoria = Push(lists, "Graduatoria", QStringLiteral("Graduatoria"));
-    Help_Liste = Push(lists, "Help_Liste", QStringLiteral("&Help"));
+    Lista = Push(lists, "Lista", Caption(kMunicipalityListCaption));
+    Graduatoria = Push(lists, "Graduatoria", Caption(kRankingCaption));
+    Help_Liste = Push(lists, "Help_Liste", Caption(kHelpCaption));
     sg->addWidget(Lista);
     sg->addWidget(Graduatoria);
     sg->addWidget(Help_Liste);
-    Pagine->addTab(lists, QStringLiteral("Liste/graduatorie"));
+    Pagine->addTab(lists, Caption(kListsTabCaption));
 
     // ---- Zoom ----
     auto* zoomPage = new QWidget;
     auto* zg = new QVBoxLayout(zoomPage);
     zoom = new QListWidget(zoomPage);
     zoom->setObjectName("zoom");
-    HelpZoom = Push(zoomPage, "HelpZoom", QStringLiteral("&Help"));
+    HelpZoom = Push(zoomPage, "HelpZoom", Caption(kHelpCaption));
     zg->addWidget(zoom);
     zg->addWidget(HelpZoom);
-    Pagine->addTab(zoomPage, QStringLiteral("Zoom"));
+    Pagine->addTab(zoomPage, Caption(kZoomTabCaption));
 
     // ---- Salva ----
     auto* files = new QWidget;
     auto* fg = new QGridLayout(files);
-    Salva = Push(files, "Salva", QStringLiteral("&Salva le opzioni"));
-    Recupera = Push(files, "Recupera", QStringLiteral("&Recupera le opzioni"));
-    LeggeBase = Push(files, "LeggeBase", QStringLiteral("Recupera Impostazioni base"));
-    SalvaBase = Push(files, "SalvaBase", QStringLiteral("Salva come impostazioni base"));
+    Salva = Push(files, "Salva", Caption(kSaveOptionsCaption));
+    Recupera = Push(files, "Recupera", Caption(kLoadOptionsCaption));
+    LeggeBase = Push(files, "LeggeBase", Caption(kLoadBaseCaption));
+    SalvaBase = Push(files, "SalvaBase", Caption(kSaveBaseCaption));
     Ok2 = Edit(files, "Ok2", true);
     Ok3 = Edit(files, "Ok3", true);
     Ok4 = Edit(files, "Ok4", true);
     Ok5 = Edit(files, "Ok5", true);
-    HelpFile = Push(files, "HelpFile", QStringLiteral("&Help"));
+    HelpFile = Push(files, "HelpFile", Caption(kHelpCaption));
     fg->addWidget(Salva, 0, 0);
     fg->addWidget(Ok2, 0, 1);
     fg->addWidget(Recupera, 1, 0);
@@ -278,18 +278,18 @@ void TOpzioni2::FormCreate() {
     fg->addWidget(SalvaBase, 3, 0);
     fg->addWidget(Ok5, 3, 1);
     fg->addWidget(HelpFile, 4, 1);
-    Pagine->addTab(files, QStringLiteral("Salva"));
+    Pagine->addTab(files, Caption(kSaveCaption));
 
     // ---- Stampa ----
     auto* print = new QWidget;
     auto* pg = new QVBoxLayout(print);
-    VedeCommento = Push(print, "VedeCommento", QStringLiteral("Commento alla cartina"));
-    Caratteri = Push(print, "Caratteri", QStringLiteral("Caratteri di stampa"));
-    HelpStampa = Push(print, "HelpStampa", QStringLiteral("&Help"));
+    VedeCommento = Push(print, "VedeCommento", Caption(kMapCommentCaption));
+    Caratteri = Push(print, "Caratteri", Caption(kPrintFontsCaption));
+    HelpStampa = Push(print, "HelpStampa", Caption(kHelpCaption));
     pg->addWidget(VedeCommento);
     pg->addWidget(Caratteri);
     pg->addWidget(HelpStampa);
-    Pagine->addTab(print, QStringLiteral("Stampa"));
+    Pagine->addTab(print, Caption(kPrintTabCaption));
 
     // ---- Riproporziona la cartina ----
     auto* rescale = new QWidget;
@@ -298,25 +298,25 @@ void TOpzioni2::FormCreate() {
     xxx2 = Edit(rescale, "xxx2");
     yyy1 = Edit(rescale, "yyy1");
     yyy2 = Edit(rescale, "yyy2");
-    Esegue = Push(rescale, "Esegue", QStringLiteral("&Esegue"));
+    Esegue = Push(rescale, "Esegue", Caption(kRunCaption));
     Barra = new QProgressBar(rescale);
     Barra->setObjectName("Barra");
-    HelpRiproporziona = Push(rescale, "HelpRiproporziona", QStringLiteral("&Help"));
-    rg->addWidget(new QLabel(QStringLiteral("dimensioni attuali (pixel):"), rescale), 0, 0);
+    HelpRiproporziona = Push(rescale, "HelpRiproporziona", Caption(kHelpCaption));
+    rg->addWidget(new QLabel(Caption(kCurrentSizeCaption), rescale), 0, 0);
     rg->addWidget(xxx1, 0, 1);
     rg->addWidget(yyy1, 0, 2);
-    rg->addWidget(new QLabel(QStringLiteral("nuove dimensioni (pixel):"), rescale), 1, 0);
+    rg->addWidget(new QLabel(Caption(kNewSizeCaption), rescale), 1, 0);
     rg->addWidget(xxx2, 1, 1);
     rg->addWidget(yyy2, 1, 2);
     rg->addWidget(Esegue, 2, 0);
     rg->addWidget(Barra, 2, 1, 1, 2);
     rg->addWidget(HelpRiproporziona, 3, 2);
-    Pagine->addTab(rescale, QStringLiteral("Riproporziona la cartina"));
+    Pagine->addTab(rescale, Caption(kRescaleTabCaption));
 
-    Esci = Push(this, "Esci", QStringLiteral("&Esci e conferma"));
-    Help = Push(this, "Help", QStringLiteral("Help &generale"));
-    EsciCartina = Push(this, "EsciCartina", QStringLiteral("Esci e aggiorna la &cartina"));
-    Annulla = Push(this, "Annulla", QStringLiteral("&Annulla"));
+    Esci = Push(this, "Esci", Caption(kExitConfirmCaption));
+    Help = Push(this, "Help", Caption(kGeneralHelpCaption));
+    EsciCartina = Push(this, "EsciCartina", Caption(kExitRedrawCaption));
+    Annulla = Push(this, "Annulla", Caption(kCancelCaption));
     PrendeOpzioni = Push(this, "PrendeOpzioni", QString());
     PrendeOpzioni->setVisible(false);
     auto* layout = new QGridLayout(this);
@@ -403,7 +403,7 @@ void TOpzioni2::FillControls() {
     Fill(grassetto, ReadBorderVariables(), m.BorderVariable);
 
     zoom->clear();
-    zoom->addItem(QStringLiteral("cartina base"));
+    zoom->addItem(Caption(kBaseMapCaption));
     for (int z = 1; z <= kZoomSteps; ++z) zoom->addItem(QStringLiteral("zoom %1").arg(z));
     if (m.ZoomLevel != 0) zoom->setCurrentRow(m.ZoomLevel - 1);
 

@@ -24,6 +24,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/program_dir.h"
+#include "support/message_log.h"
 
 namespace qv {
 namespace {
@@ -38,10 +39,7 @@ class ConnectionFormsTest : public ::testing::Test {
     void SetUp() override {
         StartProgram();
         RegisterConnectionDialogs();
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
     }
     void TearDown() override {
         for (int d = 1; d <= 8; ++d) RegisterElaborationDialog(ElaborationDialog(d), nullptr);

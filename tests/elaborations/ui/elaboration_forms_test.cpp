@@ -23,6 +23,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/program_dir.h"
+#include "support/message_log.h"
 
 namespace qv {
 namespace {
@@ -37,10 +38,7 @@ class FormsTest : public ::testing::Test {
     void SetUp() override {
         StartProgram();
         messages.clear();
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
     }
     void TearDown() override {
         for (int code = 1; code <= 8; ++code) RegisterBatchJob(code, nullptr);

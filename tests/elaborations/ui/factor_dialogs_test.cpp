@@ -22,6 +22,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/program_dir.h"
+#include "support/message_log.h"
 
 namespace qv {
 namespace {
@@ -59,10 +60,7 @@ class FactorDialogsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         StartProgram();
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
         SetModalHook([this](QDialog& d) {
             if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
             if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
@@ -93,7 +91,7 @@ TEST_F(FactorDialogsTest, StandardDialogTextsSettingsAndEnabling) {
     StandardAfcCategoryFlags[1] = StandardAfcCategoryFlags[4] = StandardAfcCategoryFlags[6] =
         1;  // 6: past the grid
     Tafc d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Analisi fattoriale");
+    EXPECT_EQ(d.windowTitle(), "Testo 1960");
     EXPECT_EQ(d.Modalita->text(), "Testo 135");
     EXPECT_EQ(d.Attribuisce->text(), "Testo 141");
     EXPECT_EQ(d.Label3->text(), "Testo 142");

@@ -22,6 +22,7 @@
 #include "platform/ui/printing.h"
 #include "platform/ui/qt_text.h"
 #include "support/program_dir.h"
+#include "support/message_log.h"
 
 namespace qv {
 namespace {
@@ -36,10 +37,7 @@ class FactorPlaneFormsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         StartProgram();
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
         CoreState.ElaborationMode = 1;
         // The analysis took grid lines 1 to 3.
         std::string lines;

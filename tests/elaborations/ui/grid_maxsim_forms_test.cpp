@@ -22,6 +22,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/program_dir.h"
+#include "support/message_log.h"
 
 namespace qv {
 namespace {
@@ -35,10 +36,7 @@ class GridMaxSimFormsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         StartProgram();
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
         RegisterElaborationDialog(ElaborationDialog::GridEditor, &OpenGridEditor);
         RegisterElaborationDialog(ElaborationDialog::MaxSim, &OpenMaxSimDialog);
     }

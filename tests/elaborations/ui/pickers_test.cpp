@@ -24,6 +24,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/program_dir.h"
+#include "support/message_log.h"
 
 namespace qv {
 namespace {
@@ -48,10 +49,7 @@ class PickerFormsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         StartProgram();
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
         WriteBytes(Archive("grl-sch.txt"), kGrid);
         WriteBytes(Archive("tin-sch.txt"), kHeadings);
     }

@@ -23,6 +23,7 @@
 #include "quick/ui/quick_forms.h"
 #include "quick/ui/quick_grids_dialog.h"
 #include "support/program_dir.h"
+#include "support/message_log.h"
 
 namespace qv {
 namespace {
@@ -41,10 +42,7 @@ class QuickDialogsTest : public ::testing::Test {
             return 0;
         });
         RegisterAdditionalVariablesDialog([this](QWidget*) { ++additional; });
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
     }
     void TearDown() override {
         RegisterAdditionalVariablesDialog(nullptr);

@@ -31,6 +31,7 @@
 #include "quick/ui/quick_forms.h"
 #include "quick/ui/quick_hub.h"
 #include "support/program_dir.h"
+#include "support/message_log.h"
 
 namespace qv {
 namespace {
@@ -43,10 +44,7 @@ class QuickFactorTest : public ::testing::Test {
   protected:
     void SetUp() override {
         StartProgram();
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
         SetModalHook([this](QDialog& d) {
             if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
             if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);

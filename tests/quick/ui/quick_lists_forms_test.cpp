@@ -28,6 +28,7 @@
 #include "quick/ui/quick_hub.h"
 #include "quick/ui/quick_lists_dialog.h"
 #include "support/program_dir.h"
+#include "support/message_log.h"
 
 namespace qv {
 namespace {
@@ -51,10 +52,7 @@ class QuickListsFormsTest : public ::testing::Test {
             if (onShow) onShow(d);
             return 0;
         });
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
     }
     void TearDown() override {
         RegisterQuickCommand(QuickCommand::Lists, nullptr);

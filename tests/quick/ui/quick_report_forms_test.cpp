@@ -21,6 +21,7 @@
 #include "quick/ui/quick_commands.h"
 #include "quick/ui/quick_hub.h"
 #include "support/program_dir.h"
+#include "support/message_log.h"
 
 namespace qv {
 namespace {
@@ -51,10 +52,7 @@ class QuickReportFormsTest : public ::testing::Test {
             if (qobject_cast<TElabVelociDoppie*>(&d)) pickers.push_back("TElabVelociDoppie");
             return 0;
         });
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
     }
     void TearDown() override {
         ResetUiHooks();

@@ -32,6 +32,7 @@
 #include "quick/ui/quick_hub.h"
 #include "quick/ui/quick_selection_dialog.h"
 #include "support/program_dir.h"
+#include "support/message_log.h"
 
 namespace qv {
 namespace {
@@ -52,10 +53,7 @@ class QuickSelectionFormsTest : public ::testing::Test {
             if (onShow) onShow(d);
             return 0;
         });
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
         for (QuickCommand c : kCommands)
             RegisterQuickCommand(c, [this, c](QWidget*) {
                 commands.push_back(c);

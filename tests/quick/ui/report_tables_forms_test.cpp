@@ -29,6 +29,7 @@
 #include "quick/ui/report_table_view.h"
 #include "quick/ui/report_tables_dialog.h"
 #include "support/program_dir.h"
+#include "support/message_log.h"
 
 namespace qv {
 namespace {
@@ -55,10 +56,7 @@ class ReportTablesFormsTest : public ::testing::Test {
             if (onShow) onShow(d);
             return 0;
         });
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 1;
-        });
+        test::RecordMessages(messages);
         GenerateDichotomousGrid();
         GenerateTableHeadings();
         CopyGridsToQuickSet([] { return true; });

@@ -68,7 +68,7 @@ TEST_F(MapOptionFormsTest, OpensWithTheOptionsInForce) {
     WriteBytes(Geo("lst-sigl.txt"), "Province;prov\r\nRegioni;reg\r\n");
     MapState.SigleSet = 1;
     TOpzioni2 d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Opzioni della cartina");
+    EXPECT_EQ(d.windowTitle(), "Testo 2000");
     EXPECT_EQ(d.titoloTxt->text(), "Schede");
     EXPECT_EQ(d.Classe[2]->text(), "12.5");
     EXPECT_EQ(d.Classe[0]->text(), "");

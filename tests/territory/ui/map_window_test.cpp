@@ -101,7 +101,7 @@ class MapWindowTest : public ::testing::Test {
     }
 
     static const test::ShippedBase* base;
-    test::ProgramRoot root{false, 1540};
+    test::ProgramRoot root;
     std::string geo;
     std::vector<std::string> shown, messages;
     std::vector<int> viewed, helpPages;
