@@ -95,7 +95,9 @@ TEST(MaxSimChainTest, StartGrowthAndAddedVariables) {
         EXPECT_EQ(chain.order, c.order) << c.name;
         EXPECT_EQ(chain.decided, c.decided) << c.name;
         ASSERT_EQ(chain.steps.size(), chain.decided.size()) << c.name;
-        if (!chain.steps.empty()) EXPECT_EQ(chain.steps.back(), c.order) << c.name;
+        if (!chain.steps.empty()) {
+            EXPECT_EQ(chain.steps.back(), c.order) << c.name;
+        }
     }
 }
 

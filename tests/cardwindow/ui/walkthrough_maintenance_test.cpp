@@ -123,7 +123,9 @@ TEST_F(WalkthroughMaintenance, RangeCheckIndicatorsAndAttribution) {
     RunJob();
     window->Indicatori->trigger();
     for (int c = 0; c <= CoreState.LastCard; ++c)
-        if (before[c] >= 0) ASSERT_EQ(Word(c, kHousehold), 2 * before[c]) << c;
+        if (before[c] >= 0) {
+            ASSERT_EQ(Word(c, kHousehold), 2 * before[c]) << c;
+        }
 
     // Attribution: the household typed on the card written into the selected cards only.
     CardSelectionMask.fill(0);
