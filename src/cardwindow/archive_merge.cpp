@@ -23,10 +23,6 @@
 namespace qv {
 namespace {
 
-constexpr int kReportFile = 36;
-constexpr int kNotesFile = 98;
-constexpr int kMergeListFile = 119;
-constexpr int kOtherValuesFile = 53;
 constexpr size_t kListLineWidth = 255;
 constexpr int64_t kMaxCards = int64_t(kSelectionMaskBytes) * 8;
 
@@ -87,7 +83,7 @@ std::string ArchiveFault(const std::string& dir, const CardGeometry& geometry, i
 void AppendArchive(const CardFiles& source, const std::string& dir, int64_t count, int64_t done,
                    const CardFiles& target) {
     const std::string sourceNotes = dir + "not-sch.dat";
-    const std::string targetNotes = DataFilePath(kNotesFile);
+    const std::string targetNotes = DataFilePath(data_file::kNotes);
     const int32_t perBlock = CardRecords{source.Geometry()}.BlockCards();
     for (int64_t first = 0; first < count; first += perBlock) {
         const int32_t n = int32_t(std::min<int64_t>(perBlock, count - first));
@@ -105,9 +101,9 @@ MergeCheck CheckMergeList() {
     MergeCheck result;
     TextBuilder report;
     TextReader list;
-    if (!list.Open(DataFilePath(kMergeListFile))) {
+    if (!list.Open(DataFilePath(data_file::kMergeList))) {
         report.Line("Manca la lista dei file da unire");
-        report.Save(DataFilePath(kReportFile));
+        report.Save(DataFilePath(data_file::kReport));
         return result;
     }
     const CardGeometry geometry = CurrentCardGeometry();
@@ -121,7 +117,8 @@ MergeCheck CheckMergeList() {
         CoreState.OtherArchiveDir = dir;
         result.directories.push_back(dir);
         RecordFile probe;
-        if (!probe.TryOpen(DataFilePath(kOtherValuesFile), kCardValueRecordBytes, RecordFile::Mode::Read)) {
+        if (!probe.TryOpen(DataFilePath(data_file::kOtherCardValues), kCardValueRecordBytes,
+                           RecordFile::Mode::Read)) {
             report.Line("Manca " + dir);
             sound = false;
             continue;
@@ -136,7 +133,7 @@ MergeCheck CheckMergeList() {
         report.Line("Troppe schede: " + std::to_string(cards));
         sound = false;
     }
-    report.Save(DataFilePath(kReportFile));
+    report.Save(DataFilePath(data_file::kReport));
     result.sound = sound;
     return result;
 }
@@ -156,7 +153,7 @@ int32_t MergeArchives(const std::vector<std::string>& directories, Progress& pro
     RecordFile(current.TextPath(), kCardTextRecordBytes, RecordFile::Mode::Create).Sync();
     RecordFile(current.ValuesPath(), kCardValueRecordBytes, RecordFile::Mode::Create).Sync();
     // The emptied archive's notes belong to no card any more.
-    RemoveFile(DataFilePath(kNotesFile));
+    RemoveFile(DataFilePath(data_file::kNotes));
 
     int64_t total = 0;
     for (size_t i = 0; i < directories.size(); ++i) {

@@ -21,10 +21,6 @@
 namespace qv {
 namespace {
 
-constexpr int kFieldOrderFile = 120;
-constexpr int kImportNameFile = 126;
-constexpr int kFieldOrderBackup = 127;
-constexpr int kReportFile = 36;
 constexpr size_t kFieldOrderLineChars = 30;
 constexpr int kWholeLimit = 30000;
 
@@ -181,7 +177,7 @@ class ImportReport {
     }
 
     bool Reported() const { return reported_; }
-    void Save() const { out_.Save(DataFilePath(kReportFile)); }
+    void Save() const { out_.Save(DataFilePath(data_file::kReport)); }
 
   private:
     std::string dataFile_;
@@ -348,20 +344,20 @@ ImportError StoreImportPiece(int field, const std::string& piece, bool yearFirst
 }
 
 void WriteDefaultFieldOrder() {
-    if (auto old = TryReadFile(DataFilePath(kFieldOrderFile))) {
+    if (auto old = TryReadFile(DataFilePath(data_file::kFieldOrder))) {
         TextReader in(std::move(*old));
         TextBuilder backup;
         while (!in.Eof()) backup.Line(in.ReadLine(std::string::npos));
-        backup.Save(DataFilePath(kFieldOrderBackup));
+        backup.Save(DataFilePath(data_file::kFieldOrderBackup));
     }
     TextBuilder order;
     for (int f = 1; f <= std::min(CoreState.FieldCount, kMaxFields); ++f) order.Line(std::to_string(f));
-    order.Save(DataFilePath(kFieldOrderFile));
+    order.Save(DataFilePath(data_file::kFieldOrder));
 }
 
 std::string LoadImportFileName() {
     TextReader in;
-    if (in.Open(DataFilePath(kImportNameFile)) && !in.Eof()) {
+    if (in.Open(DataFilePath(data_file::kImportName)) && !in.Eof()) {
         std::string name = in.ReadLine(std::string::npos);
         if (!name.empty()) return name;
     }
@@ -369,7 +365,7 @@ std::string LoadImportFileName() {
 }
 
 void SaveImportFileName(const std::string& name) {
-    TextBuilder().Line(name).Save(DataFilePath(kImportNameFile));
+    TextBuilder().Line(name).Save(DataFilePath(data_file::kImportName));
 }
 
 ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& progress,
@@ -382,7 +378,7 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
     ImportReport report(dataFile);
 
     const ImportFieldOrder order =
-        ReadImportFieldOrder(ReadFileOrThrow(DataFilePath(kFieldOrderFile)), format);
+        ReadImportFieldOrder(ReadFileOrThrow(DataFilePath(data_file::kFieldOrder)), format);
     if (!order.findings.empty()) {
         report.Findings(order.findings);
         report.Save();

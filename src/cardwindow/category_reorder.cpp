@@ -22,10 +22,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kDeclarationsFile = 21;
-constexpr int kLabelsFile = 23;
-constexpr int kPermutationFile = 110;
-constexpr int kScratchFile = 111;
 constexpr int kLabelRecordBytes = 61;
 constexpr int kLabelChars = 60;
 constexpr size_t kKeyChars = 30;
@@ -47,7 +43,7 @@ bool IsEndLine(const std::string& line) {
 }
 
 std::vector<std::string> ReadLabels(int first, int count) {
-    RecordFile file(DataFilePath(kLabelsFile), kLabelRecordBytes, RecordFile::Mode::Read);
+    RecordFile file(DataFilePath(data_file::kLabel), kLabelRecordBytes, RecordFile::Mode::Read);
     std::vector<uint8_t> records(size_t(count) * kLabelRecordBytes);
     file.Read(first, records.data(), count);
     std::vector<std::string> labels;
@@ -111,7 +107,7 @@ std::string CategoryDeclarationLine(int number, std::string_view label) {
 
 void ReplaceDeclaredCategories(int field, const std::vector<std::string>& categoryLines,
                                const std::string& target) {
-    const std::string path = target.empty() ? DataFilePath(kDeclarationsFile) : target;
+    const std::string path = target.empty() ? DataFilePath(data_file::kDeclaration) : target;
     TextReader in;
     in.OpenOrThrow(path);
     TextBuilder out;
@@ -151,7 +147,7 @@ void ReplaceDeclaredCategories(int field, const std::vector<std::string>& catego
         if (!replaced && declared >= field) missed = true;
     }
     if (!replaced) ThrowIo(kReadPastEnd, path);
-    out.Save(DataFilePath(kScratchFile));
+    out.Save(DataFilePath(data_file::kOrderScratch));
     WriteFileAtomic(path, out.Text());
 }
 
@@ -190,14 +186,14 @@ ReorderRun ReorderMarkedCategories(Progress& progress) {
 
         TextBuilder permutation;
         for (int old : order) permutation.Line(std::to_string(old));
-        permutation.Save(DataFilePath(kPermutationFile));
+        permutation.Save(DataFilePath(data_file::kPermutation));
 
         std::vector<std::string> lines;
         for (size_t p = 0; p < order.size(); ++p)
             lines.push_back(CategoryDeclarationLine(int(p) + 1, labels[size_t(order[p]) - 1]));
         if (!commit) {
             commit.emplace(CoreState.ArchiveDir);
-            declarations = commit->StageCopy(DataFilePath(kDeclarationsFile));
+            declarations = commit->StageCopy(DataFilePath(data_file::kDeclaration));
             values = commit->StageCopy(files.ValuesPath());
         }
         // A list shared by reference is written where it is declared.

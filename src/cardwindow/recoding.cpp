@@ -23,10 +23,6 @@
 namespace qv {
 namespace {
 
-constexpr int kDeclarationsFile = 21;
-constexpr int kLabelFile = 23;
-constexpr int kPermutationFile = 110;
-constexpr int kRecodingFile = 121;
 constexpr int kFirstInstructionText = 1463;
 constexpr int kInstructionLines = 4;
 constexpr size_t kLabelChars = 60;
@@ -64,7 +60,7 @@ std::string LabelText(const uint8_t* record) {
 std::vector<std::string> ReadLabels(int field, int count) {
     std::vector<std::string> labels;
     if (count < 1) return labels;
-    RecordFile file(DataFilePath(kLabelFile), kNameRecordBytes, RecordFile::Mode::Read);
+    RecordFile file(DataFilePath(data_file::kLabel), kNameRecordBytes, RecordFile::Mode::Read);
     std::vector<uint8_t> records(size_t(count) * kNameRecordBytes);
     file.Read(FieldFirstLabel[size_t(field)], records.data(), count);
     for (int k = 0; k < count; ++k) labels.push_back(LabelText(&records[size_t(k) * kNameRecordBytes]));
@@ -127,7 +123,7 @@ std::string RecodingBaseText(int field) {
 
 bool WriteRecodingText(int field) {
     if (!IsRecodableField(field)) return false;
-    WriteFileAtomic(DataFilePath(kRecodingFile), RecodingBaseText(field));
+    WriteFileAtomic(DataFilePath(data_file::kRecoding), RecodingBaseText(field));
     return true;
 }
 
@@ -208,7 +204,7 @@ RecodingOutcome RunRecoding(int field, Progress& progress, CardCount* worked) {
     // shares that list.
     const int listField = ListFirstField(field);
     if (listField < 1) return RecodingOutcome::NotCategoryField;
-    const std::optional<std::string> text = TryReadFile(DataFilePath(kRecodingFile));
+    const std::optional<std::string> text = TryReadFile(DataFilePath(data_file::kRecoding));
     if (!text) return RecodingOutcome::NoText;
 
     // A text already applied (or written for another list) would recode the cards again.
@@ -220,7 +216,7 @@ RecodingOutcome RunRecoding(int field, Progress& progress, CardCount* worked) {
     for (int i = 1; i <= tables.maxOld; ++i)
         if (tables.table[size_t(i)] == i)
             categoryLines.push_back(CategoryDeclarationLine(i, labels[size_t(i) - 1]));
-    WriteFileAtomic(DataFilePath(kPermutationFile), RecodingPermutationText(tables));
+    WriteFileAtomic(DataFilePath(data_file::kPermutation), RecodingPermutationText(tables));
 
     // Every field that reads its categories from the same list holds the same numbers.
     std::vector<int> positions;
@@ -247,7 +243,7 @@ RecodingOutcome RunRecoding(int field, Progress& progress, CardCount* worked) {
         ArchiveCommit commit(CoreState.ArchiveDir);
         RenumberedCopy(files, last, positions, tables, commit.Stage(files.ValuesPath()), progress);
         ReplaceDeclaredCategories(listField, categoryLines,
-                                  commit.StageCopy(DataFilePath(kDeclarationsFile)));
+                                  commit.StageCopy(DataFilePath(data_file::kDeclaration)));
         commit.RebuildDefinition();
         commit.Commit();
         CoreState.LastCard = last;

@@ -309,7 +309,7 @@ void PutTable(std::string& file, int table, const auto& entries) {
 }
 
 void WriteDefinitionFile() {
-    const std::string path = DataFilePath(20);
+    const std::string path = DataFilePath(data_file::kDefinition);
     std::string file;
     // A definition file that fails to open for a moment must not cost the field marks.
     if (auto existing = ReadFileIfExists(path)) {
@@ -350,7 +350,7 @@ int32_t ReadColumnNumber(std::string_view line, int first, int last) {
 }
 
 void LoadArchiveDefinition() {
-    const std::string path = DataFilePath(20);
+    const std::string path = DataFilePath(data_file::kDefinition);
     const std::string file = ReadFileOrThrow(path);
     // Read whole before any table changes, so a short file leaves the tables as they were.
     if (file.size() < size_t(kDefinitionTables) * kDefinitionTableBytes) ThrowIo(kReadPastEnd, path);
@@ -373,9 +373,9 @@ void LoadArchiveDefinition() {
 void BuildArchiveDefinition() {
     // Both inputs are required; they are read before anything changes.
     TextReader declarations;
-    declarations.OpenOrThrow(DataFilePath(21));
+    declarations.OpenOrThrow(DataFilePath(data_file::kDeclaration));
     TextReader placement;
-    placement.OpenOrThrow(DataFilePath(24));
+    placement.OpenOrThrow(DataFilePath(data_file::kLayoutPlacement));
 
     // Every derived table is cleared for all fields, so a rebuild with fewer fields leaves no
     // stale entries behind. The marks (FieldAttributes) are not derived and stay.
@@ -392,14 +392,14 @@ void BuildArchiveDefinition() {
     SetNumericOrdinals(r.declared);
     ReadPlacement(placement);
 
-    WriteFileAtomic(DataFilePath(22), r.names);
-    WriteFileAtomic(DataFilePath(23), r.labelRecords);
+    WriteFileAtomic(DataFilePath(data_file::kFieldName), r.names);
+    WriteFileAtomic(DataFilePath(data_file::kLabel), r.labelRecords);
     WriteDefinitionFile();
 }
 
 void ConvertInfoFile() {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(18));
+    in.OpenOrThrow(DataFilePath(data_file::kLayoutText));
     std::string items;
     std::string styles;
     int page = 0;
@@ -426,8 +426,8 @@ void ConvertInfoFile() {
         EncodeShortString(text, 200, record + 10);
         items.append(reinterpret_cast<const char*>(record), kLayoutItemBytes);
     }
-    WriteFileAtomic(DataFilePath(25), items);
-    WriteFileAtomic(DataFilePath(26), styles);
+    WriteFileAtomic(DataFilePath(data_file::kLayoutItem), items);
+    WriteFileAtomic(DataFilePath(data_file::kStyle), styles);
 }
 
 }  // namespace qv

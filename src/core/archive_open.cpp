@@ -22,16 +22,6 @@ namespace qv {
 namespace {
 
 // File ids.
-constexpr int kDefinitionFile = 20;
-constexpr int kLayoutItemFile = 25;
-constexpr int kStyleFile = 26;
-constexpr int kMouseFile = 29;
-constexpr int kJumpRuleFile = 30;
-constexpr int kTerritorialLinkFile = 31;
-constexpr int kDesignerDirFile = 32;
-constexpr int kLinkedArchiveFile = 33;
-constexpr int kLastArchiveFile = 205;
-constexpr int kDescriptorFile = 206;
 
 constexpr int kLayoutRecordBytes = 212;
 constexpr int kStyleBytes = 18;
@@ -74,7 +64,7 @@ void LoadFieldList(int fileId, char separator, FieldFlags& flags) {
 }
 
 void LoadLayoutItems() {
-    const std::string path = DataFilePath(kLayoutItemFile);
+    const std::string path = DataFilePath(data_file::kLayoutItem);
     auto bytes = TryReadFile(path);
     if (!bytes) {
         ConvertInfoFile();
@@ -92,7 +82,7 @@ void LoadLayoutItems() {
 
 void LoadTextStyles() {
     for (auto& row : CardTextStyles) row.fill(257);
-    const std::string bytes = ReadFileOrThrow(DataFilePath(kStyleFile));
+    const std::string bytes = ReadFileOrThrow(DataFilePath(data_file::kStyle));
     const int styles = int(std::min<size_t>(bytes.size() / kStyleBytes, kMaxStyles));
     for (int k = 1; k <= styles; ++k)
         for (int v = 0; v < 9; ++v)
@@ -128,7 +118,7 @@ void LoadLastCard() {
 void SaveFieldAttributes() {
     uint8_t table[8000];
     for (int f = 1; f <= kMaxFields; ++f) PutI16(table + 2 * (f - 1), FieldAttributes[size_t(f)]);
-    RecordFile file(DataFilePath(kDefinitionFile), 8000, RecordFile::Mode::ReadWrite);
+    RecordFile file(DataFilePath(data_file::kDefinition), 8000, RecordFile::Mode::ReadWrite);
     file.Write(kAttributesTable, table);
     file.Sync();
 }
@@ -151,9 +141,9 @@ int DescriptorValue(std::string_view line) {
 void LoadArchiveDescriptor() {
     CoreState.SplitCategoryCount = 0;
     CoreState.SplitField = 0;
-    if (!TryReadFile(DataFilePath(kDescriptorFile))) CoreState.ArchiveDir = SampleArchiveDir();
+    if (!TryReadFile(DataFilePath(data_file::kDescriptor))) CoreState.ArchiveDir = SampleArchiveDir();
     TextReader reader;
-    reader.OpenOrThrow(DataFilePath(kDescriptorFile));
+    reader.OpenOrThrow(DataFilePath(data_file::kDescriptor));
     reader.SkipLine();
     reader.SkipLine();
     CoreState.CardWordCount = ClampCardSize(DescriptorValue(reader.ReadLine()), kMaxCardWords);
@@ -165,7 +155,7 @@ void LoadArchiveDescriptor() {
 void LoadMouseOption() {
     CoreState.MouseEntry = 1;
     // An empty switch file counts as missing.
-    auto bytes = TryReadFile(DataFilePath(kMouseFile));
+    auto bytes = TryReadFile(DataFilePath(data_file::kMouseSwitch));
     if (bytes && !bytes->empty()) CoreState.MouseEntry = (*bytes)[0] == 1 ? 1 : 0;
 }
 
@@ -181,8 +171,8 @@ void OpenArchive() {
     LoadArchiveDescriptor();
     LoadMouseOption();
 
-    LoadFieldList(kJumpRuleFile, '=', JumpRuleFields);
-    LoadFieldList(kTerritorialLinkFile, ',', TerritorialLinkFields);
+    LoadFieldList(data_file::kJumpRule, '=', JumpRuleFields);
+    LoadFieldList(data_file::kTerritorialLink, ',', TerritorialLinkFields);
 
     CoreState.CurrentPage = 1;
     CoreState.CurrentField = 1;
@@ -202,11 +192,11 @@ void OpenArchive() {
     if (CoreState.PageHeight == 0) CoreState.PageHeight = 480;
 
     CoreState.DesignerDir = CoreState.ArchiveDir;
-    TextBuilder().Line(CoreState.DesignerDir).Save(DataFilePath(kDesignerDirFile));
+    TextBuilder().Line(CoreState.DesignerDir).Save(DataFilePath(data_file::kEditFolder));
 
     RecordFile definition;
     if (!rebuildDefinition &&
-        definition.TryOpen(DataFilePath(kDefinitionFile), 8000, RecordFile::Mode::Read)) {
+        definition.TryOpen(DataFilePath(data_file::kDefinition), 8000, RecordFile::Mode::Read)) {
         definition.Close();
         LoadArchiveDefinition();
     } else {
@@ -227,7 +217,7 @@ void OpenArchive() {
 
     RecordFile linked;
     CoreState.HasLinkedArchives =
-        linked.TryOpen(DataFilePath(kLinkedArchiveFile), 1, RecordFile::Mode::Read) ? 1 : 0;
+        linked.TryOpen(DataFilePath(data_file::kLinkedArchive), 1, RecordFile::Mode::Read) ? 1 : 0;
     CoreState.FirstCardWord = 0;
     CoreState.SearchAsList = 0;
 
@@ -248,7 +238,7 @@ bool SaveArchiveSettings() {
             ok = false;
         }
     };
-    step([] { TextBuilder().Line(CoreState.ArchiveDir).Save(DataFilePath(kLastArchiveFile)); });
+    step([] { TextBuilder().Line(CoreState.ArchiveDir).Save(DataFilePath(data_file::kLastArchive)); });
     step([] { SaveSettingsWordFile(); });
     step([] { SaveFieldAttributes(); });
     step([] { SaveSearchCriteria(StationFilePath("Condizio.")); });

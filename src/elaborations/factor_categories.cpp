@@ -53,9 +53,9 @@ FlagList& AfcFlags(FactorRoad road) {
 }
 
 int CountAfcListEntries(FactorRoad road) {
-    if (road == FactorRoad::Standard) return CountLines(kStandardGridId, kMaxGridLines);
-    const int gridLines = CountLines(kQuickGridId, kMaxGridLines);
-    const int extraLines = CountLines(kAdditionalVariablesId, 2 * kMaxGridLines);
+    if (road == FactorRoad::Standard) return CountLines(data_file::kGrid, kMaxGridLines);
+    const int gridLines = CountLines(data_file::kQuickGrid, kMaxGridLines);
+    const int extraLines = CountLines(data_file::kAdditionalVariables, 2 * kMaxGridLines);
     return std::min(gridLines + (extraLines + 1) / 2, kMaxGridLines);
 }
 

@@ -12,7 +12,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kGridId = 37, kHeadingsId = 60, kHeadingsScratchId = 118;
 constexpr int kGridLineWidth = 300;
 // Renumbering rewrites a file the user edits: every line is kept whole.
 constexpr size_t kHeadingLineWidth = std::string::npos;
@@ -40,7 +39,7 @@ std::string LinePrefix(int n) {
 
 bool RenumberTableHeadings() {
     TextReader in;
-    if (!in.Open(DataFilePath(kHeadingsId))) return false;
+    if (!in.Open(DataFilePath(data_file::kHeadings))) return false;
     TextBuilder out;
     int block = 0;
     while (!in.Eof()) {
@@ -58,8 +57,9 @@ bool RenumberTableHeadings() {
             if (line.compare(0, 3, "///") == 0) break;
         }
     }
-    out.Save(DataFilePath(kHeadingsScratchId));
-    WriteFileAtomic(DataFilePath(kHeadingsId), ReadFileOrThrow(DataFilePath(kHeadingsScratchId)));
+    out.Save(DataFilePath(data_file::kHeadingsScratch));
+    WriteFileAtomic(DataFilePath(data_file::kHeadings),
+                    ReadFileOrThrow(DataFilePath(data_file::kHeadingsScratch)));
     return true;
 }
 
@@ -87,7 +87,7 @@ std::vector<std::string> CheckGridLine(int n, std::string_view line, const GridL
 void WriteCategoryGridCheck() {
     TextBuilder out;
     TextReader grid;
-    if (!grid.Open(DataFilePath(kGridId))) {
+    if (!grid.Open(DataFilePath(data_file::kGrid))) {
         out.Line(LoadText(kNoGrid));
     } else {
         GridLine previous;
@@ -109,7 +109,7 @@ void WriteCategoryGridCheck() {
 void WriteNumberedCategoryGrid() {
     TextBuilder out;
     TextReader grid;
-    if (!grid.Open(DataFilePath(kGridId))) {
+    if (!grid.Open(DataFilePath(data_file::kGrid))) {
         out.Line(LoadText(kNoGrid));
     } else {
         for (int n = 1; !grid.Eof(); ++n)
@@ -138,8 +138,8 @@ std::string SavedHeadingsPath(const std::string& chosen) {
 }
 
 void SaveGridPair(const std::string& chosen) {
-    const std::string grid = ReadFileOrThrow(DataFilePath(kGridId));
-    const std::string headings = ReadFileOrThrow(DataFilePath(kHeadingsId));
+    const std::string grid = ReadFileOrThrow(DataFilePath(data_file::kGrid));
+    const std::string headings = ReadFileOrThrow(DataFilePath(data_file::kHeadings));
     WriteFileAtomic(SavedGridPath(chosen), grid);
     WriteFileAtomic(SavedHeadingsPath(chosen), headings);
 }
@@ -147,8 +147,8 @@ void SaveGridPair(const std::string& chosen) {
 void RestoreGridPair(const std::string& chosen) {
     const std::string grid = ReadFileOrThrow(SavedGridPath(chosen));
     const std::string headings = ReadFileOrThrow(SavedHeadingsPath(chosen));
-    WriteFileAtomic(DataFilePath(kGridId), grid);
-    WriteFileAtomic(DataFilePath(kHeadingsId), headings);
+    WriteFileAtomic(DataFilePath(data_file::kGrid), grid);
+    WriteFileAtomic(DataFilePath(data_file::kHeadings), headings);
 }
 
 }  // namespace qv

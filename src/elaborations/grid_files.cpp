@@ -177,8 +177,8 @@ std::vector<int32_t> LoadQuantitativeGrid(const std::string& path) {
 }
 
 void GenerateDichotomousGrid() {
-    const std::string namesPath = DataFilePath(22);
-    const std::string labelsPath = DataFilePath(23);
+    const std::string namesPath = DataFilePath(data_file::kFieldName);
+    const std::string labelsPath = DataFilePath(data_file::kLabel);
     const std::string names = ReadFileOrThrow(namesPath);
     std::string labels;
     bool labelsRead = false;
@@ -252,11 +252,11 @@ void GenerateDichotomousGrid() {
                 break;
         }
     }
-    out.Save(DataFilePath(37));
+    out.Save(DataFilePath(data_file::kGrid));
 }
 
 void GenerateQuantitativeGrid() {
-    const std::string namesPath = DataFilePath(22);
+    const std::string namesPath = DataFilePath(data_file::kFieldName);
     const std::string names = ReadFileOrThrow(namesPath);
     TextBuilder out;
     const int count = std::min(CoreState.FieldCount, kMaxFields);
@@ -264,12 +264,12 @@ void GenerateQuantitativeGrid() {
         if (FieldTypes[f] != 4 && FieldTypes[f] != 7) continue;
         out.Line("*" + std::to_string(f) + "*" + NameRecord(names, namesPath, f - 1));
     }
-    out.Save(DataFilePath(43));
+    out.Save(DataFilePath(data_file::kQuantGrid));
 }
 
 void GenerateTableHeadings() {
     TextReader reader;
-    reader.OpenOrThrow(DataFilePath(21));
+    reader.OpenOrThrow(DataFilePath(data_file::kDeclaration));
     if (!reader.Eof()) reader.SkipLine();
     TextBuilder out;
     int block = 0;
@@ -291,7 +291,7 @@ void GenerateTableHeadings() {
             .Line(line.size() > 5 ? std::string_view(line).substr(5) : "")
             .Line("///");
     }
-    out.Save(DataFilePath(60));
+    out.Save(DataFilePath(data_file::kHeadings));
 }
 
 bool TableHeadingsReader::Open(const std::string& path) {

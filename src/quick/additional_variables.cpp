@@ -16,7 +16,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kQuickGridId = 58, kMatrixId = 83;
 constexpr size_t kLabelWidth = 255;
 // Rule lines are not cut at the label width: an at-least rule copied from a report easily runs
 // longer, and a cut line would silently lose its last items.
@@ -49,7 +48,7 @@ std::optional<int> WholeNumber(const std::string& text) {
 // The grid groups; a missing grid is an error only where the matrix is written.
 QuickGridGroups LoadGroups(bool required) {
     QuickGridGroups groups;
-    const std::string path = DataFilePath(kQuickGridId);
+    const std::string path = DataFilePath(data_file::kQuickGrid);
     TextReader probe;
     if (!required && !probe.Open(path)) return groups;
     const CategoryGrid grid = LoadCategoryGrid(path);
@@ -145,7 +144,7 @@ QuickGridGroups LoadQuickGridGroups() {
 
 std::optional<std::vector<AdditionalRule>> ReadAdditionalRules() {
     std::optional<std::vector<std::string>> lines =
-        TextReader::ReadLines(DataFilePath(kAdditionalRulesId), kRuleWidth);
+        TextReader::ReadLines(DataFilePath(data_file::kAdditionalVariables), kRuleWidth);
     if (!lines) return std::nullopt;
     while (!lines->empty() && lines->back().empty()) lines->pop_back();
     std::vector<AdditionalRule> rules;
@@ -207,7 +206,7 @@ std::vector<RuleFault> BuildAdditionalVariables(Progress& progress) {
     const int64_t areaRecords = MatrixAreaRecords(last);
     const size_t areaBytes = size_t(areaRecords) * kMatrixRecordBytes;
     const int64_t gridLines = groups.LineCount();
-    RecordFile matrix(DataFilePath(kMatrixId), kMatrixRecordBytes, RecordFile::Mode::ReadWrite);
+    RecordFile matrix(DataFilePath(data_file::kBitMatrix), kMatrixRecordBytes, RecordFile::Mode::ReadWrite);
     // Rules written after the areas of a different grid would stand for the wrong variables.
     if (matrix.RecordCount() < gridLines * areaRecords) ThrowIo(kReadPastEnd, matrix.Path());
 
@@ -266,7 +265,7 @@ void WriteRulesInWords() {
     TextBuilder out;
     const std::optional<std::vector<AdditionalRule>> rules = ReadAdditionalRules();
     if (!rules) {
-        out.Line(LoadText(545) + DataFilePath(kAdditionalRulesId) + LoadText(544));
+        out.Line(LoadText(545) + DataFilePath(data_file::kAdditionalVariables) + LoadText(544));
         out.Save(ReportFilePath());
         return;
     }

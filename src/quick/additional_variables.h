@@ -20,7 +20,6 @@
 
 namespace qv {
 
-constexpr int kAdditionalRulesId = 59;  // "agg-dat.txt"
 constexpr int kGroupNameWidth = 10;
 
 // The groups of the quick grid: a line's group name is its label up to the first blank, cut to

@@ -14,7 +14,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kQuickGridId = 58, kSavedConditionsId = 102;
 constexpr int kMaxVariables = 4000;
 constexpr size_t kNameWidth = 10;
 
@@ -58,7 +57,7 @@ std::vector<ConditionItem> ParseCardSetCondition(const std::string& text) {
 
 ReportVariables ReportVariables::Read() {
     TextReader reader;
-    reader.OpenOrThrow(DataFilePath(kQuickGridId));
+    reader.OpenOrThrow(DataFilePath(data_file::kQuickGrid));
     std::vector<std::string> lines;
     while (!reader.Eof()) lines.push_back(reader.ReadLine());
     return FromLines(lines);
@@ -147,7 +146,7 @@ int64_t CountCommonCards(const std::vector<uint8_t>& a, const std::vector<uint8_
 
 std::vector<std::string> ReadSavedConditionTitles() {
     std::vector<std::string> titles;
-    if (const auto lines = TextReader::ReadLines(DataFilePath(kSavedConditionsId)))
+    if (const auto lines = TextReader::ReadLines(DataFilePath(data_file::kSavedConditions)))
         for (const std::string& line : *lines)
             if (!line.empty() && line[0] == '*') titles.push_back(line.substr(1));
     return titles;
@@ -157,7 +156,7 @@ std::vector<std::string> ApplySavedCondition(int k, const std::string& title) {
     CoreState.ReportCondition = k;
     std::vector<std::string> skipped;
     const std::optional<std::vector<std::string>> lines =
-        TextReader::ReadLines(DataFilePath(kSavedConditionsId));
+        TextReader::ReadLines(DataFilePath(data_file::kSavedConditions));
     std::optional<std::vector<uint8_t>> selection;
     if (lines) {
         const ReportVariables variables = ReportVariables::Read();

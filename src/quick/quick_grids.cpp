@@ -16,10 +16,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kGridId = 37, kHeadingsId = 60, kQuantGridId = 43;
-constexpr int kQuickGridId = 58, kQuickHeadingsId = 61, kQuickQuantGridId = 89;
-constexpr int kTerritoryListId = 90, kDateListId = 91, kLinkDefinitionsId = 92;
-constexpr int kDeclarationsId = 21, kReportId = 36;
 constexpr size_t kLineWidth = 255;
 // Grid lines are read up to 300 characters; a copy keeps all of them.
 constexpr size_t kGridCopyWidth = 300;
@@ -39,7 +35,7 @@ bool CopyLines(int fromId, int toId) {
 // definition numbers them: a coded field takes one number for each of its answers.
 void WriteDeclaredFieldList(char code, int listId) {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(kDeclarationsId));
+    in.OpenOrThrow(DataFilePath(data_file::kDeclaration));
     if (!in.Eof()) in.SkipLine();
     TextBuilder out;
     int field = 0;
@@ -101,11 +97,11 @@ const char* const kLinkLabels[kLinkBlockLines] = {
 
 QuickGridCopy CopyGridsToQuickSet(const ConfirmReplace& confirmReplace) {
     QuickGridCopy copy;
-    if (FileExists(DataFilePath(kQuickGridId)) && !(confirmReplace && confirmReplace())) return copy;
+    if (FileExists(DataFilePath(data_file::kQuickGrid)) && !(confirmReplace && confirmReplace())) return copy;
     copy.Done = true;
-    copy.GridMissing = !CopyLines(kGridId, kQuickGridId);
-    copy.HeadingsMissing = !CopyLines(kHeadingsId, kQuickHeadingsId);
-    copy.QuantGridMissing = !CopyLines(kQuantGridId, kQuickQuantGridId);
+    copy.GridMissing = !CopyLines(data_file::kGrid, data_file::kQuickGrid);
+    copy.HeadingsMissing = !CopyLines(data_file::kHeadings, data_file::kQuickHeadings);
+    copy.QuantGridMissing = !CopyLines(data_file::kQuantGrid, data_file::kQuickQuantGrid);
     return copy;
 }
 
@@ -119,26 +115,27 @@ std::string QuickGridCopyStatus(const QuickGridCopy& copy) {
 }
 
 void WriteTerritorialVariableList() {
-    WriteDeclaredFieldList('K', kTerritoryListId);
+    WriteDeclaredFieldList('K', data_file::kQuickTerritoryList);
 }
 
 void WriteDateVariableList() {
-    WriteDeclaredFieldList('D', kDateListId);
+    WriteDeclaredFieldList('D', data_file::kQuickDateList);
 }
 
 bool WriteLinkTemplate(const ConfirmReplace& confirmReplace) {
-    if (FileExists(DataFilePath(kLinkDefinitionsId)) && !(confirmReplace && confirmReplace())) return false;
+    if (FileExists(DataFilePath(data_file::kLinkDefinitions)) && !(confirmReplace && confirmReplace()))
+        return false;
     TextBuilder out;
     for (int block = 0; block < kLinkTemplateBlocks; ++block)
         for (const char* label : kLinkLabels) out.Line(label);
-    out.Save(DataFilePath(kLinkDefinitionsId));
+    out.Save(DataFilePath(data_file::kLinkDefinitions));
     return true;
 }
 
 void WriteGridWithHeadings() {
     TextReader grid, headings;
-    const bool gridOpen = grid.Open(DataFilePath(kQuickGridId));
-    const bool headingsOpen = headings.Open(DataFilePath(kQuickHeadingsId));
+    const bool gridOpen = grid.Open(DataFilePath(data_file::kQuickGrid));
+    const bool headingsOpen = headings.Open(DataFilePath(data_file::kQuickHeadings));
     TextBuilder out;
     if (!gridOpen) out.Line(LoadText(636));
     if (!headingsOpen) out.Line(LoadText(637));
@@ -157,13 +154,13 @@ void WriteGridWithHeadings() {
             out.Line(line);
         }
     }
-    out.Save(DataFilePath(kReportId));
+    out.Save(DataFilePath(data_file::kReport));
 }
 
 void WriteNumberedGrid() {
     TextBuilder out;
     std::optional<std::vector<std::string>> lines =
-        TextReader::ReadLines(DataFilePath(kQuickGridId), kLineWidth);
+        TextReader::ReadLines(DataFilePath(data_file::kQuickGrid), kLineWidth);
     if (!lines) {
         out.Line(LoadText(647));
     } else {
@@ -171,16 +168,16 @@ void WriteNumberedGrid() {
         for (size_t n = 0; n < lines->size(); ++n)
             out.Line(head + Right(int64_t(n) + 1, 5) + " = " + (*lines)[n]);
     }
-    out.Save(DataFilePath(kReportId));
+    out.Save(DataFilePath(data_file::kReport));
 }
 
 void WriteGridDiagnostics() {
     TextBuilder out;
     std::optional<std::vector<std::string>> lines =
-        TextReader::ReadLines(DataFilePath(kQuickGridId), kLineWidth);
+        TextReader::ReadLines(DataFilePath(data_file::kQuickGrid), kLineWidth);
     if (!lines) {
         out.Line(LoadText(647));
-        out.Save(DataFilePath(kReportId));
+        out.Save(DataFilePath(data_file::kReport));
         return;
     }
     const std::string lineWord = LoadText(641);
@@ -209,7 +206,7 @@ void WriteGridDiagnostics() {
         previous = line;
         havePrevious = true;
     }
-    out.Save(DataFilePath(kReportId));
+    out.Save(DataFilePath(data_file::kReport));
 }
 
 }  // namespace qv

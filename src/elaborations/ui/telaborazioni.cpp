@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "core/core_state.h"
+#include "core/data_files.h"
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
 #include "elaborations/ui/batch_jobs.h"
@@ -18,7 +19,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 35;
-constexpr int kGridId = 37, kQuantGridId = 43;
 
 }  // namespace
 
@@ -61,8 +61,8 @@ TElaborazioni::TElaborazioni(QWidget* owner) : QDialog(owner) {
 }
 
 void TElaborazioni::TestGrids() {
-    GridPresentFlag = FileOpens(kGridId);
-    QuantGridPresentFlag = FileOpens(kQuantGridId);
+    GridPresentFlag = FileOpens(data_file::kGrid);
+    QuantGridPresentFlag = FileOpens(data_file::kQuantGrid);
 }
 
 void TElaborazioni::FormCreate() {

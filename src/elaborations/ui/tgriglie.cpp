@@ -25,7 +25,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 51;
-constexpr int kGridId = 37, kQuantGridId = 43;
 constexpr int kGridViewer = -18, kHeadingsViewer = -19, kQuantGridViewer = -20, kCheckViewer = -37;
 constexpr int kCategoryGridPass = 0, kQuantGridPass = 1;
 
@@ -107,7 +106,7 @@ void TGriglie::FormCreate() {
 }
 
 void TGriglie::CreaGrlClick() {
-    if (FileOpens(kGridId) && !ConfirmGridReplacement(this, kCategoryGridPass)) return;
+    if (FileOpens(data_file::kGrid) && !ConfirmGridReplacement(this, kCategoryGridPass)) return;
     const bool done = Guarded([] {
         GenerateDichotomousGrid();
         GenerateTableHeadings();
@@ -117,7 +116,7 @@ void TGriglie::CreaGrlClick() {
 }
 
 void TGriglie::CreaGRQClick() {
-    if (FileOpens(kQuantGridId) && !ConfirmGridReplacement(this, kQuantGridPass)) return;
+    if (FileOpens(data_file::kQuantGrid) && !ConfirmGridReplacement(this, kQuantGridPass)) return;
     const bool done = Guarded([] { GenerateQuantitativeGrid(); });
     if (done) Status2->setText(QStringLiteral("Ok"));
     CoreState.CommandCode = 0;
