@@ -14,6 +14,7 @@
 #include "core/typed_values.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/progress.h"
 #include "platform/text_file.h"
@@ -47,12 +48,6 @@ std::optional<int64_t> ReadWhole(std::string_view s) {
     v = negative ? -v : v;
     if (v > INT32_MAX) return std::nullopt;
     return v;
-}
-
-std::string RightAligned(int64_t v, int width) {
-    char out[32];
-    std::snprintf(out, sizeof out, "%*lld", width, static_cast<long long>(v));
-    return out;
 }
 
 bool IsFixedLayout(int format) {

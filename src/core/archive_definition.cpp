@@ -7,9 +7,11 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_format.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/short_string.h"
 #include "platform/text_file.h"
 
@@ -219,15 +221,11 @@ void ResetSearchConditionsAllTerritories() {
     NumericConditionHigh.fill(kEmptyNumber);
 }
 
-int CategoryCount(int f) {
-    return std::max(0, FieldLastLabel[f] - FieldFirstLabel[f] + 1);
-}
-
 void SetCategorySlots(int declared) {
     int next = 1;
     for (int f = 1; f <= declared; ++f) {
         if (FieldTypes[f] == 0) {
-            const int n = CategoryCount(f);
+            const int n = FieldCategoryCount(f);
             // Slots past the table are not given: this field and the later ones get none.
             if (next <= kMaxFields && next + n - 1 <= kMaxFields) {
                 FieldFirstCategory[f] = int16_t(next);
@@ -249,7 +247,7 @@ void SetStatisticsCounters(int declared) {
         int size = -1;
         switch (FieldTypes[f]) {
             case 0:
-                size = CategoryCount(f);
+                size = FieldCategoryCount(f);
                 break;
             case 1:
                 if (f > 1) FieldStatisticsIndex[f] = FieldStatisticsIndex[f - 1];
@@ -338,15 +336,8 @@ int CodedFieldAnswers(char c) {
 
 int32_t ReadColumnNumber(std::string_view line, int first, int last) {
     if (first < 1 || size_t(first) > line.size()) return 0;
-    size_t i = size_t(first) - 1;
-    const size_t end = last <= 0 ? line.size() : std::min(line.size(), size_t(last));
-    while (i < end && line[i] == ' ') ++i;
-    bool negative = false;
-    if (i < end && (line[i] == '-' || line[i] == '+')) negative = line[i++] == '-';
-    int64_t v = 0;
-    for (; i < end && line[i] >= '0' && line[i] <= '9'; ++i)
-        v = std::min<int64_t>(v * 10 + (line[i] - '0'), INT32_MAX);
-    return int32_t(negative ? -v : v);
+    const size_t width = last <= 0 ? std::string_view::npos : size_t(std::max(0, last - first + 1));
+    return LeadingInteger(line.substr(size_t(first) - 1), width);
 }
 
 void LoadArchiveDefinition() {

@@ -15,6 +15,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -32,17 +33,6 @@ constexpr int kRuleLineWidth = 200;
 
 // A decimal number from the start of the text: leading blanks skipped, an optional sign, then
 // digits up to the first other character; 0 without digits. Large values saturate.
-int ParseInteger(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    int64_t v = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-        v = std::min<int64_t>(v * 10 + (s[i] - '0'), INT32_MAX);
-    return int(negative ? -v : v);
-}
-
 // Card words and text bytes: 50..limit, raised to a multiple of 50.
 int ClampCardSize(int value, int limit) {
     value = std::clamp(value, 50, limit);
@@ -58,7 +48,7 @@ void LoadFieldList(int fileId, char separator, FieldFlags& flags) {
         const std::string line = reader.ReadLine(kRuleLineWidth);
         const size_t at = line.find(separator);
         if (at == std::string::npos) continue;
-        const int field = ParseInteger(std::string_view(line).substr(0, at));
+        const int field = LeadingInteger(std::string_view(line).substr(0, at));
         if (field > 0 && field < kMaxFields) flags[size_t(field)] = 1;
     }
 }
@@ -135,7 +125,7 @@ int DescriptorValue(std::string_view line) {
     const size_t blank = rest.find(' ');
     // The value counts only when a blank follows it.
     if (blank == std::string_view::npos) return 0;
-    return ParseInteger(rest.substr(0, blank));
+    return LeadingInteger(rest.substr(0, blank));
 }
 
 void LoadArchiveDescriptor() {

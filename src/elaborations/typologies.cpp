@@ -11,6 +11,7 @@
 #include "elaborations/factor_counts.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -92,12 +93,6 @@ int16_t ReadWeightColumns(const std::string& line) {
     for (int k = 0; k < exponent && v < limit; ++k) v *= 10;
     v = std::min<int64_t>(v, INT16_MAX);
     return int16_t(negative ? -v : v);
-}
-
-std::string RightAligned(long v, int width) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%*ld", width, v);
-    return buffer;
 }
 
 bool IsSelected(int64_t card) {

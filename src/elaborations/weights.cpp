@@ -10,6 +10,7 @@
 #include "elaborations/grid_files.h"
 #include "elaborations/report_conventions.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -23,20 +24,8 @@ constexpr int kBlockCards = 2048;
 // A number as the readers of these files take one: blanks around it, an optional sign, digits.
 // Anything else gives 0.
 int32_t ReadNumber(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
-    size_t end = s.size();
-    while (end > i && s[end - 1] == ' ') --end;
-    bool negative = false;
-    if (i < end && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
-    if (i == end) return 0;
-    int64_t v = 0;
-    for (; i < end; ++i) {
-        if (s[i] < '0' || s[i] > '9') return 0;
-        v = v * 10 + (s[i] - '0');
-        if (v > INT32_MAX) return 0;
-    }
-    return int32_t(negative ? -v : v);
+    const size_t end = s.find_last_not_of(' ');
+    return WholeInteger(s.substr(0, end == std::string_view::npos ? 0 : end + 1)).value_or(0);
 }
 
 // Header lines of the strata files: the count line, one line per variable, the column line.

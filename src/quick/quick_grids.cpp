@@ -9,6 +9,7 @@
 #include "core/data_files.h"
 #include "core/text_tables.h"
 #include "elaborations/grid_files.h"
+#include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 
@@ -65,12 +66,6 @@ void WriteDeclaredFieldList(char code, int listId) {
         field += fields;
     }
     out.Save(DataFilePath(listId));
-}
-
-std::string Right(int64_t n, int width) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%*lld", width, static_cast<long long>(n));
-    return buf;
 }
 
 // Digits with an optional leading minus that fit a 32-bit number.
@@ -166,7 +161,7 @@ void WriteNumberedGrid() {
     } else {
         const std::string head = LoadText(646);
         for (size_t n = 0; n < lines->size(); ++n)
-            out.Line(head + Right(int64_t(n) + 1, 5) + " = " + (*lines)[n]);
+            out.Line(head + RightAligned(int64_t(n) + 1, 5) + " = " + (*lines)[n]);
     }
     out.Save(DataFilePath(data_file::kReport));
 }
@@ -185,7 +180,7 @@ void WriteGridDiagnostics() {
     bool havePrevious = false;
     for (size_t i = 0; i < lines->size(); ++i) {
         const std::string& text = (*lines)[i];
-        const std::string n = Right(int64_t(i) + 1, 4);
+        const std::string n = RightAligned(int64_t(i) + 1, 4);
         const std::string quoted = " \"" + text + "\": ";
         auto formA = [&](int message) { out.Line(lineWord + " " + n + quoted + LoadText(message)); };
         auto formB = [&](int message) { out.Line("riga: " + n + quoted + LoadText(message)); };
