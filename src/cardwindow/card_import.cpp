@@ -33,23 +33,6 @@ bool IsBlankOrControl(char c) {
     return uint8_t(c) <= 32;
 }
 
-// An optional sign and digits, nothing else; none when it does not read or leaves 32 bits.
-std::optional<int64_t> ReadWhole(std::string_view s) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    if (i == s.size()) return std::nullopt;
-    int64_t v = 0;
-    for (; i < s.size(); ++i) {
-        if (!IsDigit(s[i])) return std::nullopt;
-        v = v * 10 + (s[i] - '0');
-        if (v > int64_t(INT32_MAX) + 1) return std::nullopt;
-    }
-    v = negative ? -v : v;
-    if (v > INT32_MAX) return std::nullopt;
-    return v;
-}
-
 bool IsFixedLayout(int format) {
     return format == kImportFixed || format == kImportFixed + kImportYearFirst;
 }
@@ -77,7 +60,9 @@ void StoreText(int field, const std::string& piece) {
 // 30000, the first character of a quick-entry field, one more with the zero-as-one mark.
 std::optional<int> CodedNumber(int field, const std::string& piece) {
     std::optional<int> v;
-    if (auto whole = ReadWhole(piece); whole && *whole > -kWholeLimit && *whole < kWholeLimit)
+    // No blank may lead the piece.
+    if (auto whole = piece.empty() || piece[0] == ' ' ? std::nullopt : WholeInteger(piece);
+        whole && *whole > -kWholeLimit && *whole < kWholeLimit)
         v = int(*whole);
     if (IsQuickEntryField(field) && !piece.empty()) {
         const char c = piece[0];
@@ -204,7 +189,7 @@ ImportFieldOrder ReadImportFieldOrder(const std::string& fileBytes, int format) 
         const std::string head = texts[0] + " " + RightAligned(lineNo, 4);
 
         ImportPiece piece;
-        if (const auto field = ReadWhole(TrimBlanks(fieldText))) {
+        if (const auto field = WholeInteger(TrimBlanks(fieldText))) {
             if (*field > fieldCount)
                 order.findings.push_back(head + " - " + std::to_string(*field) + texts[1] + " " +
                                          std::to_string(fieldCount));
@@ -215,7 +200,7 @@ ImportFieldOrder ReadImportFieldOrder(const std::string& fileBytes, int format) 
         }
         bool widthUnreadable = false;
         if (!TrimBlanks(widthText).empty()) {
-            if (const auto width = ReadWhole(TrimBlanks(widthText))) {
+            if (const auto width = WholeInteger(TrimBlanks(widthText))) {
                 piece.width = int(std::clamp<int64_t>(*width, 0, INT32_MAX));
             } else {
                 order.findings.push_back(head + texts[4] + widthText + "\"");
