@@ -11,6 +11,7 @@
 #include "core/archive_open.h"
 #include "core/card_notes.h"
 #include "core/card_store.h"
+#include "core/compiler_fields.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/bytes.h"
@@ -36,19 +37,14 @@ bool SameDirectory(const std::string& a, const std::string& b) {
 }
 
 // The card size the program would open the archive with, as its descriptor gives it.
-int DescriptorCardSize(int value, int limit) {
-    value = std::clamp(value, 50, limit);
-    return (value + 49) / 50 * 50;
-}
-
 std::optional<CardGeometry> DescriptorGeometry(const std::string& dir) {
     TextReader reader;
     if (!reader.Open(dir + "morvidex.dat")) return std::nullopt;
     reader.SkipLine();
     reader.SkipLine();
     CardGeometry g;
-    g.wordCount = DescriptorCardSize(DescriptorValue(reader.ReadLine()), kMaxCardWords);
-    g.textBytes = DescriptorCardSize(DescriptorValue(reader.ReadLine()), kMaxCardTextBytes);
+    g.wordCount = CardSizeFromDescriptor(DescriptorValue(reader.ReadLine()), kMaxCardWords);
+    g.textBytes = CardSizeFromDescriptor(DescriptorValue(reader.ReadLine()), kMaxCardTextBytes);
     return g;
 }
 

@@ -13,6 +13,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_format.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
@@ -22,7 +23,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kLabelRecordBytes = 61;
 constexpr int kLabelChars = 60;
 constexpr size_t kKeyChars = 30;
 constexpr size_t kLineChars = 80;
@@ -40,18 +40,6 @@ bool IsEndLine(const std::string& line) {
     std::string mark = line.size() > 4 ? line.substr(4, 5) : std::string();
     while (!mark.empty() && mark.back() == ' ') mark.pop_back();
     return mark == " ///";
-}
-
-std::vector<std::string> ReadLabels(int first, int count) {
-    RecordFile file(DataFilePath(data_file::kLabel), kLabelRecordBytes, RecordFile::Mode::Read);
-    std::vector<uint8_t> records(size_t(count) * kLabelRecordBytes);
-    file.Read(first, records.data(), count);
-    std::vector<std::string> labels;
-    for (int i = 0; i < count; ++i) {
-        const char* r = reinterpret_cast<const char*>(records.data()) + size_t(i) * kLabelRecordBytes;
-        labels.emplace_back(r, strnlen(r, kLabelChars));
-    }
-    return labels;
 }
 
 CardCount RenumberCards(int first, int last, const std::vector<int>& order, Progress& progress,
@@ -181,7 +169,7 @@ ReorderRun ReorderMarkedCategories(Progress& progress) {
             run.tooLarge.push_back(f);
             continue;
         }
-        const std::vector<std::string> labels = ReadLabels(first, count);
+        const std::vector<std::string> labels = ReadCategoryLabels(first, count);
         const std::vector<int> order = AlphabeticalCategoryOrder(labels);
 
         TextBuilder permutation;

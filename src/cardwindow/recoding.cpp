@@ -30,23 +30,6 @@ constexpr int kInstructionLines = 4;
 constexpr size_t kLabelChars = 60;
 constexpr int32_t kCardsPerBlock = 256;
 
-std::string LabelText(const uint8_t* record) {
-    size_t n = 0;
-    while (n < kLabelChars && record[n] != 0) ++n;
-    return std::string(reinterpret_cast<const char*>(record), n);
-}
-
-// Labels of the field's categories 1 .. count.
-std::vector<std::string> ReadLabels(int field, int count) {
-    std::vector<std::string> labels;
-    if (count < 1) return labels;
-    RecordFile file(DataFilePath(data_file::kLabel), kNameRecordBytes, RecordFile::Mode::Read);
-    std::vector<uint8_t> records(size_t(count) * kNameRecordBytes);
-    file.Read(FieldFirstLabel[size_t(field)], records.data(), count);
-    for (int k = 0; k < count; ++k) labels.push_back(LabelText(&records[size_t(k) * kNameRecordBytes]));
-    return labels;
-}
-
 // Renumbers the category words at `positions` of cards 0 .. last into `copy`, a copy of the
 // numeric card file; every other byte is copied unchanged.
 void RenumberedCopy(const CardFiles& files, int32_t last, const std::vector<int>& positions,
@@ -90,7 +73,8 @@ bool IsRecodableField(int field) {
 std::string RecodingBaseText(int field) {
     TextBuilder text;
     for (int t = 0; t < kInstructionLines; ++t) text.Line(LoadText(kFirstInstructionText + t));
-    const std::vector<std::string> labels = ReadLabels(field, FieldCategoryCount(field));
+    const std::vector<std::string> labels =
+        ReadCategoryLabels(FieldFirstLabel[size_t(field)], FieldCategoryCount(field));
     for (size_t k = 1; k <= labels.size(); ++k)
         text.Line(RightAligned(int32_t(k), 5) + RightAligned(int32_t(k), 5) + " = " + labels[k - 1]);
     return text.Text();
@@ -183,7 +167,8 @@ RecodingOutcome RunRecoding(int field, Progress& progress, CardCount* worked) {
     if (!text) return RecodingOutcome::NoText;
 
     // A text already applied (or written for another list) would recode the cards again.
-    const std::vector<std::string> labels = ReadLabels(field, FieldCategoryCount(field));
+    const std::vector<std::string> labels =
+        ReadCategoryLabels(FieldFirstLabel[size_t(field)], FieldCategoryCount(field));
     if (!RecodingTextMatches(*text, labels)) return RecodingOutcome::TextOutOfDate;
     RecodingTables tables = ReadRecodingTables(*text, FieldCategoryCount(field));
     if (!ResolveRecoding(tables)) return RecodingOutcome::MergeCycle;

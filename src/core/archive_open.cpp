@@ -8,6 +8,7 @@
 #include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
+#include "core/compiler_fields.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/selection_files.h"
@@ -30,14 +31,6 @@ constexpr int kMaxLayoutItems = 4000;
 constexpr int kMaxStyles = 9;
 constexpr int kAttributesTable = 10;  // 0-based record of FieldAttributes in "imp-sch.dat"
 constexpr int kRuleLineWidth = 200;
-
-// A decimal number from the start of the text: leading blanks skipped, an optional sign, then
-// digits up to the first other character; 0 without digits. Large values saturate.
-// Card words and text bytes: 50..limit, raised to a multiple of 50.
-int ClampCardSize(int value, int limit) {
-    value = std::clamp(value, 50, limit);
-    return (value + 49) / 50 * 50;
-}
 
 // Marks the fields named at the head of each line, before the separator, in 1..3999.
 void LoadFieldList(int fileId, char separator, FieldFlags& flags) {
@@ -136,8 +129,8 @@ void LoadArchiveDescriptor() {
     reader.OpenOrThrow(DataFilePath(data_file::kDescriptor));
     reader.SkipLine();
     reader.SkipLine();
-    CoreState.CardWordCount = ClampCardSize(DescriptorValue(reader.ReadLine()), kMaxCardWords);
-    CoreState.CardTextBytes = ClampCardSize(DescriptorValue(reader.ReadLine()), kMaxCardTextBytes);
+    CoreState.CardWordCount = CardSizeFromDescriptor(DescriptorValue(reader.ReadLine()), kMaxCardWords);
+    CoreState.CardTextBytes = CardSizeFromDescriptor(DescriptorValue(reader.ReadLine()), kMaxCardTextBytes);
     CoreState.SplitField = DescriptorValue(reader.ReadLine());
     CoreState.SplitCategoryCount = DescriptorValue(reader.ReadLine());
 }
