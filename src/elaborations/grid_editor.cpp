@@ -6,6 +6,7 @@
 #include "core/text_tables.h"
 #include "elaborations/report_conventions.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -17,19 +18,6 @@ constexpr int kGridLineWidth = 300;
 constexpr size_t kHeadingLineWidth = std::string::npos;
 constexpr int kLineText = 926, kNoStar = 923, kNoEquals = 924, kNoSemicolon = 925, kZeroField = 927,
               kBadLow = 928, kBadHigh = 929, kNoField = 930, kNoGrid = 931;
-
-// A number the grid reader takes as written: an optional '-', then digits, within 32 bits.
-bool ValidNumber(std::string_view s) {
-    size_t i = !s.empty() && s[0] == '-' ? 1 : 0;
-    if (i == s.size()) return false;
-    int64_t v = 0;
-    for (; i < s.size(); ++i) {
-        if (s[i] < '0' || s[i] > '9') return false;
-        v = v * 10 + (s[i] - '0');
-        if (v > int64_t(INT32_MAX) + 1) return false;
-    }
-    return s[0] == '-' || v <= INT32_MAX;
-}
 
 std::string LinePrefix(int n) {
     return LoadText(kLineText) + " " + FormatInteger(n, 4);
@@ -78,8 +66,8 @@ std::vector<std::string> CheckGridLine(int n, std::string_view line, const GridL
     if (line.find('=') == std::string_view::npos) finding(kNoEquals);
     if (line.find(';') == std::string_view::npos) finding(kNoSemicolon);
     if (tokens.HasEquals && !tokens.FieldText.empty() && parsed.Field == 0) finding(kZeroField);
-    if (tokens.HasComma && !ValidNumber(tokens.LowText)) finding(kBadLow);
-    if (tokens.HasSemicolon && !ValidNumber(tokens.HighText)) finding(kBadHigh);
+    if (tokens.HasComma && !PlainInteger(tokens.LowText)) finding(kBadLow);
+    if (tokens.HasSemicolon && !PlainInteger(tokens.HighText)) finding(kBadHigh);
     if (parsed.Field == 0) findings.push_back(LinePrefix(n) + LoadText(kNoField));
     return findings;
 }

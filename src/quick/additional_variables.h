@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/progress.h"
@@ -19,6 +20,10 @@
 // Every item ends with ';'; text after the last ';' is ignored.
 
 namespace qv {
+
+// A whole number written alone in a rule or a condition: blanks around it allowed, no sign, at
+// most nine digits; none otherwise.
+std::optional<int> RuleNumber(std::string_view text);
 
 constexpr int kGroupNameWidth = 10;
 

@@ -6,7 +6,9 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/typed_values.h"
 #include "platform/text_file.h"
+#include "quick/additional_variables.h"
 #include "quick/preparation.h"
 #include "quick/quick_selection.h"
 
@@ -17,23 +19,6 @@ namespace {
 constexpr int kMaxVariables = 4000;
 constexpr size_t kNameWidth = 10;
 
-std::string Trim(const std::string& s) {
-    const size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
-std::optional<int> WholeNumber(const std::string& text) {
-    const std::string t = Trim(text);
-    if (t.empty() || t.size() > 9) return std::nullopt;
-    int value = 0;
-    for (char c : t) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
 }  // namespace
 
 std::vector<ConditionItem> ParseCardSetCondition(const std::string& text) {
@@ -43,12 +28,12 @@ std::vector<ConditionItem> ParseCardSetCondition(const std::string& text) {
          start = end + 1, end = text.find(';', start)) {
         ConditionItem item;
         item.Text = text.substr(start, end - start);
-        if (Trim(item.Text).empty()) continue;
+        if (TrimBlanks(item.Text).empty()) continue;
         const size_t comma = item.Text.find(',');
-        item.Name = Trim(item.Text.substr(0, comma));
+        item.Name = std::string(TrimBlanks(item.Text.substr(0, comma)));
         if (comma != std::string::npos && comma + 1 < item.Text.size()) {
             item.Operator = item.Text[comma + 1];
-            item.Category = WholeNumber(item.Text.substr(comma + 2));
+            item.Category = RuleNumber(item.Text.substr(comma + 2));
         }
         items.push_back(std::move(item));
     }

@@ -68,19 +68,6 @@ void WriteDeclaredFieldList(char code, int listId) {
     out.Save(DataFilePath(listId));
 }
 
-// Digits with an optional leading minus that fit a 32-bit number.
-bool IsNumber(const std::string& s) {
-    size_t i = !s.empty() && s[0] == '-' ? 1 : 0;
-    if (i == s.size()) return false;
-    int64_t v = 0;
-    for (; i < s.size(); ++i) {
-        if (s[i] < '0' || s[i] > '9') return false;
-        v = v * 10 + (s[i] - '0');
-        if (v > int64_t(INT32_MAX) + 1) return false;
-    }
-    return s[0] == '-' || v <= INT32_MAX;
-}
-
 }  // namespace
 
 const char* const kLinkLabels[kLinkBlockLines] = {
@@ -195,8 +182,8 @@ void WriteGridDiagnostics() {
         GridLineTokens tokens;
         const GridLine line = ParseGridLine(text, havePrevious ? &previous : nullptr, &tokens);
         if (tokens.HasEquals && !tokens.FieldText.empty() && line.Field == 0) formB(642);
-        if (tokens.HasComma && !IsNumber(tokens.LowText)) formB(643);
-        if (tokens.HasSemicolon && !IsNumber(tokens.HighText)) formB(644);
+        if (tokens.HasComma && !PlainInteger(tokens.LowText)) formB(643);
+        if (tokens.HasSemicolon && !PlainInteger(tokens.HighText)) formB(644);
         if (line.Field == 0) formC(645);
         previous = line;
         havePrevious = true;
