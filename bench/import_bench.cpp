@@ -8,6 +8,7 @@
 #include "bench_archive.h"
 #include "cardwindow/card_export.h"
 #include "cardwindow/card_import.h"
+#include "core/data_files.h"
 #include "core/text_tables.h"
 #include "platform/progress.h"
 
@@ -26,8 +27,8 @@ double CpuSeconds() {
 }
 
 void EmptyArchive() {
-    WriteFileAtomic(DataFilePath(4), "");
-    WriteFileAtomic(DataFilePath(5), "");
+    WriteFileAtomic(DataFilePath(data_file::kCardText), "");
+    WriteFileAtomic(DataFilePath(data_file::kCardValues), "");
     CardFiles::Current().WriteLastCard(-1);
     CoreState.LastCard = -1;
 }
@@ -48,8 +49,9 @@ int main() {
     CoreState.ImportFormat = kImportTab;
     constexpr int kCards = 100000;
     WriteCards(kCards);
-    WriteFileAtomic(DataFilePath(4), std::string(size_t(kCards) * size_t(CoreState.CardTextBytes), 'x'));
-    WriteFileAtomic(DataFilePath(21), "");
+    WriteFileAtomic(DataFilePath(data_file::kCardText),
+                    std::string(size_t(kCards) * size_t(CoreState.CardTextBytes), 'x'));
+    WriteFileAtomic(DataFilePath(data_file::kDeclaration), "");
     CardFiles::Current().WriteLastCard(kCards - 1);
     CoreState.LastCard = kCards - 1;
     WriteDefaultFieldOrder();

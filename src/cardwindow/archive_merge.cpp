@@ -11,6 +11,7 @@
 #include "core/archive_open.h"
 #include "core/card_notes.h"
 #include "core/card_store.h"
+#include "core/compiler_fields.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
@@ -24,10 +25,6 @@
 namespace qv {
 namespace {
 
-constexpr int kReportFile = 36;
-constexpr int kNotesFile = 98;
-constexpr int kMergeListFile = 119;
-constexpr int kOtherValuesFile = 53;
 constexpr size_t kListLineWidth = 255;
 constexpr int64_t kMaxCards = int64_t(kSelectionMaskBytes) * 8;
 constexpr int kCurrentListedText = 1968, kMissingText = 1969, kOtherSizeText = 1970, kIncompleteText = 1971,
@@ -48,19 +45,14 @@ bool SameDirectory(const std::string& a, const std::string& b) {
 }
 
 // The card size the program would open the archive with, as its descriptor gives it.
-int DescriptorCardSize(int value, int limit) {
-    value = std::clamp(value, 50, limit);
-    return (value + 49) / 50 * 50;
-}
-
 std::optional<CardGeometry> DescriptorGeometry(const std::string& dir) {
     TextReader reader;
     if (!reader.Open(dir + "morvidex.dat")) return std::nullopt;
     reader.SkipLine();
     reader.SkipLine();
     CardGeometry g;
-    g.wordCount = DescriptorCardSize(DescriptorValue(reader.ReadLine()), kMaxCardWords);
-    g.textBytes = DescriptorCardSize(DescriptorValue(reader.ReadLine()), kMaxCardTextBytes);
+    g.wordCount = CardSizeFromDescriptor(DescriptorValue(reader.ReadLine()), kMaxCardWords);
+    g.textBytes = CardSizeFromDescriptor(DescriptorValue(reader.ReadLine()), kMaxCardTextBytes);
     return g;
 }
 
@@ -95,7 +87,7 @@ std::string ArchiveFault(const std::string& dir, const CardGeometry& geometry, i
 void AppendArchive(const CardFiles& source, const std::string& dir, int64_t count, int64_t done,
                    const CardFiles& target) {
     const std::string sourceNotes = dir + "not-sch.dat";
-    const std::string targetNotes = DataFilePath(kNotesFile);
+    const std::string targetNotes = DataFilePath(data_file::kNotes);
     const int32_t perBlock = CardRecords{source.Geometry()}.BlockCards();
     for (int64_t first = 0; first < count; first += perBlock) {
         const int32_t n = int32_t(std::min<int64_t>(perBlock, count - first));
@@ -113,9 +105,9 @@ MergeCheck CheckMergeList() {
     MergeCheck result;
     TextBuilder report;
     TextReader list;
-    if (!list.Open(DataFilePath(kMergeListFile))) {
+    if (!list.Open(DataFilePath(data_file::kMergeList))) {
         report.Line(LoadText(kNoMergeListText));
-        report.Save(DataFilePath(kReportFile));
+        report.Save(DataFilePath(data_file::kReport));
         return result;
     }
     const CardGeometry geometry = CurrentCardGeometry();
@@ -129,7 +121,8 @@ MergeCheck CheckMergeList() {
         CoreState.OtherArchiveDir = dir;
         result.directories.push_back(dir);
         RecordFile probe;
-        if (!probe.TryOpen(DataFilePath(kOtherValuesFile), kCardValueRecordBytes, RecordFile::Mode::Read)) {
+        if (!probe.TryOpen(DataFilePath(data_file::kOtherCardValues), kCardValueRecordBytes,
+                           RecordFile::Mode::Read)) {
             report.Line(Fault(kMissingText, dir));
             sound = false;
             continue;
@@ -144,7 +137,7 @@ MergeCheck CheckMergeList() {
         report.Line(Fault(kTooManyCardsText, std::to_string(cards)));
         sound = false;
     }
-    report.Save(DataFilePath(kReportFile));
+    report.Save(DataFilePath(data_file::kReport));
     result.sound = sound;
     return result;
 }
@@ -164,7 +157,7 @@ int32_t MergeArchives(const std::vector<std::string>& directories, Progress& pro
     RecordFile(current.TextPath(), kCardTextRecordBytes, RecordFile::Mode::Create).Sync();
     RecordFile(current.ValuesPath(), kCardValueRecordBytes, RecordFile::Mode::Create).Sync();
     // The emptied archive's notes belong to no card any more.
-    RemoveFile(DataFilePath(kNotesFile));
+    RemoveFile(DataFilePath(data_file::kNotes));
 
     int64_t total = 0;
     for (size_t i = 0; i < directories.size(); ++i) {

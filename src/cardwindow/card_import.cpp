@@ -14,6 +14,7 @@
 #include "core/typed_values.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/progress.h"
 #include "platform/text_file.h"
@@ -21,10 +22,6 @@
 namespace qv {
 namespace {
 
-constexpr int kFieldOrderFile = 120;
-constexpr int kImportNameFile = 126;
-constexpr int kFieldOrderBackup = 127;
-constexpr int kReportFile = 36;
 constexpr size_t kFieldOrderLineChars = 30;
 constexpr int kWholeLimit = 30000;
 constexpr int kCardHeadText = 1974;
@@ -35,29 +32,6 @@ bool IsDigit(char c) {
 
 bool IsBlankOrControl(char c) {
     return uint8_t(c) <= 32;
-}
-
-// An optional sign and digits, nothing else; none when it does not read or leaves 32 bits.
-std::optional<int64_t> ReadWhole(std::string_view s) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    if (i == s.size()) return std::nullopt;
-    int64_t v = 0;
-    for (; i < s.size(); ++i) {
-        if (!IsDigit(s[i])) return std::nullopt;
-        v = v * 10 + (s[i] - '0');
-        if (v > int64_t(INT32_MAX) + 1) return std::nullopt;
-    }
-    v = negative ? -v : v;
-    if (v > INT32_MAX) return std::nullopt;
-    return v;
-}
-
-std::string RightAligned(int64_t v, int width) {
-    char out[32];
-    std::snprintf(out, sizeof out, "%*lld", width, static_cast<long long>(v));
-    return out;
 }
 
 bool IsFixedLayout(int format) {
@@ -87,7 +61,9 @@ void StoreText(int field, const std::string& piece) {
 // 30000, the first character of a quick-entry field, one more with the zero-as-one mark.
 std::optional<int> CodedNumber(int field, const std::string& piece) {
     std::optional<int> v;
-    if (auto whole = ReadWhole(piece); whole && *whole > -kWholeLimit && *whole < kWholeLimit)
+    // No blank may lead the piece.
+    if (auto whole = piece.empty() || piece[0] == ' ' ? std::nullopt : WholeInteger(piece);
+        whole && *whole > -kWholeLimit && *whole < kWholeLimit)
         v = int(*whole);
     if (IsQuickEntryField(field) && !piece.empty()) {
         const char c = piece[0];
@@ -182,7 +158,7 @@ class ImportReport {
     }
 
     bool Reported() const { return reported_; }
-    void Save() const { out_.Save(DataFilePath(kReportFile)); }
+    void Save() const { out_.Save(DataFilePath(data_file::kReport)); }
 
   private:
     std::string dataFile_;
@@ -214,7 +190,7 @@ ImportFieldOrder ReadImportFieldOrder(const std::string& fileBytes, int format) 
         const std::string head = texts[0] + " " + RightAligned(lineNo, 4);
 
         ImportPiece piece;
-        if (const auto field = ReadWhole(TrimBlanks(fieldText))) {
+        if (const auto field = WholeInteger(TrimBlanks(fieldText))) {
             if (*field > fieldCount)
                 order.findings.push_back(head + " - " + std::to_string(*field) + texts[1] + " " +
                                          std::to_string(fieldCount));
@@ -225,7 +201,7 @@ ImportFieldOrder ReadImportFieldOrder(const std::string& fileBytes, int format) 
         }
         bool widthUnreadable = false;
         if (!TrimBlanks(widthText).empty()) {
-            if (const auto width = ReadWhole(TrimBlanks(widthText))) {
+            if (const auto width = WholeInteger(TrimBlanks(widthText))) {
                 piece.width = int(std::clamp<int64_t>(*width, 0, INT32_MAX));
             } else {
                 order.findings.push_back(head + texts[4] + widthText + "\"");
@@ -349,20 +325,20 @@ ImportError StoreImportPiece(int field, const std::string& piece, bool yearFirst
 }
 
 void WriteDefaultFieldOrder() {
-    if (auto old = TryReadFile(DataFilePath(kFieldOrderFile))) {
+    if (auto old = TryReadFile(DataFilePath(data_file::kFieldOrder))) {
         TextReader in(std::move(*old));
         TextBuilder backup;
         while (!in.Eof()) backup.Line(in.ReadLine(std::string::npos));
-        backup.Save(DataFilePath(kFieldOrderBackup));
+        backup.Save(DataFilePath(data_file::kFieldOrderBackup));
     }
     TextBuilder order;
     for (int f = 1; f <= std::min(CoreState.FieldCount, kMaxFields); ++f) order.Line(std::to_string(f));
-    order.Save(DataFilePath(kFieldOrderFile));
+    order.Save(DataFilePath(data_file::kFieldOrder));
 }
 
 std::string LoadImportFileName() {
     TextReader in;
-    if (in.Open(DataFilePath(kImportNameFile)) && !in.Eof()) {
+    if (in.Open(DataFilePath(data_file::kImportName)) && !in.Eof()) {
         std::string name = in.ReadLine(std::string::npos);
         if (!name.empty()) return name;
     }
@@ -370,7 +346,7 @@ std::string LoadImportFileName() {
 }
 
 void SaveImportFileName(const std::string& name) {
-    TextBuilder().Line(name).Save(DataFilePath(kImportNameFile));
+    TextBuilder().Line(name).Save(DataFilePath(data_file::kImportName));
 }
 
 ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& progress,
@@ -383,7 +359,7 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
     ImportReport report(dataFile);
 
     const ImportFieldOrder order =
-        ReadImportFieldOrder(ReadFileOrThrow(DataFilePath(kFieldOrderFile)), format);
+        ReadImportFieldOrder(ReadFileOrThrow(DataFilePath(data_file::kFieldOrder)), format);
     if (!order.findings.empty()) {
         report.Findings(order.findings);
         report.Save();

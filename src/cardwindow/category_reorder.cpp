@@ -13,6 +13,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_format.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
@@ -22,11 +23,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kDeclarationsFile = 21;
-constexpr int kLabelsFile = 23;
-constexpr int kPermutationFile = 110;
-constexpr int kScratchFile = 111;
-constexpr int kLabelRecordBytes = 61;
 constexpr int kLabelChars = 60;
 constexpr size_t kKeyChars = 30;
 constexpr size_t kLineChars = 80;
@@ -44,18 +40,6 @@ bool IsEndLine(const std::string& line) {
     std::string mark = line.size() > 4 ? line.substr(4, 5) : std::string();
     while (!mark.empty() && mark.back() == ' ') mark.pop_back();
     return mark == " ///";
-}
-
-std::vector<std::string> ReadLabels(int first, int count) {
-    RecordFile file(DataFilePath(kLabelsFile), kLabelRecordBytes, RecordFile::Mode::Read);
-    std::vector<uint8_t> records(size_t(count) * kLabelRecordBytes);
-    file.Read(first, records.data(), count);
-    std::vector<std::string> labels;
-    for (int i = 0; i < count; ++i) {
-        const char* r = reinterpret_cast<const char*>(records.data()) + size_t(i) * kLabelRecordBytes;
-        labels.emplace_back(r, strnlen(r, kLabelChars));
-    }
-    return labels;
 }
 
 CardCount RenumberCards(int first, int last, const std::vector<int>& order, Progress& progress,
@@ -111,7 +95,7 @@ std::string CategoryDeclarationLine(int number, std::string_view label) {
 
 void ReplaceDeclaredCategories(int field, const std::vector<std::string>& categoryLines,
                                const std::string& target) {
-    const std::string path = target.empty() ? DataFilePath(kDeclarationsFile) : target;
+    const std::string path = target.empty() ? DataFilePath(data_file::kDeclaration) : target;
     TextReader in;
     in.OpenOrThrow(path);
     TextBuilder out;
@@ -151,7 +135,7 @@ void ReplaceDeclaredCategories(int field, const std::vector<std::string>& catego
         if (!replaced && declared >= field) missed = true;
     }
     if (!replaced) ThrowIo(kReadPastEnd, path);
-    out.Save(DataFilePath(kScratchFile));
+    out.Save(DataFilePath(data_file::kOrderScratch));
     WriteFileAtomic(path, out.Text());
 }
 
@@ -185,19 +169,19 @@ ReorderRun ReorderMarkedCategories(Progress& progress) {
             run.tooLarge.push_back(f);
             continue;
         }
-        const std::vector<std::string> labels = ReadLabels(first, count);
+        const std::vector<std::string> labels = ReadCategoryLabels(first, count);
         const std::vector<int> order = AlphabeticalCategoryOrder(labels);
 
         TextBuilder permutation;
         for (int old : order) permutation.Line(std::to_string(old));
-        permutation.Save(DataFilePath(kPermutationFile));
+        permutation.Save(DataFilePath(data_file::kPermutation));
 
         std::vector<std::string> lines;
         for (size_t p = 0; p < order.size(); ++p)
             lines.push_back(CategoryDeclarationLine(int(p) + 1, labels[size_t(order[p]) - 1]));
         if (!commit) {
             commit.emplace(CoreState.ArchiveDir);
-            declarations = commit->StageCopy(DataFilePath(kDeclarationsFile));
+            declarations = commit->StageCopy(DataFilePath(data_file::kDeclaration));
             values = commit->StageCopy(files.ValuesPath());
         }
         // A list shared by reference is written where it is declared.

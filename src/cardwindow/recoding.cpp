@@ -12,10 +12,12 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_format.h"
 #include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/progress.h"
 #include "platform/text_file.h"
@@ -23,53 +25,10 @@
 namespace qv {
 namespace {
 
-constexpr int kDeclarationsFile = 21;
-constexpr int kLabelFile = 23;
-constexpr int kPermutationFile = 110;
-constexpr int kRecodingFile = 121;
 constexpr int kFirstInstructionText = 1463;
 constexpr int kInstructionLines = 4;
 constexpr size_t kLabelChars = 60;
 constexpr int32_t kCardsPerBlock = 256;
-
-std::string Right(int32_t value, int width) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%*d", width, int(value));
-    return buffer;
-}
-
-// A column read the way the edited text is read: blanks before the number are skipped, then a
-// sign and digits must fill the rest; anything else reads 0.
-int32_t CleanNumber(std::string_view column) {
-    size_t i = 0;
-    while (i < column.size() && column[i] == ' ') ++i;
-    bool negative = false;
-    if (i < column.size() && (column[i] == '+' || column[i] == '-')) negative = column[i++] == '-';
-    if (i == column.size()) return 0;
-    int32_t value = 0;
-    for (; i < column.size(); ++i) {
-        if (column[i] < '0' || column[i] > '9') return 0;
-        value = value * 10 + (column[i] - '0');  // at most five characters
-    }
-    return negative ? -value : value;
-}
-
-std::string LabelText(const uint8_t* record) {
-    size_t n = 0;
-    while (n < kLabelChars && record[n] != 0) ++n;
-    return std::string(reinterpret_cast<const char*>(record), n);
-}
-
-// Labels of the field's categories 1 .. count.
-std::vector<std::string> ReadLabels(int field, int count) {
-    std::vector<std::string> labels;
-    if (count < 1) return labels;
-    RecordFile file(DataFilePath(kLabelFile), kNameRecordBytes, RecordFile::Mode::Read);
-    std::vector<uint8_t> records(size_t(count) * kNameRecordBytes);
-    file.Read(FieldFirstLabel[size_t(field)], records.data(), count);
-    for (int k = 0; k < count; ++k) labels.push_back(LabelText(&records[size_t(k) * kNameRecordBytes]));
-    return labels;
-}
 
 // Renumbers the category words at `positions` of cards 0 .. last into `copy`, a copy of the
 // numeric card file; every other byte is copied unchanged.
@@ -111,23 +70,19 @@ bool IsRecodableField(int field) {
     return type == 0 || type == 1;
 }
 
-int CategoryCount(int field) {
-    if (field < 1 || field > kMaxFields) return 0;
-    return std::max(0, FieldLastLabel[size_t(field)] - FieldFirstLabel[size_t(field)] + 1);
-}
-
 std::string RecodingBaseText(int field) {
     TextBuilder text;
     for (int t = 0; t < kInstructionLines; ++t) text.Line(LoadText(kFirstInstructionText + t));
-    const std::vector<std::string> labels = ReadLabels(field, CategoryCount(field));
+    const std::vector<std::string> labels =
+        ReadCategoryLabels(FieldFirstLabel[size_t(field)], FieldCategoryCount(field));
     for (size_t k = 1; k <= labels.size(); ++k)
-        text.Line(Right(int32_t(k), 5) + Right(int32_t(k), 5) + " = " + labels[k - 1]);
+        text.Line(RightAligned(int32_t(k), 5) + RightAligned(int32_t(k), 5) + " = " + labels[k - 1]);
     return text.Text();
 }
 
 bool WriteRecodingText(int field) {
     if (!IsRecodableField(field)) return false;
-    WriteFileAtomic(DataFilePath(kRecodingFile), RecodingBaseText(field));
+    WriteFileAtomic(DataFilePath(data_file::kRecoding), RecodingBaseText(field));
     return true;
 }
 
@@ -139,8 +94,8 @@ RecodingTables ReadRecodingTables(std::string_view text, int categories) {
     while (!reader.Eof()) {
         const std::string line = reader.ReadLine();
         const std::string_view view(line);
-        const int32_t oldNumber = CleanNumber(view.substr(0, 5));
-        const int32_t newNumber = view.size() > 5 ? CleanNumber(view.substr(5, 5)) : 0;
+        const int32_t oldNumber = WholeInteger(view.substr(0, 5)).value_or(0);
+        const int32_t newNumber = view.size() > 5 ? WholeInteger(view.substr(5, 5)).value_or(0) : 0;
         if (oldNumber < 1 || oldNumber > highest) continue;
         t.table[size_t(oldNumber)] = newNumber;
         t.maxOld = std::max(t.maxOld, int(oldNumber));
@@ -183,7 +138,7 @@ bool RecodingTextMatches(std::string_view text, const std::vector<std::string>& 
     for (int i = 0; i < kInstructionLines && !reader.Eof(); ++i) reader.SkipLine();
     while (!reader.Eof()) {
         const std::string line = reader.ReadLine();
-        const int32_t oldNumber = CleanNumber(std::string_view(line).substr(0, 5));
+        const int32_t oldNumber = WholeInteger(std::string_view(line).substr(0, 5)).value_or(0);
         if (oldNumber < 1) continue;  // not read as a line of the list either
         if (size_t(oldNumber) > labels.size()) return false;
         const size_t at = line.find(" = ", 10);
@@ -197,7 +152,7 @@ bool RecodingTextMatches(std::string_view text, const std::vector<std::string>& 
 std::string RecodingPermutationText(const RecodingTables& tables) {
     TextBuilder text;
     for (int k = 1; k <= tables.maxOld; ++k)
-        text.Line(Right(tables.newOf[size_t(k)], 10) + Right(tables.inv[size_t(k)], 10));
+        text.Line(RightAligned(tables.newOf[size_t(k)], 10) + RightAligned(tables.inv[size_t(k)], 10));
     return text.Text();
 }
 
@@ -208,19 +163,20 @@ RecodingOutcome RunRecoding(int field, Progress& progress, CardCount* worked) {
     // shares that list.
     const int listField = ListFirstField(field);
     if (listField < 1) return RecodingOutcome::NotCategoryField;
-    const std::optional<std::string> text = TryReadFile(DataFilePath(kRecodingFile));
+    const std::optional<std::string> text = TryReadFile(DataFilePath(data_file::kRecoding));
     if (!text) return RecodingOutcome::NoText;
 
     // A text already applied (or written for another list) would recode the cards again.
-    const std::vector<std::string> labels = ReadLabels(field, CategoryCount(field));
+    const std::vector<std::string> labels =
+        ReadCategoryLabels(FieldFirstLabel[size_t(field)], FieldCategoryCount(field));
     if (!RecodingTextMatches(*text, labels)) return RecodingOutcome::TextOutOfDate;
-    RecodingTables tables = ReadRecodingTables(*text, CategoryCount(field));
+    RecodingTables tables = ReadRecodingTables(*text, FieldCategoryCount(field));
     if (!ResolveRecoding(tables)) return RecodingOutcome::MergeCycle;
     std::vector<std::string> categoryLines;
     for (int i = 1; i <= tables.maxOld; ++i)
         if (tables.table[size_t(i)] == i)
             categoryLines.push_back(CategoryDeclarationLine(i, labels[size_t(i) - 1]));
-    WriteFileAtomic(DataFilePath(kPermutationFile), RecodingPermutationText(tables));
+    WriteFileAtomic(DataFilePath(data_file::kPermutation), RecodingPermutationText(tables));
 
     // Every field that reads its categories from the same list holds the same numbers.
     std::vector<int> positions;
@@ -247,7 +203,7 @@ RecodingOutcome RunRecoding(int field, Progress& progress, CardCount* worked) {
         ArchiveCommit commit(CoreState.ArchiveDir);
         RenumberedCopy(files, last, positions, tables, commit.Stage(files.ValuesPath()), progress);
         ReplaceDeclaredCategories(listField, categoryLines,
-                                  commit.StageCopy(DataFilePath(kDeclarationsFile)));
+                                  commit.StageCopy(DataFilePath(data_file::kDeclaration)));
         commit.RebuildDefinition();
         commit.Commit();
         CoreState.LastCard = last;

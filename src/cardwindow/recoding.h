@@ -34,7 +34,6 @@ struct RecodingTables {
 // Whether `field` is a category field (first or further answer) that can be recoded.
 bool IsRecodableField(int field);
 // The number of categories of the field's list.
-int CategoryCount(int field);
 
 // The base text of the field: the four instruction lines (texts 1463 to 1466), then per
 // category k "%5d%5d = label". Reads the labels from "mod-sch.dat".

@@ -18,8 +18,6 @@
 namespace qv {
 namespace {
 
-constexpr int kSharedArchiveFile = 106;
-constexpr int kLocalNotesFile = 98;
 constexpr int kIndexBytes = 4;
 constexpr size_t kDirLineWidth = std::string::npos;  // a directory is never cut
 
@@ -37,7 +35,7 @@ int32_t LocalLastCard(const CardFiles& local) {
 // notes chained anew in the shared "not-sch.dat" so that no head points at another card's notes.
 // Each block's notes and records are on disk before the shared index counts them.
 void CopyCards(const CardFiles& local, const CardFiles& shared, int32_t first, int32_t last) {
-    const std::string localNotes = DataFilePath(kLocalNotesFile);
+    const std::string localNotes = DataFilePath(data_file::kNotes);
     const std::string sharedNotes = CoreState.OtherArchiveDir + "not-sch.dat";
     const int32_t perBlock = CardRecords{local.Geometry()}.BlockCards();
     for (int32_t start = first; start <= last; start += perBlock) {
@@ -54,12 +52,12 @@ void CopyCards(const CardFiles& local, const CardFiles& shared, int32_t first, i
 
 bool SharedArchiveConfigured() {
     RecordFile probe;
-    return probe.TryOpen(DataFilePath(kSharedArchiveFile), 1, RecordFile::Mode::Read);
+    return probe.TryOpen(DataFilePath(data_file::kSharedArchive), 1, RecordFile::Mode::Read);
 }
 
 SyncResult SyncToServerArchive() {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(kSharedArchiveFile));
+    in.OpenOrThrow(DataFilePath(data_file::kSharedArchive));
     CoreState.OtherArchiveDir = NormalizeDir(in.ReadLine(kDirLineWidth));
     SyncResult result;
     // An empty line names no directory (it would name the working directory).

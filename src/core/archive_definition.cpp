@@ -7,9 +7,11 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_format.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/short_string.h"
 #include "platform/text_file.h"
 
@@ -219,15 +221,11 @@ void ResetSearchConditionsAllTerritories() {
     NumericConditionHigh.fill(kEmptyNumber);
 }
 
-int CategoryCount(int f) {
-    return std::max(0, FieldLastLabel[f] - FieldFirstLabel[f] + 1);
-}
-
 void SetCategorySlots(int declared) {
     int next = 1;
     for (int f = 1; f <= declared; ++f) {
         if (FieldTypes[f] == 0) {
-            const int n = CategoryCount(f);
+            const int n = FieldCategoryCount(f);
             // Slots past the table are not given: this field and the later ones get none.
             if (next <= kMaxFields && next + n - 1 <= kMaxFields) {
                 FieldFirstCategory[f] = int16_t(next);
@@ -249,7 +247,7 @@ void SetStatisticsCounters(int declared) {
         int size = -1;
         switch (FieldTypes[f]) {
             case 0:
-                size = CategoryCount(f);
+                size = FieldCategoryCount(f);
                 break;
             case 1:
                 if (f > 1) FieldStatisticsIndex[f] = FieldStatisticsIndex[f - 1];
@@ -309,7 +307,7 @@ void PutTable(std::string& file, int table, const auto& entries) {
 }
 
 void WriteDefinitionFile() {
-    const std::string path = DataFilePath(20);
+    const std::string path = DataFilePath(data_file::kDefinition);
     std::string file;
     // A definition file that fails to open for a moment must not cost the field marks.
     if (auto existing = ReadFileIfExists(path)) {
@@ -338,19 +336,12 @@ int CodedFieldAnswers(char c) {
 
 int32_t ReadColumnNumber(std::string_view line, int first, int last) {
     if (first < 1 || size_t(first) > line.size()) return 0;
-    size_t i = size_t(first) - 1;
-    const size_t end = last <= 0 ? line.size() : std::min(line.size(), size_t(last));
-    while (i < end && line[i] == ' ') ++i;
-    bool negative = false;
-    if (i < end && (line[i] == '-' || line[i] == '+')) negative = line[i++] == '-';
-    int64_t v = 0;
-    for (; i < end && line[i] >= '0' && line[i] <= '9'; ++i)
-        v = std::min<int64_t>(v * 10 + (line[i] - '0'), INT32_MAX);
-    return int32_t(negative ? -v : v);
+    const size_t width = last <= 0 ? std::string_view::npos : size_t(std::max(0, last - first + 1));
+    return LeadingInteger(line.substr(size_t(first) - 1), width);
 }
 
 void LoadArchiveDefinition() {
-    const std::string path = DataFilePath(20);
+    const std::string path = DataFilePath(data_file::kDefinition);
     const std::string file = ReadFileOrThrow(path);
     // Read whole before any table changes, so a short file leaves the tables as they were.
     if (file.size() < size_t(kDefinitionTables) * kDefinitionTableBytes) ThrowIo(kReadPastEnd, path);
@@ -373,9 +364,9 @@ void LoadArchiveDefinition() {
 void BuildArchiveDefinition() {
     // Both inputs are required; they are read before anything changes.
     TextReader declarations;
-    declarations.OpenOrThrow(DataFilePath(21));
+    declarations.OpenOrThrow(DataFilePath(data_file::kDeclaration));
     TextReader placement;
-    placement.OpenOrThrow(DataFilePath(24));
+    placement.OpenOrThrow(DataFilePath(data_file::kLayoutPlacement));
 
     // Every derived table is cleared for all fields, so a rebuild with fewer fields leaves no
     // stale entries behind. The marks (FieldAttributes) are not derived and stay.
@@ -392,14 +383,14 @@ void BuildArchiveDefinition() {
     SetNumericOrdinals(r.declared);
     ReadPlacement(placement);
 
-    WriteFileAtomic(DataFilePath(22), r.names);
-    WriteFileAtomic(DataFilePath(23), r.labelRecords);
+    WriteFileAtomic(DataFilePath(data_file::kFieldName), r.names);
+    WriteFileAtomic(DataFilePath(data_file::kLabel), r.labelRecords);
     WriteDefinitionFile();
 }
 
 void ConvertInfoFile() {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(18));
+    in.OpenOrThrow(DataFilePath(data_file::kLayoutText));
     std::string items;
     std::string styles;
     int page = 0;
@@ -426,8 +417,8 @@ void ConvertInfoFile() {
         EncodeShortString(text, 200, record + 10);
         items.append(reinterpret_cast<const char*>(record), kLayoutItemBytes);
     }
-    WriteFileAtomic(DataFilePath(25), items);
-    WriteFileAtomic(DataFilePath(26), styles);
+    WriteFileAtomic(DataFilePath(data_file::kLayoutItem), items);
+    WriteFileAtomic(DataFilePath(data_file::kStyle), styles);
 }
 
 }  // namespace qv

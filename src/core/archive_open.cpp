@@ -8,6 +8,7 @@
 #include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
+#include "core/compiler_fields.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/selection_files.h"
@@ -15,6 +16,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -22,16 +24,6 @@ namespace qv {
 namespace {
 
 // File ids.
-constexpr int kDefinitionFile = 20;
-constexpr int kLayoutItemFile = 25;
-constexpr int kStyleFile = 26;
-constexpr int kMouseFile = 29;
-constexpr int kJumpRuleFile = 30;
-constexpr int kTerritorialLinkFile = 31;
-constexpr int kDesignerDirFile = 32;
-constexpr int kLinkedArchiveFile = 33;
-constexpr int kLastArchiveFile = 205;
-constexpr int kDescriptorFile = 206;
 
 constexpr int kLayoutRecordBytes = 212;
 constexpr int kStyleBytes = 18;
@@ -39,25 +31,6 @@ constexpr int kMaxLayoutItems = 4000;
 constexpr int kMaxStyles = 9;
 constexpr int kAttributesTable = 10;  // 0-based record of FieldAttributes in "imp-sch.dat"
 constexpr int kRuleLineWidth = 200;
-
-// A decimal number from the start of the text: leading blanks skipped, an optional sign, then
-// digits up to the first other character; 0 without digits. Large values saturate.
-int ParseInteger(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    int64_t v = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-        v = std::min<int64_t>(v * 10 + (s[i] - '0'), INT32_MAX);
-    return int(negative ? -v : v);
-}
-
-// Card words and text bytes: 50..limit, raised to a multiple of 50.
-int ClampCardSize(int value, int limit) {
-    value = std::clamp(value, 50, limit);
-    return (value + 49) / 50 * 50;
-}
 
 // Marks the fields named at the head of each line, before the separator, in 1..3999.
 void LoadFieldList(int fileId, char separator, FieldFlags& flags) {
@@ -68,13 +41,13 @@ void LoadFieldList(int fileId, char separator, FieldFlags& flags) {
         const std::string line = reader.ReadLine(kRuleLineWidth);
         const size_t at = line.find(separator);
         if (at == std::string::npos) continue;
-        const int field = ParseInteger(std::string_view(line).substr(0, at));
+        const int field = LeadingInteger(std::string_view(line).substr(0, at));
         if (field > 0 && field < kMaxFields) flags[size_t(field)] = 1;
     }
 }
 
 void LoadLayoutItems() {
-    const std::string path = DataFilePath(kLayoutItemFile);
+    const std::string path = DataFilePath(data_file::kLayoutItem);
     auto bytes = TryReadFile(path);
     if (!bytes) {
         ConvertInfoFile();
@@ -92,7 +65,7 @@ void LoadLayoutItems() {
 
 void LoadTextStyles() {
     for (auto& row : CardTextStyles) row.fill(257);
-    const std::string bytes = ReadFileOrThrow(DataFilePath(kStyleFile));
+    const std::string bytes = ReadFileOrThrow(DataFilePath(data_file::kStyle));
     const int styles = int(std::min<size_t>(bytes.size() / kStyleBytes, kMaxStyles));
     for (int k = 1; k <= styles; ++k)
         for (int v = 0; v < 9; ++v)
@@ -128,7 +101,7 @@ void LoadLastCard() {
 void SaveFieldAttributes() {
     uint8_t table[8000];
     for (int f = 1; f <= kMaxFields; ++f) PutI16(table + 2 * (f - 1), FieldAttributes[size_t(f)]);
-    RecordFile file(DataFilePath(kDefinitionFile), 8000, RecordFile::Mode::ReadWrite);
+    RecordFile file(DataFilePath(data_file::kDefinition), 8000, RecordFile::Mode::ReadWrite);
     file.Write(kAttributesTable, table);
     file.Sync();
 }
@@ -145,19 +118,19 @@ int DescriptorValue(std::string_view line) {
     const size_t blank = rest.find(' ');
     // The value counts only when a blank follows it.
     if (blank == std::string_view::npos) return 0;
-    return ParseInteger(rest.substr(0, blank));
+    return LeadingInteger(rest.substr(0, blank));
 }
 
 void LoadArchiveDescriptor() {
     CoreState.SplitCategoryCount = 0;
     CoreState.SplitField = 0;
-    if (!TryReadFile(DataFilePath(kDescriptorFile))) CoreState.ArchiveDir = SampleArchiveDir();
+    if (!TryReadFile(DataFilePath(data_file::kDescriptor))) CoreState.ArchiveDir = SampleArchiveDir();
     TextReader reader;
-    reader.OpenOrThrow(DataFilePath(kDescriptorFile));
+    reader.OpenOrThrow(DataFilePath(data_file::kDescriptor));
     reader.SkipLine();
     reader.SkipLine();
-    CoreState.CardWordCount = ClampCardSize(DescriptorValue(reader.ReadLine()), kMaxCardWords);
-    CoreState.CardTextBytes = ClampCardSize(DescriptorValue(reader.ReadLine()), kMaxCardTextBytes);
+    CoreState.CardWordCount = CardSizeFromDescriptor(DescriptorValue(reader.ReadLine()), kMaxCardWords);
+    CoreState.CardTextBytes = CardSizeFromDescriptor(DescriptorValue(reader.ReadLine()), kMaxCardTextBytes);
     CoreState.SplitField = DescriptorValue(reader.ReadLine());
     CoreState.SplitCategoryCount = DescriptorValue(reader.ReadLine());
 }
@@ -165,7 +138,7 @@ void LoadArchiveDescriptor() {
 void LoadMouseOption() {
     CoreState.MouseEntry = 1;
     // An empty switch file counts as missing.
-    auto bytes = TryReadFile(DataFilePath(kMouseFile));
+    auto bytes = TryReadFile(DataFilePath(data_file::kMouseSwitch));
     if (bytes && !bytes->empty()) CoreState.MouseEntry = (*bytes)[0] == 1 ? 1 : 0;
 }
 
@@ -181,8 +154,8 @@ void OpenArchive() {
     LoadArchiveDescriptor();
     LoadMouseOption();
 
-    LoadFieldList(kJumpRuleFile, '=', JumpRuleFields);
-    LoadFieldList(kTerritorialLinkFile, ',', TerritorialLinkFields);
+    LoadFieldList(data_file::kJumpRule, '=', JumpRuleFields);
+    LoadFieldList(data_file::kTerritorialLink, ',', TerritorialLinkFields);
 
     CoreState.CurrentPage = 1;
     CoreState.CurrentField = 1;
@@ -202,11 +175,11 @@ void OpenArchive() {
     if (CoreState.PageHeight == 0) CoreState.PageHeight = 480;
 
     CoreState.DesignerDir = CoreState.ArchiveDir;
-    TextBuilder().Line(CoreState.DesignerDir).Save(DataFilePath(kDesignerDirFile));
+    TextBuilder().Line(CoreState.DesignerDir).Save(DataFilePath(data_file::kEditFolder));
 
     RecordFile definition;
     if (!rebuildDefinition &&
-        definition.TryOpen(DataFilePath(kDefinitionFile), 8000, RecordFile::Mode::Read)) {
+        definition.TryOpen(DataFilePath(data_file::kDefinition), 8000, RecordFile::Mode::Read)) {
         definition.Close();
         LoadArchiveDefinition();
     } else {
@@ -227,7 +200,7 @@ void OpenArchive() {
 
     RecordFile linked;
     CoreState.HasLinkedArchives =
-        linked.TryOpen(DataFilePath(kLinkedArchiveFile), 1, RecordFile::Mode::Read) ? 1 : 0;
+        linked.TryOpen(DataFilePath(data_file::kLinkedArchive), 1, RecordFile::Mode::Read) ? 1 : 0;
     CoreState.FirstCardWord = 0;
     CoreState.SearchAsList = 0;
 
@@ -248,7 +221,7 @@ bool SaveArchiveSettings() {
             ok = false;
         }
     };
-    step([] { TextBuilder().Line(CoreState.ArchiveDir).Save(DataFilePath(kLastArchiveFile)); });
+    step([] { TextBuilder().Line(CoreState.ArchiveDir).Save(DataFilePath(data_file::kLastArchive)); });
     step([] { SaveSettingsWordFile(); });
     step([] { SaveFieldAttributes(); });
     step([] { SaveSearchCriteria(StationFilePath("Condizio.")); });

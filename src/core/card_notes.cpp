@@ -17,9 +17,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kStagingFileId = 71;
-constexpr int kNotesFileId = 98;
-
 using NotesRecord = std::array<uint8_t, kNotesRecordBytes>;
 
 int32_t NextOf(const NotesRecord& r) {
@@ -187,11 +184,12 @@ void CopyNotesOfBlock(CardRecords& cards, const std::string& fromNotes, const st
 }
 
 void LoadCardNotes() {
-    WriteFileAtomic(DataFilePath(kStagingFileId), ReadNotesChain(DataFilePath(kNotesFileId), GetNotesHead()));
+    WriteFileAtomic(DataFilePath(data_file::kViewerStaging),
+                    ReadNotesChain(DataFilePath(data_file::kNotes), GetNotesHead()));
 }
 
 void SaveCardNotes() {
-    std::string text = ReadFileOrThrow(DataFilePath(kStagingFileId));
+    std::string text = ReadFileOrThrow(DataFilePath(data_file::kViewerStaging));
     text.resize(std::min<size_t>(text.size(), kNotesTextLimit));
     text.resize(std::min(text.size(), text.find('\0')));
     if (text.empty()) {
@@ -202,7 +200,7 @@ void SaveCardNotes() {
     // Always a new chain: the card's stored head keeps its old notes until the card itself is
     // stored, so a crash in between never shows the new notes with the old card or the reverse.
     // The old chain's records stay unused in the file, as for cleared notes.
-    SetNotesHead(WriteNotesChain(DataFilePath(kNotesFileId), 0, text));
+    SetNotesHead(WriteNotesChain(DataFilePath(data_file::kNotes), 0, text));
 }
 
 }  // namespace qv

@@ -196,7 +196,8 @@ CardFiles CardFiles::InDirectory(const std::string& dir, CardGeometry geometry) 
 }
 
 CardFiles CardFiles::Current() {
-    return CardFiles(DataFilePath(4), DataFilePath(5), DataFilePath(8), CurrentCardGeometry());
+    return CardFiles(DataFilePath(data_file::kCardText), DataFilePath(data_file::kCardValues),
+                     DataFilePath(data_file::kLastCard), CurrentCardGeometry());
 }
 
 bool CardFiles::ReadText(int32_t card, uint8_t* text) const {
@@ -506,7 +507,7 @@ bool CardHasData() {
 
 bool CheckRequiredFields() {
     TextReader in;
-    if (!in.Open(DataFilePath(6))) return false;
+    if (!in.Open(DataFilePath(data_file::kRequiredFields))) return false;
     TextBuilder report;
     report.Line(LoadText(kMissingFieldsText)).Line();
     bool missing = false;
@@ -521,7 +522,7 @@ bool CheckRequiredFields() {
             missing = true;
         }
     }
-    report.Save(DataFilePath(7));
+    report.Save(DataFilePath(data_file::kMissingFieldsReport));
     return missing;
 }
 

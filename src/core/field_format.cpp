@@ -82,6 +82,17 @@ std::string CategoryLabel(int field, int value, CategoryOutOfRange mode) {
     return DecodeZeroPadded(record, kLabelChars);
 }
 
+std::vector<std::string> ReadCategoryLabels(int32_t first, int count) {
+    std::vector<std::string> labels;
+    if (count < 1) return labels;
+    RecordFile file(DataFilePath(data_file::kLabel), kLabelRecordBytes, RecordFile::Mode::Read);
+    std::vector<uint8_t> records(size_t(count) * kLabelRecordBytes);
+    file.Read(first, records.data(), count);
+    for (int k = 0; k < count; ++k)
+        labels.push_back(DecodeZeroPadded(&records[size_t(k) * kLabelRecordBytes], kLabelChars));
+    return labels;
+}
+
 std::string ComuneName(int code) {
     RecordFile names(DataFilePath(data_file::kComuneNames), kComuneRecordBytes, RecordFile::Mode::Read);
     uint8_t record[kComuneRecordBytes];

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The text of a field's value as the program shows and writes it: the card window, the print
 // masks and the order keys all start from these rules.
@@ -32,6 +33,9 @@ std::string FormatNumber32(int32_t v);
 // The file is opened only for a value inside the list; a record that cannot be read raises
 // the input/output error.
 std::string CategoryLabel(int field, int value, CategoryOutOfRange mode);
+// Labels of `count` categories from record `first` of "mod-sch.dat" on, read the same way; none
+// for a count below 1.
+std::vector<std::string> ReadCategoryLabels(int32_t first, int count);
 // Number of categories of a field (its labels in "mod-sch.dat"); 0 for none and for a field
 // outside 1..kMaxFields.
 int FieldCategoryCount(int field);

@@ -19,7 +19,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kGridId = 37, kLabelsId = 67;
 constexpr int kHeaderTextId = 319;
 constexpr size_t kLabelRecordBytes = 100;
 constexpr size_t kLabelWidth = kLabelRecordBytes - 1;
@@ -57,7 +56,7 @@ std::string ConnectionLine(const Connection& r, int line, const std::string& lab
 
 ConnectionLines RebuildConnectionLines() {
     TextReader reader;
-    reader.OpenOrThrow(DataFilePath(kGridId));
+    reader.OpenOrThrow(DataFilePath(data_file::kGrid));
     ConnectionLines t;
     t.Labels.emplace_back();
     t.Variable.push_back(0);
@@ -82,7 +81,7 @@ ConnectionLines RebuildConnectionLines() {
         records += record;
         t.Labels.push_back(std::move(label));
     }
-    WriteFileAtomic(DataFilePath(kLabelsId), records);
+    WriteFileAtomic(DataFilePath(data_file::kLabelScratch), records);
     return t;
 }
 

@@ -10,7 +10,6 @@
 namespace qv {
 
 namespace {
-constexpr int kGridId = 37, kCountTableId = 68;
 constexpr size_t kRecordBytes = kCountTableFields * 4;
 }  // namespace
 
@@ -30,7 +29,7 @@ std::vector<int32_t> CountedColumns(int gridLines) {
 int32_t GridFingerprint() {
     // FNV-1a: any edit of the grid, even one that keeps its line count, changes it.
     uint32_t h = 2166136261u;
-    for (unsigned char c : TryReadFile(DataFilePath(kGridId)).value_or(std::string())) {
+    for (unsigned char c : TryReadFile(DataFilePath(data_file::kGrid)).value_or(std::string())) {
         h ^= c;
         h *= 16777619u;
     }
@@ -39,7 +38,7 @@ int32_t GridFingerprint() {
 
 CountTable ReadCountTable(int gridLines) {
     CountTable table;
-    const std::optional<std::string> bytes = TryReadFile(DataFilePath(kCountTableId));
+    const std::optional<std::string> bytes = TryReadFile(DataFilePath(data_file::kCountTable));
     if (!bytes) return table;
     table.State = CountTableState::Stale;
     const size_t records = size_t(gridLines) + 2;

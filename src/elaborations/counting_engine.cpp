@@ -24,8 +24,6 @@ namespace {
 
 constexpr int kTableColumns = 12;  // reserved, columns 1..10, all cards
 constexpr int kAllCardsColumn = 11;
-constexpr int kGridId = 37, kQuantGridId = 43, kCountTableId = 68;
-constexpr int kQuantColumnsId = 112, kQuantSumsId = 113, kQuantCardsId = 114, kSquaresId = 115;
 constexpr int kProgressSteps = 250;
 constexpr int kBlockBytes = 4 << 20;
 
@@ -193,7 +191,7 @@ class CurrentCardKeeper {
 };
 
 CategoryGrid LoadGridForPass(CountingResult& result) {
-    CategoryGrid grid = LoadCategoryGrid(DataFilePath(kGridId));
+    CategoryGrid grid = LoadCategoryGrid(DataFilePath(data_file::kGrid));
     // Record N + 1 of the count table needs entry N + 1: 3999 lines at most.
     if (grid.Count >= kMaxGridLines) result.Outcome = CountingOutcome::GridTooLong;
     return grid;
@@ -203,10 +201,10 @@ CategoryGrid LoadGridForPass(CountingResult& result) {
 
 CountingResult CountCategories(Progress& progress) {
     CountingResult result;
-    OutputGuard guard({kCountTableId});
+    OutputGuard guard({data_file::kCountTable});
     CategoryGrid grid = LoadGridForPass(result);
     if (result.Outcome != CountingOutcome::Done) return result;
-    grid.UnitField = LoadUnitField(DataFilePath(kQuantGridId));
+    grid.UnitField = LoadUnitField(DataFilePath(data_file::kQuantGrid));
 
     const std::vector<int32_t> columns = CountedColumns(grid.Count);
     const int columnCount = int(columns.size());
@@ -232,7 +230,7 @@ CountingResult CountCategories(Progress& progress) {
     std::string bytes;
     bytes.reserve(counts.size() * 4);
     for (int64_t v : counts) AppendI32(bytes, int32_t(v));
-    WriteFileAtomic(DataFilePath(kCountTableId), bytes);
+    WriteFileAtomic(DataFilePath(data_file::kCountTable), bytes);
     guard.Commit();
     return result;
 }
@@ -246,10 +244,10 @@ struct QuantSums {
 
 CountingResult SumQuantities(Progress& progress) {
     CountingResult result;
-    OutputGuard guard({kQuantColumnsId, kQuantSumsId, kQuantCardsId});
+    OutputGuard guard({data_file::kQuantColumns, data_file::kQuantSums, data_file::kQuantCards});
     CategoryGrid grid = LoadGridForPass(result);
     if (result.Outcome != CountingOutcome::Done) return result;
-    const std::vector<int32_t> fields = LoadQuantitativeGrid(DataFilePath(kQuantGridId));
+    const std::vector<int32_t> fields = LoadQuantitativeGrid(DataFilePath(data_file::kQuantGrid));
     const std::vector<int32_t> columns = FlaggedColumnLines(grid.Count);
     const size_t width = columns.size() + 1;
     const int q = int(fields.size());
@@ -302,9 +300,9 @@ CountingResult SumQuantities(Progress& progress) {
     }
     std::string cardBytes;
     for (int64_t v : cardCount) AppendI32(cardBytes, int32_t(v));
-    columnText.Save(DataFilePath(kQuantColumnsId));
-    WriteFileAtomic(DataFilePath(kQuantSumsId), sums);
-    WriteFileAtomic(DataFilePath(kQuantCardsId), cardBytes);
+    columnText.Save(DataFilePath(data_file::kQuantColumns));
+    WriteFileAtomic(DataFilePath(data_file::kQuantSums), sums);
+    WriteFileAtomic(DataFilePath(data_file::kQuantCards), cardBytes);
     guard.Commit();
     return result;
 }
@@ -312,14 +310,14 @@ CountingResult SumQuantities(Progress& progress) {
 QuantSums ReadQuantSums() {
     QuantSums s;
     TextReader columnText;
-    columnText.OpenOrThrow(DataFilePath(kQuantColumnsId));
+    columnText.OpenOrThrow(DataFilePath(data_file::kQuantColumns));
     while (!columnText.Eof()) {
         std::string line = columnText.ReadLine();
         char* end = nullptr;
         long v = std::strtol(line.c_str(), &end, 10);
         s.columns.push_back(end != line.c_str() && v >= INT32_MIN && v <= INT32_MAX ? int32_t(v) : 0);
     }
-    const std::string path = DataFilePath(kQuantSumsId);
+    const std::string path = DataFilePath(data_file::kQuantSums);
     const std::string bytes = ReadFileOrThrow(path);
     const size_t width = s.columns.size() + 1;
     if (bytes.size() < 8) ThrowIo(kReadPastEnd, path);
@@ -335,10 +333,10 @@ QuantSums ReadQuantSums() {
 
 CountingResult SumSquaredDeviations(Progress& progress) {
     CountingResult result;
-    OutputGuard guard({kSquaresId});
+    OutputGuard guard({data_file::kQuantSquares});
     CategoryGrid grid = LoadGridForPass(result);
     if (result.Outcome != CountingOutcome::Done) return result;
-    std::vector<int32_t> fields = LoadQuantitativeGrid(DataFilePath(kQuantGridId));
+    std::vector<int32_t> fields = LoadQuantitativeGrid(DataFilePath(data_file::kQuantGrid));
     // The columns and means are those of the sums this pass goes with.
     const QuantSums sums = ReadQuantSums();
     const std::vector<int32_t>& columns = sums.columns;
@@ -381,7 +379,7 @@ CountingResult SumSquaredDeviations(Progress& progress) {
         std::memcpy(&bits, &d, 8);
         for (int b = 0; b < 8; ++b) bytes.push_back(char(bits >> (8 * b)));
     }
-    WriteFileAtomic(DataFilePath(kSquaresId), bytes);
+    WriteFileAtomic(DataFilePath(data_file::kQuantSquares), bytes);
     guard.Commit();
     return result;
 }

@@ -18,7 +18,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kGridId = 37, kHeadingsId = 60, kLabelsId = 67, kChiId = 69;
 constexpr int kLabelWidth = 30;
 constexpr int kHeadingWidth = 7;
 constexpr int kMaxColumns = kMaxCountedColumns;
@@ -95,7 +94,7 @@ class CrossTableWriter {
             out_.Line(LoadText(395) + " " + std::to_string(k) + " = " +
                       lines_.Labels[size_t(table_.ColumnLines[size_t(k) - 1])]);
         out_.Line();
-        if (CoreState.TableHeadings && !headings_.Open(DataFilePath(kHeadingsId)))
+        if (CoreState.TableHeadings && !headings_.Open(DataFilePath(data_file::kHeadings)))
             CoreState.TableHeadings = 0;
 
         int previousVariable = -1;
@@ -257,7 +256,7 @@ class CrossTableWriter {
 
 CrossTableLines RebuildCrossTableLines(bool synoptic) {
     TextReader reader;
-    reader.OpenOrThrow(DataFilePath(kGridId));
+    reader.OpenOrThrow(DataFilePath(data_file::kGrid));
     CrossTableLines t;
     t.Labels.emplace_back();
     t.Variable.push_back(0);
@@ -312,7 +311,7 @@ CrossTableLines RebuildCrossTableLines(bool synoptic) {
             t.ColumnHeadings.push_back(heading);
         }
     }
-    WriteFileAtomic(DataFilePath(kLabelsId), records);
+    WriteFileAtomic(DataFilePath(data_file::kLabelScratch), records);
     return t;
 }
 
@@ -387,7 +386,7 @@ CountTableState WriteCrossTableReport() {
     const CountTable* table = &read;
     std::optional<ChiSquareTable> chi;
     if (CoreState.ChiSquare) {
-        chi = LoadChiSquareTable(DataFilePath(kChiId));
+        chi = LoadChiSquareTable(DataFilePath(data_file::kChiSquareTable));
         if (!chi) CoreState.ChiSquare = 0;
     }
     CrossTableWriter(lines, *table, chi).Write();

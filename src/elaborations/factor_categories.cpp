@@ -8,6 +8,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -30,22 +31,6 @@ int LastIndex(int lastLine) {
     return std::min(lastLine, kFlagListSize - 1);
 }
 
-// A whole number as the runtime reads a short text: blanks before it, an optional sign, digits
-// and nothing else.
-std::optional<int> ReadWholeNumber(const std::string& text) {
-    size_t i = text.find_first_not_of(' ');
-    if (i == std::string::npos) return std::nullopt;
-    bool negative = false;
-    if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
-    if (i == text.size()) return std::nullopt;
-    int value = 0;
-    for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') return std::nullopt;
-        value = value * 10 + (text[i] - '0');
-    }
-    return negative ? -value : value;
-}
-
 }  // namespace
 
 FlagList& AfcFlags(FactorRoad road) {
@@ -53,9 +38,9 @@ FlagList& AfcFlags(FactorRoad road) {
 }
 
 int CountAfcListEntries(FactorRoad road) {
-    if (road == FactorRoad::Standard) return CountLines(kStandardGridId, kMaxGridLines);
-    const int gridLines = CountLines(kQuickGridId, kMaxGridLines);
-    const int extraLines = CountLines(kAdditionalVariablesId, 2 * kMaxGridLines);
+    if (road == FactorRoad::Standard) return CountLines(data_file::kGrid, kMaxGridLines);
+    const int gridLines = CountLines(data_file::kQuickGrid, kMaxGridLines);
+    const int extraLines = CountLines(data_file::kAdditionalVariables, 2 * kMaxGridLines);
     return std::min(gridLines + (extraLines + 1) / 2, kMaxGridLines);
 }
 
@@ -105,7 +90,7 @@ bool ReadConnectionsFile(const std::string& path, FlagList& flags, int lastLine)
     while (!report.Eof()) {
         const std::string line = report.ReadLine(255);
         if (line.size() <= 17) continue;
-        const std::optional<int> v = ReadWholeNumber(line.substr(17, 4));
+        const std::optional<int> v = WholeInteger(std::string_view(line).substr(17, 4));
         if (v && *v >= 1 && *v - 1 <= last) flags[size_t(*v - 1)] = 1;
     }
     return true;

@@ -41,7 +41,7 @@ int WriteFactorCategoryLists(FactorRoad road) {
     const FlagList& flags = standard ? StandardAfcCategoryFlags : QuickAfcCategoryFlags;
     const FactorRoadFiles files = FilesOf(road);
     TextReader list;
-    list.OpenOrThrow(DataFilePath(standard ? kStandardGridId : kQuickLabelListId));
+    list.OpenOrThrow(DataFilePath(standard ? data_file::kGrid : data_file::kViewerStaging));
     std::string labels, lines;
     int listed = 0;
     // Flags past the end of the list name no category; past the limit the counts hold none.
@@ -163,7 +163,7 @@ CooccurrenceCounts CountCooccurrences(Progress& progress) {
     std::string bytes;
     bytes.reserve(rows.size() * 4);
     for (int32_t v : rows) AppendI32(bytes, v);
-    WriteFileAtomic(DataFilePath(kCooccurrenceFileId), bytes);
+    WriteFileAtomic(DataFilePath(data_file::kCooccurrence), bytes);
 
     counts.Cards = total;
     for (int r = 1; r <= n; ++r) {
@@ -176,7 +176,7 @@ CooccurrenceCounts CountCooccurrences(Progress& progress) {
 }
 
 CooccurrenceCounts ReadCooccurrenceFile(int categories) {
-    const std::string path = DataFilePath(kCooccurrenceFileId);
+    const std::string path = DataFilePath(data_file::kCooccurrence);
     const std::string bytes = ReadFileOrThrow(path);
     const int n = std::clamp(categories, 0, kStandardFactorCategories);
     if (bytes.size() < size_t(n + 1) * kCountRecordBytes) ThrowIo(kReadPastEnd, path);
@@ -249,18 +249,18 @@ std::vector<int16_t> LoadPhiMatrix(FactorRoad road, int categories) {
 
 void BuildQuickLabelList() {
     TextReader grid;
-    grid.OpenOrThrow(DataFilePath(kQuickGridId));
+    grid.OpenOrThrow(DataFilePath(data_file::kQuickGrid));
     TextBuilder out;
     while (!grid.Eof()) out.Line(grid.ReadLine(255));
     TextReader additional;
-    if (additional.Open(DataFilePath(kAdditionalVariablesId))) {
+    if (additional.Open(DataFilePath(data_file::kAdditionalVariables))) {
         for (int m = 1; !additional.Eof(); ++m) {
             const std::string first = additional.ReadLine(255);
             if (!additional.Eof()) additional.SkipLine();
             out.Line((first.empty() ? std::string() : first.substr(1)) + "* ;" + (m == 1 ? "G0S0" : ""));
         }
     }
-    out.Save(DataFilePath(kQuickLabelListId));
+    out.Save(DataFilePath(data_file::kViewerStaging));
 }
 
 CooccurrenceCounts CardCountSource::Count(int, Progress& progress) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/core_state.h"
+#include "core/data_files.h"
 #include "elaborations/factor_files.h"
 #include "elaborations/grid_files.h"
 #include "platform/progress.h"
@@ -64,7 +65,7 @@ struct AfcGrid {
     CategoryGrid Slots;             // slot k as category k
     std::vector<int32_t> GridLine;  // 1-based grid line of slot k at k - 1
 };
-AfcGrid LoadAfcGrid(const FlagList& flags, int gridId = kStandardGridId);
+AfcGrid LoadAfcGrid(const FlagList& flags, int gridId = data_file::kGrid);
 
 // The categories of an AfcGrid that can be present: a single-field category on field 0 or on
 // a field beyond CoreState.FieldCount never is. Entry k for slot k.

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/data_files.h"
+
 // What the two factor-analysis roads share: their files, their limits, and the arithmetic of
 // the 6-byte reals the analysis keeps its numbers in.
 
@@ -20,15 +22,12 @@ struct FactorRoadFiles {
 };
 
 inline FactorRoadFiles FilesOf(FactorRoad road) {
-    return road == FactorRoad::Standard ? FactorRoadFiles{39, 34, 35, 40, 100}
-                                        : FactorRoadFiles{84, 85, 86, 87, 201};
+    return road == FactorRoad::Standard
+               ? FactorRoadFiles{data_file::kCorrelation, data_file::kFactorScores,
+                                 data_file::kFactorSettings, data_file::kFactorLines, 100}
+               : FactorRoadFiles{data_file::kQuickCorrelation, data_file::kQuickFactorScores,
+                                 data_file::kQuickFactorSettings, data_file::kQuickFactorMatrix, 201};
 }
-
-constexpr int kCooccurrenceFileId = 38;  // "brt-sch.dat"
-constexpr int kStandardGridId = 37;      // "grl-sch.txt"
-constexpr int kQuickGridId = 58;         // "grl-dat.txt"
-constexpr int kAdditionalVariablesId = 59;
-constexpr int kQuickLabelListId = 71;  // "txt-tab2.imp" of the program directory
 
 // Columns of the factor tables: entry 400 of a count record is a margin, so the standard road
 // keeps 399 categories; the quick road's matrices hold 400.

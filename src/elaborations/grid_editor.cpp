@@ -6,31 +6,18 @@
 #include "core/text_tables.h"
 #include "elaborations/report_conventions.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
 
 namespace {
 
-constexpr int kGridId = 37, kHeadingsId = 60, kHeadingsScratchId = 118;
 constexpr int kGridLineWidth = 300;
 // Renumbering rewrites a file the user edits: every line is kept whole.
 constexpr size_t kHeadingLineWidth = std::string::npos;
 constexpr int kLineText = 926, kNoStar = 923, kNoEquals = 924, kNoSemicolon = 925, kZeroField = 927,
               kBadLow = 928, kBadHigh = 929, kNoField = 930, kNoGrid = 931;
-
-// A number the grid reader takes as written: an optional '-', then digits, within 32 bits.
-bool ValidNumber(std::string_view s) {
-    size_t i = !s.empty() && s[0] == '-' ? 1 : 0;
-    if (i == s.size()) return false;
-    int64_t v = 0;
-    for (; i < s.size(); ++i) {
-        if (s[i] < '0' || s[i] > '9') return false;
-        v = v * 10 + (s[i] - '0');
-        if (v > int64_t(INT32_MAX) + 1) return false;
-    }
-    return s[0] == '-' || v <= INT32_MAX;
-}
 
 std::string LinePrefix(int n) {
     return LoadText(kLineText) + " " + FormatInteger(n, 4);
@@ -40,7 +27,7 @@ std::string LinePrefix(int n) {
 
 bool RenumberTableHeadings() {
     TextReader in;
-    if (!in.Open(DataFilePath(kHeadingsId))) return false;
+    if (!in.Open(DataFilePath(data_file::kHeadings))) return false;
     TextBuilder out;
     int block = 0;
     while (!in.Eof()) {
@@ -58,8 +45,9 @@ bool RenumberTableHeadings() {
             if (line.compare(0, 3, "///") == 0) break;
         }
     }
-    out.Save(DataFilePath(kHeadingsScratchId));
-    WriteFileAtomic(DataFilePath(kHeadingsId), ReadFileOrThrow(DataFilePath(kHeadingsScratchId)));
+    out.Save(DataFilePath(data_file::kHeadingsScratch));
+    WriteFileAtomic(DataFilePath(data_file::kHeadings),
+                    ReadFileOrThrow(DataFilePath(data_file::kHeadingsScratch)));
     return true;
 }
 
@@ -78,8 +66,8 @@ std::vector<std::string> CheckGridLine(int n, std::string_view line, const GridL
     if (line.find('=') == std::string_view::npos) finding(kNoEquals);
     if (line.find(';') == std::string_view::npos) finding(kNoSemicolon);
     if (tokens.HasEquals && !tokens.FieldText.empty() && parsed.Field == 0) finding(kZeroField);
-    if (tokens.HasComma && !ValidNumber(tokens.LowText)) finding(kBadLow);
-    if (tokens.HasSemicolon && !ValidNumber(tokens.HighText)) finding(kBadHigh);
+    if (tokens.HasComma && !PlainInteger(tokens.LowText)) finding(kBadLow);
+    if (tokens.HasSemicolon && !PlainInteger(tokens.HighText)) finding(kBadHigh);
     if (parsed.Field == 0) findings.push_back(LinePrefix(n) + LoadText(kNoField));
     return findings;
 }
@@ -87,7 +75,7 @@ std::vector<std::string> CheckGridLine(int n, std::string_view line, const GridL
 void WriteCategoryGridCheck() {
     TextBuilder out;
     TextReader grid;
-    if (!grid.Open(DataFilePath(kGridId))) {
+    if (!grid.Open(DataFilePath(data_file::kGrid))) {
         out.Line(LoadText(kNoGrid));
     } else {
         GridLine previous;
@@ -109,7 +97,7 @@ void WriteCategoryGridCheck() {
 void WriteNumberedCategoryGrid() {
     TextBuilder out;
     TextReader grid;
-    if (!grid.Open(DataFilePath(kGridId))) {
+    if (!grid.Open(DataFilePath(data_file::kGrid))) {
         out.Line(LoadText(kNoGrid));
     } else {
         for (int n = 1; !grid.Eof(); ++n)
@@ -138,8 +126,8 @@ std::string SavedHeadingsPath(const std::string& chosen) {
 }
 
 void SaveGridPair(const std::string& chosen) {
-    const std::string grid = ReadFileOrThrow(DataFilePath(kGridId));
-    const std::string headings = ReadFileOrThrow(DataFilePath(kHeadingsId));
+    const std::string grid = ReadFileOrThrow(DataFilePath(data_file::kGrid));
+    const std::string headings = ReadFileOrThrow(DataFilePath(data_file::kHeadings));
     WriteFileAtomic(SavedGridPath(chosen), grid);
     WriteFileAtomic(SavedHeadingsPath(chosen), headings);
 }
@@ -147,8 +135,8 @@ void SaveGridPair(const std::string& chosen) {
 void RestoreGridPair(const std::string& chosen) {
     const std::string grid = ReadFileOrThrow(SavedGridPath(chosen));
     const std::string headings = ReadFileOrThrow(SavedHeadingsPath(chosen));
-    WriteFileAtomic(DataFilePath(kGridId), grid);
-    WriteFileAtomic(DataFilePath(kHeadingsId), headings);
+    WriteFileAtomic(DataFilePath(data_file::kGrid), grid);
+    WriteFileAtomic(DataFilePath(data_file::kHeadings), headings);
 }
 
 }  // namespace qv

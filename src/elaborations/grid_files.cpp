@@ -8,6 +8,7 @@
 #include "core/data_files.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 
 namespace qv {
 
@@ -17,25 +18,6 @@ constexpr int kGridLineWidth = 300;  // characters of a grid line read into memo
 constexpr int kGridScanLimit = 100;  // positions of a grid line that are scanned
 constexpr size_t kNumberBufferSize = 20;
 constexpr int kNameRecordSize = 61;  // "md2-sch.dat" and "mod-sch.dat"
-
-// A signed decimal number as the program reads one: leading blanks, an optional sign, digits
-// and nothing else. Anything that does not parse, or does not fit, gives 0.
-int32_t ParseDecimal(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
-    if (i == s.size()) return 0;
-    int64_t v = 0;
-    for (; i < s.size(); ++i) {
-        if (s[i] < '0' || s[i] > '9') return 0;
-        v = v * 10 + (s[i] - '0');
-        if (v > int64_t(INT32_MAX) + 1) return 0;
-    }
-    if (negative) v = -v;
-    if (v > INT32_MAX) return 0;
-    return int32_t(v);
-}
 
 // Text of a 61-byte name record up to its first zero byte.
 std::string NameRecord(const std::string& file, const std::string& path, int64_t record) {
@@ -75,21 +57,21 @@ GridLine ParseGridLine(std::string_view text, const GridLine* previous, GridLine
                 tokens->HasEquals = true;
                 tokens->FieldText = number;
             }
-            line.Field = number.empty() ? prev.Field : ParseDecimal(number);
+            line.Field = number.empty() ? prev.Field : WholeInteger(number).value_or(0);
             number.clear();
         } else if (c == ',') {
             if (tokens) {
                 tokens->HasComma = true;
                 tokens->LowText = number;
             }
-            line.Low = ParseDecimal(number);
+            line.Low = WholeInteger(number).value_or(0);
             number.clear();
         } else if (c == ';') {
             if (tokens) {
                 tokens->HasSemicolon = true;
                 tokens->HighText = number;
             }
-            line.High = ParseDecimal(number);
+            line.High = WholeInteger(number).value_or(0);
             line.OpensVariable = buf[i + 1] == 'G';
             // Count character: anything above '/' counts from '0', so groups of ten answers
             // and more (written ':' onwards) read back as written.
@@ -101,7 +83,7 @@ GridLine ParseGridLine(std::string_view text, const GridLine* previous, GridLine
                 if (digits.size() < kNumberBufferSize) digits.push_back(buf[d]);
                 ++d;
             }
-            line.Parent = digits.empty() ? prev.Parent : ParseDecimal(digits);
+            line.Parent = digits.empty() ? prev.Parent : WholeInteger(digits).value_or(0);
             break;
         }
     }
@@ -161,7 +143,7 @@ int LoadUnitField(const std::string& quantGridPath) {
     }
     if (!any || last.empty()) return 0;
     std::string_view rest = std::string_view(last).substr(1);
-    return ParseDecimal(rest.substr(0, rest.find('*')));
+    return WholeInteger(rest.substr(0, rest.find('*'))).value_or(0);
 }
 
 std::vector<int32_t> LoadQuantitativeGrid(const std::string& path) {
@@ -171,14 +153,14 @@ std::vector<int32_t> LoadQuantitativeGrid(const std::string& path) {
     while (!reader.Eof() && int(fields.size()) < kMaxFields) {
         std::string line = reader.ReadLine(101);
         std::string_view rest = line.empty() ? std::string_view() : std::string_view(line).substr(1);
-        fields.push_back(ParseDecimal(rest.substr(0, rest.find('*'))));
+        fields.push_back(WholeInteger(rest.substr(0, rest.find('*'))).value_or(0));
     }
     return fields;
 }
 
 void GenerateDichotomousGrid() {
-    const std::string namesPath = DataFilePath(22);
-    const std::string labelsPath = DataFilePath(23);
+    const std::string namesPath = DataFilePath(data_file::kFieldName);
+    const std::string labelsPath = DataFilePath(data_file::kLabel);
     const std::string names = ReadFileOrThrow(namesPath);
     std::string labels;
     bool labelsRead = false;
@@ -252,11 +234,11 @@ void GenerateDichotomousGrid() {
                 break;
         }
     }
-    out.Save(DataFilePath(37));
+    out.Save(DataFilePath(data_file::kGrid));
 }
 
 void GenerateQuantitativeGrid() {
-    const std::string namesPath = DataFilePath(22);
+    const std::string namesPath = DataFilePath(data_file::kFieldName);
     const std::string names = ReadFileOrThrow(namesPath);
     TextBuilder out;
     const int count = std::min(CoreState.FieldCount, kMaxFields);
@@ -264,12 +246,12 @@ void GenerateQuantitativeGrid() {
         if (FieldTypes[f] != 4 && FieldTypes[f] != 7) continue;
         out.Line("*" + std::to_string(f) + "*" + NameRecord(names, namesPath, f - 1));
     }
-    out.Save(DataFilePath(43));
+    out.Save(DataFilePath(data_file::kQuantGrid));
 }
 
 void GenerateTableHeadings() {
     TextReader reader;
-    reader.OpenOrThrow(DataFilePath(21));
+    reader.OpenOrThrow(DataFilePath(data_file::kDeclaration));
     if (!reader.Eof()) reader.SkipLine();
     TextBuilder out;
     int block = 0;
@@ -291,7 +273,7 @@ void GenerateTableHeadings() {
             .Line(line.size() > 5 ? std::string_view(line).substr(5) : "")
             .Line("///");
     }
-    out.Save(DataFilePath(60));
+    out.Save(DataFilePath(data_file::kHeadings));
 }
 
 bool TableHeadingsReader::Open(const std::string& path) {
@@ -301,7 +283,7 @@ bool TableHeadingsReader::Open(const std::string& path) {
 void TableHeadingsReader::AppendHeading(int variable, TextBuilder& out) {
     while (!reader_.Eof()) {
         std::string line = reader_.ReadLine();
-        if (line.size() == 3 && ParseDecimal(line) == variable) break;
+        if (line.size() == 3 && WholeInteger(line).value_or(0) == variable) break;
     }
     while (!reader_.Eof()) {
         std::string line = reader_.ReadLine();

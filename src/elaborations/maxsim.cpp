@@ -20,15 +20,21 @@ namespace qv {
 
 namespace {
 
-constexpr int kGridId = 37, kLabelScratchId = 67, kListStemId = 64;
-constexpr int kTableId = 136, kVariablesId = 137, kMatrixId = 138;
-constexpr int kPositionsId[2] = {139, 140};  // "sq1-max1.dat", "sq1-max2.dat"
-constexpr int kLinesId[2] = {141, 142};      // "sq2-max1.dat", "sq2-max2.dat"
-constexpr int kPercentagesId = 147;          // "maxsim.txt"
-constexpr int kTraceId[2] = {148, 149};      // "maxsim1.txt", "maxsim2.txt"
-constexpr int kCountingFiles[] = {kVariablesId, kMatrixId, kPercentagesId};
-constexpr int kAllFiles[] = {kTableId, kVariablesId, kMatrixId,      139,         140,
-                             141,      142,          kPercentagesId, kTraceId[0], kTraceId[1]};
+constexpr int kPositionsId[2] = {data_file::kMaxSimSquares11, data_file::kMaxSimSquares12};
+constexpr int kLinesId[2] = {data_file::kMaxSimSquares21, data_file::kMaxSimSquares22};
+constexpr int kTraceId[2] = {data_file::kMaxSimReport1, data_file::kMaxSimReport2};
+constexpr int kCountingFiles[] = {data_file::kMaxSimVariables, data_file::kMaxSimMatrix,
+                                  data_file::kMaxSimReport};
+constexpr int kAllFiles[] = {data_file::kMaxSimTable,
+                             data_file::kMaxSimVariables,
+                             data_file::kMaxSimMatrix,
+                             kPositionsId[0],
+                             kPositionsId[1],
+                             kLinesId[0],
+                             kLinesId[1],
+                             data_file::kMaxSimReport,
+                             kTraceId[0],
+                             kTraceId[1]};
 constexpr int kProgressSteps = 250;
 constexpr int kBlockBytes = 4 << 20;
 constexpr int kLabelRecordBytes = 31;
@@ -110,7 +116,7 @@ struct CountedTable {
 
 CountedTable ReadCountedTable() {
     CountedTable t;
-    const std::string varBytes = ReadFileOrThrow(DataFilePath(kVariablesId));
+    const std::string varBytes = ReadFileOrThrow(DataFilePath(data_file::kMaxSimVariables));
     const size_t v = varBytes.size() / 2;
     t.indexOfLine.assign(kFlagListSize + 1, 0);
     for (size_t k = 0; k < v; ++k) {
@@ -119,7 +125,7 @@ CountedTable ReadCountedTable() {
         if (line >= 1 && line <= kFlagListSize && t.indexOfLine[size_t(line)] == 0)
             t.indexOfLine[size_t(line)] = int(k) + 1;
     }
-    const std::string matrixPath = DataFilePath(kMatrixId);
+    const std::string matrixPath = DataFilePath(data_file::kMaxSimMatrix);
     t.matrix = ReadFileOrThrow(matrixPath);
     if (t.matrix.size() < v * v) ThrowIo(kReadPastEnd, matrixPath);
     return t;
@@ -230,7 +236,7 @@ std::string NumberRow(int columns, int i, bool rightAligned) {
 }  // namespace
 
 std::string MaxSimListPath(MaxSimList list) {
-    return DataFilePath(kListStemId) + std::to_string(int(list));
+    return DataFilePath(data_file::kMaxSimListStem) + std::to_string(int(list));
 }
 
 const char* SimilarityIndexText(int index) {
@@ -347,7 +353,7 @@ int CountMaxSimTable(Progress& progress) {
     FlagList chosen{};
     for (const FlagList& l : lists)
         for (int i = 0; i < kFlagListSize; ++i) chosen[size_t(i)] |= l[size_t(i)];
-    const AfcGrid grid = LoadAfcGrid(chosen, kGridId);
+    const AfcGrid grid = LoadAfcGrid(chosen, data_file::kGrid);
     const int v = grid.Slots.Count;
     if (v == 0) {
         RemoveFiles(kCountingFiles, std::size(kCountingFiles));
@@ -385,9 +391,9 @@ int CountMaxSimTable(Progress& progress) {
         }
         text.Line(row);
     }
-    WriteFileAtomic(DataFilePath(kVariablesId), lines);
-    WriteFileAtomic(DataFilePath(kMatrixId), matrix);
-    text.Save(DataFilePath(kPercentagesId));
+    WriteFileAtomic(DataFilePath(data_file::kMaxSimVariables), lines);
+    WriteFileAtomic(DataFilePath(data_file::kMaxSimMatrix), matrix);
+    text.Save(DataFilePath(data_file::kMaxSimReport));
     return v;
 }
 
@@ -416,10 +422,10 @@ void WriteMaxSimTable() {
     out.Line(std::string("MAXSIM, indice di similarita': ") + SimilarityIndexText(ChosenIndex()) +
              " - soglia:" + FormatFixed(CoreState.MaxSimThreshold, 7, 2) + "%");
     out.Line("------").Line();
-    const std::string tablePath = DataFilePath(kTableId);
+    const std::string tablePath = DataFilePath(data_file::kMaxSimTable);
 
     TextReader grid;
-    if (!grid.Open(DataFilePath(kGridId))) {
+    if (!grid.Open(DataFilePath(data_file::kGrid))) {
         CoreState.ProceedFlag = 0;
         out.Save(tablePath);
         return;
@@ -433,7 +439,7 @@ void WriteMaxSimTable() {
         std::copy(labels.back().begin(), labels.back().end(), record.begin() + 1);
         scratch += record;
     }
-    WriteFileAtomic(DataFilePath(kLabelScratchId), scratch);
+    WriteFileAtomic(DataFilePath(data_file::kLabelScratch), scratch);
 
     const CountedTable t = ReadCountedTable();
     const std::vector<int> rows = ReadOrder(kLinesId[0], t), columns = ReadOrder(kLinesId[1], t);
@@ -481,7 +487,7 @@ bool RunMaxSim(Progress& progress) {
 void CopyMaxSimTableToReport() {
     TextReader in;
     TextBuilder out;
-    if (in.Open(DataFilePath(kTableId)))
+    if (in.Open(DataFilePath(data_file::kMaxSimTable)))
         while (!in.Eof()) out.Line(in.ReadLine(4096));
     out.Save(ReportFilePath());
 }

@@ -24,8 +24,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kGridId = 37, kQuantGridId = 43, kLabelsId = 67;
-constexpr int kColumnsId = 112, kSumsId = 113, kCardsId = 114, kSquaresId = 115;
 constexpr size_t kLabelRecordBytes = 31;
 constexpr size_t kLabelWidth = kLabelRecordBytes - 1;
 constexpr size_t kGridCharsRead = 50;
@@ -73,7 +71,7 @@ std::string VariableName(const std::string& line) {
 QuantitativeChoice PrepareQuantitativeColumns() {
     QuantitativeChoice choice;
     TextReader grid;
-    if (!grid.Open(DataFilePath(kGridId))) return choice;
+    if (!grid.Open(DataFilePath(data_file::kGrid))) return choice;
     std::string labels;
     int lines = 0;
     while (!grid.Eof() && lines < kMaxGridLines) {
@@ -87,10 +85,10 @@ QuantitativeChoice PrepareQuantitativeColumns() {
         }
         ++lines;
     }
-    WriteFileAtomic(DataFilePath(kLabelsId), labels);
+    WriteFileAtomic(DataFilePath(data_file::kLabelScratch), labels);
 
     TextReader quantGrid;
-    const int variables = quantGrid.Open(DataFilePath(kQuantGridId)) ? CountLines(quantGrid) : 0;
+    const int variables = quantGrid.Open(DataFilePath(data_file::kQuantGrid)) ? CountLines(quantGrid) : 0;
     for (int q = 0; q < variables; ++q) choice.Rows += QuantVarFlags[size_t(q)] != 0;
     for (int line = 0; line < lines; ++line) {
         uint8_t& flag = StandardColumnFlags[size_t(line)];
@@ -109,7 +107,8 @@ QuantitativeReportOutcome WriteQuantitativeReport() {
         return why;
     };
     TextReader columnFile;
-    if (!columnFile.Open(DataFilePath(kColumnsId))) return stop(QuantitativeReportOutcome::NoCounts);
+    if (!columnFile.Open(DataFilePath(data_file::kQuantColumns)))
+        return stop(QuantitativeReportOutcome::NoCounts);
     std::vector<int32_t> counted;
     while (!columnFile.Eof() && int(counted.size()) < kMaxGridLines) {
         const std::string line = columnFile.ReadLine();
@@ -120,13 +119,14 @@ QuantitativeReportOutcome WriteQuantitativeReport() {
     for (int q = 0; q < kMaxGridLines; ++q) anyVariable |= QuantVarFlags[size_t(q)] != 0;
     if (!anyVariable) return stop(QuantitativeReportOutcome::NoVariable);
 
-    const std::string sumsPath = DataFilePath(kSumsId), squaresPath = DataFilePath(kSquaresId),
-                      cardsPath = DataFilePath(kCardsId);
+    const std::string sumsPath = DataFilePath(data_file::kQuantSums),
+                      squaresPath = DataFilePath(data_file::kQuantSquares),
+                      cardsPath = DataFilePath(data_file::kQuantCards);
     const std::optional<std::string> sums = TryReadFile(sumsPath);
     const std::optional<std::string> squares = TryReadFile(squaresPath);
     const std::optional<std::string> cards = TryReadFile(cardsPath);
     TextReader quantGrid;
-    if (!sums || !squares || !cards || !quantGrid.Open(DataFilePath(kQuantGridId)))
+    if (!sums || !squares || !cards || !quantGrid.Open(DataFilePath(data_file::kQuantGrid)))
         return stop(QuantitativeReportOutcome::NoCounts);
 
     // Every pass file is read in full grid order, whatever is chosen.
@@ -143,7 +143,7 @@ QuantitativeReportOutcome WriteQuantitativeReport() {
     if (counted != FlaggedColumnLines(CountGridLines()) ||
         (fingerprint != 0 && fingerprint != GridFingerprint()))
         return stop(QuantitativeReportOutcome::StaleCounts);
-    const std::string labels = TryReadFile(DataFilePath(kLabelsId)).value_or(std::string());
+    const std::string labels = TryReadFile(DataFilePath(data_file::kLabelScratch)).value_or(std::string());
 
     TextBuilder out;
     out.Line();

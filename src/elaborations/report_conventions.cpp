@@ -10,13 +10,10 @@
 
 namespace qv {
 
-namespace {
-constexpr int kReportFileId = 36;
-constexpr int kLabelScratchId = 67;
-}  // namespace
+namespace {}  // namespace
 
 std::string ReportFilePath() {
-    return DataFilePath(kReportFileId);
+    return DataFilePath(data_file::kReport);
 }
 
 std::string RightAligned(std::string_view text, int width) {
@@ -121,7 +118,7 @@ void WriteCategoryLabelScratch(const std::vector<ReportCategory>& categories) {
         bytes.push_back(char(kReportLabelWidth));
         bytes.append(categories[i].Label);
     }
-    WriteFileAtomic(DataFilePath(kLabelScratchId), bytes);
+    WriteFileAtomic(DataFilePath(data_file::kLabelScratch), bytes);
 }
 
 }  // namespace qv

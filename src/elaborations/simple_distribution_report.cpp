@@ -16,7 +16,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kGridId = 37, kHeadingsId = 60;
 constexpr int kTotalTextId = 1394;
 constexpr int kCountWidth = 7, kPercentWidth = 7, kPercentDecimals = 2;
 
@@ -24,7 +23,7 @@ constexpr int kCountWidth = 7, kPercentWidth = 7, kPercentDecimals = 2;
 
 int CountGridLines() {
     TextReader reader;
-    if (!reader.Open(DataFilePath(kGridId))) return 0;
+    if (!reader.Open(DataFilePath(data_file::kGrid))) return 0;
     int lines = 0;
     while (!reader.Eof() && lines < kMaxGridLines) {
         reader.SkipLine();
@@ -56,7 +55,7 @@ GridCategoryCount CountGridCategories(int maxColumns) {
 }
 
 CountTableState WriteSimpleDistributionReport() {
-    const CategoryGrid grid = LoadCategoryGrid(DataFilePath(kGridId));
+    const CategoryGrid grid = LoadCategoryGrid(DataFilePath(data_file::kGrid));
     const int n = grid.Count;
     const CountTable table = ReadCountTable(n);
     if (table.State != CountTableState::Ready) {
@@ -74,7 +73,7 @@ CountTableState WriteSimpleDistributionReport() {
     const bool cumulate = CoreState.Cumulate != 0;
     const bool skipEmpty = CoreState.SkipEmptyRows != 0;
     TableHeadingsReader headings;
-    if (CoreState.DistributionHeadings && !headings.Open(DataFilePath(kHeadingsId)))
+    if (CoreState.DistributionHeadings && !headings.Open(DataFilePath(data_file::kHeadings)))
         CoreState.DistributionHeadings = 0;
     const bool withHeadings = CoreState.DistributionHeadings != 0;
     const std::string totalText = LoadText(kTotalTextId);

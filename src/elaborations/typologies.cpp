@@ -11,6 +11,7 @@
 #include "elaborations/factor_counts.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -19,7 +20,6 @@ namespace {
 
 constexpr size_t kProfileLineWidth = 209;  // 9 characters and up to 200 more
 constexpr int kMaxCategoryLine = 4000;
-constexpr int kFactorLinesFileId = 40;  // "maf-sch.dat"
 constexpr int kBlockBytes = 1 << 20;
 constexpr int kProgressSteps = 250;
 
@@ -95,12 +95,6 @@ int16_t ReadWeightColumns(const std::string& line) {
     return int16_t(negative ? -v : v);
 }
 
-std::string RightAligned(long v, int width) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%*ld", width, v);
-    return buffer;
-}
-
 bool IsSelected(int64_t card) {
     return (CardSelectionMask[size_t(card >> 3)] & (0x80 >> (card & 7))) != 0;
 }
@@ -157,7 +151,7 @@ std::string TypologyListText(const TypologyTable& table, const std::string& head
 TypologyTable BuildTypologies(const std::string& profilePath, FactorRoad road, FlagList& working) {
     TypologyTable table = ReadTypologyProfile(profilePath);
     const std::string heading = LoadText(road == FactorRoad::Standard ? 147 : 531);
-    WriteFileAtomic(DataFilePath(kTypologyListFileId), TypologyListText(table, heading));
+    WriteFileAtomic(DataFilePath(data_file::kTypologyList), TypologyListText(table, heading));
 
     working.fill(0);
     for (int t = 0; t < table.Opened; ++t)
@@ -201,7 +195,7 @@ int TypologyScoreOffset(int field) {
 
 void ReloadAfcCategoryFlags() {
     StandardAfcCategoryFlags.fill(0);
-    const auto bytes = TryReadFile(DataFilePath(kFactorLinesFileId));
+    const auto bytes = TryReadFile(DataFilePath(data_file::kFactorLines));
     if (!bytes) return;
     for (size_t at = 0; at + 2 <= bytes->size(); at += 2) {
         const int16_t index = GetI16(Bytes(*bytes) + at);
@@ -214,8 +208,8 @@ int AttributeTypologies(FactorRoad road, const std::string& profilePath, Progres
     if (offset < 0) return -1;
     FlagReload reload;
     const TypologyTable table = BuildTypologies(profilePath, road, StandardAfcCategoryFlags);
-    const AfcGrid grid =
-        LoadAfcGrid(StandardAfcCategoryFlags, road == FactorRoad::Standard ? kStandardGridId : kQuickGridId);
+    const AfcGrid grid = LoadAfcGrid(StandardAfcCategoryFlags,
+                                     road == FactorRoad::Standard ? data_file::kGrid : data_file::kQuickGrid);
     const int n = grid.Slots.Count;
 
     const CardFiles files = CardFiles::Current();

@@ -16,7 +16,6 @@ namespace qv {
 
 constexpr int kTypologies = 20;
 constexpr int kTypologyTerms = 50;
-constexpr int kTypologyListFileId = 42;  // "tipi.txt"
 constexpr int kTypologyScoreWords = kTypologies;
 constexpr int kEmptyScore = -32000;
 

@@ -10,13 +10,13 @@
 #include "elaborations/grid_files.h"
 #include "elaborations/report_conventions.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
 
 namespace {
 
-constexpr int kGridId = 37, kQuantGridId = 43, kUniverseId = 124, kWeightsId = 125, kControlId = 110;
 constexpr int kValueWidth = 9;
 constexpr int kProgressSteps = 250;
 constexpr int kBlockCards = 2048;
@@ -24,20 +24,8 @@ constexpr int kBlockCards = 2048;
 // A number as the readers of these files take one: blanks around it, an optional sign, digits.
 // Anything else gives 0.
 int32_t ReadNumber(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
-    size_t end = s.size();
-    while (end > i && s[end - 1] == ' ') --end;
-    bool negative = false;
-    if (i < end && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
-    if (i == end) return 0;
-    int64_t v = 0;
-    for (; i < end; ++i) {
-        if (s[i] < '0' || s[i] > '9') return 0;
-        v = v * 10 + (s[i] - '0');
-        if (v > INT32_MAX) return 0;
-    }
-    return int32_t(negative ? -v : v);
+    const size_t end = s.find_last_not_of(' ');
+    return WholeInteger(s.substr(0, end == std::string_view::npos ? 0 : end + 1)).value_or(0);
 }
 
 // Header lines of the strata files: the count line, one line per variable, the column line.
@@ -219,7 +207,7 @@ std::optional<StrataFile> ReadStrataFile(const std::string& path) {
 }
 
 void CreateWeightFiles() {
-    const std::vector<StrataVariable> strata = LoadStrata(DataFilePath(kGridId), StandardRowFlags);
+    const std::vector<StrataVariable> strata = LoadStrata(DataFilePath(data_file::kGrid), StandardRowFlags);
     std::vector<int32_t> fields;
     std::vector<int> counts;
     for (const StrataVariable& v : strata) {
@@ -229,14 +217,14 @@ void CreateWeightFiles() {
     TextBuilder out;
     AppendHeader(out, fields, counts, 1137, 1138, 1139, 1140);
     for (const StrataCell& cell : CellsInOrder(counts)) out.Line(CellLine(1, cell, strata.size(), strata));
-    out.Save(DataFilePath(kWeightsId));
-    out.Save(DataFilePath(kUniverseId));
+    out.Save(DataFilePath(data_file::kWeights));
+    out.Save(DataFilePath(data_file::kUniverse));
 }
 
 bool ComputeWeights(Progress& progress) {
-    std::optional<StrataFile> universe = ReadStrataFile(DataFilePath(kUniverseId));
+    std::optional<StrataFile> universe = ReadStrataFile(DataFilePath(data_file::kUniverse));
     if (!universe) return false;
-    const std::vector<StrataVariable> grid = LoadStrata(DataFilePath(kGridId), StandardRowFlags);
+    const std::vector<StrataVariable> grid = LoadStrata(DataFilePath(data_file::kGrid), StandardRowFlags);
     const std::vector<StrataVariable> strata = MatchStrata(*universe, grid);
 
     std::vector<int32_t> cards(kStrataCells, 0);
@@ -285,18 +273,18 @@ bool ComputeWeights(Progress& progress) {
         out.Line(FormatInteger(weight, kValueWidth) +
                  CellLine(0, cell, strata.size(), grid).substr(kValueWidth));
     }
-    out.Save(DataFilePath(kWeightsId));
+    out.Save(DataFilePath(data_file::kWeights));
     AppendWeightZeroLine(out, weightZero);
-    out.Save(DataFilePath(kControlId));
+    out.Save(DataFilePath(data_file::kPermutation));
     return true;
 }
 
 AttributionOutcome AttributeWeights(Progress& progress) {
-    std::optional<StrataFile> weights = ReadStrataFile(DataFilePath(kWeightsId));
+    std::optional<StrataFile> weights = ReadStrataFile(DataFilePath(data_file::kWeights));
     if (!weights) return AttributionOutcome::NoWeights;
-    const std::vector<StrataVariable> grid = LoadStrata(DataFilePath(kGridId), StandardRowFlags);
+    const std::vector<StrataVariable> grid = LoadStrata(DataFilePath(data_file::kGrid), StandardRowFlags);
     const std::vector<StrataVariable> strata = MatchStrata(*weights, grid);
-    const std::vector<int32_t> quantFields = LoadQuantitativeGrid(DataFilePath(kQuantGridId));
+    const std::vector<int32_t> quantFields = LoadQuantitativeGrid(DataFilePath(data_file::kQuantGrid));
     const int line = CoreState.QuantUnitVar;
     const int32_t field = line >= 0 && line < int(quantFields.size()) ? quantFields[size_t(line)] : 0;
 
@@ -331,7 +319,7 @@ AttributionOutcome AttributeWeights(Progress& progress) {
                      FormatInteger(v.Categories[c].Low, 15) + FormatInteger(v.Categories[c].High, 15));
     out.Line();
     out.Line(LoadText(1150) + " " + std::to_string(field));
-    out.Save(DataFilePath(kControlId));
+    out.Save(DataFilePath(data_file::kPermutation));
 
     int64_t weightZero = 0;
     {
@@ -355,7 +343,7 @@ AttributionOutcome AttributeWeights(Progress& progress) {
         }
     }
     AppendWeightZeroLine(out, weightZero);
-    out.Save(DataFilePath(kControlId));
+    out.Save(DataFilePath(data_file::kPermutation));
     progress.SetPosition(0);
     return AttributionOutcome::Done;
 }

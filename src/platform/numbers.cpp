@@ -49,6 +49,10 @@ std::optional<int32_t> WholeInteger(std::string_view text) {
     return int32_t(v);
 }
 
+bool PlainInteger(std::string_view text) {
+    return !text.empty() && text[0] != ' ' && text[0] != '+' && WholeInteger(text).has_value();
+}
+
 std::string RightAligned(int64_t value, int width) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%*lld", width, static_cast<long long>(value));

@@ -16,6 +16,10 @@ int32_t LeadingInteger(std::string_view text, size_t width = std::string_view::n
 // None for anything else, for no digits, and for a value outside 32 bits.
 std::optional<int32_t> WholeInteger(std::string_view text);
 
+// Whether the text is a number as the grids are written: an optional '-', then digits and
+// nothing else (no blank, no '+'), within 32 bits.
+bool PlainInteger(std::string_view text);
+
 // `value` right-aligned in `width` characters; a wider value is written whole.
 std::string RightAligned(int64_t value, int width);
 

@@ -5,6 +5,7 @@
 
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "core/typed_values.h"
 #include "elaborations/grid_files.h"
 #include "elaborations/report_conventions.h"
 #include "platform/file_io.h"
@@ -16,7 +17,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kQuickGridId = 58, kMatrixId = 83;
 constexpr size_t kLabelWidth = 255;
 // Rule lines are not cut at the label width: an at-least rule copied from a report easily runs
 // longer, and a cut line would silently lose its last items.
@@ -28,15 +28,10 @@ std::string GroupName(const std::string& label) {
     return label.substr(0, std::min(label.find(' '), size_t(kGroupNameWidth)));
 }
 
-std::string Trim(const std::string& s) {
-    const size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
+}  // namespace
 
-// A whole number written alone (blanks around it allowed); nullopt otherwise.
-std::optional<int> WholeNumber(const std::string& text) {
-    const std::string t = Trim(text);
+std::optional<int> RuleNumber(std::string_view text) {
+    const std::string_view t = TrimBlanks(text);
     if (t.empty() || t.size() > 9) return std::nullopt;
     int value = 0;
     for (char c : t) {
@@ -46,10 +41,12 @@ std::optional<int> WholeNumber(const std::string& text) {
     return value;
 }
 
+namespace {
+
 // The grid groups; a missing grid is an error only where the matrix is written.
 QuickGridGroups LoadGroups(bool required) {
     QuickGridGroups groups;
-    const std::string path = DataFilePath(kQuickGridId);
+    const std::string path = DataFilePath(data_file::kQuickGrid);
     TextReader probe;
     if (!required && !probe.Open(path)) return groups;
     const CategoryGrid grid = LoadCategoryGrid(path);
@@ -145,7 +142,7 @@ QuickGridGroups LoadQuickGridGroups() {
 
 std::optional<std::vector<AdditionalRule>> ReadAdditionalRules() {
     std::optional<std::vector<std::string>> lines =
-        TextReader::ReadLines(DataFilePath(kAdditionalRulesId), kRuleWidth);
+        TextReader::ReadLines(DataFilePath(data_file::kAdditionalVariables), kRuleWidth);
     if (!lines) return std::nullopt;
     while (!lines->empty() && lines->back().empty()) lines->pop_back();
     std::vector<AdditionalRule> rules;
@@ -168,7 +165,7 @@ ParsedRule ParseRule(const std::string& rule) {
         const size_t open = rule.find('('), colon = rule.find(':');
         const size_t close = open == std::string::npos ? std::string::npos : rule.find(')', open);
         const std::optional<int> k =
-            close == std::string::npos ? std::nullopt : WholeNumber(rule.substr(open + 1, close - open - 1));
+            close == std::string::npos ? std::nullopt : RuleNumber(rule.substr(open + 1, close - open - 1));
         if (!k || colon == std::string::npos) {
             parsed.WellFormed = false;
             return parsed;
@@ -183,14 +180,14 @@ ParsedRule ParseRule(const std::string& rule) {
         item.Text = items.substr(start, end - start + 1);
         const std::string body = items.substr(start, end - start);
         const size_t comma = body.find(',');
-        item.Name = Trim(body.substr(0, comma));
+        item.Name = std::string(TrimBlanks(body.substr(0, comma)));
         if (comma != std::string::npos) {
             std::string number = body.substr(comma + 1);
             if (!parsed.AtLeast && !number.empty()) {
                 item.Operator = number[0];
                 number.erase(0, 1);
             }
-            item.Number = WholeNumber(number).value_or(0);
+            item.Number = RuleNumber(number).value_or(0);
         }
         parsed.Items.push_back(std::move(item));
     }
@@ -207,7 +204,7 @@ std::vector<RuleFault> BuildAdditionalVariables(Progress& progress) {
     const int64_t areaRecords = MatrixAreaRecords(last);
     const size_t areaBytes = size_t(areaRecords) * kMatrixRecordBytes;
     const int64_t gridLines = groups.LineCount();
-    RecordFile matrix(DataFilePath(kMatrixId), kMatrixRecordBytes, RecordFile::Mode::ReadWrite);
+    RecordFile matrix(DataFilePath(data_file::kBitMatrix), kMatrixRecordBytes, RecordFile::Mode::ReadWrite);
     // Rules written after the areas of a different grid would stand for the wrong variables.
     if (matrix.RecordCount() < gridLines * areaRecords) ThrowIo(kReadPastEnd, matrix.Path());
 
@@ -266,7 +263,7 @@ void WriteRulesInWords() {
     TextBuilder out;
     const std::optional<std::vector<AdditionalRule>> rules = ReadAdditionalRules();
     if (!rules) {
-        out.Line(LoadText(545) + DataFilePath(kAdditionalRulesId) + LoadText(544));
+        out.Line(LoadText(545) + DataFilePath(data_file::kAdditionalVariables) + LoadText(544));
         out.Save(ReportFilePath());
         return;
     }
@@ -317,7 +314,7 @@ void WriteItemsFromReport(const std::string& reportPath) {
         const std::string column = line.size() >= size_t(kReportNumberColumn)
                                        ? line.substr(kReportNumberColumn - 1, kReportNumberWidth)
                                        : std::string();
-        const std::optional<int> n = WholeNumber(column);
+        const std::optional<int> n = RuleNumber(column);
         if (!n || *n < 1 || *n > groups.LineCount()) continue;
         const size_t v = size_t(*n - 1);
         items += groups.Names[v] + "," + std::to_string(groups.NumberInGroup[v]) + ";";

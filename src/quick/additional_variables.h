@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/progress.h"
@@ -20,7 +21,10 @@
 
 namespace qv {
 
-constexpr int kAdditionalRulesId = 59;  // "agg-dat.txt"
+// A whole number written alone in a rule or a condition: blanks around it allowed, no sign, at
+// most nine digits; none otherwise.
+std::optional<int> RuleNumber(std::string_view text);
+
 constexpr int kGroupNameWidth = 10;
 
 // The groups of the quick grid: a line's group name is its label up to the first blank, cut to

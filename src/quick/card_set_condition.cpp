@@ -6,7 +6,9 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/typed_values.h"
 #include "platform/text_file.h"
+#include "quick/additional_variables.h"
 #include "quick/preparation.h"
 #include "quick/quick_selection.h"
 
@@ -14,26 +16,8 @@ namespace qv {
 
 namespace {
 
-constexpr int kQuickGridId = 58, kSavedConditionsId = 102;
 constexpr int kMaxVariables = 4000;
 constexpr size_t kNameWidth = 10;
-
-std::string Trim(const std::string& s) {
-    const size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
-std::optional<int> WholeNumber(const std::string& text) {
-    const std::string t = Trim(text);
-    if (t.empty() || t.size() > 9) return std::nullopt;
-    int value = 0;
-    for (char c : t) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
 
 }  // namespace
 
@@ -44,12 +28,12 @@ std::vector<ConditionItem> ParseCardSetCondition(const std::string& text) {
          start = end + 1, end = text.find(';', start)) {
         ConditionItem item;
         item.Text = text.substr(start, end - start);
-        if (Trim(item.Text).empty()) continue;
+        if (TrimBlanks(item.Text).empty()) continue;
         const size_t comma = item.Text.find(',');
-        item.Name = Trim(item.Text.substr(0, comma));
+        item.Name = std::string(TrimBlanks(item.Text.substr(0, comma)));
         if (comma != std::string::npos && comma + 1 < item.Text.size()) {
             item.Operator = item.Text[comma + 1];
-            item.Category = WholeNumber(item.Text.substr(comma + 2));
+            item.Category = RuleNumber(item.Text.substr(comma + 2));
         }
         items.push_back(std::move(item));
     }
@@ -58,7 +42,7 @@ std::vector<ConditionItem> ParseCardSetCondition(const std::string& text) {
 
 ReportVariables ReportVariables::Read() {
     TextReader reader;
-    reader.OpenOrThrow(DataFilePath(kQuickGridId));
+    reader.OpenOrThrow(DataFilePath(data_file::kQuickGrid));
     std::vector<std::string> lines;
     while (!reader.Eof()) lines.push_back(reader.ReadLine());
     return FromLines(lines);
@@ -147,7 +131,7 @@ int64_t CountCommonCards(const std::vector<uint8_t>& a, const std::vector<uint8_
 
 std::vector<std::string> ReadSavedConditionTitles() {
     std::vector<std::string> titles;
-    if (const auto lines = TextReader::ReadLines(DataFilePath(kSavedConditionsId)))
+    if (const auto lines = TextReader::ReadLines(DataFilePath(data_file::kSavedConditions)))
         for (const std::string& line : *lines)
             if (!line.empty() && line[0] == '*') titles.push_back(line.substr(1));
     return titles;
@@ -157,7 +141,7 @@ std::vector<std::string> ApplySavedCondition(int k, const std::string& title) {
     CoreState.ReportCondition = k;
     std::vector<std::string> skipped;
     const std::optional<std::vector<std::string>> lines =
-        TextReader::ReadLines(DataFilePath(kSavedConditionsId));
+        TextReader::ReadLines(DataFilePath(data_file::kSavedConditions));
     std::optional<std::vector<uint8_t>> selection;
     if (lines) {
         const ReportVariables variables = ReportVariables::Read();

@@ -15,7 +15,6 @@ namespace qv {
 namespace {
 
 using Bitmap = std::vector<uint64_t>;
-constexpr int kMatrixId = 83;  // "dat-dat.dat"
 
 // Cards past the selection mask cannot be selected: the counts stop there.
 int32_t CountedLast(int32_t preparedLast) {
@@ -64,7 +63,7 @@ CooccurrenceCounts BitMatrixCountSource::Count(int listed, Progress& progress) {
     const int64_t areaRecords = MatrixAreaRecords(prepared);
     const int64_t usedRecords = last >= 0 ? (int64_t(last) / 8) / kMatrixRecordBytes + 1 : 0;
     std::vector<uint8_t> area(size_t(usedRecords) * kMatrixRecordBytes);
-    RecordFile matrix(DataFilePath(kMatrixId), kMatrixRecordBytes, RecordFile::Mode::Read);
+    RecordFile matrix(DataFilePath(data_file::kBitMatrix), kMatrixRecordBytes, RecordFile::Mode::Read);
     const int lastLine = std::min(lastLine_, kFlagListSize - 1);
     for (int v = 0; v <= lastLine && int(present.size()) < wanted; ++v) {
         if (!QuickAfcCategoryFlags[size_t(v)]) continue;

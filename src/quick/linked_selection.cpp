@@ -17,8 +17,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kLinkKeysId = 94, kLinkNamesId = 95;
-constexpr int kSnapshotMaskId = 96, kSnapshotLogId = 93;
 // The preparation names the files of at most nine links, one digit each.
 constexpr int kMaxLinks = 9;
 constexpr size_t kLineWidth = 65535;
@@ -30,8 +28,8 @@ std::string LinkFile(int fileId, int link) {
 // The key of every card 0..LastCard; a card past the end of the file (added after the
 // preparation) has no key.
 std::vector<int16_t> ReadLinkKeys(int link) {
-    if (link < 1 || link > kMaxLinks) ThrowIo(kFileNotFound, DataFilePath(kLinkKeysId));
-    const std::string bytes = ReadFileOrThrow(LinkFile(kLinkKeysId, link));
+    if (link < 1 || link > kMaxLinks) ThrowIo(kFileNotFound, DataFilePath(data_file::kLinkKeysStem));
+    const std::string bytes = ReadFileOrThrow(LinkFile(data_file::kLinkKeysStem, link));
     const int32_t cards = std::max<int32_t>(CoreState.LastCard + 1, 0);
     std::vector<int16_t> keys(size_t(cards), 0);
     const size_t stored = std::min(keys.size(), bytes.size() / 2);
@@ -60,7 +58,7 @@ std::optional<std::vector<std::string>> ReadLinkNames() {
 
 LinkedCards CollectLinkedCards(int link) {
     const std::vector<int16_t> keys = ReadLinkKeys(link);
-    const std::string namesPath = LinkFile(kLinkNamesId, link);
+    const std::string namesPath = LinkFile(data_file::kLinkNamesStem, link);
     TextReader names;
     names.OpenOrThrow(namesPath);
 
@@ -94,20 +92,20 @@ void SelectByLinkedCard(int link, int key, const std::string& entry) {
 
 void SaveSelectionSnapshot() {
     WriteFileAtomic(
-        DataFilePath(kSnapshotMaskId),
+        DataFilePath(data_file::kSnapshotMask),
         std::string_view(reinterpret_cast<const char*>(CardSelectionMask.data()), kSelectionMaskBytes));
     TextBuilder copy;
     for (const std::string& line : ReadSelectionLog().value_or(std::vector<std::string>{})) copy.Line(line);
-    copy.Save(DataFilePath(kSnapshotLogId));
+    copy.Save(DataFilePath(data_file::kSnapshotLog));
 }
 
 void RestoreSelectionSnapshot() {
-    const std::string maskPath = DataFilePath(kSnapshotMaskId);
+    const std::string maskPath = DataFilePath(data_file::kSnapshotMask);
     const std::string mask = ReadFileOrThrow(maskPath);
     if (mask.size() < size_t(kSelectionMaskBytes)) ThrowIo(kReadPastEnd, maskPath);
     const std::optional<std::vector<std::string>> log =
-        TextReader::ReadLines(DataFilePath(kSnapshotLogId), kLineWidth);
-    if (!log) ThrowIo(kFileNotFound, DataFilePath(kSnapshotLogId));
+        TextReader::ReadLines(DataFilePath(data_file::kSnapshotLog), kLineWidth);
+    if (!log) ThrowIo(kFileNotFound, DataFilePath(data_file::kSnapshotLog));
     TextBuilder restored;
     for (const std::string& line : *log) restored.Line(line);
     restored.Save(SelectionLogPath());

@@ -23,10 +23,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kPreparedCountId = 10, kMatrixId = 83, kQuickGridId = 58;
-constexpr int kQuantValuesId = 88, kTerritoryValuesId = 11, kDateValuesId = 100;
-constexpr int kLinkDefinitionsId = 92, kLinkKeysId = 94, kLinkNamesId = 95;
-constexpr int kLinkedIndexId = 101, kLinkedTextId = 52;
 constexpr int kBlockBytes = 4 << 20;       // card words read at a time
 constexpr int64_t kBatchBytes = 32 << 20;  // matrix bytes held between writes
 constexpr int kProgressSteps = 250;
@@ -179,13 +175,13 @@ void BuildLinkKeys(const std::string& path, int32_t position, Progress& progress
 
 void BuildLinkNames(const std::string& path, const LinkBlock& block, const std::string& definitionsPath,
                     Progress& progress) {
-    const int32_t last = ReadIndexFile(DataFilePath(kLinkedIndexId));
+    const int32_t last = ReadIndexFile(DataFilePath(data_file::kOtherLastCard));
     const int32_t recordBytes = ReadColumnNumber(block.Values[4], 1);
     if (recordBytes <= 0) ThrowIo(kInvalidNumber, definitionsPath);
     const TextRange first = ParseRange(block.Values[5]), second = ParseRange(block.Values[6]);
     TextBuilder out;
     if (last >= 0) {
-        RecordFile text(DataFilePath(kLinkedTextId), recordBytes, RecordFile::Mode::Read);
+        RecordFile text(DataFilePath(data_file::kOtherCardText), recordBytes, RecordFile::Mode::Read);
         const int64_t blockCards = std::max(1, kBlockBytes / recordBytes);
         std::vector<uint8_t> records;
         CardProgress moved(progress, last);
@@ -216,13 +212,13 @@ int64_t MatrixAreaRecords(int32_t lastCard) {
 }
 
 int32_t ReadPreparedCardCount() {
-    return ReadIndexFile(DataFilePath(kPreparedCountId));
+    return ReadIndexFile(DataFilePath(data_file::kPreparedCount));
 }
 
 std::vector<uint8_t> ReadMatrixArea(int variable, int32_t lastCard) {
     const int64_t b = MatrixAreaRecords(lastCard);
     std::vector<uint8_t> area(size_t(b) * kMatrixRecordBytes);
-    RecordFile file(DataFilePath(kMatrixId), kMatrixRecordBytes, RecordFile::Mode::Read);
+    RecordFile file(DataFilePath(data_file::kBitMatrix), kMatrixRecordBytes, RecordFile::Mode::Read);
     if (variable < 0) ThrowIo(kReadPastEnd, file.Path());
     file.Read(int64_t(variable) * b, area.data(), b);
     return area;
@@ -241,11 +237,11 @@ int64_t CountSetBits(const uint8_t* bytes, size_t size) {
 }
 
 MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
-    const int32_t last = ReadIndexFile(DataFilePath(8));
-    const CategoryGrid grid = LoadCategoryGrid(DataFilePath(kQuickGridId));
+    const int32_t last = ReadIndexFile(DataFilePath(data_file::kLastCard));
+    const CategoryGrid grid = LoadCategoryGrid(DataFilePath(data_file::kQuickGrid));
     if (grid.MoreLines) return MatrixOutcome::GridTooLong;
     TextReader quantGrid;
-    if (!quantGrid.Open(DataFilePath(kQuickQuantListId))) CoreState.CountByQuantUnit = 0;
+    if (!quantGrid.Open(DataFilePath(data_file::kQuickQuantGrid))) CoreState.CountByQuantUnit = 0;
 
     const int variables = grid.Count;
     const int64_t areaRecords = MatrixAreaRecords(last);
@@ -256,7 +252,7 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
     run = std::clamp<int64_t>(run, kMatrixRecordBytes, areaBytes);
     std::vector<uint8_t> batch(size_t(variables) * size_t(run), 0);
 
-    StagedFile matrix(DataFilePath(kMatrixId), kMatrixRecordBytes);
+    StagedFile matrix(DataFilePath(data_file::kBitMatrix), kMatrixRecordBytes);
     matrix.File().Truncate(int64_t(variables) * areaRecords);
 
     int64_t runStart = 0;  // byte of the area the held run begins at
@@ -289,7 +285,7 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
 
     // The card count gives the matrix its geometry: both are written in full before either
     // replaces its old file, so a failure leaves the old pair.
-    StagedFile count(DataFilePath(kPreparedCountId), 4);
+    StagedFile count(DataFilePath(data_file::kPreparedCount), 4);
     uint8_t lastBytes[4];
     PutI32(lastBytes, last);
     count.File().Write(0, lastBytes);
@@ -322,9 +318,9 @@ std::optional<std::vector<QuickVariable>> ReadQuickVariableList(int listId) {
 }
 
 bool PreparePerCardValues(PerCardValueKind kind, int item, Progress& progress) {
-    const int listId = kind == PerCardValueKind::Quantity    ? kQuickQuantListId
-                       : kind == PerCardValueKind::Territory ? kQuickTerritoryListId
-                                                             : kQuickDateListId;
+    const int listId = kind == PerCardValueKind::Quantity    ? data_file::kQuickQuantGrid
+                       : kind == PerCardValueKind::Territory ? data_file::kQuickTerritoryList
+                                                             : data_file::kQuickDateList;
     int& choice = kind == PerCardValueKind::Quantity    ? CoreState.PreparedQuantVar
                   : kind == PerCardValueKind::Territory ? CoreState.PreparedTerritoryVar
                                                         : CoreState.PreparedDateVar;
@@ -367,9 +363,9 @@ bool PreparePerCardValues(PerCardValueKind kind, int item, Progress& progress) {
         }
     });
     PadToRecords(bytes, valueBytes);
-    const int fileId = kind == PerCardValueKind::Quantity    ? kQuantValuesId
-                       : kind == PerCardValueKind::Territory ? kTerritoryValuesId
-                                                             : kDateValuesId;
+    const int fileId = kind == PerCardValueKind::Quantity    ? data_file::kQuantValues
+                       : kind == PerCardValueKind::Territory ? data_file::kPreparedTerritory
+                                                             : data_file::kDateValues;
     WriteFileAtomic(DataFilePath(fileId), bytes);
     // Stored once the file is there, so a failed build never names a variable it did not prepare.
     choice = item;
@@ -383,7 +379,8 @@ bool LinkValueSet(const std::string& value) {
 }
 
 std::optional<std::vector<LinkBlock>> ReadLinkDefinitions() {
-    std::optional<std::vector<std::string>> lines = TextReader::ReadLines(DataFilePath(kLinkDefinitionsId));
+    std::optional<std::vector<std::string>> lines =
+        TextReader::ReadLines(DataFilePath(data_file::kLinkDefinitions));
     if (!lines) return std::nullopt;
     std::vector<LinkBlock> blocks;
     for (size_t i = 0; i < lines->size(); ++i) {
@@ -403,7 +400,7 @@ std::optional<std::vector<LinkBlock>> ReadLinkDefinitions() {
 std::optional<int> BuildLinkFiles(Progress& progress) {
     const std::optional<std::vector<LinkBlock>> blocks = ReadLinkDefinitions();
     if (!blocks) return std::nullopt;
-    const std::string definitionsPath = ResolveExisting(DataFilePath(kLinkDefinitionsId));
+    const std::string definitionsPath = ResolveExisting(DataFilePath(data_file::kLinkDefinitions));
     int built = 0;
     for (const LinkBlock& block : *blocks) {
         if (!block.Complete || !LinkValueSet(block.Values[0]) || built == kMaxLinks) continue;
@@ -412,9 +409,9 @@ std::optional<int> BuildLinkFiles(Progress& progress) {
             ThrowIo(kInvalidNumber, definitionsPath);
         ++built;
         const std::string digit(1, char('0' + built));
-        BuildLinkKeys(DataFilePath(kLinkKeysId) + digit, position, progress);
+        BuildLinkKeys(DataFilePath(data_file::kLinkKeysStem) + digit, position, progress);
         CoreState.OtherArchiveDir = SiblingDirectory(block.Values[2]);
-        BuildLinkNames(DataFilePath(kLinkNamesId) + digit, block, definitionsPath, progress);
+        BuildLinkNames(DataFilePath(data_file::kLinkNamesStem) + digit, block, definitionsPath, progress);
     }
     CoreState.LinkChoice1 = built >= 1 ? 1 : 0;
     CoreState.LinkChoice2 = built >= 2 ? 2 : 0;

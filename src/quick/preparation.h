@@ -52,7 +52,6 @@ struct QuickVariable {
 };
 // nullopt when the list does not open.
 std::optional<std::vector<QuickVariable>> ReadQuickVariableList(int listId);
-constexpr int kQuickQuantListId = 89, kQuickTerritoryListId = 90, kQuickDateListId = 91;
 
 enum class PerCardValueKind { Quantity, Territory, Date };
 

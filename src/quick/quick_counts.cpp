@@ -16,7 +16,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kMatrixId = 83, kQuantityValuesId = 88;
 constexpr int kMaxColumns = 10;
 constexpr size_t kMaxHeadingLines = 10;
 
@@ -45,7 +44,7 @@ QuickCardCounter::Bitmap Pack(const uint8_t* bytes, size_t available, int32_t la
 std::vector<QuickLine> RebuildQuickLines() {
     BuildQuickLabelList();
     TextReader reader;
-    reader.OpenOrThrow(DataFilePath(kQuickLabelListId));
+    reader.OpenOrThrow(DataFilePath(data_file::kViewerStaging));
     std::vector<QuickLine> lines;
     int32_t parent = 0;
     int variable = 0;
@@ -76,9 +75,9 @@ std::vector<QuickLine> RebuildQuickLines() {
 
 QuickLineCount CountQuickLines(bool columns) {
     QuickLineCount count;
-    const int gridLines = CountTextLines(kQuickGridId, kMaxGridLines);
+    const int gridLines = CountTextLines(data_file::kQuickGrid, kMaxGridLines);
     // Two lines of "agg-dat.txt" make one variable; a label line alone still makes one.
-    const int additional = (CountTextLines(kAdditionalVariablesId, 2 * kMaxGridLines) + 1) / 2;
+    const int additional = (CountTextLines(data_file::kAdditionalVariables, 2 * kMaxGridLines) + 1) / 2;
     count.Lines = std::min(gridLines + additional, kMaxGridLines);
     for (int line = 0; line < kFlagListSize; ++line) {
         const size_t i = size_t(line);
@@ -104,7 +103,7 @@ QuickCardCounter::QuickCardCounter() {
     // Cards past the selection mask can never be selected: counting stops there.
     last_ = std::clamp<int32_t>(prepared, -1, kSelectionMaskBytes * 8 - 1);
     usedRecords_ = last_ >= 0 ? (int64_t(last_) / 8) / kMatrixRecordBytes + 1 : 0;
-    matrix_.Open(DataFilePath(kMatrixId), kMatrixRecordBytes, RecordFile::Mode::Read);
+    matrix_.Open(DataFilePath(data_file::kBitMatrix), kMatrixRecordBytes, RecordFile::Mode::Read);
     selection_ = Pack(CardSelectionMask.data(), CardSelectionMask.size(), last_);
 }
 
@@ -121,7 +120,7 @@ QuickCardCounter::Bitmap QuickCardCounter::And(const Bitmap& x, const Bitmap& y)
 }
 
 bool QuickCardCounter::UseQuantityValues() {
-    const std::optional<std::string> bytes = TryReadFile(DataFilePath(kQuantityValuesId));
+    const std::optional<std::string> bytes = TryReadFile(DataFilePath(data_file::kQuantValues));
     if (!bytes) return false;
     std::vector<int32_t> values(size_t(last_ + 1), 0);
     const size_t inFile = std::min(values.size(), bytes->size() / 4);

@@ -18,7 +18,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kQuickHeadingsId = 61, kLabelScratchId = 67, kChiSquareTableId = 69;
 constexpr int kMaxColumns = 10;
 constexpr size_t kCrossLabelWidth = 40;
 constexpr size_t kScratchLabelWidth = 200;
@@ -62,7 +61,7 @@ class QuickCrossWriter {
                       lines_[size_t(columnLines_[k])].Label);
         out_.Line().Line();
         QuickHeadingBlocks headings;
-        if (CoreState.TableHeadings && !headings.Open(DataFilePath(kQuickHeadingsId)))
+        if (CoreState.TableHeadings && !headings.Open(DataFilePath(data_file::kQuickHeadings)))
             CoreState.TableHeadings = 0;
         const bool withHeadings = CoreState.TableHeadings != 0;
 
@@ -221,7 +220,7 @@ void WriteQuickCrossTableReport(Progress& progress) {
     QuickCardCounter counter;
     std::optional<ChiSquareTable> chi;
     if (CoreState.ChiSquare) {
-        chi = LoadChiSquareTable(DataFilePath(kChiSquareTableId));
+        chi = LoadChiSquareTable(DataFilePath(data_file::kChiSquareTable));
         if (!chi) CoreState.ChiSquare = 0;
     }
     // Row percentages stand under the frequencies they are taken on.
@@ -273,7 +272,7 @@ void WriteQuickConnectionsReport(Progress& progress) {
         record.replace(1, labels.back().size(), labels.back());
         scratch += record;
     }
-    WriteFileAtomic(DataFilePath(kLabelScratchId), scratch);
+    WriteFileAtomic(DataFilePath(data_file::kLabelScratch), scratch);
 
     TextBuilder out;
     std::vector<Connection> found(static_cast<size_t>(lineCount));

@@ -13,7 +13,6 @@
 namespace qv {
 
 namespace {
-constexpr int kQuickHeadingsId = 61;
 constexpr int kFooterTextId = 823, kLastFooterTextId = 824;
 constexpr size_t kLabelWidth = 60;
 constexpr int kCountWidth = 10, kValueWidth = 8, kDecimals = 2;
@@ -36,7 +35,7 @@ void WriteQuickDistributionReport(Progress& progress) {
     auto frequency = [&](int line) { return counter.Count(counter.Area(line), selection); };
 
     QuickHeadingBlocks headings;
-    if (CoreState.DistributionHeadings && !headings.Open(DataFilePath(kQuickHeadingsId)))
+    if (CoreState.DistributionHeadings && !headings.Open(DataFilePath(data_file::kQuickHeadings)))
         CoreState.DistributionHeadings = 0;
     const bool withHeadings = CoreState.DistributionHeadings != 0;
 

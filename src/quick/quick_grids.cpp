@@ -9,6 +9,7 @@
 #include "core/data_files.h"
 #include "core/text_tables.h"
 #include "elaborations/grid_files.h"
+#include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 
@@ -16,10 +17,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kGridId = 37, kHeadingsId = 60, kQuantGridId = 43;
-constexpr int kQuickGridId = 58, kQuickHeadingsId = 61, kQuickQuantGridId = 89;
-constexpr int kTerritoryListId = 90, kDateListId = 91, kLinkDefinitionsId = 92;
-constexpr int kDeclarationsId = 21, kReportId = 36;
 constexpr size_t kLineWidth = 255;
 // Grid lines are read up to 300 characters; a copy keeps all of them.
 constexpr size_t kGridCopyWidth = 300;
@@ -39,7 +36,7 @@ bool CopyLines(int fromId, int toId) {
 // definition numbers them: a coded field takes one number for each of its answers.
 void WriteDeclaredFieldList(char code, int listId) {
     TextReader in;
-    in.OpenOrThrow(DataFilePath(kDeclarationsId));
+    in.OpenOrThrow(DataFilePath(data_file::kDeclaration));
     if (!in.Eof()) in.SkipLine();
     TextBuilder out;
     int field = 0;
@@ -71,25 +68,6 @@ void WriteDeclaredFieldList(char code, int listId) {
     out.Save(DataFilePath(listId));
 }
 
-std::string Right(int64_t n, int width) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%*lld", width, static_cast<long long>(n));
-    return buf;
-}
-
-// Digits with an optional leading minus that fit a 32-bit number.
-bool IsNumber(const std::string& s) {
-    size_t i = !s.empty() && s[0] == '-' ? 1 : 0;
-    if (i == s.size()) return false;
-    int64_t v = 0;
-    for (; i < s.size(); ++i) {
-        if (s[i] < '0' || s[i] > '9') return false;
-        v = v * 10 + (s[i] - '0');
-        if (v > int64_t(INT32_MAX) + 1) return false;
-    }
-    return s[0] == '-' || v <= INT32_MAX;
-}
-
 }  // namespace
 
 const char* const kLinkLabels[kLinkBlockLines] = {
@@ -101,11 +79,11 @@ const char* const kLinkLabels[kLinkBlockLines] = {
 
 QuickGridCopy CopyGridsToQuickSet(const ConfirmReplace& confirmReplace) {
     QuickGridCopy copy;
-    if (FileExists(DataFilePath(kQuickGridId)) && !(confirmReplace && confirmReplace())) return copy;
+    if (FileExists(DataFilePath(data_file::kQuickGrid)) && !(confirmReplace && confirmReplace())) return copy;
     copy.Done = true;
-    copy.GridMissing = !CopyLines(kGridId, kQuickGridId);
-    copy.HeadingsMissing = !CopyLines(kHeadingsId, kQuickHeadingsId);
-    copy.QuantGridMissing = !CopyLines(kQuantGridId, kQuickQuantGridId);
+    copy.GridMissing = !CopyLines(data_file::kGrid, data_file::kQuickGrid);
+    copy.HeadingsMissing = !CopyLines(data_file::kHeadings, data_file::kQuickHeadings);
+    copy.QuantGridMissing = !CopyLines(data_file::kQuantGrid, data_file::kQuickQuantGrid);
     return copy;
 }
 
@@ -119,26 +97,27 @@ std::string QuickGridCopyStatus(const QuickGridCopy& copy) {
 }
 
 void WriteTerritorialVariableList() {
-    WriteDeclaredFieldList('K', kTerritoryListId);
+    WriteDeclaredFieldList('K', data_file::kQuickTerritoryList);
 }
 
 void WriteDateVariableList() {
-    WriteDeclaredFieldList('D', kDateListId);
+    WriteDeclaredFieldList('D', data_file::kQuickDateList);
 }
 
 bool WriteLinkTemplate(const ConfirmReplace& confirmReplace) {
-    if (FileExists(DataFilePath(kLinkDefinitionsId)) && !(confirmReplace && confirmReplace())) return false;
+    if (FileExists(DataFilePath(data_file::kLinkDefinitions)) && !(confirmReplace && confirmReplace()))
+        return false;
     TextBuilder out;
     for (int block = 0; block < kLinkTemplateBlocks; ++block)
         for (const char* label : kLinkLabels) out.Line(label);
-    out.Save(DataFilePath(kLinkDefinitionsId));
+    out.Save(DataFilePath(data_file::kLinkDefinitions));
     return true;
 }
 
 void WriteGridWithHeadings() {
     TextReader grid, headings;
-    const bool gridOpen = grid.Open(DataFilePath(kQuickGridId));
-    const bool headingsOpen = headings.Open(DataFilePath(kQuickHeadingsId));
+    const bool gridOpen = grid.Open(DataFilePath(data_file::kQuickGrid));
+    const bool headingsOpen = headings.Open(DataFilePath(data_file::kQuickHeadings));
     TextBuilder out;
     if (!gridOpen) out.Line(LoadText(636));
     if (!headingsOpen) out.Line(LoadText(637));
@@ -157,30 +136,30 @@ void WriteGridWithHeadings() {
             out.Line(line);
         }
     }
-    out.Save(DataFilePath(kReportId));
+    out.Save(DataFilePath(data_file::kReport));
 }
 
 void WriteNumberedGrid() {
     TextBuilder out;
     std::optional<std::vector<std::string>> lines =
-        TextReader::ReadLines(DataFilePath(kQuickGridId), kLineWidth);
+        TextReader::ReadLines(DataFilePath(data_file::kQuickGrid), kLineWidth);
     if (!lines) {
         out.Line(LoadText(647));
     } else {
         const std::string head = LoadText(646);
         for (size_t n = 0; n < lines->size(); ++n)
-            out.Line(head + Right(int64_t(n) + 1, 5) + " = " + (*lines)[n]);
+            out.Line(head + RightAligned(int64_t(n) + 1, 5) + " = " + (*lines)[n]);
     }
-    out.Save(DataFilePath(kReportId));
+    out.Save(DataFilePath(data_file::kReport));
 }
 
 void WriteGridDiagnostics() {
     TextBuilder out;
     std::optional<std::vector<std::string>> lines =
-        TextReader::ReadLines(DataFilePath(kQuickGridId), kLineWidth);
+        TextReader::ReadLines(DataFilePath(data_file::kQuickGrid), kLineWidth);
     if (!lines) {
         out.Line(LoadText(647));
-        out.Save(DataFilePath(kReportId));
+        out.Save(DataFilePath(data_file::kReport));
         return;
     }
     const std::string lineWord = LoadText(641);
@@ -188,7 +167,7 @@ void WriteGridDiagnostics() {
     bool havePrevious = false;
     for (size_t i = 0; i < lines->size(); ++i) {
         const std::string& text = (*lines)[i];
-        const std::string n = Right(int64_t(i) + 1, 4);
+        const std::string n = RightAligned(int64_t(i) + 1, 4);
         const std::string quoted = " \"" + text + "\": ";
         auto formA = [&](int message) { out.Line(lineWord + " " + n + quoted + LoadText(message)); };
         auto formB = [&](int message) { out.Line("riga: " + n + quoted + LoadText(message)); };
@@ -203,13 +182,13 @@ void WriteGridDiagnostics() {
         GridLineTokens tokens;
         const GridLine line = ParseGridLine(text, havePrevious ? &previous : nullptr, &tokens);
         if (tokens.HasEquals && !tokens.FieldText.empty() && line.Field == 0) formB(642);
-        if (tokens.HasComma && !IsNumber(tokens.LowText)) formB(643);
-        if (tokens.HasSemicolon && !IsNumber(tokens.HighText)) formB(644);
+        if (tokens.HasComma && !PlainInteger(tokens.LowText)) formB(643);
+        if (tokens.HasSemicolon && !PlainInteger(tokens.HighText)) formB(644);
         if (line.Field == 0) formC(645);
         previous = line;
         havePrevious = true;
     }
-    out.Save(DataFilePath(kReportId));
+    out.Save(DataFilePath(data_file::kReport));
 }
 
 }  // namespace qv

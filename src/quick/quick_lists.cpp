@@ -17,19 +17,15 @@ namespace qv {
 
 namespace {
 
-constexpr int kListFileId = 99;
-constexpr int kComuneNamesId = 45;
-constexpr int kCardDefinitionId = 210;
-constexpr int kCardTextId = 4, kCardValuesId = 5;
 constexpr int kComuneRecordBytes = 38;
 constexpr int kProgressStep = 16;
 
 // The files a list reads, opened before anything is written so that a missing one leaves the
 // previous list in place.
 void CheckListInputs() {
-    RecordFile names(DataFilePath(kComuneNamesId), kComuneRecordBytes, RecordFile::Mode::Read);
-    RecordFile text(DataFilePath(kCardTextId), 1, RecordFile::Mode::Read);
-    RecordFile values(DataFilePath(kCardValuesId), 1, RecordFile::Mode::Read);
+    RecordFile names(DataFilePath(data_file::kComuneNames), kComuneRecordBytes, RecordFile::Mode::Read);
+    RecordFile text(DataFilePath(data_file::kCardText), 1, RecordFile::Mode::Read);
+    RecordFile values(DataFilePath(data_file::kCardValues), 1, RecordFile::Mode::Read);
 }
 
 }  // namespace
@@ -47,7 +43,7 @@ QuickListOutcome RunQuickList(QuickListOrder order, Progress& progress) {
     progress.SetMaximum(std::max<int32_t>(CoreState.LastCard, 0));
 
     ListOutputFile out;
-    out.Bind(DataFilePath(kListFileId));
+    out.Bind(DataFilePath(data_file::kListOutput));
     out.Create();
     PrintMask mask;
     mask.Load();
@@ -67,7 +63,7 @@ QuickListOutcome RunQuickList(QuickListOrder order, Progress& progress) {
 }
 
 void CreateQuickMask() {
-    if (!CreateMaskFromDefinition()) ThrowIo(kFileNotFound, DataFilePath(kCardDefinitionId));
+    if (!CreateMaskFromDefinition()) ThrowIo(kFileNotFound, DataFilePath(data_file::kCardDefinition));
 }
 
 std::string QuickMaskFileName(const std::string& chosen) {

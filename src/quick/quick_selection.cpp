@@ -20,9 +20,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kTerritoryValuesId = 11, kQuantValuesId = 88, kDateValuesId = 100;
-constexpr int kTranslationId = 12;
-constexpr int kQuickGridId = 58, kStandardGridId = 37, kQuickHeadingsId = 61, kStandardHeadingsId = 60;
 constexpr int kAllCardsText = 775, kActiveTerritoryText = 782;
 constexpr int kMaxVariables = 4000;
 constexpr size_t kGridWidth = 300;   // as the matrix build reads the grid
@@ -66,7 +63,7 @@ void WriteLog(const std::vector<std::string>& lines) {
 
 // Map comune of each archive territory code (entry code; -1 = none).
 std::vector<int> ReadComuneTranslation() {
-    const std::string bytes = ReadFileOrThrow(DataFilePath(kTranslationId));
+    const std::string bytes = ReadFileOrThrow(DataFilePath(data_file::kTranslation));
     const size_t records = std::min(bytes.size() / 2, size_t(kMaxTranslations));
     std::vector<int> table(size_t(kMaxTranslations) + 1, -1);
     table[0] = 0;
@@ -188,20 +185,20 @@ ValueStepOutcome SelectByTerritory(SelectionOperation op, const std::string& ter
     const auto active = [](int32_t code) {
         return code > 0 && code <= kTerritoryTableSize && TerritorySelection[size_t(code - 1)] != 0;
     };
-    return ValueStep(op, kTerritoryValuesId, 2, active,
+    return ValueStep(op, data_file::kPreparedTerritory, 2, active,
                      OperatorWord(op) + LoadText(kActiveTerritoryText) + " (" + territoryLabel + ")",
                      [&translation] { TransferTerritoryToMap(translation); });
 }
 
 ValueStepOutcome SelectByDateRange(SelectionOperation op, const std::string& lower, const std::string& upper,
                                    const std::string& dateLabel) {
-    return ValueStep(op, kDateValuesId, 4, Between(DateBound(lower), DateBound(upper)),
+    return ValueStep(op, data_file::kDateValues, 4, Between(DateBound(lower), DateBound(upper)),
                      RangeLine(op, lower, dateLabel, upper));
 }
 
 ValueStepOutcome SelectByQuantityRange(SelectionOperation op, const std::string& lower,
                                        const std::string& upper, const std::string& quantityLabel) {
-    return ValueStep(op, kQuantValuesId, 4, Between(QuantityBound(lower), QuantityBound(upper)),
+    return ValueStep(op, data_file::kQuantValues, 4, Between(QuantityBound(lower), QuantityBound(upper)),
                      RangeLine(op, lower, quantityLabel, upper));
 }
 
@@ -227,7 +224,7 @@ std::optional<int64_t> QuantityBound(const std::string& typed) {
 
 std::vector<std::string> QuickSelectionVariables() {
     std::vector<std::string> labels;
-    if (const auto lines = TextReader::ReadLines(DataFilePath(kQuickGridId), kGridWidth)) {
+    if (const auto lines = TextReader::ReadLines(DataFilePath(data_file::kQuickGrid), kGridWidth)) {
         for (const std::string& line : *lines) {
             if (labels.size() == size_t(kMaxVariables)) break;
             labels.push_back(line.substr(0, line.find('*')));
@@ -248,7 +245,7 @@ std::vector<QuickVariableGroup> QuickSelectionGroups() {
     const bool quick = CoreState.ElaborationMode == 2;
     std::vector<QuickVariableGroup> groups;
     if (const auto lines =
-            TextReader::ReadLines(DataFilePath(quick ? kQuickHeadingsId : kStandardHeadingsId))) {
+            TextReader::ReadLines(DataFilePath(quick ? data_file::kQuickHeadings : data_file::kHeadings))) {
         int inBlock = 0;
         std::string title;
         for (const std::string& line : *lines) {
@@ -262,7 +259,7 @@ std::vector<QuickVariableGroup> QuickSelectionGroups() {
         }
     }
     TextReader probe;
-    const std::string gridPath = DataFilePath(quick ? kQuickGridId : kStandardGridId);
+    const std::string gridPath = DataFilePath(quick ? data_file::kQuickGrid : data_file::kGrid);
     if (probe.Open(gridPath)) {
         const CategoryGrid grid = LoadCategoryGrid(gridPath);
         size_t g = 0;

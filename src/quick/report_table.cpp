@@ -16,7 +16,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kColumnSetsId = 103, kRowSetsId = 104, kColumnSetStemId = 184, kUpdateDateId = 185;
 constexpr size_t kLabelWidth = 50, kGroupLabelWidth = 100, kTitleWidth = 255, kFooterWidth = 50;
 constexpr size_t kPrintOptionsWidth = 100;
 constexpr int kMaxHtmlBackslashes = 10;
@@ -112,19 +111,20 @@ int ReportTable::GroupTop() const {
 std::string ColumnSetFilePath() {
     const int k = CoreState.ReportCondition;
     if (k >= 0 && k <= 99) {
-        const std::string numbered = DataFilePath(kColumnSetStemId) + char('0' + k / 10) + char('0' + k % 10);
+        const std::string numbered =
+            DataFilePath(data_file::kColumnSetStem) + char('0' + k / 10) + char('0' + k % 10);
         TextReader probe;
         if (probe.Open(numbered)) return numbered;
     }
-    return DataFilePath(kColumnSetsId);
+    return DataFilePath(data_file::kColumnSets);
 }
 
 std::vector<std::string> ReadColumnSetTitles() {
-    return SetTitles(kColumnSetsId);
+    return SetTitles(data_file::kColumnSets);
 }
 
 std::vector<std::string> ReadRowSetTitles() {
-    return SetTitles(kRowSetsId);
+    return SetTitles(data_file::kRowSets);
 }
 
 ReportTable ComputeReportTable(int columnSet, int rowSet) {
@@ -143,7 +143,7 @@ ReportTable ComputeReportTable(int columnSet, int rowSet) {
     };
 
     int set = 0, droppedRows = 0;
-    for (const std::string& line : ReadLinesOrThrow(DataFilePath(kRowSetsId))) {
+    for (const std::string& line : ReadLinesOrThrow(DataFilePath(data_file::kRowSets))) {
         if (!line.empty() && line[0] == '#') {
             if (++set == rowSet) t.RowSetTitle = line.substr(1);
             continue;
@@ -255,7 +255,7 @@ void ReadReportTitles(ReportTable& table) {
     table.LogLines[0] = (table.RowSetTitle + " - " + table.LogLines[0]).substr(0, kTitleWidth);
     table.Footer.clear();
     TextReader date;
-    if (date.Open(DataFilePath(kUpdateDateId)))
+    if (date.Open(DataFilePath(data_file::kUpdateDate)))
         table.Footer = (LoadText(kUpdatedText) + " " + date.ReadLine()).substr(0, kFooterWidth);
 }
 

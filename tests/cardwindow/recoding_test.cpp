@@ -11,6 +11,7 @@
 #include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/core_state.h"
+#include "core/field_format.h"
 #include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -172,7 +173,7 @@ TEST_F(Recoding, MergedAndRemovedCategoriesRenumberEveryFieldOfTheList) {
                   "         0         0\r\n");
         EXPECT_EQ(ReadBytes(archive / "mod-sch.dat"),
                   Label("rosso") + Label("blu") + Label("maschio") + Label("femmina"));
-        EXPECT_EQ(CategoryCount(6), 2);
+        EXPECT_EQ(FieldCategoryCount(6), 2);
         EXPECT_EQ(FieldFirstLabel[7], 2);
         EXPECT_EQ(CurrentCardValues[2], 1);
         EXPECT_EQ(CurrentCardValues[3], 2);

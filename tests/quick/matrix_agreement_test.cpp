@@ -27,7 +27,7 @@ TEST(MatrixAgreementTest, BitsPerVariableEqualTheCountingTotals) {
     ASSERT_GT(CoreState.LastCard, 100);
     GenerateDichotomousGrid();
     // Two more lines: a multi-answer group hanging from line 1, and one hanging from it.
-    const std::string gridPath = DataFilePath(37);
+    const std::string gridPath = DataFilePath(data_file::kGrid);
     std::string grid = ReadBytes(gridPath);
     int lines = 0;
     for (char c : grid) lines += c == '\n';
@@ -44,7 +44,7 @@ TEST(MatrixAgreementTest, BitsPerVariableEqualTheCountingTotals) {
     ASSERT_TRUE(CopyGridsToQuickSet(nullptr).Done);
     ASSERT_EQ(BuildDichotomousMatrix(progress), MatrixOutcome::Done);
 
-    const std::string table = ReadBytes(DataFilePath(68));
+    const std::string table = ReadBytes(DataFilePath(data_file::kCountTable));
     ASSERT_EQ(table.size(), size_t(categories + 2) * 48);
     const int32_t last = ReadPreparedCardCount();
     EXPECT_EQ(last, CoreState.LastCard);

@@ -84,7 +84,7 @@ TEST(QuickReportsAgreementTest, QuickReportsEqualTheStandardOnes) {
     StartProgram();
     GenerateDichotomousGrid();
     // Two variables hanging from others, so that percentages are taken on a parent line.
-    const std::string gridPath = DataFilePath(37);
+    const std::string gridPath = DataFilePath(data_file::kGrid);
     std::string grid = ReadBytes(gridPath);
     const int plain = int(std::count(grid.begin(), grid.end(), '\n'));
     grid += "Con auto*13=1,1;G3S1\r\nCon auto e moto*13=2,2;G3S" + std::to_string(plain + 1) + "\r\n";
@@ -121,7 +121,7 @@ TEST(QuickReportsAgreementTest, QuickReportsEqualTheStandardOnes) {
     EXPECT_TRUE(hanging) << "the line hanging from a parent counts cards";
 
     // Cross tables: every row's cells and total against the count table.
-    const std::string table = ReadBytes(DataFilePath(68));
+    const std::string table = ReadBytes(DataFilePath(data_file::kCountTable));
     auto field = [&](int record, int f) {
         return GetI32(Bytes(table) + size_t(record) * 48 + size_t(f) * 4);
     };
@@ -160,7 +160,7 @@ TEST(QuickReportsAgreementTest, ChiSquareOfTheShownTableOnTheSample) {
     ProgramRoot root;
     StartProgram();
     GenerateDichotomousGrid();
-    const CategoryGrid grid = LoadCategoryGrid(DataFilePath(37));
+    const CategoryGrid grid = LoadCategoryGrid(DataFilePath(data_file::kGrid));
     std::vector<int> sex, status;
     for (int line = 1; line <= grid.Count; ++line) {
         const std::string& label = grid.Labels[size_t(line)];

@@ -20,7 +20,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kStandardHeadingsId = 60, kQuickHeadingsId = 61;
 constexpr int kHelpPage = 19;
 
 FactorRoad Road() {
@@ -80,9 +79,9 @@ void TAfcModalita::FormCreate() {
     }
     helpPage_ = kHelpPage;
     const bool quick = Road() == FactorRoad::Quick;
-    Fill(AfcFlags(Road()), DataFilePath(quick ? kQuickGridId : kStandardGridId),
-         quick ? DataFilePath(kAdditionalVariablesId) : std::string(),
-         DataFilePath(quick ? kQuickHeadingsId : kStandardHeadingsId));
+    Fill(AfcFlags(Road()), DataFilePath(quick ? data_file::kQuickGrid : data_file::kGrid),
+         quick ? DataFilePath(data_file::kAdditionalVariables) : std::string(),
+         DataFilePath(quick ? data_file::kQuickHeadings : data_file::kHeadings));
     lastLine_ = modalita->count() - 1;
     if (Variabile->count() > 0) Variabile->setCurrentIndex(0);
 }

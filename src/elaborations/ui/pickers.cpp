@@ -24,8 +24,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kStandardGridId = 37, kQuickGridId = 58, kExtrasId = 59, kStandardHeadingsId = 60,
-              kQuickHeadingsId = 61, kStagingId = 54, kMaxSimListId = 64;
 constexpr int kMaxColumns = 10;
 // The list of grid lines grows with its longest line up to this width; past it, it scrolls.
 constexpr int kMaxListWidth = 560;
@@ -44,13 +42,13 @@ bool QuickMode() {
 
 // The file of the flags' owner: the standard grid or the quick one.
 std::string GridPath() {
-    return DataFilePath(QuickMode() ? kQuickGridId : kStandardGridId);
+    return DataFilePath(QuickMode() ? data_file::kQuickGrid : data_file::kGrid);
 }
 std::string ExtrasPath() {
-    return QuickMode() ? DataFilePath(kExtrasId) : std::string();
+    return QuickMode() ? DataFilePath(data_file::kAdditionalVariables) : std::string();
 }
 std::string HeadingsPath() {
-    return DataFilePath(QuickMode() ? kQuickHeadingsId : kStandardHeadingsId);
+    return DataFilePath(QuickMode() ? data_file::kQuickHeadings : data_file::kHeadings);
 }
 
 }  // namespace
@@ -133,7 +131,7 @@ void GridPicker::Fill(FlagList& flags, const std::string& gridPath, const std::s
     TextBuilder staging;
     for (const std::string& item : contents_.Items) staging.Line(item);
     try {
-        staging.Save(DataFilePath(kStagingId));
+        staging.Save(DataFilePath(data_file::kListStaging));
     } catch (const IoError& e) {
         ShowIoError(e);
     }
@@ -388,11 +386,11 @@ void TColMaxSim::FormCreate() {
     helpPage_ = 25;
     own_.fill(0);
     LoadSelectionRunList(ListPath(), own_);
-    Fill(own_, DataFilePath(kStandardGridId), std::string(), DataFilePath(kStandardHeadingsId));
+    Fill(own_, DataFilePath(data_file::kGrid), std::string(), DataFilePath(data_file::kHeadings));
 }
 
 std::string TColMaxSim::ListPath() const {
-    return DataFilePath(kMaxSimListId) + std::to_string(list_);
+    return DataFilePath(data_file::kMaxSimListStem) + std::to_string(list_);
 }
 
 std::string TColMaxSim::Filter() const {

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "core/core_state.h"
+#include "core/data_files.h"
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
 #include "elaborations/cross_table_report.h"
@@ -27,7 +28,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 33;
-constexpr int kQuantGridId = 43;
 
 void SetTexts(QAbstractButton* b, int caption) {
     b->setText(Qs(LoadText(caption)));
@@ -163,7 +163,7 @@ void TDoppie::ColonneClick() {
 }
 
 void TDoppie::QuantitativaClick() {
-    if (FileOpens(kQuantGridId))
+    if (FileOpens(data_file::kQuantGrid))
         OpenQuantitativeUnit(this);
     else
         MancaGrigliaClick();

@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "core/core_state.h"
+#include "core/data_files.h"
 #include "core/text_tables.h"
 #include "core/ui/common_captions.h"
 #include "core/ui/form_kit.h"
@@ -20,7 +21,6 @@ namespace {
 
 constexpr int kHelpPage = 35;
 constexpr int kFactorAnalysisCaption = 1984;
-constexpr int kGridId = 37, kQuantGridId = 43;
 
 }  // namespace
 
@@ -63,8 +63,8 @@ TElaborazioni::TElaborazioni(QWidget* owner) : QDialog(owner) {
 }
 
 void TElaborazioni::TestGrids() {
-    GridPresentFlag = FileOpens(kGridId);
-    QuantGridPresentFlag = FileOpens(kQuantGridId);
+    GridPresentFlag = FileOpens(data_file::kGrid);
+    QuantGridPresentFlag = FileOpens(data_file::kQuantGrid);
 }
 
 void TElaborazioni::FormCreate() {

@@ -27,7 +27,6 @@ namespace {
 
 constexpr int kHelpPage = 51;
 constexpr int kLoadCaption = 1983;
-constexpr int kGridId = 37, kQuantGridId = 43;
 constexpr int kGridViewer = -18, kHeadingsViewer = -19, kQuantGridViewer = -20, kCheckViewer = -37;
 constexpr int kCategoryGridPass = 0, kQuantGridPass = 1;
 
@@ -109,7 +108,7 @@ void TGriglie::FormCreate() {
 }
 
 void TGriglie::CreaGrlClick() {
-    if (FileOpens(kGridId) && !ConfirmGridReplacement(this, kCategoryGridPass)) return;
+    if (FileOpens(data_file::kGrid) && !ConfirmGridReplacement(this, kCategoryGridPass)) return;
     const bool done = Guarded([] {
         GenerateDichotomousGrid();
         GenerateTableHeadings();
@@ -119,7 +118,7 @@ void TGriglie::CreaGrlClick() {
 }
 
 void TGriglie::CreaGRQClick() {
-    if (FileOpens(kQuantGridId) && !ConfirmGridReplacement(this, kQuantGridPass)) return;
+    if (FileOpens(data_file::kQuantGrid) && !ConfirmGridReplacement(this, kQuantGridPass)) return;
     const bool done = Guarded([] { GenerateQuantitativeGrid(); });
     if (done) Status2->setText(QStringLiteral("Ok"));
     CoreState.CommandCode = 0;

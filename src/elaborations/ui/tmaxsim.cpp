@@ -28,7 +28,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 58;
-constexpr int kStagingId = 54;  // "tresca.txt"
 constexpr int kThresholdChars = 50;
 constexpr int kUsedCaption = 1957, kAddedCaption = 1958, kIndexCaption = 1959;
 constexpr int kRowsCaption = 1976, kColumnsCaption = 1977, kAddedRowsCaption = 1978,
@@ -117,14 +116,14 @@ void TMaxSim::FormCreate() {
     TextBuilder staging;
     for (int i = 0; i < kSimilarityIndexCount; ++i) staging.Line(SimilarityIndexText(i));
     try {
-        staging.Save(DataFilePath(kStagingId));
+        staging.Save(DataFilePath(data_file::kListStaging));
     } catch (const IoError& e) {
         ShowIoError(e);
     }
     // The list comes from the staging file as the other lists do; the texts are its lines.
     Indici->clear();
     TextReader in;
-    if (in.Open(DataFilePath(kStagingId)))
+    if (in.Open(DataFilePath(data_file::kListStaging)))
         while (!in.Eof()) Indici->addItem(Qs(in.ReadLine()));
     Indici->setCurrentIndex(CoreState.SimilarityIndex < Indici->count() ? CoreState.SimilarityIndex : 0);
     soglia->setText(Qs(FormatFixed(CoreState.MaxSimThreshold, 6, 2)));

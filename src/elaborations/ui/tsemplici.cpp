@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "core/core_state.h"
+#include "core/data_files.h"
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
 #include "elaborations/simple_distribution_report.h"
@@ -26,7 +27,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 87;
-constexpr int kQuantGridId = 43;
 
 void SetTexts(QWidget* w, int caption) {
     if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setText(Qs(LoadText(caption)));
@@ -124,7 +124,7 @@ void TSemplici::righeClick() {
 }
 
 void TSemplici::QuantitativaClick() {
-    if (FileOpens(kQuantGridId))
+    if (FileOpens(data_file::kQuantGrid))
         OpenElaborationDialog(ElaborationDialog::QuantitativeUnit, this);
     else
         MancaGrigliaClick();

@@ -25,7 +25,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kQuantGridId = 43, kStagingId = 54;
 constexpr int kUniverseViewer = -21, kWeightsViewer = -22;
 constexpr int kNotNumericFieldText = 1953, kWeightTooLargeText = 1954;
 
@@ -54,7 +53,7 @@ void ShowQuantUnitVar(QComboBox* box) {
 std::vector<std::string> QuantitativeVariableNames() {
     std::vector<std::string> names;
     TextReader reader;
-    if (!reader.Open(DataFilePath(kQuantGridId))) return names;
+    if (!reader.Open(DataFilePath(data_file::kQuantGrid))) return names;
     TextBuilder staging;
     while (!reader.Eof() && int(names.size()) < kMaxFields) {
         const std::string line = reader.ReadLine();
@@ -64,7 +63,7 @@ std::vector<std::string> QuantitativeVariableNames() {
         staging.Line(names.back());
     }
     try {
-        staging.Save(DataFilePath(kStagingId));
+        staging.Save(DataFilePath(data_file::kListStaging));
     } catch (const IoError& e) {
         ShowIoError(e);
     }

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "core/core_state.h"
+#include "core/data_files.h"
 #include "core/text_tables.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
@@ -116,9 +117,9 @@ void TElabVelociPrepara::FormCreate() {
         int& stored;
     };
     for (const Choice& c :
-         {Choice{vQuant, Quantitativa, kQuickQuantListId, CoreState.PreparedQuantVar},
-          Choice{VarTerritoriale, Territorio, kQuickTerritoryListId, CoreState.PreparedTerritoryVar},
-          Choice{VarData, PreparaData, kQuickDateListId, CoreState.PreparedDateVar}}) {
+         {Choice{vQuant, Quantitativa, data_file::kQuickQuantGrid, CoreState.PreparedQuantVar},
+          Choice{VarTerritoriale, Territorio, data_file::kQuickTerritoryList, CoreState.PreparedTerritoryVar},
+          Choice{VarData, PreparaData, data_file::kQuickDateList, CoreState.PreparedDateVar}}) {
         if (!FillVariableCombo(c.combo, c.listId)) {
             c.stored = 0;
             c.button->setEnabled(false);

@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "core/core_state.h"
+#include "core/data_files.h"
 #include "core/text_tables.h"
 #include "core/ui/common_captions.h"
 #include "core/ui/form_kit.h"
@@ -21,7 +22,6 @@ namespace {
 
 constexpr int kHelpPage = 36;
 constexpr int kMapCaption = 1982;
-constexpr int kPreparedCountId = 10, kQuickGridId = 58, kStandardGridId = 37, kTranslationId = 12;
 
 }  // namespace
 
@@ -84,13 +84,13 @@ void TElabVeloci::FormCreate() {
         t.button->setText(Qs(LoadText(t.caption)));
         t.button->setToolTip(Qs(LoadText(t.caption + 1)));
     }
-    const bool prepared = FileOpens(kPreparedCountId);
+    const bool prepared = FileOpens(data_file::kPreparedCount);
     for (QPushButton* b : {Seleziona, Semplici, Doppie, Tabelle, Fattori, Territorio, Opzioni, Liste})
         b->setEnabled(prepared);
-    Prepara->setEnabled(FileOpens(kQuickGridId));
+    Prepara->setEnabled(FileOpens(data_file::kQuickGrid));
     // The quick factor analysis starts from the standard grid.
-    Fattori->setEnabled(FileOpens(kStandardGridId));
-    if (!FileOpens(kTranslationId)) {
+    Fattori->setEnabled(FileOpens(data_file::kGrid));
+    if (!FileOpens(data_file::kTranslation)) {
         Territorio->setEnabled(false);
         Opzioni->setEnabled(false);
     }
@@ -98,17 +98,17 @@ void TElabVeloci::FormCreate() {
 }
 
 void TElabVeloci::CheckGridPresent() {
-    GridPresentFlag = FileOpens(kStandardGridId);
+    GridPresentFlag = FileOpens(data_file::kGrid);
 }
 
 void TElabVeloci::EnableAnalysesWhenPrepared() {
-    if (!FileOpens(kPreparedCountId)) return;
+    if (!FileOpens(data_file::kPreparedCount)) return;
     for (QPushButton* b : {Seleziona, Semplici, Doppie, Tabelle, Fattori, Liste}) b->setEnabled(true);
 }
 
 void TElabVeloci::GrigliaClick() {
     OpenQuickGridSet(this);
-    if (FileOpens(kQuickGridId)) Prepara->setEnabled(true);
+    if (FileOpens(data_file::kQuickGrid)) Prepara->setEnabled(true);
 }
 
 void TElabVeloci::PreparaClick() {

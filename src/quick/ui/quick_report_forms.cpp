@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "core/core_state.h"
+#include "core/data_files.h"
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
 #include "elaborations/connections_report.h"
@@ -26,7 +27,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kQuickQuantGridId = 89;
 constexpr int kDistributionsHelpPage = 46, kCrossTablesHelpPage = 39, kConceptsHelpPage = 35;
 
 QLineEdit* Edit(QWidget* parent, const char* name, bool readOnly) {
@@ -166,7 +166,7 @@ void TElabVelociSemplici::righe2Click() {
 }
 
 void TElabVelociSemplici::QuantitativaClick() {
-    if (FileOpens(kQuickQuantGridId))
+    if (FileOpens(data_file::kQuickQuantGrid))
         OpenElaborationDialog(ElaborationDialog::QuantitativeUnit, this);
     else
         MancaGrigliaClick();

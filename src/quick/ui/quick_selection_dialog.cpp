@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "core/core_state.h"
+#include "core/data_files.h"
 #include "core/text_tables.h"
 #include "core/ui/thelprtf.h"
 #include "elaborations/ui/tnogriglia.h"
@@ -23,7 +24,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 45;
-constexpr int kTranslationId = 12;
 constexpr int kAllSelectedText = 774;
 constexpr int kVariableDoneText = 779;  // 779 AND, 780 OR, 781 NOT
 // Outcome texts of the value steps: done, then missing file, for AND, OR and NOT in turn.
@@ -195,9 +195,10 @@ void TElabVelociSeleziona::FormCreate() {
     }
     if (Variabile->count() > 0) Variabile->setCurrentIndex(0);
 
-    siglaQuant->setText(Qs(PreparedLabel(kQuickQuantListId, CoreState.PreparedQuantVar, 776)));
-    SiglaData->setText(Qs(PreparedLabel(kQuickDateListId, CoreState.PreparedDateVar, 778)));
-    SiglaTerr->setText(Qs(PreparedLabel(kQuickTerritoryListId, CoreState.PreparedTerritoryVar, 777)));
+    siglaQuant->setText(Qs(PreparedLabel(data_file::kQuickQuantGrid, CoreState.PreparedQuantVar, 776)));
+    SiglaData->setText(Qs(PreparedLabel(data_file::kQuickDateList, CoreState.PreparedDateVar, 778)));
+    SiglaTerr->setText(
+        Qs(PreparedLabel(data_file::kQuickTerritoryList, CoreState.PreparedTerritoryVar, 777)));
 
     const bool quantity = CoreState.PreparedQuantVar >= 1;
     for (QWidget* w : std::initializer_list<QWidget*>{QuantIni, InizioQ, quantFine, FineQ, AndQ, OrQ, NotQ})
@@ -208,7 +209,7 @@ void TElabVelociSeleziona::FormCreate() {
     const bool territory = CoreState.PreparedTerritoryVar >= 1;
     for (QWidget* w : std::initializer_list<QWidget*>{Territorio, AndTerr, OrTerr, NoTerr, Cartina})
         w->setEnabled(territory);
-    if (!FileOpens(kTranslationId)) Cartina->setEnabled(false);
+    if (!FileOpens(data_file::kTranslation)) Cartina->setEnabled(false);
 }
 
 void TElabVelociSeleziona::AttivaClick() {

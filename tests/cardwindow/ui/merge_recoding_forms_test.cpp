@@ -14,6 +14,7 @@
 #include "cardwindow/ui/register_all.h"
 #include "cardwindow/ui/ricodifica.h"
 #include "core/core_state.h"
+#include "core/field_format.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "platform/bytes.h"
@@ -163,7 +164,7 @@ TEST_F(MergeRecodingForms, RecodingTheSharedListRenumbersBothStudyFields) {
         std::vector<uint16_t> expected;
         for (uint16_t v : before) expected.push_back(v < 6 ? newOf[v] : 0);
         EXPECT_EQ(FieldValues(field), expected) << field;
-        EXPECT_EQ(CategoryCount(field), 4);
+        EXPECT_EQ(FieldCategoryCount(field), 4);
     }
     EXPECT_EQ(FieldValues(kMaritalStatus), marital);
     EXPECT_NE(ReadBytes(Archive("sig-sch.dat"))

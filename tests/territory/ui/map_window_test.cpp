@@ -12,6 +12,7 @@
 #include "cardwindow/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/data_files.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "elaborations/grid_files.h"
@@ -75,7 +76,7 @@ class MapWindowTest : public ::testing::Test {
     // Cards per comune counted from the cards themselves, through the prepared territory field.
     std::vector<int> CardsPerComune() const {
         std::vector<int> counts(8251, 0);
-        const int field = ReadQuickVariableList(kQuickTerritoryListId).value().at(0).Field;
+        const int field = ReadQuickVariableList(data_file::kQuickTerritoryList).value().at(0).Field;
         const int32_t keep = CoreState.CurrentCard;
         for (int32_t c = 0; c <= CoreState.LastCard; ++c) {
             CoreState.CurrentCard = c;
