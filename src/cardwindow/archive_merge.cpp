@@ -46,13 +46,11 @@ bool SameDirectory(const std::string& a, const std::string& b) {
 
 // The card size the program would open the archive with, as its descriptor gives it.
 std::optional<CardGeometry> DescriptorGeometry(const std::string& dir) {
-    TextReader reader;
-    if (!reader.Open(dir + "morvidex.dat")) return std::nullopt;
-    reader.SkipLine();
-    reader.SkipLine();
+    const std::optional<DescriptorValues> d = ReadDescriptor(dir + "morvidex.dat");
+    if (!d) return std::nullopt;
     CardGeometry g;
-    g.wordCount = CardSizeFromDescriptor(DescriptorValue(reader.ReadLine()), kMaxCardWords);
-    g.textBytes = CardSizeFromDescriptor(DescriptorValue(reader.ReadLine()), kMaxCardTextBytes);
+    g.wordCount = d->cardWords;
+    g.textBytes = d->cardTextBytes;
     return g;
 }
 

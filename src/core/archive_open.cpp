@@ -127,12 +127,11 @@ void LoadArchiveDescriptor() {
     if (!TryReadFile(DataFilePath(data_file::kDescriptor))) CoreState.ArchiveDir = SampleArchiveDir();
     TextReader reader;
     reader.OpenOrThrow(DataFilePath(data_file::kDescriptor));
-    reader.SkipLine();
-    reader.SkipLine();
-    CoreState.CardWordCount = CardSizeFromDescriptor(DescriptorValue(reader.ReadLine()), kMaxCardWords);
-    CoreState.CardTextBytes = CardSizeFromDescriptor(DescriptorValue(reader.ReadLine()), kMaxCardTextBytes);
-    CoreState.SplitField = DescriptorValue(reader.ReadLine());
-    CoreState.SplitCategoryCount = DescriptorValue(reader.ReadLine());
+    const DescriptorValues d = ParseDescriptor(reader);
+    CoreState.CardWordCount = d.cardWords;
+    CoreState.CardTextBytes = d.cardTextBytes;
+    CoreState.SplitField = d.splitField;
+    CoreState.SplitCategoryCount = d.splitCategoryCount;
 }
 
 void LoadMouseOption() {

@@ -34,8 +34,10 @@ std::optional<int32_t> FolderLastCard() {
 
 // A compile over an archive that keeps its cards must fit the card geometry it already has.
 void CheckExistingGeometry(CompileRun& run) {
-    int cardWords = 0, cardTextBytes = 0;
-    if (!ReadDescriptorGeometry(cardWords, cardTextBytes)) return;
+    const std::optional<DescriptorValues> descriptor =
+        ReadDescriptor(DataFilePath(data_file::kDesignerDescriptor));
+    if (!descriptor) return;
+    const int cardWords = descriptor->cardWords, cardTextBytes = descriptor->cardTextBytes;
     if (run.numericTotal + kNotesHeadWords > cardWords) {
         run.Error(run.linesRead,
                   ", campi numerici oltre la scheda dell'archivio: " + std::to_string(run.numericTotal) +

@@ -361,14 +361,21 @@ int CardSizeFromDescriptor(int value, int limit) {
     return (value + 49) / 50 * 50;
 }
 
-bool ReadDescriptorGeometry(int& cardWords, int& cardTextBytes) {
-    TextReader in;
-    if (!in.Open(DataFilePath(data_file::kDesignerDescriptor))) return false;
-    std::array<std::string, 4> lines;
-    for (std::string& line : lines) line = in.Eof() ? std::string() : in.ReadLine(255);
-    cardWords = CardSizeFromDescriptor(DescriptorValue(lines[2]), kCardWordLimit);
-    cardTextBytes = CardSizeFromDescriptor(DescriptorValue(lines[3]), kCardTextLimit);
-    return true;
+DescriptorValues ParseDescriptor(TextReader& reader) {
+    std::array<std::string, 6> lines;
+    for (std::string& line : lines) line = reader.Eof() ? std::string() : reader.ReadLine(255);
+    DescriptorValues d;
+    d.cardWords = CardSizeFromDescriptor(DescriptorValue(lines[2]), kCardWordLimit);
+    d.cardTextBytes = CardSizeFromDescriptor(DescriptorValue(lines[3]), kCardTextLimit);
+    d.splitField = DescriptorValue(lines[4]);
+    d.splitCategoryCount = DescriptorValue(lines[5]);
+    return d;
+}
+
+std::optional<DescriptorValues> ReadDescriptor(const std::string& path) {
+    TextReader reader;
+    if (!reader.Open(path)) return std::nullopt;
+    return ParseDescriptor(reader);
 }
 
 }  // namespace qv

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -79,8 +80,14 @@ void WriteFactorList();
 // multiple of 50. Every reader of a descriptor's card words and text bytes goes through here.
 int CardSizeFromDescriptor(int value, int limit);
 
-// Card geometry written in a folder's descriptor "morvidex.dat", clamped as opening clamps it;
-// false when the folder has no descriptor.
-bool ReadDescriptorGeometry(int& cardWords, int& cardTextBytes);
+// The values of a descriptor "morvidex.dat" (two lines of names, then card words, card text
+// bytes, split field and split category count), card sizes clamped as opening clamps them.
+// Every reader of a descriptor goes through here.
+struct DescriptorValues {
+    int cardWords = 0, cardTextBytes = 0, splitField = 0, splitCategoryCount = 0;
+};
+DescriptorValues ParseDescriptor(TextReader& reader);
+// The descriptor at `path`; nullopt when it does not open.
+std::optional<DescriptorValues> ReadDescriptor(const std::string& path);
 
 }  // namespace qv
