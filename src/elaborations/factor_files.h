@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/data_files.h"
+#include "platform/real6.h"
 
 // What the two factor-analysis roads share: their files, their limits, and the arithmetic of
 // the 6-byte reals the analysis keeps its numbers in.
@@ -40,21 +41,6 @@ constexpr int FactorCategoryLimit(FactorRoad road) {
     return road == FactorRoad::Standard ? kStandardFactorCategories : kFactorColumns;
 }
 constexpr int kLoadingRecordBytes = 6;
-
-// A value as a 6-byte real holds it: 40 significant bits, halves away from zero, too small
-// giving zero and too large the largest magnitude (the rounding of EncodeReal6). The analysis
-// computes in extended precision and stores every intermediate this way.
-inline long double Real6Round(long double v) {
-    if (v == 0 || std::isnan(v)) return 0;
-    int e = 0;
-    long double f = std::frexp(std::fabs(v), &e);   // [0.5, 1)
-    long double m = std::round(std::ldexp(f, 40));  // [2^39, 2^40]
-    long double r = std::ldexp(m, e - 40);
-    const int biased = e - 1 + 129 + (m >= std::ldexp(1.0L, 40) ? 1 : 0);
-    if (biased <= 0) return 0;
-    if (biased > 255) r = std::ldexp((std::ldexp(1.0L, 40) - 1), 255 - 129 + 1 - 40);
-    return v < 0 ? -r : r;
-}
 
 // The label of a grid or list line: the text before its first '*', all of it without one.
 inline std::string LineLabel(const std::string& line, size_t width) {

@@ -10,36 +10,32 @@ constexpr uint64_t kMantissaBits = 39;
 constexpr uint64_t kMantissaMask = (uint64_t(1) << kMantissaBits) - 1;
 }  // namespace
 
+long double Real6Round(long double value) {
+    if (value == 0 || std::isnan(value)) return 0;
+    const long double largest = std::ldexp(std::ldexp(1.0L, int(kMantissaBits) + 1) - 1, 255 - 129 + 1 - 40);
+    if (std::isinf(value)) return value < 0 ? -largest : largest;
+    // |value| = f * 2^e with f in [0.5, 1); the format keeps 40 bits of f (the hidden one too).
+    int e = 0;
+    const long double f = std::frexp(std::fabs(value), &e);
+    const long double m = std::round(std::ldexp(f, int(kMantissaBits) + 1));  // in [2^39, 2^40]
+    const int biased = e - 1 + 129 + (m >= std::ldexp(1.0L, int(kMantissaBits) + 1) ? 1 : 0);
+    if (biased <= 0) return 0;  // underflow: zero
+    const long double r = biased > 255 ? largest : std::ldexp(m, e - int(kMantissaBits) - 1);
+    return value < 0 ? -r : r;
+}
+
 void EncodeReal6(double value, uint8_t* out) {
     std::memset(out, 0, 6);
-    if (value == 0.0 || std::isnan(value)) return;
-    const bool negative = value < 0;
-    double mag = std::fabs(value);
-    int exp2 = 0;
-    uint64_t mant = 0;
-    if (std::isinf(mag)) {
-        exp2 = 255 - 129 + 1;
-        mant = kMantissaMask;
-    } else {
-        // mag = f * 2^e with f in [0.5, 1); the format wants 1.m * 2^(e-1).
-        double f = std::frexp(mag, &exp2);
-        double scaled = std::ldexp(f, int(kMantissaBits) + 1);  // in [2^39, 2^40)
-        uint64_t full = uint64_t(std::llround(scaled));
-        if (full >> (kMantissaBits + 1)) {  // rounding carried into a new bit
-            full >>= 1;
-            ++exp2;
-        }
-        mant = full & kMantissaMask;
-    }
-    int biased = exp2 - 1 + 129;
-    if (biased <= 0) return;  // underflow: zero
-    if (biased > 255) {
-        biased = 255;
-        mant = kMantissaMask;
-    }
-    out[0] = uint8_t(biased);
+    const long double r = Real6Round(value);
+    if (r == 0) return;
+    // r is exact in the format: 1.m * 2^(e-1) with f = r / 2^e in [0.5, 1).
+    int e = 0;
+    const long double f = std::frexp(std::fabs(r), &e);
+    const uint64_t full = uint64_t(std::ldexp(f, int(kMantissaBits) + 1));  // in [2^39, 2^40)
+    out[0] = uint8_t(e - 1 + 129);
+    const uint64_t mant = full & kMantissaMask;
     for (int i = 0; i < 5; ++i) out[1 + i] = uint8_t(mant >> (8 * i));
-    if (negative) out[5] |= 0x80;
+    if (r < 0) out[5] |= 0x80;
 }
 
 Real6 EncodeReal6(double value) {

@@ -11,6 +11,9 @@ using Real6 = std::array<uint8_t, 6>;
 
 // Rounds to the nearest representable value; values too small give zero, values beyond the
 // format's range (about 1.7e38) and non-finite values are saturated to the largest magnitude.
+// The same rounding on an extended value, for computations that keep every intermediate as the
+// files would hold it: 40 significant bits, halves away from zero.
+long double Real6Round(long double value);
 Real6 EncodeReal6(double value);
 void EncodeReal6(double value, uint8_t* out);
 double DecodeReal6(const uint8_t* in);
