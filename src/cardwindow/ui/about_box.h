@@ -2,8 +2,7 @@
 #include <QDialog>
 #include <array>
 
-class QLabel;
-class QPushButton;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

@@ -2,10 +2,7 @@
 #include <QDialog>
 
 #include "cardwindow/field_commit.h"
-
-class QLineEdit;
-class QListWidget;
-class QPushButton;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

@@ -1,11 +1,7 @@
 #pragma once
 #include <QDialog>
 
-class QCheckBox;
-class QLabel;
-class QPushButton;
-class QTabWidget;
-class QWidget;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 
@@ -18,23 +14,23 @@ class TConfigura2 : public QDialog {
     explicit TConfigura2(QWidget* owner);
 
     QTabWidget* PageControl1 = nullptr;
-    // "Ottimizzazioni"
+    // "Ottimizzazioni", row by row: each button beside the texts that explain it
     QWidget* Ottimizzazioni = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
+    QPushButton* tabulatori = nullptr;
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
+    QPushButton* Veloce = nullptr;
     QLabel* Label5 = nullptr;
     QLabel* Label6 = nullptr;
+    QPushButton* piu1 = nullptr;
     QLabel* Label7 = nullptr;
     QLabel* Label8 = nullptr;
-    QLabel* Label9 = nullptr;
-    QLabel* Label10 = nullptr;
-    QPushButton* tabulatori = nullptr;
-    QPushButton* Veloce = nullptr;
-    QPushButton* piu1 = nullptr;
     QPushButton* Cancella = nullptr;
+    QLabel* Label9 = nullptr;
     QPushButton* Copia = nullptr;
+    QLabel* Label10 = nullptr;
     QPushButton* Help_Ottimizza = nullptr;
     // "Impostazioni"
     QWidget* TabSheet1 = nullptr;

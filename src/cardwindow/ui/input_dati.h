@@ -1,11 +1,7 @@
 #pragma once
 #include <QDialog>
 
-class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

@@ -1,9 +1,7 @@
 #include "cardwindow/ui/merge.h"
 
-#include <QHBoxLayout>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "cardwindow/archive_merge.h"
@@ -43,14 +41,7 @@ void TMerge::FormCreate() {
     Esegui = TextButton(this, "Esegui", 1459, 1460);
     Help2 = TextButton(this, "Help2", 1461, 1462);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Lista);
-    buttons->addWidget(Esegui);
-    buttons->addWidget(Esci);
-    buttons->addWidget(Help2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Barra);
-    layout->addLayout(buttons);
+    StackAboveButtons(this, {Barra}, {Lista, Esegui, Esci, Help2});
 
     connect(Lista, &QPushButton::clicked, this, &TMerge::ListaClick);
     connect(Esegui, &QPushButton::clicked, this, &TMerge::EseguiClick);

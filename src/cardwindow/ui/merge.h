@@ -3,8 +3,7 @@
 #include <string>
 #include <vector>
 
-class QProgressBar;
-class QPushButton;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

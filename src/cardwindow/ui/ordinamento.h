@@ -1,12 +1,7 @@
 #pragma once
 #include <QDialog>
 
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
-class QWidget;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

@@ -1,11 +1,9 @@
 #include "cardwindow/ui/out_tot.h"
 
 #include <QCheckBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "cardwindow/card_export.h"
@@ -38,15 +36,7 @@ TOutTot::TOutTot(QWidget* owner) : QDialog(owner) {
     Help2 = NamedButton(this, "Help2");
     Barra = IdleProgressBar(this, "Barra");
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Esegui);
-    buttons->addWidget(Esci);
-    buttons->addWidget(Help2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label1);
-    layout->addWidget(tabulatori);
-    layout->addWidget(Barra);
-    layout->addLayout(buttons);
+    StackAboveButtons(this, {Label1, tabulatori, Barra}, {Esegui, Esci, Help2});
 
     connect(Esegui, &QPushButton::clicked, this, &TOutTot::EseguiClick);
     connect(Esci, &QPushButton::clicked, this, &TOutTot::EsciClick);

@@ -1,9 +1,7 @@
 #pragma once
 #include <QDialog>
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

@@ -198,30 +198,6 @@ void TPrincipale::VisualizzaClick() {
     passwordKeysPending_ = false;
     painter_->VisualizzaClick();
 }
-void TPrincipale::ComandiClick() {
-    painter_->ComandiClick();
-}
-void TPrincipale::CRClick(int x1, int y1, int x2, int y2) {
-    painter_->CRClick(x1, y1, x2, y2);
-}
-void TPrincipale::PaginaClick() {
-    painter_->PaginaClick();
-}
-void TPrincipale::ContenutoCampiClick() {
-    painter_->ContenutoCampiClick();
-}
-void TPrincipale::ScriveCampoClick() {
-    painter_->ScriveCampoClick();
-}
-void TPrincipale::DrawCardText(const TextStyle& style, int alignment, const std::string& text, int y, int x) {
-    painter_->DrawCardText(style, alignment, text, y, x);
-}
-void TPrincipale::sxxClick() {
-    painter_->sxxClick();
-}
-void TPrincipale::ScrivePassClick() {
-    painter_->ScrivePassClick();
-}
 
 void TPrincipale::Esci2Click() {
     if (CoreState.CardWindowMode == 1) CinsClick();

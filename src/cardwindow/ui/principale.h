@@ -6,11 +6,9 @@
 #include <string>
 
 #include "cardwindow/ui/card_painter.h"
+#include "core/ui/widgets_fwd.h"
 
 class QAction;
-class QMenu;
-class QProgressBar;
-class QToolButton;
 
 namespace qv {
 
@@ -32,15 +30,17 @@ class TPrincipale : public QMainWindow {
 
     // Painting of the card page (the drawing itself lives in CardPainter).
     void VisualizzaClick();
-    void ComandiClick();
-    void CRClick(int x1, int y1, int x2, int y2);
-    void PaginaClick();
-    void ContenutoCampiClick();
+    void ComandiClick() { painter_->ComandiClick(); }
+    void CRClick(int x1, int y1, int x2, int y2) { painter_->CRClick(x1, y1, x2, y2); }
+    void PaginaClick() { painter_->PaginaClick(); }
+    void ContenutoCampiClick() { painter_->ContenutoCampiClick(); }
     // Draws the field whose number is in CoreState.CommandCode.
-    void ScriveCampoClick();
-    void DrawCardText(const TextStyle& style, int alignment, const std::string& text, int y, int x);
-    void sxxClick();
-    void ScrivePassClick();
+    void ScriveCampoClick() { painter_->ScriveCampoClick(); }
+    void DrawCardText(const TextStyle& style, int alignment, const std::string& text, int y, int x) {
+        painter_->DrawCardText(style, alignment, text, y, x);
+    }
+    void sxxClick() { painter_->sxxClick(); }
+    void ScrivePassClick() { painter_->ScrivePassClick(); }
     CardPainter& Painter() { return *painter_; }
 
     void Esci2Click();

@@ -28,21 +28,12 @@ namespace {
 
 constexpr int kFeaturesHelpPage = 31;
 
-// A menu command or button abandoned by a file error shows the error; the program goes on.
-template <typename Work>
-void Guarded(Work&& work) {
-    try {
-        work();
-    } catch (const IoError& e) {
-        ShowIoError(e);
-    }
-}
-
 }  // namespace
 
 void TPrincipale::ConnectCommands() {
     const auto on = [this](QAction* action, void (TPrincipale::*handler)()) {
-        connect(action, &QAction::triggered, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
+        connect(action, &QAction::triggered, this,
+                [this, handler] { GuardedIo([&] { (this->*handler)(); }); });
     };
     on(ApriArchivio, &TPrincipale::ApriArchivioClick);
     on(Archivio1, &TPrincipale::Archivio1Click);
@@ -72,7 +63,8 @@ void TPrincipale::ConnectCommands() {
         {b7, &TPrincipale::b7Click},  {b8, &TPrincipale::b8Click}, {b9, &TPrincipale::b9Click},
         {b10, &TPrincipale::b10Click}};
     for (const auto& [button, handler] : buttons)
-        connect(button, &QToolButton::clicked, this, [this, h = handler] { Guarded([&] { (this->*h)(); }); });
+        connect(button, &QToolButton::clicked, this,
+                [this, h = handler] { GuardedIo([&] { (this->*h)(); }); });
 }
 
 // ---- Shapes of the commands ----

@@ -1,10 +1,8 @@
 #include "cardwindow/ui/ricodifica.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "cardwindow/recoding.h"
@@ -53,16 +51,7 @@ void TRicodifica::FormCreate() {
     Status = new QLabel(this);
     Status->setObjectName("Status");
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Crea);
-    buttons->addWidget(Lista);
-    buttons->addWidget(Esegue);
-    buttons->addWidget(Esci);
-    buttons->addWidget(Help2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Barra);
-    layout->addWidget(Status);
-    layout->addLayout(buttons);
+    StackAboveButtons(this, {Barra, Status}, {Crea, Lista, Esegue, Esci, Help2});
 
     connect(Crea, &QPushButton::clicked, this, &TRicodifica::CreaClick);
     connect(Lista, &QPushButton::clicked, this, &TRicodifica::ListaClick);

@@ -1,9 +1,7 @@
 #pragma once
 #include <QDialog>
 
-class QLineEdit;
-class QPushButton;
-class QWidget;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

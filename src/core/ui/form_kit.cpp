@@ -1,5 +1,6 @@
 #include "core/ui/form_kit.h"
 
+#include <QBoxLayout>
 #include <QProgressBar>
 #include <algorithm>
 
@@ -57,6 +58,15 @@ QProgressBar* IdleProgressBar(QWidget* owner, const char* name) {
     bar->setRange(0, 1);
     bar->setValue(0);
     return bar;
+}
+
+void StackAboveButtons(QWidget* form, std::initializer_list<QWidget*> column,
+                       std::initializer_list<QWidget*> buttons) {
+    auto* row = new QHBoxLayout;
+    for (QWidget* button : buttons) row->addWidget(button);
+    auto* layout = new QVBoxLayout(form);
+    for (QWidget* widget : column) layout->addWidget(widget);
+    layout->addLayout(row);
 }
 
 void BarProgress::SetMaximum(int maximum) {

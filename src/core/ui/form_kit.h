@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <initializer_list>
 
 #include "platform/progress.h"
 #include "platform/ui/cursor.h"
@@ -27,6 +28,10 @@ QLineEdit* HintEdit(QWidget* owner, const char* name, int hint);
 QProgressBar* IdleProgressBar(QWidget* owner, const char* name);
 // The small read-only edit beside a button that tells how its action went.
 QLineEdit* OutcomeEdit(QWidget* owner, const char* name);
+
+// The plain layout of a job form: `column` one above the other, the row of `buttons` below.
+void StackAboveButtons(QWidget* form, std::initializer_list<QWidget*> column,
+                       std::initializer_list<QWidget*> buttons);
 
 // A form's progress bar as the engine's progress: the range runs from `minimum` to the job's
 // maximum (never empty, which Qt would show as a busy bar), and the bar repaints at once, since

@@ -3,13 +3,7 @@
 #include <string>
 
 #include "core/compile_run.h"
-
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
-class QTabWidget;
-class QWidget;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

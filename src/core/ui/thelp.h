@@ -2,10 +2,9 @@
 #include <QDialog>
 #include <string>
 
+#include "core/ui/widgets_fwd.h"
+
 class QAction;
-class QMenuBar;
-class QPlainTextEdit;
-class QPushButton;
 
 namespace qv {
 

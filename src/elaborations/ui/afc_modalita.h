@@ -1,8 +1,6 @@
 #pragma once
+#include "core/ui/widgets_fwd.h"
 #include "elaborations/ui/pickers.h"
-
-class QLabel;
-class QPushButton;
 
 namespace qv {
 

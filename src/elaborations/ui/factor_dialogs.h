@@ -4,14 +4,10 @@
 #include <memory>
 #include <string>
 
+#include "core/ui/widgets_fwd.h"
 #include "elaborations/factor_counts.h"
 #include "elaborations/factor_extraction.h"
 #include "platform/progress.h"
-
-class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
 
 namespace qv {
 

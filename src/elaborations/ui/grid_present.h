@@ -1,8 +1,7 @@
 #pragma once
 #include <QDialog>
 
-class QLabel;
-class QPushButton;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

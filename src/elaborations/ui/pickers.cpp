@@ -12,6 +12,7 @@
 #include "core/data_files.h"
 #include "core/station_settings.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "elaborations/grid_files.h"
 #include "elaborations/ui/viewer_calls.h"
 #include "platform/io_error.h"
@@ -27,14 +28,6 @@ namespace {
 constexpr int kMaxColumns = 10;
 // The list of grid lines grows with its longest line up to this width; past it, it scrolls.
 constexpr int kMaxListWidth = 560;
-
-QPushButton* Button(QWidget* parent, const char* name, int caption) {
-    auto* b = new QPushButton(Qs(LoadText(caption)), parent);
-    b->setObjectName(name);
-    b->setToolTip(Qs(LoadText(caption + 1)));
-    b->setAutoDefault(false);
-    return b;
-}
 
 bool QuickMode() {
     return CoreState.ElaborationMode == 2;
@@ -109,19 +102,46 @@ std::string PickerRowText(const PickerContents& c, int row) {
     return caption + ":" + label.substr(word.size());
 }
 
+QListWidget* FlagListBox(QWidget* owner, std::function<void(int row)> click) {
+    auto* list = new QListWidget(owner);
+    list->setObjectName("modalita");
+    // Clicks toggle the flags; the selection only shows them.
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    QObject::connect(list, &QListWidget::itemClicked, owner,
+                     [list, click = std::move(click)](QListWidgetItem* item) { click(list->row(item)); });
+    return list;
+}
+
+void ShowFlagSelection(QListWidget* list, const FlagList& flags, QLineEdit* count) {
+    // The selection model is set directly: the list takes no selection of its own from clicks.
+    QItemSelectionModel* model = list->selectionModel();
+    int selected = 0;
+    for (int i = 0; i < list->count(); ++i) {
+        const bool on = flags[size_t(i)] != 0;
+        const QModelIndex index = list->model()->index(i, 0);
+        if (model->isSelected(index) != on)
+            model->select(index, on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+        selected += on;
+    }
+    count->setText(QString::number(selected));
+}
+
+std::string AskRunListName(FileDialogKind kind, const std::string& filter) {
+    FileDialogRequest request;
+    request.kind = kind;
+    request.directory = CoreState.ProgramDir;
+    request.filter = filter;
+    return AskFileName(request);
+}
+
 GridPicker::GridPicker(QWidget* owner, const char* name) : QDialog(owner) {
     setObjectName(name);
-    modalita = new QListWidget(this);
-    modalita->setObjectName("modalita");
-    // Clicks toggle the flags; the selection only shows them.
-    modalita->setSelectionMode(QAbstractItemView::NoSelection);
+    modalita = FlagListBox(this, [this](int row) { modalitaClick(row); });
     Variabile = new QComboBox(this);
     Variabile->setObjectName("Variabile");
     nRighe = new QLineEdit(this);
     nRighe->setObjectName("nRighe");
     nRighe->setReadOnly(true);
-    connect(modalita, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { modalitaClick(modalita->row(item)); });
 }
 
 void GridPicker::Fill(FlagList& flags, const std::string& gridPath, const std::string& extrasPath,
@@ -149,17 +169,7 @@ void GridPicker::Fill(FlagList& flags, const std::string& gridPath, const std::s
 }
 
 void GridPicker::ShowFlags() {
-    // The selection model is set directly: the list takes no selection of its own from clicks.
-    QItemSelectionModel* model = modalita->selectionModel();
-    int selected = 0;
-    for (int i = 0; i < modalita->count(); ++i) {
-        const bool on = (*flags_)[size_t(i)] != 0;
-        const QModelIndex index = modalita->model()->index(i, 0);
-        if (model->isSelected(index) != on)
-            model->select(index, on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
-        selected += on;
-    }
-    nRighe->setText(QString::number(selected));
+    ShowFlagSelection(modalita, *flags_, nRighe);
 }
 
 void GridPicker::modalitaClick(int item) {
@@ -213,11 +223,7 @@ void GridPicker::SetVariableFlags(uint8_t value) {
 }
 
 void GridPicker::SaveFlags(const std::string& filter) {
-    FileDialogRequest request;
-    request.kind = FileDialogKind::Save;
-    request.directory = CoreState.ProgramDir;
-    request.filter = filter;
-    const std::string path = AskFileName(request);
+    const std::string path = AskRunListName(FileDialogKind::Save, filter);
     if (path.empty()) return;
     try {
         SaveSelectionRunList(path, *flags_);
@@ -227,11 +233,7 @@ void GridPicker::SaveFlags(const std::string& filter) {
 }
 
 void GridPicker::RestoreFlags(const std::string& filter) {
-    FileDialogRequest request;
-    request.kind = FileDialogKind::Open;
-    request.directory = CoreState.ProgramDir;
-    request.filter = filter;
-    const std::string path = AskFileName(request);
+    const std::string path = AskRunListName(FileDialogKind::Open, filter);
     if (path.empty()) return;
     for (int i = 0; i < modalita->count(); ++i) (*flags_)[size_t(i)] = 0;
     LoadSelectionRunList(path, *flags_);
@@ -243,14 +245,14 @@ void GridPicker::RestoreFlags(const std::string& filter) {
 TRighe::TRighe(QWidget* owner) : GridPicker(owner, "TRighe") {
     Label1 = new QLabel(this);
     Label1->setObjectName("Label1");
-    Attiva = Button(this, "Attiva", 1308);
-    Disattiva = Button(this, "Disattiva", 1310);
-    AttivaVar = Button(this, "AttivaVar", 1312);
-    DisattivaVar = Button(this, "DisattivaVar", 1314);
-    Salva = Button(this, "Salva", 1316);
-    Recupera = Button(this, "Recupera", 1318);
-    Esci = Button(this, "Esci", 1320);
-    Help2 = Button(this, "Help2", 1322);
+    Attiva = TextButton(this, "Attiva", 1308, 1309);
+    Disattiva = TextButton(this, "Disattiva", 1310, 1311);
+    AttivaVar = TextButton(this, "AttivaVar", 1312, 1313);
+    DisattivaVar = TextButton(this, "DisattivaVar", 1314, 1315);
+    Salva = TextButton(this, "Salva", 1316, 1317);
+    Recupera = TextButton(this, "Recupera", 1318, 1319);
+    Esci = TextButton(this, "Esci", 1320, 1321);
+    Help2 = TextButton(this, "Help2", 1322, 1323);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(modalita, 0, 0, 8, 1);
@@ -314,9 +316,9 @@ void TRighe::RecuperaClick() {
 TColonne::TColonne(QWidget* owner) : GridPicker(owner, "TColonne") {
     Label1 = new QLabel(this);
     Label1->setObjectName("Label1");
-    Disattiva = Button(this, "Disattiva", 253);
-    Esci = Button(this, "Esci", 255);
-    Help2 = Button(this, "Help2", 257);
+    Disattiva = TextButton(this, "Disattiva", 253, 254);
+    Esci = TextButton(this, "Esci", 255, 256);
+    Help2 = TextButton(this, "Help2", 257, 258);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(modalita, 0, 0, 5, 1);
@@ -354,11 +356,11 @@ void TColonne::VariabileClick() {
 // -----------------------------------------------------------------------------------------------
 
 TColMaxSim::TColMaxSim(QWidget* owner) : GridPicker(owner, "TColMaxSim") {
-    Disattiva = Button(this, "Disattiva", 234);
-    Salva = Button(this, "Salva", 236);
-    Recupera = Button(this, "Recupera", 238);
-    Esci = Button(this, "Esci", 240);
-    Help2 = Button(this, "Help2", 242);
+    Disattiva = TextButton(this, "Disattiva", 234, 235);
+    Salva = TextButton(this, "Salva", 236, 237);
+    Recupera = TextButton(this, "Recupera", 238, 239);
+    Esci = TextButton(this, "Esci", 240, 241);
+    Help2 = TextButton(this, "Help2", 242, 243);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(modalita, 0, 0, 4, 1);

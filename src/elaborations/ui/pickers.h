@@ -1,15 +1,12 @@
 #pragma once
 #include <QDialog>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/core_state.h"
-
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
+#include "core/ui/widgets_fwd.h"
+#include "platform/ui/dialogs.h"
 
 namespace qv {
 
@@ -28,6 +25,14 @@ PickerContents ReadPickerContents(const std::string& gridPath, const std::string
 // variable's caption, so two variables whose captions begin alike ("Titolo di studio", "Titolo
 // studio coniuge") would list the same lines: that word gives way to the whole caption.
 std::string PickerRowText(const PickerContents& contents, int row);
+
+// The list `modalita` of a flag picker: a click on an item calls `click` with its row, and the
+// selection shows the flags only (ShowFlagSelection).
+QListWidget* FlagListBox(QWidget* owner, std::function<void(int row)> click);
+// Selects the items of `list` whose flag is set and shows how many are in `count`.
+void ShowFlagSelection(QListWidget* list, const FlagList& flags, QLineEdit* count);
+// The save or open dialog of a picker's run lists, in the program directory; empty when cancelled.
+std::string AskRunListName(FileDialogKind kind, const std::string& filter);
 
 // What the three pickers share: the list `modalita` of grid lines, whose selection is the flag
 // list the dialog edits in place, the variable list `Variabile` and the count `nRighe`.

@@ -2,11 +2,8 @@
 
 #include <QDialog>
 
+#include "core/ui/widgets_fwd.h"
 #include "elaborations/count_table.h"
-
-class QCheckBox;
-class QLineEdit;
-class QPushButton;
 
 namespace qv {
 

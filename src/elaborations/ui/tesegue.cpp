@@ -1,9 +1,7 @@
 #include "elaborations/ui/tesegue.h"
 
-#include <QHBoxLayout>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "core/card_store.h"
 #include "core/core_state.h"
@@ -45,13 +43,7 @@ TEsegue::TEsegue(QWidget* owner) : QDialog(owner), job_(CoreState.CommandCode) {
     for (QPushButton* hidden : {Attribuisce, Range, Indicatori, OrdinaAlfabeticamenteModalita, ElabTabelle})
         hidden->hide();
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Esegui);
-    buttons->addWidget(Esci);
-    buttons->addWidget(Help2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Barra);
-    layout->addLayout(buttons);
+    StackAboveButtons(this, {Barra}, {Esegui, Esci, Help2});
 
     connect(Esegui, &QPushButton::clicked, this, &TEsegue::EseguiClick);
     connect(Esci, &QPushButton::clicked, this, &TEsegue::EsciClick);

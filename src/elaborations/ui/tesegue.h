@@ -1,10 +1,8 @@
 #pragma once
 #include <QDialog>
 
+#include "core/ui/widgets_fwd.h"
 #include "elaborations/counting_engine.h"
-
-class QProgressBar;
-class QPushButton;
 
 namespace qv {
 

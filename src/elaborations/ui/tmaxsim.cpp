@@ -33,13 +33,6 @@ constexpr int kUsedCaption = 1957, kAddedCaption = 1958, kIndexCaption = 1959;
 constexpr int kRowsCaption = 1976, kColumnsCaption = 1977, kAddedRowsCaption = 1978,
               kAddedColumnsCaption = 1979, kThresholdCaption = 1980, kRunCaption = 1981;
 
-QPushButton* Button(QWidget* parent, const char* name, int caption) {
-    auto* b = new QPushButton(Caption(caption), parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 // The threshold typed: a decimal number with a point; anything else is not a number.
 bool ParseThreshold(const std::string& text, double& value) {
     const std::string s = text.substr(0, kThresholdChars);
@@ -60,11 +53,11 @@ TMaxSim::TMaxSim(QWidget* owner) : QDialog(owner) {
     setObjectName("TMaxSim");
     setWindowTitle(QStringLiteral("MaxSim"));
     Label1 = TextLabel(this, "Label1", kUsedCaption);
-    Righe = Button(this, "Righe", kRowsCaption);
-    Colonne = Button(this, "Colonne", kColumnsCaption);
+    Righe = TextButton(this, "Righe", kRowsCaption);
+    Colonne = TextButton(this, "Colonne", kColumnsCaption);
     Label2 = TextLabel(this, "Label2", kAddedCaption);
-    Righe2 = Button(this, "Righe2", kAddedRowsCaption);
-    Colonne2 = Button(this, "Colonne2", kAddedColumnsCaption);
+    Righe2 = TextButton(this, "Righe2", kAddedRowsCaption);
+    Colonne2 = TextButton(this, "Colonne2", kAddedColumnsCaption);
     Label3 = TextLabel(this, "Label3", kIndexCaption);
     Indici = new QComboBox(this);
     Indici->setObjectName("Indici");
@@ -72,10 +65,10 @@ TMaxSim::TMaxSim(QWidget* owner) : QDialog(owner) {
     soglia = new QLineEdit(this);
     soglia->setObjectName("soglia");
     soglia->setMaxLength(kThresholdChars);
-    Elabora = Button(this, "Elabora", kRunCaption);
-    Visualizza = Button(this, "Visualizza", kShowCaption);
-    Esci = Button(this, "Esci", kExitCaption);
-    Help2 = Button(this, "Help2", kHelpCaption);
+    Elabora = TextButton(this, "Elabora", kRunCaption);
+    Visualizza = TextButton(this, "Visualizza", kShowCaption);
+    Esci = TextButton(this, "Esci", kExitCaption);
+    Help2 = TextButton(this, "Help2", kHelpCaption);
     Barra = new QProgressBar(this);
     Barra->setObjectName("Barra");
     Barra->setRange(0, 100);

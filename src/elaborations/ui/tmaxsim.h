@@ -1,11 +1,7 @@
 #pragma once
 #include <QDialog>
 
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 
@@ -27,11 +23,11 @@ class TMaxSim : public QDialog {
     QLabel* Label4 = nullptr;
     QLineEdit* soglia = nullptr;
     QPushButton* Elabora = nullptr;
+    QLineEdit* Status = nullptr;
+    QProgressBar* Barra = nullptr;
     QPushButton* Visualizza = nullptr;
     QPushButton* Esci = nullptr;
     QPushButton* Help2 = nullptr;
-    QProgressBar* Barra = nullptr;
-    QLineEdit* Status = nullptr;
 
     void FormCreate();
     void RigheClick();

@@ -9,6 +9,7 @@
 #include "core/core_state.h"
 #include "core/station_settings.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "elaborations/count_table.h"
 #include "elaborations/quantitative_report.h"
 #include "elaborations/ui/pickers.h"
@@ -29,14 +30,6 @@ constexpr int kTablesHelpPage = 72, kPickerHelpPage = 74;
 constexpr int kNoQuantitativeVariableText = 1955, kNoQuantitativeCountsText = 1956;
 constexpr const char* kRunListFilter = "*.squ";
 
-QPushButton* Button(QWidget* parent, const char* name, int caption) {
-    auto* b = new QPushButton(Qs(LoadText(caption)), parent);
-    b->setObjectName(name);
-    b->setToolTip(Qs(LoadText(caption + 1)));
-    b->setAutoDefault(false);
-    return b;
-}
-
 QLineEdit* Count(QWidget* parent, const char* name, int hint) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(name);
@@ -50,15 +43,15 @@ QLineEdit* Count(QWidget* parent, const char* name, int hint) {
 TQuantitativeElab::TQuantitativeElab(QWidget* owner) : QDialog(owner) {
     setObjectName("TQuantitativeElab");
     RigX = Count(this, "RigX", 1171);
-    Righe = Button(this, "Righe", 1172);
+    Righe = TextButton(this, "Righe", 1172, 1173);
     ColX = Count(this, "ColX", 1174);
-    SeleColonne = Button(this, "SeleColonne", 1175);
-    Elabora = Button(this, "Elabora", 1177);
-    Visualizza = Button(this, "Visualizza", 1179);
-    Esci = Button(this, "Esci", 1181);
-    QuadriSinottici = Button(this, "QuadriSinottici", 1183);
+    SeleColonne = TextButton(this, "SeleColonne", 1175, 1176);
+    Elabora = TextButton(this, "Elabora", 1177, 1178);
+    Visualizza = TextButton(this, "Visualizza", 1179, 1180);
+    Esci = TextButton(this, "Esci", 1181, 1182);
+    QuadriSinottici = TextButton(this, "QuadriSinottici", 1183, 1184);
     QuadriSinottici->hide();
-    Help2 = Button(this, "Help2", 1185);
+    Help2 = TextButton(this, "Help2", 1185, 1186);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(RigX, 0, 0);
@@ -156,17 +149,14 @@ TQuantModalita::TQuantModalita(QWidget* owner) : QDialog(owner) {
     nRighe = Count(this, "nRighe", 1217);
     Label1 = new QLabel(Qs(LoadText(1218)), this);
     Label1->setObjectName("Label1");
-    modalita = new QListWidget(this);
-    modalita->setObjectName("modalita");
+    modalita = FlagListBox(this, [this](int row) { modalitaClick(row); });
     modalita->setToolTip(Qs(LoadText(1219)));
-    // Clicks toggle the flags; the selection only shows them.
-    modalita->setSelectionMode(QAbstractItemView::NoSelection);
-    Esci = Button(this, "Esci", 1220);
-    Disattiva = Button(this, "Disattiva", 1222);
-    Attiva = Button(this, "Attiva", 1224);
-    Salva = Button(this, "Salva", 1226);
-    Recupera = Button(this, "Recupera", 1228);
-    Help2 = Button(this, "Help2", 1230);
+    Esci = TextButton(this, "Esci", 1220, 1221);
+    Disattiva = TextButton(this, "Disattiva", 1222, 1223);
+    Attiva = TextButton(this, "Attiva", 1224, 1225);
+    Salva = TextButton(this, "Salva", 1226, 1227);
+    Recupera = TextButton(this, "Recupera", 1228, 1229);
+    Help2 = TextButton(this, "Help2", 1230, 1231);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(modalita, 0, 0, 6, 1);
@@ -179,8 +169,6 @@ TQuantModalita::TQuantModalita(QWidget* owner) : QDialog(owner) {
     layout->addWidget(Esci, 6, 0);
     layout->addWidget(Help2, 6, 1);
 
-    connect(modalita, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { modalitaClick(modalita->row(item)); });
     connect(Esci, &QPushButton::clicked, this, &TQuantModalita::EsciClick);
     connect(Disattiva, &QPushButton::clicked, this, &TQuantModalita::DisattivaClick);
     connect(Attiva, &QPushButton::clicked, this, &TQuantModalita::AttivaClick);
@@ -199,16 +187,7 @@ void TQuantModalita::FormCreate() {
 }
 
 void TQuantModalita::ShowFlags() {
-    QItemSelectionModel* model = modalita->selectionModel();
-    int selected = 0;
-    for (int i = 0; i < modalita->count(); ++i) {
-        const bool on = QuantVarFlags[size_t(i)] != 0;
-        const QModelIndex index = modalita->model()->index(i, 0);
-        if (model->isSelected(index) != on)
-            model->select(index, on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
-        selected += on;
-    }
-    nRighe->setText(QString::number(selected));
+    ShowFlagSelection(modalita, QuantVarFlags, nRighe);
 }
 
 void TQuantModalita::modalitaClick(int item) {
@@ -233,11 +212,7 @@ void TQuantModalita::AttivaClick() {
 }
 
 void TQuantModalita::SalvaClick() {
-    FileDialogRequest request;
-    request.kind = FileDialogKind::Save;
-    request.directory = CoreState.ProgramDir;
-    request.filter = kRunListFilter;
-    const std::string path = AskFileName(request);
+    const std::string path = AskRunListName(FileDialogKind::Save, kRunListFilter);
     if (path.empty()) return;
     // Only the variables of the list: a flag left from a longer grid is not saved.
     FlagList listed{};
@@ -250,11 +225,7 @@ void TQuantModalita::SalvaClick() {
 }
 
 void TQuantModalita::RecuperaClick() {
-    FileDialogRequest request;
-    request.kind = FileDialogKind::Open;
-    request.directory = CoreState.ProgramDir;
-    request.filter = kRunListFilter;
-    const std::string path = AskFileName(request);
+    const std::string path = AskRunListName(FileDialogKind::Open, kRunListFilter);
     if (path.empty()) return;
     // Runs past the list (or past the flags) set nothing.
     FlagList read{};

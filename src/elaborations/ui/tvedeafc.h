@@ -2,14 +2,12 @@
 #include <QDialog>
 #include <QImage>
 
+#include "core/ui/widgets_fwd.h"
 #include "elaborations/factor_plane.h"
 
 class QAction;
-class QMenu;
-class QMenuBar;
 class QPainter;
 class QPrinter;
-class QPushButton;
 
 namespace qv {
 

@@ -28,14 +28,6 @@ namespace {
 constexpr int kUniverseViewer = -21, kWeightsViewer = -22;
 constexpr int kNotNumericFieldText = 1953, kWeightTooLargeText = 1954;
 
-QPushButton* Button(QWidget* parent, const char* name, int caption, bool hint = true) {
-    auto* b = new QPushButton(Qs(LoadText(caption)), parent);
-    b->setObjectName(name);
-    if (hint) b->setToolTip(Qs(LoadText(caption + 1)));
-    b->setAutoDefault(false);
-    return b;
-}
-
 // The quantitative variables in a combo box showing CoreState.QuantUnitVar.
 void FillQuantitative(QComboBox* box) {
     box->clear();
@@ -78,9 +70,9 @@ TQuantitativa::TQuantitativa(QWidget* owner) : QDialog(owner) {
     Label1->setObjectName("Label1");
     vQuant = new QComboBox(this);
     vQuant->setObjectName("vQuant");
-    Esci = Button(this, "Esci", 1165, false);
-    Pesi = Button(this, "Pesi", 1166);
-    Help2 = Button(this, "Help2", 1168);
+    Esci = TextButton(this, "Esci", 1165);
+    Pesi = TextButton(this, "Pesi", 1166, 1167);
+    Help2 = TextButton(this, "Help2", 1168, 1169);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(Label1, 0, 0);
@@ -125,18 +117,18 @@ TPesi::TPesi(QWidget* owner) : QDialog(owner) {
     Label1->setObjectName("Label1");
     vQuant = new QComboBox(this);
     vQuant->setObjectName("vQuant");
-    vQualit = Button(this, "vQualit", 1120);
-    CreaFile = Button(this, "CreaFile", 1122);
-    Universo = Button(this, "Universo", 1124);
-    Calcolo = Button(this, "Calcolo", 1126);
-    Pesi = Button(this, "Pesi", 1128);
-    Attribuisce = Button(this, "Attribuisce", 1130);
+    vQualit = TextButton(this, "vQualit", 1120, 1121);
+    CreaFile = TextButton(this, "CreaFile", 1122, 1123);
+    Universo = TextButton(this, "Universo", 1124, 1125);
+    Calcolo = TextButton(this, "Calcolo", 1126, 1127);
+    Pesi = TextButton(this, "Pesi", 1128, 1129);
+    Attribuisce = TextButton(this, "Attribuisce", 1130, 1131);
     Barra = new QProgressBar(this);
     Barra->setObjectName("Barra");
     Barra->setRange(0, 100);
     Barra->setValue(0);
-    Esci = Button(this, "Esci", 1133);
-    Help2 = Button(this, "Help2", 1135);
+    Esci = TextButton(this, "Esci", 1133, 1134);
+    Help2 = TextButton(this, "Help2", 1135, 1136);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(Label1, 0, 0);

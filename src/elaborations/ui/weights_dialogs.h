@@ -3,10 +3,7 @@
 #include <string>
 #include <vector>
 
-class QComboBox;
-class QLabel;
-class QProgressBar;
-class QPushButton;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

@@ -1,9 +1,9 @@
 #pragma once
 #include <QApplication>
 
-namespace qv {
+#include "platform/io_error.h"
 
-class IoError;
+namespace qv {
 
 // The application object: an input/output error that escapes an event handler is shown in a
 // message box with its code; the operation is abandoned and the program goes on.
@@ -16,6 +16,16 @@ class QvApplication : public QApplication {
 // The message shown for an input/output error; also installed as the engine's reporter.
 void ShowIoError(const IoError& error);
 void InstallIoErrorReporter();
+
+// Runs a handler's work; an input/output error abandons it with the standard message.
+template <typename Work>
+void GuardedIo(Work&& work) {
+    try {
+        work();
+    } catch (const IoError& e) {
+        ShowIoError(e);
+    }
+}
 
 // Qt's own texts (file, print and colour dialogs, standard buttons) in Italian, from the
 // translations installed with Qt; answers false when they are not installed, and the dialogs

@@ -2,13 +2,11 @@
 #include <functional>
 
 #include "core/ui/form_kit.h"
+#include "core/ui/widgets_fwd.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"
 #include "platform/ui/application.h"
 #include "platform/ui/cursor.h"
-
-class QProgressBar;
-class QWidget;
 
 namespace qv {
 
@@ -17,18 +15,6 @@ namespace qv {
 using QuickFormOpener = std::function<void(QWidget* owner)>;
 void RegisterAdditionalVariablesDialog(QuickFormOpener open);
 void OpenAdditionalVariablesDialog(QWidget* owner);
-
-// A form's progress bar as the engine's progress.
-
-// Runs a handler's work; an input/output error abandons it with the standard message.
-template <typename Work>
-void GuardedIo(Work&& work) {
-    try {
-        work();
-    } catch (const IoError& e) {
-        ShowIoError(e);
-    }
-}
 
 // The quick hub's openers: each dialog is created with `owner`, shown modally and destroyed.
 void OpenQuickGridSet(QWidget* owner);      // TElabVelociGriglia

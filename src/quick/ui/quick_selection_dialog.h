@@ -3,11 +3,7 @@
 #include <optional>
 #include <vector>
 
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

@@ -2,15 +2,11 @@
 #include <QDialog>
 #include <QImage>
 
+#include "core/ui/widgets_fwd.h"
 #include "quick/report_table.h"
 
 class QAction;
-class QLabel;
-class QLineEdit;
-class QMenuBar;
 class QPrinter;
-class QPushButton;
-class QScrollArea;
 
 namespace qv {
 

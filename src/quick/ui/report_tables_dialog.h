@@ -1,10 +1,7 @@
 #pragma once
 #include <QDialog>
 
-class QComboBox;
-class QLabel;
-class QPlainTextEdit;
-class QPushButton;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

@@ -1,11 +1,7 @@
 #pragma once
 #include <QDialog>
 
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QWidget;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

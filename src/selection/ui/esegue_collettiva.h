@@ -2,9 +2,7 @@
 #include <QDialog>
 #include <string>
 
-class QProgressBar;
-class QPushButton;
-class QWidget;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

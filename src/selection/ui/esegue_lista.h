@@ -1,9 +1,7 @@
 #pragma once
 #include <QDialog>
 
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

@@ -1,9 +1,9 @@
 #pragma once
 #include <QDialog>
 
+#include "core/ui/widgets_fwd.h"
+
 class QAction;
-class QListWidget;
-class QMenuBar;
 
 namespace qv {
 

@@ -1,10 +1,9 @@
 #pragma once
 #include <QDialog>
 
+#include "core/ui/widgets_fwd.h"
+
 class QKeyEvent;
-class QLabel;
-class QPushButton;
-class QRadioButton;
 
 namespace qv {
 

@@ -22,45 +22,59 @@ constexpr int kRecallHelpPage = 20;
 const QString kDone = QStringLiteral("Ok");
 const QString kNotDone = QStringLiteral("???");
 
-void LayOut(QDialog* dialog, QPushButton* ricerca, QLineEdit* ok1, QPushButton* condizioni, QLineEdit* ok2,
-            QPushButton* territorio, QLineEdit* ok3, QPushButton* esci, QPushButton* help) {
-    auto* layout = new QGridLayout(dialog);
-    layout->addWidget(ricerca, 0, 0);
-    layout->addWidget(ok1, 0, 1);
-    layout->addWidget(condizioni, 1, 0);
-    layout->addWidget(ok2, 1, 1);
-    layout->addWidget(territorio, 2, 0);
-    layout->addWidget(ok3, 2, 1);
-    layout->addWidget(esci, 3, 0);
-    layout->addWidget(help, 3, 1);
+}  // namespace
+
+// ---- what both share ----
+
+SavedSearchDialog::SavedSearchDialog(QWidget* owner, const char* name, int helpPage)
+    : QDialog(owner), helpPage_(helpPage) {
+    setObjectName(name);
 }
 
-}  // namespace
+void SavedSearchDialog::Build(int title, const ButtonTexts& texts) {
+    setWindowTitle(Qs(LoadText(title)));
+    Ricerca = TextButton(this, "Ricerca", texts.captions[0], texts.hints[0]);
+    Condizioni = TextButton(this, "Condizioni", texts.captions[1], texts.hints[1]);
+    Territorio = TextButton(this, "Territorio", texts.captions[2], texts.hints[2]);
+    Ok1 = OutcomeEdit(this, "Ok1");
+    Ok2 = OutcomeEdit(this, "Ok2");
+    Ok3 = OutcomeEdit(this, "Ok3");
+    Esci = TextButton(this, "Esci", texts.captions[3], texts.hints[3]);
+    Help2 = TextButton(this, "Help2", texts.captions[4], texts.hints[4]);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(Ricerca, 0, 0);
+    layout->addWidget(Ok1, 0, 1);
+    layout->addWidget(Condizioni, 1, 0);
+    layout->addWidget(Ok2, 1, 1);
+    layout->addWidget(Territorio, 2, 0);
+    layout->addWidget(Ok3, 2, 1);
+    layout->addWidget(Esci, 3, 0);
+    layout->addWidget(Help2, 3, 1);
+
+    connect(Ricerca, &QPushButton::clicked, this, [this] { RicercaClick(); });
+    connect(Condizioni, &QPushButton::clicked, this, [this] { CondizioniClick(); });
+    connect(Territorio, &QPushButton::clicked, this, [this] { TerritorioClick(); });
+    connect(Esci, &QPushButton::clicked, this, &SavedSearchDialog::EsciClick);
+    connect(Help2, &QPushButton::clicked, this, &SavedSearchDialog::Help2Click);
+}
+
+void SavedSearchDialog::EsciClick() {
+    accept();
+}
+
+void SavedSearchDialog::Help2Click() {
+    ShowHelpPage(this, helpPage_);
+}
 
 // ---- TSalvaRicerca ----
 
-TSalvaRicerca::TSalvaRicerca(QWidget* owner) : QDialog(owner) {
-    setObjectName("TSalvaRicerca");
+TSalvaRicerca::TSalvaRicerca(QWidget* owner) : SavedSearchDialog(owner, "TSalvaRicerca", kSaveHelpPage) {
     FormCreate();
 }
 
 void TSalvaRicerca::FormCreate() {
-    setWindowTitle(Qs(LoadText(1325)));
-    Ricerca = TextButton(this, "Ricerca", 1326, 1327);
-    Condizioni = TextButton(this, "Condizioni", 1328, 1329);
-    Territorio = TextButton(this, "Territorio", 1330, 1331);
-    Ok1 = OutcomeEdit(this, "Ok1");
-    Ok2 = OutcomeEdit(this, "Ok2");
-    Ok3 = OutcomeEdit(this, "Ok3");
-    Esci = TextButton(this, "Esci", 1332, 1333);
-    Help2 = TextButton(this, "Help2", 1334, 1335);
-    LayOut(this, Ricerca, Ok1, Condizioni, Ok2, Territorio, Ok3, Esci, Help2);
-
-    connect(Ricerca, &QPushButton::clicked, this, &TSalvaRicerca::RicercaClick);
-    connect(Condizioni, &QPushButton::clicked, this, &TSalvaRicerca::CondizioniClick);
-    connect(Territorio, &QPushButton::clicked, this, &TSalvaRicerca::TerritorioClick);
-    connect(Esci, &QPushButton::clicked, this, &TSalvaRicerca::EsciClick);
-    connect(Help2, &QPushButton::clicked, this, &TSalvaRicerca::Help2Click);
+    Build(1325, {{1326, 1328, 1330, 1332, 1334}, {1327, 1329, 1331, 1333, 1335}});
 }
 
 std::string TSalvaRicerca::AskSaveName(const std::string& directory, const char* proposed) {
@@ -98,38 +112,14 @@ void TSalvaRicerca::TerritorioClick() {
     Ok3->setText(kDone);
 }
 
-void TSalvaRicerca::EsciClick() {
-    accept();
-}
-
-void TSalvaRicerca::Help2Click() {
-    ShowHelpPage(this, kSaveHelpPage);
-}
-
 // ---- TApriRicerca ----
 
-TApriRicerca::TApriRicerca(QWidget* owner) : QDialog(owner) {
-    setObjectName("TApriRicerca");
+TApriRicerca::TApriRicerca(QWidget* owner) : SavedSearchDialog(owner, "TApriRicerca", kRecallHelpPage) {
     FormCreate();
 }
 
 void TApriRicerca::FormCreate() {
-    setWindowTitle(Qs(LoadText(168)));
-    Ricerca = TextButton(this, "Ricerca", 169, 174);
-    Condizioni = TextButton(this, "Condizioni", 170, 175);
-    Territorio = TextButton(this, "Territorio", 171, 176);
-    Ok1 = OutcomeEdit(this, "Ok1");
-    Ok2 = OutcomeEdit(this, "Ok2");
-    Ok3 = OutcomeEdit(this, "Ok3");
-    Esci = TextButton(this, "Esci", 172, 177);
-    Help2 = TextButton(this, "Help2", 173, 178);
-    LayOut(this, Ricerca, Ok1, Condizioni, Ok2, Territorio, Ok3, Esci, Help2);
-
-    connect(Ricerca, &QPushButton::clicked, this, &TApriRicerca::RicercaClick);
-    connect(Condizioni, &QPushButton::clicked, this, &TApriRicerca::CondizioniClick);
-    connect(Territorio, &QPushButton::clicked, this, &TApriRicerca::TerritorioClick);
-    connect(Esci, &QPushButton::clicked, this, &TApriRicerca::EsciClick);
-    connect(Help2, &QPushButton::clicked, this, &TApriRicerca::Help2Click);
+    Build(168, {{169, 170, 171, 172, 173}, {174, 175, 176, 177, 178}});
 }
 
 std::string TApriRicerca::AskOpenName(const char* proposed) {
@@ -169,14 +159,6 @@ void TApriRicerca::TerritorioClick() {
     LoadTerritorialSelection(chosen);
     MarkTerritoryCondition();
     Ok3->setText(kDone);
-}
-
-void TApriRicerca::EsciClick() {
-    accept();
-}
-
-void TApriRicerca::Help2Click() {
-    ShowHelpPage(this, kRecallHelpPage);
 }
 
 // ---- openers ----

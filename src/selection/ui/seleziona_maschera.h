@@ -2,8 +2,7 @@
 #include <QDialog>
 #include <string>
 
-class QLineEdit;
-class QPushButton;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

@@ -3,15 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/ui/widgets_fwd.h"
 #include "platform/smtp_client.h"
-
-class QGroupBox;
-class QLineEdit;
-class QListWidget;
-class QPlainTextEdit;
-class QProgressBar;
-class QPushButton;
-class QTabWidget;
 
 namespace qv {
 

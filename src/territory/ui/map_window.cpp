@@ -41,16 +41,6 @@ constexpr int kHelpPage = 91;
 // "The map does not fit the page: ... reduced to" followed by the percentage.
 constexpr int kMapReducedText = 1501;
 
-// Runs a handler's work; an input/output error abandons it with the standard message.
-template <typename Work>
-void Guarded(Work&& work) {
-    try {
-        work();
-    } catch (const IoError& e) {
-        ShowIoError(e);
-    }
-}
-
 // Releases the map tables however the window ends.
 struct MapTablesHeld {
     MapTablesHeld() { AllocateMapTables(); }
@@ -165,7 +155,7 @@ void TVedeCartina::FormCreate() {
 }
 
 void TVedeCartina::EsegueCartinaClick() {
-    Guarded([this] {
+    GuardedIo([this] {
         {
             WaitCursor wait;
             DrawMapPicture(Printing ? printer_ : nullptr);
@@ -213,7 +203,7 @@ void TVedeCartina::Image1MouseDown(int x, int y) {
         canvas.LineTo(x, y + 4);
     }
     Image1->update();
-    Guarded([this, x, y] {
+    GuardedIo([this, x, y] {
         MapState.ChosenComune = FindNearestComune(x, y);
         picked_ = true;
         // With no comune on the bitmap the cross alone answers the click.
@@ -224,7 +214,7 @@ void TVedeCartina::Image1MouseDown(int x, int y) {
 void TVedeCartina::FormKeyPress(char) {
     if (!picked_ || !ToggleMapComune(MapState.ChosenComune)) return;
     VisualizzaCartinaClick();
-    Guarded([this] { WriteChosenName(); });
+    GuardedIo([this] { WriteChosenName(); });
 }
 
 void TVedeCartina::keyPressEvent(QKeyEvent* event) {
@@ -263,7 +253,7 @@ void TVedeCartina::Spostalalegendasulpuntoselezionato1Click() {
 }
 
 void TVedeCartina::Selezionaleschedeappartenentialterritorioselezionato1Click() {
-    Guarded([this] {
+    GuardedIo([this] {
         {
             WaitCursor wait;
             TransferTerritorySelection(TerritoryTransfer::MapToArchive);
@@ -296,11 +286,11 @@ void TVedeCartina::SalvacomeBitMap1Click() {
     request.filter = "*.bmp";
     const std::string target = AskFileName(request);
     if (target.empty()) return;
-    Guarded([&] { WriteFileAtomic(target, ReadFileOrThrow(ResolveExisting(MapPicturePath()))); });
+    GuardedIo([&] { WriteFileAtomic(target, ReadFileOrThrow(ResolveExisting(MapPicturePath()))); });
 }
 
 void TVedeCartina::Lista1Click() {
-    Guarded([this] {
+    GuardedIo([this] {
         WriteComuneList();
         CoreState.CommandCode = 0;
         ShowTextViewer(this, 0);
@@ -308,7 +298,7 @@ void TVedeCartina::Lista1Click() {
 }
 
 void TVedeCartina::Graduatoria1Click() {
-    Guarded([this] {
+    GuardedIo([this] {
         WriteComuneRanking();
         CoreState.CommandCode = 0;
         ShowTextViewer(this, 0);

@@ -3,12 +3,10 @@
 #include <QImage>
 #include <functional>
 
+#include "core/ui/widgets_fwd.h"
+
 class QAction;
-class QMenu;
-class QMenuBar;
 class QPrinter;
-class QPushButton;
-class QScrollArea;
 
 namespace qv {
 

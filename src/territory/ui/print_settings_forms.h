@@ -2,11 +2,7 @@
 #include <QDialog>
 #include <array>
 
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

@@ -5,12 +5,8 @@
 #include <vector>
 
 #include "core/core_state.h"
+#include "core/ui/widgets_fwd.h"
 #include "territory/territorial_list.h"
-
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
 
 namespace qv {
 

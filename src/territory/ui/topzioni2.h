@@ -3,16 +3,7 @@
 #include <array>
 #include <cstdint>
 
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
-class QTabWidget;
+#include "core/ui/widgets_fwd.h"
 
 namespace qv {
 

@@ -5,13 +5,8 @@
 #include <vector>
 
 #include "core/core_state.h"
+#include "core/ui/widgets_fwd.h"
 #include "territory/manual_selection.h"
-
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
 
 namespace qv {
 
