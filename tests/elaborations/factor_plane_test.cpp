@@ -114,8 +114,8 @@ TEST_F(FactorPlaneFileTest, CountsFactorsWhenOpened) {
     CountPlaneFactors(FactorRoad::Standard);
     EXPECT_EQ(CoreState.FactorVariableCount, 2);
 
-    // A partial last factor does not count; the quick road has its own files.
-    WriteLoadings("fat-dat.dat", {0.1, 0.2, 0.3, 0.4, 0.5});
+    // The quick road has its own files.
+    WriteLoadings("fat-dat.dat", {0.1, 0.2, 0.3, 0.4});
     WriteLines("maf-dat.dat", {0, 1});
     CountPlaneFactors(FactorRoad::Quick);
     EXPECT_EQ(CoreState.FactorCount, 2);
@@ -136,11 +136,11 @@ TEST_F(FactorPlaneFileTest, SceneOfTwoFactors) {
     // Slot 1: (0.375, -0.75) -> (433.125, 432 - 54); slot 2: (-0.5, 0.125) -> (157.5, 432 - 243).
     EXPECT_EQ(s.Points, (std::vector<PlanePoint>{{433, 378}, {157, 189}}));
 
-    // Records past the end read 0: factor 2 has one record of two.
-    WriteLoadings("fat-sch.dat", {0.5, 0.25, -0.75});
+    // A factor the file does not hold reads 0: a one-factor analysis shows factors 1 and 2.
+    WriteLoadings("fat-sch.dat", {0.5, 0.25});
     CoreState.PlaneFactorX = 1;
     EXPECT_EQ(BuildPlaneScene(FactorRoad::Standard).Points,
-              (std::vector<PlanePoint>{{472, 378}, {393, 216}}));
+              (std::vector<PlanePoint>{{472, 216}, {393, 216}}));
 
     std::remove((dir / "fat-sch.dat").c_str());
     EXPECT_TRUE(BuildPlaneScene(FactorRoad::Standard).Points.empty());
