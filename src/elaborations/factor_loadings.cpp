@@ -18,6 +18,13 @@ std::string LoadingsPath(FactorRoad road) {
 
 }  // namespace
 
+std::string EncodeFactor(const double* loadings, int count) {
+    std::string bytes(size_t(std::max(count, 0)) * kLoadingRecordBytes, '\0');
+    for (int i = 0; i < count; ++i)
+        EncodeReal6(loadings[i], reinterpret_cast<uint8_t*>(bytes.data()) + size_t(i) * kLoadingRecordBytes);
+    return bytes;
+}
+
 FactorLoadingsFile::FactorLoadingsFile(FactorRoad road, int variables)
     : FactorLoadingsFile(RecordFile(LoadingsPath(road), 1, RecordFile::Mode::ReadWrite), variables) {}
 
@@ -51,9 +58,7 @@ std::vector<double> FactorLoadingsFile::ReadFactor(int f) const {
 
 void FactorLoadingsFile::WriteFactor(int f, const double* loadings) {
     CheckFactor(f);
-    std::vector<uint8_t> bytes(static_cast<size_t>(FactorBytes()));
-    for (int i = 0; i < variables_; ++i)
-        EncodeReal6(loadings[i], bytes.data() + size_t(i) * kLoadingRecordBytes);
+    const std::string bytes = EncodeFactor(loadings, variables_);
     file_.Write(int64_t(f - 1) * FactorBytes(), bytes.data(), FactorBytes());
 }
 

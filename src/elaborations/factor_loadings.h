@@ -1,5 +1,6 @@
 #pragma once
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "elaborations/factor_files.h"
@@ -10,6 +11,9 @@
 // of category i at record (f - 1) x V + (i - 1), factors one after another.
 
 namespace qv {
+
+// One factor as the file stores it: `count` loadings as 6-byte reals, one after another.
+std::string EncodeFactor(const double* loadings, int count);
 
 class FactorLoadingsFile {
   public:

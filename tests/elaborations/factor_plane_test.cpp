@@ -9,7 +9,7 @@
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
-#include "platform/real6.h"
+#include "support/loadings_file.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -83,20 +83,9 @@ class FactorPlaneFileTest : public ::testing::Test {
         WriteBytes(dir / name, bytes);
     }
     void WriteLoadings(const char* name, const std::vector<double>& loadings) {
-        std::string bytes;
-        for (double l : loadings) {
-            const Real6 r = EncodeReal6(l);
-            bytes.append(reinterpret_cast<const char*>(r.data()), r.size());
-        }
-        WriteBytes(dir / name, bytes);
+        WriteBytes(dir / name, test::LoadingsBytes({loadings}));
     }
-    std::vector<double> Loadings(const char* name) {
-        const std::string bytes = ReadBytes(dir / name);
-        std::vector<double> out;
-        for (size_t at = 0; at + 6 <= bytes.size(); at += 6)
-            out.push_back(DecodeReal6(reinterpret_cast<const uint8_t*>(bytes.data()) + at));
-        return out;
-    }
+    std::vector<double> Loadings(const char* name) { return test::LoadingsOf(ReadBytes(dir / name)); }
     TempDir dir;
 };
 

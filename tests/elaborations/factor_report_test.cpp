@@ -14,7 +14,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"
-#include "platform/real6.h"
+#include "support/loadings_file.h"
 #include "support/temp_dir.h"
 
 // Every expected report below is worked out by hand from the loadings written by the test.
@@ -25,17 +25,6 @@ namespace {
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
-using Factors = std::vector<std::vector<double>>;
-
-std::string Loadings(const Factors& factors) {
-    std::string bytes;
-    for (const auto& f : factors)
-        for (double l : f) {
-            const Real6 r = EncodeReal6(l);
-            bytes.append(reinterpret_cast<const char*>(r.data()), r.size());
-        }
-    return bytes;
-}
 
 std::string Labels(const std::vector<std::string>& labels, size_t record) {
     std::string bytes;
@@ -80,13 +69,13 @@ class FactorReportTest : public ::testing::Test {
     // Standard: slots on grid lines 2, 3 and 5; two factors.
     void StandardAnalysis() {
         WriteBytes(Arch("maf-sch.dat"), LineFile({1, 2, 4}));
-        WriteBytes(Arch("fat-sch.dat"), Loadings({{0.5, -0.75, 0.375}, {0.5, 0.125, 0.5}}));
+        WriteBytes(Arch("fat-sch.dat"), test::LoadingsBytes({{0.5, -0.75, 0.375}, {0.5, 0.125, 0.5}}));
         WriteBytes(Arch("saf-sch.imp"), Labels({"Alto", "Medio", "Basso"}, 100));
     }
     // Quick: slots on list lines 1, 2, 3, 4 and 6; one factor.
     void QuickAnalysis() {
         WriteBytes(Arch("maf-dat.dat"), LineFile({0, 1, 2, 3, 5}));
-        WriteBytes(Arch("fat-dat.dat"), Loadings({{0.9, 0.0, 0.375, -0.5, 0.125}}));
+        WriteBytes(Arch("fat-dat.dat"), test::LoadingsBytes({{0.9, 0.0, 0.375, -0.5, 0.125}}));
         WriteBytes(Arch("saf-dat.dat"), Labels({"Uno", "Due", "Tre", "Quattro", "Sei"}, 201));
     }
 
@@ -197,16 +186,18 @@ TEST_F(FactorReportTest, ShortFilesByRoad) {
     // A loadings file that ends inside a factor is refused alike by the report, the rotation and
     // the plane, on both roads: nothing is read as 0, no tail is passed over, nothing is written.
     // The quick report also refuses a label file shorter than its slots.
-    const std::string oneRecord = Loadings({{0.5}});
+    const std::string oneRecord = test::LoadingsBytes({{0.5}});
     struct Case {
         FactorRoad road;
         const char* file;
         std::string bytes;
     } cases[] = {
-        {FactorRoad::Standard, "fat-sch.dat", Loadings({{0.5, -0.75, 0.375}, {0.5, 0.125, 0.5}, {0.5}})},
-        {FactorRoad::Standard, "fat-sch.dat", Loadings({{0.5, -0.75}})},
-        {FactorRoad::Standard, "fat-sch.dat", Loadings({{0.5, -0.75, 0.375}}) + oneRecord.substr(0, 4)},
-        {FactorRoad::Quick, "fat-dat.dat", Loadings({{0.9, 0.0, 0.375, -0.5, 0.125}, {0.1}})},
+        {FactorRoad::Standard, "fat-sch.dat",
+         test::LoadingsBytes({{0.5, -0.75, 0.375}, {0.5, 0.125, 0.5}, {0.5}})},
+        {FactorRoad::Standard, "fat-sch.dat", test::LoadingsBytes({{0.5, -0.75}})},
+        {FactorRoad::Standard, "fat-sch.dat",
+         test::LoadingsBytes({{0.5, -0.75, 0.375}}) + oneRecord.substr(0, 4)},
+        {FactorRoad::Quick, "fat-dat.dat", test::LoadingsBytes({{0.9, 0.0, 0.375, -0.5, 0.125}, {0.1}})},
         {FactorRoad::Quick, "saf-dat.dat", Labels({"Uno", "Due", "Tre", "Quattro"}, 201)},
     };
     NoProgress none;
@@ -246,7 +237,7 @@ TEST_F(FactorReportTest, MissingFiles) {
     EXPECT_EQ(CoreState.ProceedFlag, 0);
     EXPECT_EQ(Report(), kHead);
     // Factors of zeros explain no share (rather than a division by zero).
-    WriteBytes(Arch("fat-sch.dat"), Loadings({{0, 0, 0}}));
+    WriteBytes(Arch("fat-sch.dat"), test::LoadingsBytes({{0, 0, 0}}));
     EXPECT_TRUE(WriteFactorReport(FactorRoad::Standard));
     EXPECT_EQ(Report().substr(kHead.size(), 26), "Testo 145   1:     0.000\r\n");
     // No labels: nothing is written.
