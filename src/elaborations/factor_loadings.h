@@ -6,9 +6,10 @@
 #include "elaborations/factor_files.h"
 #include "platform/file_io.h"
 
-// The loadings file of a road, the one reader and writer of it that the report, the rotation
-// and the plane share: V categories a factor (the analysis's FactorLength), factor f's loading
-// of category i at record (f - 1) x V + (i - 1), factors one after another.
+// The loadings file of a road: V categories a factor (the analysis's FactorLength), factor f's
+// loading of category i at record (f - 1) x V + (i - 1), factors one after another. The
+// extraction writes it whole from EncodeFactor; the report, the rotation and the plane read and
+// rewrite it through FactorLoadingsFile only.
 
 namespace qv {
 
