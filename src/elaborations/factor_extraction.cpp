@@ -7,6 +7,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "elaborations/factor_loadings.h"
 #include "platform/file_io.h"
 #include "platform/real6.h"
 
@@ -131,10 +132,8 @@ int ExtractFactors(FactorRoad road, int categories, Progress& progress) {
         progress.SetPosition(k);
         extraction.SetGoOn();
         if (extraction.ExtractCentroidFactor(k)) {
-            for (long double l : extraction.Loadings()) {
-                const Real6 r = EncodeReal6(double(l));
-                file.append(reinterpret_cast<const char*>(r.data()), r.size());
-            }
+            const std::vector<double> loadings(extraction.Loadings().begin(), extraction.Loadings().end());
+            file += EncodeFactor(loadings.data(), int(loadings.size()));
             ++written;
         }
         extraction.FinishStep(k);

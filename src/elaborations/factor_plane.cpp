@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 #include "core/core_state.h"
-#include "core/data_files.h"
-#include "elaborations/factor_rotation.h"
-#include "platform/file_io.h"
+#include "elaborations/factor_counts.h"
+#include "elaborations/factor_loadings.h"
 #include "platform/real6.h"
 
 namespace qv {
@@ -19,14 +19,13 @@ int PixelOf(long double v) {
     return int(std::trunc(std::clamp(v, -1.0e6L, 1.0e6L)));
 }
 
-// V records of factor f (1-based) into `column`; records past the end, or of a factor below 1,
-// read 0.
-void ReadFactorColumn(const RecordFile& file, int variables, int f, double* column) {
-    std::fill(column, column + variables, 0.0);
-    if (f < 1) return;
-    std::vector<uint8_t> bytes(size_t(variables) * kLoadingRecordBytes);
-    const int64_t got = file.ReadUpTo(int64_t(f - 1) * variables, bytes.data(), variables);
-    for (int64_t i = 0; i < got; ++i) column[i] = DecodeReal6(bytes.data() + size_t(i) * kLoadingRecordBytes);
+// The factor into `column`; a factor the file does not hold (a one-factor analysis shows 1
+// and 2) reads 0 throughout.
+void ReadFactorColumn(const FactorLoadingsFile& file, int f, double* column) {
+    std::fill(column, column + file.Variables(), 0.0);
+    if (f < 1 || f > file.CountFactors()) return;
+    const std::vector<double> loadings = file.ReadFactor(f);
+    std::copy(loadings.begin(), loadings.end(), column);
 }
 
 }  // namespace
@@ -81,22 +80,19 @@ void CountPlaneFactors(FactorRoad road) {
     CoreState.PlaneNumbers = 0;
     CoreState.CardWindowMode = 1;
     CoreState.FactorVariableCount = FactorLength(road);
-    RecordFile file;
-    if (!file.TryOpen(DataFilePath(FilesOf(road).loadingsId), kLoadingRecordBytes, RecordFile::Mode::Read))
-        return;
-    const int v = CoreState.FactorVariableCount;
-    if (v > 0) CoreState.FactorCount = int(std::min<int64_t>(file.RecordCount() / v, INT16_MAX));
+    const std::optional<FactorLoadingsFile> file =
+        FactorLoadingsFile::TryOpen(road, CoreState.FactorVariableCount);
+    if (file) CoreState.FactorCount = file->CountFactors();
 }
 
 bool LoadPlaneAxes(FactorRoad road) {
     const int v = CoreState.FactorVariableCount = FactorLength(road);
-    RecordFile file;
-    if (!file.TryOpen(DataFilePath(FilesOf(road).loadingsId), kLoadingRecordBytes, RecordFile::Mode::Read))
-        return false;
     // The columns hold 400 categories; a longer analysis was never computed from these flags.
     if (v < 1 || v > kFactorColumns) return false;
-    ReadFactorColumn(file, v, CoreState.PlaneFactorX, FactorPairColumnA.data());
-    ReadFactorColumn(file, v, CoreState.PlaneFactorY, FactorPairColumnB.data());
+    const std::optional<FactorLoadingsFile> file = FactorLoadingsFile::TryOpen(road, v);
+    if (!file) return false;
+    ReadFactorColumn(*file, CoreState.PlaneFactorX, FactorPairColumnA.data());
+    ReadFactorColumn(*file, CoreState.PlaneFactorY, FactorPairColumnB.data());
     return true;
 }
 
@@ -114,7 +110,8 @@ void RotatePlaneByClick(FactorRoad road, int x, int y) {
     FactorLoadingsFile file(road, v);  // the turn is written back: the file must be there
     const int factors = file.CountFactors();
     if (CoreState.PlaneFactorX > factors || CoreState.PlaneFactorY > factors) return;
-    LoadPlaneAxes(road);
+    CoreState.FactorVariableCount = v;
+    file.LoadFactorPair(CoreState.PlaneFactorX, CoreState.PlaneFactorY);
     TurnColumns(FactorPairColumnA.data(), FactorPairColumnB.data(), v, turn);
     file.SaveFactorPair(CoreState.PlaneFactorX, CoreState.PlaneFactorY);
 }

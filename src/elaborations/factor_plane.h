@@ -57,22 +57,26 @@ void TurnColumns(double* a, double* b, int count, const PlaneTurn& turn);
 
 // When the window opens: CoreState.FactorCount, PlaneNumbers 0, CardWindowMode 1 and
 // FactorVariableCount (the analysis's factor length, FactorLength); FactorCount is the number of
-// complete factors of V records in the road's loadings file, 0 when it does not open.
+// factors in the road's loadings file, 0 when it does not open. A file that ends inside a
+// factor raises the input/output error.
 void CountPlaneFactors(FactorRoad road);
 
 // The loadings of factors PlaneFactorX and PlaneFactorY into FactorPairColumnA and B
-// (FactorVariableCount read again); records past the end of the file read 0. Answers false
+// (FactorVariableCount read again); a factor the file does not hold reads 0. Answers false
 // when the loadings file does not open or V is outside 1..400: the columns are then not read.
+// A file that ends inside a factor raises the input/output error.
 bool LoadPlaneAxes(FactorRoad road);
 
 // Writes column A over factor PlaneFactorX and column B over PlaneFactorY. Raises the
-// input/output error when the loadings file does not open.
+// input/output error when the loadings file does not open, ends inside a factor or does not
+// hold both factors.
 void SavePlaneAxes(FactorRoad road);
 
 // A click inside the plane: loads the two factors, turns them by the click and writes them
 // back. Nothing happens for a click at the centre, with V outside 1..400, or when either
-// factor shown is not a complete factor of the loadings file (a one-factor analysis has no
-// second factor to turn).
+// factor shown is not in the loadings file (a one-factor analysis has no second factor to
+// turn). A loadings file that does not open or ends inside a factor raises the input/output
+// error.
 void RotatePlaneByClick(FactorRoad road, int x, int y);
 
 // What FormMouseDown does with a click: margins, else (with two different factors shown) the

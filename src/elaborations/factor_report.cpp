@@ -7,10 +7,10 @@
 #include "core/data_files.h"
 #include "core/text_tables.h"
 #include "elaborations/factor_counts.h"
+#include "elaborations/factor_loadings.h"
 #include "elaborations/report_conventions.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
-#include "platform/real6.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -18,18 +18,6 @@ namespace qv {
 namespace {
 
 constexpr double kTaken = 10;  // a loading already listed; no loading reaches it
-
-// The loadings as the report reads them: factor f's loading of slot n at record (f-1) x V + n-1.
-struct ReportLoadings {
-    std::string Bytes;
-    int Variables = 0;
-    int Factors = 0;
-    double At(int f, int n) const {
-        const size_t pos = (size_t(f - 1) * size_t(Variables) + size_t(n - 1)) * kLoadingRecordBytes;
-        if (pos + kLoadingRecordBytes > Bytes.size()) return 0;
-        return DecodeReal6(reinterpret_cast<const uint8_t*>(Bytes.data()) + pos);
-    }
-};
 
 // One list of a factor's loadings: repeatedly the largest loading that `passes` and is not yet
 // taken (the lower slot first among equals), numbered from `counter` on.
@@ -79,35 +67,30 @@ bool WriteFactorReport(FactorRoad road) {
     TextBuilder out;
     out.Line(LoadText(1447)).Line().Line("------- " + LoadText(1448) + " --------").Line();
 
-    ReportLoadings loadings;
-    const std::string loadingsPath = DataFilePath(files.loadingsId);
-    std::optional<std::string> bytes = TryReadFile(loadingsPath);
-    if (!bytes) {
+    const std::optional<FactorLoadingsFile> file = FactorLoadingsFile::TryOpen(road, v);
+    if (!file) {
         CoreState.ProceedFlag = 0;
         out.Save(ReportFilePath());
         return false;
     }
-    loadings.Bytes = std::move(*bytes);
-    loadings.Variables = v;
-    // Every group of V records begun is a factor; with no slot there is none.
-    const int64_t records = int64_t(loadings.Bytes.size()) / kLoadingRecordBytes;
-    loadings.Factors = v > 0 ? int(std::min<int64_t>((records + v - 1) / v, INT16_MAX)) : 0;
-    if (quick && (records < int64_t(loadings.Factors) * v)) ThrowIo(kReadPastEnd, loadingsPath);
+    std::vector<std::vector<double>> loadings;
+    for (int f = 1; f <= file->CountFactors(); ++f) loadings.push_back(file->ReadFactor(f));
+    const int factors = int(loadings.size());
     if (quick && labels.Count() < v) ThrowIo(kReadPastEnd, labelPath);
 
     // Shares of the variance.
-    std::vector<double> factorSquares(size_t(loadings.Factors), 0), communality(size_t(v), 0);
+    std::vector<double> factorSquares(size_t(factors), 0), communality(size_t(v), 0);
     double allSquares = 0;
-    for (int f = 1; f <= loadings.Factors; ++f) {
+    for (int f = 1; f <= factors; ++f) {
         for (int n = 1; n <= v; ++n) {
-            const double l = loadings.At(f, n);
+            const double l = loadings[size_t(f - 1)][size_t(n - 1)];
             factorSquares[size_t(f - 1)] += l * l;
             communality[size_t(n - 1)] += l * l;
         }
         allSquares += factorSquares[size_t(f - 1)];
     }
     const std::string factorText = LoadText(quick ? 530 : 145);
-    for (int f = 1; f <= loadings.Factors; ++f) {
+    for (int f = 1; f <= factors; ++f) {
         // Factors all of zeros explain nothing: no share rather than a division by zero.
         const double share = allSquares > 0 ? factorSquares[size_t(f - 1)] / allSquares : 0;
         out.Line(factorText + " " + FormatInteger(f, 3) + ":  " + FormatFixed(share, 8, 3));
@@ -137,10 +120,9 @@ bool WriteFactorReport(FactorRoad road) {
 
     // Each factor's categories above the minimum, then those below its negative.
     const double minimum = CoreState.MinCorrelation;
-    for (int f = 1; f <= loadings.Factors; ++f) {
+    for (int f = 1; f <= factors; ++f) {
         out.Line("----- " + LoadText(1451) + " " + std::to_string(f)).Line();
-        std::vector<double> factor(static_cast<size_t>(v));
-        for (int n = 1; n <= v; ++n) factor[size_t(n - 1)] = loadings.At(f, n);
+        std::vector<double> factor = loadings[size_t(f - 1)];
         int counter = 0;
         WriteLoadingList(out, factor, slots, labels, counter, [minimum](double l) { return l > minimum; });
         out.Line("     - - - - - - - - - - - - -");

@@ -26,8 +26,9 @@ FactorLabels ReadFactorLabels(FactorRoad road);
 // (FactorLines): a factor is read with the length the computation gave it, whatever the flags
 // say now. The label file is required: when it does not open the input/output error
 // is raised and nothing is written. When the loadings file does not open, CoreState.ProceedFlag
-// is cleared, the report keeps its heading only and the answer is false. Standard: a loading
-// past the end of the file counts 0 and a label past its end is empty; quick: either raises the
+// is cleared, the report keeps its heading only and the answer is false. A loadings file that
+// ends inside a factor raises the input/output error and the report is not written. Standard: a
+// label past the end of its file is empty; quick: a label file shorter than the slots raises the
 // input/output error and the report is not written.
 bool WriteFactorReport(FactorRoad road);
 

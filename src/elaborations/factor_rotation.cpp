@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "core/core_state.h"
-#include "core/data_files.h"
 #include "elaborations/factor_extraction.h"
 #include "platform/real6.h"
 
@@ -16,43 +15,6 @@ constexpr int kRotationSteps = 200;
 constexpr double kFirstThreshold = 0.1, kSecondThreshold = 0.3;
 
 }  // namespace
-
-FactorLoadingsFile::FactorLoadingsFile(FactorRoad road, int variables)
-    : file_(DataFilePath(FilesOf(road).loadingsId), kLoadingRecordBytes, RecordFile::Mode::ReadWrite),
-      variables_(std::clamp(variables, 0, kFactorColumns)) {}
-
-int FactorLoadingsFile::CountFactors() const {
-    return variables_ > 0 ? int(std::min<int64_t>(file_.RecordCount() / variables_, INT16_MAX)) : 0;
-}
-
-std::vector<double> FactorLoadingsFile::ReadFactor(int f) const {
-    std::vector<uint8_t> bytes(size_t(variables_) * kLoadingRecordBytes);
-    std::vector<double> loadings(static_cast<size_t>(variables_));
-    if (variables_ == 0) return loadings;
-    file_.Read(int64_t(f - 1) * variables_, bytes.data(), variables_);
-    for (int i = 0; i < variables_; ++i)
-        loadings[size_t(i)] = DecodeReal6(bytes.data() + size_t(i) * kLoadingRecordBytes);
-    return loadings;
-}
-
-void FactorLoadingsFile::WriteFactor(int f, const double* loadings) {
-    if (variables_ == 0) return;
-    std::vector<uint8_t> bytes(size_t(variables_) * kLoadingRecordBytes);
-    for (int i = 0; i < variables_; ++i)
-        EncodeReal6(loadings[i], bytes.data() + size_t(i) * kLoadingRecordBytes);
-    file_.Write(int64_t(f - 1) * variables_, bytes.data(), variables_);
-}
-
-void FactorLoadingsFile::LoadFactorPair(int p, int q) {
-    const std::vector<double> a = ReadFactor(p), b = ReadFactor(q);
-    std::copy(a.begin(), a.end(), FactorPairColumnA.begin());
-    std::copy(b.begin(), b.end(), FactorPairColumnB.begin());
-}
-
-void FactorLoadingsFile::SaveFactorPair(int p, int q) {
-    WriteFactor(p, FactorPairColumnA.data());
-    WriteFactor(q, FactorPairColumnB.data());
-}
 
 void RotateFactorPair(FactorLoadingsFile& file, int p, int q, double threshold) {
     const int v = file.Variables();
@@ -114,7 +76,7 @@ void OrderFactorsByVariance(FactorLoadingsFile& file, int factors) {
 void RotateFactors(FactorRoad road, int variables, Progress& progress) {
     CoreState.FactorVariableCount = variables;
     FactorLoadingsFile file(road, variables);
-    const int factors = variables >= 1 && variables <= kFactorColumns ? file.CountFactors() : 0;
+    const int factors = file.CountFactors();
     CoreState.FactorCount = factors;
     progress.SetMaximum(factors);
     for (const double threshold : {kFirstThreshold, kSecondThreshold})

@@ -5,7 +5,7 @@
 #include "elaborations/factor_counts.h"
 #include "elaborations/factor_extraction.h"
 #include "elaborations/factor_files.h"
-#include "platform/file_io.h"
+#include "elaborations/factor_loadings.h"
 #include "platform/progress.h"
 
 // The factors after the extraction are turned pair by pair, in 200 fixed steps of the angle
@@ -13,29 +13,6 @@
 // threshold sum highest; then they are renumbered from the largest variance down.
 
 namespace qv {
-
-// The loadings file of a road, open for reading and rewriting in place: factor f's loading of
-// category i at record (f - 1) x V + (i - 1). Raises the input/output error when it does not
-// open.
-class FactorLoadingsFile {
-  public:
-    FactorLoadingsFile(FactorRoad road, int variables);
-
-    int Variables() const { return variables_; }
-    // Complete factors in the file; 0 when V is 0.
-    int CountFactors() const;
-
-    // Factor p into FactorPairColumnA and factor q into FactorPairColumnB, and back.
-    void LoadFactorPair(int p, int q);
-    void SaveFactorPair(int p, int q);
-
-    std::vector<double> ReadFactor(int f) const;
-    void WriteFactor(int f, const double* loadings);
-
-  private:
-    RecordFile file_;
-    int variables_;
-};
 
 // Turns factors p and q of the file and writes back the best orientation reached.
 void RotateFactorPair(FactorLoadingsFile& file, int p, int q, double threshold);
@@ -45,9 +22,11 @@ void RotateFactorPair(FactorLoadingsFile& file, int p, int q, double threshold);
 void OrderFactorsByVariance(FactorLoadingsFile& file, int factors);
 
 // The rotation of the road's loadings, V categories a factor: stores V in
-// CoreState.FactorVariableCount and the number of complete factors in CoreState.FactorCount,
+// CoreState.FactorVariableCount and the number of factors in CoreState.FactorCount,
 // makes two sweeps over the pairs (thresholds 0.1 and 0.3) and orders the factors. Progress: the
-// first factor of the pair, out of F. V outside 1..400 rotates nothing (F = 0).
+// first factor of the pair, out of F. V outside 1..400 rotates nothing (F = 0). A loadings file
+// that does not open, or ends inside a factor, raises the input/output error before anything is
+// turned.
 void RotateFactors(FactorRoad road, int variables, Progress& progress);
 
 // The whole computation from the chosen categories: unrotated factors, then their rotation,

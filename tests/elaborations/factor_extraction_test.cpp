@@ -10,7 +10,7 @@
 #include "elaborations/factor_rotation.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
-#include "platform/real6.h"
+#include "support/loadings_file.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
@@ -43,21 +43,15 @@ class FactorFilesTest : public ::testing::Test {
     }
 
     void WriteLoadings(const Factors& factors, const char* name = "fat-sch.dat") {
-        std::string bytes;
-        for (const auto& f : factors)
-            for (double l : f) {
-                const Real6 r = EncodeReal6(l);
-                bytes.append(reinterpret_cast<const char*>(r.data()), 6);
-            }
-        WriteBytes(dir / name, bytes);
+        WriteBytes(dir / name, test::LoadingsBytes(factors));
     }
 
     Factors ReadLoadings(size_t v, const char* name = "fat-sch.dat") {
-        const std::string bytes = ReadBytes(dir / name);
-        EXPECT_EQ(bytes.size() % (v * 6), 0u);
-        Factors out(bytes.size() / (v * 6), std::vector<double>(v));
-        for (size_t f = 0; f < out.size(); ++f)
-            for (size_t i = 0; i < v; ++i) out[f][i] = DecodeReal6(Bytes(bytes) + (f * v + i) * 6);
+        const std::vector<double> all = test::LoadingsOf(ReadBytes(dir / name));
+        EXPECT_EQ(all.size() % v, 0u);
+        Factors out;
+        for (size_t at = 0; at + v <= all.size(); at += v)
+            out.emplace_back(all.begin() + long(at), all.begin() + long(at + v));
         return out;
     }
 
@@ -237,12 +231,11 @@ TEST_F(FactorFilesTest, RotationSweepsAndOrder) {
 
 TEST_F(FactorFilesTest, RotationEdges) {
     NoProgress none;
-    // One factor, and a partial second one: rewritten unchanged.
-    WriteLoadings({{0.5, -0.25, 0.125}, {0.5}});
+    // One factor: rewritten unchanged.
+    WriteLoadings({{0.5, -0.25, 0.125}});
     RotateFactors(FactorRoad::Standard, 3, none);
     EXPECT_EQ(CoreState.FactorCount, 1);
-    EXPECT_EQ(ReadLoadings(1).size(), 4u);
-    ExpectNear(ReadLoadings(1), {{0.5}, {-0.25}, {0.125}, {0.5}}, 0);
+    ExpectNear(ReadLoadings(3), {{0.5, -0.25, 0.125}}, 0);
     // No category: no factor.
     RotateFactors(FactorRoad::Standard, 0, none);
     EXPECT_EQ(CoreState.FactorCount, 0);

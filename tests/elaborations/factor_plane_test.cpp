@@ -9,7 +9,7 @@
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
-#include "platform/real6.h"
+#include "support/loadings_file.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -83,20 +83,9 @@ class FactorPlaneFileTest : public ::testing::Test {
         WriteBytes(dir / name, bytes);
     }
     void WriteLoadings(const char* name, const std::vector<double>& loadings) {
-        std::string bytes;
-        for (double l : loadings) {
-            const Real6 r = EncodeReal6(l);
-            bytes.append(reinterpret_cast<const char*>(r.data()), r.size());
-        }
-        WriteBytes(dir / name, bytes);
+        WriteBytes(dir / name, test::LoadingsBytes({loadings}));
     }
-    std::vector<double> Loadings(const char* name) {
-        const std::string bytes = ReadBytes(dir / name);
-        std::vector<double> out;
-        for (size_t at = 0; at + 6 <= bytes.size(); at += 6)
-            out.push_back(DecodeReal6(reinterpret_cast<const uint8_t*>(bytes.data()) + at));
-        return out;
-    }
+    std::vector<double> Loadings(const char* name) { return test::LoadingsOf(ReadBytes(dir / name)); }
     TempDir dir;
 };
 
@@ -114,8 +103,8 @@ TEST_F(FactorPlaneFileTest, CountsFactorsWhenOpened) {
     CountPlaneFactors(FactorRoad::Standard);
     EXPECT_EQ(CoreState.FactorVariableCount, 2);
 
-    // A partial last factor does not count; the quick road has its own files.
-    WriteLoadings("fat-dat.dat", {0.1, 0.2, 0.3, 0.4, 0.5});
+    // The quick road has its own files.
+    WriteLoadings("fat-dat.dat", {0.1, 0.2, 0.3, 0.4});
     WriteLines("maf-dat.dat", {0, 1});
     CountPlaneFactors(FactorRoad::Quick);
     EXPECT_EQ(CoreState.FactorCount, 2);
@@ -136,11 +125,11 @@ TEST_F(FactorPlaneFileTest, SceneOfTwoFactors) {
     // Slot 1: (0.375, -0.75) -> (433.125, 432 - 54); slot 2: (-0.5, 0.125) -> (157.5, 432 - 243).
     EXPECT_EQ(s.Points, (std::vector<PlanePoint>{{433, 378}, {157, 189}}));
 
-    // Records past the end read 0: factor 2 has one record of two.
-    WriteLoadings("fat-sch.dat", {0.5, 0.25, -0.75});
+    // A factor the file does not hold reads 0: a one-factor analysis shows factors 1 and 2.
+    WriteLoadings("fat-sch.dat", {0.5, 0.25});
     CoreState.PlaneFactorX = 1;
     EXPECT_EQ(BuildPlaneScene(FactorRoad::Standard).Points,
-              (std::vector<PlanePoint>{{472, 378}, {393, 216}}));
+              (std::vector<PlanePoint>{{472, 216}, {393, 216}}));
 
     std::remove((dir / "fat-sch.dat").c_str());
     EXPECT_TRUE(BuildPlaneScene(FactorRoad::Standard).Points.empty());

@@ -17,12 +17,12 @@
 #include "elaborations/ui/factor_dialogs.h"
 #include "elaborations/ui/tvedeafc.h"
 #include "platform/bytes.h"
-#include "platform/real6.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/printing.h"
 #include "platform/ui/qt_text.h"
-#include "support/program_dir.h"
+#include "support/loadings_file.h"
 #include "support/message_log.h"
+#include "support/program_dir.h"
 
 namespace qv {
 namespace {
@@ -43,12 +43,8 @@ class FactorPlaneFormsTest : public ::testing::Test {
         std::string lines;
         for (int16_t i : {0, 1, 2}) AppendI16(lines, i);
         WriteBytes(Archive("maf-sch.dat"), lines);
-        std::string bytes;
-        for (double l : {0.5, -0.5, 0.25, 0.25, 0.5, -0.75, 0.125, 0.375, 0.625}) {
-            const Real6 r = EncodeReal6(l);
-            bytes.append(reinterpret_cast<const char*>(r.data()), 6);
-        }
-        WriteBytes(Archive("fat-sch.dat"), bytes);
+        WriteBytes(Archive("fat-sch.dat"),
+                   test::LoadingsBytes({{0.5, -0.5, 0.25}, {0.25, 0.5, -0.75}, {0.125, 0.375, 0.625}}));
         CoreState.PlaneFactorX = 1;
         CoreState.PlaneFactorY = 2;
         RegisterFactorPlaneAndTypologies();
