@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
+#include <vector>
 
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -11,16 +13,14 @@
 #include "territory/map_geometry.h"
 #include "territory/map_painter.h"
 #include "territory/map_values.h"
+#include "territory/outline_record.h"
 #include "territory/territorial_base.h"
 
 namespace qv {
 
 namespace {
 
-constexpr int kOutlineCaps[8] = {20, 30, 40, 50, 60, 70, 80, 100};
 constexpr int kBoxRecordSize = 20;
-constexpr int32_t kRingEnd = -10000;
-constexpr int32_t kOutlineEnd = -30000;
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 
@@ -107,48 +107,35 @@ void MarkVisibleComuni(const MapTransform& t) {
     }
 }
 
-// Outline records hold X[1..cap], Y[1..cap] and E[1..cap]. Rings are closed (the first vertex
-// is repeated at the end) and E at a vertex names the comune across the edge that ends there:
-// that is how bases written by other stations have always been drawn. E at a ring's first
-// vertex is therefore never read (it holds the closing edge's neighbour), and the rescale
-// leaves E untouched.
+// E at a vertex names the comune across the edge that ends there: that is how bases written by
+// other stations have always been drawn. Rings are closed (the first vertex is repeated at the
+// end), so E at a ring's first vertex, which holds the closing edge's neighbour, is never read.
 void DrawOutlines(MapPainter& painter, const MapTransform& t) {
     std::vector<Vertex> ring;
-    for (int n = 1; n <= 8; ++n) {
+    const std::span<const uint8_t> fileOf(MapOutlineFileOf.data() + 1, size_t(MapComuneCount()));
+    for (int n = 1; n <= kOutlineFileCount; ++n) {
         RecordFile file;
-        const int cap = kOutlineCaps[n - 1];
-        if (!file.TryOpen(DataFilePath(data_file::kFirstOutline + n - 1), 12 * cap, RecordFile::Mode::Read))
-            continue;
-        std::vector<uint8_t> record(size_t(12) * cap);
-        int64_t r = 0;
-        for (int k = 1; k <= MapComuneCount(); ++k) {
-            if (MapOutlineFileOf[size_t(k)] != n) continue;
-            ++r;
-            if (!MapVisible[size_t(k)]) continue;
+        if (!file.TryOpen(OutlineFilePath(n), int(OutlineRecordSize(n)), RecordFile::Mode::Read)) continue;
+        std::vector<uint8_t> bytes(OutlineRecordSize(n));
+        const OutlineRecord outline(bytes.data(), OutlineCapacity(n));
+        ForEachOutlineOf(n, fileOf, [&](int k, int64_t r) {
             // A file that ends early leaves its last comuni blank.
-            if (file.ReadUpTo(r - 1, record.data(), 1) != 1) continue;
-            auto xAt = [&](int j) { return GetI32(record.data() + 4 * (j - 1)); };
-            auto yAt = [&](int j) { return GetI32(record.data() + 4 * (cap + j - 1)); };
-            auto eAt = [&](int j) { return GetI32(record.data() + 4 * (2 * cap + j - 1)); };
-
-            const MapPixel label = t.Point(yAt(cap - 3), yAt(cap - 2));
+            if (!MapVisible[size_t(k)] || file.ReadUpTo(r, bytes.data(), 1) != 1) return;
+            const MapPixel label = t.Point(outline.LabelX(), outline.LabelY());
             if (t.Inside(label) && label.X <= INT16_MAX && label.Y <= INT16_MAX) {
                 MapCentroidX[size_t(k)] = int16_t(label.X);
                 MapCentroidY[size_t(k)] = int16_t(label.Y);
             }
-            ring.clear();
-            for (int j = 1; j <= cap - 5; ++j) {
-                const int32_t x = xAt(j);
-                if (x <= kRingEnd) {
+            WalkOutline(outline, [&](const OutlineEntry& e) {
+                if (e.EndsRing()) {
                     DrawRing(painter, ring, k);
-                    if (x == kOutlineEnd) break;
-                    continue;
+                    return;
                 }
-                const MapPixel p = t.Vertex(x, yAt(j));
-                ring.push_back({{p.X, p.Y}, eAt(j)});
-            }
+                const MapPixel p = t.Vertex(e.X, e.Y);
+                ring.push_back({{p.X, p.Y}, e.E});
+            });
             DrawRing(painter, ring, k);
-        }
+        });
     }
 }
 

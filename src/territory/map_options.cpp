@@ -124,9 +124,14 @@ void ApplyMapDefaults() {
     m.BorderVariable = 0;
     m.AggregationVariable = 0;
     m.SigleSet = 0;
+    ApplyWholeMapView();
+    m.PickX = m.PickY = m.DrawPointX = m.DrawPointY = -1;
+}
+
+void ApplyWholeMapView() {
+    MapStateRecord& m = MapState;
     m.ZoomShift = 5;
     m.ZoomScale = 32;
-
     // Derived from the window size, in this order; division truncates toward zero.
     m.MapWidth = m.PixelWidth;
     m.MapHeight = m.PixelHeight;
@@ -136,7 +141,6 @@ void ApplyMapDefaults() {
     m.CentreTargetY = (m.PixelHeight - 26) / 2;
     m.ReferenceX = m.CentreTargetX;
     m.ReferenceY = m.CentreTargetY;
-    m.PickX = m.PickY = m.DrawPointX = m.DrawPointY = -1;
 }
 
 void LoadMapOptions(int kind, const std::string& name) {

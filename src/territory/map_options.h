@@ -13,6 +13,9 @@ void SaveMapOptions(int kind, const std::string& name);
 // Every default of MapState and MapClassThresholds, derived from the current PixelWidth and
 // PixelHeight; the window values of "sel-glar.dat" (size and legend position) are kept.
 void ApplyMapDefaults();
+// The whole map at the window size PixelWidth x PixelHeight: the map's size, the view centre, its
+// target and the reference point, 32 outline units a pixel.
+void ApplyWholeMapView();
 
 // The legend colours of the territorial base ("leg-colo.dat") with the program colour
 // ("sfo-glar.dat"). Loading a missing colour file sets the defaults and tries to create it.

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,14 +14,12 @@
 #include "platform/file_io.h"
 #include "platform/progress.h"
 #include "territory/map_options.h"
+#include "territory/outline_record.h"
 
 namespace qv {
 
 namespace {
 
-constexpr std::array<int, 8> kCapacity = {20, 30, 40, 50, 60, 70, 80, 100};
-constexpr int32_t kOutlineEnd = -30000;
-constexpr int32_t kRingEnd = -10000;
 constexpr int32_t kNoMinimum = 9999999;
 // Larger sizes would overflow the view fields derived from them.
 constexpr int32_t kMaxMapSize = 100000;
@@ -30,27 +29,20 @@ int32_t Scaled(int32_t v, double factor) {
     return int32_t(std::clamp(t, -2147483648.0, 2147483647.0));
 }
 
-// One outline record: X[0..C-1], Y[0..C-1], E[0..C-1].
-struct OutlineRecord {
-    uint8_t* p;
-    int capacity;
-    int32_t X(int i) const { return GetI32(p + 4 * i); }
-    int32_t Y(int i) const { return GetI32(p + 4 * (capacity + i)); }
-    void SetX(int i, int32_t v) { PutI32(p + 4 * i, v); }
-    void SetY(int i, int32_t v) { PutI32(p + 4 * (capacity + i), v); }
-};
-
+// Every stored point up to entry cap-4 is scaled, past the outline end too; only a value that is
+// a mark exactly stays. The label points at cap-3 and cap-2 are x, y pairs in X and in Y; the
+// last two entries and every neighbour (E) stay.
 void RescaleRecord(OutlineRecord r, double fx, double fy) {
-    const int c = r.capacity;
+    const int c = r.Capacity();
     auto point = [](int32_t v, double f) { return v == kOutlineEnd || v == kRingEnd ? v : Scaled(v, f); };
-    for (int i = 0; i <= c - 5; ++i) {
-        r.SetX(i, point(r.X(i), fx));
-        r.SetY(i, point(r.Y(i), fy));
+    for (int j = 1; j <= c - 4; ++j) {
+        r.SetX(j, point(r.X(j), fx));
+        r.SetY(j, point(r.Y(j), fy));
     }
-    r.SetX(c - 4, Scaled(r.X(c - 4), fx));
-    r.SetX(c - 3, Scaled(r.X(c - 3), fy));
-    r.SetY(c - 4, Scaled(r.Y(c - 4), fx));
-    r.SetY(c - 3, Scaled(r.Y(c - 3), fy));
+    r.SetX(c - 3, Scaled(r.X(c - 3), fx));
+    r.SetX(c - 2, Scaled(r.X(c - 2), fy));
+    r.SetY(c - 3, Scaled(r.Y(c - 3), fx));
+    r.SetY(c - 2, Scaled(r.Y(c - 2), fy));
 }
 
 struct Box {
@@ -58,19 +50,17 @@ struct Box {
     int32_t minX = kNoMinimum, maxX = kOutlineEnd, minY = kNoMinimum, maxY = kOutlineEnd;
 };
 
-Box BoxOf(OutlineRecord r) {
+// The marks take part in the maxima; the count leaves out the last entry walked (the outline end,
+// or entry cap-5 when there is none).
+Box BoxOf(const OutlineRecord& r) {
     Box b;
-    int j = 1;
-    for (;; ++j) {
-        const int32_t x = r.X(j - 1);
-        const int32_t y = r.Y(j - 1);
-        b.maxX = std::max(b.maxX, x);
-        b.maxY = std::max(b.maxY, y);
-        if (x >= 0) b.minX = std::min(b.minX, x);
-        if (y >= 0) b.minY = std::min(b.minY, y);
-        if (x == kOutlineEnd || j >= r.capacity - 5) break;
-    }
-    b.count = j - 1;
+    const int walked = WalkOutline(r, [&b](const OutlineEntry& e) {
+        b.maxX = std::max(b.maxX, e.X);
+        b.maxY = std::max(b.maxY, e.Y);
+        if (e.X >= 0) b.minX = std::min(b.minX, e.X);
+        if (e.Y >= 0) b.minY = std::min(b.minY, e.Y);
+    });
+    b.count = walked - 1;
     return b;
 }
 
@@ -85,19 +75,18 @@ bool RescaleMapGeometry(int32_t x1, int32_t x2, int32_t y1, int32_t y2, Progress
 
     progress.SetMaximum(MapState.ValueCount);
     int position = 0;
-    std::array<std::optional<std::string>, 8> outlines;
-    for (size_t k = 0; k < outlines.size(); ++k) {
-        const std::string path = DataFilePath(data_file::kFirstOutline + int(k));
-        outlines[k] = TryReadFile(path);
-        if (!outlines[k]) continue;
-        const int c = kCapacity[k];
-        const size_t recordSize = size_t(12 * c);
-        std::string& bytes = *outlines[k];
-        for (size_t at = 0; at + recordSize <= bytes.size(); at += recordSize) {
-            RescaleRecord({reinterpret_cast<uint8_t*>(bytes.data()) + at, c}, fx, fy);
+    std::array<std::optional<std::string>, kOutlineFileCount> outlines;
+    for (int n = 1; n <= kOutlineFileCount; ++n) {
+        std::optional<std::string>& file = outlines[size_t(n - 1)];
+        file = TryReadFile(OutlineFilePath(n));
+        if (!file) continue;
+        uint8_t* records = reinterpret_cast<uint8_t*>(file->data());
+        const size_t recordSize = OutlineRecordSize(n);
+        for (size_t at = 0; at + recordSize <= file->size(); at += recordSize) {
+            RescaleRecord({records + at, OutlineCapacity(n)}, fx, fy);
             progress.SetPosition(++position);
         }
-        WriteFileAtomic(path, bytes);
+        WriteFileAtomic(OutlineFilePath(n), *file);
     }
 
     const int comuni = std::clamp<int>(MapState.ComuneCount, 0, kMapComuniSize - 1);
@@ -105,20 +94,18 @@ bool RescaleMapGeometry(int32_t x1, int32_t x2, int32_t y1, int32_t y2, Progress
     std::vector<Box> boxes(size_t(std::max(comuni, valueCount)) + 1);
     progress.SetPosition(0);
     position = 0;
-    for (size_t k = 0; k < outlines.size(); ++k) {
-        if (!outlines[k]) continue;
-        const int c = kCapacity[k];
-        const size_t recordSize = size_t(12 * c);
-        std::string& bytes = *outlines[k];
-        size_t at = 0;
-        for (int i = 1; i <= comuni; ++i) {
-            if (size_t(i) > classes.size() || uint8_t(classes[size_t(i - 1)]) != k + 1) continue;
+    const std::span<const uint8_t> fileOf(Bytes(classes), std::min(size_t(comuni), classes.size()));
+    for (int n = 1; n <= kOutlineFileCount; ++n) {
+        std::optional<std::string>& file = outlines[size_t(n - 1)];
+        if (!file) continue;
+        uint8_t* records = reinterpret_cast<uint8_t*>(file->data());
+        const size_t recordSize = OutlineRecordSize(n);
+        ForEachOutlineOf(n, fileOf, [&](int k, int64_t r) {
             // A comune past the file's last record keeps the empty box.
-            if (at + recordSize <= bytes.size())
-                boxes[size_t(i)] = BoxOf({reinterpret_cast<uint8_t*>(bytes.data()) + at, c});
-            at += recordSize;
+            if (size_t(r + 1) * recordSize <= file->size())
+                boxes[size_t(k)] = BoxOf({records + size_t(r) * recordSize, OutlineCapacity(n)});
             progress.SetPosition(++position);
-        }
+        });
     }
 
     std::string mmx;
@@ -129,17 +116,9 @@ bool RescaleMapGeometry(int32_t x1, int32_t x2, int32_t y1, int32_t y2, Progress
     }
     WriteFileAtomic(DataFilePath(data_file::kBox), mmx);
 
-    MapStateRecord& m = MapState;
-    m.PixelWidth = m.MapWidth = x2;
-    m.PixelHeight = m.MapHeight = y2;
-    m.ViewCentreX = 16 * m.PixelWidth;
-    m.ViewCentreY = 16 * m.PixelHeight;
-    m.CentreTargetX = m.PixelWidth / 2;
-    m.CentreTargetY = (m.PixelHeight - 26) / 2;
-    m.ReferenceX = m.CentreTargetX;
-    m.ReferenceY = m.CentreTargetY;
-    m.ZoomShift = 5;
-    m.ZoomScale = 32;
+    MapState.PixelWidth = x2;
+    MapState.PixelHeight = y2;
+    ApplyWholeMapView();
 
     progress.SetPosition(1);
     SaveMapOptions(0, "");

@@ -262,6 +262,41 @@ TEST_F(MapDrawingTest, BarsOverTheActiveComuni) {
     EXPECT_EQ(bars[2].points[3].Y, 60 - 10 - 25);
 }
 
+TEST_F(MapDrawingTest, OutlineRingsEndAtMarksOrAfterTheLastWalkedEntry) {
+    // Comune 1: a ring of five entries, two marks in a row (an empty ring, not drawn), then a
+    // ring running to entry 15 = cap-5 without an outline end; entry 16 is never walked. At 32
+    // units a pixel with the origin at (0, 0), entry j lies at y = j.
+    const int32_t xs[] = {32, 64, 64, 32, 32, -10000, -20000, 320, 352, 384, 416, 448, 480, 512, 544, 576};
+    std::string x, y;
+    for (int j = 1; j <= test::kTinyCap; ++j) {
+        AppendI32(x, j <= 16 ? xs[j - 1] : 0);
+        AppendI32(y, 32 * j);
+    }
+    std::string outlines = test::ReadBytes(MapState.TerritoryDir + "1-zor.dat");
+    outlines.replace(0, 8 * test::kTinyCap, x + y);
+    WriteBytes(MapState.TerritoryDir + "1-zor.dat", outlines);
+    MapState.MapWidth = 100;
+    MapState.MapHeight = 80;
+    RecordingCanvas canvas;
+    DrawMap(canvas, nullptr);
+
+    const auto polygons = canvas.Of(RecordedOp::Polygon);  // the background first
+    ASSERT_GE(polygons.size(), 3u);
+    struct Ring {
+        size_t size;
+        MapPoint first, last;
+    } rings[] = {{5, {1, 1}, {1, 5}}, {8, {10, 8}, {17, 15}}};
+    for (size_t i = 0; i < 2; ++i) {
+        const std::vector<MapPoint>& p = polygons[i + 1].points;
+        ASSERT_EQ(p.size(), rings[i].size) << i;
+        EXPECT_EQ(p.front().X, rings[i].first.X) << i;
+        EXPECT_EQ(p.front().Y, rings[i].first.Y) << i;
+        EXPECT_EQ(p.back().X, rings[i].last.X) << i;
+        EXPECT_EQ(p.back().Y, rings[i].last.Y) << i;
+    }
+    EXPECT_EQ(polygons[3].points.front().X, 30);  // comune 2's cell
+}
+
 TEST_F(MapDrawingTest, MissingRequiredFileAbandonsTheDrawing) {
     std::remove((MapState.TerritoryDir + "mmx-zor.dat").c_str());
     RecordingCanvas canvas;
