@@ -24,9 +24,9 @@ struct FactorRoadFiles {
 
 inline FactorRoadFiles FilesOf(FactorRoad road) {
     return road == FactorRoad::Standard
-               ? FactorRoadFiles{data_file::kCorrelation, data_file::kFactorScores,
+               ? FactorRoadFiles{data_file::kCorrelation, data_file::kFactorLoadings,
                                  data_file::kFactorSettings, data_file::kFactorLines, 100}
-               : FactorRoadFiles{data_file::kQuickCorrelation, data_file::kQuickFactorScores,
+               : FactorRoadFiles{data_file::kQuickCorrelation, data_file::kQuickFactorLoadings,
                                  data_file::kQuickFactorSettings, data_file::kQuickFactorMatrix, 201};
 }
 
