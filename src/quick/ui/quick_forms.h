@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <initializer_list>
 
 #include "core/ui/form_kit.h"
 #include "platform/io_error.h"
@@ -7,7 +8,9 @@
 #include "platform/ui/application.h"
 #include "platform/ui/cursor.h"
 
+class QComboBox;
 class QProgressBar;
+class QPushButton;
 class QWidget;
 
 namespace qv {
@@ -18,7 +21,15 @@ using QuickFormOpener = std::function<void(QWidget* owner)>;
 void RegisterAdditionalVariablesDialog(QuickFormOpener open);
 void OpenAdditionalVariablesDialog(QWidget* owner);
 
-// A form's progress bar as the engine's progress.
+// A combo box with the form's name for it.
+QComboBox* NamedCombo(QWidget* owner, const char* name);
+
+// A button's caption and hint (0: none) by text number, set when the form is created.
+struct ButtonTexts {
+    QPushButton* button;
+    int caption, hint;
+};
+void SetButtonTexts(std::initializer_list<ButtonTexts> texts);
 
 // Runs a handler's work; an input/output error abandons it with the standard message.
 template <typename Work>
