@@ -70,23 +70,19 @@ void CardBitmap::Combine(SelectionOperation op, const CardBitmap& other) {
 }
 
 void CardBitmap::ClearFrom(int64_t cards) {
-    const size_t full = size_t(std::max<int64_t>(cards, 0) / 8);
+    const int64_t from = std::max<int64_t>(cards, 0);
+    const size_t full = size_t(from / 8);
     if (full >= bytes_) return;
-    // Card 0 of a byte is its top bit: the cards before `cards` keep the high bits.
-    Bytes()[full] &= uint8_t(0xFF00 >> (std::max<int64_t>(cards, 0) % 8));
+    // Card 0 of a byte is its top bit: the cards before `from` keep the high bits.
+    Bytes()[full] &= uint8_t(0xFF00 >> (from % 8));
     std::memset(Bytes() + full + 1, 0, bytes_ - full - 1);
 }
 
 void CardBitmap::KeepFirst(int64_t cards) {
+    // Cleared first, the bytes that stay in the last word past the kept ones read zero.
     ClearFrom(cards);
-    Resize(std::min(bytes_, size_t((std::max<int64_t>(cards, 0) + 7) / 8)));
-}
-
-void CardBitmap::Resize(size_t bytes) {
-    words_.resize(WordsFor(bytes), 0);
-    // A shorter bitmap keeps zeros past its bytes, as every word loop expects.
-    if (bytes < bytes_ && bytes % 8) std::memset(Bytes() + bytes, 0, 8 - bytes % 8);
-    bytes_ = bytes;
+    bytes_ = std::min(bytes_, size_t((std::max<int64_t>(cards, 0) + 7) / 8));
+    words_.resize(WordsFor(bytes_));
 }
 
 int64_t CardBitmap::Count() const {

@@ -67,8 +67,6 @@ class CardBitmap {
     }
 
   private:
-    void Resize(size_t bytes);
-
     std::vector<uint64_t> words_;
     size_t bytes_ = 0;
 };
