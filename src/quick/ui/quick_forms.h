@@ -1,4 +1,5 @@
 #pragma once
+#include <QComboBox>
 #include <functional>
 #include <initializer_list>
 
@@ -8,9 +9,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/cursor.h"
 
-class QComboBox;
 class QProgressBar;
-class QPushButton;
 class QWidget;
 
 namespace qv {
@@ -21,15 +20,7 @@ using QuickFormOpener = std::function<void(QWidget* owner)>;
 void RegisterAdditionalVariablesDialog(QuickFormOpener open);
 void OpenAdditionalVariablesDialog(QWidget* owner);
 
-// A combo box with the form's name for it.
-QComboBox* NamedCombo(QWidget* owner, const char* name);
-
-// A button's caption and hint (0: none) by text number, set when the form is created.
-struct ButtonTexts {
-    QPushButton* button;
-    int caption, hint;
-};
-void SetButtonTexts(std::initializer_list<ButtonTexts> texts);
+// A form's progress bar as the engine's progress.
 
 // Runs a handler's work; an input/output error abandons it with the standard message.
 template <typename Work>
@@ -44,5 +35,15 @@ void GuardedIo(Work&& work) {
 // The quick hub's openers: each dialog is created with `owner`, shown modally and destroyed.
 void OpenQuickGridSet(QWidget* owner);      // TElabVelociGriglia
 void OpenQuickPreparation(QWidget* owner);  // TElabVelociPrepara
+
+// A combo box with the form's name for it.
+QComboBox* NamedCombo(QWidget* owner, const char* name);
+
+// A button's caption and hint (0: none) by text number, set when the form is created.
+struct ButtonTexts {
+    QPushButton* button;
+    int caption, hint;
+};
+void SetButtonTexts(std::initializer_list<ButtonTexts> texts);
 
 }  // namespace qv
