@@ -1,7 +1,6 @@
 #include "quick/additional_variables.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "core/data_files.h"
 #include "core/text_tables.h"
@@ -11,6 +10,7 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/text_file.h"
+#include "quick/card_bitmap.h"
 #include "quick/preparation.h"
 
 namespace qv {
@@ -74,32 +74,6 @@ const char* OperatorWord(char op) {
     }
 }
 
-// Combines `area` into `result` 64 bits at a time.
-void Combine(char op, std::vector<uint8_t>& result, const std::vector<uint8_t>& area) {
-    const size_t n = std::min(result.size(), area.size());
-    size_t i = 0;
-    auto apply = [op](uint64_t r, uint64_t a) {
-        return op == '-' ? (r & a) : op == '+' ? (r | a) : (r & ~a);
-    };
-    for (; i + 8 <= n; i += 8) {
-        uint64_t r, a;
-        std::memcpy(&r, result.data() + i, 8);
-        std::memcpy(&a, area.data() + i, 8);
-        r = apply(r, a);
-        std::memcpy(result.data() + i, &r, 8);
-    }
-    for (; i < n; ++i) result[i] = uint8_t(apply(result[i], area[i]));
-}
-
-// Clears the bits of the cards after the first `cards`: the areas never hold any.
-void ClearPastCards(std::vector<uint8_t>& bits, int64_t cards) {
-    const size_t full = size_t(cards / 8);
-    if (full >= bits.size()) return;
-    const int rest = int(cards % 8);
-    bits[full] &= uint8_t(0xFF00 >> rest);
-    std::fill(bits.begin() + std::ptrdiff_t(full) + 1, bits.end(), 0);
-}
-
 // The 0-based variables of a rule's items; the first item not found otherwise.
 struct ResolvedRule {
     std::vector<int> Variables;
@@ -113,7 +87,7 @@ ResolvedRule Resolve(const QuickGridGroups& groups, const AdditionalRule& pair, 
     }
     for (const RuleItem& item : rule.Items) {
         const std::optional<int> v = groups.Find(item.Name, item.Number);
-        if (!v || (!rule.AtLeast && std::strchr("-+#", item.Operator) == nullptr)) {
+        if (!v || (!rule.AtLeast && !ItemOperation(item.Operator))) {
             r.Fault = item.Text;
             return r;
         }
@@ -209,7 +183,7 @@ std::vector<RuleFault> BuildAdditionalVariables(Progress& progress) {
     if (matrix.RecordCount() < gridLines * areaRecords) ThrowIo(kReadPastEnd, matrix.Path());
 
     const int64_t cards = int64_t(last) + 1;
-    std::vector<uint8_t> result(areaBytes), area(areaBytes);
+    CardBitmap result(areaBytes), area(areaBytes);
     std::vector<uint16_t> counters;
     progress.SetMaximum(int(rules->size()));
     for (size_t r = 0; r < rules->size(); ++r) {
@@ -219,27 +193,27 @@ std::vector<RuleFault> BuildAdditionalVariables(Progress& progress) {
         const ResolvedRule resolved = Resolve(groups, pair, rule);
         if (resolved.Fault) {
             faults.push_back(RuleFault{int(r), pair.Label, *resolved.Fault});
-            std::fill(result.begin(), result.end(), 0);
+            result = CardBitmap(areaBytes);
         } else if (!rule.AtLeast) {
-            std::fill(result.begin(), result.end(), 0xFF);
+            result = CardBitmap(areaBytes, 0xFF);
             for (size_t i = 0; i < resolved.Variables.size(); ++i) {
-                matrix.Read(int64_t(resolved.Variables[i]) * areaRecords, area.data(), areaRecords);
-                Combine(rule.Items[i].Operator, result, area);
+                matrix.Read(int64_t(resolved.Variables[i]) * areaRecords, area.Bytes(), areaRecords);
+                result.Combine(*ItemOperation(rule.Items[i].Operator), area);
             }
         } else {
             counters.assign(size_t(std::max<int64_t>(cards, 0)), 0);
             for (int v : resolved.Variables) {
-                matrix.Read(int64_t(v) * areaRecords, area.data(), areaRecords);
+                matrix.Read(int64_t(v) * areaRecords, area.Bytes(), areaRecords);
                 for (int64_t c = 0; c < cards; ++c)
-                    if (area[size_t(c >> 3)] & (0x80 >> (c & 7))) ++counters[size_t(c)];
+                    if (area.Has(c)) ++counters[size_t(c)];
             }
-            std::fill(result.begin(), result.end(), 0);
+            result = CardBitmap(areaBytes);
             for (int64_t c = 0; c < cards; ++c)
-                if (counters[size_t(c)] >= rule.MinimumCount)
-                    result[size_t(c >> 3)] |= uint8_t(0x80 >> (c & 7));
+                if (counters[size_t(c)] >= rule.MinimumCount) result.Set(c);
         }
-        ClearPastCards(result, cards);
-        matrix.Write((gridLines + int64_t(r)) * areaRecords, result.data(), areaRecords);
+        // A combination starts from every card: the bits past the last one are no cards.
+        result.ClearFrom(cards);
+        matrix.Write((gridLines + int64_t(r)) * areaRecords, result.Bytes(), areaRecords);
     }
     matrix.Truncate((gridLines + int64_t(rules->size())) * areaRecords);
     matrix.Sync();

@@ -1,8 +1,6 @@
 #include "quick/card_set_condition.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -77,56 +75,25 @@ std::optional<int> ReportVariables::MatrixVariable(const std::string& name, int 
 }
 
 void CombineConditionItems(const std::vector<ConditionItem>& items, const ReportVariables& variables,
-                           int32_t lastPrepared, bool withinSelection, std::vector<uint8_t>& set,
+                           int32_t lastPrepared, bool withinSelection, CardBitmap& set,
                            std::vector<std::string>& skipped) {
     for (const ConditionItem& item : items) {
-        if (item.Operator != '-' && item.Operator != '+' && item.Operator != '#' && item.Category) continue;
+        const std::optional<SelectionOperation> op = ItemOperation(item.Operator);
+        if (!op && item.Category) continue;
         const std::optional<int> variable =
             item.Category ? variables.MatrixVariable(item.Name, *item.Category) : std::nullopt;
         if (!variable) {
             skipped.push_back(item.Text + ";");
             continue;
         }
-        std::vector<uint8_t> area = ReadMatrixArea(*variable, lastPrepared);
-        const size_t n = std::min(area.size(), set.size());
+        CardBitmap area = ReadMatrixArea(*variable, lastPrepared);
         if (withinSelection) {
-            const size_t m = std::min(n, CardSelectionMask.size());
-            for (size_t i = 0; i < m; ++i) area[i] &= CardSelectionMask[i];
-            std::fill(area.begin() + std::ptrdiff_t(m), area.end(), uint8_t(0));
+            const size_t m = std::min(area.ByteCount(), CardSelectionMask.size());
+            CombineCards(SelectionOperation::And, area.Bytes(), CardSelectionMask.data(), m);
+            area.ClearFrom(int64_t(m) * 8);
         }
-        for (size_t i = 0; i < n; ++i) {
-            switch (item.Operator) {
-                case '-':
-                    set[i] &= area[i];
-                    break;
-                case '+':
-                    set[i] |= area[i];
-                    break;
-                default:
-                    set[i] &= uint8_t(~area[i]);
-                    break;
-            }
-        }
+        set.Combine(*op, area);
     }
-}
-
-int64_t CountCommonCards(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int64_t lastCard) {
-    if (lastCard < 0) return 0;
-    const size_t usable = std::min(a.size(), b.size());
-    const size_t fullBytes = std::min(size_t((lastCard + 1) / 8), usable);
-    const int tailBits = fullBytes < usable ? int((lastCard + 1) % 8) : 0;
-    int64_t n = 0;
-    size_t i = 0;
-    for (; i + 8 <= fullBytes; i += 8) {
-        uint64_t x, y;
-        std::memcpy(&x, a.data() + i, 8);
-        std::memcpy(&y, b.data() + i, 8);
-        n += std::popcount(x & y);
-    }
-    for (; i < fullBytes; ++i) n += std::popcount(unsigned(a[i] & b[i]));
-    // Card 0 of a byte is its most significant bit.
-    if (tailBits) n += std::popcount(unsigned(a[i] & b[i] & uint8_t(0xFF << (8 - tailBits))));
-    return n;
 }
 
 std::vector<std::string> ReadSavedConditionTitles() {
@@ -142,7 +109,7 @@ std::vector<std::string> ApplySavedCondition(int k, const std::string& title) {
     std::vector<std::string> skipped;
     const std::optional<std::vector<std::string>> lines =
         TextReader::ReadLines(DataFilePath(data_file::kSavedConditions));
-    std::optional<std::vector<uint8_t>> selection;
+    std::optional<CardBitmap> selection;
     if (lines) {
         const ReportVariables variables = ReportVariables::Read();
         const int32_t last = ReadPreparedCardCount();
@@ -155,7 +122,7 @@ std::vector<std::string> ApplySavedCondition(int k, const std::string& title) {
     TextBuilder log;
     log.Line(title);
     log.Save(SelectionLogPath());
-    if (selection) std::copy(selection->begin(), selection->end(), CardSelectionMask.begin());
+    if (selection) std::copy_n(selection->Bytes(), selection->ByteCount(), CardSelectionMask.begin());
     return skipped;
 }
 

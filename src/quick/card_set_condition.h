@@ -5,6 +5,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "quick/card_bitmap.h"
+
 // Sets of cards named by the categories of the quick grid, as the report tables and the saved
 // conditions write them: items "NAME," + operator + category + ";", where NAME is a variable of
 // "grl-dat.txt" and the category counts its lines from 1. "-" keeps only the cards of the
@@ -43,18 +45,13 @@ class ReportVariables {
     std::unordered_map<std::string, Variable> byName_;
 };
 
-// Combines the items into `set` (bytes in the layout of CardSelectionMask) by their operators,
-// each category's area of "dat-dat.dat" (prepared for cards 0..lastPrepared) first ANDed with
-// CardSelectionMask when `withinSelection`. Items that name no category of the grid change
-// nothing and are added to `skipped` as written. Raises the input/output error when the matrix
-// cannot be read.
+// Combines the items into `set` by their operators, each category's area of "dat-dat.dat" (prepared for cards
+// 0..lastPrepared) first ANDed with CardSelectionMask when `withinSelection`. Items that name no category of
+// the grid change nothing and are added to `skipped` as written. Raises the input/output error when the
+// matrix cannot be read.
 void CombineConditionItems(const std::vector<ConditionItem>& items, const ReportVariables& variables,
-                           int32_t lastPrepared, bool withinSelection, std::vector<uint8_t>& set,
+                           int32_t lastPrepared, bool withinSelection, CardBitmap& set,
                            std::vector<std::string>& skipped);
-
-// The cards 0..lastCard set in both bitmaps, counted 64 bits at a time (bytes past either
-// bitmap count as clear).
-int64_t CountCommonCards(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int64_t lastCard);
 
 // The saved conditions "cnd-dat.dat": the titles of its "*" lines, without the star (empty when
 // the file does not open).

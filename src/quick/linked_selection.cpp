@@ -80,14 +80,13 @@ LinkedCards CollectLinkedCards(int link) {
 
 void SelectByLinkedCard(int link, int key, const std::string& entry) {
     const std::vector<int16_t> keys = ReadLinkKeys(link);
-    std::vector<uint8_t> bits(kSelectionMaskBytes, 0);
-    const size_t cards = std::min(keys.size(), size_t(kSelectionMaskBytes) * 8);
+    CardBitmap bits(kSelectionMaskBytes);
     if (ValidKey(key))
-        for (size_t c = 0; c < cards; ++c)
-            if (keys[c] == key) bits[c / 8] |= uint8_t(0x80 >> (c % 8));
+        for (size_t c = 0; c < keys.size(); ++c)
+            if (keys[c] == key) bits.Set(int64_t(c));
     // Logged first: a log that cannot be written leaves the selection as it was.
     AppendSelectionLog(entry);
-    CombineIntoSelection(SelectionOperation::And, bits.data(), bits.size());
+    CombineIntoSelection(SelectionOperation::And, bits);
 }
 
 void SaveSelectionSnapshot() {

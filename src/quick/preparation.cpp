@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -215,25 +214,13 @@ int32_t ReadPreparedCardCount() {
     return ReadIndexFile(DataFilePath(data_file::kPreparedCount));
 }
 
-std::vector<uint8_t> ReadMatrixArea(int variable, int32_t lastCard) {
+CardBitmap ReadMatrixArea(int variable, int32_t lastCard) {
     const int64_t b = MatrixAreaRecords(lastCard);
-    std::vector<uint8_t> area(size_t(b) * kMatrixRecordBytes);
+    CardBitmap area(size_t(b) * kMatrixRecordBytes);
     RecordFile file(DataFilePath(data_file::kBitMatrix), kMatrixRecordBytes, RecordFile::Mode::Read);
     if (variable < 0) ThrowIo(kReadPastEnd, file.Path());
-    file.Read(int64_t(variable) * b, area.data(), b);
+    file.Read(int64_t(variable) * b, area.Bytes(), b);
     return area;
-}
-
-int64_t CountSetBits(const uint8_t* bytes, size_t size) {
-    int64_t n = 0;
-    size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        uint64_t w;
-        std::memcpy(&w, bytes + i, 8);
-        n += std::popcount(w);
-    }
-    for (; i < size; ++i) n += std::popcount(unsigned(bytes[i]));
-    return n;
 }
 
 MatrixOutcome BuildDichotomousMatrix(Progress& progress) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/progress.h"
+#include "quick/card_bitmap.h"
 
 // The files the quick elaborations count from, prepared once from the cards of the open archive
 // (all in the archive directory):
@@ -28,9 +29,7 @@ int64_t MatrixAreaRecords(int32_t lastCard);
 int32_t ReadPreparedCardCount();
 // Variable v's area (B x 1000 bytes) of "dat-dat.dat"; raises the input/output error when the
 // file cannot be read or ends before the area.
-std::vector<uint8_t> ReadMatrixArea(int variable, int32_t lastCard);
-// Set bits of a bitmap, counted 64 bits at a time.
-int64_t CountSetBits(const uint8_t* bytes, size_t size);
+CardBitmap ReadMatrixArea(int variable, int32_t lastCard);
 
 enum class MatrixOutcome {
     Done,

@@ -1,8 +1,6 @@
 #include "quick/quick_counts.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -27,16 +25,9 @@ int CountTextLines(int fileId, int limit) {
     return lines;
 }
 
-// The first `used` bytes of a card bitmap, bits past card `last` cleared, 64 cards a word.
-QuickCardCounter::Bitmap Pack(const uint8_t* bytes, size_t available, int32_t last) {
-    const size_t used = last >= 0 ? size_t(last) / 8 + 1 : 0;
-    std::vector<uint8_t> copy((used + 7) / 8 * 8, 0);
-    // An archive prepared with no card has nothing to copy, and no buffer to copy into.
-    if (std::min(used, available) > 0) std::memcpy(copy.data(), bytes, std::min(used, available));
-    if (used > 0) copy[used - 1] &= uint8_t(0xFF << (7 - last % 8));
-    QuickCardCounter::Bitmap words(copy.size() / 8);
-    if (!words.empty()) std::memcpy(words.data(), copy.data(), copy.size());
-    return words;
+// Cards past the selection mask can never be selected: counting stops there.
+int32_t CountedLast(int32_t preparedLast) {
+    return std::clamp<int32_t>(preparedLast, -1, kSelectionMaskBytes * 8 - 1);
 }
 
 }  // namespace
@@ -100,23 +91,26 @@ QuickLineCount CountQuickLines(bool columns) {
 QuickCardCounter::QuickCardCounter() {
     const int32_t prepared = ReadPreparedCardCount();
     areaRecords_ = MatrixAreaRecords(std::max(prepared, -1));
-    // Cards past the selection mask can never be selected: counting stops there.
-    last_ = std::clamp<int32_t>(prepared, -1, kSelectionMaskBytes * 8 - 1);
+    last_ = CountedLast(prepared);
     usedRecords_ = last_ >= 0 ? (int64_t(last_) / 8) / kMatrixRecordBytes + 1 : 0;
     matrix_.Open(DataFilePath(data_file::kBitMatrix), kMatrixRecordBytes, RecordFile::Mode::Read);
-    selection_ = Pack(CardSelectionMask.data(), CardSelectionMask.size(), last_);
+    selection_ = SelectionOver(last_);
+}
+
+QuickCardCounter::Bitmap QuickCardCounter::SelectionOver(int32_t preparedLast) {
+    const int64_t cards = int64_t(CountedLast(preparedLast)) + 1;
+    Bitmap selection(CardSelectionMask.data(), size_t(cards + 7) / 8);
+    selection.ClearFrom(cards);
+    return selection;
 }
 
 QuickCardCounter::Bitmap QuickCardCounter::Area(int variable) {
-    std::vector<uint8_t> area(size_t(usedRecords_) * kMatrixRecordBytes);
-    if (usedRecords_ > 0) matrix_.Read(int64_t(variable) * areaRecords_, area.data(), usedRecords_);
-    return Pack(area.data(), area.size(), last_);
-}
-
-QuickCardCounter::Bitmap QuickCardCounter::And(const Bitmap& x, const Bitmap& y) {
-    Bitmap out(std::min(x.size(), y.size()));
-    for (size_t i = 0; i < out.size(); ++i) out[i] = x[i] & y[i];
-    return out;
+    // Only the records that hold cards the selection can reach are read: a damaged card count
+    // far past them costs no more than the largest archive.
+    Bitmap area(size_t(usedRecords_) * kMatrixRecordBytes);
+    if (usedRecords_ > 0) matrix_.Read(int64_t(variable) * areaRecords_, area.Bytes(), usedRecords_);
+    area.KeepFirst(int64_t(last_) + 1);
+    return area;
 }
 
 bool QuickCardCounter::UseQuantityValues() {
@@ -129,29 +123,17 @@ bool QuickCardCounter::UseQuantityValues() {
     return true;
 }
 
-int64_t QuickCardCounter::SumOf(uint64_t word, size_t index) const {
-    int64_t sum = 0;
-    while (word) {
-        const int bit = std::countr_zero(word);
-        word &= word - 1;
-        // Byte bit / 8 of the word holds eight cards, the first at its top bit.
-        const size_t card = (index * 8 + size_t(bit) / 8) * 8 + size_t(7 - bit % 8);
-        if (card < values_->size()) sum += (*values_)[card];
-    }
-    return sum;
-}
-
 int64_t QuickCardCounter::Count(const Bitmap& x) const {
-    int64_t n = 0;
-    for (size_t i = 0; i < x.size(); ++i) n += values_ ? SumOf(x[i], i) : std::popcount(x[i]);
-    return n;
+    return values_ ? Count(x, x) : x.Count();
 }
 
 int64_t QuickCardCounter::Count(const Bitmap& x, const Bitmap& y) const {
-    int64_t n = 0;
-    const size_t size = std::min(x.size(), y.size());
-    for (size_t i = 0; i < size; ++i) n += values_ ? SumOf(x[i] & y[i], i) : std::popcount(x[i] & y[i]);
-    return n;
+    if (!values_) return x.CountCommon(y);
+    int64_t sum = 0;
+    x.ForEachCommon(y, [&](int64_t card) {
+        if (size_t(card) < values_->size()) sum += (*values_)[size_t(card)];
+    });
+    return sum;
 }
 
 bool QuickHeadingBlocks::Open(const std::string& path) {

@@ -6,6 +6,7 @@
 
 #include "platform/file_io.h"
 #include "platform/text_file.h"
+#include "quick/card_bitmap.h"
 
 // Counting on the prepared quick files: every frequency of the quick reports is the number of
 // cards set in a few card bitmaps ANDed together (areas of the bit matrix "dat-dat.dat" and the
@@ -43,20 +44,20 @@ QuickLineCount CountQuickLines(bool columns);
 // Cards (or values) in bitmaps over the prepared cards 0..LastCard().
 class QuickCardCounter {
   public:
-    using Bitmap = std::vector<uint64_t>;
+    using Bitmap = CardBitmap;
 
     // Reads "dli-dat.dat" and opens "dat-dat.dat"; raises the input/output error when either
     // cannot be used.
     QuickCardCounter();
+
+    // CardSelectionMask over the prepared cards 0..preparedLast, as far as it reaches.
+    static Bitmap SelectionOver(int32_t preparedLast);
 
     int32_t LastCard() const { return last_; }
     // CardSelectionMask over the prepared cards.
     const Bitmap& Selection() const { return selection_; }
     // Matrix variable v's cards; raises the input/output error when the matrix ends before.
     Bitmap Area(int variable);
-    // `x` AND `y`.
-    static Bitmap And(const Bitmap& x, const Bitmap& y);
-
     // Counts by the values of "num-dat.dat" from now on; false, counting cards still, when the
     // file does not open. Values past the file's end count 0.
     bool UseQuantityValues();
@@ -65,8 +66,6 @@ class QuickCardCounter {
     int64_t Count(const Bitmap& x, const Bitmap& y) const;
 
   private:
-    int64_t SumOf(uint64_t word, size_t index) const;
-
     int32_t last_ = -1;
     int64_t areaRecords_ = 1;
     int64_t usedRecords_ = 0;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <functional>
 
 #include "core/core_state.h"
@@ -90,7 +89,7 @@ ValueStepOutcome ValueStep(SelectionOperation op, int fileId, int valueBytes,
                            const std::function<void()>& beforeChange = {}) {
     const int32_t last = ReadPreparedCardCount();
     std::vector<std::string> log = ReadLogOrThrow();
-    std::vector<uint8_t> bits(kSelectionMaskBytes, 0);
+    CardBitmap bits(kSelectionMaskBytes);
     const int64_t cards = std::min<int64_t>(int64_t(last) + 1, kMaskCards);
     const std::string path = DataFilePath(fileId);
     const std::optional<std::string> values = TryReadFile(path);
@@ -102,13 +101,13 @@ ValueStepOutcome ValueStep(SelectionOperation op, int fileId, int valueBytes,
     for (int64_t c = 0; c < cards; ++c) {
         const uint8_t* v = p + c * valueBytes;
         const int32_t value = valueBytes == 2 ? int32_t(GetI16(v)) : GetI32(v);
-        if (passes(value)) bits[size_t(c >> 3)] |= uint8_t(0x80 >> (c & 7));
+        if (passes(value)) bits.Set(c);
     }
     log.push_back(logLine);
     WriteLog(log);
     // The log is the last thing that can fail: selection and map change together after it.
     if (beforeChange) beforeChange();
-    CombineIntoSelection(op, bits.data(), size_t(std::max(last, 0) / 8 + 2));
+    CombineIntoSelection(op, bits, size_t(std::max(last, 0) / 8 + 2));
     return ValueStepOutcome::Done;
 }
 
@@ -135,21 +134,9 @@ std::string OperatorWord(SelectionOperation op) {
     return {};
 }
 
-void CombineIntoSelection(SelectionOperation op, const uint8_t* bits, size_t count) {
-    uint8_t* mask = CardSelectionMask.data();
-    const size_t n = std::min(count, CardSelectionMask.size());
-    auto apply = [op](uint64_t m, uint64_t b) {
-        return op == SelectionOperation::And ? (m & b) : op == SelectionOperation::Or ? (m | b) : (m & ~b);
-    };
-    size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        uint64_t m, b;
-        std::memcpy(&m, mask + i, 8);
-        std::memcpy(&b, bits + i, 8);
-        m = apply(m, b);
-        std::memcpy(mask + i, &m, 8);
-    }
-    for (; i < n; ++i) mask[i] = uint8_t(apply(mask[i], bits[i]));
+void CombineIntoSelection(SelectionOperation op, const CardBitmap& bits, size_t count) {
+    CombineCards(op, CardSelectionMask.data(), bits.Bytes(),
+                 std::min({count, bits.ByteCount(), CardSelectionMask.size()}));
 }
 
 std::string SelectionLogPath() {
@@ -174,9 +161,9 @@ void SelectAllCards() {
 
 void SelectByVariable(SelectionOperation op, int variable, const std::string& label) {
     const int32_t last = ReadPreparedCardCount();
-    const std::vector<uint8_t> area = ReadMatrixArea(variable, last);
+    const CardBitmap area = ReadMatrixArea(variable, last);
     AppendSelectionLog(OperatorWord(op) + "(" + label + ")");
-    CombineIntoSelection(op, area.data(), area.size());
+    CombineIntoSelection(op, area);
 }
 
 ValueStepOutcome SelectByTerritory(SelectionOperation op, const std::string& territoryLabel) {

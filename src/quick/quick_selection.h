@@ -5,20 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "quick/card_bitmap.h"
+
 // The quick card selection: CardSelectionMask built step by step from the prepared files (bit
 // matrix, territory, date and quantity per card) without reading the cards, each step logged as
 // one line of the selection log "Selezio." + station number in the archive directory.
 
 namespace qv {
 
-enum class SelectionOperation { And = 1, Or = 2, AndNot = 3 };
-
 // "AND ", "OR " or "NOT ", the word that begins a step's log line.
 std::string OperatorWord(SelectionOperation op);
 
-// Combines `count` bytes of a card bitmap into the first bytes of CardSelectionMask (bytes
-// beyond the mask are ignored), 64 bits at a time.
-void CombineIntoSelection(SelectionOperation op, const uint8_t* bits, size_t count);
+// Combines the first `count` bytes of `bits` into the first bytes of CardSelectionMask (bytes
+// beyond either are ignored).
+void CombineIntoSelection(SelectionOperation op, const CardBitmap& bits, size_t count = SIZE_MAX);
 
 // The selection log.
 std::string SelectionLogPath();

@@ -134,11 +134,14 @@ ReportTable ComputeReportTable(int columnSet, int rowSet) {
     ReportTable t;
     t.RowLabels.assign(1, std::string());
     t.ColumnLabels.assign(1, std::string());
-    std::vector<std::vector<uint8_t>> rowSets, columnSets;
+    std::vector<CardBitmap> rowSets, columnSets;
+    // Cards prepared after the matrix have no bits; bits past the last prepared card are no cards.
+    const int64_t lastCounted = std::min<int64_t>(CoreState.LastCard, prepared);
 
     auto cardSet = [&](const std::string& condition) {
-        std::vector<uint8_t> set(kSelectionMaskBytes, uint8_t(0xFF));
+        CardBitmap set(kSelectionMaskBytes, 0xFF);
         CombineConditionItems(ParseCardSetCondition(condition), variables, prepared, true, set, t.LeftOut);
+        set.KeepFirst(lastCounted + 1);
         return set;
     };
 
@@ -215,12 +218,9 @@ ReportTable ComputeReportTable(int columnSet, int rowSet) {
         t.LeftOut.push_back(std::to_string(droppedGroups) + " " + LoadText(kGroupsLeftOutText) + " " +
                             std::to_string(kMaxColumnGroups) + "o");
 
-    // Cards prepared after the matrix have no bits; bits past the last prepared card are no cards.
-    const int64_t lastCounted = std::min<int64_t>(CoreState.LastCard, prepared);
     for (int r = 1; r <= t.RowCount; ++r) {
         for (int c = 1; c <= t.ColumnCount; ++c) {
-            const int64_t n =
-                CountCommonCards(rowSets[size_t(r - 1)], columnSets[size_t(c - 1)], lastCounted);
+            const int64_t n = rowSets[size_t(r - 1)].CountCommon(columnSets[size_t(c - 1)]);
             t.Counts[size_t(r)][size_t(c)] = n;
             t.Counts[0][size_t(c)] += n;
             t.Counts[size_t(r)][0] += n;

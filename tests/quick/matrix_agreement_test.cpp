@@ -51,8 +51,7 @@ TEST(MatrixAgreementTest, BitsPerVariableEqualTheCountingTotals) {
     EXPECT_EQ(GetI32(Bytes(table) + 44), last + 1);
     int64_t nonEmpty = 0;
     for (int r = 1; r <= categories; ++r) {
-        const std::vector<uint8_t> area = ReadMatrixArea(r - 1, last);
-        const int64_t bits = CountSetBits(area.data(), area.size());
+        const int64_t bits = ReadMatrixArea(r - 1, last).Count();
         EXPECT_EQ(bits, GetI32(Bytes(table) + size_t(r) * 48 + 44)) << "line " << r;
         nonEmpty += bits > 0;
         if (r > lines) {

@@ -176,8 +176,7 @@ TEST_F(PreparationTest, MatrixBytesOfNineCards) {
     EXPECT_EQ(recorded.positions.back(), 0);
 
     EXPECT_EQ(ReadPreparedCardCount(), 8);
-    const std::vector<uint8_t> area = ReadMatrixArea(4, 8);
-    EXPECT_EQ(CountSetBits(area.data(), area.size()), 6);
+    EXPECT_EQ(ReadMatrixArea(4, 8).Count(), 6);
 }
 
 TEST_F(PreparationTest, ArchiveWithoutCards) {
@@ -237,16 +236,16 @@ TEST_F(PreparationTest, LargeMatrixLandsAtEveryVariablesArea) {
     const int64_t b = MatrixAreaRecords(cards - 1);
     ASSERT_EQ(b, 9);
     EXPECT_EQ(FileSize(Arch("dat-dat.dat")), std::optional<int64_t>(4000 * b * 1000));
-    const std::vector<uint8_t> first = ReadMatrixArea(0, cards - 1), middle = ReadMatrixArea(1999, cards - 1),
-                               last = ReadMatrixArea(3999, cards - 1);
+    const CardBitmap first = ReadMatrixArea(0, cards - 1), middle = ReadMatrixArea(1999, cards - 1),
+                     last = ReadMatrixArea(3999, cards - 1);
     for (int32_t c = 0; c < int32_t(b * 8000); ++c) {
-        const bool bit = first[size_t(c / 8)] & (0x80 >> (c % 8));
-        const bool bitLast = last[size_t(c / 8)] & (0x80 >> (c % 8));
+        const bool bit = first.Bytes()[c / 8] & (0x80 >> (c % 8));
+        const bool bitLast = last.Bytes()[c / 8] & (0x80 >> (c % 8));
         ASSERT_EQ(bit, c < cards && c % 3 == 0) << c;
         ASSERT_EQ(bitLast, c < cards && c % 3 != 0) << c;
     }
-    EXPECT_EQ(CountSetBits(middle.data(), middle.size()), 0);
-    EXPECT_EQ(CountSetBits(first.data(), first.size()), (cards + 2) / 3);
+    EXPECT_EQ(middle.Count(), 0);
+    EXPECT_EQ(first.Count(), (cards + 2) / 3);
 }
 
 TEST_F(PreparationTest, PerCardValueFiles) {

@@ -93,7 +93,7 @@ TEST_F(QuickReportsTest, CountsAreBitsOfTheAreaAndTheSelection) {
         EXPECT_EQ(counter.Count(area), c.all) << c.variable;
         EXPECT_EQ(counter.Count(area, counter.Selection()), c.selected) << c.variable;
     }
-    EXPECT_EQ(counter.Count(QuickCardCounter::And(counter.Area(2), counter.Area(3))), 0);
+    EXPECT_EQ(counter.Count(CardBitmap::Common(counter.Area(2), counter.Area(3))), 0);
 
     // With the quantitative unit each card counts its value (card c holds c + 1; cards past
     // the file hold 0).

@@ -118,19 +118,6 @@ TEST(CardSetConditionTest, VariablesByNameAndTheirCategories) {
     }
 }
 
-TEST(CardSetConditionTest, CommonCardsUpToTheLastCard) {
-    std::vector<uint8_t> a(20, 0xFF), b(20, 0xFF);
-    b[1] = 0x0F;
-    struct Case {
-        int64_t last;
-        int64_t expected;
-    };
-    // Bytes: 8 cards, then byte 1 holds cards 8-15 of which 12-15 are in both.
-    const Case cases[] = {{-1, 0},  {0, 1},   {7, 8},     {11, 8},    {12, 9},
-                          {15, 12}, {16, 13}, {159, 156}, {5000, 156}};
-    for (const Case& c : cases) EXPECT_EQ(CountCommonCards(a, b, c.last), c.expected) << c.last;
-}
-
 TEST_F(ReportTablesTest, SavedConditionsReplaceTheSelection) {
     WriteBytes(Arch("cnd-dat.dat"),
                "*Maschi adulti\r\nSESSO,-1;ETA,-2;\r\n"

@@ -24,22 +24,14 @@ constexpr int kRulesSelector = -38;
 
 TElabVelociAggiungi::TElabVelociAggiungi(QWidget* owner) : QDialog(owner) {
     setObjectName("TElabVelociAggiungi");
-    auto button = [this](QPushButton*& b, const char* name) {
-        b = new QPushButton(this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-    };
-    button(VedeVariabili, "VedeVariabili");
-    button(Maschera, "Maschera");
-    button(ComeVariabili, "ComeVariabili");
-    button(Legge, "Legge");
-    button(Crea, "Crea");
-    button(Esci, "Esci");
-    button(Help, "Help");
-    Barra = new QProgressBar(this);
-    Barra->setObjectName("Barra");
-    Barra->setRange(0, 100);
-    Barra->setValue(0);
+    VedeVariabili = NamedButton(this, "VedeVariabili");
+    Maschera = NamedButton(this, "Maschera");
+    ComeVariabili = NamedButton(this, "ComeVariabili");
+    Legge = NamedButton(this, "Legge");
+    Crea = NamedButton(this, "Crea");
+    Esci = NamedButton(this, "Esci");
+    Help = NamedButton(this, "Help");
+    Barra = IdleProgressBar(this, "Barra");
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(VedeVariabili, 0, 0);

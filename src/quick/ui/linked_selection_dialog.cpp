@@ -30,33 +30,24 @@ constexpr int kListAtOnce = -333;
 TElabVelociLink::TElabVelociLink(QWidget* owner)
     : QDialog(owner), LinkKeys1(kLinkKeyTableSize, 0), LinkKeys2(kLinkKeyTableSize, 0) {
     setObjectName("TElabVelociLink");
-    auto button = [this](QPushButton*& b, const char* name) {
-        b = new QPushButton(this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-    };
-    auto combo = [this](QComboBox*& c, const char* name) {
-        c = new QComboBox(this);
-        c->setObjectName(name);
-    };
     auto list = [this](QListWidget*& l, const char* name) {
         l = new QListWidget(this);
         l->setObjectName(name);
     };
-    combo(link1, "link1");
+    link1 = NamedCombo(this, "link1");
     list(Lista1, "Lista1");
-    combo(link2, "link2");
+    link2 = NamedCombo(this, "link2");
     list(Lista2, "Lista2");
-    button(Esci, "Esci");
+    Esci = NamedButton(this, "Esci");
     Label1 = new QLabel(this);
     Label1->setObjectName("Label1");
     Schede = new QLineEdit(this);
     Schede->setObjectName("Schede");
     Schede->setReadOnly(true);
-    button(Recupera, "Recupera");
-    button(Visualizza, "Visualizza");
-    button(Help2, "Help2");
-    button(Aggiorna, "Aggiorna");
+    Recupera = NamedButton(this, "Recupera");
+    Visualizza = NamedButton(this, "Visualizza");
+    Help2 = NamedButton(this, "Help2");
+    Aggiorna = NamedButton(this, "Aggiorna");
     Aggiorna->setVisible(false);
 
     auto* g = new QGridLayout(this);

@@ -44,31 +44,19 @@ void PrepareValues(PerCardValueKind kind, QComboBox* combo, QProgressBar* bar) {
 
 TElabVelociPrepara::TElabVelociPrepara(QWidget* owner) : QDialog(owner) {
     setObjectName("TElabVelociPrepara");
-    auto button = [this](QPushButton*& b, const char* name) {
-        b = new QPushButton(this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-    };
-    auto combo = [this](QComboBox*& c, const char* name) {
-        c = new QComboBox(this);
-        c->setObjectName(name);
-    };
-    button(Matrice, "Matrice");
-    button(VariabiliAggiunte, "VariabiliAggiunte");
-    button(Quantitativa, "Quantitativa");
-    combo(vQuant, "vQuant");
-    button(Territorio, "Territorio");
-    combo(VarTerritoriale, "VarTerritoriale");
-    button(PreparaData, "PreparaData");
-    combo(VarData, "VarData");
-    button(Link, "Link");
-    combo(varLink, "varLink");
-    button(Esci, "Esci");
-    button(Help2, "Help2");
-    Barra = new QProgressBar(this);
-    Barra->setObjectName("Barra");
-    Barra->setRange(0, 100);
-    Barra->setValue(0);
+    Matrice = NamedButton(this, "Matrice");
+    VariabiliAggiunte = NamedButton(this, "VariabiliAggiunte");
+    Quantitativa = NamedButton(this, "Quantitativa");
+    vQuant = NamedCombo(this, "vQuant");
+    Territorio = NamedButton(this, "Territorio");
+    VarTerritoriale = NamedCombo(this, "VarTerritoriale");
+    PreparaData = NamedButton(this, "PreparaData");
+    VarData = NamedCombo(this, "VarData");
+    Link = NamedButton(this, "Link");
+    varLink = NamedCombo(this, "varLink");
+    Esci = NamedButton(this, "Esci");
+    Help2 = NamedButton(this, "Help2");
+    Barra = IdleProgressBar(this, "Barra");
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(Matrice, 0, 0);
@@ -98,17 +86,14 @@ TElabVelociPrepara::TElabVelociPrepara(QWidget* owner) : QDialog(owner) {
 
 void TElabVelociPrepara::FormCreate() {
     setWindowTitle(Qs(LoadText(684)));
-    struct Texts {
-        QPushButton* button;
-        int caption, hint;
-    };
-    for (const Texts& t :
-         {Texts{Matrice, 685, 686}, Texts{VariabiliAggiunte, 687, 0}, Texts{Quantitativa, 688, 689},
-          Texts{Territorio, 690, 691}, Texts{PreparaData, 692, 693}, Texts{Link, 694, 695},
-          Texts{Esci, 696, 697}, Texts{Help2, 698, 699}}) {
-        t.button->setText(Qs(LoadText(t.caption)));
-        if (t.hint) t.button->setToolTip(Qs(LoadText(t.hint)));
-    }
+    SetButtonTexts({{Matrice, 685, 686},
+                    {VariabiliAggiunte, 687, 0},
+                    {Quantitativa, 688, 689},
+                    {Territorio, 690, 691},
+                    {PreparaData, 692, 693},
+                    {Link, 694, 695},
+                    {Esci, 696, 697},
+                    {Help2, 698, 699}});
 
     struct Choice {
         QComboBox* combo;

@@ -39,16 +39,14 @@ TElabVelociAFC::TElabVelociAFC(QWidget* owner)
 void TElabVelociAFC::FormCreate() {
     setWindowTitle(Qs(LoadText(509)));
     ModX->setToolTip(Qs(LoadText(510)));
-    struct Texts {
-        QPushButton* button;
-        int caption;
-    };
-    for (const Texts& t :
-         {Texts{Modalita, 511}, Texts{Calcola, 514}, Texts{Ruota, 516}, Texts{Visualizza, 519},
-          Texts{CreaTipologie, 521}, Texts{AttribuisceTipologie, 523}, Texts{Esci, 526}, Texts{Help2, 528}}) {
-        t.button->setText(Qs(LoadText(t.caption)));
-        t.button->setToolTip(Qs(LoadText(t.caption + 1)));
-    }
+    SetButtonTexts({{Modalita, 511, 512},
+                    {Calcola, 514, 515},
+                    {Ruota, 516, 517},
+                    {Visualizza, 519, 520},
+                    {CreaTipologie, 521, 522},
+                    {AttribuisceTipologie, 523, 524},
+                    {Esci, 526, 527},
+                    {Help2, 528, 529}});
     Label1->setText(Qs(LoadText(513)));
     Label2->setText(Qs(LoadText(518)));
     rPhi->setToolTip(Qs(LoadText(518)));

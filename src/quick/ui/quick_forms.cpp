@@ -1,9 +1,12 @@
 #include "quick/ui/quick_forms.h"
 
-#include <QProgressBar>
+#include <QComboBox>
+#include <QPushButton>
 #include <utility>
 
+#include "core/text_tables.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
 #include "quick/ui/preparation_dialog.h"
 #include "quick/ui/quick_grids_dialog.h"
 
@@ -22,6 +25,19 @@ void RegisterAdditionalVariablesDialog(QuickFormOpener open) {
 
 void OpenAdditionalVariablesDialog(QWidget* owner) {
     if (AdditionalVariablesOpener()) AdditionalVariablesOpener()(owner);
+}
+
+QComboBox* NamedCombo(QWidget* owner, const char* name) {
+    auto* c = new QComboBox(owner);
+    c->setObjectName(name);
+    return c;
+}
+
+void SetButtonTexts(std::initializer_list<ButtonTexts> texts) {
+    for (const ButtonTexts& t : texts) {
+        t.button->setText(Qs(LoadText(t.caption)));
+        if (t.hint) t.button->setToolTip(Qs(LoadText(t.hint)));
+    }
 }
 
 void OpenQuickGridSet(QWidget* owner) {

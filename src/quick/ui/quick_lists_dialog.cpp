@@ -26,24 +26,16 @@ constexpr int kListAtOnce = -333;
 
 TElabVelociListe::TElabVelociListe(QWidget* owner) : QDialog(owner) {
     setObjectName("TElabVelociListe");
-    auto button = [this](QPushButton*& b, const char* name) {
-        b = new QPushButton(this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-    };
-    button(Crea, "Crea");
-    button(Visualizza, "Visualizza");
-    button(Salva, "Salva");
-    button(Apri, "Apri");
-    button(Effettua, "Effettua");
-    button(Alfabetica, "Alfabetica");
-    button(VisualizzaLista, "VisualizzaLista");
-    button(Esci, "Esci");
-    button(Help2, "Help2");
-    Barra = new QProgressBar(this);
-    Barra->setObjectName("Barra");
-    Barra->setRange(0, 100);
-    Barra->setValue(0);
+    Crea = NamedButton(this, "Crea");
+    Visualizza = NamedButton(this, "Visualizza");
+    Salva = NamedButton(this, "Salva");
+    Apri = NamedButton(this, "Apri");
+    Effettua = NamedButton(this, "Effettua");
+    Alfabetica = NamedButton(this, "Alfabetica");
+    VisualizzaLista = NamedButton(this, "VisualizzaLista");
+    Esci = NamedButton(this, "Esci");
+    Help2 = NamedButton(this, "Help2");
+    Barra = IdleProgressBar(this, "Barra");
 
     auto* g = new QGridLayout(this);
     g->addWidget(Crea, 0, 0);
@@ -71,19 +63,17 @@ TElabVelociListe::TElabVelociListe(QWidget* owner) : QDialog(owner) {
 
 void TElabVelociListe::FormCreate() {
     setWindowTitle(Qs(LoadText(665)));
-    struct Texts {
-        QPushButton* button;
-        int caption, hint;
-    };
-    const Texts texts[] = {
-        {Crea, 666, 667},     {Visualizza, 668, 669}, {Salva, 670, 671},           {Apri, 672, 673},
-        {Effettua, 674, 675}, {Alfabetica, 676, 677}, {VisualizzaLista, 678, 679}, {Esci, 680, 681},
+    SetButtonTexts({
+        {Crea, 666, 667},
+        {Visualizza, 668, 669},
+        {Salva, 670, 671},
+        {Apri, 672, 673},
+        {Effettua, 674, 675},
+        {Alfabetica, 676, 677},
+        {VisualizzaLista, 678, 679},
+        {Esci, 680, 681},
         {Help2, 682, 683},
-    };
-    for (const Texts& t : texts) {
-        t.button->setText(Qs(LoadText(t.caption)));
-        t.button->setToolTip(Qs(LoadText(t.hint)));
-    }
+    });
     if (CoreState.CommandCode == kListAtOnce) EffettuaClick();
 }
 

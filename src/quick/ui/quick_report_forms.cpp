@@ -36,14 +36,6 @@ QLineEdit* Edit(QWidget* parent, const char* name, bool readOnly) {
     return e;
 }
 
-QProgressBar* Bar(QWidget* parent, const char* name) {
-    auto* b = new QProgressBar(parent);
-    b->setObjectName(name);
-    b->setRange(0, 100);
-    b->setValue(0);
-    return b;
-}
-
 // Caption `caption` and hint `caption + 1`.
 void SetTexts(QAbstractButton* w, int caption) {
     w->setText(Qs(LoadText(caption)));
@@ -89,7 +81,7 @@ TElabVelociSemplici::TElabVelociSemplici(QWidget* owner) : QDialog(owner) {
     Visualizza = NamedButton(this, "Visualizza");
     Esci = NamedButton(this, "Esci");
     Help2 = NamedButton(this, "Help2");
-    Barra = Bar(this, "Barra");
+    Barra = IdleProgressBar(this, "Barra");
     Quantitativa = NamedButton(this, "Quantitativa");
     MancaGriglia = NamedButton(this, "MancaGriglia");
     Quantitativa->hide();
@@ -216,8 +208,8 @@ TElabVelociDoppie::TElabVelociDoppie(QWidget* owner) : QDialog(owner) {
     Esci = NamedButton(this, "Esci");
     Help2 = NamedButton(this, "Help2");
     Concetti = NamedButton(this, "Concetti");
-    Barra = Bar(this, "Barra");
-    Barra2 = Bar(this, "Barra2");
+    Barra = IdleProgressBar(this, "Barra");
+    Barra2 = IdleProgressBar(this, "Barra2");
     MancaGriglia = NamedButton(this, "MancaGriglia");
     banali = NamedCheckBox(this, "banali");
     MancaGriglia->hide();

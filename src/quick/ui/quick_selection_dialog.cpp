@@ -44,11 +44,6 @@ std::string PreparedLabel(int listId, int item, int noneText) {
 
 TElabVelociSeleziona::TElabVelociSeleziona(QWidget* owner) : QDialog(owner) {
     setObjectName("TElabVelociSeleziona");
-    auto button = [this](QPushButton*& b, const char* name) {
-        b = new QPushButton(this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-    };
     auto edit = [this](QLineEdit*& e, const char* name, bool readOnly) {
         e = new QLineEdit(this);
         e->setObjectName(name);
@@ -58,33 +53,32 @@ TElabVelociSeleziona::TElabVelociSeleziona(QWidget* owner) : QDialog(owner) {
         l = new QLabel(this);
         l->setObjectName(name);
     };
-    button(Attiva, "Attiva");
+    Attiva = NamedButton(this, "Attiva");
     edit(Status1, "Status1", true);
     Modalita = new QListWidget(this);
     Modalita->setObjectName("Modalita");
-    Variabile = new QComboBox(this);
-    Variabile->setObjectName("Variabile");
-    button(EffettuaAnd, "EffettuaAnd");
-    button(EffettuaOr, "EffettuaOr");
-    button(EffettuaNot, "EffettuaNot");
+    Variabile = NamedCombo(this, "Variabile");
+    EffettuaAnd = NamedButton(this, "EffettuaAnd");
+    EffettuaOr = NamedButton(this, "EffettuaOr");
+    EffettuaNot = NamedButton(this, "EffettuaNot");
     edit(status2, "status2", true);
 
     edit(SiglaTerr, "SiglaTerr", false);
-    button(Territorio, "Territorio");
-    button(AndTerr, "AndTerr");
-    button(OrTerr, "OrTerr");
-    button(NoTerr, "NoTerr");
+    Territorio = NamedButton(this, "Territorio");
+    AndTerr = NamedButton(this, "AndTerr");
+    OrTerr = NamedButton(this, "OrTerr");
+    NoTerr = NamedButton(this, "NoTerr");
     edit(StatusTerr, "StatusTerr", true);
-    button(Cartina, "Cartina");
+    Cartina = NamedButton(this, "Cartina");
 
     edit(SiglaData, "SiglaData", false);
     label(DataL1, "DataL1");
     edit(Inizio, "Inizio", false);
     label(DataL2, "DataL2");
     edit(fine, "fine", false);
-    button(AndD, "AndD");
-    button(OrD, "OrD");
-    button(NotD, "NotD");
+    AndD = NamedButton(this, "AndD");
+    OrD = NamedButton(this, "OrD");
+    NotD = NamedButton(this, "NotD");
     edit(StatusD, "StatusD", true);
 
     edit(siglaQuant, "siglaQuant", false);
@@ -92,13 +86,13 @@ TElabVelociSeleziona::TElabVelociSeleziona(QWidget* owner) : QDialog(owner) {
     edit(InizioQ, "InizioQ", false);
     label(quantFine, "quantFine");
     edit(FineQ, "FineQ", false);
-    button(AndQ, "AndQ");
-    button(OrQ, "OrQ");
-    button(NotQ, "NotQ");
+    AndQ = NamedButton(this, "AndQ");
+    OrQ = NamedButton(this, "OrQ");
+    NotQ = NamedButton(this, "NotQ");
     edit(StatusQ, "StatusQ", true);
 
-    button(Esci, "Esci");
-    button(Help2, "Help2");
+    Esci = NamedButton(this, "Esci");
+    Help2 = NamedButton(this, "Help2");
 
     auto* g = new QGridLayout(this);
     g->addWidget(Attiva, 0, 0);

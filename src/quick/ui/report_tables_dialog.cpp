@@ -44,11 +44,7 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 TElabVelociReports::TElabVelociReports(QWidget* owner) : QDialog(owner) {
     setObjectName("TElabVelociReports");
-    auto combo = [this](QComboBox*& c, const char* name) {
-        c = new QComboBox(this);
-        c->setObjectName(name);
-    };
-    combo(Condizione, "Condizione");
+    Condizione = NamedCombo(this, "Condizione");
     Seleziona = TextButton(this, "Seleziona", 703, 704);
     Cartina = TextButton(this, "Cartina", 705, 706);
     Cartina->setEnabled(false);
@@ -58,9 +54,9 @@ TElabVelociReports::TElabVelociReports(QWidget* owner) : QDialog(owner) {
     Testo = new QPlainTextEdit(this);
     Testo->setObjectName("Testo");
     Label1 = TextLabel(this, "Label1", 713);
-    combo(colonne, "colonne");
+    colonne = NamedCombo(this, "colonne");
     Label2 = TextLabel(this, "Label2", 715);
-    combo(righe, "righe");
+    righe = NamedCombo(this, "righe");
     Report = TextButton(this, "Report", 716, 717);
     Esci = TextButton(this, "Esci", 718, 719);
     Help2 = TextButton(this, "Help2", 720, 721);
