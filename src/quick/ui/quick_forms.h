@@ -1,5 +1,4 @@
 #pragma once
-#include <QComboBox>
 #include <functional>
 #include <initializer_list>
 
