@@ -156,7 +156,7 @@ void FuzzRecoding(const uint8_t* data, size_t size) {
 }
 
 void FuzzJumpRules(const uint8_t* data, size_t size) {
-    Put(qv::DataFilePath(30), Bytes(data, size));
+    Put(qv::DataFilePath(qv::data_file::kJumpRule), Bytes(data, size));
     qv::ApplyJumpRules();
 }
 
