@@ -16,6 +16,7 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"
+#include "support/field_layout.h"
 #include "support/io_faults.h"
 #include "support/program_dir.h"
 #include "support/recording_progress.h"
@@ -71,20 +72,11 @@ class CardImport : public ::testing::Test {
         BuildTextFile();
         CoreState.ArchiveDir = archive.Path();
         TerritoryCount = 8101;
-        CoreState.FieldCount = 9;
-        CoreState.CardTextBytes = 50;
-        CoreState.CardWordCount = 50;
         CoreState.WriteAccess = 1;
         CoreState.ImportFormat = kImportTab;
         CoreState.ImportDelimiter = ',';
-        const int types[] = {0, -10, 0, 2, 3, 4, 5, 6, 7, -5};
-        const int positions[] = {0, 0, 1, 2, 5, 6, 7, 8, 9, 0};
-        for (int f = 1; f <= 9; ++f) {
-            FieldTypes[f] = int16_t(types[f]);
-            FieldPositions[f] = int16_t(positions[f]);
-        }
-        FieldTextOffsets[1] = 1;
-        FieldTextOffsets[9] = 11;
+        test::LayOutFields(
+            {{-10, 0, 1}, {0, 1}, {2, 2}, {3, 5}, {4, 6}, {5, 7}, {6, 8}, {7, 9}, {-5, 0, 11}});
         FieldFirstLabel[2] = 1;  // one record of another list comes first
         FieldLastLabel[2] = 4;
         std::string labels;

@@ -16,6 +16,7 @@
 #include "core/field_format.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
+#include "support/field_layout.h"
 #include "support/program_dir.h"
 #include "support/temp_dir.h"
 
@@ -57,17 +58,9 @@ class OrderIndexTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ArchiveDir = dir.MakeDir("arch");
         CoreState.ProgramDir = dir.MakeDir("prog");
-        CoreState.CardWordCount = CoreState.CardTextBytes = 50;
-        CoreState.FieldCount = 9;
         TerritoryCount = 20;
-        const int types[] = {-10, -5, 0, 3, 2, 4, 5, 6, 7};
-        const int positions[] = {0, 0, 1, 2, 3, 6, 7, 8, 9};
-        for (int f = 1; f <= 9; ++f) {
-            FieldTypes[f] = int16_t(types[f - 1]);
-            FieldPositions[f] = int16_t(positions[f - 1]);
-        }
-        FieldTextOffsets[1] = 1;
-        FieldTextOffsets[2] = 11;
+        test::LayOutFields(
+            {{-10, 0, 1}, {-5, 0, 11}, {0, 1}, {3, 2}, {2, 3}, {4, 6}, {5, 7}, {6, 8}, {7, 9}});
         FieldFirstLabel[3] = 1;  // labels 1..3 of the table
         FieldLastLabel[3] = 3;
         WriteBytes(CoreState.ArchiveDir + "mod-sch.dat",

@@ -7,6 +7,7 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "small_archive.h"
+#include "support/field_layout.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -24,15 +25,8 @@ class RangeCheckTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ArchiveDir = dir.MakeDir("arch");
         CoreState.ProgramDir = dir.MakeDir("prog");
-        CoreState.CardWordCount = CoreState.CardTextBytes = 50;
-        CoreState.FieldCount = 5;
         TerritoryCount = 20;
-        const int types[] = {0, 1, 3, 4, -10};
-        for (int f = 1; f <= 5; ++f) {
-            FieldTypes[f] = int16_t(types[f - 1]);
-            FieldPositions[f] = int16_t(f <= 4 ? f : 0);
-        }
-        FieldTextOffsets[5] = 1;
+        test::LayOutFields({{0, 1}, {1, 2}, {3, 3}, {4, 4}, {-10, 0, 1}});
         FieldFirstLabel[1] = FieldFirstLabel[2] = 4;
         FieldLastLabel[1] = FieldLastLabel[2] = 6;
         CoreState.CommuneField = 3;

@@ -8,6 +8,7 @@
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/progress.h"
+#include "support/card_selection.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
@@ -61,11 +62,6 @@ inline std::string SmallValuesFile(const std::vector<SmallCard>& cards) {
     for (const SmallCard& c : cards)
         for (uint16_t w : c.words) AppendU16(words, w);
     return words;
-}
-
-inline void SelectCards(std::initializer_list<int> cards) {
-    CardSelectionMask.fill(0);
-    for (int c : cards) CardSelectionMask[size_t(c / 8)] |= uint8_t(0x80 >> (c % 8));
 }
 
 // Records the range and every position it was given.

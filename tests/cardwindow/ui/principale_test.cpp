@@ -18,6 +18,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
+#include "support/card_window.h"
 #include "support/program_dir.h"
 
 namespace qv {
@@ -81,9 +82,7 @@ TEST_F(MainWindowTest, ArchiveListAndClickableListAvailability) {
 }
 
 TEST_F(MainWindowTest, EscAndStayKeepsEverything) {
-    TPrincipale w;
-    w.FormCreate();
-    w.show();
+    const auto w = test::OpenCardWindow();
     bool asked = false;
     SetModalHook([&](QDialog& d) {
         auto* e = qobject_cast<TEsciMorvidex*>(&d);
@@ -98,41 +97,37 @@ TEST_F(MainWindowTest, EscAndStayKeepsEverything) {
         return d.result();
     });
     CoreState.CurrentCard = 7;
-    QApplication::setActiveWindow(&w);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    QTest::keyClick(&w, Qt::Key_Escape);
+    QApplication::setActiveWindow(w.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QTest::keyClick(w.get(), Qt::Key_Escape);
     EXPECT_TRUE(asked);
     EXPECT_EQ(CoreState.CommandCode, 0);
-    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(CoreState.CurrentCard, 7);
     EXPECT_EQ(CoreState.CardWindowMode, 1);
 }
 
 TEST_F(MainWindowTest, ConfirmingTheExitClosesTheWindow) {
-    TPrincipale w;
-    w.FormCreate();
-    w.show();
+    const auto w = test::OpenCardWindow();
     SetModalHook([](QDialog& d) {
         qobject_cast<TEsciMorvidex*>(&d)->No->click();
         return d.result();
     });
-    w.Esci2Click();
+    w->Esci2Click();
     EXPECT_EQ(CoreState.CommandCode, 1);
-    EXPECT_TRUE(w.Closed());
+    EXPECT_TRUE(w->Closed());
 }
 
 TEST_F(MainWindowTest, CloseBoxAsksNothing) {
-    TPrincipale w;
-    w.FormCreate();
-    w.show();
+    const auto w = test::OpenCardWindow();
     bool asked = false;
     SetModalHook([&](QDialog& d) {
         asked = true;
         return 0;
     });
-    w.close();
+    w->close();
     EXPECT_FALSE(asked);
-    EXPECT_TRUE(w.Closed());
+    EXPECT_TRUE(w->Closed());
 }
 
 class PasswordTest : public ::testing::Test {

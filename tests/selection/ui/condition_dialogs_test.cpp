@@ -20,6 +20,7 @@
 #include "platform/progress.h"
 #include "platform/ui/dialogs.h"
 #include "selection/collective_selection.h"
+#include "support/card_selection.h"
 #include "support/program_dir.h"
 
 namespace qv {
@@ -27,6 +28,7 @@ namespace {
 
 using test::ProgramRoot;
 using test::ReadBytes;
+using test::SelectedCards;
 
 constexpr int kSex = 3;  // the sample archive's sex field: 1 male, 2 female
 
@@ -65,12 +67,6 @@ class ConditionDialogTest : public ::testing::Test {
             if (accept()) cards.push_back(n);
         }
         CoreState.CurrentCard = keep;
-        return cards;
-    }
-    static std::vector<int32_t> SelectedCards() {
-        std::vector<int32_t> cards;
-        for (int32_t n = 0; n <= CoreState.LastCard; ++n)
-            if (IsCardSelected(n)) cards.push_back(n);
         return cards;
     }
     static void RunFirstSearch() {

@@ -18,6 +18,7 @@
 #include "platform/ui/qt_text.h"
 #include "selection/ui/lista_merge.h"
 #include "selection/ui/temail.h"
+#include "support/card_selection.h"
 #include "support/message_log.h"
 #include "support/program_dir.h"
 #include "support/test_mail_server.h"
@@ -45,10 +46,7 @@ class MergedMailFormsTest : public ::testing::Test {
             return 0;
         });
         test::RecordMessages(messages);
-        SetFileDialogHook([this](const FileDialogRequest& r) {
-            requests.push_back(r);
-            return answer;
-        });
+        test::AnswerFileDialogs(requests, answer);
     }
     void TearDown() override {
         ResetUiHooks();
@@ -56,7 +54,6 @@ class MergedMailFormsTest : public ::testing::Test {
         ResetProgramState();
     }
     static std::string Text(const QLineEdit* e) { return Cp(e->text()); }
-    static void Select(int32_t card) { CardSelectionMask[size_t(card / 8)] |= uint8_t(0x80 >> (card % 8)); }
     // Stores a name and an address in card `card` of the archive.
     static void Recipient(int32_t card, const std::string& name, const std::string& address) {
         CoreState.CurrentCard = card;
@@ -109,8 +106,7 @@ TEST_F(MergedMailFormsTest, MergedListDialog) {
     EXPECT_THROW(d.SuccessivoClick(), IoError);
 
     d.Alfabeticamente->setChecked(false);
-    Select(0);
-    Select(2);
+    test::SelectCards({0, 2});
     d.PrimoClick();
     EXPECT_EQ(ReadBytes(root / "mrg-sch.dat"), std::string("\x01\x00", 2));
     d.UnisceClick();
@@ -244,8 +240,7 @@ TEST_F(MergedMailFormsTest, EmailDialogSends) {
     // The card on screen, then the selected cards with status 1 and error 9 in the sex field.
     Recipient(0, "Rossi", "rossi@ex.it");
     Recipient(2, "Verdi", "nessuno@ex.it");
-    Select(0);
-    Select(2);
+    test::SelectCards({0, 2});
     d.nNome->setText(QString::number(kName));
     d.nEmail->setText(QString::number(kPhone));
     d.CampoErrore->setText(QString::number(kSex));

@@ -36,10 +36,7 @@ class MaskFormsTest : public ::testing::Test {
             shown.push_back(d.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
             return 0;
         });
-        SetFileDialogHook([this](const FileDialogRequest& r) {
-            requests.push_back(r);
-            return answer;
-        });
+        test::AnswerFileDialogs(requests, answer);
     }
     void TearDown() override {
         ResetUiHooks();
