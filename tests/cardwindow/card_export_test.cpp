@@ -107,9 +107,7 @@ class CardExport : public ::testing::Test {
     void WriteCards(int32_t last) {
         WriteBytes(archive / "alf-sch.dat", texts);
         WriteBytes(archive / "num-sch.dat", words);
-        std::string index;
-        AppendI32(index, last);
-        WriteBytes(archive / "dli-sch.dat", index);
+        WriteBytes(archive / "dli-sch.dat", test::Int32s({last}));
         CoreState.LastCard = last;
     }
     // Card 0 with a value in every field; card 1 with values that have no place in their

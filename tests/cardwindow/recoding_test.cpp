@@ -25,6 +25,7 @@ namespace qv {
 namespace {
 
 using test::Hex;
+using test::Int32s;
 using test::ProgramRoot;
 using test::ReadBytes;
 using test::TempDir;
@@ -69,12 +70,6 @@ std::string Card(std::vector<uint16_t> words, uint16_t head = 0) {
     return card;
 }
 
-std::string Index(int32_t last) {
-    std::string out;
-    AppendI32(out, last);
-    return out;
-}
-
 std::string Label(const char* text) {
     std::string record(61, '\0');
     record.replace(0, strlen(text), text);
@@ -109,7 +104,7 @@ class Recoding : public ::testing::Test {
                 Card({2, 0, 0, 0x8300, 2, 0}, 0x8000) + Card({2, 2, 2, 2, 2, 2});
         WriteBytes(archive / "num-sch.dat", cards);
         WriteBytes(archive / "alf-sch.dat", std::string(200, 'n'));
-        WriteBytes(archive / "dli-sch.dat", Index(2));
+        WriteBytes(archive / "dli-sch.dat", Int32s({2}));
         CoreState.LastCard = 2;
         CoreState.CurrentCard = 0;
     }

@@ -16,16 +16,11 @@
 namespace qv {
 namespace {
 
+using test::Int32s;
 using test::ProgramRoot;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
-
-std::string Index(int32_t last) {
-    std::string out;
-    AppendI32(out, last);
-    return out;
-}
 
 // The sample archive with write access; each case names a shared archive of its own.
 class ExitDialog : public ::testing::Test {
@@ -76,12 +71,12 @@ TEST_F(ExitDialog, LeavingCopiesOnlyTheNewCardsToTheSharedArchive) {
         SCOPED_TRACE(c.what);
         TempDir shared;
         WriteBytes(CoreState.ArchiveDir + "inf-serv.imp", shared.Path() + "\r\n");
-        WriteBytes(shared / "dli-sch.dat", Index(c.sharedLast));
+        WriteBytes(shared / "dli-sch.dat", Int32s({c.sharedLast}));
         if (c.sharedTextBlocked) shared.MakeDir("alf-sch.dat");
         CoreState.WriteAccess = c.writeAccess;
         messages.clear();
         EXPECT_EQ(Press(c.leave), c.left);
-        EXPECT_EQ(ReadBytes(shared / "dli-sch.dat"), Index(c.sharedLastAfter));
+        EXPECT_EQ(ReadBytes(shared / "dli-sch.dat"), Int32s({c.sharedLastAfter}));
         if (c.messageStart.empty() && c.messageHas.empty()) {
             EXPECT_TRUE(messages.empty());
         } else {
