@@ -74,13 +74,8 @@ class CardImport : public ::testing::Test {
             {{-10, 0, 1}, {0, 1}, {2, 2}, {3, 5}, {4, 6}, {5, 7}, {6, 8}, {7, 9}, {-5, 0, 11}});
         FieldFirstLabel[2] = 1;  // one record of another list comes first
         FieldLastLabel[2] = 4;
-        std::string labels;
-        for (const char* l : {"Altro", "Rosso", "Verde", "Blu", "Blu scuro"}) {
-            std::string record(61, '\0');
-            record.replace(0, strlen(l), l);
-            labels += record;
-        }
-        WriteBytes(archive / "mod-sch.dat", labels);
+        WriteBytes(archive / "mod-sch.dat",
+                   test::LabelRecords({"Altro", "Rosso", "Verde", "Blu", "Blu scuro"}));
         WriteBytes(archive / "alf-sch.dat", "");
         WriteBytes(archive / "num-sch.dat", "");
         WriteBytes(archive / "dli-sch.dat", Int32s({-1}));

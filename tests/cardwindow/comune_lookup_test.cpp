@@ -9,6 +9,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "support/field_layout.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -86,11 +87,7 @@ class SmallTables : public ::testing::Test {
   protected:
     void Write(const std::vector<std::string>& names, const std::vector<int>& index) {
         std::string table, order;
-        for (const std::string& n : names) {
-            table.push_back(char(n.size()));
-            table += n;
-            table.append(37 - n.size(), '\0');
-        }
+        for (const std::string& n : names) table += test::MunicipalityRecords({n});
         for (int c : index) AppendI16(order, int16_t(c));
         WriteBytes(dir / "cmn-zor2.dat", table);
         WriteBytes(dir / "di-alfac.dat", order);

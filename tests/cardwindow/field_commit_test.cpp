@@ -45,13 +45,8 @@ class FieldCommit : public ::testing::Test {
         }
         FieldAttributes[3] = 4;
         FieldAttributes[4] = 2;
-        std::string labels;
-        for (const char* l : {"Altro", "Campo", "Rosso", "Verde", "Blu", "Rosato", "Blu scuro"}) {
-            std::string record(61, '\0');
-            record.replace(0, strlen(l), l);
-            labels += record;
-        }
-        WriteBytes(dir / "mod-sch.dat", labels);
+        WriteBytes(dir / "mod-sch.dat",
+                   test::LabelRecords({"Altro", "Campo", "Rosso", "Verde", "Blu", "Rosato", "Blu scuro"}));
         CurrentCardValues.fill(kSentinel);
         CurrentCardText.fill('#');
         opened.reset();

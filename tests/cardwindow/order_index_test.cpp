@@ -36,10 +36,6 @@ std::string Record(const std::string& chars, size_t size) {
     return r;
 }
 
-std::string Comune(const std::string& name) {
-    return Record(char(name.size()) + name, 38);
-}
-
 const std::string pad(12, ' ');
 
 // Fields: 1 name (10 characters at byte 1), 2 phone (5 at byte 11), 3 coded (word 1),
@@ -56,11 +52,11 @@ class OrderIndexTest : public ::testing::Test {
             {{-10, 0, 1}, {-5, 0, 11}, {0, 1}, {3, 2}, {2, 3}, {4, 6}, {5, 7}, {6, 8}, {7, 9}});
         FieldFirstLabel[3] = 1;  // labels 1..3 of the table
         FieldLastLabel[3] = 3;
-        WriteBytes(CoreState.ArchiveDir + "mod-sch.dat",
-                   Record("altro", 61) + Record("maschio", 61) + Record("femmina", 61) +
-                       Record("un'etichetta molto lunga di trentacinque", 61));
+        WriteBytes(
+            CoreState.ArchiveDir + "mod-sch.dat",
+            test::LabelRecords({"altro", "maschio", "femmina", "un'etichetta molto lunga di trentacinque"}));
         WriteBytes(CoreState.ProgramDir + "cmn-zor2.dat",
-                   Comune("Alba") + Comune("Bra") + Comune("Cuneo") + Comune("Borgo San Dalmazzo"));
+                   test::MunicipalityRecords({"Alba", "Bra", "Cuneo", "Borgo San Dalmazzo"}));
     }
 
     static Card Blank() {

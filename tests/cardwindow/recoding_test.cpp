@@ -17,6 +17,7 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"
+#include "support/field_layout.h"
 #include "support/io_faults.h"
 #include "support/program_dir.h"
 #include "support/recording_progress.h"
@@ -68,12 +69,6 @@ std::string Card(std::vector<uint16_t> words, uint16_t head = 0) {
         PutU16(reinterpret_cast<uint8_t*>(card.data()) + 2 * i, words[i]);
     PutU16(reinterpret_cast<uint8_t*>(card.data()) + 98, head);
     return card;
-}
-
-std::string Label(const char* text) {
-    std::string record(61, '\0');
-    record.replace(0, strlen(text), text);
-    return record;
 }
 
 constexpr const char* kInstructions =
@@ -167,7 +162,7 @@ TEST_F(Recoding, MergedAndRemovedCategoriesRenumberEveryFieldOfTheList) {
                   "         2         0\r\n"
                   "         0         0\r\n");
         EXPECT_EQ(ReadBytes(archive / "mod-sch.dat"),
-                  Label("rosso") + Label("blu") + Label("maschio") + Label("femmina"));
+                  test::LabelRecords({"rosso", "blu", "maschio", "femmina"}));
         EXPECT_EQ(FieldCategoryCount(6), 2);
         EXPECT_EQ(FieldFirstLabel[7], 2);
         EXPECT_EQ(CurrentCardValues[2], 1);

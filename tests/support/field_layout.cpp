@@ -17,4 +17,23 @@ void LayOutFields(std::initializer_list<FieldLayout> fields) {
     }
 }
 
+std::string LabelRecords(std::initializer_list<std::string> labels) {
+    std::string out;
+    for (std::string l : labels) {
+        l.resize(61, '\0');
+        out += l;
+    }
+    return out;
+}
+
+std::string MunicipalityRecords(std::initializer_list<std::string> names) {
+    std::string out;
+    for (const std::string& n : names) {
+        std::string record = char(n.size()) + n;
+        record.resize(38, '\0');
+        out += record;
+    }
+    return out;
+}
+
 }  // namespace qv::test

@@ -19,17 +19,6 @@ void Text(int offset, int length, const std::string& text) {
     std::memcpy(&CurrentCardText[size_t(offset)], text.data(), std::min<size_t>(text.size(), size_t(length)));
 }
 
-std::string Record(const std::string& text, size_t size, bool lengthByte) {
-    std::string r(size, '\0');
-    if (lengthByte) {
-        r[0] = char(text.size());
-        std::memcpy(r.data() + 1, text.data(), text.size());
-    } else {
-        std::memcpy(r.data(), text.data(), text.size());
-    }
-    return r;
-}
-
 }  // namespace
 
 MaskArchive::MaskArchive() {
@@ -40,12 +29,8 @@ MaskArchive::MaskArchive() {
     LayOutFields({{-10, 1, 1}, {0, 1}, {2, 2}, {3, 5}, {4, 6}, {5, 7}, {6, 8}, {7, 9}, {-5, 2, 11}});
     FieldFirstLabel[2] = 1;
     FieldLastLabel[2] = 3;
-    std::string labels = Record("(nessuna)", 61, false);
-    for (const char* l : {"celibe", "sposato", "vedovo"}) labels += Record(l, 61, false);
-    WriteBytes(dir_ / "mod-sch.dat", labels);
-    std::string names;
-    for (const char* n : {"ROMA", "MILANO", "ABANO TERME"}) names += Record(n, 38, true);
-    WriteBytes(dir_ / "cmn-zor2.dat", names);
+    WriteBytes(dir_ / "mod-sch.dat", LabelRecords({"(nessuna)", "celibe", "sposato", "vedovo"}));
+    WriteBytes(dir_ / "cmn-zor2.dat", MunicipalityRecords({"ROMA", "MILANO", "ABANO TERME"}));
     WriteBytes(dir_ / "alf-sch.dat", "");
     WriteBytes(dir_ / "num-sch.dat", "");
     Blank();
