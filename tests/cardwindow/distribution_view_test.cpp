@@ -8,6 +8,7 @@
 #include "core/text_tables.h"
 #include "platform/io_error.h"
 #include "support/field_layout.h"
+#include "support/program_dir.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -42,12 +43,12 @@ class DistributionViewTest : public ::testing::Test {
         CoreState.ProgramDir = dir.Path();
         CoreState.ArchiveDir = dir.Path();
         TerritoryCount = 8;
-        std::string texts;
-        const char* own[] = {" schede conteggiate", " valore minimo", " valore massimo",
-                             " somma dei valori",   " media",         "Schede"};
-        for (int n = 1; n <= 40; ++n)
-            texts += (n >= 28 && n <= 33 ? std::string(own[n - 28]) : "Testo " + std::to_string(n)) + "\r\n";
-        WriteBytes(dir / "sigle.imp", texts);
+        WriteBytes(dir / "sigle.imp", test::NumberedTexts(40, {{28, " schede conteggiate"},
+                                                               {29, " valore minimo"},
+                                                               {30, " valore massimo"},
+                                                               {31, " somma dei valori"},
+                                                               {32, " media"},
+                                                               {33, "Schede"}}));
         BuildTextFile();
 
         const int types[] = {0, 0, 1, 2, 6, 3, 4, 7, -10};

@@ -8,6 +8,7 @@
 #include "platform/io_error.h"
 #include "small_archive.h"
 #include "support/field_layout.h"
+#include "support/program_dir.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -32,15 +33,10 @@ class RangeCheckTest : public ::testing::Test {
         CoreState.CommuneField = 3;
         CoreState.ProvinceField = 4;
 
-        std::string texts;
-        for (int n = 1; n <= 840; ++n) {
-            const char* own = n == 837   ? "  - manca il comune"
-                              : n == 838 ? "  - manca la provincia"
-                              : n == 839 ? "  - il comune non appartiene alla provincia"
-                                         : nullptr;
-            texts += (own ? std::string(own) : "Testo " + std::to_string(n)) + "\r\n";
-        }
-        WriteBytes(CoreState.ProgramDir + "sigle.imp", texts);
+        WriteBytes(CoreState.ProgramDir + "sigle.imp",
+                   test::NumberedTexts(840, {{837, "  - manca il comune"},
+                                             {838, "  - manca la provincia"},
+                                             {839, "  - il comune non appartiene alla provincia"}}));
         BuildTextFile();
     }
     static SmallCard Card(int first, int second, int commune, int province) {
