@@ -15,6 +15,7 @@
 #include "platform/ui/dialogs.h"
 #include "support/card_window.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -25,19 +26,14 @@ using test::ReadBytes;
 using test::WriteBytes;
 
 // The sample archive: field 7 declares the education list (five categories), field 8 uses it.
-class CategoryPickersTest : public ::testing::Test {
+class CategoryPickersTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         CoreState.CardWindowMode = 1;
         CoreState.CurrentCard = CoreState.LastCard + 1;
         ReadCardText();
         ReadCardValues();
-    }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
     }
     static void OnField(int field, int value) {
         CoreState.CurrentField = field;
@@ -46,7 +42,6 @@ class CategoryPickersTest : public ::testing::Test {
     }
     static int Count(int field) { return FieldLastLabel[size_t(field)] - FieldFirstLabel[size_t(field)] + 1; }
     std::string Archive(const std::string& name) const { return CoreState.ArchiveDir + name; }
-    ProgramRoot root;
 };
 
 TEST_F(CategoryPickersTest, ListShowsTheCategoriesWithTheValueHighlighted) {

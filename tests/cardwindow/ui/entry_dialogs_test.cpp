@@ -20,6 +20,7 @@
 #include "platform/ui/dialogs.h"
 #include "support/card_window.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -28,20 +29,13 @@ using test::Hex;
 using test::ProgramRoot;
 using test::ReadBytes;
 
-class EntryDialogsTest : public ::testing::Test {
+class EntryDialogsTest : public test::StartedProgram {
   protected:
-    void SetUp() override { StartProgram(); }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
     static void LoadCard(int32_t card) {
         CoreState.CurrentCard = card;
         ReadCardText();
         ReadCardValues();
     }
-    ProgramRoot root;
 };
 
 TEST_F(EntryDialogsTest, ClearDialogAnswers) {

@@ -12,6 +12,7 @@
 #include "platform/ui/dialogs.h"
 #include "support/message_log.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -23,18 +24,13 @@ using test::TempDir;
 using test::WriteBytes;
 
 // The sample archive with write access; each case names a shared archive of its own.
-class ExitDialog : public ::testing::Test {
+class ExitDialog : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         ASSERT_GE(CoreState.LastCard, 1);
         CoreState.WriteAccess = 1;
         test::RecordMessages(messages);
-    }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
     }
     // Presses a button of the dialog; answers whether the dialog let the user leave.
     bool Press(bool leave) {
@@ -44,7 +40,6 @@ class ExitDialog : public ::testing::Test {
         return d.result() == QDialog::Accepted;
     }
 
-    ProgramRoot root;
     std::vector<std::string> messages;
 };
 

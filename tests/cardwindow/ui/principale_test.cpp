@@ -20,6 +20,7 @@
 #include "platform/ui/qt_text.h"
 #include "support/card_window.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -27,22 +28,16 @@ namespace {
 using test::ProgramRoot;
 using test::WriteBytes;
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         // The password dialog is answered by "continue without password".
         SetModalHook([](QDialog& d) {
             if (auto* p = qobject_cast<TPassWord*>(&d)) p->Esci->click();
             return d.result();
         });
     }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
-    ProgramRoot root;
 };
 
 TEST_F(MainWindowTest, MenuCaptionsComeFromTheTextTable) {

@@ -22,6 +22,7 @@
 #include "selection/collective_selection.h"
 #include "support/card_selection.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -38,16 +39,11 @@ int FirstFieldOfType(int type) {
     return 0;
 }
 
-class ConditionDialogTest : public ::testing::Test {
+class ConditionDialogTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         ClearSearchCriteria();
-    }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
     }
     static uint8_t Wanted(int field, int value) {
         return CategoryWanted[size_t(FieldFirstCategory[field] + value - 1)];
@@ -74,8 +70,6 @@ class ConditionDialogTest : public ::testing::Test {
         NoProgress none;
         RunCollectiveSelection(none);
     }
-
-    ProgramRoot root;
 };
 
 TEST_F(ConditionDialogTest, CategoriesOfTheFieldAreListedAndToggled) {

@@ -21,6 +21,7 @@
 #include "support/card_selection.h"
 #include "support/message_log.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 #include "support/test_mail_server.h"
 
 namespace qv {
@@ -37,21 +38,17 @@ constexpr int kName = 1;
 constexpr int kPhone = 2;  // text of 15, here holding the address
 
 // Forms on the sample archive, with "Testo N" for every text.
-class MergedMailFormsTest : public ::testing::Test {
+class MergedMailFormsTest : public test::StartedProgram {
   protected:
+    MergedMailFormsTest() : StartedProgram(false, kLastOwnText) {}
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         SetModalHook([this](QDialog& d) {
             shown.push_back(d.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
             return 0;
         });
         test::RecordMessages(messages);
         test::AnswerFileDialogs(requests, answer);
-    }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
     }
     static std::string Text(const QLineEdit* e) { return Cp(e->text()); }
     // Stores a name and an address in card `card` of the archive.
@@ -73,7 +70,6 @@ class MergedMailFormsTest : public ::testing::Test {
         return GetU16(reinterpret_cast<const uint8_t*>(values.data()) + at);
     }
 
-    ProgramRoot root{false, kLastOwnText};
     std::vector<std::string> shown;
     std::vector<std::string> messages;
     std::vector<FileDialogRequest> requests;
