@@ -21,18 +21,13 @@ namespace qv {
 namespace {
 
 using test::Hex;
+using test::Int32s;
 using test::ReadBytes;
 using test::TempDir;
 using test::ToHex;
 using test::WriteBytes;
 
 using test::RecordingProgress;
-
-std::string Index(int32_t last) {
-    std::string out;
-    AppendI32(out, last);
-    return out;
-}
 
 // Cards of 50 text bytes and 50 words. The text part starts with `name`; the numeric part holds
 // `code` in word 1 and the notes head `head` in words 49 and 50 as the bit-reversed halves.
@@ -82,7 +77,7 @@ class ArchiveMerge : public ::testing::Test {
         for (const std::string& v : values) num += v;
         WriteBytes(dir + "alf-sch.dat", alf);
         WriteBytes(dir + "num-sch.dat", num);
-        WriteBytes(dir + "dli-sch.dat", Index(int32_t(texts.size()) - 1));
+        WriteBytes(dir + "dli-sch.dat", Int32s({int32_t(texts.size()) - 1}));
         WriteBytes(dir + "morvidex.dat", Descriptor(words, textBytes));
         return dir;
     }
@@ -190,7 +185,7 @@ TEST_F(ArchiveMerge, AFaultyListIsReportedAndMergesNothing) {
         {"index past the cards",
          [&] {
              const std::string dir = Archive("corta", {Text("C0"), Text("C1")}, {Values(1), Values(2)});
-             WriteBytes(dir + "dli-sch.dat", Index(2));
+             WriteBytes(dir + "dli-sch.dat", Int32s({2}));
              return dir;
          },
          [](const std::string& dir) { return "Schede incomplete: " + dir + "\r\n"; }},

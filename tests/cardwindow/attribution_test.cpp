@@ -8,6 +8,7 @@
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "small_archive.h"
+#include "support/field_layout.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -24,16 +25,8 @@ class AttributionTest : public ::testing::Test {
     void SetUp() override {
         ResetProgramState();
         CoreState.ArchiveDir = dir.MakeDir("arch");
-        CoreState.CardWordCount = CoreState.CardTextBytes = 50;
-        CoreState.FieldCount = 10;
-        const int types[] = {-10, 0, 3, 2, 4, 5, 6, 7, -5, 7};
-        const int positions[] = {0, 1, 2, 3, 6, 7, 8, 9, 0, 50};
-        for (int f = 1; f <= 10; ++f) {
-            FieldTypes[f] = int16_t(types[f - 1]);
-            FieldPositions[f] = int16_t(positions[f - 1]);
-        }
-        FieldTextOffsets[1] = 1;
-        FieldTextOffsets[9] = 11;
+        test::LayOutFields(
+            {{-10, 0, 1}, {0, 1}, {3, 2}, {2, 3}, {4, 6}, {5, 7}, {6, 8}, {7, 9}, {-5, 0, 11}, {7, 50}});
         CoreState.WriteAccess = 1;
     }
 

@@ -12,6 +12,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"
+#include "support/field_layout.h"
 #include "support/program_dir.h"
 #include "support/recording_progress.h"
 
@@ -67,20 +68,23 @@ class CardExport : public ::testing::Test {
         CoreState.ProgramDir = root.ProgramDir();
         BuildTextFile();
         CoreState.ArchiveDir = archive.Path();
-        CoreState.FieldCount = 12;
-        CoreState.CardTextBytes = 50;
-        CoreState.CardWordCount = 50;
-        const int types[] = {0, -10, 0, 0, 1, 2, 3, 4, 5, 6, 7, -5, 0};
-        const int positions[] = {0, 0, 1, 2, 3, 4, 7, 8, 9, 10, 11, 0, 13};
+        test::LayOutFields({{-10, 0, 1},
+                            {0, 1},
+                            {0, 2},
+                            {1, 3},
+                            {2, 4},
+                            {3, 7},
+                            {4, 8},
+                            {5, 9},
+                            {6, 10},
+                            {7, 11},
+                            {-5, 0, 11},
+                            {0, 13}});
         const int labels[] = {0, 0, 3, 3, 3, 0, 0, 0, 0, 0, 0, 0, 2};
         for (int f = 1; f <= 12; ++f) {
-            FieldTypes[f] = int16_t(types[f]);
-            FieldPositions[f] = int16_t(positions[f]);
             FieldFirstLabel[f] = 5;
             FieldLastLabel[f] = int16_t(4 + labels[f]);
         }
-        FieldTextOffsets[1] = 1;
-        FieldTextOffsets[11] = 11;
         WriteBytes(archive / "sig-sch.dat", kDeclarations);
     }
 
@@ -103,9 +107,7 @@ class CardExport : public ::testing::Test {
     void WriteCards(int32_t last) {
         WriteBytes(archive / "alf-sch.dat", texts);
         WriteBytes(archive / "num-sch.dat", words);
-        std::string index;
-        AppendI32(index, last);
-        WriteBytes(archive / "dli-sch.dat", index);
+        WriteBytes(archive / "dli-sch.dat", test::Int32s({last}));
         CoreState.LastCard = last;
     }
     // Card 0 with a value in every field; card 1 with values that have no place in their

@@ -16,6 +16,7 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"
+#include "support/field_layout.h"
 #include "support/io_faults.h"
 #include "support/program_dir.h"
 #include "support/recording_progress.h"
@@ -24,6 +25,7 @@ namespace qv {
 namespace {
 
 using test::Hex;
+using test::Int32s;
 using test::ProgramRoot;
 using test::ReadBytes;
 using test::TempDir;
@@ -49,12 +51,6 @@ std::string ValuePart(std::map<int, uint16_t> words) {
     return card;
 }
 
-std::string Index(int32_t last) {
-    std::string out;
-    AppendI32(out, last);
-    return out;
-}
-
 using test::RecordingProgress;
 
 // A card of 50 text bytes and 50 words:
@@ -71,32 +67,18 @@ class CardImport : public ::testing::Test {
         BuildTextFile();
         CoreState.ArchiveDir = archive.Path();
         TerritoryCount = 8101;
-        CoreState.FieldCount = 9;
-        CoreState.CardTextBytes = 50;
-        CoreState.CardWordCount = 50;
         CoreState.WriteAccess = 1;
         CoreState.ImportFormat = kImportTab;
         CoreState.ImportDelimiter = ',';
-        const int types[] = {0, -10, 0, 2, 3, 4, 5, 6, 7, -5};
-        const int positions[] = {0, 0, 1, 2, 5, 6, 7, 8, 9, 0};
-        for (int f = 1; f <= 9; ++f) {
-            FieldTypes[f] = int16_t(types[f]);
-            FieldPositions[f] = int16_t(positions[f]);
-        }
-        FieldTextOffsets[1] = 1;
-        FieldTextOffsets[9] = 11;
+        test::LayOutFields(
+            {{-10, 0, 1}, {0, 1}, {2, 2}, {3, 5}, {4, 6}, {5, 7}, {6, 8}, {7, 9}, {-5, 0, 11}});
         FieldFirstLabel[2] = 1;  // one record of another list comes first
         FieldLastLabel[2] = 4;
-        std::string labels;
-        for (const char* l : {"Altro", "Rosso", "Verde", "Blu", "Blu scuro"}) {
-            std::string record(61, '\0');
-            record.replace(0, strlen(l), l);
-            labels += record;
-        }
-        WriteBytes(archive / "mod-sch.dat", labels);
+        WriteBytes(archive / "mod-sch.dat",
+                   test::LabelRecords({"Altro", "Rosso", "Verde", "Blu", "Blu scuro"}));
         WriteBytes(archive / "alf-sch.dat", "");
         WriteBytes(archive / "num-sch.dat", "");
-        WriteBytes(archive / "dli-sch.dat", Index(-1));
+        WriteBytes(archive / "dli-sch.dat", Int32s({-1}));
         CoreState.LastCard = -1;
         WriteBytes(archive / "trc-dat.txt", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n");
     }
@@ -141,7 +123,7 @@ TEST_F(CardImport, SpreadsheetExportWithLineBreaksInsideCells) {
                                ValuePart({{1, 2}, {5, kRoma}, {6, 0xFFF9}}) + ValuePart({});
     EXPECT_EQ(ToHex(ReadBytes(archive / "alf-sch.dat")), ToHex(texts));
     EXPECT_EQ(ToHex(ReadBytes(archive / "num-sch.dat")), ToHex(values));
-    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Index(2));
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Int32s({2}));
     EXPECT_EQ(CoreState.LastCard, 2);
     EXPECT_EQ(CoreState.CurrentCard, 3);
     EXPECT_EQ(Report(), "");
@@ -154,7 +136,7 @@ TEST_F(CardImport, AppendNumbersFromTheIndexFile) {
     // Another station has stored cards 0 to 4 meanwhile; this one still counts 2.
     WriteBytes(archive / "alf-sch.dat", std::string(5 * 50, 'x'));
     WriteBytes(archive / "num-sch.dat", std::string(5 * 100, 'y'));
-    WriteBytes(archive / "dli-sch.dat", Index(4));
+    WriteBytes(archive / "dli-sch.dat", Int32s({4}));
     CoreState.LastCard = 2;
     Run("Nuova\t3\r\n", ImportMode::Append);
     const std::string text = ReadBytes(archive / "alf-sch.dat");
@@ -162,13 +144,13 @@ TEST_F(CardImport, AppendNumbersFromTheIndexFile) {
     EXPECT_EQ(text.substr(0, 250), std::string(250, 'x'));
     EXPECT_EQ(text.substr(250), TextPart({{1, "Nuova"}}));
     EXPECT_EQ(ReadBytes(archive / "num-sch.dat").substr(500), ValuePart({{1, 3}}));
-    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Index(5));
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Int32s({5}));
     EXPECT_EQ(CoreState.LastCard, 5);
     EXPECT_EQ(CoreState.CurrentCard, 6);
 }
 
 TEST_F(CardImport, ReplaceWithEmptyFileLeavesNoCards) {
-    WriteBytes(archive / "dli-sch.dat", Index(7));
+    WriteBytes(archive / "dli-sch.dat", Int32s({7}));
     CoreState.LastCard = 7;
     const ImportOutcome outcome = Run("");
     EXPECT_EQ(outcome.cards, 0);
@@ -180,12 +162,12 @@ TEST_F(CardImport, ReplaceWithEmptyFileLeavesNoCards) {
 TEST_F(CardImport, FailedReplaceKeepsTheOldCards) {
     WriteBytes(archive / "alf-sch.dat", std::string(10 * 50, 'x'));
     WriteBytes(archive / "num-sch.dat", std::string(10 * 100, 'y'));
-    WriteBytes(archive / "dli-sch.dat", Index(9));
+    WriteBytes(archive / "dli-sch.dat", Int32s({9}));
     CoreState.LastCard = 9;
     ASSERT_TRUE(std::filesystem::remove(archive / "mod-sch.dat"));
     // The second line's category name cannot be looked up.
     EXPECT_THROW(Run("A\t1\r\nB\tVerde\r\nC\t2\r\n"), IoError);
-    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Index(9));
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Int32s({9}));
     EXPECT_EQ(CoreState.LastCard, 9);
     EXPECT_EQ(ReadBytes(archive / "alf-sch.dat"), std::string(10 * 50, 'x'));
     EXPECT_EQ(ReadBytes(archive / "num-sch.dat"), std::string(10 * 100, 'y'));
@@ -211,9 +193,9 @@ TEST_F(CardImport, BlocksStoreTheSameBytesAsOneCardAtATime) {
     const auto import = [&](ImportMode mode, int32_t blockCards) {
         WriteBytes(archive / "alf-sch.dat", "");
         WriteBytes(archive / "num-sch.dat", "");
-        WriteBytes(archive / "dli-sch.dat", Index(-1));
+        WriteBytes(archive / "dli-sch.dat", Int32s({-1}));
         EXPECT_EQ(RunImport(archive / "dati.txt", mode, progress, blockCards).cards, lines);
-        EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Index(lines - 1));
+        EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Int32s({lines - 1}));
         return ReadBytes(archive / "alf-sch.dat") + ReadBytes(archive / "num-sch.dat");
     };
     const std::string oneByOne = import(ImportMode::Append, 1);
@@ -230,7 +212,7 @@ TEST_F(CardImport, AFailedCallKeepsEveryCardStoredBefore) {
         const auto reset = [&] {
             WriteBytes(archive / "alf-sch.dat", oldText);
             WriteBytes(archive / "num-sch.dat", oldValues);
-            WriteBytes(archive / "dli-sch.dat", Index(1));
+            WriteBytes(archive / "dli-sch.dat", Int32s({1}));
             WriteBytes(archive / "dati.txt", ManyLines(3));
         };
         // A data file that does not open is told in the report.
@@ -246,13 +228,13 @@ TEST_F(CardImport, AFailedCallKeepsEveryCardStoredBefore) {
                 // The old cards stay; the block is counted whole or not at all.
                 EXPECT_EQ(text.substr(0, 100), oldText);
                 EXPECT_EQ(ReadBytes(archive / "num-sch.dat").substr(0, 200), oldValues);
-                EXPECT_TRUE(index == Index(1) || (index == Index(4) && text.size() == 5 * 50));
-            } else if (index == Index(1)) {
+                EXPECT_TRUE(index == Int32s({1}) || (index == Int32s({4}) && text.size() == 5 * 50));
+            } else if (index == Int32s({1})) {
                 EXPECT_EQ(text, oldText);
                 EXPECT_EQ(ReadBytes(archive / "num-sch.dat"), oldValues);
             } else {
                 // Past the commit: the new set whole.
-                EXPECT_EQ(index, Index(2));
+                EXPECT_EQ(index, Int32s({2}));
                 EXPECT_EQ(text.substr(0, 50), TextPart({{1, "N0"}}));
                 EXPECT_EQ(ReadBytes(archive / "num-sch.dat").size(), 300u);
             }
@@ -264,7 +246,7 @@ TEST_F(CardImport, ConversionErrorsAreReportedAndTheCardStored) {
     WriteBytes(archive / "trc-dat.txt", "1\r\n2\r\n4\r\n");
     WriteBytes(archive / "alf-sch.dat", std::string(5 * 50, '\0'));
     WriteBytes(archive / "num-sch.dat", std::string(5 * 100, '\0'));
-    WriteBytes(archive / "dli-sch.dat", Index(4));
+    WriteBytes(archive / "dli-sch.dat", Int32s({4}));
     const ImportOutcome outcome = Run("X\tNero\tAtlantide\r\nY\t9\tTorino\r\n", ImportMode::Append);
     EXPECT_TRUE(outcome.reported);
     const std::string file = archive / "dati.txt";
@@ -281,14 +263,14 @@ TEST_F(CardImport, ConversionErrorsAreReportedAndTheCardStored) {
                   "Scheda:     7 riga del file:     2\r\n"
                   "campo    2 \"9\" - numero di modalita' oltre il massimo\r\n");
     EXPECT_EQ(ReadBytes(archive / "num-sch.dat").substr(500), ValuePart({}) + ValuePart({{5, 268}}));
-    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Index(6));
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Int32s({6}));
 }
 
 TEST_F(CardImport, FindingsInTheFieldOrderStopBeforeTheArchive) {
     CoreState.ImportFormat = kImportFixed;
     WriteBytes(archive / "trc-dat.txt", "1,10\r\n2\r\nx,3\r\n99,2\r\n4,a\r\n99999999999,1\r\n\r\n  \r\n");
     WriteBytes(archive / "alf-sch.dat", "old text");
-    WriteBytes(archive / "dli-sch.dat", Index(0));
+    WriteBytes(archive / "dli-sch.dat", Int32s({0}));
     const ImportOutcome outcome = Run("whatever\r\n");
     EXPECT_TRUE(outcome.reported);
     EXPECT_EQ(Report(),
@@ -300,23 +282,23 @@ TEST_F(CardImport, FindingsInTheFieldOrderStopBeforeTheArchive) {
               "Riga    5 - larghezza non numerica: \"a\"\r\n"
               "Riga    6 - campo non numerico: \"99999999999\"\r\n");
     EXPECT_EQ(ReadBytes(archive / "alf-sch.dat"), "old text");
-    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Index(0));
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Int32s({0}));
 }
 
 TEST_F(CardImport, DataFileThatDoesNotOpen) {
-    WriteBytes(archive / "dli-sch.dat", Index(0));
+    WriteBytes(archive / "dli-sch.dat", Int32s({0}));
     const ImportOutcome outcome = RunImport(archive / "manca.txt", ImportMode::Replace, progress);
     EXPECT_TRUE(outcome.reported);
     EXPECT_EQ(Report(), "Impossibile aprire il file " + (archive / "manca.txt") + "\r\n");
-    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Index(0));
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Int32s({0}));
 }
 
 TEST_F(CardImport, WithoutWriteAccessNothingHappens) {
     CoreState.WriteAccess = 0;
-    WriteBytes(archive / "dli-sch.dat", Index(0));
+    WriteBytes(archive / "dli-sch.dat", Int32s({0}));
     const ImportOutcome outcome = Run("A\r\n");
     EXPECT_FALSE(outcome.ran);
-    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Index(0));
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Int32s({0}));
     EXPECT_EQ(ReadBytes(archive / "alf-sch.dat"), "");
 }
 

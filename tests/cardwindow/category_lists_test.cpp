@@ -8,6 +8,7 @@
 #include "core/core_state.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "support/field_layout.h"
 #include "support/program_dir.h"
 #include "support/temp_dir.h"
 
@@ -18,12 +19,6 @@ using test::ProgramRoot;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
-
-std::string Record(const std::string& label) {
-    std::string r(61, '\0');
-    r.replace(0, label.size(), label);
-    return r;
-}
 
 // A program and an archive directory of their own, with the definition tables set by hand.
 class CategoryFilesTest : public ::testing::Test {
@@ -43,8 +38,8 @@ class CategoryFilesTest : public ::testing::Test {
 TEST_F(CategoryFilesTest, NumberedListAndBareLabels) {
     const char* names[] = {"uno",   "due",  "tre",  "quattro", "cinque", "sei",
                            "sette", "otto", "nove", "dieci",   "undici", "dodici"};
-    std::string labels = Record("altro") + Record("altro") + Record("altro");
-    for (const char* n : names) labels += Record(n);
+    std::string labels = test::LabelRecords({"altro", "altro", "altro"});
+    for (const char* n : names) labels += test::LabelRecords({n});
     WriteBytes(CoreState.ArchiveDir + "mod-sch.dat", labels);
     FieldTypes[2] = 0;
     FieldFirstLabel[2] = 3;

@@ -7,6 +7,8 @@
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "platform/io_error.h"
+#include "support/field_layout.h"
+#include "support/program_dir.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -41,12 +43,12 @@ class DistributionViewTest : public ::testing::Test {
         CoreState.ProgramDir = dir.Path();
         CoreState.ArchiveDir = dir.Path();
         TerritoryCount = 8;
-        std::string texts;
-        const char* own[] = {" schede conteggiate", " valore minimo", " valore massimo",
-                             " somma dei valori",   " media",         "Schede"};
-        for (int n = 1; n <= 40; ++n)
-            texts += (n >= 28 && n <= 33 ? std::string(own[n - 28]) : "Testo " + std::to_string(n)) + "\r\n";
-        WriteBytes(dir / "sigle.imp", texts);
+        WriteBytes(dir / "sigle.imp", test::NumberedTexts(40, {{28, " schede conteggiate"},
+                                                               {29, " valore minimo"},
+                                                               {30, " valore massimo"},
+                                                               {31, " somma dei valori"},
+                                                               {32, " media"},
+                                                               {33, "Schede"}}));
         BuildTextFile();
 
         const int types[] = {0, 0, 1, 2, 6, 3, 4, 7, -10};
@@ -59,23 +61,10 @@ class DistributionViewTest : public ::testing::Test {
         FieldStatisticsIndex[kPercent] = 130;
         FieldNumericIndex[kNumber] = 1;
         FieldNumericIndex[kNumber32] = 2;
-        std::string labels(61, '\0');  // labels are counted from record 1
-        for (const std::string& l : {std::string("celibe"), std::string("sposato"), kLongLabel}) {
-            std::string record = l;
-            record.resize(61, '\0');
-            labels += record;
-        }
-        WriteBytes(dir / "mod-sch.dat", labels);
-        std::string names;
-        const char* comuni[] = {"PRIMO",  "SECONDO", "TERZO",   "QUARTO",
-                                "QUINTO", "SESTO",   "SETTIMO", "OTTAVO"};
-        for (const char* name : comuni) {
-            std::string record(1, char(std::string(name).size()));
-            record += name;
-            record.resize(38, '\0');
-            names += record;
-        }
-        WriteBytes(dir / "cmn-zor2.dat", names);
+        // Labels are counted from record 1.
+        WriteBytes(dir / "mod-sch.dat", test::LabelRecords({"", "celibe", "sposato", kLongLabel}));
+        WriteBytes(dir / "cmn-zor2.dat", test::MunicipalityRecords({"PRIMO", "SECONDO", "TERZO", "QUARTO",
+                                                                    "QUINTO", "SESTO", "SETTIMO", "OTTAVO"}));
         WriteBytes(dir / "ini-prov.imp", "   1Alfa\r\n   4Beta\r\n   6Gamma\r\n");
         // Nothing counted on the numeric fields unless a test says so.
         for (int i = 1; i < 1000; ++i) {

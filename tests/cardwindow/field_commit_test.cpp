@@ -10,6 +10,7 @@
 #include "core/core_state.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "support/field_layout.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -35,28 +36,17 @@ class FieldCommit : public ::testing::Test {
         CoreState.ArchiveDir = dir.Path();
         CoreState.ProgramDir = QV_SOURCE_DIR "/data/progdir/";
         TerritoryCount = 8101;
-        CoreState.FieldCount = 11;
-        CoreState.CardWordCount = 50;
-        CoreState.CardTextBytes = 50;
         CoreState.CardWindowMode = 1;
-        const int types[] = {0, -10, 0, 0, 0, 2, 3, 4, 5, 6, 7, 1};
-        const int positions[] = {0, 0, 1, 2, 3, 4, 7, 8, 9, 10, 11, 13};
+        test::LayOutFields(
+            {{-10, 0, 1}, {0, 1}, {0, 2}, {0, 3}, {2, 4}, {3, 7}, {4, 8}, {5, 9}, {6, 10}, {7, 11}, {1, 13}});
         for (int f = 1; f <= 11; ++f) {
-            FieldTypes[f] = int16_t(types[f]);
-            FieldPositions[f] = int16_t(positions[f]);
             FieldFirstLabel[f] = 2;  // two records of another field come first
             FieldLastLabel[f] = 6;
         }
-        FieldTextOffsets[1] = 1;
         FieldAttributes[3] = 4;
         FieldAttributes[4] = 2;
-        std::string labels;
-        for (const char* l : {"Altro", "Campo", "Rosso", "Verde", "Blu", "Rosato", "Blu scuro"}) {
-            std::string record(61, '\0');
-            record.replace(0, strlen(l), l);
-            labels += record;
-        }
-        WriteBytes(dir / "mod-sch.dat", labels);
+        WriteBytes(dir / "mod-sch.dat",
+                   test::LabelRecords({"Altro", "Campo", "Rosso", "Verde", "Blu", "Rosato", "Blu scuro"}));
         CurrentCardValues.fill(kSentinel);
         CurrentCardText.fill('#');
         opened.reset();

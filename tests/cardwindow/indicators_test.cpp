@@ -8,6 +8,7 @@
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "small_archive.h"
+#include "support/field_layout.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -66,15 +67,8 @@ class IndicatorsTest : public ::testing::Test {
     void SetUp() override {
         ResetProgramState();
         CoreState.ArchiveDir = dir.MakeDir("arch");
-        CoreState.CardWordCount = CoreState.CardTextBytes = 50;
-        CoreState.FieldCount = 10;
-        const int types[] = {4, 4, 4, 4, 0, 7, 4, 2, -5, 7};
-        const int positions[] = {1, 2, 3, 4, 5, 6, 8, 9, 0, 12};
-        for (int f = 1; f <= 10; ++f) {
-            FieldTypes[f] = int16_t(types[f - 1]);
-            FieldPositions[f] = int16_t(positions[f - 1]);
-        }
-        FieldTextOffsets[9] = 1;
+        test::LayOutFields(
+            {{4, 1}, {4, 2}, {4, 3}, {4, 4}, {0, 5}, {7, 6}, {4, 8}, {2, 9}, {-5, 0, 1}, {7, 12}});
         CoreState.WriteAccess = 1;
     }
     static SmallCard Card(std::array<int, 5> words, int32_t big) {

@@ -7,6 +7,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "support/field_layout.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -25,14 +26,8 @@ class LinkedCard : public ::testing::Test {
         ResetProgramState();
         linkedDir = dir.MakeDir("linked");
         CoreState.ArchiveDir = dir.Path();
-        CoreState.CardWordCount = 50;
-        CoreState.CardTextBytes = 50;
-        CoreState.FieldCount = 2;
-        FieldTypes[1] = 0;
-        FieldPositions[1] = 1;
+        test::LayOutFields({{0, 1}, {4, 2}});
         FieldLastLabel[1] = 4;
-        FieldTypes[2] = 4;
-        FieldPositions[2] = 2;
         std::string text, words;
         for (int k = 1; k <= 3; ++k) {
             text += std::string(100, char('0' + k));

@@ -16,34 +16,24 @@
 #include "core/field_format.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
+#include "small_archive.h"
+#include "support/field_layout.h"
 #include "support/program_dir.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
+using test::Int32s;
 using test::ReadBytes;
 using test::WriteBytes;
 
-struct Card {
-    std::array<uint8_t, 50> text{};
-    std::array<uint16_t, 50> words{};
-};
-
-std::string Ints(std::initializer_list<int32_t> values) {
-    std::string out;
-    for (int32_t v : values) AppendI32(out, v);
-    return out;
-}
+using Card = test::SmallCard;
 
 std::string Record(const std::string& chars, size_t size) {
     std::string r = chars;
     r.resize(size, '\0');
     return r;
-}
-
-std::string Comune(const std::string& name) {
-    return Record(char(name.size()) + name, 38);
 }
 
 const std::string pad(12, ' ');
@@ -57,24 +47,16 @@ class OrderIndexTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ArchiveDir = dir.MakeDir("arch");
         CoreState.ProgramDir = dir.MakeDir("prog");
-        CoreState.CardWordCount = CoreState.CardTextBytes = 50;
-        CoreState.FieldCount = 9;
         TerritoryCount = 20;
-        const int types[] = {-10, -5, 0, 3, 2, 4, 5, 6, 7};
-        const int positions[] = {0, 0, 1, 2, 3, 6, 7, 8, 9};
-        for (int f = 1; f <= 9; ++f) {
-            FieldTypes[f] = int16_t(types[f - 1]);
-            FieldPositions[f] = int16_t(positions[f - 1]);
-        }
-        FieldTextOffsets[1] = 1;
-        FieldTextOffsets[2] = 11;
+        test::LayOutFields(
+            {{-10, 0, 1}, {-5, 0, 11}, {0, 1}, {3, 2}, {2, 3}, {4, 6}, {5, 7}, {6, 8}, {7, 9}});
         FieldFirstLabel[3] = 1;  // labels 1..3 of the table
         FieldLastLabel[3] = 3;
-        WriteBytes(CoreState.ArchiveDir + "mod-sch.dat",
-                   Record("altro", 61) + Record("maschio", 61) + Record("femmina", 61) +
-                       Record("un'etichetta molto lunga di trentacinque", 61));
+        WriteBytes(
+            CoreState.ArchiveDir + "mod-sch.dat",
+            test::LabelRecords({"altro", "maschio", "femmina", "un'etichetta molto lunga di trentacinque"}));
         WriteBytes(CoreState.ProgramDir + "cmn-zor2.dat",
-                   Comune("Alba") + Comune("Bra") + Comune("Cuneo") + Comune("Borgo San Dalmazzo"));
+                   test::MunicipalityRecords({"Alba", "Bra", "Cuneo", "Borgo San Dalmazzo"}));
     }
 
     static Card Blank() {
@@ -87,13 +69,8 @@ class OrderIndexTest : public ::testing::Test {
         std::copy(name.begin(), name.end(), c.text.begin() + at);
     }
     static void Store(const std::vector<Card>& cards) {
-        std::string text, words;
-        for (const Card& c : cards) {
-            text.append(reinterpret_cast<const char*>(c.text.data()), c.text.size());
-            for (uint16_t w : c.words) AppendU16(words, w);
-        }
-        WriteBytes(CoreState.ArchiveDir + "alf-sch.dat", text);
-        WriteBytes(CoreState.ArchiveDir + "num-sch.dat", words);
+        WriteBytes(CoreState.ArchiveDir + "alf-sch.dat", test::SmallTextFile(cards));
+        WriteBytes(CoreState.ArchiveDir + "num-sch.dat", test::SmallValuesFile(cards));
         CoreState.LastCard = int32_t(cards.size()) - 1;
     }
     static std::string Archive(const std::string& name) { return ReadBytes(CoreState.ArchiveDir + name); }
@@ -218,7 +195,7 @@ TEST_F(OrderIndexTest, AlphabeticalOrderFiles) {
     EXPECT_EQ(BuildAlphabeticalOrder(none), OrderOutcome::Done);
     EXPECT_EQ(Archive("alf-supp.dat"), Record("Rossi" + pad, 31) + Record(pad, 31) +
                                            Record("Bianchi" + pad, 31) + Record("rossi" + pad, 31));
-    EXPECT_EQ(Archive("ALFA.001"), Ints({1, 2, 0, 3}));
+    EXPECT_EQ(Archive("ALFA.001"), Int32s({1, 2, 0, 3}));
     EXPECT_EQ(AlphabeticalOrderFileName(105), "ALFA.105");
 
     for (int field : {0, 10, 4001}) {  // no field, or one the archive does not have
@@ -251,8 +228,8 @@ TEST_F(OrderIndexTest, TerritorialOrderAndListFiles) {
     NoProgress none;
     EXPECT_EQ(BuildTerritorialOrder(none), OrderOutcome::Done);
 
-    EXPECT_EQ(Archive("lor-sch.dat"), Ints({1, 2, 0}));
-    EXPECT_EQ(Archive("lpn-sch.dat"), Ints({3, 8, 1, 3, 9, 2, 12, 7, 0}));
+    EXPECT_EQ(Archive("lor-sch.dat"), Int32s({1, 2, 0}));
+    EXPECT_EQ(Archive("lpn-sch.dat"), Int32s({3, 8, 1, 3, 9, 2, 12, 7, 0}));
     EXPECT_EQ(Archive("lsg-sch.dat"), Record("riga uno", 401) + Record("riga due", 401) + Record("", 401));
     std::vector<int32_t> lif(40, 0);
     lif[3 - 1] = 0, lif[20 + 3 - 1] = 1;    // code 3 at positions 0 and 1

@@ -7,6 +7,8 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "small_archive.h"
+#include "support/field_layout.h"
+#include "support/program_dir.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -24,29 +26,17 @@ class RangeCheckTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ArchiveDir = dir.MakeDir("arch");
         CoreState.ProgramDir = dir.MakeDir("prog");
-        CoreState.CardWordCount = CoreState.CardTextBytes = 50;
-        CoreState.FieldCount = 5;
         TerritoryCount = 20;
-        const int types[] = {0, 1, 3, 4, -10};
-        for (int f = 1; f <= 5; ++f) {
-            FieldTypes[f] = int16_t(types[f - 1]);
-            FieldPositions[f] = int16_t(f <= 4 ? f : 0);
-        }
-        FieldTextOffsets[5] = 1;
+        test::LayOutFields({{0, 1}, {1, 2}, {3, 3}, {4, 4}, {-10, 0, 1}});
         FieldFirstLabel[1] = FieldFirstLabel[2] = 4;
         FieldLastLabel[1] = FieldLastLabel[2] = 6;
         CoreState.CommuneField = 3;
         CoreState.ProvinceField = 4;
 
-        std::string texts;
-        for (int n = 1; n <= 840; ++n) {
-            const char* own = n == 837   ? "  - manca il comune"
-                              : n == 838 ? "  - manca la provincia"
-                              : n == 839 ? "  - il comune non appartiene alla provincia"
-                                         : nullptr;
-            texts += (own ? std::string(own) : "Testo " + std::to_string(n)) + "\r\n";
-        }
-        WriteBytes(CoreState.ProgramDir + "sigle.imp", texts);
+        WriteBytes(CoreState.ProgramDir + "sigle.imp",
+                   test::NumberedTexts(840, {{837, "  - manca il comune"},
+                                             {838, "  - manca la provincia"},
+                                             {839, "  - il comune non appartiene alla provincia"}}));
         BuildTextFile();
     }
     static SmallCard Card(int first, int second, int commune, int province) {

@@ -17,6 +17,7 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"
+#include "support/field_layout.h"
 #include "support/io_faults.h"
 #include "support/program_dir.h"
 #include "support/recording_progress.h"
@@ -25,6 +26,7 @@ namespace qv {
 namespace {
 
 using test::Hex;
+using test::Int32s;
 using test::ProgramRoot;
 using test::ReadBytes;
 using test::TempDir;
@@ -69,18 +71,6 @@ std::string Card(std::vector<uint16_t> words, uint16_t head = 0) {
     return card;
 }
 
-std::string Index(int32_t last) {
-    std::string out;
-    AppendI32(out, last);
-    return out;
-}
-
-std::string Label(const char* text) {
-    std::string record(61, '\0');
-    record.replace(0, strlen(text), text);
-    return record;
-}
-
 constexpr const char* kInstructions =
     "Ricodifica delle modalita': modificare solo il secondo numero di ogni riga\r\n"
     "stesso numero = modalita' mantenuta; altro numero = modalita' unita a quella\r\n"
@@ -109,7 +99,7 @@ class Recoding : public ::testing::Test {
                 Card({2, 0, 0, 0x8300, 2, 0}, 0x8000) + Card({2, 2, 2, 2, 2, 2});
         WriteBytes(archive / "num-sch.dat", cards);
         WriteBytes(archive / "alf-sch.dat", std::string(200, 'n'));
-        WriteBytes(archive / "dli-sch.dat", Index(2));
+        WriteBytes(archive / "dli-sch.dat", Int32s({2}));
         CoreState.LastCard = 2;
         CoreState.CurrentCard = 0;
     }
@@ -172,7 +162,7 @@ TEST_F(Recoding, MergedAndRemovedCategoriesRenumberEveryFieldOfTheList) {
                   "         2         0\r\n"
                   "         0         0\r\n");
         EXPECT_EQ(ReadBytes(archive / "mod-sch.dat"),
-                  Label("rosso") + Label("blu") + Label("maschio") + Label("femmina"));
+                  test::LabelRecords({"rosso", "blu", "maschio", "femmina"}));
         EXPECT_EQ(FieldCategoryCount(6), 2);
         EXPECT_EQ(FieldFirstLabel[7], 2);
         EXPECT_EQ(CurrentCardValues[2], 1);

@@ -17,6 +17,7 @@
 namespace qv {
 namespace {
 
+using test::Int32s;
 using test::ReadBytes;
 using test::TempDir;
 using test::ToHex;
@@ -35,12 +36,6 @@ std::string CardWords(int card, uint16_t reversedHead) {
     for (int w = 1; w <= 48; ++w) AppendU16(out, uint16_t(card * 100 + w));
     AppendU16(out, 0);
     AppendU16(out, reversedHead);
-    return out;
-}
-
-std::string Index(int32_t last) {
-    std::string out;
-    AppendI32(out, last);
     return out;
 }
 
@@ -73,7 +68,7 @@ class SharedArchive : public ::testing::Test {
         }
         WriteBytes(local + "alf-sch.dat", text);
         WriteBytes(local + "num-sch.dat", words);
-        WriteBytes(local + "dli-sch.dat", Index(4));
+        WriteBytes(local + "dli-sch.dat", Int32s({4}));
         WriteBytes(local + "not-sch.dat",
                    NotesRecord("", 8) + NotesRecord("uno", 0) + NotesRecord("tre-b", 0) +
                        NotesRecord("vecchio", 0) + NotesRecord("vecchio", 0) + NotesRecord("quattro", 0) +
@@ -89,7 +84,7 @@ class SharedArchive : public ::testing::Test {
         }
         WriteBytes(shared + "alf-sch.dat", text);
         WriteBytes(shared + "num-sch.dat", words);
-        WriteBytes(shared + "dli-sch.dat", Index(last));
+        WriteBytes(shared + "dli-sch.dat", Int32s({last}));
         WriteBytes(shared + "not-sch.dat",
                    NotesRecord("", 3) + NotesRecord("comune", 2) + NotesRecord("due", 0));
     }
@@ -114,7 +109,7 @@ TEST_F(SharedArchive, CopiesTheCardsAboveTheSharedLastCard) {
     EXPECT_EQ(r.sharedLast, 2);
     EXPECT_EQ(r.localLast, 4);
     EXPECT_EQ(CoreState.OtherArchiveDir, shared);
-    EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Index(4));
+    EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Int32s({4}));
     EXPECT_EQ(ReadBytes(shared + "alf-sch.dat"), before + CardText('a', 3) + CardText('a', 4));
     EXPECT_EQ(SharedCardWords(2), CardWords(52, 0));
     // Card 3's two pieces go to the first free records 3 and 4, card 4's piece to record 5.
@@ -127,11 +122,11 @@ TEST_F(SharedArchive, CopiesTheCardsAboveTheSharedLastCard) {
 }
 
 TEST_F(SharedArchive, EmptySharedArchiveReceivesEveryCard) {
-    WriteBytes(shared + "dli-sch.dat", Index(-1));
+    WriteBytes(shared + "dli-sch.dat", Int32s({-1}));
     const SyncResult r = SyncToServerArchive();
     EXPECT_EQ(r.outcome, SyncOutcome::Copied);
     EXPECT_EQ(r.sharedLast, -1);
-    EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Index(4));
+    EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Int32s({4}));
     EXPECT_EQ(ReadBytes(shared + "alf-sch.dat"), ReadBytes(local + "alf-sch.dat"));
     // A new notes file: header, then card 1's piece, card 3's two, card 4's one.
     EXPECT_EQ(ToHex(ReadBytes(shared + "not-sch.dat")),
@@ -151,7 +146,7 @@ TEST_F(SharedArchive, EqualOrMoreCardsCopyNothing) {
         EXPECT_EQ(r.sharedLast, last);
         EXPECT_EQ(r.localLast, 4);
         // The index is never lowered; cards other stations added stay counted.
-        EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Index(last));
+        EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Int32s({last}));
         EXPECT_EQ(ReadBytes(shared + "alf-sch.dat"), text);
         EXPECT_EQ(ReadBytes(shared + "num-sch.dat"), words);
         EXPECT_EQ(ReadBytes(shared + "not-sch.dat"), notes);
@@ -187,7 +182,7 @@ TEST_F(SharedArchive, BrokenNotesChainsEndWhereTheyBreak) {
     EXPECT_EQ(ReadBytes(shared + "not-sch.dat").substr(3 * 104), NotesRecord("giro", 0));
     // Without a local notes file no head points anywhere.
     RemoveFile(local + "not-sch.dat");
-    WriteBytes(shared + "dli-sch.dat", Index(2));
+    WriteBytes(shared + "dli-sch.dat", Int32s({2}));
     SyncToServerArchive();
     EXPECT_EQ(ToHex(SharedCardWords(3)), ToHex(CardWords(3, 0)));
 }
@@ -196,7 +191,7 @@ TEST_F(SharedArchive, DamagedLocalFilesLeaveTheSharedIndex) {
     MakeShared(2);
     WriteBytes(local + "alf-sch.dat", ReadBytes(local + "alf-sch.dat").substr(0, 4 * 50));
     EXPECT_THROW(SyncToServerArchive(), IoError);
-    EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Index(2));
+    EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Int32s({2}));
 }
 
 TEST_F(SharedArchive, AFailedCallNeverCostsTheSharedCards) {
@@ -215,8 +210,8 @@ TEST_F(SharedArchive, AFailedCallNeverCostsTheSharedCards) {
             EXPECT_EQ(ReadBytes(shared + "num-sch.dat").substr(0, words.size()), words);
             EXPECT_EQ(ReadBytes(shared + "not-sch.dat").substr(0, 3 * 104).substr(104), notes.substr(104));
             const std::string index = ReadBytes(shared + "dli-sch.dat");
-            EXPECT_TRUE(index == Index(2) || index == Index(4));
-            if (index == Index(4)) {
+            EXPECT_TRUE(index == Int32s({2}) || index == Int32s({4}));
+            if (index == Int32s({4})) {
                 EXPECT_EQ(SharedCardText(4), CardText('a', 4));
             }
         });
@@ -235,10 +230,10 @@ TEST_F(SharedArchive, WaitsForTheSharedIndexLock) {
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         EXPECT_FALSE(done);
-        EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Index(2));
+        EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Int32s({2}));
     }
     copy.join();
-    EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Index(4));
+    EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Int32s({4}));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/progress.h"
+#include "support/card_selection.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
@@ -34,22 +35,6 @@ struct SmallCard {
     }
 };
 
-// The cards and the last-card index: `pastTheFiles` cards more than the files hold name cards
-// another station has yet to write.
-inline void StoreSmallCards(const std::string& dir, const std::vector<SmallCard>& cards,
-                            int pastTheFiles = 0) {
-    std::string text, words, index;
-    for (const SmallCard& c : cards) {
-        text.append(reinterpret_cast<const char*>(c.text.data()), c.text.size());
-        for (uint16_t w : c.words) AppendU16(words, w);
-    }
-    WriteBytes(dir + "alf-sch.dat", text);
-    WriteBytes(dir + "num-sch.dat", words);
-    CoreState.LastCard = int32_t(cards.size()) - 1;
-    AppendI32(index, CoreState.LastCard + pastTheFiles);
-    WriteBytes(dir + "dli-sch.dat", index);
-}
-
 inline std::string SmallTextFile(const std::vector<SmallCard>& cards) {
     std::string text;
     for (const SmallCard& c : cards) text.append(reinterpret_cast<const char*>(c.text.data()), c.text.size());
@@ -63,10 +48,14 @@ inline std::string SmallValuesFile(const std::vector<SmallCard>& cards) {
     return words;
 }
 
-inline void SelectCards(std::initializer_list<int> cards) {
-    CardSelectionMask.fill(0);
-    for (int c : cards) CardSelectionMask[size_t(c / 8)] |= uint8_t(0x80 >> (c % 8));
+// The cards and the last-card index: `pastTheFiles` cards more than the files hold name cards
+// another station has yet to write.
+inline void StoreSmallCards(const std::string& dir, const std::vector<SmallCard>& cards,
+                            int pastTheFiles = 0) {
+    WriteBytes(dir + "alf-sch.dat", SmallTextFile(cards));
+    WriteBytes(dir + "num-sch.dat", SmallValuesFile(cards));
+    CoreState.LastCard = int32_t(cards.size()) - 1;
+    WriteBytes(dir + "dli-sch.dat", Int32s({CoreState.LastCard + pastTheFiles}));
 }
 
-// Records the range and every position it was given.
 }  // namespace qv::test

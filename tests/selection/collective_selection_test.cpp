@@ -12,6 +12,8 @@
 #include "core/selection_files.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
+#include "support/card_selection.h"
+#include "support/field_layout.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -42,10 +44,8 @@ const Card kCards[] = {
 constexpr int kCardCount = 5;
 
 std::set<int> Selected() {
-    std::set<int> out;
-    for (int n = 0; n < 64; ++n)
-        if (IsCardSelected(n)) out.insert(n);
-    return out;
+    const std::vector<int32_t> cards = test::SelectedCards(63);
+    return {cards.begin(), cards.end()};
 }
 
 class CollectiveSelectionTest : public ::testing::Test {
@@ -54,16 +54,8 @@ class CollectiveSelectionTest : public ::testing::Test {
         ResetProgramState();
         ClearSearchCriteria();
         CoreState.ArchiveDir = dir.Path();
-        CoreState.CardWordCount = 50;
-        CoreState.CardTextBytes = 50;
-        CoreState.FieldCount = 9;
         TerritoryCount = 8101;
-        const int types[] = {0, 0, 1, 2, 3, 4, 6, 7, 5};
-        const int positions[] = {1, 2, 3, 4, 7, 8, 9, 10, 12};
-        for (int f = 1; f <= 9; ++f) {
-            FieldTypes[f] = int16_t(types[f - 1]);
-            FieldPositions[f] = int16_t(positions[f - 1]);
-        }
+        test::LayOutFields({{0, 1}, {0, 2}, {1, 3}, {2, 4}, {3, 7}, {4, 8}, {6, 9}, {7, 10}, {5, 12}});
         // Labels, category slots and counters as the definition build lays them out.
         SetCoded(1, 0, 1, 1, 2, 1);
         SetCoded(2, 2, 4, 3, 5, 3);

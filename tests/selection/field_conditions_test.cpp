@@ -10,6 +10,7 @@
 #include "core/selection_files.h"
 #include "core/typed_values.h"
 #include "platform/io_error.h"
+#include "support/field_layout.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -241,12 +242,8 @@ TEST_F(FieldConditionTest, GroupTakesPartWithItsFirstField) {
 
 TEST_F(FieldConditionTest, CategoryListLinesFromTheLabels) {
     // Records of 61 bytes; field 5 uses records 2..4. Record 4 fills all 61 bytes.
-    std::string labels(7 * 61, '\0');
-    labels.replace(2 * 61, 7, "maschio");
-    labels.replace(3 * 61, 7, "femmina");
-    labels.replace(4 * 61, 61, std::string(61, 'x'));
-    labels.replace(5 * 61, 3, "si\xE0");
-    WriteBytes(dir / "mod-sch.dat", labels);
+    WriteBytes(dir / "mod-sch.dat",
+               test::LabelRecords({"", "", "maschio", "femmina", std::string(61, 'x'), "si\xE0", ""}));
     WriteCategoryList(5);
     EXPECT_EQ(ReadBytes(dir / "tresca.txt"),
               "   1. maschio\r\n   2. femmina\r\n   3. " + std::string(61, 'x') + "\r\n");

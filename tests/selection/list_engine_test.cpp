@@ -12,16 +12,11 @@
 namespace qv {
 namespace {
 
+using test::Int32s;
 using test::MaskArchive;
 using test::ReadBytes;
 using test::RecordingProgress;
 using test::WriteBytes;
-
-std::string Rows(std::initializer_list<int32_t> cards) {
-    std::string bytes;
-    for (int32_t c : cards) AppendI32(bytes, c);
-    return bytes;
-}
 
 // Cards 0..4; cards 0 to 3 selected.
 //   card  name     category  municipality  number
@@ -56,7 +51,7 @@ class ListEngineTest : public ::testing::Test {
     void Index(int field, std::initializer_list<int32_t> cards) {
         char name[16];
         std::snprintf(name, sizeof name, "ALFA.%03d", field);
-        WriteBytes(a / name, Rows(cards));
+        WriteBytes(a / name, Int32s(cards));
     }
     std::string List() const { return ReadBytes(a / "lista.txt"); }
     std::string RowFile() const { return ReadBytes(a / "dli-list.dat"); }
@@ -81,7 +76,7 @@ TEST_F(ListEngineTest, PlainListsInCardAndIndexOrder) {
     CoreState.ListRow = 12;
     RunSequentialList(progress);
     EXPECT_EQ(List(), "Rossi;1\r\nBianchi;2\r\nVerdi;3\r\nNeri;4\r\n");
-    EXPECT_EQ(RowFile(), Rows({0, 1, 2, 3}));
+    EXPECT_EQ(RowFile(), Int32s({0, 1, 2, 3}));
     EXPECT_EQ(CoreState.ListReady, 1);
     EXPECT_EQ(CoreState.ListRow, 0);
     EXPECT_EQ(CoreState.CurrentCard, 3);
@@ -94,7 +89,7 @@ TEST_F(ListEngineTest, PlainListsInCardAndIndexOrder) {
     progress.positions.clear();
     EXPECT_EQ(RunAlphabeticalList(progress), ListOutcome::Done);
     EXPECT_EQ(List(), "Bianchi;2\r\nNeri;4\r\nRossi;1\r\nVerdi;3\r\n");
-    EXPECT_EQ(RowFile(), Rows({1, 3, 0, 2}));
+    EXPECT_EQ(RowFile(), Int32s({1, 3, 0, 2}));
     EXPECT_EQ(CoreState.CurrentCard, 2);
     EXPECT_EQ(progress.positions, (std::vector<int>{1, 2, 3, 4}));
 }
@@ -210,7 +205,7 @@ TEST_F(ListEngineTest, NothingSelectedOrNoMask) {
     CoreState.ListGroupField1 = 2;
     RunSequentialList(progress);
     EXPECT_EQ(List(), "\f\r\n\f\r\n\f\r\n");  // groups 0, 1, 2
-    EXPECT_EQ(RowFile(), Rows({-1, -1, -1}));
+    EXPECT_EQ(RowFile(), Int32s({-1, -1, -1}));
 }
 
 TEST_F(ListEngineTest, MissingOrderIndexKeepsThePreviousList) {
@@ -259,7 +254,7 @@ TEST_F(ListEngineTest, EveryLineOfACardNamesIt) {
     MaskArchive::Select(5);
     WriteBytes(a / "mas-dat.txt", "#1*\r\n#0*#N*\r\n-#P,13*-\r\n");
     RunSequentialList(progress);
-    EXPECT_EQ(RowFile(), Rows({0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 5, 5, 5, 5, 5}));
+    EXPECT_EQ(RowFile(), Int32s({0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 5, 5, 5, 5, 5}));
 }
 
 TEST_F(ListEngineTest, SingleCardPrint) {

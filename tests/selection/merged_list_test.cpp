@@ -13,6 +13,7 @@
 namespace qv {
 namespace {
 
+using test::Int32s;
 using test::MaskArchive;
 using test::ReadBytes;
 using test::RecordingProgress;
@@ -21,12 +22,6 @@ using test::WriteBytes;
 std::string Counter(int16_t n) {
     std::string bytes;
     AppendI16(bytes, n);
-    return bytes;
-}
-
-std::string Cards(std::initializer_list<int32_t> cards) {
-    std::string bytes;
-    for (int32_t c : cards) AppendI32(bytes, c);
     return bytes;
 }
 
@@ -87,7 +82,7 @@ TEST_F(MergedListTest, TwoArchivesJoinedByKey) {
     // The second archive in the order of its index: Neri before Verdi, but Verdi's group
     // comes first.
     Archive(second, {{"Verdi", 2, true}, {"Neri", 3, true}}, "#1*\r\n");
-    WriteBytes(second + "ALFA.001", Cards({1, 0}));
+    WriteBytes(second + "ALFA.001", Int32s({1, 0}));
     CoreState.ListOrderField = 1;
     CoreState.MergeListAlphabetic = 1;
     progress.positions.clear();

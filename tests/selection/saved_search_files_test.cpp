@@ -89,30 +89,36 @@ TEST_F(SavedSearchFilesTest, TerritorialSelectionRunsAsWords) {
     }
 }
 
-TEST_F(SavedSearchFilesTest, TerritorialSelectionSkipsPairsOutsideTheCodes) {
-    // (5, 3) backwards, (0, 2) from code 0, (8100, 8102) past the last code, (-1, 4) negative,
-    // then (7, 8) and (8101, 8101) valid.
-    WriteBytes(dir / "t.tun", Hex("05 00 03 00 00 00 02 00 A4 1F A6 1F FF FF 04 00 07 00 08 00 A5 1F A5 1F"));
-    Select({1, 2, 3, 4, 5});
-    LoadTerritorialSelection(dir / "t.tun");
-    EXPECT_EQ(SelectedCodes(), (std::vector<int>{7, 8, 8101}));
-
-    WriteBytes(dir / "empty.tun", "");
-    LoadTerritorialSelection(dir / "empty.tun");
-    EXPECT_TRUE(SelectedCodes().empty());
-}
-
-TEST_F(SavedSearchFilesTest, BrokenTerritorialSelectionChangesNothing) {
-    Select({2, 6});
-    WriteBytes(dir / "odd.tun", Hex("01 00 09 00 03"));
-    EXPECT_THROW(LoadTerritorialSelection(dir / "odd.tun"), IoError);
-    EXPECT_EQ(SelectedCodes(), (std::vector<int>{2, 6}));
-    EXPECT_THROW(LoadTerritorialSelection(dir / "missing.tun"), IoError);
-    EXPECT_EQ(SelectedCodes(), (std::vector<int>{2, 6}));
-    // A first code without its last one.
-    WriteBytes(dir / "half.tun", Hex("01 00 02 00 05 00"));
-    EXPECT_THROW(LoadTerritorialSelection(dir / "half.tun"), IoError);
-    EXPECT_EQ(SelectedCodes(), (std::vector<int>{2, 6}));
+TEST_F(SavedSearchFilesTest, TerritorialSelectionIsReadWholeOrNotAtAll) {
+    struct Case {
+        const char* what;
+        const char* bytes;  // nullptr: no file
+        bool fails;         // then the selection stays as it was
+        std::vector<int> selected;
+    } cases[] = {
+        // (5, 3) backwards, (0, 2) from code 0, (8100, 8102) past the last code, (-1, 4) negative,
+        // then (7, 8) and (8101, 8101) valid.
+        {"pairs outside the codes skipped",
+         "05 00 03 00 00 00 02 00 A4 1F A6 1F FF FF 04 00 07 00 08 00 A5 1F A5 1F",
+         false,
+         {7, 8, 8101}},
+        {"empty", "", false, {}},
+        {"odd length", "01 00 09 00 03", true, {2, 6}},
+        {"missing", nullptr, true, {2, 6}},
+        {"a first code without its last one", "01 00 02 00 05 00", true, {2, 6}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = dir / (c.bytes ? "t.tun" : "missing.tun");
+        if (c.bytes) WriteBytes(path, Hex(c.bytes));
+        Select({2, 6});
+        if (c.fails) {
+            EXPECT_THROW(LoadTerritorialSelection(path), IoError);
+        } else {
+            LoadTerritorialSelection(path);
+        }
+        EXPECT_EQ(SelectedCodes(), c.selected);
+    }
 }
 
 TEST_F(SavedSearchFilesTest, DistributionOfTheChosenTable) {

@@ -12,6 +12,8 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "platform/bytes.h"
+#include "support/card_selection.h"
+#include "support/field_layout.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
@@ -71,17 +73,8 @@ class SearchByExampleTest : public ::testing::Test {
     void SetUp() override {
         ResetProgramState();
         CoreState.ArchiveDir = dir.Path();
-        CoreState.CardTextBytes = 50;
-        CoreState.CardWordCount = 50;
-        CoreState.FieldCount = 9;
-        const int types[] = {-12, -8, 0, 1, 1, 2, 4, 7, 0};
-        const int offsets[] = {1, 13, 0, 0, 0, 0, 0, 0, 0};
-        const int positions[] = {0, 0, 1, 2, 3, 4, 7, 8, 10};
-        for (int f = 1; f <= 9; ++f) {
-            FieldTypes[f] = int16_t(types[f - 1]);
-            FieldTextOffsets[f] = int16_t(offsets[f - 1]);
-            FieldPositions[f] = int16_t(positions[f - 1]);
-        }
+        test::LayOutFields(
+            {{-12, 0, 1}, {-8, 0, 13}, {0, 1}, {1, 2}, {1, 3}, {2, 4}, {4, 7}, {7, 8}, {0, 10}});
         WriteCards(kCards);
         WriteIndex("Alfa.001", kNameOrder);
         CoreState.SearchFromFirst = 1;
@@ -132,10 +125,8 @@ class SearchByExampleTest : public ::testing::Test {
         return found;
     }
     static std::set<int32_t> SelectedCards() {
-        std::set<int32_t> out;
-        for (int32_t n = 0; n < 4000; ++n)
-            if (CardSelectionMask[size_t(n / 8)] & (0x80 >> (n % 8))) out.insert(n);
-        return out;
+        const std::vector<int32_t> cards = test::SelectedCards(3999);
+        return {cards.begin(), cards.end()};
     }
 
     TempDir dir;

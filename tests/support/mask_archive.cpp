@@ -7,6 +7,8 @@
 #include "core/card_notes.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "support/card_selection.h"
+#include "support/field_layout.h"
 
 namespace qv::test {
 
@@ -17,43 +19,18 @@ void Text(int offset, int length, const std::string& text) {
     std::memcpy(&CurrentCardText[size_t(offset)], text.data(), std::min<size_t>(text.size(), size_t(length)));
 }
 
-std::string Record(const std::string& text, size_t size, bool lengthByte) {
-    std::string r(size, '\0');
-    if (lengthByte) {
-        r[0] = char(text.size());
-        std::memcpy(r.data() + 1, text.data(), text.size());
-    } else {
-        std::memcpy(r.data(), text.data(), text.size());
-    }
-    return r;
-}
-
 }  // namespace
 
 MaskArchive::MaskArchive() {
     ResetProgramState();
     CoreState.ProgramDir = CoreState.ArchiveDir = dir_.Path();
-    CoreState.CardTextBytes = 50;
-    CoreState.CardWordCount = 50;
-    CoreState.FieldCount = 9;
     CoreState.LastCard = -1;
     TerritoryCount = 3;
-    const int16_t types[] = {0, -10, 0, 2, 3, 4, 5, 6, 7, -5};
-    const int16_t positions[] = {0, 1, 1, 2, 5, 6, 7, 8, 9, 2};
-    for (int f = 1; f <= 9; ++f) {
-        FieldTypes[f] = types[f];
-        FieldPositions[f] = positions[f];
-    }
-    FieldTextOffsets[1] = 1;
-    FieldTextOffsets[9] = 11;
+    LayOutFields({{-10, 1, 1}, {0, 1}, {2, 2}, {3, 5}, {4, 6}, {5, 7}, {6, 8}, {7, 9}, {-5, 2, 11}});
     FieldFirstLabel[2] = 1;
     FieldLastLabel[2] = 3;
-    std::string labels = Record("(nessuna)", 61, false);
-    for (const char* l : {"celibe", "sposato", "vedovo"}) labels += Record(l, 61, false);
-    WriteBytes(dir_ / "mod-sch.dat", labels);
-    std::string names;
-    for (const char* n : {"ROMA", "MILANO", "ABANO TERME"}) names += Record(n, 38, true);
-    WriteBytes(dir_ / "cmn-zor2.dat", names);
+    WriteBytes(dir_ / "mod-sch.dat", LabelRecords({"(nessuna)", "celibe", "sposato", "vedovo"}));
+    WriteBytes(dir_ / "cmn-zor2.dat", MunicipalityRecords({"ROMA", "MILANO", "ABANO TERME"}));
     WriteBytes(dir_ / "alf-sch.dat", "");
     WriteBytes(dir_ / "num-sch.dat", "");
     Blank();
@@ -110,7 +87,7 @@ void MaskArchive::Store(int32_t card) {
 }
 
 void MaskArchive::Select(int32_t card) {
-    CardSelectionMask[size_t(card / 8)] |= uint8_t(0x80 >> (card % 8));
+    MarkSelected(card);
 }
 
 }  // namespace qv::test

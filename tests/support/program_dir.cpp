@@ -21,6 +21,15 @@ void CopyTree(const std::string& from, const std::string& to) {
         std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
 }
 
+std::string NumberedTexts(int count, const std::map<int, std::string>& own) {
+    std::string sigle;
+    for (int n = 1; n <= count; ++n) {
+        const auto line = own.find(n);
+        sigle += (line != own.end() ? line->second : "Testo " + std::to_string(n)) + "\r\n";
+    }
+    return sigle;
+}
+
 void InstallShippedTexts() {
     std::filesystem::copy_file(ShippedProgramDir() + "sigle.imp", CoreState.ProgramDir + "sigle.imp");
     BuildTextFile();
@@ -36,9 +45,7 @@ ProgramRoot::ProgramRoot(bool shipped, int texts) {
         for (const char* f : {"sigle.imp", "sig-dat.imp"})
             std::filesystem::copy_file(ShippedProgramDir() + f, ProgramDir() + f);
     } else {
-        std::string sigle;
-        for (int n = 1; n <= texts; ++n) sigle += "Testo " + std::to_string(n) + "\r\n";
-        WriteBytes(ProgramDir() + "sigle.imp", sigle);
+        WriteBytes(ProgramDir() + "sigle.imp", NumberedTexts(texts));
         WriteBytes(ProgramDir() + "sig-dat.imp", "");
     }
     SetRootDir(dir_.Path());

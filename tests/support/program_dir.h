@@ -1,9 +1,13 @@
 #pragma once
+#include <map>
 #include <string>
 
 #include "support/temp_dir.h"
 
 namespace qv::test {
+
+// A text table "sigle.imp" whose line N is "Testo N" up to `count`, but for the lines `own` gives.
+std::string NumberedTexts(int count, const std::map<int, std::string>& own = {});
 
 // The shipped text table built into CoreState.ProgramDir, for engine code that reports in its texts.
 void InstallShippedTexts();

@@ -6,6 +6,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/bytes.h"
+
 namespace qv::test {
 
 TempDir::TempDir() {
@@ -60,6 +62,12 @@ std::string Hex(std::string_view hex) {
             nibble = -1;
         }
     }
+    return out;
+}
+
+std::string Int32s(std::initializer_list<int32_t> values) {
+    std::string out;
+    for (int32_t v : values) AppendI32(out, v);
     return out;
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -25,6 +27,8 @@ void WriteBytes(const std::string& path, std::string_view bytes);
 std::string ReadBytes(const std::string& path);
 // Bytes from a hex string such as "81 00 00 00 00 00".
 std::string Hex(std::string_view hex);
+// Little-endian 32-bit records, one a value: a last-card index, an order index, a row file.
+std::string Int32s(std::initializer_list<int32_t> values);
 // Hex dump for readable failures.
 std::string ToHex(std::string_view bytes);
 

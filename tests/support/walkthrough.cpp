@@ -13,9 +13,12 @@
 #include "cardwindow/ui/principale.h"
 #include "cardwindow/ui/register_all.h"
 #include "core/core_state.h"
+#include "core/selection_files.h"
 #include "core/ui/thelp.h"
 #include "elaborations/ui/pickers.h"
 #include "platform/ui/dialogs.h"
+#include "support/card_selection.h"
+#include "support/card_window.h"
 #include "support/message_log.h"
 
 namespace qv::test {
@@ -40,13 +43,7 @@ Walkthrough::Walkthrough(bool map) : root_(true) {
     StartProgram();
     RegisterAllDialogs();
     // The user starts without the write password.
-    SetModalHook([](QDialog& d) {
-        if (auto* p = qobject_cast<TPassWord*>(&d)) p->Esci->click();
-        return d.result();
-    });
-    window_ = std::make_unique<TPrincipale>();
-    window_->FormCreate();
-    window_->show();
+    window_ = OpenCardWindow();
     SetModalHook([this](QDialog& d) {
         // Forms declared without their own meta-object go by their object name.
         std::string name = BareName(d.metaObject()->className());
@@ -82,11 +79,11 @@ void Walkthrough::On(const std::string& className, Handler handler) {
 void Walkthrough::SelectCards(const std::function<bool(int)>& keep) {
     CardSelectionMask.fill(0);
     for (int c = 0; c <= CoreState.LastCard; ++c)
-        if (keep(c)) CardSelectionMask[size_t(c / 8)] |= uint8_t(0x80 >> (c % 8));
+        if (keep(c)) MarkSelected(c);
 }
 
 bool Walkthrough::Selected(int card) const {
-    return (CardSelectionMask[size_t(card / 8)] & (0x80 >> (card % 8))) != 0;
+    return IsCardSelected(card);
 }
 
 void ClickListRow(QDialog& form, QListWidget* list, int row) {

@@ -21,6 +21,7 @@
 #include "platform/bytes.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
+#include "support/card_window.h"
 #include "support/program_dir.h"
 
 namespace qv {
@@ -28,6 +29,7 @@ namespace {
 
 using test::ProgramRoot;
 using test::ReadBytes;
+using test::StoredCardWord;
 using test::WriteBytes;
 
 // The sample archive: 150 text bytes and 100 words a card, cards 0 to 419. Fields: 1 name
@@ -42,34 +44,14 @@ const QPoint kField5(300, 160);
 const QPoint kField6(100, 200);
 const QPoint kField9(330, 300);
 
-void ClearCardDialogs() {
-    for (int d = 1; d <= 8; ++d) RegisterCardDialog(CardDialog(d), nullptr);
-}
-
-class CardEntryTest : public ::testing::Test {
+class CardEntryTest : public test::SampleCardWindow {
   protected:
     void SetUp() override {
-        WriteBytes(root / "pxx-dat.imp", "chiave\r\n");
-        StartProgram();
-        SetModalHook([](QDialog& d) {
-            if (auto* p = qobject_cast<TPassWord*>(&d)) p->Esci->click();
-            return d.result();
-        });
-        window = std::make_unique<TPrincipale>();
-        window->FormCreate();
-        window->show();
+        SampleCardWindow::SetUp();
         canvas = window->CardArea;
         textBefore = ReadBytes(ArchiveFile("alf-sch.dat"));
         valuesBefore = ReadBytes(ArchiveFile("num-sch.dat"));
     }
-    void TearDown() override {
-        ClearCardDialogs();
-        window.reset();
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
-    std::string ArchiveFile(const std::string& name) const { return root / ("Pianalto/" + name); }
     void Key(Qt::Key k, int times = 1) {
         for (int i = 0; i < times; ++i) QTest::keyClick(canvas, k);
     }
@@ -80,17 +62,6 @@ class CardEntryTest : public ::testing::Test {
         Click(p);
         QTest::mouseDClick(canvas, Qt::LeftButton, {}, p);
     }
-    void GoToCard(int card) {
-        CoreState.CurrentCard = card;
-        ReadCardText();
-        ReadCardValues();
-        window->VisualizzaClick();
-    }
-    int16_t StoredWord(int card, int word) const {
-        const std::string v = ReadBytes(ArchiveFile("num-sch.dat"));
-        const size_t at = (size_t(card) * kWords + size_t(word) - 1) * 2;
-        return at + 2 <= v.size() ? GetI16(reinterpret_cast<const uint8_t*>(v.data() + at)) : int16_t(-1);
-    }
     std::string StoredText(int card, int offset, int length) const {
         const std::string t = ReadBytes(ArchiveFile("alf-sch.dat"));
         return t.substr(size_t(card) * kTextBytes + size_t(offset) - 1, size_t(length));
@@ -100,8 +71,6 @@ class CardEntryTest : public ::testing::Test {
         return GetI32(reinterpret_cast<const uint8_t*>(d.data()));
     }
 
-    ProgramRoot root;
-    std::unique_ptr<TPrincipale> window;
     QWidget* canvas = nullptr;
     std::string textBefore, valuesBefore;
 };
@@ -157,8 +126,8 @@ TEST_F(CardEntryTest, QuickEntryFieldsStoreOneKeyAndMoveOn) {
     EXPECT_EQ(CoreState.CurrentField, 18);
     Key(Qt::Key_F2);
     EXPECT_EQ(StoredLastCard(), kNewCard);
-    EXPECT_EQ(StoredWord(kNewCard, 1), 2);
-    EXPECT_EQ(StoredWord(kNewCard, 19), 4);
+    EXPECT_EQ(StoredCardWord(kNewCard, 1), 2);
+    EXPECT_EQ(StoredCardWord(kNewCard, 19), 4);
     EXPECT_EQ(StoredText(kNewCard, 1, 6), std::string("Verdi\0", 6));
 }
 

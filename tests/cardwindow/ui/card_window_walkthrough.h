@@ -20,16 +20,15 @@
 
 #include "cardwindow/startup.h"
 #include "cardwindow/ui/card_dialogs.h"
-#include "cardwindow/ui/card_search.h"
 #include "cardwindow/ui/password.h"
 #include "cardwindow/ui/principale.h"
 #include "cardwindow/ui/register_all.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/ui/thelp.h"
-#include "elaborations/ui/batch_jobs.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
+#include "support/card_window.h"
 #include "support/program_dir.h"
 
 namespace qv::test {
@@ -63,13 +62,8 @@ class CardWindowWalkthrough : public ::testing::Test {
         opened.clear();
     }
     void TearDown() override {
-        for (int d = 1; d <= kCardDialogCount; ++d) RegisterCardDialog(CardDialog(d), nullptr);
-        for (int job = 1; job <= 8; ++job) RegisterBatchJob(job, nullptr);
-        RegisterCardSearchStep(nullptr);
         window.reset();
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
+        StopCardWindowProgram();
     }
 
     // What to do with the next form of a class (instead of leaving it).
@@ -140,6 +134,33 @@ class CardWindowWalkthrough : public ::testing::Test {
     }
 
     std::string Archive(const std::string& name) const { return root / ("Pianalto/" + name); }
+
+    // The name (field 1) of `card` as the card file holds it.
+    std::string Name(int card) const {
+        const std::string alf = ReadBytes(Archive("alf-sch.dat"));
+        std::string name = alf.substr(size_t(card) * size_t(CoreState.CardTextBytes), 40);
+        return name.substr(0, name.find('\0'));
+    }
+    // The label of category `category` of `field`.
+    std::string Label(int field, int category) const {
+        const std::string labels = ReadBytes(Archive("mod-sch.dat"));
+        const size_t at = size_t(FieldFirstLabel[size_t(field)] + category - 1) * 61;
+        std::string l = labels.substr(at, 61);
+        return l.substr(0, l.find('\0'));
+    }
+
+    // A point inside the box of `field` on its page.
+    static QPoint FieldPoint(int field) {
+        return QPoint(LayoutX[size_t(field)] + 4, LayoutY[size_t(field)] - 4);
+    }
+
+    // The cursor put on `field` (and its page) and the card drawn again, as a click there does.
+    void MoveCursorTo(int field) {
+        CoreState.CurrentField = int16_t(field);
+        CoreState.CurrentPage = LayoutPage[size_t(field)];
+        CoreState.CommandCode = 1;
+        window->VisualizzaClick();
+    }
 
     // Notes of the card in hand written and saved through the notes button (b10).
     void WriteNotes(const char* text) {

@@ -13,7 +13,9 @@
 #include "core/core_state.h"
 #include "platform/file_io.h"
 #include "platform/ui/dialogs.h"
+#include "support/card_window.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -24,35 +26,22 @@ using test::ReadBytes;
 using test::WriteBytes;
 
 // The sample archive: field 7 declares the education list (five categories), field 8 uses it.
-class CategoryPickersTest : public ::testing::Test {
+class CategoryPickersTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         CoreState.CardWindowMode = 1;
         CoreState.CurrentCard = CoreState.LastCard + 1;
         ReadCardText();
         ReadCardValues();
-    }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
     }
     static void OnField(int field, int value) {
         CoreState.CurrentField = field;
         CurrentCardValues[size_t(FieldPositions[size_t(field)])] = uint16_t(value);
         CoreState.CommandCode = field;
     }
-    template <typename Dialog>
-    static void Answer(std::function<void(Dialog&)> act) {
-        SetModalHook([act](QDialog& d) {
-            if (auto* dialog = dynamic_cast<Dialog*>(&d)) act(*dialog);
-            return d.result();
-        });
-    }
     static int Count(int field) { return FieldLastLabel[size_t(field)] - FieldFirstLabel[size_t(field)] + 1; }
     std::string Archive(const std::string& name) const { return CoreState.ArchiveDir + name; }
-    ProgramRoot root;
 };
 
 TEST_F(CategoryPickersTest, ListShowsTheCategoriesWithTheValueHighlighted) {
@@ -110,7 +99,7 @@ TEST_F(CategoryPickersTest, ListAnswers) {
     };
     for (const Case& c : cases) {
         OnField(7, c.value);
-        Answer<TListaModalita>(c.act);
+        test::AnswerForms<TListaModalita>(c.act);
         EXPECT_EQ(OpenCategoryList(nullptr, 7), c.answer) << c.what;
         EXPECT_EQ(OpenCategoryPicker(nullptr, CategoryPicker::List, 7), c.answer) << c.what;
     }
@@ -201,11 +190,11 @@ TEST_F(CategoryPickersTest, AddAndReplaceNeedWriteAccess) {
 
     // The declarations themselves are checked with the engine; here the answers.
     CoreState.WriteAccess = 1;
-    Answer<TSceltaModalita>([](TSceltaModalita& d) { d.Aggiungere->click(); });
+    test::AnswerForms<TSceltaModalita>([](TSceltaModalita& d) { d.Aggiungere->click(); });
     EXPECT_EQ(OpenCategoryChoice(nullptr, 8), 6);
     EXPECT_EQ(Count(8), 6);
     OnField(8, 0);
-    Answer<TSceltaModalita>([](TSceltaModalita& d) {
+    test::AnswerForms<TSceltaModalita>([](TSceltaModalita& d) {
         d.Stringa->setText("licenza media inferiore");
         d.Modalita->setCurrentRow(2);
         d.Sostituire->click();
@@ -215,14 +204,14 @@ TEST_F(CategoryPickersTest, AddAndReplaceNeedWriteAccess) {
 
     // No highlighted item: the dialog closes, nothing is chosen or changed.
     OnField(8, 0);
-    Answer<TSceltaModalita>([](TSceltaModalita& d) {
+    test::AnswerForms<TSceltaModalita>([](TSceltaModalita& d) {
         d.Stringa->setText("altro");
         d.Sostituire->click();
         EXPECT_EQ(d.result(), int(QDialog::Accepted));
     });
     EXPECT_EQ(OpenCategoryChoice(nullptr, 8), 0);
     // A number as label is refused: the dialog stays open.
-    Answer<TSceltaModalita>([](TSceltaModalita& d) {
+    test::AnswerForms<TSceltaModalita>([](TSceltaModalita& d) {
         d.Stringa->setText("7");
         d.Aggiungere->click();
         EXPECT_EQ(d.result(), 0);
@@ -231,7 +220,7 @@ TEST_F(CategoryPickersTest, AddAndReplaceNeedWriteAccess) {
     EXPECT_EQ(ReadBytes(Archive("sig-sch.dat")), now);
 
     // The help page's number is no answer.
-    Answer<TSceltaModalita>([](TSceltaModalita& d) { d.Help2->click(); });
+    test::AnswerForms<TSceltaModalita>([](TSceltaModalita& d) { d.Help2->click(); });
     EXPECT_EQ(OpenCategoryChoice(nullptr, 8), 0);
 }
 

@@ -21,6 +21,7 @@
 #include "platform/progress.h"
 #include "platform/ui/dialogs.h"
 #include "selection/collective_selection.h"
+#include "support/card_window.h"
 #include "support/program_dir.h"
 
 namespace qv {
@@ -48,12 +49,7 @@ class DistributionViewerTest : public ::testing::Test {
             return 0;
         });
     }
-    void TearDown() override {
-        for (int d = 1; d <= kCardDialogCount; ++d) RegisterCardDialog(CardDialog(d), nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
+    void TearDown() override { test::StopCardWindowProgram(); }
     // A first search with the split by sex; women only when `womenOnly`.
     static void Select(bool womenOnly) {
         ClearSearchCriteria();

@@ -18,7 +18,9 @@
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
+#include "support/card_window.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -27,28 +29,13 @@ using test::Hex;
 using test::ProgramRoot;
 using test::ReadBytes;
 
-class EntryDialogsTest : public ::testing::Test {
+class EntryDialogsTest : public test::StartedProgram {
   protected:
-    void SetUp() override { StartProgram(); }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
     static void LoadCard(int32_t card) {
         CoreState.CurrentCard = card;
         ReadCardText();
         ReadCardValues();
     }
-    template <typename Dialog>
-    static void Answer(std::function<void(Dialog&)> act) {
-        // Dialogs opened from the one under test (help pages, viewers) are left unshown.
-        SetModalHook([act](QDialog& d) {
-            if (auto* dialog = dynamic_cast<Dialog*>(&d)) act(*dialog);
-            return d.result();
-        });
-    }
-    ProgramRoot root;
 };
 
 TEST_F(EntryDialogsTest, ClearDialogAnswers) {
@@ -75,7 +62,7 @@ TEST_F(EntryDialogsTest, ClearDialogAnswers) {
     };
     for (const Case& c : cases) {
         CoreState.CommandCode = 77;
-        Answer<TCancella>(c.act);
+        test::AnswerForms<TCancella>(c.act);
         EXPECT_EQ(OpenClearDialog(nullptr), c.answer) << c.what;
         EXPECT_EQ(CoreState.CommandCode, c.answer) << c.what;
     }
@@ -104,14 +91,14 @@ TEST_F(EntryDialogsTest, CopyAndGoToCardDialogs) {
     // Card 0 has no card before it: nothing changes, the answer is still 1.
     LoadCard(0);
     const auto card0 = CurrentCardValues;
-    Answer<TCopia>([](TCopia& d) { d.Precedente->click(); });
+    test::AnswerForms<TCopia>([](TCopia& d) { d.Precedente->click(); });
     EXPECT_EQ(OpenCopyDialog(nullptr), 1);
     EXPECT_EQ(CurrentCardValues, card0);
 
     // "12a" and Enter copy card 12 (held as 11) into card 30, which keeps its number.
     LoadCard(30);
     const auto card30 = CurrentCardValues;
-    Answer<TCopia>([](TCopia& d) {
+    test::AnswerForms<TCopia>([](TCopia& d) {
         QTest::keyClicks(d.numero, "12a");
         QTest::keyClick(d.numero, Qt::Key_Return);
     });
@@ -119,10 +106,10 @@ TEST_F(EntryDialogsTest, CopyAndGoToCardDialogs) {
     EXPECT_EQ(CoreState.CurrentCard, 30);
     EXPECT_TRUE(std::equal(&card11[1], &card11[1] + words - 2, &CurrentCardValues[1]));
 
-    Answer<TCopia>([](TCopia& d) { d.Recupera->click(); });
+    test::AnswerForms<TCopia>([](TCopia& d) { d.Recupera->click(); });
     EXPECT_EQ(OpenCopyDialog(nullptr), 2);
     EXPECT_EQ(CurrentCardValues, card30);
-    Answer<TCopia>([](TCopia& d) {
+    test::AnswerForms<TCopia>([](TCopia& d) {
         d.Help2->click();
         d.close();
     });
@@ -153,7 +140,7 @@ TEST_F(EntryDialogsTest, CopyAndGoToCardDialogs) {
     };
     for (const Case& c : cases) {
         CoreState.CurrentCard = 5;
-        Answer<TNumeroScheda>(c.act);
+        test::AnswerForms<TNumeroScheda>(c.act);
         OpenGoToCardDialog(nullptr);
         EXPECT_EQ(CoreState.CurrentCard, c.card) << c.what;
     }
@@ -226,7 +213,7 @@ TEST_F(EntryOptionsDialogTest, MarkingButtonsStoreTheModeOnly) {
         RemoveFile(Archive("ok-lista.dat"));
         RemoveFile(root / "ok-mouse.dat");
         CoreState.CardWindowMode = 2;
-        Answer<TConfigura2>([&](TConfigura2& d) { (d.*c.button)->click(); });
+        test::AnswerForms<TConfigura2>([&](TConfigura2& d) { (d.*c.button)->click(); });
         OpenEntryOptions(nullptr);
         EXPECT_EQ(CoreState.CardWindowMode, c.mode);
         EXPECT_FALSE(FileExists(Archive("ok-lista.dat"))) << c.mode;

@@ -12,35 +12,25 @@
 #include "platform/ui/dialogs.h"
 #include "support/message_log.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
 
+using test::Int32s;
 using test::ProgramRoot;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-std::string Index(int32_t last) {
-    std::string out;
-    AppendI32(out, last);
-    return out;
-}
-
-// The sample archive with write access and a shared archive in another directory.
-class ExitDialog : public ::testing::Test {
+// The sample archive with write access; each case names a shared archive of its own.
+class ExitDialog : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         ASSERT_GE(CoreState.LastCard, 1);
         CoreState.WriteAccess = 1;
-        WriteBytes(CoreState.ArchiveDir + "inf-serv.imp", shared.Path() + "\r\n");
         test::RecordMessages(messages);
-    }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
     }
     // Presses a button of the dialog; answers whether the dialog let the user leave.
     bool Press(bool leave) {
@@ -49,50 +39,54 @@ class ExitDialog : public ::testing::Test {
         EXPECT_EQ(CoreState.CommandCode, d.result() == QDialog::Accepted ? 1 : 0);
         return d.result() == QDialog::Accepted;
     }
-    std::string SharedIndex() { return ReadBytes(shared / "dli-sch.dat"); }
 
-    ProgramRoot root;
-    TempDir shared;
     std::vector<std::string> messages;
 };
 
-TEST_F(ExitDialog, LeavingCopiesTheNewCards) {
+TEST_F(ExitDialog, LeavingCopiesOnlyTheNewCardsToTheSharedArchive) {
     const int32_t last = CoreState.LastCard;
-    WriteBytes(shared / "dli-sch.dat", Index(last - 1));
-    EXPECT_TRUE(Press(true));
-    EXPECT_EQ(SharedIndex(), Index(last));
-    const size_t card = size_t(CoreState.CardTextBytes);
-    const std::string local = ReadBytes(CoreState.ArchiveDir + "alf-sch.dat");
-    EXPECT_EQ(ReadBytes(shared / "alf-sch.dat").substr(last * card), local.substr(last * card, card));
-    EXPECT_TRUE(messages.empty());
-}
-
-TEST_F(ExitDialog, StayingOrNoWriteAccessCopyNothing) {
-    WriteBytes(shared / "dli-sch.dat", Index(-1));
-    EXPECT_FALSE(Press(false));
-    CoreState.WriteAccess = 0;
-    EXPECT_TRUE(Press(true));
-    EXPECT_EQ(SharedIndex(), Index(-1));
-    EXPECT_FALSE(FileExists(shared / "alf-sch.dat"));
-}
-
-TEST_F(ExitDialog, SharedArchiveWithMoreCardsIsToldAndKept) {
-    const int32_t more = CoreState.LastCard + 5;
-    WriteBytes(shared / "dli-sch.dat", Index(more));
-    EXPECT_TRUE(Press(true));
-    EXPECT_EQ(SharedIndex(), Index(more));
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].rfind("Testo 1897 ", 0), 0u) << messages[0];
-    EXPECT_NE(messages[0].find(std::to_string(more + 1)), std::string::npos) << messages[0];
-}
-
-TEST_F(ExitDialog, FailedCopyIsShownAndTheDialogStays) {
-    WriteBytes(shared / "dli-sch.dat", Index(CoreState.LastCard - 1));
-    shared.MakeDir("alf-sch.dat");  // cannot be written
-    EXPECT_FALSE(Press(true));
-    EXPECT_EQ(SharedIndex(), Index(CoreState.LastCard - 1));
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].find("Errore di input/output"), std::string::npos) << messages[0];
+    struct Case {
+        const char* what;
+        int32_t sharedLast;
+        bool leave, writeAccess, sharedTextBlocked;
+        bool left;  // the dialog let the user go
+        int32_t sharedLastAfter;
+        std::string messageStart, messageHas;  // the one message shown, if any
+    } cases[] = {
+        {"new cards", last - 1, true, true, false, true, last, "", ""},
+        {"staying", -1, false, true, false, false, -1, "", ""},
+        {"no write access", -1, true, false, false, true, -1, "", ""},
+        // The shared archive is told about and kept.
+        {"shared has more", last + 5, true, true, false, true, last + 5, "Testo 1897 ",
+         std::to_string(last + 6)},
+        // A failed copy is shown and the dialog stays.
+        {"copy fails", last - 1, true, true, true, false, last - 1, "", "Errore di input/output"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir shared;
+        WriteBytes(CoreState.ArchiveDir + "inf-serv.imp", shared.Path() + "\r\n");
+        WriteBytes(shared / "dli-sch.dat", Int32s({c.sharedLast}));
+        if (c.sharedTextBlocked) shared.MakeDir("alf-sch.dat");
+        CoreState.WriteAccess = c.writeAccess;
+        messages.clear();
+        EXPECT_EQ(Press(c.leave), c.left);
+        EXPECT_EQ(ReadBytes(shared / "dli-sch.dat"), Int32s({c.sharedLastAfter}));
+        if (c.messageStart.empty() && c.messageHas.empty()) {
+            EXPECT_TRUE(messages.empty());
+        } else {
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_EQ(messages[0].rfind(c.messageStart, 0), 0u) << messages[0];
+            EXPECT_NE(messages[0].find(c.messageHas), std::string::npos) << messages[0];
+        }
+        if (c.sharedLast == -1) {
+            EXPECT_FALSE(FileExists(shared / "alf-sch.dat"));
+        } else if (c.sharedLastAfter == last && c.sharedLast < last) {
+            const size_t card = size_t(CoreState.CardTextBytes);
+            const std::string local = ReadBytes(CoreState.ArchiveDir + "alf-sch.dat");
+            EXPECT_EQ(ReadBytes(shared / "alf-sch.dat").substr(last * card), local.substr(last * card, card));
+        }
+    }
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -32,24 +33,19 @@ using test::WriteBytes;
 
 // The sample archive opened by the program's start-up, with the shipped texts. Every viewer
 // and help page the forms open is recorded with the selector it was given.
-class ImportExportForms : public ::testing::Test {
+class ImportExportForms : public test::StartedProgram {
   protected:
+    ImportExportForms() : StartedProgram(true) {}
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         SetModalHook([this](QDialog& d) {
             if (qobject_cast<THelp*>(&d)) viewers.push_back(CoreState.CommandCode);
             if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
             return 0;
         });
     }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
     std::string Archive(const std::string& name) const { return CoreState.ArchiveDir + name; }
 
-    ProgramRoot root{true};
     std::vector<int> viewers;
     std::vector<int> helpPages;
 };

@@ -36,6 +36,8 @@
 #include "platform/ui/dialogs.h"
 #include "selection/ui/esegue_lista.h"
 #include "selection/ui/seleziona_maschera.h"
+#include "support/card_selection.h"
+#include "support/card_window.h"
 #include "support/program_dir.h"
 
 namespace qv {
@@ -43,52 +45,22 @@ namespace {
 
 using test::ProgramRoot;
 using test::ReadBytes;
+using test::StoredCardWord;
 using test::WriteBytes;
 
 // The sample archive: cards 0 to 419, 100 words a card; field 1 a text at byte 1, field 3 a
 // category (word 1), field 9 a 16-bit number (word 9), 18 fields on two pages.
-constexpr int kWords = 100;
 constexpr int kNewCard = 420;
 
-class MainMenuTest : public ::testing::Test {
+class MainMenuTest : public test::SampleCardWindow {
   protected:
     void SetUp() override {
-        WriteBytes(root / "pxx-dat.imp", "chiave\r\n");
-        StartProgram();
-        SetModalHook([](QDialog& d) {
-            if (auto* p = qobject_cast<TPassWord*>(&d)) p->Esci->click();
-            return d.result();
-        });
-        window = std::make_unique<TPrincipale>();
-        window->FormCreate();
-        window->show();
+        SampleCardWindow::SetUp();
         SetModalHook([this](QDialog& d) {
             shown.push_back(d.metaObject()->className());
             codes.push_back(CoreState.CommandCode);
             return 0;
         });
-    }
-    void TearDown() override {
-        for (int d = 1; d <= kCardDialogCount; ++d) RegisterCardDialog(CardDialog(d), nullptr);
-        for (int job = 1; job <= 8; ++job) RegisterBatchJob(job, nullptr);
-        RegisterCardSearchStep(nullptr);
-        window.reset();
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
-    std::string ArchiveFile(const std::string& name) const { return root / ("Pianalto/" + name); }
-    int16_t StoredWord(int card, int word) const {
-        const std::string v = ReadBytes(ArchiveFile("num-sch.dat"));
-        const size_t at = (size_t(card) * kWords + size_t(word) - 1) * 2;
-        return at + 2 <= v.size() ? GetI16(reinterpret_cast<const uint8_t*>(v.data() + at)) : int16_t(-1);
-    }
-    void GoToCard(int card, int mode = 1) {
-        CoreState.CardWindowMode = mode;
-        CoreState.CurrentCard = card;
-        ReadCardText();
-        ReadCardValues();
-        window->VisualizzaClick();
     }
     // A search form on the saved buffers, different from every stored card.
     void SaveSearchForm() {
@@ -99,8 +71,6 @@ class MainMenuTest : public ::testing::Test {
     }
     QString Title(int mode) const { return QString("Testo 59 Testo 60 Testo %1Testo 61").arg(33 + mode); }
 
-    ProgramRoot root;
-    std::unique_ptr<TPrincipale> window;
     std::vector<std::string> shown;
     std::vector<int> codes;
 };
@@ -116,7 +86,7 @@ TEST_F(MainMenuTest, ModeCommandsStoreTheCardAndRepaintInTheirMode) {
     };
     CoreState.WriteAccess = 1;
     for (const Case& c : cases) {
-        GoToCard(CoreState.LastCard + 1);
+        GoToCard(CoreState.LastCard + 1, 1);
         CurrentCardValues[9] = uint16_t(100 + c.mode);
         const int32_t added = CoreState.LastCard + 1;
         (window.get()->*c.item)->trigger();
@@ -124,7 +94,7 @@ TEST_F(MainMenuTest, ModeCommandsStoreTheCardAndRepaintInTheirMode) {
         EXPECT_EQ(window->windowTitle(), Title(c.mode));
         // The new card was stored before the mode changed.
         EXPECT_EQ(CoreState.LastCard, added) << c.mode;
-        EXPECT_EQ(StoredWord(added, 9), 100 + c.mode);
+        EXPECT_EQ(StoredCardWord(added, 9), 100 + c.mode);
     }
     // Attribution and search start from an empty card (no search form was saved).
     EXPECT_FALSE(CardHasData());
@@ -138,7 +108,7 @@ TEST_F(MainMenuTest, ShortcutsForEntryAndSearch) {
     // dropping what was not stored.
     SaveSearchForm();
     CoreState.WriteAccess = 1;
-    GoToCard(5);
+    GoToCard(5, 1);
     const uint16_t stored = CurrentCardValues[9];
     const std::string before = ReadBytes(ArchiveFile("num-sch.dat"));
     QApplication::setActiveWindow(window.get());
@@ -172,7 +142,7 @@ TEST_F(MainMenuTest, DialogCommandsEndInSearchModeWithTheSearchForm) {
         for (const Case& c : cases) {
             CoreState.SearchFormSaved = 0;
             if (formSaved) SaveSearchForm();
-            GoToCard(7);
+            GoToCard(7, 1);
             shown.clear();
             int opened = 0;
             if (c.form == nullptr)
@@ -203,7 +173,7 @@ TEST_F(MainMenuTest, DialogCommandsEndInSearchModeWithTheSearchForm) {
 TEST_F(MainMenuTest, EntryOptionsKeepTheCardAndMayChooseAMarkingMode) {
     SaveSearchForm();
     for (const int chosen : {0, 5, 15}) {
-        GoToCard(7);
+        GoToCard(7, 1);
         const auto card = CurrentCardValues;
         RegisterCardDialog(CardDialog::EntryOptions, [&](QWidget*) {
             EXPECT_EQ(CoreState.CardWindowMode, 2);
@@ -300,21 +270,21 @@ TEST_F(MainMenuTest, ButtonsOpeningTheViewers) {
 
 TEST_F(MainMenuTest, CardMovesOfTheEntryMode) {
     CoreState.WriteAccess = 1;
-    GoToCard(0);
+    GoToCard(0, 1);
     window->b3->click();
     EXPECT_EQ(CoreState.CurrentCard, 0);
-    GoToCard(5);
+    GoToCard(5, 1);
     window->b3->click();
     EXPECT_EQ(window->b4->text(), "5");
 
     // An empty new card goes nowhere; one with data is stored and the next, empty one shown.
-    GoToCard(kNewCard);
+    GoToCard(kNewCard, 1);
     window->b5->click();
     EXPECT_EQ(CoreState.CurrentCard, kNewCard);
     CurrentCardValues[9] = 55;
     window->b5->click();
     EXPECT_EQ(CoreState.LastCard, kNewCard);
-    EXPECT_EQ(StoredWord(kNewCard, 9), 55);
+    EXPECT_EQ(StoredCardWord(kNewCard, 9), 55);
     EXPECT_EQ(CoreState.CurrentCard, kNewCard + 1);
     EXPECT_FALSE(CardHasData());
 
@@ -324,7 +294,7 @@ TEST_F(MainMenuTest, CardMovesOfTheEntryMode) {
         GoToCard(2, mode);
         window->b4->click();
         EXPECT_EQ(CoreState.CurrentCard, 11);
-        EXPECT_EQ(CurrentCardValues[9], uint16_t(StoredWord(11, 9)));
+        EXPECT_EQ(CurrentCardValues[9], uint16_t(StoredCardWord(11, 9)));
     }
 }
 
@@ -469,7 +439,7 @@ TEST_F(MainMenuTest, SearchOneCardAtATime) {
     EXPECT_EQ(CoreState.SearchEnded, 1);
     EXPECT_EQ(CurrentCardValues[9], 3);
     // Entering the search mode again shows the form of that search.
-    GoToCard(2);
+    GoToCard(2, 1);
     window->Ricercadischede1->trigger();
     EXPECT_EQ(CurrentCardValues[9], 3);
 }
@@ -491,10 +461,7 @@ TEST_F(MainMenuTest, SearchAsListSelectsTheFoundCardsAndListsThem) {
         shown.clear();
         window->b3->click();
         EXPECT_EQ(search->steps, int(c.found.size()) + 1);
-        std::vector<int> selected;
-        for (int card = 0; card < 8 * 8; ++card)
-            if (CardSelectionMask[size_t(card / 8)] & (128 >> (card % 8))) selected.push_back(card);
-        EXPECT_EQ(selected, c.found);
+        EXPECT_EQ(test::SelectedCards(8 * 8 - 1), c.found);
         EXPECT_EQ(CoreState.ListReady, c.listed ? 1 : 0);
         EXPECT_EQ(window->Lista1->isEnabled(), c.listed);
         EXPECT_EQ(shown,
@@ -523,7 +490,7 @@ TEST_F(MainMenuTest, ClickableListShowsTheChosenCardForEditing) {
     window->b4->click();
     EXPECT_EQ(CoreState.CurrentCard, 9);
     EXPECT_EQ(CoreState.CardWindowMode, 1);
-    EXPECT_EQ(CurrentCardValues[9], uint16_t(StoredWord(9, 9)));
+    EXPECT_EQ(CurrentCardValues[9], uint16_t(StoredCardWord(9, 9)));
 
     // A dialog nobody registered is the program's fault: a debug build stops with its code.
     RegisterCardDialog(CardDialog::ClickableList, nullptr);

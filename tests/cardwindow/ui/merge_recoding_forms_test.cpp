@@ -21,6 +21,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -37,10 +38,11 @@ constexpr int kStudies = 7;
 constexpr int kSpouseStudies = 8;
 constexpr int kHousehold = 9;
 
-class MergeRecodingForms : public ::testing::Test {
+class MergeRecodingForms : public test::StartedProgram {
   protected:
+    MergeRecodingForms() : StartedProgram(true) {}
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         CoreState.WriteAccess = 1;
         SetModalHook([this](QDialog& d) {
             if (qobject_cast<THelp*>(&d)) viewers.push_back(CoreState.CommandCode);
@@ -51,11 +53,6 @@ class MergeRecodingForms : public ::testing::Test {
             messages.push_back(r.text);
             return 0;
         });
-    }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
     }
     std::string Archive(const std::string& name) const { return CoreState.ArchiveDir + name; }
 
@@ -70,7 +67,6 @@ class MergeRecodingForms : public ::testing::Test {
         return values;
     }
 
-    ProgramRoot root{true};
     std::vector<int> viewers;
     std::vector<int> helpPages;
     std::vector<std::string> messages;

@@ -13,6 +13,7 @@
 #include "core/text_tables.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "platform/ui/dialogs.h"
+#include "support/card_window.h"
 #include "support/program_dir.h"
 
 namespace qv {
@@ -31,12 +32,7 @@ TEST(MergedMailRegistryTest, StartUpRegistersBothDialogs) {
     EXPECT_TRUE(OpenCardDialog(CardDialog::Email, nullptr));
     EXPECT_EQ(shown, (std::vector<std::string>{"qv::TListaMerge", "qv::TEmail"}));
 
-    for (int d = 1; d <= kCardDialogCount; ++d) RegisterCardDialog(CardDialog(d), nullptr);
-    for (int job = 1; job <= 8; ++job) RegisterBatchJob(job, nullptr);
-    RegisterCardSearchStep(nullptr);
-    ResetUiHooks();
-    StopProgram();
-    ResetProgramState();
+    test::StopCardWindowProgram();
 }
 
 }  // namespace

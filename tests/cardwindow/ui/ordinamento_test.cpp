@@ -15,6 +15,7 @@
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -23,21 +24,14 @@ using test::ProgramRoot;
 using test::ReadBytes;
 using test::WriteBytes;
 
-class OrderDialogTest : public ::testing::Test {
+class OrderDialogTest : public test::StartedProgram {
   protected:
-    void SetUp() override { StartProgram(); }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
     std::vector<int32_t> OrderFile(const std::string& name) const {
         const std::string bytes = ReadBytes(CoreState.ArchiveDir + name);
         std::vector<int32_t> out;
         for (size_t i = 0; i + 4 <= bytes.size(); i += 4) out.push_back(GetI32(Bytes(bytes) + i));
         return out;
     }
-    ProgramRoot root;
 };
 
 TEST_F(OrderDialogTest, ChoicesOfTheSegmentLength) {

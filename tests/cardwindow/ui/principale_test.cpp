@@ -18,7 +18,9 @@
 #include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
+#include "support/card_window.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -26,22 +28,16 @@ namespace {
 using test::ProgramRoot;
 using test::WriteBytes;
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         // The password dialog is answered by "continue without password".
         SetModalHook([](QDialog& d) {
             if (auto* p = qobject_cast<TPassWord*>(&d)) p->Esci->click();
             return d.result();
         });
     }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
-    ProgramRoot root;
 };
 
 TEST_F(MainWindowTest, MenuCaptionsComeFromTheTextTable) {
@@ -81,9 +77,7 @@ TEST_F(MainWindowTest, ArchiveListAndClickableListAvailability) {
 }
 
 TEST_F(MainWindowTest, EscAndStayKeepsEverything) {
-    TPrincipale w;
-    w.FormCreate();
-    w.show();
+    const auto w = test::OpenCardWindow();
     bool asked = false;
     SetModalHook([&](QDialog& d) {
         auto* e = qobject_cast<TEsciMorvidex*>(&d);
@@ -98,41 +92,37 @@ TEST_F(MainWindowTest, EscAndStayKeepsEverything) {
         return d.result();
     });
     CoreState.CurrentCard = 7;
-    QApplication::setActiveWindow(&w);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    QTest::keyClick(&w, Qt::Key_Escape);
+    QApplication::setActiveWindow(w.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QTest::keyClick(w.get(), Qt::Key_Escape);
     EXPECT_TRUE(asked);
     EXPECT_EQ(CoreState.CommandCode, 0);
-    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(CoreState.CurrentCard, 7);
     EXPECT_EQ(CoreState.CardWindowMode, 1);
 }
 
 TEST_F(MainWindowTest, ConfirmingTheExitClosesTheWindow) {
-    TPrincipale w;
-    w.FormCreate();
-    w.show();
+    const auto w = test::OpenCardWindow();
     SetModalHook([](QDialog& d) {
         qobject_cast<TEsciMorvidex*>(&d)->No->click();
         return d.result();
     });
-    w.Esci2Click();
+    w->Esci2Click();
     EXPECT_EQ(CoreState.CommandCode, 1);
-    EXPECT_TRUE(w.Closed());
+    EXPECT_TRUE(w->Closed());
 }
 
 TEST_F(MainWindowTest, CloseBoxAsksNothing) {
-    TPrincipale w;
-    w.FormCreate();
-    w.show();
+    const auto w = test::OpenCardWindow();
     bool asked = false;
     SetModalHook([&](QDialog& d) {
         asked = true;
         return 0;
     });
-    w.close();
+    w->close();
     EXPECT_FALSE(asked);
-    EXPECT_TRUE(w.Closed());
+    EXPECT_TRUE(w->Closed());
 }
 
 class PasswordTest : public ::testing::Test {

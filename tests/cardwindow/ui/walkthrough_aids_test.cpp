@@ -22,15 +22,7 @@ constexpr int kName = 1, kPhone = 2, kSex = 3;
 class WalkthroughAids : public CardWindowWalkthrough {
   protected:
     std::string NameInHand() const { return reinterpret_cast<const char*>(&CurrentCardText[1]); }
-    std::string StoredName(int card) const {
-        std::string n =
-            ReadBytes(Archive("alf-sch.dat")).substr(size_t(card) * size_t(CoreState.CardTextBytes), 40);
-        return n.substr(0, n.find('\0'));
-    }
-    void ClickAt(int field) {
-        QTest::mouseClick(window->CardArea, Qt::LeftButton, {},
-                          QPoint(LayoutX[size_t(field)] + 4, LayoutY[size_t(field)] - 4));
-    }
+    void ClickAt(int field) { QTest::mouseClick(window->CardArea, Qt::LeftButton, {}, FieldPoint(field)); }
 };
 
 TEST_F(WalkthroughAids, GoToNotesCopyClearPrintAndClipboard) {
@@ -42,7 +34,7 @@ TEST_F(WalkthroughAids, GoToNotesCopyClearPrintAndClipboard) {
     window->b4->click();
     ASSERT_EQ(CoreState.CurrentCard, 5);
     EXPECT_EQ(window->b4->text().toStdString(), "6");
-    EXPECT_EQ(NameInHand(), StoredName(5));
+    EXPECT_EQ(NameInHand(), Name(5));
 
     // Notes written and saved (b10), found again when the notes are opened once more.
     WriteNotes("Richiamare in primavera");
@@ -59,10 +51,10 @@ TEST_F(WalkthroughAids, GoToNotesCopyClearPrintAndClipboard) {
     Next("TCopia", [](QDialog& d) { Click(d, "Precedente"); });
     window->b9->click();
     EXPECT_EQ(CoreState.CurrentCard, 5);
-    EXPECT_EQ(NameInHand(), StoredName(4));
+    EXPECT_EQ(NameInHand(), Name(4));
     Next("TCopia", [](QDialog& d) { Click(d, "Recupera"); });
     window->b9->click();
-    EXPECT_EQ(NameInHand(), StoredName(5));
+    EXPECT_EQ(NameInHand(), Name(5));
 
     // The field under the cursor cleared (b8, F8 button).
     ClickAt(kPhone);
@@ -70,7 +62,7 @@ TEST_F(WalkthroughAids, GoToNotesCopyClearPrintAndClipboard) {
     Next("TCancella", [](QDialog& d) { Click(d, "F8"); });
     window->b8->click();
     EXPECT_EQ(CurrentCardText[size_t(FieldTextOffsets[kPhone])], 0);
-    EXPECT_EQ(NameInHand(), StoredName(5));
+    EXPECT_EQ(NameInHand(), Name(5));
     Next("TCopia", [](QDialog& d) { Click(d, "Recupera"); });
     window->b9->click();
 
@@ -81,12 +73,12 @@ TEST_F(WalkthroughAids, GoToNotesCopyClearPrintAndClipboard) {
     });
     Next("TEsegueLista", [](QDialog& d) { Click(d, "Esci"); });
     window->b6->click();
-    EXPECT_NE(ReadBytes(root / "tabella.txt").find("Cognome e nome " + StoredName(5)), std::string::npos);
+    EXPECT_NE(ReadBytes(root / "tabella.txt").find("Cognome e nome " + Name(5)), std::string::npos);
 
     // F4: the name to the clipboard.
     ClickAt(kName);
     QTest::keyClick(window->CardArea, Qt::Key_F4);
-    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), StoredName(5));
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), Name(5));
     EXPECT_EQ(captionFaults, std::vector<std::string>{});
 }
 

@@ -24,8 +24,7 @@ constexpr int kName = 1, kSex = 3, kBirth = 4, kComune = 5, kCivil = 6, kStudy =
 class WalkthroughEntry : public CardWindowWalkthrough {
   protected:
     void ClickField(int field) {
-        QTest::mouseClick(window->CardArea, Qt::LeftButton, {},
-                          QPoint(LayoutX[size_t(field)] + 4, LayoutY[size_t(field)] - 4));
+        QTest::mouseClick(window->CardArea, Qt::LeftButton, {}, FieldPoint(field));
         ASSERT_EQ(CoreState.CurrentField, field);
     }
     void Key(Qt::Key key) { QTest::keyClick(window->CardArea, key); }
@@ -41,18 +40,13 @@ class WalkthroughEntry : public CardWindowWalkthrough {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     }
-    // Word `word` (1-based) of `card` as the card file holds it.
-    int16_t StoredWord(int32_t card, int word) const {
-        const std::string v = ReadBytes(Archive("num-sch.dat"));
-        const size_t at = (size_t(card) * size_t(CoreState.CardWordCount) + size_t(word) - 1) * 2;
-        return at + 2 <= v.size() ? int16_t(GetU16(reinterpret_cast<const uint8_t*>(v.data() + at))) : -1;
-    }
     int16_t Stored(int32_t card, int field, int offset = 0) const {
-        return StoredWord(card, FieldPositions[size_t(field)] + offset);
+        return StoredCardWord(card, FieldPositions[size_t(field)] + offset);
     }
     int32_t StoredNotesHead(int32_t card) const {
         const int words = CoreState.CardWordCount;
-        return DecodeCardNumber(uint16_t(StoredWord(card, words - 1)), uint16_t(StoredWord(card, words)));
+        return DecodeCardNumber(uint16_t(StoredCardWord(card, words - 1)),
+                                uint16_t(StoredCardWord(card, words)));
     }
     std::string Status() const { return Utf8ToCp1252(window->statusBar()->currentMessage().toStdString()); }
     void GoTo(const char* number) {
@@ -61,12 +55,6 @@ class WalkthroughEntry : public CardWindowWalkthrough {
             Click(d, "Ok");
         });
         window->b4->click();
-    }
-    std::string Label(int field, int category) const {
-        const std::string labels = ReadBytes(Archive("mod-sch.dat"));
-        const size_t at = size_t(FieldFirstLabel[size_t(field)] + category - 1) * 61;
-        std::string l = labels.substr(at, 61);
-        return l.substr(0, l.find('\0'));
     }
 };
 

@@ -23,26 +23,11 @@ constexpr int kName = 1, kSex = 3;
 
 class WalkthroughLists : public CardWindowWalkthrough {
   protected:
-    std::string Name(int card) const {
-        const std::string alf = ReadBytes(Archive("alf-sch.dat"));
-        std::string name = alf.substr(size_t(card) * size_t(CoreState.CardTextBytes), 40);
-        return name.substr(0, name.find('\0'));
-    }
-    int16_t Word(int card, int word) const {
-        const std::string num = ReadBytes(Archive("num-sch.dat"));
-        return GetI16(reinterpret_cast<const uint8_t*>(num.data()) +
-                      (size_t(card) * CoreState.CardWordCount + word - 1) * 2);
-    }
     static std::vector<int32_t> Records(const std::string& bytes) {
         std::vector<int32_t> r;
         for (size_t at = 0; at + 4 <= bytes.size(); at += 4)
             r.push_back(GetI32(reinterpret_cast<const uint8_t*>(bytes.data()) + at));
         return r;
-    }
-    void MoveCursorTo(int field) {
-        CoreState.CurrentField = int16_t(field);
-        CoreState.CommandCode = 1;
-        window->VisualizzaClick();
     }
 };
 
@@ -66,7 +51,7 @@ TEST_F(WalkthroughLists, SelectionByConditionThenOrderedListLabelsAndAlphabetica
     window->b3->click();
     std::vector<int> women;
     for (int c = 0; c <= CoreState.LastCard; ++c)
-        if (Word(c, FieldPositions[kSex]) == 2) women.push_back(c);
+        if (StoredCardWord(c, FieldPositions[kSex]) == 2) women.push_back(c);
     int selected = 0;
     for (int c = 0; c <= CoreState.LastCard; ++c) selected += IsCardSelected(c) ? 1 : 0;
     ASSERT_EQ(selected, int(women.size()));

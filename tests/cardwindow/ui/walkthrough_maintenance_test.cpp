@@ -20,12 +20,7 @@ constexpr int kName = 1, kSex = 3, kCivil = 6, kStudy = 7, kSpouseStudy = 8, kHo
 
 class WalkthroughMaintenance : public CardWindowWalkthrough {
   protected:
-    int16_t Word(int card, int field) const {
-        const std::string num = ReadBytes(Archive("num-sch.dat"));
-        const size_t at =
-            (size_t(card) * size_t(CoreState.CardWordCount) + size_t(FieldPositions[size_t(field)]) - 1) * 2;
-        return GetI16(reinterpret_cast<const uint8_t*>(num.data()) + at);
-    }
+    static int16_t Word(int card, int field) { return StoredCardWord(card, FieldPositions[size_t(field)]); }
     void SetWord(int card, int field, int16_t v) {
         std::string num = ReadBytes(Archive("num-sch.dat"));
         const size_t at =
@@ -33,24 +28,8 @@ class WalkthroughMaintenance : public CardWindowWalkthrough {
         PutI16(reinterpret_cast<uint8_t*>(num.data()) + at, v);
         WriteBytes(Archive("num-sch.dat"), num);
     }
-    std::string Name(int card) const {
-        std::string n =
-            ReadBytes(Archive("alf-sch.dat")).substr(size_t(card) * size_t(CoreState.CardTextBytes), 40);
-        return n.substr(0, n.find('\0'));
-    }
-    std::string Label(int field, int category) const {
-        const std::string labels = ReadBytes(Archive("mod-sch.dat"));
-        std::string l = labels.substr(size_t(FieldFirstLabel[size_t(field)] + category - 1) * 61, 61);
-        return l.substr(0, l.find('\0'));
-    }
     int Categories(int field) const {
         return FieldLastLabel[size_t(field)] - FieldFirstLabel[size_t(field)] + 1;
-    }
-    void MoveCursorTo(int field) {
-        CoreState.CurrentField = int16_t(field);
-        CoreState.CurrentPage = LayoutPage[size_t(field)];
-        CoreState.CommandCode = 1;
-        window->VisualizzaClick();
     }
     void RunJob() {
         Next("TEsegue", [](QDialog& d) { Click(d, "Esegui"); });

@@ -7,6 +7,7 @@
 #include "core/selection_files.h"
 #include "platform/bytes.h"
 #include "selection/ui/condition_dialogs.h"
+#include "support/card_selection.h"
 
 namespace qv::test {
 namespace {
@@ -15,25 +16,8 @@ constexpr int kSex = 3, kBirth = 4, kHousehold = 9;
 
 class WalkthroughSelection : public CardWindowWalkthrough {
   protected:
-    int16_t Word(int card, int word) const {
-        const std::string num = ReadBytes(Archive("num-sch.dat"));
-        return GetI16(reinterpret_cast<const uint8_t*>(num.data()) +
-                      (size_t(card) * size_t(CoreState.CardWordCount) + size_t(word) - 1) * 2);
-    }
-    std::vector<int> Selected() const {
-        std::vector<int> cards;
-        for (int c = 0; c <= CoreState.LastCard; ++c)
-            if (IsCardSelected(c)) cards.push_back(c);
-        return cards;
-    }
-    void MoveCursorTo(int field) {
-        CoreState.CurrentField = int16_t(field);
-        CoreState.CurrentPage = LayoutPage[size_t(field)];
-        CoreState.CommandCode = 1;
-        window->VisualizzaClick();
-    }
     void DoubleClickField(int field) {
-        const QPoint at(LayoutX[size_t(field)] + 4, LayoutY[size_t(field)] - 4);
+        const QPoint at = FieldPoint(field);
         QTest::mouseClick(window->CardArea, Qt::LeftButton, {}, at);
         QTest::mouseDClick(window->CardArea, Qt::LeftButton, {}, at);
     }
@@ -61,11 +45,12 @@ TEST_F(WalkthroughSelection, PeriodIntervalSavedSearchAndJoin) {
     std::vector<int> fifties;
     const int birth = FieldPositions[kBirth];
     for (int c = 0; c <= CoreState.LastCard; ++c) {
-        const int year = Word(c, birth + 2);
-        if (year >= 50 && year <= 59 && Word(c, FieldPositions[kHousehold]) >= 3) fifties.push_back(c);
+        const int year = StoredCardWord(c, birth + 2);
+        if (year >= 50 && year <= 59 && StoredCardWord(c, FieldPositions[kHousehold]) >= 3)
+            fifties.push_back(c);
     }
     ASSERT_FALSE(fifties.empty());
-    EXPECT_EQ(Selected(), fifties);
+    EXPECT_EQ(SelectedCards(), fifties);
 
     // The class width shown on b7 goes up and down with b8 and b6.
     const int width = CoreState.ClassWidth;
@@ -103,9 +88,9 @@ TEST_F(WalkthroughSelection, PeriodIntervalSavedSearchAndJoin) {
     window->b3->click();
     std::vector<int> men;
     for (int c : fifties)
-        if (Word(c, FieldPositions[kSex]) == 1) men.push_back(c);
+        if (StoredCardWord(c, FieldPositions[kSex]) == 1) men.push_back(c);
     ASSERT_FALSE(men.empty());
-    EXPECT_EQ(Selected(), men);
+    EXPECT_EQ(SelectedCards(), men);
 
     // The saved search recalled as it was.
     fileAnswers.push_back(root.ProgramDir() + "anni50.sta");
@@ -114,7 +99,7 @@ TEST_F(WalkthroughSelection, PeriodIntervalSavedSearchAndJoin) {
         Click(d, "Esci");
     });
     window->b5->click();
-    EXPECT_EQ(Selected(), fifties);
+    EXPECT_EQ(SelectedCards(), fifties);
     EXPECT_EQ(captionFaults, std::vector<std::string>{});
 }
 

@@ -20,13 +20,16 @@
 #include "platform/progress.h"
 #include "platform/ui/dialogs.h"
 #include "selection/collective_selection.h"
+#include "support/card_selection.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
 
 using test::ProgramRoot;
 using test::ReadBytes;
+using test::SelectedCards;
 
 constexpr int kSex = 3;  // the sample archive's sex field: 1 male, 2 female
 
@@ -36,16 +39,11 @@ int FirstFieldOfType(int type) {
     return 0;
 }
 
-class ConditionDialogTest : public ::testing::Test {
+class ConditionDialogTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         ClearSearchCriteria();
-    }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
     }
     static uint8_t Wanted(int field, int value) {
         return CategoryWanted[size_t(FieldFirstCategory[field] + value - 1)];
@@ -67,19 +65,11 @@ class ConditionDialogTest : public ::testing::Test {
         CoreState.CurrentCard = keep;
         return cards;
     }
-    static std::vector<int32_t> SelectedCards() {
-        std::vector<int32_t> cards;
-        for (int32_t n = 0; n <= CoreState.LastCard; ++n)
-            if (IsCardSelected(n)) cards.push_back(n);
-        return cards;
-    }
     static void RunFirstSearch() {
         CoreState.CommandCode = kFirstSearch;
         NoProgress none;
         RunCollectiveSelection(none);
     }
-
-    ProgramRoot root;
 };
 
 TEST_F(ConditionDialogTest, CategoriesOfTheFieldAreListedAndToggled) {

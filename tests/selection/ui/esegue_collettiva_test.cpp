@@ -12,6 +12,7 @@
 #include "core/text_tables.h"
 #include "platform/ui/dialogs.h"
 #include "selection/collective_selection.h"
+#include "support/message_log.h"
 #include "support/program_dir.h"
 
 namespace qv {
@@ -27,10 +28,7 @@ class CollectiveDialogTest : public ::testing::Test {
     void SetUp() override {
         StartProgram();
         ClearSearchCriteria();
-        SetFileDialogHook([this](const FileDialogRequest& r) {
-            requests.push_back(r);
-            return answer;
-        });
+        test::AnswerFileDialogs(requests, answer);
     }
     void TearDown() override {
         ResetUiHooks();

@@ -26,6 +26,8 @@
 #include "selection/list_engine.h"
 #include "selection/ui/etichette.h"
 #include "selection/ui/lista_cliccabile.h"
+#include "support/card_selection.h"
+#include "support/card_window.h"
 #include "support/program_dir.h"
 
 namespace qv {
@@ -47,17 +49,12 @@ class ListReadersTest : public ::testing::Test {
             return 0;
         });
     }
-    void TearDown() override {
-        for (int d = 1; d <= kCardDialogCount; ++d) RegisterCardDialog(CardDialog(d), nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
+    void TearDown() override { test::StopCardWindowProgram(); }
     // The names of the listed cards, one line each, through the list engine.
     void MakeList() {
         WriteBytes(root / "Pianalto/mas-dat.txt", "#1,40*\r\n");
         CardSelectionMask.fill(0);
-        for (int32_t c : kListed) CardSelectionMask[size_t(c / 8)] |= uint8_t(0x80 >> (c % 8));
+        for (int32_t c : kListed) test::MarkSelected(c);
         NoProgress progress;
         RunSequentialList(progress);
     }

@@ -18,8 +18,10 @@
 #include "platform/ui/qt_text.h"
 #include "selection/ui/lista_merge.h"
 #include "selection/ui/temail.h"
+#include "support/card_selection.h"
 #include "support/message_log.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 #include "support/test_mail_server.h"
 
 namespace qv {
@@ -36,27 +38,19 @@ constexpr int kName = 1;
 constexpr int kPhone = 2;  // text of 15, here holding the address
 
 // Forms on the sample archive, with "Testo N" for every text.
-class MergedMailFormsTest : public ::testing::Test {
+class MergedMailFormsTest : public test::StartedProgram {
   protected:
+    MergedMailFormsTest() : StartedProgram(false, kLastOwnText) {}
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         SetModalHook([this](QDialog& d) {
             shown.push_back(d.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
             return 0;
         });
         test::RecordMessages(messages);
-        SetFileDialogHook([this](const FileDialogRequest& r) {
-            requests.push_back(r);
-            return answer;
-        });
-    }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
+        test::AnswerFileDialogs(requests, answer);
     }
     static std::string Text(const QLineEdit* e) { return Cp(e->text()); }
-    static void Select(int32_t card) { CardSelectionMask[size_t(card / 8)] |= uint8_t(0x80 >> (card % 8)); }
     // Stores a name and an address in card `card` of the archive.
     static void Recipient(int32_t card, const std::string& name, const std::string& address) {
         CoreState.CurrentCard = card;
@@ -76,7 +70,6 @@ class MergedMailFormsTest : public ::testing::Test {
         return GetU16(reinterpret_cast<const uint8_t*>(values.data()) + at);
     }
 
-    ProgramRoot root{false, kLastOwnText};
     std::vector<std::string> shown;
     std::vector<std::string> messages;
     std::vector<FileDialogRequest> requests;
@@ -109,8 +102,7 @@ TEST_F(MergedMailFormsTest, MergedListDialog) {
     EXPECT_THROW(d.SuccessivoClick(), IoError);
 
     d.Alfabeticamente->setChecked(false);
-    Select(0);
-    Select(2);
+    test::SelectCards({0, 2});
     d.PrimoClick();
     EXPECT_EQ(ReadBytes(root / "mrg-sch.dat"), std::string("\x01\x00", 2));
     d.UnisceClick();
@@ -244,8 +236,7 @@ TEST_F(MergedMailFormsTest, EmailDialogSends) {
     // The card on screen, then the selected cards with status 1 and error 9 in the sex field.
     Recipient(0, "Rossi", "rossi@ex.it");
     Recipient(2, "Verdi", "nessuno@ex.it");
-    Select(0);
-    Select(2);
+    test::SelectCards({0, 2});
     d.nNome->setText(QString::number(kName));
     d.nEmail->setText(QString::number(kPhone));
     d.CampoErrore->setText(QString::number(kSex));

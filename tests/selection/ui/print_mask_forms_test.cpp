@@ -19,6 +19,7 @@
 #include "selection/ui/seleziona_maschera.h"
 #include "support/message_log.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -28,28 +29,19 @@ using test::ReadBytes;
 using test::WriteBytes;
 
 // Forms on the sample archive, with "Testo N" for every text.
-class MaskFormsTest : public ::testing::Test {
+class MaskFormsTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         SetModalHook([this](QDialog& d) {
             shown.push_back(d.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
             return 0;
         });
-        SetFileDialogHook([this](const FileDialogRequest& r) {
-            requests.push_back(r);
-            return answer;
-        });
-    }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
+        test::AnswerFileDialogs(requests, answer);
     }
     std::string Archive(const std::string& name) const { return CoreState.ArchiveDir + name; }
     static std::string Text(const QLineEdit* e) { return Cp(e->text()); }
 
-    ProgramRoot root;
     std::vector<std::string> shown;
     std::vector<FileDialogRequest> requests;
     std::string answer;

@@ -13,20 +13,15 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
 
 using test::ProgramRoot;
 
-class SearchOptionsTest : public ::testing::Test {
+class SearchOptionsTest : public test::StartedProgram {
   protected:
-    void SetUp() override { StartProgram(); }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
     static void Store(int kind, uint8_t fromFirst, uint8_t asList) {
         CoreState.SearchKind = kind;
         CoreState.SearchFromFirst = fromFirst;
@@ -35,7 +30,6 @@ class SearchOptionsTest : public ::testing::Test {
     static std::tuple<int, int, int> Stored() {
         return {CoreState.SearchKind, CoreState.SearchFromFirst, CoreState.SearchAsList};
     }
-    ProgramRoot root;
 };
 
 TEST_F(SearchOptionsTest, CaptionsAndHintsFromTheTextTable) {

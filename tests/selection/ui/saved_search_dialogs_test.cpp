@@ -13,6 +13,8 @@
 #include "platform/io_error.h"
 #include "platform/ui/dialogs.h"
 #include "selection/collective_selection.h"
+#include "support/card_selection.h"
+#include "support/message_log.h"
 #include "support/program_dir.h"
 
 namespace qv {
@@ -21,6 +23,7 @@ namespace {
 using test::Hex;
 using test::ProgramRoot;
 using test::ReadBytes;
+using test::SelectedCards;
 using test::WriteBytes;
 
 constexpr int kSex = 3;     // the sample archive's sex field: 1 male, 2 female
@@ -32,22 +35,13 @@ class SavedSearchDialogTest : public ::testing::Test {
         StartProgram();
         ClearSearchCriteria();
         ClearStatistics(2);
-        SetFileDialogHook([this](const FileDialogRequest& r) {
-            requests.push_back(r);
-            return answer;
-        });
+        test::AnswerFileDialogs(requests, answer);
     }
     void TearDown() override {
         ResetUiHooks();
         SelectionFileName.clear();
         StopProgram();
         ResetProgramState();
-    }
-    static std::vector<int32_t> SelectedCards() {
-        std::vector<int32_t> cards;
-        for (int32_t n = 0; n <= CoreState.LastCard; ++n)
-            if (IsCardSelected(n)) cards.push_back(n);
-        return cards;
     }
     static std::vector<int> SelectedCodes() {
         std::vector<int> codes;
