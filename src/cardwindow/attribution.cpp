@@ -12,28 +12,9 @@ namespace qv {
 
 namespace {
 
-// Words of a numeric field by type; 0 for types without words.
-int FieldWords(int type) {
-    switch (type) {
-        case 0:
-        case 1:
-        case 3:
-        case 4:
-        case 5:
-        case 6:
-            return 1;
-        case 2:
-            return 3;
-        case 7:
-            return 2;
-        default:
-            return 0;
-    }
-}
-
 bool WordsInCard(int field, const CardGeometry& g) {
     const int p = FieldPositions[field];
-    const int n = FieldWords(FieldTypes[field]);
+    const int n = FieldWordCount(FieldTypes[field]);
     return n > 0 && p >= 1 && p + n - 1 <= g.wordCount;
 }
 
@@ -133,7 +114,7 @@ void RunAttribution(AttributionKind kind, Progress& progress) {
                 continue;
             }
             const int p = FieldPositions[f];
-            std::copy_n(&SavedCardValues[p], FieldWords(FieldTypes[f]), &CurrentCardValues[p]);
+            std::copy_n(&SavedCardValues[p], FieldWordCount(FieldTypes[f]), &CurrentCardValues[p]);
         }
         if (text) WriteCardText();
         if (numbers) WriteCardValues();

@@ -391,6 +391,24 @@ int32_t CardRecords::BlockCards() const {
     return int32_t(std::clamp<int64_t>(kBlockByteLimit / cardBytes, 1, kBlockCardLimit));
 }
 
+int FieldWordCount(int type) {
+    switch (type) {
+        case 0:
+        case 1:
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+            return 1;
+        case 2:
+            return 3;
+        case 7:
+            return 2;
+        default:
+            return 0;
+    }
+}
+
 std::vector<uint16_t> EmptyCardValues(const CardGeometry& geometry) {
     const int words = geometry.wordCount;
     std::vector<uint16_t> empty(size_t(std::max(words, 0)), 0);
@@ -417,23 +435,6 @@ int32_t ReadCardValuesBlock(int32_t first, int32_t count, uint16_t* words) {
     const CardFiles files = CardFiles::Current();
     const std::vector<uint16_t> empty = EmptyCardValues(files.Geometry());
     return files.ReadValuesBlock(first, count, words, empty);
-}
-
-uint16_t ReverseBits16(uint16_t v) {
-    v = uint16_t(((v >> 1) & 0x5555) | ((v & 0x5555) << 1));
-    v = uint16_t(((v >> 2) & 0x3333) | ((v & 0x3333) << 2));
-    v = uint16_t(((v >> 4) & 0x0F0F) | ((v & 0x0F0F) << 4));
-    return uint16_t((v >> 8) | (v << 8));
-}
-
-void EncodeCardNumber(int32_t value, uint16_t& first, uint16_t& second) {
-    const uint32_t u = uint32_t(value);
-    first = ReverseBits16(uint16_t(u >> 16));
-    second = ReverseBits16(uint16_t(u & 0xFFFF));
-}
-
-int32_t DecodeCardNumber(uint16_t first, uint16_t second) {
-    return int32_t((uint32_t(ReverseBits16(first)) << 16) | ReverseBits16(second));
 }
 
 int32_t NewCardNumber() {

@@ -137,13 +137,28 @@ class CardFiles {
 // The numeric part of an empty card of the open archive (wordCount words, word 1 first): 0,
 // 33536 for fields of types 4 to 6, -9999999 for type 7; the notes head 0.
 std::vector<uint16_t> EmptyCardValues(const CardGeometry& geometry);
+// Words a field of type `type` takes in the numeric part: one for types 0, 1 and 3 to 6, three
+// for a date (2), two for a 32-bit number (7); none for a text field.
+int FieldWordCount(int type);
 // ReadValuesBlock on the open archive's "num-sch.dat", cards past its end empty by type.
 int32_t ReadCardValuesBlock(int32_t first, int32_t count, uint16_t* words);
 
-// 32-bit numbers in two words: high half first, each half with its bit order reversed.
-uint16_t ReverseBits16(uint16_t v);
-void EncodeCardNumber(int32_t value, uint16_t& first, uint16_t& second);
-int32_t DecodeCardNumber(uint16_t first, uint16_t second);
+// 32-bit numbers in two words: high half first, each half with its bit order reversed. Inline,
+// since the counting passes decode them for every card.
+inline uint16_t ReverseBits16(uint16_t v) {
+    v = uint16_t(((v >> 1) & 0x5555) | ((v & 0x5555) << 1));
+    v = uint16_t(((v >> 2) & 0x3333) | ((v & 0x3333) << 2));
+    v = uint16_t(((v >> 4) & 0x0F0F) | ((v & 0x0F0F) << 4));
+    return uint16_t((v >> 8) | (v << 8));
+}
+inline void EncodeCardNumber(int32_t value, uint16_t& first, uint16_t& second) {
+    const uint32_t u = uint32_t(value);
+    first = ReverseBits16(uint16_t(u >> 16));
+    second = ReverseBits16(uint16_t(u & 0xFFFF));
+}
+inline int32_t DecodeCardNumber(uint16_t first, uint16_t second) {
+    return int32_t((uint32_t(ReverseBits16(first)) << 16) | ReverseBits16(second));
+}
 
 // The card in hand (CurrentCardText, CurrentCardValues) and the open archive's card files.
 // The number a new card of the open archive takes in the window: the card after

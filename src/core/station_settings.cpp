@@ -191,11 +191,12 @@ void LoadSettingsWordFile() {
     }
 }
 
-void SaveSelectionRunList(const std::string& path, const FlagList& flags) {
+void SaveSelectionRunList(const std::string& path, const FlagList& flags, int last) {
+    last = std::min(last, kFlagListSize - 1);
     std::string out;
     int first = -1;
-    for (int i = 0; i <= kFlagListSize; ++i) {
-        const bool set = i < kFlagListSize && flags[size_t(i)] != 0;
+    for (int i = 0; i <= last + 1; ++i) {
+        const bool set = i <= last && flags[size_t(i)] != 0;
         if (set && first < 0) first = i;
         if (!set && first >= 0) {
             AppendU16(out, uint16_t(first));
@@ -207,13 +208,16 @@ void SaveSelectionRunList(const std::string& path, const FlagList& flags) {
 }
 
 void LoadSelectionRunList(const std::string& path, FlagList& flags) {
-    auto bytes = TryReadFile(path);
-    if (!bytes) return;
-    const uint8_t* p = Bytes(*bytes);
-    for (size_t pos = 0; pos + 4 <= bytes->size(); pos += 4) {
+    if (const auto bytes = TryReadFile(path)) SetRunListFlags(*bytes, flags);
+}
+
+void SetRunListFlags(std::string_view bytes, FlagList& flags, int last) {
+    last = std::min(last, kFlagListSize - 1);
+    const uint8_t* p = Bytes(bytes);
+    for (size_t pos = 0; pos + 4 <= bytes.size(); pos += 4) {
         const int first = GetU16(p + pos);
-        const int last = std::min(int(GetU16(p + pos + 2)), kFlagListSize - 1);
-        for (int i = first; i <= last; ++i) flags[size_t(i)] = 1;
+        const int runLast = std::min(int(GetU16(p + pos + 2)), last);
+        for (int i = first; i <= runLast; ++i) flags[size_t(i)] = 1;
     }
 }
 

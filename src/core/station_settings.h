@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/core_state.h"
 
@@ -19,11 +20,13 @@ void SaveSettingsWordFile();
 // Reads ArchiveDir + "Imposta." + station when it opens; otherwise the settings stay as they are.
 void LoadSettingsWordFile();
 
-// Runs of set entries as pairs of 16-bit indexes (first, last), ascending.
-void SaveSelectionRunList(const std::string& path, const FlagList& flags);
+// Runs of set entries among 0..last as pairs of 16-bit indexes (first, last), ascending.
+void SaveSelectionRunList(const std::string& path, const FlagList& flags, int last = kFlagListSize - 1);
 // Sets the entries of every run; the caller clears the list first. A file that does not open
 // leaves the list unchanged; a trailing odd word and indexes past 4000 are ignored.
 void LoadSelectionRunList(const std::string& path, FlagList& flags);
+// The runs of a run list's bytes set in the list, cut to entries 0..last.
+void SetRunListFlags(std::string_view bytes, FlagList& flags, int last = kFlagListSize - 1);
 
 // The nine lists of a station, in the order they are read and written.
 struct StationList {

@@ -67,19 +67,15 @@ CardClassifier::CardClassifier(const CategoryGrid& grid, const std::vector<uint8
             if (int64_t(f) + n - 1 > kMaxFields) continue;
             kind = Kind::Group;
         } else {
-            switch (FieldTypes[f]) {
-                case 0:
+            // A field is read by the words its type takes: a word, a date or a 32-bit number.
+            switch (FieldWordCount(FieldTypes[f])) {
                 case 1:
-                case 3:
-                case 4:
-                case 5:
-                case 6:
                     kind = Kind::Word;
                     break;
-                case 2:
+                case 3:
                     kind = Kind::Date;
                     break;
-                case 7:
+                case 2:
                     kind = Kind::Number;
                     break;
                 default:
@@ -110,47 +106,22 @@ CardClassifier::CardClassifier(const CategoryGrid& grid, const std::vector<uint8
 
 void CardClassifier::Classify(const uint16_t* card) {
     for (const Source& s : sources_) {
-        switch (s.kind) {
-            case Kind::Word:
-                Mark(s.lookup.Find(WordAt(card, s.words.first)));
-                break;
-            case Kind::Date:
-                Mark(s.lookup.Find(DateKeyAt(card, s.words)));
-                break;
-            case Kind::Number:
-                Mark(s.lookup.Find(NumberAt(card, s.words)));
-                break;
-            case Kind::Group: {
-                bool allEmpty = true;
-                for (int offset : s.group) {
-                    int16_t w = WordAt(card, offset);
-                    if (w != 0) allEmpty = false;
-                    Mark(s.lookup.Find(w));
-                }
-                if (allEmpty)
-                    for (int32_t c : s.allEmpty) MarkOne(c);
-                break;
-            }
+        if (s.kind != Kind::Group) {
+            Mark(s.lookup.Find(ValueOf(s.kind, card, s.words)));
+            continue;
         }
-    }
-    if (parentRule_) ApplyParentRule();
-}
-
-// Twice over, in increasing order: a true category whose parent is false becomes false. A parent
-// outside the grid is never true.
-void CardClassifier::ApplyParentRule() {
-    bool changed = false;
-    for (int sweep = 0; sweep < 2; ++sweep) {
-        for (int32_t c : childCategories_) {
-            if (!truth_[size_t(c)]) continue;
-            int32_t p = grid_.Parent[size_t(c)];
-            if (p > grid_.Count || !truth_[size_t(p)]) {
-                truth_[size_t(c)] = 0;
-                changed = true;
-            }
+        bool allEmpty = true;
+        for (int offset : s.group) {
+            int16_t w = WordAt(card, offset);
+            if (w != 0) allEmpty = false;
+            Mark(s.lookup.Find(w));
         }
+        if (allEmpty)
+            for (int32_t c : s.allEmpty) MarkOne(c);
     }
-    if (changed) std::erase_if(trueList_, [this](int32_t c) { return truth_[size_t(c)] == 0; });
+    if (parentRule_ && ApplyParentRule([this](int32_t c) { return truth_[size_t(c)] != 0; },
+                                       [this](int32_t c) { truth_[size_t(c)] = 0; }))
+        std::erase_if(trueList_, [this](int32_t c) { return truth_[size_t(c)] == 0; });
 }
 
 }  // namespace qv

@@ -117,10 +117,42 @@ class CardClassifier {
         std::vector<int32_t> allEmpty;  // group classes with a zero bound: all fields empty
     };
     const std::vector<Source>& Sources() const { return sources_; }
+    // The value a source other than a group tests on a card: the word, the date key or the
+    // 32-bit number.
+    static int32_t ValueOf(Kind kind, const uint16_t* card, const FieldWords& words) {
+        switch (kind) {
+            case Kind::Date:
+                return DateKeyAt(card, words);
+            case Kind::Number:
+                return NumberAt(card, words);
+            default:
+                return WordAt(card, words.first);
+        }
+    }
     // Active categories with a parent, in increasing order; the parent rule applies to them
     // when ParentRuleInForce().
     const std::vector<int32_t>& ChildCategories() const { return childCategories_; }
     bool ParentRuleInForce() const { return parentRule_; }
+    // The parent rule over a card's truths as the caller keeps them: twice over, in increasing
+    // order, a true child whose parent is false, or outside the grid, becomes false. Answers
+    // whether any did.
+    template <typename IsTrue, typename MakeFalse>
+    bool ApplyParentRule(IsTrue&& isTrue, MakeFalse&& makeFalse) const {
+        const int32_t* parent = grid_.Parent.data();
+        const int32_t count = grid_.Count;
+        bool changed = false;
+        for (int sweep = 0; sweep < 2; ++sweep) {
+            for (int32_t c : childCategories_) {
+                if (!isTrue(c)) continue;
+                const int32_t p = parent[size_t(c)];
+                if (p > count || !isTrue(p)) {
+                    makeFalse(c);
+                    changed = true;
+                }
+            }
+        }
+        return changed;
+    }
     const CategoryGrid& Grid() const { return grid_; }
 
   private:
@@ -133,7 +165,6 @@ class CardClassifier {
     void Mark(std::pair<const int32_t*, const int32_t*> range) {
         for (const int32_t* p = range.first; p != range.second; ++p) MarkOne(*p);
     }
-    void ApplyParentRule();
 
     const CategoryGrid& grid_;
     std::vector<Source> sources_;

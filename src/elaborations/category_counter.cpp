@@ -20,19 +20,6 @@ constexpr size_t kWholeGroupClasses = 12;         // groups of at most these cou
 constexpr size_t kMaxSlots = 60000;               // slots are 16-bit
 constexpr size_t kRowBudget = size_t(1) << 22;    // entries of all pattern rows
 
-// The card store's 32-bit number (bit-reversed halves, high first), decoded in line.
-inline uint16_t Reverse16(uint16_t v) {
-    v = uint16_t(((v >> 1) & 0x5555) | ((v & 0x5555) << 1));
-    v = uint16_t(((v >> 2) & 0x3333) | ((v & 0x3333) << 2));
-    v = uint16_t(((v >> 4) & 0x0F0F) | ((v & 0x0F0F) << 4));
-    return uint16_t((v >> 8) | (v << 8));
-}
-
-inline int32_t NumberIn(const uint16_t* card, const FieldWords& w) {
-    return w.hasNumber ? int32_t((uint32_t(Reverse16(card[w.first])) << 16) | Reverse16(card[w.second]))
-                       : kEmptyNumber;
-}
-
 int ColumnsOf(uint32_t pattern, int* columns) {
     int n = 0;
     for (int c = 0; c < CategoryCounter::kMaxColumns; ++c)
@@ -301,19 +288,7 @@ void CategoryCounter::Add(const uint16_t* card, int64_t weight) {
     for (const WordSource& w : words_)
         slots[n++] = w.table[std::min(uint32_t(int32_t(int16_t(card[w.offset])) - w.low), w.size)];
     for (const KeySource& k : keys_) {
-        int32_t v;
-        switch (k.kind) {
-            case Kind::Date:
-                v = DateKeyAt(card, k.words);
-                break;
-            case Kind::Number:
-                v = NumberIn(card, k.words);
-                break;
-            default:
-                v = WordAt(card, k.words.first);
-                break;
-        }
-        slots[n++] = k.map.Find(v);
+        slots[n++] = k.map.Find(CardClassifier::ValueOf(k.kind, card, k.words));
     }
 
     uint32_t pattern = 0;
@@ -401,21 +376,13 @@ void CategoryCounter::SetGroupTrue(const GroupSource& g, uint64_t bits, size_t w
     }
 }
 
-// The classifier's rule on the categories it touches: twice over, in increasing order, a true
-// child whose parent is false (or outside the grid) becomes false.
+// The classifier's parent rule on the raw truths of the categories it touches.
 void CategoryCounter::ApplyParentRule(const uint16_t* slots) {
     for (uint32_t i : involvedSources_)
         for (int32_t c : slotInvolved_[slots[i]]) raw_[size_t(c)] = generation_;
-    const std::vector<int32_t>& children = plan_.ChildCategories();
-    const std::vector<int32_t>& parent = plan_.Grid().Parent;
-    for (int sweep = 0; sweep < 2; ++sweep) {
-        for (int32_t c : children) {
-            if (raw_[size_t(c)] != generation_) continue;
-            const int32_t p = parent[size_t(c)];
-            if (p > categoryCount_ || raw_[size_t(p)] != generation_) raw_[size_t(c)] = 0;
-        }
-    }
-    for (int32_t c : children)
+    plan_.ApplyParentRule([this](int32_t c) { return raw_[size_t(c)] == generation_; },
+                          [this](int32_t c) { raw_[size_t(c)] = 0; });
+    for (int32_t c : plan_.ChildCategories())
         if (raw_[size_t(c)] == generation_) PushDirect(c);
 }
 

@@ -9,6 +9,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/selected_cards.h"
 #include "elaborations/card_classifier.h"
 #include "elaborations/category_counter.h"
 #include "elaborations/count_table.h"
@@ -24,8 +25,6 @@ namespace {
 
 constexpr int kTableColumns = 12;  // reserved, columns 1..10, all cards
 constexpr int kAllCardsColumn = 11;
-constexpr int kProgressSteps = 250;
-constexpr int kBlockBytes = 4 << 20;
 
 // Rows flagged (pass 28 only), columns, and every ancestor of them.
 std::vector<uint8_t> ActiveCategories(const CategoryGrid& grid, bool withRows,
@@ -49,67 +48,6 @@ std::vector<uint8_t> ActiveCategories(const CategoryGrid& grid, bool withRows,
     }
     return active;
 }
-
-// ---------------------------------------------------------------------------------------------
-// The selected cards, read block by block from "num-sch.dat".
-class SelectedCards {
-  public:
-    explicit SelectedCards(Progress& progress) : progress_(progress) {
-        geometry_ = CurrentCardGeometry();
-        wordCount_ = geometry_.wordCount;
-        // The cards the files hold now: a card still being written elsewhere is not a blank one.
-        count_ = CardFiles::Current().CountCards();
-        last_ = std::min<int64_t>(count_.last, int64_t(kSelectionMaskBytes) * 8 - 1);
-        progress_.SetMaximum(std::max(count_.last, 0));
-        step_ = std::max<int64_t>(1, (int64_t(count_.last) + 1) / kProgressSteps);
-        blockCards_ = wordCount_ > 0 ? std::max(1, kBlockBytes / (wordCount_ * 2)) : 1;
-    }
-
-    int WordCount() const { return wordCount_; }
-    const CardCount& Count() const { return count_; }
-
-    // Calls visit(card words) for every selected card in order.
-    template <typename Visit>
-    void ForEach(Visit&& visit) {
-        if (wordCount_ <= 0) return;
-        std::vector<uint16_t> block;
-        int64_t nextReport = 0;
-        for (int64_t first = 0; first <= last_; first += blockCards_) {
-            const int64_t count = std::min<int64_t>(blockCards_, last_ - first + 1);
-            if (!AnySelected(first, count)) continue;
-            block.resize(size_t(count) * size_t(wordCount_));
-            ReadCardValuesBlock(int32_t(first), int32_t(count), block.data());
-            for (int64_t card = first; card < first + count; ++card) {
-                if (!(CardSelectionMask[size_t(card >> 3)] & (0x80 >> (card & 7)))) continue;
-                if (card >= nextReport) {
-                    progress_.SetPosition(int(card));
-                    nextReport = card + step_;
-                }
-                visit(block.data() + size_t(card - first) * size_t(wordCount_));
-            }
-        }
-    }
-
-  private:
-    static bool AnySelected(int64_t first, int64_t count) {
-        for (int64_t card = first; card < first + count; ++card) {
-            if ((card & 7) == 0 && card + 8 <= first + count && CardSelectionMask[size_t(card >> 3)] == 0) {
-                card += 7;
-                continue;
-            }
-            if (CardSelectionMask[size_t(card >> 3)] & (0x80 >> (card & 7))) return true;
-        }
-        return false;
-    }
-
-    Progress& progress_;
-    CardGeometry geometry_;
-    int wordCount_ = 0;
-    CardCount count_;
-    int64_t last_ = -1;
-    int64_t step_ = 1;
-    int blockCards_ = 1;
-};
 
 bool FitsRecord(int64_t v) {
     return v >= INT32_MIN && v <= INT32_MAX;
@@ -190,32 +128,77 @@ class CurrentCardKeeper {
     int32_t card_;
 };
 
-CategoryGrid LoadGridForPass(CountingResult& result) {
+// What every pass shares: the grid loaded and checked, and its outputs left behind only when
+// `body` (the pass on the grid) ends with Done.
+template <typename Body>
+CountingResult RunOnGrid(std::vector<int> outputs, Body&& body) {
+    OutputGuard guard(std::move(outputs));
     CategoryGrid grid = LoadCategoryGrid(DataFilePath(data_file::kGrid));
     // Record N + 1 of the count table needs entry N + 1: 3999 lines at most.
-    if (grid.Count >= kMaxGridLines) result.Outcome = CountingOutcome::GridTooLong;
-    return grid;
+    if (grid.Count >= kMaxGridLines) return {CountingOutcome::GridTooLong, {}};
+    CountingResult result = body(grid);
+    if (result.Outcome == CountingOutcome::Done) guard.Commit();
+    return result;
 }
+
+// The selected cards as the quantitative passes see them: the columns a card falls in (0, all
+// cards, first) and the values of the variables.
+class QuantCards {
+  public:
+    QuantCards(const CategoryGrid& grid, const std::vector<int32_t>& columns,
+               const std::vector<int32_t>& fields, Progress& progress)
+        : cards_(progress),
+          classifier_(grid, ActiveCategories(grid, false, columns), cards_.WordCount()),
+          columns_(columns),
+          gridCount_(grid.Count),
+          trueColumns_(columns.size() + 1) {
+        for (int32_t f : fields) values_.emplace_back(f, cards_.WordCount());
+    }
+
+    const CardCount& Count() const { return cards_.Count(); }
+
+    // Calls visit(card words, true columns, their number) for every selected card.
+    template <typename Visit>
+    void ForEach(Visit&& visit) {
+        cards_.ForEach([&](int32_t, const uint16_t* card) {
+            classifier_.Classify(card);
+            size_t n = 0;
+            trueColumns_[n++] = 0;
+            for (size_t c = 1; c <= columns_.size(); ++c) {
+                const int32_t category = columns_[c - 1];
+                if (category >= 1 && category <= gridCount_ && classifier_.IsTrue(category))
+                    trueColumns_[n++] = c;
+            }
+            visit(card, trueColumns_.data(), n);
+            classifier_.Clear();
+        });
+    }
+
+    // Variable v's value on a card; false when it gives none.
+    bool Value(int v, const uint16_t* card, int64_t& x) const { return values_[size_t(v)].Of(card, x); }
+
+  private:
+    SelectedCards cards_;
+    CardClassifier classifier_;
+    const std::vector<int32_t>& columns_;
+    int32_t gridCount_;
+    std::vector<QuantValue> values_;
+    std::vector<size_t> trueColumns_;
+};
 
 // ---------------------------------------------------------------------------------------------
 
-CountingResult CountCategories(Progress& progress) {
-    CountingResult result;
-    OutputGuard guard({data_file::kCountTable});
-    CategoryGrid grid = LoadGridForPass(result);
-    if (result.Outcome != CountingOutcome::Done) return result;
+CountingResult CountCategories(CategoryGrid& grid, Progress& progress) {
     grid.UnitField = LoadUnitField(DataFilePath(data_file::kQuantGrid));
-
     const std::vector<int32_t> columns = CountedColumns(grid.Count);
     const int columnCount = int(columns.size());
 
     SelectedCards cards(progress);
-    result.Cards = cards.Count();
     CardClassifier classifier(grid, ActiveCategories(grid, true, columns), cards.WordCount());
     UnitWeight unit(CoreState.CountByQuantUnit ? grid.UnitField : 0, cards.WordCount());
 
     CategoryCounter counter(classifier, columns);
-    cards.ForEach([&](const uint16_t* card) { counter.Add(card, unit.Of(card)); });
+    cards.ForEach([&](int32_t, const uint16_t* card) { counter.Add(card, unit.Of(card)); });
     // Row r, column c at r * 12 + c: the layout of the file's records.
     std::vector<int64_t> counts = counter.Table();
     for (int c = 0; c < columnCount; ++c)
@@ -231,8 +214,7 @@ CountingResult CountCategories(Progress& progress) {
     bytes.reserve(counts.size() * 4);
     for (int64_t v : counts) AppendI32(bytes, int32_t(v));
     WriteFileAtomic(DataFilePath(data_file::kCountTable), bytes);
-    guard.Commit();
-    return result;
+    return {CountingOutcome::Done, cards.Count()};
 }
 
 // Sums of pass 29, read back by pass 31.
@@ -242,40 +224,24 @@ struct QuantSums {
     std::vector<int64_t> sum, count;  // [q * (C + 1) + c], q 0-based
 };
 
-CountingResult SumQuantities(Progress& progress) {
-    CountingResult result;
-    OutputGuard guard({data_file::kQuantColumns, data_file::kQuantSums, data_file::kQuantCards});
-    CategoryGrid grid = LoadGridForPass(result);
-    if (result.Outcome != CountingOutcome::Done) return result;
+CountingResult SumQuantities(const CategoryGrid& grid, Progress& progress) {
     const std::vector<int32_t> fields = LoadQuantitativeGrid(DataFilePath(data_file::kQuantGrid));
     const std::vector<int32_t> columns = FlaggedColumnLines(grid.Count);
     const size_t width = columns.size() + 1;
     const int q = int(fields.size());
 
-    SelectedCards cards(progress);
-    result.Cards = cards.Count();
-    CardClassifier classifier(grid, ActiveCategories(grid, false, columns), cards.WordCount());
-    std::vector<QuantValue> values;
-    for (int32_t f : fields) values.emplace_back(f, cards.WordCount());
-
+    QuantCards cards(grid, columns, fields, progress);
     std::vector<int64_t> sum(size_t(q) * width, 0), count(size_t(q) * width, 0), cardCount(width, 0);
-    std::vector<size_t> trueColumns(width);
-    cards.ForEach([&](const uint16_t* card) {
-        classifier.Classify(card);
-        size_t n = 0;
-        trueColumns[n++] = 0;
-        for (size_t c = 1; c < width; ++c)
-            if (classifier.IsTrue(columns[c - 1])) trueColumns[n++] = c;
+    cards.ForEach([&](const uint16_t* card, const size_t* trueColumns, size_t n) {
         for (size_t k = 0; k < n; ++k) ++cardCount[trueColumns[k]];
         for (int v = 0; v < q; ++v) {
             int64_t x;
-            if (!values[size_t(v)].Of(card, x)) continue;
+            if (!cards.Value(v, card, x)) continue;
             for (size_t k = 0; k < n; ++k) {
                 sum[size_t(v) * width + trueColumns[k]] += x;
                 ++count[size_t(v) * width + trueColumns[k]];
             }
         }
-        classifier.Clear();
     });
 
     // Sums are kept in 64 bits; a variable whose figures do not fit the 4-byte records is
@@ -303,8 +269,7 @@ CountingResult SumQuantities(Progress& progress) {
     columnText.Save(DataFilePath(data_file::kQuantColumns));
     WriteFileAtomic(DataFilePath(data_file::kQuantSums), sums);
     WriteFileAtomic(DataFilePath(data_file::kQuantCards), cardBytes);
-    guard.Commit();
-    return result;
+    return {CountingOutcome::Done, cards.Count()};
 }
 
 QuantSums ReadQuantSums() {
@@ -331,46 +296,28 @@ QuantSums ReadQuantSums() {
     return s;
 }
 
-CountingResult SumSquaredDeviations(Progress& progress) {
-    CountingResult result;
-    OutputGuard guard({data_file::kQuantSquares});
-    CategoryGrid grid = LoadGridForPass(result);
-    if (result.Outcome != CountingOutcome::Done) return result;
+CountingResult SumSquaredDeviations(const CategoryGrid& grid, Progress& progress) {
     std::vector<int32_t> fields = LoadQuantitativeGrid(DataFilePath(data_file::kQuantGrid));
     // The columns and means are those of the sums this pass goes with.
     const QuantSums sums = ReadQuantSums();
-    const std::vector<int32_t>& columns = sums.columns;
-    const size_t width = columns.size() + 1;
+    const size_t width = sums.columns.size() + 1;
     const int q = sums.variables;
     fields.resize(size_t(q), 0);
 
-    SelectedCards cards(progress);
-    result.Cards = cards.Count();
-    CardClassifier classifier(grid, ActiveCategories(grid, false, columns), cards.WordCount());
-    std::vector<QuantValue> values;
-    for (int32_t f : fields) values.emplace_back(f, cards.WordCount());
+    QuantCards cards(grid, sums.columns, fields, progress);
     std::vector<double> mean(sums.sum.size()), squares(sums.sum.size(), 0.0);
     for (size_t i = 0; i < mean.size(); ++i)
         mean[i] = double(sums.sum[i]) / double(sums.count[i] == 0 ? 1 : sums.count[i]);
-
-    std::vector<size_t> trueColumns(width);
-    cards.ForEach([&](const uint16_t* card) {
-        classifier.Classify(card);
-        size_t n = 0;
-        trueColumns[n++] = 0;
-        for (size_t c = 1; c < width; ++c)
-            if (columns[c - 1] >= 1 && columns[c - 1] <= grid.Count && classifier.IsTrue(columns[c - 1]))
-                trueColumns[n++] = c;
+    cards.ForEach([&](const uint16_t* card, const size_t* trueColumns, size_t n) {
         for (int v = 0; v < q; ++v) {
             int64_t x;
-            if (sums.count[size_t(v) * width] < 0 || !values[size_t(v)].Of(card, x)) continue;
+            if (sums.count[size_t(v) * width] < 0 || !cards.Value(v, card, x)) continue;
             for (size_t k = 0; k < n; ++k) {
                 size_t i = size_t(v) * width + trueColumns[k];
                 double d = double(x) - mean[i];
                 squares[i] += d * d;
             }
         }
-        classifier.Clear();
     });
 
     std::string bytes;
@@ -380,8 +327,7 @@ CountingResult SumSquaredDeviations(Progress& progress) {
         for (int b = 0; b < 8; ++b) bytes.push_back(char(bits >> (8 * b)));
     }
     WriteFileAtomic(DataFilePath(data_file::kQuantSquares), bytes);
-    guard.Commit();
-    return result;
+    return {CountingOutcome::Done, cards.Count()};
 }
 
 }  // namespace
@@ -390,11 +336,14 @@ CountingResult RunCountingPass(int passCode, Progress& progress) {
     CurrentCardKeeper keeper;
     switch (passCode) {
         case kCategoryCountPass:
-            return CountCategories(progress);
+            return RunOnGrid({data_file::kCountTable},
+                             [&](CategoryGrid& grid) { return CountCategories(grid, progress); });
         case kQuantitySumPass:
-            return SumQuantities(progress);
+            return RunOnGrid({data_file::kQuantColumns, data_file::kQuantSums, data_file::kQuantCards},
+                             [&](CategoryGrid& grid) { return SumQuantities(grid, progress); });
         case kSquaredDeviationPass:
-            return SumSquaredDeviations(progress);
+            return RunOnGrid({data_file::kQuantSquares},
+                             [&](CategoryGrid& grid) { return SumSquaredDeviations(grid, progress); });
         default:
             return {CountingOutcome::NoPass, {}};
     }

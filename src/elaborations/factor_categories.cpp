@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "core/data_files.h"
+#include "core/station_settings.h"
 #include "elaborations/grid_files.h"
-#include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/numbers.h"
@@ -55,31 +55,13 @@ void ChooseAllAfc(FlagList& flags, int lastLine) {
 }
 
 void SaveAfcRunList(const std::string& path, const FlagList& flags, int lastLine) {
-    const int last = LastIndex(lastLine);
-    std::string out;
-    int first = -1;
-    for (int i = 0; i <= last + 1; ++i) {
-        const bool set = i <= last && flags[size_t(i)] != 0;
-        if (set && first < 0) first = i;
-        if (!set && first >= 0) {
-            AppendU16(out, uint16_t(first));
-            AppendU16(out, uint16_t(i - 1));
-            first = -1;
-        }
-    }
-    WriteFileAtomic(path, out);
+    SaveSelectionRunList(path, flags, LastIndex(lastLine));
 }
 
 void LoadAfcRunList(const std::string& path, FlagList& flags, int lastLine) {
     const int last = LastIndex(lastLine);
     for (int i = 0; i <= last; ++i) flags[size_t(i)] = 0;
-    const std::string bytes = ReadFileOrThrow(path);
-    const uint8_t* p = Bytes(bytes);
-    for (size_t pos = 0; pos + 4 <= bytes.size(); pos += 4) {
-        const int first = GetU16(p + pos);
-        const int runLast = std::min(int(GetU16(p + pos + 2)), last);
-        for (int i = first; i <= runLast; ++i) flags[size_t(i)] = 1;
-    }
+    SetRunListFlags(ReadFileOrThrow(path), flags, last);
 }
 
 bool ReadConnectionsFile(const std::string& path, FlagList& flags, int lastLine) {

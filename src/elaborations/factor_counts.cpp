@@ -6,6 +6,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/selected_cards.h"
 #include "elaborations/card_classifier.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -19,8 +20,6 @@ namespace {
 constexpr int kCountRecordEntries = kFactorColumns + 1;  // entries 0..400
 constexpr int kCountRecordBytes = kCountRecordEntries * 4;
 constexpr int kMarginEntry = kFactorColumns;
-constexpr int kProgressSteps = 250;
-constexpr int kBlockBytes = 4 << 20;
 
 // A length byte, the text and zero bytes to the end of the record.
 void AppendLabelRecord(std::string& out, const std::string& label, int recordBytes) {
@@ -28,10 +27,6 @@ void AppendLabelRecord(std::string& out, const std::string& label, int recordByt
     out.push_back(char(uint8_t(n)));
     out.append(label, 0, n);
     out.append(size_t(recordBytes) - 1 - n, '\0');
-}
-
-bool IsSelected(int64_t card) {
-    return (CardSelectionMask[size_t(card >> 3)] & (0x80 >> (card & 7))) != 0;
 }
 
 }  // namespace
@@ -119,45 +114,25 @@ CooccurrenceCounts CountCooccurrences(Progress& progress) {
     counts.Resize(n);
     if (n == 0) return counts;
 
-    const int words = CurrentCardGeometry().wordCount;
-    CardClassifier classifier(grid.Slots, AfcTestableSlots(grid), words);
+    SelectedCards cards(progress);
+    CardClassifier classifier(grid.Slots, AfcTestableSlots(grid), cards.WordCount());
     // Row i entry j at i * 401 + j: the layout of the file's records.
     std::vector<int32_t> rows(size_t(n + 1) * kCountRecordEntries, 0);
     int32_t total = 0;
     std::vector<int32_t> present;
     present.reserve(size_t(n));
-
-    const int64_t last = std::min<int64_t>(CoreState.LastCard, int64_t(kSelectionMaskBytes) * 8 - 1);
-    progress.SetMaximum(std::max(CoreState.LastCard, 0));
-    const int64_t step = std::max<int64_t>(1, (last + 1) / kProgressSteps);
-    const int blockCards = words > 0 ? std::max(1, kBlockBytes / (words * 2)) : 1;
-    std::vector<uint16_t> block;
-    int64_t nextReport = 0;
-    for (int64_t first = 0; first <= last; first += blockCards) {
-        const int64_t count = std::min<int64_t>(blockCards, last - first + 1);
-        bool any = false;
-        for (int64_t c = first; c < first + count && !any; ++c) any = IsSelected(c);
-        if (!any) continue;
-        block.assign(size_t(count) * size_t(std::max(words, 1)), 0);
-        if (words > 0) ReadCardValuesBlock(int32_t(first), int32_t(count), block.data());
-        for (int64_t card = first; card < first + count; ++card) {
-            if (!IsSelected(card)) continue;
-            if (card >= nextReport) {
-                progress.SetPosition(int(card));
-                nextReport = card + step;
-            }
-            ++total;
-            classifier.Classify(block.data() + size_t(card - first) * size_t(std::max(words, 1)));
-            present.assign(classifier.True().begin(), classifier.True().end());
-            classifier.Clear();
-            std::sort(present.begin(), present.end());
-            for (int32_t j : present) {
-                for (int32_t i : present) ++rows[size_t(i) * kCountRecordEntries + size_t(j)];
-                ++rows[size_t(j)];
-            }
-            for (int32_t i : present) ++rows[size_t(i) * kCountRecordEntries + kMarginEntry];
+    cards.ForEach([&](int32_t, const uint16_t* card) {
+        ++total;
+        classifier.Classify(card);
+        present.assign(classifier.True().begin(), classifier.True().end());
+        classifier.Clear();
+        std::sort(present.begin(), present.end());
+        for (int32_t j : present) {
+            for (int32_t i : present) ++rows[size_t(i) * kCountRecordEntries + size_t(j)];
+            ++rows[size_t(j)];
         }
-    }
+        for (int32_t i : present) ++rows[size_t(i) * kCountRecordEntries + kMarginEntry];
+    });
     rows[kMarginEntry] = total;
 
     std::string bytes;

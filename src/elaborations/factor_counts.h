@@ -71,9 +71,9 @@ AfcGrid LoadAfcGrid(const FlagList& flags, int gridId = data_file::kGrid);
 // a field beyond CoreState.FieldCount never is. Entry k for slot k.
 std::vector<uint8_t> AfcTestableSlots(const AfcGrid& grid);
 
-// Standard road: counts the selected cards (0..CoreState.LastCard) over the slots of
-// LoadAfcGrid and writes "brt-sch.dat". With no slot it writes nothing and answers counts of
-// N = 0. CoreState.CurrentCard is the same afterwards. Progress: 0..LastCard by card.
+// Standard road: counts the selected cards (SelectedCards) over the slots of LoadAfcGrid and
+// writes "brt-sch.dat". With no slot it writes nothing and answers counts of N = 0.
+// CoreState.CurrentCard is the same afterwards. Progress: 0..last card by card.
 CooccurrenceCounts CountCooccurrences(Progress& progress);
 
 // "brt-sch.dat" read back for N categories: counts beyond the file's own total, or a pair

@@ -7,6 +7,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/selected_cards.h"
 #include "core/station_settings.h"
 #include "elaborations/card_classifier.h"
 #include "elaborations/factor_counts.h"
@@ -35,8 +36,6 @@ constexpr int kAllFiles[] = {data_file::kMaxSimTable,
                              data_file::kMaxSimReport,
                              kTraceId[0],
                              kTraceId[1]};
-constexpr int kProgressSteps = 250;
-constexpr int kBlockBytes = 4 << 20;
 constexpr int kLabelRecordBytes = 31;
 constexpr int kLabelWidth = 30;
 constexpr int kGridLineWidth = 300;
@@ -49,10 +48,6 @@ const char* const kIndexTexts[kSimilarityIndexCount] = {
 
 int ChosenIndex() {
     return CoreState.SimilarityIndex < kSimilarityIndexCount ? CoreState.SimilarityIndex : 0;
-}
-
-bool IsSelected(int64_t card) {
-    return (CardSelectionMask[size_t(card >> 3)] & (0x80 >> (card & 7))) != 0;
 }
 
 void RemoveFiles(const int* ids, size_t count) {
@@ -68,35 +63,6 @@ Lists LoadLists() {
         LoadSelectionRunList(MaxSimListPath(MaxSimList(l + 1)), lists[size_t(l)]);
     }
     return lists;
-}
-
-// Calls visit(card words) for each selected card 0..LastCard, reading the cards in blocks.
-template <typename Visit>
-void ForEachSelectedCard(Progress& progress, Visit&& visit) {
-    const int words = CurrentCardGeometry().wordCount;
-    const int64_t last = std::min<int64_t>(CoreState.LastCard, int64_t(kSelectionMaskBytes) * 8 - 1);
-    progress.SetMaximum(std::max(CoreState.LastCard, 0));
-    if (words <= 0) return;
-    const int64_t step = std::max<int64_t>(1, (last + 1) / kProgressSteps);
-    const int blockCards = std::max(1, kBlockBytes / (words * 2));
-    std::vector<uint16_t> block;
-    int64_t nextReport = 0;
-    for (int64_t first = 0; first <= last; first += blockCards) {
-        const int64_t count = std::min<int64_t>(blockCards, last - first + 1);
-        bool any = false;
-        for (int64_t c = first; c < first + count && !any; ++c) any = IsSelected(c);
-        if (!any) continue;
-        block.assign(size_t(count) * size_t(words), 0);
-        ReadCardValuesBlock(int32_t(first), int32_t(count), block.data());
-        for (int64_t card = first; card < first + count; ++card) {
-            if (!IsSelected(card)) continue;
-            if (card >= nextReport) {
-                progress.SetPosition(int(card));
-                nextReport = card + step;
-            }
-            visit(block.data() + size_t(card - first) * size_t(words));
-        }
-    }
 }
 
 // The percentage of the cards carrying c that also carry r; 0 when c is on no card.
@@ -360,10 +326,11 @@ int CountMaxSimTable(Progress& progress) {
         return 0;
     }
 
-    CardClassifier classifier(grid.Slots, AfcTestableSlots(grid), CurrentCardGeometry().wordCount);
+    SelectedCards cards(progress);
+    CardClassifier classifier(grid.Slots, AfcTestableSlots(grid), cards.WordCount());
     std::vector<int64_t> co(size_t(v) * size_t(v), 0);
     std::vector<int32_t> present;
-    ForEachSelectedCard(progress, [&](const uint16_t* card) {
+    cards.ForEach([&](int32_t, const uint16_t* card) {
         classifier.Classify(card);
         present.assign(classifier.True().begin(), classifier.True().end());
         classifier.Clear();

@@ -43,11 +43,11 @@ struct MaxSimChain {
 };
 MaxSimChain BuildChain(std::vector<int> s, int used, int added);
 
-// Counting pass: reads the four lists, "grl-sch.txt" and the selected cards (0..LastCard),
+// Counting pass: reads the four lists, "grl-sch.txt" and the selected cards (SelectedCards),
 // writes "var-maxs.dat", "mat-maxs.dat" and "maxsim.txt". Answers V, the number of chosen
 // categories; with none it counts nothing and removes those files, so no earlier result is
 // taken for this one. The grid that does not open raises the input/output error.
-// Progress: 0..CoreState.LastCard by card. CoreState.CurrentCard is not changed.
+// Progress: 0..last card by card. CoreState.CurrentCard is not changed.
 int CountMaxSimTable(Progress& progress);
 
 // Both passes of the ordering (rows, then columns) from "var-maxs.dat", "mat-maxs.dat" and the

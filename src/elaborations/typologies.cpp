@@ -6,6 +6,7 @@
 
 #include "core/card_store.h"
 #include "core/data_files.h"
+#include "core/selected_cards.h"
 #include "core/text_tables.h"
 #include "elaborations/card_classifier.h"
 #include "elaborations/factor_counts.h"
@@ -20,8 +21,6 @@ namespace {
 
 constexpr size_t kProfileLineWidth = 209;  // 9 characters and up to 200 more
 constexpr int kMaxCategoryLine = 4000;
-constexpr int kBlockBytes = 1 << 20;
-constexpr int kProgressSteps = 250;
 
 bool IsBlank(char c) {
     return c == ' ';
@@ -93,10 +92,6 @@ int16_t ReadWeightColumns(const std::string& line) {
     for (int k = 0; k < exponent && v < limit; ++k) v *= 10;
     v = std::min<int64_t>(v, INT16_MAX);
     return int16_t(negative ? -v : v);
-}
-
-bool IsSelected(int64_t card) {
-    return (CardSelectionMask[size_t(card >> 3)] & (0x80 >> (card & 7))) != 0;
 }
 
 // Puts the flags back from "maf-sch.dat" however the attribution ends.
@@ -212,45 +207,22 @@ int AttributeTypologies(FactorRoad road, const std::string& profilePath, Progres
                                      road == FactorRoad::Standard ? data_file::kGrid : data_file::kQuickGrid);
     const int n = grid.Slots.Count;
 
-    const CardFiles files = CardFiles::Current();
-    const int words = files.Geometry().wordCount;
-    CardClassifier classifier(grid.Slots, AfcTestableSlots(grid), words);
-    const std::vector<uint16_t> empty = EmptyCardValues(files.Geometry());
+    SelectedCards cards(progress);
+    CardClassifier classifier(grid.Slots, AfcTestableSlots(grid), cards.WordCount());
     std::vector<uint8_t> present(size_t(n) + 1, 0);
-
-    const int64_t last = std::min<int64_t>(CoreState.LastCard, int64_t(kSelectionMaskBytes) * 8 - 1);
-    progress.SetMaximum(std::max(CoreState.LastCard, 0));
-    const int blockCards = std::max(1, kBlockBytes / std::max(words * 2, 1));
-    const int64_t step = std::max<int64_t>(1, (last + 1) / kProgressSteps);
-    int64_t nextReport = 0;
-    std::vector<uint16_t> block;
     int scored = 0;
-    for (int64_t first = 0; first <= last; first += blockCards) {
-        const int64_t count = std::min<int64_t>(blockCards, last - first + 1);
-        bool any = false;
-        for (int64_t c = first; c < first + count && !any; ++c) any = IsSelected(c);
-        if (!any) continue;
-        block.assign(size_t(count) * size_t(words), 0);
-        files.ReadValuesBlock(int32_t(first), int32_t(count), block.data(), empty);
-        for (int64_t c = first; c < first + count; ++c) {
-            if (!IsSelected(c)) continue;
-            uint16_t* card = block.data() + size_t(c - first) * size_t(words);
-            if (c >= nextReport) {
-                progress.SetPosition(int(c));
-                nextReport = c + step;
-            }
-            classifier.Classify(card);
-            std::fill(present.begin(), present.end(), 0);
-            for (int32_t k : classifier.True()) present[size_t(k)] = 1;
-            classifier.Clear();
-            for (int t = 0; t < kTypologies; ++t)
-                card[offset + t] = uint16_t(t < table.Opened ? TypologyScore(table.Terms[size_t(t)], present)
-                                                             : int16_t(kEmptyScore));
-            // Card by card, so that an error midway leaves every card written so far whole.
-            files.WriteValues(int32_t(c), card);
-            ++scored;
-        }
-    }
+    cards.ForEach([&](int32_t c, uint16_t* card) {
+        classifier.Classify(card);
+        std::fill(present.begin(), present.end(), 0);
+        for (int32_t k : classifier.True()) present[size_t(k)] = 1;
+        classifier.Clear();
+        for (int t = 0; t < kTypologies; ++t)
+            card[offset + t] = uint16_t(t < table.Opened ? TypologyScore(table.Terms[size_t(t)], present)
+                                                         : int16_t(kEmptyScore));
+        // Card by card, so that an error midway leaves every card written so far whole.
+        cards.Files().WriteValues(c, card);
+        ++scored;
+    });
     return scored;
 }
 

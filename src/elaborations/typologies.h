@@ -63,10 +63,10 @@ int TypologyScoreOffset(int field);
 void ReloadAfcCategoryFlags();
 
 // The whole attribution: BuildTypologies, the grid of the road ("grl-sch.txt" or "grl-dat.txt")
-// over the named lines, then every selected card 0..CoreState.LastCard scored and written back.
+// over the named lines, then every selected card (SelectedCards) scored and written back.
 // CoreState.TypologyField must pass TypologyScoreOffset (nothing is done otherwise; answers -1).
 // Ends with ReloadAfcCategoryFlags, also when an input/output error abandons it. The card
-// buffers and CoreState.CurrentCard are left as they were. Progress: 0..LastCard by card, at most
+// buffers and CoreState.CurrentCard are left as they were. Progress: 0..last card by card, at most
 // about 250 positions.
 // Answers the number of cards scored.
 int AttributeTypologies(FactorRoad road, const std::string& profilePath, Progress& progress);

@@ -17,6 +17,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/card_files.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
@@ -112,15 +113,7 @@ class CountingTest : public ::testing::Test {
         for (const Card& c : cards) bytes += CardBytes(c);
         WriteCardFiles(bytes);
     }
-    // The numeric part as given, a blank text part and the index of the cards it holds.
-    void WriteCardFiles(const std::string& values) {
-        const size_t count = values.size() / 100;
-        std::string index;
-        WriteBytes(dir / "num-sch.dat", values);
-        WriteBytes(dir / "alf-sch.dat", std::string(count * 50, '\0'));
-        AppendI32(index, int32_t(count) - 1);
-        WriteBytes(dir / "dli-sch.dat", index);
-    }
+    void WriteCardFiles(const std::string& values) { test::WriteCardFiles(dir.Path(), values); }
 
     static void Flag(FlagList& list, std::initializer_list<int> lines) {
         for (int l : lines) list[size_t(l)] = 1;

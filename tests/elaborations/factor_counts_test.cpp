@@ -14,15 +14,18 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/real6.h"
+#include "support/card_files.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
+using test::Hex;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
+using test::WriteCardFiles;
 
 using test::RecordingProgress;
 
@@ -123,7 +126,7 @@ class FactorCountsTest : public ::testing::Test {
         };
         std::string bytes;
         for (const Card& c : cards) bytes += CardBytes(c);
-        WriteBytes(dir / "num-sch.dat", bytes);
+        WriteCardFiles(dir.Path(), bytes);
         CoreState.LastCard = 5;
         CardSelectionMask[0] = 0xF8;  // card 5 is not selected
         WriteBytes(dir / "grl-sch.txt", kGrid);
@@ -158,6 +161,11 @@ int Both(int r, int c) {
 }
 
 TEST_F(FactorCountsTest, CooccurrenceFile) {
+    // Two selected cards the index names past the card files (a station still writing them,
+    // numbered before this station's last new card) are no empty cards: they are not counted.
+    WriteBytes(dir / "dli-sch.dat", Hex("07 00 00 00"));
+    CoreState.LastCard = 7;
+    CardSelectionMask[0] |= 0x03;
     CoreState.CurrentCard = 3;
     RecordingProgress progress;
     const CooccurrenceCounts counts = CountCooccurrences(progress);

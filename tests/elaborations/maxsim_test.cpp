@@ -10,6 +10,7 @@
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
+#include "support/card_files.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
@@ -20,6 +21,7 @@ using test::Hex;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
+using test::WriteCardFiles;
 
 using test::RecordingProgress;
 
@@ -279,7 +281,7 @@ class MaxSimTest : public ::testing::Test {
             w[7] = Reverse(uint16_t(uint32_t(c.big)));
             for (uint16_t x : w) AppendU16(bytes, x);
         }
-        WriteBytes(dir / "num-sch.dat", bytes);
+        WriteCardFiles(dir.Path(), bytes);
         CoreState.LastCard = 9;
         CardSelectionMask[0] = 0xFF;
         CardSelectionMask[1] = 0x40;  // cards 0..7 and 9

@@ -17,6 +17,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/card_files.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -25,6 +26,7 @@ namespace {
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
+using test::WriteCardFiles;
 
 std::string Pad60(const std::string& label) {
     return label + std::string(60 - label.size(), ' ');
@@ -262,11 +264,7 @@ TEST_F(SimpleDistributionTest, EveryPercentageMatchesIntegerArithmetic) {
         for (uint16_t w : words) AppendU16(cards, w);
     }
     // Both card files and the index: every card is there.
-    std::string index;
-    AppendI32(index, kCards - 1);
-    WriteBytes(CoreState.ArchiveDir + "num-sch.dat", cards);
-    WriteBytes(CoreState.ArchiveDir + "alf-sch.dat", std::string(size_t(kCards) * 50, '\0'));
-    WriteBytes(CoreState.ArchiveDir + "dli-sch.dat", index);
+    WriteCardFiles(CoreState.ArchiveDir, cards);
     CoreState.CardTextBytes = 50;
     CoreState.LastCard = kCards - 1;
     for (int c = 0; c < kCards; ++c) CardSelectionMask[size_t(c / 8)] |= uint8_t(0x80 >> (c % 8));

@@ -12,15 +12,18 @@
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
+#include "support/card_files.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
+using test::Hex;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
+using test::WriteCardFiles;
 
 using test::RecordingProgress;
 
@@ -171,9 +174,8 @@ class TypologiesTest : public ::testing::Test {
             FieldPositions[f] = int16_t(positions[f - 1]);
         }
         // 15 March 2005 (year word 105), 15 March 2015, -, 15 March 1905 (year word 5).
-        WriteBytes(dir / "num-sch.dat", CardBytes(1, 1, 15, 3, 105, 5000) + CardBytes(2, 0, 15, 3, 115, 500) +
-                                            CardBytes(1, 1, 15, 3, 105, 5000) +
-                                            CardBytes(1, 0, 15, 3, 5, 1000));
+        WriteCardFiles(dir.Path(), CardBytes(1, 1, 15, 3, 105, 5000) + CardBytes(2, 0, 15, 3, 115, 500) +
+                                       CardBytes(1, 1, 15, 3, 105, 5000) + CardBytes(1, 0, 15, 3, 5, 1000));
         CoreState.LastCard = 3;
         CardSelectionMask[0] = 0xD0;  // cards 0, 1 and 3
         WriteBytes(dir / "grl-sch.txt", kGrid);
@@ -249,6 +251,12 @@ TEST_F(TypologiesTest, BuildWritesListAndRenumbers) {
 //          = 67, T2 100
 // The third typology weighs nothing: -32000, as every typology the profile did not open.
 TEST_F(TypologiesTest, AttributionScoresSelectedCards) {
+    // Two selected cards the index names past the card files (a station still writing them,
+    // numbered before this station's last new card) are neither scored nor written: the files
+    // keep their length.
+    WriteBytes(dir / "dli-sch.dat", Hex("05 00 00 00"));
+    CoreState.LastCard = 5;
+    CardSelectionMask[0] |= 0x0C;
     const std::string before = ReadBytes(dir / "num-sch.dat");
     CoreState.CurrentCard = 2;
     CurrentCardValues[1] = 99;
