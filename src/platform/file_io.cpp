@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -203,9 +204,10 @@ int RemoveStaleTempFiles(const std::string& dir) {
     return removed;
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes) {
-    if (path.empty()) ThrowIo(kFileNotFound, path);
-    const std::string target = ResolveForCreate(path);
+namespace {
+// Writes `bytes` to a fresh synced temporary beside `target`, with the old file's permissions when
+// there is one, and answers its name. Nothing is left on failure; the error names `path`.
+std::string WriteTempBeside(const std::string& target, std::string_view bytes, const std::string& path) {
     const std::string temp = TempPathBeside(target);
     int fd = OpenFd(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_TRUNC, 0666);
     if (fd < 0) ThrowErrno(path);
@@ -217,9 +219,16 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
         ThrowErrno(path);
     }
     ::close(fd);
-    // Keep the old file's permissions when there is one.
     struct stat st;
     if (::stat(target.c_str(), &st) == 0) ::chmod(temp.c_str(), st.st_mode & 07777);
+    return temp;
+}
+}  // namespace
+
+void WriteFileAtomic(const std::string& path, std::string_view bytes) {
+    if (path.empty()) ThrowIo(kFileNotFound, path);
+    const std::string target = ResolveForCreate(path);
+    const std::string temp = WriteTempBeside(target, bytes, path);
     try {
         if (gAtomicHook) gAtomicHook(temp);
     } catch (...) {
@@ -233,6 +242,86 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
         ThrowErrno(path);
     }
     SyncDirectoryOf(target);
+}
+
+StagedFiles::~StagedFiles() {
+    RemoveTemporaries();
+}
+
+void StagedFiles::Stage(const std::string& path, std::string_view bytes) {
+    try {
+        if (path.empty()) ThrowIo(kFileNotFound, path);
+        Entry e{path, ResolveForCreate(path), {}, {}};
+        e.temp = WriteTempBeside(e.target, bytes, path);
+        entries_.push_back(std::move(e));
+    } catch (...) {
+        // The set is incomplete: none of it may replace anything.
+        RemoveTemporaries();
+        throw;
+    }
+}
+
+void StagedFiles::Commit() {
+    size_t renamed = 0;
+    try {
+        // The old files stay reachable until every new one is in place: a second link to each,
+        // or a copy where the file system has no links.
+        for (Entry& e : entries_) {
+            struct stat st;
+            if (::lstat(e.target.c_str(), &st) != 0) continue;
+            const std::string backup = TempPathBeside(e.target);
+            e.backup = ::link(e.target.c_str(), backup.c_str()) == 0
+                           ? backup
+                           : WriteTempBeside(e.target, ReadFileOrThrow(e.target), e.path);
+        }
+        for (; renamed < entries_.size(); ++renamed) {
+            Entry& e = entries_[renamed];
+            if (RenameFile(e.temp.c_str(), e.target.c_str()) != 0) ThrowErrno(e.path);
+            e.temp.clear();
+        }
+        SyncDirectories(entries_.size());
+    } catch (...) {
+        PutBack(renamed);
+        RemoveTemporaries();
+        throw;
+    }
+    RemoveTemporaries();
+}
+
+// Puts the old files back over the first `renamed` entries; a file that was not there before is
+// removed again. An old file that cannot be put back keeps its temporary name and is never deleted.
+void StagedFiles::PutBack(size_t renamed) {
+    for (size_t i = renamed; i-- > 0;) {
+        Entry& e = entries_[i];
+        if (e.backup.empty())
+            ::unlink(e.target.c_str());
+        else
+            RenameFile(e.backup.c_str(), e.target.c_str());
+        e.backup.clear();
+    }
+    try {
+        SyncDirectories(renamed);
+    } catch (const IoError&) {
+        // The failure that stopped the commit is the one reported.
+    }
+}
+
+void StagedFiles::SyncDirectories(size_t count) const {
+    std::vector<std::string> synced;
+    for (size_t i = 0; i < count; ++i) {
+        const std::string dir = DirectoryOf(entries_[i].target);
+        if (std::find(synced.begin(), synced.end(), dir) != synced.end()) continue;
+        SyncDirectoryOf(entries_[i].target);
+        synced.push_back(dir);
+    }
+}
+
+void StagedFiles::RemoveTemporaries() {
+    for (const Entry& e : entries_) {
+        if (!e.temp.empty()) ::unlink(e.temp.c_str());
+        if (!e.backup.empty()) ::unlink(e.backup.c_str());
+    }
+    entries_.clear();
 }
 
 void RenameOver(const std::string& from, const std::string& path) {

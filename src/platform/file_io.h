@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -50,6 +51,35 @@ int IoCallCountForTest(IoCall call);
 // Renames a file the caller wrote and synced over `path` in the same directory (an existing
 // spelling of `path` is reused), then syncs the directory. Raises the input/output error.
 void RenameOver(const std::string& from, const std::string& path);
+
+// Rewrites several files as one: Stage writes each file's new bytes to a synced temporary beside it
+// (named as WriteFileAtomic names them); Commit then renames them all over the old files and syncs
+// their directories. A failure while staging, or in Commit, puts back every file already replaced
+// and removes the temporaries before it raises the input/output error, so the files are all old or
+// all new; only a crash in the middle of Commit's renames can leave some of each. Files never
+// committed (an exception before Commit) are removed with the object.
+class StagedFiles {
+  public:
+    StagedFiles() = default;
+    ~StagedFiles();
+    StagedFiles(const StagedFiles&) = delete;
+    StagedFiles& operator=(const StagedFiles&) = delete;
+
+    void Stage(const std::string& path, std::string_view bytes);
+    void Commit();
+
+  private:
+    struct Entry {
+        std::string path;    // as the caller named it, for the error
+        std::string target;  // the spelling on disk
+        std::string temp;
+        std::string backup;  // the old file, kept until every rename is done; empty when none
+    };
+    void PutBack(size_t renamed);
+    void SyncDirectories(size_t count) const;
+    void RemoveTemporaries();
+    std::vector<Entry> entries_;
+};
 
 bool RemoveFile(const std::string& path);
 std::optional<int64_t> FileSize(const std::string& path);

@@ -185,9 +185,8 @@ void LoadMapOptions(int kind, const std::string& name) {
     MapState.Automatic = flag(23);
 }
 
-void SaveMapOptions(int kind, const std::string& name) {
-    if (const std::string path = ThresholdsPath(kind); !path.empty())
-        WriteFileAtomic(path, EncodeThresholds());
+void StageMapOptions(StagedFiles& files, int kind, const std::string& name) {
+    if (const std::string path = ThresholdsPath(kind); !path.empty()) files.Stage(path, EncodeThresholds());
 
     if (const std::string path = OptionPath(kind, name); !path.empty()) {
         std::string b;
@@ -200,7 +199,7 @@ void SaveMapOptions(int kind, const std::string& name) {
         b.push_back(OptionByte(MapState.VariableBorderWidth));
         b.push_back(MapState.ShowVariableBorders ? 1 : 0);
         b.push_back(MapState.Automatic ? 1 : 0);
-        WriteFileAtomic(path, b);
+        files.Stage(path, b);
     }
 
     std::string window;
@@ -208,7 +207,13 @@ void SaveMapOptions(int kind, const std::string& name) {
     AppendI32(window, MapState.PixelHeight);
     AppendI32(window, MapState.LegendX);
     AppendI32(window, MapState.LegendY);
-    WriteFileAtomic(DataFilePath(data_file::kMapWindow), window);
+    files.Stage(DataFilePath(data_file::kMapWindow), window);
+}
+
+void SaveMapOptions(int kind, const std::string& name) {
+    StagedFiles files;
+    StageMapOptions(files, kind, name);
+    files.Commit();
 }
 
 bool ReadLegendColourFile(const std::string& path) {

@@ -3,12 +3,16 @@
 
 namespace qv {
 
+class StagedFiles;
+
 // Storage of the map options. Kind 0 is the working set of the program directory ("tgl-glar.dat",
 // "opz-glar.dat"), kind 1 the base set ("tg1-glar.dat", "op1-glar.dat"), kind 2 an option file
 // the user names (no class limits). Every kind also keeps the window values of "sel-glar.dat".
 void LoadMapOptions(int kind, const std::string& name);
-// Raises the input/output error when a file cannot be written.
+// Raises the input/output error when a file cannot be written; the files are then all as before.
 void SaveMapOptions(int kind, const std::string& name);
+// The files SaveMapOptions writes, staged with others that must change together with them.
+void StageMapOptions(StagedFiles& files, int kind, const std::string& name);
 
 // Every default of MapState and MapClassThresholds, derived from the current PixelWidth and
 // PixelHeight; the window values of "sel-glar.dat" (size and legend position) are kept.

@@ -78,7 +78,8 @@ bool RescaleMapGeometry(int32_t x1, int32_t x2, int32_t y1, int32_t y2, Progress
     std::array<std::optional<std::string>, kOutlineFileCount> outlines;
     for (int n = 1; n <= kOutlineFileCount; ++n) {
         std::optional<std::string>& file = outlines[size_t(n - 1)];
-        file = TryReadFile(OutlineFilePath(n));
+        // Only a file that is not there is skipped: one that fails to open would keep the old scale.
+        file = ReadFileIfExists(OutlineFilePath(n));
         if (!file) continue;
         uint8_t* records = reinterpret_cast<uint8_t*>(file->data());
         const size_t recordSize = OutlineRecordSize(n);
@@ -86,7 +87,6 @@ bool RescaleMapGeometry(int32_t x1, int32_t x2, int32_t y1, int32_t y2, Progress
             RescaleRecord({records + at, OutlineCapacity(n)}, fx, fy);
             progress.SetPosition(++position);
         }
-        WriteFileAtomic(OutlineFilePath(n), *file);
     }
 
     const int comuni = std::clamp<int>(MapState.ComuneCount, 0, kMapComuniSize - 1);
@@ -114,14 +114,28 @@ bool RescaleMapGeometry(int32_t x1, int32_t x2, int32_t y1, int32_t y2, Progress
         const Box& b = boxes[size_t(i)];
         for (int32_t v : {b.count, b.minX, b.maxX, b.minY, b.maxY}) AppendI32(mmx, v);
     }
-    WriteFileAtomic(DataFilePath(data_file::kBox), mmx);
 
+    // Outlines, boxes and the map size change together or not at all: a failure part-way would
+    // leave a base of two scales, which a second attempt would scale again.
+    StagedFiles staged;
+    for (int n = 1; n <= kOutlineFileCount; ++n)
+        if (const std::optional<std::string>& file = outlines[size_t(n - 1)])
+            staged.Stage(OutlineFilePath(n), *file);
+    staged.Stage(DataFilePath(data_file::kBox), mmx);
+    const int32_t oldWidth = MapState.PixelWidth, oldHeight = MapState.PixelHeight;
     MapState.PixelWidth = x2;
     MapState.PixelHeight = y2;
+    try {
+        StageMapOptions(staged, 0, "");
+        staged.Commit();
+    } catch (...) {
+        MapState.PixelWidth = oldWidth;
+        MapState.PixelHeight = oldHeight;
+        throw;
+    }
     ApplyWholeMapView();
 
     progress.SetPosition(1);
-    SaveMapOptions(0, "");
     LoadMapOptions(0, "");
     CoreState.ProceedFlag = 1;
     return true;

@@ -1,15 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
+#include <map>
 #include <vector>
 
 #include "core/core_state.h"
 #include "platform/bytes.h"
+#include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"
 #include "support/temp_dir.h"
 #include "territory/map_options.h"
 #include "territory/map_options_lists.h"
 #include "territory/map_rescale.h"
+#include "territory/outline_record.h"
 #include "territory/territory_transfer.h"
 
 namespace qv {
@@ -199,6 +204,38 @@ TEST_F(MapGeometryOptions, RescaleRefusesBeforeChangingAnything) {
     EXPECT_THROW(RescaleMapGeometry(640, 320, 480, 240, progress), IoError);
     EXPECT_EQ(ReadBytes(Geo("1-zor.dat")), outline);
     EXPECT_EQ(MapState.PixelWidth, 640);
+
+    // Nor does an input/output error part-way: every file of the base and of the options stays
+    // byte for byte (a box file that was not there is not made), the size stays, and no temporary
+    // is left beside them.
+    WriteBytes(Geo("dov-zor.dat"), Hex("01 02 03 04 05 06 07 08"));
+    for (int n = 1; n <= kOutlineFileCount; ++n)
+        WriteBytes(OutlineFilePath(n), Outline(OutlineCapacity(n), 40 + n).Bytes());
+    SaveMapOptions(0, "");
+    auto files = [] {
+        std::map<std::string, std::string> all;
+        for (const std::string& d : {MapState.TerritoryDir, CoreState.ProgramDir})
+            for (const auto& e : std::filesystem::directory_iterator(d)) all[e.path()] = ReadBytes(e.path());
+        return all;
+    };
+    const auto before = files();
+    struct Fault {
+        IoCall call;
+        int nth;
+        const char* what;
+    } faults[] = {{IoCall::Open, 7, "reading the 5th outline file"},
+                  {IoCall::Write, 5, "writing the 5th"},
+                  {IoCall::Sync, 5, "syncing the 5th"},
+                  {IoCall::Rename, 5, "renaming the 5th over the old one"},
+                  {IoCall::Rename, 12, "renaming the last options file"},
+                  {IoCall::Sync, 13, "syncing the directory after every rename"}};
+    for (const Fault& f : faults) {
+        FailIoCallForTest(f.call, f.nth, EIO);
+        EXPECT_THROW(RescaleMapGeometry(640, 320, 480, 240, progress), IoError) << f.what;
+        ResetIoFaultsForTest();
+        EXPECT_EQ(files(), before) << f.what;
+        EXPECT_EQ(MapState.PixelWidth, 640) << f.what;
+    }
 }
 
 }  // namespace
