@@ -18,24 +18,16 @@
 #include "platform/ui/qt_text.h"
 #include "quick/ui/quick_commands.h"
 #include "support/program_dir.h"
+#include "support/records.h"
 #include "territory/ui/tunita.h"
 
 namespace qv {
 namespace {
 
+using test::Int32s;
+using test::LineRecord;
 using test::ReadBytes;
 using test::WriteBytes;
-
-std::string Int32s(std::initializer_list<int32_t> values) {
-    std::string out;
-    for (int32_t v : values) AppendI32(out, v);
-    return out;
-}
-
-std::string LineRecord(std::string line) {
-    line.resize(401, '\0');
-    return line;
-}
 
 // The sample archive linked, for its first municipality field, to an archive of four cards:
 // two in comune 3 (categories 1 and 2), two in comune 5 (categories 1 and 3).
