@@ -10,11 +10,13 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "quick/quick_counts.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
+using test::CrLf;
 using test::Hex;
 using test::ReadBytes;
 using test::TempDir;
@@ -64,11 +66,6 @@ class QuickReportsTest : public ::testing::Test {
     static void Choose(FlagList& flags, std::initializer_list<int> lines) {
         flags.fill(0);
         for (int l : lines) flags[size_t(l)] = 1;
-    }
-    static std::string Lines(std::initializer_list<std::string> lines) {
-        std::string s;
-        for (const std::string& l : lines) s += l + "\r\n";
-        return s;
     }
     static std::string Pad(std::string s, size_t width) {
         s.resize(width, ' ');
@@ -183,76 +180,75 @@ TEST_F(QuickReportsTest, SimpleDistributionLayouts) {
     };
     const Case cases[] = {
         {"plain", 1, 0, 0,
-         Lines({head, "", row("Sesso M", "8", "   66.67"), row("Sesso F", "4", "   33.33"), "", footer, "",
-                "", head, "", row("Giovane", "7", "   58.33"), row("Anziano", "5", "   41.67"), "", footer,
-                "", "",
-                // Percentages of "Auto" are taken on its parent line, 8 cards.
-                head, "", row("Auto si", "3", "   37.50"), row("Auto no", "4", "   50.00"), "", footer, "",
-                "", head, "", row("Extra uno", "8", "   66.67"), "", last, "", ""})},
+         CrLf({head, "", row("Sesso M", "8", "   66.67"), row("Sesso F", "4", "   33.33"), "", footer, "", "",
+               head, "", row("Giovane", "7", "   58.33"), row("Anziano", "5", "   41.67"), "", footer, "", "",
+               // Percentages of "Auto" are taken on its parent line, 8 cards.
+               head, "", row("Auto si", "3", "   37.50"), row("Auto no", "4", "   50.00"), "", footer, "", "",
+               head, "", row("Extra uno", "8", "   66.67"), "", last, "", ""})},
         {"cumulated, no counts", 0, 1, 0,
-         Lines({Blanks(60) + "   " + pct8,
-                "",
-                Pad("Sesso M", 60) + "  " + "    66.67",
-                Pad("Sesso F", 60) + "  " + "   100.00",
-                "",
-                footer,
-                "",
-                "",
-                Blanks(60) + "   " + pct8,
-                "",
-                Pad("Giovane", 60) + "  " + "    58.33",
-                Pad("Anziano", 60) + "  " + "   100.00",
-                "",
-                footer,
-                "",
-                "",
-                Blanks(60) + "   " + pct8,
-                "",
-                Pad("Auto si", 60) + "  " + "    37.50",
-                Pad("Auto no", 60) + "  " + "    87.50",
-                "",
-                footer,
-                "",
-                "",
-                Blanks(60) + "   " + pct8,
-                "",
-                Pad("Extra uno", 60) + "  " + "    66.67",
-                "",
-                last,
-                "",
-                ""})},
+         CrLf({Blanks(60) + "   " + pct8,
+               "",
+               Pad("Sesso M", 60) + "  " + "    66.67",
+               Pad("Sesso F", 60) + "  " + "   100.00",
+               "",
+               footer,
+               "",
+               "",
+               Blanks(60) + "   " + pct8,
+               "",
+               Pad("Giovane", 60) + "  " + "    58.33",
+               Pad("Anziano", 60) + "  " + "   100.00",
+               "",
+               footer,
+               "",
+               "",
+               Blanks(60) + "   " + pct8,
+               "",
+               Pad("Auto si", 60) + "  " + "    37.50",
+               Pad("Auto no", 60) + "  " + "    87.50",
+               "",
+               footer,
+               "",
+               "",
+               Blanks(60) + "   " + pct8,
+               "",
+               Pad("Extra uno", 60) + "  " + "    66.67",
+               "",
+               last,
+               "",
+               ""})},
         {"tabs", 1, 0, 1,
-         Lines({" \t" + n10 + "\t" + pct8,
-                "",
-                "Sesso M\t         8\t   66.67",
-                "Sesso F\t         4\t   33.33",
-                "",
-                "Testo 823\t        12",
-                "",
-                "",
-                " \t" + n10 + "\t" + pct8,
-                "",
-                "Giovane\t         7\t   58.33",
-                "Anziano\t         5\t   41.67",
-                "",
-                "Testo 823\t        12",
-                "",
-                "",
-                " \t" + n10 + "\t" + pct8,
-                "",
-                "Auto si\t         3\t   37.50",
-                "Auto no\t         4\t   50.00",
-                "",
-                "Testo 823\t        12",
-                "",
-                "",
-                " \t" + n10 + "\t" + pct8,
-                "",
-                "Extra uno\t         8\t   66.67",
-                "",
-                "Testo 824\t        12",
-                "",
-                ""})},
+         CrLf({" \t" + n10 + "\t" + pct8,
+               "",
+               "Sesso M\t         8\t   66.67",
+               "Sesso F\t         4\t   33.33",
+               "",
+               "Testo 823\t        12",
+               "",
+               "",
+               " \t" + n10 + "\t" + pct8,
+               "",
+               "Giovane\t         7\t   58.33",
+               "Anziano\t         5\t   41.67",
+               "",
+               "Testo 823\t        12",
+               "",
+               "",
+               " \t" + n10 + "\t" + pct8,
+               "",
+               "Auto si\t         3\t   37.50",
+               "Auto no\t         4\t   50.00",
+               "",
+               "Testo 823\t        12",
+               "",
+               "",
+               " \t" + n10 + "\t" + pct8,
+               "",
+               "Extra uno\t         8\t   66.67",
+               "",
+               "Testo 824\t        12",
+               "",
+               ""})},
     };
     for (const Case& c : cases) {
         QuickRowFlags.fill(1);
@@ -273,9 +269,9 @@ TEST_F(QuickReportsTest, SimpleDistributionOptions) {
     Choose(QuickRowFlags, {2, 3});
     WriteQuickDistributionReport(progress);
     const std::string head = Blanks(60) + " " + Blanks(9) + "n" + " " + Blanks(7) + "%";
-    EXPECT_EQ(Report(), Lines({"Eta", "in anni", head, "", Pad("Giovane", 60) + "          7    58.33",
-                               Pad("Anziano", 60) + "          5    41.67", "",
-                               "Testo 823" + Blanks(54) + "         12", "", ""}));
+    EXPECT_EQ(Report(), CrLf({"Eta", "in anni", head, "", Pad("Giovane", 60) + "          7    58.33",
+                              Pad("Anziano", 60) + "          5    41.67", "",
+                              "Testo 823" + Blanks(54) + "         12", "", ""}));
 
     std::remove(Arch("tin-dat.txt").c_str());
     WriteQuickDistributionReport(progress);
@@ -287,14 +283,14 @@ TEST_F(QuickReportsTest, SimpleDistributionOptions) {
     CoreState.SkipEmptyRows = 1;
     Choose(QuickRowFlags, {4, 5});
     WriteQuickDistributionReport(progress);
-    EXPECT_EQ(Report(), Lines({head, "", "", "Testo 823" + Blanks(54) + "          4", "", ""}));
+    EXPECT_EQ(Report(), CrLf({head, "", "", "Testo 823" + Blanks(54) + "          4", "", ""}));
 
     CoreState.SkipEmptyRows = 0;
     CardSelectionMask.fill(0);
     Choose(QuickRowFlags, {0});
     WriteQuickDistributionReport(progress);
-    EXPECT_EQ(Report(), Lines({head, "", Pad("Sesso M", 60) + "          0     0.00", "",
-                               "Testo 823" + Blanks(54) + "          0", "", ""}))
+    EXPECT_EQ(Report(), CrLf({head, "", Pad("Sesso M", 60) + "          0     0.00", "",
+                              "Testo 823" + Blanks(54) + "          0", "", ""}))
         << "the variable's table is closed at the next variable; nothing else follows";
 }
 
@@ -329,16 +325,16 @@ TEST_F(QuickReportsTest, CrossTableReport) {
     // Giovane x Sesso over cards 0-11: 6 1 / 2 3, chi-square 12 x 16^2 / (7 x 5 x 8 x 4).
     EXPECT_EQ(
         Report(),
-        Lines({"col.  1: Sesso M", "col.  2: Sesso F", "", "", "", head,
-               Pad("Giovane", 40) + "       6       1       7", b34 + "Testo 583   75.00   25.00   58.33",
-               Pad("Anziano", 40) + "       2       3       5", b34 + "Testo 583   25.00   75.00   41.67",
-               "Testo 586" + b34 + "       8       4      12", "", "Testo 588   2.743Testo 589 1 *", "", "",
-               "", head,
-               // "Auto" against its parent: 8 cards, all in column 1. One column holds every shown
-               // card: df 0, no test.
-               Pad("Auto si", 40) + "       3       0       3", b34 + "Testo 583   37.50    0.00   37.50",
-               Pad("Auto no", 40) + "       4       0       4", b34 + "Testo 583   50.00    0.00   50.00",
-               "Testo 586" + b34 + "       8       0       8", "", ""}));
+        CrLf({"col.  1: Sesso M", "col.  2: Sesso F", "", "", "", head,
+              Pad("Giovane", 40) + "       6       1       7", b34 + "Testo 583   75.00   25.00   58.33",
+              Pad("Anziano", 40) + "       2       3       5", b34 + "Testo 583   25.00   75.00   41.67",
+              "Testo 586" + b34 + "       8       4      12", "", "Testo 588   2.743Testo 589 1 *", "", "",
+              "", head,
+              // "Auto" against its parent: 8 cards, all in column 1. One column holds every shown
+              // card: df 0, no test.
+              Pad("Auto si", 40) + "       3       0       3", b34 + "Testo 583   37.50    0.00   37.50",
+              Pad("Auto no", 40) + "       4       0       4", b34 + "Testo 583   50.00    0.00   50.00",
+              "Testo 586" + b34 + "       8       0       8", "", ""}));
 
     // Columns of two variables: a card may stand in both, so the same chi-square has no stars.
     Choose(QuickColumnFlags, {0, 3});
@@ -364,13 +360,12 @@ TEST_F(QuickReportsTest, CrossTableOptions) {
     EXPECT_EQ(CoreState.PercentRow, 0);
     EXPECT_EQ(CoreState.ChiSquare, 0);
     const std::string w = "\t";
-    EXPECT_EQ(Report(),
-              Lines({"col.  1: Sesso M", "col.  2: Sesso F", "", "", "",
-                     " " + w + "         1" + w + "         2" + w + "    Testo 582",
-                     // The label alone, then the share of the total on its own line.
-                     "Giovane", "Testo 585" + w + "     50.00" + w + "      8.33" + w + "     58.33",
-                     "Testo 586" + w + "         8" + w + "         4" + w + "        12",
-                     "Testo 587" + w + "     66.67" + w + "     33.33", "", ""}));
+    EXPECT_EQ(Report(), CrLf({"col.  1: Sesso M", "col.  2: Sesso F", "", "", "",
+                              " " + w + "         1" + w + "         2" + w + "    Testo 582",
+                              // The label alone, then the share of the total on its own line.
+                              "Giovane", "Testo 585" + w + "     50.00" + w + "      8.33" + w + "     58.33",
+                              "Testo 586" + w + "         8" + w + "         4" + w + "        12",
+                              "Testo 587" + w + "     66.67" + w + "     33.33", "", ""}));
 
     CoreState.TabSeparators = 0;
     CoreState.WideCells = 0;
@@ -378,9 +373,9 @@ TEST_F(QuickReportsTest, CrossTableOptions) {
     CoreState.SkipEmptyRows = 1;
     CardSelectionMask.fill(0);
     WriteQuickCrossTableReport(progress);
-    EXPECT_EQ(Report(), Lines({"col.  1: Sesso M", "col.  2: Sesso F", "", "", "",
-                               Blanks(40) + "       1       2  Testo 582",
-                               "Testo 586" + Blanks(34) + "       0       0       0", "", ""}))
+    EXPECT_EQ(Report(), CrLf({"col.  1: Sesso M", "col.  2: Sesso F", "", "", "",
+                              Blanks(40) + "       1       2  Testo 582",
+                              "Testo 586" + Blanks(34) + "       0       0       0", "", ""}))
         << "an empty row is left out";
 }
 
@@ -392,14 +387,14 @@ TEST_F(QuickReportsTest, ConnectionsReport) {
     CoreState.CountByQuantUnit = 1;
     WriteQuickConnectionsReport(progress);
     EXPECT_EQ(Report(),
-              Lines({std::string(49, '-'), "", " Sesso M", "", "Testo 590", "",
-                     // Equal chi-squares in line order.
-                     "   12.00  1.000 (   1) (100.00%/  0.00%) Sesso M",
-                     "   12.00  1.000 (   7) (100.00%/  0.00%) Extra uno",
-                     "    2.74  0.478 (   3) ( 75.00%/ 25.00%) Giovane", Blanks(16) + "- - - - - - - - -",
-                     // The weakest negative association first.
-                     "    2.74 -0.478 (   4) ( 25.00%/ 75.00%) Anziano",
-                     "   12.00 -1.000 (   2) (  0.00%/100.00%) Sesso F", "", ""}));
+              CrLf({std::string(49, '-'), "", " Sesso M", "", "Testo 590", "",
+                    // Equal chi-squares in line order.
+                    "   12.00  1.000 (   1) (100.00%/  0.00%) Sesso M",
+                    "   12.00  1.000 (   7) (100.00%/  0.00%) Extra uno",
+                    "    2.74  0.478 (   3) ( 75.00%/ 25.00%) Giovane", Blanks(16) + "- - - - - - - - -",
+                    // The weakest negative association first.
+                    "    2.74 -0.478 (   4) ( 25.00%/ 75.00%) Anziano",
+                    "   12.00 -1.000 (   2) (  0.00%/100.00%) Sesso F", "", ""}));
     const std::string scratch = ReadBytes(Arch("tx2-sch.dat"));
     ASSERT_EQ(scratch.size(), size_t(7) * 201);
     EXPECT_EQ(scratch.substr(201, 8), "\x07Sesso F");
@@ -421,8 +416,8 @@ TEST_F(QuickReportsTest, ConnectionsReport) {
     CardSelectionMask.fill(0);
     CoreState.MinChiSquare = 0;
     WriteQuickConnectionsReport(progress);
-    EXPECT_EQ(Report(), Lines({std::string(49, '-'), "", " Sesso M", "", "Testo 590", "",
-                               Blanks(16) + "- - - - - - - - -", "", ""}));
+    EXPECT_EQ(Report(), CrLf({std::string(49, '-'), "", " Sesso M", "", "Testo 590", "",
+                              Blanks(16) + "- - - - - - - - -", "", ""}));
 }
 
 TEST_F(QuickReportsTest, ArchivePreparedWithNoCards) {
