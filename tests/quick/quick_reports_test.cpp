@@ -167,10 +167,23 @@ TEST_F(QuickReportsTest, MoreThanTenColumnsKeepTheFirstTen) {
 
 TEST_F(QuickReportsTest, SimpleDistributionLayouts) {
     const std::string n10 = Blanks(9) + "n", pct8 = Blanks(7) + "%";
-    const std::string head = Blanks(60) + " " + n10 + " " + pct8;
+    // One table per variable: the heading, its rows, the footer (the last variable's own), two
+    // blank lines.
+    auto tables = [](const std::string& head, const std::string& footer, const std::string& last,
+                     const std::vector<std::vector<std::string>>& variables) {
+        std::vector<std::string> lines;
+        for (size_t v = 0; v < variables.size(); ++v) {
+            lines.insert(lines.end(), {head, ""});
+            lines.insert(lines.end(), variables[v].begin(), variables[v].end());
+            lines.insert(lines.end(), {"", v + 1 < variables.size() ? footer : last, "", ""});
+        }
+        return CrLf(lines);
+    };
     auto row = [&](const char* label, const char* f, const char* p) {
         return Pad(label, 60) + " " + Blanks(10 - std::string(f).size()) + f + " " + p;
     };
+    auto cumulated = [&](const char* label, const char* p) { return Pad(label, 60) + "  " + p; };
+    const std::string head = Blanks(60) + " " + n10 + " " + pct8;
     const std::string footer = "Testo 823" + Blanks(54) + " " + Blanks(8) + "12";
     const std::string last = "Testo 824" + Blanks(54) + " " + Blanks(8) + "12";
     struct Case {
@@ -180,75 +193,24 @@ TEST_F(QuickReportsTest, SimpleDistributionLayouts) {
     };
     const Case cases[] = {
         {"plain", 1, 0, 0,
-         CrLf({head, "", row("Sesso M", "8", "   66.67"), row("Sesso F", "4", "   33.33"), "", footer, "", "",
-               head, "", row("Giovane", "7", "   58.33"), row("Anziano", "5", "   41.67"), "", footer, "", "",
-               // Percentages of "Auto" are taken on its parent line, 8 cards.
-               head, "", row("Auto si", "3", "   37.50"), row("Auto no", "4", "   50.00"), "", footer, "", "",
-               head, "", row("Extra uno", "8", "   66.67"), "", last, "", ""})},
+         tables(head, footer, last,
+                {{row("Sesso M", "8", "   66.67"), row("Sesso F", "4", "   33.33")},
+                 {row("Giovane", "7", "   58.33"), row("Anziano", "5", "   41.67")},
+                 // Percentages of "Auto" are taken on its parent line, 8 cards.
+                 {row("Auto si", "3", "   37.50"), row("Auto no", "4", "   50.00")},
+                 {row("Extra uno", "8", "   66.67")}})},
         {"cumulated, no counts", 0, 1, 0,
-         CrLf({Blanks(60) + "   " + pct8,
-               "",
-               Pad("Sesso M", 60) + "  " + "    66.67",
-               Pad("Sesso F", 60) + "  " + "   100.00",
-               "",
-               footer,
-               "",
-               "",
-               Blanks(60) + "   " + pct8,
-               "",
-               Pad("Giovane", 60) + "  " + "    58.33",
-               Pad("Anziano", 60) + "  " + "   100.00",
-               "",
-               footer,
-               "",
-               "",
-               Blanks(60) + "   " + pct8,
-               "",
-               Pad("Auto si", 60) + "  " + "    37.50",
-               Pad("Auto no", 60) + "  " + "    87.50",
-               "",
-               footer,
-               "",
-               "",
-               Blanks(60) + "   " + pct8,
-               "",
-               Pad("Extra uno", 60) + "  " + "    66.67",
-               "",
-               last,
-               "",
-               ""})},
+         tables(Blanks(60) + "   " + pct8, footer, last,
+                {{cumulated("Sesso M", "    66.67"), cumulated("Sesso F", "   100.00")},
+                 {cumulated("Giovane", "    58.33"), cumulated("Anziano", "   100.00")},
+                 {cumulated("Auto si", "    37.50"), cumulated("Auto no", "    87.50")},
+                 {cumulated("Extra uno", "    66.67")}})},
         {"tabs", 1, 0, 1,
-         CrLf({" \t" + n10 + "\t" + pct8,
-               "",
-               "Sesso M\t         8\t   66.67",
-               "Sesso F\t         4\t   33.33",
-               "",
-               "Testo 823\t        12",
-               "",
-               "",
-               " \t" + n10 + "\t" + pct8,
-               "",
-               "Giovane\t         7\t   58.33",
-               "Anziano\t         5\t   41.67",
-               "",
-               "Testo 823\t        12",
-               "",
-               "",
-               " \t" + n10 + "\t" + pct8,
-               "",
-               "Auto si\t         3\t   37.50",
-               "Auto no\t         4\t   50.00",
-               "",
-               "Testo 823\t        12",
-               "",
-               "",
-               " \t" + n10 + "\t" + pct8,
-               "",
-               "Extra uno\t         8\t   66.67",
-               "",
-               "Testo 824\t        12",
-               "",
-               ""})},
+         tables(" \t" + n10 + "\t" + pct8, "Testo 823\t        12", "Testo 824\t        12",
+                {{"Sesso M\t         8\t   66.67", "Sesso F\t         4\t   33.33"},
+                 {"Giovane\t         7\t   58.33", "Anziano\t         5\t   41.67"},
+                 {"Auto si\t         3\t   37.50", "Auto no\t         4\t   50.00"},
+                 {"Extra uno\t         8\t   66.67"}})},
     };
     for (const Case& c : cases) {
         QuickRowFlags.fill(1);
