@@ -19,7 +19,6 @@
 #include "platform/bytes.h"
 #include "platform/ui/dialogs.h"
 #include "quick/ui/quick_commands.h"
-#include "quick/ui/quick_hub.h"
 #include "support/program_dir.h"
 #include "support/message_log.h"
 
@@ -48,8 +47,6 @@ class QuickReportFormsTest : public ::testing::Test {
             if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
             if (qobject_cast<TRighe*>(&d)) pickers.push_back("TRighe");
             if (qobject_cast<TColonne*>(&d)) pickers.push_back("TColonne");
-            if (qobject_cast<TElabVelociSemplici*>(&d)) pickers.push_back("TElabVelociSemplici");
-            if (qobject_cast<TElabVelociDoppie*>(&d)) pickers.push_back("TElabVelociDoppie");
             return 0;
         });
         test::RecordMessages(messages);
@@ -166,19 +163,6 @@ TEST_F(QuickReportFormsTest, MissingMatrixShowsTheErrorAndNoReport) {
     cross.VedeConnessioni->click();
     EXPECT_EQ(messages.size(), 3u);
     EXPECT_TRUE(viewed.empty()) << "no older report is shown for the one that failed";
-}
-
-TEST_F(QuickReportFormsTest, HubOpensTheRegisteredForms) {
-    WriteBytes(Arch("grl-sch.txt"), "Si*1=1,1;G0S0\r\n");
-    RegisterQuickReportForms();
-    {
-        TElabVeloci hub(nullptr);
-        hub.Semplici->click();
-        hub.Doppie->click();
-    }
-    EXPECT_EQ(pickers, (std::vector<std::string>{"TElabVelociSemplici", "TElabVelociDoppie"}));
-    RegisterQuickCommand(QuickCommand::SimpleDistributions, nullptr);
-    RegisterQuickCommand(QuickCommand::CrossTables, nullptr);
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "cardwindow/startup.h"
-#include "cardwindow/ui/register_all.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
@@ -309,12 +308,6 @@ TEST_F(ReportTablesFormsTest, RefiningTheSelectionElsewhere) {
     d.Testo->setPlainText("scritto a mano");
     d.EsciClick();
     EXPECT_EQ(Log(), "scritto a mano\r\n");
-}
-
-TEST_F(ReportTablesFormsTest, QuickHubOpensTheFront) {
-    RegisterAllDialogs();
-    EXPECT_TRUE(OpenQuickCommand(QuickCommand::ReportTables, nullptr));
-    EXPECT_EQ(shown, std::vector<std::string>{"TElabVelociReports"});
 }
 
 }  // namespace
