@@ -9,13 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "cardwindow/startup.h"
 #include "cardwindow/ui/register_all.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
-#include "core/ui/thelp.h"
-#include "core/ui/thelprtf.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/text_file.h"
@@ -28,7 +25,7 @@
 #include "quick/ui/quick_hub.h"
 #include "quick/ui/quick_lists_dialog.h"
 #include "support/program_dir.h"
-#include "support/message_log.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -40,29 +37,17 @@ constexpr int kSexField = 3;  // "Sesso" of the sample archive: 1 maschio, 2 fem
 
 // The sample archive opened as the program does; every form shown is recorded by name, every
 // text viewer by its selector, and a test may act on a form through `onShow`.
-class QuickListsFormsTest : public ::testing::Test {
+class QuickListsFormsTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         RegisterAllDialogs();
-        SetModalHook([this](QDialog& d) {
-            shown.push_back(d.objectName().toStdString());
-            if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
-            if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
-            if (onShow) onShow(d);
-            return 0;
-        });
-        test::RecordMessages(messages);
     }
     void TearDown() override {
         RegisterQuickCommand(QuickCommand::Lists, nullptr);
         RegisterQuickCommand(QuickCommand::LinkedArchives, nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
+        StartedProgram::TearDown();
     }
-    std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
-    std::string Prog(const std::string& name) const { return CoreState.ProgramDir + name; }
 
     // The sex code of every card, read from the card files.
     static std::vector<int> SexCodes() {
@@ -114,12 +99,6 @@ class QuickListsFormsTest : public ::testing::Test {
         ASSERT_EQ(BuildLinkFiles(none), 1);
         CoreState.OtherArchiveDir.clear();
     }
-
-    test::ProgramRoot root;
-    std::vector<std::string> shown;
-    std::vector<int> viewed, helpPages;
-    std::vector<std::string> messages;
-    std::function<void(QDialog&)> onShow;
 };
 
 TEST_F(QuickListsFormsTest, ListsOfTheSelectedCards) {

@@ -10,12 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "cardwindow/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
-#include "core/ui/thelp.h"
-#include "core/ui/thelprtf.h"
 #include "elaborations/grid_files.h"
 #include "elaborations/ui/tnogriglia.h"
 #include "platform/bytes.h"
@@ -31,8 +28,7 @@
 #include "quick/ui/quick_grids_dialog.h"
 #include "quick/ui/quick_hub.h"
 #include "quick/ui/quick_selection_dialog.h"
-#include "support/program_dir.h"
-#include "support/message_log.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -42,18 +38,10 @@ using test::WriteBytes;
 
 // The sample archive opened as the program does; every form shown is recorded by name, and a
 // test may act on it through `onShow`.
-class QuickSelectionFormsTest : public ::testing::Test {
+class QuickSelectionFormsTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
-        SetModalHook([this](QDialog& d) {
-            shown.push_back(d.objectName().toStdString());
-            if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
-            if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
-            if (onShow) onShow(d);
-            return 0;
-        });
-        test::RecordMessages(messages);
+        StartedProgram::SetUp();
         for (QuickCommand c : kCommands)
             RegisterQuickCommand(c, [this, c](QWidget*) {
                 commands.push_back(c);
@@ -64,11 +52,8 @@ class QuickSelectionFormsTest : public ::testing::Test {
     void TearDown() override {
         for (QuickCommand c : kCommands) RegisterQuickCommand(c, nullptr);
         RegisterAdditionalVariablesDialog(nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
+        StartedProgram::TearDown();
     }
-    std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
 
     // The quick files of the sample archive as the preparation dialog makes them.
     void PrepareQuickFiles() {
@@ -111,13 +96,8 @@ class QuickSelectionFormsTest : public ::testing::Test {
         QuickCommand::FactorAnalysis,      QuickCommand::Lists,           QuickCommand::Map,
         QuickCommand::MapOptions,          QuickCommand::ManualTerritory,
     };
-    test::ProgramRoot root;
-    std::vector<std::string> shown;
-    std::vector<int> viewed, helpPages;
-    std::vector<std::string> messages;
     std::vector<QuickCommand> commands;
     std::vector<int> proceedWhileOpen;
-    std::function<void(QDialog&)> onShow;
 };
 
 TEST_F(QuickSelectionFormsTest, HubFollowsTheFilesPresent) {
