@@ -24,6 +24,7 @@
 #include "quick/ui/quick_commands.h"
 #include "quick/ui/quick_hub.h"
 #include "quick/ui/quick_lists_dialog.h"
+#include "support/card_reading.h"
 #include "support/program_dir.h"
 #include "support/started_program.h"
 
@@ -50,17 +51,7 @@ class QuickListsFormsTest : public test::StartedProgram {
     }
 
     // The sex code of every card, read from the card files.
-    static std::vector<int> SexCodes() {
-        std::vector<int> codes;
-        const int32_t keep = CoreState.CurrentCard;
-        for (int32_t c = 0; c <= CoreState.LastCard; ++c) {
-            CoreState.CurrentCard = c;
-            ReadCardValues();
-            codes.push_back(GetCardWord(kSexField));
-        }
-        CoreState.CurrentCard = keep;
-        return codes;
-    }
+    static std::vector<int> SexCodes() { return test::WordOnCards(kSexField); }
     // The list a mask of card numbers gives for the cards whose code is `code` (0: every card).
     static std::string NumberList(int code) {
         std::string list;
@@ -68,11 +59,6 @@ class QuickListsFormsTest : public test::StartedProgram {
         for (size_t c = 0; c < codes.size(); ++c)
             if (code == 0 || codes[c] == code) list += std::to_string(c + 1) + "\r\n";
         return list;
-    }
-    static int SelectedCards() {
-        int n = 0;
-        for (int32_t c = 0; c <= CoreState.LastCard; ++c) n += IsCardSelected(c) ? 1 : 0;
-        return n;
     }
 
     // A linked archive "Enti" beside the sample, three cards, and a link from the sex field;
@@ -193,7 +179,7 @@ TEST_F(QuickListsFormsTest, SelectionThroughALinkedArchive) {
         // The women's institution: only the women stay selected; the line is logged.
         form->Lista1->setCurrentRow(1);
         form->Lista1Click();
-        EXPECT_EQ(SelectedCards(), women);
+        EXPECT_EQ(test::SelectedCards(), women);
         EXPECT_EQ(ReadSelectionLog()->back(), "Ente due;Roma;");
         EXPECT_EQ(form->Lista1->count(), 1);
         EXPECT_EQ(form->Schede->text().toStdString(), std::to_string(women));
@@ -210,7 +196,7 @@ TEST_F(QuickListsFormsTest, SelectionThroughALinkedArchive) {
         EXPECT_EQ(form->Schede->text(), "0");
 
         form->RecuperaClick();
-        EXPECT_EQ(SelectedCards(), CoreState.LastCard + 1);
+        EXPECT_EQ(test::SelectedCards(), CoreState.LastCard + 1);
         EXPECT_EQ(*ReadSelectionLog(), startLog);
         form->EsciClick();
     };

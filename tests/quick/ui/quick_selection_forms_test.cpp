@@ -28,12 +28,15 @@
 #include "quick/ui/quick_grids_dialog.h"
 #include "quick/ui/quick_hub.h"
 #include "quick/ui/quick_selection_dialog.h"
+#include "support/card_reading.h"
 #include "support/started_program.h"
 
 namespace qv {
 namespace {
 
+using test::CountCards;
 using test::ReadBytes;
+using test::SelectedCards;
 using test::WriteBytes;
 
 // The sample archive opened as the program does; every form shown is recorded by name, and a
@@ -68,23 +71,6 @@ class QuickSelectionFormsTest : public test::StartedProgram {
         PreparePerCardValues(PerCardValueKind::Quantity, 1, none);
         PreparePerCardValues(PerCardValueKind::Territory, 1, none);
         PreparePerCardValues(PerCardValueKind::Date, 1, none);
-    }
-    // Cards of the archive that pass `test` on the card read, counted from the card files.
-    static int CountCards(const std::function<bool()>& test) {
-        int n = 0;
-        const int32_t keep = CoreState.CurrentCard;
-        for (int32_t c = 0; c <= CoreState.LastCard; ++c) {
-            CoreState.CurrentCard = c;
-            ReadCardValues();
-            n += test() ? 1 : 0;
-        }
-        CoreState.CurrentCard = keep;
-        return n;
-    }
-    static int SelectedCards() {
-        int n = 0;
-        for (int32_t c = 0; c <= CoreState.LastCard; ++c) n += IsCardSelected(c) ? 1 : 0;
-        return n;
     }
     std::vector<std::string> LogLines() const {
         return TextReader::ReadLines(Arch("Selezio." + CoreState.StationNumber))
@@ -208,7 +194,7 @@ TEST_F(QuickSelectionFormsTest, SelectionOnThePreparedSample) {
 
     d.EffettuaAnd->click();
     EXPECT_EQ(d.status2->text(), "Testo 779");
-    const int males = CountCards([] { return GetCardWord(3) == 1; });
+    const int males = CountCards([](int32_t) { return GetCardWord(3) == 1; });
     EXPECT_GT(males, 0);
     EXPECT_EQ(SelectedCards(), males);
 
@@ -222,7 +208,7 @@ TEST_F(QuickSelectionFormsTest, SelectionOnThePreparedSample) {
         const int64_t date = int64_t(CoreState.DateYear + 1900) * 10000 + CoreState.DateMonth * 100 + day;
         return date >= 19600101 && date <= 19791231;
     };
-    EXPECT_EQ(SelectedCards(), CountCards([&] { return GetCardWord(3) == 1 && bornInRange(); }));
+    EXPECT_EQ(SelectedCards(), CountCards([&](int32_t) { return GetCardWord(3) == 1 && bornInRange(); }));
     d.InizioQ->setText("3");
     d.FineQ->setText("4");
     d.AndQ->click();
@@ -231,7 +217,8 @@ TEST_F(QuickSelectionFormsTest, SelectionOnThePreparedSample) {
         const int n = GetCardWord(9);
         return n >= 3 && n <= 4;
     };
-    const int expected = CountCards([&] { return GetCardWord(3) == 1 && bornInRange() && household(); });
+    const int expected =
+        CountCards([&](int32_t) { return GetCardWord(3) == 1 && bornInRange() && household(); });
     EXPECT_EQ(SelectedCards(), expected);
 
     // A missing value file: the step stops, the status says so and the log does not take it.
@@ -267,7 +254,7 @@ TEST_F(QuickSelectionFormsTest, TerritoryMapAndGroups) {
     d.SiglaTerr->setText("Comuni scelti");  // what the box says is what the log records
     d.AndTerr->click();
     EXPECT_EQ(d.StatusTerr->text(), "Testo 783");
-    EXPECT_EQ(SelectedCards(), CountCards([code] { return GetCardWord(5) == code; }));
+    EXPECT_EQ(SelectedCards(), CountCards([code](int32_t) { return GetCardWord(5) == code; }));
     int activeComuni = 0;
     for (uint8_t b : MapActiveComuni) activeComuni += b;
     EXPECT_EQ(activeComuni, 1);
@@ -338,7 +325,7 @@ TEST_F(QuickSelectionFormsTest, AdditionalVariablesFromThePreparation) {
     d.Attiva->click();
     d.Modalita->setCurrentRow(rows - 2);
     d.EffettuaAnd->click();
-    EXPECT_EQ(SelectedCards(), CountCards([] { return GetCardWord(3) == 1; }));
+    EXPECT_EQ(SelectedCards(), CountCards([](int32_t) { return GetCardWord(3) == 1; }));
     EXPECT_TRUE(messages.empty());
 }
 

@@ -25,6 +25,7 @@
 #include "quick/ui/quick_commands.h"
 #include "quick/ui/report_table_view.h"
 #include "quick/ui/report_tables_dialog.h"
+#include "support/card_reading.h"
 #include "support/started_program.h"
 
 namespace qv {
@@ -66,17 +67,10 @@ class ReportTablesFormsTest : public test::StartedProgram {
     // Cards whose sex and civil status are the given codes (0: any), among those `selected`,
     // read from the card files.
     static int CountCards(int sex, int status, const std::function<bool(int32_t)>& selected) {
-        int n = 0;
-        const int32_t keep = CoreState.CurrentCard;
-        for (int32_t c = 0; c <= CoreState.LastCard; ++c) {
-            CoreState.CurrentCard = c;
-            ReadCardValues();
-            const bool match = (sex == 0 || GetCardWord(kSexField) == sex) &&
-                               (status == 0 || GetCardWord(kStatusField) == status);
-            n += match && selected(c) ? 1 : 0;
-        }
-        CoreState.CurrentCard = keep;
-        return n;
+        return test::CountCards([&](int32_t c) {
+            return (sex == 0 || GetCardWord(kSexField) == sex) &&
+                   (status == 0 || GetCardWord(kStatusField) == status) && selected(c);
+        });
     }
     static void SelectEvenCards() {
         CardSelectionMask.fill(0);

@@ -21,6 +21,7 @@
 #include "quick/preparation.h"
 #include "quick/quick_grids.h"
 #include "quick/ui/quick_commands.h"
+#include "support/card_reading.h"
 #include "support/started_program.h"
 #include "territory/map_tables.h"
 #include "territory/shipped_base.h"
@@ -65,14 +66,8 @@ class MapWindowTest : public test::StartedProgram {
     std::vector<int> CardsPerComune() const {
         std::vector<int> counts(8251, 0);
         const int field = ReadQuickVariableList(data_file::kQuickTerritoryList).value().at(0).Field;
-        const int32_t keep = CoreState.CurrentCard;
-        for (int32_t c = 0; c <= CoreState.LastCard; ++c) {
-            CoreState.CurrentCard = c;
-            ReadCardValues();
-            const int code = GetCardWord(field);
+        for (int code : test::WordOnCards(field))
             if (code > 0 && code <= 8100) ++counts[size_t(code)];
-        }
-        CoreState.CurrentCard = keep;
         return counts;
     }
     // The label point of comune k on the base map, 32 units a pixel.
