@@ -10,6 +10,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "quick/quick_counts.h"
+#include "support/program_dir.h"
 #include "support/records.h"
 #include "support/temp_dir.h"
 
@@ -39,22 +40,10 @@ class QuickReportsTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ProgramDir = dir.MakeDir("prog");
         CoreState.ArchiveDir = dir.MakeDir("arch");
-        std::string sigle;
-        for (int n = 1; n <= 900; ++n) sigle += "Testo " + std::to_string(n) + "\r\n";
-        WriteBytes(CoreState.ProgramDir + "sigle.imp", sigle);
-        BuildTextFile();
+        test::InstallNumberedTexts(900);
         WriteBytes(Arch("grl-dat.txt"), kGrid);
         WriteBytes(Arch("agg-dat.txt"), "xExtra uno\r\nSesso,-1;\r\n");
-        std::string last;
-        AppendI32(last, 15);
-        WriteBytes(Arch("dli-dat.dat"), last);
-        std::string matrix;
-        for (const char* head : kAreaHeads) {
-            std::string area = Hex(head);
-            area.resize(1000, '\0');
-            matrix += area;
-        }
-        WriteBytes(Arch("dat-dat.dat"), matrix);
+        test::WritePreparedCards(15, kAreaHeads);
         // Cards 0-11, and bits past the prepared cards that must not count.
         CardSelectionMask.fill(0);
         CardSelectionMask[0] = 0xFF;

@@ -4,6 +4,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "platform/bytes.h"
 #include "platform/paths.h"
 
 namespace qv::test {
@@ -26,6 +27,33 @@ void InstallShippedTexts() {
     BuildTextFile();
 }
 
+std::string NumberedTexts(int count, const std::map<int, std::string>& own) {
+    std::string sigle;
+    for (int n = 1; n <= count; ++n) {
+        const auto given = own.find(n);
+        sigle += (given != own.end() ? given->second : "Testo " + std::to_string(n)) + "\r\n";
+    }
+    return sigle;
+}
+
+void InstallNumberedTexts(int count, const std::map<int, std::string>& own) {
+    WriteBytes(CoreState.ProgramDir + "sigle.imp", NumberedTexts(count, own));
+    BuildTextFile();
+}
+
+void WritePreparedCards(int lastCard, std::span<const char* const> heads) {
+    std::string last;
+    AppendI32(last, lastCard);
+    WriteBytes(CoreState.ArchiveDir + "dli-dat.dat", last);
+    std::string matrix;
+    for (const char* head : heads) {
+        std::string area = Hex(head);
+        area.resize(1000, '\0');
+        matrix += area;
+    }
+    WriteBytes(CoreState.ArchiveDir + "dat-dat.dat", matrix);
+}
+
 ProgramRoot::ProgramRoot(bool shipped, int texts) {
     dir_.MakeDir("quorvanta.tv");
     CopyTree(BuiltSampleArchiveDir(), ProgramDir() + "Pianalto");
@@ -36,9 +64,7 @@ ProgramRoot::ProgramRoot(bool shipped, int texts) {
         for (const char* f : {"sigle.imp", "sig-dat.imp"})
             std::filesystem::copy_file(ShippedProgramDir() + f, ProgramDir() + f);
     } else {
-        std::string sigle;
-        for (int n = 1; n <= texts; ++n) sigle += "Testo " + std::to_string(n) + "\r\n";
-        WriteBytes(ProgramDir() + "sigle.imp", sigle);
+        WriteBytes(ProgramDir() + "sigle.imp", NumberedTexts(texts));
         WriteBytes(ProgramDir() + "sig-dat.imp", "");
     }
     SetRootDir(dir_.Path());
