@@ -7,21 +7,17 @@
 
 #include "core/core_state.h"
 #include "platform/io_error.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
+using test::CrLf;
 using test::ReadBytes;
 using test::TempDir;
 using test::ToHex;
 using test::WriteBytes;
-
-std::string Lines(std::initializer_list<std::string> lines) {
-    std::string s;
-    for (const std::string& l : lines) s += l + "\r\n";
-    return s;
-}
 
 std::string Zeros(size_t n) {
     return std::string(n, '\0');
@@ -52,7 +48,7 @@ class ArchiveDefinitionTest : public ::testing::Test {
 // single-answer coded field, a three-answer coded field, a percentage, a field sharing the
 // list of field 3, a 36-answer field ("{"), then a 16-bit number, a 32-bit number, a
 // municipality with a 62-character caption, a time-like value and a text of 20 characters.
-const std::string kDeclarations = Lines({
+const std::string kDeclarations = CrLf({
     "Archivio di prova",
     "001A Nome del cliente",
     "     1000",
@@ -83,7 +79,7 @@ const std::string kDeclarations = Lines({
     "     020",
 });
 
-const std::string kPlacement = Lines({
+const std::string kPlacement = CrLf({
     "   2 100  40 600                    Nome",
     "   0  10  60 300",
     "#Pag",
@@ -236,7 +232,7 @@ TEST_F(ArchiveDefinitionTest, RebuildKeepsTheMarksTableAndTheSpareTables) {
 }
 
 TEST_F(ArchiveDefinitionTest, FieldsWithoutAListAndLinesWithoutAType) {
-    WriteBytes(dir / "sig-sch.dat", Lines({
+    WriteBytes(dir / "sig-sch.dat", CrLf({
                                         "titolo",
                                         "0011 A",
                                         "     001 005",  // field 5 is not an earlier field
@@ -247,7 +243,7 @@ TEST_F(ArchiveDefinitionTest, FieldsWithoutAListAndLinesWithoutAType) {
                                         "     001 Primo",
                                         "     ///",
                                     }));
-    WriteBytes(dir / "dat-sch.dat", Lines({"   1", "   1", "   1"}));
+    WriteBytes(dir / "dat-sch.dat", CrLf({"   1", "   1", "   1"}));
     BuildArchiveDefinition();
 
     // Field 1 has no category (last label before the first); fields 2-3 have label 0.
@@ -355,7 +351,7 @@ TEST_F(ArchiveDefinitionTest, LoadsTheSeventeenTables) {
 }
 
 TEST_F(ArchiveDefinitionTest, ConvertsTheLayoutText) {
-    WriteBytes(dir / "inf-sch.dat", Lines({
+    WriteBytes(dir / "inf-sch.dat", CrLf({
                                         "   1  15   1   0   0   0   0   0   0",
                                         "   3  25   3   1   1   1 255   0   0",
                                         "#Pag 1",
@@ -388,7 +384,7 @@ TEST_F(ArchiveDefinitionTest, ConvertsTheLayoutText) {
                                  item(2, 1, 5, 65, 1, "") + item(2, 1, 5, 85, 1, std::string(200, 'w'));
     EXPECT_EQ(ToHex(ReadBytes(dir / "trd-tres.dat")), ToHex(expected));
 
-    WriteBytes(dir / "inf-sch.dat", Lines({"   1  15   1   0   0   0   0   0   0", "#Pag 1"}));
+    WriteBytes(dir / "inf-sch.dat", CrLf({"   1  15   1   0   0   0   0   0   0", "#Pag 1"}));
     ConvertInfoFile();
     EXPECT_EQ(ReadBytes(dir / "trd-tres.dat"), "");
 }

@@ -14,6 +14,7 @@
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "support/program_dir.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -23,13 +24,8 @@ using test::Hex;
 using test::ReadBytes;
 using test::TempDir;
 using test::ToHex;
+using test::Words;
 using test::WriteBytes;
-
-std::string Words(std::initializer_list<int> words) {
-    std::string out;
-    for (int w : words) AppendU16(out, uint16_t(w));
-    return out;
-}
 
 std::string Descriptor(const std::string& words, const std::string& bytes, const std::string& line5 = "0",
                        const std::string& line6 = "0") {

@@ -3,21 +3,14 @@
 // text n, and an empty designer folder with a page 400 pixels wide.
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 
 #include "core/core_state.h"
 #include "platform/short_string.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 
 namespace qv::test {
-
-// Lines joined with CR LF, each line ended, as the program writes text files.
-inline std::string CrLf(std::initializer_list<std::string> lines) {
-    std::string s;
-    for (const std::string& l : lines) s += l + "\r\n";
-    return s;
-}
 
 class CompilerFixture : public ::testing::Test {
   protected:

@@ -62,9 +62,7 @@ TEST(CompilerStyleLetters, LettersApplyToTheRunningStyle) {
 class CompilerLayout : public test::CompilerFixture {
   protected:
     std::string Run(std::vector<std::string> lines) {
-        std::string source;
-        for (const std::string& l : lines) source += l + "\r\n";
-        WriteSource(source);
+        WriteSource(CrLf(lines));
         CompileRun run;
         CompileCardLayout(run);
         return run.errorList.Text();
@@ -116,11 +114,8 @@ TEST_F(CompilerLayout, PositionsAndPages) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Run(c.source), "");
-        std::string layout, placement;
-        for (const std::string& l : c.layout) layout += l + "\r\n";
-        for (const std::string& l : c.placement) placement += l + "\r\n";
-        EXPECT_EQ(Designed("inf-sch.dat"), layout);
-        EXPECT_EQ(Designed("dat-sch.dat"), placement);
+        EXPECT_EQ(Designed("inf-sch.dat"), CrLf(c.layout));
+        EXPECT_EQ(Designed("dat-sch.dat"), CrLf(c.placement));
     }
 }
 

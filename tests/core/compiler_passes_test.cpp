@@ -148,12 +148,8 @@ TEST_F(CompilerPasses, ErrorLinesCarryTheirTextsAndLineNumbers) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string source;
-        for (const std::string& l : c.source) source += l + "\r\n";
-        CompileRun run = Compile(source);
-        std::string expected;
-        for (const std::string& l : c.errors) expected += l + "\r\n";
-        EXPECT_EQ(run.errorList.Text(), expected);
+        CompileRun run = Compile(CrLf(c.source));
+        EXPECT_EQ(run.errorList.Text(), CrLf(c.errors));
         EXPECT_EQ(run.errorFlag, !c.errors.empty());
     }
 }
@@ -223,13 +219,9 @@ TEST_F(CompilerPasses, FieldPassEdgeCases) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string source;
-        for (const std::string& l : c.source) source += l + "\r\n";
-        CompileRun run = Compile(source);
-        std::string title = c.source[0].empty() ? c.source[1] : c.source[0];
-        std::string expected = title + "\r\n";
-        for (const std::string& l : c.declarations) expected += l + "\r\n";
-        EXPECT_EQ(Designed("sig-sch.dat"), expected);
+        CompileRun run = Compile(CrLf(c.source));
+        const std::string title = c.source[0].empty() ? c.source[1] : c.source[0];
+        EXPECT_EQ(Designed("sig-sch.dat"), title + "\r\n" + CrLf(c.declarations));
         EXPECT_EQ(run.numericTotal, c.numericTotal);
         EXPECT_EQ(run.textTotal, c.textTotal);
         EXPECT_FALSE(run.errorFlag) << run.errorList.Text();
@@ -243,13 +235,11 @@ TEST_F(CompilerPasses, SharedListsAndTheCategoryIndexCap) {
     src.push_back("a");
     src.push_back("*C C2 #3");
     src.push_back("b");  // no labels after a reference
-    std::string source;
-    for (const std::string& l : src) source += l + "\r\n";
-    CompileRun run = Compile(source);
+    CompileRun run = Compile(CrLf(src));
     EXPECT_NE(Designed("sig-sch.dat").find("0072 Voto\r\n     001 005\r\n     ///\r\n"), std::string::npos);
     EXPECT_EQ(run.errorList.Text(), "   11T466 b\r\n");
 
-    source = CrLf({"T", "*T", "Molte", "*C C1"});
+    std::string source = CrLf({"T", "*T", "Molte", "*C C1"});
     for (int i = 1; i <= 1000; ++i) source += "v" + std::to_string(i) + "\r\n";
     Compile(source);
     const std::string sig = Designed("sig-sch.dat");
@@ -284,7 +274,7 @@ TEST_F(CompilerPasses, CardThatCannotHoldItsFields) {
         std::string source = CrLf({"T", "*T", "X"});
         for (int i = 0; i < 111; ++i) source += "*C C36\r\nv\r\n";  // 3996 words
         if (c.tail[0] == "*C A4001") source += "*C A4000\r\n";      // 8001 bytes with the next
-        for (const std::string& l : c.tail) source += l + "\r\n";
+        source += CrLf(c.tail);
         CompileRun run = Compile(source);
         EXPECT_EQ(run.errorList.Text(), c.errors);
         EXPECT_EQ(run.cardOverflow, !c.errors.empty());

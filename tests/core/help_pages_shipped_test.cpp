@@ -16,6 +16,7 @@
 #include "core/help_page.h"
 #include "platform/cp1252.h"
 #include "platform/rtf_reader.h"
+#include "support/html_text.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -145,29 +146,11 @@ fs::path PagePath(int page) {
     return kHelpDir / name;
 }
 
-std::string VisibleText(const std::string& html) {
-    std::string text;
-    bool inTag = false;
-    for (char c : html) {
-        if (c == '<') inTag = true;
-        if (!inTag) text.push_back(c);
-        if (c == '>') inTag = false;
-    }
-    return text;
-}
-
-TEST(HelpPagesShipped, EveryOpenedPageExistsAndReadsAsText) {
-    for (const auto& [page, window] : kOpenedPages) {
-        SCOPED_TRACE(std::to_string(page) + " " + window);
-        const fs::path path = PagePath(page);
-        ASSERT_TRUE(fs::exists(path)) << path;
-        const std::string rtf = test::ReadBytes(path.string());
-        ASSERT_TRUE(rtf.starts_with("{\\rtf1"));
-        for (unsigned char c : rtf) ASSERT_LT(c, 0x80) << "accented letters go as \\'hh";
-        const std::string text = VisibleText(RtfToHtml(rtf));
-        EXPECT_GT(text.size(), 40u);
-        EXPECT_EQ(text.find_first_of("\\{}"), std::string::npos) << text;
-    }
+// Every page a window opens is shipped; what every shipped page holds is checked with the RTF
+// reader.
+TEST(HelpPagesShipped, EveryOpenedPageIsShipped) {
+    for (const auto& [page, window] : kOpenedPages)
+        EXPECT_TRUE(fs::exists(PagePath(page))) << page << " " << window;
 }
 
 // Every link between pages leads to a shipped page, and the designer's pages lead to the page
@@ -201,7 +184,7 @@ std::vector<std::string> Lines(const std::string& text) {
 // an example of every field type, and takes its examples from the sample archive's definition.
 TEST(HelpPagesShipped, DefinitionLanguagePageCoversTheCompiler) {
     const std::string html = RtfToHtml(test::ReadBytes(PagePath(99).string()));
-    const std::string text = VisibleText(html);
+    const std::string text = test::VisibleText(html);
     const std::vector<std::string> table = Lines(test::ReadBytes(QV_SOURCE_DIR "/data/progdir/sigle.imp"));
     std::vector<std::string> errors = {"coordianta X non inserita", "coordianta Y non inserita"};
     for (int n = 454; n <= 467; ++n) {

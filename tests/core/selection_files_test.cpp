@@ -6,28 +6,19 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
 using test::Hex;
+using test::Int32s;
 using test::ReadBytes;
+using test::Repeat;
 using test::TempDir;
 using test::ToHex;
 using test::WriteBytes;
-
-std::string Ints(std::initializer_list<int32_t> values) {
-    std::string out;
-    for (int32_t v : values) AppendI32(out, v);
-    return out;
-}
-
-std::string Repeat(const std::string& s, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) out += s;
-    return out;
-}
 
 const std::string kMark = Hex("02 1F 0A FA");
 
@@ -111,10 +102,10 @@ TEST_F(SelectionFiles, StatisticsBlocksLandInFileOrder) {
     SaveStatistics(path);
     const std::string got = ReadBytes(path);
     ASSERT_EQ(got.size(), 226725u);
-    EXPECT_EQ(ToHex(got.substr(16000, 4)), ToHex(Ints({7})));
-    EXPECT_EQ(ToHex(got.substr(48000 + 2 * 32408 + 8101 * 4, 4)), ToHex(Ints({5})));
-    EXPECT_EQ(ToHex(got.substr(48000, 4)), ToHex(Ints({-2})));
-    EXPECT_EQ(ToHex(got.substr(161220, 4)), ToHex(Ints({123})));
+    EXPECT_EQ(ToHex(got.substr(16000, 4)), ToHex(Int32s({7})));
+    EXPECT_EQ(ToHex(got.substr(48000 + 2 * 32408 + 8101 * 4, 4)), ToHex(Int32s({5})));
+    EXPECT_EQ(ToHex(got.substr(48000, 4)), ToHex(Int32s({-2})));
+    EXPECT_EQ(ToHex(got.substr(161220, 4)), ToHex(Int32s({123})));
     EXPECT_EQ(uint8_t(got[161224]), 0x80);
     EXPECT_EQ(uint8_t(got[226724]), 0x01);
 
@@ -181,9 +172,9 @@ TEST_F(SelectionFiles, CriteriaGoldenTerritoryRuns) {
     for (int code : {3, 4, 5, 9}) TerritorySelection[size_t(code - 1)] = 1;
     CoreState.FieldCount = 0;
     SaveSearchCriteria(dir / "Condizio.000");
-    const std::string expected = std::string(41 * 4, '\0') + kMark + Ints({3, 5, 9, 9}) + kMark + kMark +
+    const std::string expected = std::string(41 * 4, '\0') + kMark + Int32s({3, 5, 9, 9}) + kMark + kMark +
                                  kMark + std::string(60 * 4, '\0') + kMark + kMark +
-                                 Repeat(Ints({-9999999}), 1998) + kMark + Ints({0}) + kMark;
+                                 Repeat(Int32s({-9999999}), 1998) + kMark + Int32s({0}) + kMark;
     EXPECT_EQ(ReadBytes(dir / "Condizio.000"), expected);
 }
 
@@ -208,8 +199,8 @@ TEST_F(SelectionFiles, CriteriaRoundTripWithFieldSections) {
     SaveSearchCriteria(path);
     const std::string got = ReadBytes(path);
     // Section 3: -1, value 2 of field 1, -3, value 2 of field 3; section 4: field 2; section 6: field 3.
-    const std::string head = std::string(164, '\0') + kMark + Ints({8101, 8101}) + kMark +
-                             Ints({-1, 2, -3, 2}) + kMark + Ints({2}) + kMark;
+    const std::string head = std::string(164, '\0') + kMark + Int32s({8101, 8101}) + kMark +
+                             Int32s({-1, 2, -3, 2}) + kMark + Int32s({2}) + kMark;
     EXPECT_EQ(ToHex(got.substr(0, head.size())), ToHex(head));
 
     ClearSearchCriteria();
@@ -247,14 +238,14 @@ TEST_F(SelectionFiles, CriteriaEntriesOutsideTheTablesAreIgnored) {
     FieldFirstCategory[1] = 4000;
     FieldFirstCategory[2] = 1;
     std::string dates;
-    for (int d = 1; d <= 31; ++d) dates += Ints({d, 100 + d});
-    const std::string file = Ints({7}) + kMark +
+    for (int d = 1; d <= 31; ++d) dates += Int32s({d, 100 + d});
+    const std::string file = Int32s({7}) + kMark +
                              // Runs: past the last code, through code 0, reversed.
-                             Ints({8100, 9000, -5, 2, 50, 40}) + kMark +
+                             Int32s({8100, 9000, -5, 2, 50, 40}) + kMark +
                              // Unknown field, a slot past 4000, a slot before 1, then a good one.
-                             Ints({-5000, 1, -1, 2, -2, 0, -2, 12}) + kMark + Ints({0, 4001, -7, 12}) +
-                             kMark + dates + kMark + Ints({4001, 0, 13}) + kMark + Ints({1, 2}) + kMark +
-                             Ints({6}) + kMark + Ints({99, -1});  // past the last section
+                             Int32s({-5000, 1, -1, 2, -2, 0, -2, 12}) + kMark + Int32s({0, 4001, -7, 12}) +
+                             kMark + dates + kMark + Int32s({4001, 0, 13}) + kMark + Int32s({1, 2}) + kMark +
+                             Int32s({6}) + kMark + Int32s({99, -1});  // past the last section
     WriteBytes(dir / "bad.con", file);
     LoadSearchCriteria(dir / "bad.con");
     EXPECT_EQ(TerritorySelection[8099], 1);
@@ -281,7 +272,7 @@ TEST_F(SelectionFiles, CriteriaEntriesOutsideTheTablesAreIgnored) {
 
 TEST_F(SelectionFiles, NumericOrdinalStopsAtTheLastCondition) {
     std::string pairs;
-    for (int n = 1; n <= 1001; ++n) pairs += Ints({n, -n});
+    for (int n = 1; n <= 1001; ++n) pairs += Int32s({n, -n});
     WriteBytes(dir / "n.con", Repeat(kMark, 6) + pairs + kMark);
     LoadSearchCriteria(dir / "n.con");
     EXPECT_EQ(NumericConditionLow[998], 998);

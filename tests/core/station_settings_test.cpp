@@ -7,6 +7,7 @@
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -16,13 +17,8 @@ using test::Hex;
 using test::ReadBytes;
 using test::TempDir;
 using test::ToHex;
+using test::Words;
 using test::WriteBytes;
-
-std::string Words(std::initializer_list<int> words) {
-    std::string out;
-    for (int w : words) AppendU16(out, uint16_t(w));
-    return out;
-}
 
 // A settings file from slot values; each value is followed by the end word.
 std::string SettingsFile(const std::vector<int>& values) {

@@ -6,6 +6,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "support/program_dir.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -22,10 +23,7 @@ class TextViewerTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ProgramDir = dir.MakeDir("P");
         CoreState.ArchiveDir = dir.MakeDir("A");
-        std::string sigle;
-        for (int n = 1; n <= 1000; ++n) sigle += "Testo " + std::to_string(n) + "\r\n";
-        WriteBytes(CoreState.ProgramDir + "sigle.imp", sigle);
-        BuildTextFile();
+        test::InstallNumberedTexts(1000);
     }
     std::string Staging() const { return CoreState.ProgramDir + "txt-tab2.imp"; }
     TempDir dir;

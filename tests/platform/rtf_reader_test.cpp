@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/html_text.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -286,22 +287,6 @@ TEST(RtfReaderFuzz, PathologicalShapes) {
 
 // --- the shipped help pages ---
 
-// The visible text of the HTML: tags removed, the three entities decoded.
-std::string VisibleText(std::string_view html) {
-    std::string text;
-    bool inTag = false;
-    for (char c : html) {
-        if (c == '<') inTag = true;
-        if (!inTag) text.push_back(c);
-        if (c == '>') inTag = false;
-    }
-    for (auto [entity, ch] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}}) {
-        for (size_t at = text.find(entity); at != std::string::npos; at = text.find(entity, at + 1))
-            text.replace(at, std::string_view(entity).size(), ch);
-    }
-    return text;
-}
-
 TEST(RtfHelpPages, EveryShippedPageReads) {
     namespace fs = std::filesystem;
     const fs::path dir = fs::path(QV_SOURCE_DIR) / "data/progdir/help";
@@ -326,7 +311,7 @@ TEST(RtfHelpPages, EveryShippedPageReads) {
         std::string html = RtfToHtml(rtf);
         ASSERT_TRUE(WellFormed(html));
         ASSERT_TRUE(ValidUtf8(html));
-        std::string text = VisibleText(html);
+        std::string text = test::VisibleText(html);
         EXPECT_GT(text.size(), 40u);
         // Anything RTF the reader did not understand would show as a backslash or a brace.
         EXPECT_EQ(text.find_first_of("\\{}"), std::string::npos) << text;

@@ -10,6 +10,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "support/program_dir.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -42,17 +43,9 @@ class AdditionalVariablesTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ProgramDir = dir.MakeDir("prog");
         CoreState.ArchiveDir = dir.MakeDir("arch");
-        std::string sigle;
-        for (int n = 1; n <= 800; ++n) {
-            std::string text = "Testo " + std::to_string(n);
-            if (n == 542) text = "Almeno";
-            if (n == 543) text = " delle seguenti modalita':";
-            if (n == 544) text = " non trovato";
-            if (n == 545) text = "File ";
-            sigle += text + "\r\n";
-        }
-        WriteBytes(CoreState.ProgramDir + "sigle.imp", sigle);
-        BuildTextFile();
+        test::InstallNumberedTexts(
+            800,
+            {{542, "Almeno"}, {543, " delle seguenti modalita':"}, {544, " non trovato"}, {545, "File "}});
         WriteBytes(Arch("grl-dat.txt"), kGrid);
         std::string last;
         AppendI32(last, 9);

@@ -11,6 +11,7 @@
 #include "core/text_tables.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "support/program_dir.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -26,10 +27,7 @@ class QuickGridsTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ProgramDir = dir.MakeDir("prog");
         CoreState.ArchiveDir = dir.MakeDir("arch");
-        std::string sigle;
-        for (int n = 1; n <= 900; ++n) sigle += "Testo " + std::to_string(n) + "\r\n";
-        WriteBytes(CoreState.ProgramDir + "sigle.imp", sigle);
-        BuildTextFile();
+        test::InstallNumberedTexts(900);
     }
     // A new empty archive directory for the next case of a table.
     void FreshArchive() { CoreState.ArchiveDir = dir.MakeDir("arch" + std::to_string(++archives)); }

@@ -10,11 +10,14 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "quick/quick_counts.h"
+#include "support/program_dir.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
+using test::CrLf;
 using test::Hex;
 using test::ReadBytes;
 using test::TempDir;
@@ -37,22 +40,10 @@ class QuickReportsTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ProgramDir = dir.MakeDir("prog");
         CoreState.ArchiveDir = dir.MakeDir("arch");
-        std::string sigle;
-        for (int n = 1; n <= 900; ++n) sigle += "Testo " + std::to_string(n) + "\r\n";
-        WriteBytes(CoreState.ProgramDir + "sigle.imp", sigle);
-        BuildTextFile();
+        test::InstallNumberedTexts(900);
         WriteBytes(Arch("grl-dat.txt"), kGrid);
         WriteBytes(Arch("agg-dat.txt"), "xExtra uno\r\nSesso,-1;\r\n");
-        std::string last;
-        AppendI32(last, 15);
-        WriteBytes(Arch("dli-dat.dat"), last);
-        std::string matrix;
-        for (const char* head : kAreaHeads) {
-            std::string area = Hex(head);
-            area.resize(1000, '\0');
-            matrix += area;
-        }
-        WriteBytes(Arch("dat-dat.dat"), matrix);
+        test::WritePreparedCards(15, kAreaHeads);
         // Cards 0-11, and bits past the prepared cards that must not count.
         CardSelectionMask.fill(0);
         CardSelectionMask[0] = 0xFF;
@@ -64,11 +55,6 @@ class QuickReportsTest : public ::testing::Test {
     static void Choose(FlagList& flags, std::initializer_list<int> lines) {
         flags.fill(0);
         for (int l : lines) flags[size_t(l)] = 1;
-    }
-    static std::string Lines(std::initializer_list<std::string> lines) {
-        std::string s;
-        for (const std::string& l : lines) s += l + "\r\n";
-        return s;
     }
     static std::string Pad(std::string s, size_t width) {
         s.resize(width, ' ');
@@ -170,10 +156,23 @@ TEST_F(QuickReportsTest, MoreThanTenColumnsKeepTheFirstTen) {
 
 TEST_F(QuickReportsTest, SimpleDistributionLayouts) {
     const std::string n10 = Blanks(9) + "n", pct8 = Blanks(7) + "%";
-    const std::string head = Blanks(60) + " " + n10 + " " + pct8;
+    // One table per variable: the heading, its rows, the footer (the last variable's own), two
+    // blank lines.
+    auto tables = [](const std::string& head, const std::string& footer, const std::string& last,
+                     const std::vector<std::vector<std::string>>& variables) {
+        std::vector<std::string> lines;
+        for (size_t v = 0; v < variables.size(); ++v) {
+            lines.insert(lines.end(), {head, ""});
+            lines.insert(lines.end(), variables[v].begin(), variables[v].end());
+            lines.insert(lines.end(), {"", v + 1 < variables.size() ? footer : last, "", ""});
+        }
+        return CrLf(lines);
+    };
     auto row = [&](const char* label, const char* f, const char* p) {
         return Pad(label, 60) + " " + Blanks(10 - std::string(f).size()) + f + " " + p;
     };
+    auto cumulated = [&](const char* label, const char* p) { return Pad(label, 60) + "  " + p; };
+    const std::string head = Blanks(60) + " " + n10 + " " + pct8;
     const std::string footer = "Testo 823" + Blanks(54) + " " + Blanks(8) + "12";
     const std::string last = "Testo 824" + Blanks(54) + " " + Blanks(8) + "12";
     struct Case {
@@ -183,76 +182,24 @@ TEST_F(QuickReportsTest, SimpleDistributionLayouts) {
     };
     const Case cases[] = {
         {"plain", 1, 0, 0,
-         Lines({head, "", row("Sesso M", "8", "   66.67"), row("Sesso F", "4", "   33.33"), "", footer, "",
-                "", head, "", row("Giovane", "7", "   58.33"), row("Anziano", "5", "   41.67"), "", footer,
-                "", "",
-                // Percentages of "Auto" are taken on its parent line, 8 cards.
-                head, "", row("Auto si", "3", "   37.50"), row("Auto no", "4", "   50.00"), "", footer, "",
-                "", head, "", row("Extra uno", "8", "   66.67"), "", last, "", ""})},
+         tables(head, footer, last,
+                {{row("Sesso M", "8", "   66.67"), row("Sesso F", "4", "   33.33")},
+                 {row("Giovane", "7", "   58.33"), row("Anziano", "5", "   41.67")},
+                 // Percentages of "Auto" are taken on its parent line, 8 cards.
+                 {row("Auto si", "3", "   37.50"), row("Auto no", "4", "   50.00")},
+                 {row("Extra uno", "8", "   66.67")}})},
         {"cumulated, no counts", 0, 1, 0,
-         Lines({Blanks(60) + "   " + pct8,
-                "",
-                Pad("Sesso M", 60) + "  " + "    66.67",
-                Pad("Sesso F", 60) + "  " + "   100.00",
-                "",
-                footer,
-                "",
-                "",
-                Blanks(60) + "   " + pct8,
-                "",
-                Pad("Giovane", 60) + "  " + "    58.33",
-                Pad("Anziano", 60) + "  " + "   100.00",
-                "",
-                footer,
-                "",
-                "",
-                Blanks(60) + "   " + pct8,
-                "",
-                Pad("Auto si", 60) + "  " + "    37.50",
-                Pad("Auto no", 60) + "  " + "    87.50",
-                "",
-                footer,
-                "",
-                "",
-                Blanks(60) + "   " + pct8,
-                "",
-                Pad("Extra uno", 60) + "  " + "    66.67",
-                "",
-                last,
-                "",
-                ""})},
+         tables(Blanks(60) + "   " + pct8, footer, last,
+                {{cumulated("Sesso M", "    66.67"), cumulated("Sesso F", "   100.00")},
+                 {cumulated("Giovane", "    58.33"), cumulated("Anziano", "   100.00")},
+                 {cumulated("Auto si", "    37.50"), cumulated("Auto no", "    87.50")},
+                 {cumulated("Extra uno", "    66.67")}})},
         {"tabs", 1, 0, 1,
-         Lines({" \t" + n10 + "\t" + pct8,
-                "",
-                "Sesso M\t         8\t   66.67",
-                "Sesso F\t         4\t   33.33",
-                "",
-                "Testo 823\t        12",
-                "",
-                "",
-                " \t" + n10 + "\t" + pct8,
-                "",
-                "Giovane\t         7\t   58.33",
-                "Anziano\t         5\t   41.67",
-                "",
-                "Testo 823\t        12",
-                "",
-                "",
-                " \t" + n10 + "\t" + pct8,
-                "",
-                "Auto si\t         3\t   37.50",
-                "Auto no\t         4\t   50.00",
-                "",
-                "Testo 823\t        12",
-                "",
-                "",
-                " \t" + n10 + "\t" + pct8,
-                "",
-                "Extra uno\t         8\t   66.67",
-                "",
-                "Testo 824\t        12",
-                "",
-                ""})},
+         tables(" \t" + n10 + "\t" + pct8, "Testo 823\t        12", "Testo 824\t        12",
+                {{"Sesso M\t         8\t   66.67", "Sesso F\t         4\t   33.33"},
+                 {"Giovane\t         7\t   58.33", "Anziano\t         5\t   41.67"},
+                 {"Auto si\t         3\t   37.50", "Auto no\t         4\t   50.00"},
+                 {"Extra uno\t         8\t   66.67"}})},
     };
     for (const Case& c : cases) {
         QuickRowFlags.fill(1);
@@ -273,9 +220,9 @@ TEST_F(QuickReportsTest, SimpleDistributionOptions) {
     Choose(QuickRowFlags, {2, 3});
     WriteQuickDistributionReport(progress);
     const std::string head = Blanks(60) + " " + Blanks(9) + "n" + " " + Blanks(7) + "%";
-    EXPECT_EQ(Report(), Lines({"Eta", "in anni", head, "", Pad("Giovane", 60) + "          7    58.33",
-                               Pad("Anziano", 60) + "          5    41.67", "",
-                               "Testo 823" + Blanks(54) + "         12", "", ""}));
+    EXPECT_EQ(Report(), CrLf({"Eta", "in anni", head, "", Pad("Giovane", 60) + "          7    58.33",
+                              Pad("Anziano", 60) + "          5    41.67", "",
+                              "Testo 823" + Blanks(54) + "         12", "", ""}));
 
     std::remove(Arch("tin-dat.txt").c_str());
     WriteQuickDistributionReport(progress);
@@ -287,14 +234,14 @@ TEST_F(QuickReportsTest, SimpleDistributionOptions) {
     CoreState.SkipEmptyRows = 1;
     Choose(QuickRowFlags, {4, 5});
     WriteQuickDistributionReport(progress);
-    EXPECT_EQ(Report(), Lines({head, "", "", "Testo 823" + Blanks(54) + "          4", "", ""}));
+    EXPECT_EQ(Report(), CrLf({head, "", "", "Testo 823" + Blanks(54) + "          4", "", ""}));
 
     CoreState.SkipEmptyRows = 0;
     CardSelectionMask.fill(0);
     Choose(QuickRowFlags, {0});
     WriteQuickDistributionReport(progress);
-    EXPECT_EQ(Report(), Lines({head, "", Pad("Sesso M", 60) + "          0     0.00", "",
-                               "Testo 823" + Blanks(54) + "          0", "", ""}))
+    EXPECT_EQ(Report(), CrLf({head, "", Pad("Sesso M", 60) + "          0     0.00", "",
+                              "Testo 823" + Blanks(54) + "          0", "", ""}))
         << "the variable's table is closed at the next variable; nothing else follows";
 }
 
@@ -329,16 +276,16 @@ TEST_F(QuickReportsTest, CrossTableReport) {
     // Giovane x Sesso over cards 0-11: 6 1 / 2 3, chi-square 12 x 16^2 / (7 x 5 x 8 x 4).
     EXPECT_EQ(
         Report(),
-        Lines({"col.  1: Sesso M", "col.  2: Sesso F", "", "", "", head,
-               Pad("Giovane", 40) + "       6       1       7", b34 + "Testo 583   75.00   25.00   58.33",
-               Pad("Anziano", 40) + "       2       3       5", b34 + "Testo 583   25.00   75.00   41.67",
-               "Testo 586" + b34 + "       8       4      12", "", "Testo 588   2.743Testo 589 1 *", "", "",
-               "", head,
-               // "Auto" against its parent: 8 cards, all in column 1. One column holds every shown
-               // card: df 0, no test.
-               Pad("Auto si", 40) + "       3       0       3", b34 + "Testo 583   37.50    0.00   37.50",
-               Pad("Auto no", 40) + "       4       0       4", b34 + "Testo 583   50.00    0.00   50.00",
-               "Testo 586" + b34 + "       8       0       8", "", ""}));
+        CrLf({"col.  1: Sesso M", "col.  2: Sesso F", "", "", "", head,
+              Pad("Giovane", 40) + "       6       1       7", b34 + "Testo 583   75.00   25.00   58.33",
+              Pad("Anziano", 40) + "       2       3       5", b34 + "Testo 583   25.00   75.00   41.67",
+              "Testo 586" + b34 + "       8       4      12", "", "Testo 588   2.743Testo 589 1 *", "", "",
+              "", head,
+              // "Auto" against its parent: 8 cards, all in column 1. One column holds every shown
+              // card: df 0, no test.
+              Pad("Auto si", 40) + "       3       0       3", b34 + "Testo 583   37.50    0.00   37.50",
+              Pad("Auto no", 40) + "       4       0       4", b34 + "Testo 583   50.00    0.00   50.00",
+              "Testo 586" + b34 + "       8       0       8", "", ""}));
 
     // Columns of two variables: a card may stand in both, so the same chi-square has no stars.
     Choose(QuickColumnFlags, {0, 3});
@@ -364,13 +311,12 @@ TEST_F(QuickReportsTest, CrossTableOptions) {
     EXPECT_EQ(CoreState.PercentRow, 0);
     EXPECT_EQ(CoreState.ChiSquare, 0);
     const std::string w = "\t";
-    EXPECT_EQ(Report(),
-              Lines({"col.  1: Sesso M", "col.  2: Sesso F", "", "", "",
-                     " " + w + "         1" + w + "         2" + w + "    Testo 582",
-                     // The label alone, then the share of the total on its own line.
-                     "Giovane", "Testo 585" + w + "     50.00" + w + "      8.33" + w + "     58.33",
-                     "Testo 586" + w + "         8" + w + "         4" + w + "        12",
-                     "Testo 587" + w + "     66.67" + w + "     33.33", "", ""}));
+    EXPECT_EQ(Report(), CrLf({"col.  1: Sesso M", "col.  2: Sesso F", "", "", "",
+                              " " + w + "         1" + w + "         2" + w + "    Testo 582",
+                              // The label alone, then the share of the total on its own line.
+                              "Giovane", "Testo 585" + w + "     50.00" + w + "      8.33" + w + "     58.33",
+                              "Testo 586" + w + "         8" + w + "         4" + w + "        12",
+                              "Testo 587" + w + "     66.67" + w + "     33.33", "", ""}));
 
     CoreState.TabSeparators = 0;
     CoreState.WideCells = 0;
@@ -378,9 +324,9 @@ TEST_F(QuickReportsTest, CrossTableOptions) {
     CoreState.SkipEmptyRows = 1;
     CardSelectionMask.fill(0);
     WriteQuickCrossTableReport(progress);
-    EXPECT_EQ(Report(), Lines({"col.  1: Sesso M", "col.  2: Sesso F", "", "", "",
-                               Blanks(40) + "       1       2  Testo 582",
-                               "Testo 586" + Blanks(34) + "       0       0       0", "", ""}))
+    EXPECT_EQ(Report(), CrLf({"col.  1: Sesso M", "col.  2: Sesso F", "", "", "",
+                              Blanks(40) + "       1       2  Testo 582",
+                              "Testo 586" + Blanks(34) + "       0       0       0", "", ""}))
         << "an empty row is left out";
 }
 
@@ -392,14 +338,14 @@ TEST_F(QuickReportsTest, ConnectionsReport) {
     CoreState.CountByQuantUnit = 1;
     WriteQuickConnectionsReport(progress);
     EXPECT_EQ(Report(),
-              Lines({std::string(49, '-'), "", " Sesso M", "", "Testo 590", "",
-                     // Equal chi-squares in line order.
-                     "   12.00  1.000 (   1) (100.00%/  0.00%) Sesso M",
-                     "   12.00  1.000 (   7) (100.00%/  0.00%) Extra uno",
-                     "    2.74  0.478 (   3) ( 75.00%/ 25.00%) Giovane", Blanks(16) + "- - - - - - - - -",
-                     // The weakest negative association first.
-                     "    2.74 -0.478 (   4) ( 25.00%/ 75.00%) Anziano",
-                     "   12.00 -1.000 (   2) (  0.00%/100.00%) Sesso F", "", ""}));
+              CrLf({std::string(49, '-'), "", " Sesso M", "", "Testo 590", "",
+                    // Equal chi-squares in line order.
+                    "   12.00  1.000 (   1) (100.00%/  0.00%) Sesso M",
+                    "   12.00  1.000 (   7) (100.00%/  0.00%) Extra uno",
+                    "    2.74  0.478 (   3) ( 75.00%/ 25.00%) Giovane", Blanks(16) + "- - - - - - - - -",
+                    // The weakest negative association first.
+                    "    2.74 -0.478 (   4) ( 25.00%/ 75.00%) Anziano",
+                    "   12.00 -1.000 (   2) (  0.00%/100.00%) Sesso F", "", ""}));
     const std::string scratch = ReadBytes(Arch("tx2-sch.dat"));
     ASSERT_EQ(scratch.size(), size_t(7) * 201);
     EXPECT_EQ(scratch.substr(201, 8), "\x07Sesso F");
@@ -421,8 +367,8 @@ TEST_F(QuickReportsTest, ConnectionsReport) {
     CardSelectionMask.fill(0);
     CoreState.MinChiSquare = 0;
     WriteQuickConnectionsReport(progress);
-    EXPECT_EQ(Report(), Lines({std::string(49, '-'), "", " Sesso M", "", "Testo 590", "",
-                               Blanks(16) + "- - - - - - - - -", "", ""}));
+    EXPECT_EQ(Report(), CrLf({std::string(49, '-'), "", " Sesso M", "", "Testo 590", "",
+                              Blanks(16) + "- - - - - - - - -", "", ""}));
 }
 
 TEST_F(QuickReportsTest, ArchivePreparedWithNoCards) {

@@ -11,6 +11,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "support/program_dir.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -37,25 +38,8 @@ class QuickSelectionTest : public ::testing::Test {
         CoreState.ArchiveDir = dir.MakeDir("arch");
         MapState.TerritoryDir = dir.MakeDir("geolar");
         CoreState.StationNumber = "007";
-        std::string sigle;
-        for (int n = 1; n <= 800; ++n) {
-            std::string text = "Testo " + std::to_string(n);
-            if (n == 775) text = "Tutte le schede";
-            if (n == 782) text = "territorio attivo";
-            sigle += text + "\r\n";
-        }
-        WriteBytes(CoreState.ProgramDir + "sigle.imp", sigle);
-        BuildTextFile();
-        std::string last;
-        AppendI32(last, 9);
-        WriteBytes(Arch("dli-dat.dat"), last);
-        std::string matrix;
-        for (const char* head : kAreaHeads) {
-            std::string area = Hex(head);
-            area.resize(1000, '\0');
-            matrix += area;
-        }
-        WriteBytes(Arch("dat-dat.dat"), matrix);
+        test::InstallNumberedTexts(800, {{775, "Tutte le schede"}, {782, "territorio attivo"}});
+        test::WritePreparedCards(9, kAreaHeads);
     }
     std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
     std::string Log() const { return ReadBytes(Arch("Selezio.007")); }

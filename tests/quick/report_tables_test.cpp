@@ -40,16 +40,7 @@ class ReportTablesTest : public ::testing::Test {
         CoreState.StationNumber = "004";
         CoreState.LastCard = 9;
         WriteBytes(Arch("grl-dat.txt"), kGrid);
-        std::string last;
-        AppendI32(last, 9);
-        WriteBytes(Arch("dli-dat.dat"), last);
-        std::string matrix;
-        for (const char* head : kAreaHeads) {
-            std::string area = Hex(head);
-            area.resize(1000, '\0');
-            matrix += area;
-        }
-        WriteBytes(Arch("dat-dat.dat"), matrix);
+        test::WritePreparedCards(9, kAreaHeads);
         WriteBytes(Arch("Selezio.004"), "Tutte le schede\r\nAND (qualcosa)\r\n");
         CardSelectionMask.fill(0xFF);
     }

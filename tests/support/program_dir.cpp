@@ -4,6 +4,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "platform/bytes.h"
 #include "platform/paths.h"
 
 namespace qv::test {
@@ -33,6 +34,24 @@ std::string NumberedTexts(int count, const std::map<int, std::string>& own) {
 void InstallShippedTexts() {
     std::filesystem::copy_file(ShippedProgramDir() + "sigle.imp", CoreState.ProgramDir + "sigle.imp");
     BuildTextFile();
+}
+
+void InstallNumberedTexts(int count, const std::map<int, std::string>& own) {
+    WriteBytes(CoreState.ProgramDir + "sigle.imp", NumberedTexts(count, own));
+    BuildTextFile();
+}
+
+void WritePreparedCards(int lastCard, std::span<const char* const> heads) {
+    std::string last;
+    AppendI32(last, lastCard);
+    WriteBytes(CoreState.ArchiveDir + "dli-dat.dat", last);
+    std::string matrix;
+    for (const char* head : heads) {
+        std::string area = Hex(head);
+        area.resize(1000, '\0');
+        matrix += area;
+    }
+    WriteBytes(CoreState.ArchiveDir + "dat-dat.dat", matrix);
 }
 
 ProgramRoot::ProgramRoot(bool shipped, int texts) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <map>
+#include <span>
 #include <string>
 
 #include "support/temp_dir.h"
@@ -11,6 +12,11 @@ std::string NumberedTexts(int count, const std::map<int, std::string>& own = {})
 
 // The shipped text table built into CoreState.ProgramDir, for engine code that reports in its texts.
 void InstallShippedTexts();
+// NumberedTexts built into CoreState.ProgramDir, so a report names each text it uses by number.
+void InstallNumberedTexts(int count, const std::map<int, std::string>& own = {});
+// Prepared cards in CoreState.ArchiveDir: the last card's index, and a matrix of one 1000-byte
+// record per variable that starts with the bytes of its `heads` entry (hex) and holds zeros after.
+void WritePreparedCards(int lastCard, std::span<const char* const> heads);
 
 // A root directory with a program directory "quorvanta.tv/" as the run command prepares it:
 // the sample archive "Pianalto", the municipality tables and the text tables. Line N of

@@ -1,19 +1,40 @@
 #include "support/started_program.h"
 
+#include <QDialog>
+
 #include "cardwindow/startup.h"
 #include "core/core_state.h"
+#include "core/ui/thelp.h"
+#include "core/ui/thelprtf.h"
 #include "platform/ui/dialogs.h"
+#include "support/message_log.h"
 
 namespace qv::test {
 
 void StartedProgram::SetUp() {
     StartProgram();
+    SetModalHook([this](QDialog& d) {
+        shown.push_back(d.objectName().toStdString());
+        if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
+        if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
+        if (onShow) onShow(d);
+        return 0;
+    });
+    RecordMessages(messages);
 }
 
 void StartedProgram::TearDown() {
     ResetUiHooks();
     StopProgram();
     ResetProgramState();
+}
+
+std::string StartedProgram::Arch(const std::string& name) {
+    return CoreState.ArchiveDir + name;
+}
+
+std::string StartedProgram::Prog(const std::string& name) {
+    return CoreState.ProgramDir + name;
 }
 
 }  // namespace qv::test

@@ -6,6 +6,7 @@
 
 #include "core/core_state.h"
 #include "platform/io_error.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 #include "territory/map_tables.h"
 #include "territory/tiny_base.h"
@@ -13,18 +14,13 @@
 namespace qv {
 namespace {
 
+using test::CrLf;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
 std::string Blanks(int n) {
     return std::string(size_t(n), ' ');
-}
-
-std::string Lines(std::initializer_list<std::string> lines) {
-    std::string out;
-    for (const std::string& l : lines) out += l + "\r\n";
-    return out;
 }
 
 class ComuneReport : public ::testing::Test {
@@ -52,11 +48,11 @@ TEST_F(ComuneReport, ListOfComuni) {
     MapActiveComuni[3] = 0;
     WriteComuneList();
     // Names fill 37 columns, numbers 10 each; the heading and the dashes line up with them.
-    EXPECT_EQ(Report(), Lines({"Distribuzione: Schede", "", Blanks(45) + "n.         %",
-                               "Uno" + Blanks(34) + "         3" + "     75.00",
-                               "Due" + Blanks(34) + "         1" + "     25.00", Blanks(37) + "----------",
-                               Blanks(37) + "         4", "", "Schede senza indicazione del Comune: 2", "",
-                               "Valore medio:       2.00", "", "Min.:          1", "Max.:          3"}));
+    EXPECT_EQ(Report(), CrLf({"Distribuzione: Schede", "", Blanks(45) + "n.         %",
+                              "Uno" + Blanks(34) + "         3" + "     75.00",
+                              "Due" + Blanks(34) + "         1" + "     25.00", Blanks(37) + "----------",
+                              Blanks(37) + "         4", "", "Schede senza indicazione del Comune: 2", "",
+                              "Valore medio:       2.00", "", "Min.:          1", "Max.:          3"}));
 }
 
 // 3 and 3997 of 4000 cards: 0.075 % and 99.925 % are exact halves, printed up, not as the
@@ -64,7 +60,8 @@ TEST_F(ComuneReport, ListOfComuni) {
 TEST_F(ComuneReport, SharesOfCountsRoundTheirExactHalvesUp) {
     Counts({0, 3, 3997});
     WriteComuneList();
-    EXPECT_NE(Report().find("Uno" + Blanks(34) + "         3" + "      0.08\r\n"), std::string::npos) << Report();
+    EXPECT_NE(Report().find("Uno" + Blanks(34) + "         3" + "      0.08\r\n"), std::string::npos)
+        << Report();
     EXPECT_NE(Report().find(" 3997     99.93\r\n"), std::string::npos) << Report();
     Counts({0, 4, 3997});
     WriteComuneList();
@@ -79,10 +76,10 @@ TEST_F(ComuneReport, RankingOfComuni) {
                                 "Uno" + Blanks(34) + "         1" + "     14.29"};
     auto expected = [&](bool numbers) {
         auto rank = [&](int r) { return numbers ? "   " + std::to_string(r) + " - " : std::string(); };
-        return Lines({"Ordinamento: Schede", "", Blanks(52) + "n.         %", rank(1) + body[0],
-                      rank(2) + body[1], rank(3) + body[2], Blanks(44) + "----------",
-                      Blanks(44) + "         7", "", "Schede senza indicazione del Comune: 0",
-                      "Media..:       2.33", "", "Min.:          1", "Max.:          3"});
+        return CrLf({"Ordinamento: Schede", "", Blanks(52) + "n.         %", rank(1) + body[0],
+                     rank(2) + body[1], rank(3) + body[2], Blanks(44) + "----------",
+                     Blanks(44) + "         7", "", "Schede senza indicazione del Comune: 0",
+                     "Media..:       2.33", "", "Min.:          1", "Max.:          3"});
     };
     EXPECT_EQ(Report(), expected(true)) << "equal counts: the lower comune first";
     MapState.HideRankNumbers = 1;
@@ -104,19 +101,19 @@ TEST_F(ComuneReport, RankingOfUnitsAlwaysNumbered) {
     Counts({0, 1, 3, 2, 0});
     WriteComuneRanking();
     EXPECT_EQ(Report(),
-              Lines({"Ordinamento: Righe", "", Blanks(45) + "n.         %",
-                     "   1 - Sopra" + Blanks(25) + "         4" + "     66.67",
-                     "   2 - Sotto" + Blanks(25) + "         2" + "     33.33", Blanks(37) + "----------",
-                     Blanks(37) + "         6", "", "Schede senza indicazione del Comune: 0",
-                     "Media..:       3.00", "", "Min.:          2", "Max.:          4"}));
+              CrLf({"Ordinamento: Righe", "", Blanks(45) + "n.         %",
+                    "   1 - Sopra" + Blanks(25) + "         4" + "     66.67",
+                    "   2 - Sotto" + Blanks(25) + "         2" + "     33.33", Blanks(37) + "----------",
+                    Blanks(37) + "         6", "", "Schede senza indicazione del Comune: 0",
+                    "Media..:       3.00", "", "Min.:          2", "Max.:          4"}));
 }
 
 TEST_F(ComuneReport, NothingToListAndMissingNames) {
     Counts({5, 0, 0, 0, 0});
     WriteComuneList();
-    EXPECT_EQ(Report(), Lines({"Distribuzione: Schede", "", Blanks(45) + "n.         %",
-                               Blanks(37) + "----------", Blanks(37) + "         0", "",
-                               "Schede senza indicazione del Comune: 5", "", "Valore medio:       0.00"}));
+    EXPECT_EQ(Report(), CrLf({"Distribuzione: Schede", "", Blanks(45) + "n.         %",
+                              Blanks(37) + "----------", Blanks(37) + "         0", "",
+                              "Schede senza indicazione del Comune: 5", "", "Valore medio:       0.00"}));
 
     Counts({0, 4, 0, 0, 0});
     std::remove((geo + "cmn-zor2.dat").c_str());

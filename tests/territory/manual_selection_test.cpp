@@ -8,23 +8,17 @@
 #include "core/selection_files.h"
 #include "platform/io_error.h"
 #include "selection/saved_search_files.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
 using test::Hex;
+using test::NameRecord;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
-
-// A 38-byte name record: length byte, the name, zero bytes.
-std::string NameRecord(const std::string& name) {
-    std::string r(38, '\0');
-    r[0] = char(name.size());
-    r.replace(1, name.size(), name);
-    return r;
-}
 
 class ManualSelection : public ::testing::Test {
   protected:

@@ -5,6 +5,7 @@
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -12,17 +13,12 @@ namespace {
 
 using test::Hex;
 using test::ReadBytes;
+using test::Repeat;
 using test::TempDir;
 using test::ToHex;
 using test::WriteBytes;
 
 const char* const kUnsetLimit = "9B 00 E0 1F BC BE";  // -99999999
-
-std::string Repeat(const std::string& s, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) out += s;
-    return out;
-}
 
 class MapOptions : public ::testing::Test {
   protected:

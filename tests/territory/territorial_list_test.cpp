@@ -8,27 +8,17 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
+using test::Int32s;
+using test::LineRecord;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
-
-std::string Int32s(std::initializer_list<int32_t> values) {
-    std::string out;
-    for (int32_t v : values) AppendI32(out, v);
-    return out;
-}
-
-// A list line as the territorial order stores it: the characters, then zero bytes to 401.
-std::string LineRecord(const std::string& line) {
-    std::string rec = line;
-    rec.resize(401, '\0');
-    return rec;
-}
 
 // A linked archive of four cards in territorial order:
 //   position 0: code 3, category 1   "ROSSI Mario via Roma"

@@ -12,6 +12,7 @@
 
 #include "core/core_state.h"
 #include "platform/bytes.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 #include "territory/map_tables.h"
 
@@ -23,12 +24,6 @@ constexpr int kTinyCap = 20;
 // Class colours: every class its own colour (0x00BBGGRR).
 constexpr std::array<uint32_t, 9> kTinyColours = {0xEEEEEE, 0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF,
                                                   0xFF00FF, 0xFFFF00, 0x808080, 0x000080};
-
-inline std::string Int32s(std::initializer_list<int32_t> values) {
-    std::string out;
-    for (int32_t v : values) AppendI32(out, v);
-    return out;
-}
 
 // Outline record of file 1 (cap 20): the closed ring of the cell, the neighbour across each
 // side (top, right, bottom, left), -30000, and the label point in Y[17], Y[18].
@@ -53,13 +48,6 @@ inline std::string TinyBox(int comune, int col, int row) {
     const int32_t s = kTinyCellPixels * 32;
     const int32_t x0 = kTinyGridPixels * 32 + col * s, y0 = kTinyGridPixels * 32 + row * s;
     return Int32s({comune, x0, x0 + s, y0, y0 + s});
-}
-
-inline std::string NameRecord(const std::string& name) {
-    std::string rec(38, '\0');
-    rec[0] = char(name.size());
-    rec.replace(1, name.size(), name);
-    return rec;
 }
 
 // Writes the base into `dir` and sets MapState for a 100 x 80 base map showing it whole:

@@ -9,20 +9,19 @@
 #include <string>
 #include <vector>
 
-#include "cardwindow/startup.h"
 #include "core/core_state.h"
 #include "core/ui/archive_commands.h"
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
 
 using test::CopyTree;
 using test::Hex;
-using test::ProgramRoot;
 using test::ReadBytes;
 using test::WriteBytes;
 
@@ -44,20 +43,15 @@ struct StepLog {
     }
 };
 
-class TArchivioTest : public ::testing::Test {
+class TArchivioTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         sample = CoreState.ArchiveDir;
         second = root.Root() + "archivi/Secondo/";
         MakeDirs(second);
         CopyTree(sample, second);
         WriteBytes(second + "dli-sch.dat", Hex("01 00 00 00"));  // two cards
-    }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
     }
     void WriteList() {
         WriteBytes(root / "lst-kel.txt",
@@ -69,7 +63,6 @@ class TArchivioTest : public ::testing::Test {
         return items;
     }
 
-    ProgramRoot root;
     std::string sample, second;
 };
 

@@ -22,21 +22,17 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/program_dir.h"
+#include "support/records.h"
 
 namespace qv {
 namespace {
 
+using test::CrLf;
 using test::Hex;
 using test::ProgramRoot;
 using test::ReadBytes;
 using test::ToHex;
 using test::WriteBytes;
-
-std::string CrLf(const std::vector<std::string>& lines) {
-    std::string s;
-    for (const std::string& l : lines) s += l + "\r\n";
-    return s;
-}
 
 // A text field and a coded field of two answers: three fields.
 const std::vector<std::string> kSource = {"Nuovo", "*T",    "Nome",    "*C A20", "*T",

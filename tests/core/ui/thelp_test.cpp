@@ -15,7 +15,6 @@
 #include <map>
 #include <set>
 
-#include "cardwindow/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "platform/file_io.h"
@@ -23,27 +22,20 @@
 #include "platform/ui/printing.h"
 #include "platform/ui/qt_text.h"
 #include "support/pdf_text.h"
-#include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
 using test::ReadBytes;
 using test::WriteBytes;
 
-class THelpTest : public ::testing::Test {
+class THelpTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         CoreState.WriteAccess = 1;
         CoreState.CardWindowMode = 1;
-    }
-    void TearDown() override {
-        ResetUiHooks();
-        SetPrinterHook(nullptr);
-        StopProgram();
-        ResetProgramState();
     }
     std::string Archive(const std::string& name) const { return CoreState.ArchiveDir + name; }
     // Opens the viewer on `selector` and shows it, as the modal loop would.
@@ -54,7 +46,6 @@ class THelpTest : public ::testing::Test {
         return viewer;
     }
     static std::string Memo(const THelp& v) { return Cp(v.Testo->toPlainText()); }
-    ProgramRoot root;
 };
 
 TEST_F(THelpTest, TitleAndSaveBySelectorAndAccess) {
@@ -306,18 +297,12 @@ TEST_F(THelpTest, LabelSheetPrintsInColumnsInsideThePage) {
 }
 
 TEST_F(THelpTest, ShowTextViewerIsModal) {
-    int shown = 0;
-    SetModalHook([&](QDialog& d) {
-        auto* v = qobject_cast<THelp*>(&d);
-        EXPECT_NE(v, nullptr);
-        if (v) {
+    onShow = [&](QDialog& d) {
+        if (auto* v = qobject_cast<THelp*>(&d))
             EXPECT_EQ(Cp(v->windowTitle()), (root / "tabella.txt") + " - Testo 939");
-        }
-        ++shown;
-        return 0;
-    });
+    };
     ShowTextViewer(nullptr, -5);
-    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(shown, std::vector<std::string>{"THelp"});
     EXPECT_EQ(CoreState.CommandCode, -5);
 }
 

@@ -12,7 +12,7 @@
 #include "core/ui/thelp.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
-#include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -21,24 +21,14 @@ using test::ProgramRoot;
 using test::ReadBytes;
 using test::WriteBytes;
 
-class THelpRTFTest : public ::testing::Test {
+class THelpRTFTest : public test::StartedProgram {
   protected:
-    void SetUp() override {
-        test::CopyTree(test::ShippedProgramDir() + "help", root / "help");
-        StartProgram();
-    }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
     std::unique_ptr<THelpRTF> Open(int page) {
         CoreState.CommandCode = page;
         auto v = std::make_unique<THelpRTF>(nullptr);
         v->show();
         return v;
     }
-    ProgramRoot root;
 };
 
 TEST_F(THelpRTFTest, PagesAndTitles) {

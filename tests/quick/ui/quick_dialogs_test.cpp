@@ -9,11 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "cardwindow/startup.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
-#include "core/ui/thelp.h"
-#include "core/ui/thelprtf.h"
 #include "elaborations/grid_files.h"
 #include "elaborations/ui/grid_present.h"
 #include "platform/file_io.h"
@@ -22,8 +19,7 @@
 #include "quick/ui/preparation_dialog.h"
 #include "quick/ui/quick_forms.h"
 #include "quick/ui/quick_grids_dialog.h"
-#include "support/program_dir.h"
-#include "support/message_log.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -31,31 +27,17 @@ namespace {
 using test::ReadBytes;
 using test::WriteBytes;
 
-class QuickDialogsTest : public ::testing::Test {
+class QuickDialogsTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
-        // The viewers are recorded with the selector or page they were opened on.
-        SetModalHook([this](QDialog& d) {
-            if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
-            if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
-            return 0;
-        });
+        StartedProgram::SetUp();
         RegisterAdditionalVariablesDialog([this](QWidget*) { ++additional; });
-        test::RecordMessages(messages);
     }
     void TearDown() override {
         RegisterAdditionalVariablesDialog(nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
+        StartedProgram::TearDown();
     }
-    std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
 
-    test::ProgramRoot root;
-    std::vector<int> viewed;  // CoreState.CommandCode of each text viewer opened
-    std::vector<int> helpPages;
-    std::vector<std::string> messages;
     int additional = 0;
 };
 

@@ -12,11 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "cardwindow/startup.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
-#include "core/ui/thelp.h"
-#include "core/ui/thelprtf.h"
 #include "elaborations/connections_report.h"
 #include "elaborations/counting_engine.h"
 #include "elaborations/grid_files.h"
@@ -30,8 +27,7 @@
 #include "quick/ui/quick_commands.h"
 #include "quick/ui/quick_forms.h"
 #include "quick/ui/quick_hub.h"
-#include "support/program_dir.h"
-#include "support/message_log.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -40,37 +36,26 @@ using test::ReadBytes;
 using test::WriteBytes;
 
 // The sample archive opened in a fresh program directory; texts are "Testo N".
-class QuickFactorTest : public ::testing::Test {
+class QuickFactorTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
-        test::RecordMessages(messages);
-        SetModalHook([this](QDialog& d) {
-            if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
-            if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
-            shown.push_back(d.objectName().toStdString());
+        StartedProgram::SetUp();
+        onShow = [this](QDialog& d) {
             if (auto* picker = qobject_cast<TAfcModalita*>(&d); picker && onPicker) onPicker(*picker);
-            return 0;
-        });
+        };
     }
     void TearDown() override {
         RegisterElaborationDialog(ElaborationDialog::FactorAnalysis, nullptr);
         RegisterQuickCommand(QuickCommand::FactorAnalysis, nullptr);
         RegisterAdditionalVariablesDialog(nullptr);
         RegisterTypologyAttribution(nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
+        StartedProgram::TearDown();
     }
-    std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
     void SelectAllCards() {
         for (int32_t c = 0; c <= CoreState.LastCard; ++c)
             CardSelectionMask[size_t(c / 8)] |= uint8_t(0x80 >> (c % 8));
     }
 
-    test::ProgramRoot root;
-    std::vector<std::string> messages, shown;
-    std::vector<int> viewed, helpPages;
     std::function<void(TAfcModalita&)> onPicker;
 };
 

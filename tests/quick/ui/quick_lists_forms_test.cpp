@@ -9,13 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "cardwindow/startup.h"
 #include "cardwindow/ui/register_all.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
-#include "core/ui/thelp.h"
-#include "core/ui/thelprtf.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/text_file.h"
@@ -27,8 +24,9 @@
 #include "quick/ui/quick_commands.h"
 #include "quick/ui/quick_hub.h"
 #include "quick/ui/quick_lists_dialog.h"
+#include "support/card_reading.h"
 #include "support/program_dir.h"
-#include "support/message_log.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -40,42 +38,20 @@ constexpr int kSexField = 3;  // "Sesso" of the sample archive: 1 maschio, 2 fem
 
 // The sample archive opened as the program does; every form shown is recorded by name, every
 // text viewer by its selector, and a test may act on a form through `onShow`.
-class QuickListsFormsTest : public ::testing::Test {
+class QuickListsFormsTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         RegisterAllDialogs();
-        SetModalHook([this](QDialog& d) {
-            shown.push_back(d.objectName().toStdString());
-            if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
-            if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
-            if (onShow) onShow(d);
-            return 0;
-        });
-        test::RecordMessages(messages);
     }
     void TearDown() override {
         RegisterQuickCommand(QuickCommand::Lists, nullptr);
         RegisterQuickCommand(QuickCommand::LinkedArchives, nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
+        StartedProgram::TearDown();
     }
-    std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
-    std::string Prog(const std::string& name) const { return CoreState.ProgramDir + name; }
 
     // The sex code of every card, read from the card files.
-    static std::vector<int> SexCodes() {
-        std::vector<int> codes;
-        const int32_t keep = CoreState.CurrentCard;
-        for (int32_t c = 0; c <= CoreState.LastCard; ++c) {
-            CoreState.CurrentCard = c;
-            ReadCardValues();
-            codes.push_back(GetCardWord(kSexField));
-        }
-        CoreState.CurrentCard = keep;
-        return codes;
-    }
+    static std::vector<int> SexCodes() { return test::WordOnCards(kSexField); }
     // The list a mask of card numbers gives for the cards whose code is `code` (0: every card).
     static std::string NumberList(int code) {
         std::string list;
@@ -83,11 +59,6 @@ class QuickListsFormsTest : public ::testing::Test {
         for (size_t c = 0; c < codes.size(); ++c)
             if (code == 0 || codes[c] == code) list += std::to_string(c + 1) + "\r\n";
         return list;
-    }
-    static int SelectedCards() {
-        int n = 0;
-        for (int32_t c = 0; c <= CoreState.LastCard; ++c) n += IsCardSelected(c) ? 1 : 0;
-        return n;
     }
 
     // A linked archive "Enti" beside the sample, three cards, and a link from the sex field;
@@ -114,12 +85,6 @@ class QuickListsFormsTest : public ::testing::Test {
         ASSERT_EQ(BuildLinkFiles(none), 1);
         CoreState.OtherArchiveDir.clear();
     }
-
-    test::ProgramRoot root;
-    std::vector<std::string> shown;
-    std::vector<int> viewed, helpPages;
-    std::vector<std::string> messages;
-    std::function<void(QDialog&)> onShow;
 };
 
 TEST_F(QuickListsFormsTest, ListsOfTheSelectedCards) {
@@ -214,7 +179,7 @@ TEST_F(QuickListsFormsTest, SelectionThroughALinkedArchive) {
         // The women's institution: only the women stay selected; the line is logged.
         form->Lista1->setCurrentRow(1);
         form->Lista1Click();
-        EXPECT_EQ(SelectedCards(), women);
+        EXPECT_EQ(test::SelectedCards(), women);
         EXPECT_EQ(ReadSelectionLog()->back(), "Ente due;Roma;");
         EXPECT_EQ(form->Lista1->count(), 1);
         EXPECT_EQ(form->Schede->text().toStdString(), std::to_string(women));
@@ -231,7 +196,7 @@ TEST_F(QuickListsFormsTest, SelectionThroughALinkedArchive) {
         EXPECT_EQ(form->Schede->text(), "0");
 
         form->RecuperaClick();
-        EXPECT_EQ(SelectedCards(), CoreState.LastCard + 1);
+        EXPECT_EQ(test::SelectedCards(), CoreState.LastCard + 1);
         EXPECT_EQ(*ReadSelectionLog(), startLog);
         form->EsciClick();
     };

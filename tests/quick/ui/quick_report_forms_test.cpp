@@ -11,17 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "cardwindow/startup.h"
 #include "core/core_state.h"
-#include "core/ui/thelp.h"
-#include "core/ui/thelprtf.h"
 #include "elaborations/ui/pickers.h"
 #include "platform/bytes.h"
 #include "platform/ui/dialogs.h"
 #include "quick/ui/quick_commands.h"
-#include "quick/ui/quick_hub.h"
-#include "support/program_dir.h"
-#include "support/message_log.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -30,10 +25,10 @@ using test::ReadBytes;
 using test::WriteBytes;
 
 // Eight prepared cards: "Si" holds cards 0-5, "No" cards 6-7.
-class QuickReportFormsTest : public ::testing::Test {
+class QuickReportFormsTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         WriteBytes(Arch("grl-dat.txt"), "Si*1=1,1;G0S0\r\nNo*=2,2;\r\n");
         std::string last;
         AppendI32(last, 7);
@@ -43,30 +38,14 @@ class QuickReportFormsTest : public ::testing::Test {
         matrix[1000] = char(0x03);
         WriteBytes(Arch("dat-dat.dat"), matrix);
         CardSelectionMask.fill(0xFF);
-        SetModalHook([this](QDialog& d) {
-            if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
-            if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
+        onShow = [this](QDialog& d) {
             if (qobject_cast<TRighe*>(&d)) pickers.push_back("TRighe");
             if (qobject_cast<TColonne*>(&d)) pickers.push_back("TColonne");
-            if (qobject_cast<TElabVelociSemplici*>(&d)) pickers.push_back("TElabVelociSemplici");
-            if (qobject_cast<TElabVelociDoppie*>(&d)) pickers.push_back("TElabVelociDoppie");
-            return 0;
-        });
-        test::RecordMessages(messages);
+        };
     }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
-    std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
     std::string Report() const { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
 
-    test::ProgramRoot root;
-    std::vector<int> viewed;  // CoreState.CommandCode of each text viewer opened
-    std::vector<int> helpPages;
     std::vector<std::string> pickers;
-    std::vector<std::string> messages;
 };
 
 TEST_F(QuickReportFormsTest, SimpleDistributionsForm) {
@@ -166,19 +145,6 @@ TEST_F(QuickReportFormsTest, MissingMatrixShowsTheErrorAndNoReport) {
     cross.VedeConnessioni->click();
     EXPECT_EQ(messages.size(), 3u);
     EXPECT_TRUE(viewed.empty()) << "no older report is shown for the one that failed";
-}
-
-TEST_F(QuickReportFormsTest, HubOpensTheRegisteredForms) {
-    WriteBytes(Arch("grl-sch.txt"), "Si*1=1,1;G0S0\r\n");
-    RegisterQuickReportForms();
-    {
-        TElabVeloci hub(nullptr);
-        hub.Semplici->click();
-        hub.Doppie->click();
-    }
-    EXPECT_EQ(pickers, (std::vector<std::string>{"TElabVelociSemplici", "TElabVelociDoppie"}));
-    RegisterQuickCommand(QuickCommand::SimpleDistributions, nullptr);
-    RegisterQuickCommand(QuickCommand::CrossTables, nullptr);
 }
 
 }  // namespace

@@ -10,12 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "cardwindow/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
-#include "core/ui/thelp.h"
-#include "core/ui/thelprtf.h"
 #include "elaborations/grid_files.h"
 #include "elaborations/ui/tnogriglia.h"
 #include "platform/bytes.h"
@@ -31,29 +28,23 @@
 #include "quick/ui/quick_grids_dialog.h"
 #include "quick/ui/quick_hub.h"
 #include "quick/ui/quick_selection_dialog.h"
-#include "support/program_dir.h"
-#include "support/message_log.h"
+#include "support/card_reading.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
 
+using test::CountCards;
 using test::ReadBytes;
+using test::SelectedCards;
 using test::WriteBytes;
 
 // The sample archive opened as the program does; every form shown is recorded by name, and a
 // test may act on it through `onShow`.
-class QuickSelectionFormsTest : public ::testing::Test {
+class QuickSelectionFormsTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
-        SetModalHook([this](QDialog& d) {
-            shown.push_back(d.objectName().toStdString());
-            if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
-            if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
-            if (onShow) onShow(d);
-            return 0;
-        });
-        test::RecordMessages(messages);
+        StartedProgram::SetUp();
         for (QuickCommand c : kCommands)
             RegisterQuickCommand(c, [this, c](QWidget*) {
                 commands.push_back(c);
@@ -64,11 +55,8 @@ class QuickSelectionFormsTest : public ::testing::Test {
     void TearDown() override {
         for (QuickCommand c : kCommands) RegisterQuickCommand(c, nullptr);
         RegisterAdditionalVariablesDialog(nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
+        StartedProgram::TearDown();
     }
-    std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
 
     // The quick files of the sample archive as the preparation dialog makes them.
     void PrepareQuickFiles() {
@@ -84,23 +72,6 @@ class QuickSelectionFormsTest : public ::testing::Test {
         PreparePerCardValues(PerCardValueKind::Territory, 1, none);
         PreparePerCardValues(PerCardValueKind::Date, 1, none);
     }
-    // Cards of the archive that pass `test` on the card read, counted from the card files.
-    static int CountCards(const std::function<bool()>& test) {
-        int n = 0;
-        const int32_t keep = CoreState.CurrentCard;
-        for (int32_t c = 0; c <= CoreState.LastCard; ++c) {
-            CoreState.CurrentCard = c;
-            ReadCardValues();
-            n += test() ? 1 : 0;
-        }
-        CoreState.CurrentCard = keep;
-        return n;
-    }
-    static int SelectedCards() {
-        int n = 0;
-        for (int32_t c = 0; c <= CoreState.LastCard; ++c) n += IsCardSelected(c) ? 1 : 0;
-        return n;
-    }
     std::vector<std::string> LogLines() const {
         return TextReader::ReadLines(Arch("Selezio." + CoreState.StationNumber))
             .value_or(std::vector<std::string>{});
@@ -111,13 +82,8 @@ class QuickSelectionFormsTest : public ::testing::Test {
         QuickCommand::FactorAnalysis,      QuickCommand::Lists,           QuickCommand::Map,
         QuickCommand::MapOptions,          QuickCommand::ManualTerritory,
     };
-    test::ProgramRoot root;
-    std::vector<std::string> shown;
-    std::vector<int> viewed, helpPages;
-    std::vector<std::string> messages;
     std::vector<QuickCommand> commands;
     std::vector<int> proceedWhileOpen;
-    std::function<void(QDialog&)> onShow;
 };
 
 TEST_F(QuickSelectionFormsTest, HubFollowsTheFilesPresent) {
@@ -228,7 +194,7 @@ TEST_F(QuickSelectionFormsTest, SelectionOnThePreparedSample) {
 
     d.EffettuaAnd->click();
     EXPECT_EQ(d.status2->text(), "Testo 779");
-    const int males = CountCards([] { return GetCardWord(3) == 1; });
+    const int males = CountCards([](int32_t) { return GetCardWord(3) == 1; });
     EXPECT_GT(males, 0);
     EXPECT_EQ(SelectedCards(), males);
 
@@ -242,7 +208,7 @@ TEST_F(QuickSelectionFormsTest, SelectionOnThePreparedSample) {
         const int64_t date = int64_t(CoreState.DateYear + 1900) * 10000 + CoreState.DateMonth * 100 + day;
         return date >= 19600101 && date <= 19791231;
     };
-    EXPECT_EQ(SelectedCards(), CountCards([&] { return GetCardWord(3) == 1 && bornInRange(); }));
+    EXPECT_EQ(SelectedCards(), CountCards([&](int32_t) { return GetCardWord(3) == 1 && bornInRange(); }));
     d.InizioQ->setText("3");
     d.FineQ->setText("4");
     d.AndQ->click();
@@ -251,7 +217,8 @@ TEST_F(QuickSelectionFormsTest, SelectionOnThePreparedSample) {
         const int n = GetCardWord(9);
         return n >= 3 && n <= 4;
     };
-    const int expected = CountCards([&] { return GetCardWord(3) == 1 && bornInRange() && household(); });
+    const int expected =
+        CountCards([&](int32_t) { return GetCardWord(3) == 1 && bornInRange() && household(); });
     EXPECT_EQ(SelectedCards(), expected);
 
     // A missing value file: the step stops, the status says so and the log does not take it.
@@ -287,7 +254,7 @@ TEST_F(QuickSelectionFormsTest, TerritoryMapAndGroups) {
     d.SiglaTerr->setText("Comuni scelti");  // what the box says is what the log records
     d.AndTerr->click();
     EXPECT_EQ(d.StatusTerr->text(), "Testo 783");
-    EXPECT_EQ(SelectedCards(), CountCards([code] { return GetCardWord(5) == code; }));
+    EXPECT_EQ(SelectedCards(), CountCards([code](int32_t) { return GetCardWord(5) == code; }));
     int activeComuni = 0;
     for (uint8_t b : MapActiveComuni) activeComuni += b;
     EXPECT_EQ(activeComuni, 1);
@@ -358,7 +325,7 @@ TEST_F(QuickSelectionFormsTest, AdditionalVariablesFromThePreparation) {
     d.Attiva->click();
     d.Modalita->setCurrentRow(rows - 2);
     d.EffettuaAnd->click();
-    EXPECT_EQ(SelectedCards(), CountCards([] { return GetCardWord(3) == 1; }));
+    EXPECT_EQ(SelectedCards(), CountCards([](int32_t) { return GetCardWord(3) == 1; }));
     EXPECT_TRUE(messages.empty());
 }
 

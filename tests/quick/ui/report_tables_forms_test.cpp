@@ -12,12 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "cardwindow/startup.h"
-#include "cardwindow/ui/register_all.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
-#include "core/ui/thelprtf.h"
 #include "elaborations/grid_files.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
@@ -28,8 +25,8 @@
 #include "quick/ui/quick_commands.h"
 #include "quick/ui/report_table_view.h"
 #include "quick/ui/report_tables_dialog.h"
-#include "support/program_dir.h"
-#include "support/message_log.h"
+#include "support/card_reading.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -46,17 +43,10 @@ const char* const kColumns =
     "#Per stato civile\r\n*\r\nStato,-1;*Celibi\\nubili\r\nStato,-2;*Coniugati\r\nStato,-3;*Separati\r\n"
     "Stato,-4;*Divorziati\r\nStato,-5;*Vedovi\r\n0;\r\n*\r\n";
 
-class ReportTablesFormsTest : public ::testing::Test {
+class ReportTablesFormsTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
-        SetModalHook([this](QDialog& d) {
-            shown.push_back(d.objectName().toStdString());
-            if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
-            if (onShow) onShow(d);
-            return 0;
-        });
-        test::RecordMessages(messages);
+        StartedProgram::SetUp();
         GenerateDichotomousGrid();
         GenerateTableHeadings();
         CopyGridsToQuickSet([] { return true; });
@@ -70,39 +60,22 @@ class ReportTablesFormsTest : public ::testing::Test {
         RegisterQuickCommand(QuickCommand::ReportTables, nullptr);
         RegisterQuickCommand(QuickCommand::LinkedArchives, nullptr);
         RegisterQuickCommand(QuickCommand::Lists, nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
+        StartedProgram::TearDown();
     }
-    std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
-    std::string Prog(const std::string& name) const { return CoreState.ProgramDir + name; }
     std::string Log() const { return ReadBytes(Arch("Selezio." + CoreState.StationNumber)); }
 
     // Cards whose sex and civil status are the given codes (0: any), among those `selected`,
     // read from the card files.
     static int CountCards(int sex, int status, const std::function<bool(int32_t)>& selected) {
-        int n = 0;
-        const int32_t keep = CoreState.CurrentCard;
-        for (int32_t c = 0; c <= CoreState.LastCard; ++c) {
-            CoreState.CurrentCard = c;
-            ReadCardValues();
-            const bool match = (sex == 0 || GetCardWord(kSexField) == sex) &&
-                               (status == 0 || GetCardWord(kStatusField) == status);
-            n += match && selected(c) ? 1 : 0;
-        }
-        CoreState.CurrentCard = keep;
-        return n;
+        return test::CountCards([&](int32_t c) {
+            return (sex == 0 || GetCardWord(kSexField) == sex) &&
+                   (status == 0 || GetCardWord(kStatusField) == status) && selected(c);
+        });
     }
     static void SelectEvenCards() {
         CardSelectionMask.fill(0);
         for (size_t i = 0; i < CardSelectionMask.size(); ++i) CardSelectionMask[i] = 0xAA;
     }
-
-    test::ProgramRoot root;
-    std::vector<std::string> shown;
-    std::vector<int> helpPages;
-    std::vector<std::string> messages;
-    std::function<void(QDialog&)> onShow;
 };
 
 TEST_F(ReportTablesFormsTest, FrontListsTheSetsAndStartsTheLog) {
@@ -309,12 +282,6 @@ TEST_F(ReportTablesFormsTest, RefiningTheSelectionElsewhere) {
     d.Testo->setPlainText("scritto a mano");
     d.EsciClick();
     EXPECT_EQ(Log(), "scritto a mano\r\n");
-}
-
-TEST_F(ReportTablesFormsTest, QuickHubOpensTheFront) {
-    RegisterAllDialogs();
-    EXPECT_TRUE(OpenQuickCommand(QuickCommand::ReportTables, nullptr));
-    EXPECT_EQ(shown, std::vector<std::string>{"TElabVelociReports"});
 }
 
 }  // namespace

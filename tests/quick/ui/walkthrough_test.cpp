@@ -32,6 +32,7 @@
 #include "quick/ui/quick_selection_dialog.h"
 #include "quick/ui/report_table_view.h"
 #include "quick/ui/report_tables_dialog.h"
+#include "support/card_reading.h"
 #include "support/temp_dir.h"
 #include "territory/ui/map_window.h"
 #include "territory/ui/topzioni2.h"
@@ -43,22 +44,10 @@ using test::ClickListRow;
 using test::FieldsFrom;
 using test::LabelOf;
 using test::Walkthrough;
+using test::WordOnCards;
 
 constexpr int kSex = 3, kMarital = 6;
 constexpr int kSexLine = 0, kMaritalLine = 11;
-
-std::vector<int> WordOnCards(int field) {
-    std::vector<int> values;
-    const int32_t saved = CoreState.CurrentCard;
-    for (int c = 0; c <= CoreState.LastCard; ++c) {
-        CoreState.CurrentCard = c;
-        ReadCardValues();
-        values.push_back(GetCardWord(field));
-    }
-    CoreState.CurrentCard = saved;
-    ReadCardValues();
-    return values;
-}
 
 class QuickWalkthrough : public ::testing::Test {
   protected:

@@ -12,14 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "cardwindow/startup.h"
 #include "cardwindow/ui/register_all.h"
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/ui/dialogs.h"
 #include "quick/ui/quick_commands.h"
-#include "support/message_log.h"
-#include "support/program_dir.h"
+#include "support/started_program.h"
 #include "territory/map_options.h"
 #include "territory/map_tables.h"
 #include "territory/ui/print_settings_forms.h"
@@ -31,22 +29,18 @@ namespace qv {
 namespace {
 
 using test::Hex;
-using test::ProgramRoot;
 using test::ReadBytes;
 using test::WriteBytes;
 
-class MapOptionFormsTest : public ::testing::Test {
+class MapOptionFormsTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         std::filesystem::create_directories(MapState.TerritoryDir);
-        test::RecordMessages(messages);
     }
     void TearDown() override {
-        ResetUiHooks();
         for (int c = 1; c <= 8; ++c) RegisterQuickCommand(QuickCommand(c), nullptr);
-        StopProgram();
-        ResetProgramState();
+        StartedProgram::TearDown();
     }
     std::string Geo(const char* name) const { return MapState.TerritoryDir + name; }
     static std::vector<int> ActiveMap(int upTo) {
@@ -55,8 +49,6 @@ class MapOptionFormsTest : public ::testing::Test {
             if (MapActiveComuni[size_t(i - 1)]) comuni.push_back(i);
         return comuni;
     }
-    ProgramRoot root;
-    std::vector<std::string> messages;
 };
 
 TEST_F(MapOptionFormsTest, OpensWithTheOptionsInForce) {
@@ -164,11 +156,11 @@ TEST_F(MapOptionFormsTest, TerritoryTab) {
     WriteBytes(Geo("kel-trad.dat"), Hex("02 00 01 00 03 00 FF FF 05 00"));
     MapActiveComuni[1] = 1;  // comune 2, code 1
     TOpzioni2 d(nullptr);
-    int shown = 0;
+    int opened = 0;
     SetModalHook([&](QDialog& dialog) {
         auto* u = dynamic_cast<TUnita*>(&dialog);
         if (!u) return 0;
-        ++shown;
+        ++opened;
         // The map's selection is shown; code 3 is added.
         EXPECT_EQ(CoreState.CardWindowMode, 4);
         EXPECT_TRUE(TerritorySelection[0]);
@@ -179,7 +171,7 @@ TEST_F(MapOptionFormsTest, TerritoryTab) {
         return 1;
     });
     d.SeleManualeClick();
-    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(opened, 1);
     EXPECT_EQ(ActiveMap(12), (std::vector<int>{2, 3}));
     EXPECT_EQ(CoreState.CardWindowMode, 4);
 
@@ -301,16 +293,11 @@ TEST_F(MapOptionFormsTest, FontHeightsAndComment) {
 
 TEST_F(MapOptionFormsTest, QuickHubOpensTheMapOptions) {
     RegisterAllDialogs();
-    int shown = 0;
-    SetModalHook([&](QDialog& d) {
-        if (auto* o = dynamic_cast<TOpzioni2*>(&d)) {
-            ++shown;
-            o->EsciCartinaClick();
-        }
-        return 0;
-    });
+    onShow = [](QDialog& d) {
+        if (auto* o = dynamic_cast<TOpzioni2*>(&d)) o->EsciCartinaClick();
+    };
     EXPECT_TRUE(OpenQuickCommand(QuickCommand::MapOptions, nullptr));
-    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(shown, std::vector<std::string>{"TOpzioni2"});
     EXPECT_EQ(CoreState.CommandCode, 1);
 }
 

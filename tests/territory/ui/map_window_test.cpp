@@ -13,8 +13,6 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
-#include "core/ui/thelp.h"
-#include "core/ui/thelprtf.h"
 #include "elaborations/grid_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -23,8 +21,8 @@
 #include "quick/preparation.h"
 #include "quick/quick_grids.h"
 #include "quick/ui/quick_commands.h"
-#include "support/message_log.h"
-#include "support/program_dir.h"
+#include "support/card_reading.h"
+#include "support/started_program.h"
 #include "territory/map_tables.h"
 #include "territory/shipped_base.h"
 #include "territory/ui/print_settings_forms.h"
@@ -38,14 +36,14 @@ using test::WriteBytes;
 
 // The sample archive with its quick files prepared, every card selected, and the shipped
 // territorial base installed as run.sh installs it.
-class MapWindowTest : public ::testing::Test {
+class MapWindowTest : public test::StartedProgram {
   protected:
     static void SetUpTestSuite() { base = new test::ShippedBase; }
     static void TearDownTestSuite() { delete base; }
     void SetUp() override {
         geo = root.Root() + "morvidex.win/geolar/";
         InstallBase();
-        StartProgram();
+        StartedProgram::SetUp();
         ASSERT_EQ(MapState.TerritoryDir, geo);
         GenerateDichotomousGrid();
         GenerateTableHeadings();
@@ -55,36 +53,21 @@ class MapWindowTest : public ::testing::Test {
         ASSERT_EQ(BuildDichotomousMatrix(none), MatrixOutcome::Done);
         ASSERT_TRUE(PreparePerCardValues(PerCardValueKind::Territory, 1, none));
         CardSelectionMask.fill(0xFF);
-        SetModalHook([this](QDialog& d) {
-            shown.push_back(d.objectName().toStdString());
-            if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
-            if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
-            return 0;
-        });
-        test::RecordMessages(messages);
         CoreState.ProceedFlag = 1;
         AllocateMapTables();
     }
     void TearDown() override {
         ReleaseMapTables();
         for (QuickCommand c : {QuickCommand::Map, QuickCommand::MapOptions}) RegisterQuickCommand(c, nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
+        StartedProgram::TearDown();
     }
 
     // Cards per comune counted from the cards themselves, through the prepared territory field.
     std::vector<int> CardsPerComune() const {
         std::vector<int> counts(8251, 0);
         const int field = ReadQuickVariableList(data_file::kQuickTerritoryList).value().at(0).Field;
-        const int32_t keep = CoreState.CurrentCard;
-        for (int32_t c = 0; c <= CoreState.LastCard; ++c) {
-            CoreState.CurrentCard = c;
-            ReadCardValues();
-            const int code = GetCardWord(field);
+        for (int code : test::WordOnCards(field))
             if (code > 0 && code <= 8100) ++counts[size_t(code)];
-        }
-        CoreState.CurrentCard = keep;
         return counts;
     }
     // The label point of comune k on the base map, 32 units a pixel.
@@ -102,10 +85,7 @@ class MapWindowTest : public ::testing::Test {
     }
 
     static const test::ShippedBase* base;
-    test::ProgramRoot root;
     std::string geo;
-    std::vector<std::string> shown, messages;
-    std::vector<int> viewed, helpPages;
 };
 
 const test::ShippedBase* MapWindowTest::base = nullptr;

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <memory>
 
-#include "cardwindow/startup.h"
 #include "cardwindow/ui/card_dialogs.h"
 #include "cardwindow/ui/register_all.h"
 #include "core/core_state.h"
@@ -17,32 +16,24 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "quick/ui/quick_commands.h"
-#include "support/program_dir.h"
+#include "support/records.h"
+#include "support/started_program.h"
 #include "territory/ui/tunita.h"
 
 namespace qv {
 namespace {
 
+using test::Int32s;
+using test::LineRecord;
 using test::ReadBytes;
 using test::WriteBytes;
 
-std::string Int32s(std::initializer_list<int32_t> values) {
-    std::string out;
-    for (int32_t v : values) AppendI32(out, v);
-    return out;
-}
-
-std::string LineRecord(std::string line) {
-    line.resize(401, '\0');
-    return line;
-}
-
 // The sample archive linked, for its first municipality field, to an archive of four cards:
 // two in comune 3 (categories 1 and 2), two in comune 5 (categories 1 and 3).
-class TerritorialListDialogTest : public ::testing::Test {
+class TerritorialListDialogTest : public test::StartedProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        StartedProgram::SetUp();
         for (int f = 1; f <= CoreState.FieldCount && !communeField; ++f)
             if (FieldTypes[size_t(f)] == 3) communeField = f;
         ASSERT_GT(communeField, 0);
@@ -66,27 +57,17 @@ class TerritorialListDialogTest : public ::testing::Test {
         CoreState.CurrentField = 40;
         CurrentCardValues[size_t(FieldPositions[size_t(communeField)])] = 3;
         TerritorySelection.fill(1);
-        SetModalHook([this](QDialog& d) {
-            shown.push_back(d.objectName().toStdString());
-            if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
-            return 0;
-        });
     }
     void TearDown() override {
         RegisterCardDialog(CardDialog::ComunePicker, nullptr);
         RegisterCardDialog(CardDialog::TerritorialList, nullptr);
         RegisterQuickCommand(QuickCommand::Map, nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
+        StartedProgram::TearDown();
     }
     std::string Report() const { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
 
-    test::ProgramRoot root;
     int communeField = 0;
     std::string linked;
-    std::vector<std::string> shown;
-    std::vector<int> viewed;
 };
 
 TEST_F(TerritorialListDialogTest, ListsTheLinkedCardsOfTheCardsComune) {

@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <vector>
 
-#include "cardwindow/startup.h"
 #include "cardwindow/ui/card_dialogs.h"
 #include "cardwindow/ui/register_all.h"
 #include "core/core_state.h"
@@ -18,13 +17,12 @@
 #include "platform/bytes.h"
 #include "platform/ui/dialogs.h"
 #include "quick/ui/quick_commands.h"
-#include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
 
 using test::Hex;
-using test::ProgramRoot;
 using test::ReadBytes;
 using test::WriteBytes;
 
@@ -37,15 +35,12 @@ constexpr int kParmaProvinceStart = 3759;
 constexpr int kSexField = 3;
 constexpr int kComuneField = 5;
 
-class TUnitaTest : public ::testing::Test {
+class TUnitaTest : public test::StartedProgram {
   protected:
-    void SetUp() override { StartProgram(); }
     void TearDown() override {
-        ResetUiHooks();
         for (int d = 1; d <= kCardDialogCount; ++d) RegisterCardDialog(CardDialog(d), nullptr);
         for (int c = 1; c <= 8; ++c) RegisterQuickCommand(QuickCommand(c), nullptr);
-        StopProgram();
-        ResetProgramState();
+        StartedProgram::TearDown();
     }
     static std::vector<int> Selected() {
         std::vector<int> codes;
@@ -57,7 +52,6 @@ class TUnitaTest : public ::testing::Test {
         u.CercaComune->setCurrentIndex(u.CercaComune->findText(QString::fromUtf8(name)));
         ASSERT_GE(u.CercaComune->currentIndex(), 0) << name;
     }
-    ProgramRoot root;
 };
 
 TEST_F(TUnitaTest, OpensOnTheProvinceOfTheCodeAndByMode) {
