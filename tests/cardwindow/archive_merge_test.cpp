@@ -15,6 +15,7 @@
 #include "support/io_faults.h"
 #include "support/program_dir.h"
 #include "support/recording_progress.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 
 namespace qv {

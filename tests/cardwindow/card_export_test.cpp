@@ -15,6 +15,7 @@
 #include "support/field_layout.h"
 #include "support/program_dir.h"
 #include "support/recording_progress.h"
+#include "support/records.h"
 
 namespace qv {
 namespace {

@@ -19,6 +19,7 @@
 #include "small_archive.h"
 #include "support/field_layout.h"
 #include "support/program_dir.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 
 namespace qv {

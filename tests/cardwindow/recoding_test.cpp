@@ -21,6 +21,7 @@
 #include "support/io_faults.h"
 #include "support/program_dir.h"
 #include "support/recording_progress.h"
+#include "support/records.h"
 
 namespace qv {
 namespace {

@@ -12,6 +12,7 @@
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "support/io_faults.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 
 namespace qv {

@@ -10,6 +10,7 @@
 #include "platform/progress.h"
 #include "support/card_selection.h"
 #include "support/recording_progress.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 
 // Archives of one 50-byte text record and one 50-word numeric record per card, written straight

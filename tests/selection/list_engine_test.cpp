@@ -8,6 +8,7 @@
 #include "selection/clickable_list.h"
 #include "support/mask_archive.h"
 #include "support/recording_progress.h"
+#include "support/records.h"
 
 namespace qv {
 namespace {

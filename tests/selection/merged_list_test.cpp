@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "support/mask_archive.h"
 #include "support/recording_progress.h"
+#include "support/records.h"
 
 namespace qv {
 namespace {

@@ -65,12 +65,6 @@ std::string Hex(std::string_view hex) {
     return out;
 }
 
-std::string Int32s(std::initializer_list<int32_t> values) {
-    std::string out;
-    for (int32_t v : values) AppendI32(out, v);
-    return out;
-}
-
 std::string ToHex(std::string_view bytes) {
     static const char* d = "0123456789ABCDEF";
     std::string out;

@@ -27,8 +27,6 @@ void WriteBytes(const std::string& path, std::string_view bytes);
 std::string ReadBytes(const std::string& path);
 // Bytes from a hex string such as "81 00 00 00 00 00".
 std::string Hex(std::string_view hex);
-// Little-endian 32-bit records, one a value: a last-card index, an order index, a row file.
-std::string Int32s(std::initializer_list<int32_t> values);
 // Hex dump for readable failures.
 std::string ToHex(std::string_view bytes);
 

@@ -6,6 +6,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 #include "territory/map_tables.h"
 #include "territory/tiny_base.h"

@@ -12,6 +12,7 @@
 #include "platform/ui/dialogs.h"
 #include "support/message_log.h"
 #include "support/program_dir.h"
+#include "support/records.h"
 #include "support/started_program.h"
 
 namespace qv {
