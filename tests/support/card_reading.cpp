@@ -29,7 +29,7 @@ int CountCards(const std::function<bool(int32_t card)>& test) {
     return n;
 }
 
-int SelectedCards() {
+int CountSelected() {
     int n = 0;
     for (int32_t c = 0; c <= CoreState.LastCard; ++c) n += IsCardSelected(c) ? 1 : 0;
     return n;

@@ -13,7 +13,7 @@ void ForEachCard(const std::function<void(int32_t card)>& visit);
 std::vector<int> WordOnCards(int field);
 // The cards for which `test` holds, each read before it is asked.
 int CountCards(const std::function<bool(int32_t card)>& test);
-// The cards of the selection mask, up to the last card.
-int SelectedCards();
+// How many cards of the selection mask are set, up to the last card.
+int CountSelected();
 
 }  // namespace qv::test

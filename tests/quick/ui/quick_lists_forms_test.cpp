@@ -179,7 +179,7 @@ TEST_F(QuickListsFormsTest, SelectionThroughALinkedArchive) {
         // The women's institution: only the women stay selected; the line is logged.
         form->Lista1->setCurrentRow(1);
         form->Lista1Click();
-        EXPECT_EQ(test::SelectedCards(), women);
+        EXPECT_EQ(test::CountSelected(), women);
         EXPECT_EQ(ReadSelectionLog()->back(), "Ente due;Roma;");
         EXPECT_EQ(form->Lista1->count(), 1);
         EXPECT_EQ(form->Schede->text().toStdString(), std::to_string(women));
@@ -196,7 +196,7 @@ TEST_F(QuickListsFormsTest, SelectionThroughALinkedArchive) {
         EXPECT_EQ(form->Schede->text(), "0");
 
         form->RecuperaClick();
-        EXPECT_EQ(test::SelectedCards(), CoreState.LastCard + 1);
+        EXPECT_EQ(test::CountSelected(), CoreState.LastCard + 1);
         EXPECT_EQ(*ReadSelectionLog(), startLog);
         form->EsciClick();
     };

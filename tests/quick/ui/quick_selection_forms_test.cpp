@@ -36,7 +36,7 @@ namespace {
 
 using test::CountCards;
 using test::ReadBytes;
-using test::SelectedCards;
+using test::CountSelected;
 using test::WriteBytes;
 
 // The sample archive opened as the program does; every form shown is recorded by name, and a
@@ -190,13 +190,13 @@ TEST_F(QuickSelectionFormsTest, SelectionOnThePreparedSample) {
 
     d.Attiva->click();
     EXPECT_EQ(d.Status1->text(), "Testo 774");
-    EXPECT_EQ(SelectedCards(), CoreState.LastCard + 1);
+    EXPECT_EQ(CountSelected(), CoreState.LastCard + 1);
 
     d.EffettuaAnd->click();
     EXPECT_EQ(d.status2->text(), "Testo 779");
     const int males = CountCards([](int32_t) { return GetCardWord(3) == 1; });
     EXPECT_GT(males, 0);
-    EXPECT_EQ(SelectedCards(), males);
+    EXPECT_EQ(CountSelected(), males);
 
     // Then born from 1960 to 1979 and, among those, households of three or four.
     d.Inizio->setText("1/1/1960");
@@ -208,7 +208,7 @@ TEST_F(QuickSelectionFormsTest, SelectionOnThePreparedSample) {
         const int64_t date = int64_t(CoreState.DateYear + 1900) * 10000 + CoreState.DateMonth * 100 + day;
         return date >= 19600101 && date <= 19791231;
     };
-    EXPECT_EQ(SelectedCards(), CountCards([&](int32_t) { return GetCardWord(3) == 1 && bornInRange(); }));
+    EXPECT_EQ(CountSelected(), CountCards([&](int32_t) { return GetCardWord(3) == 1 && bornInRange(); }));
     d.InizioQ->setText("3");
     d.FineQ->setText("4");
     d.AndQ->click();
@@ -219,13 +219,13 @@ TEST_F(QuickSelectionFormsTest, SelectionOnThePreparedSample) {
     };
     const int expected =
         CountCards([&](int32_t) { return GetCardWord(3) == 1 && bornInRange() && household(); });
-    EXPECT_EQ(SelectedCards(), expected);
+    EXPECT_EQ(CountSelected(), expected);
 
     // A missing value file: the step stops, the status says so and the log does not take it.
     RemoveFile(Arch("num-dat.dat"));
     d.OrQ->click();
     EXPECT_EQ(d.StatusQ->text(), "Testo 798");
-    EXPECT_EQ(SelectedCards(), expected);
+    EXPECT_EQ(CountSelected(), expected);
 
     EXPECT_EQ(LogLines(), (std::vector<std::string>{"Testo 775", "AND (Sesso maschio)",
                                                     "AND 1/1/1960 < (Data di nascita) < 31/12/1979",
@@ -254,7 +254,7 @@ TEST_F(QuickSelectionFormsTest, TerritoryMapAndGroups) {
     d.SiglaTerr->setText("Comuni scelti");  // what the box says is what the log records
     d.AndTerr->click();
     EXPECT_EQ(d.StatusTerr->text(), "Testo 783");
-    EXPECT_EQ(SelectedCards(), CountCards([code](int32_t) { return GetCardWord(5) == code; }));
+    EXPECT_EQ(CountSelected(), CountCards([code](int32_t) { return GetCardWord(5) == code; }));
     int activeComuni = 0;
     for (uint8_t b : MapActiveComuni) activeComuni += b;
     EXPECT_EQ(activeComuni, 1);
@@ -325,7 +325,7 @@ TEST_F(QuickSelectionFormsTest, AdditionalVariablesFromThePreparation) {
     d.Attiva->click();
     d.Modalita->setCurrentRow(rows - 2);
     d.EffettuaAnd->click();
-    EXPECT_EQ(SelectedCards(), CountCards([](int32_t) { return GetCardWord(3) == 1; }));
+    EXPECT_EQ(CountSelected(), CountCards([](int32_t) { return GetCardWord(3) == 1; }));
     EXPECT_TRUE(messages.empty());
 }
 
