@@ -124,13 +124,6 @@ TEST(ConsistencyFigureTest, AdjacentPairs) {
 // The archive of tests/elaborations/maxsim_golden.py: sex (field 1, word 1), area (2, word 2),
 // age (3, word 3), a date (4, words 4..6) and a 32-bit number (5, words 7..8).
 
-uint16_t Reverse(uint16_t v) {
-    uint16_t r = 0;
-    for (int i = 0; i < 16; ++i)
-        if (v & (1u << i)) r |= uint16_t(1u << (15 - i));
-    return r;
-}
-
 struct Card {
     uint16_t sex, area, age, day, month, year;
     int32_t big;
@@ -277,8 +270,7 @@ class MaxSimTest : public ::testing::Test {
         for (const Card& c : cards) {
             std::array<uint16_t, 50> w{};
             w[0] = c.sex, w[1] = c.area, w[2] = c.age, w[3] = c.day, w[4] = c.month, w[5] = c.year;
-            w[6] = Reverse(uint16_t(uint32_t(c.big) >> 16));
-            w[7] = Reverse(uint16_t(uint32_t(c.big)));
+            test::CardNumberWords(c.big, w[6], w[7]);
             for (uint16_t x : w) AppendU16(bytes, x);
         }
         WriteCardFiles(dir.Path(), bytes);
