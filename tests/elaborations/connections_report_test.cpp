@@ -12,6 +12,7 @@
 #include "elaborations/report_conventions.h"
 #include "platform/bytes.h"
 #include "platform/paths.h"
+#include "support/count_table.h"
 #include "support/program_dir.h"
 #include "support/temp_dir.h"
 
@@ -22,7 +23,7 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-using Record = std::array<int32_t, 12>;
+using Record = test::CountRecord;
 
 // Sex (1-2), zone (3-4), age (5-7). Columns: the north (line 3) and the young (line 5).
 const char* const kGrid =
@@ -80,20 +81,14 @@ class ConnectionsTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ArchiveDir = dir.Path();
         CoreState.ProgramDir = dir.Path();
-        std::filesystem::copy_file(test::ShippedProgramDir() + "sigle.imp", dir / "sigle.imp");
-        BuildTextFile();
+        test::InstallShippedTexts();
         WriteBytes(dir / "grl-sch.txt", kGrid);
         WriteCounts(kCounts);
         StandardColumnFlags.fill(0);
         StandardColumnFlags[2] = StandardColumnFlags[4] = 1;
     }
 
-    void WriteCounts(const std::vector<Record>& records) {
-        std::string bytes;
-        for (const Record& r : records)
-            for (int32_t v : r) AppendI32(bytes, v);
-        WriteBytes(dir / "tab-sch.dat", bytes);
-    }
+    void WriteCounts(const std::vector<Record>& records) { test::WriteCountTable(dir.Path(), records); }
 
     static void Rows(std::initializer_list<int> lines) {
         StandardRowFlags.fill(0);

@@ -10,21 +10,22 @@
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "platform/bytes.h"
+#include "support/count_table.h"
 #include "support/program_dir.h"
+#include "support/report_text.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
+using test::Lines;
+using test::Pad;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-using Record = std::array<int32_t, 12>;
+using Record = test::CountRecord;
 
-std::string Pad(const std::string& s, size_t n) {
-    return s + std::string(n - s.size(), ' ');
-}
 std::string Spaces(size_t n) {
     return std::string(n, ' ');
 }
@@ -63,12 +64,7 @@ class CrossTableTest : public ::testing::Test {
         StandardColumnFlags[2] = StandardColumnFlags[3] = 1;
     }
 
-    void WriteCounts(const std::vector<Record>& records) {
-        std::string bytes;
-        for (const Record& r : records)
-            for (int32_t v : r) AppendI32(bytes, v);
-        WriteBytes(dir / "tab-sch.dat", bytes);
-    }
+    void WriteCounts(const std::vector<Record>& records) { test::WriteCountTable(dir.Path(), records); }
 
     static void Rows(std::initializer_list<int> lines) {
         for (int l : lines) StandardRowFlags[size_t(l) - 1] = 1;
@@ -76,12 +72,6 @@ class CrossTableTest : public ::testing::Test {
     static void Columns(std::initializer_list<int> lines) {
         StandardColumnFlags.fill(0);
         for (int l : lines) StandardColumnFlags[size_t(l) - 1] = 1;
-    }
-
-    static std::string Lines(std::initializer_list<std::string> lines) {
-        std::string s;
-        for (const std::string& l : lines) s += l + "\r\n";
-        return s;
     }
 
     std::string Report() { return ReadBytes(dir / "tabella.txt"); }

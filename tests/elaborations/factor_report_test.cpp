@@ -15,6 +15,8 @@
 #include "platform/io_error.h"
 #include "platform/progress.h"
 #include "support/loadings_file.h"
+#include "support/program_dir.h"
+#include "support/report_text.h"
 #include "support/temp_dir.h"
 
 // Every expected report below is worked out by hand from the loadings written by the test.
@@ -22,6 +24,7 @@
 namespace qv {
 namespace {
 
+using test::Lines;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
@@ -36,12 +39,6 @@ std::string Labels(const std::vector<std::string>& labels, size_t record) {
     return bytes;
 }
 
-std::string Lines(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const std::string& l : lines) out += l + "\r\n";
-    return out;
-}
-
 const std::string kHead = Lines({"Testo 1447", "", "------- Testo 1448 --------", ""});
 const std::string kSeparator = "     - - - - - - - - - - - - -";
 
@@ -51,9 +48,7 @@ class FactorReportTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ProgramDir = dir.MakeDir("prog");
         CoreState.ArchiveDir = dir.MakeDir("arch");
-        std::string sigle;
-        for (int n = 1; n <= 1460; ++n) sigle += "Testo " + std::to_string(n) + "\r\n";
-        WriteBytes(CoreState.ProgramDir + "sigle.imp", sigle);
+        WriteBytes(CoreState.ProgramDir + "sigle.imp", test::NumberedTexts(1460));
         BuildTextFile();
     }
     void TearDown() override { ResetProgramState(); }

@@ -13,11 +13,14 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "support/program_dir.h"
+#include "support/report_text.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
+using test::Lines;
+using test::Pad;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
@@ -47,23 +50,13 @@ const std::vector<std::vector<Slot>> kVariables = {
 };
 const std::vector<int32_t> kCards = {6, 3, 3};
 
-std::string Lines(std::initializer_list<std::string> lines) {
-    std::string s;
-    for (const std::string& l : lines) s += l + "\r\n";
-    return s;
-}
-std::string Pad(const std::string& s, size_t n) {
-    return s + std::string(n - s.size(), ' ');
-}
-
 class QuantitativeReportTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ResetProgramState();
         CoreState.ArchiveDir = dir.Path();
         CoreState.ProgramDir = dir.Path();
-        std::filesystem::copy_file(test::ShippedProgramDir() + "sigle.imp", dir / "sigle.imp");
-        BuildTextFile();
+        test::InstallShippedTexts();
         Restore();
     }
 
