@@ -89,6 +89,7 @@ TEST_F(ElaborationsWalkthrough, SimpleDistributionFromTheMenu) {
         EXPECT_FALSE(hub.VedeSemplici->isEnabled());
         hub.VedeGriglie->click();
         analysesEnabledAfterEditor = hub.VedeSemplici->isEnabled() && hub.Quantitative->isEnabled();
+        StandardRowFlags[3999] = 1;  // past the grid: the distributions dialog clears it
         hub.VedeSemplici->click();
         hub.Esci->click();
     });
@@ -103,11 +104,15 @@ TEST_F(ElaborationsWalkthrough, SimpleDistributionFromTheMenu) {
         d.Attiva->click();
         d.Esci->click();
     });
-    w.On<TEsegue>("TEsegue", [](TEsegue& d) { d.Esegui->click(); });
+    w.On<TEsegue>("TEsegue", [](TEsegue& d) {
+        EXPECT_EQ(d.Job(), kCategoryCountJob);
+        d.Esegui->click();
+    });
 
     w.Window().Elab1->trigger();
 
     EXPECT_TRUE(analysesEnabledAfterEditor);
+    EXPECT_EQ(StandardRowFlags[3999], 0);
     EXPECT_TRUE(w.Unhandled().empty()) << w.Unhandled().front();
     EXPECT_TRUE(w.Messages().empty()) << w.Messages().front();
     ASSERT_EQ(w.Viewed().size(), 1u);
