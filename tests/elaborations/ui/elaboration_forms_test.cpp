@@ -1,3 +1,5 @@
+#include "support/elaboration_forms.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -6,7 +8,6 @@
 #include <QPushButton>
 #include <cstdio>
 
-#include "cardwindow/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
@@ -21,40 +22,17 @@
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
-#include "support/message_log.h"
-#include "support/program_dir.h"
 
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
 using test::ReadBytes;
 using test::WriteBytes;
 
 // The sample archive opened in a fresh program directory; texts are "Testo N".
-class FormsTest : public ::testing::Test {
+class FormsTest : public test::ElaborationForms {
   protected:
-    void SetUp() override {
-        StartProgram();
-        messages.clear();
-        test::RecordMessages(messages);
-    }
-    void TearDown() override {
-        for (int code = 1; code <= 8; ++code) RegisterBatchJob(code, nullptr);
-        for (int d = 1; d <= 8; ++d) RegisterElaborationDialog(ElaborationDialog(d), nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
-    std::string Archive(const char* name) const { return CoreState.ArchiveDir + name; }
     bool Exists(const char* name) const { return FileExists(Archive(name)); }
-    void SelectFirstCards(int n) {
-        CardSelectionMask.fill(0);
-        for (int c = 0; c < n; ++c) CardSelectionMask[size_t(c / 8)] |= uint8_t(0x80 >> (c % 8));
-    }
-
-    ProgramRoot root;
-    std::vector<std::string> messages;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "cardwindow/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "elaborations/grid_files.h"
@@ -18,35 +17,25 @@
 #include "elaborations/ui/tgriglie.h"
 #include "elaborations/ui/tmaxsim.h"
 #include "platform/bytes.h"
-#include "platform/text_file.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
-#include "support/program_dir.h"
-#include "support/message_log.h"
+#include "support/elaboration_forms.h"
 
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
 using test::ReadBytes;
 using test::WriteBytes;
 
 // The sample archive opened in a fresh program directory with the shipped texts.
-class GridMaxSimFormsTest : public ::testing::Test {
+class GridMaxSimFormsTest : public test::ElaborationForms {
   protected:
+    GridMaxSimFormsTest() : ElaborationForms(true) {}
     void SetUp() override {
-        StartProgram();
-        test::RecordMessages(messages);
+        ElaborationForms::SetUp();
         RegisterElaborationDialog(ElaborationDialog::GridEditor, &OpenGridEditor);
         RegisterElaborationDialog(ElaborationDialog::MaxSim, &OpenMaxSimDialog);
     }
-    void TearDown() override {
-        for (int d = 1; d <= 8; ++d) RegisterElaborationDialog(ElaborationDialog(d), nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
-    std::string Archive(const char* name) const { return CoreState.ArchiveDir + name; }
     bool Exists(const char* name) const { return std::filesystem::exists(Archive(name)); }
     // Every modal form shown: its name, the CommandCode it was opened with and its title.
     void RecordForms(std::function<void(QDialog&)> act = nullptr) {
@@ -62,8 +51,6 @@ class GridMaxSimFormsTest : public ::testing::Test {
         int code;
         std::string title;
     };
-    ProgramRoot root{true};
-    std::vector<std::string> messages;
     std::vector<Shown> shown;
 };
 
