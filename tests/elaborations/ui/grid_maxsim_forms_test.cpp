@@ -13,7 +13,6 @@
 #include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/grid_present.h"
 #include "elaborations/ui/pickers.h"
-#include "elaborations/ui/telaborazioni.h"
 #include "elaborations/ui/tgriglie.h"
 #include "elaborations/ui/tmaxsim.h"
 #include "platform/bytes.h"
@@ -53,25 +52,6 @@ class GridMaxSimFormsTest : public test::ElaborationForms {
     };
     std::vector<Shown> shown;
 };
-
-TEST_F(GridMaxSimFormsTest, GridCreatedFromTheHubEnablesTheAnalyses) {
-    ASSERT_FALSE(Exists("grl-sch.txt"));
-    RecordForms([](QDialog& d) {
-        if (auto* editor = qobject_cast<TGriglie*>(&d)) {
-            editor->CreaGrl->click();
-            EXPECT_EQ(editor->Status->text(), "Ok");
-        }
-    });
-    TElaborazioni hub(nullptr);
-    EXPECT_FALSE(hub.VedeSemplici->isEnabled());
-    hub.VedeGriglie->click();
-    ASSERT_EQ(shown.size(), 1u);  // no confirmation: there was no grid
-    EXPECT_EQ(shown[0].form, "TGriglie");
-    EXPECT_TRUE(hub.VedeSemplici->isEnabled());
-    EXPECT_TRUE(Exists("grl-sch.txt"));
-    EXPECT_TRUE(Exists("tin-sch.txt"));
-    EXPECT_EQ(CoreState.CommandCode, 0);
-}
 
 TEST_F(GridMaxSimFormsTest, ReplacingAGridAsksFirst) {
     WriteBytes(Archive("grl-sch.txt"), "mia*3=1,1;G0S0\r\n");
