@@ -167,38 +167,21 @@ TEST_F(QuantitativeReportTest, NoColumnGivesOneSlotAndNoLegend) {
                         }));
 }
 
-TEST_F(QuantitativeReportTest, NothingChosenOrFilesMissingWriteNothing) {
-    struct Case {
-        const char* missing;  // file removed, or nullptr: no variable chosen
-        QuantitativeReportOutcome outcome;
-    } cases[] = {
-        {nullptr, QuantitativeReportOutcome::NoVariable},
-        {"qnc-sch.dat", QuantitativeReportOutcome::NoCounts},
-        {"qnt-sch.dat", QuantitativeReportOutcome::NoCounts},
-        {"qnq-sch.dat", QuantitativeReportOutcome::NoCounts},
-        {"scr-sch.dat", QuantitativeReportOutcome::NoCounts},
-        {"grq-sch.txt", QuantitativeReportOutcome::NoCounts},
-    };
-    for (const Case& c : cases) {
-        Restore();
-        WriteBytes(dir / "tabella.txt", "previous");
-        if (c.missing)
-            std::filesystem::remove(dir / c.missing);
-        else
-            QuantVarFlags.fill(0);
-        CoreState.ProceedFlag = 1;
-        EXPECT_EQ(WriteQuantitativeReport(), c.outcome) << (c.missing ? c.missing : "no variable");
-        EXPECT_EQ(CoreState.ProceedFlag, 0);
-        EXPECT_EQ(Report(), "previous");
-    }
-}
-
+// Without a chosen variable, without the pass files or with figures of other columns or of
+// another grid, nothing is written and the previous report stays.
 TEST_F(QuantitativeReportTest, FiguresOfOtherColumnsOrAnotherGridAreRefused) {
+    auto removed = [this](const char* file) { return [this, file] { std::filesystem::remove(dir / file); }; };
     struct Case {
         const char* what;
         std::function<void()> change;
         QuantitativeReportOutcome outcome;
     } cases[] = {
+        {"no variable", [] { QuantVarFlags.fill(0); }, QuantitativeReportOutcome::NoVariable},
+        {"qnc-sch.dat", removed("qnc-sch.dat"), QuantitativeReportOutcome::NoCounts},
+        {"qnt-sch.dat", removed("qnt-sch.dat"), QuantitativeReportOutcome::NoCounts},
+        {"qnq-sch.dat", removed("qnq-sch.dat"), QuantitativeReportOutcome::NoCounts},
+        {"scr-sch.dat", removed("scr-sch.dat"), QuantitativeReportOutcome::NoCounts},
+        {"grq-sch.txt", removed("grq-sch.txt"), QuantitativeReportOutcome::NoCounts},
         {"the grid counted on", [this] { WritePassFiles(3, GridFingerprint()); },
          QuantitativeReportOutcome::Written},
         {"another column chosen since", [] { StandardColumnFlags[4] = 0, StandardColumnFlags[3] = 1; },
