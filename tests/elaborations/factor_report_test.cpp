@@ -14,6 +14,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"
+#include "support/int16_file.h"
 #include "support/loadings_file.h"
 #include "support/program_dir.h"
 #include "support/report_text.h"
@@ -24,6 +25,7 @@
 namespace qv {
 namespace {
 
+using test::Int16Bytes;
 using test::Lines;
 using test::ReadBytes;
 using test::TempDir;
@@ -56,20 +58,15 @@ class FactorReportTest : public ::testing::Test {
     std::string Report() const { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
     std::string Arch(const char* name) const { return CoreState.ArchiveDir + name; }
 
-    static std::string LineFile(std::initializer_list<int16_t> indexes) {
-        std::string bytes;
-        for (int16_t i : indexes) AppendI16(bytes, i);
-        return bytes;
-    }
     // Standard: slots on grid lines 2, 3 and 5; two factors.
     void StandardAnalysis() {
-        WriteBytes(Arch("maf-sch.dat"), LineFile({1, 2, 4}));
+        WriteBytes(Arch("maf-sch.dat"), Int16Bytes({1, 2, 4}));
         WriteBytes(Arch("fat-sch.dat"), test::LoadingsBytes({{0.5, -0.75, 0.375}, {0.5, 0.125, 0.5}}));
         WriteBytes(Arch("saf-sch.imp"), Labels({"Alto", "Medio", "Basso"}, 100));
     }
     // Quick: slots on list lines 1, 2, 3, 4 and 6; one factor.
     void QuickAnalysis() {
-        WriteBytes(Arch("maf-dat.dat"), LineFile({0, 1, 2, 3, 5}));
+        WriteBytes(Arch("maf-dat.dat"), Int16Bytes({0, 1, 2, 3, 5}));
         WriteBytes(Arch("fat-dat.dat"), test::LoadingsBytes({{0.9, 0.0, 0.375, -0.5, 0.125}}));
         WriteBytes(Arch("saf-dat.dat"), Labels({"Uno", "Due", "Tre", "Quattro", "Sei"}, 201));
     }

@@ -20,6 +20,7 @@
 #include "platform/ui/printing.h"
 #include "platform/ui/qt_text.h"
 #include "support/elaboration_forms.h"
+#include "support/int16_file.h"
 #include "support/loadings_file.h"
 #include "support/recording_progress.h"
 
@@ -37,9 +38,7 @@ class FactorPlaneFormsTest : public test::ElaborationForms {
         ElaborationForms::SetUp();
         CoreState.ElaborationMode = 1;
         // The analysis took grid lines 1 to 3.
-        std::string lines;
-        for (int16_t i : {0, 1, 2}) AppendI16(lines, i);
-        WriteBytes(Archive("maf-sch.dat"), lines);
+        WriteBytes(Archive("maf-sch.dat"), test::Int16Bytes({0, 1, 2}));
         WriteBytes(Archive("fat-sch.dat"),
                    test::LoadingsBytes({{0.5, -0.5, 0.25}, {0.25, 0.5, -0.75}, {0.125, 0.375, 0.625}}));
         CoreState.PlaneFactorX = 1;

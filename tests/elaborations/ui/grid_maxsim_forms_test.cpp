@@ -19,6 +19,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/elaboration_forms.h"
+#include "support/int16_file.h"
 
 namespace qv {
 namespace {
@@ -239,9 +240,7 @@ TEST_F(GridMaxSimFormsTest, MaxSimOnTheSampleArchive) {
             const int base = co[size_t(c * v + c)];
             expected.push_back(char(base > 0 && co[size_t(r * v + c)] * 100 >= 30 * base ? 1 : 0));
         }
-    std::string varLines;
-    for (int l : lines) AppendI16(varLines, int16_t(l));
-    EXPECT_EQ(ReadBytes(Archive("var-maxs.dat")), varLines);
+    EXPECT_EQ(ReadBytes(Archive("var-maxs.dat")), test::Int16Bytes(lines));
     EXPECT_EQ(ReadBytes(Archive("mat-maxs.dat")), expected);
     EXPECT_NE(expected, std::string(size_t(v * v), '\0'));
     // Every chosen row and column stands once in its order.
