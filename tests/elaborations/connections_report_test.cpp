@@ -12,6 +12,7 @@
 #include "elaborations/report_conventions.h"
 #include "platform/bytes.h"
 #include "platform/paths.h"
+#include "support/count_table.h"
 #include "support/program_dir.h"
 #include "support/temp_dir.h"
 
@@ -22,7 +23,7 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-using Record = std::array<int32_t, 12>;
+using Record = test::CountRecord;
 
 // Sex (1-2), zone (3-4), age (5-7). Columns: the north (line 3) and the young (line 5).
 const char* const kGrid =
@@ -80,20 +81,14 @@ class ConnectionsTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ArchiveDir = dir.Path();
         CoreState.ProgramDir = dir.Path();
-        std::filesystem::copy_file(test::ShippedProgramDir() + "sigle.imp", dir / "sigle.imp");
-        BuildTextFile();
+        test::InstallShippedTexts();
         WriteBytes(dir / "grl-sch.txt", kGrid);
         WriteCounts(kCounts);
         StandardColumnFlags.fill(0);
         StandardColumnFlags[2] = StandardColumnFlags[4] = 1;
     }
 
-    void WriteCounts(const std::vector<Record>& records) {
-        std::string bytes;
-        for (const Record& r : records)
-            for (int32_t v : r) AppendI32(bytes, v);
-        WriteBytes(dir / "tab-sch.dat", bytes);
-    }
+    void WriteCounts(const std::vector<Record>& records) { test::WriteCountTable(dir.Path(), records); }
 
     static void Rows(std::initializer_list<int> lines) {
         StandardRowFlags.fill(0);
@@ -113,18 +108,6 @@ class ConnectionsTest : public ::testing::Test {
     TempDir dir;
 };
 
-TEST_F(ConnectionsTest, EveryRowAtMinimumZeroStrongestPositiveFirst) {
-    Rows({1, 2, 3, 4, 5, 6, 7});
-    CoreState.MinChiSquare = 0;
-    ASSERT_EQ(WriteConnectionsReport(), CountTableState::Ready);
-    // Equal chi-squares (Maschi, Uomini; Nord, Sud at 0) keep the line order; the separator
-    // comes before the first negative connection.
-    EXPECT_EQ(Report(), Column("Nord", {kNorth[0], kNorth[1], kNorth[2], kNorth[3], kNorth[4], kSeparator,
-                                        kNorth[5], kNorth[6]}) +
-                            Column("Giovani", {kYoung[0], kYoung[1], kYoung[2], kYoung[3], kSeparator,
-                                               kYoung[4], kYoung[5], kYoung[6]}));
-}
-
 TEST_F(ConnectionsTest, MinimumRowsAndTrivialRelations) {
     struct Case {
         const char* what;
@@ -133,6 +116,14 @@ TEST_F(ConnectionsTest, MinimumRowsAndTrivialRelations) {
         uint8_t hide;
         std::vector<std::string> north, young;
     } cases[] = {
+        // Equal chi-squares (Maschi, Uomini; Nord, Sud at 0) keep the line order; the separator
+        // comes before the first negative connection.
+        {"every row at minimum 0, strongest positive first",
+         {1, 2, 3, 4, 5, 6, 7},
+         0,
+         0,
+         {kNorth[0], kNorth[1], kNorth[2], kNorth[3], kNorth[4], kSeparator, kNorth[5], kNorth[6]},
+         {kYoung[0], kYoung[1], kYoung[2], kYoung[3], kSeparator, kYoung[4], kYoung[5], kYoung[6]}},
         {"a chi-square equal to the minimum is listed; a column with none keeps its heading",
          {1, 2, 3, 4, 6, 7},
          7.5,

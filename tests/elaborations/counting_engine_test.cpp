@@ -30,14 +30,6 @@ using test::WriteBytes;
 
 using Record = std::array<int32_t, 12>;
 
-// Bit-reversed halves of a 32-bit number, high half first.
-uint16_t Reverse(uint16_t v) {
-    uint16_t r = 0;
-    for (int i = 0; i < 16; ++i)
-        if (v & (1u << i)) r |= uint16_t(1u << (15 - i));
-    return r;
-}
-
 // One card of the small archive: sex (word 1), a group of two answers (2, 3), a 16-bit number
 // (4), a 32-bit number (5, 6), a date (7..9); a text field has no words.
 struct Card {
@@ -55,8 +47,7 @@ std::string CardBytes(const Card& c) {
     w[1] = c.answer1;
     w[2] = c.answer2;
     w[3] = uint16_t(c.number);
-    w[4] = Reverse(uint16_t(uint32_t(c.big) >> 16));
-    w[5] = Reverse(uint16_t(uint32_t(c.big)));
+    test::CardNumberWords(c.big, w[4], w[5]);
     w[6] = c.day;
     w[7] = c.month;
     w[8] = c.year;

@@ -10,21 +10,22 @@
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "platform/bytes.h"
+#include "support/count_table.h"
 #include "support/program_dir.h"
+#include "support/report_text.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
+using test::Lines;
+using test::Pad;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-using Record = std::array<int32_t, 12>;
+using Record = test::CountRecord;
 
-std::string Pad(const std::string& s, size_t n) {
-    return s + std::string(n - s.size(), ' ');
-}
 std::string Spaces(size_t n) {
     return std::string(n, ' ');
 }
@@ -63,12 +64,7 @@ class CrossTableTest : public ::testing::Test {
         StandardColumnFlags[2] = StandardColumnFlags[3] = 1;
     }
 
-    void WriteCounts(const std::vector<Record>& records) {
-        std::string bytes;
-        for (const Record& r : records)
-            for (int32_t v : r) AppendI32(bytes, v);
-        WriteBytes(dir / "tab-sch.dat", bytes);
-    }
+    void WriteCounts(const std::vector<Record>& records) { test::WriteCountTable(dir.Path(), records); }
 
     static void Rows(std::initializer_list<int> lines) {
         for (int l : lines) StandardRowFlags[size_t(l) - 1] = 1;
@@ -78,110 +74,119 @@ class CrossTableTest : public ::testing::Test {
         for (int l : lines) StandardColumnFlags[size_t(l) - 1] = 1;
     }
 
-    static std::string Lines(std::initializer_list<std::string> lines) {
-        std::string s;
-        for (const std::string& l : lines) s += l + "\r\n";
-        return s;
-    }
-
     std::string Report() { return ReadBytes(dir / "tabella.txt"); }
 
     TempDir dir;
 };
 
-TEST_F(CrossTableTest, PlainTablesWithChiSquare) {
-    Rows({1, 2, 5});
-    CoreState.ChiSquare = 1;
-    ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
-    // Sex by zone: E = 2.4, 1.6, 3.6, 2.4; chi-square 1.0667 + 1.6 + 0.7111 + 1.0667 = 4.444 with
-    // df 1, above 3.841 only. The young women are one row: df 0, no chi-square line; their
-    // footer shows the counts of their parent line.
+// The report by option, on the counts of kCounts.
+TEST_F(CrossTableTest, LayoutByOption) {
+    const std::string legend = Lines({"Colonna 1 = " + Pad("Nord", 30), "Colonna 2 = " + Pad("Sud", 30), ""});
     const std::string heading = Spaces(30) + "        1        2   Totale";
-    EXPECT_EQ(Report(), Lines({
-                            "Colonna 1 = " + Pad("Nord", 30),
-                            "Colonna 2 = " + Pad("Sud", 30),
-                            "",
-                            heading,
-                            "",
-                            Pad("Maschi", 30) + "        4        -        4",
-                            "",
-                            Pad("Femmine", 30) + "        2        4        6",
-                            "",
-                            "Totale" + Spaces(24) + "        6        4       10",
-                            "",
-                            "",
-                            "Chi quadrato =   4.444 - gradi di liberta' = 1 *",
-                            "",
-                            "",
-                            heading,
-                            "",
-                            Pad("Giovani", 30) + "        1        2        3",
-                            "",
-                            "Totale" + Spaces(24) + "        2        4        6",
-                            "",
-                            "",
-                            "",
-                            "",
-                        }));
+    const std::string rule = std::string(31, '-') + "+--------+--------+--------";
+    struct Options {
+        uint8_t chiSquare = 0, borders = 0, wide = 0, tabs = 0, percentColumn = 0, percentRow = 0,
+                percentTotal = 0, headingTexts = 0;
+    };
+    struct Case {
+        const char* what;
+        std::vector<int> rows;
+        Options options;
+        std::vector<std::string> body;  // after the legend
+    } cases[] = {
+        // Sex by zone: E = 2.4, 1.6, 3.6, 2.4; chi-square 1.0667 + 1.6 + 0.7111 + 1.0667 = 4.444
+        // with df 1, above 3.841 only. The young women are one row: df 0, no chi-square line;
+        // their footer shows the counts of their parent line.
+        {"plain tables with chi-square",
+         {1, 2, 5},
+         {.chiSquare = 1},
+         {
+             heading,
+             "",
+             Pad("Maschi", 30) + "        4        -        4",
+             "",
+             Pad("Femmine", 30) + "        2        4        6",
+             "",
+             "Totale" + Spaces(24) + "        6        4       10",
+             "",
+             "",
+             "Chi quadrato =   4.444 - gradi di liberta' = 1 *",
+             "",
+             "",
+             heading,
+             "",
+             Pad("Giovani", 30) + "        1        2        3",
+             "",
+             "Totale" + Spaces(24) + "        2        4        6",
+             "",
+             "",
+             "",
+             "",
+         }},
+        // Column % over the parent line (2 and 4), total over the parent's 6; row % over 3;
+        // total % over the parent's 6.
+        {"borders, percentages and column heading texts",
+         {5},
+         {.borders = 1, .percentColumn = 1, .percentRow = 1, .percentTotal = 1, .headingTexts = 1},
+         {
+             Spaces(30) + " |Nord    |Sud     | Totale",
+             rule,
+             Pad("Giovani", 30) + " |      1 |      2 |      3",
+             Spaces(24) + "% col. |  50.00 |  50.00 |  50.00",
+             Spaces(24) + "% riga |  33.33 |  66.67 | 100.00",
+             Spaces(24) + "% tot. |  16.67 |  33.33 |  50.00",
+             rule,
+             "Totale" + Spaces(24) + " |      2 |      4 |      6",
+             Spaces(24) + "% riga |  33.33 |  66.67 |",
+             "",
+             "",
+             "",
+             "",
+         }},
+        // Tabs drop the widths and the borders. A zero percentage is an empty cell; the total
+        // cell is always printed.
+        {"tabs",
+         {1, 2},
+         {.borders = 1, .wide = 1, .tabs = 1, .percentColumn = 1},
+         {
+             "\t  1\t  2\t   Totale",
+             "",
+             Pad("Maschi", 30) + "\t  4\t  -\t  4",
+             Spaces(24) + "% col.\t  66.67\t  \t  40.00",
+             "",
+             Pad("Femmine", 30) + "\t  2\t  4\t  6",
+             Spaces(24) + "% col.\t  33.33\t  100.00\t  60.00",
+             "",
+             "Totale              \t  6\t  4\t  10",
+             "",
+             "",
+             "",
+             "",
+         }},
+        {"no row: the legend and one footer",
+         {},
+         {.chiSquare = 1},
+         {"", "Totale" + Spaces(24) + "        6        4       10", "", "", "", ""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        StandardRowFlags.fill(0);
+        for (int line : c.rows) StandardRowFlags[size_t(line) - 1] = 1;
+        CoreState.ChiSquare = c.options.chiSquare;
+        CoreState.CellBorders = c.options.borders;
+        CoreState.WideCells = c.options.wide;
+        CoreState.TabSeparators = c.options.tabs;
+        CoreState.PercentColumn = c.options.percentColumn;
+        CoreState.PercentRow = c.options.percentRow;
+        CoreState.PercentTotal = c.options.percentTotal;
+        CoreState.ColumnHeadingTexts = c.options.headingTexts;
+        ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
+        EXPECT_EQ(Report(), legend + Lines(c.body));
+    }
     // The label file: 31-byte records, a length byte and the padded label.
     const std::string labels = ReadBytes(dir / "tx2-sch.dat");
     ASSERT_EQ(labels.size(), 5u * 31);
     EXPECT_EQ(labels.substr(31, 31), std::string(1, char(30)) + Pad("Femmine", 30));
-}
-
-TEST_F(CrossTableTest, BordersPercentagesAndColumnHeadingTexts) {
-    Rows({5});
-    CoreState.CellBorders = 1;
-    CoreState.PercentColumn = CoreState.PercentRow = CoreState.PercentTotal = 1;
-    CoreState.ColumnHeadingTexts = 1;
-    ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
-    // Column % over the parent line (2 and 4), total over the parent's 6; row % over 3; total %
-    // over the parent's 6.
-    const std::string rule = std::string(31, '-') + "+--------+--------+--------";
-    EXPECT_EQ(Report(), Lines({
-                            "Colonna 1 = " + Pad("Nord", 30),
-                            "Colonna 2 = " + Pad("Sud", 30),
-                            "",
-                            Spaces(30) + " |Nord    |Sud     | Totale",
-                            rule,
-                            Pad("Giovani", 30) + " |      1 |      2 |      3",
-                            Spaces(24) + "% col. |  50.00 |  50.00 |  50.00",
-                            Spaces(24) + "% riga |  33.33 |  66.67 | 100.00",
-                            Spaces(24) + "% tot. |  16.67 |  33.33 |  50.00",
-                            rule,
-                            "Totale" + Spaces(24) + " |      2 |      4 |      6",
-                            Spaces(24) + "% riga |  33.33 |  66.67 |",
-                            "",
-                            "",
-                            "",
-                            "",
-                        }));
-}
-
-TEST_F(CrossTableTest, TabsDropWidthsAndBorders) {
-    Rows({1, 2});
-    CoreState.TabSeparators = CoreState.CellBorders = CoreState.WideCells = 1;
-    CoreState.PercentColumn = 1;
-    ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
-    // A zero percentage is an empty cell; the total cell is always printed.
-    EXPECT_EQ(Report(), Lines({
-                            "Colonna 1 = " + Pad("Nord", 30),
-                            "Colonna 2 = " + Pad("Sud", 30),
-                            "",
-                            "\t  1\t  2\t   Totale",
-                            "",
-                            Pad("Maschi", 30) + "\t  4\t  -\t  4",
-                            Spaces(24) + "% col.\t  66.67\t  \t  40.00",
-                            "",
-                            Pad("Femmine", 30) + "\t  2\t  4\t  6",
-                            Spaces(24) + "% col.\t  33.33\t  100.00\t  60.00",
-                            "",
-                            "Totale              \t  6\t  4\t  10",
-                            "",
-                            "",
-                            "",
-                            "",
-                        }));
 }
 
 TEST_F(CrossTableTest, WideCellsTurnBordersOff) {
@@ -394,22 +399,6 @@ TEST_F(CrossTableTest, HeadingBlocksAreFoundForwardOnly) {
     const std::string report = Report();
     EXPECT_NE(report.find("\r\n\r\n\r\nSesso\r\n\r\n\r\n" + Spaces(30)), std::string::npos) << report;
     EXPECT_EQ(report.find("Giovani\r\n"), std::string::npos);
-}
-
-TEST_F(CrossTableTest, NoRowGivesTheLegendAndOneFooter) {
-    CoreState.ChiSquare = 1;
-    ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
-    EXPECT_EQ(Report(), Lines({
-                            "Colonna 1 = " + Pad("Nord", 30),
-                            "Colonna 2 = " + Pad("Sud", 30),
-                            "",
-                            "",
-                            "Totale" + Spaces(24) + "        6        4       10",
-                            "",
-                            "",
-                            "",
-                            "",
-                        }));
 }
 
 TEST_F(CrossTableTest, SynopticTable) {

@@ -60,14 +60,6 @@ TEST(PhiCoefficient, Cases) {
             << c.cards << " " << c.both << " " << c.row << " " << c.column;
 }
 
-// Bit-reversed halves of a 32-bit number, high half first.
-uint16_t Reverse(uint16_t v) {
-    uint16_t r = 0;
-    for (int i = 0; i < 16; ++i)
-        if (v & (1u << i)) r |= uint16_t(1u << (15 - i));
-    return r;
-}
-
 // Sex (word 1), two answers of one question (2, 3), a date (4..6), a 32-bit number (7, 8); a
 // text field has no words.
 struct Card {
@@ -83,8 +75,7 @@ std::string CardBytes(const Card& c) {
     w[3] = c.day;
     w[4] = c.month;
     w[5] = c.year;
-    w[6] = Reverse(uint16_t(uint32_t(c.big) >> 16));
-    w[7] = Reverse(uint16_t(uint32_t(c.big)));
+    test::CardNumberWords(c.big, w[6], w[7]);
     std::string out;
     for (uint16_t x : w) AppendU16(out, x);
     return out;

@@ -9,6 +9,7 @@
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
+#include "support/int16_file.h"
 #include "support/loadings_file.h"
 #include "support/temp_dir.h"
 
@@ -77,10 +78,8 @@ class FactorPlaneFileTest : public ::testing::Test {
         CoreState.PlaneFactorX = 1;
         CoreState.PlaneFactorY = 2;
     }
-    void WriteLines(const char* name, const std::vector<int16_t>& indexes) {
-        std::string bytes;
-        for (int16_t i : indexes) AppendI16(bytes, i);
-        WriteBytes(dir / name, bytes);
+    void WriteLines(const char* name, const std::vector<int>& indexes) {
+        WriteBytes(dir / name, test::Int16Bytes(indexes));
     }
     void WriteLoadings(const char* name, const std::vector<double>& loadings) {
         WriteBytes(dir / name, test::LoadingsBytes({loadings}));

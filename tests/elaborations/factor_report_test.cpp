@@ -14,7 +14,10 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"
+#include "support/int16_file.h"
 #include "support/loadings_file.h"
+#include "support/program_dir.h"
+#include "support/report_text.h"
 #include "support/temp_dir.h"
 
 // Every expected report below is worked out by hand from the loadings written by the test.
@@ -22,6 +25,8 @@
 namespace qv {
 namespace {
 
+using test::Int16Bytes;
+using test::Lines;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
@@ -36,12 +41,6 @@ std::string Labels(const std::vector<std::string>& labels, size_t record) {
     return bytes;
 }
 
-std::string Lines(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const std::string& l : lines) out += l + "\r\n";
-    return out;
-}
-
 const std::string kHead = Lines({"Testo 1447", "", "------- Testo 1448 --------", ""});
 const std::string kSeparator = "     - - - - - - - - - - - - -";
 
@@ -51,9 +50,7 @@ class FactorReportTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ProgramDir = dir.MakeDir("prog");
         CoreState.ArchiveDir = dir.MakeDir("arch");
-        std::string sigle;
-        for (int n = 1; n <= 1460; ++n) sigle += "Testo " + std::to_string(n) + "\r\n";
-        WriteBytes(CoreState.ProgramDir + "sigle.imp", sigle);
+        WriteBytes(CoreState.ProgramDir + "sigle.imp", test::NumberedTexts(1460));
         BuildTextFile();
     }
     void TearDown() override { ResetProgramState(); }
@@ -61,20 +58,15 @@ class FactorReportTest : public ::testing::Test {
     std::string Report() const { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
     std::string Arch(const char* name) const { return CoreState.ArchiveDir + name; }
 
-    static std::string LineFile(std::initializer_list<int16_t> indexes) {
-        std::string bytes;
-        for (int16_t i : indexes) AppendI16(bytes, i);
-        return bytes;
-    }
     // Standard: slots on grid lines 2, 3 and 5; two factors.
     void StandardAnalysis() {
-        WriteBytes(Arch("maf-sch.dat"), LineFile({1, 2, 4}));
+        WriteBytes(Arch("maf-sch.dat"), Int16Bytes({1, 2, 4}));
         WriteBytes(Arch("fat-sch.dat"), test::LoadingsBytes({{0.5, -0.75, 0.375}, {0.5, 0.125, 0.5}}));
         WriteBytes(Arch("saf-sch.imp"), Labels({"Alto", "Medio", "Basso"}, 100));
     }
     // Quick: slots on list lines 1, 2, 3, 4 and 6; one factor.
     void QuickAnalysis() {
-        WriteBytes(Arch("maf-dat.dat"), LineFile({0, 1, 2, 3, 5}));
+        WriteBytes(Arch("maf-dat.dat"), Int16Bytes({0, 1, 2, 3, 5}));
         WriteBytes(Arch("fat-dat.dat"), test::LoadingsBytes({{0.9, 0.0, 0.375, -0.5, 0.125}}));
         WriteBytes(Arch("saf-dat.dat"), Labels({"Uno", "Due", "Tre", "Quattro", "Sei"}, 201));
     }

@@ -24,9 +24,7 @@ class GridEditorTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ProgramDir = dir.MakeDir("prog");
         CoreState.ArchiveDir = dir.MakeDir("arch");
-        std::filesystem::copy_file(test::ShippedProgramDir() + "sigle.imp",
-                                   CoreState.ProgramDir + "sigle.imp");
-        BuildTextFile();
+        test::InstallShippedTexts();
     }
     void TearDown() override { ResetProgramState(); }
 

@@ -11,6 +11,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "support/card_files.h"
+#include "support/int16_file.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
@@ -18,6 +19,7 @@ namespace qv {
 namespace {
 
 using test::Hex;
+using test::Int16Bytes;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
@@ -123,13 +125,6 @@ TEST(ConsistencyFigureTest, AdjacentPairs) {
 // ---------------------------------------------------------------------------------------------
 // The archive of tests/elaborations/maxsim_golden.py: sex (field 1, word 1), area (2, word 2),
 // age (3, word 3), a date (4, words 4..6) and a 32-bit number (5, words 7..8).
-
-uint16_t Reverse(uint16_t v) {
-    uint16_t r = 0;
-    for (int i = 0; i < 16; ++i)
-        if (v & (1u << i)) r |= uint16_t(1u << (15 - i));
-    return r;
-}
 
 struct Card {
     uint16_t sex, area, age, day, month, year;
@@ -244,12 +239,6 @@ const char* const kFinalTable =
     "\r\n"
     "SS:  0.68889\r\n";
 
-std::string Int16s(const std::vector<int>& values) {
-    std::string out;
-    for (int v : values) AppendI16(out, int16_t(v));
-    return out;
-}
-
 class MaxSimTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -277,8 +266,7 @@ class MaxSimTest : public ::testing::Test {
         for (const Card& c : cards) {
             std::array<uint16_t, 50> w{};
             w[0] = c.sex, w[1] = c.area, w[2] = c.age, w[3] = c.day, w[4] = c.month, w[5] = c.year;
-            w[6] = Reverse(uint16_t(uint32_t(c.big) >> 16));
-            w[7] = Reverse(uint16_t(uint32_t(c.big)));
+            test::CardNumberWords(c.big, w[6], w[7]);
             for (uint16_t x : w) AppendU16(bytes, x);
         }
         WriteCardFiles(dir.Path(), bytes);
@@ -308,17 +296,17 @@ TEST_F(MaxSimTest, WholeRunMatchesTheWorkedValues) {
     EXPECT_EQ(CoreState.CurrentCard, 4);
     EXPECT_EQ(progress.maximum, 9);
 
-    EXPECT_EQ(ReadBytes(dir / "var-maxs.dat"), Int16s({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(ReadBytes(dir / "var-maxs.dat"), Int16Bytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
     std::string matrix;
     for (const char* p = kMatrix; *p; ++p) matrix.push_back(char(*p - '0'));
     EXPECT_EQ(ReadBytes(dir / "mat-maxs.dat"), matrix);
     EXPECT_EQ(ReadBytes(dir / "maxsim.txt"), kPercentages);
     EXPECT_EQ(ReadBytes(dir / "maxsim1.txt"), kRowTrace);
     EXPECT_EQ(ReadBytes(dir / "maxsim2.txt"), kColumnTrace);
-    EXPECT_EQ(ReadBytes(dir / "sq1-max1.dat"), Int16s(kRowOrder));
-    EXPECT_EQ(ReadBytes(dir / "sq2-max1.dat"), Int16s(kRowLines));
-    EXPECT_EQ(ReadBytes(dir / "sq1-max2.dat"), Int16s(kColumnOrder));
-    EXPECT_EQ(ReadBytes(dir / "sq2-max2.dat"), Int16s(kColumnLines));
+    EXPECT_EQ(ReadBytes(dir / "sq1-max1.dat"), Int16Bytes(kRowOrder));
+    EXPECT_EQ(ReadBytes(dir / "sq2-max1.dat"), Int16Bytes(kRowLines));
+    EXPECT_EQ(ReadBytes(dir / "sq1-max2.dat"), Int16Bytes(kColumnOrder));
+    EXPECT_EQ(ReadBytes(dir / "sq2-max2.dat"), Int16Bytes(kColumnLines));
     EXPECT_EQ(ReadBytes(dir / "maxsimff.txt"), kFinalTable);
     // Labels of the 31-byte scratch: "Anni 90" of line 8.
     const std::string labels = ReadBytes(dir / "tx2-sch.dat");
@@ -376,12 +364,12 @@ TEST_F(MaxSimTest, FinalTableNumbersColumnsOnThreeLines) {
     WriteBytes(dir / "grl-sch.txt", grid);
     std::vector<int> lines;
     for (int k = 1; k <= 12; ++k) lines.push_back(k);
-    WriteBytes(dir / "var-maxs.dat", Int16s(lines));
+    WriteBytes(dir / "var-maxs.dat", Int16Bytes(lines));
     std::string matrix(144, '\0');
     matrix[0 * 12 + 9] = 1;  // row 1 reaches column 10
     WriteBytes(dir / "mat-maxs.dat", matrix);
-    WriteBytes(dir / "sq2-max1.dat", Int16s({1}));
-    WriteBytes(dir / "sq2-max2.dat", Int16s(lines));
+    WriteBytes(dir / "sq2-max1.dat", Int16Bytes({1}));
+    WriteBytes(dir / "sq2-max2.dat", Int16Bytes(lines));
     CoreState.SimilarityIndex = 0;
     CoreState.MaxSimThreshold = 12.345;
     WriteMaxSimTable();
@@ -410,7 +398,7 @@ TEST_F(MaxSimTest, FinalTableNumbersColumnsOnThreeLines) {
 }
 
 TEST_F(MaxSimTest, MissingOrderFilesRaise) {
-    WriteBytes(dir / "var-maxs.dat", Int16s({1}));
+    WriteBytes(dir / "var-maxs.dat", Int16Bytes({1}));
     WriteBytes(dir / "mat-maxs.dat", std::string(1, '\1'));
     EXPECT_THROW(WriteMaxSimTable(), IoError);  // no order files
     WriteBytes(dir / "mat-maxs.dat", "");

@@ -13,11 +13,14 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "support/program_dir.h"
+#include "support/report_text.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
+using test::Lines;
+using test::Pad;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
@@ -47,23 +50,13 @@ const std::vector<std::vector<Slot>> kVariables = {
 };
 const std::vector<int32_t> kCards = {6, 3, 3};
 
-std::string Lines(std::initializer_list<std::string> lines) {
-    std::string s;
-    for (const std::string& l : lines) s += l + "\r\n";
-    return s;
-}
-std::string Pad(const std::string& s, size_t n) {
-    return s + std::string(n - s.size(), ' ');
-}
-
 class QuantitativeReportTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ResetProgramState();
         CoreState.ArchiveDir = dir.Path();
         CoreState.ProgramDir = dir.Path();
-        std::filesystem::copy_file(test::ShippedProgramDir() + "sigle.imp", dir / "sigle.imp");
-        BuildTextFile();
+        test::InstallShippedTexts();
         Restore();
     }
 
@@ -174,38 +167,21 @@ TEST_F(QuantitativeReportTest, NoColumnGivesOneSlotAndNoLegend) {
                         }));
 }
 
-TEST_F(QuantitativeReportTest, NothingChosenOrFilesMissingWriteNothing) {
-    struct Case {
-        const char* missing;  // file removed, or nullptr: no variable chosen
-        QuantitativeReportOutcome outcome;
-    } cases[] = {
-        {nullptr, QuantitativeReportOutcome::NoVariable},
-        {"qnc-sch.dat", QuantitativeReportOutcome::NoCounts},
-        {"qnt-sch.dat", QuantitativeReportOutcome::NoCounts},
-        {"qnq-sch.dat", QuantitativeReportOutcome::NoCounts},
-        {"scr-sch.dat", QuantitativeReportOutcome::NoCounts},
-        {"grq-sch.txt", QuantitativeReportOutcome::NoCounts},
-    };
-    for (const Case& c : cases) {
-        Restore();
-        WriteBytes(dir / "tabella.txt", "previous");
-        if (c.missing)
-            std::filesystem::remove(dir / c.missing);
-        else
-            QuantVarFlags.fill(0);
-        CoreState.ProceedFlag = 1;
-        EXPECT_EQ(WriteQuantitativeReport(), c.outcome) << (c.missing ? c.missing : "no variable");
-        EXPECT_EQ(CoreState.ProceedFlag, 0);
-        EXPECT_EQ(Report(), "previous");
-    }
-}
-
+// Without a chosen variable, without the pass files or with figures of other columns or of
+// another grid, nothing is written and the previous report stays.
 TEST_F(QuantitativeReportTest, FiguresOfOtherColumnsOrAnotherGridAreRefused) {
+    auto removed = [this](const char* file) { return [this, file] { std::filesystem::remove(dir / file); }; };
     struct Case {
         const char* what;
         std::function<void()> change;
         QuantitativeReportOutcome outcome;
     } cases[] = {
+        {"no variable", [] { QuantVarFlags.fill(0); }, QuantitativeReportOutcome::NoVariable},
+        {"qnc-sch.dat", removed("qnc-sch.dat"), QuantitativeReportOutcome::NoCounts},
+        {"qnt-sch.dat", removed("qnt-sch.dat"), QuantitativeReportOutcome::NoCounts},
+        {"qnq-sch.dat", removed("qnq-sch.dat"), QuantitativeReportOutcome::NoCounts},
+        {"scr-sch.dat", removed("scr-sch.dat"), QuantitativeReportOutcome::NoCounts},
+        {"grq-sch.txt", removed("grq-sch.txt"), QuantitativeReportOutcome::NoCounts},
         {"the grid counted on", [this] { WritePassFiles(3, GridFingerprint()); },
          QuantitativeReportOutcome::Written},
         {"another column chosen since", [] { StandardColumnFlags[4] = 0, StandardColumnFlags[3] = 1; },

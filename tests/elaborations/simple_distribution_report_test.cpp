@@ -18,19 +18,19 @@
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "support/card_files.h"
+#include "support/program_dir.h"
+#include "support/report_text.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
+using test::Pad;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 using test::WriteCardFiles;
 
-std::string Pad60(const std::string& label) {
-    return label + std::string(60 - label.size(), ' ');
-}
 std::string Blanks(int n) {
     return std::string(size_t(n), ' ');
 }
@@ -67,10 +67,7 @@ class SimpleDistributionTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ProgramDir = dir.MakeDir("prog");
         CoreState.ArchiveDir = dir.MakeDir("arch");
-        std::string sigle;
-        for (int n = 1; n <= 1400; ++n)
-            sigle += (n == 1394 ? std::string("Totale") : "Testo " + std::to_string(n)) + "\r\n";
-        WriteBytes(CoreState.ProgramDir + "sigle.imp", sigle);
+        WriteBytes(CoreState.ProgramDir + "sigle.imp", test::NumberedTexts(1400, {{1394, "Totale"}}));
         BuildTextFile();
         WriteBytes(CoreState.ArchiveDir + "grl-sch.txt", kGrid);
     }
@@ -86,7 +83,7 @@ std::string Head(bool tabs = false) {
     return (tabs ? std::string("\tn.\t%") : Blanks(66) + "n      %") + "\r\n\r\n";
 }
 std::string Row(const std::string& label, const std::string& rest) {
-    return Pad60(label) + rest + "\r\n";
+    return Pad(label, 60) + rest + "\r\n";
 }
 std::string Foot(const std::string& total) {
     return "\r\n" + ("Totale" + total) + "\r\n\r\n\r\n";
@@ -149,8 +146,8 @@ TEST_F(SimpleDistributionTest, LabelScratchHoldsEveryGridLine) {
     const std::string scratch = ReadBytes(CoreState.ArchiveDir + "tx2-sch.dat");
     ASSERT_EQ(scratch.size(), 8u * 61);
     EXPECT_EQ(scratch.substr(0, 61), "\x3C" + std::string(60, 'A'));
-    EXPECT_EQ(scratch.substr(61, 61), "\x3C" + Pad60("Maschi"));
-    EXPECT_EQ(scratch.substr(7 * 61), "\x3C" + Pad60("Moto"));
+    EXPECT_EQ(scratch.substr(61, 61), "\x3C" + Pad("Maschi", 60));
+    EXPECT_EQ(scratch.substr(7 * 61), "\x3C" + Pad("Moto", 60));
 }
 
 TEST_F(SimpleDistributionTest, MissingHeadingFileTurnsHeadingsOff) {
@@ -399,7 +396,7 @@ TEST(ReportConventions, NumberFormats) {
         {NumberColumn("-", 7, false), "      -"},
         {NumberColumn("12", 7, true), "\t12"},
         {RightAligned("abcdefgh", 3), "abcdefgh"},
-        {ReportLabel("ab"), Pad60("ab")},
+        {ReportLabel("ab"), Pad("ab", 60)},
         {ReportLabel(std::string(61, 'x')), std::string(60, 'x')},
     };
     for (const Case& c : cases) EXPECT_EQ(c.got, c.expected);

@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "cardwindow/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "elaborations/counting_engine.h"
@@ -20,48 +19,23 @@
 #include "elaborations/ui/tquantitativeelab.h"
 #include "platform/bytes.h"
 #include "platform/paths.h"
-#include "platform/text_file.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
-#include "support/program_dir.h"
-#include "support/message_log.h"
+#include "support/elaboration_forms.h"
 
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
 using test::ReadBytes;
 using test::WriteBytes;
 
 // The sample archive opened in a fresh program directory; texts are "Testo N".
-class ConnectionFormsTest : public ::testing::Test {
+class ConnectionFormsTest : public test::ElaborationForms {
   protected:
     void SetUp() override {
-        StartProgram();
+        ElaborationForms::SetUp();
         RegisterConnectionDialogs();
-        test::RecordMessages(messages);
     }
-    void TearDown() override {
-        for (int d = 1; d <= 8; ++d) RegisterElaborationDialog(ElaborationDialog(d), nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
-    std::string Archive(const char* name) const { return CoreState.ArchiveDir + name; }
-    std::string Report() const { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
-    void SelectFirstCards(int n) {
-        CardSelectionMask.fill(0);
-        for (int c = 0; c < n; ++c) CardSelectionMask[size_t(c / 8)] |= uint8_t(0x80 >> (c % 8));
-    }
-    static std::vector<std::string> ReportLines(const std::string& text) {
-        TextReader r(text);
-        std::vector<std::string> lines;
-        while (!r.Eof()) lines.push_back(r.ReadLine());
-        return lines;
-    }
-
-    ProgramRoot root;
-    std::vector<std::string> messages;
 };
 
 // Whether category `line` of the grid holds on the card in hand (single-field categories).

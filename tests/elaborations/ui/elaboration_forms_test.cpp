@@ -1,3 +1,5 @@
+#include "support/elaboration_forms.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -6,7 +8,6 @@
 #include <QPushButton>
 #include <cstdio>
 
-#include "cardwindow/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
@@ -19,43 +20,19 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
-#include "platform/text_file.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
-#include "support/program_dir.h"
-#include "support/message_log.h"
 
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
 using test::ReadBytes;
 using test::WriteBytes;
 
 // The sample archive opened in a fresh program directory; texts are "Testo N".
-class FormsTest : public ::testing::Test {
+class FormsTest : public test::ElaborationForms {
   protected:
-    void SetUp() override {
-        StartProgram();
-        messages.clear();
-        test::RecordMessages(messages);
-    }
-    void TearDown() override {
-        for (int code = 1; code <= 8; ++code) RegisterBatchJob(code, nullptr);
-        for (int d = 1; d <= 8; ++d) RegisterElaborationDialog(ElaborationDialog(d), nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
-    std::string Archive(const char* name) const { return CoreState.ArchiveDir + name; }
     bool Exists(const char* name) const { return FileExists(Archive(name)); }
-    void SelectFirstCards(int n) {
-        CardSelectionMask.fill(0);
-        for (int c = 0; c < n; ++c) CardSelectionMask[size_t(c / 8)] |= uint8_t(0x80 >> (c % 8));
-    }
-
-    ProgramRoot root;
-    std::vector<std::string> messages;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -286,67 +263,6 @@ TEST_F(FormsTest, NoticeOfTheQuickElaborationsLooksAtTheQuickGrids) {
 // ---------------------------------------------------------------------------------------------
 // Simple distributions
 
-TEST_F(FormsTest, DistributionsFromTheHubToTheReport) {
-    GenerateDichotomousGrid();
-    SelectFirstCards(100);
-    StandardRowFlags[0] = StandardRowFlags[1] = StandardRowFlags[2] = 1;
-    StandardRowFlags[3999] = 1;  // past the grid: cleared
-    CoreState.CurrentCard = CoreState.LastCard + 1;
-
-    // The first variable of the generated grid, counted here card by card.
-    const CategoryGrid grid = LoadCategoryGrid(Archive("grl-sch.txt"));
-    ASSERT_TRUE(grid.OpensVariable[1]);
-    int inFirst = 0;
-    for (int32_t card = 0; card < 100; ++card) {
-        CoreState.CurrentCard = card;
-        ReadCardValues();
-        const int v = GetCardWord(grid.Field[1]);
-        if (v >= grid.Low[1] && v <= grid.High[1]) ++inFirst;
-    }
-    CoreState.CurrentCard = CoreState.LastCard + 1;
-    ASSERT_GT(inFirst, 0);
-
-    int runners = 0;
-    std::vector<int> viewers;
-    SetModalHook([&](QDialog& d) {
-        if (auto* s = qobject_cast<TSemplici*>(&d)) {
-            EXPECT_EQ(s->windowTitle(), "Testo 1370");
-            EXPECT_EQ(s->ELABORA->text(), "Testo 1378");
-            EXPECT_EQ(s->RigX->text(), "3");
-            s->cumulate->setChecked(true);
-            s->ELABORA->click();
-            s->Visualizza->click();
-            s->Esci->click();
-        } else if (d.objectName() == "THelp") {
-            viewers.push_back(CoreState.CommandCode);
-        } else if (auto* r = qobject_cast<TEsegue*>(&d)) {
-            ++runners;
-            EXPECT_EQ(r->Job(), kCategoryCountJob);
-            r->Esegui->click();
-        }
-        return d.result();
-    });
-    TElaborazioni hub(nullptr);
-    hub.VedeSemplici->click();
-    EXPECT_EQ(runners, 1);
-    EXPECT_EQ(viewers, std::vector<int>{0});
-    EXPECT_EQ(StandardRowFlags[3999], 0);
-    EXPECT_EQ(CoreState.Cumulate, 1);
-    EXPECT_TRUE(messages.empty());
-
-    TextReader report(ReadBytes(CoreState.ProgramDir + "tabella.txt"));
-    EXPECT_EQ(report.ReadLine(), std::string(66, ' ') + "n      %");
-    EXPECT_EQ(report.ReadLine(), "");
-    char expected[200];
-    std::snprintf(expected, sizeof expected, "%-60.60s%7d%7.2f", grid.Labels[1].c_str(), inFirst,
-                  inFirst * 100.0 / 100);
-    EXPECT_EQ(report.ReadLine(), expected);
-    std::vector<std::string> rest;
-    while (!report.Eof()) rest.push_back(report.ReadLine());
-    ASSERT_GE(rest.size(), 4u);
-    EXPECT_EQ(rest[rest.size() - 3], "Testo 1394" + std::string(45, ' ') + "    100");
-}
-
 TEST_F(FormsTest, DistributionOptionsAndRefusals) {
     CoreState.SkipEmptyRows = 1;
     CoreState.TabSeparators = 1;
@@ -365,6 +281,8 @@ TEST_F(FormsTest, DistributionOptionsAndRefusals) {
                               [](QWidget*) { StandardRowFlags[0] = StandardRowFlags[7] = 1; });
 
     TSemplici s(nullptr);
+    EXPECT_EQ(s.windowTitle(), "Testo 1370");
+    EXPECT_EQ(s.ELABORA->text(), "Testo 1378");
     EXPECT_TRUE(s.salta->isChecked());
     EXPECT_TRUE(s.tabulatore->isChecked());
     EXPECT_FALSE(s.cumulate->isChecked());

@@ -14,20 +14,17 @@
 #include <string>
 #include <vector>
 
-#include "cardwindow/startup.h"
 #include "core/core_state.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "elaborations/ui/afc_modalita.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
-#include "support/program_dir.h"
-#include "support/message_log.h"
+#include "support/elaboration_forms.h"
 
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
 using test::ReadBytes;
 using test::WriteBytes;
 
@@ -41,46 +38,20 @@ const char* const kGrid =
     "Sud*=2,2;\r\n";
 const char* const kHeadings = "001\r\n\r\n\r\nSesso\r\n///\r\n002\r\n\r\n\r\nZona\r\n///\r\n";
 
-std::vector<int> SetFlags(const FlagList& flags) {
-    std::vector<int> set;
-    for (int i = 0; i < kFlagListSize; ++i)
-        if (flags[size_t(i)]) set.push_back(i);
-    return set;
-}
-
-std::vector<int> Selected(const QListWidget* list) {
-    std::vector<int> rows;
-    for (int i = 0; i < list->count(); ++i)
-        if (list->item(i)->isSelected()) rows.push_back(i);
-    return rows;
-}
-
 // The sample archive opened in a fresh program directory; texts are "Testo N".
-class FactorDialogsTest : public ::testing::Test {
+class FactorDialogsTest : public test::ElaborationForms {
   protected:
     void SetUp() override {
-        StartProgram();
-        test::RecordMessages(messages);
+        ElaborationForms::SetUp();
         SetModalHook([this](QDialog& d) {
             if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
             if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
             if (auto* picker = qobject_cast<TAfcModalita*>(&d); picker && onPicker) onPicker(*picker);
             return 0;
         });
-        WriteBytes(Arch("grl-sch.txt"), kGrid);
-        WriteBytes(Arch("tin-sch.txt"), kHeadings);
+        WriteBytes(Archive("grl-sch.txt"), kGrid);
+        WriteBytes(Archive("tin-sch.txt"), kHeadings);
     }
-    void TearDown() override {
-        RegisterFactorPlane(nullptr);
-        RegisterTypologyAttribution(nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
-    std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
-
-    ProgramRoot root;
-    std::vector<std::string> messages;
     std::vector<int> viewed, helpPages;
     std::function<void(TAfcModalita&)> onPicker;
 };
@@ -250,8 +221,8 @@ TEST_F(FactorDialogsTest, PickerRecallFailureAndQuickList) {
     EXPECT_EQ(p.nRighe->text(), "0");
 
     CoreState.ElaborationMode = 2;
-    WriteBytes(Arch("grl-dat.txt"), "Uno*1=1,1;G0S0\r\n");
-    WriteBytes(Arch("agg-dat.txt"), "#Aggiunta A\r\nregola\r\n");
+    WriteBytes(Archive("grl-dat.txt"), "Uno*1=1,1;G0S0\r\n");
+    WriteBytes(Archive("agg-dat.txt"), "#Aggiunta A\r\nregola\r\n");
     TAfcModalita quick(nullptr);
     ASSERT_EQ(quick.modalita->count(), 2);
     EXPECT_EQ(quick.modalita->item(1)->text(), "Aggiunta A");

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "cardwindow/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/ui/thelprtf.h"
@@ -20,44 +19,32 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/printing.h"
 #include "platform/ui/qt_text.h"
+#include "support/elaboration_forms.h"
+#include "support/int16_file.h"
 #include "support/loadings_file.h"
-#include "support/message_log.h"
-#include "support/program_dir.h"
+#include "support/recording_progress.h"
 
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
 using test::ReadBytes;
 using test::WriteBytes;
 
 // The sample archive opened in a fresh program directory (texts "Testo N"), with a standard
 // analysis of three categories and three factors.
-class FactorPlaneFormsTest : public ::testing::Test {
+class FactorPlaneFormsTest : public test::ElaborationForms {
   protected:
     void SetUp() override {
-        StartProgram();
-        test::RecordMessages(messages);
+        ElaborationForms::SetUp();
         CoreState.ElaborationMode = 1;
         // The analysis took grid lines 1 to 3.
-        std::string lines;
-        for (int16_t i : {0, 1, 2}) AppendI16(lines, i);
-        WriteBytes(Archive("maf-sch.dat"), lines);
+        WriteBytes(Archive("maf-sch.dat"), test::Int16Bytes({0, 1, 2}));
         WriteBytes(Archive("fat-sch.dat"),
                    test::LoadingsBytes({{0.5, -0.5, 0.25}, {0.25, 0.5, -0.75}, {0.125, 0.375, 0.625}}));
         CoreState.PlaneFactorX = 1;
         CoreState.PlaneFactorY = 2;
         RegisterFactorPlaneAndTypologies();
     }
-    void TearDown() override {
-        RegisterFactorPlane(nullptr);
-        RegisterTypologyAttribution(nullptr);
-        ResetUiHooks();
-        SetPrinterHook(nullptr);
-        StopProgram();
-        ResetProgramState();
-    }
-    std::string Archive(const char* name) const { return CoreState.ArchiveDir + name; }
 
     // Opens the plane through the factor dialogs' registry and runs `body` while it is shown.
     void WithPlane(const std::function<void(TVedeAFC&)>& body) {
@@ -97,8 +84,6 @@ class FactorPlaneFormsTest : public ::testing::Test {
         return false;
     }
 
-    ProgramRoot root;
-    std::vector<std::string> messages;
     int helpPage = 0;
 };
 
@@ -220,11 +205,7 @@ class TypologyAttributionTest : public FactorPlaneFormsTest {
         CoreState.WriteAccess = 1;
     }
     bool Run() {
-        struct Maximum : Progress {
-            void SetMaximum(int m) override { maximum = m; }
-            void SetPosition(int) override {}
-            int maximum = -1;
-        } progress;
+        test::RecordingProgress progress;
         const bool registered = RunTypologyAttribution(profile, progress);
         barMaximum = progress.maximum;
         return registered;

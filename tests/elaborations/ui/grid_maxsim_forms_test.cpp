@@ -7,46 +7,35 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "cardwindow/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "elaborations/grid_files.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/grid_present.h"
 #include "elaborations/ui/pickers.h"
-#include "elaborations/ui/telaborazioni.h"
 #include "elaborations/ui/tgriglie.h"
 #include "elaborations/ui/tmaxsim.h"
 #include "platform/bytes.h"
-#include "platform/text_file.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
-#include "support/program_dir.h"
-#include "support/message_log.h"
+#include "support/elaboration_forms.h"
+#include "support/int16_file.h"
 
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
 using test::ReadBytes;
 using test::WriteBytes;
 
 // The sample archive opened in a fresh program directory with the shipped texts.
-class GridMaxSimFormsTest : public ::testing::Test {
+class GridMaxSimFormsTest : public test::ElaborationForms {
   protected:
+    GridMaxSimFormsTest() : ElaborationForms(true) {}
     void SetUp() override {
-        StartProgram();
-        test::RecordMessages(messages);
+        ElaborationForms::SetUp();
         RegisterElaborationDialog(ElaborationDialog::GridEditor, &OpenGridEditor);
         RegisterElaborationDialog(ElaborationDialog::MaxSim, &OpenMaxSimDialog);
     }
-    void TearDown() override {
-        for (int d = 1; d <= 8; ++d) RegisterElaborationDialog(ElaborationDialog(d), nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
-    std::string Archive(const char* name) const { return CoreState.ArchiveDir + name; }
     bool Exists(const char* name) const { return std::filesystem::exists(Archive(name)); }
     // Every modal form shown: its name, the CommandCode it was opened with and its title.
     void RecordForms(std::function<void(QDialog&)> act = nullptr) {
@@ -62,29 +51,8 @@ class GridMaxSimFormsTest : public ::testing::Test {
         int code;
         std::string title;
     };
-    ProgramRoot root{true};
-    std::vector<std::string> messages;
     std::vector<Shown> shown;
 };
-
-TEST_F(GridMaxSimFormsTest, GridCreatedFromTheHubEnablesTheAnalyses) {
-    ASSERT_FALSE(Exists("grl-sch.txt"));
-    RecordForms([](QDialog& d) {
-        if (auto* editor = qobject_cast<TGriglie*>(&d)) {
-            editor->CreaGrl->click();
-            EXPECT_EQ(editor->Status->text(), "Ok");
-        }
-    });
-    TElaborazioni hub(nullptr);
-    EXPECT_FALSE(hub.VedeSemplici->isEnabled());
-    hub.VedeGriglie->click();
-    ASSERT_EQ(shown.size(), 1u);  // no confirmation: there was no grid
-    EXPECT_EQ(shown[0].form, "TGriglie");
-    EXPECT_TRUE(hub.VedeSemplici->isEnabled());
-    EXPECT_TRUE(Exists("grl-sch.txt"));
-    EXPECT_TRUE(Exists("tin-sch.txt"));
-    EXPECT_EQ(CoreState.CommandCode, 0);
-}
 
 TEST_F(GridMaxSimFormsTest, ReplacingAGridAsksFirst) {
     WriteBytes(Archive("grl-sch.txt"), "mia*3=1,1;G0S0\r\n");
@@ -272,9 +240,7 @@ TEST_F(GridMaxSimFormsTest, MaxSimOnTheSampleArchive) {
             const int base = co[size_t(c * v + c)];
             expected.push_back(char(base > 0 && co[size_t(r * v + c)] * 100 >= 30 * base ? 1 : 0));
         }
-    std::string varLines;
-    for (int l : lines) AppendI16(varLines, int16_t(l));
-    EXPECT_EQ(ReadBytes(Archive("var-maxs.dat")), varLines);
+    EXPECT_EQ(ReadBytes(Archive("var-maxs.dat")), test::Int16Bytes(lines));
     EXPECT_EQ(ReadBytes(Archive("mat-maxs.dat")), expected);
     EXPECT_NE(expected, std::string(size_t(v * v), '\0'));
     // Every chosen row and column stands once in its order.

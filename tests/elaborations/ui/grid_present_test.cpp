@@ -5,24 +5,14 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "cardwindow/startup.h"
 #include "core/core_state.h"
 #include "platform/ui/dialogs.h"
-#include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
 
-class GridPresentTest : public ::testing::Test {
-  protected:
-    void SetUp() override { StartProgram(); }
-    void TearDown() override {
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
-    test::ProgramRoot root;
-};
+class GridPresentTest : public test::StartedProgram {};
 
 TEST_F(GridPresentTest, WordingFollowsTheGridAsked) {
     struct Case {

@@ -12,7 +12,6 @@
 #include <QTest>
 #include <filesystem>
 
-#include "cardwindow/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "elaborations/grid_files.h"
@@ -23,13 +22,11 @@
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
-#include "support/program_dir.h"
-#include "support/message_log.h"
+#include "support/elaboration_forms.h"
 
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
 using test::ReadBytes;
 using test::WriteBytes;
 
@@ -45,36 +42,13 @@ const char* const kGrid =
 const char* const kHeadings = "001\r\n\r\n\r\nSesso\r\n///\r\n002\r\n\r\n\r\nZona\r\n///\r\n";
 
 // The sample archive opened in a fresh program directory; texts are "Testo N".
-class PickerFormsTest : public ::testing::Test {
+class PickerFormsTest : public test::ElaborationForms {
   protected:
     void SetUp() override {
-        StartProgram();
-        test::RecordMessages(messages);
+        ElaborationForms::SetUp();
         WriteBytes(Archive("grl-sch.txt"), kGrid);
         WriteBytes(Archive("tin-sch.txt"), kHeadings);
     }
-    void TearDown() override {
-        for (int d = 1; d <= 8; ++d) RegisterElaborationDialog(ElaborationDialog(d), nullptr);
-        ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
-    }
-    std::string Archive(const char* name) const { return CoreState.ArchiveDir + name; }
-    static std::vector<int> Selected(const QListWidget* list) {
-        std::vector<int> rows;
-        for (int i = 0; i < list->count(); ++i)
-            if (list->item(i)->isSelected()) rows.push_back(i);
-        return rows;
-    }
-    static std::vector<int> Set(const FlagList& flags) {
-        std::vector<int> rows;
-        for (int i = 0; i < kFlagListSize; ++i)
-            if (flags[size_t(i)]) rows.push_back(i);
-        return rows;
-    }
-
-    ProgramRoot root;
-    std::vector<std::string> messages;
 };
 
 TEST_F(PickerFormsTest, RowPickerShowsTheGridAndEditsTheRowFlags) {
@@ -98,7 +72,7 @@ TEST_F(PickerFormsTest, RowPickerShowsTheGridAndEditsTheRowFlags) {
     d.modalitaClick(4);
     d.modalitaClick(2);
     EXPECT_EQ(Selected(d.modalita), std::vector<int>{4});
-    EXPECT_EQ(Set(StandardRowFlags), (std::vector<int>{4, 3000}));
+    EXPECT_EQ(SetFlags(StandardRowFlags), (std::vector<int>{4, 3000}));
 
     struct Step {
         void (TRighe::*click)();
@@ -116,7 +90,7 @@ TEST_F(PickerFormsTest, RowPickerShowsTheGridAndEditsTheRowFlags) {
         EXPECT_EQ(Selected(d.modalita), s.lines);
         EXPECT_EQ(d.nRighe->text(), QString::number(s.lines.size()));
     }
-    EXPECT_TRUE(Set(StandardRowFlags).empty());
+    EXPECT_TRUE(SetFlags(StandardRowFlags).empty());
 
     d.Variabile->setCurrentIndex(1);
     d.VariabileClick();
@@ -182,7 +156,7 @@ TEST_F(PickerFormsTest, RowSelectionIsSavedAndRestoredAsRunPairs) {
     d.RecuperaClick();
     EXPECT_EQ(asked, "open");
     EXPECT_EQ(Selected(d.modalita), (std::vector<int>{0, 1, 2, 5}));
-    EXPECT_EQ(Set(StandardRowFlags), (std::vector<int>{0, 1, 2, 5, 1000}));
+    EXPECT_EQ(SetFlags(StandardRowFlags), (std::vector<int>{0, 1, 2, 5, 1000}));
     EXPECT_EQ(d.nRighe->text(), "4");
 }
 
@@ -202,7 +176,7 @@ TEST_F(PickerFormsTest, ColumnPickerStopsAtTen) {
     EXPECT_FALSE(d.modalita->item(10)->isSelected());
     d.modalitaClick(3);  // one off, then another can come in
     d.modalitaClick(11);
-    EXPECT_EQ(Set(StandardColumnFlags), (std::vector<int>{0, 1, 2, 4, 5, 6, 7, 8, 9, 11}));
+    EXPECT_EQ(SetFlags(StandardColumnFlags), (std::vector<int>{0, 1, 2, 4, 5, 6, 7, 8, 9, 11}));
 }
 
 TEST_F(PickerFormsTest, QuickModeUsesTheQuickGridsAndListsWithAdditionalVariables) {
@@ -215,11 +189,11 @@ TEST_F(PickerFormsTest, QuickModeUsesTheQuickGridsAndListsWithAdditionalVariable
     EXPECT_EQ(rows.modalita->item(3)->text(), "Aggiunta B");
     EXPECT_EQ(rows.Variabile->itemText(0), "Rapida");
     rows.modalitaClick(3);
-    EXPECT_EQ(Set(QuickRowFlags), std::vector<int>{3});
-    EXPECT_TRUE(Set(StandardRowFlags).empty());
+    EXPECT_EQ(SetFlags(QuickRowFlags), std::vector<int>{3});
+    EXPECT_TRUE(SetFlags(StandardRowFlags).empty());
     TColonne columns(nullptr);
     columns.modalitaClick(0);
-    EXPECT_EQ(Set(QuickColumnFlags), std::vector<int>{0});
+    EXPECT_EQ(SetFlags(QuickColumnFlags), std::vector<int>{0});
 }
 
 TEST_F(PickerFormsTest, MaxSimListIsKeptInItsOwnFile) {
@@ -239,7 +213,7 @@ TEST_F(PickerFormsTest, MaxSimListIsKeptInItsOwnFile) {
     EXPECT_EQ(filter, "MS3 *.DAT");
     d.EsciClick();
     EXPECT_EQ(ReadBytes(Archive("ms-maxsm.3")), test::Hex("01 00 02 00 05 00 05 00"));
-    EXPECT_TRUE(Set(StandardRowFlags).empty());
+    EXPECT_TRUE(SetFlags(StandardRowFlags).empty());
 }
 
 TEST_F(PickerFormsTest, CrossTablesCountAndReport) {

@@ -27,6 +27,7 @@
 #include "elaborations/ui/tquantitativeelab.h"
 #include "elaborations/ui/tsemplici.h"
 #include "elaborations/ui/weights_dialogs.h"
+#include "platform/paths.h"
 
 namespace qv {
 namespace {
@@ -68,6 +69,7 @@ std::vector<std::string> LinesLabelled(const std::vector<std::string>& report, c
 void MakeGridsInEditor(Walkthrough& w) {
     w.On<TGriglie>("TGriglie", [](TGriglie& d) {
         d.CreaGrl->click();
+        EXPECT_EQ(d.Status->text(), "Ok");
         d.CreaGRQ->click();
         d.Esci->click();
     });
@@ -88,7 +90,10 @@ TEST_F(ElaborationsWalkthrough, SimpleDistributionFromTheMenu) {
     w.On<TElaborazioni>("TElaborazioni", [&](TElaborazioni& hub) {
         EXPECT_FALSE(hub.VedeSemplici->isEnabled());
         hub.VedeGriglie->click();
+        EXPECT_EQ(CoreState.CommandCode, 0);
+        EXPECT_TRUE(FileExists(CoreState.ArchiveDir + "tin-sch.txt"));
         analysesEnabledAfterEditor = hub.VedeSemplici->isEnabled() && hub.Quantitative->isEnabled();
+        StandardRowFlags[3999] = 1;  // past the grid: the distributions dialog clears it
         hub.VedeSemplici->click();
         hub.Esci->click();
     });
@@ -103,11 +108,15 @@ TEST_F(ElaborationsWalkthrough, SimpleDistributionFromTheMenu) {
         d.Attiva->click();
         d.Esci->click();
     });
-    w.On<TEsegue>("TEsegue", [](TEsegue& d) { d.Esegui->click(); });
+    w.On<TEsegue>("TEsegue", [](TEsegue& d) {
+        EXPECT_EQ(d.Job(), kCategoryCountJob);
+        d.Esegui->click();
+    });
 
     w.Window().Elab1->trigger();
 
     EXPECT_TRUE(analysesEnabledAfterEditor);
+    EXPECT_EQ(StandardRowFlags[3999], 0);
     EXPECT_TRUE(w.Unhandled().empty()) << w.Unhandled().front();
     EXPECT_TRUE(w.Messages().empty()) << w.Messages().front();
     ASSERT_EQ(w.Viewed().size(), 1u);
