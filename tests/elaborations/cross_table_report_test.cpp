@@ -18,7 +18,7 @@
 namespace qv {
 namespace {
 
-using test::Lines;
+using test::CrLf;
 using test::Pad;
 using test::ReadBytes;
 using test::TempDir;
@@ -81,7 +81,7 @@ class CrossTableTest : public ::testing::Test {
 
 // The report by option, on the counts of kCounts.
 TEST_F(CrossTableTest, LayoutByOption) {
-    const std::string legend = Lines({"Colonna 1 = " + Pad("Nord", 30), "Colonna 2 = " + Pad("Sud", 30), ""});
+    const std::string legend = CrLf({"Colonna 1 = " + Pad("Nord", 30), "Colonna 2 = " + Pad("Sud", 30), ""});
     const std::string heading = Spaces(30) + "        1        2   Totale";
     const std::string rule = std::string(31, '-') + "+--------+--------+--------";
     struct Options {
@@ -181,7 +181,7 @@ TEST_F(CrossTableTest, LayoutByOption) {
         CoreState.PercentTotal = c.options.percentTotal;
         CoreState.ColumnHeadingTexts = c.options.headingTexts;
         ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
-        EXPECT_EQ(Report(), legend + Lines(c.body));
+        EXPECT_EQ(Report(), legend + CrLf(c.body));
     }
     // The label file: 31-byte records, a length byte and the padded label.
     const std::string labels = ReadBytes(dir / "tx2-sch.dat");

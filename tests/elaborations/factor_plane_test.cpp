@@ -9,7 +9,7 @@
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
-#include "support/int16_file.h"
+#include "support/records.h"
 #include "support/loadings_file.h"
 #include "support/temp_dir.h"
 
@@ -79,7 +79,7 @@ class FactorPlaneFileTest : public ::testing::Test {
         CoreState.PlaneFactorY = 2;
     }
     void WriteLines(const char* name, const std::vector<int>& indexes) {
-        WriteBytes(dir / name, test::Int16Bytes(indexes));
+        WriteBytes(dir / name, test::Words(indexes));
     }
     void WriteLoadings(const char* name, const std::vector<double>& loadings) {
         WriteBytes(dir / name, test::LoadingsBytes({loadings}));

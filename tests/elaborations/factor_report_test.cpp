@@ -14,7 +14,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"
-#include "support/int16_file.h"
+#include "support/records.h"
 #include "support/loadings_file.h"
 #include "support/program_dir.h"
 #include "support/report_text.h"
@@ -25,8 +25,8 @@
 namespace qv {
 namespace {
 
-using test::Int16Bytes;
-using test::Lines;
+using test::Words;
+using test::CrLf;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
@@ -41,7 +41,7 @@ std::string Labels(const std::vector<std::string>& labels, size_t record) {
     return bytes;
 }
 
-const std::string kHead = Lines({"Testo 1447", "", "------- Testo 1448 --------", ""});
+const std::string kHead = CrLf({"Testo 1447", "", "------- Testo 1448 --------", ""});
 const std::string kSeparator = "     - - - - - - - - - - - - -";
 
 class FactorReportTest : public ::testing::Test {
@@ -60,13 +60,13 @@ class FactorReportTest : public ::testing::Test {
 
     // Standard: slots on grid lines 2, 3 and 5; two factors.
     void StandardAnalysis() {
-        WriteBytes(Arch("maf-sch.dat"), Int16Bytes({1, 2, 4}));
+        WriteBytes(Arch("maf-sch.dat"), Words({1, 2, 4}));
         WriteBytes(Arch("fat-sch.dat"), test::LoadingsBytes({{0.5, -0.75, 0.375}, {0.5, 0.125, 0.5}}));
         WriteBytes(Arch("saf-sch.imp"), Labels({"Alto", "Medio", "Basso"}, 100));
     }
     // Quick: slots on list lines 1, 2, 3, 4 and 6; one factor.
     void QuickAnalysis() {
-        WriteBytes(Arch("maf-dat.dat"), Int16Bytes({0, 1, 2, 3, 5}));
+        WriteBytes(Arch("maf-dat.dat"), Words({0, 1, 2, 3, 5}));
         WriteBytes(Arch("fat-dat.dat"), test::LoadingsBytes({{0.9, 0.0, 0.375, -0.5, 0.125}}));
         WriteBytes(Arch("saf-dat.dat"), Labels({"Uno", "Due", "Tre", "Quattro", "Sei"}, 201));
     }
@@ -80,7 +80,7 @@ TEST_F(FactorReportTest, StandardReportGolden) {
     EXPECT_TRUE(WriteFactorReport(FactorRoad::Standard));
     // Squares: factor 1 0.953125, factor 2 0.515625 of 1.46875; communalities 0.5, 0.578125,
     // 0.390625, mean 0.489583. Factor 2 has two loadings of 0.5: the lower slot first.
-    EXPECT_EQ(Report(), kHead + Lines({
+    EXPECT_EQ(Report(), kHead + CrLf({
                                     "Testo 145   1:     0.649",
                                     "Testo 145   2:     0.351",
                                     "",
@@ -121,7 +121,7 @@ TEST_F(FactorReportTest, StandardReportGolden) {
 
 TEST_F(FactorReportTest, QuickFactorListsByMinimum) {
     QuickAnalysis();
-    const std::string middle = Lines({
+    const std::string middle = CrLf({
         "Testo 530   1:     1.000",
         "",
         "",
@@ -141,7 +141,7 @@ TEST_F(FactorReportTest, QuickFactorListsByMinimum) {
         "----- Testo 1451 1",
         "",
     });
-    const std::string tail = Lines({"", "", "-------------  Testo 1452", "", "   1 - Uno", "   2 - Due",
+    const std::string tail = CrLf({"", "", "-------------  Testo 1452", "", "   1 - Uno", "   2 - Due",
                                     "   3 - Tre", "   4 - Quattro", "   5 - Sei"});
     struct Case {
         double minimum;
@@ -160,7 +160,7 @@ TEST_F(FactorReportTest, QuickFactorListsByMinimum) {
     for (const Case& c : cases) {
         CoreState.MinCorrelation = c.minimum;
         EXPECT_TRUE(WriteFactorReport(FactorRoad::Quick));
-        EXPECT_EQ(Report(), kHead + middle + Lines(c.lists) + tail) << c.minimum;
+        EXPECT_EQ(Report(), kHead + middle + CrLf(c.lists) + tail) << c.minimum;
     }
 }
 

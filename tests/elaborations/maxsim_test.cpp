@@ -11,7 +11,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "support/card_files.h"
-#include "support/int16_file.h"
+#include "support/records.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
@@ -19,7 +19,7 @@ namespace qv {
 namespace {
 
 using test::Hex;
-using test::Int16Bytes;
+using test::Words;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
@@ -296,17 +296,17 @@ TEST_F(MaxSimTest, WholeRunMatchesTheWorkedValues) {
     EXPECT_EQ(CoreState.CurrentCard, 4);
     EXPECT_EQ(progress.maximum, 9);
 
-    EXPECT_EQ(ReadBytes(dir / "var-maxs.dat"), Int16Bytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(ReadBytes(dir / "var-maxs.dat"), Words({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
     std::string matrix;
     for (const char* p = kMatrix; *p; ++p) matrix.push_back(char(*p - '0'));
     EXPECT_EQ(ReadBytes(dir / "mat-maxs.dat"), matrix);
     EXPECT_EQ(ReadBytes(dir / "maxsim.txt"), kPercentages);
     EXPECT_EQ(ReadBytes(dir / "maxsim1.txt"), kRowTrace);
     EXPECT_EQ(ReadBytes(dir / "maxsim2.txt"), kColumnTrace);
-    EXPECT_EQ(ReadBytes(dir / "sq1-max1.dat"), Int16Bytes(kRowOrder));
-    EXPECT_EQ(ReadBytes(dir / "sq2-max1.dat"), Int16Bytes(kRowLines));
-    EXPECT_EQ(ReadBytes(dir / "sq1-max2.dat"), Int16Bytes(kColumnOrder));
-    EXPECT_EQ(ReadBytes(dir / "sq2-max2.dat"), Int16Bytes(kColumnLines));
+    EXPECT_EQ(ReadBytes(dir / "sq1-max1.dat"), Words(kRowOrder));
+    EXPECT_EQ(ReadBytes(dir / "sq2-max1.dat"), Words(kRowLines));
+    EXPECT_EQ(ReadBytes(dir / "sq1-max2.dat"), Words(kColumnOrder));
+    EXPECT_EQ(ReadBytes(dir / "sq2-max2.dat"), Words(kColumnLines));
     EXPECT_EQ(ReadBytes(dir / "maxsimff.txt"), kFinalTable);
     // Labels of the 31-byte scratch: "Anni 90" of line 8.
     const std::string labels = ReadBytes(dir / "tx2-sch.dat");
@@ -364,12 +364,12 @@ TEST_F(MaxSimTest, FinalTableNumbersColumnsOnThreeLines) {
     WriteBytes(dir / "grl-sch.txt", grid);
     std::vector<int> lines;
     for (int k = 1; k <= 12; ++k) lines.push_back(k);
-    WriteBytes(dir / "var-maxs.dat", Int16Bytes(lines));
+    WriteBytes(dir / "var-maxs.dat", Words(lines));
     std::string matrix(144, '\0');
     matrix[0 * 12 + 9] = 1;  // row 1 reaches column 10
     WriteBytes(dir / "mat-maxs.dat", matrix);
-    WriteBytes(dir / "sq2-max1.dat", Int16Bytes({1}));
-    WriteBytes(dir / "sq2-max2.dat", Int16Bytes(lines));
+    WriteBytes(dir / "sq2-max1.dat", Words({1}));
+    WriteBytes(dir / "sq2-max2.dat", Words(lines));
     CoreState.SimilarityIndex = 0;
     CoreState.MaxSimThreshold = 12.345;
     WriteMaxSimTable();
@@ -398,7 +398,7 @@ TEST_F(MaxSimTest, FinalTableNumbersColumnsOnThreeLines) {
 }
 
 TEST_F(MaxSimTest, MissingOrderFilesRaise) {
-    WriteBytes(dir / "var-maxs.dat", Int16Bytes({1}));
+    WriteBytes(dir / "var-maxs.dat", Words({1}));
     WriteBytes(dir / "mat-maxs.dat", std::string(1, '\1'));
     EXPECT_THROW(WriteMaxSimTable(), IoError);  // no order files
     WriteBytes(dir / "mat-maxs.dat", "");

@@ -19,7 +19,7 @@
 namespace qv {
 namespace {
 
-using test::Lines;
+using test::CrLf;
 using test::Pad;
 using test::ReadBytes;
 using test::TempDir;
@@ -113,7 +113,7 @@ class QuantitativeReportTest : public ::testing::Test {
 TEST_F(QuantitativeReportTest, ChosenVariablesByColumn) {
     ASSERT_EQ(WriteQuantitativeReport(), QuantitativeReportOutcome::Written);
     const std::string slots = "          1          2          3";
-    EXPECT_EQ(Report(), Lines({
+    EXPECT_EQ(Report(), CrLf({
                             "",
                             "Tabelle quantitative",
                             "",
@@ -151,7 +151,7 @@ TEST_F(QuantitativeReportTest, NoColumnGivesOneSlotAndNoLegend) {
     // Age over all cards: 192/5 = 38.40, 192/6 = 32.00, sqrt(861.2/5) = 13.12. The name is cut
     // to 24 characters; the grid's missing third line is read as empty.
     ASSERT_EQ(WriteQuantitativeReport(), QuantitativeReportOutcome::Written);
-    EXPECT_EQ(Report(), Lines({
+    EXPECT_EQ(Report(), CrLf({
                             "",
                             "",
                             "",

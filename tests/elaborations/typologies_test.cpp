@@ -13,7 +13,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "support/card_files.h"
-#include "support/int16_file.h"
+#include "support/records.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
@@ -182,7 +182,7 @@ class TypologiesTest : public ::testing::Test {
         WriteBytes(dir / "grl-sch.txt", kGrid);
         WriteBytes(dir / "p.txt", kProfile);
         // The last standard computation took lines 1 and 3; 4001 and -1 name no line.
-        WriteBytes(dir / "maf-sch.dat", test::Int16Bytes({0, 2, 4001, -1}));
+        WriteBytes(dir / "maf-sch.dat", test::Words({0, 2, 4001, -1}));
         std::string texts;
         for (int n = 1; n <= 600; ++n) {
             std::string t = "Testo " + std::to_string(n);

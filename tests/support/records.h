@@ -23,8 +23,8 @@ inline std::string Int32s(std::initializer_list<int32_t> values) {
     return out;
 }
 
-// Little-endian 16-bit words one after the other.
-inline std::string Words(std::initializer_list<int> words) {
+// Little-endian 16-bit words one after the other (numbers from -32768 to 65535).
+inline std::string Words(const std::vector<int>& words) {
     std::string out;
     for (int w : words) AppendU16(out, uint16_t(w));
     return out;

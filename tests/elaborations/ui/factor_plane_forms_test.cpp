@@ -20,7 +20,7 @@
 #include "platform/ui/printing.h"
 #include "platform/ui/qt_text.h"
 #include "support/elaboration_forms.h"
-#include "support/int16_file.h"
+#include "support/records.h"
 #include "support/loadings_file.h"
 #include "support/recording_progress.h"
 
@@ -38,7 +38,7 @@ class FactorPlaneFormsTest : public test::ElaborationForms {
         ElaborationForms::SetUp();
         CoreState.ElaborationMode = 1;
         // The analysis took grid lines 1 to 3.
-        WriteBytes(Archive("maf-sch.dat"), test::Int16Bytes({0, 1, 2}));
+        WriteBytes(Archive("maf-sch.dat"), test::Words({0, 1, 2}));
         WriteBytes(Archive("fat-sch.dat"),
                    test::LoadingsBytes({{0.5, -0.5, 0.25}, {0.25, 0.5, -0.75}, {0.125, 0.375, 0.625}}));
         CoreState.PlaneFactorX = 1;

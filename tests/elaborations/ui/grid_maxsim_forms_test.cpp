@@ -19,7 +19,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/elaboration_forms.h"
-#include "support/int16_file.h"
+#include "support/records.h"
 
 namespace qv {
 namespace {
@@ -240,7 +240,7 @@ TEST_F(GridMaxSimFormsTest, MaxSimOnTheSampleArchive) {
             const int base = co[size_t(c * v + c)];
             expected.push_back(char(base > 0 && co[size_t(r * v + c)] * 100 >= 30 * base ? 1 : 0));
         }
-    EXPECT_EQ(ReadBytes(Archive("var-maxs.dat")), test::Int16Bytes(lines));
+    EXPECT_EQ(ReadBytes(Archive("var-maxs.dat")), test::Words(lines));
     EXPECT_EQ(ReadBytes(Archive("mat-maxs.dat")), expected);
     EXPECT_NE(expected, std::string(size_t(v * v), '\0'));
     // Every chosen row and column stands once in its order.
