@@ -9,6 +9,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/selected_cards.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"
 #include "platform/numbers.h"
@@ -21,7 +22,6 @@ namespace {
 constexpr int kCaptionChars = 50;
 constexpr int kValueWidth = 7;
 constexpr int kNumberWidth = 9;
-constexpr int32_t kBlockCards = 512;
 
 // A value in its column; in fixed widths one that does not fit leaves the column blank.
 void PutColumn(std::string& line, const std::string& value, int width, bool tabs) {
@@ -212,21 +212,17 @@ CardCount RunTotalExport(Progress& progress) {
     if (last >= 0) {
         RecordFile textFile(files.TextPath(), kCardTextRecordBytes, RecordFile::Mode::Read);
         std::vector<uint8_t> texts;
-        std::vector<uint16_t> words;
-        for (int32_t first = 0; first <= last; first += kBlockCards) {
-            const int32_t count = std::min<int32_t>(kBlockCards, last - first + 1);
+        ForEachCardBlock(last, [&](int32_t first, int32_t count, int32_t, const uint16_t* words) {
             texts.assign(size_t(count) * size_t(g.textBytes), 0);
-            words.resize(size_t(count) * size_t(g.wordCount));
             textFile.ReadUpTo(int64_t(first) * g.TextRecords(), texts.data(),
                               int64_t(count) * g.TextRecords());
-            ReadCardValuesBlock(first, count, words.data());
             for (int32_t k = 0; k < count; ++k) {
                 data += ExportCardLine(&texts[size_t(k) * size_t(g.textBytes)],
                                        &words[size_t(k) * size_t(g.wordCount)], tabs);
                 data += "\r\n";
                 progress.SetPosition(first + k);
             }
-        }
+        });
     }
     WriteFileAtomic(DataFilePath(data_file::kExportLayout), layout);
     WriteFileAtomic(DataFilePath(data_file::kExportData), data);

@@ -5,16 +5,11 @@
 
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/selected_cards.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 
 namespace qv {
-
-namespace {
-
-constexpr int32_t kBlockBytes = 1 << 21;
-
-}  // namespace
 
 CardCount UpdateEveryCardValues(Progress& progress, const std::function<void(int32_t card)>& visit,
                                 const std::string& valuesPath) {
@@ -27,28 +22,24 @@ CardCount UpdateEveryCardValues(Progress& progress, const std::function<void(int
     const CardGeometry geometry = files.Geometry();
     const int words = geometry.wordCount;
     if (last < 0 || words == 0) return cards;
-    const std::vector<uint16_t> empty = EmptyCardValues(geometry);
-    const int32_t perBlock = std::max<int32_t>(1, kBlockBytes / (2 * words));
-    std::vector<uint16_t> block;
     std::vector<uint8_t> bytes;
-    for (int32_t first = 0; first <= last; first += perBlock) {
-        const int32_t count = std::min(perBlock, last - first + 1);
-        block.resize(size_t(count) * words);
-        files.ReadValuesBlock(first, count, block.data(), empty);
-        for (int32_t k = 0; k < count; ++k) {
-            uint16_t* card = block.data() + size_t(k) * words;
-            CoreState.CurrentCard = first + k;
-            std::copy_n(card, words, &CurrentCardValues[1]);
-            visit(first + k);
-            std::copy_n(&CurrentCardValues[1], words, card);
-            progress.SetPosition(first + k);
-        }
-        bytes.resize(block.size() * 2);
-        for (size_t i = 0; i < block.size(); ++i) PutU16(bytes.data() + 2 * i, block[i]);
-        RecordFile out(files.ValuesPath(), kCardValueRecordBytes, RecordFile::Mode::ReadWrite);
-        out.Write(int64_t(first) * geometry.ValueRecords(), bytes.data(),
-                  int64_t(count) * geometry.ValueRecords());
-    }
+    ForEachCardBlock(
+        files, EmptyCardValues(geometry), last, [](int64_t, int32_t) { return true; },
+        [&](int32_t first, int32_t count, int32_t, uint16_t* block) {
+            for (int32_t k = 0; k < count; ++k) {
+                uint16_t* card = block + size_t(k) * words;
+                CoreState.CurrentCard = first + k;
+                std::copy_n(card, words, &CurrentCardValues[1]);
+                visit(first + k);
+                std::copy_n(&CurrentCardValues[1], words, card);
+                progress.SetPosition(first + k);
+            }
+            bytes.resize(size_t(count) * words * 2);
+            for (size_t i = 0; i < size_t(count) * words; ++i) PutU16(bytes.data() + 2 * i, block[i]);
+            RecordFile out(files.ValuesPath(), kCardValueRecordBytes, RecordFile::Mode::ReadWrite);
+            out.Write(int64_t(first) * geometry.ValueRecords(), bytes.data(),
+                      int64_t(count) * geometry.ValueRecords());
+        });
     CoreState.FirstCardWord = CurrentCardValues[1];
     return cards;
 }

@@ -7,6 +7,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/selected_cards.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -62,32 +63,27 @@ void ScanCards(bool textPart, Progress& progress, const CardVisitor& visit) {
     const int32_t last = LastCardToScan();
     progress.SetMaximum(std::max(last, 0));
     const CardGeometry g = CurrentCardGeometry();
-    std::vector<uint8_t> text;
-    std::vector<uint16_t> words;
-    RecordFile textFile;
-    if (textPart) {
-        if (g.textBytes <= 0) ThrowIo(kReadPastEnd, DataFilePath(data_file::kCardText));
-        textFile.Open(DataFilePath(data_file::kCardText), g.textBytes, RecordFile::Mode::Read);
-        text.resize(size_t(kScanBlockCards) * size_t(g.textBytes));
-    } else {
-        words.resize(size_t(kScanBlockCards) * size_t(std::max(g.wordCount, 1)));
+    if (!textPart) {
+        ForEachCardBlock(last, [&](int32_t first, int32_t count, int32_t found, const uint16_t* words) {
+            for (int32_t k = 0; k < found; ++k) {
+                progress.SetPosition(first + k);
+                visit(first + k, nullptr, words + size_t(k) * size_t(g.wordCount));
+            }
+            if (found < count) ThrowIo(kReadPastEnd, DataFilePath(data_file::kCardValues));
+        });
+        return;
     }
+    if (g.textBytes <= 0) ThrowIo(kReadPastEnd, DataFilePath(data_file::kCardText));
+    RecordFile textFile(DataFilePath(data_file::kCardText), g.textBytes, RecordFile::Mode::Read);
+    std::vector<uint8_t> text(size_t(kScanBlockCards) * size_t(g.textBytes));
     for (int32_t first = 0; first <= last; first += kScanBlockCards) {
         const int32_t count = std::min<int32_t>(kScanBlockCards, last - first + 1);
-        int32_t found;
-        if (textPart)
-            found = int32_t(textFile.ReadUpTo(first, text.data(), count));
-        else
-            found = ReadCardValuesBlock(first, count, words.data());
+        const int32_t found = int32_t(textFile.ReadUpTo(first, text.data(), count));
         for (int32_t k = 0; k < found; ++k) {
             progress.SetPosition(first + k);
-            if (textPart)
-                visit(first + k, text.data() + size_t(k) * size_t(g.textBytes), nullptr);
-            else
-                visit(first + k, nullptr, words.data() + size_t(k) * size_t(g.wordCount));
+            visit(first + k, text.data() + size_t(k) * size_t(g.textBytes), nullptr);
         }
-        if (found < count)
-            ThrowIo(kReadPastEnd, DataFilePath(textPart ? data_file::kCardText : data_file::kCardValues));
+        if (found < count) ThrowIo(kReadPastEnd, DataFilePath(data_file::kCardText));
     }
 }
 

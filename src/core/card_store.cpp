@@ -431,12 +431,6 @@ std::vector<uint16_t> EmptyCardValues(const CardGeometry& geometry) {
     return empty;
 }
 
-int32_t ReadCardValuesBlock(int32_t first, int32_t count, uint16_t* words) {
-    const CardFiles files = CardFiles::Current();
-    const std::vector<uint16_t> empty = EmptyCardValues(files.Geometry());
-    return files.ReadValuesBlock(first, count, words, empty);
-}
-
 int32_t NewCardNumber() {
     return int32_t(std::clamp<int64_t>(int64_t(CoreState.LastCard) + 1, 0, INT32_MAX));
 }

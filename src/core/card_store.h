@@ -140,8 +140,6 @@ std::vector<uint16_t> EmptyCardValues(const CardGeometry& geometry);
 // Words a field of type `type` takes in the numeric part: one for types 0, 1 and 3 to 6, three
 // for a date (2), two for a 32-bit number (7); none for a text field.
 int FieldWordCount(int type);
-// ReadValuesBlock on the open archive's "num-sch.dat", cards past its end empty by type.
-int32_t ReadCardValuesBlock(int32_t first, int32_t count, uint16_t* words);
 
 // 32-bit numbers in two words: high half first, each half with its bit order reversed. Inline,
 // since the counting passes decode them for every card.

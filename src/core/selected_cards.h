@@ -1,6 +1,8 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "core/card_store.h"
@@ -9,8 +11,41 @@
 
 namespace qv {
 
+// Numeric parts read at a time by the passes over the cards.
+inline constexpr int kCardBlockBytes = 4 << 20;
+
+// Cards 0..last of `files` read from their "num-sch.dat" a block of about kCardBlockBytes at a
+// time: the one block loop of the passes over the archive. For each block that want(first,
+// count) accepts, visit(first, count, found, words) gets `count` cards, card first+k's word w at
+// words[k * wordCount + w - 1]; the first `found` are in the file, the rest read as `emptyCard`.
+// The words are the block's own, for a pass that writes the block back. With no numeric part
+// every card reads as the same zero word.
+template <typename Want, typename Visit>
+void ForEachCardBlock(const CardFiles& files, std::span<const uint16_t> emptyCard, int64_t last, Want&& want,
+                      Visit&& visit) {
+    const int words = files.Geometry().wordCount;
+    const int64_t blockCards = std::max(1, kCardBlockBytes / (std::max(words, 1) * 2));
+    std::vector<uint16_t> block;
+    for (int64_t first = 0; first <= last; first += blockCards) {
+        const int32_t count = int32_t(std::min<int64_t>(blockCards, last - first + 1));
+        if (!want(first, count)) continue;
+        block.resize(size_t(count) * size_t(std::max(words, 1)));
+        const int32_t found = files.ReadValuesBlock(int32_t(first), count, block.data(), emptyCard);
+        visit(int32_t(first), count, found, block.data());
+    }
+}
+
+// The same for every card of the open archive up to `last`.
+template <typename Visit>
+void ForEachCardBlock(int64_t last, Visit&& visit) {
+    const CardFiles files = CardFiles::Current();
+    ForEachCardBlock(
+        files, EmptyCardValues(files.Geometry()), last, [](int64_t, int32_t) { return true; },
+        std::forward<Visit>(visit));
+}
+
 // The selected cards of the open archive, read from "num-sch.dat" a block at a time: the one
-// loop of the passes over the selection (counts, MaxSim, factor counts, typologies). A pass
+// loop of the passes over the selection (counts, MaxSim, factor counts, typologies, weights). A pass
 // works on the cards both card files hold when it starts (see CardCount): a card another
 // station is still writing is neither counted as a blank one nor written over.
 class SelectedCards {
@@ -28,28 +63,35 @@ class SelectedCards {
     void ForEach(Visit&& visit) {
         const int words = WordCount();
         if (words <= 0) return;
-        const int blockCards = std::max(1, kBlockBytes / (words * 2));
-        std::vector<uint16_t> block;
         int64_t nextReport = 0;
-        for (int64_t first = 0; first <= last_; first += blockCards) {
-            const int64_t count = std::min<int64_t>(blockCards, last_ - first + 1);
-            if (!AnySelected(first, count)) continue;
-            block.resize(size_t(count) * size_t(words));
-            files_.ReadValuesBlock(int32_t(first), int32_t(count), block.data(), empty_);
-            for (int64_t card = first; card < first + count; ++card) {
-                if (!(CardSelectionMask[size_t(card >> 3)] & (0x80 >> (card & 7)))) continue;
-                if (card >= nextReport) {
-                    progress_.SetPosition(int(card));
-                    nextReport = card + step_;
+        ForEachCardBlock(
+            files_, empty_, last_, [](int64_t first, int32_t count) { return AnySelected(first, count); },
+            [&](int32_t first, int32_t count, int32_t, uint16_t* block) {
+                for (int64_t card = first; card < first + count; ++card) {
+                    if (!(CardSelectionMask[size_t(card >> 3)] & (0x80 >> (card & 7)))) continue;
+                    if (card >= nextReport) {
+                        progress_.SetPosition(int(card));
+                        nextReport = card + step_;
+                    }
+                    visit(int32_t(card), block + size_t(card - first) * size_t(words));
                 }
-                visit(int32_t(card), block.data() + size_t(card - first) * size_t(words));
-            }
-        }
+            });
+    }
+
+    // The same with each card in hand, for passes that read it through CurrentCardValues:
+    // CoreState.CurrentCard and CurrentCardValues are set before visit(card number). The caller
+    // puts back the card it had.
+    template <typename Visit>
+    void ForEachInHand(Visit&& visit) {
+        const int words = WordCount();
+        ForEach([&](int32_t card, const uint16_t* values) {
+            CoreState.CurrentCard = card;
+            std::copy_n(values, words, &CurrentCardValues[1]);
+            visit(card);
+        });
     }
 
   private:
-    static constexpr int kBlockBytes = 4 << 20;
-
     static bool AnySelected(int64_t first, int64_t count);
 
     Progress& progress_;

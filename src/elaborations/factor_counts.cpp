@@ -115,6 +115,7 @@ CooccurrenceCounts CountCooccurrences(Progress& progress) {
     if (n == 0) return counts;
 
     SelectedCards cards(progress);
+    counts.Files = cards.Count();
     CardClassifier classifier(grid.Slots, AfcTestableSlots(grid), cards.WordCount());
     // Row i entry j at i * 401 + j: the layout of the file's records.
     std::vector<int32_t> rows(size_t(n + 1) * kCountRecordEntries, 0);

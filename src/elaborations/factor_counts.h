@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "elaborations/factor_files.h"
@@ -20,6 +21,7 @@ struct CooccurrenceCounts {
     int64_t Cards = 0;               // T, the counted cards
     std::vector<int64_t> Frequency;  // category k at k - 1
     std::vector<int64_t> Joint;      // categories r and c at (r - 1) * N + (c - 1)
+    CardCount Files;                 // the card files read, for the cards they miss
 
     void Resize(int n) {
         Categories = n;

@@ -157,7 +157,7 @@ FactorComputation ComputeUnrotatedFactors(FactorCountSource& source, Progress& p
     const int factors = ExtractFactors(source.Road(), n, progress);
     CoreState.PlaneFactorX = 1;
     CoreState.PlaneFactorY = 2;
-    return {n, factors, counts.Cards};
+    return {n, factors, counts.Cards, counts.Files};
 }
 
 }  // namespace qv

@@ -60,6 +60,7 @@ struct FactorComputation {
     int Categories = 0;
     int Factors = 0;
     int64_t Cards = 0;
+    CardCount Files;  // the card files read, for the cards they miss
 };
 // The text telling why a computation gave no factor (no card counted; every category on all
 // cards or on none), 0 when it gave some.

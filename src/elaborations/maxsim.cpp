@@ -314,7 +314,7 @@ MaxSimChain BuildChain(std::vector<int> s, int used, int added) {
     return chain;
 }
 
-int CountMaxSimTable(Progress& progress) {
+MaxSimCount CountMaxSimTable(Progress& progress) {
     const Lists lists = LoadLists();
     FlagList chosen{};
     for (const FlagList& l : lists)
@@ -323,7 +323,7 @@ int CountMaxSimTable(Progress& progress) {
     const int v = grid.Slots.Count;
     if (v == 0) {
         RemoveFiles(kCountingFiles, std::size(kCountingFiles));
-        return 0;
+        return {};
     }
 
     SelectedCards cards(progress);
@@ -361,7 +361,7 @@ int CountMaxSimTable(Progress& progress) {
     WriteFileAtomic(DataFilePath(data_file::kMaxSimVariables), lines);
     WriteFileAtomic(DataFilePath(data_file::kMaxSimMatrix), matrix);
     text.Save(DataFilePath(data_file::kMaxSimReport));
-    return v;
+    return {v, cards.Count()};
 }
 
 void BuildMaxSimOrder() {
@@ -435,20 +435,21 @@ void WriteMaxSimTable() {
     out.Save(tablePath);
 }
 
-bool RunMaxSim(Progress& progress) {
+std::optional<CardCount> RunMaxSim(Progress& progress) {
     try {
-        if (CountMaxSimTable(progress) == 0) {
+        const MaxSimCount count = CountMaxSimTable(progress);
+        if (count.Categories == 0) {
             RemoveFiles(kAllFiles, std::size(kAllFiles));
-            return false;
+            return std::nullopt;
         }
         BuildMaxSimOrder();
         WriteMaxSimTable();
+        return count.Cards;
     } catch (const IoError&) {
         // Half a run's files would pass for a result: none are kept.
         RemoveFiles(kAllFiles, std::size(kAllFiles));
         throw;
     }
-    return true;
 }
 
 void CopyMaxSimTableToReport() {

@@ -1,8 +1,10 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/card_store.h"
 #include "platform/progress.h"
 
 // MaxSim seriation: rows and columns of a table of grid categories are ordered so that similar
@@ -47,8 +49,13 @@ MaxSimChain BuildChain(std::vector<int> s, int used, int added);
 // writes "var-maxs.dat", "mat-maxs.dat" and "maxsim.txt". Answers V, the number of chosen
 // categories; with none it counts nothing and removes those files, so no earlier result is
 // taken for this one. The grid that does not open raises the input/output error.
-// Progress: 0..last card by card. CoreState.CurrentCard is not changed.
-int CountMaxSimTable(Progress& progress);
+// Progress: 0..last card by card. CoreState.CurrentCard is not changed. With the categories
+// comes the card files' count, for the cards they miss.
+struct MaxSimCount {
+    int Categories = 0;
+    CardCount Cards;
+};
+MaxSimCount CountMaxSimTable(Progress& progress);
 
 // Both passes of the ordering (rows, then columns) from "var-maxs.dat", "mat-maxs.dat" and the
 // lists: writes "maxsim1.txt"/"maxsim2.txt", "sq1-max1.dat"/"sq1-max2.dat" and
@@ -64,10 +71,11 @@ void WriteMaxSimTable();
 // vertically and horizontally adjacent pairs; 0 without any pair.
 double ConsistencyFigure(const std::vector<uint8_t>& cells, int rows, int columns);
 
-// The whole run of the dialog: counting, ordering and final table. False when no category was
-// chosen: every MaxSim result file is then removed. On an input/output error the result files
-// are removed too, and the error is raised.
-bool RunMaxSim(Progress& progress);
+// The whole run of the dialog: counting, ordering and final table. Answers the card files'
+// count of the counting pass; nothing when no category was chosen: every MaxSim result file is
+// then removed. On an input/output error the result files are removed too, and the error is
+// raised.
+std::optional<CardCount> RunMaxSim(Progress& progress);
 
 // Rewrites "tabella.txt" of the program directory with the final table (empty when there is
 // none).

@@ -198,9 +198,9 @@ void ReloadAfcCategoryFlags() {
     }
 }
 
-int AttributeTypologies(FactorRoad road, const std::string& profilePath, Progress& progress) {
+TypologyScoring AttributeTypologies(FactorRoad road, const std::string& profilePath, Progress& progress) {
     const int offset = TypologyScoreOffset(CoreState.TypologyField);
-    if (offset < 0) return -1;
+    if (offset < 0) return {};
     FlagReload reload;
     const TypologyTable table = BuildTypologies(profilePath, road, StandardAfcCategoryFlags);
     const AfcGrid grid = LoadAfcGrid(StandardAfcCategoryFlags,
@@ -223,7 +223,7 @@ int AttributeTypologies(FactorRoad road, const std::string& profilePath, Progres
         cards.Files().WriteValues(c, card);
         ++scored;
     });
-    return scored;
+    return {scored, cards.Count()};
 }
 
 }  // namespace qv

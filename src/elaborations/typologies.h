@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/card_store.h"
 #include "core/core_state.h"
 #include "elaborations/factor_files.h"
 #include "platform/progress.h"
@@ -64,11 +65,15 @@ void ReloadAfcCategoryFlags();
 
 // The whole attribution: BuildTypologies, the grid of the road ("grl-sch.txt" or "grl-dat.txt")
 // over the named lines, then every selected card (SelectedCards) scored and written back.
-// CoreState.TypologyField must pass TypologyScoreOffset (nothing is done otherwise; answers -1).
+// CoreState.TypologyField must pass TypologyScoreOffset (nothing is done otherwise; Scored is -1).
 // Ends with ReloadAfcCategoryFlags, also when an input/output error abandons it. The card
 // buffers and CoreState.CurrentCard are left as they were. Progress: 0..last card by card, at most
 // about 250 positions.
-// Answers the number of cards scored.
-int AttributeTypologies(FactorRoad road, const std::string& profilePath, Progress& progress);
+// Answers the number of cards scored and the card files' count, for the cards they miss.
+struct TypologyScoring {
+    int Scored = -1;
+    CardCount Cards;
+};
+TypologyScoring AttributeTypologies(FactorRoad road, const std::string& profilePath, Progress& progress);
 
 }  // namespace qv

@@ -5,6 +5,7 @@
 
 #include "core/card_store.h"
 #include "core/data_files.h"
+#include "core/selected_cards.h"
 #include "core/selection_files.h"
 #include "core/text_tables.h"
 #include "elaborations/grid_files.h"
@@ -18,8 +19,6 @@ namespace qv {
 namespace {
 
 constexpr int kValueWidth = 9;
-constexpr int kProgressSteps = 250;
-constexpr int kBlockCards = 2048;
 
 // A number as the readers of these files take one: blanks around it, an optional sign, digits.
 // Anything else gives 0.
@@ -94,23 +93,6 @@ void AppendWeightZeroLine(TextBuilder& out, int64_t cards) {
     constexpr int kWeightZeroText = 1694;
     out.Line().Line(LoadText(kWeightZeroText) + " " + std::to_string(cards));
 }
-
-// Moves the bar a few hundred times over the cards at most.
-class Stepper {
-  public:
-    explicit Stepper(Progress& p) : progress_(p) {
-        const int32_t last = std::max<int32_t>(CoreState.LastCard, 0);
-        progress_.SetMaximum(last);
-        step_ = std::max<int32_t>(1, last / kProgressSteps);
-    }
-    void At(int32_t card) {
-        if (card % step_ == 0) progress_.SetPosition(card);
-    }
-
-  private:
-    Progress& progress_;
-    int32_t step_ = 1;
-};
 
 // Restores the card in hand after a pass over the archive.
 class KeepCurrentCard {
@@ -231,27 +213,11 @@ bool ComputeWeights(Progress& progress) {
     int64_t weightZero = 0;
     {
         KeepCurrentCard keep;
-        Stepper stepper(progress);
-        const CardGeometry geometry = CurrentCardGeometry();
-        const size_t words = size_t(geometry.wordCount);
-        std::vector<uint16_t> block(size_t(kBlockCards) * words);
-        for (int32_t first = 0; first <= CoreState.LastCard; first += kBlockCards) {
-            const int32_t count = std::min<int32_t>(kBlockCards, CoreState.LastCard - first + 1);
-            bool any = false;
-            for (int32_t c = first; c < first + count && !any; ++c) any = IsCardSelected(c);
-            if (!any) continue;
-            ReadCardValuesBlock(first, count, block.data());
-            for (int32_t c = first; c < first + count; ++c) {
-                if (!IsCardSelected(c)) continue;
-                CoreState.CurrentCard = c;
-                stepper.At(c);
-                std::copy_n(block.begin() + ptrdiff_t(size_t(c - first) * words), words,
-                            CurrentCardValues.begin() + 1);
-                const StrataCell cell = CardCell(strata);
-                ++cards[size_t(cell.Index)];
-                weightZero += PartlyMatched(cell, strata.size());
-            }
-        }
+        SelectedCards(progress).ForEachInHand([&](int32_t) {
+            const StrataCell cell = CardCell(strata);
+            ++cards[size_t(cell.Index)];
+            weightZero += PartlyMatched(cell, strata.size());
+        });
     }
 
     TextBuilder out;
@@ -324,12 +290,7 @@ AttributionOutcome AttributeWeights(Progress& progress) {
     int64_t weightZero = 0;
     {
         KeepCurrentCard keep;
-        Stepper stepper(progress);
-        for (int32_t c = 0; c <= CoreState.LastCard; ++c) {
-            if (!IsCardSelected(c)) continue;
-            CoreState.CurrentCard = c;
-            stepper.At(c);
-            ReadCardValues();
+        SelectedCards(progress).ForEachInHand([&](int32_t) {
             StrataCell cell = CardCell(strata);
             weightZero += PartlyMatched(cell, strata.size());
             if (std::any_of(cell.Categories.begin(), cell.Categories.end(), [](int k) { return k > 0; })) {
@@ -340,7 +301,7 @@ AttributionOutcome AttributeWeights(Progress& progress) {
                     CurrentCardValues[size_t(position)] = uint16_t(int16_t(w));
             }
             WriteCardValues();
-        }
+        });
     }
     AppendWeightZeroLine(out, weightZero);
     out.Save(DataFilePath(data_file::kPermutation));

@@ -10,6 +10,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/selected_cards.h"
 #include "elaborations/card_classifier.h"
 #include "elaborations/grid_files.h"
 #include "platform/bytes.h"
@@ -53,20 +54,14 @@ class CardProgress {
 // read from "num-sch.dat" in large blocks; cards past the end of the file read empty.
 template <typename Visit>
 void ForEachCard(int32_t last, Progress& progress, Visit&& visit) {
-    const CardGeometry geometry = CurrentCardGeometry();
-    const int words = std::max(geometry.wordCount, 1);
-    const int64_t blockCards = std::max(1, kBlockBytes / (words * 2));
+    const int words = std::max(CurrentCardGeometry().wordCount, 1);
     CardProgress moved(progress, last);
-    std::vector<uint16_t> block;
-    for (int64_t first = 0; first <= last; first += blockCards) {
-        const int64_t count = std::min<int64_t>(blockCards, int64_t(last) - first + 1);
-        block.assign(size_t(count) * size_t(words), 0);
-        if (geometry.wordCount > 0) ReadCardValuesBlock(int32_t(first), int32_t(count), block.data());
+    ForEachCardBlock(last, [&](int32_t first, int32_t count, int32_t, const uint16_t* block) {
         for (int64_t card = first; card < first + count; ++card) {
             moved.At(card);
-            visit(card, block.data() + size_t(card - first) * size_t(words));
+            visit(card, block + size_t(card - first) * size_t(words));
         }
-    }
+    });
 }
 
 // A file too large to build in memory, written by records into a temporary file beside it and

@@ -7,6 +7,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/selected_cards.h"
 #include "core/selection_files.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -17,7 +18,6 @@ std::string SelectionFileName;
 
 namespace {
 
-constexpr int kScanBlockCards = 1024;
 constexpr int kDateConditions = 30;
 constexpr int kNumericConditions = 999;
 constexpr int kCategorySlots = 4000;
@@ -324,16 +324,12 @@ void RunCollectiveSelection(Progress& progress) {
             break;
     }
 
-    const CardGeometry g = CurrentCardGeometry();
-    const int wordCount = g.wordCount;
-    std::vector<uint16_t> block(size_t(kScanBlockCards) * size_t(std::max(wordCount, 1)));
-    for (int32_t first = 0; first <= last; first += kScanBlockCards) {
-        const int32_t count = std::min<int32_t>(kScanBlockCards, last - first + 1);
-        const int32_t found = wordCount > 0 ? ReadCardValuesBlock(first, count, block.data()) : 0;
+    const int wordCount = CurrentCardGeometry().wordCount;
+    ForEachCardBlock(last, [&](int32_t first, int32_t count, int32_t found, const uint16_t* block) {
         for (int32_t k = 0; k < found; ++k) {
             const int32_t n = first + k;
             progress.SetPosition(n);
-            const CardView card(block.data() + size_t(k) * size_t(wordCount), wordCount);
+            const CardView card(block + size_t(k) * size_t(wordCount), wordCount);
             uint8_t& byte = CardSelectionMask[size_t(n / 8)];
             const uint8_t mask = uint8_t(0x80u >> (n % 8));
             const bool old = (byte & mask) != 0;
@@ -361,7 +357,7 @@ void RunCollectiveSelection(Progress& progress) {
             }
         }
         if (found < count) ThrowIo(kReadPastEnd, DataFilePath(data_file::kCardValues));
-    }
+    });
 }
 
 }  // namespace qv

@@ -7,6 +7,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/selected_cards.h"
 #include "core/selection_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -18,7 +19,7 @@ namespace qv {
 
 namespace {
 
-constexpr int32_t kKeyBlock = 8192;
+constexpr int32_t kKeyBlock = 8192;  // key slots are held in blocks of this many cards
 constexpr int kMunicipalityType = 3;
 constexpr int kNumber32Type = 7;
 
@@ -176,17 +177,14 @@ GroupKeys BuildGroupKeys() {
     const int32_t cards = std::max<int32_t>(CoreState.LastCard + 1, 0);
     groups.keys.resize(size_t(cards));
     const int wordCount = CurrentCardGeometry().wordCount;
-    std::vector<uint16_t> block(size_t(kKeyBlock) * size_t(std::max(wordCount, 1)));
-    for (int32_t start = 0; start < cards; start += kKeyBlock) {
-        const int32_t n = std::min(kKeyBlock, cards - start);
-        ReadCardValuesBlock(start, n, block.data());
+    ForEachCardBlock(cards - 1, [&](int32_t start, int32_t n, int32_t, const uint16_t* block) {
         for (int32_t i = 0; i < n; ++i) {
-            const uint16_t* words = block.data() + size_t(i) * size_t(wordCount);
+            const uint16_t* words = block + size_t(i) * size_t(wordCount);
             const GroupKey key{GroupValue(first, words, wordCount), GroupValue(second, words, wordCount)};
             groups.keys[size_t(start + i)] = key;
             if (!groups.smallest || key < *groups.smallest) groups.smallest = key;
         }
-    }
+    });
     return groups;
 }
 

@@ -390,7 +390,8 @@ TEST_F(CardStoreTest, BlockReadGivesEachCardWhatReadCardValuesGives) {
     WriteBytes(dir / "num-sch.dat", nums);
 
     std::vector<uint16_t> block(4 * 100, 0xEEEE);
-    EXPECT_EQ(ReadCardValuesBlock(1, 4, block.data()), 2);
+    const CardFiles files = CardFiles::Current();
+    EXPECT_EQ(files.ReadValuesBlock(1, 4, block.data(), EmptyCardValues(files.Geometry())), 2);
     EXPECT_EQ(block[0], 0x1111);    // card 1 word 1
     EXPECT_EQ(block[199], 0x1212);  // card 2 word 100
     for (int card = 3; card <= 4; ++card) {

@@ -164,6 +164,7 @@ TEST_F(FactorCountsTest, CooccurrenceFile) {
     EXPECT_EQ(progress.maximum, 5);
     ASSERT_EQ(counts.Categories, 9);
     EXPECT_EQ(counts.Cards, 5);
+    EXPECT_EQ(counts.Files.Missing(), 2);  // for the closing message
 
     const std::string bytes = ReadBytes(dir / "brt-sch.dat");
     ASSERT_EQ(bytes.size(), 10u * 1604);

@@ -346,11 +346,11 @@ TEST_F(MaxSimTest, ThresholdDecidesTheMatrix) {
     // Threshold 0: every pair reaches it, also the category on no card.
     CoreState.MaxSimThreshold = 0;
     RecordingProgress progress;
-    ASSERT_EQ(CountMaxSimTable(progress), 10);
+    ASSERT_EQ(CountMaxSimTable(progress).Categories, 10);
     EXPECT_EQ(ReadBytes(dir / "mat-maxs.dat"), std::string(100, '\1'));
     // Threshold 67: 2 of 3 cards (66.67 %) no longer reach it; 3 of 4 (75) and 4 of 5 do.
     CoreState.MaxSimThreshold = 67;
-    ASSERT_EQ(CountMaxSimTable(progress), 10);
+    ASSERT_EQ(CountMaxSimTable(progress).Categories, 10);
     const std::string m = ReadBytes(dir / "mat-maxs.dat");
     EXPECT_EQ(m[0 * 10 + 2], 0);  // Maschi among Nord: 2 of 3
     EXPECT_EQ(m[1 * 10 + 6], 1);  // Femmine among Anziani: 3 of 4

@@ -261,7 +261,9 @@ TEST_F(TypologiesTest, AttributionScoresSelectedCards) {
     CurrentCardValues[1] = 99;
     StandardAfcCategoryFlags[3000] = 1;
     RecordingProgress progress;
-    EXPECT_EQ(AttributeTypologies(FactorRoad::Standard, dir / "p.txt", progress), 3);
+    const TypologyScoring scoring = AttributeTypologies(FactorRoad::Standard, dir / "p.txt", progress);
+    EXPECT_EQ(scoring.Scored, 3);
+    EXPECT_EQ(scoring.Cards.Missing(), 2);  // for the closing message
     EXPECT_EQ(progress.maximum, 3);
     EXPECT_EQ(progress.positions, (std::vector<int>{0, 1, 3}));
 
@@ -291,7 +293,7 @@ TEST_F(TypologiesTest, QuickRoadReadsTheQuickGrid) {
                "Grandi*4=1000,99999999;G0S0\r\nNessuna*2=0,0;G0S0\r\nFuori*9=0,0;G0S0\r\n");
     QuickAfcCategoryFlags[5] = 1;
     NoProgress progress;
-    EXPECT_EQ(AttributeTypologies(FactorRoad::Quick, dir / "p.txt", progress), 3);
+    EXPECT_EQ(AttributeTypologies(FactorRoad::Quick, dir / "p.txt", progress).Scored, 3);
     // card 1: T1 100 x (812 + 250) / 1562 = 67, T2: Grandi no (500), Femmine yes, Fuori absent:
     // 100 x 400 / 700 = 57.
     EXPECT_EQ(Scores(1), Expected(67, 57));
@@ -311,7 +313,7 @@ TEST_F(TypologiesTest, ScoreFieldMustHoldTwentyWords) {
     const std::string before = ReadBytes(dir / "num-sch.dat");
     CoreState.TypologyField = 7;
     NoProgress progress;
-    EXPECT_EQ(AttributeTypologies(FactorRoad::Standard, dir / "p.txt", progress), -1);
+    EXPECT_EQ(AttributeTypologies(FactorRoad::Standard, dir / "p.txt", progress).Scored, -1);
     EXPECT_EQ(ReadBytes(dir / "num-sch.dat"), before);
     EXPECT_FALSE(std::filesystem::exists(dir / "tipi.txt"));
 }
@@ -327,7 +329,7 @@ TEST_F(TypologiesTest, ProfileMissingAndEmpty) {
     // No line opens a typology: every selected card gets -32000 twenty times.
     WriteBytes(dir / "p.txt", "  1       0.812 (   1) Maschi\r\n");
     std::remove((dir / "maf-sch.dat").c_str());
-    EXPECT_EQ(AttributeTypologies(FactorRoad::Standard, dir / "p.txt", progress), 3);
+    EXPECT_EQ(AttributeTypologies(FactorRoad::Standard, dir / "p.txt", progress).Scored, 3);
     EXPECT_EQ(Scores(1), Expected(-32000, -32000));
     EXPECT_EQ(ReadBytes(dir / "tipi.txt"), "Testo 147 0\r\n");
     EXPECT_EQ(StandardAfcCategoryFlags, FlagList{});

@@ -9,6 +9,7 @@
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "platform/bytes.h"
+#include "support/card_files.h"
 #include "support/program_dir.h"
 #include "support/temp_dir.h"
 
@@ -62,7 +63,7 @@ class WeightsTest : public ::testing::Test {
             EncodeCardNumber(5, w[3], w[4]);
             for (uint16_t x : w) AppendU16(bytes, x);
         }
-        WriteBytes(dir / "num-sch.dat", bytes);
+        test::WriteCardFiles(dir.Path(), bytes);
         CoreState.LastCard = 9;
         CoreState.CurrentCard = 3;
         CardSelectionMask[0] = 0xF7;
@@ -173,7 +174,13 @@ TEST_F(WeightsTest, AttributionWritesTheCellWeightIntoEverySelectedCard) {
         dir / "pesi.txt",
         "2 x\r\nVariabile 1, modalita': 2\r\nVariabile 2, modalita': 2\r\nPeso\r\n"
         "       33=    1    1\r\n        4=    1    2\r\n        2=    2    1\r\n       40=    2    2\r\n");
+    // Two selected cards the index names past the card files (a station still writing them)
+    // are not written as empty cards.
+    WriteBytes(dir / "dli-sch.dat", test::Hex("0B 00 00 00"));
+    CoreState.LastCard = 11;
+    CardSelectionMask[1] |= 0x30;
     ASSERT_EQ(AttributeWeights(progress), AttributionOutcome::Done);
+    EXPECT_EQ(ReadBytes(dir / "num-sch.dat").size(), 10u * 100u);
     // Card 4 is not selected; card 5 lies in cell (0, 2), which the file does not list (0);
     // card 9 is in no category and keeps its value.
     const uint16_t expected[] = {33, 33, 4, 2, 77, 0, 2, 33, 4, 77};

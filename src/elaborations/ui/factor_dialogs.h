@@ -85,7 +85,8 @@ class FactorAnalysisDialog : public QDialog {
     void StoreTypologyField();
     // False, with a message, when more categories are chosen than the analysis takes.
     bool ChoiceFitsTheAnalysis();
-    // A computation that gave no factor says why.
+    // A computation that gave no factor says why; one that met a short card file says which
+    // cards it missed.
     void TellProblem(const FactorComputation& result);
     FactorRoad road_;
     int chosen_ = 0;

@@ -152,17 +152,21 @@ void TMaxSim::StoreOptions() {
 void TMaxSim::ElaboraClick() {
     StoreOptions();
     Status->clear();
+    std::optional<CardCount> done;
     try {
         WaitCursor wait;
         // The bar counts the cards from 1, and goes back to 0 for the next run.
         BarProgress progress(Barra, 1);
-        const bool done = RunMaxSim(progress);
+        done = RunMaxSim(progress);
         Barra->setMinimum(0);
-        if (done) Status->setText(QStringLiteral("Ok"));
     } catch (const IoError& e) {
         Barra->setMinimum(0);
         ShowIoError(e);
+        return;
     }
+    if (!done) return;
+    Status->setText(QStringLiteral("Ok"));
+    if (const std::string text = ShortPassText(*done); !text.empty()) ShowInfo(text);
 }
 
 void TMaxSim::VisualizzaClick() {

@@ -29,7 +29,12 @@ void AttributeTypologiesFromDialog(const std::string& profilePath, Progress& pro
         ShowInfo(LoadText(refusal));
         return;
     }
-    AttributeTypologies(quick ? FactorRoad::Quick : FactorRoad::Standard, profilePath, progress);
+    const TypologyScoring scoring =
+        AttributeTypologies(quick ? FactorRoad::Quick : FactorRoad::Standard, profilePath, progress);
+    if (const std::string text = ShortPassText(scoring.Cards); !text.empty()) {
+        HourglassOff();
+        ShowInfo(text);
+    }
 }
 
 }  // namespace qv
