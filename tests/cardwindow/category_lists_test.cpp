@@ -15,10 +15,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 // A program and an archive directory of their own, with the definition tables set by hand.
 class CategoryFilesTest : public ::testing::Test {

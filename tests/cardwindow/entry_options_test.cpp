@@ -15,11 +15,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
 class EntryOptionsTest : public ::testing::Test {
   protected:

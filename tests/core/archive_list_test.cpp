@@ -15,11 +15,7 @@
 namespace qv {
 namespace {
 
-using test::CopyTree;
-using test::Hex;
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 class ArchiveListTest : public ::testing::Test {
   protected:

@@ -19,11 +19,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::TempDir;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
 // Bit-reversed halves of a 32-bit number, high half first, written out by hand.
 uint16_t Reverse(uint16_t v) {
@@ -119,7 +115,6 @@ class PreparationTest : public ::testing::Test {
 };
 
 // Progress that keeps what it was told.
-using test::RecordingProgress;
 
 TEST(MatrixAreaTest, RecordsPerVariable) {
     struct Case {

@@ -14,11 +14,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::NameRecord;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 class ManualSelection : public ::testing::Test {
   protected:

@@ -24,9 +24,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // Fields of the sample archive used here.
 constexpr int kSex = 3, kComune = 5, kStudy = 7, kSpouseStudy = 8, kHousehold = 9;

@@ -20,10 +20,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // The sample archive: field 7 declares the education list (five categories), field 8 uses it.
 class CategoryPickersTest : public test::StartedProgram {

@@ -25,9 +25,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ProgramRoot;
-using test::ReadBytes;
+using namespace test;
 
 class EntryDialogsTest : public test::StartedProgram {
   protected:

@@ -18,11 +18,7 @@
 namespace qv {
 namespace {
 
-using test::Int32s;
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 // The sample archive with write access; each case names a shared archive of its own.
 class ExitDialog : public test::StartedProgram {

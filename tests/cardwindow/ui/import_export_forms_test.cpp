@@ -27,9 +27,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // The sample archive opened by the program's start-up, with the shipped texts. Every viewer
 // and help page the forms open is recorded with the selector it was given.

@@ -26,10 +26,7 @@
 namespace qv {
 namespace {
 
-using test::CopyTree;
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // Fields of the sample archive: 6 "Stato civile", 7 "Titolo di studio" with five categories,
 // 8 the spouse's "Titolo di studio" sharing the list of field 7, 9 a number.

@@ -20,10 +20,7 @@
 namespace qv {
 namespace {
 
-using test::CopyTree;
-using test::Hex;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // The card window's steps, recorded in the order they run.
 struct StepLog {

@@ -27,12 +27,7 @@
 namespace qv {
 namespace {
 
-using test::CrLf;
-using test::Hex;
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
 // A text field and a coded field of two answers: three fields.
 const std::vector<std::string> kSource = {"Nuovo", "*T",    "Nome",    "*C A20", "*T",

@@ -27,8 +27,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 class THelpTest : public test::StartedProgram {
   protected:

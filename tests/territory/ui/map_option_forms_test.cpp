@@ -28,9 +28,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 class MapOptionFormsTest : public test::StartedProgram {
   protected:

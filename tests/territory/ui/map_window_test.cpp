@@ -31,8 +31,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // The sample archive with its quick files prepared, every card selected, and the shipped
 // territorial base installed as run.sh installs it.

@@ -22,9 +22,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // Codes of the shipped tables: Torino's province runs from 1 (Agliè) to 312, Vercelli's from 313;
 // Torino city is 268, Parma 3784 in the province that starts at 3759.
