@@ -21,6 +21,7 @@ void StartedProgram::SetUp() {
         return 0;
     });
     RecordMessages(messages);
+    AnswerFileDialogs(requests, answer);
 }
 
 void StartedProgram::TearDown() {

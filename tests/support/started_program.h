@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/dialogs.h"
 #include "support/program_dir.h"
 
 class QDialog;
@@ -13,7 +14,8 @@ namespace qv::test {
 
 // A test on the running program over its own root (the sample archive, "Testo N" texts or the
 // shipped table), stopped when the test ends with every dialog hook taken back. Every dialog is
-// answered at once and noted, every message box is answered OK and kept. Fixtures that need more
+// answered at once and noted, every message box is answered OK and kept, every open/save dialog
+// is answered with `answer` and its request kept. Fixtures that need more
 // add it in their own SetUp (after this one's) and undo it in their TearDown (before this one's).
 class StartedProgram : public ::testing::Test {
   protected:
@@ -30,6 +32,8 @@ class StartedProgram : public ::testing::Test {
     std::vector<int> helpPages;      // the page of each help window opened
     std::vector<std::string> messages;
     std::function<void(QDialog&)> onShow;  // plays the person in a dialog, when set
+    std::string answer;                    // the file an open/save dialog chooses (empty: cancelled)
+    std::vector<FileDialogRequest> requests;
 };
 
 }  // namespace qv::test

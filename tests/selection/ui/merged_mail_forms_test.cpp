@@ -27,10 +27,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::TestMailServer;
-using test::WriteBytes;
+using namespace test;
 using Lines = std::vector<std::string>;
 
 constexpr int kSex = 3;  // category field of the sample archive
@@ -47,8 +44,6 @@ class MergedMailFormsTest : public test::StartedProgram {
             shown.push_back(d.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
             return 0;
         });
-        test::RecordMessages(messages);
-        test::AnswerFileDialogs(requests, answer);
     }
     static std::string Text(const QLineEdit* e) { return Cp(e->text()); }
     // Stores a name and an address in card `card` of the archive.
@@ -69,11 +64,6 @@ class MergedMailFormsTest : public test::StartedProgram {
             (size_t(card) * size_t(CoreState.CardWordCount) + size_t(FieldPositions[field]) - 1) * 2;
         return GetU16(reinterpret_cast<const uint8_t*>(values.data()) + at);
     }
-
-    std::vector<std::string> shown;
-    std::vector<std::string> messages;
-    std::vector<FileDialogRequest> requests;
-    std::string answer;
 };
 
 TEST_F(MergedMailFormsTest, MergedListDialog) {

@@ -24,9 +24,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // Forms on the sample archive, with "Testo N" for every text.
 class MaskFormsTest : public test::StartedProgram {
@@ -37,14 +35,9 @@ class MaskFormsTest : public test::StartedProgram {
             shown.push_back(d.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
             return 0;
         });
-        test::AnswerFileDialogs(requests, answer);
     }
     std::string Archive(const std::string& name) const { return CoreState.ArchiveDir + name; }
     static std::string Text(const QLineEdit* e) { return Cp(e->text()); }
-
-    std::vector<std::string> shown;
-    std::vector<FileDialogRequest> requests;
-    std::string answer;
 };
 
 TEST_F(MaskFormsTest, MaskDialogExitCaptionByOpener) {
