@@ -140,16 +140,13 @@ TEST_F(ImportExportForms, ReportAfterAFailedImportAndTheFieldOrder) {
 }
 
 TEST_F(ImportExportForms, BrowseAndHelp) {
-    FileDialogRequest asked;
-    SetFileDialogHook([&](const FileDialogRequest& r) {
-        asked = r;
-        return std::string("/dati/scelto.txt");
-    });
+    answer = "/dati/scelto.txt";
     TInputDati d(nullptr);
     d.Sfoglia->click();
     EXPECT_EQ(Cp(d.NomeFile->text()), "/dati/scelto.txt");
-    EXPECT_EQ(asked.directory, CoreState.ArchiveDir);
-    EXPECT_EQ(asked.filter, "*.*");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].directory, CoreState.ArchiveDir);
+    EXPECT_EQ(requests[0].filter, "*.*");
     d.Help2->click();
     TOutTot o(nullptr);
     o.Help2->click();

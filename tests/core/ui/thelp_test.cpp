@@ -115,21 +115,16 @@ TEST_F(THelpTest, SavingAFileClosesTheWindow) {
 TEST_F(THelpTest, SaveDialogForTheReportAndTheTable) {
     const std::string tabella = root / "tabella.txt";
     const std::string chosen = root / "copia.txt";
-    std::vector<FileDialogRequest> asked;
-    std::string answer = chosen;
-    SetFileDialogHook([&](const FileDialogRequest& r) {
-        asked.push_back(r);
-        return answer;
-    });
+    answer = chosen;
 
     // Selector 0: saved where the user says, the window stays open for another save.
     WriteBytes(tabella, "rapporto\r\n");
     auto v = Open(0);
     v->Salva1->trigger();
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].kind, FileDialogKind::Save);
-    EXPECT_EQ(asked[0].directory, CoreState.ProgramDir);
-    EXPECT_EQ(asked[0].filter, "*.txt");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].kind, FileDialogKind::Save);
+    EXPECT_EQ(requests[0].directory, CoreState.ProgramDir);
+    EXPECT_EQ(requests[0].filter, "*.txt");
     EXPECT_EQ(ReadBytes(chosen), "rapporto\r\n");
     EXPECT_TRUE(v->isVisible());
     answer.clear();  // cancelled: nothing written

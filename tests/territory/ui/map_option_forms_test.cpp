@@ -125,8 +125,7 @@ TEST_F(MapOptionFormsTest, TakingTheOptionsAndTheAnswers) {
 
 TEST_F(MapOptionFormsTest, OptionFilesAndBaseOptions) {
     LoadMapOptions(0, "");
-    std::string answer = root.Root() + "mie.opz";
-    SetFileDialogHook([&](const FileDialogRequest&) { return answer; });
+    answer = root.Root() + "mie.opz";
     TOpzioni2 d(nullptr);
     d.LeggeBaseClick();
     EXPECT_EQ(d.Ok4->text(), "Testo 1901");
