@@ -21,6 +21,7 @@
 #include "support/program_dir.h"
 #include "support/records.h"
 #include "support/scratch_archive.h"
+#include "support/started_program.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -276,15 +277,7 @@ TEST_F(OrderIndexTest, OneSharedFirstLetterOverAHundredThousandCards) {
                   [&](int32_t a, int32_t b) { return names[size_t(a)] < names[size_t(b)]; }));
 }
 
-class SampleArchiveOrderTest : public ::testing::Test {
-  protected:
-    void SetUp() override { StartProgram(); }
-    void TearDown() override {
-        StopProgram();
-        ResetProgramState();
-    }
-    test::ProgramRoot root;
-};
+class SampleArchiveOrderTest : public test::SampleProgram {};
 
 TEST_F(SampleArchiveOrderTest, OrdersAreStableSortsOfTheCardValues) {
     const int32_t n = CoreState.LastCard + 1;
