@@ -14,6 +14,7 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "support/recording_progress.h"
+#include "support/scratch_archive.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -78,11 +79,10 @@ const char* const kQuickGrid =
     "F con A giovani*4=0,30;G0S7\r\n"
     "senza asterisco\r\n";
 
-class PreparationTest : public ::testing::Test {
+class PreparationTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ArchiveDir = dir.MakeDir("Arch");
+        ScratchArchive::SetUp();
         CoreState.CardWordCount = 50;
         CoreState.CardTextBytes = 50;
         CoreState.FieldCount = 8;
@@ -103,14 +103,12 @@ class PreparationTest : public ::testing::Test {
         WriteBytes(Arch("grt-dat.txt"), "*7*Comune\r\n");
         WriteBytes(Arch("grd-dat.txt"), "*6*Nascita\r\n");
     }
-    std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
     void WriteLastCard(int32_t last) {
         std::string b;
         AppendI32(b, last);
         WriteBytes(Arch("dli-sch.dat"), b);
     }
 
-    TempDir dir;
     NoProgress progress;
 };
 

@@ -10,7 +10,6 @@
 #include "platform/bytes.h"
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
-#include "support/message_log.h"
 #include "support/program_dir.h"
 #include "support/records.h"
 #include "support/started_program.h"
@@ -27,7 +26,6 @@ class ExitDialog : public test::StartedProgram {
         StartedProgram::SetUp();
         ASSERT_GE(CoreState.LastCard, 1);
         CoreState.WriteAccess = 1;
-        test::RecordMessages(messages);
     }
     // Presses a button of the dialog; answers whether the dialog let the user leave.
     bool Press(bool leave) {
@@ -36,8 +34,6 @@ class ExitDialog : public test::StartedProgram {
         EXPECT_EQ(CoreState.CommandCode, d.result() == QDialog::Accepted ? 1 : 0);
         return d.result() == QDialog::Accepted;
     }
-
-    std::vector<std::string> messages;
 };
 
 TEST_F(ExitDialog, LeavingCopiesOnlyTheNewCardsToTheSharedArchive) {

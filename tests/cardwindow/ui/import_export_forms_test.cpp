@@ -15,8 +15,6 @@
 #include "cardwindow/ui/input_dati.h"
 #include "cardwindow/ui/out_tot.h"
 #include "core/core_state.h"
-#include "core/ui/thelp.h"
-#include "core/ui/thelprtf.h"
 #include "platform/bytes.h"
 #include "platform/text_file.h"
 #include "platform/ui/dialogs.h"
@@ -34,17 +32,6 @@ using namespace test;
 class ImportExportForms : public test::StartedProgram {
   protected:
     ImportExportForms() : StartedProgram(true) {}
-    void SetUp() override {
-        StartedProgram::SetUp();
-        SetModalHook([this](QDialog& d) {
-            if (qobject_cast<THelp*>(&d)) viewers.push_back(CoreState.CommandCode);
-            if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
-            return 0;
-        });
-    }
-
-    std::vector<int> viewers;
-    std::vector<int> helpPages;
 };
 
 TEST_F(ImportExportForms, ImportFormShowsTheStationOptions) {
@@ -109,7 +96,7 @@ TEST_F(ImportExportForms, AppendStoresTheLinesAfterTheLastCard) {
     EXPECT_EQ(CoreState.CurrentCard, last + 3);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&CurrentCardText[1]), 12),
               std::string("Bianchi Anna"));
-    EXPECT_TRUE(viewers.empty());  // nothing to report
+    EXPECT_TRUE(viewed.empty());  // nothing to report
     EXPECT_EQ(d.Barra->value(), 0);
 }
 
@@ -125,10 +112,10 @@ TEST_F(ImportExportForms, ReportAfterAFailedImportAndTheFieldOrder) {
     // The report is shown, and again by Visualizza until the form is opened anew.
     d.Visualizza->click();
     d.Sequenza->click();
-    EXPECT_EQ(viewers, (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(viewed, (std::vector<int>{0, 0, 0}));
     TInputDati fresh(nullptr);
     fresh.Visualizza->click();
-    EXPECT_EQ(viewers.back(), -12);
+    EXPECT_EQ(viewed.back(), -12);
 
     const auto order = TextReader::ReadLines(Arch("trc-dat.txt"));
     ASSERT_TRUE(order);

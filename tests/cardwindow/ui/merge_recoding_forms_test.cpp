@@ -15,8 +15,6 @@
 #include "cardwindow/ui/ricodifica.h"
 #include "core/core_state.h"
 #include "core/field_format.h"
-#include "core/ui/thelp.h"
-#include "core/ui/thelprtf.h"
 #include "platform/bytes.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
@@ -41,11 +39,6 @@ class MergeRecodingForms : public test::StartedProgram {
     void SetUp() override {
         StartedProgram::SetUp();
         CoreState.WriteAccess = 1;
-        SetModalHook([this](QDialog& d) {
-            if (qobject_cast<THelp*>(&d)) viewers.push_back(CoreState.CommandCode);
-            if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
-            return 0;
-        });
         SetMessageHook([this](const MessageRequest& r) {
             messages.push_back(r.text);
             return 0;
@@ -62,10 +55,6 @@ class MergeRecodingForms : public test::StartedProgram {
                                     2 * size_t(FieldPositions[size_t(field)] - 1)));
         return values;
     }
-
-    std::vector<int> viewers;
-    std::vector<int> helpPages;
-    std::vector<std::string> messages;
 };
 
 TEST_F(MergeRecodingForms, ListsHelpAndTheRegistry) {
@@ -77,7 +66,7 @@ TEST_F(MergeRecodingForms, ListsHelpAndTheRegistry) {
     EXPECT_EQ(Cp(r.Crea->toolTip()), "crea il testo di base della ricodifica");
     r.Lista->click();
     r.Help2->click();
-    EXPECT_EQ(viewers, (std::vector<int>{-10, -13}));
+    EXPECT_EQ(viewed, (std::vector<int>{-10, -13}));
     EXPECT_EQ(helpPages, (std::vector<int>{59, 79}));
 
     // The main menu and the card window reach both forms through the dialog registry.
@@ -100,7 +89,7 @@ TEST_F(MergeRecodingForms, TwoCopiesOfTheSampleMakeAnArchiveOfTwiceItsCards) {
     // Listing the open archive itself is refused, and the report shown.
     WriteBytes(Arch("ap1-sch.txt"), CoreState.ArchiveDir + "\r\n");
     d.Esegui->click();
-    EXPECT_EQ(viewers, (std::vector<int>{-11}));
+    EXPECT_EQ(viewed, (std::vector<int>{-11}));
     EXPECT_EQ(ReadBytes(Arch("alf-sch.dat")), alf);
 
     const std::string first = root.Root() + "copia1/";
@@ -109,7 +98,7 @@ TEST_F(MergeRecodingForms, TwoCopiesOfTheSampleMakeAnArchiveOfTwiceItsCards) {
     CopyTree(CoreState.ArchiveDir, second);
     WriteBytes(Arch("ap1-sch.txt"), first + "\r\n" + second + "\r\n");
     d.Esegui->click();
-    EXPECT_EQ(viewers.size(), 1u);
+    EXPECT_EQ(viewed.size(), 1u);
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(CoreState.LastCard, 2 * cards - 1);
     EXPECT_EQ(GetI32(reinterpret_cast<const uint8_t*>(ReadBytes(Arch("dli-sch.dat")).data())), 2 * cards - 1);
