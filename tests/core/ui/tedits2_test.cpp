@@ -23,6 +23,7 @@
 #include "platform/ui/qt_text.h"
 #include "support/program_dir.h"
 #include "support/records.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
@@ -33,10 +34,10 @@ using namespace test;
 const std::vector<std::string> kSource = {"Nuovo", "*T",    "Nome",    "*C A20", "*T",
                                           "Sesso", "*C C2", "maschio", "femmina"};
 
-class TEditS2Test : public ::testing::Test {
+class TEditS2Test : public test::SampleProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        SampleProgram::SetUp();
         CoreState.WriteAccess = 1;
         sample = CoreState.ArchiveDir;
         folder = root.Root() + "archivi/nuovo/";
@@ -51,8 +52,7 @@ class TEditS2Test : public ::testing::Test {
     }
     void TearDown() override {
         ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
+        SampleProgram::TearDown();
     }
     std::unique_ptr<TEditS2> Open() { return std::make_unique<TEditS2>(nullptr); }
     static std::string Text(const QLineEdit* box) { return Cp(box->text()); }
@@ -73,7 +73,6 @@ class TEditS2Test : public ::testing::Test {
         return d;
     }
 
-    ProgramRoot root;
     std::string sample, folder;
     std::vector<std::string> shown;
     std::string askText;
