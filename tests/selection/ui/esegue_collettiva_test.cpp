@@ -12,7 +12,7 @@
 #include "core/text_tables.h"
 #include "platform/ui/dialogs.h"
 #include "selection/collective_selection.h"
-#include "selection/ui/search_dialog_test.h"
+#include "selection/ui/form_fixtures.h"
 #include "support/program_dir.h"
 
 namespace qv {

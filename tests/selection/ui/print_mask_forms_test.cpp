@@ -15,6 +15,7 @@
 #include "platform/ui/qt_text.h"
 #include "selection/ui/esegue_lista.h"
 #include "selection/ui/etichette.h"
+#include "selection/ui/form_fixtures.h"
 #include "selection/ui/lista_merge.h"
 #include "selection/ui/seleziona_maschera.h"
 #include "support/message_log.h"
@@ -26,18 +27,7 @@ namespace {
 
 using namespace test;
 
-// Forms on the sample archive, with "Testo N" for every text.
-class MaskFormsTest : public test::StartedProgram {
-  protected:
-    void SetUp() override {
-        StartedProgram::SetUp();
-        SetModalHook([this](QDialog& d) {
-            shown.push_back(d.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
-            return 0;
-        });
-    }
-    static std::string Text(const QLineEdit* e) { return Cp(e->text()); }
-};
+class MaskFormsTest : public test::SelectionFormsTest {};
 
 TEST_F(MaskFormsTest, MaskDialogExitCaptionByOpener) {
     for (auto [code, caption] :

@@ -13,7 +13,7 @@
 #include "platform/io_error.h"
 #include "platform/ui/dialogs.h"
 #include "selection/collective_selection.h"
-#include "selection/ui/search_dialog_test.h"
+#include "selection/ui/form_fixtures.h"
 #include "support/card_selection.h"
 #include "support/program_dir.h"
 
