@@ -21,14 +21,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::Int32s;
-using test::ReadBytes;
-using test::TempDir;
-using test::ToHex;
-using test::WriteBytes;
-
-using test::RecordingProgress;
+using namespace test;
 
 // Cards of 50 text bytes and 50 words. The text part starts with `name`; the numeric part holds
 // `code` in word 1 and the notes head `head` in words 49 and 50 as the bit-reversed halves.

@@ -14,8 +14,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::SmallCard;
+using namespace test;
 
 // Fields: 1 text of 10 at byte 1, 2 coded (word 1), 3 municipality (2), 4 date (3..5),
 // 5 number (6), 6 time (7), 7 percentage (8), 8 32-bit number (9, 10), 9 text of 5 at byte 11,

@@ -6,6 +6,7 @@
 #include <map>
 #include <vector>
 
+#include "archive_job_test.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
@@ -20,11 +21,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::RecordingProgress;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 std::string Blanks(int n) {
     return std::string(size_t(n), ' ');
@@ -62,13 +59,10 @@ const char kDeclarations[] =
 //   2 category (3) at w1     6 municipality at word 7  10 32-bit at words 11, 12
 //   3 category (3) at w2     7 16-bit at word 8        11 text 5 at byte 11
 //   4 its second answer w3   8 time-like at word 9     12 category (2) at word 13
-class CardExport : public ::testing::Test {
+class CardExport : public test::ArchiveJobTest {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = root.ProgramDir();
-        BuildTextFile();
-        CoreState.ArchiveDir = archive.Path();
+        ArchiveJobTest::SetUp();
         test::LayOutFields({{-10, 0, 1},
                             {0, 1},
                             {0, 2},
@@ -134,8 +128,6 @@ class CardExport : public ::testing::Test {
         WriteCards(2);
     }
 
-    ProgramRoot root{true};
-    TempDir archive;
     std::string texts;
     std::string words;
     RecordingProgress progress;

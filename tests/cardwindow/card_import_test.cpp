@@ -7,6 +7,7 @@
 #include <map>
 #include <vector>
 
+#include "archive_job_test.h"
 #include "core/archive_commit.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
@@ -25,13 +26,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::Int32s;
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::TempDir;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
 constexpr int kRoma = 4832;  // code of Roma in the shipped municipality table
 
@@ -52,21 +47,16 @@ std::string ValuePart(std::map<int, uint16_t> words) {
     return card;
 }
 
-using test::RecordingProgress;
-
 // A card of 50 text bytes and 50 words:
 //   1 text of 10 bytes at byte 1       6 time-like at word 7
 //   2 category (4 labels) at word 1    7 percentage at word 8
 //   3 date at words 2, 3, 4            8 32-bit number at words 9, 10
 //   4 municipality at word 5           9 text of 5 bytes at byte 11
 //   5 16-bit number at word 6
-class CardImport : public ::testing::Test {
+class CardImport : public test::ArchiveJobTest {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = root.ProgramDir();
-        BuildTextFile();
-        CoreState.ArchiveDir = archive.Path();
+        ArchiveJobTest::SetUp();
         TerritoryCount = 8101;
         CoreState.WriteAccess = 1;
         CoreState.ImportFormat = kImportTab;
@@ -91,8 +81,6 @@ class CardImport : public ::testing::Test {
 
     std::string Report() { return ReadBytes(root / "tabella.txt"); }
 
-    ProgramRoot root{true};
-    TempDir archive;
     RecordingProgress progress;
 };
 

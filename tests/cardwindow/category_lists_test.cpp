@@ -10,15 +10,13 @@
 #include "platform/io_error.h"
 #include "support/field_layout.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 // A program and an archive directory of their own, with the definition tables set by hand.
 class CategoryFilesTest : public ::testing::Test {
@@ -188,20 +186,14 @@ TEST(DeclarationWalk, LabelsTheListCanTake) {
     for (const Case& c : cases) EXPECT_EQ(IsStorableLabel(c.label), c.storable) << c.label;
 }
 
-class SampleCategoryTest : public ::testing::Test {
+class SampleCategoryTest : public test::SampleProgram {
   protected:
-    void SetUp() override { StartProgram(); }
-    void TearDown() override {
-        StopProgram();
-        ResetProgramState();
-    }
     static std::string Label(int field, int category) {
         const std::string labels = ReadBytes(CoreState.ArchiveDir + "mod-sch.dat");
         const size_t at = size_t(FieldFirstLabel[size_t(field)] + category - 1) * 61;
         return std::string(labels.c_str() + at, strnlen(labels.c_str() + at, 61));
     }
     static int Count(int field) { return FieldLastLabel[size_t(field)] - FieldFirstLabel[size_t(field)] + 1; }
-    ProgramRoot root;
 };
 
 TEST_F(SampleCategoryTest, FirstFieldOfAList) {

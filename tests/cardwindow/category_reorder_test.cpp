@@ -16,9 +16,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::SmallCard;
-using test::WriteBytes;
+using namespace test;
 
 TEST(CategoryOrderTest, CaseFoldedOnThirtyCharactersStable) {
     const std::string thirty(30, 'k');

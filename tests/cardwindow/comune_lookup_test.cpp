@@ -15,8 +15,7 @@
 namespace qv {
 namespace {
 
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 // The name stored for a code in the shipped table.
 std::string ShippedName(int code) {

@@ -8,9 +8,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 class Dialer : public ::testing::Test {
   protected:

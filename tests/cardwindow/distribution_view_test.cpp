@@ -14,8 +14,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // Fields of the fixture: 1 category (labels 1..3), 2 its further answer, 3 date, 4 percentage,
 // 5 municipality, 6 16-bit number, 7 32-bit number, 8 text.

@@ -11,26 +11,14 @@
 #include "platform/file_io.h"
 #include "platform/paths.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
-class EntryOptionsTest : public ::testing::Test {
-  protected:
-    void SetUp() override { StartProgram(); }
-    void TearDown() override {
-        StopProgram();
-        ResetProgramState();
-    }
-    std::string Archive(const std::string& name) const { return CoreState.ArchiveDir + name; }
-    ProgramRoot root;
-};
+class EntryOptionsTest : public test::SampleProgram {};
 
 TEST_F(EntryOptionsTest, SwitchFilesAndTheirDefaults) {
     struct Case {
@@ -43,10 +31,10 @@ TEST_F(EntryOptionsTest, SwitchFilesAndTheirDefaults) {
         {true, Hex("00"), false, false}, {true, Hex("02"), false, false}, {true, Hex("01 00"), true, true},
     };
     for (const Case& c : cases) {
-        RemoveFile(Archive("ok-lista.dat"));
+        RemoveFile(Arch("ok-lista.dat"));
         RemoveFile(root / "ok-mouse.dat");
         if (c.present) {
-            WriteBytes(Archive("ok-lista.dat"), c.content);
+            WriteBytes(Arch("ok-lista.dat"), c.content);
             WriteBytes(root / "ok-mouse.dat", c.content);
         }
         EXPECT_EQ(ReadCategoryListSwitch(), c.lists) << c.present << ToHex(c.content);
@@ -55,24 +43,24 @@ TEST_F(EntryOptionsTest, SwitchFilesAndTheirDefaults) {
 
     CoreState.MouseEntry = 1;
     StoreEntrySwitches(true, false);
-    EXPECT_EQ(ReadBytes(Archive("ok-lista.dat")), Hex("01"));
+    EXPECT_EQ(ReadBytes(Arch("ok-lista.dat")), Hex("01"));
     EXPECT_EQ(ReadBytes(root / "ok-mouse.dat"), Hex("00"));
     EXPECT_EQ(CoreState.MouseEntry, 0);
     StoreEntrySwitches(false, true);
-    EXPECT_EQ(ReadBytes(Archive("ok-lista.dat")), Hex("00"));
+    EXPECT_EQ(ReadBytes(Arch("ok-lista.dat")), Hex("00"));
     EXPECT_EQ(ReadBytes(root / "ok-mouse.dat"), Hex("01"));
     EXPECT_EQ(CoreState.MouseEntry, 1);
 }
 
 TEST_F(EntryOptionsTest, EntryBoxColourFile) {
-    RemoveFile(Archive("inf-colo.dat"));
+    RemoveFile(Arch("inf-colo.dat"));
     EXPECT_EQ(ReadEntryBoxColour(), 0x00FFFFD0u);
-    WriteBytes(Archive("inf-colo.dat"), Hex("11 22"));  // too short to hold a colour
+    WriteBytes(Arch("inf-colo.dat"), Hex("11 22"));  // too short to hold a colour
     EXPECT_EQ(ReadEntryBoxColour(), 0x00FFFFD0u);
-    WriteBytes(Archive("inf-colo.dat"), Hex("11 22 33 00"));
+    WriteBytes(Arch("inf-colo.dat"), Hex("11 22 33 00"));
     EXPECT_EQ(ReadEntryBoxColour(), 0x00332211u);
     WriteEntryBoxColour(0x00563412);
-    EXPECT_EQ(ReadBytes(Archive("inf-colo.dat")), Hex("12 34 56 00"));
+    EXPECT_EQ(ReadBytes(Arch("inf-colo.dat")), Hex("12 34 56 00"));
     // Red sits in the file's low byte and in the dialog's high byte.
     EXPECT_EQ(BgrToRgb(0x00FFFFD0), 0xD0FFFFu);
     EXPECT_EQ(RgbToBgr(0xFF0000), 0x0000FFu);

@@ -16,8 +16,7 @@
 namespace qv {
 namespace {
 
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 constexpr uint16_t kSentinel = 77;
 constexpr int16_t kEmpty = -32000;

@@ -10,8 +10,7 @@
 namespace qv {
 namespace {
 
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 // Typing: keys are characters, except '<' (Left), '}' (Right), '~' (Backspace) and '^' (Delete).
 struct TypingCase {

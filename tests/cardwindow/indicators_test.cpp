@@ -14,9 +14,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::SmallCard;
-using test::WriteBytes;
+using namespace test;
 
 TEST(IndicatorParseTest, TargetOperandsAndOperators) {
     std::string many = "1=";

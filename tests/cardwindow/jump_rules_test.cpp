@@ -10,8 +10,7 @@
 namespace qv {
 namespace {
 
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 class JumpRules : public ::testing::Test {
   protected:

@@ -20,14 +20,14 @@
 #include "support/field_layout.h"
 #include "support/program_dir.h"
 #include "support/records.h"
+#include "support/scratch_archive.h"
+#include "support/started_program.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
-using test::Int32s;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 using Card = test::SmallCard;
 
@@ -42,12 +42,10 @@ const std::string pad(12, ' ');
 // Fields: 1 name (10 characters at byte 1), 2 phone (5 at byte 11), 3 coded (word 1),
 // 4 municipality (word 2), 5 date (words 3..5), 6 number (6), 7 time (7), 8 percentage (8),
 // 9 32-bit number (9, 10).
-class OrderIndexTest : public ::testing::Test {
+class OrderIndexTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ArchiveDir = dir.MakeDir("arch");
-        CoreState.ProgramDir = dir.MakeDir("prog");
+        ScratchArchive::SetUp();
         TerritoryCount = 20;
         test::LayOutFields(
             {{-10, 0, 1}, {-5, 0, 11}, {0, 1}, {3, 2}, {2, 3}, {4, 6}, {5, 7}, {6, 8}, {7, 9}});
@@ -75,8 +73,6 @@ class OrderIndexTest : public ::testing::Test {
         CoreState.LastCard = int32_t(cards.size()) - 1;
     }
     static std::string Archive(const std::string& name) { return ReadBytes(CoreState.ArchiveDir + name); }
-
-    test::TempDir dir;
 };
 
 TEST_F(OrderIndexTest, KeysByFieldType) {
@@ -281,15 +277,7 @@ TEST_F(OrderIndexTest, OneSharedFirstLetterOverAHundredThousandCards) {
                   [&](int32_t a, int32_t b) { return names[size_t(a)] < names[size_t(b)]; }));
 }
 
-class SampleArchiveOrderTest : public ::testing::Test {
-  protected:
-    void SetUp() override { StartProgram(); }
-    void TearDown() override {
-        StopProgram();
-        ResetProgramState();
-    }
-    test::ProgramRoot root;
-};
+class SampleArchiveOrderTest : public test::SampleProgram {};
 
 TEST_F(SampleArchiveOrderTest, OrdersAreStableSortsOfTheCardValues) {
     const int32_t n = CoreState.LastCard + 1;

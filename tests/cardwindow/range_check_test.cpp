@@ -9,23 +9,20 @@
 #include "small_archive.h"
 #include "support/field_layout.h"
 #include "support/program_dir.h"
+#include "support/scratch_archive.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::SmallCard;
-using test::WriteBytes;
+using namespace test;
 
 // Fields: 1 coded with three categories (word 1), 2 its further answer (word 2), 3 municipality
 // (word 3), 4 number holding the province (word 4), 5 text of 10 at byte 1.
-class RangeCheckTest : public ::testing::Test {
+class RangeCheckTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ArchiveDir = dir.MakeDir("arch");
-        CoreState.ProgramDir = dir.MakeDir("prog");
+        ScratchArchive::SetUp();
         TerritoryCount = 20;
         test::LayOutFields({{0, 1}, {1, 2}, {3, 3}, {4, 4}, {-10, 0, 1}});
         FieldFirstLabel[1] = FieldFirstLabel[2] = 4;
@@ -42,9 +39,6 @@ class RangeCheckTest : public ::testing::Test {
     static SmallCard Card(int first, int second, int commune, int province) {
         return SmallCard().Word(1, first).Word(2, second).Word(3, commune).Word(4, province).Text(1, "nome");
     }
-    std::string Report() const { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
-
-    test::TempDir dir;
 };
 
 TEST(LeadingCodeTest, ASignIsNotPartOfACode) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "archive_job_test.h"
 #include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/core_state.h"
@@ -26,18 +27,20 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::Int32s;
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::TempDir;
-using test::ToHex;
-using test::WriteBytes;
-
-using test::RecordingProgress;
+using namespace test;
 
 const std::string kLongCaption =
     "Eta' in anni compiuti alla data dell'intervista, come dichiarata dall'intervistato";
+
+// Fields 6 and 7 of the declarations below, which a recoding of field 2 leaves as they are.
+const std::string kLaterFields =
+    "0061 Altro colore\r\n"
+    "     001 002\r\n"
+    "     ///\r\n"
+    "0071 Sesso\r\n"
+    "     001 maschio\r\n"
+    "     002 femmina\r\n"
+    "     ///\r\n";
 
 // Fields: 1 text; 2, 3, 4 the three answers of "Colore" (words 1, 2, 3) with four categories;
 // 5 a number (word 4); 6 "Altro colore" (word 5) sharing the list of field 2; 7 "Sesso"
@@ -53,15 +56,7 @@ const std::string kDeclarations =
     "     004 giallo\r\n"
     "     ///\r\n"
     "005Q " +
-    kLongCaption +
-    "\r\n"
-    "0061 Altro colore\r\n"
-    "     001 002\r\n"
-    "     ///\r\n"
-    "0071 Sesso\r\n"
-    "     001 maschio\r\n"
-    "     002 femmina\r\n"
-    "     ///\r\n";
+    kLongCaption + "\r\n" + kLaterFields;
 
 // The numeric part of a card of 50 words, words 1 to 6 as given and `head` in words 49, 50.
 std::string Card(std::vector<uint16_t> words, uint16_t head = 0) {
@@ -78,14 +73,11 @@ constexpr const char* kInstructions =
     "0 = modalita' eliminata; le modalita' mantenute vengono rinumerate\r\n"
     " Vecchia Nuova   Modalita'\r\n";
 
-class Recoding : public ::testing::Test {
+class Recoding : public test::ArchiveJobTest {
   protected:
     void SetUp() override {
-        ResetProgramState();
+        ArchiveJobTest::SetUp();
         CoreState.WriteAccess = 1;
-        CoreState.ProgramDir = root.ProgramDir();
-        BuildTextFile();
-        CoreState.ArchiveDir = archive.Path();
         CoreState.CardTextBytes = 50;
         CoreState.CardWordCount = 50;
         WriteBytes(archive / "sig-sch.dat", kDeclarations);
@@ -108,8 +100,6 @@ class Recoding : public ::testing::Test {
 
     void Edit(const std::string& lines) { WriteBytes(archive / "ricod.txt", kInstructions + lines); }
 
-    ProgramRoot root{true};
-    TempDir archive;
     std::string cards;
     RecordingProgress progress;
 };
@@ -143,15 +133,7 @@ TEST_F(Recoding, MergedAndRemovedCategoriesRenumberEveryFieldOfTheList) {
                   "     003 blu\r\n"
                   "     ///\r\n"
                   "005Q " +
-                      kLongCaption.substr(0, 75) +
-                      "\r\n"
-                      "0061 Altro colore\r\n"
-                      "     001 002\r\n"
-                      "     ///\r\n"
-                      "0071 Sesso\r\n"
-                      "     001 maschio\r\n"
-                      "     002 femmina\r\n"
-                      "     ///\r\n");
+                      kLongCaption.substr(0, 75) + "\r\n" + kLaterFields);
         EXPECT_EQ(ReadBytes(archive / "2-sch.dat"), ReadBytes(archive / "sig-sch.dat"));
         // verde joins rosso as 1, blu becomes 2, giallo and the values of no category empty.
         EXPECT_EQ(ToHex(ReadBytes(archive / "num-sch.dat")),

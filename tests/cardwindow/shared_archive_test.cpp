@@ -18,11 +18,7 @@
 namespace qv {
 namespace {
 
-using test::Int32s;
-using test::ReadBytes;
-using test::TempDir;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
 // Cards of 50 text bytes and 50 words (one record each). The local archive holds cards 0..4;
 // its notes: card 1 in record 1, card 3 in records 7 then 2, card 4 in record 5.

@@ -12,9 +12,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 class StartupTest : public ::testing::Test {
   protected:

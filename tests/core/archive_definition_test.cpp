@@ -13,11 +13,7 @@
 namespace qv {
 namespace {
 
-using test::CrLf;
-using test::ReadBytes;
-using test::TempDir;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
 std::string Zeros(size_t n) {
     return std::string(n, '\0');

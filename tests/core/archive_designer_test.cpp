@@ -14,8 +14,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 class ArchiveDesignerTest : public test::CompilerFixture {
   protected:

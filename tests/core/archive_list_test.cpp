@@ -11,20 +11,17 @@
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
 
-using test::CopyTree;
-using test::Hex;
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
-class ArchiveListTest : public ::testing::Test {
+class ArchiveListTest : public test::SampleProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        SampleProgram::SetUp();
         sample = CoreState.ArchiveDir;
         second = root.Root() + "archivi/Secondo/";
         MakeDirs(second);
@@ -35,13 +32,8 @@ class ArchiveListTest : public ::testing::Test {
         CopyTree(sample, root.Root() + "archivi/vuoto/");
         std::remove((root.Root() + "archivi/vuoto/morvidex.dat").c_str());
     }
-    void TearDown() override {
-        StopProgram();
-        ResetProgramState();
-    }
     void WriteList(const std::string& text) { WriteBytes(root / "lst-kel.txt", text); }
 
-    ProgramRoot root;
     std::string sample, second;
 };
 

@@ -20,12 +20,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::TempDir;
-using test::ToHex;
-using test::Words;
-using test::WriteBytes;
+using namespace test;
 
 std::string Descriptor(const std::string& words, const std::string& bytes, const std::string& line5 = "0",
                        const std::string& line6 = "0") {

@@ -24,15 +24,13 @@
 #include "platform/io_error.h"
 #include "platform/text_file.h"
 #include "support/io_faults.h"
+#include "support/scratch_archive.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::TempDir;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
 // One record of "not-sch.dat" as the file layout gives it: 100 text bytes padded with zeros,
 // then the next record number, little-endian.
@@ -49,12 +47,10 @@ std::string Header(uint32_t free) {
 const std::string A(100, 'a'), B(100, 'b'), C50(50, 'c');
 
 // A card of 50 words (notes head in words 49 and 50) with one text field.
-class CardNotesTest : public ::testing::Test {
+class CardNotesTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("p");
-        CoreState.ArchiveDir = dir.MakeDir("a");
+        ScratchArchive::SetUp();
         CoreState.CardTextBytes = 50;
         CoreState.CardWordCount = 50;
         CoreState.FieldCount = 1;
@@ -73,7 +69,6 @@ class CardNotesTest : public ::testing::Test {
         LoadCardNotes();
         return ReadBytes(Staging());
     }
-    TempDir dir;
 };
 
 TEST_F(CardNotesTest, NewChainsInAMissingFile) {

@@ -13,11 +13,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::TempDir;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
 // A small archive: 100 text bytes and 50 words per card.
 //   1 text of 10 characters at offset 1     5 16-bit number at word 5

@@ -13,7 +13,7 @@
 namespace qv {
 namespace {
 
-using test::CrLf;
+using namespace test;
 
 const std::string B20(20, ' ');
 

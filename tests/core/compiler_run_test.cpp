@@ -16,11 +16,7 @@
 namespace qv {
 namespace {
 
-using test::CrLf;
-using test::Hex;
-using test::ReadBytes;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 using Box = CompileRunHost::StatusBox;
 
 struct RecordingHost : CompileRunHost {

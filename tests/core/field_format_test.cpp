@@ -12,8 +12,7 @@
 namespace qv {
 namespace {
 
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 TEST(FieldFormat, PlainValues) {
     struct Case {

@@ -8,8 +8,7 @@
 namespace qv {
 namespace {
 
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 TEST(HelpPage, PathsAndCaseInsensitiveLookup) {
     TempDir dir;

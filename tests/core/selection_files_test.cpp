@@ -12,13 +12,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::Int32s;
-using test::ReadBytes;
-using test::Repeat;
-using test::TempDir;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
 const std::string kMark = Hex("02 1F 0A FA");
 

@@ -13,12 +13,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::TempDir;
-using test::ToHex;
-using test::Words;
-using test::WriteBytes;
+using namespace test;
 
 // A settings file from slot values; each value is followed by the end word.
 std::string SettingsFile(const std::vector<int>& values) {

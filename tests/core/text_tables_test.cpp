@@ -9,8 +9,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 class TextTablesTest : public ::testing::Test {
   protected:

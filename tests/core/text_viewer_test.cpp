@@ -7,26 +7,22 @@
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "support/program_dir.h"
+#include "support/scratch_archive.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
-// Program directory P/ with text N = "Testo N", archive directory A/.
-class TextViewerTest : public ::testing::Test {
+// A program directory with text N = "Testo N", and an archive directory.
+class TextViewerTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("P");
-        CoreState.ArchiveDir = dir.MakeDir("A");
+        ScratchArchive::SetUp();
         test::InstallNumberedTexts(1000);
     }
     std::string Staging() const { return CoreState.ProgramDir + "txt-tab2.imp"; }
-    TempDir dir;
 };
 
 TEST_F(TextViewerTest, EverySelector) {

@@ -17,9 +17,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 TEST(Cp1252, EveryByteSurvivesARoundTrip) {
     std::string all;

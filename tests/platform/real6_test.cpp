@@ -8,8 +8,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ToHex;
+using namespace test;
 
 std::string Bytes6(double v) {
     Real6 r = EncodeReal6(v);

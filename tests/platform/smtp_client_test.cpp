@@ -12,9 +12,7 @@
 namespace qv {
 namespace {
 
-using test::DecodeWords;
-using test::HeaderValue;
-using test::TestMailServer;
+using namespace test;
 using Lines = std::vector<std::string>;
 
 struct Recorder : SmtpEvents {

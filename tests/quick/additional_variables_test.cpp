@@ -11,16 +11,13 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "support/program_dir.h"
+#include "support/scratch_archive.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::TempDir;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
 // Seven grid lines in three groups of names, one cut to ten characters.
 const char* const kGrid =
@@ -37,12 +34,10 @@ const char* const kGrid =
 // 3 Mezzi 2: cards 2-5         4 Mezzi 3: cards 3 5 9       5, 6: none
 const char* const kAreaHeads[] = {"AA 80", "55 40", "F0 00", "3C 00", "14 40", "00 00", "00 00"};
 
-class AdditionalVariablesTest : public ::testing::Test {
+class AdditionalVariablesTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("prog");
-        CoreState.ArchiveDir = dir.MakeDir("arch");
+        ScratchArchive::SetUp();
         test::InstallNumberedTexts(
             800,
             {{542, "Almeno"}, {543, " delle seguenti modalita':"}, {544, " non trovato"}, {545, "File "}});
@@ -51,8 +46,6 @@ class AdditionalVariablesTest : public ::testing::Test {
         AppendI32(last, 9);
         WriteBytes(Arch("dli-dat.dat"), last);
     }
-    std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
-    std::string Report() const { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
     static std::string Area(const std::string& head) {
         std::string area = Hex(head);
         area.resize(1000, '\0');
@@ -65,8 +58,6 @@ class AdditionalVariablesTest : public ::testing::Test {
         matrix += std::string(size_t(stale) * 1000, '\xEE');
         WriteBytes(Arch("dat-dat.dat"), matrix);
     }
-
-    TempDir dir;
     NoProgress progress;
 };
 

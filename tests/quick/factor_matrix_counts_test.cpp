@@ -16,9 +16,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 class QuickFactorTest : public ::testing::Test {
   protected:

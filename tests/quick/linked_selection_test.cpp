@@ -11,10 +11,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 // A link line: a 37-character label, then the value.
 std::string LinkLine(const std::string& value) {

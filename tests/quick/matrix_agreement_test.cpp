@@ -15,9 +15,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // On the sample archive, every variable's bits in the matrix count exactly the cards the
 // counting pass puts in its category when all cards are selected.

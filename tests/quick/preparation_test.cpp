@@ -14,16 +14,13 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "support/recording_progress.h"
+#include "support/scratch_archive.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::TempDir;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
 // Bit-reversed halves of a 32-bit number, high half first, written out by hand.
 uint16_t Reverse(uint16_t v) {
@@ -82,11 +79,10 @@ const char* const kQuickGrid =
     "F con A giovani*4=0,30;G0S7\r\n"
     "senza asterisco\r\n";
 
-class PreparationTest : public ::testing::Test {
+class PreparationTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ArchiveDir = dir.MakeDir("Arch");
+        ScratchArchive::SetUp();
         CoreState.CardWordCount = 50;
         CoreState.CardTextBytes = 50;
         CoreState.FieldCount = 8;
@@ -107,19 +103,16 @@ class PreparationTest : public ::testing::Test {
         WriteBytes(Arch("grt-dat.txt"), "*7*Comune\r\n");
         WriteBytes(Arch("grd-dat.txt"), "*6*Nascita\r\n");
     }
-    std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
     void WriteLastCard(int32_t last) {
         std::string b;
         AppendI32(b, last);
         WriteBytes(Arch("dli-sch.dat"), b);
     }
 
-    TempDir dir;
     NoProgress progress;
 };
 
 // Progress that keeps what it was told.
-using test::RecordingProgress;
 
 TEST(MatrixAreaTest, RecordsPerVariable) {
     struct Case {

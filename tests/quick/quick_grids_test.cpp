@@ -12,29 +12,22 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "support/program_dir.h"
+#include "support/scratch_archive.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
-class QuickGridsTest : public ::testing::Test {
+class QuickGridsTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("prog");
-        CoreState.ArchiveDir = dir.MakeDir("arch");
+        ScratchArchive::SetUp();
         test::InstallNumberedTexts(900);
     }
     // A new empty archive directory for the next case of a table.
     void FreshArchive() { CoreState.ArchiveDir = dir.MakeDir("arch" + std::to_string(++archives)); }
-    std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
-    std::string Report() const { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
-
-    TempDir dir;
     int archives = 0;
 };
 

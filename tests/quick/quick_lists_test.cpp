@@ -14,11 +14,7 @@
 namespace qv {
 namespace {
 
-using test::MaskArchive;
-using test::ReadBytes;
-using test::WriteBytes;
-
-using test::RecordingProgress;
+using namespace test;
 
 // Cards 0..4 (program and archive directory alike); 0, 2 and 3 selected.
 //   card  name (field 1)  category (2)  percentage (7)  municipality (4)

@@ -20,9 +20,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 std::vector<std::string> Split(const std::string& text, char at) {
     std::vector<std::string> parts(1);

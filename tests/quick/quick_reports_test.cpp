@@ -12,16 +12,13 @@
 #include "quick/quick_counts.h"
 #include "support/program_dir.h"
 #include "support/records.h"
+#include "support/scratch_archive.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
-using test::CrLf;
-using test::Hex;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 // Sixteen prepared cards (last index 15) of a quick grid of three variables and one additional
 // variable; "Auto" hangs from line 1. Cards of each line:
@@ -34,12 +31,10 @@ const char* const kGrid =
     "Auto si*3=1,1;G0S1\r\nAuto no*=2,2;\r\n";
 const char* const kAreaHeads[] = {"FF 00", "00 FF", "FC 80", "03 7F", "C8 00", "36 00", "FF 00"};
 
-class QuickReportsTest : public ::testing::Test {
+class QuickReportsTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("prog");
-        CoreState.ArchiveDir = dir.MakeDir("arch");
+        ScratchArchive::SetUp();
         test::InstallNumberedTexts(900);
         WriteBytes(Arch("grl-dat.txt"), kGrid);
         WriteBytes(Arch("agg-dat.txt"), "xExtra uno\r\nSesso,-1;\r\n");
@@ -50,8 +45,6 @@ class QuickReportsTest : public ::testing::Test {
         CardSelectionMask[1] = 0xF0;
         CardSelectionMask[2] = 0xFF;
     }
-    std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
-    std::string Report() const { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
     static void Choose(FlagList& flags, std::initializer_list<int> lines) {
         flags.fill(0);
         for (int l : lines) flags[size_t(l)] = 1;
@@ -63,7 +56,6 @@ class QuickReportsTest : public ::testing::Test {
     static std::string Blanks(size_t n) { return std::string(n, ' '); }
 
     NoProgress progress;
-    TempDir dir;
 };
 
 TEST_F(QuickReportsTest, CountsAreBitsOfTheAreaAndTheSelection) {

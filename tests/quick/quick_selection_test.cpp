@@ -12,16 +12,13 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "support/program_dir.h"
+#include "support/scratch_archive.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::TempDir;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
 using Op = SelectionOperation;
 
@@ -29,19 +26,16 @@ using Op = SelectionOperation;
 // 0: cards 0 2 4 6 8   1: cards 1 3 5 7 9   2: cards 0-3   3: cards 2-5   4: cards 3 5 9
 const char* const kAreaHeads[] = {"AA 80", "55 40", "F0 00", "3C 00", "14 40"};
 
-class QuickSelectionTest : public ::testing::Test {
+class QuickSelectionTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
+        ScratchArchive::SetUp();
         TerritoryCount = 8101;
-        CoreState.ProgramDir = dir.MakeDir("prog");
-        CoreState.ArchiveDir = dir.MakeDir("arch");
         MapState.TerritoryDir = dir.MakeDir("geolar");
         CoreState.StationNumber = "007";
         test::InstallNumberedTexts(800, {{775, "Tutte le schede"}, {782, "territorio attivo"}});
         test::WritePreparedCards(9, kAreaHeads);
     }
-    std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
     std::string Log() const { return ReadBytes(Arch("Selezio.007")); }
     static std::string Head(size_t bytes = 2) {
         return ToHex(std::string(reinterpret_cast<const char*>(CardSelectionMask.data()), bytes));
@@ -53,8 +47,6 @@ class QuickSelectionTest : public ::testing::Test {
         file.resize(size_t(10240) * size_t(bytes), '\0');
         WriteBytes(Arch(name), file);
     }
-
-    TempDir dir;
 };
 
 TEST_F(QuickSelectionTest, StepsByVariable) {

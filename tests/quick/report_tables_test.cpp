@@ -9,16 +9,13 @@
 #include "quick/card_set_condition.h"
 #include "quick/report_table.h"
 #include "support/program_dir.h"
+#include "support/scratch_archive.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::TempDir;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
 // Ten prepared cards (last index 9), one record per area:
 // SESSO 1 (maschio): cards 0 2 4 6 8     SESSO 2 (femmina): 1 3 5 7 9
@@ -31,12 +28,10 @@ const char* const kGrid =
     "ETA oltre 60*=61,200;\r\n";
 const char* const kAreaHeads[] = {"AA 80", "55 40", "F0 00", "0F 00", "00 C0"};
 
-class ReportTablesTest : public ::testing::Test {
+class ReportTablesTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("prog");
-        CoreState.ArchiveDir = dir.MakeDir("arch");
+        ScratchArchive::SetUp();
         CoreState.StationNumber = "004";
         CoreState.LastCard = 9;
         WriteBytes(Arch("grl-dat.txt"), kGrid);
@@ -44,7 +39,6 @@ class ReportTablesTest : public ::testing::Test {
         WriteBytes(Arch("Selezio.004"), "Tutte le schede\r\nAND (qualcosa)\r\n");
         CardSelectionMask.fill(0xFF);
     }
-    std::string Arch(const std::string& name) const { return CoreState.ArchiveDir + name; }
     static void Select(const char* head) {
         CardSelectionMask.fill(0);
         const std::string bytes = Hex(head);
@@ -53,8 +47,6 @@ class ReportTablesTest : public ::testing::Test {
     static std::string Head(size_t bytes = 3) {
         return ToHex(std::string(reinterpret_cast<const char*>(CardSelectionMask.data()), bytes));
     }
-
-    TempDir dir;
 };
 
 TEST(CardSetConditionTest, ItemsAreTheTextsClosedBySemicolons) {

@@ -11,9 +11,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 TEST(ClickableListTest, StagingCopyRowCardsAndPrintedLines) {
     test::TempDir dir;

@@ -19,8 +19,7 @@
 namespace qv {
 namespace {
 
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 constexpr uint16_t kEmpty = kEmptyWord;
 

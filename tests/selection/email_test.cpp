@@ -16,11 +16,7 @@
 namespace qv {
 namespace {
 
-using test::MaskArchive;
-using test::ReadBytes;
-using test::RecordingProgress;
-using test::TestMailServer;
-using test::WriteBytes;
+using namespace test;
 using Lines = std::vector<std::string>;
 
 constexpr uint16_t kEmpty = 33536;

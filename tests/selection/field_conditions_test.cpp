@@ -16,10 +16,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 TEST(DateBoundTest, TypedTextToKey) {
     SetEntryClockForTests(EntryClock{7, 4, 2024});

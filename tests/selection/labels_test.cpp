@@ -12,8 +12,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 class LabelsTest : public ::testing::Test {
   protected:

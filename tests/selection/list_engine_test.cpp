@@ -13,11 +13,7 @@
 namespace qv {
 namespace {
 
-using test::Int32s;
-using test::MaskArchive;
-using test::ReadBytes;
-using test::RecordingProgress;
-using test::WriteBytes;
+using namespace test;
 
 // Cards 0..4; cards 0 to 3 selected.
 //   card  name     category  municipality  number

@@ -14,11 +14,7 @@
 namespace qv {
 namespace {
 
-using test::Int32s;
-using test::MaskArchive;
-using test::ReadBytes;
-using test::RecordingProgress;
-using test::WriteBytes;
+using namespace test;
 
 std::string Counter(int16_t n) {
     std::string bytes;

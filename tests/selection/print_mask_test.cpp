@@ -11,9 +11,7 @@
 namespace qv {
 namespace {
 
-using test::MaskArchive;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 std::string Card(const std::string& maskText) {
     PrintMask mask;

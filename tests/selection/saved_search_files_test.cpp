@@ -13,11 +13,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::TempDir;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
 // Selected codes up to one past the archive's last (8101).
 std::vector<int> SelectedCodes() {

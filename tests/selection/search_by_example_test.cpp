@@ -20,10 +20,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::RecordingProgress;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 constexpr int16_t kNoNumber = -32000;
 

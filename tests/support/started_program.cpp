@@ -11,8 +11,25 @@
 
 namespace qv::test {
 
-void StartedProgram::SetUp() {
+void SampleProgram::SetUp() {
     StartProgram();
+}
+
+void SampleProgram::TearDown() {
+    StopProgram();
+    ResetProgramState();
+}
+
+std::string SampleProgram::Arch(const std::string& name) {
+    return CoreState.ArchiveDir + name;
+}
+
+std::string SampleProgram::Prog(const std::string& name) {
+    return CoreState.ProgramDir + name;
+}
+
+void StartedProgram::SetUp() {
+    SampleProgram::SetUp();
     SetModalHook([this](QDialog& d) {
         shown.push_back(d.objectName().toStdString());
         if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
@@ -21,20 +38,12 @@ void StartedProgram::SetUp() {
         return 0;
     });
     RecordMessages(messages);
+    AnswerFileDialogs(requests, answer);
 }
 
 void StartedProgram::TearDown() {
     ResetUiHooks();
-    StopProgram();
-    ResetProgramState();
-}
-
-std::string StartedProgram::Arch(const std::string& name) {
-    return CoreState.ArchiveDir + name;
-}
-
-std::string StartedProgram::Prog(const std::string& name) {
-    return CoreState.ProgramDir + name;
+    SampleProgram::TearDown();
 }
 
 }  // namespace qv::test

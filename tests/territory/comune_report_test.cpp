@@ -14,32 +14,23 @@
 namespace qv {
 namespace {
 
-using test::CrLf;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 std::string Blanks(int n) {
     return std::string(size_t(n), ' ');
 }
 
-class ComuneReport : public ::testing::Test {
+class ComuneReport : public test::TinyBaseTest {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("prog");
-        geo = dir.MakeDir("geo");
-        test::WriteTinyBase(geo);
+        TinyBaseTest::SetUp();
         MapClassThresholds.Title = "Schede";
     }
-    void TearDown() override { ReleaseMapTables(); }
     void Counts(std::initializer_list<int32_t> counts) {
         int k = 0;
         for (int32_t c : counts) MapCardCounts[size_t(k++)] = c;
     }
     std::string Report() const { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
-    TempDir dir;
-    std::string geo;
 };
 
 // Comuni 1..4 hold 3, 1, 0 and 3 cards, 2 without comune; comune 4 is off the map.

@@ -10,25 +10,20 @@
 #include "selection/saved_search_files.h"
 #include "support/records.h"
 #include "support/temp_dir.h"
+#include "territory/scratch_territory.h"
 
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::NameRecord;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
-class ManualSelection : public ::testing::Test {
+class ManualSelection : public test::ScratchTerritory {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("prog");
+        ScratchTerritory::SetUp();
         TerritoryCount = 12;
         WriteBytes(Prog("ini-prov.imp"), "   1 Alfa\r\n   5 Beta\r\n  10 Gamma\r\n");
     }
-    std::string Prog(const char* name) const { return CoreState.ProgramDir + name; }
     static std::vector<int> Selected() {
         std::vector<int> codes;
         for (int c = 1; c <= TerritoryCount; ++c)
@@ -37,7 +32,6 @@ class ManualSelection : public ::testing::Test {
     }
     // Centroids of codes 1.. as x, y pairs of 16-bit words.
     void WriteCentroids(const std::string& hex) { WriteBytes(Prog("dli-poli.dat"), Hex(hex)); }
-    TempDir dir;
 };
 
 TEST_F(ManualSelection, ProvinceTableAndMarks) {

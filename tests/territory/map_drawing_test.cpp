@@ -14,10 +14,7 @@
 namespace qv {
 namespace {
 
-using test::RecordedOp;
-using test::RecordingCanvas;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 constexpr double U = kClassLimitUnset;
 
@@ -30,12 +27,10 @@ struct Label {
     int32_t x, y;
 };
 
-class MapDrawingTest : public ::testing::Test {
+class MapDrawingTest : public test::TinyBaseTest {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("prog");
-        test::WriteTinyBase(dir.MakeDir("geo"));
+        TinyBaseTest::SetUp();
         AllocateDrawingTables();
         MapColours = test::kTinyColours;
         MapFontHeights = {11, 12, 13, 14, 110, 120, 130, 140};
@@ -47,7 +42,7 @@ class MapDrawingTest : public ::testing::Test {
     }
     void TearDown() override {
         ReleaseDrawingTables();
-        ReleaseMapTables();
+        TinyBaseTest::TearDown();
     }
     static std::vector<Row> Boxes(const RecordingCanvas& canvas) {
         std::vector<Row> rows;
@@ -61,7 +56,6 @@ class MapDrawingTest : public ::testing::Test {
             texts.push_back({op.text, op.points[0].X, op.points[0].Y});
         return texts;
     }
-    TempDir dir;
 };
 
 void ExpectTexts(const std::vector<Label>& got, const std::vector<Label>& want) {

@@ -15,28 +15,20 @@
 #include "territory/map_options_lists.h"
 #include "territory/map_rescale.h"
 #include "territory/outline_record.h"
+#include "territory/scratch_territory.h"
 #include "territory/territory_transfer.h"
 
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::TempDir;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
-class MapGeometryOptions : public ::testing::Test {
+class MapGeometryOptions : public test::ScratchTerritory {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("prog");
-        MapState.TerritoryDir = dir.MakeDir("geo");
+        ScratchTerritory::SetUp();
         LoadMapOptions(0, "");
     }
-    std::string Geo(const char* name) const { return MapState.TerritoryDir + name; }
-    std::string Prog(const char* name) const { return CoreState.ProgramDir + name; }
-    TempDir dir;
 };
 
 // An outline record of capacity c: X, Y and E arrays of int32.

@@ -13,18 +13,12 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::TempDir;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
-class MapInteraction : public ::testing::Test {
+class MapInteraction : public test::TinyBaseTest {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        geo = dir.MakeDir("geo");
-        test::WriteTinyBase(geo);
+        TinyBaseTest::SetUp();
         // Label points as the tiny base draws them; comune 4 off the bitmap.
         const int16_t xs[] = {0, 20, 40, 20, kNoLabelPoint};
         const int16_t ys[] = {0, 20, 20, 40, kNoLabelPoint};
@@ -33,9 +27,6 @@ class MapInteraction : public ::testing::Test {
             MapCentroidY[size_t(k)] = ys[k];
         }
     }
-    void TearDown() override { ReleaseMapTables(); }
-    TempDir dir;
-    std::string geo;
 };
 
 TEST_F(MapInteraction, ClickPicksTheNearestLabelPoint) {

@@ -7,29 +7,16 @@
 #include "platform/io_error.h"
 #include "support/records.h"
 #include "support/temp_dir.h"
+#include "territory/scratch_territory.h"
 
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::Repeat;
-using test::TempDir;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
 const char* const kUnsetLimit = "9B 00 E0 1F BC BE";  // -99999999
 
-class MapOptions : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("prog");
-        MapState.TerritoryDir = dir.MakeDir("geo");
-    }
-    std::string Prog(const char* name) const { return CoreState.ProgramDir + name; }
-    TempDir dir;
-};
+class MapOptions : public test::ScratchTerritory {};
 
 TEST_F(MapOptions, DefaultsWithoutAnyFile) {
     LoadMapOptions(0, "");

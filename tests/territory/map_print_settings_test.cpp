@@ -4,24 +4,19 @@
 
 #include "core/core_state.h"
 #include "support/temp_dir.h"
+#include "territory/scratch_territory.h"
 
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
-class MapPrintSettings : public ::testing::Test {
+class MapPrintSettings : public test::ScratchTerritory {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("prog");
-        MapState.TerritoryDir = dir.MakeDir("geo");
+        ScratchTerritory::SetUp();
         MapState.PrintScaleX = MapState.PrintScaleY = 100;
     }
-    TempDir dir;
 };
 
 TEST_F(MapPrintSettings, PrintScaleFile) {

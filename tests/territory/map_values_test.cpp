@@ -13,8 +13,7 @@
 namespace qv {
 namespace {
 
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 constexpr double U = kClassLimitUnset;
 

@@ -9,22 +9,18 @@
 #include "support/records.h"
 #include "support/temp_dir.h"
 #include "territory/map_tables.h"
+#include "territory/scratch_territory.h"
 #include "territory/tiny_base.h"
 
 namespace qv {
 namespace {
 
-using test::Int32s;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
-class TerritorialBase : public ::testing::Test {
+class TerritorialBase : public test::ScratchTerritory {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("prog");
-        MapState.TerritoryDir = dir.MakeDir("geo");
+        ScratchTerritory::SetUp();
         AllocateMapTables();
         AllocateDrawingTables();
     }
@@ -32,8 +28,6 @@ class TerritorialBase : public ::testing::Test {
         ReleaseDrawingTables();
         ReleaseMapTables();
     }
-    std::string Geo(const char* name) const { return MapState.TerritoryDir + name; }
-    TempDir dir;
 };
 
 // Two variables of 100 values (two records each).

@@ -8,25 +8,20 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "support/temp_dir.h"
+#include "territory/scratch_territory.h"
 
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
-class TerritorialFilters : public ::testing::Test {
+class TerritorialFilters : public test::ScratchTerritory {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("prog");
-        MapState.TerritoryDir = dir.MakeDir("geo");
+        ScratchTerritory::SetUp();
         MapState.ValueCount = 5;
         MapState.VariableLength = 50;  // one record per variable
     }
-    std::string Geo(const char* name) const { return MapState.TerritoryDir + name; }
-    std::string Prog(const char* name) const { return CoreState.ProgramDir + name; }
     static void SetActive(std::vector<int> comuni) {
         MapActiveComuni.fill(0);
         for (int i : comuni) MapActiveComuni[size_t(i - 1)] = 1;
@@ -44,7 +39,6 @@ class TerritorialFilters : public ::testing::Test {
         for (int i = 0; i < 50; ++i) AppendI32(bytes, i < int(block1.size()) ? block1[size_t(i)] : 0);
         WriteBytes(Geo("ter-zor.dat"), bytes);
     }
-    TempDir dir;
 };
 
 TEST_F(TerritorialFilters, QualitativeListsAndWorkingFiles) {

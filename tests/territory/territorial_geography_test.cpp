@@ -22,10 +22,7 @@
 namespace qv {
 namespace {
 
-using test::BaseProjection;
-using test::ReadBytes;
-using test::ShippedBase;
-using test::ShippedOutline;
+using namespace test;
 
 constexpr int kCodes = 8101;
 constexpr int kListed = 7904;

@@ -9,29 +9,24 @@
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "support/records.h"
+#include "support/scratch_archive.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
-using test::Int32s;
-using test::LineRecord;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 // A linked archive of four cards in territorial order:
 //   position 0: code 3, category 1   "ROSSI Mario via Roma"
 //   position 1: code 3, category 2   "Bianchi anna"
 //   position 2: code 5, category 1   "verdi LUIGI citt\xE0"
 //   position 3: code 5, category 3   "Neri"   (the list has two categories)
-class TerritorialList : public ::testing::Test {
+class TerritorialList : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
+        ScratchArchive::SetUp();
         SetRootDir(dir.Path());
-        CoreState.ProgramDir = dir.MakeDir("prog");
-        CoreState.ArchiveDir = dir.MakeDir("arch");
         linked = dir.MakeDir("linked");
         TerritoryCount = 5;
         WriteBytes(linked + "lif-sch.dat", Int32s({0, 0, 0, 0, 2, 0, 0, 1, 0, 3}));
@@ -42,8 +37,6 @@ class TerritorialList : public ::testing::Test {
                    "Categorie\r\n\r\n00000001 Privati\r\n00000002 Enti   \r\n     ///\r\n00000003 Dopo\r\n");
     }
     void TearDown() override { SetRootDir("/"); }
-    std::string Report() const { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
-    TempDir dir;
     std::string linked;
 };
 

@@ -6,6 +6,8 @@
 //     +----+----+        grid's top left at pixel (10, 10), label point in the cell's middle
 //     | 3  | 4  |
 //     +----+----+
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -88,5 +90,21 @@ inline void WriteTinyBase(const std::string& dir) {
     for (int k = 0; k < 4; ++k) MapActiveComuni[size_t(k)] = 1;
     AllocateMapTables();
 }
+
+// A test over reset program state with the base written to "geo/" and a fresh program directory
+// "prog/", both in its own temporary directory; the map tables are released when it ends.
+class TinyBaseTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProgramState();
+        CoreState.ProgramDir = dir.MakeDir("prog");
+        geo = dir.MakeDir("geo");
+        WriteTinyBase(geo);
+    }
+    void TearDown() override { ReleaseMapTables(); }
+
+    TempDir dir;
+    std::string geo;
+};
 
 }  // namespace qv::test

@@ -27,10 +27,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::StoredCardWord;
-using test::WriteBytes;
+using namespace test;
 
 // The sample archive: 150 text bytes and 100 words a card, cards 0 to 419. Fields: 1 name
 // (text 40 at byte 1), 2 telephone (text 15 at byte 41), 3 sex (2 categories, word 1), 4 birth

@@ -20,13 +20,12 @@
 #include "platform/ui/dialogs.h"
 #include "support/message_log.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // Fields of the sample archive used here.
 constexpr int kSex = 3, kComune = 5, kStudy = 7, kSpouseStudy = 8, kHousehold = 9;
@@ -34,10 +33,10 @@ constexpr int kSex = 3, kComune = 5, kStudy = 7, kSpouseStudy = 8, kHousehold = 
 // The sample archive opened in a fresh program directory (texts "Testo N"), with the card
 // window's jobs registered. The runner's "Esegui" is pressed whenever it opens; the viewers
 // only note what they were asked to show.
-class CardJobsTest : public ::testing::Test {
+class CardJobsTest : public test::SampleProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        SampleProgram::SetUp();
         CoreState.WriteAccess = 1;
         RegisterCardWindowJobs();
         SetModalHook([this](QDialog& d) {
@@ -54,8 +53,7 @@ class CardJobsTest : public ::testing::Test {
     void TearDown() override {
         for (int code = 2; code <= 6; ++code) RegisterBatchJob(code, nullptr);
         ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
+        SampleProgram::TearDown();
     }
     static std::vector<uint16_t> StoredValues(int32_t card) {
         std::vector<uint16_t> words(size_t(CurrentCardGeometry().wordCount));
@@ -72,7 +70,6 @@ class CardJobsTest : public ::testing::Test {
     }
     static void SelectAll() { CardSelectionMask.fill(0xFF); }
 
-    ProgramRoot root;
     int runs = 0;
     std::vector<int> viewers;
     std::vector<std::string> messages;

@@ -20,13 +20,12 @@
 #include "platform/ui/qt_text.h"
 #include "support/message_log.h"
 #include "support/program_dir.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 const QRgb kWhite = qRgb(255, 255, 255);
 const QRgb kBlack = qRgb(0, 0, 0);
@@ -72,19 +71,18 @@ int LastFieldOnPage(int page) {
     return last;
 }
 
-class CardPainterTest : public ::testing::Test {
+class CardPainterTest : public test::SampleProgram {
   protected:
     void SetUp() override {
         WriteBytes(root / "pxx-dat.imp", "chiave\r\n");
-        StartProgram();
+        SampleProgram::SetUp();
         InstallIoErrorReporter();
         test::RecordMessages(messages);
     }
     void TearDown() override {
         ResetUiHooks();
         SetIoErrorReporter(nullptr);
-        StopProgram();
-        ResetProgramState();
+        SampleProgram::TearDown();
     }
     // A created window showing the blank new card, as after start-up.
     std::unique_ptr<TPrincipale> Window() {
@@ -100,7 +98,6 @@ class CardPainterTest : public ::testing::Test {
     }
     std::string Archive(const std::string& name) { return root / ("Pianalto/" + name); }
 
-    ProgramRoot root;
     std::vector<std::string> messages;
 };
 

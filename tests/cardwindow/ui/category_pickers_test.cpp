@@ -20,10 +20,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // The sample archive: field 7 declares the education list (five categories), field 8 uses it.
 class CategoryPickersTest : public test::StartedProgram {
@@ -41,7 +38,6 @@ class CategoryPickersTest : public test::StartedProgram {
         CoreState.CommandCode = field;
     }
     static int Count(int field) { return FieldLastLabel[size_t(field)] - FieldFirstLabel[size_t(field)] + 1; }
-    std::string Archive(const std::string& name) const { return CoreState.ArchiveDir + name; }
 };
 
 TEST_F(CategoryPickersTest, ListShowsTheCategoriesWithTheValueHighlighted) {
@@ -111,8 +107,8 @@ TEST_F(CategoryPickersTest, ListAnswers) {
 }
 
 TEST_F(CategoryPickersTest, CategoryHelpOpensTheViewer) {
-    WriteBytes(Archive("lst-help.txt"), "\r\n\r\n\r\n\r\n\r\n\r\nstudio.txt\r\n");
-    WriteBytes(Archive("studio.txt"), "*3\r\nscuola media\r\n*4\r\nscuola superiore\r\n");
+    WriteBytes(Arch("lst-help.txt"), "\r\n\r\n\r\n\r\n\r\n\r\nstudio.txt\r\n");
+    WriteBytes(Arch("studio.txt"), "*3\r\nscuola media\r\n*4\r\nscuola superiore\r\n");
     OnField(7, 3);
     TListaModalita d(nullptr);
     int selector = 0;
@@ -151,7 +147,7 @@ TEST_F(CategoryPickersTest, ChoiceOffersTheTypedText) {
     }
 
     OnField(8, 2);
-    RemoveFile(Archive("ok-lista.dat"));
+    RemoveFile(Arch("ok-lista.dat"));
     TSceltaModalita d(nullptr);
     EXPECT_EQ(d.windowTitle(), "Testo 1336");
     EXPECT_EQ(d.Sostituire->text(), "Testo 1343");
@@ -162,7 +158,7 @@ TEST_F(CategoryPickersTest, ChoiceOffersTheTypedText) {
     EXPECT_EQ(d.Modalita->currentRow(), 1);
     EXPECT_FALSE(d.Aggiungere->isEnabled());
     EXPECT_FALSE(d.Sostituire->isEnabled());
-    WriteBytes(Archive("ok-lista.dat"), Hex("01"));
+    WriteBytes(Arch("ok-lista.dat"), Hex("01"));
     CoreState.CommandCode = 8;
     TSceltaModalita enabled(nullptr);
     EXPECT_TRUE(enabled.Aggiungere->isEnabled());
@@ -172,8 +168,8 @@ TEST_F(CategoryPickersTest, ChoiceOffersTheTypedText) {
 }
 
 TEST_F(CategoryPickersTest, AddAndReplaceNeedWriteAccess) {
-    WriteBytes(Archive("ok-lista.dat"), Hex("01"));
-    const std::string declarations = ReadBytes(Archive("sig-sch.dat"));
+    WriteBytes(Arch("ok-lista.dat"), Hex("01"));
+    const std::string declarations = ReadBytes(Arch("sig-sch.dat"));
 
     CoreState.WriteAccess = 0;
     OnField(8, 0);
@@ -186,7 +182,7 @@ TEST_F(CategoryPickersTest, AddAndReplaceNeedWriteAccess) {
         EXPECT_EQ(d.result(), 0);
         EXPECT_EQ(CoreState.CommandCode, 0);
     }
-    EXPECT_EQ(ReadBytes(Archive("sig-sch.dat")), declarations);
+    EXPECT_EQ(ReadBytes(Arch("sig-sch.dat")), declarations);
 
     // The declarations themselves are checked with the engine; here the answers.
     CoreState.WriteAccess = 1;
@@ -200,7 +196,7 @@ TEST_F(CategoryPickersTest, AddAndReplaceNeedWriteAccess) {
         d.Sostituire->click();
     });
     EXPECT_EQ(OpenCategoryPicker(nullptr, CategoryPicker::Choice, 8), 3);
-    const std::string now = ReadBytes(Archive("sig-sch.dat"));
+    const std::string now = ReadBytes(Arch("sig-sch.dat"));
 
     // No highlighted item: the dialog closes, nothing is chosen or changed.
     OnField(8, 0);
@@ -217,7 +213,7 @@ TEST_F(CategoryPickersTest, AddAndReplaceNeedWriteAccess) {
         EXPECT_EQ(d.result(), 0);
     });
     EXPECT_EQ(OpenCategoryChoice(nullptr, 8), 0);
-    EXPECT_EQ(ReadBytes(Archive("sig-sch.dat")), now);
+    EXPECT_EQ(ReadBytes(Arch("sig-sch.dat")), now);
 
     // The help page's number is no answer.
     test::AnswerForms<TSceltaModalita>([](TSceltaModalita& d) { d.Help2->click(); });

@@ -27,7 +27,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
+using namespace test;
 
 // Fields of the sample archive.
 constexpr int kSex = 3;        // 1 male, 2 female

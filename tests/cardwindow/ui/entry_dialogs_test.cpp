@@ -25,9 +25,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ProgramRoot;
-using test::ReadBytes;
+using namespace test;
 
 class EntryDialogsTest : public test::StartedProgram {
   protected:
@@ -149,13 +147,10 @@ TEST_F(EntryDialogsTest, CopyAndGoToCardDialogs) {
     EXPECT_EQ(d.FineArchivio->toolTip(), "Testo 1057");
 }
 
-class EntryOptionsDialogTest : public EntryDialogsTest {
-  protected:
-    std::string Archive(const std::string& name) const { return CoreState.ArchiveDir + name; }
-};
+class EntryOptionsDialogTest : public EntryDialogsTest {};
 
 TEST_F(EntryOptionsDialogTest, SwitchesAreShownAndStoredOnExit) {
-    RemoveFile(Archive("ok-lista.dat"));
+    RemoveFile(Arch("ok-lista.dat"));
     RemoveFile(root / "ok-mouse.dat");
     {
         TConfigura2 d(nullptr);
@@ -169,7 +164,7 @@ TEST_F(EntryOptionsDialogTest, SwitchesAreShownAndStoredOnExit) {
         CoreState.MouseEntry = 0;
         d.EsciClick();
     }
-    EXPECT_EQ(ReadBytes(Archive("ok-lista.dat")), Hex("00"));
+    EXPECT_EQ(ReadBytes(Arch("ok-lista.dat")), Hex("00"));
     EXPECT_EQ(ReadBytes(root / "ok-mouse.dat"), Hex("01"));
     EXPECT_EQ(CoreState.MouseEntry, 1);
 
@@ -179,7 +174,7 @@ TEST_F(EntryOptionsDialogTest, SwitchesAreShownAndStoredOnExit) {
         d.mouse->setChecked(false);
         QTest::keyClick(&d, Qt::Key_Escape);  // Esc is the exit button
     }
-    EXPECT_EQ(ReadBytes(Archive("ok-lista.dat")), Hex("01"));
+    EXPECT_EQ(ReadBytes(Arch("ok-lista.dat")), Hex("01"));
     EXPECT_EQ(ReadBytes(root / "ok-mouse.dat"), Hex("00"));
     EXPECT_EQ(CoreState.MouseEntry, 0);
     {
@@ -192,8 +187,8 @@ TEST_F(EntryOptionsDialogTest, SwitchesAreShownAndStoredOnExit) {
     EXPECT_EQ(ReadBytes(root / "ok-mouse.dat"), Hex("00"));
 
     // A switch file that cannot be written: the error, and the dialog stays open.
-    RemoveFile(Archive("ok-lista.dat"));
-    ASSERT_TRUE(MakeDirs(Archive("ok-lista.dat/")));
+    RemoveFile(Arch("ok-lista.dat"));
+    ASSERT_TRUE(MakeDirs(Arch("ok-lista.dat/")));
     TConfigura2 d(nullptr);
     EXPECT_THROW(d.EsciClick(), IoError);
     EXPECT_EQ(d.result(), 0);
@@ -210,13 +205,13 @@ TEST_F(EntryOptionsDialogTest, MarkingButtonsStoreTheModeOnly) {
                           {&TConfigura2::piu1, 7},       {&TConfigura2::Cancella, 9},
                           {&TConfigura2::Stampe, 13},    {&TConfigura2::PosRec, 15}};
     for (const Case& c : cases) {
-        RemoveFile(Archive("ok-lista.dat"));
+        RemoveFile(Arch("ok-lista.dat"));
         RemoveFile(root / "ok-mouse.dat");
         CoreState.CardWindowMode = 2;
         test::AnswerForms<TConfigura2>([&](TConfigura2& d) { (d.*c.button)->click(); });
         OpenEntryOptions(nullptr);
         EXPECT_EQ(CoreState.CardWindowMode, c.mode);
-        EXPECT_FALSE(FileExists(Archive("ok-lista.dat"))) << c.mode;
+        EXPECT_FALSE(FileExists(Arch("ok-lista.dat"))) << c.mode;
         EXPECT_FALSE(FileExists(root / "ok-mouse.dat")) << c.mode;
     }
 }
@@ -238,7 +233,7 @@ TEST_F(EntryOptionsDialogTest, ViewersHelpPagesAndColour) {
     EXPECT_EQ(shown, expected);
 
     // Cancel on an archive without a colour file writes the default.
-    RemoveFile(Archive("inf-colo.dat"));
+    RemoveFile(Arch("inf-colo.dat"));
     int offered = 0;
     SetColourHook([&](int initial) {
         offered = initial;
@@ -246,17 +241,17 @@ TEST_F(EntryOptionsDialogTest, ViewersHelpPagesAndColour) {
     });
     d.Colori->click();
     EXPECT_EQ(offered, 0xD0FFFF);
-    EXPECT_EQ(ReadBytes(Archive("inf-colo.dat")), Hex("D0 FF FF 00"));
+    EXPECT_EQ(ReadBytes(Arch("inf-colo.dat")), Hex("D0 FF FF 00"));
     SetColourHook([](int) { return 0x112233; });  // red 11, green 22, blue 33
     d.Colori->click();
-    EXPECT_EQ(ReadBytes(Archive("inf-colo.dat")), Hex("11 22 33 00"));
+    EXPECT_EQ(ReadBytes(Arch("inf-colo.dat")), Hex("11 22 33 00"));
     SetColourHook([&](int initial) {
         offered = initial;
         return -1;
     });
     d.Colori->click();
     EXPECT_EQ(offered, 0x112233);
-    EXPECT_EQ(ReadBytes(Archive("inf-colo.dat")), Hex("11 22 33 00"));
+    EXPECT_EQ(ReadBytes(Arch("inf-colo.dat")), Hex("11 22 33 00"));
 }
 
 }  // namespace

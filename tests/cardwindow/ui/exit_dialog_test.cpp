@@ -10,7 +10,6 @@
 #include "platform/bytes.h"
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
-#include "support/message_log.h"
 #include "support/program_dir.h"
 #include "support/records.h"
 #include "support/started_program.h"
@@ -18,11 +17,7 @@
 namespace qv {
 namespace {
 
-using test::Int32s;
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 // The sample archive with write access; each case names a shared archive of its own.
 class ExitDialog : public test::StartedProgram {
@@ -31,7 +26,6 @@ class ExitDialog : public test::StartedProgram {
         StartedProgram::SetUp();
         ASSERT_GE(CoreState.LastCard, 1);
         CoreState.WriteAccess = 1;
-        test::RecordMessages(messages);
     }
     // Presses a button of the dialog; answers whether the dialog let the user leave.
     bool Press(bool leave) {
@@ -40,8 +34,6 @@ class ExitDialog : public test::StartedProgram {
         EXPECT_EQ(CoreState.CommandCode, d.result() == QDialog::Accepted ? 1 : 0);
         return d.result() == QDialog::Accepted;
     }
-
-    std::vector<std::string> messages;
 };
 
 TEST_F(ExitDialog, LeavingCopiesOnlyTheNewCardsToTheSharedArchive) {

@@ -15,8 +15,6 @@
 #include "cardwindow/ui/input_dati.h"
 #include "cardwindow/ui/out_tot.h"
 #include "core/core_state.h"
-#include "core/ui/thelp.h"
-#include "core/ui/thelprtf.h"
 #include "platform/bytes.h"
 #include "platform/text_file.h"
 #include "platform/ui/dialogs.h"
@@ -27,27 +25,13 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // The sample archive opened by the program's start-up, with the shipped texts. Every viewer
 // and help page the forms open is recorded with the selector it was given.
 class ImportExportForms : public test::StartedProgram {
   protected:
     ImportExportForms() : StartedProgram(true) {}
-    void SetUp() override {
-        StartedProgram::SetUp();
-        SetModalHook([this](QDialog& d) {
-            if (qobject_cast<THelp*>(&d)) viewers.push_back(CoreState.CommandCode);
-            if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
-            return 0;
-        });
-    }
-    std::string Archive(const std::string& name) const { return CoreState.ArchiveDir + name; }
-
-    std::vector<int> viewers;
-    std::vector<int> helpPages;
 };
 
 TEST_F(ImportExportForms, ImportFormShowsTheStationOptions) {
@@ -77,7 +61,7 @@ TEST_F(ImportExportForms, ImportFormShowsTheStationOptions) {
         EXPECT_EQ(d.ITALIA->isChecked(), !c.usa);
         EXPECT_EQ(Cp(d.delim->text()), ";");
         EXPECT_EQ(Cp(d.Status->text()), c.status);
-        EXPECT_EQ(Cp(d.NomeFile->text()), Archive("Dati.Txt"));
+        EXPECT_EQ(Cp(d.NomeFile->text()), Arch("Dati.Txt"));
         EXPECT_EQ(CoreState.CommandCode, 1);
     }
 }
@@ -92,7 +76,7 @@ TEST_F(ImportExportForms, LeavingStoresTheOptionsAndTheFileName) {
     EXPECT_EQ(CoreState.ImportFormat, 6);
     EXPECT_EQ(CoreState.ImportDelimiter, ',');
     EXPECT_EQ(Cp(d.delim->text()), ",");
-    EXPECT_EQ(ReadBytes(Archive("nin-sch.txt")), "/dati/anagrafe.txt\r\n");
+    EXPECT_EQ(ReadBytes(Arch("nin-sch.txt")), "/dati/anagrafe.txt\r\n");
     EXPECT_EQ(d.result(), QDialog::Accepted);
     TInputDati again(nullptr);
     EXPECT_EQ(Cp(again.NomeFile->text()), "/dati/anagrafe.txt");
@@ -101,57 +85,54 @@ TEST_F(ImportExportForms, LeavingStoresTheOptionsAndTheFileName) {
 TEST_F(ImportExportForms, AppendStoresTheLinesAfterTheLastCard) {
     CoreState.WriteAccess = 1;
     const int32_t last = CoreState.LastCard;
-    WriteBytes(Archive("trc-dat.txt"), "1\r\n");
+    WriteBytes(Arch("trc-dat.txt"), "1\r\n");
     WriteBytes(root.Root() + "dati.txt", "Rossi Mario\r\nBianchi Anna\r\n");
     TInputDati d(nullptr);
     d.tabulatore->setChecked(true);
     d.NomeFile->setText(Qs(root.Root() + "dati.txt"));
     d.AggiungeDati->click();
     EXPECT_EQ(CoreState.LastCard, last + 2);
-    EXPECT_EQ(GetI32(reinterpret_cast<const uint8_t*>(ReadBytes(Archive("dli-sch.dat")).data())), last + 2);
+    EXPECT_EQ(GetI32(reinterpret_cast<const uint8_t*>(ReadBytes(Arch("dli-sch.dat")).data())), last + 2);
     EXPECT_EQ(CoreState.CurrentCard, last + 3);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&CurrentCardText[1]), 12),
               std::string("Bianchi Anna"));
-    EXPECT_TRUE(viewers.empty());  // nothing to report
+    EXPECT_TRUE(viewed.empty());  // nothing to report
     EXPECT_EQ(d.Barra->value(), 0);
 }
 
 TEST_F(ImportExportForms, ReportAfterAFailedImportAndTheFieldOrder) {
     CoreState.WriteAccess = 1;
-    const std::string index = ReadBytes(Archive("dli-sch.dat"));
+    const std::string index = ReadBytes(Arch("dli-sch.dat"));
     TInputDati d(nullptr);
     d.NomeFile->setText(Qs(root.Root() + "manca.txt"));
-    WriteBytes(Archive("trc-dat.txt"), "1\r\n");
+    WriteBytes(Arch("trc-dat.txt"), "1\r\n");
     d.Crea->click();
-    EXPECT_EQ(ReadBytes(Archive("dli-sch.dat")), index);
+    EXPECT_EQ(ReadBytes(Arch("dli-sch.dat")), index);
     EXPECT_EQ(ReadBytes(root / "tabella.txt"), "Impossibile aprire il file " + root.Root() + "manca.txt\r\n");
     // The report is shown, and again by Visualizza until the form is opened anew.
     d.Visualizza->click();
     d.Sequenza->click();
-    EXPECT_EQ(viewers, (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(viewed, (std::vector<int>{0, 0, 0}));
     TInputDati fresh(nullptr);
     fresh.Visualizza->click();
-    EXPECT_EQ(viewers.back(), -12);
+    EXPECT_EQ(viewed.back(), -12);
 
-    const auto order = TextReader::ReadLines(Archive("trc-dat.txt"));
+    const auto order = TextReader::ReadLines(Arch("trc-dat.txt"));
     ASSERT_TRUE(order);
     ASSERT_EQ(int(order->size()), CoreState.FieldCount);
     EXPECT_EQ(order->front(), "1");
     EXPECT_EQ(order->back(), std::to_string(CoreState.FieldCount));
-    EXPECT_EQ(ReadBytes(Archive("asq-sch2.txt")), "1\r\n");
+    EXPECT_EQ(ReadBytes(Arch("asq-sch2.txt")), "1\r\n");
 }
 
 TEST_F(ImportExportForms, BrowseAndHelp) {
-    FileDialogRequest asked;
-    SetFileDialogHook([&](const FileDialogRequest& r) {
-        asked = r;
-        return std::string("/dati/scelto.txt");
-    });
+    answer = "/dati/scelto.txt";
     TInputDati d(nullptr);
     d.Sfoglia->click();
     EXPECT_EQ(Cp(d.NomeFile->text()), "/dati/scelto.txt");
-    EXPECT_EQ(asked.directory, CoreState.ArchiveDir);
-    EXPECT_EQ(asked.filter, "*.*");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].directory, CoreState.ArchiveDir);
+    EXPECT_EQ(requests[0].filter, "*.*");
     d.Help2->click();
     TOutTot o(nullptr);
     o.Help2->click();
@@ -169,8 +150,8 @@ TEST_F(ImportExportForms, ExportOfTheSampleArchive) {
     EXPECT_TRUE(d.isVisible());
 
     // Every data line is as long as the last column of the layout.
-    const auto layout = TextReader::ReadLines(Archive("rec-trac.txt"));
-    const auto data = TextReader::ReadLines(Archive("ascii.txt"), 100000);
+    const auto layout = TextReader::ReadLines(Arch("rec-trac.txt"));
+    const auto data = TextReader::ReadLines(Arch("ascii.txt"), 100000);
     ASSERT_TRUE(layout && data);
     int width = 0;
     for (const std::string& line : *layout)
@@ -184,7 +165,7 @@ TEST_F(ImportExportForms, ExportOfTheSampleArchive) {
     d.tabulatori->setChecked(true);
     d.Esegui->click();
     EXPECT_EQ(CoreState.ExportTabs, 1);
-    const auto tabbed = TextReader::ReadLines(Archive("ascii.txt"), 100000);
+    const auto tabbed = TextReader::ReadLines(Arch("ascii.txt"), 100000);
     ASSERT_TRUE(tabbed);
     for (const std::string& line : *tabbed)
         EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), CoreState.FieldCount);

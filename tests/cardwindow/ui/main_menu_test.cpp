@@ -43,10 +43,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::StoredCardWord;
-using test::WriteBytes;
+using namespace test;
 
 // The sample archive: cards 0 to 419, 100 words a card; field 1 a text at byte 1, field 3 a
 // category (word 1), field 9 a 16-bit number (word 9), 18 fields on two pages.

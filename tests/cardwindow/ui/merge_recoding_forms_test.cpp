@@ -15,8 +15,6 @@
 #include "cardwindow/ui/ricodifica.h"
 #include "core/core_state.h"
 #include "core/field_format.h"
-#include "core/ui/thelp.h"
-#include "core/ui/thelprtf.h"
 #include "platform/bytes.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
@@ -26,10 +24,7 @@
 namespace qv {
 namespace {
 
-using test::CopyTree;
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // Fields of the sample archive: 6 "Stato civile", 7 "Titolo di studio" with five categories,
 // 8 the spouse's "Titolo di studio" sharing the list of field 7, 9 a number.
@@ -44,21 +39,15 @@ class MergeRecodingForms : public test::StartedProgram {
     void SetUp() override {
         StartedProgram::SetUp();
         CoreState.WriteAccess = 1;
-        SetModalHook([this](QDialog& d) {
-            if (qobject_cast<THelp*>(&d)) viewers.push_back(CoreState.CommandCode);
-            if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
-            return 0;
-        });
         SetMessageHook([this](const MessageRequest& r) {
             messages.push_back(r.text);
             return 0;
         });
     }
-    std::string Archive(const std::string& name) const { return CoreState.ArchiveDir + name; }
 
     // The words of `field` on every card of the open archive.
     std::vector<uint16_t> FieldValues(int field) const {
-        const std::string num = ReadBytes(Archive("num-sch.dat"));
+        const std::string num = ReadBytes(Arch("num-sch.dat"));
         std::vector<uint16_t> values;
         const size_t cardBytes = size_t(CoreState.CardWordCount) * 2;
         for (int32_t c = 0; c <= CoreState.LastCard; ++c)
@@ -66,10 +55,6 @@ class MergeRecodingForms : public test::StartedProgram {
                                     2 * size_t(FieldPositions[size_t(field)] - 1)));
         return values;
     }
-
-    std::vector<int> viewers;
-    std::vector<int> helpPages;
-    std::vector<std::string> messages;
 };
 
 TEST_F(MergeRecodingForms, ListsHelpAndTheRegistry) {
@@ -81,7 +66,7 @@ TEST_F(MergeRecodingForms, ListsHelpAndTheRegistry) {
     EXPECT_EQ(Cp(r.Crea->toolTip()), "crea il testo di base della ricodifica");
     r.Lista->click();
     r.Help2->click();
-    EXPECT_EQ(viewers, (std::vector<int>{-10, -13}));
+    EXPECT_EQ(viewed, (std::vector<int>{-10, -13}));
     EXPECT_EQ(helpPages, (std::vector<int>{59, 79}));
 
     // The main menu and the card window reach both forms through the dialog registry.
@@ -97,31 +82,30 @@ TEST_F(MergeRecodingForms, ListsHelpAndTheRegistry) {
 }
 
 TEST_F(MergeRecodingForms, TwoCopiesOfTheSampleMakeAnArchiveOfTwiceItsCards) {
-    const std::string alf = ReadBytes(Archive("alf-sch.dat"));
-    const std::string num = ReadBytes(Archive("num-sch.dat"));
+    const std::string alf = ReadBytes(Arch("alf-sch.dat"));
+    const std::string num = ReadBytes(Arch("num-sch.dat"));
     const int32_t cards = CoreState.LastCard + 1;
     TMerge d(nullptr);
     // Listing the open archive itself is refused, and the report shown.
-    WriteBytes(Archive("ap1-sch.txt"), CoreState.ArchiveDir + "\r\n");
+    WriteBytes(Arch("ap1-sch.txt"), CoreState.ArchiveDir + "\r\n");
     d.Esegui->click();
-    EXPECT_EQ(viewers, (std::vector<int>{-11}));
-    EXPECT_EQ(ReadBytes(Archive("alf-sch.dat")), alf);
+    EXPECT_EQ(viewed, (std::vector<int>{-11}));
+    EXPECT_EQ(ReadBytes(Arch("alf-sch.dat")), alf);
 
     const std::string first = root.Root() + "copia1/";
     const std::string second = root.Root() + "copia2/";
     CopyTree(CoreState.ArchiveDir, first);
     CopyTree(CoreState.ArchiveDir, second);
-    WriteBytes(Archive("ap1-sch.txt"), first + "\r\n" + second + "\r\n");
+    WriteBytes(Arch("ap1-sch.txt"), first + "\r\n" + second + "\r\n");
     d.Esegui->click();
-    EXPECT_EQ(viewers.size(), 1u);
+    EXPECT_EQ(viewed.size(), 1u);
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(CoreState.LastCard, 2 * cards - 1);
-    EXPECT_EQ(GetI32(reinterpret_cast<const uint8_t*>(ReadBytes(Archive("dli-sch.dat")).data())),
-              2 * cards - 1);
+    EXPECT_EQ(GetI32(reinterpret_cast<const uint8_t*>(ReadBytes(Arch("dli-sch.dat")).data())), 2 * cards - 1);
     const size_t textBytes = size_t(cards) * size_t(CoreState.CardTextBytes);
     const size_t valueBytes = size_t(cards) * size_t(CoreState.CardWordCount) * 2;
-    EXPECT_EQ(ReadBytes(Archive("alf-sch.dat")), alf.substr(0, textBytes) + alf.substr(0, textBytes));
-    EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), num.substr(0, valueBytes) + num.substr(0, valueBytes));
+    EXPECT_EQ(ReadBytes(Arch("alf-sch.dat")), alf.substr(0, textBytes) + alf.substr(0, textBytes));
+    EXPECT_EQ(ReadBytes(Arch("num-sch.dat")), num.substr(0, valueBytes) + num.substr(0, valueBytes));
     EXPECT_EQ(d.Barra->value(), 0);
 }
 
@@ -146,11 +130,11 @@ TEST_F(MergeRecodingForms, RecodingTheSharedListRenumbersBothStudyFields) {
     TRicodifica d(nullptr);
     d.Crea->click();
     EXPECT_EQ(Cp(d.Status->text()), "Ok");
-    std::string base = ReadBytes(Archive("ricod.txt"));
+    std::string base = ReadBytes(Arch("ricod.txt"));
     ASSERT_NE(base.find("    2    2 = licenza elementare\r\n    3    3 = licenza media\r\n"),
               std::string::npos);
     // "licenza elementare" joins "nessun titolo"; the categories above move down by one.
-    WriteBytes(Archive("ricod.txt"), base.replace(base.find("    2    2 = licenza"), 10, "    2    1"));
+    WriteBytes(Arch("ricod.txt"), base.replace(base.find("    2    2 = licenza"), 10, "    2    1"));
     d.Esegue->click();
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_TRUE(messages.empty());
@@ -163,7 +147,7 @@ TEST_F(MergeRecodingForms, RecodingTheSharedListRenumbersBothStudyFields) {
         EXPECT_EQ(FieldCategoryCount(field), 4);
     }
     EXPECT_EQ(FieldValues(kMaritalStatus), marital);
-    EXPECT_NE(ReadBytes(Archive("sig-sch.dat"))
+    EXPECT_NE(ReadBytes(Arch("sig-sch.dat"))
                   .find("0071 Titolo di studio\r\n"
                         "     001 nessun titolo\r\n"
                         "     003 licenza media\r\n"

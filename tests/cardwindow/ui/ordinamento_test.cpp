@@ -20,9 +20,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 class OrderDialogTest : public test::StartedProgram {
   protected:

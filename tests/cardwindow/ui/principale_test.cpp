@@ -25,8 +25,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::WriteBytes;
+using namespace test;
 
 class MainWindowTest : public test::StartedProgram {
   protected:

@@ -20,10 +20,7 @@
 namespace qv {
 namespace {
 
-using test::CopyTree;
-using test::Hex;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // The card window's steps, recorded in the order they run.
 struct StepLog {
@@ -121,12 +118,6 @@ TEST_F(TArchivioTest, DoubleClickChoosesAndCardWindowFollows) {
 }
 
 TEST_F(TArchivioTest, OpeningAnArchiveByItsDescriptor) {
-    FileDialogRequest asked;
-    std::string answer;
-    SetFileDialogHook([&](const FileDialogRequest& r) {
-        asked = r;
-        return answer;
-    });
     struct Case {
         const char* name;
         std::string chosen;
@@ -146,8 +137,9 @@ TEST_F(TArchivioTest, OpeningAnArchiveByItsDescriptor) {
         StepLog log;
         EXPECT_EQ(OpenArchiveFromFile(nullptr, log.Steps()), c.opened);
         EXPECT_EQ(log.steps, c.steps);
-        EXPECT_EQ(asked.directory, before);
-        EXPECT_EQ(asked.fileName, "morvidex*.dat");
+        ASSERT_FALSE(requests.empty());
+        EXPECT_EQ(requests.back().directory, before);
+        EXPECT_EQ(requests.back().fileName, "morvidex*.dat");
         EXPECT_EQ(CoreState.ArchiveDir, c.opened ? second : before);
         EXPECT_EQ(CurrentCardText[1], c.opened ? 0 : 'x');  // a blank new card when opened
     }

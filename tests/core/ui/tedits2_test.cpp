@@ -23,25 +23,21 @@
 #include "platform/ui/qt_text.h"
 #include "support/program_dir.h"
 #include "support/records.h"
+#include "support/started_program.h"
 
 namespace qv {
 namespace {
 
-using test::CrLf;
-using test::Hex;
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::ToHex;
-using test::WriteBytes;
+using namespace test;
 
 // A text field and a coded field of two answers: three fields.
 const std::vector<std::string> kSource = {"Nuovo", "*T",    "Nome",    "*C A20", "*T",
                                           "Sesso", "*C C2", "maschio", "femmina"};
 
-class TEditS2Test : public ::testing::Test {
+class TEditS2Test : public test::SampleProgram {
   protected:
     void SetUp() override {
-        StartProgram();
+        SampleProgram::SetUp();
         CoreState.WriteAccess = 1;
         sample = CoreState.ArchiveDir;
         folder = root.Root() + "archivi/nuovo/";
@@ -56,8 +52,7 @@ class TEditS2Test : public ::testing::Test {
     }
     void TearDown() override {
         ResetUiHooks();
-        StopProgram();
-        ResetProgramState();
+        SampleProgram::TearDown();
     }
     std::unique_ptr<TEditS2> Open() { return std::make_unique<TEditS2>(nullptr); }
     static std::string Text(const QLineEdit* box) { return Cp(box->text()); }
@@ -78,7 +73,6 @@ class TEditS2Test : public ::testing::Test {
         return d;
     }
 
-    ProgramRoot root;
     std::string sample, folder;
     std::vector<std::string> shown;
     std::string askText;

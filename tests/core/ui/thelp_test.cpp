@@ -27,8 +27,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 class THelpTest : public test::StartedProgram {
   protected:
@@ -37,7 +36,6 @@ class THelpTest : public test::StartedProgram {
         CoreState.WriteAccess = 1;
         CoreState.CardWindowMode = 1;
     }
-    std::string Archive(const std::string& name) const { return CoreState.ArchiveDir + name; }
     // Opens the viewer on `selector` and shows it, as the modal loop would.
     std::unique_ptr<THelp> Open(int selector) {
         CoreState.CommandCode = selector;
@@ -51,7 +49,7 @@ class THelpTest : public test::StartedProgram {
 TEST_F(THelpTest, TitleAndSaveBySelectorAndAccess) {
     const std::string tabella = root / "tabella.txt";
     WriteBytes(tabella, "Tabella\r\nriga 2\r\n");
-    WriteBytes(Archive("cfs-cont.txt"), "Mancano informazioni sui campi:\r\n");
+    WriteBytes(Arch("cfs-cont.txt"), "Mancano informazioni sui campi:\r\n");
     struct Case {
         int selector;
         std::string title;
@@ -61,9 +59,9 @@ TEST_F(THelpTest, TitleAndSaveBySelectorAndAccess) {
         {0, tabella + " - ", "Tabella\nriga 2", true, true},
         {-9, tabella + " - ", "Tabella\nriga 2", false, false},
         {-26, tabella + " - Testo 959", "Tabella\nriga 2", true, false},
-        {-23, Archive("cfs-cont.txt") + " - Testo 956", "Mancano informazioni sui campi:", true, false},
-        {-18, Archive("grl-sch.txt") + " - Testo 951", "", true, false},  // missing file
-        {-4, "Testo 932", "", false, false},                              // no such selector
+        {-23, Arch("cfs-cont.txt") + " - Testo 956", "Mancano informazioni sui campi:", true, false},
+        {-18, Arch("grl-sch.txt") + " - Testo 951", "", true, false},  // missing file
+        {-4, "Testo 932", "", false, false},                           // no such selector
         {3, "Testo 932", "", false, false},
     };
     for (const Case& c : cases) {
@@ -84,7 +82,7 @@ TEST_F(THelpTest, TitleAndSaveBySelectorAndAccess) {
 }
 
 TEST_F(THelpTest, LongFilesAreShownCutAndCannotBeSaved) {
-    const std::string grid = Archive("grl-sch.txt");
+    const std::string grid = Arch("grl-sch.txt");
     struct Case {
         std::string bytes;
         size_t shown;
@@ -104,7 +102,7 @@ TEST_F(THelpTest, LongFilesAreShownCutAndCannotBeSaved) {
 }
 
 TEST_F(THelpTest, SavingAFileClosesTheWindow) {
-    const std::string grid = Archive("grl-sch.txt");
+    const std::string grid = Arch("grl-sch.txt");
     WriteBytes(grid, "1,2\r\n3,4\r\n");
     auto v = Open(-18);
     v->Testo->appendPlainText(Qs("5,\xE8"));
@@ -116,21 +114,16 @@ TEST_F(THelpTest, SavingAFileClosesTheWindow) {
 TEST_F(THelpTest, SaveDialogForTheReportAndTheTable) {
     const std::string tabella = root / "tabella.txt";
     const std::string chosen = root / "copia.txt";
-    std::vector<FileDialogRequest> asked;
-    std::string answer = chosen;
-    SetFileDialogHook([&](const FileDialogRequest& r) {
-        asked.push_back(r);
-        return answer;
-    });
+    answer = chosen;
 
     // Selector 0: saved where the user says, the window stays open for another save.
     WriteBytes(tabella, "rapporto\r\n");
     auto v = Open(0);
     v->Salva1->trigger();
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].kind, FileDialogKind::Save);
-    EXPECT_EQ(asked[0].directory, CoreState.ProgramDir);
-    EXPECT_EQ(asked[0].filter, "*.txt");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].kind, FileDialogKind::Save);
+    EXPECT_EQ(requests[0].directory, CoreState.ProgramDir);
+    EXPECT_EQ(requests[0].filter, "*.txt");
     EXPECT_EQ(ReadBytes(chosen), "rapporto\r\n");
     EXPECT_TRUE(v->isVisible());
     answer.clear();  // cancelled: nothing written
@@ -161,7 +154,7 @@ TEST_F(THelpTest, CardNotesInCardEntry) {
     v->Salva1->trigger();
     EXPECT_FALSE(v->isVisible());
     EXPECT_EQ(GetNotesHead(), 1);
-    const std::string notes = ReadBytes(Archive("not-sch.dat"));
+    const std::string notes = ReadBytes(Arch("not-sch.dat"));
     ASSERT_EQ(notes.size(), 208u);
     EXPECT_EQ(notes.substr(104, 23), std::string("prima riga\r\nseconda\r\n\0\0", 23));
 
@@ -170,12 +163,12 @@ TEST_F(THelpTest, CardNotesInCardEntry) {
     v->Testo->clear();
     v->Salva1->trigger();
     EXPECT_EQ(GetNotesHead(), 0);
-    EXPECT_EQ(ReadBytes(Archive("not-sch.dat")), notes);
+    EXPECT_EQ(ReadBytes(Arch("not-sch.dat")), notes);
 }
 
 TEST_F(THelpTest, NotesOutsideCardEntryAreNeverSaved) {
     // The viewer showed a grid last; Save on the notes must not write over it.
-    const std::string grid = Archive("grl-sch.txt");
+    const std::string grid = Arch("grl-sch.txt");
     WriteBytes(grid, "1,2\r\n");
     Open(-18);
     const std::string staging = root / "txt-tab2.imp";
@@ -191,13 +184,13 @@ TEST_F(THelpTest, NotesOutsideCardEntryAreNeverSaved) {
         EXPECT_FALSE(v->isVisible());
         EXPECT_EQ(ReadBytes(grid), "1,2\r\n");
         EXPECT_EQ(ReadBytes(staging), "");
-        EXPECT_FALSE(FileSize(Archive("not-sch.dat")).has_value());
+        EXPECT_FALSE(FileSize(Arch("not-sch.dat")).has_value());
         EXPECT_EQ(GetNotesHead(), 0);
     }
 }
 
 TEST_F(THelpTest, ResizeKeepsTheEdits) {
-    const std::string grid = Archive("grl-sch.txt");
+    const std::string grid = Arch("grl-sch.txt");
     WriteBytes(grid, "1,2\r\n");
     auto v = Open(-18);
     v->Testo->setPlainText("modificato");

@@ -17,9 +17,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 class THelpRTFTest : public test::StartedProgram {
   protected:

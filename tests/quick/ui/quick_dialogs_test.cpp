@@ -24,8 +24,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 class QuickDialogsTest : public test::StartedProgram {
   protected:

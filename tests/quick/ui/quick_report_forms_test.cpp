@@ -21,8 +21,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // Eight prepared cards: "Si" holds cards 0-5, "No" cards 6-7.
 class QuickReportFormsTest : public test::StartedProgram {

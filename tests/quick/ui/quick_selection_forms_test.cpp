@@ -34,10 +34,7 @@
 namespace qv {
 namespace {
 
-using test::CountCards;
-using test::ReadBytes;
-using test::CountSelected;
-using test::WriteBytes;
+using namespace test;
 
 // The sample archive opened as the program does; every form shown is recorded by name, and a
 // test may act on it through `onShow`.

@@ -31,8 +31,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 constexpr int kSexField = 3;     // "Sesso": 1 maschio, 2 femmina
 constexpr int kStatusField = 6;  // "Stato": 5 categories

@@ -40,11 +40,7 @@
 namespace qv {
 namespace {
 
-using test::ClickListRow;
-using test::FieldsFrom;
-using test::LabelOf;
-using test::Walkthrough;
-using test::WordOnCards;
+using namespace test;
 
 constexpr int kSex = 3, kMarital = 6;
 constexpr int kSexLine = 0, kMaritalLine = 11;

@@ -27,9 +27,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::SelectedCards;
+using namespace test;
 
 constexpr int kSex = 3;  // the sample archive's sex field: 1 male, 2 female
 

@@ -12,30 +12,19 @@
 #include "core/text_tables.h"
 #include "platform/ui/dialogs.h"
 #include "selection/collective_selection.h"
-#include "support/message_log.h"
+#include "selection/ui/form_fixtures.h"
 #include "support/program_dir.h"
 
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::WriteBytes;
+using namespace test;
 
 constexpr int kSex = 3;  // field of the sample archive: 1 male, 2 female
 
-class CollectiveDialogTest : public ::testing::Test {
+class CollectiveDialogTest : public SearchDialogTest {
   protected:
-    void SetUp() override {
-        StartProgram();
-        ClearSearchCriteria();
-        test::AnswerFileDialogs(requests, answer);
-    }
-    void TearDown() override {
-        ResetUiHooks();
-        SelectionFileName.clear();
-        StopProgram();
-        ResetProgramState();
-    }
+    CollectiveDialogTest() : SearchDialogTest(1999) {}  // the program's own messages too
     static void WantSex(int code) {
         ClearSearchCriteria();
         FieldInCondition[kSex] = 1;
@@ -58,10 +47,6 @@ class CollectiveDialogTest : public ::testing::Test {
         for (int32_t n = 0; n < 524008; ++n) count += IsCardSelected(n);
         return count;
     }
-
-    ProgramRoot root{false, 1999};  // the program's own messages too
-    std::string answer;
-    std::vector<FileDialogRequest> requests;
 };
 
 TEST_F(CollectiveDialogTest, CaptionsAndButtons) {

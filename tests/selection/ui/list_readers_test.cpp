@@ -33,9 +33,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 const std::vector<int32_t> kListed = {5, 17, 40, 41};
 

@@ -16,6 +16,7 @@
 #include "platform/io_error.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
+#include "selection/ui/form_fixtures.h"
 #include "selection/ui/lista_merge.h"
 #include "selection/ui/temail.h"
 #include "support/card_selection.h"
@@ -27,30 +28,17 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::TestMailServer;
-using test::WriteBytes;
+using namespace test;
 using Lines = std::vector<std::string>;
 
 constexpr int kSex = 3;  // category field of the sample archive
 constexpr int kName = 1;
 constexpr int kPhone = 2;  // text of 15, here holding the address
 
-// Forms on the sample archive, with "Testo N" for every text.
-class MergedMailFormsTest : public test::StartedProgram {
+// The e-mail forms read texts of the program's own too.
+class MergedMailFormsTest : public test::SelectionFormsTest {
   protected:
-    MergedMailFormsTest() : StartedProgram(false, kLastOwnText) {}
-    void SetUp() override {
-        StartedProgram::SetUp();
-        SetModalHook([this](QDialog& d) {
-            shown.push_back(d.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
-            return 0;
-        });
-        test::RecordMessages(messages);
-        test::AnswerFileDialogs(requests, answer);
-    }
-    static std::string Text(const QLineEdit* e) { return Cp(e->text()); }
+    MergedMailFormsTest() : SelectionFormsTest(kLastOwnText) {}
     // Stores a name and an address in card `card` of the archive.
     static void Recipient(int32_t card, const std::string& name, const std::string& address) {
         CoreState.CurrentCard = card;
@@ -69,11 +57,6 @@ class MergedMailFormsTest : public test::StartedProgram {
             (size_t(card) * size_t(CoreState.CardWordCount) + size_t(FieldPositions[field]) - 1) * 2;
         return GetU16(reinterpret_cast<const uint8_t*>(values.data()) + at);
     }
-
-    std::vector<std::string> shown;
-    std::vector<std::string> messages;
-    std::vector<FileDialogRequest> requests;
-    std::string answer;
 };
 
 TEST_F(MergedMailFormsTest, MergedListDialog) {

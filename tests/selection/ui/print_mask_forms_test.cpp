@@ -15,6 +15,7 @@
 #include "platform/ui/qt_text.h"
 #include "selection/ui/esegue_lista.h"
 #include "selection/ui/etichette.h"
+#include "selection/ui/form_fixtures.h"
 #include "selection/ui/lista_merge.h"
 #include "selection/ui/seleziona_maschera.h"
 #include "support/message_log.h"
@@ -24,28 +25,9 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
-// Forms on the sample archive, with "Testo N" for every text.
-class MaskFormsTest : public test::StartedProgram {
-  protected:
-    void SetUp() override {
-        StartedProgram::SetUp();
-        SetModalHook([this](QDialog& d) {
-            shown.push_back(d.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
-            return 0;
-        });
-        test::AnswerFileDialogs(requests, answer);
-    }
-    std::string Archive(const std::string& name) const { return CoreState.ArchiveDir + name; }
-    static std::string Text(const QLineEdit* e) { return Cp(e->text()); }
-
-    std::vector<std::string> shown;
-    std::vector<FileDialogRequest> requests;
-    std::string answer;
-};
+class MaskFormsTest : public test::SelectionFormsTest {};
 
 TEST_F(MaskFormsTest, MaskDialogExitCaptionByOpener) {
     for (auto [code, caption] :
@@ -62,7 +44,7 @@ TEST_F(MaskFormsTest, OpenAndSaveMaskFiles) {
     WriteBytes(root / "mia.mas", "#1*\n#0*");
     answer = root / "mia.mas";
     d.ApriClick();
-    EXPECT_EQ(ReadBytes(Archive("mas-dat.txt")), "#1*\r\n#0*\r\n");
+    EXPECT_EQ(ReadBytes(Arch("mas-dat.txt")), "#1*\r\n#0*\r\n");
     EXPECT_EQ(shown, (std::vector<std::string>{"THelp -14"}));
     EXPECT_EQ(Text(d.Status), "Testo 1360 " + answer + "Testo 1361");
     ASSERT_EQ(requests.size(), 1u);
@@ -95,7 +77,7 @@ TEST_F(MaskFormsTest, MaskFromTheSampleDefinition) {
     TSelezionaMaschera d(nullptr);
     d.Status->setText("x");
     d.Button1Click();
-    const std::string mask = ReadBytes(Archive("mas-dat.txt"));
+    const std::string mask = ReadBytes(Arch("mas-dat.txt"));
     const std::string start =
         "\r\nIndagine sui residenti del Pianalto \r\nCognome e nome #1*\r\nTelefono #2*\r\nSesso #3*"
         "\r\nData di nascita #4*\r\n";
@@ -107,10 +89,10 @@ TEST_F(MaskFormsTest, MaskFromTheSampleDefinition) {
     EXPECT_EQ(shown, (std::vector<std::string>{"THelp -14"}));
     EXPECT_EQ(Text(d.Status), "");
 
-    std::remove(Archive("scheda.txt").c_str());
+    std::remove(Arch("scheda.txt").c_str());
     d.Button1Click();
     EXPECT_EQ(Text(d.Status), "Testo 1367");
-    EXPECT_EQ(ReadBytes(Archive("mas-dat.txt")), mask);
+    EXPECT_EQ(ReadBytes(Arch("mas-dat.txt")), mask);
 
     d.Help2Click();
     EXPECT_EQ(shown.back(), "THelpRTF 85");
@@ -121,7 +103,7 @@ class ListFormsTest : public MaskFormsTest {
   protected:
     void SetUp() override {
         MaskFormsTest::SetUp();
-        WriteBytes(Archive("mas-dat.txt"), "#0*\r\n");
+        WriteBytes(Arch("mas-dat.txt"), "#0*\r\n");
         CardSelectionMask.fill(0);
         CardSelectionMask[0] = 0xA0;  // cards 0 and 2
     }
@@ -153,7 +135,7 @@ TEST_F(ListFormsTest, AlphabeticalNeedsTheOrderIndex) {
     EXPECT_EQ(Cp(d.Status->text()), "Testo 1905");
     EXPECT_FALSE(FileExists(root / "lista.txt"));
 
-    WriteBytes(Archive("ALFA.001"), test::Hex("02 00 00 00 01 00 00 00 00 00 00 00"));
+    WriteBytes(Arch("ALFA.001"), test::Hex("02 00 00 00 01 00 00 00 00 00 00 00"));
     d.AlfabeticoClick();
     EXPECT_EQ(Cp(d.Status->text()), "Testo 1904");
     EXPECT_EQ(List(), "3\r\n1\r\n");
@@ -211,15 +193,15 @@ TEST_F(ListFormsTest, RunsWithoutAMaskSaySoAndWriteNothing) {
          [] { TListaMerge(nullptr).PrimoClick(); },
          {"Scheda.1", "mrg-sch.dat"}},
     };
-    WriteBytes(Archive("ALFA.001"), test::Hex("02 00 00 00 01 00 00 00 00 00 00 00"));
+    WriteBytes(Arch("ALFA.001"), test::Hex("02 00 00 00 01 00 00 00 00 00 00 00"));
     CoreState.ListOrderField = 1;
     for (const char* mask : {"", "\r\n  \r\n"}) {
         for (const Run& r : runs) {
             SCOPED_TRACE(std::string(r.name) + (*mask ? ", blank mask" : ", no mask"));
             if (*mask)
-                WriteBytes(Archive("mas-dat.txt"), mask);
+                WriteBytes(Arch("mas-dat.txt"), mask);
             else
-                std::remove(Archive("mas-dat.txt").c_str());
+                std::remove(Arch("mas-dat.txt").c_str());
             std::map<std::string, std::optional<std::string>> before;
             for (const std::string& f : r.untouched)
                 before[f] = FileExists(root / f) ? std::optional(ReadBytes(root / f)) : std::nullopt;

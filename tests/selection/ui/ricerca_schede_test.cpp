@@ -18,7 +18,7 @@
 namespace qv {
 namespace {
 
-using test::ProgramRoot;
+using namespace test;
 
 class SearchOptionsTest : public test::StartedProgram {
   protected:

@@ -13,35 +13,23 @@
 #include "platform/io_error.h"
 #include "platform/ui/dialogs.h"
 #include "selection/collective_selection.h"
+#include "selection/ui/form_fixtures.h"
 #include "support/card_selection.h"
-#include "support/message_log.h"
 #include "support/program_dir.h"
 
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ProgramRoot;
-using test::ReadBytes;
-using test::SelectedCards;
-using test::WriteBytes;
+using namespace test;
 
 constexpr int kSex = 3;     // the sample archive's sex field: 1 male, 2 female
 constexpr int kComune = 5;  // its municipality field
 
-class SavedSearchDialogTest : public ::testing::Test {
+class SavedSearchDialogTest : public SearchDialogTest {
   protected:
     void SetUp() override {
-        StartProgram();
-        ClearSearchCriteria();
+        SearchDialogTest::SetUp();
         ClearStatistics(2);
-        test::AnswerFileDialogs(requests, answer);
-    }
-    void TearDown() override {
-        ResetUiHooks();
-        SelectionFileName.clear();
-        StopProgram();
-        ResetProgramState();
     }
     static std::vector<int> SelectedCodes() {
         std::vector<int> codes;
@@ -57,10 +45,6 @@ class SavedSearchDialogTest : public ::testing::Test {
         NoProgress none;
         RunCollectiveSelection(none);
     }
-
-    ProgramRoot root;
-    std::string answer;
-    std::vector<FileDialogRequest> requests;
 };
 
 TEST_F(SavedSearchDialogTest, SaveCaptions) {

@@ -28,9 +28,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 class MapOptionFormsTest : public test::StartedProgram {
   protected:
@@ -127,8 +125,7 @@ TEST_F(MapOptionFormsTest, TakingTheOptionsAndTheAnswers) {
 
 TEST_F(MapOptionFormsTest, OptionFilesAndBaseOptions) {
     LoadMapOptions(0, "");
-    std::string answer = root.Root() + "mie.opz";
-    SetFileDialogHook([&](const FileDialogRequest&) { return answer; });
+    answer = root.Root() + "mie.opz";
     TOpzioni2 d(nullptr);
     d.LeggeBaseClick();
     EXPECT_EQ(d.Ok4->text(), "Testo 1901");

@@ -16,31 +16,23 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 constexpr double U = kClassLimitUnset;
 const QColor kBlack(0, 0, 0);
 const QColor kWhite(255, 255, 255);
 
-class MapPicture : public ::testing::Test {
+class MapPicture : public test::TinyBaseTest {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("prog");
-        geo = dir.MakeDir("geo");
-        test::WriteTinyBase(geo);
+        TinyBaseTest::SetUp();
         // Comune 1 class 1 (below 5), 2 class 2, 3 class 3, 4 class 4; comune 2 inactive.
         const int cards[] = {0, 1, 5, 10, 20};
         for (int k = 1; k <= 4; ++k) MapCardCounts[size_t(k)] = cards[k];
         MapClassThresholds.Limits = {5, 10, 20, U, U, U, U};
         MapActiveComuni[1] = 0;
     }
-    void TearDown() override { ReleaseMapTables(); }
     static QColor Class(int k) { return MapColour(test::kTinyColours[size_t(k)]); }
-    TempDir dir;
-    std::string geo;
 };
 
 struct PixelCase {

@@ -31,8 +31,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // The sample archive with its quick files prepared, every card selected, and the shipped
 // territorial base installed as run.sh installs it.
@@ -362,16 +361,12 @@ TEST_F(MapWindowTest, RescaleSurvivesTheNextStart) {
 TEST_F(MapWindowTest, SaveBitmap) {
     TVedeCartina window(nullptr);
 
-    FileDialogRequest asked;
-    const std::string copy = root.Root() + "copia.bmp";
-    SetFileDialogHook([&](const FileDialogRequest& r) {
-        asked = r;
-        return copy;
-    });
+    answer = root.Root() + "copia.bmp";
     window.SalvacomeBitMap1Click();
-    EXPECT_EQ(asked.directory, CoreState.ProgramDir);
-    EXPECT_EQ(asked.filter, "*.bmp");
-    EXPECT_EQ(ReadBytes(copy), ReadBytes(geo + "prova.bmp"));
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].directory, CoreState.ProgramDir);
+    EXPECT_EQ(requests[0].filter, "*.bmp");
+    EXPECT_EQ(ReadBytes(answer), ReadBytes(geo + "prova.bmp"));
 }
 
 TEST_F(MapWindowTest, OpenerHoldsTheTablesWhileTheWindowIsOpen) {

@@ -23,10 +23,7 @@
 namespace qv {
 namespace {
 
-using test::Int32s;
-using test::LineRecord;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // The sample archive linked, for its first municipality field, to an archive of four cards:
 // two in comune 3 (categories 1 and 2), two in comune 5 (categories 1 and 3).

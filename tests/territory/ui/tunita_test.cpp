@@ -22,9 +22,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // Codes of the shipped tables: Torino's province runs from 1 (Agliè) to 312, Vercelli's from 313;
 // Torino city is 268, Parma 3784 in the province that starts at 3759.
@@ -198,12 +196,7 @@ TEST_F(TUnitaTest, SaveAndRestoreTheSelection) {
     CoreState.CardWindowMode = 2;
     TUnita u(nullptr);
     for (int c : {3, 4, 5, 9}) TerritorySelection[size_t(c - 1)] = 1;
-    std::string answer = root.Root() + "zona";
-    std::vector<FileDialogRequest> requests;
-    SetFileDialogHook([&](const FileDialogRequest& r) {
-        requests.push_back(r);
-        return answer;
-    });
+    answer = root.Root() + "zona";
     u.SalvaClick();
     EXPECT_EQ(ReadBytes(root.Root() + "zona.tun"), Hex("03 00 05 00 09 00 09 00"));
     ASSERT_EQ(requests.size(), 1u);
