@@ -13,6 +13,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "support/card_files.h"
 #include "support/recording_progress.h"
 #include "support/scratch_archive.h"
 #include "support/temp_dir.h"
@@ -21,14 +22,6 @@ namespace qv {
 namespace {
 
 using namespace test;
-
-// Bit-reversed halves of a 32-bit number, high half first, written out by hand.
-uint16_t Reverse(uint16_t v) {
-    uint16_t r = 0;
-    for (int i = 0; i < 16; ++i)
-        if (v & (1u << i)) r |= uint16_t(1u << (15 - i));
-    return r;
-}
 
 // Words of a card: sex (1), two answers (2, 3), a 16-bit number (4), a 32-bit number (5, 6), a
 // date (7..9: day, month, years since 1900), a comune (10).
@@ -46,8 +39,7 @@ std::string CardBytes(const Card& c) {
     w[1] = c.answer1;
     w[2] = c.answer2;
     w[3] = uint16_t(c.number);
-    w[4] = Reverse(uint16_t(uint32_t(c.big) >> 16));
-    w[5] = Reverse(uint16_t(uint32_t(c.big)));
+    CardNumberWords(c.big, w[4], w[5]);
     w[6] = c.day;
     w[7] = c.month;
     w[8] = c.year;
