@@ -19,9 +19,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 using Record = test::CountRecord;
 

@@ -24,9 +24,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 using Record = std::array<int32_t, 12>;
 

@@ -18,11 +18,7 @@
 namespace qv {
 namespace {
 
-using test::CrLf;
-using test::Pad;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 using Record = test::CountRecord;
 

@@ -12,10 +12,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 std::vector<int> SetFlags(const FlagList& flags) {
     std::vector<int> set;

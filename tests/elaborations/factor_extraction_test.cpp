@@ -20,9 +20,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 using Matrix = std::vector<std::vector<int>>;
 using Factors = std::vector<std::vector<double>>;
 

@@ -16,9 +16,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 TEST(FactorPlane, PointOfLoadings) {
     struct Case {

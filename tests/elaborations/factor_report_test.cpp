@@ -25,11 +25,7 @@
 namespace qv {
 namespace {
 
-using test::Words;
-using test::CrLf;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 std::string Labels(const std::vector<std::string>& labels, size_t record) {
     std::string bytes;

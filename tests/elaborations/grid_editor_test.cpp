@@ -13,9 +13,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 // The shipped texts: 926 "Riga", 923 to 930 the findings, 931 the missing grid.
 class GridEditorTest : public ::testing::Test {

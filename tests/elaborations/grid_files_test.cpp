@@ -9,9 +9,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 // 61-byte name records: the text, then zero bytes.
 std::string Records61(std::initializer_list<std::string_view> texts) {

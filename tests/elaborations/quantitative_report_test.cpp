@@ -19,11 +19,7 @@
 namespace qv {
 namespace {
 
-using test::CrLf;
-using test::Pad;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 // Six cards, two columns (the north: cards 1, 2, 4; the young: cards 2, 3, 6) and three
 // variables; "-" is an empty value:

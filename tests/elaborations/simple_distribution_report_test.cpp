@@ -25,11 +25,7 @@
 namespace qv {
 namespace {
 
-using test::Pad;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
-using test::WriteCardFiles;
+using namespace test;
 
 std::string Blanks(int n) {
     return std::string(size_t(n), ' ');

@@ -20,11 +20,7 @@
 namespace qv {
 namespace {
 
-using test::Hex;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
-using test::WriteCardFiles;
+using namespace test;
 
 using test::RecordingProgress;
 

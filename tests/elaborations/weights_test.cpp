@@ -16,9 +16,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 // Sex (field 1, word 1), zone (field 2, word 2), a 16-bit number (field 3, word 3) and a
 // 32-bit number (field 4, words 4 and 5).

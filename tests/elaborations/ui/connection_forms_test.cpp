@@ -26,8 +26,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // The sample archive opened in a fresh program directory; texts are "Testo N".
 class ConnectionFormsTest : public test::ElaborationForms {

@@ -25,8 +25,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // Two variables, with a line before the first; the heading blocks name them.
 const char* const kGrid =

@@ -27,8 +27,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // The sample archive opened in a fresh program directory (texts "Testo N"), with a standard
 // analysis of three categories and three factors.

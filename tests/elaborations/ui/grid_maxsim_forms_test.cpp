@@ -24,8 +24,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // The sample archive opened in a fresh program directory with the shipped texts.
 class GridMaxSimFormsTest : public test::ElaborationForms {

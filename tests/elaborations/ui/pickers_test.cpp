@@ -27,8 +27,7 @@
 namespace qv {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using namespace test;
 
 // Two variables of three lines, a line before the first variable, and the heading blocks.
 const char* const kGrid =

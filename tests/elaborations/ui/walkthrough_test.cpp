@@ -32,10 +32,7 @@
 namespace qv {
 namespace {
 
-using test::ClickListRow;
-using test::FieldsFrom;
-using test::LabelOf;
-using test::Walkthrough;
+using namespace test;
 
 // Sample archive fields used here: 3 sex (2 categories), 6 marital status (5), 7 education (5),
 // 9 household size (16-bit number), 10 income (32-bit number).
