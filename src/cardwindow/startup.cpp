@@ -5,6 +5,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -56,6 +57,11 @@ void InitProgramState() {
 void StartProgram() {
     gStarted = false;
     InitProgramState();
+    // Files replaced together (the map's rescale and options) are staged beside them; a crash
+    // while staging leaves this station's temporaries there, which nothing else would remove.
+    SetTempFileStation(CoreState.StationNumber);
+    RemoveStaleTempFiles(CoreState.ProgramDir);
+    RemoveStaleTempFiles(MapState.TerritoryDir);
     OpenArchive();
     LoadMapOptions(0, "");
     CoreState.CurrentCard = NewCardNumber();

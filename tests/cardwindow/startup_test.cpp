@@ -1,6 +1,8 @@
 #include "cardwindow/startup.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -24,7 +26,17 @@ class StartupTest : public ::testing::Test {
 
 TEST_F(StartupTest, DirectoriesAndDefaults) {
     ProgramRoot root;
+    // Temporaries a crashed run of this station left while staging the map's files.
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string stale = ".tmp000_" + std::to_string(gone) + "-1";
+    std::filesystem::create_directories(root.Root() + "morvidex.win/geolar");
+    const std::string staged[] = {root / ("sel-glar.dat" + stale),
+                                  root.Root() + "morvidex.win/geolar/1-zor.dat" + stale};
+    for (const std::string& path : staged) WriteBytes(path, "x");
     StartProgram();
+    for (const std::string& path : staged) EXPECT_FALSE(std::filesystem::exists(path)) << path;
     EXPECT_TRUE(ProgramStarted());
     EXPECT_EQ(CoreState.ProgramDir, root.Root() + "quorvanta.tv/");
     EXPECT_EQ(MapState.TerritoryDir, root.Root() + "morvidex.win/geolar/");
