@@ -23,23 +23,21 @@ CardCount UpdateEveryCardValues(Progress& progress, const std::function<void(int
     const int words = geometry.wordCount;
     if (last < 0 || words == 0) return cards;
     std::vector<uint8_t> bytes;
-    ForEachCardBlock(
-        files, EmptyCardValues(geometry), last, [](int64_t, int32_t) { return true; },
-        [&](int32_t first, int32_t count, int32_t, uint16_t* block) {
-            for (int32_t k = 0; k < count; ++k) {
-                uint16_t* card = block + size_t(k) * words;
-                CoreState.CurrentCard = first + k;
-                std::copy_n(card, words, &CurrentCardValues[1]);
-                visit(first + k);
-                std::copy_n(&CurrentCardValues[1], words, card);
-                progress.SetPosition(first + k);
-            }
-            bytes.resize(size_t(count) * words * 2);
-            for (size_t i = 0; i < size_t(count) * words; ++i) PutU16(bytes.data() + 2 * i, block[i]);
-            RecordFile out(files.ValuesPath(), kCardValueRecordBytes, RecordFile::Mode::ReadWrite);
-            out.Write(int64_t(first) * geometry.ValueRecords(), bytes.data(),
-                      int64_t(count) * geometry.ValueRecords());
-        });
+    ForEachCardBlock(files, last, [&](int32_t first, int32_t count, int32_t, uint16_t* block) {
+        for (int32_t k = 0; k < count; ++k) {
+            uint16_t* card = block + size_t(k) * words;
+            CoreState.CurrentCard = first + k;
+            std::copy_n(card, words, &CurrentCardValues[1]);
+            visit(first + k);
+            std::copy_n(&CurrentCardValues[1], words, card);
+            progress.SetPosition(first + k);
+        }
+        bytes.resize(size_t(count) * words * 2);
+        for (size_t i = 0; i < size_t(count) * words; ++i) PutU16(bytes.data() + 2 * i, block[i]);
+        RecordFile out(files.ValuesPath(), kCardValueRecordBytes, RecordFile::Mode::ReadWrite);
+        out.Write(int64_t(first) * geometry.ValueRecords(), bytes.data(),
+                  int64_t(count) * geometry.ValueRecords());
+    });
     CoreState.FirstCardWord = CurrentCardValues[1];
     return cards;
 }

@@ -23,7 +23,7 @@ bool SelectedCards::AnySelected(int64_t first, int64_t count) {
             card += 7;
             continue;
         }
-        if (CardSelectionMask[size_t(card >> 3)] & (0x80 >> (card & 7))) return true;
+        if (IsCardSelected(card)) return true;
     }
     return false;
 }

@@ -7,6 +7,7 @@
 
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/selection_files.h"
 #include "platform/progress.h"
 
 namespace qv {
@@ -35,13 +36,18 @@ void ForEachCardBlock(const CardFiles& files, std::span<const uint16_t> emptyCar
     }
 }
 
-// The same for every card of the open archive up to `last`.
+// The same for every card of `files` up to `last`, cards past the file read as empty ones.
 template <typename Visit>
-void ForEachCardBlock(int64_t last, Visit&& visit) {
-    const CardFiles files = CardFiles::Current();
+void ForEachCardBlock(const CardFiles& files, int64_t last, Visit&& visit) {
     ForEachCardBlock(
         files, EmptyCardValues(files.Geometry()), last, [](int64_t, int32_t) { return true; },
         std::forward<Visit>(visit));
+}
+
+// The same for every card of the open archive up to `last`.
+template <typename Visit>
+void ForEachCardBlock(int64_t last, Visit&& visit) {
+    ForEachCardBlock(CardFiles::Current(), last, std::forward<Visit>(visit));
 }
 
 // The selected cards of the open archive, read from "num-sch.dat" a block at a time: the one
@@ -68,7 +74,7 @@ class SelectedCards {
             files_, empty_, last_, [](int64_t first, int32_t count) { return AnySelected(first, count); },
             [&](int32_t first, int32_t count, int32_t, uint16_t* block) {
                 for (int64_t card = first; card < first + count; ++card) {
-                    if (!(CardSelectionMask[size_t(card >> 3)] & (0x80 >> (card & 7)))) continue;
+                    if (!IsCardSelected(card)) continue;
                     if (card >= nextReport) {
                         progress_.SetPosition(int(card));
                         nextReport = card + step_;

@@ -72,11 +72,6 @@ uint8_t* TerritoryFlag(int code) {
     return &TerritorySelection[size_t(code - 1)];
 }
 
-bool IsCardSelected(int32_t card) {
-    if (card < 0 || card / 8 >= kSelectionMaskBytes) return false;
-    return (CardSelectionMask[size_t(card / 8)] & (0x80 >> (card % 8))) != 0;
-}
-
 void ClearStatistics(int level) {
     for (auto& table : StatisticsTables) table.fill(0);
     std::fill_n(NumericFieldSummary.begin(), 1000, kNoMaximum);

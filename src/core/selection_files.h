@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/core_state.h"
+
 namespace qv {
 
 // What a search leaves behind: the card selection, the counters gathered while it ran and the
@@ -18,8 +20,19 @@ constexpr int kStatisticsFileSize = 226725;
 // Mark closing each section of the criteria file (bytes 02 1F 0A FA).
 constexpr int32_t kSectionMark = -99999998;
 
-// False for a negative number and for one past the end of the selection mask.
-bool IsCardSelected(int32_t card);
+// Card c at bit 0x80 >> (c % 8) of byte c / 8 of the mask; false for a negative number and for
+// one past the end of the mask. Inline: the passes over the selection ask it for every card.
+inline bool IsCardSelected(int64_t card) {
+    if (card < 0 || card / 8 >= kSelectionMaskBytes) return false;
+    return (CardSelectionMask[size_t(card / 8)] & (0x80 >> (card % 8))) != 0;
+}
+// Puts card c in the selection or takes it out; a card outside the mask is ignored.
+inline void SetCardSelected(int64_t card, bool selected) {
+    if (card < 0 || card / 8 >= kSelectionMaskBytes) return;
+    uint8_t& byte = CardSelectionMask[size_t(card / 8)];
+    const uint8_t bit = uint8_t(0x80 >> (card % 8));
+    byte = selected ? uint8_t(byte | bit) : uint8_t(byte & ~bit);
+}
 
 // Clears the counters; level 2 or more also clears the card selection.
 void ClearStatistics(int level);

@@ -330,10 +330,8 @@ void RunCollectiveSelection(Progress& progress) {
             const int32_t n = first + k;
             progress.SetPosition(n);
             const CardView card(block + size_t(k) * size_t(wordCount), wordCount);
-            uint8_t& byte = CardSelectionMask[size_t(n / 8)];
-            const uint8_t mask = uint8_t(0x80u >> (n % 8));
-            const bool old = (byte & mask) != 0;
-            byte = uint8_t(byte & ~mask);
+            const bool old = IsCardSelected(n);
+            SetCardSelected(n, false);
             bool selected = false;
             switch (combination) {
                 case kFirstSearch:
@@ -353,7 +351,7 @@ void RunCollectiveSelection(Progress& progress) {
             }
             if (selected) {
                 AccumulateSearchStatistics(tables, card);
-                byte = uint8_t(byte | mask);
+                SetCardSelected(n, true);
             }
         }
         if (found < count) ThrowIo(kReadPastEnd, DataFilePath(data_file::kCardValues));

@@ -9,6 +9,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/selection_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 
@@ -494,9 +495,7 @@ bool SearchAllIntoSelection(Progress& progress, const std::function<void(Progres
         step(progress);
         // A step that could not go on (its order index gone) changes nothing: stop there too.
         if (CoreState.SearchEnded != 0 || CoreState.ProceedFlag == 0) break;
-        const int32_t card = CoreState.CurrentCard;
-        if (card >= 0 && card / 8 < kSelectionMaskBytes)
-            CardSelectionMask[size_t(card / 8)] |= uint8_t(0x80u >> (card % 8));
+        SetCardSelected(CoreState.CurrentCard, true);
         CoreState.ListReady = 1;
     }
     PutMaskBack();
