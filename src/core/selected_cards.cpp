@@ -1,5 +1,7 @@
 #include "core/selected_cards.h"
 
+#include <climits>
+
 namespace qv {
 
 namespace {
@@ -8,12 +10,16 @@ constexpr int kProgressSteps = 250;
 
 }  // namespace
 
+CardProgress::CardProgress(Progress& progress, int64_t last) : progress_(progress) {
+    progress_.SetMaximum(int(std::clamp<int64_t>(last, 0, INT32_MAX)));
+    step_ = std::max<int64_t>(1, (last + 1) / kProgressSteps);
+}
+
 SelectedCards::SelectedCards(Progress& progress)
     : progress_(progress), files_(CardFiles::Current()), empty_(EmptyCardValues(files_.Geometry())) {
     count_ = files_.CountCards();
     last_ = std::min<int64_t>(count_.last, int64_t(kSelectionMaskBytes) * 8 - 1);
     progress_.SetMaximum(std::max(count_.last, 0));
-    step_ = std::max<int64_t>(1, (int64_t(count_.last) + 1) / kProgressSteps);
 }
 
 bool SelectedCards::AnySelected(int64_t first, int64_t count) {

@@ -50,13 +50,30 @@ void ForEachCardBlock(int64_t last, Visit&& visit) {
     ForEachCardBlock(CardFiles::Current(), last, std::forward<Visit>(visit));
 }
 
+// The bar of a pass over cards 0..last: its range set at once, then moved about 250 times at
+// most, since a bar repaints at every move.
+class CardProgress {
+  public:
+    CardProgress(Progress& progress, int64_t last);
+    void At(int64_t card) {
+        if (card < next_) return;
+        progress_.SetPosition(int(card));
+        next_ = card + step_;
+    }
+
+  private:
+    Progress& progress_;
+    int64_t step_ = 1;
+    int64_t next_ = 0;
+};
+
 // The selected cards of the open archive, read from "num-sch.dat" a block at a time: the one
 // loop of the passes over the selection (counts, MaxSim, factor counts, typologies, weights). A pass
 // works on the cards both card files hold when it starts (see CardCount): a card another
 // station is still writing is neither counted as a blank one nor written over.
 class SelectedCards {
   public:
-    // Takes the count and sets the progress range 0..last card.
+    // Takes the count; each pass sets the progress range 0..last card.
     explicit SelectedCards(Progress& progress);
 
     const CardFiles& Files() const { return files_; }
@@ -69,16 +86,13 @@ class SelectedCards {
     void ForEach(Visit&& visit) {
         const int words = WordCount();
         if (words <= 0) return;
-        int64_t nextReport = 0;
+        CardProgress moved(progress_, count_.last);
         ForEachCardBlock(
             files_, empty_, last_, [](int64_t first, int32_t count) { return AnySelected(first, count); },
             [&](int32_t first, int32_t count, int32_t, uint16_t* block) {
                 for (int64_t card = first; card < first + count; ++card) {
                     if (!IsCardSelected(card)) continue;
-                    if (card >= nextReport) {
-                        progress_.SetPosition(int(card));
-                        nextReport = card + step_;
-                    }
+                    moved.At(card);
                     visit(int32_t(card), block + size_t(card - first) * size_t(words));
                 }
             });
@@ -105,7 +119,6 @@ class SelectedCards {
     std::vector<uint16_t> empty_;
     CardCount count_;
     int64_t last_ = -1;  // the last card of the count the selection mask can hold
-    int64_t step_ = 1;
 };
 
 }  // namespace qv

@@ -25,29 +25,14 @@ namespace {
 
 constexpr int kBlockBytes = 4 << 20;       // card words read at a time
 constexpr int64_t kBatchBytes = 32 << 20;  // matrix bytes held between writes
-constexpr int kProgressSteps = 250;
 constexpr int kLinkValueColumn = 37, kLinkValueWidth = 50;
 constexpr int kMaxLinks = 9;  // one digit names the files
 constexpr int kLinkLines = 8;
 
-// Moves the progress every few cards, from 0 to `last`, and back to 0 at the end.
-class CardProgress {
-  public:
-    CardProgress(Progress& progress, int64_t last) : progress_(progress) {
-        progress_.SetMaximum(int(std::clamp<int64_t>(last, 0, INT32_MAX)));
-        step_ = std::max<int64_t>(16, (last + 1) / kProgressSteps);
-    }
-    ~CardProgress() { progress_.SetPosition(0); }
-    void At(int64_t card) {
-        if (card < next_) return;
-        progress_.SetPosition(int(card));
-        next_ = card + step_;
-    }
-
-  private:
-    Progress& progress_;
-    int64_t step_ = 16;
-    int64_t next_ = 0;
+// Puts the bar back to 0 when a pass over the cards ends, however it ends.
+struct BarBackToZero {
+    Progress& progress;
+    ~BarBackToZero() { progress.SetPosition(0); }
 };
 
 // Calls visit(card, words) for cards 0..last of the open archive in order (word 1 at words[0]),
@@ -56,6 +41,7 @@ template <typename Visit>
 void ForEachCard(int32_t last, Progress& progress, Visit&& visit) {
     const int words = std::max(CurrentCardGeometry().wordCount, 1);
     CardProgress moved(progress, last);
+    BarBackToZero reset{progress};
     ForEachCardBlock(last, [&](int32_t first, int32_t count, int32_t, const uint16_t* block) {
         for (int64_t card = first; card < first + count; ++card) {
             moved.At(card);
@@ -179,6 +165,7 @@ void BuildLinkNames(const std::string& path, const LinkBlock& block, const std::
         const int64_t blockCards = std::max(1, kBlockBytes / recordBytes);
         std::vector<uint8_t> records;
         CardProgress moved(progress, last);
+        BarBackToZero reset{progress};
         std::string line;
         for (int64_t j0 = 0; j0 <= last; j0 += blockCards) {
             const int64_t count = std::min<int64_t>(blockCards, int64_t(last) - j0 + 1);
