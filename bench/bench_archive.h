@@ -140,7 +140,8 @@ inline void WriteCards(int count) {
     WriteFileAtomic(DataFilePath(data_file::kCardText),
                     std::string(size_t(count) * size_t(CoreState.CardTextBytes), '\0'));
     const uint32_t last = uint32_t(count - 1);
-    const char index[4] = {char(last & 0xFF), char(last >> 8 & 0xFF), char(last >> 16 & 0xFF), char(last >> 24)};
+    const char index[4] = {char(last & 0xFF), char(last >> 8 & 0xFF), char(last >> 16 & 0xFF),
+                           char(last >> 24)};
     WriteFileAtomic(DataFilePath(data_file::kLastCard), std::string(index, 4));
 }
 

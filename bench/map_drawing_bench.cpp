@@ -7,7 +7,6 @@
 // own unit, so every shared edge is stroked twice), drawn onto a canvas that only folds the
 // operations into a checksum: the figures are the engine's share of a redraw (reading the base,
 // walking the outlines), not Qt's painting. The checksum tells that two builds draw alike.
-#include <sched.h>
 
 #include <algorithm>
 #include <chrono>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "core/core_state.h"
+#include "pin_cpu.h"
 #include "territory/map_drawing.h"
 #include "territory/map_options.h"
 #include "territory/map_tables.h"
@@ -59,10 +59,7 @@ int main() {
     // No archive is open: the counts read nothing, and the program directory is an empty one.
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "qv-map-bench";
     std::filesystem::create_directories(dir);
-    cpu_set_t one;
-    CPU_ZERO(&one);
-    CPU_SET(0, &one);
-    sched_setaffinity(0, sizeof one, &one);
+    bench::PinToOneCpu();
     ResetProgramState();
     CoreState.ProgramDir = CoreState.ArchiveDir = dir.string() + "/";
     MapState.PixelWidth = 600;

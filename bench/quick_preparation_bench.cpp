@@ -7,7 +7,6 @@
 // The archive is the counting benchmark's: 43 declarations, 150 words a card, its generated grid
 // (about 300 lines) copied as the quick grid, and 100,000 and 500,000 random cards. Everything
 // runs on one core with the card file in the page cache.
-#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -33,14 +32,12 @@
 using namespace qv;
 
 #include "bench_archive.h"
+#include "pin_cpu.h"
 
 using namespace qv::bench;
 
 int main() {
-    cpu_set_t one;
-    CPU_ZERO(&one);
-    CPU_SET(0, &one);
-    sched_setaffinity(0, sizeof one, &one);
+    bench::PinToOneCpu();
 
     char tmpl[] = "/tmp/qv-bench-XXXXXX";
     if (!mkdtemp(tmpl)) return 1;

@@ -228,12 +228,18 @@ void CardFiles::WriteValues(int32_t card, const uint16_t* words, bool createFile
 
 int32_t CardFiles::ReadValuesBlock(int32_t first, int32_t count, uint16_t* words,
                                    std::span<const uint16_t> emptyCard) const {
-    const int records = geometry_.ValueRecords();
-    const size_t cardWords = size_t(geometry_.wordCount);
+    return CardValuesReader(*this).Read(first, count, words, emptyCard);
+}
+
+int32_t CardValuesReader::Read(int32_t first, int32_t count, uint16_t* words,
+                               std::span<const uint16_t> emptyCard) {
+    const CardGeometry& geometry = files_.Geometry();
+    const int records = geometry.ValueRecords();
+    const size_t cardWords = size_t(geometry.wordCount);
     if (count <= 0 || records == 0) return 0;
-    RecordFile file(valuesPath_, kCardValueRecordBytes, RecordFile::Mode::Read);
+    if (!file_.IsOpen()) file_.Open(files_.ValuesPath(), kCardValueRecordBytes, RecordFile::Mode::Read);
     // One read straight into the caller's buffer, then the words put in host order.
-    const int64_t got = file.ReadUpTo(int64_t(first) * records, words, int64_t(count) * records);
+    const int64_t got = file_.ReadUpTo(int64_t(first) * records, words, int64_t(count) * records);
     if constexpr (std::endian::native != std::endian::little) {
         uint8_t* raw = reinterpret_cast<uint8_t*>(words);
         for (size_t i = 0; i < size_t(got) * kCardValueRecordWords; ++i) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_io.h"
+
 // The card store: an archive's cards live in two parallel files of fixed-size records, the text
 // part in "alf-sch.dat" (50-byte records) and the numeric part in "num-sch.dat" (100-byte records,
 // 50 little-endian words each), plus the last-card index "dli-sch.dat" (one signed 32-bit number,
@@ -132,6 +134,19 @@ class CardFiles {
     std::string valuesPath_;
     std::string indexPath_;
     CardGeometry geometry_;
+};
+
+// Reads the numeric parts of many cards through one descriptor, opened at the first read and
+// kept for the reader's life: the passes over the archive read a block after the other.
+class CardValuesReader {
+  public:
+    explicit CardValuesReader(const CardFiles& files) : files_(files) {}
+    // As CardFiles::ReadValuesBlock.
+    int32_t Read(int32_t first, int32_t count, uint16_t* words, std::span<const uint16_t> emptyCard);
+
+  private:
+    const CardFiles& files_;
+    RecordFile file_;
 };
 
 // The numeric part of an empty card of the open archive (wordCount words, word 1 first): 0,

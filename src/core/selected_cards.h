@@ -12,8 +12,9 @@
 
 namespace qv {
 
-// Numeric parts read at a time by the passes over the cards.
-inline constexpr int kCardBlockBytes = 4 << 20;
+// Numeric parts read at a time by the passes over the cards: a block the size of a core's
+// second-level cache, so the pass finds the words where the read has just put them.
+inline constexpr int kCardBlockBytes = 256 << 10;
 
 // Cards 0..last of `files` read from their "num-sch.dat" a block of about kCardBlockBytes at a
 // time: the one block loop of the passes over the archive. For each block that want(first,
@@ -27,11 +28,12 @@ void ForEachCardBlock(const CardFiles& files, std::span<const uint16_t> emptyCar
     const int words = files.Geometry().wordCount;
     const int64_t blockCards = std::max(1, kCardBlockBytes / (std::max(words, 1) * 2));
     std::vector<uint16_t> block;
+    CardValuesReader reader(files);
     for (int64_t first = 0; first <= last; first += blockCards) {
         const int32_t count = int32_t(std::min<int64_t>(blockCards, last - first + 1));
         if (!want(first, count)) continue;
         block.resize(size_t(count) * size_t(std::max(words, 1)));
-        const int32_t found = files.ReadValuesBlock(int32_t(first), count, block.data(), emptyCard);
+        const int32_t found = reader.Read(int32_t(first), count, block.data(), emptyCard);
         visit(int32_t(first), count, found, block.data());
     }
 }
