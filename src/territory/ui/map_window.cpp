@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
@@ -38,8 +39,9 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 91;
-// "The map does not fit the page: ... reduced to" followed by the percentage.
-constexpr int kMapReducedText = 1501;
+// "The map does not fit the page: ... reduced to the scale (horizontal x vertical)" followed by
+// the scales it is printed at.
+constexpr int kMapReducedText = 2271;
 
 // Releases the map tables however the window ends.
 struct MapTablesHeld {
@@ -249,6 +251,8 @@ void TVedeCartina::Spostalalegendasulpuntoselezionato1Click() {
         MapState.LegendX = MapState.PickX;
         MapState.LegendY = MapState.PickY;
     }
+    // The click placed the legend; were it left, the drawing would also re-centre a zoomed map on it.
+    MapState.PickX = MapState.PickY = -1;
     EsegueCartinaClick();
 }
 
@@ -267,8 +271,11 @@ void TVedeCartina::Stampa1Click() {
     OpenPrintScaleDialog(this);
     if (CoreState.ProceedFlag == 1) {
         if (std::unique_ptr<QPrinter> printer = AskPrinter(this)) {
-            if (const double fit = PrepareMapPrinter(*printer); fit < 1)
-                ShowInfo(LoadText(kMapReducedText) + " " + std::to_string(int(fit * 100)) + "%.");
+            if (const double fit = PrepareMapPrinter(*printer); fit < 1) {
+                auto percent = [fit](int scale) { return std::to_string(std::lround(scale * fit)) + "%"; };
+                ShowInfo(LoadText(kMapReducedText) + " " + percent(MapState.PrintScaleX) + " x " +
+                         percent(MapState.PrintScaleY) + ".");
+            }
             printer_ = printer.get();
             Printing = true;
             EsegueCartinaClick();
