@@ -39,9 +39,11 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 91;
-// "The map does not fit the page: ... reduced to the scale (horizontal x vertical)" followed by
-// the scales it is printed at.
-constexpr int kMapReducedText = 2271;
+// "The map does not fit the page: ... reduced to" the scale it is printed at, "of its size on
+// the screen", and, when the two directions differ, "(horizontal x vertical)".
+constexpr int kMapReducedText = 1501;
+constexpr int kOfScreenSizeText = 2271;
+constexpr int kHorizontalByVerticalText = 2272;
 
 // Releases the map tables however the window ends.
 struct MapTablesHeld {
@@ -273,8 +275,9 @@ void TVedeCartina::Stampa1Click() {
         if (std::unique_ptr<QPrinter> printer = AskPrinter(this)) {
             if (const double fit = PrepareMapPrinter(*printer); fit < 1) {
                 auto percent = [fit](int scale) { return std::to_string(std::lround(scale * fit)) + "%"; };
-                ShowInfo(LoadText(kMapReducedText) + " " + percent(MapState.PrintScaleX) + " x " +
-                         percent(MapState.PrintScaleY) + ".");
+                const std::string x = percent(MapState.PrintScaleX), y = percent(MapState.PrintScaleY);
+                ShowInfo(LoadText(kMapReducedText) + " " + (x == y ? x : x + " x " + y) + " " +
+                         LoadText(kOfScreenSizeText) + (x == y ? "" : " " + LoadText(kHorizontalByVerticalText)) + ".");
             }
             printer_ = printer.get();
             Printing = true;

