@@ -196,9 +196,9 @@ std::vector<LegendPiece> LayOutLegend() {
 
 // How far to move a span [low, high) so that it lies within [0, size): not at all when it does,
 // else the least; a span larger than that keeps its start at 0.
-int32_t ShiftInto(int64_t low, int64_t high, int32_t size) {
-    if (low < 0) return int32_t(-low);
-    if (high > size) return int32_t(std::max<int64_t>(size - high, -low));
+int64_t ShiftInto(int64_t low, int64_t high, int32_t size) {
+    if (low < 0) return -low;
+    if (high > size) return std::max<int64_t>(size - high, -low);
     return 0;
 }
 
@@ -217,7 +217,7 @@ MapPoint LegendOrigin(MapCanvas& screen, const std::vector<LegendPiece>& pieces)
             continue;
         }
         screen.SetFontHeight(MapFontHeights[size_t(piece.font)]);
-        const int64_t l = MapPainter::TextLeft(screen, int32_t(x0 + piece.x), piece.text, piece.anchor);
+        const int64_t l = x0 + MapPainter::TextLeft(screen, piece.x, piece.text, piece.anchor);
         cover(l, y0 + piece.y, l + screen.TextWidth(piece.text), y0 + piece.y + screen.TextHeight(piece.text));
     }
     if (pieces.empty()) return {MapState.LegendX, MapState.LegendY};
