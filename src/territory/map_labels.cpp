@@ -314,7 +314,7 @@ MapPainter::MapPainter(MapCanvas& screen, const MapPrintPage* page, int32_t draw
     printer_ = page->Canvas;
     dots_ = std::max(1, page->Dpi) / 96.0;
     // A map larger than the page (a scale set for another printer) is reduced to fit it.
-    const double fit = PrintFitFactor(page->Width / dots_, page->Height / dots_);
+    const double fit = PrintFitFactor(int32_t(page->Width / dots_), int32_t(page->Height / dots_));
     scaleX_ = MapState.PrintScaleX / 100.0 * fit * dots_;
     scaleY_ = MapState.PrintScaleY / 100.0 * fit * dots_;
     marginX_ = (page->Width - MapState.MapWidth * scaleX_) / 2;
