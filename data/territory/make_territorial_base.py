@@ -20,13 +20,14 @@ the codes the cards store do not change. Writes, into OUTDIR (default data/terri
                  coast or the national border. A hole is joined to its outer ring by a slit from
                  the nearest outer vertex, whose two edges carry -1. Rings are separated by
                  -10000, the outline ends with -30000 within the first cap-5 entries, entry cap-4
-                 is -30000 and X, Y [cap-3..cap-2] both hold the label point, a point inside the
-                 outline. A comune without outline is X[1] = -30000 in file 1.
+                 is -30000 and X, Y [cap-3..cap-2] both hold the label point, a point strictly
+                 inside the outline (on none of its edges). A comune without outline is X[1] = -30000 in file 1.
   ter-zor.dat    variable 0: every comune its own unit; 1: the 103 provinces of ini-prov.imp;
-                 2: the 20 regions (unit plus 333)
+                 2: the 20 regions, each the provinces of that numbering it holds (unit plus 333)
   kel-trad.dat   8101 int16: archive code -> map comune; code k -> k, a code merged into a
                  municipality formed since -> that municipality, empty codes and 8101 -> -1
-  sig-zor2.txt   unit names of the three variables; mod-zor.dat their names
+  sig-zor2.txt   unit names of the three variables, provinces and regions both qualitative
+                 ("q"), so the territorial filter offers either; mod-zor.dat their names
   lst-sigl.txt, sig-prov.txt  one sigle set: each province's abbreviation on its chief town
   leg-colo.dat   the nine default legend colours; car-tres.dat the text heights (screen, printer)
 
@@ -86,8 +87,8 @@ SIGLE = (
 ).split()
 
 LEGEND_COLOURS = (0xFFFFFF, 0xFFFF88, 0xFFFF00, 0x88FF00, 0x00FF00, 0x888800, 0x008800, 0x880000, 0x000000)
-# Sigle, names, values and legend rows, legend title: on screen, then on the printer, which the
-# map opens at screen resolution.
+# Sigle, names, values and legend rows, legend title: on screen, then on the printer, where a
+# height counts as 1/96 inch whatever the printer's resolution.
 FONT_HEIGHTS = (11, 9, 9, 13, 11, 9, 9, 13)
 
 _N = math.log(math.cos(PHI1) / math.cos(PHI2)) / math.log(
@@ -547,16 +548,29 @@ def final_outline(m, shapes, chains, rings, chosen):
         chosen = chosen[:-1]
 
 
+def on_ring(p, ring):
+    """Whether the point lies on an edge of the ring."""
+    for i in range(len(ring)):
+        (x1, y1), (x2, y2) = ring[i - 1], ring[i]
+        if ((x2 - x1) * (p[1] - y1) == (y2 - y1) * (p[0] - x1) and min(x1, x2) <= p[0] <= max(x1, x2)
+                and min(y1, y2) <= p[1] <= max(y1, y2)):
+            return True
+    return False
+
+
 def label_point(polygons):
-    """A point inside the largest polygon: the middle of the widest run of a few scan lines."""
+    """A point strictly inside the largest polygon: the middle of the widest run of a few scan
+    lines. A middle falling on a border (a scan line along a horizontal edge) is passed over, so
+    a name or a click never sits on the line between two comuni."""
     outer, holes = max(polygons, key=lambda p: abs(area2(p[0][0])))
     pts = outer[0]
+    rings = [outer[0]] + [h[0] for h in holes]
     ys = [p[1] for p in pts]
     best = None
     for f in (0.5, 0.4, 0.6, 0.3, 0.7, 0.2, 0.8):
         y = int(min(ys) + f * (max(ys) - min(ys)))
         xs = []
-        for ring in [outer[0]] + [h[0] for h in holes]:
+        for ring in rings:
             for i in range(len(ring)):
                 (x1, y1), (x2, y2) = ring[i - 1], ring[i]
                 if (y1 <= y < y2) or (y2 <= y < y1):
@@ -564,7 +578,8 @@ def label_point(polygons):
         xs.sort()
         for a, b in zip(xs[0::2], xs[1::2]):
             mid = int(math.floor((a + b) / 2.0))
-            if a < mid < b and (best is None or b - a > best[0]):
+            if (a < mid < b and (best is None or b - a > best[0])
+                    and not any(on_ring((mid, y), ring) for ring in rings)):
                 best = (b - a, mid, y)
     if best is None:
         return pts[0]
@@ -746,12 +761,10 @@ def build(list_source, boundaries, here):
         last = starts[p + 1] - 1 if p + 1 < len(starts) else LISTED
         for k in range(first, last + 1):
             province[k] = p + 1
-    region = {k: listed[k - 1][1] for k in range(1, LISTED + 1)}
     region_names = {listed[k - 1][1]: listed[k - 1][2] for k in range(1, LISTED + 1)}
     for m in range(LISTED + 1, COMUNE_COUNT + 1):
         if m not in props_of:
             continue
-        region[m] = int(props_of[m]["reg_istat_code_num"])
         olds = [k for k, s in successor.items() if s == m]
         if olds:
             province[m] = province[min(olds)]
@@ -761,6 +774,17 @@ def build(list_source, boundaries, here):
             across = sorted(o for row in (neighbours[(m, pi, ri)] for pi, p in enumerate(shapes[m])
                                           for ri in range(len(p))) for _, o in row if 0 < o <= LISTED)
             province[m] = province[across[0]] if across else 1
+    # Regions group the provinces of the same numbering, so that no province straddles two
+    # regions: a province lies in the region most of its municipalities of the list lie in (the
+    # few that changed region since, such as Sappada, stay with their province).
+    province_region = {}
+    for p in range(1, len(starts) + 1):
+        votes = {}
+        for k in range(1, LISTED + 1):
+            if province[k] == p:
+                votes[listed[k - 1][1]] = votes.get(listed[k - 1][1], 0) + 1
+        province_region[p] = min(votes, key=lambda r: (-votes[r], r))
+    region = {k: province_region[p] for k, p in province.items()}
     own = [k + 333 if names[k - 1] else 0 for k in range(1, COMUNE_COUNT + 1)]
     prov = [province[k] + 333 if k in province and names[k - 1] else 0 for k in range(1, COMUNE_COUNT + 1)]
     reg = [region[k] + 333 if k in region and names[k - 1] else 0 for k in range(1, COMUNE_COUNT + 1)]
@@ -773,7 +797,7 @@ def build(list_source, boundaries, here):
     units += [b" %05d" % k + padded(names[k - 1], 30) for k in range(1, COMUNE_COUNT + 1)]
     units.append(b"001q Province")
     units += [b" %05d" % (p + 1) + padded(n, 30) for p, n in enumerate(province_names)]
-    units.append(b"002r Regioni")
+    units.append(b"002q Regioni")
     units += [b" %05d" % r + padded(region_names[r].encode("cp1252"), 30) for r in range(1, 21)]
     files["sig-zor2.txt"] = crlf(units)
     files["mod-zor.dat"] = b"".join(short_string(t, 100) for t in (b"Comuni", b"Province", b"Regioni"))

@@ -157,11 +157,9 @@ int CountSelectedCodes(CodeRange range) {
 void ApplyKmRadius(int chosenCode, int radius) {
     const int limit = CodeLimit();
     if (chosenCode < 1 || chosenCode > limit) return;
-    // The program directory's copy, else the centroids the map window left in the territorial
-    // base; without either the distance cannot be measured.
-    std::optional<std::string> found = TryReadFile(DataFilePath(data_file::kCentroid));
-    if (!found) found = TryReadFile(DataFilePath(data_file::kMapCentroid));
-    const std::string bytes = found ? *found : ReadFileOrThrow(DataFilePath(data_file::kCentroid));
+    // Only the program directory's positions are in kilometres: the ones the map window keeps in
+    // the territorial base are pixels of its picture, so without the former nothing is measured.
+    const std::string bytes = ReadFileOrThrow(DataFilePath(data_file::kCentroid));
     const int pairs = int(std::min<size_t>(bytes.size() / 4, kMaxCentroidPairs));
     auto x = [&](int code) { return int(GetI16(Bytes(bytes) + 4 * size_t(code - 1))); };
     auto y = [&](int code) { return int(GetI16(Bytes(bytes) + 4 * size_t(code - 1) + 2)); };

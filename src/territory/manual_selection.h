@@ -58,9 +58,8 @@ int AlphabeticalCode(int record);
 void SetTerritoryCodes(CodeRange range, bool on);
 int CountSelectedCodes(CodeRange range);
 
-// Selects exactly the codes whose centroid in "dli-poli.dat" (program directory, else the one the
-// map window writes in the territorial base; one of them is required) lies
-// within `radius` of the chosen code's: |x0 - x| + |2 y0 - 2 y| <= radius. The chosen code is
+// Selects exactly the codes whose centroid in the program directory's "dli-poli.dat" (required:
+// its missing raises the input/output error and changes nothing) lies within `radius` of the chosen code's: |x0 - x| + |2 y0 - 2 y| <= radius. The chosen code is
 // always selected for a radius of 0 or more; a code without a pair in the file, or whose x is
 // -30000 (not placed on the map), is never selected beside it. A chosen code outside
 // 1..TerritoryCount changes nothing.

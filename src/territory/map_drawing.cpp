@@ -25,7 +25,7 @@ constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 
 struct Vertex {
-    MapPoint At;
+    OutlinePoint At;
     int32_t Neighbour = 0;  // comune across the edge from the previous vertex to this one
 };
 
@@ -53,12 +53,12 @@ bool VariableBorderDrawn(int c, int32_t e) {
 // is not stroked: the base's rings repeat their first vertex.
 template <typename Test>
 void StrokeEdges(MapPainter& painter, const std::vector<Vertex>& ring, int c, Test drawn) {
-    painter.MoveTo(ring[0].At.X, ring[0].At.Y);
+    painter.MoveTo(ring[0].At);
     for (size_t k = 1; k < ring.size(); ++k) {
         if (drawn(c, ring[k].Neighbour))
-            painter.LineTo(ring[k].At.X, ring[k].At.Y);
+            painter.LineTo(ring[k].At);
         else
-            painter.MoveTo(ring[k].At.X, ring[k].At.Y);
+            painter.MoveTo(ring[k].At);
     }
 }
 
@@ -70,10 +70,10 @@ void DrawRing(MapPainter& painter, std::vector<Vertex>& ring, int c) {
     painter.Brush(colour);
     painter.Pen(colour);
     painter.PenWidth(0);
-    std::vector<MapPoint> points;
+    std::vector<OutlinePoint> points;
     points.reserve(ring.size());
     for (const Vertex& v : ring) points.push_back(v.At);
-    painter.Polygon(points);
+    painter.OutlinePolygon(points);
 
     painter.Pen(kBlack);
     painter.PenWidth(1);
@@ -132,7 +132,7 @@ void DrawOutlines(MapPainter& painter, const MapTransform& t) {
                     return;
                 }
                 const MapPixel p = t.Vertex(e.X, e.Y);
-                ring.push_back({{p.X, p.Y}, e.E});
+                ring.push_back({{{p.X, p.Y}, t.WithinPixel(e.X), t.WithinPixel(e.Y)}, e.E});
             });
             DrawRing(painter, ring, k);
         });

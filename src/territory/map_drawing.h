@@ -9,11 +9,12 @@
 
 namespace qv {
 
-// The printer page the drawing is repeated on, in printer pixels.
+// The printer page the drawing is repeated on, in printer pixels, and the printer's resolution.
 struct MapPrintPage {
     MapCanvas* Canvas = nullptr;
     int32_t Width = 0;
     int32_t Height = 0;
+    int Dpi = 96;
 };
 
 // The whole drawing. Call NormalizeMapSize() first and give a canvas of that size. Reads the

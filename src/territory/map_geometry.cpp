@@ -72,6 +72,11 @@ MapPixel MapTransform::Vertex(int32_t x, int32_t y) const {
     return p;
 }
 
+float MapTransform::WithinPixel(int32_t v) const {
+    const uint32_t units = 1u << (Shift & 31);
+    return float(uint32_t(v) & (units - 1)) / float(units);
+}
+
 bool MapTransform::BoxVisible(int32_t x1, int32_t x2, int32_t y1, int32_t y2) const {
     const MapPixel a = Point(x1, y1);
     const MapPixel b = Point(x2, y2);

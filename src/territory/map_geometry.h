@@ -28,6 +28,9 @@ struct MapTransform {
 
     MapPixel Point(int32_t x, int32_t y) const;   // label points and boxes
     MapPixel Vertex(int32_t x, int32_t y) const;  // moved 5 pixels right and down with the margin
+    // Where within its pixel a coordinate lies, from 0 (its left or top edge) to below 1: what a
+    // printer finer than the screen still draws.
+    float WithinPixel(int32_t v) const;
     // The box (x1, x2, y1, y2) touches the drawable area (or covers it).
     bool BoxVisible(int32_t x1, int32_t x2, int32_t y1, int32_t y2) const;
     // Strictly inside the drawable area, where a label point can be picked.

@@ -4,6 +4,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/text_tables.h"
 #include "platform/file_io.h"
 #include "platform/text_file.h"
 #include "territory/map_painter.h"
@@ -20,6 +21,8 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBarColour = 0x88FF00;
 constexpr double kUnsetBound = -9999999;
 constexpr int kNameChars = 37;
+// "Confini amministrativi: ISTAT, elaborazione openpolis/geojson-italy, CC BY 4.0"
+constexpr int kBoundariesSourceText = 2270;
 
 double ComuneValue(int i) {
     return MapValues[size_t(MapValueIndex[size_t(i)])];
@@ -108,8 +111,10 @@ void DrawSigle(MapPainter& painter) {
         const MapPoint at = LabelPoint(m);
         const MapPoint compared =
             painter.Printing() ? MapPoint{painter.ToPrinterX(at.X), painter.ToPrinterY(at.Y)} : at;
+        const int gapX = painter.Printing() ? painter.PrinterPixels(20) : 20;
+        const int gapY = painter.Printing() ? painter.PrinterPixels(12) : 12;
         const bool crowded = std::any_of(written.begin(), written.end(), [&](const MapPoint& w) {
-            return std::abs(int64_t(w.X) - compared.X) < 20 && std::abs(int64_t(w.Y) - compared.Y) < 12;
+            return std::abs(int64_t(w.X) - compared.X) < gapX && std::abs(int64_t(w.Y) - compared.Y) < gapY;
         });
         if (crowded) continue;
         painter.Text(at.X, at.Y, sigla.Text);
@@ -125,42 +130,25 @@ std::string FormatClassLimit(int k, bool upper) {
     return FormatMapNumber(v, 10, MapState.ValueDecimals);
 }
 
-struct LegendRows {
-    MapPainter& painter;
-    int32_t r = 5;
-    int printerDrop = 0;
-    bool first = true;
-
-    int32_t Step() const { return MapState.MapHeight > 480 ? 20 : 15; }
-
-    void Box(int cls) {
-        r += Step();
-        const int32_t x = MapState.LegendX, y = MapState.LegendY + r;
-        painter.Brush(MapColours[size_t(std::clamp(cls, 0, 8))]);
-        painter.Polygon({{x, y}, {x + 25, y}, {x + 25, y + 15}, {x, y + 15}});
-        if (painter.Printing()) {
-            const int boxHeight = painter.ToPrinterY(y + 15) - painter.ToPrinterY(y);
-            printerDrop = std::max(0, (boxHeight - painter.Printer()->TextHeight("a")) / 2);
-        }
-        MapState.LegendRight = x + 25;
-        MapState.LegendBottom = y + 15;
-        if (first) {
-            MapState.LegendLeft = x;
-            MapState.LegendTop = y;
-            first = false;
-        }
-        painter.Brush(MapColours[0]);
-    }
-    void Lower(int p) {
-        if (p > 0 && p < 8)
-            painter.Text(MapState.LegendX - 5, MapState.LegendY + r, FormatClassLimit(p, false),
-                         MapPainter::Anchor::Right, printerDrop);
-    }
-    void Upper(int k) {
-        painter.Text(MapState.LegendX + 30, MapState.LegendY + r, FormatClassLimit(k, true),
-                     MapPainter::Anchor::Left, printerDrop);
-    }
+// One piece of the legend, placed against the legend's point (MapState.LegendX, LegendY): a
+// class box or a text. Laid out first, so that the whole legend can be measured before it is
+// drawn.
+struct LegendPiece {
+    enum Kind { Box, Text } kind;
+    int32_t x = 0, y = 0;
+    int cls = 0;  // a box's class
+    MapFont font = kValuesFont;
+    std::string text;
+    MapPainter::Anchor anchor = MapPainter::Anchor::Left;
+    bool inRow = false;  // a bound, moved down on the printer to the middle of its box
 };
+
+constexpr int32_t kBoxWidth = 25;
+constexpr int32_t kBoxHeight = 15;
+
+int32_t LegendRowStep() {
+    return MapState.MapHeight > 480 ? 20 : 15;
+}
 
 // The colour of the row whose values start at limit p: the class the map gives such a value,
 // so that repeated limits colour the legend as they colour the map.
@@ -168,18 +156,90 @@ int RowClass(int p) {
     return p == 0 ? 1 : ClassOfValue(MapClassThresholds.Limits[size_t(p - 1)]);
 }
 
-void PrintComment(MapPainter& painter, int32_t drawableHeight) {
+std::vector<LegendPiece> LayOutLegend() {
+    std::vector<LegendPiece> pieces;
+    if (MapState.ShowLegendTitle)
+        pieces.push_back({LegendPiece::Text, 10, 0, 0, kTitleFont, MapClassThresholds.Title.substr(0, 50),
+                          MapPainter::Anchor::Centre});
+    if (!MapState.ShowLegend || MapState.ValueDecimals < 0) return pieces;
+    int32_t r = 5;
+    auto box = [&](int cls) {
+        r += LegendRowStep();
+        pieces.push_back({LegendPiece::Box, 0, r, std::clamp(cls, 0, 8), kValuesFont, {}});
+    };
+    auto lower = [&](int p) {
+        if (p > 0 && p < 8)
+            pieces.push_back({LegendPiece::Text, -5, r, 0, kValuesFont, FormatClassLimit(p, false),
+                              MapPainter::Anchor::Right, true});
+    };
+    const auto& limits = MapClassThresholds.Limits;
+    int p = 0;
+    double compared = kClassLimitUnset;
+    for (int k = 1; k <= kMapClassLimits; ++k) {
+        const double limit = limits[size_t(k - 1)];
+        if (limit == kClassLimitUnset || limit == compared) continue;
+        box(RowClass(p));
+        if (p + 1 <= kMapClassLimits) compared = limits[size_t(p)];
+        lower(p);
+        pieces.push_back({LegendPiece::Text, 30, r, 0, kValuesFont, FormatClassLimit(k, true),
+                          MapPainter::Anchor::Left, true});
+        p = k;
+    }
+    box(RowClass(p));
+    lower(p);
+    r += LegendRowStep() + 5;
+    pieces.push_back({LegendPiece::Text, 10, r, 0, kValuesFont,
+                      FormatMapNumber(MapState.ValueTotal, 10, MapState.ValueDecimals) + " Totale",
+                      MapPainter::Anchor::Centre});
+    return pieces;
+}
+
+// How far to move a span [low, high) so that it lies within [0, size): not at all when it does,
+// else the least; a span larger than that keeps its start at 0.
+int64_t ShiftInto(int64_t low, int64_t high, int32_t size) {
+    if (low < 0) return -low;
+    if (high > size) return std::max<int64_t>(size - high, -low);
+    return 0;
+}
+
+// The point the legend is drawn at: the legend's point when the whole legend lies inside the
+// picture there, else the nearest point where it does. The stored point does not change.
+MapPoint LegendOrigin(MapCanvas& screen, const std::vector<LegendPiece>& pieces) {
+    const int64_t x0 = MapState.LegendX, y0 = MapState.LegendY;
+    int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
+    auto cover = [&](int64_t l, int64_t t, int64_t r, int64_t b) {
+        left = std::min(left, l), top = std::min(top, t), right = std::max(right, r), bottom = std::max(bottom, b);
+    };
+    for (const LegendPiece& piece : pieces) {
+        if (piece.kind == LegendPiece::Box) {
+            // The outline is drawn on the box's last row and column too.
+            cover(x0 + piece.x, y0 + piece.y, x0 + piece.x + kBoxWidth + 1, y0 + piece.y + kBoxHeight + 1);
+            continue;
+        }
+        screen.SetFontHeight(MapFontHeights[size_t(piece.font)]);
+        const int64_t l = x0 + MapPainter::TextLeft(screen, piece.x, piece.text, piece.anchor);
+        cover(l, y0 + piece.y, l + screen.TextWidth(piece.text), y0 + piece.y + screen.TextHeight(piece.text));
+    }
+    if (pieces.empty()) return {MapState.LegendX, MapState.LegendY};
+    return {int32_t(x0 + ShiftInto(left, right, MapState.MapWidth)),
+            int32_t(y0 + ShiftInto(top, bottom, MapState.MapHeight))};
+}
+
+// Below the printed map: the lines of "commento.txt", then the source of the boundaries, which
+// their licence asks to be named wherever the map is handed over.
+void PrintPageNotes(MapPainter& painter, int32_t drawableHeight) {
     if (!painter.Printing()) return;
-    const auto lines = TextReader::ReadLines(DataFilePath(data_file::kComment), 255);
-    if (!lines) return;
+    std::vector<std::string> lines;
+    if (auto comment = TextReader::ReadLines(DataFilePath(data_file::kComment), 255)) lines = std::move(*comment);
+    lines.push_back(LoadText(kBoundariesSourceText));
     MapCanvas& printer = *painter.Printer();
-    const int height = MapFontHeights[kPrinterFonts + kTitleFont];
+    const int height = painter.PrinterPixels(MapFontHeights[kPrinterFonts + kTitleFont]);
     printer.SetFontHeight(height);
     printer.SetBrushColour(kWhite);
-    int32_t y = painter.ToPrinterY(drawableHeight) + 3;
-    for (const std::string& line : *lines) {
+    int32_t y = painter.ToPrinterY(drawableHeight) + painter.PrinterPixels(3);
+    for (const std::string& line : lines) {
         printer.TextOut(painter.ToPrinterX(0), y, line);
-        y += height + 2;
+        y += height + painter.PrinterPixels(2);
     }
 }
 
@@ -217,36 +277,34 @@ void DrawLabels(MapPainter& painter, const RecordFile* names) {
 
 void DrawLegend(MapPainter& painter, int32_t drawableHeight) {
     MapState.LegendLeft = MapState.LegendTop = MapState.LegendRight = MapState.LegendBottom = 0;
+    const std::vector<LegendPiece> pieces = LayOutLegend();
+    const MapPoint at = LegendOrigin(painter.Screen(), pieces);
     painter.Brush(MapColours[0]);
-    if (MapState.ShowLegendTitle) {
-        painter.Font(kTitleFont);
-        painter.Text(MapState.LegendX + 10, MapState.LegendY, MapClassThresholds.Title.substr(0, 50),
-                     MapPainter::Anchor::Centre);
-    }
-    if (MapState.ShowLegend && MapState.ValueDecimals >= 0) {
-        painter.Font(kValuesFont);
-        LegendRows rows{painter};
-        const auto& limits = MapClassThresholds.Limits;
-        int p = 0;
-        double compared = kClassLimitUnset;
-        for (int k = 1; k <= kMapClassLimits; ++k) {
-            const double limit = limits[size_t(k - 1)];
-            if (limit == kClassLimitUnset || limit == compared) continue;
-            rows.Box(RowClass(p));
-            if (p + 1 <= kMapClassLimits) compared = limits[size_t(p)];
-            rows.Lower(p);
-            rows.Upper(k);
-            p = k;
+    int printerDrop = 0;
+    bool first = true;
+    for (const LegendPiece& piece : pieces) {
+        const int32_t x = at.X + piece.x, y = at.Y + piece.y;
+        if (piece.kind == LegendPiece::Text) {
+            painter.Font(piece.font);
+            painter.Text(x, y, piece.text, piece.anchor, piece.inRow ? printerDrop : 0);
+            continue;
         }
-        rows.Box(RowClass(p));
-        rows.Lower(p);
-
-        rows.r += rows.Step() + 5;
-        painter.Text(MapState.LegendX + 10, MapState.LegendY + rows.r,
-                     FormatMapNumber(MapState.ValueTotal, 10, MapState.ValueDecimals) + " Totale",
-                     MapPainter::Anchor::Centre);
+        painter.Brush(MapColours[size_t(piece.cls)]);
+        painter.Polygon({{x, y}, {x + kBoxWidth, y}, {x + kBoxWidth, y + kBoxHeight}, {x, y + kBoxHeight}});
+        if (painter.Printing()) {
+            const int boxHeight = painter.ToPrinterY(y + kBoxHeight) - painter.ToPrinterY(y);
+            printerDrop = std::max(0, (boxHeight - painter.Printer()->TextHeight("a")) / 2);
+        }
+        MapState.LegendRight = x + kBoxWidth;
+        MapState.LegendBottom = y + kBoxHeight;
+        if (first) {
+            MapState.LegendLeft = x;
+            MapState.LegendTop = y;
+            first = false;
+        }
+        painter.Brush(MapColours[0]);
     }
-    PrintComment(painter, drawableHeight);
+    PrintPageNotes(painter, drawableHeight);
 }
 
 MapPainter::MapPainter(MapCanvas& screen, const MapPrintPage* page, int32_t drawableWidth,
@@ -254,23 +312,50 @@ MapPainter::MapPainter(MapCanvas& screen, const MapPrintPage* page, int32_t draw
     : screen_(screen), width_(drawableWidth), height_(drawableHeight) {
     if (!page || !page->Canvas) return;
     printer_ = page->Canvas;
+    dots_ = std::max(1, page->Dpi) / 96.0;
     // A map larger than the page (a scale set for another printer) is reduced to fit it.
-    const double fit = PrintFitFactor(page->Width, page->Height);
-    scaleX_ = MapState.PrintScaleX / 100.0 * fit;
-    scaleY_ = MapState.PrintScaleY / 100.0 * fit;
+    const double fit = PrintFitFactor(int32_t(page->Width / dots_), int32_t(page->Height / dots_));
+    scaleX_ = MapState.PrintScaleX / 100.0 * fit * dots_;
+    scaleY_ = MapState.PrintScaleY / 100.0 * fit * dots_;
     marginX_ = (page->Width - MapState.MapWidth * scaleX_) / 2;
     marginY_ = (page->Height - MapState.MapHeight * scaleY_) / 2;
 }
 
-int32_t MapPainter::ToPrinterX(int32_t x) const {
-    const double scaled = std::min(std::max(0, x) * scaleX_, width_ * scaleX_);
+int32_t MapPainter::ToPrinterX(double x) const {
+    const double scaled = std::min(std::max(0.0, x) * scaleX_, width_ * scaleX_);
     return int32_t(std::nearbyint(scaled + marginX_));
 }
 
-int32_t MapPainter::ToPrinterY(int32_t y) const {
-    const double scaled = std::min(std::max(0, y) * scaleY_, height_ * scaleY_);
+int32_t MapPainter::ToPrinterY(double y) const {
+    const double scaled = std::min(std::max(0.0, y) * scaleY_, height_ * scaleY_);
     return int32_t(std::nearbyint(scaled + marginY_));
 }
+
+int MapPainter::PrinterPixels(int length) const {
+    return int(std::lround(length * dots_));
+}
+
+MapPoint MapPainter::ToPrinter(const MapPoint& p) const {
+    return {ToPrinterX(p.X), ToPrinterY(p.Y)};
+}
+
+// At 96 dots an inch the page keeps the screen's pixels, as it always has.
+MapPoint MapPainter::ToPrinter(const OutlinePoint& p) const {
+    const bool finer = dots_ > 1;
+    return {ToPrinterX(p.At.X + (finer ? p.WithinX : 0.0)), ToPrinterY(p.At.Y + (finer ? p.WithinY : 0.0))};
+}
+
+namespace {
+
+const MapPoint& ScreenPoint(const MapPoint& p) {
+    return p;
+}
+
+const MapPoint& ScreenPoint(const OutlinePoint& p) {
+    return p.At;
+}
+
+}  // namespace
 
 void MapPainter::Brush(uint32_t colour) {
     screen_.SetBrushColour(colour);
@@ -284,21 +369,32 @@ void MapPainter::Pen(uint32_t screenColour, uint32_t printerColour) {
 
 void MapPainter::PenWidth(int width) {
     screen_.SetPenWidth(width);
-    if (printer_) printer_->SetPenWidth(width);
+    if (printer_) printer_->SetPenWidth(width > 0 ? std::max(1, PrinterPixels(width)) : width);
 }
 
 void MapPainter::Font(MapFont font) {
     screen_.SetFontHeight(MapFontHeights[size_t(font)]);
-    if (printer_) printer_->SetFontHeight(MapFontHeights[size_t(kPrinterFonts + font)]);
+    if (printer_) printer_->SetFontHeight(PrinterPixels(MapFontHeights[size_t(kPrinterFonts + font)]));
+}
+
+template <typename Point>
+void MapPainter::PolygonOf(const std::vector<Point>& points) {
+    std::vector<MapPoint> on;
+    on.reserve(points.size());
+    for (const Point& p : points) on.push_back(ScreenPoint(p));
+    screen_.Polygon(on.data(), int(on.size()));
+    if (!printer_) return;
+    on.clear();
+    for (const Point& p : points) on.push_back(ToPrinter(p));
+    printer_->Polygon(on.data(), int(on.size()));
 }
 
 void MapPainter::Polygon(const std::vector<MapPoint>& points) {
-    screen_.Polygon(points.data(), int(points.size()));
-    if (!printer_) return;
-    std::vector<MapPoint> scaled;
-    scaled.reserve(points.size());
-    for (const MapPoint& p : points) scaled.push_back({ToPrinterX(p.X), ToPrinterY(p.Y)});
-    printer_->Polygon(scaled.data(), int(scaled.size()));
+    PolygonOf(points);
+}
+
+void MapPainter::OutlinePolygon(const std::vector<OutlinePoint>& points) {
+    PolygonOf(points);
 }
 
 void MapPainter::MoveTo(int32_t x, int32_t y) {
@@ -311,14 +407,30 @@ void MapPainter::LineTo(int32_t x, int32_t y) {
     if (printer_) printer_->LineTo(ToPrinterX(x), ToPrinterY(y));
 }
 
+void MapPainter::MoveTo(const OutlinePoint& p) {
+    screen_.MoveTo(p.At.X, p.At.Y);
+    if (!printer_) return;
+    const MapPoint at = ToPrinter(p);
+    printer_->MoveTo(at.X, at.Y);
+}
+
+void MapPainter::LineTo(const OutlinePoint& p) {
+    screen_.LineTo(p.At.X, p.At.Y);
+    if (!printer_) return;
+    const MapPoint at = ToPrinter(p);
+    printer_->LineTo(at.X, at.Y);
+}
+
+int32_t MapPainter::TextLeft(MapCanvas& canvas, int32_t x, const std::string& text, Anchor anchor) {
+    if (anchor == Anchor::Right) return x - canvas.TextWidth(text);
+    if (anchor == Anchor::Centre) return x - canvas.TextWidth(text) / 2;
+    return x;
+}
+
 void MapPainter::Text(int32_t x, int32_t y, const std::string& text, Anchor anchor, int printerDrop) {
-    auto left = [&](MapCanvas& canvas, int32_t at) {
-        if (anchor == Anchor::Right) return at - canvas.TextWidth(text);
-        if (anchor == Anchor::Centre) return at - canvas.TextWidth(text) / 2;
-        return at;
-    };
-    screen_.TextOut(left(screen_, x), y, text);
-    if (printer_) printer_->TextOut(left(*printer_, ToPrinterX(x)), ToPrinterY(y) + printerDrop, text);
+    screen_.TextOut(TextLeft(screen_, x, text, anchor), y, text);
+    if (printer_)
+        printer_->TextOut(TextLeft(*printer_, ToPrinterX(x), text, anchor), ToPrinterY(y) + printerDrop, text);
 }
 
 }  // namespace qv

@@ -9,8 +9,19 @@
 
 // Sends every drawing operation, given in bitmap pixels, to the screen canvas and, while
 // printing, to the printer page with its coordinates scaled and the printer's font heights.
+// The page is drawn at the printer's own resolution: a length the map's files give in printer
+// pixels (font heights, gaps, pen widths) counts as 1/96 inch, so the page looks the same on
+// paper whatever the printer, and at 96 dots an inch it is drawn pixel for pixel as the screen.
 
 namespace qv {
+
+// A vertex of an outline: its pixel on the bitmap and where within that pixel it lies (0 to
+// below 1), which a printer finer than 96 dots an inch draws instead of the pixel's corner.
+struct OutlinePoint {
+    MapPoint At;
+    float WithinX = 0;
+    float WithinY = 0;
+};
 
 class MapPainter {
   public:
@@ -27,8 +38,11 @@ class MapPainter {
     void Font(MapFont font);
 
     void Polygon(const std::vector<MapPoint>& points);
+    void OutlinePolygon(const std::vector<OutlinePoint>& points);
     void MoveTo(int32_t x, int32_t y);
     void LineTo(int32_t x, int32_t y);
+    void MoveTo(const OutlinePoint& p);
+    void LineTo(const OutlinePoint& p);
 
     // Where x lies against the text: its left edge, its right end, or its middle. Each device
     // measures its own text.
@@ -36,15 +50,25 @@ class MapPainter {
     // `printerDrop` moves the text further down on the printer page only.
     void Text(int32_t x, int32_t y, const std::string& text, Anchor anchor = Anchor::Left,
               int printerDrop = 0);
+    // The left edge of the text placed at x with that anchor, as the canvas measures it.
+    static int32_t TextLeft(MapCanvas& canvas, int32_t x, const std::string& text, Anchor anchor);
 
-    int32_t ToPrinterX(int32_t x) const;
-    int32_t ToPrinterY(int32_t y) const;
+    int32_t ToPrinterX(double x) const;
+    int32_t ToPrinterY(double y) const;
+    // Printer pixels for a length given in 1/96 inch.
+    int PrinterPixels(int length) const;
 
   private:
+    template <typename Point>
+    void PolygonOf(const std::vector<Point>& points);
+    MapPoint ToPrinter(const MapPoint& p) const;
+    MapPoint ToPrinter(const OutlinePoint& p) const;
+
     MapCanvas& screen_;
     MapCanvas* printer_ = nullptr;
     int32_t width_ = 0;
     int32_t height_ = 0;
+    double dots_ = 1;  // printer pixels per 1/96 inch
     double scaleX_ = 1, scaleY_ = 1;
     double marginX_ = 0, marginY_ = 0;
 };

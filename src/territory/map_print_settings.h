@@ -17,8 +17,8 @@ void LoadPrintScale();
 void SavePrintScale();
 
 // The factor, at most 1, by which the map at MapState.PrintScaleX and PrintScaleY (percent of
-// its bitmap pixels, one printer pixel each) is reduced to fit a page of that many printer
-// pixels, keeping its proportions.
+// its bitmap pixels, 1/96 inch each) is reduced to fit a page of that many 1/96 inches,
+// keeping its proportions.
 double PrintFitFactor(int32_t pageWidth, int32_t pageHeight);
 
 // Positions in the list of heights "1".."500" (position p is height p + 1): screen sigle,

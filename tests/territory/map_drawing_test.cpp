@@ -5,6 +5,7 @@
 #include "core/core_state.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "support/program_dir.h"
 #include "support/temp_dir.h"
 #include "territory/map_painter.h"
 #include "territory/recording_canvas.h"
@@ -153,42 +154,104 @@ TEST_F(MapDrawingTest, LegendVariants) {
     }
 }
 
+// Wherever its point, the whole legend is drawn inside the picture, as near that point as it
+// fits, at the whole map and zoomed in; the point stays as the user set it. (A legend that fits
+// is drawn where its point puts it: the tests above.)
+TEST_F(MapDrawingTest, LegendKeptInsideThePicture) {
+    constexpr int32_t W = 300, H = 200;
+    MapState.ShowLegendTitle = 1;
+    struct Case {
+        int32_t x, y;
+        bool left, right, bottom;  // the edge the legend comes to rest on
+    } cases[] = {{0, 0, true, false, false}, {2, 100, true, false, false}, {W - 5, 100, false, true, false},
+                 {100, H - 5, false, false, true}};
+    for (int zoom : {1, 4})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << "zoom " << zoom << " at " << c.x << ", " << c.y);
+            MapState.MapWidth = W;
+            MapState.MapHeight = H;
+            MapState.ZoomLevel = zoom;
+            MapState.LegendX = c.x;
+            MapState.LegendY = c.y;
+            MapClassThresholds.Title = "Schede per comune";
+            RecordingCanvas canvas;
+            DrawMap(canvas, nullptr);
+            EXPECT_EQ(MapState.LegendX, c.x);
+            EXPECT_EQ(MapState.LegendY, c.y);
+            int32_t left = W, right = 0, bottom = 0;
+            const auto texts = Texts(canvas);
+            ASSERT_GE(texts.size(), 2u);
+            for (const Label& t : texts) {
+                SCOPED_TRACE(t.text);
+                const int32_t width = 6 * int32_t(t.text.size());
+                EXPECT_GE(t.x, 0);
+                EXPECT_GE(t.y, 0);
+                EXPECT_LE(t.x + width, W);
+                EXPECT_LE(t.y + 10, H);
+                left = std::min(left, t.x), right = std::max(right, t.x + width), bottom = std::max(bottom, t.y + 10);
+            }
+            EXPECT_GE(MapState.LegendLeft, 0);
+            EXPECT_LT(MapState.LegendRight, W);
+            EXPECT_LT(MapState.LegendBottom, H);
+            EXPECT_EQ(left == 0, c.left);
+            EXPECT_EQ(right == W, c.right);
+            EXPECT_EQ(bottom == H, c.bottom);
+        }
+}
+
 TEST_F(MapDrawingTest, PrinterPageRepeatsWithScaledCoordinates) {
-    // Scale 200 %: a 100 x 80 map on a 1000 x 800 page has margins (1000 - 200) / 2 = 400 and
-    // (800 - 160) / 2 = 320.
+    // Scale 200 %: a 100 x 80 map on a page of 1000 x 800 pixels of 1/96 inch has margins
+    // (1000 - 200) / 2 = 400 and (800 - 160) / 2 = 320. A printer of 288 dots an inch draws the
+    // same page three times as fine: every printer pixel below is 3 of its pixels, the letters
+    // it measures and the heights of "car-tres.dat" included.
     MapState.MapWidth = 100;
     MapState.MapHeight = 80;
     MapState.PrintScaleX = MapState.PrintScaleY = 200;
-    MapState.LegendX = 10;
+    MapState.LegendX = 16;
     MapState.LegendY = 5;
     MapClassThresholds.Limits = {5, U, U, U, U, U, U};
+    InstallNumberedTexts(2499);
     WriteBytes(CoreState.ProgramDir + "commento.txt", "Prima riga\r\nSeconda\r\n");
-    RecordingCanvas screen;
-    RecordingCanvas paper(6, 20);
-    MapPrintPage page{&paper, 1000, 800};
-    MapPainter painter(screen, &page, 100, 80);
-    EXPECT_EQ(painter.ToPrinterX(-7), 400);
-    EXPECT_EQ(painter.ToPrinterX(10), 420);
-    EXPECT_EQ(painter.ToPrinterX(500), 600);  // capped at the map's width
-    EXPECT_EQ(painter.ToPrinterY(80), 480);
-    DrawLegend(painter, 80);
+    for (int k : {1, 3}) {
+        SCOPED_TRACE(k);
+        RecordingCanvas screen;
+        RecordingCanvas paper(6 * k, 20 * k);
+        MapPrintPage page{&paper, 1000 * k, 800 * k, 96 * k};
+        MapPainter painter(screen, &page, 100, 80);
+        EXPECT_EQ(painter.ToPrinterX(-7), 400 * k);
+        EXPECT_EQ(painter.ToPrinterX(16), 432 * k);
+        EXPECT_EQ(painter.ToPrinterX(500), 600 * k);  // capped at the map's width
+        EXPECT_EQ(painter.ToPrinterY(80), 480 * k);
+        DrawLegend(painter, 80);
 
-    // First box (10, 25)-(35, 40) -> (420, 370)-(470, 400): printed 30 high, letters 20, so the
-    // row's texts drop (30 - 20) / 2 = 5 printer pixels.
-    const auto boxes = paper.Of(RecordedOp::Polygon);
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].points[0].X, 420);
-    EXPECT_EQ(boxes[0].points[0].Y, 370);
-    EXPECT_EQ(boxes[0].points[2].X, 470);
-    EXPECT_EQ(boxes[0].points[2].Y, 400);
-    const auto texts = Texts(paper);
-    ASSERT_EQ(texts.size(), 5u);
-    ExpectTexts({texts[0]}, {{"4", 480, 375}});
-    EXPECT_EQ(paper.Of(RecordedOp::Text)[0].fontHeight, 130);
-    // The comment goes below the map, 3 pixels under it, lines (140 + 2) apart.
-    ExpectTexts({texts[3], texts[4]}, {{"Prima riga", 400, 483}, {"Seconda", 400, 625}});
-    // Only the printer gets the comment.
-    EXPECT_EQ(Texts(screen).size(), 3u);
+        // First box (16, 25)-(41, 40) -> (432, 370)-(482, 400): printed 30 high, letters 20, so
+        // the row's texts drop (30 - 20) / 2 = 5 printer pixels.
+        const auto boxes = paper.Of(RecordedOp::Polygon);
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[0].points[0].X, 432 * k);
+        EXPECT_EQ(boxes[0].points[0].Y, 370 * k);
+        EXPECT_EQ(boxes[0].points[2].X, 482 * k);
+        EXPECT_EQ(boxes[0].points[2].Y, 400 * k);
+        const auto texts = Texts(paper);
+        ASSERT_EQ(texts.size(), 6u);
+        ExpectTexts({texts[0]}, {{"4", 492 * k, 375 * k}});
+        EXPECT_EQ(paper.Of(RecordedOp::Text)[0].fontHeight, 130 * k);
+        // Below the map, 3 pixels under it and lines (140 + 2) apart: the comment, then the
+        // source of the boundaries.
+        ExpectTexts({texts[3], texts[4], texts[5]},
+                    {{"Prima riga", 400 * k, 483 * k}, {"Seconda", 400 * k, 625 * k}, {"Testo 2270", 400 * k, 767 * k}});
+        // Only the printer gets them.
+        EXPECT_EQ(Texts(screen).size(), 3u);
+
+        // An outline's vertex lies within its screen pixel: the finer printer draws it there, the
+        // printer of 96 dots an inch at the pixel, as the screen does.
+        painter.OutlinePolygon({{{10, 10}, 0.5f, 0.5f}});
+        EXPECT_EQ(paper.ops.back().points[0].X, k == 1 ? 420 : 1263);
+        EXPECT_EQ(paper.ops.back().points[0].Y, k == 1 ? 340 : 1023);
+        painter.PenWidth(2);
+        painter.LineTo(0, 0);
+        EXPECT_EQ(paper.ops.back().penWidth, 2 * k);
+    }
 }
 
 TEST_F(MapDrawingTest, ValuesNamesAndSigleAtLabelPoints) {

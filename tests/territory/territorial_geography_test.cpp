@@ -18,6 +18,7 @@
 #include "territory/map_tables.h"
 #include "territory/shipped_base.h"
 #include "territory/territorial_base.h"
+#include "territory/territorial_filters.h"
 
 namespace qv {
 namespace {
@@ -66,6 +67,19 @@ bool Inside(const Walk& w, double x, double y) {
     return in;
 }
 
+// Inside and on none of the edges: a label point on a border belongs to neither side.
+bool StrictlyInside(const Walk& w, int32_t x, int32_t y) {
+    for (const auto& ring : w.rings)
+        for (size_t i = 1; i < ring.size(); ++i) {
+            const auto [x1, y1, e1] = ring[i - 1];
+            const auto [x2, y2, e2] = ring[i];
+            if (int64_t(x2 - x1) * (y - y1) == int64_t(y2 - y1) * (x - x1) && std::min(x1, x2) <= x &&
+                x <= std::max(x1, x2) && std::min(y1, y2) <= y && y <= std::max(y1, y2))
+                return false;
+        }
+    return Inside(w, x, y);
+}
+
 class ShippedGeography : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { base = new ShippedBase; }
@@ -105,7 +119,7 @@ TEST_F(ShippedGeography, NumberingKeepsTheProgramsCodes) {
 }
 
 // Every outline within its file's capacity, in the smallest file that holds it, closed rings,
-// coordinates the rescale can scale, and a label point inside the outline and its box.
+// coordinates the rescale can scale, and a label point strictly inside the outline and its box.
 TEST_F(ShippedGeography, OutlinesFitTheirFiles) {
     for (int k = 1; k <= ShippedBase::kComuni; ++k) {
         SCOPED_TRACE(k);
@@ -133,7 +147,7 @@ TEST_F(ShippedGeography, OutlinesFitTheirFiles) {
         EXPECT_EQ(o.X[size_t(o.Cap - 2)], o.LabelY());
         EXPECT_TRUE(o.LabelX() >= box.X1 && o.LabelX() <= box.X2 && o.LabelY() >= box.Y1 &&
                     o.LabelY() <= box.Y2);
-        EXPECT_TRUE(Inside(w, o.LabelX(), o.LabelY()));
+        EXPECT_TRUE(StrictlyInside(w, o.LabelX(), o.LabelY()));
     }
     EXPECT_GT(base->RecordsOfFile(2), 0u);
 }
@@ -253,10 +267,30 @@ TEST_F(ShippedGeography, ProvincesAndRegionsAsUnitsWithNamesAndSigle) {
     EXPECT_EQ(sigle[0].Comune, torino);
     EXPECT_EQ(sigle[102].Text, "VB");
 
+    // Regions group whole provinces: Sappada stays with Belluno in Veneto.
+    const std::vector<int32_t> province(MapValueIndex.begin(), MapValueIndex.begin() + kCodes);
     MapState.AggregationVariable = 2;
     LoadTerritorialVariable(TerritorialReading::Aggregation);
     EXPECT_EQ(MapValueIndex[size_t(torino)], 1);
     EXPECT_EQ(MapValueIndex[size_t(roma)], 12);
+    EXPECT_EQ(MapValueIndex[size_t(base->Code("Sappada"))], 5);
+    std::map<int32_t, int32_t> regionOf;
+    for (int k = 1; k < kCodes; ++k)
+        if (province[size_t(k)] > 0) {
+            const auto [at, added] = regionOf.emplace(province[size_t(k)], MapValueIndex[size_t(k)]);
+            ASSERT_EQ(at->second, MapValueIndex[size_t(k)]) << "comune " << k;
+        }
+
+    // Both groupings are offered by the qualitative filter, each with its own categories.
+    MapState.QualitativeVariable = 0;
+    QualitativeLists lists = BuildQualitativeLists();
+    EXPECT_EQ(lists.variables, (std::vector<std::string>{"Province", "Regioni"}));
+    ASSERT_EQ(lists.categories.size(), 103u);
+    EXPECT_EQ(lists.categories.back().substr(0, 14), "Verbano-Cusio-");
+    MapState.QualitativeVariable = 1;
+    lists = BuildQualitativeLists();
+    ASSERT_EQ(lists.categories.size(), 20u);
+    EXPECT_EQ(lists.categories[0].substr(0, 8), "Piemonte");
 
     MapState.AggregationVariable = 0;
     LoadTerritorialVariable(TerritorialReading::Aggregation);

@@ -2,6 +2,7 @@
 
 #include <QPolygon>
 #include <QPrinter>
+#include <algorithm>
 
 #include "core/core_state.h"
 #include "platform/io_error.h"
@@ -99,14 +100,12 @@ std::string MapPicturePath() {
 }
 
 double PrepareMapPrinter(QPrinter& printer) {
-    constexpr int kScreenDpi = 96;
-    printer.setResolution(kScreenDpi);
-    return PrintFitFactor(printer.width(), printer.height());
+    const double dots = std::max(1, printer.resolution()) / 96.0;
+    return PrintFitFactor(int32_t(printer.width() / dots), int32_t(printer.height() / dots));
 }
 
 QImage DrawMapPicture(QPrinter* printer) {
     NormalizeMapSize();
-    if (printer) PrepareMapPrinter(*printer);
     QImage image(std::max(1, MapState.MapWidth), std::max(1, MapState.MapHeight), QImage::Format_RGB32);
     image.fill(Qt::white);
     {
@@ -117,7 +116,8 @@ QImage DrawMapPicture(QPrinter* printer) {
         MapPrintPage page;
         if (printer && printerPainter.begin(printer)) {
             paper = std::make_unique<PainterMapCanvas>(printerPainter);
-            page = {paper.get(), printerPainter.device()->width(), printerPainter.device()->height()};
+            page = {paper.get(), printerPainter.device()->width(), printerPainter.device()->height(),
+                    printer->resolution()};
         }
         try {
             DrawMap(screen, paper ? &page : nullptr);

@@ -41,9 +41,9 @@ QColor MapColour(uint32_t colour);
 // picture that cannot be saved; then nothing is saved and the caller keeps its picture.
 QImage DrawMapPicture(QPrinter* printer = nullptr);
 
-// Opens the map's printer at screen resolution, so that a print scale of 100 prints the map as
-// large as the screen shows it and the base's printer text heights fit it; answers the factor
-// (at most 1) by which the map is reduced to fit the page.
+// The factor (at most 1) by which the map is reduced to fit the printer's page. The page is
+// drawn at the printer's own resolution, a bitmap pixel at a print scale of 100 being 1/96 inch,
+// so the map prints as large as a screen of 96 dots an inch shows it.
 double PrepareMapPrinter(QPrinter& printer);
 
 // "prova.bmp" of the territorial directory.

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
@@ -38,8 +39,11 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 91;
-// "The map does not fit the page: ... reduced to" followed by the percentage.
+// "The map does not fit the page: ... reduced to" the scale it is printed at, "of its size on
+// the screen", and, when the two directions differ, "(horizontal x vertical)".
 constexpr int kMapReducedText = 1501;
+constexpr int kOfScreenSizeText = 2271;
+constexpr int kHorizontalByVerticalText = 2272;
 
 // Releases the map tables however the window ends.
 struct MapTablesHeld {
@@ -249,6 +253,8 @@ void TVedeCartina::Spostalalegendasulpuntoselezionato1Click() {
         MapState.LegendX = MapState.PickX;
         MapState.LegendY = MapState.PickY;
     }
+    // The click placed the legend; were it left, the drawing would also re-centre a zoomed map on it.
+    MapState.PickX = MapState.PickY = -1;
     EsegueCartinaClick();
 }
 
@@ -267,8 +273,12 @@ void TVedeCartina::Stampa1Click() {
     OpenPrintScaleDialog(this);
     if (CoreState.ProceedFlag == 1) {
         if (std::unique_ptr<QPrinter> printer = AskPrinter(this)) {
-            if (const double fit = PrepareMapPrinter(*printer); fit < 1)
-                ShowInfo(LoadText(kMapReducedText) + " " + std::to_string(int(fit * 100)) + "%.");
+            if (const double fit = PrepareMapPrinter(*printer); fit < 1) {
+                auto percent = [fit](int scale) { return std::to_string(std::lround(scale * fit)) + "%"; };
+                const std::string x = percent(MapState.PrintScaleX), y = percent(MapState.PrintScaleY);
+                ShowInfo(LoadText(kMapReducedText) + " " + (x == y ? x : x + " x " + y) + " " +
+                         LoadText(kOfScreenSizeText) + (x == y ? "" : " " + LoadText(kHorizontalByVerticalText)) + ".");
+            }
             printer_ = printer.get();
             Printing = true;
             EsegueCartinaClick();

@@ -15,6 +15,7 @@
 #include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/numbers.h"
+#include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "selection/saved_search_files.h"
@@ -230,8 +231,10 @@ void TUnita::AttivaKmClick() {
     if (CercaComune->currentIndex() < 0) return;
     const int code = SearchedCode();
     KmRadius = LeadingInteger(Cp(Km->text()), 50);
-    ApplyKmRadius(code, KmRadius);
-    ShowSearchedCode(code);
+    GuardedIo([&] {
+        ApplyKmRadius(code, KmRadius);
+        ShowSearchedCode(code);
+    });
 }
 
 void TUnita::SalvaClick() {

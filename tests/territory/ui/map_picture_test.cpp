@@ -4,10 +4,15 @@
 
 #include <QImage>
 #include <QPrinter>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <regex>
 
 #include "core/core_state.h"
 #include "platform/io_error.h"
+#include "platform/ui/printing.h"
+#include "support/program_dir.h"
 #include "support/temp_dir.h"
 #include "territory/map_tables.h"
 #include "territory/map_values.h"
@@ -152,18 +157,54 @@ TEST_F(MapPicture, FailedDrawingKeepsThePreviousPicture) {
     EXPECT_EQ(ReadBytes(geo + "prova.bmp"), before);
 }
 
+// The words of a PDF with their height in points, as pdftotext reads them.
+std::vector<std::pair<std::string, double>> PdfWords(const std::string& pdf) {
+    const std::string html = pdf + ".html";
+    EXPECT_EQ(std::system(("pdftotext -bbox " + pdf + " " + html).c_str()), 0);
+    const std::string text = ReadBytes(html);
+    const std::regex word(
+        R"re(<word xMin="[-0-9.]+" yMin="([-0-9.]+)" xMax="[-0-9.]+" yMax="([-0-9.]+)">([^<]*)</word>)re");
+    std::vector<std::pair<std::string, double>> words;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), word); it != std::sregex_iterator(); ++it)
+        words.emplace_back((*it)[3].str(), std::stod((*it)[2].str()) - std::stod((*it)[1].str()));
+    return words;
+}
+
+// The page is drawn at the printer's resolution, never below 300 dots an inch for the print
+// dialog's PDF, with its texts as large on paper as at 96, and it names the boundaries' source
+// under the map.
 TEST_F(MapPicture, PrintedOnAPdfPage) {
     MapState.ShowLegend = MapState.ShowLegendTitle = MapState.FrameLine = 1;
     MapState.ShowNames = MapState.ShowValues = MapState.ShowSigle = 1;
     MapClassThresholds.Title = "Schede per comune";
     MapState.LegendX = 70;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(dir / "cartina.pdf"));
-    const QImage image = DrawMapPicture(&printer);
-    EXPECT_EQ(image.pixelColor(20, 33), Class(3));
-    const std::string pdf = ReadBytes(dir / "cartina.pdf");
-    EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+    InstallShippedTexts();
+    SetPrinterHook([&] { return dir / "scelta.pdf"; });
+    EXPECT_GE(AskPrinter(nullptr)->resolution(), 300);
+    SetPrinterHook(nullptr);
+
+    std::map<int, double> titleHeight;
+    for (int dpi : {96, 300}) {
+        SCOPED_TRACE(dpi);
+        const std::string pdf = dir / ("cartina" + std::to_string(dpi) + ".pdf");
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setResolution(dpi);
+        printer.setOutputFileName(QString::fromStdString(pdf));
+        const QImage image = DrawMapPicture(&printer);
+        EXPECT_EQ(printer.resolution(), dpi);
+        EXPECT_EQ(image.pixelColor(20, 33), Class(3));
+        std::string words;
+        for (const auto& [w, height] : PdfWords(pdf)) {
+            words += w + " ";
+            if (w == "Schede") titleHeight[dpi] = height;
+        }
+        // "Confini", whose "fi" the PDF may set as one ligature.
+        EXPECT_NE(words.find("amministrativi: ISTAT, elaborazione openpolis/geojson-italy, CC BY 4.0"), std::string::npos)
+            << words;
+    }
+    ASSERT_GT(titleHeight[96], 0);
+    EXPECT_NEAR(titleHeight[300] / titleHeight[96], 1, 0.05);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 
 #include "cardwindow/startup.h"
 #include "core/card_store.h"
@@ -153,10 +154,16 @@ TEST_F(MapWindowTest, OptionsAnswerAndLegend) {
         EXPECT_EQ(viewed, *c.report ? std::vector<int>{0} : std::vector<int>{});
     }
 
+    // Zoomed in, the legend goes to the click and the map stays where it is.
+    answer = 1;
+    MapState.ZoomLevel = 4;
+    window.Opzioni2Click();
+    const QPoint centre(MapState.ViewCentreX, MapState.ViewCentreY);
     window.Image1MouseDown(300, 200);
     window.Spostalalegendasulpuntoselezionato1Click();
     EXPECT_EQ(QPoint(MapState.LegendX, MapState.LegendY), QPoint(300, 200));
-    EXPECT_EQ(MapState.PickX, -1) << "the drawing used the pick";
+    EXPECT_EQ(QPoint(MapState.ViewCentreX, MapState.ViewCentreY), centre);
+    EXPECT_EQ(MapState.PickX, -1);
     MapState.LegendX = 12;
     window.Spostalalegendasulpuntoselezionato1Click();
     EXPECT_EQ(MapState.LegendX, 12) << "no click since the last drawing: the legend stays";
@@ -327,8 +334,11 @@ TEST_F(MapWindowTest, PrintedPageShowsTheMap) {
     const auto [reduced, fitted] = page();
     EXPECT_NEAR(double(fitted.width()) / fitted.height(), 640.0 / 480, 0.02);
     EXPECT_GT(fitted.width(), frame.width());
+    // The message states the scale the page really has against a screen of 96 dots an inch.
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].find("%"), std::string::npos);
+    std::smatch stated;
+    ASSERT_TRUE(std::regex_search(messages[0], stated, std::regex(R"( ([0-9]+)% )"))) << messages[0];
+    EXPECT_NEAR(std::stod(stated[1].str()), 100.0 * fitted.width() / (640 / 2), 3);
 }
 
 // A rescale in the options dialog writes the outlines at the new size; installing the base at

@@ -145,6 +145,14 @@ TEST_F(TUnitaTest, SearchAndDistance) {
     QTest::keyClick(u.Km, Qt::Key_Return);
     EXPECT_EQ(Selected(), (std::vector<int>{1, kTorino}));
     EXPECT_EQ(KmRadius, 5);
+    // Without the positions the distance is not measured: the error is shown, the choice stays.
+    std::filesystem::remove(root / "dli-poli.dat");
+    u.Km->setText("6");
+    QTest::keyClick(u.Km, Qt::Key_Return);
+    EXPECT_EQ(Selected(), (std::vector<int>{1, kTorino}));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("dli-poli.dat"), std::string::npos);
+    WriteBytes(root / "dli-poli.dat", centroids);
     EXPECT_EQ(u.Province->item(0)->text(), "-> Torino");
     u.Km->setText("7 km");
     u.EsciClick();
