@@ -11,6 +11,7 @@
 #include "cardwindow/range_check.h"
 #include "cardwindow/write_permission.h"
 #include "core/text_tables.h"
+#include "core/ui/form_kit.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/tesegue.h"
 #include "platform/progress.h"
@@ -27,28 +28,6 @@ constexpr int kReorderFieldsText = 1895;
 
 constexpr int kOutOfRangeText = 1562;
 
-// The runner's bar; repainted only when it moves by a visible step, so that a pass over many
-// cards is not slowed down by painting.
-class RunnerProgress : public Progress {
-  public:
-    explicit RunnerProgress(TEsegue& runner) : bar_(runner.Barra) {}
-    void SetMaximum(int maximum) override {
-        bar_->setRange(0, maximum);
-        step_ = std::max(1, maximum / 200);
-        bar_->setValue(0);
-        bar_->repaint();
-    }
-    void SetPosition(int position) override {
-        if (position != bar_->maximum() && position % step_ != 0) return;
-        bar_->setValue(position);
-        bar_->repaint();
-    }
-
-  private:
-    QProgressBar* bar_;
-    int step_ = 1;
-};
-
 std::string NumberList(const std::vector<int>& numbers) {
     std::string list;
     for (int n : numbers) list += (list.empty() ? "" : ", ") + std::to_string(n);
@@ -61,18 +40,18 @@ void ShowShortPass(const CardCount& cards) {
 
 void Attribute(TEsegue& runner, AttributionKind kind) {
     if (RefusedWithoutWriteAccess()) return;
-    RunnerProgress progress(runner);
+    BarProgress progress(runner.Barra);
     RunAttribution(kind, progress);
 }
 
 void CheckRanges(TEsegue& runner) {
-    RunnerProgress progress(runner);
+    BarProgress progress(runner.Barra);
     ShowShortPass(RunRangeCheck(progress));
 }
 
 void UpdateIndicators(TEsegue& runner) {
     if (RefusedWithoutWriteAccess()) return;
-    RunnerProgress progress(runner);
+    BarProgress progress(runner.Barra);
     const IndicatorRun run = RunIndicators(progress);
     ShowShortPass(run.cards);
     if (!run.refusedLines.empty())
@@ -84,7 +63,7 @@ void UpdateIndicators(TEsegue& runner) {
 
 void ReorderCategories(TEsegue& runner) {
     if (RefusedWithoutWriteAccess()) return;
-    RunnerProgress progress(runner);
+    BarProgress progress(runner.Barra);
     const ReorderRun run = ReorderMarkedCategories(progress);
     ShowShortPass(run.cards);
     if (!run.tooLarge.empty())
