@@ -290,7 +290,7 @@ std::optional<ImportDate> ReadImportDate(std::string_view piece, bool yearFirst)
     return date;
 }
 
-const CategoryLabelTable& ImportTables::Labels() {
+CategoryLabelTable& ImportTables::Labels() {
     if (!labels_) labels_.emplace();
     return *labels_;
 }

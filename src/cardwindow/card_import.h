@@ -78,7 +78,7 @@ std::optional<ImportDate> ReadImportDate(std::string_view piece, bool yearFirst)
 // The tables a run looks names up in, each read at its first use and kept for the run.
 class ImportTables {
   public:
-    const CategoryLabelTable& Labels();
+    CategoryLabelTable& Labels();
     const ComuneNameTable& Comuni();
 
   private:

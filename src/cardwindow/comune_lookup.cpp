@@ -7,7 +7,6 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/file_io.h"
-#include "platform/io_error.h"
 #include "platform/short_string.h"
 #include "territory/manual_selection.h"
 
@@ -66,10 +65,11 @@ std::string ComuneNameKey(std::string_view name) {
 }
 
 ComuneNameTable::ComuneNameTable() {
-    const std::string path = DataFilePath(data_file::kComuneNames);
-    const std::string bytes = ReadFileOrThrow(path);
+    // One open and one read: on a shared folder each is a round trip.
     const int count = std::max(TerritoryCount, 0);
-    if (bytes.size() < size_t(count) * kNameRecordSize) ThrowIo(kReadPastEnd, path);
+    std::string bytes(size_t(count) * kNameRecordSize, '\0');
+    RecordFile(DataFilePath(data_file::kComuneNames), kNameRecordSize, RecordFile::Mode::Read)
+        .Read(0, bytes.data(), count);
     names_.reserve(size_t(count));
     sorted_.reserve(size_t(count));
     for (int code = 1; code <= count; ++code) {

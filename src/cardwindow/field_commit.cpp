@@ -68,18 +68,22 @@ int DaysInMonth(int month, int year) {
     return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
 }
 
-// The category among `n` label records (a-z upper-cased) whose label is `key`, the last equal
-// one, else the last one that begins with it; 0 when none.
-int MatchLabel(const char* records, int n, const std::string& key) {
+// The category among `n` labels (a-z upper-cased; `label(v)` is category v's) that is `key`,
+// the last equal one, else the last one that begins with it; 0 when none.
+template <typename Label>
+int MatchLabel(int n, const std::string& key, Label label) {
     int exact = 0, prefix = 0;
     for (int v = 1; v <= n; ++v) {
-        const char* record = records + size_t(v - 1) * kLabelRecordBytes;
-        const std::string_view label(record, strnlen(record, kLabelRecordBytes));
-        if (label.size() < key.size() || label.compare(0, key.size(), key) != 0) continue;
+        const std::string_view text = label(v);
+        if (text.size() < key.size() || text.compare(0, key.size(), key) != 0) continue;
         prefix = v;
-        if (label.size() == key.size()) exact = v;
+        if (text.size() == key.size()) exact = v;
     }
     return exact ? exact : prefix;
+}
+
+std::string_view LabelText(const char* record) {
+    return std::string_view(record, strnlen(record, kLabelRecordBytes));
 }
 
 // The number text of the number fields: the leading run of digits and minus signs, after
@@ -324,18 +328,36 @@ int FindCategoryByName(int field, const std::string& name) {
     RecordFile labels(DataFilePath(data_file::kLabel), kLabelRecordBytes, RecordFile::Mode::Read);
     std::string records(size_t(n) * kLabelRecordBytes, '\0');
     labels.Read(FieldFirstLabel[field], records.data(), n);
-    return MatchLabel(UpperAz(std::move(records)).data(), n, UpperAz(name));
+    records = UpperAz(std::move(records));
+    return MatchLabel(n, UpperAz(name),
+                      [&](int v) { return LabelText(&records[size_t(v - 1) * kLabelRecordBytes]); });
 }
 
-CategoryLabelTable::CategoryLabelTable()
-    : path_(DataFilePath(data_file::kLabel)), labels_(UpperAz(ReadFileOrThrow(path_))) {}
+CategoryLabelTable::CategoryLabelTable() : path_(DataFilePath(data_file::kLabel)) {
+    // One open and one read: on a shared folder each is a round trip.
+    RecordFile file(path_, kLabelRecordBytes, RecordFile::Mode::Read);
+    const int64_t count = file.RecordCount();
+    std::string records(size_t(count) * kLabelRecordBytes, '\0');
+    file.Read(0, records.data(), count);
+    records = UpperAz(std::move(records));
+    labels_.reserve(size_t(count));
+    for (int64_t r = 0; r < count; ++r) labels_.emplace_back(LabelText(&records[size_t(r) * kLabelRecordBytes]));
+}
 
-int CategoryLabelTable::Find(int field, const std::string& name) const {
+int CategoryLabelTable::Find(int field, const std::string& name) {
     const int n = FieldCategoryCount(field);
     if (n <= 0 || FieldFirstLabel[field] < 0 || name.empty()) return 0;
-    const size_t first = size_t(FieldFirstLabel[field]) * kLabelRecordBytes;
-    if (first + size_t(n) * kLabelRecordBytes > labels_.size()) ThrowIo(kReadPastEnd, path_);
-    return MatchLabel(labels_.data() + first, n, UpperAz(name));
+    const size_t first = size_t(FieldFirstLabel[field]);
+    if (first + size_t(n) > labels_.size()) ThrowIo(kReadPastEnd, path_);
+    const std::string key = UpperAz(name);
+    // Whole labels are what is typed most: each field's are looked up directly, the last of
+    // equal ones kept.
+    if (wholeLabels_.empty()) wholeLabels_.resize(kMaxFields + 1);
+    auto& whole = wholeLabels_[size_t(field)];
+    if (whole.empty())
+        for (int v = 1; v <= n; ++v) whole[labels_[first + size_t(v - 1)]] = v;
+    if (const auto it = whole.find(key); it != whole.end()) return it->second;
+    return MatchLabel(n, key, [&](int v) { return std::string_view(labels_[first + size_t(v - 1)]); });
 }
 
 CommitResult CommitField(int field, const std::string& text, const CommitContext& context) {

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/typed_values.h"
@@ -46,11 +47,12 @@ int FindCategoryByName(int field, const std::string& name);
 class CategoryLabelTable {
   public:
     CategoryLabelTable();
-    int Find(int field, const std::string& name) const;
+    int Find(int field, const std::string& name);
 
   private:
     std::string path_;
-    std::string labels_;  // the records with a-z upper-cased
+    std::vector<std::string> labels_;  // by record, a-z upper-cased
+    std::vector<std::unordered_map<std::string, int>> wholeLabels_;  // by field
 };
 
 // The pickers the commit may need: the list of the field's categories for a number out of
