@@ -1,6 +1,7 @@
 #pragma once
 // The benchmark archive shared by the benchmarks: a definition of 43 declarations (coded fields of
-// 2 to 12 categories, a multi-answer group, dates, numbers; 150 words a card), random cards
+// 2 to 12 categories, a multi-answer group, dates, numbers; 150 words a card; a municipality
+// field on request), random cards
 // written straight into "num-sch.dat", and the timing helpers.
 #include <algorithm>
 #include <chrono>
@@ -32,7 +33,8 @@ struct Definition {
     int groupCategories = 10;
 };
 
-inline Definition BuildDefinition(const std::string& dir) {
+// `withComune` adds a municipality field after the others (the import's benchmark).
+inline Definition BuildDefinition(const std::string& dir, bool withComune = false) {
     ResetProgramState();
     CoreState.ArchiveDir = dir;
     Definition d;
@@ -81,6 +83,7 @@ inline Definition BuildDefinition(const std::string& dir) {
     for (int i = 0; i < 2; ++i) add(7, 2, "Importo" + std::to_string(i + 1));
     add(5, 1, "Ora");
     add(6, 1, "Quota");
+    if (withComune) add(3, 1, "Comune");
     CoreState.FieldCount = field;
     CoreState.CardWordCount = ((word - 1) / 50 + 2) * 50;
     CoreState.CardTextBytes = ((text - 1) / 50 + 2) * 50;

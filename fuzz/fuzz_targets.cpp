@@ -125,6 +125,8 @@ void FuzzImportData(const uint8_t* data, size_t size) {
     std::vector<qv::ImportPiece> pieces;
     for (int f = 1; f <= CoreState.FieldCount; ++f) pieces.push_back({f, (in.selector & 1) ? -1 : 8});
     const auto separator = (in.selector & 1) ? std::optional<char>('\t') : std::nullopt;
+    // As in one long run: the name tables are read once.
+    static qv::ImportTables tables;
     size_t start = 0;
     while (start < in.rest.size()) {
         size_t end = in.rest.find('\n', start);
@@ -132,7 +134,7 @@ void FuzzImportData(const uint8_t* data, size_t size) {
         const auto cut =
             qv::CutImportLine(std::string_view(in.rest).substr(start, end - start), pieces, separator);
         for (size_t i = 0; i < cut.size() && i < pieces.size(); ++i)
-            qv::StoreImportPiece(pieces[i].field, cut[i], (in.selector & 2) != 0);
+            qv::StoreImportPiece(pieces[i].field, cut[i], (in.selector & 2) != 0, tables);
         start = end + 1;
     }
 }

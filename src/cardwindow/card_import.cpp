@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "cardwindow/comune_lookup.h"
-#include "cardwindow/field_commit.h"
 #include "cardwindow/write_permission.h"
 #include "core/archive_commit.h"
 #include "core/card_store.h"
@@ -25,6 +23,8 @@ namespace {
 constexpr size_t kFieldOrderLineChars = 30;
 constexpr int kWholeLimit = 30000;
 constexpr int kCardHeadText = 1974;
+// Report texts of the conversion errors, by ImportError.
+constexpr int kErrorTexts[] = {0, 1017, 1018, 1019, 2215, 2216};
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -75,7 +75,7 @@ std::optional<int> CodedNumber(int field, const std::string& piece) {
     return v;
 }
 
-ImportError StoreCategory(int field, const std::string& piece) {
+ImportError StoreCategory(int field, const std::string& piece, ImportTables& tables) {
     const int count = std::max(FieldLastLabel[field] - FieldFirstLabel[field] + 1, 0);
     const std::optional<int> v = CodedNumber(field, piece);
     const char first = piece.empty() ? '\0' : piece[0];
@@ -86,22 +86,23 @@ ImportError StoreCategory(int field, const std::string& piece) {
         return ImportError::None;
     }
     if (uint8_t(first) <= uint8_t('9')) return ImportError::None;
-    const int found = FindCategoryByName(field, piece);
+    const int found = tables.Labels().Find(field, piece);
     if (found == 0) return ImportError::CategoryNotFound;
     SetFieldWord(field, 0, int16_t(found));
     return ImportError::None;
 }
 
-ImportError StoreComune(int field, const std::string& piece) {
+ImportError StoreComune(int field, const std::string& piece, ImportTables& tables) {
     SetFieldWord(field, 0, 0);
     if (const std::optional<int> v = CodedNumber(field, piece); v && *v >= 1 && *v <= TerritoryCount) {
         SetFieldWord(field, 0, int16_t(*v));
         return ImportError::None;
     }
     if (piece.empty()) return ImportError::None;
-    const int code = FindComuneByName(piece);
-    SetFieldWord(field, 0, int16_t(code));
-    return code == 0 ? ImportError::ComuneNotFound : ImportError::None;
+    const std::vector<int> codes = tables.Comuni().Matches(piece);
+    if (codes.size() != 1) return codes.empty() ? ImportError::ComuneNotFound : ImportError::ComuneAmbiguous;
+    SetFieldWord(field, 0, int16_t(codes.front()));
+    return ImportError::None;
 }
 
 // The piece of a fixed-width entry: `width` characters from `pos`, never past the line.
@@ -146,14 +147,15 @@ class ImportReport {
 
     void ConversionError(int32_t card, int line, int field, const std::string& piece, ImportError error) {
         if (texts_.empty()) {
-            for (int n = 1014; n <= 1019; ++n) texts_.push_back(LoadText(n));
+            for (int n = 1014; n <= 1016; ++n) texts_.push_back(LoadText(n));
+            for (int n : kErrorTexts) errorTexts_.push_back(n ? LoadText(n) : std::string());
             out_.Line().Line(texts_[0] + " " + dataFile_).Line();
         }
         std::string head = LoadText(kCardHeadText) + RightAligned(int64_t(card) + 1, 6);
         if (int64_t(card) + 1 != line) head += texts_[1] + RightAligned(line, 6);
         out_.Line(head);
         out_.Line(texts_[2] + " " + RightAligned(field, 4) + " \"" + piece + "\" - " +
-                  texts_[2 + int(error)]);
+                  errorTexts_[size_t(error)]);
         reported_ = true;
     }
 
@@ -164,6 +166,7 @@ class ImportReport {
     std::string dataFile_;
     TextBuilder out_;
     std::vector<std::string> texts_;
+    std::vector<std::string> errorTexts_;
     bool reported_ = false;
 };
 
@@ -248,9 +251,9 @@ std::vector<std::string> CutImportLine(std::string_view line, const std::vector<
     return out;
 }
 
-ImportDate ReadImportDate(std::string_view piece, bool yearFirst) {
+std::optional<ImportDate> ReadImportDate(std::string_view piece, bool yearFirst) {
     // A piece without a digit holds no date.
-    if (std::none_of(piece.begin(), piece.end(), IsDigit)) return {};
+    if (std::none_of(piece.begin(), piece.end(), IsDigit)) return ImportDate{};
     std::vector<int> parts;
     int64_t v = 0;
     bool big = false;
@@ -271,18 +274,33 @@ ImportDate ReadImportDate(std::string_view piece, bool yearFirst) {
     const std::optional<int> dayPart = part(yearFirst ? 2 : 0);
     const std::optional<int> yearPart = part(yearFirst ? 0 : 2);
     ImportDate date;
-    date.day = int16_t(std::min(dayPart.value_or(0), 31));
-    date.month = int16_t(std::min(part(1).value_or(0), 12));
+    const int day = dayPart.value_or(0);
+    const int month = part(1).value_or(0);
+    // Without a year any 29 February may be meant.
+    int year = 2000;
     if (yearPart) {
-        int year = *yearPart;
+        year = *yearPart;
         if (year < 100) year = FullYear(year);
-        if (year - 1900 < 0) return {};
+        if (year - 1900 < 0) return ImportDate{};
         date.year = int16_t(year - 1900);
     }
+    if (!DateExists(day, month, year)) return std::nullopt;
+    date.day = int16_t(day);
+    date.month = int16_t(month);
     return date;
 }
 
-ImportError StoreImportPiece(int field, const std::string& piece, bool yearFirst) {
+CategoryLabelTable& ImportTables::Labels() {
+    if (!labels_) labels_.emplace();
+    return *labels_;
+}
+
+const ComuneNameTable& ImportTables::Comuni() {
+    if (!comuni_) comuni_.emplace();
+    return *comuni_;
+}
+
+ImportError StoreImportPiece(int field, const std::string& piece, bool yearFirst, ImportTables& tables) {
     if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields)) return ImportError::None;
     const int type = FieldTypes[field];
     if (type < 0) {
@@ -297,16 +315,16 @@ ImportError StoreImportPiece(int field, const std::string& piece, bool yearFirst
     switch (type) {
         case 0:
         case 1:
-            return StoreCategory(field, value);
+            return StoreCategory(field, value, tables);
         case 2: {
-            const ImportDate date = ReadImportDate(value, yearFirst);
-            SetFieldWord(field, 0, date.day);
-            SetFieldWord(field, 1, date.month);
-            SetFieldWord(field, 2, date.year);
-            return ImportError::None;
+            const std::optional<ImportDate> date = ReadImportDate(value, yearFirst);
+            SetFieldWord(field, 0, date ? date->day : 0);
+            SetFieldWord(field, 1, date ? date->month : 0);
+            SetFieldWord(field, 2, date ? date->year : 0);
+            return date ? ImportError::None : ImportError::DateNotInCalendar;
         }
         case 3:
-            return StoreComune(field, value);
+            return StoreComune(field, value, tables);
         case 4:
             SetFieldWord(field, 0, ReadShortNumber(value));
             return ImportError::None;
@@ -432,6 +450,7 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
     const int textBytes = CurrentCardGeometry().textBytes;
     int lineNo = 0;
     std::vector<std::string> pieces;
+    ImportTables tables;
     for (std::string& line : lines) {
         ++lineNo;
         ClearCardFields(1, CoreState.FieldCount);
@@ -441,7 +460,7 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
         for (size_t k = 0; k < pieces.size(); ++k) {
             const int field = order.pieces[k].field;
             if (field < 1 || field > fieldCount) continue;
-            const ImportError error = StoreImportPiece(field, pieces[k], yearFirst);
+            const ImportError error = StoreImportPiece(field, pieces[k], yearFirst, tables);
             if (error != ImportError::None) errors.push_back({block.count, lineNo, field, pieces[k], error});
         }
         block.Add(&CurrentCardText[1], &CurrentCardValues[1]);

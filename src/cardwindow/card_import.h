@@ -5,6 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "cardwindow/comune_lookup.h"
+#include "cardwindow/field_commit.h"
+
 // Text import of cards: a text file with one card per line, its pieces separated by tabs, by one
 // delimiter character or taken in fixed columns, each piece stored into the field that the
 // field-order file "trc-dat.txt" names for it. Findings go to the report "tabella.txt".
@@ -53,19 +56,41 @@ std::vector<std::string> CutImportLine(std::string_view line, const std::vector<
 void CutImportLine(std::string_view line, const std::vector<ImportPiece>& pieces,
                    std::optional<char> separator, std::vector<std::string>& out);
 
-// Errors of a conversion, numbered as in the report.
-enum class ImportError { None = 0, CategoryAboveCount = 1, CategoryNotFound = 2, ComuneNotFound = 3 };
+// Errors of a conversion, each with its text in the report.
+enum class ImportError {
+    None,
+    CategoryAboveCount,
+    CategoryNotFound,
+    ComuneNotFound,
+    ComuneAmbiguous,
+    DateNotInCalendar
+};
 
-// The three words of a date piece, day/month/year or, with `yearFirst`, year/month/day.
+// The three words of a date piece, day/month/year or, with `yearFirst`, year/month/day. None
+// for a day that its month and year do not have (31/2, 29/2/1900, day 32, month 13); a day or
+// month of 0 is one not known.
 struct ImportDate {
     int16_t day = 0, month = 0, year = 0;
     bool operator==(const ImportDate&) const = default;
 };
-ImportDate ReadImportDate(std::string_view piece, bool yearFirst);
+std::optional<ImportDate> ReadImportDate(std::string_view piece, bool yearFirst);
+
+// The tables a run looks names up in, each read at its first use and kept for the run.
+class ImportTables {
+  public:
+    CategoryLabelTable& Labels();
+    const ComuneNameTable& Comuni();
+
+  private:
+    std::optional<CategoryLabelTable> labels_;
+    std::optional<ComuneNameTable> comuni_;
+};
 
 // Stores a piece into `field` of the card in hand by the field's type. Raises the input/output
-// error when the category labels or the municipality tables cannot be read.
-ImportError StoreImportPiece(int field, const std::string& piece, bool yearFirst);
+// error when the category labels or the municipality names cannot be read. A date that is no
+// date leaves the field empty; a municipality name that several municipalities answer to
+// leaves it without one.
+ImportError StoreImportPiece(int field, const std::string& piece, bool yearFirst, ImportTables& tables);
 
 // "Sequenza": "trc-dat.txt" becomes the numbers 1 to FieldCount, one a line, after an
 // existing one has been copied to "asq-sch2.txt".

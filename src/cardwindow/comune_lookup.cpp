@@ -1,12 +1,14 @@
 #include "cardwindow/comune_lookup.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "core/core_state.h"
 #include "core/data_files.h"
-#include "platform/bytes.h"
 #include "platform/file_io.h"
+#include "platform/short_string.h"
+#include "territory/manual_selection.h"
 
 namespace qv {
 namespace {
@@ -15,82 +17,110 @@ constexpr int kNameRecordSize = 38;
 constexpr int kNameChars = 37;
 constexpr size_t kKeyChars = 30;
 
-std::string UpperAz(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    return s;
+// Each Windows-1252 byte as the key has it: a-z upper case, accented letters as their plain
+// upper-case letter; everything else as it is.
+constexpr std::array<uint8_t, 256> MakeFold() {
+    std::array<uint8_t, 256> fold{};
+    for (int c = 0; c < 256; ++c) fold[size_t(c)] = uint8_t(c);
+    for (int c = 'a'; c <= 'z'; ++c) fold[size_t(c)] = uint8_t(c - 'a' + 'A');
+    struct Range {
+        int first, last;
+        char plain;
+    };
+    constexpr Range accented[] = {{0xC0, 0xC5, 'A'}, {0xE0, 0xE5, 'A'}, {0xC7, 0xC7, 'C'}, {0xE7, 0xE7, 'C'},
+                                  {0xC8, 0xCB, 'E'}, {0xE8, 0xEB, 'E'}, {0xCC, 0xCF, 'I'}, {0xEC, 0xEF, 'I'},
+                                  {0xD1, 0xD1, 'N'}, {0xF1, 0xF1, 'N'}, {0xD2, 0xD6, 'O'}, {0xF2, 0xF6, 'O'},
+                                  {0xD8, 0xD8, 'O'}, {0xF8, 0xF8, 'O'}, {0xD9, 0xDC, 'U'}, {0xF9, 0xFC, 'U'},
+                                  {0xDD, 0xDD, 'Y'}, {0xFD, 0xFD, 'Y'}, {0xFF, 0xFF, 'Y'}, {0x9F, 0x9F, 'Y'},
+                                  {0x8A, 0x8A, 'S'}, {0x9A, 0x9A, 'S'}, {0x8E, 0x8E, 'Z'}, {0x9E, 0x9E, 'Z'}};
+    for (const Range& r : accented)
+        for (int c = r.first; c <= r.last; ++c) fold[size_t(c)] = uint8_t(r.plain);
+    return fold;
 }
+constexpr std::array<uint8_t, 256> kFold = MakeFold();
 
-// The two files, open for one lookup. Positions are 1-based as in the index's own numbering.
-class AlphaIndex {
-  public:
-    AlphaIndex()
-        : names_(DataFilePath(data_file::kComuneNames), kNameRecordSize, RecordFile::Mode::Read),
-          index_(DataFilePath(data_file::kAlphaIndex), 2, RecordFile::Mode::Read) {}
-
-    int Code(int position) const {
-        uint8_t word[2];
-        index_.Read(position - 1, word);
-        return GetI16(word);
-    }
-
-    // Upper-cased first 30 characters of the name at an alphabetical position. An entry that is
-    // no code names nothing, so a damaged index never reads outside the name table.
-    std::string Key(int position) const {
-        int code = Code(position);
-        if (code < 1 || code > TerritoryCount) return {};
-        uint8_t record[kNameRecordSize];
-        names_.Read(code - 1, record);
-        size_t length = std::min<size_t>(std::min<int>(record[0], kNameChars), kKeyChars);
-        return UpperAz(std::string(reinterpret_cast<const char*>(record + 1), length));
-    }
-
-  private:
-    RecordFile names_;
-    RecordFile index_;
-};
-
-// One halving search; `found` says when the name at the probe is the one wanted. Comparisons are
-// byte by byte (std::string compares as unsigned chars) with a prefix before the longer string.
-template <typename Found>
-int Halve(const AlphaIndex& index, const std::string& key, int count, Found found) {
-    int lo = 1, hi = count, m = count / 2;
-    std::string cur = index.Key(m);
-    for (;;) {
-        int prev = m;
-        m = (hi + lo) / 2;
-        if (key > cur && m == prev) {
-            ++m;
-            ++lo;
-        }
-        if (key < cur && m == prev) {
-            --m;
-            --hi;
-        }
-        // Only reachable with a tiny table; stay inside the index.
-        if (m < 1 || m > count) return 0;
-        cur = index.Key(m);
-        if (key < cur) hi = m;
-        if (key > cur) lo = m;
-        if (found(cur)) return index.Code(m);
-        if (hi <= lo) return 0;
-    }
+// Blanks and apostrophes, the straight one and the typographic one word processors put.
+bool IsSeparator(uint8_t c) {
+    return c == ' ' || c == '\'' || c == 0x92;
 }
 
 }  // namespace
 
-int FindComuneByName(const std::string& text) {
-    std::string key = text;
-    if (!key.empty() && key.back() == ' ') key.pop_back();
-    key = UpperAz(key.substr(0, kKeyChars));
-    // An empty key would equal an unused code's empty name, or begin every name.
-    if (key.empty() || TerritoryCount < 2) return 0;
+std::string ComuneNameKey(std::string_view name) {
+    std::string key;
+    bool gap = false;
+    for (const char ch : name) {
+        const uint8_t c = uint8_t(ch);
+        if (IsSeparator(c)) {
+            gap = !key.empty();
+            continue;
+        }
+        if (gap) key.push_back(' ');
+        gap = false;
+        key.push_back(char(kFold[c]));
+    }
+    if (key.size() > kKeyChars) key.resize(kKeyChars);
+    while (!key.empty() && key.back() == ' ') key.pop_back();
+    return key;
+}
 
-    AlphaIndex index;
-    int code = Halve(index, key, TerritoryCount, [&](const std::string& cur) { return cur == key; });
-    if (code != 0) return code;
-    return Halve(index, key, TerritoryCount,
-                 [&](const std::string& cur) { return cur.compare(0, key.size(), key) == 0; });
+ComuneNameTable::ComuneNameTable() {
+    // One open and one read: on a shared folder each is a round trip.
+    const int count = std::max(TerritoryCount, 0);
+    std::string bytes(size_t(count) * kNameRecordSize, '\0');
+    RecordFile(DataFilePath(data_file::kComuneNames), kNameRecordSize, RecordFile::Mode::Read)
+        .Read(0, bytes.data(), count);
+    names_.reserve(size_t(count));
+    sorted_.reserve(size_t(count));
+    for (int code = 1; code <= count; ++code) {
+        const auto* record = reinterpret_cast<const uint8_t*>(bytes.data()) + size_t(code - 1) * kNameRecordSize;
+        names_.push_back(DecodeShortString(record, kNameChars));
+        // An unused code has no name: no text may stand for it.
+        if (std::string key = ComuneNameKey(names_.back()); !key.empty()) sorted_.push_back({std::move(key), code});
+    }
+    std::sort(sorted_.begin(), sorted_.end(),
+              [](const Entry& a, const Entry& b) { return a.key != b.key ? a.key < b.key : a.code < b.code; });
+}
+
+std::vector<int> ComuneNameTable::Matches(std::string_view text) const {
+    const std::string key = ComuneNameKey(text);
+    std::vector<int> exact, prefix;
+    if (key.empty()) return exact;
+    auto it = std::lower_bound(sorted_.begin(), sorted_.end(), key,
+                               [](const Entry& e, const std::string& k) { return e.key < k; });
+    // The names that begin with the key follow one another from there, the equal ones first.
+    for (; it != sorted_.end() && it->key.compare(0, key.size(), key) == 0; ++it)
+        (it->key == key ? exact : prefix).push_back(it->code);
+    std::vector<int>& found = exact.empty() ? prefix : exact;
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::string ComuneNameTable::Name(int code) const {
+    return code >= 1 && size_t(code) <= names_.size() ? names_[size_t(code - 1)] : std::string();
+}
+
+std::vector<int> FindComuni(std::string_view text) {
+    if (ComuneNameKey(text).empty()) return {};
+    return ComuneNameTable().Matches(text);
+}
+
+int FindComuneByName(std::string_view text) {
+    const std::vector<int> codes = FindComuni(text);
+    return codes.size() == 1 ? codes.front() : 0;
+}
+
+std::vector<std::string> ComuneChoiceItems(const std::vector<int>& codes) {
+    const ComuneNameTable names;
+    const ProvinceTable provinces = ReadProvinceTable();
+    std::vector<std::string> items;
+    for (int code : codes) {
+        std::string item = names.Name(code);
+        if (const int p = ProvinceContaining(provinces, code); p >= 0)
+            item += " (" + provinces.names[size_t(p)] + ")";
+        items.push_back(std::move(item));
+    }
+    return items;
 }
 
 }  // namespace qv

@@ -1,14 +1,49 @@
 #pragma once
 #include <string>
+#include <string_view>
+#include <vector>
+
+// Municipalities typed by name (card entry, search form, import). Names are compared on a key:
+// Windows-1252 letters with their case and accents folded ("mondovi" is "Mondovì"), every run
+// of blanks and apostrophes one blank, none at either end ("sant agata" is "Sant'Agata", "vo"
+// is "Vo'"), cut to 30 characters. A name whose key equals the text's wins over names that
+// merely begin with it; a text that leaves several municipalities is never decided here.
 
 namespace qv {
 
-// The municipality typed into a municipality field: the code whose name is the text, or else one
-// whose name begins with it, found by halving over the alphabetical index "di-alfac.dat" with the
-// names of "cmn-zor2.dat" (program directory). Letters a-z count as upper case and only the first
-// 30 characters are compared; one trailing blank is ignored. Answers 0 when nothing matches and
-// for an empty text (an emptied field holds no municipality). Raises the input/output error when
-// either file cannot be opened or read.
-int FindComuneByName(const std::string& text);
+// The comparison key of a name or of a typed text.
+std::string ComuneNameKey(std::string_view name);
+
+// The names of codes 1..TerritoryCount from "cmn-zor2.dat" (program directory), read once and
+// kept sorted by key, for a run that looks up many names. Raises the input/output error when
+// the file cannot be read or holds fewer names than the territory has.
+class ComuneNameTable {
+  public:
+    ComuneNameTable();
+
+    // The codes the text stands for, ascending: those whose key equals the text's, else those
+    // whose key begins with it. Empty for no match and for a text without a key (an emptied
+    // field holds no municipality); more than one code is an ambiguous text.
+    std::vector<int> Matches(std::string_view text) const;
+    // The name stored for a code; empty outside 1..TerritoryCount.
+    std::string Name(int code) const;
+
+  private:
+    struct Entry {
+        std::string key;
+        int code;
+    };
+    std::vector<std::string> names_;  // code c at c - 1
+    std::vector<Entry> sorted_;       // by key, then code; codes without a name left out
+};
+
+// One lookup with the table read for it (card entry).
+std::vector<int> FindComuni(std::string_view text);
+// The code a text stands for alone, 0 when it matches none or several.
+int FindComuneByName(std::string_view text);
+
+// The lines of the choice among several municipalities: each name with its province from
+// "ini-prov.imp" in brackets ("Samone (Torino)"), in the order of `codes`.
+std::vector<std::string> ComuneChoiceItems(const std::vector<int>& codes);
 
 }  // namespace qv

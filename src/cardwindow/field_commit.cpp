@@ -15,6 +15,7 @@
 #include "core/data_files.h"
 #include "core/field_format.h"
 #include "platform/file_io.h"
+#include "platform/io_error.h"
 #include "platform/numbers.h"
 
 namespace qv {
@@ -65,6 +66,24 @@ bool IsLeapYear(int year) {
 int DaysInMonth(int month, int year) {
     static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
+}
+
+// The category among `n` labels (a-z upper-cased; `label(v)` is category v's) that is `key`,
+// the last equal one, else the last one that begins with it; 0 when none.
+template <typename Label>
+int MatchLabel(int n, const std::string& key, Label label) {
+    int exact = 0, prefix = 0;
+    for (int v = 1; v <= n; ++v) {
+        const std::string_view text = label(v);
+        if (text.size() < key.size() || text.compare(0, key.size(), key) != 0) continue;
+        prefix = v;
+        if (text.size() == key.size()) exact = v;
+    }
+    return exact ? exact : prefix;
+}
+
+std::string_view LabelText(const char* record) {
+    return std::string_view(record, strnlen(record, kLabelRecordBytes));
 }
 
 // The number text of the number fields: the leading run of digits and minus signs, after
@@ -184,6 +203,20 @@ std::string WithoutEmptyForm(int type, const std::string& text, const std::strin
     return rest;
 }
 
+// A name that leaves several municipalities is never taken silently: the person chooses one.
+EntryRefusal CommitComune(int field, const std::string& text, const CommitContext& context) {
+    if (BlankOnly(text)) return CommitWord(field, 0, EntryRefusal::None);
+    const std::vector<int> codes = FindComuni(text);
+    if (codes.empty()) return EntryRefusal::NoComune;
+    int code = codes.front();
+    if (codes.size() > 1) {
+        code = context.pickComune ? context.pickComune(codes) : 0;
+        if (std::find(codes.begin(), codes.end(), code) == codes.end()) return EntryRefusal::None;
+    }
+    SetFieldWord(field, 0, int16_t(code));
+    return EntryRefusal::None;
+}
+
 // Steps of the commit that read the typed text (modes 1 to 3).
 EntryRefusal CommitTyped(int field, const std::string& typed, const CommitContext& context) {
     const int type = FieldTypes[field];
@@ -212,12 +245,8 @@ EntryRefusal CommitTyped(int field, const std::string& typed, const CommitContex
             return CommitCategory(field, v, text, context);
         case 2:
             return CommitDate(field, text, context.now);
-        case 3: {
-            if (BlankOnly(text)) return CommitWord(field, 0, EntryRefusal::None);
-            const int code = FindComuneByName(text);
-            return CommitWord(field, code ? std::optional<int16_t>(int16_t(code)) : std::nullopt,
-                              EntryRefusal::NoComune);
-        }
+        case 3:
+            return CommitComune(field, text, context);
         case 4:
             return CommitShortNumber(field, text);
         case 5:
@@ -253,9 +282,12 @@ std::optional<CardDateWords> ReadCardDate(const std::string& text, const EntryCl
         month = RunValue((*runs)[1]);
         year = y.size() <= 2 ? FullYear(RunValue(y), now) : RunValue(y);
     }
-    // A day or month of 0 is one not known; a known one must be in the calendar.
-    if (year < 1900 || month > 12 || day > (month ? DaysInMonth(month, year) : 31)) return std::nullopt;
+    if (year < 1900 || !DateExists(day, month, year)) return std::nullopt;
     return CardDateWords{int16_t(day), int16_t(month), int16_t(year - 1900)};
+}
+
+bool DateExists(int day, int month, int year) {
+    return day >= 0 && month >= 0 && month <= 12 && day <= (month ? DaysInMonth(month, year) : 31);
 }
 
 std::optional<int16_t> ReadTimeValue(const std::string& text, const EntryClock& now) {
@@ -294,17 +326,38 @@ int FindCategoryByName(int field, const std::string& name) {
     const int n = FieldCategoryCount(field);
     if (n <= 0 || FieldFirstLabel[field] < 0 || name.empty()) return 0;
     RecordFile labels(DataFilePath(data_file::kLabel), kLabelRecordBytes, RecordFile::Mode::Read);
-    std::vector<uint8_t> records(size_t(n) * kLabelRecordBytes);
+    std::string records(size_t(n) * kLabelRecordBytes, '\0');
     labels.Read(FieldFirstLabel[field], records.data(), n);
+    records = UpperAz(std::move(records));
+    return MatchLabel(n, UpperAz(name),
+                      [&](int v) { return LabelText(&records[size_t(v - 1) * kLabelRecordBytes]); });
+}
+
+CategoryLabelTable::CategoryLabelTable() : path_(DataFilePath(data_file::kLabel)) {
+    // One open and one read: on a shared folder each is a round trip.
+    RecordFile file(path_, kLabelRecordBytes, RecordFile::Mode::Read);
+    const int64_t count = file.RecordCount();
+    std::string records(size_t(count) * kLabelRecordBytes, '\0');
+    file.Read(0, records.data(), count);
+    records = UpperAz(std::move(records));
+    labels_.reserve(size_t(count));
+    for (int64_t r = 0; r < count; ++r) labels_.emplace_back(LabelText(&records[size_t(r) * kLabelRecordBytes]));
+}
+
+int CategoryLabelTable::Find(int field, const std::string& name) {
+    const int n = FieldCategoryCount(field);
+    if (n <= 0 || FieldFirstLabel[field] < 0 || name.empty()) return 0;
+    const size_t first = size_t(FieldFirstLabel[field]);
+    if (first + size_t(n) > labels_.size()) ThrowIo(kReadPastEnd, path_);
     const std::string key = UpperAz(name);
-    int exact = 0, prefix = 0;
-    for (int v = 1; v <= n; ++v) {
-        const char* record = reinterpret_cast<const char*>(&records[size_t(v - 1) * kLabelRecordBytes]);
-        const std::string label = UpperAz(std::string(record, strnlen(record, kLabelRecordBytes)));
-        if (label == key) exact = v;
-        if (label.compare(0, key.size(), key) == 0) prefix = v;
-    }
-    return exact ? exact : prefix;
+    // Whole labels are what is typed most: each field's are looked up directly, the last of
+    // equal ones kept.
+    if (wholeLabels_.empty()) wholeLabels_.resize(kMaxFields + 1);
+    auto& whole = wholeLabels_[size_t(field)];
+    if (whole.empty())
+        for (int v = 1; v <= n; ++v) whole[labels_[first + size_t(v - 1)]] = v;
+    if (const auto it = whole.find(key); it != whole.end()) return it->second;
+    return MatchLabel(n, key, [&](int v) { return std::string_view(labels_[first + size_t(v - 1)]); });
 }
 
 CommitResult CommitField(int field, const std::string& text, const CommitContext& context) {
@@ -325,11 +378,12 @@ CommitResult CommitField(int field, const std::string& text, const CommitContext
     return result;
 }
 
-CommitResult CommitEntryBuffer(const PickCategory& pick) {
+CommitResult CommitEntryBuffer(const PickCategory& pick, const PickComune& pickComune) {
     CommitContext context;
     context.mode = CoreState.CardWindowMode;
     context.originalText = CoreState.EntryOriginalText;
     context.pick = pick;
+    context.pickComune = pickComune;
     std::string text;
     if (context.mode >= 1 && context.mode <= 3) {
         text = EntryTextWithoutMark(CoreState.EntryBuffer, CoreState.EntryCursor);

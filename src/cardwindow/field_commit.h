@@ -3,6 +3,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "core/typed_values.h"
 
@@ -25,6 +27,9 @@ struct CardDateWords {
 // day or month of 0 stands for one not known; otherwise the date must be in the calendar.
 // A text begun with a blank is today; an empty text is the empty date.
 std::optional<CardDateWords> ReadCardDate(const std::string& text, const EntryClock& now);
+// Whether a day, month and year (full, 1987) make a date of the calendar, a day or month of 0
+// standing for one not known.
+bool DateExists(int day, int month, int year);
 // Hours * 100 + minutes: "9:30", "930", "0930"; hours up to 24, minutes up to 59. A text begun
 // with a blank is now; an empty text is empty (-32000).
 std::optional<int16_t> ReadTimeValue(const std::string& text, const EntryClock& now);
@@ -36,16 +41,34 @@ int32_t ReadLongNumber(const std::string& text);   // or -9999999 (missing)
 // a-z), else the last one whose label begins with it; 0 when none. Reads "mod-sch.dat".
 int FindCategoryByName(int field, const std::string& name);
 
+// The same over the whole of "mod-sch.dat" read once, for a run that looks up many names (the
+// import). Raises the input/output error when the file cannot be read or a field's labels lie
+// past its end.
+class CategoryLabelTable {
+  public:
+    CategoryLabelTable();
+    int Find(int field, const std::string& name);
+
+  private:
+    std::string path_;
+    std::vector<std::string> labels_;  // by record, a-z upper-cased
+    std::vector<std::unordered_map<std::string, int>> wholeLabels_;  // by field
+};
+
 // The pickers the commit may need: the list of the field's categories for a number out of
 // range, the category choice for a name that matches no label. The answer is the chosen
 // category, 0 when none. The window opens the dialogs; without a picker nothing is chosen.
 enum class CategoryPicker { List, Choice };
 using PickCategory = std::function<int(CategoryPicker picker, int field)>;
+// The choice among the municipalities a typed name leaves (codes ascending): the chosen code,
+// 0 when none (Esc), and the field keeps what it held.
+using PickComune = std::function<int(const std::vector<int>& codes)>;
 
 struct CommitContext {
     std::string originalText;  // the field's text when the cursor came to it
     int mode = 1;              // CardWindowMode
     PickCategory pick;
+    PickComune pickComune;
     EntryClock now = EntryClockNow();
 };
 
@@ -75,6 +98,6 @@ CommitResult CommitField(int field, const std::string& text, const CommitContext
 
 // CCClick's work on CoreState: in modes 1 to 3 the mark leaves CoreState.EntryBuffer (so the
 // category choice finds the typed text there), then CommitField for CoreState.CurrentField.
-CommitResult CommitEntryBuffer(const PickCategory& pick);
+CommitResult CommitEntryBuffer(const PickCategory& pick, const PickComune& pickComune = {});
 
 }  // namespace qv

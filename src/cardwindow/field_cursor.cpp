@@ -67,10 +67,11 @@ bool EntryMarkShown(const std::string& buffer, int cursor) {
     return cursor >= 0 && size_t(cursor) < buffer.size() && buffer[size_t(cursor)] == kMark;
 }
 
-void TypeEntryCharacter(std::string& buffer, int& cursor, char c, int limit, int cutPosition) {
-    if (!EntryMarkShown(buffer, cursor)) return;
+bool TypeEntryCharacter(std::string& buffer, int& cursor, char c, int limit, int cutPosition) {
+    if (!EntryMarkShown(buffer, cursor)) return true;
     // A full buffer loses its last character; the mark is not counted and never falls off.
-    if (cursor >= limit) return;
+    if (cursor >= limit) return true;
+    const size_t before = buffer.size() - 1;
     std::string text = buffer;
     text.erase(size_t(cursor), 1);
     text.insert(size_t(cursor), 1, c);
@@ -79,6 +80,8 @@ void TypeEntryCharacter(std::string& buffer, int& cursor, char c, int limit, int
     text.insert(size_t(cursor), 1, kMark);
     buffer = std::move(text);
     if (cutPosition > 0 && buffer.size() > size_t(cutPosition)) buffer.resize(size_t(cutPosition));
+    const size_t after = buffer.size() - (EntryMarkShown(buffer, cursor) ? 1 : 0);
+    return after < before + 1;
 }
 
 void TypeQuickEntryCharacter(std::string& buffer, int& cursor, char c) {
@@ -124,7 +127,12 @@ bool EntryDelete(std::string& buffer, int& cursor) {
     return true;
 }
 
-void TypeIntoCurrentField(char c) {
+int EntryCharacterLimit(int field) {
+    const int cut = EntryCutPosition(ValidField(field) ? FieldTypes[size_t(field)] : -1);
+    return cut > 0 ? std::min(cut, EntryTextLimit(field)) : EntryTextLimit(field);
+}
+
+bool TypeIntoCurrentField(char c) {
     const int f = CoreState.CurrentField;
     const int type = ValidField(f) ? FieldTypes[size_t(f)] : -1;
     // A value shown in a field is replaced, not extended: "5" typed on a field showing "4/4/1963"
@@ -135,8 +143,8 @@ void TypeIntoCurrentField(char c) {
         CoreState.EntryCursor = 0;
     }
     CoreState.EntryReplaces = 0;
-    TypeEntryCharacter(CoreState.EntryBuffer, CoreState.EntryCursor, c, EntryTextLimit(f),
-                       EntryCutPosition(type));
+    return TypeEntryCharacter(CoreState.EntryBuffer, CoreState.EntryCursor, c, EntryTextLimit(f),
+                              EntryCutPosition(type));
 }
 
 bool ModeShowsFields(int mode) {

@@ -19,8 +19,9 @@ bool EntryMarkShown(const std::string& buffer, int cursor);
 // A character typed in front of the mark. The buffer keeps at most `limit` characters besides
 // the mark (the last one falls off; at the limit the character is dropped), then the cut of the
 // field type applies, which may take the mark away. A character typed
-// with the mark gone is dropped.
-void TypeEntryCharacter(std::string& buffer, int& cursor, char c, int limit, int cutPosition);
+// with the mark gone is dropped. Answers whether a character was lost: the typed one, or one
+// that fell off the end.
+bool TypeEntryCharacter(std::string& buffer, int& cursor, char c, int limit, int cutPosition);
 // A quick-entry field: the character replaces position 0, where the mark stands on arrival.
 void TypeQuickEntryCharacter(std::string& buffer, int& cursor, char c);
 // The editing keys; each answers whether the buffer or the cursor changed. Backspace with the
@@ -32,8 +33,10 @@ bool EntryDelete(std::string& buffer, int& cursor);
 
 // The same on CoreState for the field under the cursor. While CoreState.EntryReplaces is set
 // the first character replaces the text of a field that is neither a text nor a quick-entry
-// field; any character clears it.
-void TypeIntoCurrentField(char c);
+// field; any character clears it. Answers whether a character was lost, as TypeEntryCharacter.
+bool TypeIntoCurrentField(char c);
+// The characters the entry buffer of a field holds at most, the mark not counted.
+int EntryCharacterLimit(int field);
 
 // Field cursor.
 

@@ -143,9 +143,12 @@ bool CardMatchesConditions(const RunTables& t, const CardView& card) {
             }
             case 4:
             case 5:
-            case 6:
-                result = ValueInRange(FieldNumericIndex[f], card.FieldWord(f));
+            case 6: {
+                // An empty word is as empty as a missing 32-bit number.
+                const int16_t v = card.FieldWord(f);
+                result = ValueInRange(FieldNumericIndex[f], v == kEmpty16 ? kEmptyNumber : v);
                 break;
+            }
             case 7:
                 result = ValueInRange(FieldNumericIndex[f], card.Number(f));
                 break;
@@ -269,10 +272,11 @@ bool ValueInRange(int index, int32_t value) {
     if (index < 1 || index > kNumericConditions) return false;
     const int32_t low = NumericConditionLow[size_t(index)];
     const int32_t high = NumericConditionHigh[size_t(index)];
-    if (low == kEmptyNumber && high > kEmptyNumber) return value <= high;
-    if (low > kEmptyNumber && high == kEmptyNumber) return value >= low;
-    if (low > kEmptyNumber && high > kEmptyNumber) return low <= value && value <= high;
-    return false;
+    // Any other value is a bound, however low: a field's values run below -9999999 too.
+    const bool hasLow = low != kEmptyNumber, hasHigh = high != kEmptyNumber;
+    if (!hasLow && !hasHigh) return false;
+    if (hasLow && (value == kEmptyNumber || value < low)) return false;
+    return !hasHigh || value <= high;
 }
 
 uint8_t ReverseBitOrder(uint8_t b) {

@@ -41,7 +41,8 @@ uint8_t ReverseBitOrder(uint8_t b);
 uint8_t AdjustLastSelectionByte(uint8_t b, int32_t cardCount);
 
 // The date condition of date ordinal 1..30 (0 = open bound; both open match nothing) and the
-// interval of numeric ordinal 1..999 (-9999999 = open bound; both open match nothing).
+// interval of numeric ordinal 1..999 (-9999999 = open bound, any other value a bound; both open
+// match nothing). An empty value (-9999999) never lies above a lower bound.
 bool DateInRange(int ordinal, int32_t key);
 bool ValueInRange(int index, int32_t value);
 

@@ -186,7 +186,7 @@ bool StoreNumericCondition(int field, int32_t low, int32_t high) {
     if (i < 1 || i > kNumericConditionSlots) return false;
     NumericConditionLow[size_t(i)] = low;
     NumericConditionHigh[size_t(i)] = high;
-    FieldInCondition[size_t(field)] = (low > kEmptyNumber || high > kEmptyNumber) ? 1 : 0;
+    FieldInCondition[size_t(field)] = (low != kEmptyNumber || high != kEmptyNumber) ? 1 : 0;
     return true;
 }
 

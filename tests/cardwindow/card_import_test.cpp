@@ -232,11 +232,12 @@ TEST_F(CardImport, AFailedCallKeepsEveryCardStoredBefore) {
 }
 
 TEST_F(CardImport, ConversionErrorsAreReportedAndTheCardStored) {
-    WriteBytes(archive / "trc-dat.txt", "1\r\n2\r\n4\r\n");
+    WriteBytes(archive / "trc-dat.txt", "1\r\n2\r\n4\r\n3\r\n");
     WriteBytes(archive / "alf-sch.dat", std::string(5 * 50, '\0'));
     WriteBytes(archive / "num-sch.dat", std::string(5 * 100, '\0'));
     WriteBytes(archive / "dli-sch.dat", Int32s({4}));
-    const ImportOutcome outcome = Run("X\tNero\tAtlantide\r\nY\t9\tTorino\r\n", ImportMode::Append);
+    const ImportOutcome outcome =
+        Run("X\tNero\tAtlantide\t31/2/1990\r\nY\t9\tTorino\t1/1/1990\r\nZ\t2\tSamone\r\n", ImportMode::Append);
     EXPECT_TRUE(outcome.reported);
     const std::string file = archive / "dati.txt";
     EXPECT_EQ(Report(),
@@ -249,10 +250,29 @@ TEST_F(CardImport, ConversionErrorsAreReportedAndTheCardStored) {
                   "campo    2 \"Nero\" - modalita' non trovata\r\n"
                   "Scheda:     6 riga del file:     1\r\n"
                   "campo    4 \"Atlantide\" - comune non trovato\r\n"
+                  "Scheda:     6 riga del file:     1\r\n"
+                  "campo    3 \"31/2/1990\" - data inesistente\r\n"
                   "Scheda:     7 riga del file:     2\r\n"
-                  "campo    2 \"9\" - numero di modalita' oltre il massimo\r\n");
-    EXPECT_EQ(ReadBytes(archive / "num-sch.dat").substr(500), ValuePart({}) + ValuePart({{5, 268}}));
-    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Int32s({6}));
+                  "campo    2 \"9\" - numero di modalita' oltre il massimo\r\n"
+                  "Scheda:     8 riga del file:     3\r\n"
+                  "campo    4 \"Samone\" - comune ambiguo\r\n");
+    EXPECT_EQ(ReadBytes(archive / "num-sch.dat").substr(500),
+              ValuePart({}) + ValuePart({{2, 1}, {3, 1}, {4, 90}, {5, 268}}) + ValuePart({{1, 2}}));
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Int32s({7}));
+}
+
+TEST_F(CardImport, NameTablesAreOpenedOncePerRun) {
+    // However many lines name categories and municipalities, the opens of a run stay the same.
+    std::vector<int> opens;
+    for (int lines : {2, 40}) {
+        std::string data;
+        for (int i = 0; i < lines; ++i) data += "Rossi\tverde\t\tmondovi\r\n";
+        ResetIoFaultsForTest();
+        EXPECT_EQ(Run(data).cards, lines);
+        opens.push_back(IoCallCountForTest(IoCall::Open));
+        EXPECT_EQ(Report(), "");
+    }
+    EXPECT_EQ(opens[0], opens[1]);
 }
 
 TEST_F(CardImport, FindingsInTheFieldOrderStopBeforeTheArchive) {
@@ -386,15 +406,31 @@ TEST(CardImportDate, ReadsParts) {
     struct Case {
         const char* piece;
         bool yearFirst;
-        ImportDate expected;
+        std::optional<ImportDate> expected;  // none: no such day
     } cases[] = {
-        {"5/7/87", false, {5, 7, 87}},        {"5.7.1987", false, {5, 7, 87}},
-        {"1/1/24", false, {1, 1, 124}},       {"1/1/25", false, {1, 1, 25}},
-        {"1/1/0", false, {1, 1, 100}},        {"45/13/2001", false, {31, 12, 101}},
-        {"1/1/1850", false, {0, 0, 0}},       {"5/7", false, {5, 7, 0}},
-        {"99999/2/2005", false, {0, 2, 105}}, {"abc", false, {0, 0, 0}},
-        {"1987/7/5", true, {5, 7, 87}},       {"2001/5", true, {0, 5, 101}},
-        {"10-12-31", true, {31, 12, 110}},
+        {"5/7/87", false, ImportDate{5, 7, 87}},
+        {"5.7.1987", false, ImportDate{5, 7, 87}},
+        {"1/1/24", false, ImportDate{1, 1, 124}},
+        {"1/1/25", false, ImportDate{1, 1, 25}},
+        {"1/1/0", false, ImportDate{1, 1, 100}},
+        {"1/1/1850", false, ImportDate{0, 0, 0}},
+        {"5/7", false, ImportDate{5, 7, 0}},
+        {"29/2", false, ImportDate{29, 2, 0}},  // no year: any 29 February
+        {"99999/2/2005", false, ImportDate{0, 2, 105}},
+        {"abc", false, ImportDate{0, 0, 0}},
+        {"1987/7/5", true, ImportDate{5, 7, 87}},
+        {"2001/5", true, ImportDate{0, 5, 101}},
+        {"10-12-31", true, ImportDate{31, 12, 110}},
+        {"0/0/1990", false, ImportDate{0, 0, 90}},  // not known
+        {"31/0/1990", false, ImportDate{31, 0, 90}},
+        {"29/2/2000", false, ImportDate{29, 2, 100}},
+        {"31/2/1990", false, std::nullopt},
+        {"29/2/1900", false, std::nullopt},
+        {"31/4/2001", false, std::nullopt},
+        {"32/1/2001", false, std::nullopt},
+        {"45/13/2001", false, std::nullopt},
+        {"1/13/2001", false, std::nullopt},
+        {"1990/2/30", true, std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(ReadImportDate(c.piece, c.yearFirst), c.expected) << c.piece;
     SetEntryClockForTests(std::nullopt);
@@ -426,6 +462,11 @@ TEST_F(CardImport, ConvertsPiecesByFieldType) {
         {4, 0, "milano", 5, 1811, ImportError::None},
         {4, 0, "Zungr", 5, 7830, ImportError::None},
         {4, 0, "9999", 5, 0, ImportError::ComuneNotFound},
+        {4, 0, "mondovi", 5, 609, ImportError::None},
+        {4, 0, "mondo", 5, 0, ImportError::ComuneAmbiguous},  // Mondovì and Mondolfo
+        {4, 0, "Samone", 5, 0, ImportError::ComuneAmbiguous},
+        {3, 0, "31/2/1990", 2, 0, ImportError::DateNotInCalendar},
+        {3, 0, "28/2/1990", 2, 28, ImportError::None},
         {5, 0, "29999", 6, 29999, ImportError::None},
         {5, 0, "30000", 6, 0x8300, ImportError::None},
         {5, 0, "abc", 6, 0x8300, ImportError::None},
@@ -439,10 +480,11 @@ TEST_F(CardImport, ConvertsPiecesByFieldType) {
         {8, 0, "1", 10, 0x8000, ImportError::None},
         {8, 0, "99999999999", 9, 0xE6FF, ImportError::None},
     };
+    ImportTables tables;
     for (const Case& c : cases) {
         FieldAttributes[2] = int16_t(c.attributes);
         ClearCardFields(1, CoreState.FieldCount);
-        EXPECT_EQ(StoreImportPiece(c.field, c.piece, false), c.error) << c.piece;
+        EXPECT_EQ(StoreImportPiece(c.field, c.piece, false, tables), c.error) << c.piece;
         EXPECT_EQ(CurrentCardValues[c.word], c.expected) << c.piece;
     }
 }

@@ -37,60 +37,59 @@ class ShippedTables : public ::testing::Test {
 TEST_F(ShippedTables, TypedNamesToCodes) {
     struct Case {
         const char* typed;
-        const char* stored;        // name of the code found; nullptr: nothing is found
-        std::vector<int> codes{};  // the code found, or the codes one of which is; empty: any
+        std::vector<int> codes;  // every municipality the text stands for; empty: none
     } cases[] = {
-        {"Roma", "Roma"},   // exact, though nine other names begin with it
-        {"ROMA ", "Roma"},  // one trailing blank is dropped
-        {"milano", "Milano"},
-        {"agli\xE8", "Agli\xE8"},  // lower-case accent as stored
-        {"Albiano d'Ivrea", "Albiano d'Ivrea"},
-        {"Zungri", "Zungri"},            // last in the alphabet
-        {"Abano Terme", "Abano Terme"},  // first name after the unused codes
-        {"Bolzano/Bozen", "Bolzano/Bozen"},
-        {"Appiano sulla strada del vino", "Appiano sulla strada del vino"},            // Italian part kept
-        {"san valentino in abruzzo citeriore", "San Valentino in Abruzzo Citeriore"},  // over 30
-        {"Sant'Andrea Apostolo dello IonioXYZ", "Sant'Andrea Apostolo dello Ionio"},   // key is 30
-        {"Zungr", "Zungri"},                                                           // only prefix match
-        {"Fi\xE8 allo Sciliar", "Fi\xE8 allo Sciliar/V\xF6ls am Schlern"},
-        // The first municipalities of the province of Turin open the list: 001001, 001002, 001004.
-        {"Agli\xE8", "Agli\xE8", {1}},
-        {"Airasca", "Airasca", {2}},
-        {"ALBIANO D'IVREA", "Albiano d'Ivrea", {4}},
-        {"Samone", "Samone", {231, 2923}},  // homonyms give one of them
-        // Only a-z are folded, so an upper-case accent misses the stored lower-case one.
-        {"AGLI\xC8", nullptr},
-        {"", nullptr},
-        {" ", nullptr},
-        {"Xyzzy", nullptr},
-        {"Roma  ", nullptr},
-        {"0", nullptr},
+        {"Roma", {4832}},  // exact, though nine other names begin with it
+        {"ROMA ", {4832}},
+        {"Roma  ", {4832}},                    // separators at the end say nothing
+        {"milano", {1811}},                    //
+        {"mondovi", {609}},                    // "Mondovì" typed without its accent
+        {"MONDOV\xCC", {609}},                // an upper-case accent as the lower-case one
+        {"forli'", {3994}},                    // the apostrophe put for the accent; exact over prefix
+        {"Forl\xEC", {3994}},                 // over "Forlimpopoli" and "Forlì del Sannio"
+        {"cantu", {1506}},                     //
+        {"vo", {3496}},                        // "Vo'" exactly, over the 25 names beginning "Vo"
+        {"agli\xE8", {1}},                    //
+        {"sant agata de' goti", {5160}},       // blank for apostrophe, apostrophe kept
+        {"Sant'Agata  de  Goti", {5160}},      // a run of separators is one
+        {"Sant\x92" "Agata de\x92 Goti", {5160}},  // the typographic apostrophe
+        {"Zungr", {7830}},                     // only one name begins so
+        {"Bolzano/Bozen", {2710}},
+        {"Fi\xE8 allo Sciliar", {2733}},         // the Italian part of a two-language name
+        {"san valentino in abruzzo citeriore", {5729}},  // over 30 characters
+        {"Sant'Andrea Apostolo dello IonioXYZ", {6523}},  // the first 30 decide
+        // Several municipalities: never one of them silently.
+        {"mondo", {609, 4041}},          // Mondovì and Mondolfo begin so
+        {"sant agata de", {5160, 6622}},  // "de' Goti" and "del Bianco"
+        {"Samone", {231, 2923}},          // one name, two municipalities
+        {"san teodoro", {6836, 7195}},
+        {"Patern\xF2", {6282, 6972}},    // Paterno and the accented one fold alike
+        {"", {}},
+        {" ' ", {}},
+        {"Xyzzy", {}},
+        {"0", {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.typed);
-        const int code = FindComuneByName(c.typed);
-        if (!c.stored) {
-            EXPECT_EQ(code, 0);
-            continue;
-        }
-        ASSERT_GT(code, 0);
-        EXPECT_EQ(ShippedName(code), c.stored);
-        if (!c.codes.empty()) {
-            EXPECT_NE(std::find(c.codes.begin(), c.codes.end(), code), c.codes.end()) << code;
-        }
-    }
+    for (const Case& c : cases) EXPECT_EQ(FindComuni(c.typed), c.codes) << c.typed;
+    // The single code or nothing.
+    EXPECT_EQ(FindComuneByName("mondovi"), 609);
+    EXPECT_EQ(FindComuneByName("mondo"), 0);
+    EXPECT_EQ(ShippedName(609), "Mondov\xEC");
 }
 
-// A small program directory: names by code and the index by alphabetical position.
+TEST_F(ShippedTables, ChoiceListsTheMunicipalitiesWithTheirProvinces) {
+    EXPECT_EQ(ComuneChoiceItems({609, 4041}),
+              (std::vector<std::string>{"Mondov\xEC (Cuneo)", "Mondolfo (Pesaro e Urbino)"}));
+    EXPECT_EQ(ComuneChoiceItems({231, 2923}), (std::vector<std::string>{"Samone (Torino)", "Samone (Trento)"}));
+}
+
+// A small program directory: names by code.
 class SmallTables : public ::testing::Test {
   protected:
-    void Write(const std::vector<std::string>& names, const std::vector<int>& index) {
-        std::string table, order;
+    void Write(const std::vector<std::string>& names) {
+        std::string table;
         for (const std::string& n : names) table += test::MunicipalityRecords({n});
-        for (int c : index) AppendI16(order, int16_t(c));
         WriteBytes(dir / "cmn-zor2.dat", table);
-        WriteBytes(dir / "di-alfac.dat", order);
-        TerritoryCount = int(index.size());
+        TerritoryCount = int(names.size());
     }
     void SetUp() override {
         ResetProgramState();
@@ -99,42 +98,17 @@ class SmallTables : public ::testing::Test {
     TempDir dir;
 };
 
-TEST_F(SmallTables, ProbeSequence) {
-    // Alphabetically: 6 "", 3 ALBA, 7 ROMA, 1 ROMAGNANO, 5 ROMANO, 2 RONCO, 4 ZUNGRI.
-    Write({"Romagnano", "Ronco", "Alba", "Zungri", "Romano", "", "Roma"}, {6, 3, 7, 1, 5, 2, 4});
-    struct Case {
-        const char* typed;
-        int code;
-    } cases[] = {
-        {"Roma", 7},             // probes 4, 2, 3
-        {"alba ", 3},            // probes 4, 2
-        {"ZUNGRI", 4},           // probes 4, 5, 6, then 7 on the step past a repeated probe
-        {"ROMAN", 5},            // prefix pass: probes 4, 5
-        {"RO", 1},               // prefix pass stops at the first name it meets that begins so: ROMAGNANO
-        {"Q", 0},      {"", 0},  // not the unused code 6
-    };
-    for (const Case& c : cases) EXPECT_EQ(FindComuneByName(c.typed), c.code) << c.typed;
-}
-
-TEST_F(SmallTables, DamagedIndexStaysInsideTheTables) {
-    // Codes 0 and 900 name nothing; a key before the first name must not probe position 0.
-    Write({"Beta", "Gamma"}, {1, 2});
-    EXPECT_EQ(FindComuneByName("Alfa"), 0);
-    EXPECT_EQ(FindComuneByName("gamma"), 2);
-    Write({"Beta", "Gamma", "Delta"}, {0, 900, 1});
-    EXPECT_EQ(FindComuneByName("Beta"), 1);
-    EXPECT_EQ(FindComuneByName("Gamma"), 0);
-}
-
-TEST_F(SmallTables, MissingOrShortFilesRaiseTheIoError) {
-    TerritoryCount = 2;
-    EXPECT_THROW(FindComuneByName("Roma"), IoError);
-    Write({"Alba", "Roma"}, {1, 2});
-    TerritoryCount = 3;  // index shorter than the territory: "Zeta" probes position 3
-    EXPECT_THROW(FindComuneByName("Zeta"), IoError);
-    Write({"Alba", "Roma"}, {1, 2});
+TEST_F(SmallTables, UnusedCodesAndShortOrMissingFiles) {
+    // Code 2 has no name: no text stands for it.
+    Write({"Alba", "", "Alba Adriatica"});
+    EXPECT_EQ(FindComuni("alba"), std::vector<int>{1});
+    EXPECT_EQ(FindComuni("alb"), (std::vector<int>{1, 3}));
+    TerritoryCount = 4;  // the file holds fewer names than the territory
+    EXPECT_THROW(FindComuni("Alba"), IoError);
     RemoveFile(dir / "cmn-zor2.dat");
-    EXPECT_THROW(FindComuneByName("Roma"), IoError);
+    TerritoryCount = 3;
+    EXPECT_THROW(FindComuni("Alba"), IoError);
+    EXPECT_EQ(FindComuni(" "), std::vector<int>{});  // nothing to look up reads nothing
 }
 
 }  // namespace

@@ -61,6 +61,10 @@ class FieldCommit : public ::testing::Test {
             pickedField = field;
             return answer;
         };
+        context.pickComune = [this, answer](const std::vector<int>& codes) {
+            offered = codes;
+            return answer;
+        };
         context.now = EntryClock{7, 4, 2024, 14, 5, 9};
         return CommitField(field, typed, context);
     }
@@ -70,6 +74,7 @@ class FieldCommit : public ::testing::Test {
     TempDir dir;
     std::optional<CategoryPicker> opened;
     int pickedField = 0;
+    std::vector<int> offered;
 };
 
 TEST_F(FieldCommit, Categories) {
@@ -260,15 +265,27 @@ TEST_F(FieldCommit, ThirtyTwoBitNumbers) {
 TEST_F(FieldCommit, Municipalities) {
     struct Case {
         const char* typed;
+        int answer;  // of the choice
         int16_t code;
+        std::vector<int> offered;  // the choice opened with these; empty: not opened
     } cases[] = {
-        {"airasca", 2}, {"ALBIANO D'IVREA", 4}, {"Xyzzy", kSentinel}, {"", 0}, {"   ", 0},
+        {"airasca", 0, 2, {}},
+        {"ALBIANO D'IVREA", 0, 4, {}},
+        {"mondovi", 0, 609, {}},
+        {"mondo", 4041, 4041, {609, 4041}},   // Mondovì and Mondolfo: the person chooses
+        {"Samone", 0, kSentinel, {231, 2923}},  // Esc: the field keeps what it held
+        {"Samone", 609, kSentinel, {231, 2923}},  // an answer not offered is none
+        {"Xyzzy", 0, kSentinel, {}},
+        {"", 0, 0, {}},
+        {"   ", 0, 0, {}},
     };
     for (const Case& c : cases) {
         CurrentCardValues.fill(kSentinel);
-        const CommitResult r = Commit(6, c.typed);
+        offered.clear();
+        const CommitResult r = Commit(6, c.typed, "\x01", c.answer);
         EXPECT_EQ(Word(7), c.code) << c.typed;
-        EXPECT_EQ(r.refusal == EntryRefusal::NoComune, c.code == kSentinel) << c.typed;
+        EXPECT_EQ(offered, c.offered) << c.typed;
+        EXPECT_EQ(r.refusal == EntryRefusal::NoComune, std::string(c.typed) == "Xyzzy") << c.typed;
     }
 }
 

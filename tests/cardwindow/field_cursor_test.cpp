@@ -76,6 +76,34 @@ TEST(EntryBuffer, TypingAndEditingKeys) {
     }
 }
 
+TEST(EntryBuffer, KeysLostToTheCutAreTold) {
+    // The keys typed in turn from the empty field; a '!' under a key: that key lost a character.
+    const struct {
+        int type;
+        const char* keys;
+        const char* lost;
+    } cases[] = {
+        {7, "1234567890123", "          !!!"},  // a 32-bit field: the tenth fits, the rest do not
+        {4, "12345678", "       !"},
+        {2, "03/11/19851", "           "},
+    };
+    for (const auto& c : cases) {
+        std::string b = ">", lost;
+        int cursor = 0;
+        for (const char* k = c.keys; *k; ++k)
+            lost += TypeEntryCharacter(b, cursor, *k, 199, EntryCutPosition(c.type)) ? '!' : ' ';
+        EXPECT_EQ(lost, c.lost) << c.keys;
+    }
+    // Typed in the middle of a full field, the last character falls off.
+    std::string b = "12345>67";
+    int cursor = 5;
+    EXPECT_TRUE(TypeEntryCharacter(b, cursor, 'x', 199, 7));
+    EXPECT_EQ(b, "12345x>");
+    b = ">" + std::string(199, 'a');
+    cursor = 0;
+    EXPECT_TRUE(TypeEntryCharacter(b, cursor, 'x', 199, 0));
+}
+
 TEST(EntryBuffer, LimitKeepsTheMark) {
     // A full 199-character buffer drops further characters and keeps the mark where it is.
     std::string b = ">" + std::string(198, 'a');

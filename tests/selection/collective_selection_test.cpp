@@ -127,6 +127,10 @@ TEST_F(CollectiveSelectionTest, ConditionsSelectCards) {
         {"number 10 to 25", [] { Bounds(6, 10, 25); }, {0, 2}},
         {"32-bit 0 to 999", [] { Bounds(8, 0, 999); }, {3, 4}},
         {"32-bit up to 5", [] { Bounds(8, kEmptyNumber, 5); }, {1, 2, 4}},
+        // Bounds below the empty value are bounds all the same; an empty value is above none.
+        {"32-bit from -10000000", [] { Bounds(8, -10000000, kEmptyNumber); }, {0, 2, 3, 4}},
+        {"32-bit -20000000 to -1", [] { Bounds(8, -20000000, -1); }, {2}},
+        {"number from -40000", [] { Bounds(6, -40000, kEmptyNumber); }, {0, 2, 3, 4}},
         {"percentage from 10%", [] { Bounds(7, 1000, kEmptyNumber); }, {1, 4}},
         {"time 8:00 to 12:00", [] { Bounds(9, 800, 1200); }, {0, 3, 4}},
         {"territory 3", [] { *TerritoryFlag(3) = 1, FieldInCondition[5] = 1; }, {0, 3}},

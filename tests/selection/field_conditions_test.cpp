@@ -179,6 +179,8 @@ TEST_F(FieldConditionTest, NumericConditionTakesPartWhenEitherBoundIsSet) {
     EXPECT_TRUE(StoreNumericCondition(3, -9999998, kEmptyNumber));
     EXPECT_EQ(FieldInCondition[3], 1);
     EXPECT_EQ(NumericConditionLow[1], -9999998);
+    EXPECT_TRUE(StoreNumericCondition(3, kEmptyNumber, -10000000));  // below the empty value
+    EXPECT_EQ(FieldInCondition[3], 1);
     EXPECT_FALSE(StoreNumericCondition(1, 1, 2));  // no numeric field before it
     EXPECT_FALSE(StoreNumericCondition(kMaxFields + 1, 1, 2));
 }

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "cardwindow/category_lists.h"
+#include "cardwindow/comune_lookup.h"
 #include "cardwindow/entry_options.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
@@ -308,6 +309,63 @@ int OpenCategoryChoice(QWidget* owner, int field) {
 
 int OpenCategoryPicker(QWidget* owner, CategoryPicker picker, int field) {
     return picker == CategoryPicker::List ? OpenCategoryList(owner, field) : OpenCategoryChoice(owner, field);
+}
+
+// --- TSceltaComune ---
+
+TSceltaComune::TSceltaComune(QWidget* owner, std::vector<int> codes) : QDialog(owner), codes_(std::move(codes)) {
+    setObjectName("TSceltaComune");
+    FormCreate();
+}
+
+void TSceltaComune::FormCreate() {
+    setWindowTitle(Qs(LoadText(2217)));
+    Comuni = CategoryListBox(this, "Comuni", 2218);
+    Esci = TextButton(this, "Esci", 2219, 2220);
+    Conferma = TextButton(this, "Conferma", 2221, 2222);
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(Comuni, 0, 0, 1, 2);
+    layout->addWidget(Conferma, 1, 0);
+    layout->addWidget(Esci, 1, 1);
+    connect(Conferma, &QPushButton::clicked, this, &TSceltaComune::ConfermaClick);
+    connect(Esci, &QPushButton::clicked, this, &TSceltaComune::EsciClick);
+    Comuni->installEventFilter(this);
+    Comuni->viewport()->installEventFilter(this);
+    for (const std::string& item : ComuneChoiceItems(codes_)) Comuni->addItem(Qs(item));
+    Comuni->setCurrentRow(0);
+}
+
+bool TSceltaComune::eventFilter(QObject* watched, QEvent* event) {
+    if (ListEvent(
+            Comuni, watched, event, [this](int key) { ComuniKeyDown(key); }, [this] { ComuniDblClick(); }))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+void TSceltaComune::ComuniDblClick() {
+    const int row = Highlighted(Comuni);
+    if (row < 0 || size_t(row) >= codes_.size()) return;
+    chosen_ = codes_[size_t(row)];
+    accept();
+}
+
+void TSceltaComune::ComuniKeyDown(int key) {
+    if (key == kEnterKey) ComuniDblClick();
+}
+
+void TSceltaComune::ConfermaClick() {
+    ComuniDblClick();
+}
+
+void TSceltaComune::EsciClick() {
+    chosen_ = 0;
+    reject();
+}
+
+int OpenComuneChoice(QWidget* owner, const std::vector<int>& codes) {
+    TSceltaComune dialog(owner, codes);
+    ShowModal(dialog);
+    return dialog.Chosen();
 }
 
 }  // namespace qv

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <vector>
 
 #include "cardwindow/field_commit.h"
 #include "core/ui/widgets_fwd.h"
@@ -80,10 +81,40 @@ class TSceltaModalita : public QDialog {
     int selected_ = -10;
 };
 
+// The choice among the municipalities a name typed into a municipality field answers to (card
+// entry and the search form): each with its province. Answers the chosen code, 0 for none (Esc,
+// and the field keeps what it held).
+class TSceltaComune : public QDialog {
+    Q_OBJECT
+  public:
+    TSceltaComune(QWidget* owner, std::vector<int> codes);
+
+    QListWidget* Comuni = nullptr;
+    QPushButton* Conferma = nullptr;
+    QPushButton* Esci = nullptr;
+
+    void FormCreate();
+    void ComuniDblClick();
+    void ComuniKeyDown(int key);
+    void ConfermaClick();
+    void EsciClick();
+
+    int Chosen() const { return chosen_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    std::vector<int> codes_;
+    int chosen_ = 0;
+};
+
 // The card window's openers: store the field in CoreState.CommandCode, show the dialog modally
 // and answer the chosen category, 0 for none. OpenCategoryPicker fits the commit's PickCategory.
 int OpenCategoryList(QWidget* owner, int field);
 int OpenCategoryChoice(QWidget* owner, int field);
 int OpenCategoryPicker(QWidget* owner, CategoryPicker picker, int field);
+// Fits the commit's PickComune.
+int OpenComuneChoice(QWidget* owner, const std::vector<int>& codes);
 
 }  // namespace qv

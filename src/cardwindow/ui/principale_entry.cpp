@@ -12,6 +12,7 @@
 #include "cardwindow/field_commit.h"
 #include "cardwindow/field_cursor.h"
 #include "cardwindow/ui/card_dialogs.h"
+#include "cardwindow/ui/category_pickers.h"
 #include "cardwindow/ui/principale.h"
 #include "cardwindow/ui/virtual_keys.h"
 #include "core/card_store.h"
@@ -31,6 +32,7 @@ constexpr int kToolBarBottom = 20;
 constexpr int kMissingFieldsSelector = -23;
 constexpr int kUnwritableCharacterText = 1558;
 constexpr int kCardNotStoredText = 1559;
+constexpr int kFieldFullText = 2223;  // and 2224 after the number
 
 // The status line's word on a typed value the field did not take, by EntryRefusal.
 constexpr int kRefusalTexts[] = {0, 1551, 1552, 1553, 1554, 1555, 1556, 1557};
@@ -160,14 +162,16 @@ void TPrincipale::DrawEntryBuffer(bool blankFirst) {
 }
 
 void TPrincipale::CCClick() {
-    const CommitResult result = CommitEntryBuffer([this](CategoryPicker picker, int field) {
-        CoreState.CommandCode = field;
-        if (picker == CategoryPicker::List)
-            VedeModalitaClick();
-        else
-            SceglieModalitaClick();
-        return CoreState.CommandCode;
-    });
+    const CommitResult result = CommitEntryBuffer(
+        [this](CategoryPicker picker, int field) {
+            CoreState.CommandCode = field;
+            if (picker == CategoryPicker::List)
+                VedeModalitaClick();
+            else
+                SceglieModalitaClick();
+            return CoreState.CommandCode;
+        },
+        [this](const std::vector<int>& codes) { return OpenComuneChoice(this, codes); });
     if (result.changed) NoteCardChanged();
     if (result.refusal != EntryRefusal::None)
         ShowEntryStatus(LoadText(RefusalText(result.refusal)));
@@ -344,7 +348,9 @@ void TPrincipale::FormKeyPress(char key) {
     }
     if (static_cast<unsigned char>(key) < 32) return;
     const size_t before = CoreState.EntryBuffer.size();
-    TypeIntoCurrentField(key);
+    if (TypeIntoCurrentField(key))
+        ShowEntryStatus(LoadText(kFieldFullText) + " " + std::to_string(EntryCharacterLimit(f)) + " " +
+                        LoadText(kFieldFullText + 1));
     // The cut may take the mark away: the shorter text is drawn on a blank box.
     DrawEntryBuffer(CoreState.EntryBuffer.size() < before);
 }

@@ -19,7 +19,7 @@ namespace qv::test {
 namespace {
 
 constexpr int kName = 1, kSex = 3, kBirth = 4, kComune = 5, kCivil = 6, kStudy = 7, kSpouseStudy = 8,
-              kHousehold = 9, kTime = 16, kPercentage = 17;
+              kHousehold = 9, kIncome = 10, kTime = 16, kPercentage = 17;
 
 class WalkthroughEntry : public CardWindowWalkthrough {
   protected:
@@ -77,6 +77,24 @@ TEST_F(WalkthroughEntry, NewCardWithPickersANewCategoryAndTheCardMoves) {
     ClickField(kBirth);
     TypeAndEnter("7/11/1958");
     EXPECT_EQ(Value(kBirth), 7);
+
+    // A name several municipalities begin with: the choice lists just those, with provinces.
+    ClickField(kComune);
+    Next("TSceltaComune", [](QDialog& d) {
+        auto& f = static_cast<TSceltaComune&>(d);
+        ASSERT_EQ(f.Comuni->count(), 2);
+        EXPECT_EQ(Utf8ToCp1252(f.Comuni->item(0)->text().toStdString()), "Mondov\xEC (Cuneo)");
+        EXPECT_EQ(Utf8ToCp1252(f.Comuni->item(1)->text().toStdString()), "Mondolfo (Pesaro e Urbino)");
+        DoubleClickRow(f.Comuni, 0);
+    });
+    TypeAndEnter("mondo");
+    EXPECT_EQ(Value(kComune), 609);
+    // A name two municipalities share, the choice left with Esc: the field keeps what it held.
+    ClickField(kComune);
+    Next("TSceltaComune", [](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+    TypeAndEnter("Samone");
+    EXPECT_EQ(Value(kComune), 609);
+    EXPECT_EQ(Status(), "");
 
     // F3 on the municipality field: the picker of municipalities, one chosen by a double click.
     ClickField(kComune);
@@ -165,6 +183,12 @@ TEST_F(WalkthroughEntry, TypedValuesAreStoredAsMeant) {
     ClickField(kComune);
     EXPECT_EQ(Value(kHousehold), 7);
     EXPECT_EQ(Status(), "");
+    // Thirteen digits in the 32-bit field: the cut keeps ten and the status line says so.
+    ClickField(kIncome);
+    QTest::keyClicks(window->CardArea, "1234567890123");
+    EXPECT_EQ(Status(), LoadText(2223) + " 10 " + LoadText(2224));
+    ClickField(kComune);
+    EXPECT_EQ(GetCardNumber(kIncome), 1234567890);
 
     // Notes written on the card; F2 stores it.
     WriteNotes("Richiamare in primavera");

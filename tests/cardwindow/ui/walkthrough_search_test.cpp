@@ -5,6 +5,7 @@
 #include <QToolButton>
 
 #include "card_window_walkthrough.h"
+#include "cardwindow/ui/category_pickers.h"
 #include "selection/ui/esegue_lista.h"
 #include "selection/ui/lista_cliccabile.h"
 #include "selection/ui/ricerca_schede.h"
@@ -98,6 +99,30 @@ TEST_F(WalkthroughSearch, TextTypedWithoutEnterIsPartOfTheMask) {
     EXPECT_EQ(CoreState.CurrentCard, expected.front());
     window->b4->click();
     EXPECT_EQ(CoreState.CurrentCard, expected.size() > 1 ? expected[1] : expected.front());
+}
+
+TEST_F(WalkthroughSearch, MunicipalityTypedByNameInTheMask) {
+    // "mondo" begins Mondovì and Mondolfo: the choice opens, Mondovì (609) is taken, and the
+    // search finds the cards of Mondovì.
+    constexpr int kComune = 5;
+    std::vector<int> expected;
+    for (int c = 0; c <= CoreState.LastCard; ++c)
+        if (StoredCardWord(c, FieldPositions[kComune]) == 609) expected.push_back(c);
+    ASSERT_FALSE(expected.empty());
+    window->Ricercadischede1->trigger();
+    while (CoreState.CurrentField < kComune) QTest::keyClick(window->CardArea, Qt::Key_Down);
+    Next("TSceltaComune", [](QDialog& d) {
+        static_cast<TSceltaComune&>(d).Comuni->setCurrentRow(0);
+        Click(d, "Conferma");
+    });
+    TypeOnCard("mondo");
+    std::vector<int> found;
+    window->b3->click();
+    while (CoreState.SearchEnded == 0 && found.size() <= expected.size()) {
+        found.push_back(CoreState.CurrentCard);
+        window->b4->click();
+    }
+    EXPECT_EQ(found, expected);
 }
 
 }  // namespace

@@ -200,6 +200,8 @@ TEST_F(WalkthroughSweep, EveryFormShowsItsCaptionsWhole) {
         {"TAboutBox", Make<TAboutBox>},
         {"TListaModalita", Make<TListaModalita>},
         {"TSceltaModalita", Make<TSceltaModalita>},
+        {"TSceltaComune",
+         [](QWidget* owner) { return std::make_unique<TSceltaComune>(owner, std::vector<int>{609, 4041}); }},
         {"TConfigura2", Make<TConfigura2>},
         {"TCancella", Make<TCancella>},
         {"TCopia", Make<TCopia>},
