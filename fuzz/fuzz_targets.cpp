@@ -19,9 +19,9 @@
 
 #include "cardwindow/card_import.h"
 #include "cardwindow/jump_rules.h"
-#include "cardwindow/order_index.h"
+#include "core/order_index.h"
 #include "cardwindow/recoding.h"
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "core/archive_open.h"
 #include "core/card_notes.h"
 #include "core/card_store.h"

@@ -1,8 +1,8 @@
 #include <cstring>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "cardwindow/ui/principale.h"
-#include "cardwindow/ui/register_all.h"
+#include "app/register_all.h"
 #include "core/core_state.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"

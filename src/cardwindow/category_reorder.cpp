@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "cardwindow/card_pass.h"
-#include "cardwindow/category_lists.h"
+#include "core/category_lists.h"
 #include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "cardwindow/category_lists.h"
+#include "core/category_lists.h"
 #include "cardwindow/category_reorder.h"
 #include "cardwindow/write_permission.h"
 #include "core/archive_commit.h"

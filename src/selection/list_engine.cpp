@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "cardwindow/order_index.h"
+#include "core/order_index.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "cardwindow/order_index.h"
+#include "core/order_index.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"

@@ -9,7 +9,7 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
-#include "small_archive.h"
+#include "support/small_archive.h"
 #include "support/io_faults.h"
 #include "support/temp_dir.h"
 

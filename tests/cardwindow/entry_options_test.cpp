@@ -5,7 +5,7 @@
 #include <array>
 #include <climits>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "platform/file_io.h"

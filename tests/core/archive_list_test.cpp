@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "core/core_state.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "elaborations/counting_engine.h"

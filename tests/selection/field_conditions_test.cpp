@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "cardwindow/category_lists.h"
+#include "core/category_lists.h"
 #include "core/core_state.h"
 #include "core/field_format.h"
 #include "core/selection_files.h"

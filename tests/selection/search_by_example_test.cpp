@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cardwindow/order_index.h"
+#include "core/order_index.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "platform/bytes.h"

@@ -2,8 +2,8 @@
 
 #include <QPushButton>
 
-#include "cardwindow/startup.h"
-#include "cardwindow/ui/card_dialogs.h"
+#include "app/startup.h"
+#include "core/ui/card_dialogs.h"
 #include "cardwindow/ui/card_search.h"
 #include "cardwindow/ui/password.h"
 #include "core/card_store.h"

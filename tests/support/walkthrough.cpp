@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <sstream>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "cardwindow/ui/password.h"
 #include "cardwindow/ui/principale.h"
-#include "cardwindow/ui/register_all.h"
+#include "app/register_all.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
 #include "core/ui/thelp.h"

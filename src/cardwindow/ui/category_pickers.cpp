@@ -9,7 +9,7 @@
 #include <cstring>
 #include <functional>
 
-#include "cardwindow/category_lists.h"
+#include "core/category_lists.h"
 #include "cardwindow/comune_lookup.h"
 #include "cardwindow/entry_options.h"
 #include "core/card_store.h"

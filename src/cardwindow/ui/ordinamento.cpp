@@ -7,7 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "cardwindow/order_index.h"
+#include "core/order_index.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"

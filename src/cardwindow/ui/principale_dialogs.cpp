@@ -1,7 +1,7 @@
 // The operations behind the card window's tool buttons: each opens the dialog or job it names.
 #include <QAction>
 
-#include "cardwindow/ui/card_dialogs.h"
+#include "core/ui/card_dialogs.h"
 #include "cardwindow/ui/ordinamento.h"
 #include "cardwindow/ui/principale.h"
 #include "cardwindow/ui/principale_commands.h"

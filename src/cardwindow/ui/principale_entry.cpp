@@ -11,7 +11,7 @@
 #include "cardwindow/dialer.h"
 #include "cardwindow/field_commit.h"
 #include "cardwindow/field_cursor.h"
-#include "cardwindow/ui/card_dialogs.h"
+#include "core/ui/card_dialogs.h"
 #include "cardwindow/ui/category_pickers.h"
 #include "cardwindow/ui/principale.h"
 #include "cardwindow/ui/virtual_keys.h"

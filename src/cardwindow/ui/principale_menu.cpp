@@ -4,7 +4,7 @@
 #include <QToolButton>
 
 #include "cardwindow/ui/about_box.h"
-#include "cardwindow/ui/card_dialogs.h"
+#include "core/ui/card_dialogs.h"
 #include "cardwindow/ui/input_dati.h"
 #include "cardwindow/ui/out_tot.h"
 #include "cardwindow/ui/principale.h"

@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <functional>
 
-#include "cardwindow/category_lists.h"
-#include "cardwindow/ui/card_dialogs.h"
+#include "core/category_lists.h"
+#include "core/ui/card_dialogs.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"

@@ -23,7 +23,6 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/printing.h"
 #include "platform/ui/qt_text.h"
-#include "quick/ui/quick_commands.h"
 #include "territory/comune_report.h"
 #include "territory/map_geometry.h"
 #include "territory/map_interaction.h"
@@ -33,6 +32,7 @@
 #include "territory/ui/map_picture.h"
 #include "territory/ui/print_settings_forms.h"
 #include "territory/ui/territory_captions.h"
+#include "territory/ui/topzioni2.h"
 
 namespace qv {
 
@@ -232,7 +232,7 @@ void TVedeCartina::keyPressEvent(QKeyEvent* event) {
 
 void TVedeCartina::Opzioni2Click() {
     CoreState.CommandCode = 0;
-    OpenQuickCommand(QuickCommand::MapOptions, this);
+    OpenMapOptions(this);
     switch (CoreState.CommandCode) {
         case 1:
             EsegueCartinaClick();
@@ -277,7 +277,8 @@ void TVedeCartina::Stampa1Click() {
                 auto percent = [fit](int scale) { return std::to_string(std::lround(scale * fit)) + "%"; };
                 const std::string x = percent(MapState.PrintScaleX), y = percent(MapState.PrintScaleY);
                 ShowInfo(LoadText(kMapReducedText) + " " + (x == y ? x : x + " x " + y) + " " +
-                         LoadText(kOfScreenSizeText) + (x == y ? "" : " " + LoadText(kHorizontalByVerticalText)) + ".");
+                         LoadText(kOfScreenSizeText) +
+                         (x == y ? "" : " " + LoadText(kHorizontalByVerticalText)) + ".");
             }
             printer_ = printer.get();
             Printing = true;

@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "cardwindow/card_field_text.h"
-#include "cardwindow/startup.h"
-#include "cardwindow/ui/card_dialogs.h"
+#include "app/startup.h"
+#include "core/ui/card_dialogs.h"
 #include "cardwindow/ui/exit_dialog.h"
 #include "cardwindow/ui/password.h"
 #include "cardwindow/ui/principale.h"

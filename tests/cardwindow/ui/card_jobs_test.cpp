@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "cardwindow/ui/tindicatori.h"
 #include "cardwindow/ui/trange.h"
 #include "core/card_store.h"

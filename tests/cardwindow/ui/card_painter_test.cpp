@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "cardwindow/ui/principale.h"
 #include "core/card_store.h"
 #include "core/core_state.h"

@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "cardwindow/startup.h"
-#include "cardwindow/ui/card_dialogs.h"
+#include "app/startup.h"
+#include "core/ui/card_dialogs.h"
 #include "cardwindow/ui/password.h"
 #include "cardwindow/ui/principale.h"
-#include "cardwindow/ui/register_all.h"
+#include "app/register_all.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/ui/thelp.h"

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <functional>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "platform/file_io.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "cardwindow/startup.h"
-#include "cardwindow/ui/card_dialogs.h"
-#include "cardwindow/ui/register_all.h"
+#include "app/startup.h"
+#include "core/ui/card_dialogs.h"
+#include "app/register_all.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/field_format.h"

@@ -10,7 +10,7 @@
 #include <QTest>
 #include <functional>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "cardwindow/ui/configura2.h"
 #include "core/card_store.h"
 #include "core/core_state.h"

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <vector>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/paths.h"

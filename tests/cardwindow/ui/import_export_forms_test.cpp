@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cardwindow/card_import.h"
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "cardwindow/ui/input_dati.h"
 #include "cardwindow/ui/out_tot.h"
 #include "core/core_state.h"

@@ -15,13 +15,13 @@
 #include <memory>
 #include <vector>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "cardwindow/ui/about_box.h"
-#include "cardwindow/ui/card_dialogs.h"
+#include "core/ui/card_dialogs.h"
 #include "cardwindow/ui/card_search.h"
 #include "cardwindow/ui/password.h"
 #include "cardwindow/ui/principale.h"
-#include "cardwindow/ui/register_all.h"
+#include "app/register_all.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/ui/tarchivio.h"

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "cardwindow/recoding.h"
-#include "cardwindow/startup.h"
-#include "cardwindow/ui/card_dialogs.h"
+#include "app/startup.h"
+#include "core/ui/card_dialogs.h"
 #include "cardwindow/ui/merge.h"
-#include "cardwindow/ui/register_all.h"
+#include "app/register_all.h"
 #include "cardwindow/ui/ricodifica.h"
 #include "core/core_state.h"
 #include "core/field_format.h"

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "cardwindow/startup.h"
-#include "cardwindow/ui/card_dialogs.h"
+#include "app/startup.h"
+#include "core/ui/card_dialogs.h"
 #include "cardwindow/ui/card_search.h"
-#include "cardwindow/ui/register_all.h"
+#include "app/register_all.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "elaborations/ui/batch_jobs.h"

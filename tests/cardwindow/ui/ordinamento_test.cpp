@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <set>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "platform/bytes.h"

@@ -2,7 +2,7 @@
 
 #include <QPushButton>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "cardwindow/ui/password.h"
 #include "core/core_state.h"
 #include "core/ui/thelprtf.h"

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "cardwindow/ui/exit_dialog.h"
 #include "cardwindow/ui/password.h"
 #include "core/core_state.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "core/core_state.h"
 #include "core/ui/archive_commands.h"
 #include "core/ui/tcreafile.h"

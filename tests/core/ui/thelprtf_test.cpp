@@ -7,7 +7,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "core/core_state.h"
 #include "core/ui/thelp.h"
 #include "platform/ui/dialogs.h"

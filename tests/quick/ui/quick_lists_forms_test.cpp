@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cardwindow/ui/register_all.h"
+#include "app/register_all.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"

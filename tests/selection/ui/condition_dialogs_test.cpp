@@ -9,8 +9,8 @@
 #include <QTest>
 #include <functional>
 
-#include "cardwindow/startup.h"
-#include "cardwindow/ui/card_dialogs.h"
+#include "app/startup.h"
+#include "core/ui/card_dialogs.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"

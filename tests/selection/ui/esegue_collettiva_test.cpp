@@ -4,7 +4,7 @@
 
 #include <QPushButton>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
 #include "core/core_state.h"

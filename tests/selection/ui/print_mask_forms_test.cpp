@@ -8,7 +8,7 @@
 #include <map>
 #include <optional>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "core/core_state.h"
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"

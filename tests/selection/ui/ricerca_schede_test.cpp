@@ -8,7 +8,7 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "core/core_state.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <vector>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
 #include "platform/file_io.h"

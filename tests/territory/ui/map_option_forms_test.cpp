@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "cardwindow/ui/register_all.h"
+#include "app/register_all.h"
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/ui/dialogs.h"

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <regex>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -58,7 +58,7 @@ class MapWindowTest : public test::StartedProgram {
     }
     void TearDown() override {
         ReleaseMapTables();
-        for (QuickCommand c : {QuickCommand::Map, QuickCommand::MapOptions}) RegisterQuickCommand(c, nullptr);
+        RegisterQuickCommand(QuickCommand::Map, nullptr);
         StartedProgram::TearDown();
     }
 
@@ -131,10 +131,11 @@ TEST_F(MapWindowTest, ClickPicksTheComuneAndTheKeySwitchesIt) {
 TEST_F(MapWindowTest, OptionsAnswerAndLegend) {
     TVedeCartina window(nullptr);
     int answer = 0;
-    RegisterQuickCommand(QuickCommand::MapOptions, [&](QWidget*) {
+    onShow = [&](QDialog& d) {
+        if (!qobject_cast<TOpzioni2*>(&d)) return;
         std::remove((geo + "prova.bmp").c_str());
         CoreState.CommandCode = answer;
-    });
+    };
     struct Case {
         int answer;
         bool redrawn;
@@ -181,10 +182,11 @@ TEST_F(MapWindowTest, ZoomCentresOnTheClick) {
     const QPoint at = LabelPixel(comune);
     const QPoint before = LabelPixel(other) - at;
     window.Image1MouseDown(at.x(), at.y());
-    RegisterQuickCommand(QuickCommand::MapOptions, [](QWidget*) {
+    onShow = [](QDialog& d) {
+        if (!qobject_cast<TOpzioni2*>(&d)) return;
         MapState.ZoomLevel = 3;
         CoreState.CommandCode = 1;
-    });
+    };
     window.Opzioni2Click();
     EXPECT_NEAR(MapCentroidX[comune], MapState.ReferenceX, 2);
     EXPECT_NEAR(MapCentroidY[comune], MapState.ReferenceY, 2);
@@ -231,10 +233,11 @@ TEST_F(MapWindowTest, PlacesLieWhereTheProjectionSays) {
     // Picked on Roma and zoomed to one unit a pixel: the picked place comes to the reference point.
     const QPoint pick = (units(12.4964, 41.9028) / 32).toPoint();
     window.Image1MouseDown(pick.x(), pick.y());
-    RegisterQuickCommand(QuickCommand::MapOptions, [](QWidget*) {
+    onShow = [](QDialog& d) {
+        if (!qobject_cast<TOpzioni2*>(&d)) return;
         MapState.ZoomLevel = 7;
         CoreState.CommandCode = 1;
-    });
+    };
     window.Opzioni2Click();
     const QImage deep = window.Image1->Picture();
     auto pixel = [&](double lon, double lat) {

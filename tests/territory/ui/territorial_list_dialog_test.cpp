@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "cardwindow/ui/card_dialogs.h"
-#include "cardwindow/ui/register_all.h"
+#include "core/ui/card_dialogs.h"
+#include "app/register_all.h"
 #include "core/core_state.h"
 #include "core/ui/thelp.h"
 #include "platform/bytes.h"

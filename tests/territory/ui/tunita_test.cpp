@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "cardwindow/ui/card_dialogs.h"
-#include "cardwindow/ui/register_all.h"
+#include "core/ui/card_dialogs.h"
+#include "app/register_all.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
 #include "platform/bytes.h"

@@ -1,4 +1,4 @@
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>

@@ -1,4 +1,4 @@
-#include "cardwindow/order_index.h"
+#include "core/order_index.h"
 
 #include <gtest/gtest.h>
 
@@ -10,13 +10,13 @@
 #include <tuple>
 #include <vector>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/field_format.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
-#include "small_archive.h"
+#include "support/small_archive.h"
 #include "support/field_layout.h"
 #include "support/program_dir.h"
 #include "support/records.h"

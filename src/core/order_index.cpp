@@ -1,4 +1,4 @@
-#include "cardwindow/order_index.h"
+#include "core/order_index.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 
 #include "core/archive_open.h"
 #include "core/card_store.h"

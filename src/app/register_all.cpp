@@ -1,6 +1,6 @@
-#include "cardwindow/ui/register_all.h"
+#include "app/register_all.h"
 
-#include "cardwindow/ui/card_dialogs.h"
+#include "core/ui/card_dialogs.h"
 #include "cardwindow/ui/card_jobs.h"
 #include "cardwindow/ui/card_search.h"
 #include "cardwindow/ui/category_pickers.h"

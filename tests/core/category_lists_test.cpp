@@ -1,10 +1,10 @@
-#include "cardwindow/category_lists.h"
+#include "core/category_lists.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "cardwindow/startup.h"
+#include "app/startup.h"
 #include "core/core_state.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"

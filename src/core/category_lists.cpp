@@ -1,10 +1,9 @@
-#include "cardwindow/category_lists.h"
+#include "core/category_lists.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-#include "cardwindow/entry_options.h"
 #include "core/archive_definition.h"
 #include "core/core_state.h"
 #include "core/data_files.h"

@@ -1,4 +1,4 @@
-#include "cardwindow/ui/card_dialogs.h"
+#include "core/ui/card_dialogs.h"
 
 #include <cstdio>
 #include <cstdlib>
