@@ -23,6 +23,7 @@ namespace qv {
 
 namespace {
 AtomicWriteHook gAtomicHook = nullptr;
+AtomicWriteHook gTempNameHook = nullptr;
 std::string gTempStation;
 
 struct PlannedFault {
@@ -196,7 +197,13 @@ std::string TempMark() {
 
 std::string TempPathBeside(const std::string& path) {
     static std::mt19937 rng(std::random_device{}());
-    return path + TempMark() + std::to_string(::getpid()) + "-" + std::to_string(rng() % 100000);
+    std::string temp = path + TempMark() + std::to_string(::getpid()) + "-" + std::to_string(rng() % 100000);
+    if (gTempNameHook) gTempNameHook(temp);
+    return temp;
+}
+
+void SetTempNameHookForTest(AtomicWriteHook hook) {
+    gTempNameHook = hook;
 }
 
 int RemoveStaleTempFiles(const std::string& dir) {

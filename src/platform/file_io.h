@@ -30,8 +30,12 @@ void SetAtomicWriteHookForTest(AtomicWriteHook hook);
 // machine's name with letters, digits and "-" only.
 void SetTempFileStation(const std::string& station);
 const std::string& TempFileHost();
-// A fresh temporary name of that form beside `path`.
+// A fresh temporary name of that form beside `path`. Whoever creates the file creates it
+// exclusively and follows no symbolic link (RecordFile::Mode::CreateNew).
 std::string TempPathBeside(const std::string& path);
+// Test hook: told every temporary name as it is chosen, before anything is created under it
+// (a test plays someone who guessed it).
+void SetTempNameHookForTest(AtomicWriteHook hook);
 // Removes the temporary files in `dir` that this station's processes on this machine left and
 // whose process is gone (a kill during a write). Other stations' and other machines' files are
 // never touched. Answers how many were removed.
