@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
+#include <set>
 #include <thread>
 
 #include "core/card_store.h"
@@ -95,6 +100,17 @@ class SharedArchive : public ::testing::Test {
         words[48] = words[49] = 0;
         card.Add(reinterpret_cast<const uint8_t*>(std::string(50, c).data()), words.data());
         CardFiles::InDirectory(shared, card.geometry).AppendCards(card);
+    }
+    // Copied when the shared archive held cards 0..2 and X; then 3 and 4 were added here, Y
+    // by another station.
+    void CopiedThenAddedOnBothSides() {
+        RemoveFile(local + "inv-serv.dat");
+        MakeShared(2);
+        OtherStationAdds('X');
+        WriteBytes(local + "dli-sch.dat", Int32s({2}));
+        SyncToServerArchive();
+        WriteBytes(local + "dli-sch.dat", Int32s({4}));
+        OtherStationAdds('Y');
     }
     // The first byte of each shared card's text, for the cards the shared index counts.
     std::string SharedCards() {
@@ -253,13 +269,7 @@ TEST_F(SharedArchive, AFailedCopyIsNeverLostNorDoubled) {
     // another station stores Z, and the copy is run again.
     std::string text, words, notes;
     const auto reset = [&] {
-        RemoveFile(local + "inv-serv.dat");
-        MakeShared(2);
-        OtherStationAdds('X');
-        WriteBytes(local + "dli-sch.dat", Int32s({2}));
-        SyncToServerArchive();
-        WriteBytes(local + "dli-sch.dat", Int32s({4}));
-        OtherStationAdds('Y');
+        CopiedThenAddedOnBothSides();
         text = ReadBytes(shared + "alf-sch.dat");
         words = ReadBytes(shared + "num-sch.dat");
         notes = ReadBytes(shared + "not-sch.dat");
@@ -278,6 +288,38 @@ TEST_F(SharedArchive, AFailedCopyIsNeverLostNorDoubled) {
             EXPECT_EQ(SharedCards(), before == "abcXY" ? "abcXYZde" : "abcXYdeZ");
             EXPECT_EQ(SyncToServerArchive().outcome, SyncOutcome::NothingToCopy);
         });
+}
+
+TEST_F(SharedArchive, KilledWhileCopyingNeverDoublesACard) {
+    // A copy killed at moments spread over its run; another station stores Z; the copy again.
+    CopiedThenAddedOnBothSides();
+    const auto start = std::chrono::steady_clock::now();
+    SyncToServerArchive();
+    const auto run = std::chrono::steady_clock::now() - start;
+    // Each kill a little later than the one before, until some fell on each side of the
+    // raised shared index.
+    std::set<std::string> seen;
+    for (int round = 0; round < 200 && (round < 24 || seen.size() < 2); ++round) {
+        SCOPED_TRACE(round);
+        CopiedThenAddedOnBothSides();
+        const pid_t child = ::fork();
+        if (child == 0) {
+            try {
+                SyncToServerArchive();
+            } catch (...) {
+            }
+            ::_exit(0);
+        }
+        std::this_thread::sleep_for(run * round / 12);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::string before = SharedCards();
+        seen.insert(before);
+        OtherStationAdds('Z');
+        SyncToServerArchive();
+        EXPECT_EQ(SharedCards(), before == "abcXY" ? "abcXYZde" : "abcXYdeZ") << before;
+    }
+    EXPECT_EQ(seen, (std::set<std::string>{"abcXY", "abcXYde"}));
 }
 
 TEST_F(SharedArchive, WaitsForTheSharedIndexLock) {
