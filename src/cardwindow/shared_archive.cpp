@@ -1,8 +1,8 @@
 #include "cardwindow/shared_archive.h"
 
 #include <algorithm>
-#include <climits>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -47,7 +47,8 @@ struct CopyRecord {
 
 std::string EncodeRecord(const CopyRecord& r) {
     std::string out;
-    for (int32_t v : {r.localLast, r.sharedAt, r.pendingFirst, r.pendingLast, r.pendingBase}) AppendI32(out, v);
+    for (int32_t v : {r.localLast, r.sharedAt, r.pendingFirst, r.pendingLast, r.pendingBase})
+        AppendI32(out, v);
     return out + r.dir;
 }
 
@@ -199,12 +200,9 @@ SyncResult SyncToServerArchive() {
     const std::optional<CopyRecord> stored = ReadRecord(CoreState.OtherArchiveDir);
     std::optional<CopyRecord> record = stored;
     if (record) SettlePending(*record, local, shared, S);
-    // A record whose last card is no longer where it says (cards replaced on either side)
-    // tells nothing.
-    if (record && record->localLast >= 0 &&
-        (record->localLast > L || record->sharedAt > S ||
-         !SameCards(local, record->localLast, shared, record->sharedAt, 1)))
-        record.reset();
+    // A record that counts cards one of the archives no longer holds (emptied or replaced
+    // there) tells nothing. Cards edited since they were handed over do not void it.
+    if (record && (record->localLast > L || record->sharedAt > S)) record.reset();
     if (!record) {
         // This archive began as a copy of the shared one: up to the shared last card the
         // cards are the shared archive's, as long as the last card both hold is the same.

@@ -35,8 +35,9 @@ struct SyncResult {
 // is raised, so the next copy after a crash or a failure recognises cards that already arrived
 // (by comparing them) and never appends them twice. Without a usable record, the cards above
 // the shared archive's last card are this station's when the local card at that number equals
-// the shared one (this archive began as its copy); otherwise the copy answers CannotTell.
-// Cards compare by their text and numeric records, the notes head aside.
+// the shared one (this archive began as its copy); otherwise the copy answers CannotTell. A
+// record that counts more cards than either archive holds is not used. Cards compare by their
+// text and numeric records, the notes head aside.
 //
 // Sets CoreState.OtherArchiveDir. Raises IoError on any failure; the shared index then still
 // counts none of the cards being copied.

@@ -1,7 +1,6 @@
 #include "cardwindow/shared_archive.h"
 
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -114,7 +113,8 @@ class SharedArchive : public ::testing::Test {
     }
     // The first byte of each shared card's text, for the cards the shared index counts.
     std::string SharedCards() {
-        const int32_t last = GetI32(reinterpret_cast<const uint8_t*>(ReadBytes(shared + "dli-sch.dat").data()));
+        const int32_t last =
+            GetI32(reinterpret_cast<const uint8_t*>(ReadBytes(shared + "dli-sch.dat").data()));
         std::string firsts;
         for (int c = 0; c <= last; ++c) firsts += SharedCardText(c)[0];
         return firsts;
@@ -195,18 +195,22 @@ TEST_F(SharedArchive, CardsAddedOnBothSidesArriveOnceAfterTheOthers) {
     OtherStationAdds('Y');
     struct Step {
         const char* what;
+        bool edit;    // the card handed over last was edited here first
         bool forget;  // a replacing import voided the record first
         SyncOutcome outcome;
         int32_t copied, inQuestion;
         std::string cards;  // first text byte of every shared card after the step
     } steps[] = {
-        {"both sides added", false, SyncOutcome::Copied, 2, 0, "abcXYde"},
-        {"again", false, SyncOutcome::NothingToCopy, 0, 0, "abcXYde"},
+        {"both sides added", false, false, SyncOutcome::Copied, 2, 0, "abcXYde"},
+        {"edited here", true, false, SyncOutcome::NothingToCopy, 0, 0, "abcXYde"},
         // Without the record, local card 4 is not shared card 4: cards 3 and 4 are in question.
-        {"record voided", true, SyncOutcome::CannotTell, 0, 2, "abcXYde"},
+        {"record voided", false, true, SyncOutcome::CannotTell, 0, 2, "abcXYde"},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
+        if (step.edit)
+            WriteBytes(local + "alf-sch.dat",
+                       ReadBytes(local + "alf-sch.dat").substr(0, 4 * 50) + CardText('E', 0));
         if (step.forget) ForgetSharedCopy();
         const std::string notes = ReadBytes(shared + "not-sch.dat");
         const SyncResult r = SyncToServerArchive();

@@ -74,7 +74,8 @@ TEST_F(StartupTest, StationNumberFromTheProgramDirectory) {
         StartProgram();
         EXPECT_EQ(CoreState.StationNumber, c.station);
         const std::vector<std::string> notices = StartupNotices();
-        EXPECT_EQ(notices, c.notice.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.notice});
+        EXPECT_EQ(notices,
+                  c.notice.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.notice});
         EXPECT_TRUE(StopProgram());
     }
 }
@@ -92,7 +93,8 @@ TEST_F(StartupTest, ArchiveDirectoryFromCartella) {
         {"empty first line", true, "\r\nC:\\altro\\\r\n", "quorvanta.tv/Pianalto/", false},
         {"windows path", true, "C:\\archivi\\Soci\\\r\n", "archivi/Soci/", false},
         {"no final separator", true, "C:\\archivi\\Soci\r\n", "archivi/Soci/", false},
-        {"long path not cut", true, deep + "\r\n", std::string(200, 'a') + "/" + std::string(200, 'b') + "/", false},
+        {"long path not cut", true, deep + "\r\n", std::string(200, 'a') + "/" + std::string(200, 'b') + "/",
+         false},
         {"climbs back inside", true, "C:\\archivi\\..\\Soci\\\r\n", "archivi/../Soci/", false},
         // Above the folder the drive letter stands for: refused, the sample archive opens.
         {"climbs above the drive", true, "C:\\archivi\\..\\..\\etc\\\r\n", "quorvanta.tv/Pianalto/", true},

@@ -67,7 +67,8 @@ TEST_F(ExitDialog, LeavingCopiesOnlyTheNewCardsToTheSharedArchive) {
         if (c.sharedLast >= 0) {
             // The shared archive this one was copied from.
             const size_t card = size_t(CoreState.CardTextBytes);
-            std::string text = ReadBytes(CoreState.ArchiveDir + "alf-sch.dat").substr(0, (c.sharedLast + 1) * card);
+            std::string text =
+                ReadBytes(CoreState.ArchiveDir + "alf-sch.dat").substr(0, (c.sharedLast + 1) * card);
             if (c.otherCard) text.back() ^= 1;
             if (!c.sharedTextBlocked) WriteBytes(shared / "alf-sch.dat", text);
             WriteBytes(shared / "num-sch.dat", ReadBytes(CoreState.ArchiveDir + "num-sch.dat"));
