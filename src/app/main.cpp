@@ -7,6 +7,7 @@
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/ui/application.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/printing.h"
 
 int main(int argc, char** argv) {
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
             qv::ShowIoError(e);
         }
         window.show();
+        for (const std::string& notice : qv::StartupNotices()) qv::ShowInfo(notice);
         result = app.exec();
     }
     qv::StopProgram();

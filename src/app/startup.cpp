@@ -1,5 +1,9 @@
 #include "app/startup.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "core/archive_open.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
@@ -15,6 +19,21 @@ namespace qv {
 
 namespace {
 bool gStarted = false;
+// Text number and the refused value: the texts are read once the table is built.
+std::vector<std::pair<int, std::string>> gNotices;
+
+constexpr int kBadStationText = 2152;
+constexpr int kClimbingFolderText = 2153;
+constexpr size_t kStationChars = 3;
+
+// Whether a station number can stand in the file names it ends: no separator, no point (it
+// follows one already, and ".." would climb), no drive colon, no control byte.
+bool FitsFileNames(const std::string& station) {
+    for (const char c : station)
+        if (c == '/' || c == '\\' || c == '.' || c == ':' || static_cast<unsigned char>(c) < 32 || c == 127)
+            return false;
+    return true;
+}
 
 // Runs one finalisation step; a failure is reported and the next steps still run.
 template <typename Step>
@@ -37,8 +56,15 @@ void InitProgramState() {
 
     // The station number is read before any archive is chosen, so it lives with the program.
     CoreState.StationNumber = "000";
+    gNotices.clear();
     TextReader station;
-    if (station.Open(CoreState.ProgramDir + "num-serv.imp")) CoreState.StationNumber = station.ReadLine(3);
+    if (station.Open(CoreState.ProgramDir + "num-serv.imp")) {
+        const std::string number = station.ReadLine(kStationChars);
+        if (FitsFileNames(number))
+            CoreState.StationNumber = number;
+        else
+            gNotices.emplace_back(kBadStationText, " \"" + number + "\".");
+    }
 
     CoreState.CardWindowMode = 1;
     CoreState.ProvinceIndex = 0;
@@ -49,8 +75,13 @@ void InitProgramState() {
 
     CoreState.ArchiveDir.clear();
     TextReader last;
-    if (last.Open(DataFilePath(data_file::kLastArchive)))
-        CoreState.ArchiveDir = NormalizeDir(last.ReadLine(std::string::npos));
+    if (last.Open(DataFilePath(data_file::kLastArchive))) {
+        const std::string stored = last.ReadLine(std::string::npos);
+        if (ClimbsAboveItsStart(stored))
+            gNotices.emplace_back(kClimbingFolderText, " " + stored);
+        else
+            CoreState.ArchiveDir = NormalizeDir(stored);
+    }
     if (CoreState.ArchiveDir.empty()) CoreState.ArchiveDir = CoreState.ProgramDir + "Pianalto/";
 }
 
@@ -62,6 +93,9 @@ void StartProgram() {
     SetTempFileStation(CoreState.StationNumber);
     RemoveStaleTempFiles(CoreState.ProgramDir);
     RemoveStaleTempFiles(MapState.TerritoryDir);
+    // A folder that is not there, or whose name is longer than the file system takes, is a
+    // missing archive before anything looks into it: the sample archive opens.
+    if (!DirExists(CoreState.ArchiveDir)) CoreState.ArchiveDir = SampleArchiveDir();
     OpenArchive();
     LoadMapOptions(0, "");
     CoreState.CurrentCard = NewCardNumber();
@@ -69,6 +103,12 @@ void StartProgram() {
     ReadCardValues();
     BuildTextFile();
     gStarted = true;
+}
+
+std::vector<std::string> StartupNotices() {
+    std::vector<std::string> texts;
+    for (const auto& [text, value] : gNotices) texts.push_back(LoadText(text) + value);
+    return texts;
 }
 
 bool ProgramStarted() {

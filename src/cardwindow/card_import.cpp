@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "cardwindow/shared_archive.h"
 #include "cardwindow/write_permission.h"
 #include "core/archive_commit.h"
 #include "core/card_store.h"
@@ -410,6 +411,8 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
         files.ReadLastCard();
         lock.emplace(files.IndexPath());
         if (!lock->Locked()) ThrowIo(kAccessDenied, files.IndexPath());
+        // The cards the shared archive received from here are about to be replaced.
+        ForgetSharedCopy();
         commit.emplace(CoreState.ArchiveDir);
         const std::string text = commit->Stage(files.TextPath());
         staged.emplace(text, commit->Stage(files.ValuesPath()), files.IndexPath(), files.Geometry());

@@ -11,24 +11,40 @@ bool SharedArchiveConfigured();
 
 enum class SyncOutcome {
     NoSharedArchive,  // no directory named, or no "dli-sch.dat" there: nothing was touched
-    NothingToCopy,    // the shared archive holds as many cards as this one
-    Copied,           // the cards above the shared archive's last card were appended
-    SharedHasMore,    // the shared archive holds more cards: this station's cards were not copied
+    NothingToCopy,    // every card this station added is in the shared archive
+    Copied,           // this station's new cards were appended after the shared archive's last
+    CannotTell,       // which cards this station added is unknown: nothing was written
 };
 
 struct SyncResult {
     SyncOutcome outcome = SyncOutcome::NoSharedArchive;
     int32_t localLast = -1;   // last card of this archive
     int32_t sharedLast = -1;  // last card of the shared archive before the copy
+    int32_t copied = 0;       // cards appended to the shared archive
+    int32_t inQuestion = 0;   // CannotTell: this archive's cards that may be this station's
 };
 
-// Copies the cards numbered above the shared archive's last card (this station's additions,
-// since this archive began as a copy of the shared one) to the same numbers there, while
-// holding the lock on the shared "dli-sch.dat". Their notes are chained anew in the shared
-// "not-sch.dat". Block by block, the notes records are written first, then the cards' text and
-// numeric records, then the shared index is raised to the block's last card; the index is
-// never lowered. Sets CoreState.OtherArchiveDir. Raises IoError on any failure; the shared
-// index then counts the blocks copied whole and no half-copied card.
+// Appends to the shared archive, after its last card, every card of this archive that was
+// added here since the archive was copied from the shared one or since the last copy, each
+// once, while holding the lock on the shared "dli-sch.dat". Their notes are chained anew in the
+// shared "not-sch.dat".
+//
+// Which cards are this station's is kept in "inv-serv.dat" of this archive: the last local card
+// handed over and the shared number it took, plus, while a copy is under way, the cards being
+// copied and the shared last card they follow. That record is on disk before the shared index
+// is raised, so the next copy after a crash or a failure recognises cards that already arrived
+// (by comparing them) and never appends them twice. Without a usable record, the cards above
+// the shared archive's last card are this station's when the local card at that number equals
+// the shared one (this archive began as its copy); otherwise the copy answers CannotTell. A
+// record that counts more cards than either archive holds is not used. Cards compare by their
+// text and numeric records, the notes head aside.
+//
+// Sets CoreState.OtherArchiveDir. Raises IoError on any failure; the shared index then still
+// counts none of the cards being copied.
 SyncResult SyncToServerArchive();
+
+// Drops the record of what was copied, for a job that replaces this archive's cards (before
+// the new cards count): the next copy compares again.
+void ForgetSharedCopy();
 
 }  // namespace qv

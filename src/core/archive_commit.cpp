@@ -79,7 +79,7 @@ ArchiveCommit::~ArchiveCommit() {
 std::string ArchiveCommit::Stage(const std::string& target) {
     const std::string real = ResolveForCreate(target);
     const std::string staged = TempPathBeside(real);
-    RecordFile(staged, 1, RecordFile::Mode::Create);
+    RecordFile(staged, 1, RecordFile::Mode::CreateNew);
     renames_.emplace_back(NameOf(staged), NameOf(real));
     return staged;
 }

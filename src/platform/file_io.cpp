@@ -23,6 +23,7 @@ namespace qv {
 
 namespace {
 AtomicWriteHook gAtomicHook = nullptr;
+AtomicWriteHook gTempNameHook = nullptr;
 std::string gTempStation;
 
 struct PlannedFault {
@@ -173,26 +174,54 @@ void SetTempFileStation(const std::string& station) {
     gTempStation = station;
 }
 
+const std::string& TempFileHost() {
+    static const std::string host = [] {
+        char name[256] = {};
+        if (::gethostname(name, sizeof name - 1) != 0) name[0] = 0;
+        std::string kept;
+        for (const char* p = name; *p; ++p)
+            if ((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z') || (*p >= '0' && *p <= '9') || *p == '-')
+                kept += *p;
+        return kept;
+    }();
+    return host;
+}
+
+namespace {
+// ".tmp<station>_<host>_": what every temporary name of this station on this machine holds
+// before its process id.
+std::string TempMark() {
+    return ".tmp" + gTempStation + "_" + TempFileHost() + "_";
+}
+}  // namespace
+
 std::string TempPathBeside(const std::string& path) {
     static std::mt19937 rng(std::random_device{}());
-    return path + ".tmp" + gTempStation + "_" + std::to_string(::getpid()) + "-" +
-           std::to_string(rng() % 100000);
+    std::string temp = path + TempMark() + std::to_string(::getpid()) + "-" + std::to_string(rng() % 100000);
+    if (gTempNameHook) gTempNameHook(temp);
+    return temp;
+}
+
+void SetTempNameHookForTest(AtomicWriteHook hook) {
+    gTempNameHook = hook;
 }
 
 int RemoveStaleTempFiles(const std::string& dir) {
-    if (gTempStation.empty()) return 0;
     DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
     if (!d) return 0;
-    const std::string mark = ".tmp" + gTempStation + "_";
+    // A process id means something only on the machine that ran it: another host's files,
+    // even under this station number, may belong to a job running there right now.
+    const std::string mark = TempMark();
     std::vector<std::string> stale;
     while (dirent* e = ::readdir(d)) {
         const std::string name = e->d_name;
         const size_t at = name.rfind(mark);
         if (at == std::string::npos) continue;
         const char* digits = name.c_str() + at + mark.size();
+        if (*digits < '0' || *digits > '9') continue;
         char* end = nullptr;
         const long pid = std::strtol(digits, &end, 10);
-        if (end == digits || *end != '-' || pid <= 0) continue;
+        if (*end != '-' || pid <= 0) continue;
         // A process that still runs may be writing it right now.
         if (pid == long(::getpid()) || ::kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue;
         stale.push_back(name);
@@ -209,7 +238,7 @@ namespace {
 // there is one, and answers its name. Nothing is left on failure; the error names `path`.
 std::string WriteTempBeside(const std::string& target, std::string_view bytes, const std::string& path) {
     const std::string temp = TempPathBeside(target);
-    int fd = OpenFd(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_TRUNC, 0666);
+    int fd = OpenFd(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
     if (fd < 0) ThrowErrno(path);
     if (!WriteAll(fd, bytes.data(), bytes.size()) || SyncFd(fd) != 0) {
         int err = errno;
@@ -376,6 +405,9 @@ bool RecordFile::TryOpen(const std::string& path, int recordSize, Mode mode) {
             break;
         case Mode::Create:
             fd_ = OpenFd(ResolveForCreate(path).c_str(), O_RDWR | O_CREAT | O_TRUNC, 0666);
+            break;
+        case Mode::CreateNew:
+            fd_ = OpenFd(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
             break;
         case Mode::OpenOrCreate:
             fd_ = OpenFd(ResolveExisting(path).c_str(), O_RDWR);

@@ -25,14 +25,20 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes);
 using AtomicWriteHook = void (*)(const std::string& tempPath);
 void SetAtomicWriteHookForTest(AtomicWriteHook hook);
 
-// Temporary files of WriteFileAtomic are named "<file>.tmp<station>_<process>-<n>", so that an
-// archive shared by several stations can tell whose leftovers are whose.
+// Temporary files are named "<file>.tmp<station>_<host>_<process>-<n>", so that an archive
+// shared by several stations and machines can tell whose leftovers are whose. The host is this
+// machine's name with letters, digits and "-" only.
 void SetTempFileStation(const std::string& station);
-// A fresh temporary name of that form beside `path`.
+const std::string& TempFileHost();
+// A fresh temporary name of that form beside `path`. Whoever creates the file creates it
+// exclusively and follows no symbolic link (RecordFile::Mode::CreateNew).
 std::string TempPathBeside(const std::string& path);
-// Removes the temporary files in `dir` that this station's processes left and whose process is
-// gone (a kill during an atomic write). Other stations' files are never touched. Answers how
-// many were removed.
+// Test hook: told every temporary name as it is chosen, before anything is created under it
+// (a test plays someone who guessed it).
+void SetTempNameHookForTest(AtomicWriteHook hook);
+// Removes the temporary files in `dir` that this station's processes on this machine left and
+// whose process is gone (a kill during a write). Other stations' and other machines' files are
+// never touched. Answers how many were removed.
 int RemoveStaleTempFiles(const std::string& dir);
 
 // Syncs the directory holding `path`, so that a rename or a new file in it survives a crash.
@@ -91,7 +97,9 @@ class RecordFile {
     // Create empties the file (or makes it): only for files rewritten whole on purpose.
     // OpenOrCreate opens an existing file for writing and makes one only when there is none:
     // a file that fails to open for any other reason is never replaced by an empty one.
-    enum class Mode { Read, ReadWrite, Create, OpenOrCreate };
+    // CreateNew makes a file under exactly that name and fails when anything (a symbolic link
+    // included) is there already: for temporaries.
+    enum class Mode { Read, ReadWrite, Create, OpenOrCreate, CreateNew };
 
     RecordFile() = default;
     RecordFile(const std::string& path, int recordSize, Mode mode) { Open(path, recordSize, mode); }

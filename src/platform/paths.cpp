@@ -4,6 +4,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -104,6 +105,22 @@ std::string NormalizePath(std::string_view stored) {
         if (!Exists(head)) return gRoot + s.substr(1);
     }
     return s;
+}
+
+bool ClimbsAboveItsStart(std::string_view stored) {
+    if (stored.size() >= 2 && stored[1] == ':') stored.remove_prefix(2);
+    int depth = 0;
+    while (!stored.empty()) {
+        const size_t end = std::min(stored.find_first_of("/\\"), stored.size());
+        const std::string_view part = stored.substr(0, end);
+        stored.remove_prefix(std::min(end + 1, stored.size()));
+        if (part == "..") {
+            if (--depth < 0) return true;
+        } else if (!part.empty() && part != ".") {
+            ++depth;
+        }
+    }
+    return false;
 }
 
 std::string NormalizeDir(std::string_view stored) {

@@ -17,6 +17,9 @@ std::string DefaultRootDir(const char* rootOption);
 std::string NormalizeDir(std::string_view stored);
 // The same for a stored file path (no trailing slash added).
 std::string NormalizePath(std::string_view stored);
+// Whether a stored path's ".." components climb above where it starts: the folder its drive
+// letter or leading separator stands for, or the directory a relative path starts from.
+bool ClimbsAboveItsStart(std::string_view stored);
 
 // Case-insensitive lookup of an existing file or directory: the path itself when it exists,
 // else each component matched ignoring ASCII case in its parent. Returns the path unchanged

@@ -1,11 +1,10 @@
 #include "quick/preparation.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
+#include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
@@ -49,33 +48,6 @@ void ForEachCard(int32_t last, Progress& progress, Visit&& visit) {
         }
     });
 }
-
-// A file too large to build in memory, written by records into a temporary file beside it and
-// renamed over the old one only when complete: a failed build leaves the old file.
-class StagedFile {
-  public:
-    StagedFile(const std::string& path, int recordSize)
-        : target_(ResolveForCreate(path)), temp_(target_ + ".new" + std::to_string(::getpid())) {
-        file_.Open(temp_, recordSize, RecordFile::Mode::Create);
-    }
-    ~StagedFile() {
-        if (committed_) return;
-        file_.Close();
-        RemoveFile(temp_);
-    }
-    RecordFile& File() { return file_; }
-    void Commit() {
-        file_.Sync();
-        file_.Close();
-        RenameOver(temp_, target_);
-        committed_ = true;
-    }
-
-  private:
-    std::string target_, temp_;
-    RecordFile file_;
-    bool committed_ = false;
-};
 
 bool AllZero(const uint8_t* p, size_t n) {
     size_t i = 0;
@@ -209,8 +181,8 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
     const int32_t last = ReadIndexFile(DataFilePath(data_file::kLastCard));
     const CategoryGrid grid = LoadCategoryGrid(DataFilePath(data_file::kQuickGrid));
     if (grid.MoreLines) return MatrixOutcome::GridTooLong;
-    TextReader quantGrid;
-    if (!quantGrid.Open(DataFilePath(data_file::kQuickQuantGrid))) CoreState.CountByQuantUnit = 0;
+    // Only a list that is not there clears the choice; one that fails to read is an error.
+    if (!ReadFileIfExists(DataFilePath(data_file::kQuickQuantGrid))) CoreState.CountByQuantUnit = 0;
 
     const int variables = grid.Count;
     const int64_t areaRecords = MatrixAreaRecords(last);
@@ -221,8 +193,12 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
     run = std::clamp<int64_t>(run, kMatrixRecordBytes, areaBytes);
     std::vector<uint8_t> batch(size_t(variables) * size_t(run), 0);
 
-    StagedFile matrix(DataFilePath(data_file::kBitMatrix), kMatrixRecordBytes);
-    matrix.File().Truncate(int64_t(variables) * areaRecords);
+    // The matrix and its card count are replaced as one (a left commit is finished at the next
+    // opening), from temporaries made afresh beside them, which a failure removes.
+    ArchiveCommit commit(CoreState.ArchiveDir);
+    RecordFile matrix(commit.Stage(DataFilePath(data_file::kBitMatrix)), kMatrixRecordBytes,
+                      RecordFile::Mode::ReadWrite);
+    matrix.Truncate(int64_t(variables) * areaRecords);
 
     int64_t runStart = 0;  // byte of the area the held run begins at
     auto flush = [&](int64_t used) {
@@ -230,7 +206,7 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
         for (int v = 0; v < variables; ++v) {
             uint8_t* bytes = batch.data() + size_t(v) * size_t(run);
             if (AllZero(bytes, size_t(used))) continue;
-            matrix.File().Write(int64_t(v) * areaRecords + runStart / kMatrixRecordBytes, bytes, records);
+            matrix.Write(int64_t(v) * areaRecords + runStart / kMatrixRecordBytes, bytes, records);
         }
         std::fill(batch.begin(), batch.end(), 0);
     };
@@ -252,14 +228,19 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
     });
     if (last >= 0) flush((int64_t(last) >> 3) + 1 - runStart);
 
-    // The card count gives the matrix its geometry: both are written in full before either
-    // replaces its old file, so a failure leaves the old pair.
-    StagedFile count(DataFilePath(data_file::kPreparedCount), 4);
+    // The card count gives the matrix its geometry: the two never replace their old files apart.
+    RecordFile count(commit.Stage(DataFilePath(data_file::kPreparedCount)), 4, RecordFile::Mode::ReadWrite);
     uint8_t lastBytes[4];
     PutI32(lastBytes, last);
-    count.File().Write(0, lastBytes);
-    matrix.Commit();
-    count.Commit();
+    count.Write(0, lastBytes);
+    matrix.Close();
+    count.Close();
+    {
+        const std::string index = DataFilePath(data_file::kLastCard);
+        FileLock lock(index);
+        if (!lock.Locked()) ThrowIo(kAccessDenied, index);
+        commit.Commit();
+    }
     // The value files follow the cards of their own moment: they are prepared again.
     CoreState.PreparedQuantVar = 0;
     CoreState.PreparedTerritoryVar = 0;

@@ -8,6 +8,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "support/program_dir.h"
 
@@ -30,7 +31,7 @@ TEST_F(StartupTest, DirectoriesAndDefaults) {
     const pid_t gone = ::fork();
     if (gone == 0) ::_exit(0);
     ::waitpid(gone, nullptr, 0);
-    const std::string stale = ".tmp000_" + std::to_string(gone) + "-1";
+    const std::string stale = ".tmp000_" + TempFileHost() + "_" + std::to_string(gone) + "-1";
     std::filesystem::create_directories(root.Root() + "morvidex.win/geolar");
     const std::string staged[] = {root / ("sel-glar.dat" + stale),
                                   root.Root() + "morvidex.win/geolar/1-zor.dat" + stale};
@@ -54,36 +55,72 @@ TEST_F(StartupTest, StationNumberFromTheProgramDirectory) {
     struct Case {
         std::string file;
         std::string station;
-    } cases[] = {{"12345\r\n", "123"}, {"\r\n7\r\n", ""}, {"04", "04"}};
+        std::string notice;  // what the first window is to show, if anything
+    } cases[] = {
+        {"12345\r\n", "123", ""},
+        {"\r\n7\r\n", "", ""},
+        {"04", "04", ""},
+        {"123/", "123", ""},  // only the first three characters name files
+        // A number that cannot stand in a file name is refused and the default stands.
+        {"../\r\n", "000", "Testo 2152 \"../\"."},
+        {"1\\2", "000", "Testo 2152 \"1\\2\"."},
+        {"C:1", "000", "Testo 2152 \"C:1\"."},
+        {std::string("0\t1"), "000", "Testo 2152 \"0\t1\"."},
+    };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
         ProgramRoot root;
         WriteBytes(root / "num-serv.imp", c.file);
         StartProgram();
-        EXPECT_EQ(CoreState.StationNumber, c.station) << c.file;
-        StopProgram();
+        EXPECT_EQ(CoreState.StationNumber, c.station);
+        const std::vector<std::string> notices = StartupNotices();
+        EXPECT_EQ(notices,
+                  c.notice.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.notice});
+        EXPECT_TRUE(StopProgram());
     }
 }
 
 TEST_F(StartupTest, ArchiveDirectoryFromCartella) {
+    const std::string deep = "C:\\" + std::string(200, 'a') + "\\" + std::string(200, 'b') + "\\";
     struct Case {
         const char* name;
         bool write;
         std::string contents;
         std::string expectedTail;  // below the root
+        bool refused;              // told at the first window
     } cases[] = {
-        {"missing", false, "", "quorvanta.tv/Pianalto/"},
-        {"empty first line", true, "\r\nC:\\altro\\\r\n", "quorvanta.tv/Pianalto/"},
-        {"windows path", true, "C:\\archivi\\Soci\\\r\n", "archivi/Soci/"},
-        {"no final separator", true, "C:\\archivi\\Soci\r\n", "archivi/Soci/"},
-        {"long path not cut", true, "C:\\" + std::string(200, 'a') + "\\" + std::string(200, 'b') + "\\\r\n",
-         std::string(200, 'a') + "/" + std::string(200, 'b') + "/"},
+        {"missing", false, "", "quorvanta.tv/Pianalto/", false},
+        {"empty first line", true, "\r\nC:\\altro\\\r\n", "quorvanta.tv/Pianalto/", false},
+        {"windows path", true, "C:\\archivi\\Soci\\\r\n", "archivi/Soci/", false},
+        {"no final separator", true, "C:\\archivi\\Soci\r\n", "archivi/Soci/", false},
+        {"long path not cut", true, deep + "\r\n", std::string(200, 'a') + "/" + std::string(200, 'b') + "/",
+         false},
+        {"climbs back inside", true, "C:\\archivi\\..\\Soci\\\r\n", "archivi/../Soci/", false},
+        // Above the folder the drive letter stands for: refused, the sample archive opens.
+        {"climbs above the drive", true, "C:\\archivi\\..\\..\\etc\\\r\n", "quorvanta.tv/Pianalto/", true},
+        {"climbs above the root", true, "\\..\\Soci\\\r\n", "quorvanta.tv/Pianalto/", true},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         ProgramRoot root;
         if (c.write) WriteBytes(root / "cartella.txt", c.contents);
         InitProgramState();
-        EXPECT_EQ(CoreState.ArchiveDir, root.Root() + c.expectedTail) << c.name;
+        EXPECT_EQ(CoreState.ArchiveDir, root.Root() + c.expectedTail);
+        BuildTextFile();
+        EXPECT_EQ(StartupNotices().size(), c.refused ? 1u : 0u);
+        if (c.refused) {
+            EXPECT_EQ(StartupNotices()[0], "Testo 2153 " + c.contents.substr(0, c.contents.size() - 2));
+        }
     }
+}
+
+TEST_F(StartupTest, AnArchiveFolderTooLongToOpenFallsBackToTheSample) {
+    ProgramRoot root;
+    const std::string folder = "C:\\" + std::string(10000, 'x') + "\\";
+    WriteBytes(root / "cartella.txt", folder + "\r\n");
+    StartProgram();
+    EXPECT_EQ(CoreState.ArchiveDir, root.ProgramDir() + "Pianalto/");
+    EXPECT_TRUE(StopProgram());
 }
 
 TEST_F(StartupTest, MissingTextSourcesStopStartUpAndSaveNothing) {

@@ -16,6 +16,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/paths.h"
 #include "platform/progress.h"
 #include "support/field_layout.h"
 #include "support/io_faults.h"
@@ -203,6 +204,7 @@ TEST_F(CardImport, AFailedCallKeepsEveryCardStoredBefore) {
             WriteBytes(archive / "num-sch.dat", oldValues);
             WriteBytes(archive / "dli-sch.dat", Int32s({1}));
             WriteBytes(archive / "dati.txt", ManyLines(3));
+            WriteBytes(archive / "inv-serv.dat", "record of the copy to the shared archive");
         };
         // A data file that does not open is told in the report.
         const auto run = [&] {
@@ -218,12 +220,14 @@ TEST_F(CardImport, AFailedCallKeepsEveryCardStoredBefore) {
                 EXPECT_EQ(text.substr(0, 100), oldText);
                 EXPECT_EQ(ReadBytes(archive / "num-sch.dat").substr(0, 200), oldValues);
                 EXPECT_TRUE(index == Int32s({1}) || (index == Int32s({4}) && text.size() == 5 * 50));
+                EXPECT_TRUE(FileExists(archive / "inv-serv.dat"));
             } else if (index == Int32s({1})) {
                 EXPECT_EQ(text, oldText);
                 EXPECT_EQ(ReadBytes(archive / "num-sch.dat"), oldValues);
             } else {
-                // Past the commit: the new set whole.
+                // Past the commit: the new set whole, which the shared archive never received.
                 EXPECT_EQ(index, Int32s({2}));
+                EXPECT_FALSE(FileExists(archive / "inv-serv.dat"));
                 EXPECT_EQ(text.substr(0, 50), TextPart({{1, "N0"}}));
                 EXPECT_EQ(ReadBytes(archive / "num-sch.dat").size(), 300u);
             }

@@ -1,11 +1,16 @@
 #include "cardwindow/shared_archive.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <set>
 #include <thread>
 
+#include "core/card_store.h"
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -72,18 +77,47 @@ class SharedArchive : public ::testing::Test {
                        NotesRecord("vecchio", 0) + NotesRecord(std::string(100, 't'), 2));
     }
 
-    // The shared archive with cards 0..last of its own, their notes in records 1 and 2.
-    void MakeShared(int32_t last) {
+    // The shared archive this one began as a copy of, holding this archive's cards 0..last
+    // (card 0 with notes of its own in records 1 and 2), then `others` cards other stations
+    // added (texts of 'A').
+    void MakeShared(int32_t last, int others = 0) {
         std::string text, words;
-        for (int c = 0; c <= last; ++c) {
-            text += CardText('A', c);
-            words += CardWords(50 + c, c == 0 ? kHead1 : 0);
+        for (int c = 0; c <= last + others; ++c) {
+            text += c <= last ? CardText('a', c) : CardText('A', c);
+            words += CardWords(c <= last ? c : 50 + c, c == 0 ? kHead1 : 0);
         }
         WriteBytes(shared + "alf-sch.dat", text);
         WriteBytes(shared + "num-sch.dat", words);
-        WriteBytes(shared + "dli-sch.dat", Int32s({last}));
+        WriteBytes(shared + "dli-sch.dat", Int32s({last + others}));
         WriteBytes(shared + "not-sch.dat",
                    NotesRecord("", 3) + NotesRecord("comune", 2) + NotesRecord("due", 0));
+    }
+    // Another station stores a card of text `c` in the shared archive.
+    void OtherStationAdds(char c) {
+        CardRecords card{CardGeometry{50, 50}};
+        std::vector<uint16_t> words(50, 7);
+        words[48] = words[49] = 0;
+        card.Add(reinterpret_cast<const uint8_t*>(std::string(50, c).data()), words.data());
+        CardFiles::InDirectory(shared, card.geometry).AppendCards(card);
+    }
+    // Copied when the shared archive held cards 0..2 and X; then 3 and 4 were added here, Y
+    // by another station.
+    void CopiedThenAddedOnBothSides() {
+        RemoveFile(local + "inv-serv.dat");
+        MakeShared(2);
+        OtherStationAdds('X');
+        WriteBytes(local + "dli-sch.dat", Int32s({2}));
+        SyncToServerArchive();
+        WriteBytes(local + "dli-sch.dat", Int32s({4}));
+        OtherStationAdds('Y');
+    }
+    // The first byte of each shared card's text, for the cards the shared index counts.
+    std::string SharedCards() {
+        const int32_t last =
+            GetI32(reinterpret_cast<const uint8_t*>(ReadBytes(shared + "dli-sch.dat").data()));
+        std::string firsts;
+        for (int c = 0; c <= last; ++c) firsts += SharedCardText(c)[0];
+        return firsts;
     }
 
     std::string SharedCardText(int card) {
@@ -105,10 +139,11 @@ TEST_F(SharedArchive, CopiesTheCardsAboveTheSharedLastCard) {
     EXPECT_EQ(r.outcome, SyncOutcome::Copied);
     EXPECT_EQ(r.sharedLast, 2);
     EXPECT_EQ(r.localLast, 4);
+    EXPECT_EQ(r.copied, 2);
     EXPECT_EQ(CoreState.OtherArchiveDir, shared);
     EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Int32s({4}));
     EXPECT_EQ(ReadBytes(shared + "alf-sch.dat"), before + CardText('a', 3) + CardText('a', 4));
-    EXPECT_EQ(SharedCardWords(2), CardWords(52, 0));
+    EXPECT_EQ(SharedCardWords(2), CardWords(2, 0));
     // Card 3's two pieces go to the first free records 3 and 4, card 4's piece to record 5.
     EXPECT_EQ(ToHex(SharedCardWords(3)), ToHex(CardWords(3, kHead3)));
     EXPECT_EQ(ToHex(SharedCardWords(4)), ToHex(CardWords(4, kHead5)));
@@ -134,20 +169,62 @@ TEST_F(SharedArchive, EmptySharedArchiveReceivesEveryCard) {
 }
 
 TEST_F(SharedArchive, EqualOrMoreCardsCopyNothing) {
-    for (int32_t last : {4, 6}) {
-        MakeShared(last);
+    // The same cards, or more that other stations added: none of this station's is new.
+    for (int others : {0, 2}) {
+        MakeShared(4, others);
         const std::string text = ReadBytes(shared + "alf-sch.dat"), words = ReadBytes(shared + "num-sch.dat"),
                           notes = ReadBytes(shared + "not-sch.dat");
         const SyncResult r = SyncToServerArchive();
-        EXPECT_EQ(r.outcome, last == 4 ? SyncOutcome::NothingToCopy : SyncOutcome::SharedHasMore);
-        EXPECT_EQ(r.sharedLast, last);
+        EXPECT_EQ(r.outcome, SyncOutcome::NothingToCopy);
+        EXPECT_EQ(r.sharedLast, 4 + others);
         EXPECT_EQ(r.localLast, 4);
-        // The index is never lowered; cards other stations added stay counted.
-        EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Int32s({last}));
+        EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Int32s({4 + others}));
         EXPECT_EQ(ReadBytes(shared + "alf-sch.dat"), text);
         EXPECT_EQ(ReadBytes(shared + "num-sch.dat"), words);
         EXPECT_EQ(ReadBytes(shared + "not-sch.dat"), notes);
     }
+}
+
+TEST_F(SharedArchive, CardsAddedOnBothSidesArriveOnceAfterTheOthers) {
+    // Copied when both held cards 0..2; then two cards come from other stations, two from here.
+    WriteBytes(local + "dli-sch.dat", Int32s({2}));
+    MakeShared(2);
+    EXPECT_EQ(SyncToServerArchive().outcome, SyncOutcome::NothingToCopy);
+    WriteBytes(local + "dli-sch.dat", Int32s({4}));
+    OtherStationAdds('X');
+    OtherStationAdds('Y');
+    struct Step {
+        const char* what;
+        bool edit;    // the card handed over last was edited here first
+        bool forget;  // a replacing import voided the record first
+        SyncOutcome outcome;
+        int32_t copied, inQuestion;
+        std::string cards;  // first text byte of every shared card after the step
+    } steps[] = {
+        {"both sides added", false, false, SyncOutcome::Copied, 2, 0, "abcXYde"},
+        {"edited here", true, false, SyncOutcome::NothingToCopy, 0, 0, "abcXYde"},
+        // Without the record, local card 4 is not shared card 4: cards 3 and 4 are in question.
+        {"record voided", false, true, SyncOutcome::CannotTell, 0, 2, "abcXYde"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        if (step.edit)
+            WriteBytes(local + "alf-sch.dat",
+                       ReadBytes(local + "alf-sch.dat").substr(0, 4 * 50) + CardText('E', 0));
+        if (step.forget) ForgetSharedCopy();
+        const std::string notes = ReadBytes(shared + "not-sch.dat");
+        const SyncResult r = SyncToServerArchive();
+        EXPECT_EQ(r.outcome, step.outcome);
+        EXPECT_EQ(r.copied, step.copied);
+        EXPECT_EQ(r.inQuestion, step.inQuestion);
+        EXPECT_EQ(SharedCards(), step.cards);
+        // Notes are only ever appended: unchanged notes mean nothing was written.
+        if (r.copied == 0) {
+            EXPECT_EQ(ReadBytes(shared + "not-sch.dat"), notes);
+        }
+    }
+    EXPECT_EQ(ToHex(SharedCardWords(6)), ToHex(CardWords(4, kHead5)));
+    EXPECT_FALSE(FileExists(local + "inv-serv.dat"));
 }
 
 TEST_F(SharedArchive, NoSharedIndexTouchesNothing) {
@@ -191,10 +268,12 @@ TEST_F(SharedArchive, DamagedLocalFilesLeaveTheSharedIndex) {
     EXPECT_EQ(ReadBytes(shared + "dli-sch.dat"), Int32s({2}));
 }
 
-TEST_F(SharedArchive, AFailedCallNeverCostsTheSharedCards) {
+TEST_F(SharedArchive, AFailedCopyIsNeverLostNorDoubled) {
+    // Cards 3 and 4 are new here, X and Y from other stations; the copy fails at each point,
+    // another station stores Z, and the copy is run again.
     std::string text, words, notes;
     const auto reset = [&] {
-        MakeShared(2);
+        CopiedThenAddedOnBothSides();
         text = ReadBytes(shared + "alf-sch.dat");
         words = ReadBytes(shared + "num-sch.dat");
         notes = ReadBytes(shared + "not-sch.dat");
@@ -205,13 +284,46 @@ TEST_F(SharedArchive, AFailedCallNeverCostsTheSharedCards) {
             // The shared cards and notes stay; the index counts all or none of the copy.
             EXPECT_EQ(ReadBytes(shared + "alf-sch.dat").substr(0, text.size()), text);
             EXPECT_EQ(ReadBytes(shared + "num-sch.dat").substr(0, words.size()), words);
-            EXPECT_EQ(ReadBytes(shared + "not-sch.dat").substr(0, 3 * 104).substr(104), notes.substr(104));
-            const std::string index = ReadBytes(shared + "dli-sch.dat");
-            EXPECT_TRUE(index == Int32s({2}) || index == Int32s({4}));
-            if (index == Int32s({4})) {
-                EXPECT_EQ(SharedCardText(4), CardText('a', 4));
-            }
+            EXPECT_EQ(ReadBytes(shared + "not-sch.dat").substr(104, 2 * 104), notes.substr(104, 2 * 104));
+            const std::string before = SharedCards();
+            EXPECT_TRUE(before == "abcXY" || before == "abcXYde") << before;
+            OtherStationAdds('Z');
+            EXPECT_NE(SyncToServerArchive().outcome, SyncOutcome::CannotTell);
+            EXPECT_EQ(SharedCards(), before == "abcXY" ? "abcXYZde" : "abcXYdeZ");
+            EXPECT_EQ(SyncToServerArchive().outcome, SyncOutcome::NothingToCopy);
         });
+}
+
+TEST_F(SharedArchive, KilledWhileCopyingNeverDoublesACard) {
+    // A copy killed at moments spread over its run; another station stores Z; the copy again.
+    CopiedThenAddedOnBothSides();
+    const auto start = std::chrono::steady_clock::now();
+    SyncToServerArchive();
+    const auto run = std::chrono::steady_clock::now() - start;
+    // Each kill a little later than the one before, until some fell on each side of the
+    // raised shared index.
+    std::set<std::string> seen;
+    for (int round = 0; round < 200 && (round < 24 || seen.size() < 2); ++round) {
+        SCOPED_TRACE(round);
+        CopiedThenAddedOnBothSides();
+        const pid_t child = ::fork();
+        if (child == 0) {
+            try {
+                SyncToServerArchive();
+            } catch (...) {
+            }
+            ::_exit(0);
+        }
+        std::this_thread::sleep_for(run * round / 12);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::string before = SharedCards();
+        seen.insert(before);
+        OtherStationAdds('Z');
+        SyncToServerArchive();
+        EXPECT_EQ(SharedCards(), before == "abcXY" ? "abcXYZde" : "abcXYdeZ") << before;
+    }
+    EXPECT_EQ(seen, (std::set<std::string>{"abcXY", "abcXYde"}));
 }
 
 TEST_F(SharedArchive, WaitsForTheSharedIndexLock) {

@@ -188,26 +188,30 @@ TEST(RecordFile, FailedSyncsAreReported) {
     EXPECT_EQ(entries, 2);
 }
 
-TEST(AtomicWrite, StaleTemporaryFilesOfThisStationAreRemoved) {
+TEST(AtomicWrite, StaleTemporaryFilesOfThisStationAndHostAreRemoved) {
     TempDir dir;
     // A process id that is surely gone: a child that has ended and been waited for.
     const pid_t gone = ::fork();
     if (gone == 0) ::_exit(0);
     ::waitpid(gone, nullptr, 0);
     const std::string dead = std::to_string(gone), alive = std::to_string(::getpid());
+    const std::string here = "_" + TempFileHost() + "_";
     struct Case {
         std::string name;
         bool removed;
     } cases[] = {
-        {"alf-sch.dat.tmp007_" + dead + "-12", true},
-        {"Condizio.007.tmp007_" + dead + "-9", true},
-        {"alf-sch.dat.tmp007_" + alive + "-3", false},  // still being written
-        {"alf-sch.dat.tmp008_" + dead + "-4", false},   // another station's
-        {"alf-sch.dat.tmp" + dead + "-5", false},       // no station in the name
+        {"alf-sch.dat.tmp007" + here + dead + "-12", true},
+        {"Condizio.007.tmp007" + here + dead + "-9", true},
+        {"alf-sch.dat.tmp007" + here + alive + "-3", false},  // still being written
+        {"alf-sch.dat.tmp008" + here + dead + "-4", false},   // another station's
+        // Another machine under the same station number: its process ids mean nothing here.
+        {"alf-sch.dat.tmp007_altro" + TempFileHost() + "_" + dead + "-6", false},
+        {"alf-sch.dat.tmp007_" + dead + "-5", false},  // no host in the name
         {"alf-sch.dat", false},
     };
     for (const Case& c : cases) WriteBytes(dir / c.name, "x");
     SetTempFileStation("007");
+    EXPECT_EQ(TempPathBeside(dir / "alf-sch.dat").rfind(dir / "alf-sch.dat.tmp007" + here, 0), 0u);
     EXPECT_EQ(RemoveStaleTempFiles(dir.Path()), 2);
     SetTempFileStation("");
     for (const Case& c : cases) EXPECT_EQ(FileExists(dir / c.name), !c.removed) << c.name;

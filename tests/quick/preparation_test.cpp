@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "core/archive_commit.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "support/card_files.h"
+#include "support/io_faults.h"
 #include "support/recording_progress.h"
 #include "support/scratch_archive.h"
 #include "support/temp_dir.h"
@@ -187,21 +189,56 @@ TEST_F(PreparationTest, FailuresLeaveThePreviousFiles) {
     WriteBytes(Arch("grl-dat.txt"), kQuickGrid);
     RemoveFile(Arch("dli-sch.dat"));
     EXPECT_THROW(BuildDichotomousMatrix(progress), IoError);
-
-    WriteLastCard(8);
-    // The new count cannot be staged once the new matrix is complete: neither file changes and
-    // the staged matrix goes.
-    const std::string blocker = Arch("dli-dat.dat.new" + std::to_string(::getpid()));
-    std::filesystem::create_directory(blocker);
-    EXPECT_THROW(BuildDichotomousMatrix(progress), IoError);
-    std::filesystem::remove(blocker);
-    int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(CoreState.ArchiveDir))
-        files += entry.path().filename().string().find(".new") != std::string::npos;
-    EXPECT_EQ(files, 0);
-
     EXPECT_EQ(ReadBytes(Arch("dat-dat.dat")), "vecchia");
     EXPECT_EQ(ToHex(ReadBytes(Arch("dli-dat.dat"))), ToHex(Hex("05 00 00 00")));
+}
+
+// Someone who guessed the count's temporary name planted a link there to another file: the
+// build refuses to write through it; the link's target, the old pair and no staged matrix stay.
+const char* gPlantedTarget = nullptr;
+void PlantLink(const std::string& temp) {
+    if (temp.find("dli-dat.dat") != std::string::npos) std::filesystem::create_symlink(gPlantedTarget, temp);
+}
+
+TEST_F(PreparationTest, APlantedLinkUnderATemporaryNameIsNotFollowed) {
+    WriteBytes(Arch("dat-dat.dat"), "vecchia");
+    WriteBytes(Arch("dli-dat.dat"), Hex("05 00 00 00"));
+    TempDir elsewhere;
+    const std::string victim = elsewhere / "altrui.dat";
+    WriteBytes(victim, "di un altro");
+    gPlantedTarget = victim.c_str();
+    SetTempNameHookForTest(&PlantLink);
+    EXPECT_THROW(BuildDichotomousMatrix(progress), IoError);
+    SetTempNameHookForTest(nullptr);
+    EXPECT_EQ(ReadBytes(victim), "di un altro");
+    EXPECT_EQ(ReadBytes(Arch("dat-dat.dat")), "vecchia");
+    EXPECT_EQ(ToHex(ReadBytes(Arch("dli-dat.dat"))), ToHex(Hex("05 00 00 00")));
+    for (const auto& entry : std::filesystem::directory_iterator(CoreState.ArchiveDir))
+        EXPECT_EQ(entry.path().filename().string().find("dat-dat.dat.tmp"), std::string::npos);
+}
+
+TEST_F(PreparationTest, TheMatrixAndItsCountAreReplacedTogether) {
+    ASSERT_EQ(BuildDichotomousMatrix(progress), MatrixOutcome::Done);
+    const std::string matrix = ReadBytes(Arch("dat-dat.dat"));
+    test::ForEachIoFault(
+        [&] {
+            WriteBytes(Arch("dat-dat.dat"), "vecchia");
+            WriteBytes(Arch("dli-dat.dat"), Hex("05 00 00 00"));
+        },
+        [&] { BuildDichotomousMatrix(progress); },
+        [&](const std::string&) {
+            // What the next opening does with a commit that a failure left half done.
+            FinishArchiveCommits(CoreState.ArchiveDir);
+            const std::string count = ReadBytes(Arch("dli-dat.dat"));
+            if (count == Hex("05 00 00 00")) {
+                EXPECT_EQ(ReadBytes(Arch("dat-dat.dat")), "vecchia");
+            } else {
+                EXPECT_EQ(ToHex(count), ToHex(Hex("08 00 00 00")));
+                EXPECT_EQ(ReadBytes(Arch("dat-dat.dat")), matrix);
+            }
+            for (const auto& entry : std::filesystem::directory_iterator(CoreState.ArchiveDir))
+                EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+        });
 }
 
 // Many variables and cards: the bytes are held in runs and written at each variable's place.

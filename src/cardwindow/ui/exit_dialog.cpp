@@ -15,13 +15,12 @@
 namespace qv {
 
 constexpr int kNotCopiedText = 1897;
-constexpr int kSharedHoldsText = 1898;
-constexpr int kLocalHoldsText = 1899;
+constexpr int kCannotTellText = 2150;
+constexpr int kLeaveAnywayText = 2151;
 
 std::string NotCopiedMessage(const SyncResult& result) {
-    return LoadText(kNotCopiedText) + " " + CoreState.OtherArchiveDir + LoadText(kSharedHoldsText) + " " +
-           std::to_string(result.sharedLast + 1) + " " + LoadText(kLocalHoldsText) + " " +
-           std::to_string(result.localLast + 1) + ".";
+    return LoadText(kNotCopiedText) + " " + CoreState.OtherArchiveDir + LoadText(kCannotTellText) + " " +
+           std::to_string(result.inQuestion) + LoadText(kLeaveAnywayText);
 }
 
 TEsciMorvidex::TEsciMorvidex(QWidget* owner) : QDialog(owner) {
@@ -58,7 +57,9 @@ void TEsciMorvidex::NoClick() {
             ShowIoError(e);
             return;
         }
-        if (result.outcome == SyncOutcome::SharedHasMore) ShowInfo(NotCopiedMessage(result), LoadText(825));
+        // Nothing was written; the user leaves without copying or stays to sort it out.
+        if (result.outcome == SyncOutcome::CannotTell && !AskYesNo(NotCopiedMessage(result), LoadText(825)))
+            return;
     }
     CoreState.CommandCode = 1;
     accept();

@@ -8,13 +8,15 @@ namespace qv {
 
 struct SyncResult;
 
-// What the user is told when the shared archive already holds more cards than this one.
+// The question put when the copy cannot tell which cards this station added: leave without
+// copying them?
 std::string NotCopiedMessage(const SyncResult& result);
 
 // The exit confirmation. Its buttons keep their historical swapped names: `Si` stays in the
 // program (caption "&No"), `No` leaves it (caption "&Si"). Answer in CoreState.CommandCode.
 // Leaving with write access first hands this station's new cards to the shared archive, when
-// the archive names one; a failed copy is shown and the dialog stays open.
+// the archive names one; a failed copy is shown and the dialog stays open, and a copy that
+// cannot tell which cards are this station's asks whether to leave without copying.
 class TEsciMorvidex : public QDialog {
     Q_OBJECT
   public:

@@ -42,27 +42,44 @@ TEST_F(ExitDialog, LeavingCopiesOnlyTheNewCardsToTheSharedArchive) {
         const char* what;
         int32_t sharedLast;
         bool leave, writeAccess, sharedTextBlocked;
-        bool left;  // the dialog let the user go
+        bool otherCard;  // another station's card stands at the shared last card
+        int answer;      // to the question, if one is put
+        bool left;       // the dialog let the user go
         int32_t sharedLastAfter;
         std::string messageStart, messageHas;  // the one message shown, if any
     } cases[] = {
-        {"new cards", last - 1, true, true, false, true, last, "", ""},
-        {"staying", -1, false, true, false, false, -1, "", ""},
-        {"no write access", -1, true, false, false, true, -1, "", ""},
-        // The shared archive is told about and kept.
-        {"shared has more", last + 5, true, true, false, true, last + 5, "Testo 1897 ",
-         std::to_string(last + 6)},
+        {"new cards", last - 1, true, true, false, false, 1, true, last, "", ""},
+        {"staying", -1, false, true, false, false, 1, false, -1, "", ""},
+        {"no write access", -1, true, false, false, false, 1, true, -1, "", ""},
+        // Which cards are this station's is unknown: nothing is copied, the user chooses.
+        {"cannot tell, leave", last - 1, true, true, false, true, 1, true, last - 1, "Testo 1897 ",
+         "Testo 2150 2Testo 2151"},
+        {"cannot tell, stay", last - 1, true, true, false, true, 0, false, last - 1, "Testo 1897 ",
+         "Testo 2150 2Testo 2151"},
         // A failed copy is shown and the dialog stays.
-        {"copy fails", last - 1, true, true, true, false, last - 1, "", "Errore di input/output"},
+        {"copy fails", last - 1, true, true, true, false, 1, false, last - 1, "", "Errore di input/output"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempDir shared;
         WriteBytes(CoreState.ArchiveDir + "inf-serv.imp", shared.Path() + "\r\n");
         WriteBytes(shared / "dli-sch.dat", Int32s({c.sharedLast}));
+        if (c.sharedLast >= 0) {
+            // The shared archive this one was copied from.
+            const size_t card = size_t(CoreState.CardTextBytes);
+            std::string text =
+                ReadBytes(CoreState.ArchiveDir + "alf-sch.dat").substr(0, (c.sharedLast + 1) * card);
+            if (c.otherCard) text.back() ^= 1;
+            if (!c.sharedTextBlocked) WriteBytes(shared / "alf-sch.dat", text);
+            WriteBytes(shared / "num-sch.dat", ReadBytes(CoreState.ArchiveDir + "num-sch.dat"));
+        }
         if (c.sharedTextBlocked) shared.MakeDir("alf-sch.dat");
         CoreState.WriteAccess = c.writeAccess;
         messages.clear();
+        SetMessageHook([&](const MessageRequest& r) {
+            messages.push_back(r.text);
+            return c.answer;
+        });
         EXPECT_EQ(Press(c.leave), c.left);
         EXPECT_EQ(ReadBytes(shared / "dli-sch.dat"), Int32s({c.sharedLastAfter}));
         if (c.messageStart.empty() && c.messageHas.empty()) {
