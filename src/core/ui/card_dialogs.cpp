@@ -2,10 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
 
 #include "core/text_tables.h"
+#include "platform/registry.h"
 #include "platform/ui/dialogs.h"
 
 namespace qv {
@@ -14,8 +14,8 @@ namespace {
 
 constexpr int kDialogMissingText = 1891;
 
-std::map<CardDialog, CardDialogOpener>& Openers() {
-    static std::map<CardDialog, CardDialogOpener> openers;
+Registry<CardDialog, CardDialogOpener>& Openers() {
+    static Registry<CardDialog, CardDialogOpener> openers;
     return openers;
 }
 
@@ -33,20 +33,15 @@ void ReportMissingDialog(CardDialog dialog) {
 }  // namespace
 
 void RegisterCardDialog(CardDialog dialog, CardDialogOpener open) {
-    if (open)
-        Openers()[dialog] = std::move(open);
-    else
-        Openers().erase(dialog);
+    Openers().Register(dialog, std::move(open));
 }
 
 bool OpenCardDialog(CardDialog dialog, QWidget* owner) {
-    const auto it = Openers().find(dialog);
-    if (it == Openers().end()) {
+    const CardDialogOpener open = Openers().Find(dialog);
+    if (!open) {
         ReportMissingDialog(dialog);
         return false;
     }
-    // A copy: the dialog may register or remove openers while it is shown.
-    const CardDialogOpener open = it->second;
     open(owner);
     return true;
 }

@@ -1,47 +1,38 @@
 #include "elaborations/ui/batch_jobs.h"
 
-#include <map>
+#include "platform/registry.h"
 
 namespace qv {
 
 namespace {
 
-std::map<int, BatchJob>& BatchJobs() {
-    static std::map<int, BatchJob> jobs;
+Registry<int, BatchJob>& BatchJobs() {
+    static Registry<int, BatchJob> jobs;
     return jobs;
 }
 
-std::map<ElaborationDialog, ElaborationDialogOpener>& Dialogs() {
-    static std::map<ElaborationDialog, ElaborationDialogOpener> dialogs;
+Registry<ElaborationDialog, ElaborationDialogOpener>& Dialogs() {
+    static Registry<ElaborationDialog, ElaborationDialogOpener> dialogs;
     return dialogs;
 }
 
 }  // namespace
 
 void RegisterBatchJob(int code, BatchJob job) {
-    if (job)
-        BatchJobs()[code] = std::move(job);
-    else
-        BatchJobs().erase(code);
+    BatchJobs().Register(code, std::move(job));
 }
 
-const BatchJob* FindBatchJob(int code) {
-    auto it = BatchJobs().find(code);
-    return it == BatchJobs().end() ? nullptr : &it->second;
+BatchJob FindBatchJob(int code) {
+    return BatchJobs().Find(code);
 }
 
 void RegisterElaborationDialog(ElaborationDialog dialog, ElaborationDialogOpener open) {
-    if (open)
-        Dialogs()[dialog] = std::move(open);
-    else
-        Dialogs().erase(dialog);
+    Dialogs().Register(dialog, std::move(open));
 }
 
 bool OpenElaborationDialog(ElaborationDialog dialog, QWidget* owner) {
-    auto it = Dialogs().find(dialog);
-    if (it == Dialogs().end()) return false;
-    // A copy: the dialog may register or remove openers while it is shown.
-    ElaborationDialogOpener open = it->second;
+    const ElaborationDialogOpener open = Dialogs().Find(dialog);
+    if (!open) return false;
     open(owner);
     return true;
 }

@@ -13,8 +13,8 @@ class TEsegue;
 using BatchJob = std::function<void(TEsegue& runner)>;
 // An empty job removes the registration.
 void RegisterBatchJob(int code, BatchJob job);
-// The job registered for `code`, or nullptr.
-const BatchJob* FindBatchJob(int code);
+// The job registered for `code`, empty when there is none.
+BatchJob FindBatchJob(int code);
 
 // The elaboration dialogs that the hub and the report dialogs open but that are built
 // elsewhere. Each is registered by its owner as a function that shows it modally with the

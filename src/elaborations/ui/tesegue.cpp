@@ -144,10 +144,7 @@ CountingResult TEsegue::ElabTabelleClick() {
 }
 
 void TEsegue::RunRegisteredJob(int code) {
-    const BatchJob* job = FindBatchJob(code);
-    if (!job) return;
-    BatchJob run = *job;
-    run(*this);
+    if (const BatchJob job = FindBatchJob(code)) job(*this);
 }
 
 void TEsegue::AttribuisceClick() {

@@ -1,29 +1,23 @@
 #include "quick/ui/quick_commands.h"
 
-#include <map>
-#include <utility>
+#include "platform/registry.h"
 
 namespace qv {
 
 namespace {
-std::map<QuickCommand, QuickFormOpener>& Openers() {
-    static std::map<QuickCommand, QuickFormOpener> openers;
+Registry<QuickCommand, QuickFormOpener>& Openers() {
+    static Registry<QuickCommand, QuickFormOpener> openers;
     return openers;
 }
 }  // namespace
 
 void RegisterQuickCommand(QuickCommand command, QuickFormOpener open) {
-    if (open)
-        Openers()[command] = std::move(open);
-    else
-        Openers().erase(command);
+    Openers().Register(command, std::move(open));
 }
 
 bool OpenQuickCommand(QuickCommand command, QWidget* owner) {
-    auto it = Openers().find(command);
-    if (it == Openers().end()) return false;
-    // A copy: the window may change the registrations while it is shown.
-    QuickFormOpener open = it->second;
+    const QuickFormOpener open = Openers().Find(command);
+    if (!open) return false;
     open(owner);
     return true;
 }
