@@ -265,30 +265,53 @@ CURL* Handle(void* curl) {
     return static_cast<CURL*>(curl);
 }
 
-// The answer codes of the server, read from libcurl's trace of the dialogue: the code of the
-// last reply, and that of each RCPT in order.
+// The answers of the server, read from libcurl's trace of the dialogue: the first refusal of
+// the exchange (the reason it failed; the QUIT that libcurl sends after it answers 221 and
+// says nothing), the code of each RCPT in order, and whether the last EHLO offered a login.
 struct Trace {
-    int lastCode = 0;
-    std::string lastReply;
+    int refusalCode = 0;
+    std::string refusal;
     int pendingRcpt = 0;
     std::vector<int> rcptCodes;
+    bool loginOffered = false;
 };
 
+bool StartsWithNoCase(std::string_view text, std::string_view word) {
+    if (text.size() < word.size()) return false;
+    for (size_t i = 0; i < word.size(); ++i)
+        if (std::toupper(uint8_t(text[i])) != word[i]) return false;
+    return true;
+}
+
 int OnTrace(CURL*, curl_infotype type, char* data, size_t size, void* user) {
+    // The QUIT of a closing handle is traced with no listener.
+    if (!user) return 0;
     auto& trace = *static_cast<Trace*>(user);
     const std::string_view text(data, size);
     if (type == CURLINFO_HEADER_OUT) {
         if (text.rfind("RCPT TO:", 0) == 0) ++trace.pendingRcpt;
-    } else if (type == CURLINFO_HEADER_IN && text.size() >= 3 && std::isdigit(uint8_t(text[0])) &&
-               (text.size() == 3 || text[3] != '-')) {
-        // The last line of a reply.
-        trace.lastCode = std::atoi(std::string(text.substr(0, 3)).c_str());
-        trace.lastReply = Flatten(text.substr(0, std::min<size_t>(text.size(), 200)));
-        while (!trace.lastReply.empty() && trace.lastReply.back() == ' ') trace.lastReply.pop_back();
-        if (trace.pendingRcpt > 0) {
-            --trace.pendingRcpt;
-            trace.rcptCodes.push_back(trace.lastCode);
-        }
+        if (StartsWithNoCase(text, "EHLO")) trace.loginOffered = false;
+        return 0;
+    }
+    if (type != CURLINFO_HEADER_IN || text.size() < 3 || !std::isdigit(uint8_t(text[0]))) return 0;
+    // "250-AUTH PLAIN LOGIN": a login offered only when some mechanism follows the word.
+    if (text.size() > 4 && text.substr(0, 3) == "250" && StartsWithNoCase(text.substr(4), "AUTH")) {
+        const std::string mechanisms = Flatten(text.substr(std::min<size_t>(text.size(), 8)));
+        if (text.size() > 8 && IsBlank(text[8]) && !Trim(mechanisms).empty()) trace.loginOffered = true;
+    }
+    if (text.size() > 3 && text[3] == '-') return 0;
+    // The last line of a reply.
+    const int code = std::atoi(std::string(text.substr(0, 3)).c_str());
+    if (trace.pendingRcpt > 0) {
+        // A refused recipient is told by itself and does not stop the message.
+        --trace.pendingRcpt;
+        trace.rcptCodes.push_back(code);
+        return 0;
+    }
+    if (code >= 400 && trace.refusalCode == 0) {
+        trace.refusalCode = code;
+        trace.refusal = Flatten(text.substr(0, std::min<size_t>(text.size(), 200)));
+        while (!trace.refusal.empty() && trace.refusal.back() == ' ') trace.refusal.pop_back();
     }
     return 0;
 }
@@ -339,7 +362,9 @@ SmtpFault Classify(CURLcode rc, const Trace& trace) {
         default:
             break;
     }
-    if (trace.lastCode >= 400) return SmtpFault::Refused;
+    // 530: the server wants a login before it takes anything.
+    if (trace.refusalCode == 530) return SmtpFault::Login;
+    if (trace.refusalCode >= 400) return SmtpFault::Refused;
     if (rc == CURLE_GOT_NOTHING || rc == CURLE_RECV_ERROR || rc == CURLE_SEND_ERROR)
         return SmtpFault::Dropped;
     return SmtpFault::Other;
@@ -350,11 +375,11 @@ SmtpFault Classify(CURLcode rc, const Trace& trace) {
 struct SmtpClient::Dialogue {
     Trace trace;
     char error[CURL_ERROR_SIZE] = {};
-    // The reason for a failure: libcurl's own words and the server's last refusal.
+    // The reason for a failure: the server's own refusal, code and text, when it refused;
+    // else libcurl's words.
     std::string Reason(int rc) const {
-        std::string reason = error[0] ? error : curl_easy_strerror(CURLcode(rc));
-        if (trace.lastCode >= 400) reason += " (" + trace.lastReply + ")";
-        return reason;
+        if (trace.refusalCode >= 400) return trace.refusal;
+        return error[0] ? error : curl_easy_strerror(CURLcode(rc));
     }
 };
 
@@ -428,7 +453,16 @@ void SmtpClient::Connect(const std::string& host, int port, const std::string& u
     if (rc != CURLE_OK) {
         // Never connected as far as the user is concerned: no disconnect notification.
         Close(false);
-        Fail(Classify(CURLcode(rc), dialogue.trace), dialogue.Reason(rc), false);
+        // A login refused before any was offered: the server has none to offer.
+        const bool noLogin = rc == CURLE_LOGIN_DENIED && !dialogue.trace.loginOffered &&
+                             dialogue.trace.refusalCode == 0;
+        Fail(noLogin ? SmtpFault::NoLogin : Classify(CURLcode(rc), dialogue.trace), dialogue.Reason(rc), false);
+    }
+    // libcurl passes over the login when the server offers none; a typed password would then
+    // go unused and the first message be refused.
+    if (!password.empty() && !dialogue.trace.loginOffered) {
+        Close(false);
+        Fail(SmtpFault::NoLogin, "", false);
     }
     if (events_) events_->OnConnect();
 }

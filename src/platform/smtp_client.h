@@ -19,7 +19,8 @@
 
 namespace qv {
 
-// What went wrong, so that the dialog can say it in the user's words.
+// What went wrong, so that the dialog can say it in the user's words. When the server refused,
+// the error's text is its reply (code and text).
 enum class SmtpFault {
     BadHost,
     BadPort,
@@ -29,7 +30,8 @@ enum class SmtpFault {
     NoTls,        // the server offers no STARTTLS and a password would travel in clear
     Certificate,  // the server's certificate does not verify
     Tls,          // the TLS handshake failed otherwise
-    Login,        // user id or password refused
+    Login,        // user id or password refused, or a login the server asks for
+    NoLogin,      // a password was typed but the server offers no login
     Timeout,      // the server stopped answering
     Dropped,      // the server closed the connection
     Refused,      // the server refused the sender or the message
@@ -85,8 +87,9 @@ class SmtpClient {
     void SetCaFile(const std::string& path) { caFile_ = path; }
 
     // Connects, secures the connection and logs in with `userId` when a password is given (a
-    // password never travels without TLS); OnConnect when done. An open connection is closed
-    // first. Raises SmtpError.
+    // password never travels without TLS, and is refused with NoLogin when the server, after
+    // STARTTLS, offers no login); OnConnect when done. An open connection is closed first.
+    // Raises SmtpError.
     void Connect(const std::string& host, int port, const std::string& userId, const std::string& password);
     // QUIT and close; OnDisconnect when a connection was open.
     void Disconnect();

@@ -39,6 +39,7 @@ std::optional<std::vector<std::string>> ReadLines(const std::string& path, size_
     return TextReader::ReadLines(path, width);
 }
 
+
 // The word of `field` in a card's numeric part (1-based); 0 when the field has none.
 int CardWordOf(int field) {
     if (field <= 0 || field > std::min(CoreState.FieldCount, kMaxFields)) return 0;
@@ -46,27 +47,43 @@ int CardWordOf(int field) {
     return p >= 1 && p <= CurrentCardGeometry().wordCount ? p : 0;
 }
 
-std::string FieldText(const RecordFile& text, int32_t card, int field) {
-    const CardGeometry g = CurrentCardGeometry();
+// A card as stored, read whole: the recipient comes from its text, and its values are written
+// back whole through the card files' journaled rewrite, as every edit of a card is.
+struct StoredCard {
+    std::vector<uint8_t> text;
+    std::vector<uint16_t> words;
+};
+
+StoredCard ReadStoredCard(const CardFiles& files, int32_t card) {
+    const CardGeometry g = files.Geometry();
+    StoredCard stored{std::vector<uint8_t>(size_t(g.textBytes)), std::vector<uint16_t>(size_t(g.wordCount))};
+    if (!files.ReadText(card, stored.text.data())) ThrowIo(kReadPastEnd, files.TextPath());
+    if (!files.ReadValues(card, stored.words.data())) ThrowIo(kReadPastEnd, files.ValuesPath());
+    return stored;
+}
+
+std::string FieldText(const StoredCard& card, int field) {
+    const size_t first = size_t(FieldTextOffsets[field] - 1);
     const size_t length = std::min<size_t>(size_t(-FieldTypes[field]), kRecipientChars);
-    std::string bytes(length, '\0');
-    text.Read(int64_t(card) * g.textBytes + FieldTextOffsets[field] - 1, bytes.data(), int64_t(length));
+    std::string bytes(reinterpret_cast<const char*>(card.text.data()) + first, length);
     bytes.resize(std::strlen(bytes.c_str()));
     return bytes;
 }
 
-std::string Recipient(const RecordFile& text, int32_t card) {
-    return FieldText(text, card, CoreState.EmailNameField) + " <" +
-           FieldText(text, card, CoreState.EmailAddressField) + ">";
+std::string Recipient(const StoredCard& card) {
+    return FieldText(card, CoreState.EmailNameField) + " <" + FieldText(card, CoreState.EmailAddressField) + ">";
 }
 
-void WriteCardWord(RecordFile& values, int32_t card, int word, int value) {
-    const int64_t index = int64_t(card) * CurrentCardGeometry().wordCount + word - 1;
-    // The card must be there: a write past the end would make up the cards before it.
-    if (index >= values.RecordCount()) ThrowIo(kReadPastEnd, values.Path());
-    uint8_t bytes[2];
-    PutU16(bytes, uint16_t(value));
-    values.Write(index, bytes);
+// Sets the given words (1-based) of the stored card and rewrites it.
+void RewriteWords(const CardFiles& files, int32_t card, StoredCard& stored,
+                  std::initializer_list<std::pair<int, int>> values) {
+    bool any = false;
+    for (const auto& [word, value] : values) {
+        if (word <= 0) continue;
+        stored.words[size_t(word - 1)] = uint16_t(value);
+        any = true;
+    }
+    if (any) files.RewriteCard(card, stored.text.data(), stored.words.data());
 }
 
 bool RecipientFieldsUsable() {
@@ -156,8 +173,7 @@ bool IsEmailTextField(int field) {
 }
 
 std::string CardRecipient(int32_t card) {
-    const RecordFile text(DataFilePath(data_file::kCardText), 1, RecordFile::Mode::Read);
-    return Recipient(text, card);
+    return Recipient(ReadStoredCard(CardFiles::Current(), card));
 }
 
 CurrentCardSend SendToCurrentCard(SmtpClient& client, SmtpMessage message, const RecipientShown& shown) {
@@ -166,6 +182,12 @@ CurrentCardSend SendToCurrentCard(SmtpClient& client, SmtpMessage message, const
         result.outcome = EmailRunOutcome::FieldError;
         return result;
     }
+    // The new blank card on screen is in no file.
+    if (CoreState.CurrentCard < 0 || CoreState.CurrentCard > CoreState.LastCard) {
+        result.outcome = EmailRunOutcome::NoCard;
+        return result;
+    }
+    if (!client.Connected()) throw SmtpError(SmtpFault::NotConnected, "");
     result.recipient = CardRecipient(CoreState.CurrentCard);
     ForOneRecipient(message, result.recipient);
     if (shown) shown(result.recipient);
@@ -176,34 +198,52 @@ CurrentCardSend SendToCurrentCard(SmtpClient& client, SmtpMessage message, const
 SelectedCardsSend SendToSelectedCards(SmtpClient& client, SmtpMessage message, Progress& progress,
                                       const RecipientShown& shown) {
     SelectedCardsSend result;
-    const int markWord = CardWordOf(CoreState.EmailConditionField);
+    const int markWord = CoreState.EmailConditionCode > 0 ? CardWordOf(CoreState.EmailConditionField) : 0;
     const int statusWord = CardWordOf(CoreState.EmailErrorField);
     if (!RecipientFieldsUsable()) {
         result.outcome = EmailRunOutcome::FieldError;
         return result;
     }
-    progress.SetMaximum(std::max<int32_t>(CoreState.LastCard, 0));
-    const RecordFile text(DataFilePath(data_file::kCardText), 1, RecordFile::Mode::Read);
-    RecordFile values(DataFilePath(data_file::kCardValues), 2, RecordFile::Mode::ReadWrite);
-    for (int32_t c = 0; c <= CoreState.LastCard; ++c) {
-        if (!IsCardSelected(c)) continue;
-        progress.SetPosition(c);
-        const std::string recipient = Recipient(text, c);
+    if ((markWord || statusWord) && !CoreState.WriteAccess) {
+        result.outcome = EmailRunOutcome::ReadOnly;
+        return result;
+    }
+    // Checked before any card gets a value.
+    if (!client.Connected()) throw SmtpError(SmtpFault::NotConnected, "");
+    std::vector<int32_t> cards;
+    for (int32_t c = 0; c <= CoreState.LastCard; ++c)
+        if (IsCardSelected(c)) cards.push_back(c);
+    progress.SetMaximum(int(cards.size()));
+    const CardFiles files = CardFiles::Current();
+    for (size_t i = 0; i < cards.size(); ++i) {
+        const int32_t c = cards[i];
+        StoredCard stored = ReadStoredCard(files, c);
+        const std::string recipient = Recipient(stored);
         ForOneRecipient(message, recipient);
         if (shown) shown(recipient);
         // Written first, so that a run that ends in this card's send leaves the error value.
-        if (statusWord) WriteCardWord(values, c, statusWord, CoreState.EmailErrorCode);
-        if (client.Send(message) == 0) {
+        RewriteWords(files, c, stored, {{statusWord, CoreState.EmailErrorCode}});
+        int accepted = 0;
+        try {
+            accepted = client.Send(message);
+        } catch (const SmtpError& e) {
+            // The connection is gone: the cards after this one are not tried.
+            ++result.refused;
+            result.notTried = int(cards.size() - i - 1);
+            result.failure = e;
+            break;
+        }
+        progress.SetPosition(int(i + 1));
+        if (accepted == 0) {
             // Not sent: the card keeps the error value and gets no mark.
             ++result.refused;
             continue;
         }
         ++result.sent;
-        if (statusWord) WriteCardWord(values, c, statusWord, CoreState.EmailSentCode);
-        if (markWord && CoreState.EmailConditionCode > 0)
-            WriteCardWord(values, c, markWord, CoreState.EmailConditionCode);
+        RewriteWords(files, c, stored, {{statusWord, CoreState.EmailSentCode}, {markWord, CoreState.EmailConditionCode}});
     }
-    progress.SetPosition(0);
+    // The bar ends full, however the run ended.
+    progress.SetPosition(int(cards.size()));
     return result;
 }
 

@@ -12,7 +12,7 @@
 // E-mail to the cards: one message, composed once, sent to the current card or to every
 // selected card, the recipient taken from two text fields of the card as stored ("Name
 // <address>"). Sending to the selected cards can write a status value and a mark value into
-// fields of each card, straight into "num-sch.dat". The SMTP settings, subject and text live in
+// fields of each card, through the card files' locked, journaled rewrite. The SMTP settings, subject and text live in
 // "email.txt", "emailogg.txt" and "emailtxt.txt" of the program directory; message texts the
 // user keeps are plain text files ("*.emt").
 
@@ -53,7 +53,9 @@ bool IsEmailTextField(int field);
 // input/output error when the card is not in "alf-sch.dat".
 std::string CardRecipient(int32_t card);
 
-enum class EmailRunOutcome { Done, FieldError };
+// FieldError: the recipient fields are not texts of the card; NoCard: the card on screen is
+// the new blank card; ReadOnly: a value would be written without write access.
+enum class EmailRunOutcome { Done, FieldError, NoCard, ReadOnly };
 
 // Called with each recipient before its message is sent.
 using RecipientShown = std::function<void(const std::string& recipient)>;
@@ -64,19 +66,25 @@ struct CurrentCardSend {
     bool accepted = false;  // the server took the recipient and the message
 };
 // The message to card CoreState.CurrentCard (CoreState.EmailAddressField/EmailNameField).
-// No card value is written. An SmtpError or IoError from the send propagates.
+// No card value is written. Raises SmtpError NotConnected without a connection; an SmtpError or
+// IoError from the send propagates.
 CurrentCardSend SendToCurrentCard(SmtpClient& client, SmtpMessage message, const RecipientShown& shown);
 
 struct SelectedCardsSend {
     EmailRunOutcome outcome = EmailRunOutcome::Done;
     int sent = 0;
     int refused = 0;
+    int notTried = 0;
+    // The failure that ended the run early (the connection is then closed).
+    std::optional<SmtpError> failure;
 };
 // The message to every selected card, in card order. With a status field
 // (CoreState.EmailErrorField) the card gets EmailErrorCode before its send and EmailSentCode
 // once the server took the message; with a mark field and EmailConditionCode above 0 it then
 // gets the mark. A card whose recipient the server refuses keeps the error value and the run
-// goes on; an SmtpError or IoError ends the run at that card.
+// goes on; an SmtpError ends the run at that card (counted refused; the rest not tried), an
+// IoError propagates. The progress runs over the selected cards and ends full. Nothing is
+// written, and SmtpError NotConnected raised, without a connection.
 SelectedCardsSend SendToSelectedCards(SmtpClient& client, SmtpMessage message, Progress& progress,
                                       const RecipientShown& shown);
 

@@ -269,6 +269,7 @@ TEST_F(SmtpClientTest, NothingReachesTheServerForBadInput) {
 
 TEST_F(SmtpClientTest, ConnectFailures) {
     TestMailServer clear({.startTls = false, .user = ""});
+    TestMailServer noLogin({.user = "", .noLogin = true});
     const int closedPort = 1;  // nothing listens there on the loopback address
     struct Case {
         const char* what;
@@ -280,6 +281,8 @@ TEST_F(SmtpClientTest, ConnectFailures) {
         {"wrong password", "127.0.0.1", server.Port(), "sbagliata", server.CaFile(), SmtpFault::Login},
         {"no STARTTLS for the password", "127.0.0.1", clear.Port(), "Segreta-1", server.CaFile(),
          SmtpFault::NoTls},
+        {"password for a server that offers no login", "127.0.0.1", noLogin.Port(), "Segreta-1",
+         noLogin.CaFile(), SmtpFault::NoLogin},
         {"certificate the system does not know", "127.0.0.1", server.Port(), "Segreta-1", "",
          SmtpFault::Certificate},
         {"nobody listening", "127.0.0.1", closedPort, "", "", SmtpFault::Connect},
@@ -304,6 +307,35 @@ TEST_F(SmtpClientTest, ConnectFailures) {
     message.to = {"mario@example.it"};
     EXPECT_EQ(mail.Send(message), 1);
     EXPECT_FALSE(clear.Messages().at(0).tls);
+}
+
+// A refusal is told in the server's own words, never in those of the QUIT that follows it.
+TEST_F(SmtpClientTest, RefusalsCarryTheServersReply) {
+    struct Case {
+        const char* what;
+        std::string password, sender;
+        SmtpFault fault;
+        std::string reply;
+    } cases[] = {
+        {"sender refused", "Segreta-1", "rifiutato@example.it", SmtpFault::Refused,
+         "550 5.7.1 Sender not allowed here"},
+        {"login asked for", "", "segreteria@example.it", SmtpFault::Login, "530 5.7.0 Authentication required"},
+    };
+    message.to = {"mario@example.it"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        client.Connect("127.0.0.1", server.Port(), "segreteria", c.password);
+        message.senderAddress = c.sender;
+        try {
+            client.Send(message);
+            ADD_FAILURE() << "sent";
+        } catch (const SmtpError& e) {
+            EXPECT_EQ(e.Fault(), c.fault);
+            EXPECT_EQ(std::string(e.what()), c.reply);
+        }
+        EXPECT_FALSE(client.Connected());
+    }
+    EXPECT_TRUE(server.Messages().empty());
 }
 
 TEST_F(SmtpClientTest, ServerThatStopsAnsweringEndsTheConnection) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <set>
 
@@ -20,6 +21,15 @@ using namespace test;
 using Lines = std::vector<std::string>;
 
 constexpr uint16_t kEmpty = 33536;
+
+std::optional<SmtpFault> FaultOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const SmtpError& e) {
+        return e.Fault();
+    }
+    return std::nullopt;
+}
 
 // Ten cards; the name is field 1 (text of 10 at byte 1), the address field 9, here a text of
 // 30 at byte 11. Field 2 (category, word 1) takes the mark, field 5 (number, word 6) the
@@ -41,6 +51,7 @@ class EmailTest : public ::testing::Test {
         message.subject = "Avviso";
         message.lines = {"Ciao"};
         client.SetTimeout(3000);
+        CoreState.WriteAccess = 1;
     }
     void Card(int32_t c, const std::string& name, const std::string& address) {
         a.Blank();
@@ -50,8 +61,8 @@ class EmailTest : public ::testing::Test {
         a.Store(c);
     }
     // The server is started only by the tests that send.
-    void Connect() {
-        server = std::make_unique<TestMailServer>();
+    void Connect(const MailServerOptions& options = {}) {
+        server = std::make_unique<TestMailServer>(options);
         client.SetCaFile(server->CaFile());
         client.Connect("127.0.0.1", server->Port(), "segreteria", "Segreta-1");
     }
@@ -85,10 +96,13 @@ TEST_F(EmailTest, SelectedCardsGetTheirStatus) {
     EXPECT_EQ(result.outcome, EmailRunOutcome::Done);
     EXPECT_EQ(result.sent, 3);
     EXPECT_EQ(result.refused, 1);
+    EXPECT_EQ(result.notTried, 0);
+    EXPECT_FALSE(result.failure);
     EXPECT_EQ(shown, (Lines{"Mario <mario@example.it    >", "Nome4 <n4@example.it>", "Nome7 <n7@example.it>",
                             " <rifiuta@example.it>"}));
-    EXPECT_EQ(progress.maximum, 9);
-    EXPECT_EQ(progress.positions, (std::vector<int>{1, 4, 7, 9, 0}));
+    // The bar counts the selected cards and ends full.
+    EXPECT_EQ(progress.maximum, 4);
+    EXPECT_EQ(progress.positions, (std::vector<int>{1, 2, 3, 4, 4}));
     const auto messages = server->Messages();
     ASSERT_EQ(messages.size(), 3u);
     std::set<std::string> ids;
@@ -175,19 +189,60 @@ TEST_F(EmailTest, LineBreaksInCardFieldsAreRefused) {
     EXPECT_EQ(Word(6, 6), 1);
 }
 
-TEST_F(EmailTest, FailedSendEndsTheRunAtThatCard) {
-    // The server stops answering at the second card.
+// A run that loses its server ends at that card with its counts and the fault: the server
+// stops answering, or refuses the sender in its own words. Without a connection, or without
+// write access, no card gets a value.
+TEST_F(EmailTest, RunsThatEndEarly) {
     Card(4, "Muto", "muto@example.it");
-    client.SetTimeout(2000);
     for (int c : {1, 4, 7}) MaskArchive::Select(c);
-    Connect();
-    EXPECT_THROW(Run(), SmtpError);
-    EXPECT_EQ(Word(1, 6), 1);
-    EXPECT_EQ(Word(1, 1), 3);
-    EXPECT_EQ(Word(4, 6), 9);
-    EXPECT_EQ(Word(4, 1), 0);
-    EXPECT_EQ(Word(7, 6), kEmpty);
-    EXPECT_EQ(shown, (Lines{"Nome1 <n1@example.it>", "Muto <muto@example.it>"}));
+    struct Case {
+        const char* what;
+        std::string sender;
+        bool connect;
+        uint8_t writeAccess;
+        EmailRunOutcome outcome;
+        int sent, refused, notTried;
+        std::optional<SmtpFault> fault;
+        std::string reply;
+        uint16_t status1, status4, status7;
+    } cases[] = {
+        {"server stops answering at the second card", "segreteria@example.it", true, 1, EmailRunOutcome::Done, 1,
+         1, 1, SmtpFault::Timeout, "", 1, 9, kEmpty},
+        {"sender refused", "rifiutato@example.it", true, 1, EmailRunOutcome::Done, 0, 1, 2, SmtpFault::Refused,
+         "550 5.7.1 Sender not allowed here", 9, kEmpty, kEmpty},
+        {"read-only", "segreteria@example.it", true, 0, EmailRunOutcome::ReadOnly, 0, 0, 0, std::nullopt, "",
+         kEmpty, kEmpty, kEmpty},
+    };
+    client.SetTimeout(2000);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (int card : {1, 4, 7}) Card(card, card == 4 ? "Muto" : "Nome" + std::to_string(card),
+                                        card == 4 ? "muto@example.it" : "n" + std::to_string(card) + "@example.it");
+        if (c.connect) Connect();
+        CoreState.WriteAccess = c.writeAccess;
+        message.senderAddress = c.sender;
+        const SelectedCardsSend result = Run();
+        EXPECT_EQ(result.outcome, c.outcome);
+        EXPECT_EQ(result.sent, c.sent);
+        EXPECT_EQ(result.refused, c.refused);
+        EXPECT_EQ(result.notTried, c.notTried);
+        EXPECT_EQ(result.failure ? std::optional(result.failure->Fault()) : std::nullopt, c.fault);
+        if (result.failure && !c.reply.empty()) {
+            EXPECT_EQ(std::string(result.failure->what()), c.reply);
+        }
+        EXPECT_EQ(Word(1, 6), c.status1);
+        EXPECT_EQ(Word(4, 6), c.status4);
+        EXPECT_EQ(Word(7, 6), c.status7);
+        if (c.outcome == EmailRunOutcome::Done) {
+            EXPECT_EQ(progress.positions.back(), 3);
+        }
+        client.Disconnect();
+    }
+    // Not connected: refused before any card is touched.
+    CoreState.WriteAccess = 1;
+    EXPECT_EQ(FaultOf([&] { Run(); }), SmtpFault::NotConnected);
+    EXPECT_EQ(FaultOf([&] { SendToCurrentCard(client, message, nullptr); }), SmtpFault::NotConnected);
+    EXPECT_EQ(Word(1, 6), kEmpty);
 }
 
 TEST_F(EmailTest, CurrentCard) {
@@ -198,9 +253,9 @@ TEST_F(EmailTest, CurrentCard) {
     EXPECT_EQ(result.recipient, "Nome4 <n4@example.it>");
     EXPECT_EQ(server->Messages().at(0).to, (Lines{"n4@example.it"}));
     EXPECT_EQ(Word(4, 6), kEmpty);
-    // A card that is not stored.
+    // The new blank card is in no file: there is no card to send to.
     CoreState.CurrentCard = 10;
-    EXPECT_THROW(SendToCurrentCard(client, message, nullptr), IoError);
+    EXPECT_EQ(SendToCurrentCard(client, message, nullptr).outcome, EmailRunOutcome::NoCard);
 }
 
 TEST_F(EmailTest, SettingsAndTextFiles) {

@@ -59,6 +59,8 @@ TestMailServer::TestMailServer(const MailServerOptions& options) {
         args.insert(args.end(), {"--user", options.user, "--password", options.password});
     for (const std::string& r : options.refuse) args.insert(args.end(), {"--refuse", r});
     if (!options.hangOn.empty()) args.insert(args.end(), {"--hang", options.hangOn});
+    for (const std::string& r : options.refuseSender) args.insert(args.end(), {"--refuse-sender", r});
+    if (options.noLogin) args.push_back("--no-login");
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

@@ -19,6 +19,10 @@ struct MailServerOptions {
     // RCPT for these gets 550; RCPT for `hangOn` gets no answer at all.
     std::vector<std::string> refuse = {"rifiuta@example.it"};
     std::string hangOn = "muto@example.it";
+    // MAIL FROM for these gets 550.
+    std::vector<std::string> refuseSender = {"rifiutato@example.it"};
+    // EHLO offers no login mechanism.
+    bool noLogin = false;
 };
 
 class TestMailServer {

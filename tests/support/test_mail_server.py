@@ -2,7 +2,8 @@
 """A mail server for the tests, on 127.0.0.1 only.
 
 It makes its own certificate authority and server certificate with openssl in --dir, offers
-STARTTLS (unless --no-starttls) and requires a login when --user is given. Every message
+STARTTLS (unless --no-starttls) and requires a login when --user is given; --no-login offers
+none, --refuse-sender refuses MAIL FROM for that address. Every message
 received is written to --dir as msg-NNN.txt: the envelope lines ("MAIL", "RCPT", "TLS",
 "LOGIN"), an empty line, then the message bytes as received. Events of the sessions go to
 log.txt one a line. The chosen port is written to the file "port" once the server listens.
@@ -48,6 +49,13 @@ class Recorder:
         with open(os.path.join(self.args.dir, "log.txt"), "a") as f:
             f.write(line + "\n")
 
+    async def handle_MAIL(self, server, session, envelope, address, options):
+        if address in self.args.refuse_sender:
+            return "550 5.7.1 Sender not allowed here"
+        envelope.mail_from = address
+        envelope.mail_options.extend(options)
+        return "250 OK"
+
     async def handle_RCPT(self, server, session, envelope, address, options):
         if address in self.args.hang:
             self.log("hang " + address)
@@ -68,6 +76,12 @@ class Recorder:
 
 
 class LoggingSmtp(SMTP):
+    async def push(self, status):
+        # A server that offers no login leaves AUTH out of its EHLO answer.
+        if self.event_handler.args.no_login and status.startswith("250-AUTH"):
+            return
+        await super().push(status)
+
     async def smtp_QUIT(self, arg):
         self.event_handler.log("quit")
         await super().smtp_QUIT(arg)
@@ -81,6 +95,8 @@ def main():
     parser.add_argument("--no-starttls", action="store_true")
     parser.add_argument("--refuse", action="append", default=[])
     parser.add_argument("--hang", action="append", default=[])
+    parser.add_argument("--refuse-sender", action="append", default=[])
+    parser.add_argument("--no-login", action="store_true")
     parser.add_argument("--lifetime", type=float, default=120)
     args = parser.parse_args()
 

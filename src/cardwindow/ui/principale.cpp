@@ -101,7 +101,6 @@ void TPrincipale::BuildMenu() {
     item(Elaborazioni1, Selezionedelleschede1, "Selezionedelleschede1");
     item(Elaborazioni1, Listaleschedeselezionate1, "Listaleschedeselezionate1");
     item(Elaborazioni1, InvioEmail, "InvioEmail");
-    InvioEmail->setVisible(false);
     Elaborazioni1->addSeparator();
     item(Elaborazioni1, Elab1, "Elab1");
     item(Elaborazioni1, ElaborazioniVeloci1, "ElaborazioniVeloci1");

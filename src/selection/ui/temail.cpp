@@ -67,8 +67,12 @@ constexpr int kNoPasswordText = 1944;
 constexpr int kNotConnectedText = 1945;
 constexpr int kFieldErrorText = 1946;
 constexpr int kRefusedText = 1947;
-constexpr int kRefusedManyText = 1948;
 constexpr int kSentToText = 1949;
+constexpr int kNoCardText = 2236;
+constexpr int kSentCountText = 2237;
+constexpr int kRefusedCountText = 2238;
+constexpr int kNotTriedCountText = 2239;
+constexpr int kReadOnlyText = 2240;
 
 constexpr int kHelpGeneral = 107;
 constexpr int kHelpSettings = 108;
@@ -91,6 +95,7 @@ constexpr struct {
     {SmtpFault::Certificate, 1758},
     {SmtpFault::Tls, 1759},
     {SmtpFault::Login, 1760},
+    {SmtpFault::NoLogin, 2235},
     {SmtpFault::Timeout, 1761},
     {SmtpFault::Dropped, 1762},
     {SmtpFault::Refused, 1763},
@@ -123,6 +128,11 @@ std::string Utf8(const QLineEdit* e) {
 // A card-panel box as the signed 16-bit number CoreState keeps.
 int PanelNumber(const QLineEdit* e) {
     return std::clamp(BoxNumber(Text(e)), -32768, 32767);
+}
+
+std::string RunCountText(const SelectedCardsSend& run) {
+    return LoadText(kSentCountText) + " " + std::to_string(run.sent) + ", " + LoadText(kRefusedCountText) + " " +
+           std::to_string(run.refused) + ", " + LoadText(kNotTriedCountText) + " " + std::to_string(run.notTried);
 }
 
 }  // namespace
@@ -407,6 +417,8 @@ void TEmail::Button1Click() {
     }
     if (result.outcome == EmailRunOutcome::FieldError)
         StatusSchedaVisualizzata->setText(Qs(LoadText(kFieldErrorText)));
+    else if (result.outcome == EmailRunOutcome::NoCard)
+        StatusSchedaVisualizzata->setText(Qs(LoadText(kNoCardText)));
     else if (!result.accepted)
         StatusSchedaVisualizzata->setText(Qs(LoadText(kRefusedText) + " ") + Qs(result.recipient));
 }
@@ -425,11 +437,17 @@ void TEmail::InviaSelezionateClick() {
         ShowSmtpError(e);
         return;
     }
-    if (result.outcome == EmailRunOutcome::FieldError)
+    if (result.outcome == EmailRunOutcome::FieldError) {
         StatusSchedaVisualizzata->setText(Qs(LoadText(kFieldErrorText)));
-    else if (result.refused > 0)
-        StatusSchedaVisualizzata->setText(Qs(LoadText(kRefusedManyText) + " ") +
-                                          QString::number(result.refused));
+        return;
+    }
+    if (result.outcome == EmailRunOutcome::ReadOnly) {
+        StatusSchedaVisualizzata->setText(Qs(LoadText(kReadOnlyText)));
+        return;
+    }
+    // The run's account, also when a lost connection ended it early.
+    StatusSchedaVisualizzata->setText(Qs(RunCountText(result)));
+    if (result.failure) ShowSmtpError(*result.failure);
 }
 
 void TEmail::AggiungeAllegatiClick() {

@@ -7,11 +7,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -34,12 +36,15 @@
 #include "platform/bytes.h"
 #include "platform/progress.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/qt_text.h"
 #include "selection/ui/esegue_lista.h"
 #include "selection/ui/seleziona_maschera.h"
+#include "selection/ui/temail.h"
 #include "support/card_selection.h"
 #include "support/card_window.h"
 #include "support/message_log.h"
 #include "support/program_dir.h"
+#include "support/test_mail_server.h"
 
 namespace qv {
 namespace {
@@ -165,7 +170,54 @@ TEST_F(MainMenuTest, DialogCommandsEndInSearchModeWithTheSearchForm) {
             }
         }
     }
-    EXPECT_FALSE(window->InvioEmail->isVisible());
+    EXPECT_TRUE(window->InvioEmail->isVisible());
+}
+
+// The e-mail dialog opened from the menu sends to two selected cards through the local TLS
+// server with a login; its status then tells the run's counts and its bar is full.
+TEST_F(MainMenuTest, EmailFromTheMenuSendsToTheSelectedCards) {
+    TestMailServer server;
+    CoreState.WriteAccess = 1;
+    constexpr int kAddressField = 2;  // a text of the sample card
+    for (const auto& [card, address] : {std::pair{3, "anna@example.it"}, {5, "ugo@example.it"}}) {
+        GoToCard(card, 1);
+        const size_t at = size_t(FieldTextOffsets[kAddressField]);
+        std::fill_n(&CurrentCardText[at], size_t(-FieldTypes[kAddressField]), uint8_t(0));
+        std::copy_n(address, std::strlen(address), &CurrentCardText[at]);
+        WriteCardText();
+    }
+    test::SelectCards({3, 5});
+    RegisterAllDialogs();
+    std::string status;
+    int barValue = -1, barMaximum = 0;
+    SetModalHook([&](QDialog& d) {
+        auto* mail = qobject_cast<TEmail*>(&d);
+        if (!mail) return 0;
+        mail->NMSMTP1.SetCaFile(server.CaFile());
+        mail->Host->setText("127.0.0.1");
+        mail->Port->setText(QString::number(server.Port()));
+        mail->UserID->setText("segreteria");
+        mail->Password->setText("Segreta-1");
+        mail->indirizzoEmail->setText("segreteria@example.it");
+        mail->nNome->setText("1");
+        mail->nEmail->setText(QString::number(kAddressField));
+        mail->Connetti->click();
+        mail->InviaSelezionate->click();
+        status = Cp(mail->StatusSchedaVisualizzata->text());
+        barValue = mail->Barra->value();
+        barMaximum = mail->Barra->maximum();
+        return 0;
+    });
+    ASSERT_TRUE(window->InvioEmail->isVisible());
+    window->InvioEmail->trigger();
+    EXPECT_EQ(status, "Testo 2237 2, Testo 2238 0, Testo 2239 0");
+    EXPECT_EQ(barValue, barMaximum);
+    EXPECT_EQ(barMaximum, 2);
+    const auto messages = server.Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].to, std::vector<std::string>{"anna@example.it"});
+    EXPECT_EQ(messages[1].to, std::vector<std::string>{"ugo@example.it"});
+    EXPECT_TRUE(messages[0].tls);
 }
 
 TEST_F(MainMenuTest, EntryOptionsKeepTheCardAndMayChooseAMarkingMode) {

@@ -197,6 +197,18 @@ TEST_F(MergedMailFormsTest, EmailDialogSends) {
     EXPECT_EQ(messages[3].rfind("Testo 1760\n", 0), 0u) << messages[3];
     EXPECT_FALSE(d.Connected());
     EXPECT_EQ(server.Log().at(1), "login PLAIN segreteria refused");
+    // A password for a server that offers no login is refused at once.
+    {
+        TestMailServer noLogin({.user = "", .noLogin = true});
+        d.NMSMTP1.SetCaFile(noLogin.CaFile());
+        d.Port->setText(QString::number(noLogin.Port()));
+        d.ConnettiClick();
+        EXPECT_EQ(messages.back(), "Testo 2235");
+        EXPECT_FALSE(d.Connected());
+        d.NMSMTP1.SetCaFile(server.CaFile());
+        d.Port->setText(QString::number(server.Port()));
+        messages.pop_back();
+    }
     d.Password->setText(QStringLiteral("Segreta-1"));
     d.ConnettiClick();
     EXPECT_TRUE(d.Connected());
@@ -225,13 +237,16 @@ TEST_F(MergedMailFormsTest, EmailDialogSends) {
     d.CampoErrore->setText(QString::number(kSex));
     d.Errore->setText(QStringLiteral("9"));
     d.Inviato->setText(QStringLiteral("1"));
+    CoreState.CurrentCard = CoreState.LastCard + 1;
+    d.Button1Click();
+    EXPECT_EQ(Text(d.StatusSchedaVisualizzata), "Testo 2236");
     CoreState.CurrentCard = 0;
     d.Button1Click();
     EXPECT_EQ(Text(d.StatusSchedaVisualizzata), "Rossi <rossi@ex.it>");
     d.InviaSelezionateClick();
     EXPECT_EQ(CoreState.EmailErrorField, kSex);
-    EXPECT_EQ(Text(d.StatusSchedaVisualizzata), "Testo 1948 1");
-    EXPECT_EQ(d.Barra->value(), 0);
+    EXPECT_EQ(Text(d.StatusSchedaVisualizzata), "Testo 2237 1, Testo 2238 1, Testo 2239 0");
+    EXPECT_EQ(d.Barra->value(), 2);
     EXPECT_EQ(Word(0, kSex), 1);
     EXPECT_EQ(Word(2, kSex), 9);
     EXPECT_EQ(server.Messages().size(), 3u);
