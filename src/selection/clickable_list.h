@@ -28,6 +28,10 @@ std::optional<StagedList> StageClickableList();
 // the file does not open or has no such record.
 int32_t ListRowCard(int32_t row);
 
+// Every record of "dli-list.dat": the card of each line of the list, -1 for a line of no card.
+// Raises IoError when the file does not open.
+std::vector<int32_t> ListRowCards();
+
 // Every line of "lista.txt" cut to 255 characters, as it is printed. Raises IoError when the
 // list does not open.
 std::vector<std::string> ListPrintLines();

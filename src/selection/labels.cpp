@@ -1,7 +1,7 @@
 #include "selection/labels.h"
 
 #include <algorithm>
-#include <array>
+#include <vector>
 #include <cstdint>
 
 #include "core/core_state.h"
@@ -9,6 +9,7 @@
 #include "platform/file_io.h"
 #include "platform/numbers.h"
 #include "platform/text_file.h"
+#include "selection/clickable_list.h"
 
 namespace qv {
 
@@ -19,14 +20,35 @@ constexpr int kLargestSetting = 32767;
 // The label file keeps the spelling it has always been created with.
 constexpr const char* kLabelFileName = "Etichett.TXT";
 
-using LabelGrid = std::array<std::array<std::string, kMaxLabelRows + 1>, kMaxLabelColumns + 1>;
+using Label = std::vector<std::string>;
 
-// Rows 1..rows of labels 1..columns, each row a line.
-void WriteBand(std::string& out, const LabelGrid& cells, int columns, int rows) {
-    for (int r = 1; r <= rows; ++r) {
-        for (int c = 1; c <= columns; ++c) out += cells[size_t(c)][size_t(r)];
-        out += "\r\n";
+// The list's lines grouped by the card that wrote them, in list order.
+std::vector<Label> CardLabels() {
+    const std::vector<int32_t> rowCards = ListRowCards();
+    TextReader list;
+    list.OpenOrThrow(DataFilePath(data_file::kListOutput));
+    std::vector<Label> labels;
+    int32_t previous = -1;
+    for (size_t k = 0; !list.Eof(); ++k) {
+        std::string line = list.ReadLine(kListLineChars);
+        // A line the row file does not name belongs to no card.
+        const int32_t card = k < rowCards.size() ? rowCards[k] : -1;
+        if (card < 0) {
+            previous = -1;
+            continue;
+        }
+        if (card != previous) labels.emplace_back();
+        labels.back().push_back(std::move(line));
+        previous = card;
     }
+    return labels;
+}
+
+// A cell: the line cut or padded to the width, then its tab.
+std::string Cell(const Label& label, size_t row, int width) {
+    std::string cell = row < label.size() ? label[row].substr(0, size_t(width)) : std::string();
+    cell.resize(size_t(width), ' ');
+    return cell + '\t';
 }
 
 }  // namespace
@@ -55,35 +77,20 @@ void WriteLabels() {
     ClampLabelSettings();
     CoreState.LabelsToPrinter = 0;
     const int width = CoreState.LabelWidth;
-    const int columns = CoreState.LabelColumns;
-    const int rows = std::min(CountMaskLines(), kMaxLabelRows);
+    const size_t columns = size_t(CoreState.LabelColumns);
+    const std::vector<Label> labels = CardLabels();
+    size_t rows = size_t(CountMaskLines());
+    for (const Label& label : labels) rows = std::max(rows, label.size());
+    rows = std::min(rows, size_t(kMaxLabelRows));
 
-    TextReader list;
-    list.OpenOrThrow(DataFilePath(data_file::kListOutput));
     std::string out;
-    LabelGrid cells;
-    int column = 1;
-    int row = 1;
-    while (!list.Eof()) {
-        const std::string line = list.ReadLine(kListLineChars);
-        cells[size_t(column)][size_t(row)] = line.substr(0, size_t(width)) + '\t';
-        if (++row > rows) {
-            ++column;
-            row = 1;
-        }
-        if (column > columns) {
-            WriteBand(out, cells, columns, rows);
-            column = 1;
-            row = 1;
+    for (size_t first = 0; first < labels.size(); first += columns) {
+        const size_t last = std::min(labels.size(), first + columns);
+        for (size_t r = 0; r < rows; ++r) {
+            for (size_t l = first; l < last; ++l) out += Cell(labels[l], r, width);
+            out += "\r\n";
         }
     }
-    // The last label, when its card wrote fewer lines than the mask has, is written with its
-    // missing lines empty.
-    if (row > 1) {
-        for (; row <= rows; ++row) cells[size_t(column)][size_t(row)] = "\t";
-        ++column;
-    }
-    if (column > 1) WriteBand(out, cells, column - 1, rows);
     WriteFileAtomic(CoreState.ProgramDir + kLabelFileName, out);
 }
 

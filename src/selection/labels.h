@@ -1,9 +1,10 @@
 #pragma once
 #include <string>
 
-// Address labels from the list text "lista.txt": each card's rows (as many as the working mask
-// has lines, at most 20) make one label, CoreState.LabelColumns labels side by side, each line
-// cut to CoreState.LabelWidth characters, written to "Etichett.TXT" in the program directory.
+// Address labels from the list text "lista.txt": the lines one card wrote (the row file
+// "dli-list.dat" names the card of each line) make one label, CoreState.LabelColumns labels
+// side by side, each line cut or padded to CoreState.LabelWidth characters, written to
+// "Etichett.TXT" in the program directory.
 
 namespace qv {
 
@@ -23,10 +24,14 @@ int TypedWholeNumber(const std::string& typed);
 void ClampLabelSettings();
 
 // WriteLabels: clamps the settings (and stores them so), clears LabelsToPrinter and rewrites
-// the label file from "lista.txt": every cell is the line cut to the width and a tab. The last
-// band holds the labels after the last full band, the last of them completed with empty
-// lines. Raises IoError
-// when "lista.txt" cannot be read or the label file cannot be written (nothing is written then).
+// the label file from "lista.txt": a label for each run of lines of one card (lines of no card,
+// -1, are passed over), so that a label never mixes cards even when the mask changed since the
+// list was made. A label has as many rows as the working mask has lines or the tallest card
+// wrote, whichever is more, at most 20 (a card's lines past the 20th are dropped; a shorter
+// card's label ends with empty rows). Every cell is the line cut or padded with blanks to the
+// width, then a tab, so that the labels' columns line up; the last band holds the labels after
+// the last full band. Raises IoError when "lista.txt" or "dli-list.dat" cannot be read or the
+// label file cannot be written (nothing is written then).
 void WriteLabels();
 
 }  // namespace qv

@@ -4,8 +4,10 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "core/core_state.h"
+#include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "support/temp_dir.h"
 
@@ -28,10 +30,19 @@ class LabelsTest : public ::testing::Test {
         for (int n = 1; n <= lines; ++n) text += "#1,10*\r\n";
         WriteBytes(archive / "mas-dat.txt", text);
     }
-    void List(int lines) {
-        std::string text;
-        for (int n = 1; n <= lines; ++n) text += "riga" + std::to_string(n) + "\r\n";
+    // Line n of the list is "riga<n>", written by the card of entry n - 1 (-1: a heading); the
+    // row file names the first `named` lines (all of them by default).
+    void List(const std::vector<int32_t>& cards, size_t named = SIZE_MAX) {
+        std::string text, rows;
+        for (size_t n = 1; n <= cards.size(); ++n) {
+            text += "riga" + std::to_string(n) + "\r\n";
+            if (n > named) continue;
+            uint8_t record[4];
+            PutI32(record, cards[n - 1]);
+            rows.append(reinterpret_cast<const char*>(record), 4);
+        }
         WriteBytes(program / "lista.txt", text);
+        WriteBytes(program / "dli-list.dat", rows);
     }
     std::string Labels(int columns, int width) {
         CoreState.LabelColumns = columns;
@@ -44,34 +55,44 @@ class LabelsTest : public ::testing::Test {
     test::TempDir archive;
 };
 
-TEST_F(LabelsTest, BandsOfLabels) {
+// A label per card, its cells padded or cut to the width: every tab of the file stands at the
+// end of its label's column.
+TEST_F(LabelsTest, OneCardALabelInAlignedColumns) {
     const struct {
-        int listLines, maskLines, columns, width;
+        const char* what;
+        std::vector<int32_t> cards;
+        size_t named;
+        int maskLines, columns, width;
         std::string expected;
     } cases[] = {
-        // Line 7 starts a fourth label, written with its second line empty.
-        {7, 2, 3, 10, "riga1\triga3\triga5\t\r\nriga2\triga4\triga6\t\r\nriga7\t\r\n\t\r\n"},
-        // After the full band, the labels that follow; the last one's missing line is empty,
-        // not the cell of the band before.
-        {8, 3, 2, 10, "riga1\triga4\t\r\nriga2\triga5\t\r\nriga3\triga6\t\r\nriga7\t\r\nriga8\t\r\n\t\r\n"},
-        {9, 2, 3, 10, "riga1\triga3\triga5\t\r\nriga2\triga4\triga6\t\r\nriga7\triga9\t\r\nriga8\t\t\r\n"},
-        {3, 1, 2, 3, "rig\trig\t\r\nrig\t\r\n"},
-        {2, 1, 1, 0, "\t\r\n\t\r\n"},
-        {0, 2, 3, 10, ""},
-        // A mask of no lines gives labels of no rows.
-        {5, 0, 2, 10, ""},
+        {"three cards of two lines, two across", {0, 0, 1, 1, 2, 2}, SIZE_MAX, 2, 2, 6,
+         "riga1 \triga3 \t\r\nriga2 \triga4 \t\r\nriga5 \t\r\nriga6 \t\r\n"},
+        {"the mask lost a line since the list", {0, 0, 0, 1, 1, 1}, SIZE_MAX, 2, 2, 5,
+         "riga1\triga4\t\r\nriga2\triga5\t\r\nriga3\triga6\t\r\n"},
+        {"headings passed over, a taller mask", {-1, 4, 4, -1, 7, 7}, SIZE_MAX, 3, 3, 5,
+         "riga2\triga5\t\r\nriga3\triga6\t\r\n     \t     \t\r\n"},
+        {"lines the row file does not name", {3, 3, 5, 5}, 2, 2, 2, 5, "riga1\t\r\nriga2\t\r\n"},
+        {"cut to the width", {0, 1}, SIZE_MAX, 1, 2, 3, "rig\trig\t\r\n"},
+        {"width 0", {0, 1}, SIZE_MAX, 1, 2, 0, "\t\t\r\n"},
+        {"no lines", {}, SIZE_MAX, 2, 3, 10, ""},
     };
     for (const auto& c : cases) {
-        List(c.listLines);
+        SCOPED_TRACE(c.what);
+        List(c.cards, c.named);
         Mask(c.maskLines);
-        EXPECT_EQ(Labels(c.columns, c.width), c.expected)
-            << c.listLines << " " << c.maskLines << " " << c.columns << " " << c.width;
+        const std::string sheet = Labels(c.columns, c.width);
+        EXPECT_EQ(sheet, c.expected);
+        for (size_t start = 0, end; (end = sheet.find("\r\n", start)) != std::string::npos; start = end + 2) {
+            const std::string line = sheet.substr(start, end - start);
+            for (size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', tab + 1))
+                EXPECT_EQ((tab + 1) % size_t(c.width + 1), 0u) << line;
+        }
     }
 }
 
 TEST_F(LabelsTest, SettingsAreBroughtIntoRange) {
-    List(3);
-    Mask(25);  // labels of 20 rows: the card's last rows spill into the next label
+    List({0, 0, 0});
+    Mask(25);
     CoreState.LabelsToPrinter = 1;
     const struct {
         int columns, width, storedColumns, storedWidth;
@@ -82,20 +103,24 @@ TEST_F(LabelsTest, SettingsAreBroughtIntoRange) {
         EXPECT_EQ(CoreState.LabelWidth, c.storedWidth);
         EXPECT_EQ(CoreState.LabelsToPrinter, 0);
     }
-    List(21);
-    EXPECT_EQ(Labels(1, 10), [] {
+    // A label has at most 20 rows: the card's lines past them are dropped.
+    Mask(0);
+    List(std::vector<int32_t>(21, 6));
+    EXPECT_EQ(Labels(1, 6), [] {
         std::string band;
-        for (int n = 1; n <= 20; ++n) band += "riga" + std::to_string(n) + "\t\r\n";
-        band += "riga21\t\r\n";
-        for (int n = 2; n <= 20; ++n) band += "\t\r\n";
+        for (int n = 1; n <= 20; ++n) band += (n < 10 ? "riga" + std::to_string(n) + " " : "riga" + std::to_string(n)) + "\t\r\n";
         return band;
     }());
 
     // A line of full width keeps its tab.
     Mask(1);
     WriteBytes(program / "lista.txt", std::string(120, 'x') + "\r\n" + std::string(99, 'y') + "\r\n");
-    EXPECT_EQ(Labels(2, 100), std::string(100, 'x') + "\t" + std::string(99, 'y') + "\t\r\n");
+    WriteBytes(program / "dli-list.dat", std::string("\0\0\0\0\1\0\0\0", 8));
+    EXPECT_EQ(Labels(2, 100), std::string(100, 'x') + "\t" + std::string(99, 'y') + " \t\r\n");
 
+    std::remove((program / "dli-list.dat").c_str());
+    EXPECT_THROW(Labels(1, 10), IoError);
+    List({0});
     std::remove((program / "lista.txt").c_str());
     EXPECT_THROW(Labels(1, 10), IoError);
 }

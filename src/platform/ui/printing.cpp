@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <algorithm>
+#include <vector>
 
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
@@ -22,6 +24,52 @@ QFont PrinterFont(QPrinter& printer, const QFont& font) {
 
 double LineHeight(QPrinter& printer, const QFont& font) {
     return QFontMetricsF(PrinterFont(printer, font), &printer).lineSpacing();
+}
+
+// The tab-separated cells of a line, each without its trailing blanks.
+std::vector<QString> Cells(const std::string& line) {
+    std::vector<QString> cells;
+    for (size_t start = 0; start < line.size();) {
+        size_t tab = line.find('\t', start);
+        if (tab == std::string::npos) tab = line.size();
+        size_t end = tab;
+        while (end > start && line[end - 1] == ' ') --end;
+        cells.push_back(Qs(line.substr(start, end - start)));
+        start = tab + 1;
+    }
+    return cells;
+}
+
+struct CellGrid {
+    QFont font;
+    double cellWidth = 0;
+};
+
+// The width of a cell: `cellChars` digits, or the widest cell's text and a quarter digit when a
+// font without fixed pitch (none may be at hand) makes some text wider, so that no cell reaches
+// into the next; the font shrinks until the widest line of cells fits the page.
+CellGrid FitCells(QPrinter& printer, QFont font, const std::vector<std::vector<std::string>>& pages,
+                  int cellChars) {
+    const double room = printer.pageRect(QPrinter::DevicePixel).width();
+    CellGrid grid{font, 0};
+    for (int step = 0; step < 60; ++step) {
+        const QFontMetricsF metrics(grid.font, &printer);
+        const double digit = metrics.horizontalAdvance(QChar('0'));
+        grid.cellWidth = digit * cellChars;
+        size_t columns = 1;
+        for (const auto& page : pages) {
+            for (const std::string& line : page) {
+                const std::vector<QString> cells = Cells(line);
+                columns = std::max(columns, cells.size());
+                for (const QString& cell : cells)
+                    grid.cellWidth = std::max(grid.cellWidth, metrics.horizontalAdvance(cell) + digit / 4);
+            }
+        }
+        const double needs = grid.cellWidth * double(columns);
+        if (needs <= room || grid.font.pointSizeF() <= 1) break;
+        grid.font.setPointSizeF(std::max(1.0, grid.font.pointSizeF() * std::min(0.98, room / needs)));
+    }
+    return grid;
 }
 }  // namespace
 
@@ -80,7 +128,9 @@ bool PrintTextPages(QPrinter& printer, const QFont& font, const std::vector<std:
     if (pages.empty()) return true;
     QPainter painter;
     if (!painter.begin(&printer)) return false;
-    const QFont printerFont = PrinterFont(printer, font);
+    CellGrid grid{PrinterFont(printer, font), 0};
+    if (cellChars > 0) grid = FitCells(printer, grid.font, pages, cellChars);
+    const QFont& printerFont = grid.font;
     painter.setFont(printerFont);
     const QFontMetricsF metrics(printerFont, &printer);
     bool first = true;
@@ -92,14 +142,9 @@ bool PrintTextPages(QPrinter& printer, const QFont& font, const std::vector<std:
             if (cellChars <= 0) {
                 painter.drawText(QPointF(0, y), Qs(line));
             } else {
-                const double cellWidth = metrics.horizontalAdvance(QChar('0')) * cellChars;
-                size_t start = 0;
-                for (int cell = 0; start < line.size(); ++cell) {
-                    size_t tab = line.find('\t', start);
-                    if (tab == std::string::npos) tab = line.size();
-                    painter.drawText(QPointF(cell * cellWidth, y), Qs(line.substr(start, tab - start)));
-                    start = tab + 1;
-                }
+                const std::vector<QString> cells = Cells(line);
+                for (size_t cell = 0; cell < cells.size(); ++cell)
+                    painter.drawText(QPointF(double(cell) * grid.cellWidth, y), cells[cell]);
             }
             y += metrics.lineSpacing();
         }

@@ -28,9 +28,11 @@ std::string PrintToFileDefault(const std::string& folder);
 // lines already laid out, each line a line of text from the top of the printable area.
 int TextLinesPerPage(QPrinter& printer, const QFont& font);
 // Windows-1252 lines. Raises nothing; answers false when the printer could not be started.
-// With `cellChars` above 0 a line is a row of cells, each ended by a tab: cell k starts k times
-// `cellChars` character widths from the left edge, so the columns of labels line up whatever
-// their text and whatever the font's tab stops.
+// With `cellChars` above 0 a line is a row of cells, each ended by a tab: cell k starts k cell
+// widths from the left edge, so the columns of labels line up whatever their text and whatever
+// the font's tab stops. A cell is `cellChars` digits wide, or wider when a font without fixed
+// pitch makes some cell's text wider, so that no label reaches into the next; the font then
+// shrinks until the widest row fits the page.
 bool PrintTextPages(QPrinter& printer, const QFont& font, const std::vector<std::vector<std::string>>& pages,
                     int cellChars = 0);
 // `font`, made smaller when needed so that `lineChars` of its characters fit the printable width.

@@ -240,9 +240,10 @@ TEST_F(THelpTest, PrintsToAPdf) {
     EXPECT_FALSE(FileSize(pdf).has_value());
 }
 
-// A sheet of 3 labels across and 12 down, each label 3 lines of up to 40 characters: printed,
-// every label of a column starts at the same place on every line, and a row of three full
-// labels still ends inside the printable area.
+// A sheet of 3 labels across and 12 down, each label 3 lines padded to 40 characters, as the
+// label file has them: printed, every label of a column starts at the same place on every line
+// and ends before the next label starts, and a row of three full labels still ends inside the
+// printable area.
 TEST_F(THelpTest, LabelSheetPrintsInColumnsInsideThePage) {
     CoreState.LabelColumns = 3;
     CoreState.LabelWidth = 40;
@@ -255,7 +256,8 @@ TEST_F(THelpTest, LabelSheetPrintsInColumnsInsideThePage) {
                 std::string cell = line == 0   ? "Cognome Nome " + std::to_string(n)
                                    : line == 1 ? "Via " + std::string(size_t(n % 36 + 4), 'x')
                                                : std::string(40, char('A' + label));
-                sheet += cell.substr(0, 40) + "\t";
+                cell.resize(40, ' ');
+                sheet += cell + "\t";
             }
             sheet += "\r\n";
         }
@@ -282,6 +284,9 @@ TEST_F(THelpTest, LabelSheetPrintsInColumnsInsideThePage) {
         for (size_t label = 0; label < 3; ++label) {
             starts[label].insert(std::lround(runs[label].left * 100));
             EXPECT_LE(runs[label].right, printableRight + 0.01) << "line at " << y;
+            if (label < 2) {
+                EXPECT_LT(runs[label].right, runs[label + 1].left) << "line at " << y;
+            }
         }
     }
     for (const auto& column : starts) EXPECT_EQ(column.size(), 1u) << "a column starts at one place";
