@@ -6,9 +6,34 @@
 
 #include "core/text_tables.h"
 #include "platform/ui/cursor.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 
 namespace qv {
+
+namespace {
+constexpr int kChangedText = 2241;
+constexpr int kChangedUnsavableText = 2245;
+constexpr int kSaveChoice = 2242;
+constexpr int kDiscardChoice = 2243;
+constexpr int kGoBackChoice = 2244;
+constexpr int kAbandonChoice = 2246;
+}  // namespace
+
+LeaveChoice AskLeavingChangedText(bool saveAllowed) {
+    MessageRequest request;
+    request.buttons = MessageButtons::Choices;
+    request.icon = MessageIcon::Question;
+    if (saveAllowed) {
+        request.text = LoadText(kChangedText);
+        request.choices = {LoadText(kSaveChoice), LoadText(kDiscardChoice), LoadText(kGoBackChoice)};
+        const int answer = ShowMessage(request);
+        return answer == 1 ? LeaveChoice::Save : answer == 2 ? LeaveChoice::Discard : LeaveChoice::GoBack;
+    }
+    request.text = LoadText(kChangedUnsavableText);
+    request.choices = {LoadText(kAbandonChoice), LoadText(kGoBackChoice)};
+    return ShowMessage(request) == 1 ? LeaveChoice::Discard : LeaveChoice::GoBack;
+}
 
 QPushButton* TextButton(QWidget* owner, const char* name, int caption, int hint) {
     auto* b = new QPushButton(Qs(LoadText(caption)), owner);

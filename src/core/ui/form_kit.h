@@ -29,6 +29,12 @@ QProgressBar* IdleProgressBar(QWidget* owner, const char* name);
 // The small read-only edit beside a button that tells how its action went.
 QLineEdit* OutcomeEdit(QWidget* owner, const char* name);
 
+// Leaving an editor whose text the user changed: save, discard, or go back to the text. With
+// `saveAllowed` false (no write access, a text shown cut, notes outside card entry) only
+// discard or go back is offered. A closed question goes back.
+enum class LeaveChoice { Save, Discard, GoBack };
+LeaveChoice AskLeavingChangedText(bool saveAllowed);
+
 // The plain layout of a job form: `column` one above the other, the row of `buttons` below.
 void StackAboveButtons(QWidget* form, std::initializer_list<QWidget*> column,
                        std::initializer_list<QWidget*> buttons);

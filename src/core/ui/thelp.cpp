@@ -12,6 +12,7 @@
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "core/text_viewer.h"
+#include "core/ui/form_kit.h"
 #include "platform/io_error.h"
 #include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
@@ -94,6 +95,7 @@ void THelp::FormCreate() {
     path_.clear();
     caption_.clear();
     Testo->clear();
+    original_.clear();
     if (!setup.entry) return;
     if (setup.entry->save == ViewerSave::Notes) {
         setWindowTitle(Qs(setup.caption));
@@ -127,6 +129,7 @@ void THelp::LoadMemoFromStaging() {
     QStringList lines;
     for (const std::string& line : ReadViewerStaging()) lines << Qs(line);
     Testo->setPlainText(lines.join(QChar('\n')));
+    original_ = Testo->toPlainText();
 }
 
 std::vector<std::string> THelp::MemoLines() const {
@@ -138,13 +141,17 @@ std::vector<std::string> THelp::MemoLines() const {
 }
 
 void THelp::Esci1Click() {
-    close();
+    reject();
 }
 
 void THelp::Salva1Click() {
     if (!Salva1->isEnabled()) return;
+    if (SaveMemo()) close();
+}
+
+bool THelp::SaveMemo() {
     const ViewerSelector* entry = FindViewerSelector(selector_);
-    if (!entry || entry->save == ViewerSave::No) return;
+    if (!entry || entry->save == ViewerSave::No) return false;
     try {
         if (entry->save == ViewerSave::Dialog || entry->save == ViewerSave::DialogThenFile) {
             FileDialogRequest request;
@@ -152,8 +159,11 @@ void THelp::Salva1Click() {
             request.directory = CoreState.ProgramDir;
             request.filter = "*.txt";
             const std::string chosen = AskFileName(request);
-            if (!chosen.empty()) SaveViewerLines(chosen, MemoLines());
-            if (entry->save == ViewerSave::Dialog) return;  // the window stays open
+            if (!chosen.empty()) {
+                SaveViewerLines(chosen, MemoLines());
+                if (entry->save == ViewerSave::Dialog) original_ = Testo->toPlainText();
+            }
+            if (entry->save == ViewerSave::Dialog) return false;  // the window stays open
         }
         if (entry->save == ViewerSave::Notes) {
             // Notes belong to the card in hand, stored with it in card entry only.
@@ -166,9 +176,31 @@ void THelp::Salva1Click() {
         }
     } catch (const IoError& e) {
         ShowIoError(e);
-        return;
+        return false;
     }
-    close();
+    original_ = Testo->toPlainText();
+    return true;
+}
+
+bool THelp::SaveAllowed() const {
+    const ViewerSelector* entry = FindViewerSelector(selector_);
+    if (!Salva1->isEnabled() || !entry || entry->save == ViewerSave::No) return false;
+    return entry->save != ViewerSave::Notes || CoreState.CardWindowMode == 1;
+}
+
+bool THelp::TextChanged() const {
+    return Testo->toPlainText() != original_;
+}
+
+void THelp::reject() {
+    // Esci, Esc and the close box all come here: changed text is never dropped unasked.
+    if (TextChanged()) {
+        const LeaveChoice choice = AskLeavingChangedText(SaveAllowed());
+        if (choice == LeaveChoice::GoBack) return;
+        // A save not made (cancelled, failed) keeps the window open with the text.
+        if (choice == LeaveChoice::Save && !SaveMemo() && TextChanged()) return;
+    }
+    QDialog::reject();
 }
 
 void THelp::Stampa1Click() {

@@ -33,11 +33,19 @@ class THelp : public QDialog {
     // The memo's lines, Windows-1252.
     std::vector<std::string> MemoLines() const;
 
+    // Leaving (Esci, Esc, the close box) asks first when the text was changed.
+    void reject() override;
+
   protected:
     void resizeEvent(QResizeEvent* event) override;
 
   private:
     void LoadMemoFromStaging();
+    // Saves as the selector says; answers whether the window then closes.
+    bool SaveMemo();
+    bool SaveAllowed() const;
+    bool TextChanged() const;
+    QString original_;  // the text as loaded or last saved
     int selector_ = 0;
     std::string path_;
     std::string caption_;

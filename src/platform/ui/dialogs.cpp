@@ -1,3 +1,4 @@
+#include <algorithm>
 #include "platform/ui/dialogs.h"
 
 #include <QColorDialog>
@@ -95,8 +96,19 @@ int ShowMessage(const MessageRequest& r) {
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
             box.button(QMessageBox::Cancel)->setText(QStringLiteral("Annulla"));
             break;
+        case MessageButtons::Choices:
+            break;
+    }
+    std::vector<QAbstractButton*> choices;
+    if (r.buttons == MessageButtons::Choices) {
+        for (const std::string& choice : r.choices) choices.push_back(box.addButton(Qs(choice), QMessageBox::AcceptRole));
+        if (!choices.empty()) box.setEscapeButton(choices.back());
     }
     const int answer = box.exec();
+    if (r.buttons == MessageButtons::Choices) {
+        const auto chosen = std::find(choices.begin(), choices.end(), box.clickedButton());
+        return chosen == choices.end() ? 0 : int(chosen - choices.begin()) + 1;
+    }
     return (answer == QMessageBox::Ok || answer == QMessageBox::Yes) ? 1 : 0;
 }
 

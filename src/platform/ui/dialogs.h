@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <vector>
 
 class QDialog;
 class QWidget;
@@ -14,14 +15,17 @@ int ShowModal(QDialog& dialog);
 using ModalHook = std::function<int(QDialog& dialog)>;
 void SetModalHook(ModalHook hook);
 
-enum class MessageButtons { Ok, YesNo, OkCancel };
+enum class MessageButtons { Ok, YesNo, OkCancel, Choices };
 enum class MessageIcon { Information, Warning, Error, Question };
-// Answers: 1 for Ok / Yes, 0 for No / Cancel / closed.
+// Answers: 1 for Ok / Yes, 0 for No / Cancel / closed. With Choices, a button for each of
+// `choices` in order, the last one also taken by Esc: 1 + the index of the one pressed, 0
+// when the box is closed.
 struct MessageRequest {
     std::string text;     // Windows-1252
     std::string caption;  // Windows-1252
     MessageButtons buttons = MessageButtons::Ok;
     MessageIcon icon = MessageIcon::Information;
+    std::vector<std::string> choices;  // Windows-1252
 };
 int ShowMessage(const MessageRequest& request);
 void ShowInfo(const std::string& text, const std::string& caption = {});

@@ -9,6 +9,7 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTextCursor>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include <set>
 
 #include "core/card_store.h"
+#include "core/card_notes.h"
 #include "core/core_state.h"
 #include "platform/file_io.h"
 #include "platform/ui/dialogs.h"
@@ -186,6 +188,70 @@ TEST_F(THelpTest, NotesOutsideCardEntryAreNeverSaved) {
         EXPECT_EQ(ReadBytes(staging), "");
         EXPECT_FALSE(FileSize(Arch("not-sch.dat")).has_value());
         EXPECT_EQ(GetNotesHead(), 0);
+    }
+}
+
+// Leaving after typing asks: save, discard or go back, each doing what it says; where saving is
+// not allowed only discard or go back. Esci, Esc and the close box ask alike.
+TEST_F(THelpTest, LeavingChangedTextAsks) {
+    const std::string grid = Arch("grl-sch.txt");
+    enum Way { ByEsci, ByEsc, ByCloseBox };
+    struct Case {
+        const char* what;
+        int selector, mode, answer;
+        Way way;
+        size_t choices;
+        bool closed;
+        std::string stored;  // the notes or the grid afterwards
+    } cases[] = {
+        {"notes, save", -1, 1, 1, ByEsci, 3, true, "nota\r\n"},
+        {"notes, discard", -1, 1, 2, ByEsc, 3, true, ""},
+        {"notes, go back", -1, 1, 3, ByCloseBox, 3, false, ""},
+        {"notes outside card entry, discard", -1, 2, 1, ByEsci, 2, true, ""},
+        {"notes outside card entry, go back", -1, 2, 2, ByEsci, 2, false, ""},
+        {"grid, save", -18, 1, 1, ByEsci, 3, true, "1,2nota\r\n"},
+        {"grid, discard", -18, 1, 2, ByCloseBox, 3, true, "1,2\r\n"},
+        {"grid, go back", -18, 1, 3, ByEsc, 3, false, "1,2\r\n"},
+    };
+    std::vector<MessageRequest> asked;
+    int answer = 0;
+    SetMessageHook([&](const MessageRequest& r) {
+        asked.push_back(r);
+        return answer;
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes(grid, "1,2\r\n");
+        CoreState.CurrentCard = CoreState.LastCard + 1;
+        ClearCardFields(1, CoreState.FieldCount);
+        CoreState.CardWindowMode = c.mode;
+        auto v = Open(c.selector);
+        // Untouched text leaves without a question.
+        v->Esci1->trigger();
+        EXPECT_FALSE(v->isVisible());
+        v = Open(c.selector);
+        QApplication::setActiveWindow(v.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(v.get()));
+        v->Testo->moveCursor(QTextCursor::End);
+        QTest::keyClicks(v->Testo, "nota");
+        asked.clear();
+        answer = c.answer;
+        if (c.way == ByEsci) v->Esci1->trigger();
+        if (c.way == ByEsc) QTest::keyClick(v->Testo, Qt::Key_Escape);
+        if (c.way == ByCloseBox) v->close();
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].choices.size(), c.choices);
+        EXPECT_EQ(asked[0].text, c.choices == 3 ? "Testo 2241" : "Testo 2245");
+        EXPECT_EQ(v->isVisible(), !c.closed);
+        if (c.selector == -18) {
+            EXPECT_EQ(ReadBytes(grid), c.stored);
+        } else {
+            LoadCardNotes();
+            EXPECT_EQ(ReadBytes(root / "txt-tab2.imp"), c.stored);
+        }
+        if (!c.closed) {
+            EXPECT_TRUE(Memo(*v).find("nota") != std::string::npos);
+        }
     }
 }
 
