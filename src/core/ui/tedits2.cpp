@@ -329,6 +329,7 @@ void TEditS2::LeggeSchedaClick() {
                 Status_Scheda->clear();
                 break;
         }
+        sourceShown_ = Testo->toPlainText();
     } catch (const IoError& e) {
         ShowIoError(e);
     }
@@ -339,6 +340,7 @@ void TEditS2::SalvaClick() {
     try {
         TakeFolder();
         SaveSourceLines(LinesOf(*Testo));
+        sourceShown_ = Testo->toPlainText();
         Status_Scheda->setText(Qs(LoadText(448) + " " + SourcePathShown() + LoadText(449)));
     } catch (const IoError& e) {
         ShowIoError(e);
@@ -446,7 +448,27 @@ void TEditS2::xyClick() {
     accept();
 }
 
+bool TEditS2::MayLeave() {
+    if (Testo->toPlainText() == sourceShown_) return true;
+    switch (AskLeavingChangedText(Salva->isEnabled())) {
+        case LeaveChoice::Save:
+            SalvaClick();
+            // A save that failed keeps the designer open with the text.
+            return Testo->toPlainText() == sourceShown_;
+        case LeaveChoice::Discard:
+            return true;
+        case LeaveChoice::GoBack:
+            break;
+    }
+    return false;
+}
+
+void TEditS2::reject() {
+    if (MayLeave()) QDialog::reject();
+}
+
 void TEditS2::EsciClick() {
+    if (!MayLeave()) return;
     try {
         StoreFolder();
     } catch (const IoError& e) {

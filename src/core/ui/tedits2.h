@@ -101,6 +101,9 @@ class TEditS2 : public QDialog, public CompileRunHost {
     // What the last compile run answered.
     const CompileRunResult& LastRun() const { return lastRun_; }
 
+    // Esc and the close box; like Esci they ask first when the source was changed.
+    void reject() override;
+
   private:
     void BuildPages();
     void SetCaptions();
@@ -110,6 +113,10 @@ class TEditS2 : public QDialog, public CompileRunHost {
     void StoreFolder();
     std::string SourcePathShown() const;
 
+    // Asks about a changed source: false when the designer stays open.
+    bool MayLeave();
+
+    QString sourceShown_;  // the source as loaded or last saved
     bool createFlag_ = false;
     CompileRunResult lastRun_;
 };

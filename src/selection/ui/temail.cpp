@@ -292,6 +292,8 @@ void TEmail::FormCreate() {
     CampoErrore->setText(QString::number(CoreState.EmailErrorField));
     Errore->setText(QString::number(CoreState.EmailErrorCode));
     Inviato->setText(QString::number(CoreState.EmailSentCode));
+    subjectShown_ = Oggetto->text();
+    textShown_ = Testo->toPlainText();
 }
 
 std::vector<std::string> TEmail::TestoLines() const {
@@ -489,6 +491,22 @@ void TEmail::AggiornaClick() {
 
 void TEmail::EsciClick() {
     reject();
+}
+
+void TEmail::reject() {
+    // Esci, Esc and the close box: a changed subject or text is never dropped unasked.
+    if (Oggetto->text() != subjectShown_ || Testo->toPlainText() != textShown_) {
+        switch (AskLeavingChangedText(true)) {
+            case LeaveChoice::Save:
+                AggiornaClick();
+                return;
+            case LeaveChoice::Discard:
+                break;
+            case LeaveChoice::GoBack:
+                return;
+        }
+    }
+    QDialog::reject();
 }
 
 void TEmail::Help_GeneraleClick() {

@@ -87,6 +87,10 @@ class TEmail : public QDialog, private SmtpEvents {
     void Help_MessaggioClick();
     void Help_InvioClick();
 
+    // Esc and the close box, like Esci: asks first when the subject or the text was changed
+    // (saving is "Esci e aggiorna le impostazioni").
+    void reject() override;
+
     bool Connected() const { return connected_; }
     // The lines of Testo, Windows-1252.
     std::vector<std::string> TestoLines() const;
@@ -108,6 +112,8 @@ class TEmail : public QDialog, private SmtpEvents {
     std::string AskMessageFile(bool save);
 
     bool connected_ = false;
+    QString subjectShown_;  // subject and text as loaded
+    QString textShown_;
 };
 
 // The card window's command: the dialog with `owner`, shown modally and destroyed.

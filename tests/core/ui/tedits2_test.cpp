@@ -118,6 +118,46 @@ TEST_F(TEditS2Test, DesignsAnArchiveFromANewFolderToTheCurrentArchive) {
     EXPECT_TRUE(FileExists(sample + "imposta.000"));  // the previous archive's settings kept
 }
 
+// Esci after the source was edited asks: go back keeps the designer open, discard leaves the
+// file as it was, save stores the edit; an untouched source leaves without a question.
+TEST_F(TEditS2Test, EsciAfterEditingTheSourceAsks) {
+    MakeDirs(folder);
+    std::vector<std::string> asked;
+    int answer = 0;
+    SetMessageHook([&](const MessageRequest& r) {
+        asked.push_back(r.text);
+        return answer;
+    });
+    std::vector<std::string> edited = kSource;
+    edited.push_back("x");
+    const struct {
+        int answer;
+        bool left;
+        std::vector<std::string> stored;
+    } cases[] = {{3, false, kSource}, {2, true, kSource}, {1, true, edited}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        WriteBytes(folder + "scheda.txt", CrLf(kSource));
+        auto d = Open();
+        d->nome->setText(Qs(folder));
+        d->LeggeSchedaClick();
+        d->Testo->appendPlainText("x");
+        asked.clear();
+        answer = c.answer;
+        d->EsciClick();
+        EXPECT_EQ(asked, std::vector<std::string>{"Testo 2241"});
+        EXPECT_EQ(d->result() == QDialog::Accepted, c.left);
+        EXPECT_EQ(ReadBytes(folder + "scheda.txt"), CrLf(c.stored));
+    }
+    auto d = Open();
+    d->nome->setText(Qs(folder));
+    d->LeggeSchedaClick();
+    asked.clear();
+    d->EsciClick();
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+}
+
 TEST_F(TEditS2Test, WithoutTheWritePasswordOnlyTheSourceIsSaved) {
     CoreState.WriteAccess = 0;
     MakeDirs(folder);

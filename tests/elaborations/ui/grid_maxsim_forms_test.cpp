@@ -4,11 +4,16 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
+#include <QTextCursor>
 #include <filesystem>
 
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
+#include "core/ui/thelp.h"
 #include "elaborations/grid_files.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/grid_present.h"
@@ -130,6 +135,25 @@ TEST_F(GridMaxSimFormsTest, ViewersCheckAndRenumbering) {
     d.Rinumera->click();
     EXPECT_TRUE(d.Status->text().isEmpty());
     EXPECT_FALSE(Exists("tin-sch.txt"));
+}
+
+// The grid opened from the editor and typed into: Esci asks, and Save (the answer given)
+// stores the typed text.
+TEST_F(GridMaxSimFormsTest, EsciAfterTypingInTheGridAsks) {
+    WriteBytes(Archive("grl-sch.txt"), "Sesso*3=1,1;G0S0\r\n");
+    CoreState.WriteAccess = 1;
+    RecordForms([](QDialog& d) {
+        auto* viewer = qobject_cast<THelp*>(&d);
+        if (!viewer) return;
+        viewer->Testo->moveCursor(QTextCursor::End);
+        QTest::keyClicks(viewer->Testo, "X");
+        viewer->Esci1->trigger();
+    });
+    TGriglie d(nullptr);
+    d.VisualizzaGrl->click();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], LoadText(2241));
+    EXPECT_EQ(ReadBytes(Archive("grl-sch.txt")), "Sesso*3=1,1;G0S0X\r\n");
 }
 
 // ---------------------------------------------------------------------------------------------

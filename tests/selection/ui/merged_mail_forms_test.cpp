@@ -139,14 +139,15 @@ TEST_F(MergedMailFormsTest, EmailDialogFilesAndBoxes) {
     ASSERT_EQ(d.Allegati->count(), 1);
     EXPECT_EQ(Cp(d.Allegati->item(0)->text()), answer);
 
-    // Leaving by Esci keeps nothing; Aggiorna writes the files and the seven numbers, never
-    // the password.
+    // Esci after the subject and text changed asks; saving is Aggiorna: the files and the seven
+    // numbers, never the password.
     d.Oggetto->setText(QStringLiteral("Nuovo oggetto"));
     d.Password->setText(QStringLiteral("segreta"));
     d.nCodice->setText(QStringLiteral("7x"));
     d.Errore->setText(QStringLiteral("99999"));
     d.Inviato->setText(QStringLiteral("abc"));
-    d.AggiornaClick();
+    d.EsciClick();
+    EXPECT_EQ(messages, (Lines{"Testo 2241"}));
     EXPECT_EQ(ReadBytes(root / "emailogg.txt"), "Nuovo oggetto\r\n");
     EXPECT_EQ(ReadBytes(root / "emailtxt.txt"), "Nuovo testo\r\n");
     EXPECT_EQ(ReadBytes(root / "email.txt"),
