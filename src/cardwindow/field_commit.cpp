@@ -1,6 +1,7 @@
 #include "cardwindow/field_commit.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -14,6 +15,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/text_tables.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/numbers.h"
@@ -376,6 +378,32 @@ CommitResult CommitField(int field, const std::string& text, const CommitContext
         result.changed = true;
     }
     return result;
+}
+
+std::string RefusalMessage(EntryRefusal refusal, int field) {
+    // The status line's word on each EntryRefusal.
+    static constexpr int kRefusalTexts[] = {0, 1551, 1552, 1553, 1554, 1555, 1556, 1557};
+    constexpr int kAllowedFrom = 2247;
+    constexpr int kAllowedTo = 2248;
+    if (refusal == EntryRefusal::None) return {};
+    std::string message = LoadText(kRefusalTexts[size_t(refusal)]);
+    if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields)) return message;
+    // Numbers and categories name their limits; the other texts name theirs already.
+    int64_t low = 0, high = -1;
+    const int type = FieldTypes[field];
+    if (type == 4) {
+        low = -(kPartLimit - 1);
+        high = kPartLimit - 1;
+    } else if (type == 7) {
+        low = INT32_MIN;
+        high = INT32_MAX;
+    } else if (type == 0 || type == 1) {
+        low = 1;
+        high = FieldCategoryCount(field);
+    }
+    if (low > high) return message;
+    return message + " " + LoadText(kAllowedFrom) + " " + std::to_string(low) + " " + LoadText(kAllowedTo) + " " +
+           std::to_string(high) + ".";
 }
 
 CommitResult CommitEntryBuffer(const PickCategory& pick, const PickComune& pickComune) {

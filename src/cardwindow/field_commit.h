@@ -84,6 +84,10 @@ enum class EntryRefusal {
     NoCategory
 };
 
+// The status line's whole message on a refusal: why, and for number and category fields the
+// values the field takes. Empty for None.
+std::string RefusalMessage(EntryRefusal refusal, int field);
+
 struct CommitResult {
     bool linked = false;   // the linked card came in: every field must be drawn again
     bool changed = false;  // the card in hand changed

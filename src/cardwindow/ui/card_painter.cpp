@@ -2,6 +2,8 @@
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QPainter>
 #include <QStyle>
 #include <QToolButton>
@@ -258,11 +260,17 @@ void CardPainter::sxxClick() {
     const int d = t.alignment == 1 ? 0 : t.alignment == 2 ? w / 2 : w;
     QPainter p(&canvas_.Image);
     // Text is drawn opaque on the white brush, as the card has always been drawn.
-    p.fillRect(QRect(t.x - d, t.y - h, w, h), Qt::white);
+    const QPalette palette = QGuiApplication::palette();
+    p.fillRect(QRect(t.x - d, t.y - h, w, h), t.selected ? palette.color(QPalette::Highlight) : QColor(Qt::white));
     p.setFont(font);
-    p.setPen(CardTextColour(t.style));
+    p.setPen(t.selected ? palette.color(QPalette::HighlightedText) : CardTextColour(t.style));
     p.drawText(t.x - d, t.y - h + fm.ascent(), s);
     canvas_.update();
+}
+
+void CardPainter::DrawSelectedText(const TextStyle& style, const std::string& text, int y, int x) {
+    pending_ = PendingText{style, x, y, 1, text, true};
+    sxxClick();
 }
 
 void CardPainter::ScrivePassClick() {

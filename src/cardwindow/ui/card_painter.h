@@ -33,6 +33,7 @@ struct PendingText {
     int y = 0;
     int alignment = 1;
     std::string text;  // Windows-1252
+    bool selected = false;
 };
 
 // The family every card text is drawn in, whatever the style names: it measures the same on
@@ -66,6 +67,8 @@ class CardPainter {
     void ScriveCampoClick();
     void DrawCardText(const TextStyle& style, int alignment, const std::string& text, int y, int x);
     void sxxClick();
+    // Left-aligned text drawn at once in the selection's colours.
+    void DrawSelectedText(const TextStyle& style, const std::string& text, int y, int x);
     void ScrivePassClick();
 
     // A field's box, blank, outlined in `outline`.

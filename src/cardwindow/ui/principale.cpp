@@ -1,8 +1,10 @@
 #include "cardwindow/ui/principale.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QToolButton>
 
 #include "cardwindow/tool_buttons.h"
@@ -32,6 +34,13 @@ TPrincipale::TPrincipale(QWidget* parent) : QMainWindow(parent) {
     setFocusProxy(CardArea);
     CardArea->setFocus();
     BuildToolBar();
+    EntryStatus = new QLabel(this);
+    EntryStatus->setObjectName("EntryStatus");
+    // Two lines, so that a refusal naming the field's values is read whole on a narrow card.
+    EntryStatus->setWordWrap(true);
+    EntryStatus->setMinimumHeight(2 * EntryStatus->fontMetrics().lineSpacing() + 2);
+    EntryStatus->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    statusBar()->addWidget(EntryStatus, 1);
     painter_ = std::make_unique<CardPainter>(
         *this, *CardArea, std::array<QToolButton*, 11>{nullptr, b1, b2, b3, b4, b5, b6, b7, b8, b9, b10},
         CardLogo);

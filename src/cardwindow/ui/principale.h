@@ -40,6 +40,10 @@ class TPrincipale : public QMainWindow {
         painter_->DrawCardText(style, alignment, text, y, x);
     }
     void sxxClick() { painter_->sxxClick(); }
+    // A text drawn at once as selected (the highlight behind it).
+    void DrawSelectedText(const TextStyle& style, const std::string& text, int y, int x) {
+        painter_->DrawSelectedText(style, text, y, x);
+    }
     void ScrivePassClick() { painter_->ScrivePassClick(); }
     CardPainter& Painter() { return *painter_; }
 
@@ -57,10 +61,14 @@ class TPrincipale : public QMainWindow {
     void AggiungeClick();
     // Commit, then the next field (Enter).
     void LeggeStringaClick();
-    // Commits the entry buffer into the card in hand.
-    void CCClick();
-    // The commit before the cursor leaves a field (a quick-entry field is already committed).
-    void CommitBeforeMove();
+    // Commits the entry buffer into the card in hand. False when the field refused the typed
+    // text: the card keeps the field's old value, the status line says why and which values
+    // the field takes, and the typed text stays in the field selected for correction.
+    bool CCClick();
+    // The commit before the cursor leaves a field (a quick-entry field is already committed);
+    // false on a refusal, when the cursor must stay. Commands that leave the field another way
+    // go on, and the field shows its old value again.
+    bool CommitBeforeMove();
     // Blanks the box of the field under the cursor.
     void CancSxxClick();
     // Leaves the card: commits the field being typed and, in mode 1 with write access, stores
@@ -203,6 +211,8 @@ class TPrincipale : public QMainWindow {
     // Shown instead of ToolBar1 while a search runs.
     QWidget* ToolBar2 = nullptr;
     QProgressBar* Barra = nullptr;
+    // The status line: what became of a typed value, wrapped so that the whole of it shows.
+    QLabel* EntryStatus = nullptr;
 
     // Set when the window closes so the program block knows the close was the user's.
     bool Closed() const { return closed_; }

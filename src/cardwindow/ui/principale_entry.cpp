@@ -2,6 +2,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <algorithm>
@@ -33,13 +34,6 @@ constexpr int kMissingFieldsSelector = -23;
 constexpr int kUnwritableCharacterText = 1558;
 constexpr int kCardNotStoredText = 1559;
 constexpr int kFieldFullText = 2223;  // and 2224 after the number
-
-// The status line's word on a typed value the field did not take, by EntryRefusal.
-constexpr int kRefusalTexts[] = {0, 1551, 1552, 1553, 1554, 1555, 1556, 1557};
-
-int RefusalText(EntryRefusal refusal) {
-    return kRefusalTexts[size_t(refusal)];
-}
 
 bool EntryMode(int mode) {
     return mode >= 1 && mode <= 3;
@@ -161,7 +155,7 @@ void TPrincipale::DrawEntryBuffer(bool blankFirst) {
     sxxClick();
 }
 
-void TPrincipale::CCClick() {
+bool TPrincipale::CCClick() {
     const CommitResult result = CommitEntryBuffer(
         [this](CategoryPicker picker, int field) {
             CoreState.CommandCode = field;
@@ -173,11 +167,23 @@ void TPrincipale::CCClick() {
         },
         [this](const std::vector<int>& codes) { return OpenComuneChoice(this, codes); });
     if (result.changed) NoteCardChanged();
-    if (result.refusal != EntryRefusal::None)
-        ShowEntryStatus(LoadText(RefusalText(result.refusal)));
-    else if (result.changed)
-        ShowEntryStatus({});
     if (result.linked && ModeShowsFields(CoreState.CardWindowMode)) ContenutoCampiClick();
+    if (result.refusal == EntryRefusal::None) {
+        if (result.changed) ShowEntryStatus({});
+        return true;
+    }
+    ShowEntryStatus(RefusalMessage(result.refusal, CoreState.CurrentField));
+    // The typed text stays in the field, selected: the next character typed replaces it, the
+    // arrows move into it for a correction.
+    CoreState.EntryBuffer = ">" + CoreState.EntryBuffer;
+    CoreState.EntryCursor = 0;
+    CoreState.EntryReplaces = 1;
+    const int f = CoreState.CurrentField;
+    if (ModeShowsFields(CoreState.CardWindowMode) && FieldOnPage(f, CoreState.CurrentPage)) {
+        CancSxxClick();
+        DrawSelectedText(FieldStyle(f), CoreState.EntryBuffer, LayoutY[size_t(f)], LayoutX[size_t(f)]);
+    }
+    return false;
 }
 
 void TPrincipale::NoteCardChanged() {
@@ -185,10 +191,7 @@ void TPrincipale::NoteCardChanged() {
 }
 
 void TPrincipale::ShowEntryStatus(const std::string& text) {
-    if (text.empty())
-        statusBar()->clearMessage();
-    else
-        statusBar()->showMessage(Qs(text));
+    EntryStatus->setText(Qs(text));
 }
 
 void TPrincipale::StoreCardInHand() {
@@ -200,9 +203,9 @@ void TPrincipale::StoreCardInHand() {
     typedOnCard_ = false;
 }
 
-void TPrincipale::CommitBeforeMove() {
-    if (EntryMode(CoreState.CardWindowMode) && IsQuickEntryField(CoreState.CurrentField)) return;
-    CCClick();
+bool TPrincipale::CommitBeforeMove() {
+    if (EntryMode(CoreState.CardWindowMode) && IsQuickEntryField(CoreState.CurrentField)) return true;
+    return CCClick();
 }
 
 void TPrincipale::AggiungeClick() {
@@ -210,8 +213,7 @@ void TPrincipale::AggiungeClick() {
 }
 
 void TPrincipale::LeggeStringaClick() {
-    CCClick();
-    AggiungeClick();
+    if (CCClick()) AggiungeClick();
 }
 
 void TPrincipale::CinsClick() {
@@ -257,33 +259,27 @@ void TPrincipale::FormKeyDown(int key) {
     switch (key) {
         case vk::Down:
             if (!StepMode(mode) || f >= CoreState.FieldCount) return;
-            CommitBeforeMove();
-            ShowMove(MoveCursorDown());
+            if (CommitBeforeMove()) ShowMove(MoveCursorDown());
             return;
         case vk::Up:
             if (!StepMode(mode) || f < 2) return;
-            CommitBeforeMove();
-            ShowMove(MoveCursorUp());
+            if (CommitBeforeMove()) ShowMove(MoveCursorUp());
             return;
         case vk::Next:
             if (!AnyMode(mode) || CoreState.CurrentPage >= CoreState.PageCount) return;
-            CommitBeforeMove();
-            ShowMove(MovePageDown());
+            if (CommitBeforeMove()) ShowMove(MovePageDown());
             return;
         case vk::Prior:
             if (!AnyMode(mode) || CoreState.CurrentPage < 2) return;
-            CommitBeforeMove();
-            ShowMove(MovePageUp());
+            if (CommitBeforeMove()) ShowMove(MovePageUp());
             return;
         case vk::Home:
             if (!AnyMode(mode)) return;
-            CommitBeforeMove();
-            ShowMove(MoveCursorHome());
+            if (CommitBeforeMove()) ShowMove(MoveCursorHome());
             return;
         case vk::End:
             if (!AnyMode(mode)) return;
-            CommitBeforeMove();
-            ShowMove(MoveCursorEnd());
+            if (CommitBeforeMove()) ShowMove(MoveCursorEnd());
             return;
         case vk::Left:
             CoreState.EntryReplaces = 0;
@@ -423,7 +419,7 @@ void TPrincipale::MarkKey(char key) {
 void TPrincipale::FormKeyUp(int key) {
     if (key != vk::Tab) return;
     if (!IsQuickEntryField(CoreState.CurrentField)) {
-        CCClick();
+        if (!CCClick()) return;
         AggiungeClick();
     }
     ShowMove(MoveToNextTabStop());
@@ -496,8 +492,7 @@ void TPrincipale::FormMouseDown(int x, int y) {
     } else if (StepMode(mode)) {
         const int f = FieldAtPoint(x, y);
         if (f == 0 || f == CoreState.CurrentField) return;
-        CommitBeforeMove();
-        ShowMove(MoveCursorTo(f));
+        if (CommitBeforeMove()) ShowMove(MoveCursorTo(f));
     }
 }
 

@@ -302,6 +302,12 @@ TEST_F(CardEntryTest, EditingKeysAndFunctionKeys) {
     EXPECT_EQ(CoreState.EntryBuffer, "1>");
     Type("234567890");
     EXPECT_EQ(CoreState.EntryBuffer, "1234567");
+    // Past the field's range: Home keeps the cursor there with the text selected, and the next
+    // key replaces it.
+    Key(Qt::Key_Home);
+    EXPECT_EQ(CoreState.CurrentField, 9);
+    EXPECT_EQ(CoreState.EntryBuffer, ">1234567");
+    Type("7");
 
     // F4: the field's text to the clipboard; F5: the dialer's speed-dial entry.
     Key(Qt::Key_Home);

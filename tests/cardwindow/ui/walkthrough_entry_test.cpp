@@ -1,12 +1,15 @@
 // A new card typed as a person types it: the mouse puts the cursor on a field, F3 opens the
 // pickers of category and municipality fields, a new category is added to a list from the
 // choice form, F2 stores the card and F1 brings it back.
+#include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QStatusBar>
 #include <QToolButton>
 
 #include "card_window_walkthrough.h"
 #include "cardwindow/comune_lookup.h"
+#include "cardwindow/field_commit.h"
 #include "cardwindow/ui/category_pickers.h"
 #include "core/card_store.h"
 #include "core/text_tables.h"
@@ -48,7 +51,7 @@ class WalkthroughEntry : public CardWindowWalkthrough {
         return DecodeCardNumber(uint16_t(StoredCardWord(card, words - 1)),
                                 uint16_t(StoredCardWord(card, words)));
     }
-    std::string Status() const { return Utf8ToCp1252(window->statusBar()->currentMessage().toStdString()); }
+    std::string Status() const { return Utf8ToCp1252(window->EntryStatus->text().toStdString()); }
     void GoTo(const char* number) {
         Next("TNumeroScheda", [number](QDialog& d) {
             Type(d, "Numero", number);
@@ -149,6 +152,56 @@ TEST_F(WalkthroughEntry, NewCardWithPickersANewCategoryAndTheCardMoves) {
 // What a person types is what the card files hold: a shown value is replaced by the first key,
 // values that do not fit keep the old one and the status line says why, the mouse commits,
 // clearing a card keeps its notes, and a new card never takes the notes of the card before.
+// A value the field does not take: the cursor stays with the typed text selected, whatever key
+// would move it (Enter, Tab, the page key, the mouse), the card keeps its old value, and the
+// status line shows the whole message, limits included, at 640 x 480. F2 leaves the field
+// another way: the card goes on with the old value.
+TEST_F(WalkthroughEntry, ARefusedValueKeepsTheCursorAndTheOldValue) {
+    const int32_t card = 5;
+    GoTo("6");
+    ASSERT_EQ(CoreState.CurrentCard, card);
+    const int16_t household = Value(kHousehold);
+    const int page = CoreState.CurrentPage;
+    window->resize(640, 480);
+    ClickField(kHousehold);
+    QTest::keyClicks(window->CardArea, "15.000");
+    const std::string message = RefusalMessage(EntryRefusal::NotANumber, kHousehold);
+    ASSERT_NE(message.find("-29999"), std::string::npos) << message;
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Tab, Qt::Key_PageDown, Qt::Key_Down}) {
+        SCOPED_TRACE(key);
+        Key(key);
+        EXPECT_EQ(CoreState.CurrentField, kHousehold);
+        EXPECT_EQ(CoreState.CurrentPage, page);
+        EXPECT_EQ(CoreState.EntryBuffer, ">15.000");
+        EXPECT_EQ(CoreState.EntryReplaces, 1);
+        EXPECT_EQ(Value(kHousehold), household);
+        EXPECT_EQ(Status(), message);
+    }
+    QTest::mouseClick(window->CardArea, Qt::LeftButton, {}, FieldPoint(kComune));
+    EXPECT_EQ(CoreState.CurrentField, kHousehold);
+    // The whole message is read in the status line of the 640-pixel window.
+    QApplication::processEvents();
+    const QLabel* status = window->EntryStatus;
+    EXPECT_LE(window->width(), 640);
+    EXPECT_TRUE(status->isVisible());
+    EXPECT_LE(status->geometry().right(), window->width());
+    EXPECT_LE(status->heightForWidth(status->width()), status->height()) << status->width();
+
+    // A value that fits replaces the selected text and is taken.
+    TypeAndEnter("12");
+    EXPECT_EQ(Value(kHousehold), 12);
+    EXPECT_EQ(Status(), "");
+
+    // Refused, then F2: the stored card has the value before the refusal.
+    ClickField(kHousehold);
+    QTest::keyClicks(window->CardArea, "abc");
+    Key(Qt::Key_Return);
+    ASSERT_EQ(CoreState.CurrentField, kHousehold);
+    Key(Qt::Key_F2);
+    EXPECT_EQ(CoreState.CurrentCard, card + 1);
+    EXPECT_EQ(Stored(card, kHousehold), 12);
+}
+
 TEST_F(WalkthroughEntry, TypedValuesAreStoredAsMeant) {
     SetEntryClockForTests(EntryClock{7, 4, 2026});
     // An Enter right after the password stays with the password.
@@ -176,9 +229,9 @@ TEST_F(WalkthroughEntry, TypedValuesAreStoredAsMeant) {
     ClickField(kHousehold);
     TypeAndEnter("30000");
     EXPECT_EQ(Value(kHousehold), household);
-    EXPECT_EQ(Status(), LoadText(1552));
-    // Typed, then the mouse moves on: the typing counts.
-    ClickField(kHousehold);
+    EXPECT_EQ(Status(), RefusalMessage(EntryRefusal::OutOfRange, kHousehold));
+    // Typed over the refused text, then the mouse moves on: the typing counts.
+    ASSERT_EQ(CoreState.CurrentField, kHousehold);
     QTest::keyClicks(window->CardArea, "7");
     ClickField(kComune);
     EXPECT_EQ(Value(kHousehold), 7);
