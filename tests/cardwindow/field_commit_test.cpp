@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "support/field_layout.h"
@@ -260,6 +263,30 @@ TEST_F(FieldCommit, ThirtyTwoBitNumbers) {
     Commit(10, "1");
     EXPECT_EQ(CurrentCardValues[11], 0x0000);
     EXPECT_EQ(CurrentCardValues[12], 0x8000);
+}
+
+// The status line's message names the values a number or category field takes.
+TEST_F(FieldCommit, RefusalMessagesNameTheLimits) {
+    TempDir program;
+    std::filesystem::copy_file(QV_SOURCE_DIR "/data/progdir/sigle.imp", program / "sigle.imp");
+    CoreState.ProgramDir = program.Path();
+    BuildTextFile();
+    const struct {
+        EntryRefusal refusal;
+        int field;
+        std::string end;
+    } cases[] = {
+        {EntryRefusal::NotANumber, 7, "Valori ammessi: da -29999 a 29999."},
+        {EntryRefusal::OutOfRange, 10, "Valori ammessi: da -2147483648 a 2147483647."},
+        {EntryRefusal::NoCategory, 2, "Valori ammessi: da 1 a 5."},
+        {EntryRefusal::NotATime, 8, "Il campo conserva il valore precedente."},
+    };
+    for (const auto& c : cases) {
+        const std::string message = RefusalMessage(c.refusal, c.field);
+        ASSERT_GE(message.size(), c.end.size()) << message;
+        EXPECT_EQ(message.substr(message.size() - c.end.size()), c.end) << message;
+    }
+    EXPECT_EQ(RefusalMessage(EntryRefusal::None, 7), "");
 }
 
 TEST_F(FieldCommit, Municipalities) {
