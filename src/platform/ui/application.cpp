@@ -29,7 +29,7 @@ void ShowIoError(const IoError& e) {
     HourglassOff();
     std::string text = "Errore di input/output " + std::to_string(e.Code()) + ".";
     if (!e.Path().empty()) text += "\nFile: " + e.Path();
-    ShowMessage({text, "Quorvanta-TV", MessageButtons::Ok, MessageIcon::Error});
+    ShowMessage({text, "Quorvanta-TV", MessageButtons::Ok, MessageIcon::Error, {}});
 }
 
 void InstallIoErrorReporter() {

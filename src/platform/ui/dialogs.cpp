@@ -113,15 +113,15 @@ int ShowMessage(const MessageRequest& r) {
 }
 
 void ShowInfo(const std::string& text, const std::string& caption) {
-    ShowMessage({text, caption, MessageButtons::Ok, MessageIcon::Information});
+    ShowMessage({text, caption, MessageButtons::Ok, MessageIcon::Information, {}});
 }
 
 void ShowError(const std::string& text, const std::string& caption) {
-    ShowMessage({text, caption, MessageButtons::Ok, MessageIcon::Error});
+    ShowMessage({text, caption, MessageButtons::Ok, MessageIcon::Error, {}});
 }
 
 bool AskYesNo(const std::string& text, const std::string& caption) {
-    return ShowMessage({text, caption, MessageButtons::YesNo, MessageIcon::Question}) == 1;
+    return ShowMessage({text, caption, MessageButtons::YesNo, MessageIcon::Question, {}}) == 1;
 }
 
 std::string AskFileName(const FileDialogRequest& r) {

@@ -144,7 +144,7 @@ void OpenPrintMask(QWidget* owner, int commandCode) {
 bool SayWhenMaskEmpty() {
     if (!WorkingMaskEmpty()) return false;
     ShowMessage(
-        {LoadText(kMaskEmptyText), LoadText(kMaskCaptionText), MessageButtons::Ok, MessageIcon::Warning});
+        {LoadText(kMaskEmptyText), LoadText(kMaskCaptionText), MessageButtons::Ok, MessageIcon::Warning, {}});
     return true;
 }
 
