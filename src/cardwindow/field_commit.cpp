@@ -402,8 +402,8 @@ std::string RefusalMessage(EntryRefusal refusal, int field) {
         high = FieldCategoryCount(field);
     }
     if (low > high) return message;
-    return message + " " + LoadText(kAllowedFrom) + " " + std::to_string(low) + " " + LoadText(kAllowedTo) + " " +
-           std::to_string(high) + ".";
+    return message + " " + LoadText(kAllowedFrom) + " " + std::to_string(low) + " " + LoadText(kAllowedTo) +
+           " " + std::to_string(high) + ".";
 }
 
 CommitResult CommitEntryBuffer(const PickCategory& pick, const PickComune& pickComune) {

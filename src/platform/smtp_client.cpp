@@ -454,9 +454,10 @@ void SmtpClient::Connect(const std::string& host, int port, const std::string& u
         // Never connected as far as the user is concerned: no disconnect notification.
         Close(false);
         // A login refused before any was offered: the server has none to offer.
-        const bool noLogin = rc == CURLE_LOGIN_DENIED && !dialogue.trace.loginOffered &&
-                             dialogue.trace.refusalCode == 0;
-        Fail(noLogin ? SmtpFault::NoLogin : Classify(CURLcode(rc), dialogue.trace), dialogue.Reason(rc), false);
+        const bool noLogin =
+            rc == CURLE_LOGIN_DENIED && !dialogue.trace.loginOffered && dialogue.trace.refusalCode == 0;
+        Fail(noLogin ? SmtpFault::NoLogin : Classify(CURLcode(rc), dialogue.trace), dialogue.Reason(rc),
+             false);
     }
     // libcurl passes over the login when the server offers none; a typed password would then
     // go unused and the first message be refused.

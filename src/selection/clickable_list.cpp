@@ -39,7 +39,8 @@ int32_t ListRowCard(int32_t row) {
 std::vector<int32_t> ListRowCards() {
     const std::string bytes = ReadFileOrThrow(DataFilePath(data_file::kRowCard));
     std::vector<int32_t> cards(bytes.size() / 4);
-    for (size_t k = 0; k < cards.size(); ++k) cards[k] = GetI32(reinterpret_cast<const uint8_t*>(bytes.data()) + 4 * k);
+    for (size_t k = 0; k < cards.size(); ++k)
+        cards[k] = GetI32(reinterpret_cast<const uint8_t*>(bytes.data()) + 4 * k);
     return cards;
 }
 

@@ -39,7 +39,6 @@ std::optional<std::vector<std::string>> ReadLines(const std::string& path, size_
     return TextReader::ReadLines(path, width);
 }
 
-
 // The word of `field` in a card's numeric part (1-based); 0 when the field has none.
 int CardWordOf(int field) {
     if (field <= 0 || field > std::min(CoreState.FieldCount, kMaxFields)) return 0;
@@ -71,7 +70,8 @@ std::string FieldText(const StoredCard& card, int field) {
 }
 
 std::string Recipient(const StoredCard& card) {
-    return FieldText(card, CoreState.EmailNameField) + " <" + FieldText(card, CoreState.EmailAddressField) + ">";
+    return FieldText(card, CoreState.EmailNameField) + " <" + FieldText(card, CoreState.EmailAddressField) +
+           ">";
 }
 
 // Sets the given words (1-based) of the stored card and rewrites it.
@@ -240,7 +240,8 @@ SelectedCardsSend SendToSelectedCards(SmtpClient& client, SmtpMessage message, P
             continue;
         }
         ++result.sent;
-        RewriteWords(files, c, stored, {{statusWord, CoreState.EmailSentCode}, {markWord, CoreState.EmailConditionCode}});
+        RewriteWords(files, c, stored,
+                     {{statusWord, CoreState.EmailSentCode}, {markWord, CoreState.EmailConditionCode}});
     }
     // The bar ends full, however the run ended.
     progress.SetPosition(int(cards.size()));

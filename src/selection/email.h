@@ -12,9 +12,9 @@
 // E-mail to the cards: one message, composed once, sent to the current card or to every
 // selected card, the recipient taken from two text fields of the card as stored ("Name
 // <address>"). Sending to the selected cards can write a status value and a mark value into
-// fields of each card, through the card files' locked, journaled rewrite. The SMTP settings, subject and text live in
-// "email.txt", "emailogg.txt" and "emailtxt.txt" of the program directory; message texts the
-// user keeps are plain text files ("*.emt").
+// fields of each card, through the card files' locked, journaled rewrite. The SMTP settings,
+// subject and text live in "email.txt", "emailogg.txt" and "emailtxt.txt" of the program
+// directory; message texts the user keeps are plain text files ("*.emt").
 
 namespace qv {
 

@@ -1,8 +1,8 @@
 #include "selection/labels.h"
 
 #include <algorithm>
-#include <vector>
 #include <cstdint>
+#include <vector>
 
 #include "core/core_state.h"
 #include "core/data_files.h"

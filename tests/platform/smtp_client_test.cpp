@@ -319,7 +319,8 @@ TEST_F(SmtpClientTest, RefusalsCarryTheServersReply) {
     } cases[] = {
         {"sender refused", "Segreta-1", "rifiutato@example.it", SmtpFault::Refused,
          "550 5.7.1 Sender not allowed here"},
-        {"login asked for", "", "segreteria@example.it", SmtpFault::Login, "530 5.7.0 Authentication required"},
+        {"login asked for", "", "segreteria@example.it", SmtpFault::Login,
+         "530 5.7.0 Authentication required"},
     };
     message.to = {"mario@example.it"};
     for (const Case& c : cases) {

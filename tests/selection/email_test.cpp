@@ -206,18 +206,19 @@ TEST_F(EmailTest, RunsThatEndEarly) {
         std::string reply;
         uint16_t status1, status4, status7;
     } cases[] = {
-        {"server stops answering at the second card", "segreteria@example.it", true, 1, EmailRunOutcome::Done, 1,
-         1, 1, SmtpFault::Timeout, "", 1, 9, kEmpty},
-        {"sender refused", "rifiutato@example.it", true, 1, EmailRunOutcome::Done, 0, 1, 2, SmtpFault::Refused,
-         "550 5.7.1 Sender not allowed here", 9, kEmpty, kEmpty},
+        {"server stops answering at the second card", "segreteria@example.it", true, 1, EmailRunOutcome::Done,
+         1, 1, 1, SmtpFault::Timeout, "", 1, 9, kEmpty},
+        {"sender refused", "rifiutato@example.it", true, 1, EmailRunOutcome::Done, 0, 1, 2,
+         SmtpFault::Refused, "550 5.7.1 Sender not allowed here", 9, kEmpty, kEmpty},
         {"read-only", "segreteria@example.it", true, 0, EmailRunOutcome::ReadOnly, 0, 0, 0, std::nullopt, "",
          kEmpty, kEmpty, kEmpty},
     };
     client.SetTimeout(2000);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        for (int card : {1, 4, 7}) Card(card, card == 4 ? "Muto" : "Nome" + std::to_string(card),
-                                        card == 4 ? "muto@example.it" : "n" + std::to_string(card) + "@example.it");
+        for (int card : {1, 4, 7})
+            Card(card, card == 4 ? "Muto" : "Nome" + std::to_string(card),
+                 card == 4 ? "muto@example.it" : "n" + std::to_string(card) + "@example.it");
         if (c.connect) Connect();
         CoreState.WriteAccess = c.writeAccess;
         message.senderAddress = c.sender;

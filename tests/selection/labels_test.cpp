@@ -65,11 +65,26 @@ TEST_F(LabelsTest, OneCardALabelInAlignedColumns) {
         int maskLines, columns, width;
         std::string expected;
     } cases[] = {
-        {"three cards of two lines, two across", {0, 0, 1, 1, 2, 2}, SIZE_MAX, 2, 2, 6,
+        {"three cards of two lines, two across",
+         {0, 0, 1, 1, 2, 2},
+         SIZE_MAX,
+         2,
+         2,
+         6,
          "riga1 \triga3 \t\r\nriga2 \triga4 \t\r\nriga5 \t\r\nriga6 \t\r\n"},
-        {"the mask lost a line since the list", {0, 0, 0, 1, 1, 1}, SIZE_MAX, 2, 2, 5,
+        {"the mask lost a line since the list",
+         {0, 0, 0, 1, 1, 1},
+         SIZE_MAX,
+         2,
+         2,
+         5,
          "riga1\triga4\t\r\nriga2\triga5\t\r\nriga3\triga6\t\r\n"},
-        {"headings passed over, a taller mask", {-1, 4, 4, -1, 7, 7}, SIZE_MAX, 3, 3, 5,
+        {"headings passed over, a taller mask",
+         {-1, 4, 4, -1, 7, 7},
+         SIZE_MAX,
+         3,
+         3,
+         5,
          "riga2\triga5\t\r\nriga3\triga6\t\r\n     \t     \t\r\n"},
         {"lines the row file does not name", {3, 3, 5, 5}, 2, 2, 2, 5, "riga1\t\r\nriga2\t\r\n"},
         {"cut to the width", {0, 1}, SIZE_MAX, 1, 2, 3, "rig\trig\t\r\n"},
@@ -108,7 +123,8 @@ TEST_F(LabelsTest, SettingsAreBroughtIntoRange) {
     List(std::vector<int32_t>(21, 6));
     EXPECT_EQ(Labels(1, 6), [] {
         std::string band;
-        for (int n = 1; n <= 20; ++n) band += (n < 10 ? "riga" + std::to_string(n) + " " : "riga" + std::to_string(n)) + "\t\r\n";
+        for (int n = 1; n <= 20; ++n)
+            band += (n < 10 ? "riga" + std::to_string(n) + " " : "riga" + std::to_string(n)) + "\t\r\n";
         return band;
     }());
 

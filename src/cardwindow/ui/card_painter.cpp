@@ -3,8 +3,8 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGuiApplication>
-#include <QPalette>
 #include <QPainter>
+#include <QPalette>
 #include <QStyle>
 #include <QToolButton>
 #include <algorithm>
@@ -261,7 +261,8 @@ void CardPainter::sxxClick() {
     QPainter p(&canvas_.Image);
     // Text is drawn opaque on the white brush, as the card has always been drawn.
     const QPalette palette = QGuiApplication::palette();
-    p.fillRect(QRect(t.x - d, t.y - h, w, h), t.selected ? palette.color(QPalette::Highlight) : QColor(Qt::white));
+    p.fillRect(QRect(t.x - d, t.y - h, w, h),
+               t.selected ? palette.color(QPalette::Highlight) : QColor(Qt::white));
     p.setFont(font);
     p.setPen(t.selected ? palette.color(QPalette::HighlightedText) : CardTextColour(t.style));
     p.drawText(t.x - d, t.y - h + fm.ascent(), s);

@@ -1,4 +1,3 @@
-#include <algorithm>
 #include "platform/ui/dialogs.h"
 
 #include <QColorDialog>
@@ -7,6 +6,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/ui/printing.h"
@@ -101,7 +101,8 @@ int ShowMessage(const MessageRequest& r) {
     }
     std::vector<QAbstractButton*> choices;
     if (r.buttons == MessageButtons::Choices) {
-        for (const std::string& choice : r.choices) choices.push_back(box.addButton(Qs(choice), QMessageBox::AcceptRole));
+        for (const std::string& choice : r.choices)
+            choices.push_back(box.addButton(Qs(choice), QMessageBox::AcceptRole));
         if (!choices.empty()) box.setEscapeButton(choices.back());
     }
     const int answer = box.exec();

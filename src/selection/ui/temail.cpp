@@ -131,8 +131,9 @@ int PanelNumber(const QLineEdit* e) {
 }
 
 std::string RunCountText(const SelectedCardsSend& run) {
-    return LoadText(kSentCountText) + " " + std::to_string(run.sent) + ", " + LoadText(kRefusedCountText) + " " +
-           std::to_string(run.refused) + ", " + LoadText(kNotTriedCountText) + " " + std::to_string(run.notTried);
+    return LoadText(kSentCountText) + " " + std::to_string(run.sent) + ", " + LoadText(kRefusedCountText) +
+           " " + std::to_string(run.refused) + ", " + LoadText(kNotTriedCountText) + " " +
+           std::to_string(run.notTried);
 }
 
 }  // namespace

@@ -4,10 +4,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>

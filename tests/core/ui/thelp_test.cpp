@@ -16,8 +16,8 @@
 #include <map>
 #include <set>
 
-#include "core/card_store.h"
 #include "core/card_notes.h"
+#include "core/card_store.h"
 #include "core/core_state.h"
 #include "platform/file_io.h"
 #include "platform/ui/dialogs.h"

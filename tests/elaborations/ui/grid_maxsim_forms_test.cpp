@@ -3,8 +3,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProgressBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTextCursor>
