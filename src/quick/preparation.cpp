@@ -14,6 +14,7 @@
 #include "elaborations/grid_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
+#include "platform/cp1252.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -100,13 +101,14 @@ void AppendRange(std::string& out, const uint8_t* record, int32_t recordBytes, T
     for (int32_t p = first; p <= last && record[p - 1] != 0; ++p) out.push_back(char(record[p - 1]));
 }
 
-// The directory of a linked archive: a sibling of the open archive's directory.
+// The directory of a linked archive: a sibling of the open archive's directory. The name comes
+// from the link definitions, a Windows-1252 text.
 std::string SiblingDirectory(const std::string& name) {
     std::string dir = CoreState.ArchiveDir;
     while (!dir.empty() && dir.back() == '/') dir.pop_back();
     const size_t slash = dir.find_last_of('/');
     dir = slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
-    std::string sibling = Trimmed(name);
+    std::string sibling = Cp1252ToUtf8(Trimmed(name));
     std::replace(sibling.begin(), sibling.end(), '\\', '/');
     while (!sibling.empty() && sibling.front() == '/') sibling.erase(sibling.begin());
     while (!sibling.empty() && sibling.back() == '/') sibling.pop_back();

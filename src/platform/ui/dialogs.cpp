@@ -116,11 +116,11 @@ std::string AskFileName(const FileDialogRequest& r) {
     if (gFileHook) return gFileHook(r);
     if (gNeverBlock) return {};
     const QString filter = r.filter.empty() ? QString() : Qs(r.filter);
-    QString dir = Qs(r.directory + r.fileName);
+    QString dir = QPath(r.directory + r.fileName);
     QString chosen = r.kind == FileDialogKind::Open
                          ? QFileDialog::getOpenFileName(MainWindowWidget(), Qs(r.caption), dir, filter)
                          : QFileDialog::getSaveFileName(MainWindowWidget(), Qs(r.caption), dir, filter);
-    return Cp(chosen);
+    return FsPath(chosen);
 }
 
 int AskColour(int initial) {
