@@ -359,7 +359,7 @@ std::string LoadImportFileName() {
     TextReader in;
     if (in.Open(DataFilePath(data_file::kImportName)) && !in.Eof()) {
         std::string name = in.ReadLine(std::string::npos);
-        if (!name.empty()) return StoredPath(name);
+        if (!name.empty()) return PathFromStored(name);
     }
     return CoreState.ArchiveDir + "Dati.Txt";
 }

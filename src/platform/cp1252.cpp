@@ -78,26 +78,30 @@ int32_t NextUtf8(std::string_view s, size_t& at) {
     return cp;
 }
 
-std::string Utf8ToCp1252(std::string_view s) {
+namespace {
+// Characters without a Windows-1252 byte become '?' and set `lost`.
+std::string ToCp1252(std::string_view s, bool& lost) {
     std::string out;
     out.reserve(s.size());
     for (size_t i = 0; i < s.size();) {
         const int32_t cp = NextUtf8(s, i);
         const int b = cp < 0 ? -1 : UnicodeToCp1252(char32_t(cp));
+        lost = lost || b < 0;
         out.push_back(b < 0 ? '?' : char(b));
     }
     return out;
 }
+}  // namespace
+
+std::string Utf8ToCp1252(std::string_view s) {
+    bool lost = false;
+    return ToCp1252(s, lost);
+}
 
 std::optional<std::string> Utf8ToCp1252Exact(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size();) {
-        const int32_t cp = NextUtf8(s, i);
-        const int b = cp < 0 ? -1 : UnicodeToCp1252(char32_t(cp));
-        if (b < 0) return std::nullopt;
-        out.push_back(char(b));
-    }
+    bool lost = false;
+    std::string out = ToCp1252(s, lost);
+    if (lost) return std::nullopt;
     return out;
 }
 

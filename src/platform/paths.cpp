@@ -147,12 +147,16 @@ std::string NormalizeDir(std::string_view stored) {
     return WithSlash(NormalizePath(stored));
 }
 
+std::string PathFromStored(std::string_view stored) {
+    return Cp1252ToUtf8(stored);
+}
+
 std::string StoredDir(std::string_view stored) {
-    return NormalizeDir(Cp1252ToUtf8(stored));
+    return NormalizeDir(PathFromStored(stored));
 }
 
 std::string StoredPath(std::string_view stored) {
-    return NormalizePath(Cp1252ToUtf8(stored));
+    return NormalizePath(PathFromStored(stored));
 }
 
 std::string StoredText(const std::string& path) {

@@ -22,11 +22,12 @@ std::string NormalizePath(std::string_view stored);
 bool ClimbsAboveItsStart(std::string_view stored);
 
 // Inside the program a path is the file system's bytes. A file laid out as Windows-1252 text
-// holds it in that code page: StoredDir and StoredPath take one read from such a file (converted,
-// then as NormalizeDir and NormalizePath); StoredText gives the bytes to write there and throws
+// holds it in that code page: PathFromStored converts one read from such a file, StoredDir and
+// StoredPath convert it and then go on as NormalizeDir and NormalizePath; StoredText gives the bytes to write there and throws
 // the input/output error kInvalidFileName for a path with a character Windows-1252 cannot hold,
 // which is never stored as '?'; PathStorable asks that beforehand. DisplayPath is a path as the
 // program's texts show it in captions and messages.
+std::string PathFromStored(std::string_view stored);
 std::string StoredDir(std::string_view stored);
 std::string StoredPath(std::string_view stored);
 std::string StoredText(const std::string& path);

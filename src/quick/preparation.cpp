@@ -14,7 +14,6 @@
 #include "elaborations/grid_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
-#include "platform/cp1252.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -108,7 +107,7 @@ std::string SiblingDirectory(const std::string& name) {
     while (!dir.empty() && dir.back() == '/') dir.pop_back();
     const size_t slash = dir.find_last_of('/');
     dir = slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
-    std::string sibling = Cp1252ToUtf8(Trimmed(name));
+    std::string sibling = PathFromStored(Trimmed(name));
     std::replace(sibling.begin(), sibling.end(), '\\', '/');
     while (!sibling.empty() && sibling.front() == '/') sibling.erase(sibling.begin());
     while (!sibling.empty() && sibling.back() == '/') sibling.pop_back();
