@@ -26,9 +26,16 @@ for f in lst-kel.txt pxx-dat.imp; do
 done
 if [ ! -e "$prog/Pianalto" ] && [ -d build-release/progdir/Pianalto ]; then
     cp -r build-release/progdir/Pianalto "$prog/Pianalto"
-    # The descriptor names the folder the archive lives in: here, not the build folder.
+    # The descriptor names the folder the archive lives in: here, not the build folder. It is a
+    # Windows-1252 text, so the folder is written in that code page; a folder it cannot hold is
+    # refused rather than written with characters lost.
     descriptor="$prog/Pianalto/morvidex.dat"
-    folder="$(cd "$prog/Pianalto" && pwd)/" awk 'NR == 2 { printf "Nome indirizzario: %s\r\n", ENVIRON["folder"]; next } { print }' \
+    if ! folder="$(cd "$prog/Pianalto" && pwd | iconv -f UTF-8 -t WINDOWS-1252)/"; then
+        rm -rf "$prog/Pianalto"
+        echo "La cartella $prog contiene caratteri che il programma non puo' registrare nei suoi file; sceglierne un'altra." >&2
+        exit 1
+    fi
+    folder="$folder" LC_ALL=C awk 'NR == 2 { printf "Nome indirizzario: %s\r\n", ENVIRON["folder"]; next } { print }' \
         "$descriptor" > "$descriptor.new" && mv "$descriptor.new" "$descriptor"
 fi
 exec build-release/quorvanta --root "$root"

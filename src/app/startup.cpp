@@ -80,7 +80,7 @@ void InitProgramState() {
         if (ClimbsAboveItsStart(stored))
             gNotices.emplace_back(kClimbingFolderText, " " + stored);
         else
-            CoreState.ArchiveDir = NormalizeDir(stored);
+            CoreState.ArchiveDir = StoredDir(stored);
     }
     if (CoreState.ArchiveDir.empty()) CoreState.ArchiveDir = CoreState.ProgramDir + "Pianalto/";
 }

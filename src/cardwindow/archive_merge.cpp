@@ -30,9 +30,10 @@ constexpr int64_t kMaxCards = int64_t(kSelectionMaskBytes) * 8;
 constexpr int kCurrentListedText = 1968, kMissingText = 1969, kOtherSizeText = 1970, kIncompleteText = 1971,
               kNoMergeListText = 1972, kTooManyCardsText = 1973;
 
-// A line of the merge report: the text, a blank, what it is about.
+// A line of the merge report: the text, a blank, what it is about (mostly a path, shown as the
+// report's text).
 std::string Fault(int text, const std::string& about) {
-    return LoadText(text) + " " + about;
+    return LoadText(text) + " " + DisplayPath(about);
 }
 
 bool IsBlank(const std::string& line) {
@@ -115,7 +116,7 @@ MergeCheck CheckMergeList() {
         const std::string line = list.ReadLine(kListLineWidth);
         // A blank line would name the root directory.
         if (IsBlank(line)) continue;
-        const std::string dir = NormalizeDir(line);
+        const std::string dir = StoredDir(line);
         CoreState.OtherArchiveDir = dir;
         result.directories.push_back(dir);
         RecordFile probe;

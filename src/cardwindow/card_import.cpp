@@ -359,13 +359,13 @@ std::string LoadImportFileName() {
     TextReader in;
     if (in.Open(DataFilePath(data_file::kImportName)) && !in.Eof()) {
         std::string name = in.ReadLine(std::string::npos);
-        if (!name.empty()) return name;
+        if (!name.empty()) return PathFromStored(name);
     }
     return CoreState.ArchiveDir + "Dati.Txt";
 }
 
 void SaveImportFileName(const std::string& name) {
-    TextBuilder().Line(name).Save(DataFilePath(data_file::kImportName));
+    TextBuilder().Line(StoredText(name)).Save(DataFilePath(data_file::kImportName));
 }
 
 ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& progress,

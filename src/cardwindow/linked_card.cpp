@@ -30,7 +30,7 @@ LinkedArchiveSettings ReadLinkedArchiveSettings() {
     TextReader in;
     in.OpenOrThrow(DataFilePath(data_file::kLinkedArchive));
     LinkedArchiveSettings s;
-    s.dir = NormalizeDir(Value(in, std::string::npos));
+    s.dir = StoredDir(Value(in, std::string::npos));
     s.wordsPerCard = LeadingInteger(Value(in, 255));
     s.textBytesPerCard = LeadingInteger(Value(in, 255));
     s.textBytesToCopy = LeadingInteger(Value(in, 255));

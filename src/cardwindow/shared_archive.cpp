@@ -177,7 +177,7 @@ void ForgetSharedCopy() {
 SyncResult SyncToServerArchive() {
     TextReader in;
     in.OpenOrThrow(DataFilePath(data_file::kSharedArchive));
-    CoreState.OtherArchiveDir = NormalizeDir(in.ReadLine(kDirLineWidth));
+    CoreState.OtherArchiveDir = StoredDir(in.ReadLine(kDirLineWidth));
     SyncResult result;
     // An empty line names no directory (it would name the working directory).
     if (CoreState.OtherArchiveDir.empty()) return result;

@@ -27,16 +27,16 @@ void LoadEditFolder() {
     TextReader in;
     if (!in.Open(DataFilePath(data_file::kEditFolder))) return;
     const std::string line = in.ReadLine(kFolderLineWidth);
-    if (!line.empty()) CoreState.DesignerDir = NormalizeDir(line);
+    if (!line.empty()) CoreState.DesignerDir = StoredDir(line);
 }
 
 bool CreateDesignFolder() {
     TextReader in;
     in.OpenOrThrow(DataFilePath(data_file::kEditFolder));
-    const std::string folder = NormalizeDir(in.ReadLine(kFolderLineWidth));
+    const std::string folder = StoredDir(in.ReadLine(kFolderLineWidth));
     if (folder.empty() || DirExists(folder)) return false;
     if (!MakeDirs(folder)) return false;
-    TextBuilder().Line(folder).Save(folder + "scheda.txt");
+    TextBuilder().Line(StoredText(folder)).Save(folder + "scheda.txt");
     return true;
 }
 

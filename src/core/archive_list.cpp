@@ -31,7 +31,7 @@ std::string ArchiveListName(std::string_view line) {
 
 std::string ArchiveListDir(std::string_view line) {
     if (line.size() <= kArchiveNameColumns) return {};
-    return NormalizeDir(line.substr(kArchiveNameColumns));
+    return StoredDir(line.substr(kArchiveNameColumns));
 }
 
 std::optional<std::vector<std::string>> FillArchiveList() {

@@ -17,6 +17,7 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/numbers.h"
+#include "platform/paths.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -174,7 +175,7 @@ void OpenArchive() {
     if (CoreState.PageHeight == 0) CoreState.PageHeight = 480;
 
     CoreState.DesignerDir = CoreState.ArchiveDir;
-    TextBuilder().Line(CoreState.DesignerDir).Save(DataFilePath(data_file::kEditFolder));
+    TextBuilder().Line(StoredText(CoreState.DesignerDir)).Save(DataFilePath(data_file::kEditFolder));
 
     RecordFile definition;
     if (!rebuildDefinition &&
@@ -220,7 +221,7 @@ bool SaveArchiveSettings() {
             ok = false;
         }
     };
-    step([] { TextBuilder().Line(CoreState.ArchiveDir).Save(DataFilePath(data_file::kLastArchive)); });
+    step([] { TextBuilder().Line(StoredText(CoreState.ArchiveDir)).Save(DataFilePath(data_file::kLastArchive)); });
     step([] { SaveSettingsWordFile(); });
     step([] { SaveFieldAttributes(); });
     step([] { SaveSearchCriteria(StationFilePath("Condizio.")); });

@@ -150,7 +150,7 @@ void WriteCategoryHelp(int field, int category) {
     TextBuilder out;
     TextReader help;
     if (!helpName.empty()) {
-        std::string path = NormalizePath(helpName);
+        std::string path = StoredPath(helpName);
         // A bare name is looked for beside the archive's own files.
         if (path[0] != '/') path = CoreState.ArchiveDir + path;
         if (help.Open(path)) {

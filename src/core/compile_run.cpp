@@ -64,7 +64,7 @@ void SaveEditFolder(const std::string& folder) {
     // A folder typed empty names the root, as a lone separator always did.
     CoreState.DesignerDir = NormalizeDir(folder.empty() ? std::string("\\") : folder);
     TextBuilder out;
-    out.Line(CoreState.DesignerDir);
+    out.Line(StoredText(CoreState.DesignerDir));
     out.Save(DataFilePath(data_file::kEditFolder));
 }
 

@@ -13,6 +13,7 @@
 #include "core/text_tables.h"
 #include "platform/file_io.h"
 #include "platform/numbers.h"
+#include "platform/paths.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -330,7 +331,7 @@ void CreateEmptyCardFiles() {
 void WriteArchiveDescriptor(int numericReserved, int textReserved) {
     TextBuilder out;
     out.Line("Nome Archivio....: ");
-    out.Line("Nome indirizzario: " + CoreState.DesignerDir);
+    out.Line("Nome indirizzario: " + StoredText(CoreState.DesignerDir));
     out.Line("Scheda.NUM.......: " + std::to_string(numericReserved) + " posizioni riservate");
     out.Line("Scheda.ALF.......: " + std::to_string(textReserved) + " posizioni riservate");
     out.Line("Var statistiche..: 0");

@@ -7,6 +7,7 @@
 #include "core/data_files.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"
+#include "platform/paths.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -106,7 +107,7 @@ bool LoadTextForViewer(const std::string& path) {
 }
 
 std::string ViewerTitle(const std::string& path, const std::string& caption, bool whole) {
-    std::string title = path + " - " + caption;
+    std::string title = DisplayPath(path) + " - " + caption;
     return whole ? title : LoadText(kTooLongText) + " " + title;
 }
 

@@ -42,45 +42,66 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
-std::string Utf8ToCp1252(std::string_view s) {
+int32_t NextUtf8(std::string_view s, size_t& at) {
+    const unsigned char c = s[at];
+    int32_t cp;
+    size_t len;
+    if (c < 0x80) {
+        ++at;
+        return c;
+    } else if ((c & 0xE0) == 0xC0) {
+        cp = c & 0x1F;
+        len = 2;
+    } else if ((c & 0xF0) == 0xE0) {
+        cp = c & 0x0F;
+        len = 3;
+    } else if ((c & 0xF8) == 0xF0) {
+        cp = c & 0x07;
+        len = 4;
+    } else {
+        ++at;
+        return -1;
+    }
+    if (at + len > s.size()) {
+        at = s.size();
+        return -1;
+    }
+    for (size_t k = 1; k < len; ++k) {
+        const unsigned char cc = s[at + k];
+        if ((cc & 0xC0) != 0x80) {
+            ++at;
+            return -1;
+        }
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    at += len;
+    return cp;
+}
+
+namespace {
+// Characters without a Windows-1252 byte become '?' and set `lost`.
+std::string ToCp1252(std::string_view s, bool& lost) {
     std::string out;
     out.reserve(s.size());
-    size_t i = 0;
-    while (i < s.size()) {
-        unsigned char c = s[i];
-        char32_t cp;
-        int len;
-        if (c < 0x80) {
-            cp = c;
-            len = 1;
-        } else if ((c & 0xE0) == 0xC0) {
-            cp = c & 0x1F;
-            len = 2;
-        } else if ((c & 0xF0) == 0xE0) {
-            cp = c & 0x0F;
-            len = 3;
-        } else if ((c & 0xF8) == 0xF0) {
-            cp = c & 0x07;
-            len = 4;
-        } else {
-            out.push_back('?');
-            ++i;
-            continue;
-        }
-        if (i + size_t(len) > s.size()) {
-            out.push_back('?');
-            break;
-        }
-        bool ok = true;
-        for (int k = 1; k < len; ++k) {
-            unsigned char cc = s[i + size_t(k)];
-            if ((cc & 0xC0) != 0x80) ok = false;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        i += ok ? size_t(len) : 1;
-        int b = ok ? UnicodeToCp1252(cp) : -1;
+    for (size_t i = 0; i < s.size();) {
+        const int32_t cp = NextUtf8(s, i);
+        const int b = cp < 0 ? -1 : UnicodeToCp1252(char32_t(cp));
+        lost = lost || b < 0;
         out.push_back(b < 0 ? '?' : char(b));
     }
+    return out;
+}
+}  // namespace
+
+std::string Utf8ToCp1252(std::string_view s) {
+    bool lost = false;
+    return ToCp1252(s, lost);
+}
+
+std::optional<std::string> Utf8ToCp1252Exact(std::string_view s) {
+    bool lost = false;
+    std::string out = ToCp1252(s, lost);
+    if (lost) return std::nullopt;
     return out;
 }
 

@@ -1,4 +1,7 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,5 +17,10 @@ int UnicodeToCp1252(char32_t cp);
 std::string Cp1252ToUtf8(std::string_view bytes);
 // Characters without a Windows-1252 byte become '?'.
 std::string Utf8ToCp1252(std::string_view utf8);
+// The same, but nothing when some character has no Windows-1252 byte (or the text is no UTF-8).
+std::optional<std::string> Utf8ToCp1252Exact(std::string_view utf8);
+// The next character of a UTF-8 text at `at` (moved past it); a byte that starts no sound
+// sequence comes back as -1.
+int32_t NextUtf8(std::string_view utf8, size_t& at);
 
 }  // namespace qv

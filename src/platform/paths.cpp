@@ -1,12 +1,14 @@
 #include "platform/paths.h"
 
 #include <dirent.h>
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+
+#include "platform/cp1252.h"
+#include "platform/io_error.h"
 
 namespace qv {
 
@@ -23,13 +25,30 @@ bool Exists(const std::string& p) {
     return ::stat(p.c_str(), &st) == 0;
 }
 
+// The characters of a file name with the letters Windows-1252 has in both cases lowered; a byte
+// that is no UTF-8 stays itself, apart from every character.
+std::u32string FoldedName(std::string_view name) {
+    std::u32string out;
+    for (size_t at = 0; at < name.size();) {
+        const size_t start = at;
+        const int32_t cp = NextUtf8(name, at);
+        char32_t c = cp < 0 ? char32_t(0x110000 + static_cast<unsigned char>(name[start])) : char32_t(cp);
+        if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) c += 0x20;
+        else if (c == 0x160 || c == 0x152 || c == 0x17D) ++c;  // S, OE, Z with their marks
+        else if (c == 0x178) c = 0xFF;                          // Y diaeresis
+        out.push_back(c);
+    }
+    return out;
+}
+
 // Finds `name` in directory `dir` ignoring case; empty when absent.
 std::string MatchInDir(const std::string& dir, const std::string& name) {
     DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
     if (!d) return {};
+    const std::u32string wanted = FoldedName(name);
     std::string found;
     while (dirent* e = ::readdir(d)) {
-        if (::strcasecmp(e->d_name, name.c_str()) == 0) {
+        if (FoldedName(e->d_name) == wanted) {
             found = e->d_name;
             break;
         }
@@ -126,6 +145,32 @@ bool ClimbsAboveItsStart(std::string_view stored) {
 std::string NormalizeDir(std::string_view stored) {
     if (stored.empty()) return {};
     return WithSlash(NormalizePath(stored));
+}
+
+std::string PathFromStored(std::string_view stored) {
+    return Cp1252ToUtf8(stored);
+}
+
+std::string StoredDir(std::string_view stored) {
+    return NormalizeDir(PathFromStored(stored));
+}
+
+std::string StoredPath(std::string_view stored) {
+    return NormalizePath(PathFromStored(stored));
+}
+
+std::string StoredText(const std::string& path) {
+    std::optional<std::string> text = Utf8ToCp1252Exact(path);
+    if (!text) ThrowIo(kInvalidFileName, path);
+    return *std::move(text);
+}
+
+bool PathStorable(const std::string& path) {
+    return Utf8ToCp1252Exact(path).has_value();
+}
+
+std::string DisplayPath(const std::string& path) {
+    return Utf8ToCp1252(path);
 }
 
 std::string ResolveExisting(const std::string& path) {

@@ -100,13 +100,14 @@ void AppendRange(std::string& out, const uint8_t* record, int32_t recordBytes, T
     for (int32_t p = first; p <= last && record[p - 1] != 0; ++p) out.push_back(char(record[p - 1]));
 }
 
-// The directory of a linked archive: a sibling of the open archive's directory.
+// The directory of a linked archive: a sibling of the open archive's directory. The name comes
+// from the link definitions, a Windows-1252 text.
 std::string SiblingDirectory(const std::string& name) {
     std::string dir = CoreState.ArchiveDir;
     while (!dir.empty() && dir.back() == '/') dir.pop_back();
     const size_t slash = dir.find_last_of('/');
     dir = slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
-    std::string sibling = Trimmed(name);
+    std::string sibling = PathFromStored(Trimmed(name));
     std::replace(sibling.begin(), sibling.end(), '\\', '/');
     while (!sibling.empty() && sibling.front() == '/') sibling.erase(sibling.begin());
     while (!sibling.empty() && sibling.back() == '/') sibling.pop_back();

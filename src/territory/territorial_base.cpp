@@ -8,6 +8,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/paths.h"
 #include "platform/short_string.h"
 #include "platform/text_file.h"
 #include "territory/map_tables.h"
@@ -100,7 +101,9 @@ std::vector<SiglaEntry> LoadSigle() {
         line = list.ReadLine(50);
     }
     const size_t semicolon = line.find(';');
-    const std::string name = semicolon == std::string::npos ? line : line.substr(semicolon + 1, 50);
+    // A file name from a Windows-1252 list, made a file-system name.
+    const std::string name =
+        PathFromStored(semicolon == std::string::npos ? line : line.substr(semicolon + 1, 50));
     // The set's path is built through the other archive's name; that name is put back, since
     // linked archives still need it after the map.
     const std::string saved = CoreState.OtherArchiveDir;

@@ -50,7 +50,7 @@ TerritorialLink ReadTerritorialLink(int field) {
         if (ParseNumber(std::string_view(line).substr(0, first)) != field) continue;
         link.Found = true;
         link.CommuneField = ParseNumber(std::string_view(line).substr(first + 1, second - first - 1));
-        link.Dir = NormalizeDir(Trimmed(std::string_view(line).substr(second + 1)));
+        link.Dir = StoredDir(Trimmed(std::string_view(line).substr(second + 1)));
     }
     return link;
 }

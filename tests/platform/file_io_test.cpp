@@ -30,6 +30,9 @@ TEST(Cp1252, EveryByteSurvivesARoundTrip) {
     EXPECT_EQ(Utf8ToCp1252("\xE2\x82\xAC"), "\x80");
     EXPECT_EQ(Utf8ToCp1252("\xE4\xB8\xAD"), "?");  // no byte for it
     EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");        // cut sequence
+    EXPECT_EQ(Utf8ToCp1252Exact("citt\xC3\xA0 \xE2\x82\xAC"), "citt\xE0 \x80");
+    EXPECT_EQ(Utf8ToCp1252Exact("\xE4\xB8\xAD"), std::nullopt);
+    EXPECT_EQ(Utf8ToCp1252Exact("a\xC3"), std::nullopt);
 }
 
 TEST(ShortString, LengthByteAndZeroPadding) {
@@ -67,6 +70,14 @@ TEST(Paths, CaseInsensitiveOpenAndCreate) {
     RecordFile f(dir / "pianalto/alf-sch.dat", 1, RecordFile::Mode::Create);
     f.Append("z");
     EXPECT_EQ(ReadBytes(dir / "Pianalto/ALF-SCH.DAT"), "z");
+    // Accented letters fold too: a Windows station's "CITTÀ\" is this machine's "Città/".
+    dir.MakeDir("Citt\xC3\xA0");
+    WriteBytes(dir / "Citt\xC3\xA0/\xC5\x92uvre.txt", "w");
+    SetRootDir(dir.Path());
+    EXPECT_EQ(ResolveExisting(StoredPath("C:\\CITT\xC0\\\x9Cuvre.TXT")), dir / "Citt\xC3\xA0/\xC5\x92uvre.txt");
+    // An accented letter is not its plain one.
+    EXPECT_EQ(ResolveExisting(dir / "citta/\xC5\x92uvre.txt"), dir / "citta/\xC5\x92uvre.txt");
+    SetRootDir("/");
 }
 
 TEST(Paths, StoredDirectoriesFromWindowsStations) {
@@ -80,6 +91,19 @@ TEST(Paths, StoredDirectoriesFromWindowsStations) {
     // No directory is ever cut, however long.
     std::string deep = "C:\\" + std::string(300, 'd') + "\\";
     EXPECT_EQ(NormalizeDir(deep).size(), std::string("/tmp/qvroot/").size() + 301);
+    // Stored in a Windows-1252 file, a path is converted both ways; one that cannot be held
+    // there is refused, never written with '?'.
+    EXPECT_EQ(StoredDir("C:\\Attivit\xE0 2026"), "/tmp/qvroot/Attivit\xC3\xA0 2026/");
+    EXPECT_EQ(StoredText("/tmp/qvroot/Attivit\xC3\xA0 2026/"), "/tmp/qvroot/Attivit\xE0 2026/");
+    EXPECT_TRUE(PathStorable("/tmp/citt\xC3\xA0/"));
+    EXPECT_FALSE(PathStorable("/tmp/\xE4\xB8\xAD/"));
+    try {
+        StoredText("/tmp/\xE4\xB8\xAD/");
+        ADD_FAILURE() << "stored";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Code(), kInvalidFileName);
+    }
+    EXPECT_EQ(DisplayPath("/tmp/citt\xC3\xA0/"), "/tmp/citt\xE0/");
     SetRootDir("/");
 }
 

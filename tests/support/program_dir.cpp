@@ -54,8 +54,9 @@ void WritePreparedCards(int lastCard, std::span<const char* const> heads) {
     WriteBytes(CoreState.ArchiveDir + "dat-dat.dat", matrix);
 }
 
-ProgramRoot::ProgramRoot(bool shipped, int texts) {
-    dir_.MakeDir("quorvanta.tv");
+ProgramRoot::ProgramRoot(bool shipped, int texts, const std::string& rootName)
+    : root_(rootName.empty() ? dir_.Path() : dir_.MakeDir(rootName)) {
+    std::filesystem::create_directory(ProgramDir());
     CopyTree(BuiltSampleArchiveDir(), ProgramDir() + "Pianalto");
     CopyTree(ShippedProgramDir() + "help", ProgramDir() + "help");
     for (const char* f : {"cmn-zor2.dat", "di-alfac.dat", "ini-prov.imp", "chi2.imp"})
@@ -67,7 +68,7 @@ ProgramRoot::ProgramRoot(bool shipped, int texts) {
         WriteBytes(ProgramDir() + "sigle.imp", NumberedTexts(texts));
         WriteBytes(ProgramDir() + "sig-dat.imp", "");
     }
-    SetRootDir(dir_.Path());
+    SetRootDir(root_);
 }
 
 ProgramRoot::~ProgramRoot() {

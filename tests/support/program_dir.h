@@ -21,16 +21,18 @@ void WritePreparedCards(int lastCard, std::span<const char* const> heads);
 // A root directory with a program directory "quorvanta.tv/" as the run command prepares it:
 // the sample archive "Pianalto", the municipality tables and the text tables. Line N of
 // "sigle.imp" is "Testo N" for N up to `texts`, or the shipped table when `shipped` is set.
+// The root is the temporary directory itself, or its subdirectory `rootName` (a file-system name).
 class ProgramRoot {
   public:
-    explicit ProgramRoot(bool shipped = false, int texts = 2499);
+    explicit ProgramRoot(bool shipped = false, int texts = 2499, const std::string& rootName = {});
     ~ProgramRoot();
-    const std::string& Root() const { return dir_.Path(); }
-    std::string ProgramDir() const { return dir_.Path() + "quorvanta.tv/"; }
+    const std::string& Root() const { return root_; }
+    std::string ProgramDir() const { return root_ + "quorvanta.tv/"; }
     std::string operator/(const std::string& name) const { return ProgramDir() + name; }
 
   private:
     TempDir dir_;
+    std::string root_;
 };
 
 // The shipped program directory of the source tree.

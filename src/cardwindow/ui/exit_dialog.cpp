@@ -7,6 +7,7 @@
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "platform/io_error.h"
+#include "platform/paths.h"
 #include "platform/ui/application.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/dialogs.h"
@@ -19,8 +20,8 @@ constexpr int kCannotTellText = 2150;
 constexpr int kLeaveAnywayText = 2151;
 
 std::string NotCopiedMessage(const SyncResult& result) {
-    return LoadText(kNotCopiedText) + " " + CoreState.OtherArchiveDir + LoadText(kCannotTellText) + " " +
-           std::to_string(result.inQuestion) + LoadText(kLeaveAnywayText);
+    return LoadText(kNotCopiedText) + " " + DisplayPath(CoreState.OtherArchiveDir) + LoadText(kCannotTellText) +
+           " " + std::to_string(result.inQuestion) + LoadText(kLeaveAnywayText);
 }
 
 TEsciMorvidex::TEsciMorvidex(QWidget* owner) : QDialog(owner) {

@@ -118,7 +118,7 @@ void TInputDati::FormCreate() {
     Label3->setText(Qs(LoadText(993)));
     NomeFile->setToolTip(Qs(LoadText(994)));
     Barra->setToolTip(Qs(LoadText(1001)));
-    NomeFile->setText(Qs(LoadImportFileName()));
+    NomeFile->setText(QPath(LoadImportFileName()));
     const int format = CoreState.ImportFormat;
     if (format == 1 || format == 4) tabulatore->setChecked(true);
     if (format == 2 || format == 5) delimitatori->setChecked(true);
@@ -149,7 +149,7 @@ void TInputDati::SfogliaClick() {
     request.directory = CoreState.ArchiveDir;
     request.filter = "*.*";
     const std::string chosen = AskFileName(request);
-    if (!chosen.empty()) NomeFile->setText(Qs(chosen));
+    if (!chosen.empty()) NomeFile->setText(QPath(chosen));
 }
 
 void TInputDati::SequenzaClick() {
@@ -168,7 +168,7 @@ void TInputDati::Import(ImportMode mode) {
     ImportOutcome outcome;
     try {
         WaitCursor wait;
-        outcome = RunImport(Cp(NomeFile->text()), mode, progress);
+        outcome = RunImport(FsPath(NomeFile->text()), mode, progress);
     } catch (const IoError& e) {
         Barra->setValue(0);
         ShowIoError(e);
@@ -191,8 +191,10 @@ void TInputDati::CreaClick() {
 
 void TInputDati::EsciClick() {
     ReadOptions();
+    const std::string name = FsPath(NomeFile->text());
+    if (!StorablePathGiven(name)) return;
     try {
-        SaveImportFileName(Cp(NomeFile->text()));
+        SaveImportFileName(name);
     } catch (const IoError& e) {
         ShowIoError(e);
     }

@@ -5,6 +5,7 @@
 #include "core/archive_list.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/ui/form_kit.h"
 #include "core/ui/tarchivio.h"
 #include "core/ui/tedits2.h"
 #include "platform/file_io.h"
@@ -71,7 +72,8 @@ bool OpenArchiveFromFile(QWidget* owner, const CardWindowSteps& steps) {
     request.fileName = "morvidex*.dat";
     request.filter = "morvidex*.dat";
     const std::string dir = DescriptorDirectory(AskFileName(request));
-    if (dir.empty()) return false;
+    // The archive in use is written down for the next start.
+    if (dir.empty() || !StorablePathGiven(dir)) return false;
     bool opened = true;
     try {
         // Settings that cannot be saved keep the archive in use (the failure was shown).

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/text_tables.h"
+#include "platform/paths.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
@@ -102,6 +103,16 @@ void BarProgress::SetMaximum(int maximum) {
 void BarProgress::SetPosition(int position) {
     bar_->setValue(position);
     bar_->repaint();
+}
+
+namespace {
+constexpr int kUnstorablePathText = 2200;
+}
+
+bool StorablePathGiven(const std::string& path) {
+    if (PathStorable(path)) return true;
+    ShowError(LoadText(kUnstorablePathText) + "\n" + DisplayPath(path));
+    return false;
 }
 
 }  // namespace qv

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <initializer_list>
+#include <string>
 
 #include "platform/progress.h"
 #include "platform/ui/cursor.h"
@@ -34,6 +35,10 @@ QLineEdit* OutcomeEdit(QWidget* owner, const char* name);
 // discard or go back is offered. A closed question goes back.
 enum class LeaveChoice { Save, Discard, GoBack };
 LeaveChoice AskLeavingChangedText(bool saveAllowed);
+
+// A path the person gave (a path box, a file dialog) that is to be written into one of the
+// program's Windows-1252 files: true when it can be, otherwise false with the refusal shown.
+bool StorablePathGiven(const std::string& path);
 
 // The plain layout of a job form: `column` one above the other, the row of `buttons` below.
 void StackAboveButtons(QWidget* form, std::initializer_list<QWidget*> column,

@@ -98,7 +98,7 @@ void TArchivio::FormCreate() {
     Archivi->clear();
     for (const std::string& name : *names) Archivi->addItem(Qs(name));
     // The whole directory: the box scrolls rather than hiding its end.
-    indirizzo->setText(Qs(CoreState.ArchiveDir));
+    indirizzo->setText(QPath(CoreState.ArchiveDir));
     Num->setText(QString::number(CoreState.CardWordCount));
     Alf->setText(QString::number(CoreState.CardTextBytes));
 }

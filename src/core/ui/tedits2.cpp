@@ -21,6 +21,7 @@
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "platform/io_error.h"
+#include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
@@ -270,7 +271,7 @@ void TEditS2::SetCaptions() {
 void TEditS2::FormCreate() {
     SetCaptions();
     LoadEditFolder();
-    nome->setText(Qs(CoreState.DesignerDir));
+    nome->setText(QPath(CoreState.DesignerDir));
     LeggeSchedaClick();
     if (const std::optional<std::vector<std::string>> list = ReadArchiveList()) {
         ShowLines(*Kel_LST2, *list);
@@ -282,21 +283,27 @@ void TEditS2::FormCreate() {
 }
 
 void TEditS2::TakeFolder() {
-    CoreState.DesignerDir = DesignerFolderFromText(Cp(nome->text()));
+    CoreState.DesignerDir = DesignerFolderFromText(FsPath(nome->text()));
 }
 
-void TEditS2::StoreFolder() {
-    SaveEditFolder(Cp(nome->text()));
-    nome->setText(Qs(CoreState.DesignerDir));
+bool TEditS2::FolderStorable() const {
+    return StorablePathGiven(DesignerFolderFromText(FsPath(nome->text())));
+}
+
+bool TEditS2::StoreFolder() {
+    if (!FolderStorable()) return false;
+    SaveEditFolder(FsPath(nome->text()));
+    nome->setText(QPath(CoreState.DesignerDir));
+    return true;
 }
 
 std::string TEditS2::SourcePathShown() const {
-    return DataFilePath(data_file::kDesignerSource);
+    return DisplayPath(DataFilePath(data_file::kDesignerSource));
 }
 
 void TEditS2::CreaDirClick() {
     try {
-        StoreFolder();
+        if (!StoreFolder()) return;
         if (!CreateDesignFolder()) {
             SetText(*Status2, 441);
             return;
@@ -392,13 +399,14 @@ void TEditS2::Azzera_SchedaClick() {
 
 void TEditS2::CreaCompilaClick() {
     lastRun_ = CompileRunResult();
+    if (!FolderStorable()) return;
     try {
-        lastRun_ = RunCompile(Cp(nome->text()), createFlag_, *this);
+        lastRun_ = RunCompile(FsPath(nome->text()), createFlag_, *this);
     } catch (const IoError& e) {
         lastRun_ = CompileRunResult();
         ShowIoError(e);
     }
-    nome->setText(Qs(CoreState.DesignerDir));
+    nome->setText(QPath(CoreState.DesignerDir));
 }
 
 bool TEditS2::ConfirmEraseCards() {
@@ -439,7 +447,7 @@ void TEditS2::Salva_KELClick() {
 
 void TEditS2::xyClick() {
     try {
-        StoreFolder();
+        if (!StoreFolder()) return;
     } catch (const IoError& e) {
         ShowIoError(e);
         return;
@@ -470,7 +478,7 @@ void TEditS2::reject() {
 void TEditS2::EsciClick() {
     if (!MayLeave()) return;
     try {
-        StoreFolder();
+        if (!StoreFolder()) return;
     } catch (const IoError& e) {
         ShowIoError(e);
         return;

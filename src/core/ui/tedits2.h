@@ -109,8 +109,10 @@ class TEditS2 : public QDialog, public CompileRunHost {
     void SetCaptions();
     // Every command starts by taking the folder typed into CoreState.DesignerDir.
     void TakeFolder();
-    // ... and some store it in "dir-edit.imp" and show it back.
-    void StoreFolder();
+    // ... and some store it in "dir-edit.imp" and show it back; false (with the refusal shown)
+    // when it cannot be written into the program's files.
+    bool StoreFolder();
+    bool FolderStorable() const;
     std::string SourcePathShown() const;
 
     // Asks about a changed source: false when the designer stays open.

@@ -57,7 +57,7 @@ void THelpRTF::FormCreate() {
 void THelpRTF::ShowPage(int page) {
     setWindowTitle(Qs(LoadText(971)));
     const std::string path = HelpPagePath(page);
-    if (!path.empty()) setWindowTitle(Qs(path));
+    if (!path.empty()) setWindowTitle(QPath(path));
     Testo->clear();
     if (const auto rtf = ReadHelpPage(page)) Testo->setHtml(QString::fromStdString(RtfToHtml(*rtf)));
 }

@@ -6,6 +6,7 @@
 #include <QTranslator>
 
 #include "platform/io_error.h"
+#include "platform/paths.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/dialogs.h"
 
@@ -28,7 +29,7 @@ bool QvApplication::notify(QObject* receiver, QEvent* event) {
 void ShowIoError(const IoError& e) {
     HourglassOff();
     std::string text = "Errore di input/output " + std::to_string(e.Code()) + ".";
-    if (!e.Path().empty()) text += "\nFile: " + e.Path();
+    if (!e.Path().empty()) text += "\nFile: " + DisplayPath(e.Path());
     ShowMessage({text, "Quorvanta-TV", MessageButtons::Ok, MessageIcon::Error, {}});
 }
 

@@ -127,13 +127,13 @@ bool AskYesNo(const std::string& text, const std::string& caption) {
 
 std::string AskFileName(const FileDialogRequest& r) {
     if (gFileHook) return gFileHook(r);
-    if (gNeverBlock) return {};
-    const QString filter = r.filter.empty() ? QString() : Qs(r.filter);
-    QString dir = Qs(r.directory + r.fileName);
-    QString chosen = r.kind == FileDialogKind::Open
-                         ? QFileDialog::getOpenFileName(MainWindowWidget(), Qs(r.caption), dir, filter)
-                         : QFileDialog::getSaveFileName(MainWindowWidget(), Qs(r.caption), dir, filter);
-    return Cp(chosen);
+    // Shown like every other form, so that a test answers it as a person would.
+    QFileDialog dialog(MainWindowWidget(), Qs(r.caption), QPath(r.directory + r.fileName),
+                       r.filter.empty() ? QString() : Qs(r.filter));
+    dialog.setAcceptMode(r.kind == FileDialogKind::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(r.kind == FileDialogKind::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (ShowModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return FsPath(dialog.selectedFiles().constFirst());
 }
 
 int AskColour(int initial) {

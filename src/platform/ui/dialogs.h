@@ -38,11 +38,11 @@ enum class FileDialogKind { Open, Save };
 struct FileDialogRequest {
     FileDialogKind kind = FileDialogKind::Open;
     std::string caption;
-    std::string directory;  // initial directory
+    std::string directory;  // initial directory (a path: the file system's bytes)
     std::string filter;     // e.g. "*.srg"
-    std::string fileName;   // proposed name
+    std::string fileName;   // proposed name (the file system's bytes)
 };
-// The chosen path, or an empty string when cancelled.
+// The chosen path as the file system's bytes, or an empty string when cancelled.
 std::string AskFileName(const FileDialogRequest& request);
 using FileDialogHook = std::function<std::string(const FileDialogRequest&)>;
 void SetFileDialogHook(FileDialogHook hook);

@@ -1,5 +1,7 @@
 #include "platform/ui/qt_text.h"
 
+#include <QFile>
+
 #include "platform/cp1252.h"
 
 namespace qv {
@@ -19,6 +21,14 @@ std::string Cp(const QString& text) {
         out.push_back(b < 0 ? '?' : char(b));
     }
     return out;
+}
+
+QString QPath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string FsPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
 }
 
 }  // namespace qv

@@ -11,6 +11,7 @@
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "platform/io_error.h"
+#include "platform/paths.h"
 #include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/printing.h"
@@ -80,7 +81,7 @@ void TListaCliccabile::FormCreate() {
     Lista->addItems(rows);
     const int32_t row = CoreState.ListRow;
     if (row > 0 && row <= kLastReselectedRow && row < Lista->count()) Lista->setCurrentRow(row);
-    std::string caption = CoreState.ProgramDir + LoadText(1024);
+    std::string caption = DisplayPath(CoreState.ProgramDir) + LoadText(1024);
     if (list->Truncated()) caption = LoadText(1025) + " " + caption;
     caption.resize(std::min(caption.size(), kCaptionChars));
     setWindowTitle(Qs(caption));

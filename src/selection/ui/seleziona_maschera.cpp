@@ -12,6 +12,7 @@
 #include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
+#include "platform/paths.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "selection/print_mask.h"
@@ -104,7 +105,7 @@ void TSelezionaMaschera::ApriClick() {
     }
     CopyFileToWorkingMask(chosen);
     VisualizzaClick();
-    Status->setText(Qs(LoadText(1360) + " " + chosen + LoadText(1361)));
+    Status->setText(Qs(LoadText(1360) + " " + DisplayPath(chosen) + LoadText(1361)));
 }
 
 void TSelezionaMaschera::SalvaClick() {
@@ -115,7 +116,7 @@ void TSelezionaMaschera::SalvaClick() {
         return;
     }
     CopyWorkingMaskToFile(HasExtension(chosen) ? chosen : chosen + ".mas");
-    Status->setText(Qs(LoadText(1360) + " " + chosen + LoadText(1363)));
+    Status->setText(Qs(LoadText(1360) + " " + DisplayPath(chosen) + LoadText(1363)));
 }
 
 void TSelezionaMaschera::Button1Click() {

@@ -370,7 +370,7 @@ SmtpMessage TEmail::Message() const {
     m.senderAddress = Text(indirizzoEmail);
     m.senderName = Text(Nome);
     m.subject = Text(Oggetto);
-    for (int i = 0; i < Allegati->count(); ++i) m.attachments.push_back(Cp(Allegati->item(i)->text()));
+    for (int i = 0; i < Allegati->count(); ++i) m.attachments.push_back(FsPath(Allegati->item(i)->text()));
     m.lines = TestoLines();
     return m;
 }
@@ -457,7 +457,7 @@ void TEmail::AggiungeAllegatiClick() {
     FileDialogRequest request;
     request.kind = FileDialogKind::Open;
     const std::string path = AskFileName(request);
-    if (!path.empty()) Allegati->addItem(Qs(path));
+    if (!path.empty()) Allegati->addItem(QPath(path));
 }
 
 std::string TEmail::AskMessageFile(bool save) {

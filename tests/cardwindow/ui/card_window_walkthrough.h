@@ -26,6 +26,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/ui/thelp.h"
+#include "platform/cp1252.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/card_window.h"
@@ -37,9 +38,27 @@ class CardWindowWalkthrough : public ::testing::Test {
   protected:
     using Action = std::function<void(QDialog&)>;
 
+    // The program on a root directory named `rootName` (a file-system name) inside the test's own.
+    explicit CardWindowWalkthrough(const std::string& rootName = {}) : root(true, 2499, rootName) {}
+
     void SetUp() override {
         WriteBytes(root / "pxx-dat.imp", "PIANALTO\r\n");
-        WriteBytes(root / "lst-kel.txt", "Pianalto      " + root.ProgramDir() + "Pianalto/\r\n");
+        WriteBytes(root / "lst-kel.txt", "Pianalto      " + Utf8ToCp1252(root.ProgramDir()) + "Pianalto/\r\n");
+        Launch();
+        ASSERT_EQ(CoreState.WriteAccess, 1);
+        opened.clear();
+    }
+    void TearDown() override {
+        window.reset();
+        StopCardWindowProgram();
+    }
+    // The program ended as on leaving it and started again.
+    void Restart() {
+        TearDown();
+        Launch();
+    }
+
+    void Launch() {
         StartProgram();
         RegisterAllDialogs();
         SetModalHook([this](QDialog& d) { return Handle(d); });
@@ -58,12 +77,6 @@ class CardWindowWalkthrough : public ::testing::Test {
         window = std::make_unique<TPrincipale>();
         window->FormCreate();
         window->show();
-        ASSERT_EQ(CoreState.WriteAccess, 1);
-        opened.clear();
-    }
-    void TearDown() override {
-        window.reset();
-        StopCardWindowProgram();
     }
 
     // What to do with the next form of a class (instead of leaving it).
