@@ -98,6 +98,34 @@ int64_t CardBitmap::CountCommon(const CardBitmap& other) const {
     return count;
 }
 
+void CountRowAgainst(const uint64_t* row, const CardBitmap& mask, std::span<const CardBitmap> columns,
+                     int64_t* counts) {
+    // A block of the row's selected cards stays in the first-level cache while every column
+    // counts against it.
+    constexpr size_t kBlock = 512;
+    uint64_t selected[kBlock];
+    const size_t n = mask.WordCount();
+    const uint64_t* m = mask.Words();
+    int64_t total = 0;
+    for (size_t start = 0; start < n; start += kBlock) {
+        const size_t len = std::min(kBlock, n - start);
+        for (size_t i = 0; i < len; ++i) {
+            selected[i] = row[start + i] & m[start + i];
+            total += std::popcount(selected[i]);
+        }
+        for (size_t k = 0; k < columns.size(); ++k) {
+            const size_t words = std::min(columns[k].WordCount(), n);
+            if (words <= start) continue;
+            const uint64_t* c = columns[k].Words() + start;
+            const size_t upTo = std::min(len, words - start);
+            int64_t in = 0;
+            for (size_t i = 0; i < upTo; ++i) in += std::popcount(selected[i] & c[i]);
+            counts[k] += in;
+        }
+    }
+    counts[columns.size()] += total;
+}
+
 CardBitmap CardBitmap::Common(const CardBitmap& x, const CardBitmap& y) {
     CardBitmap out;
     out.bytes_ = std::min(x.bytes_, y.bytes_);

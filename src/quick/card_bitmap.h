@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 // The quick mode's sets of cards: one bit a card, card c at bit 0x80 >> (c % 8) of byte c / 8,
@@ -22,6 +23,14 @@ std::optional<SelectionOperation> ItemOperation(char op);
 
 // into := into op from, over the first `count` bytes of both.
 void CombineCards(SelectionOperation op, uint8_t* into, const uint8_t* from, size_t count);
+
+class CardBitmap;
+
+// What a row of a cross table counts, with every set read once: counts[k] += the cards set in
+// `row`, `mask` and columns[k], then counts[columns.size()] += those set in `row` and `mask`.
+// `row` holds at least mask.WordCount() words; a column shorter than the mask counts over its own.
+void CountRowAgainst(const uint64_t* row, const CardBitmap& mask, std::span<const CardBitmap> columns,
+                     int64_t* counts);
 
 class CardBitmap {
   public:
@@ -47,6 +56,9 @@ class CardBitmap {
     void KeepFirst(int64_t cards);
 
     int64_t Count() const;
+    // The bitmap as words, byte i of a word its bits 8i..8i+7.
+    const uint64_t* Words() const { return words_.data(); }
+    size_t WordCount() const { return words_.size(); }
     // The cards set in both.
     int64_t CountCommon(const CardBitmap& other) const;
     // The cards set in both, as a bitmap as long as the shorter.

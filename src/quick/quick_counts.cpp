@@ -104,13 +104,34 @@ QuickCardCounter::Bitmap QuickCardCounter::SelectionOver(int32_t preparedLast) {
     return selection;
 }
 
-QuickCardCounter::Bitmap QuickCardCounter::Area(int variable) {
+void QuickCardCounter::ReadArea(int variable) {
     // Only the records that hold cards the selection can reach are read: a damaged card count
     // far past them costs no more than the largest archive.
-    Bitmap area(size_t(usedRecords_) * kMatrixRecordBytes);
-    if (usedRecords_ > 0) matrix_.Read(int64_t(variable) * areaRecords_, area.Bytes(), usedRecords_);
+    const size_t bytes = size_t(usedRecords_) * kMatrixRecordBytes;
+    if (rowWords_.size() * 8 < bytes) rowWords_.assign((bytes + 7) / 8, 0);
+    if (usedRecords_ > 0) matrix_.Read(int64_t(variable) * areaRecords_, rowWords_.data(), usedRecords_);
+}
+
+QuickCardCounter::Bitmap QuickCardCounter::Area(int variable) {
+    ReadArea(variable);
+    Bitmap area(reinterpret_cast<const uint8_t*>(rowWords_.data()), size_t(usedRecords_) * kMatrixRecordBytes);
     area.KeepFirst(int64_t(last_) + 1);
     return area;
+}
+
+std::vector<int64_t> QuickCardCounter::CountRow(int variable, const std::vector<Bitmap>& columns) {
+    std::vector<int64_t> figures(columns.size() + 1, 0);
+    if (values_) {
+        const Bitmap row = Bitmap::Common(Area(variable), selection_);
+        for (size_t k = 0; k < columns.size(); ++k) figures[k] = Count(columns[k], row);
+        figures.back() = Count(row);
+        return figures;
+    }
+    // The selection holds no card past the last counted one, so the bytes past it are never
+    // looked at: the area is counted where it was read.
+    ReadArea(variable);
+    CountRowAgainst(rowWords_.data(), selection_, columns, figures.data());
+    return figures;
 }
 
 bool QuickCardCounter::UseQuantityValues() {

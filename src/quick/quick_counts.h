@@ -58,6 +58,9 @@ class QuickCardCounter {
     const Bitmap& Selection() const { return selection_; }
     // Matrix variable v's cards; raises the input/output error when the matrix ends before.
     Bitmap Area(int variable);
+    // A row of a cross table: per column the cards (or values) of variable v's selected cards
+    // that the column holds, then those of v's selected cards. Raises as Area does.
+    std::vector<int64_t> CountRow(int variable, const std::vector<Bitmap>& columns);
     // Counts by the values of "num-dat.dat" from now on; false, counting cards still, when the
     // file does not open. Values past the file's end count 0.
     bool UseQuantityValues();
@@ -66,11 +69,16 @@ class QuickCardCounter {
     int64_t Count(const Bitmap& x, const Bitmap& y) const;
 
   private:
+    // Variable v's records, as far as the counted cards reach, into rowWords_.
+    void ReadArea(int variable);
+
     int32_t last_ = -1;
     int64_t areaRecords_ = 1;
     int64_t usedRecords_ = 0;
     RecordFile matrix_;
     Bitmap selection_;
+    // Read into again for every row, never cleared: only the bytes the selection reaches count.
+    std::vector<uint64_t> rowWords_;
     std::optional<std::vector<int32_t>> values_;
 };
 

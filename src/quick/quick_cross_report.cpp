@@ -88,14 +88,13 @@ class QuickCrossWriter {
                 }
                 if (parent != parentUsed && parent > 0) {
                     // A parent outside the list holds no card.
-                    parentFigures_ = parent <= lineCount
-                                         ? FiguresOf(CardBitmap::Common(counter_.Area(parent - 1), selection))
-                                         : Figures(columns_.size() + 1, 0);
+                    parentFigures_ = parent <= lineCount ? counter_.CountRow(parent - 1, columns_)
+                                                         : Figures(columns_.size() + 1, 0);
                     parentUsed = parent;
                 }
                 // The footer shows the base of the table's own rows.
                 base_ = parent > 0 ? parentFigures_ : totals_;
-                Row(i, FiguresOf(CardBitmap::Common(counter_.Area(i), selection)));
+                Row(i, counter_.CountRow(i, columns_));
             }
             progress.SetPosition(i + 1);
         }
@@ -254,10 +253,9 @@ void WriteQuickConnectionsReport(Progress& progress) {
     for (int i = 0; i < lineCount; ++i) {
         if (QuickRowFlags[size_t(i)]) {
             rows.push_back(i);
-            const Bitmap row = CardBitmap::Common(counter.Area(i), selection);
-            rowTotals[size_t(i)] = counter.Count(row);
-            for (size_t k = 0; k < columns.size(); ++k)
-                inColumn[k][size_t(i)] = counter.Count(columns[k], row);
+            const std::vector<int64_t> figures = counter.CountRow(i, columns);
+            rowTotals[size_t(i)] = figures.back();
+            for (size_t k = 0; k < columns.size(); ++k) inColumn[k][size_t(i)] = figures[k];
         }
         progress.SetPosition(i + 1);
     }
