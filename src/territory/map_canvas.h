@@ -26,6 +26,14 @@ class MapCanvas {
     // A line in the pen from the current point, which then moves to (x, y).
     virtual void MoveTo(int32_t x, int32_t y) = 0;
     virtual void LineTo(int32_t x, int32_t y) = 0;
+    // Lines in the pen from ends[2i] to ends[2i + 1], for i below `count`; the current point is
+    // left at the last end.
+    virtual void Lines(const MapPoint* ends, int count) {
+        for (int i = 0; i < count; ++i) {
+            MoveTo(ends[2 * i].X, ends[2 * i].Y);
+            LineTo(ends[2 * i + 1].X, ends[2 * i + 1].Y);
+        }
+    }
     // Windows-1252 text in black, top left at (x, y), on a box of the brush colour.
     virtual void TextOut(int32_t x, int32_t y, const std::string& text) = 0;
     virtual int TextWidth(const std::string& text) = 0;

@@ -421,6 +421,17 @@ void MapPainter::LineTo(const OutlinePoint& p) {
     printer_->LineTo(at.X, at.Y);
 }
 
+void MapPainter::Lines(const std::vector<OutlinePoint>& ends) {
+    std::vector<MapPoint> on;
+    on.reserve(ends.size());
+    for (const OutlinePoint& p : ends) on.push_back(p.At);
+    screen_.Lines(on.data(), int(on.size() / 2));
+    if (!printer_) return;
+    on.clear();
+    for (const OutlinePoint& p : ends) on.push_back(ToPrinter(p));
+    printer_->Lines(on.data(), int(on.size() / 2));
+}
+
 int32_t MapPainter::TextLeft(MapCanvas& canvas, int32_t x, const std::string& text, Anchor anchor) {
     if (anchor == Anchor::Right) return x - canvas.TextWidth(text);
     if (anchor == Anchor::Centre) return x - canvas.TextWidth(text) / 2;

@@ -43,6 +43,8 @@ class MapPainter {
     void LineTo(int32_t x, int32_t y);
     void MoveTo(const OutlinePoint& p);
     void LineTo(const OutlinePoint& p);
+    // Lines from ends[2i] to ends[2i + 1] in one go.
+    void Lines(const std::vector<OutlinePoint>& ends);
 
     // Where x lies against the text: its left edge, its right end, or its middle. Each device
     // measures its own text.

@@ -27,6 +27,9 @@ PainterMapCanvas::PainterMapCanvas(QPainter& painter)
 }
 
 void PainterMapCanvas::ApplyPen() {
+    if (appliedWidth_ == penWidth_ && appliedPen_ == pen_) return;
+    appliedWidth_ = penWidth_;
+    appliedPen_ = pen_;
     QPen pen(pen_);
     pen.setWidth(std::max(0, penWidth_));
     pen.setCapStyle(Qt::SquareCap);
@@ -61,7 +64,10 @@ void PainterMapCanvas::Polygon(const MapPoint* points, int count) {
     QPolygon polygon;
     polygon.reserve(count);
     for (int i = 0; i < count; ++i) polygon << QPoint(points[i].X, points[i].Y);
-    painter_.setBrush(brush_);
+    if (appliedBrush_ != brush_ || painter_.brush().style() != Qt::SolidPattern) {
+        painter_.setBrush(brush_);
+        appliedBrush_ = brush_;
+    }
     painter_.drawPolygon(polygon);
 }
 
@@ -73,6 +79,16 @@ void PainterMapCanvas::LineTo(int32_t x, int32_t y) {
     const QPoint to(x, y);
     painter_.drawLine(current_, to);
     current_ = to;
+}
+
+void PainterMapCanvas::Lines(const MapPoint* ends, int count) {
+    if (count <= 0) return;
+    std::vector<QLine> lines;
+    lines.reserve(size_t(count));
+    for (int i = 0; i < count; ++i)
+        lines.emplace_back(ends[2 * i].X, ends[2 * i].Y, ends[2 * i + 1].X, ends[2 * i + 1].Y);
+    painter_.drawLines(lines.data(), count);
+    current_ = QPoint(ends[2 * count - 1].X, ends[2 * count - 1].Y);
 }
 
 void PainterMapCanvas::TextOut(int32_t x, int32_t y, const std::string& text) {

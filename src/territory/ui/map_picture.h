@@ -19,6 +19,7 @@ class PainterMapCanvas : public MapCanvas {
     void Polygon(const MapPoint* points, int count) override;
     void MoveTo(int32_t x, int32_t y) override;
     void LineTo(int32_t x, int32_t y) override;
+    void Lines(const MapPoint* ends, int count) override;
     void TextOut(int32_t x, int32_t y, const std::string& text) override;
     int TextWidth(const std::string& text) override;
     int TextHeight(const std::string& text) override;
@@ -29,6 +30,9 @@ class PainterMapCanvas : public MapCanvas {
     QColor brush_;
     QColor pen_;
     int penWidth_ = 1;
+    // What the painter holds, so that a pen or brush is built only when it changes.
+    QColor appliedPen_, appliedBrush_;
+    int appliedWidth_ = -1;
     QPoint current_;
 };
 

@@ -162,7 +162,7 @@ void TVedeCartina::EsegueCartinaClick() {
     GuardedIo([this] {
         {
             WaitCursor wait;
-            DrawMapPicture(Printing ? printer_ : nullptr);
+            drawn_ = DrawMapPicture(Printing ? printer_ : nullptr);
         }
         FitImage();
         VisualizzaCartinaClick();
@@ -171,10 +171,10 @@ void TVedeCartina::EsegueCartinaClick() {
 }
 
 void TVedeCartina::VisualizzaCartinaClick() {
-    // Without a finished drawing there is nothing to load and the image keeps what it shows.
-    const std::string path = ResolveExisting(MapPicturePath());
-    QImage saved;
-    if (!saved.load(QString::fromStdString(path), "BMP")) return;
+    // Before a drawing of its own the window shows the picture last saved; without one the
+    // image keeps what it shows.
+    QImage saved = drawn_;
+    if (saved.isNull() && !saved.load(QString::fromStdString(ResolveExisting(MapPicturePath())), "BMP")) return;
     QPainter painter(&Image1->Picture());
     painter.drawImage(1, 1, saved);
     painter.end();

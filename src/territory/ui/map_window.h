@@ -80,6 +80,8 @@ class TVedeCartina : public QDialog {
     QPrinter* printer_ = nullptr;
     // Keys act on a comune picked in this window only, not on one left from an earlier opening.
     bool picked_ = false;
+    // The picture this window drew last: "prova.bmp" may by then hold another station's map.
+    QImage drawn_;
 };
 
 // The quick selection's map command: allocates the map tables, creates the window with
