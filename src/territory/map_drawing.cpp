@@ -72,6 +72,10 @@ class BorderSegments {
         if (exact_) k = {a.At.X, a.At.Y, b.At.X, b.At.Y, Bits(a.WithinX), Bits(a.WithinY), Bits(b.WithinX),
                          Bits(b.WithinY)};
         k.Order();
+        // Vertices closer than a pixel give runs of one segment over and over: the earlier of
+        // two in a row draws nothing the later does not.
+        if (!segments_.empty() && segments_.back().Ring == ring && k == last_) return;
+        last_ = k;
         const auto [at, added] = ids_.try_emplace(k, uint32_t(lastRing_.size()));
         if (added)
             lastRing_.push_back(ring);
@@ -86,6 +90,16 @@ class BorderSegments {
         for (; next_ < segments_.size() && segments_[next_].Ring == ring; ++next_) {
             const Segment& s = segments_[next_];
             if (lastRing_[s.Id] != ring) continue;
+            ends_.push_back(s.From);
+            ends_.push_back(s.To);
+        }
+        if (!ends_.empty()) painter.Lines(ends_);
+    }
+    // Strokes every segment once, in one go.
+    void StrokeAll(MapPainter& painter) {
+        ends_.clear();
+        for (const Segment& s : segments_) {
+            if (lastRing_[s.Id] != s.Ring) continue;
             ends_.push_back(s.From);
             ends_.push_back(s.To);
         }
@@ -126,6 +140,7 @@ class BorderSegments {
     bool exact_;
     int32_t right_, bottom_, margin_;
     std::unordered_map<Key, uint32_t, Hash> ids_;
+    Key last_{};
     std::vector<uint32_t> lastRing_;
     std::vector<Segment> segments_;
     size_t next_ = 0;
@@ -171,12 +186,13 @@ void DrawRings(MapPainter& painter, const Rings& rings, BorderSegments& thin, Bo
         painter.Pen(kBlack);
         painter.PenWidth(1);
         thin.Stroke(painter, r);
-        if (MapState.ShowVariableBorders) {
-            painter.PenWidth(variableWidth);
-            variable.Stroke(painter, r);
-        }
     }
-    painter.PenWidth(1);
+    // The thick borders over every fill: at most a few pixels a fill covered before turn black.
+    if (MapState.ShowVariableBorders) {
+        painter.PenWidth(variableWidth);
+        variable.StrokeAll(painter);
+        painter.PenWidth(1);
+    }
 }
 
 void ReadOutlineFiles() {
