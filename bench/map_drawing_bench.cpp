@@ -4,7 +4,7 @@
 //     cmake --build build-bench --target map_drawing_bench -j3 && build-bench/map_drawing_bench
 //
 // A 600 x 480 map with every comune active and the thick borders of variable 1 (every comune its
-// own unit, so every shared edge is stroked twice), drawn onto a canvas that only folds the
+// own unit, so every shared edge is a border), drawn onto a canvas that only folds the
 // operations into a checksum: the figures are the engine's share of a redraw (reading the base,
 // walking the outlines), not Qt's painting. The checksum tells that two builds draw alike.
 

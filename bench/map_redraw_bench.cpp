@@ -120,8 +120,9 @@ int main(int argc, char** argv) {
         int zoom;
         bool variableBorders;
     };
-    for (const Case& c : {Case{"whole map, variable borders", 1, true}, Case{"whole map, thin borders", 1, false},
-                          Case{"zoom 7, variable borders", 7, true}}) {
+    for (const Case& c :
+         {Case{"whole map, variable borders", 1, true}, Case{"whole map, thin borders", 1, false},
+          Case{"zoom 7, variable borders", 7, true}}) {
         auto set = [&] {
             MapState.ZoomLevel = c.zoom;
             MapState.ShowVariableBorders = c.variableBorders;
@@ -136,7 +137,8 @@ int main(int argc, char** argv) {
             const std::string fileOf = *TryReadFile(geo + "dov-zor.dat");
             for (int k = 1; k <= 8100; ++k) {
                 const int n = uint8_t(fileOf[size_t(k - 1)]);
-                if (n >= 1 && n <= 8 && MapCentroidX[size_t(k)] != kNoLabelPoint) records.push_back({n, next[n]});
+                if (n >= 1 && n <= 8 && MapCentroidX[size_t(k)] != kNoLabelPoint)
+                    records.push_back({n, next[n]});
                 if (n >= 1 && n <= 8) ++next[n];
             }
         }
@@ -144,13 +146,15 @@ int main(int argc, char** argv) {
         for (const auto& [w, lines] : recorded.Strokes) strokes += lines.size();
 
         auto floor = [&] {
-            for (const char* f : {"dov-zor.dat", "mmx-zor.dat", "leg-colo.dat", "car-tres.dat", "mod-zor.dat"})
+            for (const char* f :
+                 {"dov-zor.dat", "mmx-zor.dat", "leg-colo.dat", "car-tres.dat", "mod-zor.dat"})
                 ReadWhole(geo + f);
             const int caps[] = {0, 20, 30, 40, 50, 60, 70, 80, 100};
             std::vector<RecordFile> files(9);
             std::vector<uint8_t> record(12 * 100);
-            for (int n = 1; n <= 8; ++n) files[size_t(n)].Open(geo + std::to_string(n) + "-zor.dat", 12 * caps[n],
-                                                               RecordFile::Mode::Read);
+            for (int n = 1; n <= 8; ++n)
+                files[size_t(n)].Open(geo + std::to_string(n) + "-zor.dat", 12 * caps[n],
+                                      RecordFile::Mode::Read);
             for (const auto& [n, r] : records) files[size_t(n)].Read(r, record.data());
             QImage image(600, 480, QImage::Format_RGB32);
             image.fill(Qt::white);
@@ -192,10 +196,11 @@ int main(int argc, char** argv) {
             floors.push_back(f);
         }
         for (auto* v : {&ratios, &times, &floors}) std::sort(v->begin(), v->end());
-        std::printf("%-28s %7.2f ms  floor %7.2f ms  %5.2fx floor (median of 11 paired rounds, %.2f-%.2f); "
-                    "%zu outlines, %zu strokes\n",
-                    c.name, 1000 * times[5], 1000 * floors[5], ratios[5], ratios.front(), ratios.back(),
-                    recorded.Fills.size(), strokes);
+        std::printf(
+            "%-28s %7.2f ms  floor %7.2f ms  %5.2fx floor (median of 11 paired rounds, %.2f-%.2f); "
+            "%zu outlines, %zu strokes\n",
+            c.name, 1000 * times[5], 1000 * floors[5], ratios[5], ratios.front(), ratios.back(),
+            recorded.Fills.size(), strokes);
     }
     ReleaseMapTables();
     std::filesystem::remove_all(dir);

@@ -85,7 +85,8 @@ void FloorRow(const uint64_t* row, const uint64_t* selection, size_t words,
     for (size_t start = 0; start < words; start += kBlock) {
         const size_t len = std::min(kBlock, words - start);
         int64_t total = 0;
-        for (size_t i = 0; i < len; ++i) total += std::popcount(block[i] = row[start + i] & selection[start + i]);
+        for (size_t i = 0; i < len; ++i)
+            total += std::popcount(block[i] = row[start + i] & selection[start + i]);
         counts[columns.size()] += total;
         for (size_t k = 0; k < columns.size(); ++k) {
             int64_t in = 0;
@@ -158,7 +159,8 @@ int main() {
         }
     };
 
-    auto paired = [&](const char* what, const std::function<void()>& floor, const std::function<void()>& job) {
+    auto paired = [&](const char* what, const std::function<void()>& floor,
+                      const std::function<void()>& job) {
         std::vector<double> ratios, times, floors;
         for (int round = 0; round < 11; ++round) {
             const double f = Seconds(floor, 1);
@@ -168,8 +170,9 @@ int main() {
             floors.push_back(f);
         }
         for (auto* v : {&ratios, &times, &floors}) std::sort(v->begin(), v->end());
-        std::printf("  %-22s %7.2f ms  floor %7.2f ms  %5.2fx floor (median of 11 paired rounds, %.2f-%.2f)\n",
-                    what, 1000 * times[5], 1000 * floors[5], ratios[5], ratios.front(), ratios.back());
+        std::printf(
+            "  %-22s %7.2f ms  floor %7.2f ms  %5.2fx floor (median of 11 paired rounds, %.2f-%.2f)\n", what,
+            1000 * times[5], 1000 * floors[5], ratios[5], ratios.front(), ratios.back());
     };
 
     std::printf("%d cards x %d lines, %d columns\n", kCards, kLines, kColumns);

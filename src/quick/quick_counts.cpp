@@ -114,7 +114,8 @@ void QuickCardCounter::ReadArea(int variable) {
 
 QuickCardCounter::Bitmap QuickCardCounter::Area(int variable) {
     ReadArea(variable);
-    Bitmap area(reinterpret_cast<const uint8_t*>(rowWords_.data()), size_t(usedRecords_) * kMatrixRecordBytes);
+    Bitmap area(reinterpret_cast<const uint8_t*>(rowWords_.data()),
+                size_t(usedRecords_) * kMatrixRecordBytes);
     area.KeepFirst(int64_t(last_) + 1);
     return area;
 }

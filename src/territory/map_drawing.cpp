@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <span>
 #include <tuple>
-#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/core_state.h"
@@ -51,67 +54,40 @@ bool VariableBorderDrawn(int c, int32_t e) {
     return MapBorderValues[size_t(c)] != MapBorderValues[size_t(e)];
 }
 
-// The border segments of one pen. A segment two comuni share is met from both sides, in
-// opposite directions, and segments that fall on one pixel repeat one another: of the same
-// segment in the same pen only the last is stroked, right after the fill of its ring as
-// before, so every pixel ends as it did when each was stroked. On the bitmap alone a segment is
-// told by the pixels of its ends and one lying wholly off the bitmap draws nothing; a printer
-// draws within the pixels and around the map, so there the ends must agree exactly and every
-// segment is kept.
-class BorderSegments {
+// The thick borders of the variable, stroked over every fill once all outlines are filled,
+// each segment once: a segment two comuni share is met from both sides, in opposite directions,
+// and segments that fall on one pixel repeat one another. On the bitmap alone a segment is told
+// by the pixels of its ends, and one lying wholly off the bitmap draws nothing; a printer draws
+// within the pixels and around the map, so there the ends must agree exactly and every segment
+// is kept.
+class ThickBorders {
   public:
-    BorderSegments(bool printing, int32_t width, int32_t height, int penWidth)
-        : exact_(printing), right_(width + penWidth + 1), bottom_(height + penWidth + 1),
-          margin_(-penWidth - 1) {}
+    ThickBorders(bool printing, int32_t width, int32_t height, int penWidth)
+        : exact_(printing),
+          right_(width + penWidth + 1),
+          bottom_(height + penWidth + 1),
+          margin_(-penWidth - 1),
+          gridWidth_(width + 1),
+          gridHeight_(height + 1) {}
 
-    void Add(const OutlinePoint& a, const OutlinePoint& b, uint32_t ring) {
+    void Add(const OutlinePoint& a, const OutlinePoint& b) {
         if (!exact_ && (std::max(a.At.X, b.At.X) < margin_ || std::min(a.At.X, b.At.X) > right_ ||
                         std::max(a.At.Y, b.At.Y) < margin_ || std::min(a.At.Y, b.At.Y) > bottom_))
             return;
         Key k{a.At.X, a.At.Y, b.At.X, b.At.Y, 0, 0, 0, 0};
-        if (exact_) k = {a.At.X, a.At.Y, b.At.X, b.At.Y, Bits(a.WithinX), Bits(a.WithinY), Bits(b.WithinX),
-                         Bits(b.WithinY)};
+        if (exact_)
+            k = {a.At.X,          a.At.Y,          b.At.X,          b.At.Y,
+                 Bits(a.WithinX), Bits(a.WithinY), Bits(b.WithinX), Bits(b.WithinY)};
         k.Order();
-        // Vertices closer than a pixel give runs of one segment over and over: the earlier of
-        // two in a row draws nothing the later does not.
-        if (!segments_.empty() && segments_.back().Ring == ring && k == last_) return;
-        last_ = k;
-        const auto [at, added] = ids_.try_emplace(k, uint32_t(lastRing_.size()));
-        if (added)
-            lastRing_.push_back(ring);
-        else
-            lastRing_[at->second] = ring;
-        segments_.push_back({a, b, ring, at->second});
+        if (!IsNew(k)) return;
+        ends_.push_back(a);
+        ends_.push_back(b);
     }
-    // Strokes, in one go, ring `ring`'s segments that no later ring strokes again; the rings
-    // are taken in the order they were added.
-    void Stroke(MapPainter& painter, uint32_t ring) {
-        ends_.clear();
-        for (; next_ < segments_.size() && segments_[next_].Ring == ring; ++next_) {
-            const Segment& s = segments_[next_];
-            if (lastRing_[s.Id] != ring) continue;
-            ends_.push_back(s.From);
-            ends_.push_back(s.To);
-        }
-        if (!ends_.empty()) painter.Lines(ends_);
-    }
-    // Strokes every segment once, in one go.
-    void StrokeAll(MapPainter& painter) {
-        ends_.clear();
-        for (const Segment& s : segments_) {
-            if (lastRing_[s.Id] != s.Ring) continue;
-            ends_.push_back(s.From);
-            ends_.push_back(s.To);
-        }
+    void Stroke(MapPainter& painter) const {
         if (!ends_.empty()) painter.Lines(ends_);
     }
 
   private:
-    static uint32_t Bits(float f) {
-        uint32_t u;
-        std::memcpy(&u, &f, sizeof u);
-        return u;
-    }
     struct Key {
         int32_t X1, Y1, X2, Y2;
         uint32_t WithinX1, WithinY1, WithinX2, WithinY2;
@@ -133,66 +109,97 @@ class BorderSegments {
             return size_t(h ^ h >> 29);
         }
     };
-    struct Segment {
-        OutlinePoint From, To;
-        uint32_t Ring, Id;
+    struct Cell {
+        uint16_t To[4];
     };
+    struct Free {
+        void operator()(Cell* p) const { std::free(p); }
+    };
+
+    static uint32_t Bits(float f) {
+        uint32_t u;
+        std::memcpy(&u, &f, sizeof u);
+        return u;
+    }
+
+    // A short segment of the bitmap whose first end lies on it is kept among the few starting
+    // at that pixel, told by where its other end lies from there: consecutive edges of an
+    // outline start at pixels close together, so the lookups stay in the cache. Any other
+    // segment, and one past the few a pixel holds, is looked up in a set.
+    bool IsNew(const Key& k) {
+        if (k == last_) return false;
+        last_ = k;
+        const int32_t dx = k.X2 - k.X1, dy = k.Y2 - k.Y1;  // dx >= 0: the ends are ordered
+        if (exact_ || k.X1 < 0 || k.X1 >= gridWidth_ || k.Y1 < 0 || k.Y1 >= gridHeight_ || dx > INT8_MAX ||
+            dy < INT8_MIN || dy > INT8_MAX)
+            return others_.insert(k).second;
+        // Zeroed memory from the system: only the pages of pixels the borders cross are touched.
+        if (!cells_) {
+            cells_.reset(
+                static_cast<Cell*>(std::calloc(size_t(gridWidth_) * size_t(gridHeight_), sizeof(Cell))));
+            if (!cells_) throw std::bad_alloc();
+        }
+        Cell& cell = cells_[size_t(k.Y1) * size_t(gridWidth_) + size_t(k.X1)];
+        const uint16_t to = uint16_t((uint32_t(dx) << 8 | uint8_t(dy)) + 1);  // 0: a free place
+        for (uint16_t& place : cell.To) {
+            if (place == to) return false;
+            if (place == 0) {
+                place = to;
+                return true;
+            }
+        }
+        return others_.insert(k).second;
+    }
+
     bool exact_;
     int32_t right_, bottom_, margin_;
-    std::unordered_map<Key, uint32_t, Hash> ids_;
-    Key last_{};
-    std::vector<uint32_t> lastRing_;
-    std::vector<Segment> segments_;
-    size_t next_ = 0;
+    int32_t gridWidth_, gridHeight_;
+    Key last_{INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, 0, 0, 0, 0};
+    std::unique_ptr<Cell[], Free> cells_;  // per pixel, the segments starting there
+    std::unordered_set<Key, Hash> others_;
     std::vector<OutlinePoint> ends_;
 };
 
-// The edges of the ring whose neighbour passes the test; the edge from vertex k-1 to vertex k
-// is told by the neighbour stored with vertex k. The closing edge back to vertex 0 is not
-// stroked: the base's rings repeat their first vertex.
-template <typename Test>
-void AddEdges(BorderSegments& into, std::span<const Vertex> ring, int c, uint32_t r, Test drawn) {
-    for (size_t k = 1; k < ring.size(); ++k)
-        if (drawn(c, ring[k].Neighbour)) into.Add(ring[k - 1].At, ring[k].At, r);
-}
+// The ring filled, then its thin borders stroked at once, as each comune has always been
+// drawn; its thick borders are kept for the end. The edge from vertex k-1 to vertex k is told
+// by the neighbour stored with vertex k; the closing edge back to vertex 0 is not stroked, the
+// base's rings repeat their first vertex. An edge that repeats the one before it draws nothing
+// more, and one stroked thick at the end needs no thin stroke beneath.
+void DrawRing(MapPainter& painter, std::vector<Vertex>& ring, int c, ThickBorders& thick, int thickWidth,
+              std::vector<OutlinePoint>& scratch) {
+    if (ring.empty()) return;
+    const uint32_t colour = MapState.ColourByClass && IsMapComuneActive(c)
+                                ? MapColours[std::min<size_t>(MapClassOf[size_t(c)], 8)]
+                                : kWhite;
+    painter.Brush(colour);
+    painter.Pen(colour);
+    painter.PenWidth(0);
+    scratch.clear();
+    for (const Vertex& v : ring) scratch.push_back(v.At);
+    painter.OutlinePolygon(scratch);
 
-// The visible rings, read first so that a border stroked again by a later ring is stroked
-// only then.
-struct Rings {
-    struct Ring {
-        int Comune;
-        size_t First, Count;
+    const bool exact = painter.Printing();
+    auto same = [exact](const OutlinePoint& p, const OutlinePoint& q) {
+        return p.At.X == q.At.X && p.At.Y == q.At.Y &&
+               (!exact || (p.WithinX == q.WithinX && p.WithinY == q.WithinY));
     };
-    std::vector<Ring> List;
-    std::vector<Vertex> Vertices;
-};
-
-void DrawRings(MapPainter& painter, const Rings& rings, BorderSegments& thin, BorderSegments& variable,
-               int variableWidth) {
-    std::vector<OutlinePoint> points;
-    for (uint32_t r = 0; r < rings.List.size(); ++r) {
-        const Rings::Ring& ring = rings.List[r];
-        const int c = ring.Comune;
-        const uint32_t colour = MapState.ColourByClass && IsMapComuneActive(c)
-                                    ? MapColours[std::min<size_t>(MapClassOf[size_t(c)], 8)]
-                                    : kWhite;
-        painter.Brush(colour);
-        painter.Pen(colour);
-        painter.PenWidth(0);
-        points.clear();
-        for (size_t v = ring.First; v < ring.First + ring.Count; ++v) points.push_back(rings.Vertices[v].At);
-        painter.OutlinePolygon(points);
-
+    scratch.clear();
+    for (size_t k = 1; k < ring.size(); ++k) {
+        const int32_t e = ring[k].Neighbour;
+        const bool thickDrawn = MapState.ShowVariableBorders && VariableBorderDrawn(c, e);
+        if (thickDrawn) thick.Add(ring[k - 1].At, ring[k].At);
+        if (!NeighbourDrawn(c, e) || (thickDrawn && thickWidth >= 1)) continue;
+        const size_t n = scratch.size();
+        if (n && same(scratch[n - 2], ring[k - 1].At) && same(scratch[n - 1], ring[k].At)) continue;
+        scratch.push_back(ring[k - 1].At);
+        scratch.push_back(ring[k].At);
+    }
+    if (!scratch.empty()) {
         painter.Pen(kBlack);
         painter.PenWidth(1);
-        thin.Stroke(painter, r);
+        painter.Lines(scratch);
     }
-    // The thick borders over every fill: at most a few pixels a fill covered before turn black.
-    if (MapState.ShowVariableBorders) {
-        painter.PenWidth(variableWidth);
-        variable.StrokeAll(painter);
-        painter.PenWidth(1);
-    }
+    ring.clear();
 }
 
 void ReadOutlineFiles() {
@@ -220,22 +227,12 @@ void MarkVisibleComuni(const MapTransform& t) {
 // other stations have always been drawn. Rings are closed (the first vertex is repeated at the
 // end), so E at a ring's first vertex, which holds the closing edge's neighbour, is never read.
 void DrawOutlines(MapPainter& painter, const MapTransform& t) {
-    const int variableWidth = std::clamp(MapState.VariableBorderWidth, 0, 50);
+    const int thickWidth = std::clamp(MapState.VariableBorderWidth, 0, 50);
     // The canvas, not only the drawable area, shows what is stroked.
-    const int32_t width = std::max(t.Width, MapState.MapWidth), height = std::max(t.Height, MapState.MapHeight);
-    BorderSegments thin(painter.Printing(), width, height, 1);
-    BorderSegments variable(painter.Printing(), width, height, variableWidth);
-    Rings rings;
-    size_t first = 0;
-    auto endRing = [&](int k) {
-        if (rings.Vertices.size() == first) return;
-        const uint32_t r = uint32_t(rings.List.size());
-        rings.List.push_back({k, first, rings.Vertices.size() - first});
-        const std::span<const Vertex> ring(rings.Vertices.data() + first, rings.Vertices.size() - first);
-        AddEdges(thin, ring, k, r, NeighbourDrawn);
-        if (MapState.ShowVariableBorders) AddEdges(variable, ring, k, r, VariableBorderDrawn);
-        first = rings.Vertices.size();
-    };
+    ThickBorders thick(painter.Printing(), std::max(t.Width, MapState.MapWidth),
+                       std::max(t.Height, MapState.MapHeight), thickWidth);
+    std::vector<Vertex> ring;
+    std::vector<OutlinePoint> scratch;
     const std::span<const uint8_t> fileOf(MapOutlineFileOf.data() + 1, size_t(MapComuneCount()));
     for (int n = 1; n <= kOutlineFileCount; ++n) {
         RecordFile file;
@@ -252,16 +249,22 @@ void DrawOutlines(MapPainter& painter, const MapTransform& t) {
             }
             WalkOutline(outline, [&](const OutlineEntry& e) {
                 if (e.EndsRing()) {
-                    endRing(k);
+                    DrawRing(painter, ring, k, thick, thickWidth, scratch);
                     return;
                 }
                 const MapPixel p = t.Vertex(e.X, e.Y);
-                rings.Vertices.push_back({{{p.X, p.Y}, t.WithinPixel(e.X), t.WithinPixel(e.Y)}, e.E});
+                ring.push_back({{{p.X, p.Y}, t.WithinPixel(e.X), t.WithinPixel(e.Y)}, e.E});
             });
-            endRing(k);
+            DrawRing(painter, ring, k, thick, thickWidth, scratch);
         });
     }
-    DrawRings(painter, rings, thin, variable, variableWidth);
+    // The thick borders over every fill: a few pixels a later fill covered before stay black.
+    if (MapState.ShowVariableBorders) {
+        painter.Pen(kBlack);
+        painter.PenWidth(thickWidth);
+        thick.Stroke(painter);
+        painter.PenWidth(1);
+    }
 }
 
 struct DrawingTablesGuard {

@@ -41,14 +41,14 @@ void PainterMapCanvas::SetBrushColour(uint32_t colour) {
     brush_ = MapColour(colour);
 }
 
+// The pen reaches the painter when something is drawn with it: a fill's pen and a border's
+// pen alternate ring after ring, and most changes are undone before anything is drawn.
 void PainterMapCanvas::SetPenColour(uint32_t colour) {
     pen_ = MapColour(colour);
-    ApplyPen();
 }
 
 void PainterMapCanvas::SetPenWidth(int width) {
     penWidth_ = width;
-    ApplyPen();
 }
 
 void PainterMapCanvas::SetFontHeight(int pixels) {
@@ -61,6 +61,7 @@ void PainterMapCanvas::SetFontHeight(int pixels) {
 
 void PainterMapCanvas::Polygon(const MapPoint* points, int count) {
     if (count <= 0) return;
+    ApplyPen();
     QPolygon polygon;
     polygon.reserve(count);
     for (int i = 0; i < count; ++i) polygon << QPoint(points[i].X, points[i].Y);
@@ -77,12 +78,14 @@ void PainterMapCanvas::MoveTo(int32_t x, int32_t y) {
 
 void PainterMapCanvas::LineTo(int32_t x, int32_t y) {
     const QPoint to(x, y);
+    ApplyPen();
     painter_.drawLine(current_, to);
     current_ = to;
 }
 
 void PainterMapCanvas::Lines(const MapPoint* ends, int count) {
     if (count <= 0) return;
+    ApplyPen();
     std::vector<QLine> lines;
     lines.reserve(size_t(count));
     for (int i = 0; i < count; ++i)
@@ -93,6 +96,7 @@ void PainterMapCanvas::Lines(const MapPoint* ends, int count) {
 
 void PainterMapCanvas::TextOut(int32_t x, int32_t y, const std::string& text) {
     const QString s = Qs(text);
+    ApplyPen();
     const QFontMetrics metrics = painter_.fontMetrics();
     painter_.fillRect(QRect(x, y, metrics.horizontalAdvance(s), metrics.height()), brush_);
     const QPen saved = painter_.pen();

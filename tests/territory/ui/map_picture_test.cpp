@@ -14,9 +14,9 @@
 #include "platform/ui/printing.h"
 #include "support/program_dir.h"
 #include "support/temp_dir.h"
+#include "territory/map_options.h"
 #include "territory/map_tables.h"
 #include "territory/map_values.h"
-#include "territory/map_options.h"
 #include "territory/shipped_base.h"
 #include "territory/tiny_base.h"
 
@@ -202,7 +202,8 @@ TEST_F(MapPicture, PrintedOnAPdfPage) {
             if (w == "Schede") titleHeight[dpi] = height;
         }
         // "Confini", whose "fi" the PDF may set as one ligature.
-        EXPECT_NE(words.find("amministrativi: ISTAT, elaborazione openpolis/geojson-italy, CC BY 4.0"), std::string::npos)
+        EXPECT_NE(words.find("amministrativi: ISTAT, elaborazione openpolis/geojson-italy, CC BY 4.0"),
+                  std::string::npos)
             << words;
     }
     ASSERT_GT(titleHeight[96], 0);
@@ -246,7 +247,8 @@ TEST(ShippedMapPicture, EachBorderStrokedOnceDrawsThePictureOfEveryStroke) {
         MapState.ShowVariableBorders = c.variableBorders;
         if (c.zoom > 1) MapState.PickX = 330, MapState.PickY = 190;
         const QImage now = DrawMapPicture().convertToFormat(QImage::Format_RGB32);
-        const std::string golden = std::string(QV_SOURCE_DIR) + "/tests/fixtures/shipped_map_" + c.picture + ".png";
+        const std::string golden =
+            std::string(QV_SOURCE_DIR) + "/tests/fixtures/shipped_map_" + c.picture + ".png";
         const QImage before = QImage(QString::fromStdString(golden)).convertToFormat(QImage::Format_RGB32);
         ASSERT_EQ(now.size(), before.size());
         int changed = 0, blackLost = 0;
