@@ -380,6 +380,14 @@ TEST_F(MapWindowTest, SaveBitmap) {
     EXPECT_EQ(requests[0].directory, CoreState.ProgramDir);
     EXPECT_EQ(requests[0].filter, "*.bmp");
     EXPECT_EQ(ReadBytes(answer), ReadBytes(geo + "prova.bmp"));
+
+    // Another station's map saved in the shared directory meanwhile: the window shows its own.
+    const QImage shown = window.Image1->Picture().copy();
+    QImage other(shown.size(), QImage::Format_RGB32);
+    other.fill(Qt::white);
+    ASSERT_TRUE(other.save(QString::fromStdString(geo + "prova.bmp"), "BMP"));
+    window.VisualizzaCartinaClick();
+    EXPECT_EQ(window.Image1->Picture(), shown);
 }
 
 TEST_F(MapWindowTest, OpenerHoldsTheTablesWhileTheWindowIsOpen) {
