@@ -113,7 +113,7 @@ class ThickBorders {
         uint16_t To[4];
     };
     struct Free {
-        void operator()(Cell* p) const { std::free(p); }
+        void operator()(void* p) const { std::free(p); }
     };
 
     static uint32_t Bits(float f) {
@@ -122,10 +122,12 @@ class ThickBorders {
         return u;
     }
 
-    // A short segment of the bitmap whose first end lies on it is kept among the few starting
-    // at that pixel, told by where its other end lies from there: consecutive edges of an
-    // outline start at pixels close together, so the lookups stay in the cache. Any other
-    // segment, and one past the few a pixel holds, is looked up in a set.
+    // A short segment of the bitmap whose first end lies on it is kept at that pixel, told by
+    // where its other end lies from there: a dot or a step to a neighbouring pixel (most of the
+    // segments of a map drawn small) as one bit of a byte, a longer one among the few places of
+    // a cell. Consecutive edges of an outline start at pixels close together, so the lookups
+    // stay in the cache. Any other segment, and one past the places a cell holds, is looked up
+    // in a set.
     bool IsNew(const Key& k) {
         if (k == last_) return false;
         last_ = k;
@@ -133,13 +135,25 @@ class ThickBorders {
         if (exact_ || k.X1 < 0 || k.X1 >= gridWidth_ || k.Y1 < 0 || k.Y1 >= gridHeight_ || dx > INT8_MAX ||
             dy < INT8_MIN || dy > INT8_MAX)
             return others_.insert(k).second;
-        // Zeroed memory from the system: only the pages of pixels the borders cross are touched.
+        const size_t at = size_t(k.Y1) * size_t(gridWidth_) + size_t(k.X1);
+        if (dx <= 1 && dy >= -1 && dy <= 1) {
+            // Zeroed memory from the system: only the pages of pixels the borders cross are touched.
+            if (!steps_) {
+                steps_.reset(static_cast<uint8_t*>(std::calloc(size_t(gridWidth_) * size_t(gridHeight_), 1)));
+                if (!steps_) throw std::bad_alloc();
+            }
+            // dx 0 leaves dy 0 or 1 (the ends are ordered): bits 0 and 1; dx 1, dy -1..1: bits 2 to 4.
+            const uint8_t bit = uint8_t(1u << (dx == 0 ? dy : 3 + dy));
+            if (steps_[at] & bit) return false;
+            steps_[at] |= bit;
+            return true;
+        }
         if (!cells_) {
             cells_.reset(
                 static_cast<Cell*>(std::calloc(size_t(gridWidth_) * size_t(gridHeight_), sizeof(Cell))));
             if (!cells_) throw std::bad_alloc();
         }
-        Cell& cell = cells_[size_t(k.Y1) * size_t(gridWidth_) + size_t(k.X1)];
+        Cell& cell = cells_[at];
         const uint16_t to = uint16_t((uint32_t(dx) << 8 | uint8_t(dy)) + 1);  // 0: a free place
         for (uint16_t& place : cell.To) {
             if (place == to) return false;
@@ -155,7 +169,8 @@ class ThickBorders {
     int32_t right_, bottom_, margin_;
     int32_t gridWidth_, gridHeight_;
     Key last_{INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, 0, 0, 0, 0};
-    std::unique_ptr<Cell[], Free> cells_;  // per pixel, the segments starting there
+    std::unique_ptr<uint8_t[], Free> steps_;  // per pixel, the dot and steps starting there
+    std::unique_ptr<Cell[], Free> cells_;     // per pixel, the longer segments starting there
     std::unordered_set<Key, Hash> others_;
     std::vector<OutlinePoint> ends_;
 };
@@ -233,6 +248,7 @@ void DrawOutlines(MapPainter& painter, const MapTransform& t) {
                        std::max(t.Height, MapState.MapHeight), thickWidth);
     std::vector<Vertex> ring;
     std::vector<OutlinePoint> scratch;
+    const bool printing = painter.Printing();
     const std::span<const uint8_t> fileOf(MapOutlineFileOf.data() + 1, size_t(MapComuneCount()));
     for (int n = 1; n <= kOutlineFileCount; ++n) {
         RecordFile file;
@@ -253,7 +269,10 @@ void DrawOutlines(MapPainter& painter, const MapTransform& t) {
                     return;
                 }
                 const MapPixel p = t.Vertex(e.X, e.Y);
-                ring.push_back({{{p.X, p.Y}, t.WithinPixel(e.X), t.WithinPixel(e.Y)}, e.E});
+                // Where within its pixel a vertex lies only a printer draws.
+                ring.push_back(
+                    {{{p.X, p.Y}, printing ? t.WithinPixel(e.X) : 0, printing ? t.WithinPixel(e.Y) : 0},
+                     e.E});
             });
             DrawRing(painter, ring, k, thick, thickWidth, scratch);
         });

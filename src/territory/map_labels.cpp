@@ -379,8 +379,8 @@ void MapPainter::Font(MapFont font) {
 
 template <typename Point>
 void MapPainter::PolygonOf(const std::vector<Point>& points) {
-    std::vector<MapPoint> on;
-    on.reserve(points.size());
+    std::vector<MapPoint>& on = points_;
+    on.clear();
     for (const Point& p : points) on.push_back(ScreenPoint(p));
     screen_.Polygon(on.data(), int(on.size()));
     if (!printer_) return;
@@ -422,8 +422,8 @@ void MapPainter::LineTo(const OutlinePoint& p) {
 }
 
 void MapPainter::Lines(const std::vector<OutlinePoint>& ends) {
-    std::vector<MapPoint> on;
-    on.reserve(ends.size());
+    std::vector<MapPoint>& on = points_;
+    on.clear();
     for (const OutlinePoint& p : ends) on.push_back(p.At);
     screen_.Lines(on.data(), int(on.size() / 2));
     if (!printer_) return;

@@ -73,6 +73,7 @@ class MapPainter {
     double dots_ = 1;  // printer pixels per 1/96 inch
     double scaleX_ = 1, scaleY_ = 1;
     double marginX_ = 0, marginY_ = 0;
+    std::vector<MapPoint> points_;  // reused by every outline and batch of lines
 };
 
 // Names, values, bars and sigle over the drawn comuni; then the legend.

@@ -62,9 +62,9 @@ void PainterMapCanvas::SetFontHeight(int pixels) {
 void PainterMapCanvas::Polygon(const MapPoint* points, int count) {
     if (count <= 0) return;
     ApplyPen();
-    QPolygon polygon;
-    polygon.reserve(count);
-    for (int i = 0; i < count; ++i) polygon << QPoint(points[i].X, points[i].Y);
+    QPolygon& polygon = polygon_;
+    polygon.resize(count);
+    for (int i = 0; i < count; ++i) polygon[i] = QPoint(points[i].X, points[i].Y);
     if (appliedBrush_ != brush_ || painter_.brush().style() != Qt::SolidPattern) {
         painter_.setBrush(brush_);
         appliedBrush_ = brush_;

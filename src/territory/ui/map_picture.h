@@ -1,6 +1,7 @@
 #pragma once
 #include <QImage>
 #include <QPainter>
+#include <QPolygon>
 
 #include "territory/map_canvas.h"
 
@@ -34,6 +35,7 @@ class PainterMapCanvas : public MapCanvas {
     QColor appliedPen_, appliedBrush_;
     int appliedWidth_ = -1;
     QPoint current_;
+    QPolygon polygon_;  // reused by every outline
 };
 
 // A 0x00BBGGRR colour of the map files.
