@@ -11,7 +11,12 @@
 // offers: it reads the base's index files and the outline record of every comune with a label
 // point, fills every outline, then strokes each segment on the picture once per pen in one call,
 // writes "prova.bmp" and paints the picture into one of the window's size. Each round runs the
-// floor, then the redraw; the median ratio of 11 rounds is printed.
+// floor, then the redraw; the median ratio of 11 rounds is printed. Release, one core, other
+// cores busy (whole map with variable borders / thin borders / zoom 7):
+//   one drawLine a segment, every segment of every ring          2.46x / 1.48x / 1.36x
+//   thin borders a ring at a time, thick ones once over the fills 1.27-1.41x / 1.03-1.23x / 0.9-1.3x
+// What remains at the whole map is the engine's own share (the transform and border tests of
+// every edge and telling the 190,000 thick edges apart, 11-12 ms against 7 before).
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
