@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cardwindow/write_permission.h"
+#include "core/archive_commit.h"
 #include "core/archive_open.h"
 #include "core/card_notes.h"
 #include "core/card_store.h"
@@ -149,6 +150,7 @@ int32_t MergeArchives(const std::vector<std::string>& directories, Progress& pro
     if (!FileExists(current.IndexPath())) current.WriteLastCard(-1);
     FileLock lock(current.IndexPath());
     if (!lock.Locked()) ThrowIo(kAccessDenied, current.IndexPath());
+    RefusePendingCommits(CoreState.ArchiveDir);
 
     // Nothing counted while the files are emptied and filled again.
     current.WriteLastCard(-1);
@@ -164,7 +166,8 @@ int32_t MergeArchives(const std::vector<std::string>& directories, Progress& pro
         CoreState.OtherArchiveDir = directories[i];
         const CardFiles source = CardFiles::InDirectory(directories[i], g);
         const int32_t last = source.ReadLastCard();
-        if (last < -1 || total + last + 1 > INT32_MAX) ThrowIo(kInvalidNumber, source.IndexPath());
+        if (last < -1) ThrowIo(kInvalidNumber, source.IndexPath());
+        if (total + last > kLastCardNumber) RefuseFullArchive(current.IndexPath());
         if (last < 0) continue;
         AppendArchive(source, directories[i], int64_t(last) + 1, total, current);
         total += int64_t(last) + 1;

@@ -411,6 +411,7 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
         files.ReadLastCard();
         lock.emplace(files.IndexPath());
         if (!lock->Locked()) ThrowIo(kAccessDenied, files.IndexPath());
+        RefusePendingCommits(CoreState.ArchiveDir);
         // The cards the shared archive received from here are about to be replaced.
         ForgetSharedCopy();
         commit.emplace(CoreState.ArchiveDir);
@@ -435,6 +436,7 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
         if (block.count == 0) return;
         int32_t first = next;
         if (staged) {
+            if (int64_t(first) + block.count - 1 > kLastCardNumber) RefuseFullArchive(files.IndexPath());
             staged->WriteCards(first, block);
         } else {
             first = files.AppendCards(block);

@@ -153,6 +153,7 @@ ReorderRun ReorderMarkedCategories(Progress& progress) {
     const CardFiles files = CardFiles::Current();
     FileLock lock(files.IndexPath());
     if (!lock.Locked() && FileExists(files.IndexPath())) ThrowIo(kAccessDenied, files.IndexPath());
+    RefusePendingCommits(CoreState.ArchiveDir);
     std::optional<ArchiveCommit> commit;
     std::string declarations, values;
 
@@ -189,12 +190,10 @@ ReorderRun ReorderMarkedCategories(Progress& progress) {
 
         run.cards = RenumberCards(first, last, order, progress, values);
     }
-    if (commit) {
-        commit->RebuildDefinition();
-        commit->Commit();
-    }
-    BuildArchiveDefinition();
-    if (commit) commit->DefinitionBuilt();
+    if (commit)
+        commit->Commit(BuildArchiveDefinition);
+    else
+        BuildArchiveDefinition();
     CoreState.CurrentCard = kept;
     ReadCardText();
     ReadCardValues();

@@ -194,6 +194,7 @@ RecodingOutcome RunRecoding(int field, Progress& progress, CardCount* worked) {
         // No station appends a card between the copy and the rename.
         FileLock lock(files.IndexPath());
         if (!lock.Locked()) ThrowIo(kAccessDenied, files.IndexPath());
+        RefusePendingCommits(CoreState.ArchiveDir);
         const CardCount cards = files.CountCards();
         const int32_t last = cards.last;
         if (worked) *worked = cards;
@@ -204,11 +205,8 @@ RecodingOutcome RunRecoding(int field, Progress& progress, CardCount* worked) {
         RenumberedCopy(files, last, positions, tables, commit.Stage(files.ValuesPath()), progress);
         ReplaceDeclaredCategories(listField, categoryLines,
                                   commit.StageCopy(DataFilePath(data_file::kDeclaration)));
-        commit.RebuildDefinition();
-        commit.Commit();
+        commit.Commit(BuildArchiveDefinition);
         CoreState.LastCard = last;
-        BuildArchiveDefinition();
-        commit.DefinitionBuilt();
     }
 
     ReadCardText();

@@ -1,5 +1,6 @@
 #include "cardwindow/write_permission.h"
 
+#include "core/archive_commit.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 
@@ -14,6 +15,7 @@ bool CardChangesAllowed() {
 }
 
 std::string CardChangesRefusal() {
+    if (const std::string& reason = ArchiveReadOnlyReason(); !reason.empty()) return reason;
     return LoadText(kRefusalText);
 }
 

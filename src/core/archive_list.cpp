@@ -52,8 +52,9 @@ bool ArchiveFolderHasDescriptor(const std::string& dir) {
     return !dir.empty() && FileExists(ResolveExisting(dir + "morvidex.dat"));
 }
 
-bool SwitchToArchive(const std::string& dir) {
-    if (!SaveArchiveSettings()) return false;
+void SwitchToArchive(const std::string& dir) {
+    // A failure there is reported step by step; a full disk must not keep the user in this archive.
+    SaveArchiveSettings();
     const std::string previous = CoreState.ArchiveDir;
     CoreState.ArchiveDir = dir;
     try {
@@ -69,7 +70,6 @@ bool SwitchToArchive(const std::string& dir) {
         throw;
     }
     PutBlankNewCard();
-    return true;
 }
 
 ArchiveChoice ChooseArchive(int index) {
@@ -82,7 +82,8 @@ ArchiveChoice ChooseArchive(int index) {
     const std::string dir = ArchiveListDir(line);
     if (dir.empty() || dir == CoreState.ArchiveDir) return ArchiveChoice::Unchanged;
     if (!ArchiveFolderHasDescriptor(dir)) return ArchiveChoice::Missing;
-    return SwitchToArchive(dir) ? ArchiveChoice::Changed : ArchiveChoice::Unchanged;
+    SwitchToArchive(dir);
+    return ArchiveChoice::Changed;
 }
 
 }  // namespace qv

@@ -29,10 +29,10 @@ std::optional<std::vector<std::string>> FillArchiveList();
 bool ArchiveFolderHasDescriptor(const std::string& dir);
 
 // Makes `dir` the current archive: the current one's settings are saved, the new one is opened
-// and a blank new card is put in hand. When the settings cannot be saved nothing changes (the
-// failure has been reported); when the new archive cannot be opened the previous one is opened
-// again and the input/output error raised. Answers whether the archive was changed.
-bool SwitchToArchive(const std::string& dir);
+// and a blank new card is put in hand. Settings that cannot be saved are reported and the switch
+// goes on; when the new archive cannot be opened the previous one is opened again and the
+// input/output error raised.
+void SwitchToArchive(const std::string& dir);
 
 // The choice of entry `index` (0-based) of the list: nothing happens for the current archive or
 // a line without a directory; a directory without an archive is Missing and nothing is saved

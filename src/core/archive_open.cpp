@@ -13,6 +13,7 @@
 #include "core/data_files.h"
 #include "core/selection_files.h"
 #include "core/station_settings.h"
+#include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -89,14 +90,42 @@ void ApplyStartValues() {
 
 CardCount gOpenedCards;
 
+// The user is told why once the window is up.
+void OpenReadOnly(const std::string& reason) {
+    SetArchiveReadOnly(reason);
+    AddRecoveryNotice(reason);
+}
+
+constexpr int kDamagedIndexText = 2132;
+constexpr int kCardSizeText = 2133;
+
 // The cards to work with: the index, cut to what both card files hold. A card number past that
 // is one another station is still writing (or one a crash left unwritten), so it is reported
-// and left alone rather than read as a blank card.
+// and left alone rather than read as a blank card. A damaged index (below -1, or past the last
+// card number) opens the archive read-only with the cards the files hold.
 void LoadLastCard() {
     CoreState.CurrentCard = 0;
     CoreState.LastCard = -1;
-    gOpenedCards = CardFiles::Current().CountCards();
+    gOpenedCards = CardFiles::Current().CountCards(true);
     CoreState.LastCard = gOpenedCards.last;
+    if (gOpenedCards.damagedIndex)
+        OpenReadOnly(LoadText(kDamagedIndexText) + " " + std::to_string(gOpenedCards.index) + ".");
+}
+
+// A card smaller than the definition's fields means the descriptor is not the archive's: new
+// cards would be written over others, so nothing is written.
+void CheckCardSize() {
+    const int fields = std::min(CoreState.FieldCount, kMaxFields);
+    for (int f = 1; f <= fields; ++f) {
+        const int type = FieldTypes[size_t(f)];
+        const bool outside = type < 0 ? FieldTextOffsets[size_t(f)] > CoreState.CardTextBytes
+                                       : FieldPositions[size_t(f)] + FieldWordCount(type) - 1 >
+                                             CoreState.CardWordCount - kNotesHeadWords;
+        if (outside) {
+            OpenReadOnly(LoadText(kCardSizeText));
+            return;
+        }
+    }
 }
 
 void SaveFieldAttributes() {
@@ -145,6 +174,7 @@ void LoadMouseOption() {
 void OpenArchive() {
     // Settled before anything is read: a job or an edit a crash interrupted ends whole first.
     const std::string recovered = CoreState.ArchiveDir;
+    SetArchiveReadOnly(std::string());
     const bool rebuildDefinition = RecoverArchive(recovered);
     CoreState.ElaborationMode = 1;
     CoreState.ReportCondition = 0;
@@ -175,7 +205,13 @@ void OpenArchive() {
     if (CoreState.PageHeight == 0) CoreState.PageHeight = 480;
 
     CoreState.DesignerDir = CoreState.ArchiveDir;
-    TextBuilder().Line(StoredText(CoreState.DesignerDir)).Save(DataFilePath(data_file::kEditFolder));
+    // Written only when it changes: a full disk must not keep the archive from opening.
+    try {
+        WriteFileAtomicIfChanged(DataFilePath(data_file::kEditFolder),
+                                 TextBuilder().Line(StoredText(CoreState.DesignerDir)).Text());
+    } catch (const IoError& e) {
+        ReportIoError(e);
+    }
 
     RecordFile definition;
     if (!rebuildDefinition &&
@@ -188,6 +224,7 @@ void OpenArchive() {
     }
 
     LoadLastCard();
+    CheckCardSize();
 
     LoadSearchCriteria(StationFilePath("Condizio."));
     LoadStatistics(StationFilePath("Statisti."));
@@ -208,7 +245,10 @@ void OpenArchive() {
 }
 
 std::string TakeOpeningWarning() {
-    return MissingCardsText(std::exchange(gOpenedCards, CardCount()));
+    std::string text = TakeRecoveryNotices();
+    const std::string missing = MissingCardsText(std::exchange(gOpenedCards, CardCount()));
+    if (!text.empty() && !missing.empty()) text += "\n\n";
+    return text + missing;
 }
 
 bool SaveArchiveSettings() {

@@ -2,9 +2,16 @@
 
 #include <cerrno>
 #include <cstring>
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <system_error>
+#include <utility>
 #include <optional>
 
+#include "core/archive_commit.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -47,11 +54,16 @@ std::vector<uint8_t> ReadAt(const std::string& path, int64_t offset, size_t leng
     return bytes;
 }
 
-struct Image {
-    std::string name;
-    int64_t offset = 0;
-    std::vector<uint8_t> before, after;
-};
+using Image = JournalImage;
+
+constexpr int kSetAsideDamagedText = 2126;
+constexpr int kSetAsideMissingText = 2127;
+constexpr int kSetAsideBeyondText = 2128;
+constexpr int kSetAsideTooLargeText = 2129;
+constexpr int kKeptForOpeningText = 2130;
+constexpr int kNotRemovedText = 2131;
+// A card's two parts, before and after, with names: far below this.
+constexpr int64_t kJournalBytesLimit = 1 << 20;
 
 // Writes the images chosen by `after` and syncs every file touched, each opened once for a run
 // of images of one file.
@@ -104,7 +116,8 @@ class JournalReader {
                 return false;
             image.offset = int64_t((uint64_t(high) << 32) | low);
             // A name with a slash would reach outside the directory.
-            if (image.name.empty() || image.name.find('/') != std::string::npos || image.offset < 0)
+            if (image.name.empty() || image.name == "." || image.name == ".." ||
+                image.name.find('/') != std::string::npos || image.offset < 0)
                 return false;
             images.push_back(std::move(image));
         }
@@ -149,47 +162,107 @@ void RecordJournal::Add(const std::string& path, int64_t offset, std::vector<uin
     entries_.push_back(std::move(e));
 }
 
+namespace {
+
+// Whether every record holds what `after` picks. A record that cannot be read holds nothing.
+bool RecordsHold(const std::string& dir, const std::vector<Image>& images, bool after) {
+    for (const Image& image : images)
+        if (ReadAt(dir + image.name, image.offset, image.after.size()) != (after ? image.after : image.before))
+            return false;
+    return true;
+}
+
+// A journal another edit may write over: one whose edit the records already hold.
+bool Settled(const std::string& dir, const std::string& journal) {
+    const std::optional<std::string> bytes = ReadFileIfExists(journal);
+    if (!bytes) return true;
+    const std::optional<std::vector<Image>> images = ParseJournal(*bytes);
+    return images && RecordsHold(dir, *images, true);
+}
+
+}  // namespace
+
 void RecordJournal::Commit() {
     const std::string journal = JournalPath(dir_);
     // A journal left by a crash is settled at opening; until then nothing is written over it.
-    if (FileExists(journal)) ThrowIo(kAccessDenied, journal);
+    if (FileExists(journal) && !Settled(dir_, journal)) ThrowIo(kAccessDenied, journal);
     std::vector<Image> images;
     for (const Entry& e : entries_)
         images.push_back({e.name, e.offset, ReadAt(dir_ + e.name, e.offset, e.after.size()), e.after});
-    WriteFileAtomic(journal, Serialize(images));
+    try {
+        WriteFileAtomic(journal, Serialize(images));
+    } catch (const IoError&) {
+        // Removed, the edit has failed; in place (its content is synced), the edit goes on.
+        if (!FileExists(journal) || RemoveFile(journal)) throw;
+    }
     try {
         WriteImages(dir_, images, true);
-    } catch (const IoError&) {
-        // Put the old records back; when even that fails the journal stays for the opening.
+    } catch (const IoError& e) {
+        // Put the old records back and drop the journal; what cannot be undone stays in the
+        // journal for the opening, and nothing more is written until then.
+        bool undone = false;
         try {
             WriteImages(dir_, images, false);
-            RemoveFile(journal);
+            undone = RemoveFile(journal);
         } catch (const IoError&) {
         }
-        throw;
+        if (undone) throw;
+        SetArchiveReadOnly(LoadText(kKeptForOpeningText));
+        throw IoError(e.Code(), e.Path(), LoadText(kKeptForOpeningText));
     }
-    RemoveFile(journal);
+    if (!RemoveFile(journal)) {
+        // The edit is stored; the journal left behind is told of once and written over by the
+        // next edit, and the next opening finds its records already written and drops it.
+        static bool told = false;
+        const int code = IoCodeFromErrno(errno);
+        if (!std::exchange(told, true)) ReportIoError(IoError(code, journal, LoadText(kNotRemovedText)));
+    }
+}
+
+std::optional<std::vector<JournalImage>> ParseJournal(const std::string& bytes) {
+    std::vector<Image> images;
+    if (!JournalReader(bytes).Read(images)) return std::nullopt;
+    return images;
 }
 
 JournalRecovery RecoverJournal(const std::string& dir) {
     const std::string journal = JournalPath(dir);
+    if (!FileExists(journal)) return JournalRecovery::None;
+    auto setAside = [&journal](int reason) {
+        SetAsideDamaged(journal, reason);
+        return JournalRecovery::SetAside;
+    };
+    if (FileSize(journal).value_or(0) > kJournalBytesLimit) return setAside(kSetAsideTooLargeText);
     const std::optional<std::string> bytes = ReadFileIfExists(journal);
     if (!bytes) return JournalRecovery::None;
-    std::vector<Image> images;
-    // A journal cut short was never acted on: the records are as they were.
-    const bool complete = JournalReader(*bytes).Read(images);
-    bool sound = complete;
-    // Only records that still hold what this station left there are written again.
-    for (size_t i = 0; sound && i < images.size(); ++i) {
-        const std::vector<uint8_t> now =
-            ReadAt(dir + images[i].name, images[i].offset, images[i].after.size());
-        sound = now == images[i].before || now == images[i].after;
+    const std::optional<std::vector<Image>> images = ParseJournal(*bytes);
+    if (!images) return setAside(kSetAsideDamagedText);
+    // Records may reach past a file's end (notes are appended through the journal), never start
+    // beyond it or beyond the records before them.
+    std::map<std::string, int64_t> ends;
+    for (const Image& image : *images) {
+        std::error_code ec;
+        const std::string path = ResolveExisting(dir + image.name);
+        if (!std::filesystem::is_regular_file(path, ec)) return setAside(kSetAsideMissingText);
+        auto [end, fresh] = ends.try_emplace(image.name, 0);
+        if (fresh) end->second = FileSize(path).value_or(0);
+        if (image.offset > end->second || image.before.size() > image.after.size())
+            return setAside(kSetAsideBeyondText);
+        end->second = std::max(end->second, image.offset + int64_t(image.after.size()));
     }
-    if (sound) WriteImages(dir, images, true);
+    // Only records that still hold what this station left there are written again.
+    bool sound = true;
+    for (size_t i = 0; sound && i < images->size(); ++i) {
+        const Image& image = (*images)[i];
+        const std::vector<uint8_t> now = ReadAt(dir + image.name, image.offset, image.after.size());
+        sound = now == image.before || now == image.after;
+    }
+    const bool written = sound && RecordsHold(dir, *images, true);
+    if (sound && !written) WriteImages(dir, *images, true);
     if (!RemoveFile(journal)) ThrowErrno(journal);
     // Another station changed the records since: its cards win, and the user hears of it.
-    if (complete && !sound) ReportIoError(IoError(kInvalidNumber, journal));
-    return sound ? JournalRecovery::Applied : JournalRecovery::Discarded;
+    if (!sound) ReportIoError(IoError(kInvalidNumber, journal));
+    return sound && !written ? JournalRecovery::Applied : JournalRecovery::Discarded;
 }
 
 }  // namespace qv

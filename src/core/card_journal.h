@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,11 @@ class RecordJournal {
     // Queues `after` for file `path` (in the journal's directory) at byte `offset`.
     void Add(const std::string& path, int64_t offset, std::vector<uint8_t> after);
     // Reads the before images, writes and syncs the journal, writes and syncs the records and
-    // removes the journal. A failure before the journal is on disk changes nothing; one after it
-    // puts the before images back, or, when that fails too, leaves the journal for the next
-    // opening. The caller holds the lock that guards the records. Raises the input/output error.
+    // removes the journal. The journal is either in place and the edit stored, or removed and
+    // the edit failed: a journal that cannot be removed after a failure keeps its edit, which
+    // the next opening completes, and the archive is read-only until then. A settled journal
+    // that cannot be removed is reported once and the next edit writes over it. The caller
+    // holds the lock that guards the records. Raises the input/output error.
     void Commit();
 
   private:
@@ -36,12 +39,22 @@ class RecordJournal {
     std::vector<Entry> entries_;
 };
 
-enum class JournalRecovery { None, Applied, Discarded };
+enum class JournalRecovery { None, Applied, Discarded, SetAside };
 
-// Settles this station's journal in `dir`, under the archive's lock: an incomplete or damaged
-// journal is discarded; a complete one is applied again when every record on disk still holds
-// its before or its after image, and otherwise discarded (another station changed the records
-// since) and reported.
+// Settles this station's journal in `dir`, under the archive's lock: one whose records already
+// hold its after images is discarded; one whose records each hold the before or the after image
+// is applied again; otherwise another station changed the records since, and it is discarded
+// and reported. A damaged one, or one naming a missing file or records beyond a file's end, is
+// set aside (see SetAsideDamaged).
 JournalRecovery RecoverJournal(const std::string& dir);
+
+// A journal's records, as stored: nullopt when it is damaged or names a file outside its
+// directory.
+struct JournalImage {
+    std::string name;
+    int64_t offset = 0;
+    std::vector<uint8_t> before, after;
+};
+std::optional<std::vector<JournalImage>> ParseJournal(const std::string& bytes);
 
 }  // namespace qv

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/archive_commit.h"
 #include "core/card_journal.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -24,6 +25,13 @@ constexpr int32_t kShortCardFileText = 1641;
 constexpr int32_t kMissingCardsText = 1642;
 constexpr int32_t kShortPassText = 1643;
 constexpr int32_t kMissingFieldsText = 1975;
+constexpr int32_t kArchiveFullText = 2120;
+static_assert(kLastCardNumber == kSelectionMaskBytes * 8 - 1);
+
+std::string DirectoryPart(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
 
 void DecodeWords(const uint8_t* bytes, uint16_t* words, size_t count) {
     for (size_t i = 0; i < count; ++i) words[i] = GetU16(bytes + 2 * i);
@@ -257,7 +265,7 @@ int32_t CardValuesReader::Read(int32_t first, int32_t count, uint16_t* words,
     return found;
 }
 
-CardCount CardFiles::CountCards() const {
+CardCount CardFiles::CountCards(bool acceptDamaged) const {
     CardCount count;
     RecordFile index;
     if (index.TryOpen(indexPath_, kIndexRecordBytes, RecordFile::Mode::Read)) {
@@ -268,9 +276,10 @@ CardCount CardFiles::CountCards() const {
         // Only an index that is not there means no cards; one failing to open is an error.
         ThrowErrno(indexPath_);
     }
-    if (count.index < -1) ThrowIo(kInvalidNumber, indexPath_);
+    count.damagedIndex = acceptDamaged && (count.index < -1 || count.index > kLastCardNumber);
+    if (count.index < -1 && !acceptDamaged) ThrowIo(kInvalidNumber, indexPath_);
     // The card after the last must have a number too.
-    count.last = std::min(count.index, INT32_MAX - 1);
+    count.last = count.damagedIndex ? kLastCardNumber : std::min(count.index, INT32_MAX - 1);
     // Cards a file holds whole; a missing file holds none.
     auto measure = [&count](const std::string& path, int recordBytes, int records) {
         if (records <= 0) return;
@@ -282,7 +291,7 @@ CardCount CardFiles::CountCards() const {
             ThrowErrno(path);
         if (cards - 1 < count.last) {
             count.last = int32_t(cards - 1);
-            count.shortFile = path;
+            if (!count.damagedIndex) count.shortFile = path;
         }
     };
     measure(textPath_, kCardTextRecordBytes, geometry_.TextRecords());
@@ -290,8 +299,12 @@ CardCount CardFiles::CountCards() const {
     return count;
 }
 
+void RefuseFullArchive(const std::string& indexPath) {
+    throw IoError(kInvalidNumber, indexPath, LoadText(kArchiveFullText));
+}
+
 std::string MissingCardsText(const CardCount& count) {
-    if (count.Missing() <= 0) return {};
+    if (count.Missing() <= 0 || count.damagedIndex) return {};
     return LoadText(kShortCardFileText) + "\n" + count.shortFile + "\n" + LoadText(kMissingCardsText) + " " +
            std::to_string(count.Missing()) + " (" + std::to_string(int64_t(count.last) + 2) + " - " +
            std::to_string(int64_t(count.index) + 1) + ")";
@@ -320,8 +333,8 @@ void CardFiles::WriteLastCard(int32_t last) const {
 void CardFiles::RewriteCard(int32_t card, const uint8_t* text, const uint16_t* words) const {
     FileLock lock(indexPath_);
     if (!lock.Locked() && FileExists(indexPath_)) ThrowIo(kAccessDenied, indexPath_);
-    const size_t slash = indexPath_.find_last_of('/');
-    RecordJournal journal(indexPath_.substr(0, slash + 1));
+    RefusePendingCommits(DirectoryPart(indexPath_));
+    RecordJournal journal(DirectoryPart(indexPath_));
     journal.Add(textPath_, int64_t(card) * geometry_.textBytes,
                 std::vector<uint8_t>(text, text + geometry_.textBytes));
     journal.Add(valuesPath_, int64_t(card) * geometry_.wordCount * 2,
@@ -364,11 +377,12 @@ int32_t CardFiles::AppendCards(const CardRecords& cards) const {
     FileLock lock(indexPath_);
     RecordFile index(indexPath_, kIndexRecordBytes, RecordFile::Mode::ReadWrite);
     if (!lock.Locked()) ThrowIo(kAccessDenied, indexPath_);
+    RefusePendingCommits(DirectoryPart(indexPath_));
     uint8_t bytes[kIndexRecordBytes];
     index.Read(0, bytes);
     const int32_t last = GetI32(bytes);
-    // The card after the last new one must still have a number.
-    if (last < -1 || int64_t(last) + cards.count >= INT32_MAX) ThrowIo(kInvalidNumber, indexPath_);
+    if (last < -1 || last > kLastCardNumber) ThrowIo(kInvalidNumber, indexPath_);
+    if (int64_t(last) + cards.count > kLastCardNumber) RefuseFullArchive(indexPath_);
     const int32_t first = last + 1;
     // A crash before the index is raised leaves the old count: the block is not counted at all.
     WriteCards(first, cards);

@@ -15,6 +15,8 @@
 namespace qv {
 
 constexpr int kCardTextRecordBytes = 50;
+// The highest card number: the selection holds one bit for each of cards 0..524007.
+constexpr int32_t kLastCardNumber = 524007;
 constexpr int kCardValueRecordBytes = 100;
 constexpr int kCardValueRecordWords = 50;
 
@@ -38,8 +40,11 @@ struct CardCount {
     int32_t index = -1;     // the last-card index as stored, -1 when there is no index file
     int32_t last = -1;      // the last card both card files hold, never above `index`
     std::string shortFile;  // the card file that ends first, when `last` is below `index`
+    bool damagedIndex = false;  // below -1 or past the last card number (see CountCards)
     int64_t Missing() const { return int64_t(index) - last; }
 };
+// Refuses with words a card past kLastCardNumber: the archive is full.
+[[noreturn]] void RefuseFullArchive(const std::string& indexPath);
 // The message naming the short card file and its missing cards (numbered from 1 as shown);
 // empty when no card is missing.
 std::string MissingCardsText(const CardCount& count);
@@ -100,8 +105,9 @@ class CardFiles {
     // The last-card index. ReadLastCard raises IoError when the file is missing or empty.
     int32_t ReadLastCard() const;
     // The index and the cards both files hold, measured now. A missing index counts as no cards;
-    // an index below -1 raises IoError naming the index file.
-    CardCount CountCards() const;
+    // an index below -1 raises IoError naming the index file, unless `acceptDamaged`: then such
+    // an index, or one past kLastCardNumber, counts the cards the files hold and is flagged.
+    CardCount CountCards(bool acceptDamaged = false) const;
     // Writes the index in place and syncs it; the file is made only when there is none. Whoever
     // reads, raises and writes it holds FileLock(IndexPath()) meanwhile, so that two stations
     // never take one number.
@@ -113,7 +119,8 @@ class CardFiles {
 
     // Stores a new card right after the last card of the index file, under the index lock: the
     // card's records are written and synced first, then the raised index. Answers the new
-    // card's number. On failure the index is unchanged and IoError is raised.
+    // card's number. On failure the index is unchanged and IoError is raised; past
+    // kLastCardNumber or while a job's commit is pending it says why in words.
     int32_t AppendCard(const uint8_t* text, const uint16_t* words) const;
 
     // The same for `count` cards at once (see CardRecords): one write and one sync per card

@@ -2,10 +2,12 @@
 
 #include <cstring>
 
+#include "core/archive_commit.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/paths.h"
 #include "platform/short_string.h"
 #include "platform/text_file.h"
 
@@ -15,8 +17,44 @@ namespace {
 constexpr int kTextRecord = 256;
 constexpr int kSecondaryRecord = 101;
 
+constexpr int kNotWrittenText = 2134;
+
 std::string ProgramFile(const char* name) {
     return CoreState.ProgramDir + name;
+}
+
+// A table that could not be written, kept in memory: its path and its records.
+struct HeldTable {
+    std::string path, bytes;
+};
+HeldTable gHeldTexts, gHeldSecondary;
+
+void SaveTable(const std::string& path, std::string bytes, HeldTable& held) {
+    held = HeldTable();
+    try {
+        WriteFileAtomicIfChanged(path, bytes);
+    } catch (const IoError&) {
+        held = {path, std::move(bytes)};
+        std::string intro;
+        try {
+            intro = LoadText(kNotWrittenText) + "\n";
+        } catch (const IoError&) {
+            // The texts themselves are what is missing: the file's name says enough.
+        }
+        AddRecoveryNotice(intro + DisplayPath(path));
+    }
+}
+
+// Record `n` (from 1) of a table, from memory when it is held there.
+void ReadRecord(const std::string& path, const HeldTable& held, int recordBytes, int32_t n, void* record) {
+    if (n < 1) ThrowIo(kReadPastEnd, path);
+    if (held.path == path) {
+        const size_t at = size_t(n - 1) * size_t(recordBytes);
+        if (at + size_t(recordBytes) > held.bytes.size()) ThrowIo(kReadPastEnd, path);
+        std::memcpy(record, held.bytes.data() + at, size_t(recordBytes));
+        return;
+    }
+    RecordFile(path, recordBytes, RecordFile::Mode::Read).Read(int64_t(n) - 1, record);
 }
 }  // namespace
 
@@ -29,7 +67,7 @@ void BuildTextFile() {
         EncodeShortString(in.ReadLine(255), 255, record);
         out.append(reinterpret_cast<const char*>(record), kTextRecord);
     }
-    WriteFileAtomic(ProgramFile("sigle.dat"), out);
+    SaveTable(ProgramFile("sigle.dat"), std::move(out), gHeldTexts);
 }
 
 void BuildSecondaryTextFile() {
@@ -44,23 +82,17 @@ void BuildSecondaryTextFile() {
         std::memcpy(SecondaryText.data(), line.data(), line.size());
         out.append(SecondaryText.data(), kSecondaryRecord);
     }
-    WriteFileAtomic(DataFilePath(data_file::kSecondaryText), out);
+    SaveTable(DataFilePath(data_file::kSecondaryText), std::move(out), gHeldSecondary);
 }
 
 std::string LoadText(int32_t n) {
-    const std::string path = ProgramFile("sigle.dat");
-    if (n < 1) ThrowIo(kReadPastEnd, path);
-    RecordFile f(path, kTextRecord, RecordFile::Mode::Read);
     uint8_t record[kTextRecord];
-    f.Read(int64_t(n) - 1, record);
+    ReadRecord(ProgramFile("sigle.dat"), gHeldTexts, kTextRecord, n, record);
     return DecodeShortString(record, 255);
 }
 
 void LoadSecondaryText(int16_t n) {
-    const std::string path = DataFilePath(data_file::kSecondaryText);
-    if (n < 1) ThrowIo(kReadPastEnd, path);
-    RecordFile f(path, kSecondaryRecord, RecordFile::Mode::Read);
-    f.Read(int64_t(n) - 1, SecondaryText.data());
+    ReadRecord(DataFilePath(data_file::kSecondaryText), gHeldSecondary, kSecondaryRecord, n, SecondaryText.data());
 }
 
 std::string SecondaryTextString() {

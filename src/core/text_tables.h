@@ -6,6 +6,9 @@ namespace qv {
 
 // The numbered texts of the user interface: "sigle.imp" becomes "sigle.dat" (256-byte records)
 // and "sig-dat.imp" becomes "sig-xsig.dat" (101-byte records), both in the program directory.
+// A table is written only when its content changes; when it cannot be written (a full disk) the
+// failure is kept for the user (see TakeRecoveryNotices) and its texts are served from the
+// table built in memory for the rest of the session.
 void BuildTextFile();
 void BuildSecondaryTextFile();
 // Texts 1 to 1500 are the table the program was designed with; 1501 to 2499 are this program's
@@ -14,8 +17,9 @@ void BuildSecondaryTextFile();
 // so each number stays put.
 constexpr int32_t kFirstOwnText = 1501;
 constexpr int32_t kLastOwnText = 2499;
-// Text N (from 1) of "sigle.dat", read from the file at every call; a missing file or a number
-// outside the table raises the input/output error.
+// Text N (from 1) of "sigle.dat", read from the file at every call (from memory when the table
+// could not be written); a missing file or a number outside the table raises the input/output
+// error.
 std::string LoadText(int32_t n);
 // Reads text N of "sig-xsig.dat" into SecondaryText.
 void LoadSecondaryText(int16_t n);

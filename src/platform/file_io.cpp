@@ -37,7 +37,9 @@ std::array<PlannedFault, kIoCallKinds> gFaults;
 bool Injected(IoCall call) {
     PlannedFault& f = gFaults[size_t(call)];
     const int n = ++f.count;
-    if (f.nth.load() == 0 || n != f.nth.load()) return false;
+    const int nth = f.nth.load();
+    // A negative nth fails that call and every one after it: a disk that stays full.
+    if (nth == 0 || (nth > 0 ? n != nth : n < -nth)) return false;
     errno = f.error.load();
     return true;
 }
@@ -510,6 +512,17 @@ FileLock::~FileLock() {
         ::flock(fd_, LOCK_UN);
         ::close(fd_);
     }
+}
+
+bool WriteFileAtomicIfChanged(const std::string& path, std::string_view bytes) {
+    std::optional<std::string> now;
+    try {
+        now = TryReadFile(path);
+    } catch (const IoError&) {
+    }
+    if (now && *now == bytes) return false;
+    WriteFileAtomic(path, bytes);
+    return true;
 }
 
 }  // namespace qv

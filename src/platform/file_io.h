@@ -19,6 +19,10 @@ std::optional<std::string> ReadFileIfExists(const std::string& path);
 // synced and renamed over the old one, then the directory is synced. A failure at any point
 // leaves the old file untouched and raises the input/output error.
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
+// The same, done only when the file does not already hold `bytes` (one that cannot be read is
+// written), so that starting and opening write nothing on a full disk when nothing changed.
+// Answers whether it wrote.
+bool WriteFileAtomicIfChanged(const std::string& path, std::string_view bytes);
 
 // Test hook: when set, called after the temporary file is written and before the rename; a
 // throwing hook simulates a crash at that point.
@@ -46,7 +50,8 @@ int RemoveStaleTempFiles(const std::string& dir);
 void SyncDirectoryOf(const std::string& path);
 
 // Fault injection for tests: the platform's file calls of one kind are counted, and the nth one
-// from now on (1 = the next) fails with `error` (EIO, ENOSPC, ...) without reaching the system.
+// from now on (1 = the next) fails with `error` (EIO, ENOSPC, ...) without reaching the system;
+// with -n, the nth and every later one fails.
 enum class IoCall { Open, Write, Sync, Rename };
 constexpr int kIoCallKinds = 4;
 void FailIoCallForTest(IoCall call, int nth, int error);

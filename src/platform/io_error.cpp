@@ -10,6 +10,12 @@ IoError::IoError(int code, std::string path)
       code_(code),
       path_(std::move(path)) {}
 
+IoError::IoError(int code, std::string path, std::string message)
+    : std::runtime_error(message + (path.empty() ? "" : ": " + path)),
+      code_(code),
+      path_(std::move(path)),
+      message_(std::move(message)) {}
+
 int IoCodeFromErrno(int err) {
     switch (err) {
         case ENOENT:

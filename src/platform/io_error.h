@@ -21,12 +21,17 @@ enum IoCode : int {
 class IoError : public std::runtime_error {
   public:
     IoError(int code, std::string path);
+    // With the words the user is shown instead of the bare code, for failures the program
+    // can explain (a full archive, a job another station left pending).
+    IoError(int code, std::string path, std::string message);
     int Code() const { return code_; }
     const std::string& Path() const { return path_; }
+    const std::string& Message() const { return message_; }
 
   private:
     int code_;
     std::string path_;
+    std::string message_;
 };
 
 // Maps errno after a failed system call to the runtime code.

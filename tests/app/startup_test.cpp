@@ -4,8 +4,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 
+#include "core/archive_commit.h"
+#include "core/archive_open.h"
+#include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"
@@ -153,19 +157,45 @@ TEST_F(StartupTest, FreshProgramDirectoryOpensTheSampleArchive) {
     EXPECT_TRUE(StopProgram());
 }
 
-TEST_F(StartupTest, TheIndexNeverMakesTheNewCardNumberOverflow) {
+TEST_F(StartupTest, ADamagedIndexStartsReadOnlyWithTheCardsTheFilesHold) {
     test::ProgramRoot root(/*shipped=*/true);
     const std::string index = root.ProgramDir() + "Pianalto/dli-sch.dat";
     StartProgram();
     const int32_t cards = CoreState.LastCard + 1;
     StopProgram();
-    WriteBytes(index, test::Hex("FF FF FF 7F"));
+    for (const char* damaged : {"FF FF FF 7F", "FB FF FF FF"}) {
+        SCOPED_TRACE(damaged);
+        WriteBytes(index, test::Hex(damaged));
+        StartProgram();
+        EXPECT_EQ(CoreState.LastCard, cards - 1);
+        EXPECT_EQ(CoreState.CurrentCard, cards);
+        EXPECT_FALSE(ArchiveReadOnlyReason().empty());
+        EXPECT_NE(TakeOpeningWarning().find(ArchiveReadOnlyReason()), std::string::npos);
+        StopProgram();
+    }
+}
+
+TEST_F(StartupTest, AFullDiskNeverKeepsTheArchiveFromOpeningOrBeingRead) {
+    test::ProgramRoot root(/*shipped=*/true);
     StartProgram();
-    EXPECT_EQ(CoreState.LastCard, cards - 1);
-    EXPECT_EQ(CoreState.CurrentCard, cards);
+    const int32_t last = CoreState.LastCard;
     StopProgram();
-    WriteBytes(index, test::Hex("FB FF FF FF"));
-    EXPECT_THROW(StartProgram(), IoError);
+    const std::string texts = root.ProgramDir() + "sigle.dat";
+    for (bool textsGone : {false, true}) {
+        SCOPED_TRACE(textsGone ? "no text table" : "every file in place");
+        if (textsGone) std::filesystem::remove(texts);
+        FailIoCallForTest(IoCall::Write, -1, ENOSPC);
+        StartProgram();
+        EXPECT_EQ(CoreState.LastCard, last);
+        CoreState.CurrentCard = 0;
+        ReadCardText();
+        EXPECT_NE(CurrentCardText[1], 0);
+        EXPECT_EQ(LoadText(26), "26-&Esci");
+        const std::string notice = TakeOpeningWarning();
+        EXPECT_EQ(notice.find(texts) != std::string::npos, textsGone) << notice;
+        EXPECT_FALSE(StopProgram());  // the settings could not be saved, and said so
+        ResetIoFaultsForTest();
+    }
 }
 
 TEST_F(StartupTest, FinalisationSavesMapOptionsThenSettings) {

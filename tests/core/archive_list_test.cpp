@@ -108,13 +108,13 @@ TEST_F(ArchiveListTest, ChoosingAnEntry) {
     EXPECT_EQ(ChooseArchive(3), A::Unchanged);
 }
 
-TEST_F(ArchiveListTest, SettingsThatCannotBeSavedKeepTheArchiveInUse) {
-    MakeDirs(root / "cartella.txt");  // the file cannot be written
+TEST_F(ArchiveListTest, SettingsThatCannotBeSavedDoNotKeepTheUserInTheArchive) {
+    MakeDirs(root / "cartella.txt");  // the file cannot be written, as on a full disk
     WriteList("Secondo       C:\\archivi\\Secondo\\\r\n");
     CurrentCardText[1] = 'x';
-    EXPECT_EQ(ChooseArchive(0), ArchiveChoice::Unchanged);
-    EXPECT_EQ(CoreState.ArchiveDir, sample);
-    EXPECT_EQ(CurrentCardText[1], 'x');
+    EXPECT_EQ(ChooseArchive(0), ArchiveChoice::Changed);
+    EXPECT_EQ(CoreState.ArchiveDir, second);
+    EXPECT_EQ(CurrentCardText[1], 0);
 }
 
 TEST_F(ArchiveListTest, AListThatCannotBeReadIsAnError) {

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/archive_commit.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
@@ -74,7 +75,8 @@ TPassWord::TPassWord(QWidget* owner) : QDialog(owner) {
 void TPassWord::PassChange() {
     CoreState.WriteAccess = 0;
     if (PasswordMatches(Cp(Pass->text()), ArchivePassword)) {
-        CoreState.WriteAccess = 1;
+        // An archive opened read-only stays so; the window has said why.
+        CoreState.WriteAccess = ArchiveReadOnlyReason().empty() ? 1 : 0;
         accept();
     }
 }

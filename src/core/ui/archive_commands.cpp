@@ -76,8 +76,7 @@ bool OpenArchiveFromFile(QWidget* owner, const CardWindowSteps& steps) {
     if (dir.empty() || !StorablePathGiven(dir)) return false;
     bool opened = true;
     try {
-        // Settings that cannot be saved keep the archive in use (the failure was shown).
-        if (!SwitchToArchive(dir)) return false;
+        SwitchToArchive(dir);
     } catch (const IoError& e) {
         // The previous archive has been opened again, with a blank new card.
         ShowIoError(e);

@@ -28,7 +28,8 @@ bool QvApplication::notify(QObject* receiver, QEvent* event) {
 
 void ShowIoError(const IoError& e) {
     HourglassOff();
-    std::string text = "Errore di input/output " + std::to_string(e.Code()) + ".";
+    std::string text =
+        e.Message().empty() ? "Errore di input/output " + std::to_string(e.Code()) + "." : e.Message();
     if (!e.Path().empty()) text += "\nFile: " + DisplayPath(e.Path());
     ShowMessage({text, "Quorvanta-TV", MessageButtons::Ok, MessageIcon::Error, {}});
 }
