@@ -22,7 +22,9 @@
 #include "core/order_index.h"
 #include "cardwindow/recoding.h"
 #include "app/startup.h"
+#include "core/archive_commit.h"
 #include "core/archive_open.h"
+#include "core/card_journal.h"
 #include "core/card_notes.h"
 #include "core/card_store.h"
 #include "core/compile_run.h"
@@ -249,6 +251,33 @@ void FuzzOpening(const uint8_t* data, size_t size) {
     OpenSampleArchive();
 }
 
+// Journals and commit markers are settled in a directory of their own, made anew for each
+// input, holding small files the records may name.
+std::string FreshRecoveryDir() {
+    const std::string d = gRoot + "recovery/";
+    std::error_code ignored;
+    fs::remove_all(d, ignored);
+    fs::create_directories(d);
+    Put(d + "alf-sch.dat", std::string(500, 'a'));
+    Put(d + "num-sch.dat", std::string(1000, 'n'));
+    Put(d + "dli-sch.dat", std::string(4, '\0'));
+    return d;
+}
+
+void FuzzJournal(const uint8_t* data, size_t size) {
+    const std::string d = FreshRecoveryDir();
+    Put(d + "sch-" + CoreState.StationNumber + ".jnl", Bytes(data, size));
+    qv::RecoverJournal(d);
+    qv::TakeRecoveryNotices();
+}
+
+void FuzzMarker(const uint8_t* data, size_t size) {
+    const std::string d = FreshRecoveryDir();
+    Put(d + "sch-" + CoreState.StationNumber + ".ren", Bytes(data, size));
+    if (qv::FinishArchiveCommits(d)) qv::ClearArchiveCommits(d);
+    qv::TakeRecoveryNotices();
+}
+
 using Target = void (*)(const uint8_t*, size_t);
 const std::map<std::string, Target> kTargets = {
     {"rtf", FuzzRtf},
@@ -264,6 +293,8 @@ const std::map<std::string, Target> kTargets = {
     {"order_index", FuzzOrderIndex},
     {"notes", FuzzNotes},
     {"opening", FuzzOpening},
+    {"journal", FuzzJournal},
+    {"marker", FuzzMarker},
 };
 
 Target gTarget = nullptr;
@@ -274,6 +305,32 @@ void WriteSeed(const std::string& dir, const std::string& target, const std::str
                const std::string& file) {
     fs::create_directories(dir + target);
     Put(dir + target + "/" + name, std::string(1, char(selector)) + Get(file));
+}
+
+// The journal and marker the program writes, caught before they are renamed into place.
+std::string gCaughtJournal, gCaughtMarker;
+void CatchRecoveryFiles(const std::string& temp) {
+    if (temp.find(".jnl.tmp") != std::string::npos) gCaughtJournal = Get(temp);
+    if (temp.find(".ren.tmp") != std::string::npos) gCaughtMarker = Get(temp);
+}
+
+void WriteRecoverySeeds(const std::string& dir) {
+    const std::string d = FreshRecoveryDir();
+    qv::SetAtomicWriteHookForTest(CatchRecoveryFiles);
+    uint8_t text[50] = {'x'};
+    uint16_t words[50] = {7};
+    qv::CardFiles::InDirectory(d, qv::CardGeometry{50, 50}).RewriteCard(1, text, words);
+    {
+        qv::ArchiveCommit commit(d);
+        Put(commit.Stage(d + "num-sch.dat"), std::string(300, 'm'));
+        commit.SetLastCard(d + "dli-sch.dat", 2);
+        commit.Commit([] {});
+    }
+    qv::SetAtomicWriteHookForTest(nullptr);
+    for (const auto& [target, bytes] : {std::pair{"journal", gCaughtJournal}, std::pair{"marker", gCaughtMarker}}) {
+        fs::create_directories(dir + target);
+        Put(dir + target + "/seed-" + target, bytes);
+    }
 }
 
 void WriteSeeds(std::string dir) {
@@ -310,6 +367,7 @@ void WriteSeeds(std::string dir) {
         if (fs::exists(path) && fs::file_size(path) <= 8192)
             WriteSeed(dir, "opening", "seed-" + std::to_string(kOpeningFiles[i]), uint8_t(i), path);
     }
+    WriteRecoverySeeds(dir);
 }
 
 void RemoveScratch() {

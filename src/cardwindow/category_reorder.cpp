@@ -195,8 +195,7 @@ ReorderRun ReorderMarkedCategories(Progress& progress) {
     else
         BuildArchiveDefinition();
     CoreState.CurrentCard = kept;
-    ReadCardText();
-    ReadCardValues();
+    ReadCardInHandAfterJob();
     return run;
 }
 

@@ -209,8 +209,7 @@ RecodingOutcome RunRecoding(int field, Progress& progress, CardCount* worked) {
         CoreState.LastCard = last;
     }
 
-    ReadCardText();
-    ReadCardValues();
+    ReadCardInHandAfterJob();
     return RecodingOutcome::Done;
 }
 

@@ -476,6 +476,15 @@ void ReadCardValues() {
     CoreState.FirstCardWord = CurrentCardValues[1];
 }
 
+void ReadCardInHandAfterJob() {
+    try {
+        ReadCardText();
+        ReadCardValues();
+    } catch (const IoError& e) {
+        ReportIoError(e);
+    }
+}
+
 void WriteCardText() {
     CardFiles::Current().WriteText(CoreState.CurrentCard, &CurrentCardText[1]);
 }

@@ -187,6 +187,9 @@ int32_t NewCardNumber();
 
 void ReadCardText();
 void ReadCardValues();
+// The card in hand read again once a job is done: a failure is shown and the job still counts
+// as done, since its files are in place.
+void ReadCardInHandAfterJob();
 void WriteCardText();
 void WriteCardValues();
 void CreateCardTextFile();

@@ -1,16 +1,24 @@
 #include "cardwindow/category_reorder.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <map>
+#include <optional>
 
 #include "core/archive_commit.h"
 #include "core/archive_definition.h"
+#include "core/card_notes.h"
 #include "core/card_store.h"
+#include "core/text_tables.h"
 #include "core/core_state.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "support/small_archive.h"
 #include "support/io_faults.h"
+#include "support/program_dir.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -232,6 +240,90 @@ TEST_F(CategoryReorderTest, EndsWholeOrNotAtAllWhateverCallFails) {
             const std::string now = files();
             EXPECT_TRUE(now == oldFiles || now == newFiles);
         });
+}
+
+// The step after a failure: the job fails at each point and says so; this session and a second
+// process then store cards with notes; at the next opening every card acknowledged is there
+// and the job's files are whole old (as a job reported undone must be) or whole new.
+TEST_F(CategoryReorderTest, NothingStoredAfterAFailedJobIsLost) {
+    std::string oldDeclarations, newDeclarations, oldValues, newValues, told;
+    const auto reset = [&] {
+        Prepare();
+        RemoveFile(Archive("not-sch.dat"));
+        FieldAttributes[2] = FieldAttributes[3] = 64;
+    };
+    const auto values = [&] { return ReadBytes(Archive("num-sch.dat")).substr(0, 3 * 100); };
+    test::RecordingProgress progress;
+    reset();
+    test::InstallShippedTexts();  // the refusals and the job's outcome are told in words
+    oldDeclarations = ReadBytes(Archive("sig-sch.dat"));
+    oldValues = values();
+    ReorderMarkedCategories(progress);
+    newDeclarations = ReadBytes(Archive("sig-sch.dat"));
+    newValues = values();
+    // A card named by its text and holding notes that repeat it; nullopt when refused.
+    const auto store = [&](const std::string& name) -> std::optional<int32_t> {
+        try {
+            SmallCard card;
+            card.Text(1, name);
+            EncodeCardNumber(WriteNotesChain(Archive("not-sch.dat"), 0, name + " note"), card.words[48],
+                             card.words[49]);
+            return CardFiles::Current().AppendCard(card.text.data(), card.words.data());
+        } catch (const IoError& e) {
+            EXPECT_FALSE(e.Message().empty()) << "a refusal says why";
+            return std::nullopt;
+        }
+    };
+    const auto run = [&] {
+        try {
+            ReorderMarkedCategories(progress);
+        } catch (const IoError& e) {
+            told = e.Message();
+            throw;
+        }
+    };
+    test::ForEachIoFault(reset, run, [&](const std::string&) {
+        std::map<int32_t, std::string> acknowledged;
+        for (const char* name : {"s1", "s2"})
+            if (const auto card = store(name)) acknowledged[*card] = name;
+        int pipeEnds[2];
+        ASSERT_EQ(::pipe(pipeEnds), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int32_t card : {store("p1").value_or(-1), store("p2").value_or(-1)})
+                if (::write(pipeEnds[1], &card, sizeof card) != sizeof card) ::_exit(2);
+            ::_exit(0);
+        }
+        ::close(pipeEnds[1]);
+        int32_t card = -1;
+        for (const char* name : {"p1", "p2"})
+            if (::read(pipeEnds[0], &card, sizeof card) == sizeof card && card >= 0) acknowledged[card] = name;
+        ::close(pipeEnds[0]);
+        int status = -1;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+        // The next opening.
+        if (RecoverArchive(CoreState.ArchiveDir)) {
+            BuildArchiveDefinition();
+            ClearArchiveCommits(CoreState.ArchiveDir);
+        }
+        const std::string declarations = ReadBytes(Archive("sig-sch.dat"));
+        EXPECT_TRUE(declarations == oldDeclarations || declarations == newDeclarations);
+        EXPECT_EQ(values(), declarations == oldDeclarations ? oldValues : newValues);
+        if (told == LoadText(2122)) EXPECT_EQ(declarations, oldDeclarations);
+        told.clear();
+        const CardFiles files = CardFiles::Current();
+        for (const auto& [number, name] : acknowledged) {
+            SmallCard card;
+            ASSERT_TRUE(files.ReadText(number, card.text.data()) && files.ReadValues(number, card.words.data()));
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(card.text.data())), name);
+            EXPECT_EQ(ReadNotesChain(Archive("not-sch.dat"), DecodeCardNumber(card.words[48], card.words[49])),
+                      name + " note");
+        }
+        EXPECT_GE(files.ReadLastCard(), acknowledged.empty() ? -1 : acknowledged.rbegin()->first);
+    });
 }
 
 TEST_F(CategoryReorderTest, TheNumberOfANonCodedDeclarationIsNotRewritten) {

@@ -254,6 +254,60 @@ TEST_F(ArchiveOpen, CardsToWorkWithAreTheIndexCutToBothCardFiles) {
     }
 }
 
+// A journal of one image as the program writes it, with a right checksum.
+std::string Journal(const std::string& name, uint64_t offset, const std::string& before, const std::string& after) {
+    std::string out = "QVJ1";
+    AppendI32(out, 1);
+    AppendI32(out, int32_t(name.size()));
+    out += name;
+    AppendI32(out, int32_t(offset & 0xFFFFFFFF));
+    AppendI32(out, int32_t(offset >> 32));
+    for (const std::string* image : {&before, &after}) {
+        AppendI32(out, int32_t(image->size()));
+        out += *image;
+    }
+    uint32_t h = 2166136261u;
+    for (char c : out) h = (h ^ uint8_t(c)) * 16777619u;
+    AppendI32(out, int32_t(h));
+    return out;
+}
+
+TEST_F(ArchiveOpen, AJournalOrMarkerThatCannotBeAppliedIsSetAsideAndTheArchiveOpens) {
+    const std::string archive = dir.MakeDir("a");
+    MakeArchive(archive);
+    CoreState.ArchiveDir = archive;
+    test::InstallShippedTexts();
+    const std::string staged = "num-sch.dat.tmp000_1-1";
+    struct Case {
+        const char* file;
+        std::string bytes;
+        int reason;
+    } cases[] = {
+        {"sch-000.jnl", "QVJ1 cut short", 2126},
+        {"sch-000.jnl", Journal("manca.dat", 0, "", "x"), 2127},
+        {"sch-000.jnl", Journal("..", 0, "", "x"), 2126},
+        {"sch-000.jnl", Journal("alf-sch.dat", uint64_t(1) << 62, "", "x"), 2128},
+        {"sch-001.ren", "I dli-sch.dat\t-7\r\n", 2126},
+        {"sch-001.ren", "R " + staged + "\t../num-sch.dat\r\n", 2126},
+        {"sch-001.ren", "R alf-sch.dat\tnum-sch.dat\r\n", 2126},  // not the job's own temporary
+        {"sch-001.ren", std::string(70000, 'R'), 2129},
+    };
+    const std::string cards = ReadBytes(archive + "alf-sch.dat") + ReadBytes(archive + "num-sch.dat");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes.substr(0, 40));
+        WriteBytes(archive + c.file, c.bytes);
+        WriteBytes(archive + staged, "new");
+        OpenArchive();
+        const std::string aside = archive + c.file + ".danneggiato";
+        EXPECT_FALSE(FileExists(archive + c.file));
+        EXPECT_EQ(ReadBytes(aside), c.bytes);
+        EXPECT_EQ(TakeOpeningWarning(), LoadText(2125) + "\n" + aside + "\n" + LoadText(c.reason));
+        EXPECT_EQ(ReadBytes(archive + "alf-sch.dat") + ReadBytes(archive + "num-sch.dat"), cards);
+        EXPECT_EQ(CoreState.LastCard, 4);
+        EXPECT_TRUE(ArchiveReadOnlyReason().empty());
+    }
+}
+
 TEST_F(ArchiveOpen, AFieldNumberedLikeTheCardsWordsIsAnOrdinaryField) {
     // Cards of 50 words; 52 fields, of which 50 and 51 are numbers in words 1 and 2, the rest texts.
     const std::string archive = dir.MakeDir("a");

@@ -9,6 +9,14 @@
 
 namespace qv::test {
 
+namespace {
+// A failure shown while the work goes on (see ReportIoError) counts as reported.
+bool gShown = false;
+void Shown(const IoError&) {
+    gShown = true;
+}
+}  // namespace
+
 void ForEachIoFault(const std::function<void()>& reset, const std::function<void()>& run,
                     const std::function<void(const std::string& point)>& check) {
     constexpr const char* kNames[] = {"open", "write", "sync", "rename"};
@@ -27,12 +35,16 @@ void ForEachIoFault(const std::function<void()>& reset, const std::function<void
             SCOPED_TRACE(point);
             reset();
             FailIoCallForTest(IoCall(k), n, error);
+            gShown = false;
+            SetIoErrorReporter(Shown);
             bool reported = false;
             try {
                 run();
             } catch (const IoError&) {
                 reported = true;
             }
+            SetIoErrorReporter(nullptr);
+            reported = reported || gShown;
             ResetIoFaultsForTest();
             EXPECT_TRUE(reported) << "a failed " << point << " was not reported";
             check(point);
