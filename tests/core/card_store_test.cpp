@@ -4,9 +4,13 @@
 
 #include <vector>
 
+#include "core/archive_commit.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
+#include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/io_faults.h"
 #include "support/program_dir.h"
 #include "support/temp_dir.h"
 
@@ -259,11 +263,76 @@ TEST_F(CardStoreTest, NewCardTakesItsNumberFromTheIndexFile) {
     expected[0] = 0x0302;
     EXPECT_EQ(ToHex(nums.substr(1000)), ToHex(LeWords(expected)));
 
-    // An index one short of the largest number: the card after the new one would have none.
-    MakeCardFiles(10, INT32_MAX - 1);
-    CoreState.CurrentCard = CoreState.LastCard + 1;
-    EXPECT_THROW(SaveCurrentCard(), IoError);
-    EXPECT_EQ(CoreState.LastCard, 10);
+    // Past the last card number, or while a job's commit is pending, the store is refused in
+    // words and nothing changes.
+    CoreState.ProgramDir = dir.MakeDir("prog");
+    InstallShippedTexts();
+    struct Case {
+        int32_t index;
+        const char* marker;
+        int text;
+    } cases[] = {{kLastCardNumber, nullptr, 2120}, {5, "sch-002.ren", 2121}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.index);
+        MakeCardFiles(10, c.index);
+        if (c.marker) WriteBytes(dir / c.marker, "R x\ty\r\n");
+        const std::string before = ReadBytes(dir / "dli-sch.dat") + ReadBytes(dir / "num-sch.dat");
+        CoreState.LastCard = 9;
+        CoreState.CurrentCard = 10;
+        try {
+            SaveCurrentCard();
+            ADD_FAILURE() << "stored";
+        } catch (const IoError& e) {
+            EXPECT_EQ(e.Message(), LoadText(c.text));
+        }
+        EXPECT_EQ(ReadBytes(dir / "dli-sch.dat") + ReadBytes(dir / "num-sch.dat"), before);
+        EXPECT_EQ(CoreState.LastCard, 9);
+        if (c.marker) RemoveFile(dir / c.marker);
+    }
+}
+
+// An edit is stored with its journal removed, or failed with its journal removed (or kept and
+// the archive read-only); whatever failed, the next edit goes through, and the next opening
+// never applies an edit that was reported failed.
+TEST_F(CardStoreTest, AFailedEditNeverBlocksTheNextOneNorComesBackAtOpening) {
+    CoreState.StationNumber = "000";
+    CoreState.ProgramDir = dir.MakeDir("prog");
+    InstallShippedTexts();
+    const CardFiles files = CardFiles::Current();
+    const auto card = [](char c) { return std::string(100, c); };
+    const auto edit = [&](int32_t n, char c) {
+        const std::string text = card(c);
+        std::vector<uint16_t> words(50, uint16_t(c));
+        files.RewriteCard(n, reinterpret_cast<const uint8_t*>(text.data()), words.data());
+    };
+    const auto reset = [&] {
+        MakeCardFiles(2, 1);
+        SetArchiveReadOnly(std::string());
+    };
+    std::string told;
+    const auto run = [&] {
+        try {
+            edit(0, 'a');
+        } catch (const IoError& e) {
+            told = e.Message();
+            throw;
+        }
+    };
+    ForEachIoFault(reset, run, [&](const std::string&) {
+        const std::string text = ReadBytes(dir / "alf-sch.dat").substr(0, 100);
+        const bool kept = !ArchiveReadOnlyReason().empty();
+        if (!kept) {
+            EXPECT_EQ(text, card('\0'));  // reported failed: not there
+            edit(1, 'b');                   // and the next edit is not blocked
+            EXPECT_EQ(ReadBytes(dir / "alf-sch.dat").substr(100), card('b'));
+        } else {
+            EXPECT_EQ(told, LoadText(2130));
+        }
+        RecoverArchive(dir.Path());  // the next opening
+        EXPECT_EQ(ReadBytes(dir / "alf-sch.dat").substr(0, 100), kept ? card('a') : card('\0'));
+        EXPECT_FALSE(FileExists(dir / "sch-000.jnl"));
+        told.clear();
+    });
 }
 
 TEST_F(CardStoreTest, FailedNewCardLeavesIndexAndNumbersUnchanged) {
