@@ -478,7 +478,12 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
         CoreState.LastCard = next - 1;
     }
     CoreState.CurrentCard = next;
-    report.Save();
+    // The cards are in place: a report that cannot be written is shown, and the import is done.
+    try {
+        report.Save();
+    } catch (const IoError& e) {
+        ReportIoError(e);
+    }
     progress.SetPosition(0);
     outcome.reported = report.Reported();
     return outcome;

@@ -282,7 +282,7 @@ TEST_F(CategoryReorderTest, NothingStoredAfterAFailedJobIsLost) {
             throw;
         }
     };
-    test::ForEachIoFault(reset, run, [&](const std::string&) {
+    const auto afterward = [&](const std::string&) {
         std::map<int32_t, std::string> acknowledged;
         for (const char* name : {"s1", "s2"})
             if (const auto card = store(name)) acknowledged[*card] = name;
@@ -323,7 +323,25 @@ TEST_F(CategoryReorderTest, NothingStoredAfterAFailedJobIsLost) {
                       name + " note");
         }
         EXPECT_GE(files.ReadLastCard(), acknowledged.empty() ? -1 : acknowledged.rbegin()->first);
-    });
+    };
+    test::ForEachIoFault(reset, run, afterward);
+    // Every rename from the nth on fails: the job can be neither done nor undone, so the session
+    // turns read-only and no store goes through until the next opening settles the job.
+    int readOnly = 0;
+    for (int n = 1; n <= 12; ++n) {
+        SCOPED_TRACE(n);
+        reset();
+        SetArchiveReadOnly(std::string());
+        FailIoCallForTest(IoCall::Rename, -n, EIO);
+        EXPECT_THROW(run(), IoError);
+        ResetIoFaultsForTest();
+        if (told == LoadText(2123)) {
+            ++readOnly;
+            EXPECT_EQ(ArchiveReadOnlyReason(), told);
+        }
+        afterward("");
+    }
+    EXPECT_GT(readOnly, 0);
 }
 
 TEST_F(CategoryReorderTest, TheNumberOfANonCodedDeclarationIsNotRewritten) {
