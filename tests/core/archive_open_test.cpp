@@ -439,5 +439,44 @@ TEST_F(ArchiveOpen, FailedStepIsReportedOnceAndTheRestIsSaved) {
     EXPECT_FALSE(FileExists(archive + "imp-sch.dat"));
 }
 
+TEST_F(ArchiveOpen, UnreadableStationFilesAreToldOnceAndKept) {
+    const std::string archive = dir.MakeDir("a");
+    MakeArchive(archive);
+    CoreState.ArchiveDir = archive;
+    // Sparse files far larger than their kind: read whole they would end the program.
+    InstallNumberedTexts(2101);
+    const char* unread[] = {"Imposta.000", "Condizio.000", "Statisti.000", "ScRighe.000"};
+    for (const char* name : unread) {
+        WriteBytes(archive + name, "");
+        std::filesystem::resize_file(archive + name, uintmax_t(64) << 30);
+    }
+    OpenArchive();
+    EXPECT_EQ(CoreState.PageWidth, 640);
+    const std::string warning = TakeOpeningWarning();
+    EXPECT_EQ(warning.rfind("Testo 2101\n", 0), 0u) << warning;
+    for (const char* name : unread) EXPECT_NE(warning.find(archive + name), std::string::npos) << name;
+    EXPECT_EQ(TakeOpeningWarning(), "");
+    // The session's values are not saved over the user's files; the rest are.
+    CoreState.PageWidth = 800;
+    PsiFlags[7] = 1;
+    EXPECT_TRUE(SaveArchiveSettings());
+    for (const char* name : unread) EXPECT_EQ(FileSize(archive + name), int64_t(64) << 30) << name;
+    EXPECT_EQ(ReadBytes(archive + "PSI.000"), Words({7, 7}));
+    // The next opening that reads them again finds nothing to tell.
+    for (const char* name : unread) RemoveFile(archive + name);
+    OpenArchive();
+    EXPECT_EQ(TakeOpeningWarning(), "");
+
+    // The descriptor is required: one larger than a descriptor can be stops the opening.
+    WriteBytes(archive + "morvidex.dat", "");
+    std::filesystem::resize_file(archive + "morvidex.dat", uintmax_t(64) << 30);
+    try {
+        OpenArchive();
+        ADD_FAILURE() << "opened";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Code(), kHeapOverflow);
+    }
+}
+
 }  // namespace
 }  // namespace qv
