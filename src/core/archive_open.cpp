@@ -98,6 +98,9 @@ CardCount gOpenedCards;
 // they are rather than save the defaults over the user's own.
 std::vector<std::string> gUnreadStationFiles;
 bool gUnreadStationFilesTold = true;
+// Whether the station's settings in memory are the archive's: an opening that failed midway
+// leaves some tables of this archive and some of the last, which must never be saved over either.
+bool gStationLoaded = false;
 
 std::string SameFileKey(const std::string& path) {
     std::string key = path;
@@ -181,6 +184,7 @@ void LoadMouseOption() {
 
 void OpenArchive() {
     // Settled before anything is read: a job or an edit a crash interrupted ends whole first.
+    gStationLoaded = false;
     const std::string recovered = CoreState.ArchiveDir;
     const bool rebuildDefinition = RecoverArchive(recovered);
     CoreState.ElaborationMode = 1;
@@ -218,7 +222,7 @@ void OpenArchive() {
 
     RecordFile definition;
     if (!rebuildDefinition &&
-        definition.TryOpen(DataFilePath(data_file::kDefinition), 8000, RecordFile::Mode::Read)) {
+        definition.OpenIfExists(DataFilePath(data_file::kDefinition), 8000, RecordFile::Mode::Read)) {
         definition.Close();
         LoadArchiveDefinition();
     } else {
@@ -243,11 +247,12 @@ void OpenArchive() {
 
     RecordFile linked;
     CoreState.HasLinkedArchives =
-        linked.TryOpen(DataFilePath(data_file::kLinkedArchive), 1, RecordFile::Mode::Read) ? 1 : 0;
+        linked.OpenIfExists(DataFilePath(data_file::kLinkedArchive), 1, RecordFile::Mode::Read) ? 1 : 0;
     CoreState.FirstCardWord = 0;
     CoreState.SearchAsList = 0;
 
     MapActiveComuni.fill(1);
+    gStationLoaded = true;
 }
 
 std::string TakeOpeningWarning() {
@@ -273,6 +278,7 @@ bool SaveArchiveSettings() {
         }
     };
     step([] { TextBuilder().Line(StoredText(CoreState.ArchiveDir)).Save(DataFilePath(data_file::kLastArchive)); });
+    if (!gStationLoaded) return ok;
     step([] { SaveSettingsWordFile(); }, StationFilePath("imposta."));
     step([] { SaveFieldAttributes(); });
     step([] { SaveSearchCriteria(StationFilePath("Condizio.")); }, StationFilePath("Condizio."));

@@ -37,7 +37,9 @@ std::array<PlannedFault, kIoCallKinds> gFaults;
 int Planned(IoCall call) {
     PlannedFault& f = gFaults[size_t(call)];
     const int n = ++f.count;
-    if (f.nth.load() == 0 || n != f.nth.load()) return 0;
+    const int nth = f.nth.load();
+    // A negative nth fails that call and every one after it: a disk that stays full.
+    if (nth == 0 || (nth > 0 ? n != nth : n < -nth)) return 0;
     return f.error.load();
 }
 
@@ -464,6 +466,12 @@ bool RecordFile::TryOpen(const std::string& path, int recordSize, Mode mode) {
         errno = EISDIR;
     }
     return fd_ >= 0;
+}
+
+bool RecordFile::OpenIfExists(const std::string& path, int recordSize, Mode mode) {
+    if (TryOpen(path, recordSize, mode)) return true;
+    if (path.empty() || errno == ENOENT) return false;
+    ThrowErrno(path);
 }
 
 void RecordFile::Open(const std::string& path, int recordSize, Mode mode) {

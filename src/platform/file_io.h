@@ -52,8 +52,8 @@ int RemoveStaleTempFiles(const std::string& dir);
 void SyncDirectoryOf(const std::string& path);
 
 // Fault injection for tests: the platform's file calls of one kind are counted, and the nth one
-// from now on (1 = the next) fails with `error` (EIO, ENOSPC, ...) without reaching the system.
-// EINTR is answered by trying the call again; kShortIoForTest makes the nth read or write move
+// from now on (1 = the next) fails with `error` (EIO, ENOSPC, ...) without reaching the system;
+// with -n, the nth and every later one fails. EINTR is answered by trying the call again; kShortIoForTest makes the nth read or write move
 // fewer bytes than asked (at least one), which the caller must carry on from.
 enum class IoCall { Open, Write, Sync, Rename, Read, Link, Unlink };
 constexpr int kIoCallKinds = 7;
@@ -122,6 +122,9 @@ class RecordFile {
     void Open(const std::string& path, int recordSize, Mode mode);
     // Answers false instead of raising (errno tells why).
     bool TryOpen(const std::string& path, int recordSize, Mode mode);
+    // Answers false only when there is no such file: one that is there but fails to open raises,
+    // so it is never taken for a missing one.
+    bool OpenIfExists(const std::string& path, int recordSize, Mode mode);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
     const std::string& Path() const { return path_; }

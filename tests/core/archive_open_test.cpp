@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <vector>
 
 #include "core/card_store.h"
@@ -13,6 +14,7 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/io_faults.h"
 #include "support/program_dir.h"
 #include "support/records.h"
 #include "support/temp_dir.h"
@@ -476,6 +478,46 @@ TEST_F(ArchiveOpen, UnreadableStationFilesAreToldOnceAndKept) {
     } catch (const IoError& e) {
         EXPECT_EQ(e.Code(), kHeapOverflow);
     }
+}
+
+TEST_F(ArchiveOpen, AFailedCallAtOpeningOrClosingIsToldAndDamagesNothing) {
+    const std::string archive = dir.MakeDir("a");
+    MakeArchive(archive);
+    InstallNumberedTexts(2101);
+    CoreState.ArchiveDir = archive;
+    OpenArchive();
+    CoreState.PageWidth = 800;
+    PsiFlags[7] = 1;
+    NumericConditionLow[2] = 40;
+    StatisticsTables[0][kStatisticsCategoryBase] = 17;
+    ASSERT_TRUE(SaveArchiveSettings());
+    std::map<std::string, std::string> saved;
+    for (const auto& e : std::filesystem::directory_iterator(archive))
+        saved[e.path().filename().string()] = ReadBytes(e.path().string());
+    const auto reset = [&] {
+        for (const auto& [name, bytes] : saved) WriteBytes(archive + name, bytes);
+    };
+    // The session goes on after a failed opening and closes later; what it tells is an error.
+    const auto run = [&] {
+        try {
+            OpenArchive();
+        } catch (const IoError&) {
+            SaveArchiveSettings();
+            throw;
+        }
+        if (const std::string warning = TakeOpeningWarning(); !warning.empty()) ThrowIo(kReadPastEnd, warning);
+        if (!SaveArchiveSettings()) ThrowIo(kDiskWriteError, archive);
+    };
+    test::ForEachIoFault(reset, run, [&](const std::string& point) {
+        std::map<std::string, std::string> now;
+        for (const auto& e : std::filesystem::directory_iterator(archive))
+            now[e.path().filename().string()] = ReadBytes(e.path().string());
+        if (point.rfind("unlink", 0) == 0) {
+            for (auto it = now.begin(); it != now.end();)
+                it = it->first.find(".tmp") != std::string::npos ? now.erase(it) : std::next(it);
+        }
+        EXPECT_TRUE(now == saved);
+    });
 }
 
 }  // namespace

@@ -246,7 +246,9 @@ TEST(WholeFileRead, AFailedReadIsAnErrorAndAShortOneIsReadOn) {
             }
             ResetIoFaultsForTest();
             EXPECT_EQ(failed, c.fails);
-            if (!c.fails) EXPECT_EQ(got, bytes);
+            if (!c.fails) {
+                EXPECT_EQ(got, bytes);
+            }
         }
     }
     // Only a missing file is absent; a directory under the name is no file either.
