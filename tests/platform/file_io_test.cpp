@@ -282,6 +282,32 @@ TEST(WholeFileRead, AFileLargerThanItsKindIsRefusedUnread) {
     EXPECT_EQ(ReadFileOrThrow(file, 3), "abc");
 }
 
+TEST(StagedFiles, AFailedLinkKeepsTheOldFileByACopy) {
+    TempDir dir;
+    // The first file's old bytes cannot be kept by a second link: a copy keeps them, and puts
+    // them back when the second rename fails.
+    for (const bool commitFails : {false, true}) {
+        SCOPED_TRACE(commitFails);
+        WriteBytes(dir / "a.dat", "vecchio a");
+        WriteBytes(dir / "b.dat", "vecchio b");
+        StagedFiles files;
+        files.Stage(dir / "a.dat", "nuovo a");
+        files.Stage(dir / "b.dat", "nuovo b");
+        FailIoCallForTest(IoCall::Link, 1, EIO);
+        if (commitFails) FailIoCallForTest(IoCall::Rename, 2, EIO);
+        if (commitFails)
+            EXPECT_THROW(files.Commit(), IoError);
+        else
+            files.Commit();
+        ResetIoFaultsForTest();
+        EXPECT_EQ(ReadBytes(dir / "a.dat"), commitFails ? "vecchio a" : "nuovo a");
+        EXPECT_EQ(ReadBytes(dir / "b.dat"), commitFails ? "vecchio b" : "nuovo b");
+        int entries = 0;
+        for (auto& e : std::filesystem::directory_iterator(dir.Path())) entries += e.is_regular_file();
+        EXPECT_EQ(entries, 2);
+    }
+}
+
 TEST(AtomicWrite, StaleTemporaryFilesOfThisStationAndHostAreRemoved) {
     TempDir dir;
     // A process id that is surely gone: a child that has ended and been waited for.
