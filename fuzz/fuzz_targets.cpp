@@ -94,7 +94,7 @@ void OpenSampleArchive() {
 
 // Files read when an archive is opened; each input replaces one of them, then the originals
 // come back so the next input starts from the sample again.
-constexpr int kOpeningFiles[] = {206, 20, 21, 22, 23, 24, 25, 26, 8, 29, 30, 33};
+constexpr int kOpeningFiles[] = {206, 20, 21, 22, 23, 24, 25, 26, 8, 29, 30, 33, 4, 5};
 
 void FuzzRtf(const uint8_t* data, size_t size) {
     qv::RtfToHtml(std::string_view(reinterpret_cast<const char*>(data), size));
@@ -364,7 +364,7 @@ void WriteSeeds(std::string dir) {
     Put(dir + "notes/seed-chain", headBytes + Get(notes));
     for (size_t i = 0; i < std::size(kOpeningFiles); ++i) {
         const std::string path = qv::DataFilePath(kOpeningFiles[i]);
-        if (fs::exists(path) && fs::file_size(path) <= 8192)
+        if (fs::exists(path))
             WriteSeed(dir, "opening", "seed-" + std::to_string(kOpeningFiles[i]), uint8_t(i), path);
     }
     WriteRecoverySeeds(dir);

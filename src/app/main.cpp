@@ -1,9 +1,12 @@
 #include <cstring>
+#include <new>
+#include <string>
 
 #include "app/startup.h"
 #include "cardwindow/ui/principale.h"
 #include "app/register_all.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/ui/application.h"
@@ -20,11 +23,15 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Quorvanta-TV"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quorvanta-TV"));
 
+    qv::SetIoCodeExplainer([](int code) { return code == qv::kHeapOverflow ? qv::LoadText(2100) : std::string(); });
     try {
         qv::StartProgram();
     } catch (const qv::IoError& e) {
         // A failed start-up shows its error and ends without a window, saving nothing.
         qv::ShowIoError(e);
+        return 1;
+    } catch (const std::bad_alloc&) {
+        qv::ShowOutOfMemory();
         return 1;
     }
 
@@ -37,6 +44,8 @@ int main(int argc, char** argv) {
             window.FormCreate();
         } catch (const qv::IoError& e) {
             qv::ShowIoError(e);
+        } catch (const std::bad_alloc&) {
+            qv::ShowOutOfMemory();
         }
         window.show();
         for (const std::string& notice : qv::StartupNotices()) qv::ShowInfo(notice);

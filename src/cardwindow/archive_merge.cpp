@@ -1,6 +1,7 @@
 #include "cardwindow/archive_merge.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -157,8 +158,10 @@ int32_t MergeArchives(const std::vector<std::string>& directories, Progress& pro
     CoreState.LastCard = -1;
     RecordFile(current.TextPath(), kCardTextRecordBytes, RecordFile::Mode::Create).Sync();
     RecordFile(current.ValuesPath(), kCardValueRecordBytes, RecordFile::Mode::Create).Sync();
-    // The emptied archive's notes belong to no card any more.
-    RemoveFile(DataFilePath(data_file::kNotes));
+    // The emptied archive's notes belong to no card any more; left in place they would be taken
+    // for the merged cards' notes.
+    const std::string notes = DataFilePath(data_file::kNotes);
+    if (!RemoveFile(notes) && errno != ENOENT) ThrowErrno(notes);
 
     int64_t total = 0;
     for (size_t i = 0; i < directories.size(); ++i) {

@@ -1,9 +1,11 @@
 #include "core/archive_open.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include "core/archive_commit.h"
 #include "core/archive_definition.h"
@@ -33,6 +35,7 @@ constexpr int kMaxLayoutItems = 4000;
 constexpr int kMaxStyles = 9;
 constexpr int kAttributesTable = 10;  // 0-based record of FieldAttributes in "imp-sch.dat"
 constexpr int kRuleLineWidth = 200;
+constexpr int32_t kUnreadStationFilesText = 2101;
 
 // Marks the fields named at the head of each line, before the separator, in 1..3999.
 void LoadFieldList(int fileId, char separator, FieldFlags& flags) {
@@ -99,6 +102,39 @@ void OpenReadOnly(const std::string& reason) {
 constexpr int kDamagedIndexText = 2132;
 constexpr int kCardSizeText = 2133;
 
+// This station's files of the archive that are there but could not be read at its opening: the
+// defaults stand for the session, the user is told once, and the closing leaves these files as
+// they are rather than save the defaults over the user's own.
+std::vector<std::string> gUnreadStationFiles;
+bool gUnreadStationFilesTold = true;
+// Whether the station's settings in memory are the archive's: an opening that failed midway
+// leaves some tables of this archive and some of the last, which must never be saved over either.
+bool gStationLoaded = false;
+
+std::string SameFileKey(const std::string& path) {
+    std::string key = path;
+    for (char& c : key) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return key;
+}
+
+bool StationFileUnread(const std::string& path) {
+    return std::any_of(gUnreadStationFiles.begin(), gUnreadStationFiles.end(),
+                       [&](const std::string& unread) { return SameFileKey(unread) == SameFileKey(path); });
+}
+
+// Loads an optional station file; when it cannot be read, `defaults` puts back what a missing
+// file would have left.
+void LoadStationFile(const std::string& path, const std::function<void()>& load,
+                     const std::function<void()>& defaults) {
+    try {
+        load();
+    } catch (const IoError&) {
+        defaults();
+        gUnreadStationFiles.push_back(path);
+        gUnreadStationFilesTold = false;
+    }
+}
+
 // The cards to work with: the index, cut to what both card files hold. A card number past that
 // is one another station is still writing (or one a crash left unwritten), so it is reported
 // and left alone rather than read as a blank card. A damaged index (below -1, or past the last
@@ -154,10 +190,13 @@ int DescriptorValue(std::string_view line) {
 void LoadArchiveDescriptor() {
     CoreState.SplitCategoryCount = 0;
     CoreState.SplitField = 0;
-    if (!TryReadFile(DataFilePath(data_file::kDescriptor))) CoreState.ArchiveDir = SampleArchiveDir();
-    TextReader reader;
-    reader.OpenOrThrow(DataFilePath(data_file::kDescriptor));
-    const DescriptorValues d = ParseDescriptor(reader);
+    std::optional<DescriptorValues> found = ReadDescriptor(DataFilePath(data_file::kDescriptor));
+    if (!found) {
+        CoreState.ArchiveDir = SampleArchiveDir();
+        found = ReadDescriptor(DataFilePath(data_file::kDescriptor));
+        if (!found) ThrowIo(kFileNotFound, DataFilePath(data_file::kDescriptor));
+    }
+    const DescriptorValues d = *found;
     CoreState.CardWordCount = d.cardWords;
     CoreState.CardTextBytes = d.cardTextBytes;
     CoreState.SplitField = d.splitField;
@@ -173,6 +212,7 @@ void LoadMouseOption() {
 
 void OpenArchive() {
     // Settled before anything is read: a job or an edit a crash interrupted ends whole first.
+    gStationLoaded = false;
     const std::string recovered = CoreState.ArchiveDir;
     SetArchiveReadOnly(std::string());
     const bool rebuildDefinition = RecoverArchive(recovered);
@@ -200,7 +240,9 @@ void OpenArchive() {
     ApplySettingsDefaults();
     for (int i = 0; i < kStationListCount; ++i) StationLists()[i].flags->fill(0);
 
-    LoadSettingsWordFile();
+    gUnreadStationFiles.clear();
+    gUnreadStationFilesTold = true;
+    LoadStationFile(StationFilePath("Imposta."), LoadSettingsWordFile, ApplySettingsDefaults);
     if (CoreState.PageWidth == 0) CoreState.PageWidth = 640;
     if (CoreState.PageHeight == 0) CoreState.PageHeight = 480;
 
@@ -215,7 +257,7 @@ void OpenArchive() {
 
     RecordFile definition;
     if (!rebuildDefinition &&
-        definition.TryOpen(DataFilePath(data_file::kDefinition), 8000, RecordFile::Mode::Read)) {
+        definition.OpenIfExists(DataFilePath(data_file::kDefinition), 8000, RecordFile::Mode::Read)) {
         definition.Close();
         LoadArchiveDefinition();
     } else {
@@ -226,34 +268,47 @@ void OpenArchive() {
     LoadLastCard();
     CheckCardSize();
 
-    LoadSearchCriteria(StationFilePath("Condizio."));
-    LoadStatistics(StationFilePath("Statisti."));
+    const std::string criteria = StationFilePath("Condizio."), statistics = StationFilePath("Statisti.");
+    LoadStationFile(criteria, [&] { LoadSearchCriteria(criteria); }, ClearSearchCriteria);
+    LoadStationFile(statistics, [&] { LoadStatistics(statistics); }, [] { ClearStatistics(2); });
 
     CoreState.FoundIndexPosition = -1;
     CoreState.SearchFromFirst = 1;
 
-    for (int i = 0; i < kStationListCount; ++i)
-        LoadSelectionRunList(StationFilePath(StationLists()[i].word), *StationLists()[i].flags);
+    for (int i = 0; i < kStationListCount; ++i) {
+        const std::string path = StationFilePath(StationLists()[i].word);
+        FlagList& flags = *StationLists()[i].flags;
+        LoadStationFile(path, [&] { LoadSelectionRunList(path, flags); }, [&] { flags.fill(0); });
+    }
 
     RecordFile linked;
     CoreState.HasLinkedArchives =
-        linked.TryOpen(DataFilePath(data_file::kLinkedArchive), 1, RecordFile::Mode::Read) ? 1 : 0;
+        linked.OpenIfExists(DataFilePath(data_file::kLinkedArchive), 1, RecordFile::Mode::Read) ? 1 : 0;
     CoreState.FirstCardWord = 0;
     CoreState.SearchAsList = 0;
 
     MapActiveComuni.fill(1);
+    gStationLoaded = true;
 }
 
 std::string TakeOpeningWarning() {
-    std::string text = TakeRecoveryNotices();
+    std::string warning = TakeRecoveryNotices();
     const std::string missing = MissingCardsText(std::exchange(gOpenedCards, CardCount()));
-    if (!text.empty() && !missing.empty()) text += "\n\n";
-    return text + missing;
+    if (!warning.empty() && !missing.empty()) warning += "\n\n";
+    warning += missing;
+    if (!std::exchange(gUnreadStationFilesTold, true)) {
+        if (!warning.empty()) warning += "\n\n";
+        warning += LoadText(kUnreadStationFilesText);
+        for (const std::string& path : gUnreadStationFiles) warning += "\n" + path;
+    }
+    return warning;
 }
 
 bool SaveArchiveSettings() {
     bool ok = true;
-    auto step = [&ok](const std::function<void()>& work) {
+    // A file left unread at the opening keeps the user's contents.
+    auto step = [&ok](const std::function<void()>& work, const std::string& path = {}) {
+        if (!path.empty() && StationFileUnread(path)) return;
         try {
             work();
         } catch (const IoError& e) {
@@ -262,13 +317,14 @@ bool SaveArchiveSettings() {
         }
     };
     step([] { TextBuilder().Line(StoredText(CoreState.ArchiveDir)).Save(DataFilePath(data_file::kLastArchive)); });
-    step([] { SaveSettingsWordFile(); });
+    if (!gStationLoaded) return ok;
+    step([] { SaveSettingsWordFile(); }, StationFilePath("imposta."));
     step([] { SaveFieldAttributes(); });
-    step([] { SaveSearchCriteria(StationFilePath("Condizio.")); });
-    step([] { SaveStatistics(StationFilePath("Statisti.")); });
+    step([] { SaveSearchCriteria(StationFilePath("Condizio.")); }, StationFilePath("Condizio."));
+    step([] { SaveStatistics(StationFilePath("Statisti.")); }, StationFilePath("Statisti."));
     for (int i = 0; i < kStationListCount; ++i) {
         const StationList& list = StationLists()[i];
-        step([&list] { SaveSelectionRunList(StationFilePath(list.word), *list.flags); });
+        step([&list] { SaveSelectionRunList(StationFilePath(list.word), *list.flags); }, StationFilePath(list.word));
     }
     return ok;
 }

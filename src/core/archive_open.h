@@ -15,7 +15,9 @@ std::string TakeOpeningWarning();
 // Records the archive directory for the next start and writes this station's settings, the
 // field marks, the search criteria, the statistics with the card selection and the nine lists.
 // A step that fails is reported once through ReportIoError and the later steps still run;
-// the answer is false when any step failed.
+// the answer is false when any step failed. After an opening that failed midway only the archive
+// directory is recorded: the tables in memory are not this archive's settings. A station file
+// the opening could not read is left as it is.
 bool SaveArchiveSettings();
 
 // The first two steps of opening: card geometry and split field from the descriptor, and the

@@ -374,8 +374,10 @@ DescriptorValues ParseDescriptor(TextReader& reader) {
 }
 
 std::optional<DescriptorValues> ReadDescriptor(const std::string& path) {
-    TextReader reader;
-    if (!reader.Open(path)) return std::nullopt;
+    constexpr int64_t kDescriptorLimit = 64 << 10;
+    std::optional<std::string> bytes = TryReadFile(path, kDescriptorLimit);
+    if (!bytes) return std::nullopt;
+    TextReader reader(std::move(*bytes));
     return ParseDescriptor(reader);
 }
 

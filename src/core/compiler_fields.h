@@ -87,7 +87,8 @@ struct DescriptorValues {
     int cardWords = 0, cardTextBytes = 0, splitField = 0, splitCategoryCount = 0;
 };
 DescriptorValues ParseDescriptor(TextReader& reader);
-// The descriptor at `path`; nullopt when it does not open.
+// The descriptor at `path`; nullopt when there is none. One that cannot be read, or is larger
+// than a descriptor can be (a few short lines), raises the input/output error.
 std::optional<DescriptorValues> ReadDescriptor(const std::string& path);
 
 }  // namespace qv

@@ -17,6 +17,12 @@ constexpr int kReservedCriteriaRecords = 41;
 constexpr int kDateConditions = 30;
 constexpr int kNumericConditions = 999;
 constexpr int kCategorySlots = 4000;
+// The most records a criteria file can hold: the reserved ones, a run per territory code, every
+// field with its categories, the field lists, the date and number pairs, the weight field and
+// the eight section marks. A larger file is none of ours and is refused before it is read.
+constexpr int64_t kCriteriaFileLimit =
+    4 * (kReservedCriteriaRecords + 2 * (kStatisticsTerritoryCodes + 1) + 3 * int64_t(kMaxFields) +
+         kCategorySlots + 2 * kDateConditions + 2 * kNumericConditions + 1 + 8);
 constexpr int32_t kNoMaximum = -9999999;
 constexpr int32_t kNoMinimum = 9999999;
 
@@ -97,7 +103,9 @@ void SaveStatistics(const std::string& name) {
 void LoadStatistics(const std::string& name, bool required) {
     // A file the user chose must be read whole before the counters and the selection go.
     std::optional<std::string> bytes;
-    if (NamesFile(name)) bytes = required ? std::optional(ReadFileOrThrow(name)) : TryReadFile(name);
+    if (NamesFile(name))
+        bytes = required ? std::optional(ReadFileOrThrow(name, kStatisticsFileSize))
+                         : TryReadFile(name, kStatisticsFileSize);
     ClearStatistics(2);
     if (!bytes) return;
     // A short file fills the blocks it holds; the rest stays cleared.
@@ -191,22 +199,16 @@ void SaveSearchCriteria(const std::string& name) {
 
 void LoadSearchCriteria(const std::string& name, bool required) {
     // Read before clearing: a chosen file that cannot be read leaves the criteria as they were.
-    RecordFile file;
-    bool opened = false;
-    if (NamesFile(name) && required) {
-        file.Open(name, 4, RecordFile::Mode::Read);
-        opened = true;
-    } else if (NamesFile(name)) {
-        opened = file.TryOpen(name, 4, RecordFile::Mode::Read);
-    }
-    const int64_t count = opened ? file.RecordCount() : 0;
-    std::vector<uint8_t> raw(size_t(count) * 4);
-    if (count > 0) file.Read(0, raw.data(), count);
-    if (opened) file.Close();
+    std::optional<std::string> bytes;
+    if (NamesFile(name))
+        bytes = required ? std::optional(ReadFileOrThrow(name, kCriteriaFileLimit))
+                         : TryReadFile(name, kCriteriaFileLimit);
+    const std::string raw = bytes.value_or(std::string());
+    const int64_t count = int64_t(raw.size() / 4);
     ClearSearchCriteria();
 
     int64_t i = 0;
-    auto record = [&](int64_t k) { return GetI32(raw.data() + k * 4); };
+    auto record = [&](int64_t k) { return GetI32(Bytes(raw) + k * 4); };
     int section = 1;
     int64_t field = 0;
     int dateOrdinal = 0;

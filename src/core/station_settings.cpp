@@ -5,6 +5,7 @@
 
 #include "platform/bytes.h"
 #include "platform/file_io.h"
+#include "platform/io_error.h"
 
 namespace qv {
 
@@ -166,9 +167,17 @@ void SaveSettingsWordFile() {
 }
 
 void LoadSettingsWordFile() {
-    auto bytes = TryReadFile(StationFilePath("Imposta."));
+    // Only the head holding the 60 slots is read: the file is written with one value word per
+    // slot, and a head this long that still lacks a slot's end is no settings file.
+    constexpr int64_t kHeadBytes = 64 * kSettingsSlots * 4;
+    const std::string path = StationFilePath("Imposta.");
+    auto bytes = TryReadFilePrefix(path, kHeadBytes);
     if (!bytes) return;
     const uint8_t* p = Bytes(*bytes);
+    int ends = 0;
+    for (size_t pos = 0; pos + 2 <= bytes->size() && ends < kSettingsSlots; pos += 2)
+        ends += GetU16(p + pos) == kEmptyWord;
+    if (ends < kSettingsSlots && int64_t(bytes->size()) == kHeadBytes) ThrowIo(kHeapOverflow, path);
     int k = 0;
     for (size_t pos = 0; pos + 2 <= bytes->size() && k < kSettingsSlots; pos += 2) {
         const uint16_t word = GetU16(p + pos);

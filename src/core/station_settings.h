@@ -17,13 +17,14 @@ constexpr int kSettingsSlots = 60;
 void ApplySettingsDefaults();
 // Rewrites ArchiveDir + "imposta." + station.
 void SaveSettingsWordFile();
-// Reads ArchiveDir + "Imposta." + station when it opens; otherwise the settings stay as they are.
+// Reads ArchiveDir + "Imposta." + station when it is there; otherwise the settings stay as they
+// are. A file that cannot be read, or whose head holds no 60 slots, raises and changes nothing.
 void LoadSettingsWordFile();
 
 // Runs of set entries among 0..last as pairs of 16-bit indexes (first, last), ascending.
 void SaveSelectionRunList(const std::string& path, const FlagList& flags, int last = kFlagListSize - 1);
-// Sets the entries of every run; the caller clears the list first. A file that does not open
-// leaves the list unchanged; a trailing odd word and indexes past 4000 are ignored.
+// Sets the entries of every run; the caller clears the list first. A missing file leaves the list
+// unchanged and one that cannot be read raises; a trailing odd word and indexes past 4000 are ignored.
 void LoadSelectionRunList(const std::string& path, FlagList& flags);
 // The runs of a run list's bytes set in the list, cut to entries 0..last.
 void SetRunListFlags(std::string_view bytes, FlagList& flags, int last = kFlagListSize - 1);

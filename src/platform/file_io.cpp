@@ -33,45 +33,75 @@ struct PlannedFault {
 };
 std::array<PlannedFault, kIoCallKinds> gFaults;
 
-// Counts the call and answers true, errno set, when a test planned it to fail.
-bool Injected(IoCall call) {
+// Counts the call and answers the error a test planned for it, 0 when none.
+int Planned(IoCall call) {
     PlannedFault& f = gFaults[size_t(call)];
     const int n = ++f.count;
     const int nth = f.nth.load();
     // A negative nth fails that call and every one after it: a disk that stays full.
-    if (nth == 0 || (nth > 0 ? n != nth : n < -nth)) return false;
-    errno = f.error.load();
-    return true;
+    if (nth == 0 || (nth > 0 ? n != nth : n < -nth)) return 0;
+    return f.error.load();
+}
+
+// Runs one system call the way every file call here goes: counted for the fault layer, failing as
+// a test planned, and tried again when a signal interrupts it.
+template <typename Call>
+auto Checked(IoCall kind, Call call) -> decltype(call()) {
+    for (;;) {
+        const int planned = Planned(kind);
+        decltype(call()) r = -1;
+        if (planned > 0)
+            errno = planned;
+        else
+            r = call();
+        if (r >= 0 || errno != EINTR) return r;
+    }
 }
 
 int OpenFd(const char* path, int flags, mode_t mode = 0) {
-    if (Injected(IoCall::Open)) return -1;
-    return ::open(path, flags, mode);
+    return Checked(IoCall::Open, [&] { return ::open(path, flags, mode); });
+}
+
+// A planned short transfer moves half of what was asked, at least one byte.
+size_t Shortened(IoCall kind, size_t n) {
+    const PlannedFault& f = gFaults[size_t(kind)];
+    return f.error.load() == kShortIoForTest && f.count.load() == f.nth.load() && n > 1 ? n / 2 : n;
 }
 
 ssize_t WriteAt(int fd, const void* data, size_t n, off_t offset) {
-    if (Injected(IoCall::Write)) return -1;
-    return ::pwrite(fd, data, n, offset);
+    return Checked(IoCall::Write, [&] { return ::pwrite(fd, data, Shortened(IoCall::Write, n), offset); });
+}
+
+ssize_t ReadAt(int fd, void* data, size_t n, off_t offset) {
+    return Checked(IoCall::Read, [&] { return ::pread(fd, data, Shortened(IoCall::Read, n), offset); });
 }
 
 int SyncFd(int fd) {
-    if (Injected(IoCall::Sync)) return -1;
-    return ::fsync(fd);
+    return Checked(IoCall::Sync, [&] { return ::fsync(fd); });
 }
 
 int RenameFile(const char* from, const char* to) {
-    if (Injected(IoCall::Rename)) return -1;
-    return ::rename(from, to);
+    return Checked(IoCall::Rename, [&] { return ::rename(from, to); });
+}
+
+int LinkFile(const char* from, const char* to) {
+    return Checked(IoCall::Link, [&] { return ::link(from, to); });
+}
+
+int UnlinkFile(const char* path) {
+    return Checked(IoCall::Unlink, [&] { return ::unlink(path); });
+}
+
+// A read that failed: EIO is the disk's read error, anything else keeps its own code.
+[[noreturn]] void ThrowReadError(const std::string& path) {
+    ThrowIo(errno == EIO ? kReadPastEnd : IoCodeFromErrno(errno), path);
 }
 
 bool WriteAll(int fd, const char* data, size_t n) {
     off_t off = 0;
     while (n > 0) {
         ssize_t w = WriteAt(fd, data, n, off);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
+        if (w <= 0) return false;
         data += w;
         off += w;
         n -= size_t(w);
@@ -120,52 +150,62 @@ void SyncDirectoryOf(const std::string& path) {
 }
 
 namespace {
-// The whole contents of an open file, which is closed; nullopt when it is no regular file.
-std::optional<std::string> ReadAndClose(int fd) {
+// The contents of an open file from its start, which is closed: the whole file, which may be no
+// larger than `limit`, or with `prefix` its first `limit` bytes. The size is taken once; a file
+// cut meanwhile ends where it now ends. nullopt when it is no regular file.
+std::optional<std::string> ReadOpenFile(int fd, const std::string& path, int64_t limit, bool prefix) {
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
+    if (::fstat(fd, &st) != 0) ThrowReadError(path);
+    if (!S_ISREG(st.st_mode)) return std::nullopt;
+    int64_t size = int64_t(st.st_size);
+    if (size > limit) {
+        if (!prefix) ThrowIo(kHeapOverflow, path);
+        size = std::max<int64_t>(limit, 0);
     }
-    std::string out;
-    out.resize(size_t(st.st_size));
+    std::string out(size_t(size), '\0');
     size_t got = 0;
     while (got < out.size()) {
-        ssize_t r = ::read(fd, out.data() + got, out.size() - got);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) break;
+        const ssize_t r = ReadAt(fd, out.data() + got, out.size() - got, off_t(got));
+        if (r < 0) ThrowReadError(path);
+        if (r == 0) break;
         got += size_t(r);
     }
-    ::close(fd);
     out.resize(got);
     return out;
 }
+
+std::optional<std::string> ReadExisting(const std::string& path, int64_t limit, bool prefix) {
+    if (path.empty()) return std::nullopt;
+    const int fd = OpenFd(ResolveExisting(path).c_str(), O_RDONLY);
+    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) return std::nullopt;
+    if (fd < 0) ThrowErrno(path);
+    return ReadOpenFile(fd, path, limit, prefix);
+}
 }  // namespace
 
-std::optional<std::string> TryReadFile(const std::string& path) {
-    if (path.empty()) return std::nullopt;
-    int fd = OpenFd(ResolveExisting(path).c_str(), O_RDONLY);
-    if (fd < 0) return std::nullopt;
-    return ReadAndClose(fd);
+std::optional<std::string> TryReadFile(const std::string& path, int64_t limit) {
+    return ReadExisting(path, limit, false);
 }
 
-std::optional<std::string> ReadFileIfExists(const std::string& path) {
-    if (path.empty()) return std::nullopt;
-    int fd = OpenFd(ResolveExisting(path).c_str(), O_RDONLY);
-    if (fd < 0 && errno == ENOENT) return std::nullopt;
-    if (fd < 0) ThrowErrno(path);
-    return ReadAndClose(fd);
+std::optional<std::string> ReadFileIfExists(const std::string& path, int64_t limit) {
+    return ReadExisting(path, limit, false);
 }
 
-std::string ReadFileOrThrow(const std::string& path) {
+std::optional<std::string> TryReadFilePrefix(const std::string& path, int64_t limit) {
+    return ReadExisting(path, limit, true);
+}
+
+std::string ReadFileOrThrow(const std::string& path, int64_t limit) {
     if (path.empty()) ThrowIo(kFileNotFound, path);
-    std::string real = ResolveExisting(path);
-    int fd = OpenFd(real.c_str(), O_RDONLY);
+    const int fd = OpenFd(ResolveExisting(path).c_str(), O_RDONLY);
     if (fd < 0) ThrowErrno(path);
-    ::close(fd);
-    auto r = TryReadFile(real);
-    if (!r) ThrowIo(kReadPastEnd, path);
-    return *r;
+    auto bytes = ReadOpenFile(fd, path, limit, false);
+    if (!bytes) ThrowIo(kReadPastEnd, path);
+    return std::move(*bytes);
 }
 
 void SetAtomicWriteHookForTest(AtomicWriteHook hook) {
@@ -231,7 +271,7 @@ int RemoveStaleTempFiles(const std::string& dir) {
     ::closedir(d);
     const std::string base = dir.empty() || dir.back() == '/' ? dir : dir + "/";
     int removed = 0;
-    for (const std::string& name : stale) removed += ::unlink((base + name).c_str()) == 0;
+    for (const std::string& name : stale) removed += UnlinkFile((base + name).c_str()) == 0;
     return removed;
 }
 
@@ -245,7 +285,7 @@ std::string WriteTempBeside(const std::string& target, std::string_view bytes, c
     if (!WriteAll(fd, bytes.data(), bytes.size()) || SyncFd(fd) != 0) {
         int err = errno;
         ::close(fd);
-        ::unlink(temp.c_str());
+        UnlinkFile(temp.c_str());
         errno = err;
         ThrowErrno(path);
     }
@@ -263,12 +303,12 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
     try {
         if (gAtomicHook) gAtomicHook(temp);
     } catch (...) {
-        ::unlink(temp.c_str());
+        UnlinkFile(temp.c_str());
         throw;
     }
     if (RenameFile(temp.c_str(), target.c_str()) != 0) {
         int err = errno;
-        ::unlink(temp.c_str());
+        UnlinkFile(temp.c_str());
         errno = err;
         ThrowErrno(path);
     }
@@ -301,7 +341,7 @@ void StagedFiles::Commit() {
             struct stat st;
             if (::lstat(e.target.c_str(), &st) != 0) continue;
             const std::string backup = TempPathBeside(e.target);
-            e.backup = ::link(e.target.c_str(), backup.c_str()) == 0
+            e.backup = LinkFile(e.target.c_str(), backup.c_str()) == 0
                            ? backup
                            : WriteTempBeside(e.target, ReadFileOrThrow(e.target), e.path);
         }
@@ -325,7 +365,7 @@ void StagedFiles::PutBack(size_t renamed) {
     for (size_t i = renamed; i-- > 0;) {
         Entry& e = entries_[i];
         if (e.backup.empty())
-            ::unlink(e.target.c_str());
+            UnlinkFile(e.target.c_str());
         else
             RenameFile(e.backup.c_str(), e.target.c_str());
         e.backup.clear();
@@ -349,8 +389,8 @@ void StagedFiles::SyncDirectories(size_t count) const {
 
 void StagedFiles::RemoveTemporaries() {
     for (const Entry& e : entries_) {
-        if (!e.temp.empty()) ::unlink(e.temp.c_str());
-        if (!e.backup.empty()) ::unlink(e.backup.c_str());
+        if (!e.temp.empty()) UnlinkFile(e.temp.c_str());
+        if (!e.backup.empty()) UnlinkFile(e.backup.c_str());
     }
     entries_.clear();
 }
@@ -364,7 +404,7 @@ void RenameOver(const std::string& from, const std::string& path) {
 
 bool RemoveFile(const std::string& path) {
     if (path.empty()) return false;
-    return ::unlink(ResolveExisting(path).c_str()) == 0;
+    return UnlinkFile(ResolveExisting(path).c_str()) == 0;
 }
 
 std::optional<int64_t> FileSize(const std::string& path) {
@@ -428,6 +468,12 @@ bool RecordFile::TryOpen(const std::string& path, int recordSize, Mode mode) {
     return fd_ >= 0;
 }
 
+bool RecordFile::OpenIfExists(const std::string& path, int recordSize, Mode mode) {
+    if (TryOpen(path, recordSize, mode)) return true;
+    if (path.empty() || errno == ENOENT) return false;
+    ThrowErrno(path);
+}
+
 void RecordFile::Open(const std::string& path, int recordSize, Mode mode) {
     if (!TryOpen(path, recordSize, mode)) {
         if (path.empty()) ThrowIo(kFileNotFound, path);
@@ -455,9 +501,8 @@ int64_t RecordFile::ReadUpTo(int64_t index, void* buffer, int64_t count) const {
     off_t off = off_t(index) * recordSize_;
     char* p = static_cast<char*>(buffer);
     while (got < want) {
-        ssize_t r = ::pread(fd_, p + got, want - got, off + off_t(got));
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) ThrowErrno(path_);
+        const ssize_t r = ReadAt(fd_, p + got, want - got, off + off_t(got));
+        if (r < 0) ThrowReadError(path_);
         if (r == 0) break;
         got += size_t(r);
     }
@@ -476,8 +521,7 @@ void RecordFile::Write(int64_t index, const void* buffer, int64_t count) {
     off_t off = off_t(index) * recordSize_;
     size_t done = 0;
     while (done < n) {
-        ssize_t w = WriteAt(fd_, p + done, n - done, off + off_t(done));
-        if (w < 0 && errno == EINTR) continue;
+        const ssize_t w = WriteAt(fd_, p + done, n - done, off + off_t(done));
         if (w <= 0) ThrowErrno(path_);
         done += size_t(w);
     }

@@ -7,13 +7,19 @@
 
 namespace qv {
 
-// Whole-file reads. The optional form answers nullopt when the file cannot be opened or read
-// (an optional file counts as absent); the other raises the input/output error.
-std::optional<std::string> TryReadFile(const std::string& path);
-std::string ReadFileOrThrow(const std::string& path);
-// For a file the caller would make anew when it is missing: nullopt only when there is no such
-// file; a file that is there but fails to open raises, so it is never taken for a missing one.
-std::optional<std::string> ReadFileIfExists(const std::string& path);
+// Whole-file reads: the whole file or the input/output error. Only "no such file" means absent
+// (nullopt); a read that moves fewer bytes is read on, and a read that fails raises, so a failure
+// is never taken for the end of the file. A file larger than `limit` bytes is refused with
+// kFileTooLarge before anything is allocated for it. Something that is not a regular file (a
+// directory under that name) counts as absent for the optional forms.
+constexpr int64_t kWholeFileLimit = int64_t(1) << 30;
+std::optional<std::string> TryReadFile(const std::string& path, int64_t limit = kWholeFileLimit);
+std::string ReadFileOrThrow(const std::string& path, int64_t limit = kWholeFileLimit);
+// For a file the caller would make anew when it is missing: the same as TryReadFile.
+std::optional<std::string> ReadFileIfExists(const std::string& path, int64_t limit = kWholeFileLimit);
+// The first `limit` bytes of a file (all of it when it is shorter), read as the whole-file reads
+// are; for files of which only a head is ever used.
+std::optional<std::string> TryReadFilePrefix(const std::string& path, int64_t limit);
 
 // Rewrites a file whole: the bytes go to a temporary file in the same directory, which is
 // synced and renamed over the old one, then the directory is synced. A failure at any point
@@ -51,9 +57,11 @@ void SyncDirectoryOf(const std::string& path);
 
 // Fault injection for tests: the platform's file calls of one kind are counted, and the nth one
 // from now on (1 = the next) fails with `error` (EIO, ENOSPC, ...) without reaching the system;
-// with -n, the nth and every later one fails.
-enum class IoCall { Open, Write, Sync, Rename };
-constexpr int kIoCallKinds = 4;
+// with -n, the nth and every later one fails. EINTR is answered by trying the call again; kShortIoForTest makes the nth read or write move
+// fewer bytes than asked (at least one), which the caller must carry on from.
+enum class IoCall { Open, Write, Sync, Rename, Read, Link, Unlink };
+constexpr int kIoCallKinds = 7;
+constexpr int kShortIoForTest = -1;
 void FailIoCallForTest(IoCall call, int nth, int error);
 // Clears every planned failure and every count.
 void ResetIoFaultsForTest();
@@ -118,6 +126,9 @@ class RecordFile {
     void Open(const std::string& path, int recordSize, Mode mode);
     // Answers false instead of raising (errno tells why).
     bool TryOpen(const std::string& path, int recordSize, Mode mode);
+    // Answers false only when there is no such file: one that is there but fails to open raises,
+    // so it is never taken for a missing one.
+    bool OpenIfExists(const std::string& path, int recordSize, Mode mode);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
     const std::string& Path() const { return path_; }

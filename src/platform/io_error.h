@@ -16,6 +16,9 @@ enum IoCode : int {
     kDiskWriteError = 101,
     kFileNotOpen = 103,
     kInvalidNumber = 106,
+    // A file larger than its kind can be, or a job that ran out of memory: nothing is read whole
+    // that would not fit.
+    kHeapOverflow = 203,
 };
 
 class IoError : public std::runtime_error {

@@ -304,6 +304,16 @@ TEST_F(CardImport, DataFileThatDoesNotOpen) {
     EXPECT_TRUE(outcome.reported);
     EXPECT_EQ(Report(), "Impossibile aprire il file " + (archive / "manca.txt") + "\r\n");
     EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Int32s({0}));
+    // One far larger than the whole-file bound is refused unread (sparse: it takes no disk).
+    WriteBytes(archive / "grande.txt", "");
+    std::filesystem::resize_file(archive / "grande.txt", uintmax_t(12) << 30);
+    try {
+        RunImport(archive / "grande.txt", ImportMode::Replace, progress);
+        ADD_FAILURE() << "imported";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Code(), kHeapOverflow);
+    }
+    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Int32s({0}));
 }
 
 TEST_F(CardImport, WithoutWriteAccessNothingHappens) {

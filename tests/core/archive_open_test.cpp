@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <vector>
 
 #include "core/archive_commit.h"
@@ -14,6 +15,7 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/io_faults.h"
 #include "support/program_dir.h"
 #include "support/records.h"
 #include "support/temp_dir.h"
@@ -493,6 +495,85 @@ TEST_F(ArchiveOpen, FailedStepIsReportedOnceAndTheRestIsSaved) {
     EXPECT_EQ(ReadBytes(archive + "PSI.000"), Words({7, 7}));
     EXPECT_EQ(ReadBytes(archive + "Statisti.000").size(), 226725u);
     EXPECT_FALSE(FileExists(archive + "imp-sch.dat"));
+}
+
+TEST_F(ArchiveOpen, UnreadableStationFilesAreToldOnceAndKept) {
+    const std::string archive = dir.MakeDir("a");
+    MakeArchive(archive);
+    CoreState.ArchiveDir = archive;
+    // Sparse files far larger than their kind: read whole they would end the program.
+    InstallNumberedTexts(2101);
+    const char* unread[] = {"Imposta.000", "Condizio.000", "Statisti.000", "ScRighe.000"};
+    for (const char* name : unread) {
+        WriteBytes(archive + name, "");
+        std::filesystem::resize_file(archive + name, uintmax_t(64) << 30);
+    }
+    OpenArchive();
+    EXPECT_EQ(CoreState.PageWidth, 640);
+    const std::string warning = TakeOpeningWarning();
+    EXPECT_EQ(warning.rfind("Testo 2101\n", 0), 0u) << warning;
+    for (const char* name : unread) EXPECT_NE(warning.find(archive + name), std::string::npos) << name;
+    EXPECT_EQ(TakeOpeningWarning(), "");
+    // The session's values are not saved over the user's files; the rest are.
+    CoreState.PageWidth = 800;
+    PsiFlags[7] = 1;
+    EXPECT_TRUE(SaveArchiveSettings());
+    for (const char* name : unread) EXPECT_EQ(FileSize(archive + name), int64_t(64) << 30) << name;
+    EXPECT_EQ(ReadBytes(archive + "PSI.000"), Words({7, 7}));
+    // The next opening that reads them again finds nothing to tell.
+    for (const char* name : unread) RemoveFile(archive + name);
+    OpenArchive();
+    EXPECT_EQ(TakeOpeningWarning(), "");
+
+    // The descriptor is required: one larger than a descriptor can be stops the opening.
+    WriteBytes(archive + "morvidex.dat", "");
+    std::filesystem::resize_file(archive + "morvidex.dat", uintmax_t(64) << 30);
+    try {
+        OpenArchive();
+        ADD_FAILURE() << "opened";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Code(), kHeapOverflow);
+    }
+}
+
+TEST_F(ArchiveOpen, AFailedCallAtOpeningOrClosingIsToldAndDamagesNothing) {
+    const std::string archive = dir.MakeDir("a");
+    MakeArchive(archive);
+    InstallNumberedTexts(2101);
+    CoreState.ArchiveDir = archive;
+    OpenArchive();
+    CoreState.PageWidth = 800;
+    PsiFlags[7] = 1;
+    NumericConditionLow[2] = 40;
+    StatisticsTables[0][kStatisticsCategoryBase] = 17;
+    ASSERT_TRUE(SaveArchiveSettings());
+    std::map<std::string, std::string> saved;
+    for (const auto& e : std::filesystem::directory_iterator(archive))
+        saved[e.path().filename().string()] = ReadBytes(e.path().string());
+    const auto reset = [&] {
+        for (const auto& [name, bytes] : saved) WriteBytes(archive + name, bytes);
+    };
+    // The session goes on after a failed opening and closes later; what it tells is an error.
+    const auto run = [&] {
+        try {
+            OpenArchive();
+        } catch (const IoError&) {
+            SaveArchiveSettings();
+            throw;
+        }
+        if (const std::string warning = TakeOpeningWarning(); !warning.empty()) ThrowIo(kReadPastEnd, warning);
+        if (!SaveArchiveSettings()) ThrowIo(kDiskWriteError, archive);
+    };
+    test::ForEachIoFault(reset, run, [&](const std::string& point) {
+        std::map<std::string, std::string> now;
+        for (const auto& e : std::filesystem::directory_iterator(archive))
+            now[e.path().filename().string()] = ReadBytes(e.path().string());
+        if (point.rfind("unlink", 0) == 0) {
+            for (auto it = now.begin(); it != now.end();)
+                it = it->first.find(".tmp") != std::string::npos ? now.erase(it) : std::next(it);
+        }
+        EXPECT_TRUE(now == saved);
+    });
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 
 #include "platform/cp1252.h"
 #include "platform/io_error.h"
@@ -210,6 +211,101 @@ TEST(RecordFile, FailedSyncsAreReported) {
     int entries = 0;
     for (auto& e : std::filesystem::directory_iterator(dir.Path())) entries += e.is_regular_file();
     EXPECT_EQ(entries, 2);
+}
+
+TEST(WholeFileRead, AFailedReadIsAnErrorAndAShortOneIsReadOn) {
+    TempDir dir;
+    const std::string file = dir / "ricod.txt";
+    const std::string bytes(100000, 'r');
+    WriteBytes(file, bytes);
+    const std::function<std::string()> readers[] = {
+        [&] { return TryReadFile(file).value(); },
+        [&] { return ReadFileIfExists(file).value(); },
+        [&] { return ReadFileOrThrow(file); },
+        [&] {
+            std::string out(bytes.size(), '\0');
+            RecordFile(file, 1, RecordFile::Mode::Read).Read(0, out.data(), int64_t(out.size()));
+            return out;
+        },
+    };
+    struct Case {
+        int error;
+        bool fails;
+    } cases[] = {{EIO, true}, {kShortIoForTest, false}, {EINTR, false}};
+    for (size_t r = 0; r < std::size(readers); ++r) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::to_string(r) + " " + std::to_string(c.error));
+            FailIoCallForTest(IoCall::Read, 1, c.error);
+            std::string got;
+            bool failed = false;
+            try {
+                got = readers[r]();
+            } catch (const IoError& e) {
+                failed = true;
+                EXPECT_EQ(e.Code(), kReadPastEnd);
+            }
+            ResetIoFaultsForTest();
+            EXPECT_EQ(failed, c.fails);
+            if (!c.fails) {
+                EXPECT_EQ(got, bytes);
+            }
+        }
+    }
+    // Only a missing file is absent; a directory under the name is no file either.
+    EXPECT_FALSE(TryReadFile(dir / "none.txt"));
+    EXPECT_FALSE(TryReadFile(dir.MakeDir("sub")));
+    FailIoCallForTest(IoCall::Open, 1, EIO);
+    EXPECT_THROW(TryReadFile(file), IoError);
+    ResetIoFaultsForTest();
+}
+
+TEST(WholeFileRead, AFileLargerThanItsKindIsRefusedUnread) {
+    TempDir dir;
+    const std::string file = dir / "imposta.000";
+    WriteBytes(file, "");
+    // Sparse: nothing of it is ever allocated or read.
+    std::filesystem::resize_file(file, uintmax_t(64) << 30);
+    ResetIoFaultsForTest();
+    for (const auto& read : {std::function<void()>([&] { TryReadFile(file); }),
+                             std::function<void()>([&] { ReadFileOrThrow(file, 1000); })}) {
+        try {
+            read();
+            ADD_FAILURE() << "read";
+        } catch (const IoError& e) {
+            EXPECT_EQ(e.Code(), kHeapOverflow);
+        }
+    }
+    EXPECT_EQ(IoCallCountForTest(IoCall::Read), 0);
+    EXPECT_EQ(TryReadFilePrefix(file, 240).value(), std::string(240, '\0'));
+    WriteBytes(file, "abc");
+    EXPECT_EQ(TryReadFilePrefix(file, 240).value(), "abc");
+    EXPECT_EQ(ReadFileOrThrow(file, 3), "abc");
+}
+
+TEST(StagedFiles, AFailedLinkKeepsTheOldFileByACopy) {
+    TempDir dir;
+    // The first file's old bytes cannot be kept by a second link: a copy keeps them, and puts
+    // them back when the second rename fails.
+    for (const bool commitFails : {false, true}) {
+        SCOPED_TRACE(commitFails);
+        WriteBytes(dir / "a.dat", "vecchio a");
+        WriteBytes(dir / "b.dat", "vecchio b");
+        StagedFiles files;
+        files.Stage(dir / "a.dat", "nuovo a");
+        files.Stage(dir / "b.dat", "nuovo b");
+        FailIoCallForTest(IoCall::Link, 1, EIO);
+        if (commitFails) FailIoCallForTest(IoCall::Rename, 2, EIO);
+        if (commitFails)
+            EXPECT_THROW(files.Commit(), IoError);
+        else
+            files.Commit();
+        ResetIoFaultsForTest();
+        EXPECT_EQ(ReadBytes(dir / "a.dat"), commitFails ? "vecchio a" : "nuovo a");
+        EXPECT_EQ(ReadBytes(dir / "b.dat"), commitFails ? "vecchio b" : "nuovo b");
+        int entries = 0;
+        for (auto& e : std::filesystem::directory_iterator(dir.Path())) entries += e.is_regular_file();
+        EXPECT_EQ(entries, 2);
+    }
 }
 
 TEST(AtomicWrite, StaleTemporaryFilesOfThisStationAndHostAreRemoved) {

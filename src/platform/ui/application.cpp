@@ -23,13 +23,33 @@ bool QvApplication::notify(QObject* receiver, QEvent* event) {
     } catch (const IoError& e) {
         ShowIoError(e);
         return true;
+    } catch (const std::bad_alloc&) {
+        ShowOutOfMemory();
+        return true;
     }
+}
+
+namespace {
+IoCodeExplainer gExplainer = nullptr;
+}
+
+void SetIoCodeExplainer(IoCodeExplainer explainer) {
+    gExplainer = explainer;
+}
+
+void ShowOutOfMemory() {
+    ShowIoError(IoError(kHeapOverflow, {}));
 }
 
 void ShowIoError(const IoError& e) {
     HourglassOff();
-    std::string text =
-        e.Message().empty() ? "Errore di input/output " + std::to_string(e.Code()) + "." : e.Message();
+    std::string text = e.Message();
+    if (text.empty()) {
+        text = "Errore di input/output " + std::to_string(e.Code()) + ".";
+        if (const std::string meaning = gExplainer ? gExplainer(e.Code()) : std::string(); !meaning.empty())
+            text += "
+" + meaning;
+    }
     if (!e.Path().empty()) text += "\nFile: " + DisplayPath(e.Path());
     ShowMessage({text, "Quorvanta-TV", MessageButtons::Ok, MessageIcon::Error, {}});
 }

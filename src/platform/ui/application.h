@@ -1,5 +1,7 @@
 #pragma once
 #include <QApplication>
+#include <new>
+#include <string>
 
 #include "platform/io_error.h"
 
@@ -16,6 +18,12 @@ class QvApplication : public QApplication {
 // The message shown for an input/output error; also installed as the engine's reporter.
 void ShowIoError(const IoError& error);
 void InstallIoErrorReporter();
+// A line under the code that says what it means, from the text tables, which live above this
+// layer; none until the program installs it.
+using IoCodeExplainer = std::string (*)(int code);
+void SetIoCodeExplainer(IoCodeExplainer explainer);
+// Memory that ran out abandons the operation like an input/output error, never the program.
+void ShowOutOfMemory();
 
 // Runs a handler's work; an input/output error abandons it with the standard message.
 template <typename Work>
@@ -24,6 +32,8 @@ void GuardedIo(Work&& work) {
         work();
     } catch (const IoError& e) {
         ShowIoError(e);
+    } catch (const std::bad_alloc&) {
+        ShowOutOfMemory();
     }
 }
 

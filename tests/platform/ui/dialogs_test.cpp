@@ -82,5 +82,19 @@ TEST_F(CommonDialogs, PrintToFileProposesTheArchiveFolder) {
     }
 }
 
+// Memory that runs out (a table sized from a damaged file) abandons the work with the error
+// message and its meaning, as an input/output error does; the program goes on.
+TEST_F(CommonDialogs, RunningOutOfMemoryAbandonsTheWorkWithAMessage) {
+    std::string shown;
+    SetMessageHook([&](const MessageRequest& r) {
+        shown = r.text;
+        return 0;
+    });
+    SetIoCodeExplainer([](int code) { return code == kHeapOverflow ? std::string("troppo grande") : std::string(); });
+    GuardedIo([] { throw std::bad_alloc(); });
+    SetIoCodeExplainer(nullptr);
+    EXPECT_EQ(shown, "Errore di input/output 203.\ntroppo grande");
+}
+
 }  // namespace
 }  // namespace qv
