@@ -47,8 +47,7 @@ void ShowIoError(const IoError& e) {
     if (text.empty()) {
         text = "Errore di input/output " + std::to_string(e.Code()) + ".";
         if (const std::string meaning = gExplainer ? gExplainer(e.Code()) : std::string(); !meaning.empty())
-            text += "
-" + meaning;
+            text += "\n" + meaning;
     }
     if (!e.Path().empty()) text += "\nFile: " + DisplayPath(e.Path());
     ShowMessage({text, "Quorvanta-TV", MessageButtons::Ok, MessageIcon::Error, {}});
