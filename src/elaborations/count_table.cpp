@@ -51,6 +51,20 @@ CountTable ReadCountTable(int gridLines) {
         const int32_t expected = size_t(k) <= columns.size() ? columns[size_t(k) - 1] : 0;
         if (GetI32(names + size_t(k) * 4) != expected) return table;
     }
+    // Written with the rows and the unit it counted: nothing prints for a row left out or as
+    // counts of another unit.
+    const int32_t unit = GetI32(names + kCountedUnitField * 4);
+    if (unit != 0) {
+        if (unit != CountedUnitMark(CoreState.CountByQuantUnit != 0, CoreState.QuantUnitVar)) {
+            table.State = CountTableState::Uncounted;
+            return table;
+        }
+        for (size_t line = 0; line < size_t(gridLines); ++line)
+            if (StandardRowFlags[line] && GetI32(Bytes(*bytes) + (line + 1) * kRecordBytes) != 1) {
+                table.State = CountTableState::Uncounted;
+                return table;
+            }
+    }
     table.Records.resize(records);
     for (size_t r = 0; r < records; ++r)
         for (size_t f = 0; f < size_t(kCountTableFields); ++f)

@@ -77,8 +77,7 @@ void WriteQuickDistributionReport(Progress& progress) {
                 tableOpen = anyTable = true;
             }
             if (parent != parentUsed) {
-                // A parent outside the list has nothing to count: its rows show no percentage.
-                base = parent <= 0 ? total : parent <= lineCount ? frequency(parent - 1) : 0;
+                base = parent <= 0 ? total : frequency(parent - 1);
                 parentUsed = parent;
             }
             const int64_t f = frequency(i);
