@@ -270,6 +270,9 @@ CountingResult SumQuantities(const CategoryGrid& grid, Progress& progress) {
         AppendI32(sums, int32_t(sum[i]));
         AppendI32(sums, int32_t(count[i]));
     }
+    // One record past the figures, which readers of the figures never reach: the report
+    // checks it, so no variable's figures print under another's name.
+    AppendI32(sums, QuantGridFingerprint());
     std::string cardBytes;
     for (int64_t v : cardCount) AppendI32(cardBytes, int32_t(v));
     columnText.Save(DataFilePath(data_file::kQuantColumns));

@@ -90,7 +90,7 @@ CountTableState WriteSimpleDistributionReport() {
         tooLarge |= AnyCountTooLarge({total});
         out.Line();
         out.Line(totalText + (tabs ? "" : std::string(5 + 40, ' ')) +
-                 NumberColumn(FormatCount(total, 0), kCountWidth, tabs));
+                 NumberColumn(FormatCount(total, tabs ? 0 : kCountWidth), kCountWidth, tabs));
         out.Line().Line();
     };
 
@@ -112,7 +112,8 @@ CountTableState WriteSimpleDistributionReport() {
         runningCount = AnyCountTooLarge({runningCount, count}) ? kCountTooLarge : runningCount + count;
         tooLarge |= AnyCountTooLarge({count, base});
         std::string line = category.Label;
-        line += NumberColumn(count < 1 ? std::string("-") : FormatCount(count, 0), kCountWidth, tabs);
+        line += NumberColumn(count < 1 ? std::string("-") : FormatCount(count, tabs ? 0 : kCountWidth),
+                             kCountWidth, tabs);
         if (base > 0 && count > 0)
             line += NumberColumn(
                 FormatCountPercent(cumulate ? runningCount : count, base, kPercentWidth, kPercentDecimals),

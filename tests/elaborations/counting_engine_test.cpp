@@ -307,19 +307,33 @@ TEST_F(CountingTest, QuantitativeSumsAndSquaredDeviations) {
     EXPECT_EQ(Ints("qnq-sch.dat"), (std::vector<int32_t>{4, 1, 2}));
     // Per variable, columns 0 (all), M, F: sum and count. The empty 16-bit value and the empty
     // 32-bit number give no value; the date gives its day word; the text field nothing.
-    EXPECT_EQ(Ints("qnt-sch.dat"), (std::vector<int32_t>{4,    GridFingerprint(),  //
-                                                         75,   3,
-                                                         25,   1,
-                                                         50,   2,  // Eta
-                                                         1002, 3,
-                                                         1000, 1,
-                                                         -5,   1,  // Reddito
-                                                         16,   4,
-                                                         15,   1,
-                                                         1,    2,  // Data
-                                                         0,    0,
-                                                         0,    0,
-                                                         0,    0}));  // Nome
+    EXPECT_EQ(Ints("qnt-sch.dat"), (std::vector<int32_t>{4,
+                                                         GridFingerprint(),  //
+                                                         75,
+                                                         3,
+                                                         25,
+                                                         1,
+                                                         50,
+                                                         2,  // Eta
+                                                         1002,
+                                                         3,
+                                                         1000,
+                                                         1,
+                                                         -5,
+                                                         1,  // Reddito
+                                                         16,
+                                                         4,
+                                                         15,
+                                                         1,
+                                                         1,
+                                                         2,  // Data
+                                                         0,
+                                                         0,
+                                                         0,
+                                                         0,
+                                                         0,
+                                                         0,  // Nome
+                                                         QuantGridFingerprint()}));
     std::string bytes = ReadBytes(dir / "scr-sch.dat");
     ASSERT_EQ(bytes.size(), 12u * 8);
     // Means 25, 25, 25; 334, 1000, -5; 4, 15, 0.5.
@@ -335,7 +349,8 @@ TEST_F(CountingTest, NoColumnsInTheQuantitativePasses) {
     ASSERT_EQ(RunQuantitativePasses(progress).Outcome, CountingOutcome::Done);
     EXPECT_EQ(ReadBytes(dir / "qnc-sch.dat"), "");
     EXPECT_EQ(Ints("qnq-sch.dat"), (std::vector<int32_t>{4}));
-    EXPECT_EQ(Ints("qnt-sch.dat"), (std::vector<int32_t>{4, GridFingerprint(), 75, 3, 1002, 3, 16, 4, 0, 0}));
+    EXPECT_EQ(Ints("qnt-sch.dat"), (std::vector<int32_t>{4, GridFingerprint(), 75, 3, 1002, 3, 16, 4, 0, 0,
+                                                         QuantGridFingerprint()}));
     EXPECT_EQ(ReadBytes(dir / "scr-sch.dat").size(), 4u * 8);
 }
 
@@ -351,7 +366,8 @@ TEST_F(CountingTest, TotalsThatDoNotFitTheirRecords) {
                                                          75, 3, 25, 1,          // Eta
                                                          0, -1, 0, -1,          // Reddito
                                                          16, 4, 15, 1,          // Data
-                                                         0, 0, 0, 0}));         // Nome
+                                                         0, 0, 0, 0,            // Nome
+                                                         QuantGridFingerprint()}));
     EXPECT_EQ(ReadBytes(dir / "scr-sch.dat").size(), 8u * 8);
     WriteBytes(dir / "tab-sch.dat", "old");
 
