@@ -5,6 +5,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/prepared_snapshot.h"
 #include "core/text_tables.h"
 #include "elaborations/connections_report.h"
 #include "elaborations/cross_table_report.h"
@@ -58,6 +59,7 @@ class QuickCrossWriter {
     }
 
     void Write(Progress& progress) {
+        StartWithSnapshotNotice(out_);
         const Bitmap& selection = counter_.Selection();
         totals_ = FiguresOf(selection);
         for (size_t k = 0; k < columnLines_.size(); ++k)
@@ -283,6 +285,7 @@ void WriteQuickConnectionsReport(Progress& progress) {
     WriteFileAtomic(DataFilePath(data_file::kLabelScratch), scratch);
 
     TextBuilder out;
+    StartWithSnapshotNotice(out);
     std::vector<Connection> found(static_cast<size_t>(lineCount));
     for (size_t k = 0; k < columns.size(); ++k) {
         out.Line(std::string(49, '-')).Line();

@@ -4,6 +4,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/prepared_snapshot.h"
 #include "core/text_tables.h"
 #include "elaborations/report_conventions.h"
 #include "platform/text_file.h"
@@ -40,6 +41,7 @@ void WriteQuickDistributionReport(Progress& progress) {
     const bool withHeadings = CoreState.DistributionHeadings != 0;
 
     TextBuilder out;
+    StartWithSnapshotNotice(out);
     bool tableOpen = false, anyTable = false, newVariable = false;
     std::vector<std::string> block;
     int32_t parent = 0;
