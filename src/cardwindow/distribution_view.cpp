@@ -35,7 +35,6 @@ constexpr int kMaxTables = 3;
 // the table's total).
 constexpr int kValueCounters = kStatisticsCounters - kStatisticsCategoryBase;
 constexpr int kTerritoryCounters = kStatisticsCategoryBase - 1;
-constexpr int kLastYearOffset = 109;
 constexpr int kLastPercentClass = 100;
 constexpr int kNumericSummaries = 999;
 constexpr int32_t kNoMaximum = -9999999;
@@ -154,16 +153,25 @@ class DistributionReport {
     // its first and last offset.
     void Classes(int field, int first, int last, int width) {
         const int base = FieldStatisticsIndex[size_t(field)];
-        for (int from = first; from <= last; from += width) {
-            const int to = std::min(last, from + width - 1);
-            RowValues sums{};
-            for (int offset = from; offset <= to; ++offset)
-                for (int t = 0; t < tables_; ++t) sums[size_t(t)] += ValueCounter(t, base + offset);
-            if (sums[0] <= 0) continue;
-            Row(std::string(41, ' ') + RightAligned(from, 3) + " - " + RightAligned(to, 3) +
-                    std::string(10, ' '),
-                sums);
-        }
+        OffsetClasses(first, last, width, [&](int t, int offset) { return ValueCounter(t, base + offset); });
+    }
+
+    // The years of a date field past its counters, after them: 1900 (offset 0), 2010-2109
+    // (offsets 110-209) in classes of `width`, and the later years in one row.
+    void YearTail(int field, int width) {
+        const int slot = YearTailSlot(field);
+        if (slot < 0) return;
+        auto counter = [&](int t, int offset) {
+            const int k = YearTailCounter(offset);
+            return k < 0 ? 0 : StatisticsYearTail[size_t(t)][YearTailEntry(slot, k)];
+        };
+        OffsetClasses(0, 0, 1, counter);
+        const int later = kYearCountersShown + kYearTailCountersPerField - 1;
+        OffsetClasses(kYearCountersShown + 1, later - 1, width, counter);
+        RowValues sums{};
+        for (int t = 0; t < tables_; ++t) sums[size_t(t)] = counter(t, later);
+        if (sums[0] > 0)
+            Row(std::string(41, ' ') + RightAligned(later, 3) + " -    " + std::string(10, ' '), sums);
     }
 
     void Municipalities(const std::vector<int>& starts) {
@@ -180,6 +188,20 @@ class DistributionReport {
     }
 
   private:
+    template <typename Counter>
+    void OffsetClasses(int first, int last, int width, Counter&& counter) {
+        for (int from = first; from <= last; from += width) {
+            const int to = std::min(last, from + width - 1);
+            RowValues sums{};
+            for (int offset = from; offset <= to; ++offset)
+                for (int t = 0; t < tables_; ++t) sums[size_t(t)] += counter(t, offset);
+            if (sums[0] <= 0) continue;
+            Row(std::string(41, ' ') + RightAligned(from, 3) + " - " + RightAligned(to, 3) +
+                    std::string(10, ' '),
+                sums);
+        }
+    }
+
     void Put(const std::string& s) { text_ += s; }
     void EndLine() { text_ += "\r\n"; }
     void Line(const std::string& s) {
@@ -229,7 +251,8 @@ void WriteFieldDistribution() {
                 report.Categories(field);
                 break;
             case 2:
-                report.Classes(field, 1, kLastYearOffset, width);
+                report.Classes(field, 1, kYearCountersShown, width);
+                report.YearTail(field, width);
                 break;
             case 6:
                 report.Classes(field, 0, kLastPercentClass, width);

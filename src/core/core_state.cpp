@@ -34,6 +34,7 @@ FlagList StandardRowFlags, QuickRowFlags, PsiFlags, StandardColumnFlags, QuickCo
 
 std::array<double, 400> FactorPairColumnA, FactorPairColumnB;
 std::array<std::array<int32_t, kStatisticsCounters>, 3> StatisticsTables;
+std::array<std::array<int32_t, kYearTailSlots * kYearTailCountersPerField>, 3> StatisticsYearTail;
 std::array<int32_t, 4000> NumericFieldSummary;
 std::array<uint8_t, kSelectionMaskBytes> CardSelectionMask;
 std::array<std::array<int16_t, 9>, 10> CardTextStyles;
@@ -75,6 +76,7 @@ void ResetProgramState() {
     FactorPairColumnA.fill(0);
     FactorPairColumnB.fill(0);
     for (auto& t : StatisticsTables) t.fill(0);
+    for (auto& t : StatisticsYearTail) t.fill(0);
     NumericFieldSummary.fill(0);
     CardSelectionMask.fill(0);
     for (auto& row : CardTextStyles) row.fill(0);

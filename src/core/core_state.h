@@ -284,6 +284,12 @@ extern std::array<double, 400> FactorPairColumnA, FactorPairColumnB;
 // counters whose first (entry 8151) is the table's total.
 constexpr int kStatisticsCounters = 48604 / 4;
 extern std::array<std::array<int32_t, kStatisticsCounters>, 3> StatisticsTables;
+// The years of a date field the 110 counters of StatisticsTables do not hold (1900, 2010-2109
+// and one counter for later years), per table and date field with counters
+// (selection_files.h: YearTailSlot, YearTailCounter).
+constexpr int kYearTailSlots = 36;
+constexpr int kYearTailCountersPerField = 102;
+extern std::array<std::array<int32_t, kYearTailSlots * kYearTailCountersPerField>, 3> StatisticsYearTail;
 // Maximum, minimum, count and sum per numeric field: four blocks of 1000.
 extern std::array<int32_t, 4000> NumericFieldSummary;
 

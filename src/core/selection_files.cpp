@@ -78,8 +78,24 @@ uint8_t* TerritoryFlag(int code) {
     return &TerritorySelection[size_t(code - 1)];
 }
 
+int YearTailSlot(int field) {
+    if (field < 1 || field > kMaxFields || FieldTypes[size_t(field)] != 2 ||
+        FieldStatisticsIndex[size_t(field)] <= 0)
+        return -1;
+    int slot = 0;
+    for (int f = 1; f < field; ++f) slot += FieldTypes[size_t(f)] == 2 && FieldStatisticsIndex[size_t(f)] > 0;
+    return slot < kYearTailSlots ? slot : -1;
+}
+
+int YearTailCounter(int yearWord) {
+    if (yearWord == 0) return 0;
+    if (yearWord <= kYearCountersShown) return -1;  // before 1900 too: no counter
+    return std::min(yearWord - kYearCountersShown, kYearTailCountersPerField - 1);
+}
+
 void ClearStatistics(int level) {
     for (auto& table : StatisticsTables) table.fill(0);
+    for (auto& table : StatisticsYearTail) table.fill(0);
     std::fill_n(NumericFieldSummary.begin(), 1000, kNoMaximum);
     std::fill_n(NumericFieldSummary.begin() + 1000, 1000, kNoMinimum);
     std::fill(NumericFieldSummary.begin() + 2000, NumericFieldSummary.end(), 0);
@@ -97,6 +113,8 @@ void SaveStatistics(const std::string& name) {
         for (int code = 0; code <= kStatisticsTerritoryCodes; ++code) AppendI32(out, table[size_t(code)]);
     for (int32_t v : NumericFieldSummary) AppendI32(out, v);
     out.append(reinterpret_cast<const char*>(CardSelectionMask.data()), CardSelectionMask.size());
+    for (const auto& table : StatisticsYearTail)
+        for (int32_t v : table) AppendI32(out, v);
     WriteFileAtomic(name, out);
 }
 
@@ -124,6 +142,10 @@ void LoadStatistics(const std::string& name, bool required) {
     for (int32_t& v : NumericFieldSummary) next(v);
     if (pos < size)
         std::memcpy(CardSelectionMask.data(), p + pos, std::min(size - pos, CardSelectionMask.size()));
+    // A file written without the year tail keeps it cleared.
+    pos += CardSelectionMask.size();
+    for (auto& table : StatisticsYearTail)
+        for (int32_t& v : table) next(v);
 }
 
 void ClearSearchCriteria() {

@@ -16,6 +16,22 @@ constexpr int kStatisticsTerritoryCodes = 8101;
 constexpr int kStatisticsCategoryBase = 8151;
 constexpr int kStatisticsCategoryCounters = 4000;
 constexpr int kStatisticsFileSize = 226725;
+// The year tail (StatisticsYearTail) follows those parts, so a station that reads only them
+// reads them as ever.
+constexpr int kStatisticsYearTailBytes = 3 * kYearTailSlots * kYearTailCountersPerField * 4;
+
+// Counters of a date field's year word (the year - 1900) in StatisticsTables: 1..109.
+constexpr int kYearCountersShown = 109;
+// The tail slot of a date field: its place among the date fields that have counters, in field
+// order; -1 for any other field and past kYearTailSlots.
+int YearTailSlot(int field);
+// The tail counter of a year word the field's counters do not hold: 0 for 1900, 1..100 for
+// 2010-2109, 101 for later years; -1 for 1901-2009 and for years before 1900.
+int YearTailCounter(int yearWord);
+// Entry of StatisticsYearTail for counter k of a field's slot.
+constexpr size_t YearTailEntry(int slot, int k) {
+    return size_t(slot) * kYearTailCountersPerField + size_t(k);
+}
 
 // Mark closing each section of the criteria file (bytes 02 1F 0A FA).
 constexpr int32_t kSectionMark = -99999998;

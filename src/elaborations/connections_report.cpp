@@ -100,6 +100,7 @@ CountTableState WriteConnectionsReport() {
     if (total == 0) total = 1;
 
     TextBuilder out;
+    bool tooLarge = false;
     std::vector<Connection> rows(size_t(n) + 1);
     std::vector<uint8_t> active(size_t(n) + 1);
     for (int k = 1; k <= table.Columns(); ++k) {
@@ -114,6 +115,11 @@ CountTableState WriteConnectionsReport() {
             active[size_t(i)] = 0;
             rows[size_t(i)] = {};
             if (!StandardRowFlags[size_t(i) - 1]) continue;
+            // A row whose counts did not fit their records has no figures to weigh.
+            if (AnyCountTooLarge({at(i, k), columnTotal, at(i, kAllCards), total})) {
+                tooLarge = true;
+                continue;
+            }
             rows[size_t(i)] = ComputeConnection(at(i, k), columnTotal, at(i, kAllCards), total);
             if (std::fabs(rows[size_t(i)].ChiSquare) >= minimum) {
                 active[size_t(i)] = 1;
@@ -143,6 +149,7 @@ CountTableState WriteConnectionsReport() {
             out.Line(ConnectionLine(r, best, lines.Labels[size_t(best)]));
         }
     }
+    if (tooLarge) out.Line(LoadText(kCountTooLargeText));
     out.Save(ReportFilePath());
     return CountTableState::Ready;
 }

@@ -26,14 +26,22 @@ std::vector<int32_t> CountedColumns(int gridLines) {
     return columns;
 }
 
-int32_t GridFingerprint() {
-    // FNV-1a: any edit of the grid, even one that keeps its line count, changes it.
+int32_t FileFingerprint(int fileId) {
+    // FNV-1a: any edit of the file, even one that keeps its line count, changes it.
     uint32_t h = 2166136261u;
-    for (unsigned char c : TryReadFile(DataFilePath(data_file::kGrid)).value_or(std::string())) {
+    for (unsigned char c : TryReadFile(DataFilePath(fileId)).value_or(std::string())) {
         h ^= c;
         h *= 16777619u;
     }
     return h == 0 ? 1 : int32_t(h);
+}
+
+int32_t GridFingerprint() {
+    return FileFingerprint(data_file::kGrid);
+}
+
+int32_t QuantGridFingerprint() {
+    return FileFingerprint(data_file::kQuantGrid);
 }
 
 CountTable ReadCountTable(int gridLines) {
@@ -50,6 +58,20 @@ CountTable ReadCountTable(int gridLines) {
     for (int k = 1; k <= kMaxCountedColumns; ++k) {
         const int32_t expected = size_t(k) <= columns.size() ? columns[size_t(k) - 1] : 0;
         if (GetI32(names + size_t(k) * 4) != expected) return table;
+    }
+    // Written with the rows and the unit it counted: nothing prints for a row left out or as
+    // counts of another unit.
+    const int32_t unit = GetI32(names + kCountedUnitField * 4);
+    if (unit != 0) {
+        if (unit != CountedUnitMark(CoreState.CountByQuantUnit != 0, CoreState.QuantUnitVar)) {
+            table.State = CountTableState::Uncounted;
+            return table;
+        }
+        for (size_t line = 0; line < size_t(gridLines); ++line)
+            if (StandardRowFlags[line] && GetI32(Bytes(*bytes) + (line + 1) * kRecordBytes) != 1) {
+                table.State = CountTableState::Uncounted;
+                return table;
+            }
     }
     table.Records.resize(records);
     for (size_t r = 0; r < records; ++r)

@@ -203,16 +203,22 @@ CountingResult CountCategories(CategoryGrid& grid, Progress& progress) {
     std::vector<int64_t> counts = counter.Table();
     for (int c = 0; c < columnCount; ++c)
         counts[size_t(grid.Count + 1) * kTableColumns + size_t(c) + 1] = columns[size_t(c)];
-    // The reports check it, so no count prints under the labels of a grid edited since.
+    // The reports check them, so no count prints under the labels of a grid edited since, for
+    // a row that was not counted, or as counts of another unit.
     counts[0] = GridFingerprint();
+    const std::vector<uint8_t> active = ActiveCategories(grid, true, columns);
+    for (int r = 1; r <= grid.Count; ++r)
+        counts[size_t(r) * kTableColumns + kCountedRowField] = active[size_t(r)];
+    const size_t names = size_t(grid.Count + 1) * kTableColumns;
+    counts[names + kCountedUnitField] = CountedUnitMark(CoreState.CountByQuantUnit, CoreState.QuantUnitVar);
     // Sums of a unit variable are no card counts: the reports print no significance for them.
-    counts[size_t(grid.Count + 1) * kTableColumns + kCountedByUnitField] = unit.kind != 0;
+    counts[names + kCountedByUnitField] = unit.kind != 0;
 
-    for (int64_t v : counts)
-        if (!FitsRecord(v)) return {CountingOutcome::TotalTooLarge, {}};
+    // Totals are kept in 64 bits; a cell past the record's range is written as the mark the
+    // reports print as too large, and every other cell stands.
     std::string bytes;
     bytes.reserve(counts.size() * 4);
-    for (int64_t v : counts) AppendI32(bytes, int32_t(v));
+    for (int64_t v : counts) AppendI32(bytes, FitsRecord(v) ? int32_t(v) : kCountTooLarge);
     WriteFileAtomic(DataFilePath(data_file::kCountTable), bytes);
     return {CountingOutcome::Done, cards.Count()};
 }
@@ -264,6 +270,9 @@ CountingResult SumQuantities(const CategoryGrid& grid, Progress& progress) {
         AppendI32(sums, int32_t(sum[i]));
         AppendI32(sums, int32_t(count[i]));
     }
+    // One record past the figures, which readers of the figures never reach: the report
+    // checks it, so no variable's figures print under another's name.
+    AppendI32(sums, QuantGridFingerprint());
     std::string cardBytes;
     for (int64_t v : cardCount) AppendI32(cardBytes, int32_t(v));
     columnText.Save(DataFilePath(data_file::kQuantColumns));

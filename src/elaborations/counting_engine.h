@@ -16,10 +16,9 @@ constexpr int kQuantitySumPass = 29;
 constexpr int kSquaredDeviationPass = 31;
 
 enum class CountingOutcome {
-    Done,           // the pass's files are written
-    NoPass,         // not a counting pass code: nothing counted, nothing written
-    GridTooLong,    // the grid has kMaxGridLines lines or more
-    TotalTooLarge,  // a count or sum does not fit its 4-byte record
+    Done,         // the pass's files are written
+    NoPass,       // not a counting pass code: nothing counted, nothing written
+    GridTooLong,  // the grid has kMaxGridLines lines or more
 };
 
 // A pass that does not end with Done leaves none of its output files behind, so no report

@@ -72,9 +72,9 @@ class HeadingBlocks {
 // The cross-table report: one table per row variable, split into pages of 45 lines.
 class CrossTableWriter {
   public:
-    CrossTableWriter(const CrossTableLines& lines, const CountTable& table,
+    CrossTableWriter(const CrossTableLines& lines, const CategoryGrid& grid, const CountTable& table,
                      const std::optional<ChiSquareTable>& chi)
-        : lines_(lines), table_(table), chi_(chi) {
+        : lines_(lines), grid_(grid), table_(table), chi_(chi) {
         tabs_ = CoreState.TabSeparators != 0;
         width_ = CoreState.WideCells ? 10 : 7;
         borders_ = CoreState.CellBorders && !CoreState.WideCells && !tabs_;
@@ -86,6 +86,9 @@ class CrossTableWriter {
                 lines_.Variable[size_t(line)] == lines_.Variable[size_t(table_.ColumnLines[0])];
         }
         columnsMultiAnswer_ = multiAnswer;
+        std::vector<ClassBounds> columnClasses;
+        for (int line : table_.ColumnLines) columnClasses.push_back(ClassOfLine(grid_, line));
+        columnsOverlap_ = ClassesOverlap(columnClasses);
     }
 
     void Write() {
@@ -111,6 +114,7 @@ class CrossTableWriter {
             lastRow_ = i;
         }
         Footer(false);
+        if (tooLarge_) out_.Line(LoadText(kCountTooLargeText));
         out_.Save(ReportFilePath());
     }
 
@@ -127,22 +131,32 @@ class CrossTableWriter {
         return s;
     }
 
+    // A cell whose count did not fit its record: '*' fill, and the report says why at its end.
+    std::optional<std::string> TooLargeCell(int64_t a, int64_t b = 0) {
+        if (!CountTable::TooLarge(int32_t(a)) && !CountTable::TooLarge(int32_t(b))) return std::nullopt;
+        tooLarge_ = true;
+        return prefix_ + std::string(size_t(tabs_ ? 1 : width_), '*') + (tabs_ ? "\t" : "");
+    }
     // A count cell: '-' for nothing.
-    std::string CountCell(int64_t v) const {
+    std::string CountCell(int64_t v) {
+        if (auto star = TooLargeCell(v)) return *star;
         if (tabs_) return prefix_ + (v > 0 ? std::to_string(v) : "-") + "\t";
         return prefix_ + (v > 0 ? FormatInteger(v, width_) : std::string(size_t(width_) - 1, ' ') + "-");
     }
     // A number cell that is always printed.
-    std::string NumberCell(int64_t v) const {
+    std::string NumberCell(int64_t v) {
+        if (auto star = TooLargeCell(v)) return tabs_ ? star->substr(0, star->size() - 1) : *star;
         return prefix_ + (tabs_ ? std::to_string(v) : FormatInteger(v, width_));
     }
     // A percentage cell: blanks for nothing.
-    std::string PercentCell(int64_t part, int64_t base) const {
+    std::string PercentCell(int64_t part, int64_t base) {
+        if (auto star = TooLargeCell(part, base)) return *star;
         const bool shown = part > 0 && base > 0;
         if (tabs_) return prefix_ + (shown ? FormatPercent(part, base, 0, 2) : "") + "\t";
         return prefix_ + (shown ? FormatPercent(part, base, width_, 2) : std::string(size_t(width_), ' '));
     }
-    std::string PercentTotalCell(int64_t part, int64_t base) const {
+    std::string PercentTotalCell(int64_t part, int64_t base) {
+        if (auto star = TooLargeCell(part, base)) return tabs_ ? star->substr(0, star->size() - 1) : *star;
         return prefix_ + FormatPercent(part, base, tabs_ ? 0 : width_, 2);
     }
 
@@ -170,6 +184,7 @@ class CrossTableWriter {
         ++pageLines_;
         if (!pageBreak) {
             shown_.clear();
+            shownClasses_.clear();
             rowsMultiAnswer_ = lines_.MultiAnswer[size_t(row)] != 0;
         }
     }
@@ -188,6 +203,7 @@ class CrossTableWriter {
 
         std::vector<int64_t>& cells = shown_.emplace_back();
         for (int k = 1; k <= columns; ++k) cells.push_back(table_.At(i, k));
+        shownClasses_.push_back(ClassOfLine(grid_, i));
 
         const int parent = ParentOf(i);
         const int64_t parentAll = parent ? table_.At(parent, kAllCards) : grand;
@@ -226,10 +242,16 @@ class CrossTableWriter {
             out_.Line(l + prefix_);
         }
         out_.Line().Line();
-        const PearsonTest test = pageBreak ? PearsonTest{} : PearsonChiSquare(shown_);
+        // A cell too large for its record leaves the test without its figures.
+        const bool whole = std::none_of(shown_.begin(), shown_.end(), [](const std::vector<int64_t>& row) {
+            return std::any_of(row.begin(), row.end(),
+                               [](int64_t v) { return CountTable::TooLarge(int32_t(v)); });
+        });
+        const PearsonTest test = pageBreak || !whole ? PearsonTest{} : PearsonChiSquare(shown_);
         if (test.Df > 0 && CoreState.ChiSquare && chi_) {
-            const bool stars = StarsApply(columnsOfOneVariable_, columnsMultiAnswer_ || rowsMultiAnswer_,
-                                          table_.CountedByUnit());
+            const bool stars =
+                StarsApply(columnsOfOneVariable_, columnsMultiAnswer_ || rowsMultiAnswer_,
+                           columnsOverlap_ || ClassesOverlap(shownClasses_), table_.CountedByUnit());
             out_.Line(LoadText(392) + " " + FormatFixed(test.ChiSquare, 7, 3) + LoadText(393) + " = " +
                       std::to_string(test.Df) + " " +
                       (stars ? ChiSquareStars(*chi_, test.ChiSquare, test.Df) : ""));
@@ -238,6 +260,7 @@ class CrossTableWriter {
     }
 
     const CrossTableLines& lines_;
+    const CategoryGrid& grid_;
     const CountTable& table_;
     const std::optional<ChiSquareTable>& chi_;
     HeadingBlocks headings_;
@@ -248,7 +271,9 @@ class CrossTableWriter {
     int pageLines_ = 0;
     bool tableOpen_ = false;
     std::vector<std::vector<int64_t>> shown_;  // the table's cells over all its pages
+    std::vector<ClassBounds> shownClasses_;    // and the classes of its rows
     bool columnsOfOneVariable_ = true, columnsMultiAnswer_ = false, rowsMultiAnswer_ = false;
+    bool columnsOverlap_ = false, tooLarge_ = false;
     int lastRow_ = 0;
 };
 
@@ -364,8 +389,22 @@ PearsonTest PearsonChiSquare(const std::vector<std::vector<int64_t>>& cells) {
     return test;
 }
 
-bool StarsApply(bool columnsOfOneVariable, bool multiAnswer, bool byQuantityUnit) {
-    return columnsOfOneVariable && !multiAnswer && !byQuantityUnit;
+ClassBounds ClassOfLine(const CategoryGrid& grid, int line) {
+    if (line < 1 || line > grid.Count || !grid.HasStar[size_t(line)]) return {};
+    return {grid.Field[size_t(line)], grid.Low[size_t(line)], grid.High[size_t(line)]};
+}
+
+bool ClassesOverlap(const std::vector<ClassBounds>& classes) {
+    for (size_t i = 0; i < classes.size(); ++i)
+        for (size_t j = i + 1; j < classes.size(); ++j) {
+            const ClassBounds &a = classes[i], &b = classes[j];
+            if (a.Field != 0 && a.Field == b.Field && a.Low <= b.High && b.Low <= a.High) return true;
+        }
+    return false;
+}
+
+bool StarsApply(bool columnsOfOneVariable, bool multiAnswer, bool classesOverlap, bool byQuantityUnit) {
+    return columnsOfOneVariable && !multiAnswer && !classesOverlap && !byQuantityUnit;
 }
 
 std::string ChiSquareStars(const ChiSquareTable& table, double chiSquare, int df) {
@@ -389,7 +428,8 @@ CountTableState WriteCrossTableReport() {
         chi = LoadChiSquareTable(DataFilePath(data_file::kChiSquareTable));
         if (!chi) CoreState.ChiSquare = 0;
     }
-    CrossTableWriter(lines, *table, chi).Write();
+    const CategoryGrid grid = LoadCategoryGrid(DataFilePath(data_file::kGrid));
+    CrossTableWriter(lines, grid, *table, chi).Write();
     return CountTableState::Ready;
 }
 
@@ -402,6 +442,7 @@ CountTableState WriteSynopticTable() {
     }
     const CountTable* table = &read;
     TextBuilder out;
+    bool tooLarge = false;
     for (int k = 1; k <= kAllCards; ++k) {
         if (k <= kMaxColumns && k > table->Columns()) continue;
         out.Line().Line().Line(std::string(52, '-')).Line();
@@ -425,15 +466,17 @@ CountTableState WriteSynopticTable() {
             std::string ofParent = LoadText(388) + " ", ofAll = LoadText(389) + " ";
             for (int j = i; j <= last; ++j) {
                 const int64_t count = table->At(j, k);
-                counts += FormatInteger(count, 6);
-                ofParent += FormatPercent(count, parentCount(j), 6, 2);
-                if (k != kAllCards) ofAll += FormatPercent(count, table->At(j, kAllCards), 6, 2);
+                tooLarge |= AnyCountTooLarge({count, parentCount(j), table->At(j, kAllCards)});
+                counts += FormatCount(count, 6);
+                ofParent += FormatCountPercent(count, parentCount(j), 6, 2);
+                if (k != kAllCards) ofAll += FormatCountPercent(count, table->At(j, kAllCards), 6, 2);
             }
-            out.Line(counts + FormatInteger(parentCount(last), 7));
+            out.Line(counts + FormatCount(parentCount(last), 7));
             out.Line(ofParent);
             out.Line(ofAll);
         }
     }
+    if (tooLarge) out.Line(LoadText(kCountTooLargeText));
     out.Save(ReportFilePath());
     return CountTableState::Ready;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "elaborations/count_table.h"
+#include "elaborations/grid_files.h"
 
 namespace qv {
 
@@ -52,10 +53,20 @@ struct PearsonTest {
 };
 PearsonTest PearsonChiSquare(const std::vector<std::vector<int64_t>>& cells);
 
+// The class a grid line tests, for the overlap check of the stars (Field 0: never true).
+struct ClassBounds {
+    int32_t Field = 0, Low = 0, High = 0;
+};
+ClassBounds ClassOfLine(const CategoryGrid& grid, int line);
+// Whether two of `classes` test the same field with intersecting Low..High ranges, so that a
+// card may fall in both.
+bool ClassesOverlap(const std::vector<ClassBounds>& classes);
+
 // Whether the stars of the critical-value table mean anything for a table: not when a card may
-// fall in several columns (columns of different variables, a multi-answer column or row
-// variable) nor when the cells are sums of a unit variable rather than cards.
-bool StarsApply(bool columnsOfOneVariable, bool multiAnswer, bool byQuantityUnit);
+// fall in several columns or rows (columns of different variables, a multi-answer column or row
+// variable, overlapping classes among the shown rows or among the columns) nor when the cells
+// are sums of a unit variable rather than cards.
+bool StarsApply(bool columnsOfOneVariable, bool multiAnswer, bool classesOverlap, bool byQuantityUnit);
 
 // The cross-table report with the options of CoreState (percentages, borders, wide cells, tabs,
 // headings, chi-square, empty rows, column heading texts). Anything but Ready (no count table,

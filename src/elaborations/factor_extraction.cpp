@@ -7,6 +7,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/text_tables.h"
 #include "elaborations/factor_loadings.h"
 #include "platform/file_io.h"
 #include "platform/real6.h"
@@ -137,6 +138,9 @@ int ExtractFactors(FactorRoad road, int categories, Progress& progress) {
             ++written;
         }
         extraction.FinishStep(k);
+        // The step that stops is the last: another would start from the same residual and
+        // write the same factor again.
+        if (!extraction.GoOn()) break;
     }
     WriteFileAtomic(DataFilePath(FilesOf(road).loadingsId), file);
     return written;
@@ -157,7 +161,13 @@ FactorComputation ComputeUnrotatedFactors(FactorCountSource& source, Progress& p
     const int factors = ExtractFactors(source.Road(), n, progress);
     CoreState.PlaneFactorX = 1;
     CoreState.PlaneFactorY = 2;
-    return {n, factors, counts.Cards, counts.Files};
+    return {n, factors, counts.Cards, counts.Files, FactorSteps(n)};
+}
+
+std::string FactorStopText(const FactorComputation& result) {
+    constexpr int kStoppedText = 2176;
+    if (result.Factors <= 0 || result.Factors >= result.Steps) return {};
+    return LoadText(kStoppedText) + " " + std::to_string(result.Factors);
 }
 
 }  // namespace qv

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "elaborations/factor_counts.h"
@@ -50,7 +51,8 @@ class CentroidExtraction {
 int FactorSteps(int categories);
 
 // Extracts the factors of the road's phi matrix for N categories and rewrites the loadings file
-// with them (6-byte reals, factor after factor); answers how many were written. Progress: the
+// with them (6-byte reals, factor after factor); answers how many were written. A step that
+// stops (nothing worth taking out) still writes its factor, and is the last. Progress: the
 // step, out of 20. Raises the input/output error when the phi matrix is missing or short.
 int ExtractFactors(FactorRoad road, int categories, Progress& progress);
 
@@ -61,10 +63,15 @@ struct FactorComputation {
     int Factors = 0;
     int64_t Cards = 0;
     CardCount Files;  // the card files read, for the cards they miss
+    int Steps = 0;    // the steps asked: more than Factors when the extraction stopped
 };
 // The text telling why a computation gave no factor (no card counted; every category on all
 // cards or on none), 0 when it gave some.
 int FactorComputationProblemText(const FactorComputation& result);
+
+// The text telling how many factors were written when the extraction stopped before the
+// steps asked (a residual with nothing more to take); empty otherwise.
+std::string FactorStopText(const FactorComputation& result);
 
 // The computation of unrotated factors from the chosen categories: category lists, counts, phi
 // matrix, extraction; then the factor plane shows factors 1 and 2.

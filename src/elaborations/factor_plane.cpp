@@ -85,7 +85,7 @@ void CountPlaneFactors(FactorRoad road) {
     if (file) CoreState.FactorCount = file->CountFactors();
 }
 
-bool LoadPlaneAxes(FactorRoad road) {
+bool LoadPlaneAxes(FactorRoad road, int* factors) {
     const int v = CoreState.FactorVariableCount = FactorLength(road);
     // The columns hold 400 categories; a longer analysis was never computed from these flags.
     if (v < 1 || v > kFactorColumns) return false;
@@ -93,6 +93,7 @@ bool LoadPlaneAxes(FactorRoad road) {
     if (!file) return false;
     ReadFactorColumn(*file, CoreState.PlaneFactorX, FactorPairColumnA.data());
     ReadFactorColumn(*file, CoreState.PlaneFactorY, FactorPairColumnB.data());
+    if (factors) *factors = file->CountFactors();
     return true;
 }
 
@@ -127,7 +128,12 @@ PlaneScene BuildPlaneScene(FactorRoad road) {
     scene.LabelX = " f. " + std::to_string(CoreState.PlaneFactorX) + " ";
     scene.LabelY = "f. " + std::to_string(CoreState.PlaneFactorY);
     scene.Numbers = CoreState.PlaneNumbers != 0;
-    if (!LoadPlaneAxes(road)) return scene;
+    int factors = 0;
+    if (!LoadPlaneAxes(road, &factors)) return scene;
+    // An axis on a factor the analysis did not give (the second of a one-factor analysis) is
+    // drawn at 0 and not named.
+    if (CoreState.PlaneFactorX > factors) scene.LabelX.clear();
+    if (CoreState.PlaneFactorY > factors) scene.LabelY.clear();
     const int v = CoreState.FactorVariableCount;
     for (int i = 0; i < v; ++i)
         scene.Points.push_back(PlanePointOf(FactorPairColumnA[size_t(i)], FactorPairColumnB[size_t(i)]));

@@ -64,8 +64,9 @@ void CountPlaneFactors(FactorRoad road);
 // The loadings of factors PlaneFactorX and PlaneFactorY into FactorPairColumnA and B
 // (FactorVariableCount read again); a factor the file does not hold reads 0. Answers false
 // when the loadings file does not open or V is outside 1..400: the columns are then not read.
-// A file that ends inside a factor raises the input/output error.
-bool LoadPlaneAxes(FactorRoad road);
+// `factors`, when given, receives the number of factors in the file. A file that ends inside a
+// factor raises the input/output error.
+bool LoadPlaneAxes(FactorRoad road, int* factors = nullptr);
 
 // Writes column A over factor PlaneFactorX and column B over PlaneFactorY. Raises the
 // input/output error when the loadings file does not open, ends inside a factor or does not
@@ -86,7 +87,8 @@ void PlaneClick(FactorRoad road, int x, int y);
 // What one drawing shows, in bitmap coordinates.
 struct PlaneScene {
     std::string LabelX;              // " f. " + PlaneFactorX + " ", its right end at x = 630, top at y = 208
-    std::string LabelY;              // "f. " + PlaneFactorY, centred on x = 315, top at y = 1
+    std::string LabelY;              // "f. " + PlaneFactorY, centred on x = 315, top at y = 1; each
+                                     // empty for a factor the loadings file does not hold
     std::vector<PlanePoint> Points;  // slot i at i - 1
     bool Numbers = false;            // slot numbers instead of crosses
 };

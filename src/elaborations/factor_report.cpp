@@ -5,6 +5,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/prepared_snapshot.h"
 #include "core/text_tables.h"
 #include "elaborations/factor_counts.h"
 #include "elaborations/factor_loadings.h"
@@ -65,6 +66,7 @@ bool WriteFactorReport(FactorRoad road) {
     const std::string labelPath = DataFilePath(files.labelsId);
 
     TextBuilder out;
+    if (quick) StartWithSnapshotNotice(out);
     out.Line(LoadText(1447)).Line().Line("------- " + LoadText(1448) + " --------").Line();
 
     const std::optional<FactorLoadingsFile> file = FactorLoadingsFile::TryOpen(road, v);

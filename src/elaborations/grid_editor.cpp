@@ -1,6 +1,7 @@
 #include "elaborations/grid_editor.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "core/data_files.h"
 #include "core/text_tables.h"
@@ -17,7 +18,8 @@ constexpr int kGridLineWidth = 300;
 // Renumbering rewrites a file the user edits: every line is kept whole.
 constexpr size_t kHeadingLineWidth = std::string::npos;
 constexpr int kLineText = 926, kNoStar = 923, kNoEquals = 924, kNoSemicolon = 925, kZeroField = 927,
-              kBadLow = 928, kBadHigh = 929, kNoField = 930, kNoGrid = 931;
+              kBadLow = 928, kBadHigh = 929, kNoField = 930, kNoGrid = 931, kUnknownCode = 2172,
+              kParentOutside = 2173;
 
 std::string LinePrefix(int n) {
     return LoadText(kLineText) + " " + FormatInteger(n, 4);
@@ -51,7 +53,7 @@ bool RenumberTableHeadings() {
     return true;
 }
 
-std::vector<std::string> CheckGridLine(int n, std::string_view line, const GridLine* previous,
+std::vector<std::string> CheckGridLine(int n, std::string_view line, const GridLine* previous, int lineCount,
                                        GridLine& parsed) {
     std::vector<std::string> findings;
     auto finding = [&](int text) {
@@ -68,22 +70,26 @@ std::vector<std::string> CheckGridLine(int n, std::string_view line, const GridL
     if (tokens.HasEquals && !tokens.FieldText.empty() && parsed.Field == 0) finding(kZeroField);
     if (tokens.HasComma && !PlainInteger(tokens.LowText)) finding(kBadLow);
     if (tokens.HasSemicolon && !PlainInteger(tokens.HighText)) finding(kBadHigh);
+    if (tokens.UnknownCode) finding(kUnknownCode);
     if (parsed.Field == 0) findings.push_back(LinePrefix(n) + LoadText(kNoField));
+    if (GivesParentOutside(parsed, lineCount)) findings.push_back(LinePrefix(n) + LoadText(kParentOutside));
     return findings;
 }
 
 void WriteCategoryGridCheck() {
     TextBuilder out;
-    TextReader grid;
-    if (!grid.Open(DataFilePath(data_file::kGrid))) {
+    const std::optional<std::vector<std::string>> lines =
+        TextReader::ReadLines(DataFilePath(data_file::kGrid), kGridLineWidth);
+    if (!lines) {
         out.Line(LoadText(kNoGrid));
     } else {
         GridLine previous;
         bool havePrevious = false;
-        for (int n = 1; !grid.Eof(); ++n) {
+        const int count = int(lines->size());
+        for (int n = 1; n <= count; ++n) {
             GridLine parsed;
             for (const std::string& f :
-                 CheckGridLine(n, grid.ReadLine(kGridLineWidth), havePrevious ? &previous : nullptr, parsed))
+                 CheckGridLine(n, (*lines)[size_t(n) - 1], havePrevious ? &previous : nullptr, count, parsed))
                 out.Line(f);
             if (parsed.HasStar) {
                 previous = parsed;

@@ -18,10 +18,10 @@ namespace qv {
 // does not open.
 bool RenumberTableHeadings();
 
-// The findings of one grid line (1-based number `n`), each a line of the check report.
-// `previous` is the last line read that held a '*' (nullptr before it), as the grid reader
-// inherits from it; `parsed` receives the line as the reader takes it.
-std::vector<std::string> CheckGridLine(int n, std::string_view line, const GridLine* previous,
+// The findings of one grid line (1-based number `n`) of a grid of `lineCount` lines, each a
+// line of the check report. `previous` is the last line read that held a '*' (nullptr before
+// it), as the grid reader inherits from it; `parsed` receives the line as the reader takes it.
+std::vector<std::string> CheckGridLine(int n, std::string_view line, const GridLine* previous, int lineCount,
                                        GridLine& parsed);
 
 // Rewrites "tabella.txt" with the findings of every line of "grl-sch.txt" (one line with text

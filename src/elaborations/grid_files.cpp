@@ -73,17 +73,28 @@ GridLine ParseGridLine(std::string_view text, const GridLine* previous, GridLine
             }
             line.High = WholeInteger(number).value_or(0);
             line.OpensVariable = buf[i + 1] == 'G';
+            line.FieldCount = prev.FieldCount;
+            line.Parent = prev.Parent;
+            if (tokens) {
+                // What follows must be a code or a heading mark; a blank rest is no code.
+                size_t k = i + 1;
+                while (k < kGridLineWidth && buf[k] == ' ') ++k;
+                tokens->UnknownCode = buf[k] != 0 && buf[k] != 'G' && buf[k] != '#';
+            }
+            // The count and the parent belong to the code: after anything else (a column
+            // heading such as "#2015") the line keeps its variable's.
+            if (!line.OpensVariable) break;
             // Count character: anything above '/' counts from '0', so groups of ten answers
             // and more (written ':' onwards) read back as written.
             unsigned char count = static_cast<unsigned char>(buf[i + 2]);
-            line.FieldCount = count > '/' ? count - '0' : prev.FieldCount;
+            if (count > '/') line.FieldCount = count - '0';
             size_t d = i + 4;
             std::string digits;
             while (d < kGridLineWidth && buf[d] >= '0' && buf[d] <= '9') {
                 if (digits.size() < kNumberBufferSize) digits.push_back(buf[d]);
                 ++d;
             }
-            line.Parent = digits.empty() ? prev.Parent : WholeInteger(digits).value_or(0);
+            if (!digits.empty()) line.Parent = WholeInteger(digits).value_or(0);
             break;
         }
     }
@@ -121,9 +132,14 @@ CategoryGrid LoadCategoryGrid(const std::string& path) {
             previous = line;
             havePrevious = true;
         }
-        if (line.Parent > 0) grid.ParentRepetitions = 2;
         push(line);
         ++grid.Count;
+    }
+    // A parent outside the grid is no parent: every count and report treats the line alone.
+    for (int i = 1; i <= grid.Count; ++i) {
+        int32_t& parent = grid.Parent[size_t(i)];
+        if (!ParentInGrid(parent, grid.Count)) parent = 0;
+        if (parent > 0) grid.ParentRepetitions = 2;
     }
     return grid;
 }

@@ -30,6 +30,7 @@ struct GridLine {
 // digits) that stood before the last '=', ',' and ';' read.
 struct GridLineTokens {
     bool HasEquals = false, HasComma = false, HasSemicolon = false;
+    bool UnknownCode = false;  // the ';' is followed by neither a 'G' code nor a '#' heading
     std::string FieldText, LowText, HighText;
 };
 
@@ -48,7 +49,19 @@ struct CategoryGrid {
     std::vector<std::string> Labels;
 };
 
-// Reads a grid file; raises the input/output error when it cannot be opened.
+// A parent a line can have in a grid of `count` lines; any other parent number is no parent.
+constexpr bool ParentInGrid(int32_t parent, int count) {
+    return parent >= 1 && parent <= count;
+}
+
+// A variable's first line whose code names a parent the grid does not hold, for the grid
+// diagnostics (the lines after it inherit that parent and are not named again).
+inline bool GivesParentOutside(const GridLine& line, int count) {
+    return line.OpensVariable && line.Parent != 0 && !ParentInGrid(line.Parent, count);
+}
+
+// Reads a grid file; raises the input/output error when it cannot be opened. A parent outside
+// the grid is read as 0.
 CategoryGrid LoadCategoryGrid(const std::string& path);
 
 // The weighting field of the counts when CoreState.CountByQuantUnit is set: field number of

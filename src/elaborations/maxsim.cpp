@@ -373,7 +373,7 @@ void BuildMaxSimOrder() {
     OrderPass(2, t, columns, addedColumns, rows);
 }
 
-double ConsistencyFigure(const std::vector<uint8_t>& cells, int rows, int columns) {
+ConsistencyCount ConsistencyFigure(const std::vector<uint8_t>& cells, int rows, int columns) {
     int64_t pairs = 0, equal = 0;
     auto cell = [&](int r, int c) { return cells[size_t(r) * size_t(columns) + size_t(c)]; };
     for (int r = 0; r < rows; ++r)
@@ -381,7 +381,11 @@ double ConsistencyFigure(const std::vector<uint8_t>& cells, int rows, int column
             if (r + 1 < rows) ++pairs, equal += cell(r, c) == cell(r + 1, c);
             if (c + 1 < columns) ++pairs, equal += cell(r, c) == cell(r, c + 1);
         }
-    return pairs == 0 ? 0.0 : double(equal) / double(pairs);
+    return {equal, pairs};
+}
+
+std::string ConsistencyLine(const ConsistencyCount& count) {
+    return "SS: " + FormatRatio(count.Equal, count.Pairs, 8, 5);
 }
 
 void WriteMaxSimTable() {
@@ -431,7 +435,7 @@ void WriteMaxSimTable() {
         out.Line(line + " " + label(r));
     }
     for (int i = 0; i < 3; ++i) out.Line(NumberRow(nc, i, false));
-    out.Line().Line("SS: " + FormatFixed(ConsistencyFigure(cells, nr, nc), 8, 5));
+    out.Line().Line(ConsistencyLine(ConsistencyFigure(cells, nr, nc)));
     out.Save(tablePath);
 }
 

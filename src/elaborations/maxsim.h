@@ -67,9 +67,15 @@ void BuildMaxSimOrder();
 // written and CoreState.ProceedFlag is 0.
 void WriteMaxSimTable();
 
-// Share of equal neighbours in a table of 0/1 cells (row r column c at r * columns + c):
-// vertically and horizontally adjacent pairs; 0 without any pair.
-double ConsistencyFigure(const std::vector<uint8_t>& cells, int rows, int columns);
+// Equal neighbours in a table of 0/1 cells (row r column c at r * columns + c) among the
+// vertically and horizontally adjacent pairs.
+struct ConsistencyCount {
+    int64_t Equal = 0, Pairs = 0;
+};
+ConsistencyCount ConsistencyFigure(const std::vector<uint8_t>& cells, int rows, int columns);
+// The table's "SS" line: the share of equal pairs with five decimals, rounded on the exact
+// ratio like the percentages; 0 without any pair.
+std::string ConsistencyLine(const ConsistencyCount& count);
 
 // The whole run of the dialog: counting, ordering and final table. Answers the card files'
 // count of the counting pass; nothing when no category was chosen: every MaxSim result file is

@@ -66,6 +66,18 @@ std::string VariableName(const std::string& line) {
     return name;
 }
 
+// A figure in its slot with at least one blank before it: decimals are dropped first, then it
+// prints as '*' fill, so that two figures never run together. `format(d)` gives the figure
+// with d decimals, unpadded.
+template <typename Format>
+std::string SlotFigure(Format&& format, int decimals) {
+    for (int d = decimals; d >= 0; --d) {
+        const std::string text = format(d);
+        if (int(text.size()) < kSlotWidth) return RightAligned(text, kSlotWidth);
+    }
+    return " " + std::string(size_t(kSlotWidth) - 1, '*');
+}
+
 }  // namespace
 
 QuantitativeChoice PrepareQuantitativeColumns() {
@@ -139,9 +151,14 @@ QuantitativeReportOutcome WriteQuantitativeReport() {
     if (cards->size() < slots * 4) ThrowIo(kReadPastEnd, cardsPath);
     // The legend names the columns chosen now: figures counted on others, or on a grid edited
     // since, would print under the wrong names.
+    // Figures of a quantitative grid edited since would print under other names; a file
+    // written without that record is checked as before.
     const int32_t fingerprint = GetI32(Bytes(*sums) + 4);
+    const size_t quantAt = 8 + size_t(variables) * slots * 8;
+    const int32_t quantFingerprint = sums->size() >= quantAt + 4 ? GetI32(Bytes(*sums) + quantAt) : 0;
     if (counted != FlaggedColumnLines(CountGridLines()) ||
-        (fingerprint != 0 && fingerprint != GridFingerprint()))
+        (fingerprint != 0 && fingerprint != GridFingerprint()) ||
+        (quantFingerprint != 0 && quantFingerprint != QuantGridFingerprint()))
         return stop(QuantitativeReportOutcome::StaleCounts);
     const std::string labels = TryReadFile(DataFilePath(data_file::kLabelScratch)).value_or(std::string());
 
@@ -182,11 +199,12 @@ QuantitativeReportOutcome WriteQuantitativeReport() {
             const int32_t sum = GetI32(Bytes(*sums) + 8 + i * 8);
             const int32_t count = GetI32(Bytes(*sums) + 12 + i * 8);
             const double squared = GetF64(Bytes(*squares) + i * 8);
-            rows[0] += FormatInteger(sum, kSlotWidth);
-            rows[1] += FormatInteger(count, kSlotWidth);
-            rows[2] += FormatRatio(sum, count, kSlotWidth, 2);
-            rows[3] += FormatRatio(sum, cardsIn[s], kSlotWidth, 2);
-            rows[4] += FormatFixed(count > 0 ? std::sqrt(squared / count) : 0.0, kSlotWidth, 2);
+            const double deviation = count > 0 ? std::sqrt(squared / count) : 0.0;
+            rows[0] += SlotFigure([&](int) { return FormatInteger(sum); }, 0);
+            rows[1] += SlotFigure([&](int) { return FormatInteger(count); }, 0);
+            rows[2] += SlotFigure([&](int d) { return FormatRatio(sum, count, 0, d); }, 2);
+            rows[3] += SlotFigure([&](int d) { return FormatRatio(sum, cardsIn[s], 0, d); }, 2);
+            rows[4] += SlotFigure([&](int d) { return FormatFixed(deviation, 0, d); }, 2);
         }
         for (const std::string& row : rows) out.Line(row);
         out.Line().Line();

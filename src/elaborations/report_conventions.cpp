@@ -91,6 +91,22 @@ std::string FormatFixedFitting(double value, int width, int decimals) {
     return std::string(size_t(std::max(width, 0)), '*');
 }
 
+bool AnyCountTooLarge(std::initializer_list<int64_t> cells) {
+    for (int64_t c : cells)
+        if (c == kCountTooLarge) return true;
+    return false;
+}
+
+std::string FormatCount(int64_t count, int width) {
+    if (AnyCountTooLarge({count})) return std::string(size_t(std::max(width, 1)), '*');
+    return FormatInteger(count, width);
+}
+
+std::string FormatCountPercent(int64_t part, int64_t base, int width, int decimals) {
+    if (AnyCountTooLarge({part, base})) return std::string(size_t(std::max(width, 1)), '*');
+    return FormatPercent(part, base, width, decimals);
+}
+
 std::string NumberColumn(std::string_view text, int width, bool tabs) {
     if (tabs) return "\t" + std::string(text);
     return RightAligned(text, width);

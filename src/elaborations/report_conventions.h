@@ -1,9 +1,11 @@
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "elaborations/count_table.h"
 #include "elaborations/grid_files.h"
 
 // What every standard report shares: the report is rewritten whole in "tabella.txt" of the
@@ -36,6 +38,13 @@ std::string FormatPercent(int64_t part, int64_t base, int width, int decimals);
 // A real in at most `width` characters: decimals are dropped as needed, and a figure that does
 // not fit even without them prints as `width` '*', so the columns after it never move.
 std::string FormatFixedFitting(double value, int width, int decimals);
+// A cell of the count table in at least `width` characters, and a percentage of two such
+// cells: a cell too large for its record (kCountTooLarge) prints as `width` '*' (at least one).
+std::string FormatCount(int64_t count, int width);
+std::string FormatCountPercent(int64_t part, int64_t base, int width, int decimals);
+// Whether any of the cells is too large for its record.
+bool AnyCountTooLarge(std::initializer_list<int64_t> cells);
+
 // A number column: with tabs a tab and the text as it is, else the text right-aligned in `width`.
 std::string NumberColumn(std::string_view text, int width, bool tabs);
 

@@ -84,11 +84,13 @@ CountTableState WriteSimpleDistributionReport() {
     int32_t lastParent = 0;
     int64_t runningCount = 0;
 
+    bool tooLarge = false;  // a count printed as too large: the report says so at its end
     auto footer = [&] {
         const int32_t total = (printed && lastParent > 0) ? countOf(lastParent) : grandTotal;
+        tooLarge |= AnyCountTooLarge({total});
         out.Line();
         out.Line(totalText + (tabs ? "" : std::string(5 + 40, ' ')) +
-                 NumberColumn(FormatInteger(total), kCountWidth, tabs));
+                 NumberColumn(FormatCount(total, tabs ? 0 : kCountWidth), kCountWidth, tabs));
         out.Line().Line();
     };
 
@@ -106,12 +108,15 @@ CountTableState WriteSimpleDistributionReport() {
         }
 
         const int32_t base = category.Parent > 0 ? countOf(category.Parent) : grandTotal;
-        runningCount += count;
+        // A running count past a count too large is unknown too.
+        runningCount = AnyCountTooLarge({runningCount, count}) ? kCountTooLarge : runningCount + count;
+        tooLarge |= AnyCountTooLarge({count, base});
         std::string line = category.Label;
-        line += NumberColumn(count < 1 ? std::string("-") : FormatInteger(count), kCountWidth, tabs);
+        line += NumberColumn(count < 1 ? std::string("-") : FormatCount(count, tabs ? 0 : kCountWidth),
+                             kCountWidth, tabs);
         if (base > 0 && count > 0)
             line += NumberColumn(
-                FormatPercent(cumulate ? runningCount : count, base, kPercentWidth, kPercentDecimals),
+                FormatCountPercent(cumulate ? runningCount : count, base, kPercentWidth, kPercentDecimals),
                 kPercentWidth, tabs);
         out.Line(line);
 
@@ -120,6 +125,7 @@ CountTableState WriteSimpleDistributionReport() {
         lastParent = category.Parent;
     }
     footer();
+    if (tooLarge) out.Line(LoadText(kCountTooLargeText));
     out.Save(ReportFilePath());
     return CountTableState::Ready;
 }

@@ -196,6 +196,12 @@ bool FileExists(const std::string& path) {
     return ::stat(ResolveExisting(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+std::optional<int64_t> FileModifiedTime(const std::string& path) {
+    struct stat st;
+    if (::stat(ResolveExisting(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
 bool DirExists(const std::string& path) {
     struct stat st;
     return ::stat(ResolveExisting(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);

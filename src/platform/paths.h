@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -44,6 +46,9 @@ std::string ResolveExisting(const std::string& path);
 std::string ResolveForCreate(const std::string& path);
 
 bool FileExists(const std::string& path);
+// The last modification of an existing file, in nanoseconds since the epoch; nullopt when there
+// is no such file.
+std::optional<int64_t> FileModifiedTime(const std::string& path);
 bool DirExists(const std::string& path);
 // Creates the directory and its parents; false when it cannot.
 bool MakeDirs(const std::string& dir);

@@ -61,6 +61,9 @@ std::vector<QuickLine> RebuildQuickLines() {
         line.MultiAnswer = multiAnswer;
         lines.push_back(std::move(line));
     }
+    // A parent outside the list is no parent, as in the standard reports.
+    for (QuickLine& line : lines)
+        if (!ParentInGrid(line.Parent, int(lines.size()))) line.Parent = 0;
     return lines;
 }
 

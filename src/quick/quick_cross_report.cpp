@@ -5,11 +5,13 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/prepared_snapshot.h"
 #include "core/text_tables.h"
 #include "elaborations/connections_report.h"
 #include "elaborations/cross_table_report.h"
 #include "elaborations/report_conventions.h"
 #include "platform/file_io.h"
+#include "platform/paths.h"
 #include "platform/text_file.h"
 #include "quick/quick_counts.h"
 #include "quick/quick_reports.h"
@@ -38,22 +40,26 @@ using Figures = std::vector<int64_t>;
 
 class QuickCrossWriter {
   public:
-    QuickCrossWriter(const std::vector<QuickLine>& lines, QuickCardCounter& counter,
+    QuickCrossWriter(const std::vector<QuickLine>& lines, const CategoryGrid& grid, QuickCardCounter& counter,
                      const std::optional<ChiSquareTable>& chi)
-        : lines_(lines), counter_(counter), chi_(chi) {
+        : lines_(lines), grid_(grid), counter_(counter), chi_(chi) {
         tabs_ = CoreState.TabSeparators != 0;
         separator_ = tabs_ ? "\t" : " ";
         width_ = CoreState.WideCells ? 10 : 7;
         labelWidth_ = tabs_ ? 1 : int(kCrossLabelWidth);
+        std::vector<ClassBounds> columnClasses;
         for (int line : ColumnLines(int(lines.size()))) {
             columnLines_.push_back(line);
             columns_.push_back(counter_.Area(line));
             columnsMultiAnswer_ |= lines[size_t(line)].MultiAnswer;
             columnsOfOneVariable_ &= lines[size_t(line)].Variable == lines[size_t(columnLines_[0])].Variable;
+            columnClasses.push_back(ClassOfLine(grid_, line + 1));
         }
+        columnsOverlap_ = ClassesOverlap(columnClasses);
     }
 
     void Write(Progress& progress) {
+        StartWithSnapshotNotice(out_);
         const Bitmap& selection = counter_.Selection();
         totals_ = FiguresOf(selection);
         for (size_t k = 0; k < columnLines_.size(); ++k)
@@ -87,9 +93,7 @@ class QuickCrossWriter {
                     newVariable = false;
                 }
                 if (parent != parentUsed && parent > 0) {
-                    // A parent outside the list holds no card.
-                    parentFigures_ = parent <= lineCount ? counter_.CountRow(parent - 1, columns_)
-                                                         : Figures(columns_.size() + 1, 0);
+                    parentFigures_ = counter_.CountRow(parent - 1, columns_);
                     parentUsed = parent;
                 }
                 // The footer shows the base of the table's own rows.
@@ -125,6 +129,7 @@ class QuickCrossWriter {
         out_.Line(line + separator_ + Blanks(width_ - 6) + LoadText(582));
         tableOpen_ = true;
         shown_.clear();
+        shownClasses_.clear();
     }
 
     void Row(int i, const Figures& row) {
@@ -169,6 +174,7 @@ class QuickCrossWriter {
         out_.Line(current);
 
         shown_.emplace_back(row.begin(), row.begin() + std::ptrdiff_t(columns));
+        shownClasses_.push_back(ClassOfLine(grid_, i + 1));
     }
 
     void EndTable() {
@@ -186,8 +192,9 @@ class QuickCrossWriter {
         }
         const PearsonTest test = PearsonChiSquare(shown_);
         if (CoreState.ChiSquare && chi_ && test.Df > 0) {
-            const bool stars = StarsApply(columnsOfOneVariable_, columnsMultiAnswer_ || rowsMultiAnswer_,
-                                          CoreState.CountByQuantUnit != 0);
+            const bool stars =
+                StarsApply(columnsOfOneVariable_, columnsMultiAnswer_ || rowsMultiAnswer_,
+                           columnsOverlap_ || ClassesOverlap(shownClasses_), CoreState.CountByQuantUnit != 0);
             out_.Line();
             out_.Line(LoadText(588) + " " + FormatFixed(test.ChiSquare, 7, 3) + LoadText(589) + " " +
                       std::to_string(test.Df) + " " +
@@ -197,6 +204,7 @@ class QuickCrossWriter {
     }
 
     const std::vector<QuickLine>& lines_;
+    const CategoryGrid& grid_;  // the lines after it are additional variables: no class
     QuickCardCounter& counter_;
     const std::optional<ChiSquareTable>& chi_;
     std::vector<int> columnLines_;
@@ -208,7 +216,9 @@ class QuickCrossWriter {
     int width_ = 7, labelWidth_ = 40;
     bool tableOpen_ = false;
     std::vector<std::vector<int64_t>> shown_;  // the cells of the open table
+    std::vector<ClassBounds> shownClasses_;    // and the classes of its rows
     bool columnsOfOneVariable_ = true, columnsMultiAnswer_ = false, rowsMultiAnswer_ = false;
+    bool columnsOverlap_ = false;
 };
 
 }  // namespace
@@ -224,7 +234,10 @@ void WriteQuickCrossTableReport(Progress& progress) {
     // Row percentages stand under the frequencies they are taken on.
     if (!CoreState.ShowFrequencies) CoreState.PercentRow = 0;
     if (CoreState.CountByQuantUnit && !counter.UseQuantityValues()) CoreState.CountByQuantUnit = 0;
-    QuickCrossWriter(lines, counter, chi).Write(progress);
+    // The classes of the grid lines, for the stars; without the grid no class is known.
+    const std::string gridPath = DataFilePath(data_file::kQuickGrid);
+    const CategoryGrid grid = FileExists(gridPath) ? LoadCategoryGrid(gridPath) : CategoryGrid{};
+    QuickCrossWriter(lines, grid, counter, chi).Write(progress);
 }
 
 void WriteQuickConnectionsReport(Progress& progress) {
@@ -272,6 +285,7 @@ void WriteQuickConnectionsReport(Progress& progress) {
     WriteFileAtomic(DataFilePath(data_file::kLabelScratch), scratch);
 
     TextBuilder out;
+    StartWithSnapshotNotice(out);
     std::vector<Connection> found(static_cast<size_t>(lineCount));
     for (size_t k = 0; k < columns.size(); ++k) {
         out.Line(std::string(49, '-')).Line();

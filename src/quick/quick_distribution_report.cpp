@@ -4,6 +4,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/prepared_snapshot.h"
 #include "core/text_tables.h"
 #include "elaborations/report_conventions.h"
 #include "platform/text_file.h"
@@ -40,6 +41,7 @@ void WriteQuickDistributionReport(Progress& progress) {
     const bool withHeadings = CoreState.DistributionHeadings != 0;
 
     TextBuilder out;
+    StartWithSnapshotNotice(out);
     bool tableOpen = false, anyTable = false, newVariable = false;
     std::vector<std::string> block;
     int32_t parent = 0;
@@ -77,8 +79,7 @@ void WriteQuickDistributionReport(Progress& progress) {
                 tableOpen = anyTable = true;
             }
             if (parent != parentUsed) {
-                // A parent outside the list has nothing to count: its rows show no percentage.
-                base = parent <= 0 ? total : parent <= lineCount ? frequency(parent - 1) : 0;
+                base = parent <= 0 ? total : frequency(parent - 1);
                 parentUsed = parent;
             }
             const int64_t f = frequency(i);

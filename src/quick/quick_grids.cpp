@@ -20,6 +20,8 @@ namespace {
 constexpr size_t kLineWidth = 255;
 // Grid lines are read up to 300 characters; a copy keeps all of them.
 constexpr size_t kGridCopyWidth = 300;
+// Diagnostics of a code that is neither a 'G' code nor a heading, and of a parent outside the grid.
+constexpr int kUnknownCodeText = 2174, kParentOutsideText = 2175;
 
 // Copies a text file line by line; false when the source does not open.
 bool CopyLines(int fromId, int toId) {
@@ -184,7 +186,9 @@ void WriteGridDiagnostics() {
         if (tokens.HasEquals && !tokens.FieldText.empty() && line.Field == 0) formB(642);
         if (tokens.HasComma && !PlainInteger(tokens.LowText)) formB(643);
         if (tokens.HasSemicolon && !PlainInteger(tokens.HighText)) formB(644);
+        if (tokens.UnknownCode) formB(kUnknownCodeText);
         if (line.Field == 0) formC(645);
+        if (GivesParentOutside(line, int(lines->size()))) formC(kParentOutsideText);
         previous = line;
         havePrevious = true;
     }

@@ -7,6 +7,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "core/typed_values.h"
 #include "elaborations/grid_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -200,8 +201,10 @@ std::optional<int64_t> DateBound(const std::string& typed) {
         if (slash == std::string::npos) break;
         start = slash + 1;
     }
-    const int64_t day = parts[0], month = parts[1], year = parts[2];
-    if (year <= 0) return std::nullopt;
+    const int64_t day = parts[0], month = parts[1];
+    if (parts[2] <= 0) return std::nullopt;  // no year: the bound stays open
+    // One or two digits mean a year of this century or the last, as in every date typed.
+    const int64_t year = parts[2] <= 99 ? FullYear(int(parts[2])) : parts[2];
     return year * 10000 + month * 100 + day;
 }
 

@@ -5,6 +5,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/prepared_snapshot.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"
 #include "platform/text_file.h"
@@ -257,6 +258,8 @@ void ReadReportTitles(ReportTable& table) {
     TextReader date;
     if (date.Open(DataFilePath(data_file::kUpdateDate)))
         table.Footer = (LoadText(kUpdatedText) + " " + date.ReadLine()).substr(0, kFooterWidth);
+    // Counted on files the archive has moved on from: the footer says what they hold.
+    if (std::string notice = PreparedSnapshotNotice(); !notice.empty()) table.Footer = std::move(notice);
 }
 
 std::string HeadingSegment(const std::string& label, int line) {

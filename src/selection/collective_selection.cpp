@@ -221,9 +221,17 @@ void AccumulateSearchStatistics(const RunTables& t, const CardView& card) {
                 break;
             }
             case 2: {
-                // Offsets 1..109: offset 110 would be the next field's first counter.
+                // Offsets 1..109: offset 110 would be the next field's first counter. The
+                // other years of a date go to the field's year tail, so no date is dropped.
                 const int y = card.DateYear(f);
-                if (y >= 1 && y < kYearCounters) count(CounterEntry(f, y, kCategorySlots - 1), w);
+                if (y >= 1 && y < kYearCounters) {
+                    count(CounterEntry(f, y, kCategorySlots - 1), w);
+                } else if (card.DateKey(f) != 0) {
+                    const int slot = YearTailSlot(f), k = YearTailCounter(y);
+                    if (slot < 0 || k < 0) break;
+                    Add(StatisticsYearTail[0][YearTailEntry(slot, k)], w);
+                    if (split) Add(StatisticsYearTail[size_t(s)][YearTailEntry(slot, k)], w);
+                }
                 break;
             }
             case 3:

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/core_state.h"
+#include "core/selection_files.h"
 #include "core/text_tables.h"
 #include "platform/io_error.h"
 #include "support/field_layout.h"
@@ -125,6 +126,22 @@ TEST_F(DistributionViewTest, DateAndPercentageClasses) {
                                  Footer("         4"));
     CoreState.ClassWidth = 0;  // taken as 1: a row per year
     EXPECT_NE(Report(kDate).find(ClassLabel(" 45 -  45") + "         2     50.00%"), std::string::npos);
+
+    // The years past the counters, from the year tail, after them: a card of 1900, one of
+    // 2015 (offset 115) and one of 2150; the rows add up to the total again.
+    Count(0, kTotal, 7);
+    StatisticsYearTail[0][YearTailEntry(0, 0)] = 1;
+    StatisticsYearTail[0][YearTailEntry(0, 115 - 109)] = 1;
+    StatisticsYearTail[0][YearTailEntry(0, 101)] = 1;
+    CoreState.ClassWidth = 50;
+    EXPECT_EQ(Report(kDate),
+              kHeading + ClassLabel("  1 -  50") + "         2     28.57%\r\n" + ClassLabel(" 51 - 100") +
+                  "         1     14.29%\r\n" + ClassLabel("101 - 109") + "         1     14.29%\r\n" +
+                  ClassLabel("  0 -   0") + "         1     14.29%\r\n" + ClassLabel("110 - 159") +
+                  "         1     14.29%\r\n" + ClassLabel("210 -    ") + "         1     14.29%\r\n" +
+                  Footer("         7"));
+    StatisticsYearTail[0].fill(0);
+    Count(0, kTotal, 4);
 
     Count(0, kTotal + 130 + 0, 1);
     Count(0, kTotal + 130 + 95, 2);

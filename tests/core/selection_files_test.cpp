@@ -65,12 +65,12 @@ TEST_F(SelectionFiles, ClearedStatisticsFileGolden) {
     ClearStatistics(2);
     SaveStatistics(dir / "Statisti.000");
     const std::string got = ReadBytes(dir / "Statisti.000");
-    ASSERT_EQ(got.size(), 226725u);
+    ASSERT_EQ(got.size(), 226725u + 44064u);
     // Category and territory counters: 3 x 16000 + 3 x 8102 x 4 = 145224 zero bytes.
     EXPECT_EQ(got.substr(0, 145224), std::string(145224, '\0'));
     EXPECT_EQ(got.substr(145224, 4000), Repeat(Hex("81 69 67 FF"), 1000));  // maxima -9999999
     EXPECT_EQ(got.substr(149224, 4000), Repeat(Hex("7F 96 98 00"), 1000));  // minima 9999999
-    EXPECT_EQ(got.substr(153224), std::string(8000 + 65501, '\0'));
+    EXPECT_EQ(got.substr(153224), std::string(8000 + 65501 + 44064, '\0'));
 }
 
 TEST_F(SelectionFiles, ClearLevelOneKeepsSelection) {
@@ -92,10 +92,13 @@ TEST_F(SelectionFiles, StatisticsBlocksLandInFileOrder) {
     NumericFieldSummary[3999] = 123;                   // last sum
     CardSelectionMask[0] = 0x80;
     CardSelectionMask[65500] = 0x01;
+    StatisticsYearTail[2][YearTailEntry(35, 101)] = 9;  // the last counter of the year tail
     const std::string path = dir / "s.sta";
     SaveStatistics(path);
     const std::string got = ReadBytes(path);
-    ASSERT_EQ(got.size(), 226725u);
+    // The year tail (3 x 36 x 102 counters) after the parts every station reads.
+    ASSERT_EQ(got.size(), 226725u + 44064u);
+    EXPECT_EQ(ToHex(got.substr(got.size() - 4)), ToHex(Int32s({9})));
     EXPECT_EQ(ToHex(got.substr(16000, 4)), ToHex(Int32s({7})));
     EXPECT_EQ(ToHex(got.substr(48000 + 2 * 32408 + 8101 * 4, 4)), ToHex(Int32s({5})));
     EXPECT_EQ(ToHex(got.substr(48000, 4)), ToHex(Int32s({-2})));
@@ -112,6 +115,29 @@ TEST_F(SelectionFiles, StatisticsBlocksLandInFileOrder) {
     EXPECT_EQ(NumericFieldSummary[0], -9999999);
     EXPECT_TRUE(IsCardSelected(0));
     EXPECT_TRUE(IsCardSelected(524007));
+    EXPECT_EQ(StatisticsYearTail[2][YearTailEntry(35, 101)], 9);
+
+    // A file written without the tail reads as ever, with the tail cleared.
+    WriteBytes(path, got.substr(0, 226725));
+    LoadStatistics(path);
+    EXPECT_EQ(StatisticsTables[1][kStatisticsCategoryBase], 7);
+    EXPECT_TRUE(IsCardSelected(524007));
+    EXPECT_EQ(StatisticsYearTail[2][YearTailEntry(35, 101)], 0);
+}
+
+TEST_F(SelectionFiles, YearTailSlotsAndCounters) {
+    // Year words: 0 is 1900, 1..109 have the field's counters, 110..209 are 2010-2109, later
+    // years share the last counter; a year before 1900 has none.
+    const int counters[][2] = {{0, 0},     {1, -1},    {109, -1},  {110, 1}, {115, 6},
+                               {209, 100}, {210, 101}, {250, 101}, {-1, -1}};
+    for (const auto& c : counters) EXPECT_EQ(YearTailCounter(c[0]), c[1]) << c[0];
+    // Date fields with counters take the slots in field order.
+    FieldTypes[2] = FieldTypes[5] = FieldTypes[7] = 2;
+    FieldStatisticsIndex[2] = 1, FieldStatisticsIndex[7] = 111;  // field 5 has no counters
+    EXPECT_EQ(YearTailSlot(2), 0);
+    EXPECT_EQ(YearTailSlot(5), -1);
+    EXPECT_EQ(YearTailSlot(7), 1);
+    EXPECT_EQ(YearTailSlot(3), -1);
 }
 
 TEST_F(SelectionFiles, StatisticsCutBeforeTheSelectionLeavesItEmpty) {

@@ -6,18 +6,25 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <random>
 #include <utility>
 #include <vector>
 
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
+#include "elaborations/connections_report.h"
 #include "elaborations/count_table.h"
+#include "elaborations/cross_table_report.h"
 #include "elaborations/grid_files.h"
+#include "elaborations/simple_distribution_report.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "support/card_files.h"
+#include "support/program_dir.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
@@ -114,9 +121,12 @@ class CountingTest : public ::testing::Test {
         std::vector<Record> out(bytes.size() / 48);
         for (size_t r = 0; r < out.size(); ++r)
             for (size_t c = 0; c < 12; ++c) out[r][c] = GetI32(Bytes(bytes) + r * 48 + c * 4);
-        // Every table carries the fingerprint of the grid it was counted on.
+        // Every table carries the fingerprint of the grid it was counted on; field 0 of the
+        // other records (the rows counted, the unit) is taken apart into `marks`.
+        marks.clear();
         if (!out.empty()) {
             EXPECT_EQ(std::exchange(out[0][0], 0), GridFingerprint());
+            for (size_t r = 1; r < out.size(); ++r) marks.push_back(std::exchange(out[r][0], 0));
         }
         return out;
     }
@@ -131,6 +141,7 @@ class CountingTest : public ::testing::Test {
     TempDir dir;
     std::vector<Card> cards;
     NoProgress progress;
+    std::vector<int32_t> marks;  // field 0 of records 1..N + 1 of the last table read
 };
 
 // Truth per selected card, worked out from the grid by hand:
@@ -199,11 +210,13 @@ TEST_F(CountingTest, UnitFieldWeights) {
 }
 
 TEST_F(CountingTest, OnlyRowsColumnsAndTheirAncestorsAreCounted) {
-    // Row "F con A giovani" alone: its parent, grandparent and column M are evaluated too.
+    // Row "F con A giovani" alone: its parent, grandparent and column M are evaluated too,
+    // and marked as counted; the unit mark says cards were counted one each.
     Flag(StandardRowFlags, {11});
     ASSERT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
     std::vector<Record> t = CountTable();
     ASSERT_EQ(t.size(), 14u);
+    EXPECT_EQ(marks, (std::vector<int32_t>{1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1}));
     std::vector<int32_t> all, column1;
     for (const Record& r : t) {
         all.push_back(r[11]);
@@ -212,6 +225,44 @@ TEST_F(CountingTest, OnlyRowsColumnsAndTheirAncestorsAreCounted) {
     // No column flagged: category 1 is column 1.
     EXPECT_EQ(all, (std::vector<int32_t>{4, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0}));
     EXPECT_EQ(column1, (std::vector<int32_t>{1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
+}
+
+TEST_F(CountingTest, ReportsRefuseRowsAndUnitsNotCounted) {
+    // The normal flow: count with rows M and F, then pick MR and show. MR was not evaluated
+    // (its count would print "-"), so every report asks to count again; a row unpicked after
+    // counting is simply left out, and the unit option switched on after counting is refused.
+    CoreState.ProgramDir = dir.Path();
+    std::filesystem::copy_file(test::ShippedProgramDir() + "sigle.imp", dir / "sigle.imp");
+    BuildTextFile();
+    Flag(StandardRowFlags, {0, 1});
+    Flag(StandardColumnFlags, {6});
+    ASSERT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        CountTableState state;
+    } cases[] = {
+        {"the rows counted", [] {}, CountTableState::Ready},
+        {"a row picked after counting", [] { StandardRowFlags[2] = 1; }, CountTableState::Uncounted},
+        {"a row unpicked after counting", [] { StandardRowFlags[1] = 0; }, CountTableState::Ready},
+        {"the column's line picked as a row", [] { StandardRowFlags[6] = 1; }, CountTableState::Ready},
+        {"the unit option switched on", [] { CoreState.CountByQuantUnit = 1; }, CountTableState::Uncounted},
+    };
+    for (const Case& c : cases) {
+        StandardRowFlags.fill(0);
+        Flag(StandardRowFlags, {0, 1});
+        CoreState.CountByQuantUnit = 0;
+        c.change();
+        EXPECT_EQ(ReadCountTable(12).State, c.state) << c.what;
+        for (auto write : {&WriteSimpleDistributionReport, &WriteCrossTableReport, &WriteConnectionsReport})
+            EXPECT_EQ(write(), c.state) << c.what;
+    }
+    // Counted with the unit option on variable 0: another unit variable is refused too.
+    CoreState.CountByQuantUnit = 1;
+    ASSERT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
+    EXPECT_EQ(ReadCountTable(12).State, CountTableState::Ready);
+    CoreState.QuantUnitVar = 1;
+    EXPECT_EQ(ReadCountTable(12).State, CountTableState::Uncounted);
 }
 
 TEST_F(CountingTest, NoSelectedCardGivesZerosWithTheColumns) {
@@ -227,7 +278,7 @@ TEST_F(CountingTest, NoSelectedCardGivesZerosWithTheColumns) {
 
 TEST_F(CountingTest, ParentRuleRunsTwiceInLineOrder) {
     // Line 1 hangs from line 2, which hangs from line 3 (false on every card): two sweeps clear
-    // both. Line 4 hangs from a parent the grid does not have.
+    // both. Line 4 names a parent the grid does not have: it has none.
     WriteBytes(dir / "grl-sch.txt",
                "Nipote*1=0,9;G0S2\r\n"
                "Figlio*1=0,9;G0S3\r\n"
@@ -240,7 +291,8 @@ TEST_F(CountingTest, ParentRuleRunsTwiceInLineOrder) {
     std::vector<Record> t = CountTable();
     ASSERT_EQ(t.size(), 7u);
     EXPECT_EQ(t[0][11], 4);
-    for (size_t r = 1; r <= 4; ++r) EXPECT_EQ(t[r][11], 0) << r;
+    for (size_t r = 1; r <= 3; ++r) EXPECT_EQ(t[r][11], 0) << r;
+    EXPECT_EQ(t[4][11], 4);
     EXPECT_EQ(t[5][11], 4);
     EXPECT_EQ(t[5][1], 4);
 }
@@ -255,19 +307,33 @@ TEST_F(CountingTest, QuantitativeSumsAndSquaredDeviations) {
     EXPECT_EQ(Ints("qnq-sch.dat"), (std::vector<int32_t>{4, 1, 2}));
     // Per variable, columns 0 (all), M, F: sum and count. The empty 16-bit value and the empty
     // 32-bit number give no value; the date gives its day word; the text field nothing.
-    EXPECT_EQ(Ints("qnt-sch.dat"), (std::vector<int32_t>{4,    GridFingerprint(),  //
-                                                         75,   3,
-                                                         25,   1,
-                                                         50,   2,  // Eta
-                                                         1002, 3,
-                                                         1000, 1,
-                                                         -5,   1,  // Reddito
-                                                         16,   4,
-                                                         15,   1,
-                                                         1,    2,  // Data
-                                                         0,    0,
-                                                         0,    0,
-                                                         0,    0}));  // Nome
+    EXPECT_EQ(Ints("qnt-sch.dat"), (std::vector<int32_t>{4,
+                                                         GridFingerprint(),  //
+                                                         75,
+                                                         3,
+                                                         25,
+                                                         1,
+                                                         50,
+                                                         2,  // Eta
+                                                         1002,
+                                                         3,
+                                                         1000,
+                                                         1,
+                                                         -5,
+                                                         1,  // Reddito
+                                                         16,
+                                                         4,
+                                                         15,
+                                                         1,
+                                                         1,
+                                                         2,  // Data
+                                                         0,
+                                                         0,
+                                                         0,
+                                                         0,
+                                                         0,
+                                                         0,  // Nome
+                                                         QuantGridFingerprint()}));
     std::string bytes = ReadBytes(dir / "scr-sch.dat");
     ASSERT_EQ(bytes.size(), 12u * 8);
     // Means 25, 25, 25; 334, 1000, -5; 4, 15, 0.5.
@@ -283,7 +349,8 @@ TEST_F(CountingTest, NoColumnsInTheQuantitativePasses) {
     ASSERT_EQ(RunQuantitativePasses(progress).Outcome, CountingOutcome::Done);
     EXPECT_EQ(ReadBytes(dir / "qnc-sch.dat"), "");
     EXPECT_EQ(Ints("qnq-sch.dat"), (std::vector<int32_t>{4}));
-    EXPECT_EQ(Ints("qnt-sch.dat"), (std::vector<int32_t>{4, GridFingerprint(), 75, 3, 1002, 3, 16, 4, 0, 0}));
+    EXPECT_EQ(Ints("qnt-sch.dat"), (std::vector<int32_t>{4, GridFingerprint(), 75, 3, 1002, 3, 16, 4, 0, 0,
+                                                         QuantGridFingerprint()}));
     EXPECT_EQ(ReadBytes(dir / "scr-sch.dat").size(), 4u * 8);
 }
 
@@ -299,15 +366,24 @@ TEST_F(CountingTest, TotalsThatDoNotFitTheirRecords) {
                                                          75, 3, 25, 1,          // Eta
                                                          0, -1, 0, -1,          // Reddito
                                                          16, 4, 15, 1,          // Data
-                                                         0, 0, 0, 0}));         // Nome
+                                                         0, 0, 0, 0,            // Nome
+                                                         QuantGridFingerprint()}));
     EXPECT_EQ(ReadBytes(dir / "scr-sch.dat").size(), 8u * 8);
     WriteBytes(dir / "tab-sch.dat", "old");
 
-    // The same cards weighted by field 5.
+    // The same cards weighted by field 5 (2000000000, empty, -5, 2000000000), summed in 64
+    // bits: a cell past 2147483647 is written as 2147483647, the others as counted.
     CoreState.CountByQuantUnit = 1;
     CoreState.QuantUnitVar = 1;
-    EXPECT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::TotalTooLarge);
-    EXPECT_FALSE(FileExists(dir / "tab-sch.dat"));
+    Flag(StandardRowFlags, {0, 1, 5});
+    ASSERT_EQ(RunCountingPass(kCategoryCountPass, progress).Outcome, CountingOutcome::Done);
+    std::vector<Record> t = CountTable();
+    EXPECT_EQ(marks.back(), 3);           // by the unit, variable 1
+    EXPECT_EQ(t[0][11], kCountTooLarge);  // 3999999995
+    EXPECT_EQ(t[1][11], 2000000000);      // M: card 0
+    EXPECT_EQ(t[2][11], -5);              // F: cards 1 and 2
+    EXPECT_EQ(t[6][11], 1999999995);      // Nessuna: cards 2 and 3
+    EXPECT_EQ(t[1][1], 2000000000);       // M in column M
 
     // Weights just inside the record count.
     cards[3].big = 147483647;

@@ -248,6 +248,13 @@ TEST_F(CrossTableTest, ChiSquareOfTheShownCellsAndWhenStarsApply) {
         {"a multi-answer row variable", "Maschi*1=1,1;G2S0" + grid.substr(grid.find("\r\n")), 6, false,
          "Chi quadrato =   6.741 - gradi di liberta' = 2 "},
         {"columns of two variables", grid, 8, false, "Chi quadrato =   6.741 - gradi di liberta' = 2 "},
+        // Classes of one field whose bounds meet: a card may be in two rows or two columns.
+        {"overlapping rows", std::string(grid).replace(grid.find("Femmine*=2,2"), 12, "Femmine*=1,2"), 6,
+         false, "Chi quadrato =   6.741 - gradi di liberta' = 2 "},
+        {"overlapping columns", std::string(grid).replace(grid.find("Vedovo*=3,3"), 11, "Vedovo*=2,3"), 6,
+         false, "Chi quadrato =   6.741 - gradi di liberta' = 2 "},
+        {"touching but apart", std::string(grid).replace(grid.find("Vedovo*=3,3"), 11, "Vedovo*=3,9"), 6,
+         false, "Chi quadrato =   6.741 - gradi di liberta' = 2 *"},
     };
     for (const Case& c : cases) {
         WriteBytes(dir / "grl-sch.txt", c.grid);

@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "core/core_state.h"
+#include "core/text_tables.h"
 #include "elaborations/factor_rotation.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "support/loadings_file.h"
+#include "support/program_dir.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
@@ -183,6 +185,21 @@ TEST_F(FactorFilesTest, ReflectionMarksAndUndo) {
     for (int r = 1; r <= 3; ++r)
         for (int c = 1; c <= 3; ++c) after.push_back(near.Residual(r, c));
     EXPECT_EQ(after, before);
+
+    // Nine categories, three steps asked: 1-3 with phi 9990 among themselves, 4-9 on no card
+    // (phi 0). Step 1: sums 29980 (0 for 4-9), total 8.994, loadings 2.998 / sqrt(8.994) =
+    // 0.999667 and 0; the residual is 7 on the diagonal and -3 off it. Step 2 stops there
+    // (off-diagonal sums 6, under 10) and is the last: two factors, not a third copy.
+    Matrix nine(9, std::vector<int>(9, 0));
+    for (size_t r = 0; r < 3; ++r)
+        for (size_t c = 0; c < 3; ++c) nine[r][c] = r == c ? 10000 : 9990;
+    WritePhi(nine);
+    NoProgress none;
+    EXPECT_EQ(ExtractFactors(FactorRoad::Standard, 9, none), 2);
+    const Factors written = ReadLoadings(9);
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_NEAR(written[0][0], 2.998 / std::sqrt(8.994), 1e-9);
+    EXPECT_EQ(written[0][3], 0.0);
 }
 
 // By hand: c = 200 / sqrt(40025) = 0.9996877, s = 0.0249922. At the start the criterion is
@@ -261,12 +278,18 @@ TEST_F(FactorFilesTest, FactorLengthIsStoredWithTheAnalysis) {
     EXPECT_EQ(FactorLength(FactorRoad::Standard), 3);
 }
 
-TEST(FactorComputationProblems, TextByResult) {
+TEST_F(FactorFilesTest, ProblemAndStopTexts) {
     const struct {
         FactorComputation result;
         int text;
     } cases[] = {{{3, 1, 10}, 0}, {{3, 0, 0}, 1697}, {{0, 0, 0}, 1697}, {{3, 0, 10}, 1698}};
     for (const auto& c : cases) EXPECT_EQ(FactorComputationProblemText(c.result), c.text);
+    // Stopped after two of three steps: the number written is told; all steps, nothing.
+    CoreState.ProgramDir = dir.Path();
+    test::InstallShippedTexts();
+    EXPECT_EQ(FactorStopText({9, 2, 10, {}, 3}), LoadText(2176) + " 2");
+    EXPECT_EQ(FactorStopText({9, 3, 10, {}, 3}), "");
+    EXPECT_EQ(FactorStopText({9, 0, 10, {}, 3}), "");
 }
 
 }  // namespace

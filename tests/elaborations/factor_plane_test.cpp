@@ -9,8 +9,8 @@
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
-#include "support/records.h"
 #include "support/loadings_file.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -122,11 +122,14 @@ TEST_F(FactorPlaneFileTest, SceneOfTwoFactors) {
     // Slot 1: (0.375, -0.75) -> (433.125, 432 - 54); slot 2: (-0.5, 0.125) -> (157.5, 432 - 243).
     EXPECT_EQ(s.Points, (std::vector<PlanePoint>{{433, 378}, {157, 189}}));
 
-    // A factor the file does not hold reads 0: a one-factor analysis shows factors 1 and 2.
+    // A factor the file does not hold reads 0 and is not named: a one-factor analysis names
+    // factor 1 only.
     WriteLoadings("fat-sch.dat", {0.5, 0.25});
     CoreState.PlaneFactorX = 1;
-    EXPECT_EQ(BuildPlaneScene(FactorRoad::Standard).Points,
-              (std::vector<PlanePoint>{{472, 216}, {393, 216}}));
+    const PlaneScene one = BuildPlaneScene(FactorRoad::Standard);
+    EXPECT_EQ(one.Points, (std::vector<PlanePoint>{{472, 216}, {393, 216}}));
+    EXPECT_EQ(one.LabelX, " f. 1 ");
+    EXPECT_EQ(one.LabelY, "");
 
     std::remove((dir / "fat-sch.dat").c_str());
     EXPECT_TRUE(BuildPlaneScene(FactorRoad::Standard).Points.empty());

@@ -61,13 +61,22 @@ TEST_F(GridEditorTest, FindingsOfOneLine) {
          {r7 + " \"Grande*99999999999=1,1;\" campo uguale a zero", r7 + " nessun campo nella riga"}},
         // Negative bounds and a dot between digits are valid.
         {"Neg*=-5,1.000;", true, {}},
+        // After ';' a heading mark or nothing is fine; anything else is named.
+        {"Sesso femmina*=2,2;#F", true, {}},
+        {"Blank*=2,2; ", true, {}},
+        {"Strano*=2,2;X1",
+         true,
+         {r7 + " \"Strano*=2,2;X1\" dopo il punto e virgola n\xe9 un codice G n\xe9 un'intestazione #"}},
+        // The grid has 20 lines: parent 20 is in it, 21 is not.
+        {"Figli*3=1,1;G0S20", false, {}},
+        {"Figli*3=1,1;G0S21", false, {r7 + " classe madre fuori dalla griglia: la riga non ha madre"}},
     };
     GridLine previous;
     previous.HasStar = true;
     previous.Field = 4;
     for (const Case& c : cases) {
         GridLine parsed;
-        EXPECT_EQ(CheckGridLine(7, c.line, c.withPrevious ? &previous : nullptr, parsed), c.findings)
+        EXPECT_EQ(CheckGridLine(7, c.line, c.withPrevious ? &previous : nullptr, 20, parsed), c.findings)
             << c.line;
     }
 }

@@ -54,6 +54,9 @@ TEST(GridLine, Grammar) {
         {"k*l*4=1,1;", nullptr, 4, 1, 1, 0, 0, false},
         // A line that does not open a variable but whose field is given.
         {"m*8=2,2;S", nullptr, 8, 2, 2, 0, 0, false},
+        // Count and parent come only after a 'G' code: a heading keeps the variable's.
+        {"Sesso femmina*=2,2;#F", &code3, 2, 2, 2, 3, 4, false},
+        {"n*=1,1;#2015", &first, 5, 1, 1, 0, 0, false},
     };
     for (const Case& c : cases) {
         GridLine l = ParseGridLine(c.text, c.previous);
@@ -111,6 +114,13 @@ TEST(CategoryGrid, ReadsAtMostFourThousandLines) {
         EXPECT_EQ(g.ParentRepetitions, 0);
     }
     EXPECT_THROW(LoadCategoryGrid(dir / "missing.txt"), IoError);
+
+    // A parent outside the grid is no parent, for the line and those that inherit it.
+    WriteBytes(dir / "g.txt", "A*1=1,1;G0S3\r\nB*=2,2;\r\n");
+    CategoryGrid g = LoadCategoryGrid(dir / "g.txt");
+    EXPECT_EQ(g.Parent[1], 0);
+    EXPECT_EQ(g.Parent[2], 0);
+    EXPECT_EQ(g.ParentRepetitions, 0);
 }
 
 TEST(QuantitativeGrid, FieldNumbersAndUnitField) {

@@ -109,12 +109,25 @@ TEST(MaxSimChainTest, AddedVariableBetweenTwoNeighbours) {
 }
 
 TEST(ConsistencyFigureTest, AdjacentPairs) {
-    EXPECT_EQ(ConsistencyFigure({1}, 1, 1), 0.0);
-    EXPECT_EQ(ConsistencyFigure({}, 0, 3), 0.0);
+    auto text = [](const std::vector<uint8_t>& cells, int rows, int columns) {
+        return ConsistencyLine(ConsistencyFigure(cells, rows, columns));
+    };
+    EXPECT_EQ(text({1}, 1, 1), "SS:  0.00000");
+    EXPECT_EQ(text({}, 0, 3), "SS:  0.00000");
     // 1 0 / 1 1: vertical pairs (1,1) (0,1), horizontal (1,0) (1,1): 2 of 4 equal.
-    EXPECT_DOUBLE_EQ(ConsistencyFigure({1, 0, 1, 1}, 2, 2), 0.5);
+    EXPECT_EQ(text({1, 0, 1, 1}, 2, 2), "SS:  0.50000");
     // One row 1 1 0: 1 of 2.
-    EXPECT_DOUBLE_EQ(ConsistencyFigure({1, 1, 0}, 1, 3), 0.5);
+    EXPECT_EQ(text({1, 1, 0}, 1, 3), "SS:  0.50000");
+    // A checkerboard of 9 x 57 (960 pairs, none equal) with three cells of the first row
+    // flipped, each making 3 pairs equal: 9 / 960 = 0.009375 exactly, 0.00938 (the quotient
+    // in binary lies just under the half).
+    std::vector<uint8_t> board(9 * 57);
+    for (size_t i = 0; i < board.size(); ++i) board[i] = uint8_t((i / 57 + i % 57) % 2);
+    for (size_t c : {2, 10, 20}) board[c] ^= 1;
+    const ConsistencyCount count = ConsistencyFigure(board, 9, 57);
+    EXPECT_EQ(count.Equal, 9);
+    EXPECT_EQ(count.Pairs, 960);
+    EXPECT_EQ(ConsistencyLine(count), "SS:  0.00938");
 }
 
 // ---------------------------------------------------------------------------------------------

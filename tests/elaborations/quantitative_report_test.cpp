@@ -69,8 +69,9 @@ class QuantitativeReportTest : public ::testing::Test {
 
     // The files of the two counting passes with the first `slots` slots of every variable,
     // counted on grid lines 3 and 5, chosen as columns now; `fingerprint` is that of the grid
-    // counted on (0: not recorded).
-    void WritePassFiles(size_t slots, int32_t fingerprint = 0) {
+    // counted on (0: not recorded), and `quantFingerprint` that of the quantitative grid (0:
+    // the file ends with the figures, as another station may write it).
+    void WritePassFiles(size_t slots, int32_t fingerprint = 0, int32_t quantFingerprint = 0) {
         WriteBytes(dir / "grl-sch.txt",
                    "Sud*1=1,1;G0S0\r\nCentro*=2,2;\r\nNord*=3,3;\r\nVecchi*2=60,99;G0S0\r\n"
                    "Giovani*=0,30;\r\n");
@@ -93,6 +94,7 @@ class QuantitativeReportTest : public ::testing::Test {
                 for (int b = 0; b < 8; ++b) squares.push_back(char(bits >> (8 * b)));
             }
         for (size_t s = 0; s < slots; ++s) AppendI32(cards, kCards[s]);
+        if (quantFingerprint != 0) AppendI32(sums, quantFingerprint);
         WriteBytes(dir / "qnt-sch.dat", sums);
         WriteBytes(dir / "scr-sch.dat", squares);
         WriteBytes(dir / "qnq-sch.dat", cards);
@@ -190,6 +192,15 @@ TEST_F(QuantitativeReportTest, FiguresOfOtherColumnsOrAnotherGridAreRefused) {
              WriteBytes(dir / "grl-sch.txt", ReadBytes(dir / "grl-sch.txt").replace(0, 3, "Sus"));
          },
          QuantitativeReportOutcome::StaleCounts},
+        {"the quantitative grid counted on", [this] { WritePassFiles(3, 0, QuantGridFingerprint()); },
+         QuantitativeReportOutcome::Written},
+        // Lines swapped: the figures of "Figli" would print under "Eta".
+        {"a quantitative grid edited since",
+         [this] {
+             WritePassFiles(3, 0, QuantGridFingerprint());
+             WriteBytes(dir / "grq-sch.txt", "*9*Figli\r\n*8*Eta\r\n*12*Reddito annuo\r\n");
+         },
+         QuantitativeReportOutcome::StaleCounts},
     };
     for (const Case& c : cases) {
         Restore();
@@ -219,6 +230,24 @@ TEST_F(QuantitativeReportTest, VariableTooLargeForItsRecordsSaysSo) {
               std::string::npos)
         << report;
     EXPECT_NE(report.find(Pad("Media", 24) + "    1300.00    1100.00    1750.00"), std::string::npos);
+}
+
+TEST_F(QuantitativeReportTest, WideFiguresKeepABlankBeforeThem) {
+    // Income over all cards: sum -2147483000 of 3 values and 6 cards. The sum needs 11
+    // characters: '*' fill; the mean -715827666.67 and the sum per card -357913833.33 lose
+    // their decimals and fit in 10.
+    std::string sums = ReadBytes(dir / "qnt-sch.dat");
+    PutI32(reinterpret_cast<uint8_t*>(sums.data()) + 8 + 6 * 8, -2147483000);
+    PutI32(reinterpret_cast<uint8_t*>(sums.data()) + 12 + 6 * 8, 3);
+    WriteBytes(dir / "qnt-sch.dat", sums);
+    ASSERT_EQ(WriteQuantitativeReport(), QuantitativeReportOutcome::Written);
+    const std::string report = Report();
+    for (const std::string line : {Pad("Somma", 24) + " **********       2200       3500",
+                                   Pad("N. valori", 24) + "          3          2          2",
+                                   Pad("Media", 24) + " -715827667    1100.00    1750.00",
+                                   Pad("Media/sch.", 24) + " -357913833     733.33    1166.67",
+                                   Pad("Scarto q.", 24) + "     541.60     100.00     250.00"})
+        EXPECT_NE(report.find(line + "\r\n"), std::string::npos) << line << "\n" << report;
 }
 
 TEST_F(QuantitativeReportTest, PassFilesShorterThanTheirHeaderAreReadErrors) {

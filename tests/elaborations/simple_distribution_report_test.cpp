@@ -63,7 +63,8 @@ class SimpleDistributionTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ProgramDir = dir.MakeDir("prog");
         CoreState.ArchiveDir = dir.MakeDir("arch");
-        WriteBytes(CoreState.ProgramDir + "sigle.imp", test::NumberedTexts(1400, {{1394, "Totale"}}));
+        WriteBytes(CoreState.ProgramDir + "sigle.imp",
+                   test::NumberedTexts(2200, {{1394, "Totale"}, {2171, "Troppo"}}));
         BuildTextFile();
         WriteBytes(CoreState.ArchiveDir + "grl-sch.txt", kGrid);
     }
@@ -113,6 +114,9 @@ TEST_F(SimpleDistributionTest, ReportLayoutByOption) {
         {"rows only before the first variable", false, false, false, false, {0}, kCounts, Foot(k8)},
         {"parent without cards gives no percentage", false, false, false, false, {4, 5}, {8, 4, 3, 0, 0, 2, 3, 0, 8},
          Head() + Row("Giovani", "      2") + Row("Anziani", "      3") + Foot(Blanks(45) + "      0")},
+        {"a count too large for its record", false, false, false, false, {1, 2, 3}, {8, 4, 2147483647, 5, 0, 2, 3, 0, 8},
+         Head() + Row("Maschi", "**************") + Row("Femmine", "      5  62.50") + Row("MR", "      -") + Foot(k8) +
+         "Troppo\r\n"},
         {"headings read forward only", true, false, false, false, {1, 4, 7}, kCounts,
          "Titolo uno\r\nSeconda riga\r\n" + kTwoEmpty + Head() + Row("Maschi", "      3  37.50") + Foot(k8) +
          kTwoEmpty + Head() + Row("Giovani", "      2  40.00") + Foot(k5) +

@@ -11,11 +11,16 @@
 #include "core/archive_commit.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/prepared_snapshot.h"
+#include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/paths.h"
+#include "quick/quick_reports.h"
 #include "support/card_files.h"
 #include "support/io_faults.h"
+#include "support/program_dir.h"
 #include "support/recording_progress.h"
 #include "support/scratch_archive.h"
 #include "support/temp_dir.h"
@@ -164,6 +169,34 @@ TEST_F(PreparationTest, MatrixBytesOfNineCards) {
 
     EXPECT_EQ(ReadPreparedCardCount(), 8);
     EXPECT_EQ(ReadMatrixArea(4, 8).Count(), 6);
+}
+
+TEST_F(PreparationTest, ReportsSayWhatAStaleSnapshotHolds) {
+    test::InstallShippedTexts();
+    WriteBytes(Arch("alf-sch.dat"), std::string(9 * 50, '\0'));
+    ASSERT_EQ(BuildDichotomousMatrix(progress), MatrixOutcome::Done);
+    QuickRowFlags.fill(0);
+    QuickRowFlags[0] = QuickRowFlags[1] = 1;
+    CardSelectionMask.fill(0xFF);
+    EXPECT_EQ(PreparedSnapshotNotice(), "");
+    WriteQuickDistributionReport(progress);
+    const std::string asPrepared = Report();
+
+    // A card stored after the preparation: the reports still count the nine prepared cards,
+    // and say so first.
+    std::vector<uint16_t> words(50, 0);
+    words[0] = 1;
+    EXPECT_EQ(CardFiles::Current().AppendCard(std::vector<uint8_t>(50, 0).data(), words.data()), 9);
+    const std::string notice = LoadText(2177) + " " + LocalDateOf(*FileModifiedTime(Arch("dli-dat.dat"))) +
+                               " (9 " + LoadText(2178) + ")";
+    EXPECT_EQ(PreparedSnapshotNotice(), notice);
+    WriteQuickDistributionReport(progress);
+    EXPECT_EQ(Report(), notice + "\r\n\r\n" + asPrepared);
+    EXPECT_NE(asPrepared.find("9\r\n"), std::string::npos) << asPrepared;  // the total stays 9
+
+    // Prepared again: nothing to say.
+    ASSERT_EQ(BuildDichotomousMatrix(progress), MatrixOutcome::Done);
+    EXPECT_EQ(PreparedSnapshotNotice(), "");
 }
 
 TEST_F(PreparationTest, ArchiveWithoutCards) {

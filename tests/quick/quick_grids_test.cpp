@@ -24,7 +24,7 @@ class QuickGridsTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
         ScratchArchive::SetUp();
-        test::InstallNumberedTexts(900);
+        test::InstallNumberedTexts(2200);
     }
     // A new empty archive directory for the next case of a table.
     void FreshArchive() { CoreState.ArchiveDir = dir.MakeDir("arch" + std::to_string(++archives)); }
@@ -188,6 +188,9 @@ TEST_F(QuickGridsTest, GridDiagnostics) {
         {"Alto vuoto*5=1,;", {"riga: n \"Alto vuoto*5=1,;\": Testo 644"}},
         {"Senza uguale*5 1,2;", {"Testo 641 n \"Senza uguale*5 1,2;\": Testo 639", "riga: n: Testo 645"}},
         {"Eredita zero*=1,2;", {"riga: n: Testo 645"}},  // the line before gave no field
+        {"Intestazione*5=1,1;#F", {}},
+        {"Codice ignoto*5=1,1;X", {"riga: n \"Codice ignoto*5=1,1;X\": Testo 2174"}},
+        {"Madre fuori*5=1,1;G0S14", {"riga: n: Testo 2175"}},  // 13 lines
     };
     std::string grid, expected;
     for (size_t i = 0; i < cases.size(); ++i) {

@@ -366,6 +366,7 @@ TEST_F(QuickReportsTest, ConnectionsReport) {
 TEST_F(QuickReportsTest, ArchivePreparedWithNoCards) {
     std::string last;
     AppendI32(last, -1);
+    WriteBytes(Arch("dli-sch.dat"), last);
     WriteBytes(Arch("dli-dat.dat"), last);
     Choose(QuickColumnFlags, {0});
     Choose(QuickRowFlags, {0, 1});

@@ -8,6 +8,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/typed_values.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -218,11 +219,18 @@ TEST_F(QuickSelectionTest, TypedBounds) {
         {" 10 ", std::nullopt, 10},
         {"-5", std::nullopt, -5},
         {"1.5", std::nullopt, std::nullopt},
+        // Two-digit years by the program's one rule, on 7 April 2024: up to 24 this century.
+        {"1/1/70", 19700101, std::nullopt},
+        {"1/1/24", 20240101, std::nullopt},
+        {"1/1/25", 19250101, std::nullopt},
+        {"1/1/5", 20050101, std::nullopt},
     };
+    SetEntryClockForTests(EntryClock{7, 4, 2024});
     for (const Case& c : cases) {
         EXPECT_EQ(DateBound(c.typed), c.date) << c.typed;
         EXPECT_EQ(QuantityBound(c.typed), c.quantity) << c.typed;
     }
+    SetEntryClockForTests(std::nullopt);
 }
 
 TEST_F(QuickSelectionTest, VariablesAndGroups) {

@@ -38,7 +38,7 @@ const Card kCards[] = {
     {2, 2, 3, 1, 1, 100, 5, kEmpty, 10000, kEmptyNumber, kEmpty},  // 2000, class 100
     {2, 0, 0, 0, 0, 0, 0, 10, kEmpty, -5, 700},                    // no date, class 101
     {0, 3, 1, 31, 12, 109, 3, 40, 0, 7, 1200},                     // 2009, class 0
-    {1, 1, 2, 10, 10, 110, 12, uint16_t(-3), 10250, 3, 800},       // 2010, 102.50 %
+    {1, 1, 2, 10, 10, 115, 12, uint16_t(-3), 10250, 3, 800},       // 2015, 102.50 %
 };
 constexpr int kCardCount = 5;
 
@@ -180,7 +180,7 @@ TEST_F(CollectiveSelectionTest, StatisticsOfTheSelectedCards) {
         {8157, {0, 0, 0}},            //
         {8151 + 6 + 95, {1, 1, 0}},   // 1995
         {8151 + 6 + 100, {1, 0, 1}},  // 2000
-        {8151 + 6 + 109, {1, 0, 0}},  // 2009; 2010 is not counted
+        {8151 + 6 + 109, {1, 0, 0}},  // 2009; 2015 is past the field's counters
         {8267, {2, 1, 0}},            // class 0: 0 % and 102.50 %
         {8267 + 5, {1, 1, 0}},
         {8267 + 100, {1, 0, 1}},  // 5.50 %, 100 %
@@ -194,6 +194,15 @@ TEST_F(CollectiveSelectionTest, StatisticsOfTheSelectedCards) {
     for (const Expect& e : expected)
         for (int t = 0; t < 3; ++t)
             EXPECT_EQ(Counter(t, e.entry), e.tables[size_t(t)]) << e.entry << " table " << t;
+    // 2015 is kept in the date's year tail (slot 0, counter 2015 - 2009 = 6); the card without
+    // a date is in no counter.
+    ASSERT_EQ(YearTailSlot(4), 0);
+    for (int t = 0; t < 3; ++t) {
+        int32_t all = 0;
+        for (int32_t v : StatisticsYearTail[size_t(t)]) all += v;
+        EXPECT_EQ(StatisticsYearTail[size_t(t)][YearTailEntry(0, 6)], t == 2 ? 0 : 1) << t;
+        EXPECT_EQ(all, t == 2 ? 0 : 1) << t;
+    }
 
     // Maximum, minimum, count and sum; the percentage has none, a 32-bit number has its own.
     const std::array<int32_t, 4> number = {40, -3, 4, 72}, percent = {-9999999, 9999999, 0, 0},

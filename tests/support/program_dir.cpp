@@ -44,6 +44,9 @@ void InstallNumberedTexts(int count, const std::map<int, std::string>& own) {
 void WritePreparedCards(int lastCard, std::span<const char* const> heads) {
     std::string last;
     AppendI32(last, lastCard);
+    // The archive the files were prepared from, unless the test has its own: as prepared.
+    if (!FileExists(CoreState.ArchiveDir + "dli-sch.dat"))
+        WriteBytes(CoreState.ArchiveDir + "dli-sch.dat", last);
     WriteBytes(CoreState.ArchiveDir + "dli-dat.dat", last);
     std::string matrix;
     for (const char* head : heads) {

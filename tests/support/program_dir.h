@@ -14,8 +14,9 @@ std::string NumberedTexts(int count, const std::map<int, std::string>& own = {})
 void InstallShippedTexts();
 // NumberedTexts built into CoreState.ProgramDir, so a report names each text it uses by number.
 void InstallNumberedTexts(int count, const std::map<int, std::string>& own = {});
-// Prepared cards in CoreState.ArchiveDir: the last card's index, and a matrix of one 1000-byte
-// record per variable that starts with the bytes of its `heads` entry (hex) and holds zeros after.
+// Prepared cards in CoreState.ArchiveDir: the last card's index (also as the archive's own index
+// when it has none), and a matrix of one 1000-byte record per variable that starts with the
+// bytes of its `heads` entry (hex) and holds zeros after.
 void WritePreparedCards(int lastCard, std::span<const char* const> heads);
 
 // A root directory with a program directory "quorvanta.tv/" as the run command prepares it:

@@ -198,6 +198,7 @@ bool FactorAnalysisDialog::ChoiceFitsTheAnalysis() {
 
 void FactorAnalysisDialog::TellProblem(const FactorComputation& result) {
     if (const int text = FactorComputationProblemText(result)) ShowInfo(LoadText(text));
+    if (const std::string text = FactorStopText(result); !text.empty()) ShowInfo(text);
     if (const std::string text = ShortPassText(result.Files); !text.empty()) ShowInfo(text);
 }
 

@@ -20,7 +20,7 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 47;
-constexpr int kTooManyGridLinesText = 1951, kTotalTooLargeText = 1952;
+constexpr int kTooManyGridLinesText = 1951;
 
 // The engine's progress shown on the runner's bar.
 
@@ -130,9 +130,6 @@ bool TEsegue::RunCountingJob() {
             return true;
         case CountingOutcome::GridTooLong:
             ShowError(LoadText(kTooManyGridLinesText));
-            return false;
-        case CountingOutcome::TotalTooLarge:
-            ShowError(LoadText(kTotalTooLargeText));
             return false;
     }
     return true;

@@ -25,6 +25,8 @@ void OpenCountReport(QWidget* owner, CountTableState state) {
         ShowInfo(LoadText(kNoCountsText));
     else if (state == CountTableState::Stale)
         ShowInfo(LoadText(kStaleCountsText));
+    else if (state == CountTableState::Uncounted)
+        ShowInfo(LoadText(kUncountedRowsText));
     else
         OpenReportViewer(owner);
 }

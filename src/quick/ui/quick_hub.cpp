@@ -5,6 +5,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/prepared_snapshot.h"
 #include "core/text_tables.h"
 #include "core/ui/common_captions.h"
 #include "core/ui/form_kit.h"
@@ -55,6 +56,10 @@ TElabVeloci::TElabVeloci(QWidget* owner) : QDialog(owner) {
     layout->addWidget(Liste, 4, 0, 1, 2);
     layout->addWidget(Esci, 5, 0);
     layout->addWidget(Help2, 5, 1);
+    SnapshotNotice = new QLabel(this);
+    SnapshotNotice->setObjectName("SnapshotNotice");
+    SnapshotNotice->setWordWrap(true);
+    layout->addWidget(SnapshotNotice, 6, 0, 1, 2);
 
     connect(Griglia, &QPushButton::clicked, this, &TElabVeloci::GrigliaClick);
     connect(Prepara, &QPushButton::clicked, this, &TElabVeloci::PreparaClick);
@@ -95,6 +100,13 @@ void TElabVeloci::FormCreate() {
         Opzioni->setEnabled(false);
     }
     CoreState.ElaborationMode = 2;
+    ShowSnapshotNotice();
+}
+
+void TElabVeloci::ShowSnapshotNotice() {
+    const std::string notice = PreparedSnapshotNotice();
+    SnapshotNotice->setText(Qs(notice));
+    SnapshotNotice->setVisible(!notice.empty());
 }
 
 void TElabVeloci::CheckGridPresent() {
@@ -117,6 +129,7 @@ void TElabVeloci::PreparaClick() {
     OpenQuickPreparation(this);
     // A first preparation opens the analyses without leaving the hub.
     EnableAnalysesWhenPrepared();
+    ShowSnapshotNotice();
 }
 
 void TElabVeloci::SelezionaClick() {

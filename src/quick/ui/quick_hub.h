@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <QLabel>
 
 class QPushButton;
 
@@ -26,6 +27,8 @@ class TElabVeloci : public QDialog {
     QPushButton* MancaGriglia = nullptr;
     QPushButton* Territorio = nullptr;
     QPushButton* Opzioni = nullptr;
+    // What the prepared files hold, when the archive has moved on since the preparation.
+    QLabel* SnapshotNotice = nullptr;
 
     bool GridPresentFlag = false;  // the standard grid "grl-sch.txt" opens
 
@@ -47,6 +50,7 @@ class TElabVeloci : public QDialog {
 
   private:
     void EnableAnalysesWhenPrepared();
+    void ShowSnapshotNotice();
 };
 
 // The main menu's quick elaborations command: the hub with `owner`, shown modally and destroyed.

@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "core/core_state.h"
+#include "core/prepared_snapshot.h"
 #include "core/text_tables.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
@@ -53,6 +54,13 @@ struct MapTablesHeld {
     MapTablesHeld& operator=(const MapTablesHeld&) = delete;
 };
 
+// The map counts the prepared quick files: when the archive has moved on, the caption says
+// what they hold.
+QString SnapshotCaption() {
+    const std::string notice = PreparedSnapshotNotice();
+    return notice.empty() ? QString() : " - " + Qs(notice);
+}
+
 }  // namespace
 
 MapImage::MapImage(QWidget* parent) : QWidget(parent) {
@@ -77,7 +85,7 @@ void MapImage::mousePressEvent(QMouseEvent* event) {
 
 TVedeCartina::TVedeCartina(QWidget* owner) : QDialog(owner) {
     setObjectName("TVedeCartina");
-    setWindowTitle(Caption(kMapTitle));
+    setWindowTitle(Caption(kMapTitle) + SnapshotCaption());
     MainMenu = new QMenuBar(this);
     auto item = [this](QMenu* menu, QAction*& a, const char* name, int caption) {
         a = menu ? menu->addAction(Caption(caption)) : MainMenu->addAction(Caption(caption));

@@ -31,6 +31,7 @@ class QuickReportFormsTest : public test::StartedProgram {
         WriteBytes(Arch("grl-dat.txt"), "Si*1=1,1;G0S0\r\nNo*=2,2;\r\n");
         std::string last;
         AppendI32(last, 7);
+        WriteBytes(Arch("dli-sch.dat"), last);  // the archive as prepared
         WriteBytes(Arch("dli-dat.dat"), last);
         std::string matrix(2000, '\0');
         matrix[0] = char(0xFC);

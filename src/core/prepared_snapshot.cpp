@@ -1,0 +1,61 @@
+#include "core/prepared_snapshot.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "core/data_files.h"
+#include "core/text_tables.h"
+#include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/paths.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kSnapshotText = 2177, kCardsWord = 2178;
+
+std::optional<int32_t> LastCardOf(int fileId) {
+    const std::optional<std::string> bytes = TryReadFile(DataFilePath(fileId));
+    if (!bytes || bytes->size() < 4) return std::nullopt;
+    return GetI32(Bytes(*bytes));
+}
+
+}  // namespace
+
+std::optional<PreparedSnapshot> ReadPreparedSnapshot() {
+    const std::string countPath = DataFilePath(data_file::kPreparedCount);
+    const std::optional<int32_t> prepared = LastCardOf(data_file::kPreparedCount);
+    const std::optional<int64_t> at = FileModifiedTime(countPath);
+    if (!prepared || !at) return std::nullopt;
+    PreparedSnapshot s;
+    s.Cards = *prepared + 1;
+    s.PreparedAt = *at;
+    // The index is written last when a card is stored, so a card stored since shows in either.
+    s.Changed = LastCardOf(data_file::kLastCard).value_or(-1) != *prepared;  // no index: no card
+    for (int id : {data_file::kCardValues, data_file::kCardText, data_file::kLastCard})
+        if (const std::optional<int64_t> t = FileModifiedTime(DataFilePath(id)); t && *t > *at) s.Changed = true;
+    return s;
+}
+
+std::string LocalDateOf(int64_t nanoseconds) {
+    const std::time_t t = std::time_t(nanoseconds / 1000000000);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d", tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900);
+    return text;
+}
+
+std::string PreparedSnapshotNotice() {
+    const std::optional<PreparedSnapshot> s = ReadPreparedSnapshot();
+    if (!s || !s->Changed) return {};
+    return LoadText(kSnapshotText) + " " + LocalDateOf(s->PreparedAt) + " (" + std::to_string(s->Cards) + " " +
+           LoadText(kCardsWord) + ")";
+}
+
+void StartWithSnapshotNotice(TextBuilder& out) {
+    if (const std::string notice = PreparedSnapshotNotice(); !notice.empty()) out.Line(notice).Line();
+}
+
+}  // namespace qv
