@@ -105,7 +105,7 @@ void ClearStatistics(int level) {
 void SaveStatistics(const std::string& name) {
     if (!NamesFile(name)) return;
     std::string out;
-    out.reserve(kStatisticsFileSize);
+    out.reserve(kStatisticsFileSize + kStatisticsYearTailBytes);
     for (const auto& table : StatisticsTables)
         for (int i = 0; i < kStatisticsCategoryCounters; ++i)
             AppendI32(out, table[kStatisticsCategoryBase + i]);
@@ -122,8 +122,9 @@ void LoadStatistics(const std::string& name, bool required) {
     // A file the user chose must be read whole before the counters and the selection go.
     std::optional<std::string> bytes;
     if (NamesFile(name))
-        bytes = required ? std::optional(ReadFileOrThrow(name, kStatisticsFileSize))
-                         : TryReadFile(name, kStatisticsFileSize);
+        bytes = required
+                    ? std::optional(ReadFileOrThrow(name, kStatisticsFileSize + kStatisticsYearTailBytes))
+                    : TryReadFile(name, kStatisticsFileSize + kStatisticsYearTailBytes);
     ClearStatistics(2);
     if (!bytes) return;
     // A short file fills the blocks it holds; the rest stays cleared.
