@@ -22,9 +22,12 @@ bool gStarted = false;
 // Text number and the refused value: the texts are read once the table is built.
 std::vector<std::pair<int, std::string>> gNotices;
 
+constexpr int kUnreadFileText = 2101;
 constexpr int kBadStationText = 2152;
 constexpr int kClimbingFolderText = 2153;
 constexpr size_t kStationChars = 3;
+constexpr int kUnreadLastArchiveText = 2290;
+constexpr int kLastArchiveFailedText = 2291;
 
 // Whether a station number can stand in the file names it ends: no separator, no point (it
 // follows one already, and ".." would climb), no drive colon, no control byte.
@@ -57,13 +60,18 @@ void InitProgramState() {
     // The station number is read before any archive is chosen, so it lives with the program.
     CoreState.StationNumber = "000";
     gNotices.clear();
-    TextReader station;
-    if (station.Open(CoreState.ProgramDir + "num-serv.imp")) {
-        const std::string number = station.ReadLine(kStationChars);
-        if (FitsFileNames(number))
-            CoreState.StationNumber = number;
-        else
-            gNotices.emplace_back(kBadStationText, " \"" + number + "\".");
+    // A file that is there but cannot be read is told; the start goes on with the default.
+    try {
+        TextReader station;
+        if (station.Open(CoreState.ProgramDir + "num-serv.imp")) {
+            const std::string number = station.ReadLine(kStationChars);
+            if (FitsFileNames(number))
+                CoreState.StationNumber = number;
+            else
+                gNotices.emplace_back(kBadStationText, " \"" + number + "\".");
+        }
+    } catch (const IoError& e) {
+        gNotices.emplace_back(kUnreadFileText, "\n" + DisplayPath(e.Path()));
     }
 
     CoreState.CardWindowMode = 1;
@@ -74,13 +82,17 @@ void InitProgramState() {
     BuildSecondaryTextFile();
 
     CoreState.ArchiveDir.clear();
-    TextReader last;
-    if (last.Open(DataFilePath(data_file::kLastArchive))) {
-        const std::string stored = last.ReadLine(std::string::npos);
-        if (ClimbsAboveItsStart(stored))
-            gNotices.emplace_back(kClimbingFolderText, " " + stored);
-        else
-            CoreState.ArchiveDir = StoredDir(stored);
+    try {
+        TextReader last;
+        if (last.Open(DataFilePath(data_file::kLastArchive))) {
+            const std::string stored = last.ReadLine(std::string::npos);
+            if (ClimbsAboveItsStart(stored))
+                gNotices.emplace_back(kClimbingFolderText, " " + stored);
+            else
+                CoreState.ArchiveDir = StoredDir(stored);
+        }
+    } catch (const IoError& e) {
+        gNotices.emplace_back(kUnreadLastArchiveText, " " + DisplayPath(e.Path()));
     }
     if (CoreState.ArchiveDir.empty()) CoreState.ArchiveDir = CoreState.ProgramDir + "Pianalto/";
 }
@@ -96,7 +108,17 @@ void StartProgram() {
     // A folder that is not there, or whose name is longer than the file system takes, is a
     // missing archive before anything looks into it: the sample archive opens.
     if (!DirExists(CoreState.ArchiveDir)) CoreState.ArchiveDir = SampleArchiveDir();
-    OpenArchive();
+    try {
+        OpenArchive();
+    } catch (const IoError& e) {
+        // The program always starts: an archive that cannot be opened is told, and the sample
+        // archive opens in its place, so the person can choose another.
+        if (CoreState.ArchiveDir == SampleArchiveDir()) throw;
+        gNotices.emplace_back(kLastArchiveFailedText,
+                              " " + std::to_string(e.Code()) + "): " + DisplayPath(CoreState.ArchiveDir));
+        CoreState.ArchiveDir = SampleArchiveDir();
+        OpenArchive();
+    }
     LoadMapOptions(0, "");
     CoreState.CurrentCard = NewCardNumber();
     ReadCardText();

@@ -127,6 +127,33 @@ TEST_F(StartupTest, AnArchiveFolderTooLongToOpenFallsBackToTheSample) {
     EXPECT_TRUE(StopProgram());
 }
 
+// The program always starts: a station or last-archive file too large to read, or a last
+// archive whose descriptor cannot be read, is told and the sample archive opens.
+TEST_F(StartupTest, UnreadableFilesAndAnArchiveThatFailsToOpenFallBackToTheSample) {
+    struct Case {
+        const char* unreadable;  // made a sparse file larger than its reader takes
+        std::uintmax_t size;
+        const char* notice;
+    } cases[] = {{"num-serv.imp", std::uintmax_t(2) << 30, "Testo 2101\n"},
+                 {"cartella.txt", std::uintmax_t(2) << 30, "Testo 2290 "},
+                 {"Rotto/morvidex.dat", 1 << 20, "Testo 2291 "}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.unreadable);
+        ProgramRoot root;
+        std::filesystem::create_directories(root / "Rotto");
+        WriteBytes(root / "cartella.txt", root.ProgramDir() + "Rotto/\r\n");
+        WriteBytes(root / c.unreadable, "");
+        std::filesystem::resize_file(root / c.unreadable, c.size);
+        StartProgram();
+        EXPECT_EQ(CoreState.ArchiveDir, root.ProgramDir() + "Pianalto/");
+        EXPECT_EQ(CoreState.StationNumber, "000");
+        const std::vector<std::string> notices = StartupNotices();
+        EXPECT_EQ(notices.size(), 1u);
+        if (!notices.empty()) EXPECT_EQ(notices[0].rfind(c.notice, 0), 0u) << notices[0];
+        EXPECT_TRUE(StopProgram());
+    }
+}
+
 TEST_F(StartupTest, MissingTextSourcesStopStartUpAndSaveNothing) {
     for (const char* missing : {"sig-dat.imp", "sigle.imp"}) {
         ProgramRoot root;
