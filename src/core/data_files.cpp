@@ -1,397 +1,241 @@
 #include "core/data_files.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "core/core_state.h"
 
 namespace qv {
 
 namespace {
-const std::string& Dir(char letter) {
-    switch (letter) {
-        case 'P':
-            return CoreState.ProgramDir;
-        case 'A':
-            return CoreState.ArchiveDir;
-        case 'X':
-            return CoreState.OtherArchiveDir;
-        case 'S':
-            return CoreState.DesignerDir;
-        default:
-            return MapState.TerritoryDir;
-    }
+
+using namespace data_file;
+
+enum class Folder { Program, Archive, OtherArchive, Designer, Territory };
+
+struct DataFile {
+    int32_t id;
+    Folder folder;
+    const char* name;
+};
+
+// By id. kSigleSet is not here: its name is the text the other archive's directory holds.
+constexpr DataFile kDataFiles[] = {
+    {kSecondaryText, Folder::Program, "sig-xsig.dat"},
+    {kCardText, Folder::Archive, "alf-sch.dat"},
+    {kCardValues, Folder::Archive, "num-sch.dat"},
+    {kRequiredFields, Folder::Archive, "cfs-sch.imp"},
+    {kMissingFieldsReport, Folder::Archive, "cfs-cont.txt"},
+    {kLastCard, Folder::Archive, "dli-sch.dat"},
+    {kPreparedCount, Folder::Archive, "dli-dat.dat"},
+    {kPreparedTerritory, Folder::Archive, "ter-dat.dat"},
+    {kTranslation, Folder::Territory, "kel-trad.dat"},
+    {kWorkingThresholds, Folder::Program, "tgl-glar.dat"},
+    {kBaseThresholds, Folder::Program, "tg1-glar.dat"},
+    {kWorkingOption, Folder::Program, "opz-glar.dat"},
+    {kBaseOption, Folder::Program, "op1-glar.dat"},
+    {kMapWindow, Folder::Program, "sel-glar.dat"},
+    {kLayoutText, Folder::Archive, "inf-sch.dat"},
+    {kDefinition, Folder::Archive, "imp-sch.dat"},
+    {kDeclaration, Folder::Archive, "sig-sch.dat"},
+    {kFieldName, Folder::Archive, "md2-sch.dat"},
+    {kLabel, Folder::Archive, "mod-sch.dat"},
+    {kLayoutPlacement, Folder::Archive, "dat-sch.dat"},
+    {kLayoutItem, Folder::Archive, "trd-tres.dat"},
+    {kStyle, Folder::Archive, "trc-tres.dat"},
+    {kArchiveList, Folder::Program, "lst-kel.txt"},
+    {kMouseSwitch, Folder::Program, "ok-mouse.dat"},
+    {kJumpRule, Folder::Archive, "sal-sch.imp"},
+    {kTerritorialLink, Folder::Archive, "lkt-sch.imp"},
+    {kEditFolder, Folder::Program, "dir-edit.imp"},
+    {kLinkedArchive, Folder::Archive, "lnk-sch.dat"},
+    {kFactorLoadings, Folder::Archive, "fat-sch.dat"},
+    {kFactorSettings, Folder::Archive, "saf-sch.imp"},
+    {kReport, Folder::Program, "tabella.txt"},
+    {kGrid, Folder::Archive, "grl-sch.txt"},
+    {kCooccurrence, Folder::Archive, "brt-sch.dat"},
+    {kCorrelation, Folder::Archive, "cor-sch.dat"},
+    {kFactorLines, Folder::Archive, "maf-sch.dat"},
+    {kFactorExtra, Folder::Archive, "fat-fatt.dat"},
+    {kTypologyList, Folder::Archive, "tipi.txt"},
+    {kQuantGrid, Folder::Archive, "grq-sch.txt"},
+    {kProvinceStarts, Folder::Program, "ini-prov.imp"},
+    {kComuneNames, Folder::Program, "cmn-zor2.dat"},
+    {kAlphaIndex, Folder::Program, "di-alfac.dat"},
+    {kSecondaryTextSource, Folder::Program, "sig-dat.imp"},
+    {kLogo, Folder::Archive, "logo.bmp"},
+    {kEntryBoxColour, Folder::Archive, "inf-colo.dat"},
+    {kOtherCardText, Folder::OtherArchive, "alf-sch.dat"},
+    {kOtherCardValues, Folder::OtherArchive, "num-sch.dat"},
+    {kListStaging, Folder::Program, "tresca.txt"},
+    {kSearchCriteria, Folder::Archive, "ric-sch.imp"},
+    {kDialerPrefix, Folder::Program, "dialer.txt"},
+    {kDialerStaging, Folder::Program, "dialer.imp"},
+    {kQuickGrid, Folder::Archive, "grl-dat.txt"},
+    {kAdditionalVariables, Folder::Archive, "agg-dat.txt"},
+    {kHeadings, Folder::Archive, "tin-sch.txt"},
+    {kQuickHeadings, Folder::Archive, "tin-dat.txt"},
+    {kPassword, Folder::Program, "pxx-dat.imp"},
+    {kMaxSimListStem, Folder::Archive, "ms-maxsm."},
+    {kComment, Folder::Program, "commento.txt"},
+    {kCategoryListSwitch, Folder::Archive, "ok-lista.dat"},
+    {kLabelScratch, Folder::Archive, "tx2-sch.dat"},
+    {kCountTable, Folder::Archive, "tab-sch.dat"},
+    {kChiSquareTable, Folder::Program, "chi2.imp"},
+    {kDesignerSource, Folder::Designer, "scheda.txt"},
+    {kViewerStaging, Folder::Program, "txt-tab2.imp"},
+    {kDesignerDeclaration, Folder::Designer, "sig-sch.dat"},
+    {kDesignerLayoutText, Folder::Designer, "inf-sch.dat"},
+    {kDesignerLayoutPlacement, Folder::Designer, "dat-sch.dat"},
+    {kDesignerCardValues, Folder::Designer, "num-sch.dat"},
+    {kDesignerCardText, Folder::Designer, "alf-sch.dat"},
+    {kDesignerLastCard, Folder::Designer, "dli-sch.dat"},
+    {kDesignerDescriptor, Folder::Designer, "morvidex.dat"},
+    {kFactorStart, Folder::Designer, "lst-fatt.imp"},
+    {kBitMatrix, Folder::Archive, "dat-dat.dat"},
+    {kQuickCorrelation, Folder::Archive, "cor-dat.dat"},
+    {kQuickFactorLoadings, Folder::Archive, "fat-dat.dat"},
+    {kQuickFactorSettings, Folder::Archive, "saf-dat.dat"},
+    {kQuickFactorMatrix, Folder::Archive, "maf-dat.dat"},
+    {kQuantValues, Folder::Archive, "num-dat.dat"},
+    {kQuickQuantGrid, Folder::Archive, "grq-dat.txt"},
+    {kQuickTerritoryList, Folder::Archive, "grt-dat.txt"},
+    {kQuickDateList, Folder::Archive, "grd-dat.txt"},
+    {kLinkDefinitions, Folder::Archive, "lnk-dat.imp"},
+    {kSnapshotLog, Folder::Program, "txt-tre2.imp"},
+    {kLinkKeysStem, Folder::Archive, "lnk-dat."},
+    {kLinkNamesStem, Folder::Archive, "ll-dat."},
+    {kSnapshotMask, Folder::Archive, "trx-dat.dat"},
+    {kWorkingMask, Folder::Archive, "mas-dat.txt"},
+    {kNotes, Folder::Archive, "not-sch.dat"},
+    {kListOutput, Folder::Program, "lista.txt"},
+    {kDateValues, Folder::Archive, "ddd-dat.dat"},
+    {kOtherLastCard, Folder::OtherArchive, "dli-sch.dat"},
+    {kSavedConditions, Folder::Archive, "cnd-dat.dat"},
+    {kColumnSets, Folder::Archive, "tab-dat.txt"},
+    {kRowSets, Folder::Archive, "ri2-dat.txt"},
+    {kMailSettings, Folder::Program, "email.txt"},
+    {kSharedArchive, Folder::Archive, "inf-serv.imp"},
+    {kProvinceRanges, Folder::Archive, "province.txt"},
+    {kDefinitions, Folder::Archive, "indicato.txt"},
+    {kEcho, Folder::Archive, "ind2.txt"},
+    {kPermutation, Folder::Program, "controll.txt"},
+    {kOrderScratch, Folder::Archive, "2-sch.dat"},
+    {kQuantColumns, Folder::Archive, "qnc-sch.dat"},
+    {kQuantSums, Folder::Archive, "qnt-sch.dat"},
+    {kQuantCards, Folder::Archive, "qnq-sch.dat"},
+    {kQuantSquares, Folder::Archive, "scr-sch.dat"},
+    {kMergeCounter, Folder::Program, "mrg-sch.dat"},
+    {kRowCard, Folder::Program, "dli-list.dat"},
+    {kHeadingsScratch, Folder::Archive, "ti0-sch.dat"},
+    {kMergeList, Folder::Archive, "ap1-sch.txt"},
+    {kFieldOrder, Folder::Archive, "trc-dat.txt"},
+    {kRecoding, Folder::Archive, "ricod.txt"},
+    {kLabelOutput, Folder::Program, "etichett.txt"},
+    {kMergedList, Folder::Archive, "mrg-list.txt"},
+    {kUniverse, Folder::Archive, "universo.txt"},
+    {kWeights, Folder::Archive, "pesi.txt"},
+    {kImportName, Folder::Archive, "nin-sch.txt"},
+    {kFieldOrderBackup, Folder::Archive, "asq-sch2.txt"},
+    {kLegendColour, Folder::Territory, "leg-colo.dat"},
+    {kArchiveBase, Folder::Archive, "archbase.txt"},
+    {kUserList, Folder::Program, "mod-list.txt"},
+    {kHelpNames, Folder::Archive, "lst-help.txt"},
+    {kLinkedCategories, Folder::OtherArchive, "sig-sch.dat"},
+    {kLinkedFirstLast, Folder::OtherArchive, "lif-sch.dat"},
+    {kLinkedPositions, Folder::OtherArchive, "lpn-sch.dat"},
+    {kLinkedLines, Folder::OtherArchive, "lsg-sch.dat"},
+    {kMaxSimTable, Folder::Archive, "maxsimff.txt"},
+    {kMaxSimVariables, Folder::Archive, "var-maxs.dat"},
+    {kMaxSimMatrix, Folder::Archive, "mat-maxs.dat"},
+    {kMaxSimSquares11, Folder::Archive, "sq1-max1.dat"},
+    {kMaxSimSquares12, Folder::Archive, "sq1-max2.dat"},
+    {kMaxSimSquares21, Folder::Archive, "sq2-max1.dat"},
+    {kMaxSimSquares22, Folder::Archive, "sq2-max2.dat"},
+    {kMaxSimScores1, Folder::Archive, "ms1-maxs.dat"},
+    {kMaxSimScores2, Folder::Archive, "ms2-maxs.dat"},
+    {kMaxSimScores3, Folder::Archive, "ms3-maxs.dat"},
+    {kMaxSimScores4, Folder::Archive, "ms4-maxs.dat"},
+    {kMaxSimReport, Folder::Archive, "maxsim.txt"},
+    {kMaxSimReport1, Folder::Archive, "maxsim1.txt"},
+    {kMaxSimReport2, Folder::Archive, "maxsim2.txt"},
+    {kBorderVariable, Folder::Territory, "mod-zor.dat"},
+    {kSigleList, Folder::Territory, "lst-sigl.txt"},
+    {kUnitNames, Folder::Territory, "sig-zor2.txt"},
+    {kProgramColour, Folder::Program, "sfo-glar.dat"},
+    {kBaseSize, Folder::Program, "dm1-glar.dat"},
+    {kFirstOutline, Folder::Territory, "1-zor.dat"},
+    {kFirstOutline + 1, Folder::Territory, "2-zor.dat"},
+    {kFirstOutline + 2, Folder::Territory, "3-zor.dat"},
+    {kFirstOutline + 3, Folder::Territory, "4-zor.dat"},
+    {kFirstOutline + 4, Folder::Territory, "5-zor.dat"},
+    {kFirstOutline + 5, Folder::Territory, "6-zor.dat"},
+    {kFirstOutline + 6, Folder::Territory, "7-zor.dat"},
+    {kFirstOutline + 7, Folder::Territory, "8-zor.dat"},
+    {kOutlineClass, Folder::Territory, "dov-zor.dat"},
+    {kBox, Folder::Territory, "mmx-zor.dat"},
+    {kPrintScale, Folder::Territory, "inf-stam.txt"},
+    {kSortKey, Folder::Archive, "alf-supp.dat"},
+    {kTerritorialOrder, Folder::Archive, "lor-sch.dat"},
+    {kTerritorialSigleOrder, Folder::Archive, "lsg-sch.dat"},
+    {kTerritorialOrder2, Folder::Archive, "lor-sch.dat"},
+    {kTerritorialPositions, Folder::Archive, "lpn-sch.dat"},
+    {kTerritorialFirstLast, Folder::Archive, "lif-sch.dat"},
+    {kExportLayout, Folder::Archive, "rec-trac.txt"},
+    {kExportData, Folder::Archive, "ascii.txt"},
+    {kVariableList, Folder::Program, "var.txt"},
+    {kCategoryList, Folder::Program, "modalita.txt"},
+    {kTerritorialMatrix, Folder::Territory, "ter-zor.dat"},
+    {kDeclarationBackup, Folder::Archive, "bak-sch.dat"},
+    {kFontPosition, Folder::Program, "car-cart.dat"},
+    {kCentroid, Folder::Program, "dli-poli.dat"},
+    {kSearchNames, Folder::Program, "zor3.txt"},
+    {kQuickFactorExtra, Folder::Archive, "saf-fatt.dat"},
+    {kMapFontHeight, Folder::Territory, "car-tres.dat"},
+    {kColumnSetStem, Folder::Archive, "tab-dat."},
+    {kUpdateDate, Folder::Archive, "gma-dat.dat"},
+    {kMapCentroid, Folder::Territory, "dli-poli.dat"},
+    {kMapNames, Folder::Territory, "cmn-zor2.dat"},
+    {kStation, Folder::Archive, "num-serv.imp"},
+    {kLastArchive, Folder::Program, "cartella.txt"},
+    {kDescriptor, Folder::Archive, "morvidex.dat"},
+    {kOtherLastCard2, Folder::OtherArchive, "dli-sch.dat"},
+    {kMailText, Folder::Program, "emailtxt.txt"},
+    {kMailSubject, Folder::Program, "emailogg.txt"},
+    {kCardDefinition, Folder::Archive, "scheda.txt"},
+};
+
+constexpr bool SortedById() {
+    for (size_t i = 1; i < std::size(kDataFiles); ++i)
+        if (kDataFiles[i - 1].id >= kDataFiles[i].id) return false;
+    return true;
 }
+static_assert(SortedById(), "the catalogue is looked up by halving");
+
+const std::string& Dir(Folder folder) {
+    switch (folder) {
+        case Folder::Program:
+            return CoreState.ProgramDir;
+        case Folder::Archive:
+            return CoreState.ArchiveDir;
+        case Folder::OtherArchive:
+            return CoreState.OtherArchiveDir;
+        case Folder::Designer:
+            return CoreState.DesignerDir;
+        case Folder::Territory:
+            break;
+    }
+    return MapState.TerritoryDir;
+}
+
 }  // namespace
 
 std::string DataFilePath(int32_t id) {
-    switch (id) {
-        case 3:
-            return Dir('P') + "sig-xsig.dat";
-        case 4:
-            return Dir('A') + "alf-sch.dat";
-        case 5:
-            return Dir('A') + "num-sch.dat";
-        case 6:
-            return Dir('A') + "cfs-sch.imp";
-        case 7:
-            return Dir('A') + "cfs-cont.txt";
-        case 8:
-            return Dir('A') + "dli-sch.dat";
-        case 10:
-            return Dir('A') + "dli-dat.dat";
-        case 11:
-            return Dir('A') + "ter-dat.dat";
-        case 12:
-            return Dir('T') + "kel-trad.dat";
-        case 13:
-            return Dir('P') + "tgl-glar.dat";
-        case 14:
-            return Dir('P') + "tg1-glar.dat";
-        case 15:
-            return Dir('P') + "opz-glar.dat";
-        case 16:
-            return Dir('P') + "op1-glar.dat";
-        case 17:
-            return Dir('P') + "sel-glar.dat";
-        case 18:
-            return Dir('A') + "inf-sch.dat";
-        case 20:
-            return Dir('A') + "imp-sch.dat";
-        case 21:
-            return Dir('A') + "sig-sch.dat";
-        case 22:
-            return Dir('A') + "md2-sch.dat";
-        case 23:
-            return Dir('A') + "mod-sch.dat";
-        case 24:
-            return Dir('A') + "dat-sch.dat";
-        case 25:
-            return Dir('A') + "trd-tres.dat";
-        case 26:
-            return Dir('A') + "trc-tres.dat";
-        case 28:
-            return Dir('P') + "lst-kel.txt";
-        case 29:
-            return Dir('P') + "ok-mouse.dat";
-        case 30:
-            return Dir('A') + "sal-sch.imp";
-        case 31:
-            return Dir('A') + "lkt-sch.imp";
-        case 32:
-            return Dir('P') + "dir-edit.imp";
-        case 33:
-            return Dir('A') + "lnk-sch.dat";
-        case 34:
-            return Dir('A') + "fat-sch.dat";
-        case 35:
-            return Dir('A') + "saf-sch.imp";
-        case 36:
-            return Dir('P') + "tabella.txt";
-        case 37:
-            return Dir('A') + "grl-sch.txt";
-        case 38:
-            return Dir('A') + "brt-sch.dat";
-        case 39:
-            return Dir('A') + "cor-sch.dat";
-        case 40:
-            return Dir('A') + "maf-sch.dat";
-        case 41:
-            return Dir('A') + "fat-fatt.dat";
-        case 42:
-            return Dir('A') + "tipi.txt";
-        case 43:
-            return Dir('A') + "grq-sch.txt";
-        case 44:
-            return Dir('P') + "ini-prov.imp";
-        case 45:
-            return Dir('P') + "cmn-zor2.dat";
-        case 46:
-            return Dir('P') + "di-alfac.dat";
-        case 49:
-            return Dir('P') + "sig-dat.imp";
-        case 50:
-            return Dir('A') + "logo.bmp";
-        case 51:
-            return Dir('A') + "inf-colo.dat";
-        case 52:
-            return Dir('X') + "alf-sch.dat";
-        case 53:
-            return Dir('X') + "num-sch.dat";
-        case 54:
-            return Dir('P') + "tresca.txt";
-        case 55:
-            return Dir('A') + "ric-sch.imp";
-        case 56:
-            return Dir('P') + "dialer.txt";
-        case 57:
-            return Dir('P') + "dialer.imp";
-        case 58:
-            return Dir('A') + "grl-dat.txt";
-        case 59:
-            return Dir('A') + "agg-dat.txt";
-        case 60:
-            return Dir('A') + "tin-sch.txt";
-        case 61:
-            return Dir('A') + "tin-dat.txt";
-        case 63:
-            return Dir('P') + "pxx-dat.imp";
-        case 64:
-            return Dir('A') + "ms-maxsm.";
-        case 65:
-            return Dir('P') + "commento.txt";
-        case 66:
-            return Dir('A') + "ok-lista.dat";
-        case 67:
-            return Dir('A') + "tx2-sch.dat";
-        case 68:
-            return Dir('A') + "tab-sch.dat";
-        case 69:
-            return Dir('P') + "chi2.imp";
-        case 70:
-            return Dir('S') + "scheda.txt";
-        case 71:
-            return Dir('P') + "txt-tab2.imp";
-        case 72:
-            return Dir('S') + "sig-sch.dat";
-        case 75:
-            return Dir('S') + "inf-sch.dat";
-        case 76:
-            return Dir('S') + "dat-sch.dat";
-        case 77:
-            return Dir('S') + "num-sch.dat";
-        case 78:
-            return Dir('S') + "alf-sch.dat";
-        case 79:
-            return Dir('S') + "dli-sch.dat";
-        case 80:
-            return Dir('S') + "morvidex.dat";
-        case 82:
-            return Dir('S') + "lst-fatt.imp";
-        case 83:
-            return Dir('A') + "dat-dat.dat";
-        case 84:
-            return Dir('A') + "cor-dat.dat";
-        case 85:
-            return Dir('A') + "fat-dat.dat";
-        case 86:
-            return Dir('A') + "saf-dat.dat";
-        case 87:
-            return Dir('A') + "maf-dat.dat";
-        case 88:
-            return Dir('A') + "num-dat.dat";
-        case 89:
-            return Dir('A') + "grq-dat.txt";
-        case 90:
-            return Dir('A') + "grt-dat.txt";
-        case 91:
-            return Dir('A') + "grd-dat.txt";
-        case 92:
-            return Dir('A') + "lnk-dat.imp";
-        case 93:
-            return Dir('P') + "txt-tre2.imp";
-        case 94:
-            return Dir('A') + "lnk-dat.";
-        case 95:
-            return Dir('A') + "ll-dat.";
-        case 96:
-            return Dir('A') + "trx-dat.dat";
-        case 97:
-            return Dir('A') + "mas-dat.txt";
-        case 98:
-            return Dir('A') + "not-sch.dat";
-        case 99:
-            return Dir('P') + "lista.txt";
-        case 100:
-            return Dir('A') + "ddd-dat.dat";
-        case 101:
-            return Dir('X') + "dli-sch.dat";
-        case 102:
-            return Dir('A') + "cnd-dat.dat";
-        case 103:
-            return Dir('A') + "tab-dat.txt";
-        case 104:
-            return Dir('A') + "ri2-dat.txt";
-        case 105:
-            return Dir('P') + "email.txt";
-        case 106:
-            return Dir('A') + "inf-serv.imp";
-        case 107:
-            return Dir('A') + "province.txt";
-        case 108:
-            return Dir('A') + "indicato.txt";
-        case 109:
-            return Dir('A') + "ind2.txt";
-        case 110:
-            return Dir('P') + "controll.txt";
-        case 111:
-            return Dir('A') + "2-sch.dat";
-        case 112:
-            return Dir('A') + "qnc-sch.dat";
-        case 113:
-            return Dir('A') + "qnt-sch.dat";
-        case 114:
-            return Dir('A') + "qnq-sch.dat";
-        case 115:
-            return Dir('A') + "scr-sch.dat";
-        case 116:
-            return Dir('P') + "mrg-sch.dat";
-        case 117:
-            return Dir('P') + "dli-list.dat";
-        case 118:
-            return Dir('A') + "ti0-sch.dat";
-        case 119:
-            return Dir('A') + "ap1-sch.txt";
-        case 120:
-            return Dir('A') + "trc-dat.txt";
-        case 121:
-            return Dir('A') + "ricod.txt";
-        case 122:
-            return Dir('P') + "etichett.txt";
-        case 123:
-            return Dir('A') + "mrg-list.txt";
-        case 124:
-            return Dir('A') + "universo.txt";
-        case 125:
-            return Dir('A') + "pesi.txt";
-        case 126:
-            return Dir('A') + "nin-sch.txt";
-        case 127:
-            return Dir('A') + "asq-sch2.txt";
-        case 128:
-            return Dir('T') + "leg-colo.dat";
-        case 129:
-            return Dir('A') + "archbase.txt";
-        case 130:
-            return Dir('P') + "mod-list.txt";
-        case 131:
-            return Dir('A') + "lst-help.txt";
-        case 132:
-            return Dir('X') + "sig-sch.dat";
-        case 133:
-            return Dir('X') + "lif-sch.dat";
-        case 134:
-            return Dir('X') + "lpn-sch.dat";
-        case 135:
-            return Dir('X') + "lsg-sch.dat";
-        case 136:
-            return Dir('A') + "maxsimff.txt";
-        case 137:
-            return Dir('A') + "var-maxs.dat";
-        case 138:
-            return Dir('A') + "mat-maxs.dat";
-        case 139:
-            return Dir('A') + "sq1-max1.dat";
-        case 140:
-            return Dir('A') + "sq1-max2.dat";
-        case 141:
-            return Dir('A') + "sq2-max1.dat";
-        case 142:
-            return Dir('A') + "sq2-max2.dat";
-        case 143:
-            return Dir('A') + "ms1-maxs.dat";
-        case 144:
-            return Dir('A') + "ms2-maxs.dat";
-        case 145:
-            return Dir('A') + "ms3-maxs.dat";
-        case 146:
-            return Dir('A') + "ms4-maxs.dat";
-        case 147:
-            return Dir('A') + "maxsim.txt";
-        case 148:
-            return Dir('A') + "maxsim1.txt";
-        case 149:
-            return Dir('A') + "maxsim2.txt";
-        case 150:
-            return Dir('T') + "mod-zor.dat";
-        case 151:
-            return Dir('T') + "lst-sigl.txt";
-        case 152:
-            return Dir('T') + "sig-zor2.txt";
-        case 153:
-            return Dir('P') + "sfo-glar.dat";
-        case 154:
-            return Dir('P') + "dm1-glar.dat";
-        case 155:
-            return Dir('T') + "1-zor.dat";
-        case 156:
-            return Dir('T') + "2-zor.dat";
-        case 157:
-            return Dir('T') + "3-zor.dat";
-        case 158:
-            return Dir('T') + "4-zor.dat";
-        case 159:
-            return Dir('T') + "5-zor.dat";
-        case 160:
-            return Dir('T') + "6-zor.dat";
-        case 161:
-            return Dir('T') + "7-zor.dat";
-        case 162:
-            return Dir('T') + "8-zor.dat";
-        case 163:
-            return Dir('T') + "dov-zor.dat";
-        case 164:
-            return Dir('T') + "mmx-zor.dat";
-        case 165:
-            return Dir('T') + "inf-stam.txt";
-        case 166:
-            return Dir('A') + "alf-supp.dat";
-        case 167:
-            return Dir('A') + "lor-sch.dat";
-        case 168:
-            return Dir('A') + "lsg-sch.dat";
-        case 169:
-            return Dir('A') + "lor-sch.dat";
-        case 170:
-            return Dir('A') + "lpn-sch.dat";
-        case 171:
-            return Dir('A') + "lif-sch.dat";
-        case 172:
-            return Dir('A') + "rec-trac.txt";
-        case 173:
-            return Dir('A') + "ascii.txt";
-        case 174:
-            return Dir('P') + "var.txt";
-        case 175:
-            return Dir('P') + "modalita.txt";
-        case 176:
-            return Dir('T') + "ter-zor.dat";
-        case 178:
-            return Dir('A') + "bak-sch.dat";
-        case 179:
-            return Dir('P') + "car-cart.dat";
-        case 180:
-            return Dir('P') + "dli-poli.dat";
-        case 181:
-            return Dir('P') + "zor3.txt";
-        case 182:
-            return Dir('A') + "saf-fatt.dat";
-        case 183:
-            return Dir('T') + "car-tres.dat";
-        case 184:
-            return Dir('A') + "tab-dat.";
-        case 185:
-            return Dir('A') + "gma-dat.dat";
-        case 193:
-            return MapState.TerritoryDir + CoreState.OtherArchiveDir + ".txt";
-        case 201:
-            return Dir('T') + "dli-poli.dat";
-        case 202:
-            return Dir('T') + "cmn-zor2.dat";
-        case 204:
-            return Dir('A') + "num-serv.imp";
-        case 205:
-            return Dir('P') + "cartella.txt";
-        case 206:
-            return Dir('A') + "morvidex.dat";
-        case 207:
-            return Dir('X') + "dli-sch.dat";
-        case 208:
-            return Dir('P') + "emailtxt.txt";
-        case 209:
-            return Dir('P') + "emailogg.txt";
-        case 210:
-            return Dir('A') + "scheda.txt";
-        default:
-            return {};
-    }
+    if (id == kSigleSet) return MapState.TerritoryDir + CoreState.OtherArchiveDir + ".txt";
+    const auto* it = std::lower_bound(std::begin(kDataFiles), std::end(kDataFiles), id,
+                                      [](const DataFile& f, int32_t key) { return f.id < key; });
+    if (it == std::end(kDataFiles) || it->id != id) return {};
+    return Dir(it->folder) + it->name;
 }
 
 }  // namespace qv
