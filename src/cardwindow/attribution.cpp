@@ -50,7 +50,7 @@ bool NumericFieldHoldsValue(int field) {
         case 4:
         case 5:
         case 6:
-            return GetCardWord(field) > -32000;
+            return GetCardWord(field) > kEmptyShort;
         case 7:
             return GetCardNumber(field) > kEmptyNumber;
         default:

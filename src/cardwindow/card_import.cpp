@@ -27,10 +27,6 @@ constexpr int kCardHeadText = 1974;
 // Report texts of the conversion errors, by ImportError.
 constexpr int kErrorTexts[] = {0, 1017, 1018, 1019, 2215, 2216};
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 bool IsBlankOrControl(char c) {
     return uint8_t(c) <= 32;
 }
@@ -330,10 +326,10 @@ ImportError StoreImportPiece(int field, const std::string& piece, bool yearFirst
             SetFieldWord(field, 0, ReadShortNumber(value));
             return ImportError::None;
         case 5:
-            SetFieldWord(field, 0, ReadTimeValue(value, EntryClockNow()).value_or(int16_t(kEmptyWord)));
+            SetFieldWord(field, 0, ReadTimeValue(value, EntryClockNow()).value_or(kEmptyShort));
             return ImportError::None;
         case 6:
-            SetFieldWord(field, 0, ReadPercentage(value).value_or(int16_t(kEmptyWord)));
+            SetFieldWord(field, 0, ReadPercentage(value).value_or(kEmptyShort));
             return ImportError::None;
         case 7:
             PutCardNumber(ReadLongNumber(value), field);

@@ -7,10 +7,10 @@
 #include <utility>
 
 #include "cardwindow/card_pass.h"
-#include "core/category_lists.h"
 #include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
+#include "core/category_lists.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
@@ -23,7 +23,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kLabelChars = 60;
 constexpr size_t kKeyChars = 30;
 constexpr size_t kLineChars = 80;
 
@@ -89,7 +88,7 @@ std::string CategoryDeclarationLine(int number, std::string_view label) {
     line += char('0' + number / 10 % 10);
     line += char('0' + number % 10);
     line += ' ';
-    line += label.substr(0, kLabelChars);
+    line += label.substr(0, size_t(kNameRecordChars));
     return line;
 }
 

@@ -4,17 +4,13 @@
 #include <array>
 #include <cstdint>
 
+#include "core/comune_names.h"
 #include "core/core_state.h"
-#include "core/data_files.h"
-#include "platform/file_io.h"
-#include "platform/short_string.h"
 #include "territory/manual_selection.h"
 
 namespace qv {
 namespace {
 
-constexpr int kNameRecordSize = 38;
-constexpr int kNameChars = 37;
 constexpr size_t kKeyChars = 30;
 
 // Each Windows-1252 byte as the key has it: a-z upper case, accented letters as their plain
@@ -65,21 +61,16 @@ std::string ComuneNameKey(std::string_view name) {
 }
 
 ComuneNameTable::ComuneNameTable() {
-    // One open and one read: on a shared folder each is a round trip.
-    const int count = std::max(TerritoryCount, 0);
-    std::string bytes(size_t(count) * kNameRecordSize, '\0');
-    RecordFile(DataFilePath(data_file::kComuneNames), kNameRecordSize, RecordFile::Mode::Read)
-        .Read(0, bytes.data(), count);
-    names_.reserve(size_t(count));
-    sorted_.reserve(size_t(count));
-    for (int code = 1; code <= count; ++code) {
-        const auto* record = reinterpret_cast<const uint8_t*>(bytes.data()) + size_t(code - 1) * kNameRecordSize;
-        names_.push_back(DecodeShortString(record, kNameChars));
+    names_ = ReadComuneNames(1, std::max(TerritoryCount, 0));
+    sorted_.reserve(names_.size());
+    for (int code = 1; code <= int(names_.size()); ++code) {
         // An unused code has no name: no text may stand for it.
-        if (std::string key = ComuneNameKey(names_.back()); !key.empty()) sorted_.push_back({std::move(key), code});
+        if (std::string key = ComuneNameKey(names_[size_t(code - 1)]); !key.empty())
+            sorted_.push_back({std::move(key), code});
     }
-    std::sort(sorted_.begin(), sorted_.end(),
-              [](const Entry& a, const Entry& b) { return a.key != b.key ? a.key < b.key : a.code < b.code; });
+    std::sort(sorted_.begin(), sorted_.end(), [](const Entry& a, const Entry& b) {
+        return a.key != b.key ? a.key < b.key : a.code < b.code;
+    });
 }
 
 std::vector<int> ComuneNameTable::Matches(std::string_view text) const {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cardwindow/range_check.h"
+#include "core/comune_names.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
@@ -37,8 +38,6 @@ constexpr int kValueCounters = kStatisticsCounters - kStatisticsCategoryBase;
 constexpr int kTerritoryCounters = kStatisticsCategoryBase - 1;
 constexpr int kLastPercentClass = 100;
 constexpr int kNumericSummaries = 999;
-constexpr int32_t kNoMaximum = -9999999;
-constexpr int32_t kNoMinimum = 9999999;
 
 using RowValues = std::array<int64_t, kMaxTables>;
 

@@ -11,6 +11,7 @@
 
 #include "cardwindow/comune_lookup.h"
 #include "cardwindow/linked_card.h"
+#include "core/archive_definition.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -23,13 +24,7 @@
 namespace qv {
 namespace {
 
-constexpr int kLabelRecordBytes = 61;
-constexpr int16_t kEmptyShort = int16_t(kEmptyWord);
 constexpr int kPartLimit = 30000;
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 std::string UpperAz(std::string s) {
     for (char& c : s)
@@ -82,10 +77,6 @@ int MatchLabel(int n, const std::string& key, Label label) {
         if (text.size() == key.size()) exact = v;
     }
     return exact ? exact : prefix;
-}
-
-std::string_view LabelText(const char* record) {
-    return std::string_view(record, strnlen(record, kLabelRecordBytes));
 }
 
 // The number text of the number fields: the leading run of digits and minus signs, after
@@ -327,23 +318,15 @@ int32_t ReadLongNumber(const std::string& text) {
 int FindCategoryByName(int field, const std::string& name) {
     const int n = FieldCategoryCount(field);
     if (n <= 0 || FieldFirstLabel[field] < 0 || name.empty()) return 0;
-    RecordFile labels(DataFilePath(data_file::kLabel), kLabelRecordBytes, RecordFile::Mode::Read);
-    std::string records(size_t(n) * kLabelRecordBytes, '\0');
-    labels.Read(FieldFirstLabel[field], records.data(), n);
-    records = UpperAz(std::move(records));
-    return MatchLabel(n, UpperAz(name),
-                      [&](int v) { return LabelText(&records[size_t(v - 1) * kLabelRecordBytes]); });
+    std::vector<std::string> labels =
+        ReadNameRecords(DataFilePath(data_file::kLabel), FieldFirstLabel[field], n);
+    for (std::string& label : labels) label = UpperAz(std::move(label));
+    return MatchLabel(n, UpperAz(name), [&](int v) { return std::string_view(labels[size_t(v - 1)]); });
 }
 
 CategoryLabelTable::CategoryLabelTable() : path_(DataFilePath(data_file::kLabel)) {
-    // One open and one read: on a shared folder each is a round trip.
-    RecordFile file(path_, kLabelRecordBytes, RecordFile::Mode::Read);
-    const int64_t count = file.RecordCount();
-    std::string records(size_t(count) * kLabelRecordBytes, '\0');
-    file.Read(0, records.data(), count);
-    records = UpperAz(std::move(records));
-    labels_.reserve(size_t(count));
-    for (int64_t r = 0; r < count; ++r) labels_.emplace_back(LabelText(&records[size_t(r) * kLabelRecordBytes]));
+    labels_ = ReadAllNameRecords(path_);
+    for (std::string& label : labels_) label = UpperAz(std::move(label));
 }
 
 int CategoryLabelTable::Find(int field, const std::string& name) {

@@ -56,7 +56,7 @@ std::optional<double> OperandValue(int32_t field) {
         return v == kEmptyNumber ? std::nullopt : std::optional<double>(v);
     }
     const int16_t v = GetCardWord(field);
-    const bool empty = type >= 4 ? v == int16_t(kEmptyWord) : v == 0;
+    const bool empty = type >= 4 ? v == kEmptyShort : v == 0;
     return empty ? std::nullopt : std::optional<double>(v);
 }
 

@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <limits>
 
-#include "core/category_lists.h"
 #include "cardwindow/category_reorder.h"
 #include "cardwindow/write_permission.h"
 #include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
+#include "core/category_lists.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
@@ -27,7 +27,6 @@ namespace {
 
 constexpr int kFirstInstructionText = 1463;
 constexpr int kInstructionLines = 4;
-constexpr size_t kLabelChars = 60;
 constexpr int32_t kCardsPerBlock = 256;
 
 // Renumbers the category words at `positions` of cards 0 .. last into `copy`, a copy of the
@@ -143,7 +142,8 @@ bool RecodingTextMatches(std::string_view text, const std::vector<std::string>& 
         if (size_t(oldNumber) > labels.size()) return false;
         const size_t at = line.find(" = ", 10);
         if (at == std::string::npos) return false;
-        const std::string_view label = std::string_view(labels[size_t(oldNumber) - 1]).substr(0, kLabelChars);
+        const std::string_view label =
+            std::string_view(labels[size_t(oldNumber) - 1]).substr(0, size_t(kNameRecordChars));
         if (trimmed(std::string_view(line).substr(at + 3)) != trimmed(label)) return false;
     }
     return true;

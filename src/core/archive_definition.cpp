@@ -25,8 +25,6 @@ constexpr int kStatisticsTotalEntry = 8151;
 constexpr int kMaxStatisticsCounter = kStatisticsCounters - 1 - kStatisticsTotalEntry;
 constexpr int kMaxNumericOrdinal = 999;
 constexpr int kMaxLabelRecord = 32767;
-constexpr int kDateCounters = 110;
-constexpr int kPercentCounters = 102;
 
 // Tables 1 to 15 of the file, in file order.
 const std::array<FieldTable*, 15>& WordTables() {
@@ -37,7 +35,6 @@ const std::array<FieldTable*, 15>& WordTables() {
         &FieldLastCategory, &FieldStatisticsIndex, &FieldNumericIndex};
     return tables;
 }
-constexpr int kAttributesTable = 11;
 
 int16_t Saturate16(int64_t v) {
     return int16_t(std::clamp<int64_t>(v, INT16_MIN, INT16_MAX));
@@ -45,23 +42,6 @@ int16_t Saturate16(int64_t v) {
 // Column values are kept in 16 bits, as the files have always been read.
 int16_t Keep16(int32_t v) {
     return int16_t(uint16_t(uint32_t(v)));
-}
-
-// A label names a shared list only when all of it is an integer.
-bool ParseWholeInteger(std::string_view s, int32_t& value) {
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    if (i == s.size()) return false;
-    int64_t v = 0;
-    for (; i < s.size(); ++i) {
-        if (s[i] < '0' || s[i] > '9') return false;
-        v = v * 10 + (s[i] - '0');
-        if (v > INT32_MAX) return false;
-    }
-    value = int32_t(negative ? -v : v);
-    return true;
 }
 
 // Field name: the caption with every blank turned into a zero byte, zeros after it.
@@ -130,8 +110,9 @@ DeclarationResult ReadDeclarations(TextReader& in) {
                 const std::string category = in.ReadLine(69);
                 const std::string mark = category.size() > 4 ? category.substr(4, 5) : std::string();
                 const std::string label = category.size() > 9 ? category.substr(9) : std::string();
-                int32_t shared = 0;
-                if (ParseWholeInteger(label, shared)) {
+                // A label names a shared list only when all of it is an integer.
+                if (const std::optional<int32_t> named = WholeInteger(label)) {
+                    const int32_t shared = *named;
                     // Only an earlier field can lend its list; any other number gives no label.
                     if (shared >= 1 && shared < firstAnswer) {
                         for (int f = firstAnswer; f <= lastAnswer; ++f)
@@ -338,6 +319,40 @@ int32_t ReadColumnNumber(std::string_view line, int first, int last) {
     if (first < 1 || size_t(first) > line.size()) return 0;
     const size_t width = last <= 0 ? std::string_view::npos : size_t(std::max(0, last - first + 1));
     return LeadingInteger(line.substr(size_t(first) - 1), width);
+}
+
+std::string DecodeNameRecord(const uint8_t* record) {
+    return DecodeZeroPadded(record, kNameRecordChars);
+}
+
+namespace {
+// One open and one read: on a shared folder each is a round trip.
+std::vector<std::string> ReadNameRun(const RecordFile& file, int64_t first, int64_t count, bool whole) {
+    count = std::max<int64_t>(count, 0);
+    std::string bytes(size_t(count) * kNameRecordBytes, '\0');
+    int64_t read = count;
+    if (whole)
+        file.Read(first, bytes.data(), count);
+    else
+        read = file.ReadUpTo(first, bytes.data(), count);
+    std::vector<std::string> texts;
+    texts.reserve(size_t(read));
+    for (int64_t i = 0; i < read; ++i) texts.push_back(DecodeNameRecord(Bytes(bytes) + i * kNameRecordBytes));
+    return texts;
+}
+}  // namespace
+
+std::vector<std::string> ReadNameRecords(const std::string& path, int64_t first, int count) {
+    return ReadNameRun(RecordFile(path, kNameRecordBytes, RecordFile::Mode::Read), first, count, true);
+}
+
+std::vector<std::string> ReadNameRecordsUpTo(const std::string& path, int64_t first, int count) {
+    return ReadNameRun(RecordFile(path, kNameRecordBytes, RecordFile::Mode::Read), first, count, false);
+}
+
+std::vector<std::string> ReadAllNameRecords(const std::string& path) {
+    const RecordFile file(path, kNameRecordBytes, RecordFile::Mode::Read);
+    return ReadNameRun(file, 0, file.RecordCount(), true);
 }
 
 void LoadArchiveDefinition() {

@@ -27,13 +27,7 @@ namespace qv {
 
 namespace {
 
-// File ids.
-
-constexpr int kLayoutRecordBytes = 212;
-constexpr int kStyleBytes = 18;
 constexpr int kMaxLayoutItems = 4000;
-constexpr int kMaxStyles = 9;
-constexpr int kAttributesTable = 10;  // 0-based record of FieldAttributes in "imp-sch.dat"
 constexpr int kRuleLineWidth = 200;
 constexpr int32_t kUnreadStationFilesText = 2101;
 
@@ -59,9 +53,9 @@ void LoadLayoutItems() {
         bytes = ReadFileOrThrow(path);
     }
     StaticTextPage.fill(0);
-    const int items = int(std::min<size_t>(bytes->size() / kLayoutRecordBytes, kMaxLayoutItems));
+    const int items = int(std::min<size_t>(bytes->size() / kLayoutItemBytes, kMaxLayoutItems));
     for (int i = 1; i <= items; ++i) {
-        const int16_t page = GetI16(Bytes(*bytes) + size_t(i - 1) * kLayoutRecordBytes);
+        const int16_t page = GetI16(Bytes(*bytes) + size_t(i - 1) * kLayoutItemBytes);
         StaticTextPage[size_t(i)] = page;
         CoreState.PageCount = page;
     }
@@ -71,10 +65,11 @@ void LoadLayoutItems() {
 void LoadTextStyles() {
     for (auto& row : CardTextStyles) row.fill(257);
     const std::string bytes = ReadFileOrThrow(DataFilePath(data_file::kStyle));
-    const int styles = int(std::min<size_t>(bytes.size() / kStyleBytes, kMaxStyles));
+    const int styles = int(std::min<size_t>(bytes.size() / kStyleRecordBytes, kMaxStyles));
     for (int k = 1; k <= styles; ++k)
         for (int v = 0; v < 9; ++v)
-            CardTextStyles[size_t(k)][size_t(v)] = GetI16(Bytes(bytes) + size_t(k - 1) * kStyleBytes + 2 * v);
+            CardTextStyles[size_t(k)][size_t(v)] =
+                GetI16(Bytes(bytes) + size_t(k - 1) * kStyleRecordBytes + 2 * v);
 }
 
 // Options that the settings file does not hold.
@@ -165,10 +160,10 @@ void CheckCardSize() {
 }
 
 void SaveFieldAttributes() {
-    uint8_t table[8000];
+    uint8_t table[kDefinitionTableBytes];
     for (int f = 1; f <= kMaxFields; ++f) PutI16(table + 2 * (f - 1), FieldAttributes[size_t(f)]);
-    RecordFile file(DataFilePath(data_file::kDefinition), 8000, RecordFile::Mode::ReadWrite);
-    file.Write(kAttributesTable, table);
+    RecordFile file(DataFilePath(data_file::kDefinition), kDefinitionTableBytes, RecordFile::Mode::ReadWrite);
+    file.Write(kAttributesTable - 1, table);
     file.Sync();
 }
 

@@ -13,6 +13,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 
@@ -165,16 +166,7 @@ void SetEmptyValues() {
 int RequiredFieldNumber(const std::string& line) {
     const size_t comma = line.find(',');
     if (comma == std::string::npos) return 0;
-    size_t i = 0, end = comma;
-    while (i < end && line[i] == ' ') ++i;
-    while (end > i && line[end - 1] == ' ') --end;
-    if (i == end || end - i > 5) return 0;
-    int value = 0;
-    for (; i < end; ++i) {
-        if (line[i] < '0' || line[i] > '9') return 0;
-        value = value * 10 + (line[i] - '0');
-    }
-    return value;
+    return PaddedDigits(std::string_view(line).substr(0, comma), 5).value_or(0);
 }
 
 bool TestMark(int field, int mask) {

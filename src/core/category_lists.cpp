@@ -30,19 +30,17 @@ bool ValidField(int field) {
 std::vector<std::optional<std::string>> FieldLabels(int field) {
     std::vector<std::optional<std::string>> labels;
     if (!ValidField(field)) return labels;
-    RecordFile file(DataFilePath(data_file::kLabel), kNameRecordBytes, RecordFile::Mode::Read);
     const int first = FieldFirstLabel[size_t(field)];
     const int n = FieldLastLabel[size_t(field)] - first + 1;
-    if (first < 0 || n <= 0) return labels;
-    std::vector<char> records(size_t(n) * kNameRecordBytes);
-    const int64_t read = file.ReadUpTo(first, records.data(), n);
-    for (int i = 0; i < n; ++i) {
-        if (i >= read) {
+    // The file is opened (and a missing one raises) even for a field without labels.
+    const bool any = first >= 0 && n > 0;
+    const std::vector<std::string> read =
+        ReadNameRecordsUpTo(DataFilePath(data_file::kLabel), any ? first : 0, any ? n : 0);
+    for (int i = 0; any && i < n; ++i) {
+        if (size_t(i) < read.size())
+            labels.emplace_back(read[size_t(i)]);
+        else
             labels.emplace_back();
-            continue;
-        }
-        const char* record = &records[size_t(i) * kNameRecordBytes];
-        labels.emplace_back(std::string(record, strnlen(record, kNameRecordBytes)));
     }
     return labels;
 }

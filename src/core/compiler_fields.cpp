@@ -20,7 +20,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kSourceWidth = 255;
 constexpr int kLabelWidth = 200;
 constexpr int kMaxCategoryIndex = 998;
 constexpr int kListCount = 255;
@@ -29,9 +28,6 @@ constexpr int kNumberCap = 1000000;
 
 bool IsCapital(char c) {
     return c >= 'A' && c <= 'Z';
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
 }
 bool IsLetter(char c) {
     return IsCapital(c) || (c >= 'a' && c <= 'z');

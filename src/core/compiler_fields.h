@@ -13,6 +13,9 @@
 
 namespace qv {
 
+// Characters of a source line the compiler reads.
+constexpr int kSourceWidth = 255;
+
 // Largest card: words (the last two hold the notes chain head) and text bytes.
 constexpr int kCardWordLimit = 4000;
 constexpr int kCardTextLimit = 8000;

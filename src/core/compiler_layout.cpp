@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/archive_definition.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/numbers.h"
@@ -12,8 +13,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kSourceWidth = 255;
-constexpr size_t kMaxStyles = 9;
 constexpr int kTopY = 40;
 constexpr int kLineGap = 5;
 
@@ -235,7 +234,7 @@ void CompileCardLayout(CompileRun& run) {
         track.Apply(line);
         bool known = false;
         for (const TextStyle& s : styles) known = known || s == track.current;
-        if (!known && styles.size() < kMaxStyles) styles.push_back(track.current);
+        if (!known && styles.size() < size_t(kMaxStyles)) styles.push_back(track.current);
     }
     TextBuilder layout;
     for (const TextStyle& s : styles) layout.Line(StyleLine(s));

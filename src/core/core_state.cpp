@@ -26,8 +26,8 @@ std::array<uint8_t, kProvinceSlots> ProvinceMarks;
 int32_t ChosenTerritoryCode = 0;
 int32_t KmRadius = 0;
 
-std::array<int32_t, 31> DateConditionFrom, DateConditionTo;
-std::array<int32_t, 1000> NumericConditionLow, NumericConditionHigh;
+std::array<int32_t, kDateConditionSlots + 1> DateConditionFrom, DateConditionTo;
+std::array<int32_t, kNumericConditionSlots + 1> NumericConditionLow, NumericConditionHigh;
 
 FlagList StandardRowFlags, QuickRowFlags, PsiFlags, StandardColumnFlags, QuickColumnFlags, QuantVarFlags,
     QuantColumnFlags, StandardAfcCategoryFlags, QuickAfcCategoryFlags;

@@ -20,7 +20,8 @@ constexpr int kFlagListSize = 4001;
 constexpr int kTerritoryTableSize = 8150;
 constexpr int kMapComuniSize = 8251;
 constexpr int kSelectionMaskBytes = 65501;
-constexpr uint16_t kEmptyWord = 33536;  // empty 16-bit value, end mark of the settings file
+constexpr uint16_t kEmptyWord = 33536;                // empty 16-bit value, end mark of the settings file
+constexpr int16_t kEmptyShort = int16_t(kEmptyWord);  // the same word read as a signed value, -32000
 constexpr int32_t kEmptyNumber = -9999999;
 
 struct CoreStateRecord {
@@ -246,6 +247,7 @@ extern FieldTable FieldFirstLabel, FieldTypes, FieldTextOffsets, FieldPositions,
     FieldStatisticsIndex, FieldNumericIndex;
 extern FieldFlags FieldInCondition, FieldConditionSense, JumpRuleFields, TerritorialLinkFields;
 // Search condition per category slot (index = slot 1..4000).
+constexpr int kCategorySlots = kMaxFields;
 extern FieldFlags CategoryWanted;
 // Card page of each layout item (index = item 1..4000).
 extern FieldTable StaticTextPage;
@@ -269,8 +271,10 @@ extern int32_t ChosenTerritoryCode;
 extern int32_t KmRadius;
 
 // Search conditions per date field (1..30) and numeric field (1..999); entry 0 unused.
-extern std::array<int32_t, 31> DateConditionFrom, DateConditionTo;
-extern std::array<int32_t, 1000> NumericConditionLow, NumericConditionHigh;
+constexpr int kDateConditionSlots = 30;
+constexpr int kNumericConditionSlots = 999;
+extern std::array<int32_t, kDateConditionSlots + 1> DateConditionFrom, DateConditionTo;
+extern std::array<int32_t, kNumericConditionSlots + 1> NumericConditionLow, NumericConditionHigh;
 
 // The nine selection lists of the elaborations (index = 0-based grid line).
 using FlagList = std::array<uint8_t, kFlagListSize>;
@@ -290,7 +294,10 @@ extern std::array<std::array<int32_t, kStatisticsCounters>, 3> StatisticsTables;
 constexpr int kYearTailSlots = 36;
 constexpr int kYearTailCountersPerField = 102;
 extern std::array<std::array<int32_t, kYearTailSlots * kYearTailCountersPerField>, 3> StatisticsYearTail;
-// Maximum, minimum, count and sum per numeric field: four blocks of 1000.
+// Maximum, minimum, count and sum per numeric field: four blocks of 1000. A field without a
+// value keeps the starting maximum and minimum, which every value passes.
+constexpr int32_t kNoMaximum = -9999999;
+constexpr int32_t kNoMinimum = 9999999;
 extern std::array<int32_t, 4000> NumericFieldSummary;
 
 // One bit per card, card n at byte n / 8, most significant bit first.

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/archive_definition.h"
 #include "core/card_store.h"
+#include "core/comune_names.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/file_io.h"
@@ -12,12 +14,6 @@
 namespace qv {
 
 namespace {
-
-constexpr int kLabelRecordBytes = 61;
-constexpr int kLabelChars = 60;
-constexpr int kComuneRecordBytes = 38;
-constexpr int kComuneNameChars = 37;
-constexpr int16_t kEmptyWord16 = -32000;
 
 // Two characters, a leading blank written as "0" (negative values keep their sign).
 std::string TwoDigits(int v) {
@@ -47,20 +43,20 @@ std::string FormatDateValue(int day, int month, int year) {
     return std::to_string(day) + "/" + std::to_string(month) + "/" + std::to_string(year);
 }
 
-std::string FormatTimeValue(int16_t v) {
-    if (v == kEmptyWord16) return "__:__.";
+std::string FormatTimeValue(int32_t v) {
+    if (v == kEmptyShort) return "__:__.";
     return TwoDigits(v / 100) + ":" + TwoDigits(v % 100) + ".";
 }
 
-std::string FormatPercentageValue(int16_t v) {
-    if (v == kEmptyWord16) return "___.__%";
+std::string FormatPercentageValue(int32_t v) {
+    if (v == kEmptyShort) return "___.__%";
     char whole[16];
     std::snprintf(whole, sizeof whole, "%3d", v / 100);
     return std::string(whole) + "." + TwoDigits(v % 100) + "%";
 }
 
 std::string FormatNumber16(int16_t v) {
-    return v == kEmptyWord16 ? std::string() : std::to_string(v);
+    return v == kEmptyShort ? std::string() : std::to_string(v);
 }
 
 std::string FormatNumber32(int32_t v) {
@@ -76,28 +72,13 @@ std::string CategoryLabel(int field, int value, CategoryOutOfRange mode) {
     if (value == 0) return {};
     if (value < 0 || value > FieldCategoryCount(field))
         return mode == CategoryOutOfRange::Unknown ? "???" : "";
-    RecordFile labels(DataFilePath(data_file::kLabel), kLabelRecordBytes, RecordFile::Mode::Read);
-    uint8_t record[kLabelRecordBytes];
-    labels.Read(int64_t(FieldFirstLabel[field]) + value - 1, record);
-    return DecodeZeroPadded(record, kLabelChars);
+    return ReadNameRecords(DataFilePath(data_file::kLabel), int64_t(FieldFirstLabel[field]) + value - 1, 1)
+        .front();
 }
 
 std::vector<std::string> ReadCategoryLabels(int32_t first, int count) {
-    std::vector<std::string> labels;
-    if (count < 1) return labels;
-    RecordFile file(DataFilePath(data_file::kLabel), kLabelRecordBytes, RecordFile::Mode::Read);
-    std::vector<uint8_t> records(size_t(count) * kLabelRecordBytes);
-    file.Read(first, records.data(), count);
-    for (int k = 0; k < count; ++k)
-        labels.push_back(DecodeZeroPadded(&records[size_t(k) * kLabelRecordBytes], kLabelChars));
-    return labels;
-}
-
-std::string ComuneName(int code) {
-    RecordFile names(DataFilePath(data_file::kComuneNames), kComuneRecordBytes, RecordFile::Mode::Read);
-    uint8_t record[kComuneRecordBytes];
-    names.Read(code - 1, record);
-    return DecodeShortString(record, kComuneNameChars);
+    if (count < 1) return {};
+    return ReadNameRecords(DataFilePath(data_file::kLabel), first, count);
 }
 
 std::string FormatFieldValue(int field, const FieldFormatOptions& options) {

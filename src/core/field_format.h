@@ -19,10 +19,11 @@ struct FieldFormatOptions {
 // "d/m/yyyy" without leading zeros; the year word counts from 1900 when above 0 ("0/0/0" for
 // an empty date).
 std::string FormatDateValue(int day, int month, int year);
-// "hh:mm." with leading zeros; "__:__." for the empty word.
-std::string FormatTimeValue(int16_t v);
+// "hh:mm." with leading zeros; "__:__." for the empty word. Wider values (search bounds) are
+// written the same way.
+std::string FormatTimeValue(int32_t v);
 // Whole part right-aligned in three characters, two decimals, "%"; "___.__%" for the empty word.
-std::string FormatPercentageValue(int16_t v);
+std::string FormatPercentageValue(int32_t v);
 // Decimal; empty for the empty word -32000.
 std::string FormatNumber16(int16_t v);
 // Decimal; empty for the missing number -9999999.
@@ -39,9 +40,6 @@ std::vector<std::string> ReadCategoryLabels(int32_t first, int count);
 // Number of categories of a field (its labels in "mod-sch.dat"); 0 for none and for a field
 // outside 1..kMaxFields.
 int FieldCategoryCount(int field);
-// Name of municipality `code` of the common territorial list ("cmn-zor2.dat", record code - 1).
-// Raises the input/output error when the record cannot be read.
-std::string ComuneName(int code);
 
 // The value of `field` of the card in hand, by its type. Texts end at their first zero byte and
 // are not trimmed; a municipality of code 0 or below gives a single blank. The word of a field

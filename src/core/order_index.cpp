@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <functional>
 
+#include "core/archive_definition.h"
 #include "core/card_store.h"
+#include "core/comune_names.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
@@ -18,11 +20,8 @@ namespace qv {
 namespace {
 
 constexpr int kScanBlockCards = 1000;
-constexpr int kLabelRecordBytes = 61;
-constexpr int kComuneRecordBytes = 38;
 constexpr int kKeyPadding = 12;
 constexpr int kPaddedKeyLimit = 29;
-constexpr int kListLineWidth = 400;
 constexpr char kUnknownLabel[] = "???";
 
 // A value of 0 or more, zero-filled on the left to `width`, never cut.
@@ -102,7 +101,7 @@ void WriteKeyFile(const std::vector<std::string>& keys) {
 
 void WriteCardNumbers(const std::string& path, const std::vector<int32_t>& cards) {
     std::string out;
-    out.reserve(cards.size() * 4);
+    out.reserve(cards.size() * kOrderRecordBytes);
     for (int32_t c : cards) AppendI32(out, c);
     WriteFileAtomic(path, out);
 }
@@ -126,6 +125,21 @@ std::string AlphabeticalOrderFileName(int field) {
 AlphaKeyBuilder::AlphaKeyBuilder(int field)
     : field_(field), type_(field >= 1 && field <= kMaxFields ? FieldTypes[field] : 99) {}
 
+std::optional<std::vector<int32_t>> ReadAlphabeticalOrder(int field, size_t limit) {
+    if (field <= 0) return std::nullopt;
+    RecordFile file;
+    if (!file.TryOpen(CoreState.ArchiveDir + AlphabeticalOrderFileName(field), kOrderRecordBytes,
+                      RecordFile::Mode::Read))
+        return std::nullopt;
+    const int64_t entries =
+        std::min<int64_t>(file.RecordCount(), int64_t(std::min<size_t>(limit, INT32_MAX)));
+    std::string bytes(size_t(entries) * kOrderRecordBytes, '\0');
+    const int64_t got = file.ReadUpTo(0, bytes.data(), entries);
+    std::vector<int32_t> order(static_cast<size_t>(got));
+    for (size_t i = 0; i < order.size(); ++i) order[i] = GetI32(Bytes(bytes) + kOrderRecordBytes * i);
+    return order;
+}
+
 std::string AlphaKeyBuilder::LabelKey(int value) {
     if (value == 0) return {};
     const int count = FieldCategoryCount(field_);
@@ -136,21 +150,19 @@ std::string AlphaKeyBuilder::LabelKey(int value) {
     }
     const int64_t record = int64_t(FieldFirstLabel[field_]) + value - 1;
     // A label the file does not hold is unknown, like a code beyond the field's labels.
-    if (record < 0 || (record + 1) * kLabelRecordBytes > int64_t(labels_.size())) return kUnknownLabel;
-    return UpToZero(Bytes(labels_) + record * kLabelRecordBytes, kLabelRecordBytes, kSortKeyMaxLength);
+    if (record < 0 || (record + 1) * kNameRecordBytes > int64_t(labels_.size())) return kUnknownLabel;
+    return DecodeNameRecord(Bytes(labels_) + record * kNameRecordBytes).substr(0, kSortKeyMaxLength);
 }
 
 std::string AlphaKeyBuilder::ComuneKey(int value) {
     if (value == 0) return {};
     if (!namesLoaded_) {
-        names_ = ReadFileOrThrow(DataFilePath(data_file::kComuneNames));
+        names_ = ReadAllComuneNames();
         namesLoaded_ = true;
     }
     const int64_t record = int64_t(value) - 1;
-    if (record < 0 || (record + 1) * kComuneRecordBytes > int64_t(names_.size())) return kUnknownLabel;
-    const uint8_t* r = Bytes(names_) + record * kComuneRecordBytes;
-    const size_t length = std::min<size_t>(r[0], kComuneRecordBytes - 1);
-    return std::string(reinterpret_cast<const char*>(r + 1), std::min<size_t>(length, kSortKeyMaxLength));
+    if (record < 0 || record >= int64_t(names_.size())) return kUnknownLabel;
+    return names_[size_t(record)].substr(0, kSortKeyMaxLength);
 }
 
 std::string AlphaKeyBuilder::RawKey(const uint8_t* text, const uint16_t* words) {
@@ -270,7 +282,7 @@ bool WriteTerritorialListFiles(Progress& progress) {
     const int32_t count = LastCardToScan() + 1;
     const std::string orderPath = DataFilePath(data_file::kTerritorialOrder);
     const std::string orderBytes = ReadFileOrThrow(orderPath);
-    if (orderBytes.size() < size_t(count) * 4) ThrowIo(kReadPastEnd, orderPath);
+    if (orderBytes.size() < size_t(count) * kOrderRecordBytes) ThrowIo(kReadPastEnd, orderPath);
 
     // Words 1 and 2 of every card, gathered in one sequential pass.
     std::vector<int16_t> firstWords(size_t(std::max(count, 0))), codes(size_t(std::max(count, 0)));
@@ -290,7 +302,7 @@ bool WriteTerritorialListFiles(Progress& progress) {
     progress.SetMaximum(std::max(count - 1, 0));
     for (int32_t p = 0; p < count; ++p) {
         progress.SetPosition(p);
-        const int32_t card = GetI32(Bytes(orderBytes) + size_t(p) * 4);
+        const int32_t card = GetI32(Bytes(orderBytes) + size_t(p) * kOrderRecordBytes);
         if (card < 0 || card >= count) ThrowIo(kInvalidNumber, orderPath);
         const int code = codes[size_t(card)];
         if (code >= 0 && code < kCodes) {
@@ -302,7 +314,7 @@ bool WriteTerritorialListFiles(Progress& progress) {
         AppendI32(lpn, code);
         AppendI32(lpn, firstWords[size_t(card)]);
         AppendI32(lpn, card);
-        std::string line = list.Eof() ? std::string() : list.ReadLine(kListLineWidth);
+        std::string line = list.Eof() ? std::string() : list.ReadLine(kListLineRecordBytes - 1);
         line.resize(kListLineRecordBytes, '\0');
         lsg += line;
     }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,16 @@ namespace qv {
 
 constexpr int kSortKeyRecordBytes = 31;
 constexpr int kSortKeyMaxLength = 30;
+// "lsg-sch.dat": one line of the territorial list per card, 400 characters and a zero.
 constexpr int kListLineRecordBytes = 401;
+// The order files ("ALFA.nnn", "lor-sch.dat"): one card number (32 bits) per position.
+constexpr int kOrderRecordBytes = 4;
 
 // "ALFA." followed by '0' + f div 100, '0' + f div 10 mod 10, '0' + f mod 10.
 std::string AlphabeticalOrderFileName(int field);
+// The alphabetical order index of `field` (that name in the archive directory): its card
+// numbers, at most `limit`; nullopt when the field names no order or the file does not open.
+std::optional<std::vector<int32_t>> ReadAlphabeticalOrder(int field, size_t limit = SIZE_MAX);
 
 // The key of one card for the alphabetical order by `field`, blank-padded as stored: texts,
 // categories and municipality names as their bytes; numbers, times and percentages as numeric
@@ -42,7 +49,7 @@ class AlphaKeyBuilder {
     bool labelsLoaded_ = false;
     bool namesLoaded_ = false;
     std::string labels_;
-    std::string names_;
+    std::vector<std::string> names_;
 };
 
 // The territorial key of a card: its territory code as a numeric key.

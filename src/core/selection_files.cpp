@@ -14,17 +14,12 @@ namespace qv {
 namespace {
 
 constexpr int kReservedCriteriaRecords = 41;
-constexpr int kDateConditions = 30;
-constexpr int kNumericConditions = 999;
-constexpr int kCategorySlots = 4000;
 // The most records a criteria file can hold: the reserved ones, a run per territory code, every
 // field with its categories, the field lists, the date and number pairs, the weight field and
 // the eight section marks. A larger file is none of ours and is refused before it is read.
 constexpr int64_t kCriteriaFileLimit =
     4 * (kReservedCriteriaRecords + 2 * (kStatisticsTerritoryCodes + 1) + 3 * int64_t(kMaxFields) +
-         kCategorySlots + 2 * kDateConditions + 2 * kNumericConditions + 1 + 8);
-constexpr int32_t kNoMaximum = -9999999;
-constexpr int32_t kNoMinimum = 9999999;
+         kCategorySlots + 2 * kDateConditionSlots + 2 * kNumericConditionSlots + 1 + 8);
 
 // Highest territory code the selection table can hold.
 int TerritoryLimit() {
@@ -198,7 +193,7 @@ void SaveSearchCriteria(const std::string& name) {
         if (FieldInCondition[f]) AppendI32(out, f);
     mark();
 
-    for (int d = 1; d <= kDateConditions; ++d) {
+    for (int d = 1; d <= kDateConditionSlots; ++d) {
         AppendI32(out, DateConditionFrom[size_t(d)]);
         AppendI32(out, DateConditionTo[size_t(d)]);
     }
@@ -208,7 +203,7 @@ void SaveSearchCriteria(const std::string& name) {
         if (FieldConditionSense[f] == 0) AppendI32(out, f);
     mark();
 
-    for (int n = 1; n <= kNumericConditions; ++n) {
+    for (int n = 1; n <= kNumericConditionSlots; ++n) {
         AppendI32(out, NumericConditionLow[size_t(n)]);
         AppendI32(out, NumericConditionHigh[size_t(n)]);
     }
@@ -268,7 +263,7 @@ void LoadSearchCriteria(const std::string& name, bool required) {
             case 5: {
                 if (i >= count) break;
                 const int32_t to = record(i++);
-                if (dateOrdinal >= kDateConditions) break;  // more pairs than date fields
+                if (dateOrdinal >= kDateConditionSlots) break;  // more pairs than date fields
                 ++dateOrdinal;
                 DateConditionFrom[size_t(dateOrdinal)] = r;
                 DateConditionTo[size_t(dateOrdinal)] = to;
@@ -280,7 +275,7 @@ void LoadSearchCriteria(const std::string& name, bool required) {
             case 7: {
                 if (i >= count) break;
                 const int32_t high = record(i++);
-                if (numericOrdinal < kNumericConditions) ++numericOrdinal;
+                if (numericOrdinal < kNumericConditionSlots) ++numericOrdinal;
                 NumericConditionLow[size_t(numericOrdinal)] = r;
                 NumericConditionHigh[size_t(numericOrdinal)] = high;
                 break;

@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "core/core_state.h"
+#include "platform/numbers.h"
 
 namespace qv {
 
@@ -11,10 +12,6 @@ namespace {
 std::optional<EntryClock> testClock;
 
 constexpr int kPercentLimit = 300;
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 }  // namespace
 
@@ -44,7 +41,7 @@ int FullYear(int year, const EntryClock& now) {
 std::optional<int16_t> ReadPercentage(std::string_view text) {
     text = TrimBlanks(text);
     if (!text.empty() && text.back() == '%') text = TrimBlanks(text.substr(0, text.size() - 1));
-    if (text.empty()) return int16_t(kEmptyWord);
+    if (text.empty()) return kEmptyShort;
     bool negative = false;
     if (text.front() == '-' || text.front() == '+') {
         negative = text.front() == '-';

@@ -68,7 +68,7 @@ struct UnitWeight {
     int64_t Of(const uint16_t* card) const {
         if (kind == 1) {
             int16_t v = WordAt(card, words.first);
-            return v == -32000 ? 0 : v;
+            return v == kEmptyShort ? 0 : v;
         }
         if (kind == 2) {
             int32_t v = NumberAt(card, words);
@@ -93,7 +93,7 @@ struct QuantValue {
     bool Of(const uint16_t* card, int64_t& v) const {
         if (kind == 1) {
             v = WordAt(card, words.first);
-            return v > -32000;
+            return v > kEmptyShort;
         }
         if (kind == 2) {
             v = NumberAt(card, words);

@@ -5,6 +5,7 @@
 
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "elaborations/grid_files.h"
 #include "elaborations/report_conventions.h"
 #include "platform/file_io.h"
 #include "platform/numbers.h"
@@ -14,7 +15,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kGridLineWidth = 300;
 // Renumbering rewrites a file the user edits: every line is kept whole.
 constexpr size_t kHeadingLineWidth = std::string::npos;
 constexpr int kLineText = 926, kNoStar = 923, kNoEquals = 924, kNoSemicolon = 925, kZeroField = 927,

@@ -4,8 +4,10 @@
 #include <array>
 #include <cstdio>
 
+#include "core/archive_definition.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/numbers.h"
@@ -14,18 +16,13 @@ namespace qv {
 
 namespace {
 
-constexpr int kGridLineWidth = 300;  // characters of a grid line read into memory
 constexpr int kGridScanLimit = 100;  // positions of a grid line that are scanned
 constexpr size_t kNumberBufferSize = 20;
-constexpr int kNameRecordSize = 61;  // "md2-sch.dat" and "mod-sch.dat"
 
-// Text of a 61-byte name record up to its first zero byte.
+// Record `record` of a name file held whole; one the file lacks raises, as a read past its end.
 std::string NameRecord(const std::string& file, const std::string& path, int64_t record) {
-    if (record < 0 || (record + 1) * kNameRecordSize > int64_t(file.size())) ThrowIo(kReadPastEnd, path);
-    const char* p = file.data() + record * kNameRecordSize;
-    size_t n = 0;
-    while (n < kNameRecordSize && p[n] != 0) ++n;
-    return std::string(p, n);
+    if (record < 0 || (record + 1) * kNameRecordBytes > int64_t(file.size())) ThrowIo(kReadPastEnd, path);
+    return DecodeNameRecord(Bytes(file) + record * kNameRecordBytes);
 }
 
 }  // namespace

@@ -13,6 +13,8 @@ constexpr int32_t kOpenLowBound = -9999999;
 constexpr int32_t kOpenHighBound = 99999999;
 // Lines a grid reader keeps in memory; a grid the counting can use has fewer.
 constexpr int kMaxGridLines = 4000;
+// Characters of a grid line read into memory.
+constexpr int kGridLineWidth = 300;
 
 // One line of a category grid, read by the one grammar every grid reader shares.
 struct GridLine {

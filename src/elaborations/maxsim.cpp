@@ -11,6 +11,7 @@
 #include "core/station_settings.h"
 #include "elaborations/card_classifier.h"
 #include "elaborations/factor_counts.h"
+#include "elaborations/grid_files.h"
 #include "elaborations/report_conventions.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -38,7 +39,6 @@ constexpr int kAllFiles[] = {data_file::kMaxSimTable,
                              kTraceId[1]};
 constexpr int kLabelRecordBytes = 31;
 constexpr int kLabelWidth = 30;
-constexpr int kGridLineWidth = 300;
 constexpr int kNotChosen = -10;  // below every similarity: the first candidate is always taken
 
 const char* const kIndexTexts[kSimilarityIndexCount] = {

@@ -18,7 +18,7 @@ namespace qv {
 constexpr int kTypologies = 20;
 constexpr int kTypologyTerms = 50;
 constexpr int kTypologyScoreWords = kTypologies;
-constexpr int kEmptyScore = -32000;
+constexpr int kEmptyScore = kEmptyShort;
 
 // A category of the grid (1-based line; after BuildTypologies its slot) with its weight in
 // thousandths; a negative category counts when it is absent. Category 0 is an empty term.

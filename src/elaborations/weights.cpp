@@ -266,7 +266,7 @@ AttributionOutcome AttributeWeights(Progress& progress) {
     const std::vector<StrataCell> cells = CellsInOrder(weights->Counts);
     for (const StrataCell& cell : cells) {
         const int32_t w = weights->Values[size_t(cell.Index)];
-        if (wide ? w <= kEmptyNumber : (w <= -32000 || w > INT16_MAX))
+        if (wide ? w <= kEmptyNumber : (w <= kEmptyShort || w > INT16_MAX))
             return AttributionOutcome::WeightTooLarge;
     }
 

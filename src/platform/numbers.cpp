@@ -11,10 +11,6 @@ namespace {
 // One past the largest value, so that the most negative one still reads.
 constexpr int64_t kMagnitudeCap = int64_t(std::numeric_limits<int32_t>::max()) + 1;
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // Skips the leading blanks and the sign at `i`; answers whether the sign was a minus.
 bool SkipBlanksAndSign(std::string_view text, size_t& i) {
     while (i < text.size() && text[i] == ' ') ++i;
@@ -47,6 +43,24 @@ std::optional<int32_t> WholeInteger(std::string_view text) {
     v = negative ? -v : v;
     if (v > std::numeric_limits<int32_t>::max()) return std::nullopt;
     return int32_t(v);
+}
+
+std::optional<int32_t> PaddedInteger(std::string_view text) {
+    const size_t end = text.find_last_not_of(' ');
+    return end == std::string_view::npos ? std::nullopt : WholeInteger(text.substr(0, end + 1));
+}
+
+std::optional<int32_t> PaddedDigits(std::string_view text, size_t maxDigits) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return std::nullopt;
+    text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+    if (text.size() > std::min<size_t>(maxDigits, 9)) return std::nullopt;
+    int32_t v = 0;
+    for (const char c : text) {
+        if (!IsDigit(c)) return std::nullopt;
+        v = v * 10 + (c - '0');
+    }
+    return v;
 }
 
 bool PlainInteger(std::string_view text) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/cp1252.h"
+#include "platform/numbers.h"
 
 namespace qv {
 
@@ -21,7 +22,7 @@ constexpr int64_t kMaxParam = 0x7FFFFFFF;
 constexpr size_t kMaxColors = 1024;
 constexpr size_t kMaxFonts = 1024;
 constexpr size_t kMaxFontName = 64;
-constexpr size_t kMaxLinks = 1024;
+constexpr size_t kMaxHyperlinks = 1024;
 constexpr size_t kMaxFieldInstruction = 512;
 
 enum class Dest : uint8_t { Text, Skip, FontTable, ColorTable, FieldInstruction };
@@ -174,9 +175,6 @@ const WordEntry* FindWord(std::string_view name) {
 
 bool IsLetter(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool IsDigit(unsigned char c) {
-    return c >= '0' && c <= '9';
 }
 int HexValue(unsigned char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -452,7 +450,7 @@ class RtfParser {
         const size_t open = text.find('"', word == std::string_view::npos ? text.size() : word);
         const size_t close = open == std::string_view::npos ? open : text.find('"', open + 1);
         fieldInstruction_.clear();
-        if (close == std::string_view::npos || out_.links.size() >= kMaxLinks) return;
+        if (close == std::string_view::npos || out_.links.size() >= kMaxHyperlinks) return;
         const std::string_view target = text.substr(open + 1, close - open - 1);
         const bool plain = !target.empty() && std::all_of(target.begin(), target.end(), [](unsigned char c) {
             return IsLetter(c) || IsDigit(c) || c == '.' || c == '-' || c == '_' || c == '/' || c == '#';

@@ -9,6 +9,7 @@
 #include "elaborations/report_conventions.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 #include "quick/card_bitmap.h"
 #include "quick/preparation.h"
@@ -31,14 +32,7 @@ std::string GroupName(const std::string& label) {
 }  // namespace
 
 std::optional<int> RuleNumber(std::string_view text) {
-    const std::string_view t = TrimBlanks(text);
-    if (t.empty() || t.size() > 9) return std::nullopt;
-    int value = 0;
-    for (char c : t) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
+    return PaddedDigits(text, 9);
 }
 
 namespace {

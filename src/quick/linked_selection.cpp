@@ -17,8 +17,6 @@ namespace qv {
 
 namespace {
 
-// The preparation names the files of at most nine links, one digit each.
-constexpr int kMaxLinks = 9;
 constexpr size_t kLineWidth = 65535;
 
 std::string LinkFile(int fileId, int link) {

@@ -25,7 +25,6 @@ namespace {
 constexpr int kBlockBytes = 4 << 20;       // card words read at a time
 constexpr int64_t kBatchBytes = 32 << 20;  // matrix bytes held between writes
 constexpr int kLinkValueColumn = 37, kLinkValueWidth = 50;
-constexpr int kMaxLinks = 9;  // one digit names the files
 constexpr int kLinkLines = 8;
 
 // Puts the bar back to 0 when a pass over the cards ends, however it ends.
@@ -63,17 +62,8 @@ bool AllZero(const uint8_t* p, size_t n) {
 
 // Whole records of `valueBytes`-byte values: the last one is filled with zeros.
 void PadToRecords(std::string& bytes, int valueBytes) {
-    const size_t record = size_t(kValuesPerRecord) * size_t(valueBytes);
+    const size_t record = size_t(kPreparedValuesPerRecord) * size_t(valueBytes);
     if (bytes.size() % record) bytes.append(record - bytes.size() % record, '\0');
-}
-
-int32_t ReadIndexFile(const std::string& path) {
-    RecordFile file(path, 4, RecordFile::Mode::Read);
-    uint8_t bytes[4];
-    file.Read(0, bytes);
-    const int32_t last = GetI32(bytes);
-    if (last < -1) ThrowIo(kInvalidNumber, path);
-    return last;
 }
 
 std::string Trimmed(std::string_view s) {
@@ -119,7 +109,7 @@ void BuildLinkKeys(const std::string& path, int32_t position, Progress& progress
     const int offset = position >= 1 && position <= wordCount ? position - 1 : -1;
     std::string bytes;
     const int32_t last = CoreState.LastCard;
-    bytes.reserve(size_t(std::max(last + 1, 0)) * 2 + size_t(kValuesPerRecord) * 2);
+    bytes.reserve(size_t(std::max(last + 1, 0)) * 2 + size_t(kPreparedValuesPerRecord) * 2);
     ForEachCard(last, progress,
                 [&](int64_t, const uint16_t* words) { AppendU16(bytes, offset >= 0 ? words[offset] : 0); });
     PadToRecords(bytes, 2);
@@ -128,7 +118,7 @@ void BuildLinkKeys(const std::string& path, int32_t position, Progress& progress
 
 void BuildLinkNames(const std::string& path, const LinkBlock& block, const std::string& definitionsPath,
                     Progress& progress) {
-    const int32_t last = ReadIndexFile(DataFilePath(data_file::kOtherLastCard));
+    const int32_t last = ReadLastCardFile(DataFilePath(data_file::kOtherLastCard));
     const int32_t recordBytes = ReadColumnNumber(block.Values[4], 1);
     if (recordBytes <= 0) ThrowIo(kInvalidNumber, definitionsPath);
     const TextRange first = ParseRange(block.Values[5]), second = ParseRange(block.Values[6]);
@@ -165,10 +155,6 @@ int64_t MatrixAreaRecords(int32_t lastCard) {
     return ((int64_t(lastCard) / 8) + 1) / kMatrixRecordBytes + 1;
 }
 
-int32_t ReadPreparedCardCount() {
-    return ReadIndexFile(DataFilePath(data_file::kPreparedCount));
-}
-
 CardBitmap ReadMatrixArea(int variable, int32_t lastCard) {
     const int64_t b = MatrixAreaRecords(lastCard);
     CardBitmap area(size_t(b) * kMatrixRecordBytes);
@@ -179,7 +165,7 @@ CardBitmap ReadMatrixArea(int variable, int32_t lastCard) {
 }
 
 MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
-    const int32_t last = ReadIndexFile(DataFilePath(data_file::kLastCard));
+    const int32_t last = ReadLastCardFile(DataFilePath(data_file::kLastCard));
     const CategoryGrid grid = LoadCategoryGrid(DataFilePath(data_file::kQuickGrid));
     if (grid.MoreLines) return MatrixOutcome::GridTooLong;
     // Only a list that is not there clears the choice; one that fails to read is an error.
@@ -289,7 +275,7 @@ bool PreparePerCardValues(PerCardValueKind kind, int item, Progress& progress) {
     const int valueBytes = kind == PerCardValueKind::Territory ? 2 : 4;
 
     std::string bytes;
-    bytes.reserve(size_t(std::max(last + 1, 0)) * size_t(valueBytes) + size_t(kValuesPerRecord) * 4);
+    bytes.reserve(size_t(std::max(last + 1, 0)) * size_t(valueBytes) + size_t(kPreparedValuesPerRecord) * 4);
     ForEachCard(last, progress, [&](int64_t, const uint16_t* words) {
         switch (kind) {
             case PerCardValueKind::Quantity: {
@@ -298,7 +284,7 @@ bool PreparePerCardValues(PerCardValueKind kind, int item, Progress& progress) {
                     v = NumberAt(words, w);
                 else if (type >= 0)
                     v = WordAt(words, w.first);
-                if (v == kEmptyNumber || v == -32000) v = 0;
+                if (v == kEmptyNumber || v == kEmptyShort) v = 0;
                 AppendI32(bytes, v);
                 break;
             }

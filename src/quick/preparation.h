@@ -6,6 +6,7 @@
 
 #include "platform/progress.h"
 #include "quick/card_bitmap.h"
+#include "territory/prepared_values.h"
 
 // The files the quick elaborations count from, prepared once from the cards of the open archive
 // (all in the archive directory):
@@ -20,13 +21,12 @@
 namespace qv {
 
 constexpr int kMatrixRecordBytes = 1000;
-constexpr int kValuesPerRecord = 10240;
+// Links a preparation builds: one digit names their files ("lnk-dat.1".."lnk-dat.9").
+constexpr int kMaxLinks = 9;
 
 // B, the records of one variable's area for the last card index `lastCard` (-1 = no card).
 int64_t MatrixAreaRecords(int32_t lastCard);
 
-// "dli-dat.dat"; raises the input/output error when it cannot be read.
-int32_t ReadPreparedCardCount();
 // Variable v's area (B x 1000 bytes) of "dat-dat.dat"; raises the input/output error when the
 // file cannot be read or ends before the area.
 CardBitmap ReadMatrixArea(int variable, int32_t lastCard);

@@ -4,8 +4,10 @@
 #include <optional>
 #include <vector>
 
+#include "core/comune_names.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/order_index.h"
 #include "core/selection_files.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -17,7 +19,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kComuneRecordBytes = 38;
 constexpr int kProgressStep = 16;
 
 // The files a list reads, opened before anything is written so that a missing one leaves the

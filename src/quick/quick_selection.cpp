@@ -92,18 +92,13 @@ ValueStepOutcome ValueStep(SelectionOperation op, int fileId, int valueBytes,
     std::vector<std::string> log = ReadLogOrThrow();
     CardBitmap bits(kSelectionMaskBytes);
     const int64_t cards = std::min<int64_t>(int64_t(last) + 1, kMaskCards);
-    const std::string path = DataFilePath(fileId);
-    const std::optional<std::string> values = TryReadFile(path);
+    const std::optional<std::vector<int32_t>> values = ReadPerCardValues(fileId, valueBytes, cards);
     // Without the values nothing is known of any card: selection and log stay as they are.
     if (!values) return ValueStepOutcome::ValueFileMissing;
     // A value file prepared for fewer cards cannot say where the others stand.
-    if (int64_t(values->size()) < cards * valueBytes) ThrowIo(kReadPastEnd, path);
-    const auto* p = reinterpret_cast<const uint8_t*>(values->data());
-    for (int64_t c = 0; c < cards; ++c) {
-        const uint8_t* v = p + c * valueBytes;
-        const int32_t value = valueBytes == 2 ? int32_t(GetI16(v)) : GetI32(v);
-        if (passes(value)) bits.Set(c);
-    }
+    if (int64_t(values->size()) < cards) ThrowIo(kReadPastEnd, DataFilePath(fileId));
+    for (int64_t c = 0; c < cards; ++c)
+        if (passes((*values)[size_t(c)])) bits.Set(c);
     log.push_back(logLine);
     WriteLog(log);
     // The log is the last thing that can fail: selection and map change together after it.

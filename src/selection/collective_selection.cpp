@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/archive_definition.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -18,13 +19,8 @@ std::string SelectionFileName;
 
 namespace {
 
-constexpr int kDateConditions = 30;
-constexpr int kNumericConditions = 999;
-constexpr int kCategorySlots = 4000;
 constexpr int kTotalEntry = kStatisticsCategoryBase;
-constexpr int16_t kEmpty16 = -32000;
-constexpr int kYearCounters = 110;     // counters of a date field, offsets 0..109
-constexpr int kPercentCounters = 102;  // counters of a percentage field, classes 0..101
+constexpr int kYearCounters = 110;  // counters of a date field, offsets 0..109
 constexpr int kEmptyPercentClass = 101;
 constexpr int32_t kMaskCards = kSelectionMaskBytes * 8;
 
@@ -129,7 +125,7 @@ bool CardMatchesConditions(const RunTables& t, const CardView& card) {
             }
             case 2: {
                 const int ordinal = t.dateFieldOrdinal[f];
-                if (ordinal < 1 || ordinal > kDateConditions) continue;  // no place for its bounds
+                if (ordinal < 1 || ordinal > kDateConditionSlots) continue;  // no place for its bounds
                 result = DateInRange(ordinal, card.DateKey(f));
                 break;
             }
@@ -146,7 +142,7 @@ bool CardMatchesConditions(const RunTables& t, const CardView& card) {
             case 6: {
                 // An empty word is as empty as a missing 32-bit number.
                 const int16_t v = card.FieldWord(f);
-                result = ValueInRange(FieldNumericIndex[f], v == kEmpty16 ? kEmptyNumber : v);
+                result = ValueInRange(FieldNumericIndex[f], v == kEmptyShort ? kEmptyNumber : v);
                 break;
             }
             case 7:
@@ -179,7 +175,7 @@ void AccumulateSearchStatistics(const RunTables& t, const CardView& card) {
             const int type = FieldTypes[weightField];
             if (type == 0 || type == 4) {
                 const int16_t v = card.FieldWord(weightField);
-                w = v > kEmpty16 ? v : 0;
+                w = v > kEmptyShort ? v : 0;
             }
             if (type == 7) {
                 const int32_t v = card.Number(weightField);
@@ -204,7 +200,7 @@ void AccumulateSearchStatistics(const RunTables& t, const CardView& card) {
     for (int f : t.statisticsFields) {
         const int index = FieldNumericIndex[f];
         auto summarise = [&](int32_t v) {
-            if (index < 1 || index > kNumericConditions) return;
+            if (index < 1 || index > kNumericConditionSlots) return;
             int32_t& maximum = NumericFieldSummary[size_t(index)];
             int32_t& minimum = NumericFieldSummary[size_t(1000 + index)];
             maximum = std::max(maximum, v);
@@ -242,7 +238,7 @@ void AccumulateSearchStatistics(const RunTables& t, const CardView& card) {
                 break;
             case 4: {
                 const int16_t v = card.FieldWord(f);
-                if (v > kEmpty16) summarise(v);
+                if (v > kEmptyShort) summarise(v);
                 break;
             }
             case 6: {
@@ -267,7 +263,7 @@ void AccumulateSearchStatistics(const RunTables& t, const CardView& card) {
 }  // namespace
 
 bool DateInRange(int ordinal, int32_t key) {
-    if (ordinal < 1 || ordinal > kDateConditions) return false;
+    if (ordinal < 1 || ordinal > kDateConditionSlots) return false;
     const int32_t from = DateConditionFrom[size_t(ordinal)];
     const int32_t to = DateConditionTo[size_t(ordinal)];
     if (from == 0 && to > 0) return key <= to;
@@ -277,7 +273,7 @@ bool DateInRange(int ordinal, int32_t key) {
 }
 
 bool ValueInRange(int index, int32_t value) {
-    if (index < 1 || index > kNumericConditions) return false;
+    if (index < 1 || index > kNumericConditionSlots) return false;
     const int32_t low = NumericConditionLow[size_t(index)];
     const int32_t high = NumericConditionHigh[size_t(index)];
     // Any other value is a bound, however low: a field's values run below -9999999 too.

@@ -10,14 +10,13 @@
 #include "core/typed_values.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
 
 namespace {
 
-constexpr int kLabelRecordBytes = 61;
-constexpr int kCategorySlots = 4000;
 constexpr int kStatisticsMark = 32;
 constexpr size_t kBoundTextChars = 100;
 constexpr int32_t kTimeLimit = 2400;
@@ -26,10 +25,6 @@ constexpr int64_t kPartLimit = 999999999;
 
 bool ValidField(int field) {
     return field >= 1 && field <= kMaxFields;
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
 }
 
 // The parts of a typed text: runs of digits, each ended by any other character. `present`
@@ -56,39 +51,6 @@ std::vector<Part> SplitParts(std::string_view text) {
 
 int32_t ClampToInt32(int64_t v) {
     return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
-
-// A signed whole number with nothing else but surrounding blanks; nullopt-like false otherwise.
-bool ParseWholeNumber(std::string_view text, int32_t& out) {
-    size_t b = 0;
-    size_t e = text.size();
-    while (b < e && text[b] == ' ') ++b;
-    while (e > b && text[e - 1] == ' ') --e;
-    text = text.substr(b, e - b);
-    if (text.empty()) return false;
-    bool negative = false;
-    if (text[0] == '+' || text[0] == '-') {
-        negative = text[0] == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty()) return false;
-    int64_t v = 0;
-    for (char c : text) {
-        if (!IsDigit(c)) return false;
-        v = v * 10 + (c - '0');
-        if (v > int64_t(INT32_MAX) + 1) return false;
-    }
-    if (negative) v = -v;
-    if (v < INT32_MIN || v > INT32_MAX) return false;
-    out = int32_t(v);
-    return true;
-}
-
-// Two characters with a leading zero, as the card shows hours and minutes.
-std::string TwoDigits(int64_t v) {
-    char buf[24];
-    std::snprintf(buf, sizeof buf, "%02lld", static_cast<long long>(v));
-    return buf;
 }
 
 }  // namespace
@@ -129,10 +91,8 @@ std::string FormatDateBound(int32_t key) {
 int32_t ParseNumericBound(int type, std::string_view text) {
     switch (type) {
         case 4:
-        case 7: {
-            int32_t v;
-            return ParseWholeNumber(text, v) ? v : kEmptyNumber;
-        }
+        case 7:
+            return PaddedInteger(text).value_or(kEmptyNumber);
         case 5: {
             std::string typed(text);
             typed += "////";
@@ -143,7 +103,7 @@ int32_t ParseNumericBound(int type, std::string_view text) {
         }
         case 6: {
             const std::optional<int16_t> v = ReadPercentage(text);
-            return v && *v != int16_t(kEmptyWord) ? int32_t(*v) : kEmptyNumber;
+            return v && *v != kEmptyShort ? int32_t(*v) : kEmptyNumber;
         }
         default:
             return kEmptyNumber;
@@ -157,14 +117,9 @@ std::string FormatNumericBound(int type, int32_t value) {
         case 7:
             return open ? std::string() : std::to_string(value);
         case 5:
-            if (open) return "__:__.";
-            return TwoDigits(value / 100) + ":" + TwoDigits(value % 100) + ".";
-        case 6: {
-            if (open) return "___.__%";
-            char whole[24];
-            std::snprintf(whole, sizeof whole, "%3d", value / 100);
-            return std::string(whole) + "." + TwoDigits(value % 100) + "%";
-        }
+            return FormatTimeValue(open ? kEmptyShort : value);
+        case 6:
+            return FormatPercentageValue(open ? kEmptyShort : value);
         default:
             return {};
     }

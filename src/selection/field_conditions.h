@@ -9,9 +9,6 @@
 
 namespace qv {
 
-constexpr int kDateConditionSlots = 30;
-constexpr int kNumericConditionSlots = 999;
-
 // Place of a field among the archive's date fields (1-based): the number of date fields among
 // fields 1..field. Only ordinals 1..30 have bounds.
 int DateFieldOrdinal(int field);

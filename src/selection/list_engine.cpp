@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <utility>
 
-#include "core/order_index.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/order_index.h"
 #include "core/selected_cards.h"
 #include "core/selection_files.h"
 #include "platform/bytes.h"
@@ -19,7 +19,6 @@ namespace qv {
 
 namespace {
 
-constexpr int32_t kKeyBlock = 8192;  // key slots are held in blocks of this many cards
 constexpr int kMunicipalityType = 3;
 constexpr int kNumber32Type = 7;
 
@@ -150,21 +149,6 @@ void StartList(Progress& progress) {
 }
 
 }  // namespace
-
-std::optional<std::vector<int32_t>> ReadAlphabeticalOrder(int field, size_t limit) {
-    if (field <= 0) return std::nullopt;
-    RecordFile file;
-    if (!file.TryOpen(CoreState.ArchiveDir + AlphabeticalOrderFileName(field), 4, RecordFile::Mode::Read))
-        return std::nullopt;
-    const int64_t entries =
-        std::min<int64_t>(file.RecordCount(), int64_t(std::min<size_t>(limit, INT32_MAX)));
-    std::string bytes(size_t(entries) * 4, '\0');
-    const int64_t got = file.ReadUpTo(0, bytes.data(), entries);
-    std::vector<int32_t> order(static_cast<size_t>(got));
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = GetI32(reinterpret_cast<const uint8_t*>(bytes.data()) + 4 * i);
-    return order;
-}
 
 GroupKeys BuildGroupKeys() {
     int& first = CoreState.ListGroupField1;

@@ -16,6 +16,9 @@
 
 namespace qv {
 
+// Key slots are held in blocks of this many cards.
+constexpr int32_t kKeyBlock = 8192;
+
 // Lists started from the dialog: ListReady := 1 and ListRow := 0 first. The grouped form runs
 // when either group field is not 0.
 void RunSequentialList(Progress& progress);
@@ -51,10 +54,5 @@ GroupKeys BuildGroupKeys();
 // shows the card number, an alphabetical one the cards written.
 void PassGroups(const GroupKeys& groups, const std::vector<int32_t>* order, Progress& progress,
                 const std::function<void(const GroupKey&)>& card, const std::function<void()>& groupEnd);
-
-// The alphabetical order index of `field` ("ALFA." and three characters in the archive
-// directory): its card numbers, at most `limit`; nullopt when the field names no order or the
-// file does not open.
-std::optional<std::vector<int32_t>> ReadAlphabeticalOrder(int field, size_t limit = SIZE_MAX);
 
 }  // namespace qv

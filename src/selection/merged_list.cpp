@@ -6,6 +6,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/order_index.h"
 #include "core/selection_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -19,7 +20,6 @@ namespace qv {
 
 namespace {
 
-constexpr int32_t kKeyBlock = 8192;
 constexpr size_t kFirstLineChars = 100;
 constexpr size_t kJoinLineChars = 255;
 

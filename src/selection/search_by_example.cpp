@@ -5,10 +5,10 @@
 #include <functional>
 #include <optional>
 
-#include "core/order_index.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/order_index.h"
 #include "core/selection_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -20,7 +20,6 @@ namespace {
 constexpr char kDefaultSearchCriteria[] = "1,2,3,";
 // Keys of the alphabetical and any-field kinds are cut to this length.
 constexpr size_t kKeyLength = 50;
-constexpr int kIndexRecordBytes = 4;
 // Scans read cards in blocks that grow from a few cards up to about a megabyte, so that a step
 // that finds the next card at once (a list of dense matches) reads little.
 constexpr int32_t kFirstBlockCards = 16;
@@ -214,7 +213,7 @@ class IndexedTexts {
   public:
     bool Open(int field) {
         field_ = field;
-        if (!index_.TryOpen(CoreState.ArchiveDir + AlphabeticalOrderFileName(field), kIndexRecordBytes,
+        if (!index_.TryOpen(CoreState.ArchiveDir + AlphabeticalOrderFileName(field), kOrderRecordBytes,
                             RecordFile::Mode::Read))
             return false;
         positions_ = std::min<int64_t>(index_.RecordCount(), int64_t(CoreState.LastCard) + 1);
@@ -227,7 +226,7 @@ class IndexedTexts {
     // empty text, so a stale index never yields a card that does not exist.
     const std::string& TextAt(int64_t p) {
         if (p == cachedPosition_) return cachedText_;
-        uint8_t bytes[kIndexRecordBytes];
+        uint8_t bytes[kOrderRecordBytes];
         index_.Read(p - 1, bytes);
         cachedPosition_ = p;
         cachedCard_ = GetI32(bytes);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/comune_names.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "elaborations/report_conventions.h"
@@ -19,9 +20,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kUnitRecordSize = 101;
-constexpr int kComuneNameWidth = 37;
-constexpr int kUnitNameWidth = 30;
 constexpr double kNoSmallest = 9999999, kNoLargest = -9999999;
 
 enum class ReportKind { List, Ranking };
@@ -51,10 +49,10 @@ class EntryNames {
             if (name.size() > kUnitNameWidth) name.resize(kUnitNameWidth);
             name.resize(kUnitNameWidth, ' ');
         } else {
-            uint8_t record[kMapNameRecordSize];
+            uint8_t record[kComuneRecordBytes];
             file_.Read(int64_t(entry) - 1 + MapState.ComuneNumberOffset, record);
-            name = DecodeShortString(record, kComuneNameWidth);
-            name.resize(kComuneNameWidth, ' ');
+            name = DecodeComuneName(record);
+            name.resize(kComuneNameChars, ' ');
         }
         return name;
     }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "core/comune_names.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/bytes.h"
@@ -17,8 +18,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kComuneRecordSize = 38;
-constexpr int kComuneNameWidth = 37;
 constexpr int kMaxCentroidPairs = 10000;
 constexpr int kNotPlaced = -30000;
 
@@ -100,15 +99,8 @@ int ShownProvince(const ProvinceTable& table) {
 }
 
 std::vector<std::string> ComuneNames(CodeRange range) {
-    std::vector<std::string> names;
-    if (range.first > range.last) return names;
-    RecordFile file(DataFilePath(data_file::kComuneNames), kComuneRecordSize, RecordFile::Mode::Read);
-    const int count = range.last - range.first + 1;
-    std::string buffer(size_t(count) * kComuneRecordSize, '\0');
-    file.Read(range.first - 1, buffer.data(), count);
-    for (int i = 0; i < count; ++i)
-        names.push_back(DecodeShortString(Bytes(buffer) + size_t(i) * kComuneRecordSize, kComuneNameWidth));
-    return names;
+    if (range.first > range.last) return {};
+    return ReadComuneNames(range.first, range.last - range.first + 1);
 }
 
 ComuneSearchList ReadComuneSearchList() {
@@ -119,13 +111,12 @@ ComuneSearchList ReadComuneSearchList() {
         return list;
     }
     const std::string index = ReadFileOrThrow(DataFilePath(data_file::kAlphaIndex));
-    const std::string names = ReadFileOrThrow(DataFilePath(data_file::kComuneNames));
-    const size_t nameCount = names.size() / kComuneRecordSize;
+    const std::vector<std::string> names = ReadAllComuneNames();
+    const size_t nameCount = names.size();
     for (size_t r = 0; r + 2 <= index.size(); r += 2) {
         const int code = GetI16(Bytes(index) + r);
         if (code < 1 || size_t(code) > nameCount || code > CodeLimit()) continue;
-        std::string name =
-            DecodeShortString(Bytes(names) + size_t(code - 1) * kComuneRecordSize, kComuneNameWidth);
+        std::string name = names[size_t(code - 1)];
         if (name.find_first_not_of(' ') == std::string::npos) continue;
         list.names.push_back(std::move(name));
         list.records.push_back(int(r / 2));

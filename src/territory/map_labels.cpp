@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/comune_names.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
@@ -20,7 +21,6 @@ constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBarColour = 0x88FF00;
 constexpr double kUnsetBound = -9999999;
-constexpr int kNameChars = 37;
 // "Confini amministrativi: ISTAT, elaborazione openpolis/geojson-italy, CC BY 4.0"
 constexpr int kBoundariesSourceText = 2270;
 
@@ -208,7 +208,8 @@ MapPoint LegendOrigin(MapCanvas& screen, const std::vector<LegendPiece>& pieces)
     const int64_t x0 = MapState.LegendX, y0 = MapState.LegendY;
     int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
     auto cover = [&](int64_t l, int64_t t, int64_t r, int64_t b) {
-        left = std::min(left, l), top = std::min(top, t), right = std::max(right, r), bottom = std::max(bottom, b);
+        left = std::min(left, l), top = std::min(top, t), right = std::max(right, r),
+        bottom = std::max(bottom, b);
     };
     for (const LegendPiece& piece : pieces) {
         if (piece.kind == LegendPiece::Box) {
@@ -218,7 +219,8 @@ MapPoint LegendOrigin(MapCanvas& screen, const std::vector<LegendPiece>& pieces)
         }
         screen.SetFontHeight(MapFontHeights[size_t(piece.font)]);
         const int64_t l = x0 + MapPainter::TextLeft(screen, piece.x, piece.text, piece.anchor);
-        cover(l, y0 + piece.y, l + screen.TextWidth(piece.text), y0 + piece.y + screen.TextHeight(piece.text));
+        cover(l, y0 + piece.y, l + screen.TextWidth(piece.text),
+              y0 + piece.y + screen.TextHeight(piece.text));
     }
     if (pieces.empty()) return {MapState.LegendX, MapState.LegendY};
     return {int32_t(x0 + ShiftInto(left, right, MapState.MapWidth)),
@@ -230,7 +232,8 @@ MapPoint LegendOrigin(MapCanvas& screen, const std::vector<LegendPiece>& pieces)
 void PrintPageNotes(MapPainter& painter, int32_t drawableHeight) {
     if (!painter.Printing()) return;
     std::vector<std::string> lines;
-    if (auto comment = TextReader::ReadLines(DataFilePath(data_file::kComment), 255)) lines = std::move(*comment);
+    if (auto comment = TextReader::ReadLines(DataFilePath(data_file::kComment), 255))
+        lines = std::move(*comment);
     lines.push_back(LoadText(kBoundariesSourceText));
     MapCanvas& printer = *painter.Printer();
     const int height = painter.PrinterPixels(MapFontHeights[kPrinterFonts + kTitleFont]);
@@ -260,7 +263,8 @@ void DrawLabels(MapPainter& painter, const RecordFile* names) {
         for (int i = 1; i <= count; ++i) {
             if (!Labelled(i)) continue;
             const MapPoint at = LabelPoint(i);
-            painter.Text(at.X + 1, at.Y, ReadMapComuneName(*names, i - 1 + offset).substr(0, kNameChars));
+            painter.Text(at.X + 1, at.Y,
+                         ReadMapComuneName(*names, i - 1 + offset).substr(0, kComuneNameChars));
         }
     }
     if (MapState.ShowValues) {
@@ -441,7 +445,8 @@ int32_t MapPainter::TextLeft(MapCanvas& canvas, int32_t x, const std::string& te
 void MapPainter::Text(int32_t x, int32_t y, const std::string& text, Anchor anchor, int printerDrop) {
     screen_.TextOut(TextLeft(screen_, x, text, anchor), y, text);
     if (printer_)
-        printer_->TextOut(TextLeft(*printer_, ToPrinterX(x), text, anchor), ToPrinterY(y) + printerDrop, text);
+        printer_->TextOut(TextLeft(*printer_, ToPrinterX(x), text, anchor), ToPrinterY(y) + printerDrop,
+                          text);
 }
 
 }  // namespace qv

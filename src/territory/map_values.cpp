@@ -11,13 +11,13 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "territory/map_tables.h"
+#include "territory/prepared_values.h"
 #include "territory/territorial_base.h"
 
 namespace qv {
 
 namespace {
 
-constexpr int kCodesPerRecord = 10240;
 constexpr int kOctileBins = 10000;
 
 double UnitValue(int comune) {
@@ -36,24 +36,13 @@ std::vector<double> NonzeroValues() {
 
 void CountCardsPerComune() {
     std::fill(MapCardCounts.begin(), MapCardCounts.end(), 0);
-    RecordFile lastFile(DataFilePath(data_file::kPreparedCount), 4, RecordFile::Mode::Read);
-    uint8_t lastBytes[4];
-    lastFile.Read(0, lastBytes);
-    const int32_t lastCard = GetI32(lastBytes);
-
-    RecordFile codes;
-    if (!codes.TryOpen(DataFilePath(data_file::kPreparedTerritory), 2, RecordFile::Mode::Read)) return;
-    std::vector<uint8_t> block(size_t(kCodesPerRecord) * 2);
-    int64_t inBlock = 0;
-    for (int64_t c = 0; c <= lastCard; ++c) {
-        if (c % kCodesPerRecord == 0) {
-            // A file prepared for fewer cards counts the cards it holds.
-            inBlock = codes.ReadUpTo(c, block.data(), kCodesPerRecord);
-            if (inBlock == 0) break;
-        }
-        const int64_t at = c % kCodesPerRecord;
-        if (at >= inBlock) break;
-        const int t = GetI16(block.data() + 2 * at);
+    const int32_t lastCard = ReadPreparedCardCount();
+    // A file prepared for fewer cards counts the cards it holds.
+    const std::optional<std::vector<int32_t>> codes =
+        ReadPerCardValues(data_file::kPreparedTerritory, 2, int64_t(lastCard) + 1);
+    if (!codes) return;
+    for (size_t c = 0; c < codes->size(); ++c) {
+        const int32_t t = (*codes)[c];
         if (t >= 0 && t <= kMaxMapComune && IsCardSelected(int32_t(c))) ++MapCardCounts[size_t(t)];
     }
 }

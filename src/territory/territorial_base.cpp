@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/comune_names.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/short_string.h"
 #include "platform/text_file.h"
@@ -18,26 +20,12 @@ namespace qv {
 namespace {
 
 constexpr int kMatrixRecordSize = 200;
-constexpr int kValuesPerRecord = 50;
+constexpr int kMatrixValuesPerRecord = 50;
 constexpr int kUnitOffset = 333;
 constexpr int kMaxSigle = 1000;
-constexpr int kUnitRecordSize = 101;
-constexpr int kUnitNameWidth = 30;
 
 bool AboveBlank(const std::string& line) {
     return !line.empty() && uint8_t(line[0]) > ' ';
-}
-
-// The values of variable `variable` (0-based): VariableLength div 50 records of 50 int32.
-std::vector<int32_t> ReadVariable(int variable) {
-    const int records = std::max(0, MapState.VariableLength / kValuesPerRecord);
-    std::vector<int32_t> values(size_t(records) * kValuesPerRecord);
-    if (records == 0) return values;
-    RecordFile file(DataFilePath(data_file::kTerritorialMatrix), kMatrixRecordSize, RecordFile::Mode::Read);
-    std::vector<uint8_t> bytes(size_t(records) * kMatrixRecordSize);
-    file.Read(int64_t(variable) * records, bytes.data(), records);
-    for (size_t i = 0; i < values.size(); ++i) values[i] = GetI32(bytes.data() + 4 * i);
-    return values;
 }
 
 // Characters `from`..`from + count - 1` (1-based) of a line, fewer when it is shorter.
@@ -45,27 +33,25 @@ std::string Columns(const std::string& line, size_t from, size_t count) {
     return from - 1 < line.size() ? line.substr(from - 1, count) : std::string();
 }
 
-int32_t ParseCode(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    int32_t value = 0;
-    bool digits = false;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        digits = true;
-    }
-    // A code that is not a number reads as 0, which ends the set.
-    for (; i < text.size(); ++i)
-        if (text[i] != ' ') return 0;
-    return digits ? value : 0;
-}
-
 }  // namespace
+
+std::vector<int32_t> ReadTerritorialVariable(int variable) {
+    const int records = std::max(0, MapState.VariableLength / kMatrixValuesPerRecord);
+    std::vector<int32_t> values(size_t(records) * kMatrixValuesPerRecord);
+    const RecordFile file(DataFilePath(data_file::kTerritorialMatrix), kMatrixRecordSize,
+                          RecordFile::Mode::Read);
+    if (records == 0) return values;
+    std::vector<uint8_t> bytes(size_t(records) * kMatrixRecordSize);
+    file.Read(int64_t(variable) * records, bytes.data(), records);
+    for (size_t i = 0; i < values.size(); ++i) values[i] = GetI32(bytes.data() + 4 * i);
+    return values;
+}
 
 void LoadTerritorialVariable(TerritorialReading reading) {
     if (reading == TerritorialReading::Aggregation) {
         std::fill(MapValueIndex.begin(), MapValueIndex.end(), 0);
-        const std::vector<int32_t> values = ReadVariable(std::max(0, MapState.AggregationVariable));
+        const std::vector<int32_t> values =
+            ReadTerritorialVariable(std::max(0, MapState.AggregationVariable));
         // Comuni beyond the variable's run have no unit rather than the next variable's values.
         const int count = std::min<int>(MapValueCount(), int(values.size()));
         for (int k = 1; k <= count; ++k) {
@@ -75,7 +61,7 @@ void LoadTerritorialVariable(TerritorialReading reading) {
         return;
     }
     if (MapState.BorderVariable <= 0) return;
-    const std::vector<int32_t> values = ReadVariable(MapState.BorderVariable - 1);
+    const std::vector<int32_t> values = ReadTerritorialVariable(MapState.BorderVariable - 1);
     const int count = std::min<int>(kMaxMapComune, int(values.size()));
     for (int k = 1; k <= count; ++k) MapBorderValues[size_t(k)] = uint16_t(values[size_t(k - 1)] & 0xFFFF);
 }
@@ -117,7 +103,8 @@ std::vector<SiglaEntry> LoadSigle() {
     while (!set.Eof() && int(sigle.size()) < kMaxSigle) {
         const std::string entry = set.ReadLine(35);
         SiglaEntry sigla;
-        sigla.Comune = ParseCode(Columns(entry, 1, 4)) - MapState.ComuneNumberOffset;
+        // A code that is not a number reads as 0, which ends the set.
+        sigla.Comune = PaddedDigits(Columns(entry, 1, 4), 4).value_or(0) - MapState.ComuneNumberOffset;
         sigla.Text = LastNonBlank(Columns(entry, 6, 30));
         sigle.push_back(std::move(sigla));
     }
@@ -147,13 +134,13 @@ void BuildUnitNames() {
 }
 
 void OpenMapComuneNames(RecordFile& file) {
-    file.Open(DataFilePath(data_file::kMapNames), kMapNameRecordSize, RecordFile::Mode::Read);
+    file.Open(DataFilePath(data_file::kMapNames), kComuneRecordBytes, RecordFile::Mode::Read);
 }
 
 std::string ReadMapComuneName(const RecordFile& file, int record) {
-    uint8_t bytes[kMapNameRecordSize];
+    uint8_t bytes[kComuneRecordBytes];
     file.Read(record, bytes);
-    return LastNonBlank(DecodeShortString(bytes, kMapNameRecordSize - 1));
+    return LastNonBlank(DecodeComuneName(bytes));
 }
 
 std::string LastNonBlank(const std::string& text) {

@@ -18,6 +18,9 @@ enum class TerritorialReading {
 // v x (VariableLength div 50); the value of comune k is the k-th of them. An aggregation value
 // above 0 is the unit plus 333; other values, and units beyond 8250, mean no unit (0).
 void LoadTerritorialVariable(TerritorialReading reading);
+// The values of variable `variable` (0-based) of "ter-zor.dat", as laid out above. The file is
+// opened even when VariableLength holds no whole record: a base without it is refused.
+std::vector<int32_t> ReadTerritorialVariable(int variable);
 
 // "kel-trad.dat": entry j (1..8250) is the map comune of territory code j, -1 for none (also
 // for codes beyond the file); entry 0 is 0.
@@ -34,10 +37,11 @@ std::vector<SiglaEntry> LoadSigle();
 
 // Writes the unit names of variable AggregationVariable of "sig-zor2.txt" to "tresca.txt" of
 // the program directory, one 101-byte record each (30 characters, blank-padded, then zeros).
+constexpr int kUnitRecordSize = 101;
+constexpr int kUnitNameWidth = 30;
 void BuildUnitNames();
 
-// The comuni's names of "cmn-zor2.dat" (territorial directory), 38-byte records.
-constexpr int kMapNameRecordSize = 38;
+// The comuni's names of "cmn-zor2.dat" (territorial directory), records of core/comune_names.h.
 void OpenMapComuneNames(RecordFile& file);
 // Record `record` (0-based) up to its last character above the blank, at most 37 characters.
 std::string ReadMapComuneName(const RecordFile& file, int record);

@@ -1,20 +1,19 @@
 #include "territory/territorial_filters.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
+#include "territory/territorial_base.h"
 
 namespace qv {
 
 namespace {
 
-constexpr int kMatrixRecordSize = 200;
-constexpr int kValuesPerRecord = 50;
 constexpr int kWantedSlots = 2001;
 constexpr int kCategoryOffset = 334;
 
@@ -63,17 +62,11 @@ void ApplyQualitativeFilter(const std::vector<bool>& wantedCategories, FilterJoi
     for (size_t k = 0; k < wantedCategories.size() && k < wanted.size(); ++k) wanted[k] = wantedCategories[k];
 
     // Read the whole block first, so that a missing one leaves the map as it was.
-    const int recordsPerVariable = std::max(MapState.VariableLength, 0) / kValuesPerRecord;
-    const int64_t block = int64_t(MapState.QualitativeVariable) + 1;
-    RecordFile matrix(DataFilePath(data_file::kTerritorialMatrix), kMatrixRecordSize, RecordFile::Mode::Read);
-    std::string values(size_t(recordsPerVariable) * kMatrixRecordSize, '\0');
-    if (recordsPerVariable > 0) matrix.Read(block * recordsPerVariable, values.data(), recordsPerVariable);
-    const int stored = recordsPerVariable * kValuesPerRecord;
-
+    const std::vector<int32_t> values = ReadTerritorialVariable(MapState.QualitativeVariable + 1);
     for (int i = 1; i <= FilteredComuni(); ++i) {
         bool passes = false;
-        if (i <= stored) {
-            const int64_t value = int64_t(GetI32(Bytes(values) + 4 * size_t(i - 1))) - kCategoryOffset;
+        if (size_t(i) <= values.size()) {
+            const int64_t value = int64_t(values[size_t(i - 1)]) - kCategoryOffset;
             passes = value >= 0 && value < kWantedSlots - 1 && wanted[size_t(value)];
         }
         Join(i, passes, join);
@@ -91,15 +84,7 @@ bool ApplyQuantitativeFilter(std::span<const int32_t> counts, int32_t low, int32
 }
 
 int32_t BoundValue(const std::string& text) {
-    const size_t begin = text.find_first_not_of(' ');
-    if (begin == std::string::npos) return kEmptyNumber;
-    const size_t end = text.find_last_not_of(' ') + 1;
-    size_t start = begin;
-    if (text[start] == '+') ++start;
-    int32_t value = 0;
-    const auto [ptr, ec] = std::from_chars(text.data() + start, text.data() + end, value);
-    if (ec != std::errc() || ptr != text.data() + end) return kEmptyNumber;
-    return value;
+    return PaddedInteger(text).value_or(kEmptyNumber);
 }
 
 }  // namespace qv

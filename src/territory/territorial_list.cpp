@@ -4,6 +4,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/order_index.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -17,10 +18,7 @@ namespace qv {
 
 namespace {
 
-constexpr int kLineRecordBytes = 401;
-constexpr int kMaxLineChars = 400;
 constexpr int kMaxCodes = 10000;
-constexpr size_t kMaxSearch = 99;
 
 std::string Trimmed(std::string_view s) {
     size_t from = 0, to = s.size();
@@ -109,7 +107,7 @@ void WriteTerritorialList(const std::string& linkedDir, const std::vector<uint8_
     const std::string positions = ReadFileOrThrow(positionsPath);
     const int64_t entries = int64_t(positions.size() / 12);
     const auto* triples = reinterpret_cast<const uint8_t*>(positions.data());
-    RecordFile lines(DataFilePath(data_file::kLinkedLines), kLineRecordBytes, RecordFile::Mode::Read);
+    RecordFile lines(DataFilePath(data_file::kLinkedLines), kListLineRecordBytes, RecordFile::Mode::Read);
 
     const int selectable = std::min(codes, kTerritoryTableSize);
     for (int code = 1; code <= selectable; ++code) {
@@ -127,9 +125,9 @@ void WriteTerritorialList(const std::string& linkedDir, const std::vector<uint8_
             const int32_t category = GetI32(entry + 4);
             if (category < 1 || size_t(category) > wanted.size() || !wanted[size_t(category - 1)]) continue;
             // Record p holds the list line of position p, as the territorial order writes it.
-            uint8_t record[kLineRecordBytes];
+            uint8_t record[kListLineRecordBytes];
             lines.Read(p, record);
-            const std::string line = DecodeZeroPadded(record, kMaxLineChars);
+            const std::string line = DecodeZeroPadded(record, kListLineRecordBytes - 1);
             if (!needle.empty() && UpperCp1252(line).find(needle) == std::string::npos) continue;
             out.Line(line);
         }

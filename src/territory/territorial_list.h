@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,6 +10,9 @@
 // and restricted to chosen categories of it and to a search text.
 
 namespace qv {
+
+// Characters of the search text that count.
+constexpr size_t kMaxSearch = 99;
 
 // A line of "lkt-sch.imp" (archive directory): "field,commune field,directory".
 struct TerritorialLink {

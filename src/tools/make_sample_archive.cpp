@@ -27,7 +27,6 @@ using namespace qv;
 
 constexpr int kCardCount = 420;
 constexpr uint32_t kSeed = 19990521;
-constexpr uint16_t kEmpty16 = 33536;
 
 // Field numbers of the sample definition.
 enum Field {
@@ -181,7 +180,7 @@ void FillCard(Dice& dice) {
         PutWord(kTransport1 + i, m);
     }
     if (work == 1 || work == 3) PutWord(kLeaveTime, dice.Between(6, 9) * 100 + dice.Below(12) * 5);
-    PutWord(kHousingShare, dice.Chance(90) ? dice.Between(500, 4500) : kEmpty16);
+    PutWord(kHousingShare, dice.Chance(90) ? dice.Between(500, 4500) : kEmptyWord);
     PutWord(kOpinion, 1 + dice.Weighted({8, 35, 33, 17, 7}));
 }
 

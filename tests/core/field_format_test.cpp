@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "core/archive_definition.h"
 #include "core/card_store.h"
+#include "core/comune_names.h"
 #include "core/core_state.h"
 #include "platform/io_error.h"
 #include "support/temp_dir.h"
@@ -164,6 +168,30 @@ TEST_F(FieldValueTest, MissingFilesRaiseOnlyWhenAValueNeedsThem) {
     EXPECT_THROW(FormatFieldValue(2), IoError);
     Word(5, 1);
     EXPECT_THROW(FormatFieldValue(4), IoError);
+}
+
+// Every reader of the label and name files goes through these: a label is at most 60 characters
+// even when a damaged record has no zero byte, and a short file is the caller's to judge.
+TEST_F(FieldValueTest, NameAndMunicipalityRecordReaders) {
+    const std::string labels = dir / "mod-sch.dat";
+    EXPECT_EQ(ReadNameRecords(labels, 0, 2), (std::vector<std::string>{"zero", "uno"}));
+    EXPECT_EQ(ReadNameRecordsUpTo(labels, 5, 3), std::vector<std::string>{"cinque"});
+    EXPECT_TRUE(ReadNameRecordsUpTo(labels, 9, 1).empty());
+    try {
+        ReadNameRecords(labels, 5, 2);
+        ADD_FAILURE() << "a record past the end was read";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Code(), kReadPastEnd);
+    }
+    WriteBytes(dir / "mod-sch.dat", std::string(61, 'x'));
+    EXPECT_EQ(ReadAllNameRecords(labels), std::vector<std::string>{std::string(60, 'x')});
+
+    EXPECT_EQ(ReadComuneNames(2, 2),
+              (std::vector<std::string>{"ROMA", "SANT'ANGELO A FASANELLA IN VAL DI CHI"}));
+    EXPECT_THROW(ReadComuneNames(3, 2), IoError);
+    WriteBytes(dir / "cmn-zor2.dat",
+               ReadBytes(dir / "cmn-zor2.dat") + std::string(20, 'z'));  // a cut record is no name
+    EXPECT_EQ(ReadAllComuneNames().size(), 3u);
 }
 
 TEST_F(FieldValueTest, MunicipalityBeyondTheTableRaises) {

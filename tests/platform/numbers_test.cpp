@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace qv {
@@ -56,6 +57,16 @@ TEST(WholeInteger, OnlyDigitsToTheEndWithin32Bits) {
         {"-2147483648", INT32_MIN},
     };
     for (const auto& [text, value] : cases) EXPECT_EQ(WholeInteger(text), value) << text;
+    // A typed box's text may end in blanks; nothing else changes.
+    const std::pair<const char*, std::optional<int32_t>> padded[] = {
+        {" -12  ", -12}, {"12 ", 12}, {"   ", {}}, {"1 2 ", {}}, {"+-5", {}}, {"2147483648 ", {}},
+    };
+    for (const auto& [text, value] : padded) EXPECT_EQ(PaddedInteger(text), value) << text;
+    // Counts and codes in fixed columns: digits alone, within the width.
+    const std::tuple<const char*, size_t, std::optional<int32_t>> digits[] = {
+        {" 42 ", 4, 42}, {"12345", 5, 12345}, {"123456", 5, {}}, {"-1", 4, {}}, {"  ", 4, {}}, {"1a", 4, {}},
+    };
+    for (const auto& [text, width, value] : digits) EXPECT_EQ(PaddedDigits(text, width), value) << text;
 }
 
 }  // namespace

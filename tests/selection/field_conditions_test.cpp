@@ -240,12 +240,13 @@ TEST_F(FieldConditionTest, GroupTakesPartWithItsFirstField) {
 }
 
 TEST_F(FieldConditionTest, CategoryListLinesFromTheLabels) {
-    // Records of 61 bytes; field 5 uses records 2..4. Record 4 fills all 61 bytes.
+    // Records of 61 bytes; field 5 uses records 2..4. Record 4 fills all 61 bytes, which no label
+    // does: it reads as 60 characters, like every label.
     WriteBytes(dir / "mod-sch.dat",
                test::LabelRecords({"", "", "maschio", "femmina", std::string(61, 'x'), "si\xE0", ""}));
     WriteCategoryList(5);
     EXPECT_EQ(ReadBytes(dir / "tresca.txt"),
-              "   1. maschio\r\n   2. femmina\r\n   3. " + std::string(61, 'x') + "\r\n");
+              "   1. maschio\r\n   2. femmina\r\n   3. " + std::string(60, 'x') + "\r\n");
 
     FieldFirstLabel[8] = 5, FieldLastLabel[8] = 5;
     WriteCategoryList(8);

@@ -12,6 +12,7 @@
 
 #include "cardwindow/card_field_text.h"
 #include "cardwindow/tool_buttons.h"
+#include "core/archive_definition.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/bytes.h"
@@ -25,7 +26,6 @@ const char* const kCardFontFamily = "DejaVu Sans";
 
 namespace {
 
-constexpr int kLayoutRecordBytes = 212;
 constexpr int kLayoutTextChars = 200;
 constexpr int kLogoX = 1;
 constexpr int kLogoY = 21;
@@ -183,9 +183,9 @@ void CardPainter::SetCaption(int button, const std::string& text) {
 
 void CardPainter::PaginaClick() {
     ComandiClick();
-    RecordFile items(DataFilePath(data_file::kLayoutItem), kLayoutRecordBytes, RecordFile::Mode::Read);
+    RecordFile items(DataFilePath(data_file::kLayoutItem), kLayoutItemBytes, RecordFile::Mode::Read);
     const int count = std::min(CoreState.LayoutItemCount, kMaxFields);
-    uint8_t record[kLayoutRecordBytes];
+    uint8_t record[kLayoutItemBytes];
     for (int k = 1; k <= count; ++k) {
         if (StaticTextPage[size_t(k)] != CoreState.CurrentPage) continue;
         items.Read(k - 1, record);

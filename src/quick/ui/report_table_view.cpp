@@ -17,6 +17,7 @@
 #include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/file_io.h"
+#include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/printing.h"
@@ -50,16 +51,7 @@ std::string AskSaveName(const char* pattern) {
 }
 
 std::optional<int> WholeNumber(const std::string& text) {
-    const size_t b = text.find_first_not_of(' ');
-    if (b == std::string::npos) return std::nullopt;
-    const std::string t = text.substr(b, text.find_last_not_of(' ') - b + 1);
-    if (t.size() > 6) return std::nullopt;
-    int value = 0;
-    for (char c : t) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
+    return PaddedDigits(text, 6);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
+#include "territory/territorial_list.h"
 #include "territory/ui/territory_captions.h"
 #include "territory/ui/tunita.h"
 
@@ -22,7 +23,6 @@ namespace qv {
 namespace {
 constexpr int kHelpPage = 57;
 constexpr int kReportViewerCode = -9;
-constexpr int kMaxSearch = 99;
 }  // namespace
 
 TListaTerritoriale::TListaTerritoriale(QWidget* owner) : QDialog(owner), keptSelection_(TerritorySelection) {
@@ -43,7 +43,7 @@ TListaTerritoriale::TListaTerritoriale(QWidget* owner) : QDialog(owner), keptSel
     LabelCerca->setObjectName("LabelCerca");
     CercaStringa = new QLineEdit(this);
     CercaStringa->setObjectName("CercaStringa");
-    CercaStringa->setMaxLength(kMaxSearch);
+    CercaStringa->setMaxLength(int(kMaxSearch));
     button(NelTerritorio, "NelTerritorio", kTerritoryCaption);
     button(Visualizza, "Visualizza", kShowCaption);
     button(Esci, "Esci", kExitCaption);
