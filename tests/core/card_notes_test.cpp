@@ -24,6 +24,7 @@
 #include "platform/io_error.h"
 #include "platform/text_file.h"
 #include "support/io_faults.h"
+#include "support/program_dir.h"
 #include "support/scratch_archive.h"
 #include "support/temp_dir.h"
 
@@ -348,6 +349,8 @@ struct VersionedCard {
 };
 
 TEST_F(CardNotesTest, KilledWhileStoringAndEditingLosesNothingAcknowledged) {
+    // A kill inside a commit is rolled back by the recovery, which says so in its texts.
+    test::InstallNumberedTexts(2499);
     CoreState.StationNumber = "001";
     const std::string archive = CoreState.ArchiveDir;
     const CardFiles files = CardFiles::InDirectory(archive, CurrentCardGeometry());
