@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/core_state.h"
+#include "core/field_type.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 
@@ -55,16 +56,17 @@ bool TerritoriesChosen() {
 bool TerritorialFieldInCondition() {
     const int fields = FieldLimit();
     for (int f = 1; f <= fields; ++f)
-        if (FieldTypes[f] == 3 && FieldInCondition[f] != 0) return true;
+        if (FieldTypes[f] == FieldType::kMunicipality && FieldInCondition[f] != 0) return true;
     return false;
 }
 
 int TerritoryConditionField() {
     const int fields = FieldLimit();
     const int current = CoreState.CurrentField;
-    if (current >= 1 && current <= fields && FieldTypes[size_t(current)] == 3) return current;
+    if (current >= 1 && current <= fields && FieldTypes[size_t(current)] == FieldType::kMunicipality)
+        return current;
     for (int f = 1; f <= fields; ++f)
-        if (FieldTypes[f] == 3) return f;
+        if (FieldTypes[f] == FieldType::kMunicipality) return f;
     return 0;
 }
 
@@ -185,7 +187,7 @@ void SaveSearchCriteria(const std::string& name) {
 
     const int fields = FieldLimit();
     for (int f = 1; f <= fields; ++f) {
-        if (FieldTypes[f] != 0 && FieldTypes[f] != 1) continue;
+        if (!TypeOfField(f).IsAnswer()) continue;
         AppendI32(out, -f);
         const int firstSlot = FieldFirstCategory[f];
         for (int slot = std::max(firstSlot, 1); slot <= std::min<int>(FieldLastCategory[f], kCategorySlots);
