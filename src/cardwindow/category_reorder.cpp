@@ -7,13 +7,14 @@
 #include <utility>
 
 #include "cardwindow/card_pass.h"
-#include "core/category_lists.h"
 #include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
+#include "core/category_lists.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/field_type.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
@@ -52,8 +53,8 @@ CardCount RenumberCards(int first, int last, const std::vector<int>& order, Prog
     const int words = CurrentCardGeometry().wordCount;
     for (int g = 1; g <= fields; ++g) {
         const int p = FieldPositions[g];
-        if ((FieldTypes[g] == 0 || FieldTypes[g] == 1) && FieldFirstLabel[g] == first &&
-            FieldLastLabel[g] == last && p >= 1 && p <= words)
+        if (TypeOfField(g).IsAnswer() && FieldFirstLabel[g] == first && FieldLastLabel[g] == last && p >= 1 &&
+            p <= words)
             positions.push_back(p);
     }
     return UpdateEveryCardValues(
@@ -160,7 +161,7 @@ ReorderRun ReorderMarkedCategories(Progress& progress) {
     std::set<std::pair<int, int>> done;
     const int fields = std::min(CoreState.FieldCount, kMaxFields);
     for (int f = 1; f <= fields; ++f) {
-        if (!IsReorderField(f) || FieldTypes[f] != 0) continue;
+        if (!IsReorderField(f) || FieldTypes[f] != FieldType::kCoded) continue;
         const int first = FieldFirstLabel[f];
         const int last = FieldLastLabel[f];
         const int count = last - first + 1;

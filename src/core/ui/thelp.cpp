@@ -186,7 +186,7 @@ bool THelp::SaveMemo() {
 bool THelp::SaveAllowed() const {
     const ViewerSelector* entry = FindViewerSelector(selector_);
     if (!Salva1->isEnabled() || !entry || entry->save == ViewerSave::No) return false;
-    return entry->save != ViewerSave::Notes || CoreState.CardWindowMode == 1;
+    return entry->save != ViewerSave::Notes || CoreState.CardWindowMode == kEntryMode;
 }
 
 bool THelp::TextChanged() const {
