@@ -169,7 +169,7 @@ bool IsEmailTextField(int field) {
     if (field <= 0 || field > std::min(CoreState.FieldCount, kMaxFields)) return false;
     if (!TypeOfField(field).IsText()) return false;
     const int64_t first = FieldTextOffsets[field];
-    const int64_t length = std::min<int64_t>(-int64_t(FieldTypes[field]), kRecipientChars);
+    const int64_t length = std::min<int64_t>(TypeOfField(field).TextWidth(), kRecipientChars);
     return first >= 1 && first - 1 + length <= CurrentCardGeometry().textBytes;
 }
 
