@@ -32,8 +32,6 @@ class FieldType {
     constexpr bool IsAnswer() const { return code_ == kCoded || code_ == kFurtherAnswer; }
     // A number in the numeric part: kNumber to kNumber32.
     constexpr bool IsNumeric() const { return code_ >= kNumber && code_ <= kNumber32; }
-    // A number in one 16-bit word whose empty mark is kEmptyWord: kNumber to kPercent.
-    constexpr bool IsWordNumber() const { return code_ >= kNumber && code_ <= kPercent; }
     // One of the named types 0 to 7, or a text.
     constexpr bool IsKnown() const { return code_ <= kNumber32; }
 
