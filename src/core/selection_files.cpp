@@ -81,11 +81,12 @@ uint8_t* TerritoryFlag(int code) {
 }
 
 int YearTailSlot(int field) {
-    if (field < 1 || field > kMaxFields || FieldTypes[size_t(field)] != 2 ||
+    if (field < 1 || field > kMaxFields || FieldTypes[size_t(field)] != FieldType::kDate ||
         FieldStatisticsIndex[size_t(field)] <= 0)
         return -1;
     int slot = 0;
-    for (int f = 1; f < field; ++f) slot += FieldTypes[size_t(f)] == 2 && FieldStatisticsIndex[size_t(f)] > 0;
+    for (int f = 1; f < field; ++f)
+        slot += FieldTypes[size_t(f)] == FieldType::kDate && FieldStatisticsIndex[size_t(f)] > 0;
     return slot < kYearTailSlots ? slot : -1;
 }
 
