@@ -6,6 +6,7 @@
 
 #include "core/archive_open.h"
 #include "core/card_store.h"
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
@@ -74,7 +75,7 @@ void InitProgramState() {
         gNotices.emplace_back(kUnreadFileText, "\n" + DisplayPath(e.Path()));
     }
 
-    CoreState.CardWindowMode = 1;
+    CoreState.CardWindowMode = kEntryMode;
     CoreState.ProvinceIndex = 0;
     CoreState.SearchKind = 1;
     CoreState.WriteAccess = 0;

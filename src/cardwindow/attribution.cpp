@@ -6,6 +6,7 @@
 #include "cardwindow/write_permission.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/field_type.h"
 #include "core/selection_files.h"
 
 namespace qv {
@@ -27,7 +28,7 @@ bool TextInCard(int field, const CardGeometry& g) {
 std::string PatternText(int field) {
     std::string text;
     const int offset = FieldTextOffsets[field];
-    for (int i = 0; i < -FieldTypes[field] && CurrentCardText[offset + i] != 0; ++i)
+    for (int i = 0; i < TypeOfField(field).TextWidth() && CurrentCardText[offset + i] != 0; ++i)
         text.push_back(char(CurrentCardText[offset + i]));
     return text;
 }
@@ -39,19 +40,19 @@ bool AboveExclamationMark(const std::string& text) {
 
 bool NumericFieldHoldsValue(int field) {
     switch (FieldTypes[field]) {
-        case 0:
-        case 1:
-        case 3:
+        case FieldType::kCoded:
+        case FieldType::kFurtherAnswer:
+        case FieldType::kMunicipality:
             return GetCardWord(field) > 0;
-        case 2: {
+        case FieldType::kDate: {
             const int day = GetCardWord(field);
             return day > 0 || CoreState.DateMonth > 0 || CoreState.DateYear > 0;
         }
-        case 4:
-        case 5:
-        case 6:
+        case FieldType::kNumber:
+        case FieldType::kTime:
+        case FieldType::kPercent:
             return GetCardWord(field) > kEmptyShort;
-        case 7:
+        case FieldType::kNumber32:
             return GetCardNumber(field) > kEmptyNumber;
         default:
             return false;
@@ -65,7 +66,7 @@ AttributionLists BuildAttributionLists() {
     const CardGeometry g = CurrentCardGeometry();
     const int fields = std::min(CoreState.FieldCount, kMaxFields);
     for (int f = 1; f <= fields; ++f) {
-        if (FieldTypes[f] < 0) {
+        if (TypeOfField(f).IsText()) {
             if (TextInCard(f, g) && AboveExclamationMark(PatternText(f))) lists.textFields.push_back(f);
         } else if (WordsInCard(f, g) && NumericFieldHoldsValue(f)) {
             lists.numericFields.push_back(f);
@@ -106,7 +107,7 @@ void RunAttribution(AttributionKind kind, Progress& progress) {
                 continue;
             }
             const int offset = FieldTextOffsets[f];
-            std::copy_n(&SavedCardText[offset], -FieldTypes[f], &CurrentCardText[offset]);
+            std::copy_n(&SavedCardText[offset], TypeOfField(f).TextWidth(), &CurrentCardText[offset]);
         }
         for (int f : lists.numericFields) {
             if (kind == AttributionKind::Clear) {

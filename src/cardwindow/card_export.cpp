@@ -9,6 +9,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/field_type.h"
 #include "core/selected_cards.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"
@@ -130,9 +131,9 @@ std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs
     std::string line;
     const int fields = std::min(CoreState.FieldCount, kMaxFields);
     for (int f = 1; f <= fields; ++f) {
-        const int type = FieldTypes[f];
+        const FieldType type = FieldTypes[f];
         const int p = FieldPositions[f];
-        if (type < 0) {
+        if (type.IsText()) {
             const int n = -type;
             std::string value;
             for (int i = FieldTextOffsets[f]; i >= 1 && i < FieldTextOffsets[f] + n && i <= g.textBytes;
@@ -147,8 +148,8 @@ std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs
             continue;
         }
         switch (type) {
-            case 0:
-            case 1: {
+            case FieldType::kCoded:
+            case FieldType::kFurtherAnswer: {
                 const int v = word(p);
                 const bool valid = v >= 1 && v <= FieldCategoryCount(f);
                 if (tabs)
@@ -157,7 +158,7 @@ std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs
                     line += valid ? RightAligned(v, kValueWidth) : std::string(kValueWidth, ' ');
                 break;
             }
-            case 2: {
+            case FieldType::kDate: {
                 const int year = word(p + 2);
                 std::string value(kValueWidth, ' ');
                 if (year > 0) {
@@ -167,20 +168,20 @@ std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs
                 line += value;
                 break;
             }
-            case 3: {
+            case FieldType::kMunicipality: {
                 const int v = word(p);
                 line += v > 0 ? RightAligned(v, kValueWidth) : std::string(kValueWidth, ' ');
                 break;
             }
-            case 4:
-            case 5:
-            case 6: {
+            case FieldType::kNumber:
+            case FieldType::kTime:
+            case FieldType::kPercent: {
                 const int16_t v = word(p);
                 line +=
                     uint16_t(v) == kEmptyWord ? std::string(kValueWidth, ' ') : RightAligned(v, kValueWidth);
                 break;
             }
-            case 7: {
+            case FieldType::kNumber32: {
                 const int32_t v =
                     p >= 1 && p + 1 <= g.wordCount ? DecodeCardNumber(words[p - 1], words[p]) : kEmptyNumber;
                 if (v == kEmptyNumber)

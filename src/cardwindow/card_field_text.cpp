@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "core/card_store.h"
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/field_format.h"
+#include "core/field_type.h"
 
 namespace qv {
 
@@ -15,7 +17,7 @@ constexpr char kDegree = char(176);
 
 std::string ValueText(int field) {
     // Only texts live outside the numeric part; any other field needs its word.
-    if (FieldTypes[field] >= 0 && FieldPositions[field] <= 0) return " ";
+    if (!TypeOfField(field).IsText() && FieldPositions[field] <= 0) return " ";
     return FormatFieldValue(field);
 }
 
@@ -36,8 +38,9 @@ std::string ListMarks(int field) {
 }
 
 std::string StorageText(int field) {
-    const int type = FieldTypes[field];
-    if (type < 0) return "A " + std::to_string(FieldTextOffsets[field]) + "+" + std::to_string(-type);
+    const FieldType type = FieldTypes[field];
+    if (type.IsText())
+        return "A " + std::to_string(FieldTextOffsets[field]) + "+" + std::to_string(type.TextWidth());
     if (FieldPositions[field] > 0) return "N " + std::to_string(FieldPositions[field]);
     return " ";
 }
@@ -48,29 +51,29 @@ std::string CardFieldText(int field, int mode) {
     if (field < 1 || field > kMaxFields) return " ";
     auto mark = [](bool on, const char* text) { return std::string(on ? text : " "); };
     switch (mode) {
-        case 1:
-        case 2:
-        case 3:
+        case kEntryMode:
+        case kSearchMode:
+        case kAttributionMode:
             return ValueText(field);
-        case 5:
+        case kTabStopMarkMode:
             return mark(IsTabStopField(field), "TAB");
-        case 6:
+        case kQuickEntryMarkMode:
             return mark(IsQuickEntryField(field), "1");
-        case 7:
+        case kZeroIsOneMarkMode:
             return mark(IsPlusOneField(field), "+1");
-        case 8:
+        case kCopyMarkMode:
             return mark(IsCopyField(field), "Cop");
-        case 9:
+        case kClearMarkMode:
             return mark(IsClearField(field), "Canc");
-        case 12:
+        case kSelectionMode:
             return SelectionMarks(field);
-        case 13:
+        case kFieldNumberMode:
             return std::to_string(field);
-        case 14:
+        case kListMode:
             return ListMarks(field);
-        case 15:
+        case kRecordPositionMode:
             return StorageText(field);
-        case 16:
+        case kReorderMarkMode:
             return mark(IsReorderField(field), "ORD");
         default:
             return " ";
@@ -78,8 +81,8 @@ std::string CardFieldText(int field, int mode) {
 }
 
 int EntryTextLimit(int field) {
-    if (field < 1 || field > kMaxFields || FieldTypes[field] >= 0) return kEntryChars;
-    return std::max(kEntryChars, -int(FieldTypes[field]));
+    if (field < 1 || field > kMaxFields || !TypeOfField(field).IsText()) return kEntryChars;
+    return std::max(kEntryChars, TypeOfField(field).TextWidth());
 }
 
 }  // namespace qv

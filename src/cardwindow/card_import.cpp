@@ -9,6 +9,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_type.h"
 #include "core/text_tables.h"
 #include "core/typed_values.h"
 #include "platform/file_io.h"
@@ -46,7 +47,7 @@ void SetFieldWord(int field, int offset, int16_t value) {
 }
 
 void StoreText(int field, const std::string& piece) {
-    const int length = -FieldTypes[field];
+    const int length = TypeOfField(field).TextWidth();
     const int first = FieldTextOffsets[field];
     const int limit = CurrentCardGeometry().textBytes;
     if (first < 1) return;
@@ -299,8 +300,8 @@ const ComuneNameTable& ImportTables::Comuni() {
 
 ImportError StoreImportPiece(int field, const std::string& piece, bool yearFirst, ImportTables& tables) {
     if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields)) return ImportError::None;
-    const int type = FieldTypes[field];
-    if (type < 0) {
+    const FieldType type = FieldTypes[field];
+    if (type.IsText()) {
         StoreText(field, piece);
         return ImportError::None;
     }
@@ -310,28 +311,28 @@ ImportError StoreImportPiece(int field, const std::string& piece, bool yearFirst
     const std::string value(start, piece.end());
     if (value.empty()) return ImportError::None;
     switch (type) {
-        case 0:
-        case 1:
+        case FieldType::kCoded:
+        case FieldType::kFurtherAnswer:
             return StoreCategory(field, value, tables);
-        case 2: {
+        case FieldType::kDate: {
             const std::optional<ImportDate> date = ReadImportDate(value, yearFirst);
             SetFieldWord(field, 0, date ? date->day : 0);
             SetFieldWord(field, 1, date ? date->month : 0);
             SetFieldWord(field, 2, date ? date->year : 0);
             return date ? ImportError::None : ImportError::DateNotInCalendar;
         }
-        case 3:
+        case FieldType::kMunicipality:
             return StoreComune(field, value, tables);
-        case 4:
+        case FieldType::kNumber:
             SetFieldWord(field, 0, ReadShortNumber(value));
             return ImportError::None;
-        case 5:
+        case FieldType::kTime:
             SetFieldWord(field, 0, ReadTimeValue(value, EntryClockNow()).value_or(kEmptyShort));
             return ImportError::None;
-        case 6:
+        case FieldType::kPercent:
             SetFieldWord(field, 0, ReadPercentage(value).value_or(kEmptyShort));
             return ImportError::None;
-        case 7:
+        case FieldType::kNumber32:
             PutCardNumber(ReadLongNumber(value), field);
             return ImportError::None;
         default:

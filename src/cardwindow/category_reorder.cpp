@@ -14,6 +14,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/field_type.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
@@ -51,8 +52,8 @@ CardCount RenumberCards(int first, int last, const std::vector<int>& order, Prog
     const int words = CurrentCardGeometry().wordCount;
     for (int g = 1; g <= fields; ++g) {
         const int p = FieldPositions[g];
-        if ((FieldTypes[g] == 0 || FieldTypes[g] == 1) && FieldFirstLabel[g] == first &&
-            FieldLastLabel[g] == last && p >= 1 && p <= words)
+        if (TypeOfField(g).IsAnswer() && FieldFirstLabel[g] == first && FieldLastLabel[g] == last && p >= 1 &&
+            p <= words)
             positions.push_back(p);
     }
     return UpdateEveryCardValues(
@@ -159,7 +160,7 @@ ReorderRun ReorderMarkedCategories(Progress& progress) {
     std::set<std::pair<int, int>> done;
     const int fields = std::min(CoreState.FieldCount, kMaxFields);
     for (int f = 1; f <= fields; ++f) {
-        if (!IsReorderField(f) || FieldTypes[f] != 0) continue;
+        if (!IsReorderField(f) || FieldTypes[f] != FieldType::kCoded) continue;
         const int first = FieldFirstLabel[f];
         const int last = FieldLastLabel[f];
         const int count = last - first + 1;

@@ -11,6 +11,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/field_type.h"
 #include "core/selection_files.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"
@@ -215,9 +216,10 @@ class DistributionReport {
 }  // namespace
 
 int DistributionField(int field) {
-    if (field < 1 || field > kMaxFields || FieldTypes[size_t(field)] != 1) return field;
+    if (field < 1 || field > kMaxFields || FieldTypes[size_t(field)] != FieldType::kFurtherAnswer)
+        return field;
     for (int f = field; f >= 1; --f)
-        if (FieldTypes[size_t(f)] == 0) return f;
+        if (FieldTypes[size_t(f)] == FieldType::kCoded) return f;
     return field;
 }
 
@@ -234,35 +236,37 @@ std::vector<int> ReadProvinceStarts() {
 void WriteFieldDistribution() {
     const int field = DistributionField(CoreState.CurrentField);
     // A field number outside the definition has no counters: it is reported like a text.
-    const int type = field >= 1 && field <= kMaxFields ? FieldTypes[size_t(field)] : -1;
+    const FieldType type = TypeOrNone(field);
     std::vector<int> starts;
-    if (type == 3) starts = ReadProvinceStarts();
+    if (type == FieldType::kMunicipality) starts = ReadProvinceStarts();
 
     DistributionReport report(TableCount());
-    if (type == 4 || type == 7) {
+    if (type == FieldType::kNumber || type == FieldType::kNumber32) {
         report.WriteNumericFieldSummary(field);
     } else {
         report.Heading();
         // A class width of 0 would never advance.
         const int width = std::max(1, CoreState.ClassWidth);
         switch (type) {
-            case 0:
+            case FieldType::kCoded:
                 report.Categories(field);
                 break;
-            case 2:
+            case FieldType::kDate:
                 report.Classes(field, 1, kYearCountersShown, width);
                 report.YearTail(field, width);
                 break;
-            case 6:
+            case FieldType::kPercent:
                 report.Classes(field, 0, kLastPercentClass, width);
                 break;
-            case 3:
+            case FieldType::kMunicipality:
                 report.Municipalities(starts);
                 break;
             default:
                 break;
         }
-        if (type == 0 || type == 2 || type == 3 || type == 6) report.WriteDistributionFooter();
+        if (type == FieldType::kCoded || type == FieldType::kDate || type == FieldType::kMunicipality ||
+            type == FieldType::kPercent)
+            report.WriteDistributionFooter();
     }
     WriteFileAtomic(DataFilePath(data_file::kReport), report.Text());
 }

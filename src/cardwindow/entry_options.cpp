@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "core/card_store.h"
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/bytes.h"
@@ -70,7 +71,7 @@ void ClearByAnswer(int answer) {
         case 2: {
             // On the card window the card keeps its notes: clearing its fields must not cut it
             // off from them when it is stored again. The search form has no notes.
-            const int32_t notes = CoreState.CardWindowMode == 1 ? GetNotesHead() : 0;
+            const int32_t notes = CoreState.CardWindowMode == kEntryMode ? GetNotesHead() : 0;
             ClearCardFields(1, CoreState.FieldCount);
             if (notes) SetNotesHead(notes);
             break;
@@ -117,25 +118,9 @@ void GoToTypedCard(const std::string& text) {
     CoreState.CurrentCard = int32_t(std::clamp<int64_t>(card, 0, int64_t(CoreState.LastCard) + 1));
 }
 
-int MarkBitOfMode(int mode) {
-    switch (mode) {
-        case 5:
-            return 1;
-        case 6:
-            return 2;
-        case 7:
-            return 4;
-        case 9:
-            return 16;
-        case 16:
-            return 64;
-        default:
-            return 0;
-    }
-}
-
 bool ClearModeMarks(int mode) {
-    const int bit = MarkBitOfMode(mode);
+    // Copy marks are taken off one field at a time: in mode 8 the button clears nothing.
+    const int bit = mode == kCopyMarkMode ? 0 : MarkBitOfMode(mode);
     if (!bit) return false;
     for (int f = 1; f <= std::min(CoreState.FieldCount, kMaxFields); ++f)
         if (FieldAttributes[size_t(f)] & bit)

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/card_window_mode.h"
+
 // What the card-entry option dialogs compute and keep: the two entry switches, the colour of the
 // entry box, the clearing and copying of the card in hand, the go-to-card number and the marks
 // of the marking modes.
@@ -42,11 +44,8 @@ void ReloadCardInHand();
 // new card after the last; text that is not a whole number keeps the card in hand.
 void GoToTypedCard(const std::string& text);
 
-// The FieldAttributes bit a marking mode sets (5 tab stop, 6 quick entry, 7 zero is code 1,
-// 9 clear, 16 alphabetical order); 0 for other modes.
-int MarkBitOfMode(int mode);
-// Takes the mode's mark off every field (the marking modes' clear button). Answers false for a
-// mode without a mark.
+// Takes the mode's mark (MarkBitOfMode) off every field: the clear button of the marking modes
+// but that of the copy marks. Answers false for a mode without a mark to clear.
 bool ClearModeMarks(int mode);
 
 }  // namespace qv

@@ -13,9 +13,11 @@
 #include "cardwindow/linked_card.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/field_type.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -103,7 +105,7 @@ void SetFieldWord(int field, int offset, int16_t value) {
 }
 
 void CommitText(int field, const std::string& text) {
-    const int length = -FieldTypes[field];
+    const int length = TypeOfField(field).TextWidth();
     const int first = FieldTextOffsets[field];
     const int limit = CurrentCardGeometry().textBytes;
     if (first < 1) return;
@@ -186,9 +188,9 @@ EntryRefusal CommitWord(int field, std::optional<int16_t> value, EntryRefusal re
 // What an empty field shows ("0/0/0", "__:__.", "___.__%") is no part of a typed value.
 std::string WithoutEmptyForm(int type, const std::string& text, const std::string& original) {
     std::string form;
-    if (type == 2) form = FormatDateValue(0, 0, 0);
-    if (type == 5) form = FormatTimeValue(kEmptyShort);
-    if (type == 6) form = FormatPercentageValue(kEmptyShort);
+    if (type == FieldType::kDate) form = FormatDateValue(0, 0, 0);
+    if (type == FieldType::kTime) form = FormatTimeValue(kEmptyShort);
+    if (type == FieldType::kPercent) form = FormatPercentageValue(kEmptyShort);
     const size_t at = form.empty() || original != form ? std::string::npos : text.find(form);
     if (at == std::string::npos) return text;
     std::string rest = text;
@@ -212,12 +214,12 @@ EntryRefusal CommitComune(int field, const std::string& text, const CommitContex
 
 // Steps of the commit that read the typed text (modes 1 to 3).
 EntryRefusal CommitTyped(int field, const std::string& typed, const CommitContext& context) {
-    const int type = FieldTypes[field];
-    if (type < 0) {
+    const FieldType type = FieldTypes[field];
+    if (type.IsText()) {
         if (typed != context.originalText) CommitText(field, typed);
         return EntryRefusal::None;
     }
-    const bool quickCoded = IsQuickEntryField(field) && (type == 0 || type == 1);
+    const bool quickCoded = IsQuickEntryField(field) && type.IsAnswer();
     if (UpperAz(typed) == UpperAz(context.originalText) && !quickCoded) return EntryRefusal::None;
     const std::string text = WithoutEmptyForm(type, typed, context.originalText);
 
@@ -233,20 +235,20 @@ EntryRefusal CommitTyped(int field, const std::string& typed, const CommitContex
     if (IsPlusOneField(field) && v != kEmptyShort) v = v + 1;
 
     switch (type) {
-        case 0:
-        case 1:
+        case FieldType::kCoded:
+        case FieldType::kFurtherAnswer:
             return CommitCategory(field, v, text, context);
-        case 2:
+        case FieldType::kDate:
             return CommitDate(field, text, context.now);
-        case 3:
+        case FieldType::kMunicipality:
             return CommitComune(field, text, context);
-        case 4:
+        case FieldType::kNumber:
             return CommitShortNumber(field, text);
-        case 5:
+        case FieldType::kTime:
             return CommitWord(field, ReadTimeValue(text, context.now), EntryRefusal::NotATime);
-        case 6:
+        case FieldType::kPercent:
             return CommitWord(field, ReadPercentage(text), EntryRefusal::NotAPercentage);
-        case 7:
+        case FieldType::kNumber32:
             return CommitLongNumber(field, text);
         default:
             return EntryRefusal::None;
@@ -348,7 +350,7 @@ int CategoryLabelTable::Find(int field, const std::string& name) {
 CommitResult CommitField(int field, const std::string& text, const CommitContext& context) {
     CommitResult result;
     if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields)) return result;
-    if (context.mode >= 1 && context.mode <= 3) {
+    if (context.mode >= kEntryMode && context.mode <= kAttributionMode) {
         const auto text0 = CurrentCardText;
         const auto values0 = CurrentCardValues;
         result.refusal = CommitTyped(field, text, context);
@@ -373,14 +375,14 @@ std::string RefusalMessage(EntryRefusal refusal, int field) {
     if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields)) return message;
     // Numbers and categories name their limits; the other texts name theirs already.
     int64_t low = 0, high = -1;
-    const int type = FieldTypes[field];
-    if (type == 4) {
+    const FieldType type = TypeOfField(field);
+    if (type == FieldType::kNumber) {
         low = -(kPartLimit - 1);
         high = kPartLimit - 1;
-    } else if (type == 7) {
+    } else if (type == FieldType::kNumber32) {
         low = INT32_MIN;
         high = INT32_MAX;
-    } else if (type == 0 || type == 1) {
+    } else if (type.IsAnswer()) {
         low = 1;
         high = FieldCategoryCount(field);
     }
@@ -396,7 +398,7 @@ CommitResult CommitEntryBuffer(const PickCategory& pick, const PickComune& pickC
     context.pick = pick;
     context.pickComune = pickComune;
     std::string text;
-    if (context.mode >= 1 && context.mode <= 3) {
+    if (context.mode >= kEntryMode && context.mode <= kAttributionMode) {
         text = EntryTextWithoutMark(CoreState.EntryBuffer, CoreState.EntryCursor);
         CoreState.EntryBuffer = text;
     }

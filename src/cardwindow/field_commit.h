@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/card_window_mode.h"
 #include "core/typed_values.h"
 
 // The commit of the card window: the text typed into the field under the cursor becomes the
@@ -66,7 +67,7 @@ using PickComune = std::function<int(const std::vector<int>& codes)>;
 
 struct CommitContext {
     std::string originalText;  // the field's text when the cursor came to it
-    int mode = 1;              // CardWindowMode
+    int mode = kEntryMode;     // CardWindowMode
     PickCategory pick;
     PickComune pickComune;
     EntryClock now = EntryClockNow();

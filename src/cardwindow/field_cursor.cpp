@@ -6,6 +6,7 @@
 #include "cardwindow/jump_rules.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/field_type.h"
 
 namespace qv {
 
@@ -50,13 +51,13 @@ CursorMove MoveToPage(int page) {
 
 int EntryCutPosition(int fieldType) {
     switch (fieldType) {
-        case 2:
+        case FieldType::kDate:
             return 12;
-        case 4:
-        case 5:
-        case 6:
+        case FieldType::kNumber:
+        case FieldType::kTime:
+        case FieldType::kPercent:
             return 7;
-        case 7:
+        case FieldType::kNumber32:
             return 10;
         default:
             return 0;
@@ -128,27 +129,23 @@ bool EntryDelete(std::string& buffer, int& cursor) {
 }
 
 int EntryCharacterLimit(int field) {
-    const int cut = EntryCutPosition(ValidField(field) ? FieldTypes[size_t(field)] : -1);
+    const int cut = EntryCutPosition(TypeOrNone(field));
     return cut > 0 ? std::min(cut, EntryTextLimit(field)) : EntryTextLimit(field);
 }
 
 bool TypeIntoCurrentField(char c) {
     const int f = CoreState.CurrentField;
-    const int type = ValidField(f) ? FieldTypes[size_t(f)] : -1;
+    const FieldType type = TypeOrNone(f);
     // A value shown in a field is replaced, not extended: "5" typed on a field showing "4/4/1963"
     // or "laurea" means 5. Once the person has moved the mark or typed, characters go in front
     // of it.
-    if (CoreState.EntryReplaces && type >= 0 && !IsQuickEntryField(f)) {
+    if (CoreState.EntryReplaces && ValidField(f) && !type.IsText() && !IsQuickEntryField(f)) {
         CoreState.EntryBuffer.assign(1, kMark);
         CoreState.EntryCursor = 0;
     }
     CoreState.EntryReplaces = 0;
     return TypeEntryCharacter(CoreState.EntryBuffer, CoreState.EntryCursor, c, EntryTextLimit(f),
                               EntryCutPosition(type));
-}
-
-bool ModeShowsFields(int mode) {
-    return (mode >= 1 && mode <= 3) || (mode >= 5 && mode <= 9) || (mode >= 12 && mode <= 16);
 }
 
 bool FieldOnPage(int field, int page) {
@@ -178,9 +175,9 @@ int FieldAtPoint(int x, int y) {
 }
 
 int ConditionField(int field) {
-    if (!ValidField(field) || FieldTypes[size_t(field)] != 1) return field;
+    if (!ValidField(field) || FieldTypes[size_t(field)] != FieldType::kFurtherAnswer) return field;
     for (int f = field - 1; f >= 1; --f)
-        if (FieldTypes[size_t(f)] == 0) return f;
+        if (FieldTypes[size_t(f)] == FieldType::kCoded) return f;
     return field;
 }
 
@@ -249,7 +246,7 @@ void ToggleFieldAttribute(int field, int bit) {
 }
 
 bool ToggleStatisticsMark(int field) {
-    if (!ValidField(field) || FieldTypes[size_t(field)] < 0) return false;
+    if (!ValidField(field) || TypeOfField(field).IsText()) return false;
     ToggleFieldAttribute(field, 32);
     return true;
 }
@@ -261,8 +258,9 @@ bool ToggleConditionSense(int field) {
 }
 
 void ToggleStatisticsField(int field) {
-    const int type = ValidField(field) ? FieldTypes[size_t(field)] : -1;
-    const bool weighs = type == 0 || type == 4 || type == 7;
+    const FieldType type = TypeOrNone(field);
+    const bool weighs =
+        type == FieldType::kCoded || type == FieldType::kNumber || type == FieldType::kNumber32;
     CoreState.StatisticsField = weighs && CoreState.StatisticsField != field ? field : 0;
 }
 
@@ -271,8 +269,8 @@ void ToggleListOrderField(int field) {
 }
 
 bool ToggleListGroupField(int field) {
-    const int type = ValidField(field) ? FieldTypes[size_t(field)] : -1;
-    if (type != 0 && type != 3) return false;
+    const FieldType type = TypeOrNone(field);
+    if (type != FieldType::kCoded && type != FieldType::kMunicipality) return false;
     int& g1 = CoreState.ListGroupField1;
     int& g2 = CoreState.ListGroupField2;
     if (g1 == field || g2 == field) {

@@ -40,9 +40,6 @@ int EntryCharacterLimit(int field);
 
 // Field cursor.
 
-// Whether the card window shows fields in `mode` (entry, search, attribution, marking,
-// selection and list modes; not the pointer-position aid).
-bool ModeShowsFields(int mode);
 bool FieldOnPage(int field, int page);
 // The lowest-numbered field of `page`, 0 when the page has none.
 int FirstFieldOnPage(int page);

@@ -9,6 +9,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_type.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -22,41 +23,35 @@ bool IsOperator(char c) {
     return c == '+' || c == '-' || c == '*' || c == '/';
 }
 
-// Words the field occupies on the card, 0 for a text field.
-int WordCount(int type) {
-    if (type < 0) return 0;
-    return type == 2 ? 3 : type == 7 ? 2 : 1;
-}
-
 bool OnCard(int32_t field) {
     if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields)) return false;
-    const int type = FieldTypes[field];
-    const int n = WordCount(type);
+    const FieldType type = FieldTypes[field];
+    const int n = FieldWordCount(type);
     const int p = FieldPositions[field];
-    return type <= 7 && n > 0 && p >= 1 && p + n - 1 <= CurrentCardGeometry().wordCount;
+    return n > 0 && p >= 1 && p + n - 1 <= CurrentCardGeometry().wordCount;
 }
 
 // Dates and texts give no single value to compute with.
 bool IsValueField(int32_t field) {
-    return OnCard(field) && FieldTypes[field] != 2;
+    return OnCard(field) && FieldTypes[field] != FieldType::kDate;
 }
 
 bool Accepted(const Indicator& indicator) {
     // Only number fields take a result: a date's or a category's words mean something else.
-    if (!OnCard(indicator.target) || FieldTypes[indicator.target] < 4) return false;
+    if (!OnCard(indicator.target) || !TypeOfField(indicator.target).IsNumeric()) return false;
     return std::all_of(indicator.operands.begin(), indicator.operands.end(),
                        [](const IndicatorOperand& o) { return IsValueField(o.field); });
 }
 
 // The value a field holds on the card, none when the field is empty.
 std::optional<double> OperandValue(int32_t field) {
-    const int type = FieldTypes[field];
-    if (type == 7) {
+    const FieldType type = FieldTypes[field];
+    if (type == FieldType::kNumber32) {
         const int32_t v = GetCardNumber(field);
         return v == kEmptyNumber ? std::nullopt : std::optional<double>(v);
     }
     const int16_t v = GetCardWord(field);
-    const bool empty = type >= 4 ? v == kEmptyShort : v == 0;
+    const bool empty = type >= FieldType::kNumber ? v == kEmptyShort : v == 0;
     return empty ? std::nullopt : std::optional<double>(v);
 }
 
@@ -65,7 +60,7 @@ std::optional<double> OperandValue(int32_t field) {
 // Answers false for a result out of range.
 bool Store(const Indicator& indicator, std::optional<double> value) {
     const int32_t target = indicator.target;
-    const bool wide = FieldTypes[target] == 7;
+    const bool wide = FieldTypes[target] == FieldType::kNumber32;
     const double limit = wide ? 2147483647.0 : double(kLargestTypedWord);
     const double v = value ? std::nearbyint(*value) : 0;
     const bool fits = value && v >= -limit && v <= limit && !(wide && v == kEmptyNumber);

@@ -10,6 +10,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/field_type.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"
 #include "platform/numbers.h"
@@ -26,7 +27,7 @@ std::string_view Columns(std::string_view line, size_t first, size_t width) {
 
 // A field the municipality check can read: one of the archive's fields with a word on the card.
 bool HasWordOnCard(int field) {
-    if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields) || FieldTypes[field] < 0)
+    if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields) || TypeOfField(field).IsText())
         return false;
     const int p = FieldPositions[field];
     return p >= 1 && p <= CurrentCardGeometry().wordCount;
@@ -93,7 +94,7 @@ CardCount RunRangeCheck(Progress& progress) {
     const int words = CurrentCardGeometry().wordCount;
     const CardCount cards = UpdateEveryCardValues(progress, [&](int32_t card) {
         for (int f = 1; f <= fields; ++f) {
-            if (FieldTypes[f] != 0 && FieldTypes[f] != 1) continue;
+            if (!TypeOfField(f).IsAnswer()) continue;
             const int p = FieldPositions[f];
             if (p < 1 || p > words) continue;
             const int v = int16_t(CurrentCardValues[p]);

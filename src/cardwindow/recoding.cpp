@@ -13,6 +13,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/field_type.h"
 #include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -65,8 +66,8 @@ void RenumberedCopy(const CardFiles& files, int32_t last, const std::vector<int>
 
 bool IsRecodableField(int field) {
     if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields)) return false;
-    const int type = FieldTypes[size_t(field)];
-    return type == 0 || type == 1;
+    const FieldType type = FieldTypes[size_t(field)];
+    return type.IsAnswer();
 }
 
 std::string RecodingBaseText(int field) {
@@ -183,9 +184,8 @@ RecodingOutcome RunRecoding(int field, Progress& progress, CardCount* worked) {
     const int fields = std::min(CoreState.FieldCount, kMaxFields);
     for (int g = 1; g <= fields; ++g) {
         const int p = FieldPositions[size_t(g)];
-        if (FieldFirstLabel[size_t(g)] == FieldFirstLabel[size_t(field)] &&
-            (FieldTypes[size_t(g)] == 0 || FieldTypes[size_t(g)] == 1) && p >= 1 &&
-            p <= CoreState.CardWordCount)
+        if (FieldFirstLabel[size_t(g)] == FieldFirstLabel[size_t(field)] && TypeOfField(g).IsAnswer() &&
+            p >= 1 && p <= CoreState.CardWordCount)
             positions.push_back(p);
     }
 

@@ -1,6 +1,7 @@
 #include "cardwindow/tool_buttons.h"
 
 #include "core/card_store.h"
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 
@@ -28,16 +29,12 @@ void Hide(ToolButtonLayout& bar, int first, int last) {
     for (int k = first; k <= last; ++k) bar[size_t(k)].visible = false;
 }
 
-bool IsMarkingMode(int mode) {
-    return (mode >= 5 && mode <= 9) || mode == 13 || mode == 15 || mode == 16;
-}
-
 }  // namespace
 
 ToolButtonLayout ToolButtonsForMode(int mode) {
     ToolButtonLayout bar;
     bar[1].caption = "?";
-    if (mode == 1 || mode == 4) {
+    if (mode == kEntryMode || mode == kPointerMode) {
         for (const Row& r : {Row{2, 100, 0, 0, true}, Row{3, 23, 0, 62, false}, Row{4, 50, 0, 63, true},
                              Row{5, 23, 0, 64, false}, Row{6, 50, 65, 0, false}, Row{7, 100, 0, 0, true},
                              Row{8, 50, 66, 0, false}, Row{9, 40, 67, 0, false}, Row{10, 40, 68, 69, false}})
@@ -45,20 +42,20 @@ ToolButtonLayout ToolButtonsForMode(int mode) {
         bar[2].caption = WriteStateCaption();
         bar[3].caption = "<<";
         bar[5].caption = ">>";
-    } else if (mode == 2) {
+    } else if (mode == kSearchMode) {
         for (const Row& r : {Row{2, 60, 70, 71, false}, Row{3, 60, 72, 73, false}, Row{4, 50, 74, 75, false},
                              Row{5, 50, 76, 77, true}, Row{6, 50, 78, 0, false}, Row{7, 50, 79, 0, false},
                              Row{8, 50, 80, 81, false}, Row{9, 100, 0, 0, true}})
             Apply(bar, r);
         bar[4].enabled = CoreState.SearchEnded == 0;
         Hide(bar, 10, 10);
-    } else if (mode == 3) {
+    } else if (mode == kAttributionMode) {
         for (const Row& r : {Row{2, 100, 0, 0, true}, Row{3, 50, 97, 98, false}, Row{4, 50, 99, 100, false},
                              Row{5, 100, 0, 0, true}})
             Apply(bar, r);
         bar[2].caption = WriteStateCaption();
         Hide(bar, 6, 10);
-    } else if (mode == 12) {
+    } else if (mode == kSelectionMode) {
         for (const Row& r :
              {Row{2, 50, 101, 102, false}, Row{3, 60, 103, 104, false}, Row{4, 40, 106, 107, false},
               Row{5, 70, 108, 109, false}, Row{6, 23, 0, 110, false}, Row{7, 23, 0, 111, true},
@@ -72,7 +69,7 @@ ToolButtonLayout ToolButtonsForMode(int mode) {
         bar[7].caption = std::to_string(CoreState.ClassWidth);
         bar[8].caption = ">>";
         Hide(bar, 10, 10);
-    } else if (mode == 14) {
+    } else if (mode == kListMode) {
         for (const Row& r : {Row{2, 60, 82, 83, false}, Row{3, 40, 84, 85, false}, Row{4, 80, 87, 88, false},
                              Row{5, 70, 89, 90, false}, Row{6, 100, 0, 0, true}, Row{7, 60, 91, 92, false},
                              Row{8, 60, 93, 94, false}, Row{9, 50, 95, 96, false}})
@@ -86,8 +83,8 @@ ToolButtonLayout ToolButtonsForMode(int mode) {
         for (const Row& r : {Row{2, 100, 116, 0, false}, Row{3, 100, 0, 0, true}, Row{4, 120, 117, 0, false},
                              Row{5, 60, 118, 0, false}})
             Apply(bar, r);
-        bar[2].enabled = mode != 13 && mode != 15;
-        if (mode != 16) Hide(bar, 4, 5);
+        bar[2].enabled = mode != kFieldNumberMode && mode != kRecordPositionMode;
+        if (mode != kReorderMarkMode) Hide(bar, 4, 5);
         Hide(bar, 6, 10);
     }
     return bar;
@@ -95,15 +92,15 @@ ToolButtonLayout ToolButtonsForMode(int mode) {
 
 int PageCaptionButton(int mode) {
     switch (mode) {
-        case 1:
-        case 4:
+        case kEntryMode:
+        case kPointerMode:
             return 7;
-        case 2:
-        case 12:
+        case kSearchMode:
+        case kSelectionMode:
             return 9;
-        case 3:
+        case kAttributionMode:
             return 5;
-        case 14:
+        case kListMode:
             return 6;
         default:
             return IsMarkingMode(mode) ? 3 : 0;
@@ -111,16 +108,16 @@ int PageCaptionButton(int mode) {
 }
 
 int CardNumberButton(int mode) {
-    return mode == 1 ? 4 : mode == 2 ? 5 : 0;
+    return mode == kEntryMode ? 4 : mode == kSearchMode ? 5 : 0;
 }
 
 int NotesButton(int mode) {
-    return mode == 1 ? 10 : mode == 2 ? 8 : 0;
+    return mode == kEntryMode ? 10 : mode == kSearchMode ? 8 : 0;
 }
 
 std::string CardWindowTitle(int mode) {
     std::string title = LoadText(59) + " " + LoadText(60) + " ";
-    if (mode >= 1 && mode <= 16) title += LoadText(33 + mode);
+    if (mode >= kEntryMode && mode <= kReorderMarkMode) title += LoadText(33 + mode);
     return title + LoadText(61);
 }
 

@@ -8,6 +8,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/field_type.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -83,10 +84,10 @@ DeclarationResult ReadDeclarations(TextReader& in) {
     in.SkipLine();
 
     // A new field takes the next number; beyond the tables it is dropped. Answers 0 when dropped.
-    auto addField = [&](int16_t type, int words, std::string_view caption) {
+    auto addField = [&](int type, int words, std::string_view caption) {
         if (r.declared == kMaxFields) return 0;
         const int f = ++r.declared;
-        FieldTypes[f] = type;
+        FieldTypes[f] = int16_t(type);
         if (words > 0) {
             FieldPositions[f] = Saturate16(nextWord);
             nextWord += words;
@@ -102,7 +103,8 @@ DeclarationResult ReadDeclarations(TextReader& in) {
         if (const int answers = CodedFieldAnswers(typeChar); answers > 0) {
             const int firstAnswer = r.declared + 1;
             for (int i = 0; i < answers; ++i)
-                if (const int f = addField(i == 0 ? 0 : 1, 1, caption))
+                if (const int f =
+                        addField(i == 0 ? FieldType::kCoded : FieldType::kFurtherAnswer, 1, caption))
                     FieldFirstLabel[f] = Saturate16(r.labels);
             const int lastAnswer = r.declared;
             bool hasList = false;
@@ -144,22 +146,22 @@ DeclarationResult ReadDeclarations(TextReader& in) {
                 break;
             }
             case 'D':
-                addField(2, 3, caption);
+                addField(FieldType::kDate, 3, caption);
                 break;
             case 'K':
-                addField(3, 1, caption);
+                addField(FieldType::kMunicipality, 1, caption);
                 break;
             case 'Q':
-                addField(4, 1, caption);
+                addField(FieldType::kNumber, 1, caption);
                 break;
             case 'O':
-                addField(5, 1, caption);
+                addField(FieldType::kTime, 1, caption);
                 break;
             case 'P':
-                addField(6, 1, caption);
+                addField(FieldType::kPercent, 1, caption);
                 break;
             case 'L':
-                addField(7, 2, caption);
+                addField(FieldType::kNumber32, 2, caption);
                 break;
             // Lines that declare no field get no name record either, so that record f - 1 of
             // "md2-sch.dat" stays the name of field f.
@@ -205,7 +207,7 @@ void ResetSearchConditionsAllTerritories() {
 void SetCategorySlots(int declared) {
     int next = 1;
     for (int f = 1; f <= declared; ++f) {
-        if (FieldTypes[f] == 0) {
+        if (FieldTypes[f] == FieldType::kCoded) {
             const int n = FieldCategoryCount(f);
             // Slots past the table are not given: this field and the later ones get none.
             if (next <= kMaxFields && next + n - 1 <= kMaxFields) {
@@ -215,7 +217,7 @@ void SetCategorySlots(int declared) {
             } else {
                 next = kMaxFields + 1;
             }
-        } else if (FieldTypes[f] == 1 && f > 1) {
+        } else if (FieldTypes[f] == FieldType::kFurtherAnswer && f > 1) {
             FieldFirstCategory[f] = FieldFirstCategory[f - 1];
             FieldLastCategory[f] = FieldLastCategory[f - 1];
         }
@@ -227,16 +229,16 @@ void SetStatisticsCounters(int declared) {
     for (int f = 1; f <= declared; ++f) {
         int size = -1;
         switch (FieldTypes[f]) {
-            case 0:
+            case FieldType::kCoded:
                 size = FieldCategoryCount(f);
                 break;
-            case 1:
+            case FieldType::kFurtherAnswer:
                 if (f > 1) FieldStatisticsIndex[f] = FieldStatisticsIndex[f - 1];
                 break;
-            case 2:
+            case FieldType::kDate:
                 size = kDateCounters;
                 break;
-            case 6:
+            case FieldType::kPercent:
                 size = kPercentCounters;
                 break;
             default:
@@ -256,8 +258,7 @@ void SetStatisticsCounters(int declared) {
 void SetNumericOrdinals(int declared) {
     int k = 0;
     for (int f = 1; f <= declared; ++f)
-        if (FieldTypes[f] >= 4 && FieldTypes[f] <= 7 && k < kMaxNumericOrdinal)
-            FieldNumericIndex[f] = int16_t(++k);
+        if (TypeOfField(f).IsNumeric() && k < kMaxNumericOrdinal) FieldNumericIndex[f] = int16_t(++k);
 }
 
 void ReadPlacement(TextReader& in) {

@@ -13,6 +13,7 @@
 #include "core/compiler_fields.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_type.h"
 #include "core/selection_files.h"
 #include "core/station_settings.h"
 #include "core/text_tables.h"
@@ -148,10 +149,10 @@ void LoadLastCard() {
 void CheckCardSize() {
     const int fields = std::min(CoreState.FieldCount, kMaxFields);
     for (int f = 1; f <= fields; ++f) {
-        const int type = FieldTypes[size_t(f)];
-        const bool outside = type < 0 ? FieldTextOffsets[size_t(f)] > CoreState.CardTextBytes
-                                       : FieldPositions[size_t(f)] + FieldWordCount(type) - 1 >
-                                             CoreState.CardWordCount - kNotesHeadWords;
+        const FieldType type = TypeOfField(f);
+        const bool outside = type.IsText() ? FieldTextOffsets[size_t(f)] > CoreState.CardTextBytes
+                                           : FieldPositions[size_t(f)] + FieldWordCount(type) - 1 >
+                                                 CoreState.CardWordCount - kNotesHeadWords;
         if (outside) {
             OpenReadOnly(LoadText(kCardSizeText));
             return;

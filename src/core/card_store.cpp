@@ -7,8 +7,10 @@
 
 #include "core/archive_commit.h"
 #include "core/card_journal.h"
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_type.h"
 #include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -87,7 +89,7 @@ bool ValidField(int field) {
 
 // The bytes of a text field that lie inside the card's text, as [first, last].
 bool TextFieldBytes(int field, int& first, int& last) {
-    const int length = -FieldTypes[field];
+    const int length = TypeOfField(field).TextWidth();
     first = FieldTextOffsets[field];
     last = std::min(first + length - 1, TextLimit());
     return length > 0 && first >= 1 && first <= last;
@@ -95,28 +97,29 @@ bool TextFieldBytes(int field, int& first, int& last) {
 
 bool IsTextFilled(int field) {
     const int offset = FieldTextOffsets[field];
-    return FieldTypes[field] < 0 && offset >= 1 && offset <= TextLimit() && CurrentCardText[offset] != 0;
+    return TypeOfField(field).IsText() && offset >= 1 && offset <= TextLimit() &&
+           CurrentCardText[offset] != 0;
 }
 
 // Whether a field of the card in hand holds a value, by its type.
 bool IsFieldFilled(int field) {
-    const int type = FieldTypes[field];
-    if (type < 0) return IsTextFilled(field);
+    const FieldType type = FieldTypes[field];
+    if (type.IsText()) return IsTextFilled(field);
     const int p = FieldPositions[field];
     switch (type) {
-        case 0:
-        case 1:
-        case 3:
+        case FieldType::kCoded:
+        case FieldType::kFurtherAnswer:
+        case FieldType::kMunicipality:
             return WordInCard(p) && CurrentCardValues[p] != 0;
-        case 2:
+        case FieldType::kDate:
             for (int i = 0; i < 3; ++i)
                 if (WordInCard(p + i) && CurrentCardValues[p + i] != 0) return true;
             return false;
-        case 4:
-        case 5:
-        case 6:
+        case FieldType::kNumber:
+        case FieldType::kTime:
+        case FieldType::kPercent:
             return WordInCard(p) && CurrentCardValues[p] != kEmptyWord;
-        case 7:
+        case FieldType::kNumber32:
             return GetCardNumber(field) != kEmptyNumber;
         default:
             return false;
@@ -124,8 +127,8 @@ bool IsFieldFilled(int field) {
 }
 
 void ClearField(int field) {
-    const int type = FieldTypes[field];
-    if (type < 0) {
+    const FieldType type = FieldTypes[field];
+    if (type.IsText()) {
         int first, last;
         if (TextFieldBytes(field, first, last))
             std::fill(&CurrentCardText[first], &CurrentCardText[last] + 1, 0);
@@ -133,21 +136,21 @@ void ClearField(int field) {
     }
     const int p = FieldPositions[field];
     switch (type) {
-        case 0:
-        case 1:
-        case 3:
+        case FieldType::kCoded:
+        case FieldType::kFurtherAnswer:
+        case FieldType::kMunicipality:
             if (WordInCard(p)) CurrentCardValues[p] = 0;
             break;
-        case 2:
+        case FieldType::kDate:
             for (int i = 0; i < 3; ++i)
                 if (WordInCard(p + i)) CurrentCardValues[p + i] = 0;
             break;
-        case 4:
-        case 5:
-        case 6:
+        case FieldType::kNumber:
+        case FieldType::kTime:
+        case FieldType::kPercent:
             if (WordInCard(p)) CurrentCardValues[p] = kEmptyWord;
             break;
-        case 7:
+        case FieldType::kNumber32:
             PutCardNumber(kEmptyNumber, field);
             break;
         default:
@@ -405,16 +408,16 @@ int32_t CardRecords::BlockCards() const {
 
 int FieldWordCount(int type) {
     switch (type) {
-        case 0:
-        case 1:
-        case 3:
-        case 4:
-        case 5:
-        case 6:
+        case FieldType::kCoded:
+        case FieldType::kFurtherAnswer:
+        case FieldType::kMunicipality:
+        case FieldType::kNumber:
+        case FieldType::kTime:
+        case FieldType::kPercent:
             return 1;
-        case 2:
+        case FieldType::kDate:
             return 3;
-        case 7:
+        case FieldType::kNumber32:
             return 2;
         default:
             return 0;
@@ -428,12 +431,12 @@ std::vector<uint16_t> EmptyCardValues(const CardGeometry& geometry) {
     for (int f = 1; f <= fields; ++f) {
         const int p = FieldPositions[f];
         switch (FieldTypes[f]) {
-            case 4:
-            case 5:
-            case 6:
+            case FieldType::kNumber:
+            case FieldType::kTime:
+            case FieldType::kPercent:
                 if (p >= 1 && p <= words) empty[p - 1] = kEmptyWord;
                 break;
-            case 7:
+            case FieldType::kNumber32:
                 if (p >= 1 && p + 1 <= words) EncodeCardNumber(kEmptyNumber, empty[p - 1], empty[p]);
                 break;
             default:
@@ -491,7 +494,7 @@ void CreateCardValuesFile() {
 }
 
 void SaveCurrentCard() {
-    if (!CoreState.WriteAccess || CoreState.CardWindowMode != 1 || !CardHasData()) return;
+    if (!CoreState.WriteAccess || CoreState.CardWindowMode != kEntryMode || !CardHasData()) return;
     if (CoreState.CurrentCard <= CoreState.LastCard) {
         CardFiles::Current().RewriteCard(CoreState.CurrentCard, &CurrentCardText[1], &CurrentCardValues[1]);
         return;
@@ -532,7 +535,7 @@ bool CheckRequiredFields() {
         const int f = RequiredFieldNumber(line);
         if (!ValidField(f)) continue;
         const bool filled =
-            FieldTypes[f] < 0 ? IsTextFilled(f) : f <= CoreState.FieldCount && IsFieldFilled(f);
+            TypeOfField(f).IsText() ? IsTextFilled(f) : f <= CoreState.FieldCount && IsFieldFilled(f);
         if (!filled) {
             report.Line(line);
             missing = true;

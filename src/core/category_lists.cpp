@@ -7,6 +7,7 @@
 #include "core/archive_definition.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_type.h"
 #include "platform/file_io.h"
 #include "platform/numbers.h"
 #include "platform/paths.h"
@@ -174,7 +175,7 @@ int ListFirstField(int field) {
     const int16_t first = FieldFirstLabel[size_t(field)], last = FieldLastLabel[size_t(field)];
     // Both ends must agree: a coded field left without labels starts where the next list does.
     for (int f = 1; f <= std::min(CoreState.FieldCount, kMaxFields); ++f)
-        if (FieldTypes[size_t(f)] == 0 && FieldFirstLabel[size_t(f)] == first &&
+        if (FieldTypes[size_t(f)] == FieldType::kCoded && FieldFirstLabel[size_t(f)] == first &&
             FieldLastLabel[size_t(f)] == last && last >= first)
             return f;
     return -1;

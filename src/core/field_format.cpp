@@ -8,6 +8,7 @@
 #include "core/comune_names.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_type.h"
 #include "platform/file_io.h"
 #include "platform/short_string.h"
 
@@ -25,7 +26,7 @@ std::string TwoDigits(int v) {
 }
 
 std::string TextFieldValue(int field) {
-    const int length = -FieldTypes[field];
+    const int length = TypeOfField(field).TextWidth();
     const int first = FieldTextOffsets[field];
     const int limit = CurrentCardGeometry().textBytes;
     std::string text;
@@ -83,24 +84,24 @@ std::vector<std::string> ReadCategoryLabels(int32_t first, int count) {
 
 std::string FormatFieldValue(int field, const FieldFormatOptions& options) {
     if (field < 1 || field > kMaxFields) return {};
-    const int type = FieldTypes[field];
-    if (type < 0) return TextFieldValue(field);
+    const FieldType type = FieldTypes[field];
+    if (type.IsText()) return TextFieldValue(field);
     const int16_t v = GetCardWord(field);
     switch (type) {
-        case 0:
-        case 1:
+        case FieldType::kCoded:
+        case FieldType::kFurtherAnswer:
             return CategoryLabel(field, v, options.categoryOutOfRange);
-        case 2:
+        case FieldType::kDate:
             return FormatDateValue(v, CoreState.DateMonth, CoreState.DateYear);
-        case 3:
+        case FieldType::kMunicipality:
             return v > 0 ? ComuneName(v) : " ";
-        case 4:
+        case FieldType::kNumber:
             return FormatNumber16(v);
-        case 5:
+        case FieldType::kTime:
             return FormatTimeValue(v);
-        case 6:
+        case FieldType::kPercent:
             return FormatPercentageValue(v);
-        case 7:
+        case FieldType::kNumber32:
             return FormatNumber32(GetCardNumber(field));
         default:
             return " ";

@@ -9,6 +9,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/field_type.h"
 #include "core/selected_cards.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -122,8 +123,7 @@ std::string AlphabeticalOrderFileName(int field) {
     return name;
 }
 
-AlphaKeyBuilder::AlphaKeyBuilder(int field)
-    : field_(field), type_(field >= 1 && field <= kMaxFields ? FieldTypes[field] : 99) {}
+AlphaKeyBuilder::AlphaKeyBuilder(int field) : field_(field), type_(TypeOrNone(field)) {}
 
 std::optional<std::vector<int32_t>> ReadAlphabeticalOrder(int field, size_t limit) {
     if (field <= 0) return std::nullopt;
@@ -166,36 +166,36 @@ std::string AlphaKeyBuilder::ComuneKey(int value) {
 }
 
 std::string AlphaKeyBuilder::RawKey(const uint8_t* text, const uint16_t* words) {
-    if (type_ < 0) {
+    if (FieldType(type_).IsText()) {
         // The field's own bytes only: a full field must not run on into the next one.
         const int offset = FieldTextOffsets[field_];
         const int textBytes = CurrentCardGeometry().textBytes;
         if (offset < 1 || offset > textBytes) return {};
-        const size_t available = size_t(std::min(-type_, textBytes - offset + 1));
+        const size_t available = size_t(std::min(FieldType(type_).TextWidth(), textBytes - offset + 1));
         return UpToZero(text + offset - 1, available, kSortKeyMaxLength);
     }
     const int p = FieldPositions[field_];
     const int16_t v = Word(words, p);
     switch (type_) {
-        case 0:
-        case 1:
+        case FieldType::kCoded:
+        case FieldType::kFurtherAnswer:
             return LabelKey(v);
-        case 2: {
+        case FieldType::kDate: {
             // yyyymmdd, so that 2/1927 comes before 12/1927.
             const int year = Word(words, p + 2);
             return ZeroFilled(std::clamp(year > 0 ? year + 1900 : year, 0, 9999), 4) +
                    ZeroFilled(std::clamp<int>(Word(words, p + 1), 0, 99), 2) +
                    ZeroFilled(std::clamp<int>(v, 0, 99), 2);
         }
-        case 3:
+        case FieldType::kMunicipality:
             return ComuneKey(v);
-        case 4:
+        case FieldType::kNumber:
             return uint16_t(v) == kEmptyWord ? std::string() : NumericKey(v);
-        case 5:
+        case FieldType::kTime:
             return uint16_t(v) == kEmptyWord ? "__:__." : NumericKey(v);
-        case 6:
+        case FieldType::kPercent:
             return uint16_t(v) == kEmptyWord ? "___.__%" : NumericKey(v);
-        case 7: {
+        case FieldType::kNumber32: {
             const int wordCount = CurrentCardGeometry().wordCount;
             if (p < 1 || p + 1 > wordCount) return {};
             const int32_t number = DecodeCardNumber(words[p - 1], words[p]);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/field_type.h"
 #include "platform/progress.h"
 
 // The two orders of the archive's cards kept as files of card numbers: the alphabetical order
@@ -38,7 +39,7 @@ class AlphaKeyBuilder {
     explicit AlphaKeyBuilder(int field);
     std::string Key(const uint8_t* text, const uint16_t* words);
     // Whether the key comes from the card's text part rather than its numeric part.
-    bool UsesText() const { return type_ < 0; }
+    bool UsesText() const { return FieldType(type_).IsText(); }
 
   private:
     std::string RawKey(const uint8_t* text, const uint16_t* words);

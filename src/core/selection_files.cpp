@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/core_state.h"
+#include "core/field_type.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 
@@ -50,16 +51,17 @@ bool TerritoriesChosen() {
 bool TerritorialFieldInCondition() {
     const int fields = FieldLimit();
     for (int f = 1; f <= fields; ++f)
-        if (FieldTypes[f] == 3 && FieldInCondition[f] != 0) return true;
+        if (FieldTypes[f] == FieldType::kMunicipality && FieldInCondition[f] != 0) return true;
     return false;
 }
 
 int TerritoryConditionField() {
     const int fields = FieldLimit();
     const int current = CoreState.CurrentField;
-    if (current >= 1 && current <= fields && FieldTypes[size_t(current)] == 3) return current;
+    if (current >= 1 && current <= fields && FieldTypes[size_t(current)] == FieldType::kMunicipality)
+        return current;
     for (int f = 1; f <= fields; ++f)
-        if (FieldTypes[f] == 3) return f;
+        if (FieldTypes[f] == FieldType::kMunicipality) return f;
     return 0;
 }
 
@@ -74,11 +76,12 @@ uint8_t* TerritoryFlag(int code) {
 }
 
 int YearTailSlot(int field) {
-    if (field < 1 || field > kMaxFields || FieldTypes[size_t(field)] != 2 ||
+    if (field < 1 || field > kMaxFields || FieldTypes[size_t(field)] != FieldType::kDate ||
         FieldStatisticsIndex[size_t(field)] <= 0)
         return -1;
     int slot = 0;
-    for (int f = 1; f < field; ++f) slot += FieldTypes[size_t(f)] == 2 && FieldStatisticsIndex[size_t(f)] > 0;
+    for (int f = 1; f < field; ++f)
+        slot += FieldTypes[size_t(f)] == FieldType::kDate && FieldStatisticsIndex[size_t(f)] > 0;
     return slot < kYearTailSlots ? slot : -1;
 }
 
@@ -180,7 +183,7 @@ void SaveSearchCriteria(const std::string& name) {
 
     const int fields = FieldLimit();
     for (int f = 1; f <= fields; ++f) {
-        if (FieldTypes[f] != 0 && FieldTypes[f] != 1) continue;
+        if (!TypeOfField(f).IsAnswer()) continue;
         AppendI32(out, -f);
         const int firstSlot = FieldFirstCategory[f];
         for (int slot = std::max(firstSlot, 1); slot <= std::min<int>(FieldLastCategory[f], kCategorySlots);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
@@ -80,7 +81,7 @@ ViewerSetup ViewerSetupFor(int selector) {
             break;
         case ViewerSave::Notes:
             // The notes are stored only with the card, in card entry.
-            setup.saveEnabled = CoreState.WriteAccess != 0 && CoreState.CardWindowMode == 1;
+            setup.saveEnabled = CoreState.WriteAccess != 0 && CoreState.CardWindowMode == kEntryMode;
             break;
         default:
             setup.saveEnabled = CoreState.WriteAccess != 0;

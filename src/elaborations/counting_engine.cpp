@@ -9,6 +9,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_type.h"
 #include "core/selected_cards.h"
 #include "elaborations/card_classifier.h"
 #include "elaborations/category_counter.h"
@@ -60,9 +61,9 @@ struct UnitWeight {
 
     UnitWeight(int field, int wordCount) {
         if (field < 1 || field > kMaxFields) return;
-        int type = FieldTypes[field];
-        if (type >= 0 && type <= 6) kind = 1;
-        if (type == 7) kind = 2;
+        FieldType type = FieldTypes[field];
+        if (!type.IsText() && type <= FieldType::kPercent) kind = 1;
+        if (type == FieldType::kNumber32) kind = 2;
         words = LocateField(field, wordCount);
     }
     int64_t Of(const uint16_t* card) const {
@@ -85,9 +86,9 @@ struct QuantValue {
 
     QuantValue(int field, int wordCount) {
         if (field < 1 || field > kMaxFields) return;
-        int type = FieldTypes[field];
-        if (type >= 0 && type <= 6) kind = 1;
-        if (type == 7) kind = 2;
+        FieldType type = FieldTypes[field];
+        if (!type.IsText() && type <= FieldType::kPercent) kind = 1;
+        if (type == FieldType::kNumber32) kind = 2;
         words = LocateField(field, wordCount);
     }
     bool Of(const uint16_t* card, int64_t& v) const {

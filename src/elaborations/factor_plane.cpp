@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "elaborations/factor_counts.h"
 #include "elaborations/factor_loadings.h"
@@ -78,7 +79,7 @@ void TurnColumns(double* a, double* b, int count, const PlaneTurn& turn) {
 void CountPlaneFactors(FactorRoad road) {
     CoreState.FactorCount = 0;
     CoreState.PlaneNumbers = 0;
-    CoreState.CardWindowMode = 1;
+    CoreState.CardWindowMode = kEntryMode;
     CoreState.FactorVariableCount = FactorLength(road);
     const std::optional<FactorLoadingsFile> file =
         FactorLoadingsFile::TryOpen(road, CoreState.FactorVariableCount);

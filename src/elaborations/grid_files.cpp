@@ -8,6 +8,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/bytes.h"
+#include "core/field_type.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/numbers.h"
@@ -180,20 +181,20 @@ void GenerateDichotomousGrid() {
     TextBuilder out;
     const int count = std::min(CoreState.FieldCount, kMaxFields);
     for (int f = 1; f <= count; ++f) {
-        const int type = FieldTypes[f];
-        if (type != 0 && type != 2 && (type < 4 || type > 7)) continue;
+        const FieldType type = FieldTypes[f];
+        if (type != FieldType::kCoded && type != FieldType::kDate && !type.IsNumeric()) continue;
         const std::string name = NameRecord(names, namesPath, f - 1);
         const std::string field = std::to_string(f);
         switch (type) {
-            case 0: {
+            case FieldType::kCoded: {
                 const int first = FieldFirstLabel[f], last = FieldLastLabel[f];
                 if (last < first) break;
                 int n = 0;
-                if (f < kMaxFields && FieldTypes[f + 1] == 1) {
+                if (f < kMaxFields && FieldTypes[f + 1] == FieldType::kFurtherAnswer) {
                     n = 1;
                     for (int g = f + 1;
-                         g <= kMaxFields && FieldTypes[g] == 1 && FieldFirstLabel[g] == first &&
-                         FieldLastLabel[g] == last && n < 255 - '0';
+                         g <= kMaxFields && FieldTypes[g] == FieldType::kFurtherAnswer &&
+                         FieldFirstLabel[g] == first && FieldLastLabel[g] == last && n < 255 - '0';
                          ++g)
                         ++n;
                 }
@@ -211,7 +212,7 @@ void GenerateDichotomousGrid() {
                 out.Line(name + " MR*=0,0;");
                 break;
             }
-            case 2:
+            case FieldType::kDate:
                 out.Line(name + "          - 31/12/1995*" + field + "=1,951231;G0S0");
                 out.Line(name + " 1/1/1996 - 31/12/1996*=960101,961231;");
                 out.Line(name + " 1/1/1997 - 31/12/1997*=970101,971231;");
@@ -221,8 +222,8 @@ void GenerateDichotomousGrid() {
                 out.Line(name + " 1/1/2001 - *=1010101,999999999;");
                 out.Line(name + " MR*=-999999999,0;");
                 break;
-            case 4:
-            case 7:
+            case FieldType::kNumber:
+            case FieldType::kNumber32:
                 out.Line(name + "   0 -   0*" + field + "=0,0;G0S0");
                 out.Line(name + "   1 -  20*=1,20;");
                 out.Line(name + "  21 -  50*=21,50;");
@@ -230,13 +231,13 @@ void GenerateDichotomousGrid() {
                 out.Line(name + " 101 -*=101,999999999;");
                 out.Line(name + " MR*=-999999999,-1;");
                 break;
-            case 5:
+            case FieldType::kTime:
                 out.Line(name + " 00.00 - 12.00*" + field + "=0,1200;G0S0");
                 out.Line(name + " 12.01 - 18.00*=1201,1800;");
                 out.Line(name + " 18.01 - 24.00*=1801,999999999;");
                 out.Line(name + " MR*=-999999999,-1;");
                 break;
-            case 6:
+            case FieldType::kPercent:
                 out.Line(name + "   0%*" + field + "=0,0;G0S0");
                 out.Line(name + "   1 -  25%*=1,2599;");
                 out.Line(name + "  26 -  50%*=2600,5099;");
@@ -256,7 +257,7 @@ void GenerateQuantitativeGrid() {
     TextBuilder out;
     const int count = std::min(CoreState.FieldCount, kMaxFields);
     for (int f = 1; f <= count; ++f) {
-        if (FieldTypes[f] != 4 && FieldTypes[f] != 7) continue;
+        if (FieldTypes[f] != FieldType::kNumber && FieldTypes[f] != FieldType::kNumber32) continue;
         out.Line("*" + std::to_string(f) + "*" + NameRecord(names, namesPath, f - 1));
     }
     out.Save(DataFilePath(data_file::kQuantGrid));

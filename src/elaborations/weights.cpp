@@ -5,6 +5,7 @@
 
 #include "core/card_store.h"
 #include "core/data_files.h"
+#include "core/field_type.h"
 #include "core/selected_cards.h"
 #include "core/selection_files.h"
 #include "core/text_tables.h"
@@ -74,7 +75,8 @@ StrataCell CardCell(const std::vector<StrataVariable>& strata) {
     for (size_t k = 0; k < strata.size(); ++k) {
         const int field = strata[k].Field;
         if (field < 1 || field > kMaxFields) continue;
-        const int32_t value = FieldTypes[field] == 7 ? GetCardNumber(field) : GetCardWord(field);
+        const int32_t value =
+            FieldTypes[field] == FieldType::kNumber32 ? GetCardNumber(field) : GetCardWord(field);
         cell.Categories[k] = StratumOf(strata[k], value);
     }
     cell.Index = CellIndex(cell.Categories[0], cell.Categories[1], cell.Categories[2], cell.Categories[3]);
@@ -256,10 +258,10 @@ AttributionOutcome AttributeWeights(Progress& progress) {
 
     // The destination must hold a number; a weight that its word cannot hold is refused before
     // any card is touched.
-    if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields) || FieldTypes[field] < 0 ||
-        FieldTypes[field] > 7)
+    if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields) || TypeOfField(field).IsText() ||
+        !TypeOfField(field).IsKnown())
         return AttributionOutcome::BadField;
-    const bool wide = FieldTypes[field] == 7;
+    const bool wide = FieldTypes[field] == FieldType::kNumber32;
     const int position = FieldPositions[field];
     if (position < 1 || position + (wide ? 1 : 0) > CoreState.CardWordCount)
         return AttributionOutcome::BadField;

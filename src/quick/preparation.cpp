@@ -9,6 +9,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_type.h"
 #include "core/selected_cards.h"
 #include "elaborations/card_classifier.h"
 #include "elaborations/grid_files.h"
@@ -269,7 +270,7 @@ bool PreparePerCardValues(PerCardValueKind kind, int item, Progress& progress) {
     }
     const int32_t field = (*list)[size_t(item) - 1].Field;
     const bool known = field >= 1 && field <= kMaxFields;
-    const int type = known ? FieldTypes[field] : -1;
+    const FieldType type = TypeOrNone(known ? field : 0);
     const FieldWords w = LocateField(known ? field : 0, CurrentCardGeometry().wordCount);
     const int32_t last = CoreState.LastCard;
     const int valueBytes = kind == PerCardValueKind::Territory ? 2 : 4;
@@ -280,9 +281,9 @@ bool PreparePerCardValues(PerCardValueKind kind, int item, Progress& progress) {
         switch (kind) {
             case PerCardValueKind::Quantity: {
                 int32_t v = 0;
-                if (type == 7)
+                if (type == FieldType::kNumber32)
                     v = NumberAt(words, w);
-                else if (type >= 0)
+                else if (known && !type.IsText())
                     v = WordAt(words, w.first);
                 if (v == kEmptyNumber || v == kEmptyShort) v = 0;
                 AppendI32(bytes, v);

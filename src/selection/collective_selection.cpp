@@ -8,6 +8,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/field_type.h"
 #include "core/selected_cards.h"
 #include "core/selection_files.h"
 #include "platform/file_io.h"
@@ -81,17 +82,17 @@ RunTables BuildRunTables() {
         if (inCondition) t.conditionFields.push_back(f);
         if (statistics) t.statisticsFields.push_back(f);
         switch (FieldTypes[f]) {
-            case 0:
+            case FieldType::kCoded:
                 head = f;
                 t.answerGroupEnd[f] = f;
                 break;
-            case 1:
+            case FieldType::kFurtherAnswer:
                 if (head > 0 && t.answerGroupEnd[head] == f - 1) t.answerGroupEnd[head] = f;
                 break;
-            case 2:
+            case FieldType::kDate:
                 t.dateFieldOrdinal[f] = ++dates;
                 break;
-            case 3:
+            case FieldType::kMunicipality:
                 if (statistics && t.territoryStatisticsField == 0) t.territoryStatisticsField = f;
                 break;
             default:
@@ -112,10 +113,10 @@ bool CategoryIsWanted(int listField, int v) {
 bool CardMatchesConditions(const RunTables& t, const CardView& card) {
     bool territory = false;
     for (int f : t.conditionFields) {
-        const int type = FieldTypes[f];
+        const FieldType type = FieldTypes[f];
         bool result;
         switch (type) {
-            case 0: {
+            case FieldType::kCoded: {
                 // Every answer of the group is coded with the first field's categories; any
                 // answer in the condition may hold a wanted one.
                 result = false;
@@ -123,13 +124,13 @@ bool CardMatchesConditions(const RunTables& t, const CardView& card) {
                     result = FieldInCondition[g] != 0 && CategoryIsWanted(f, card.FieldWord(g));
                 break;
             }
-            case 2: {
+            case FieldType::kDate: {
                 const int ordinal = t.dateFieldOrdinal[f];
                 if (ordinal < 1 || ordinal > kDateConditionSlots) continue;  // no place for its bounds
                 result = DateInRange(ordinal, card.DateKey(f));
                 break;
             }
-            case 3: {
+            case FieldType::kMunicipality: {
                 const int v = card.FieldWord(f);
                 if (v == 0) territory = false;
                 const uint8_t* flag = TerritoryFlag(v);
@@ -137,15 +138,15 @@ bool CardMatchesConditions(const RunTables& t, const CardView& card) {
                 if (FieldConditionSense[f] == 0) territory = !territory;
                 continue;
             }
-            case 4:
-            case 5:
-            case 6: {
+            case FieldType::kNumber:
+            case FieldType::kTime:
+            case FieldType::kPercent: {
                 // An empty word is as empty as a missing 32-bit number.
                 const int16_t v = card.FieldWord(f);
                 result = ValueInRange(FieldNumericIndex[f], v == kEmptyShort ? kEmptyNumber : v);
                 break;
             }
-            case 7:
+            case FieldType::kNumber32:
                 result = ValueInRange(FieldNumericIndex[f], card.Number(f));
                 break;
             default:
@@ -172,12 +173,12 @@ void AccumulateSearchStatistics(const RunTables& t, const CardView& card) {
         w = 0;
         if (weightField <= kMaxFields) {
             // An empty weight weighs nothing; its empty mark is no quantity.
-            const int type = FieldTypes[weightField];
-            if (type == 0 || type == 4) {
+            const FieldType type = FieldTypes[weightField];
+            if (type == FieldType::kCoded || type == FieldType::kNumber) {
                 const int16_t v = card.FieldWord(weightField);
                 w = v > kEmptyShort ? v : 0;
             }
-            if (type == 7) {
+            if (type == FieldType::kNumber32) {
                 const int32_t v = card.Number(weightField);
                 w = v > kEmptyNumber ? v : 0;
             }
@@ -209,14 +210,14 @@ void AccumulateSearchStatistics(const RunTables& t, const CardView& card) {
             Add(NumericFieldSummary[size_t(3000 + index)], v);
         };
         switch (FieldTypes[f]) {
-            case 0:
-            case 1: {
+            case FieldType::kCoded:
+            case FieldType::kFurtherAnswer: {
                 const int v = card.FieldWord(f);
                 if (v >= 1 && v <= FieldCategoryCount(f))
                     count(CounterEntry(f, v - 1, kCategorySlots - 2), w);
                 break;
             }
-            case 2: {
+            case FieldType::kDate: {
                 // Offsets 1..109: offset 110 would be the next field's first counter. The
                 // other years of a date go to the field's year tail, so no date is dropped.
                 const int y = card.DateYear(f);
@@ -230,18 +231,18 @@ void AccumulateSearchStatistics(const RunTables& t, const CardView& card) {
                 }
                 break;
             }
-            case 3:
+            case FieldType::kMunicipality:
                 if (f == t.territoryStatisticsField) {
                     const int u = card.FieldWord(f);
                     if (u >= 1 && u <= std::min(TerritoryCount, kStatisticsTerritoryCodes)) count(u, w);
                 }
                 break;
-            case 4: {
+            case FieldType::kNumber: {
                 const int16_t v = card.FieldWord(f);
                 if (v > kEmptyShort) summarise(v);
                 break;
             }
-            case 6: {
+            case FieldType::kPercent: {
                 const uint16_t word = uint16_t(card.FieldWord(f));
                 int k = word == kEmptyWord ? kEmptyPercentClass : int16_t(word) / 100;
                 // Class 102 would be the next field's first counter.
@@ -249,7 +250,7 @@ void AccumulateSearchStatistics(const RunTables& t, const CardView& card) {
                 count(CounterEntry(f, k, kCategorySlots - 1), 1);
                 break;
             }
-            case 7: {
+            case FieldType::kNumber32: {
                 const int32_t v = card.Number(f);
                 if (v > kEmptyNumber) summarise(v);
                 break;

@@ -7,6 +7,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_type.h"
 #include "core/selection_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -63,7 +64,7 @@ StoredCard ReadStoredCard(const CardFiles& files, int32_t card) {
 
 std::string FieldText(const StoredCard& card, int field) {
     const size_t first = size_t(FieldTextOffsets[field] - 1);
-    const size_t length = std::min<size_t>(size_t(-FieldTypes[field]), kRecipientChars);
+    const size_t length = std::min<size_t>(size_t(TypeOfField(field).TextWidth()), kRecipientChars);
     std::string bytes(reinterpret_cast<const char*>(card.text.data()) + first, length);
     bytes.resize(std::strlen(bytes.c_str()));
     return bytes;
@@ -166,9 +167,9 @@ std::optional<int> WholeNumber(std::string_view text) {
 
 bool IsEmailTextField(int field) {
     if (field <= 0 || field > std::min(CoreState.FieldCount, kMaxFields)) return false;
-    if (FieldTypes[field] >= 0) return false;
+    if (!TypeOfField(field).IsText()) return false;
     const int64_t first = FieldTextOffsets[field];
-    const int64_t length = std::min<int64_t>(-int64_t(FieldTypes[field]), kRecipientChars);
+    const int64_t length = std::min<int64_t>(TypeOfField(field).TextWidth(), kRecipientChars);
     return first >= 1 && first - 1 + length <= CurrentCardGeometry().textBytes;
 }
 

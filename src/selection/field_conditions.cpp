@@ -7,6 +7,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/field_type.h"
 #include "core/typed_values.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -58,14 +59,14 @@ int32_t ClampToInt32(int64_t v) {
 int DateFieldOrdinal(int field) {
     int ordinal = 0;
     for (int f = 1; f <= std::min(field, kMaxFields); ++f)
-        if (FieldTypes[f] == 2) ++ordinal;
+        if (FieldTypes[f] == FieldType::kDate) ++ordinal;
     return ordinal;
 }
 
 int NumericFieldOrdinal(int field) {
     int ordinal = 0;
     for (int f = 1; f <= std::min(field, kMaxFields); ++f)
-        if (FieldTypes[f] > 3) ++ordinal;
+        if (FieldTypes[f] > FieldType::kMunicipality) ++ordinal;
     return ordinal;
 }
 
@@ -90,10 +91,10 @@ std::string FormatDateBound(int32_t key) {
 
 int32_t ParseNumericBound(int type, std::string_view text) {
     switch (type) {
-        case 4:
-        case 7:
+        case FieldType::kNumber:
+        case FieldType::kNumber32:
             return PaddedInteger(text).value_or(kEmptyNumber);
-        case 5: {
+        case FieldType::kTime: {
             std::string typed(text);
             typed += "////";
             const std::vector<Part> parts = SplitParts(typed);
@@ -101,7 +102,7 @@ int32_t ParseNumericBound(int type, std::string_view text) {
             const int64_t minutes = std::clamp<int64_t>(parts[1].value, 0, 59);
             return int32_t(std::clamp<int64_t>(parts[0].value * 100 + minutes, 0, kTimeLimit));
         }
-        case 6: {
+        case FieldType::kPercent: {
             const std::optional<int16_t> v = ReadPercentage(text);
             return v && *v != kEmptyShort ? int32_t(*v) : kEmptyNumber;
         }
@@ -113,12 +114,12 @@ int32_t ParseNumericBound(int type, std::string_view text) {
 std::string FormatNumericBound(int type, int32_t value) {
     const bool open = value == kEmptyNumber;
     switch (type) {
-        case 4:
-        case 7:
+        case FieldType::kNumber:
+        case FieldType::kNumber32:
             return open ? std::string() : std::to_string(value);
-        case 5:
+        case FieldType::kTime:
             return FormatTimeValue(open ? kEmptyShort : value);
-        case 6:
+        case FieldType::kPercent:
             return FormatPercentageValue(open ? kEmptyShort : value);
         default:
             return {};
@@ -126,7 +127,7 @@ std::string FormatNumericBound(int type, int32_t value) {
 }
 
 bool StoreDateCondition(int field, int32_t from, int32_t to) {
-    if (!ValidField(field) || FieldTypes[size_t(field)] != 2) return false;
+    if (!ValidField(field) || FieldTypes[size_t(field)] != FieldType::kDate) return false;
     const int d = DateFieldOrdinal(field);
     if (d < 1 || d > kDateConditionSlots) return false;
     DateConditionFrom[size_t(d)] = from;
@@ -136,7 +137,7 @@ bool StoreDateCondition(int field, int32_t from, int32_t to) {
 }
 
 bool StoreNumericCondition(int field, int32_t low, int32_t high) {
-    if (!ValidField(field) || FieldTypes[size_t(field)] < 4 || FieldTypes[size_t(field)] > 7) return false;
+    if (!ValidField(field) || !TypeOfField(field).IsNumeric()) return false;
     const int i = NumericFieldOrdinal(field);
     if (i < 1 || i > kNumericConditionSlots) return false;
     NumericConditionLow[size_t(i)] = low;
@@ -154,10 +155,10 @@ uint8_t* CategoryWantedFlag(int field, int value) {
 
 int AnswerGroupHead(int field) {
     if (!ValidField(field)) return 0;
-    if (FieldTypes[size_t(field)] != 1) return field;
+    if (FieldTypes[size_t(field)] != FieldType::kFurtherAnswer) return field;
     int f = field - 1;
-    while (f >= 1 && FieldTypes[size_t(f)] == 1) --f;
-    return f >= 1 && FieldTypes[size_t(f)] == 0 ? f : 0;
+    while (f >= 1 && FieldTypes[size_t(f)] == FieldType::kFurtherAnswer) --f;
+    return f >= 1 && FieldTypes[size_t(f)] == FieldType::kCoded ? f : 0;
 }
 
 void UpdateCategoryGroupCondition(int field) {
@@ -170,7 +171,8 @@ void UpdateCategoryGroupCondition(int field) {
     const uint8_t in = wanted ? 1 : 0;
     FieldInCondition[size_t(field)] = in;
     const int last = std::clamp(CoreState.FieldCount, 0, kMaxFields);
-    for (int f = field + 1; f <= last && FieldTypes[size_t(f)] == 1; ++f) FieldInCondition[size_t(f)] = in;
+    for (int f = field + 1; f <= last && FieldTypes[size_t(f)] == FieldType::kFurtherAnswer; ++f)
+        FieldInCondition[size_t(f)] = in;
 }
 
 void ClearStatisticsMarks() {

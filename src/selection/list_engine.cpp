@@ -6,6 +6,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_type.h"
 #include "core/order_index.h"
 #include "core/selected_cards.h"
 #include "core/selection_files.h"
@@ -19,8 +20,7 @@ namespace qv {
 
 namespace {
 
-constexpr int kMunicipalityType = 3;
-constexpr int kNumber32Type = 7;
+constexpr int32_t kKeyBlock = 8192;  // key slots are held in blocks of this many cards
 
 bool IsArchiveField(int field) {
     return field >= 1 && field <= std::min(CoreState.FieldCount, kMaxFields);
@@ -31,13 +31,13 @@ int32_t GroupValue(int field, const uint16_t* words, int wordCount) {
     if (!IsArchiveField(field)) return 0;
     const int p = FieldPositions[field];
     const auto inCard = [&](int w) { return w >= 1 && w <= wordCount; };
-    if (FieldTypes[field] == kNumber32Type)
+    if (FieldTypes[field] == FieldType::kNumber32)
         return inCard(p) && inCard(p + 1) ? DecodeCardNumber(words[p - 1], words[p]) : kEmptyNumber;
     return inCard(p) ? int16_t(words[p - 1]) : 0;
 }
 
 bool IsMunicipalityField(int field) {
-    return field > 0 && field <= kMaxFields && FieldTypes[field] == kMunicipalityType;
+    return field > 0 && field <= kMaxFields && FieldTypes[field] == FieldType::kMunicipality;
 }
 
 // One list run: the mask, the output text and the row records.

@@ -8,6 +8,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/field_type.h"
 #include "platform/file_io.h"
 #include "platform/text_file.h"
 
@@ -23,7 +24,7 @@ constexpr size_t kDefinitionLineChars = 255;
 
 // Dates and numbers line up on the right, texts and labels on the left.
 bool AlignsRight(int type) {
-    return type == 2 || type == 4 || type == 5 || type == 6 || type == 7;
+    return type == FieldType::kDate || FieldType(type).IsNumeric();
 }
 
 std::string Fit(std::string value, int64_t width, bool right) {
@@ -52,7 +53,7 @@ std::string FieldValue(int field) {
     FieldFormatOptions options;
     options.categoryOutOfRange = CategoryOutOfRange::Unknown;
     std::string value = FormatFieldValue(field, options);
-    if (FieldTypes[field] < 0) value = TrimText(std::move(value));
+    if (TypeOfField(field).IsText()) value = TrimText(std::move(value));
     if (value.size() > size_t(kMaskValueLimit)) value.resize(kMaskValueLimit);
     return value;
 }

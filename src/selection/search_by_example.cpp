@@ -8,6 +8,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_type.h"
 #include "core/order_index.h"
 #include "core/selection_files.h"
 #include "platform/bytes.h"
@@ -36,8 +37,8 @@ int FieldLimit() {
 // The text bytes of a text field inside the card's text, as offset (1-based) and length.
 bool TextFieldSpan(int field, const CardGeometry& g, int& offset, int& length) {
     offset = FieldTextOffsets[field];
-    length = std::min(-int(FieldTypes[field]), g.textBytes - offset + 1);
-    return FieldTypes[field] < 0 && offset >= 1 && length > 0;
+    length = std::min(TypeOfField(field).TextWidth(), g.textBytes - offset + 1);
+    return TypeOfField(field).IsText() && offset >= 1 && length > 0;
 }
 
 // Characters of a field from `text` (text[0] = byte 1) up to the first zero byte.
@@ -56,17 +57,17 @@ bool IsMaskValueFilled(int field, const CardGeometry& g) {
     const int p = FieldPositions[field];
     auto word = [&](int i) { return int16_t(SavedCardValues[size_t(p + i)]); };
     switch (FieldTypes[field]) {
-        case 0:
-        case 1:
-        case 3:
+        case FieldType::kCoded:
+        case FieldType::kFurtherAnswer:
+        case FieldType::kMunicipality:
             return WordsInCard(p, 1, g) && word(0) >= 1;
-        case 2:
+        case FieldType::kDate:
             return WordsInCard(p, 3, g) && (word(0) >= 1 || word(1) >= 1 || word(2) >= 1);
-        case 4:
-        case 5:
-        case 6:
+        case FieldType::kNumber:
+        case FieldType::kTime:
+        case FieldType::kPercent:
             return WordsInCard(p, 1, g) && word(0) >= -31999;
-        case 7:
+        case FieldType::kNumber32:
             return WordsInCard(p, 2, g) &&
                    DecodeCardNumber(SavedCardValues[size_t(p)], SavedCardValues[size_t(p + 1)]) >= -9999998;
         default:
@@ -344,7 +345,7 @@ SearchMask PrepareSearchMask() {
             }
     };
     for (int f = 1; f <= fields; ++f) {
-        if (FieldTypes[f] == 1) {
+        if (FieldTypes[f] == FieldType::kFurtherAnswer) {
             if (head > 0) ++further;
             continue;
         }
@@ -355,7 +356,7 @@ SearchMask PrepareSearchMask() {
     closeGroup(fields + 1);
 
     for (int f = 1; f <= fields; ++f) {
-        if (FieldTypes[f] < 0) {
+        if (TypeOfField(f).IsText()) {
             int offset, length;
             if (!TextFieldSpan(f, g, offset, length)) continue;
             std::string text = FieldText(&SavedCardText[1], offset, length);
@@ -386,9 +387,9 @@ bool CardMatches(const SearchMask& mask, const uint8_t* text, const uint16_t* wo
         const int p = FieldPositions[f];
         const uint16_t* card = words + p - 1;
         const uint16_t* want = &SavedCardValues[size_t(p)];
-        const int type = FieldTypes[f];
+        const FieldType type = FieldTypes[f];
         const int head = mask.AnswerGroupHead[size_t(f)];
-        if ((type == 0 || type == 1) && head > 0) {
+        if (type.IsAnswer() && head > 0) {
             // Any answer of the group may hold it.
             bool present = false;
             const int end = std::min(head + int(mask.AnswerGroupSize[size_t(f)]), fields);
@@ -397,10 +398,10 @@ bool CardMatches(const SearchMask& mask, const uint8_t* text, const uint16_t* wo
                 present = WordsInCard(q, 1, g) && words[q - 1] == want[0];
             }
             if (!present) return false;
-        } else if (type == 2) {
+        } else if (type == FieldType::kDate) {
             for (int i = 0; i < 3; ++i)
                 if (int16_t(want[i]) > 0 && card[i] != want[i]) return false;
-        } else if (type == 7) {
+        } else if (type == FieldType::kNumber32) {
             if (card[0] != want[0] || card[1] != want[1]) return false;
         } else if (card[0] != want[0]) {
             return false;

@@ -18,6 +18,7 @@
 #include "core/compile_run.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/field_type.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 
@@ -111,7 +112,7 @@ class Dice {
 };
 
 void PutText(int field, const std::string& text) {
-    const int length = -FieldTypes[field];
+    const int length = TypeOfField(field).TextWidth();
     const int offset = FieldTextOffsets[field];
     for (int i = 0; i < length && i < int(text.size()); ++i) CurrentCardText[offset + i] = uint8_t(text[i]);
 }

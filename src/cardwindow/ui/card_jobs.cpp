@@ -80,11 +80,11 @@ bool RefusedWithoutWriteAccess() {
 }
 
 void RegisterCardWindowJobs() {
-    RegisterBatchJob(2, [](TEsegue& r) { Attribute(r, AttributionKind::Copy); });
-    RegisterBatchJob(3, [](TEsegue& r) { Attribute(r, AttributionKind::Clear); });
-    RegisterBatchJob(4, CheckRanges);
-    RegisterBatchJob(5, UpdateIndicators);
-    RegisterBatchJob(6, ReorderCategories);
+    RegisterBatchJob(kAttributionJob, [](TEsegue& r) { Attribute(r, AttributionKind::Copy); });
+    RegisterBatchJob(kAttributionClearJob, [](TEsegue& r) { Attribute(r, AttributionKind::Clear); });
+    RegisterBatchJob(kRangeCheckJob, CheckRanges);
+    RegisterBatchJob(kIndicatorsJob, UpdateIndicators);
+    RegisterBatchJob(kReorderJob, ReorderCategories);
 }
 
 }  // namespace qv

@@ -13,6 +13,7 @@
 #include "cardwindow/card_field_text.h"
 #include "cardwindow/tool_buttons.h"
 #include "core/archive_definition.h"
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/bytes.h"
@@ -107,13 +108,11 @@ void CardPainter::VisualizzaClick() {
     // Typing not committed into the card is dropped; the field is reloaded when drawn.
     CoreState.EntryBuffer.clear();
     CoreState.EntryOriginalText.clear();
-    const bool withFields =
-        (mode >= 1 && mode <= 3) || (mode >= 5 && mode <= 9) || (mode >= 12 && mode <= 16);
-    if (withFields) {
+    if (ModeShowsFields(mode)) {
         ComandiClick();
         PaginaClick();
         ContenutoCampiClick();
-    } else if (mode == 4) {
+    } else if (mode == kPointerMode) {
         PaginaClick();
     }
     canvas_.update();

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "cardwindow/entry_options.h"
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
@@ -157,22 +158,22 @@ void TConfigura2::Mark(int mode) {
 }
 
 void TConfigura2::tabulatoriClick() {
-    Mark(5);
+    Mark(kTabStopMarkMode);
 }
 void TConfigura2::VeloceClick() {
-    Mark(6);
+    Mark(kQuickEntryMarkMode);
 }
 void TConfigura2::piu1Click() {
-    Mark(7);
+    Mark(kZeroIsOneMarkMode);
 }
 void TConfigura2::CancellaClick() {
-    Mark(9);
+    Mark(kClearMarkMode);
 }
 void TConfigura2::StampeClick() {
-    Mark(13);
+    Mark(kFieldNumberMode);
 }
 void TConfigura2::PosRecClick() {
-    Mark(15);
+    Mark(kRecordPositionMode);
 }
 
 void TConfigura2::Help_OttimizzaClick() {

@@ -11,6 +11,7 @@
 #include "cardwindow/ui/exit_dialog.h"
 #include "cardwindow/ui/password.h"
 #include "core/archive_open.h"
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
@@ -208,7 +209,7 @@ void TPrincipale::VisualizzaClick() {
 }
 
 void TPrincipale::Esci2Click() {
-    if (CoreState.CardWindowMode == 1) CinsClick();
+    if (CoreState.CardWindowMode == kEntryMode) CinsClick();
     TEsciMorvidex dialog(this);
     ShowModal(dialog);
     if (CoreState.CommandCode == 1) {
@@ -218,7 +219,7 @@ void TPrincipale::Esci2Click() {
 }
 
 void TPrincipale::FormClose() {
-    if (CoreState.CardWindowMode == 1) CinsClick();
+    if (CoreState.CardWindowMode == kEntryMode) CinsClick();
 }
 
 void TPrincipale::closeEvent(QCloseEvent* event) {

@@ -6,8 +6,11 @@
 #include "cardwindow/ui/principale.h"
 #include "cardwindow/ui/principale_commands.h"
 #include "core/card_store.h"
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
+#include "core/field_type.h"
 #include "core/ui/thelprtf.h"
+#include "elaborations/ui/batch_jobs.h"
 
 namespace qv {
 
@@ -15,10 +18,6 @@ using namespace principale;
 
 namespace {
 
-// Batch runner jobs started from the tool bar.
-constexpr int kAttributionJob = 2;
-constexpr int kAttributionAllJob = 3;
-constexpr int kReorderJob = 6;
 // Answers of the clear dialog.
 constexpr int kClearField = 1;
 constexpr int kClearAll = 2;
@@ -89,7 +88,7 @@ void TPrincipale::b3Click() {
 void TPrincipale::b4Click() {
     switch (CoreState.CardWindowMode) {
         case kEntryMode:
-        case 4:
+        case kPointerMode:
             CinsClick();
             numSchedaClick();
             // Read and shown even when the dialog was left without choosing.
@@ -106,7 +105,7 @@ void TPrincipale::b4Click() {
             return;
         case kAttributionMode:
             CommitBeforeMove();
-            CoreState.CommandCode = kAttributionAllJob;
+            CoreState.CommandCode = kAttributionClearJob;
             AttribuzioneClick();
             CoreState.CommandCode = kRepaint;
             VisualizzaClick();
@@ -119,7 +118,7 @@ void TPrincipale::b4Click() {
         case kListMode:
             VedeListaClick();
             return;
-        case kReorderMode:
+        case kReorderMarkMode:
             if (RefusedWithoutWriteAccess()) return;
             CoreState.CommandCode = kReorderJob;
             RiordinaClick();
@@ -142,9 +141,9 @@ void TPrincipale::b5Click() {
         case kListMode:
             EsegueOrdineClick();
             return;
-        case kReorderMode: {
+        case kReorderMarkMode: {
             const int f = CoreState.CurrentField;
-            const bool coded = f >= 1 && f <= kMaxFields && FieldTypes[size_t(f)] >= 0;
+            const bool coded = f >= 1 && f <= kMaxFields && !TypeOfField(f).IsText();
             if (coded && !RefusedWithoutWriteAccess()) RicodificaListeClick();
             return;
         }

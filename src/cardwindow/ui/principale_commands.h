@@ -1,15 +1,10 @@
 #pragma once
-// Codes the card window's commands share: the window's modes, the requests and answers of the
-// dialogs the commands open, and the batch runner jobs started from the tool bar.
+// Codes the card window's commands share: the requests and answers of the dialogs the commands
+// open. The window's modes are named in core/card_window_mode.h.
+
+#include "core/card_window_mode.h"
 
 namespace qv::principale {
-
-constexpr int kEntryMode = 1;
-constexpr int kSearchMode = 2;
-constexpr int kAttributionMode = 3;
-constexpr int kSelectionMode = 12;
-constexpr int kListMode = 14;
-constexpr int kReorderMode = 16;
 
 constexpr int kRepaint = 1;
 constexpr int kNotesSelector = -1;

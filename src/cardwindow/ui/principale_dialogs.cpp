@@ -1,12 +1,13 @@
 // The operations behind the card window's tool buttons: each opens the dialog or job it names.
 #include <QAction>
 
-#include "core/ui/card_dialogs.h"
 #include "cardwindow/ui/ordinamento.h"
 #include "cardwindow/ui/principale.h"
 #include "cardwindow/ui/principale_commands.h"
 #include "core/card_store.h"
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
+#include "core/ui/card_dialogs.h"
 #include "elaborations/ui/tesegue.h"
 #include "platform/ui/dialogs.h"
 #include "selection/ui/esegue_collettiva.h"

@@ -12,13 +12,15 @@
 #include "cardwindow/dialer.h"
 #include "cardwindow/field_commit.h"
 #include "cardwindow/field_cursor.h"
-#include "core/ui/card_dialogs.h"
 #include "cardwindow/ui/category_pickers.h"
 #include "cardwindow/ui/principale.h"
 #include "cardwindow/ui/virtual_keys.h"
 #include "core/card_store.h"
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
+#include "core/field_type.h"
 #include "core/text_tables.h"
+#include "core/ui/card_dialogs.h"
 #include "core/ui/thelp.h"
 #include "platform/io_error.h"
 #include "platform/ui/application.h"
@@ -35,17 +37,9 @@ constexpr int kUnwritableCharacterText = 1558;
 constexpr int kCardNotStoredText = 1559;
 constexpr int kFieldFullText = 2223;  // and 2224 after the number
 
-bool EntryMode(int mode) {
-    return mode >= 1 && mode <= 3;
-}
-
 // Down and Up act in the modes with fields and in the mode after the last one.
 bool StepMode(int mode) {
-    return EntryMode(mode) || (mode >= 5 && mode <= 17);
-}
-
-bool AnyMode(int mode) {
-    return mode >= 1 && mode <= 17;
+    return IsTypingMode(mode) || (mode >= kTabStopMarkMode && mode <= kLastMode);
 }
 
 // The text the field under the cursor shows, without the mark; drawing the field leaves the
@@ -187,7 +181,7 @@ bool TPrincipale::CCClick() {
 }
 
 void TPrincipale::NoteCardChanged() {
-    if (CoreState.CardWindowMode == 1) typedOnCard_ = true;
+    if (CoreState.CardWindowMode == kEntryMode) typedOnCard_ = true;
 }
 
 void TPrincipale::ShowEntryStatus(const std::string& text) {
@@ -195,7 +189,7 @@ void TPrincipale::ShowEntryStatus(const std::string& text) {
 }
 
 void TPrincipale::StoreCardInHand() {
-    if (CoreState.CardWindowMode != 1) return;
+    if (CoreState.CardWindowMode != kEntryMode) return;
     if (CoreState.WriteAccess)
         SaveCurrentCard();
     else if (typedOnCard_)
@@ -204,7 +198,7 @@ void TPrincipale::StoreCardInHand() {
 }
 
 bool TPrincipale::CommitBeforeMove() {
-    if (EntryMode(CoreState.CardWindowMode) && IsQuickEntryField(CoreState.CurrentField)) return true;
+    if (IsTypingMode(CoreState.CardWindowMode) && IsQuickEntryField(CoreState.CurrentField)) return true;
     return CCClick();
 }
 
@@ -266,19 +260,19 @@ void TPrincipale::FormKeyDown(int key) {
             if (CommitBeforeMove()) ShowMove(MoveCursorUp());
             return;
         case vk::Next:
-            if (!AnyMode(mode) || CoreState.CurrentPage >= CoreState.PageCount) return;
+            if (!IsNumberedMode(mode) || CoreState.CurrentPage >= CoreState.PageCount) return;
             if (CommitBeforeMove()) ShowMove(MovePageDown());
             return;
         case vk::Prior:
-            if (!AnyMode(mode) || CoreState.CurrentPage < 2) return;
+            if (!IsNumberedMode(mode) || CoreState.CurrentPage < 2) return;
             if (CommitBeforeMove()) ShowMove(MovePageUp());
             return;
         case vk::Home:
-            if (!AnyMode(mode)) return;
+            if (!IsNumberedMode(mode)) return;
             if (CommitBeforeMove()) ShowMove(MoveCursorHome());
             return;
         case vk::End:
-            if (!AnyMode(mode)) return;
+            if (!IsNumberedMode(mode)) return;
             if (CommitBeforeMove()) ShowMove(MoveCursorEnd());
             return;
         case vk::Left:
@@ -298,22 +292,22 @@ void TPrincipale::FormKeyDown(int key) {
             if (EntryDelete(CoreState.EntryBuffer, CoreState.EntryCursor)) DrawEntryBuffer(true);
             return;
         case vk::F1:
-            if (mode == 1) PreviousCardClick();
+            if (mode == kEntryMode) PreviousCardClick();
             return;
         case vk::F2:
-            if (mode == 1) NextCardClick();
+            if (mode == kEntryMode) NextCardClick();
             return;
         case vk::F3:
-            if (EntryMode(mode)) OpenFieldPicker();
+            if (IsTypingMode(mode)) OpenFieldPicker();
             return;
         case vk::F4:
-            if (mode == 1) VedeCopiaClick();
+            if (mode == kEntryMode) VedeCopiaClick();
             return;
         case vk::F5:
-            if (mode == 1) DialerClick();
+            if (mode == kEntryMode) DialerClick();
             return;
         case vk::F8:
-            if (!EntryMode(mode)) return;
+            if (!IsTypingMode(mode)) return;
             ClearCardFields(f, f);
             NoteCardChanged();
             RedrawField(f);
@@ -327,7 +321,7 @@ void TPrincipale::FormKeyPress(char key) {
     // Backspace is an editing key, handled once, on key-down.
     if (key == '\b') return;
     const int mode = CoreState.CardWindowMode;
-    if (!EntryMode(mode)) {
+    if (!IsTypingMode(mode)) {
         MarkKey(key);
         return;
     }
@@ -357,25 +351,25 @@ void TPrincipale::MarkKey(char key) {
     const bool enter = key == '\r';
     const char upper = key >= 'a' && key <= 'z' ? char(key - 'a' + 'A') : key;
     switch (mode) {
-        case 5:
-        case 6:
-        case 7:
-        case 8:
-        case 9:
+        case kTabStopMarkMode:
+        case kQuickEntryMarkMode:
+        case kZeroIsOneMarkMode:
+        case kCopyMarkMode:
+        case kClearMarkMode:
             if (!enter) return;
-            ToggleFieldAttribute(f, 1 << (mode - 5));
+            ToggleFieldAttribute(f, MarkBitOfMode(mode));
             AggiungeClick();
             return;
-        case 16:
+        case kReorderMarkMode:
             if (!enter) return;
-            if (f >= 1 && f <= kMaxFields && FieldTypes[size_t(f)] == 0) ToggleFieldAttribute(f, 64);
+            if (TypeOrNone(f) == FieldType::kCoded) ToggleFieldAttribute(f, MarkBitOfMode(mode));
             AggiungeClick();
             return;
-        case 13:
-        case 15:
+        case kFieldNumberMode:
+        case kRecordPositionMode:
             AggiungeClick();
             return;
-        case 12:
+        case kSelectionMode:
             if (enter) {
                 AggiungeClick();
             } else if (upper == 'S') {
@@ -388,7 +382,7 @@ void TPrincipale::MarkKey(char key) {
                 OpenConditionDialog();
                 ContenutoCampiClick();
             } else if (upper == 'D') {
-                if (f >= 1 && f <= kMaxFields && FieldTypes[size_t(f)] == 3) {
+                if (f >= 1 && f <= kMaxFields && FieldTypes[size_t(f)] == FieldType::kMunicipality) {
                     CoreState.CommandCode = std::max<int>(0, GetCardWord(f));
                     VedeUnitaClick();
                 }
@@ -399,7 +393,7 @@ void TPrincipale::MarkKey(char key) {
                 ContenutoCampiClick();
             }
             return;
-        case 14:
+        case kListMode:
             if (enter) {
                 AggiungeClick();
             } else if (upper == 'O') {
@@ -429,14 +423,14 @@ void TPrincipale::OpenFieldPicker() {
     const int f = CoreState.CurrentField;
     if (f < 1 || f > std::min(CoreState.FieldCount, kMaxFields)) return;
     CoreState.CommandCode = 0;
-    const int type = FieldTypes[size_t(f)];
-    if (type == 0 || type == 1) {
+    const FieldType type = FieldTypes[size_t(f)];
+    if (type.IsAnswer()) {
         CoreState.CommandCode = f;
         VedeModalitaClick();
-    } else if (type == 3) {
+    } else if (type == FieldType::kMunicipality) {
         CoreState.CommandCode = std::max<int>(0, GetCardWord(f));
         VedeUnitaClick();
-    } else if (type == 4 && TerritorialLinkFields[size_t(f)]) {
+    } else if (type == FieldType::kNumber && TerritorialLinkFields[size_t(f)]) {
         LInkTerritorialeClick();
         CoreState.CommandCode = 0;
     }
@@ -452,17 +446,17 @@ void TPrincipale::OpenFieldPicker() {
 void TPrincipale::OpenConditionDialog() {
     const int f = CoreState.CurrentField;
     if (f < 1 || f > std::min(CoreState.FieldCount, kMaxFields)) return;
-    const int type = FieldTypes[size_t(f)];
-    if (type == 0 || type == 1) {
+    const FieldType type = FieldTypes[size_t(f)];
+    if (type.IsAnswer()) {
         CoreState.CommandCode = ConditionField(f);
         RicercaModalitaClick();
-    } else if (type == 2) {
+    } else if (type == FieldType::kDate) {
         CoreState.CommandCode = f;
         RicercaDataClick();
-    } else if (type == 3) {
+    } else if (type == FieldType::kMunicipality) {
         CoreState.CommandCode = std::max<int>(0, GetCardWord(f));
         VedeUnitaClick();
-    } else if (type >= 4 && type <= 7) {
+    } else if (type.IsNumeric()) {
         CoreState.CommandCode = f;
         RicercaQuantitaClick();
     }
@@ -472,9 +466,9 @@ void TPrincipale::FormDblClick() {
     if (!CoreState.MouseEntry || !CoreState.ClickInCard) return;
     CoreState.PreviousField = CoreState.CurrentField;
     const int mode = CoreState.CardWindowMode;
-    if (EntryMode(mode)) {
+    if (IsTypingMode(mode)) {
         OpenFieldPicker();
-    } else if (mode == 12) {
+    } else if (mode == kSelectionMode) {
         OpenConditionDialog();
         ContenutoCampiClick();
     }
@@ -487,7 +481,7 @@ void TPrincipale::FormMouseDown(int x, int y) {
     // the keys do.
     if (!CoreState.MouseEntry) return;
     const int mode = CoreState.CardWindowMode;
-    if (mode == 4) {
+    if (mode == kPointerMode) {
         PointerPosition(x, y);
     } else if (StepMode(mode)) {
         const int f = FieldAtPoint(x, y);

@@ -4,14 +4,15 @@
 #include <QToolButton>
 
 #include "cardwindow/ui/about_box.h"
-#include "core/ui/card_dialogs.h"
 #include "cardwindow/ui/input_dati.h"
 #include "cardwindow/ui/out_tot.h"
 #include "cardwindow/ui/principale.h"
 #include "cardwindow/ui/principale_commands.h"
 #include "core/card_store.h"
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/ui/archive_commands.h"
+#include "core/ui/card_dialogs.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "elaborations/ui/telaborazioni.h"
@@ -158,7 +159,7 @@ void TPrincipale::IndicatoriClick() {
 }
 
 void TPrincipale::RiordinaListeClick() {
-    ModeCommand(kReorderMode);
+    ModeCommand(kReorderMarkMode);
 }
 
 void TPrincipale::MergeClick() {

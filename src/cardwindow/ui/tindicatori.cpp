@@ -18,7 +18,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 52;
-constexpr int kIndicatorsJob = 5;
 constexpr int kDefinitionsViewer = -8;
 
 }  // namespace

@@ -20,7 +20,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 75;
-constexpr int kRangeJob = 4;
 constexpr int kReportViewer = 0;
 constexpr int kProvinceRangesViewer = -7;
 
@@ -106,7 +105,7 @@ void TRange::AggiornaClick() {
 }
 
 void TRange::ControllaClick() {
-    CoreState.CommandCode = kRangeJob;
+    CoreState.CommandCode = kRangeCheckJob;
     TEsegue runner(this);
     ShowModal(runner);
 }

@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include "core/archive_list.h"
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/ui/form_kit.h"
@@ -17,8 +18,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kSearchMode = 2;
-constexpr int kPointerMode = 4;
 constexpr char kDescriptorName[] = "morvidex.dat";
 
 void Run(const std::function<void()>& step) {

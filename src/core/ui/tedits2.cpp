@@ -12,6 +12,7 @@
 
 #include "core/archive_designer.h"
 #include "core/archive_list.h"
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
@@ -452,7 +453,7 @@ void TEditS2::xyClick() {
         ShowIoError(e);
         return;
     }
-    CoreState.CardWindowMode = 4;
+    CoreState.CardWindowMode = kPointerMode;
     accept();
 }
 

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "core/card_notes.h"
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "core/text_viewer.h"
@@ -167,7 +168,7 @@ bool THelp::SaveMemo() {
         }
         if (entry->save == ViewerSave::Notes) {
             // Notes belong to the card in hand, stored with it in card entry only.
-            if (CoreState.CardWindowMode == 1) {
+            if (CoreState.CardWindowMode == kEntryMode) {
                 SaveViewerLines(ViewerStagingPath(), MemoLines());
                 SaveCardNotes();
             }
@@ -185,7 +186,7 @@ bool THelp::SaveMemo() {
 bool THelp::SaveAllowed() const {
     const ViewerSelector* entry = FindViewerSelector(selector_);
     if (!Salva1->isEnabled() || !entry || entry->save == ViewerSave::No) return false;
-    return entry->save != ViewerSave::Notes || CoreState.CardWindowMode == 1;
+    return entry->save != ViewerSave::Notes || CoreState.CardWindowMode == kEntryMode;
 }
 
 bool THelp::TextChanged() const {

@@ -7,6 +7,18 @@ namespace qv {
 
 class TEsegue;
 
+// The batch runner's jobs, by the code its opener leaves in CoreState.CommandCode.
+enum BatchJobCode : int {
+    kAttributionJob = 2,       // the fields filled on the card typed in mode 3 are copied into
+                               // every selected card
+    kAttributionClearJob = 3,  // those fields are emptied in every selected card
+    kRangeCheckJob = 4,        // coded values out of their lists are listed and emptied
+    kIndicatorsJob = 5,        // the indicators are computed into their fields
+    kReorderJob = 6,           // the marked category lists are put in alphabetical order
+    kCategoryCountJob = 7,     // the counting pass of the category tables
+    kQuantitativeJob = 8,      // the passes of the quantitative tables
+};
+
 // The archive-wide jobs 2 to 6 of the batch runner belong to the card window, which registers
 // them here; the runner only dispatches. A job uses the runner's progress bar `Barra` and may
 // raise the input/output error. An unregistered job does nothing.

@@ -85,17 +85,17 @@ void TEsegue::EseguiClick() {
 
 bool TEsegue::RunJob() {
     switch (job_) {
-        case 2:
-        case 3:
+        case kAttributionJob:
+        case kAttributionClearJob:
             AttribuisceClick();
             return true;
-        case 4:
+        case kRangeCheckJob:
             RangeClick();
             return true;
-        case 5:
+        case kIndicatorsJob:
             IndicatoriClick();
             return true;
-        case 6:
+        case kReorderJob:
             OrdinaAlfabeticamenteModalitaClick();
             return true;
         case kCategoryCountJob:
@@ -145,16 +145,16 @@ void TEsegue::RunRegisteredJob(int code) {
 }
 
 void TEsegue::AttribuisceClick() {
-    RunRegisteredJob(job_ == 3 ? 3 : 2);
+    RunRegisteredJob(job_ == kAttributionClearJob ? kAttributionClearJob : kAttributionJob);
 }
 void TEsegue::RangeClick() {
-    RunRegisteredJob(4);
+    RunRegisteredJob(kRangeCheckJob);
 }
 void TEsegue::IndicatoriClick() {
-    RunRegisteredJob(5);
+    RunRegisteredJob(kIndicatorsJob);
 }
 void TEsegue::OrdinaAlfabeticamenteModalitaClick() {
-    RunRegisteredJob(6);
+    RunRegisteredJob(kReorderJob);
 }
 
 void TEsegue::EsciClick() {

@@ -3,12 +3,9 @@
 
 #include "core/ui/widgets_fwd.h"
 #include "elaborations/counting_engine.h"
+#include "elaborations/ui/batch_jobs.h"
 
 namespace qv {
-
-// Job codes of the batch runner that the elaborations run themselves.
-constexpr int kCategoryCountJob = 7;
-constexpr int kQuantitativeJob = 8;
 
 // The batch runner: the opener stores a job code in CoreState.CommandCode and shows it
 // modally; "Esegui" runs the job on the GUI thread with the wait cursor and closes the dialog.

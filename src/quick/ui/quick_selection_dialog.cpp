@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
@@ -308,7 +309,7 @@ void TElabVelociSeleziona::NotQClick() {
 void TElabVelociSeleziona::TerritorioClick() {
     // Mode 4: the territory dialog keeps and edits the marks already made.
     CoreState.CommandCode = 0;
-    CoreState.CardWindowMode = 4;
+    CoreState.CardWindowMode = kPointerMode;
     OpenQuickCommand(QuickCommand::ManualTerritory, this);
 }
 

@@ -9,12 +9,13 @@
 #include <functional>
 
 #include "core/category_lists.h"
-#include "core/ui/card_dialogs.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
+#include "core/field_type.h"
 #include "core/selection_files.h"
 #include "core/text_tables.h"
+#include "core/ui/card_dialogs.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/text_file.h"
@@ -30,10 +31,6 @@ constexpr int kCategoryHelpPage = 78;
 constexpr int kDateHelpPage = 76;
 constexpr int kQuantityHelpPage = 80;
 constexpr int kClearHelpPage = 23;
-
-int FieldType(int field) {
-    return field >= 1 && field <= kMaxFields ? FieldTypes[size_t(field)] : 99;
-}
 
 // A list whose rows show flags: the mouse and the keys never select rows themselves; a click,
 // or the space bar on the current row, asks the owner to turn the row's flag over. Whatever
@@ -179,7 +176,8 @@ void TRicData::FormCreate() {
 
     // A date field past the 30th has no bounds: it shows the open period.
     const int d = DateFieldOrdinal(CoreState.CurrentField);
-    const bool placed = FieldType(CoreState.CurrentField) == 2 && d >= 1 && d <= kDateConditionSlots;
+    const bool placed =
+        TypeOrNone(CoreState.CurrentField) == FieldType::kDate && d >= 1 && d <= kDateConditionSlots;
     data1->setText(Qs(FormatDateBound(placed ? DateConditionFrom[size_t(d)] : 0)));
     data2->setText(Qs(FormatDateBound(placed ? DateConditionTo[size_t(d)] : 0)));
 
@@ -221,7 +219,7 @@ void TRicQuantita::FormCreate() {
     layout->addWidget(Esci, 2, 0);
     layout->addWidget(Help2, 2, 1);
 
-    const int type = FieldType(CoreState.CurrentField);
+    const int type = TypeOrNone(CoreState.CurrentField);
     const int i = NumericFieldOrdinal(CoreState.CurrentField);
     const bool placed = i >= 1 && i <= kNumericConditionSlots;
     q1->setText(Qs(FormatNumericBound(type, placed ? NumericConditionLow[size_t(i)] : kEmptyNumber)));
@@ -232,7 +230,7 @@ void TRicQuantita::FormCreate() {
 }
 
 void TRicQuantita::EsciClick() {
-    const int type = FieldType(CoreState.CurrentField);
+    const int type = TypeOrNone(CoreState.CurrentField);
     StoreNumericCondition(CoreState.CurrentField, ParseNumericBound(type, Cp(q1->text())),
                           ParseNumericBound(type, Cp(q2->text())));
     accept();

@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
@@ -498,7 +499,7 @@ void TOpzioni2::AttivaTuttoClick() {
 
 void TOpzioni2::SeleManualeClick() {
     CoreState.CommandCode = 0;
-    CoreState.CardWindowMode = 4;
+    CoreState.CardWindowMode = kPointerMode;
     TransferTerritorySelection(TerritoryTransfer::MapToArchive);
     OpenManualTerritorySelection(this);
     TransferTerritorySelection(TerritoryTransfer::ArchiveToMap);

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
 #include "core/text_tables.h"
@@ -25,7 +26,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 89;
-constexpr int kSearchConditionMode = 12;
 
 CodeRange AllCodes() {
     return {1, TerritoryCount};
@@ -115,7 +115,7 @@ void TUnita::FormCreate() {
     for (const std::string& name : searchList_.names) CercaComune->addItem(Qs(name));
     CercaComune->setCurrentIndex(-1);
 
-    if (CoreState.CardWindowMode < 4) SetTerritoryCodes(AllCodes(), false);
+    if (CoreState.CardWindowMode < kPointerMode) SetTerritoryCodes(AllCodes(), false);
     provinces_ = ReadProvinceTable();
     ChosenTerritoryCode = CoreState.CommandCode;
     if (const int p = ProvinceContaining(provinces_, ChosenTerritoryCode); p >= 0)
@@ -289,8 +289,8 @@ void OpenManualTerritorySelection(QWidget* owner) {
 }
 
 void OpenComunePicker(QWidget* owner) {
-    TUnita dialog(owner, CoreState.CardWindowMode == kSearchConditionMode ? TUnitaUse::SearchCondition
-                                                                          : TUnitaUse::ValuePicker);
+    TUnita dialog(owner, CoreState.CardWindowMode == kSelectionMode ? TUnitaUse::SearchCondition
+                                                                    : TUnitaUse::ValuePicker);
     ShowModal(dialog);
 }
 
