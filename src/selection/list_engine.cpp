@@ -20,7 +20,6 @@ namespace qv {
 
 namespace {
 
-constexpr int32_t kKeyBlock = 8192;  // key slots are held in blocks of this many cards
 
 bool IsArchiveField(int field) {
     return field >= 1 && field <= std::min(CoreState.FieldCount, kMaxFields);
