@@ -20,7 +20,6 @@ namespace qv {
 
 namespace {
 
-
 bool IsArchiveField(int field) {
     return field >= 1 && field <= std::min(CoreState.FieldCount, kMaxFields);
 }
