@@ -96,11 +96,6 @@ std::vector<int> FindComuni(std::string_view text) {
     return ComuneNameTable().Matches(text);
 }
 
-int FindComuneByName(std::string_view text) {
-    const std::vector<int> codes = FindComuni(text);
-    return codes.size() == 1 ? codes.front() : 0;
-}
-
 std::vector<std::string> ComuneChoiceItems(const std::vector<int>& codes) {
     const ComuneNameTable names;
     const ProvinceTable provinces = ReadProvinceTable();

@@ -39,8 +39,6 @@ class ComuneNameTable {
 
 // One lookup with the table read for it (card entry).
 std::vector<int> FindComuni(std::string_view text);
-// The code a text stands for alone, 0 when it matches none or several.
-int FindComuneByName(std::string_view text);
 
 // The lines of the choice among several municipalities: each name with its province from
 // "ini-prov.imp" in brackets ("Samone (Torino)"), in the order of `codes`.

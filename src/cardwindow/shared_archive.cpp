@@ -55,7 +55,7 @@ std::string EncodeRecord(const CopyRecord& r) {
 // The record for `dir`; nullopt when there is none, it names another shared archive, or it
 // does not hold together (then nothing in it can be trusted).
 std::optional<CopyRecord> ReadRecord(const std::string& dir) {
-    const std::optional<std::string> bytes = ReadFileIfExists(RecordPath());
+    const std::optional<std::string> bytes = TryReadFile(RecordPath());
     if (!bytes || bytes->size() != kRecordNumbers * 4 + dir.size()) return std::nullopt;
     const auto* p = reinterpret_cast<const uint8_t*>(bytes->data());
     CopyRecord r{GetI32(p), GetI32(p + 4), GetI32(p + 8), GetI32(p + 12), GetI32(p + 16), bytes->substr(20)};

@@ -341,7 +341,7 @@ bool FinishArchiveCommits(const std::string& archiveDir) {
 
 void ClearArchiveCommits(const std::string& archiveDir) {
     for (const std::string& marker : Markers(archiveDir)) {
-        const std::optional<std::string> bytes = ReadFileIfExists(marker);
+        const std::optional<std::string> bytes = TryReadFile(marker);
         const std::optional<CommitMarker> m = bytes ? ParseCommitMarker(*bytes) : std::nullopt;
         Clear(marker, archiveDir, m.value_or(CommitMarker{}));
     }

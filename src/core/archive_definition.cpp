@@ -292,7 +292,7 @@ void WriteDefinitionFile() {
     const std::string path = DataFilePath(data_file::kDefinition);
     std::string file;
     // A definition file that fails to open for a moment must not cost the field marks.
-    if (auto existing = ReadFileIfExists(path)) {
+    if (auto existing = TryReadFile(path)) {
         file = std::move(*existing);
         file.resize(std::max<size_t>(file.size(), size_t(kDefinitionTables) * kDefinitionTableBytes), '\0');
     } else {

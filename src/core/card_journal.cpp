@@ -174,7 +174,7 @@ bool RecordsHold(const std::string& dir, const std::vector<Image>& images, bool 
 
 // A journal another edit may write over: one whose edit the records already hold.
 bool Settled(const std::string& dir, const std::string& journal) {
-    const std::optional<std::string> bytes = ReadFileIfExists(journal);
+    const std::optional<std::string> bytes = TryReadFile(journal);
     if (!bytes) return true;
     const std::optional<std::vector<Image>> images = ParseJournal(*bytes);
     return images && RecordsHold(dir, *images, true);
@@ -233,7 +233,7 @@ JournalRecovery RecoverJournal(const std::string& dir) {
         return JournalRecovery::SetAside;
     };
     if (FileSize(journal).value_or(0) > kJournalBytesLimit) return setAside(kSetAsideTooLargeText);
-    const std::optional<std::string> bytes = ReadFileIfExists(journal);
+    const std::optional<std::string> bytes = TryReadFile(journal);
     if (!bytes) return JournalRecovery::None;
     const std::optional<std::vector<Image>> images = ParseJournal(*bytes);
     if (!images) return setAside(kSetAsideDamagedText);

@@ -191,10 +191,6 @@ std::optional<std::string> TryReadFile(const std::string& path, int64_t limit) {
     return ReadExisting(path, limit, false);
 }
 
-std::optional<std::string> ReadFileIfExists(const std::string& path, int64_t limit) {
-    return ReadExisting(path, limit, false);
-}
-
 std::optional<std::string> TryReadFilePrefix(const std::string& path, int64_t limit) {
     return ReadExisting(path, limit, true);
 }

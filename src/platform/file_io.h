@@ -15,8 +15,6 @@ namespace qv {
 constexpr int64_t kWholeFileLimit = int64_t(1) << 30;
 std::optional<std::string> TryReadFile(const std::string& path, int64_t limit = kWholeFileLimit);
 std::string ReadFileOrThrow(const std::string& path, int64_t limit = kWholeFileLimit);
-// For a file the caller would make anew when it is missing: the same as TryReadFile.
-std::optional<std::string> ReadFileIfExists(const std::string& path, int64_t limit = kWholeFileLimit);
 // The first `limit` bytes of a file (all of it when it is shorter), read as the whole-file reads
 // are; for files of which only a head is ever used.
 std::optional<std::string> TryReadFilePrefix(const std::string& path, int64_t limit);
@@ -26,8 +24,8 @@ std::optional<std::string> TryReadFilePrefix(const std::string& path, int64_t li
 // leaves the old file untouched and raises the input/output error.
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
 // The same, done only when the file does not already hold `bytes` (one that cannot be read is
-// written, and the failed read is reported), so that starting and opening write nothing on a full disk when nothing changed.
-// Answers whether it wrote.
+// written, and the failed read is reported), so that starting and opening write nothing on a full disk when
+// nothing changed. Answers whether it wrote.
 bool WriteFileAtomicIfChanged(const std::string& path, std::string_view bytes);
 
 // Test hook: when set, called after the temporary file is written and before the rename; a
@@ -57,8 +55,9 @@ void SyncDirectoryOf(const std::string& path);
 
 // Fault injection for tests: the platform's file calls of one kind are counted, and the nth one
 // from now on (1 = the next) fails with `error` (EIO, ENOSPC, ...) without reaching the system;
-// with -n, the nth and every later one fails. EINTR is answered by trying the call again; kShortIoForTest makes the nth read or write move
-// fewer bytes than asked (at least one), which the caller must carry on from.
+// with -n, the nth and every later one fails. EINTR is answered by trying the call again; kShortIoForTest
+// makes the nth read or write move fewer bytes than asked (at least one), which the caller must carry on
+// from.
 enum class IoCall { Open, Write, Sync, Rename, Read, Link, Unlink };
 constexpr int kIoCallKinds = 7;
 constexpr int kShortIoForTest = -1;

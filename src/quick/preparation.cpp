@@ -170,7 +170,7 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
     const CategoryGrid grid = LoadCategoryGrid(DataFilePath(data_file::kQuickGrid));
     if (grid.MoreLines) return MatrixOutcome::GridTooLong;
     // Only a list that is not there clears the choice; one that fails to read is an error.
-    if (!ReadFileIfExists(DataFilePath(data_file::kQuickQuantGrid))) CoreState.CountByQuantUnit = 0;
+    if (!TryReadFile(DataFilePath(data_file::kQuickQuantGrid))) CoreState.CountByQuantUnit = 0;
 
     const int variables = grid.Count;
     const int64_t areaRecords = MatrixAreaRecords(last);

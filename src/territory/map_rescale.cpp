@@ -79,7 +79,7 @@ bool RescaleMapGeometry(int32_t x1, int32_t x2, int32_t y1, int32_t y2, Progress
     for (int n = 1; n <= kOutlineFileCount; ++n) {
         std::optional<std::string>& file = outlines[size_t(n - 1)];
         // Only a file that is not there is skipped: one that fails to open would keep the old scale.
-        file = ReadFileIfExists(OutlineFilePath(n));
+        file = TryReadFile(OutlineFilePath(n));
         if (!file) continue;
         uint8_t* records = reinterpret_cast<uint8_t*>(file->data());
         const size_t recordSize = OutlineRecordSize(n);

@@ -180,7 +180,9 @@ TEST_F(QuickWalkthrough, SelectionReportsMapAndTables) {
     const std::vector<std::string>& list = w.Viewed()[0];
     const std::vector<std::string>& ranking = w.Viewed()[1];
     for (const char* name : {"Cuneo", "Bra", "Alba"}) {
-        const int expected = byComune[FindComuneByName(name)];
+        const std::vector<int> codes = FindComuni(name);
+        ASSERT_EQ(codes.size(), 1u) << name;
+        const int expected = byComune[codes[0]];
         // Names of 37 characters, the count under "n." (column 47), the percentage after it.
         const auto inList = Labelled(list, name, 37);
         ASSERT_EQ(inList.size(), 1u) << name;
