@@ -20,8 +20,6 @@ namespace qv {
 namespace {
 
 constexpr int kHeaderTextId = 319;
-constexpr size_t kLabelRecordBytes = 100;
-constexpr size_t kLabelWidth = kLabelRecordBytes - 1;
 constexpr int kAllCards = kCountTableAllCards;
 constexpr size_t kMaxTypedChars = 50;
 
@@ -60,28 +58,15 @@ ConnectionLines RebuildConnectionLines() {
     ConnectionLines t;
     t.Labels.emplace_back();
     t.Variable.push_back(0);
-    std::string records;
     int variable = 0;
     while (!reader.Eof() && t.Count < kMaxGridLines) {
-        const std::string line = reader.ReadLine(300);
+        const std::string line = reader.ReadLine(kGridLineWidth);
         ++t.Count;
-        // A '*' in the first position belongs to the label and is not copied.
-        const size_t start = !line.empty() && line[0] == '*' ? 1 : 0;
-        const size_t star = std::min(line.find('*', start), line.size());
-        if (star < line.size()) {
-            const size_t semicolon = line.find(';', star);
-            if (semicolon != std::string::npos && semicolon + 1 < line.size() && line[semicolon + 1] == 'G')
-                ++variable;
-        }
-        std::string label = line.substr(start, std::min(star - start, kLabelWidth));
+        if (ParseGridLine(line, nullptr).OpensVariable) ++variable;
         t.Variable.push_back(variable);
-        std::string record(kLabelRecordBytes, '\0');
-        record[0] = char(label.size());
-        record.replace(1, label.size(), label);
-        records += record;
-        t.Labels.push_back(std::move(label));
+        t.Labels.emplace_back(GridLineLabel(line, LeadingStar::Skipped).substr(0, kConnectionsScratchWidth));
     }
-    WriteFileAtomic(DataFilePath(data_file::kLabelScratch), records);
+    WriteCategoryLabelScratch(std::span(t.Labels).subspan(1), kConnectionsScratchWidth);
     return t;
 }
 

@@ -18,7 +18,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kLabelWidth = 30;
 constexpr int kHeadingWidth = 7;
 constexpr int kMaxColumns = kMaxCountedColumns;
 constexpr int kAllCards = kCountTableAllCards;
@@ -166,7 +165,7 @@ class CrossTableWriter {
         tableOpen_ = true;
         if (!pageBreak && CoreState.TableHeadings)
             pageLines_ += headings_.Append(lines_.Variable[size_t(row)], out_);
-        std::string line = tabs_ ? "\t" : std::string(kLabelWidth, ' ');
+        std::string line = tabs_ ? "\t" : std::string(kNarrowScratchWidth, ' ');
         for (int k = 1; k <= table_.Columns(); ++k) {
             std::string cell;
             if (CoreState.ColumnHeadingTexts) {
@@ -288,32 +287,21 @@ CrossTableLines RebuildCrossTableLines(bool synoptic) {
     t.Parent.push_back(0);
     t.Synoptic.push_back(0);
     t.MultiAnswer.push_back(0);
-    std::string records;
     uint8_t multiAnswer = 0;
     int variable = 0, parent = 0, synopticGroup = 0;
+    GridLine previous;  // carries the parent of the variable read so far
     while (!reader.Eof() && t.Count < kMaxGridLines) {
-        const std::string line = reader.ReadLine(300);
+        const std::string line = reader.ReadLine(kGridLineWidth);
         ++t.Count;
-        // A '*' in the first position belongs to the label.
-        const size_t start = !line.empty() && line[0] == '*' ? 1 : 0;
-        const size_t star = line.find('*', start);
-        std::string label =
-            line.substr(start, std::min(star == std::string::npos ? line.size() : star, line.size()) - start);
-        label.resize(kLabelWidth, ' ');
-        std::string code;
-        if (star != std::string::npos) {
-            const size_t semicolon = line.find(';', star);
-            if (semicolon != std::string::npos) code = line.substr(semicolon + 1);
-        }
+        std::string label(GridLineLabel(line, LeadingStar::Skipped));
+        label.resize(kNarrowScratchWidth, ' ');
+        const GridLine grid = ParseGridLine(line, &previous);
         int synopticNumber = 0;
-        if (!code.empty() && code[0] == 'G') {
+        if (grid.OpensVariable) {
+            const std::string& code = grid.Code;
             ++variable;
             multiAnswer = code.size() > 1 && code[1] > '1' && code[1] <= '9';
-            size_t d = 3;
-            std::string digits;
-            while (d < code.size() && code[d] >= '0' && code[d] <= '9' && digits.size() < 9)
-                digits += code[d++];
-            if (!digits.empty()) parent = std::atoi(digits.c_str());
+            previous.Parent = parent = grid.Parent;
             if (code.size() > 2 && code[2] == 'S')
                 synopticNumber = ++synopticGroup;
             else if (code.size() > 2 && code[2] == 's')
@@ -326,8 +314,6 @@ CrossTableLines RebuildCrossTableLines(bool synoptic) {
         t.Parent.push_back(parent);
         t.Synoptic.push_back(synopticNumber);
         t.MultiAnswer.push_back(multiAnswer);
-        records += char(kLabelWidth);
-        records += label;
         if (StandardColumnFlags[size_t(t.Count) - 1] && t.ColumnHeadings.size() < 11) {
             const size_t hash = line.find('#');
             std::string heading =
@@ -336,7 +322,7 @@ CrossTableLines RebuildCrossTableLines(bool synoptic) {
             t.ColumnHeadings.push_back(heading);
         }
     }
-    WriteFileAtomic(DataFilePath(data_file::kLabelScratch), records);
+    WriteCategoryLabelScratch(std::span(t.Labels).subspan(1), kNarrowScratchWidth);
     return t;
 }
 

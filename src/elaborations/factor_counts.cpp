@@ -8,9 +8,11 @@
 #include "core/data_files.h"
 #include "core/selected_cards.h"
 #include "elaborations/card_classifier.h"
+#include "elaborations/grid_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/short_string.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -21,13 +23,6 @@ constexpr int kCountRecordEntries = kFactorColumns + 1;  // entries 0..400
 constexpr int kCountRecordBytes = kCountRecordEntries * 4;
 constexpr int kMarginEntry = kFactorColumns;
 
-// A length byte, the text and zero bytes to the end of the record.
-void AppendLabelRecord(std::string& out, const std::string& label, int recordBytes) {
-    const size_t n = std::min(label.size(), size_t(recordBytes - 1));
-    out.push_back(char(uint8_t(n)));
-    out.append(label, 0, n);
-    out.append(size_t(recordBytes) - 1 - n, '\0');
-}
 
 }  // namespace
 
@@ -44,8 +39,7 @@ int WriteFactorCategoryLists(FactorRoad road) {
         const std::string line = list.ReadLine(standard ? 100 : 255);
         if (!flags[size_t(index)]) continue;
         if (++listed > FactorCategoryLimit(road)) continue;
-        AppendLabelRecord(labels, LineLabel(line, size_t(files.labelRecordBytes - 1)),
-                          files.labelRecordBytes);
+        labels += EncodeShortString(GridLineLabel(line, LeadingStar::EndsLabel), files.labelRecordBytes - 1);
         AppendI16(lines, int16_t(index));
     }
     WriteFileAtomic(DataFilePath(files.labelsId), labels);
@@ -223,11 +217,12 @@ std::vector<int16_t> LoadPhiMatrix(FactorRoad road, int categories) {
     return matrix;
 }
 
-void BuildQuickLabelList() {
+int BuildQuickLabelList() {
     TextReader grid;
     grid.OpenOrThrow(DataFilePath(data_file::kQuickGrid));
     TextBuilder out;
-    while (!grid.Eof()) out.Line(grid.ReadLine(255));
+    int gridLines = 0;
+    for (; !grid.Eof(); ++gridLines) out.Line(grid.ReadLine(255));
     TextReader additional;
     if (additional.Open(DataFilePath(data_file::kAdditionalVariables))) {
         for (int m = 1; !additional.Eof(); ++m) {
@@ -237,6 +232,7 @@ void BuildQuickLabelList() {
         }
     }
     out.Save(DataFilePath(data_file::kViewerStaging));
+    return gridLines;
 }
 
 CooccurrenceCounts CardCountSource::Count(int, Progress& progress) {

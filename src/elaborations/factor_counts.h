@@ -98,8 +98,9 @@ std::vector<int16_t> LoadPhiMatrix(FactorRoad road, int categories);
 
 // The quick label list "txt-tab2.imp" of the program directory: every line of "grl-dat.txt",
 // then a line per additional variable of "agg-dat.txt" (its label, "* ;", and "G0S0" on the
-// first). Raises the input/output error when "grl-dat.txt" does not open.
-void BuildQuickLabelList();
+// first). Answers the number of lines taken from "grl-dat.txt". Raises the input/output error
+// when "grl-dat.txt" does not open.
+int BuildQuickLabelList();
 
 // The standard count source: the selected cards through the card grid.
 class CardCountSource : public FactorCountSource {

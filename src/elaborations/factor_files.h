@@ -42,11 +42,4 @@ constexpr int FactorCategoryLimit(FactorRoad road) {
 }
 constexpr int kLoadingRecordBytes = 6;
 
-// The label of a grid or list line: the text before its first '*', all of it without one.
-inline std::string LineLabel(const std::string& line, size_t width) {
-    std::string label = line.substr(0, line.find('*'));
-    if (label.size() > width) label.resize(width);
-    return label;
-}
-
 }  // namespace qv

@@ -71,6 +71,7 @@ GridLine ParseGridLine(std::string_view text, const GridLine* previous, GridLine
             }
             line.High = WholeInteger(number).value_or(0);
             line.OpensVariable = buf[i + 1] == 'G';
+            if (line.OpensVariable) line.Code = std::string(text.substr(i + 1, len - i - 1));
             line.FieldCount = prev.FieldCount;
             line.Parent = prev.Parent;
             if (tokens) {
@@ -97,6 +98,12 @@ GridLine ParseGridLine(std::string_view text, const GridLine* previous, GridLine
         }
     }
     return line;
+}
+
+std::string_view GridLineLabel(std::string_view text, LeadingStar rule) {
+    const size_t from = rule == LeadingStar::Skipped && !text.empty() && text[0] == '*' ? 1 : 0;
+    const size_t star = text.find('*', from);
+    return text.substr(from, (star == std::string_view::npos ? text.size() : star) - from);
 }
 
 CategoryGrid LoadCategoryGrid(const std::string& path) {

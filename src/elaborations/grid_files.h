@@ -21,6 +21,7 @@ struct GridLine {
     std::string Label;           // text before the first '*'
     bool HasStar = false;        // a line without '*' is a category that is never true
     bool OpensVariable = false;  // its code begins with 'G'
+    std::string Code;            // on a line that opens a variable, the text after its ';' ("G0S0")
     int32_t Low = kOpenLowBound;
     int32_t High = kOpenHighBound;
     int32_t Parent = 0;
@@ -37,8 +38,16 @@ struct GridLineTokens {
 };
 
 // Reads one grid line. `previous` is the line the inherited parts come from (nullptr on the
-// first line: everything inherited is 0). A line without '*' is not scanned.
+// first line: everything inherited is 0). A line without '*' is not scanned. Every reader that
+// asks whether a line opens a variable asks here, so the reports number the variables as the
+// counts do.
 GridLine ParseGridLine(std::string_view text, const GridLine* previous, GridLineTokens* tokens = nullptr);
+
+// Where a report's label of a grid line ends. `GridLine::Label` is the text before the first
+// '*'; the cross tables, connections and MaxSim keep a label that begins with '*' (a '*' in the
+// first position does not end it and is not copied).
+enum class LeadingStar { EndsLabel, Skipped };
+std::string_view GridLineLabel(std::string_view text, LeadingStar rule);
 
 // The categories of a grid, 1-based (entry 0 unused).
 struct CategoryGrid {

@@ -37,8 +37,6 @@ constexpr int kAllFiles[] = {data_file::kMaxSimTable,
                              data_file::kMaxSimReport,
                              kTraceId[0],
                              kTraceId[1]};
-constexpr int kLabelRecordBytes = 31;
-constexpr int kLabelWidth = 30;
 constexpr int kNotChosen = -10;  // below every similarity: the first candidate is always taken
 
 const char* const kIndexTexts[kSimilarityIndexCount] = {
@@ -176,16 +174,6 @@ std::vector<int> ReadOrder(int id, const CountedTable& t) {
             out.push_back(t.indexOfLine[size_t(line)]);
     }
     return out;
-}
-
-// The label of a grid line for the table: the text before its first '*' after a leading '*',
-// at most 30 characters.
-std::string TableLabel(const std::string& line) {
-    const size_t from = !line.empty() && line[0] == '*' ? 1 : 0;
-    const size_t star = line.find('*', from);
-    std::string label = line.substr(from, (star == std::string::npos ? line.size() : star) - from);
-    if (label.size() > size_t(kLabelWidth)) label.resize(kLabelWidth);
-    return label;
 }
 
 // Character `i` of each column number: numbers right-aligned in 3 above, left-aligned below.
@@ -402,15 +390,10 @@ void WriteMaxSimTable() {
         return;
     }
     std::vector<std::string> labels;
-    std::string scratch;
-    while (!grid.Eof() && int(labels.size()) < kMaxGridLines) {
-        labels.push_back(TableLabel(grid.ReadLine(kGridLineWidth)));
-        std::string record(kLabelRecordBytes, '\0');
-        record[0] = char(uint8_t(labels.back().size()));
-        std::copy(labels.back().begin(), labels.back().end(), record.begin() + 1);
-        scratch += record;
-    }
-    WriteFileAtomic(DataFilePath(data_file::kLabelScratch), scratch);
+    while (!grid.Eof() && int(labels.size()) < kMaxGridLines)
+        labels.emplace_back(
+            GridLineLabel(grid.ReadLine(kGridLineWidth), LeadingStar::Skipped).substr(0, kNarrowScratchWidth));
+    WriteCategoryLabelScratch(labels, kNarrowScratchWidth);
 
     const CountedTable t = ReadCountedTable();
     const std::vector<int> rows = ReadOrder(kLinesId[0], t), columns = ReadOrder(kLinesId[1], t);
@@ -427,7 +410,7 @@ void WriteMaxSimTable() {
     for (int i = 0; i < 3; ++i) out.Line(NumberRow(nc, i, true));
     std::vector<uint8_t> cells;
     for (int r : rows) {
-        std::string line = RightAligned(label(r), kLabelWidth) + " ";
+        std::string line = RightAligned(label(r), kNarrowScratchWidth) + " ";
         for (int c : columns) {
             cells.push_back(t.X(r, c) ? 1 : 0);
             line.push_back(cells.back() ? 'X' : ' ');

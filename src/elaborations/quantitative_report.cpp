@@ -24,8 +24,6 @@ namespace qv {
 
 namespace {
 
-constexpr size_t kLabelRecordBytes = 31;
-constexpr size_t kLabelWidth = kLabelRecordBytes - 1;
 constexpr size_t kGridCharsRead = 50;
 constexpr size_t kNameWidth = 24;
 constexpr int kSlotWidth = 11;
@@ -49,12 +47,20 @@ double GetF64(const uint8_t* p) {
     return d;
 }
 
-// Record n (1-based) of the 31-byte label file; empty past its end.
-std::string ColumnLabel(const std::string& bytes, int n) {
-    const size_t at = (size_t(n) - 1) * kLabelRecordBytes;
-    if (at + kLabelRecordBytes > bytes.size()) return {};
-    const size_t length = std::min<size_t>(uint8_t(bytes[at]), kLabelWidth);
-    return bytes.substr(at + 1, length);
+// The labels of the grid's chosen column lines, in grid order, rebuilt in the label scratch;
+// `lines` is the grid's line count. Nothing when the grid does not open.
+std::optional<std::vector<std::string>> RebuildColumnLabels(int& lines) {
+    lines = 0;
+    TextReader grid;
+    if (!grid.Open(DataFilePath(data_file::kGrid))) return std::nullopt;
+    std::vector<std::string> labels;
+    for (; !grid.Eof() && lines < kMaxGridLines; ++lines) {
+        const std::string line = grid.ReadLine(kGridCharsRead);
+        if (StandardColumnFlags[size_t(lines)])
+            labels.emplace_back(GridLineLabel(line, LeadingStar::EndsLabel).substr(0, kNarrowScratchWidth));
+    }
+    WriteCategoryLabelScratch(labels, kNarrowScratchWidth);
+    return labels;
 }
 
 // The name of a quantitative grid line: the text after its second '*', in exactly 24 characters.
@@ -82,22 +88,8 @@ std::string SlotFigure(Format&& format, int decimals) {
 
 QuantitativeChoice PrepareQuantitativeColumns() {
     QuantitativeChoice choice;
-    TextReader grid;
-    if (!grid.Open(DataFilePath(data_file::kGrid))) return choice;
-    std::string labels;
     int lines = 0;
-    while (!grid.Eof() && lines < kMaxGridLines) {
-        const std::string line = grid.ReadLine(kGridCharsRead);
-        if (StandardColumnFlags[size_t(lines)]) {
-            const std::string label = line.substr(0, std::min(line.find('*'), kLabelWidth));
-            std::string record(kLabelRecordBytes, '\0');
-            record[0] = char(label.size());
-            record.replace(1, label.size(), label);
-            labels += record;
-        }
-        ++lines;
-    }
-    WriteFileAtomic(DataFilePath(data_file::kLabelScratch), labels);
+    if (!RebuildColumnLabels(lines)) return choice;
 
     TextReader quantGrid;
     const int variables = quantGrid.Open(DataFilePath(data_file::kQuantGrid)) ? CountLines(quantGrid) : 0;
@@ -160,13 +152,17 @@ QuantitativeReportOutcome WriteQuantitativeReport() {
         (fingerprint != 0 && fingerprint != GridFingerprint()) ||
         (quantFingerprint != 0 && quantFingerprint != QuantGridFingerprint()))
         return stop(QuantitativeReportOutcome::StaleCounts);
-    const std::string labels = TryReadFile(DataFilePath(data_file::kLabelScratch)).value_or(std::string());
+    // The legend's labels are rebuilt, not read back: any report run since the columns were
+    // prepared rewrites the label scratch in its own width and lines.
+    int lines = 0;
+    const std::vector<std::string> labels = RebuildColumnLabels(lines).value_or(std::vector<std::string>());
 
     TextBuilder out;
     out.Line();
     if (columns > 0) {
         out.Line(LoadText(1193)).Line().Line(LoadText(1194));
-        for (int n = 1; n <= columns; ++n) out.Line(FormatInteger(n + 1, 7) + " - " + ColumnLabel(labels, n));
+        for (int n = 1; n <= columns; ++n) out.Line(FormatInteger(n + 1, 7) + " - " +
+                                         (size_t(n) <= labels.size() ? labels[size_t(n) - 1] : std::string()));
     }
     out.Line().Line();
 

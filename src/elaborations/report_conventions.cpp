@@ -7,6 +7,7 @@
 
 #include "core/data_files.h"
 #include "platform/file_io.h"
+#include "platform/short_string.h"
 
 namespace qv {
 
@@ -128,12 +129,10 @@ std::vector<ReportCategory> ReportCategories(const CategoryGrid& grid) {
     return out;
 }
 
-void WriteCategoryLabelScratch(const std::vector<ReportCategory>& categories) {
+void WriteCategoryLabelScratch(std::span<const std::string> labels, int width) {
     std::string bytes;
-    for (size_t i = 1; i < categories.size(); ++i) {
-        bytes.push_back(char(kReportLabelWidth));
-        bytes.append(categories[i].Label);
-    }
+    bytes.reserve(labels.size() * size_t(width + 1));
+    for (const std::string& label : labels) bytes += EncodeShortString(label, width);
     WriteFileAtomic(DataFilePath(data_file::kLabelScratch), bytes);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,8 +62,16 @@ std::string ReportLabel(std::string_view label);
 // The report view of every line of a grid (index = category, entry 0 unused).
 std::vector<ReportCategory> ReportCategories(const CategoryGrid& grid);
 
-// Rewrites the label scratch "tx2-sch.dat" of the archive directory: one record of 61 bytes
-// per grid line, a length byte (always 60) and the padded label.
-void WriteCategoryLabelScratch(const std::vector<ReportCategory>& categories);
+// The label scratch "tx2-sch.dat" of the archive directory: one short-string record per grid
+// line (record line-1), a length byte and the label in a field of the writer's width. Each
+// report rebuilds it in its own width just before it prints, and prints the labels it built,
+// never the records another report may have left there since.
+constexpr int kNarrowScratchWidth = 30;        // cross tables, quantitative columns, MaxSim
+constexpr int kConnectionsScratchWidth = 99;   // connections
+constexpr int kQuickScratchWidth = 200;        // quick connections
+// (The simple distributions write kReportLabelWidth: their labels padded with blanks.)
+
+// Rewrites the label scratch with one record per label, each cut to `width` characters.
+void WriteCategoryLabelScratch(std::span<const std::string> labels, int width);
 
 }  // namespace qv

@@ -63,7 +63,9 @@ CountTableState WriteSimpleDistributionReport() {
         return table.State;
     }
     const std::vector<ReportCategory> categories = ReportCategories(grid);
-    WriteCategoryLabelScratch(categories);
+    std::vector<std::string> labels;
+    for (size_t i = 1; i < categories.size(); ++i) labels.push_back(categories[i].Label);
+    WriteCategoryLabelScratch(labels, kReportLabelWidth);
     auto countOf = [&](int32_t record) -> int32_t {
         return record < 0 || record > n ? 0 : table.At(record, kCountTableAllCards);
     };

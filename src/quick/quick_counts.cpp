@@ -33,30 +33,33 @@ int32_t CountedLast(int32_t preparedLast) {
 }  // namespace
 
 std::vector<QuickLine> RebuildQuickLines() {
-    BuildQuickLabelList();
+    const int gridLines = BuildQuickLabelList();
     TextReader reader;
     reader.OpenOrThrow(DataFilePath(data_file::kViewerStaging));
     std::vector<QuickLine> lines;
-    int32_t parent = 0;
+    GridLine previous;  // carries the parent of the variable read so far
     int variable = 0;
     bool multiAnswer = false;
     while (!reader.Eof() && int(lines.size()) < kMaxGridLines) {
-        const std::string text = reader.ReadLine();
+        GridLine grid = ParseGridLine(reader.ReadLine(), &previous);
+        if (int(lines.size()) >= gridLines) {
+            // The additional variables form one more variable, of one field and no parent,
+            // whatever their labels hold: after a label of 98 characters or more the code
+            // written for them lies past the scanned positions.
+            grid.OpensVariable = int(lines.size()) == gridLines;
+            grid.Code.clear();
+            grid.Parent = 0;
+        }
         QuickLine line;
-        const size_t star = text.find('*');
-        line.Label = text.substr(0, std::min(star, text.size()));
-        const size_t semicolon = star == std::string::npos ? star : text.find(';', star);
-        if (semicolon != std::string::npos && semicolon + 1 < text.size() && text[semicolon + 1] == 'G') {
+        line.Label = std::move(grid.Label);
+        if (grid.OpensVariable) {
             line.OpensVariable = true;
             ++variable;
-            const char fields = semicolon + 2 < text.size() ? text[semicolon + 2] : '0';
-            multiAnswer = fields > '1' && fields <= '9';
-            std::string digits;
-            for (size_t d = semicolon + 4; d < text.size() && text[d] >= '0' && text[d] <= '9'; ++d)
-                if (digits.size() < 9) digits += text[d];
-            if (!digits.empty()) parent = std::stoi(digits);
+            const std::string& code = grid.Code;
+            multiAnswer = code.size() > 1 && code[1] > '1' && code[1] <= '9';
+            previous.Parent = grid.Parent;
         }
-        line.Parent = parent;
+        line.Parent = previous.Parent;
         line.Variable = variable;
         line.MultiAnswer = multiAnswer;
         lines.push_back(std::move(line));

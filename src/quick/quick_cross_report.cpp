@@ -22,7 +22,6 @@ namespace {
 
 constexpr int kMaxColumns = 10;
 constexpr size_t kCrossLabelWidth = 40;
-constexpr size_t kScratchLabelWidth = 200;
 constexpr int kDecimals = 2;
 
 using Bitmap = QuickCardCounter::Bitmap;
@@ -274,15 +273,8 @@ void WriteQuickConnectionsReport(Progress& progress) {
     }
 
     std::vector<std::string> labels;
-    std::string scratch;
-    for (const QuickLine& line : lines) {
-        labels.push_back(line.Label.substr(0, kScratchLabelWidth));
-        std::string record(kScratchLabelWidth + 1, '\0');
-        record[0] = char(labels.back().size());
-        record.replace(1, labels.back().size(), labels.back());
-        scratch += record;
-    }
-    WriteFileAtomic(DataFilePath(data_file::kLabelScratch), scratch);
+    for (const QuickLine& line : lines) labels.push_back(line.Label.substr(0, kQuickScratchWidth));
+    WriteCategoryLabelScratch(labels, kQuickScratchWidth);
 
     TextBuilder out;
     StartWithSnapshotNotice(out);

@@ -52,15 +52,9 @@ PickerContents ReadPickerContents(const std::string& gridPath, const std::string
     TextReader grid;
     if (grid.Open(gridPath)) {
         while (!grid.Eof() && int(c.Items.size()) < kMaxGridLines) {
-            const std::string line = grid.ReadLine(300);
-            const size_t star = line.find('*');
-            c.Items.push_back(line.substr(0, star));
-            if (star != std::string::npos) {
-                const size_t semicolon = line.find(';', star);
-                if (semicolon != std::string::npos && semicolon + 1 < line.size() &&
-                    line[semicolon + 1] == 'G')
-                    c.VariableStarts.push_back(int(c.Items.size()) - 1);
-            }
+            GridLine line = ParseGridLine(grid.ReadLine(kGridLineWidth), nullptr);
+            if (line.OpensVariable) c.VariableStarts.push_back(int(c.Items.size()));
+            c.Items.push_back(std::move(line.Label));
         }
     }
     c.GridLines = int(c.Items.size());
