@@ -145,13 +145,13 @@ std::string AlphaKeyBuilder::LabelKey(int value) {
     const int count = FieldCategoryCount(field_);
     if (value < 0 || value > count) return kUnknownLabel;
     if (!labelsLoaded_) {
-        labels_ = ReadFileOrThrow(DataFilePath(data_file::kLabel));
+        labels_ = ReadAllNameRecords(DataFilePath(data_file::kLabel));
         labelsLoaded_ = true;
     }
     const int64_t record = int64_t(FieldFirstLabel[field_]) + value - 1;
     // A label the file does not hold is unknown, like a code beyond the field's labels.
-    if (record < 0 || (record + 1) * kNameRecordBytes > int64_t(labels_.size())) return kUnknownLabel;
-    return DecodeNameRecord(Bytes(labels_) + record * kNameRecordBytes).substr(0, kSortKeyMaxLength);
+    if (record < 0 || record >= int64_t(labels_.size())) return kUnknownLabel;
+    return labels_[size_t(record)].substr(0, kSortKeyMaxLength);
 }
 
 std::string AlphaKeyBuilder::ComuneKey(int value) {

@@ -49,7 +49,7 @@ class AlphaKeyBuilder {
     int type_;
     bool labelsLoaded_ = false;
     bool namesLoaded_ = false;
-    std::string labels_;
+    std::vector<std::string> labels_;
     std::vector<std::string> names_;
 };
 

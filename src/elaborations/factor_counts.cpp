@@ -23,7 +23,6 @@ constexpr int kCountRecordEntries = kFactorColumns + 1;  // entries 0..400
 constexpr int kCountRecordBytes = kCountRecordEntries * 4;
 constexpr int kMarginEntry = kFactorColumns;
 
-
 }  // namespace
 
 int WriteFactorCategoryLists(FactorRoad road) {

@@ -7,8 +7,8 @@
 #include "core/archive_definition.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
-#include "platform/bytes.h"
 #include "core/field_type.h"
+#include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/numbers.h"
@@ -20,10 +20,11 @@ namespace {
 constexpr int kGridScanLimit = 100;  // positions of a grid line that are scanned
 constexpr size_t kNumberBufferSize = 20;
 
-// Record `record` of a name file held whole; one the file lacks raises, as a read past its end.
-std::string NameRecord(const std::string& file, const std::string& path, int64_t record) {
-    if (record < 0 || (record + 1) * kNameRecordBytes > int64_t(file.size())) ThrowIo(kReadPastEnd, path);
-    return DecodeNameRecord(Bytes(file) + record * kNameRecordBytes);
+// Record `record` of a name file read whole; one the file lacks raises, as a read past its end.
+const std::string& NameRecord(const std::vector<std::string>& records, const std::string& path,
+                              int64_t record) {
+    if (record < 0 || record >= int64_t(records.size())) ThrowIo(kReadPastEnd, path);
+    return records[size_t(record)];
 }
 
 }  // namespace
@@ -182,15 +183,15 @@ std::vector<int32_t> LoadQuantitativeGrid(const std::string& path) {
 void GenerateDichotomousGrid() {
     const std::string namesPath = DataFilePath(data_file::kFieldName);
     const std::string labelsPath = DataFilePath(data_file::kLabel);
-    const std::string names = ReadFileOrThrow(namesPath);
-    std::string labels;
+    const std::vector<std::string> names = ReadAllNameRecords(namesPath);
+    std::vector<std::string> labels;
     bool labelsRead = false;
     TextBuilder out;
     const int count = std::min(CoreState.FieldCount, kMaxFields);
     for (int f = 1; f <= count; ++f) {
         const FieldType type = FieldTypes[f];
         if (type != FieldType::kCoded && type != FieldType::kDate && !type.IsNumeric()) continue;
-        const std::string name = NameRecord(names, namesPath, f - 1);
+        const std::string& name = NameRecord(names, namesPath, f - 1);
         const std::string field = std::to_string(f);
         switch (type) {
             case FieldType::kCoded: {
@@ -206,7 +207,7 @@ void GenerateDichotomousGrid() {
                         ++n;
                 }
                 if (!labelsRead) {
-                    labels = ReadFileOrThrow(labelsPath);
+                    labels = ReadAllNameRecords(labelsPath);
                     labelsRead = true;
                 }
                 for (int k = 1; k <= last - first + 1; ++k) {
@@ -260,7 +261,7 @@ void GenerateDichotomousGrid() {
 
 void GenerateQuantitativeGrid() {
     const std::string namesPath = DataFilePath(data_file::kFieldName);
-    const std::string names = ReadFileOrThrow(namesPath);
+    const std::vector<std::string> names = ReadAllNameRecords(namesPath);
     TextBuilder out;
     const int count = std::min(CoreState.FieldCount, kMaxFields);
     for (int f = 1; f <= count; ++f) {

@@ -391,8 +391,8 @@ void WriteMaxSimTable() {
     }
     std::vector<std::string> labels;
     while (!grid.Eof() && int(labels.size()) < kMaxGridLines)
-        labels.emplace_back(
-            GridLineLabel(grid.ReadLine(kGridLineWidth), LeadingStar::Skipped).substr(0, kNarrowScratchWidth));
+        labels.emplace_back(GridLineLabel(grid.ReadLine(kGridLineWidth), LeadingStar::Skipped)
+                                .substr(0, kNarrowScratchWidth));
     WriteCategoryLabelScratch(labels, kNarrowScratchWidth);
 
     const CountedTable t = ReadCountedTable();

@@ -161,8 +161,9 @@ QuantitativeReportOutcome WriteQuantitativeReport() {
     out.Line();
     if (columns > 0) {
         out.Line(LoadText(1193)).Line().Line(LoadText(1194));
-        for (int n = 1; n <= columns; ++n) out.Line(FormatInteger(n + 1, 7) + " - " +
-                                         (size_t(n) <= labels.size() ? labels[size_t(n) - 1] : std::string()));
+        for (int n = 1; n <= columns; ++n)
+            out.Line(FormatInteger(n + 1, 7) + " - " +
+                     (size_t(n) <= labels.size() ? labels[size_t(n) - 1] : std::string()));
     }
     out.Line().Line();
 

@@ -66,9 +66,9 @@ std::vector<ReportCategory> ReportCategories(const CategoryGrid& grid);
 // line (record line-1), a length byte and the label in a field of the writer's width. Each
 // report rebuilds it in its own width just before it prints, and prints the labels it built,
 // never the records another report may have left there since.
-constexpr int kNarrowScratchWidth = 30;        // cross tables, quantitative columns, MaxSim
-constexpr int kConnectionsScratchWidth = 99;   // connections
-constexpr int kQuickScratchWidth = 200;        // quick connections
+constexpr int kNarrowScratchWidth = 30;       // cross tables, quantitative columns, MaxSim
+constexpr int kConnectionsScratchWidth = 99;  // connections
+constexpr int kQuickScratchWidth = 200;       // quick connections
 // (The simple distributions write kReportLabelWidth: their labels padded with blanks.)
 
 // Rewrites the label scratch with one record per label, each cut to `width` characters.

@@ -57,6 +57,10 @@ TEST(GridLine, Grammar) {
         // Count and parent come only after a 'G' code: a heading keeps the variable's.
         {"Sesso femmina*=2,2;#F", &code3, 2, 2, 2, 3, 4, false},
         {"n*=1,1;#2015", &first, 5, 1, 1, 0, 0, false},
+        // A leading '*' ends the label for the counts, so the ';' in the report's label ends
+        // the scan there: the line opens no variable for any reader.
+        {"*o;p*1=1,1;G0S0", nullptr, 0, kOpenLowBound, 0, 0, 0, false},
+        {"*Totale*1=1,1;G2S3", nullptr, 1, 1, 1, 2, 3, true},
     };
     for (const Case& c : cases) {
         GridLine l = ParseGridLine(c.text, c.previous);
@@ -69,6 +73,27 @@ TEST(GridLine, Grammar) {
         EXPECT_EQ(l.OpensVariable, c.opens) << c.text;
     }
     EXPECT_EQ(ParseGridLine("k*l*4=1,1;", nullptr).Label, "k");
+    EXPECT_EQ(ParseGridLine("c*3=1,1;G0S12", nullptr).Code, "G0S12");
+    EXPECT_EQ(ParseGridLine("b*=2,2;", &code3).Code, "");
+
+    // The label each report takes: the cross tables, connections and MaxSim keep a label that
+    // begins with '*'.
+    struct LabelCase {
+        const char* text;
+        const char* ends;
+        const char* skipped;
+    } labels[] = {
+        {"*Totale*1=1,1;G0S0", "", "Totale"},
+        {"Sesso*1=1,1;", "Sesso", "Sesso"},
+        {"*senza secondo", "", "senza secondo"},
+        {"senza asterisco", "senza asterisco", "senza asterisco"},
+        {"*", "", ""},
+        {"", "", ""},
+    };
+    for (const LabelCase& c : labels) {
+        EXPECT_EQ(GridLineLabel(c.text, LeadingStar::EndsLabel), c.ends) << c.text;
+        EXPECT_EQ(GridLineLabel(c.text, LeadingStar::Skipped), c.skipped) << c.text;
+    }
 }
 
 TEST(GridLine, OnlyTheFirstHundredPositionsAreScanned) {
@@ -80,6 +105,8 @@ TEST(GridLine, OnlyTheFirstHundredPositionsAreScanned) {
     EXPECT_EQ(l.Low, 1);
     EXPECT_EQ(l.High, kOpenHighBound);
     EXPECT_EQ(l.FieldCount, 0);
+    // The code lies past the scan too: the line opens no variable, in the reports as in the counts.
+    EXPECT_FALSE(l.OpensVariable);
 }
 
 TEST(CategoryGrid, LinesWithoutStarKeepTheirNumberAndPassInheritance) {

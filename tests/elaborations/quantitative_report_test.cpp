@@ -12,6 +12,7 @@
 #include "elaborations/count_table.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
+#include "platform/short_string.h"
 #include "support/program_dir.h"
 #include "support/report_text.h"
 #include "support/temp_dir.h"
@@ -60,8 +61,11 @@ class QuantitativeReportTest : public ::testing::Test {
     void Restore() {
         WriteBytes(dir / "grq-sch.txt", "*8*Eta\r\n*9*Figli\r\n*12*Reddito annuo\r\n");
         WritePassFiles(3);
-        std::string labels = std::string("\x04Nord", 5) + std::string(26, '\0');
-        labels += std::string("\x07Giovani", 8) + std::string(23, '\0');
+        // The label scratch as the connections report leaves it (100-byte records of every grid
+        // line): the legend names the chosen columns all the same.
+        std::string labels;
+        for (const char* label : {"Sud", "Centro", "Nord", "Vecchi", "Giovani"})
+            labels += EncodeShortString(label, 99);
         WriteBytes(dir / "tx2-sch.dat", labels);
         QuantVarFlags.fill(0);
         QuantVarFlags[1] = QuantVarFlags[2] = 1;

@@ -125,6 +125,16 @@ TEST_F(QuickReportsTest, QuickLinesAndTheirCount) {
     EXPECT_TRUE(lines[6].OpensVariable);
     EXPECT_EQ(lines[6].Parent, 0) << "the additional variables hang from nothing";
     EXPECT_EQ(ReadBytes(CoreState.ProgramDir + "txt-tab2.imp"), std::string(kGrid) + "Extra uno* ;G0S0\r\n");
+
+    // A label long enough to push the written code past the scanned positions still opens the
+    // additional variables, of one field and without a parent.
+    WriteBytes(Arch("agg-dat.txt"), "x" + std::string(120, 'E') + "\r\nSesso,-1;\r\n");
+    const std::vector<QuickLine> longer = RebuildQuickLines();
+    ASSERT_EQ(longer.size(), 7u);
+    EXPECT_TRUE(longer[6].OpensVariable);
+    EXPECT_EQ(longer[6].Variable, 4);
+    EXPECT_EQ(longer[6].Parent, 0);
+    EXPECT_FALSE(longer[6].MultiAnswer);
 }
 
 TEST_F(QuickReportsTest, MoreThanTenColumnsKeepTheFirstTen) {
