@@ -22,11 +22,10 @@
 #include "core/order_index.h"
 #include "cardwindow/recoding.h"
 #include "app/startup.h"
-#include "core/archive_commit.h"
 #include "core/archive_open.h"
-#include "core/card_journal.h"
 #include "core/card_notes.h"
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/compile_run.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
@@ -321,7 +320,7 @@ void WriteRecoverySeeds(const std::string& dir) {
     uint16_t words[50] = {7};
     qv::CardFiles::InDirectory(d, qv::CardGeometry{50, 50}).RewriteCard(1, text, words);
     {
-        qv::ArchiveCommit commit(d);
+        qv::CrashSafeArchiveReplacement commit(d);
         Put(commit.Stage(d + "num-sch.dat"), std::string(300, 'm'));
         commit.SetLastCard(d + "dli-sch.dat", 2);
         commit.Commit([] {});

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "cardwindow/write_permission.h"
-#include "core/archive_commit.h"
 #include "core/archive_open.h"
 #include "core/card_notes.h"
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/compiler_fields.h"
 #include "core/core_state.h"
 #include "core/data_files.h"

@@ -5,8 +5,8 @@
 
 #include "cardwindow/shared_archive.h"
 #include "cardwindow/write_permission.h"
-#include "core/archive_commit.h"
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_type.h"
@@ -399,7 +399,7 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
     const CardFiles files = CardFiles::Current();
     const int fieldCount = std::min(CoreState.FieldCount, kMaxFields);
     std::optional<FileLock> lock;
-    std::optional<ArchiveCommit> commit;
+    std::optional<CrashSafeArchiveReplacement> commit;
     std::optional<CardFiles> staged;
     int32_t next = 0;  // number of the next card stored
     if (mode == ImportMode::Replace) {

@@ -7,10 +7,10 @@
 #include <utility>
 
 #include "cardwindow/card_pass.h"
-#include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
 #include "core/category_lists.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
@@ -148,13 +148,13 @@ ReorderRun ReorderMarkedCategories(Progress& progress) {
     } restore{kept};
 
     // The lists' declarations and the renumbered cards are written beside the old ones and put
-    // in place together at the end (see ArchiveCommit), under the index lock; each pass counts
+    // in place together at the end (see CrashSafeArchiveReplacement), under the index lock; each pass counts
     // the cards anew, so none another station added is left out.
     const CardFiles files = CardFiles::Current();
     FileLock lock(files.IndexPath());
     if (!lock.Locked() && FileExists(files.IndexPath())) ThrowIo(kAccessDenied, files.IndexPath());
     RefusePendingCommits(CoreState.ArchiveDir);
-    std::optional<ArchiveCommit> commit;
+    std::optional<CrashSafeArchiveReplacement> commit;
     std::string declarations, values;
 
     std::set<std::pair<int, int>> done;

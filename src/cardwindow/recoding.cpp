@@ -6,10 +6,10 @@
 
 #include "cardwindow/category_reorder.h"
 #include "cardwindow/write_permission.h"
-#include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
 #include "core/category_lists.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_format.h"
@@ -200,8 +200,8 @@ RecodingOutcome RunRecoding(int field, Progress& progress, CardCount* worked) {
         if (worked) *worked = cards;
         progress.SetMaximum(std::max(last, 1));
         // The new cards and declarations are written beside the old ones and put in place
-        // together; the compiled tables follow before the commit is over (see ArchiveCommit).
-        ArchiveCommit commit(CoreState.ArchiveDir);
+        // together; the compiled tables follow before the commit is over (see CrashSafeArchiveReplacement).
+        CrashSafeArchiveReplacement commit(CoreState.ArchiveDir);
         RenumberedCopy(files, last, positions, tables, commit.Stage(files.ValuesPath()), progress);
         ReplaceDeclaredCategories(listField, categoryLines,
                                   commit.StageCopy(DataFilePath(data_file::kDeclaration)));

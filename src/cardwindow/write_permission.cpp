@@ -1,6 +1,6 @@
 #include "cardwindow/write_permission.h"
 
-#include "core/archive_commit.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/compiler_fields.h"
 #include "core/core_state.h"
 #include "core/data_files.h"

@@ -6,8 +6,8 @@
 #include <climits>
 #include <vector>
 
-#include "core/card_journal.h"
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/data_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -99,7 +99,7 @@ int32_t WriteNotesChain(const std::string& path, int32_t head, std::string_view 
     // The old chain is rewritten in place: through the journal, so that a crash never leaves it
     // half old, half new.
     const size_t slash = path.find_last_of('/');
-    RecordJournal journal(slash == std::string::npos ? std::string() : path.substr(0, slash + 1));
+    CrashSafeRecordEdit journal(slash == std::string::npos ? std::string() : path.substr(0, slash + 1));
     const auto put = [&](int64_t at, const NotesRecord& r) {
         journal.Add(path, at * kNotesRecordBytes, std::vector<uint8_t>(r.begin(), r.end()));
     };

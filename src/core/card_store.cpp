@@ -5,9 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "core/archive_commit.h"
-#include "core/card_journal.h"
 #include "core/card_window_mode.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_type.h"
@@ -329,7 +328,7 @@ void CardFiles::RewriteCard(int32_t card, const uint8_t* text, const uint16_t* w
     FileLock lock(indexPath_);
     if (!lock.Locked() && FileExists(indexPath_)) ThrowIo(kAccessDenied, indexPath_);
     RefusePendingCommits(DirectoryPart(indexPath_));
-    RecordJournal journal(DirectoryPart(indexPath_));
+    CrashSafeRecordEdit journal(DirectoryPart(indexPath_));
     journal.Add(textPath_, int64_t(card) * geometry_.textBytes,
                 std::vector<uint8_t>(text, text + geometry_.textBytes));
     journal.Add(valuesPath_, int64_t(card) * geometry_.wordCount * 2,

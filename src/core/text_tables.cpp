@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/archive_commit.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/file_io.h"

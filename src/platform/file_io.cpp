@@ -311,11 +311,11 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
     SyncDirectoryOf(target);
 }
 
-StagedFiles::~StagedFiles() {
+FilesReplacedOrPutBack::~FilesReplacedOrPutBack() {
     RemoveTemporaries();
 }
 
-void StagedFiles::Stage(const std::string& path, std::string_view bytes) {
+void FilesReplacedOrPutBack::Stage(const std::string& path, std::string_view bytes) {
     try {
         if (path.empty()) ThrowIo(kFileNotFound, path);
         Entry e{path, ResolveForCreate(path), {}, {}};
@@ -328,7 +328,7 @@ void StagedFiles::Stage(const std::string& path, std::string_view bytes) {
     }
 }
 
-void StagedFiles::Commit() {
+void FilesReplacedOrPutBack::Commit() {
     size_t renamed = 0;
     try {
         // The old files stay reachable until every new one is in place: a second link to each,
@@ -357,7 +357,7 @@ void StagedFiles::Commit() {
 
 // Puts the old files back over the first `renamed` entries; a file that was not there before is
 // removed again. An old file that cannot be put back keeps its temporary name and is never deleted.
-void StagedFiles::PutBack(size_t renamed) {
+void FilesReplacedOrPutBack::PutBack(size_t renamed) {
     for (size_t i = renamed; i-- > 0;) {
         Entry& e = entries_[i];
         if (e.backup.empty())
@@ -373,7 +373,7 @@ void StagedFiles::PutBack(size_t renamed) {
     }
 }
 
-void StagedFiles::SyncDirectories(size_t count) const {
+void FilesReplacedOrPutBack::SyncDirectories(size_t count) const {
     std::vector<std::string> synced;
     for (size_t i = 0; i < count; ++i) {
         const std::string dir = DirectoryOf(entries_[i].target);
@@ -383,7 +383,7 @@ void StagedFiles::SyncDirectories(size_t count) const {
     }
 }
 
-void StagedFiles::RemoveTemporaries() {
+void FilesReplacedOrPutBack::RemoveTemporaries() {
     for (const Entry& e : entries_) {
         if (!e.temp.empty()) UnlinkFile(e.temp.c_str());
         if (!e.backup.empty()) UnlinkFile(e.backup.c_str());

@@ -70,18 +70,20 @@ int IoCallCountForTest(IoCall call);
 // spelling of `path` is reused), then syncs the directory. Raises the input/output error.
 void RenameOver(const std::string& from, const std::string& path);
 
-// Rewrites several files as one: Stage writes each file's new bytes to a synced temporary beside it
-// (named as WriteFileAtomic names them); Commit then renames them all over the old files and syncs
-// their directories. A failure while staging, or in Commit, puts back every file already replaced
-// and removes the temporaries before it raises the input/output error, so the files are all old or
-// all new; only a crash in the middle of Commit's renames can leave some of each. Files never
-// committed (an exception before Commit) are removed with the object.
-class StagedFiles {
+// Several files replaced together, or the old ones put back: Stage writes each file's new bytes to
+// a synced temporary beside it (named as WriteFileAtomic names them); Commit then renames them all
+// over the old files and syncs their directories. A failure while staging, or in Commit, puts back
+// every file already replaced and removes the temporaries before it raises the input/output error,
+// so the files are all old or all new; only a crash in the middle of Commit's renames can leave
+// some of each, and nothing settles that later (an archive's files, which must survive a crash
+// whole, go through CrashSafeArchiveReplacement in core/commits.h). Files never committed (an
+// exception before Commit) are removed with the object.
+class FilesReplacedOrPutBack {
   public:
-    StagedFiles() = default;
-    ~StagedFiles();
-    StagedFiles(const StagedFiles&) = delete;
-    StagedFiles& operator=(const StagedFiles&) = delete;
+    FilesReplacedOrPutBack() = default;
+    ~FilesReplacedOrPutBack();
+    FilesReplacedOrPutBack(const FilesReplacedOrPutBack&) = delete;
+    FilesReplacedOrPutBack& operator=(const FilesReplacedOrPutBack&) = delete;
 
     void Stage(const std::string& path, std::string_view bytes);
     void Commit();

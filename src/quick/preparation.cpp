@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_type.h"
@@ -183,7 +183,7 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
 
     // The matrix and its card count are replaced as one (a left commit is finished at the next
     // opening), from temporaries made afresh beside them, which a failure removes.
-    ArchiveCommit commit(CoreState.ArchiveDir);
+    CrashSafeArchiveReplacement commit(CoreState.ArchiveDir);
     RecordFile matrix(commit.Stage(DataFilePath(data_file::kBitMatrix)), kMatrixRecordBytes,
                       RecordFile::Mode::ReadWrite);
     matrix.Truncate(int64_t(variables) * areaRecords);

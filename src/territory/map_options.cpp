@@ -185,7 +185,7 @@ void LoadMapOptions(int kind, const std::string& name) {
     MapState.Automatic = flag(23);
 }
 
-void StageMapOptions(StagedFiles& files, int kind, const std::string& name) {
+void StageMapOptions(FilesReplacedOrPutBack& files, int kind, const std::string& name) {
     if (const std::string path = ThresholdsPath(kind); !path.empty()) files.Stage(path, EncodeThresholds());
 
     if (const std::string path = OptionPath(kind, name); !path.empty()) {
@@ -211,7 +211,7 @@ void StageMapOptions(StagedFiles& files, int kind, const std::string& name) {
 }
 
 void SaveMapOptions(int kind, const std::string& name) {
-    StagedFiles files;
+    FilesReplacedOrPutBack files;
     StageMapOptions(files, kind, name);
     files.Commit();
 }

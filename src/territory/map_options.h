@@ -3,7 +3,7 @@
 
 namespace qv {
 
-class StagedFiles;
+class FilesReplacedOrPutBack;
 
 // Storage of the map options. Kind 0 is the working set of the program directory ("tgl-glar.dat",
 // "opz-glar.dat"), kind 1 the base set ("tg1-glar.dat", "op1-glar.dat"), kind 2 an option file
@@ -12,7 +12,7 @@ void LoadMapOptions(int kind, const std::string& name);
 // Raises the input/output error when a file cannot be written; the files are then all as before.
 void SaveMapOptions(int kind, const std::string& name);
 // The files SaveMapOptions writes, staged with others that must change together with them.
-void StageMapOptions(StagedFiles& files, int kind, const std::string& name);
+void StageMapOptions(FilesReplacedOrPutBack& files, int kind, const std::string& name);
 
 // Every default of MapState and MapClassThresholds, derived from the current PixelWidth and
 // PixelHeight; the window values of "sel-glar.dat" (size and legend position) are kept.

@@ -117,7 +117,7 @@ bool RescaleMapGeometry(int32_t x1, int32_t x2, int32_t y1, int32_t y2, Progress
 
     // Outlines, boxes and the map size change together or not at all: a failure part-way would
     // leave a base of two scales, which a second attempt would scale again.
-    StagedFiles staged;
+    FilesReplacedOrPutBack staged;
     for (int n = 1; n <= kOutlineFileCount; ++n)
         if (const std::optional<std::string>& file = outlines[size_t(n - 1)])
             staged.Stage(OutlineFilePath(n), *file);

@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "core/archive_commit.h"
 #include "core/archive_open.h"
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "archive_job_test.h"
-#include "core/archive_commit.h"
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "core/typed_values.h"

@@ -7,10 +7,10 @@
 #include <map>
 #include <optional>
 
-#include "core/archive_commit.h"
 #include "core/archive_definition.h"
 #include "core/card_notes.h"
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/text_tables.h"
 #include "core/core_state.h"
 #include "platform/file_io.h"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "archive_job_test.h"
-#include "core/archive_commit.h"
 #include "core/archive_definition.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/field_format.h"
 #include "core/text_tables.h"

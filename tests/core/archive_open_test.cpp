@@ -6,8 +6,8 @@
 #include <map>
 #include <vector>
 
-#include "core/archive_commit.h"
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
 #include "core/text_tables.h"

@@ -17,8 +17,8 @@
 #include <sstream>
 #include <thread>
 
-#include "core/archive_commit.h"
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"

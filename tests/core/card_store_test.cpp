@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "core/archive_commit.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"

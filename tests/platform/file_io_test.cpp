@@ -282,7 +282,7 @@ TEST(WholeFileRead, AFileLargerThanItsKindIsRefusedUnread) {
     EXPECT_EQ(ReadFileOrThrow(file, 3), "abc");
 }
 
-TEST(StagedFiles, AFailedLinkKeepsTheOldFileByACopy) {
+TEST(FilesReplacedOrPutBack, AFailedLinkKeepsTheOldFileByACopy) {
     TempDir dir;
     // The first file's old bytes cannot be kept by a second link: a copy keeps them, and puts
     // them back when the second rename fails.
@@ -290,7 +290,7 @@ TEST(StagedFiles, AFailedLinkKeepsTheOldFileByACopy) {
         SCOPED_TRACE(commitFails);
         WriteBytes(dir / "a.dat", "vecchio a");
         WriteBytes(dir / "b.dat", "vecchio b");
-        StagedFiles files;
+        FilesReplacedOrPutBack files;
         files.Stage(dir / "a.dat", "nuovo a");
         files.Stage(dir / "b.dat", "nuovo b");
         FailIoCallForTest(IoCall::Link, 1, EIO);

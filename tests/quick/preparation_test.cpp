@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/archive_commit.h"
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/prepared_snapshot.h"
 #include "core/text_tables.h"

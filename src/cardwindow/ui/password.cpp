@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/archive_commit.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"

@@ -1,4 +1,4 @@
-#include "core/archive_commit.h"
+#include "core/commits.h"
 
 #include <sys/stat.h>
 
@@ -9,7 +9,6 @@
 #include <system_error>
 #include <utility>
 
-#include "core/card_journal.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
@@ -252,14 +251,15 @@ std::optional<CommitMarker> ParseCommitMarker(std::string_view bytes) {
     return m;
 }
 
-ArchiveCommit::ArchiveCommit(std::string archiveDir) : dir_(std::move(archiveDir)) {}
+CrashSafeArchiveReplacement::CrashSafeArchiveReplacement(std::string archiveDir)
+    : dir_(std::move(archiveDir)) {}
 
-ArchiveCommit::~ArchiveCommit() {
+CrashSafeArchiveReplacement::~CrashSafeArchiveReplacement() {
     if (committed_) return;
     for (const auto& [staged, target] : renames_) RemoveFile(dir_ + staged);
 }
 
-std::string ArchiveCommit::Stage(const std::string& target) {
+std::string CrashSafeArchiveReplacement::Stage(const std::string& target) {
     const std::string real = ResolveForCreate(target);
     const std::string staged = TempPathBeside(real);
     RecordFile(staged, 1, RecordFile::Mode::CreateNew);
@@ -267,17 +267,17 @@ std::string ArchiveCommit::Stage(const std::string& target) {
     return staged;
 }
 
-std::string ArchiveCommit::StageCopy(const std::string& target) {
+std::string CrashSafeArchiveReplacement::StageCopy(const std::string& target) {
     const std::string staged = Stage(target);
     WriteFileAtomic(staged, ReadFileOrThrow(target));
     return staged;
 }
 
-void ArchiveCommit::SetLastCard(const std::string& indexPath, int32_t last) {
+void CrashSafeArchiveReplacement::SetLastCard(const std::string& indexPath, int32_t last) {
     index_.emplace(NameOf(ResolveForCreate(indexPath)), last);
 }
 
-void ArchiveCommit::Commit(const std::function<void()>& build) {
+void CrashSafeArchiveReplacement::Commit(const std::function<void()>& build) {
     RefusePendingCommits(dir_);
     CommitMarker m;
     TextBuilder text;

@@ -1,4 +1,4 @@
-#include "core/card_journal.h"
+#include "core/commits.h"
 
 #include <cerrno>
 #include <cstring>
@@ -9,7 +9,6 @@
 #include <utility>
 #include <optional>
 
-#include "core/archive_commit.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "platform/bytes.h"
@@ -151,9 +150,9 @@ class JournalReader {
 
 }  // namespace
 
-RecordJournal::RecordJournal(std::string dir) : dir_(std::move(dir)) {}
+CrashSafeRecordEdit::CrashSafeRecordEdit(std::string dir) : dir_(std::move(dir)) {}
 
-void RecordJournal::Add(const std::string& path, int64_t offset, std::vector<uint8_t> after) {
+void CrashSafeRecordEdit::Add(const std::string& path, int64_t offset, std::vector<uint8_t> after) {
     Entry e;
     const size_t slash = path.find_last_of('/');
     e.name = ResolveExisting(path).substr(slash == std::string::npos ? 0 : slash + 1);
@@ -182,7 +181,7 @@ bool Settled(const std::string& dir, const std::string& journal) {
 
 }  // namespace
 
-void RecordJournal::Commit() {
+void CrashSafeRecordEdit::Commit() {
     const std::string journal = JournalPath(dir_);
     // A journal left by a crash is settled at opening; until then nothing is written over it.
     if (FileExists(journal) && !Settled(dir_, journal)) ThrowIo(kAccessDenied, journal);
