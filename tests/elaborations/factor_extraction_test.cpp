@@ -282,7 +282,10 @@ TEST_F(FactorFilesTest, ProblemAndStopTexts) {
     const struct {
         FactorComputation result;
         int text;
-    } cases[] = {{{3, 1, 10}, 0}, {{3, 0, 0}, 1697}, {{0, 0, 0}, 1697}, {{3, 0, 10}, 1698}};
+    } cases[] = {{{3, 1, 10, {}, 0}, 0},
+                 {{3, 0, 0, {}, 0}, 1697},
+                 {{0, 0, 0, {}, 0}, 1697},
+                 {{3, 0, 10, {}, 0}, 1698}};
     for (const auto& c : cases) EXPECT_EQ(FactorComputationProblemText(c.result), c.text);
     // Stopped after two of three steps: the number written is told; all steps, nothing.
     CoreState.ProgramDir = dir.Path();

@@ -246,11 +246,11 @@ TEST_F(QuantitativeReportTest, WideFiguresKeepABlankBeforeThem) {
     WriteBytes(dir / "qnt-sch.dat", sums);
     ASSERT_EQ(WriteQuantitativeReport(), QuantitativeReportOutcome::Written);
     const std::string report = Report();
-    for (const std::string line : {Pad("Somma", 24) + " **********       2200       3500",
-                                   Pad("N. valori", 24) + "          3          2          2",
-                                   Pad("Media", 24) + " -715827667    1100.00    1750.00",
-                                   Pad("Media/sch.", 24) + " -357913833     733.33    1166.67",
-                                   Pad("Scarto q.", 24) + "     541.60     100.00     250.00"})
+    for (const std::string& line : {Pad("Somma", 24) + " **********       2200       3500",
+                                    Pad("N. valori", 24) + "          3          2          2",
+                                    Pad("Media", 24) + " -715827667    1100.00    1750.00",
+                                    Pad("Media/sch.", 24) + " -357913833     733.33    1166.67",
+                                    Pad("Scarto q.", 24) + "     541.60     100.00     250.00"})
         EXPECT_NE(report.find(line + "\r\n"), std::string::npos) << line << "\n" << report;
 }
 
