@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "platform/assertion.h"
 #include "platform/cp1252.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
@@ -335,6 +336,20 @@ TEST(AtomicWrite, StaleTemporaryFilesOfThisStationAndHostAreRemoved) {
     EXPECT_EQ(RemoveStaleTempFiles(dir.Path()), 2);
     SetTempFileStation("");
     for (const Case& c : cases) EXPECT_EQ(FileExists(dir / c.name), !c.removed) << c.name;
+}
+
+// A broken invariant stops a checking build with the place and the condition; a release build
+// does not even evaluate the condition.
+TEST(Assertion, StopsACheckingBuildAndCostsNothingInARelease) {
+    int evaluated = 0;
+    QV_ASSERT(++evaluated == 1);
+#if QV_ASSERTIONS_ACTIVE
+    EXPECT_EQ(evaluated, 1);
+    EXPECT_DEATH(QV_ASSERT(evaluated == 2), "file_io_test.cpp:[0-9]+: assertion failed: evaluated == 2");
+#else
+    EXPECT_EQ(evaluated, 0);
+    QV_ASSERT(evaluated == 2);
+#endif
 }
 
 }  // namespace
