@@ -12,6 +12,7 @@
 #include "core/field_type.h"
 #include "core/text_tables.h"
 #include "core/typed_values.h"
+#include "platform/assertion.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/numbers.h"
@@ -180,6 +181,7 @@ ImportFieldOrder ReadImportFieldOrder(const std::string& fileBytes, int format) 
     ImportFieldOrder order;
     std::vector<std::string> texts;  // 1009 .. 1013
     for (int n = 1009; n <= 1013; ++n) texts.push_back(LoadText(n));
+    QV_ASSERT(CoreState.FieldCount >= 0 && CoreState.FieldCount <= kMaxFields);
     const int fieldCount = std::clamp(CoreState.FieldCount, 0, kMaxFields);
     for (size_t k = 0; k < lines.size(); ++k) {
         const int lineNo = int(k) + 1;

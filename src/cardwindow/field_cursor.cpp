@@ -7,6 +7,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/field_type.h"
+#include "platform/assertion.h"
 
 namespace qv {
 
@@ -15,6 +16,7 @@ namespace {
 constexpr char kMark = '>';
 
 int FieldLimit() {
+    QV_ASSERT(CoreState.FieldCount >= 0 && CoreState.FieldCount <= kMaxFields);
     return std::clamp(CoreState.FieldCount, 0, kMaxFields);
 }
 

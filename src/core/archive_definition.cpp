@@ -9,6 +9,7 @@
 #include "core/data_files.h"
 #include "core/field_format.h"
 #include "core/field_type.h"
+#include "platform/assertion.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -191,6 +192,7 @@ void SetLastLabels(int declared, int labels, const std::vector<bool>& withoutLis
 // The search conditions after a rebuild. Clearing the criteria makes no territory active; a
 // rebuild makes every one active, so this is not the criteria-clearing routine.
 void ResetSearchConditionsAllTerritories() {
+    QV_ASSERT(TerritoryCount >= 0 && TerritoryCount <= kTerritoryTableSize);
     const int territories = std::clamp(TerritoryCount, 0, kTerritoryTableSize);
     std::fill_n(TerritorySelection.begin(), territories, 1);
     DateConditionFrom.fill(0);

@@ -11,6 +11,7 @@
 #include "core/field_format.h"
 #include "core/field_type.h"
 #include "core/selected_cards.h"
+#include "platform/assertion.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -52,6 +53,7 @@ int LastCardToScan() {
 }
 
 int FieldLimit() {
+    QV_ASSERT(CoreState.FieldCount >= 0 && CoreState.FieldCount <= kMaxFields);
     return std::clamp(CoreState.FieldCount, 0, kMaxFields);
 }
 
@@ -322,6 +324,7 @@ bool WriteTerritorialListFiles(Progress& progress) {
     WriteFileAtomic(DataFilePath(data_file::kTerritorialPositions), lpn);
 
     std::string lif;
+    QV_ASSERT(TerritoryCount >= 0 && TerritoryCount <= kCodes - 1);
     const int territories = std::clamp(TerritoryCount, 0, kCodes - 1);
     for (int code = 1; code <= territories; ++code) AppendI32(lif, first[size_t(code)]);
     for (int code = 1; code <= territories; ++code) AppendI32(lif, last[size_t(code)]);

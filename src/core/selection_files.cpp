@@ -7,6 +7,7 @@
 
 #include "core/core_state.h"
 #include "core/field_type.h"
+#include "platform/assertion.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 
@@ -24,6 +25,7 @@ constexpr int64_t kCriteriaFileLimit =
 
 // Highest territory code the selection table can hold.
 int TerritoryLimit() {
+    QV_ASSERT(TerritoryCount >= 0 && TerritoryCount <= kTerritoryTableSize);
     return std::clamp(TerritoryCount, 0, kTerritoryTableSize);
 }
 
@@ -32,6 +34,7 @@ bool ValidField(int64_t field) {
 }
 
 int FieldLimit() {
+    QV_ASSERT(CoreState.FieldCount >= 0 && CoreState.FieldCount <= kMaxFields);
     return std::clamp(CoreState.FieldCount, 0, kMaxFields);
 }
 

@@ -9,6 +9,7 @@
 #include "core/data_files.h"
 #include "core/text_tables.h"
 #include "elaborations/factor_loadings.h"
+#include "platform/assertion.h"
 #include "platform/file_io.h"
 #include "platform/real6.h"
 
@@ -123,6 +124,7 @@ int FactorSteps(int categories) {
 }
 
 int ExtractFactors(FactorRoad road, int categories, Progress& progress) {
+    QV_ASSERT(categories >= 0 && categories <= kFactorColumns);
     const int n = std::clamp(categories, 0, kFactorColumns);
     CentroidExtraction extraction(LoadPhiMatrix(road, n), n);
     const int steps = FactorSteps(n);

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/assertion.h"
+
 namespace qv {
 
 void EncodeShortString(std::string_view text, int width, uint8_t* out) {
+    QV_ASSERT(width >= 0 && width <= 255);
     const size_t n = std::min<size_t>(text.size(), size_t(std::clamp(width, 0, 255)));
     std::memset(out, 0, size_t(width) + 1);
     out[0] = uint8_t(n);

@@ -11,6 +11,7 @@
 #include "core/field_type.h"
 #include "core/selected_cards.h"
 #include "core/selection_files.h"
+#include "platform/assertion.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 
@@ -73,6 +74,7 @@ struct RunTables {
 
 RunTables BuildRunTables() {
     RunTables t;
+    QV_ASSERT(CoreState.FieldCount >= 0 && CoreState.FieldCount <= kMaxFields);
     t.fieldCount = std::clamp(CoreState.FieldCount, 0, kMaxFields);
     int head = 0;
     int dates = 0;

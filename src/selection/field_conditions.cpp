@@ -9,6 +9,7 @@
 #include "core/field_format.h"
 #include "core/field_type.h"
 #include "core/typed_values.h"
+#include "platform/assertion.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/numbers.h"
@@ -170,6 +171,7 @@ void UpdateCategoryGroupCondition(int field) {
     }
     const uint8_t in = wanted ? 1 : 0;
     FieldInCondition[size_t(field)] = in;
+    QV_ASSERT(CoreState.FieldCount >= 0 && CoreState.FieldCount <= kMaxFields);
     const int last = std::clamp(CoreState.FieldCount, 0, kMaxFields);
     for (int f = field + 1; f <= last && FieldTypes[size_t(f)] == FieldType::kFurtherAnswer; ++f)
         FieldInCondition[size_t(f)] = in;

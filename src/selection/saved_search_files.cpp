@@ -4,6 +4,7 @@
 
 #include "core/core_state.h"
 #include "core/selection_files.h"
+#include "platform/assertion.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -14,6 +15,7 @@ namespace {
 
 // Codes the territory table and the statistics tables can hold.
 int TerritoryLimit() {
+    QV_ASSERT(TerritoryCount >= 0 && TerritoryCount <= kTerritoryTableSize);
     return std::clamp(TerritoryCount, 0, kTerritoryTableSize);
 }
 

@@ -11,6 +11,7 @@
 #include "core/field_type.h"
 #include "core/order_index.h"
 #include "core/selection_files.h"
+#include "platform/assertion.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 
@@ -31,6 +32,7 @@ uint8_t Fold(uint8_t b) {
 }
 
 int FieldLimit() {
+    QV_ASSERT(CoreState.FieldCount >= 0 && CoreState.FieldCount <= kMaxFields);
     return std::clamp(CoreState.FieldCount, 0, kMaxFields);
 }
 

@@ -7,6 +7,7 @@
 #include "core/comune_names.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "platform/assertion.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -22,6 +23,7 @@ constexpr int kMaxCentroidPairs = 10000;
 constexpr int kNotPlaced = -30000;
 
 int CodeLimit() {
+    QV_ASSERT(TerritoryCount >= 0 && TerritoryCount <= kTerritoryTableSize);
     return std::clamp(TerritoryCount, 0, kTerritoryTableSize);
 }
 

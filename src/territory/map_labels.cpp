@@ -6,6 +6,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "platform/assertion.h"
 #include "platform/file_io.h"
 #include "platform/text_file.h"
 #include "territory/map_painter.h"
@@ -165,6 +166,7 @@ std::vector<LegendPiece> LayOutLegend() {
     int32_t r = 5;
     auto box = [&](int cls) {
         r += LegendRowStep();
+        QV_ASSERT(cls >= 0 && cls <= kMapClassLimits + 1);
         pieces.push_back({LegendPiece::Box, 0, r, std::clamp(cls, 0, 8), kValuesFont, {}});
     };
     auto lower = [&](int p) {

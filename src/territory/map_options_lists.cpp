@@ -8,6 +8,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "platform/assertion.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -99,6 +100,7 @@ bool RestoreBaseOptions() {
 }
 
 void ActivateWholeMap() {
+    QV_ASSERT(MapState.ValueCount >= -1 && MapState.ValueCount < kMapComuniSize);
     const int last = std::clamp(MapState.ValueCount, -1, kMapComuniSize - 1);
     for (int i = 0; i <= last; ++i) MapActiveComuni[size_t(i)] = 1;
 }

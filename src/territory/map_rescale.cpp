@@ -10,6 +10,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "platform/assertion.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/progress.h"
@@ -89,7 +90,9 @@ bool RescaleMapGeometry(int32_t x1, int32_t x2, int32_t y1, int32_t y2, Progress
         }
     }
 
+    QV_ASSERT(MapState.ComuneCount >= 0 && MapState.ComuneCount < kMapComuniSize);
     const int comuni = std::clamp<int>(MapState.ComuneCount, 0, kMapComuniSize - 1);
+    QV_ASSERT(MapState.ValueCount >= 0 && MapState.ValueCount < kMapComuniSize);
     const int valueCount = std::clamp<int>(MapState.ValueCount, 0, kMapComuniSize - 1);
     std::vector<Box> boxes(size_t(std::max(comuni, valueCount)) + 1);
     progress.SetPosition(0);

@@ -6,6 +6,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "platform/assertion.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 
@@ -82,10 +83,12 @@ void LoadMapFonts() {
 }
 
 int MapValueCount() {
+    QV_ASSERT(MapState.ValueCount >= 0 && MapState.ValueCount <= kMaxMapComune);
     return std::clamp(MapState.ValueCount, 0, kMaxMapComune);
 }
 
 int MapComuneCount() {
+    QV_ASSERT(MapState.ComuneCount >= 0 && MapState.ComuneCount <= kMaxMapComune);
     return std::clamp(MapState.ComuneCount, 0, kMaxMapComune);
 }
 

@@ -8,6 +8,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/selection_files.h"
+#include "platform/assertion.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "territory/map_tables.h"
@@ -50,6 +51,7 @@ void CountCardsPerComune() {
 void AggregateByTranslation() {
     const std::vector<int32_t> table = ReadComuneTranslation();
     std::vector<int32_t> folded(kMapTableSize, 0);
+    QV_ASSERT(TerritoryCount >= 0 && TerritoryCount <= kMaxMapComune);
     const int codes = std::clamp(TerritoryCount, 0, kMaxMapComune);
     for (int j = 0; j <= codes; ++j) {
         const int32_t m = table[size_t(j)];

@@ -4,6 +4,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "platform/assertion.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/numbers.h"
@@ -19,6 +20,7 @@ constexpr int kCategoryOffset = 334;
 
 // Comuni the filters walk: 1..ValueCount, within the map table.
 int FilteredComuni() {
+    QV_ASSERT(MapState.ValueCount >= 0 && MapState.ValueCount < kMapComuniSize);
     return std::clamp(MapState.ValueCount, 0, kMapComuniSize - 1);
 }
 

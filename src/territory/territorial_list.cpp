@@ -5,6 +5,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/order_index.h"
+#include "platform/assertion.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -97,6 +98,7 @@ void WriteTerritorialList(const std::string& linkedDir, const std::vector<uint8_
     CoreState.OtherArchiveDir = linkedDir;
     const std::string needle = UpperCp1252(search.substr(0, kMaxSearch));
 
+    QV_ASSERT(TerritoryCount >= 0 && TerritoryCount <= kMaxCodes);
     const int codes = std::clamp(TerritoryCount, 0, kMaxCodes);
     const std::string firstLastPath = DataFilePath(data_file::kLinkedFirstLast);
     const std::string firstLast = ReadFileOrThrow(firstLastPath);

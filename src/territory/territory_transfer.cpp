@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/core_state.h"
+#include "platform/assertion.h"
 #include "territory/territorial_base.h"
 
 namespace qv {
@@ -11,6 +12,7 @@ namespace qv {
 void TransferTerritorySelection(TerritoryTransfer mode) {
     const std::vector<int32_t> comuneOf = ReadComuneTranslation();
 
+    QV_ASSERT(TerritoryCount >= 0 && TerritoryCount <= kTerritoryTableSize);
     const int codes = std::clamp(TerritoryCount, 0, kTerritoryTableSize);
     // A map comune the map tables can hold, or 0.
     auto comune = [&](int code) {

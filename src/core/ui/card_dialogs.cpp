@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/text_tables.h"
+#include "platform/assertion.h"
 #include "platform/registry.h"
 #include "platform/ui/dialogs.h"
 
@@ -22,7 +23,7 @@ Registry<CardDialog, CardDialogOpener>& Openers() {
 // Every dialog is registered when the program starts, so a missing one is a fault of the
 // program: a developer's build stops at once, a person's build says so and goes on.
 void ReportMissingDialog(CardDialog dialog) {
-#ifndef NDEBUG
+#if QV_ASSERTIONS_ACTIVE
     std::fprintf(stderr, "card dialog %d is not registered\n", int(dialog));
     std::abort();
 #else

@@ -10,6 +10,7 @@
 #include "core/core_state.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
+#include "platform/assertion.h"
 #include "platform/io_error.h"
 #include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
@@ -83,6 +84,7 @@ void TListaTerritoriale::FormCreate() {
         categories = ReadLinkedCategories();
     }
     // The report starts from the comune of the card in hand.
+    QV_ASSERT(TerritoryCount >= 0 && TerritoryCount <= kTerritoryTableSize);
     const int codes = std::clamp(TerritoryCount, 0, kTerritoryTableSize);
     std::fill(TerritorySelection.begin(), TerritorySelection.begin() + codes, uint8_t(0));
     const int32_t code = CoreState.CommuneField > 0 ? CardTerritoryCode(CoreState.CommuneField) : 0;
