@@ -42,7 +42,7 @@ std::string LocalDateOf(int64_t nanoseconds) {
     const std::time_t t = std::time_t(nanoseconds / 1000000000);
     std::tm tm{};
     localtime_r(&t, &tm);
-    char text[16];
+    char text[40];  // room for any int the format could print
     std::snprintf(text, sizeof text, "%02d/%02d/%04d", tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900);
     return text;
 }

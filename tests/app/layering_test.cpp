@@ -43,8 +43,9 @@ TEST(Layering, EveryIncludeRunsDownTheFolderOrder) {
             if (Rank(target) < 0) continue;  // an include of the same folder's own file
             const std::string where = relative.string() + ":" + std::to_string(number) + ": " + line;
             EXPECT_LE(Rank(target), Rank(folder)) << where;
-            if (targetUi)
+            if (targetUi) {
                 EXPECT_TRUE(inUi || Rank(folder) >= Rank("app")) << where << " (engine including a form)";
+            }
         }
     }
     EXPECT_GT(files, 300);

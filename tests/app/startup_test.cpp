@@ -149,7 +149,9 @@ TEST_F(StartupTest, UnreadableFilesAndAnArchiveThatFailsToOpenFallBackToTheSampl
         EXPECT_EQ(CoreState.StationNumber, "000");
         const std::vector<std::string> notices = StartupNotices();
         EXPECT_EQ(notices.size(), 1u);
-        if (!notices.empty()) EXPECT_EQ(notices[0].rfind(c.notice, 0), 0u) << notices[0];
+        if (!notices.empty()) {
+            EXPECT_EQ(notices[0].rfind(c.notice, 0), 0u) << notices[0];
+        }
         EXPECT_TRUE(StopProgram());
     }
 }

@@ -312,7 +312,9 @@ TEST_F(CategoryReorderTest, NothingStoredAfterAFailedJobIsLost) {
         const std::string declarations = ReadBytes(Archive("sig-sch.dat"));
         EXPECT_TRUE(declarations == oldDeclarations || declarations == newDeclarations);
         EXPECT_EQ(values(), declarations == oldDeclarations ? oldValues : newValues);
-        if (told == LoadText(2122)) EXPECT_EQ(declarations, oldDeclarations);
+        if (told == LoadText(2122)) {
+            EXPECT_EQ(declarations, oldDeclarations);
+        }
         told.clear();
         const CardFiles files = CardFiles::Current();
         for (const auto& [number, name] : acknowledged) {

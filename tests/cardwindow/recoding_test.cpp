@@ -319,7 +319,9 @@ TEST_F(Recoding, EndsWholeOrNotAtAllWhateverCallFails) {
         for (const auto& e : std::filesystem::directory_iterator(archive.Path()))
             leftovers += e.path().filename().string().find(".tmp") != std::string::npos;
         // A temporary whose removal failed stays until the opening after this process.
-        if (point.rfind("unlink", 0) != 0) EXPECT_EQ(leftovers, 0);
+        if (point.rfind("unlink", 0) != 0) {
+            EXPECT_EQ(leftovers, 0);
+        }
     });
 }
 

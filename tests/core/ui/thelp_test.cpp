@@ -362,8 +362,9 @@ TEST_F(THelpTest, LabelSheetPrintsInColumnsInsideThePage) {
 
 TEST_F(THelpTest, ShowTextViewerIsModal) {
     onShow = [&](QDialog& d) {
-        if (auto* v = qobject_cast<THelp*>(&d))
+        if (auto* v = qobject_cast<THelp*>(&d)) {
             EXPECT_EQ(Cp(v->windowTitle()), (root / "tabella.txt") + " - Testo 939");
+        }
     };
     ShowTextViewer(nullptr, -5);
     EXPECT_EQ(shown, std::vector<std::string>{"THelp"});

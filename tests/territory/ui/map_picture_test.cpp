@@ -124,7 +124,9 @@ TEST_F(MapPicture, BorderOptions) {
         c.set();
         const QImage image = DrawMapPicture();
         EXPECT_EQ(image.pixelColor(c.x, c.y) == kBlack, c.black);
-        if (!MapState.ColourByClass) EXPECT_EQ(image.pixelColor(c.x, c.y), kWhite);
+        if (!MapState.ColourByClass) {
+            EXPECT_EQ(image.pixelColor(c.x, c.y), kWhite);
+        }
     }
 }
 
