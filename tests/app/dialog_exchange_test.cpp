@@ -60,9 +60,7 @@ void PickRow(QListWidget* list, int row) {
 
 // The exchange as the card window performs it.
 int Exchange(CardDialog dialog, int argument) {
-    CoreState.CommandCode = argument;
-    if (!OpenCardDialog(dialog, nullptr)) CoreState.CommandCode = 0;
-    return CoreState.CommandCode;
+    return ExchangeCardDialog(dialog, nullptr, argument);
 }
 
 TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {

@@ -9,6 +9,7 @@
 #include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/field_type.h"
+#include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "elaborations/ui/batch_jobs.h"
 
@@ -190,8 +191,7 @@ void TPrincipale::b8Click() {
             ClearByAnswer();
             return;
         case kSearchMode:
-            CoreState.CommandCode = kNotesSelector;
-            VedeHelpClick();
+            ShowTextViewer(this, kNotesSelector);
             ContenutoCampiClick();
             return;
         case kSelectionMode:
@@ -208,8 +208,7 @@ void TPrincipale::b8Click() {
 void TPrincipale::b9Click() {
     switch (CoreState.CardWindowMode) {
         case kEntryMode:
-            CopiaSchClick();
-            if (CoreState.CommandCode > 0) ContenutoCampiClick();
+            if (CopiaSchClick() > 0) ContenutoCampiClick();
             return;
         case kListMode:
             FaiMergeClick();
@@ -221,14 +220,12 @@ void TPrincipale::b9Click() {
 
 void TPrincipale::b10Click() {
     if (CoreState.CardWindowMode != kEntryMode) return;
-    CoreState.CommandCode = kNotesSelector;
-    VedeHelpClick();
+    ShowTextViewer(this, kNotesSelector);
     ContenutoCampiClick();
 }
 
 void TPrincipale::ClearByAnswer() {
-    CancCampiClick();
-    const int answer = CoreState.CommandCode;
+    const int answer = CancCampiClick();
     qv::ClearByAnswer(answer);
     if (answer >= kClearField && answer <= kClearMarked) NoteCardChanged();
     if (answer == kClearField)

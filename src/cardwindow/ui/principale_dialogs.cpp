@@ -72,8 +72,8 @@ void TPrincipale::FaiMergeClick() {
     OpenCardDialog(CardDialog::MergedList, this);
 }
 
-void TPrincipale::OpenClickableList() {
-    if (!OpenCardDialog(CardDialog::ClickableList, this)) CoreState.CommandCode = 0;
+void TPrincipale::ClickableListCommand() {
+    if (ExchangeCardDialog(CardDialog::ClickableList, this, 0) == kRowChosen) ShowListedCard();
 }
 
 void TPrincipale::ShowListedCard() {
@@ -86,8 +86,7 @@ void TPrincipale::ShowListedCard() {
 
 void TPrincipale::VedeListaClick() {
     if (!CoreState.ListReady) return;
-    OpenClickableList();
-    if (CoreState.CommandCode == kRowChosen) ShowListedCard();
+    ClickableListCommand();
 }
 
 void TPrincipale::StampaPaginaClick() {
@@ -99,12 +98,12 @@ void TPrincipale::numSchedaClick() {
     OpenCardDialog(CardDialog::GoToCard, this);
 }
 
-void TPrincipale::CancCampiClick() {
-    if (!OpenCardDialog(CardDialog::ClearFields, this)) CoreState.CommandCode = 0;
+int TPrincipale::CancCampiClick() {
+    return ExchangeCardDialog(CardDialog::ClearFields, this, 0);
 }
 
-void TPrincipale::CopiaSchClick() {
-    if (!OpenCardDialog(CardDialog::CopyCard, this)) CoreState.CommandCode = 0;
+int TPrincipale::CopiaSchClick() {
+    return ExchangeCardDialog(CardDialog::CopyCard, this, 0);
 }
 
 }  // namespace qv

@@ -498,10 +498,9 @@ void TOpzioni2::AttivaTuttoClick() {
 }
 
 void TOpzioni2::SeleManualeClick() {
-    CoreState.CommandCode = 0;
     CoreState.CardWindowMode = kPointerMode;
     TransferTerritorySelection(TerritoryTransfer::MapToArchive);
-    OpenManualTerritorySelection(this);
+    OpenManualTerritorySelection(this, 0);
     TransferTerritorySelection(TerritoryTransfer::ArchiveToMap);
 }
 
