@@ -11,10 +11,12 @@
 #include "app/register_all.h"
 #include "cardwindow/ui/category_pickers.h"
 #include "cardwindow/ui/entry_dialogs.h"
+#include "cardwindow/ui/exit_dialog.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/ui/card_dialogs.h"
 #include "selection/ui/condition_dialogs.h"
+#include "selection/ui/esegue_lista.h"
 #include "selection/ui/lista_cliccabile.h"
 #include "support/started_program.h"
 #include "territory/ui/tunita.h"
@@ -58,25 +60,29 @@ void PickRow(QListWidget* list, int row) {
     QTest::keyClick(list, Qt::Key_Return);
 }
 
-// The exchange as the card window performs it.
-int Exchange(CardDialog dialog, int argument) {
-    return ExchangeCardDialog(dialog, nullptr, argument);
+using Exchange = std::function<int(int argument)>;
+
+// The exchanges as the card window performs them: through the registry, or directly.
+Exchange Card(CardDialog dialog) {
+    return [dialog](int argument) { return ExchangeCardDialog(dialog, nullptr, argument); };
 }
+const Exchange kListRun = [](int request) { return OpenListRun(nullptr, request); };
+const Exchange kLeave = [](int) { return int(AskToLeave(nullptr)); };
 
 TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {
     struct Case {
         const char* what;
-        CardDialog dialog;
+        Exchange exchange;
         int argument;
         std::function<void(QDialog&)> play;
         int answer;
         int after;  // CommandCode after the exchange
     } cases[] = {
-        {"category list: Enter on the fourth", CardDialog::CategoryList, kEducationField,
+        {"category list: Enter on the fourth", Card(CardDialog::CategoryList), kEducationField,
          Play<TListaModalita>([](TListaModalita& d) { PickRow(d.modalita, 3); }), 4, 4},
-        {"category list: Esc", CardDialog::CategoryList, kEducationField,
+        {"category list: Esc", Card(CardDialog::CategoryList), kEducationField,
          Play<TListaModalita>([](TListaModalita& d) { d.reject(); }), 0, 0},
-        {"category list: help, then Conferma without a highlighted one", CardDialog::CategoryList,
+        {"category list: help, then Conferma without a highlighted one", Card(CardDialog::CategoryList),
          kEducationField,
          Play<TListaModalita>([](TListaModalita& d) {
              d.Help2Click();
@@ -84,61 +90,75 @@ TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {
              d.ConfermaClick();
          }),
          0, 0},
-        {"category choice: Enter on the second", CardDialog::CategoryChoice, kEducationField,
+        {"category choice: Enter on the second", Card(CardDialog::CategoryChoice), kEducationField,
          Play<TSceltaModalita>([](TSceltaModalita& d) { PickRow(d.Modalita, 1); }), 2, 2},
-        {"category choice: help, then Esci", CardDialog::CategoryChoice, kEducationField,
+        {"category choice: help, then Esci", Card(CardDialog::CategoryChoice), kEducationField,
          Play<TSceltaModalita>([](TSceltaModalita& d) {
              d.Help2Click();
              d.EsciClick();
          }),
          0, 0},
-        {"municipality: double click on the second", CardDialog::ComunePicker, kParma,
+        {"municipality: double click on the second", Card(CardDialog::ComunePicker), kParma,
          Play<TUnita>([](TUnita& d) {
              d.Comuni->setCurrentRow(1, QItemSelectionModel::NoUpdate);
              d.ComuniDblClick();
          }),
          kParmaProvinceStart + 1, kParmaProvinceStart + 1},
-        {"municipality: help, then Esci with none chosen", CardDialog::ComunePicker, kParma,
+        {"municipality: help, then Esci with none chosen", Card(CardDialog::ComunePicker), kParma,
          Play<TUnita>([](TUnita& d) {
              d.Help2Click();
              d.EsciClick();
          }),
          kParma, kParma},
-        {"municipality: the third toggled, then Esci", CardDialog::ComunePicker, kParma,
+        {"municipality: the third toggled, then Esci", Card(CardDialog::ComunePicker), kParma,
          Play<TUnita>([](TUnita& d) {
              d.Comuni->setCurrentRow(2, QItemSelectionModel::NoUpdate);
              d.ComuniClick();
              d.EsciClick();
          }),
          kParmaProvinceStart + 2, kParmaProvinceStart + 2},
-        {"clear: F8", CardDialog::ClearFields, 0, Play<TCancella>([](TCancella& d) { d.F8Click(); }), 1, 1},
-        {"clear: Tutti", CardDialog::ClearFields, 0, Play<TCancella>([](TCancella& d) { d.TuttiClick(); }), 2,
+        {"clear: F8", Card(CardDialog::ClearFields), 0, Play<TCancella>([](TCancella& d) { d.F8Click(); }), 1, 1},
+        {"clear: Tutti", Card(CardDialog::ClearFields), 0, Play<TCancella>([](TCancella& d) { d.TuttiClick(); }), 2,
          2},
-        {"clear: Configura", CardDialog::ClearFields, 0,
+        {"clear: Configura", Card(CardDialog::ClearFields), 0,
          Play<TCancella>([](TCancella& d) { d.ConfiguraClick(); }), 3, 3},
-        {"clear: help, then Esci", CardDialog::ClearFields, 0, Play<TCancella>([](TCancella& d) {
+        {"clear: help, then Esci", Card(CardDialog::ClearFields), 0, Play<TCancella>([](TCancella& d) {
              d.Help2Click();
              d.EsciClick();
          }),
          0, 0},
-        {"copy: Precedente", CardDialog::CopyCard, 0, Play<TCopia>([](TCopia& d) { d.PrecedenteClick(); }), 1,
+        {"copy: Precedente", Card(CardDialog::CopyCard), 0, Play<TCopia>([](TCopia& d) { d.PrecedenteClick(); }), 1,
          1},
-        {"copy: Recupera", CardDialog::CopyCard, 0, Play<TCopia>([](TCopia& d) { d.RecuperaClick(); }), 2, 2},
-        {"copy: help, then Esci", CardDialog::CopyCard, 0, Play<TCopia>([](TCopia& d) {
+        {"copy: Recupera", Card(CardDialog::CopyCard), 0, Play<TCopia>([](TCopia& d) { d.RecuperaClick(); }), 2, 2},
+        {"copy: help, then Esci", Card(CardDialog::CopyCard), 0, Play<TCopia>([](TCopia& d) {
              d.Help2Click();
              d.EsciClick();
          }),
          0, 0},
-        {"category condition: Esci", CardDialog::CategoryCondition, kSexField,
+        {"category condition: Esci", Card(CardDialog::CategoryCondition), kSexField,
          Play<TRicModalita>([](TRicModalita& d) { d.EsciClick(); }), kSexField, kSexField},
-        {"distribution: the report viewer", CardDialog::DistributionView, 1, {}, 0, 0},
-        {"clickable list: Esci", CardDialog::ClickableList, 0,
+        {"distribution: the report viewer", Card(CardDialog::DistributionView), 1, {}, 0, 0},
+        {"clickable list: Esci", Card(CardDialog::ClickableList), 0,
          Play<TListaCliccabile>([](TListaCliccabile& d) { d.Esci1Click(); }), 0, 0},
+        {"list run: see the list", kListRun, 0, Play<TEsegueLista>([](TEsegueLista& d) { d.ListaTXTClick(); }),
+         3, 3},
+        {"list run: Esci", kListRun, 0, Play<TEsegueLista>([](TEsegueLista& d) { d.EsciClick(); }), 0, 0},
+        {"list run: the card printed, then Esc", kListRun, 2,
+         Play<TEsegueLista>([](TEsegueLista& d) { d.reject(); }), 2, 2},
+        {"list run: the card printed, its text seen, then Esc", kListRun, 2,
+         Play<TEsegueLista>([](TEsegueLista& d) {
+             d.ListaTXTClick();
+             d.reject();
+         }),
+         0, 0},
+        {"exit: stay", kLeave, 0, Play<TEsciMorvidex>([](TEsciMorvidex& d) { d.Si->click(); }), 0, 0},
+        {"exit: leave", kLeave, 0, Play<TEsciMorvidex>([](TEsciMorvidex& d) { d.No->click(); }), 1, 1},
+        {"exit: the close box", kLeave, 0, {}, 0, 0},
     };
     for (const Case& c : cases) {
         onShow = c.play;
         CoreState.CommandCode = kBefore;
-        EXPECT_EQ(Exchange(c.dialog, c.argument), c.answer) << c.what;
+        EXPECT_EQ(c.exchange(c.argument), c.answer) << c.what;
         EXPECT_EQ(CoreState.CommandCode, c.after) << c.what;
     }
 }
