@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <filesystem>
 #include <functional>
 
 #include "app/register_all.h"
@@ -15,10 +16,12 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/ui/card_dialogs.h"
+#include "elaborations/ui/grid_present.h"
 #include "selection/ui/condition_dialogs.h"
 #include "selection/ui/esegue_lista.h"
 #include "selection/ui/lista_cliccabile.h"
 #include "support/started_program.h"
+#include "territory/ui/topzioni2.h"
 #include "territory/ui/tunita.h"
 
 namespace qv {
@@ -36,6 +39,7 @@ class DialogExchangeTest : public test::StartedProgram {
     void SetUp() override {
         StartedProgram::SetUp();
         RegisterAllDialogs();
+        std::filesystem::create_directories(MapState.TerritoryDir);
         CoreState.CardWindowMode = 1;
         CoreState.CurrentCard = CoreState.LastCard + 1;
         ReadCardText();
@@ -68,6 +72,8 @@ Exchange Card(CardDialog dialog) {
 }
 const Exchange kListRun = [](int request) { return OpenListRun(nullptr, request); };
 const Exchange kLeave = [](int) { return int(AskToLeave(nullptr)); };
+const Exchange kMapOptions = [](int) { return OpenMapOptions(nullptr); };
+const Exchange kGridReplacement = [](int pass) { return int(ConfirmGridReplacement(nullptr, pass)); };
 
 TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {
     struct Case {
@@ -154,6 +160,21 @@ TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {
         {"exit: stay", kLeave, 0, Play<TEsciMorvidex>([](TEsciMorvidex& d) { d.Si->click(); }), 0, 0},
         {"exit: leave", kLeave, 0, Play<TEsciMorvidex>([](TEsciMorvidex& d) { d.No->click(); }), 1, 1},
         {"exit: the close box", kLeave, 0, {}, 0, 0},
+        {"map options: Lista", kMapOptions, 0, Play<TOpzioni2>([](TOpzioni2& d) { d.ListaClick(); }), 2, 2},
+        {"map options: help, then Esci alla cartina", kMapOptions, 0, Play<TOpzioni2>([](TOpzioni2& d) {
+             d.HelpPage(1);
+             d.EsciCartinaClick();
+         }),
+         1, 1},
+        {"map options: help, then the close box", kMapOptions, 0, Play<TOpzioni2>([](TOpzioni2& d) {
+             d.HelpPage(1);
+             static_cast<QDialog&>(d).reject();
+         }),
+         0, 0},
+        {"grid present: Si", kGridReplacement, 1, Play<TGrigliaPresente>([](TGrigliaPresente& d) { d.SiClick(); }),
+         1, 0},
+        {"grid present: Esci", kGridReplacement, 1,
+         Play<TGrigliaPresente>([](TGrigliaPresente& d) { d.EsciClick(); }), 0, 0},
     };
     for (const Case& c : cases) {
         onShow = c.play;
