@@ -17,6 +17,7 @@
 #include "core/core_state.h"
 #include "core/ui/card_dialogs.h"
 #include "elaborations/ui/grid_present.h"
+#include "elaborations/ui/tesegue.h"
 #include "selection/ui/condition_dialogs.h"
 #include "selection/ui/esegue_lista.h"
 #include "selection/ui/lista_cliccabile.h"
@@ -73,6 +74,10 @@ Exchange Card(CardDialog dialog) {
 const Exchange kListRun = [](int request) { return OpenListRun(nullptr, request); };
 const Exchange kLeave = [](int) { return int(AskToLeave(nullptr)); };
 const Exchange kMapOptions = [](int) { return OpenMapOptions(nullptr); };
+const Exchange kBatch = [](int job) {
+    OpenBatchRunner(nullptr, job);
+    return CoreState.CommandCode;
+};
 const Exchange kGridReplacement = [](int pass) { return int(ConfirmGridReplacement(nullptr, pass)); };
 
 TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {
@@ -171,6 +176,8 @@ TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {
              static_cast<QDialog&>(d).reject();
          }),
          0, 0},
+        {"batch runner: Esci", kBatch, kRangeCheckJob, Play<TEsegue>([](TEsegue& d) { d.EsciClick(); }),
+         kRangeCheckJob, kRangeCheckJob},
         {"grid present: Si", kGridReplacement, 1, Play<TGrigliaPresente>([](TGrigliaPresente& d) { d.SiClick(); }),
          1, 0},
         {"grid present: Esci", kGridReplacement, 1,

@@ -130,8 +130,8 @@ class TPrincipale : public QMainWindow {
     void EsegueRicClick();
     void SalvaRClick();
     void ApriRClick();
-    // The batch runner on the job code the caller stored in CommandCode.
-    void AttribuzioneClick();
+    // The batch runner on an attribution job (copy or clear), and on the reordering of lists.
+    void AttribuzioneClick(int job);
     void RiordinaClick();
     void RicodificaListeClick();
     void VedeMascheraClick();

@@ -65,8 +65,7 @@ void TPrincipale::b3Click() {
             return;
         case kAttributionMode:
             CommitBeforeMove();
-            CoreState.CommandCode = kAttributionJob;
-            AttribuzioneClick();
+            AttribuzioneClick(kAttributionJob);
             CoreState.CommandCode = kRepaint;
             VisualizzaClick();
             return;
@@ -106,8 +105,7 @@ void TPrincipale::b4Click() {
             return;
         case kAttributionMode:
             CommitBeforeMove();
-            CoreState.CommandCode = kAttributionClearJob;
-            AttribuzioneClick();
+            AttribuzioneClick(kAttributionClearJob);
             CoreState.CommandCode = kRepaint;
             VisualizzaClick();
             return;
@@ -121,7 +119,6 @@ void TPrincipale::b4Click() {
             return;
         case kReorderMarkMode:
             if (RefusedWithoutWriteAccess()) return;
-            CoreState.CommandCode = kReorderJob;
             RiordinaClick();
             return;
         default:

@@ -38,14 +38,12 @@ void TPrincipale::ApriRClick() {
     OpenCardDialog(CardDialog::RecallSearch, this);
 }
 
-void TPrincipale::AttribuzioneClick() {
-    TEsegue runner(this);
-    ShowModal(runner);
+void TPrincipale::AttribuzioneClick(int job) {
+    OpenBatchRunner(this, job);
 }
 
 void TPrincipale::RiordinaClick() {
-    TEsegue runner(this);
-    ShowModal(runner);
+    OpenBatchRunner(this, kReorderJob);
 }
 
 void TPrincipale::RicodificaListeClick() {
