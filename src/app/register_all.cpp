@@ -50,7 +50,7 @@ void RegisterAllDialogs() {
     RegisterQuickReportForms();
     RegisterFactorDialogs();
     RegisterFactorPlaneAndTypologies();
-    RegisterQuickCommand(QuickCommand::Lists, &OpenQuickLists);
+    RegisterQuickCommand(QuickCommand::Lists, [](QWidget* owner) { OpenQuickLists(owner); });
     RegisterQuickCommand(QuickCommand::LinkedArchives, &OpenLinkedArchiveSelection);
     RegisterQuickCommand(QuickCommand::ReportTables, &OpenReportTables);
     RegisterElaborationDialog(ElaborationDialog::GridEditor, &OpenGridEditor);

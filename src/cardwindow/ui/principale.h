@@ -135,8 +135,8 @@ class TPrincipale : public QMainWindow {
     void RiordinaClick();
     void RicodificaListeClick();
     void VedeMascheraClick();
-    // The list run on the request the caller stored in CommandCode; its answer stays there.
-    void EsegueListeClick();
+    // The list run on a request of principale_commands.h; answers as OpenListRun.
+    int EsegueListeClick(int request);
     void EsegueOrdineClick();
     void FaiEtichetteClick();
     void FaiMergeClick();

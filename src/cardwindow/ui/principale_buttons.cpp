@@ -74,12 +74,12 @@ void TPrincipale::b3Click() {
             CoreState.CommandCode = 2;
             VisualizzaClick();
             return;
-        case kListMode:
-            CoreState.CommandCode = kListModeRequest;
-            EsegueListeClick();
+        case kListMode: {
+            const int answer = EsegueListeClick(kListModeRequest);
             Lista1->setEnabled(CoreState.ListReady != 0);
-            if (CoreState.CommandCode == kShowListAnswer) VedeListaClick();
+            if (answer == kShowListAnswer) VedeListaClick();
             return;
+        }
         default:
             return;
     }

@@ -54,8 +54,8 @@ void TPrincipale::VedeMascheraClick() {
     OpenPrintMask(this, kListModeRequest);
 }
 
-void TPrincipale::EsegueListeClick() {
-    OpenListRun(this, CoreState.CommandCode);
+int TPrincipale::EsegueListeClick(int request) {
+    return OpenListRun(this, request);
 }
 
 void TPrincipale::EsegueOrdineClick() {
