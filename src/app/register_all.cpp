@@ -85,7 +85,8 @@ void RegisterAllDialogs() {
 
     // Lists: the clickable list answers 1 when a row's card became the current card; lists
     // over several archives.
-    RegisterCardExchange(CardDialog::ClickableList, [](QWidget* owner, int) { return ShowClickableList(owner); });
+    RegisterCardExchange(CardDialog::ClickableList,
+                         [](QWidget* owner, int) { return ShowClickableList(owner); });
     RegisterCardDialog(CardDialog::Labels, &ShowLabelsDialog);
     RegisterCardDialog(CardDialog::MergedList, &OpenMergedListDialog);
 

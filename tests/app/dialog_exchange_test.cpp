@@ -94,8 +94,7 @@ TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {
         {"category list: Esc", Card(CardDialog::CategoryList), kEducationField,
          Play<TListaModalita>([](TListaModalita& d) { d.reject(); }), 0, 0},
         {"category list: help, then Conferma without a highlighted one", Card(CardDialog::CategoryList),
-         kEducationField,
-         Play<TListaModalita>([](TListaModalita& d) {
+         kEducationField, Play<TListaModalita>([](TListaModalita& d) {
              d.Help2Click();
              d.modalita->clearSelection();
              d.ConfermaClick();
@@ -128,9 +127,10 @@ TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {
              d.EsciClick();
          }),
          kParmaProvinceStart + 2, kParmaProvinceStart + 2},
-        {"clear: F8", Card(CardDialog::ClearFields), 0, Play<TCancella>([](TCancella& d) { d.F8Click(); }), 1, 1},
-        {"clear: Tutti", Card(CardDialog::ClearFields), 0, Play<TCancella>([](TCancella& d) { d.TuttiClick(); }), 2,
-         2},
+        {"clear: F8", Card(CardDialog::ClearFields), 0, Play<TCancella>([](TCancella& d) { d.F8Click(); }), 1,
+         1},
+        {"clear: Tutti", Card(CardDialog::ClearFields), 0,
+         Play<TCancella>([](TCancella& d) { d.TuttiClick(); }), 2, 2},
         {"clear: Configura", Card(CardDialog::ClearFields), 0,
          Play<TCancella>([](TCancella& d) { d.ConfiguraClick(); }), 3, 3},
         {"clear: help, then Esci", Card(CardDialog::ClearFields), 0, Play<TCancella>([](TCancella& d) {
@@ -138,9 +138,10 @@ TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {
              d.EsciClick();
          }),
          0, 0},
-        {"copy: Precedente", Card(CardDialog::CopyCard), 0, Play<TCopia>([](TCopia& d) { d.PrecedenteClick(); }), 1,
-         1},
-        {"copy: Recupera", Card(CardDialog::CopyCard), 0, Play<TCopia>([](TCopia& d) { d.RecuperaClick(); }), 2, 2},
+        {"copy: Precedente", Card(CardDialog::CopyCard), 0,
+         Play<TCopia>([](TCopia& d) { d.PrecedenteClick(); }), 1, 1},
+        {"copy: Recupera", Card(CardDialog::CopyCard), 0, Play<TCopia>([](TCopia& d) { d.RecuperaClick(); }),
+         2, 2},
         {"copy: help, then Esci", Card(CardDialog::CopyCard), 0, Play<TCopia>([](TCopia& d) {
              d.Help2Click();
              d.EsciClick();
@@ -151,8 +152,8 @@ TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {
         {"distribution: the report viewer", Card(CardDialog::DistributionView), 1, {}, 0, 0},
         {"clickable list: Esci", Card(CardDialog::ClickableList), 0,
          Play<TListaCliccabile>([](TListaCliccabile& d) { d.Esci1Click(); }), 0, 0},
-        {"list run: see the list", kListRun, 0, Play<TEsegueLista>([](TEsegueLista& d) { d.ListaTXTClick(); }),
-         3, 3},
+        {"list run: see the list", kListRun, 0,
+         Play<TEsegueLista>([](TEsegueLista& d) { d.ListaTXTClick(); }), 3, 3},
         {"list run: Esci", kListRun, 0, Play<TEsegueLista>([](TEsegueLista& d) { d.EsciClick(); }), 0, 0},
         {"list run: the card printed, then Esc", kListRun, 2,
          Play<TEsegueLista>([](TEsegueLista& d) { d.reject(); }), 2, 2},
@@ -178,8 +179,8 @@ TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {
          0, 0},
         {"batch runner: Esci", kBatch, kRangeCheckJob, Play<TEsegue>([](TEsegue& d) { d.EsciClick(); }),
          kRangeCheckJob, kRangeCheckJob},
-        {"grid present: Si", kGridReplacement, 1, Play<TGrigliaPresente>([](TGrigliaPresente& d) { d.SiClick(); }),
-         1, 0},
+        {"grid present: Si", kGridReplacement, 1,
+         Play<TGrigliaPresente>([](TGrigliaPresente& d) { d.SiClick(); }), 1, 0},
         {"grid present: Esci", kGridReplacement, 1,
          Play<TGrigliaPresente>([](TGrigliaPresente& d) { d.EsciClick(); }), 0, 0},
     };

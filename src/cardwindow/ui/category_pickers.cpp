@@ -9,13 +9,13 @@
 #include <cstring>
 #include <functional>
 
-#include "core/category_lists.h"
 #include "cardwindow/comune_lookup.h"
 #include "cardwindow/entry_options.h"
 #include "core/card_store.h"
+#include "core/category_lists.h"
 #include "core/core_state.h"
-#include "core/ui/dialog_exchange.h"
 #include "core/text_tables.h"
+#include "core/ui/dialog_exchange.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"

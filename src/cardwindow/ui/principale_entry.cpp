@@ -155,7 +155,8 @@ bool TPrincipale::CCClick() {
     const CommitResult result = CommitEntryBuffer(
         [this](CategoryPicker picker, int field) {
             return ExchangeCardDialog(
-                picker == CategoryPicker::List ? CardDialog::CategoryList : CardDialog::CategoryChoice, this, field);
+                picker == CategoryPicker::List ? CardDialog::CategoryList : CardDialog::CategoryChoice, this,
+                field);
         },
         [this](const std::vector<int>& codes) { return OpenComuneChoice(this, codes); });
     if (result.changed) NoteCardChanged();

@@ -16,8 +16,8 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
-#include "core/ui/dialog_exchange.h"
 #include "core/text_viewer.h"
+#include "core/ui/dialog_exchange.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/tcreafile.h"
 #include "core/ui/thelp.h"
@@ -32,7 +32,6 @@
 namespace qv {
 
 namespace {
-
 
 QLineEdit* ReadOnlyBox(QWidget* parent, const char* name) {
     auto* e = new QLineEdit(parent);

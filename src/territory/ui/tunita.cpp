@@ -288,9 +288,9 @@ int OpenManualTerritorySelection(QWidget* owner, int code) {
 }
 
 int OpenComunePicker(QWidget* owner, int code) {
-    return ExchangeDialog<TUnita>(owner, code,
-                                  CoreState.CardWindowMode == kSelectionMode ? TUnitaUse::SearchCondition
-                                                                             : TUnitaUse::ValuePicker);
+    return ExchangeDialog<TUnita>(
+        owner, code,
+        CoreState.CardWindowMode == kSelectionMode ? TUnitaUse::SearchCondition : TUnitaUse::ValuePicker);
 }
 
 }  // namespace qv
