@@ -50,23 +50,19 @@ void RegisterAllDialogs() {
     RegisterQuickReportForms();
     RegisterFactorDialogs();
     RegisterFactorPlaneAndTypologies();
-    RegisterQuickCommand(QuickCommand::Lists, &OpenQuickLists);
+    RegisterQuickCommand(QuickCommand::Lists, [](QWidget* owner) { OpenQuickLists(owner); });
     RegisterQuickCommand(QuickCommand::LinkedArchives, &OpenLinkedArchiveSelection);
     RegisterQuickCommand(QuickCommand::ReportTables, &OpenReportTables);
     RegisterElaborationDialog(ElaborationDialog::GridEditor, &OpenGridEditor);
     RegisterElaborationDialog(ElaborationDialog::MaxSim, &OpenMaxSimDialog);
 
-    // Card entry: the category pickers take the field in CommandCode and answer there.
-    RegisterCardDialog(CardDialog::CategoryList,
-                       [](QWidget* owner) { OpenCategoryList(owner, CoreState.CommandCode); });
-    RegisterCardDialog(CardDialog::CategoryChoice,
-                       [](QWidget* owner) { OpenCategoryChoice(owner, CoreState.CommandCode); });
+    // Card entry: the category pickers take the field and answer the category.
+    RegisterCardExchange(CardDialog::CategoryList, &OpenCategoryList);
+    RegisterCardExchange(CardDialog::CategoryChoice, &OpenCategoryChoice);
     RegisterCardDialog(CardDialog::EntryOptions, &OpenEntryOptions);
     RegisterCardDialog(CardDialog::GoToCard, &OpenGoToCardDialog);
-    RegisterCardDialog(CardDialog::ClearFields,
-                       [](QWidget* owner) { CoreState.CommandCode = OpenClearDialog(owner); });
-    RegisterCardDialog(CardDialog::CopyCard,
-                       [](QWidget* owner) { CoreState.CommandCode = OpenCopyDialog(owner); });
+    RegisterCardExchange(CardDialog::ClearFields, [](QWidget* owner, int) { return OpenClearDialog(owner); });
+    RegisterCardExchange(CardDialog::CopyCard, [](QWidget* owner, int) { return OpenCopyDialog(owner); });
     RegisterCardDialog(CardDialog::QuickHub, &OpenQuickHub);
     RegisterCardDialog(CardDialog::TerritorialList, &OpenTerritorialList);
     RegisterQuickCommand(QuickCommand::Map, &OpenMapWindow);
@@ -89,7 +85,8 @@ void RegisterAllDialogs() {
 
     // Lists: the clickable list answers 1 when a row's card became the current card; lists
     // over several archives.
-    RegisterCardDialog(CardDialog::ClickableList, &ShowClickableList);
+    RegisterCardExchange(CardDialog::ClickableList,
+                         [](QWidget* owner, int) { return ShowClickableList(owner); });
     RegisterCardDialog(CardDialog::Labels, &ShowLabelsDialog);
     RegisterCardDialog(CardDialog::MergedList, &OpenMergedListDialog);
 
@@ -98,8 +95,9 @@ void RegisterAllDialogs() {
 
     // Territory: the manual selection (the card window's municipality picker and the quick
     // selection's territory) and the map options.
-    RegisterCardDialog(CardDialog::ComunePicker, &OpenComunePicker);
-    RegisterQuickCommand(QuickCommand::ManualTerritory, &OpenManualTerritorySelection);
+    RegisterCardExchange(CardDialog::ComunePicker, &OpenComunePicker);
+    RegisterQuickCommand(QuickCommand::ManualTerritory,
+                         [](QWidget* owner) { OpenManualTerritorySelection(owner, CoreState.CommandCode); });
     RegisterQuickCommand(QuickCommand::MapOptions, [](QWidget* owner) { OpenMapOptions(owner); });
 }
 

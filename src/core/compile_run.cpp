@@ -21,7 +21,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kAnswerErase = 333;
 constexpr int kErrorListSelector = -5;
 constexpr int kCardsErasedText = 468;
 
@@ -116,12 +115,11 @@ CompileRunResult RunCompile(const std::string& folderText, bool create, CompileR
         const std::optional<int32_t> last = FolderLastCard();
         if (last && *last >= 0) {
             CoreState.ExistingCardCount = int(std::min<int64_t>(int64_t(*last) + 1, INT32_MAX));
-            CoreState.CommandCode = 0;
-            CoreState.CommandCode = host.ConfirmEraseCards() ? kAnswerErase : 0;
+            CoreState.CommandCode = host.ConfirmEraseCards() ? CompileRunHost::kEraseAnswer : 0;
         } else {
-            CoreState.CommandCode = kAnswerErase;
+            CoreState.CommandCode = CompileRunHost::kEraseAnswer;
         }
-        if (CoreState.CommandCode == kAnswerErase) {
+        if (CoreState.CommandCode == CompileRunHost::kEraseAnswer) {
             CreateEmptyCardFiles();
             WriteArchiveDescriptor(ReservedPositions(run.numericTotal, kCardWordLimit),
                                    ReservedPositions(run.textTotal, kCardTextLimit));

@@ -15,6 +15,8 @@ class CompileRunHost {
     virtual ~CompileRunHost() = default;
     // The folder's archive holds CoreState.ExistingCardCount cards: erase them? (TCreaFile)
     virtual bool ConfirmEraseCards() = 0;
+    // The answer to erase them, as the run leaves it in CoreState.CommandCode (0 to keep them).
+    static constexpr int kEraseAnswer = 333;
     // The error list "tabella.txt" in the text viewer; CoreState.CommandCode holds -5.
     virtual void ShowErrorList() = 0;
     // A status box shows text `textNumber` of the text table, or nothing when it is 0.

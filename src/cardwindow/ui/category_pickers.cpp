@@ -9,12 +9,13 @@
 #include <cstring>
 #include <functional>
 
-#include "core/category_lists.h"
 #include "cardwindow/comune_lookup.h"
 #include "cardwindow/entry_options.h"
 #include "core/card_store.h"
+#include "core/category_lists.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/dialog_exchange.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
@@ -115,7 +116,6 @@ void TListaModalita::FormCreate() {
 
     modalita->clear();
     WriteCategoryList(field_);
-    CoreState.CommandCode = 0;
     LoadStagedItems(modalita);
     HighlightCurrentValue(modalita);
 }
@@ -129,16 +129,16 @@ bool TListaModalita::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TListaModalita::modalitaDblClick() {
-    CoreState.CommandCode = Highlighted(modalita) + 1;
+    answer_ = Highlighted(modalita) + 1;
     accept();
 }
 
 void TListaModalita::modalitaKeyDown(int key) {
-    CoreState.CommandCode = 0;
+    answer_ = 0;
     if (key != kEnterKey) return;
     const int row = Highlighted(modalita);
     if (row < 0) return;
-    CoreState.CommandCode = row + 1;
+    answer_ = row + 1;
     accept();
 }
 
@@ -151,7 +151,7 @@ void TListaModalita::EsciClick() {
 }
 
 void TListaModalita::reject() {
-    CoreState.CommandCode = 0;
+    answer_ = 0;
     QDialog::reject();
 }
 
@@ -163,16 +163,12 @@ void TListaModalita::FileListaModClick() {
 void TListaModalita::HelpModalitaClick() {
     const int row = Highlighted(modalita);
     if (row < 0) return;
-    CoreState.CommandCode = -(row + 1);
     WriteCategoryHelp(CoreState.CurrentField, row + 1);
     ShowTextViewer(this, kCategoryHelpViewer);
-    CoreState.CommandCode = 0;
 }
 
 void TListaModalita::Help2Click() {
     ShowHelpPage(this, kListHelpPage);
-    // The page number is no category: closing afterwards must not store it in the field.
-    CoreState.CommandCode = 0;
 }
 
 // --- TSceltaModalita ---
@@ -215,7 +211,6 @@ void TSceltaModalita::FormCreate() {
     firstField_ = ListFirstField(field_);
     Modalita->clear();
     categoryCount_ = WriteCategoryLabels(field_);
-    CoreState.CommandCode = 0;
     LoadStagedItems(Modalita);
     HighlightCurrentValue(Modalita);
 
@@ -234,43 +229,38 @@ bool TSceltaModalita::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TSceltaModalita::ModalitaDblClick() {
-    CoreState.CommandCode = Highlighted(Modalita) + 1;
+    answer_ = Highlighted(Modalita) + 1;
     accept();
 }
 
 void TSceltaModalita::ModalitaKeyDown(int key) {
-    CoreState.CommandCode = 0;
+    answer_ = 0;
     if (key != kEnterKey) return;
     const int row = Highlighted(Modalita);
     if (row < 0) return;
-    CoreState.CommandCode = row + 1;
+    answer_ = row + 1;
     accept();
 }
 
 void TSceltaModalita::AggiungereClick() {
     const std::string label = NewCategoryLabel(Cp(Stringa->text()));
-    CoreState.CommandCode = 0;
+    answer_ = 0;
     if (!CoreState.WriteAccess) return;
     // A label the list cannot take leaves the dialog open for another choice.
     if (!AddCategoryToDeclarations(firstField_, categoryCount_, label)) return;
     ++categoryCount_;
-    CoreState.CommandCode = categoryCount_;
+    answer_ = categoryCount_;
     accept();
 }
 
 void TSceltaModalita::SostituireClick() {
     const std::string label = NewCategoryLabel(Cp(Stringa->text()));
-    CoreState.CommandCode = 0;
+    answer_ = 0;
     if (const int row = Highlighted(Modalita); row >= 0) selected_ = row + 1;
     if (!CoreState.WriteAccess) return;
-    if (selected_ < 1) {
-        // Nothing to replace: the declarations stay as they are and the answer is ignored.
-        CoreState.CommandCode = selected_;
-        accept();
-        return;
-    }
-    if (!ReplaceCategoryInDeclarations(firstField_, selected_, label)) return;
-    CoreState.CommandCode = selected_;
+    // Nothing to replace: the declarations stay as they are and the answer is ignored.
+    if (selected_ >= 1 && !ReplaceCategoryInDeclarations(firstField_, selected_, label)) return;
+    answer_ = selected_;
     accept();
 }
 
@@ -279,32 +269,22 @@ void TSceltaModalita::EsciClick() {
 }
 
 void TSceltaModalita::reject() {
-    CoreState.CommandCode = 0;
+    answer_ = 0;
     QDialog::reject();
 }
 
 void TSceltaModalita::Help2Click() {
     ShowHelpPage(this, kChoiceHelpPage);
-    CoreState.CommandCode = 0;
 }
 
 // --- openers ---
 
 int OpenCategoryList(QWidget* owner, int field) {
-    CoreState.CommandCode = field;
-    TListaModalita dialog(owner);
-    ShowModal(dialog);
-    CoreState.CommandCode = std::max(CoreState.CommandCode, 0);
-    return CoreState.CommandCode;
+    return ExchangeDialog<TListaModalita>(owner, field);
 }
 
 int OpenCategoryChoice(QWidget* owner, int field) {
-    CoreState.CommandCode = field;
-    TSceltaModalita dialog(owner);
-    ShowModal(dialog);
-    // The ignored -10 of a replacement without a highlighted category is no answer either.
-    CoreState.CommandCode = std::max(CoreState.CommandCode, 0);
-    return CoreState.CommandCode;
+    return ExchangeDialog<TSceltaModalita>(owner, field);
 }
 
 int OpenCategoryPicker(QWidget* owner, CategoryPicker picker, int field) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <algorithm>
 #include <vector>
 
 #include "cardwindow/field_commit.h"
@@ -9,7 +10,7 @@ namespace qv {
 
 // The list of a coded field's categories (field number in CoreState.CommandCode when created):
 // pick one, write the list to "mod-list.txt", read a category's help text. Answers the chosen
-// category in CoreState.CommandCode, 0 for none.
+// category, 0 for none.
 class TListaModalita : public QDialog {
     Q_OBJECT
   public:
@@ -35,12 +36,14 @@ class TListaModalita : public QDialog {
     void reject() override;
 
     int Field() const { return field_; }
+    int Answer() const { return answer_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     int field_ = 0;
+    int answer_ = 0;
 };
 
 // The category choice the card window opens when the text typed into a coded field names no
@@ -70,6 +73,8 @@ class TSceltaModalita : public QDialog {
     int Field() const { return field_; }
     int FirstField() const { return firstField_; }
     int CategoryCount() const { return categoryCount_; }
+    // The -10 of a replacement without a highlighted category is no answer either.
+    int Answer() const { return std::max(answer_, 0); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -79,6 +84,7 @@ class TSceltaModalita : public QDialog {
     int firstField_ = -1;
     int categoryCount_ = 0;
     int selected_ = -10;
+    int answer_ = 0;
 };
 
 // The choice among the municipalities a name typed into a municipality field answers to (card
@@ -109,8 +115,9 @@ class TSceltaComune : public QDialog {
     int chosen_ = 0;
 };
 
-// The card window's openers: store the field in CoreState.CommandCode, show the dialog modally
-// and answer the chosen category, 0 for none. OpenCategoryPicker fits the commit's PickCategory.
+// The card window's exchanges: the field in CoreState.CommandCode while the dialog is shown, the
+// chosen category there afterwards and answered, 0 for none. OpenCategoryPicker fits the
+// commit's PickCategory.
 int OpenCategoryList(QWidget* owner, int field);
 int OpenCategoryChoice(QWidget* owner, int field);
 int OpenCategoryPicker(QWidget* owner, CategoryPicker picker, int field);

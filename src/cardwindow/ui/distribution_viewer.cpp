@@ -1,7 +1,6 @@
 #include "cardwindow/ui/distribution_viewer.h"
 
 #include "cardwindow/distribution_view.h"
-#include "core/core_state.h"
 #include "core/ui/thelp.h"
 
 namespace qv {
@@ -12,7 +11,6 @@ constexpr int kReportSelector = 0;
 
 void OpenDistributionView(QWidget* owner) {
     WriteFieldDistribution();
-    CoreState.CommandCode = kReportSelector;
     ShowTextViewer(owner, kReportSelector);
 }
 

@@ -10,6 +10,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/dialog_exchange.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/numbers.h"
@@ -45,22 +46,21 @@ void TCancella::FormCreate() {
     connect(Configura, &QPushButton::clicked, this, &TCancella::ConfiguraClick);
     connect(Esci, &QPushButton::clicked, this, &TCancella::EsciClick);
     connect(Help2, &QPushButton::clicked, this, &TCancella::Help2Click);
-    CoreState.CommandCode = 0;
 }
 
-void TCancella::Answer(int answer) {
-    CoreState.CommandCode = answer;
+void TCancella::Finish(int answer) {
+    answer_ = answer;
     accept();
 }
 
 void TCancella::F8Click() {
-    Answer(1);
+    Finish(1);
 }
 void TCancella::TuttiClick() {
-    Answer(2);
+    Finish(2);
 }
 void TCancella::ConfiguraClick() {
-    Answer(3);
+    Finish(3);
 }
 void TCancella::EsciClick() {
     reject();
@@ -68,12 +68,10 @@ void TCancella::EsciClick() {
 
 void TCancella::Help2Click() {
     ShowHelpPage(this, kClearHelpPage);
-    // The help page's number is no answer: closing afterwards still clears nothing.
-    CoreState.CommandCode = 0;
 }
 
 void TCancella::reject() {
-    CoreState.CommandCode = 0;
+    answer_ = 0;
     QDialog::reject();
 }
 
@@ -107,24 +105,28 @@ void TCopia::FormCreate() {
     connect(Recupera, &QPushButton::clicked, this, &TCopia::RecuperaClick);
     connect(Esci, &QPushButton::clicked, this, &TCopia::EsciClick);
     connect(Help2, &QPushButton::clicked, this, &TCopia::Help2Click);
-    CoreState.CommandCode = 0;
+}
+
+void TCopia::Finish() {
+    answer_ = CoreState.CommandCode;
+    accept();
 }
 
 void TCopia::PrecedenteClick() {
     CopyCardIntoHand(CoreState.CurrentCard - 1);
-    accept();
+    Finish();
 }
 
 void TCopia::numClick() {
     // Cards are shown numbered from 1 and held numbered from 0.
     const int64_t typed = LeadingInteger(Cp(numero->text()));
     CopyCardIntoHand(int32_t(std::max<int64_t>(typed - 1, INT32_MIN)));
-    accept();
+    Finish();
 }
 
 void TCopia::RecuperaClick() {
     ReloadCardInHand();
-    accept();
+    Finish();
 }
 
 void TCopia::EsciClick() {
@@ -133,11 +135,10 @@ void TCopia::EsciClick() {
 
 void TCopia::Help2Click() {
     ShowHelpPage(this, kCopyHelpPage);
-    CoreState.CommandCode = 0;
 }
 
 void TCopia::reject() {
-    CoreState.CommandCode = 0;
+    answer_ = 0;
     QDialog::reject();
 }
 
@@ -191,15 +192,11 @@ void TNumeroScheda::Help2Click() {
 // --- openers ---
 
 int OpenClearDialog(QWidget* owner) {
-    TCancella dialog(owner);
-    ShowModal(dialog);
-    return CoreState.CommandCode;
+    return AskDialog<TCancella>(owner);
 }
 
 int OpenCopyDialog(QWidget* owner) {
-    TCopia dialog(owner);
-    ShowModal(dialog);
-    return CoreState.CommandCode;
+    return AskDialog<TCopia>(owner);
 }
 
 void OpenGoToCardDialog(QWidget* owner) {

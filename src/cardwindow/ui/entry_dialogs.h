@@ -5,8 +5,8 @@
 
 namespace qv {
 
-// "Cancella": what to clear on the card in hand. Answers in CoreState.CommandCode: 0 nothing,
-// 1 the field under the cursor, 2 every field, 3 the fields marked for clearing.
+// "Cancella": what to clear on the card in hand. Answers 0 nothing, 1 the field under the
+// cursor, 2 every field, 3 the fields marked for clearing.
 class TCancella : public QDialog {
     Q_OBJECT
   public:
@@ -25,13 +25,16 @@ class TCancella : public QDialog {
     void EsciClick();
     void Help2Click();
     void reject() override;
+    int Answer() const { return answer_; }
 
   private:
-    void Answer(int answer);
+    void Finish(int answer);
+    int answer_ = 0;
 };
 
 // "Copia": loads another card's fields into the card in hand, or reloads the card in hand.
-// Answers in CoreState.CommandCode: 0 nothing, 1 another card loaded, 2 the card reloaded.
+// Answers 0 nothing, 1 another card loaded, 2 the card reloaded (the loading leaves the number
+// in CoreState.CommandCode).
 class TCopia : public QDialog {
     Q_OBJECT
   public:
@@ -51,6 +54,12 @@ class TCopia : public QDialog {
     void EsciClick();
     void Help2Click();
     void reject() override;
+    int Answer() const { return answer_; }
+
+  private:
+    // Takes the answer the loading left and closes.
+    void Finish();
+    int answer_ = 0;
 };
 
 // "Scheda n.": goes to a card by its number, or to the new card after the last; sets only
@@ -74,7 +83,8 @@ class TNumeroScheda : public QDialog {
 };
 
 // The card window's openers: each creates the dialog with `owner`, shows it modally and
-// destroys it. The clear and copy dialogs answer what they leave in CoreState.CommandCode.
+// destroys it. The clear and copy dialogs are exchanges: their answer is returned and left in
+// CoreState.CommandCode.
 int OpenClearDialog(QWidget* owner);
 int OpenCopyDialog(QWidget* owner);
 void OpenGoToCardDialog(QWidget* owner);

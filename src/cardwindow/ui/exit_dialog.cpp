@@ -6,6 +6,7 @@
 #include "cardwindow/shared_archive.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/dialog_exchange.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/ui/application.h"
@@ -26,7 +27,6 @@ std::string NotCopiedMessage(const SyncResult& result) {
 
 TEsciMorvidex::TEsciMorvidex(QWidget* owner) : QDialog(owner) {
     setObjectName("TEsciMorvidex");
-    CoreState.CommandCode = 0;
     setWindowTitle(Qs(LoadText(825)));
     Si = new QPushButton(Qs(LoadText(826)), this);
     Si->setObjectName("Si");
@@ -43,7 +43,7 @@ TEsciMorvidex::TEsciMorvidex(QWidget* owner) : QDialog(owner) {
 }
 
 void TEsciMorvidex::SiClick() {
-    CoreState.CommandCode = 0;
+    leave_ = false;
     reject();
 }
 
@@ -62,8 +62,12 @@ void TEsciMorvidex::NoClick() {
         if (result.outcome == SyncOutcome::CannotTell && !AskYesNo(NotCopiedMessage(result), LoadText(825)))
             return;
     }
-    CoreState.CommandCode = 1;
+    leave_ = true;
     accept();
+}
+
+bool AskToLeave(QWidget* owner) {
+    return AskDialog<TEsciMorvidex>(owner) == TEsciMorvidex::kLeave;
 }
 
 }  // namespace qv

@@ -13,7 +13,7 @@ struct SyncResult;
 std::string NotCopiedMessage(const SyncResult& result);
 
 // The exit confirmation. Its buttons keep their historical swapped names: `Si` stays in the
-// program (caption "&No"), `No` leaves it (caption "&Si"). Answer in CoreState.CommandCode.
+// program (caption "&No"), `No` leaves it (caption "&Si"); the answer is 1 to leave, 0 to stay.
 // Leaving with write access first hands this station's new cards to the shared archive, when
 // the archive names one; a failed copy is shown and the dialog stays open, and a copy that
 // cannot tell which cards are this station's asks whether to leave without copying.
@@ -27,6 +27,14 @@ class TEsciMorvidex : public QDialog {
 
     void SiClick();
     void NoClick();
+    static constexpr int kLeave = 1;
+    int Answer() const { return leave_ ? kLeave : 0; }
+
+  private:
+    bool leave_ = false;
 };
+
+// The exchange: asks and answers whether to leave, leaving the answer in CoreState.CommandCode.
+bool AskToLeave(QWidget* owner);
 
 }  // namespace qv

@@ -210,9 +210,7 @@ void TPrincipale::VisualizzaClick() {
 
 void TPrincipale::Esci2Click() {
     if (CoreState.CardWindowMode == kEntryMode) CinsClick();
-    TEsciMorvidex dialog(this);
-    ShowModal(dialog);
-    if (CoreState.CommandCode == 1) {
+    if (AskToLeave(this)) {
         leaving_ = true;
         close();
     }

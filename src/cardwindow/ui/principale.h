@@ -80,26 +80,14 @@ class TPrincipale : public QMainWindow {
     void NextCardClick();
     void ShowRequiredFieldsBeforeMove();
 
-    // Dialogs opened for the field under the cursor (see card_dialogs.h); without the dialog
-    // nothing is shown and the answer is 0.
-    void VedeModalitaClick();
-    void SceglieModalitaClick();
-    void VedeUnitaClick();
-    void LInkTerritorialeClick();
-    void RicercaModalitaClick();
-    void RicercaDataClick();
-    void RicercaQuantitaClick();
-    void VisualizzaDistribuzioneClick();
-    // The text viewer on the selector in CoreState.CommandCode.
-    void VedeHelpClick();
     // F4: the field's shown text to the clipboard. F5: the phone dialer's speed-dial entry.
     void VedeCopiaClick();
     void DialerClick();
     // The card-entry dialogs: go to a card, clear, copy (see card_dialogs.h); without the dialog
     // the answer is 0 and CurrentCard stays.
     void numSchedaClick();
-    void CancCampiClick();
-    void CopiaSchClick();
+    int CancCampiClick();
+    int CopiaSchClick();
 
     // Main menu commands (principale_menu.cpp).
     void ApriArchivioClick();
@@ -142,13 +130,13 @@ class TPrincipale : public QMainWindow {
     void EsegueRicClick();
     void SalvaRClick();
     void ApriRClick();
-    // The batch runner on the job code the caller stored in CommandCode.
-    void AttribuzioneClick();
+    // The batch runner on an attribution job (copy or clear), and on the reordering of lists.
+    void AttribuzioneClick(int job);
     void RiordinaClick();
     void RicodificaListeClick();
     void VedeMascheraClick();
-    // The list run on the request the caller stored in CommandCode; its answer stays there.
-    void EsegueListeClick();
+    // The list run on a request of principale_commands.h; answers as OpenListRun.
+    int EsegueListeClick(int request);
     void EsegueOrdineClick();
     void FaiEtichetteClick();
     void FaiMergeClick();
@@ -234,7 +222,8 @@ class TPrincipale : public QMainWindow {
     void DialogCommand(const std::function<void()>& open);
     // A clickable list that answered 1: its card in mode 1.
     void ShowListedCard();
-    void OpenClickableList();
+    // The clickable list; a chosen row's card is then shown for editing.
+    void ClickableListCommand();
     void ClearByAnswer();
     void StepClassWidth(int step);
     void RunSearch();

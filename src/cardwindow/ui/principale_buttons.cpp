@@ -9,6 +9,7 @@
 #include "core/card_window_mode.h"
 #include "core/core_state.h"
 #include "core/field_type.h"
+#include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "elaborations/ui/batch_jobs.h"
 
@@ -64,8 +65,7 @@ void TPrincipale::b3Click() {
             return;
         case kAttributionMode:
             CommitBeforeMove();
-            CoreState.CommandCode = kAttributionJob;
-            AttribuzioneClick();
+            AttribuzioneClick(kAttributionJob);
             CoreState.CommandCode = kRepaint;
             VisualizzaClick();
             return;
@@ -74,12 +74,12 @@ void TPrincipale::b3Click() {
             CoreState.CommandCode = 2;
             VisualizzaClick();
             return;
-        case kListMode:
-            CoreState.CommandCode = kListModeRequest;
-            EsegueListeClick();
+        case kListMode: {
+            const int answer = EsegueListeClick(kListModeRequest);
             Lista1->setEnabled(CoreState.ListReady != 0);
-            if (CoreState.CommandCode == kShowListAnswer) VedeListaClick();
+            if (answer == kShowListAnswer) VedeListaClick();
             return;
+        }
         default:
             return;
     }
@@ -105,8 +105,7 @@ void TPrincipale::b4Click() {
             return;
         case kAttributionMode:
             CommitBeforeMove();
-            CoreState.CommandCode = kAttributionClearJob;
-            AttribuzioneClick();
+            AttribuzioneClick(kAttributionClearJob);
             CoreState.CommandCode = kRepaint;
             VisualizzaClick();
             return;
@@ -120,7 +119,6 @@ void TPrincipale::b4Click() {
             return;
         case kReorderMarkMode:
             if (RefusedWithoutWriteAccess()) return;
-            CoreState.CommandCode = kReorderJob;
             RiordinaClick();
             return;
         default:
@@ -190,8 +188,7 @@ void TPrincipale::b8Click() {
             ClearByAnswer();
             return;
         case kSearchMode:
-            CoreState.CommandCode = kNotesSelector;
-            VedeHelpClick();
+            ShowTextViewer(this, kNotesSelector);
             ContenutoCampiClick();
             return;
         case kSelectionMode:
@@ -208,8 +205,7 @@ void TPrincipale::b8Click() {
 void TPrincipale::b9Click() {
     switch (CoreState.CardWindowMode) {
         case kEntryMode:
-            CopiaSchClick();
-            if (CoreState.CommandCode > 0) ContenutoCampiClick();
+            if (CopiaSchClick() > 0) ContenutoCampiClick();
             return;
         case kListMode:
             FaiMergeClick();
@@ -221,14 +217,12 @@ void TPrincipale::b9Click() {
 
 void TPrincipale::b10Click() {
     if (CoreState.CardWindowMode != kEntryMode) return;
-    CoreState.CommandCode = kNotesSelector;
-    VedeHelpClick();
+    ShowTextViewer(this, kNotesSelector);
     ContenutoCampiClick();
 }
 
 void TPrincipale::ClearByAnswer() {
-    CancCampiClick();
-    const int answer = CoreState.CommandCode;
+    const int answer = CancCampiClick();
     qv::ClearByAnswer(answer);
     if (answer >= kClearField && answer <= kClearMarked) NoteCardChanged();
     if (answer == kClearField)

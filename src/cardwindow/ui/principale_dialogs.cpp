@@ -38,14 +38,12 @@ void TPrincipale::ApriRClick() {
     OpenCardDialog(CardDialog::RecallSearch, this);
 }
 
-void TPrincipale::AttribuzioneClick() {
-    TEsegue runner(this);
-    ShowModal(runner);
+void TPrincipale::AttribuzioneClick(int job) {
+    OpenBatchRunner(this, job);
 }
 
 void TPrincipale::RiordinaClick() {
-    TEsegue runner(this);
-    ShowModal(runner);
+    OpenBatchRunner(this, kReorderJob);
 }
 
 void TPrincipale::RicodificaListeClick() {
@@ -56,8 +54,8 @@ void TPrincipale::VedeMascheraClick() {
     OpenPrintMask(this, kListModeRequest);
 }
 
-void TPrincipale::EsegueListeClick() {
-    OpenListRun(this, CoreState.CommandCode);
+int TPrincipale::EsegueListeClick(int request) {
+    return OpenListRun(this, request);
 }
 
 void TPrincipale::EsegueOrdineClick() {
@@ -72,8 +70,8 @@ void TPrincipale::FaiMergeClick() {
     OpenCardDialog(CardDialog::MergedList, this);
 }
 
-void TPrincipale::OpenClickableList() {
-    if (!OpenCardDialog(CardDialog::ClickableList, this)) CoreState.CommandCode = 0;
+void TPrincipale::ClickableListCommand() {
+    if (ExchangeCardDialog(CardDialog::ClickableList, this, 0) == kRowChosen) ShowListedCard();
 }
 
 void TPrincipale::ShowListedCard() {
@@ -86,8 +84,7 @@ void TPrincipale::ShowListedCard() {
 
 void TPrincipale::VedeListaClick() {
     if (!CoreState.ListReady) return;
-    OpenClickableList();
-    if (CoreState.CommandCode == kRowChosen) ShowListedCard();
+    ClickableListCommand();
 }
 
 void TPrincipale::StampaPaginaClick() {
@@ -99,12 +96,12 @@ void TPrincipale::numSchedaClick() {
     OpenCardDialog(CardDialog::GoToCard, this);
 }
 
-void TPrincipale::CancCampiClick() {
-    if (!OpenCardDialog(CardDialog::ClearFields, this)) CoreState.CommandCode = 0;
+int TPrincipale::CancCampiClick() {
+    return ExchangeCardDialog(CardDialog::ClearFields, this, 0);
 }
 
-void TPrincipale::CopiaSchClick() {
-    if (!OpenCardDialog(CardDialog::CopyCard, this)) CoreState.CommandCode = 0;
+int TPrincipale::CopiaSchClick() {
+    return ExchangeCardDialog(CardDialog::CopyCard, this, 0);
 }
 
 }  // namespace qv

@@ -33,6 +33,8 @@ namespace {
 
 constexpr int kToolBarBottom = 20;
 constexpr int kMissingFieldsSelector = -23;
+// What the distribution view is asked for from the selection mode: the field under the cursor.
+constexpr int kDistributionOfField = 1;
 constexpr int kUnwritableCharacterText = 1558;
 constexpr int kCardNotStoredText = 1559;
 constexpr int kFieldFullText = 2223;  // and 2224 after the number
@@ -152,12 +154,9 @@ void TPrincipale::DrawEntryBuffer(bool blankFirst) {
 bool TPrincipale::CCClick() {
     const CommitResult result = CommitEntryBuffer(
         [this](CategoryPicker picker, int field) {
-            CoreState.CommandCode = field;
-            if (picker == CategoryPicker::List)
-                VedeModalitaClick();
-            else
-                SceglieModalitaClick();
-            return CoreState.CommandCode;
+            return ExchangeCardDialog(
+                picker == CategoryPicker::List ? CardDialog::CategoryList : CardDialog::CategoryChoice, this,
+                field);
         },
         [this](const std::vector<int>& codes) { return OpenComuneChoice(this, codes); });
     if (result.changed) NoteCardChanged();
@@ -218,8 +217,7 @@ void TPrincipale::CinsClick() {
 void TPrincipale::ShowRequiredFieldsBeforeMove() {
     CoreState.ProceedFlag = 1;
     if (CoreState.WriteAccess && CardHasData() && CheckRequiredFields()) {
-        CoreState.CommandCode = kMissingFieldsSelector;
-        VedeHelpClick();
+        ShowTextViewer(this, kMissingFieldsSelector);
     }
 }
 
@@ -382,12 +380,9 @@ void TPrincipale::MarkKey(char key) {
                 OpenConditionDialog();
                 ContenutoCampiClick();
             } else if (upper == 'D') {
-                if (f >= 1 && f <= kMaxFields && FieldTypes[size_t(f)] == FieldType::kMunicipality) {
-                    CoreState.CommandCode = std::max<int>(0, GetCardWord(f));
-                    VedeUnitaClick();
-                }
-                CoreState.CommandCode = 1;
-                VisualizzaDistribuzioneClick();
+                if (f >= 1 && f <= kMaxFields && FieldTypes[size_t(f)] == FieldType::kMunicipality)
+                    ExchangeCardDialog(CardDialog::ComunePicker, this, std::max<int>(0, GetCardWord(f)));
+                ExchangeCardDialog(CardDialog::DistributionView, this, kDistributionOfField);
             } else if (upper == 'Q') {
                 ToggleStatisticsField(f);
                 ContenutoCampiClick();
@@ -422,22 +417,22 @@ void TPrincipale::FormKeyUp(int key) {
 void TPrincipale::OpenFieldPicker() {
     const int f = CoreState.CurrentField;
     if (f < 1 || f > std::min(CoreState.FieldCount, kMaxFields)) return;
-    CoreState.CommandCode = 0;
     const FieldType type = FieldTypes[size_t(f)];
+    int answer = 0;
     if (type.IsAnswer()) {
-        CoreState.CommandCode = f;
-        VedeModalitaClick();
+        answer = ExchangeCardDialog(CardDialog::CategoryList, this, f);
     } else if (type == FieldType::kMunicipality) {
-        CoreState.CommandCode = std::max<int>(0, GetCardWord(f));
-        VedeUnitaClick();
-    } else if (type == FieldType::kNumber && TerritorialLinkFields[size_t(f)]) {
-        LInkTerritorialeClick();
+        answer = ExchangeCardDialog(CardDialog::ComunePicker, this, std::max<int>(0, GetCardWord(f)));
+    } else {
+        // The territorial list answers nothing; a field without a picker leaves none either.
+        if (type == FieldType::kNumber && TerritorialLinkFields[size_t(f)])
+            ExchangeCardDialog(CardDialog::TerritorialList, this, 0);
         CoreState.CommandCode = 0;
     }
     const int p = FieldPositions[size_t(f)];
     const int words = std::min(CoreState.CardWordCount, kMaxCardWords);
-    if (CoreState.CommandCode > 0 && p >= 1 && p <= words) {
-        CurrentCardValues[size_t(p)] = uint16_t(CoreState.CommandCode);
+    if (answer > 0 && p >= 1 && p <= words) {
+        CurrentCardValues[size_t(p)] = uint16_t(answer);
         NoteCardChanged();
     }
     RedrawField(f);
@@ -447,19 +442,14 @@ void TPrincipale::OpenConditionDialog() {
     const int f = CoreState.CurrentField;
     if (f < 1 || f > std::min(CoreState.FieldCount, kMaxFields)) return;
     const FieldType type = FieldTypes[size_t(f)];
-    if (type.IsAnswer()) {
-        CoreState.CommandCode = ConditionField(f);
-        RicercaModalitaClick();
-    } else if (type == FieldType::kDate) {
-        CoreState.CommandCode = f;
-        RicercaDataClick();
-    } else if (type == FieldType::kMunicipality) {
-        CoreState.CommandCode = std::max<int>(0, GetCardWord(f));
-        VedeUnitaClick();
-    } else if (type.IsNumeric()) {
-        CoreState.CommandCode = f;
-        RicercaQuantitaClick();
-    }
+    if (type.IsAnswer())
+        ExchangeCardDialog(CardDialog::CategoryCondition, this, ConditionField(f));
+    else if (type == FieldType::kDate)
+        ExchangeCardDialog(CardDialog::DateCondition, this, f);
+    else if (type == FieldType::kMunicipality)
+        ExchangeCardDialog(CardDialog::ComunePicker, this, std::max<int>(0, GetCardWord(f)));
+    else if (type.IsNumeric())
+        ExchangeCardDialog(CardDialog::QuantityCondition, this, f);
 }
 
 void TPrincipale::FormDblClick() {
@@ -507,35 +497,6 @@ void TPrincipale::PointerPosition(int x, int y) {
     sxxClick();
     DrawCardText(mark, 1, "y=" + three(y), 60, 1);
     sxxClick();
-}
-
-void TPrincipale::VedeModalitaClick() {
-    if (!OpenCardDialog(CardDialog::CategoryList, this)) CoreState.CommandCode = 0;
-}
-void TPrincipale::SceglieModalitaClick() {
-    if (!OpenCardDialog(CardDialog::CategoryChoice, this)) CoreState.CommandCode = 0;
-}
-void TPrincipale::VedeUnitaClick() {
-    if (!OpenCardDialog(CardDialog::ComunePicker, this)) CoreState.CommandCode = 0;
-}
-void TPrincipale::LInkTerritorialeClick() {
-    if (!OpenCardDialog(CardDialog::TerritorialList, this)) CoreState.CommandCode = 0;
-}
-void TPrincipale::RicercaModalitaClick() {
-    if (!OpenCardDialog(CardDialog::CategoryCondition, this)) CoreState.CommandCode = 0;
-}
-void TPrincipale::RicercaDataClick() {
-    if (!OpenCardDialog(CardDialog::DateCondition, this)) CoreState.CommandCode = 0;
-}
-void TPrincipale::RicercaQuantitaClick() {
-    if (!OpenCardDialog(CardDialog::QuantityCondition, this)) CoreState.CommandCode = 0;
-}
-void TPrincipale::VisualizzaDistribuzioneClick() {
-    if (!OpenCardDialog(CardDialog::DistributionView, this)) CoreState.CommandCode = 0;
-}
-
-void TPrincipale::VedeHelpClick() {
-    ShowTextViewer(this, CoreState.CommandCode);
 }
 
 void TPrincipale::VedeCopiaClick() {

@@ -209,8 +209,7 @@ void TPrincipale::ElaborazioniVeloci1Click() {
 
 void TPrincipale::Lista1Click() {
     // The card in hand is not stored: a chosen row replaces it.
-    OpenClickableList();
-    if (CoreState.CommandCode == kRowChosen) ShowListedCard();
+    ClickableListCommand();
 }
 
 void TPrincipale::AboutItemClick() {

@@ -44,9 +44,7 @@ void TPrincipale::RunSearchAsList() {
     }
     ShowSearchBar(false);
     if (CoreState.ListReady) {
-        CoreState.CommandCode = kSearchListRequest;
-        EsegueListeClick();
-        if (CoreState.CommandCode == kShowListAnswer) VedeListaClick();
+        if (EsegueListeClick(kSearchListRequest) == kShowListAnswer) VedeListaClick();
     }
     Lista1->setEnabled(CoreState.ListReady != 0);
 }

@@ -55,9 +55,7 @@ void Tindicatori::ListaClick() {
 }
 
 void Tindicatori::AggiornaClick() {
-    CoreState.CommandCode = kIndicatorsJob;
-    TEsegue runner(this);
-    ShowModal(runner);
+    OpenBatchRunner(this, kIndicatorsJob);
 }
 
 void Tindicatori::EsciClick() {

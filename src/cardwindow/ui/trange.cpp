@@ -105,9 +105,7 @@ void TRange::AggiornaClick() {
 }
 
 void TRange::ControllaClick() {
-    CoreState.CommandCode = kRangeCheckJob;
-    TEsegue runner(this);
-    ShowModal(runner);
+    OpenBatchRunner(this, kRangeCheckJob);
 }
 
 void TRange::EsciClick() {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/core_state.h"
 #include "core/text_tables.h"
 #include "platform/assertion.h"
 #include "platform/registry.h"
@@ -15,9 +16,9 @@ namespace {
 
 constexpr int kDialogMissingText = 1891;
 
-Registry<CardDialog, CardDialogOpener>& Openers() {
-    static Registry<CardDialog, CardDialogOpener> openers;
-    return openers;
+Registry<CardDialog, CardDialogExchange>& Exchanges() {
+    static Registry<CardDialog, CardDialogExchange> exchanges;
+    return exchanges;
 }
 
 // Every dialog is registered when the program starts, so a missing one is a fault of the
@@ -34,17 +35,40 @@ void ReportMissingDialog(CardDialog dialog) {
 }  // namespace
 
 void RegisterCardDialog(CardDialog dialog, CardDialogOpener open) {
-    Openers().Register(dialog, std::move(open));
+    if (!open) return RegisterCardDialog(dialog, nullptr);
+    // A dialog without an exchange of its own finds the argument where every dialog looks and
+    // answers what it leaves there.
+    RegisterCardExchange(dialog, [open = std::move(open)](QWidget* owner, int argument) {
+        CoreState.CommandCode = argument;
+        open(owner);
+        return CoreState.CommandCode;
+    });
+}
+
+void RegisterCardExchange(CardDialog dialog, CardDialogExchange exchange) {
+    Exchanges().Register(dialog, std::move(exchange));
+}
+
+void RegisterCardDialog(CardDialog dialog, std::nullptr_t) {
+    Exchanges().Register(dialog, {});
 }
 
 bool OpenCardDialog(CardDialog dialog, QWidget* owner) {
-    const CardDialogOpener open = Openers().Find(dialog);
-    if (!open) {
+    const CardDialogExchange exchange = Exchanges().Find(dialog);
+    if (!exchange) {
         ReportMissingDialog(dialog);
         return false;
     }
-    open(owner);
+    exchange(owner, CoreState.CommandCode);
     return true;
+}
+
+int ExchangeCardDialog(CardDialog dialog, QWidget* owner, int argument) {
+    const CardDialogExchange exchange = Exchanges().Find(dialog);
+    if (exchange) return exchange(owner, argument);
+    ReportMissingDialog(dialog);
+    CoreState.CommandCode = 0;
+    return 0;
 }
 
 }  // namespace qv

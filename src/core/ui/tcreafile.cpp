@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/compile_run.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "platform/io_error.h"
@@ -12,10 +13,6 @@
 #include "platform/ui/qt_text.h"
 
 namespace qv {
-
-namespace {
-constexpr int kAnswerErase = 333;
-}
 
 TCreaFile::TCreaFile(QWidget* owner) : QDialog(owner) {
     setObjectName("TCreaFile");
@@ -39,7 +36,6 @@ TCreaFile::TCreaFile(QWidget* owner) : QDialog(owner) {
     connect(Annulla, &QPushButton::clicked, this, &TCreaFile::AnnullaClick);
     connect(Cancella, &QPushButton::clicked, this, &TCreaFile::CancellaClick);
 
-    CoreState.CommandCode = 0;  // closing the window any other way keeps the cards
     try {
         FormCreate();
     } catch (const IoError& e) {
@@ -56,16 +52,15 @@ void TCreaFile::FormCreate() {
     std::string text = LoadText(348) + " " + std::to_string(CoreState.ExistingCardCount) + LoadText(349);
     if (text.size() > 255) text.resize(255);
     testo->setText(Qs(text));
-    CoreState.CommandCode = 0;
 }
 
 void TCreaFile::CancellaClick() {
-    CoreState.CommandCode = kAnswerErase;
+    answer_ = CompileRunHost::kEraseAnswer;
     accept();
 }
 
 void TCreaFile::AnnullaClick() {
-    CoreState.CommandCode = 0;
+    answer_ = 0;
     reject();
 }
 

@@ -5,8 +5,8 @@
 
 namespace qv {
 
-// Asks before the compile run erases the cards of an archive created before: answers 333 in
-// CoreState.CommandCode to erase them, 0 otherwise.
+// Asks before the compile run erases the cards of an archive created before: answers
+// CompileRunHost::kEraseAnswer to erase them, 0 otherwise.
 class TCreaFile : public QDialog {
     Q_OBJECT
   public:
@@ -19,6 +19,10 @@ class TCreaFile : public QDialog {
     void FormCreate();
     void CancellaClick();
     void AnnullaClick();
+    int Answer() const { return answer_; }
+
+  private:
+    int answer_ = 0;
 };
 
 }  // namespace qv

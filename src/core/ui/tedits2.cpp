@@ -17,6 +17,7 @@
 #include "core/data_files.h"
 #include "core/text_tables.h"
 #include "core/text_viewer.h"
+#include "core/ui/dialog_exchange.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/tcreafile.h"
 #include "core/ui/thelp.h"
@@ -31,8 +32,6 @@
 namespace qv {
 
 namespace {
-
-constexpr int kAnswerErase = 333;
 
 QLineEdit* ReadOnlyBox(QWidget* parent, const char* name) {
     auto* e = new QLineEdit(parent);
@@ -411,10 +410,8 @@ void TEditS2::CreaCompilaClick() {
 }
 
 bool TEditS2::ConfirmEraseCards() {
-    CoreState.CommandCode = 0;
-    TCreaFile ask(this);
-    ShowModal(ask);
-    return CoreState.CommandCode == kAnswerErase;
+    // Closing the question any other way than by its buttons keeps the cards.
+    return ExchangeDialog<TCreaFile>(this, 0) == kEraseAnswer;
 }
 
 void TEditS2::ShowErrorList() {

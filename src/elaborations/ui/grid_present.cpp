@@ -50,7 +50,7 @@ TGrigliaPresente::TGrigliaPresente(QWidget* owner) : QDialog(owner) {
 }
 
 void TGrigliaPresente::SiClick() {
-    CoreState.CommandCode = 333;
+    replace_ = true;
     accept();
 }
 
@@ -62,9 +62,9 @@ bool ConfirmGridReplacement(QWidget* owner, int pass) {
     CoreState.CommandCode = pass;
     TGrigliaPresente dialog(owner);
     ShowModal(dialog);
-    const bool yes = CoreState.CommandCode == 333;
+    // The answer is not left behind: what runs next expects 0.
     CoreState.CommandCode = 0;
-    return yes;
+    return dialog.Replace();
 }
 
 }  // namespace qv

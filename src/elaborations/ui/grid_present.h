@@ -6,8 +6,8 @@
 namespace qv {
 
 // Asks before a grid file is replaced. The caller stores in CoreState.CommandCode which grid:
-// 0 the category grid, 1 the quantitative grid, 2 the quick set. "Si" answers 333 there;
-// "Annulla" leaves the value stored.
+// 0 the category grid, 1 the quantitative grid, 2 the quick set. "Si" answers that the grid
+// is to be replaced; "Annulla" that it is kept.
 class TGrigliaPresente : public QDialog {
     Q_OBJECT
   public:
@@ -21,6 +21,10 @@ class TGrigliaPresente : public QDialog {
 
     void SiClick();
     void EsciClick();
+    bool Replace() const { return replace_; }
+
+  private:
+    bool replace_ = false;
 };
 
 // Shows TGrigliaPresente for grid `pass`; true when the answer is "Si". CommandCode is 0 after.

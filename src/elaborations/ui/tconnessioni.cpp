@@ -130,9 +130,7 @@ void TConnessioni::RigheClick() {
 
 void TConnessioni::ElaboraClick() {
     if (CountGridLines() > kMaxUsableGridLines) return;
-    CoreState.CommandCode = kCategoryCountJob;
-    TEsegue runner(this);
-    ShowModal(runner);
+    OpenBatchRunner(this, kCategoryCountJob);
 }
 
 void TConnessioni::VisualizzaClick() {

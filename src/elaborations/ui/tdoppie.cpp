@@ -176,9 +176,7 @@ void TDoppie::MancaGrigliaClick() {
 void TDoppie::ElaboraClick() {
     StoreOptions();
     if (CountGridLines() > kMaxUsableGridLines) return;
-    CoreState.CommandCode = kCategoryCountJob;
-    TEsegue runner(this);
-    ShowModal(runner);
+    OpenBatchRunner(this, kCategoryCountJob);
     // The counting may have turned the unit option off (no quantitative grid).
     ShowOptions();
 }

@@ -165,4 +165,10 @@ void TEsegue::Help2Click() {
     OpenHelpPage(this, kHelpPage);
 }
 
+void OpenBatchRunner(QWidget* owner, int job) {
+    CoreState.CommandCode = job;
+    TEsegue runner(owner);
+    ShowModal(runner);
+}
+
 }  // namespace qv

@@ -7,7 +7,7 @@
 
 namespace qv {
 
-// The batch runner: the opener stores a job code in CoreState.CommandCode and shows it
+// The batch runner: OpenBatchRunner stores a job code in CoreState.CommandCode and shows it
 // modally; "Esegui" runs the job on the GUI thread with the wait cursor and closes the dialog.
 // Jobs 7 and 8 are the counting passes; jobs 2 to 6 are the card window's (batch_jobs.h).
 class TEsegue : public QDialog {
@@ -48,5 +48,8 @@ class TEsegue : public QDialog {
     void RunRegisteredJob(int code);
     int job_ = 0;
 };
+
+// Runs the batch runner modally on `job`, which it finds in CoreState.CommandCode.
+void OpenBatchRunner(QWidget* owner, int job);
 
 }  // namespace qv

@@ -100,9 +100,7 @@ void TQuantitativeElab::SeleColonneClick() {
 }
 
 void TQuantitativeElab::ElaboraClick() {
-    CoreState.CommandCode = kQuantitativeJob;
-    TEsegue runner(this);
-    ShowModal(runner);
+    OpenBatchRunner(this, kQuantitativeJob);
 }
 
 void TQuantitativeElab::VisualizzaClick() {

@@ -137,9 +137,7 @@ void TSemplici::MancaGrigliaClick() {
 void TSemplici::ELABORAClick() {
     StoreOptions();
     if (CountGridLines() > kMaxUsableGridLines) return;
-    CoreState.CommandCode = kCategoryCountJob;
-    TEsegue runner(this);
-    ShowModal(runner);
+    OpenBatchRunner(this, kCategoryCountJob);
     // The counting may have turned the unit option off (no quantitative grid).
     quant->setChecked(CoreState.CountByQuantUnit != 0);
 }

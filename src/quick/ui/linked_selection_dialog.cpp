@@ -23,7 +23,6 @@ namespace {
 
 constexpr int kHelpPage = 41;
 constexpr int kNoLinkText = 663, kNoDefinitionsText = 664;
-constexpr int kListAtOnce = -333;
 
 }  // namespace
 
@@ -175,8 +174,7 @@ void TElabVelociLink::RecuperaClick() {
 }
 
 void TElabVelociLink::VisualizzaClick() {
-    CoreState.CommandCode = kListAtOnce;
-    OpenQuickLists(this);
+    OpenQuickLists(this, true);
     CoreState.CommandCode = 0;
 }
 

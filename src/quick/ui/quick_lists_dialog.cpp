@@ -142,7 +142,8 @@ void TElabVelociListe::Help2Click() {
     ShowHelpPage(this, kHelpPage);
 }
 
-void OpenQuickLists(QWidget* owner) {
+void OpenQuickLists(QWidget* owner, bool listAtOnce) {
+    CoreState.CommandCode = listAtOnce ? kListAtOnce : 0;
     TElabVelociListe dialog(owner);
     ShowModal(dialog);
 }

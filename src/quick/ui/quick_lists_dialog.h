@@ -40,7 +40,8 @@ class TElabVelociListe : public QDialog {
     void RunList(bool alphabetical);
 };
 
-// Creates the quick lists with `owner`, shows them modally and destroys them.
-void OpenQuickLists(QWidget* owner);
+// Creates the quick lists with `owner`, shows them modally and destroys them; with `listAtOnce`
+// the list is made as the dialog opens. The request stands in CoreState.CommandCode meanwhile.
+void OpenQuickLists(QWidget* owner, bool listAtOnce = false);
 
 }  // namespace qv

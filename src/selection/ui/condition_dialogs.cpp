@@ -290,11 +290,12 @@ void TAzzeraRicerca::Help2Click() {
 
 // ---- openers ----
 
-void OpenCategoryCondition(QWidget* owner, int field) {
+int OpenCategoryCondition(QWidget* owner, int field) {
     const int head = AnswerGroupHead(field);
     CoreState.CommandCode = head > 0 ? head : field;
     TRicModalita dialog(owner);
     ShowModal(dialog);
+    return CoreState.CommandCode;
 }
 
 void OpenDateCondition(QWidget* owner) {
@@ -313,8 +314,7 @@ void OpenClearSearch(QWidget* owner) {
 }
 
 void RegisterConditionDialogs() {
-    RegisterCardDialog(CardDialog::CategoryCondition,
-                       [](QWidget* owner) { OpenCategoryCondition(owner, CoreState.CommandCode); });
+    RegisterCardExchange(CardDialog::CategoryCondition, &OpenCategoryCondition);
     RegisterCardDialog(CardDialog::DateCondition, &OpenDateCondition);
     RegisterCardDialog(CardDialog::QuantityCondition, &OpenQuantityCondition);
 }

@@ -94,8 +94,9 @@ class TAzzeraRicerca : public QDialog {
 
 // Openers for the card window. The category condition takes the field under the cursor; a
 // further answer opens the condition of the field heading its group. The date and interval
-// conditions work on CoreState.CurrentField.
-void OpenCategoryCondition(QWidget* owner, int field);
+// conditions work on CoreState.CurrentField. The category condition's exchange answers the
+// field it showed, left in CoreState.CommandCode.
+int OpenCategoryCondition(QWidget* owner, int field);
 void OpenDateCondition(QWidget* owner);
 void OpenQuantityCondition(QWidget* owner);
 void OpenClearSearch(QWidget* owner);

@@ -7,6 +7,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/dialog_exchange.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
@@ -69,13 +70,15 @@ void TEsegueLista::FormCreate() {
     connect(Help2, &QPushButton::clicked, this, &TEsegueLista::Help2Click);
 
     singleCard_ = false;
-    if (CoreState.CommandCode == kPrintCard) {
+    // The single-card print keeps its request as the answer until a button gives another.
+    const int request = CoreState.CommandCode;
+    if (request == kPrintCard) {
+        answer_ = kPrintCard;
         StampaSchedaClick();
         singleCard_ = true;
         return;
     }
-    if (CoreState.CommandCode == kSearchList) SequenzialeClick();
-    CoreState.CommandCode = 0;
+    if (request == kSearchList) SequenzialeClick();
 }
 
 void TEsegueLista::SequenzialeClick() {
@@ -114,18 +117,18 @@ void TEsegueLista::StampaSchedaClick() {
 
 void TEsegueLista::ListaTXTClick() {
     if (!singleCard_) {
-        CoreState.CommandCode = kShowList;
+        answer_ = kShowList;
         accept();
         return;
     }
     ShowTextViewer(this, kReportViewer);
-    CoreState.CommandCode = 0;
+    answer_ = 0;
     Status->clear();
     Barra->setValue(0);
 }
 
 void TEsegueLista::EsciClick() {
-    CoreState.CommandCode = 0;
+    answer_ = 0;
     reject();
 }
 
@@ -134,10 +137,7 @@ void TEsegueLista::Help2Click() {
 }
 
 int OpenListRun(QWidget* owner, int commandCode) {
-    CoreState.CommandCode = commandCode;
-    TEsegueLista dialog(owner);
-    ShowModal(dialog);
-    return CoreState.CommandCode;
+    return ExchangeDialog<TEsegueLista>(owner, commandCode);
 }
 
 }  // namespace qv

@@ -37,14 +37,16 @@ class TEsegueLista : public QDialog {
 
     // Set by the single-card print: "Vede Lista.TXT" then shows "tabella.txt".
     bool SingleCard() const { return singleCard_; }
+    int Answer() const { return answer_; }
 
   private:
     bool singleCard_ = false;
+    int answer_ = 0;
 };
 
-// The main window's command: stores `commandCode` (4 list a search's results, 2 print the
-// current card, anything else the plain dialog), shows the dialog modally and answers
-// CoreState.CommandCode afterwards (3: open the clickable list).
+// The main window's command, an exchange: `commandCode` (4 list a search's results, 2 print the
+// current card, anything else the plain dialog) in CoreState.CommandCode while the dialog is
+// shown, the answer there afterwards (3: open the clickable list).
 int OpenListRun(QWidget* owner, int commandCode);
 
 }  // namespace qv

@@ -103,7 +103,6 @@ void TEtichette::EsciClick() {
 }
 
 void TEtichette::Help2Click() {
-    CoreState.CommandCode = kHelpPage;
     ShowHelpPage(this, kHelpPage);
 }
 

@@ -10,6 +10,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/dialog_exchange.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/ui/application.h"
@@ -22,7 +23,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kRowChosen = 1;
 constexpr int32_t kLastReselectedRow = 9999;
 constexpr size_t kCaptionChars = 255;
 
@@ -69,7 +69,6 @@ TListaCliccabile::TListaCliccabile(QWidget* owner) : QDialog(owner) {
 }
 
 void TListaCliccabile::FormCreate() {
-    CoreState.CommandCode = 0;
     setWindowTitle(Qs(LoadText(1021)));
     Stampa1->setText(Qs(LoadText(1022)));
     Esci1->setText(Qs(LoadText(1023)));
@@ -102,7 +101,6 @@ void TListaCliccabile::ListaClick() {
     if (card < 0) return;
     chosen_ = true;
     CoreState.CurrentCard = card;
-    CoreState.CommandCode = kRowChosen;
     accept();
 }
 
@@ -130,9 +128,8 @@ void TListaCliccabile::Esci1Click() {
     reject();
 }
 
-void ShowClickableList(QWidget* owner) {
-    TListaCliccabile list(owner);
-    ShowModal(list);
+int ShowClickableList(QWidget* owner) {
+    return ExchangeDialog<TListaCliccabile>(owner, 0);
 }
 
 }  // namespace qv

@@ -8,7 +8,7 @@ class QAction;
 namespace qv {
 
 // "Lista": the list text one line a row; a click on a row makes the card that wrote it the
-// current card and answers 1 in CommandCode (0 otherwise). Its menu prints the whole list.
+// current card and answers 1 (0 otherwise). Its menu prints the whole list.
 class TListaCliccabile : public QDialog {
     Q_OBJECT
   public:
@@ -23,12 +23,15 @@ class TListaCliccabile : public QDialog {
     void ListaClick();
     void Stampa1Click();
     void Esci1Click();
+    static constexpr int kRowChosen = 1;
+    int Answer() const { return chosen_ ? kRowChosen : 0; }
 
   private:
     bool chosen_ = false;
 };
 
-// Creates the list with `owner`, shows it modally and destroys it.
-void ShowClickableList(QWidget* owner);
+// The exchange: creates the list with `owner`, shows it modally with CommandCode 0 and destroys
+// it; the answer is left in CommandCode.
+int ShowClickableList(QWidget* owner);
 
 }  // namespace qv

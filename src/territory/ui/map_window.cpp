@@ -239,9 +239,7 @@ void TVedeCartina::keyPressEvent(QKeyEvent* event) {
 }
 
 void TVedeCartina::Opzioni2Click() {
-    CoreState.CommandCode = 0;
-    OpenMapOptions(this);
-    switch (CoreState.CommandCode) {
+    switch (OpenMapOptions(this)) {
         case 1:
             EsegueCartinaClick();
             break;
@@ -311,7 +309,6 @@ void TVedeCartina::SalvacomeBitMap1Click() {
 void TVedeCartina::Lista1Click() {
     GuardedIo([this] {
         WriteComuneList();
-        CoreState.CommandCode = 0;
         ShowTextViewer(this, 0);
     });
 }
@@ -319,7 +316,6 @@ void TVedeCartina::Lista1Click() {
 void TVedeCartina::Graduatoria1Click() {
     GuardedIo([this] {
         WriteComuneRanking();
-        CoreState.CommandCode = 0;
         ShowTextViewer(this, 0);
     });
 }

@@ -120,9 +120,8 @@ void TListaTerritoriale::DisattivaClick() {
 }
 
 void TListaTerritoriale::NelTerritorioClick() {
-    CoreState.CommandCode = CardTerritoryCode(CoreState.CommuneField);
     // The picker edits the list's territory and sets no search condition.
-    OpenManualTerritorySelection(this);
+    OpenManualTerritorySelection(this, CardTerritoryCode(CoreState.CommuneField));
     CoreState.CommandCode = 0;
 }
 

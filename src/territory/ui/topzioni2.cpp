@@ -498,10 +498,9 @@ void TOpzioni2::AttivaTuttoClick() {
 }
 
 void TOpzioni2::SeleManualeClick() {
-    CoreState.CommandCode = 0;
     CoreState.CardWindowMode = kPointerMode;
     TransferTerritorySelection(TerritoryTransfer::MapToArchive);
-    OpenManualTerritorySelection(this);
+    OpenManualTerritorySelection(this, 0);
     TransferTerritorySelection(TerritoryTransfer::ArchiveToMap);
 }
 
@@ -516,17 +515,17 @@ void TOpzioni2::QuantitativiClick() {
     ShowModal(dialog);
 }
 
-void TOpzioni2::Answer(int code) {
+void TOpzioni2::Finish(int code) {
     CoreState.CommandCode = code;
     done(code == 0 ? QDialog::Rejected : QDialog::Accepted);
 }
 
 void TOpzioni2::ListaClick() {
-    Answer(2);
+    Finish(2);
 }
 
 void TOpzioni2::GraduatoriaClick() {
-    Answer(3);
+    Finish(3);
 }
 
 void TOpzioni2::SalvaClick() {
@@ -593,27 +592,25 @@ void TOpzioni2::EsegueClick() {
 
 void TOpzioni2::EsciClick() {
     PrendeOpzioniClick();
-    Answer(0);
+    Finish(0);
 }
 
 void TOpzioni2::EsciCartinaClick() {
     PrendeOpzioniClick();
-    Answer(1);
+    Finish(1);
 }
 
 void TOpzioni2::AnnullaClick() {
-    Answer(0);
+    Finish(0);
 }
 
 void TOpzioni2::HelpPage(int page) {
     ShowHelpPage(this, page);
-    CoreState.CommandCode = 0;
 }
 
 void TOpzioni2::reject() {
     // Closed by its close box: nothing more for the map to do.
-    CoreState.CommandCode = 0;
-    QDialog::reject();
+    Finish(0);
 }
 
 void TOpzioni2::keyPressEvent(QKeyEvent* event) {

@@ -142,13 +142,16 @@ class TOpzioni2 : public QDialog {
     // The opening steps, also run again after options are restored.
     void FillControls();
     void PaintColours();
-    void Answer(int code);
+    // Every way out answers here what the map does next: 0 nothing, else the code of the
+    // button that closed the dialog.
+    void Finish(int code);
 
     QButtonGroup* classModes_ = nullptr;
     QButtonGroup* borderModes_ = nullptr;
 };
 
-// Opens TOpzioni2 modally; answers CoreState.CommandCode.
+// The exchange: TOpzioni2 shown modally with CoreState.CommandCode 0; its answer is left there
+// and returned.
 int OpenMapOptions(QWidget* owner);
 
 }  // namespace qv

@@ -13,6 +13,7 @@
 #include "core/core_state.h"
 #include "core/selection_files.h"
 #include "core/text_tables.h"
+#include "core/ui/dialog_exchange.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/numbers.h"
@@ -117,7 +118,8 @@ void TUnita::FormCreate() {
 
     if (CoreState.CardWindowMode < kPointerMode) SetTerritoryCodes(AllCodes(), false);
     provinces_ = ReadProvinceTable();
-    ChosenTerritoryCode = CoreState.CommandCode;
+    answer_ = CoreState.CommandCode;
+    ChosenTerritoryCode = answer_;
     if (const int p = ProvinceContaining(provinces_, ChosenTerritoryCode); p >= 0)
         CoreState.ProvinceIndex = p - provinces_.firstValid;
     BuildProvinceList();
@@ -154,7 +156,7 @@ void TUnita::ComuniClick() {
     if (row < 0) return;
     const int code = CodeOfItem(row);
     ChosenTerritoryCode = code;
-    CoreState.CommandCode = code;
+    answer_ = code;
     uint8_t& flag = TerritorySelection[size_t(code - 1)];
     flag = flag ? 0 : 1;
     Comuni->item(row)->setSelected(flag != 0);
@@ -166,7 +168,7 @@ void TUnita::ComuniClick() {
 void TUnita::ComuniDblClick() {
     const int row = Comuni->currentRow();
     if (row < 0) return;
-    CoreState.CommandCode = CodeOfItem(row);
+    answer_ = CodeOfItem(row);
     accept();
 }
 
@@ -204,7 +206,7 @@ void TUnita::DisattivaTuttoClick() {
 int TUnita::SearchedCode() {
     const int item = CercaComune->currentIndex();
     const int code = AlphabeticalCode(searchList_.records[size_t(item)]);
-    CoreState.CommandCode = code;
+    answer_ = code;
     ChosenTerritoryCode = code;
     return code;
 }
@@ -266,9 +268,7 @@ void TUnita::EsciClick() {
 }
 
 void TUnita::Help2Click() {
-    const int kept = CoreState.CommandCode;
     ShowHelpPage(this, kHelpPage);
-    CoreState.CommandCode = kept;
 }
 
 bool TUnita::eventFilter(QObject* watched, QEvent* event) {
@@ -283,15 +283,14 @@ bool TUnita::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void OpenManualTerritorySelection(QWidget* owner) {
-    TUnita dialog(owner);
-    ShowModal(dialog);
+int OpenManualTerritorySelection(QWidget* owner, int code) {
+    return ExchangeDialog<TUnita>(owner, code, TUnitaUse::Selection);
 }
 
-void OpenComunePicker(QWidget* owner) {
-    TUnita dialog(owner, CoreState.CardWindowMode == kSelectionMode ? TUnitaUse::SearchCondition
-                                                                    : TUnitaUse::ValuePicker);
-    ShowModal(dialog);
+int OpenComunePicker(QWidget* owner, int code) {
+    return ExchangeDialog<TUnita>(
+        owner, code,
+        CoreState.CardWindowMode == kSelectionMode ? TUnitaUse::SearchCondition : TUnitaUse::ValuePicker);
 }
 
 }  // namespace qv

@@ -12,8 +12,8 @@ namespace qv {
 
 // The manual territory selection: comuni chosen one by one in the list of a province, a whole
 // province, all of them, by name or within a distance of a comune, over TerritorySelection.
-// CoreState.CommandCode names on opening the code whose province is shown and holds afterwards
-// the code last chosen; with CardWindowMode below 4 the selection starts empty.
+// CoreState.CommandCode names on opening the code whose province is shown; the answer is the code
+// last chosen, that code when none was; with CardWindowMode below 4 the selection starts empty.
 // What a closing leaves depends on who opened it: the map options and the quick selection edit
 // TerritorySelection; a value picker works on a copy, so the search's territory choice and its
 // conditions stay as they were; the card search's condition (mode 12) puts the territorial
@@ -63,6 +63,7 @@ class TUnita : public QDialog {
 
     // The territory code of an item of the comune list.
     int CodeOfItem(int row) const { return shownCodes_.first + row; }
+    int Answer() const { return answer_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -79,12 +80,15 @@ class TUnita : public QDialog {
     CodeRange shownCodes_;
     int shownProvinceActiveCount_ = 0;
     TUnitaUse use_;
+    int answer_ = 0;
     std::array<uint8_t, kTerritoryTableSize> keptSelection_{};
 };
 
+// The exchanges: `code` names the province shown first, the answer (also left in
+// CoreState.CommandCode) is the code last chosen, `code` when none was.
 // The map options and the quick selection.
-void OpenManualTerritorySelection(QWidget* owner);
+int OpenManualTerritorySelection(QWidget* owner, int code);
 // The card window's territory command: the search's condition in mode 12, else a value picker.
-void OpenComunePicker(QWidget* owner);
+int OpenComunePicker(QWidget* owner, int code);
 
 }  // namespace qv

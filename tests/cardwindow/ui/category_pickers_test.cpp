@@ -44,7 +44,7 @@ TEST_F(CategoryPickersTest, ListShowsTheCategoriesWithTheValueHighlighted) {
     OnField(8, 3);
     TListaModalita d(nullptr);
     EXPECT_EQ(d.Field(), 8);
-    EXPECT_EQ(CoreState.CommandCode, 0);
+    EXPECT_EQ(d.Answer(), 0);
     EXPECT_EQ(d.windowTitle(), "Testo 1435");
     EXPECT_EQ(d.modalita->toolTip(), "Testo 1436");
     EXPECT_EQ(d.HelpModalita->text(), "Testo 1443");
@@ -54,12 +54,11 @@ TEST_F(CategoryPickersTest, ListShowsTheCategoriesWithTheValueHighlighted) {
     EXPECT_EQ(d.modalita->currentRow(), 2);
 
     // Any key first takes the answer back; Down moves, Enter answers the highlighted item.
-    CoreState.CommandCode = 9;
     QTest::keyClick(d.modalita, Qt::Key_Down);
-    EXPECT_EQ(CoreState.CommandCode, 0);
+    EXPECT_EQ(d.Answer(), 0);
     EXPECT_EQ(d.result(), 0);
     QTest::keyClick(d.modalita, Qt::Key_Return);
-    EXPECT_EQ(CoreState.CommandCode, 4);
+    EXPECT_EQ(d.Answer(), 4);
     EXPECT_EQ(d.result(), int(QDialog::Accepted));
 
     d.FileListaModClick();
@@ -122,7 +121,7 @@ TEST_F(CategoryPickersTest, CategoryHelpOpensTheViewer) {
     d.HelpModalitaClick();
     EXPECT_EQ(selector, -24);
     EXPECT_EQ(shown, "scuola media\r\n");
-    EXPECT_EQ(CoreState.CommandCode, 0);
+    EXPECT_EQ(d.Answer(), 0);
 
     d.modalita->clearSelection();  // without a highlighted item nothing opens
     selector = 0;
@@ -164,7 +163,7 @@ TEST_F(CategoryPickersTest, ChoiceOffersTheTypedText) {
     EXPECT_TRUE(enabled.Aggiungere->isEnabled());
     EXPECT_TRUE(enabled.Sostituire->isEnabled());
     QTest::keyClick(enabled.Modalita, Qt::Key_Return);
-    EXPECT_EQ(CoreState.CommandCode, 2);
+    EXPECT_EQ(enabled.Answer(), 2);
 }
 
 TEST_F(CategoryPickersTest, AddAndReplaceNeedWriteAccess) {
@@ -180,7 +179,7 @@ TEST_F(CategoryPickersTest, AddAndReplaceNeedWriteAccess) {
         d.Modalita->setCurrentRow(1);
         d.SostituireClick();
         EXPECT_EQ(d.result(), 0);
-        EXPECT_EQ(CoreState.CommandCode, 0);
+        EXPECT_EQ(d.Answer(), 0);
     }
     EXPECT_EQ(ReadBytes(Arch("sig-sch.dat")), declarations);
 

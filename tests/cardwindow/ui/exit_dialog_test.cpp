@@ -31,7 +31,7 @@ class ExitDialog : public test::StartedProgram {
     bool Press(bool leave) {
         TEsciMorvidex d(nullptr);
         (leave ? d.No : d.Si)->click();
-        EXPECT_EQ(CoreState.CommandCode, d.result() == QDialog::Accepted ? 1 : 0);
+        EXPECT_EQ(d.Answer(), d.result() == QDialog::Accepted ? 1 : 0);
         return d.result() == QDialog::Accepted;
     }
 };

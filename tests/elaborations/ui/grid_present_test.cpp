@@ -42,7 +42,7 @@ TEST_F(GridPresentTest, AnswerOfTheConfirmation) {
             ++shown;
             EXPECT_EQ(CoreState.CommandCode, 2);
             (c.yes ? g->Si : g->Esci)->click();
-            EXPECT_EQ(CoreState.CommandCode, c.yes ? 333 : 2);
+            EXPECT_EQ(g->Replace(), c.yes);
             return d.result();
         });
         EXPECT_EQ(ConfirmGridReplacement(nullptr, 2), c.yes);

@@ -115,13 +115,13 @@ TEST_F(ListFormsTest, SearchResultsAreListedOnOpening) {
     TEsegueLista d(nullptr);
     EXPECT_EQ(List(), "1\r\n3\r\n");
     EXPECT_EQ(Cp(d.Status->text()), "Testo 1903");
-    EXPECT_EQ(CoreState.CommandCode, 0);
+    EXPECT_EQ(d.Answer(), 0);
     EXPECT_EQ(CoreState.ListReady, 1);
     EXPECT_EQ(d.Barra->value(), 0);
     EXPECT_FALSE(d.SingleCard());
 
     d.ListaTXTClick();
-    EXPECT_EQ(CoreState.CommandCode, 3);
+    EXPECT_EQ(d.Answer(), 3);
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_TRUE(shown.empty());
 }
@@ -144,7 +144,7 @@ TEST_F(ListFormsTest, AlphabeticalNeedsTheOrderIndex) {
     d.Help2Click();
     EXPECT_EQ(shown, (std::vector<std::string>{"THelpRTF 49"}));
     d.EsciClick();
-    EXPECT_EQ(CoreState.CommandCode, 0);
+    EXPECT_EQ(d.Answer(), 0);
 }
 
 TEST_F(ListFormsTest, CurrentCardPrint) {
@@ -153,7 +153,7 @@ TEST_F(ListFormsTest, CurrentCardPrint) {
     TEsegueLista d(nullptr);
     EXPECT_EQ(ReadBytes(root / "tabella.txt"), "7\r\n");
     EXPECT_FALSE(FileExists(root / "lista.txt"));
-    EXPECT_EQ(CoreState.CommandCode, 2);
+    EXPECT_EQ(d.Answer(), 2);
     EXPECT_TRUE(d.SingleCard());
     for (QWidget* w : std::initializer_list<QWidget*>{d.Alfabetico, d.Sequenziale, d.Barra, d.Status})
         EXPECT_TRUE(w->isHidden());
@@ -161,7 +161,7 @@ TEST_F(ListFormsTest, CurrentCardPrint) {
 
     d.ListaTXTClick();
     EXPECT_EQ(shown, (std::vector<std::string>{"THelp 0"}));
-    EXPECT_EQ(CoreState.CommandCode, 0);
+    EXPECT_EQ(d.Answer(), 0);
 }
 
 // Every run through the working mask, with the mask missing or holding only line breaks: a

@@ -86,7 +86,7 @@ TEST_F(TUnitaTest, ClicksToggleAndMarkTheProvince) {
     TUnita u(nullptr);
     u.Comuni->setCurrentRow(2, QItemSelectionModel::NoUpdate);
     u.ComuniClick();
-    EXPECT_EQ(CoreState.CommandCode, 3);
+    EXPECT_EQ(u.Answer(), 3);
     EXPECT_EQ(ChosenTerritoryCode, 3);
     EXPECT_EQ(Selected(), std::vector<int>{3});
     EXPECT_TRUE(u.Comuni->item(2)->isSelected());
@@ -132,11 +132,11 @@ TEST_F(TUnitaTest, SearchAndDistance) {
     TUnita u(nullptr, TUnitaUse::SearchCondition);
     // Nothing chosen in the search box: nothing happens.
     u.CercaClick();
-    EXPECT_EQ(CoreState.CommandCode, kParma);
+    EXPECT_EQ(u.Answer(), kParma);
 
     Choose(u, "Torino");
     u.CercaClick();
-    EXPECT_EQ(CoreState.CommandCode, kTorino);
+    EXPECT_EQ(u.Answer(), kTorino);
     EXPECT_EQ(CoreState.ProvinceIndex, 0);
     EXPECT_EQ(u.Comuni->currentRow(), kTorino - 1);
     EXPECT_TRUE(Selected().empty());
@@ -192,8 +192,8 @@ TEST_F(TUnitaTest, WhoOpensItDecidesWhatTheClosingLeaves) {
             u.Comuni->setCurrentRow(2, QItemSelectionModel::NoUpdate);
             u.ComuniClick();
             u.EsciClick();
+            EXPECT_EQ(u.Answer(), 3);
         }
-        EXPECT_EQ(CoreState.CommandCode, 3);
         EXPECT_EQ(Selected(), c.after);
         EXPECT_EQ(FieldInCondition[kComuneField], c.marked ? 1 : 0);
         EXPECT_EQ(FieldInCondition[kSexField], 0);
@@ -229,9 +229,9 @@ TEST_F(TUnitaTest, RegisteredPickerAnswersTheDoubleClickedComune) {
     SetModalHook([](QDialog& d) {
         auto* u = dynamic_cast<TUnita*>(&d);
         if (!u) return 0;  // the help viewer
-        const int kept = CoreState.CommandCode;
+        const int kept = u->Answer();
         u->Help2Click();
-        EXPECT_EQ(CoreState.CommandCode, kept);
+        EXPECT_EQ(u->Answer(), kept);
         u->Comuni->setCurrentRow(1, QItemSelectionModel::NoUpdate);
         u->ComuniDblClick();
         return d.result();
