@@ -18,7 +18,6 @@
 #include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
-#include "support/message_log.h"
 #include "support/program_dir.h"
 #include "support/started_program.h"
 
@@ -71,18 +70,16 @@ int LastFieldOnPage(int page) {
     return last;
 }
 
-class CardPainterTest : public test::SampleProgram {
+class CardPainterTest : public test::StartedProgram {
   protected:
     void SetUp() override {
         WriteBytes(root / "pxx-dat.imp", "chiave\r\n");
-        SampleProgram::SetUp();
+        StartedProgram::SetUp();
         InstallIoErrorReporter();
-        test::RecordMessages(messages);
     }
     void TearDown() override {
-        ResetUiHooks();
         SetIoErrorReporter(nullptr);
-        SampleProgram::TearDown();
+        StartedProgram::TearDown();
     }
     // A created window showing the blank new card, as after start-up.
     std::unique_ptr<TPrincipale> Window() {
@@ -97,8 +94,6 @@ class CardPainterTest : public test::SampleProgram {
         w.VisualizzaClick();
     }
     std::string Archive(const std::string& name) { return root / ("Pianalto/" + name); }
-
-    std::vector<std::string> messages;
 };
 
 TEST_F(CardPainterTest, TitlePerMode) {

@@ -95,7 +95,7 @@ TEST_F(CategoryPickersTest, ListAnswers) {
     };
     for (const Case& c : cases) {
         OnField(7, c.value);
-        test::AnswerForms<TListaModalita>(c.act);
+        On<TListaModalita>(c.act);
         EXPECT_EQ(OpenCategoryList(nullptr, 7), c.answer) << c.what;
         EXPECT_EQ(OpenCategoryPicker(nullptr, CategoryPicker::List, 7), c.answer) << c.what;
     }
@@ -186,11 +186,11 @@ TEST_F(CategoryPickersTest, AddAndReplaceNeedWriteAccess) {
 
     // The declarations themselves are checked with the engine; here the answers.
     CoreState.WriteAccess = 1;
-    test::AnswerForms<TSceltaModalita>([](TSceltaModalita& d) { d.Aggiungere->click(); });
+    On<TSceltaModalita>([](TSceltaModalita& d) { d.Aggiungere->click(); });
     EXPECT_EQ(OpenCategoryChoice(nullptr, 8), 6);
     EXPECT_EQ(Count(8), 6);
     OnField(8, 0);
-    test::AnswerForms<TSceltaModalita>([](TSceltaModalita& d) {
+    On<TSceltaModalita>([](TSceltaModalita& d) {
         d.Stringa->setText("licenza media inferiore");
         d.Modalita->setCurrentRow(2);
         d.Sostituire->click();
@@ -200,14 +200,14 @@ TEST_F(CategoryPickersTest, AddAndReplaceNeedWriteAccess) {
 
     // No highlighted item: the dialog closes, nothing is chosen or changed.
     OnField(8, 0);
-    test::AnswerForms<TSceltaModalita>([](TSceltaModalita& d) {
+    On<TSceltaModalita>([](TSceltaModalita& d) {
         d.Stringa->setText("altro");
         d.Sostituire->click();
         EXPECT_EQ(d.result(), int(QDialog::Accepted));
     });
     EXPECT_EQ(OpenCategoryChoice(nullptr, 8), 0);
     // A number as label is refused: the dialog stays open.
-    test::AnswerForms<TSceltaModalita>([](TSceltaModalita& d) {
+    On<TSceltaModalita>([](TSceltaModalita& d) {
         d.Stringa->setText("7");
         d.Aggiungere->click();
         EXPECT_EQ(d.result(), 0);
@@ -216,7 +216,7 @@ TEST_F(CategoryPickersTest, AddAndReplaceNeedWriteAccess) {
     EXPECT_EQ(ReadBytes(Arch("sig-sch.dat")), now);
 
     // The help page's number is no answer.
-    test::AnswerForms<TSceltaModalita>([](TSceltaModalita& d) { d.Help2->click(); });
+    On<TSceltaModalita>([](TSceltaModalita& d) { d.Help2->click(); });
     EXPECT_EQ(OpenCategoryChoice(nullptr, 8), 0);
 }
 

@@ -60,7 +60,7 @@ TEST_F(EntryDialogsTest, ClearDialogAnswers) {
     };
     for (const Case& c : cases) {
         CoreState.CommandCode = 77;
-        test::AnswerForms<TCancella>(c.act);
+        On<TCancella>(c.act);
         EXPECT_EQ(OpenClearDialog(nullptr), c.answer) << c.what;
         EXPECT_EQ(CoreState.CommandCode, c.answer) << c.what;
     }
@@ -89,14 +89,14 @@ TEST_F(EntryDialogsTest, CopyAndGoToCardDialogs) {
     // Card 0 has no card before it: nothing changes, the answer is still 1.
     LoadCard(0);
     const auto card0 = CurrentCardValues;
-    test::AnswerForms<TCopia>([](TCopia& d) { d.Precedente->click(); });
+    On<TCopia>([](TCopia& d) { d.Precedente->click(); });
     EXPECT_EQ(OpenCopyDialog(nullptr), 1);
     EXPECT_EQ(CurrentCardValues, card0);
 
     // "12a" and Enter copy card 12 (held as 11) into card 30, which keeps its number.
     LoadCard(30);
     const auto card30 = CurrentCardValues;
-    test::AnswerForms<TCopia>([](TCopia& d) {
+    On<TCopia>([](TCopia& d) {
         QTest::keyClicks(d.numero, "12a");
         QTest::keyClick(d.numero, Qt::Key_Return);
     });
@@ -104,10 +104,10 @@ TEST_F(EntryDialogsTest, CopyAndGoToCardDialogs) {
     EXPECT_EQ(CoreState.CurrentCard, 30);
     EXPECT_TRUE(std::equal(&card11[1], &card11[1] + words - 2, &CurrentCardValues[1]));
 
-    test::AnswerForms<TCopia>([](TCopia& d) { d.Recupera->click(); });
+    On<TCopia>([](TCopia& d) { d.Recupera->click(); });
     EXPECT_EQ(OpenCopyDialog(nullptr), 2);
     EXPECT_EQ(CurrentCardValues, card30);
-    test::AnswerForms<TCopia>([](TCopia& d) {
+    On<TCopia>([](TCopia& d) {
         d.Help2->click();
         d.close();
     });
@@ -138,7 +138,7 @@ TEST_F(EntryDialogsTest, CopyAndGoToCardDialogs) {
     };
     for (const Case& c : cases) {
         CoreState.CurrentCard = 5;
-        test::AnswerForms<TNumeroScheda>(c.act);
+        On<TNumeroScheda>(c.act);
         OpenGoToCardDialog(nullptr);
         EXPECT_EQ(CoreState.CurrentCard, c.card) << c.what;
     }
@@ -208,7 +208,7 @@ TEST_F(EntryOptionsDialogTest, MarkingButtonsStoreTheModeOnly) {
         RemoveFile(Arch("ok-lista.dat"));
         RemoveFile(root / "ok-mouse.dat");
         CoreState.CardWindowMode = 2;
-        test::AnswerForms<TConfigura2>([&](TConfigura2& d) { (d.*c.button)->click(); });
+        On<TConfigura2>([&](TConfigura2& d) { (d.*c.button)->click(); });
         OpenEntryOptions(nullptr);
         EXPECT_EQ(CoreState.CardWindowMode, c.mode);
         EXPECT_FALSE(FileExists(Arch("ok-lista.dat"))) << c.mode;

@@ -64,7 +64,7 @@ std::vector<std::string> LinesLabelled(const std::vector<std::string>& report, c
 
 // The user makes the grids in the editor.
 void MakeGridsInEditor(Walkthrough& w) {
-    w.On<TGriglie>("TGriglie", [](TGriglie& d) {
+    w.On<TGriglie>([](TGriglie& d) {
         d.CreaGrl->click();
         EXPECT_EQ(d.Status->text(), "Ok");
         d.CreaGRQ->click();
@@ -84,7 +84,7 @@ TEST_F(ElaborationsWalkthrough, SimpleDistributionFromTheMenu) {
 
     MakeGridsInEditor(w);
     bool analysesEnabledAfterEditor = false;
-    w.On<TElaborazioni>("TElaborazioni", [&](TElaborazioni& hub) {
+    w.On<TElaborazioni>([&](TElaborazioni& hub) {
         EXPECT_FALSE(hub.VedeSemplici->isEnabled());
         hub.VedeGriglie->click();
         EXPECT_EQ(CoreState.CommandCode, 0);
@@ -94,18 +94,18 @@ TEST_F(ElaborationsWalkthrough, SimpleDistributionFromTheMenu) {
         hub.VedeSemplici->click();
         hub.Esci->click();
     });
-    w.On<TSemplici>("TSemplici", [](TSemplici& d) {
+    w.On<TSemplici>([](TSemplici& d) {
         d.righe->click();
         EXPECT_EQ(d.RigX->text(), "78");
         d.ELABORA->click();
         d.Visualizza->click();
         d.Esci->click();
     });
-    w.On<TRighe>("TRighe", [](TRighe& d) {
+    w.On<TRighe>([](TRighe& d) {
         d.Attiva->click();
         d.Esci->click();
     });
-    w.On<TEsegue>("TEsegue", [](TEsegue& d) {
+    w.On<TEsegue>([](TEsegue& d) {
         EXPECT_EQ(d.Job(), kCategoryCountJob);
         d.Esegui->click();
     });
@@ -114,10 +114,10 @@ TEST_F(ElaborationsWalkthrough, SimpleDistributionFromTheMenu) {
 
     EXPECT_TRUE(analysesEnabledAfterEditor);
     EXPECT_EQ(StandardRowFlags[3999], 0);
-    EXPECT_TRUE(w.Unhandled().empty()) << w.Unhandled().front();
-    EXPECT_TRUE(w.Messages().empty()) << w.Messages().front();
-    ASSERT_EQ(w.Viewed().size(), 1u);
-    const std::vector<std::string>& report = w.Viewed()[0];
+    EXPECT_TRUE(w.unhandled.empty()) << w.unhandled.front();
+    EXPECT_TRUE(w.messages.empty()) << w.messages.front();
+    ASSERT_EQ(w.viewerLines.size(), 1u);
+    const std::vector<std::string>& report = w.viewerLines[0];
 
     int selected = 0;
     std::array<int, 8> bySex{}, byMarital{};
@@ -167,12 +167,12 @@ TEST_F(ElaborationsWalkthrough, CrossTableWithChiSquare) {
     const std::vector<int> sex = CategoryOnCards(kSex), education = CategoryOnCards(kEducation);
 
     MakeGridsInEditor(w);
-    w.On<TElaborazioni>("TElaborazioni", [](TElaborazioni& hub) {
+    w.On<TElaborazioni>([](TElaborazioni& hub) {
         hub.VedeGriglie->click();
         hub.Doppie->click();
         hub.Esci->click();
     });
-    w.On<TDoppie>("TDoppie", [](TDoppie& d) {
+    w.On<TDoppie>([](TDoppie& d) {
         d.Righe->click();
         d.Colonne->click();
         EXPECT_EQ(d.RigX->text(), "5");
@@ -185,14 +185,14 @@ TEST_F(ElaborationsWalkthrough, CrossTableWithChiSquare) {
     });
     // Rows: the five education levels; columns: the two sexes.
     ChooseRowsAndColumns(w, kEducationLine, 5, kSexLine, 2);
-    w.On<TEsegue>("TEsegue", [](TEsegue& d) { d.Esegui->click(); });
+    w.On<TEsegue>([](TEsegue& d) { d.Esegui->click(); });
 
     w.Window().Elab1->trigger();
 
-    EXPECT_TRUE(w.Unhandled().empty()) << w.Unhandled().front();
-    EXPECT_TRUE(w.Messages().empty()) << w.Messages().front();
-    ASSERT_EQ(w.Viewed().size(), 1u);
-    const std::vector<std::string>& report = w.Viewed()[0];
+    EXPECT_TRUE(w.unhandled.empty()) << w.unhandled.front();
+    EXPECT_TRUE(w.messages.empty()) << w.messages.front();
+    ASSERT_EQ(w.viewerLines.size(), 1u);
+    const std::vector<std::string>& report = w.viewerLines[0];
 
     // Counts by education (1..5) and sex (1..2) over the selected cards; index 0 is the total.
     std::array<std::array<int, 3>, 6> table{};
@@ -275,14 +275,14 @@ TEST_F(ElaborationsWalkthrough, ConnectionsQuantitativeTablesAndWeights) {
     const std::vector<int> sex = CategoryOnCards(kSex), education = CategoryOnCards(kEducation);
     const std::vector<int> household = CategoryOnCards(9);
     MakeGridsInEditor(w);
-    w.On<TElaborazioni>("TElaborazioni", [](TElaborazioni& hub) {
+    w.On<TElaborazioni>([](TElaborazioni& hub) {
         hub.VedeGriglie->click();
         hub.VedeConnessioni->click();
         hub.Quantitative->click();
         hub.VedeSemplici->click();
         hub.Esci->click();
     });
-    w.On<TConnessioni>("TConnessioni", [](TConnessioni& d) {
+    w.On<TConnessioni>([](TConnessioni& d) {
         d.Righe->click();
         d.Colonne->click();
         d.ChiQ->setText("0");  // every row listed
@@ -291,25 +291,25 @@ TEST_F(ElaborationsWalkthrough, ConnectionsQuantitativeTablesAndWeights) {
         d.Esci->click();
     });
     ChooseRowsAndColumns(w, kEducationLine, 5, kSexLine, 2);
-    w.On<TQuantitativeElab>("TQuantitativeElab", [](TQuantitativeElab& d) {
+    w.On<TQuantitativeElab>([](TQuantitativeElab& d) {
         d.Righe->click();
         d.Elabora->click();
         d.Visualizza->click();
         d.Esci->click();
     });
-    w.On<TQuantModalita>("TQuantModalita", [](TQuantModalita& d) {
+    w.On<TQuantModalita>([](TQuantModalita& d) {
         d.Attiva->click();
         d.Esci->click();
     });
-    w.On<TSemplici>("TSemplici", [](TSemplici& d) {
+    w.On<TSemplici>([](TSemplici& d) {
         d.Quantitativa->click();
         d.Esci->click();
     });
-    w.On<TQuantitativa>("TQuantitativa", [](TQuantitativa& d) {
+    w.On<TQuantitativa>([](TQuantitativa& d) {
         d.Pesi->click();
         d.Esci->click();
     });
-    w.On<TPesi>("TPesi", [](TPesi& d) {
+    w.On<TPesi>([](TPesi& d) {
         d.vQualit->click();
         d.CreaFile->click();
         d.Universo->click();
@@ -318,14 +318,14 @@ TEST_F(ElaborationsWalkthrough, ConnectionsQuantitativeTablesAndWeights) {
         d.Attribuisce->click();
         d.Esci->click();
     });
-    w.On<TEsegue>("TEsegue", [](TEsegue& d) { d.Esegui->click(); });
+    w.On<TEsegue>([](TEsegue& d) { d.Esegui->click(); });
 
     w.Window().Elab1->trigger();
-    EXPECT_TRUE(w.Unhandled().empty()) << w.Unhandled().front();
-    EXPECT_TRUE(w.Messages().empty()) << w.Messages().front();
+    EXPECT_TRUE(w.unhandled.empty()) << w.unhandled.front();
+    EXPECT_TRUE(w.messages.empty()) << w.messages.front();
     // Connections, quantitative tables, the universe and the weights (attribution needs the
     // write password, which this user did not give).
-    ASSERT_EQ(w.Viewed().size(), 4u);
+    ASSERT_EQ(w.viewerLines.size(), 4u);
 
     int total = 0, males = 0, graduates = 0, maleGraduates = 0;
     std::array<int64_t, 3> householdSum{}, householdCount{};
@@ -343,7 +343,7 @@ TEST_F(ElaborationsWalkthrough, ConnectionsQuantitativeTablesAndWeights) {
     const double a = maleGraduates, b = males - a, cc = graduates - a, d = total - graduates - b;
     const double chi =
         total * (a * d - b * cc) * (a * d - b * cc) / ((b + d) * (a + cc) * (cc + d) * (a + b));
-    const std::vector<std::string>& connections = w.Viewed()[0];
+    const std::vector<std::string>& connections = w.viewerLines[0];
     const auto male = std::find(connections.begin(), connections.end(), " Sesso maschio");
     ASSERT_NE(male, connections.end());
     const auto laurea = std::find_if(male, connections.end(), [](const std::string& l) {
@@ -356,7 +356,7 @@ TEST_F(ElaborationsWalkthrough, ConnectionsQuantitativeTablesAndWeights) {
                             [](const std::string& l) { return l.find("Titolo") != l.npos; }),
               10);  // five rows under each of the two columns
 
-    const std::vector<std::string>& quantities = w.Viewed()[1];
+    const std::vector<std::string>& quantities = w.viewerLines[1];
     const auto members = std::find_if(quantities.begin(), quantities.end(),
                                       [](const std::string& l) { return l.rfind("Componenti", 0) == 0; });
     ASSERT_NE(members, quantities.end());

@@ -20,7 +20,6 @@
 #include "selection/ui/lista_merge.h"
 #include "selection/ui/temail.h"
 #include "support/card_selection.h"
-#include "support/message_log.h"
 #include "support/program_dir.h"
 #include "support/started_program.h"
 #include "support/test_mail_server.h"
@@ -94,7 +93,7 @@ TEST_F(MergedMailFormsTest, MergedListDialog) {
 
     d.VisualizzaClick();
     d.Help2Click();
-    EXPECT_EQ(shown, (Lines{"THelp -17", "THelpRTF 55"}));
+    EXPECT_EQ(opened, (Lines{"THelp -17", "THelpRTF 55"}));
     d.Alfabeticamente->setChecked(true);
     d.EsciClick();
     EXPECT_EQ(CoreState.MergeListAlphabetic, 1);
