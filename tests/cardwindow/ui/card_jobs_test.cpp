@@ -100,10 +100,6 @@ TEST_F(CardJobsTest, RangeDialogBuildsTheRangesAndChecksWithThePassword) {
     CoreState.CommuneField = 12;
     CoreState.ProvinceField = 0;
     TRange d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 1232");
-    EXPECT_EQ(d.Crea->text(), "Testo 1237");
-    EXPECT_EQ(d.Crea->toolTip(), "Testo 1238");
-    EXPECT_EQ(d.nProv->toolTip(), "Testo 1236");
     EXPECT_EQ(d.nCom->text(), "12");
     EXPECT_EQ(d.nProv->text(), "0");
     EXPECT_FALSE(d.Controlla->isVisibleTo(&d));
@@ -166,9 +162,6 @@ TEST_F(CardJobsTest, RangeDialogBuildsTheRangesAndChecksWithThePassword) {
 
 TEST_F(CardJobsTest, IndicatorsDialogRunsTheDefinitions) {
     Tindicatori d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 972");
-    EXPECT_EQ(d.Aggiorna->text(), "Testo 975");
-    EXPECT_EQ(d.Aggiorna->toolTip(), "Testo 976");
     d.ListaClick();
     EXPECT_EQ(viewed, std::vector<int>{-8});
 

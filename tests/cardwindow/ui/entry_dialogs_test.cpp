@@ -66,10 +66,6 @@ TEST_F(EntryDialogsTest, ClearDialogAnswers) {
     }
 
     TCancella d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 220");
-    EXPECT_EQ(d.F8->text(), "Testo 221");
-    EXPECT_EQ(d.F8->toolTip(), "Testo 222");
-    EXPECT_EQ(d.Help2->toolTip(), "Testo 230");
     int page = 0;
     SetModalHook([&](QDialog&) {
         page = CoreState.CommandCode;
@@ -143,8 +139,6 @@ TEST_F(EntryDialogsTest, CopyAndGoToCardDialogs) {
         EXPECT_EQ(CoreState.CurrentCard, c.card) << c.what;
     }
     TNumeroScheda d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 1052");
-    EXPECT_EQ(d.FineArchivio->toolTip(), "Testo 1057");
 }
 
 class EntryOptionsDialogTest : public EntryDialogsTest {};
@@ -154,9 +148,7 @@ TEST_F(EntryOptionsDialogTest, SwitchesAreShownAndStoredOnExit) {
     RemoveFile(root / "ok-mouse.dat");
     {
         TConfigura2 d(nullptr);
-        EXPECT_EQ(d.windowTitle(), "Testo 265");
         EXPECT_EQ(d.PageControl1->tabText(1), "Testo 1433");
-        EXPECT_EQ(d.Label10->text(), "Testo 279");
         EXPECT_TRUE(d.Copia->isHidden());
         EXPECT_TRUE(d.Label9->isHidden());
         EXPECT_FALSE(d.modalita->isChecked());

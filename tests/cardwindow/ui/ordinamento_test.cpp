@@ -35,9 +35,6 @@ class OrderDialogTest : public test::StartedProgram {
 TEST_F(OrderDialogTest, ChoicesOfTheSegmentLength) {
     CoreState.SortKeyLength = 3;
     TOrdinamento d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 1069");
-    EXPECT_EQ(d.EsegueTerritorio->text(), "Testo 1075");
-    EXPECT_EQ(d.ncar->toolTip(), "Testo 1071");
     ASSERT_EQ(d.ncar->count(), 4);
     EXPECT_EQ(d.ncar->itemText(3), "4");
     EXPECT_EQ(d.ncar->currentIndex(), 2);
