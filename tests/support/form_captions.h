@@ -23,6 +23,12 @@ struct FormCaptions {
     std::vector<Caption> captions;
 };
 
+// A form made with no owner.
+template <class Form>
+std::unique_ptr<QWidget> MakeForm() {
+    return std::unique_ptr<QWidget>(new Form(nullptr));
+}
+
 // What differs from the tables, one entry per control ("TDoppie.Elabora: 'Testo 306', not
 // 'Testo 307'"); a control the form lacks is an entry too. Empty when every caption holds.
 std::vector<std::string> CaptionFaults(const std::vector<FormCaptions>& forms);

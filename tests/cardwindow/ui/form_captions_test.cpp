@@ -22,11 +22,6 @@ using namespace test;
 
 class CardWindowCaptions : public StartedProgram {};
 
-template <class Form>
-std::unique_ptr<QWidget> Make() {
-    return std::make_unique<Form>(nullptr);
-}
-
 // The card window painted in `mode`, with or without the write password.
 std::function<std::unique_ptr<QWidget>()> WindowIn(int mode, bool writeAccess = false) {
     return [=] {
@@ -63,16 +58,16 @@ TEST_F(CardWindowCaptions, EveryControlShowsItsText) {
           {"b5:tip", 90}, {"b7", 91}, {"b7:tip", 92}, {"b8", 93}, {"b8:tip", 94}, {"b9", 95}, {"b9:tip", 96}}},
         {"TPrincipale mode 16", WindowIn(16), {{"b2", 116}, {"b4", 117}, {"b5", 118}}},
         {"TPrincipale mode 5", WindowIn(5), {{"b2", 116}}},
-        {"TEsciMorvidex", Make<TEsciMorvidex>, {{"Si", 826}, {"No", 828}}},
-        {"TPassWord", Make<TPassWord>, {{"Esci", 1113}}},
-        {"TRange", Make<TRange>, {{"", 1232}, {"Crea", 1237}, {"Crea:tip", 1238}, {"nProv:tip", 1236}}},
-        {"Tindicatori", Make<Tindicatori>, {{"", 972}, {"Aggiorna", 975}, {"Aggiorna:tip", 976}}},
-        {"TCancella", Make<TCancella>, {{"", 220}, {"F8", 221}, {"F8:tip", 222}, {"Help2:tip", 230}}},
-        {"TNumeroScheda", Make<TNumeroScheda>, {{"", 1052}, {"FineArchivio:tip", 1057}}},
-        {"TConfigura2", Make<TConfigura2>, {{"", 265}, {"Label10", 279}}},
-        {"TOrdinamento", Make<TOrdinamento>, {{"", 1069}, {"EsegueTerritorio", 1075}, {"ncar:tip", 1071}}},
-        {"TListaModalita", Make<TListaModalita>, {{"", 1435}, {"modalita:tip", 1436}, {"HelpModalita", 1443}}},
-        {"TSceltaModalita", Make<TSceltaModalita>, {{"", 1336}, {"Sostituire", 1343}}},
+        {"TEsciMorvidex", MakeForm<TEsciMorvidex>, {{"Si", 826}, {"No", 828}}},
+        {"TPassWord", MakeForm<TPassWord>, {{"Esci", 1113}}},
+        {"TRange", MakeForm<TRange>, {{"", 1232}, {"Crea", 1237}, {"Crea:tip", 1238}, {"nProv:tip", 1236}}},
+        {"Tindicatori", MakeForm<Tindicatori>, {{"", 972}, {"Aggiorna", 975}, {"Aggiorna:tip", 976}}},
+        {"TCancella", MakeForm<TCancella>, {{"", 220}, {"F8", 221}, {"F8:tip", 222}, {"Help2:tip", 230}}},
+        {"TNumeroScheda", MakeForm<TNumeroScheda>, {{"", 1052}, {"FineArchivio:tip", 1057}}},
+        {"TConfigura2", MakeForm<TConfigura2>, {{"", 265}, {"Label10", 279}}},
+        {"TOrdinamento", MakeForm<TOrdinamento>, {{"", 1069}, {"EsegueTerritorio", 1075}, {"ncar:tip", 1071}}},
+        {"TListaModalita", MakeForm<TListaModalita>, {{"", 1435}, {"modalita:tip", 1436}, {"HelpModalita", 1443}}},
+        {"TSceltaModalita", MakeForm<TSceltaModalita>, {{"", 1336}, {"Sostituire", 1343}}},
     };
     EXPECT_EQ(CaptionFaults(forms), std::vector<std::string>{});
 }

@@ -54,12 +54,6 @@ TEST_F(ConnectionFormsTest, ConnectionOptionsAndRefusals) {
     });
 
     TConnessioni c(nullptr);
-    EXPECT_EQ(c.Colonne->text(), "Testo 302");
-    EXPECT_EQ(c.Colonne->toolTip(), "Testo 303");
-    EXPECT_EQ(c.banali->text(), "Testo 309");
-    EXPECT_EQ(c.ChiQ->toolTip(), "Testo 311");
-    EXPECT_EQ(c.Label1->text(), "Testo 312");
-    EXPECT_EQ(c.Esci->toolTip(), "Testo 316");
     EXPECT_TRUE(c.banali->isChecked());
     // Nine columns stay chosen; the rows past the grid are cleared.
     EXPECT_EQ(c.ColX->text(), "9");
@@ -116,9 +110,6 @@ TEST_F(ConnectionFormsTest, QuantitativeDialogWithoutFiguresSaysSo) {
         return 0;
     });
     TQuantitativeElab q(nullptr);
-    EXPECT_EQ(q.Righe->text(), "Testo 1172");
-    EXPECT_EQ(q.ColX->toolTip(), "Testo 1174");
-    EXPECT_EQ(q.Help2->toolTip(), "Testo 1186");
     EXPECT_FALSE(q.QuadriSinottici->isVisibleTo(&q));
 
     QuantVarFlags[0] = 1;
@@ -143,9 +134,6 @@ TEST_F(ConnectionFormsTest, QuantitativeVariablesSavedAndRestored) {
     QuantVarFlags[1] = 1;
     QuantVarFlags[7] = 1;  // past the list: neither shown nor saved
     TQuantModalita m(nullptr);
-    EXPECT_EQ(m.windowTitle(), "Testo 1216");
-    EXPECT_EQ(m.Salva->text(), "Testo 1226");
-    EXPECT_EQ(m.Recupera->toolTip(), "Testo 1229");
     ASSERT_EQ(m.modalita->count(), 5);
     EXPECT_EQ(m.modalita->item(4)->text(), "Auto");
     EXPECT_EQ(ReadBytes(CoreState.ProgramDir + "tresca.txt"), "Eta\r\nFigli\r\nReddito\r\nVani\r\nAuto\r\n");

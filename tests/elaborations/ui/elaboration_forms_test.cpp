@@ -55,12 +55,6 @@ TEST_F(FormsTest, RunnerTitleAndButtonsByJob) {
         EXPECT_EQ(d.Job(), c.job);
         EXPECT_EQ(d.windowTitle(), c.title) << c.job;
         EXPECT_EQ(d.Esegui->isEnabled(), c.canRun) << c.job;
-        EXPECT_EQ(d.Esci->text(), "Testo 831");
-        EXPECT_EQ(d.Esci->toolTip(), "Testo 832");
-        EXPECT_EQ(d.Esegui->text(), "Testo 833");
-        EXPECT_EQ(d.Esegui->toolTip(), "Testo 834");
-        EXPECT_EQ(d.Help2->text(), "Testo 835");
-        EXPECT_EQ(d.Help2->toolTip(), "Testo 836");
         EXPECT_FALSE(d.ElabTabelle->isVisibleTo(&d));
         EXPECT_FALSE(d.Attribuisce->isVisibleTo(&d));
     }
@@ -176,10 +170,6 @@ TEST_F(FormsTest, HubFollowsTheGrids) {
     });
     TElaborazioni hub(nullptr);
     EXPECT_EQ(CoreState.ElaborationMode, 1);
-    EXPECT_EQ(hub.windowTitle(), "Testo 473");
-    EXPECT_EQ(hub.VedeGriglie->text(), "Testo 474");
-    EXPECT_EQ(hub.Quantitative->toolTip(), "Testo 483");
-    EXPECT_EQ(hub.Help2->text(), "Testo 486");
     EXPECT_FALSE(hub.Fattori->isVisibleTo(&hub));
     EXPECT_FALSE(hub.VedeMaxsim->isVisibleTo(&hub));
     auto enabled = [&hub] {
@@ -212,7 +202,6 @@ TEST_F(FormsTest, HubButtonsLeadToTheirDialogOrToTheNotice) {
     SetModalHook([&](QDialog& d) {
         if (auto* n = qobject_cast<TNoGriglia*>(&d)) {
             notices.emplace_back(n->Dicotomiche->isChecked(), n->Quantitativa->isChecked());
-            EXPECT_EQ(n->windowTitle(), "Testo 1043");
             n->Help2->click();
             n->Esci->click();
         } else if (d.objectName() == "THelpRTF") {
@@ -254,8 +243,6 @@ TEST_F(FormsTest, NoticeOfTheQuickElaborationsLooksAtTheQuickGrids) {
         TNoGriglia n(nullptr);
         EXPECT_EQ(n.Dicotomiche->isChecked(), c.dichotomous) << c.mode;
         EXPECT_EQ(n.Quantitativa->isChecked(), c.quantitative) << c.mode;
-        EXPECT_EQ(n.Dicotomiche->text(), "Testo 1044");
-        EXPECT_EQ(n.Esci->toolTip(), "Testo 1049");
     }
 }
 
@@ -280,8 +267,6 @@ TEST_F(FormsTest, DistributionOptionsAndRefusals) {
                               [](QWidget*) { StandardRowFlags[0] = StandardRowFlags[7] = 1; });
 
     TSemplici s(nullptr);
-    EXPECT_EQ(s.windowTitle(), "Testo 1370");
-    EXPECT_EQ(s.ELABORA->text(), "Testo 1378");
     EXPECT_TRUE(s.salta->isChecked());
     EXPECT_TRUE(s.tabulatore->isChecked());
     EXPECT_FALSE(s.cumulate->isChecked());

@@ -61,10 +61,6 @@ TEST_F(FactorDialogsTest, StandardDialogTextsSettingsAndEnabling) {
     StandardAfcCategoryFlags[1] = StandardAfcCategoryFlags[4] = StandardAfcCategoryFlags[6] =
         1;  // 6: past the grid
     Tafc d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 1960");
-    EXPECT_EQ(d.Modalita->text(), "Testo 135");
-    EXPECT_EQ(d.Attribuisce->text(), "Testo 141");
-    EXPECT_EQ(d.Label3->text(), "Testo 142");
     EXPECT_FALSE(d.nonRuotati->isVisibleTo(&d));
     EXPECT_FALSE(d.Attrib->isVisibleTo(&d));
     EXPECT_EQ(CoreState.ElaborationMode, 1);
@@ -177,10 +173,6 @@ TEST_F(FactorDialogsTest, PlaneAndTypologiesGoThroughTheirRegistrations) {
 TEST_F(FactorDialogsTest, PickerShowsTheListAndEditsTheChoice) {
     StandardAfcCategoryFlags[2] = StandardAfcCategoryFlags[3000] = 1;
     TAfcModalita p(nullptr);
-    EXPECT_EQ(p.windowTitle(), "Testo 167");
-    EXPECT_EQ(p.Label1->text(), "Testo 149");
-    EXPECT_EQ(p.Correla->toolTip(), "Testo 163");
-    EXPECT_EQ(p.modalita->toolTip(), "Testo 159");
     ASSERT_EQ(p.modalita->count(), 6);
     EXPECT_EQ(p.modalita->item(4)->text(), "Nord");
     EXPECT_EQ(p.LastLine(), 5);

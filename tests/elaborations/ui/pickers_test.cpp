@@ -53,11 +53,6 @@ class PickerFormsTest : public test::ElaborationForms {
 TEST_F(PickerFormsTest, RowPickerShowsTheGridAndEditsTheRowFlags) {
     StandardRowFlags[2] = StandardRowFlags[3000] = 1;
     TRighe d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 1304");
-    EXPECT_EQ(d.modalita->toolTip(), "Testo 1305");
-    EXPECT_EQ(d.Label1->text(), "Testo 1324");
-    EXPECT_EQ(d.Attiva->text(), "Testo 1308");
-    EXPECT_EQ(d.Help2->toolTip(), "Testo 1323");
     ASSERT_EQ(d.modalita->count(), 7);
     EXPECT_EQ(d.modalita->item(1)->text(), "Maschi");
     EXPECT_EQ(Qs(ReadBytes(CoreState.ProgramDir + "tresca.txt")),
@@ -165,9 +160,6 @@ TEST_F(PickerFormsTest, ColumnPickerStopsAtTen) {
         grid += "C" + std::to_string(k) + "*1=" + std::to_string(k) + "," + std::to_string(k) + ";\r\n";
     WriteBytes(Archive("grl-sch.txt"), grid);
     TColonne d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 249");
-    EXPECT_EQ(d.Disattiva->text(), "Testo 253");
-    EXPECT_EQ(d.Label1->text(), "Testo 259");
     EXPECT_EQ(d.Variabile->count(), 2);  // the heading file's blocks, even with no "G" line
     for (int k = 0; k < 11; ++k) d.modalitaClick(k);
     EXPECT_EQ(d.nRighe->text(), "10");
@@ -245,8 +237,6 @@ TEST_F(PickerFormsTest, UnitVariableAndWeights) {
     ASSERT_GE(names.size(), 2u);
     CoreState.QuantUnitVar = 1;
     TQuantitativa unit(nullptr);
-    EXPECT_EQ(unit.windowTitle(), "Testo 1162");
-    EXPECT_EQ(unit.Pesi->text(), "Testo 1166");
     EXPECT_EQ(unit.vQuant->count(), int(names.size()));
     EXPECT_EQ(unit.vQuant->currentIndex(), 1);
     unit.vQuant->setCurrentIndex(0);
@@ -255,8 +245,6 @@ TEST_F(PickerFormsTest, UnitVariableAndWeights) {
 
     CoreState.WriteAccess = 0;
     TPesi weights(nullptr);
-    EXPECT_EQ(weights.windowTitle(), "Testo 1117");
-    EXPECT_EQ(weights.Barra->toolTip(), "Testo 1132");
     EXPECT_FALSE(weights.Attribuisce->isEnabled());
     WriteBytes(Archive("grl-sch.txt"), "Maschi*1=1,1;G0S0\r\nFemmine*=2,2;\r\n");
     StandardRowFlags[0] = StandardRowFlags[1] = 1;
