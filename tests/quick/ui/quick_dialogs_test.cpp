@@ -42,12 +42,6 @@ class QuickDialogsTest : public test::StartedProgram {
 
 TEST_F(QuickDialogsTest, GridSetTextsAndViewers) {
     TElabVelociGriglia d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 591");
-    EXPECT_EQ(d.Copia->text(), "Testo 594");
-    EXPECT_EQ(d.Copia->toolTip(), "Testo 595");
-    EXPECT_EQ(d.righe->text(), "Testo 600");
-    EXPECT_EQ(d.Label5->text(), "Testo 621");
-    EXPECT_EQ(d.Help2->toolTip(), "Testo 630");
 
     WriteBytes(Arch("grl-dat.txt"), "M*3=1,1;G0S0\r\n");
     const std::pair<QPushButton*, int> buttons[] = {
@@ -127,8 +121,6 @@ TEST_F(QuickDialogsTest, PreparationWithoutLists) {
     CoreState.LinkChoice1 = 1;
     CoreState.LinkChoice2 = 2;
     TElabVelociPrepara d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 684");
-    EXPECT_EQ(d.Matrice->toolTip(), "Testo 686");
     for (QComboBox* c : {d.vQuant, d.VarTerritoriale, d.VarData, d.varLink}) {
         ASSERT_EQ(c->count(), 1);
         EXPECT_EQ(c->itemText(0), "Testo 700");

@@ -89,9 +89,6 @@ class QuickListsFormsTest : public test::StartedProgram {
 TEST_F(QuickListsFormsTest, ListsOfTheSelectedCards) {
     CoreState.CommandCode = 0;
     TElabVelociListe form(nullptr);
-    EXPECT_EQ(form.windowTitle(), "Testo 665");
-    EXPECT_EQ(form.Alfabetica->text(), "Testo 676");
-    EXPECT_EQ(form.VisualizzaLista->toolTip(), "Testo 679");
     EXPECT_TRUE(viewed.empty());
 
     // The default mask from the sample's definition, shown for editing.

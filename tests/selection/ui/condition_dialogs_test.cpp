@@ -74,10 +74,6 @@ TEST_F(ConditionDialogTest, CategoriesOfTheFieldAreListedAndToggled) {
     CategoryWanted[size_t(FieldFirstCategory[kSex] + 1)] = 1;  // female wanted already
     CoreState.CommandCode = kSex;
     TRicModalita d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 1274");
-    EXPECT_EQ(d.Modalita->toolTip(), "Testo 1275");
-    EXPECT_EQ(d.Attiva->text(), "Testo 1278");
-    EXPECT_EQ(d.Cancella->toolTip(), "Testo 1281");
     ASSERT_EQ(d.Modalita->count(), 2);
     EXPECT_EQ(d.Modalita->item(0)->text(), "   1. maschio");
     EXPECT_EQ(d.Modalita->item(1)->text(), "   2. femmina");
@@ -271,8 +267,6 @@ TEST_F(ConditionDialogTest, ClearingMarksOrConditions) {
     *TerritoryFlag(12) = 1;
     DateConditionFrom[1] = 5;
     TAzzeraRicerca d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 211");
-    EXPECT_EQ(d.Condizioni->toolTip(), "Testo 215");
     EXPECT_EQ(d.Ok1->text(), "");
 
     d.StatisticheClick();

@@ -32,26 +32,6 @@ class SearchOptionsTest : public test::StartedProgram {
     }
 };
 
-TEST_F(SearchOptionsTest, CaptionsAndHintsFromTheTextTable) {
-    TRicercaSchede d(nullptr);
-    EXPECT_EQ(Cp(d.windowTitle()), "Testo 1259");
-    const std::pair<QWidget*, int> captions[] = {
-        {d.Label1, 1260},  {d.sequenziale, 1261}, {d.Alfabetica, 1262}, {d.qualsiasi, 1263},
-        {d.Label2, 1264},  {d.sch1, 1265},        {d.schAttuale, 1266}, {d.Label3, 1267},
-        {d.singole, 1268}, {d.comelista, 1269},   {d.Esci, 1270},       {d.Help2, 1272},
-    };
-    for (const auto& [widget, text] : captions) {
-        QString caption;
-        if (auto* l = qobject_cast<QLabel*>(widget))
-            caption = l->text();
-        else
-            caption = static_cast<QAbstractButton*>(widget)->text();
-        EXPECT_EQ(Cp(caption), "Testo " + std::to_string(text)) << widget->objectName().toStdString();
-    }
-    EXPECT_EQ(Cp(d.Esci->toolTip()), "Testo 1271");
-    EXPECT_EQ(Cp(d.Help2->toolTip()), "Testo 1273");
-}
-
 TEST_F(SearchOptionsTest, OpensOnTheStoredChoicesAndExitStoresTheChecked) {
     struct Case {
         int kind;
