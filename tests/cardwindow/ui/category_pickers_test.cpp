@@ -108,23 +108,15 @@ TEST_F(CategoryPickersTest, CategoryHelpOpensTheViewer) {
     WriteBytes(Arch("studio.txt"), "*3\r\nscuola media\r\n*4\r\nscuola superiore\r\n");
     OnField(7, 3);
     TListaModalita d(nullptr);
-    int selector = 0;
-    std::string shown;
-    SetModalHook([&](QDialog& dialog) {
-        selector = CoreState.CommandCode;
-        shown = ReadBytes(root / "tabella.txt");
-        EXPECT_EQ(dialog.objectName(), "THelp");
-        return 0;
-    });
     d.HelpModalitaClick();
-    EXPECT_EQ(selector, -24);
-    EXPECT_EQ(shown, "scuola media\r\n");
+    EXPECT_EQ(forms, std::vector<std::string>{"THelp"});
+    EXPECT_EQ(viewed, std::vector<int>{-24});
+    EXPECT_EQ(viewerLines, std::vector<std::vector<std::string>>{{"scuola media"}});
     EXPECT_EQ(CoreState.CommandCode, 0);
 
     d.modalita->clearSelection();  // without a highlighted item nothing opens
-    selector = 0;
     d.HelpModalitaClick();
-    EXPECT_EQ(selector, 0);
+    EXPECT_EQ(forms.size(), 1u);
 }
 
 TEST_F(CategoryPickersTest, ChoiceOffersTheTypedText) {

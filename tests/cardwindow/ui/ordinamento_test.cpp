@@ -46,10 +46,7 @@ TEST_F(OrderDialogTest, ChoicesOfTheSegmentLength) {
     EXPECT_EQ(CoreState.SortKeyLength, 1);
 
     CoreState.SortKeyLength = 0;  // no choice yet: none is shown, and none is kept
-    SetModalHook([&](QDialog& dialog) {
-        static_cast<TOrdinamento&>(dialog).EsciClick();
-        return 0;
-    });
+    On<TOrdinamento>([](TOrdinamento& order) { order.EsciClick(); });
     OpenOrderDialog(nullptr);
     EXPECT_EQ(CoreState.SortKeyLength, 0);
 }
