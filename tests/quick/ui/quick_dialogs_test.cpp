@@ -65,14 +65,11 @@ TEST_F(QuickDialogsTest, CopyAsksBeforeReplacing) {
     WriteBytes(Arch("grl-sch.txt"), "M*3=1,1;G0S0\r\n");
     TElabVelociGriglia d(nullptr);
     int asked = 0;
-    bool answer = false;
-    SetModalHook([&](QDialog& dialog) {
-        auto* g = qobject_cast<TGrigliaPresente*>(&dialog);
-        EXPECT_NE(g, nullptr);
+    bool replace = false;
+    On<TGrigliaPresente>([&](TGrigliaPresente& g) {
         ++asked;
-        EXPECT_EQ(g->Label1->text(), "Testo 899");
-        (answer ? g->Si : g->Esci)->click();
-        return dialog.result();
+        EXPECT_EQ(g.Label1->text(), "Testo 899");
+        (replace ? g.Si : g.Esci)->click();
     });
     d.Copia->click();
     EXPECT_EQ(asked, 0);
@@ -88,11 +85,12 @@ TEST_F(QuickDialogsTest, CopyAsksBeforeReplacing) {
     EXPECT_EQ(ReadBytes(Arch("grl-dat.txt")), "M*3=1,1;G0S0\r\n");
     EXPECT_EQ(CoreState.CommandCode, 0);
 
-    answer = true;
+    replace = true;
     d.Copia->click();
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(d.status->text(), "Testo 631");
     EXPECT_EQ(ReadBytes(Arch("grl-dat.txt")), "F*3=2,2;G0S0\r\n");
+    EXPECT_TRUE(unhandled.empty());
     EXPECT_EQ(CoreState.CommandCode, 0);
 }
 

@@ -116,16 +116,20 @@ TEST_F(QuickListsFormsTest, ListsOfTheSelectedCards) {
     EXPECT_EQ(ReadBytes(Prog("lista.txt")), NumberList(2));
 
     // Saved under a name without extension, loaded back.
-    SetFileDialogHook([this](const FileDialogRequest& r) {
-        EXPECT_EQ(r.directory, CoreState.ProgramDir);
-        EXPECT_EQ(r.filter, "*.mas");
-        return r.kind == FileDialogKind::Save ? Prog("numeri") : Prog("nomi.mas");
-    });
+    requests.clear();
+    fileAnswers = {Prog("numeri"), Prog("nomi.mas")};
     form.SalvaClick();
     EXPECT_EQ(ReadBytes(Prog("numeri.mas")), "#0*\r\n");
     WriteBytes(Prog("nomi.mas"), "#1*");
     form.ApriClick();
     EXPECT_EQ(ReadBytes(Arch("mas-dat.txt")), "#1*\r\n");
+    ASSERT_EQ(requests.size(), 2u);
+    for (const FileDialogRequest& r : requests) {
+        EXPECT_EQ(r.directory, CoreState.ProgramDir);
+        EXPECT_EQ(r.filter, "*.mas");
+    }
+    EXPECT_EQ(requests[0].kind, FileDialogKind::Save);
+    EXPECT_EQ(requests[1].kind, FileDialogKind::Open);
 
     form.Help2Click();
     EXPECT_EQ(helpPages, std::vector<int>{42});
