@@ -43,15 +43,8 @@ TEST_F(ConnectionFormsTest, ConnectionOptionsAndRefusals) {
     StandardRowFlags[0] = StandardRowFlags[3999] = 1;
     CoreState.HideTrivialConnections = 1;
     CoreState.MinChiSquare = 3.841;
-    std::vector<std::string> opened;
-    std::vector<int> helpPages;
-    SetModalHook([&](QDialog& d) {
-        opened.push_back(d.objectName().toStdString());
-        if (d.objectName() == "TRighe") StandardRowFlags[1] = StandardRowFlags[2] = 1;
-        if (d.objectName() == "TColonne") StandardColumnFlags.fill(0);
-        if (d.objectName() == "THelpRTF") helpPages.push_back(CoreState.CommandCode);
-        return 0;
-    });
+    On("TRighe", [](QDialog&) { StandardRowFlags[1] = StandardRowFlags[2] = 1; });
+    On("TColonne", [](QDialog&) { StandardColumnFlags.fill(0); });
 
     TConnessioni c(nullptr);
     EXPECT_TRUE(c.banali->isChecked());
@@ -81,9 +74,9 @@ TEST_F(ConnectionFormsTest, ConnectionOptionsAndRefusals) {
     EXPECT_EQ(CoreState.MinChiSquare, 6.635);
 
     // No count table yet: a message, no viewer, and no old report passed off as new.
-    opened.clear();
+    shown.clear();
     c.Visualizza->click();
-    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(shown.empty());
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_FALSE(FileExists(CoreState.ProgramDir + "tabella.txt"));
 
@@ -94,7 +87,7 @@ TEST_F(ConnectionFormsTest, ConnectionOptionsAndRefusals) {
     c.ChiQ->setText("1");
     c.Elabora->click();
     c.Visualizza->click();
-    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(shown.empty());
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_EQ(CoreState.MinChiSquare, 1);
 }
@@ -102,13 +95,6 @@ TEST_F(ConnectionFormsTest, ConnectionOptionsAndRefusals) {
 TEST_F(ConnectionFormsTest, QuantitativeDialogWithoutFiguresSaysSo) {
     GenerateDichotomousGrid();
     GenerateQuantitativeGrid();
-    std::vector<std::string> opened;
-    std::vector<int> codes;
-    SetModalHook([&](QDialog& d) {
-        opened.push_back(d.objectName().toStdString());
-        codes.push_back(CoreState.CommandCode);
-        return 0;
-    });
     TQuantitativeElab q(nullptr);
     EXPECT_FALSE(q.QuadriSinottici->isVisibleTo(&q));
 
@@ -120,13 +106,14 @@ TEST_F(ConnectionFormsTest, QuantitativeDialogWithoutFiguresSaysSo) {
     q.Visualizza->click();  // nothing chosen
     EXPECT_EQ(messages.size(), 2u);
     EXPECT_NE(messages[0], messages[1]);
-    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(shown.empty());
     EXPECT_FALSE(FileExists(CoreState.ProgramDir + "tabella.txt"));
 
     q.QuadriSinotticiClick();
     q.Help2->click();
-    EXPECT_EQ(opened, (std::vector<std::string>{"THelp", "THelpRTF"}));
-    EXPECT_EQ(codes, (std::vector<int>{0, 72}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"THelp", "THelpRTF"}));
+    EXPECT_EQ(viewed, std::vector<int>{0});
+    EXPECT_EQ(helpPages, std::vector<int>{72});
 }
 
 TEST_F(ConnectionFormsTest, QuantitativeVariablesSavedAndRestored) {
@@ -147,13 +134,7 @@ TEST_F(ConnectionFormsTest, QuantitativeVariablesSavedAndRestored) {
     EXPECT_EQ(m.nRighe->text(), "4");
     EXPECT_TRUE(m.modalita->item(4)->isSelected());
 
-    std::string asked;
-    SetFileDialogHook([&](const FileDialogRequest& r) {
-        EXPECT_EQ(r.filter, "*.squ");
-        EXPECT_EQ(r.directory, CoreState.ProgramDir);
-        asked += r.kind == FileDialogKind::Save ? "save " : "open ";
-        return CoreState.ProgramDir + "scelta.squ";
-    });
+    answer = CoreState.ProgramDir + "scelta.squ";
     m.Salva->click();
     EXPECT_EQ(ReadBytes(CoreState.ProgramDir + "scelta.squ"), test::Hex("00 00 02 00 04 00 04 00"));
 
@@ -166,7 +147,13 @@ TEST_F(ConnectionFormsTest, QuantitativeVariablesSavedAndRestored) {
     // Restoring gives exactly the saved runs; runs past the list set nothing.
     WriteBytes(CoreState.ProgramDir + "scelta.squ", test::Hex("01 00 01 00 03 00 09 00 A0 0F FF FF"));
     m.Recupera->click();
-    EXPECT_EQ(asked, "save open ");
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].kind, FileDialogKind::Save);
+    EXPECT_EQ(requests[1].kind, FileDialogKind::Open);
+    for (const FileDialogRequest& r : requests) {
+        EXPECT_EQ(r.filter, "*.squ");
+        EXPECT_EQ(r.directory, CoreState.ProgramDir);
+    }
     EXPECT_EQ(m.nRighe->text(), "3");
     std::string flags;
     for (int i = 0; i < 12; ++i) flags += char('0' + QuantVarFlags[size_t(i)]);
@@ -174,11 +161,6 @@ TEST_F(ConnectionFormsTest, QuantitativeVariablesSavedAndRestored) {
     EXPECT_FALSE(m.modalita->item(0)->isSelected());
     EXPECT_TRUE(m.modalita->item(3)->isSelected());
 
-    std::vector<int> helpPages;
-    SetModalHook([&](QDialog& d) {
-        helpPages.push_back(CoreState.CommandCode);
-        return d.result();
-    });
     m.Help2->click();
     EXPECT_EQ(helpPages, std::vector<int>{74});
 }

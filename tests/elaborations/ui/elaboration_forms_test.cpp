@@ -198,18 +198,11 @@ TEST_F(FormsTest, HubButtonsLeadToTheirDialogOrToTheNotice) {
                                 std::pair{ElaborationDialog::QuantitativeTables, "TQuantitativeElab"}})
         RegisterElaborationDialog(dialog, [&opened, name](QWidget*) { opened.push_back(name); });
     std::vector<std::pair<bool, bool>> notices;  // Dicotomiche, Quantitativa
-    std::vector<int> helpPages;
-    SetModalHook([&](QDialog& d) {
-        if (auto* n = qobject_cast<TNoGriglia*>(&d)) {
-            notices.emplace_back(n->Dicotomiche->isChecked(), n->Quantitativa->isChecked());
-            n->Help2->click();
-            n->Esci->click();
-        } else if (d.objectName() == "THelpRTF") {
-            helpPages.push_back(CoreState.CommandCode);
-        } else {
-            opened.push_back(d.objectName().toStdString());
-        }
-        return d.result();
+    On("TSemplici", [&opened](QDialog&) { opened.push_back("TSemplici"); });
+    On<TNoGriglia>([&](TNoGriglia& n) {
+        notices.emplace_back(n.Dicotomiche->isChecked(), n.Quantitativa->isChecked());
+        n.Help2->click();
+        n.Esci->click();
     });
 
     TElaborazioni hub(nullptr);
@@ -256,12 +249,8 @@ TEST_F(FormsTest, DistributionOptionsAndRefusals) {
     std::string grid;
     for (int i = 0; i < 4000; ++i) grid += "c*3=1,1;G0S0\r\n";
     WriteBytes(Archive("grl-sch.txt"), grid);
-    int runners = 0, notices = 0, unitDialogs = 0;
-    SetModalHook([&](QDialog& d) {
-        if (qobject_cast<TEsegue*>(&d)) ++runners;
-        if (qobject_cast<TNoGriglia*>(&d)) ++notices;
-        return 0;
-    });
+    int unitDialogs = 0;
+    auto count = [this](const char* form) { return std::count(forms.begin(), forms.end(), form); };
     RegisterElaborationDialog(ElaborationDialog::QuantitativeUnit, [&](QWidget*) { ++unitDialogs; });
     RegisterElaborationDialog(ElaborationDialog::RowPicker,
                               [](QWidget*) { StandardRowFlags[0] = StandardRowFlags[7] = 1; });
@@ -273,13 +262,13 @@ TEST_F(FormsTest, DistributionOptionsAndRefusals) {
     EXPECT_EQ(s.RigX->text(), "0");
     // A grid of 4000 lines is not counted.
     s.ELABORA->click();
-    EXPECT_EQ(runners, 0);
+    EXPECT_EQ(count("TEsegue"), 0);
     s.righe->click();
     EXPECT_EQ(s.RigX->text(), "2");
 
     // The unit variable needs the quantitative grid.
     s.Quantitativa->click();
-    EXPECT_EQ(notices, 1);
+    EXPECT_EQ(count("TNoGriglia"), 1);
     WriteBytes(Archive("grq-sch.txt"), "*8*Eta\r\n");
     s.Quantitativa->click();
     EXPECT_EQ(unitDialogs, 1);

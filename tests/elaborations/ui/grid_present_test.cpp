@@ -33,18 +33,14 @@ TEST_F(GridPresentTest, AnswerOfTheConfirmation) {
         bool yes;
     };
     for (const Case& c : {Case{true}, Case{false}}) {
-        int shown = 0;
-        SetModalHook([&](QDialog& d) {
-            auto* g = qobject_cast<TGrigliaPresente*>(&d);
-            EXPECT_NE(g, nullptr);
-            ++shown;
+        forms.clear();
+        On<TGrigliaPresente>([&](TGrigliaPresente& g) {
             EXPECT_EQ(CoreState.CommandCode, 2);
-            (c.yes ? g->Si : g->Esci)->click();
+            (c.yes ? g.Si : g.Esci)->click();
             EXPECT_EQ(CoreState.CommandCode, c.yes ? 333 : 2);
-            return d.result();
         });
         EXPECT_EQ(ConfirmGridReplacement(nullptr, 2), c.yes);
-        EXPECT_EQ(shown, 1);
+        EXPECT_EQ(forms, std::vector<std::string>{"TGrigliaPresente"});
         EXPECT_EQ(CoreState.CommandCode, 0);
     }
 }

@@ -132,15 +132,12 @@ TEST_F(PickerFormsTest, VariablesWhoseCaptionsBeginAlikeAreToldApart) {
 TEST_F(PickerFormsTest, RowSelectionIsSavedAndRestoredAsRunPairs) {
     TRighe d(nullptr);
     for (int line : {0, 1, 2, 5}) d.modalitaClick(line);
-    std::string asked;
-    SetFileDialogHook([&](const FileDialogRequest& r) {
-        EXPECT_EQ(r.filter, "*.srg");
-        EXPECT_EQ(r.directory, CoreState.ProgramDir);
-        asked = r.kind == FileDialogKind::Save ? "save" : "open";
-        return CoreState.ProgramDir + "righe.srg";
-    });
+    answer = CoreState.ProgramDir + "righe.srg";
     d.SalvaClick();
-    EXPECT_EQ(asked, "save");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].kind, FileDialogKind::Save);
+    EXPECT_EQ(requests[0].filter, "*.srg");
+    EXPECT_EQ(requests[0].directory, CoreState.ProgramDir);
     EXPECT_EQ(ReadBytes(CoreState.ProgramDir + "righe.srg"), test::Hex("00 00 02 00 05 00 05 00"));
 
     d.AttivaClick();
@@ -148,7 +145,9 @@ TEST_F(PickerFormsTest, RowSelectionIsSavedAndRestoredAsRunPairs) {
     WriteBytes(CoreState.ProgramDir + "righe.srg",
                test::Hex("00 00 02 00 05 00 05 00 E8 03 E8 03 06 00 04 00"));
     d.RecuperaClick();
-    EXPECT_EQ(asked, "open");
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].kind, FileDialogKind::Open);
+    EXPECT_EQ(requests[1].filter, "*.srg");
     EXPECT_EQ(Selected(d.modalita), (std::vector<int>{0, 1, 2, 5}));
     EXPECT_EQ(SetFlags(StandardRowFlags), (std::vector<int>{0, 1, 2, 5, 1000}));
     EXPECT_EQ(d.nRighe->text(), "4");
@@ -195,13 +194,9 @@ TEST_F(PickerFormsTest, MaxSimListIsKeptInItsOwnFile) {
     EXPECT_EQ(d.windowTitle(), "Testo 247");
     EXPECT_EQ(Selected(d.modalita), (std::vector<int>{1, 2}));
     d.modalitaClick(5);
-    std::string filter;
-    SetFileDialogHook([&](const FileDialogRequest& r) {
-        filter = r.filter;
-        return std::string();
-    });
     d.SalvaClick();
-    EXPECT_EQ(filter, "MS3 *.DAT");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].filter, "MS3 *.DAT");
     d.EsciClick();
     EXPECT_EQ(ReadBytes(Archive("ms-maxsm.3")), test::Hex("01 00 02 00 05 00 05 00"));
     EXPECT_TRUE(SetFlags(StandardRowFlags).empty());
