@@ -87,19 +87,18 @@ TEST_F(SearchOptionsTest, OnlyTheExitButtonOrEscStoresTheChoices) {
 
 TEST_F(SearchOptionsTest, OpenerShowsTheDialogModallyAndHelpShowsPage77) {
     Store(1, 1, 0);
-    std::vector<std::string> shown;
-    SetModalHook([&shown](QDialog& dialog) {
-        shown.push_back(dialog.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
-        if (auto* options = qobject_cast<TRicercaSchede*>(&dialog)) {
-            options->Help2Click();
-            options->qualsiasi->setChecked(true);
-            options->Esci->click();
-        }
-        return 0;
+    int openedWith = 0;
+    On<TRicercaSchede>([&](TRicercaSchede& options) {
+        openedWith = CoreState.CommandCode;
+        options.Help2Click();
+        options.qualsiasi->setChecked(true);
+        options.Esci->click();
     });
     CoreState.CommandCode = 5;
     OpenSearchOptions(nullptr);
-    EXPECT_EQ(shown, (std::vector<std::string>{"TRicercaSchede 5", "THelpRTF 77"}));
+    EXPECT_EQ(forms, (std::vector<std::string>{"TRicercaSchede", "THelpRTF"}));
+    EXPECT_EQ(openedWith, 5);
+    EXPECT_EQ(helpPages, std::vector<int>{77});
     EXPECT_EQ(Stored(), std::make_tuple(3, 1, 0));
 }
 

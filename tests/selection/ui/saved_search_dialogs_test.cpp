@@ -57,11 +57,10 @@ TEST_F(SavedSearchDialogTest, SaveAndOpenStartEmptyAndHelp) {
     r.Help2Click();
     EXPECT_EQ(CoreState.CommandCode, 20);
 
-    std::vector<QString> shown;
-    SetModalHook([&](QDialog& dialog) { return shown.push_back(dialog.objectName()), 0; });
+    shown.clear();
     OpenSaveSearch(nullptr);
     OpenRecallSearch(nullptr);
-    EXPECT_EQ(shown, (std::vector<QString>{"TSalvaRicerca", "TApriRicerca"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"TSalvaRicerca", "TApriRicerca"}));
 }
 
 TEST_F(SavedSearchDialogTest, SearchIsSavedUnderTheChosenNameWithItsExtension) {
