@@ -77,10 +77,6 @@ TEST_F(THelpTest, TitleAndSaveBySelectorAndAccess) {
         }
     }
     EXPECT_EQ(CoreState.CommandCode, 3);  // the viewer leaves the selector as it was
-    auto v = Open(0);
-    EXPECT_EQ(v->Esci1->text(), "Testo 933");
-    EXPECT_EQ(v->Salva1->text(), "Testo 934");
-    EXPECT_EQ(v->Stampa1->text(), "Testo 935");
 }
 
 TEST_F(THelpTest, LongFilesAreShownCutAndCannotBeSaved) {
@@ -362,8 +358,9 @@ TEST_F(THelpTest, LabelSheetPrintsInColumnsInsideThePage) {
 
 TEST_F(THelpTest, ShowTextViewerIsModal) {
     onShow = [&](QDialog& d) {
-        if (auto* v = qobject_cast<THelp*>(&d))
+        if (auto* v = qobject_cast<THelp*>(&d)) {
             EXPECT_EQ(Cp(v->windowTitle()), (root / "tabella.txt") + " - Testo 939");
+        }
     };
     ShowTextViewer(nullptr, -5);
     EXPECT_EQ(shown, std::vector<std::string>{"THelp"});
