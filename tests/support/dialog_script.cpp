@@ -31,6 +31,7 @@ void DialogScript::Install() {
     SetModalHook([this](QDialog& d) { return Answer(d); });
     SetMessageHook([this](const MessageRequest& r) {
         messages.push_back(r.text);
+        asked.push_back(r);
         return messageAnswer;
     });
     SetFileDialogHook([this](const FileDialogRequest& r) {

@@ -51,6 +51,7 @@ class DialogScript {
     std::vector<int> helpPages;          // the page of each help window opened
 
     std::vector<std::string> messages;  // the text of every message box shown
+    std::vector<MessageRequest> asked;  // and the whole of its request
     int messageAnswer = 1;              // what each message box answers (1: OK / Yes)
 
     std::vector<FileDialogRequest> requests;  // every open/save dialog asked
