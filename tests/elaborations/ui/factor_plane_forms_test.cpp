@@ -184,6 +184,7 @@ class TypologyAttributionTest : public FactorPlaneFormsTest {
   protected:
     void SetUp() override {
         FactorPlaneFormsTest::SetUp();
+        profile = CoreState.ProgramDir + "profilo.txt";  // the test's own program directory
         GenerateDichotomousGrid();
         WriteBytes(profile, "----- Fattore 1\r\n  1       1.000 (   1) x\r\n");
         CardSelectionMask.fill(0);
@@ -200,7 +201,7 @@ class TypologyAttributionTest : public FactorPlaneFormsTest {
         barMaximum = progress.maximum;
         return registered;
     }
-    std::string profile = CoreState.ProgramDir + "profilo.txt";
+    std::string profile;
     int field = 0;
     int barMaximum = -1;
 };
