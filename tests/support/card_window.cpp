@@ -30,11 +30,8 @@ int16_t StoredCardWord(int card, int word) {
     return at + 2 <= v.size() ? GetI16(reinterpret_cast<const uint8_t*>(v.data() + at)) : int16_t(-1);
 }
 
-std::unique_ptr<TPrincipale> OpenCardWindow() {
-    SetModalHook([](QDialog& d) {
-        if (auto* p = qobject_cast<TPassWord*>(&d)) p->Esci->click();
-        return d.result();
-    });
+std::unique_ptr<TPrincipale> OpenCardWindow(DialogScript& person) {
+    person.Next<TPassWord>([](TPassWord& p) { p.Esci->click(); });
     auto window = std::make_unique<TPrincipale>();
     window->FormCreate();
     window->show();
@@ -44,7 +41,12 @@ std::unique_ptr<TPrincipale> OpenCardWindow() {
 void SampleCardWindow::SetUp() {
     WriteBytes(root / "pxx-dat.imp", "chiave\r\n");
     StartProgram();
-    window = OpenCardWindow();
+    messageAnswer = 0;
+    Install();
+    window = OpenCardWindow(*this);
+    // Tests look at what the window opens from here on.
+    shown.clear();
+    forms.clear();
 }
 
 void SampleCardWindow::TearDown() {

@@ -1,14 +1,12 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <QDialog>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
 #include "cardwindow/ui/principale.h"
-#include "platform/ui/dialogs.h"
+#include "support/dialog_script.h"
 #include "support/program_dir.h"
 
 namespace qv::test {
@@ -17,26 +15,17 @@ namespace qv::test {
 // hooks and the program, so the next test meets the program as start-up leaves it.
 void StopCardWindowProgram();
 
-// The card window created and shown, as a person meets it who leaves the write password
+// The card window created and shown, as `person` meets it who leaves the write password
 // unanswered.
-std::unique_ptr<TPrincipale> OpenCardWindow();
+std::unique_ptr<TPrincipale> OpenCardWindow(DialogScript& person);
 
 // Word `word` (1 = first) of card `card` as the values file of the open archive holds it;
 // -1 past the end of the file.
 int16_t StoredCardWord(int card, int word);
 
-// Every form of class `Dialog` shown modally is answered by `act`; any other (a help page or a
-// viewer the form opens) is left unshown.
-template <typename Dialog>
-void AnswerForms(std::function<void(Dialog&)> act) {
-    SetModalHook([act](QDialog& d) {
-        if (auto* dialog = dynamic_cast<Dialog*>(&d)) act(*dialog);
-        return d.result();
-    });
-}
-
-// The card window on the sample archive, opened without the write password.
-class SampleCardWindow : public ::testing::Test {
+// The card window on the sample archive, opened without the write password, with a person
+// answering its dialogs.
+class SampleCardWindow : public ::testing::Test, public DialogScript {
   protected:
     void SetUp() override;
     void TearDown() override;

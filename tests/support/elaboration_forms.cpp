@@ -6,15 +6,9 @@
 #include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/factor_dialogs.h"
 #include "platform/text_file.h"
-#include "support/message_log.h"
 #include "support/temp_dir.h"
 
 namespace qv::test {
-
-void ElaborationForms::SetUp() {
-    StartedProgram::SetUp();
-    RecordMessages(messages);
-}
 
 void ElaborationForms::TearDown() {
     for (int code = 1; code <= 8; ++code) RegisterBatchJob(code, nullptr);

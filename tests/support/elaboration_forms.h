@@ -9,13 +9,11 @@ class QListWidget;
 
 namespace qv::test {
 
-// The elaboration forms on the started program: the messages shown are kept in `messages`, and
-// every elaboration dialog, batch job, factor plane and typology attribution a test registers
+// The elaboration forms on the started program: every elaboration dialog, batch job, factor plane and typology attribution a test registers
 // is taken back when it ends.
 class ElaborationForms : public StartedProgram {
   protected:
     explicit ElaborationForms(bool shipped = false) : StartedProgram(shipped) {}
-    void SetUp() override;
     void TearDown() override;
 
     // A file of the open archive.
@@ -29,8 +27,6 @@ class ElaborationForms : public StartedProgram {
     // The indexes of the flags set in a list, and of the rows selected in a list box.
     static std::vector<int> SetFlags(const FlagList& flags);
     static std::vector<int> Selected(const QListWidget* list);
-
-    std::vector<std::string> messages;
 };
 
 }  // namespace qv::test

@@ -14,24 +14,12 @@
 #include "app/register_all.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
-#include "core/ui/thelp.h"
 #include "elaborations/ui/pickers.h"
 #include "platform/ui/dialogs.h"
 #include "support/card_selection.h"
 #include "support/card_window.h"
-#include "support/message_log.h"
 
 namespace qv::test {
-
-namespace {
-
-std::string BareName(const char* className) {
-    std::string name = className;
-    const size_t colon = name.rfind(':');
-    return colon == std::string::npos ? name : name.substr(colon + 1);
-}
-
-}  // namespace
 
 Walkthrough::Walkthrough(bool map) : root_(true) {
     if (map) {
@@ -43,22 +31,8 @@ Walkthrough::Walkthrough(bool map) : root_(true) {
     StartProgram();
     RegisterAllDialogs();
     // The user starts without the write password.
-    window_ = OpenCardWindow();
-    SetModalHook([this](QDialog& d) {
-        // Forms declared without their own meta-object go by their object name.
-        std::string name = BareName(d.metaObject()->className());
-        if (name == "QDialog") name = d.objectName().toStdString();
-        shown_.push_back(name);
-        if (auto* viewer = qobject_cast<THelp*>(&d)) viewed_.push_back(viewer->MemoLines());
-        const auto h = handlers_.find(name);
-        if (h == handlers_.end()) {
-            if (name != "THelp") unhandled_.push_back(name);
-            return 0;
-        }
-        h->second(d);
-        return d.result();
-    });
-    test::RecordMessages(messages_);
+    Install();
+    window_ = OpenCardWindow(*this);
 }
 
 Walkthrough::~Walkthrough() {
@@ -70,10 +44,6 @@ Walkthrough::~Walkthrough() {
 
 std::string Walkthrough::ArchiveFile(const std::string& name) const {
     return CoreState.ArchiveDir + name;
-}
-
-void Walkthrough::On(const std::string& className, Handler handler) {
-    handlers_[className] = std::move(handler);
 }
 
 void Walkthrough::SelectCards(const std::function<bool(int)>& keep) {
@@ -109,12 +79,12 @@ std::vector<std::string> FieldsFrom(const std::string& line, size_t from) {
 }
 
 void ChooseRowsAndColumns(Walkthrough& w, int firstRow, int rows, int firstColumn, int columns) {
-    w.On<TRighe>("TRighe", [=](TRighe& d) {
+    w.On<TRighe>([=](TRighe& d) {
         d.Disattiva->click();
         for (int i = 0; i < rows; ++i) ClickListRow(d, d.modalita, firstRow + i);
         d.Esci->click();
     });
-    w.On<TColonne>("TColonne", [=](TColonne& d) {
+    w.On<TColonne>([=](TColonne& d) {
         d.Disattiva->click();
         for (int i = 0; i < columns; ++i) ClickListRow(d, d.modalita, firstColumn + i);
         d.Esci->click();

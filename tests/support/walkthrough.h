@@ -1,11 +1,10 @@
 #pragma once
-#include <QDialog>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "support/dialog_script.h"
 #include "support/program_dir.h"
 
 class QAbstractButton;
@@ -18,13 +17,10 @@ class TPrincipale;
 namespace qv::test {
 
 // The running program as a user meets it: the shipped texts, the sample archive opened by
-// start-up, every dialog registered, the main window created, and a person answering each
-// modal form through the handler given for its class. A form without a handler is closed at
-// once (answer 0) and noted in Unhandled(); every text viewer shown is kept in Viewed().
-class Walkthrough {
+// start-up, every dialog registered, the main window created, and a person (DialogScript)
+// answering each modal form through what the test says for its class.
+class Walkthrough : public DialogScript {
   public:
-    using Handler = std::function<void(QDialog&)>;
-
     // With `map`, the shipped territorial base is copied to ROOT/morvidex.win/geolar/ first.
     explicit Walkthrough(bool map = false);
     ~Walkthrough();
@@ -33,17 +29,6 @@ class Walkthrough {
     TPrincipale& Window() { return *window_; }
     std::string ArchiveFile(const std::string& name) const;
 
-    // `className` without namespace ("TSemplici").
-    void On(const std::string& className, Handler handler);
-    template <class Form>
-    void On(const std::string& className, std::function<void(Form&)> handler) {
-        On(className, [handler](QDialog& d) { handler(static_cast<Form&>(d)); });
-    }
-
-    const std::vector<std::vector<std::string>>& Viewed() const { return viewed_; }
-    const std::vector<std::string>& Shown() const { return shown_; }
-    const std::vector<std::string>& Unhandled() const { return unhandled_; }
-    const std::vector<std::string>& Messages() const { return messages_; }
 
     // Selects exactly the cards for which `keep(card)` holds, as a search would.
     void SelectCards(const std::function<bool(int)>& keep);
@@ -52,9 +37,6 @@ class Walkthrough {
   private:
     ProgramRoot root_;
     std::unique_ptr<TPrincipale> window_;
-    std::map<std::string, Handler> handlers_;
-    std::vector<std::vector<std::string>> viewed_;
-    std::vector<std::string> shown_, unhandled_, messages_;
 };
 
 // A real mouse click on row `row` of a list box shown inside `form`.

@@ -194,11 +194,7 @@ TEST_F(CardEntryTest, NextCardStoresOnlyANewCardWithDataAndWriteAccess) {
         {"with data and write access the card is added", true, "Neri", kNewCard, kNewCard + 1, 0},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> notices;
-        SetMessageHook([&](const MessageRequest& r) {
-            notices.push_back(r.text);
-            return 0;
-        });
+        messages.clear();
         GoToCard(CoreState.LastCard + 1);
         CoreState.WriteAccess = c.writeAccess;
         Key(Qt::Key_Home);
@@ -206,7 +202,7 @@ TEST_F(CardEntryTest, NextCardStoresOnlyANewCardWithDataAndWriteAccess) {
         Key(Qt::Key_F2);
         EXPECT_EQ(StoredLastCard(), c.lastCard) << c.what;
         EXPECT_EQ(CoreState.CurrentCard, c.cardAfter) << c.what;
-        EXPECT_EQ(notices.size(), c.notices) << c.what;
+        EXPECT_EQ(messages.size(), c.notices) << c.what;
         if (c.lastCard == 419) {
             EXPECT_EQ(ReadBytes(ArchiveFile("alf-sch.dat")), textBefore) << c.what;
             EXPECT_EQ(ReadBytes(ArchiveFile("num-sch.dat")), valuesBefore) << c.what;
@@ -223,17 +219,9 @@ TEST_F(CardEntryTest, NextCardStoresOnlyANewCardWithDataAndWriteAccess) {
 TEST_F(CardEntryTest, MissingRequiredFieldsAreListedAndTheMoveGoesOn) {
     WriteBytes(ArchiveFile("cfs-sch.imp"), "1, Cognome\r\n2, Telefono\r\n");
     CoreState.WriteAccess = 1;
-    int shown = 0;
-    SetModalHook([&](QDialog& d) {
-        if (qobject_cast<THelp*>(&d)) {
-            ++shown;
-            EXPECT_EQ(CoreState.CommandCode, -23);
-        }
-        return 0;
-    });
     Type("Gialli");
     Key(Qt::Key_F2);
-    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(viewed, std::vector<int>{-23});
     EXPECT_EQ(StoredLastCard(), kNewCard);
     EXPECT_EQ(CoreState.CurrentCard, kNewCard + 1);
     // The field being typed counts as filled.
@@ -379,15 +367,14 @@ TEST(CardEntryEndToEnd, TypedCardIsStoredAndShownAfterARestart) {
     ASSERT_GT(fidenza, 0);
 
     StartProgram();
-    SetModalHook([](QDialog& d) {
-        if (auto* p = qobject_cast<TPassWord*>(&d)) {
-            d.show();
-            QTest::keyClicks(p->Pass, "PIANALTO");
-        } else if (auto* e = qobject_cast<TEsciMorvidex*>(&d)) {
-            e->No->click();
-        }
-        return d.result();
+    test::DialogScript person;
+    person.messageAnswer = 0;
+    person.On<TPassWord>([](TPassWord& p) {
+        p.show();
+        QTest::keyClicks(p.Pass, "PIANALTO");
     });
+    person.On<TEsciMorvidex>([](TEsciMorvidex& e) { e.No->click(); });
+    person.Install();
     {
         TPrincipale w;
         w.FormCreate();
@@ -438,7 +425,9 @@ TEST(CardEntryEndToEnd, TypedCardIsStoredAndShownAfterARestart) {
     EXPECT_EQ(GetI32(reinterpret_cast<const uint8_t*>(last.data())), kNewCard);
 
     StartProgram();
-    SetModalHook([](QDialog&) { return 0; });
+    test::DialogScript reader;  // leaves the password unanswered
+    reader.messageAnswer = 0;
+    reader.Install();
     {
         TPrincipale w;
         w.FormCreate();

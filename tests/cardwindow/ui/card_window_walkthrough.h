@@ -1,8 +1,9 @@
 #pragma once
 // The program as a person meets it: the shipped texts, the sample archive, every dialog
 // registered as at start-up, the main window created with the write password typed. Dialogs
-// are driven through their own buttons: a test queues what to do with the next form of a class;
-// any other form is left with its exit button, as a person who opened it by mistake would.
+// are driven through their own buttons: a test queues what to do with the next form of a class
+// (DialogScript::Next); any other form is left with its exit button, as a person who opened it
+// by mistake would. Message boxes are answered No.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -11,9 +12,6 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QToolButton>
-#include <deque>
-#include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,14 +28,13 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/card_window.h"
+#include "support/dialog_script.h"
 #include "support/program_dir.h"
 
 namespace qv::test {
 
-class CardWindowWalkthrough : public ::testing::Test {
+class CardWindowWalkthrough : public ::testing::Test, public DialogScript {
   protected:
-    using Action = std::function<void(QDialog&)>;
-
     // The program on a root directory named `rootName` (a file-system name) inside the test's own.
     explicit CardWindowWalkthrough(const std::string& rootName = {}) : root(true, 2499, rootName) {}
 
@@ -46,7 +43,7 @@ class CardWindowWalkthrough : public ::testing::Test {
         WriteBytes(root / "lst-kel.txt", "Pianalto      " + Utf8ToCp1252(root.ProgramDir()) + "Pianalto/\r\n");
         Launch();
         ASSERT_EQ(CoreState.WriteAccess, 1);
-        opened.clear();
+        forms.clear();
     }
     void TearDown() override {
         window.reset();
@@ -61,67 +58,16 @@ class CardWindowWalkthrough : public ::testing::Test {
     void Launch() {
         StartProgram();
         RegisterAllDialogs();
-        SetModalHook([this](QDialog& d) { return Handle(d); });
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return messageAnswer;
-        });
-        SetFileDialogHook([this](const FileDialogRequest& r) {
-            fileRequests.push_back(r);
-            if (fileAnswers.empty()) return std::string();
-            std::string a = fileAnswers.front();
-            fileAnswers.pop_front();
-            return a;
-        });
-        Next("TPassWord", [](QDialog& d) { QTest::keyClicks(static_cast<TPassWord&>(d).Pass, "PIANALTO"); });
+        leaveOpenForms = true;
+        messageAnswer = 0;
+        onShow = [this](QDialog& d) { CheckCaptions(d, FormName(d)); };
+        Install();
+        Next<TPassWord>([](TPassWord& d) { QTest::keyClicks(d.Pass, "PIANALTO"); });
         window = std::make_unique<TPrincipale>();
         window->FormCreate();
         window->show();
     }
 
-    // What to do with the next form of a class (instead of leaving it).
-    void Next(const std::string& form, Action action) { script[form].push_back(std::move(action)); }
-
-    int Handle(QDialog& d) {
-        const std::string name = FormName(d);
-        opened.push_back(name);
-        CheckCaptions(d, name);
-        if (depth > 4) {
-            d.reject();
-            return d.result();
-        }
-        ++depth;
-        d.show();
-        auto it = script.find(name);
-        if (it != script.end() && !it->second.empty()) {
-            Action a = std::move(it->second.front());
-            it->second.pop_front();
-            a(d);
-        }
-        // A form still open is left as a person would leave it.
-        if (d.isVisible()) Leave(d);
-        if (d.isVisible()) d.reject();
-        --depth;
-        return d.result();
-    }
-
-    // The class name without the namespace: TRicercaSchede.
-    static std::string FormName(const QObject& o) {
-        std::string name = o.metaObject()->className();
-        // Forms declared without their own meta-object go by their object name.
-        if (name == "QDialog") name = o.objectName().toStdString();
-        const size_t colon = name.rfind(':');
-        return colon == std::string::npos ? name : name.substr(colon + 1);
-    }
-
-    // The form's exit button when it has one, else the close box.
-    static void Leave(QDialog& d) {
-        if (auto* b = d.findChild<QAbstractButton*>("Esci"); b && b->isVisible() && b->isEnabled()) {
-            b->click();
-            return;
-        }
-        d.reject();
-    }
     static void Click(QDialog& d, const char* button) {
         auto* b = d.findChild<QAbstractButton*>(button);
         ASSERT_NE(b, nullptr) << FormName(d) << " has no " << button;
@@ -188,14 +134,7 @@ class CardWindowWalkthrough : public ::testing::Test {
 
     ProgramRoot root{true};
     std::unique_ptr<TPrincipale> window;
-    std::map<std::string, std::deque<Action>> script;
-    std::vector<std::string> opened;
-    std::vector<std::string> messages;
     std::vector<std::string> captionFaults;
-    std::vector<FileDialogRequest> fileRequests;
-    std::deque<std::string> fileAnswers;
-    int messageAnswer = 0;
-    int depth = 0;
 };
 
 }  // namespace qv::test

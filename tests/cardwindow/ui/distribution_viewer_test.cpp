@@ -36,18 +36,12 @@ constexpr int kMarital = 6;    // five categories
 constexpr int kHousehold = 9;  // 16-bit number
 constexpr int kStatisticsMark = 32;
 
-class DistributionViewerTest : public ::testing::Test {
+class DistributionViewerTest : public ::testing::Test, public DialogScript {
   protected:
     void SetUp() override {
         StartProgram();
         RegisterAllDialogs();
-        SetModalHook([this](QDialog& d) {
-            if (auto* viewer = qobject_cast<THelp*>(&d)) {
-                codes.push_back(CoreState.CommandCode);
-                lines = viewer->MemoLines();
-            }
-            return 0;
-        });
+        Install();
     }
     void TearDown() override { test::StopCardWindowProgram(); }
     // A first search with the split by sex; women only when `womenOnly`.
@@ -72,8 +66,6 @@ class DistributionViewerTest : public ::testing::Test {
     static double Percent(const std::string& line, size_t at) { return std::stod(line.substr(at, 10)); }
 
     ProgramRoot root;
-    std::vector<int> codes;
-    std::vector<std::string> lines;
 };
 
 TEST_F(DistributionViewerTest, CategoriesSplitBySexOverTheWholeArchive) {
@@ -97,7 +89,9 @@ TEST_F(DistributionViewerTest, CategoriesSplitBySexOverTheWholeArchive) {
     CoreState.CurrentField = kMarital;
     CoreState.CommandCode = 1;
     ASSERT_TRUE(OpenCardDialog(CardDialog::DistributionView, nullptr));
-    EXPECT_EQ(codes, std::vector<int>{0});
+    EXPECT_EQ(viewed, std::vector<int>{0});
+    ASSERT_EQ(viewerLines.size(), 1u);
+    const std::vector<std::string>& lines = viewerLines[0];
     ASSERT_EQ(lines.size(), 2 + counts.size() + 3);
     EXPECT_EQ(Trimmed(lines[0]), std::string(60, ' ') + "Testo 33" + "   maschio   femmina");
     size_t row = 2;
@@ -120,7 +114,7 @@ TEST_F(DistributionViewerTest, MissingProvinceStartsOpenNoViewer) {
     std::remove((root / "ini-prov.imp").c_str());
     CoreState.CurrentField = kComune;
     EXPECT_THROW(OpenCardDialog(CardDialog::DistributionView, nullptr), IoError);
-    EXPECT_TRUE(codes.empty());
+    EXPECT_TRUE(viewed.empty());
 }
 
 }  // namespace

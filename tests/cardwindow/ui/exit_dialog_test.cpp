@@ -76,10 +76,7 @@ TEST_F(ExitDialog, LeavingCopiesOnlyTheNewCardsToTheSharedArchive) {
         if (c.sharedTextBlocked) shared.MakeDir("alf-sch.dat");
         CoreState.WriteAccess = c.writeAccess;
         messages.clear();
-        SetMessageHook([&](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return c.answer;
-        });
+        messageAnswer = c.answer;
         EXPECT_EQ(Press(c.leave), c.left);
         EXPECT_EQ(ReadBytes(shared / "dli-sch.dat"), Int32s({c.sharedLastAfter}));
         if (c.messageStart.empty() && c.messageHas.empty()) {

@@ -43,7 +43,6 @@
 #include "selection/ui/temail.h"
 #include "support/card_selection.h"
 #include "support/card_window.h"
-#include "support/message_log.h"
 #include "support/program_dir.h"
 #include "support/test_mail_server.h"
 
@@ -60,11 +59,7 @@ class MainMenuTest : public test::SampleCardWindow {
   protected:
     void SetUp() override {
         SampleCardWindow::SetUp();
-        SetModalHook([this](QDialog& d) {
-            shown.push_back(d.metaObject()->className());
-            codes.push_back(CoreState.CommandCode);
-            return 0;
-        });
+        onShow = [this](QDialog&) { codes.push_back(CoreState.CommandCode); };
     }
     // A search form on the saved buffers, different from every stored card.
     void SaveSearchForm() {
@@ -75,7 +70,6 @@ class MainMenuTest : public test::SampleCardWindow {
     }
     QString Title(int mode) const { return QString("Testo 59 Testo 60 Testo %1Testo 61").arg(33 + mode); }
 
-    std::vector<std::string> shown;
     std::vector<int> codes;
 };
 
@@ -104,7 +98,7 @@ TEST_F(MainMenuTest, ModeCommandsStoreTheCardAndRepaintInTheirMode) {
     EXPECT_FALSE(CardHasData());
     EXPECT_EQ(CoreState.SearchEnded, 1);
     EXPECT_FALSE(window->b4->isEnabled());
-    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(forms.empty());
 }
 
 TEST_F(MainMenuTest, ShortcutsForEntryAndSearch) {
@@ -130,7 +124,7 @@ TEST_F(MainMenuTest, ShortcutsForEntryAndSearch) {
 TEST_F(MainMenuTest, DialogCommandsEndInSearchModeWithTheSearchForm) {
     struct Case {
         QAction* TPrincipale::*item;
-        CardDialog dialog;  // registered in the test, or the dialog class shown for real
+        CardDialog dialog;  // registered in the test, or the dialog class forms for real
         const char* form;
     } cases[] = {
         {&TPrincipale::Range, CardDialog::RangeCheck, nullptr},
@@ -138,16 +132,16 @@ TEST_F(MainMenuTest, DialogCommandsEndInSearchModeWithTheSearchForm) {
         {&TPrincipale::Merge, CardDialog::MergeArchives, nullptr},
         {&TPrincipale::InvioEmail, CardDialog::Email, nullptr},
         {&TPrincipale::ElaborazioniVeloci1, CardDialog::QuickHub, nullptr},
-        {&TPrincipale::Input, CardDialog(0), "qv::TInputDati"},
-        {&TPrincipale::Output, CardDialog(0), "qv::TOutTot"},
-        {&TPrincipale::Elab1, CardDialog(0), "qv::TElaborazioni"},
+        {&TPrincipale::Input, CardDialog(0), "TInputDati"},
+        {&TPrincipale::Output, CardDialog(0), "TOutTot"},
+        {&TPrincipale::Elab1, CardDialog(0), "TElaborazioni"},
     };
     for (const bool formSaved : {true, false}) {
         for (const Case& c : cases) {
             CoreState.SearchFormSaved = 0;
             if (formSaved) SaveSearchForm();
             GoToCard(7, 1);
-            shown.clear();
+            forms.clear();
             int opened = 0;
             if (c.form == nullptr)
                 RegisterCardDialog(c.dialog, [&](QWidget* owner) {
@@ -159,7 +153,7 @@ TEST_F(MainMenuTest, DialogCommandsEndInSearchModeWithTheSearchForm) {
                 });
             (window.get()->*c.item)->trigger();
             if (c.form) {
-                EXPECT_EQ(shown, std::vector<std::string>{c.form});
+                EXPECT_EQ(forms, std::vector<std::string>{c.form});
             } else {
                 EXPECT_EQ(opened, 1);
             }
@@ -191,9 +185,8 @@ TEST_F(MainMenuTest, EmailFromTheMenuSendsToTheSelectedCards) {
     RegisterAllDialogs();
     std::string status;
     int barValue = -1, barMaximum = 0;
-    SetModalHook([&](QDialog& d) {
-        auto* mail = qobject_cast<TEmail*>(&d);
-        if (!mail) return 0;
+    On<TEmail>([&](TEmail& d) {
+        TEmail* mail = &d;
         mail->NMSMTP1.SetCaFile(server.CaFile());
         mail->Host->setText("127.0.0.1");
         mail->Port->setText(QString::number(server.Port()));
@@ -207,18 +200,17 @@ TEST_F(MainMenuTest, EmailFromTheMenuSendsToTheSelectedCards) {
         status = Cp(mail->StatusSchedaVisualizzata->text());
         barValue = mail->Barra->value();
         barMaximum = mail->Barra->maximum();
-        return 0;
     });
     ASSERT_TRUE(window->InvioEmail->isVisible());
     window->InvioEmail->trigger();
     EXPECT_EQ(status, "Testo 2237 2, Testo 2238 0, Testo 2239 0");
     EXPECT_EQ(barValue, barMaximum);
     EXPECT_EQ(barMaximum, 2);
-    const auto messages = server.Messages();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].to, std::vector<std::string>{"anna@example.it"});
-    EXPECT_EQ(messages[1].to, std::vector<std::string>{"ugo@example.it"});
-    EXPECT_TRUE(messages[0].tls);
+    const auto sent = server.Messages();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].to, std::vector<std::string>{"anna@example.it"});
+    EXPECT_EQ(sent[1].to, std::vector<std::string>{"ugo@example.it"});
+    EXPECT_TRUE(sent[0].tls);
 }
 
 TEST_F(MainMenuTest, EntryOptionsKeepTheCardAndMayChooseAMarkingMode) {
@@ -241,52 +233,43 @@ TEST_F(MainMenuTest, EntryOptionsKeepTheCardAndMayChooseAMarkingMode) {
 }
 
 TEST_F(MainMenuTest, DesignerAndArchiveListCommands) {
-    SetModalHook([this](QDialog& d) {
-        shown.push_back(d.metaObject()->className());
-        // The designer's pointer-position aid leaves mode 4.
-        if (qobject_cast<TEditS2*>(&d)) CoreState.CardWindowMode = 4;
-        return 0;
-    });
+    // The designer's pointer-position aid leaves mode 4.
+    On<TEditS2>([](TEditS2&) { CoreState.CardWindowMode = 4; });
     window->Edit->trigger();
-    EXPECT_EQ(shown, std::vector<std::string>{"qv::TEditS2"});
+    EXPECT_EQ(forms, std::vector<std::string>{"TEditS2"});
     EXPECT_EQ(CoreState.CardWindowMode, 4);
     EXPECT_EQ(window->windowTitle(), Title(4));
 
     // No archive list file: the command is disabled and opens nothing.
-    shown.clear();
+    forms.clear();
     window->Archivio1Click();
-    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(forms.empty());
     EXPECT_FALSE(window->Archivio1->isEnabled());
 
     WriteBytes(root / "lst-kel.txt", "Pianalto      C:\\quorvanta.tv\\Pianalto\\\r\n");
     CoreState.ListReady = 1;
     window->Archivio1Click();
-    EXPECT_EQ(shown, std::vector<std::string>{"qv::TArchivio"});
+    EXPECT_EQ(forms, std::vector<std::string>{"TArchivio"});
     EXPECT_TRUE(window->Lista1->isEnabled());
 }
 
 TEST_F(MainMenuTest, HelpAndAboutBox) {
     window->Help1->trigger();
-    EXPECT_EQ(shown, std::vector<std::string>{"qv::THelpRTF"});
+    EXPECT_EQ(forms, std::vector<std::string>{"THelpRTF"});
     EXPECT_EQ(codes, std::vector<int>{31});
 
-    shown.clear();
+    forms.clear();
     codes.clear();
-    SetModalHook([this](QDialog& d) {
-        shown.push_back(d.metaObject()->className());
-        codes.push_back(CoreState.CommandCode);
-        if (auto* about = qobject_cast<TAboutBox*>(&d)) {
-            EXPECT_EQ(about->windowTitle(), "Testo 332");
-            EXPECT_EQ(about->Lines[0]->text(), "Testo 333");
-            EXPECT_EQ(about->Lines[4]->text(), "Testo 337");
-            EXPECT_EQ(about->Esci->text(), "Testo 338");
-            EXPECT_EQ(about->Help2->toolTip(), "Testo 341");
-            about->Help2->click();
-        }
-        return 0;
+    On<TAboutBox>([](TAboutBox& about) {
+        EXPECT_EQ(about.windowTitle(), "Testo 332");
+        EXPECT_EQ(about.Lines[0]->text(), "Testo 333");
+        EXPECT_EQ(about.Lines[4]->text(), "Testo 337");
+        EXPECT_EQ(about.Esci->text(), "Testo 338");
+        EXPECT_EQ(about.Help2->toolTip(), "Testo 341");
+        about.Help2->click();
     });
     window->AboutItem->trigger();
-    EXPECT_EQ(shown, (std::vector<std::string>{"qv::TAboutBox", "qv::THelpRTF"}));
+    EXPECT_EQ(forms, (std::vector<std::string>{"TAboutBox", "THelpRTF"}));
     EXPECT_EQ(codes.back(), 30);
 }
 
@@ -297,24 +280,24 @@ TEST_F(MainMenuTest, ButtonsOpeningTheViewers) {
         int code;
     } cases[] = {
         // b1: help page N explains mode N.
-        {1, 1, "qv::THelpRTF", 1},
-        {2, 1, "qv::THelpRTF", 2},
-        {4, 1, "qv::THelpRTF", 4},
-        {13, 1, "qv::THelpRTF", 13},
-        {16, 1, "qv::THelpRTF", 16},
+        {1, 1, "THelpRTF", 1},
+        {2, 1, "THelpRTF", 2},
+        {4, 1, "THelpRTF", 4},
+        {13, 1, "THelpRTF", 13},
+        {16, 1, "THelpRTF", 16},
         // The notes of the card in hand.
-        {1, 10, "qv::THelp", -1},
-        {2, 8, "qv::THelp", -1},
+        {1, 10, "THelp", -1},
+        {2, 8, "THelp", -1},
     };
     const std::array<QToolButton*, 11> b{nullptr,    window->b1, window->b2, window->b3,
                                          window->b4, window->b5, window->b6, window->b7,
                                          window->b8, window->b9, window->b10};
     for (const Case& c : cases) {
         GoToCard(3, c.mode);
-        shown.clear();
+        forms.clear();
         codes.clear();
         b[size_t(c.button)]->click();
-        EXPECT_EQ(shown, std::vector<std::string>{c.form}) << c.mode << " b" << c.button;
+        EXPECT_EQ(forms, std::vector<std::string>{c.form}) << c.mode << " b" << c.button;
         EXPECT_EQ(codes, std::vector<int>{c.code});
     }
 }
@@ -328,7 +311,7 @@ TEST_F(MainMenuTest, CardMovesOfTheEntryMode) {
     window->b3->click();
     EXPECT_EQ(window->b4->text(), "5");
 
-    // An empty new card goes nowhere; one with data is stored and the next, empty one shown.
+    // An empty new card goes nowhere; one with data is stored and the next, empty one forms.
     GoToCard(kNewCard, 1);
     window->b5->click();
     EXPECT_EQ(CoreState.CurrentCard, kNewCard);
@@ -339,7 +322,7 @@ TEST_F(MainMenuTest, CardMovesOfTheEntryMode) {
     EXPECT_EQ(CoreState.CurrentCard, kNewCard + 1);
     EXPECT_FALSE(CardHasData());
 
-    // Go to a card: the chosen card is read and shown, in mode 4 too.
+    // Go to a card: the chosen card is read and forms, in mode 4 too.
     for (const int mode : {1, 4}) {
         RegisterCardDialog(CardDialog::GoToCard, [](QWidget*) { CoreState.CurrentCard = 11; });
         GoToCard(2, mode);
@@ -414,10 +397,7 @@ TEST_F(MainMenuTest, MarkingButtonsClearOnlyTheirBit) {
 TEST_F(MainMenuTest, AttributionAndReorderingRunTheBatchRunner) {
     std::vector<int> ran;
     for (const int job : {2, 3, 6}) RegisterBatchJob(job, [&ran, job](TEsegue&) { ran.push_back(job); });
-    SetModalHook([](QDialog& d) {
-        if (auto* runner = qobject_cast<TEsegue*>(&d)) runner->Esegui->click();
-        return 0;
-    });
+    On<TEsegue>([](TEsegue& runner) { runner.Esegui->click(); });
     GoToCard(0, 3);
     window->b3->click();
     window->b4->click();
@@ -509,14 +489,14 @@ TEST_F(MainMenuTest, SearchAsListSelectsTheFoundCardsAndListsThem) {
         window->Ricercadischede1->trigger();
         CurrentCardValues[9] = 3;
         CoreState.SearchAsList = 1;
-        shown.clear();
+        forms.clear();
         window->b3->click();
         EXPECT_EQ(search->steps, int(c.found.size()) + 1);
         EXPECT_EQ(test::SelectedCards(8 * 8 - 1), c.found);
         EXPECT_EQ(CoreState.ListReady, c.listed ? 1 : 0);
         EXPECT_EQ(window->Lista1->isEnabled(), c.listed);
-        EXPECT_EQ(shown,
-                  c.listed ? std::vector<std::string>{"qv::TEsegueLista"} : std::vector<std::string>{});
+        EXPECT_EQ(forms,
+                  c.listed ? std::vector<std::string>{"TEsegueLista"} : std::vector<std::string>{});
         // The search form is back (the list run then reads the card in hand from its files).
         EXPECT_EQ(SavedCardValues[9], 3);
         if (!c.listed) {
@@ -549,30 +529,24 @@ TEST_F(MainMenuTest, ClickableListShowsTheChosenCardForEditing) {
 #if QV_ASSERTIONS_ACTIVE
     EXPECT_DEATH(window->Lista1Click(), "card dialog 16 is not registered");
 #else
-    std::vector<std::string> messages;
-    test::RecordMessages(messages);
+    messages.clear();
     window->Lista1Click();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find(" 16"), std::string::npos);
-    SetMessageHook(nullptr);
 #endif
 }
 
 TEST_F(MainMenuTest, ListModeRunsTheListAndOffersIt) {
     int listsShown = 0;
     RegisterCardDialog(CardDialog::ClickableList, [&](QWidget*) { ++listsShown; });
-    SetModalHook([this](QDialog& d) {
-        shown.push_back(d.metaObject()->className());
-        if (auto* run = qobject_cast<TEsegueLista*>(&d)) {
-            CoreState.ListReady = 1;
-            run->ListaTXT->click();  // answers 3: see the list
-        }
-        return 0;
+    On<TEsegueLista>([](TEsegueLista& run) {
+        CoreState.ListReady = 1;
+        run.ListaTXT->click();  // answers 3: see the list
     });
     GoToCard(0, 14);
     EXPECT_FALSE(window->Lista1->isEnabled());
     window->b3->click();
-    EXPECT_EQ(shown, std::vector<std::string>{"qv::TEsegueLista"});
+    EXPECT_EQ(forms, std::vector<std::string>{"TEsegueLista"});
     EXPECT_TRUE(window->Lista1->isEnabled());
     EXPECT_EQ(listsShown, 1);
 
@@ -584,9 +558,9 @@ TEST_F(MainMenuTest, ListModeRunsTheListAndOffersIt) {
     EXPECT_EQ(CoreState.ListOrderField, 0);
     EXPECT_EQ(CoreState.ListGroupField1, 0);
     EXPECT_EQ(CoreState.ListGroupField2, 0);
-    shown.clear();
+    forms.clear();
     window->b2->click();
-    EXPECT_EQ(shown, std::vector<std::string>{"qv::TSelezionaMaschera"});
+    EXPECT_EQ(forms, std::vector<std::string>{"TSelezionaMaschera"});
 }
 
 TEST_F(MainMenuTest, OneCallFillsTheRegistries) {
@@ -595,7 +569,7 @@ TEST_F(MainMenuTest, OneCallFillsTheRegistries) {
     RegisterAllDialogs();
     RegisterAllDialogs();
     EXPECT_TRUE(OpenElaborationDialog(ElaborationDialog::CrossTables, window.get()));
-    EXPECT_EQ(shown, std::vector<std::string>{"qv::TDoppie"});
+    EXPECT_EQ(forms, std::vector<std::string>{"TDoppie"});
     for (int d = 1; d <= 8; ++d) RegisterElaborationDialog(ElaborationDialog(d), nullptr);
 }
 
@@ -608,7 +582,8 @@ namespace {
 TEST(MainMenuKeys, AltLetterOpensTheMenuInsteadOfTyping) {
     ProgramRoot root(/*shipped=*/true);
     StartProgram();
-    SetModalHook([](QDialog& d) { return 0; });
+    test::DialogScript person;
+    person.Install();
     {
         TPrincipale window;
         window.FormCreate();

@@ -39,10 +39,7 @@ class MergeRecodingForms : public test::StartedProgram {
     void SetUp() override {
         StartedProgram::SetUp();
         CoreState.WriteAccess = 1;
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 0;
-        });
+        messageAnswer = 0;
     }
 
     // The words of `field` on every card of the open archive.
@@ -70,15 +67,11 @@ TEST_F(MergeRecodingForms, ListsHelpAndTheRegistry) {
     EXPECT_EQ(helpPages, (std::vector<int>{59, 79}));
 
     // The main menu and the card window reach both forms through the dialog registry.
-    std::vector<std::string> opened;
-    SetModalHook([&](QDialog& d) {
-        opened.push_back(d.objectName().toStdString());
-        return 0;
-    });
     RegisterAllDialogs();
+    shown.clear();
     EXPECT_TRUE(OpenCardDialog(CardDialog::MergeArchives, nullptr));
     EXPECT_TRUE(OpenCardDialog(CardDialog::Recoding, nullptr));
-    EXPECT_EQ(opened, (std::vector<std::string>{"TMerge", "TRicodifica"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"TMerge", "TRicodifica"}));
 }
 
 TEST_F(MergeRecodingForms, TwoCopiesOfTheSampleMakeAnArchiveOfTwiceItsCards) {

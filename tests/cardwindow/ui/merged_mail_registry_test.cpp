@@ -22,15 +22,12 @@ namespace {
 TEST(MergedMailRegistryTest, StartUpRegistersBothDialogs) {
     test::ProgramRoot root{false, kLastOwnText};  // the e-mail dialog reads texts of its own
     StartProgram();
-    std::vector<std::string> shown;
-    SetModalHook([&shown](QDialog& d) {
-        shown.push_back(d.metaObject()->className());
-        return 0;
-    });
+    test::DialogScript person;
+    person.Install();
     RegisterAllDialogs();
     EXPECT_TRUE(OpenCardDialog(CardDialog::MergedList, nullptr));
     EXPECT_TRUE(OpenCardDialog(CardDialog::Email, nullptr));
-    EXPECT_EQ(shown, (std::vector<std::string>{"qv::TListaMerge", "qv::TEmail"}));
+    EXPECT_EQ(person.forms, (std::vector<std::string>{"TListaMerge", "TEmail"}));
 
     test::StopCardWindowProgram();
 }

@@ -35,9 +35,6 @@ class OrderDialogTest : public test::StartedProgram {
 TEST_F(OrderDialogTest, ChoicesOfTheSegmentLength) {
     CoreState.SortKeyLength = 3;
     TOrdinamento d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 1069");
-    EXPECT_EQ(d.EsegueTerritorio->text(), "Testo 1075");
-    EXPECT_EQ(d.ncar->toolTip(), "Testo 1071");
     ASSERT_EQ(d.ncar->count(), 4);
     EXPECT_EQ(d.ncar->itemText(3), "4");
     EXPECT_EQ(d.ncar->currentIndex(), 2);
@@ -49,10 +46,7 @@ TEST_F(OrderDialogTest, ChoicesOfTheSegmentLength) {
     EXPECT_EQ(CoreState.SortKeyLength, 1);
 
     CoreState.SortKeyLength = 0;  // no choice yet: none is shown, and none is kept
-    SetModalHook([&](QDialog& dialog) {
-        static_cast<TOrdinamento&>(dialog).EsciClick();
-        return 0;
-    });
+    On<TOrdinamento>([](TOrdinamento& order) { order.EsciClick(); });
     OpenOrderDialog(nullptr);
     EXPECT_EQ(CoreState.SortKeyLength, 0);
 }

@@ -8,6 +8,7 @@
 #include "core/ui/thelprtf.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
+#include "support/dialog_script.h"
 #include "support/program_dir.h"
 
 namespace qv {
@@ -18,10 +19,11 @@ TEST(PasswordHelp, HelpButtonShowsPage68) {
     test::WriteBytes(root / "pxx-dat.imp", "segreto\r\n");
     StartProgram();
     std::vector<std::string> shown;
-    SetModalHook([&](QDialog& d) {
+    test::DialogScript person;
+    person.onShow = [&](QDialog& d) {
         if (qobject_cast<THelpRTF*>(&d)) shown.push_back(Cp(d.windowTitle()));
-        return 0;
-    });
+    };
+    person.Install();
     {
         TPassWord p(nullptr);
         p.show();

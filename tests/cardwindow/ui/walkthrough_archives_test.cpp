@@ -23,8 +23,8 @@ TEST_F(WalkthroughArchives, OpenAnotherArchiveSelectByTerritoryAndLeave) {
     CopyTree(Archive(""), copy);
     fileAnswers.push_back(copy + "morvidex.dat");
     window->ApriArchivio->trigger();
-    ASSERT_EQ(fileRequests.size(), 1u);
-    EXPECT_EQ(fileRequests[0].directory, root.ProgramDir() + "Pianalto/");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].directory, root.ProgramDir() + "Pianalto/");
     ASSERT_EQ(CoreState.ArchiveDir, copy);
     EXPECT_EQ(CoreState.CurrentCard, CoreState.LastCard + 1);
 

@@ -170,8 +170,8 @@ TEST_F(WalkthroughSweep, MarkingModesAreLeftAsTheEntryOptionsSay) {
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     QTest::keyClick(window->CardArea, Qt::Key_Escape);
-    ASSERT_FALSE(opened.empty());
-    EXPECT_EQ(opened.back(), "TEsciMorvidex");
+    ASSERT_FALSE(forms.empty());
+    EXPECT_EQ(forms.back(), "TEsciMorvidex");
     // What they say instead works: another menu command ends the marking.
     window->Inserimentomodifica1->trigger();
     EXPECT_EQ(CoreState.CardWindowMode, 1);

@@ -34,25 +34,21 @@ using namespace test;
 const std::vector<std::string> kSource = {"Nuovo", "*T",    "Nome",    "*C A20", "*T",
                                           "Sesso", "*C C2", "maschio", "femmina"};
 
-class TEditS2Test : public test::SampleProgram {
+class TEditS2Test : public test::StartedProgram {
   protected:
     void SetUp() override {
-        SampleProgram::SetUp();
+        StartedProgram::SetUp();
         CoreState.WriteAccess = 1;
         sample = CoreState.ArchiveDir;
         folder = root.Root() + "archivi/nuovo/";
-        SetModalHook([this](QDialog& d) {
-            shown.push_back(d.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
-            if (auto* ask = qobject_cast<TCreaFile*>(&d)) {
-                askText = Cp(ask->testo->text());
-                eraseCards ? ask->CancellaClick() : ask->AnnullaClick();
-            }
-            return 0;
+        messageAnswer = 0;
+        onShow = [this](QDialog& d) {
+            opened.push_back(d.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
+        };
+        On<TCreaFile>([this](TCreaFile& ask) {
+            askText = Cp(ask.testo->text());
+            eraseCards ? ask.CancellaClick() : ask.AnnullaClick();
         });
-    }
-    void TearDown() override {
-        ResetUiHooks();
-        SampleProgram::TearDown();
     }
     std::unique_ptr<TEditS2> Open() { return std::make_unique<TEditS2>(nullptr); }
     static std::string Text(const QLineEdit* box) { return Cp(box->text()); }
@@ -74,14 +70,13 @@ class TEditS2Test : public test::SampleProgram {
     }
 
     std::string sample, folder;
-    std::vector<std::string> shown;
+    std::vector<std::string> opened;
     std::string askText;
     bool eraseCards = false;
 };
 
 TEST_F(TEditS2Test, DesignsAnArchiveFromANewFolderToTheCurrentArchive) {
     auto d = Open();
-    EXPECT_EQ(Cp(d->windowTitle()), "Testo 399");
     EXPECT_EQ(Text(d->nome), sample);  // the current archive's folder
     d->nome->setText("C:\\archivi\\nuovo\\");
     d->CreaDirClick();
@@ -108,7 +103,7 @@ TEST_F(TEditS2Test, DesignsAnArchiveFromANewFolderToTheCurrentArchive) {
     d->Crea1Click();
     EXPECT_EQ(Text(d->Status1), "Testo 450");
     EXPECT_EQ(Text(d->Status3), "Testo 468");
-    EXPECT_TRUE(shown.empty());  // no question, no error list
+    EXPECT_TRUE(opened.empty());  // no question, no error list
     EXPECT_EQ(CoreState.ArchiveDir, folder);
     EXPECT_EQ(CoreState.FieldCount, 3);
     EXPECT_EQ(CoreState.LastCard, -1);
@@ -122,12 +117,6 @@ TEST_F(TEditS2Test, DesignsAnArchiveFromANewFolderToTheCurrentArchive) {
 // file as it was, save stores the edit; an untouched source leaves without a question.
 TEST_F(TEditS2Test, EsciAfterEditingTheSourceAsks) {
     MakeDirs(folder);
-    std::vector<std::string> asked;
-    int answer = 0;
-    SetMessageHook([&](const MessageRequest& r) {
-        asked.push_back(r.text);
-        return answer;
-    });
     std::vector<std::string> edited = kSource;
     edited.push_back("x");
     const struct {
@@ -142,19 +131,19 @@ TEST_F(TEditS2Test, EsciAfterEditingTheSourceAsks) {
         d->nome->setText(Qs(folder));
         d->LeggeSchedaClick();
         d->Testo->appendPlainText("x");
-        asked.clear();
-        answer = c.answer;
+        messages.clear();
+        messageAnswer = c.answer;
         d->EsciClick();
-        EXPECT_EQ(asked, std::vector<std::string>{"Testo 2241"});
+        EXPECT_EQ(messages, std::vector<std::string>{"Testo 2241"});
         EXPECT_EQ(d->result() == QDialog::Accepted, c.left);
         EXPECT_EQ(ReadBytes(folder + "scheda.txt"), CrLf(c.stored));
     }
     auto d = Open();
     d->nome->setText(Qs(folder));
     d->LeggeSchedaClick();
-    asked.clear();
+    messages.clear();
     d->EsciClick();
-    EXPECT_TRUE(asked.empty());
+    EXPECT_TRUE(messages.empty());
     EXPECT_EQ(d->result(), QDialog::Accepted);
 }
 
@@ -184,7 +173,7 @@ TEST_F(TEditS2Test, WithoutTheWritePasswordOnlyTheSourceIsSaved) {
         EXPECT_FALSE(FileExists(folder + "morvidex.dat"));
         EXPECT_EQ(CoreState.ArchiveDir, sample);
     }
-    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(opened.empty());
 }
 
 TEST_F(TEditS2Test, ErrorsAreListedAndTheNewArchiveIsNotOpened) {
@@ -193,14 +182,14 @@ TEST_F(TEditS2Test, ErrorsAreListedAndTheNewArchiveIsNotOpened) {
     auto d = Open();
     d->nome->setText(Qs(folder));
     d->Crea1Click();
-    EXPECT_EQ(shown, (std::vector<std::string>{"THelp -5"}));
+    EXPECT_EQ(opened, (std::vector<std::string>{"THelp -5"}));
     EXPECT_NE(ReadBytes(root / "tabella.txt").find("Testo 461"), std::string::npos);
     EXPECT_EQ(Text(d->Status1), "");
     EXPECT_EQ(CoreState.ArchiveDir, sample);
 
-    shown.clear();
+    opened.clear();
     d->CompilaClick();
-    EXPECT_EQ(shown, (std::vector<std::string>{"THelp -5"}));
+    EXPECT_EQ(opened, (std::vector<std::string>{"THelp -5"}));
     EXPECT_EQ(Text(d->Status2b), "");
 }
 
@@ -211,9 +200,9 @@ TEST_F(TEditS2Test, ExistingCardsAreErasedOnlyWhenTheUserSaysSo) {
         SCOPED_TRACE(erase);
         WriteBytes(folder + "dli-sch.dat", Hex("00 00 00 00"));  // one card
         eraseCards = erase;
-        shown.clear();
+        opened.clear();
         d->Azzera_SchedaClick();
-        EXPECT_EQ(shown, (std::vector<std::string>{"TCreaFile 0"}));
+        EXPECT_EQ(opened, (std::vector<std::string>{"TCreaFile 0"}));
         EXPECT_EQ(askText, "Testo 348 1Testo 349");
         EXPECT_EQ(ToHex(ReadBytes(folder + "dli-sch.dat")),
                   ToHex(Hex(erase ? "FF FF FF FF" : "00 00 00 00")));
@@ -328,12 +317,9 @@ TEST_F(TEditS2Test, MenuCommandLeavesTheCardWindowInSearchOrPointerMode) {
         CoreState.CardWindowMode = 1;
         CoreState.PageWidth = 640;
         CoreState.PageHeight = 480;
-        SetModalHook([&](QDialog& dialog) {
-            if (auto* d = qobject_cast<TEditS2*>(&dialog)) {
-                EXPECT_EQ(CoreState.CardWindowMode, 2);
-                c.act(*d);
-            }
-            return 0;
+        On<TEditS2>([&](TEditS2& d) {
+            EXPECT_EQ(CoreState.CardWindowMode, 2);
+            c.act(d);
         });
         std::vector<std::string> steps;
         CardWindowSteps s;

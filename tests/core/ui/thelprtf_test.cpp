@@ -105,13 +105,10 @@ TEST_F(THelpRTFTest, EscInTheTextCloses) {
 
 TEST_F(THelpRTFTest, ShowHelpPageStoresThePage) {
     std::vector<std::string> titles;
-    SetModalHook([&](QDialog& d) {
-        EXPECT_NE(qobject_cast<THelpRTF*>(&d), nullptr);
-        titles.push_back(Cp(d.windowTitle()));
-        return 0;
-    });
+    onShow = [&](QDialog& d) { titles.push_back(Cp(d.windowTitle())); };
     ShowHelpPage(nullptr, 12);
     EXPECT_EQ(CoreState.CommandCode, 12);
+    EXPECT_EQ(forms, std::vector<std::string>{"THelpRTF"});
     ASSERT_EQ(titles.size(), 1u);
     EXPECT_EQ(titles[0], root / "help/help012.rtf");
 }
@@ -120,11 +117,10 @@ TEST_F(THelpRTFTest, ShowHelpPageStoresThePage) {
 TEST(ViewersShippedTexts, CreateWithoutErrors) {
     ProgramRoot root(/*shipped=*/true);
     StartProgram();
-    std::vector<std::string> messages;
-    SetMessageHook([&](const MessageRequest& r) {
-        messages.push_back(r.text);
-        return 0;
-    });
+    DialogScript person;
+    person.messageAnswer = 0;
+    person.Install();
+    const std::vector<std::string>& messages = person.messages;
     for (int selector : {0, -1, -23, -38}) {
         CoreState.CommandCode = selector;
         THelp v(nullptr);

@@ -42,16 +42,12 @@ class FactorDialogsTest : public test::ElaborationForms {
   protected:
     void SetUp() override {
         ElaborationForms::SetUp();
-        SetModalHook([this](QDialog& d) {
-            if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
-            if (qobject_cast<THelpRTF*>(&d)) helpPages.push_back(CoreState.CommandCode);
-            if (auto* picker = qobject_cast<TAfcModalita*>(&d); picker && onPicker) onPicker(*picker);
-            return 0;
+        On<TAfcModalita>([this](TAfcModalita& picker) {
+            if (onPicker) onPicker(picker);
         });
         WriteBytes(Archive("grl-sch.txt"), kGrid);
         WriteBytes(Archive("tin-sch.txt"), kHeadings);
     }
-    std::vector<int> viewed, helpPages;
     std::function<void(TAfcModalita&)> onPicker;
 };
 
@@ -61,10 +57,6 @@ TEST_F(FactorDialogsTest, StandardDialogTextsSettingsAndEnabling) {
     StandardAfcCategoryFlags[1] = StandardAfcCategoryFlags[4] = StandardAfcCategoryFlags[6] =
         1;  // 6: past the grid
     Tafc d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 1960");
-    EXPECT_EQ(d.Modalita->text(), "Testo 135");
-    EXPECT_EQ(d.Attribuisce->text(), "Testo 141");
-    EXPECT_EQ(d.Label3->text(), "Testo 142");
     EXPECT_FALSE(d.nonRuotati->isVisibleTo(&d));
     EXPECT_FALSE(d.Attrib->isVisibleTo(&d));
     EXPECT_EQ(CoreState.ElaborationMode, 1);
@@ -141,12 +133,7 @@ TEST_F(FactorDialogsTest, PlaneAndTypologiesGoThroughTheirRegistrations) {
     EXPECT_EQ(proceed, std::vector<int>{1});
     EXPECT_EQ(CoreState.ProceedFlag, 0);
 
-    std::vector<FileDialogRequest> asked;
-    std::string answer;
-    SetFileDialogHook([&](const FileDialogRequest& r) {
-        asked.push_back(r);
-        return answer;
-    });
+    requests.clear();
     std::vector<std::string> attributed;
     RegisterTypologyAttribution([&](const std::string& path, Progress& progress) {
         attributed.push_back(path + " " + std::to_string(CoreState.ElaborationMode) + " " +
@@ -157,15 +144,15 @@ TEST_F(FactorDialogsTest, PlaneAndTypologiesGoThroughTheirRegistrations) {
     d.TipFat->setText("abc");
     d.Attribuisce->click();
     EXPECT_EQ(d.TipFat->text(), "Testo 148");
-    EXPECT_TRUE(asked.empty());
+    EXPECT_TRUE(requests.empty());
     EXPECT_EQ(CoreState.TypologyField, 0);
 
     d.TipFat->setText("7 campi");
     d.Attribuisce->click();  // cancelled
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].kind, FileDialogKind::Open);
-    EXPECT_EQ(asked[0].directory, CoreState.ProgramDir);
-    EXPECT_EQ(asked[0].fileName, "*.txt");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].kind, FileDialogKind::Open);
+    EXPECT_EQ(requests[0].directory, CoreState.ProgramDir);
+    EXPECT_EQ(requests[0].fileName, "*.txt");
     EXPECT_TRUE(attributed.empty());
     answer = CoreState.ProgramDir + "profili.txt";
     d.Attribuisce->click();
@@ -177,10 +164,6 @@ TEST_F(FactorDialogsTest, PlaneAndTypologiesGoThroughTheirRegistrations) {
 TEST_F(FactorDialogsTest, PickerShowsTheListAndEditsTheChoice) {
     StandardAfcCategoryFlags[2] = StandardAfcCategoryFlags[3000] = 1;
     TAfcModalita p(nullptr);
-    EXPECT_EQ(p.windowTitle(), "Testo 167");
-    EXPECT_EQ(p.Label1->text(), "Testo 149");
-    EXPECT_EQ(p.Correla->toolTip(), "Testo 163");
-    EXPECT_EQ(p.modalita->toolTip(), "Testo 159");
     ASSERT_EQ(p.modalita->count(), 6);
     EXPECT_EQ(p.modalita->item(4)->text(), "Nord");
     EXPECT_EQ(p.LastLine(), 5);
@@ -210,11 +193,10 @@ TEST_F(FactorDialogsTest, PickerShowsTheListAndEditsTheChoice) {
 TEST_F(FactorDialogsTest, PickerRecallFailureAndQuickList) {
     TAfcModalita p(nullptr);
     p.AttivaClick();
-    SetFileDialogHook([](const FileDialogRequest& r) {
-        EXPECT_EQ(r.filter, "*.raf");
-        return CoreState.ProgramDir + "manca.raf";
-    });
+    answer = CoreState.ProgramDir + "manca.raf";
     p.RecuperaClick();  // the error is shown, and the list as the failure left it: cleared
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].filter, "*.raf");
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_TRUE(Selected(p.modalita).empty());
     EXPECT_EQ(p.nRighe->text(), "0");

@@ -47,20 +47,15 @@ class FactorPlaneFormsTest : public test::ElaborationForms {
 
     // Opens the plane through the factor dialogs' registry and runs `body` while it is shown.
     void WithPlane(const std::function<void(TVedeAFC&)>& body) {
-        int shown = 0;
-        SetModalHook([&](QDialog& d) {
-            if (qobject_cast<THelpRTF*>(&d)) helpPage = CoreState.CommandCode;
-            auto* plane = qobject_cast<TVedeAFC*>(&d);
-            if (!plane) return 0;
-            ++shown;
+        int planes = 0;
+        On<TVedeAFC>([&](TVedeAFC& plane) {
+            ++planes;
             EXPECT_EQ(CoreState.ProceedFlag, 1);
-            body(*plane);
-            return 1;
+            body(plane);
         });
         EXPECT_TRUE(OpenFactorPlane(nullptr));
-        EXPECT_EQ(shown, 1);
+        EXPECT_EQ(planes, 1);
         EXPECT_EQ(CoreState.ProceedFlag, 0);
-        SetModalHook(nullptr);
     }
 
     static bool Black(const QImage& image, int x, int y) { return image.pixel(x, y) == qRgb(0, 0, 0); }
@@ -82,8 +77,6 @@ class FactorPlaneFormsTest : public test::ElaborationForms {
                 if (!White(image, x, y)) return true;
         return false;
     }
-
-    int helpPage = 0;
 };
 
 // Slots on factors 1 and 2: (0.5, 0.25) -> (472, 162), (-0.5, 0.5) -> (157, 108),
@@ -154,12 +147,10 @@ TEST_F(FactorPlaneFormsTest, SaveAsBitmapPrintAndHelp) {
     const std::string saved = root / "piano.bmp";
     const std::string pdf = root / "piano.pdf";
     WithPlane([&](TVedeAFC& plane) {
-        FileDialogRequest asked;
-        SetFileDialogHook([&](const FileDialogRequest& r) {
-            asked = r;
-            return saved;
-        });
+        answer = saved;
         plane.SalvacomeBitmap1->trigger();
+        ASSERT_EQ(requests.size(), 1u);
+        const FileDialogRequest& asked = requests[0];
         EXPECT_EQ(asked.kind, FileDialogKind::Save);
         EXPECT_EQ(asked.directory, CoreState.ProgramDir);
         EXPECT_EQ(asked.fileName, "*.bmp");
@@ -170,7 +161,7 @@ TEST_F(FactorPlaneFormsTest, SaveAsBitmapPrintAndHelp) {
         EXPECT_EQ(ReadBytes(pdf).substr(0, 5), "%PDF-");
 
         plane.Help2->trigger();
-        EXPECT_EQ(helpPage, 90);
+        EXPECT_EQ(helpPages, std::vector<int>{90});
         EXPECT_EQ(CoreState.CommandCode, 0);
     });
 }
@@ -193,6 +184,7 @@ class TypologyAttributionTest : public FactorPlaneFormsTest {
   protected:
     void SetUp() override {
         FactorPlaneFormsTest::SetUp();
+        profile = CoreState.ProgramDir + "profilo.txt";  // the test's own program directory
         GenerateDichotomousGrid();
         WriteBytes(profile, "----- Fattore 1\r\n  1       1.000 (   1) x\r\n");
         CardSelectionMask.fill(0);
@@ -209,7 +201,7 @@ class TypologyAttributionTest : public FactorPlaneFormsTest {
         barMaximum = progress.maximum;
         return registered;
     }
-    std::string profile = CoreState.ProgramDir + "profilo.txt";
+    std::string profile;
     int field = 0;
     int barMaximum = -1;
 };

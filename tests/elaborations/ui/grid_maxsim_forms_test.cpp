@@ -43,19 +43,18 @@ class GridMaxSimFormsTest : public test::ElaborationForms {
     bool Exists(const char* name) const { return std::filesystem::exists(Archive(name)); }
     // Every modal form shown: its name, the CommandCode it was opened with and its title.
     void RecordForms(std::function<void(QDialog&)> act = nullptr) {
-        SetModalHook([this, act](QDialog& d) {
-            shown.push_back({d.objectName().toStdString(), CoreState.CommandCode, Cp(d.windowTitle())});
+        onShow = [this, act](QDialog& d) {
+            opened.push_back({d.objectName().toStdString(), CoreState.CommandCode, Cp(d.windowTitle())});
             if (act) act(d);
-            return 0;
-        });
+        };
     }
 
-    struct Shown {
+    struct Opened {
         std::string form;
         int code;
         std::string title;
     };
-    std::vector<Shown> shown;
+    std::vector<Opened> opened;
 };
 
 TEST_F(GridMaxSimFormsTest, ReplacingAGridAsksFirst) {
@@ -70,10 +69,10 @@ TEST_F(GridMaxSimFormsTest, ReplacingAGridAsksFirst) {
     // No: nothing changes and no "Ok".
     d.CreaGrl->click();
     d.CreaGRQ->click();
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].form, "TGrigliaPresente");
-    EXPECT_EQ(shown[0].code, 0);
-    EXPECT_EQ(shown[1].code, 1);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0].form, "TGrigliaPresente");
+    EXPECT_EQ(opened[0].code, 0);
+    EXPECT_EQ(opened[1].code, 1);
     EXPECT_EQ(ReadBytes(Archive("grl-sch.txt")), "mia*3=1,1;G0S0\r\n");
     EXPECT_EQ(ReadBytes(Archive("tin-sch.txt")), "001\r\n///\r\n");
     EXPECT_EQ(ReadBytes(Archive("grq-sch.txt")), "*9*mia\r\n");
@@ -118,13 +117,13 @@ TEST_F(GridMaxSimFormsTest, ViewersCheckAndRenumbering) {
     d.Button1->click();
     EXPECT_EQ(ReadBytes(root / "tabella.txt"),
               "Riga     1 = Sesso*3=1,1;G0S0\r\nRiga     2 = senza\r\nRiga     3 = Zero*0=1,1;G0S0\r\n");
-    ASSERT_EQ(shown.size(), 5u);
+    ASSERT_EQ(opened.size(), 5u);
     const int codes[] = {-18, -19, -20, -37, 0};
     for (size_t i = 0; i < 5; ++i) {
-        EXPECT_EQ(shown[i].form, "THelp");
-        EXPECT_EQ(shown[i].code, codes[i]);
+        EXPECT_EQ(opened[i].form, "THelp");
+        EXPECT_EQ(opened[i].code, codes[i]);
     }
-    EXPECT_NE(shown[3].title.find("Diagnostica della griglia"), std::string::npos) << shown[3].title;
+    EXPECT_NE(opened[3].title.find("Diagnostica della griglia"), std::string::npos) << opened[3].title;
 
     d.Rinumera->click();
     EXPECT_EQ(d.Status->text(), "Ok");
@@ -193,13 +192,13 @@ TEST_F(GridMaxSimFormsTest, MaxSimButtonsOpenTheListsAndHelp) {
     GenerateDichotomousGrid();
     TMaxSim d(nullptr);
     for (QPushButton* b : {d.Righe, d.Colonne, d.Righe2, d.Colonne2, d.Help2}) b->click();
-    ASSERT_EQ(shown.size(), 5u);
+    ASSERT_EQ(opened.size(), 5u);
     for (int l = 0; l < 4; ++l) {
-        EXPECT_EQ(shown[size_t(l)].form, "TColMaxSim");
-        EXPECT_EQ(shown[size_t(l)].code, l + 1);
+        EXPECT_EQ(opened[size_t(l)].form, "TColMaxSim");
+        EXPECT_EQ(opened[size_t(l)].code, l + 1);
     }
-    EXPECT_EQ(shown[4].form, "THelpRTF");
-    EXPECT_EQ(shown[4].code, 58);
+    EXPECT_EQ(opened[4].form, "THelpRTF");
+    EXPECT_EQ(opened[4].code, 58);
 }
 
 TEST_F(GridMaxSimFormsTest, MaxSimOnTheSampleArchive) {
@@ -272,8 +271,8 @@ TEST_F(GridMaxSimFormsTest, MaxSimOnTheSampleArchive) {
 
     d.Visualizza->click();
     EXPECT_EQ(ReadBytes(root / "tabella.txt"), ReadBytes(Archive("maxsimff.txt")));
-    EXPECT_EQ(shown.back().form, "THelp");
-    EXPECT_EQ(shown.back().code, 0);
+    EXPECT_EQ(opened.back().form, "THelp");
+    EXPECT_EQ(opened.back().code, 0);
     const std::string table = ReadBytes(Archive("maxsimff.txt"));
     EXPECT_EQ(table.compare(0, 68, "MAXSIM, indice di similarita': 6) Dice 2a/(2a+c+d) - soglia:  30.00%"),
               0);

@@ -55,10 +55,6 @@ TEST_F(QuickReportFormsTest, SimpleDistributionsForm) {
     CoreState.ShowFrequencies = 1;
     CoreState.CountByQuantUnit = 1;
     TElabVelociSemplici d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 801");
-    EXPECT_EQ(d.Label1->text(), "Testo 805");
-    EXPECT_EQ(d.frequenza->text(), "Testo 810");
-    EXPECT_EQ(d.Help2->toolTip(), "Testo 822");
     EXPECT_FALSE(d.Quantitativa->isVisibleTo(&d));
     EXPECT_EQ(CoreState.ElaborationMode, 2);
     EXPECT_EQ(d.RigX->text(), "1");
@@ -92,11 +88,6 @@ TEST_F(QuickReportFormsTest, CrossTablesForm) {
     CoreState.MinChiSquare = 6.635;
     CoreState.ShowFrequencies = 1;
     TElabVelociDoppie d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 546");
-    EXPECT_EQ(d.frequenze->text(), "Testo 559");
-    EXPECT_EQ(d.Label1->text(), "Testo 574");
-    EXPECT_EQ(d.VedeConnessioni->text(), "Testo 575");
-    EXPECT_EQ(d.Concetti->text(), "Testo 581");
     EXPECT_FALSE(d.banali->isVisibleTo(&d));
     EXPECT_EQ(d.ChiQua->text(), "     6.635");
     EXPECT_EQ(d.RigX->text(), "1");

@@ -52,23 +52,23 @@ class QuickWalkthrough : public ::testing::Test {
     // The standard grid made in the standard hub's grid editor, then the quick grid set and the
     // prepared files made in the quick hub.
     void Prepare() {
-        w.On<TElaborazioni>("TElaborazioni", [](TElaborazioni& hub) {
+        w.On<TElaborazioni>([](TElaborazioni& hub) {
             hub.VedeGriglie->click();
             hub.Esci->click();
         });
-        w.On<TGriglie>("TGriglie", [](TGriglie& d) {
+        w.On<TGriglie>([](TGriglie& d) {
             d.CreaGrl->click();
             d.CreaGRQ->click();
             d.Esci->click();
         });
         w.Window().Elab1->trigger();
-        w.On<TElabVelociGriglia>("TElabVelociGriglia", [](TElabVelociGriglia& d) {
+        w.On<TElabVelociGriglia>([](TElabVelociGriglia& d) {
             d.Copia->click();
             d.CreaTerritorio->click();
             d.CreaData->click();
             d.Esci->click();
         });
-        w.On<TElabVelociPrepara>("TElabVelociPrepara", [](TElabVelociPrepara& d) {
+        w.On<TElabVelociPrepara>([](TElabVelociPrepara& d) {
             d.Matrice->click();
             EXPECT_GT(d.vQuant->count(), 1);
             EXPECT_GT(d.VarTerritoriale->count(), 1);
@@ -105,7 +105,7 @@ TEST_F(QuickWalkthrough, SelectionReportsMapAndTables) {
                      "#Per sesso\r\n*\r\nSesso,-1;;*Maschi\r\nSesso,-2;;*Femmine\r\n0;\r\n*\r\n");
 
     bool enabledAfterPreparation = false;
-    w.On<TElabVeloci>("TElabVeloci", [&](TElabVeloci& hub) {
+    w.On<TElabVeloci>([&](TElabVeloci& hub) {
         EXPECT_FALSE(hub.Semplici->isEnabled());
         hub.Griglia->click();
         hub.Prepara->click();
@@ -117,7 +117,7 @@ TEST_F(QuickWalkthrough, SelectionReportsMapAndTables) {
         hub.Esci->click();
     });
     // The women, then their map: list and ranking of the comuni, and the options dialog.
-    w.On<TElabVelociSeleziona>("TElabVelociSeleziona", [](TElabVelociSeleziona& d) {
+    w.On<TElabVelociSeleziona>([](TElabVelociSeleziona& d) {
         d.Attiva->click();
         ClickListRow(d, d.Modalita, kSexLine + 1);
         d.EffettuaAnd->click();
@@ -125,22 +125,22 @@ TEST_F(QuickWalkthrough, SelectionReportsMapAndTables) {
         d.Cartina->click();
         d.Esci->click();
     });
-    w.On<TVedeCartina>("TVedeCartina", [](TVedeCartina& d) {
+    w.On<TVedeCartina>([](TVedeCartina& d) {
         d.show();
         d.Lista1->trigger();
         d.Graduatoria1->trigger();
         d.Opzioni2->trigger();
         d.Esci1->trigger();
     });
-    w.On<TOpzioni2>("TOpzioni2", [](TOpzioni2& d) { d.Esci->click(); });
-    w.On<TElabVelociSemplici>("TElabVelociSemplici", [](TElabVelociSemplici& d) {
+    w.On<TOpzioni2>([](TOpzioni2& d) { d.Esci->click(); });
+    w.On<TElabVelociSemplici>([](TElabVelociSemplici& d) {
         d.righe2->click();
         d.frequenza->setChecked(true);
         d.Visualizza->click();
         d.Esci->click();
     });
     ChooseRowsAndColumns(w, kMaritalLine, 5, kSexLine, 2);
-    w.On<TElabVelociDoppie>("TElabVelociDoppie", [](TElabVelociDoppie& d) {
+    w.On<TElabVelociDoppie>([](TElabVelociDoppie& d) {
         d.Righe2->click();
         d.Colonne2->click();
         d.ChiQ->setChecked(true);
@@ -149,21 +149,21 @@ TEST_F(QuickWalkthrough, SelectionReportsMapAndTables) {
         d.VedeTab->click();
         d.Esci->click();
     });
-    w.On<TElabVelociReports>("TElabVelociReports", [](TElabVelociReports& d) {
+    w.On<TElabVelociReports>([](TElabVelociReports& d) {
         EXPECT_EQ(d.righe->count(), 1);
         EXPECT_EQ(d.colonne->count(), 1);
         d.Report->click();
         d.Esci->click();
     });
-    w.On<TVedeTabella>("TVedeTabella", [](TVedeTabella& d) { d.Esci1->trigger(); });
+    w.On<TVedeTabella>([](TVedeTabella& d) { d.Esci1->trigger(); });
 
     w.Window().ElaborazioniVeloci1->trigger();
 
     EXPECT_TRUE(enabledAfterPreparation);
-    EXPECT_TRUE(w.Unhandled().empty()) << w.Unhandled().front();
-    EXPECT_TRUE(w.Messages().empty()) << w.Messages().front();
+    EXPECT_TRUE(w.unhandled.empty()) << w.unhandled.front();
+    EXPECT_TRUE(w.messages.empty()) << w.messages.front();
     // Comune list, ranking, simple distributions, cross table.
-    ASSERT_EQ(w.Viewed().size(), 4u);
+    ASSERT_EQ(w.viewerLines.size(), 4u);
 
     int women = 0;
     std::array<int, 8> byMarital{};
@@ -177,8 +177,8 @@ TEST_F(QuickWalkthrough, SelectionReportsMapAndTables) {
     ASSERT_GT(women, 0);
 
     // The map's list and ranking count the women of each comune.
-    const std::vector<std::string>& list = w.Viewed()[0];
-    const std::vector<std::string>& ranking = w.Viewed()[1];
+    const std::vector<std::string>& list = w.viewerLines[0];
+    const std::vector<std::string>& ranking = w.viewerLines[1];
     for (const char* name : {"Cuneo", "Bra", "Alba"}) {
         const std::vector<int> codes = FindComuni(name);
         ASSERT_EQ(codes.size(), 1u) << name;
@@ -201,7 +201,7 @@ TEST_F(QuickWalkthrough, SelectionReportsMapAndTables) {
               int(std::count_if(byComune.begin(), byComune.end(), [](auto& e) { return e.first > 0; })));
 
     // Quick simple distributions: count under "n" (column 71), percentage under "%" (column 80).
-    const std::vector<std::string>& simple = w.Viewed()[2];
+    const std::vector<std::string>& simple = w.viewerLines[2];
     EXPECT_EQ(simple[0], std::string(70, ' ') + "n        %");
     EXPECT_EQ(list[2], std::string(45, ' ') + "n.         %");
     const char* labels[] = {"",
@@ -224,7 +224,7 @@ TEST_F(QuickWalkthrough, SelectionReportsMapAndTables) {
 
     // Quick cross table: the men's column is empty, the women's holds the distribution; each
     // number ends under its column number (48, 56, 64).
-    const std::vector<std::string>& cross = w.Viewed()[3];
+    const std::vector<std::string>& cross = w.viewerLines[3];
     for (int m = 1; m <= 5; ++m) {
         const auto lines = Labelled(cross, labels[m], 40);
         ASSERT_EQ(lines.size(), 1u) << labels[m];
@@ -245,20 +245,20 @@ TEST_F(QuickWalkthrough, SelectionReportsMapAndTables) {
 TEST_F(QuickWalkthrough, FactorAnalysisAndLists) {
     Prepare();
     w.SelectCards([](int c) { return c % 2 == 1; });
-    w.On<TElabVeloci>("TElabVeloci", [&](TElabVeloci& hub) {
+    w.On<TElabVeloci>([&](TElabVeloci& hub) {
         hub.Griglia->click();
         hub.Prepara->click();
         hub.Liste->click();
         hub.Fattori->click();
         hub.Esci->click();
     });
-    w.On<TElabVelociListe>("TElabVelociListe", [](TElabVelociListe& d) {
+    w.On<TElabVelociListe>([](TElabVelociListe& d) {
         d.Crea->click();
         d.Visualizza->click();
         d.Esci->click();
     });
     // Marital status, education and occupation as the categories of the analysis.
-    w.On<TAfcModalita>("TAfcModalita", [](TAfcModalita& d) {
+    w.On<TAfcModalita>([](TAfcModalita& d) {
         d.Disattiva->click();
         for (int line : {11, 12, 13, 14, 15, 17, 18, 19, 20, 21, 41, 42, 43, 44, 45, 46})
             ClickListRow(d, d.modalita, line);
@@ -266,7 +266,7 @@ TEST_F(QuickWalkthrough, FactorAnalysisAndLists) {
     });
     int planes = 0;
     w.On("TVedeAFC", [&](QDialog&) { ++planes; });
-    w.On<TElabVelociAFC>("TElabVelociAFC", [](TElabVelociAFC& d) {
+    w.On<TElabVelociAFC>([](TElabVelociAFC& d) {
         d.Modalita->click();
         EXPECT_EQ(d.ModX->text(), "16");
         d.Calcola->click();
@@ -277,12 +277,12 @@ TEST_F(QuickWalkthrough, FactorAnalysisAndLists) {
 
     w.Window().ElaborazioniVeloci1->trigger();
 
-    EXPECT_TRUE(w.Unhandled().empty()) << w.Unhandled().front();
-    EXPECT_TRUE(w.Messages().empty()) << w.Messages().front();
+    EXPECT_TRUE(w.unhandled.empty()) << w.unhandled.front();
+    EXPECT_TRUE(w.messages.empty()) << w.messages.front();
     EXPECT_EQ(planes, 1);
     // The list definition twice, then the factor report.
-    ASSERT_EQ(w.Viewed().size(), 3u);
-    EXPECT_FALSE(w.Viewed()[2].empty());
+    ASSERT_EQ(w.viewerLines.size(), 3u);
+    EXPECT_FALSE(w.viewerLines[2].empty());
 }
 
 }  // namespace

@@ -27,18 +27,19 @@ class SearchDialogTest : public StartedProgram {
 };
 
 // Forms on the sample archive, with "Testo N" for every text up to `texts`. Each dialog they show
-// is noted in `shown` as its object name and the command code it was opened with.
+// is noted in `opened` as its object name and the command code it was opened with.
 class SelectionFormsTest : public StartedProgram {
   protected:
     explicit SelectionFormsTest(int texts = 2499) : StartedProgram(false, texts) {}
     void SetUp() override {
         StartedProgram::SetUp();
-        SetModalHook([this](QDialog& d) {
-            shown.push_back(d.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
-            return 0;
-        });
+        onShow = [this](QDialog& d) {
+            opened.push_back(d.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
+        };
     }
     static std::string Text(const QLineEdit* e) { return Cp(e->text()); }
+
+    std::vector<std::string> opened;
 };
 
 }  // namespace qv::test

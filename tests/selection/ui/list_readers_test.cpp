@@ -37,15 +37,13 @@ using namespace test;
 
 const std::vector<int32_t> kListed = {5, 17, 40, 41};
 
-class ListReadersTest : public ::testing::Test {
+class ListReadersTest : public ::testing::Test, public DialogScript {
   protected:
     void SetUp() override {
         StartProgram();
         RegisterAllDialogs();
-        SetMessageHook([this](const MessageRequest& r) {
-            messages.push_back(r.text);
-            return 0;
-        });
+        messageAnswer = 0;
+        Install();
     }
     void TearDown() override { test::StopCardWindowProgram(); }
     // The names of the listed cards, one line each, through the list engine.
@@ -64,10 +62,7 @@ class ListReadersTest : public ::testing::Test {
     }
     // Shows the list through the card window's registry; `act` runs while it is shown.
     void OpenList(const std::function<void(TListaCliccabile&)>& act) {
-        SetModalHook([&](QDialog& d) {
-            if (auto* list = qobject_cast<TListaCliccabile*>(&d)) act(*list);
-            return d.result();
-        });
+        On<TListaCliccabile>(act);
         ASSERT_TRUE(OpenCardDialog(CardDialog::ClickableList, nullptr));
     }
     static void ClickRow(TListaCliccabile& list, int row) {
@@ -78,7 +73,6 @@ class ListReadersTest : public ::testing::Test {
     }
 
     ProgramRoot root;
-    std::vector<std::string> messages;
 };
 
 TEST_F(ListReadersTest, ClickOnARowMakesItsCardCurrent) {
@@ -150,15 +144,8 @@ TEST_F(ListReadersTest, LabelsDialog) {
     MakeList();  // four names; the mask has one line
     CoreState.LabelColumns = 2;
     CoreState.LabelWidth = 6;
-    std::vector<std::pair<std::string, int>> shown;
-    std::vector<std::string> viewed;
-    SetModalHook([&](QDialog& d) {
-        shown.emplace_back(d.metaObject()->className(), CoreState.CommandCode);
-        if (auto* viewer = qobject_cast<THelp*>(&d)) viewed = viewer->MemoLines();
-        return 0;
-    });
     ASSERT_TRUE(OpenCardDialog(CardDialog::Labels, nullptr));
-    EXPECT_EQ(shown.at(0).first, "qv::TEtichette");
+    EXPECT_EQ(forms.at(0), "TEtichette");
 
     TEtichette d(nullptr);
     EXPECT_EQ(d.windowTitle(), "Testo 871");
@@ -180,11 +167,14 @@ TEST_F(ListReadersTest, LabelsDialog) {
     EXPECT_EQ(CoreState.LabelColumns, 5);
     EXPECT_EQ(CoreState.LabelWidth, 100);
 
-    shown.clear();
+    forms.clear();
     d.Visualizza->click();
     d.Help2->click();
-    EXPECT_EQ(shown, (std::vector<std::pair<std::string, int>>{{"qv::THelp", -16}, {"qv::THelpRTF", 50}}));
-    EXPECT_EQ(viewed.size(), 1u);  // the four labels side by side, one row each
+    EXPECT_EQ(forms, (std::vector<std::string>{"THelp", "THelpRTF"}));
+    EXPECT_EQ(viewed, std::vector<int>{-16});
+    EXPECT_EQ(helpPages, std::vector<int>{50});
+    ASSERT_EQ(viewerLines.size(), 1u);
+    EXPECT_EQ(viewerLines[0].size(), 1u);  // the four labels side by side, one row each
 
     std::remove((root / "lista.txt").c_str());
     d.Crea->click();

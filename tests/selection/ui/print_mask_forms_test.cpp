@@ -18,7 +18,6 @@
 #include "selection/ui/form_fixtures.h"
 #include "selection/ui/lista_merge.h"
 #include "selection/ui/seleziona_maschera.h"
-#include "support/message_log.h"
 #include "support/program_dir.h"
 #include "support/started_program.h"
 
@@ -45,7 +44,7 @@ TEST_F(MaskFormsTest, OpenAndSaveMaskFiles) {
     answer = root / "mia.mas";
     d.ApriClick();
     EXPECT_EQ(ReadBytes(Arch("mas-dat.txt")), "#1*\r\n#0*\r\n");
-    EXPECT_EQ(shown, (std::vector<std::string>{"THelp -14"}));
+    EXPECT_EQ(opened, (std::vector<std::string>{"THelp -14"}));
     EXPECT_EQ(Text(d.Status), "Testo 1360 " + answer + "Testo 1361");
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].kind, FileDialogKind::Open);
@@ -57,7 +56,7 @@ TEST_F(MaskFormsTest, OpenAndSaveMaskFiles) {
     EXPECT_EQ(Text(d.Status), "Testo 1362 " + answer);
     d.SalvaClick();
     EXPECT_EQ(Text(d.Status), "Testo 1364 " + answer);
-    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_EQ(opened.size(), 1u);
 
     answer = root / "copia";
     d.SalvaClick();
@@ -86,7 +85,7 @@ TEST_F(MaskFormsTest, MaskFromTheSampleDefinition) {
     EXPECT_NE(mask.find(" #13* #14* #15*\r\n"), std::string::npos);
     EXPECT_EQ(CoreState.FieldCount, 18);
     EXPECT_EQ(mask.substr(mask.size() - 6), "#18*\r\n");
-    EXPECT_EQ(shown, (std::vector<std::string>{"THelp -14"}));
+    EXPECT_EQ(opened, (std::vector<std::string>{"THelp -14"}));
     EXPECT_EQ(Text(d.Status), "");
 
     std::remove(Arch("scheda.txt").c_str());
@@ -95,7 +94,7 @@ TEST_F(MaskFormsTest, MaskFromTheSampleDefinition) {
     EXPECT_EQ(ReadBytes(Arch("mas-dat.txt")), mask);
 
     d.Help2Click();
-    EXPECT_EQ(shown.back(), "THelpRTF 85");
+    EXPECT_EQ(opened.back(), "THelpRTF 85");
     EXPECT_EQ(CoreState.CommandCode, 0);
 }
 
@@ -123,7 +122,7 @@ TEST_F(ListFormsTest, SearchResultsAreListedOnOpening) {
     d.ListaTXTClick();
     EXPECT_EQ(d.Answer(), 3);
     EXPECT_EQ(d.result(), QDialog::Accepted);
-    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(opened.empty());
 }
 
 TEST_F(ListFormsTest, AlphabeticalNeedsTheOrderIndex) {
@@ -142,7 +141,7 @@ TEST_F(ListFormsTest, AlphabeticalNeedsTheOrderIndex) {
     EXPECT_EQ(ReadBytes(root / "dli-list.dat"), test::Hex("02 00 00 00 00 00 00 00"));
 
     d.Help2Click();
-    EXPECT_EQ(shown, (std::vector<std::string>{"THelpRTF 49"}));
+    EXPECT_EQ(opened, (std::vector<std::string>{"THelpRTF 49"}));
     d.EsciClick();
     EXPECT_EQ(d.Answer(), 0);
 }
@@ -160,7 +159,7 @@ TEST_F(ListFormsTest, CurrentCardPrint) {
     EXPECT_FALSE(d.ListaTXT->isHidden());
 
     d.ListaTXTClick();
-    EXPECT_EQ(shown, (std::vector<std::string>{"THelp 0"}));
+    EXPECT_EQ(opened, (std::vector<std::string>{"THelp 0"}));
     EXPECT_EQ(d.Answer(), 0);
 }
 
@@ -205,8 +204,7 @@ TEST_F(ListFormsTest, RunsWithoutAMaskSaySoAndWriteNothing) {
             std::map<std::string, std::optional<std::string>> before;
             for (const std::string& f : r.untouched)
                 before[f] = FileExists(root / f) ? std::optional(ReadBytes(root / f)) : std::nullopt;
-            std::vector<std::string> messages;
-            test::RecordMessages(messages);
+            messages.clear();
             CoreState.CommandCode = r.commandCode;
             r.run();
             EXPECT_EQ(messages, std::vector<std::string>{"Testo 1841"});
@@ -220,15 +218,9 @@ TEST_F(ListFormsTest, RunsWithoutAMaskSaySoAndWriteNothing) {
 }
 
 TEST_F(ListFormsTest, OpenerAnswersTheDialogsCode) {
-    SetModalHook([](QDialog& d) {
-        static_cast<TEsegueLista&>(d).ListaTXTClick();
-        return 1;
-    });
+    On<TEsegueLista>([](TEsegueLista& d) { d.ListaTXTClick(); });
     EXPECT_EQ(OpenListRun(nullptr, 0), 3);
-    SetModalHook([](QDialog& d) {
-        static_cast<TEsegueLista&>(d).EsciClick();
-        return 0;
-    });
+    On<TEsegueLista>([](TEsegueLista& d) { d.EsciClick(); });
     EXPECT_EQ(OpenListRun(nullptr, 4), 0);
     EXPECT_EQ(List(), "1\r\n3\r\n");
 }

@@ -32,26 +32,6 @@ class SearchOptionsTest : public test::StartedProgram {
     }
 };
 
-TEST_F(SearchOptionsTest, CaptionsAndHintsFromTheTextTable) {
-    TRicercaSchede d(nullptr);
-    EXPECT_EQ(Cp(d.windowTitle()), "Testo 1259");
-    const std::pair<QWidget*, int> captions[] = {
-        {d.Label1, 1260},  {d.sequenziale, 1261}, {d.Alfabetica, 1262}, {d.qualsiasi, 1263},
-        {d.Label2, 1264},  {d.sch1, 1265},        {d.schAttuale, 1266}, {d.Label3, 1267},
-        {d.singole, 1268}, {d.comelista, 1269},   {d.Esci, 1270},       {d.Help2, 1272},
-    };
-    for (const auto& [widget, text] : captions) {
-        QString caption;
-        if (auto* l = qobject_cast<QLabel*>(widget))
-            caption = l->text();
-        else
-            caption = static_cast<QAbstractButton*>(widget)->text();
-        EXPECT_EQ(Cp(caption), "Testo " + std::to_string(text)) << widget->objectName().toStdString();
-    }
-    EXPECT_EQ(Cp(d.Esci->toolTip()), "Testo 1271");
-    EXPECT_EQ(Cp(d.Help2->toolTip()), "Testo 1273");
-}
-
 TEST_F(SearchOptionsTest, OpensOnTheStoredChoicesAndExitStoresTheChecked) {
     struct Case {
         int kind;
@@ -107,19 +87,18 @@ TEST_F(SearchOptionsTest, OnlyTheExitButtonOrEscStoresTheChoices) {
 
 TEST_F(SearchOptionsTest, OpenerShowsTheDialogModallyAndHelpShowsPage77) {
     Store(1, 1, 0);
-    std::vector<std::string> shown;
-    SetModalHook([&shown](QDialog& dialog) {
-        shown.push_back(dialog.objectName().toStdString() + " " + std::to_string(CoreState.CommandCode));
-        if (auto* options = qobject_cast<TRicercaSchede*>(&dialog)) {
-            options->Help2Click();
-            options->qualsiasi->setChecked(true);
-            options->Esci->click();
-        }
-        return 0;
+    int openedWith = 0;
+    On<TRicercaSchede>([&](TRicercaSchede& options) {
+        openedWith = CoreState.CommandCode;
+        options.Help2Click();
+        options.qualsiasi->setChecked(true);
+        options.Esci->click();
     });
     CoreState.CommandCode = 5;
     OpenSearchOptions(nullptr);
-    EXPECT_EQ(shown, (std::vector<std::string>{"TRicercaSchede 5", "THelpRTF 77"}));
+    EXPECT_EQ(forms, (std::vector<std::string>{"TRicercaSchede", "THelpRTF"}));
+    EXPECT_EQ(openedWith, 5);
+    EXPECT_EQ(helpPages, std::vector<int>{77});
     EXPECT_EQ(Stored(), std::make_tuple(3, 1, 0));
 }
 

@@ -47,25 +47,20 @@ class SavedSearchDialogTest : public SearchDialogTest {
     }
 };
 
-TEST_F(SavedSearchDialogTest, SaveCaptions) {
+TEST_F(SavedSearchDialogTest, SaveAndOpenStartEmptyAndHelp) {
     TSalvaRicerca d(nullptr);
-    EXPECT_EQ(d.windowTitle(), "Testo 1325");
-    EXPECT_EQ(d.Territorio->toolTip(), "Testo 1331");
     for (QLineEdit* e : {d.Ok1, d.Ok2, d.Ok3}) EXPECT_EQ(e->text(), "");
     d.Help2Click();
     EXPECT_EQ(CoreState.CommandCode, 83);
 
     TApriRicerca r(nullptr);
-    EXPECT_EQ(r.windowTitle(), "Testo 168");
-    EXPECT_EQ(r.Ricerca->toolTip(), "Testo 174");
     r.Help2Click();
     EXPECT_EQ(CoreState.CommandCode, 20);
 
-    std::vector<QString> shown;
-    SetModalHook([&](QDialog& dialog) { return shown.push_back(dialog.objectName()), 0; });
+    shown.clear();
     OpenSaveSearch(nullptr);
     OpenRecallSearch(nullptr);
-    EXPECT_EQ(shown, (std::vector<QString>{"TSalvaRicerca", "TApriRicerca"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"TSalvaRicerca", "TApriRicerca"}));
 }
 
 TEST_F(SavedSearchDialogTest, SearchIsSavedUnderTheChosenNameWithItsExtension) {

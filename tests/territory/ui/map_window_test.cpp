@@ -261,12 +261,9 @@ TEST_F(MapWindowTest, PrintAsksTheScaleFirst) {
     // The print scale closed without "Continua" prints nothing; confirmed at 50% it prints.
     window.Stampa1Click();
     EXPECT_FALSE(std::filesystem::exists(pdf)) << "print settings cancelled";
-    SetModalHook([](QDialog& d) {
-        if (auto* scale = dynamic_cast<TOpzioniStampaCartina*>(&d)) {
-            scale->x->setText("50");
-            scale->ContinuaClick();
-        }
-        return 1;
+    On<TOpzioniStampaCartina>([](TOpzioniStampaCartina& scale) {
+        scale.x->setText("50");
+        scale.ContinuaClick();
     });
     window.Stampa1Click();
     EXPECT_EQ(MapState.PrintScaleX, 50);
@@ -284,13 +281,10 @@ TEST_F(MapWindowTest, PrintedPageShowsTheMap) {
     const std::string pdf = root.Root() + "cartina.pdf";
     SetPrinterHook([&] { return pdf; });
     std::string scale;
-    SetModalHook([&](QDialog& d) {
-        if (auto* dialog = dynamic_cast<TOpzioniStampaCartina*>(&d)) {
-            dialog->x->setText(QString::fromStdString(scale));
-            dialog->y->setText(QString::fromStdString(scale));
-            dialog->ContinuaClick();
-        }
-        return 1;
+    On<TOpzioniStampaCartina>([&](TOpzioniStampaCartina& dialog) {
+        dialog.x->setText(QString::fromStdString(scale));
+        dialog.y->setText(QString::fromStdString(scale));
+        dialog.ContinuaClick();
     });
     auto page = [&] {
         const std::string png = root.Root() + "pagina";
@@ -394,11 +388,7 @@ TEST_F(MapWindowTest, OpenerHoldsTheTablesWhileTheWindowIsOpen) {
     ReleaseMapTables();
     RegisterQuickCommand(QuickCommand::Map, &OpenMapWindow);
     size_t whileOpen = 0;
-    SetModalHook([&](QDialog& d) {
-        shown.push_back(d.objectName().toStdString());
-        whileOpen = MapCardCounts.size();
-        return 0;
-    });
+    onShow = [&](QDialog&) { whileOpen = MapCardCounts.size(); };
     ASSERT_TRUE(OpenQuickCommand(QuickCommand::Map, nullptr));
     EXPECT_EQ(shown, std::vector<std::string>{"TVedeCartina"});
     EXPECT_EQ(whileOpen, 8251u);

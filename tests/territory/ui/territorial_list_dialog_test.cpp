@@ -69,17 +69,11 @@ class TerritorialListDialogTest : public test::StartedProgram {
 
 TEST_F(TerritorialListDialogTest, ListsTheLinkedCardsOfTheCardsComune) {
     int askedFor = -1;
-    SetModalHook([&](QDialog& d) {
-        if (auto* picker = dynamic_cast<TUnita*>(&d)) {
-            askedFor = CoreState.CommandCode;
-            picker->Comuni->setCurrentRow(4, QItemSelectionModel::NoUpdate);  // code 5
-            picker->ComuniClick();
-            picker->EsciClick();
-            return 1;
-        }
-        shown.push_back(d.objectName().toStdString());
-        if (qobject_cast<THelp*>(&d)) viewed.push_back(CoreState.CommandCode);
-        return 0;
+    On<TUnita>([&](TUnita& picker) {
+        askedFor = CoreState.CommandCode;
+        picker.Comuni->setCurrentRow(4, QItemSelectionModel::NoUpdate);  // code 5
+        picker.ComuniClick();
+        picker.EsciClick();
     });
     auto list = std::make_unique<TListaTerritoriale>(nullptr);
     TListaTerritoriale& dialog = *list;

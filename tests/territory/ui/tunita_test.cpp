@@ -226,28 +226,22 @@ TEST_F(TUnitaTest, RegisteredPickerAnswersTheDoubleClickedComune) {
     RegisterAllDialogs();
     CoreState.CardWindowMode = 1;
     CoreState.CommandCode = kParma;
-    SetModalHook([](QDialog& d) {
-        auto* u = dynamic_cast<TUnita*>(&d);
-        if (!u) return 0;  // the help viewer
-        const int kept = u->Answer();
-        u->Help2Click();
-        EXPECT_EQ(u->Answer(), kept);
-        u->Comuni->setCurrentRow(1, QItemSelectionModel::NoUpdate);
-        u->ComuniDblClick();
-        return d.result();
+    On<TUnita>([](TUnita& u) {
+        const int kept = u.Answer();
+        u.Help2Click();
+        EXPECT_EQ(u.Answer(), kept);
+        u.Comuni->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+        u.ComuniDblClick();
     });
     TerritorySelection[4] = 1;
     EXPECT_TRUE(OpenCardDialog(CardDialog::ComunePicker, nullptr));
     EXPECT_EQ(CoreState.CommandCode, kParmaProvinceStart + 1);
     EXPECT_EQ(Selected(), std::vector<int>{5});  // picked on a copy
 
-    int opened = 0;
-    SetModalHook([&](QDialog& d) {
-        opened += dynamic_cast<TUnita*>(&d) != nullptr;
-        return 0;
-    });
+    On("TUnita", nullptr);
+    forms.clear();
     EXPECT_TRUE(OpenQuickCommand(QuickCommand::ManualTerritory, nullptr));
-    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(forms, std::vector<std::string>{"TUnita"});
 }
 
 }  // namespace
