@@ -82,22 +82,40 @@ class SelectedCards {
     int WordCount() const { return files_.Geometry().wordCount; }
     const CardCount& Count() const { return count_; }
 
-    // Calls visit(card number, card words) for every selected card in order. The words are
-    // the block's own: a pass may change them and write the card back itself.
+    // Calls visit(numbers, cards, n) for the selected cards of each block in order: card
+    // numbers[k]'s words at cards[k]. The words are the block's own: a pass may change them and
+    // write the card back itself.
     template <typename Visit>
-    void ForEach(Visit&& visit) {
+    void ForEachBatch(Visit&& visit) {
         const int words = WordCount();
         if (words <= 0) return;
         CardProgress moved(progress_, count_.last);
+        std::vector<int32_t> numbers;
+        std::vector<uint16_t*> cards;
         ForEachCardBlock(
             files_, empty_, last_, [](int64_t first, int32_t count) { return AnySelected(first, count); },
             [&](int32_t first, int32_t count, int32_t, uint16_t* block) {
+                numbers.clear();
+                cards.clear();
+                numbers.reserve(size_t(count));
+                cards.reserve(size_t(count));
                 for (int64_t card = first; card < first + count; ++card) {
                     if (!IsCardSelected(card)) continue;
                     moved.At(card);
-                    visit(int32_t(card), block + size_t(card - first) * size_t(words));
+                    numbers.push_back(int32_t(card));
+                    cards.push_back(block + size_t(card - first) * size_t(words));
                 }
+                visit(static_cast<const int32_t*>(numbers.data()), static_cast<uint16_t* const*>(cards.data()),
+                      cards.size());
             });
+    }
+
+    // The same a card at a time: visit(card number, card words).
+    template <typename Visit>
+    void ForEach(Visit&& visit) {
+        ForEachBatch([&](const int32_t* numbers, uint16_t* const* cards, size_t n) {
+            for (size_t k = 0; k < n; ++k) visit(numbers[k], cards[k]);
+        });
     }
 
     // The same with each card in hand, for passes that read it through CurrentCardValues:

@@ -16,7 +16,9 @@ constexpr int kRecordColumns = 12;
 constexpr int kAllColumn = 11;
 constexpr size_t kDenseBudget = size_t(1) << 22;  // direct table entries of all sources
 constexpr uint32_t kLinearBounds = 32;            // up to these, bounds are counted, not searched
+constexpr size_t kWordTables = 32;                // 16-bit words with a table over every value
 constexpr size_t kWholeGroupClasses = 12;         // groups of at most these count sets of classes
+constexpr size_t kSmallGroupClasses = 16;         // groups of at most these map a word to its mask
 constexpr size_t kMaxSlots = 60000;               // slots are 16-bit
 constexpr size_t kRowBudget = size_t(1) << 22;    // entries of all pattern rows
 
@@ -94,6 +96,7 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
         bool columns, involved;
     };
     std::vector<Pending> words, keys;
+    u16Store_.reserve(std::min(plan.Sources().size(), kWordTables) * 65536 + 4096);
     for (const CardClassifier::Source& s : plan.Sources()) {
         const std::vector<int64_t>& bounds = s.lookup.Bounds();
         if (s.kind == Kind::Group) {
@@ -132,12 +135,13 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
         }
         if (std::all_of(segments.begin(), segments.end(), [](uint16_t v) { return v == 0; })) continue;
         const bool word16 = s.kind == Kind::Word && s.words.first >= 0;
-        p.map = BuildMap(bounds, segments, word16);
-        if (word16 && p.map.tableAt != SIZE_MAX) {
-            if (p.map.size > 0) words.push_back(p);  // else no 16-bit value is in a class
-        } else {
-            keys.push_back(p);
+        if (word16 && words.size() < kWordTables && denseEntries_ + 65536 <= kDenseBudget) {
+            if (BuildWordTable(p.map, bounds, segments)) words.push_back(p);  // else no 16-bit value is in a class
+            continue;
         }
+        p.map = BuildMap(bounds, segments, word16);
+        if (word16 && p.map.tableAt != SIZE_MAX && p.map.size == 0) continue;
+        keys.push_back(p);
     }
     size_t maskWords = 1;
     for (GroupSource& g : groups_) {
@@ -150,28 +154,51 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
                      [](const Pending& a, const Pending& b) { return a.source->kind < b.source->kind; });
     for (Pending& p : words) {
         FixPointers(p.map);
-        words_.push_back({p.source->words.first, p.map.low, p.map.size, p.map.table});
+        words_.push_back({p.source->words.first, p.map.table});
     }
     for (Pending& p : keys) {
         FixPointers(p.map);
         keys_.push_back({p.source->kind, p.source->words, p.map});
     }
-    for (GroupSource& g : groups_) {
-        FixPointers(g.map);
-        g.inCard = std::all_of(g.offsets.begin(), g.offsets.end(), [](int o) { return o >= 0; });
-    }
+    for (GroupSource& g : groups_) FixPointers(g.map);
     for (size_t i = 0; i < words.size() + keys.size(); ++i) {
         const Pending& p = i < words.size() ? words[i] : keys[i - words.size()];
         if (p.columns) columnSources_.push_back(uint32_t(i));
         if (p.involved) involvedSources_.push_back(uint32_t(i));
     }
+    slotSources_ = words_.size() + keys_.size();
+    for (const GroupSource& g : groups_) {
+        if (g.maskSlots == 0) continue;
+        slotGroups_.push_back(&g);
+        const auto first = slotColumns_.begin() + ptrdiff_t(g.maskSlots);
+        if (std::any_of(first, first + (ptrdiff_t(1) << g.categories.size()), [](uint16_t b) { return b != 0; }))
+            columnSources_.push_back(uint32_t(slotSources_));
+        ++slotSources_;
+    }
+
+    // The sources a card's columns or the parent rule read come first; the others add as they go.
+    for (size_t i = 0; i < slotSources_; ++i) {
+        const bool early = std::count(columnSources_.begin(), columnSources_.end(), uint32_t(i)) +
+                               std::count(involvedSources_.begin(), involvedSources_.end(), uint32_t(i)) >
+                           0;
+        (early ? earlySources_ : lateSources_).push_back(uint32_t(i));
+        if (!early && i < words_.size()) lateWords_.push_back(uint32_t(i));
+    }
 
     stride_ = slotCategories_.size() + directCategory_.size() + 1;
     patternIndex_.fill(-1);
-    slots_.assign(words_.size() + keys_.size() + groups_.size(), 0);
-    direct_.assign(directCategory_.size(), 0);
+    cards_.resize(kBatch);
+    weights_.resize(kBatch);
+    slots_.assign(std::max<size_t>(slotSources_, 1) * kBatch, 0);
+    pattern_.resize(kBatch);
+    any_.resize(kBatch);
+    masks_.resize(kBatch);
+    row_.resize(kBatch);
+    rowIndex_.resize(kBatch);
+    directEnd_.resize(kBatch);
     groupMask_.assign(maskWords, 0);
     raw_.assign(size, 0);
+    spare_.assign(stride_, 0);
 }
 
 void CategoryCounter::MakeDirect(int32_t category) {
@@ -187,6 +214,30 @@ uint32_t CategoryCounter::NewSlot(std::vector<int32_t> counted, std::vector<int3
     slotInvolved_.push_back(std::move(involved));
     slotColumns_.push_back(columns);
     return uint32_t(slotCategories_.size() - 1);
+}
+
+// A table of a word's slot by its every value, the word's bits as its index: a lookup is a load.
+// Answers whether any value has a slot.
+bool CategoryCounter::BuildWordTable(SlotMap& m, const std::vector<int64_t>& bounds,
+                                     const std::vector<uint16_t>& segments) {
+    m.tableAt = u16Store_.size();
+    u16Store_.resize(m.tableAt + 65536, 0);
+    denseEntries_ += 65536;
+    const auto table = u16Store_.begin() + ptrdiff_t(m.tableAt);
+    bool any = false;
+    for (size_t j = 0; j + 1 < bounds.size(); ++j) {
+        const int64_t from = std::max<int64_t>(bounds[j], INT16_MIN);
+        const int64_t to = std::min<int64_t>(bounds[j + 1], int64_t(INT16_MAX) + 1);
+        if (from >= to || segments[j + 1] == 0) continue;
+        any = true;
+        if (from < 0) std::fill(table + (from + 65536), table + (std::min<int64_t>(to, 0) + 65536), segments[j + 1]);
+        if (to > 0) std::fill(table + std::max<int64_t>(from, 0), table + to, segments[j + 1]);
+    }
+    if (!any) {
+        u16Store_.resize(m.tableAt);
+        denseEntries_ -= 65536;
+    }
+    return any;
 }
 
 // A 16-bit word's map is a direct table over the bounds cut to the word's range, while the
@@ -233,37 +284,50 @@ void CategoryCounter::FixPointers(SlotMap& m) const {
     m.segments = u16Store_.data() + m.segmentsAt;
 }
 
-// Each word's segment selects a mask of the classes it is in; the group's mask is the union,
-// with the all-empty classes when every word is 0. A group of a few classes untouched by the
-// parent rule gets a slot for every mask; the classes of any other are counted one by one.
+// Each word selects the classes it is in; the group's mask is the union, with the all-empty
+// classes when every word is 0. A group of a few classes untouched by the parent rule gets a
+// slot for every mask; the classes of any other are counted one by one.
 void CategoryCounter::BuildGroup(GroupSource& g) {
     const CardClassifier::Source& s = *g.source;
     const std::vector<int64_t>& bounds = s.lookup.Bounds();
-    std::vector<uint16_t> segments(bounds.size() + 1);
-    std::iota(segments.begin(), segments.end(), uint16_t(0));
-    g.segmentCount = segments.size();
-    g.map = BuildMap(bounds, segments, true);
     const size_t classes = g.categories.size();
-    g.maskWords = (classes + 63) / 64;
-    g.masksAt = maskStore_.size();
-    maskStore_.resize(g.masksAt + (g.segmentCount + 1) * g.maskWords, 0);
-    auto setBit = [&](size_t mask, int32_t c) {
-        const size_t b =
-            size_t(std::lower_bound(g.categories.begin(), g.categories.end(), c) - g.categories.begin());
-        maskStore_[g.masksAt + mask * g.maskWords + b / 64] |= uint64_t(1) << (b % 64);
+    auto bitOf = [&](int32_t c) {
+        return size_t(std::lower_bound(g.categories.begin(), g.categories.end(), c) - g.categories.begin());
     };
-    for (size_t j = 0; j + 1 < bounds.size(); ++j) {
-        auto [b, e] = s.lookup.IntervalCategories(j);
-        for (const int32_t* c = b; c != e; ++c) setBit(j + 1, *c);
+    g.small = classes <= kSmallGroupClasses;
+    g.maskWords = (classes + 63) / 64;
+    if (g.small) {
+        std::vector<uint16_t> masks(bounds.size() + 1, 0);
+        for (size_t j = 0; j + 1 < bounds.size(); ++j) {
+            auto [b, e] = s.lookup.IntervalCategories(j);
+            for (const int32_t* c = b; c != e; ++c) masks[j + 1] |= uint16_t(1u << bitOf(*c));
+        }
+        for (int32_t c : s.allEmpty) g.emptyMask |= uint64_t(1) << bitOf(c);
+        g.map = BuildMap(bounds, masks, true);
+        PrepareVector(g, bounds, masks);
+    } else {
+        std::vector<uint16_t> segments(bounds.size() + 1);
+        std::iota(segments.begin(), segments.end(), uint16_t(0));
+        g.segmentCount = segments.size();
+        g.map = BuildMap(bounds, segments, true);
+        g.masksAt = maskStore_.size();
+        maskStore_.resize(g.masksAt + (g.segmentCount + 1) * g.maskWords, 0);
+        auto setBit = [&](size_t mask, int32_t c) {
+            const size_t b = bitOf(c);
+            maskStore_[g.masksAt + mask * g.maskWords + b / 64] |= uint64_t(1) << (b % 64);
+        };
+        for (size_t j = 0; j + 1 < bounds.size(); ++j) {
+            auto [b, e] = s.lookup.IntervalCategories(j);
+            for (const int32_t* c = b; c != e; ++c) setBit(j + 1, *c);
+        }
+        for (int32_t c : s.allEmpty) setBit(g.segmentCount, c);
     }
-    for (int32_t c : s.allEmpty) setBit(g.segmentCount, c);
 
     const bool ruled = std::any_of(g.categories.begin(), g.categories.end(),
                                    [&](int32_t c) { return involved_[size_t(c)] != 0; });
     if (classes <= kWholeGroupClasses && !ruled &&
         slotCategories_.size() + (size_t(1) << classes) <= kMaxSlots) {
         g.maskSlots = uint32_t(slotCategories_.size());
-        g.maskColumns.assign(size_t(1) << classes, 0);
         for (uint64_t mask = 0; mask < (uint64_t(1) << classes); ++mask) {
             std::vector<int32_t> counted;
             uint16_t bits = 0;
@@ -272,7 +336,6 @@ void CategoryCounter::BuildGroup(GroupSource& g) {
                     counted.push_back(g.categories[b]);
                     bits |= columnBits_[size_t(g.categories[b])];
                 }
-            g.maskColumns[mask] = bits;
             NewSlot(std::move(counted), {}, bits);
         }
         return;
@@ -281,31 +344,281 @@ void CategoryCounter::BuildGroup(GroupSource& g) {
         if (!affected_[size_t(c)]) MakeDirect(c);
 }
 
-void CategoryCounter::Add(const uint16_t* card, int64_t weight) {
-    if (weight == 0) return;  // adds nothing anywhere
-    uint16_t* slots = slots_.data();
-    size_t n = 0;
-    for (const WordSource& w : words_)
-        slots[n++] = w.table[std::min(uint32_t(int32_t(int16_t(card[w.offset])) - w.low), w.size)];
-    for (const KeySource& k : keys_) {
-        slots[n++] = k.map.Find(CardClassifier::ValueOf(k.kind, card, k.words));
+void CategoryCounter::Add(const uint16_t* const* cards, const int64_t* weights, size_t n) {
+    for (size_t at = 0; at < n; at += kBatch) AddBatch(cards + at, weights + at, std::min(kBatch, n - at));
+}
+
+inline uint16_t CategoryCounter::WordSlot(const WordSource& w, const uint16_t* card) {
+    return w.table[card[w.offset]];
+}
+
+// Source i's slot on one card.
+uint16_t CategoryCounter::SlotOf(size_t i, const uint16_t* card) const {
+    if (i < words_.size()) return WordSlot(words_[i], card);
+    if (i < words_.size() + keys_.size()) {
+        const KeySource& s = keys_[i - words_.size()];
+        return s.map.Find(CardClassifier::ValueOf(s.kind, card, s.words));
+    }
+    const GroupSource& g = *slotGroups_[i - words_.size() - keys_.size()];
+    return uint16_t(g.maskSlots + OneWordMask(g, card));
+}
+
+// Source i's slot on the batch's first m cards: kept in slots_ or, with `add`, added to at
+// once in each card's row.
+template <bool add>
+void CategoryCounter::SourceSlots(size_t i, size_t m) {
+    const uint16_t* const* card = cards_.data();
+    uint16_t* slots = slots_.data() + i * kBatch;
+    auto fill = [&](auto&& slotOf) {
+        for (size_t k = 0; k < m; ++k) {
+            const uint16_t slot = slotOf(k);
+            if constexpr (add)
+                row_[k][slot] += weights_[k];
+            else
+                slots[k] = slot;
+        }
+    };
+    if (i < words_.size()) {
+        const WordSource w = words_[i];
+        fill([&](size_t k) { return WordSlot(w, card[k]); });
+        return;
+    }
+    if (i < words_.size() + keys_.size()) {
+        const KeySource& s = keys_[i - words_.size()];
+        switch (s.kind) {
+            case Kind::Date:
+                fill([&](size_t k) { return s.map.Find(DateKeyAt(card[k], s.words)); });
+                break;
+            case Kind::Number:
+                fill([&](size_t k) { return s.map.Find(NumberAt(card[k], s.words)); });
+                break;
+            default:
+                fill([&](size_t k) { return s.map.Find(WordAt(card[k], s.words.first)); });
+                break;
+        }
+        return;
+    }
+    const GroupSource& g = *slotGroups_[i - words_.size() - keys_.size()];
+    GroupMasks(g, card, m, masks_.data());
+    const uint32_t* masks = masks_.data();
+    fill([&](size_t k) { return uint16_t(g.maskSlots + masks[k]); });
+}
+
+// Two word sources at a time: a card's row and weight are read once for both.
+template <bool unit>
+void CategoryCounter::AddWordPair(size_t a, size_t b, size_t m) {
+    const WordSource x = words_[a], y = words_[b];
+    const uint16_t* const* card = cards_.data();
+    int64_t* const* row = row_.data();
+    const int64_t* weight = weights_.data();
+    for (size_t k = 0; k < m; ++k) {
+        const uint16_t* c = card[k];
+        int64_t* r = row[k];
+        const int64_t w = unit ? 1 : weight[k];
+        r[WordSlot(x, c)] += w;
+        r[WordSlot(y, c)] += w;
+    }
+}
+
+void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weights, size_t n) {
+    // A card of weight 0 adds nothing anywhere.
+    const uint16_t** card = cards_.data();
+    int64_t* weight = weights_.data();
+    size_t m = 0;
+    for (size_t k = 0; k < n; ++k) {
+        card[m] = cards[k];
+        weight[m] = weights[k];
+        m += weights[k] != 0;
+    }
+    if (m == 0) return;
+
+    // The sources that decide a card's row, then its columns.
+    for (uint32_t i : earlySources_) SourceSlots<false>(i, m);
+    const uint16_t* slots = slots_.data();
+    uint32_t* pattern = pattern_.data();
+    std::fill_n(pattern, m, 0);
+    for (uint32_t i : columnSources_) {
+        const uint16_t* source = slots + size_t(i) * kBatch;
+        for (size_t k = 0; k < m; ++k) pattern[k] |= slotColumns_[source[k]];
+    }
+    const bool direct = !directCategory_.empty();
+    if (direct) {
+        direct_.clear();
+        for (size_t k = 0; k < m; ++k) {
+            AddDirects(card[k], slots + k, kBatch, pattern[k]);
+            directEnd_[k] = direct_.size();
+        }
     }
 
-    uint32_t pattern = 0;
-    directCount_ = 0;
+    // Each card's row; rows may move as patterns are added, so the pointers come after.
+    int32_t* index = rowIndex_.data();
+    for (size_t k = 0; k < m; ++k) index[k] = RowOf(pattern[k]);
+    int64_t** row = row_.data();
+    for (size_t k = 0; k < m; ++k)
+        row[k] = index[k] >= 0 ? rows_.data() + size_t(index[k]) * stride_ : spare_.data();
+
+    for (size_t k = 0; k < m; ++k) row[k][stride_ - 1] += weight[k];
+    for (uint32_t i : earlySources_) {
+        const uint16_t* source = slots + size_t(i) * kBatch;
+        for (size_t k = 0; k < m; ++k) row[k][source[k]] += weight[k];
+    }
+    const bool unit = std::all_of(weight, weight + m, [](int64_t w) { return w == 1; });
+    size_t pairs = 0;
+    for (; pairs + 1 < lateWords_.size(); pairs += 2)
+        if (unit)
+            AddWordPair<true>(lateWords_[pairs], lateWords_[pairs + 1], m);
+        else
+            AddWordPair<false>(lateWords_[pairs], lateWords_[pairs + 1], m);
+    for (size_t j = pairs; j < lateWords_.size(); ++j) SourceSlots<true>(lateWords_[j], m);
+    for (uint32_t i : lateSources_)
+        if (i >= words_.size()) SourceSlots<true>(i, m);
+    if (direct) {
+        const size_t slotCount = slotCategories_.size();
+        for (size_t k = 0, d = 0; k < m; ++k)
+            for (; d < directEnd_[k]; ++d) row[k][slotCount + size_t(direct_[d])] += weight[k];
+    }
+    for (size_t k = 0; k < m; ++k)
+        if (index[k] < 0) {
+            const size_t from = direct && k > 0 ? directEnd_[k - 1] : 0;
+            AddToTable(card[k], direct_.data() + from, direct ? directEnd_[k] - from : 0, pattern[k], weight[k]);
+        }
+}
+
+// A class is a range of values, so a small group's class is among a card's when any of the
+// group's words lies in that range. Where the words lie side by side and the classes are fewer
+// than half the words, one compare of all the words a class beats looking every word up.
+void CategoryCounter::PrepareVector(GroupSource& g, const std::vector<int64_t>& bounds,
+                                    const std::vector<uint16_t>& masks) {
+#if defined(__SSE2__)
+    const int n = int(g.offsets.size());
+    if (n < 1 || n > 16 || g.offsets[0] < 0 || (n < 8 && g.offsets[0] + n < 8)) return;
+    for (int j = 1; j < n; ++j)
+        if (g.offsets[size_t(j)] != g.offsets[0] + j) return;
+    // Class b's range: from the first interval holding it to the end of the last, within the
+    // 16-bit values.
+    std::vector<int64_t> low(g.categories.size(), INT64_MAX), high(g.categories.size(), INT64_MIN);
+    for (size_t j = 0; j + 1 < bounds.size(); ++j)
+        for (size_t b = 0; b < g.categories.size(); ++b)
+            if (masks[j + 1] & (1u << b)) {
+                low[b] = std::min(low[b], std::max<int64_t>(bounds[j], INT16_MIN));
+                high[b] = std::max(high[b], std::min<int64_t>(bounds[j + 1], int64_t(INT16_MAX) + 1));
+            }
+    auto range = [&g](int64_t from, int64_t to, size_t b) {
+        // v - from taken as unsigned is below to - from; both shifted by 2^15 to compare signed.
+        std::array<uint16_t, 8> bias, limit;
+        bias.fill(uint16_t(from - 0x8000));
+        limit.fill(uint16_t(to - from - 0x8000));
+        g.rangeBias.push_back(bias);
+        g.rangeLimit.push_back(limit);
+        g.rangeBits.push_back(uint16_t(1u << b));
+    };
+    for (size_t b = 0; b < g.categories.size(); ++b) {
+        if (low[b] >= high[b]) continue;  // no 16-bit value
+        if (high[b] - low[b] > 0xFFFF) {  // every 16-bit value: more than one compare takes
+            range(low[b], low[b] + 0x8000, b);
+            range(low[b] + 0x8000, high[b], b);
+        } else {
+            range(low[b], high[b], b);
+        }
+    }
+    if (g.rangeBits.size() * 2 > size_t(n)) {
+        g.rangeBias.clear(), g.rangeLimit.clear(), g.rangeBits.clear();
+        return;
+    }
+    g.vectorFirst = g.offsets[0];
+    g.vectorWords = n;
+#else
+    (void)g, (void)bounds, (void)masks;
+#endif
+}
+
+// The mask of a small group of side-by-side words on one card: the words in two registers
+// (overlapping when fewer than 16; with fewer than 8, the lanes before them left out).
+inline uint32_t CategoryCounter::VectorMask(const GroupSource& g, const uint16_t* card) {
+#if defined(__SSE2__)
+    const int n = g.vectorWords;
+    const uint16_t* first = card + g.vectorFirst;
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(n >= 8 ? first : first + n - 8));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first + n - 8));
+    const int lanes = n >= 8 ? 0xFFFF : 0xFFFF & (0xFFFF << (2 * (8 - n)));
+    const __m128i zero = _mm_setzero_si128();
+    const int empty = _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, zero), _mm_cmpeq_epi16(b, zero))) & lanes;
+    // No branch on what a card holds: (0 - x) >> 31 is 1 for any x from 1 to 2^31.
+    uint32_t mask = uint32_t(g.emptyMask) & (0u - (1u - ((0u - uint32_t(empty ^ lanes)) >> 31)));
+    for (size_t r = 0; r < g.rangeBits.size(); ++r) {
+        const __m128i bias = _mm_loadu_si128(reinterpret_cast<const __m128i*>(g.rangeBias[r].data()));
+        const __m128i limit = _mm_loadu_si128(reinterpret_cast<const __m128i*>(g.rangeLimit[r].data()));
+        const __m128i in = _mm_or_si128(_mm_cmplt_epi16(_mm_sub_epi16(a, bias), limit),
+                                        _mm_cmplt_epi16(_mm_sub_epi16(b, bias), limit));
+        mask |= g.rangeBits[r] & (0u - ((0u - uint32_t(_mm_movemask_epi8(in) & lanes)) >> 31));
+    }
+    return mask;
+#else
+    (void)g, (void)card;
+    return 0;
+#endif
+}
+
+// The masks of a small group on n cards.
+void CategoryCounter::GroupMasks(const GroupSource& g, const uint16_t* const* cards, size_t n,
+                                 uint32_t* masks) {
+    if (g.vectorFirst >= 0) {
+        for (size_t k = 0; k < n; ++k) masks[k] = VectorMask(g, cards[k]);
+        return;
+    }
+    uint32_t* any = any_.data();
+    std::fill_n(masks, n, 0);
+    std::fill_n(any, n, 0);
+    for (int offset : g.offsets) {
+        if (offset < 0) {  // a word past the card reads 0
+            const uint32_t mask = g.map.Find(0);
+            for (size_t k = 0; k < n; ++k) masks[k] |= mask;
+        } else if (const uint16_t* table = g.map.table) {
+            const uint32_t low = uint32_t(g.map.low), size = g.map.size;
+            for (size_t k = 0; k < n; ++k) {
+                const uint16_t v = cards[k][offset];
+                any[k] |= v;
+                masks[k] |= table[std::min(uint32_t(int32_t(int16_t(v))) - low, size)];
+            }
+        } else {
+            for (size_t k = 0; k < n; ++k) {
+                const uint16_t v = cards[k][offset];
+                any[k] |= v;
+                masks[k] |= g.map.Find(int16_t(v));
+            }
+        }
+    }
+    const uint32_t empty = uint32_t(g.emptyMask);
+    for (size_t k = 0; k < n; ++k) masks[k] |= any[k] == 0 ? empty : 0;
+}
+
+uint64_t CategoryCounter::OneWordMask(const GroupSource& g, const uint16_t* card) const {
+    if (g.vectorFirst >= 0) return VectorMask(g, card);
+    uint64_t mask = 0;
+    uint32_t any = 0;
+    for (int offset : g.offsets) {
+        const int16_t v = WordAt(card, offset);
+        any |= uint16_t(v);
+        const uint16_t found = g.map.Find(v);
+        mask |= g.small ? found : maskStore_[g.masksAt + found];
+    }
+    if (any == 0) mask |= g.small ? g.emptyMask : maskStore_[g.masksAt + g.segmentCount];
+    return mask;
+}
+
+// The categories of one card counted one by one (the groups not counted by sets of classes and
+// the children under the parent rule), and the columns they make true. Source i's slot of the
+// card at slots[i * stride].
+void CategoryCounter::AddDirects(const uint16_t* card, const uint16_t* slots, size_t stride, uint32_t& pattern) {
+    const size_t first = direct_.size();
     if (parentRule_ && ++generation_ == 0) {
         std::fill(raw_.begin(), raw_.end(), 0);
         generation_ = 1;
     }
     for (const GroupSource& g : groups_) {
+        if (g.maskSlots != 0) continue;
         if (g.maskWords == 1) {
-            const uint64_t mask = OneWordMask(g, card);
-            if (g.maskSlots != 0) {
-                slots[n++] = uint16_t(g.maskSlots + mask);
-                pattern |= g.maskColumns[mask];
-            } else {
-                SetGroupTrue(g, mask, 0);
-            }
+            SetGroupTrue(g, OneWordMask(g, card), 0);
             continue;
         }
         uint64_t* mask = groupMask_.data();
@@ -323,49 +636,8 @@ void CategoryCounter::Add(const uint16_t* card, int64_t weight) {
         }
         for (size_t k = 0; k < g.maskWords; ++k) SetGroupTrue(g, mask[k], k);
     }
-    if (parentRule_) ApplyParentRule(slots);
-
-    for (uint32_t i : columnSources_) pattern |= slotColumns_[slots[i]];
-    for (size_t k = 0; k < directCount_; ++k) pattern |= directColumns_[size_t(direct_[k])];
-
-    int32_t& index = patternIndex_[pattern];
-    if (index < 0) {
-        if ((patterns_.size() + 1) * stride_ > kRowBudget) {
-            AddToTable(slots, n, pattern, weight);
-            return;
-        }
-        index = int32_t(patterns_.size());
-        patterns_.push_back(uint16_t(pattern));
-        rows_.resize(rows_.size() + stride_, 0);
-    }
-    int64_t* row = rows_.data() + size_t(index) * stride_;
-    row[stride_ - 1] += weight;
-    for (size_t i = 0; i < n; ++i) row[slots[i]] += weight;
-    int64_t* directRow = row + slotCategories_.size();
-    for (size_t k = 0; k < directCount_; ++k) directRow[direct_[k]] += weight;
-}
-
-uint64_t CategoryCounter::OneWordMask(const GroupSource& g, const uint16_t* card) const {
-    const uint64_t* masks = &maskStore_[g.masksAt];
-    uint64_t mask = 0;
-    uint32_t any = 0;
-    if (g.inCard && g.map.table) {
-        const uint16_t* table = g.map.table;
-        const uint32_t low = uint32_t(g.map.low), size = g.map.size;
-        for (int offset : g.offsets) {
-            const uint16_t v = card[offset];
-            any |= v;
-            mask |= masks[table[std::min(uint32_t(int32_t(int16_t(v))) - low, size)]];
-        }
-    } else {
-        for (int offset : g.offsets) {
-            const int16_t v = WordAt(card, offset);
-            any |= uint16_t(v);
-            mask |= masks[g.map.Find(v)];
-        }
-    }
-    if (any == 0) mask |= masks[g.segmentCount];
-    return mask;
+    if (parentRule_) ApplyParentRule(slots, stride);
+    for (size_t k = first; k < direct_.size(); ++k) pattern |= directColumns_[size_t(direct_[k])];
 }
 
 void CategoryCounter::SetGroupTrue(const GroupSource& g, uint64_t bits, size_t word) {
@@ -377,26 +649,38 @@ void CategoryCounter::SetGroupTrue(const GroupSource& g, uint64_t bits, size_t w
 }
 
 // The classifier's parent rule on the raw truths of the categories it touches.
-void CategoryCounter::ApplyParentRule(const uint16_t* slots) {
+void CategoryCounter::ApplyParentRule(const uint16_t* slots, size_t stride) {
     for (uint32_t i : involvedSources_)
-        for (int32_t c : slotInvolved_[slots[i]]) raw_[size_t(c)] = generation_;
+        for (int32_t c : slotInvolved_[slots[size_t(i) * stride]]) raw_[size_t(c)] = generation_;
     plan_.ApplyParentRule([this](int32_t c) { return raw_[size_t(c)] == generation_; },
                           [this](int32_t c) { raw_[size_t(c)] = 0; });
     for (int32_t c : plan_.ChildCategories())
         if (raw_[size_t(c)] == generation_) PushDirect(c);
 }
 
+// The row of a pattern of true columns, -1 past the rows' budget.
+inline int32_t CategoryCounter::RowOf(uint32_t pattern) {
+    int32_t& index = patternIndex_[pattern];
+    if (index < 0 && (patterns_.size() + 1) * stride_ <= kRowBudget) {
+        index = int32_t(patterns_.size());
+        patterns_.push_back(uint16_t(pattern));
+        rows_.resize(rows_.size() + stride_, 0);
+    }
+    return index;
+}
+
 // Past the rows' budget (many patterns of many slots), a card goes straight into the table.
-void CategoryCounter::AddToTable(const uint16_t* slots, size_t n, uint32_t pattern, int64_t weight) {
+void CategoryCounter::AddToTable(const uint16_t* card, const int32_t* direct, size_t directs, uint32_t pattern,
+                                 int64_t weight) {
     if (overflow_.empty()) overflow_.assign(size_t(categoryCount_ + 2) * kRecordColumns, 0);
     int columns[kMaxColumns];
     const int c = ColumnsOf(pattern, columns);
     Spread(&overflow_[0], weight, columns, c);
-    for (size_t i = 0; i < n; ++i)
-        for (int32_t r : slotCategories_[slots[i]])
+    for (size_t i = 0; i < slotSources_; ++i)
+        for (int32_t r : slotCategories_[SlotOf(i, card)])
             Spread(&overflow_[size_t(r) * kRecordColumns], weight, columns, c);
-    for (size_t k = 0; k < directCount_; ++k)
-        Spread(&overflow_[size_t(directCategory_[size_t(direct_[k])]) * kRecordColumns], weight, columns, c);
+    for (size_t k = 0; k < directs; ++k)
+        Spread(&overflow_[size_t(directCategory_[size_t(direct[k])]) * kRecordColumns], weight, columns, c);
 }
 
 std::vector<int64_t> CategoryCounter::Table() const {

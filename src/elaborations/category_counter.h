@@ -19,6 +19,10 @@ namespace qv {
 // has a slot for each set of classes its fields can hold together. The categories that no slot
 // decides alone (the children under the parent rule, the classes of larger groups) are
 // counted one by one.
+//
+// Cards are taken a batch at a time and each step runs over the whole batch, one source at a
+// time: the source's table and bounds stay in registers and the cards' steps do not wait on
+// one another.
 class CategoryCounter {
   public:
     static constexpr int kMaxColumns = 10;
@@ -26,7 +30,8 @@ class CategoryCounter {
     // `plan` must outlive the counter; `columns` are the categories of columns 1..C.
     CategoryCounter(const CardClassifier& plan, const std::vector<int32_t>& columns);
 
-    void Add(const uint16_t* card, int64_t weight);
+    // Adds n cards, card k's words at cards[k] (word 1 first) and its weight weights[k].
+    void Add(const uint16_t* const* cards, const int64_t* weights, size_t n);
 
     // Records 0..N+1 of the count table, twelve columns each (record r, column c at r * 12 + c):
     // record 0 the weight of the cards in each column and, in column 11, of all cards; record r
@@ -35,6 +40,7 @@ class CategoryCounter {
 
   private:
     using Kind = CardClassifier::Kind;
+    static constexpr size_t kBatch = 256;  // cards a step runs over: its scratch stays in L1
 
     // A value's slot, by a direct table over [low, low + size) (its entry `size`, 0, serves
     // every value outside, so that no branch depends on the value), or else by the number of
@@ -52,41 +58,59 @@ class CategoryCounter {
 
         uint16_t Find(int32_t v) const;
     };
-    struct WordSource {  // a 16-bit word in the card, with a direct table
+    struct WordSource {  // a 16-bit word in the card, with a table by its every value
         int offset;
-        int32_t low;
-        uint32_t size;
         const uint16_t* table;
     };
-    struct KeySource {  // any other value: a date, a 32-bit number, a word outside the card
+    struct KeySource {  // any other value: a date, a 32-bit number, a word outside the card or past the tables
         Kind kind;
         FieldWords words;
         SlotMap map;
     };
-    // A multi-answer group: each word's segment picks a mask of the group's categories.
+    // A multi-answer group: the union over its words of the classes each word is in. A group
+    // of at most kSmallGroupClasses classes maps a word straight to the mask of its classes;
+    // a larger one maps it to a segment, whose masks are kept apart.
     struct GroupSource {
         const CardClassifier::Source* source = nullptr;
         std::vector<int> offsets;
-        bool inCard = false;  // every word within the card
         SlotMap map;
         std::vector<int32_t> categories;  // bit b of a mask: categories[b]
+        bool small = false;
+        uint64_t emptyMask = 0;  // small groups: the all-empty classes
         size_t maskWords = 1;
-        size_t masksAt = 0;  // (segmentCount + 1) masks; the last: the all-empty classes
+        size_t masksAt = 0;  // larger groups: (segmentCount + 1) masks; the last: the all-empty classes
         size_t segmentCount = 0;
-        uint32_t maskSlots = 0;             // slot of mask 0 when masks are counted whole, else 0
-        std::vector<uint16_t> maskColumns;  // columns true by mask, then
+        uint32_t maskSlots = 0;  // slot of mask 0 when masks are counted whole, else 0
+        // A small group whose words lie side by side, at most 16 of them, tested a class at a
+        // time on all its words at once (see VectorMask): its classes as ranges of values.
+        int vectorFirst = -1, vectorWords = 0;
+        std::vector<std::array<uint16_t, 8>> rangeBias, rangeLimit;  // in every lane
+        std::vector<uint16_t> rangeBits;
     };
 
     uint32_t NewSlot(std::vector<int32_t> counted, std::vector<int32_t> involved, uint16_t columns);
+    bool BuildWordTable(SlotMap& m, const std::vector<int64_t>& bounds, const std::vector<uint16_t>& segments);
     SlotMap BuildMap(const std::vector<int64_t>& bounds, const std::vector<uint16_t>& segments, bool word16);
     void FixPointers(SlotMap& m) const;
     void BuildGroup(GroupSource& g);
     void MakeDirect(int32_t category);
+    void AddBatch(const uint16_t* const* cards, const int64_t* weights, size_t n);
+    template <bool add>
+    void SourceSlots(size_t i, size_t m);
+    template <bool unit>
+    void AddWordPair(size_t a, size_t b, size_t m);
+    static uint16_t WordSlot(const WordSource& w, const uint16_t* card);
+    uint16_t SlotOf(size_t i, const uint16_t* card) const;
+    void GroupMasks(const GroupSource& g, const uint16_t* const* cards, size_t n, uint32_t* masks);
     uint64_t OneWordMask(const GroupSource& g, const uint16_t* card) const;
+    static uint32_t VectorMask(const GroupSource& g, const uint16_t* card);
+    static void PrepareVector(GroupSource& g, const std::vector<int64_t>& bounds, const std::vector<uint16_t>& masks);
     void SetGroupTrue(const GroupSource& g, uint64_t bits, size_t word);
-    void ApplyParentRule(const uint16_t* slots);
-    void PushDirect(int32_t category) { direct_[directCount_++] = directIndex_[size_t(category)]; }
-    void AddToTable(const uint16_t* slots, size_t n, uint32_t pattern, int64_t weight);
+    void AddDirects(const uint16_t* card, const uint16_t* slots, size_t stride, uint32_t& pattern);
+    void ApplyParentRule(const uint16_t* slots, size_t stride);
+    void PushDirect(int32_t category) { direct_.push_back(directIndex_[size_t(category)]); }
+    int32_t RowOf(uint32_t pattern);
+    void AddToTable(const uint16_t* card, const int32_t* direct, size_t directs, uint32_t pattern, int64_t weight);
 
     const CardClassifier& plan_;
     int categoryCount_ = 0;
@@ -100,8 +124,12 @@ class CategoryCounter {
     std::vector<WordSource> words_;
     std::vector<KeySource> keys_;
     std::vector<GroupSource> groups_;
-    // Indexes into a card's slot list of the sources that give columns or raw truths.
+    size_t slotSources_ = 0;  // words, keys and the groups counted by sets of classes
+    std::vector<const GroupSource*> slotGroups_;
+    // Indexes into a card's slot list of the sources that give columns or raw truths; the
+    // sources that do either, and the others.
     std::vector<uint32_t> columnSources_, involvedSources_;
+    std::vector<uint32_t> earlySources_, lateSources_, lateWords_;
 
     // Categories counted one by one.
     std::vector<int32_t> directIndex_;  // by category, -1 when counted through slots
@@ -115,19 +143,27 @@ class CategoryCounter {
     std::vector<uint64_t> maskStore_;
     size_t denseEntries_ = 0;
 
-    // Per card.
+    // Per batch: the cards of nonzero weight, source i's slot of card k at slots_[i * kBatch + k],
+    // each card's pattern and row, and the direct categories of card k at
+    // direct_[directEnd_[k - 1] .. directEnd_[k]).
+    std::vector<const uint16_t*> cards_;
+    std::vector<int64_t> weights_;
     std::vector<uint16_t> slots_;
+    std::vector<uint32_t> pattern_, any_, masks_;
+    std::vector<int32_t> rowIndex_;
+    std::vector<int64_t*> row_;
     std::vector<int32_t> direct_;
-    size_t directCount_ = 0;
+    std::vector<size_t> directEnd_;
     std::vector<uint64_t> groupMask_;
     std::vector<uint32_t> raw_;  // by category: == generation_ when true on this card
     uint32_t generation_ = 0;
 
     // Per pattern of true columns: a row of slot weights, direct weights and the total. Past
-    // the rows' budget, cards go straight into the table.
+    // the rows' budget, cards go straight into the table (and into a row nobody reads).
     std::array<int32_t, 1 << kMaxColumns> patternIndex_;
     std::vector<uint16_t> patterns_;
     std::vector<int64_t> rows_;
+    std::vector<int64_t> spare_;
     size_t stride_ = 0;
     std::vector<int64_t> overflow_;
 };

@@ -199,7 +199,16 @@ CountingResult CountCategories(CategoryGrid& grid, Progress& progress) {
     UnitWeight unit(CoreState.CountByQuantUnit ? grid.UnitField : 0, cards.WordCount());
 
     CategoryCounter counter(classifier, columns);
-    cards.ForEach([&](int32_t, const uint16_t* card) { counter.Add(card, unit.Of(card)); });
+    std::vector<int64_t> weights;
+    cards.ForEachBatch([&](const int32_t*, const uint16_t* const* batch, size_t n) {
+        if (unit.kind == 0) {
+            weights.resize(n, 1);
+        } else {
+            weights.resize(n);
+            for (size_t k = 0; k < n; ++k) weights[k] = unit.Of(batch[k]);
+        }
+        counter.Add(batch, weights.data(), n);
+    });
     // Row r, column c at r * 12 + c: the layout of the file's records.
     std::vector<int64_t> counts = counter.Table();
     for (int c = 0; c < columnCount; ++c)

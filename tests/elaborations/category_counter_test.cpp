@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -38,9 +39,17 @@ std::vector<int64_t> CardByCardTable(CardClassifier& classifier, const std::vect
     return counts;
 }
 
+void AddAll(CategoryCounter& counter, const std::vector<std::vector<uint16_t>>& cards,
+            const std::vector<int64_t>& weights) {
+    std::vector<const uint16_t*> words;
+    for (const auto& card : cards) words.push_back(card.data());
+    counter.Add(words.data(), weights.data(), words.size());
+}
+
 // Fields of every kind: coded answers (1..4, a group's worth), 16-bit numbers, a 32-bit number,
 // a date, a time, a percentage, a text, a date and a number cut by the card's end, a number
-// past it, an unknown type, and a field the card does not place.
+// past it, an unknown type, a field the card does not place, and twelve answers side by side
+// (words 15 to 26).
 void DefineFields() {
     ResetProgramState();
     const int types[] = {0, 1, 1, 1, 4, 7, 2, 5, 6, -20, 2, 7, 4, 3, 9, 0};
@@ -48,6 +57,10 @@ void DefineFields() {
     for (int f = 1; f <= 16; ++f) {
         FieldTypes[f] = int16_t(types[f - 1]);
         FieldPositions[f] = int16_t(positions[f - 1]);
+    }
+    for (int f = 17; f <= 28; ++f) {
+        FieldTypes[f] = 1;
+        FieldPositions[f] = int16_t(f - 2);
     }
 }
 
@@ -85,6 +98,11 @@ RandomArchive MakeArchive(std::mt19937& rng) {
         g.FieldCount[size_t(i)] = pick(0, 3) == 0 ? pick(1, 4) : 0;
         g.Low[size_t(i)] = bound();
         g.High[size_t(i)] = pick(0, 2) == 0 ? bound() : g.Low[size_t(i)] + pick(-1, 20);
+        if (pick(0, 5) == 0) {  // a group of 12 or 6 words side by side, a class of every word
+            g.Field[size_t(i)] = pick(0, 1) ? 17 : 23;
+            g.FieldCount[size_t(i)] = g.Field[size_t(i)] == 17 ? 12 : 6;
+            if (pick(0, 7) == 0) g.Low[size_t(i)] = -999999999, g.High[size_t(i)] = 999999999;
+        }
         if (pick(0, 30) == 0) g.HasStar[size_t(i)] = 0;
         // Parents above and below, chains, loops, and parents outside the grid.
         if (parents && pick(0, 2) == 0) g.Parent[size_t(i)] = pick(1, g.Count + 3);
@@ -107,6 +125,7 @@ RandomArchive MakeArchive(std::mt19937& rng) {
             card[9] = uint16_t(pick(-1, 110));
         const int32_t numbers[] = {kEmptyNumber, 0, 1, 5, -1, 40000, 999999999, 1000101};
         if (pick(0, 1)) EncodeCardNumber(numbers[pick(0, 7)], card[5], card[6]);
+        if (pick(0, 3) == 0) std::fill(card.begin() + pick(14, 20), card.begin() + 26, 0);  // groups left empty
         a.cards.push_back(card);
         const int64_t weights[] = {1, 1, 1, 0, -3, 2000000011};
         a.weights.push_back(weights[pick(0, 5)]);
@@ -123,7 +142,7 @@ TEST(CategoryCounterTest, AgreesWithTheCardByCardCount) {
         RandomArchive a = MakeArchive(rng);
         CardClassifier classifier(a.grid, a.active, kWords);
         CategoryCounter counter(classifier, a.columns);
-        for (size_t i = 0; i < a.cards.size(); ++i) counter.Add(a.cards[i].data(), a.weights[i]);
+        AddAll(counter, a.cards, a.weights);
         const std::vector<int64_t> expected =
             CardByCardTable(classifier, a.columns, a.cards, a.weights, a.grid.Count);
         ASSERT_EQ(counter.Table(), expected) << "round " << round;
@@ -161,7 +180,7 @@ TEST(CategoryCounterTest, WideClassesPastTheTableBudget) {
     const std::vector<int64_t> weights(cards.size(), 1);
     CardClassifier classifier(g, active, kCardWords);
     CategoryCounter counter(classifier, columns);
-    for (const auto& card : cards) counter.Add(card.data(), 1);
+    AddAll(counter, cards, weights);
     EXPECT_EQ(counter.Table(), CardByCardTable(classifier, columns, cards, weights, g.Count));
 }
 
@@ -209,7 +228,7 @@ TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
     const std::vector<uint8_t> active(size_t(g.Count) + 2, 1);
     CardClassifier classifier(g, active, kWords);
     CategoryCounter counter(classifier, columns);
-    for (size_t i = 0; i < cards.size(); ++i) counter.Add(cards[i].data(), weights[i]);
+    AddAll(counter, cards, weights);
     EXPECT_EQ(counter.Table(), CardByCardTable(classifier, columns, cards, weights, g.Count));
 }
 
