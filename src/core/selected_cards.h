@@ -95,18 +95,16 @@ class SelectedCards {
         ForEachCardBlock(
             files_, empty_, last_, [](int64_t first, int32_t count) { return AnySelected(first, count); },
             [&](int32_t first, int32_t count, int32_t, uint16_t* block) {
-                numbers.clear();
-                cards.clear();
-                numbers.reserve(size_t(count));
-                cards.reserve(size_t(count));
+                numbers.resize(size_t(count));
+                cards.resize(size_t(count));
+                size_t n = 0;
                 for (int64_t card = first; card < first + count; ++card) {
                     if (!IsCardSelected(card)) continue;
                     moved.At(card);
-                    numbers.push_back(int32_t(card));
-                    cards.push_back(block + size_t(card - first) * size_t(words));
+                    numbers[n] = int32_t(card);
+                    cards[n++] = block + size_t(card - first) * size_t(words);
                 }
-                visit(static_cast<const int32_t*>(numbers.data()), static_cast<uint16_t* const*>(cards.data()),
-                      cards.size());
+                visit(static_cast<const int32_t*>(numbers.data()), static_cast<uint16_t* const*>(cards.data()), n);
             });
     }
 

@@ -187,8 +187,8 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
 
     stride_ = slotCategories_.size() + directCategory_.size() + 1;
     patternIndex_.fill(-1);
-    cards_.resize(kBatch);
-    weights_.resize(kBatch);
+    kept_.resize(kBatch);
+    keptWeights_.resize(kBatch);
     slots_.assign(std::max<size_t>(slotSources_, 1) * kBatch, 0);
     pattern_.resize(kBatch);
     any_.resize(kBatch);
@@ -367,7 +367,7 @@ uint16_t CategoryCounter::SlotOf(size_t i, const uint16_t* card) const {
 // once in each card's row.
 template <bool add>
 void CategoryCounter::SourceSlots(size_t i, size_t m) {
-    const uint16_t* const* card = cards_.data();
+    const uint16_t* const* card = cards_;
     uint16_t* slots = slots_.data() + i * kBatch;
     auto fill = [&](auto&& slotOf) {
         for (size_t k = 0; k < m; ++k) {
@@ -404,33 +404,53 @@ void CategoryCounter::SourceSlots(size_t i, size_t m) {
     fill([&](size_t k) { return uint16_t(g.maskSlots + masks[k]); });
 }
 
-// Two word sources at a time: a card's row and weight are read once for both.
-template <bool unit>
-void CategoryCounter::AddWordPair(size_t a, size_t b, size_t m) {
-    const WordSource x = words_[a], y = words_[b];
-    const uint16_t* const* card = cards_.data();
+// Up to three word sources at a time: a card's row and weight are read once for them all.
+template <bool unit, size_t count>
+void CategoryCounter::AddWords(const uint32_t* sources, size_t m) {
+    // Each source's table and offset held apart, so that they stay in registers.
+    const WordSource a = words_[sources[0]];
+    const WordSource b = count > 1 ? words_[sources[1]] : a;
+    const WordSource z = count > 2 ? words_[sources[2]] : a;
+    const uint16_t* const* card = cards_;
     int64_t* const* row = row_.data();
-    const int64_t* weight = weights_.data();
+    const int64_t* weight = weights_;
     for (size_t k = 0; k < m; ++k) {
         const uint16_t* c = card[k];
         int64_t* r = row[k];
-        const int64_t w = unit ? 1 : weight[k];
-        r[WordSlot(x, c)] += w;
-        r[WordSlot(y, c)] += w;
+        const int64_t add = unit ? 1 : weight[k];
+        r[WordSlot(a, c)] += add;
+        if constexpr (count > 1) r[WordSlot(b, c)] += add;
+        if constexpr (count > 2) r[WordSlot(z, c)] += add;
     }
+}
+
+template <bool unit>
+void CategoryCounter::AddLateWords(size_t m) {
+    const uint32_t* source = lateWords_.data();
+    size_t left = lateWords_.size();
+    for (; left >= 3; left -= 3, source += 3) AddWords<unit, 3>(source, m);
+    if (left == 2) AddWords<unit, 2>(source, m);
+    if (left == 1) AddWords<unit, 1>(source, m);
 }
 
 void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weights, size_t n) {
     // A card of weight 0 adds nothing anywhere.
-    const uint16_t** card = cards_.data();
-    int64_t* weight = weights_.data();
-    size_t m = 0;
-    for (size_t k = 0; k < n; ++k) {
-        card[m] = cards[k];
-        weight[m] = weights[k];
-        m += weights[k] != 0;
+    size_t m = n;
+    cards_ = cards;
+    weights_ = weights;
+    if (std::find(weights, weights + n, 0) != weights + n) {
+        m = 0;
+        for (size_t k = 0; k < n; ++k) {
+            kept_[m] = cards[k];
+            keptWeights_[m] = weights[k];
+            m += weights[k] != 0;
+        }
+        if (m == 0) return;
+        cards_ = kept_.data();
+        weights_ = keptWeights_.data();
     }
-    if (m == 0) return;
+    const uint16_t* const* card = cards_;
+    const int64_t* weight = weights_;
 
     // The sources that decide a card's row, then its columns.
     for (uint32_t i : earlySources_) SourceSlots<false>(i, m);
@@ -462,14 +482,10 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
         const uint16_t* source = slots + size_t(i) * kBatch;
         for (size_t k = 0; k < m; ++k) row[k][source[k]] += weight[k];
     }
-    const bool unit = std::all_of(weight, weight + m, [](int64_t w) { return w == 1; });
-    size_t pairs = 0;
-    for (; pairs + 1 < lateWords_.size(); pairs += 2)
-        if (unit)
-            AddWordPair<true>(lateWords_[pairs], lateWords_[pairs + 1], m);
-        else
-            AddWordPair<false>(lateWords_[pairs], lateWords_[pairs + 1], m);
-    for (size_t j = pairs; j < lateWords_.size(); ++j) SourceSlots<true>(lateWords_[j], m);
+    if (std::all_of(weight, weight + m, [](int64_t w) { return w == 1; }))
+        AddLateWords<true>(m);
+    else
+        AddLateWords<false>(m);
     for (uint32_t i : lateSources_)
         if (i >= words_.size()) SourceSlots<true>(i, m);
     if (direct) {
@@ -503,28 +519,38 @@ void CategoryCounter::PrepareVector(GroupSource& g, const std::vector<int64_t>& 
                 low[b] = std::min(low[b], std::max<int64_t>(bounds[j], INT16_MIN));
                 high[b] = std::max(high[b], std::min<int64_t>(bounds[j + 1], int64_t(INT16_MAX) + 1));
             }
-    auto range = [&g](int64_t from, int64_t to, size_t b) {
-        // v - from taken as unsigned is below to - from; both shifted by 2^15 to compare signed.
-        std::array<uint16_t, 8> bias, limit;
-        bias.fill(uint16_t(from - 0x8000));
-        limit.fill(uint16_t(to - from - 0x8000));
-        g.rangeBias.push_back(bias);
-        g.rangeLimit.push_back(limit);
-        g.rangeBits.push_back(uint16_t(1u << b));
+    auto lanes = [](int64_t v) {
+        GroupSource::Lanes l;
+        l.v.fill(uint16_t(v));
+        return l;
     };
+    auto range = [&](int64_t from, int64_t to, size_t b) {
+        // v - from taken as unsigned is below to - from; both shifted by 2^15 to compare signed.
+        g.rangeBias.push_back(lanes(from - 0x8000));
+        g.rangeLimit.push_back(lanes(to - from - 0x8000));
+        g.rangeBit.push_back(lanes(1 << b));
+    };
+    size_t tests = 0;
     for (size_t b = 0; b < g.categories.size(); ++b) {
         if (low[b] >= high[b]) continue;  // no 16-bit value
-        if (high[b] - low[b] > 0xFFFF) {  // every 16-bit value: more than one compare takes
+        ++tests;
+        if (high[b] - low[b] == 1) {
+            g.valueOf.push_back(lanes(low[b]));
+            g.valueBit.push_back(lanes(1 << b));
+        } else if (high[b] - low[b] > 0xFFFF) {  // every 16-bit value: more than one compare takes
             range(low[b], low[b] + 0x8000, b);
             range(low[b] + 0x8000, high[b], b);
         } else {
             range(low[b], high[b], b);
         }
     }
-    if (g.rangeBits.size() * 2 > size_t(n)) {
-        g.rangeBias.clear(), g.rangeLimit.clear(), g.rangeBits.clear();
+    if (tests * 2 > size_t(n)) {
+        g.valueOf.clear(), g.valueBit.clear(), g.rangeBias.clear(), g.rangeLimit.clear(), g.rangeBit.clear();
         return;
     }
+    // With fewer than 8 words the register holds the 8 words that end with the group's.
+    for (int lane = 0; lane < 8; ++lane) g.valid.v[size_t(lane)] = n >= 8 || lane >= 8 - n ? 0xFFFF : 0;
+    g.validBits = n >= 8 ? 0xFFFF : 0xFFFF & (0xFFFF << (2 * (8 - n)));
     g.vectorFirst = g.offsets[0];
     g.vectorWords = n;
 #else
@@ -536,23 +562,36 @@ void CategoryCounter::PrepareVector(GroupSource& g, const std::vector<int64_t>& 
 // (overlapping when fewer than 16; with fewer than 8, the lanes before them left out).
 inline uint32_t CategoryCounter::VectorMask(const GroupSource& g, const uint16_t* card) {
 #if defined(__SSE2__)
+    auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
     const int n = g.vectorWords;
     const uint16_t* first = card + g.vectorFirst;
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(n >= 8 ? first : first + n - 8));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first + n - 8));
-    const int lanes = n >= 8 ? 0xFFFF : 0xFFFF & (0xFFFF << (2 * (8 - n)));
-    const __m128i zero = _mm_setzero_si128();
-    const int empty = _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, zero), _mm_cmpeq_epi16(b, zero))) & lanes;
-    // No branch on what a card holds: (0 - x) >> 31 is 1 for any x from 1 to 2^31.
-    uint32_t mask = uint32_t(g.emptyMask) & (0u - (1u - ((0u - uint32_t(empty ^ lanes)) >> 31)));
-    for (size_t r = 0; r < g.rangeBits.size(); ++r) {
-        const __m128i bias = _mm_loadu_si128(reinterpret_cast<const __m128i*>(g.rangeBias[r].data()));
-        const __m128i limit = _mm_loadu_si128(reinterpret_cast<const __m128i*>(g.rangeLimit[r].data()));
+    const __m128i a = load(n >= 8 ? first : first + n - 8);
+    const __m128i b = load(first + n - 8);
+    // Each class found puts its bit in the lanes of the words it holds; the lanes are or-ed at
+    // the end, so that nothing branches on what a card holds.
+    __m128i found = _mm_setzero_si128();
+    for (size_t r = 0; r < g.valueOf.size(); ++r) {
+        const __m128i v = load(g.valueOf[r].v.data());
+        const __m128i in = _mm_or_si128(_mm_cmpeq_epi16(a, v), _mm_cmpeq_epi16(b, v));
+        found = _mm_or_si128(found, _mm_and_si128(in, load(g.valueBit[r].v.data())));
+    }
+    for (size_t r = 0; r < g.rangeBias.size(); ++r) {
+        const __m128i bias = load(g.rangeBias[r].v.data());
+        const __m128i limit = load(g.rangeLimit[r].v.data());
         const __m128i in = _mm_or_si128(_mm_cmplt_epi16(_mm_sub_epi16(a, bias), limit),
                                         _mm_cmplt_epi16(_mm_sub_epi16(b, bias), limit));
-        mask |= g.rangeBits[r] & (0u - ((0u - uint32_t(_mm_movemask_epi8(in) & lanes)) >> 31));
+        found = _mm_or_si128(found, _mm_and_si128(in, load(g.rangeBit[r].v.data())));
     }
-    return mask;
+    found = _mm_and_si128(found, load(g.valid.v.data()));
+    found = _mm_or_si128(found, _mm_shuffle_epi32(found, 0x4E));
+    found = _mm_or_si128(found, _mm_shuffle_epi32(found, 0xB1));
+    const uint32_t both = uint32_t(_mm_cvtsi128_si32(found));
+    const __m128i zero = _mm_setzero_si128();
+    const int empty =
+        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, zero), _mm_cmpeq_epi16(b, zero))) & g.validBits;
+    // (0 - x) >> 31 is 1 for any x from 1 to 2^31: 1 when some word is not 0.
+    const uint32_t none = 1u - ((0u - uint32_t(empty ^ g.validBits)) >> 31);
+    return ((both | both >> 16) & 0xFFFF) | (uint32_t(g.emptyMask) & (0u - none));
 #else
     (void)g, (void)card;
     return 0;

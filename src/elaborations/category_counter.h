@@ -82,10 +82,15 @@ class CategoryCounter {
         size_t segmentCount = 0;
         uint32_t maskSlots = 0;  // slot of mask 0 when masks are counted whole, else 0
         // A small group whose words lie side by side, at most 16 of them, tested a class at a
-        // time on all its words at once (see VectorMask): its classes as ranges of values.
+        // time on all its words at once (see VectorMask): its classes as single values and as
+        // ranges, each with its bit, in every lane; the lanes that hold the group's words.
+        struct Lanes {
+            std::array<uint16_t, 8> v;
+        };
         int vectorFirst = -1, vectorWords = 0;
-        std::vector<std::array<uint16_t, 8>> rangeBias, rangeLimit;  // in every lane
-        std::vector<uint16_t> rangeBits;
+        std::vector<Lanes> valueOf, valueBit, rangeBias, rangeLimit, rangeBit;
+        Lanes valid;
+        int validBits = 0;
     };
 
     uint32_t NewSlot(std::vector<int32_t> counted, std::vector<int32_t> involved, uint16_t columns);
@@ -97,8 +102,10 @@ class CategoryCounter {
     void AddBatch(const uint16_t* const* cards, const int64_t* weights, size_t n);
     template <bool add>
     void SourceSlots(size_t i, size_t m);
+    template <bool unit, size_t count>
+    void AddWords(const uint32_t* sources, size_t m);
     template <bool unit>
-    void AddWordPair(size_t a, size_t b, size_t m);
+    void AddLateWords(size_t m);
     static uint16_t WordSlot(const WordSource& w, const uint16_t* card);
     uint16_t SlotOf(size_t i, const uint16_t* card) const;
     void GroupMasks(const GroupSource& g, const uint16_t* const* cards, size_t n, uint32_t* masks);
@@ -143,11 +150,13 @@ class CategoryCounter {
     std::vector<uint64_t> maskStore_;
     size_t denseEntries_ = 0;
 
-    // Per batch: the cards of nonzero weight, source i's slot of card k at slots_[i * kBatch + k],
+    // Per batch: the cards of nonzero weight and their weights, source i's slot of card k at slots_[i * kBatch + k],
     // each card's pattern and row, and the direct categories of card k at
     // direct_[directEnd_[k - 1] .. directEnd_[k]).
-    std::vector<const uint16_t*> cards_;
-    std::vector<int64_t> weights_;
+    const uint16_t* const* cards_ = nullptr;
+    const int64_t* weights_ = nullptr;
+    std::vector<const uint16_t*> kept_;  // the cards of nonzero weight, when some are 0
+    std::vector<int64_t> keptWeights_;
     std::vector<uint16_t> slots_;
     std::vector<uint32_t> pattern_, any_, masks_;
     std::vector<int32_t> rowIndex_;
