@@ -8,6 +8,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
+#include "platform/io_error.h"
 #include "platform/progress.h"
 
 namespace qv {
@@ -94,7 +95,10 @@ class SelectedCards {
         std::vector<uint16_t*> cards;
         ForEachCardBlock(
             files_, empty_, last_, [](int64_t first, int32_t count) { return AnySelected(first, count); },
-            [&](int32_t first, int32_t count, int32_t, uint16_t* block) {
+            [&](int32_t first, int32_t count, int32_t found, uint16_t* block) {
+                // The files held these cards when the pass began: a file cut since (a merge
+                // empties card files in place) is an error, not a run of blank cards.
+                if (found < count) ThrowIo(kReadPastEnd, files_.ValuesPath());
                 numbers.resize(size_t(count));
                 cards.resize(size_t(count));
                 size_t n = 0;

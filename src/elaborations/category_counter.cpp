@@ -424,6 +424,27 @@ void CategoryCounter::AddWords(const uint32_t* sources, size_t m) {
     }
 }
 
+// Each card's total and the slots found before its row, the first two with the total.
+template <bool unit>
+void CategoryCounter::AddKnownSlots(size_t m) {
+    int64_t* const* row = row_.data();
+    const int64_t* weight = weights_;
+    const size_t total = stride_ - 1, known = earlySources_.size();
+    const uint16_t* a = known > 0 ? slots_.data() + size_t(earlySources_[0]) * kBatch : nullptr;
+    const uint16_t* b = known > 1 ? slots_.data() + size_t(earlySources_[1]) * kBatch : nullptr;
+    for (size_t k = 0; k < m; ++k) {
+        int64_t* r = row[k];
+        const int64_t add = unit ? 1 : weight[k];
+        r[total] += add;
+        if (a) r[a[k]] += add;
+        if (b) r[b[k]] += add;
+    }
+    for (size_t j = 2; j < known; ++j) {
+        const uint16_t* source = slots_.data() + size_t(earlySources_[j]) * kBatch;
+        for (size_t k = 0; k < m; ++k) row[k][source[k]] += unit ? 1 : weight[k];
+    }
+}
+
 template <bool unit>
 void CategoryCounter::AddLateWords(size_t m) {
     const uint32_t* source = lateWords_.data();
@@ -477,15 +498,13 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
     for (size_t k = 0; k < m; ++k)
         row[k] = index[k] >= 0 ? rows_.data() + size_t(index[k]) * stride_ : spare_.data();
 
-    for (size_t k = 0; k < m; ++k) row[k][stride_ - 1] += weight[k];
-    for (uint32_t i : earlySources_) {
-        const uint16_t* source = slots + size_t(i) * kBatch;
-        for (size_t k = 0; k < m; ++k) row[k][source[k]] += weight[k];
-    }
-    if (std::all_of(weight, weight + m, [](int64_t w) { return w == 1; }))
+    if (std::all_of(weight, weight + m, [](int64_t w) { return w == 1; })) {
+        AddKnownSlots<true>(m);
         AddLateWords<true>(m);
-    else
+    } else {
+        AddKnownSlots<false>(m);
         AddLateWords<false>(m);
+    }
     for (uint32_t i : lateSources_)
         if (i >= words_.size()) SourceSlots<true>(i, m);
     if (direct) {
@@ -560,7 +579,8 @@ void CategoryCounter::PrepareVector(GroupSource& g, const std::vector<int64_t>& 
 
 // The mask of a small group of side-by-side words on one card: the words in two registers
 // (overlapping when fewer than 16; with fewer than 8, the lanes before them left out).
-inline uint32_t CategoryCounter::VectorMask(const GroupSource& g, const uint16_t* card) {
+// Inlined into the loops over a batch, whose every card it serves.
+[[gnu::always_inline]] inline uint32_t CategoryCounter::VectorMask(const GroupSource& g, const uint16_t* card) {
 #if defined(__SSE2__)
     auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
     const int n = g.vectorWords;

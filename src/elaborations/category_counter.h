@@ -106,6 +106,8 @@ class CategoryCounter {
     void AddWords(const uint32_t* sources, size_t m);
     template <bool unit>
     void AddLateWords(size_t m);
+    template <bool unit>
+    void AddKnownSlots(size_t m);
     static uint16_t WordSlot(const WordSource& w, const uint16_t* card);
     uint16_t SlotOf(size_t i, const uint16_t* card) const;
     void GroupMasks(const GroupSource& g, const uint16_t* const* cards, size_t n, uint32_t* masks);

@@ -583,7 +583,7 @@ TEST_F(CountingTest, BlockCountingAgreesWithTheCardStore) {
 
 using test::RecordingProgress;
 
-TEST_F(CountingTest, ProgressIsThrottled) {
+TEST_F(CountingTest, ProgressIsThrottledAndAFileCutMidwayIsAnError) {
     const int n = 100000;
     std::string one = CardBytes(cards[0]), bytes;
     bytes.reserve(size_t(n) * 100);
@@ -601,6 +601,17 @@ TEST_F(CountingTest, ProgressIsThrottled) {
     EXPECT_TRUE(std::is_sorted(recording.positions.begin(), recording.positions.end()));
     EXPECT_GE(recording.positions.front(), 0);
     EXPECT_LE(recording.positions.back(), n - 1);
+
+    // A card file cut while the pass runs (as a merge empties it in place) stops the pass with
+    // the input/output error; no count table is left.
+    struct CutsTheFile : Progress {
+        std::filesystem::path values;
+        void SetMaximum(int) override {}
+        void SetPosition(int) override { std::filesystem::resize_file(values, 100 * 10); }
+    } cutting;
+    cutting.values = dir / "num-sch.dat";
+    EXPECT_THROW(RunCountingPass(kCategoryCountPass, cutting), IoError);
+    EXPECT_FALSE(std::filesystem::exists(dir / "tab-sch.dat"));
 }
 
 }  // namespace
