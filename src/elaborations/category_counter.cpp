@@ -602,16 +602,18 @@ void CategoryCounter::PrepareVector(GroupSource& g, const std::vector<int64_t>& 
                                         _mm_cmplt_epi16(_mm_sub_epi16(b, bias), limit));
         found = _mm_or_si128(found, _mm_and_si128(in, load(g.rangeBit[r].v.data())));
     }
-    found = _mm_and_si128(found, load(g.valid.v.data()));
+    if (n < 8) found = _mm_and_si128(found, load(g.valid.v.data()));
     found = _mm_or_si128(found, _mm_shuffle_epi32(found, 0x4E));
     found = _mm_or_si128(found, _mm_shuffle_epi32(found, 0xB1));
     const uint32_t both = uint32_t(_mm_cvtsi128_si32(found));
+    const uint32_t mask = (both | both >> 16) & 0xFFFF;
+    if (g.emptyMask == 0) return mask;
     const __m128i zero = _mm_setzero_si128();
     const int empty =
         _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, zero), _mm_cmpeq_epi16(b, zero))) & g.validBits;
     // (0 - x) >> 31 is 1 for any x from 1 to 2^31: 1 when some word is not 0.
     const uint32_t none = 1u - ((0u - uint32_t(empty ^ g.validBits)) >> 31);
-    return ((both | both >> 16) & 0xFFFF) | (uint32_t(g.emptyMask) & (0u - none));
+    return mask | (uint32_t(g.emptyMask) & (0u - none));
 #else
     (void)g, (void)card;
     return 0;
