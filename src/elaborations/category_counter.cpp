@@ -186,7 +186,7 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
     }
 
     stride_ = slotCategories_.size() + directCategory_.size() + 1;
-    patternIndex_.fill(-1);
+    patternRow_.fill(nullptr);
     kept_.resize(kBatch);
     keptWeights_.resize(kBatch);
     slots_.assign(std::max<size_t>(slotSources_, 1) * kBatch, 0);
@@ -194,7 +194,6 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
     any_.resize(kBatch);
     masks_.resize(kBatch);
     row_.resize(kBatch);
-    rowIndex_.resize(kBatch);
     directEnd_.resize(kBatch);
     groupMask_.assign(maskWords, 0);
     raw_.assign(size, 0);
@@ -473,14 +472,28 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
     const uint16_t* const* card = cards_;
     const int64_t* weight = weights_;
 
-    // The sources that decide a card's row, then its columns.
-    for (uint32_t i : earlySources_) SourceSlots<false>(i, m);
-    const uint16_t* slots = slots_.data();
+    // The sources that decide a card's row, then its columns: a word's columns as it is read.
     uint32_t* pattern = pattern_.data();
     std::fill_n(pattern, m, 0);
+    const uint16_t* columns = slotColumns_.data();
+    for (uint32_t i : earlySources_) {
+        if (i >= words_.size() || !std::binary_search(columnSources_.begin(), columnSources_.end(), i)) {
+            SourceSlots<false>(i, m);
+            continue;
+        }
+        const WordSource w = words_[i];
+        uint16_t* source = slots_.data() + size_t(i) * kBatch;
+        for (size_t k = 0; k < m; ++k) {
+            const uint16_t slot = WordSlot(w, card[k]);
+            source[k] = slot;
+            pattern[k] |= columns[slot];
+        }
+    }
+    const uint16_t* slots = slots_.data();
     for (uint32_t i : columnSources_) {
+        if (i < words_.size()) continue;
         const uint16_t* source = slots + size_t(i) * kBatch;
-        for (size_t k = 0; k < m; ++k) pattern[k] |= slotColumns_[source[k]];
+        for (size_t k = 0; k < m; ++k) pattern[k] |= columns[source[k]];
     }
     const bool direct = !directCategory_.empty();
     if (direct) {
@@ -491,12 +504,15 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
         }
     }
 
-    // Each card's row; rows may move as patterns are added, so the pointers come after.
-    int32_t* index = rowIndex_.data();
-    for (size_t k = 0; k < m; ++k) index[k] = RowOf(pattern[k]);
+    // Each card's row. A new pattern may move the rows: then the batch's rows are taken again.
     int64_t** row = row_.data();
-    for (size_t k = 0; k < m; ++k)
-        row[k] = index[k] >= 0 ? rows_.data() + size_t(index[k]) * stride_ : spare_.data();
+    bool moved = false;
+    for (size_t k = 0; k < m; ++k) {
+        int64_t* r = patternRow_[pattern[k]];
+        row[k] = r ? r : NewRow(pattern[k], moved);
+    }
+    if (moved)
+        for (size_t k = 0; k < m; ++k) row[k] = patternRow_[pattern[k]] ? patternRow_[pattern[k]] : spare_.data();
 
     if (std::all_of(weight, weight + m, [](int64_t w) { return w == 1; })) {
         AddKnownSlots<true>(m);
@@ -513,7 +529,7 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
             for (; d < directEnd_[k]; ++d) row[k][slotCount + size_t(direct_[d])] += weight[k];
     }
     for (size_t k = 0; k < m; ++k)
-        if (index[k] < 0) {
+        if (row[k] == spare_.data()) {
             const size_t from = direct && k > 0 ? directEnd_[k - 1] : 0;
             AddToTable(card[k], direct_.data() + from, direct ? directEnd_[k] - from : 0, pattern[k], weight[k]);
         }
@@ -719,15 +735,19 @@ void CategoryCounter::ApplyParentRule(const uint16_t* slots, size_t stride) {
         if (raw_[size_t(c)] == generation_) PushDirect(c);
 }
 
-// The row of a pattern of true columns, -1 past the rows' budget.
-inline int32_t CategoryCounter::RowOf(uint32_t pattern) {
-    int32_t& index = patternIndex_[pattern];
-    if (index < 0 && (patterns_.size() + 1) * stride_ <= kRowBudget) {
-        index = int32_t(patterns_.size());
-        patterns_.push_back(uint16_t(pattern));
-        rows_.resize(rows_.size() + stride_, 0);
+// A row for a pattern of true columns met for the first time, or the spare row past the rows'
+// budget. `moved` is set when the rows moved.
+int64_t* CategoryCounter::NewRow(uint32_t pattern, bool& moved) {
+    if ((patterns_.size() + 1) * stride_ > kRowBudget) return spare_.data();
+    patterns_.push_back(uint16_t(pattern));
+    const int64_t* before = rows_.data();
+    rows_.resize(rows_.size() + stride_, 0);
+    if (rows_.data() != before) {
+        moved = true;
+        for (size_t id = 0; id + 1 < patterns_.size(); ++id)
+            patternRow_[patterns_[id]] = rows_.data() + id * stride_;
     }
-    return index;
+    return patternRow_[pattern] = rows_.data() + (patterns_.size() - 1) * stride_;
 }
 
 // Past the rows' budget (many patterns of many slots), a card goes straight into the table.

@@ -118,7 +118,7 @@ class CategoryCounter {
     void AddDirects(const uint16_t* card, const uint16_t* slots, size_t stride, uint32_t& pattern);
     void ApplyParentRule(const uint16_t* slots, size_t stride);
     void PushDirect(int32_t category) { direct_.push_back(directIndex_[size_t(category)]); }
-    int32_t RowOf(uint32_t pattern);
+    int64_t* NewRow(uint32_t pattern, bool& moved);
     void AddToTable(const uint16_t* card, const int32_t* direct, size_t directs, uint32_t pattern, int64_t weight);
 
     const CardClassifier& plan_;
@@ -161,7 +161,6 @@ class CategoryCounter {
     std::vector<int64_t> keptWeights_;
     std::vector<uint16_t> slots_;
     std::vector<uint32_t> pattern_, any_, masks_;
-    std::vector<int32_t> rowIndex_;
     std::vector<int64_t*> row_;
     std::vector<int32_t> direct_;
     std::vector<size_t> directEnd_;
@@ -171,7 +170,7 @@ class CategoryCounter {
 
     // Per pattern of true columns: a row of slot weights, direct weights and the total. Past
     // the rows' budget, cards go straight into the table (and into a row nobody reads).
-    std::array<int32_t, 1 << kMaxColumns> patternIndex_;
+    std::array<int64_t*, 1 << kMaxColumns> patternRow_;  // null until the pattern is met
     std::vector<uint16_t> patterns_;
     std::vector<int64_t> rows_;
     std::vector<int64_t> spare_;
