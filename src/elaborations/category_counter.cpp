@@ -636,10 +636,49 @@ void CategoryCounter::PrepareVector(GroupSource& g, const std::vector<int64_t>& 
 #endif
 }
 
+template <size_t values>
+void CategoryCounter::ValueMasks(const GroupSource& g, const uint16_t* const* cards, size_t n, uint32_t* masks) {
+#if defined(__SSE2__)
+    auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
+    std::array<__m128i, values> value, bit;
+    for (size_t r = 0; r < values; ++r) value[r] = load(g.valueOf[r].v.data()), bit[r] = load(g.valueBit[r].v.data());
+    const ptrdiff_t first = g.vectorFirst, second = g.vectorFirst + g.vectorWords - 8;
+    for (size_t k = 0; k < n; ++k) {
+        const __m128i a = load(cards[k] + first), b = load(cards[k] + second);
+        __m128i found = _mm_setzero_si128();
+        for (size_t r = 0; r < values; ++r)
+            found = _mm_or_si128(
+                found, _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi16(a, value[r]), _mm_cmpeq_epi16(b, value[r])), bit[r]));
+        found = _mm_or_si128(found, _mm_shuffle_epi32(found, 0x4E));
+        found = _mm_or_si128(found, _mm_shuffle_epi32(found, 0xB1));
+        const uint32_t both = uint32_t(_mm_cvtsi128_si32(found));
+        masks[k] = (both | both >> 16) & 0xFFFF;
+    }
+#else
+    (void)g, (void)cards, (void)n, (void)masks;
+#endif
+}
+
 // The masks of a small group on n cards.
 void CategoryCounter::GroupMasks(const GroupSource& g, const uint16_t* const* cards, size_t n,
                                  uint32_t* masks) {
     if (g.vectorFirst >= 0) {
+        // A few single values and no range, with no all-empty class: the values held in
+        // registers across the batch.
+        if (g.rangeBias.empty() && g.emptyMask == 0 && g.vectorWords >= 8) {
+            switch (g.valueOf.size()) {
+                case 1:
+                    return ValueMasks<1>(g, cards, n, masks);
+                case 2:
+                    return ValueMasks<2>(g, cards, n, masks);
+                case 3:
+                    return ValueMasks<3>(g, cards, n, masks);
+                case 4:
+                    return ValueMasks<4>(g, cards, n, masks);
+                default:
+                    break;
+            }
+        }
         for (size_t k = 0; k < n; ++k) masks[k] = VectorMask(g, cards[k]);
         return;
     }

@@ -113,6 +113,8 @@ class CategoryCounter {
     void GroupMasks(const GroupSource& g, const uint16_t* const* cards, size_t n, uint32_t* masks);
     uint64_t OneWordMask(const GroupSource& g, const uint16_t* card) const;
     static uint32_t VectorMask(const GroupSource& g, const uint16_t* card);
+    template <size_t values>
+    static void ValueMasks(const GroupSource& g, const uint16_t* const* cards, size_t n, uint32_t* masks);
     static void PrepareVector(GroupSource& g, const std::vector<int64_t>& bounds, const std::vector<uint16_t>& masks);
     void SetGroupTrue(const GroupSource& g, uint64_t bits, size_t word);
     void AddDirects(const uint16_t* card, const uint16_t* slots, size_t stride, uint32_t& pattern);
