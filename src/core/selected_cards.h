@@ -108,7 +108,8 @@ class SelectedCards {
                     numbers[n] = int32_t(card);
                     cards[n++] = block + size_t(card - first) * size_t(words);
                 }
-                visit(static_cast<const int32_t*>(numbers.data()), static_cast<uint16_t* const*>(cards.data()), n);
+                visit(static_cast<const int32_t*>(numbers.data()),
+                      static_cast<uint16_t* const*>(cards.data()), n);
             });
     }
 

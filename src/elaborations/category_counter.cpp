@@ -136,7 +136,8 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
         if (std::all_of(segments.begin(), segments.end(), [](uint16_t v) { return v == 0; })) continue;
         const bool word16 = s.kind == Kind::Word && s.words.first >= 0;
         if (word16 && words.size() < kWordTables && denseEntries_ + 65536 <= kDenseBudget) {
-            if (BuildWordTable(p.map, bounds, segments)) words.push_back(p);  // else no 16-bit value is in a class
+            if (BuildWordTable(p.map, bounds, segments))
+                words.push_back(p);  // else no 16-bit value is in a class
             continue;
         }
         p.map = BuildMap(bounds, segments, word16);
@@ -171,7 +172,8 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
         if (g.maskSlots == 0) continue;
         slotGroups_.push_back(&g);
         const auto first = slotColumns_.begin() + ptrdiff_t(g.maskSlots);
-        if (std::any_of(first, first + (ptrdiff_t(1) << g.categories.size()), [](uint16_t b) { return b != 0; }))
+        if (std::any_of(first, first + (ptrdiff_t(1) << g.categories.size()),
+                        [](uint16_t b) { return b != 0; }))
             columnSources_.push_back(uint32_t(slotSources_));
         ++slotSources_;
     }
@@ -229,7 +231,8 @@ bool CategoryCounter::BuildWordTable(SlotMap& m, const std::vector<int64_t>& bou
         const int64_t to = std::min<int64_t>(bounds[j + 1], int64_t(INT16_MAX) + 1);
         if (from >= to || segments[j + 1] == 0) continue;
         any = true;
-        if (from < 0) std::fill(table + (from + 65536), table + (std::min<int64_t>(to, 0) + 65536), segments[j + 1]);
+        if (from < 0)
+            std::fill(table + (from + 65536), table + (std::min<int64_t>(to, 0) + 65536), segments[j + 1]);
         if (to > 0) std::fill(table + std::max<int64_t>(from, 0), table + to, segments[j + 1]);
     }
     if (!any) {
@@ -512,7 +515,8 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
         row[k] = r ? r : NewRow(pattern[k], moved);
     }
     if (moved)
-        for (size_t k = 0; k < m; ++k) row[k] = patternRow_[pattern[k]] ? patternRow_[pattern[k]] : spare_.data();
+        for (size_t k = 0; k < m; ++k)
+            row[k] = patternRow_[pattern[k]] ? patternRow_[pattern[k]] : spare_.data();
 
     if (std::all_of(weight, weight + m, [](int64_t w) { return w == 1; })) {
         AddKnownSlots<true>(m);
@@ -531,7 +535,8 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
     for (size_t k = 0; k < m; ++k)
         if (row[k] == spare_.data()) {
             const size_t from = direct && k > 0 ? directEnd_[k - 1] : 0;
-            AddToTable(card[k], direct_.data() + from, direct ? directEnd_[k] - from : 0, pattern[k], weight[k]);
+            AddToTable(card[k], direct_.data() + from, direct ? directEnd_[k] - from : 0, pattern[k],
+                       weight[k]);
         }
 }
 
@@ -596,7 +601,8 @@ void CategoryCounter::PrepareVector(GroupSource& g, const std::vector<int64_t>& 
 // The mask of a small group of side-by-side words on one card: the words in two registers
 // (overlapping when fewer than 16; with fewer than 8, the lanes before them left out).
 // Inlined into the loops over a batch, whose every card it serves.
-[[gnu::always_inline]] inline uint32_t CategoryCounter::VectorMask(const GroupSource& g, const uint16_t* card) {
+[[gnu::always_inline]] inline uint32_t CategoryCounter::VectorMask(const GroupSource& g,
+                                                                   const uint16_t* card) {
 #if defined(__SSE2__)
     auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
     const int n = g.vectorWords;
@@ -637,18 +643,21 @@ void CategoryCounter::PrepareVector(GroupSource& g, const std::vector<int64_t>& 
 }
 
 template <size_t values>
-void CategoryCounter::ValueMasks(const GroupSource& g, const uint16_t* const* cards, size_t n, uint32_t* masks) {
+void CategoryCounter::ValueMasks(const GroupSource& g, const uint16_t* const* cards, size_t n,
+                                 uint32_t* masks) {
 #if defined(__SSE2__)
     auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
     std::array<__m128i, values> value, bit;
-    for (size_t r = 0; r < values; ++r) value[r] = load(g.valueOf[r].v.data()), bit[r] = load(g.valueBit[r].v.data());
+    for (size_t r = 0; r < values; ++r)
+        value[r] = load(g.valueOf[r].v.data()), bit[r] = load(g.valueBit[r].v.data());
     const ptrdiff_t first = g.vectorFirst, second = g.vectorFirst + g.vectorWords - 8;
     for (size_t k = 0; k < n; ++k) {
         const __m128i a = load(cards[k] + first), b = load(cards[k] + second);
         __m128i found = _mm_setzero_si128();
         for (size_t r = 0; r < values; ++r)
             found = _mm_or_si128(
-                found, _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi16(a, value[r]), _mm_cmpeq_epi16(b, value[r])), bit[r]));
+                found, _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi16(a, value[r]), _mm_cmpeq_epi16(b, value[r])),
+                                     bit[r]));
         found = _mm_or_si128(found, _mm_shuffle_epi32(found, 0x4E));
         found = _mm_or_si128(found, _mm_shuffle_epi32(found, 0xB1));
         const uint32_t both = uint32_t(_mm_cvtsi128_si32(found));
@@ -725,7 +734,8 @@ uint64_t CategoryCounter::OneWordMask(const GroupSource& g, const uint16_t* card
 // The categories of one card counted one by one (the groups not counted by sets of classes and
 // the children under the parent rule), and the columns they make true. Source i's slot of the
 // card at slots[i * stride].
-void CategoryCounter::AddDirects(const uint16_t* card, const uint16_t* slots, size_t stride, uint32_t& pattern) {
+void CategoryCounter::AddDirects(const uint16_t* card, const uint16_t* slots, size_t stride,
+                                 uint32_t& pattern) {
     const size_t first = direct_.size();
     if (parentRule_ && ++generation_ == 0) {
         std::fill(raw_.begin(), raw_.end(), 0);
@@ -790,8 +800,8 @@ int64_t* CategoryCounter::NewRow(uint32_t pattern, bool& moved) {
 }
 
 // Past the rows' budget (many patterns of many slots), a card goes straight into the table.
-void CategoryCounter::AddToTable(const uint16_t* card, const int32_t* direct, size_t directs, uint32_t pattern,
-                                 int64_t weight) {
+void CategoryCounter::AddToTable(const uint16_t* card, const int32_t* direct, size_t directs,
+                                 uint32_t pattern, int64_t weight) {
     if (overflow_.empty()) overflow_.assign(size_t(categoryCount_ + 2) * kRecordColumns, 0);
     int columns[kMaxColumns];
     const int c = ColumnsOf(pattern, columns);

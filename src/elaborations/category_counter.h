@@ -29,6 +29,8 @@ class CategoryCounter {
 
     // `plan` must outlive the counter; `columns` are the categories of columns 1..C.
     CategoryCounter(const CardClassifier& plan, const std::vector<int32_t>& columns);
+    CategoryCounter(const CategoryCounter&) = delete;  // holds pointers into itself
+    CategoryCounter& operator=(const CategoryCounter&) = delete;
 
     // Adds n cards, card k's words at cards[k] (word 1 first) and its weight weights[k].
     void Add(const uint16_t* const* cards, const int64_t* weights, size_t n);
@@ -62,7 +64,8 @@ class CategoryCounter {
         int offset;
         const uint16_t* table;
     };
-    struct KeySource {  // any other value: a date, a 32-bit number, a word outside the card or past the tables
+    // Any other value: a date, a 32-bit number, a word outside the card or past the word tables.
+    struct KeySource {
         Kind kind;
         FieldWords words;
         SlotMap map;
@@ -94,7 +97,8 @@ class CategoryCounter {
     };
 
     uint32_t NewSlot(std::vector<int32_t> counted, std::vector<int32_t> involved, uint16_t columns);
-    bool BuildWordTable(SlotMap& m, const std::vector<int64_t>& bounds, const std::vector<uint16_t>& segments);
+    bool BuildWordTable(SlotMap& m, const std::vector<int64_t>& bounds,
+                        const std::vector<uint16_t>& segments);
     SlotMap BuildMap(const std::vector<int64_t>& bounds, const std::vector<uint16_t>& segments, bool word16);
     void FixPointers(SlotMap& m) const;
     void BuildGroup(GroupSource& g);
@@ -115,13 +119,15 @@ class CategoryCounter {
     static uint32_t VectorMask(const GroupSource& g, const uint16_t* card);
     template <size_t values>
     static void ValueMasks(const GroupSource& g, const uint16_t* const* cards, size_t n, uint32_t* masks);
-    static void PrepareVector(GroupSource& g, const std::vector<int64_t>& bounds, const std::vector<uint16_t>& masks);
+    static void PrepareVector(GroupSource& g, const std::vector<int64_t>& bounds,
+                              const std::vector<uint16_t>& masks);
     void SetGroupTrue(const GroupSource& g, uint64_t bits, size_t word);
     void AddDirects(const uint16_t* card, const uint16_t* slots, size_t stride, uint32_t& pattern);
     void ApplyParentRule(const uint16_t* slots, size_t stride);
     void PushDirect(int32_t category) { direct_.push_back(directIndex_[size_t(category)]); }
     int64_t* NewRow(uint32_t pattern, bool& moved);
-    void AddToTable(const uint16_t* card, const int32_t* direct, size_t directs, uint32_t pattern, int64_t weight);
+    void AddToTable(const uint16_t* card, const int32_t* direct, size_t directs, uint32_t pattern,
+                    int64_t weight);
 
     const CardClassifier& plan_;
     int categoryCount_ = 0;
@@ -154,9 +160,9 @@ class CategoryCounter {
     std::vector<uint64_t> maskStore_;
     size_t denseEntries_ = 0;
 
-    // Per batch: the cards of nonzero weight and their weights, source i's slot of card k at slots_[i * kBatch + k],
-    // each card's pattern and row, and the direct categories of card k at
-    // direct_[directEnd_[k - 1] .. directEnd_[k]).
+    // Per batch: the cards of nonzero weight and their weights, source i's slot of card k at
+    // slots_[i * kBatch + k], each card's pattern and row, and the direct categories of card k
+    // at direct_[directEnd_[k - 1] .. directEnd_[k]).
     const uint16_t* const* cards_ = nullptr;
     const int64_t* weights_ = nullptr;
     std::vector<const uint16_t*> kept_;  // the cards of nonzero weight, when some are 0

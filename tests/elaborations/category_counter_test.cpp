@@ -125,7 +125,8 @@ RandomArchive MakeArchive(std::mt19937& rng) {
             card[9] = uint16_t(pick(-1, 110));
         const int32_t numbers[] = {kEmptyNumber, 0, 1, 5, -1, 40000, 999999999, 1000101};
         if (pick(0, 1)) EncodeCardNumber(numbers[pick(0, 7)], card[5], card[6]);
-        if (pick(0, 3) == 0) std::fill(card.begin() + pick(14, 20), card.begin() + 26, 0);  // groups left empty
+        if (pick(0, 3) == 0)
+            std::fill(card.begin() + pick(14, 20), card.begin() + 26, 0);  // groups left empty
         a.cards.push_back(card);
         const int64_t weights[] = {1, 1, 1, 0, -3, 2000000011};
         a.weights.push_back(weights[pick(0, 5)]);
