@@ -1,6 +1,7 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -83,41 +84,30 @@ class SelectedCards {
     int WordCount() const { return files_.Geometry().wordCount; }
     const CardCount& Count() const { return count_; }
 
-    // Calls visit(numbers, cards, n) for the selected cards of each block in order: card
-    // numbers[k]'s words at cards[k]. The words are the block's own: a pass may change them and
-    // write the card back itself.
-    template <typename Visit>
-    void ForEachBatch(Visit&& visit) {
-        const int words = WordCount();
-        if (words <= 0) return;
-        CardProgress moved(progress_, count_.last);
-        std::vector<int32_t> numbers;
-        std::vector<uint16_t*> cards;
-        ForEachCardBlock(
-            files_, empty_, last_, [](int64_t first, int32_t count) { return AnySelected(first, count); },
-            [&](int32_t first, int32_t count, int32_t found, uint16_t* block) {
-                // The files held these cards when the pass began: a file cut since (a merge
-                // empties card files in place) is an error, not a run of blank cards.
-                if (found < count) ThrowIo(kReadPastEnd, files_.ValuesPath());
-                numbers.resize(size_t(count));
-                cards.resize(size_t(count));
-                size_t n = 0;
-                for (int64_t card = first; card < first + count; ++card) {
-                    if (!IsCardSelected(card)) continue;
-                    moved.At(card);
-                    numbers[n] = int32_t(card);
-                    cards[n++] = block + size_t(card - first) * size_t(words);
-                }
-                visit(static_cast<const int32_t*>(numbers.data()),
-                      static_cast<uint16_t* const*>(cards.data()), n);
-            });
-    }
-
-    // The same a card at a time: visit(card number, card words).
+    // Calls visit(card number, card words) for every selected card in order. The words are
+    // the block's own: a pass may change them and write the card back itself.
     template <typename Visit>
     void ForEach(Visit&& visit) {
-        ForEachBatch([&](const int32_t* numbers, uint16_t* const* cards, size_t n) {
-            for (size_t k = 0; k < n; ++k) visit(numbers[k], cards[k]);
+        ForEachBlock(
+            [&](int32_t first, int32_t count, uint16_t* block) { EachSelected(first, count, block, visit); });
+    }
+
+    // The same a block at a time, for passes that take many cards at once: visit(numbers,
+    // cards, n) gets the block's selected cards, card numbers[k]'s words at cards[k].
+    template <typename Visit>
+    void ForEachBatch(Visit&& visit) {
+        std::vector<int32_t> numbers;
+        std::vector<uint16_t*> cards;
+        ForEachBlock([&](int32_t first, int32_t count, uint16_t* block) {
+            numbers.resize(size_t(count));
+            cards.resize(size_t(count));
+            size_t n = 0;
+            EachSelected(first, count, block, [&](int32_t card, uint16_t* words) {
+                numbers[n] = card;
+                cards[n++] = words;
+            });
+            visit(static_cast<const int32_t*>(numbers.data()), static_cast<uint16_t* const*>(cards.data()),
+                  n);
         });
     }
 
@@ -137,11 +127,37 @@ class SelectedCards {
   private:
     static bool AnySelected(int64_t first, int64_t count);
 
+    // visit(first, count, block) for each block holding a selected card, the bar set for the
+    // pass; each(card number, card words) for the selected cards of a block, moving the bar.
+    template <typename Visit>
+    void ForEachBlock(Visit&& visit) {
+        if (WordCount() <= 0) return;
+        moved_.emplace(progress_, count_.last);
+        ForEachCardBlock(
+            files_, empty_, last_, [](int64_t first, int32_t count) { return AnySelected(first, count); },
+            [&](int32_t first, int32_t count, int32_t found, uint16_t* block) {
+                // The files held these cards when the pass began: a file cut since (a merge
+                // empties card files in place) is an error, not a run of blank cards.
+                if (found < count) ThrowIo(kReadPastEnd, files_.ValuesPath());
+                visit(first, count, block);
+            });
+    }
+    template <typename Each>
+    void EachSelected(int32_t first, int32_t count, uint16_t* block, Each&& each) {
+        const size_t words = size_t(WordCount());
+        for (int64_t card = first; card < first + count; ++card) {
+            if (!IsCardSelected(card)) continue;
+            moved_->At(card);
+            each(int32_t(card), block + size_t(card - first) * words);
+        }
+    }
+
     Progress& progress_;
     CardFiles files_;
     std::vector<uint16_t> empty_;
     CardCount count_;
-    int64_t last_ = -1;  // the last card of the count the selection mask can hold
+    int64_t last_ = -1;                  // the last card of the count the selection mask can hold
+    std::optional<CardProgress> moved_;  // the bar of the pass under way
 };
 
 }  // namespace qv
