@@ -14,10 +14,10 @@
 // median ratio of 11 rounds is printed. 500,000 cards (Release, one core, page cache):
 //   pass 28, 78 rows, 10 columns, 4 MB blocks, file opened per block   2.5-2.7x plain read
 //   the same with one descriptor and 256 kB blocks read into one buffer 2.0-2.9x plain read
-//   the same counted a batch of cards at a time, one source at a time  1.43-1.55x plain read
-//   (all rows: 3.9-4.8x before the batches, 3.3-3.5x after)
-// Of the pass, about 60 % is the copy out of the page cache (a plain read's own work), about
-// 35 % the counter, and about 1.3 ms the atomic write of the count table with its two syncs.
+//   the same counted a batch of cards at a time, one source at a time  1.33-1.48x plain read
+//   (all rows: 3.9-4.8x before the batches, 3.2-3.5x after)
+// Of the pass, about 65 % is the copy out of the page cache (a plain read's own work), about
+// 30 % the counter, and about 1.3 ms the atomic write of the count table with its two syncs.
 // A mapping of the file saves the copy but meets the same memory traffic on first touch and
 // measured no faster here.
 #include <unistd.h>
