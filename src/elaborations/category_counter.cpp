@@ -647,7 +647,7 @@ void CategoryCounter::ValueMasks(const GroupSource& g, const uint16_t* const* ca
                                  uint32_t* masks) {
 #if defined(__SSE2__)
     auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
-    std::array<__m128i, values> value, bit;
+    __m128i value[values], bit[values];
     for (size_t r = 0; r < values; ++r)
         value[r] = load(g.valueOf[r].v.data()), bit[r] = load(g.valueBit[r].v.data());
     const ptrdiff_t first = g.vectorFirst, second = g.vectorFirst + g.vectorWords - 8;
