@@ -42,7 +42,7 @@
 #include "territory/map_options.h"
 #include "territory/map_tables.h"
 #include "territory/ui/map_picture.h"
-#include "territory/ui/map_window.h"
+#include "territory/ui/tvedecartina.h"
 
 using namespace qv;
 

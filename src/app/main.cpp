@@ -2,9 +2,9 @@
 #include <new>
 #include <string>
 
-#include "app/startup.h"
-#include "cardwindow/ui/principale.h"
 #include "app/register_all.h"
+#include "app/startup.h"
+#include "cardwindow/ui/tprincipale.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "platform/io_error.h"

@@ -3,11 +3,11 @@
 #include <QPushButton>
 
 #include "app/startup.h"
-#include "core/ui/card_dialogs.h"
 #include "cardwindow/ui/card_search.h"
-#include "cardwindow/ui/password.h"
+#include "cardwindow/ui/tpassword.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/ui/card_dialogs.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "platform/bytes.h"
 #include "platform/ui/dialogs.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "cardwindow/ui/principale.h"
+#include "cardwindow/ui/tprincipale.h"
 #include "support/dialog_script.h"
 #include "support/program_dir.h"
 

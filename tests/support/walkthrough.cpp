@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <sstream>
 
-#include "app/startup.h"
-#include "cardwindow/ui/password.h"
-#include "cardwindow/ui/principale.h"
 #include "app/register_all.h"
+#include "app/startup.h"
+#include "cardwindow/ui/tpassword.h"
+#include "cardwindow/ui/tprincipale.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
 #include "elaborations/ui/pickers.h"

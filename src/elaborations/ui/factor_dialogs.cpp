@@ -20,7 +20,7 @@
 #include "elaborations/factor_report.h"
 #include "elaborations/factor_rotation.h"
 #include "elaborations/report_conventions.h"
-#include "elaborations/ui/afc_modalita.h"
+#include "elaborations/ui/tafcmodalita.h"
 #include "elaborations/ui/viewer_calls.h"
 #include "platform/io_error.h"
 #include "platform/ui/application.h"

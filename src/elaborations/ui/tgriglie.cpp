@@ -13,7 +13,7 @@
 #include "core/ui/thelp.h"
 #include "elaborations/grid_editor.h"
 #include "elaborations/grid_files.h"
-#include "elaborations/ui/grid_present.h"
+#include "elaborations/ui/tgrigliapresente.h"
 #include "elaborations/ui/tnogriglia.h"
 #include "elaborations/ui/viewer_calls.h"
 #include "platform/io_error.h"

@@ -7,8 +7,8 @@
 #include "core/text_tables.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
-#include "quick/ui/preparation_dialog.h"
-#include "quick/ui/quick_grids_dialog.h"
+#include "quick/ui/telabvelocigriglia.h"
+#include "quick/ui/telabvelociprepara.h"
 
 namespace qv {
 

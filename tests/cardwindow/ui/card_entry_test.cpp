@@ -9,14 +9,14 @@
 #include <QToolButton>
 #include <memory>
 
-#include "cardwindow/card_field_text.h"
 #include "app/startup.h"
-#include "core/ui/card_dialogs.h"
-#include "cardwindow/ui/exit_dialog.h"
-#include "cardwindow/ui/password.h"
-#include "cardwindow/ui/principale.h"
+#include "cardwindow/card_field_text.h"
+#include "cardwindow/ui/tescimorvidex.h"
+#include "cardwindow/ui/tpassword.h"
+#include "cardwindow/ui/tprincipale.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/ui/card_dialogs.h"
 #include "core/ui/thelp.h"
 #include "platform/bytes.h"
 #include "platform/ui/dialogs.h"

@@ -10,7 +10,7 @@
 
 #include "app/startup.h"
 #include "cardwindow/tool_buttons.h"
-#include "cardwindow/ui/principale.h"
+#include "cardwindow/ui/tprincipale.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "platform/bytes.h"

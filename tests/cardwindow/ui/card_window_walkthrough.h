@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
-#include "core/ui/card_dialogs.h"
-#include "cardwindow/ui/password.h"
-#include "cardwindow/ui/principale.h"
 #include "app/register_all.h"
+#include "app/startup.h"
+#include "cardwindow/ui/tpassword.h"
+#include "cardwindow/ui/tprincipale.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/ui/card_dialogs.h"
 #include "core/ui/thelp.h"
 #include "platform/cp1252.h"
 #include "platform/ui/dialogs.h"

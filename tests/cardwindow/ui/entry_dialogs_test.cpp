@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "app/startup.h"
-#include "cardwindow/ui/configura2.h"
+#include "cardwindow/ui/tconfigura2.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "platform/file_io.h"

@@ -10,10 +10,10 @@
 #include <cctype>
 #include <vector>
 
-#include "cardwindow/card_import.h"
 #include "app/startup.h"
-#include "cardwindow/ui/input_dati.h"
-#include "cardwindow/ui/out_tot.h"
+#include "cardwindow/card_import.h"
+#include "cardwindow/ui/tinputdati.h"
+#include "cardwindow/ui/touttot.h"
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/text_file.h"

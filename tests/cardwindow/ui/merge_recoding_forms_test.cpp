@@ -7,14 +7,14 @@
 #include <filesystem>
 #include <vector>
 
-#include "cardwindow/recoding.h"
-#include "app/startup.h"
-#include "core/ui/card_dialogs.h"
-#include "cardwindow/ui/merge.h"
 #include "app/register_all.h"
-#include "cardwindow/ui/ricodifica.h"
+#include "app/startup.h"
+#include "cardwindow/recoding.h"
+#include "cardwindow/ui/tmerge.h"
+#include "cardwindow/ui/tricodifica.h"
 #include "core/core_state.h"
 #include "core/field_format.h"
+#include "core/ui/card_dialogs.h"
 #include "platform/bytes.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"

@@ -3,7 +3,7 @@
 #include <QPushButton>
 
 #include "app/startup.h"
-#include "cardwindow/ui/password.h"
+#include "cardwindow/ui/tpassword.h"
 #include "core/core_state.h"
 #include "core/ui/thelprtf.h"
 #include "platform/ui/dialogs.h"

@@ -11,9 +11,9 @@
 
 #include "card_window_walkthrough.h"
 #include "cardwindow/card_import.h"
-#include "cardwindow/ui/input_dati.h"
-#include "core/ui/tarchivio.h"
+#include "cardwindow/ui/tinputdati.h"
 #include "core/text_tables.h"
+#include "core/ui/tarchivio.h"
 #include "core/ui/tedits2.h"
 #include "platform/text_file.h"
 #include "selection/ui/saved_search_dialogs.h"

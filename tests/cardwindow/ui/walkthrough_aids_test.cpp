@@ -10,7 +10,7 @@
 #include <QToolButton>
 
 #include "card_window_walkthrough.h"
-#include "cardwindow/ui/configura2.h"
+#include "cardwindow/ui/tconfigura2.h"
 #include "core/text_tables.h"
 #include "core/ui/thelp.h"
 

@@ -6,7 +6,7 @@
 #include <QToolButton>
 
 #include "card_window_walkthrough.h"
-#include "cardwindow/ui/exit_dialog.h"
+#include "cardwindow/ui/tescimorvidex.h"
 #include "core/selection_files.h"
 #include "platform/bytes.h"
 #include "territory/ui/tunita.h"

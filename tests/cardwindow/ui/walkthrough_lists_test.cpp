@@ -13,8 +13,8 @@
 #include "core/selection_files.h"
 #include "platform/bytes.h"
 #include "selection/ui/condition_dialogs.h"
-#include "selection/ui/esegue_lista.h"
-#include "selection/ui/ricerca_schede.h"
+#include "selection/ui/teseguelista.h"
+#include "selection/ui/tricercaschede.h"
 
 namespace qv::test {
 namespace {

@@ -7,8 +7,8 @@
 #include <map>
 
 #include "card_window_walkthrough.h"
-#include "cardwindow/ui/input_dati.h"
-#include "cardwindow/ui/out_tot.h"
+#include "cardwindow/ui/tinputdati.h"
+#include "cardwindow/ui/touttot.h"
 #include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/text_file.h"

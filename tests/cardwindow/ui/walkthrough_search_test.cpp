@@ -6,9 +6,9 @@
 
 #include "card_window_walkthrough.h"
 #include "cardwindow/ui/category_pickers.h"
-#include "selection/ui/esegue_lista.h"
-#include "selection/ui/lista_cliccabile.h"
-#include "selection/ui/ricerca_schede.h"
+#include "selection/ui/teseguelista.h"
+#include "selection/ui/tlistacliccabile.h"
+#include "selection/ui/tricercaschede.h"
 
 namespace qv::test {
 namespace {

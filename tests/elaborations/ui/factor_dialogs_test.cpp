@@ -17,7 +17,7 @@
 #include "core/core_state.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
-#include "elaborations/ui/afc_modalita.h"
+#include "elaborations/ui/tafcmodalita.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/elaboration_forms.h"

@@ -15,19 +15,19 @@
 #include <cmath>
 #include <map>
 
-#include "cardwindow/ui/principale.h"
+#include "cardwindow/ui/tprincipale.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "elaborations/grid_files.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/pickers.h"
+#include "elaborations/ui/quantitative_forms.h"
 #include "elaborations/ui/tconnessioni.h"
 #include "elaborations/ui/tdoppie.h"
 #include "elaborations/ui/telaborazioni.h"
 #include "elaborations/ui/tesegue.h"
 #include "elaborations/ui/tgriglie.h"
-#include "elaborations/ui/tquantitativeelab.h"
 #include "elaborations/ui/tsemplici.h"
 #include "elaborations/ui/weights_dialogs.h"
 #include "platform/paths.h"

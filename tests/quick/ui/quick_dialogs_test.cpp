@@ -12,13 +12,13 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "elaborations/grid_files.h"
-#include "elaborations/ui/grid_present.h"
+#include "elaborations/ui/tgrigliapresente.h"
 #include "platform/file_io.h"
 #include "platform/ui/dialogs.h"
 #include "quick/preparation.h"
-#include "quick/ui/preparation_dialog.h"
 #include "quick/ui/quick_forms.h"
-#include "quick/ui/quick_grids_dialog.h"
+#include "quick/ui/telabvelocigriglia.h"
+#include "quick/ui/telabvelociprepara.h"
 #include "support/started_program.h"
 
 namespace qv {

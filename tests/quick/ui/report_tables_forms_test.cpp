@@ -24,7 +24,7 @@
 #include "quick/quick_grids.h"
 #include "quick/ui/quick_commands.h"
 #include "quick/ui/report_table_view.h"
-#include "quick/ui/report_tables_dialog.h"
+#include "quick/ui/telabvelocireports.h"
 #include "support/card_reading.h"
 #include "support/started_program.h"
 

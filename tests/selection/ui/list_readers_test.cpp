@@ -13,19 +13,19 @@
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
-#include "core/ui/card_dialogs.h"
 #include "app/register_all.h"
+#include "app/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/field_format.h"
+#include "core/ui/card_dialogs.h"
 #include "core/ui/thelp.h"
 #include "platform/progress.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/printing.h"
 #include "selection/list_engine.h"
-#include "selection/ui/etichette.h"
-#include "selection/ui/lista_cliccabile.h"
+#include "selection/ui/tetichette.h"
+#include "selection/ui/tlistacliccabile.h"
 #include "support/card_selection.h"
 #include "support/card_window.h"
 #include "support/program_dir.h"
