@@ -1,7 +1,6 @@
 #include "cardwindow/archive_merge.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -83,20 +82,16 @@ std::string ArchiveFault(const std::string& dir, const CardGeometry& geometry, i
 }
 
 // Appends the `count` cards of `source` after the first `done` cards of `target`, block by
-// block, each card's notes copied into the target's notes file and its head set to the copy.
-// Each block's notes and records are on disk before the index counts them.
+// block, each card's notes copied into `targetNotes` and its head set to the copy.
 void AppendArchive(const CardFiles& source, const std::string& dir, int64_t count, int64_t done,
-                   const CardFiles& target) {
+                   const CardFiles& target, const std::string& targetNotes) {
     const std::string sourceNotes = dir + "not-sch.dat";
-    const std::string targetNotes = DataFilePath(data_file::kNotes);
     const int32_t perBlock = CardRecords{source.Geometry()}.BlockCards();
     for (int64_t first = 0; first < count; first += perBlock) {
         const int32_t n = int32_t(std::min<int64_t>(perBlock, count - first));
         CardRecords block = source.ReadCards(int32_t(first), n);
         CopyNotesOfBlock(block, sourceNotes, targetNotes);
         target.WriteCards(int32_t(done + first), block);
-        target.WriteLastCard(int32_t(done + first + n - 1));
-        CoreState.LastCard = int32_t(done + first + n - 1);
     }
 }
 
@@ -153,15 +148,13 @@ int32_t MergeArchives(const std::vector<std::string>& directories, Progress& pro
     if (!lock.Locked()) ThrowIo(kAccessDenied, current.IndexPath());
     RefusePendingCommits(CoreState.ArchiveDir);
 
-    // Nothing counted while the files are emptied and filled again.
-    current.WriteLastCard(-1);
-    CoreState.LastCard = -1;
-    RecordFile(current.TextPath(), kCardTextRecordBytes, RecordFile::Mode::Create).Sync();
-    RecordFile(current.ValuesPath(), kCardValueRecordBytes, RecordFile::Mode::Create).Sync();
-    // The emptied archive's notes belong to no card any more; left in place they would be taken
-    // for the merged cards' notes.
+    // The merged cards and their notes are written beside the archive's own, which stay whole
+    // and counted until every listed archive is copied; then they are replaced together.
+    CrashSafeArchiveReplacement commit(CoreState.ArchiveDir);
     const std::string notes = DataFilePath(data_file::kNotes);
-    if (!RemoveFile(notes) && errno != ENOENT) ThrowErrno(notes);
+    const std::string text = commit.Stage(current.TextPath());
+    const CardFiles merged(text, commit.Stage(current.ValuesPath()), current.IndexPath(), g);
+    const std::string mergedNotes = commit.Stage(notes);
 
     int64_t total = 0;
     for (size_t i = 0; i < directories.size(); ++i) {
@@ -172,9 +165,17 @@ int32_t MergeArchives(const std::vector<std::string>& directories, Progress& pro
         if (last < -1) ThrowIo(kInvalidNumber, source.IndexPath());
         if (total + last > kLastCardNumber) RefuseFullArchive(current.IndexPath());
         if (last < 0) continue;
-        AppendArchive(source, directories[i], int64_t(last) + 1, total, current);
+        AppendArchive(source, directories[i], int64_t(last) + 1, total, merged, mergedNotes);
         total += int64_t(last) + 1;
     }
+    // The archive's old notes belong to no card any more; left in place they would be taken for
+    // the merged cards' notes.
+    const std::optional<int64_t> notesBytes = FileSize(mergedNotes);
+    if (!notesBytes) ThrowErrno(mergedNotes);
+    if (*notesBytes == 0) commit.Remove(notes);
+    commit.SetLastCard(current.IndexPath(), int32_t(total - 1));
+    commit.Commit();
+    CoreState.LastCard = int32_t(total - 1);
     progress.SetPosition(0);
     return CoreState.LastCard;
 }

@@ -5,8 +5,8 @@
 
 // Merge of archives: the open archive becomes the concatenation of the cards of the archives
 // listed, one directory per line, in its "ap1-sch.txt". The list is checked first, and the
-// findings go to the report "tabella.txt"; the merge itself empties the open archive's card
-// files and appends the cards of every listed archive in list order.
+// findings go to the report "tabella.txt"; the merge itself replaces the open archive's cards
+// with those of every listed archive in list order, all of them or none.
 
 namespace qv {
 
@@ -24,12 +24,11 @@ struct MergeCheck {
 // archive must fit in the card selection. Sets CoreState.OtherArchiveDir to each directory.
 MergeCheck CheckMergeList();
 
-// Empties the open archive's card files and notes and appends the cards of `directories` in
-// order, their notes chained anew in the open archive's "not-sch.dat". The last-card index is
-// held locked; it is set to -1 before the files are emptied and raised after each block of
-// cards is on disk, so it never counts a card that is not there. Answers the new last card,
-// also stored in CoreState.LastCard. Raises the input/output error; the archive then holds the
-// archives copied whole.
+// Replaces the open archive's cards and notes with the cards of `directories` in order, their
+// notes chained anew: the merged files are written beside the archive's own and take their
+// place together with the last-card index, under the index lock (see
+// CrashSafeArchiveReplacement). Answers the new last card, also stored in CoreState.LastCard.
+// Raises the input/output error; the archive then keeps its own cards and notes whole.
 int32_t MergeArchives(const std::vector<std::string>& directories, Progress& progress);
 
 }  // namespace qv

@@ -35,6 +35,16 @@ std::string DirectoryPart(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// Runs an edit of stored cards under the index lock, refused while a job's commit is pending:
+// its later finish or rollback would overwrite the edit.
+template <typename Edit>
+void UnderEditLock(const std::string& indexPath, Edit edit) {
+    FileLock lock(indexPath);
+    if (!lock.Locked() && FileExists(indexPath)) ThrowIo(kAccessDenied, indexPath);
+    RefusePendingCommits(DirectoryPart(indexPath));
+    edit();
+}
+
 void DecodeWords(const uint8_t* bytes, uint16_t* words, size_t count) {
     for (size_t i = 0; i < count; ++i) words[i] = GetU16(bytes + 2 * i);
 }
@@ -325,15 +335,30 @@ void CardFiles::WriteLastCard(int32_t last) const {
 }
 
 void CardFiles::RewriteCard(int32_t card, const uint8_t* text, const uint16_t* words) const {
-    FileLock lock(indexPath_);
-    if (!lock.Locked() && FileExists(indexPath_)) ThrowIo(kAccessDenied, indexPath_);
-    RefusePendingCommits(DirectoryPart(indexPath_));
-    CrashSafeRecordEdit journal(DirectoryPart(indexPath_));
-    journal.Add(textPath_, int64_t(card) * geometry_.textBytes,
-                std::vector<uint8_t>(text, text + geometry_.textBytes));
-    journal.Add(valuesPath_, int64_t(card) * geometry_.wordCount * 2,
-                EncodeWords(words, size_t(geometry_.wordCount)));
-    journal.Commit();
+    UnderEditLock(indexPath_, [&] {
+        CrashSafeRecordEdit journal(DirectoryPart(indexPath_));
+        journal.Add(textPath_, int64_t(card) * geometry_.textBytes,
+                    std::vector<uint8_t>(text, text + geometry_.textBytes));
+        journal.Add(valuesPath_, int64_t(card) * geometry_.wordCount * 2,
+                    EncodeWords(words, size_t(geometry_.wordCount)));
+        journal.Commit();
+    });
+}
+
+void CardFiles::RewriteWords(int32_t card, std::initializer_list<std::pair<int, uint16_t>> words) const {
+    if (std::none_of(words.begin(), words.end(),
+                     [&](const auto& w) { return w.first >= 1 && w.first <= geometry_.wordCount; }))
+        return;
+    UnderEditLock(indexPath_, [&] {
+        std::vector<uint16_t> values(size_t(geometry_.wordCount));
+        if (!ReadValues(card, values.data())) ThrowIo(kReadPastEnd, valuesPath_);
+        for (const auto& [word, value] : words)
+            if (word >= 1 && word <= geometry_.wordCount) values[size_t(word - 1)] = value;
+        CrashSafeRecordEdit journal(DirectoryPart(indexPath_));
+        journal.Add(valuesPath_, int64_t(card) * geometry_.wordCount * 2,
+                    EncodeWords(values.data(), values.size()));
+        journal.Commit();
+    });
 }
 
 int32_t CardFiles::AppendCard(const uint8_t* text, const uint16_t* words) const {

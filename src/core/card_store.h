@@ -1,7 +1,9 @@
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_io.h"
@@ -116,6 +118,12 @@ class CardFiles {
     // Rewrites an existing card's text and numeric records as one step, under the index lock:
     // after a crash or a failure at any point the files hold the old card or the new one.
     void RewriteCard(int32_t card, const uint8_t* text, const uint16_t* words) const;
+    // Sets single words (1-based, {word, value}) of a stored card, under the index lock: the
+    // card's numeric part is read anew and only these words change, so what another station
+    // stored in the card's other fields since it was read stays. A word outside the card is
+    // left out (a field without one); nothing is written when none is left. Raises IoError,
+    // also when the card is not in the file or a job's commit is pending.
+    void RewriteWords(int32_t card, std::initializer_list<std::pair<int, uint16_t>> words) const;
 
     // Stores a new card right after the last card of the index file, under the index lock: the
     // card's records are written and synced first, then the raised index. Answers the new

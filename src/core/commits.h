@@ -18,7 +18,7 @@
 //   definition tables, replaced together or not at all, even across a crash. A failure rolls the
 //   job back before it returns (or, when that fails too, makes the archive read-only for the
 //   session); the next opening finishes or rolls back what a crash left. For the archive-wide
-//   jobs: import, recoding, reordering, and the quick preparation's files.
+//   jobs: import, recoding, reordering, merge, and the quick preparation's files.
 // - CrashSafeRecordEdit (here): records changed in place inside existing files, whole or not at
 //   all, even across a crash. A failure leaves the old records, or (when they cannot be put
 //   back) makes the archive read-only and the next opening completes the edit. For editing a
@@ -26,8 +26,8 @@
 //
 // Both crash-safe ones are settled by RecoverArchive when the archive is next opened.
 
-// CrashSafeArchiveReplacement: several files of an archive replaced as one step: a rebuilt
-// pair of card files, or declarations together with the cards recoded for them. The new files
+// CrashSafeArchiveReplacement: several files of an archive replaced (or removed) as one step: a
+// rebuilt pair of card files, or declarations together with the cards recoded for them. The new files
 // are written beside the old ones under temporary names; Commit then writes and syncs a marker
 // naming every rename (with the size and modification time of each new file and of the file it
 // replaces, and the last-card index before and after), keeps a second link to each old file,
@@ -54,6 +54,9 @@ class CrashSafeArchiveReplacement {
     std::string Stage(const std::string& target);
     // The same, holding a copy of `target` to be changed.
     std::string StageCopy(const std::string& target);
+    // `target` removed at Commit with the renames, and put back by a rollback; whatever was
+    // staged for it is dropped. Nothing when it is not there.
+    void Remove(const std::string& target);
     // Sets the last-card index file to `last` after the renames.
     void SetLastCard(const std::string& indexPath, int32_t last);
     // Syncs the staged files and replaces the targets; `build` (the compiled definition tables
@@ -64,7 +67,11 @@ class CrashSafeArchiveReplacement {
 
   private:
     std::string dir_;
-    std::vector<std::pair<std::string, std::string>> renames_;  // staged, target (names in dir_)
+    struct Rename {
+        std::string staged, target;  // names in dir_
+        bool remove = false;         // the target goes; nothing is staged for it
+    };
+    std::vector<Rename> renames_;
     std::optional<std::pair<std::string, int32_t>> index_;
     bool committed_ = false;
 };
@@ -79,7 +86,7 @@ struct CommitMarker {
     };
     struct Entry {
         std::string staged, target, backup;
-        Stamp after, before;
+        Stamp after, before;  // after.size -1: the target is removed
         bool legacy = false;  // written by an earlier version: names only, always finished
     };
     std::vector<Entry> entries;

@@ -124,11 +124,22 @@ void KeepOld(const std::string& dir, const CommitMarker::Entry& e) {
     SyncDirectoryOf(backup);
 }
 
-// The renames and the index, each step done only where it is still to do.
+bool Removes(const CommitMarker::Entry& e) {
+    return !e.legacy && e.after.size < 0;
+}
+
+// The renames, the removals and the index, each step done only where it is still to do.
 void Apply(const std::string& dir, const CommitMarker& m) {
     for (const CommitMarker::Entry& e : m.entries) KeepOld(dir, e);
-    for (const CommitMarker::Entry& e : m.entries)
-        if (FileExists(dir + e.staged)) RenameOver(dir + e.staged, dir + e.target);
+    for (const CommitMarker::Entry& e : m.entries) {
+        const std::string target = dir + e.target;
+        if (FileExists(dir + e.staged)) {
+            RenameOver(dir + e.staged, target);
+        } else if (Removes(e) && FileExists(target)) {
+            if (!RemoveFile(target) && errno != ENOENT) ThrowErrno(target);
+            SyncDirectoryOf(target);
+        }
+    }
     if (!m.index.empty()) WriteIndex(dir, m, m.lastAfter);
 }
 
@@ -138,7 +149,7 @@ void Rollback(const std::string& dir, const CommitMarker& m) {
         if (e.legacy) continue;
         if (FileExists(dir + e.backup)) {
             RenameOver(dir + e.backup, dir + e.target);
-        } else if (e.before.size < 0 && StampOf(dir + e.target) == e.after) {
+        } else if (e.before.size < 0 && !Removes(e) && StampOf(dir + e.target) == e.after) {
             if (!RemoveFile(dir + e.target)) ThrowErrno(dir + e.target);
         }
         if (FileExists(dir + e.staged) && !RemoveFile(dir + e.staged)) ThrowErrno(dir + e.staged);
@@ -256,15 +267,27 @@ CrashSafeArchiveReplacement::CrashSafeArchiveReplacement(std::string archiveDir)
 
 CrashSafeArchiveReplacement::~CrashSafeArchiveReplacement() {
     if (committed_) return;
-    for (const auto& [staged, target] : renames_) RemoveFile(dir_ + staged);
+    for (const Rename& r : renames_)
+        if (!r.remove) RemoveFile(dir_ + r.staged);
 }
 
 std::string CrashSafeArchiveReplacement::Stage(const std::string& target) {
     const std::string real = ResolveForCreate(target);
     const std::string staged = TempPathBeside(real);
     RecordFile(staged, 1, RecordFile::Mode::CreateNew);
-    renames_.emplace_back(NameOf(staged), NameOf(real));
+    renames_.push_back({NameOf(staged), NameOf(real)});
     return staged;
+}
+
+void CrashSafeArchiveReplacement::Remove(const std::string& target) {
+    const std::string name = NameOf(ResolveForCreate(target));
+    std::erase_if(renames_, [&](const Rename& r) {
+        if (r.target != name) return false;
+        if (!r.remove) RemoveFile(dir_ + r.staged);
+        return true;
+    });
+    // The marker names a temporary all the same: only temporaries of a file may stand beside it.
+    renames_.push_back({NameOf(TempPathBeside(dir_ + name)), name, true});
 }
 
 std::string CrashSafeArchiveReplacement::StageCopy(const std::string& target) {
@@ -281,15 +304,16 @@ void CrashSafeArchiveReplacement::Commit(const std::function<void()>& build) {
     RefusePendingCommits(dir_);
     CommitMarker m;
     TextBuilder text;
-    for (const auto& [staged, target] : renames_) {
-        RecordFile(dir_ + staged, 1, RecordFile::Mode::ReadWrite).Sync();
+    for (const Rename& r : renames_) {
+        if (r.remove && !FileExists(dir_ + r.target)) continue;
+        if (!r.remove) RecordFile(dir_ + r.staged, 1, RecordFile::Mode::ReadWrite).Sync();
         CommitMarker::Entry e;
-        e.staged = staged;
-        e.target = target;
-        e.backup = NameOf(TempPathBeside(dir_ + target));
-        e.after = StampOf(dir_ + staged);
-        e.before = StampOf(dir_ + target);
-        text.Line("R " + staged + "\t" + target + "\t" + e.backup + "\t" + StampText(e.after) + "\t" +
+        e.staged = r.staged;
+        e.target = r.target;
+        e.backup = NameOf(TempPathBeside(dir_ + r.target));
+        e.after = StampOf(dir_ + r.staged);
+        e.before = StampOf(dir_ + r.target);
+        text.Line("R " + r.staged + "\t" + r.target + "\t" + e.backup + "\t" + StampText(e.after) + "\t" +
                   StampText(e.before));
         m.entries.push_back(std::move(e));
     }

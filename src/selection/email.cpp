@@ -47,18 +47,16 @@ int CardWordOf(int field) {
     return p >= 1 && p <= CurrentCardGeometry().wordCount ? p : 0;
 }
 
-// A card as stored, read whole: the recipient comes from its text, and its values are written
-// back whole through the card files' journaled rewrite, as every edit of a card is.
+// A card's text as stored: the recipient comes from it. The status and mark words are set
+// later, word by word on the card as it is then stored (CardFiles::RewriteWords), so an edit
+// another station makes meanwhile stays.
 struct StoredCard {
     std::vector<uint8_t> text;
-    std::vector<uint16_t> words;
 };
 
 StoredCard ReadStoredCard(const CardFiles& files, int32_t card) {
-    const CardGeometry g = files.Geometry();
-    StoredCard stored{std::vector<uint8_t>(size_t(g.textBytes)), std::vector<uint16_t>(size_t(g.wordCount))};
+    StoredCard stored{std::vector<uint8_t>(size_t(files.Geometry().textBytes))};
     if (!files.ReadText(card, stored.text.data())) ThrowIo(kReadPastEnd, files.TextPath());
-    if (!files.ReadValues(card, stored.words.data())) ThrowIo(kReadPastEnd, files.ValuesPath());
     return stored;
 }
 
@@ -73,18 +71,6 @@ std::string FieldText(const StoredCard& card, int field) {
 std::string Recipient(const StoredCard& card) {
     return FieldText(card, CoreState.EmailNameField) + " <" + FieldText(card, CoreState.EmailAddressField) +
            ">";
-}
-
-// Sets the given words (1-based) of the stored card and rewrites it.
-void RewriteWords(const CardFiles& files, int32_t card, StoredCard& stored,
-                  std::initializer_list<std::pair<int, int>> values) {
-    bool any = false;
-    for (const auto& [word, value] : values) {
-        if (word <= 0) continue;
-        stored.words[size_t(word - 1)] = uint16_t(value);
-        any = true;
-    }
-    if (any) files.RewriteCard(card, stored.text.data(), stored.words.data());
 }
 
 bool RecipientFieldsUsable() {
@@ -223,7 +209,7 @@ SelectedCardsSend SendToSelectedCards(SmtpClient& client, SmtpMessage message, P
         ForOneRecipient(message, recipient);
         if (shown) shown(recipient);
         // Written first, so that a run that ends in this card's send leaves the error value.
-        RewriteWords(files, c, stored, {{statusWord, CoreState.EmailErrorCode}});
+        files.RewriteWords(c, {{statusWord, uint16_t(CoreState.EmailErrorCode)}});
         int accepted = 0;
         try {
             accepted = client.Send(message);
@@ -241,8 +227,8 @@ SelectedCardsSend SendToSelectedCards(SmtpClient& client, SmtpMessage message, P
             continue;
         }
         ++result.sent;
-        RewriteWords(files, c, stored,
-                     {{statusWord, CoreState.EmailSentCode}, {markWord, CoreState.EmailConditionCode}});
+        files.RewriteWords(c, {{statusWord, uint16_t(CoreState.EmailSentCode)},
+                               {markWord, uint16_t(CoreState.EmailConditionCode)}});
     }
     // The bar ends full, however the run ended.
     progress.SetPosition(int(cards.size()));

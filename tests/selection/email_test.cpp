@@ -7,6 +7,7 @@
 #include <memory>
 #include <set>
 
+#include "core/card_store.h"
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
@@ -71,8 +72,10 @@ class EmailTest : public ::testing::Test {
         return GetU16(reinterpret_cast<const uint8_t*>(values.data()) + (card * 50 + word - 1) * 2);
     }
     SelectedCardsSend Run() {
-        return SendToSelectedCards(client, message, progress,
-                                   [this](const std::string& r) { shown.push_back(r); });
+        return SendToSelectedCards(client, message, progress, [this](const std::string& r) {
+            shown.push_back(r);
+            if (onShown) onShown(r);
+        });
     }
 
     MaskArchive a;
@@ -81,6 +84,7 @@ class EmailTest : public ::testing::Test {
     SmtpMessage message;
     RecordingProgress progress;
     Lines shown;
+    std::function<void(const std::string&)> onShown;
 };
 
 // A run through TLS with the login: every message dated, identified and with its accented
@@ -92,6 +96,14 @@ TEST_F(EmailTest, SelectedCardsGetTheirStatus) {
     message.subject =
         "Convocazione dell'assemblea dei soci di luned\xEC: ordine del giorno e quote perch\xE9 s\xEC";
     Connect();
+    // Another station stores card 4 anew while its mail is on the way: its edit stays.
+    onShown = [this](const std::string& recipient) {
+        if (recipient != "Nome4 <n4@example.it>") return;
+        a.Blank();
+        a.Name("Altro");
+        a.Number32(77);
+        a.Store(4);
+    };
     const SelectedCardsSend result = Run();
     EXPECT_EQ(result.outcome, EmailRunOutcome::Done);
     EXPECT_EQ(result.sent, 3);
@@ -129,6 +141,8 @@ TEST_F(EmailTest, SelectedCardsGetTheirStatus) {
         EXPECT_EQ(Word(e.card, 6), e.status);
         EXPECT_EQ(Word(e.card, 1), e.mark);
     }
+    EXPECT_EQ(ReadBytes(a / "alf-sch.dat").substr(4 * 50, 6), std::string("Altro\0", 6));
+    EXPECT_EQ(DecodeCardNumber(Word(4, 9), Word(4, 10)), 77);
     // The card in hand is not the card files' business here.
     EXPECT_EQ(CoreState.CurrentCard, 0);
 }
