@@ -18,6 +18,7 @@
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
+#include "support/sample_fields.h"
 #include "support/started_program.h"
 #include "support/program_dir.h"
 #include "support/started_program.h"
@@ -26,9 +27,7 @@ namespace qv {
 namespace {
 
 using namespace test;
-
-// Fields of the sample archive used here.
-constexpr int kSex = 3, kComune = 5, kStudy = 7, kSpouseStudy = 8, kHousehold = 9;
+using namespace sample;
 
 // The sample archive opened in a fresh program directory (texts "Testo N"), with the card
 // window's jobs registered. The runner's "Esegui" is pressed whenever it opens; the viewers

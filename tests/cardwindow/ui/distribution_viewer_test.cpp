@@ -23,17 +23,13 @@
 #include "selection/collective_selection.h"
 #include "support/card_window.h"
 #include "support/program_dir.h"
+#include "support/sample_fields.h"
 
 namespace qv {
 namespace {
 
 using namespace test;
-
-// Fields of the sample archive.
-constexpr int kSex = 3;        // 1 male, 2 female
-constexpr int kComune = 5;     // municipality
-constexpr int kMarital = 6;    // five categories
-constexpr int kHousehold = 9;  // 16-bit number
+using namespace sample;
 constexpr int kStatisticsMark = 32;
 
 class DistributionViewerTest : public ::testing::Test, public DialogScript {

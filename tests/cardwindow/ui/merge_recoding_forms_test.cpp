@@ -19,19 +19,14 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/program_dir.h"
+#include "support/sample_fields.h"
 #include "support/started_program.h"
 
 namespace qv {
 namespace {
 
 using namespace test;
-
-// Fields of the sample archive: 6 "Stato civile", 7 "Titolo di studio" with five categories,
-// 8 the spouse's "Titolo di studio" sharing the list of field 7, 9 a number.
-constexpr int kMaritalStatus = 6;
-constexpr int kStudies = 7;
-constexpr int kSpouseStudies = 8;
-constexpr int kHousehold = 9;
+using namespace sample;
 
 class MergeRecodingForms : public test::StartedProgram {
   protected:
@@ -104,9 +99,9 @@ TEST_F(MergeRecodingForms, TwoCopiesOfTheSampleMakeAnArchiveOfTwiceItsCards) {
 
 TEST_F(MergeRecodingForms, RecodingTheSharedListRenumbersBothStudyFields) {
     CoreState.WriteAccess = 1;
-    const std::vector<uint16_t> studies = FieldValues(kStudies);
-    const std::vector<uint16_t> spouse = FieldValues(kSpouseStudies);
-    const std::vector<uint16_t> marital = FieldValues(kMaritalStatus);
+    const std::vector<uint16_t> studies = FieldValues(kStudy);
+    const std::vector<uint16_t> spouse = FieldValues(kSpouseStudy);
+    const std::vector<uint16_t> marital = FieldValues(kMarital);
     ASSERT_GT(std::count(studies.begin(), studies.end(), 2) + std::count(spouse.begin(), spouse.end(), 2), 0);
 
     // No base text for a number; no recoding before the text exists.
@@ -114,11 +109,11 @@ TEST_F(MergeRecodingForms, RecodingTheSharedListRenumbersBothStudyFields) {
     TRicodifica number(nullptr);
     number.Crea->click();
     EXPECT_EQ(Cp(number.Status->text()), "Il campo non ha modalita'");
-    CoreState.CurrentField = kSpouseStudies;
+    CoreState.CurrentField = kSpouseStudy;
     TRicodifica early(nullptr);
     early.Esegue->click();
     EXPECT_EQ(Cp(early.Status->text()), "Manca il file ricod.txt");
-    EXPECT_EQ(FieldValues(kStudies), studies);
+    EXPECT_EQ(FieldValues(kStudy), studies);
 
     TRicodifica d(nullptr);
     d.Crea->click();
@@ -133,13 +128,13 @@ TEST_F(MergeRecodingForms, RecodingTheSharedListRenumbersBothStudyFields) {
     EXPECT_TRUE(messages.empty());
 
     const uint16_t newOf[] = {0, 1, 1, 2, 3, 4};
-    for (auto [field, before] : {std::pair{kStudies, studies}, std::pair{kSpouseStudies, spouse}}) {
+    for (auto [field, before] : {std::pair{kStudy, studies}, std::pair{kSpouseStudy, spouse}}) {
         std::vector<uint16_t> expected;
         for (uint16_t v : before) expected.push_back(v < 6 ? newOf[v] : 0);
         EXPECT_EQ(FieldValues(field), expected) << field;
         EXPECT_EQ(FieldCategoryCount(field), 4);
     }
-    EXPECT_EQ(FieldValues(kMaritalStatus), marital);
+    EXPECT_EQ(FieldValues(kMarital), marital);
     EXPECT_NE(ReadBytes(Arch("sig-sch.dat"))
                   .find("0071 Titolo di studio\r\n"
                         "     001 nessun titolo\r\n"

@@ -13,11 +13,12 @@
 #include "cardwindow/ui/tconfigura2.h"
 #include "core/text_tables.h"
 #include "core/ui/thelp.h"
+#include "support/sample_fields.h"
 
 namespace qv::test {
 namespace {
 
-constexpr int kName = 1, kPhone = 2, kSex = 3;
+using namespace sample;
 
 class WalkthroughAids : public CardWindowWalkthrough {
   protected:

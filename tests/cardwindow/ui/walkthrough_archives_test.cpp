@@ -9,12 +9,13 @@
 #include "cardwindow/ui/tescimorvidex.h"
 #include "core/selection_files.h"
 #include "platform/bytes.h"
+#include "support/sample_fields.h"
 #include "territory/ui/tunita.h"
 
 namespace qv::test {
 namespace {
 
-constexpr int kName = 1, kComune = 5;
+using namespace sample;
 
 class WalkthroughArchives : public CardWindowWalkthrough {};
 

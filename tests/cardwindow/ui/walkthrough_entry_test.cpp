@@ -16,13 +16,13 @@
 #include "core/typed_values.h"
 #include "platform/bytes.h"
 #include "platform/cp1252.h"
+#include "support/sample_fields.h"
 #include "territory/ui/tunita.h"
 
 namespace qv::test {
 namespace {
 
-constexpr int kName = 1, kSex = 3, kBirth = 4, kComune = 5, kCivil = 6, kStudy = 7, kSpouseStudy = 8,
-              kHousehold = 9, kIncome = 10, kTime = 16, kPercentage = 17;
+using namespace sample;
 
 class WalkthroughEntry : public CardWindowWalkthrough {
   protected:
@@ -113,9 +113,9 @@ TEST_F(WalkthroughEntry, NewCardWithPickersANewCategoryAndTheCardMoves) {
     EXPECT_EQ(Value(kComune), chosen);
 
     // A category typed by the start of its name.
-    ClickField(kCivil);
+    ClickField(kMarital);
     TypeAndEnter("divor");
-    EXPECT_EQ(Value(kCivil), 4);
+    EXPECT_EQ(Value(kMarital), 4);
 
     // A name the list does not have: the choice form adds it (lists may be changed here).
     WriteBytes(Archive("ok-lista.dat"), std::string(1, '\1'));
@@ -143,7 +143,7 @@ TEST_F(WalkthroughEntry, NewCardWithPickersANewCategoryAndTheCardMoves) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&CurrentCardText[1])), "Zanetti Ugo");
     EXPECT_EQ(Value(kSex), 2);
     EXPECT_EQ(Value(kComune), chosen);
-    EXPECT_EQ(Value(kCivil), 4);
+    EXPECT_EQ(Value(kMarital), 4);
     EXPECT_EQ(Value(kStudy), before + 1);
     EXPECT_EQ(window->b4->text().toStdString(), std::to_string(card + 1));
     EXPECT_EQ(captionFaults, std::vector<std::string>{});

@@ -15,11 +15,12 @@
 #include "selection/ui/condition_dialogs.h"
 #include "selection/ui/teseguelista.h"
 #include "selection/ui/tricercaschede.h"
+#include "support/sample_fields.h"
 
 namespace qv::test {
 namespace {
 
-constexpr int kName = 1, kSex = 3;
+using namespace sample;
 
 class WalkthroughLists : public CardWindowWalkthrough {
   protected:

@@ -12,11 +12,12 @@
 #include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/text_file.h"
+#include "support/sample_fields.h"
 
 namespace qv::test {
 namespace {
 
-constexpr int kName = 1, kSex = 3, kCivil = 6, kStudy = 7, kSpouseStudy = 8, kHousehold = 9;
+using namespace sample;
 
 class WalkthroughMaintenance : public CardWindowWalkthrough {
   protected:
@@ -69,8 +70,8 @@ TEST_F(WalkthroughMaintenance, ExportThenImportTwoCardsInTabs) {
     EXPECT_EQ(Name(cards + 1), "Neri Piero");
     EXPECT_EQ(Word(cards, kSex), 2);
     EXPECT_EQ(Word(cards + 1, kSex), 1);
-    EXPECT_EQ(Word(cards, kCivil), 1);
-    EXPECT_EQ(Word(cards + 1, kCivil), 5);
+    EXPECT_EQ(Word(cards, kMarital), 1);
+    EXPECT_EQ(Word(cards + 1, kMarital), 5);
     EXPECT_GT(Word(cards, 5), 0);
     EXPECT_GT(Word(cards + 1, 5), 0);
     // The name of the data file is kept for the next time.
@@ -125,15 +126,15 @@ TEST_F(WalkthroughMaintenance, RangeCheckIndicatorsAndAttribution) {
 TEST_F(WalkthroughMaintenance, RecodingAndAlphabeticalOrderOfAList) {
     std::map<int, std::string> civil, study, spouse;
     for (int c = 0; c <= CoreState.LastCard; ++c) {
-        civil[c] = Word(c, kCivil) > 0 ? Label(kCivil, Word(c, kCivil)) : "";
+        civil[c] = Word(c, kMarital) > 0 ? Label(kMarital, Word(c, kMarital)) : "";
         study[c] = Word(c, kStudy) > 0 ? Label(kStudy, Word(c, kStudy)) : "";
         spouse[c] = Word(c, kSpouseStudy) > 0 ? Label(kSpouseStudy, Word(c, kSpouseStudy)) : "";
     }
-    ASSERT_EQ(Categories(kCivil), 5);
+    ASSERT_EQ(Categories(kMarital), 5);
     // Mode 16, b5 on the civil state: "divorziato/a" (4) merged into "separato/a" (3).
     window->RiordinaListe->trigger();
     ASSERT_EQ(CoreState.CardWindowMode, 16);
-    MoveCursorTo(kCivil);
+    MoveCursorTo(kMarital);
     Next("TRicodifica", [&](QDialog& d) {
         Click(d, "Crea");
         std::string text = ReadBytes(Archive("ricod.txt"));
@@ -145,10 +146,10 @@ TEST_F(WalkthroughMaintenance, RecodingAndAlphabeticalOrderOfAList) {
         Click(d, "Esegue");
     });
     window->b5->click();
-    ASSERT_EQ(Categories(kCivil), 4);
+    ASSERT_EQ(Categories(kMarital), 4);
     for (int c = 0; c <= CoreState.LastCard; ++c) {
         const std::string want = civil[c] == "divorziato/a" ? "separato/a" : civil[c];
-        ASSERT_EQ(Word(c, kCivil) > 0 ? Label(kCivil, Word(c, kCivil)) : "", want) << c;
+        ASSERT_EQ(Word(c, kMarital) > 0 ? Label(kMarital, Word(c, kMarital)) : "", want) << c;
     }
 
     // The study list marked with Enter and put in alphabetical order (b4): every card keeps

@@ -9,6 +9,7 @@
 #include "selection/ui/teseguelista.h"
 #include "selection/ui/tlistacliccabile.h"
 #include "selection/ui/tricercaschede.h"
+#include "support/sample_fields.h"
 
 namespace qv::test {
 namespace {
@@ -104,7 +105,7 @@ TEST_F(WalkthroughSearch, TextTypedWithoutEnterIsPartOfTheMask) {
 TEST_F(WalkthroughSearch, MunicipalityTypedByNameInTheMask) {
     // "mondo" begins Mondovì and Mondolfo: the choice opens, Mondovì (609) is taken, and the
     // search finds the cards of Mondovì.
-    constexpr int kComune = 5;
+    using namespace sample;
     std::vector<int> expected;
     for (int c = 0; c <= CoreState.LastCard; ++c)
         if (StoredCardWord(c, FieldPositions[kComune]) == 609) expected.push_back(c);

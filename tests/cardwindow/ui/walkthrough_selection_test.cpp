@@ -8,11 +8,12 @@
 #include "platform/bytes.h"
 #include "selection/ui/condition_dialogs.h"
 #include "support/card_selection.h"
+#include "support/sample_fields.h"
 
 namespace qv::test {
 namespace {
 
-constexpr int kSex = 3, kBirth = 4, kHousehold = 9;
+using namespace sample;
 
 class WalkthroughSelection : public CardWindowWalkthrough {
   protected:

@@ -31,16 +31,16 @@
 #include "elaborations/ui/tsemplici.h"
 #include "elaborations/ui/weights_dialogs.h"
 #include "platform/paths.h"
+#include "support/sample_fields.h"
 
 namespace qv {
 namespace {
 
 using namespace test;
+using namespace sample;
 
-// Sample archive fields used here: 3 sex (2 categories), 6 marital status (5), 7 education (5),
-// 9 household size (16-bit number), 10 income (32-bit number).
-constexpr int kSex = 3, kMarital = 6, kEducation = 7;
-// First grid line (0-based) of each of those variables in the generated grid.
+// First grid line (0-based) of the sex, marital status and education variables in the
+// generated grid.
 constexpr int kSexLine = 0, kMaritalLine = 11, kEducationLine = 17;
 // The labels of the education levels 1..5 in the generated grid.
 const std::string kEducationLabels[] = {"",
@@ -175,7 +175,7 @@ TEST_F(ElaborationsWalkthrough, SimpleDistributionFromTheMenu) {
 TEST_F(ElaborationsWalkthrough, CrossTableWithChiSquare) {
     w.SelectCards([](int c) { return c % 2 == 0; });
     CoreState.ChiSquare = 1;  // as the last run left it
-    const std::vector<int> sex = CategoryOnCards(kSex), education = CategoryOnCards(kEducation);
+    const std::vector<int> sex = CategoryOnCards(kSex), education = CategoryOnCards(kStudy);
 
     MakeGridsInEditor(w);
     w.On<TElaborazioni>([](TElaborazioni& hub) {
@@ -290,7 +290,7 @@ namespace {
 TEST_F(ElaborationsWalkthrough, ConnectionsQuantitativeTablesAndWeights) {
     constexpr int kCards = 300;
     w.SelectCards([](int c) { return c < kCards; });
-    const std::vector<int> sex = CategoryOnCards(kSex), education = CategoryOnCards(kEducation);
+    const std::vector<int> sex = CategoryOnCards(kSex), education = CategoryOnCards(kStudy);
     const std::vector<int> household = CategoryOnCards(9);
     // The last run's minimum chi-square is offered again, and the one typed is kept.
     CoreState.MinChiSquare = 6.635;

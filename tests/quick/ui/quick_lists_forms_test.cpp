@@ -26,14 +26,14 @@
 #include "quick/ui/telabvelociliste.h"
 #include "support/card_reading.h"
 #include "support/program_dir.h"
+#include "support/sample_fields.h"
 #include "support/started_program.h"
 
 namespace qv {
 namespace {
 
 using namespace test;
-
-constexpr int kSexField = 3;  // "Sesso" of the sample archive: 1 maschio, 2 femmina
+using namespace sample;
 
 // The sample archive opened as the program does; every form shown is recorded by name, every
 // text viewer by its selector, and a test may act on a form through `onShow`.
@@ -50,7 +50,7 @@ class QuickListsFormsTest : public test::StartedProgram {
     }
 
     // The sex code of every card, read from the card files.
-    static std::vector<int> SexCodes() { return test::WordOnCards(kSexField); }
+    static std::vector<int> SexCodes() { return test::WordOnCards(kSex); }
     // The list a mask of card numbers gives for the cards whose code is `code` (0: every card).
     static std::string NumberList(int code) {
         std::string list;
@@ -77,7 +77,7 @@ class QuickListsFormsTest : public test::StartedProgram {
         }
         WriteBytes(enti + "alf-sch.dat", text);
         auto line = [](const std::string& value) { return std::string(37, '.') + value + "\r\n"; };
-        WriteBytes(Arch("lnk-dat.imp"), line(std::to_string(FieldPositions[kSexField])) + line("Enti") +
+        WriteBytes(Arch("lnk-dat.imp"), line(std::to_string(FieldPositions[kSex])) + line("Enti") +
                                             line("Enti") + line("100") + line("50") + line("1-10") +
                                             line("11-20") + "******\r\n");
         NoProgress none;

@@ -26,15 +26,14 @@
 #include "quick/ui/report_table_view.h"
 #include "quick/ui/telabvelocireports.h"
 #include "support/card_reading.h"
+#include "support/sample_fields.h"
 #include "support/started_program.h"
 
 namespace qv {
 namespace {
 
 using namespace test;
-
-constexpr int kSexField = 3;     // "Sesso": 1 maschio, 2 femmina
-constexpr int kStatusField = 6;  // "Stato": 5 categories
+using namespace sample;
 
 // The report files of the sample archive: rows by sex, columns by civil status with the total.
 const char* const kRows = "#Per sesso\r\nSesso,-1;*Maschi\r\nSesso,-2;*Femmine\r\n";
@@ -67,8 +66,8 @@ class ReportTablesFormsTest : public test::StartedProgram {
     // read from the card files.
     static int CountCards(int sex, int status, const std::function<bool(int32_t)>& selected) {
         return test::CountCards([&](int32_t c) {
-            return (sex == 0 || GetCardWord(kSexField) == sex) &&
-                   (status == 0 || GetCardWord(kStatusField) == status) && selected(c);
+            return (sex == 0 || GetCardWord(kSex) == sex) &&
+                   (status == 0 || GetCardWord(kMarital) == status) && selected(c);
         });
     }
     static void SelectEvenCards() {

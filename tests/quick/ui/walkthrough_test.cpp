@@ -33,6 +33,7 @@
 #include "quick/ui/telabvelocireports.h"
 #include "quick/ui/telabvelociseleziona.h"
 #include "support/card_reading.h"
+#include "support/sample_fields.h"
 #include "support/temp_dir.h"
 #include "territory/ui/topzioni2.h"
 #include "territory/ui/tvedecartina.h"
@@ -41,8 +42,7 @@ namespace qv {
 namespace {
 
 using namespace test;
-
-constexpr int kSex = 3, kMarital = 6;
+using namespace sample;
 constexpr int kSexLine = 0, kMaritalLine = 11;
 
 class QuickWalkthrough : public ::testing::Test {

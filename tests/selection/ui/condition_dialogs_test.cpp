@@ -22,14 +22,14 @@
 #include "selection/collective_selection.h"
 #include "support/card_selection.h"
 #include "support/program_dir.h"
+#include "support/sample_fields.h"
 #include "support/started_program.h"
 
 namespace qv {
 namespace {
 
 using namespace test;
-
-constexpr int kSex = 3;  // the sample archive's sex field: 1 male, 2 female
+using namespace sample;
 
 int FirstFieldOfType(int type) {
     for (int f = 1; f <= CoreState.FieldCount; ++f)

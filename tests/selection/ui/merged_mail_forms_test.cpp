@@ -21,6 +21,7 @@
 #include "selection/ui/tlistamerge.h"
 #include "support/card_selection.h"
 #include "support/program_dir.h"
+#include "support/sample_fields.h"
 #include "support/started_program.h"
 #include "support/test_mail_server.h"
 
@@ -28,11 +29,8 @@ namespace qv {
 namespace {
 
 using namespace test;
+using namespace sample;
 using Lines = std::vector<std::string>;
-
-constexpr int kSex = 3;  // category field of the sample archive
-constexpr int kName = 1;
-constexpr int kPhone = 2;  // text of 15, here holding the address
 
 // The e-mail forms read texts of the program's own too.
 class MergedMailFormsTest : public test::SelectionFormsTest {

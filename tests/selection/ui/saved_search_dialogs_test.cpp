@@ -16,14 +16,13 @@
 #include "selection/ui/form_fixtures.h"
 #include "support/card_selection.h"
 #include "support/program_dir.h"
+#include "support/sample_fields.h"
 
 namespace qv {
 namespace {
 
 using namespace test;
-
-constexpr int kSex = 3;     // the sample archive's sex field: 1 male, 2 female
-constexpr int kComune = 5;  // its municipality field
+using namespace sample;
 
 class SavedSearchDialogTest : public SearchDialogTest {
   protected:

@@ -14,13 +14,13 @@
 #include "selection/collective_selection.h"
 #include "selection/ui/form_fixtures.h"
 #include "support/program_dir.h"
+#include "support/sample_fields.h"
 
 namespace qv {
 namespace {
 
 using namespace test;
-
-constexpr int kSex = 3;  // field of the sample archive: 1 male, 2 female
+using namespace sample;
 
 class CollectiveDialogTest : public SearchDialogTest {
   protected:

@@ -17,6 +17,7 @@
 #include "platform/bytes.h"
 #include "platform/ui/dialogs.h"
 #include "quick/ui/quick_commands.h"
+#include "support/sample_fields.h"
 #include "support/started_program.h"
 
 namespace qv {
@@ -29,9 +30,8 @@ using namespace test;
 constexpr int kTorino = 268;
 constexpr int kParma = 3784;
 constexpr int kParmaProvinceStart = 3759;
-// Fields of the sample archive.
-constexpr int kSexField = 3;
-constexpr int kComuneField = 5;
+
+using namespace sample;
 
 class TUnitaTest : public test::StartedProgram {
   protected:
@@ -119,7 +119,7 @@ TEST_F(TUnitaTest, ClicksToggleAndMarkTheProvince) {
 TEST_F(TUnitaTest, SearchAndDistance) {
     CoreState.CardWindowMode = 2;
     CoreState.CommandCode = kParma;
-    CoreState.CurrentField = kComuneField;
+    CoreState.CurrentField = kComune;
     // Centroids: Torino (10, 10), Agliè (13, 11) at 5, Airasca (14, 11) at 6; the others unplaced.
     std::string centroids;
     for (int c = 1; c <= 8101; ++c) {
@@ -157,13 +157,13 @@ TEST_F(TUnitaTest, SearchAndDistance) {
     u.Km->setText("7 km");
     u.EsciClick();
     EXPECT_EQ(KmRadius, 7);
-    EXPECT_EQ(FieldInCondition[kComuneField], 1);
+    EXPECT_EQ(FieldInCondition[kComune], 1);
 
     // The next opening shows the last distance.
     TUnita next(nullptr, TUnitaUse::SearchCondition);
     EXPECT_EQ(next.Km->text(), "7");
     next.EsciClick();
-    EXPECT_EQ(FieldInCondition[kComuneField], 0);
+    EXPECT_EQ(FieldInCondition[kComune], 0);
 }
 
 TEST_F(TUnitaTest, WhoOpensItDecidesWhatTheClosingLeaves) {
@@ -185,7 +185,7 @@ TEST_F(TUnitaTest, WhoOpensItDecidesWhatTheClosingLeaves) {
         ClearSearchCriteria();
         TerritorySelection[4] = TerritorySelection[399] = 1;
         CoreState.CardWindowMode = c.mode;
-        CoreState.CurrentField = kSexField;
+        CoreState.CurrentField = kSex;
         CoreState.CommandCode = 1;
         {
             TUnita u(nullptr, c.use);
@@ -195,8 +195,8 @@ TEST_F(TUnitaTest, WhoOpensItDecidesWhatTheClosingLeaves) {
             EXPECT_EQ(u.Answer(), 3);
         }
         EXPECT_EQ(Selected(), c.after);
-        EXPECT_EQ(FieldInCondition[kComuneField], c.marked ? 1 : 0);
-        EXPECT_EQ(FieldInCondition[kSexField], 0);
+        EXPECT_EQ(FieldInCondition[kComune], c.marked ? 1 : 0);
+        EXPECT_EQ(FieldInCondition[kSex], 0);
     }
 }
 
