@@ -17,15 +17,12 @@
 #include "support/program_dir.h"
 #include "support/recording_progress.h"
 #include "support/records.h"
+#include "support/report_text.h"
 
 namespace qv {
 namespace {
 
 using namespace test;
-
-std::string Blanks(int n) {
-    return std::string(size_t(n), ' ');
-}
 
 // The declarations of the fixture's twelve fields, one field line kind of each, a line of an
 // unknown kind, a list shared with field 2 and one shared with field 105.

@@ -10,6 +10,7 @@
 #include "platform/io_error.h"
 #include "support/field_layout.h"
 #include "support/program_dir.h"
+#include "support/report_text.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -23,9 +24,6 @@ enum { kCategory = 1, kAnswer, kDate, kPercent, kComune, kNumber, kNumber32, kTe
 constexpr int kTotal = 8151;
 const std::string kLongLabel(60, 'L');
 
-std::string Blanks(size_t n) {
-    return std::string(n, ' ');
-}
 const std::string kHeading = Blanks(60) + "Schede\r\n\r\n";
 std::string Footer(const std::string& totals, int tables = 1) {
     std::string rule;

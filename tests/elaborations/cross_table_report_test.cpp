@@ -22,10 +22,6 @@ using namespace test;
 
 using Record = test::CountRecord;
 
-std::string Spaces(size_t n) {
-    return std::string(n, ' ');
-}
-
 // Sex (lines 1-2), zone (lines 3-4, the columns, with short headings after '#') and the young
 // women (line 5, hanging from line 2).
 const char* const kGrid =
@@ -78,7 +74,7 @@ class CrossTableTest : public ::testing::Test {
 // The report by option, on the counts of kCounts.
 TEST_F(CrossTableTest, LayoutByOption) {
     const std::string legend = CrLf({"Colonna 1 = " + Pad("Nord", 30), "Colonna 2 = " + Pad("Sud", 30), ""});
-    const std::string heading = Spaces(30) + "        1        2   Totale";
+    const std::string heading = Blanks(30) + "        1        2   Totale";
     const std::string rule = std::string(31, '-') + "+--------+--------+--------";
     struct Options {
         uint8_t chiSquare = 0, borders = 0, wide = 0, tabs = 0, percentColumn = 0, percentRow = 0,
@@ -103,7 +99,7 @@ TEST_F(CrossTableTest, LayoutByOption) {
              "",
              Pad("Femmine", 30) + "        2        4        6",
              "",
-             "Totale" + Spaces(24) + "        6        4       10",
+             "Totale" + Blanks(24) + "        6        4       10",
              "",
              "",
              "Chi quadrato =   4.444 - gradi di liberta' = 1 *",
@@ -113,7 +109,7 @@ TEST_F(CrossTableTest, LayoutByOption) {
              "",
              Pad("Giovani", 30) + "        1        2        3",
              "",
-             "Totale" + Spaces(24) + "        2        4        6",
+             "Totale" + Blanks(24) + "        2        4        6",
              "",
              "",
              "",
@@ -125,15 +121,15 @@ TEST_F(CrossTableTest, LayoutByOption) {
          {5},
          {.borders = 1, .percentColumn = 1, .percentRow = 1, .percentTotal = 1, .headingTexts = 1},
          {
-             Spaces(30) + " |Nord    |Sud     | Totale",
+             Blanks(30) + " |Nord    |Sud     | Totale",
              rule,
              Pad("Giovani", 30) + " |      1 |      2 |      3",
-             Spaces(24) + "% col. |  50.00 |  50.00 |  50.00",
-             Spaces(24) + "% riga |  33.33 |  66.67 | 100.00",
-             Spaces(24) + "% tot. |  16.67 |  33.33 |  50.00",
+             Blanks(24) + "% col. |  50.00 |  50.00 |  50.00",
+             Blanks(24) + "% riga |  33.33 |  66.67 | 100.00",
+             Blanks(24) + "% tot. |  16.67 |  33.33 |  50.00",
              rule,
-             "Totale" + Spaces(24) + " |      2 |      4 |      6",
-             Spaces(24) + "% riga |  33.33 |  66.67 |",
+             "Totale" + Blanks(24) + " |      2 |      4 |      6",
+             Blanks(24) + "% riga |  33.33 |  66.67 |",
              "",
              "",
              "",
@@ -148,10 +144,10 @@ TEST_F(CrossTableTest, LayoutByOption) {
              "\t  1\t  2\t   Totale",
              "",
              Pad("Maschi", 30) + "\t  4\t  -\t  4",
-             Spaces(24) + "% col.\t  66.67\t  \t  40.00",
+             Blanks(24) + "% col.\t  66.67\t  \t  40.00",
              "",
              Pad("Femmine", 30) + "\t  2\t  4\t  6",
-             Spaces(24) + "% col.\t  33.33\t  100.00\t  60.00",
+             Blanks(24) + "% col.\t  33.33\t  100.00\t  60.00",
              "",
              "Totale              \t  6\t  4\t  10",
              "",
@@ -162,7 +158,7 @@ TEST_F(CrossTableTest, LayoutByOption) {
         {"no row: the legend and one footer",
          {},
          {.chiSquare = 1},
-         {"", "Totale" + Spaces(24) + "        6        4       10", "", "", "", ""}},
+         {"", "Totale" + Blanks(24) + "        6        4       10", "", "", "", ""}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -363,9 +359,9 @@ TEST_F(CrossTableTest, LongTableBreaksThePageAndKeepsOneChiSquare) {
         for (size_t at = report.find(what); at != std::string::npos; at = report.find(what, at + 1)) ++n;
         return n;
     };
-    const std::string heading = "\r\n" + Spaces(30) + "        1        2   Totale\r\n";
+    const std::string heading = "\r\n" + Blanks(30) + "        1        2   Totale\r\n";
     EXPECT_EQ(count(heading), 2);
-    EXPECT_EQ(count("\r\nTotale" + Spaces(10)), 2);
+    EXPECT_EQ(count("\r\nTotale" + Blanks(10)), 2);
     EXPECT_EQ(count("Titolo"), 1);
     EXPECT_EQ(count("Chi quadrato"), 1);
     EXPECT_NE(report.find("gradi di liberta' = 19 "), std::string::npos);
@@ -400,7 +396,7 @@ TEST_F(CrossTableTest, HeadingBlocksAreFoundForwardOnly) {
     WriteBytes(dir / "tin-sch.txt", "003\r\n\r\nGiovani\r\n///\r\n001\r\n\r\nSesso\r\n///\r\n");
     ASSERT_EQ(WriteCrossTableReport(), CountTableState::Ready);
     const std::string report = Report();
-    EXPECT_NE(report.find("\r\n\r\n\r\nSesso\r\n\r\n\r\n" + Spaces(30)), std::string::npos) << report;
+    EXPECT_NE(report.find("\r\n\r\n\r\nSesso\r\n\r\n\r\n" + Blanks(30)), std::string::npos) << report;
     EXPECT_EQ(report.find("Giovani\r\n"), std::string::npos);
 }
 

@@ -20,16 +20,13 @@
 #include "support/card_files.h"
 #include "support/program_dir.h"
 #include "support/report_text.h"
+#include "support/scratch_archive.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
 using namespace test;
-
-std::string Blanks(int n) {
-    return std::string(size_t(n), ' ');
-}
 
 // Line 1 belongs to no variable; "Giovani" and "Anziani" are taken on "Femmine" (line 3).
 const std::string kLongLabel(65, 'A');
@@ -57,22 +54,16 @@ std::string CountTable(const std::vector<int32_t>& allCards) {
     return out;
 }
 
-class SimpleDistributionTest : public ::testing::Test {
+class SimpleDistributionTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("prog");
-        CoreState.ArchiveDir = dir.MakeDir("arch");
+        ScratchArchive::SetUp();
         WriteBytes(CoreState.ProgramDir + "sigle.imp",
                    test::NumberedTexts(2200, {{1394, "Totale"}, {2171, "Troppo"}}));
         BuildTextFile();
         WriteBytes(CoreState.ArchiveDir + "grl-sch.txt", kGrid);
     }
     void TearDown() override { ResetProgramState(); }
-
-    std::string Report() { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
-
-    TempDir dir;
 };
 
 // Blocks of the report, each line ending with CR LF.

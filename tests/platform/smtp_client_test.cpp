@@ -35,17 +35,6 @@ Lines SplitCrLf(const std::string& text) {
     return lines;
 }
 
-// The fault of the SmtpError `f` raises; nullopt when it raises none.
-template <class F>
-std::optional<SmtpFault> FaultOf(F f) {
-    try {
-        f();
-    } catch (const SmtpError& e) {
-        return e.Fault();
-    }
-    return std::nullopt;
-}
-
 bool HasLine(const Lines& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }

@@ -12,6 +12,7 @@
 #include "quick/quick_counts.h"
 #include "support/program_dir.h"
 #include "support/records.h"
+#include "support/report_text.h"
 #include "support/scratch_archive.h"
 #include "support/temp_dir.h"
 
@@ -49,11 +50,6 @@ class QuickReportsTest : public test::ScratchArchive {
         flags.fill(0);
         for (int l : lines) flags[size_t(l)] = 1;
     }
-    static std::string Pad(std::string s, size_t width) {
-        s.resize(width, ' ');
-        return s;
-    }
-    static std::string Blanks(size_t n) { return std::string(n, ' '); }
 
     NoProgress progress;
 };

@@ -23,15 +23,6 @@ using Lines = std::vector<std::string>;
 
 constexpr uint16_t kEmpty = 33536;
 
-std::optional<SmtpFault> FaultOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const SmtpError& e) {
-        return e.Fault();
-    }
-    return std::nullopt;
-}
-
 // Ten cards; the name is field 1 (text of 10 at byte 1), the address field 9, here a text of
 // 30 at byte 11. Field 2 (category, word 1) takes the mark, field 5 (number, word 6) the
 // status.

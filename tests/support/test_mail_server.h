@@ -1,15 +1,28 @@
 #pragma once
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/smtp_client.h"
 #include "support/temp_dir.h"
 
 // A real SMTP server for the tests: test_mail_server.py (Debian's python3-aiosmtpd) started on
 // 127.0.0.1 with a certificate made for it by openssl, stopped when the object goes. It offers
 // STARTTLS and requires a login unless told otherwise.
 namespace qv::test {
+
+// The fault of the SmtpError `f` raises; nullopt when it raises none.
+template <class F>
+std::optional<SmtpFault> FaultOf(F f) {
+    try {
+        f();
+    } catch (const SmtpError& e) {
+        return e.Fault();
+    }
+    return std::nullopt;
+}
 
 struct MailServerOptions {
     bool startTls = true;

@@ -7,6 +7,7 @@
 #include "core/core_state.h"
 #include "platform/io_error.h"
 #include "support/records.h"
+#include "support/report_text.h"
 #include "support/temp_dir.h"
 #include "territory/map_tables.h"
 #include "territory/tiny_base.h"
@@ -15,10 +16,6 @@ namespace qv {
 namespace {
 
 using namespace test;
-
-std::string Blanks(int n) {
-    return std::string(size_t(n), ' ');
-}
 
 class ComuneReport : public test::TinyBaseTest {
   protected:
