@@ -7,6 +7,7 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/scratch_archive.h"
 #include "support/small_archive.h"
 #include "support/field_layout.h"
 #include "support/temp_dir.h"
@@ -19,11 +20,10 @@ using namespace test;
 // Fields: 1 text of 10 at byte 1, 2 coded (word 1), 3 municipality (2), 4 date (3..5),
 // 5 number (6), 6 time (7), 7 percentage (8), 8 32-bit number (9, 10), 9 text of 5 at byte 11,
 // 10 a 32-bit number whose second word would lie past the card.
-class AttributionTest : public ::testing::Test {
+class AttributionTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ArchiveDir = dir.MakeDir("arch");
+        ScratchArchive::SetUp();
         test::LayOutFields(
             {{-10, 0, 1}, {0, 1}, {3, 2}, {2, 3}, {4, 6}, {5, 7}, {6, 8}, {7, 9}, {-5, 0, 11}, {7, 50}});
         CoreState.WriteAccess = 1;
@@ -41,9 +41,6 @@ class AttributionTest : public ::testing::Test {
         std::copy(card.text.begin(), card.text.end(), &CurrentCardText[1]);
         std::copy(card.words.begin(), card.words.end(), &CurrentCardValues[1]);
     }
-    std::string Archive(const char* name) const { return CoreState.ArchiveDir + name; }
-
-    test::TempDir dir;
 };
 
 TEST_F(AttributionTest, FieldsListedByWhatThePatternHolds) {
@@ -106,8 +103,8 @@ TEST_F(AttributionTest, CopyWritesTheListedFieldsIntoTheSelectedCards) {
         std::fill(e.text.begin(), e.text.begin() + 10, 0);  // all ten bytes, zeros included
         e.Text(1, "Rossi").Word(6, 0).Word(3, 0).Word(4, 3).Word(5, 0);
     }
-    EXPECT_EQ(ReadBytes(Archive("alf-sch.dat")), test::SmallTextFile(cards));
-    EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), test::SmallValuesFile(cards));
+    EXPECT_EQ(ReadBytes(Arch("alf-sch.dat")), test::SmallTextFile(cards));
+    EXPECT_EQ(ReadBytes(Arch("num-sch.dat")), test::SmallValuesFile(cards));
 
     EXPECT_EQ(CoreState.CurrentCard, 1);
     EXPECT_TRUE(std::equal(pattern.words.begin(), pattern.words.end(), &CurrentCardValues[1]));
@@ -129,37 +126,37 @@ TEST_F(AttributionTest, ClearEmptiesTheListedFieldsOnly) {
     // Without the write password no card changes.
     CoreState.WriteAccess = 0;
     RunAttribution(AttributionKind::Clear, progress);
-    EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), test::SmallValuesFile(cards));
+    EXPECT_EQ(ReadBytes(Arch("num-sch.dat")), test::SmallValuesFile(cards));
     CoreState.WriteAccess = 1;
     RunAttribution(AttributionKind::Clear, progress);
 
     cards[1].Text(11, std::string(5, '\0')).Word(3, 0).Word(4, 0).Word(5, 0).Number(9, kEmptyNumber);
-    EXPECT_EQ(ReadBytes(Archive("alf-sch.dat")), test::SmallTextFile(cards));
-    EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), test::SmallValuesFile(cards));
+    EXPECT_EQ(ReadBytes(Arch("alf-sch.dat")), test::SmallTextFile(cards));
+    EXPECT_EQ(ReadBytes(Arch("num-sch.dat")), test::SmallValuesFile(cards));
 }
 
 TEST_F(AttributionTest, OnlyTheCardPartsTheListsNeedAreOpened) {
     test::StoreSmallCards(CoreState.ArchiveDir, {Blank(), Blank()});
-    RemoveFile(Archive("alf-sch.dat"));
+    RemoveFile(Arch("alf-sch.dat"));
     test::SelectCards({0, 1});
     Type(Blank().Word(6, 12));
     test::RecordingProgress progress;
     RunAttribution(AttributionKind::Copy, progress);  // the text file is never needed
-    EXPECT_FALSE(FileExists(Archive("alf-sch.dat")));
-    EXPECT_EQ(ReadBytes(Archive("num-sch.dat")),
+    EXPECT_FALSE(FileExists(Arch("alf-sch.dat")));
+    EXPECT_EQ(ReadBytes(Arch("num-sch.dat")),
               test::SmallValuesFile({Blank().Word(6, 12), Blank().Word(6, 12)}));
 
     // With no card selected nothing is read or written at all.
-    RemoveFile(Archive("num-sch.dat"));
+    RemoveFile(Arch("num-sch.dat"));
     test::SelectCards({});
     Type(Blank().Text(1, "Rossi").Word(1, 2));
     RunAttribution(AttributionKind::Copy, progress);
-    EXPECT_FALSE(FileExists(Archive("num-sch.dat")));
+    EXPECT_FALSE(FileExists(Arch("num-sch.dat")));
 }
 
 TEST_F(AttributionTest, AFailedWriteStillPutsThePatternBack) {
     test::StoreSmallCards(CoreState.ArchiveDir, {Blank(), Blank()});
-    RemoveFile(Archive("num-sch.dat"));
+    RemoveFile(Arch("num-sch.dat"));
     test::SelectCards({1});
     const SmallCard pattern = Blank().Word(1, 2);
     Type(pattern);

@@ -7,6 +7,7 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/scratch_archive.h"
 #include "support/small_archive.h"
 #include "support/field_layout.h"
 #include "support/temp_dir.h"
@@ -60,11 +61,10 @@ TEST(IndicatorParseTest, TargetOperandsAndOperators) {
 
 // Fields: 1 to 4 numbers (words 1..4), 5 coded (5), 6 32-bit number (6, 7), 7 number (8),
 // 8 date (9..11), 9 text of 5 at byte 1, 10 32-bit number (12, 13).
-class IndicatorsTest : public ::testing::Test {
+class IndicatorsTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ArchiveDir = dir.MakeDir("arch");
+        ScratchArchive::SetUp();
         test::LayOutFields(
             {{4, 1}, {4, 2}, {4, 3}, {4, 4}, {0, 5}, {7, 6}, {4, 8}, {2, 9}, {-5, 0, 1}, {7, 12}});
         CoreState.WriteAccess = 1;
@@ -74,13 +74,10 @@ class IndicatorsTest : public ::testing::Test {
         for (int w = 1; w <= 5; ++w) c.Word(w, words[size_t(w - 1)]);
         return c.Number(6, big).Word(9, 1).Word(10, 2).Word(11, 3).Number(12, kEmptyNumber).Text(1, "abc");
     }
-    std::string Archive(const char* name) const { return CoreState.ArchiveDir + name; }
-
-    test::TempDir dir;
 };
 
 TEST_F(IndicatorsTest, EveryCardComputedLeftToRightInLineOrder) {
-    WriteBytes(Archive("indicato.txt"),
+    WriteBytes(Arch("indicato.txt"),
                "%7 = 3 / 4\r\n1 = 2 + 3 * 4\r\n\r\n2 = 8 + 1\r\n4 =\r\n10 = 6 * 6\r\n3 = 2 / 5\r\n9 = 1\r\n"
                "7 = 1 * 1 * 1 * 1\r\n11 = 1\r\n8 = 1\r\n5 = 1\r\n");
     std::vector<SmallCard> cards = {Card({1, 2, 3, 4, 0}, 100000), Card({0, 5, 1, 2, 3}, -3)};
@@ -91,7 +88,7 @@ TEST_F(IndicatorsTest, EveryCardComputedLeftToRightInLineOrder) {
     const IndicatorRun run = RunIndicators(progress);
     EXPECT_EQ(run.cards.Missing(), 2);
 
-    EXPECT_EQ(ReadBytes(Archive("ind2.txt")),
+    EXPECT_EQ(ReadBytes(Arch("ind2.txt")),
               "%7=3/4\r\n1=2+3*4\r\n0=\r\n2=8+1\r\n4=\r\n10=6*6\r\n3=2/5\r\n9=1\r\n7=1*1*1*1\r\n11=1\r\n"
               "8=1\r\n5=1\r\n");
     // A date operand, a text, date or category target and a number beyond the fields are refused.
@@ -104,8 +101,8 @@ TEST_F(IndicatorsTest, EveryCardComputedLeftToRightInLineOrder) {
     // Card 1: 1 * 100 / 2 = 50; (5 + 1) * 2 = 12; 0; -3 * -3 = 9; 5 / 3 = 1.67 gives 2; 12^4.
     cards[1].Word(8, 50).Word(1, 12).Word(4, 0).Number(12, 9).Word(3, 2).Word(8, 20736);
     EXPECT_EQ(run.emptiedOutOfRange, 2);
-    EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), test::SmallValuesFile(cards));
-    EXPECT_EQ(ReadBytes(Archive("alf-sch.dat")), text);
+    EXPECT_EQ(ReadBytes(Arch("num-sch.dat")), test::SmallValuesFile(cards));
+    EXPECT_EQ(ReadBytes(Arch("alf-sch.dat")), text);
 
     // The card in hand is the one that was current, read again.
     EXPECT_EQ(CoreState.CurrentCard, 0);
@@ -114,7 +111,7 @@ TEST_F(IndicatorsTest, EveryCardComputedLeftToRightInLineOrder) {
 }
 
 TEST_F(IndicatorsTest, NearestIntegerHalvesToEvenEmptyOperandsAndOverflow) {
-    WriteBytes(Archive("indicato.txt"), "3 = 1 / 2\r\n4 = 1 * 2\r\n7 = 1 + 2\r\n");
+    WriteBytes(Arch("indicato.txt"), "3 = 1 / 2\r\n4 = 1 * 2\r\n7 = 1 + 2\r\n");
     constexpr uint16_t E = kEmptyWord;  // -32000, the empty word
     struct Case {
         int a, b;
@@ -137,23 +134,23 @@ TEST_F(IndicatorsTest, NearestIntegerHalvesToEvenEmptyOperandsAndOverflow) {
     EXPECT_EQ(RunIndicators(progress).emptiedOutOfRange, 3);
     for (size_t k = 0; k < cards.size(); ++k)
         cards[k].Word(3, cases[k].quotient).Word(4, cases[k].product).Word(8, cases[k].sum);
-    EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), test::SmallValuesFile(cards));
+    EXPECT_EQ(ReadBytes(Arch("num-sch.dat")), test::SmallValuesFile(cards));
 }
 
 TEST_F(IndicatorsTest, WithoutThePasswordOrTheDefinitionsNothingChanges) {
     test::StoreSmallCards(CoreState.ArchiveDir, {Card({1, 2, 3, 4, 5}, 6)});
-    const std::string before = ReadBytes(Archive("num-sch.dat"));
+    const std::string before = ReadBytes(Arch("num-sch.dat"));
     test::RecordingProgress progress;
-    WriteBytes(Archive("indicato.txt"), "1 = 2 + 3\r\n");
+    WriteBytes(Arch("indicato.txt"), "1 = 2 + 3\r\n");
     CoreState.WriteAccess = 0;
     EXPECT_TRUE(RunIndicators(progress).refused);
-    EXPECT_FALSE(FileExists(Archive("ind2.txt")));
-    EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), before);
+    EXPECT_FALSE(FileExists(Arch("ind2.txt")));
+    EXPECT_EQ(ReadBytes(Arch("num-sch.dat")), before);
     CoreState.WriteAccess = 1;
-    RemoveFile(Archive("indicato.txt"));
+    RemoveFile(Arch("indicato.txt"));
     EXPECT_THROW(RunIndicators(progress), IoError);
-    EXPECT_FALSE(FileExists(Archive("ind2.txt")));
-    EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), before);
+    EXPECT_FALSE(FileExists(Arch("ind2.txt")));
+    EXPECT_EQ(ReadBytes(Arch("num-sch.dat")), before);
 }
 
 }  // namespace

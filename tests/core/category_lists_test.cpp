@@ -10,6 +10,7 @@
 #include "platform/io_error.h"
 #include "support/field_layout.h"
 #include "support/program_dir.h"
+#include "support/scratch_archive.h"
 #include "support/started_program.h"
 #include "support/temp_dir.h"
 
@@ -19,18 +20,13 @@ namespace {
 using namespace test;
 
 // A program and an archive directory of their own, with the definition tables set by hand.
-class CategoryFilesTest : public ::testing::Test {
+class CategoryFilesTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        dir.MakeDir("prog");
-        dir.MakeDir("arch");
-        CoreState.ProgramDir = dir.Path() + "prog/";
-        CoreState.ArchiveDir = dir.Path() + "arch/";
+        ScratchArchive::SetUp();
         CoreState.FieldCount = 3;
     }
     void TearDown() override { ResetProgramState(); }
-    TempDir dir;
 };
 
 TEST_F(CategoryFilesTest, NumberedListAndBareLabels) {
@@ -114,47 +110,42 @@ std::string ReplaceOnce(std::string s, const std::string& from, const std::strin
     return s;
 }
 
-TEST(DeclarationWalk, InsertsAfterTheListsLastCategory) {
+// An insertion after the list's `number`th category, or a replacement of its `number`th one.
+TEST(DeclarationWalk, InsertsAfterTheListsLastCategoryOrReplacesOneLine) {
+    const auto insert = &InsertCategoryLine;
+    const auto replace = &ReplaceCategoryLine;
     struct Case {
-        int firstField, count;
+        const char* what;
+        decltype(insert) edit;
+        int firstField, number;
         const char* label;
         bool done;
         std::string expected;
     };
     const Case cases[] = {
-        {5, 9, "nuova", true, ReplaceOnce(kDeclarations, "a9\r\n", "a9\r\n     010 nuova\r\n")},
-        {2, 2, "bici", true, ReplaceOnce(kDeclarations, "treno\r\n", "treno\r\n     003 bici\r\n")},
-        {5, 10, "x", false, kDeclarations},  // the list ends first: nothing below its end line
-        {20, 1, "x", false, kDeclarations},
-        {-1, 1, "x", false, kDeclarations},
-        {5, 0, "x", false, kDeclarations},
+        {"insert after nine", insert, 5, 9, "nuova", true,
+         ReplaceOnce(kDeclarations, "a9\r\n", "a9\r\n     010 nuova\r\n")},
+        {"insert after two", insert, 2, 2, "bici", true,
+         ReplaceOnce(kDeclarations, "treno\r\n", "treno\r\n     003 bici\r\n")},
+        {"insert past the list's end: nothing below its end line", insert, 5, 10, "x", false, kDeclarations},
+        {"insert on a field past the last", insert, 20, 1, "x", false, kDeclarations},
+        {"insert on field -1", insert, -1, 1, "x", false, kDeclarations},
+        {"insert after none", insert, 5, 0, "x", false, kDeclarations},
+        {"replace the third", replace, 5, 3, "nuovo", true,
+         ReplaceOnce(kDeclarations, "     003 a3", "     003 nuovo")},
+        {"replace the last", replace, 5, 9, "ultimo", true,
+         ReplaceOnce(kDeclarations, "     009 a9", "     009 ultimo")},
+        {"replace the first", replace, 2, 1, "bus", true,
+         ReplaceOnce(kDeclarations, "     001 auto", "     001 bus")},
+        {"replace past the end: neither the end line nor another list", replace, 5, 10, "x", false,
+         kDeclarations},
+        {"replace category 0", replace, 5, 0, "x", false, kDeclarations},
+        {"replace on field -1", replace, -1, 1, "x", false, kDeclarations},
     };
     for (const Case& c : cases) {
-        const DeclarationEdit edit = InsertCategoryLine(kDeclarations, c.firstField, c.count, c.label);
-        EXPECT_EQ(edit.done, c.done) << c.firstField << " " << c.count;
-        EXPECT_EQ(edit.text, c.expected) << c.firstField << " " << c.count;
-    }
-}
-
-TEST(DeclarationWalk, ReplacesOneCategoryLine) {
-    struct Case {
-        int firstField, category;
-        const char* label;
-        bool done;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {5, 3, "nuovo", true, ReplaceOnce(kDeclarations, "     003 a3", "     003 nuovo")},
-        {5, 9, "ultimo", true, ReplaceOnce(kDeclarations, "     009 a9", "     009 ultimo")},
-        {2, 1, "bus", true, ReplaceOnce(kDeclarations, "     001 auto", "     001 bus")},
-        {5, 10, "x", false, kDeclarations},  // past the end: neither the end line nor another list
-        {5, 0, "x", false, kDeclarations},
-        {-1, 1, "x", false, kDeclarations},
-    };
-    for (const Case& c : cases) {
-        const DeclarationEdit edit = ReplaceCategoryLine(kDeclarations, c.firstField, c.category, c.label);
-        EXPECT_EQ(edit.done, c.done) << c.firstField << " " << c.category;
-        EXPECT_EQ(edit.text, c.expected) << c.firstField << " " << c.category;
+        const DeclarationEdit edit = c.edit(kDeclarations, c.firstField, c.number, c.label);
+        EXPECT_EQ(edit.done, c.done) << c.what;
+        EXPECT_EQ(edit.text, c.expected) << c.what;
     }
 }
 

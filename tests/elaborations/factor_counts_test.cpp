@@ -15,6 +15,7 @@
 #include "platform/io_error.h"
 #include "platform/real6.h"
 #include "support/card_files.h"
+#include "support/field_layout.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
@@ -97,16 +98,7 @@ class FactorCountsTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ArchiveDir = dir.Path();
         CoreState.ProgramDir = dir.Path();
-        CoreState.CardWordCount = 50;
-        CoreState.CardTextBytes = 50;
-        CoreState.FieldCount = 6;
-        const int types[] = {0, 0, 1, 2, 7, -5};
-        const int positions[] = {1, 2, 3, 4, 7, 0};
-        for (int f = 1; f <= 6; ++f) {
-            FieldTypes[f] = int16_t(types[f - 1]);
-            FieldPositions[f] = int16_t(positions[f - 1]);
-        }
-        FieldTextOffsets[6] = 1;
+        LayOutFields({{0, 1}, {0, 2}, {1, 3}, {2, 4}, {7, 7}, {-5, 0, 1}});
         const Card cards[] = {
             {1, 1, 0, 15, 6, 95, 5000}, {2, 2, 1, 1, 1, 100, 500},     {2, 0, 0, 3, 3, 103, kEmptyNumber},
             {1, 2, 2, 0, 0, 0, 1000},   {0, 0, 0, 31, 12, 99, 123456}, {1, 1, 1, 1, 1, 95, 5000},

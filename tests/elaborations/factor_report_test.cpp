@@ -18,6 +18,7 @@
 #include "support/loadings_file.h"
 #include "support/program_dir.h"
 #include "support/report_text.h"
+#include "support/scratch_archive.h"
 #include "support/temp_dir.h"
 
 // Every expected report below is worked out by hand from the loadings written by the test.
@@ -40,19 +41,14 @@ std::string Labels(const std::vector<std::string>& labels, size_t record) {
 const std::string kHead = CrLf({"Testo 1447", "", "------- Testo 1448 --------", ""});
 const std::string kSeparator = "     - - - - - - - - - - - - -";
 
-class FactorReportTest : public ::testing::Test {
+class FactorReportTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("prog");
-        CoreState.ArchiveDir = dir.MakeDir("arch");
+        ScratchArchive::SetUp();
         WriteBytes(CoreState.ProgramDir + "sigle.imp", test::NumberedTexts(1460));
         BuildTextFile();
     }
     void TearDown() override { ResetProgramState(); }
-
-    std::string Report() const { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
-    std::string Arch(const char* name) const { return CoreState.ArchiveDir + name; }
 
     // Standard: slots on grid lines 2, 3 and 5; two factors.
     void StandardAnalysis() {
@@ -66,8 +62,6 @@ class FactorReportTest : public ::testing::Test {
         WriteBytes(Arch("fat-dat.dat"), test::LoadingsBytes({{0.9, 0.0, 0.375, -0.5, 0.125}}));
         WriteBytes(Arch("saf-dat.dat"), Labels({"Uno", "Due", "Tre", "Quattro", "Sei"}, 201));
     }
-
-    TempDir dir;
 };
 
 TEST_F(FactorReportTest, StandardReportGolden) {

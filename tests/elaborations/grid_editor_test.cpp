@@ -8,6 +8,7 @@
 #include "core/text_tables.h"
 #include "platform/io_error.h"
 #include "support/program_dir.h"
+#include "support/scratch_archive.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -16,20 +17,13 @@ namespace {
 using namespace test;
 
 // The shipped texts: 926 "Riga", 923 to 930 the findings, 931 the missing grid.
-class GridEditorTest : public ::testing::Test {
+class GridEditorTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ProgramDir = dir.MakeDir("prog");
-        CoreState.ArchiveDir = dir.MakeDir("arch");
+        ScratchArchive::SetUp();
         test::InstallShippedTexts();
     }
     void TearDown() override { ResetProgramState(); }
-
-    std::string Archive(const char* name) const { return CoreState.ArchiveDir + name; }
-    std::string Report() const { return ReadBytes(CoreState.ProgramDir + "tabella.txt"); }
-
-    TempDir dir;
 };
 
 TEST_F(GridEditorTest, FindingsOfOneLine) {
@@ -83,7 +77,7 @@ TEST_F(GridEditorTest, FindingsOfOneLine) {
 
 TEST_F(GridEditorTest, CheckReportFollowsTheReaderAcrossLines) {
     // Line 3 has no '*': line 4 inherits field 3 from line 2, as the grid reader does.
-    WriteBytes(Archive("grl-sch.txt"),
+    WriteBytes(Arch("grl-sch.txt"),
                "Sesso*3=1,1;G0S0\r\n"
                "Altro*=,2;\r\n"
                "commento\r\n"
@@ -93,23 +87,23 @@ TEST_F(GridEditorTest, CheckReportFollowsTheReaderAcrossLines) {
               "Riga    2 \"Altro*=,2;\" limite inferiore non numerico\r\n"
               "Riga    3 \"commento\" manca l'asterisco\r\n");
 
-    std::filesystem::remove(Archive("grl-sch.txt"));
+    std::filesystem::remove(Arch("grl-sch.txt"));
     WriteCategoryGridCheck();
     EXPECT_EQ(Report(), "Manca la griglia grl-sch.txt\r\n");
 }
 
 TEST_F(GridEditorTest, NumberedGrid) {
-    WriteBytes(Archive("grl-sch.txt"), "Sesso*3=1,1;G0S0\r\nFemmine*=2,2;\r\n");
+    WriteBytes(Arch("grl-sch.txt"), "Sesso*3=1,1;G0S0\r\nFemmine*=2,2;\r\n");
     WriteNumberedCategoryGrid();
     EXPECT_EQ(Report(), "Riga     1 = Sesso*3=1,1;G0S0\r\nRiga     2 = Femmine*=2,2;\r\n");
-    std::filesystem::remove(Archive("grl-sch.txt"));
+    std::filesystem::remove(Arch("grl-sch.txt"));
     WriteNumberedCategoryGrid();
     EXPECT_EQ(Report(), "Manca la griglia grl-sch.txt\r\n");
 }
 
 TEST_F(GridEditorTest, RenumberingKeepsTheBlocks) {
     const std::string longLine(1000, 'x');  // a user-edited file: kept whole
-    WriteBytes(Archive("tin-sch.txt"),
+    WriteBytes(Arch("tin-sch.txt"),
                "003\r\n\r\n\r\nSesso\r\n///\r\n"
                "\r\n"  // a blank line between blocks stays one
                "007\r\nriga\r\n" +
@@ -119,14 +113,14 @@ TEST_F(GridEditorTest, RenumberingKeepsTheBlocks) {
     ASSERT_TRUE(RenumberTableHeadings());
     const std::string expected = "001\r\n\r\n\r\nSesso\r\n///\r\n\r\n002\r\nriga\r\n" + longLine +
                                  "\r\n/// fine\r\n003\r\nEta\r\n///\r\n";
-    EXPECT_EQ(ReadBytes(Archive("tin-sch.txt")), expected);
-    EXPECT_EQ(ReadBytes(Archive("ti0-sch.dat")), expected);
+    EXPECT_EQ(ReadBytes(Arch("tin-sch.txt")), expected);
+    EXPECT_EQ(ReadBytes(Arch("ti0-sch.dat")), expected);
 
-    std::filesystem::remove(Archive("tin-sch.txt"));
-    std::filesystem::remove(Archive("ti0-sch.dat"));
+    std::filesystem::remove(Arch("tin-sch.txt"));
+    std::filesystem::remove(Arch("ti0-sch.dat"));
     EXPECT_FALSE(RenumberTableHeadings());
-    EXPECT_FALSE(std::filesystem::exists(Archive("ti0-sch.dat")));
-    EXPECT_FALSE(std::filesystem::exists(Archive("tin-sch.txt")));
+    EXPECT_FALSE(std::filesystem::exists(Arch("ti0-sch.dat")));
+    EXPECT_FALSE(std::filesystem::exists(Arch("tin-sch.txt")));
 }
 
 TEST_F(GridEditorTest, GridPairUnderAChosenName) {
@@ -136,23 +130,23 @@ TEST_F(GridEditorTest, GridPairUnderAChosenName) {
     EXPECT_EQ(SavedHeadingsPath(saved + "mia.x.y"), saved + "mia.TIN");
     EXPECT_EQ(SavedGridPath(saved + "senza"), saved + "senza.Grl");
 
-    WriteBytes(Archive("grl-sch.txt"), "A*1=1,1;G0S0\r\n");
-    WriteBytes(Archive("tin-sch.txt"), "001\r\n///\r\n");
+    WriteBytes(Arch("grl-sch.txt"), "A*1=1,1;G0S0\r\n");
+    WriteBytes(Arch("tin-sch.txt"), "001\r\n///\r\n");
     SaveGridPair(saved + "mia.grl");
     EXPECT_EQ(ReadBytes(saved + "mia.Grl"), "A*1=1,1;G0S0\r\n");
     EXPECT_EQ(ReadBytes(saved + "mia.TIN"), "001\r\n///\r\n");
 
-    WriteBytes(Archive("grl-sch.txt"), "B*2=1,1;G0S0\r\n");
-    WriteBytes(Archive("tin-sch.txt"), "altro\r\n");
+    WriteBytes(Arch("grl-sch.txt"), "B*2=1,1;G0S0\r\n");
+    WriteBytes(Arch("tin-sch.txt"), "altro\r\n");
     RestoreGridPair(saved + "mia.grl");
-    EXPECT_EQ(ReadBytes(Archive("grl-sch.txt")), "A*1=1,1;G0S0\r\n");
-    EXPECT_EQ(ReadBytes(Archive("tin-sch.txt")), "001\r\n///\r\n");
+    EXPECT_EQ(ReadBytes(Arch("grl-sch.txt")), "A*1=1,1;G0S0\r\n");
+    EXPECT_EQ(ReadBytes(Arch("tin-sch.txt")), "001\r\n///\r\n");
 
     // Half a pair restores nothing.
     std::filesystem::remove(saved + "mia.TIN");
-    WriteBytes(Archive("grl-sch.txt"), "B*2=1,1;G0S0\r\n");
+    WriteBytes(Arch("grl-sch.txt"), "B*2=1,1;G0S0\r\n");
     EXPECT_THROW(RestoreGridPair(saved + "mia.grl"), IoError);
-    EXPECT_EQ(ReadBytes(Archive("grl-sch.txt")), "B*2=1,1;G0S0\r\n");
+    EXPECT_EQ(ReadBytes(Arch("grl-sch.txt")), "B*2=1,1;G0S0\r\n");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "support/card_files.h"
+#include "support/field_layout.h"
 #include "support/records.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
@@ -253,15 +254,7 @@ class MaxSimTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ArchiveDir = dir.Path();
         CoreState.ProgramDir = dir.Path();
-        CoreState.CardWordCount = 50;
-        CoreState.CardTextBytes = 50;
-        CoreState.FieldCount = 5;
-        const int types[] = {0, 0, 0, 2, 7};
-        const int positions[] = {1, 2, 3, 4, 7};
-        for (int f = 1; f <= 5; ++f) {
-            FieldTypes[f] = int16_t(types[f - 1]);
-            FieldPositions[f] = int16_t(positions[f - 1]);
-        }
+        LayOutFields({{0, 1}, {0, 2}, {0, 3}, {2, 4}, {7, 7}});
         // Card 1 is of 2095 (year word 195): keyed as the counts key dates, 1950101, it is not
         // in "Anni 90"; its last two digits would put it there.
         const Card cards[] = {

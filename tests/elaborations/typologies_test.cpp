@@ -13,6 +13,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "support/card_files.h"
+#include "support/field_layout.h"
 #include "support/records.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
@@ -161,15 +162,7 @@ class TypologiesTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ArchiveDir = dir.Path();
         CoreState.ProgramDir = dir.Path();
-        CoreState.CardWordCount = 50;
-        CoreState.CardTextBytes = 50;
-        CoreState.FieldCount = 7;
-        const int types[] = {0, 0, 2, 7, 4, 4, 4};
-        const int positions[] = {1, 2, 3, 6, 10, 29, 30};
-        for (int f = 1; f <= 7; ++f) {
-            FieldTypes[f] = int16_t(types[f - 1]);
-            FieldPositions[f] = int16_t(positions[f - 1]);
-        }
+        LayOutFields({{0, 1}, {0, 2}, {2, 3}, {7, 6}, {4, 10}, {4, 29}, {4, 30}});
         // 15 March 2005 (year word 105), 15 March 2015, -, 15 March 1905 (year word 5).
         WriteCardFiles(dir.Path(), CardBytes(1, 1, 15, 3, 105, 5000) + CardBytes(2, 0, 15, 3, 115, 500) +
                                        CardBytes(1, 1, 15, 3, 105, 5000) + CardBytes(1, 0, 15, 3, 5, 1000));

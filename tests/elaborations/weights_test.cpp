@@ -10,6 +10,7 @@
 #include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "support/card_files.h"
+#include "support/field_layout.h"
 #include "support/program_dir.h"
 #include "support/temp_dir.h"
 
@@ -40,14 +41,7 @@ class WeightsTest : public ::testing::Test {
         CoreState.ProgramDir = dir.Path();
         std::filesystem::copy_file(test::ShippedProgramDir() + "sigle.imp", dir / "sigle.imp");
         BuildTextFile();
-        CoreState.CardWordCount = 50;
-        CoreState.CardTextBytes = 50;
-        CoreState.FieldCount = 4;
-        const int types[] = {0, 0, 4, 7};
-        for (int f = 1; f <= 4; ++f) {
-            FieldTypes[f] = int16_t(types[f - 1]);
-            FieldPositions[f] = int16_t(f);
-        }
+        LayOutFields({{0, 1}, {0, 2}, {4, 3}, {7, 4}});
         // Cells by hand: (1,1) cards 0, 1, 7; (1,2) cards 2 (zone 3 is "Sud") and 8; (2,1)
         // cards 3 and 6; (2,2) only card 4, which is not selected; card 5 has no sex, card 9
         // neither sex nor zone.

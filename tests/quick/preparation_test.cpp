@@ -19,6 +19,7 @@
 #include "platform/paths.h"
 #include "quick/quick_reports.h"
 #include "support/card_files.h"
+#include "support/field_layout.h"
 #include "support/io_faults.h"
 #include "support/program_dir.h"
 #include "support/recording_progress.h"
@@ -82,16 +83,7 @@ class PreparationTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
         ScratchArchive::SetUp();
-        CoreState.CardWordCount = 50;
-        CoreState.CardTextBytes = 50;
-        CoreState.FieldCount = 8;
-        const int types[] = {0, 0, 1, 4, 7, 2, 3, -20};
-        const int positions[] = {1, 2, 3, 4, 5, 7, 10, 0};
-        for (int f = 1; f <= 8; ++f) {
-            FieldTypes[f] = int16_t(types[f - 1]);
-            FieldPositions[f] = int16_t(positions[f - 1]);
-        }
-        FieldTextOffsets[8] = 1;
+        LayOutFields({{0, 1}, {0, 2}, {1, 3}, {4, 4}, {7, 5}, {2, 7}, {3, 10}, {-20, 0, 1}});
         std::string bytes;
         for (const Card& c : kCards) bytes += CardBytes(c);
         WriteBytes(Arch("num-sch.dat"), bytes);
