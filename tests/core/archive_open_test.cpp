@@ -91,6 +91,13 @@ class ArchiveOpen : public ::testing::Test {
         WriteBytes(archive + "dli-sch.dat", Hex("04 00 00 00"));
         WriteCards(archive, 5, 5);
     }
+    // MakeArchive in the folder "a/", made the current archive.
+    std::string CurrentArchive() {
+        const std::string archive = dir.MakeDir("a");
+        MakeArchive(archive);
+        CoreState.ArchiveDir = archive;
+        return archive;
+    }
     // Card files of 200 text bytes and `valueBytes` numeric bytes per card.
     static void WriteCards(const std::string& archive, int textCards, int valueCards, int valueBytes = 400) {
         WriteBytes(archive + "alf-sch.dat", std::string(size_t(textCards) * 200, '\0'));
@@ -213,9 +220,7 @@ TEST_F(ArchiveOpen, OpeningFillsTheArchiveState) {
 }
 
 TEST_F(ArchiveOpen, CardsToWorkWithAreTheIndexCutToBothCardFiles) {
-    const std::string archive = dir.MakeDir("a");
-    MakeArchive(archive);
-    CoreState.ArchiveDir = archive;
+    const std::string archive = CurrentArchive();
     test::InstallShippedTexts();
     struct Case {
         const char* index;
@@ -275,9 +280,7 @@ std::string Journal(const std::string& name, uint64_t offset, const std::string&
 }
 
 TEST_F(ArchiveOpen, AJournalOrMarkerThatCannotBeAppliedIsSetAsideAndTheArchiveOpens) {
-    const std::string archive = dir.MakeDir("a");
-    MakeArchive(archive);
-    CoreState.ArchiveDir = archive;
+    const std::string archive = CurrentArchive();
     test::InstallShippedTexts();
     const std::string staged = "num-sch.dat.tmp000_1-1";
     struct Case {
@@ -345,9 +348,7 @@ TEST_F(ArchiveOpen, AFieldNumberedLikeTheCardsWordsIsAnOrdinaryField) {
 }
 
 TEST_F(ArchiveOpen, MouseSwitchAndOptionalFiles) {
-    const std::string archive = dir.MakeDir("a");
-    MakeArchive(archive);
-    CoreState.ArchiveDir = archive;
+    const std::string archive = CurrentArchive();
     struct Case {
         const char* bytes;  // nullptr: no file
         int mouse;
@@ -361,10 +362,8 @@ TEST_F(ArchiveOpen, MouseSwitchAndOptionalFiles) {
 }
 
 TEST_F(ArchiveOpen, MissingLastCardIndexMeansNoCards) {
-    const std::string archive = dir.MakeDir("a");
-    MakeArchive(archive);
+    const std::string archive = CurrentArchive();
     RemoveFile(archive + "dli-sch.dat");
-    CoreState.ArchiveDir = archive;
     OpenArchive();
     EXPECT_EQ(CoreState.LastCard, -1);
     EXPECT_EQ(CoreState.HasLinkedArchives, 0);
@@ -374,13 +373,11 @@ TEST_F(ArchiveOpen, MissingLastCardIndexMeansNoCards) {
 }
 
 TEST_F(ArchiveOpen, OversizedLayoutAndStyleFilesAreCut) {
-    const std::string archive = dir.MakeDir("a");
-    MakeArchive(archive);
+    const std::string archive = CurrentArchive();
     std::vector<int> pages(4000, 1);
     pages.push_back(7);  // item 4001 has no place in the table
     WriteBytes(archive + "trd-tres.dat", LayoutItems(pages));
     WriteBytes(archive + "trc-tres.dat", Styles(11));
-    CoreState.ArchiveDir = archive;
     OpenArchive();
     EXPECT_EQ(CoreState.LayoutItemCount, 4000);
     EXPECT_EQ(CoreState.PageCount, 1);
@@ -388,8 +385,7 @@ TEST_F(ArchiveOpen, OversizedLayoutAndStyleFilesAreCut) {
 }
 
 TEST_F(ArchiveOpen, RebuildsLayoutAndDefinitionFromCompiledFiles) {
-    const std::string archive = dir.MakeDir("a");
-    MakeArchive(archive);
+    const std::string archive = CurrentArchive();
     RemoveFile(archive + "trd-tres.dat");
     RemoveFile(archive + "trc-tres.dat");
     RemoveFile(archive + "imp-sch.dat");
@@ -400,7 +396,6 @@ TEST_F(ArchiveOpen, RebuildsLayoutAndDefinitionFromCompiledFiles) {
                                             "Eta\r\n#Pag 3\r\n   1  10  50   1" + pad + "Note\r\n");
     WriteBytes(archive + "sig-sch.dat", "campi\r\n001Q Eta\r\n");
     WriteBytes(archive + "dat-sch.dat", "   1  10  30 100\r\n");
-    CoreState.ArchiveDir = archive;
     OpenArchive();
     EXPECT_EQ(CoreState.LayoutItemCount, 3);
     EXPECT_EQ(CoreState.PageCount, 3);
@@ -418,19 +413,15 @@ TEST_F(ArchiveOpen, RebuildsLayoutAndDefinitionFromCompiledFiles) {
 }
 
 TEST_F(ArchiveOpen, OddListFileDoesNotStopOpening) {
-    const std::string archive = dir.MakeDir("a");
-    MakeArchive(archive);
+    const std::string archive = CurrentArchive();
     WriteBytes(archive + "ScRighe.000", Words({2, 4, 9}));
-    CoreState.ArchiveDir = archive;
     OpenArchive();
     EXPECT_EQ(StandardRowFlags[3], 1);
     EXPECT_EQ(StandardRowFlags[9], 0);
 }
 
 TEST_F(ArchiveOpen, SaveThenOpenRestoresTheStation) {
-    const std::string archive = dir.MakeDir("a");
-    MakeArchive(archive);
-    CoreState.ArchiveDir = archive;
+    const std::string archive = CurrentArchive();
     OpenArchive();
 
     CoreState.PageWidth = 800;
@@ -484,9 +475,7 @@ TEST_F(ArchiveOpen, SaveThenOpenRestoresTheStation) {
 }
 
 TEST_F(ArchiveOpen, FailedStepIsReportedOnceAndTheRestIsSaved) {
-    const std::string archive = dir.MakeDir("a");
-    MakeArchive(archive);
-    CoreState.ArchiveDir = archive;
+    const std::string archive = CurrentArchive();
     OpenArchive();
     RemoveFile(archive + "imp-sch.dat");  // the marks have nowhere to go
     PsiFlags[7] = 1;
@@ -498,9 +487,7 @@ TEST_F(ArchiveOpen, FailedStepIsReportedOnceAndTheRestIsSaved) {
 }
 
 TEST_F(ArchiveOpen, UnreadableStationFilesAreToldOnceAndKept) {
-    const std::string archive = dir.MakeDir("a");
-    MakeArchive(archive);
-    CoreState.ArchiveDir = archive;
+    const std::string archive = CurrentArchive();
     // Sparse files far larger than their kind: read whole they would end the program.
     InstallNumberedTexts(2101);
     const char* unread[] = {"Imposta.000", "Condizio.000", "Statisti.000", "ScRighe.000"};
@@ -537,10 +524,8 @@ TEST_F(ArchiveOpen, UnreadableStationFilesAreToldOnceAndKept) {
 }
 
 TEST_F(ArchiveOpen, AFailedCallAtOpeningOrClosingIsToldAndDamagesNothing) {
-    const std::string archive = dir.MakeDir("a");
-    MakeArchive(archive);
+    const std::string archive = CurrentArchive();
     InstallNumberedTexts(2101);
-    CoreState.ArchiveDir = archive;
     OpenArchive();
     CoreState.PageWidth = 800;
     PsiFlags[7] = 1;

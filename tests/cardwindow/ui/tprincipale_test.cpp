@@ -36,12 +36,11 @@ class MainWindowTest : public test::StartedProgram {
     }
 };
 
-// (Its captions are in the forms' caption table, its title per mode in the painter's tests.)
-TEST_F(MainWindowTest, CreatedWindowOffersMailEscapeAndThePageSize) {
+// (Its captions are in the forms' caption table, its title per mode in the painter's tests, the
+// mail command in the menu's tests and Esc in EscAndStayKeepsEverything.)
+TEST_F(MainWindowTest, CreatedWindowTakesThePageSize) {
     TPrincipale w;
     w.FormCreate();
-    EXPECT_TRUE(w.InvioEmail->isVisible());
-    EXPECT_EQ(w.Esci2->shortcut(), QKeySequence(Qt::Key_Escape));
     EXPECT_EQ(w.CardArea->width(), CoreState.PageWidth);
     EXPECT_EQ(w.CardArea->height(), CoreState.PageHeight);
     EXPECT_EQ(CoreState.LogoPresent, 0);
@@ -131,37 +130,35 @@ TEST(PasswordMatch, LastCharacterRegardlessOfCase) {
         EXPECT_EQ(PasswordMatches(c.typed, c.stored), c.match) << c.typed << "/" << c.stored;
 }
 
-TEST_F(PasswordTest, TypingThePasswordGrantsWriteAccessWithoutEnter) {
+// Keys typed into the password form: '\r' is Enter, '\x1b' Esc and '!' the continue button.
+TEST_F(PasswordTest, OnlyTheWholePasswordGrantsWriteAccessWithoutEnter) {
     WriteBytes(root / "pxx-dat.imp", "segreto\r\n");
     StartProgram();
-    TPassWord d(nullptr);
-    d.show();
-    QTest::keyClicks(d.Pass, "segret");
-    EXPECT_EQ(CoreState.WriteAccess, 0);
-    EXPECT_TRUE(d.isVisible());
-    QTest::keyClicks(d.Pass, "o");
-    EXPECT_EQ(CoreState.WriteAccess, 1);
-    EXPECT_FALSE(d.isVisible());
-    StopProgram();
-}
-
-TEST_F(PasswordTest, EnterOrEscOrContinueLeaveNoWriteAccess) {
-    WriteBytes(root / "pxx-dat.imp", "AB12\r\n");
-    StartProgram();
-    {
+    const struct {
+        const char* keys;
+        bool open;
+        int access;
+    } cases[] = {
+        {"segret", true, 0},       {"segreto", false, 1}, {"segre\r", true, 0},
+        {"segre\r\x1b", false, 0}, {"!", false, 0},
+    };
+    for (const auto& c : cases) {
+        CoreState.WriteAccess = 0;
         TPassWord d(nullptr);
         d.show();
-        QTest::keyClicks(d.Pass, "AB1");
-        QTest::keyClick(d.Pass, Qt::Key_Return);
-        EXPECT_EQ(CoreState.WriteAccess, 0);
-        QTest::keyClick(d.Pass, Qt::Key_Escape);
-        EXPECT_FALSE(d.isVisible());
-        EXPECT_EQ(CoreState.WriteAccess, 0);
+        for (const char* k = c.keys; *k; ++k) {
+            if (*k == '\r')
+                QTest::keyClick(d.Pass, Qt::Key_Return);
+            else if (*k == '\x1b')
+                QTest::keyClick(d.Pass, Qt::Key_Escape);
+            else if (*k == '!')
+                d.Esci->click();
+            else
+                QTest::keyClick(d.Pass, *k);
+        }
+        EXPECT_EQ(d.isVisible(), c.open) << c.keys;
+        EXPECT_EQ(CoreState.WriteAccess, c.access) << c.keys;
     }
-    TPassWord d(nullptr);
-    d.show();
-    d.Esci->click();
-    EXPECT_EQ(CoreState.WriteAccess, 0);
     StopProgram();
 }
 
