@@ -73,20 +73,16 @@ const char* const kYoung[] = {
 };
 const std::string kSeparator = std::string(16, ' ') + "- - - - - - - - -";
 
-class ConnectionsTest : public ::testing::Test {
+class ConnectionsTest : public test::CountReportTest {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ArchiveDir = dir.Path();
-        CoreState.ProgramDir = dir.Path();
+        CountReportTest::SetUp();
         test::InstallShippedTexts();
         WriteBytes(dir / "grl-sch.txt", kGrid);
         WriteCounts(kCounts);
         StandardColumnFlags.fill(0);
         StandardColumnFlags[2] = StandardColumnFlags[4] = 1;
     }
-
-    void WriteCounts(const std::vector<Record>& records) { test::WriteCountTable(dir.Path(), records); }
 
     static void Rows(std::initializer_list<int> lines) {
         StandardRowFlags.fill(0);
@@ -100,10 +96,6 @@ class ConnectionsTest : public ::testing::Test {
         for (const std::string& l : body) s += l + "\r\n";
         return s;
     }
-
-    std::string Report() { return ReadBytes(dir / "tabella.txt"); }
-
-    TempDir dir;
 };
 
 TEST_F(ConnectionsTest, MinimumRowsAndTrivialRelations) {

@@ -42,12 +42,10 @@ const std::vector<Record> kCounts = {
     {0, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0},   // the columns' lines
 };
 
-class CrossTableTest : public ::testing::Test {
+class CrossTableTest : public test::CountReportTest {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ArchiveDir = dir.Path();
-        CoreState.ProgramDir = dir.Path();
+        CountReportTest::SetUp();
         for (const char* f : {"sigle.imp", "chi2.imp"})
             std::filesystem::copy_file(test::ShippedProgramDir() + f, dir / f);
         BuildTextFile();
@@ -56,8 +54,6 @@ class CrossTableTest : public ::testing::Test {
         StandardColumnFlags[2] = StandardColumnFlags[3] = 1;
     }
 
-    void WriteCounts(const std::vector<Record>& records) { test::WriteCountTable(dir.Path(), records); }
-
     static void Rows(std::initializer_list<int> lines) {
         for (int l : lines) StandardRowFlags[size_t(l) - 1] = 1;
     }
@@ -65,10 +61,6 @@ class CrossTableTest : public ::testing::Test {
         StandardColumnFlags.fill(0);
         for (int l : lines) StandardColumnFlags[size_t(l) - 1] = 1;
     }
-
-    std::string Report() { return ReadBytes(dir / "tabella.txt"); }
-
-    TempDir dir;
 };
 
 // The report by option, on the counts of kCounts.

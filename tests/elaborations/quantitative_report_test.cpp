@@ -13,6 +13,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/short_string.h"
+#include "support/count_table.h"
 #include "support/program_dir.h"
 #include "support/report_text.h"
 #include "support/temp_dir.h"
@@ -47,12 +48,10 @@ const std::vector<std::vector<Slot>> kVariables = {
 };
 const std::vector<int32_t> kCards = {6, 3, 3};
 
-class QuantitativeReportTest : public ::testing::Test {
+class QuantitativeReportTest : public test::CountReportTest {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        CoreState.ArchiveDir = dir.Path();
-        CoreState.ProgramDir = dir.Path();
+        CountReportTest::SetUp();
         test::InstallShippedTexts();
         Restore();
     }
@@ -103,10 +102,6 @@ class QuantitativeReportTest : public ::testing::Test {
         WriteBytes(dir / "scr-sch.dat", squares);
         WriteBytes(dir / "qnq-sch.dat", cards);
     }
-
-    std::string Report() { return ReadBytes(dir / "tabella.txt"); }
-
-    TempDir dir;
 };
 
 // Means, sums per card and standard deviations (population: sqrt(squares / count)):

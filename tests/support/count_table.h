@@ -1,9 +1,12 @@
 #pragma once
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "core/core_state.h"
 #include "platform/bytes.h"
 #include "support/temp_dir.h"
 
@@ -20,5 +23,20 @@ inline void WriteCountTable(const std::string& dir, const std::vector<CountRecor
         for (int32_t v : r) AppendI32(bytes, v);
     WriteBytes(dir + "tab-sch.dat", bytes);
 }
+
+// A report test over reset program state whose archive and program directory are both its own
+// temporary directory: the pass files, the grid and the report "tabella.txt" side by side.
+class CountReportTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProgramState();
+        CoreState.ArchiveDir = dir.Path();
+        CoreState.ProgramDir = dir.Path();
+    }
+    void WriteCounts(const std::vector<CountRecord>& records) const { WriteCountTable(dir.Path(), records); }
+    std::string Report() const { return ReadBytes(dir / "tabella.txt"); }
+
+    TempDir dir;
+};
 
 }  // namespace qv::test
