@@ -16,6 +16,7 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/field_layout.h"
 #include "support/small_archive.h"
 #include "support/io_faults.h"
 #include "support/program_dir.h"
@@ -78,12 +79,6 @@ const std::string kMezziAsBefore =
     "0032 Mezzi\r\n     001 treno\r\n     002 bi///ci\r\n     003 auto\r\n     004 Moto\r\n     ///\r\n";
 const std::string kHead = "001A Nome\r\n     010\r\n";
 const std::string kTail = "005Q Numero\r\n0061 Secondo colore\r\n     001 002\r\n     ///\r\n";
-
-std::string Label(const std::string& text) {
-    std::string r = text;
-    r.resize(61, '\0');
-    return r;
-}
 
 class CategoryReorderTest : public ::testing::Test {
   protected:
@@ -190,7 +185,7 @@ TEST_F(CategoryReorderTest, MarkedListsOrderedCardsRenumberedDefinitionRebuilt) 
             EXPECT_EQ(ReadBytes(CoreState.ProgramDir + "controll.txt"), c.permutation) << c.what;
         EXPECT_EQ(ReadBytes(Archive("num-sch.dat")), test::SmallValuesFile(Cards(c.cards))) << c.what;
         std::string labels;
-        for (const std::string& l : c.labels) labels += Label(l);
+        for (const std::string& l : c.labels) labels += LabelRecords({l});
         EXPECT_EQ(ReadBytes(Archive("mod-sch.dat")), labels) << c.what;
         // The marks stay; the card in hand is card 1 as now stored.
         for (int f : c.marks) EXPECT_EQ(FieldAttributes[f], 64 | 1) << c.what;

@@ -7,6 +7,7 @@
 
 #include "core/core_state.h"
 #include "platform/io_error.h"
+#include "support/field_layout.h"
 #include "support/records.h"
 #include "support/temp_dir.h"
 
@@ -23,12 +24,6 @@ void PutWord(std::string& file, int table, int field, int16_t v) {
     const size_t at = size_t(table - 1) * 8000 + 2 * size_t(field - 1);
     file[at] = char(uint16_t(v) & 0xFF);
     file[at + 1] = char(uint16_t(v) >> 8);
-}
-
-// A 61-byte name or label record.
-std::string Record61(std::string bytes) {
-    bytes.resize(61, '\0');
-    return bytes;
 }
 
 class ArchiveDefinitionTest : public ::testing::Test {
@@ -151,19 +146,18 @@ void PutExpectedTables(std::string& file) {
 }
 
 std::string ExpectedNames() {
-    std::string s = Record61(std::string("Nome\0del\0cliente", 16)) + Record61("Data") + Record61("Sesso");
-    for (int i = 0; i < 3; ++i) s += Record61("Colori");
-    s += Record61("Quota") + Record61(std::string("Sesso\0madre", 11));
-    for (int i = 0; i < 36; ++i) s += Record61("Voti");
-    s += Record61("Eta") + Record61("Reddito") + Record61(std::string(60, 'x')) + Record61("Ora") +
-         Record61("Note");
+    std::string s = LabelRecords({std::string("Nome\0del\0cliente", 16), "Data", "Sesso"});
+    for (int i = 0; i < 3; ++i) s += LabelRecords({"Colori"});
+    s += LabelRecords({"Quota", std::string("Sesso\0madre", 11)});
+    for (int i = 0; i < 36; ++i) s += LabelRecords({"Voti"});
+    s += LabelRecords({"Eta", "Reddito", std::string(60, 'x'), "Ora", "Note"});
     return s;
 }
 
 std::string ExpectedLabels() {
     std::string s;
     for (const char* l : {"Maschio", "Femmina", "Rosso", "Verde scuro", "Blu", "Nero", "Uno", "Due"})
-        s += Record61(l);
+        s += LabelRecords({l});
     return s;
 }
 
@@ -254,8 +248,8 @@ TEST_F(ArchiveDefinitionTest, FieldsWithoutAListAndLinesWithoutAType) {
     EXPECT_EQ(FieldLastCategory[1], 0);
     EXPECT_EQ(FieldFirstCategory[2], 1);
     EXPECT_EQ(FieldLastCategory[3], 1);
-    EXPECT_EQ(ReadBytes(dir / "md2-sch.dat"), Record61("A") + Record61("B") + Record61("B"));
-    EXPECT_EQ(ReadBytes(dir / "mod-sch.dat"), Record61("Primo"));
+    EXPECT_EQ(ReadBytes(dir / "md2-sch.dat"), LabelRecords({"A", "B", "B"}));
+    EXPECT_EQ(ReadBytes(dir / "mod-sch.dat"), LabelRecords({"Primo"}));
     // No "#" line: every field on page 1.
     EXPECT_EQ(CoreState.FieldCount, 3);
     for (int f = 1; f <= 3; ++f) EXPECT_EQ(LayoutPage[f], 1);

@@ -11,6 +11,7 @@
 #include "core/comune_names.h"
 #include "core/core_state.h"
 #include "platform/io_error.h"
+#include "support/field_layout.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -60,25 +61,13 @@ class FieldValueTest : public ::testing::Test {
         ResetProgramState();
         CoreState.ArchiveDir = dir.Path();
         CoreState.ProgramDir = dir.Path();
+        LayOutFields({{-10, 0, 1}, {0, 1}, {2, 2}, {3, 5}, {4, 6}, {5, 7}, {6, 8}, {7, 9}, {0, 0}});
         CoreState.CardTextBytes = 100;
-        CoreState.CardWordCount = 50;
         TerritoryCount = 8101;
-        const int16_t types[] = {0, -10, 0, 2, 3, 4, 5, 6, 7, 0};
-        const int16_t positions[] = {0, 0, 1, 2, 5, 6, 7, 8, 9, 0};
-        for (int f = 1; f <= 9; ++f) {
-            FieldTypes[f] = types[f];
-            FieldPositions[f] = positions[f];
-        }
-        FieldTextOffsets[1] = 1;
         FieldFirstLabel[2] = FieldFirstLabel[9] = 2;
         FieldLastLabel[2] = FieldLastLabel[9] = 4;
-        std::string labels;
-        for (const char* l : {"zero", "uno", "Prima scelta", "seconda", "terza", "cinque"}) {
-            std::string r(61, '\0');
-            std::memcpy(r.data(), l, std::strlen(l));
-            labels += r;
-        }
-        WriteBytes(dir / "mod-sch.dat", labels);
+        WriteBytes(dir / "mod-sch.dat",
+                   LabelRecords({"zero", "uno", "Prima scelta", "seconda", "terza", "cinque"}));
         std::string names;
         for (const char* n : {"ABANO TERME", "ROMA", "SANT'ANGELO A FASANELLA IN VAL DI CHIANA"}) {
             std::string r(38, '\0');

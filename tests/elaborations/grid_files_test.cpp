@@ -4,23 +4,13 @@
 
 #include "core/core_state.h"
 #include "platform/io_error.h"
+#include "support/field_layout.h"
 #include "support/temp_dir.h"
 
 namespace qv {
 namespace {
 
 using namespace test;
-
-// 61-byte name records: the text, then zero bytes.
-std::string Records61(std::initializer_list<std::string_view> texts) {
-    std::string out;
-    for (std::string_view t : texts) {
-        std::string r(t);
-        r.resize(61, '\0');
-        out += r;
-    }
-    return out;
-}
 
 TEST(GridLine, Grammar) {
     const GridLine first = ParseGridLine("Prima*5=1,3;G0S0", nullptr);
@@ -203,9 +193,9 @@ void SmallDefinition(const TempDir& dir) {
              "Comune"})
         names.push_back(n);
     std::string md2;
-    for (std::string_view n : names) md2 += Records61({n});
+    for (std::string_view n : names) md2 += LabelRecords({std::string(n)});
     WriteBytes(dir / "md2-sch.dat", md2);
-    WriteBytes(dir / "mod-sch.dat", Records61({"Maschio", "Femmina", "Rosso", "Verde chiaro", "Blu"}));
+    WriteBytes(dir / "mod-sch.dat", LabelRecords({"Maschio", "Femmina", "Rosso", "Verde chiaro", "Blu"}));
 }
 
 TEST(GridGenerators, DichotomousGridGolden) {
@@ -303,7 +293,7 @@ TEST(GridGenerators, QuantitativeGridAndHeadingsGolden) {
 TEST(GridGenerators, MissingNameRecordIsAnError) {
     TempDir dir;
     SmallDefinition(dir);
-    WriteBytes(dir / "md2-sch.dat", Records61({"Sesso"}));
+    WriteBytes(dir / "md2-sch.dat", LabelRecords({"Sesso"}));
     EXPECT_THROW(GenerateDichotomousGrid(), IoError);
 }
 
