@@ -1,6 +1,7 @@
 #include "support/field_layout.h"
 
 #include "core/core_state.h"
+#include "support/records.h"
 
 namespace qv::test {
 
@@ -28,11 +29,7 @@ std::string LabelRecords(std::initializer_list<std::string> labels) {
 
 std::string MunicipalityRecords(std::initializer_list<std::string> names) {
     std::string out;
-    for (const std::string& n : names) {
-        std::string record = char(n.size()) + n;
-        record.resize(38, '\0');
-        out += record;
-    }
+    for (const std::string& n : names) out += NameRecord(n);
     return out;
 }
 

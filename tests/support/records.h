@@ -36,11 +36,10 @@ inline std::string Repeat(const std::string& s, int n) {
     return out;
 }
 
-// A 38-byte municipality name record: length byte, the name, zero bytes.
+// A 38-byte municipality name record: length byte, the name, zero bytes (cut at 38).
 inline std::string NameRecord(const std::string& name) {
-    std::string rec(38, '\0');
-    rec[0] = char(name.size());
-    rec.replace(1, name.size(), name);
+    std::string rec = char(name.size()) + name;
+    rec.resize(38, '\0');
     return rec;
 }
 
