@@ -16,6 +16,7 @@
 #include "support/field_layout.h"
 #include "support/records.h"
 #include "support/recording_progress.h"
+#include "support/small_archive.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -115,19 +116,10 @@ TEST(TypologyScore, Cases) {
 // 10..29 of field 5; words 49 and 50 head the notes.
 std::string CardBytes(uint16_t sex, uint16_t answer, uint16_t day, uint16_t month, uint16_t year,
                       int32_t big) {
-    std::array<uint16_t, 50> w{};
-    w[0] = sex;
-    w[1] = answer;
-    w[2] = day;
-    w[3] = month;
-    w[4] = year;
-    EncodeCardNumber(big, w[5], w[6]);
-    for (size_t i = 9; i < 29; ++i) w[i] = 7;
-    w[48] = 0x1234;
-    w[49] = 0x5678;
-    std::string out;
-    for (uint16_t x : w) AppendU16(out, x);
-    return out;
+    SmallCard card;
+    card.Word(1, sex).Word(2, answer).Word(3, day).Word(4, month).Word(5, year).Number(6, big);
+    for (int w = 10; w <= 29; ++w) card.Word(w, 7);
+    return SmallValuesFile({card.Word(49, 0x1234).Word(50, 0x5678)});
 }
 
 const char* const kGrid =

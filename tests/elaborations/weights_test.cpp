@@ -12,6 +12,7 @@
 #include "support/card_files.h"
 #include "support/field_layout.h"
 #include "support/program_dir.h"
+#include "support/small_archive.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -47,14 +48,8 @@ class WeightsTest : public ::testing::Test {
         // neither sex nor zone.
         cards = {{1, 1}, {1, 1}, {1, 3}, {2, 1}, {2, 2}, {0, 2}, {2, 1}, {1, 1}, {1, 2}, {0, 0}};
         std::string bytes;
-        for (const Card& c : cards) {
-            std::vector<uint16_t> w(50, 0);
-            w[0] = c.sex;
-            w[1] = c.zone;
-            w[2] = 77;
-            EncodeCardNumber(5, w[3], w[4]);
-            for (uint16_t x : w) AppendU16(bytes, x);
-        }
+        for (const Card& c : cards)
+            bytes += SmallValuesFile({SmallCard().Word(1, c.sex).Word(2, c.zone).Word(3, 77).Number(4, 5)});
         test::WriteCardFiles(dir.Path(), bytes);
         CoreState.LastCard = 9;
         CoreState.CurrentCard = 3;
