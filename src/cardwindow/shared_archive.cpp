@@ -202,8 +202,7 @@ SyncResult SyncToServerArchive() {
     if (record) SettlePending(*record, local, shared, S);
     // A record that counts cards one of the archives no longer holds (emptied or replaced
     // there) tells nothing. Cards edited since they were handed over do not void it.
-    if (record && (record->localLast > L || record->sharedAt > S)) record.reset();
-    if (!record) {
+    if (!record || record->localLast > L || record->sharedAt > S) {
         // This archive began as a copy of the shared one: up to the shared last card the
         // cards are the shared archive's, as long as the last card both hold is the same.
         const int32_t top = std::min(S, L);
