@@ -3,6 +3,7 @@
 // CoreState.CommandCode, which later code and the help pages read.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -13,14 +14,17 @@
 #include "cardwindow/ui/category_pickers.h"
 #include "cardwindow/ui/entry_dialogs.h"
 #include "cardwindow/ui/tescimorvidex.h"
+#include "cardwindow/ui/tinputdati.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/ui/card_dialogs.h"
 #include "elaborations/ui/tesegue.h"
 #include "elaborations/ui/tgrigliapresente.h"
 #include "selection/ui/condition_dialogs.h"
+#include "selection/ui/teseguecollettiva.h"
 #include "selection/ui/teseguelista.h"
 #include "selection/ui/tlistacliccabile.h"
+#include "selection/ui/tselezionamaschera.h"
 #include "support/started_program.h"
 #include "territory/ui/topzioni2.h"
 #include "territory/ui/tunita.h"
@@ -78,9 +82,27 @@ const Exchange kBatch = [](int job) {
     OpenBatchRunner(nullptr, job);
     return CoreState.CommandCode;
 };
+const Exchange kPrintMask = [](int mode) {
+    OpenPrintMask(nullptr, mode);
+    return CoreState.CommandCode;
+};
+const Exchange kTextImport = [](int) {
+    OpenTextImport(nullptr);
+    return CoreState.CommandCode;
+};
+const Exchange kCollective = [](int) {
+    OpenCollectiveSelection(nullptr);
+    return CoreState.CommandCode;
+};
 const Exchange kGridReplacement = [](int pass) { return int(ConfirmGridReplacement(nullptr, pass)); };
 
 TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {
+    // An append from a file that is not there: the report is written and shown.
+    const auto FailImport = [this](TInputDati& d) {
+        CoreState.WriteAccess = 1;
+        d.NomeFile->setText(QString::fromStdString(root.Root() + "manca.txt"));
+        d.AggiungeDati->click();
+    };
     struct Case {
         const char* what;
         Exchange exchange;
@@ -183,6 +205,50 @@ TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {
          Play<TGrigliaPresente>([](TGrigliaPresente& d) { d.SiClick(); }), 1, 0},
         {"grid present: Esci", kGridReplacement, 1,
          Play<TGrigliaPresente>([](TGrigliaPresente& d) { d.EsciClick(); }), 0, 0},
+        {"batch runner: the category count", kBatch, kCategoryCountJob,
+         Play<TEsegue>([](TEsegue& d) { d.EseguiClick(); }), kCategoryCountPass, kCategoryCountPass},
+        {"print mask: Esci in list mode", kPrintMask, 1,
+         Play<TSelezionaMaschera>([](TSelezionaMaschera& d) { d.EsciClick(); }), 1, 1},
+        {"print mask: Visualizza, then Esci", kPrintMask, 2, Play<TSelezionaMaschera>([](TSelezionaMaschera& d) {
+             d.VisualizzaClick();
+             d.EsciClick();
+         }),
+         -14, -14},
+        {"print mask: help, then the close box", kPrintMask, 2,
+         Play<TSelezionaMaschera>([](TSelezionaMaschera& d) {
+             d.Help2Click();
+             d.reject();
+         }),
+         0, 0},
+        {"text import: the close box", kTextImport, 0, {}, 1, 1},
+        {"text import: help, then the close box", kTextImport, 0, Play<TInputDati>([](TInputDati& d) {
+             d.Help2Click();
+             d.reject();
+         }),
+         53, 53},
+        {"text import: an import with a report, then the close box", kTextImport, 0,
+         Play<TInputDati>([&](TInputDati& d) {
+             FailImport(d);
+             d.reject();
+         }),
+         0, 0},
+        {"text import: an import with a report, help, then Visualizza (the field order)", kTextImport, 0,
+         Play<TInputDati>([&](TInputDati& d) {
+             FailImport(d);
+             d.Help2Click();
+             d.VisualizzaClick();
+             d.reject();
+         }),
+         -12, -12},
+        {"collective selection: Prima ricerca", kCollective, 0,
+         Play<TEsegueCollettiva>([](TEsegueCollettiva& d) { d.PrimaRicercaClick(); }), kFirstSearch,
+         kFirstSearch},
+        {"collective selection: help, then Esci", kCollective, 0,
+         Play<TEsegueCollettiva>([](TEsegueCollettiva& d) {
+             d.Help2Click();
+             d.EsciClick();
+         }),
+         48, 48},
     };
     for (const Case& c : cases) {
         onShow = c.play;
