@@ -20,6 +20,7 @@
 #include "core/ui/card_dialogs.h"
 #include "elaborations/ui/tesegue.h"
 #include "elaborations/ui/tgrigliapresente.h"
+#include "selection/collective_selection.h"
 #include "selection/ui/condition_dialogs.h"
 #include "selection/ui/teseguecollettiva.h"
 #include "selection/ui/teseguelista.h"
