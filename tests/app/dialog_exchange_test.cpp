@@ -27,6 +27,7 @@
 #include "selection/ui/tlistacliccabile.h"
 #include "selection/ui/tselezionamaschera.h"
 #include "support/started_program.h"
+#include "support/temp_dir.h"
 #include "territory/ui/topzioni2.h"
 #include "territory/ui/tunita.h"
 
@@ -101,6 +102,7 @@ TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {
     // An append from a file that is not there: the report is written and shown.
     const auto FailImport = [this](TInputDati& d) {
         CoreState.WriteAccess = 1;
+        test::WriteBytes(Arch("trc-dat.txt"), "1\r\n");
         d.NomeFile->setText(QString::fromStdString(root.Root() + "manca.txt"));
         d.AggiungeDati->click();
     };
