@@ -21,7 +21,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kErrorListSelector = -5;
 constexpr int kCardsErasedText = 468;
 
 // The folder's last-card index, or nothing when the file does not open.
@@ -113,13 +112,12 @@ CompileRunResult RunCompile(const std::string& folderText, bool create, CompileR
     bool keepsCards = !create;
     if (create && !run.cardOverflow) {
         const std::optional<int32_t> last = FolderLastCard();
-        if (last && *last >= 0) {
-            CoreState.ExistingCardCount = int(std::min<int64_t>(int64_t(*last) + 1, INT32_MAX));
-            CoreState.CommandCode = host.ConfirmEraseCards() ? CompileRunHost::kEraseAnswer : 0;
-        } else {
-            CoreState.CommandCode = CompileRunHost::kEraseAnswer;
-        }
-        if (CoreState.CommandCode == CompileRunHost::kEraseAnswer) {
+        const bool hasCards = last && *last >= 0;
+        if (hasCards) CoreState.ExistingCardCount = int(std::min<int64_t>(int64_t(*last) + 1, INT32_MAX));
+        // An archive without cards is replaced without asking; the decision stays in CommandCode.
+        const bool erase = !hasCards || host.ConfirmEraseCards();
+        CoreState.CommandCode = erase ? CompileRunHost::kEraseAnswer : 0;
+        if (erase) {
             CreateEmptyCardFiles();
             WriteArchiveDescriptor(ReservedPositions(run.numericTotal, kCardWordLimit),
                                    ReservedPositions(run.textTotal, kCardTextLimit));
@@ -136,7 +134,7 @@ CompileRunResult RunCompile(const std::string& folderText, bool create, CompileR
 
     result.errors = run.errorFlag;
     if (run.errorFlag) {
-        CoreState.CommandCode = kErrorListSelector;
+        CoreState.CommandCode = CompileRunHost::kErrorListSelector;
         host.ShowErrorList();
     } else {
         WriteFactorList();

@@ -312,8 +312,7 @@ void ReadSiblingSelection(const std::string& path) {
     }
 }
 
-void RunCollectiveSelection(Progress& progress) {
-    const int combination = CoreState.CommandCode;
+void RunCollectiveSelection(SelectionCombination combination, Progress& progress) {
     // Cards past the mask's capacity cannot be selected, so they are not read.
     const int32_t last = std::min(CoreState.LastCard, kMaskCards - 1);
     progress.SetMaximum(std::max(CoreState.LastCard, 1));

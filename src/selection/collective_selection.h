@@ -10,7 +10,7 @@
 
 namespace qv {
 
-// How the pass combines its result with the selection it starts from (CoreState.CommandCode).
+// How the pass combines its result with the selection it starts from.
 enum SelectionCombination : int {
     kFirstSearch = 1,      // conditions alone, from an empty selection
     kOrSavedSearch = 2,    // saved selection OR conditions
@@ -22,11 +22,11 @@ enum SelectionCombination : int {
 // between openings of the selection dialog.
 extern std::string SelectionFileName;
 
-// The pass over cards 0..CoreState.LastCard with CoreState.CommandCode as the combination: for
-// 2 and 3 the starting selection is SelectionFileName + ".STA". Bits of cards after the last
+// The pass over cards 0..CoreState.LastCard, combined by `combination`: for 2 and 3 the
+// starting selection is SelectionFileName + ".STA". Bits of cards after the last
 // keep their value. A card file that cannot be read raises IoError, leaving the selection as
 // far as it was built. The card in hand is left untouched.
-void RunCollectiveSelection(Progress& progress);
+void RunCollectiveSelection(SelectionCombination combination, Progress& progress);
 
 // Reads the territorial program's selection file into CardSelectionMask (its first card in the
 // least significant bit of each byte); mask bytes past the file's end keep their value. The

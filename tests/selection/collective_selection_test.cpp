@@ -99,9 +99,8 @@ class CollectiveSelectionTest : public ::testing::Test {
         NumericConditionHigh[size_t(FieldNumericIndex[f])] = high;
     }
     static void Run(int combination) {
-        CoreState.CommandCode = combination;
         NoProgress none;
-        RunCollectiveSelection(none);
+        RunCollectiveSelection(SelectionCombination(combination), none);
     }
     static int32_t Counter(int table, int entry) { return StatisticsTables[size_t(table)][size_t(entry)]; }
 

@@ -15,6 +15,7 @@
 #include "cardwindow/ui/card_jobs.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/dialog_exchange.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
@@ -31,6 +32,7 @@ namespace {
 constexpr int kFieldOrderSelector = -12;
 constexpr int kReportSelector = 0;
 constexpr int kHelpPage = 53;
+constexpr int kOpening = 1;
 
 QRadioButton* Radio(QWidget* owner, const char* name, int caption) {
     auto* r = new QRadioButton(Qs(LoadText(caption)), owner);
@@ -127,7 +129,7 @@ void TInputDati::FormCreate() {
     const char c = char(CoreState.ImportDelimiter);
     delim->setText(c != '\0' ? Qs(std::string(1, c)) : QString());
     Status->setText(Qs(LoadText(CoreState.WriteAccess ? 1006 : 1007)));
-    CoreState.CommandCode = 1;
+    answer_ = kOpening;
 }
 
 void TInputDati::ReadOptions() {
@@ -158,7 +160,12 @@ void TInputDati::SequenzaClick() {
 }
 
 void TInputDati::VisualizzaClick() {
-    ShowTextViewer(this, CoreState.CommandCode != 0 ? kFieldOrderSelector : kReportSelector);
+    ShowViewer(answer_ != 0 ? kFieldOrderSelector : kReportSelector);
+}
+
+void TInputDati::ShowViewer(int selector) {
+    ShowTextViewer(this, selector);
+    answer_ = selector;
 }
 
 void TInputDati::Import(ImportMode mode) {
@@ -175,10 +182,7 @@ void TInputDati::Import(ImportMode mode) {
         return;
     }
     Barra->setValue(0);
-    if (outcome.reported) {
-        CoreState.CommandCode = 0;
-        VisualizzaClick();
-    }
+    if (outcome.reported) ShowViewer(kReportSelector);
 }
 
 void TInputDati::AggiungeDatiClick() {
@@ -203,11 +207,11 @@ void TInputDati::EsciClick() {
 
 void TInputDati::Help2Click() {
     ShowHelpPage(this, kHelpPage);
+    answer_ = kHelpPage;
 }
 
-void OpenTextImport(QWidget* owner) {
-    TInputDati dialog(owner);
-    ShowModal(dialog);
+int OpenTextImport(QWidget* owner) {
+    return ExchangeDialog<TInputDati>(owner, kOpening);
 }
 
 }  // namespace qv

@@ -9,7 +9,9 @@ enum class ImportMode;
 
 // The text import of cards: layout, date order and data file, the field order "trc-dat.txt"
 // (written by Sequenza, edited through Visualizza), and the import that appends (Aggiunge) or
-// replaces every card (Crea), which needs the write password.
+// replaces every card (Crea), which needs the write password. Its answer is what later code finds
+// in CoreState.CommandCode: 1 from the opening, the page or viewer it showed last, 0 after an
+// import that reported; Visualizza shows the field order unless it is 0, else the report.
 class TInputDati : public QDialog {
     Q_OBJECT
   public:
@@ -43,13 +45,17 @@ class TInputDati : public QDialog {
     void CreaClick();
     void EsciClick();
     void Help2Click();
+    int Answer() const { return answer_; }
 
   private:
     void ReadOptions();
     void Import(ImportMode mode);
+    void ShowViewer(int selector);
+    int answer_ = 0;
 };
 
-// Main menu item 11.
-void OpenTextImport(QWidget* owner);
+// Main menu item 11: the exchange, opening with 1; returns the answer, also left in
+// CoreState.CommandCode.
+int OpenTextImport(QWidget* owner);
 
 }  // namespace qv

@@ -415,7 +415,7 @@ bool TEditS2::ConfirmEraseCards() {
 }
 
 void TEditS2::ShowErrorList() {
-    ShowTextViewer(this, CoreState.CommandCode);
+    ShowTextViewer(this, kErrorListSelector);
 }
 
 void TEditS2::ShowStatus(StatusBox box, int textNumber) {

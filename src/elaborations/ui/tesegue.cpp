@@ -53,7 +53,8 @@ TEsegue::TEsegue(QWidget* owner) : QDialog(owner), job_(CoreState.CommandCode) {
     connect(Indicatori, &QPushButton::clicked, this, &TEsegue::IndicatoriClick);
     connect(OrdinaAlfabeticamenteModalita, &QPushButton::clicked, this,
             &TEsegue::OrdinaAlfabeticamenteModalitaClick);
-    connect(ElabTabelle, &QPushButton::clicked, this, [this] { ElabTabelleClick(); });
+    // The hidden button runs the pass whose code was stored last.
+    connect(ElabTabelle, &QPushButton::clicked, this, [this] { ElabTabelleClick(CoreState.CommandCode); });
     FormCreate();
 }
 
@@ -110,8 +111,9 @@ bool TEsegue::RunCountingJob() {
     const int32_t kept = CoreState.CurrentCard;
     CountingResult result;
     if (job_ == kCategoryCountJob) {
+        // The pass code stays in CommandCode, as the quantitative passes leave theirs.
         CoreState.CommandCode = kCategoryCountPass;
-        result = ElabTabelleClick();
+        result = ElabTabelleClick(kCategoryCountPass);
     } else {
         BarProgress progress(Barra);
         result = RunQuantitativePasses(progress);
@@ -135,9 +137,9 @@ bool TEsegue::RunCountingJob() {
     return true;
 }
 
-CountingResult TEsegue::ElabTabelleClick() {
+CountingResult TEsegue::ElabTabelleClick(int passCode) {
     BarProgress progress(Barra);
-    return RunCountingPass(CoreState.CommandCode, progress);
+    return RunCountingPass(passCode, progress);
 }
 
 void TEsegue::RunRegisteredJob(int code) {

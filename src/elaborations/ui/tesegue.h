@@ -38,8 +38,8 @@ class TEsegue : public QDialog {
     void RangeClick();
     void IndicatoriClick();
     void OrdinaAlfabeticamenteModalitaClick();
-    // The counting pass whose code is in CoreState.CommandCode.
-    CountingResult ElabTabelleClick();
+    // The counting pass `passCode`.
+    CountingResult ElabTabelleClick(int passCode);
 
   private:
     // False when the job met a failure (already shown) and the dialog stays open.

@@ -71,15 +71,16 @@ void TEsegueCollettiva::FormCreate() {
     connect(Aggiunge, &QPushButton::clicked, this, &TEsegueCollettiva::AggiungeClick);
     connect(Legge, &QPushButton::clicked, this, &TEsegueCollettiva::LeggeClick);
     connect(Geolar, &QPushButton::clicked, this, &TEsegueCollettiva::GeolarClick);
-    connect(Esegue, &QPushButton::clicked, this, &TEsegueCollettiva::EsegueClick);
+    // The hidden button runs the pass as the value last stored asks.
+    connect(Esegue, &QPushButton::clicked, this,
+            [this] { EsegueClick(SelectionCombination(CoreState.CommandCode)); });
     connect(Esci, &QPushButton::clicked, this, &TEsegueCollettiva::EsciClick);
     connect(Help2, &QPushButton::clicked, this, &TEsegueCollettiva::Help2Click);
 }
 
 void TEsegueCollettiva::PrimaRicercaClick() {
     const int32_t card = CoreState.CurrentCard;
-    CoreState.CommandCode = kFirstSearch;
-    EsegueClick();
+    EsegueClick(kFirstSearch);
     CoreState.CurrentCard = card;
     accept();
 }
@@ -92,13 +93,12 @@ std::string TEsegueCollettiva::AskSelectionFile(const char* proposed) {
     return AskFileName(request);
 }
 
-void TEsegueCollettiva::RunWithSavedSearch(int combination) {
+void TEsegueCollettiva::RunWithSavedSearch(SelectionCombination combination) {
     const std::string chosen = AskSelectionFile("STA *.dat");
     if (chosen.empty()) return;
     // The whole path is kept: a cut path would name another file.
     SelectionFileName = WithoutExtension(chosen);
-    CoreState.CommandCode = combination;
-    EsegueClick();
+    EsegueClick(combination);
     accept();
 }
 
@@ -114,18 +114,17 @@ void TEsegueCollettiva::GeolarClick() {
     const std::string chosen = AskSelectionFile("ATT *.dat");
     if (chosen.empty()) return;
     SelectionFileName = chosen;
-    CoreState.CommandCode = kSiblingSelection;
     ReadSiblingSelection(chosen);
-    EsegueClick();
+    EsegueClick(kSiblingSelection);
     accept();
 }
 
-void TEsegueCollettiva::EsegueClick() {
+void TEsegueCollettiva::EsegueClick(SelectionCombination combination) {
+    CoreState.CommandCode = combination;
     BarProgress progress(Barra, 1);
     WaitCursor wait;
-    const bool tested = CoreState.CommandCode != kSiblingSelection;
-    RunCollectiveSelection(progress);
-    if (tested && TerritoriesChosen() && !TerritorialFieldInCondition())
+    RunCollectiveSelection(combination, progress);
+    if (combination != kSiblingSelection && TerritoriesChosen() && !TerritorialFieldInCondition())
         ShowInfo(LoadText(kTerritoryNotApplied));
 }
 

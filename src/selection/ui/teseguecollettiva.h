@@ -3,12 +3,14 @@
 #include <string>
 
 #include "core/ui/widgets_fwd.h"
+#include "selection/collective_selection.h"
 
 namespace qv {
 
 // "Ricerca": runs the collective selection over the archive's cards, from an empty selection,
 // joined by OR or AND with a saved search, or from the territorial program's selection file.
-// The dialog closes after every run.
+// The dialog closes after every run. The combination of the last run stays in
+// CoreState.CommandCode, where later code finds it.
 class TEsegueCollettiva : public QDialog {
     Q_OBJECT
   public:
@@ -28,12 +30,13 @@ class TEsegueCollettiva : public QDialog {
     void AggiungeClick();
     void LeggeClick();
     void GeolarClick();
-    void EsegueClick();
+    // The pass, combined by `combination`, which it stores in CommandCode first.
+    void EsegueClick(SelectionCombination combination);
     void EsciClick();
     void Help2Click();
 
   private:
-    void RunWithSavedSearch(int combination);
+    void RunWithSavedSearch(SelectionCombination combination);
     std::string AskSelectionFile(const char* proposed);
 };
 

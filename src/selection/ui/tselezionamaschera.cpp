@@ -9,6 +9,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "core/ui/dialog_exchange.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
@@ -63,8 +64,9 @@ void TSelezionaMaschera::FormCreate() {
     Status = new QLineEdit(this);
     Status->setObjectName("Status");
     Status->setReadOnly(true);
-    if (CoreState.CommandCode == 1) Esci->setText(Qs(LoadText(1365)));
-    if (CoreState.CommandCode == 2) Esci->setText(Qs(LoadText(1366)));
+    answer_ = CoreState.CommandCode;
+    if (answer_ == 1) Esci->setText(Qs(LoadText(1365)));
+    if (answer_ == 2) Esci->setText(Qs(LoadText(1366)));
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(Visualizza, 0, 0);
@@ -85,6 +87,7 @@ void TSelezionaMaschera::FormCreate() {
 
 void TSelezionaMaschera::VisualizzaClick() {
     ShowTextViewer(this, kMaskViewer);
+    answer_ = kMaskViewer;
     Status->clear();
 }
 
@@ -129,17 +132,15 @@ void TSelezionaMaschera::Button1Click() {
 
 void TSelezionaMaschera::Help2Click() {
     ShowHelpPage(this, kHelpPage);
-    CoreState.CommandCode = 0;
+    answer_ = 0;
 }
 
 void TSelezionaMaschera::EsciClick() {
     accept();
 }
 
-void OpenPrintMask(QWidget* owner, int commandCode) {
-    CoreState.CommandCode = commandCode;
-    TSelezionaMaschera dialog(owner);
-    ShowModal(dialog);
+int OpenPrintMask(QWidget* owner, int commandCode) {
+    return ExchangeDialog<TSelezionaMaschera>(owner, commandCode);
 }
 
 bool SayWhenMaskEmpty() {

@@ -50,9 +50,8 @@ class DistributionViewerTest : public ::testing::Test, public DialogScript {
         for (int f : {kMarital, kComune}) FieldAttributes[size_t(f)] |= kStatisticsMark;
         CoreState.SplitField = kSex;
         CoreState.SplitCategoryCount = 2;
-        CoreState.CommandCode = 1;
         NoProgress progress;
-        RunCollectiveSelection(progress);
+        RunCollectiveSelection(kFirstSearch, progress);
     }
     static std::string Trimmed(const std::string& s) {
         const size_t end = s.find_last_not_of(' ');

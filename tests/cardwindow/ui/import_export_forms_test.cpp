@@ -62,7 +62,7 @@ TEST_F(ImportExportForms, ImportFormShowsTheStationOptions) {
         EXPECT_EQ(Cp(d.delim->text()), ";");
         EXPECT_EQ(Cp(d.Status->text()), c.status);
         EXPECT_EQ(Cp(d.NomeFile->text()), Arch("Dati.Txt"));
-        EXPECT_EQ(CoreState.CommandCode, 1);
+        EXPECT_EQ(d.Answer(), 1);
     }
 }
 

@@ -64,9 +64,8 @@ class ConditionDialogTest : public test::StartedProgram {
         return cards;
     }
     static void RunFirstSearch() {
-        CoreState.CommandCode = kFirstSearch;
         NoProgress none;
-        RunCollectiveSelection(none);
+        RunCollectiveSelection(kFirstSearch, none);
     }
 };
 

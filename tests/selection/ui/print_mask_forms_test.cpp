@@ -95,7 +95,7 @@ TEST_F(MaskFormsTest, MaskFromTheSampleDefinition) {
 
     d.Help2Click();
     EXPECT_EQ(opened.back(), "THelpRTF 85");
-    EXPECT_EQ(CoreState.CommandCode, 0);
+    EXPECT_EQ(d.Answer(), 0);
 }
 
 class ListFormsTest : public MaskFormsTest {

@@ -40,9 +40,8 @@ class SavedSearchDialogTest : public SearchDialogTest {
     static void SelectWomen() {
         FieldInCondition[kSex] = 1;
         CategoryWanted[size_t(FieldFirstCategory[kSex] + 1)] = 1;
-        CoreState.CommandCode = kFirstSearch;
         NoProgress none;
-        RunCollectiveSelection(none);
+        RunCollectiveSelection(kFirstSearch, none);
     }
 };
 
@@ -93,10 +92,9 @@ TEST_F(SavedSearchDialogTest, SearchIsSavedUnderTheChosenNameWithItsExtension) {
 
     // The OR, the AND and the recall all reach the saved search.
     FieldInCondition[kSex] = 0;
-    CoreState.CommandCode = kAndSavedSearch;
     SelectionFileName = root / "donne";
     NoProgress none;
-    RunCollectiveSelection(none);
+    RunCollectiveSelection(kAndSavedSearch, none);
     EXPECT_EQ(SelectedCards(), women);
 
     ClearStatistics(2);
