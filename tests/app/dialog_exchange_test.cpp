@@ -20,6 +20,7 @@
 #include "core/ui/card_dialogs.h"
 #include "elaborations/ui/tesegue.h"
 #include "elaborations/ui/tgrigliapresente.h"
+#include "quick/ui/report_table_view.h"
 #include "selection/collective_selection.h"
 #include "selection/ui/condition_dialogs.h"
 #include "selection/ui/teseguecollettiva.h"
@@ -94,6 +95,11 @@ const Exchange kTextImport = [](int) {
 };
 const Exchange kCollective = [](int) {
     OpenCollectiveSelection(nullptr);
+    return CoreState.CommandCode;
+};
+const Exchange kReportTable = [](int columns) {
+    CoreState.CommandCode = columns;
+    OpenReportTableView(nullptr);
     return CoreState.CommandCode;
 };
 const Exchange kGridReplacement = [](int pass) { return int(ConfirmGridReplacement(nullptr, pass)); };
@@ -243,6 +249,13 @@ TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {
              d.reject();
          }),
          -12, -12},
+        {"report table: Esci", kReportTable, 2, Play<TVedeTabella>([](TVedeTabella& d) { d.Esci1Click(); }), 2,
+         2},
+        {"report table: help, then Esci", kReportTable, 2, Play<TVedeTabella>([](TVedeTabella& d) {
+             d.Help1Click();
+             d.Esci1Click();
+         }),
+         0, 0},
         {"collective selection: Prima ricerca", kCollective, 0,
          Play<TEsegueCollettiva>([](TEsegueCollettiva& d) { d.PrimaRicercaClick(); }), kFirstSearch,
          kFirstSearch},
