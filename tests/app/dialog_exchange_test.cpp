@@ -97,11 +97,7 @@ const Exchange kCollective = [](int) {
     OpenCollectiveSelection(nullptr);
     return CoreState.CommandCode;
 };
-const Exchange kReportTable = [](int columns) {
-    CoreState.CommandCode = columns;
-    OpenReportTableView(nullptr);
-    return CoreState.CommandCode;
-};
+const Exchange kReportTable = [](int columns) { return OpenReportTableView(nullptr, columns); };
 const Exchange kGridReplacement = [](int pass) { return int(ConfirmGridReplacement(nullptr, pass)); };
 
 TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {

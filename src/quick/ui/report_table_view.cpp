@@ -14,6 +14,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/dialog_exchange.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/file_io.h"
@@ -110,7 +111,9 @@ void TVedeTabella::FormCreate() {
     SalvainBitMap1->setText(Qs(LoadText(1430)));
     Help1->setText(Qs(LoadText(1431)));
     Esci1->setText(Qs(LoadText(1432)));
-    if (CoreState.ProceedFlag != 1 || CoreState.CommandCode <= 0 || CoreState.ElaborationMode <= 0) return;
+    columns_ = CoreState.CommandCode;
+    answer_ = columns_;
+    if (CoreState.ProceedFlag != 1 || columns_ <= 0 || CoreState.ElaborationMode <= 0) return;
     VisualizzaTabellaClick();
     // What is shown is the picture as saved.
     QImage saved;
@@ -126,7 +129,7 @@ void TVedeTabella::VisualizzaTabellaClick() {
     GuardedIo([this] {
         {
             WaitCursor wait;
-            table_ = ComputeReportTable(CoreState.CommandCode, CoreState.ElaborationMode);
+            table_ = ComputeReportTable(columns_, CoreState.ElaborationMode);
         }
         ReadReportTitles(table_);
         QImage drawn = NewReportPicture(table_);
@@ -189,7 +192,7 @@ void TVedeTabella::SalvainBitMap1Click() {
 
 void TVedeTabella::Help1Click() {
     ShowHelpPage(this, kHelpPage);
-    CoreState.CommandCode = 0;
+    answer_ = 0;
 }
 
 void TVedeTabella::Esci1Click() {
@@ -232,9 +235,8 @@ void TOpzioniStampa::Help2Click() {
     ShowHelpPage(this, kOptionsHelpPage);
 }
 
-void OpenReportTableView(QWidget* owner) {
-    TVedeTabella window(owner);
-    ShowModal(window);
+int OpenReportTableView(QWidget* owner, int columns) {
+    return ExchangeDialog<TVedeTabella>(owner, columns);
 }
 
 }  // namespace qv

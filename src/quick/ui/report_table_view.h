@@ -10,10 +10,11 @@ class QPrinter;
 
 namespace qv {
 
-// "Tabella": the report table of column set CoreState.CommandCode and row set
-// CoreState.ElaborationMode (both 1-based) counted over the selection, drawn on a monochrome
+// "Tabella": the report table of the column set CoreState.CommandCode names on opening and the
+// row set CoreState.ElaborationMode (both 1-based) counted over the selection, drawn on a monochrome
 // picture saved as "prova2.bmp" in the archive directory and written as "Geolar.Htm" in the
-// program directory at every drawing; printed in landscape with the station's enlargement.
+// program directory at every drawing; printed in landscape with the station's enlargement. Its
+// answer is the column set, 0 after the help page.
 class TVedeTabella : public QDialog {
     Q_OBJECT
   public:
@@ -42,8 +43,11 @@ class TVedeTabella : public QDialog {
     // The table of the last drawing and the picture shown (null while the window is empty).
     const ReportTable& Table() const { return table_; }
     const QImage& Picture() const { return picture_; }
+    int Answer() const { return answer_; }
 
   private:
+    int columns_ = 0;
+    int answer_ = 0;
     ReportTable table_;
     QImage picture_;
     QPrinter* printer_ = nullptr;
@@ -68,7 +72,8 @@ class TOpzioniStampa : public QDialog {
 // The picture of the report table, in the archive directory.
 std::string ReportPicturePath();
 
-// Creates the window with `owner`, shows it modally and destroys it.
-void OpenReportTableView(QWidget* owner);
+// The exchange with column set `columns`: shows the window modally and returns its answer, also
+// left in CoreState.CommandCode.
+int OpenReportTableView(QWidget* owner, int columns);
 
 }  // namespace qv

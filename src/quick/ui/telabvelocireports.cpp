@@ -161,9 +161,8 @@ void TElabVelociReports::LinkClick() {
 void TElabVelociReports::ReportClick() {
     CoreState.ProceedFlag = 1;
     SaveTesto();
-    CoreState.CommandCode = colonne->currentIndex() + 1;
     CoreState.ElaborationMode = righe->currentIndex() + 1;
-    OpenReportTableView(this);
+    OpenReportTableView(this, colonne->currentIndex() + 1);
     CoreState.ElaborationMode = 2;
     CoreState.ProceedFlag = 0;
 }

@@ -246,7 +246,7 @@ TEST_F(ReportTablesFormsTest, SavesThePageAndThePicture) {
 
     view.Help1Click();
     EXPECT_EQ(helpPages, std::vector<int>{92});
-    EXPECT_EQ(CoreState.CommandCode, 0);
+    EXPECT_EQ(view.Answer(), 0);
 }
 
 TEST_F(ReportTablesFormsTest, RefiningTheSelectionElsewhere) {
