@@ -13,6 +13,7 @@
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "core/text_viewer.h"
+#include "core/ui/dialog_exchange.h"
 #include "core/ui/form_kit.h"
 #include "platform/io_error.h"
 #include "platform/ui/application.h"
@@ -216,9 +217,7 @@ void THelp::Stampa1Click() {
 }
 
 void ShowTextViewer(QWidget* owner, int selector) {
-    CoreState.CommandCode = selector;
-    THelp viewer(owner);
-    ShowModal(viewer);
+    ExchangeDialog<THelp>(owner, selector);
 }
 
 }  // namespace qv

@@ -35,6 +35,8 @@ class THelp : public QDialog {
 
     // Leaving (Esci, Esc, the close box) asks first when the text was changed.
     void reject() override;
+    // The selector it was opened with, which stays in CommandCode after it.
+    int Answer() const { return selector_; }
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -51,7 +53,8 @@ class THelp : public QDialog {
     std::string caption_;
 };
 
-// Stores `selector` in CoreState.CommandCode and shows the text viewer modally.
+// The exchange with the text viewer: `selector` stands in CoreState.CommandCode while it is
+// shown and after.
 void ShowTextViewer(QWidget* owner, int selector);
 
 }  // namespace qv

@@ -10,6 +10,7 @@
 #include "core/core_state.h"
 #include "core/help_page.h"
 #include "core/text_tables.h"
+#include "core/ui/dialog_exchange.h"
 #include "platform/io_error.h"
 #include "platform/rtf_reader.h"
 #include "platform/ui/application.h"
@@ -51,7 +52,8 @@ THelpRTF::THelpRTF(QWidget* owner) : QDialog(owner) {
 }
 
 void THelpRTF::FormCreate() {
-    ShowPage(CoreState.CommandCode);
+    page_ = CoreState.CommandCode;
+    ShowPage(page_);
 }
 
 void THelpRTF::ShowPage(int page) {
@@ -102,9 +104,12 @@ bool THelpRTF::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ShowHelpPage(QWidget* owner, int page) {
-    CoreState.CommandCode = page;
-    THelpRTF viewer(owner);
-    ShowModal(viewer);
+    ExchangeDialog<THelpRTF>(owner, page);
+}
+
+void ShowHelpPageThenClear(QWidget* owner, int page) {
+    ShowHelpPage(owner, page);
+    CoreState.CommandCode = 0;
 }
 
 }  // namespace qv

@@ -21,6 +21,8 @@ class THelpRTF : public QDialog {
     void TestoKeyDown(int key);
     // Shows the page a link names; answers false, changing nothing, for any other link.
     bool FollowLink(const QString& target);
+    // The page it was opened with, which stays in CommandCode after it.
+    int Answer() const { return page_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -28,9 +30,14 @@ class THelpRTF : public QDialog {
 
   private:
     void ShowPage(int page);
+    int page_ = 0;
 };
 
-// Stores `page` in CoreState.CommandCode and shows the help viewer modally.
+// The exchange with the help viewer: `page` stands in CoreState.CommandCode while it is shown
+// and after.
 void ShowHelpPage(QWidget* owner, int page);
+// The same for a form whose later code must not take the page for a value of its own: 0 stands
+// in CommandCode after the page.
+void ShowHelpPageThenClear(QWidget* owner, int page);
 
 }  // namespace qv

@@ -10,6 +10,7 @@
 #include "core/data_files.h"
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
+#include "core/ui/thelprtf.h"
 #include "elaborations/simple_distribution_report.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/tesegue.h"
@@ -163,8 +164,7 @@ void TSemplici::EsciClick() {
 }
 
 void TSemplici::Help2Click() {
-    OpenHelpPage(this, kHelpPage);
-    CoreState.CommandCode = 0;
+    ShowHelpPageThenClear(this, kHelpPage);
 }
 
 }  // namespace qv

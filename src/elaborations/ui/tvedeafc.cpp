@@ -14,9 +14,9 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/thelprtf.h"
 #include "elaborations/ui/factor_dialogs.h"
 #include "elaborations/ui/typology_attribution.h"
-#include "elaborations/ui/viewer_calls.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/ui/application.h"
@@ -233,8 +233,7 @@ void TVedeAFC::Stampa1Click() {
 }
 
 void TVedeAFC::Help2Click() {
-    OpenHelpPage(this, kHelpPage);
-    CoreState.CommandCode = 0;
+    ShowHelpPageThenClear(this, kHelpPage);
 }
 
 void TVedeAFC::Esci2Click() {

@@ -149,8 +149,7 @@ void TStampe::EsciClick() {
 }
 
 void TStampe::Help2Click() {
-    ShowHelpPage(this, kFontHelpPage);
-    CoreState.CommandCode = 0;
+    ShowHelpPageThenClear(this, kFontHelpPage);
 }
 
 // ---- TCommentoStampa ----

@@ -321,8 +321,7 @@ void TVedeCartina::Graduatoria1Click() {
 }
 
 void TVedeCartina::Help1Click() {
-    ShowHelpPage(this, kHelpPage);
-    CoreState.CommandCode = 0;
+    ShowHelpPageThenClear(this, kHelpPage);
 }
 
 void TVedeCartina::Esci1Click() {
