@@ -93,15 +93,23 @@ RandomArchive MakeArchive(std::mt19937& rng) {
     g.HasStar.assign(size, 1);
     g.OpensVariable.assign(size, 0);
     const bool parents = pick(0, 3) != 0;
+    // Some archives have only single values in the side-by-side groups, many classes of the
+    // 32-bit number (more bounds than are counted without a search), or every weight 1.
+    const bool singles = pick(0, 2) == 0, manyBounds = pick(0, 3) == 0, unitWeights = pick(0, 3) == 0;
     for (int i = 1; i <= g.Count; ++i) {
         g.Field[size_t(i)] = pick(0, 20) == 0 ? pick(-1, 17) : pick(1, 16);
         g.FieldCount[size_t(i)] = pick(0, 3) == 0 ? pick(1, 4) : 0;
         g.Low[size_t(i)] = bound();
         g.High[size_t(i)] = pick(0, 2) == 0 ? bound() : g.Low[size_t(i)] + pick(-1, 20);
+        if (manyBounds && pick(0, 1)) {
+            g.Field[size_t(i)] = 6, g.FieldCount[size_t(i)] = 0;
+            g.Low[size_t(i)] = pick(-40, 40), g.High[size_t(i)] = g.Low[size_t(i)] + pick(0, 40);
+        }
         if (pick(0, 5) == 0) {  // a group of 12 or 6 words side by side, a class of every word
             g.Field[size_t(i)] = pick(0, 1) ? 17 : 23;
             g.FieldCount[size_t(i)] = g.Field[size_t(i)] == 17 ? 12 : 6;
             if (pick(0, 7) == 0) g.Low[size_t(i)] = -999999999, g.High[size_t(i)] = 999999999;
+            else if (singles) g.High[size_t(i)] = g.Low[size_t(i)];
         }
         if (pick(0, 30) == 0) g.HasStar[size_t(i)] = 0;
         // Parents above and below, chains, loops, and parents outside the grid.
@@ -129,7 +137,7 @@ RandomArchive MakeArchive(std::mt19937& rng) {
             std::fill(card.begin() + pick(14, 20), card.begin() + 26, 0);  // groups left empty
         a.cards.push_back(card);
         const int64_t weights[] = {1, 1, 1, 0, -3, 2000000011};
-        a.weights.push_back(weights[pick(0, 5)]);
+        a.weights.push_back(unitWeights ? 1 : weights[pick(0, 5)]);
     }
     return a;
 }
@@ -186,14 +194,16 @@ TEST(CategoryCounterTest, WideClassesPastTheTableBudget) {
 }
 
 // Ten independent columns (up to 1024 patterns), four groups counted by sets of classes (4096
-// slots each) and a group of 70 classes: the pattern rows outgrow their budget and later cards
-// go straight into the table; the large group's classes span two mask words.
+// slots each), a group of 70 classes and an all-empty one, and a 32-bit number: the pattern rows
+// outgrow their budget and later cards go straight into the table; the large group's classes
+// span two mask words.
 TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
     ResetProgramState();
     for (int f = 1; f <= 31; ++f) {
         FieldTypes[f] = int16_t(f <= 10 || f == 11 || f == 15 || f == 19 || f == 23 || f == 27 ? 0 : 1);
         FieldPositions[f] = int16_t(f);
     }
+    FieldTypes[32] = 7, FieldPositions[32] = 32;
     CategoryGrid g;
     std::vector<int32_t> columns;
     auto line = [&g](int field, int count, int32_t low, int32_t high) {
@@ -213,6 +223,8 @@ TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
         line(11 + 4 * group, 4, 0, 0);
     }
     for (int k = 1; k <= 70; ++k) line(27, 5, k, k + 3);
+    line(27, 5, 0, 0);
+    line(32, 0, -5, 40000);
     for (auto* v : {&g.Low, &g.High, &g.Parent, &g.FieldCount, &g.Field}) v->resize(size_t(g.Count) + 2, 0);
     g.HasStar.resize(size_t(g.Count) + 2, 1);
 
@@ -223,7 +235,9 @@ TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
     for (auto& card : cards) {
         for (int w = 0; w < 10; ++w) card[size_t(w)] = uint16_t(pick(0, 3));
         for (int w = 10; w < 26; ++w) card[size_t(w)] = uint16_t(pick(0, 2) ? 0 : pick(1, 12));
-        for (int w = 26; w < 31; ++w) card[size_t(w)] = uint16_t(pick(0, 80));
+        const bool answered = pick(0, 5) != 0;
+        for (int w = 26; w < 31; ++w) card[size_t(w)] = uint16_t(answered ? pick(0, 80) : 0);
+        EncodeCardNumber(pick(-10, 50000), card[31], card[32]);
         weights.push_back(pick(0, 5) == 0 ? 0 : pick(1, 3));
     }
     const std::vector<uint8_t> active(size_t(g.Count) + 2, 1);
