@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <new>
+#include <optional>
 #include <span>
 #include <tuple>
 #include <unordered_set>
@@ -30,28 +32,106 @@ constexpr int kBoxRecordSize = 20;
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 
-struct Vertex {
-    OutlinePoint At;
-    int32_t Neighbour = 0;  // comune across the edge from the previous vertex to this one
+// Whether the edge between comune c and its neighbour e is bordered, thin and thick, gathered
+// once per drawing: the walk asks it for each of some 200,000 edges of the whole map, and one
+// entry per comune answers both questions with two comparisons.
+class BorderRules {
+  public:
+    BorderRules() : count_(uint32_t(MapComuneCount())), entries_(size_t(count_) + 1) {
+        // Entry 0 is the territory's outer boundary, bordered always: no comune's keys equal its.
+        entries_[0] = {kOutside, kOutside, true};
+        for (uint32_t k = 1; k <= count_; ++k) {
+            const bool active = IsMapComuneActive(int(k));
+            Entry& entry = entries_[k];
+            entry.Active = active;
+            entry.Thick = MapBorderValues[k];
+            // A thin border where the activity differs or, within one activity, the class or the
+            // unit when those borders are asked for; never between two inactive comuni when
+            // those are hidden, which one shared key for every inactive comune gives.
+            if (!active && MapState.HideBordersInactive) continue;
+            entry.Thin = (active ? 1u : 0u) | (MapState.ClassBorders ? uint64_t(MapClassOf[k]) << 1 : 0) |
+                         (MapState.UnitBorders ? uint64_t(uint32_t(MapValueIndex[k])) << 17 : 0);
+        }
+    }
+    // A neighbour outside 0..MapComuneCount() draws nothing.
+    bool Thin(int c, int32_t e) const {
+        return uint32_t(e) <= count_ && entries_[size_t(e)].Thin != entries_[size_t(c)].Thin;
+    }
+    bool Thick(int c, int32_t e) const {
+        if (uint32_t(e) > count_) return false;
+        const Entry& a = entries_[size_t(c)];
+        const Entry& b = entries_[size_t(e)];
+        return a.Thick != b.Thick && (a.Active || b.Active || !MapState.HideVariableBordersInactive);
+    }
+
+  private:
+    static constexpr uint64_t kOutside = uint64_t(1) << 63;
+    struct Entry {
+        uint64_t Thin = 0;
+        uint64_t Thick = 0;
+        bool Active = false;
+    };
+    uint32_t count_;
+    std::vector<Entry> entries_;
 };
 
-bool NeighbourDrawn(int c, int32_t e) {
-    if (e == 0) return true;
-    if (e < 1 || e > MapComuneCount()) return false;
-    const bool activeC = IsMapComuneActive(c);
-    const bool activeE = IsMapComuneActive(int(e));
-    if (MapState.HideBordersInactive && !activeC && !activeE) return false;
-    if (activeC != activeE) return true;
-    return (MapState.ClassBorders && MapClassOf[size_t(c)] != MapClassOf[size_t(e)]) ||
-           (MapState.UnitBorders && MapValueIndex[size_t(c)] != MapValueIndex[size_t(e)]);
-}
+// The tables that tell thick segments apart outlive a drawing: the map is redrawn at every zoom
+// and option, and tables the size of the bitmap, allocated afresh, would be faulted in page by
+// page each time. Between drawings every entry is zero; a drawing clears what it set.
+struct SegmentCell {
+    uint16_t To[4];
+};
+struct SegmentKey {
+    int32_t X1, Y1, X2, Y2;
+    uint32_t WithinX1, WithinY1, WithinX2, WithinY2;
+    void Order() {
+        if (std::tie(X2, Y2, WithinX2, WithinY2) < std::tie(X1, Y1, WithinX1, WithinY1)) {
+            std::swap(X1, X2);
+            std::swap(Y1, Y2);
+            std::swap(WithinX1, WithinX2);
+            std::swap(WithinY1, WithinY2);
+        }
+    }
+    bool operator==(const SegmentKey&) const = default;
+};
+struct SegmentKeyHash {
+    size_t operator()(const SegmentKey& k) const {
+        uint64_t h = (uint64_t(uint32_t(k.X1)) << 32 ^ uint32_t(k.Y1)) * 0x9E3779B97F4A7C15ull;
+        h = (h ^ h >> 31 ^ (uint64_t(uint32_t(k.X2)) << 32 ^ uint32_t(k.Y2))) * 0xC2B2AE3D27D4EB4Full;
+        h ^= (uint64_t(k.WithinX1) << 32 ^ k.WithinY1) + (uint64_t(k.WithinX2) << 32 ^ k.WithinY2) * 31;
+        return size_t(h ^ h >> 29);
+    }
+};
+struct FreeTable {
+    void operator()(void* p) const { std::free(p); }
+};
+struct SegmentTables {
+    size_t Pixels = 0;
+    std::unique_ptr<uint8_t[], FreeTable> Steps;      // per pixel, the dot and steps starting there
+    std::unique_ptr<SegmentCell[], FreeTable> Cells;  // per pixel, the longer segments starting there
+    std::unordered_set<SegmentKey, SegmentKeyHash> Others;
+    std::vector<OutlinePoint> Ends;  // the segments kept, end after end
 
-bool VariableBorderDrawn(int c, int32_t e) {
-    if (e == 0) return true;
-    if (e < 1 || e > MapComuneCount()) return false;
-    if (MapState.HideVariableBordersInactive && !IsMapComuneActive(c) && !IsMapComuneActive(int(e)))
-        return false;
-    return MapBorderValues[size_t(c)] != MapBorderValues[size_t(e)];
+    // Zeroed memory from the system: only the pages of pixels the borders cross are touched.
+    template <typename T>
+    static T* Zeroed(std::unique_ptr<T[], FreeTable>& table, size_t pixels) {
+        if (!table) {
+            table.reset(static_cast<T*>(std::calloc(pixels, sizeof(T))));
+            if (!table) throw std::bad_alloc();
+        }
+        return table.get();
+    }
+    void Fit(size_t pixels) {
+        if (pixels == Pixels) return;
+        Steps.reset();
+        Cells.reset();
+        Pixels = pixels;
+    }
+};
+
+SegmentTables& ThickSegmentTables() {
+    thread_local SegmentTables tables;
+    return tables;
 }
 
 // The thick borders of the variable, stroked over every fill once all outlines are filled,
@@ -68,58 +148,69 @@ class ThickBorders {
           bottom_(height + penWidth + 1),
           margin_(-penWidth - 1),
           gridWidth_(width + 1),
-          gridHeight_(height + 1) {}
+          gridHeight_(height + 1),
+          tables_(ThickSegmentTables()),
+          unwinding_(std::uncaught_exceptions()) {
+        tables_.Fit(size_t(gridWidth_) * size_t(gridHeight_));
+        tables_.Ends.clear();
+    }
+    ThickBorders(const ThickBorders&) = delete;
+    ThickBorders& operator=(const ThickBorders&) = delete;
+    // Leaves the tables zero for the next drawing: the pixels of the segments kept, or, when a
+    // failure stopped the drawing midway, all of them.
+    ~ThickBorders() {
+        if (std::uncaught_exceptions() != unwinding_) {
+            tables_.Fit(0);
+        } else {
+            for (size_t i = 0; i + 1 < tables_.Ends.size(); i += 2) {
+                SegmentKey k = KeyOf(tables_.Ends[i], tables_.Ends[i + 1]);
+                k.Order();
+                if (const int64_t at = PixelOf(k); at >= 0) {
+                    if (tables_.Steps) tables_.Steps[size_t(at)] = 0;
+                    if (tables_.Cells) tables_.Cells[size_t(at)] = {};
+                }
+            }
+        }
+        tables_.Others.clear();
+        tables_.Ends.clear();
+    }
 
     void Add(const OutlinePoint& a, const OutlinePoint& b) {
         if (!exact_ && (std::max(a.At.X, b.At.X) < margin_ || std::min(a.At.X, b.At.X) > right_ ||
                         std::max(a.At.Y, b.At.Y) < margin_ || std::min(a.At.Y, b.At.Y) > bottom_))
             return;
-        Key k{a.At.X, a.At.Y, b.At.X, b.At.Y, 0, 0, 0, 0};
-        if (exact_)
-            k = {a.At.X,          a.At.Y,          b.At.X,          b.At.Y,
-                 Bits(a.WithinX), Bits(a.WithinY), Bits(b.WithinX), Bits(b.WithinY)};
+        SegmentKey k = KeyOf(a, b);
         k.Order();
         if (!IsNew(k)) return;
-        ends_.push_back(a);
-        ends_.push_back(b);
+        tables_.Ends.push_back(a);
+        tables_.Ends.push_back(b);
     }
     void Stroke(MapPainter& painter) const {
-        if (!ends_.empty()) painter.Lines(ends_);
+        // In batches: one buffer the size of every segment would be allocated at each drawing.
+        constexpr size_t kBatch = 2 * 1024;
+        const std::span<const OutlinePoint> ends(tables_.Ends);
+        for (size_t i = 0; i < ends.size(); i += kBatch)
+            painter.Lines(ends.subspan(i, std::min(kBatch, ends.size() - i)));
     }
 
   private:
-    struct Key {
-        int32_t X1, Y1, X2, Y2;
-        uint32_t WithinX1, WithinY1, WithinX2, WithinY2;
-        void Order() {
-            if (std::tie(X2, Y2, WithinX2, WithinY2) < std::tie(X1, Y1, WithinX1, WithinY1)) {
-                std::swap(X1, X2);
-                std::swap(Y1, Y2);
-                std::swap(WithinX1, WithinX2);
-                std::swap(WithinY1, WithinY2);
-            }
-        }
-        bool operator==(const Key&) const = default;
-    };
-    struct Hash {
-        size_t operator()(const Key& k) const {
-            uint64_t h = (uint64_t(uint32_t(k.X1)) << 32 ^ uint32_t(k.Y1)) * 0x9E3779B97F4A7C15ull;
-            h = (h ^ h >> 31 ^ (uint64_t(uint32_t(k.X2)) << 32 ^ uint32_t(k.Y2))) * 0xC2B2AE3D27D4EB4Full;
-            h ^= (uint64_t(k.WithinX1) << 32 ^ k.WithinY1) + (uint64_t(k.WithinX2) << 32 ^ k.WithinY2) * 31;
-            return size_t(h ^ h >> 29);
-        }
-    };
-    struct Cell {
-        uint16_t To[4];
-    };
-    struct Free {
-        void operator()(void* p) const { std::free(p); }
-    };
-
     static uint32_t Bits(float f) {
         uint32_t u;
         std::memcpy(&u, &f, sizeof u);
         return u;
+    }
+    SegmentKey KeyOf(const OutlinePoint& a, const OutlinePoint& b) const {
+        if (!exact_) return {a.At.X, a.At.Y, b.At.X, b.At.Y, 0, 0, 0, 0};
+        return {a.At.X,          a.At.Y,          b.At.X,          b.At.Y,
+                Bits(a.WithinX), Bits(a.WithinY), Bits(b.WithinX), Bits(b.WithinY)};
+    }
+    // The pixel a segment is kept at in the tables, or -1 when it is looked up in the set.
+    int64_t PixelOf(const SegmentKey& k) const {
+        const int32_t dx = k.X2 - k.X1, dy = k.Y2 - k.Y1;  // dx >= 0: the ends are ordered
+        if (exact_ || k.X1 < 0 || k.X1 >= gridWidth_ || k.Y1 < 0 || k.Y1 >= gridHeight_ || dx > INT8_MAX ||
+            dy < INT8_MIN || dy > INT8_MAX)
+            return -1;
+        return int64_t(k.Y1) * gridWidth_ + k.X1;
     }
 
     // A short segment of the bitmap whose first end lies on it is kept at that pixel, told by
@@ -128,32 +219,22 @@ class ThickBorders {
     // a cell. Consecutive edges of an outline start at pixels close together, so the lookups
     // stay in the cache. Any other segment, and one past the places a cell holds, is looked up
     // in a set.
-    bool IsNew(const Key& k) {
+    bool IsNew(const SegmentKey& k) {
         if (k == last_) return false;
         last_ = k;
-        const int32_t dx = k.X2 - k.X1, dy = k.Y2 - k.Y1;  // dx >= 0: the ends are ordered
-        if (exact_ || k.X1 < 0 || k.X1 >= gridWidth_ || k.Y1 < 0 || k.Y1 >= gridHeight_ || dx > INT8_MAX ||
-            dy < INT8_MIN || dy > INT8_MAX)
-            return others_.insert(k).second;
-        const size_t at = size_t(k.Y1) * size_t(gridWidth_) + size_t(k.X1);
+        const int64_t pixel = PixelOf(k);
+        if (pixel < 0) return tables_.Others.insert(k).second;
+        const size_t at = size_t(pixel);
+        const int32_t dx = k.X2 - k.X1, dy = k.Y2 - k.Y1;
         if (dx <= 1 && dy >= -1 && dy <= 1) {
-            // Zeroed memory from the system: only the pages of pixels the borders cross are touched.
-            if (!steps_) {
-                steps_.reset(static_cast<uint8_t*>(std::calloc(size_t(gridWidth_) * size_t(gridHeight_), 1)));
-                if (!steps_) throw std::bad_alloc();
-            }
+            uint8_t* steps = SegmentTables::Zeroed(tables_.Steps, tables_.Pixels);
             // dx 0 leaves dy 0 or 1 (the ends are ordered): bits 0 and 1; dx 1, dy -1..1: bits 2 to 4.
             const uint8_t bit = uint8_t(1u << (dx == 0 ? dy : 3 + dy));
-            if (steps_[at] & bit) return false;
-            steps_[at] |= bit;
+            if (steps[at] & bit) return false;
+            steps[at] |= bit;
             return true;
         }
-        if (!cells_) {
-            cells_.reset(
-                static_cast<Cell*>(std::calloc(size_t(gridWidth_) * size_t(gridHeight_), sizeof(Cell))));
-            if (!cells_) throw std::bad_alloc();
-        }
-        Cell& cell = cells_[at];
+        SegmentCell& cell = SegmentTables::Zeroed(tables_.Cells, tables_.Pixels)[at];
         const uint16_t to = uint16_t((uint32_t(dx) << 8 | uint8_t(dy)) + 1);  // 0: a free place
         for (uint16_t& place : cell.To) {
             if (place == to) return false;
@@ -162,17 +243,26 @@ class ThickBorders {
                 return true;
             }
         }
-        return others_.insert(k).second;
+        return tables_.Others.insert(k).second;
     }
 
     bool exact_;
     int32_t right_, bottom_, margin_;
     int32_t gridWidth_, gridHeight_;
-    Key last_{INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, 0, 0, 0, 0};
-    std::unique_ptr<uint8_t[], Free> steps_;  // per pixel, the dot and steps starting there
-    std::unique_ptr<Cell[], Free> cells_;     // per pixel, the longer segments starting there
-    std::unordered_set<Key, Hash> others_;
-    std::vector<OutlinePoint> ends_;
+    SegmentTables& tables_;
+    int unwinding_;
+    SegmentKey last_{INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, 0, 0, 0, 0};
+};
+
+// The ring of one comune as the walk collects it: its vertices, and with vertex k the comune
+// across the edge from vertex k-1 to it.
+struct Ring {
+    std::vector<OutlinePoint> Points;
+    std::vector<int32_t> Neighbours;
+    void Clear() {
+        Points.clear();
+        Neighbours.clear();
+    }
 };
 
 // The ring filled, then its thin borders stroked at once, as each comune has always been
@@ -180,18 +270,17 @@ class ThickBorders {
 // by the neighbour stored with vertex k; the closing edge back to vertex 0 is not stroked, the
 // base's rings repeat their first vertex. An edge that repeats the one before it draws nothing
 // more, and one stroked thick at the end needs no thin stroke beneath.
-void DrawRing(MapPainter& painter, std::vector<Vertex>& ring, int c, ThickBorders& thick, int thickWidth,
-              std::vector<OutlinePoint>& scratch) {
-    if (ring.empty()) return;
+void DrawRing(MapPainter& painter, Ring& ring, int c, const BorderRules& rules, ThickBorders* thick,
+              int thickWidth, std::vector<OutlinePoint>& scratch) {
+    const std::vector<OutlinePoint>& points = ring.Points;
+    if (points.empty()) return;
     const uint32_t colour = MapState.ColourByClass && IsMapComuneActive(c)
                                 ? MapColours[std::min<size_t>(MapClassOf[size_t(c)], 8)]
                                 : kWhite;
     painter.Brush(colour);
     painter.Pen(colour);
     painter.PenWidth(0);
-    scratch.clear();
-    for (const Vertex& v : ring) scratch.push_back(v.At);
-    painter.OutlinePolygon(scratch);
+    painter.OutlinePolygon(points);
 
     const bool exact = painter.Printing();
     auto same = [exact](const OutlinePoint& p, const OutlinePoint& q) {
@@ -199,22 +288,22 @@ void DrawRing(MapPainter& painter, std::vector<Vertex>& ring, int c, ThickBorder
                (!exact || (p.WithinX == q.WithinX && p.WithinY == q.WithinY));
     };
     scratch.clear();
-    for (size_t k = 1; k < ring.size(); ++k) {
-        const int32_t e = ring[k].Neighbour;
-        const bool thickDrawn = MapState.ShowVariableBorders && VariableBorderDrawn(c, e);
-        if (thickDrawn) thick.Add(ring[k - 1].At, ring[k].At);
-        if (!NeighbourDrawn(c, e) || (thickDrawn && thickWidth >= 1)) continue;
+    for (size_t k = 1; k < points.size(); ++k) {
+        const int32_t e = ring.Neighbours[k];
+        const bool thickDrawn = thick && rules.Thick(c, e);
+        if (thickDrawn) thick->Add(points[k - 1], points[k]);
+        if ((thickDrawn && thickWidth >= 1) || !rules.Thin(c, e)) continue;
         const size_t n = scratch.size();
-        if (n && same(scratch[n - 2], ring[k - 1].At) && same(scratch[n - 1], ring[k].At)) continue;
-        scratch.push_back(ring[k - 1].At);
-        scratch.push_back(ring[k].At);
+        if (n && same(scratch[n - 2], points[k - 1]) && same(scratch[n - 1], points[k])) continue;
+        scratch.push_back(points[k - 1]);
+        scratch.push_back(points[k]);
     }
     if (!scratch.empty()) {
         painter.Pen(kBlack);
         painter.PenWidth(1);
         painter.Lines(scratch);
     }
-    ring.clear();
+    ring.Clear();
 }
 
 void ReadOutlineFiles() {
@@ -243,10 +332,14 @@ void MarkVisibleComuni(const MapTransform& t) {
 // end), so E at a ring's first vertex, which holds the closing edge's neighbour, is never read.
 void DrawOutlines(MapPainter& painter, const MapTransform& t) {
     const int thickWidth = std::clamp(MapState.VariableBorderWidth, 0, 50);
+    const BorderRules rules;
     // The canvas, not only the drawable area, shows what is stroked.
-    ThickBorders thick(painter.Printing(), std::max(t.Width, MapState.MapWidth),
-                       std::max(t.Height, MapState.MapHeight), thickWidth);
-    std::vector<Vertex> ring;
+    std::optional<ThickBorders> thick;
+    if (MapState.ShowVariableBorders)
+        thick.emplace(painter.Printing(), std::max(t.Width, MapState.MapWidth),
+                      std::max(t.Height, MapState.MapHeight), thickWidth);
+    ThickBorders* thickOrNone = thick ? &*thick : nullptr;
+    Ring ring;
     std::vector<OutlinePoint> scratch;
     const bool printing = painter.Printing();
     const std::span<const uint8_t> fileOf(MapOutlineFileOf.data() + 1, size_t(MapComuneCount()));
@@ -265,23 +358,23 @@ void DrawOutlines(MapPainter& painter, const MapTransform& t) {
             }
             WalkOutline(outline, [&](const OutlineEntry& e) {
                 if (e.EndsRing()) {
-                    DrawRing(painter, ring, k, thick, thickWidth, scratch);
+                    DrawRing(painter, ring, k, rules, thickOrNone, thickWidth, scratch);
                     return;
                 }
                 const MapPixel p = t.Vertex(e.X, e.Y);
                 // Where within its pixel a vertex lies only a printer draws.
-                ring.push_back(
-                    {{{p.X, p.Y}, printing ? t.WithinPixel(e.X) : 0, printing ? t.WithinPixel(e.Y) : 0},
-                     e.E});
+                ring.Points.push_back(
+                    {{p.X, p.Y}, printing ? t.WithinPixel(e.X) : 0, printing ? t.WithinPixel(e.Y) : 0});
+                ring.Neighbours.push_back(e.E);
             });
-            DrawRing(painter, ring, k, thick, thickWidth, scratch);
+            DrawRing(painter, ring, k, rules, thickOrNone, thickWidth, scratch);
         });
     }
     // The thick borders over every fill: a few pixels a later fill covered before stay black.
-    if (MapState.ShowVariableBorders) {
+    if (thick) {
         painter.Pen(kBlack);
         painter.PenWidth(thickWidth);
-        thick.Stroke(painter);
+        thick->Stroke(painter);
         painter.PenWidth(1);
     }
 }

@@ -10,19 +10,6 @@ namespace {
 
 constexpr int kMaxZoomLevel = 7;
 
-// Arithmetic shift (division rounding down): a view centre left or above the base is negative,
-// and a logical shift would turn it into an origin far beyond the map.
-int32_t Shr(int32_t value, int32_t shift) {
-    return int32_t(int64_t(value) >> (shift & 31));
-}
-
-// Wrapping arithmetic: coordinates come from files and must not overflow into undefined behaviour.
-int32_t Add(int32_t a, int32_t b) {
-    return int32_t(uint32_t(a) + uint32_t(b));
-}
-int32_t Sub(int32_t a, int32_t b) {
-    return int32_t(uint32_t(a) - uint32_t(b));
-}
 int32_t Mul(int32_t a, int32_t b) {
     return int32_t(uint32_t(a) * uint32_t(b));
 }
@@ -30,9 +17,9 @@ int32_t Mul(int32_t a, int32_t b) {
 void RecentreOnPick() {
     if (MapState.PickX <= -1) return;
     MapState.ViewCentreX =
-        Add(MapState.ViewCentreX, Mul(MapState.PickX - MapState.ReferenceX, MapState.ZoomScale));
+        MapAdd(MapState.ViewCentreX, Mul(MapState.PickX - MapState.ReferenceX, MapState.ZoomScale));
     MapState.ViewCentreY =
-        Add(MapState.ViewCentreY, Mul(MapState.PickY - MapState.ReferenceY, MapState.ZoomScale));
+        MapAdd(MapState.ViewCentreY, Mul(MapState.PickY - MapState.ReferenceY, MapState.ZoomScale));
     MapState.CentreTargetX = MapState.ReferenceX;
     MapState.CentreTargetY = MapState.ReferenceY;
 }
@@ -62,16 +49,6 @@ void SetZoom() {
     MapState.ZoomScale = 1 << MapState.ZoomShift;
 }
 
-MapPixel MapTransform::Point(int32_t x, int32_t y) const {
-    return {Sub(Shr(x, Shift), OriginX), Sub(Shr(y, Shift), OriginY)};
-}
-
-MapPixel MapTransform::Vertex(int32_t x, int32_t y) const {
-    MapPixel p = Point(x, y);
-    if (Margin) p = {Add(p.X, 5), Add(p.Y, 5)};
-    return p;
-}
-
 float MapTransform::WithinPixel(int32_t v) const {
     const uint32_t units = 1u << (Shift & 31);
     return float(uint32_t(v) & (units - 1)) / float(units);
@@ -92,15 +69,15 @@ MapTransform ComputeMapTransform() {
     const int32_t c = MapState.ZoomScale;
     const int32_t rx = MapState.ReferenceX;
     const int32_t ry = MapState.ReferenceY;
-    MapState.ViewCentreX = Add(MapState.ViewCentreX, Mul(Sub(MapState.CentreTargetX, rx), c));
-    MapState.ViewCentreY = Add(MapState.ViewCentreY, Mul(Sub(MapState.CentreTargetY, ry), c));
+    MapState.ViewCentreX = MapAdd(MapState.ViewCentreX, Mul(MapSub(MapState.CentreTargetX, rx), c));
+    MapState.ViewCentreY = MapAdd(MapState.ViewCentreY, Mul(MapSub(MapState.CentreTargetY, ry), c));
 
     MapTransform t;
     t.Shift = s;
-    t.OriginX = Add(Sub(Shr(MapState.ViewCentreX, s), Shr(Mul(MapState.MapWidth, 16), s)),
-                    Shr(Sub(Mul(rx, 32), Mul(rx, c)), s));
-    t.OriginY = Add(Sub(Shr(MapState.ViewCentreY, s), Shr(Mul(MapState.MapHeight, 16), s)),
-                    Shr(Sub(Mul(ry, 32), Mul(ry, c)), s));
+    t.OriginX = MapAdd(MapSub(MapShr(MapState.ViewCentreX, s), MapShr(Mul(MapState.MapWidth, 16), s)),
+                       MapShr(MapSub(Mul(rx, 32), Mul(rx, c)), s));
+    t.OriginY = MapAdd(MapSub(MapShr(MapState.ViewCentreY, s), MapShr(Mul(MapState.MapHeight, 16), s)),
+                       MapShr(MapSub(Mul(ry, 32), Mul(ry, c)), s));
     t.Margin = MapState.MapMargin != 0;
     t.Width = MapState.MapWidth + (t.Margin ? 3 : 0);
     t.Height = MapState.MapHeight + (t.Margin ? 3 : 0);

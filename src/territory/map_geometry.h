@@ -12,6 +12,20 @@ void NormalizeMapSize();
 // outline units per pixel around the last picked point; levels 8 and above change nothing.
 void SetZoom();
 
+// Arithmetic shift (division rounding down): a view centre left or above the base is negative,
+// and a logical shift would turn it into an origin far beyond the map.
+inline int32_t MapShr(int32_t value, int32_t shift) {
+    return int32_t(int64_t(value) >> (shift & 31));
+}
+
+// Wrapping arithmetic: coordinates come from files and must not overflow into undefined behaviour.
+inline int32_t MapAdd(int32_t a, int32_t b) {
+    return int32_t(uint32_t(a) + uint32_t(b));
+}
+inline int32_t MapSub(int32_t a, int32_t b) {
+    return int32_t(uint32_t(a) - uint32_t(b));
+}
+
 struct MapPixel {
     int32_t X = 0;
     int32_t Y = 0;
@@ -26,8 +40,16 @@ struct MapTransform {
     int32_t Width = 0;  // drawable area W', H'
     int32_t Height = 0;
 
-    MapPixel Point(int32_t x, int32_t y) const;   // label points and boxes
-    MapPixel Vertex(int32_t x, int32_t y) const;  // moved 5 pixels right and down with the margin
+    // Label points and boxes.
+    MapPixel Point(int32_t x, int32_t y) const {
+        return {MapSub(MapShr(x, Shift), OriginX), MapSub(MapShr(y, Shift), OriginY)};
+    }
+    // Vertices, moved 5 pixels right and down with the margin; inline, as every vertex of the
+    // outlines drawn passes here.
+    MapPixel Vertex(int32_t x, int32_t y) const {
+        const MapPixel p = Point(x, y);
+        return Margin ? MapPixel{MapAdd(p.X, 5), MapAdd(p.Y, 5)} : p;
+    }
     // Where within its pixel a coordinate lies, from 0 (its left or top edge) to below 1: what a
     // printer finer than the screen still draws.
     float WithinPixel(int32_t v) const;

@@ -427,7 +427,7 @@ void MapPainter::LineTo(const OutlinePoint& p) {
     printer_->LineTo(at.X, at.Y);
 }
 
-void MapPainter::Lines(const std::vector<OutlinePoint>& ends) {
+void MapPainter::Lines(std::span<const OutlinePoint> ends) {
     std::vector<MapPoint>& on = points_;
     on.clear();
     for (const OutlinePoint& p : ends) on.push_back(p.At);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,7 @@ class MapPainter {
     void MoveTo(const OutlinePoint& p);
     void LineTo(const OutlinePoint& p);
     // Lines from ends[2i] to ends[2i + 1] in one go.
-    void Lines(const std::vector<OutlinePoint>& ends);
+    void Lines(std::span<const OutlinePoint> ends);
 
     // Where x lies against the text: its left edge, its right end, or its middle. Each device
     // measures its own text.

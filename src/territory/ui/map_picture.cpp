@@ -3,6 +3,7 @@
 #include <QPolygon>
 #include <QPrinter>
 #include <algorithm>
+#include <array>
 
 #include "core/core_state.h"
 #include "platform/io_error.h"
@@ -86,11 +87,18 @@ void PainterMapCanvas::LineTo(int32_t x, int32_t y) {
 void PainterMapCanvas::Lines(const MapPoint* ends, int count) {
     if (count <= 0) return;
     ApplyPen();
-    std::vector<QLine> lines;
-    lines.reserve(size_t(count));
-    for (int i = 0; i < count; ++i)
-        lines.emplace_back(ends[2 * i].X, ends[2 * i].Y, ends[2 * i + 1].X, ends[2 * i + 1].Y);
-    painter_.drawLines(lines.data(), count);
+    // A few hundred lines at a time: the painter strokes them in small groups anyway, and the
+    // buffer stays on the stack.
+    std::array<QLine, 256> lines;
+    for (int done = 0; done < count;) {
+        const int n = std::min(count - done, int(lines.size()));
+        for (int i = 0; i < n; ++i) {
+            const MapPoint* pair = ends + 2 * (done + i);
+            lines[size_t(i)] = QLine(pair[0].X, pair[0].Y, pair[1].X, pair[1].Y);
+        }
+        painter_.drawLines(lines.data(), n);
+        done += n;
+    }
     current_ = QPoint(ends[2 * count - 1].X, ends[2 * count - 1].Y);
 }
 
