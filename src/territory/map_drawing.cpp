@@ -33,46 +33,46 @@ constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 
 // Whether the edge between comune c and its neighbour e is bordered, thin and thick, gathered
-// once per drawing: the walk asks it for each of some 200,000 edges of the whole map, and one
-// entry per comune answers both questions with two comparisons.
+// once per drawing: the walk asks it for each of some 200,000 edges of the whole map. Each
+// question compares two keys, held in separate small arrays so that those the walk reads for
+// every neighbour stay in the first-level cache.
 class BorderRules {
   public:
-    BorderRules() : count_(uint32_t(MapComuneCount())), entries_(size_t(count_) + 1) {
+    BorderRules()
+        : count_(uint32_t(MapComuneCount())),
+          active_(size_t(count_) + 1),
+          thick_(size_t(count_) + 1),
+          thin_(size_t(count_) + 1) {
         // Entry 0 is the territory's outer boundary, bordered always: no comune's keys equal its.
-        entries_[0] = {kOutside, kOutside, true};
+        active_[0] = 1;
+        thick_[0] = uint32_t(1) << 16;  // above every value of the border variable
+        thin_[0] = uint64_t(1) << 63;
         for (uint32_t k = 1; k <= count_; ++k) {
             const bool active = IsMapComuneActive(int(k));
-            Entry& entry = entries_[k];
-            entry.Active = active;
-            entry.Thick = MapBorderValues[k];
+            active_[k] = active;
+            thick_[k] = MapBorderValues[k];
             // A thin border where the activity differs or, within one activity, the class or the
             // unit when those borders are asked for; never between two inactive comuni when
             // those are hidden, which one shared key for every inactive comune gives.
             if (!active && MapState.HideBordersInactive) continue;
-            entry.Thin = (active ? 1u : 0u) | (MapState.ClassBorders ? uint64_t(MapClassOf[k]) << 1 : 0) |
-                         (MapState.UnitBorders ? uint64_t(uint32_t(MapValueIndex[k])) << 17 : 0);
+            thin_[k] = (active ? 1u : 0u) | (MapState.ClassBorders ? uint64_t(MapClassOf[k]) << 1 : 0) |
+                       (MapState.UnitBorders ? uint64_t(uint32_t(MapValueIndex[k])) << 17 : 0);
         }
     }
     // A neighbour outside 0..MapComuneCount() draws nothing.
     bool Thin(int c, int32_t e) const {
-        return uint32_t(e) <= count_ && entries_[size_t(e)].Thin != entries_[size_t(c)].Thin;
+        return uint32_t(e) <= count_ && thin_[size_t(e)] != thin_[size_t(c)];
     }
     bool Thick(int c, int32_t e) const {
-        if (uint32_t(e) > count_) return false;
-        const Entry& a = entries_[size_t(c)];
-        const Entry& b = entries_[size_t(e)];
-        return a.Thick != b.Thick && (a.Active || b.Active || !MapState.HideVariableBordersInactive);
+        return uint32_t(e) <= count_ && thick_[size_t(e)] != thick_[size_t(c)] &&
+               (active_[size_t(c)] || active_[size_t(e)] || !MapState.HideVariableBordersInactive);
     }
 
   private:
-    static constexpr uint64_t kOutside = uint64_t(1) << 63;
-    struct Entry {
-        uint64_t Thin = 0;
-        uint64_t Thick = 0;
-        bool Active = false;
-    };
     uint32_t count_;
-    std::vector<Entry> entries_;
+    std::vector<uint8_t> active_;
+    std::vector<uint32_t> thick_;  // the border variable's value
+    std::vector<uint64_t> thin_;
 };
 
 // The tables that tell thick segments apart outlive a drawing: the map is redrawn at every zoom
@@ -110,7 +110,7 @@ struct SegmentTables {
     std::unique_ptr<uint8_t[], FreeTable> Steps;      // per pixel, the dot and steps starting there
     std::unique_ptr<SegmentCell[], FreeTable> Cells;  // per pixel, the longer segments starting there
     std::unordered_set<SegmentKey, SegmentKeyHash> Others;
-    std::vector<OutlinePoint> Ends;  // the segments kept, end after end
+    std::vector<OutlinePoint> Ends;  // the segments kept, end after end, and room for more
 
     // Zeroed memory from the system: only the pages of pixels the borders cross are touched.
     template <typename T>
@@ -152,7 +152,6 @@ class ThickBorders {
           tables_(ThickSegmentTables()),
           unwinding_(std::uncaught_exceptions()) {
         tables_.Fit(size_t(gridWidth_) * size_t(gridHeight_));
-        tables_.Ends.clear();
     }
     ThickBorders(const ThickBorders&) = delete;
     ThickBorders& operator=(const ThickBorders&) = delete;
@@ -161,34 +160,31 @@ class ThickBorders {
     ~ThickBorders() {
         if (std::uncaught_exceptions() != unwinding_) {
             tables_.Fit(0);
-        } else {
-            for (size_t i = 0; i + 1 < tables_.Ends.size(); i += 2) {
-                SegmentKey k = KeyOf(tables_.Ends[i], tables_.Ends[i + 1]);
-                k.Order();
-                if (const int64_t at = PixelOf(k); at >= 0) {
-                    if (tables_.Steps) tables_.Steps[size_t(at)] = 0;
-                    if (tables_.Cells) tables_.Cells[size_t(at)] = {};
-                }
+        } else if (!exact_) {
+            const OutlinePoint* ends = tables_.Ends.data();
+            for (size_t i = 0; i < kept_; i += 2) {
+                const Place place = PlaceOf(ends[i].At, ends[i + 1].At);
+                if (place.Kind == Place::Step) tables_.Steps[place.At] = 0;
+                if (place.Kind == Place::Cell) tables_.Cells[place.At] = {};
             }
         }
         tables_.Others.clear();
-        tables_.Ends.clear();
     }
 
     void Add(const OutlinePoint& a, const OutlinePoint& b) {
-        if (!exact_ && (std::max(a.At.X, b.At.X) < margin_ || std::min(a.At.X, b.At.X) > right_ ||
-                        std::max(a.At.Y, b.At.Y) < margin_ || std::min(a.At.Y, b.At.Y) > bottom_))
-            return;
-        SegmentKey k = KeyOf(a, b);
-        k.Order();
-        if (!IsNew(k)) return;
-        tables_.Ends.push_back(a);
-        tables_.Ends.push_back(b);
+        std::vector<OutlinePoint>& ends = tables_.Ends;
+        if (ends.size() < kept_ + 2) ends.resize(std::max<size_t>(4096, 2 * ends.size()));
+        // Written in any case and counted only when new: whether a segment was met before follows
+        // no pattern the processor could foresee, and a branch on it would be mispredicted half
+        // the time.
+        ends[kept_] = a;
+        ends[kept_ + 1] = b;
+        kept_ += 2 * size_t(exact_ ? IsNewExact(a, b) : IsNewOnBitmap(a.At, b.At));
     }
     void Stroke(MapPainter& painter) const {
         // In batches: one buffer the size of every segment would be allocated at each drawing.
         constexpr size_t kBatch = 2 * 1024;
-        const std::span<const OutlinePoint> ends(tables_.Ends);
+        const std::span<const OutlinePoint> ends(tables_.Ends.data(), kept_);
         for (size_t i = 0; i < ends.size(); i += kBatch)
             painter.Lines(ends.subspan(i, std::min(kBatch, ends.size() - i)));
     }
@@ -199,50 +195,73 @@ class ThickBorders {
         std::memcpy(&u, &f, sizeof u);
         return u;
     }
-    SegmentKey KeyOf(const OutlinePoint& a, const OutlinePoint& b) const {
-        if (!exact_) return {a.At.X, a.At.Y, b.At.X, b.At.Y, 0, 0, 0, 0};
-        return {a.At.X,          a.At.Y,          b.At.X,          b.At.Y,
-                Bits(a.WithinX), Bits(a.WithinY), Bits(b.WithinX), Bits(b.WithinY)};
+    // A point as one number that orders points by x, then y.
+    static uint64_t Packed(MapPoint p) {
+        return uint64_t(uint32_t(p.X) ^ 0x80000000u) << 32 | (uint32_t(p.Y) ^ 0x80000000u);
     }
-    // The pixel a segment is kept at in the tables, or -1 when it is looked up in the set.
-    int64_t PixelOf(const SegmentKey& k) const {
-        const int32_t dx = k.X2 - k.X1, dy = k.Y2 - k.Y1;  // dx >= 0: the ends are ordered
-        if (exact_ || k.X1 < 0 || k.X1 >= gridWidth_ || k.Y1 < 0 || k.Y1 >= gridHeight_ || dx > INT8_MAX ||
-            dy < INT8_MIN || dy > INT8_MAX)
-            return -1;
-        return int64_t(k.Y1) * gridWidth_ + k.X1;
+    static MapPoint Unpacked(uint64_t v) {
+        return {int32_t(uint32_t(v >> 32) ^ 0x80000000u), int32_t(uint32_t(v) ^ 0x80000000u)};
     }
 
-    // A short segment of the bitmap whose first end lies on it is kept at that pixel, told by
-    // where its other end lies from there: a dot or a step to a neighbouring pixel (most of the
-    // segments of a map drawn small) as one bit of a byte, a longer one among the few places of
-    // a cell. Consecutive edges of an outline start at pixels close together, so the lookups
-    // stay in the cache. Any other segment, and one past the places a cell holds, is looked up
-    // in a set.
-    bool IsNew(const SegmentKey& k) {
-        if (k == last_) return false;
-        last_ = k;
-        const int64_t pixel = PixelOf(k);
-        if (pixel < 0) return tables_.Others.insert(k).second;
-        const size_t at = size_t(pixel);
-        const int32_t dx = k.X2 - k.X1, dy = k.Y2 - k.Y1;
-        if (dx <= 1 && dy >= -1 && dy <= 1) {
-            uint8_t* steps = SegmentTables::Zeroed(tables_.Steps, tables_.Pixels);
-            // dx 0 leaves dy 0 or 1 (the ends are ordered): bits 0 and 1; dx 1, dy -1..1: bits 2 to 4.
-            const uint8_t bit = uint8_t(1u << (dx == 0 ? dy : 3 + dy));
-            if (steps[at] & bit) return false;
-            steps[at] |= bit;
-            return true;
+    // Where a segment of the bitmap is kept, its ends ordered: a short one whose first end lies
+    // on the bitmap at that pixel, told by where its other end lies from there: a dot or a step to
+    // a neighbouring pixel (most of the segments of a map drawn small) as one bit of a byte, a
+    // longer one among the few places of a cell. Consecutive edges of an outline start at pixels
+    // close together, so the lookups stay in the cache. Any other segment is looked up in a set.
+    struct Place {
+        enum { Step, Cell, Set } Kind;
+        size_t At = 0;
+        uint8_t Bit = 0;
+        uint16_t To = 0;
+        MapPoint First, Second;
+    };
+    Place PlaceOf(MapPoint a, MapPoint b) const {
+        const uint64_t pa = Packed(a), pb = Packed(b);
+        const MapPoint first = Unpacked(std::min(pa, pb)), second = Unpacked(std::max(pa, pb));
+        const int64_t dx = int64_t(second.X) - first.X, dy = int64_t(second.Y) - first.Y;  // dx >= 0
+        if (first.X < 0 || first.X >= gridWidth_ || first.Y < 0 || first.Y >= gridHeight_ || dx > INT8_MAX ||
+            dy < INT8_MIN || dy > INT8_MAX)
+            return {Place::Set, 0, 0, 0, first, second};
+        const size_t at = size_t(first.Y) * size_t(gridWidth_) + size_t(first.X);
+        // dx 0 leaves dy 0 or 1 (the ends are ordered): bits 0 and 1; dx 1, dy -1..1: bits 2 to 4.
+        if (dx <= 1 && dy >= -1 && dy <= 1)
+            return {Place::Step, at, uint8_t(1u << (dy + 3 * dx)), 0, first, second};
+        return {Place::Cell, at,    0, uint16_t((uint32_t(dx) << 8 | uint8_t(dy)) + 1),
+                first,       second};  // 0: free
+    }
+
+    // On the bitmap a segment is told by the pixels of its ends, and one lying wholly off it
+    // draws nothing.
+    bool IsNewOnBitmap(MapPoint a, MapPoint b) {
+        if (std::max(a.X, b.X) < margin_ || std::min(a.X, b.X) > right_ || std::max(a.Y, b.Y) < margin_ ||
+            std::min(a.Y, b.Y) > bottom_)
+            return false;
+        const Place place = PlaceOf(a, b);
+        if (place.Kind == Place::Step) {
+            uint8_t& steps = SegmentTables::Zeroed(tables_.Steps, tables_.Pixels)[place.At];
+            const uint8_t before = steps;
+            steps = before | place.Bit;
+            return (before & place.Bit) == 0;
         }
-        SegmentCell& cell = SegmentTables::Zeroed(tables_.Cells, tables_.Pixels)[at];
-        const uint16_t to = uint16_t((uint32_t(dx) << 8 | uint8_t(dy)) + 1);  // 0: a free place
-        for (uint16_t& place : cell.To) {
-            if (place == to) return false;
-            if (place == 0) {
-                place = to;
-                return true;
+        if (place.Kind == Place::Cell) {
+            for (uint16_t& to : SegmentTables::Zeroed(tables_.Cells, tables_.Pixels)[place.At].To) {
+                if (to == place.To) return false;
+                if (to == 0) {
+                    to = place.To;
+                    return true;
+                }
             }
         }
+        return tables_.Others
+            .insert({place.First.X, place.First.Y, place.Second.X, place.Second.Y, 0, 0, 0, 0})
+            .second;
+    }
+    // A printer draws within the pixels and around the map: the ends must agree exactly, and
+    // every segment is kept.
+    bool IsNewExact(const OutlinePoint& a, const OutlinePoint& b) {
+        SegmentKey k{a.At.X,          a.At.Y,          b.At.X,          b.At.Y,
+                     Bits(a.WithinX), Bits(a.WithinY), Bits(b.WithinX), Bits(b.WithinY)};
+        k.Order();
         return tables_.Others.insert(k).second;
     }
 
@@ -251,59 +270,90 @@ class ThickBorders {
     int32_t gridWidth_, gridHeight_;
     SegmentTables& tables_;
     int unwinding_;
-    SegmentKey last_{INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, 0, 0, 0, 0};
+    size_t kept_ = 0;  // ends of the segments kept, at the start of tables_.Ends
 };
 
-// The ring of one comune as the walk collects it: its vertices, and with vertex k the comune
-// across the edge from vertex k-1 to it.
-struct Ring {
+// What the walk of the outlines draws, worked out before anything is drawn: the walk then
+// keeps the base's records, the border tables and the tables of thick segments in the cache,
+// and the painter after it its own. For each ring in the walk's order its fill colour, its
+// vertices and its thin borders; kept between drawings, like the segment tables, so that the
+// buffers are not allocated and faulted in anew at every redraw.
+struct OutlinePlan {
+    struct Ring {
+        uint32_t Colour;
+        size_t PointsEnd;  // its vertices end there in Points, its thin borders in Lines
+        size_t LinesEnd;
+    };
     std::vector<OutlinePoint> Points;
-    std::vector<int32_t> Neighbours;
+    std::vector<OutlinePoint> Lines;  // end after end
+    std::vector<Ring> Rings;
+    std::vector<int32_t> Neighbours;  // of the ring being walked: with vertex k, the comune across
+                                      // the edge from vertex k-1 to it
+    size_t RingStart = 0;
+
     void Clear() {
         Points.clear();
+        Lines.clear();
+        Rings.clear();
         Neighbours.clear();
+        RingStart = 0;
     }
 };
 
-// The ring filled, then its thin borders stroked at once, as each comune has always been
-// drawn; its thick borders are kept for the end. The edge from vertex k-1 to vertex k is told
-// by the neighbour stored with vertex k; the closing edge back to vertex 0 is not stroked, the
-// base's rings repeat their first vertex. An edge that repeats the one before it draws nothing
-// more, and one stroked thick at the end needs no thin stroke beneath.
-void DrawRing(MapPainter& painter, Ring& ring, int c, const BorderRules& rules, ThickBorders* thick,
-              int thickWidth, std::vector<OutlinePoint>& scratch) {
-    const std::vector<OutlinePoint>& points = ring.Points;
+OutlinePlan& TheOutlinePlan() {
+    thread_local OutlinePlan plan;
+    return plan;
+}
+
+// The ring just walked, filled, then its thin borders stroked at once, as each comune has always
+// been drawn; its thick borders are kept for the end. The edge from vertex k-1 to vertex k is
+// told by the neighbour stored with vertex k; the closing edge back to vertex 0 is not stroked,
+// the base's rings repeat their first vertex. An edge that repeats the one before it draws
+// nothing more, and one stroked thick at the end needs no thin stroke beneath.
+void PlanRing(OutlinePlan& plan, int c, const BorderRules& rules, ThickBorders* thick, int thickWidth,
+              bool exact) {
+    const std::span<const OutlinePoint> points(plan.Points.data() + plan.RingStart,
+                                               plan.Points.size() - plan.RingStart);
     if (points.empty()) return;
     const uint32_t colour = MapState.ColourByClass && IsMapComuneActive(c)
                                 ? MapColours[std::min<size_t>(MapClassOf[size_t(c)], 8)]
                                 : kWhite;
-    painter.Brush(colour);
-    painter.Pen(colour);
-    painter.PenWidth(0);
-    painter.OutlinePolygon(points);
-
-    const bool exact = painter.Printing();
     auto same = [exact](const OutlinePoint& p, const OutlinePoint& q) {
         return p.At.X == q.At.X && p.At.Y == q.At.Y &&
                (!exact || (p.WithinX == q.WithinX && p.WithinY == q.WithinY));
     };
-    scratch.clear();
+    std::vector<OutlinePoint>& lines = plan.Lines;
+    const size_t linesStart = lines.size();
     for (size_t k = 1; k < points.size(); ++k) {
-        const int32_t e = ring.Neighbours[k];
+        const int32_t e = plan.Neighbours[k];
         const bool thickDrawn = thick && rules.Thick(c, e);
         if (thickDrawn) thick->Add(points[k - 1], points[k]);
         if ((thickDrawn && thickWidth >= 1) || !rules.Thin(c, e)) continue;
-        const size_t n = scratch.size();
-        if (n && same(scratch[n - 2], points[k - 1]) && same(scratch[n - 1], points[k])) continue;
-        scratch.push_back(points[k - 1]);
-        scratch.push_back(points[k]);
+        const size_t n = lines.size();
+        if (n > linesStart && same(lines[n - 2], points[k - 1]) && same(lines[n - 1], points[k])) continue;
+        lines.push_back(points[k - 1]);
+        lines.push_back(points[k]);
     }
-    if (!scratch.empty()) {
-        painter.Pen(kBlack);
-        painter.PenWidth(1);
-        painter.Lines(scratch);
+    plan.Rings.push_back({colour, plan.Points.size(), lines.size()});
+    plan.RingStart = plan.Points.size();
+    plan.Neighbours.clear();
+}
+
+void DrawPlannedRings(MapPainter& painter, const OutlinePlan& plan) {
+    size_t points = 0, lines = 0;
+    for (const OutlinePlan::Ring& ring : plan.Rings) {
+        painter.Brush(ring.Colour);
+        painter.Pen(ring.Colour);
+        painter.PenWidth(0);
+        painter.OutlinePolygon(std::span(plan.Points).subspan(points, ring.PointsEnd - points));
+        if (ring.LinesEnd > lines) {
+            painter.Pen(kBlack);
+            painter.PenWidth(1);
+            painter.Lines(std::span(plan.Lines).subspan(lines, ring.LinesEnd - lines));
+        }
+        points = ring.PointsEnd;
+        lines = ring.LinesEnd;
     }
-    ring.Clear();
 }
 
 void ReadOutlineFiles() {
@@ -339,8 +389,8 @@ void DrawOutlines(MapPainter& painter, const MapTransform& t) {
         thick.emplace(painter.Printing(), std::max(t.Width, MapState.MapWidth),
                       std::max(t.Height, MapState.MapHeight), thickWidth);
     ThickBorders* thickOrNone = thick ? &*thick : nullptr;
-    Ring ring;
-    std::vector<OutlinePoint> scratch;
+    OutlinePlan& plan = TheOutlinePlan();
+    plan.Clear();
     const bool printing = painter.Printing();
     const std::span<const uint8_t> fileOf(MapOutlineFileOf.data() + 1, size_t(MapComuneCount()));
     for (int n = 1; n <= kOutlineFileCount; ++n) {
@@ -358,18 +408,19 @@ void DrawOutlines(MapPainter& painter, const MapTransform& t) {
             }
             WalkOutline(outline, [&](const OutlineEntry& e) {
                 if (e.EndsRing()) {
-                    DrawRing(painter, ring, k, rules, thickOrNone, thickWidth, scratch);
+                    PlanRing(plan, k, rules, thickOrNone, thickWidth, printing);
                     return;
                 }
                 const MapPixel p = t.Vertex(e.X, e.Y);
                 // Where within its pixel a vertex lies only a printer draws.
-                ring.Points.push_back(
+                plan.Points.push_back(
                     {{p.X, p.Y}, printing ? t.WithinPixel(e.X) : 0, printing ? t.WithinPixel(e.Y) : 0});
-                ring.Neighbours.push_back(e.E);
+                plan.Neighbours.push_back(e.E);
             });
-            DrawRing(painter, ring, k, rules, thickOrNone, thickWidth, scratch);
+            PlanRing(plan, k, rules, thickOrNone, thickWidth, printing);
         });
     }
+    DrawPlannedRings(painter, plan);
     // The thick borders over every fill: a few pixels a later fill covered before stay black.
     if (thick) {
         painter.Pen(kBlack);

@@ -384,7 +384,7 @@ void MapPainter::Font(MapFont font) {
 }
 
 template <typename Point>
-void MapPainter::PolygonOf(const std::vector<Point>& points) {
+void MapPainter::PolygonOf(std::span<const Point> points) {
     std::vector<MapPoint>& on = points_;
     on.clear();
     for (const Point& p : points) on.push_back(ScreenPoint(p));
@@ -396,10 +396,10 @@ void MapPainter::PolygonOf(const std::vector<Point>& points) {
 }
 
 void MapPainter::Polygon(const std::vector<MapPoint>& points) {
-    PolygonOf(points);
+    PolygonOf(std::span(points));
 }
 
-void MapPainter::OutlinePolygon(const std::vector<OutlinePoint>& points) {
+void MapPainter::OutlinePolygon(std::span<const OutlinePoint> points) {
     PolygonOf(points);
 }
 

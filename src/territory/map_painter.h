@@ -39,7 +39,7 @@ class MapPainter {
     void Font(MapFont font);
 
     void Polygon(const std::vector<MapPoint>& points);
-    void OutlinePolygon(const std::vector<OutlinePoint>& points);
+    void OutlinePolygon(std::span<const OutlinePoint> points);
     void MoveTo(int32_t x, int32_t y);
     void LineTo(int32_t x, int32_t y);
     void MoveTo(const OutlinePoint& p);
@@ -63,7 +63,7 @@ class MapPainter {
 
   private:
     template <typename Point>
-    void PolygonOf(const std::vector<Point>& points);
+    void PolygonOf(std::span<const Point> points);
     MapPoint ToPrinter(const MapPoint& p) const;
     MapPoint ToPrinter(const OutlinePoint& p) const;
 
