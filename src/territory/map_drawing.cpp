@@ -109,6 +109,7 @@ struct SegmentTables {
     size_t Pixels = 0;
     std::unique_ptr<uint8_t[], FreeTable> Steps;      // per pixel, the dot and steps starting there
     std::unique_ptr<SegmentCell[], FreeTable> Cells;  // per pixel, the longer segments starting there
+    std::vector<size_t> CellsUsed;
     std::unordered_set<SegmentKey, SegmentKeyHash> Others;
     std::vector<OutlinePoint> Ends;  // the segments kept, end after end, and room for more
 
@@ -155,19 +156,16 @@ class ThickBorders {
     }
     ThickBorders(const ThickBorders&) = delete;
     ThickBorders& operator=(const ThickBorders&) = delete;
-    // Leaves the tables zero for the next drawing: the pixels of the segments kept, or, when a
-    // failure stopped the drawing midway, all of them.
+    // Leaves the tables zero for the next drawing, or, when a failure stopped the drawing
+    // midway, none: the byte a pixel is cleared at once, the cells used one by one.
     ~ThickBorders() {
         if (std::uncaught_exceptions() != unwinding_) {
             tables_.Fit(0);
-        } else if (!exact_) {
-            const OutlinePoint* ends = tables_.Ends.data();
-            for (size_t i = 0; i < kept_; i += 2) {
-                const Place place = PlaceOf(ends[i].At, ends[i + 1].At);
-                if (place.Kind == Place::Step) tables_.Steps[place.At] = 0;
-                if (place.Kind == Place::Cell) tables_.Cells[place.At] = {};
-            }
+        } else {
+            if (tables_.Steps) std::memset(tables_.Steps.get(), 0, tables_.Pixels);
+            for (const size_t at : tables_.CellsUsed) tables_.Cells[at] = {};
         }
+        tables_.CellsUsed.clear();
         tables_.Others.clear();
     }
 
@@ -203,58 +201,42 @@ class ThickBorders {
         return {int32_t(uint32_t(v >> 32) ^ 0x80000000u), int32_t(uint32_t(v) ^ 0x80000000u)};
     }
 
-    // Where a segment of the bitmap is kept, its ends ordered: a short one whose first end lies
-    // on the bitmap at that pixel, told by where its other end lies from there: a dot or a step to
-    // a neighbouring pixel (most of the segments of a map drawn small) as one bit of a byte, a
+    // On the bitmap a segment is told by the pixels of its ends, and one lying wholly off it
+    // draws nothing. A short segment whose first end (the ends ordered) lies on the bitmap is kept
+    // at that pixel, told by where its other end lies from there: a dot or a step to a
+    // neighbouring pixel (most of the segments of a map drawn small) as one bit of a byte, a
     // longer one among the few places of a cell. Consecutive edges of an outline start at pixels
     // close together, so the lookups stay in the cache. Any other segment is looked up in a set.
-    struct Place {
-        enum { Step, Cell, Set } Kind;
-        size_t At = 0;
-        uint8_t Bit = 0;
-        uint16_t To = 0;
-        MapPoint First, Second;
-    };
-    Place PlaceOf(MapPoint a, MapPoint b) const {
-        const uint64_t pa = Packed(a), pb = Packed(b);
-        const MapPoint first = Unpacked(std::min(pa, pb)), second = Unpacked(std::max(pa, pb));
-        const int64_t dx = int64_t(second.X) - first.X, dy = int64_t(second.Y) - first.Y;  // dx >= 0
-        if (first.X < 0 || first.X >= gridWidth_ || first.Y < 0 || first.Y >= gridHeight_ || dx > INT8_MAX ||
-            dy < INT8_MIN || dy > INT8_MAX)
-            return {Place::Set, 0, 0, 0, first, second};
-        const size_t at = size_t(first.Y) * size_t(gridWidth_) + size_t(first.X);
-        // dx 0 leaves dy 0 or 1 (the ends are ordered): bits 0 and 1; dx 1, dy -1..1: bits 2 to 4.
-        if (dx <= 1 && dy >= -1 && dy <= 1)
-            return {Place::Step, at, uint8_t(1u << (dy + 3 * dx)), 0, first, second};
-        return {Place::Cell, at,    0, uint16_t((uint32_t(dx) << 8 | uint8_t(dy)) + 1),
-                first,       second};  // 0: free
-    }
-
-    // On the bitmap a segment is told by the pixels of its ends, and one lying wholly off it
-    // draws nothing.
     bool IsNewOnBitmap(MapPoint a, MapPoint b) {
         if (std::max(a.X, b.X) < margin_ || std::min(a.X, b.X) > right_ || std::max(a.Y, b.Y) < margin_ ||
             std::min(a.Y, b.Y) > bottom_)
             return false;
-        const Place place = PlaceOf(a, b);
-        if (place.Kind == Place::Step) {
-            uint8_t& steps = SegmentTables::Zeroed(tables_.Steps, tables_.Pixels)[place.At];
-            const uint8_t before = steps;
-            steps = before | place.Bit;
-            return (before & place.Bit) == 0;
-        }
-        if (place.Kind == Place::Cell) {
-            for (uint16_t& to : SegmentTables::Zeroed(tables_.Cells, tables_.Pixels)[place.At].To) {
-                if (to == place.To) return false;
+        const uint64_t pa = Packed(a), pb = Packed(b);
+        const MapPoint first = Unpacked(std::min(pa, pb)), second = Unpacked(std::max(pa, pb));
+        const int64_t dx = int64_t(second.X) - first.X, dy = int64_t(second.Y) - first.Y;  // dx >= 0
+        if (first.X >= 0 && first.X < gridWidth_ && first.Y >= 0 && first.Y < gridHeight_ && dx <= INT8_MAX &&
+            dy >= INT8_MIN && dy <= INT8_MAX) {
+            const size_t at = size_t(first.Y) * size_t(gridWidth_) + size_t(first.X);
+            if (dx <= 1 && dy >= -1 && dy <= 1) {
+                // dx 0 leaves dy 0 or 1 (the ends are ordered): bits 0 and 1; dx 1, dy -1..1: bits 2 to 4.
+                const uint8_t bit = uint8_t(1u << (dy + 3 * dx));
+                uint8_t& steps = SegmentTables::Zeroed(tables_.Steps, tables_.Pixels)[at];
+                const uint8_t before = steps;
+                steps = before | bit;
+                return (before & bit) == 0;
+            }
+            SegmentCell& cell = SegmentTables::Zeroed(tables_.Cells, tables_.Pixels)[at];
+            const uint16_t place = uint16_t((uint32_t(dx) << 8 | uint8_t(dy)) + 1);  // 0: a free place
+            for (uint16_t& to : cell.To) {
+                if (to == place) return false;
                 if (to == 0) {
-                    to = place.To;
+                    if (&to == cell.To) tables_.CellsUsed.push_back(at);
+                    to = place;
                     return true;
                 }
             }
         }
-        return tables_.Others
-            .insert({place.First.X, place.First.Y, place.Second.X, place.Second.Y, 0, 0, 0, 0})
-            .second;
+        return tables_.Others.insert({first.X, first.Y, second.X, second.Y, 0, 0, 0, 0}).second;
     }
     // A printer draws within the pixels and around the map: the ends must agree exactly, and
     // every segment is kept.

@@ -386,12 +386,11 @@ void MapPainter::Font(MapFont font) {
 template <typename Point>
 void MapPainter::PolygonOf(std::span<const Point> points) {
     std::vector<MapPoint>& on = points_;
-    on.clear();
-    for (const Point& p : points) on.push_back(ScreenPoint(p));
+    on.resize(points.size());
+    for (size_t i = 0; i < points.size(); ++i) on[i] = ScreenPoint(points[i]);
     screen_.Polygon(on.data(), int(on.size()));
     if (!printer_) return;
-    on.clear();
-    for (const Point& p : points) on.push_back(ToPrinter(p));
+    for (size_t i = 0; i < points.size(); ++i) on[i] = ToPrinter(points[i]);
     printer_->Polygon(on.data(), int(on.size()));
 }
 

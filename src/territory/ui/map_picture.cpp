@@ -39,12 +39,16 @@ void PainterMapCanvas::ApplyPen() {
 }
 
 void PainterMapCanvas::SetBrushColour(uint32_t colour) {
+    if (colour == brushColour_) return;
+    brushColour_ = colour;
     brush_ = MapColour(colour);
 }
 
 // The pen reaches the painter when something is drawn with it: a fill's pen and a border's
 // pen alternate ring after ring, and most changes are undone before anything is drawn.
 void PainterMapCanvas::SetPenColour(uint32_t colour) {
+    if (colour == penColour_) return;
+    penColour_ = colour;
     pen_ = MapColour(colour);
 }
 

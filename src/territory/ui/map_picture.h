@@ -30,6 +30,8 @@ class PainterMapCanvas : public MapCanvas {
     QPainter& painter_;
     QColor brush_;
     QColor pen_;
+    // The colours as the drawing gives them, alternating ring after ring: each converted once.
+    uint32_t brushColour_ = 0xFFFFFF, penColour_ = 0;
     int penWidth_ = 1;
     // What the painter holds, so that a pen or brush is built only when it changes.
     QColor appliedPen_, appliedBrush_;
