@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <memory>
 #include <new>
 #include <optional>
@@ -75,9 +74,6 @@ class BorderRules {
     std::vector<uint64_t> thin_;
 };
 
-// The tables that tell thick segments apart outlive a drawing: the map is redrawn at every zoom
-// and option, and tables the size of the bitmap, allocated afresh, would be faulted in page by
-// page each time. Between drawings every entry is zero; a drawing clears what it set.
 struct SegmentCell {
     uint16_t To[4];
 };
@@ -105,11 +101,14 @@ struct SegmentKeyHash {
 struct FreeTable {
     void operator()(void* p) const { std::free(p); }
 };
+// The tables that tell thick segments apart outlive a drawing: the map is redrawn at every zoom
+// and option, and tables the size of the bitmap, allocated afresh, would be faulted in page by
+// page each time. Between drawings every entry is zero; a drawing clears what it set.
 struct SegmentTables {
     size_t Pixels = 0;
     std::unique_ptr<uint8_t[], FreeTable> Steps;      // per pixel, the dot and steps starting there
     std::unique_ptr<SegmentCell[], FreeTable> Cells;  // per pixel, the longer segments starting there
-    std::vector<size_t> CellsUsed;
+    std::vector<size_t> CellsUsed;                    // the pixels whose cell holds a segment
     std::unordered_set<SegmentKey, SegmentKeyHash> Others;
     std::vector<OutlinePoint> Ends;  // the segments kept, end after end, and room for more
 
@@ -150,21 +149,16 @@ class ThickBorders {
           margin_(-penWidth - 1),
           gridWidth_(width + 1),
           gridHeight_(height + 1),
-          tables_(ThickSegmentTables()),
-          unwinding_(std::uncaught_exceptions()) {
+          tables_(ThickSegmentTables()) {
         tables_.Fit(size_t(gridWidth_) * size_t(gridHeight_));
     }
     ThickBorders(const ThickBorders&) = delete;
     ThickBorders& operator=(const ThickBorders&) = delete;
-    // Leaves the tables zero for the next drawing, or, when a failure stopped the drawing
-    // midway, none: the byte a pixel is cleared at once, the cells used one by one.
+    // Leaves the tables zero for the next drawing, also when a failure stopped this one midway:
+    // the byte of every pixel at once, the cells used one by one.
     ~ThickBorders() {
-        if (std::uncaught_exceptions() != unwinding_) {
-            tables_.Fit(0);
-        } else {
-            if (tables_.Steps) std::memset(tables_.Steps.get(), 0, tables_.Pixels);
-            for (const size_t at : tables_.CellsUsed) tables_.Cells[at] = {};
-        }
+        if (tables_.Steps) std::memset(tables_.Steps.get(), 0, tables_.Pixels);
+        for (const size_t at : tables_.CellsUsed) tables_.Cells[at] = {};
         tables_.CellsUsed.clear();
         tables_.Others.clear();
     }
@@ -251,7 +245,6 @@ class ThickBorders {
     int32_t right_, bottom_, margin_;
     int32_t gridWidth_, gridHeight_;
     SegmentTables& tables_;
-    int unwinding_;
     size_t kept_ = 0;  // ends of the segments kept, at the start of tables_.Ends
 };
 
