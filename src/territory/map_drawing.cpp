@@ -252,22 +252,26 @@ class ThickBorders {
 // keeps the base's records, the border tables and the tables of thick segments in the cache,
 // and the painter after it its own. For each ring in the walk's order its fill colour, its
 // vertices and its thin borders; kept between drawings, like the segment tables, so that the
-// buffers are not allocated and faulted in anew at every redraw.
+// buffers are not allocated and faulted in anew at every redraw. The vertices' pixels go to the
+// screen as they are; where within its pixel each lies is kept only for a printer.
 struct OutlinePlan {
     struct Ring {
         uint32_t Colour;
-        size_t PointsEnd;  // its vertices end there in Points, its thin borders in Lines
+        size_t PointsEnd;  // its vertices end there in Pixels, its thin borders in Lines
         size_t LinesEnd;
     };
-    std::vector<OutlinePoint> Points;
+    std::vector<MapPoint> Pixels;
+    std::vector<OutlinePoint> Exact;  // while printing, the same vertices within their pixels
     std::vector<OutlinePoint> Lines;  // end after end
     std::vector<Ring> Rings;
     std::vector<int32_t> Neighbours;  // of the ring being walked: with vertex k, the comune across
                                       // the edge from vertex k-1 to it
     size_t RingStart = 0;
 
+    OutlinePoint Point(size_t i) const { return Exact.empty() ? OutlinePoint{Pixels[i]} : Exact[i]; }
     void Clear() {
-        Points.clear();
+        Pixels.clear();
+        Exact.clear();
         Lines.clear();
         Rings.clear();
         Neighbours.clear();
@@ -287,9 +291,8 @@ OutlinePlan& TheOutlinePlan() {
 // nothing more, and one stroked thick at the end needs no thin stroke beneath.
 void PlanRing(OutlinePlan& plan, int c, const BorderRules& rules, ThickBorders* thick, int thickWidth,
               bool exact) {
-    const std::span<const OutlinePoint> points(plan.Points.data() + plan.RingStart,
-                                               plan.Points.size() - plan.RingStart);
-    if (points.empty()) return;
+    const size_t start = plan.RingStart, end = plan.Pixels.size();
+    if (start == end) return;
     const uint32_t colour = MapState.ColourByClass && IsMapComuneActive(c)
                                 ? MapColours[std::min<size_t>(MapClassOf[size_t(c)], 8)]
                                 : kWhite;
@@ -299,18 +302,19 @@ void PlanRing(OutlinePlan& plan, int c, const BorderRules& rules, ThickBorders* 
     };
     std::vector<OutlinePoint>& lines = plan.Lines;
     const size_t linesStart = lines.size();
-    for (size_t k = 1; k < points.size(); ++k) {
-        const int32_t e = plan.Neighbours[k];
+    for (size_t k = start + 1; k < end; ++k) {
+        const int32_t e = plan.Neighbours[k - start];
         const bool thickDrawn = thick && rules.Thick(c, e);
-        if (thickDrawn) thick->Add(points[k - 1], points[k]);
+        const OutlinePoint from = plan.Point(k - 1), to = plan.Point(k);
+        if (thickDrawn) thick->Add(from, to);
         if ((thickDrawn && thickWidth >= 1) || !rules.Thin(c, e)) continue;
         const size_t n = lines.size();
-        if (n > linesStart && same(lines[n - 2], points[k - 1]) && same(lines[n - 1], points[k])) continue;
-        lines.push_back(points[k - 1]);
-        lines.push_back(points[k]);
+        if (n > linesStart && same(lines[n - 2], from) && same(lines[n - 1], to)) continue;
+        lines.push_back(from);
+        lines.push_back(to);
     }
-    plan.Rings.push_back({colour, plan.Points.size(), lines.size()});
-    plan.RingStart = plan.Points.size();
+    plan.Rings.push_back({colour, end, lines.size()});
+    plan.RingStart = end;
     plan.Neighbours.clear();
 }
 
@@ -320,7 +324,10 @@ void DrawPlannedRings(MapPainter& painter, const OutlinePlan& plan) {
         painter.Brush(ring.Colour);
         painter.Pen(ring.Colour);
         painter.PenWidth(0);
-        painter.OutlinePolygon(std::span(plan.Points).subspan(points, ring.PointsEnd - points));
+        const size_t n = ring.PointsEnd - points;
+        painter.OutlinePolygon(
+            std::span(plan.Pixels).subspan(points, n),
+            plan.Exact.empty() ? std::span<const OutlinePoint>() : std::span(plan.Exact).subspan(points, n));
         if (ring.LinesEnd > lines) {
             painter.Pen(kBlack);
             painter.PenWidth(1);
@@ -388,8 +395,8 @@ void DrawOutlines(MapPainter& painter, const MapTransform& t) {
                 }
                 const MapPixel p = t.Vertex(e.X, e.Y);
                 // Where within its pixel a vertex lies only a printer draws.
-                plan.Points.push_back(
-                    {{p.X, p.Y}, printing ? t.WithinPixel(e.X) : 0, printing ? t.WithinPixel(e.Y) : 0});
+                plan.Pixels.push_back({p.X, p.Y});
+                if (printing) plan.Exact.push_back({{p.X, p.Y}, t.WithinPixel(e.X), t.WithinPixel(e.Y)});
                 plan.Neighbours.push_back(e.E);
             });
             PlanRing(plan, k, rules, thickOrNone, thickWidth, printing);

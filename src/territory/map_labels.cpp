@@ -402,6 +402,15 @@ void MapPainter::OutlinePolygon(std::span<const OutlinePoint> points) {
     PolygonOf(points);
 }
 
+void MapPainter::OutlinePolygon(std::span<const MapPoint> pixels, std::span<const OutlinePoint> exact) {
+    screen_.Polygon(pixels.data(), int(pixels.size()));
+    if (!printer_) return;
+    std::vector<MapPoint>& on = points_;
+    on.resize(exact.size());
+    for (size_t i = 0; i < exact.size(); ++i) on[i] = ToPrinter(exact[i]);
+    printer_->Polygon(on.data(), int(on.size()));
+}
+
 void MapPainter::MoveTo(int32_t x, int32_t y) {
     screen_.MoveTo(x, y);
     if (printer_) printer_->MoveTo(ToPrinterX(x), ToPrinterY(y));

@@ -40,6 +40,9 @@ class MapPainter {
 
     void Polygon(const std::vector<MapPoint>& points);
     void OutlinePolygon(std::span<const OutlinePoint> points);
+    // The same outline given by its pixels, which the screen takes as they are, and for the
+    // printer by its points within them (the same number).
+    void OutlinePolygon(std::span<const MapPoint> pixels, std::span<const OutlinePoint> exact);
     void MoveTo(int32_t x, int32_t y);
     void LineTo(int32_t x, int32_t y);
     void MoveTo(const OutlinePoint& p);
