@@ -289,16 +289,15 @@ OutlinePlan& TheOutlinePlan() {
 // told by the neighbour stored with vertex k; the closing edge back to vertex 0 is not stroked,
 // the base's rings repeat their first vertex. An edge that repeats the one before it draws
 // nothing more, and one stroked thick at the end needs no thin stroke beneath.
-void PlanRing(OutlinePlan& plan, int c, const BorderRules& rules, ThickBorders* thick, int thickWidth,
-              bool exact) {
+void PlanRing(OutlinePlan& plan, int c, const BorderRules& rules, ThickBorders* thick, int thickWidth) {
     const size_t start = plan.RingStart, end = plan.Pixels.size();
     if (start == end) return;
     const uint32_t colour = MapState.ColourByClass && IsMapComuneActive(c)
                                 ? MapColours[std::min<size_t>(MapClassOf[size_t(c)], 8)]
                                 : kWhite;
-    auto same = [exact](const OutlinePoint& p, const OutlinePoint& q) {
-        return p.At.X == q.At.X && p.At.Y == q.At.Y &&
-               (!exact || (p.WithinX == q.WithinX && p.WithinY == q.WithinY));
+    // Off the printer every point lies at its pixel's corner.
+    auto same = [](const OutlinePoint& p, const OutlinePoint& q) {
+        return p.At.X == q.At.X && p.At.Y == q.At.Y && p.WithinX == q.WithinX && p.WithinY == q.WithinY;
     };
     std::vector<OutlinePoint>& lines = plan.Lines;
     const size_t linesStart = lines.size();
@@ -390,7 +389,7 @@ void DrawOutlines(MapPainter& painter, const MapTransform& t) {
             }
             WalkOutline(outline, [&](const OutlineEntry& e) {
                 if (e.EndsRing()) {
-                    PlanRing(plan, k, rules, thickOrNone, thickWidth, printing);
+                    PlanRing(plan, k, rules, thickOrNone, thickWidth);
                     return;
                 }
                 const MapPixel p = t.Vertex(e.X, e.Y);
@@ -399,7 +398,7 @@ void DrawOutlines(MapPainter& painter, const MapTransform& t) {
                 if (printing) plan.Exact.push_back({{p.X, p.Y}, t.WithinPixel(e.X), t.WithinPixel(e.Y)});
                 plan.Neighbours.push_back(e.E);
             });
-            PlanRing(plan, k, rules, thickOrNone, thickWidth, printing);
+            PlanRing(plan, k, rules, thickOrNone, thickWidth);
         });
     }
     DrawPlannedRings(painter, plan);

@@ -351,18 +351,6 @@ MapPoint MapPainter::ToPrinter(const OutlinePoint& p) const {
     return {ToPrinterX(p.At.X + (finer ? p.WithinX : 0.0)), ToPrinterY(p.At.Y + (finer ? p.WithinY : 0.0))};
 }
 
-namespace {
-
-const MapPoint& ScreenPoint(const MapPoint& p) {
-    return p;
-}
-
-const MapPoint& ScreenPoint(const OutlinePoint& p) {
-    return p.At;
-}
-
-}  // namespace
-
 void MapPainter::Brush(uint32_t colour) {
     screen_.SetBrushColour(colour);
     if (printer_) printer_->SetBrushColour(colour);
@@ -384,30 +372,23 @@ void MapPainter::Font(MapFont font) {
 }
 
 template <typename Point>
-void MapPainter::PolygonOf(std::span<const Point> points) {
-    std::vector<MapPoint>& on = points_;
-    on.resize(points.size());
-    for (size_t i = 0; i < points.size(); ++i) on[i] = ScreenPoint(points[i]);
-    screen_.Polygon(on.data(), int(on.size()));
-    if (!printer_) return;
-    for (size_t i = 0; i < points.size(); ++i) on[i] = ToPrinter(points[i]);
-    printer_->Polygon(on.data(), int(on.size()));
+const std::vector<MapPoint>& MapPainter::OnPrinter(std::span<const Point> points) {
+    points_.resize(points.size());
+    for (size_t i = 0; i < points.size(); ++i) points_[i] = ToPrinter(points[i]);
+    return points_;
 }
 
 void MapPainter::Polygon(const std::vector<MapPoint>& points) {
-    PolygonOf(std::span(points));
-}
-
-void MapPainter::OutlinePolygon(std::span<const OutlinePoint> points) {
-    PolygonOf(points);
+    screen_.Polygon(points.data(), int(points.size()));
+    if (!printer_) return;
+    const std::vector<MapPoint>& on = OnPrinter(std::span(points));
+    printer_->Polygon(on.data(), int(on.size()));
 }
 
 void MapPainter::OutlinePolygon(std::span<const MapPoint> pixels, std::span<const OutlinePoint> exact) {
     screen_.Polygon(pixels.data(), int(pixels.size()));
     if (!printer_) return;
-    std::vector<MapPoint>& on = points_;
-    on.resize(exact.size());
-    for (size_t i = 0; i < exact.size(); ++i) on[i] = ToPrinter(exact[i]);
+    const std::vector<MapPoint>& on = OnPrinter(exact);
     printer_->Polygon(on.data(), int(on.size()));
 }
 
@@ -421,29 +402,14 @@ void MapPainter::LineTo(int32_t x, int32_t y) {
     if (printer_) printer_->LineTo(ToPrinterX(x), ToPrinterY(y));
 }
 
-void MapPainter::MoveTo(const OutlinePoint& p) {
-    screen_.MoveTo(p.At.X, p.At.Y);
-    if (!printer_) return;
-    const MapPoint at = ToPrinter(p);
-    printer_->MoveTo(at.X, at.Y);
-}
-
-void MapPainter::LineTo(const OutlinePoint& p) {
-    screen_.LineTo(p.At.X, p.At.Y);
-    if (!printer_) return;
-    const MapPoint at = ToPrinter(p);
-    printer_->LineTo(at.X, at.Y);
-}
-
 void MapPainter::Lines(std::span<const OutlinePoint> ends) {
     std::vector<MapPoint>& on = points_;
     on.clear();
     for (const OutlinePoint& p : ends) on.push_back(p.At);
     screen_.Lines(on.data(), int(on.size() / 2));
     if (!printer_) return;
-    on.clear();
-    for (const OutlinePoint& p : ends) on.push_back(ToPrinter(p));
-    printer_->Lines(on.data(), int(on.size() / 2));
+    const std::vector<MapPoint>& paper = OnPrinter(ends);
+    printer_->Lines(paper.data(), int(paper.size() / 2));
 }
 
 int32_t MapPainter::TextLeft(MapCanvas& canvas, int32_t x, const std::string& text, Anchor anchor) {

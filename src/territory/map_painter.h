@@ -39,14 +39,11 @@ class MapPainter {
     void Font(MapFont font);
 
     void Polygon(const std::vector<MapPoint>& points);
-    void OutlinePolygon(std::span<const OutlinePoint> points);
-    // The same outline given by its pixels, which the screen takes as they are, and for the
-    // printer by its points within them (the same number).
+    // An outline given by its pixels, which the screen takes as they are, and for the printer by
+    // its points within them (the same number).
     void OutlinePolygon(std::span<const MapPoint> pixels, std::span<const OutlinePoint> exact);
     void MoveTo(int32_t x, int32_t y);
     void LineTo(int32_t x, int32_t y);
-    void MoveTo(const OutlinePoint& p);
-    void LineTo(const OutlinePoint& p);
     // Lines from ends[2i] to ends[2i + 1] in one go.
     void Lines(std::span<const OutlinePoint> ends);
 
@@ -65,10 +62,11 @@ class MapPainter {
     int PrinterPixels(int length) const;
 
   private:
-    template <typename Point>
-    void PolygonOf(std::span<const Point> points);
     MapPoint ToPrinter(const MapPoint& p) const;
     MapPoint ToPrinter(const OutlinePoint& p) const;
+    // The points on the printer page, in points_.
+    template <typename Point>
+    const std::vector<MapPoint>& OnPrinter(std::span<const Point> points);
 
     MapCanvas& screen_;
     MapCanvas* printer_ = nullptr;

@@ -245,7 +245,7 @@ TEST_F(MapDrawingTest, PrinterPageRepeatsWithScaledCoordinates) {
 
         // An outline's vertex lies within its screen pixel: the finer printer draws it there, the
         // printer of 96 dots an inch at the pixel, as the screen does.
-        painter.OutlinePolygon(std::vector<OutlinePoint>{{{10, 10}, 0.5f, 0.5f}});
+        painter.OutlinePolygon(std::vector<MapPoint>{{10, 10}}, std::vector<OutlinePoint>{{{10, 10}, 0.5f, 0.5f}});
         EXPECT_EQ(paper.ops.back().points[0].X, k == 1 ? 420 : 1263);
         EXPECT_EQ(paper.ops.back().points[0].Y, k == 1 ? 340 : 1023);
         painter.PenWidth(2);
