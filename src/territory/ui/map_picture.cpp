@@ -19,8 +19,7 @@ QColor MapColour(uint32_t colour) {
     return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
 }
 
-PainterMapCanvas::PainterMapCanvas(QPainter& painter)
-    : painter_(painter), brush_(Qt::white), pen_(Qt::black) {
+PainterMapCanvas::PainterMapCanvas(QPainter& painter) : painter_(painter) {
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, false);
     SetFontHeight(8);
@@ -28,10 +27,10 @@ PainterMapCanvas::PainterMapCanvas(QPainter& painter)
 }
 
 void PainterMapCanvas::ApplyPen() {
-    if (appliedWidth_ == penWidth_ && appliedPen_ == pen_) return;
+    if (appliedWidth_ == penWidth_ && appliedPen_ == penColour_) return;
     appliedWidth_ = penWidth_;
-    appliedPen_ = pen_;
-    QPen pen(pen_);
+    appliedPen_ = penColour_;
+    QPen pen(MapColour(penColour_));
     pen.setWidth(std::max(0, penWidth_));
     pen.setCapStyle(Qt::SquareCap);
     pen.setJoinStyle(Qt::MiterJoin);
@@ -39,17 +38,13 @@ void PainterMapCanvas::ApplyPen() {
 }
 
 void PainterMapCanvas::SetBrushColour(uint32_t colour) {
-    if (colour == brushColour_) return;
     brushColour_ = colour;
-    brush_ = MapColour(colour);
 }
 
 // The pen reaches the painter when something is drawn with it: a fill's pen and a border's
 // pen alternate ring after ring, and most changes are undone before anything is drawn.
 void PainterMapCanvas::SetPenColour(uint32_t colour) {
-    if (colour == penColour_) return;
     penColour_ = colour;
-    pen_ = MapColour(colour);
 }
 
 void PainterMapCanvas::SetPenWidth(int width) {
@@ -70,9 +65,9 @@ void PainterMapCanvas::Polygon(const MapPoint* points, int count) {
     QPolygon& polygon = polygon_;
     polygon.resize(count);
     for (int i = 0; i < count; ++i) polygon[i] = QPoint(points[i].X, points[i].Y);
-    if (appliedBrush_ != brush_ || painter_.brush().style() != Qt::SolidPattern) {
-        painter_.setBrush(brush_);
-        appliedBrush_ = brush_;
+    if (appliedBrush_ != brushColour_ || painter_.brush().style() != Qt::SolidPattern) {
+        painter_.setBrush(MapColour(brushColour_));
+        appliedBrush_ = brushColour_;
     }
     painter_.drawPolygon(polygon);
 }
@@ -110,7 +105,7 @@ void PainterMapCanvas::TextOut(int32_t x, int32_t y, const std::string& text) {
     const QString s = Qs(text);
     ApplyPen();
     const QFontMetrics metrics = painter_.fontMetrics();
-    painter_.fillRect(QRect(x, y, metrics.horizontalAdvance(s), metrics.height()), brush_);
+    painter_.fillRect(QRect(x, y, metrics.horizontalAdvance(s), metrics.height()), MapColour(brushColour_));
     const QPen saved = painter_.pen();
     painter_.setPen(Qt::black);
     painter_.drawText(QPoint(x, y + metrics.ascent()), s);

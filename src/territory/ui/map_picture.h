@@ -28,13 +28,11 @@ class PainterMapCanvas : public MapCanvas {
   private:
     void ApplyPen();
     QPainter& painter_;
-    QColor brush_;
-    QColor pen_;
-    // The colours as the drawing gives them, alternating ring after ring: each converted once.
+    // The colours as the drawing gives them, alternating ring after ring.
     uint32_t brushColour_ = 0xFFFFFF, penColour_ = 0;
     int penWidth_ = 1;
     // What the painter holds, so that a pen or brush is built only when it changes.
-    QColor appliedPen_, appliedBrush_;
+    uint32_t appliedPen_ = 0, appliedBrush_ = 0;
     int appliedWidth_ = -1;
     QPoint current_;
     QPolygon polygon_;  // reused by every outline
