@@ -12,6 +12,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/paths.h"
 
 namespace qv {
 
@@ -98,8 +99,7 @@ int32_t WriteNotesChain(const std::string& path, int32_t head, std::string_view 
     const int64_t first = walk.CanVisit(head) ? head : free++;
     // The old chain is rewritten in place: through the journal, so that a crash never leaves it
     // half old, half new.
-    const size_t slash = path.find_last_of('/');
-    CrashSafeRecordEdit journal(slash == std::string::npos ? std::string() : path.substr(0, slash + 1));
+    CrashSafeRecordEdit journal(DirectoryPart(path));
     const auto put = [&](int64_t at, const NotesRecord& r) {
         journal.Add(path, at * kNotesRecordBytes, std::vector<uint8_t>(r.begin(), r.end()));
     };

@@ -30,11 +30,6 @@ constexpr int32_t kMissingFieldsText = 1975;
 constexpr int32_t kArchiveFullText = 2120;
 static_assert(kLastCardNumber == kSelectionMaskBytes * 8 - 1);
 
-std::string DirectoryPart(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 // Runs an edit of stored cards under the index lock, refused while a job's commit is pending:
 // its later finish or rollback would overwrite the edit.
 template <typename Edit>

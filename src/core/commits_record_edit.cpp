@@ -163,11 +163,10 @@ void CrashSafeRecordEdit::Add(const std::string& path, int64_t offset, std::vect
 
 namespace {
 
-// Whether every record holds what `after` picks. A record that cannot be read holds nothing.
-bool RecordsHold(const std::string& dir, const std::vector<Image>& images, bool after) {
+// Whether every record holds its after image. A record that cannot be read holds nothing.
+bool RecordsHoldAfter(const std::string& dir, const std::vector<Image>& images) {
     for (const Image& image : images)
-        if (ReadAt(dir + image.name, image.offset, image.after.size()) != (after ? image.after : image.before))
-            return false;
+        if (ReadAt(dir + image.name, image.offset, image.after.size()) != image.after) return false;
     return true;
 }
 
@@ -176,7 +175,7 @@ bool Settled(const std::string& dir, const std::string& journal) {
     const std::optional<std::string> bytes = TryReadFile(journal);
     if (!bytes) return true;
     const std::optional<std::vector<Image>> images = ParseJournal(*bytes);
-    return images && RecordsHold(dir, *images, true);
+    return images && RecordsHoldAfter(dir, *images);
 }
 
 }  // namespace
@@ -249,14 +248,17 @@ JournalRecovery RecoverJournal(const std::string& dir) {
             return setAside(kSetAsideBeyondText);
         end->second = std::max(end->second, image.offset + int64_t(image.after.size()));
     }
-    // Only records that still hold what this station left there are written again.
-    bool sound = true;
+    // Only records that still hold what this station left there are written again; each is
+    // read once, which also tells whether the edit is already in place.
+    bool sound = true, written = true;
     for (size_t i = 0; sound && i < images->size(); ++i) {
         const Image& image = (*images)[i];
         const std::vector<uint8_t> now = ReadAt(dir + image.name, image.offset, image.after.size());
-        sound = now == image.before || now == image.after;
+        const bool after = now == image.after;
+        written = written && after;
+        sound = after || now == image.before;
     }
-    const bool written = sound && RecordsHold(dir, *images, true);
+    written = sound && written;
     if (sound && !written) WriteImages(dir, *images, true);
     if (!RemoveFile(journal)) ThrowErrno(journal);
     // Another station changed the records since: its cards win, and the user hears of it.

@@ -10,7 +10,7 @@ namespace qv {
 // Whole-file reads: the whole file or the input/output error. Only "no such file" means absent
 // (nullopt); a read that moves fewer bytes is read on, and a read that fails raises, so a failure
 // is never taken for the end of the file. A file larger than `limit` bytes is refused with
-// kFileTooLarge before anything is allocated for it. Something that is not a regular file (a
+// kHeapOverflow before anything is allocated for it. Something that is not a regular file (a
 // directory under that name) counts as absent for the optional forms.
 constexpr int64_t kWholeFileLimit = int64_t(1) << 30;
 std::optional<std::string> TryReadFile(const std::string& path, int64_t limit = kWholeFileLimit);

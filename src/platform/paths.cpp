@@ -202,6 +202,11 @@ std::optional<int64_t> FileModifiedTime(const std::string& path) {
     return int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
+std::string DirectoryPart(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 bool DirExists(const std::string& path) {
     struct stat st;
     return ::stat(ResolveExisting(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -45,6 +45,9 @@ std::string ResolveExisting(const std::string& path);
 // the spelling given (in the resolved parent directory).
 std::string ResolveForCreate(const std::string& path);
 
+// The directory part of a path, ending with '/'; empty for a bare file name.
+std::string DirectoryPart(const std::string& path);
+
 bool FileExists(const std::string& path);
 // The last modification of an existing file, in nanoseconds since the epoch; nullopt when there
 // is no such file.
