@@ -253,7 +253,7 @@ void OpenArchive() {
 
     RecordFile definition;
     if (!rebuildDefinition &&
-        definition.OpenIfExists(DataFilePath(data_file::kDefinition), 8000, RecordFile::Mode::Read)) {
+        definition.OpenIfExists(DataFilePath(data_file::kDefinition), kDefinitionTableBytes, RecordFile::Mode::Read)) {
         definition.Close();
         LoadArchiveDefinition();
     } else {
