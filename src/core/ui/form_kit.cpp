@@ -36,6 +36,19 @@ LeaveChoice AskLeavingChangedText(bool saveAllowed) {
     return ShowMessage(request) == 1 ? LeaveChoice::Discard : LeaveChoice::GoBack;
 }
 
+bool MayLeaveChangedText(bool changed, bool saveAllowed, const std::function<bool()>& save) {
+    if (!changed) return true;
+    switch (AskLeavingChangedText(saveAllowed)) {
+        case LeaveChoice::Save:
+            return save();
+        case LeaveChoice::Discard:
+            return true;
+        case LeaveChoice::GoBack:
+            break;
+    }
+    return false;
+}
+
 QPushButton* TextButton(QWidget* owner, const char* name, int caption, int hint) {
     auto* b = new QPushButton(Qs(LoadText(caption)), owner);
     b->setObjectName(name);

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -35,6 +36,10 @@ QLineEdit* OutcomeEdit(QWidget* owner, const char* name);
 // discard or go back is offered. A closed question goes back.
 enum class LeaveChoice { Save, Discard, GoBack };
 LeaveChoice AskLeavingChangedText(bool saveAllowed);
+// Whether such an editor may close: true at once when nothing `changed`, otherwise as the person
+// answers; on save, `save` stores the text and answers whether it is stored now, so a save
+// cancelled or failed keeps the editor open with the text.
+bool MayLeaveChangedText(bool changed, bool saveAllowed, const std::function<bool()>& save);
 
 // A path the person gave (a path box, a file dialog) that is to be written into one of the
 // program's Windows-1252 files: true when it can be, otherwise false with the refusal shown.

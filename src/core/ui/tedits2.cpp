@@ -455,18 +455,10 @@ void TEditS2::xyClick() {
 }
 
 bool TEditS2::MayLeave() {
-    if (Testo->toPlainText() == sourceShown_) return true;
-    switch (AskLeavingChangedText(Salva->isEnabled())) {
-        case LeaveChoice::Save:
-            SalvaClick();
-            // A save that failed keeps the designer open with the text.
-            return Testo->toPlainText() == sourceShown_;
-        case LeaveChoice::Discard:
-            return true;
-        case LeaveChoice::GoBack:
-            break;
-    }
-    return false;
+    return MayLeaveChangedText(Testo->toPlainText() != sourceShown_, Salva->isEnabled(), [this] {
+        SalvaClick();
+        return Testo->toPlainText() == sourceShown_;
+    });
 }
 
 void TEditS2::reject() {

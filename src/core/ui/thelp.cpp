@@ -196,13 +196,8 @@ bool THelp::TextChanged() const {
 
 void THelp::reject() {
     // Esci, Esc and the close box all come here: changed text is never dropped unasked.
-    if (TextChanged()) {
-        const LeaveChoice choice = AskLeavingChangedText(SaveAllowed());
-        if (choice == LeaveChoice::GoBack) return;
-        // A save not made (cancelled, failed) keeps the window open with the text.
-        if (choice == LeaveChoice::Save && !SaveMemo() && TextChanged()) return;
-    }
-    QDialog::reject();
+    if (MayLeaveChangedText(TextChanged(), SaveAllowed(), [this] { return SaveMemo() || !TextChanged(); }))
+        QDialog::reject();
 }
 
 void THelp::Stampa1Click() {
