@@ -115,13 +115,7 @@ void WriteIndex(const std::string& dir, const CommitMarker& m, int32_t last) {
 void KeepOld(const std::string& dir, const CommitMarker::Entry& e) {
     const std::string target = dir + e.target, backup = dir + e.backup;
     if (e.legacy || e.backup.empty() || FileExists(backup) || !FileExists(target)) return;
-    std::error_code ec;
-    std::filesystem::create_hard_link(target, backup, ec);
-    if (ec) {
-        WriteFileAtomic(backup, ReadFileOrThrow(target));
-        return;
-    }
-    SyncDirectoryOf(backup);
+    KeepSecondLink(target, backup);
 }
 
 bool Removes(const CommitMarker::Entry& e) {

@@ -398,6 +398,14 @@ void RenameOver(const std::string& from, const std::string& path) {
     SyncDirectoryOf(target);
 }
 
+void KeepSecondLink(const std::string& path, const std::string& keep) {
+    if (LinkFile(ResolveExisting(path).c_str(), keep.c_str()) != 0) {
+        WriteFileAtomic(keep, ReadFileOrThrow(path));
+        return;
+    }
+    SyncDirectoryOf(keep);
+}
+
 bool RemoveFile(const std::string& path) {
     if (path.empty()) return false;
     return UnlinkFile(ResolveExisting(path).c_str()) == 0;

@@ -70,6 +70,10 @@ int IoCallCountForTest(IoCall call);
 // spelling of `path` is reused), then syncs the directory. Raises the input/output error.
 void RenameOver(const std::string& from, const std::string& path);
 
+// Keeps `path` reachable as `keep` too: a second link, or a synced copy where the file system has
+// no links; then syncs the directory. Raises the input/output error.
+void KeepSecondLink(const std::string& path, const std::string& keep);
+
 // Several files replaced together, or the old ones put back: Stage writes each file's new bytes to
 // a synced temporary beside it (named as WriteFileAtomic names them); Commit then renames them all
 // over the old files and syncs their directories. A failure while staging, or in Commit, puts back
