@@ -92,22 +92,16 @@ class SelectedCards {
             [&](int32_t first, int32_t count, uint16_t* block) { EachSelected(first, count, block, visit); });
     }
 
-    // The same a block at a time, for passes that take many cards at once: visit(numbers,
-    // cards, n) gets the block's selected cards, card numbers[k]'s words at cards[k].
+    // The same a block at a time, for passes that take many cards at once: visit(cards, n) gets
+    // the block's selected cards in order, the words of the k-th at cards[k].
     template <typename Visit>
     void ForEachBatch(Visit&& visit) {
-        std::vector<int32_t> numbers;
         std::vector<uint16_t*> cards;
         ForEachBlock([&](int32_t first, int32_t count, uint16_t* block) {
-            numbers.resize(size_t(count));
             cards.resize(size_t(count));
             size_t n = 0;
-            EachSelected(first, count, block, [&](int32_t card, uint16_t* words) {
-                numbers[n] = card;
-                cards[n++] = words;
-            });
-            visit(static_cast<const int32_t*>(numbers.data()), static_cast<uint16_t* const*>(cards.data()),
-                  n);
+            EachSelected(first, count, block, [&](int32_t, uint16_t* words) { cards[n++] = words; });
+            visit(static_cast<uint16_t* const*>(cards.data()), n);
         });
     }
 

@@ -502,7 +502,7 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
     if (direct) {
         direct_.clear();
         for (size_t k = 0; k < m; ++k) {
-            AddDirects(card[k], slots + k, kBatch, pattern[k]);
+            AddDirects(card[k], slots + k, pattern[k]);
             directEnd_[k] = direct_.size();
         }
     }
@@ -733,9 +733,8 @@ uint64_t CategoryCounter::OneWordMask(const GroupSource& g, const uint16_t* card
 
 // The categories of one card counted one by one (the groups not counted by sets of classes and
 // the children under the parent rule), and the columns they make true. Source i's slot of the
-// card at slots[i * stride].
-void CategoryCounter::AddDirects(const uint16_t* card, const uint16_t* slots, size_t stride,
-                                 uint32_t& pattern) {
+// card at slots[i * kBatch].
+void CategoryCounter::AddDirects(const uint16_t* card, const uint16_t* slots, uint32_t& pattern) {
     const size_t first = direct_.size();
     if (parentRule_ && ++generation_ == 0) {
         std::fill(raw_.begin(), raw_.end(), 0);
@@ -762,7 +761,7 @@ void CategoryCounter::AddDirects(const uint16_t* card, const uint16_t* slots, si
         }
         for (size_t k = 0; k < g.maskWords; ++k) SetGroupTrue(g, mask[k], k);
     }
-    if (parentRule_) ApplyParentRule(slots, stride);
+    if (parentRule_) ApplyParentRule(slots);
     for (size_t k = first; k < direct_.size(); ++k) pattern |= directColumns_[size_t(direct_[k])];
 }
 
@@ -775,9 +774,9 @@ void CategoryCounter::SetGroupTrue(const GroupSource& g, uint64_t bits, size_t w
 }
 
 // The classifier's parent rule on the raw truths of the categories it touches.
-void CategoryCounter::ApplyParentRule(const uint16_t* slots, size_t stride) {
+void CategoryCounter::ApplyParentRule(const uint16_t* slots) {
     for (uint32_t i : involvedSources_)
-        for (int32_t c : slotInvolved_[slots[size_t(i) * stride]]) raw_[size_t(c)] = generation_;
+        for (int32_t c : slotInvolved_[slots[size_t(i) * kBatch]]) raw_[size_t(c)] = generation_;
     plan_.ApplyParentRule([this](int32_t c) { return raw_[size_t(c)] == generation_; },
                           [this](int32_t c) { raw_[size_t(c)] = 0; });
     for (int32_t c : plan_.ChildCategories())

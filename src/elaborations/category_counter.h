@@ -122,8 +122,8 @@ class CategoryCounter {
     static void PrepareVector(GroupSource& g, const std::vector<int64_t>& bounds,
                               const std::vector<uint16_t>& masks);
     void SetGroupTrue(const GroupSource& g, uint64_t bits, size_t word);
-    void AddDirects(const uint16_t* card, const uint16_t* slots, size_t stride, uint32_t& pattern);
-    void ApplyParentRule(const uint16_t* slots, size_t stride);
+    void AddDirects(const uint16_t* card, const uint16_t* slots, uint32_t& pattern);
+    void ApplyParentRule(const uint16_t* slots);
     void PushDirect(int32_t category) { direct_.push_back(directIndex_[size_t(category)]); }
     int64_t* NewRow(uint32_t pattern, bool& moved);
     void AddToTable(const uint16_t* card, const int32_t* direct, size_t directs, uint32_t pattern,

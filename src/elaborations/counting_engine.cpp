@@ -195,12 +195,13 @@ CountingResult CountCategories(CategoryGrid& grid, Progress& progress) {
     const int columnCount = int(columns.size());
 
     SelectedCards cards(progress);
-    CardClassifier classifier(grid, ActiveCategories(grid, true, columns), cards.WordCount());
+    const std::vector<uint8_t> active = ActiveCategories(grid, true, columns);
+    CardClassifier classifier(grid, active, cards.WordCount());
     UnitWeight unit(CoreState.CountByQuantUnit ? grid.UnitField : 0, cards.WordCount());
 
     CategoryCounter counter(classifier, columns);
     std::vector<int64_t> weights;
-    cards.ForEachBatch([&](const int32_t*, const uint16_t* const* batch, size_t n) {
+    cards.ForEachBatch([&](const uint16_t* const* batch, size_t n) {
         if (unit.kind == 0) {
             weights.resize(n, 1);
         } else {
@@ -216,7 +217,6 @@ CountingResult CountCategories(CategoryGrid& grid, Progress& progress) {
     // The reports check them, so no count prints under the labels of a grid edited since, for
     // a row that was not counted, or as counts of another unit.
     counts[0] = GridFingerprint();
-    const std::vector<uint8_t> active = ActiveCategories(grid, true, columns);
     for (int r = 1; r <= grid.Count; ++r)
         counts[size_t(r) * kTableColumns + kCountedRowField] = active[size_t(r)];
     const size_t names = size_t(grid.Count + 1) * kTableColumns;

@@ -22,6 +22,17 @@ constexpr int kMaskViewer = -14, kListViewer = -15;
 // The code with which the linked-archive selection asks for its list.
 constexpr int kListAtOnce = -333;
 
+// A mask file of the program directory, chosen under the caption text `caption`; empty when
+// cancelled.
+std::string AskMaskFile(FileDialogKind kind, int caption) {
+    FileDialogRequest request;
+    request.kind = kind;
+    request.caption = LoadText(caption);
+    request.directory = CoreState.ProgramDir;
+    request.filter = "*.mas";
+    return AskFileName(request);
+}
+
 }  // namespace
 
 TElabVelociListe::TElabVelociListe(QWidget* owner) : QDialog(owner) {
@@ -89,23 +100,13 @@ void TElabVelociListe::VisualizzaClick() {
 }
 
 void TElabVelociListe::SalvaClick() {
-    FileDialogRequest request;
-    request.kind = FileDialogKind::Save;
-    request.caption = LoadText(670);
-    request.directory = CoreState.ProgramDir;
-    request.filter = "*.mas";
-    const std::string chosen = AskFileName(request);
+    const std::string chosen = AskMaskFile(FileDialogKind::Save, 670);
     if (chosen.empty()) return;
     GuardedIo([&] { SaveQuickMask(chosen); });
 }
 
 void TElabVelociListe::ApriClick() {
-    FileDialogRequest request;
-    request.kind = FileDialogKind::Open;
-    request.caption = LoadText(672);
-    request.directory = CoreState.ProgramDir;
-    request.filter = "*.mas";
-    const std::string chosen = AskFileName(request);
+    const std::string chosen = AskMaskFile(FileDialogKind::Open, 672);
     if (chosen.empty()) return;
     GuardedIo([&] { LoadQuickMask(chosen); });
 }
