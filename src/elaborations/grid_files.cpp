@@ -315,4 +315,10 @@ void TableHeadingsReader::AppendHeading(int variable, TextBuilder& out) {
     out.Line().Line();
 }
 
+std::string_view QuantGridLineName(std::string_view line) {
+    const size_t first = line.find('*');
+    const size_t second = first == std::string_view::npos ? first : line.find('*', first + 1);
+    return second == std::string_view::npos ? std::string_view() : line.substr(second + 1);
+}
+
 }  // namespace qv

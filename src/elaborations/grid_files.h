@@ -49,6 +49,9 @@ GridLine ParseGridLine(std::string_view text, const GridLine* previous, GridLine
 enum class LeadingStar { EndsLabel, Skipped };
 std::string_view GridLineLabel(std::string_view text, LeadingStar rule);
 
+// The name of a line of the quantitative grid: the text after its second '*' (empty without one).
+std::string_view QuantGridLineName(std::string_view line);
+
 // The categories of a grid, 1-based (entry 0 unused).
 struct CategoryGrid {
     int Count = 0;              // N, at most kMaxGridLines

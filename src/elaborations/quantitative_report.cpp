@@ -65,9 +65,7 @@ std::optional<std::vector<std::string>> RebuildColumnLabels(int& lines) {
 
 // The name of a quantitative grid line: the text after its second '*', in exactly 24 characters.
 std::string VariableName(const std::string& line) {
-    const size_t first = line.find('*');
-    const size_t second = first == std::string::npos ? first : line.find('*', first + 1);
-    std::string name = second == std::string::npos ? std::string() : line.substr(second + 1);
+    std::string name(QuantGridLineName(line));
     name.resize(kNameWidth, ' ');
     return name;
 }

@@ -11,6 +11,7 @@
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelp.h"
+#include "elaborations/grid_files.h"
 #include "elaborations/ui/pickers.h"
 #include "elaborations/ui/viewer_calls.h"
 #include "elaborations/weights.h"
@@ -49,9 +50,7 @@ std::vector<std::string> QuantitativeVariableNames() {
     TextBuilder staging;
     while (!reader.Eof() && int(names.size()) < kMaxFields) {
         const std::string line = reader.ReadLine();
-        const size_t first = line.find('*');
-        const size_t second = first == std::string::npos ? first : line.find('*', first + 1);
-        names.push_back(second == std::string::npos ? std::string() : line.substr(second + 1));
+        names.emplace_back(QuantGridLineName(line));
         staging.Line(names.back());
     }
     try {
