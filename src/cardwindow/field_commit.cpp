@@ -350,7 +350,7 @@ int CategoryLabelTable::Find(int field, const std::string& name) {
 CommitResult CommitField(int field, const std::string& text, const CommitContext& context) {
     CommitResult result;
     if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields)) return result;
-    if (context.mode >= kEntryMode && context.mode <= kAttributionMode) {
+    if (IsTypingMode(context.mode)) {
         const auto text0 = CurrentCardText;
         const auto values0 = CurrentCardValues;
         result.refusal = CommitTyped(field, text, context);
@@ -398,7 +398,7 @@ CommitResult CommitEntryBuffer(const PickCategory& pick, const PickComune& pickC
     context.pick = pick;
     context.pickComune = pickComune;
     std::string text;
-    if (context.mode >= kEntryMode && context.mode <= kAttributionMode) {
+    if (IsTypingMode(context.mode)) {
         text = EntryTextWithoutMark(CoreState.EntryBuffer, CoreState.EntryCursor);
         CoreState.EntryBuffer = text;
     }

@@ -66,12 +66,10 @@ void TPrincipale::b3Click() {
         case kAttributionMode:
             CommitBeforeMove();
             AttribuzioneClick(kAttributionJob);
-            CoreState.CommandCode = kRepaint;
             VisualizzaClick();
             return;
         case kSelectionMode:
             EsegueRicClick();
-            CoreState.CommandCode = 2;
             VisualizzaClick();
             return;
         case kListMode: {
@@ -106,12 +104,10 @@ void TPrincipale::b4Click() {
         case kAttributionMode:
             CommitBeforeMove();
             AttribuzioneClick(kAttributionClearJob);
-            CoreState.CommandCode = kRepaint;
             VisualizzaClick();
             return;
         case kSelectionMode:
             SalvaRClick();
-            CoreState.CommandCode = 2;
             VisualizzaClick();
             return;
         case kListMode:
@@ -133,7 +129,6 @@ void TPrincipale::b5Click() {
             return;
         case kSelectionMode:
             ApriRClick();
-            CoreState.CommandCode = 2;
             VisualizzaClick();
             return;
         case kListMode:

@@ -78,7 +78,6 @@ void TPrincipale::ShowListedCard() {
     ReadCardValues();
     ReadCardText();
     CoreState.CardWindowMode = kEntryMode;
-    CoreState.CommandCode = kRepaint;
     VisualizzaClick();
 }
 

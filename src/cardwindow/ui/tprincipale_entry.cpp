@@ -423,11 +423,9 @@ void TPrincipale::OpenFieldPicker() {
         answer = ExchangeCardDialog(CardDialog::CategoryList, this, f);
     } else if (type == FieldType::kMunicipality) {
         answer = ExchangeCardDialog(CardDialog::ComunePicker, this, std::max<int>(0, GetCardWord(f)));
-    } else {
-        // The territorial list answers nothing; a field without a picker leaves none either.
-        if (type == FieldType::kNumber && TerritorialLinkFields[size_t(f)])
-            ExchangeCardDialog(CardDialog::TerritorialList, this, 0);
-        CoreState.CommandCode = 0;
+    } else if (type == FieldType::kNumber && TerritorialLinkFields[size_t(f)]) {
+        // The territorial list answers nothing.
+        ExchangeCardDialog(CardDialog::TerritorialList, this, 0);
     }
     const int p = FieldPositions[size_t(f)];
     const int words = std::min(CoreState.CardWordCount, kMaxCardWords);

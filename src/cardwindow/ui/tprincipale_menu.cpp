@@ -77,7 +77,6 @@ void TPrincipale::RestoreSearchMask() {
 void TPrincipale::ModeCommand(int mode) {
     CinsClick();
     CoreState.CardWindowMode = mode;
-    CoreState.CommandCode = kRepaint;
     VisualizzaClick();
 }
 
@@ -93,7 +92,6 @@ void TPrincipale::DialogCommand(const std::function<void()>& open) {
     }
     RestoreSearchMask();
     CoreState.CardWindowMode = kSearchMode;
-    CoreState.CommandCode = kRepaint;
     VisualizzaClick();
 }
 
@@ -128,7 +126,6 @@ void TPrincipale::Inserimentomodifica1Click() {
     ReadCardValues();
     ReadCardText();
     CoreState.CardWindowMode = kEntryMode;
-    CoreState.CommandCode = kRepaint;
     VisualizzaClick();
 }
 
@@ -137,7 +134,6 @@ void TPrincipale::Ricercadischede1Click() {
     RestoreSearchMask();
     CoreState.SearchEnded = 1;
     CoreState.CardWindowMode = kSearchMode;
-    CoreState.CommandCode = kRepaint;
     VisualizzaClick();
     b4->setEnabled(false);
 }
@@ -146,7 +142,6 @@ void TPrincipale::AttribuzioneAutomaticaClick() {
     CinsClick();
     ClearCardFields(1, CoreState.FieldCount);
     CoreState.CardWindowMode = kAttributionMode;
-    CoreState.CommandCode = kRepaint;
     VisualizzaClick();
 }
 
@@ -183,7 +178,6 @@ void TPrincipale::ConfiguraClick() {
     CoreState.CardWindowMode = kSearchMode;
     // The entry options may store a marking mode; the card in hand stays as it is.
     OpenCardDialog(CardDialog::EntryOptions, this);
-    CoreState.CommandCode = kRepaint;
     VisualizzaClick();
 }
 
