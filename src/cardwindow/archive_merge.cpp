@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cardwindow/shared_archive.h"
 #include "cardwindow/write_permission.h"
 #include "core/archive_open.h"
 #include "core/card_notes.h"
@@ -147,6 +148,8 @@ int32_t MergeArchives(const std::vector<std::string>& directories, Progress& pro
     FileLock lock(current.IndexPath());
     if (!lock.Locked()) ThrowIo(kAccessDenied, current.IndexPath());
     RefusePendingCommits(CoreState.ArchiveDir);
+    // The cards the shared archive received from here are about to be replaced.
+    ForgetSharedCopy();
 
     // The merged cards and their notes are written beside the archive's own, which stay whole
     // and counted until every listed archive is copied; then they are replaced together.

@@ -113,10 +113,12 @@ TEST_F(ArchiveMerge, CardsOfTheListedArchivesFollowOneAnotherInListOrder) {
     List(a.substr(0, a.size() - 1) + "\r\n" + empty + "\r\n   \r\n" + windowsB + "\r\n");
 
     // Without the write password nothing is merged.
+    WriteBytes(Current("inv-serv.dat"), "record of the copy to the shared archive");
     CoreState.WriteAccess = 0;
     const std::string before = ReadBytes(Current("alf-sch.dat")) + ReadBytes(Current("num-sch.dat"));
     EXPECT_EQ(MergeArchives({a, b}, progress), 0);
     EXPECT_EQ(ReadBytes(Current("alf-sch.dat")) + ReadBytes(Current("num-sch.dat")), before);
+    EXPECT_TRUE(std::filesystem::exists(Current("inv-serv.dat")));
     CoreState.WriteAccess = 1;
 
     const MergeCheck check = CheckAndMerge();
@@ -134,8 +136,10 @@ TEST_F(ArchiveMerge, CardsOfTheListedArchivesFollowOneAnotherInListOrder) {
     EXPECT_EQ(CoreState.OtherArchiveDir, b);
     EXPECT_EQ(progress.maximum, 3);
     EXPECT_EQ(progress.positions, (std::vector<int>{1, 2, 3, 0}));
-    // The old cards' notes went with them.
+    // The old cards' notes went with them, and so did the record of what the shared archive
+    // received from them.
     EXPECT_FALSE(std::filesystem::exists(Current("not-sch.dat")));
+    EXPECT_FALSE(std::filesystem::exists(Current("inv-serv.dat")));
 
     // An empty list leaves an archive without cards.
     List("");
