@@ -273,8 +273,4 @@ void CardPainter::DrawSelectedText(const TextStyle& style, const std::string& te
     sxxClick();
 }
 
-void CardPainter::ScrivePassClick() {
-    SetCaption(2, WriteStateCaption());
-}
-
 }  // namespace qv

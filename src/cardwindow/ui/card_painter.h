@@ -69,7 +69,6 @@ class CardPainter {
     void sxxClick();
     // Left-aligned text drawn at once in the selection's colours.
     void DrawSelectedText(const TextStyle& style, const std::string& text, int y, int x);
-    void ScrivePassClick();
 
     // A field's box, blank, outlined in `outline`.
     void DrawFieldBox(int field, const QColor& outline);

@@ -30,8 +30,6 @@ class TPrincipale : public QMainWindow {
 
     // Painting of the card page (the drawing itself lives in CardPainter).
     void VisualizzaClick();
-    void ComandiClick() { painter_->ComandiClick(); }
-    void CRClick(int x1, int y1, int x2, int y2) { painter_->CRClick(x1, y1, x2, y2); }
     void PaginaClick() { painter_->PaginaClick(); }
     void ContenutoCampiClick() { painter_->ContenutoCampiClick(); }
     // Draws the field whose number is in CoreState.CommandCode.
@@ -44,7 +42,6 @@ class TPrincipale : public QMainWindow {
     void DrawSelectedText(const TextStyle& style, const std::string& text, int y, int x) {
         painter_->DrawSelectedText(style, text, y, x);
     }
-    void ScrivePassClick() { painter_->ScrivePassClick(); }
     CardPainter& Painter() { return *painter_; }
 
     void Esci2Click();
