@@ -1,7 +1,7 @@
 #include "elaborations/counting_engine.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cstdlib>
 #include <map>
 #include <tuple>
 #include <vector>
@@ -295,12 +295,7 @@ QuantSums ReadQuantSums() {
     QuantSums s;
     TextReader columnText;
     columnText.OpenOrThrow(DataFilePath(data_file::kQuantColumns));
-    while (!columnText.Eof()) {
-        std::string line = columnText.ReadLine();
-        char* end = nullptr;
-        long v = std::strtol(line.c_str(), &end, 10);
-        s.columns.push_back(end != line.c_str() && v >= INT32_MIN && v <= INT32_MAX ? int32_t(v) : 0);
-    }
+    s.columns = ReadQuantColumns(columnText);
     const std::string path = DataFilePath(data_file::kQuantSums);
     const std::string bytes = ReadFileOrThrow(path);
     const size_t width = s.columns.size() + 1;
@@ -340,11 +335,7 @@ CountingResult SumSquaredDeviations(const CategoryGrid& grid, Progress& progress
     });
 
     std::string bytes;
-    for (double d : squares) {
-        uint64_t bits;
-        std::memcpy(&bits, &d, 8);
-        for (int b = 0; b < 8; ++b) bytes.push_back(char(bits >> (8 * b)));
-    }
+    for (double d : squares) AppendF64(bytes, d);
     WriteFileAtomic(DataFilePath(data_file::kQuantSquares), bytes);
     return {CountingOutcome::Done, cards.Count()};
 }
@@ -366,6 +357,17 @@ CountingResult RunCountingPass(int passCode, Progress& progress) {
         default:
             return {CountingOutcome::NoPass, {}};
     }
+}
+
+std::vector<int32_t> ReadQuantColumns(TextReader& columnText) {
+    std::vector<int32_t> columns;
+    while (!columnText.Eof() && int(columns.size()) < kMaxGridLines) {
+        const std::string line = columnText.ReadLine();
+        char* end = nullptr;
+        const long v = std::strtol(line.c_str(), &end, 10);
+        columns.push_back(end != line.c_str() && v >= INT32_MIN && v <= INT32_MAX ? int32_t(v) : 0);
+    }
+    return columns;
 }
 
 CountingResult RunQuantitativePasses(Progress& progress) {

@@ -1,10 +1,13 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "core/card_store.h"
 #include "platform/progress.h"
 
 namespace qv {
+
+class TextReader;
 
 // The count a pass-29 file gives every slot of a variable whose sums do not fit its 4-byte
 // records; the reports say so instead of printing its figures.
@@ -43,5 +46,9 @@ CountingResult RunCountingPass(int passCode, Progress& progress);
 // The quantitative tables' job: pass 29, then pass 31 only when 29 ended with Done. Stores each
 // pass code in CoreState.CommandCode before running it.
 CountingResult RunQuantitativePasses(Progress& progress);
+
+// The column lines pass 29 counted, read from its open "qnc-sch.dat": one decimal number a line,
+// at most kMaxGridLines of them; a line that holds no number within 32 bits reads as 0.
+std::vector<int32_t> ReadQuantColumns(TextReader& columnText);
 
 }  // namespace qv

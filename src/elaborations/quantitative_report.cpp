@@ -1,8 +1,6 @@
 #include "elaborations/quantitative_report.h"
 
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,14 +35,6 @@ int CountLines(TextReader& reader) {
         ++lines;
     }
     return lines;
-}
-
-double GetF64(const uint8_t* p) {
-    uint64_t bits = 0;
-    for (int b = 7; b >= 0; --b) bits = (bits << 8) | p[b];
-    double d;
-    std::memcpy(&d, &bits, 8);
-    return d;
 }
 
 // The labels of the grid's chosen column lines, in grid order, rebuilt in the label scratch;
@@ -111,11 +101,7 @@ QuantitativeReportOutcome WriteQuantitativeReport() {
     TextReader columnFile;
     if (!columnFile.Open(DataFilePath(data_file::kQuantColumns)))
         return stop(QuantitativeReportOutcome::NoCounts);
-    std::vector<int32_t> counted;
-    while (!columnFile.Eof() && int(counted.size()) < kMaxGridLines) {
-        const std::string line = columnFile.ReadLine();
-        counted.push_back(std::atoi(line.c_str()));
-    }
+    const std::vector<int32_t> counted = ReadQuantColumns(columnFile);
     const int columns = int(counted.size());
     bool anyVariable = false;
     for (int q = 0; q < kMaxGridLines; ++q) anyVariable |= QuantVarFlags[size_t(q)] != 0;

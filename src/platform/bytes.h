@@ -35,6 +35,13 @@ inline void PutU32(uint8_t* p, uint32_t v) {
 inline void PutI32(uint8_t* p, int32_t v) {
     PutU32(p, uint32_t(v));
 }
+// An 8-byte IEEE double, as the pass files of the quantitative tables hold it.
+inline double GetF64(const uint8_t* p) {
+    const uint64_t bits = uint64_t(GetU32(p)) | (uint64_t(GetU32(p + 4)) << 32);
+    double d;
+    std::memcpy(&d, &bits, 8);
+    return d;
+}
 
 // Appending writers for building whole files in memory.
 inline void AppendU16(std::string& out, uint16_t v) {
@@ -48,6 +55,14 @@ inline void AppendI32(std::string& out, int32_t v) {
     uint8_t b[4];
     PutI32(b, v);
     out.append(reinterpret_cast<const char*>(b), 4);
+}
+inline void AppendF64(std::string& out, double v) {
+    uint64_t bits;
+    std::memcpy(&bits, &v, 8);
+    uint8_t b[8];
+    PutU32(b, uint32_t(bits));
+    PutU32(b + 4, uint32_t(bits >> 32));
+    out.append(reinterpret_cast<const char*>(b), 8);
 }
 
 inline const uint8_t* Bytes(std::string_view s) {

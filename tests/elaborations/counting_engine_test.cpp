@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -338,11 +337,7 @@ TEST_F(CountingTest, QuantitativeSumsAndSquaredDeviations) {
     ASSERT_EQ(bytes.size(), 12u * 8);
     // Means 25, 25, 25; 334, 1000, -5; 4, 15, 0.5.
     const double expected[] = {450, 0, 450, 443556 + 114921 + 106929, 0, 0, 162, 0, 0.5, 0, 0, 0};
-    for (size_t i = 0; i < 12; ++i) {
-        double d;
-        std::memcpy(&d, bytes.data() + i * 8, 8);
-        EXPECT_DOUBLE_EQ(d, expected[i]) << i;
-    }
+    for (size_t i = 0; i < 12; ++i) EXPECT_DOUBLE_EQ(GetF64(Bytes(bytes) + i * 8), expected[i]) << i;
 }
 
 TEST_F(CountingTest, NoColumnsInTheQuantitativePasses) {
