@@ -12,6 +12,7 @@
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
+#include "platform/numbers.h"
 #include "platform/text_file.h"
 
 namespace qv {
@@ -24,22 +25,6 @@ constexpr int kAllCards = kCountTableAllCards;
 constexpr int kPageLines = 45;
 constexpr int kMaxChiRows = 30;
 
-// A decimal number with blanks around it; nullopt for anything else.
-std::optional<int64_t> Number(std::string_view s) {
-    size_t i = 0, end = s.size();
-    while (i < end && s[i] == ' ') ++i;
-    while (end > i && s[end - 1] == ' ') --end;
-    bool negative = false;
-    if (i < end && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
-    if (i == end || end - i > 15) return std::nullopt;
-    int64_t v = 0;
-    for (; i < end; ++i) {
-        if (s[i] < '0' || s[i] > '9') return std::nullopt;
-        v = v * 10 + (s[i] - '0');
-    }
-    return negative ? -v : v;
-}
-
 // Forward-only copy of heading blocks: a block passed over or missing is not found again.
 class HeadingBlocks {
   public:
@@ -50,7 +35,7 @@ class HeadingBlocks {
         bool found = false;
         while (!found && !reader_.Eof()) {
             std::string line = reader_.ReadLine();
-            found = line.size() == 3 && Number(line) == variable;
+            found = line.size() == 3 && PaddedInteger(line) == variable;
         }
         if (!found) return 0;
         int written = 0;
