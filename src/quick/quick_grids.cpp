@@ -126,7 +126,7 @@ void WriteGridWithHeadings() {
     if (gridOpen && headingsOpen) {
         while (!grid.Eof()) {
             const std::string line = grid.ReadLine(kLineWidth);
-            if (line.find(";G") != std::string::npos) {
+            if (ParseGridLine(line, nullptr).OpensVariable) {
                 if (!headings.Eof()) headings.SkipLine();  // the block's number
                 while (!headings.Eof()) {
                     const std::string h = headings.ReadLine(kLineWidth);

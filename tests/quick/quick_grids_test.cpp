@@ -140,12 +140,13 @@ TEST_F(QuickGridsTest, LinkTemplate) {
 }
 
 TEST_F(QuickGridsTest, GridWithHeadings) {
+    // A ";G" in a label opens no variable: the block goes with the line's code only.
     WriteBytes(Arch("grl-dat.txt"),
-               "Sesso M*1=1,1;G0S0\r\nSesso F*=2,2;\r\nEta 0-30*4=0,30;G0S0\r\nEta 31-*=31,999;\r\n");
+               "Sesso M*1=1,1;G0S0\r\nSesso F;G*=2,2;\r\nEta 0-30*4=0,30;G0S0\r\nEta 31-*=31,999;\r\n");
     WriteBytes(Arch("tin-dat.txt"), "001\r\n\r\nSESSO\r\n///\r\n002\r\nETA\r\nin anni\r\n///\r\n");
     WriteGridWithHeadings();
     EXPECT_EQ(Report(),
-              "\r\nSESSO\r\n\r\nSesso M*1=1,1;G0S0\r\nSesso F*=2,2;\r\n"
+              "\r\nSESSO\r\n\r\nSesso M*1=1,1;G0S0\r\nSesso F;G*=2,2;\r\n"
               "ETA\r\nin anni\r\n\r\nEta 0-30*4=0,30;G0S0\r\nEta 31-*=31,999;\r\n");
 
     struct Case {
