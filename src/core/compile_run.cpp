@@ -12,6 +12,7 @@
 #include "core/compiler_layout.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/text_viewer.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
@@ -134,7 +135,7 @@ CompileRunResult RunCompile(const std::string& folderText, bool create, CompileR
 
     result.errors = run.errorFlag;
     if (run.errorFlag) {
-        CoreState.CommandCode = CompileRunHost::kErrorListSelector;
+        CoreState.CommandCode = int(ViewerFile::CompileErrors);
         host.ShowErrorList();
     } else {
         WriteFactorList();

@@ -17,9 +17,8 @@ class CompileRunHost {
     virtual bool ConfirmEraseCards() = 0;
     // The answer to erase them, as the run leaves it in CoreState.CommandCode (0 to keep them).
     static constexpr int kEraseAnswer = 333;
-    // The error list "tabella.txt" in the text viewer, by this selector, which the run leaves in
-    // CoreState.CommandCode.
-    static constexpr int kErrorListSelector = -5;
+    // The error list "tabella.txt" in the text viewer (ViewerFile::CompileErrors, which the run
+    // leaves in CoreState.CommandCode).
     virtual void ShowErrorList() = 0;
     // A status box shows text `textNumber` of the text table, or nothing when it is 0.
     virtual void ShowStatus(StatusBox box, int textNumber) = 0;

@@ -18,56 +18,57 @@ namespace {
 constexpr int kTooLongText = 970;
 
 using S = ViewerSave;
+using F = ViewerFile;
 constexpr std::array<ViewerSelector, 36> kSelectors{{
-    {0, data_file::kReport, 0, S::Dialog},
-    {-1, 0, 936, S::Notes},
-    {-2, data_file::kJumpRule, 937, S::File},
-    {-3, data_file::kTerritorialLink, 938, S::File},
-    {-5, data_file::kReport, 939, S::No},
-    {-6, data_file::kArchiveList, 940, S::File},
-    {-7, data_file::kProvinceRanges, 941, S::File},
-    {-8, data_file::kDefinitions, 942, S::File},
-    {-9, data_file::kReport, 0, S::No},
-    {-10, data_file::kMergeList, 943, S::File},
-    {-11, data_file::kReport, 944, S::No},
-    {-12, data_file::kFieldOrder, 945, S::File},
-    {-13, data_file::kRecoding, 946, S::File},
-    {-14, data_file::kWorkingMask, 947, S::File},
-    {-15, data_file::kListOutput, 948, S::No},
-    {-16, data_file::kLabelOutput, 949, S::No},
-    {-17, data_file::kMergedList, 950, S::No},
-    {-18, data_file::kGrid, 951, S::File},
-    {-19, data_file::kHeadings, 952, S::File},
-    {-20, data_file::kQuantGrid, 953, S::File},
-    {-21, data_file::kUniverse, 954, S::File},
-    {-22, data_file::kWeights, 955, S::File},
-    {-23, data_file::kMissingFieldsReport, 956, S::File},
-    {-24, data_file::kReport, 957, S::No},
-    {-25, data_file::kSearchCriteria, 958, S::File},
-    {-26, data_file::kReport, 959, S::DialogThenFile},
-    {-27, data_file::kReport, 960, S::No},
-    {-30, data_file::kQuickGrid, 961, S::File},
-    {-31, data_file::kQuickHeadings, 962, S::File},
-    {-32, data_file::kReport, 963, S::No},
-    {-33, data_file::kQuickQuantGrid, 964, S::File},
-    {-34, data_file::kQuickTerritoryList, 965, S::File},
-    {-35, data_file::kQuickDateList, 966, S::File},
-    {-36, data_file::kLinkDefinitions, 967, S::File},
-    {-37, data_file::kReport, 968, S::No},
-    {-38, data_file::kAdditionalVariables, 969, S::File},
+    {F::Report, data_file::kReport, 0, S::Dialog},
+    {F::Notes, 0, 936, S::Notes},
+    {F::JumpRules, data_file::kJumpRule, 937, S::File},
+    {F::TerritorialLinks, data_file::kTerritorialLink, 938, S::File},
+    {F::CompileErrors, data_file::kReport, 939, S::No},
+    {F::ArchiveList, data_file::kArchiveList, 940, S::File},
+    {F::ProvinceRanges, data_file::kProvinceRanges, 941, S::File},
+    {F::Indicators, data_file::kDefinitions, 942, S::File},
+    {F::TerritorialList, data_file::kReport, 0, S::No},
+    {F::MergeList, data_file::kMergeList, 943, S::File},
+    {F::MergeListErrors, data_file::kReport, 944, S::No},
+    {F::FieldOrder, data_file::kFieldOrder, 945, S::File},
+    {F::Recoding, data_file::kRecoding, 946, S::File},
+    {F::WorkingMask, data_file::kWorkingMask, 947, S::File},
+    {F::ListOutput, data_file::kListOutput, 948, S::No},
+    {F::LabelSheet, data_file::kLabelOutput, 949, S::No},
+    {F::MergedList, data_file::kMergedList, 950, S::No},
+    {F::Grid, data_file::kGrid, 951, S::File},
+    {F::Headings, data_file::kHeadings, 952, S::File},
+    {F::QuantGrid, data_file::kQuantGrid, 953, S::File},
+    {F::Universe, data_file::kUniverse, 954, S::File},
+    {F::Weights, data_file::kWeights, 955, S::File},
+    {F::MissingFields, data_file::kMissingFieldsReport, 956, S::File},
+    {F::CategoryHelp, data_file::kReport, 957, S::No},
+    {F::SavedSearches, data_file::kSearchCriteria, 958, S::File},
+    {F::Table, data_file::kReport, 959, S::DialogThenFile},
+    {F::Results, data_file::kReport, 960, S::No},
+    {F::QuickGrid, data_file::kQuickGrid, 961, S::File},
+    {F::QuickHeadings, data_file::kQuickHeadings, 962, S::File},
+    {F::QuickGridWithHeadings, data_file::kReport, 963, S::No},
+    {F::QuickQuantGrid, data_file::kQuickQuantGrid, 964, S::File},
+    {F::QuickTerritoryList, data_file::kQuickTerritoryList, 965, S::File},
+    {F::QuickDateList, data_file::kQuickDateList, 966, S::File},
+    {F::LinkDefinitions, data_file::kLinkDefinitions, 967, S::File},
+    {F::GridCheck, data_file::kReport, 968, S::No},
+    {F::AdditionalVariables, data_file::kAdditionalVariables, 969, S::File},
 }};
 
 }  // namespace
 
-const ViewerSelector* FindViewerSelector(int selector) {
+const ViewerSelector* FindViewerSelector(ViewerFile file) {
     for (const ViewerSelector& s : kSelectors)
-        if (s.selector == selector) return &s;
+        if (s.file == file) return &s;
     return nullptr;
 }
 
-ViewerSetup ViewerSetupFor(int selector) {
+ViewerSetup ViewerSetupFor(ViewerFile file) {
     ViewerSetup setup;
-    setup.entry = FindViewerSelector(selector);
+    setup.entry = FindViewerSelector(file);
     if (!setup.entry) return setup;
     const ViewerSelector& e = *setup.entry;
     if (e.fileId != 0) setup.path = DataFilePath(e.fileId);

@@ -9,9 +9,46 @@
 namespace qv {
 
 constexpr int kViewerTextLimit = 30000;
-constexpr int kNotesSelector = -1;
-// The label sheet: its lines are rows of cells, each cell a label line ended by a tab.
-constexpr int kLabelSheetSelector = -16;
+
+// The files the viewer shows, by the code its opener leaves in CoreState.CommandCode.
+enum class ViewerFile : int {
+    Report = 0,  // "tabella.txt", saved where the user says
+    Notes = -1,  // the card's notes
+    JumpRules = -2,
+    TerritorialLinks = -3,
+    CompileErrors = -5,
+    ArchiveList = -6,
+    ProvinceRanges = -7,
+    Indicators = -8,
+    TerritorialList = -9,
+    MergeList = -10,
+    MergeListErrors = -11,
+    FieldOrder = -12,
+    Recoding = -13,
+    WorkingMask = -14,
+    ListOutput = -15,
+    LabelSheet = -16,  // its lines are rows of cells, each cell a label line ended by a tab
+    MergedList = -17,
+    Grid = -18,
+    Headings = -19,
+    QuantGrid = -20,
+    Universe = -21,
+    Weights = -22,
+    MissingFields = -23,
+    CategoryHelp = -24,
+    SavedSearches = -25,
+    Table = -26,
+    Results = -27,
+    QuickGrid = -30,
+    QuickHeadings = -31,
+    QuickGridWithHeadings = -32,
+    QuickQuantGrid = -33,
+    QuickTerritoryList = -34,
+    QuickDateList = -35,
+    LinkDefinitions = -36,
+    GridCheck = -37,
+    AdditionalVariables = -38,
+};
 
 enum class ViewerSave {
     No,
@@ -22,14 +59,14 @@ enum class ViewerSave {
 };
 
 struct ViewerSelector {
-    int selector;
+    ViewerFile file;
     int fileId;       // 0 for the notes
     int captionText;  // 0: no caption
     ViewerSave save;
 };
 
-// The entry of a selector, nullptr for a selector no caller uses.
-const ViewerSelector* FindViewerSelector(int selector);
+// The entry of a selector, nullptr for a code no caller uses.
+const ViewerSelector* FindViewerSelector(ViewerFile file);
 
 // What the viewer shows for a selector, read from CoreState (WriteAccess, CardWindowMode).
 struct ViewerSetup {
@@ -39,7 +76,7 @@ struct ViewerSetup {
     bool saveEnabled = false;
     bool bothScrollBars = false;
 };
-ViewerSetup ViewerSetupFor(int selector);
+ViewerSetup ViewerSetupFor(ViewerFile file);
 
 // Rewrites the staging file with the first bytes of `path` (at most kViewerTextLimit, up to the
 // first zero byte; a file that does not open gives an empty text). Answers whether the whole

@@ -80,7 +80,7 @@ Exchange Card(CardDialog dialog) {
 }
 const Exchange kListRun = [](int request) { return OpenListRun(nullptr, request); };
 const Exchange kLeave = [](int) { return int(AskToLeave(nullptr)); };
-const Exchange kMapOptions = [](int) { return OpenMapOptions(nullptr); };
+const Exchange kMapOptions = [](int) { return int(OpenMapOptions(nullptr)); };
 const Exchange kBatch = [](int job) {
     OpenBatchRunner(nullptr, job);
     return CoreState.CommandCode;

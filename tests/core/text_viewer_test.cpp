@@ -60,7 +60,7 @@ TEST_F(TextViewerTest, EverySelector) {
         if (r.file[0] == 'A') path = CoreState.ArchiveDir + (r.file + 2);
         for (uint8_t access : {0, 1}) {
             CoreState.WriteAccess = access;
-            const ViewerSetup s = ViewerSetupFor(r.selector);
+            const ViewerSetup s = ViewerSetupFor(ViewerFile(r.selector));
             ASSERT_NE(s.entry, nullptr);
             EXPECT_EQ(s.path, path);
             EXPECT_EQ(s.caption, r.caption ? "Testo " + std::to_string(r.caption) : "");
@@ -71,7 +71,7 @@ TEST_F(TextViewerTest, EverySelector) {
     for (int unused : {-4, -28, -29, -39, 1, 17}) {
         SCOPED_TRACE(unused);
         CoreState.WriteAccess = 1;
-        const ViewerSetup s = ViewerSetupFor(unused);
+        const ViewerSetup s = ViewerSetupFor(ViewerFile(unused));
         EXPECT_EQ(s.entry, nullptr);
         EXPECT_EQ(s.path, "");
         EXPECT_FALSE(s.saveEnabled);
@@ -80,7 +80,7 @@ TEST_F(TextViewerTest, EverySelector) {
     CoreState.WriteAccess = 1;
     for (int mode : {0, 2, 3, 17}) {
         CoreState.CardWindowMode = mode;
-        EXPECT_FALSE(ViewerSetupFor(-1).saveEnabled) << mode;
+        EXPECT_FALSE(ViewerSetupFor(ViewerFile::Notes).saveEnabled) << mode;
     }
 }
 

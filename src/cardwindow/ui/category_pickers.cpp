@@ -29,7 +29,6 @@ namespace {
 
 constexpr int kListHelpPage = 56;
 constexpr int kChoiceHelpPage = 84;
-constexpr int kCategoryHelpViewer = -24;
 constexpr int kEnterKey = 13;
 
 QListWidget* CategoryListBox(QWidget* owner, const char* name, int hint) {
@@ -164,7 +163,7 @@ void TListaModalita::HelpModalitaClick() {
     const int row = Highlighted(modalita);
     if (row < 0) return;
     WriteCategoryHelp(CoreState.CurrentField, row + 1);
-    ShowTextViewer(this, kCategoryHelpViewer);
+    ShowTextViewer(this, ViewerFile::CategoryHelp);
 }
 
 void TListaModalita::Help2Click() {

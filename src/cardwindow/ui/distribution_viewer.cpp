@@ -5,13 +5,9 @@
 
 namespace qv {
 
-namespace {
-constexpr int kReportSelector = 0;
-}  // namespace
-
 void OpenDistributionView(QWidget* owner) {
     WriteFieldDistribution();
-    ShowTextViewer(owner, kReportSelector);
+    ShowTextViewer(owner, ViewerFile::Report);
 }
 
 }  // namespace qv

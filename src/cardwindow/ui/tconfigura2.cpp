@@ -21,10 +21,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kJumpRulesViewer = -2;
-constexpr int kTerritorialLinksViewer = -3;
-constexpr int kMissingFieldsViewer = -23;
-
 QLabel* WrappedLabel(QWidget* owner, const char* name, int text) {
     QLabel* label = TextLabel(owner, name, text);
     label->setWordWrap(true);
@@ -190,13 +186,13 @@ void TConfigura2::HelpClick() {
 }
 
 void TConfigura2::SaltiClick() {
-    ShowTextViewer(this, kJumpRulesViewer);
+    ShowTextViewer(this, ViewerFile::JumpRules);
 }
 void TConfigura2::FineSchedaClick() {
-    ShowTextViewer(this, kMissingFieldsViewer);
+    ShowTextViewer(this, ViewerFile::MissingFields);
 }
 void TConfigura2::ArchiviTClick() {
-    ShowTextViewer(this, kTerritorialLinksViewer);
+    ShowTextViewer(this, ViewerFile::TerritorialLinks);
 }
 
 void TConfigura2::ColoriClick() {

@@ -18,7 +18,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 52;
-constexpr int kDefinitionsViewer = -8;
 
 }  // namespace
 
@@ -51,7 +50,7 @@ void Tindicatori::FormCreate() {
 }
 
 void Tindicatori::ListaClick() {
-    ShowTextViewer(this, kDefinitionsViewer);
+    ShowTextViewer(this, ViewerFile::Indicators);
 }
 
 void Tindicatori::AggiornaClick() {

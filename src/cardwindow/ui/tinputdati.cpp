@@ -29,8 +29,6 @@
 namespace qv {
 namespace {
 
-constexpr int kFieldOrderSelector = -12;
-constexpr int kReportSelector = 0;
 constexpr int kHelpPage = 53;
 constexpr int kOpening = 1;
 
@@ -160,12 +158,12 @@ void TInputDati::SequenzaClick() {
 }
 
 void TInputDati::VisualizzaClick() {
-    ShowViewer(answer_ != 0 ? kFieldOrderSelector : kReportSelector);
+    ShowViewer(answer_ != 0 ? ViewerFile::FieldOrder : ViewerFile::Report);
 }
 
-void TInputDati::ShowViewer(int selector) {
-    ShowTextViewer(this, selector);
-    answer_ = selector;
+void TInputDati::ShowViewer(ViewerFile file) {
+    ShowTextViewer(this, file);
+    answer_ = int(file);
 }
 
 void TInputDati::Import(ImportMode mode) {
@@ -182,7 +180,7 @@ void TInputDati::Import(ImportMode mode) {
         return;
     }
     Barra->setValue(0);
-    if (outcome.reported) ShowViewer(kReportSelector);
+    if (outcome.reported) ShowViewer(ViewerFile::Report);
 }
 
 void TInputDati::AggiungeDatiClick() {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 
+#include "core/text_viewer.h"
 #include "core/ui/widgets_fwd.h"
 
 namespace qv {
@@ -50,7 +51,7 @@ class TInputDati : public QDialog {
   private:
     void ReadOptions();
     void Import(ImportMode mode);
-    void ShowViewer(int selector);
+    void ShowViewer(ViewerFile file);
     int answer_ = 0;
 };
 

@@ -22,8 +22,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 59;
-constexpr int kListSelector = -10;
-constexpr int kReportSelector = -11;
 
 }  // namespace
 
@@ -50,7 +48,7 @@ void TMerge::FormCreate() {
 }
 
 void TMerge::ListaClick() {
-    ShowTextViewer(this, kListSelector);
+    ShowTextViewer(this, ViewerFile::MergeList);
 }
 
 void TMerge::EseguiClick() {
@@ -63,7 +61,7 @@ void TMerge::EseguiClick() {
         return;
     }
     if (!check.sound) {
-        ShowTextViewer(this, kReportSelector);
+        ShowTextViewer(this, ViewerFile::MergeListErrors);
         return;
     }
     Barra->setRange(0, std::max<int>(1, int(check.directories.size())));

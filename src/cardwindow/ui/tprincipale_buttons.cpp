@@ -183,7 +183,7 @@ void TPrincipale::b8Click() {
             ClearByAnswer();
             return;
         case kSearchMode:
-            ShowTextViewer(this, kNotesSelector);
+            ShowTextViewer(this, ViewerFile::Notes);
             ContenutoCampiClick();
             return;
         case kSelectionMode:
@@ -212,7 +212,7 @@ void TPrincipale::b9Click() {
 
 void TPrincipale::b10Click() {
     if (CoreState.CardWindowMode != kEntryMode) return;
-    ShowTextViewer(this, kNotesSelector);
+    ShowTextViewer(this, ViewerFile::Notes);
     ContenutoCampiClick();
 }
 

@@ -6,7 +6,6 @@
 
 namespace qv::principale {
 
-constexpr int kNotesSelector = -1;
 // Requests of the list run and print mask dialogs, and the list run's answer.
 constexpr int kListModeRequest = 1;
 constexpr int kPagePrintRequest = 2;

@@ -32,7 +32,6 @@ namespace qv {
 namespace {
 
 constexpr int kToolBarBottom = 20;
-constexpr int kMissingFieldsSelector = -23;
 // What the distribution view is asked for from the selection mode: the field under the cursor.
 constexpr int kDistributionOfField = 1;
 constexpr int kUnwritableCharacterText = 1558;
@@ -217,7 +216,7 @@ void TPrincipale::CinsClick() {
 void TPrincipale::ShowRequiredFieldsBeforeMove() {
     CoreState.ProceedFlag = 1;
     if (CoreState.WriteAccess && CardHasData() && CheckRequiredFields()) {
-        ShowTextViewer(this, kMissingFieldsSelector);
+        ShowTextViewer(this, ViewerFile::MissingFields);
     }
 }
 

@@ -20,8 +20,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 75;
-constexpr int kReportViewer = 0;
-constexpr int kProvinceRangesViewer = -7;
 
 QLineEdit* Edit(QWidget* owner, const char* name, int hint, int value) {
     auto* e = new QLineEdit(QString::number(value), owner);
@@ -85,7 +83,7 @@ void TRange::CreaClick() {
 }
 
 void TRange::InizioFineClick() {
-    ShowTextViewer(this, kProvinceRangesViewer);
+    ShowTextViewer(this, ViewerFile::ProvinceRanges);
 }
 
 void TRange::EsegueClick() {
@@ -96,7 +94,7 @@ void TRange::EsegueClick() {
     }
     ControllaClick();
     Status->setText("Ok");
-    ShowTextViewer(this, kReportViewer);
+    ShowTextViewer(this, ViewerFile::Report);
 }
 
 void TRange::AggiornaClick() {

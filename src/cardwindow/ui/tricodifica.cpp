@@ -24,7 +24,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 79;
-constexpr int kTextSelector = -13;
 constexpr int kNoTextMessage = 1467;
 constexpr int kTextOutOfDateMessage = 1645;
 constexpr int kMergeCycleMessage = 1646;
@@ -71,7 +70,7 @@ void TRicodifica::CreaClick() {
 }
 
 void TRicodifica::ListaClick() {
-    ShowTextViewer(this, kTextSelector);
+    ShowTextViewer(this, ViewerFile::Recoding);
 }
 
 void TRicodifica::EsegueClick() {

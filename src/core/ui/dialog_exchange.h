@@ -19,6 +19,17 @@ int ExchangeDialog(QWidget* owner, int argument, Extra&&... extra) {
     return CoreState.CommandCode;
 }
 
+// The same for a dialog that gives no answer of its own: `argument` stands in CommandCode while
+// it is shown, and what the dialog's work or the windows it opened (a help page, the viewer)
+// left there stays; that value is returned.
+template <typename Dialog, typename... Extra>
+int PassToDialog(QWidget* owner, int argument, Extra&&... extra) {
+    CoreState.CommandCode = argument;
+    Dialog dialog(owner, static_cast<Extra&&>(extra)...);
+    ShowModal(dialog);
+    return CoreState.CommandCode;
+}
+
 // The same for a dialog that takes no argument: CommandCode keeps what it held until the answer.
 template <typename Dialog>
 int AskDialog(QWidget* owner) {

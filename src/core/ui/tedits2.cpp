@@ -415,7 +415,7 @@ bool TEditS2::ConfirmEraseCards() {
 }
 
 void TEditS2::ShowErrorList() {
-    ShowTextViewer(this, kErrorListSelector);
+    ShowTextViewer(this, ViewerFile::CompileErrors);
 }
 
 void TEditS2::ShowStatus(StatusBox box, int textNumber) {

@@ -80,13 +80,13 @@ THelp::THelp(QWidget* owner) : QDialog(owner) {
 }
 
 void THelp::FormCreate() {
-    selector_ = CoreState.CommandCode;
+    file_ = ViewerFile(CoreState.CommandCode);
     setWindowTitle(Qs(LoadText(932)));
     Esci1->setText(Qs(LoadText(933)));
     Salva1->setText(Qs(LoadText(934)));
     Stampa1->setText(Qs(LoadText(935)));
 
-    const ViewerSetup setup = ViewerSetupFor(selector_);
+    const ViewerSetup setup = ViewerSetupFor(file_);
     Salva1->setEnabled(setup.saveEnabled);
     // Lines longer than the window wrap where there is no horizontal scroll bar.
     Testo->setLineWrapMode(setup.bothScrollBars ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
@@ -152,7 +152,7 @@ void THelp::Salva1Click() {
 }
 
 bool THelp::SaveMemo() {
-    const ViewerSelector* entry = FindViewerSelector(selector_);
+    const ViewerSelector* entry = FindViewerSelector(file_);
     if (!entry || entry->save == ViewerSave::No) return false;
     try {
         if (entry->save == ViewerSave::Dialog || entry->save == ViewerSave::DialogThenFile) {
@@ -185,7 +185,7 @@ bool THelp::SaveMemo() {
 }
 
 bool THelp::SaveAllowed() const {
-    const ViewerSelector* entry = FindViewerSelector(selector_);
+    const ViewerSelector* entry = FindViewerSelector(file_);
     if (!Salva1->isEnabled() || !entry || entry->save == ViewerSave::No) return false;
     return entry->save != ViewerSave::Notes || CoreState.CardWindowMode == kEntryMode;
 }
@@ -205,14 +205,14 @@ void THelp::Stampa1Click() {
     if (!printer) return;
     QFont font = MemoFont();
     // Labels are printed at their columns and all inside the page: a row of them must fit.
-    const int cellChars = selector_ == kLabelSheetSelector ? CoreState.LabelWidth : 0;
+    const int cellChars = file_ == ViewerFile::LabelSheet ? CoreState.LabelWidth : 0;
     if (cellChars > 0)
         font = FontFittingWidth(*printer, font, cellChars * std::max(1, int(CoreState.LabelColumns)));
     PrintTextPages(*printer, font, LayoutPrintout(MemoLines(), TextLinesPerPage(*printer, font)), cellChars);
 }
 
-void ShowTextViewer(QWidget* owner, int selector) {
-    ExchangeDialog<THelp>(owner, selector);
+void ShowTextViewer(QWidget* owner, ViewerFile file) {
+    ExchangeDialog<THelp>(owner, int(file));
 }
 
 }  // namespace qv

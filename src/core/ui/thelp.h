@@ -2,6 +2,7 @@
 #include <QDialog>
 #include <string>
 
+#include "core/text_viewer.h"
 #include "core/ui/widgets_fwd.h"
 
 class QAction;
@@ -36,7 +37,7 @@ class THelp : public QDialog {
     // Leaving (Esci, Esc, the close box) asks first when the text was changed.
     void reject() override;
     // The selector it was opened with, which stays in CommandCode after it.
-    int Answer() const { return selector_; }
+    int Answer() const { return int(file_); }
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -48,13 +49,13 @@ class THelp : public QDialog {
     bool SaveAllowed() const;
     bool TextChanged() const;
     QString original_;  // the text as loaded or last saved
-    int selector_ = 0;
+    ViewerFile file_ = ViewerFile::Report;
     std::string path_;
     std::string caption_;
 };
 
-// The exchange with the text viewer: `selector` stands in CoreState.CommandCode while it is
-// shown and after.
-void ShowTextViewer(QWidget* owner, int selector);
+// The exchange with the text viewer: `file` stands in CoreState.CommandCode while it is shown
+// and after.
+void ShowTextViewer(QWidget* owner, ViewerFile file);
 
 }  // namespace qv

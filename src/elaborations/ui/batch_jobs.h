@@ -9,6 +9,7 @@ class TEsegue;
 
 // The batch runner's jobs, by the code its opener leaves in CoreState.CommandCode.
 enum BatchJobCode : int {
+    kPlainJob = 1,             // runs nothing; titled as the card window's jobs after it
     kAttributionJob = 2,       // the fields filled on the card typed in mode 3 are copied into
                                // every selected card
     kAttributionClearJob = 3,  // those fields are emptied in every selected card

@@ -6,6 +6,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/dialog_exchange.h"
 #include "core/ui/form_kit.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "elaborations/ui/viewer_calls.h"
@@ -21,6 +22,7 @@ namespace {
 
 constexpr int kHelpPage = 47;
 constexpr int kTooManyGridLinesText = 1951;
+constexpr int kJobTitleText = 840;  // of job 1; the next jobs follow in order
 
 // The engine's progress shown on the runner's bar.
 
@@ -68,7 +70,8 @@ void TEsegue::FormCreate() {
     Help2->setToolTip(Qs(LoadText(836)));
     Esegui->setEnabled(CoreState.LastCard >= 1);
     // The card window's jobs carry their own title.
-    if (job_ >= 1 && job_ <= 6) setWindowTitle(Qs(LoadText(840 + (job_ - 1))));
+    if (job_ >= kPlainJob && job_ <= kReorderJob)
+        setWindowTitle(Qs(LoadText(kJobTitleText + (job_ - kPlainJob))));
 }
 
 void TEsegue::EseguiClick() {
@@ -168,9 +171,7 @@ void TEsegue::Help2Click() {
 }
 
 void OpenBatchRunner(QWidget* owner, int job) {
-    CoreState.CommandCode = job;
-    TEsegue runner(owner);
-    ShowModal(runner);
+    PassToDialog<TEsegue>(owner, job);
 }
 
 }  // namespace qv

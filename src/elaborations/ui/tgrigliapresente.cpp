@@ -7,7 +7,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
-#include "platform/ui/dialogs.h"
+#include "core/ui/dialog_exchange.h"
 #include "platform/ui/qt_text.h"
 
 namespace qv {
@@ -22,7 +22,8 @@ TGrigliaPresente::TGrigliaPresente(QWidget* owner) : QDialog(owner) {
     Si->setObjectName("Si");
     Esci = new QPushButton(Qs(LoadText(896)), this);
     Esci->setObjectName("Esci");
-    switch (CoreState.CommandCode) {
+    pass_ = CoreState.CommandCode;
+    switch (pass_) {
         case 0:
             Label1->setText(Qs(LoadText(897)));
             break;
@@ -59,12 +60,10 @@ void TGrigliaPresente::EsciClick() {
 }
 
 bool ConfirmGridReplacement(QWidget* owner, int pass) {
-    CoreState.CommandCode = pass;
-    TGrigliaPresente dialog(owner);
-    ShowModal(dialog);
+    const bool replace = ExchangeDialog<TGrigliaPresente>(owner, pass) == TGrigliaPresente::kReplaceAnswer;
     // The answer is not left behind: what runs next expects 0.
     CoreState.CommandCode = 0;
-    return dialog.Replace();
+    return replace;
 }
 
 }  // namespace qv

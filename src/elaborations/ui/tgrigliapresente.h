@@ -22,8 +22,12 @@ class TGrigliaPresente : public QDialog {
     void SiClick();
     void EsciClick();
     bool Replace() const { return replace_; }
+    // "Si" answers kReplaceAnswer; any other way out leaves the grid the caller stored.
+    static constexpr int kReplaceAnswer = 333;
+    int Answer() const { return replace_ ? kReplaceAnswer : pass_; }
 
   private:
+    int pass_ = 0;
     bool replace_ = false;
 };
 

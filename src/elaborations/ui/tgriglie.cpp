@@ -27,7 +27,6 @@ namespace {
 
 constexpr int kHelpPage = 51;
 constexpr int kLoadCaption = 1983;
-constexpr int kGridViewer = -18, kHeadingsViewer = -19, kQuantGridViewer = -20, kCheckViewer = -37;
 constexpr int kCategoryGridPass = 0, kQuantGridPass = 1;
 
 // Runs a handler's file work under the wait cursor; an input/output error abandons it with the
@@ -125,17 +124,17 @@ void TGriglie::CreaGRQClick() {
 }
 
 void TGriglie::VisualizzaGrlClick() {
-    ShowTextViewer(this, kGridViewer);
+    ShowTextViewer(this, ViewerFile::Grid);
     Status->clear();
 }
 
 void TGriglie::VisualizzaIntClick() {
-    ShowTextViewer(this, kHeadingsViewer);
+    ShowTextViewer(this, ViewerFile::Headings);
     Status->clear();
 }
 
 void TGriglie::VisualizzaGRQClick() {
-    ShowTextViewer(this, kQuantGridViewer);
+    ShowTextViewer(this, ViewerFile::QuantGrid);
     Status2->clear();
 }
 
@@ -146,11 +145,11 @@ void TGriglie::RinumeraClick() {
 }
 
 void TGriglie::DiagnosticaClick() {
-    if (Guarded([] { WriteCategoryGridCheck(); })) ShowTextViewer(this, kCheckViewer);
+    if (Guarded([] { WriteCategoryGridCheck(); })) ShowTextViewer(this, ViewerFile::GridCheck);
 }
 
 void TGriglie::Button1Click() {
-    if (Guarded([] { WriteNumberedCategoryGrid(); })) ShowTextViewer(this, 0);
+    if (Guarded([] { WriteNumberedCategoryGrid(); })) ShowTextViewer(this, ViewerFile::Report);
 }
 
 void TGriglie::SalvaGrlClick() {

@@ -12,6 +12,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/ui/common_captions.h"
+#include "core/ui/dialog_exchange.h"
 #include "core/ui/form_kit.h"
 #include "elaborations/maxsim.h"
 #include "elaborations/report_conventions.h"
@@ -123,9 +124,7 @@ void TMaxSim::FormCreate() {
 }
 
 void TMaxSim::OpenList(int list) {
-    CoreState.CommandCode = int16_t(list);
-    TColMaxSim picker(this);
-    ShowModal(picker);
+    PassToDialog<TColMaxSim>(this, list);
 }
 
 void TMaxSim::RigheClick() {

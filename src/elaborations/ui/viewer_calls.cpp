@@ -16,7 +16,7 @@ void OpenHelpPage(QWidget* owner, int page) {
 }
 
 void OpenReportViewer(QWidget* owner) {
-    ShowTextViewer(owner, 0);
+    ShowTextViewer(owner, ViewerFile::Report);
 }
 
 void OpenCountReport(QWidget* owner, CountTableState state) {

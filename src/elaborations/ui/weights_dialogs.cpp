@@ -26,7 +26,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kUniverseViewer = -21, kWeightsViewer = -22;
 constexpr int kNotNumericFieldText = 1953, kWeightTooLargeText = 1954;
 
 // The quantitative variables in a combo box showing CoreState.QuantUnitVar.
@@ -175,10 +174,10 @@ void TPesi::CreaFileClick() {
 }
 
 void TPesi::UniversoClick() {
-    ShowTextViewer(this, kUniverseViewer);
+    ShowTextViewer(this, ViewerFile::Universe);
 }
 void TPesi::PesiClick() {
-    ShowTextViewer(this, kWeightsViewer);
+    ShowTextViewer(this, ViewerFile::Weights);
 }
 
 void TPesi::CalcoloClick() {

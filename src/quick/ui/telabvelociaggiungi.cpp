@@ -18,7 +18,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 38;
-constexpr int kRulesSelector = -38;
 
 }  // namespace
 
@@ -63,18 +62,18 @@ void TElabVelociAggiungi::FormCreate() {
 void TElabVelociAggiungi::VedeVariabiliClick() {
     GuardedIo([this] {
         WriteGridVariableList();
-        ShowTextViewer(this, 0);
+        ShowTextViewer(this, ViewerFile::Report);
     });
 }
 
 void TElabVelociAggiungi::MascheraClick() {
-    ShowTextViewer(this, kRulesSelector);
+    ShowTextViewer(this, ViewerFile::AdditionalVariables);
 }
 
 void TElabVelociAggiungi::ComeVariabiliClick() {
     GuardedIo([this] {
         WriteRulesInWords();
-        ShowTextViewer(this, 0);
+        ShowTextViewer(this, ViewerFile::Report);
     });
 }
 
@@ -87,7 +86,7 @@ void TElabVelociAggiungi::LeggeClick() {
     if (path.empty()) return;
     GuardedIo([&] {
         WriteItemsFromReport(path);
-        ShowTextViewer(this, 0);
+        ShowTextViewer(this, ViewerFile::Report);
     });
 }
 
@@ -101,7 +100,7 @@ void TElabVelociAggiungi::CreaClick() {
         // The rules that could not be computed are shown; their variables stay empty.
         if (!faults.empty()) {
             WriteRuleFaults(faults);
-            ShowTextViewer(this, 0);
+            ShowTextViewer(this, ViewerFile::Report);
         }
     });
 }

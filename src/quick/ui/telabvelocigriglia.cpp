@@ -121,7 +121,7 @@ void TElabVelociGriglia::CopiaClick() {
 }
 
 void TElabVelociGriglia::ModificaClick() {
-    ShowTextViewer(this, -30);
+    ShowTextViewer(this, ViewerFile::QuickGrid);
 }
 
 void TElabVelociGriglia::DiagnosticaClick() {
@@ -130,30 +130,30 @@ void TElabVelociGriglia::DiagnosticaClick() {
             WaitCursor wait;
             WriteGridDiagnostics();
         }
-        ShowTextViewer(this, -37);
+        ShowTextViewer(this, ViewerFile::GridCheck);
     });
 }
 
 void TElabVelociGriglia::righeClick() {
     GuardedIo([this] {
         WriteNumberedGrid();
-        ShowTextViewer(this, 0);
+        ShowTextViewer(this, ViewerFile::Report);
     });
 }
 
 void TElabVelociGriglia::IntestaClick() {
-    ShowTextViewer(this, -31);
+    ShowTextViewer(this, ViewerFile::QuickHeadings);
 }
 
 void TElabVelociGriglia::ControllaClick() {
     GuardedIo([this] {
         WriteGridWithHeadings();
-        ShowTextViewer(this, -32);
+        ShowTextViewer(this, ViewerFile::QuickGridWithHeadings);
     });
 }
 
 void TElabVelociGriglia::ModificaGrigliaQuantitativaClick() {
-    ShowTextViewer(this, -33);
+    ShowTextViewer(this, ViewerFile::QuickQuantGrid);
 }
 
 void TElabVelociGriglia::CreaTerritorioClick() {
@@ -164,7 +164,7 @@ void TElabVelociGriglia::CreaTerritorioClick() {
 }
 
 void TElabVelociGriglia::TerritorioClick() {
-    ShowTextViewer(this, -34);
+    ShowTextViewer(this, ViewerFile::QuickTerritoryList);
 }
 
 void TElabVelociGriglia::CreaDataClick() {
@@ -175,7 +175,7 @@ void TElabVelociGriglia::CreaDataClick() {
 }
 
 void TElabVelociGriglia::ModificaDataClick() {
-    ShowTextViewer(this, -35);
+    ShowTextViewer(this, ViewerFile::QuickDateList);
 }
 
 void TElabVelociGriglia::CreaLinkClick() {
@@ -186,7 +186,7 @@ void TElabVelociGriglia::CreaLinkClick() {
 }
 
 void TElabVelociGriglia::ModificaKClick() {
-    ShowTextViewer(this, -36);
+    ShowTextViewer(this, ViewerFile::LinkDefinitions);
 }
 
 void TElabVelociGriglia::EsciClick() {

@@ -6,6 +6,7 @@
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/dialog_exchange.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
 #include "platform/ui/dialogs.h"
@@ -18,7 +19,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 42;
-constexpr int kMaskViewer = -14, kListViewer = -15;
 // The code with which the linked-archive selection asks for its list.
 constexpr int kListAtOnce = -333;
 
@@ -91,12 +91,12 @@ void TElabVelociListe::FormCreate() {
 void TElabVelociListe::CreaClick() {
     GuardedIo([this] {
         CreateQuickMask();
-        ShowTextViewer(this, kMaskViewer);
+        ShowTextViewer(this, ViewerFile::WorkingMask);
     });
 }
 
 void TElabVelociListe::VisualizzaClick() {
-    ShowTextViewer(this, kMaskViewer);
+    ShowTextViewer(this, ViewerFile::WorkingMask);
 }
 
 void TElabVelociListe::SalvaClick() {
@@ -120,7 +120,7 @@ void TElabVelociListe::RunList(bool alphabetical) {
                             progress) == QuickListOutcome::Done;
     });
     Barra->setValue(0);
-    if (done) ShowTextViewer(this, kListViewer);
+    if (done) ShowTextViewer(this, ViewerFile::ListOutput);
 }
 
 void TElabVelociListe::EffettuaClick() {
@@ -132,7 +132,7 @@ void TElabVelociListe::AlfabeticaClick() {
 }
 
 void TElabVelociListe::VisualizzaListaClick() {
-    ShowTextViewer(this, kListViewer);
+    ShowTextViewer(this, ViewerFile::ListOutput);
 }
 
 void TElabVelociListe::EsciClick() {
@@ -144,9 +144,7 @@ void TElabVelociListe::Help2Click() {
 }
 
 void OpenQuickLists(QWidget* owner, bool listAtOnce) {
-    CoreState.CommandCode = listAtOnce ? kListAtOnce : 0;
-    TElabVelociListe dialog(owner);
-    ShowModal(dialog);
+    PassToDialog<TElabVelociListe>(owner, listAtOnce ? kListAtOnce : 0);
 }
 
 }  // namespace qv

@@ -16,6 +16,7 @@
 #include "core/selection_files.h"
 #include "core/text_tables.h"
 #include "core/ui/card_dialogs.h"
+#include "core/ui/dialog_exchange.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/text_file.h"
@@ -292,10 +293,7 @@ void TAzzeraRicerca::Help2Click() {
 
 int OpenCategoryCondition(QWidget* owner, int field) {
     const int head = AnswerGroupHead(field);
-    CoreState.CommandCode = head > 0 ? head : field;
-    TRicModalita dialog(owner);
-    ShowModal(dialog);
-    return CoreState.CommandCode;
+    return PassToDialog<TRicModalita>(owner, head > 0 ? head : field);
 }
 
 void OpenDateCondition(QWidget* owner) {

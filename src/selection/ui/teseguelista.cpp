@@ -28,7 +28,6 @@ constexpr int kAlphabeticDoneText = 1904;
 constexpr int kSearchList = 4;
 constexpr int kPrintCard = 2;
 constexpr int kShowList = 3;
-constexpr int kReportViewer = 0;
 constexpr int kHelpPage = 49;
 
 }  // namespace
@@ -121,7 +120,7 @@ void TEsegueLista::ListaTXTClick() {
         accept();
         return;
     }
-    ShowTextViewer(this, kReportViewer);
+    ShowTextViewer(this, ViewerFile::Report);
     answer_ = 0;
     Status->clear();
     Barra->setValue(0);

@@ -21,7 +21,6 @@
 namespace qv {
 
 namespace {
-constexpr int kLabelsSelector = -16;
 constexpr int kHelpPage = 50;
 }  // namespace
 
@@ -94,7 +93,7 @@ void TEtichette::CreaClick() {
 }
 
 void TEtichette::VisualizzaClick() {
-    ShowTextViewer(this, kLabelsSelector);
+    ShowTextViewer(this, ViewerFile::LabelSheet);
 }
 
 void TEtichette::EsciClick() {

@@ -22,7 +22,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kMergedListViewer = -17;
 constexpr int kHelpPage = 55;
 
 // The join shows the blocks copied so far in the status box.
@@ -115,7 +114,7 @@ void TListaMerge::EsegueMergeClick() {
 }
 
 void TListaMerge::VisualizzaClick() {
-    ShowTextViewer(this, kMergedListViewer);
+    ShowTextViewer(this, ViewerFile::MergedList);
 }
 
 void TListaMerge::EsciClick() {

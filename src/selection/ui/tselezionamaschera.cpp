@@ -22,7 +22,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kMaskViewer = -14;
 constexpr int kHelpPage = 85;
 constexpr int kMaskEmptyText = 1841;
 constexpr int kMaskCaptionText = 1347;
@@ -86,8 +85,8 @@ void TSelezionaMaschera::FormCreate() {
 }
 
 void TSelezionaMaschera::VisualizzaClick() {
-    ShowTextViewer(this, kMaskViewer);
-    answer_ = kMaskViewer;
+    ShowTextViewer(this, ViewerFile::WorkingMask);
+    answer_ = int(ViewerFile::WorkingMask);
     Status->clear();
 }
 

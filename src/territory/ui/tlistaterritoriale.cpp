@@ -23,7 +23,6 @@ namespace qv {
 
 namespace {
 constexpr int kHelpPage = 57;
-constexpr int kReportViewerCode = -9;
 }  // namespace
 
 TListaTerritoriale::TListaTerritoriale(QWidget* owner) : QDialog(owner), keptSelection_(TerritorySelection) {
@@ -133,7 +132,7 @@ void TListaTerritoriale::VisualizzaClick() {
         ShowIoError(e);
         return;
     }
-    ShowTextViewer(this, kReportViewerCode);
+    ShowTextViewer(this, ViewerFile::TerritorialList);
 }
 
 void TListaTerritoriale::EsciClick() {

@@ -18,6 +18,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
+#include "core/ui/dialog_exchange.h"
 #include "core/ui/form_kit.h"
 #include "core/ui/thelprtf.h"
 #include "platform/numbers.h"
@@ -515,17 +516,17 @@ void TOpzioni2::QuantitativiClick() {
     ShowModal(dialog);
 }
 
-void TOpzioni2::Finish(int code) {
-    CoreState.CommandCode = code;
-    done(code == 0 ? QDialog::Rejected : QDialog::Accepted);
+void TOpzioni2::Finish(MapOptionsAnswer answer) {
+    answer_ = answer;
+    done(answer == MapOptionsAnswer::Nothing ? QDialog::Rejected : QDialog::Accepted);
 }
 
 void TOpzioni2::ListaClick() {
-    Finish(2);
+    Finish(MapOptionsAnswer::List);
 }
 
 void TOpzioni2::GraduatoriaClick() {
-    Finish(3);
+    Finish(MapOptionsAnswer::Ranking);
 }
 
 void TOpzioni2::SalvaClick() {
@@ -592,16 +593,16 @@ void TOpzioni2::EsegueClick() {
 
 void TOpzioni2::EsciClick() {
     PrendeOpzioniClick();
-    Finish(0);
+    Finish(MapOptionsAnswer::Nothing);
 }
 
 void TOpzioni2::EsciCartinaClick() {
     PrendeOpzioniClick();
-    Finish(1);
+    Finish(MapOptionsAnswer::Redraw);
 }
 
 void TOpzioni2::AnnullaClick() {
-    Finish(0);
+    Finish(MapOptionsAnswer::Nothing);
 }
 
 void TOpzioni2::HelpPage(int page) {
@@ -610,7 +611,7 @@ void TOpzioni2::HelpPage(int page) {
 
 void TOpzioni2::reject() {
     // Closed by its close box: nothing more for the map to do.
-    Finish(0);
+    Finish(MapOptionsAnswer::Nothing);
 }
 
 void TOpzioni2::keyPressEvent(QKeyEvent* event) {
@@ -622,11 +623,8 @@ void TOpzioni2::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-int OpenMapOptions(QWidget* owner) {
-    CoreState.CommandCode = 0;
-    TOpzioni2 dialog(owner);
-    ShowModal(dialog);
-    return CoreState.CommandCode;
+MapOptionsAnswer OpenMapOptions(QWidget* owner) {
+    return MapOptionsAnswer(ExchangeDialog<TOpzioni2>(owner, 0));
 }
 
 }  // namespace qv

@@ -9,8 +9,14 @@ namespace qv {
 
 // "Opzioni della cartina": every display option of the map, the legend colours and class
 // limits, the map's active territory, option sets, the print settings and the rescale of the
-// map geometry. The answer in CoreState.CommandCode: 0 nothing more to do, 1 redraw the map,
-// 2 show the list of comuni, 3 the ranking.
+// map geometry. Its answer says what the map does next.
+enum class MapOptionsAnswer {
+    Nothing = 0,
+    Redraw = 1,
+    List = 2,  // the list of comuni
+    Ranking = 3,
+};
+
 class TOpzioni2 : public QDialog {
     Q_OBJECT
   public:
@@ -134,6 +140,8 @@ class TOpzioni2 : public QDialog {
     void AnnullaClick();
     void HelpPage(int page);
 
+    int Answer() const { return int(answer_); }
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void reject() override;
@@ -142,16 +150,16 @@ class TOpzioni2 : public QDialog {
     // The opening steps, also run again after options are restored.
     void FillControls();
     void PaintColours();
-    // Every way out answers here what the map does next: 0 nothing, else the code of the
-    // button that closed the dialog.
-    void Finish(int code);
+    // Every way out answers here what the map does next.
+    void Finish(MapOptionsAnswer answer);
 
     QButtonGroup* classModes_ = nullptr;
     QButtonGroup* borderModes_ = nullptr;
+    MapOptionsAnswer answer_ = MapOptionsAnswer::Nothing;
 };
 
 // The exchange: TOpzioni2 shown modally with CoreState.CommandCode 0; its answer is left there
 // and returned.
-int OpenMapOptions(QWidget* owner);
+MapOptionsAnswer OpenMapOptions(QWidget* owner);
 
 }  // namespace qv

@@ -240,16 +240,16 @@ void TVedeCartina::keyPressEvent(QKeyEvent* event) {
 
 void TVedeCartina::Opzioni2Click() {
     switch (OpenMapOptions(this)) {
-        case 1:
+        case MapOptionsAnswer::Redraw:
             EsegueCartinaClick();
             break;
-        case 2:
+        case MapOptionsAnswer::List:
             Lista1Click();
             break;
-        case 3:
+        case MapOptionsAnswer::Ranking:
             Graduatoria1Click();
             break;
-        default:
+        case MapOptionsAnswer::Nothing:
             break;
     }
 }
@@ -309,14 +309,14 @@ void TVedeCartina::SalvacomeBitMap1Click() {
 void TVedeCartina::Lista1Click() {
     GuardedIo([this] {
         WriteComuneList();
-        ShowTextViewer(this, 0);
+        ShowTextViewer(this, ViewerFile::Report);
     });
 }
 
 void TVedeCartina::Graduatoria1Click() {
     GuardedIo([this] {
         WriteComuneRanking();
-        ShowTextViewer(this, 0);
+        ShowTextViewer(this, ViewerFile::Report);
     });
 }
 

@@ -356,7 +356,7 @@ TEST_F(THelpTest, ShowTextViewerIsModal) {
             EXPECT_EQ(Cp(v->windowTitle()), (root / "tabella.txt") + " - Testo 939");
         }
     };
-    ShowTextViewer(nullptr, -5);
+    ShowTextViewer(nullptr, ViewerFile::CompileErrors);
     EXPECT_EQ(shown, std::vector<std::string>{"THelp"});
     EXPECT_EQ(CoreState.CommandCode, -5);
 }

@@ -105,7 +105,7 @@ TEST_F(MapOptionFormsTest, TakingTheOptionsAndTheAnswers) {
         d.zoom->setCurrentRow(6);
         d.ColoreClick(1);
         (d.*c.button)();
-        EXPECT_EQ(CoreState.CommandCode, c.answer);
+        EXPECT_EQ(d.Answer(), c.answer);
         EXPECT_EQ(MapState.ShowNames, c.taken ? 1 : 0) << c.answer;
         EXPECT_EQ(MapState.UnitBorders, c.taken ? 1 : 0);
         EXPECT_EQ(MapState.ClassMode, c.taken ? 3 : 1);

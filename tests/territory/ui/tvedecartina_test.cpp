@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QListWidget>
 #include <QPixmap>
 #include <cstdio>
 #include <cstdlib>
@@ -130,20 +131,23 @@ TEST_F(MapWindowTest, ClickPicksTheComuneAndTheKeySwitchesIt) {
 
 TEST_F(MapWindowTest, OptionsAnswerAndLegend) {
     TVedeCartina window(nullptr);
-    int answer = 0;
+    void (TOpzioni2::*answer)() = nullptr;
     onShow = [&](QDialog& d) {
-        if (!qobject_cast<TOpzioni2*>(&d)) return;
+        auto* options = qobject_cast<TOpzioni2*>(&d);
+        if (!options) return;
         std::remove((geo + "prova.bmp").c_str());
-        CoreState.CommandCode = answer;
+        (options->*answer)();
     };
     struct Case {
-        int answer;
+        void (TOpzioni2::*answer)();
         bool redrawn;
         const char* report;
-    };
-    for (const Case& c : {Case{0, false, ""}, Case{1, true, ""}, Case{2, false, "Distribuzione: "},
-                          Case{3, false, "Ordinamento: "}, Case{7, false, ""}}) {
-        SCOPED_TRACE(c.answer);
+    } cases[] = {{&TOpzioni2::AnnullaClick, false, ""},
+                 {&TOpzioni2::EsciCartinaClick, true, ""},
+                 {&TOpzioni2::ListaClick, false, "Distribuzione: "},
+                 {&TOpzioni2::GraduatoriaClick, false, "Ordinamento: "}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
         std::remove((CoreState.ProgramDir + "tabella.txt").c_str());
         viewed.clear();
         answer = c.answer;
@@ -156,7 +160,7 @@ TEST_F(MapWindowTest, OptionsAnswerAndLegend) {
     }
 
     // Zoomed in, the legend goes to the click and the map stays where it is.
-    answer = 1;
+    answer = &TOpzioni2::EsciCartinaClick;
     MapState.ZoomLevel = 4;
     window.Opzioni2Click();
     const QPoint centre(MapState.ViewCentreX, MapState.ViewCentreY);
@@ -183,9 +187,10 @@ TEST_F(MapWindowTest, ZoomCentresOnTheClick) {
     const QPoint before = LabelPixel(other) - at;
     window.Image1MouseDown(at.x(), at.y());
     onShow = [](QDialog& d) {
-        if (!qobject_cast<TOpzioni2*>(&d)) return;
-        MapState.ZoomLevel = 3;
-        CoreState.CommandCode = 1;
+        auto* options = qobject_cast<TOpzioni2*>(&d);
+        if (!options) return;
+        options->zoom->setCurrentRow(3 - 1);
+        options->EsciCartinaClick();
     };
     window.Opzioni2Click();
     EXPECT_NEAR(MapCentroidX[comune], MapState.ReferenceX, 2);
@@ -234,9 +239,10 @@ TEST_F(MapWindowTest, PlacesLieWhereTheProjectionSays) {
     const QPoint pick = (units(12.4964, 41.9028) / 32).toPoint();
     window.Image1MouseDown(pick.x(), pick.y());
     onShow = [](QDialog& d) {
-        if (!qobject_cast<TOpzioni2*>(&d)) return;
-        MapState.ZoomLevel = 7;
-        CoreState.CommandCode = 1;
+        auto* options = qobject_cast<TOpzioni2*>(&d);
+        if (!options) return;
+        options->zoom->setCurrentRow(7 - 1);
+        options->EsciCartinaClick();
     };
     window.Opzioni2Click();
     const QImage deep = window.Image1->Picture();
