@@ -24,13 +24,13 @@ TGrigliaPresente::TGrigliaPresente(QWidget* owner) : QDialog(owner) {
     Esci->setObjectName("Esci");
     pass_ = CoreState.CommandCode;
     switch (pass_) {
-        case 0:
+        case kCategoryGridPass:
             Label1->setText(Qs(LoadText(897)));
             break;
-        case 1:
+        case kQuantGridPass:
             Label1->setText(Qs(LoadText(898)));
             break;
-        case 2:
+        case kQuickGridPass:
             Label1->setText(Qs(LoadText(899)));
             break;
         default:

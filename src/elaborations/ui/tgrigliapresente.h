@@ -5,9 +5,15 @@
 
 namespace qv {
 
-// Asks before a grid file is replaced. The caller stores in CoreState.CommandCode which grid:
-// 0 the category grid, 1 the quantitative grid, 2 the quick set. "Si" answers that the grid
-// is to be replaced; "Annulla" that it is kept.
+// The grid a replacement is asked for, as the caller stores it in CoreState.CommandCode.
+enum GridPass : int {
+    kCategoryGridPass = 0,
+    kQuantGridPass = 1,
+    kQuickGridPass = 2,  // the quick set
+};
+
+// Asks before a grid file is replaced. "Si" answers that the grid is to be replaced; "Annulla"
+// that it is kept.
 class TGrigliaPresente : public QDialog {
     Q_OBJECT
   public:

@@ -27,7 +27,6 @@ namespace {
 
 constexpr int kHelpPage = 51;
 constexpr int kLoadCaption = 1983;
-constexpr int kCategoryGridPass = 0, kQuantGridPass = 1;
 
 // Runs a handler's file work under the wait cursor; an input/output error abandons it with the
 // standard message.

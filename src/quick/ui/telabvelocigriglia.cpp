@@ -20,7 +20,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 40;
-constexpr int kQuickGridPass = 2;
 
 }  // namespace
 
