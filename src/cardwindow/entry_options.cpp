@@ -65,10 +65,10 @@ uint32_t RgbToBgr(uint32_t rgb) {
 
 void ClearByAnswer(int answer) {
     switch (answer) {
-        case 1:
+        case kClearField:
             ClearCardFields(CoreState.CurrentField, CoreState.CurrentField);
             break;
-        case 2: {
+        case kClearAll: {
             // On the card window the card keeps its notes: clearing its fields must not cut it
             // off from them when it is stored again. The search form has no notes.
             const int32_t notes = CoreState.CardWindowMode == kEntryMode ? GetNotesHead() : 0;
@@ -76,7 +76,7 @@ void ClearByAnswer(int answer) {
             if (notes) SetNotesHead(notes);
             break;
         }
-        case 3:
+        case kClearMarked:
             for (int f = 1; f <= std::min(CoreState.FieldCount, kMaxFields); ++f)
                 if (IsClearField(f)) ClearCardFields(f, f);
             break;

@@ -27,9 +27,11 @@ void WriteEntryBoxColour(uint32_t colour);
 uint32_t BgrToRgb(uint32_t bgr);
 uint32_t RgbToBgr(uint32_t rgb);
 
-// Clears the card in hand by the answer of the clear dialog: 1 the field under the cursor,
-// 2 every field (the card window's card keeps its notes), 3 the fields marked for clearing;
-// anything else nothing.
+// The answers of the clear dialog.
+enum ClearAnswer : int { kClearNothing = 0, kClearField = 1, kClearAll = 2, kClearMarked = 3 };
+// Clears the card in hand by the answer of the clear dialog: the field under the cursor, every
+// field (the card window's card keeps its notes) or the fields marked for clearing; anything
+// else nothing.
 void ClearByAnswer(int answer);
 
 // Loads card `source`'s fields into the card in hand, which keeps its number and its notes: a

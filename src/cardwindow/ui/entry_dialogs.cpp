@@ -54,13 +54,13 @@ void TCancella::Finish(int answer) {
 }
 
 void TCancella::F8Click() {
-    Finish(1);
+    Finish(kClearField);
 }
 void TCancella::TuttiClick() {
-    Finish(2);
+    Finish(kClearAll);
 }
 void TCancella::ConfiguraClick() {
-    Finish(3);
+    Finish(kClearMarked);
 }
 void TCancella::EsciClick() {
     reject();
@@ -71,7 +71,7 @@ void TCancella::Help2Click() {
 }
 
 void TCancella::reject() {
-    answer_ = 0;
+    answer_ = kClearNothing;
     QDialog::reject();
 }
 

@@ -5,8 +5,7 @@
 
 namespace qv {
 
-// "Cancella": what to clear on the card in hand. Answers 0 nothing, 1 the field under the
-// cursor, 2 every field, 3 the fields marked for clearing.
+// "Cancella": what to clear on the card in hand; answers a ClearAnswer.
 class TCancella : public QDialog {
     Q_OBJECT
   public:

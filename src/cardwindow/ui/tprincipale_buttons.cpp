@@ -19,11 +19,6 @@ using namespace principale;
 
 namespace {
 
-// Answers of the clear dialog.
-constexpr int kClearField = 1;
-constexpr int kClearAll = 2;
-constexpr int kClearMarked = 3;
-
 constexpr int kMaxClassWidth = 99;
 
 }  // namespace

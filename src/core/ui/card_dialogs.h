@@ -38,7 +38,7 @@ enum class CardDialog {
     Email = 21,             // TEmail
     QuickHub = 22,          // TElabVeloci
     GoToCard = 23,          // TNumeroScheda: sets CurrentCard
-    ClearFields = 24,       // TCancella: answers 0 to 3
+    ClearFields = 24,       // TCancella: answers a ClearAnswer
     CopyCard = 25,          // TCopia: answers 0 to 2
 };
 constexpr int kCardDialogCount = 25;
