@@ -64,6 +64,10 @@ bool MapTransform::BoxVisible(int32_t x1, int32_t x2, int32_t y1, int32_t y2) co
     return meets(a.X, b.X, Width) && meets(a.Y, b.Y, Height);
 }
 
+int32_t MapDrawableMargin() {
+    return MapState.MapMargin != 0 ? 3 : 0;
+}
+
 MapTransform ComputeMapTransform() {
     const int32_t s = MapState.ZoomShift & 31;
     const int32_t c = MapState.ZoomScale;
@@ -79,8 +83,8 @@ MapTransform ComputeMapTransform() {
     t.OriginY = MapAdd(MapSub(MapShr(MapState.ViewCentreY, s), MapShr(Mul(MapState.MapHeight, 16), s)),
                        MapShr(MapSub(Mul(ry, 32), Mul(ry, c)), s));
     t.Margin = MapState.MapMargin != 0;
-    t.Width = MapState.MapWidth + (t.Margin ? 3 : 0);
-    t.Height = MapState.MapHeight + (t.Margin ? 3 : 0);
+    t.Width = MapState.MapWidth + MapDrawableMargin();
+    t.Height = MapState.MapHeight + MapDrawableMargin();
     return t;
 }
 

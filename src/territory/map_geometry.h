@@ -59,6 +59,10 @@ struct MapTransform {
     bool Inside(MapPixel p) const { return p.X > 0 && p.X < Width && p.Y > 0 && p.Y < Height; }
 };
 
+// How far the drawable area reaches beyond the map's bitmap: 3 pixels each way with
+// MapState.MapMargin, which the printed page shows too.
+int32_t MapDrawableMargin();
+
 // Moves the view centre towards MapState.CentreTarget and fixes the origin for the zoom in force.
 MapTransform ComputeMapTransform();
 

@@ -4,11 +4,8 @@
 
 #include "core/comune_names.h"
 #include "core/core_state.h"
-#include "core/data_files.h"
-#include "core/text_tables.h"
 #include "platform/assertion.h"
 #include "platform/file_io.h"
-#include "platform/text_file.h"
 #include "territory/map_painter.h"
 #include "territory/map_print_settings.h"
 #include "territory/map_values.h"
@@ -22,8 +19,6 @@ constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBarColour = 0x88FF00;
 constexpr double kUnsetBound = -9999999;
-// "Confini amministrativi: ISTAT, elaborazione openpolis/geojson-italy, CC BY 4.0"
-constexpr int kBoundariesSourceText = 2270;
 
 double ComuneValue(int i) {
     return MapValues[size_t(MapValueIndex[size_t(i)])];
@@ -103,23 +98,21 @@ void DrawSigle(MapPainter& painter) {
     const std::vector<SiglaEntry> sigle = LoadSigle();
     painter.Font(kSigleFont);
     painter.Brush(kWhite);
-    std::vector<MapPoint> written;  // in printer pixels while printing
+    // Crowding is judged on the bitmap's pixels only, so that the screen, "prova.bmp" and every
+    // printer show the same sigle whatever the page's scale and resolution.
+    std::vector<MapPoint> written;
     for (const SiglaEntry& sigla : sigle) {
         const int m = sigla.Comune;
         if (m == 0) break;
         if (m < 1 || m > MapComuneCount() || !HasLabelPoint(m)) continue;
         if (MapState.SigleActiveOnly && !IsMapComuneActive(m)) continue;
         const MapPoint at = LabelPoint(m);
-        const MapPoint compared =
-            painter.Printing() ? MapPoint{painter.ToPrinterX(at.X), painter.ToPrinterY(at.Y)} : at;
-        const int gapX = painter.Printing() ? painter.PrinterPixels(20) : 20;
-        const int gapY = painter.Printing() ? painter.PrinterPixels(12) : 12;
         const bool crowded = std::any_of(written.begin(), written.end(), [&](const MapPoint& w) {
-            return std::abs(int64_t(w.X) - compared.X) < gapX && std::abs(int64_t(w.Y) - compared.Y) < gapY;
+            return std::abs(int64_t(w.X) - at.X) < 20 && std::abs(int64_t(w.Y) - at.Y) < 12;
         });
         if (crowded) continue;
         painter.Text(at.X, at.Y, sigla.Text);
-        written.push_back(compared);
+        written.push_back(at);
     }
 }
 
@@ -229,23 +222,15 @@ MapPoint LegendOrigin(MapCanvas& screen, const std::vector<LegendPiece>& pieces)
             int32_t(y0 + ShiftInto(top, bottom, MapState.MapHeight))};
 }
 
-// Below the printed map: the lines of "commento.txt", then the source of the boundaries, which
-// their licence asks to be named wherever the map is handed over.
 void PrintPageNotes(MapPainter& painter, int32_t drawableHeight) {
     if (!painter.Printing()) return;
-    std::vector<std::string> lines;
-    if (auto comment = TextReader::ReadLines(DataFilePath(data_file::kComment), 255))
-        lines = std::move(*comment);
-    lines.push_back(LoadText(kBoundariesSourceText));
+    const MapPageNotes& notes = painter.Notes();
     MapCanvas& printer = *painter.Printer();
-    const int height = painter.PrinterPixels(MapFontHeights[kPrinterFonts + kTitleFont]);
-    printer.SetFontHeight(height);
+    printer.SetFontHeight(painter.PrinterPixels(notes.LineHeight));
     printer.SetBrushColour(kWhite);
-    int32_t y = painter.ToPrinterY(drawableHeight) + painter.PrinterPixels(3);
-    for (const std::string& line : lines) {
-        printer.TextOut(painter.ToPrinterX(0), y, line);
-        y += height + painter.PrinterPixels(2);
-    }
+    const int32_t below = painter.ToPrinterY(drawableHeight);
+    for (size_t i = 0; i < notes.Lines.size(); ++i)
+        printer.TextOut(painter.ToPrinterX(0), below + painter.PrinterPixels(notes.Top(i)), notes.Lines[i]);
 }
 
 }  // namespace
@@ -319,12 +304,17 @@ MapPainter::MapPainter(MapCanvas& screen, const MapPrintPage* page, int32_t draw
     if (!page || !page->Canvas) return;
     printer_ = page->Canvas;
     dots_ = std::max(1, page->Dpi) / 96.0;
-    // A map larger than the page (a scale set for another printer) is reduced to fit it.
-    const double fit = PrintFitFactor(int32_t(page->Width / dots_), int32_t(page->Height / dots_));
+    // A map larger than the page (a scale set for another printer) is reduced to fit it with its
+    // notes.
+    const int32_t pageHeight = int32_t(page->Height / dots_);
+    notes_ = LoadMapPageNotes(pageHeight);
+    const double fit = PrintFitFactor(int32_t(page->Width / dots_), pageHeight, notes_.Height());
     scaleX_ = MapState.PrintScaleX / 100.0 * fit * dots_;
     scaleY_ = MapState.PrintScaleY / 100.0 * fit * dots_;
     marginX_ = (page->Width - MapState.MapWidth * scaleX_) / 2;
-    marginY_ = (page->Height - MapState.MapHeight * scaleY_) / 2;
+    // Centred, unless the notes would run off the page below it: then as low as they allow.
+    const double below = page->Height - height_ * scaleY_ - notes_.Height() * dots_;
+    marginY_ = std::max(0.0, std::min((page->Height - MapState.MapHeight * scaleY_) / 2, below));
 }
 
 int32_t MapPainter::ToPrinterX(double x) const {

@@ -6,6 +6,7 @@
 
 #include "territory/map_canvas.h"
 #include "territory/map_drawing.h"
+#include "territory/map_print_settings.h"
 #include "territory/map_tables.h"
 
 // Sends every drawing operation, given in bitmap pixels, to the screen canvas and, while
@@ -31,6 +32,8 @@ class MapPainter {
     bool Printing() const { return printer_ != nullptr; }
     MapCanvas* Printer() const { return printer_; }
     MapCanvas& Screen() const { return screen_; }
+    // What is printed under the map (nothing on the screen alone).
+    const MapPageNotes& Notes() const { return notes_; }
 
     void Brush(uint32_t colour);
     void Pen(uint32_t colour) { Pen(colour, colour); }
@@ -75,6 +78,7 @@ class MapPainter {
     double dots_ = 1;  // printer pixels per 1/96 inch
     double scaleX_ = 1, scaleY_ = 1;
     double marginX_ = 0, marginY_ = 0;
+    MapPageNotes notes_;
     std::vector<MapPoint> points_;  // reused by every outline and batch of lines
 };
 

@@ -4,17 +4,23 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/numbers.h"
 #include "platform/text_file.h"
 #include "territory/manual_selection.h"
+#include "territory/map_geometry.h"
+#include "territory/map_tables.h"
 
 namespace qv {
 
 namespace {
 
 constexpr size_t kCommentWidth = 65535;
+constexpr size_t kNoteWidth = 255;
+// "Confini amministrativi: ISTAT, elaborazione openpolis/geojson-italy, CC BY 4.0"
+constexpr int kBoundariesSourceText = 2270;
 
 }  // namespace
 
@@ -25,12 +31,23 @@ void LoadPrintScale() {
     if (!in.Eof()) MapState.PrintScaleY = LeadingInteger(in.ReadLine(100), 100);
 }
 
-double PrintFitFactor(int32_t pageWidth, int32_t pageHeight) {
-    const double width = MapState.MapWidth * (MapState.PrintScaleX / 100.0);
-    const double height = MapState.MapHeight * (MapState.PrintScaleY / 100.0);
+MapPageNotes LoadMapPageNotes(int32_t pageHeight) {
+    MapPageNotes notes;
+    notes.Lines = LoadPrintComment();
+    for (std::string& line : notes.Lines) line.resize(std::min<size_t>(line.size(), kNoteWidth));
+    notes.Lines.push_back(LoadText(kBoundariesSourceText));
+    notes.LineHeight = MapFontHeights[size_t(kPrinterFonts + kTitleFont)];
+    while (notes.Lines.size() > 1 && notes.Height() > pageHeight) notes.Lines.erase(notes.Lines.end() - 2);
+    return notes;
+}
+
+double PrintFitFactor(int32_t pageWidth, int32_t pageHeight, int32_t notesHeight) {
+    const double width = (MapState.MapWidth + MapDrawableMargin()) * (MapState.PrintScaleX / 100.0);
+    const double height = (MapState.MapHeight + MapDrawableMargin()) * (MapState.PrintScaleY / 100.0);
+    const int32_t room = std::max(0, pageHeight - std::max(0, notesHeight));
     double factor = 1;
     if (width > pageWidth && width > 0) factor = std::min(factor, std::max(0, pageWidth) / width);
-    if (height > pageHeight && height > 0) factor = std::min(factor, std::max(0, pageHeight) / height);
+    if (height > room && height > 0) factor = std::min(factor, room / height);
     return factor;
 }
 

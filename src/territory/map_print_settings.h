@@ -16,10 +16,25 @@ namespace qv {
 void LoadPrintScale();
 void SavePrintScale();
 
-// The factor, at most 1, by which the map at MapState.PrintScaleX and PrintScaleY (percent of
-// its bitmap pixels, 1/96 inch each) is reduced to fit a page of that many 1/96 inches,
-// keeping its proportions.
-double PrintFitFactor(int32_t pageWidth, int32_t pageHeight);
+// What is printed under the map, in 1/96 inch as the page: the comment's lines (cut to 255
+// characters), then the source of the boundaries, which their licence asks to be named wherever
+// the map is handed over. The first line's top lies 3 below the map, each next one the printer
+// legend title's height + 2 lower.
+struct MapPageNotes {
+    std::vector<std::string> Lines;
+    int32_t LineHeight = 0;
+    int32_t Top(size_t line) const { return 3 + int32_t(line) * (LineHeight + 2); }
+    int32_t Height() const { return Top(Lines.size()); }
+};
+
+// The notes of a page `pageHeight` high, with the printer heights of MapFontHeights: comment
+// lines that would push the source off the page are left out.
+MapPageNotes LoadMapPageNotes(int32_t pageHeight);
+
+// The factor, at most 1, by which the map's drawable area at MapState.PrintScaleX and
+// PrintScaleY (percent of its bitmap pixels, 1/96 inch each) is reduced to fit a page of that
+// many 1/96 inches with `notesHeight` of them left under it, keeping its proportions.
+double PrintFitFactor(int32_t pageWidth, int32_t pageHeight, int32_t notesHeight);
 
 // Positions in the list of heights "1".."500" (position p is height p + 1): screen sigle,
 // comuni, values, legend, then the same for the printer.

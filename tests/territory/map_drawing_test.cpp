@@ -163,7 +163,9 @@ TEST_F(MapDrawingTest, LegendKeptInsideThePicture) {
     struct Case {
         int32_t x, y;
         bool left, right, bottom;  // the edge the legend comes to rest on
-    } cases[] = {{0, 0, true, false, false}, {2, 100, true, false, false}, {W - 5, 100, false, true, false},
+    } cases[] = {{0, 0, true, false, false},
+                 {2, 100, true, false, false},
+                 {W - 5, 100, false, true, false},
                  {100, H - 5, false, false, true}};
     for (int zoom : {1, 4})
         for (const Case& c : cases) {
@@ -188,7 +190,8 @@ TEST_F(MapDrawingTest, LegendKeptInsideThePicture) {
                 EXPECT_GE(t.y, 0);
                 EXPECT_LE(t.x + width, W);
                 EXPECT_LE(t.y + 10, H);
-                left = std::min(left, t.x), right = std::max(right, t.x + width), bottom = std::max(bottom, t.y + 10);
+                left = std::min(left, t.x), right = std::max(right, t.x + width),
+                bottom = std::max(bottom, t.y + 10);
             }
             EXPECT_GE(MapState.LegendLeft, 0);
             EXPECT_LT(MapState.LegendRight, W);
@@ -200,10 +203,12 @@ TEST_F(MapDrawingTest, LegendKeptInsideThePicture) {
 }
 
 TEST_F(MapDrawingTest, PrinterPageRepeatsWithScaledCoordinates) {
-    // Scale 200 %: a 100 x 80 map on a page of 1000 x 800 pixels of 1/96 inch has margins
-    // (1000 - 200) / 2 = 400 and (800 - 160) / 2 = 320. A printer of 288 dots an inch draws the
-    // same page three times as fine: every printer pixel below is 3 of its pixels, the letters
-    // it measures and the heights of "car-tres.dat" included.
+    // Scale 200 %: a 100 x 80 map on a page of 1000 x 800 pixels of 1/96 inch is centred across,
+    // (1000 - 200) / 2 = 400, but centred down, (800 - 160) / 2 = 320, it would leave no room for
+    // its three lines of notes, 3 + 3 x (140 + 2) = 429: it lies 800 - 160 - 429 = 211 from the
+    // top. A printer of 288 dots an inch draws the same page three times as fine: every printer
+    // pixel below is 3 of its pixels, the letters it measures and the heights of "car-tres.dat"
+    // included.
     MapState.MapWidth = 100;
     MapState.MapHeight = 80;
     MapState.PrintScaleX = MapState.PrintScaleY = 200;
@@ -221,33 +226,35 @@ TEST_F(MapDrawingTest, PrinterPageRepeatsWithScaledCoordinates) {
         EXPECT_EQ(painter.ToPrinterX(-7), 400 * k);
         EXPECT_EQ(painter.ToPrinterX(16), 432 * k);
         EXPECT_EQ(painter.ToPrinterX(500), 600 * k);  // capped at the map's width
-        EXPECT_EQ(painter.ToPrinterY(80), 480 * k);
+        EXPECT_EQ(painter.ToPrinterY(80), 371 * k);
         DrawLegend(painter, 80);
 
-        // First box (16, 25)-(41, 40) -> (432, 370)-(482, 400): printed 30 high, letters 20, so
+        // First box (16, 25)-(41, 40) -> (432, 261)-(482, 291): printed 30 high, letters 20, so
         // the row's texts drop (30 - 20) / 2 = 5 printer pixels.
         const auto boxes = paper.Of(RecordedOp::Polygon);
         ASSERT_EQ(boxes.size(), 2u);
         EXPECT_EQ(boxes[0].points[0].X, 432 * k);
-        EXPECT_EQ(boxes[0].points[0].Y, 370 * k);
+        EXPECT_EQ(boxes[0].points[0].Y, 261 * k);
         EXPECT_EQ(boxes[0].points[2].X, 482 * k);
-        EXPECT_EQ(boxes[0].points[2].Y, 400 * k);
+        EXPECT_EQ(boxes[0].points[2].Y, 291 * k);
         const auto texts = Texts(paper);
         ASSERT_EQ(texts.size(), 6u);
-        ExpectTexts({texts[0]}, {{"4", 492 * k, 375 * k}});
+        ExpectTexts({texts[0]}, {{"4", 492 * k, 266 * k}});
         EXPECT_EQ(paper.Of(RecordedOp::Text)[0].fontHeight, 130 * k);
         // Below the map, 3 pixels under it and lines (140 + 2) apart: the comment, then the
         // source of the boundaries.
-        ExpectTexts({texts[3], texts[4], texts[5]},
-                    {{"Prima riga", 400 * k, 483 * k}, {"Seconda", 400 * k, 625 * k}, {"Testo 2270", 400 * k, 767 * k}});
+        ExpectTexts({texts[3], texts[4], texts[5]}, {{"Prima riga", 400 * k, 374 * k},
+                                                     {"Seconda", 400 * k, 516 * k},
+                                                     {"Testo 2270", 400 * k, 658 * k}});
         // Only the printer gets them.
         EXPECT_EQ(Texts(screen).size(), 3u);
 
         // An outline's vertex lies within its screen pixel: the finer printer draws it there, the
         // printer of 96 dots an inch at the pixel, as the screen does.
-        painter.OutlinePolygon(std::vector<MapPoint>{{10, 10}}, std::vector<OutlinePoint>{{{10, 10}, 0.5f, 0.5f}});
+        painter.OutlinePolygon(std::vector<MapPoint>{{10, 10}},
+                               std::vector<OutlinePoint>{{{10, 10}, 0.5f, 0.5f}});
         EXPECT_EQ(paper.ops.back().points[0].X, k == 1 ? 420 : 1263);
-        EXPECT_EQ(paper.ops.back().points[0].Y, k == 1 ? 340 : 1023);
+        EXPECT_EQ(paper.ops.back().points[0].Y, k == 1 ? 231 : 696);
         painter.PenWidth(2);
         painter.LineTo(0, 0);
         EXPECT_EQ(paper.ops.back().penWidth, 2 * k);
@@ -292,6 +299,62 @@ TEST_F(MapDrawingTest, ValuesNamesAndSigleAtLabelPoints) {
     MapPainter namedPainter(named, nullptr, 100, 80);
     DrawLabels(namedPainter, &names);
     ExpectTexts(Texts(named), {{"Uno", 21, 20}, {"Quattro", 81, 70}, {"3", 13, 20}, {"0", 73, 70}});
+}
+
+// A map fitted to an A4 page by its height, on printers of 96, 300 and 600 dots an inch. Pairs
+// of sigle lie 20 pixels apart across or 12 down, just far enough apart on the screen, at every
+// phase against the printer's pixels; one pair lies 19 across. The page shows the screen's
+// sigle, and the notes end on the page under the map.
+TEST_F(MapDrawingTest, PrintedPageKeepsTheScreensSigleAndHoldsItsNotes) {
+    MapState.ComuneCount = 40;
+    MapState.ShowSigle = 1;
+    MapState.ShowLegend = 0;
+    MapState.PrintScaleX = 100;
+    MapState.PrintScaleY = 300;
+    InstallNumberedTexts(2499);
+    WriteBytes(CoreState.ProgramDir + "commento.txt", "Fonte\r\n");
+    std::string sig;
+    std::vector<std::string> want;
+    auto place = [&](int m, int x, int y) {
+        MapCentroidX[size_t(m)] = int16_t(x);
+        MapCentroidY[size_t(m)] = int16_t(y);
+        const std::string text = "S" + std::to_string(m);
+        const std::string code = std::to_string(m);
+        sig += std::string(4 - code.size(), ' ') + code + " " + text + "\r\n";
+        if (m != 34) want.push_back(text);
+    };
+    for (int i = 0; i < 8; ++i) {
+        place(4 * i + 1, 10 + i, 10 + 30 * i);
+        place(4 * i + 2, 30 + i, 10 + 30 * i);
+        place(4 * i + 3, 100 + 30 * i % 150, 10 + i + 60 * (i / 5));
+        place(4 * i + 4, 100 + 30 * i % 150, 22 + i + 60 * (i / 5));
+    }
+    place(33, 200, 400);
+    place(34, 219, 400);
+    WriteBytes(MapState.TerritoryDir + "sig.txt", sig);
+    for (int dpi : {96, 300, 600}) {
+        SCOPED_TRACE(dpi);
+        RecordingCanvas screen, paper;
+        const double dots = dpi / 96.0;
+        MapPrintPage page{&paper, int32_t(718 * dots), int32_t(1047 * dots), dpi};
+        MapPainter painter(screen, &page, 300, 480);
+        DrawLabels(painter, nullptr);
+        DrawLegend(painter, 480);
+        std::vector<std::string> onScreen, onPaper;
+        for (const Label& l : Texts(screen)) onScreen.push_back(l.text);
+        for (const Label& l : Texts(paper)) onPaper.push_back(l.text);
+        EXPECT_EQ(onScreen, want);
+        want.insert(want.end(), {"Fonte", "Testo 2270"});
+        EXPECT_EQ(onPaper, want);
+        want.resize(want.size() - 2);
+
+        // The map fills the page's height but for the notes, 3 + 2 x (140 + 2) = 287, within a
+        // pixel of 1/96 inch.
+        EXPECT_NEAR(painter.ToPrinterY(480) - painter.ToPrinterY(0), (1047 - 287) * dots, dots + 1);
+        const RecordedOp& source = paper.ops.back();
+        EXPECT_GE(paper.ops[paper.ops.size() - 2].points[0].Y, painter.ToPrinterY(480));
+        EXPECT_LE(source.points[0].Y + source.fontHeight, page.Height);
+    }
 }
 
 TEST_F(MapDrawingTest, BarsOverTheActiveComuni) {

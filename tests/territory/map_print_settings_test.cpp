@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "core/core_state.h"
+#include "support/program_dir.h"
 #include "support/temp_dir.h"
+#include "territory/map_tables.h"
 #include "territory/scratch_territory.h"
 
 namespace qv {
@@ -41,25 +43,33 @@ TEST_F(MapPrintSettings, PrintScaleFile) {
     }
 }
 
-// A 640 x 480 map on a page of 718 x 1047 printer pixels (A4 at 96 dots an inch).
+// A 640 x 480 map on a page of 718 x 1047 printer pixels (A4 at 96 dots an inch), with room
+// kept under it for the notes; the margin widens the drawn map by 3 pixels.
 TEST_F(MapPrintSettings, MapLargerThanThePageIsReducedToFit) {
     MapState.MapWidth = 640;
     MapState.MapHeight = 480;
     struct Case {
-        int scaleX, scaleY;
+        int scaleX, scaleY, notes, margin;
         double factor;
-    } cases[] = {{100, 100, 1},
-                 {50, 50, 1},
-                 {112, 100, 1},
-                 {500, 500, 718.0 / 3200},
-                 {100, 300, 1047.0 / 1440},
-                 {100, 600, 1047.0 / 2880},
-                 {300, 100, 718.0 / 1920},
-                 {0, 0, 1}};
+    } cases[] = {{100, 100, 0, 0, 1},
+                 {50, 50, 0, 0, 1},
+                 {112, 100, 0, 0, 1},
+                 {500, 500, 0, 0, 718.0 / 3200},
+                 {100, 300, 0, 0, 1047.0 / 1440},
+                 {100, 600, 0, 0, 1047.0 / 2880},
+                 {300, 100, 0, 0, 718.0 / 1920},
+                 {0, 0, 0, 0, 1},
+                 {100, 200, 87, 0, 1},
+                 {100, 200, 88, 0, 959.0 / 960},
+                 {100, 300, 47, 0, 1000.0 / 1440},
+                 {100, 300, 47, 1, 1000.0 / 1449},
+                 {500, 500, 0, 1, 718.0 / 3215},
+                 {100, 100, 2000, 0, 0}};
     for (const Case& c : cases) {
         MapState.PrintScaleX = c.scaleX;
         MapState.PrintScaleY = c.scaleY;
-        EXPECT_DOUBLE_EQ(PrintFitFactor(718, 1047), c.factor) << c.scaleX << " x " << c.scaleY;
+        MapState.MapMargin = c.margin;
+        EXPECT_DOUBLE_EQ(PrintFitFactor(718, 1047, c.notes), c.factor) << c.scaleX << " x " << c.scaleY;
     }
 }
 
@@ -86,6 +96,22 @@ TEST_F(MapPrintSettings, Comment) {
     SavePrintComment({"Fonte: archivio", "", "anno 2020"});
     EXPECT_EQ(ReadBytes(CoreState.ProgramDir + "commento.txt"), "Fonte: archivio\r\n\r\nanno 2020\r\n");
     EXPECT_EQ(LoadPrintComment(), (std::vector<std::string>{"Fonte: archivio", "", "anno 2020"}));
+
+    // Printed under the map, 3 + (8 + 2) a line: cut to 255 characters, then the source of the
+    // boundaries, which keeps its place on a page too short for the comment.
+    InstallNumberedTexts(2499);
+    MapFontHeights.fill(8);
+    SavePrintComment({std::string(300, 'x'), "b", "c"});
+    const std::string x255(255, 'x');
+    struct Case {
+        int32_t page;
+        std::vector<std::string> lines;
+    } cases[] = {{43, {x255, "b", "c", "Testo 2270"}}, {42, {x255, "b", "Testo 2270"}}, {5, {"Testo 2270"}}};
+    for (const Case& c : cases) {
+        const MapPageNotes notes = LoadMapPageNotes(c.page);
+        EXPECT_EQ(notes.Lines, c.lines) << c.page;
+        EXPECT_EQ(notes.Height(), 3 + 10 * int32_t(c.lines.size())) << c.page;
+    }
 }
 
 }  // namespace

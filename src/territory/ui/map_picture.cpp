@@ -12,6 +12,7 @@
 #include "territory/map_drawing.h"
 #include "territory/map_geometry.h"
 #include "territory/map_print_settings.h"
+#include "territory/map_tables.h"
 
 namespace qv {
 
@@ -127,8 +128,11 @@ std::string MapPicturePath() {
 }
 
 double PrepareMapPrinter(QPrinter& printer) {
+    // The notes are as high as the printer heights the settings may just have changed.
+    LoadMapFonts();
     const double dots = std::max(1, printer.resolution()) / 96.0;
-    return PrintFitFactor(int32_t(printer.width() / dots), int32_t(printer.height() / dots));
+    const int32_t height = int32_t(printer.height() / dots);
+    return PrintFitFactor(int32_t(printer.width() / dots), height, LoadMapPageNotes(height).Height());
 }
 
 QImage DrawMapPicture(QPrinter* printer) {
