@@ -66,7 +66,8 @@ void TEsegue::FormCreate() {
     Esegui->setToolTip(Qs(LoadText(834)));
     Help2->setText(Qs(LoadText(835)));
     Help2->setToolTip(Qs(LoadText(836)));
-    Esegui->setEnabled(CoreState.LastCard >= 1);
+    // Cards run from 0 to LastCard: an archive of one card has LastCard 0.
+    Esegui->setEnabled(CoreState.LastCard >= 0);
     // The card window's jobs carry their own title.
     if (job_ >= 1 && job_ <= 6) setWindowTitle(Qs(LoadText(840 + (job_ - 1))));
 }
@@ -167,10 +168,11 @@ void TEsegue::Help2Click() {
     OpenHelpPage(this, kHelpPage);
 }
 
-void OpenBatchRunner(QWidget* owner, int job) {
+bool OpenBatchRunner(QWidget* owner, int job) {
     CoreState.CommandCode = job;
     TEsegue runner(owner);
     ShowModal(runner);
+    return runner.result() == QDialog::Accepted;
 }
 
 }  // namespace qv
