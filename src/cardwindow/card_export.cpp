@@ -193,6 +193,9 @@ std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs
     return line;
 }
 
+namespace {
+
+// Widens `widths` to the 32-bit numbers of one card's words (word 1 at words[0]).
 void WidenNumberColumns(const uint16_t* words, NumberColumns& widths) {
     const CardGeometry g = CurrentCardGeometry();
     const int fields = std::min(CoreState.FieldCount, kMaxFields);
@@ -205,6 +208,8 @@ void WidenNumberColumns(const uint16_t* words, NumberColumns& widths) {
         widths[size_t(f)] = std::max(widths[size_t(f)], int(std::to_string(v).size()));
     }
 }
+
+}  // namespace
 
 CardCount RunTotalExport(Progress& progress) {
     const bool tabs = CoreState.ExportTabs != 0;

@@ -17,9 +17,6 @@ class Progress;
 // a card holds a wider value. Fields beyond the vector have 9.
 using NumberColumns = std::vector<int>;
 
-// Widens `widths` to the 32-bit numbers of one card's words (word 1 at words[0]).
-void WidenNumberColumns(const uint16_t* words, NumberColumns& widths);
-
 // The record layout from the text of the field declarations "sig-sch.dat".
 std::string BuildExportLayout(const std::string& declarations, bool tabs, const NumberColumns& widths = {});
 

@@ -354,12 +354,14 @@ void TEmail::NMSMTP1Disconnect() {
 void TEmail::NMSMTP1Failure() {}
 
 void TEmail::NMSMTP1RecipientNotFound(const std::string& recipient, const std::string& reply) {
-    refusals_.push_back(LoadText(kRefusedText) + " " + recipient + (reply.empty() ? "" : " (" + reply + ")"));
+    refusals_.push_back(recipient + (reply.empty() ? "" : " (" + reply + ")"));
 }
 
-std::string TEmail::RefusalsText() const {
+std::string TEmail::RefusalsText(const std::string& separator, size_t most) const {
+    const std::string refused = LoadText(kRefusedText) + " ";
     std::string text;
-    for (const std::string& r : refusals_) text += (text.empty() ? "" : "; ") + r;
+    for (size_t i = 0; i < refusals_.size() && i < most; ++i)
+        text += (text.empty() ? "" : separator) + refused + refusals_[i];
     return text;
 }
 
@@ -469,12 +471,7 @@ void TEmail::InviaSelezionateClick() {
     // The run's account, also when a lost connection ended it early; then the recipients the
     // server refused, each with its reply.
     StatusSchedaVisualizzata->setText(Qs(RunCountText(result)));
-    if (!refusals_.empty()) {
-        std::string lines;
-        for (size_t i = 0; i < refusals_.size() && i < kRefusalsShown; ++i)
-            lines += (lines.empty() ? "" : "\n") + refusals_[i];
-        ShowError(lines);
-    }
+    if (!refusals_.empty()) ShowError(RefusalsText("\n", kRefusalsShown));
     if (result.failure) ShowSmtpError(*result.failure);
 }
 

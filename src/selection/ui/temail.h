@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -113,11 +114,11 @@ class TEmail : public QDialog, private SmtpEvents {
     void StoreCardPanel() const;
     void StoreRecipientFields() const;
     std::string AskMessageFile(bool save);
-    // The recipients refused in the last send, each with the server's reply.
-    std::string RefusalsText() const;
+    // The recipients refused in the last send (the first `most`), each with the server's reply.
+    std::string RefusalsText(const std::string& separator = "; ", size_t most = SIZE_MAX) const;
 
     bool connected_ = false;
-    std::vector<std::string> refusals_;  // the refusals of the send under way, told as they will be shown
+    std::vector<std::string> refusals_;  // of the send under way: recipient and reply
     QString subjectShown_;               // subject and text as loaded
     QString textShown_;
 };
