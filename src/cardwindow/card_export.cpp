@@ -24,14 +24,10 @@ constexpr int kCaptionChars = 50;
 constexpr int kValueWidth = 7;
 constexpr int kNumberWidth = 9;
 
-// A value in its column; in fixed widths one that does not fit leaves the column blank.
-void PutColumn(std::string& line, const std::string& value, int width, bool tabs) {
-    if (tabs)
-        line += value;
-    else if (int(value.size()) <= width)
-        line += value;
-    else
-        line.append(size_t(width), ' ');
+// The fixed-width column of field `field`'s 32-bit numbers.
+int NumberWidth(const NumberColumns& widths, int field) {
+    return field >= 0 && size_t(field) < widths.size() ? std::max(widths[size_t(field)], kNumberWidth)
+                                                       : kNumberWidth;
 }
 
 void EndField(std::string& line, bool tabs) {
@@ -54,7 +50,7 @@ struct DeclaredKind {
 
 }  // namespace
 
-std::string BuildExportLayout(const std::string& declarations, bool tabs) {
+std::string BuildExportLayout(const std::string& declarations, bool tabs, const NumberColumns& widths) {
     const LayoutTexts texts;
     TextReader in(declarations);
     if (!in.Eof()) in.SkipLine();
@@ -75,7 +71,7 @@ std::string BuildExportLayout(const std::string& declarations, bool tabs) {
                 kind = {kValueWidth, 0, texts[1098]};
                 break;
             case 'L':
-                kind = {kNumberWidth, 0, texts[1099]};
+                kind = {NumberWidth(widths, field), 0, texts[1099]};
                 break;
             case 'D':
                 kind = {kValueWidth, 0, texts[1100]};
@@ -125,7 +121,8 @@ std::string BuildExportLayout(const std::string& declarations, bool tabs) {
     return out.Text();
 }
 
-std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs) {
+std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs,
+                           const NumberColumns& widths) {
     const CardGeometry g = CurrentCardGeometry();
     auto word = [&](int p) -> int16_t { return p >= 1 && p <= g.wordCount ? int16_t(words[p - 1]) : 0; };
     std::string line;
@@ -184,10 +181,8 @@ std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs
             case FieldType::kNumber32: {
                 const int32_t v =
                     p >= 1 && p + 1 <= g.wordCount ? DecodeCardNumber(words[p - 1], words[p]) : kEmptyNumber;
-                if (v == kEmptyNumber)
-                    line.append(kNumberWidth, ' ');
-                else
-                    PutColumn(line, RightAligned(v, kNumberWidth), kNumberWidth, tabs);
+                const int width = NumberWidth(widths, f);
+                line += v == kEmptyNumber ? std::string(size_t(width), ' ') : RightAligned(v, width);
                 break;
             }
             default:
@@ -198,16 +193,42 @@ std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs
     return line;
 }
 
+namespace {
+
+// Widens `widths` to the 32-bit numbers of one card's words (word 1 at words[0]).
+void WidenNumberColumns(const uint16_t* words, NumberColumns& widths) {
+    const CardGeometry g = CurrentCardGeometry();
+    const int fields = std::min(CoreState.FieldCount, kMaxFields);
+    for (int f = 1; f <= fields; ++f) {
+        const int p = FieldPositions[f];
+        if (FieldTypes[f] != FieldType::kNumber32 || p < 1 || p + 1 > g.wordCount) continue;
+        const int32_t v = DecodeCardNumber(words[p - 1], words[p]);
+        if (v == kEmptyNumber) continue;
+        if (widths.size() <= size_t(f)) widths.resize(size_t(f) + 1, kNumberWidth);
+        widths[size_t(f)] = std::max(widths[size_t(f)], int(std::to_string(v).size()));
+    }
+}
+
+}  // namespace
+
 CardCount RunTotalExport(Progress& progress) {
     const bool tabs = CoreState.ExportTabs != 0;
-    // The layout first: without the declarations nothing is written.
-    const std::string layout =
-        BuildExportLayout(ReadFileOrThrow(DataFilePath(data_file::kDeclaration)), tabs);
+    // Without the declarations nothing is written.
+    const std::string declarations = ReadFileOrThrow(DataFilePath(data_file::kDeclaration));
 
     const CardFiles files = CardFiles::Current();
     const CardGeometry g = files.Geometry();
     const CardCount cards = files.CountCards();
     const int32_t last = cards.last;
+    // A 32-bit number wider than its column widens the column on every line, and the layout
+    // tells the columns, so that no value is lost and the lines stay aligned.
+    NumberColumns widths;
+    if (!tabs && last >= 0)
+        ForEachCardBlock(last, [&](int32_t, int32_t count, int32_t, const uint16_t* words) {
+            for (int32_t k = 0; k < count; ++k)
+                WidenNumberColumns(&words[size_t(k) * size_t(g.wordCount)], widths);
+        });
+    const std::string layout = BuildExportLayout(declarations, tabs, widths);
     progress.SetMaximum(std::max(last, 0));
     std::string data;
     if (last >= 0) {
@@ -219,7 +240,7 @@ CardCount RunTotalExport(Progress& progress) {
                               int64_t(count) * g.TextRecords());
             for (int32_t k = 0; k < count; ++k) {
                 data += ExportCardLine(&texts[size_t(k) * size_t(g.textBytes)],
-                                       &words[size_t(k) * size_t(g.wordCount)], tabs);
+                                       &words[size_t(k) * size_t(g.wordCount)], tabs, widths);
                 data += "\r\n";
                 progress.SetPosition(first + k);
             }

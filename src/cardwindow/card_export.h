@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/card_store.h"
 
@@ -12,14 +13,19 @@ namespace qv {
 
 class Progress;
 
+// The fixed-width column of each 32-bit number field, by field number: 9 columns, or more where
+// a card holds a wider value. Fields beyond the vector have 9.
+using NumberColumns = std::vector<int>;
+
 // The record layout from the text of the field declarations "sig-sch.dat".
-std::string BuildExportLayout(const std::string& declarations, bool tabs);
+std::string BuildExportLayout(const std::string& declarations, bool tabs, const NumberColumns& widths = {});
 
 // One card's line, without its end, from its text (card byte 1 at text[0]) and its words
-// (word 1 at words[0]) laid out by the open archive's definition. In fixed widths a value too
-// wide for its column leaves the column blank, so the columns of the line stay where the layout
-// says; texts carry no control characters, which would break the line or the tabs.
-std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs);
+// (word 1 at words[0]) laid out by the open archive's definition. A 32-bit number takes the
+// columns `widths` gives its field, and all it needs when that is too few; texts carry no
+// control characters, which would break the line or the tabs.
+std::string ExportCardLine(const uint8_t* text, const uint16_t* words, bool tabs,
+                           const NumberColumns& widths = {});
 
 // Writes "rec-trac.txt" and "ascii.txt" with CoreState.ExportTabs: the cards both card files
 // hold, up to the last-card index, read in blocks; the last card is then the card in hand.

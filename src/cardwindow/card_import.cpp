@@ -24,6 +24,7 @@ namespace qv {
 namespace {
 
 constexpr size_t kFieldOrderLineChars = 30;
+constexpr int kCannotOpenText = 1020;
 constexpr int kWholeLimit = 30000;
 constexpr int kCardHeadText = 1974;
 // Report texts of the conversion errors, by ImportError.
@@ -131,7 +132,8 @@ void CutDelimited(std::string_view line, size_t& pos, std::optional<char> separa
 // Report lines, texts read once per run.
 class ImportReport {
   public:
-    explicit ImportReport(std::string dataFile) : dataFile_(std::move(dataFile)) {}
+    // The report is Windows-1252 text: the data file's path is written as texts show paths.
+    explicit ImportReport(const std::string& dataFile) : dataFile_(DisplayPath(dataFile)) {}
 
     void Findings(const std::vector<std::string>& findings) {
         out_.Line(LoadText(1008)).Line();
@@ -140,7 +142,7 @@ class ImportReport {
     }
 
     void CannotOpen() {
-        out_.Line(LoadText(1020) + " " + dataFile_);
+        out_.Line(LoadText(kCannotOpenText) + " " + dataFile_);
         reported_ = true;
     }
 
@@ -376,8 +378,13 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
     const bool yearFirst = format > kImportFixed;
     ImportReport report(dataFile);
 
-    const ImportFieldOrder order =
-        ReadImportFieldOrder(ReadFileOrThrow(DataFilePath(data_file::kFieldOrder)), format);
+    // Without a field order no piece has a field: the report says the file is missing.
+    const std::string orderPath = DataFilePath(data_file::kFieldOrder);
+    ImportFieldOrder order;
+    if (auto orderBytes = TryReadFile(orderPath))
+        order = ReadImportFieldOrder(*orderBytes, format);
+    else
+        order.findings.push_back(LoadText(kCannotOpenText) + " " + DisplayPath(orderPath));
     if (!order.findings.empty()) {
         report.Findings(order.findings);
         report.Save();

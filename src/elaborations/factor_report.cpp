@@ -8,6 +8,7 @@
 #include "core/prepared_snapshot.h"
 #include "core/text_tables.h"
 #include "elaborations/factor_counts.h"
+#include "elaborations/factor_extraction.h"
 #include "elaborations/factor_loadings.h"
 #include "elaborations/report_conventions.h"
 #include "platform/file_io.h"
@@ -97,6 +98,12 @@ bool WriteFactorReport(FactorRoad road) {
         const double share = allSquares > 0 ? factorSquares[size_t(f - 1)] / allSquares : 0;
         out.Line(factorText + " " + FormatInteger(f, 3) + ":  " + FormatFixed(share, 8, 3));
     }
+    // Fewer factors than the steps asked: the extraction stopped, and the report says so.
+    FactorComputation written;
+    written.Categories = v;
+    written.Factors = factors;
+    written.Steps = FactorSteps(v);
+    if (const std::string stop = FactorStopText(written); !stop.empty()) out.Line(stop);
     out.Line().Line().Line();
 
     // Categories by communality.

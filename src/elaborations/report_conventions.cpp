@@ -98,13 +98,20 @@ bool AnyCountTooLarge(std::initializer_list<int64_t> cells) {
     return false;
 }
 
+namespace {
+// The fill of a figure that cannot be told, behind the blank that parts it from the figure before.
+std::string StarFill(int width) {
+    return width >= 2 ? " " + std::string(size_t(width - 1), '*') : std::string("*");
+}
+}  // namespace
+
 std::string FormatCount(int64_t count, int width) {
-    if (AnyCountTooLarge({count})) return std::string(size_t(std::max(width, 1)), '*');
+    if (AnyCountTooLarge({count})) return StarFill(width);
     return FormatInteger(count, width);
 }
 
 std::string FormatCountPercent(int64_t part, int64_t base, int width, int decimals) {
-    if (AnyCountTooLarge({part, base})) return std::string(size_t(std::max(width, 1)), '*');
+    if (AnyCountTooLarge({part, base})) return StarFill(width);
     return FormatPercent(part, base, width, decimals);
 }
 

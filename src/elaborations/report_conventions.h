@@ -40,7 +40,8 @@ std::string FormatPercent(int64_t part, int64_t base, int width, int decimals);
 // not fit even without them prints as `width` '*', so the columns after it never move.
 std::string FormatFixedFitting(double value, int width, int decimals);
 // A cell of the count table in at least `width` characters, and a percentage of two such
-// cells: a cell too large for its record (kCountTooLarge) prints as `width` '*' (at least one).
+// cells: a cell too large for its record (kCountTooLarge) prints as a blank and `width` - 1 '*'
+// (one '*' in a width below 2), so that it never runs into the figure before it.
 std::string FormatCount(int64_t count, int width);
 std::string FormatCountPercent(int64_t part, int64_t base, int width, int decimals);
 // Whether any of the cells is too large for its record.

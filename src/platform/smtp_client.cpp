@@ -273,6 +273,7 @@ struct Trace {
     std::string refusal;
     int pendingRcpt = 0;
     std::vector<int> rcptCodes;
+    std::vector<std::string> rcptReplies;
     bool loginOffered = false;
 };
 
@@ -281,6 +282,13 @@ bool StartsWithNoCase(std::string_view text, std::string_view word) {
     for (size_t i = 0; i < word.size(); ++i)
         if (std::toupper(uint8_t(text[i])) != word[i]) return false;
     return true;
+}
+
+// A reply line as the user is shown it: on one line, at most 200 characters.
+std::string ReplyLine(std::string_view text) {
+    std::string line = Flatten(text.substr(0, std::min<size_t>(text.size(), 200)));
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
 }
 
 int OnTrace(CURL*, curl_infotype type, char* data, size_t size, void* user) {
@@ -306,12 +314,12 @@ int OnTrace(CURL*, curl_infotype type, char* data, size_t size, void* user) {
         // A refused recipient is told by itself and does not stop the message.
         --trace.pendingRcpt;
         trace.rcptCodes.push_back(code);
+        trace.rcptReplies.push_back(ReplyLine(text));
         return 0;
     }
     if (code >= 400 && trace.refusalCode == 0) {
         trace.refusalCode = code;
-        trace.refusal = Flatten(text.substr(0, std::min<size_t>(text.size(), 200)));
-        while (!trace.refusal.empty() && trace.refusal.back() == ' ') trace.refusal.pop_back();
+        trace.refusal = ReplyLine(text);
     }
     return 0;
 }
@@ -499,7 +507,7 @@ int SmtpClient::Send(const SmtpMessage& message) {
             if (const auto address = EnvelopeAddress(entry))
                 recipients.push_back(*address);
             else if (events_)
-                events_->OnRecipientNotFound(Flatten(entry));
+                events_->OnRecipientNotFound(Flatten(entry), std::string());
         }
     }
     if (recipients.empty()) return 0;
@@ -530,7 +538,7 @@ int SmtpClient::Send(const SmtpMessage& message) {
         if (codes[i] / 100 == 2)
             ++accepted;
         else if (events_)
-            events_->OnRecipientNotFound(recipients[i]);
+            events_->OnRecipientNotFound(recipients[i], dialogue.trace.rcptReplies[i]);
     }
     if (rc == CURLE_OK) return accepted;
     // Every recipient refused: nothing was sent; libcurl closes that connection, and the next

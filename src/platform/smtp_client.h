@@ -67,8 +67,9 @@ class SmtpEvents {
     virtual void OnDisconnect() {}
     // Called before every SmtpError the client raises.
     virtual void OnFailure(const std::string& /*reason*/) {}
-    // A recipient the server refused, or whose entry holds no address that can be sent.
-    virtual void OnRecipientNotFound(const std::string& /*recipient*/) {}
+    // A recipient the server refused, with the server's reply (code and text), or whose entry
+    // holds no address that can be sent (reply empty).
+    virtual void OnRecipientNotFound(const std::string& /*recipient*/, const std::string& /*reply*/) {}
 };
 
 class SmtpClient {

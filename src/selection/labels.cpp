@@ -79,9 +79,7 @@ void WriteLabels() {
     const int width = CoreState.LabelWidth;
     const size_t columns = size_t(CoreState.LabelColumns);
     const std::vector<Label> labels = CardLabels();
-    size_t rows = size_t(CountMaskLines());
-    for (const Label& label : labels) rows = std::max(rows, label.size());
-    rows = std::min(rows, size_t(kMaxLabelRows));
+    const size_t rows = size_t(std::min(CountMaskLines(), kMaxLabelRows));
 
     std::string out;
     for (size_t first = 0; first < labels.size(); first += columns) {

@@ -26,11 +26,10 @@ void ClampLabelSettings();
 // WriteLabels: clamps the settings (and stores them so), clears LabelsToPrinter and rewrites
 // the label file from "lista.txt": a label for each run of lines of one card (lines of no card,
 // -1, are passed over), so that a label never mixes cards even when the mask changed since the
-// list was made. A label has as many rows as the working mask has lines or the tallest card
-// wrote, whichever is more, at most 20 (a card's lines past the 20th are dropped; a shorter
-// card's label ends with empty rows). Every cell is the line cut or padded with blanks to the
-// width, then a tab, so that the labels' columns line up; the last band holds the labels after
-// the last full band. Raises IoError when "lista.txt" or "dli-list.dat" cannot be read or the
+// list was made. A label has as many rows as the working mask has lines, at most 20 (a card's
+// lines past them are dropped; a shorter card's label ends with empty rows). Every cell is the line cut or
+// padded with blanks to the width, then a tab, so that the labels' columns line up; the last band holds the
+// labels after the last full band. Raises IoError when "lista.txt" or "dli-list.dat" cannot be read or the
 // label file cannot be written (nothing is written then).
 void WriteLabels();
 

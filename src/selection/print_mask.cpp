@@ -219,7 +219,9 @@ bool CreateMaskFromDefinition() {
             const int fields = std::max(1, AnswerCount(ParseFieldType(line)));
             mask.Put("#" + std::to_string(++field) + "*");
             for (int k = 1; k < fields; ++k) mask.Put(" #" + std::to_string(++field) + "*");
-        } else if (inText && !line.empty() && line[0] != '*') {
+        } else if (inText && !line.empty() && line[0] != '*' && line[0] != '#') {
+            // A "#" line is a hidden caption, not shown on the card; in the mask its "#" would
+            // open a placeholder that swallows the next field's.
             mask.Line().Put(line);
         }
     }

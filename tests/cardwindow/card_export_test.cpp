@@ -121,7 +121,7 @@ class CardExport : public test::ArchiveJobTest {
         PutNumber(0, 11, 123456);
         PutText(1, {});
         PutWords(1, {{4, 3}, {8, 0x8300}, {9, 0x8300}, {10, 0x8300}, {13, 0xFFFF}});
-        PutNumber(1, 11, 1000000000);
+        PutNumber(1, 11, -123456789);
         WriteCards(2);
     }
 
@@ -152,15 +152,16 @@ TEST_F(CardExport, FixedWidthsGolden) {
         "        46        52 Figli" + Blanks(45) + "Numero\r\n"
         "        53        59 Ora" + Blanks(47) + "Ora\r\n"
         "        60        66 Quota" + Blanks(45) + "Percentuale\r\n"
-        "        67        75 Reddito" + Blanks(43) + "Numero lungo\r\n"
-        "        76        80 Note e osservazioni raccolte durante l'intervista Testo\r\n"
-        "        81        87 Altro" + Blanks(45) + "Modalita' (7 colonne per risposta)\r\n"
+        "        67        76 Reddito" + Blanks(43) + "Numero lungo\r\n"
+        "        77        81 Note e osservazioni raccolte durante l'intervista Testo\r\n"
+        "        82        88 Altro" + Blanks(45) + "Modalita' (7 colonne per risposta)\r\n"
         "                     (modalita' del campo 12)\r\n"
         "                     -- 105\r\n";
     // clang-format on
     EXPECT_EQ(ReadBytes(archive / "rec-trac.txt"), layout);
 
-    // 87 columns a card, as the layout says.
+    // 88 columns a card, as the layout says: the 32-bit column widens to the value of 10
+    // characters a card holds, on every line.
     const std::string data =
         "Bi        "
         "      2"
@@ -171,10 +172,10 @@ TEST_F(CardExport, FixedWidthsGolden) {
         "    -12"
         "    930"
         "   1205"
-        "   123456"
+        "    123456"
         "x z  "
         "       \r\n" +
-        Blanks(87) + "\r\n";
+        Blanks(66) + "-123456789" + Blanks(12) + "\r\n";
     EXPECT_EQ(ReadBytes(archive / "ascii.txt"), data);
     EXPECT_EQ(progress.maximum, 1);
     EXPECT_EQ(progress.positions, (std::vector<int>{0, 1}));
@@ -216,7 +217,7 @@ TEST_F(CardExport, TabsGolden) {
 
     const std::string data =
         "Bi\t2\t3\t\t 87 7 5\t   4832\t    -12\t    930\t   1205\t   123456\tx z\t\t\r\n"
-        "\t\t\t\t       \t       \t       \t       \t       \t1000000000\t\t\t\r\n";
+        "\t\t\t\t       \t       \t       \t       \t       \t-123456789\t\t\t\r\n";
     EXPECT_EQ(ReadBytes(archive / "ascii.txt"), data);
 }
 

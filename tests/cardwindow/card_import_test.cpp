@@ -240,8 +240,8 @@ TEST_F(CardImport, ConversionErrorsAreReportedAndTheCardStored) {
     WriteBytes(archive / "alf-sch.dat", std::string(5 * 50, '\0'));
     WriteBytes(archive / "num-sch.dat", std::string(5 * 100, '\0'));
     WriteBytes(archive / "dli-sch.dat", Int32s({4}));
-    const ImportOutcome outcome =
-        Run("X\tNero\tAtlantide\t31/2/1990\r\nY\t9\tTorino\t1/1/1990\r\nZ\t2\tSamone\r\n", ImportMode::Append);
+    const ImportOutcome outcome = Run(
+        "X\tNero\tAtlantide\t31/2/1990\r\nY\t9\tTorino\t1/1/1990\r\nZ\t2\tSamone\r\n", ImportMode::Append);
     EXPECT_TRUE(outcome.reported);
     const std::string file = archive / "dati.txt";
     EXPECT_EQ(Report(),
@@ -298,12 +298,24 @@ TEST_F(CardImport, FindingsInTheFieldOrderStopBeforeTheArchive) {
     EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Int32s({0}));
 }
 
-TEST_F(CardImport, DataFileThatDoesNotOpen) {
+TEST_F(CardImport, FieldOrderOrDataFileThatDoesNotOpen) {
     WriteBytes(archive / "dli-sch.dat", Int32s({0}));
-    const ImportOutcome outcome = RunImport(archive / "manca.txt", ImportMode::Replace, progress);
-    EXPECT_TRUE(outcome.reported);
-    EXPECT_EQ(Report(), "Impossibile aprire il file " + (archive / "manca.txt") + "\r\n");
-    EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Int32s({0}));
+    // The report is Windows-1252 text: a path in it is too (0xE0 for the accented a).
+    const std::string missing = archive / "manca citt\u00e0.txt";
+    const std::string order = archive / "trc-dat.txt";
+    const std::string orderBytes = ReadBytes(order);
+    for (const bool withOrder : {true, false}) {
+        if (!withOrder) std::filesystem::remove(order);
+        const ImportOutcome outcome = RunImport(missing, ImportMode::Replace, progress);
+        EXPECT_TRUE(outcome.reported);
+        EXPECT_EQ(Report(), withOrder
+                                ? "Impossibile aprire il file " + (archive / "manca citt\xe0.txt") + "\r\n"
+                                : "Errori nel tracciato dei campi (trc-dat.txt):\r\n\r\n"
+                                  "Impossibile aprire il file " +
+                                      order + "\r\n");
+        EXPECT_EQ(ReadBytes(archive / "dli-sch.dat"), Int32s({0}));
+    }
+    WriteBytes(order, orderBytes);
     // One far larger than the whole-file bound is refused unread (sparse: it takes no disk).
     WriteBytes(archive / "grande.txt", "");
     std::filesystem::resize_file(archive / "grande.txt", uintmax_t(12) << 30);

@@ -220,6 +220,27 @@ TEST(HelpPagesShipped, DefinitionLanguagePageCoversTheCompiler) {
     EXPECT_GT(examples, 20);
 }
 
+// Pages and captions that describe a folder or a menu say what the program does today.
+TEST(HelpPagesShipped, PagesAndTextsSayWhatTheProgramDoesToday) {
+    const auto page = [](int n) {
+        return test::VisibleText(RtfToHtml(test::ReadBytes(PagePath(n).string())));
+    };
+    const std::vector<std::string> table = Lines(test::ReadBytes(QV_SOURCE_DIR "/data/progdir/sigle.imp"));
+    const struct {
+        std::string text;
+        const char* present;
+        const char* absent;
+    } cases[] = {
+        {page(98), "/home/utente/archivi/nuovo/", "36 caratteri"},
+        {page(108), "menu principale Elaborazioni, voce Invio posta elettronica (E-mail)", "C:\\"},
+        {Cp1252ToUtf8(table.at(403 - 1)), "/home/utente/archivi/nuovo/", "C:\\"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NE(c.text.find(c.present), std::string::npos) << c.text;
+        EXPECT_EQ(c.text.find(c.absent), std::string::npos) << c.text;
+    }
+}
+
 // A help button added later with a literal page number must come with its page.
 TEST(HelpPagesShipped, EveryLiteralPageInTheSourcesIsListed) {
     std::set<int> listed;

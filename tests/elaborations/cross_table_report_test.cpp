@@ -5,6 +5,8 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <iterator>
+#include <sstream>
 #include <vector>
 
 #include "core/core_state.h"
@@ -415,6 +417,29 @@ TEST_F(CrossTableTest, SynopticTable) {
     std::string text;
     for (const std::string& l : expected) text += l + "\r\n";
     EXPECT_EQ(Report(), text);
+}
+
+// A count too large for its record keeps apart from its neighbours: every figure line of the
+// table reads back as blank-separated figures.
+TEST_F(CrossTableTest, SynopticStarFillsReadBackAsSeparateFigures) {
+    std::vector<Record> counts = kCounts;
+    counts[1][1] = 2147483647;  // the men of the north
+    counts[0][1] = 2147483647;  // and so the north
+    WriteCounts(counts);
+    Rows({1, 2});
+    ASSERT_EQ(WriteSynopticTable(), CountTableState::Ready);
+    const std::string report = Report();
+    const size_t at = report.find(Pad("Maschi", 30) + " - ");
+    ASSERT_NE(at, std::string::npos) << report;
+    std::vector<std::vector<std::string>> figures;
+    std::istringstream lines(report.substr(at + 33));
+    for (std::string line; figures.size() < 3 && std::getline(lines, line);) {
+        std::istringstream words(line);
+        figures.emplace_back(std::istream_iterator<std::string>(words), std::istream_iterator<std::string>());
+    }
+    EXPECT_EQ(figures, (std::vector<std::vector<std::string>>{{"*****", "2", "******"},
+                                                              {"%", "col.", "*****", "*****"},
+                                                              {"%", "tot.", "*****", "33.33"}}));
 }
 
 TEST(ChiSquareTableFile, ShippedValuesAndStars) {

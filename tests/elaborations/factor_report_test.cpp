@@ -14,9 +14,9 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"
-#include "support/records.h"
 #include "support/loadings_file.h"
 #include "support/program_dir.h"
+#include "support/records.h"
 #include "support/report_text.h"
 #include "support/scratch_archive.h"
 #include "support/temp_dir.h"
@@ -45,7 +45,7 @@ class FactorReportTest : public test::ScratchArchive {
   protected:
     void SetUp() override {
         ScratchArchive::SetUp();
-        WriteBytes(CoreState.ProgramDir + "sigle.imp", test::NumberedTexts(1460));
+        WriteBytes(CoreState.ProgramDir + "sigle.imp", test::NumberedTexts(2176));
         BuildTextFile();
     }
     void TearDown() override { ResetProgramState(); }
@@ -109,6 +109,17 @@ TEST_F(FactorReportTest, StandardReportGolden) {
                                 }));
 }
 
+// Six categories ask for two steps; one factor written means the extraction stopped.
+TEST_F(FactorReportTest, StoppedExtractionSaysHowManyFactors) {
+    WriteBytes(Arch("maf-dat.dat"), Words({0, 1, 2, 3, 4, 5}));
+    WriteBytes(Arch("fat-dat.dat"), test::LoadingsBytes({{0.5, 0.5, 0.5, 0.5, 0.5, 0.5}}));
+    WriteBytes(Arch("saf-dat.dat"), Labels({"A", "B", "C", "D", "E", "F"}, 201));
+    EXPECT_TRUE(WriteFactorReport(FactorRoad::Quick));
+    EXPECT_NE(Report().find(CrLf({"Testo 530   1:     1.000", "Testo 2176 1", "", "", ""})),
+              std::string::npos)
+        << Report();
+}
+
 TEST_F(FactorReportTest, QuickFactorListsByMinimum) {
     QuickAnalysis();
     const std::string middle = CrLf({
@@ -132,7 +143,7 @@ TEST_F(FactorReportTest, QuickFactorListsByMinimum) {
         "",
     });
     const std::string tail = CrLf({"", "", "-------------  Testo 1452", "", "   1 - Uno", "   2 - Due",
-                                    "   3 - Tre", "   4 - Quattro", "   5 - Sei"});
+                                   "   3 - Tre", "   4 - Quattro", "   5 - Sei"});
     struct Case {
         double minimum;
         std::vector<std::string> lists;

@@ -19,7 +19,9 @@ struct Recorder : SmtpEvents {
     void OnConnect() override { events.push_back("connect"); }
     void OnDisconnect() override { events.push_back("disconnect"); }
     void OnFailure(const std::string&) override { events.push_back("failure"); }
-    void OnRecipientNotFound(const std::string& r) override { events.push_back("not found " + r); }
+    void OnRecipientNotFound(const std::string& r, const std::string& reply) override {
+        events.push_back("not found " + r + (reply.empty() ? "" : " - " + reply));
+    }
     Lines events;
 };
 
@@ -198,8 +200,8 @@ TEST_F(SmtpClientTest, DeliversThroughTlsWithLogin) {
     EXPECT_EQ(client.Send(message), 1);
     client.Disconnect();
     EXPECT_FALSE(client.Connected());
-    EXPECT_EQ(events.events, (Lines{"connect", "not found rifiuta@example.it", "not found rifiuta@example.it",
-                                    "disconnect"}));
+    const std::string refused = "not found rifiuta@example.it - 550 5.1.1 No such user here";
+    EXPECT_EQ(events.events, (Lines{"connect", refused, refused, "disconnect"}));
 
     const auto messages = server.Messages();
     ASSERT_EQ(messages.size(), 2u);

@@ -215,6 +215,7 @@ TEST_F(PrintMaskTest, MaskFromTheCardDefinition) {
                "*C A20\r\n"
                "*T\r\n"
                "Sesso\r\n"
+               "#Sesso nascosto\r\n"  // a hidden caption shows nowhere
                "*C C1\r\n"
                "maschio\r\n"
                "femmina\r\n"

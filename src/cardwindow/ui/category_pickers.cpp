@@ -11,6 +11,7 @@
 
 #include "cardwindow/comune_lookup.h"
 #include "cardwindow/entry_options.h"
+#include "cardwindow/ui/card_jobs.h"
 #include "core/card_store.h"
 #include "core/category_lists.h"
 #include "core/core_state.h"
@@ -244,7 +245,7 @@ void TSceltaModalita::ModalitaKeyDown(int key) {
 void TSceltaModalita::AggiungereClick() {
     const std::string label = NewCategoryLabel(Cp(Stringa->text()));
     answer_ = 0;
-    if (!CoreState.WriteAccess) return;
+    if (RefusedWithoutWriteAccess()) return;
     // A label the list cannot take leaves the dialog open for another choice.
     if (!AddCategoryToDeclarations(firstField_, categoryCount_, label)) return;
     ++categoryCount_;
@@ -256,7 +257,7 @@ void TSceltaModalita::SostituireClick() {
     const std::string label = NewCategoryLabel(Cp(Stringa->text()));
     answer_ = 0;
     if (const int row = Highlighted(Modalita); row >= 0) selected_ = row + 1;
-    if (!CoreState.WriteAccess) return;
+    if (RefusedWithoutWriteAccess()) return;
     // Nothing to replace: the declarations stay as they are and the answer is ignored.
     if (selected_ >= 1 && !ReplaceCategoryInDeclarations(firstField_, selected_, label)) return;
     answer_ = selected_;
@@ -292,7 +293,8 @@ int OpenCategoryPicker(QWidget* owner, CategoryPicker picker, int field) {
 
 // --- TSceltaComune ---
 
-TSceltaComune::TSceltaComune(QWidget* owner, std::vector<int> codes) : QDialog(owner), codes_(std::move(codes)) {
+TSceltaComune::TSceltaComune(QWidget* owner, std::vector<int> codes)
+    : QDialog(owner), codes_(std::move(codes)) {
     setObjectName("TSceltaComune");
     FormCreate();
 }

@@ -92,7 +92,8 @@ void TRange::EsegueClick() {
         Status->setText(Qs(LoadText(1247)));
         return;
     }
-    ControllaClick();
+    Status->clear();
+    if (!ControllaClick()) return;
     Status->setText("Ok");
     ShowTextViewer(this, ViewerFile::Report);
 }
@@ -102,8 +103,8 @@ void TRange::AggiornaClick() {
     CoreState.ProvinceField = LeadingCode(Cp(nProv->text()));
 }
 
-void TRange::ControllaClick() {
-    OpenBatchRunner(this, kRangeCheckJob);
+bool TRange::ControllaClick() {
+    return OpenBatchRunner(this, kRangeCheckJob);
 }
 
 void TRange::EsciClick() {

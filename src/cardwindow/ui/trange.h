@@ -32,7 +32,8 @@ class TRange : public QDialog {
     void InizioFineClick();
     void EsegueClick();
     void AggiornaClick();
-    void ControllaClick();
+    // True when the check ran to its end.
+    bool ControllaClick();
     void EsciClick();
     void Help2Click();
 };

@@ -7,6 +7,7 @@
 
 #include "cardwindow/recoding.h"
 #include "cardwindow/ui/card_jobs.h"
+#include "cardwindow/write_permission.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
@@ -28,6 +29,22 @@ constexpr int kNoTextMessage = 1467;
 constexpr int kTextOutOfDateMessage = 1645;
 constexpr int kMergeCycleMessage = 1646;
 constexpr int kNoCategoriesText = 1896;
+
+// What the dialog says when the recoding did not run.
+std::string RefusalText(RecodingOutcome outcome) {
+    switch (outcome) {
+        case RecodingOutcome::NoText:
+            return LoadText(kNoTextMessage);
+        case RecodingOutcome::TextOutOfDate:
+            return LoadText(kTextOutOfDateMessage);
+        case RecodingOutcome::MergeCycle:
+            return LoadText(kMergeCycleMessage);
+        case RecodingOutcome::Refused:
+            return CardChangesRefusal();
+        default:
+            return LoadText(kNoCategoriesText);
+    }
+}
 
 }  // namespace
 
@@ -84,14 +101,13 @@ void TRicodifica::EsegueClick() {
         }();
         if (outcome == RecodingOutcome::Done) {
             if (const std::string text = ShortPassText(cards); !text.empty()) ShowInfo(text);
-        } else if (outcome == RecodingOutcome::TextOutOfDate || outcome == RecodingOutcome::MergeCycle) {
-            ShowError(LoadText(outcome == RecodingOutcome::TextOutOfDate ? kTextOutOfDateMessage
-                                                                         : kMergeCycleMessage));
         } else {
-            Status->setText(
-                Qs(LoadText(outcome == RecodingOutcome::NoText ? kNoTextMessage : kNoCategoriesText)));
-            ReadCardText();
-            ReadCardValues();
+            // The dialog closes after every run: the refusal is told in a box that stays.
+            ShowError(RefusalText(outcome));
+            if (outcome == RecodingOutcome::NoText || outcome == RecodingOutcome::NotCategoryField) {
+                ReadCardText();
+                ReadCardValues();
+            }
         }
     } catch (const IoError& e) {
         ShowIoError(e);

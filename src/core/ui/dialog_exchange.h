@@ -1,4 +1,6 @@
 #pragma once
+#include <QDialog>
+
 #include "core/core_state.h"
 #include "platform/ui/dialogs.h"
 
@@ -28,6 +30,15 @@ int PassToDialog(QWidget* owner, int argument, Extra&&... extra) {
     Dialog dialog(owner, static_cast<Extra&&>(extra)...);
     ShowModal(dialog);
     return CoreState.CommandCode;
+}
+
+// The same for a dialog that runs a job and is accepted only when the job ran and ended well:
+// whether it did.
+template <typename Dialog, typename... Extra>
+bool RunInDialog(QWidget* owner, int argument, Extra&&... extra) {
+    CoreState.CommandCode = argument;
+    Dialog dialog(owner, static_cast<Extra&&>(extra)...);
+    return ShowModal(dialog) == QDialog::Accepted;
 }
 
 // The same for a dialog that takes no argument: CommandCode keeps what it held until the answer.

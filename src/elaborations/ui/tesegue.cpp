@@ -68,7 +68,8 @@ void TEsegue::FormCreate() {
     Esegui->setToolTip(Qs(LoadText(834)));
     Help2->setText(Qs(LoadText(835)));
     Help2->setToolTip(Qs(LoadText(836)));
-    Esegui->setEnabled(CoreState.LastCard >= 1);
+    // Cards run from 0 to LastCard: an archive of one card has LastCard 0.
+    Esegui->setEnabled(CoreState.LastCard >= 0);
     // The card window's jobs carry their own title.
     if (job_ >= kPlainJob && job_ <= kReorderJob)
         setWindowTitle(Qs(LoadText(kJobTitleText + (job_ - kPlainJob))));
@@ -170,8 +171,8 @@ void TEsegue::Help2Click() {
     OpenHelpPage(this, kHelpPage);
 }
 
-void OpenBatchRunner(QWidget* owner, int job) {
-    PassToDialog<TEsegue>(owner, job);
+bool OpenBatchRunner(QWidget* owner, int job) {
+    return RunInDialog<TEsegue>(owner, job);
 }
 
 }  // namespace qv

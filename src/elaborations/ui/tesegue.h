@@ -49,7 +49,8 @@ class TEsegue : public QDialog {
     int job_ = 0;
 };
 
-// Runs the batch runner modally on `job`, which it finds in CoreState.CommandCode.
-void OpenBatchRunner(QWidget* owner, int job);
+// Runs the batch runner modally on `job`, which it finds in CoreState.CommandCode; true when
+// the job ran and ended well (false after "Esci" or a failure).
+bool OpenBatchRunner(QWidget* owner, int job);
 
 }  // namespace qv

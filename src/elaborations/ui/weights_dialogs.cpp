@@ -16,6 +16,7 @@
 #include "elaborations/ui/viewer_calls.h"
 #include "elaborations/weights.h"
 #include "platform/io_error.h"
+#include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/ui/application.h"
 #include "platform/ui/cursor.h"
@@ -27,6 +28,7 @@ namespace qv {
 namespace {
 
 constexpr int kNotNumericFieldText = 1953, kWeightTooLargeText = 1954;
+constexpr int kWeightsAttributedText = 2381, kCannotOpenText = 1020;
 
 // The quantitative variables in a combo box showing CoreState.QuantUnitVar.
 void FillQuantitative(QComboBox* box) {
@@ -206,7 +208,10 @@ void TPesi::AttribuisceClick() {
     }
     switch (outcome) {
         case AttributionOutcome::Done:
+            ShowInfo(LoadText(kWeightsAttributedText));
+            break;
         case AttributionOutcome::NoWeights:
+            ShowError(LoadText(kCannotOpenText) + " " + DisplayPath(DataFilePath(data_file::kWeights)));
             break;
         case AttributionOutcome::BadField:
             ShowError(LoadText(kNotNumericFieldText));

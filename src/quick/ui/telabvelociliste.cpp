@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QProgressBar>
 #include <QPushButton>
+#include <optional>
 
 #include "core/core_state.h"
 #include "core/text_tables.h"
@@ -13,6 +14,7 @@
 #include "platform/ui/qt_text.h"
 #include "quick/quick_lists.h"
 #include "quick/ui/quick_forms.h"
+#include "selection/ui/teseguelista.h"
 
 namespace qv {
 
@@ -112,15 +114,18 @@ void TElabVelociListe::ApriClick() {
 }
 
 void TElabVelociListe::RunList(bool alphabetical) {
-    bool done = false;
+    std::optional<QuickListOutcome> outcome;
     GuardedIo([&] {
         WaitCursor wait;
         BarProgress progress(Barra);
-        done = RunQuickList(alphabetical ? QuickListOrder::Alphabetical : QuickListOrder::Sequential,
-                            progress) == QuickListOutcome::Done;
+        outcome =
+            RunQuickList(alphabetical ? QuickListOrder::Alphabetical : QuickListOrder::Sequential, progress);
     });
     Barra->setValue(0);
-    if (done) ShowTextViewer(this, ViewerFile::ListOutput);
+    if (outcome == QuickListOutcome::Done)
+        ShowTextViewer(this, ViewerFile::ListOutput);
+    else if (outcome == QuickListOutcome::OrderIndexMissing)
+        ShowError(LoadText(kNoAlphabeticOrderText));
 }
 
 void TElabVelociListe::EffettuaClick() {

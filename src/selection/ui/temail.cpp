@@ -73,6 +73,8 @@ constexpr int kSentCountText = 2237;
 constexpr int kRefusedCountText = 2238;
 constexpr int kNotTriedCountText = 2239;
 constexpr int kReadOnlyText = 2240;
+// A run's refusals told at its end; the count of all is in the run's account.
+constexpr size_t kRefusalsShown = 20;
 
 constexpr int kHelpGeneral = 107;
 constexpr int kHelpSettings = 108;
@@ -351,7 +353,17 @@ void TEmail::NMSMTP1Disconnect() {
 
 void TEmail::NMSMTP1Failure() {}
 
-void TEmail::NMSMTP1RecipientNotFound() {}
+void TEmail::NMSMTP1RecipientNotFound(const std::string& recipient, const std::string& reply) {
+    refusals_.push_back(recipient + (reply.empty() ? "" : " (" + reply + ")"));
+}
+
+std::string TEmail::RefusalsText(const std::string& separator, size_t most) const {
+    const std::string refused = LoadText(kRefusedText) + " ";
+    std::string text;
+    for (size_t i = 0; i < refusals_.size() && i < most; ++i)
+        text += (text.empty() ? "" : separator) + refused + refusals_[i];
+    return text;
+}
 
 bool TEmail::MaySend(QLineEdit* status) const {
     if (!CoreState.WriteAccess) {
@@ -396,21 +408,27 @@ void TEmail::InviaClick() {
     m.bcc = {Text(bcc)};
     m.cc = {Text(cc)};
     int accepted = 0;
+    refusals_.clear();
     try {
         accepted = NMSMTP1.Send(m);
     } catch (const SmtpError& e) {
         ShowSmtpError(e);
         return;
     }
-    // Nobody took the message: saying it was sent would be false.
-    StatusInviata->setText(
-        (accepted > 0 ? Qs(LoadText(kSentToText) + " ") : Qs(LoadText(kRefusedText) + " ")) + a->text());
+    // Nobody took the message: saying it was sent would be false. Each refusal is told with
+    // the server's reply.
+    std::string status = accepted > 0 ? LoadText(kSentToText) + " " + Text(a) : std::string();
+    const std::string refused = RefusalsText();
+    if (status.empty() && refused.empty()) status = LoadText(kRefusedText) + " " + Text(a);
+    if (!refused.empty()) status += (status.empty() ? "" : "; ") + refused;
+    StatusInviata->setText(Qs(status));
 }
 
 void TEmail::Button1Click() {
     if (!MaySend(StatusSchedaVisualizzata) || !SenderChecked()) return;
     StoreRecipientFields();
     CurrentCardSend result;
+    refusals_.clear();
     try {
         result = SendToCurrentCard(
             NMSMTP1, Message(), [this](const std::string& r) { StatusSchedaVisualizzata->setText(Qs(r)); });
@@ -423,7 +441,8 @@ void TEmail::Button1Click() {
     else if (result.outcome == EmailRunOutcome::NoCard)
         StatusSchedaVisualizzata->setText(Qs(LoadText(kNoCardText)));
     else if (!result.accepted)
-        StatusSchedaVisualizzata->setText(Qs(LoadText(kRefusedText) + " ") + Qs(result.recipient));
+        StatusSchedaVisualizzata->setText(
+            Qs(!refusals_.empty() ? RefusalsText() : LoadText(kRefusedText) + " " + result.recipient));
 }
 
 void TEmail::InviaSelezionateClick() {
@@ -431,6 +450,7 @@ void TEmail::InviaSelezionateClick() {
     StoreCardPanel();
     BarProgress progress(Barra);
     SelectedCardsSend result;
+    refusals_.clear();
     try {
         WaitCursor wait;
         result = SendToSelectedCards(NMSMTP1, Message(), progress, [this](const std::string& r) {
@@ -448,8 +468,10 @@ void TEmail::InviaSelezionateClick() {
         StatusSchedaVisualizzata->setText(Qs(LoadText(kReadOnlyText)));
         return;
     }
-    // The run's account, also when a lost connection ended it early.
+    // The run's account, also when a lost connection ended it early; then the recipients the
+    // server refused, each with its reply.
     StatusSchedaVisualizzata->setText(Qs(RunCountText(result)));
+    if (!refusals_.empty()) ShowError(RefusalsText("\n", kRefusalsShown));
     if (result.failure) ShowSmtpError(*result.failure);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -73,7 +74,8 @@ class TEmail : public QDialog, private SmtpEvents {
     void NMSMTP1Connect();
     void NMSMTP1Disconnect();
     void NMSMTP1Failure();
-    void NMSMTP1RecipientNotFound();
+    // A refused recipient and the server's reply, kept for the status of the send.
+    void NMSMTP1RecipientNotFound(const std::string& recipient, const std::string& reply);
     void InviaClick();
     void Button1Click();
     void InviaSelezionateClick();
@@ -99,7 +101,9 @@ class TEmail : public QDialog, private SmtpEvents {
     void OnConnect() override { NMSMTP1Connect(); }
     void OnDisconnect() override { NMSMTP1Disconnect(); }
     void OnFailure(const std::string&) override { NMSMTP1Failure(); }
-    void OnRecipientNotFound(const std::string&) override { NMSMTP1RecipientNotFound(); }
+    void OnRecipientNotFound(const std::string& recipient, const std::string& reply) override {
+        NMSMTP1RecipientNotFound(recipient, reply);
+    }
 
     // The tests every send makes first; false, with the reason in `status`, when it may not.
     bool MaySend(QLineEdit* status) const;
@@ -110,9 +114,12 @@ class TEmail : public QDialog, private SmtpEvents {
     void StoreCardPanel() const;
     void StoreRecipientFields() const;
     std::string AskMessageFile(bool save);
+    // The recipients refused in the last send (the first `most`), each with the server's reply.
+    std::string RefusalsText(const std::string& separator = "; ", size_t most = SIZE_MAX) const;
 
     bool connected_ = false;
-    QString subjectShown_;  // subject and text as loaded
+    std::vector<std::string> refusals_;  // of the send under way: recipient and reply
+    QString subjectShown_;               // subject and text as loaded
     QString textShown_;
 };
 

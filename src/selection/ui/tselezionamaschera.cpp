@@ -102,7 +102,7 @@ void TSelezionaMaschera::ApriClick() {
     const std::string chosen = AskMaskFile(false);
     if (chosen.empty()) return;
     if (IsWorkingMask(chosen)) {
-        Status->setText(Qs(LoadText(1362) + " " + chosen));
+        Status->setText(Qs(LoadText(1362) + " " + DisplayPath(chosen)));
         return;
     }
     CopyFileToWorkingMask(chosen);
@@ -114,7 +114,7 @@ void TSelezionaMaschera::SalvaClick() {
     const std::string chosen = AskMaskFile(true);
     if (chosen.empty()) return;
     if (IsWorkingMask(chosen)) {
-        Status->setText(Qs(LoadText(1364) + " " + chosen));
+        Status->setText(Qs(LoadText(1364) + " " + DisplayPath(chosen)));
         return;
     }
     CopyWorkingMaskToFile(HasExtension(chosen) ? chosen : chosen + ".mas");

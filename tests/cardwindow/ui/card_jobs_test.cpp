@@ -18,9 +18,8 @@
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
-#include "support/sample_fields.h"
-#include "support/started_program.h"
 #include "support/program_dir.h"
+#include "support/sample_fields.h"
 #include "support/started_program.h"
 
 namespace qv {
@@ -157,6 +156,22 @@ TEST_F(CardJobsTest, RangeDialogBuildsTheRangesAndChecksWithThePassword) {
     d.nCom->setText("x");
     d.EsciClick();
     EXPECT_EQ(CoreState.CommuneField, 0);
+}
+
+// An archive of one card (LastCard 0) runs the check; "Ok" and the report follow only a run.
+TEST_F(CardJobsTest, RangeCheckOnOneCardSaysOkOnlyAfterTheRun) {
+    CoreState.LastCard = 0;
+    CoreState.CommuneField = CoreState.ProvinceField = 0;
+    Store(0, kSex, 5);
+    TRange d(nullptr);
+    for (const bool press : {false, true}) {
+        On<TEsegue>([&](TEsegue& runner) { (press ? runner.Esegui : runner.Esci)->click(); });
+        viewed.clear();
+        d.EsegueClick();
+        EXPECT_EQ(d.Status->text(), press ? "Ok" : "") << press;
+        EXPECT_EQ(viewed, press ? std::vector<int>{0} : std::vector<int>{}) << press;
+        EXPECT_EQ(Stored(0, kSex), press ? 0 : 5) << press;
+    }
 }
 
 TEST_F(CardJobsTest, IndicatorsDialogRunsTheDefinitions) {

@@ -11,6 +11,7 @@
 #include "app/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
 #include "platform/file_io.h"
 #include "platform/ui/dialogs.h"
 #include "support/card_window.h"
@@ -169,6 +170,7 @@ TEST_F(CategoryPickersTest, AddAndReplaceNeedWriteAccess) {
         EXPECT_EQ(d.Answer(), 0);
     }
     EXPECT_EQ(ReadBytes(Arch("sig-sch.dat")), declarations);
+    EXPECT_EQ(messages, std::vector<std::string>(2, LoadText(1560)));  // each refusal is told
 
     // The declarations themselves are checked with the engine; here the answers.
     CoreState.WriteAccess = 1;

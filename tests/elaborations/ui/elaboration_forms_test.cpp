@@ -45,7 +45,7 @@ TEST_F(FormsTest, RunnerTitleAndButtonsByJob) {
         bool canRun;
     } cases[] = {
         {1, 419, "Testo 840", true}, {2, 419, "Testo 841", true}, {3, 5, "Testo 842", true},
-        {6, 1, "Testo 845", true},   {7, 419, "Testo 830", true}, {8, 0, "Testo 830", false},
+        {6, 1, "Testo 845", true},   {7, 419, "Testo 830", true}, {8, 0, "Testo 830", true},  // one card
         {9, 419, "Testo 830", true}, {0, -1, "Testo 830", false},
     };
     for (const Case& c : cases) {

@@ -13,6 +13,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
+#include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/text_file.h"
@@ -97,6 +98,8 @@ TEST_F(QuickListsFormsTest, ListsOfTheSelectedCards) {
     const std::string mask = ReadBytes(Arch("mas-dat.txt"));
     EXPECT_EQ(mask.substr(0, 60), "\r\nIndagine sui residenti del Pianalto \r\nCognome e nome #1*\r\n");
     EXPECT_NE(mask.find("Sesso #3*\r\n"), std::string::npos);
+    // The hidden caption before field 8 stays out of the mask, where its "#" would swallow "#8*".
+    EXPECT_NE(mask.find("(se presente) #8*\r\n"), std::string::npos);
 
     // Only the selected cards, in card order.
     WriteBytes(Arch("mas-dat.txt"), "#0*\r\n");
@@ -109,10 +112,12 @@ TEST_F(QuickListsFormsTest, ListsOfTheSelectedCards) {
     EXPECT_EQ(viewed, (std::vector<int>{-14, -15}));
     EXPECT_EQ(form.Barra->value(), 0);
 
-    // Without the order index of the chosen field nothing is listed or shown.
+    // Without the order index of the chosen field nothing is listed or shown, and that is told.
     CoreState.ListOrderField = 1;
+    messages.clear();
     form.AlfabeticaClick();
     EXPECT_EQ(viewed.size(), 2u);
+    EXPECT_EQ(messages, std::vector<std::string>{LoadText(1905)});
     EXPECT_EQ(ReadBytes(Prog("lista.txt")), NumberList(2));
 
     // Saved under a name without extension, loaded back.

@@ -7,12 +7,14 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <regex>
 
 #include "app/startup.h"
 #include "core/core_state.h"
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
+#include "selection/print_mask.h"
 #include "selection/ui/form_fixtures.h"
 #include "selection/ui/teseguelista.h"
 #include "selection/ui/tetichette.h"
@@ -50,12 +52,13 @@ TEST_F(MaskFormsTest, OpenAndSaveMaskFiles) {
     EXPECT_EQ(requests[0].kind, FileDialogKind::Open);
     EXPECT_EQ(requests[0].directory, CoreState.ArchiveDir);
 
-    // The working mask itself, under another spelling: nothing is copied.
-    answer = CoreState.ArchiveDir + "MAS-DAT.TXT";
+    // The working mask itself, under another spelling: nothing is copied; the path is shown as
+    // the texts show paths, not as the file system's bytes.
+    answer = CoreState.ArchiveDir + "citt\u00e0/../MAS-DAT.TXT";
     d.ApriClick();
-    EXPECT_EQ(Text(d.Status), "Testo 1362 " + answer);
+    EXPECT_EQ(Text(d.Status), "Testo 1362 " + DisplayPath(answer));
     d.SalvaClick();
-    EXPECT_EQ(Text(d.Status), "Testo 1364 " + answer);
+    EXPECT_EQ(Text(d.Status), "Testo 1364 " + DisplayPath(answer));
     EXPECT_EQ(opened.size(), 1u);
 
     answer = root / "copia";
@@ -87,6 +90,30 @@ TEST_F(MaskFormsTest, MaskFromTheSampleDefinition) {
     EXPECT_EQ(mask.substr(mask.size() - 6), "#18*\r\n");
     EXPECT_EQ(opened, (std::vector<std::string>{"THelp -14"}));
     EXPECT_EQ(Text(d.Status), "");
+
+    // A card printed through the created mask holds every field's value where the mask names
+    // the field, and nothing else of the mask is lost (a hidden caption opened a placeholder).
+    const std::regex placeholder("#([0-9]+)\\*");
+    EXPECT_EQ(
+        std::distance(std::sregex_iterator(mask.begin(), mask.end(), placeholder), std::sregex_iterator()),
+        18);
+    for (int32_t card : {0, CoreState.LastCard}) {
+        CoreState.CurrentCard = card;
+        PrintMask printer;
+        printer.Load();
+        ListOutputFile out;
+        out.Create();
+        printer.FillPrintMask(out);
+        std::string expected;
+        auto at = mask.cbegin();
+        for (std::sregex_iterator m(mask.begin(), mask.end(), placeholder), end; m != end; ++m) {
+            expected.append(at, (*m)[0].first);
+            expected += MaskFieldText((*m)[1].str(), "");
+            at = (*m)[0].second;
+        }
+        expected.append(at, mask.cend());
+        EXPECT_EQ(out.Text(), expected) << card;
+    }
 
     std::remove(Arch("scheda.txt").c_str());
     d.Button1Click();
