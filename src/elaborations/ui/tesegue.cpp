@@ -20,7 +20,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 47;
-constexpr int kTooManyGridLinesText = 1951;
 
 // The engine's progress shown on the runner's bar.
 
@@ -131,7 +130,7 @@ bool TEsegue::RunCountingJob() {
         case CountingOutcome::NoPass:
             return true;
         case CountingOutcome::GridTooLong:
-            ShowError(LoadText(kTooManyGridLinesText));
+            ShowGridTooLong();
             return false;
     }
     return true;
