@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "core/core_state.h"
+#include "platform/file_io.h"
 
 namespace qv {
 
@@ -194,6 +195,7 @@ constexpr DataFile kDataFiles[] = {
     {kMapFontHeight, Folder::Territory, "car-tres.dat"},
     {kColumnSetStem, Folder::Archive, "tab-dat."},
     {kUpdateDate, Folder::Archive, "gma-dat.dat"},
+    {kPreparedGrid, Folder::Archive, "grf-dat.dat"},
     {kMapCentroid, Folder::Territory, "dli-poli.dat"},
     {kMapNames, Folder::Territory, "cmn-zor2.dat"},
     {kStation, Folder::Archive, "num-serv.imp"},
@@ -236,6 +238,16 @@ std::string DataFilePath(int32_t id) {
                                       [](const DataFile& f, int32_t key) { return f.id < key; });
     if (it == std::end(kDataFiles) || it->id != id) return {};
     return Dir(it->folder) + it->name;
+}
+
+int32_t FileFingerprint(int32_t id) {
+    // FNV-1a: any edit of the file, even one that keeps its line count, changes it.
+    uint32_t h = 2166136261u;
+    for (unsigned char c : TryReadFile(DataFilePath(id)).value_or(std::string())) {
+        h ^= c;
+        h *= 16777619u;
+    }
+    return h == 0 ? 1 : int32_t(h);
 }
 
 }  // namespace qv

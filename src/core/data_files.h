@@ -8,6 +8,10 @@ namespace qv {
 // by the name. Ids without a file, and ids outside 1..210, give an empty string.
 std::string DataFilePath(int32_t id);
 
+// A fingerprint of the bytes of a data file as it is now (a missing file: of no bytes), never 0
+// (0 in a record means it was written without one).
+int32_t FileFingerprint(int32_t id);
+
 namespace data_file {
 
 // The ids of the data-file catalogue (DataFilePath), one name per file. Readers and writers use
@@ -180,6 +184,7 @@ inline constexpr int32_t kQuickFactorExtra = 182;
 inline constexpr int32_t kMapFontHeight = 183;
 inline constexpr int32_t kColumnSetStem = 184;
 inline constexpr int32_t kUpdateDate = 185;
+inline constexpr int32_t kPreparedGrid = 186;
 inline constexpr int32_t kSigleSet = 193;
 inline constexpr int32_t kMapCentroid = 201;
 inline constexpr int32_t kMapNames = 202;

@@ -26,16 +26,6 @@ std::vector<int32_t> CountedColumns(int gridLines) {
     return columns;
 }
 
-int32_t FileFingerprint(int fileId) {
-    // FNV-1a: any edit of the file, even one that keeps its line count, changes it.
-    uint32_t h = 2166136261u;
-    for (unsigned char c : TryReadFile(DataFilePath(fileId)).value_or(std::string())) {
-        h ^= c;
-        h *= 16777619u;
-    }
-    return h == 0 ? 1 : int32_t(h);
-}
-
 int32_t GridFingerprint() {
     return FileFingerprint(data_file::kGrid);
 }

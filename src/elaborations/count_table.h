@@ -61,10 +61,8 @@ std::vector<int32_t> FlaggedColumnLines(int gridLines);
 // The columns of the category count: the flagged lines, or line 1 when none is flagged.
 std::vector<int32_t> CountedColumns(int gridLines);
 
-// A fingerprint of the bytes of a data file as it is now (a missing file: of no bytes), never
-// 0 (0 in a table means it was written without one).
-int32_t FileFingerprint(int fileId);
-// That of "grl-sch.txt", and of "grq-sch.txt", whose lines name the quantitative figures.
+// The fingerprint (FileFingerprint) of "grl-sch.txt", and of "grq-sch.txt", whose lines name
+// the quantitative figures.
 int32_t GridFingerprint();
 int32_t QuantGridFingerprint();
 

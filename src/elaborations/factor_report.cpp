@@ -63,7 +63,6 @@ bool WriteFactorReport(FactorRoad road) {
     const FactorRoadFiles files = FilesOf(road);
     const std::vector<int> slots = FactorLines(road);
     const int v = int(slots.size());
-    const FactorLabels labels = ReadFactorLabels(road);
     const std::string labelPath = DataFilePath(files.labelsId);
 
     TextBuilder out;
@@ -76,6 +75,8 @@ bool WriteFactorReport(FactorRoad road) {
         out.Save(ReportFilePath());
         return false;
     }
+    // Read once there are factors: before any computation there are no labels either.
+    const FactorLabels labels = ReadFactorLabels(road);
     std::vector<std::vector<double>> loadings;
     for (int f = 1; f <= file->CountFactors(); ++f) loadings.push_back(file->ReadFactor(f));
     const int factors = int(loadings.size());

@@ -206,6 +206,11 @@ TypologyScoring AttributeTypologies(FactorRoad road, const std::string& profileP
     const AfcGrid grid = LoadAfcGrid(StandardAfcCategoryFlags,
                                      road == FactorRoad::Standard ? data_file::kGrid : data_file::kQuickGrid);
     const int n = grid.Slots.Count;
+    std::vector<int> unused;
+    for (int line = 1; line <= kFlagListSize; ++line)
+        if (StandardAfcCategoryFlags[size_t(line - 1)] &&
+            !std::binary_search(grid.GridLine.begin(), grid.GridLine.end(), line))
+            unused.push_back(line);
 
     SelectedCards cards(progress);
     CardClassifier classifier(grid.Slots, AfcTestableSlots(grid), cards.WordCount());
@@ -223,7 +228,7 @@ TypologyScoring AttributeTypologies(FactorRoad road, const std::string& profileP
         cards.Files().WriteValues(c, card);
         ++scored;
     });
-    return {scored, cards.Count()};
+    return {scored, cards.Count(), std::move(unused)};
 }
 
 }  // namespace qv

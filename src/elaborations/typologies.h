@@ -69,10 +69,13 @@ void ReloadAfcCategoryFlags();
 // Ends with ReloadAfcCategoryFlags, also when an input/output error abandons it. The card
 // buffers and CoreState.CurrentCard are left as they were. Progress: 0..last card by card, at most
 // about 250 positions.
-// Answers the number of cards scored and the card files' count, for the cards they miss.
+// Answers the number of cards scored and the card files' count, for the cards they miss, and the
+// lines named by terms that could not be used (past the grid read, so the additional variables
+// of the quick road, or past the slots the grid holds), which the scores leave out.
 struct TypologyScoring {
     int Scored = -1;
     CardCount Cards;
+    std::vector<int> UnusedLines;  // 1-based, ascending
 };
 TypologyScoring AttributeTypologies(FactorRoad road, const std::string& profilePath, Progress& progress);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/data_files.h"
+#include "core/prepared_snapshot.h"
 #include "core/text_tables.h"
 #include "core/typed_values.h"
 #include "elaborations/grid_files.h"
@@ -166,9 +167,13 @@ std::vector<RuleFault> BuildAdditionalVariables(Progress& progress) {
     const QuickGridGroups groups = LoadGroups(true);
     const std::optional<std::vector<AdditionalRule>> rules = ReadAdditionalRules();
     std::vector<RuleFault> faults;
-    if (!rules || rules->empty()) return faults;
+    if (!rules || rules->empty()) {
+        RecordAdditionalVariables();
+        return faults;
+    }
 
-    const int32_t last = ReadPreparedCardCount();
+    // The rules name lines of the grid as it is now: the areas must be those of this grid.
+    const int32_t last = ReadMatrixCardCount(false);
     const int64_t areaRecords = MatrixAreaRecords(last);
     const size_t areaBytes = size_t(areaRecords) * kMatrixRecordBytes;
     const int64_t gridLines = groups.LineCount();
@@ -211,6 +216,7 @@ std::vector<RuleFault> BuildAdditionalVariables(Progress& progress) {
     }
     matrix.Truncate((gridLines + int64_t(rules->size())) * areaRecords);
     matrix.Sync();
+    RecordAdditionalVariables();
     progress.SetPosition(0);
     return faults;
 }

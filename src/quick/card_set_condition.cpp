@@ -112,7 +112,7 @@ std::vector<std::string> ApplySavedCondition(int k, const std::string& title) {
     std::optional<CardBitmap> selection;
     if (lines) {
         const ReportVariables variables = ReportVariables::Read();
-        const int32_t last = ReadPreparedCardCount();
+        const int32_t last = ReadMatrixCardCount();
         // A file shorter than the pair of k holds an empty condition: every card.
         const size_t line = 2 * size_t(std::max(k, 0)) + 1;
         const std::string condition = line < lines->size() ? (*lines)[line] : std::string();

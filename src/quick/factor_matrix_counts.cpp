@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/core_state.h"
+#include "core/prepared_snapshot.h"
 #include "quick/quick_counts.h"
 
 namespace qv {
@@ -13,6 +14,8 @@ int64_t CountSelectedCards(int32_t preparedLast) {
 }
 
 int BitMatrixCountSource::WriteCategoryLists() {
+    // Refused before anything is written: the lists of the last analysis stay with its results.
+    RequirePreparedGrid();
     BuildQuickLabelList();
     return WriteFactorCategoryLists(FactorRoad::Quick);
 }

@@ -10,6 +10,7 @@
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_type.h"
+#include "core/prepared_snapshot.h"
 #include "core/selected_cards.h"
 #include "elaborations/card_classifier.h"
 #include "elaborations/grid_files.h"
@@ -156,6 +157,11 @@ int64_t MatrixAreaRecords(int32_t lastCard) {
     return ((int64_t(lastCard) / 8) + 1) / kMatrixRecordBytes + 1;
 }
 
+int32_t ReadMatrixCardCount(bool withAdditional) {
+    RequirePreparedGrid(withAdditional);
+    return ReadPreparedCardCount();
+}
+
 CardBitmap ReadMatrixArea(int variable, int32_t lastCard) {
     const int64_t b = MatrixAreaRecords(lastCard);
     CardBitmap area(size_t(b) * kMatrixRecordBytes);
@@ -169,6 +175,7 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
     const int32_t last = ReadLastCardFile(DataFilePath(data_file::kLastCard));
     const CategoryGrid grid = LoadCategoryGrid(DataFilePath(data_file::kQuickGrid));
     if (grid.MoreLines) return MatrixOutcome::GridTooLong;
+    const std::string gridRecord = NewPreparedGridRecord();
     // Only a list that is not there clears the choice; one that fails to read is an error.
     if (!TryReadFile(DataFilePath(data_file::kQuickQuantGrid))) CoreState.CountByQuantUnit = 0;
 
@@ -221,8 +228,13 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
     uint8_t lastBytes[4];
     PutI32(lastBytes, last);
     count.Write(0, lastBytes);
+    // What the areas stand for goes with them, so no report counts them under other lines.
+    RecordFile record(commit.Stage(DataFilePath(data_file::kPreparedGrid)), int(gridRecord.size()),
+                      RecordFile::Mode::ReadWrite);
+    record.Write(0, gridRecord.data());
     matrix.Close();
     count.Close();
+    record.Close();
     {
         const std::string index = DataFilePath(data_file::kLastCard);
         FileLock lock(index);

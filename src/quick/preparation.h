@@ -27,6 +27,11 @@ constexpr int kMaxLinks = 9;
 // B, the records of one variable's area for the last card index `lastCard` (-1 = no card).
 int64_t MatrixAreaRecords(int32_t lastCard);
 
+// The last prepared card index, for a job that reads the matrix areas by the quick lines as they
+// are now: raises the input/output error, in words, without a matrix or with one prepared from
+// another grid (RequirePreparedGrid).
+int32_t ReadMatrixCardCount(bool withAdditional = true);
+
 // Variable v's area (B x 1000 bytes) of "dat-dat.dat"; raises the input/output error when the
 // file cannot be read or ends before the area.
 CardBitmap ReadMatrixArea(int variable, int32_t lastCard);

@@ -95,7 +95,7 @@ QuickLineCount CountQuickLines(bool columns) {
 }
 
 QuickCardCounter::QuickCardCounter() {
-    const int32_t prepared = ReadPreparedCardCount();
+    const int32_t prepared = ReadMatrixCardCount();
     areaRecords_ = MatrixAreaRecords(std::max(prepared, -1));
     last_ = CountedLast(prepared);
     usedRecords_ = last_ >= 0 ? (int64_t(last_) / 8) / kMatrixRecordBytes + 1 : 0;

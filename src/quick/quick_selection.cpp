@@ -156,7 +156,7 @@ void SelectAllCards() {
 }
 
 void SelectByVariable(SelectionOperation op, int variable, const std::string& label) {
-    const int32_t last = ReadPreparedCardCount();
+    const int32_t last = ReadMatrixCardCount();
     const CardBitmap area = ReadMatrixArea(variable, last);
     AppendSelectionLog(OperatorWord(op) + "(" + label + ")");
     CombineIntoSelection(op, area);

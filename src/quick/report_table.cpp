@@ -131,7 +131,7 @@ std::vector<std::string> ReadRowSetTitles() {
 ReportTable ComputeReportTable(int columnSet, int rowSet) {
     CoreState.CurrentCard = NewCardNumber();
     const ReportVariables variables = ReportVariables::Read();
-    const int32_t prepared = ReadPreparedCardCount();
+    const int32_t prepared = ReadMatrixCardCount();
     ReportTable t;
     t.RowLabels.assign(1, std::string());
     t.ColumnLabels.assign(1, std::string());

@@ -37,7 +37,7 @@ TEST_F(DataFilesTest, EveryIdKeepsItsPath) {
         ++lines;
     }
     EXPECT_EQ(lines, 212);
-    EXPECT_EQ(withFile, 183);
+    EXPECT_EQ(withFile, 184);
     for (int id : {-5, 99999}) EXPECT_EQ(DataFilePath(id), "") << id;
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,12 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "quick/additional_variables.h"
+#include "quick/card_set_condition.h"
+#include "quick/factor_matrix_counts.h"
 #include "quick/quick_reports.h"
+#include "quick/quick_selection.h"
+#include "quick/report_table.h"
 #include "support/card_files.h"
 #include "support/field_layout.h"
 #include "support/io_faults.h"
@@ -189,6 +195,68 @@ TEST_F(PreparationTest, ReportsSayWhatAStaleSnapshotHolds) {
     // Prepared again: nothing to say.
     ASSERT_EQ(BuildDichotomousMatrix(progress), MatrixOutcome::Done);
     EXPECT_EQ(PreparedSnapshotNotice(), "");
+}
+
+// One area per line of the grid: with a line put in front after "Matrice", every count would
+// stand under the label of the line before it. Every reader of the areas refuses in words, and
+// leaves the report and the selection as they were, until the files are prepared again; the
+// additional variables likewise until they are built again.
+TEST_F(PreparationTest, AGridEditedAfterTheMatrixIsRefusedByEveryReader) {
+    test::InstallShippedTexts();
+    ASSERT_EQ(BuildDichotomousMatrix(progress), MatrixOutcome::Done);
+    WriteBytes(Arch("agg-dat.txt"), "#M o F\r\nM,-1;M,+2;\r\n");
+    BuildAdditionalVariables(progress);
+    WriteBytes(Arch("cnd-dat.dat"), "*Maschi\r\nM,-1;\r\n");
+    QuickRowFlags.fill(0);
+    QuickColumnFlags.fill(0);
+    QuickRowFlags[0] = QuickRowFlags[11] = QuickColumnFlags[1] = 1;
+    CardSelectionMask.fill(0xFF);
+    WriteQuickDistributionReport(progress);
+    const std::string report = Report();
+    ASSERT_NE(report.find("M o F"), std::string::npos) << report;
+
+    struct Reader {
+        const char* name;
+        std::function<void()> run;
+    };
+    const Reader readers[] = {
+        {"distribution", [&] { WriteQuickDistributionReport(progress); }},
+        {"cross tables", [&] { WriteQuickCrossTableReport(progress); }},
+        {"connections", [&] { WriteQuickConnectionsReport(progress); }},
+        {"report tables", [] { ComputeReportTable(1, 1); }},
+        {"factor analysis", [] { BitMatrixCountSource(11).WriteCategoryLists(); }},
+        {"selection", [] { SelectByVariable(SelectionOperation::AndNot, 0, "M"); }},
+        {"saved condition", [] { ApplySavedCondition(0, "Maschi"); }},
+        {"additional variables", [&] { BuildAdditionalVariables(progress); }},
+    };
+    WriteBytes(Arch("grl-dat.txt"), std::string("Nuova*1=2,2;G0S0\r\n") + kQuickGrid);
+    for (const Reader& r : readers) {
+        try {
+            r.run();
+            ADD_FAILURE() << r.name << " counted on the areas of another grid";
+        } catch (const IoError& e) {
+            EXPECT_EQ(e.Message(), LoadText(2353)) << r.name;
+        }
+        EXPECT_EQ(Report(), report) << r.name;
+        EXPECT_EQ(CardSelectionMask[0], 0xFF) << r.name;
+    }
+
+    // Prepared again, the matrix has dropped the additional variables: refused until "Crea"
+    // builds them again, and again once their rules are edited.
+    WriteBytes(Arch("grl-dat.txt"), kQuickGrid);
+    ASSERT_EQ(BuildDichotomousMatrix(progress), MatrixOutcome::Done);
+    EXPECT_THROW(WriteQuickDistributionReport(progress), IoError);
+    BuildAdditionalVariables(progress);
+    WriteQuickDistributionReport(progress);
+    EXPECT_EQ(Report(), report);
+    WriteBytes(Arch("agg-dat.txt"), "#M o F\r\nM,-1;M,+3;\r\n");
+    EXPECT_THROW(WriteQuickDistributionReport(progress), IoError);
+
+    // Files prepared before the matrix recorded its grid are counted as they are.
+    RemoveFile(Arch("grf-dat.dat"));
+    WriteBytes(Arch("grl-dat.txt"), std::string("Nuova*1=2,2;G0S0\r\n") + kQuickGrid);
+    EXPECT_EQ(ComparePreparedGrid(), PreparedGrid::Unrecorded);
+    EXPECT_NO_THROW(WriteQuickDistributionReport(progress));
 }
 
 TEST_F(PreparationTest, ArchiveWithoutCards) {

@@ -129,13 +129,13 @@ void TConnessioni::RigheClick() {
 }
 
 void TConnessioni::ElaboraClick() {
-    if (CountGridLines() > kMaxUsableGridLines) return;
+    if (RefuseGridTooLong()) return;
     OpenBatchRunner(this, kCategoryCountJob);
 }
 
 void TConnessioni::VisualizzaClick() {
     StoreOptions();
-    if (CountGridLines() > kMaxUsableGridLines) return;
+    if (RefuseGridTooLong()) return;
     CountTableState written = CountTableState::Missing;
     try {
         WaitCursor wait;

@@ -175,7 +175,7 @@ void TDoppie::MancaGrigliaClick() {
 
 void TDoppie::ElaboraClick() {
     StoreOptions();
-    if (CountGridLines() > kMaxUsableGridLines) return;
+    if (RefuseGridTooLong()) return;
     OpenBatchRunner(this, kCategoryCountJob);
     // The counting may have turned the unit option off (no quantitative grid).
     ShowOptions();

@@ -21,7 +21,6 @@ namespace qv {
 namespace {
 
 constexpr int kHelpPage = 47;
-constexpr int kTooManyGridLinesText = 1951;
 constexpr int kJobTitleText = 840;  // of job 1; the next jobs follow in order
 
 // The engine's progress shown on the runner's bar.
@@ -135,7 +134,7 @@ bool TEsegue::RunCountingJob() {
         case CountingOutcome::NoPass:
             return true;
         case CountingOutcome::GridTooLong:
-            ShowError(LoadText(kTooManyGridLinesText));
+            ShowGridTooLong();
             return false;
     }
     return true;

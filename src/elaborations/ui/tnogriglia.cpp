@@ -18,7 +18,6 @@ namespace qv {
 
 namespace {
 constexpr int kHelpPage = 60;
-constexpr int kStandardGrid = 37, kStandardQuantGrid = 43, kQuickGrid = 58, kQuickQuantGrid = 89;
 }  // namespace
 
 bool FileOpens(int fileId) {
@@ -70,8 +69,10 @@ void TNoGriglia::FormCreate() {
     Help2->setText(Qs(LoadText(1050)));
     Help2->setToolTip(Qs(LoadText(1051)));
     const bool quick = CoreState.ElaborationMode == 2;
-    Dicotomiche->setChecked(!FileOpens(quick ? kQuickGrid : kStandardGrid));
-    Quantitativa->setChecked(!FileOpens(quick ? kQuickQuantGrid : kStandardQuantGrid));
+    // The quick hub asks for the standard grid, the quick analyses for its copy: either missing
+    // is a missing grid.
+    Dicotomiche->setChecked(!FileOpens(data_file::kGrid) || (quick && !FileOpens(data_file::kQuickGrid)));
+    Quantitativa->setChecked(!FileOpens(quick ? data_file::kQuickQuantGrid : data_file::kQuantGrid));
 }
 
 void TNoGriglia::EsciClick() {

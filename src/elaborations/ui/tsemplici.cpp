@@ -137,7 +137,7 @@ void TSemplici::MancaGrigliaClick() {
 
 void TSemplici::ELABORAClick() {
     StoreOptions();
-    if (CountGridLines() > kMaxUsableGridLines) return;
+    if (RefuseGridTooLong()) return;
     OpenBatchRunner(this, kCategoryCountJob);
     // The counting may have turned the unit option off (no quantitative grid).
     quant->setChecked(CoreState.CountByQuantUnit != 0);

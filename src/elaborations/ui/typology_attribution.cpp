@@ -9,7 +9,7 @@
 namespace qv {
 
 namespace {
-constexpr int kNeedsPassword = 1007, kNoRoomForScoresText = 1695;
+constexpr int kNeedsPassword = 1007, kNoRoomForScoresText = 1695, kUnusedTermsText = 2354;
 }  // namespace
 
 void AttributeTypologiesFromDialog(const std::string& profilePath, Progress& progress) {
@@ -32,6 +32,13 @@ void AttributeTypologiesFromDialog(const std::string& profilePath, Progress& pro
     const TypologyScoring scoring =
         AttributeTypologies(quick ? FactorRoad::Quick : FactorRoad::Standard, profilePath, progress);
     if (const std::string text = ShortPassText(scoring.Cards); !text.empty()) {
+        HourglassOff();
+        ShowInfo(text);
+    }
+    if (!scoring.UnusedLines.empty()) {
+        std::string text = LoadText(kUnusedTermsText);
+        for (size_t i = 0; i < scoring.UnusedLines.size(); ++i)
+            text += (i ? ", " : " ") + std::to_string(scoring.UnusedLines[i]);
         HourglassOff();
         ShowInfo(text);
     }

@@ -3,12 +3,13 @@
 #include "core/text_tables.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
+#include "elaborations/simple_distribution_report.h"
 #include "platform/ui/dialogs.h"
 
 namespace qv {
 
 namespace {
-constexpr int kNoCountsText = 1950;
+constexpr int kNoCountsText = 1950, kTooManyGridLinesText = 1951;
 }  // namespace
 
 void OpenHelpPage(QWidget* owner, int page) {
@@ -29,6 +30,16 @@ void OpenCountReport(QWidget* owner, CountTableState state) {
         ShowInfo(LoadText(kUncountedRowsText));
     else
         OpenReportViewer(owner);
+}
+
+void ShowGridTooLong() {
+    ShowError(LoadText(kTooManyGridLinesText));
+}
+
+bool RefuseGridTooLong() {
+    if (CountGridLines() <= kMaxUsableGridLines) return false;
+    ShowGridTooLong();
+    return true;
 }
 
 }  // namespace qv

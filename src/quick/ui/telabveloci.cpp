@@ -104,7 +104,9 @@ void TElabVeloci::FormCreate() {
 }
 
 void TElabVeloci::ShowSnapshotNotice() {
-    const std::string notice = PreparedSnapshotNotice();
+    std::string notice = PreparedSnapshotNotice();
+    if (ComparePreparedGrid() == PreparedGrid::Changed)
+        notice = PreparedGridChangedText() + (notice.empty() ? "" : "\n" + notice);
     SnapshotNotice->setText(Qs(notice));
     SnapshotNotice->setVisible(!notice.empty());
 }
@@ -121,6 +123,7 @@ void TElabVeloci::EnableAnalysesWhenPrepared() {
 void TElabVeloci::GrigliaClick() {
     OpenQuickGridSet(this);
     if (FileOpens(data_file::kQuickGrid)) Prepara->setEnabled(true);
+    ShowSnapshotNotice();
 }
 
 void TElabVeloci::PreparaClick() {
@@ -132,34 +135,37 @@ void TElabVeloci::PreparaClick() {
     ShowSnapshotNotice();
 }
 
-void TElabVeloci::SelezionaClick() {
+bool TElabVeloci::ReadyToCount() {
     CheckGridPresent();
-    if (!GridPresentFlag) return MancaGrigliaClick();
-    OpenQuickSelection(this);
+    if (!GridPresentFlag) {
+        MancaGrigliaClick();
+        return false;
+    }
+    if (ComparePreparedGrid() == PreparedGrid::Changed) {
+        ShowInfo(PreparedGridChangedText());
+        return false;
+    }
+    return true;
+}
+
+void TElabVeloci::SelezionaClick() {
+    if (ReadyToCount()) OpenQuickSelection(this);
 }
 
 void TElabVeloci::SempliciClick() {
-    CheckGridPresent();
-    if (!GridPresentFlag) return MancaGrigliaClick();
-    OpenQuickCommand(QuickCommand::SimpleDistributions, this);
+    if (ReadyToCount()) OpenQuickCommand(QuickCommand::SimpleDistributions, this);
 }
 
 void TElabVeloci::DoppieClick() {
-    CheckGridPresent();
-    if (!GridPresentFlag) return MancaGrigliaClick();
-    OpenQuickCommand(QuickCommand::CrossTables, this);
+    if (ReadyToCount()) OpenQuickCommand(QuickCommand::CrossTables, this);
 }
 
 void TElabVeloci::TabelleClick() {
-    CheckGridPresent();
-    if (!GridPresentFlag) return MancaGrigliaClick();
-    OpenQuickCommand(QuickCommand::ReportTables, this);
+    if (ReadyToCount()) OpenQuickCommand(QuickCommand::ReportTables, this);
 }
 
 void TElabVeloci::FattoriClick() {
-    CheckGridPresent();
-    if (!GridPresentFlag) return MancaGrigliaClick();
-    OpenQuickCommand(QuickCommand::FactorAnalysis, this);
+    if (ReadyToCount()) OpenQuickCommand(QuickCommand::FactorAnalysis, this);
 }
 
 void TElabVeloci::ListeClick() {

@@ -27,7 +27,8 @@ class TElabVeloci : public QDialog {
     QPushButton* MancaGriglia = nullptr;
     QPushButton* Territorio = nullptr;
     QPushButton* Opzioni = nullptr;
-    // What the prepared files hold, when the archive has moved on since the preparation.
+    // What the prepared files hold, when the archive has moved on since the preparation, and
+    // that the matrix was prepared from another quick grid.
     QLabel* SnapshotNotice = nullptr;
 
     bool GridPresentFlag = false;  // the standard grid "grl-sch.txt" opens
@@ -50,6 +51,9 @@ class TElabVeloci : public QDialog {
 
   private:
     void EnableAnalysesWhenPrepared();
+    // The grid present and the matrix prepared from the quick lines as they are now; otherwise
+    // the missing-grid notice or the words that ask for a new preparation.
+    bool ReadyToCount();
     void ShowSnapshotNotice();
 };
 

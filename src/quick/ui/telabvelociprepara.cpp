@@ -10,6 +10,8 @@
 #include "core/text_tables.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "quick/preparation.h"
 #include "quick/ui/quick_forms.h"
@@ -20,6 +22,7 @@ namespace {
 
 constexpr int kHelpPage = 43;
 constexpr int kNoVariableText = 700;
+constexpr int kGridTooLongText = 2351;
 
 // The "no variable" item, then the labels of the list; false when the list does not open.
 bool FillVariableCombo(QComboBox* combo, int listId) {
@@ -134,6 +137,10 @@ void TElabVelociPrepara::MatriceClick() {
             vQuant->setCurrentIndex(0);
             VarTerritoriale->setCurrentIndex(0);
             VarData->setCurrentIndex(0);
+        } else {
+            // The matrix of before stays in use: the user must know it was not replaced.
+            HourglassOff();
+            ShowError(LoadText(kGridTooLongText));
         }
     });
 }

@@ -10,6 +10,7 @@
 
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
 #include "elaborations/counting_engine.h"
 #include "elaborations/grid_files.h"
 #include "elaborations/ui/batch_jobs.h"
@@ -80,7 +81,7 @@ TEST_F(ConnectionFormsTest, ConnectionOptionsAndRefusals) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_FALSE(FileExists(CoreState.ProgramDir + "tabella.txt"));
 
-    // A grid of 4000 lines is neither counted nor reported, but the options are stored.
+    // A grid of 4000 lines is neither counted nor reported, which is told; the options are stored.
     std::string grid;
     for (int i = 0; i < 4000; ++i) grid += "c*3=1,1;G0S0\r\n";
     WriteBytes(Archive("grl-sch.txt"), grid);
@@ -88,7 +89,9 @@ TEST_F(ConnectionFormsTest, ConnectionOptionsAndRefusals) {
     c.Elabora->click();
     c.Visualizza->click();
     EXPECT_TRUE(shown.empty());
-    EXPECT_EQ(messages.size(), 1u);
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[1], LoadText(1951));
+    EXPECT_EQ(messages[2], LoadText(1951));
     EXPECT_EQ(CoreState.MinChiSquare, 1);
 }
 

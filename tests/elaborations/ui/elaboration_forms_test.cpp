@@ -13,6 +13,7 @@
 #include "core/text_tables.h"
 #include "elaborations/grid_files.h"
 #include "elaborations/ui/batch_jobs.h"
+#include "elaborations/ui/tdoppie.h"
 #include "elaborations/ui/telaborazioni.h"
 #include "elaborations/ui/tesegue.h"
 #include "elaborations/ui/tnogriglia.h"
@@ -260,9 +261,11 @@ TEST_F(FormsTest, DistributionOptionsAndRefusals) {
     EXPECT_TRUE(s.tabulatore->isChecked());
     EXPECT_FALSE(s.cumulate->isChecked());
     EXPECT_EQ(s.RigX->text(), "0");
-    // A grid of 4000 lines is not counted.
+    // A grid of 4000 lines is not counted, and either dialog that counts says so.
     s.ELABORA->click();
+    TDoppie(nullptr).Elabora->click();
     EXPECT_EQ(count("TEsegue"), 0);
+    EXPECT_EQ(messages, std::vector<std::string>(2, LoadText(1951)));
     s.righe->click();
     EXPECT_EQ(s.RigX->text(), "2");
 
@@ -276,7 +279,7 @@ TEST_F(FormsTest, DistributionOptionsAndRefusals) {
     // No count table: no report, nothing shown as if it were one.
     CoreState.CommandCode = 12;
     s.Visualizza->click();
-    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages.size(), 3u);
     EXPECT_EQ(CoreState.CommandCode, 12);
     EXPECT_FALSE(FileExists(CoreState.ProgramDir + "tabella.txt"));
 

@@ -17,7 +17,9 @@
 #include "core/core_state.h"
 #include "core/ui/thelp.h"
 #include "core/ui/thelprtf.h"
+#include "elaborations/typologies.h"
 #include "elaborations/ui/tafcmodalita.h"
+#include "elaborations/ui/typology_attribution.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 #include "support/elaboration_forms.h"
@@ -159,6 +161,21 @@ TEST_F(FactorDialogsTest, PlaneAndTypologiesGoThroughTheirRegistrations) {
     EXPECT_EQ(attributed, std::vector<std::string>{answer + " 1 7"});
     EXPECT_EQ(d.TypologyFileName(), answer);
     EXPECT_EQ(d.Barra->value(), 0);
+}
+
+TEST_F(FactorDialogsTest, TypologyTermsTheScoresCannotUseAreTold) {
+    // Two quick grid lines: a term naming line 3 (the first additional variable) scores nothing.
+    WriteBytes(Archive("grl-dat.txt"), "Uno*1=1,1;G0S0\r\nDue*=2,2;\r\n");
+    const std::string profile = CoreState.ProgramDir + "profili.txt";
+    WriteBytes(profile,
+               "----- Fattore 1\r\n  1       0.500 (   1) Uno\r\n  2       0.500 (   3) Aggiunta\r\n");
+    CoreState.ElaborationMode = 2;
+    CoreState.WriteAccess = 1;
+    for (int f = 1; f <= CoreState.FieldCount && TypologyScoreOffset(CoreState.TypologyField) < 0; ++f)
+        CoreState.TypologyField = f;
+    NoProgress progress;
+    AttributeTypologiesFromDialog(profile, progress);
+    EXPECT_EQ(messages, std::vector<std::string>{"Testo 2354 3"});
 }
 
 TEST_F(FactorDialogsTest, PickerShowsTheListAndEditsTheChoice) {

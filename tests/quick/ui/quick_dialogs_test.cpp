@@ -189,6 +189,16 @@ TEST_F(QuickDialogsTest, PreparationBuildsTheFiles) {
     EXPECT_EQ(CoreState.LinkChoice1, 1);
     EXPECT_EQ(CoreState.LinkChoice2, 0);
     EXPECT_TRUE(messages.empty());
+
+    // A grid too long for the matrix: the files of before stay, and the user is told.
+    const std::string matrix = ReadBytes(Arch("dat-dat.dat"));
+    std::string tooLong;
+    for (int i = 0; i < 4001; ++i) tooLong += "x*1=1,1;\r\n";
+    WriteBytes(Arch("grl-dat.txt"), tooLong);
+    d.Matrice->click();
+    EXPECT_EQ(messages, std::vector<std::string>{"Testo 2351"});
+    EXPECT_EQ(ReadBytes(Arch("dat-dat.dat")), matrix);
+    EXPECT_EQ(d.vQuant->currentIndex(), 2);
 }
 
 }  // namespace

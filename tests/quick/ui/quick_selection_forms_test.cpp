@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -148,15 +150,33 @@ TEST_F(QuickSelectionFormsTest, HubFollowsTheFilesPresent) {
                                                    QuickCommand::CrossTables, QuickCommand::ReportTables,
                                                    QuickCommand::FactorAnalysis, QuickCommand::Lists}));
 
-    // Without the standard grid the analyses show the missing-grid notice; the lists still open.
-    RemoveFile(Arch("grl-sch.txt"));
+    // A line put in front of the quick grid after the matrix: the analyses ask for a new one,
+    // and the hub says so when it opens.
+    const std::string quickGrid = ReadBytes(Arch("grl-dat.txt"));
+    WriteBytes(Arch("grl-dat.txt"), "Nuova*1=1,1;G0S0\r\n" + quickGrid);
     shown.clear();
     commands.clear();
+    for (QPushButton* b : {hub.Seleziona, hub.Semplici, hub.Doppie, hub.Tabelle, hub.Fattori}) b->click();
+    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(commands.empty());
+    EXPECT_EQ(messages, std::vector<std::string>(5, "Testo 2353"));
+    EXPECT_EQ(TElabVeloci(nullptr).SnapshotNotice->text(), "Testo 2353");
+    WriteBytes(Arch("grl-dat.txt"), quickGrid);
+    messages.clear();
+
+    // Without the standard grid the analyses show the missing-grid notice, which says so; the
+    // lists still open.
+    RemoveFile(Arch("grl-sch.txt"));
+    std::vector<bool> ticked;
+    onShow = [&](QDialog& d) {
+        if (auto* n = qobject_cast<TNoGriglia*>(&d)) ticked.push_back(n->Dicotomiche->isChecked());
+    };
     hub.Seleziona->click();
     hub.Semplici->click();
     hub.Prepara->click();
     hub.Liste->click();
     EXPECT_EQ(shown, (std::vector<std::string>{"TNoGriglia", "TNoGriglia", "TNoGriglia"}));
+    EXPECT_EQ(ticked, std::vector<bool>(3, true));
     EXPECT_EQ(commands, std::vector<QuickCommand>{QuickCommand::Lists});
 
     // The hidden map command goes through its registration with the go-ahead flag raised.

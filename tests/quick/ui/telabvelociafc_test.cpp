@@ -81,9 +81,9 @@ TEST_F(QuickFactorTest, QuickDialogTextsCountAndButtons) {
     d.Help2->click();
     EXPECT_EQ(helpPages, std::vector<int>{37});
 
-    // No prepared matrix: the computation fails with the standard message and nothing else.
+    // No prepared matrix: the computation asks for the preparation, and does nothing else.
     d.Calcola->click();
-    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages, std::vector<std::string>{"Testo 2352"});
     EXPECT_EQ(d.Barra->value(), 0);
     // No factors: no report to show, and the text table says so.
     d.Visualizza->click();
