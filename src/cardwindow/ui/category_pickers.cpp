@@ -13,6 +13,7 @@
 #include "cardwindow/entry_options.h"
 #include "core/card_store.h"
 #include "core/category_lists.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "core/ui/dialog_exchange.h"
@@ -77,7 +78,8 @@ bool ListEvent(QListWidget* list, QObject* watched, QEvent* event, const std::fu
 
 // --- TListaModalita ---
 
-TListaModalita::TListaModalita(QWidget* owner) : QDialog(owner) {
+TListaModalita::TListaModalita(QWidget* owner, std::vector<int> among)
+    : QDialog(owner), among_(std::move(among)) {
     setObjectName("TListaModalita");
     FormCreate();
 }
@@ -117,7 +119,22 @@ void TListaModalita::FormCreate() {
     modalita->clear();
     WriteCategoryList(field_);
     LoadStagedItems(modalita);
-    HighlightCurrentValue(modalita);
+    if (among_.empty()) {
+        HighlightCurrentValue(modalita);
+        return;
+    }
+    // Row v - 1 holds category v; only the categories asked for stay, the first highlighted.
+    const int listed = modalita->count();
+    std::erase_if(among_, [listed](int v) { return v < 1 || v > listed; });
+    for (int row = listed - 1; row >= 0; --row)
+        if (std::find(among_.begin(), among_.end(), row + 1) == among_.end()) delete modalita->takeItem(row);
+    modalita->setCurrentRow(0);
+}
+
+int TListaModalita::CategoryOfRow(int row) const {
+    if (row < 0) return 0;
+    if (among_.empty()) return row + 1;
+    return size_t(row) < among_.size() ? among_[size_t(row)] : 0;
 }
 
 bool TListaModalita::eventFilter(QObject* watched, QEvent* event) {
@@ -129,7 +146,7 @@ bool TListaModalita::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TListaModalita::modalitaDblClick() {
-    answer_ = Highlighted(modalita) + 1;
+    answer_ = CategoryOfRow(Highlighted(modalita));
     accept();
 }
 
@@ -138,7 +155,7 @@ void TListaModalita::modalitaKeyDown(int key) {
     if (key != kEnterKey) return;
     const int row = Highlighted(modalita);
     if (row < 0) return;
-    answer_ = row + 1;
+    answer_ = CategoryOfRow(row);
     accept();
 }
 
@@ -163,7 +180,7 @@ void TListaModalita::FileListaModClick() {
 void TListaModalita::HelpModalitaClick() {
     const int row = Highlighted(modalita);
     if (row < 0) return;
-    WriteCategoryHelp(CoreState.CurrentField, row + 1);
+    WriteCategoryHelp(CoreState.CurrentField, CategoryOfRow(row));
     ShowTextViewer(this, kCategoryHelpViewer);
 }
 
@@ -245,7 +262,7 @@ void TSceltaModalita::ModalitaKeyDown(int key) {
 void TSceltaModalita::AggiungereClick() {
     const std::string label = NewCategoryLabel(Cp(Stringa->text()));
     answer_ = 0;
-    if (!CoreState.WriteAccess) return;
+    if (!ArchiveWritable()) return;
     // A label the list cannot take leaves the dialog open for another choice.
     if (!AddCategoryToDeclarations(firstField_, categoryCount_, label)) return;
     ++categoryCount_;
@@ -257,7 +274,7 @@ void TSceltaModalita::SostituireClick() {
     const std::string label = NewCategoryLabel(Cp(Stringa->text()));
     answer_ = 0;
     if (const int row = Highlighted(Modalita); row >= 0) selected_ = row + 1;
-    if (!CoreState.WriteAccess) return;
+    if (!ArchiveWritable()) return;
     // Nothing to replace: the declarations stay as they are and the answer is ignored.
     if (selected_ >= 1 && !ReplaceCategoryInDeclarations(firstField_, selected_, label)) return;
     answer_ = selected_;
@@ -285,6 +302,10 @@ int OpenCategoryList(QWidget* owner, int field) {
 
 int OpenCategoryChoice(QWidget* owner, int field) {
     return ExchangeDialog<TSceltaModalita>(owner, field);
+}
+
+int OpenCategoryAmong(QWidget* owner, int field, const std::vector<int>& categories) {
+    return ExchangeDialog<TListaModalita>(owner, field, categories);
 }
 
 int OpenCategoryPicker(QWidget* owner, CategoryPicker picker, int field) {

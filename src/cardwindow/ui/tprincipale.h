@@ -221,10 +221,16 @@ class TPrincipale : public QMainWindow {
     void ShowListedCard();
     // The clickable list; a chosen row's card is then shown for editing.
     void ClickableListCommand();
+    // Before the card in hand is replaced: with changes not stored, the person saves them,
+    // lets them go, or stays (false).
+    bool MayLeaveCardInHand();
     void ClearByAnswer();
     void StepClassWidth(int step);
     void RunSearch();
     void RunSearchAsList();
+    // After a search step: a search that ended says so in the status line, and "Continua"
+    // waits for the next search.
+    void ShowSearchOutcome(bool continuing);
     void ShowSearchBar(bool shown);
     void FormClose();
     void DispatchCanvasEvent(QEvent* event);

@@ -17,6 +17,7 @@
 #include "cardwindow/ui/virtual_keys.h"
 #include "core/card_store.h"
 #include "core/card_window_mode.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/field_type.h"
 #include "core/text_tables.h"
@@ -158,7 +159,10 @@ bool TPrincipale::CCClick() {
                 picker == CategoryPicker::List ? CardDialog::CategoryList : CardDialog::CategoryChoice, this,
                 field);
         },
-        [this](const std::vector<int>& codes) { return OpenComuneChoice(this, codes); });
+        [this](const std::vector<int>& codes) { return OpenComuneChoice(this, codes); },
+        [this](int field, const std::vector<int>& categories) {
+            return OpenCategoryAmong(this, field, categories);
+        });
     if (result.changed) NoteCardChanged();
     if (result.linked && ModeShowsFields(CoreState.CardWindowMode)) ContenutoCampiClick();
     if (result.refusal == EntryRefusal::None) {
@@ -189,10 +193,10 @@ void TPrincipale::ShowEntryStatus(const std::string& text) {
 
 void TPrincipale::StoreCardInHand() {
     if (CoreState.CardWindowMode != kEntryMode) return;
-    if (CoreState.WriteAccess)
+    if (ArchiveWritable())
         SaveCurrentCard();
     else if (typedOnCard_)
-        ShowInfo(LoadText(kCardNotStoredText));
+        ShowInfo(CoreState.WriteAccess ? ArchiveReadOnlyReason() : LoadText(kCardNotStoredText));
     typedOnCard_ = false;
 }
 
@@ -216,7 +220,7 @@ void TPrincipale::CinsClick() {
 
 void TPrincipale::ShowRequiredFieldsBeforeMove() {
     CoreState.ProceedFlag = 1;
-    if (CoreState.WriteAccess && CardHasData() && CheckRequiredFields()) {
+    if (ArchiveWritable() && CardHasData() && CheckRequiredFields()) {
         ShowTextViewer(this, kMissingFieldsSelector);
     }
 }
