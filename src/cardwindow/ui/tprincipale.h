@@ -38,10 +38,6 @@ class TPrincipale : public QMainWindow {
         painter_->DrawCardText(style, alignment, text, y, x);
     }
     void sxxClick() { painter_->sxxClick(); }
-    // A text drawn at once as selected (the highlight behind it).
-    void DrawSelectedText(const TextStyle& style, const std::string& text, int y, int x) {
-        painter_->DrawSelectedText(style, text, y, x);
-    }
     CardPainter& Painter() { return *painter_; }
 
     void Esci2Click();

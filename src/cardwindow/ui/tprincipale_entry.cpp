@@ -148,8 +148,7 @@ void TPrincipale::DrawEntryBuffer(bool blankFirst) {
     const int f = CoreState.CurrentField;
     if (!ModeShowsFields(CoreState.CardWindowMode) || !FieldOnPage(f, CoreState.CurrentPage)) return;
     if (blankFirst) CancSxxClick();
-    DrawCardText(FieldStyle(f), 1, CoreState.EntryBuffer, LayoutY[size_t(f)], LayoutX[size_t(f)]);
-    sxxClick();
+    Painter().DrawFieldText(f, CoreState.EntryBuffer);
 }
 
 bool TPrincipale::CCClick() {
@@ -178,7 +177,7 @@ bool TPrincipale::CCClick() {
     const int f = CoreState.CurrentField;
     if (ModeShowsFields(CoreState.CardWindowMode) && FieldOnPage(f, CoreState.CurrentPage)) {
         CancSxxClick();
-        DrawSelectedText(FieldStyle(f), CoreState.EntryBuffer, LayoutY[size_t(f)], LayoutX[size_t(f)]);
+        Painter().DrawFieldText(f, CoreState.EntryBuffer, true);
     }
     return false;
 }

@@ -215,6 +215,12 @@ TEST_F(WalkthroughEntry, TypedTextsAreTakenOnlyAsTheyStand) {
     EXPECT_EQ(
         std::string(reinterpret_cast<const char*>(&CurrentCardText[size_t(FieldTextOffsets[kPhone])]), 15),
         "luca.niccolo@po");
+    // The widest letters the name holds stay inside its box.
+    ClickField(kName);
+    const QRect beside(LayoutRight[kName] + 1, LayoutY[kName] - 30, 300, 34);
+    const QImage around = window->CardArea->Image.copy(beside);
+    QTest::keyClicks(window->CardArea, QString(40, QChar('W')));
+    EXPECT_EQ(window->CardArea->Image.copy(beside), around);
 
     std::string labels = ReadBytes(Archive("mod-sch.dat"));
     for (const auto& [category, label] : {std::pair{1, "automobile"}, std::pair{3, "autobus"}}) {
