@@ -34,6 +34,18 @@ class WalkthroughMaintenance : public CardWindowWalkthrough {
     int Categories(int field) const {
         return FieldLastLabel[size_t(field)] - FieldFirstLabel[size_t(field)] + 1;
     }
+    // "nuove.txt" imported through the form, tab-separated in field order, by `button`.
+    void Import(const char* button) {
+        Next("TInputDati", [this, button](QDialog& d) {
+            auto& f = static_cast<TInputDati&>(d);
+            f.tabulatore->click();
+            Click(d, "Sequenza");
+            f.NomeFile->setText(Qs(Archive("nuove.txt")));
+            Click(d, button);
+            Click(d, "Esci");
+        });
+        window->Input->trigger();
+    }
     void RunJob() {
         Next("TEsegue", [](QDialog& d) { Click(d, "Esegui"); });
     }
@@ -58,15 +70,7 @@ TEST_F(WalkthroughMaintenance, ExportThenImportTwoCardsInTabs) {
     WriteBytes(Archive("nuove.txt"),
                "Verdi Anna\t011 22\tfemmina\t3/4/1970\tTorino\t1\r\n"
                "Neri Piero\t\t1\t\tAsti\tvedovo\r\n");
-    Next("TInputDati", [&](QDialog& d) {
-        auto& f = static_cast<TInputDati&>(d);
-        f.tabulatore->click();
-        Click(d, "Sequenza");
-        f.NomeFile->setText(Qs(Archive("nuove.txt")));
-        Click(d, "AggiungeDati");
-        Click(d, "Esci");
-    });
-    window->Input->trigger();
+    Import("AggiungeDati");
     ASSERT_EQ(CoreState.LastCard, cards + 1);
     EXPECT_EQ(Name(cards), "Verdi Anna");
     EXPECT_EQ(Name(cards + 1), "Neri Piero");
@@ -137,15 +141,7 @@ TEST_F(WalkthroughMaintenance, ReplacingCommandsAskFirst) {
         EXPECT_EQ(ReadBytes(Archive("mas-dat.txt")) == "#1*\r\n", answer == 0);
 
         messages.clear();
-        Next("TInputDati", [&](QDialog& d) {
-            auto& f = static_cast<TInputDati&>(d);
-            f.tabulatore->click();
-            Click(d, "Sequenza");
-            f.NomeFile->setText(Qs(Archive("nuove.txt")));
-            Click(d, "Crea");
-            Click(d, "Esci");
-        });
-        window->Input->trigger();
+        Import("Crea");
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_NE(messages[0].find(" " + std::to_string(cards) + " "), std::string::npos) << messages[0];
         EXPECT_EQ(CoreState.LastCard, answer == 0 ? cards - 1 : 0);
