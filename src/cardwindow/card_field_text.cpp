@@ -82,7 +82,7 @@ std::string CardFieldText(int field, int mode) {
 
 int EntryTextLimit(int field) {
     if (field < 1 || field > kMaxFields || !TypeOfField(field).IsText()) return kEntryChars;
-    return std::max(kEntryChars, TypeOfField(field).TextWidth());
+    return TypeOfField(field).TextWidth();
 }
 
 }  // namespace qv

@@ -8,8 +8,8 @@ namespace qv {
 // list modes, a single blank otherwise.
 std::string CardFieldText(int field, int mode);
 
-// Characters the entry buffer may hold besides the cursor mark for `field`: 199, or a text
-// field's whole length when longer, so that passing through a long text never shortens it.
+// Characters the entry buffer may hold besides the cursor mark for `field`: a text field's
+// length, so that what is typed is what is stored; 199 for the other fields.
 int EntryTextLimit(int field);
 
 }  // namespace qv

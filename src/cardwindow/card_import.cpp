@@ -28,7 +28,7 @@ constexpr int kCannotOpenText = 1020;
 constexpr int kWholeLimit = 30000;
 constexpr int kCardHeadText = 1974;
 // Report texts of the conversion errors, by ImportError.
-constexpr int kErrorTexts[] = {0, 1017, 1018, 1019, 2215, 2216};
+constexpr int kErrorTexts[] = {0, 1017, 1018, 1019, 2215, 2216, 2300};
 
 bool IsBlankOrControl(char c) {
     return uint8_t(c) <= 32;
@@ -86,9 +86,10 @@ ImportError StoreCategory(int field, const std::string& piece, ImportTables& tab
         return ImportError::None;
     }
     if (uint8_t(first) <= uint8_t('9')) return ImportError::None;
-    const int found = tables.Labels().Find(field, piece);
-    if (found == 0) return ImportError::CategoryNotFound;
-    SetFieldWord(field, 0, int16_t(found));
+    const std::vector<int> found = tables.Labels().Find(field, piece);
+    if (found.size() != 1)
+        return found.empty() ? ImportError::CategoryNotFound : ImportError::CategoryAmbiguous;
+    SetFieldWord(field, 0, int16_t(found.front()));
     return ImportError::None;
 }
 

@@ -63,7 +63,8 @@ enum class ImportError {
     CategoryNotFound,
     ComuneNotFound,
     ComuneAmbiguous,
-    DateNotInCalendar
+    DateNotInCalendar,
+    CategoryAmbiguous
 };
 
 // The three words of a date piece, day/month/year or, with `yearFirst`, year/month/day. None

@@ -42,6 +42,12 @@ bool IsSeparator(uint8_t c) {
 
 }  // namespace
 
+std::string FoldLetters(std::string_view text) {
+    std::string folded(text);
+    for (char& c : folded) c = char(kFold[uint8_t(c)]);
+    return folded;
+}
+
 std::string ComuneNameKey(std::string_view name) {
     std::string key;
     bool gap = false;

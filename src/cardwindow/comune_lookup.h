@@ -11,6 +11,9 @@
 
 namespace qv {
 
+// Windows-1252 letters with their case and accents folded: a-z upper case, an accented letter
+// its plain upper-case letter; everything else as it is.
+std::string FoldLetters(std::string_view text);
 // The comparison key of a name or of a typed text.
 std::string ComuneNameKey(std::string_view name);
 

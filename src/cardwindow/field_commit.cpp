@@ -67,18 +67,20 @@ int DaysInMonth(int month, int year) {
     return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
 }
 
-// The category among `n` labels (a-z upper-cased; `label(v)` is category v's) that is `key`,
-// the last equal one, else the last one that begins with it; 0 when none.
+// The categories among `n` labels (folded; `label(v)` is category v's) that `key` stands for:
+// the one whose label is `key` (the last of equal ones), else every one whose label begins
+// with it.
 template <typename Label>
-int MatchLabel(int n, const std::string& key, Label label) {
-    int exact = 0, prefix = 0;
+std::vector<int> MatchLabels(int n, const std::string& key, Label label) {
+    int exact = 0;
+    std::vector<int> prefix;
     for (int v = 1; v <= n; ++v) {
         const std::string_view text = label(v);
         if (text.size() < key.size() || text.compare(0, key.size(), key) != 0) continue;
-        prefix = v;
+        prefix.push_back(v);
         if (text.size() == key.size()) exact = v;
     }
-    return exact ? exact : prefix;
+    return exact ? std::vector<int>{exact} : prefix;
 }
 
 // The number text of the number fields: the leading run of digits and minus signs, after
@@ -131,8 +133,14 @@ EntryRefusal CommitCategory(int field, int v, const std::string& text, const Com
         SetFieldWord(field, 0, 0);
         return EntryRefusal::None;
     }
-    if (const int found = FindCategoryByName(field, text)) {
-        SetFieldWord(field, 0, int16_t(found));
+    if (const std::vector<int> found = FindCategoriesByName(field, text); !found.empty()) {
+        int chosen = found.front();
+        // A name several labels begin with is never decided here: the person picks one.
+        if (found.size() > 1) {
+            chosen = context.pickAmong ? context.pickAmong(field, found) : 0;
+            if (std::find(found.begin(), found.end(), chosen) == found.end()) return EntryRefusal::None;
+        }
+        SetFieldWord(field, 0, int16_t(chosen));
         return EntryRefusal::None;
     }
     const unsigned char c = uint8_t(first);
@@ -317,34 +325,34 @@ int32_t ReadLongNumber(const std::string& text) {
     return v ? int32_t(*v) : kEmptyNumber;
 }
 
-int FindCategoryByName(int field, const std::string& name) {
+std::vector<int> FindCategoriesByName(int field, const std::string& name) {
     const int n = FieldCategoryCount(field);
-    if (n <= 0 || FieldFirstLabel[field] < 0 || name.empty()) return 0;
+    if (n <= 0 || FieldFirstLabel[field] < 0 || name.empty()) return {};
     std::vector<std::string> labels =
         ReadNameRecords(DataFilePath(data_file::kLabel), FieldFirstLabel[field], n);
-    for (std::string& label : labels) label = UpperAz(std::move(label));
-    return MatchLabel(n, UpperAz(name), [&](int v) { return std::string_view(labels[size_t(v - 1)]); });
+    for (std::string& label : labels) label = FoldLetters(label);
+    return MatchLabels(n, FoldLetters(name), [&](int v) { return std::string_view(labels[size_t(v - 1)]); });
 }
 
 CategoryLabelTable::CategoryLabelTable() : path_(DataFilePath(data_file::kLabel)) {
     labels_ = ReadAllNameRecords(path_);
-    for (std::string& label : labels_) label = UpperAz(std::move(label));
+    for (std::string& label : labels_) label = FoldLetters(label);
 }
 
-int CategoryLabelTable::Find(int field, const std::string& name) {
+std::vector<int> CategoryLabelTable::Find(int field, const std::string& name) {
     const int n = FieldCategoryCount(field);
-    if (n <= 0 || FieldFirstLabel[field] < 0 || name.empty()) return 0;
+    if (n <= 0 || FieldFirstLabel[field] < 0 || name.empty()) return {};
     const size_t first = size_t(FieldFirstLabel[field]);
     if (first + size_t(n) > labels_.size()) ThrowIo(kReadPastEnd, path_);
-    const std::string key = UpperAz(name);
+    const std::string key = FoldLetters(name);
     // Whole labels are what is typed most: each field's are looked up directly, the last of
     // equal ones kept.
     if (wholeLabels_.empty()) wholeLabels_.resize(kMaxFields + 1);
     auto& whole = wholeLabels_[size_t(field)];
     if (whole.empty())
         for (int v = 1; v <= n; ++v) whole[labels_[first + size_t(v - 1)]] = v;
-    if (const auto it = whole.find(key); it != whole.end()) return it->second;
-    return MatchLabel(n, key, [&](int v) { return std::string_view(labels_[first + size_t(v - 1)]); });
+    if (const auto it = whole.find(key); it != whole.end()) return {it->second};
+    return MatchLabels(n, key, [&](int v) { return std::string_view(labels_[first + size_t(v - 1)]); });
 }
 
 CommitResult CommitField(int field, const std::string& text, const CommitContext& context) {
@@ -391,12 +399,14 @@ std::string RefusalMessage(EntryRefusal refusal, int field) {
            " " + std::to_string(high) + ".";
 }
 
-CommitResult CommitEntryBuffer(const PickCategory& pick, const PickComune& pickComune) {
+CommitResult CommitEntryBuffer(const PickCategory& pick, const PickComune& pickComune,
+                               const PickAmongCategories& pickAmong) {
     CommitContext context;
     context.mode = CoreState.CardWindowMode;
     context.originalText = CoreState.EntryOriginalText;
     context.pick = pick;
     context.pickComune = pickComune;
+    context.pickAmong = pickAmong;
     std::string text;
     if (IsTypingMode(context.mode)) {
         text = EntryTextWithoutMark(CoreState.EntryBuffer, CoreState.EntryCursor);

@@ -38,9 +38,10 @@ std::optional<int16_t> ReadTimeValue(const std::string& text, const EntryClock& 
 int16_t ReadShortNumber(const std::string& text);  // or -32000 (empty)
 int32_t ReadLongNumber(const std::string& text);   // or -9999999 (missing)
 
-// The category of a coded field whose label is `name` (the last equal one, ignoring the case of
-// a-z), else the last one whose label begins with it; 0 when none. Reads "mod-sch.dat".
-int FindCategoryByName(int field, const std::string& name);
+// The categories of a coded field that `name` stands for, letters compared with their case and
+// accents folded: the one whose label is `name` (the last of equal ones), else every one whose
+// label begins with it; more than one is an ambiguous name. Reads "mod-sch.dat".
+std::vector<int> FindCategoriesByName(int field, const std::string& name);
 
 // The same over the whole of "mod-sch.dat" read once, for a run that looks up many names (the
 // import). Raises the input/output error when the file cannot be read or a field's labels lie
@@ -48,7 +49,7 @@ int FindCategoryByName(int field, const std::string& name);
 class CategoryLabelTable {
   public:
     CategoryLabelTable();
-    int Find(int field, const std::string& name);
+    std::vector<int> Find(int field, const std::string& name);
 
   private:
     std::string path_;
@@ -64,12 +65,15 @@ using PickCategory = std::function<int(CategoryPicker picker, int field)>;
 // The choice among the municipalities a typed name leaves (codes ascending): the chosen code,
 // 0 when none (Esc), and the field keeps what it held.
 using PickComune = std::function<int(const std::vector<int>& codes)>;
+// The choice among the categories of `field` a typed name leaves (ascending): as PickComune.
+using PickAmongCategories = std::function<int(int field, const std::vector<int>& categories)>;
 
 struct CommitContext {
     std::string originalText;  // the field's text when the cursor came to it
     int mode = kEntryMode;     // CardWindowMode
     PickCategory pick;
     PickComune pickComune;
+    PickAmongCategories pickAmong;
     EntryClock now = EntryClockNow();
 };
 
@@ -103,6 +107,7 @@ CommitResult CommitField(int field, const std::string& text, const CommitContext
 
 // CCClick's work on CoreState: in modes 1 to 3 the mark leaves CoreState.EntryBuffer (so the
 // category choice finds the typed text there), then CommitField for CoreState.CurrentField.
-CommitResult CommitEntryBuffer(const PickCategory& pick, const PickComune& pickComune = {});
+CommitResult CommitEntryBuffer(const PickCategory& pick, const PickComune& pickComune = {},
+                               const PickAmongCategories& pickAmong = {});
 
 }  // namespace qv

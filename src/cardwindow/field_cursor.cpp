@@ -72,14 +72,13 @@ bool EntryMarkShown(const std::string& buffer, int cursor) {
 
 bool TypeEntryCharacter(std::string& buffer, int& cursor, char c, int limit, int cutPosition) {
     if (!EntryMarkShown(buffer, cursor)) return true;
-    // A full buffer loses its last character; the mark is not counted and never falls off.
-    if (cursor >= limit) return true;
+    // A full buffer refuses the key, wherever the mark stands: nothing typed is pushed out.
     const size_t before = buffer.size() - 1;
+    if (before >= size_t(limit)) return true;
     std::string text = buffer;
     text.erase(size_t(cursor), 1);
     text.insert(size_t(cursor), 1, c);
     ++cursor;
-    if (text.size() > size_t(limit)) text.resize(size_t(limit));
     text.insert(size_t(cursor), 1, kMark);
     buffer = std::move(text);
     if (cutPosition > 0 && buffer.size() > size_t(cutPosition)) buffer.resize(size_t(cutPosition));

@@ -17,10 +17,9 @@ int EntryCutPosition(int fieldType);
 bool EntryMarkShown(const std::string& buffer, int cursor);
 
 // A character typed in front of the mark. The buffer keeps at most `limit` characters besides
-// the mark (the last one falls off; at the limit the character is dropped), then the cut of the
-// field type applies, which may take the mark away. A character typed
-// with the mark gone is dropped. Answers whether a character was lost: the typed one, or one
-// that fell off the end.
+// the mark (a full buffer drops the character), then the cut of the field type applies, which
+// may take the mark away. A character typed with the mark gone is dropped. Answers whether a
+// character was lost: the typed one, or one the cut took.
 bool TypeEntryCharacter(std::string& buffer, int& cursor, char c, int limit, int cutPosition);
 // A quick-entry field: the character replaces position 0, where the mark stands on arrival.
 void TypeQuickEntryCharacter(std::string& buffer, int& cursor, char c);

@@ -2,6 +2,7 @@
 
 #include "core/card_store.h"
 #include "core/card_window_mode.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 
@@ -126,7 +127,7 @@ std::string PageCaption() {
 }
 
 std::string WriteStateCaption() {
-    return LoadText(CoreState.WriteAccess ? 119 : 120);
+    return LoadText(ArchiveWritable() ? 119 : 120);
 }
 
 std::string NotesCaption() {

@@ -11,7 +11,7 @@ constexpr int kRefusalText = 1560;
 }
 
 bool CardChangesAllowed() {
-    return CoreState.WriteAccess != 0;
+    return ArchiveWritable();
 }
 
 std::string CardChangesRefusal() {

@@ -189,6 +189,9 @@ void LoadCardNotes() {
 }
 
 void SaveCardNotes() {
+    // A read-only archive gets nothing written, its notes included.
+    if (!ArchiveReadOnlyReason().empty())
+        throw IoError(kAccessDenied, DataFilePath(data_file::kNotes), ArchiveReadOnlyReason());
     std::string text = ReadFileOrThrow(DataFilePath(data_file::kViewerStaging));
     text.resize(std::min<size_t>(text.size(), kNotesTextLimit));
     text.resize(std::min(text.size(), text.find('\0')));

@@ -513,7 +513,7 @@ void CreateCardValuesFile() {
 }
 
 void SaveCurrentCard() {
-    if (!CoreState.WriteAccess || CoreState.CardWindowMode != kEntryMode || !CardHasData()) return;
+    if (!ArchiveWritable() || CoreState.CardWindowMode != kEntryMode || !CardHasData()) return;
     if (CoreState.CurrentCard <= CoreState.LastCard) {
         CardFiles::Current().RewriteCard(CoreState.CurrentCard, &CurrentCardText[1], &CurrentCardValues[1]);
         return;

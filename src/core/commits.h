@@ -177,8 +177,11 @@ std::string TakeRecoveryNotices();
 void AddRecoveryNotice(const std::string& text);
 
 // The open archive made read-only for the session, with the words saying why (empty: it is
-// writable). Opening an archive clears it.
+// writable). Opening an archive clears it. The write password stays typed meanwhile.
 void SetArchiveReadOnly(const std::string& reason);
 const std::string& ArchiveReadOnlyReason();
+// Whether the open archive may be written now: the write password was typed and the archive is
+// not read-only.
+bool ArchiveWritable();
 
 }  // namespace qv

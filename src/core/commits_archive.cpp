@@ -399,7 +399,10 @@ std::string TakeRecoveryNotices() {
 
 void SetArchiveReadOnly(const std::string& reason) {
     gReadOnlyReason = reason;
-    if (!reason.empty()) CoreState.WriteAccess = 0;
+}
+
+bool ArchiveWritable() {
+    return CoreState.WriteAccess != 0 && gReadOnlyReason.empty();
 }
 
 const std::string& ArchiveReadOnlyReason() {

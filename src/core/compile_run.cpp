@@ -8,6 +8,7 @@
 #include "core/archive_definition.h"
 #include "core/archive_open.h"
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/compiler_fields.h"
 #include "core/compiler_layout.h"
 #include "core/core_state.h"
@@ -90,6 +91,10 @@ void RebuildDesignedArchive() {
     CoreState.DesignerDir = designer;
 }
 
+bool DesignFolderWritable() {
+    return CoreState.WriteAccess && (ArchiveWritable() || CoreState.DesignerDir != CoreState.ArchiveDir);
+}
+
 CompileRunResult RunCompile(const std::string& folderText, bool create, CompileRunHost& host) {
     CompileRunResult result;
     host.ShowStatus(CompileRunHost::StatusBox::Create, 0);
@@ -103,7 +108,7 @@ CompileRunResult RunCompile(const std::string& folderText, bool create, CompileR
         ReadCardText();
         ReadCardValues();
     }
-    if (!CoreState.WriteAccess) return result;
+    if (!DesignFolderWritable()) return result;
     result.ran = true;
 
     CompileRun run;

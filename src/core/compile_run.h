@@ -36,6 +36,9 @@ void SaveEditFolder(const std::string& folder);
 // Runs the compile of the folder typed in the designer; `create` erases (after asking) the
 // cards of an archive already there and writes new empty card files and descriptor.
 CompileRunResult RunCompile(const std::string& folderText, bool create, CompileRunHost& host);
+// Whether a design may be written into CoreState.DesignerDir: with the write password, and never
+// into the open archive while it is read-only.
+bool DesignFolderWritable();
 
 // Builds the definition files of the designed archive in its folder, then reopens the current
 // archive with its settings saved first. With no archive open, the designed one stays open.

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/card_window_mode.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
@@ -82,10 +83,10 @@ ViewerSetup ViewerSetupFor(ViewerFile file) {
             break;
         case ViewerSave::Notes:
             // The notes are stored only with the card, in card entry.
-            setup.saveEnabled = CoreState.WriteAccess != 0 && CoreState.CardWindowMode == kEntryMode;
+            setup.saveEnabled = ArchiveWritable() && CoreState.CardWindowMode == kEntryMode;
             break;
         default:
-            setup.saveEnabled = CoreState.WriteAccess != 0;
+            setup.saveEnabled = ArchiveWritable();
             break;
     }
     return setup;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/field_type.h"
@@ -191,7 +192,7 @@ SelectedCardsSend SendToSelectedCards(SmtpClient& client, SmtpMessage message, P
         result.outcome = EmailRunOutcome::FieldError;
         return result;
     }
-    if ((markWord || statusWord) && !CoreState.WriteAccess) {
+    if ((markWord || statusWord) && !ArchiveWritable()) {
         result.outcome = EmailRunOutcome::ReadOnly;
         return result;
     }

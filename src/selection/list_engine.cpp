@@ -1,6 +1,7 @@
 #include "selection/list_engine.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "core/card_store.h"
@@ -232,6 +233,21 @@ ListOutcome RunAlphabeticalList(Progress& progress) {
 }
 
 void PrintCurrentCardThroughMask() {
+    // The print shows the card as its files hold it; the card in hand (typed and not stored yet,
+    // or the search form) stays as it is on screen.
+    struct KeptCardInHand {
+        decltype(CurrentCardText) text = CurrentCardText;
+        decltype(CurrentCardValues) values = CurrentCardValues;
+        int32_t card = CoreState.CurrentCard;
+        decltype(CoreState.FirstCardWord) firstWord = CoreState.FirstCardWord;
+        ~KeptCardInHand() {
+            CurrentCardText = text;
+            CurrentCardValues = values;
+            CoreState.CurrentCard = card;
+            CoreState.FirstCardWord = firstWord;
+        }
+    };
+    const auto kept = std::make_unique<KeptCardInHand>();
     ListRun run(data_file::kReport, false);
     run.SingleCard();
     run.Finish();

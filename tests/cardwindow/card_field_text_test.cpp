@@ -97,11 +97,11 @@ TEST_F(CardFieldTextTest, ValueModesAndOthers) {
     for (int mode : {0, 4, 10, 11, 17}) EXPECT_EQ(CardFieldText(1, mode), " ") << mode;
 }
 
-TEST_F(CardFieldTextTest, EntryLimitKeepsLongTextsWhole) {
+TEST_F(CardFieldTextTest, EntryLimitIsATextFieldsLength) {
     struct Case {
         int16_t type;
         int limit;
-    } cases[] = {{-12, 199}, {-199, 199}, {-200, 200}, {-999, 999}, {-8000, 8000}, {0, 199}, {7, 199}};
+    } cases[] = {{-12, 12}, {-199, 199}, {-200, 200}, {-999, 999}, {-8000, 8000}, {0, 199}, {7, 199}};
     for (const Case& c : cases) {
         FieldTypes[5] = c.type;
         EXPECT_EQ(EntryTextLimit(5), c.limit) << c.type;

@@ -476,9 +476,9 @@ TEST_F(CardImport, ConvertsPiecesByFieldType) {
         {2, 0, "0", 1, 0, ImportError::None},
         {2, 0, "5", 1, 0, ImportError::CategoryAboveCount},
         {2, 0, "-1", 1, 0, ImportError::None},
-        {2, 0, "ver", 1, 2, ImportError::None},  // beginning of a label
-        {2, 0, "BLU", 1, 3, ImportError::None},  // equal wins over the later "Blu scuro"
-        {2, 0, "bl", 1, 4, ImportError::None},   // the last label beginning so
+        {2, 0, "ver", 1, 2, ImportError::None},              // beginning of a label
+        {2, 0, "BLU", 1, 3, ImportError::None},              // equal wins over the later "Blu scuro"
+        {2, 0, "bl", 1, 0, ImportError::CategoryAmbiguous},  // Blu and Blu scuro
         {2, 0, "Giallo", 1, 0, ImportError::CategoryNotFound},
         {2, 0, ".x", 1, 0, ImportError::None},               // neither number nor name
         {2, 4, "0", 1, 1, ImportError::None},                // zero taken as code 1

@@ -68,6 +68,11 @@ class FieldCommit : public ::testing::Test {
             offered = codes;
             return answer;
         };
+        context.pickAmong = [this, answer](int field, const std::vector<int>& categories) {
+            pickedField = field;
+            offered = categories;
+            return answer;
+        };
         context.now = EntryClock{7, 4, 2024, 14, 5, 9};
         return CommitField(field, typed, context);
     }
@@ -99,9 +104,6 @@ TEST_F(FieldCommit, Categories) {
         {2, "3x", 0, kSentinel, P::List},
         {2, "rosso", 0, 1, {}},
         {2, "RoSsO", 0, 1, {}},
-        {2, "ros", 0, 4, {}},    // the later of Rosso and Rosato
-        {2, "blu", 0, 3, {}},    // a label equal to the text wins over a later one beginning so
-        {2, "BLU S", 0, 5, {}},  // the prefix "Blu s"
         {2, "viola", 0, kSentinel, P::Choice},
         {2, "viola", 6, 6, P::Choice},
         {2, ",v", 0, kSentinel, P::Choice},
@@ -128,6 +130,32 @@ TEST_F(FieldCommit, Categories) {
         if (c.picker) {
             EXPECT_EQ(pickedField, c.field);
         }
+    }
+}
+
+TEST_F(FieldCommit, CategoryNamesAreNeverGuessed) {
+    // Labels of field 2: 1 Rosso, 2 Verde, 3 Blu, 4 Rosato, 5 Blu scuro.
+    const struct {
+        const char* typed;
+        int answer;  // of the choice among the labels left
+        int16_t word;
+        std::vector<int> offered;
+    } cases[] = {
+        {"blu", 0, 3, {}},       // an equal label wins over a later one beginning so
+        {"v\xC8RDE", 0, 2, {}},  // case and accents folded
+        {"BLU S", 0, 5, {}},
+        {"rosa", 0, 4, {}},             // one label begins so
+        {"ros", 0, kSentinel, {1, 4}},  // several: nothing until the person picks
+        {"ros", 4, 4, {1, 4}},
+        {"ros", 2, kSentinel, {1, 4}},  // an answer outside the choice is none
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        offered.clear();
+        Commit(2, c.typed, "?", c.answer);
+        EXPECT_EQ(Word(FieldPositions[2]), c.word) << c.typed;
+        EXPECT_EQ(offered, c.offered) << c.typed;
+        EXPECT_EQ(opened, std::nullopt) << c.typed;
     }
 }
 

@@ -23,7 +23,7 @@ struct TypingCase {
 };
 
 void Press(std::string& b, int& cursor, char k, int type) {
-    const int limit = type < -199 ? -type : 199;
+    const int limit = type < 0 ? -type : 199;
     switch (k) {
         case '<':
             EntryCursorLeft(b, cursor);
@@ -56,6 +56,8 @@ TEST(EntryBuffer, TypingAndEditingKeys) {
         {"a date typed after deleting the zeros", 2, "0/0/0", "^^^^^3/11/1985", "3/11/1985>", 9},
         {"a date cut at twelve", 2, "", "03/11/1985123", "03/11/198512", 12},
         {"texts and categories are not cut", -40, "", "abcdefghijklmnop", "abcdefghijklmnop>", 16},
+        {"a text field takes no more than its width", -5, "", "abcdefg", "abcde>", 5},
+        {"a full text field refuses the key wherever the mark stands", -5, "abc", "xyz", "xy>abc", 2},
         {"", 0, "mas", "chio", "chio>mas", 4},
         {"left and right move the mark over one character", 4, "123", "}}<", "1>23", 1},
         {"left at the start and right at the end do nothing", 4, "12", "<}}}", "12>", 2},
@@ -104,24 +106,19 @@ TEST(EntryBuffer, KeysLostToTheCutAreTold) {
     EXPECT_TRUE(TypeEntryCharacter(b, cursor, 'x', 199, 0));
 }
 
-TEST(EntryBuffer, LimitKeepsTheMark) {
-    // A full 199-character buffer drops further characters and keeps the mark where it is.
+TEST(EntryBuffer, FullBufferRefusesTheKey) {
+    // Nothing typed is pushed out: the key is dropped and the mark stays where it is.
     std::string b = ">" + std::string(198, 'a');
     int cursor = 0;
-    TypeEntryCharacter(b, cursor, 'x', 199, 0);
+    EXPECT_FALSE(TypeEntryCharacter(b, cursor, 'x', 199, 0));
+    EXPECT_TRUE(TypeEntryCharacter(b, cursor, 'y', 199, 0));
     EXPECT_EQ(b, "x>" + std::string(198, 'a'));
-    TypeEntryCharacter(b, cursor, 'y', 199, 0);
-    EXPECT_EQ(b, "xy>" + std::string(197, 'a'));  // the last 'a' fell off
+    EXPECT_EQ(cursor, 1);
     b = std::string(199, 'a') + ">";
     cursor = 199;
-    TypeEntryCharacter(b, cursor, 'z', 199, 0);
+    EXPECT_TRUE(TypeEntryCharacter(b, cursor, 'z', 199, 0));
     EXPECT_EQ(b, std::string(199, 'a') + ">");
     EXPECT_EQ(cursor, 199);
-    // A longer text field holds its whole length.
-    b = ">" + std::string(250, 'a');
-    cursor = 0;
-    TypeEntryCharacter(b, cursor, 'x', 250, 0);
-    EXPECT_EQ(b, "x>" + std::string(249, 'a'));
 }
 
 TEST(EntryBuffer, QuickEntryWritesOverTheMark) {

@@ -250,10 +250,10 @@ TEST_F(ArchiveOpen, CardsToWorkWithAreTheIndexCutToBothCardFiles) {
         if (c.damaged) {
             EXPECT_EQ(warning, LoadText(2132) + " " + c.damaged + ".");
             EXPECT_EQ(ArchiveReadOnlyReason(), warning);
-            EXPECT_EQ(CoreState.WriteAccess, 0);
+            EXPECT_FALSE(ArchiveWritable());
         } else if (c.warning.empty()) {
             EXPECT_EQ(warning, "");
-            EXPECT_EQ(CoreState.WriteAccess, 1);
+            EXPECT_TRUE(ArchiveWritable());
         } else {
             EXPECT_EQ(warning, LoadText(1641) + "\n" + archive + c.warning);
         }

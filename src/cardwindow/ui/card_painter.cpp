@@ -230,8 +230,7 @@ void CardPainter::ScriveCampoClick() {
         CoreState.CurrentFieldText = text.substr(1);
     }
     DrawFieldBox(f, current ? QColor(Qt::black) : FieldBoxColour());
-    DrawCardText(FieldStyle(f), 1, text, LayoutY[size_t(f)], LayoutX[size_t(f)]);
-    sxxClick();
+    DrawFieldText(f, text);
     canvas_.update();
 }
 
@@ -244,7 +243,7 @@ void CardPainter::DrawFieldBox(int field, const QColor& outline) {
 }
 
 void CardPainter::DrawCardText(const TextStyle& style, int alignment, const std::string& text, int y, int x) {
-    pending_ = PendingText{style, x, y, alignment, text};
+    pending_ = PendingText{style, x, y, alignment, text, false, QRect()};
 }
 
 void CardPainter::sxxClick() {
@@ -258,6 +257,7 @@ void CardPainter::sxxClick() {
     const int h = fm.height();
     const int d = t.alignment == 1 ? 0 : t.alignment == 2 ? w / 2 : w;
     QPainter p(&canvas_.Image);
+    if (!t.clip.isNull()) p.setClipRect(t.clip);
     // Text is drawn opaque on the white brush, as the card has always been drawn.
     const QPalette palette = QGuiApplication::palette();
     p.fillRect(QRect(t.x - d, t.y - h, w, h),
@@ -268,8 +268,14 @@ void CardPainter::sxxClick() {
     canvas_.update();
 }
 
-void CardPainter::DrawSelectedText(const TextStyle& style, const std::string& text, int y, int x) {
-    pending_ = PendingText{style, x, y, 1, text, true};
+void CardPainter::DrawFieldText(int field, const std::string& text, bool selected) {
+    pending_ = PendingText{FieldStyle(field),
+                           LayoutX[size_t(field)],
+                           LayoutY[size_t(field)],
+                           1,
+                           text,
+                           selected,
+                           FieldBoxPolygon(field).boundingRect()};
     sxxClick();
 }
 

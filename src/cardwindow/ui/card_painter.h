@@ -34,6 +34,7 @@ struct PendingText {
     int alignment = 1;
     std::string text;  // Windows-1252
     bool selected = false;
+    QRect clip;  // a field's text stays inside its box; null: no limit
 };
 
 // The family every card text is drawn in, whatever the style names: it measures the same on
@@ -67,8 +68,9 @@ class CardPainter {
     void ScriveCampoClick();
     void DrawCardText(const TextStyle& style, int alignment, const std::string& text, int y, int x);
     void sxxClick();
-    // Left-aligned text drawn at once in the selection's colours.
-    void DrawSelectedText(const TextStyle& style, const std::string& text, int y, int x);
+    // The text of `field` drawn at once at the field's place and in its style, inside its box;
+    // `selected`, in the selection's colours.
+    void DrawFieldText(int field, const std::string& text, bool selected = false);
 
     // A field's box, blank, outlined in `outline`.
     void DrawFieldBox(int field, const QColor& outline);

@@ -77,7 +77,8 @@ bool ListEvent(QListWidget* list, QObject* watched, QEvent* event, const std::fu
 
 // --- TListaModalita ---
 
-TListaModalita::TListaModalita(QWidget* owner) : QDialog(owner) {
+TListaModalita::TListaModalita(QWidget* owner, std::vector<int> among)
+    : QDialog(owner), among_(std::move(among)) {
     setObjectName("TListaModalita");
     FormCreate();
 }
@@ -117,7 +118,22 @@ void TListaModalita::FormCreate() {
     modalita->clear();
     WriteCategoryList(field_);
     LoadStagedItems(modalita);
-    HighlightCurrentValue(modalita);
+    if (among_.empty()) {
+        HighlightCurrentValue(modalita);
+        return;
+    }
+    // Row v - 1 holds category v; only the categories asked for stay, the first highlighted.
+    const int listed = modalita->count();
+    std::erase_if(among_, [listed](int v) { return v < 1 || v > listed; });
+    for (int row = listed - 1; row >= 0; --row)
+        if (std::find(among_.begin(), among_.end(), row + 1) == among_.end()) delete modalita->takeItem(row);
+    modalita->setCurrentRow(0);
+}
+
+int TListaModalita::CategoryOfRow(int row) const {
+    if (row < 0) return 0;
+    if (among_.empty()) return row + 1;
+    return size_t(row) < among_.size() ? among_[size_t(row)] : 0;
 }
 
 bool TListaModalita::eventFilter(QObject* watched, QEvent* event) {
@@ -129,7 +145,7 @@ bool TListaModalita::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TListaModalita::modalitaDblClick() {
-    answer_ = Highlighted(modalita) + 1;
+    answer_ = CategoryOfRow(Highlighted(modalita));
     accept();
 }
 
@@ -138,7 +154,7 @@ void TListaModalita::modalitaKeyDown(int key) {
     if (key != kEnterKey) return;
     const int row = Highlighted(modalita);
     if (row < 0) return;
-    answer_ = row + 1;
+    answer_ = CategoryOfRow(row);
     accept();
 }
 
@@ -163,7 +179,7 @@ void TListaModalita::FileListaModClick() {
 void TListaModalita::HelpModalitaClick() {
     const int row = Highlighted(modalita);
     if (row < 0) return;
-    WriteCategoryHelp(CoreState.CurrentField, row + 1);
+    WriteCategoryHelp(CoreState.CurrentField, CategoryOfRow(row));
     ShowTextViewer(this, ViewerFile::CategoryHelp);
 }
 
@@ -285,6 +301,10 @@ int OpenCategoryList(QWidget* owner, int field) {
 
 int OpenCategoryChoice(QWidget* owner, int field) {
     return ExchangeDialog<TSceltaModalita>(owner, field);
+}
+
+int OpenCategoryAmong(QWidget* owner, int field, const std::vector<int>& categories) {
+    return ExchangeDialog<TListaModalita>(owner, field, categories);
 }
 
 int OpenCategoryPicker(QWidget* owner, CategoryPicker picker, int field) {

@@ -10,11 +10,12 @@ namespace qv {
 
 // The list of a coded field's categories (field number in CoreState.CommandCode when created):
 // pick one, write the list to "mod-list.txt", read a category's help text. Answers the chosen
-// category, 0 for none.
+// category, 0 for none. With `among`, only those categories are listed (a name typed that
+// several labels begin with).
 class TListaModalita : public QDialog {
     Q_OBJECT
   public:
-    explicit TListaModalita(QWidget* owner);
+    explicit TListaModalita(QWidget* owner, std::vector<int> among = {});
 
     QListWidget* modalita = nullptr;
     QPushButton* Esci = nullptr;
@@ -42,8 +43,12 @@ class TListaModalita : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The category of a row of the list; 0 for none.
+    int CategoryOfRow(int row) const;
+
     int field_ = 0;
     int answer_ = 0;
+    std::vector<int> among_;
 };
 
 // The category choice the card window opens when the text typed into a coded field names no
@@ -121,6 +126,8 @@ class TSceltaComune : public QDialog {
 int OpenCategoryList(QWidget* owner, int field);
 int OpenCategoryChoice(QWidget* owner, int field);
 int OpenCategoryPicker(QWidget* owner, CategoryPicker picker, int field);
+// The list of just the categories a typed name leaves; fits the commit's PickAmongCategories.
+int OpenCategoryAmong(QWidget* owner, int field, const std::vector<int>& categories);
 // Fits the commit's PickComune.
 int OpenComuneChoice(QWidget* owner, const std::vector<int>& codes);
 

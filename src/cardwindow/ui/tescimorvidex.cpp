@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "cardwindow/shared_archive.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "core/ui/dialog_exchange.h"
@@ -48,7 +49,7 @@ void TEsciMorvidex::SiClick() {
 }
 
 void TEsciMorvidex::NoClick() {
-    if (CoreState.WriteAccess && SharedArchiveConfigured()) {
+    if (ArchiveWritable() && SharedArchiveConfigured()) {
         SyncResult result;
         try {
             WaitCursor wait;

@@ -13,6 +13,7 @@
 
 #include "cardwindow/card_import.h"
 #include "cardwindow/ui/card_jobs.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "core/ui/dialog_exchange.h"
@@ -31,6 +32,9 @@ namespace {
 
 constexpr int kHelpPage = 53;
 constexpr int kOpening = 1;
+// The question before "Crea", around the number of cards it replaces.
+constexpr int kReplaceCardsText = 2305;
+constexpr int kReplaceCardsEndText = 2306;
 
 QRadioButton* Radio(QWidget* owner, const char* name, int caption) {
     auto* r = new QRadioButton(Qs(LoadText(caption)), owner);
@@ -126,7 +130,9 @@ void TInputDati::FormCreate() {
     (format >= 4 && format <= 6 ? USA : ITALIA)->setChecked(true);
     const char c = char(CoreState.ImportDelimiter);
     delim->setText(c != '\0' ? Qs(std::string(1, c)) : QString());
-    Status->setText(Qs(LoadText(CoreState.WriteAccess ? 1006 : 1007)));
+    // An archive opened read-only says why; otherwise the state of the password.
+    const std::string& readOnly = ArchiveReadOnlyReason();
+    Status->setText(Qs(readOnly.empty() ? LoadText(CoreState.WriteAccess ? 1006 : 1007) : readOnly));
     answer_ = kOpening;
 }
 
@@ -169,6 +175,11 @@ void TInputDati::ShowViewer(ViewerFile file) {
 void TInputDati::Import(ImportMode mode) {
     ReadOptions();
     if (RefusedWithoutWriteAccess()) return;
+    // Replacing throws every card away: the person says so first, knowing how many.
+    if (mode == ImportMode::Replace && CoreState.LastCard >= 0 &&
+        !AskYesNo(LoadText(kReplaceCardsText) + " " + std::to_string(CoreState.LastCard + 1) + " " +
+                  LoadText(kReplaceCardsEndText)))
+        return;
     BarProgress progress(Barra);
     ImportOutcome outcome;
     try {

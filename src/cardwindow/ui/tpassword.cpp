@@ -75,8 +75,8 @@ TPassWord::TPassWord(QWidget* owner) : QDialog(owner) {
 void TPassWord::PassChange() {
     CoreState.WriteAccess = 0;
     if (PasswordMatches(Cp(Pass->text()), ArchivePassword)) {
-        // An archive opened read-only stays so; the window has said why.
-        CoreState.WriteAccess = ArchiveReadOnlyReason().empty() ? 1 : 0;
+        // Kept for the session: an archive opened read-only refuses its writes by itself.
+        CoreState.WriteAccess = 1;
         accept();
     }
 }

@@ -38,10 +38,6 @@ class TPrincipale : public QMainWindow {
         painter_->DrawCardText(style, alignment, text, y, x);
     }
     void sxxClick() { painter_->sxxClick(); }
-    // A text drawn at once as selected (the highlight behind it).
-    void DrawSelectedText(const TextStyle& style, const std::string& text, int y, int x) {
-        painter_->DrawSelectedText(style, text, y, x);
-    }
     CardPainter& Painter() { return *painter_; }
 
     void Esci2Click();
@@ -221,10 +217,16 @@ class TPrincipale : public QMainWindow {
     void ShowListedCard();
     // The clickable list; a chosen row's card is then shown for editing.
     void ClickableListCommand();
+    // Before the card in hand is replaced: with changes not stored, the person saves them,
+    // lets them go, or stays (false).
+    bool MayLeaveCardInHand();
     void ClearByAnswer();
     void StepClassWidth(int step);
     void RunSearch();
     void RunSearchAsList();
+    // After a search step: a search that ended says so in the status line, and "Continua"
+    // waits for the next search.
+    void ShowSearchOutcome(bool continuing);
     void ShowSearchBar(bool shown);
     void FormClose();
     void DispatchCanvasEvent(QEvent* event);

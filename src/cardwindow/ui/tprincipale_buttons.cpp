@@ -95,6 +95,7 @@ void TPrincipale::b4Click() {
             CoreState.SearchEnded = 0;
             ContinuaSchClick();
             ContenutoCampiClick();
+            ShowSearchOutcome(true);
             return;
         case kAttributionMode:
             CommitBeforeMove();

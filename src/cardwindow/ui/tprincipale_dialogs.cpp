@@ -6,8 +6,10 @@
 #include "cardwindow/ui/tprincipale_commands.h"
 #include "core/card_store.h"
 #include "core/card_window_mode.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/ui/card_dialogs.h"
+#include "core/ui/form_kit.h"
 #include "elaborations/ui/tesegue.h"
 #include "platform/ui/dialogs.h"
 #include "selection/ui/teseguecollettiva.h"
@@ -17,6 +19,12 @@
 namespace qv {
 
 using namespace principale;
+
+namespace {
+constexpr int kCardChangedText = 2303;
+constexpr int kCardChangedUnstorableText = 2309;
+constexpr int kBackToCardChoice = 2304;
+}  // namespace
 
 void TPrincipale::RicercaSchClick() {
     OpenCardDialog(CardDialog::SearchOptions, this);
@@ -71,7 +79,31 @@ void TPrincipale::FaiMergeClick() {
 }
 
 void TPrincipale::ClickableListCommand() {
-    if (ExchangeCardDialog(CardDialog::ClickableList, this, 0) == kRowChosen) ShowListedCard();
+    // What stands typed belongs to the card in hand, which a chosen row replaces.
+    if (CoreState.CardWindowMode == kEntryMode) CommitBeforeMove();
+    const int32_t inHand = CoreState.CurrentCard;
+    if (ExchangeCardDialog(CardDialog::ClickableList, this, 0) != kRowChosen) return;
+    const int32_t chosen = CoreState.CurrentCard;
+    CoreState.CurrentCard = inHand;
+    if (!MayLeaveCardInHand()) return;
+    CoreState.CurrentCard = chosen;
+    ShowListedCard();
+}
+
+bool TPrincipale::MayLeaveCardInHand() {
+    if (CoreState.CardWindowMode != kEntryMode || !typedOnCard_) return true;
+    switch (AskLeavingChanges(ArchiveWritable(), kCardChangedText, kCardChangedUnstorableText,
+                              kBackToCardChoice)) {
+        case LeaveChoice::Save:
+            StoreCardInHand();
+            return true;
+        case LeaveChoice::Discard:
+            typedOnCard_ = false;
+            return true;
+        case LeaveChoice::GoBack:
+            break;
+    }
+    return false;
 }
 
 void TPrincipale::ShowListedCard() {

@@ -17,6 +17,7 @@
 #include "cardwindow/ui/virtual_keys.h"
 #include "core/card_store.h"
 #include "core/card_window_mode.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/field_type.h"
 #include "core/text_tables.h"
@@ -146,8 +147,7 @@ void TPrincipale::DrawEntryBuffer(bool blankFirst) {
     const int f = CoreState.CurrentField;
     if (!ModeShowsFields(CoreState.CardWindowMode) || !FieldOnPage(f, CoreState.CurrentPage)) return;
     if (blankFirst) CancSxxClick();
-    DrawCardText(FieldStyle(f), 1, CoreState.EntryBuffer, LayoutY[size_t(f)], LayoutX[size_t(f)]);
-    sxxClick();
+    Painter().DrawFieldText(f, CoreState.EntryBuffer);
 }
 
 bool TPrincipale::CCClick() {
@@ -157,7 +157,10 @@ bool TPrincipale::CCClick() {
                 picker == CategoryPicker::List ? CardDialog::CategoryList : CardDialog::CategoryChoice, this,
                 field);
         },
-        [this](const std::vector<int>& codes) { return OpenComuneChoice(this, codes); });
+        [this](const std::vector<int>& codes) { return OpenComuneChoice(this, codes); },
+        [this](int field, const std::vector<int>& categories) {
+            return OpenCategoryAmong(this, field, categories);
+        });
     if (result.changed) NoteCardChanged();
     if (result.linked && ModeShowsFields(CoreState.CardWindowMode)) ContenutoCampiClick();
     if (result.refusal == EntryRefusal::None) {
@@ -173,7 +176,7 @@ bool TPrincipale::CCClick() {
     const int f = CoreState.CurrentField;
     if (ModeShowsFields(CoreState.CardWindowMode) && FieldOnPage(f, CoreState.CurrentPage)) {
         CancSxxClick();
-        DrawSelectedText(FieldStyle(f), CoreState.EntryBuffer, LayoutY[size_t(f)], LayoutX[size_t(f)]);
+        Painter().DrawFieldText(f, CoreState.EntryBuffer, true);
     }
     return false;
 }
@@ -188,10 +191,10 @@ void TPrincipale::ShowEntryStatus(const std::string& text) {
 
 void TPrincipale::StoreCardInHand() {
     if (CoreState.CardWindowMode != kEntryMode) return;
-    if (CoreState.WriteAccess)
+    if (ArchiveWritable())
         SaveCurrentCard();
     else if (typedOnCard_)
-        ShowInfo(LoadText(kCardNotStoredText));
+        ShowInfo(CoreState.WriteAccess ? ArchiveReadOnlyReason() : LoadText(kCardNotStoredText));
     typedOnCard_ = false;
 }
 
@@ -215,7 +218,7 @@ void TPrincipale::CinsClick() {
 
 void TPrincipale::ShowRequiredFieldsBeforeMove() {
     CoreState.ProceedFlag = 1;
-    if (CoreState.WriteAccess && CardHasData() && CheckRequiredFields()) {
+    if (ArchiveWritable() && CardHasData() && CheckRequiredFields()) {
         ShowTextViewer(this, ViewerFile::MissingFields);
     }
 }

@@ -8,12 +8,18 @@
 #include "cardwindow/ui/tprincipale.h"
 #include "cardwindow/ui/tprincipale_commands.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
 #include "core/ui/form_kit.h"
 #include "selection/search_by_example.h"
 
 namespace qv {
 
 using namespace principale;
+
+namespace {
+constexpr int kNoCardFoundText = 2301;
+constexpr int kNoFurtherCardText = 2302;
+}  // namespace
 
 void TPrincipale::ShowSearchBar(bool shown) {
     ToolBar1->setVisible(!shown);
@@ -25,7 +31,7 @@ void TPrincipale::RunSearch() {
         CoreState.ProceedFlag = 0;
         CoreState.SearchEnded = 1;
         ContinuaSchClick();
-        b4->setEnabled(true);
+        ShowSearchOutcome(false);
         return;
     }
     RunSearchAsList();
@@ -43,10 +49,17 @@ void TPrincipale::RunSearchAsList() {
         throw;
     }
     ShowSearchBar(false);
+    if (!CoreState.ListReady) ShowEntryStatus(LoadText(kNoCardFoundText));
     if (CoreState.ListReady) {
         if (EsegueListeClick(kSearchListRequest) == kShowListAnswer) VedeListaClick();
     }
     Lista1->setEnabled(CoreState.ListReady != 0);
+}
+
+void TPrincipale::ShowSearchOutcome(bool continuing) {
+    const bool ended = CoreState.SearchEnded != 0;
+    b4->setEnabled(!ended);
+    ShowEntryStatus(ended ? LoadText(continuing ? kNoFurtherCardText : kNoCardFoundText) : std::string());
 }
 
 void TPrincipale::ContinuaSchClick() {

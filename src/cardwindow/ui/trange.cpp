@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "cardwindow/range_check.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
@@ -88,7 +89,7 @@ void TRange::InizioFineClick() {
 
 void TRange::EsegueClick() {
     AggiornaClick();
-    if (!CoreState.WriteAccess) {
+    if (!ArchiveWritable()) {
         Status->setText(Qs(LoadText(1247)));
         return;
     }

@@ -21,19 +21,23 @@ constexpr int kGoBackChoice = 2244;
 constexpr int kAbandonChoice = 2246;
 }  // namespace
 
-LeaveChoice AskLeavingChangedText(bool saveAllowed) {
+LeaveChoice AskLeavingChanges(bool saveAllowed, int changedText, int unsavableText, int goBackText) {
     MessageRequest request;
     request.buttons = MessageButtons::Choices;
     request.icon = MessageIcon::Question;
     if (saveAllowed) {
-        request.text = LoadText(kChangedText);
-        request.choices = {LoadText(kSaveChoice), LoadText(kDiscardChoice), LoadText(kGoBackChoice)};
+        request.text = LoadText(changedText);
+        request.choices = {LoadText(kSaveChoice), LoadText(kDiscardChoice), LoadText(goBackText)};
         const int answer = ShowMessage(request);
         return answer == 1 ? LeaveChoice::Save : answer == 2 ? LeaveChoice::Discard : LeaveChoice::GoBack;
     }
-    request.text = LoadText(kChangedUnsavableText);
-    request.choices = {LoadText(kAbandonChoice), LoadText(kGoBackChoice)};
+    request.text = LoadText(unsavableText);
+    request.choices = {LoadText(kAbandonChoice), LoadText(goBackText)};
     return ShowMessage(request) == 1 ? LeaveChoice::Discard : LeaveChoice::GoBack;
+}
+
+LeaveChoice AskLeavingChangedText(bool saveAllowed) {
+    return AskLeavingChanges(saveAllowed, kChangedText, kChangedUnsavableText, kGoBackChoice);
 }
 
 bool MayLeaveChangedText(bool changed, bool saveAllowed, const std::function<bool()>& save) {

@@ -36,6 +36,9 @@ QLineEdit* OutcomeEdit(QWidget* owner, const char* name);
 // discard or go back is offered. A closed question goes back.
 enum class LeaveChoice { Save, Discard, GoBack };
 LeaveChoice AskLeavingChangedText(bool saveAllowed);
+// The same question about other work (the card in hand), in the texts numbered here: whether
+// to save the changes, whether to let them go when they cannot be saved, and going back.
+LeaveChoice AskLeavingChanges(bool saveAllowed, int changedText, int unsavableText, int goBackText);
 // Whether such an editor may close: true at once when nothing `changed`, otherwise as the person
 // answers; on save, `save` stores the text and answers whether it is stored now, so a save
 // cancelled or failed keeps the editor open with the text.

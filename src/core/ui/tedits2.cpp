@@ -13,6 +13,7 @@
 #include "core/archive_designer.h"
 #include "core/archive_list.h"
 #include "core/card_window_mode.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
@@ -72,6 +73,17 @@ std::vector<std::string> LinesOf(const QPlainTextEdit& memo) {
 
 void SetText(QLineEdit& box, int textNumber) {
     box.setText(textNumber ? Qs(LoadText(textNumber)) : QString());
+}
+
+// The design is not written into its folder: `status` says why, the missing password in text
+// `passwordText`, or why the open archive is read-only.
+bool RefusedDesignWrite(QLineEdit& status, int passwordText) {
+    if (DesignFolderWritable()) return false;
+    if (CoreState.WriteAccess)
+        status.setText(Qs(ArchiveReadOnlyReason()));
+    else
+        SetText(status, passwordText);
+    return true;
 }
 
 }  // namespace
@@ -360,10 +372,7 @@ void TEditS2::TestoChange() {
 
 void TEditS2::Crea1Click() {
     TakeFolder();
-    if (!CoreState.WriteAccess) {
-        SetText(*Status1, 451);
-        return;
-    }
+    if (RefusedDesignWrite(*Status1, 451)) return;
     createFlag_ = true;
     CreaCompilaClick();
     if (!lastRun_.ran || lastRun_.errors) return;
@@ -378,10 +387,7 @@ void TEditS2::Crea1Click() {
 
 void TEditS2::CompilaClick() {
     TakeFolder();
-    if (!CoreState.WriteAccess) {
-        SetText(*Status2b, 470);
-        return;
-    }
+    if (RefusedDesignWrite(*Status2b, 470)) return;
     createFlag_ = false;
     CreaCompilaClick();
     if (lastRun_.ran && !lastRun_.errors) SetText(*Status2b, 469);
@@ -389,10 +395,7 @@ void TEditS2::CompilaClick() {
 
 void TEditS2::Azzera_SchedaClick() {
     TakeFolder();
-    if (!CoreState.WriteAccess) {
-        SetText(*Status1, 471);
-        return;
-    }
+    if (RefusedDesignWrite(*Status1, 471)) return;
     createFlag_ = true;
     CreaCompilaClick();
 }

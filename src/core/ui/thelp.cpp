@@ -10,6 +10,7 @@
 
 #include "core/card_notes.h"
 #include "core/card_window_mode.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "core/text_viewer.h"
@@ -24,6 +25,8 @@
 namespace qv {
 
 namespace {
+
+constexpr int kReadOnlyNotesText = 2308;
 
 QFont MemoFont() {
     QFont font(QStringLiteral("Courier New"));
@@ -100,7 +103,10 @@ void THelp::FormCreate() {
     original_.clear();
     if (!setup.entry) return;
     if (setup.entry->save == ViewerSave::Notes) {
-        setWindowTitle(Qs(setup.caption));
+        // In a read-only archive the notes are shown and cannot be changed.
+        const bool readOnly = !ArchiveReadOnlyReason().empty();
+        setWindowTitle(Qs(readOnly ? setup.caption + " - " + LoadText(kReadOnlyNotesText) : setup.caption));
+        Testo->setReadOnly(readOnly);
         LoadCardNotes();
         LoadMemoFromStaging();
         return;

@@ -1,5 +1,6 @@
 #include "elaborations/ui/typology_attribution.h"
 
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "elaborations/typologies.h"
@@ -16,7 +17,7 @@ void AttributeTypologiesFromDialog(const std::string& profilePath, Progress& pro
     const bool quick = CoreState.ElaborationMode == 2;
     // Scores are card changes: like every other write to the cards they need the password.
     int refusal = 0;
-    if (!CoreState.WriteAccess) {
+    if (!ArchiveWritable()) {
         refusal = kNeedsPassword;
     } else if (CoreState.TypologyField < 1) {
         refusal = quick ? 532 : 148;

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
@@ -158,7 +159,7 @@ void TPesi::FormCreate() {
     Barra->setToolTip(Qs(LoadText(1132)));
     FillQuantitative(vQuant);
     // Cards are written only with the archive's write password.
-    Attribuisce->setEnabled(CoreState.WriteAccess != 0);
+    Attribuisce->setEnabled(ArchiveWritable());
 }
 
 void TPesi::vQualitClick() {
@@ -194,7 +195,7 @@ void TPesi::CalcoloClick() {
 }
 
 void TPesi::AttribuisceClick() {
-    if (!CoreState.WriteAccess) return;
+    if (!ArchiveWritable()) return;
     // The weights go into the variable shown, not into one chosen before.
     if (vQuant->currentIndex() >= 0) CoreState.QuantUnitVar = vQuant->currentIndex();
     BarProgress progress(Barra);

@@ -26,6 +26,7 @@ constexpr int kHelpPage = 85;
 constexpr int kMaskEmptyText = 1841;
 constexpr int kMaskCaptionText = 1347;
 constexpr int kMaskFilterText = 1985;
+constexpr int kReplaceMaskText = 2307;
 
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
@@ -122,6 +123,8 @@ void TSelezionaMaschera::SalvaClick() {
 }
 
 void TSelezionaMaschera::Button1Click() {
+    // A mask the person wrote is replaced only when they say so.
+    if (!WorkingMaskEmpty() && !AskYesNo(LoadText(kReplaceMaskText))) return;
     if (!CreateMaskFromDefinition()) {
         Status->setText(Qs(LoadText(1367)));
         return;

@@ -83,6 +83,55 @@ TEST_F(WalkthroughAids, GoToNotesCopyClearPrintAndClipboard) {
     EXPECT_EQ(captionFaults, std::vector<std::string>{});
 }
 
+// A print shows the card as its files hold it and leaves the card in hand as typed: F2 stores
+// what was typed, "Cerca" searches the form as typed.
+TEST_F(WalkthroughAids, PrintingLeavesTheTypedCardInHand) {
+    WriteBytes(Archive("mas-dat.txt"), "#1*\r\n");
+    const int32_t fresh = CoreState.LastCard + 1;
+    const struct {
+        const char* what;
+        const char* go;  // the card typed in the go-to form ("" stays); none: the search form
+        std::string typed;
+        int32_t card;  // the card stored by F2, or found by the search
+    } cases[] = {{"a new card", "", "Prova Stampa", fresh},
+                 {"a stored card", "6", "Prova ", 5},
+                 {"the search form", nullptr, Name(7), 7}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.go) window->Ricercadischede1->trigger();
+        if (c.go && *c.go) {
+            Next("TNumeroScheda", [&](QDialog& d) {
+                Type(d, "Numero", c.go);
+                Click(d, "Ok");
+            });
+            window->b4->click();
+        }
+        const std::string stored = Name(c.card);
+        ClickAt(kName);
+        QTest::keyClicks(window->CardArea, QString::fromStdString(c.typed));
+        QTest::keyClick(window->CardArea, Qt::Key_Return);
+        const std::string typed = NameInHand();
+        ASSERT_EQ(typed.substr(0, c.typed.size()), c.typed);
+        const int32_t notes = GetNotesHead();
+        Next("TSelezionaMaschera", [](QDialog& d) { Click(d, "Esci"); });
+        Next("TEsegueLista", [](QDialog& d) { Click(d, "Esci"); });
+        (c.go ? window->b6 : window->b7)->click();
+        if (c.go) {
+            EXPECT_EQ(ReadBytes(root / "tabella.txt").substr(0, stored.size()), stored);
+        }
+        EXPECT_EQ(NameInHand(), typed);
+        EXPECT_EQ(GetNotesHead(), notes);
+        if (c.go) {
+            QTest::keyClick(window->CardArea, Qt::Key_F2);
+            EXPECT_EQ(Name(c.card), typed);
+        } else {
+            window->b3->click();
+            EXPECT_EQ(CoreState.SearchEnded, 0);
+            EXPECT_EQ(Name(CoreState.CurrentCard), typed);
+        }
+    }
+}
+
 TEST_F(WalkthroughAids, EntryOptionsMarkingModeAndMouseOff) {
     Next("TConfigura2", [](QDialog& d) { Click(d, "tabulatori"); });
     window->Configura->trigger();

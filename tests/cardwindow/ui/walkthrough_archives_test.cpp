@@ -1,13 +1,17 @@
 // Another archive opened by picking its descriptor, a territory condition set in the
 // municipality picker of the selection mode, and the two ways out: Esc with its question
 // (stay, then leave) storing the card typed last.
+#include <QAction>
 #include <QApplication>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QToolButton>
 
 #include "card_window_walkthrough.h"
 #include "cardwindow/ui/tescimorvidex.h"
 #include "core/selection_files.h"
+#include "core/text_tables.h"
+#include "core/ui/thelp.h"
 #include "platform/bytes.h"
 #include "support/sample_fields.h"
 #include "territory/ui/tunita.h"
@@ -18,6 +22,51 @@ namespace {
 using namespace sample;
 
 class WalkthroughArchives : public CardWindowWalkthrough {};
+
+// Read-only belongs to the archive that is open: a damaged one says so and keeps its notes as
+// they are; a sound one chosen next is written with the password typed at start.
+TEST_F(WalkthroughArchives, ReadOnlyIsTheArchivesNotThePasswords) {
+    const std::string damaged = root.Root() + "Danneggiato/";
+    CopyTree(Archive(""), damaged);
+    WriteBytes(damaged + "dli-sch.dat", std::string("\xFB\xFF\xFF\xFF", 4));  // -5
+    for (const std::string& dir : {damaged, Archive("")}) {
+        const bool readOnly = dir == damaged;
+        SCOPED_TRACE(dir);
+        fileAnswers.push_back(dir + "morvidex.dat");
+        window->ApriArchivio->trigger();
+        ASSERT_EQ(CoreState.ArchiveDir, dir);
+        EXPECT_EQ(CoreState.WriteAccess, 1);
+        EXPECT_EQ(Cp(window->b2->text()), LoadText(readOnly ? 120 : 119));
+
+        // The notes of the new card: read-only there, and the viewer says why.
+        const std::optional<std::string> notes = TryReadFile(dir + "not-sch.dat");
+        bool editable = true, saveEnabled = true;
+        std::string title;
+        Next("THelp", [&](QDialog& d) {
+            auto& v = static_cast<THelp&>(d);
+            editable = !v.Testo->isReadOnly();
+            saveEnabled = v.Salva1->isEnabled();
+            title = Cp(v.windowTitle());
+            v.Esci1->trigger();
+        });
+        window->b10->click();
+        EXPECT_EQ(editable, !readOnly);
+        EXPECT_EQ(saveEnabled, !readOnly);
+        EXPECT_EQ(title.find(LoadText(2308)) != std::string::npos, readOnly) << title;
+        EXPECT_EQ(TryReadFile(dir + "not-sch.dat"), notes);
+
+        // A new card typed and F2: stored only in the sound archive.
+        const int32_t last = CoreState.LastCard;
+        CoreState.CurrentField = kName;
+        CoreState.CommandCode = 1;
+        window->VisualizzaClick();
+        QTest::keyClicks(window->CardArea, "Nuova Scheda");
+        QTest::keyClick(window->CardArea, Qt::Key_Return);
+        QTest::keyClick(window->CardArea, Qt::Key_F2);
+        EXPECT_EQ(CoreState.LastCard, readOnly ? last : last + 1);
+    }
+    EXPECT_EQ(Name(CoreState.LastCard), "Nuova Scheda");
+}
 
 TEST_F(WalkthroughArchives, OpenAnotherArchiveSelectByTerritoryAndLeave) {
     const std::string copy = root.Root() + "Copia Pianalto/";

@@ -6,6 +6,8 @@
 #include <QListWidget>
 #include <QStatusBar>
 #include <QToolButton>
+#include <algorithm>
+#include <cstring>
 
 #include "card_window_walkthrough.h"
 #include "cardwindow/comune_lookup.h"
@@ -200,6 +202,63 @@ TEST_F(WalkthroughEntry, ARefusedValueKeepsTheCursorAndTheOldValue) {
     Key(Qt::Key_F2);
     EXPECT_EQ(CoreState.CurrentCard, card + 1);
     EXPECT_EQ(Stored(card, kHousehold), 12);
+}
+
+// A text takes no more characters than its field holds, and a category name is taken only when
+// it names one label: a name several labels begin with asks which, and Esc keeps the field.
+TEST_F(WalkthroughEntry, TypedTextsAreTakenOnlyAsTheyStand) {
+    ClickField(kPhone);  // a text of 15 on a new card
+    QTest::keyClicks(window->CardArea, "luca.niccolo@posta.it");
+    EXPECT_EQ(CoreState.EntryBuffer, "luca.niccolo@po>");
+    EXPECT_EQ(Status(), LoadText(2223) + " 15 " + LoadText(2224));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(
+        std::string(reinterpret_cast<const char*>(&CurrentCardText[size_t(FieldTextOffsets[kPhone])]), 15),
+        "luca.niccolo@po");
+    // The widest letters the name holds stay inside its box.
+    ClickField(kName);
+    const QRect beside(LayoutRight[kName] + 1, LayoutY[kName] - 30, 300, 34);
+    const QImage around = window->CardArea->Image.copy(beside);
+    QTest::keyClicks(window->CardArea, QString(40, QChar('W')));
+    EXPECT_EQ(window->CardArea->Image.copy(beside), around);
+
+    std::string labels = ReadBytes(Archive("mod-sch.dat"));
+    for (const auto& [category, label] : {std::pair{1, "automobile"}, std::pair{3, "autobus"}}) {
+        std::string record(61, '\0');
+        record.replace(0, std::strlen(label), label);
+        labels.replace(size_t(FieldFirstLabel[kStudy] + category - 1) * 61, 61, record);
+    }
+    WriteBytes(Archive("mod-sch.dat"), labels);
+    const struct {
+        const char* typed;
+        bool asked;  // the list of the labels it begins, automobile and autobus
+        int row;     // double-clicked there; -1: Esc
+        int16_t value;
+    } cases[] = {
+        {"automobile", false, 0, 1}, {"auto", true, 1, 3}, {"AUTOM", false, 0, 1}, {"auto", true, -1, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        std::vector<std::string> offered;
+        const auto lists = std::count(forms.begin(), forms.end(), "TListaModalita");
+        if (c.asked) {
+            Next("TListaModalita", [&](QDialog& d) {
+                auto& f = static_cast<TListaModalita&>(d);
+                for (int r = 0; r < f.modalita->count(); ++r)
+                    offered.push_back(f.modalita->item(r)->text().toStdString());
+                if (c.row >= 0)
+                    DoubleClickRow(f.modalita, c.row);
+                else
+                    QTest::keyClick(&d, Qt::Key_Escape);
+            });
+        }
+        ClickField(kStudy);
+        TypeAndEnter(c.typed);
+        EXPECT_EQ(Value(kStudy), c.value);
+        EXPECT_EQ(std::count(forms.begin(), forms.end(), "TListaModalita") - lists, c.asked ? 1 : 0);
+        if (c.asked) {
+            EXPECT_EQ(offered, (std::vector<std::string>{"   1. automobile", "   3. autobus"}));
+        }
+    }
 }
 
 TEST_F(WalkthroughEntry, TypedValuesAreStoredAsMeant) {

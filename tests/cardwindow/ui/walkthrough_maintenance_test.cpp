@@ -2,6 +2,7 @@
 // import, range check, indicators, attribution, recoding and alphabetical reordering of a list.
 // Each result is checked on the card files against values worked out from the files before.
 #include <QCheckBox>
+#include <QListWidget>
 #include <QRadioButton>
 #include <QToolButton>
 #include <map>
@@ -12,6 +13,7 @@
 #include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/text_file.h"
+#include "selection/ui/tlistacliccabile.h"
 #include "support/sample_fields.h"
 
 namespace qv::test {
@@ -31,6 +33,18 @@ class WalkthroughMaintenance : public CardWindowWalkthrough {
     }
     int Categories(int field) const {
         return FieldLastLabel[size_t(field)] - FieldFirstLabel[size_t(field)] + 1;
+    }
+    // "nuove.txt" imported through the form, tab-separated in field order, by `button`.
+    void Import(const char* button) {
+        Next("TInputDati", [this, button](QDialog& d) {
+            auto& f = static_cast<TInputDati&>(d);
+            f.tabulatore->click();
+            Click(d, "Sequenza");
+            f.NomeFile->setText(Qs(Archive("nuove.txt")));
+            Click(d, button);
+            Click(d, "Esci");
+        });
+        window->Input->trigger();
     }
     void RunJob() {
         Next("TEsegue", [](QDialog& d) { Click(d, "Esegui"); });
@@ -56,15 +70,7 @@ TEST_F(WalkthroughMaintenance, ExportThenImportTwoCardsInTabs) {
     WriteBytes(Archive("nuove.txt"),
                "Verdi Anna\t011 22\tfemmina\t3/4/1970\tTorino\t1\r\n"
                "Neri Piero\t\t1\t\tAsti\tvedovo\r\n");
-    Next("TInputDati", [&](QDialog& d) {
-        auto& f = static_cast<TInputDati&>(d);
-        f.tabulatore->click();
-        Click(d, "Sequenza");
-        f.NomeFile->setText(Qs(Archive("nuove.txt")));
-        Click(d, "AggiungeDati");
-        Click(d, "Esci");
-    });
-    window->Input->trigger();
+    Import("AggiungeDati");
     ASSERT_EQ(CoreState.LastCard, cards + 1);
     EXPECT_EQ(Name(cards), "Verdi Anna");
     EXPECT_EQ(Name(cards + 1), "Neri Piero");
@@ -78,6 +84,72 @@ TEST_F(WalkthroughMaintenance, ExportThenImportTwoCardsInTabs) {
     EXPECT_EQ(TextReader::ReadLines(Archive("nin-sch.txt"))->front(), Archive("nuove.txt"));
     EXPECT_EQ(CoreState.CardWindowMode, 2);
     EXPECT_EQ(captionFaults, std::vector<std::string>{});
+}
+
+// Commands that throw typed or stored work away ask first; "No", Esc and the close box (answer
+// 0) leave everything as it was.
+TEST_F(WalkthroughMaintenance, ReplacingCommandsAskFirst) {
+    // The clickable list over a card typed on: 1 Salva, 2 Non salvare, 3 Torna alla scheda.
+    WriteBytes(root / "lista.txt", "riga 1\r\nriga 2\r\n");
+    WriteBytes(root / "dli-list.dat", std::string("\2\0\0\0\3\0\0\0", 8));
+    const int16_t household = Word(2, kHousehold);
+    for (const int answer : {0, 3, 2, 1}) {
+        SCOPED_TRACE(answer);
+        window->Inserimentomodifica1->trigger();
+        CoreState.CurrentCard = 2;
+        ReadCardText();
+        ReadCardValues();
+        MoveCursorTo(kHousehold);
+        QTest::keyClicks(window->CardArea, "77");
+        QTest::keyClick(window->CardArea, Qt::Key_Return);
+        CoreState.ListReady = 1;
+        window->Lista1->setEnabled(true);
+        Next("TListaCliccabile", [](QDialog& d) {
+            auto& list = static_cast<TListaCliccabile&>(d);
+            list.Lista->setCurrentRow(1);
+            list.ListaClick();
+        });
+        messageAnswer = answer;
+        messages.clear();
+        window->Lista1->trigger();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0], LoadText(2303));
+        const bool leaves = answer == 1 || answer == 2;
+        EXPECT_EQ(CoreState.CurrentCard, leaves ? 3 : 2);
+        if (!leaves) {
+            EXPECT_EQ(GetCardWord(kHousehold), 77);
+        }
+        EXPECT_EQ(Word(2, kHousehold), answer == 1 ? 77 : household);
+    }
+
+    // "Crea Maschera" over a working mask, then the import "Crea" naming the cards it replaces.
+    const int32_t cards = CoreState.LastCard + 1;
+    const std::string alf = ReadBytes(Archive("alf-sch.dat"));
+    WriteBytes(Archive("mas-dat.txt"), "#1*\r\n");
+    WriteBytes(Archive("nuove.txt"), "Verdi Anna\r\n");
+    for (const int answer : {0, 1}) {
+        SCOPED_TRACE(answer);
+        messageAnswer = answer;
+        messages.clear();
+        window->Listaleschedeselezionate1->trigger();
+        Next("TSelezionaMaschera", [](QDialog& d) {
+            Click(d, "Button1");
+            Click(d, "Esci");
+        });
+        window->b2->click();
+        EXPECT_EQ(messages, std::vector<std::string>{LoadText(2307)});
+        EXPECT_EQ(ReadBytes(Archive("mas-dat.txt")) == "#1*\r\n", answer == 0);
+
+        messages.clear();
+        Import("Crea");
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_NE(messages[0].find(" " + std::to_string(cards) + " "), std::string::npos) << messages[0];
+        EXPECT_EQ(CoreState.LastCard, answer == 0 ? cards - 1 : 0);
+        if (answer == 0) {
+            EXPECT_EQ(ReadBytes(Archive("alf-sch.dat")), alf);
+        }
+    }
+    EXPECT_EQ(Name(0), "Verdi Anna");
 }
 
 TEST_F(WalkthroughMaintenance, RangeCheckIndicatorsAndAttribution) {

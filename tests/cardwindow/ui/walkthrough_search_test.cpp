@@ -1,11 +1,13 @@
 // The search by example as a person runs it: a mask typed on the card, search, continue, the
 // options form, the search as a list with its clickable list.
+#include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QToolButton>
 
 #include "card_window_walkthrough.h"
 #include "cardwindow/ui/category_pickers.h"
+#include "core/text_tables.h"
 #include "selection/ui/teseguelista.h"
 #include "selection/ui/tlistacliccabile.h"
 #include "selection/ui/tricercaschede.h"
@@ -34,6 +36,7 @@ class WalkthroughSearch : public CardWindowWalkthrough {
         std::string name(reinterpret_cast<const char*>(&CurrentCardText[1]), 40);
         return name.substr(0, name.find('\0'));
     }
+    std::string StatusLine() const { return Cp(window->EntryStatus->text()); }
     void TypeOnCard(const char* text) {
         QTest::keyClicks(window->CardArea, text);
         QTest::keyClick(window->CardArea, Qt::Key_Return);
@@ -58,8 +61,11 @@ TEST_F(WalkthroughSearch, TypedMaskFoundOneByOneThenAsAClickableList) {
         ASSERT_LE(found.size(), expected.size());
     }
     EXPECT_EQ(found, expected);
-    // Nothing more: the mask is back on the card.
+    // Nothing more: the mask is back on the card, the status line says so and "Continua" waits
+    // for the next search.
     EXPECT_EQ(NameOnCard(), "ros");
+    EXPECT_EQ(StatusLine(), LoadText(2302));
+    EXPECT_FALSE(window->b4->isEnabled());
 
     // As a list, through the options form; the list shows one line a found card.
     WriteBytes(Archive("mas-dat.txt"), "#0,4* #1*\r\n");
@@ -85,6 +91,20 @@ TEST_F(WalkthroughSearch, TypedMaskFoundOneByOneThenAsAClickableList) {
     EXPECT_EQ(CoreState.CurrentCard, expected[1]);
     EXPECT_EQ(std::tolower(static_cast<unsigned char>(NameOnCard()[0])), 'r');
     EXPECT_EQ(captionFaults, std::vector<std::string>{});
+}
+
+TEST_F(WalkthroughSearch, ASearchThatFindsNothingSaysSo) {
+    for (const int asList : {0, 1}) {
+        SCOPED_TRACE(asList);
+        CoreState.SearchAsList = uint8_t(asList);
+        window->Ricercadischede1->trigger();
+        TypeOnCard("zzqq");
+        window->b3->click();
+        EXPECT_EQ(CoreState.SearchEnded, 1);
+        EXPECT_EQ(NameOnCard(), "zzqq");
+        EXPECT_EQ(StatusLine(), LoadText(2301));
+        EXPECT_FALSE(window->b4->isEnabled());
+    }
 }
 
 TEST_F(WalkthroughSearch, TextTypedWithoutEnterIsPartOfTheMask) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/ui/archive_commands.h"
 #include "core/ui/tcreafile.h"
@@ -147,8 +148,9 @@ TEST_F(TEditS2Test, EsciAfterEditingTheSourceAsks) {
     EXPECT_EQ(d->result(), QDialog::Accepted);
 }
 
+// Without the write password, or into the open archive while it is read-only, only the source
+// is saved, and the status box says why.
 TEST_F(TEditS2Test, WithoutTheWritePasswordOnlyTheSourceIsSaved) {
-    CoreState.WriteAccess = 0;
     MakeDirs(folder);
     struct Case {
         const char* name;
@@ -160,19 +162,29 @@ TEST_F(TEditS2Test, WithoutTheWritePasswordOnlyTheSourceIsSaved) {
         {"compile", &TEditS2::CompilaClick, &TEditS2::Status2b, "Testo 470"},
         {"update and empty", &TEditS2::Azzera_SchedaClick, &TEditS2::Status1, "Testo 471"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto d = Open();
-        d->nome->setText(Qs(folder));
-        SetMemo(d->Testo, kSource);
-        d->SalvaClick();
-        c.click(*d);
-        EXPECT_EQ(Text((*d).*(c.box)), c.text);
-        EXPECT_EQ(ReadBytes(folder + "scheda.txt"), CrLf(kSource));
-        EXPECT_FALSE(FileExists(folder + "sig-sch.dat"));
-        EXPECT_FALSE(FileExists(folder + "morvidex.dat"));
-        EXPECT_EQ(CoreState.ArchiveDir, sample);
+    const std::string readOnly = "sola lettura";
+    for (const bool password : {false, true}) {
+        CoreState.WriteAccess = password;
+        // With the password, the folder is the open archive's, opened read-only.
+        const std::string open = password ? folder : sample;
+        CoreState.ArchiveDir = open;
+        SetArchiveReadOnly(password ? readOnly : std::string());
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (password ? " read-only" : ""));
+            auto d = Open();
+            d->nome->setText(Qs(folder));
+            SetMemo(d->Testo, kSource);
+            d->SalvaClick();
+            c.click(*d);
+            EXPECT_EQ(Text((*d).*(c.box)), password ? readOnly : c.text);
+            EXPECT_EQ(ReadBytes(folder + "scheda.txt"), CrLf(kSource));
+            EXPECT_FALSE(FileExists(folder + "sig-sch.dat"));
+            EXPECT_FALSE(FileExists(folder + "morvidex.dat"));
+            EXPECT_EQ(CoreState.ArchiveDir, open);
+        }
     }
+    SetArchiveReadOnly(std::string());
+    CoreState.ArchiveDir = sample;
     EXPECT_TRUE(opened.empty());
 }
 
