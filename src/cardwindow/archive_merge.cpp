@@ -148,8 +148,6 @@ int32_t MergeArchives(const std::vector<std::string>& directories, Progress& pro
     FileLock lock(current.IndexPath());
     if (!lock.Locked()) ThrowIo(kAccessDenied, current.IndexPath());
     RefusePendingCommits(CoreState.ArchiveDir);
-    // The cards the shared archive received from here are about to be replaced.
-    ForgetSharedCopy();
 
     // The merged cards and their notes are written beside the archive's own, which stay whole
     // and counted until every listed archive is copied; then they are replaced together.
@@ -177,6 +175,8 @@ int32_t MergeArchives(const std::vector<std::string>& directories, Progress& pro
     if (!notesBytes) ThrowErrno(mergedNotes);
     if (*notesBytes == 0) commit.Remove(notes);
     commit.SetLastCard(current.IndexPath(), int32_t(total - 1));
+    // The cards the shared archive received from here are replaced.
+    ForgetSharedCopy(commit);
     commit.Commit();
     CoreState.LastCard = int32_t(total - 1);
     progress.SetPosition(0);

@@ -1,14 +1,19 @@
 #include "core/card_notes.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
+#include <optional>
 #include <vector>
 
 #include "core/card_store.h"
 #include "core/commits.h"
+#include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -63,6 +68,30 @@ class ChainWalk {
     std::vector<bool> visited_;
 };
 
+// Which file a path names: a file renamed over it is another one.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOf(int fd) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return std::nullopt;
+    return FileIdentity{st.st_dev, st.st_ino};
+}
+
+// Notes written for the card in hand and not yet stored with it: the chain, its head and the
+// notes file it went into.
+struct UnstoredNotes {
+    int32_t card = 0, head = 0;
+    std::string text;
+    std::optional<FileIdentity> file;
+};
+std::optional<UnstoredNotes> gUnstoredNotes;
+
+constexpr int kNotesNotRewrittenText = 2424;
+
 }  // namespace
 
 std::string ReadNotesChain(const std::string& path, int32_t head) {
@@ -86,8 +115,12 @@ std::string ReadNotesChain(const std::string& path, int32_t head) {
     return text;
 }
 
-int32_t WriteNotesChain(const std::string& path, int32_t head, std::string_view text) {
+namespace {
+
+int32_t WriteChain(const std::string& path, int32_t head, std::string_view text,
+                   std::optional<FileIdentity>* written) {
     RecordFile file = OpenNotesForUpdate(path);
+    if (written) *written = IdentityOf(file.Fd());
     const int64_t count = std::max<int64_t>(file.RecordCount(), 1);
     // Records before the end may belong to other cards and there is nothing past it, so the
     // file's own length is the first free record whatever a damaged header says.
@@ -123,6 +156,12 @@ int32_t WriteNotesChain(const std::string& path, int32_t head, std::string_view 
     put(0, MakeRecord({}, int32_t(free)));
     journal.Commit();
     return int32_t(first);
+}
+
+}  // namespace
+
+int32_t WriteNotesChain(const std::string& path, int32_t head, std::string_view text) {
+    return WriteChain(path, head, text, nullptr);
 }
 
 std::vector<int32_t> AppendNotesChains(const std::string& path, const std::vector<std::string>& texts) {
@@ -200,7 +239,38 @@ void SaveCardNotes() {
     // Always a new chain: the card's stored head keeps its old notes until the card itself is
     // stored, so a crash in between never shows the new notes with the old card or the reverse.
     // The old chain's records stay unused in the file, as for cleared notes.
-    SetNotesHead(WriteNotesChain(DataFilePath(data_file::kNotes), 0, text));
+    UnstoredNotes notes{CoreState.CurrentCard, 0, text, std::nullopt};
+    notes.head = WriteChain(DataFilePath(data_file::kNotes), 0, text, &notes.file);
+    SetNotesHead(notes.head);
+    gUnstoredNotes = std::move(notes);
+}
+
+void SettleCardNotes() {
+    const int32_t head = GetNotesHead();
+    if (head <= 0) return;
+    const std::string path = DataFilePath(data_file::kNotes);
+    RecordFile file;
+    const bool there = file.OpenIfExists(path, kNotesRecordBytes, RecordFile::Mode::Read);
+    UnstoredNotes* notes =
+        gUnstoredNotes && gUnstoredNotes->card == CoreState.CurrentCard && gUnstoredNotes->head == head
+            ? &*gUnstoredNotes
+            : nullptr;
+    if (notes && (!there || !notes->file || IdentityOf(file.Fd()) != notes->file)) {
+        file.Close();
+        try {
+            notes->head = WriteChain(path, 0, notes->text, &notes->file);
+        } catch (const IoError& e) {
+            throw IoError(e.Code(), e.Path(), LoadText(kNotesNotRewrittenText));
+        }
+        SetNotesHead(notes->head);
+        return;
+    }
+    // Records are never taken back from a notes file: a head past its end points at nothing.
+    if (!there || head >= file.RecordCount()) SetNotesHead(0);
+}
+
+void CardNotesStored() {
+    gUnstoredNotes.reset();
 }
 
 }  // namespace qv

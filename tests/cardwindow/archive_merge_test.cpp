@@ -265,6 +265,7 @@ TEST_F(ArchiveMerge, AFailedCallLeavesTheArchiveWholeAsItWasOrWholeMerged) {
         Archive("current", {"Vecchia 1", "Vecchia 2"}, {Values(9, "00 00 00 80"), Values(9)});
         RemoveFile(Current("not-sch.dat"));
         WriteNotesChain(Current("not-sch.dat"), 0, "nota vecchia");
+        WriteBytes(Current("inv-serv.dat"), "record of the copy to the shared archive");
         CoreState.LastCard = 1;
         SetArchiveReadOnly(std::string());
         CoreState.WriteAccess = 1;
@@ -292,6 +293,7 @@ TEST_F(ArchiveMerge, AFailedCallLeavesTheArchiveWholeAsItWasOrWholeMerged) {
             RecoverArchive(CoreState.ArchiveDir);
             if (failed && (told != LoadText(2123) || ReadBytes(Current("alf-sch.dat")) != c.text)) {
                 ExpectOwnCards();
+                EXPECT_TRUE(std::filesystem::exists(Current("inv-serv.dat")));
                 if (!told.empty() && told != LoadText(2123)) {
                     EXPECT_EQ(told, LoadText(2122));  // failed while the files were being replaced
                 }
@@ -300,6 +302,7 @@ TEST_F(ArchiveMerge, AFailedCallLeavesTheArchiveWholeAsItWasOrWholeMerged) {
             EXPECT_EQ(ReadBytes(Current("alf-sch.dat")), c.text);
             EXPECT_EQ(ToHex(ReadBytes(Current("num-sch.dat"))), ToHex(c.values));
             EXPECT_EQ(ToHex(ReadBytes(Current("dli-sch.dat"))), ToHex(Int32s({last})));
+            EXPECT_FALSE(std::filesystem::exists(Current("inv-serv.dat")));
             if (!failed) {
                 EXPECT_EQ(CoreState.LastCard, last);
             }

@@ -216,9 +216,13 @@ TEST_F(CardNotesTest, AFailedCallLosesNoStoredCardOrNotes) {
     const std::string newText = std::string("s") + std::string(49, '\0');
     const std::string newNotes(150, 'n');
     const CardFiles files = CardFiles::InDirectory(dirPath, CurrentCardGeometry());
-    // A new card with notes, then the first card edited with new notes.
-    for (const int32_t card : {1, 0}) {
-        SCOPED_TRACE(card);
+    // A new card with notes, then the first card edited with new notes; each also with the
+    // notes file replaced (by a merge, say: same records, another file) between the notes and
+    // the card, which must then carry its notes into the file that is there.
+    for (const int round : {1, 0, 11, 10}) {
+        const int32_t card = round % 10;
+        const bool replaced = round >= 10;
+        SCOPED_TRACE(round);
         const auto reset = [&] {
             std::string values(96, '\0');
             values += std::string("\0\0\0\x80", 4);  // notes head 1
@@ -240,8 +244,12 @@ TEST_F(CardNotesTest, AFailedCallLosesNoStoredCardOrNotes) {
             CurrentCardText[1] = 's';
             WriteBytes(Staging(), newNotes);
         };
-        const auto run = [] {
+        const auto run = [&] {
             SaveCardNotes();
+            if (replaced) {
+                WriteBytes(Notes() + ".new", Header(2) + Rec("nota prima", 0));
+                std::filesystem::rename(Notes() + ".new", Notes());
+            }
             SaveCurrentCard();
         };
         const auto notesOf = [&](int32_t c) {
