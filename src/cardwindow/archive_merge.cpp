@@ -68,11 +68,8 @@ std::string ArchiveFault(const std::string& dir, const CardGeometry& geometry, i
     // Records of another size would be copied out of step, card after card.
     if (!own || own->textBytes != geometry.textBytes || own->wordCount != geometry.wordCount)
         return Fault(kOtherSizeText, dir);
-    int32_t last = -2;
-    try {
-        last = source.ReadLastCard();
-    } catch (const IoError&) {
-    }
+    // An index too short to hold its number is a fault of the archive; a failing read is told.
+    const int32_t last = FileSize(source.IndexPath()).value_or(0) < 4 ? -2 : source.ReadLastCard();
     const int64_t count = int64_t(last) + 1;
     const int64_t textSize = FileSize(source.TextPath()).value_or(0);
     const int64_t valuesSize = FileSize(source.ValuesPath()).value_or(0);

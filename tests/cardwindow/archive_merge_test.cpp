@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -221,6 +222,26 @@ TEST_F(ArchiveMerge, AFaultyListIsReportedAndMergesNothing) {
     std::filesystem::remove(Current("ap1-sch.txt"));
     EXPECT_FALSE(CheckMergeList().sound);
     EXPECT_EQ(Report(), "Manca la lista dei file da unire\r\n");
+}
+
+TEST_F(ArchiveMerge, AReadErrorInTheCheckIsToldAsOne) {
+    // Never taken for a fault of the listed archive, nor for a shorter list.
+    const std::string a = Archive("a", {Text("A0")}, {Values(1)});
+    List(a + "\r\n");
+    ResetIoFaultsForTest();
+    ASSERT_TRUE(CheckMergeList().sound);
+    const int reads = IoCallCountForTest(IoCall::Read);
+    for (int n = 1; n <= reads; ++n) {
+        SCOPED_TRACE(n);
+        FailIoCallForTest(IoCall::Read, n, EIO);
+        try {
+            const MergeCheck check = CheckMergeList();
+            ADD_FAILURE() << "not told; sound " << check.sound << ": " << Report();
+        } catch (const IoError& e) {
+            EXPECT_EQ(e.Code(), kReadPastEnd);
+        }
+        ResetIoFaultsForTest();
+    }
 }
 
 TEST_F(ArchiveMerge, AListedArchiveShortOfCardsLeavesTheArchiveAsItWas) {
