@@ -1,7 +1,5 @@
 #include "core/card_notes.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -53,6 +51,15 @@ RecordFile OpenNotesForUpdate(const std::string& path) {
     return file;
 }
 
+// Notes written for the card in hand and not yet stored with it.
+struct UnstoredNotes {
+    int32_t card = 0, head = 0;
+    std::string text;
+};
+std::optional<UnstoredNotes> gUnstoredNotes;
+
+constexpr int kNotesNotRewrittenText = 2424;
+
 // Records 1..count-1 of the file, each visited at most once.
 class ChainWalk {
   public:
@@ -67,30 +74,6 @@ class ChainWalk {
   private:
     std::vector<bool> visited_;
 };
-
-// Which file a path names: a file renamed over it is another one.
-struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
-
-std::optional<FileIdentity> IdentityOf(int fd) {
-    struct stat st;
-    if (::fstat(fd, &st) != 0) return std::nullopt;
-    return FileIdentity{st.st_dev, st.st_ino};
-}
-
-// Notes written for the card in hand and not yet stored with it: the chain, its head and the
-// notes file it went into.
-struct UnstoredNotes {
-    int32_t card = 0, head = 0;
-    std::string text;
-    std::optional<FileIdentity> file;
-};
-std::optional<UnstoredNotes> gUnstoredNotes;
-
-constexpr int kNotesNotRewrittenText = 2424;
 
 }  // namespace
 
@@ -115,12 +98,8 @@ std::string ReadNotesChain(const std::string& path, int32_t head) {
     return text;
 }
 
-namespace {
-
-int32_t WriteChain(const std::string& path, int32_t head, std::string_view text,
-                   std::optional<FileIdentity>* written) {
+int32_t WriteNotesChain(const std::string& path, int32_t head, std::string_view text) {
     RecordFile file = OpenNotesForUpdate(path);
-    if (written) *written = IdentityOf(file.Fd());
     const int64_t count = std::max<int64_t>(file.RecordCount(), 1);
     // Records before the end may belong to other cards and there is nothing past it, so the
     // file's own length is the first free record whatever a damaged header says.
@@ -156,12 +135,6 @@ int32_t WriteChain(const std::string& path, int32_t head, std::string_view text,
     put(0, MakeRecord({}, int32_t(free)));
     journal.Commit();
     return int32_t(first);
-}
-
-}  // namespace
-
-int32_t WriteNotesChain(const std::string& path, int32_t head, std::string_view text) {
-    return WriteChain(path, head, text, nullptr);
 }
 
 std::vector<int32_t> AppendNotesChains(const std::string& path, const std::vector<std::string>& texts) {
@@ -239,34 +212,32 @@ void SaveCardNotes() {
     // Always a new chain: the card's stored head keeps its old notes until the card itself is
     // stored, so a crash in between never shows the new notes with the old card or the reverse.
     // The old chain's records stay unused in the file, as for cleared notes.
-    UnstoredNotes notes{CoreState.CurrentCard, 0, text, std::nullopt};
-    notes.head = WriteChain(DataFilePath(data_file::kNotes), 0, text, &notes.file);
-    SetNotesHead(notes.head);
-    gUnstoredNotes = std::move(notes);
+    const int32_t head = WriteNotesChain(DataFilePath(data_file::kNotes), 0, text);
+    SetNotesHead(head);
+    gUnstoredNotes = UnstoredNotes{CoreState.CurrentCard, head, std::move(text)};
 }
 
 void SettleCardNotes() {
     const int32_t head = GetNotesHead();
     if (head <= 0) return;
     const std::string path = DataFilePath(data_file::kNotes);
-    RecordFile file;
-    const bool there = file.OpenIfExists(path, kNotesRecordBytes, RecordFile::Mode::Read);
-    UnstoredNotes* notes =
-        gUnstoredNotes && gUnstoredNotes->card == CoreState.CurrentCard && gUnstoredNotes->head == head
-            ? &*gUnstoredNotes
-            : nullptr;
-    if (notes && (!there || !notes->file || IdentityOf(file.Fd()) != notes->file)) {
-        file.Close();
+    if (gUnstoredNotes && gUnstoredNotes->card == CoreState.CurrentCard && gUnstoredNotes->head == head) {
+        // The notes file may have been replaced since the chain was written (a merge, an import,
+        // a recoding): the chain is looked for where the head points now.
         try {
-            notes->head = WriteChain(path, 0, notes->text, &notes->file);
+            if (ReadNotesChain(path, head) != gUnstoredNotes->text) {
+                gUnstoredNotes->head = WriteNotesChain(path, 0, gUnstoredNotes->text);
+                SetNotesHead(gUnstoredNotes->head);
+            }
         } catch (const IoError& e) {
             throw IoError(e.Code(), e.Path(), LoadText(kNotesNotRewrittenText));
         }
-        SetNotesHead(notes->head);
         return;
     }
     // Records are never taken back from a notes file: a head past its end points at nothing.
-    if (!there || head >= file.RecordCount()) SetNotesHead(0);
+    RecordFile file;
+    if (!file.OpenIfExists(path, kNotesRecordBytes, RecordFile::Mode::Read) || head >= file.RecordCount())
+        SetNotesHead(0);
 }
 
 void CardNotesStored() {

@@ -20,6 +20,7 @@
 #include "core/card_store.h"
 #include "core/commits.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/text_file.h"
@@ -201,6 +202,29 @@ TEST_F(CardNotesTest, NotesOnABlankNewCardAreStoredWithIt) {
     ASSERT_EQ(values.size(), 100u);
     EXPECT_EQ(ToHex(values.substr(96)), ToHex(std::string("\0\0\0\x80", 4)));
     EXPECT_EQ(ReadBytes(CoreState.ArchiveDir + "alf-sch.dat"), std::string(50, '\0'));
+}
+
+TEST_F(CardNotesTest, NotesThatCannotFollowAReplacedFileKeepTheCardUnstored) {
+    test::InstallNumberedTexts(2499);
+    WriteBytes(CoreState.ArchiveDir + "alf-sch.dat", "");
+    WriteBytes(CoreState.ArchiveDir + "num-sch.dat", "");
+    WriteBytes(CoreState.ArchiveDir + "dli-sch.dat", std::string(4, '\xFF'));
+    CoreState.LastCard = -1;
+    CoreState.CurrentCard = 0;
+    CoreState.WriteAccess = 1;
+    CoreState.CardWindowMode = 1;
+    Save("nota");
+    // The notes file is replaced by something that takes no notes: the card is refused in words.
+    RemoveFile(Notes());
+    std::filesystem::create_directory(Notes());
+    try {
+        SaveCurrentCard();
+        ADD_FAILURE() << "stored";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Message(), LoadText(2424));
+    }
+    EXPECT_EQ(ReadBytes(CoreState.ArchiveDir + "dli-sch.dat"), std::string(4, '\xFF'));
+    EXPECT_EQ(ReadBytes(CoreState.ArchiveDir + "num-sch.dat"), "");
 }
 
 TEST_F(CardNotesTest, UnwritableNotesFileRaises) {
