@@ -68,11 +68,8 @@ std::string ArchiveFault(const std::string& dir, const CardGeometry& geometry, i
     // Records of another size would be copied out of step, card after card.
     if (!own || own->textBytes != geometry.textBytes || own->wordCount != geometry.wordCount)
         return Fault(kOtherSizeText, dir);
-    int32_t last = -2;
-    try {
-        last = source.ReadLastCard();
-    } catch (const IoError&) {
-    }
+    // An index too short to hold its number is a fault of the archive; a failing read is told.
+    const int32_t last = FileSize(source.IndexPath()).value_or(0) < 4 ? -2 : source.ReadLastCard();
     const int64_t count = int64_t(last) + 1;
     const int64_t textSize = FileSize(source.TextPath()).value_or(0);
     const int64_t valuesSize = FileSize(source.ValuesPath()).value_or(0);
@@ -148,8 +145,6 @@ int32_t MergeArchives(const std::vector<std::string>& directories, Progress& pro
     FileLock lock(current.IndexPath());
     if (!lock.Locked()) ThrowIo(kAccessDenied, current.IndexPath());
     RefusePendingCommits(CoreState.ArchiveDir);
-    // The cards the shared archive received from here are about to be replaced.
-    ForgetSharedCopy();
 
     // The merged cards and their notes are written beside the archive's own, which stay whole
     // and counted until every listed archive is copied; then they are replaced together.
@@ -177,6 +172,8 @@ int32_t MergeArchives(const std::vector<std::string>& directories, Progress& pro
     if (!notesBytes) ThrowErrno(mergedNotes);
     if (*notesBytes == 0) commit.Remove(notes);
     commit.SetLastCard(current.IndexPath(), int32_t(total - 1));
+    // The cards the shared archive received from here are replaced.
+    ForgetSharedCopy(commit);
     commit.Commit();
     CoreState.LastCard = int32_t(total - 1);
     progress.SetPosition(0);

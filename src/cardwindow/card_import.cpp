@@ -27,6 +27,7 @@ constexpr size_t kFieldOrderLineChars = 30;
 constexpr int kCannotOpenText = 1020;
 constexpr int kWholeLimit = 30000;
 constexpr int kCardHeadText = 1974;
+constexpr int kImportStoppedText = 2421, kCardsAlreadyInText = 2422;
 // Report texts of the conversion errors, by ImportError.
 constexpr int kErrorTexts[] = {0, 1017, 1018, 1019, 2215, 2216, 2300};
 
@@ -419,9 +420,9 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
         lock.emplace(files.IndexPath());
         if (!lock->Locked()) ThrowIo(kAccessDenied, files.IndexPath());
         RefusePendingCommits(CoreState.ArchiveDir);
-        // The cards the shared archive received from here are about to be replaced.
-        ForgetSharedCopy();
         commit.emplace(CoreState.ArchiveDir);
+        // The cards the shared archive received from here are replaced with the rest.
+        ForgetSharedCopy(*commit);
         const std::string text = commit->Stage(files.TextPath());
         staged.emplace(text, commit->Stage(files.ValuesPath()), files.IndexPath(), files.Geometry());
     } else {
@@ -463,22 +464,33 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
     int lineNo = 0;
     std::vector<std::string> pieces;
     ImportTables tables;
-    for (std::string& line : lines) {
-        ++lineNo;
-        ClearCardFields(1, CoreState.FieldCount);
-        std::fill(&CurrentCardText[1], &CurrentCardText[1] + textBytes, 0);
-        CutImportLine(line, order.pieces, separator, pieces);
-        std::string().swap(line);
-        for (size_t k = 0; k < pieces.size(); ++k) {
-            const int field = order.pieces[k].field;
-            if (field < 1 || field > fieldCount) continue;
-            const ImportError error = StoreImportPiece(field, pieces[k], yearFirst, tables);
-            if (error != ImportError::None) errors.push_back({block.count, lineNo, field, pieces[k], error});
+    try {
+        for (std::string& line : lines) {
+            ++lineNo;
+            ClearCardFields(1, CoreState.FieldCount);
+            std::fill(&CurrentCardText[1], &CurrentCardText[1] + textBytes, 0);
+            CutImportLine(line, order.pieces, separator, pieces);
+            std::string().swap(line);
+            for (size_t k = 0; k < pieces.size(); ++k) {
+                const int field = order.pieces[k].field;
+                if (field < 1 || field > fieldCount) continue;
+                const ImportError error = StoreImportPiece(field, pieces[k], yearFirst, tables);
+                if (error != ImportError::None)
+                    errors.push_back({block.count, lineNo, field, pieces[k], error});
+            }
+            block.Add(&CurrentCardText[1], &CurrentCardValues[1]);
+            if (block.count >= perBlock) storeBlock(lineNo);
         }
-        block.Add(&CurrentCardText[1], &CurrentCardValues[1]);
-        if (block.count >= perBlock) storeBlock(lineNo);
+        storeBlock(lineNo);
+    } catch (const IoError& e) {
+        // Appended blocks stay: the person must know how many, or importing again doubles them.
+        if (commit || outcome.cards == 0) throw;
+        const std::string cause = e.Message().empty()
+                                      ? LoadText(kImportStoppedText) + " " + std::to_string(e.Code()) + ")."
+                                      : e.Message();
+        throw IoError(e.Code(), e.Path(),
+                      cause + "\n" + LoadText(kCardsAlreadyInText) + " " + std::to_string(outcome.cards));
     }
-    storeBlock(lineNo);
     if (commit) {
         commit->SetLastCard(files.IndexPath(), next - 1);
         commit->Commit();

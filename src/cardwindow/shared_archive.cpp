@@ -10,6 +10,7 @@
 
 #include "core/card_notes.h"
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "platform/bytes.h"
@@ -93,14 +94,11 @@ bool SameCard(const CardRecords& a, const CardRecords& b, int32_t k) {
                        compared) == 0;
 }
 
-// Cards read for a comparison; nullopt when a file ends before them (they are not there).
+// Cards read for a comparison; nullopt when the files end before them (they are not there).
+// Measured, not guessed from a failed read: a disk's read error is told as one.
 std::optional<CardRecords> ReadIfThere(const CardFiles& files, int32_t first, int32_t count) {
-    try {
-        return files.ReadCards(first, count);
-    } catch (const IoError& e) {
-        if (e.Code() != kReadPastEnd) throw;
-        return std::nullopt;
-    }
+    if (int64_t(first) + count - 1 > files.CountCards(true).last) return std::nullopt;
+    return files.ReadCards(first, count);
 }
 
 // Local cards localFirst.. equal the `count` shared cards from sharedFirst on.
@@ -168,10 +166,8 @@ bool SharedArchiveConfigured() {
     return probe.TryOpen(DataFilePath(data_file::kSharedArchive), 1, RecordFile::Mode::Read);
 }
 
-void ForgetSharedCopy() {
-    const std::string path = RecordPath();
-    if (!RemoveFile(path) && errno != ENOENT) ThrowErrno(path);
-    SyncDirectoryOf(path);
+void ForgetSharedCopy(CrashSafeArchiveReplacement& commit) {
+    commit.Remove(RecordPath());
 }
 
 SyncResult SyncToServerArchive() {
@@ -193,6 +189,9 @@ SyncResult SyncToServerArchive() {
             return result;
         ThrowIo(kAccessDenied, shared.IndexPath());
     }
+    // A job left pending there is finished or rolled back at the shared archive's next opening:
+    // cards copied meanwhile could go with it while this record counts them as handed over.
+    RefusePendingCommits(CoreState.OtherArchiveDir);
     const int32_t S = result.sharedLast = shared.ReadLastCard();
     if (S < -1) ThrowIo(kInvalidNumber, shared.IndexPath());
     const int32_t L = result.localLast = LocalLastCard(local);

@@ -3,6 +3,8 @@
 
 namespace qv {
 
+class CrashSafeArchiveReplacement;
+
 // The shared archive named by the first line of the open archive's "inf-serv.imp": a station
 // that works on a copy of it hands the cards it added over when the program is left.
 
@@ -43,8 +45,8 @@ struct SyncResult {
 // counts none of the cards being copied.
 SyncResult SyncToServerArchive();
 
-// Drops the record of what was copied, for a job that replaces this archive's cards (before
-// the new cards count): the next copy compares again.
-void ForgetSharedCopy();
+// Drops the record of what was copied with the commit of a job that replaces this archive's
+// cards: the next copy compares again. A job that fails or is rolled back keeps it.
+void ForgetSharedCopy(CrashSafeArchiveReplacement& commit);
 
 }  // namespace qv

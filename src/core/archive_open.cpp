@@ -88,6 +88,8 @@ void ApplyStartValues() {
 }
 
 CardCount gOpenedCards;
+// The chosen directory the sample archive was opened in place of, for lack of a descriptor.
+std::string gSampleInsteadOf;
 
 // The user is told why once the window is up.
 void OpenReadOnly(const std::string& reason) {
@@ -97,6 +99,7 @@ void OpenReadOnly(const std::string& reason) {
 
 constexpr int kDamagedIndexText = 2132;
 constexpr int kCardSizeText = 2133;
+constexpr int kSampleInsteadText = 2423;
 
 // This station's files of the archive that are there but could not be read at its opening: the
 // defaults stand for the session, the user is told once, and the closing leaves these files as
@@ -144,20 +147,29 @@ void LoadLastCard() {
         OpenReadOnly(LoadText(kDamagedIndexText) + " " + std::to_string(gOpenedCards.index) + ".");
 }
 
-// A card smaller than the definition's fields means the descriptor is not the archive's: new
-// cards would be written over others, so nothing is written.
-void CheckCardSize() {
+// Whether the card files hold whole cards of `cardBytes` wherever the index counts cards. Past
+// the counted cards a file may hold anything (a new archive's files are made larger than a
+// card); inside them, a file ending within a card was written with another card size.
+bool WholeCards(const std::string& path, int64_t cardBytes, int32_t index) {
+    const int64_t size = FileSize(path).value_or(0);
+    return cardBytes <= 0 || size % cardBytes == 0 || size >= (int64_t(index) + 1) * cardBytes;
+}
+
+// A descriptor that gives no card size, a card smaller than the definition's fields, or card
+// files cut for another card size: the descriptor is not the archive's, and new cards would
+// be written over others, so nothing is written.
+void CheckCardSize(bool sized) {
+    const CardFiles files = CardFiles::Current();
+    bool agree = sized && WholeCards(files.TextPath(), files.Geometry().textBytes, gOpenedCards.index) &&
+                 WholeCards(files.ValuesPath(), int64_t(files.Geometry().wordCount) * 2, gOpenedCards.index);
     const int fields = std::min(CoreState.FieldCount, kMaxFields);
-    for (int f = 1; f <= fields; ++f) {
+    for (int f = 1; f <= fields && agree; ++f) {
         const FieldType type = TypeOfField(f);
-        const bool outside = type.IsText() ? FieldTextOffsets[size_t(f)] > CoreState.CardTextBytes
-                                           : FieldPositions[size_t(f)] + FieldWordCount(type) - 1 >
-                                                 CoreState.CardWordCount - kNotesHeadWords;
-        if (outside) {
-            OpenReadOnly(LoadText(kCardSizeText));
-            return;
-        }
+        agree = type.IsText() ? FieldTextOffsets[size_t(f)] + type.TextWidth() - 1 <= CoreState.CardTextBytes
+                              : FieldPositions[size_t(f)] + FieldWordCount(type) - 1 <=
+                                    CoreState.CardWordCount - kNotesHeadWords;
     }
+    if (!agree) OpenReadOnly(LoadText(kCardSizeText));
 }
 
 void SaveFieldAttributes() {
@@ -183,20 +195,25 @@ int DescriptorValue(std::string_view line) {
     return LeadingInteger(rest.substr(0, blank));
 }
 
-void LoadArchiveDescriptor() {
+bool LoadArchiveDescriptor() {
     CoreState.SplitCategoryCount = 0;
     CoreState.SplitField = 0;
     std::optional<DescriptorValues> found = ReadDescriptor(DataFilePath(data_file::kDescriptor));
     if (!found) {
+        const std::string chosen = CoreState.ArchiveDir;
         CoreState.ArchiveDir = SampleArchiveDir();
         found = ReadDescriptor(DataFilePath(data_file::kDescriptor));
         if (!found) ThrowIo(kFileNotFound, DataFilePath(data_file::kDescriptor));
+        // Cards typed from here on go to the sample archive: the person must know. Told with the
+        // opening's warnings, whose texts are there once the program has started.
+        if (chosen != CoreState.ArchiveDir) gSampleInsteadOf = chosen;
     }
     const DescriptorValues d = *found;
     CoreState.CardWordCount = d.cardWords;
     CoreState.CardTextBytes = d.cardTextBytes;
     CoreState.SplitField = d.splitField;
     CoreState.SplitCategoryCount = d.splitCategoryCount;
+    return d.sized;
 }
 
 void LoadMouseOption() {
@@ -209,6 +226,7 @@ void LoadMouseOption() {
 void OpenArchive() {
     // Settled before anything is read: a job or an edit a crash interrupted ends whole first.
     gStationLoaded = false;
+    gSampleInsteadOf.clear();
     const std::string recovered = CoreState.ArchiveDir;
     SetArchiveReadOnly(std::string());
     const bool rebuildDefinition = RecoverArchive(recovered);
@@ -217,7 +235,7 @@ void OpenArchive() {
     CoreState.ColumnHeadingTexts = 0;  // not kept per station
     CoreState.ProceedFlag = 0;
 
-    LoadArchiveDescriptor();
+    const bool sized = LoadArchiveDescriptor();
     LoadMouseOption();
 
     LoadFieldList(data_file::kJumpRule, '=', JumpRuleFields);
@@ -262,7 +280,7 @@ void OpenArchive() {
     }
 
     LoadLastCard();
-    CheckCardSize();
+    CheckCardSize(sized);
 
     const std::string criteria = StationFilePath("Condizio."), statistics = StationFilePath("Statisti.");
     LoadStationFile(criteria, [&] { LoadSearchCriteria(criteria); }, ClearSearchCriteria);
@@ -289,6 +307,9 @@ void OpenArchive() {
 
 std::string TakeOpeningWarning() {
     std::string warning = TakeRecoveryNotices();
+    if (const std::string chosen = std::exchange(gSampleInsteadOf, std::string()); !chosen.empty())
+        warning = LoadText(kSampleInsteadText) + " " + DisplayPath(chosen) + (warning.empty() ? "" : "\n\n") +
+                  warning;
     const std::string missing = MissingCardsText(std::exchange(gOpenedCards, CardCount()));
     if (!warning.empty() && !missing.empty()) warning += "\n\n";
     warning += missing;

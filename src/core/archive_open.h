@@ -21,8 +21,9 @@ std::string TakeOpeningWarning();
 bool SaveArchiveSettings();
 
 // The first two steps of opening: card geometry and split field from the descriptor, and the
-// mouse-entry switch of the program directory.
-void LoadArchiveDescriptor();
+// mouse-entry switch of the program directory. Answers whether the descriptor gives both card
+// sizes. A directory without a descriptor opens the sample archive, which the opening tells.
+bool LoadArchiveDescriptor();
 void LoadMouseOption();
 
 // The sample archive opened when the chosen directory holds no descriptor.

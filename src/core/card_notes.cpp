@@ -4,11 +4,14 @@
 #include <array>
 #include <cerrno>
 #include <climits>
+#include <optional>
 #include <vector>
 
 #include "core/card_store.h"
 #include "core/commits.h"
+#include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -47,6 +50,15 @@ RecordFile OpenNotesForUpdate(const std::string& path) {
     file.Lock();
     return file;
 }
+
+// Notes written for the card in hand and not yet stored with it.
+struct UnstoredNotes {
+    int32_t card = 0, head = 0;
+    std::string text;
+};
+std::optional<UnstoredNotes> gUnstoredNotes;
+
+constexpr int kNotesNotRewrittenText = 2424;
 
 // Records 1..count-1 of the file, each visited at most once.
 class ChainWalk {
@@ -203,7 +215,36 @@ void SaveCardNotes() {
     // Always a new chain: the card's stored head keeps its old notes until the card itself is
     // stored, so a crash in between never shows the new notes with the old card or the reverse.
     // The old chain's records stay unused in the file, as for cleared notes.
-    SetNotesHead(WriteNotesChain(DataFilePath(data_file::kNotes), 0, text));
+    const int32_t head = WriteNotesChain(DataFilePath(data_file::kNotes), 0, text);
+    SetNotesHead(head);
+    gUnstoredNotes = UnstoredNotes{CoreState.CurrentCard, head, std::move(text)};
+}
+
+void SettleCardNotes() {
+    const int32_t head = GetNotesHead();
+    if (head <= 0) return;
+    const std::string path = DataFilePath(data_file::kNotes);
+    if (gUnstoredNotes && gUnstoredNotes->card == CoreState.CurrentCard && gUnstoredNotes->head == head) {
+        // The notes file may have been replaced since the chain was written (a merge, an import,
+        // a recoding): the chain is looked for where the head points now.
+        try {
+            if (ReadNotesChain(path, head) != gUnstoredNotes->text) {
+                gUnstoredNotes->head = WriteNotesChain(path, 0, gUnstoredNotes->text);
+                SetNotesHead(gUnstoredNotes->head);
+            }
+        } catch (const IoError& e) {
+            throw IoError(e.Code(), e.Path(), LoadText(kNotesNotRewrittenText));
+        }
+        return;
+    }
+    // Records are never taken back from a notes file: a head past its end points at nothing.
+    RecordFile file;
+    if (!file.OpenIfExists(path, kNotesRecordBytes, RecordFile::Mode::Read) || head >= file.RecordCount())
+        SetNotesHead(0);
+}
+
+void CardNotesStored() {
+    gUnstoredNotes.reset();
 }
 
 }  // namespace qv

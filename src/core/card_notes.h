@@ -47,5 +47,13 @@ void CopyNotesOfBlock(CardRecords& cards, const std::string& fromNotes, const st
 // switches the card from its old notes to the new ones in one step.
 void LoadCardNotes();
 void SaveCardNotes();
+// Run under the index lock just before the card in hand is stored: notes SaveCardNotes wrote
+// for it into a notes file replaced since (a merge, an import, a recoding) are written again
+// into the current file and the card's head set to them; a head past the end of the notes file
+// is not stored. Raises IoError, in words, when the notes cannot be written again: the card is
+// then not stored.
+void SettleCardNotes();
+// The card in hand is stored with its notes.
+void CardNotesStored();
 
 }  // namespace qv

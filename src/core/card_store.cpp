@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/card_notes.h"
 #include "core/card_window_mode.h"
 #include "core/commits.h"
 #include "core/core_state.h"
@@ -329,8 +330,10 @@ void CardFiles::WriteLastCard(int32_t last) const {
     file.Sync();
 }
 
-void CardFiles::RewriteCard(int32_t card, const uint8_t* text, const uint16_t* words) const {
+void CardFiles::RewriteCard(int32_t card, const uint8_t* text, const uint16_t* words,
+                            const std::function<void()>& underLock) const {
     UnderEditLock(indexPath_, [&] {
+        if (underLock) underLock();
         CrashSafeRecordEdit journal(DirectoryPart(indexPath_));
         journal.Add(textPath_, int64_t(card) * geometry_.textBytes,
                     std::vector<uint8_t>(text, text + geometry_.textBytes));
@@ -356,10 +359,13 @@ void CardFiles::RewriteWords(int32_t card, std::initializer_list<std::pair<int, 
     });
 }
 
-int32_t CardFiles::AppendCard(const uint8_t* text, const uint16_t* words) const {
+int32_t CardFiles::AppendCard(const uint8_t* text, const uint16_t* words,
+                              const std::function<void()>& underLock) const {
     CardRecords card{geometry_};
-    card.Add(text, words);
-    return AppendCards(card);
+    return AppendCards(card, [&] {
+        if (underLock) underLock();
+        card.Add(text, words);
+    });
 }
 
 void CardFiles::WriteCards(int32_t first, const CardRecords& cards, bool createMissing) const {
@@ -387,11 +393,12 @@ CardRecords CardFiles::ReadCards(int32_t first, int32_t count) const {
     return cards;
 }
 
-int32_t CardFiles::AppendCards(const CardRecords& cards) const {
+int32_t CardFiles::AppendCards(const CardRecords& cards, const std::function<void()>& underLock) const {
     FileLock lock(indexPath_);
     RecordFile index(indexPath_, kIndexRecordBytes, RecordFile::Mode::ReadWrite);
     if (!lock.Locked()) ThrowIo(kAccessDenied, indexPath_);
     RefusePendingCommits(DirectoryPart(indexPath_));
+    if (underLock) underLock();
     uint8_t bytes[kIndexRecordBytes];
     index.Read(0, bytes);
     const int32_t last = GetI32(bytes);
@@ -401,8 +408,20 @@ int32_t CardFiles::AppendCards(const CardRecords& cards) const {
     // A crash before the index is raised leaves the old count: the block is not counted at all.
     WriteCards(first, cards);
     PutI32(bytes, last + cards.count);
-    index.Write(0, bytes);
-    index.Sync();
+    try {
+        index.Write(0, bytes);
+        index.Sync();
+    } catch (const IoError&) {
+        // A raised index that failed to sync may still count the block: put back, so that a
+        // failure told counts nothing.
+        PutI32(bytes, last);
+        try {
+            index.Write(0, bytes);
+            index.Sync();
+        } catch (const IoError&) {
+        }
+        throw;
+    }
     return first;
 }
 
@@ -515,11 +534,15 @@ void CreateCardValuesFile() {
 void SaveCurrentCard() {
     if (!ArchiveWritable() || CoreState.CardWindowMode != kEntryMode || !CardHasData()) return;
     if (CoreState.CurrentCard <= CoreState.LastCard) {
-        CardFiles::Current().RewriteCard(CoreState.CurrentCard, &CurrentCardText[1], &CurrentCardValues[1]);
+        CardFiles::Current().RewriteCard(CoreState.CurrentCard, &CurrentCardText[1], &CurrentCardValues[1],
+                                         SettleCardNotes);
+        CardNotesStored();
         return;
     }
     // Numbered from the file, so cards appended meanwhile by another station are counted.
-    const int32_t card = CardFiles::Current().AppendCard(&CurrentCardText[1], &CurrentCardValues[1]);
+    const int32_t card =
+        CardFiles::Current().AppendCard(&CurrentCardText[1], &CurrentCardValues[1], SettleCardNotes);
+    CardNotesStored();
     CoreState.LastCard = card;
     CoreState.CurrentCard = card;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <span>
 #include <string>
@@ -117,7 +118,9 @@ class CardFiles {
 
     // Rewrites an existing card's text and numeric records as one step, under the index lock:
     // after a crash or a failure at any point the files hold the old card or the new one.
-    void RewriteCard(int32_t card, const uint8_t* text, const uint16_t* words) const;
+    // `underLock` runs under the lock before anything is written (and may change the card).
+    void RewriteCard(int32_t card, const uint8_t* text, const uint16_t* words,
+                     const std::function<void()>& underLock = {}) const;
     // Sets single words (1-based, {word, value}) of a stored card, under the index lock: the
     // card's numeric part is read anew and only these words change, so what another station
     // stored in the card's other fields since it was read stays. A word outside the card is
@@ -129,12 +132,15 @@ class CardFiles {
     // card's records are written and synced first, then the raised index. Answers the new
     // card's number. On failure the index is unchanged and IoError is raised; past
     // kLastCardNumber or while a job's commit is pending it says why in words.
-    int32_t AppendCard(const uint8_t* text, const uint16_t* words) const;
+    // `underLock` as for RewriteCard.
+    int32_t AppendCard(const uint8_t* text, const uint16_t* words,
+                       const std::function<void()>& underLock = {}) const;
 
     // The same for `count` cards at once (see CardRecords): one write and one sync per card
     // file, then the index raised once, all under the index lock and with the index read anew,
     // so cards another station added meanwhile are counted. Answers the first new number.
-    int32_t AppendCards(const CardRecords& cards) const;
+    // `underLock` runs under the lock before the cards are counted or written.
+    int32_t AppendCards(const CardRecords& cards, const std::function<void()>& underLock = {}) const;
 
     // Writes cards first .. first+count-1 with one write and one sync per file, without
     // touching the index: for jobs that hold the index lock themselves. A missing card file is

@@ -364,6 +364,7 @@ DescriptorValues ParseDescriptor(TextReader& reader) {
     DescriptorValues d;
     d.cardWords = CardSizeFromDescriptor(DescriptorValue(lines[2]), kCardWordLimit);
     d.cardTextBytes = CardSizeFromDescriptor(DescriptorValue(lines[3]), kCardTextLimit);
+    d.sized = DescriptorValue(lines[2]) > 0 && DescriptorValue(lines[3]) > 0;
     d.splitField = DescriptorValue(lines[4]);
     d.splitCategoryCount = DescriptorValue(lines[5]);
     return d;

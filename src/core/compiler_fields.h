@@ -88,6 +88,8 @@ int CardSizeFromDescriptor(int value, int limit);
 // Every reader of a descriptor goes through here.
 struct DescriptorValues {
     int cardWords = 0, cardTextBytes = 0, splitField = 0, splitCategoryCount = 0;
+    // Both card sizes were given; otherwise they are the smallest card, which is not the archive's.
+    bool sized = false;
 };
 DescriptorValues ParseDescriptor(TextReader& reader);
 // The descriptor at `path`; nullopt when there is none. One that cannot be read, or is larger

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -223,6 +224,26 @@ TEST_F(ArchiveMerge, AFaultyListIsReportedAndMergesNothing) {
     EXPECT_EQ(Report(), "Manca la lista dei file da unire\r\n");
 }
 
+TEST_F(ArchiveMerge, AReadErrorInTheCheckIsToldAsOne) {
+    // Never taken for a fault of the listed archive, nor for a shorter list.
+    const std::string a = Archive("a", {Text("A0")}, {Values(1)});
+    List(a + "\r\n");
+    ResetIoFaultsForTest();
+    ASSERT_TRUE(CheckMergeList().sound);
+    const int reads = IoCallCountForTest(IoCall::Read);
+    for (int n = 1; n <= reads; ++n) {
+        SCOPED_TRACE(n);
+        FailIoCallForTest(IoCall::Read, n, EIO);
+        try {
+            const MergeCheck check = CheckMergeList();
+            ADD_FAILURE() << "not told; sound " << check.sound << ": " << Report();
+        } catch (const IoError& e) {
+            EXPECT_EQ(e.Code(), kReadPastEnd);
+        }
+        ResetIoFaultsForTest();
+    }
+}
+
 TEST_F(ArchiveMerge, AListedArchiveShortOfCardsLeavesTheArchiveAsItWas) {
     const std::string a =
         Archive("a", {Text("A0"), Text("A1"), Text("A2")}, {Values(1), Values(2), Values(3)});
@@ -265,6 +286,7 @@ TEST_F(ArchiveMerge, AFailedCallLeavesTheArchiveWholeAsItWasOrWholeMerged) {
         Archive("current", {"Vecchia 1", "Vecchia 2"}, {Values(9, "00 00 00 80"), Values(9)});
         RemoveFile(Current("not-sch.dat"));
         WriteNotesChain(Current("not-sch.dat"), 0, "nota vecchia");
+        WriteBytes(Current("inv-serv.dat"), "record of the copy to the shared archive");
         CoreState.LastCard = 1;
         SetArchiveReadOnly(std::string());
         CoreState.WriteAccess = 1;
@@ -292,6 +314,7 @@ TEST_F(ArchiveMerge, AFailedCallLeavesTheArchiveWholeAsItWasOrWholeMerged) {
             RecoverArchive(CoreState.ArchiveDir);
             if (failed && (told != LoadText(2123) || ReadBytes(Current("alf-sch.dat")) != c.text)) {
                 ExpectOwnCards();
+                EXPECT_TRUE(std::filesystem::exists(Current("inv-serv.dat")));
                 if (!told.empty() && told != LoadText(2123)) {
                     EXPECT_EQ(told, LoadText(2122));  // failed while the files were being replaced
                 }
@@ -300,6 +323,7 @@ TEST_F(ArchiveMerge, AFailedCallLeavesTheArchiveWholeAsItWasOrWholeMerged) {
             EXPECT_EQ(ReadBytes(Current("alf-sch.dat")), c.text);
             EXPECT_EQ(ToHex(ReadBytes(Current("num-sch.dat"))), ToHex(c.values));
             EXPECT_EQ(ToHex(ReadBytes(Current("dli-sch.dat"))), ToHex(Int32s({last})));
+            EXPECT_FALSE(std::filesystem::exists(Current("inv-serv.dat")));
             if (!failed) {
                 EXPECT_EQ(CoreState.LastCard, last);
             }

@@ -11,12 +11,15 @@
 #include <thread>
 
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "support/io_faults.h"
+#include "support/program_dir.h"
 #include "support/records.h"
 #include "support/temp_dir.h"
 
@@ -211,7 +214,11 @@ TEST_F(SharedArchive, CardsAddedOnBothSidesArriveOnceAfterTheOthers) {
         if (step.edit)
             WriteBytes(local + "alf-sch.dat",
                        ReadBytes(local + "alf-sch.dat").substr(0, 4 * 50) + CardText('E', 0));
-        if (step.forget) ForgetSharedCopy();
+        if (step.forget) {
+            CrashSafeArchiveReplacement job(local);
+            ForgetSharedCopy(job);
+            job.Commit();
+        }
         const std::string notes = ReadBytes(shared + "not-sch.dat");
         const SyncResult r = SyncToServerArchive();
         EXPECT_EQ(r.outcome, step.outcome);
@@ -269,29 +276,80 @@ TEST_F(SharedArchive, DamagedLocalFilesLeaveTheSharedIndex) {
 }
 
 TEST_F(SharedArchive, AFailedCopyIsNeverLostNorDoubled) {
-    // Cards 3 and 4 are new here, X and Y from other stations; the copy fails at each point,
-    // another station stores Z, and the copy is run again.
-    std::string text, words, notes;
-    const auto reset = [&] {
-        CopiedThenAddedOnBothSides();
-        text = ReadBytes(shared + "alf-sch.dat");
-        words = ReadBytes(shared + "num-sch.dat");
-        notes = ReadBytes(shared + "not-sch.dat");
-    };
-    test::ForEachIoFault(
-        reset, [] { SyncToServerArchive(); },
-        [&](const std::string&) {
-            // The shared cards and notes stay; the index counts all or none of the copy.
-            EXPECT_EQ(ReadBytes(shared + "alf-sch.dat").substr(0, text.size()), text);
-            EXPECT_EQ(ReadBytes(shared + "num-sch.dat").substr(0, words.size()), words);
-            EXPECT_EQ(ReadBytes(shared + "not-sch.dat").substr(104, 2 * 104), notes.substr(104, 2 * 104));
-            const std::string before = SharedCards();
-            EXPECT_TRUE(before == "abcXY" || before == "abcXYde") << before;
-            OtherStationAdds('Z');
-            EXPECT_NE(SyncToServerArchive().outcome, SyncOutcome::CannotTell);
-            EXPECT_EQ(SharedCards(), before == "abcXY" ? "abcXYZde" : "abcXYdeZ");
-            EXPECT_EQ(SyncToServerArchive().outcome, SyncOutcome::NothingToCopy);
-        });
+    // The copy fails at each point and is run again. With a record: cards 3 and 4 are new here,
+    // X and Y from other stations, and another station stores Z before the second run. Without
+    // one (the first copy of an archive begun as the shared one's copy) the comparison reads
+    // cards, and a read error there is told as such, not as "cannot tell".
+    struct Start {
+        const char* what;
+        bool recorded;
+        std::string sharedBefore, sharedAfter;
+    } starts[] = {{"record", true, "abcXY", "abcXYde"}, {"no record", false, "abc", "abcde"}};
+    for (const Start& start : starts) {
+        SCOPED_TRACE(start.what);
+        std::string text, words, notes;
+        const auto reset = [&] {
+            if (start.recorded) {
+                CopiedThenAddedOnBothSides();
+            } else {
+                RemoveFile(local + "inv-serv.dat");
+                MakeShared(2);
+            }
+            text = ReadBytes(shared + "alf-sch.dat");
+            words = ReadBytes(shared + "num-sch.dat");
+            notes = ReadBytes(shared + "not-sch.dat");
+        };
+        test::ForEachIoFault(
+            reset, [] { SyncToServerArchive(); },
+            [&](const std::string&) {
+                // The shared cards and notes stay; the index counts all or none of the copy.
+                EXPECT_EQ(ReadBytes(shared + "alf-sch.dat").substr(0, text.size()), text);
+                EXPECT_EQ(ReadBytes(shared + "num-sch.dat").substr(0, words.size()), words);
+                EXPECT_EQ(ReadBytes(shared + "not-sch.dat").substr(104, 2 * 104), notes.substr(104, 2 * 104));
+                const std::string before = SharedCards();
+                EXPECT_TRUE(before == start.sharedBefore || before == start.sharedAfter) << before;
+                std::string after = start.sharedAfter;
+                if (start.recorded) {
+                    OtherStationAdds('Z');
+                    after = before == start.sharedBefore ? "abcXYZde" : "abcXYdeZ";
+                }
+                EXPECT_NE(SyncToServerArchive().outcome, SyncOutcome::CannotTell);
+                EXPECT_EQ(SharedCards(), after);
+                EXPECT_EQ(SyncToServerArchive().outcome, SyncOutcome::NothingToCopy);
+            });
+    }
+}
+
+TEST_F(SharedArchive, AJobPendingThereHandsNothingOver) {
+    // Another station's job on the shared archive is killed in the middle of its commit; the
+    // shared archive's next opening finishes it or rolls it back, so nothing may be copied in
+    // between. The refusal is told in words, and the cards go over once the job is settled.
+    CoreState.ProgramDir = dir.MakeDir("prog");
+    InstallShippedTexts();
+    MakeShared(2);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        CoreState.StationNumber = "002";
+        FileLock lock(shared + "dli-sch.dat");
+        CrashSafeArchiveReplacement job(shared);
+        job.StageCopy(shared + "alf-sch.dat");
+        job.SetLastCard(shared + "dli-sch.dat", 2);
+        job.Commit([] { ::raise(SIGKILL); });
+        ::_exit(0);
+    }
+    ::waitpid(child, nullptr, 0);
+    const std::string cards = ReadBytes(shared + "alf-sch.dat") + ReadBytes(shared + "dli-sch.dat");
+    try {
+        SyncToServerArchive();
+        ADD_FAILURE() << "copied";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Message(), LoadText(2121));
+    }
+    EXPECT_EQ(ReadBytes(shared + "alf-sch.dat") + ReadBytes(shared + "dli-sch.dat"), cards);
+    EXPECT_FALSE(FileExists(local + "inv-serv.dat"));
+    if (RecoverArchive(shared)) ClearArchiveCommits(shared);
+    EXPECT_EQ(SyncToServerArchive().copied, 2);
+    EXPECT_EQ(SharedCards(), "abcde");
 }
 
 TEST_F(SharedArchive, KilledWhileCopyingNeverDoublesACard) {

@@ -145,10 +145,14 @@ TEST_F(ArchiveOpen, DescriptorGeometryIsClamped) {
 
 TEST_F(ArchiveOpen, MissingDescriptorFallsBackToTheSampleArchive) {
     const std::string sample = dir.MakeDir("quorvanta.tv/Pianalto");
+    test::InstallShippedTexts();
     MakeArchive(sample, Descriptor("200 x", "100 x"));
-    CoreState.ArchiveDir = dir.MakeDir("empty");
+    const std::string chosen = dir.MakeDir("empty");
+    CoreState.ArchiveDir = chosen;
     OpenArchive();
     EXPECT_EQ(CoreState.ArchiveDir, CoreState.ProgramDir + "Pianalto/");
+    // The next card would go to the sample: the person is told whose archive is open.
+    EXPECT_EQ(TakeOpeningWarning(), LoadText(2423) + " " + chosen);
     EXPECT_EQ(CoreState.CardWordCount, 200);
     EXPECT_EQ(CoreState.LastCard, 4);
     EXPECT_TRUE(SaveArchiveSettings());
@@ -261,6 +265,48 @@ TEST_F(ArchiveOpen, CardsToWorkWithAreTheIndexCutToBothCardFiles) {
     }
 }
 
+TEST_F(ArchiveOpen, AnArchiveWhoseFilesDisagreeOpensReadOnlyWithTheCardsTheyHold) {
+    const std::string archive = CurrentArchive();
+    test::InstallShippedTexts();
+    // Field 3 a text of 30 bytes from byte 180: it ends past a card of 200.
+    std::string textPastTheCard = Definition(3);
+    PutI16(reinterpret_cast<uint8_t*>(textPastTheCard.data()) + 8000 * 6 + 4, -30);
+    PutI16(reinterpret_cast<uint8_t*>(textPastTheCard.data()) + 8000 * 7 + 4, 180);
+    const std::string sized = Descriptor("150 x", "200 x");
+    struct Case {
+        const char* what;
+        std::string descriptor, definition;
+        const char* index;
+        size_t textSize, valuesSize;  // cards of 200 text bytes and 300 numeric bytes
+        int32_t last;
+        bool readOnly;
+    } cases[] = {
+        {"sound", sized, Definition(3), "04 00 00 00", 1000, 1500, 4, false},
+        // A new archive's files are larger than its cards and hold none yet.
+        {"new archive", sized, Definition(3), "FF FF FF FF", 8000, 16000, -1, false},
+        {"text field past the card", sized, textPastTheCard, "04 00 00 00", 1000, 1500, 4, true},
+        {"numbers cut for cards of 100 words", sized, Definition(3), "04 00 00 00", 1000, 1000, 2, true},
+        {"texts cut for cards of 150 bytes", sized, Definition(3), "04 00 00 00", 750, 1500, 2, true},
+        {"empty descriptor", "", Definition(3), "04 00 00 00", 1000, 1500, 4, true},
+        {"short descriptor", sized.substr(0, sized.find("Scheda.ALF")), Definition(3), "04 00 00 00", 1000,
+         1500, 4, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes(archive + "morvidex.dat", c.descriptor);
+        WriteBytes(archive + "imp-sch.dat", c.definition);
+        WriteBytes(archive + "dli-sch.dat", Hex(c.index));
+        WriteBytes(archive + "alf-sch.dat", std::string(c.textSize, 'x'));
+        WriteBytes(archive + "num-sch.dat", std::string(c.valuesSize, '\0'));
+        CoreState.WriteAccess = 1;
+        OpenArchive();
+        EXPECT_EQ(CoreState.LastCard, c.last);
+        EXPECT_EQ(ArchiveReadOnlyReason(), c.readOnly ? LoadText(2133) : "");
+        EXPECT_EQ(CoreState.WriteAccess, c.readOnly ? 0 : 1);
+        EXPECT_EQ(TakeOpeningWarning().find(LoadText(2133)) != std::string::npos, c.readOnly);
+    }
+}
+
 // A journal of one image as the program writes it, with a right checksum.
 std::string Journal(const std::string& name, uint64_t offset, const std::string& before, const std::string& after) {
     std::string out = "QVJ1";
@@ -326,6 +372,7 @@ TEST_F(ArchiveOpen, AFieldNumberedLikeTheCardsWordsIsAnOrdinaryField) {
         PutI16(p + 8000 * 7 + 2 * (f - 1), int16_t(number ? 0 : f));
     }
     WriteBytes(archive + "imp-sch.dat", definition);
+    WriteBytes(archive + "not-sch.dat", std::string(8 * 104, '\0'));  // a head stored points at notes
     CoreState.ArchiveDir = archive;
     CoreState.WriteAccess = 1;
     CoreState.CardWindowMode = 1;

@@ -20,6 +20,7 @@
 #include "core/card_store.h"
 #include "core/commits.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/text_file.h"
@@ -203,6 +204,29 @@ TEST_F(CardNotesTest, NotesOnABlankNewCardAreStoredWithIt) {
     EXPECT_EQ(ReadBytes(CoreState.ArchiveDir + "alf-sch.dat"), std::string(50, '\0'));
 }
 
+TEST_F(CardNotesTest, NotesThatCannotFollowAReplacedFileKeepTheCardUnstored) {
+    test::InstallNumberedTexts(2499);
+    WriteBytes(CoreState.ArchiveDir + "alf-sch.dat", "");
+    WriteBytes(CoreState.ArchiveDir + "num-sch.dat", "");
+    WriteBytes(CoreState.ArchiveDir + "dli-sch.dat", std::string(4, '\xFF'));
+    CoreState.LastCard = -1;
+    CoreState.CurrentCard = 0;
+    CoreState.WriteAccess = 1;
+    CoreState.CardWindowMode = 1;
+    Save("nota");
+    // The notes file is replaced by something that takes no notes: the card is refused in words.
+    RemoveFile(Notes());
+    std::filesystem::create_directory(Notes());
+    try {
+        SaveCurrentCard();
+        ADD_FAILURE() << "stored";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Message(), LoadText(2424));
+    }
+    EXPECT_EQ(ReadBytes(CoreState.ArchiveDir + "dli-sch.dat"), std::string(4, '\xFF'));
+    EXPECT_EQ(ReadBytes(CoreState.ArchiveDir + "num-sch.dat"), "");
+}
+
 TEST_F(CardNotesTest, UnwritableNotesFileRaises) {
     CoreState.ArchiveDir = dir.Path() + "missing/";
     WriteBytes(Staging(), "testo");
@@ -216,9 +240,13 @@ TEST_F(CardNotesTest, AFailedCallLosesNoStoredCardOrNotes) {
     const std::string newText = std::string("s") + std::string(49, '\0');
     const std::string newNotes(150, 'n');
     const CardFiles files = CardFiles::InDirectory(dirPath, CurrentCardGeometry());
-    // A new card with notes, then the first card edited with new notes.
-    for (const int32_t card : {1, 0}) {
-        SCOPED_TRACE(card);
+    // A new card with notes, then the first card edited with new notes; each also with the
+    // notes file replaced (by a merge, say: same records, another file) between the notes and
+    // the card, which must then carry its notes into the file that is there.
+    for (const int round : {1, 0, 11, 10}) {
+        const int32_t card = round % 10;
+        const bool replaced = round >= 10;
+        SCOPED_TRACE(round);
         const auto reset = [&] {
             std::string values(96, '\0');
             values += std::string("\0\0\0\x80", 4);  // notes head 1
@@ -240,8 +268,12 @@ TEST_F(CardNotesTest, AFailedCallLosesNoStoredCardOrNotes) {
             CurrentCardText[1] = 's';
             WriteBytes(Staging(), newNotes);
         };
-        const auto run = [] {
+        const auto run = [&] {
             SaveCardNotes();
+            if (replaced) {
+                WriteBytes(Notes() + ".new", Header(2) + Rec("nota prima", 0));
+                std::filesystem::rename(Notes() + ".new", Notes());
+            }
             SaveCurrentCard();
         };
         const auto notesOf = [&](int32_t c) {

@@ -166,7 +166,7 @@ TEST_F(CompileRunTest, ExistingCardsAreErasedOnlyWhenConfirmed) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string cards(100, 'x');
+        const std::string cards(200, 'x');  // one card of 100 words
         const std::string descriptor =
             CrLf({"Nome Archivio....: ", "Nome indirizzario: x", "Scheda.NUM.......: 100 posizioni riservate",
                   "Scheda.ALF.......: 200 posizioni riservate"});

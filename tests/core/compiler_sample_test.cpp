@@ -8,8 +8,10 @@
 
 #include "core/archive_open.h"
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "platform/file_io.h"
+#include "support/program_dir.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -29,6 +31,7 @@ class SampleArchive : public ::testing::Test {
         CoreState.ProgramDir = tmp.MakeDir("quorvanta.tv");
         std::filesystem::copy(kBuiltSample, CoreState.ProgramDir + "Pianalto");
         CoreState.StationNumber = "000";
+        test::InstallShippedTexts();  // the fallback is told
         CoreState.ArchiveDir = tmp.MakeDir("gone");
         OpenArchive();
     }
@@ -38,6 +41,7 @@ class SampleArchive : public ::testing::Test {
 
 TEST_F(SampleArchive, OpensWithEveryFieldKindOnTwoPages) {
     EXPECT_EQ(CoreState.ArchiveDir, CoreState.ProgramDir + "Pianalto/");
+    EXPECT_EQ(ArchiveReadOnlyReason(), "");
     std::set<int> kinds;
     for (int f = 1; f <= CoreState.FieldCount; ++f) kinds.insert(FieldTypes[f] < 0 ? -1 : FieldTypes[f]);
     EXPECT_EQ(kinds, (std::set<int>{-1, 0, 1, 2, 3, 4, 5, 6, 7}));
