@@ -155,13 +155,27 @@ bool WholeCards(const std::string& path, int64_t cardBytes, int32_t index) {
     return cardBytes <= 0 || size % cardBytes == 0 || size >= (int64_t(index) + 1) * cardBytes;
 }
 
+// Whether the text file holds no more whole cards than the index and the numbers file count.
+// New cards are written numbers first, so a text file holding more was read with a smaller card
+// than it was written with (one card of slack for a station that writes the text first). A file
+// still of the size the design gave it holds no cards to compare.
+bool TextFollowsNumbers(const CardFiles& files, int32_t index) {
+    const int64_t textBytes = files.Geometry().textBytes, valueBytes = int64_t(files.Geometry().wordCount) * 2;
+    const int64_t text = FileSize(files.TextPath()).value_or(0), values = FileSize(files.ValuesPath()).value_or(0);
+    if (textBytes <= 0 || valueBytes <= 0 || text == kCardTextLimit || values == int64_t(kCardWordLimit) * 4)
+        return true;
+    return text / textBytes <= std::max(values / valueBytes, int64_t(index) + 1) + 1;
+}
+
 // A descriptor that gives no card size, a card smaller than the definition's fields, or card
 // files cut for another card size: the descriptor is not the archive's, and new cards would
 // be written over others, so nothing is written.
 void CheckCardSize(bool sized) {
     const CardFiles files = CardFiles::Current();
-    bool agree = sized && WholeCards(files.TextPath(), files.Geometry().textBytes, gOpenedCards.index) &&
-                 WholeCards(files.ValuesPath(), int64_t(files.Geometry().wordCount) * 2, gOpenedCards.index);
+    bool agree =
+        sized && WholeCards(files.TextPath(), files.Geometry().textBytes, gOpenedCards.index) &&
+        WholeCards(files.ValuesPath(), int64_t(files.Geometry().wordCount) * 2, gOpenedCards.index) &&
+        TextFollowsNumbers(files, gOpenedCards.index);
     const int fields = std::min(CoreState.FieldCount, kMaxFields);
     for (int f = 1; f <= fields && agree; ++f) {
         const FieldType type = TypeOfField(f);
@@ -270,8 +284,8 @@ void OpenArchive() {
     }
 
     RecordFile definition;
-    if (!rebuildDefinition &&
-        definition.OpenIfExists(DataFilePath(data_file::kDefinition), kDefinitionTableBytes, RecordFile::Mode::Read)) {
+    if (!rebuildDefinition && definition.OpenIfExists(DataFilePath(data_file::kDefinition),
+                                                      kDefinitionTableBytes, RecordFile::Mode::Read)) {
         definition.Close();
         LoadArchiveDefinition();
     } else {
@@ -283,8 +297,10 @@ void OpenArchive() {
     CheckCardSize(sized);
 
     const std::string criteria = StationFilePath("Condizio."), statistics = StationFilePath("Statisti.");
-    LoadStationFile(criteria, [&] { LoadSearchCriteria(criteria); }, ClearSearchCriteria);
-    LoadStationFile(statistics, [&] { LoadStatistics(statistics); }, [] { ClearStatistics(2); });
+    LoadStationFile(
+        criteria, [&] { LoadSearchCriteria(criteria); }, ClearSearchCriteria);
+    LoadStationFile(
+        statistics, [&] { LoadStatistics(statistics); }, [] { ClearStatistics(2); });
 
     CoreState.FoundIndexPosition = -1;
     CoreState.SearchFromFirst = 1;
@@ -292,7 +308,8 @@ void OpenArchive() {
     for (int i = 0; i < kStationListCount; ++i) {
         const std::string path = StationFilePath(StationLists()[i].word);
         FlagList& flags = *StationLists()[i].flags;
-        LoadStationFile(path, [&] { LoadSelectionRunList(path, flags); }, [&] { flags.fill(0); });
+        LoadStationFile(
+            path, [&] { LoadSelectionRunList(path, flags); }, [&] { flags.fill(0); });
     }
 
     RecordFile linked;
@@ -333,7 +350,9 @@ bool SaveArchiveSettings() {
             ok = false;
         }
     };
-    step([] { TextBuilder().Line(StoredText(CoreState.ArchiveDir)).Save(DataFilePath(data_file::kLastArchive)); });
+    step([] {
+        TextBuilder().Line(StoredText(CoreState.ArchiveDir)).Save(DataFilePath(data_file::kLastArchive));
+    });
     if (!gStationLoaded) return ok;
     step([] { SaveSettingsWordFile(); }, StationFilePath("imposta."));
     step([] { SaveFieldAttributes(); });
@@ -341,7 +360,8 @@ bool SaveArchiveSettings() {
     step([] { SaveStatistics(StationFilePath("Statisti.")); }, StationFilePath("Statisti."));
     for (int i = 0; i < kStationListCount; ++i) {
         const StationList& list = StationLists()[i];
-        step([&list] { SaveSelectionRunList(StationFilePath(list.word), *list.flags); }, StationFilePath(list.word));
+        step([&list] { SaveSelectionRunList(StationFilePath(list.word), *list.flags); },
+             StationFilePath(list.word));
     }
     return ok;
 }

@@ -370,12 +370,14 @@ int32_t CardFiles::AppendCard(const uint8_t* text, const uint16_t* words,
 
 void CardFiles::WriteCards(int32_t first, const CardRecords& cards, bool createMissing) const {
     if (cards.count <= 0) return;
-    // Card records first and on disk; the caller raises the index only after this.
+    // Card records first and on disk; the caller raises the index only after this. The numbers
+    // go before the text, so that the text file never holds more cards than the numbers file:
+    // the opening takes a text file that does for one cut to another card size.
     const auto mode = createMissing ? RecordFile::Mode::OpenOrCreate : RecordFile::Mode::ReadWrite;
-    WriteRecords(textPath_, kCardTextRecordBytes, int64_t(first) * geometry_.TextRecords(), cards.text.data(),
-                 int64_t(cards.count) * geometry_.TextRecords(), mode, true);
     WriteRecords(valuesPath_, kCardValueRecordBytes, int64_t(first) * geometry_.ValueRecords(),
                  cards.values.data(), int64_t(cards.count) * geometry_.ValueRecords(), mode, true);
+    WriteRecords(textPath_, kCardTextRecordBytes, int64_t(first) * geometry_.TextRecords(), cards.text.data(),
+                 int64_t(cards.count) * geometry_.TextRecords(), mode, true);
 }
 
 CardRecords CardFiles::ReadCards(int32_t first, int32_t count) const {

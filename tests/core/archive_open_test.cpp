@@ -146,7 +146,7 @@ TEST_F(ArchiveOpen, DescriptorGeometryIsClamped) {
 TEST_F(ArchiveOpen, MissingDescriptorFallsBackToTheSampleArchive) {
     const std::string sample = dir.MakeDir("quorvanta.tv/Pianalto");
     test::InstallShippedTexts();
-    MakeArchive(sample, Descriptor("200 x", "100 x"));
+    MakeArchive(sample, Descriptor("200 x", "200 x"));
     const std::string chosen = dir.MakeDir("empty");
     CoreState.ArchiveDir = chosen;
     OpenArchive();
@@ -287,6 +287,10 @@ TEST_F(ArchiveOpen, AnArchiveWhoseFilesDisagreeOpensReadOnlyWithTheCardsTheyHold
         {"text field past the card", sized, textPastTheCard, "04 00 00 00", 1000, 1500, 4, true},
         {"numbers cut for cards of 100 words", sized, Definition(3), "04 00 00 00", 1000, 1000, 2, true},
         {"texts cut for cards of 150 bytes", sized, Definition(3), "04 00 00 00", 750, 1500, 2, true},
+        // Whole cards of 100 bytes in the text file, twice as many as the numbers file holds.
+        {"texts read in cards of 100 bytes", Descriptor("150 x", "100 x"), Definition(3), "04 00 00 00", 1000,
+         1500, 4, true},
+        {"a text card in flight", sized, Definition(3), "04 00 00 00", 1200, 1500, 4, false},
         {"empty descriptor", "", Definition(3), "04 00 00 00", 1000, 1500, 4, true},
         {"short descriptor", sized.substr(0, sized.find("Scheda.ALF")), Definition(3), "04 00 00 00", 1000,
          1500, 4, true},
