@@ -1,8 +1,8 @@
 #pragma once
-// The benchmark archive shared by the benchmarks: a definition of 43 declarations (coded fields of
-// 2 to 12 categories, a multi-answer group, dates, numbers; 150 words a card; a municipality
-// field on request), random cards
-// written straight into "num-sch.dat", and the timing helpers.
+// The benchmark archives shared by the benchmarks: a definition of 43 declarations (coded fields
+// of 2 to 12 categories, a multi-answer group, dates, numbers; 150 words a card; a municipality
+// field on request), one of 100 words a card of mixed field types, random cards written straight
+// into "num-sch.dat", and the timing helpers.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -15,8 +15,10 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "elaborations/grid_files.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
+#include "platform/text_file.h"
 
 namespace qv::bench {
 
@@ -33,63 +35,134 @@ struct Definition {
     int groupCategories = 10;
 };
 
+// Declarations written one after another: the definition tables set directly, the names and
+// labels files written at the end.
+class Declarations {
+  public:
+    explicit Declarations(const std::string& dir) {
+        ResetProgramState();
+        CoreState.ArchiveDir = dir;
+    }
+    int Add(int type, int words, const std::string& name) {
+        ++field_;
+        FieldTypes[field_] = int16_t(type);
+        FieldPositions[field_] = int16_t(words > 0 ? word_ : 0);
+        LayoutPage[field_] = 1;
+        word_ += words;
+        names_ += NameRecord(name);
+        if (type < 0) {
+            FieldTextOffsets[field_] = int16_t(text_);
+            text_ -= type;
+        }
+        return field_;
+    }
+    // A coded field of `categories` answers, or a multi-answer group of `answers` fields.
+    int Coded(int categories, const std::string& name, Definition& d, int answers = 1) {
+        const int first = label_;
+        for (int k = 1; k <= categories; ++k)
+            labels_ += NameRecord("Modalita " + std::to_string(k)), ++label_;
+        int f = 0;
+        for (int a = 0; a < answers; ++a) {
+            const int g = Add(a == 0 ? 0 : 1, 1, name);
+            FieldFirstLabel[g] = int16_t(first);
+            FieldLastLabel[g] = int16_t(label_ - 1);
+            if (answers > 1) d.groupFields.push_back(g);
+            if (a == 0) f = g;
+        }
+        if (answers == 1) d.codedFields.push_back(f), d.categories.push_back(categories);
+        return f;
+    }
+    int WordsUsed() const { return word_ - 1; }
+    // `cardWords` 0: the compiler's reserve of 50 to 100 words past the last one used.
+    void Save(int cardWords = 0) {
+        CoreState.FieldCount = field_;
+        CoreState.CardWordCount = cardWords ? cardWords : ((word_ - 1) / 50 + 2) * 50;
+        CoreState.CardTextBytes = ((text_ - 1) / 50 + 2) * 50;
+        WriteFileAtomic(DataFilePath(data_file::kFieldName), names_);
+        WriteFileAtomic(DataFilePath(data_file::kLabel), labels_);
+    }
+
+  private:
+    int field_ = 0, word_ = 1, text_ = 1, label_ = 0;
+    std::string names_, labels_;
+};
+
+// 43 declarations, 59 words used of 150 a card, nearly all coded: the cheapest kind of category.
 // `withComune` adds a municipality field after the others (the import's benchmark).
 inline Definition BuildDefinition(const std::string& dir, bool withComune = false) {
-    ResetProgramState();
-    CoreState.ArchiveDir = dir;
+    Declarations decl(dir);
     Definition d;
-    std::string names, labels;
-    int field = 0, word = 1, text = 1, label = 0;
-    auto add = [&](int type, int words, const std::string& name) {
-        ++field;
-        FieldTypes[field] = int16_t(type);
-        FieldPositions[field] = int16_t(words > 0 ? word : 0);
-        LayoutPage[field] = 1;
-        word += words;
-        names += NameRecord(name);
-        return field;
-    };
-    auto labelsOf = [&](int count) {
-        int first = label;
-        for (int k = 1; k <= count; ++k) labels += NameRecord("Modalita " + std::to_string(k)), ++label;
-        return std::make_pair(first, label - 1);
-    };
     for (int i = 0; i < 28; ++i) {
-        int cats = 2 + i % 11;
-        auto [first, last] = labelsOf(cats);
-        int f = add(0, 1, "Codice" + std::to_string(i + 1));
-        FieldFirstLabel[f] = int16_t(first);
-        FieldLastLabel[f] = int16_t(last);
-        d.codedFields.push_back(f);
-        d.categories.push_back(cats);
-        if (i == 9) {
-            // The multi-answer group sits among the coded fields.
-            auto [gf, gl] = labelsOf(d.groupCategories);
-            for (int a = 0; a < 12; ++a) {
-                int g = add(a == 0 ? 0 : 1, 1, "Interessi");
-                FieldFirstLabel[g] = int16_t(gf);
-                FieldLastLabel[g] = int16_t(gl);
-                d.groupFields.push_back(g);
+        decl.Coded(2 + i % 11, "Codice" + std::to_string(i + 1), d);
+        if (i == 9) decl.Coded(d.groupCategories, "Interessi", d, 12);  // among the coded fields
+        if (i % 7 == 3) decl.Add(-30, 0, "Nome");
+    }
+    for (int i = 0; i < 3; ++i) decl.Add(2, 3, "Data" + std::to_string(i + 1));
+    for (int i = 0; i < 4; ++i) decl.Add(4, 1, "Numero" + std::to_string(i + 1));
+    for (int i = 0; i < 2; ++i) decl.Add(7, 2, "Importo" + std::to_string(i + 1));
+    decl.Add(5, 1, "Ora");
+    decl.Add(6, 1, "Quota");
+    if (withComune) decl.Add(3, 1, "Comune");
+    decl.Save();
+    return d;
+}
+
+// The shape users have: 100 words a card, 96 of them used by fields of every type in turn
+// (coded fields, dates, 16- and 32-bit numbers, times, percentages, multi-answer groups, texts),
+// so that any run of grid lines mixes every kind of category.
+inline Definition BuildMixedDefinition(const std::string& dir) {
+    Declarations decl(dir);
+    Definition d;
+    d.groupCategories = 8;
+    for (int block = 0; block < 6; ++block) {
+        const std::string n = std::to_string(block + 1);
+        decl.Coded(2 + block % 5, "Sesso" + n, d);
+        decl.Add(2, 3, "Data" + n);
+        decl.Add(4, 1, "Eta" + n);
+        decl.Add(7, 2, "Reddito" + n);
+        decl.Coded(3 + block * 2, "Titolo" + n, d);
+        decl.Add(5, 1, "Ora" + n);
+        decl.Add(6, 1, "Quota" + n);
+        if (block % 2 == 0) decl.Coded(d.groupCategories, "Interessi" + n, d, 6);
+        if (block % 3 == 1) decl.Add(-20, 0, "Nome" + n);
+    }
+    for (int i = 0; decl.WordsUsed() < 96; ++i) decl.Coded(2 + i % 9, "Codice" + std::to_string(i + 1), d);
+    decl.Save(100);
+    return d;
+}
+
+// The generated grid ("grl-sch.txt") cut or extended to `lines` lines: past the generated lines,
+// variables of 40 narrow classes of each numeric field and date in turn.
+inline int WriteGridOfLines(int lines) {
+    GenerateDichotomousGrid();
+    std::vector<std::string> grid;
+    {
+        TextReader in;
+        in.OpenOrThrow(DataFilePath(data_file::kGrid));
+        while (!in.Eof()) grid.push_back(in.ReadLine(300));
+    }
+    std::vector<int> fields;
+    for (int f = 1; f <= CoreState.FieldCount; ++f)
+        if (FieldTypes[f] >= 2 && FieldTypes[f] <= 7 && FieldTypes[f] != 3) fields.push_back(f);
+    for (size_t v = 0; int(grid.size()) < lines; ++v) {
+        const int f = fields[v % fields.size()];
+        for (int k = 0; k < 40 && int(grid.size()) < lines; ++k) {
+            int32_t low = k * 5, high = k * 5 + 4;  // numbers, times
+            if (FieldTypes[f] == 2) {               // dates, by half year
+                const int32_t year = (90 + k / 2) * 10000;
+                low = year + (k % 2 ? 701 : 101), high = year + (k % 2 ? 1231 : 630);
             }
-        }
-        if (i % 7 == 3) {
-            int t = add(-30, 0, "Nome");
-            FieldTextOffsets[t] = int16_t(text);
-            text += 30;
+            if (FieldTypes[f] == 7) low = k * 5000, high = low + 4999;
+            if (FieldTypes[f] == 6) low = k * 250, high = low + 249;
+            grid.push_back("Classe " + std::to_string(k + 1) + "*" + (k == 0 ? std::to_string(f) : "") + "=" +
+                           std::to_string(low) + "," + std::to_string(high) + ";" + (k == 0 ? "G0S0" : ""));
         }
     }
-    for (int i = 0; i < 3; ++i) add(2, 3, "Data" + std::to_string(i + 1));
-    for (int i = 0; i < 4; ++i) add(4, 1, "Numero" + std::to_string(i + 1));
-    for (int i = 0; i < 2; ++i) add(7, 2, "Importo" + std::to_string(i + 1));
-    add(5, 1, "Ora");
-    add(6, 1, "Quota");
-    if (withComune) add(3, 1, "Comune");
-    CoreState.FieldCount = field;
-    CoreState.CardWordCount = ((word - 1) / 50 + 2) * 50;
-    CoreState.CardTextBytes = ((text - 1) / 50 + 2) * 50;
-    WriteFileAtomic(DataFilePath(data_file::kFieldName), names);
-    WriteFileAtomic(DataFilePath(data_file::kLabel), labels);
-    return d;
+    grid.resize(size_t(lines));
+    TextBuilder out;
+    for (const std::string& line : grid) out.Line(line);
+    out.Save(DataFilePath(data_file::kGrid));
+    return lines;
 }
 
 inline void WriteCards(int count) {

@@ -151,10 +151,11 @@ class ImportReport {
     void ConversionError(int32_t card, int line, int field, const std::string& piece, ImportError error) {
         if (texts_.empty()) {
             for (int n = 1014; n <= 1016; ++n) texts_.push_back(LoadText(n));
+            texts_.push_back(LoadText(kCardHeadText));
             for (int n : kErrorTexts) errorTexts_.push_back(n ? LoadText(n) : std::string());
             out_.Line().Line(texts_[0] + " " + dataFile_).Line();
         }
-        std::string head = LoadText(kCardHeadText) + RightAligned(int64_t(card) + 1, 6);
+        std::string head = texts_[3] + RightAligned(int64_t(card) + 1, 6);
         if (int64_t(card) + 1 != line) head += texts_[1] + RightAligned(line, 6);
         out_.Line(head);
         out_.Line(texts_[2] + " " + RightAligned(field, 4) + " \"" + piece + "\" - " +

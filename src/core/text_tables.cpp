@@ -91,8 +91,15 @@ std::string LoadText(int32_t n) {
     return DecodeShortString(record, 255);
 }
 
+const std::string& RunTexts::operator()(int32_t n) {
+    auto it = texts_.find(n);
+    if (it == texts_.end()) it = texts_.emplace(n, LoadText(n)).first;
+    return it->second;
+}
+
 void LoadSecondaryText(int16_t n) {
-    ReadRecord(DataFilePath(data_file::kSecondaryText), gHeldSecondary, kSecondaryRecord, n, SecondaryText.data());
+    ReadRecord(DataFilePath(data_file::kSecondaryText), gHeldSecondary, kSecondaryRecord, n,
+               SecondaryText.data());
 }
 
 std::string SecondaryTextString() {

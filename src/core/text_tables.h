@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace qv {
@@ -21,6 +22,14 @@ constexpr int32_t kLastOwnText = 2499;
 // could not be written); a missing file or a number outside the table raises the input/output
 // error.
 std::string LoadText(int32_t n);
+// The texts a job writes line after line, each read from the table once per run.
+class RunTexts {
+  public:
+    const std::string& operator()(int32_t n);
+
+  private:
+    std::map<int32_t, std::string> texts_;
+};
 // Reads text N of "sig-xsig.dat" into SecondaryText.
 void LoadSecondaryText(int16_t n);
 // The text held in SecondaryText, up to its first zero byte.

@@ -9,6 +9,9 @@ namespace qv {
 namespace {
 
 // 0-based offset of card word `position` (1-based), or -1 when the card has no such word.
+// Coded fields have a handful of small codes: a direct table saves the search.
+constexpr size_t kDirectEntries = 4096;
+
 int WordOffset(int position, int wordCount) {
     return position >= 1 && position <= wordCount ? position - 1 : -1;
 }
@@ -27,7 +30,7 @@ FieldWords LocateField(int field, int wordCount) {
     return w;
 }
 
-void ClassLookup::Build() {
+void ClassLookup::Build(bool word16) {
     for (const Class& c : classes_) {
         bounds_.push_back(c.low);
         bounds_.push_back(int64_t(c.high) + 1);
@@ -35,21 +38,19 @@ void ClassLookup::Build() {
     std::sort(bounds_.begin(), bounds_.end());
     bounds_.erase(std::unique(bounds_.begin(), bounds_.end()), bounds_.end());
     const size_t intervals = bounds_.empty() ? 0 : bounds_.size() - 1;
-    starts_.assign(intervals + 1, 0);
+    starts_.assign(intervals + 2, 0);
     for (size_t j = 0; j < intervals; ++j) {
-        starts_[j] = uint32_t(categories_.size());
+        starts_[j + 1] = uint32_t(categories_.size());
         for (const Class& c : classes_)
             if (c.low <= bounds_[j] && bounds_[j + 1] - 1 <= c.high) categories_.push_back(c.category);
-        std::sort(categories_.begin() + starts_[j], categories_.end());
+        std::sort(categories_.begin() + starts_[j + 1], categories_.end());
     }
-    starts_[intervals] = uint32_t(categories_.size());
-    // Coded fields have a handful of small codes: a direct table saves the search.
-    if (intervals > 0 && bounds_.back() - bounds_.front() <= 1024) {
-        dense_.assign(size_t(bounds_.back() - bounds_.front()), 0);
-        for (size_t j = 0; j < intervals; ++j)
-            for (int64_t v = bounds_[j]; v < bounds_[j + 1]; ++v)
-                dense_[size_t(v - bounds_.front())] = uint16_t(j);
-    }
+    starts_[intervals + 1] = uint32_t(categories_.size());
+    // The slot of a value is its segment; values below and above every bound hold nothing.
+    std::vector<uint16_t> segments(bounds_.size() + 1, 0);
+    for (size_t j = 0; j < intervals; ++j) segments[j + 1] = uint16_t(j + 1);
+    map_ = store_.BuildMap(bounds_, segments, word16, kDirectEntries);
+    store_.FixPointers(map_);
 }
 
 CardClassifier::CardClassifier(const CategoryGrid& grid, const std::vector<uint8_t>& active, int wordCount)
@@ -99,7 +100,7 @@ CardClassifier::CardClassifier(const CategoryGrid& grid, const std::vector<uint8
         else
             s.lookup.Add(i, grid.Low[size_t(i)], grid.High[size_t(i)]);
     }
-    for (Source& s : sources_) s.lookup.Build();
+    for (Source& s : sources_) s.lookup.Build(s.kind == Kind::Word || s.kind == Kind::Group);
     parentRule_ = grid.ParentRepetitions == 2 && !childCategories_.empty();
     trueList_.reserve(size_t(grid.Count) + 1);
 }

@@ -7,6 +7,7 @@
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "elaborations/grid_files.h"
+#include "elaborations/value_slots.h"
 
 // The category test of the counting passes and of the quick matrix: which grid categories a
 // card's numeric part satisfies.
@@ -44,44 +45,44 @@ inline int32_t DateKeyAt(const uint16_t* card, const FieldWords& w) {
 
 // ---------------------------------------------------------------------------------------------
 // Which categories hold a value: the bounds of every class cut the number line into intervals,
-// each with the list of categories that hold it.
+// each with the list of categories that hold it; a value finds its interval through a SlotMap.
 class ClassLookup {
   public:
+    ClassLookup() = default;
+    ClassLookup(ClassLookup&&) = default;  // the map points into the store, which moves along
+    ClassLookup& operator=(ClassLookup&&) = default;
+    ClassLookup(const ClassLookup&) = delete;
+    ClassLookup& operator=(const ClassLookup&) = delete;
+
     void Add(int32_t category, int32_t low, int32_t high) {
         if (low <= high) classes_.push_back({category, low, high});
     }
     bool Empty() const { return classes_.empty(); }
-    void Build();
+    // `word16`: every value looked up is a 16-bit word (a direct table serves small ranges).
+    void Build(bool word16);
 
     // After Build: the sorted bounds; interval j is [Bounds()[j], Bounds()[j + 1]).
     const std::vector<int64_t>& Bounds() const { return bounds_; }
-    std::pair<const int32_t*, const int32_t*> IntervalCategories(size_t j) const {
-        const int32_t* base = categories_.data();
-        return {base + starts_[j], base + starts_[j + 1]};
-    }
+    std::pair<const int32_t*, const int32_t*> IntervalCategories(size_t j) const { return Segment(j + 1); }
 
     // Categories holding v, as [begin, end).
-    std::pair<const int32_t*, const int32_t*> Find(int64_t v) const {
-        if (bounds_.empty() || v < bounds_.front() || v >= bounds_.back()) return {nullptr, nullptr};
-        size_t j;
-        if (!dense_.empty()) {
-            j = dense_[size_t(v - bounds_.front())];
-        } else {
-            j = size_t(std::upper_bound(bounds_.begin(), bounds_.end(), v) - bounds_.begin()) - 1;
-        }
-        const int32_t* base = categories_.data();
-        return {base + starts_[j], base + starts_[j + 1]};
-    }
+    std::pair<const int32_t*, const int32_t*> Find(int32_t v) const { return Segment(map_.Find(v)); }
 
   private:
     struct Class {
         int32_t category, low, high;
     };
+    // Segment 0 holds no category; segment j + 1 is interval j.
+    std::pair<const int32_t*, const int32_t*> Segment(size_t s) const {
+        const int32_t* base = categories_.data();
+        return {base + starts_[s], base + starts_[s + 1]};
+    }
     std::vector<Class> classes_;
     std::vector<int64_t> bounds_;
-    std::vector<uint32_t> starts_;
+    std::vector<uint32_t> starts_;  // by segment, and one past the last
     std::vector<int32_t> categories_;
-    std::vector<uint16_t> dense_;
+    SlotStore store_;
+    SlotMap map_;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -97,6 +98,36 @@ class CardClassifier {
     // Classifies one card (word 1 at card[0]); the true categories are then True() and
     // IsTrue(). Call Clear() before the next card.
     void Classify(const uint16_t* card);
+
+    // Calls set(c) for every true category of one card, some of them more than once (a group's
+    // class held by several of its words): for callers to whom a second call changes nothing,
+    // such as setting a bit. Leaves nothing to Clear().
+    template <typename Set>
+    void ForEachTrue(const uint16_t* card, Set&& set) {
+        if (parentRule_) {  // the rule needs the card's truths whole first
+            Classify(card);
+            for (int32_t c : trueList_) set(c);
+            Clear();
+            return;
+        }
+        auto each = [&set](std::pair<const int32_t*, const int32_t*> range) {
+            for (const int32_t* p = range.first; p != range.second; ++p) set(*p);
+        };
+        for (const Source& s : sources_) {
+            if (s.kind != Kind::Group) {
+                each(s.lookup.Find(ValueOf(s.kind, card, s.words)));
+                continue;
+            }
+            uint16_t any = 0;
+            for (int offset : s.group) {
+                const int16_t w = WordAt(card, offset);
+                any |= uint16_t(w);
+                each(s.lookup.Find(w));
+            }
+            if (any == 0)
+                for (int32_t c : s.allEmpty) set(c);
+        }
+    }
 
     bool IsTrue(int category) const { return truth_[size_t(category)] != 0; }
     // In the order found, not sorted.

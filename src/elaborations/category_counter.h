@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "elaborations/card_classifier.h"
+#include "elaborations/count_table.h"
+#include "elaborations/value_slots.h"
 
 // The category counts by column of a counting pass, built for speed over many cards.
 
@@ -25,8 +27,6 @@ namespace qv {
 // one another.
 class CategoryCounter {
   public:
-    static constexpr int kMaxColumns = 10;
-
     // `plan` must outlive the counter; `columns` are the categories of columns 1..C.
     CategoryCounter(const CardClassifier& plan, const std::vector<int32_t>& columns);
     CategoryCounter(const CategoryCounter&) = delete;  // holds pointers into itself
@@ -35,31 +35,19 @@ class CategoryCounter {
     // Adds n cards, card k's words at cards[k] (word 1 first) and its weight weights[k].
     void Add(const uint16_t* const* cards, const int64_t* weights, size_t n);
 
-    // Records 0..N+1 of the count table, twelve columns each (record r, column c at r * 12 + c):
-    // record 0 the weight of the cards in each column and, in column 11, of all cards; record r
+    // Records 0..N+1 of the count table (record r, field f at r * kCountTableFields + f): record
+    // 0 the weight of the cards in each column and, in the all-cards field, of all cards; record r
     // category r's weights by column and in all. Record N+1 is left at 0 for the caller.
     std::vector<int64_t> Table() const;
 
   private:
     using Kind = CardClassifier::Kind;
     static constexpr size_t kBatch = 256;  // cards a step runs over: its scratch stays in L1
+    static constexpr size_t kDenseBudget = size_t(1) << 22;  // direct table entries of all sources
+    static constexpr size_t kWholeGroupClasses = 12;         // groups of at most these count sets of classes
+    static constexpr size_t kSmallGroupClasses = 16;         // groups of at most these map a word to its mask
+    static constexpr size_t kMaxSlots = 60000;               // slots are 16-bit
 
-    // A value's slot, by a direct table over [low, low + size) (its entry `size`, 0, serves
-    // every value outside, so that no branch depends on the value), or else by the number of
-    // bounds at or below the value, which picks one of the segments.
-    struct SlotMap {
-        int32_t low = 0;
-        uint32_t size = 0;
-        const uint16_t* table = nullptr;
-        // Bounds within 32 bits (a bound above them is never reached), padded to a multiple
-        // of four with INT32_MIN.
-        const int32_t* bounds = nullptr;
-        uint32_t count = 0, padded = 0;
-        const uint16_t* segments = nullptr;
-        size_t tableAt = SIZE_MAX, boundsAt = 0, segmentsAt = 0;  // in the stores, while building
-
-        uint16_t Find(int32_t v) const;
-    };
     struct WordSource {  // a 16-bit word in the card, with a table by its every value
         int offset;
         const uint16_t* table;
@@ -92,15 +80,19 @@ class CategoryCounter {
         };
         int vectorFirst = -1, vectorWords = 0;
         std::vector<Lanes> valueOf, valueBit, rangeBias, rangeLimit, rangeBit;
-        Lanes valid;
+        Lanes valid{};
         int validBits = 0;
     };
 
+    // A value source on its way to words_ or keys_: whether it gives columns or raw truths.
+    struct Pending {
+        SlotMap map;
+        const CardClassifier::Source* source;
+        bool columns, involved;
+    };
+    void CompileSources(std::vector<Pending>& words, std::vector<Pending>& keys);
+    void OrderSources(std::vector<Pending>& words, std::vector<Pending>& keys);
     uint32_t NewSlot(std::vector<int32_t> counted, std::vector<int32_t> involved, uint16_t columns);
-    bool BuildWordTable(SlotMap& m, const std::vector<int64_t>& bounds,
-                        const std::vector<uint16_t>& segments);
-    SlotMap BuildMap(const std::vector<int64_t>& bounds, const std::vector<uint16_t>& segments, bool word16);
-    void FixPointers(SlotMap& m) const;
     void BuildGroup(GroupSource& g);
     void MakeDirect(int32_t category);
     void AddBatch(const uint16_t* const* cards, const int64_t* weights, size_t n);
@@ -155,10 +147,8 @@ class CategoryCounter {
     std::vector<uint8_t> involved_, affected_;  // by category: a parent-rule parent or child
     std::vector<uint16_t> columnBits_;          // by category: the columns it is
 
-    std::vector<uint16_t> u16Store_;
-    std::vector<int32_t> boundStore_;
+    SlotStore store_;
     std::vector<uint64_t> maskStore_;
-    size_t denseEntries_ = 0;
 
     // Per batch: the cards of nonzero weight and their weights, source i's slot of card k at
     // slots_[i * kBatch + k], each card's pattern and row, and the direct categories of card k
@@ -178,7 +168,7 @@ class CategoryCounter {
 
     // Per pattern of true columns: a row of slot weights, direct weights and the total. Past
     // the rows' budget, cards go straight into the table (and into a row nobody reads).
-    std::array<int64_t*, 1 << kMaxColumns> patternRow_;  // null until the pattern is met
+    std::array<int64_t*, 1 << kMaxCountedColumns> patternRow_;  // null until the pattern is met
     std::vector<uint16_t> patterns_;
     std::vector<int64_t> rows_;
     std::vector<int64_t> spare_;

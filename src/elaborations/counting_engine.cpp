@@ -24,9 +24,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kTableColumns = 12;  // reserved, columns 1..10, all cards
-constexpr int kAllCardsColumn = 11;
-
 // Rows flagged (pass 28 only), columns, and every ancestor of them.
 std::vector<uint8_t> ActiveCategories(const CategoryGrid& grid, bool withRows,
                                       const std::vector<int32_t>& columns) {
@@ -210,16 +207,16 @@ CountingResult CountCategories(CategoryGrid& grid, Progress& progress) {
         }
         counter.Add(batch, weights.data(), n);
     });
-    // Row r, column c at r * 12 + c: the layout of the file's records.
+    // Record r, field f at r * kCountTableFields + f: the layout of the file's records.
     std::vector<int64_t> counts = counter.Table();
     for (int c = 0; c < columnCount; ++c)
-        counts[size_t(grid.Count + 1) * kTableColumns + size_t(c) + 1] = columns[size_t(c)];
+        counts[size_t(grid.Count + 1) * kCountTableFields + size_t(c) + 1] = columns[size_t(c)];
     // The reports check them, so no count prints under the labels of a grid edited since, for
     // a row that was not counted, or as counts of another unit.
     counts[0] = GridFingerprint();
     for (int r = 1; r <= grid.Count; ++r)
-        counts[size_t(r) * kTableColumns + kCountedRowField] = active[size_t(r)];
-    const size_t names = size_t(grid.Count + 1) * kTableColumns;
+        counts[size_t(r) * kCountTableFields + kCountedRowField] = active[size_t(r)];
+    const size_t names = size_t(grid.Count + 1) * kCountTableFields;
     counts[names + kCountedUnitField] = CountedUnitMark(CoreState.CountByQuantUnit, CoreState.QuantUnitVar);
     // Sums of a unit variable are no card counts: the reports print no significance for them.
     counts[names + kCountedByUnitField] = unit.kind != 0;

@@ -20,7 +20,6 @@ namespace qv {
 namespace {
 
 constexpr int kHeadingWidth = 7;
-constexpr int kMaxColumns = kMaxCountedColumns;
 constexpr int kAllCards = kCountTableAllCards;
 constexpr int kPageLines = 45;
 constexpr int kMaxChiRows = 30;
@@ -78,7 +77,7 @@ class CrossTableWriter {
     void Write() {
         const int columns = table_.Columns();
         for (int k = 1; k <= columns; ++k)
-            out_.Line(LoadText(395) + " " + std::to_string(k) + " = " +
+            out_.Line(texts_(395) + " " + std::to_string(k) + " = " +
                       lines_.Labels[size_t(table_.ColumnLines[size_t(k) - 1])]);
         out_.Line();
         if (CoreState.TableHeadings && !headings_.Open(DataFilePath(data_file::kHeadings)))
@@ -163,7 +162,7 @@ class CrossTableWriter {
             }
             line += prefix_ + cell + (tabs_ ? "\t" : "");
         }
-        line += prefix_ + (" " + LoadText(394)).substr(0, size_t(width_));
+        line += prefix_ + (" " + texts_(394)).substr(0, size_t(width_));
         out_.Line(line);
         ++pageLines_;
         if (!pageBreak) {
@@ -192,7 +191,7 @@ class CrossTableWriter {
         const int parent = ParentOf(i);
         const int64_t parentAll = parent ? table_.At(parent, kAllCards) : grand;
         auto percentLine = [&](int text, auto base, int64_t totalBase) {
-            std::string l = std::string(24, ' ') + LoadText(text) + (tabs_ ? "\t" : "");
+            std::string l = std::string(24, ' ') + texts_(text) + (tabs_ ? "\t" : "");
             for (int k = 1; k <= columns; ++k) l += PercentCell(table_.At(i, k), base(k));
             out_.Line(l + PercentTotalCell(rowTotal, totalBase));
             ++pageLines_;
@@ -212,7 +211,7 @@ class CrossTableWriter {
         const int columns = table_.Columns();
         const int parent = ParentOf(lastRow_);
         out_.Line(RuleLine());
-        std::string line = LoadText(390) + (tabs_ ? "\t" : std::string(10, ' '));
+        std::string line = texts_(390) + (tabs_ ? "\t" : std::string(10, ' '));
         std::vector<int64_t> figures;
         for (int k = 1; k <= columns; ++k) {
             figures.push_back(parent ? table_.At(parent, k) : table_.At(0, k));
@@ -221,7 +220,7 @@ class CrossTableWriter {
         const int64_t total = parent ? table_.At(parent, kAllCards) : table_.GrandTotal();
         out_.Line(line + NumberCell(total));
         if (CoreState.PercentRow) {
-            std::string l = std::string(24, ' ') + LoadText(391) + (tabs_ ? "\t" : "");
+            std::string l = std::string(24, ' ') + texts_(391) + (tabs_ ? "\t" : "");
             for (int64_t f : figures) l += PercentTotalCell(f, total) + (tabs_ ? "\t" : "");
             out_.Line(l + prefix_);
         }
@@ -236,7 +235,7 @@ class CrossTableWriter {
             const bool stars =
                 StarsApply(columnsOfOneVariable_, columnsMultiAnswer_ || rowsMultiAnswer_,
                            columnsOverlap_ || ClassesOverlap(shownClasses_), table_.CountedByUnit());
-            out_.Line(LoadText(392) + " " + FormatFixed(test.ChiSquare, 7, 3) + LoadText(393) + " = " +
+            out_.Line(texts_(392) + " " + FormatFixed(test.ChiSquare, 7, 3) + texts_(393) + " = " +
                       std::to_string(test.Df) + " " +
                       (stars ? ChiSquareStars(*chi_, test.ChiSquare, test.Df) : ""));
         }
@@ -249,6 +248,7 @@ class CrossTableWriter {
     const std::optional<ChiSquareTable>& chi_;
     HeadingBlocks headings_;
     TextBuilder out_;
+    RunTexts texts_;
     bool tabs_ = false, borders_ = false;
     int width_ = 7;
     std::string prefix_;
@@ -415,7 +415,7 @@ CountTableState WriteSynopticTable() {
     TextBuilder out;
     bool tooLarge = false;
     for (int k = 1; k <= kAllCards; ++k) {
-        if (k <= kMaxColumns && k > table->Columns()) continue;
+        if (k <= kMaxCountedColumns && k > table->Columns()) continue;
         out.Line().Line().Line(std::string(52, '-')).Line();
         out.Line(LoadText(386) + " " +
                  (k == kAllCards ? LoadText(387) : lines.Labels[size_t(table->ColumnLines[size_t(k) - 1])]));

@@ -1,6 +1,11 @@
 #include "quick/card_bitmap.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace qv {
 
@@ -98,32 +103,58 @@ int64_t CardBitmap::CountCommon(const CardBitmap& other) const {
     return count;
 }
 
+namespace {
+
+// Words [from, to) of a row, each ANDed with the mask once and counted in all and against every
+// column while it is in a register: one pass over the memory, the counters in registers.
+template <size_t kColumns>
+void CountWords(const uint64_t* row, const uint64_t* mask, const uint64_t* const* columns, size_t from,
+                size_t to, int64_t* counts) {
+    const uint64_t* column[kColumns + 1];
+    for (size_t k = 0; k < kColumns; ++k) column[k] = columns[k];
+    int64_t in[kColumns + 1] = {};
+    for (size_t i = from; i < to; ++i) {
+        const uint64_t selected = row[i] & mask[i];
+        in[kColumns] += std::popcount(selected);
+        for (size_t k = 0; k < kColumns; ++k) in[k] += std::popcount(selected & column[k][i]);
+    }
+    for (size_t k = 0; k <= kColumns; ++k) counts[k] += in[k];
+}
+
+template <size_t... kColumns>
+constexpr auto CountersFor(std::index_sequence<kColumns...>) {
+    return std::array{&CountWords<kColumns>...};
+}
+constexpr size_t kFusedColumns = 10;
+constexpr auto kCounters = CountersFor(std::make_index_sequence<kFusedColumns + 1>{});
+
+}  // namespace
+
 void CountRowAgainst(const uint64_t* row, const CardBitmap& mask, std::span<const CardBitmap> columns,
                      int64_t* counts) {
-    // A block of the row's selected cards stays in the first-level cache while every column
-    // counts against it.
-    constexpr size_t kBlock = 512;
-    uint64_t selected[kBlock];
     const size_t n = mask.WordCount();
     const uint64_t* m = mask.Words();
-    int64_t total = 0;
-    for (size_t start = 0; start < n; start += kBlock) {
-        const size_t len = std::min(kBlock, n - start);
-        for (size_t i = 0; i < len; ++i) {
-            selected[i] = row[start + i] & m[start + i];
-            total += std::popcount(selected[i]);
-        }
-        for (size_t k = 0; k < columns.size(); ++k) {
-            const size_t words = std::min(columns[k].WordCount(), n);
-            if (words <= start) continue;
-            const uint64_t* c = columns[k].Words() + start;
-            const size_t upTo = std::min(len, words - start);
-            int64_t in = 0;
-            for (size_t i = 0; i < upTo; ++i) in += std::popcount(selected[i] & c[i]);
-            counts[k] += in;
-        }
+    // The words every column has are counted in one pass; past the shortest column, each column
+    // counts only the words it has.
+    size_t common = n;
+    for (const CardBitmap& c : columns) common = std::min(common, c.WordCount());
+    std::vector<const uint64_t*> words;
+    for (const CardBitmap& c : columns) words.push_back(c.Words());
+    size_t first = 0;
+    do {  // ten columns at a time; the first pass counts the row's selected cards as well
+        const size_t take = std::min(kFusedColumns, columns.size() - first);
+        std::array<int64_t, kFusedColumns + 1> part{};
+        kCounters[take](row, m, words.data() + first, 0, common, part.data());
+        for (size_t k = 0; k < take; ++k) counts[first + k] += part[k];
+        if (first == 0) counts[columns.size()] += part[take];
+        first += take;
+    } while (first < columns.size());
+    for (size_t i = common; i < n; ++i) {
+        const uint64_t selected = row[i] & m[i];
+        counts[columns.size()] += std::popcount(selected);
+        for (size_t k = 0; k < columns.size(); ++k)
+            if (i < columns[k].WordCount()) counts[k] += std::popcount(selected & words[k][i]);
     }
-    counts[columns.size()] += total;
 }
 
 CardBitmap CardBitmap::Common(const CardBitmap& x, const CardBitmap& y) {

@@ -215,11 +215,10 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
             flush(run);
             runStart += run;
         }
-        classifier.Classify(words);
         const uint8_t mask = uint8_t(0x80 >> (card & 7));
-        const size_t offset = size_t(byte - runStart);
-        for (int32_t r : classifier.True()) batch[size_t(r - 1) * size_t(run) + offset] |= mask;
-        classifier.Clear();
+        uint8_t* at = batch.data() + size_t(byte - runStart);
+        classifier.ForEachTrue(words,
+                               [at, mask, run](int32_t r) { at[size_t(r - 1) * size_t(run)] |= mask; });
     });
     if (last >= 0) flush((int64_t(last) >> 3) + 1 - runStart);
 

@@ -4,6 +4,7 @@
 
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "elaborations/count_table.h"
 #include "elaborations/factor_counts.h"
 #include "elaborations/factor_files.h"
 #include "elaborations/grid_files.h"
@@ -14,7 +15,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kMaxColumns = 10;
 constexpr size_t kMaxHeadingLines = 10;
 
 int CountTextLines(int fileId, int limit) {
@@ -85,7 +85,7 @@ QuickLineCount CountQuickLines(bool columns) {
         }
         if (QuickRowFlags[i]) ++count.Rows;
         if (columns && QuickColumnFlags[i]) {
-            if (count.Columns < kMaxColumns)
+            if (count.Columns < kMaxCountedColumns)
                 ++count.Columns;
             else
                 QuickColumnFlags[i] = 0;

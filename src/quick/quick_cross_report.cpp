@@ -8,6 +8,7 @@
 #include "core/prepared_snapshot.h"
 #include "core/text_tables.h"
 #include "elaborations/connections_report.h"
+#include "elaborations/count_table.h"
 #include "elaborations/cross_table_report.h"
 #include "elaborations/report_conventions.h"
 #include "platform/file_io.h"
@@ -20,7 +21,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kMaxColumns = 10;
 constexpr size_t kCrossLabelWidth = 40;
 constexpr int kDecimals = 2;
 
@@ -29,7 +29,7 @@ using Bitmap = QuickCardCounter::Bitmap;
 // The first ten lines chosen as columns, in line order.
 std::vector<int> ColumnLines(int lineCount) {
     std::vector<int> columns;
-    for (int i = 0; i < lineCount && int(columns.size()) < kMaxColumns; ++i)
+    for (int i = 0; i < lineCount && int(columns.size()) < kMaxCountedColumns; ++i)
         if (QuickColumnFlags[size_t(i)]) columns.push_back(i);
     return columns;
 }
@@ -125,7 +125,7 @@ class QuickCrossWriter {
         std::string line = Blanks(labelWidth_);
         for (size_t k = 1; k <= columns_.size(); ++k) line += NumberCell(int64_t(k));
         out_.Line();
-        out_.Line(line + separator_ + Blanks(width_ - 6) + LoadText(582));
+        out_.Line(line + separator_ + Blanks(width_ - 6) + texts_(582));
         tableOpen_ = true;
         shown_.clear();
         shownClasses_.clear();
@@ -145,7 +145,7 @@ class QuickCrossWriter {
         auto next = [&](int text) {
             if (!first) {
                 out_.Line(current);
-                current = Blanks(labelWidth_ - 6) + LoadText(text);
+                current = Blanks(labelWidth_ - 6) + texts_(text);
             }
             first = false;
         };
@@ -181,11 +181,11 @@ class QuickCrossWriter {
         tableOpen_ = false;
         const size_t columns = columns_.size();
         const int64_t all = base_[columns];
-        std::string line = LoadText(586) + Blanks(labelWidth_ - 6);
+        std::string line = texts_(586) + Blanks(labelWidth_ - 6);
         for (size_t c = 0; c < columns; ++c) line += NumberCell(base_[c]);
         out_.Line(line + NumberCell(all));
         if (CoreState.PercentRow || CoreState.PercentTotal) {
-            std::string l = Blanks(labelWidth_ - 6) + LoadText(587);
+            std::string l = Blanks(labelWidth_ - 6) + texts_(587);
             for (size_t c = 0; c < columns; ++c) l += PercentCell(base_[c], all);
             out_.Line(l);
         }
@@ -195,7 +195,7 @@ class QuickCrossWriter {
                 StarsApply(columnsOfOneVariable_, columnsMultiAnswer_ || rowsMultiAnswer_,
                            columnsOverlap_ || ClassesOverlap(shownClasses_), CoreState.CountByQuantUnit != 0);
             out_.Line();
-            out_.Line(LoadText(588) + " " + FormatFixed(test.ChiSquare, 7, 3) + LoadText(589) + " " +
+            out_.Line(texts_(588) + " " + FormatFixed(test.ChiSquare, 7, 3) + texts_(589) + " " +
                       std::to_string(test.Df) + " " +
                       (stars ? ChiSquareStars(*chi_, test.ChiSquare, test.Df) : ""));
         }
@@ -210,6 +210,7 @@ class QuickCrossWriter {
     std::vector<Bitmap> columns_;
     Figures totals_, parentFigures_, base_;
     TextBuilder out_;
+    RunTexts texts_;
     bool tabs_ = false;
     std::string separator_;
     int width_ = 7, labelWidth_ = 40;

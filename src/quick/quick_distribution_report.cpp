@@ -49,9 +49,10 @@ void WriteQuickDistributionReport(Progress& progress) {
     int64_t base = total;
     int64_t cumulated = 0;
 
+    RunTexts texts;
     auto footer = [&](int text) {
         out.Line();
-        out.Line(LoadText(text) + std::string(size_t(std::max(labelWidth - 6, 0)), ' ') + separator +
+        out.Line(texts(text) + std::string(size_t(std::max(labelWidth - 6, 0)), ' ') + separator +
                  FormatInteger(total, kCountWidth));
         out.Line().Line();
     };

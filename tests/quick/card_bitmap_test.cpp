@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,32 @@ TEST(CardBitmapTest, ClearsPastACardAndVisitsTheCardsSet) {
     EXPECT_EQ(x.ByteCount(), 20u);
     x.ClearFrom(1);
     EXPECT_EQ(BytesOf(x)[0], 0x80);
+}
+
+// A row against up to thirteen columns, some shorter than the selection: each figure is the
+// count of the cards set in all the bitmaps it names, card by card.
+TEST(CardBitmapTest, RowCountedAgainstEveryColumn) {
+    std::mt19937 rng(3);
+    auto random = [&rng](size_t bytes) {
+        std::vector<uint8_t> b(bytes);
+        for (uint8_t& x : b) x = uint8_t(rng());
+        return CardBitmap(b.data(), b.size());
+    };
+    for (int round = 0; round < 60; ++round) {
+        const size_t bytes = rng() % 700;
+        const CardBitmap mask = random(bytes);
+        const CardBitmap row = random(mask.WordCount() * 8);
+        std::vector<CardBitmap> columns;
+        for (size_t k = rng() % 14; k > 0; --k) columns.push_back(random(rng() % 3 ? bytes : rng() % 800));
+        std::vector<int64_t> counts(columns.size() + 1, 5), expected(columns.size() + 1, 5);
+        CountRowAgainst(row.Words(), mask, columns, counts.data());
+        for (int64_t card = 0; card < int64_t(bytes) * 8; ++card) {
+            if (!row.Has(card) || !mask.Has(card)) continue;
+            ++expected.back();
+            for (size_t k = 0; k < columns.size(); ++k) expected[k] += columns[k].Has(card);
+        }
+        EXPECT_EQ(counts, expected) << "round " << round;
+    }
 }
 
 }  // namespace

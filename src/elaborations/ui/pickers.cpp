@@ -13,6 +13,7 @@
 #include "core/station_settings.h"
 #include "core/text_tables.h"
 #include "core/ui/form_kit.h"
+#include "elaborations/count_table.h"
 #include "elaborations/grid_files.h"
 #include "elaborations/ui/viewer_calls.h"
 #include "platform/io_error.h"
@@ -25,7 +26,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kMaxColumns = 10;
 // The list of grid lines grows with its longest line up to this width; past it, it scrolls.
 constexpr int kMaxListWidth = 560;
 
@@ -339,7 +339,7 @@ void TColonne::FormCreate() {
     nRighe->setToolTip(Qs(LoadText(252)));
     Label1->setText(Qs(LoadText(259)));
     helpPage_ = 26;
-    limit_ = kMaxColumns;
+    limit_ = kMaxCountedColumns;
     Fill(QuickMode() ? QuickColumnFlags : StandardColumnFlags, GridPath(), ExtrasPath(), HeadingsPath());
 }
 

@@ -1,0 +1,265 @@
+#include <algorithm>
+#include <climits>
+#include <numeric>
+
+#include "elaborations/category_counter.h"
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// The counter's multi-answer groups: which classes a card's words hold together.
+
+namespace qv {
+
+// Each word selects the classes it is in; the group's mask is the union, with the all-empty
+// classes when every word is 0. A group of a few classes untouched by the parent rule gets a
+// slot for every mask; the classes of any other are counted one by one.
+void CategoryCounter::BuildGroup(GroupSource& g) {
+    const CardClassifier::Source& s = *g.source;
+    const std::vector<int64_t>& bounds = s.lookup.Bounds();
+    const size_t classes = g.categories.size();
+    auto bitOf = [&](int32_t c) {
+        return size_t(std::lower_bound(g.categories.begin(), g.categories.end(), c) - g.categories.begin());
+    };
+    g.small = classes <= kSmallGroupClasses;
+    g.maskWords = (classes + 63) / 64;
+    if (g.small) {
+        std::vector<uint16_t> masks(bounds.size() + 1, 0);
+        for (size_t j = 0; j + 1 < bounds.size(); ++j) {
+            auto [b, e] = s.lookup.IntervalCategories(j);
+            for (const int32_t* c = b; c != e; ++c) masks[j + 1] |= uint16_t(1u << bitOf(*c));
+        }
+        for (int32_t c : s.allEmpty) g.emptyMask |= uint64_t(1) << bitOf(c);
+        g.map = store_.BuildMap(bounds, masks, true, kDenseBudget);
+        PrepareVector(g, bounds, masks);
+    } else {
+        std::vector<uint16_t> segments(bounds.size() + 1);
+        std::iota(segments.begin(), segments.end(), uint16_t(0));
+        g.segmentCount = segments.size();
+        g.map = store_.BuildMap(bounds, segments, true, kDenseBudget);
+        g.masksAt = maskStore_.size();
+        maskStore_.resize(g.masksAt + (g.segmentCount + 1) * g.maskWords, 0);
+        auto setBit = [&](size_t mask, int32_t c) {
+            const size_t b = bitOf(c);
+            maskStore_[g.masksAt + mask * g.maskWords + b / 64] |= uint64_t(1) << (b % 64);
+        };
+        for (size_t j = 0; j + 1 < bounds.size(); ++j) {
+            auto [b, e] = s.lookup.IntervalCategories(j);
+            for (const int32_t* c = b; c != e; ++c) setBit(j + 1, *c);
+        }
+        for (int32_t c : s.allEmpty) setBit(g.segmentCount, c);
+    }
+
+    const bool ruled = std::any_of(g.categories.begin(), g.categories.end(),
+                                   [&](int32_t c) { return involved_[size_t(c)] != 0; });
+    if (classes <= kWholeGroupClasses && !ruled &&
+        slotCategories_.size() + (size_t(1) << classes) <= kMaxSlots) {
+        g.maskSlots = uint32_t(slotCategories_.size());
+        for (uint64_t mask = 0; mask < (uint64_t(1) << classes); ++mask) {
+            std::vector<int32_t> counted;
+            uint16_t bits = 0;
+            for (size_t b = 0; b < classes; ++b)
+                if (mask & (uint64_t(1) << b)) {
+                    counted.push_back(g.categories[b]);
+                    bits |= columnBits_[size_t(g.categories[b])];
+                }
+            NewSlot(std::move(counted), {}, bits);
+        }
+        return;
+    }
+    for (int32_t c : g.categories)
+        if (!affected_[size_t(c)]) MakeDirect(c);
+}
+
+// A class is a range of values, so a small group's class is among a card's when any of the
+// group's words lies in that range. Where the words lie side by side and the classes are fewer
+// than half the words, one compare of all the words a class beats looking every word up.
+void CategoryCounter::PrepareVector(GroupSource& g, const std::vector<int64_t>& bounds,
+                                    const std::vector<uint16_t>& masks) {
+#if defined(__SSE2__)
+    const int n = int(g.offsets.size());
+    if (n < 1 || n > 16 || g.offsets[0] < 0 || (n < 8 && g.offsets[0] + n < 8)) return;
+    for (int j = 1; j < n; ++j)
+        if (g.offsets[size_t(j)] != g.offsets[0] + j) return;
+    // Class b's range: from the first interval holding it to the end of the last, within the
+    // 16-bit values.
+    std::vector<int64_t> low(g.categories.size(), INT64_MAX), high(g.categories.size(), INT64_MIN);
+    for (size_t j = 0; j + 1 < bounds.size(); ++j)
+        for (size_t b = 0; b < g.categories.size(); ++b)
+            if (masks[j + 1] & (1u << b)) {
+                low[b] = std::min(low[b], std::max<int64_t>(bounds[j], INT16_MIN));
+                high[b] = std::max(high[b], std::min<int64_t>(bounds[j + 1], int64_t(INT16_MAX) + 1));
+            }
+    auto lanes = [](int64_t v) {
+        GroupSource::Lanes l;
+        l.v.fill(uint16_t(v));
+        return l;
+    };
+    auto range = [&](int64_t from, int64_t to, size_t b) {
+        // v - from taken as unsigned is below to - from; both shifted by 2^15 to compare signed.
+        g.rangeBias.push_back(lanes(from - 0x8000));
+        g.rangeLimit.push_back(lanes(to - from - 0x8000));
+        g.rangeBit.push_back(lanes(1 << b));
+    };
+    size_t tests = 0;
+    for (size_t b = 0; b < g.categories.size(); ++b) {
+        if (low[b] >= high[b]) continue;  // no 16-bit value
+        ++tests;
+        if (high[b] - low[b] == 1) {
+            g.valueOf.push_back(lanes(low[b]));
+            g.valueBit.push_back(lanes(1 << b));
+        } else if (high[b] - low[b] > 0xFFFF) {  // every 16-bit value: more than one compare takes
+            range(low[b], low[b] + 0x8000, b);
+            range(low[b] + 0x8000, high[b], b);
+        } else {
+            range(low[b], high[b], b);
+        }
+    }
+    if (tests * 2 > size_t(n)) {
+        g.valueOf.clear(), g.valueBit.clear(), g.rangeBias.clear(), g.rangeLimit.clear(), g.rangeBit.clear();
+        return;
+    }
+    // With fewer than 8 words the register holds the 8 words that end with the group's.
+    for (int lane = 0; lane < 8; ++lane) g.valid.v[size_t(lane)] = n >= 8 || lane >= 8 - n ? 0xFFFF : 0;
+    g.validBits = n >= 8 ? 0xFFFF : 0xFFFF & (0xFFFF << (2 * (8 - n)));
+    g.vectorFirst = g.offsets[0];
+    g.vectorWords = n;
+#else
+    (void)g, (void)bounds, (void)masks;
+#endif
+}
+
+// The mask of a small group of side-by-side words on one card: the words in two registers
+// (overlapping when fewer than 16; with fewer than 8, the lanes before them left out).
+// Inlined into the loops over a batch, whose every card it serves.
+[[gnu::always_inline]] inline uint32_t CategoryCounter::VectorMask(const GroupSource& g,
+                                                                   const uint16_t* card) {
+#if defined(__SSE2__)
+    auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
+    const int n = g.vectorWords;
+    const uint16_t* first = card + g.vectorFirst;
+    const __m128i a = load(n >= 8 ? first : first + n - 8);
+    const __m128i b = load(first + n - 8);
+    // Each class found puts its bit in the lanes of the words it holds; the lanes are or-ed at
+    // the end, so that nothing branches on what a card holds.
+    __m128i found = _mm_setzero_si128();
+    for (size_t r = 0; r < g.valueOf.size(); ++r) {
+        const __m128i v = load(g.valueOf[r].v.data());
+        const __m128i in = _mm_or_si128(_mm_cmpeq_epi16(a, v), _mm_cmpeq_epi16(b, v));
+        found = _mm_or_si128(found, _mm_and_si128(in, load(g.valueBit[r].v.data())));
+    }
+    for (size_t r = 0; r < g.rangeBias.size(); ++r) {
+        const __m128i bias = load(g.rangeBias[r].v.data());
+        const __m128i limit = load(g.rangeLimit[r].v.data());
+        const __m128i in = _mm_or_si128(_mm_cmplt_epi16(_mm_sub_epi16(a, bias), limit),
+                                        _mm_cmplt_epi16(_mm_sub_epi16(b, bias), limit));
+        found = _mm_or_si128(found, _mm_and_si128(in, load(g.rangeBit[r].v.data())));
+    }
+    if (n < 8) found = _mm_and_si128(found, load(g.valid.v.data()));
+    found = _mm_or_si128(found, _mm_shuffle_epi32(found, 0x4E));
+    found = _mm_or_si128(found, _mm_shuffle_epi32(found, 0xB1));
+    const uint32_t both = uint32_t(_mm_cvtsi128_si32(found));
+    const uint32_t mask = (both | both >> 16) & 0xFFFF;
+    if (g.emptyMask == 0) return mask;
+    const __m128i zero = _mm_setzero_si128();
+    const int empty =
+        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, zero), _mm_cmpeq_epi16(b, zero))) & g.validBits;
+    // (0 - x) >> 31 is 1 for any x from 1 to 2^31: 1 when some word is not 0.
+    const uint32_t none = 1u - ((0u - uint32_t(empty ^ g.validBits)) >> 31);
+    return mask | (uint32_t(g.emptyMask) & (0u - none));
+#else
+    (void)g, (void)card;
+    return 0;
+#endif
+}
+
+template <size_t values>
+void CategoryCounter::ValueMasks(const GroupSource& g, const uint16_t* const* cards, size_t n,
+                                 uint32_t* masks) {
+#if defined(__SSE2__)
+    auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
+    __m128i value[values], bit[values];
+    for (size_t r = 0; r < values; ++r)
+        value[r] = load(g.valueOf[r].v.data()), bit[r] = load(g.valueBit[r].v.data());
+    const ptrdiff_t first = g.vectorFirst, second = g.vectorFirst + g.vectorWords - 8;
+    for (size_t k = 0; k < n; ++k) {
+        const __m128i a = load(cards[k] + first), b = load(cards[k] + second);
+        __m128i found = _mm_setzero_si128();
+        for (size_t r = 0; r < values; ++r)
+            found = _mm_or_si128(
+                found, _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi16(a, value[r]), _mm_cmpeq_epi16(b, value[r])),
+                                     bit[r]));
+        found = _mm_or_si128(found, _mm_shuffle_epi32(found, 0x4E));
+        found = _mm_or_si128(found, _mm_shuffle_epi32(found, 0xB1));
+        const uint32_t both = uint32_t(_mm_cvtsi128_si32(found));
+        masks[k] = (both | both >> 16) & 0xFFFF;
+    }
+#else
+    (void)g, (void)cards, (void)n, (void)masks;
+#endif
+}
+
+// The masks of a small group on n cards.
+void CategoryCounter::GroupMasks(const GroupSource& g, const uint16_t* const* cards, size_t n,
+                                 uint32_t* masks) {
+    if (g.vectorFirst >= 0) {
+        // A few single values and no range, with no all-empty class: the values held in
+        // registers across the batch.
+        if (g.rangeBias.empty() && g.emptyMask == 0 && g.vectorWords >= 8) {
+            switch (g.valueOf.size()) {
+                case 1:
+                    return ValueMasks<1>(g, cards, n, masks);
+                case 2:
+                    return ValueMasks<2>(g, cards, n, masks);
+                case 3:
+                    return ValueMasks<3>(g, cards, n, masks);
+                case 4:
+                    return ValueMasks<4>(g, cards, n, masks);
+                default:
+                    break;
+            }
+        }
+        for (size_t k = 0; k < n; ++k) masks[k] = VectorMask(g, cards[k]);
+        return;
+    }
+    uint32_t* any = any_.data();
+    std::fill_n(masks, n, 0);
+    std::fill_n(any, n, 0);
+    for (int offset : g.offsets) {
+        if (offset < 0) {  // a word past the card reads 0
+            const uint32_t mask = g.map.Find(0);
+            for (size_t k = 0; k < n; ++k) masks[k] |= mask;
+        } else if (const uint16_t* table = g.map.table) {
+            const uint32_t low = uint32_t(g.map.low), size = g.map.size;
+            for (size_t k = 0; k < n; ++k) {
+                const uint16_t v = cards[k][offset];
+                any[k] |= v;
+                masks[k] |= table[std::min(uint32_t(int32_t(int16_t(v))) - low, size)];
+            }
+        } else {
+            for (size_t k = 0; k < n; ++k) {
+                const uint16_t v = cards[k][offset];
+                any[k] |= v;
+                masks[k] |= g.map.Find(int16_t(v));
+            }
+        }
+    }
+    const uint32_t empty = uint32_t(g.emptyMask);
+    for (size_t k = 0; k < n; ++k) masks[k] |= any[k] == 0 ? empty : 0;
+}
+
+uint64_t CategoryCounter::OneWordMask(const GroupSource& g, const uint16_t* card) const {
+    if (g.vectorFirst >= 0) return VectorMask(g, card);
+    uint64_t mask = 0;
+    uint32_t any = 0;
+    for (int offset : g.offsets) {
+        const int16_t v = WordAt(card, offset);
+        any |= uint16_t(v);
+        const uint16_t found = g.map.Find(v);
+        mask |= g.small ? found : maskStore_[g.masksAt + found];
+    }
+    if (any == 0) mask |= g.small ? g.emptyMask : maskStore_[g.masksAt + g.segmentCount];
+    return mask;
+}
+
+}  // namespace qv

@@ -1,0 +1,85 @@
+#pragma once
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// Where a value falls among the bounds of a field's classes, found without a branch on the value:
+// the one lookup of the category test, for the card-by-card classifier and the bulk counter.
+
+namespace qv {
+
+// A value's slot, by a direct table over [low, low + size) (its entry `size`, 0, serves every
+// value outside, so that no branch depends on the value), or else by the number of bounds at or
+// below the value, which picks one of the segments.
+struct SlotMap {
+    int32_t low = 0;
+    uint32_t size = 0;
+    const uint16_t* table = nullptr;
+    // Bounds within 32 bits (a bound above them is never reached), padded to a multiple of four
+    // with INT32_MIN.
+    const int32_t* bounds = nullptr;
+    uint32_t count = 0, padded = 0;
+    const uint16_t* segments = nullptr;
+    size_t tableAt = SIZE_MAX, boundsAt = 0, segmentsAt = 0;  // in the store, while building
+
+    static constexpr uint32_t kLinearBounds = 32;  // up to these, bounds are counted, not searched
+
+    uint16_t Find(int32_t v) const {
+        if (table) return table[std::min(uint32_t(v) - uint32_t(low), size)];
+        if (padded <= kLinearBounds) {  // a few bounds: count those above v, with no branch
+#if defined(__SSE2__)
+            const __m128i value = _mm_set1_epi32(v);
+            __m128i above = _mm_setzero_si128();
+            for (uint32_t i = 0; i < padded; i += 4) {
+                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bounds + i));
+                above = _mm_sub_epi32(above, _mm_cmpgt_epi32(b, value));
+            }
+            above = _mm_add_epi32(above, _mm_shuffle_epi32(above, 0x4E));
+            above = _mm_add_epi32(above, _mm_shuffle_epi32(above, 0xB1));
+            return segments[count - uint32_t(_mm_cvtsi128_si32(above))];
+#else
+            uint32_t k = 0;
+            for (uint32_t i = 0; i < count; ++i) k += uint32_t(bounds[i] <= v);
+            return segments[k];
+#endif
+        }
+        const int32_t* base = bounds;
+        uint32_t len = count;
+        while (len > 1) {  // without branches: each step's outcome is a coin toss
+            const uint32_t half = len / 2;
+            base += size_t(base[half - 1] <= v) * half;
+            len -= half;
+        }
+        return segments[size_t(base - bounds) + (len == 1 && *base <= v)];
+    }
+};
+
+// The tables and bounds of a set of maps, kept together. `bounds` are sorted class bounds;
+// segments[0] is the slot below them all, segments[j + 1] that of [bounds[j], bounds[j + 1]) and
+// the last that above them.
+class SlotStore {
+  public:
+    // A table over every 16-bit value, the word's bits as its index: a lookup is a load. Answers
+    // whether any 16-bit value has a slot (else nothing is kept).
+    bool BuildWordTable(SlotMap& m, const std::vector<int64_t>& bounds,
+                        const std::vector<uint16_t>& segments);
+    // A 16-bit value's map is a direct table over the bounds cut to the 16-bit range while it
+    // fits `budget` entries in all; any other map searches.
+    SlotMap BuildMap(const std::vector<int64_t>& bounds, const std::vector<uint16_t>& segments, bool word16,
+                     size_t budget);
+    // Once every map is built: the maps' pointers into the store.
+    void FixPointers(SlotMap& m) const;
+    size_t DenseEntries() const { return denseEntries_; }
+    void Reserve(size_t entries) { u16_.reserve(entries); }
+
+  private:
+    std::vector<uint16_t> u16_;
+    std::vector<int32_t> bounds_;
+    size_t denseEntries_ = 0;
+};
+
+}  // namespace qv
