@@ -33,8 +33,8 @@ run_one() {
     local t=$1 corpus="$work/$1"
     mkdir -p "$corpus"
     cp fuzz/corpus/"$t"/* "$corpus"/ 2>/dev/null || true
-    if QV_FUZZ_TARGET="$t" ASAN_OPTIONS=detect_leaks=0 build-fuzz/qv_fuzz -max_total_time="$seconds" ${QV_FUZZ_RUNS:+-runs="$QV_FUZZ_RUNS"} \
-        -max_len="$(max_len_of "$t")" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    if QV_FUZZ_TARGET="$t" ASAN_OPTIONS=detect_leaks=0 build-fuzz/qv_fuzz -max_total_time="$seconds" \
+        ${QV_FUZZ_RUNS:+-runs="$QV_FUZZ_RUNS"} -max_len="$(max_len_of "$t")" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix=build-fuzz/findings/"$t"- "$corpus" >"$work/$t.log" 2>&1; then
         echo "$t: $(grep -m1 'stat::number_of_executed_units' "$work/$t.log" | awk '{print $2}') executions, no finding"
     else
