@@ -99,11 +99,15 @@ void FuzzRtf(const uint8_t* data, size_t size) {
     qv::RtfToHtml(std::string_view(reinterpret_cast<const char*>(data), size));
 }
 
+// Compiled as the tool that builds the sample compiles, with no archive open: only the designed
+// archive is built and opened, not the open one saved, rebuilt and opened again around it.
 void FuzzDefinition(const uint8_t* data, size_t size) {
     Put(gDesign + "scheda.txt", Bytes(data, size));
+    CoreState.ArchiveDir.clear();
+    CoreState.WriteAccess = true;
+    qv::FieldAttributes.fill(0);  // the marks are not the compiler's: none carry over between inputs
     QuietHost host;
     qv::RunCompile(gDesign, true, host);
-    OpenSampleArchive();
 }
 
 void FuzzGrid(const uint8_t* data, size_t size) {
@@ -242,12 +246,12 @@ void FuzzOpening(const uint8_t* data, size_t size) {
     const std::string path = qv::DataFilePath(id);
     const std::string before = Get(path);
     Put(path, in.rest);
+    // The next input's opening replaces all that this one left, read whole or in part.
     try {
         OpenSampleArchive();
     } catch (const qv::IoError&) {
     }
     Put(path, before);
-    OpenSampleArchive();
 }
 
 // Journals and commit markers are settled in a directory of their own, made anew for each

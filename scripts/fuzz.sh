@@ -4,6 +4,8 @@
 # New inputs go to a scratch corpus, never into the committed one; a finding stops with the
 # crashing input saved under build-fuzz/findings/ and a non-zero exit.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
+# QV_FUZZ_JOBS caps how many targets run at once (default: one per processor); QV_FUZZ_RUNS
+# ends each target after that many executions instead of after SECONDS.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
@@ -11,7 +13,8 @@ qv_install_packages clang libclang-rt-14-dev
 seconds="${1:-10}"
 shift || true
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON -DQV_TESTS=OFF >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target qv_fuzz
+jobs="${QV_FUZZ_JOBS:-$(nproc)}"
+cmake --build build-fuzz -j"$jobs" --target qv_fuzz
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=($(ls fuzz/corpus))
 work=$(mktemp -d)
@@ -31,7 +34,7 @@ run_one() {
     mkdir -p "$corpus"
     cp fuzz/corpus/"$t"/* "$corpus"/ 2>/dev/null || true
     if QV_FUZZ_TARGET="$t" ASAN_OPTIONS=detect_leaks=0 build-fuzz/qv_fuzz -max_total_time="$seconds" \
-        -max_len="$(max_len_of "$t")" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+        ${QV_FUZZ_RUNS:+-runs="$QV_FUZZ_RUNS"} -max_len="$(max_len_of "$t")" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix=build-fuzz/findings/"$t"- "$corpus" >"$work/$t.log" 2>&1; then
         echo "$t: $(grep -m1 'stat::number_of_executed_units' "$work/$t.log" | awk '{print $2}') executions, no finding"
     else
@@ -40,4 +43,4 @@ run_one() {
 }
 export -f run_one max_len_of
 export seconds work
-printf '%s\n' "${targets[@]}" | xargs -P "$(nproc)" -I{} bash -c 'run_one {}'
+printf '%s\n' "${targets[@]}" | xargs -P "$jobs" -I{} bash -c 'run_one {}'

@@ -109,14 +109,17 @@ void StartProgram() {
     // A folder that is not there, or whose name is longer than the file system takes, is a
     // missing archive before anything looks into it: the sample archive opens.
     if (!DirExists(CoreState.ArchiveDir)) CoreState.ArchiveDir = SampleArchiveDir();
+    // Built before the opening: what the opening finds wrong is told in these texts.
+    BuildTextFile();
     try {
         OpenArchive();
     } catch (const IoError& e) {
-        // The program always starts: an archive that cannot be opened is told, and the sample
-        // archive opens in its place, so the person can choose another.
+        // The program always starts: an archive that cannot be opened is told, naming the file
+        // that failed, and the sample archive opens in its place, so the person can choose another.
         if (CoreState.ArchiveDir == SampleArchiveDir()) throw;
+        const std::string failed = e.Path().empty() ? CoreState.ArchiveDir : e.Path();
         gNotices.emplace_back(kLastArchiveFailedText,
-                              " " + std::to_string(e.Code()) + "): " + DisplayPath(CoreState.ArchiveDir));
+                              " " + std::to_string(e.Code()) + "): " + DisplayPath(failed));
         CoreState.ArchiveDir = SampleArchiveDir();
         OpenArchive();
     }
@@ -124,7 +127,6 @@ void StartProgram() {
     CoreState.CurrentCard = NewCardNumber();
     ReadCardText();
     ReadCardValues();
-    BuildTextFile();
     gStarted = true;
 }
 

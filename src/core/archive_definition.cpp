@@ -287,7 +287,8 @@ void ReadPlacement(TextReader& in) {
 
 void PutTable(std::string& file, int table, const auto& entries) {
     uint8_t* base = reinterpret_cast<uint8_t*>(file.data()) + size_t(table - 1) * kDefinitionTableBytes;
-    for (int f = 1; f <= kMaxFields; ++f) PutI16(base + 2 * (f - 1), int16_t(entries[f]));
+    const auto* entry = entries.data();
+    for (int f = 1; f <= kMaxFields; ++f) PutI16(base + 2 * (f - 1), int16_t(entry[f]));
 }
 
 void WriteDefinitionFile() {
@@ -363,17 +364,19 @@ void LoadArchiveDefinition() {
     const std::string file = ReadFileOrThrow(path);
     // Read whole before any table changes, so a short file leaves the tables as they were.
     if (file.size() < size_t(kDefinitionTables) * kDefinitionTableBytes) ThrowIo(kReadPastEnd, path);
-    const uint8_t* bytes = Bytes(file);
-    auto word = [&](int table, int f) {
-        return GetI16(bytes + size_t(table - 1) * kDefinitionTableBytes + 2 * (f - 1));
-    };
+    // Table by table through plain pointers: every opening decodes 68,000 words here.
+    auto row = [&](int table) { return Bytes(file) + size_t(table - 1) * kDefinitionTableBytes; };
     const auto& tables = WordTables();
-    for (int t = 1; t <= 15; ++t)
-        for (int f = 1; f <= kMaxFields; ++f) (*tables[t - 1])[f] = word(t, f);
+    for (int t = 1; t <= 15; ++t) {
+        const uint8_t* from = row(t);
+        int16_t* to = tables[t - 1]->data();
+        for (int f = 1; f <= kMaxFields; ++f) to[f] = GetI16(from + 2 * (f - 1));
+    }
+    const uint8_t *inCondition = row(16), *sense = row(17);
     int placed = 0;
     for (int f = 1; f <= kMaxFields; ++f) {
-        FieldInCondition[f] = word(16, f) > 0 ? 1 : 0;
-        FieldConditionSense[f] = word(17, f) > 0 ? 1 : 0;
+        FieldInCondition[f] = GetI16(inCondition + 2 * (f - 1)) > 0 ? 1 : 0;
+        FieldConditionSense[f] = GetI16(sense + 2 * (f - 1)) > 0 ? 1 : 0;
         if (LayoutPage[f] > 0) ++placed;
     }
     CoreState.FieldCount = placed;

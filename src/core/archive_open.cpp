@@ -100,6 +100,8 @@ void OpenReadOnly(const std::string& reason) {
 constexpr int kDamagedIndexText = 2132;
 constexpr int kCardSizeText = 2133;
 constexpr int kSampleInsteadText = 2423;
+constexpr int kShortIndexText = 2451;
+constexpr int kRebuiltDefinitionText = 2452;
 
 // This station's files of the archive that are there but could not be read at its opening: the
 // defaults stand for the session, the user is told once, and the closing leaves these files as
@@ -136,14 +138,17 @@ void LoadStationFile(const std::string& path, const std::function<void()>& load,
 
 // The cards to work with: the index, cut to what both card files hold. A card number past that
 // is one another station is still writing (or one a crash left unwritten), so it is reported
-// and left alone rather than read as a blank card. A damaged index (below -1, or past the last
-// card number) opens the archive read-only with the cards the files hold.
+// and left alone rather than read as a blank card. A damaged index (below -1, past the last
+// card number, or too short to hold a number) opens the archive read-only with the cards the
+// files hold.
 void LoadLastCard() {
     CoreState.CurrentCard = 0;
     CoreState.LastCard = -1;
     gOpenedCards = CardFiles::Current().CountCards(true);
     CoreState.LastCard = gOpenedCards.last;
-    if (gOpenedCards.damagedIndex)
+    if (gOpenedCards.shortIndex)
+        OpenReadOnly(LoadText(kShortIndexText) + " " + DisplayPath(DataFilePath(data_file::kLastCard)));
+    else if (gOpenedCards.damagedIndex)
         OpenReadOnly(LoadText(kDamagedIndexText) + " " + std::to_string(gOpenedCards.index) + ".");
 }
 
@@ -184,6 +189,21 @@ void CheckCardSize(bool sized) {
                                     CoreState.CardWordCount - kNotesHeadWords;
     }
     if (!agree) OpenReadOnly(LoadText(kCardSizeText));
+}
+
+// A definition cut short (emptied, halved) is built again from the compiled files, as a
+// missing one is. The marks it held are gone, and whether the cards were written under this
+// definition cannot be told: nothing is written to the cards until the next opening.
+void LoadOrRebuildDefinition() {
+    try {
+        LoadArchiveDefinition();
+        return;
+    } catch (const IoError& e) {
+        if (e.Code() != kReadPastEnd) throw;
+    }
+    FieldAttributes.fill(0);
+    BuildArchiveDefinition();
+    OpenReadOnly(LoadText(kRebuiltDefinitionText) + " " + DisplayPath(DataFilePath(data_file::kDefinition)));
 }
 
 void SaveFieldAttributes() {
@@ -287,7 +307,7 @@ void OpenArchive() {
     if (!rebuildDefinition && definition.OpenIfExists(DataFilePath(data_file::kDefinition),
                                                       kDefinitionTableBytes, RecordFile::Mode::Read)) {
         definition.Close();
-        LoadArchiveDefinition();
+        LoadOrRebuildDefinition();
     } else {
         BuildArchiveDefinition();
         if (rebuildDefinition) ClearArchiveCommits(recovered);

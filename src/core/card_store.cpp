@@ -269,24 +269,29 @@ CardCount CardFiles::CountCards(bool acceptDamaged) const {
     CardCount count;
     RecordFile index;
     if (index.TryOpen(indexPath_, kIndexRecordBytes, RecordFile::Mode::Read)) {
-        uint8_t bytes[kIndexRecordBytes];
-        index.Read(0, bytes);
-        count.index = GetI32(bytes);
+        // An index cut short holds no number at all: damaged, like one out of range.
+        count.shortIndex = acceptDamaged && index.RecordCount() == 0;
+        if (!count.shortIndex) {
+            uint8_t bytes[kIndexRecordBytes];
+            index.Read(0, bytes);
+            count.index = GetI32(bytes);
+        }
     } else if (errno != ENOENT) {
         // Only an index that is not there means no cards; one failing to open is an error.
         ThrowErrno(indexPath_);
     }
-    count.damagedIndex = acceptDamaged && (count.index < -1 || count.index > kLastCardNumber);
+    count.damagedIndex =
+        acceptDamaged && (count.shortIndex || count.index < -1 || count.index > kLastCardNumber);
     if (count.index < -1 && !acceptDamaged) ThrowIo(kInvalidNumber, indexPath_);
     // The card after the last must have a number too.
     count.last = count.damagedIndex ? kLastCardNumber : std::min(count.index, INT32_MAX - 1);
     // Cards a file holds whole; a missing file holds none.
-    auto measure = [&count](const std::string& path, int recordBytes, int records) {
-        if (records <= 0) return;
+    auto measure = [&count](const std::string& path, int cardBytes) {
+        if (cardBytes <= 0) return;
         RecordFile file;
         int64_t cards = 0;
-        if (file.TryOpen(path, recordBytes, RecordFile::Mode::Read))
-            cards = file.RecordCount() / records;
+        if (file.TryOpen(path, cardBytes, RecordFile::Mode::Read))
+            cards = file.RecordCount();
         else if (errno != ENOENT)
             ThrowErrno(path);
         if (cards - 1 < count.last) {
@@ -294,8 +299,8 @@ CardCount CardFiles::CountCards(bool acceptDamaged) const {
             if (!count.damagedIndex) count.shortFile = path;
         }
     };
-    measure(textPath_, kCardTextRecordBytes, geometry_.TextRecords());
-    measure(valuesPath_, kCardValueRecordBytes, geometry_.ValueRecords());
+    measure(textPath_, geometry_.textBytes);
+    measure(valuesPath_, geometry_.wordCount * 2);
     return count;
 }
 

@@ -40,10 +40,11 @@ CardGeometry CurrentCardGeometry();
 // archive (or what a crash in between leaves); the program then works with the cards both
 // files hold and leaves the missing ones alone.
 struct CardCount {
-    int32_t index = -1;     // the last-card index as stored, -1 when there is no index file
-    int32_t last = -1;      // the last card both card files hold, never above `index`
-    std::string shortFile;  // the card file that ends first, when `last` is below `index`
-    bool damagedIndex = false;  // below -1 or past the last card number (see CountCards)
+    int32_t index = -1;         // the last-card index as stored, -1 when there is no index file
+    int32_t last = -1;          // the last card both card files hold, never above `index`
+    std::string shortFile;      // the card file that ends first, when `last` is below `index`
+    bool damagedIndex = false;  // below -1, past the last card number or cut short (see CountCards)
+    bool shortIndex = false;    // the index file holds fewer bytes than one number
     int64_t Missing() const { return int64_t(index) - last; }
 };
 // Refuses with words a card past kLastCardNumber: the archive is full.
@@ -108,8 +109,10 @@ class CardFiles {
     // The last-card index. ReadLastCard raises IoError when the file is missing or empty.
     int32_t ReadLastCard() const;
     // The index and the cards both files hold, measured now. A missing index counts as no cards;
-    // an index below -1 raises IoError naming the index file, unless `acceptDamaged`: then such
-    // an index, or one past kLastCardNumber, counts the cards the files hold and is flagged.
+    // an index below -1 (or cut short) raises IoError naming the index file, unless
+    // `acceptDamaged`: then such an index, or one past kLastCardNumber, counts the cards the files
+    // hold and is flagged. Every pass over the cards takes its last card from here, never from
+    // the index alone.
     CardCount CountCards(bool acceptDamaged = false) const;
     // Writes the index in place and syncs it; the file is made only when there is none. Whoever
     // reads, raises and writes it holds FileLock(IndexPath()) meanwhile, so that two stations

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "core/card_store.h"
 #include "core/data_files.h"
 #include "core/text_tables.h"
 #include "platform/bytes.h"
@@ -56,8 +57,9 @@ std::optional<PreparedSnapshot> ReadPreparedSnapshot() {
     PreparedSnapshot s;
     s.Cards = *prepared + 1;
     s.PreparedAt = *at;
-    // The index is written last when a card is stored, so a card stored since shows in either.
-    s.Changed = LastCardOf(data_file::kLastCard).value_or(-1) != *prepared;  // no index: no card
+    // The preparation counts the cards the files hold; a card stored since shows in the count or
+    // in the files' times.
+    s.Changed = CardFiles::Current().CountCards(true).last != *prepared;
     for (int id : {data_file::kCardValues, data_file::kCardText, data_file::kLastCard})
         if (const std::optional<int64_t> t = FileModifiedTime(DataFilePath(id)); t && *t > *at)
             s.Changed = true;

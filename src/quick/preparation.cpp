@@ -106,6 +106,13 @@ std::string SiblingDirectory(const std::string& name) {
     return dir + sibling + "/";
 }
 
+// The last card to prepare: the index must be there, but the cards are those the files hold, so
+// an index that disagrees with them (a damaged one, read-only) lays out nothing of its own.
+int32_t LastHeldCard(const CardFiles& files) {
+    if (!FileExists(files.IndexPath())) ThrowIo(kFileNotFound, files.IndexPath());
+    return files.CountCards(true).last;
+}
+
 void BuildLinkKeys(const std::string& path, int32_t position, Progress& progress) {
     const int wordCount = CurrentCardGeometry().wordCount;
     const int offset = position >= 1 && position <= wordCount ? position - 1 : -1;
@@ -120,9 +127,11 @@ void BuildLinkKeys(const std::string& path, int32_t position, Progress& progress
 
 void BuildLinkNames(const std::string& path, const LinkBlock& block, const std::string& definitionsPath,
                     Progress& progress) {
-    const int32_t last = ReadLastCardFile(DataFilePath(data_file::kOtherLastCard));
     const int32_t recordBytes = ReadColumnNumber(block.Values[4], 1);
     if (recordBytes <= 0) ThrowIo(kInvalidNumber, definitionsPath);
+    const int32_t last =
+        LastHeldCard(CardFiles(DataFilePath(data_file::kOtherCardText), std::string(),
+                               DataFilePath(data_file::kOtherLastCard), CardGeometry{recordBytes, 0}));
     const TextRange first = ParseRange(block.Values[5]), second = ParseRange(block.Values[6]);
     TextBuilder out;
     if (last >= 0) {
@@ -172,7 +181,7 @@ CardBitmap ReadMatrixArea(int variable, int32_t lastCard) {
 }
 
 MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
-    const int32_t last = ReadLastCardFile(DataFilePath(data_file::kLastCard));
+    const int32_t last = LastHeldCard(CardFiles::Current());
     const CategoryGrid grid = LoadCategoryGrid(DataFilePath(data_file::kQuickGrid));
     if (grid.MoreLines) return MatrixOutcome::GridTooLong;
     const std::string gridRecord = NewPreparedGridRecord();

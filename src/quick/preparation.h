@@ -41,11 +41,12 @@ enum class MatrixOutcome {
     GridTooLong,  // "grl-dat.txt" holds more than 4000 lines: nothing is written
 };
 
-// Builds "dat-dat.dat" from the cards 0..L of the last-card index "dli-sch.dat" and writes L to
-// "dli-dat.dat". A grid line is a variable: the same category test as the counting passes, every
-// line evaluated. CountByQuantUnit is cleared when "grq-dat.txt" does not open; the prepared
-// value choices (PreparedQuantVar, PreparedTerritoryVar, PreparedDateVar) go back to 0. A
-// failure raises the input/output error and leaves the previous files as they were.
+// Builds "dat-dat.dat" from the cards 0..L that both card files hold, up to the last-card index
+// "dli-sch.dat", and writes L to "dli-dat.dat". A grid line is a variable: the same category
+// test as the counting passes, every line evaluated. CountByQuantUnit is cleared when
+// "grq-dat.txt" does not open; the prepared value choices (PreparedQuantVar,
+// PreparedTerritoryVar, PreparedDateVar) go back to 0. A failure raises the input/output error
+// and leaves the previous files as they were.
 MatrixOutcome BuildDichotomousMatrix(Progress& progress);
 
 // A line of a quick variable list ("grq-dat.txt", "grt-dat.txt", "grd-dat.txt"): the field

@@ -9,17 +9,14 @@
 
 namespace qv {
 
-int32_t ReadLastCardFile(const std::string& path) {
+int32_t ReadPreparedCardCount() {
+    const std::string path = DataFilePath(data_file::kPreparedCount);
     RecordFile file(path, 4, RecordFile::Mode::Read);
     uint8_t bytes[4];
     file.Read(0, bytes);
     const int32_t last = GetI32(bytes);
     if (last < -1) ThrowIo(kInvalidNumber, path);
     return last;
-}
-
-int32_t ReadPreparedCardCount() {
-    return ReadLastCardFile(DataFilePath(data_file::kPreparedCount));
 }
 
 std::optional<std::vector<int32_t>> ReadPerCardValues(int fileId, int valueBytes, int64_t cards) {

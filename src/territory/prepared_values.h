@@ -14,11 +14,9 @@ namespace qv {
 // whole records of this many values.
 constexpr int kPreparedValuesPerRecord = 10240;
 
-// The last card of a last-card file ("dli-dat.dat" of the preparation, "dli-sch.dat" of this or
-// another archive): its first 32-bit word, -1 for no card. Raises the input/output error when
-// it cannot be read, and an invalid number below -1.
-int32_t ReadLastCardFile(const std::string& path);
-// "dli-dat.dat".
+// The last prepared card, from "dli-dat.dat": its first 32-bit word, -1 for no card. It gives
+// the prepared files their geometry (the cards themselves are counted by CardFiles::CountCards).
+// Raises the input/output error when it cannot be read, and an invalid number below -1.
 int32_t ReadPreparedCardCount();
 
 // The values of cards 0..cards - 1 from per-card value file `fileId`, `valueBytes` (2 or 4)

@@ -151,6 +151,7 @@ TEST_F(StartupTest, UnreadableFilesAndAnArchiveThatFailsToOpenFallBackToTheSampl
         EXPECT_EQ(notices.size(), 1u);
         if (!notices.empty()) {
             EXPECT_EQ(notices[0].rfind(c.notice, 0), 0u) << notices[0];
+            EXPECT_TRUE(notices[0].ends_with(c.unreadable)) << notices[0];  // the file is named
         }
         EXPECT_TRUE(StopProgram());
     }
@@ -186,21 +187,47 @@ TEST_F(StartupTest, FreshProgramDirectoryOpensTheSampleArchive) {
     EXPECT_TRUE(StopProgram());
 }
 
-TEST_F(StartupTest, ADamagedIndexStartsReadOnlyWithTheCardsTheFilesHold) {
+// The sample archive always opens, whatever of its index or definition is damaged and whether the
+// text table is there, missing or one of an older program without the opening's texts: read-only,
+// with the cards the files hold, and told why.
+TEST_F(StartupTest, ADamagedSampleArchiveStartsReadOnlyWithTheCardsTheFilesHold) {
     test::ProgramRoot root(/*shipped=*/true);
-    const std::string index = root.ProgramDir() + "Pianalto/dli-sch.dat";
+    const std::string sample = root.ProgramDir() + "Pianalto/", texts = root.ProgramDir() + "sigle.dat";
     StartProgram();
     const int32_t cards = CoreState.LastCard + 1;
+    const int fields = CoreState.FieldCount;
     StopProgram();
-    for (const char* damaged : {"FF FF FF 7F", "FB FF FF FF"}) {
-        SCOPED_TRACE(damaged);
-        WriteBytes(index, test::Hex(damaged));
-        StartProgram();
-        EXPECT_EQ(CoreState.LastCard, cards - 1);
-        EXPECT_EQ(CoreState.CurrentCard, cards);
-        EXPECT_FALSE(ArchiveReadOnlyReason().empty());
-        EXPECT_NE(TakeOpeningWarning().find(ArchiveReadOnlyReason()), std::string::npos);
-        StopProgram();
+    const std::string index = test::ReadBytes(sample + "dli-sch.dat");
+    const std::string definition = test::ReadBytes(sample + "imp-sch.dat");
+    const std::string table = test::ReadBytes(texts);
+    struct Case {
+        const char* file;
+        std::string bytes;
+    } cases[] = {
+        {"dli-sch.dat", test::Hex("FF FF FF 7F")},
+        {"dli-sch.dat", test::Hex("FB FF FF FF")},
+        {"dli-sch.dat", ""},
+        {"dli-sch.dat", test::Hex("01 02 03")},
+        {"imp-sch.dat", ""},
+        {"imp-sch.dat", definition.substr(0, definition.size() / 2)},
+    };
+    for (const Case& c : cases) {
+        for (const char* state : {"built", "missing", "older"}) {
+            SCOPED_TRACE(std::string(c.file) + " of " + std::to_string(c.bytes.size()) + " bytes, texts " + state);
+            WriteBytes(sample + "dli-sch.dat", index);
+            WriteBytes(sample + "imp-sch.dat", definition);
+            WriteBytes(sample + c.file, c.bytes);
+            if (state == std::string("missing")) std::filesystem::remove(texts);
+            if (state == std::string("older")) WriteBytes(texts, table.substr(0, 2000 * 256));
+            ASSERT_NO_THROW(StartProgram());
+            EXPECT_EQ(CoreState.ArchiveDir, sample);
+            EXPECT_EQ(CoreState.LastCard, cards - 1);
+            EXPECT_EQ(CoreState.FieldCount, fields);
+            EXPECT_EQ(CoreState.CurrentCard, cards);
+            EXPECT_FALSE(ArchiveReadOnlyReason().empty());
+            EXPECT_NE(TakeOpeningWarning().find(ArchiveReadOnlyReason()), std::string::npos);
+            StopProgram();
+        }
     }
 }
 

@@ -231,16 +231,21 @@ TEST_F(ArchiveOpen, CardsToWorkWithAreTheIndexCutToBothCardFiles) {
         int textCards, valueCards;
         int32_t last;
         std::string warning;  // the file and the missing cards, numbered from 1
-        const char* damaged = nullptr;  // a damaged index: read-only, the cards the files hold
+        // A damaged index: read-only, the cards the files hold, told in this text and this tail.
+        std::string damaged = "";
+        int damagedText = 2132;
     } cases[] = {
         {"04 00 00 00", 5, 5, 4, ""},
         {"01 00 00 00", 5, 5, 1, ""},  // longer files: the index wins
         {"04 00 00 00", 5, 3, 2, "num-sch.dat\n" + LoadText(1642) + " 2 (4 - 5)"},
         {"04 00 00 00", 0, 5, -1, "alf-sch.dat\n" + LoadText(1642) + " 5 (1 - 5)"},
         {"FF FF FF FF", 5, 5, -1, ""},
-        {"FF FF FF 7F", 3, 3, 2, "", "2147483647"},
-        {"FB FF FF FF", 5, 4, 3, "", "-5"},
-        {"E8 FE 07 00", 3, 3, 2, "", "524008"},  // past the last card number, 524007
+        {"FF FF FF 7F", 3, 3, 2, "", "2147483647."},
+        {"FB FF FF FF", 5, 4, 3, "", "-5."},
+        {"E8 FE 07 00", 3, 3, 2, "", "524008."},  // past the last card number, 524007
+        // Too short to hold a number: the file is named.
+        {"", 3, 3, 2, "", archive + "dli-sch.dat", 2451},
+        {"01 02 03", 5, 4, 3, "", archive + "dli-sch.dat", 2451},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.index);
@@ -251,8 +256,8 @@ TEST_F(ArchiveOpen, CardsToWorkWithAreTheIndexCutToBothCardFiles) {
         EXPECT_EQ(CoreState.LastCard, c.last);
         EXPECT_EQ(NewCardNumber(), c.last + 1);
         const std::string warning = TakeOpeningWarning();
-        if (c.damaged) {
-            EXPECT_EQ(warning, LoadText(2132) + " " + c.damaged + ".");
+        if (!c.damaged.empty()) {
+            EXPECT_EQ(warning, LoadText(c.damagedText) + " " + c.damaged);
             EXPECT_EQ(ArchiveReadOnlyReason(), warning);
             EXPECT_FALSE(ArchiveWritable());
         } else if (c.warning.empty()) {

@@ -93,6 +93,7 @@ class PreparationTest : public test::ScratchArchive {
         std::string bytes;
         for (const Card& c : kCards) bytes += CardBytes(c);
         WriteBytes(Arch("num-sch.dat"), bytes);
+        WriteBytes(Arch("alf-sch.dat"), std::string(9 * 50, '\0'));
         WriteLastCard(8);
         CoreState.LastCard = 8;
         WriteBytes(Arch("grl-dat.txt"), kQuickGrid);
@@ -259,6 +260,21 @@ TEST_F(PreparationTest, AGridEditedAfterTheMatrixIsRefusedByEveryReader) {
     EXPECT_NO_THROW(WriteQuickDistributionReport(progress));
 }
 
+// An index the card files disagree with (damaged, as an archive opened read-only may have it, or
+// past the cards they hold): the matrix is laid out for the nine cards there are, and is current.
+TEST_F(PreparationTest, AnIndexTheCardFilesDisagreeWithPreparesTheCardsThereAre) {
+    ASSERT_EQ(BuildDichotomousMatrix(progress), MatrixOutcome::Done);
+    const std::string matrix = ReadBytes(Arch("dat-dat.dat"));
+    for (const char* index : {"A0 86 01 00", "FB FF FF FF", "01 02 03", "FF FF FF 7F", "A3 01 FF 00"}) {
+        SCOPED_TRACE(index);
+        WriteBytes(Arch("dli-sch.dat"), Hex(index));
+        ASSERT_EQ(BuildDichotomousMatrix(progress), MatrixOutcome::Done);
+        EXPECT_EQ(ToHex(ReadBytes(Arch("dli-dat.dat"))), ToHex(Hex("08 00 00 00")));
+        EXPECT_EQ(ReadBytes(Arch("dat-dat.dat")), matrix);
+        EXPECT_FALSE(ReadPreparedSnapshot()->Changed);
+    }
+}
+
 TEST_F(PreparationTest, ArchiveWithoutCards) {
     WriteLastCard(-1);
     RemoveFile(Arch("grq-dat.txt"));
@@ -343,6 +359,7 @@ TEST_F(PreparationTest, LargeMatrixLandsAtEveryVariablesArea) {
     for (int32_t c = 0; c < cards; ++c)
         bytes += CardBytes({uint16_t(c % 3 == 0 ? 1 : 2), 0, 0, 0, 0, 0, 0, 0, 0});
     WriteBytes(Arch("num-sch.dat"), bytes);
+    WriteBytes(Arch("alf-sch.dat"), std::string(size_t(cards) * 50, '\0'));
     WriteLastCard(cards - 1);
     std::string grid = "uno*1=1,1;G0S0\r\n";
     for (int i = 2; i < 4000; ++i) grid += "mai*=9,9;\r\n";
@@ -522,11 +539,14 @@ TEST_F(PreparationTest, LinkFilesFailures) {
         WriteBytes(Arch("lnk-dat.imp"), c.definitions);
         EXPECT_THROW(BuildLinkFiles(progress), IoError);
     }
-    // A linked archive whose text file ends before its last card.
-    WriteBytes(other + "dli-sch.dat", Hex("01 00 00 00"));
-    WriteBytes(other + "alf-sch.dat", std::string(20, 'a'));
+    // A linked archive whose text file ends before its last card: the names of the cards it holds.
+    WriteBytes(other + "alf-sch.dat", std::string(30, 'a'));
     WriteBytes(Arch("lnk-dat.imp"), LinkBlockText("1", "Altro", "Altro", "20", "1-5", "6-7"));
-    EXPECT_THROW(BuildLinkFiles(progress), IoError);
+    for (const char* index : {"01 00 00 00", "FF FF FF 7F"}) {
+        WriteBytes(other + "dli-sch.dat", Hex(index));
+        EXPECT_EQ(BuildLinkFiles(progress), std::optional<int>(1));
+        EXPECT_EQ(ReadBytes(Arch("ll-dat.1")), "aaaaa;aa;\r\n") << index;
+    }
 }
 
 }  // namespace
