@@ -17,11 +17,10 @@
 #include <string>
 #include <string_view>
 
+#include "app/startup.h"
 #include "cardwindow/card_import.h"
 #include "cardwindow/jump_rules.h"
-#include "core/order_index.h"
 #include "cardwindow/recoding.h"
-#include "app/startup.h"
 #include "core/archive_open.h"
 #include "core/card_notes.h"
 #include "core/card_store.h"
@@ -29,6 +28,7 @@
 #include "core/compile_run.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
+#include "core/order_index.h"
 #include "core/selection_files.h"
 #include "elaborations/grid_files.h"
 #include "platform/file_io.h"
@@ -330,7 +330,8 @@ void WriteRecoverySeeds(const std::string& dir) {
         commit.Commit([] {});
     }
     qv::SetAtomicWriteHookForTest(nullptr);
-    for (const auto& [target, bytes] : {std::pair{"journal", gCaughtJournal}, std::pair{"marker", gCaughtMarker}}) {
+    for (const auto& [target, bytes] :
+         {std::pair{"journal", gCaughtJournal}, std::pair{"marker", gCaughtMarker}}) {
         fs::create_directories(dir + target);
         Put(dir + target + "/seed-" + target, bytes);
     }

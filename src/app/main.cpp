@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Quorvanta-TV"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quorvanta-TV"));
 
-    qv::SetIoCodeExplainer([](int code) { return code == qv::kHeapOverflow ? qv::LoadText(2100) : std::string(); });
+    qv::SetIoCodeExplainer(
+        [](int code) { return code == qv::kHeapOverflow ? qv::LoadText(2100) : std::string(); });
     try {
         qv::StartProgram();
     } catch (const qv::IoError& e) {

@@ -53,7 +53,7 @@ class CategoryLabelTable {
 
   private:
     std::string path_;
-    std::vector<std::string> labels_;  // by record, a-z upper-cased
+    std::vector<std::string> labels_;                                // by record, a-z upper-cased
     std::vector<std::unordered_map<std::string, int>> wholeLabels_;  // by field
 };
 

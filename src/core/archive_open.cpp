@@ -165,8 +165,10 @@ bool WholeCards(const std::string& path, int64_t cardBytes, int32_t index) {
 // than it was written with (one card of slack for a station that writes the text first). A file
 // still of the size the design gave it holds no cards to compare.
 bool TextFollowsNumbers(const CardFiles& files, int32_t index) {
-    const int64_t textBytes = files.Geometry().textBytes, valueBytes = int64_t(files.Geometry().wordCount) * 2;
-    const int64_t text = FileSize(files.TextPath()).value_or(0), values = FileSize(files.ValuesPath()).value_or(0);
+    const int64_t textBytes = files.Geometry().textBytes,
+                  valueBytes = int64_t(files.Geometry().wordCount) * 2;
+    const int64_t text = FileSize(files.TextPath()).value_or(0),
+                  values = FileSize(files.ValuesPath()).value_or(0);
     if (textBytes <= 0 || valueBytes <= 0 || text == kCardTextLimit || values == int64_t(kCardWordLimit) * 4)
         return true;
     return text / textBytes <= std::max(values / valueBytes, int64_t(index) + 1) + 1;

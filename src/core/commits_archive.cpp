@@ -1,5 +1,3 @@
-#include "core/commits.h"
-
 #include <sys/stat.h>
 
 #include <cctype>
@@ -10,6 +8,7 @@
 #include <utility>
 
 #include "core/card_store.h"
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "platform/file_io.h"
@@ -58,7 +57,8 @@ std::vector<std::string> Markers(const std::string& dir) {
     std::vector<std::string> markers;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(dir.empty() ? "." : dir, ec))
-        if (IsMarkerName(entry.path().filename().string())) markers.push_back(dir + entry.path().filename().string());
+        if (IsMarkerName(entry.path().filename().string()))
+            markers.push_back(dir + entry.path().filename().string());
     return markers;
 }
 
@@ -317,7 +317,8 @@ void CrashSafeArchiveReplacement::Commit(const std::function<void()>& build) {
         std::string line = "I " + m.index + "\t" + std::to_string(m.lastAfter);
         // Without an index there is none to go back to: a rollback leaves it as it finds it.
         if (FileExists(dir_ + m.index)) {
-            m.lastBefore = CardFiles(std::string(), std::string(), dir_ + m.index, CardGeometry{}).ReadLastCard();
+            m.lastBefore =
+                CardFiles(std::string(), std::string(), dir_ + m.index, CardGeometry{}).ReadLastCard();
             line += "\t" + std::to_string(*m.lastBefore);
         }
         text.Line(line);

@@ -1,14 +1,13 @@
-#include "core/commits.h"
-
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <algorithm>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <system_error>
 #include <utility>
-#include <optional>
 
+#include "core/commits.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
 #include "platform/bytes.h"

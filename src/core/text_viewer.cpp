@@ -101,7 +101,8 @@ bool LoadTextForViewer(const std::string& path) {
     std::string text(kViewerTextLimit, '\0');
     int64_t got = 0;
     RecordFile file;
-    if (file.OpenIfExists(path, 1, RecordFile::Mode::Read)) got = file.ReadUpTo(0, text.data(), kViewerTextLimit);
+    if (file.OpenIfExists(path, 1, RecordFile::Mode::Read))
+        got = file.ReadUpTo(0, text.data(), kViewerTextLimit);
     text.resize(size_t(got));
     const bool whole = got < kViewerTextLimit;
     text.resize(std::min(text.size(), text.find('\0')));

@@ -33,9 +33,12 @@ std::u32string FoldedName(std::string_view name) {
         const size_t start = at;
         const int32_t cp = NextUtf8(name, at);
         char32_t c = cp < 0 ? char32_t(0x110000 + static_cast<unsigned char>(name[start])) : char32_t(cp);
-        if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) c += 0x20;
-        else if (c == 0x160 || c == 0x152 || c == 0x17D) ++c;  // S, OE, Z with their marks
-        else if (c == 0x178) c = 0xFF;                          // Y diaeresis
+        if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
+            c += 0x20;
+        else if (c == 0x160 || c == 0x152 || c == 0x17D)
+            ++c;  // S, OE, Z with their marks
+        else if (c == 0x178)
+            c = 0xFF;  // Y diaeresis
         out.push_back(c);
     }
     return out;

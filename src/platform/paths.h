@@ -25,9 +25,9 @@ bool ClimbsAboveItsStart(std::string_view stored);
 
 // Inside the program a path is the file system's bytes. A file laid out as Windows-1252 text
 // holds it in that code page: PathFromStored converts one read from such a file, StoredDir and
-// StoredPath convert it and then go on as NormalizeDir and NormalizePath; StoredText gives the bytes to write there and throws
-// the input/output error kInvalidFileName for a path with a character Windows-1252 cannot hold,
-// which is never stored as '?'; PathStorable asks that beforehand. DisplayPath is a path as the
+// StoredPath convert it and then go on as NormalizeDir and NormalizePath; StoredText gives the bytes to write
+// there and throws the input/output error kInvalidFileName for a path with a character Windows-1252 cannot
+// hold, which is never stored as '?'; PathStorable asks that beforehand. DisplayPath is a path as the
 // program's texts show it in captions and messages.
 std::string PathFromStored(std::string_view stored);
 std::string StoredDir(std::string_view stored);
@@ -38,8 +38,8 @@ std::string DisplayPath(const std::string& path);
 
 // Case-insensitive lookup of an existing file or directory: the path itself when it exists,
 // else each component matched in its parent ignoring the case of ASCII letters and of the
-// accented letters Windows-1252 has (a Windows station's "CITTÀ" is the folder "Città"). Returns the path unchanged
-// when nothing matches.
+// accented letters Windows-1252 has (a Windows station's "CITTÀ" is the folder "Città"). Returns the path
+// unchanged when nothing matches.
 std::string ResolveExisting(const std::string& path);
 // The name to create a file under: an existing case-insensitive match is reused, otherwise
 // the spelling given (in the resolved parent directory).

@@ -59,10 +59,10 @@ void SetTerritoryCodes(CodeRange range, bool on);
 int CountSelectedCodes(CodeRange range);
 
 // Selects exactly the codes whose centroid in the program directory's "dli-poli.dat" (required:
-// its missing raises the input/output error and changes nothing) lies within `radius` of the chosen code's: |x0 - x| + |2 y0 - 2 y| <= radius. The chosen code is
-// always selected for a radius of 0 or more; a code without a pair in the file, or whose x is
-// -30000 (not placed on the map), is never selected beside it. A chosen code outside
-// 1..TerritoryCount changes nothing.
+// its missing raises the input/output error and changes nothing) lies within `radius` of the chosen code's:
+// |x0 - x| + |2 y0 - 2 y| <= radius. The chosen code is always selected for a radius of 0 or more; a code
+// without a pair in the file, or whose x is -30000 (not placed on the map), is never selected beside it. A
+// chosen code outside 1..TerritoryCount changes nothing.
 void ApplyKmRadius(int chosenCode, int radius);
 
 }  // namespace qv

@@ -214,7 +214,8 @@ TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {
          Play<TEsegue>([](TEsegue& d) { d.EseguiClick(); }), kCategoryCountPass, kCategoryCountPass},
         {"print mask: Esci in list mode", kPrintMask, 1,
          Play<TSelezionaMaschera>([](TSelezionaMaschera& d) { d.EsciClick(); }), 1, 1},
-        {"print mask: Visualizza, then Esci", kPrintMask, 2, Play<TSelezionaMaschera>([](TSelezionaMaschera& d) {
+        {"print mask: Visualizza, then Esci", kPrintMask, 2,
+         Play<TSelezionaMaschera>([](TSelezionaMaschera& d) {
              d.VisualizzaClick();
              d.EsciClick();
          }),
@@ -245,8 +246,8 @@ TEST_F(DialogExchangeTest, EachExchangeAnswersAndLeavesTodaysValue) {
              d.reject();
          }),
          -12, -12},
-        {"report table: Esci", kReportTable, 2, Play<TVedeTabella>([](TVedeTabella& d) { d.Esci1Click(); }), 2,
-         2},
+        {"report table: Esci", kReportTable, 2, Play<TVedeTabella>([](TVedeTabella& d) { d.Esci1Click(); }),
+         2, 2},
         {"report table: help, then Esci", kReportTable, 2, Play<TVedeTabella>([](TVedeTabella& d) {
              d.Help1Click();
              d.Esci1Click();

@@ -213,7 +213,8 @@ TEST_F(StartupTest, ADamagedSampleArchiveStartsReadOnlyWithTheCardsTheFilesHold)
     };
     for (const Case& c : cases) {
         for (const char* state : {"built", "missing", "older"}) {
-            SCOPED_TRACE(std::string(c.file) + " of " + std::to_string(c.bytes.size()) + " bytes, texts " + state);
+            SCOPED_TRACE(std::string(c.file) + " of " + std::to_string(c.bytes.size()) + " bytes, texts " +
+                         state);
             WriteBytes(sample + "dli-sch.dat", index);
             WriteBytes(sample + "imp-sch.dat", definition);
             WriteBytes(sample + c.file, c.bytes);

@@ -7,9 +7,9 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/field_layout.h"
 #include "support/scratch_archive.h"
 #include "support/small_archive.h"
-#include "support/field_layout.h"
 #include "support/temp_dir.h"
 
 namespace qv {

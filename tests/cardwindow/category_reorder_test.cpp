@@ -11,15 +11,15 @@
 #include "core/card_notes.h"
 #include "core/card_store.h"
 #include "core/commits.h"
-#include "core/text_tables.h"
 #include "core/core_state.h"
+#include "core/text_tables.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "support/field_layout.h"
-#include "support/small_archive.h"
 #include "support/io_faults.h"
 #include "support/program_dir.h"
+#include "support/small_archive.h"
 #include "support/temp_dir.h"
 
 namespace qv {
@@ -293,7 +293,8 @@ TEST_F(CategoryReorderTest, NothingStoredAfterAFailedJobIsLost) {
         ::close(pipeEnds[1]);
         int32_t card = -1;
         for (const char* name : {"p1", "p2"})
-            if (::read(pipeEnds[0], &card, sizeof card) == sizeof card && card >= 0) acknowledged[card] = name;
+            if (::read(pipeEnds[0], &card, sizeof card) == sizeof card && card >= 0)
+                acknowledged[card] = name;
         ::close(pipeEnds[0]);
         int status = -1;
         ::waitpid(child, &status, 0);
@@ -314,10 +315,12 @@ TEST_F(CategoryReorderTest, NothingStoredAfterAFailedJobIsLost) {
         const CardFiles files = CardFiles::Current();
         for (const auto& [number, name] : acknowledged) {
             SmallCard card;
-            ASSERT_TRUE(files.ReadText(number, card.text.data()) && files.ReadValues(number, card.words.data()));
+            ASSERT_TRUE(files.ReadText(number, card.text.data()) &&
+                        files.ReadValues(number, card.words.data()));
             EXPECT_EQ(std::string(reinterpret_cast<const char*>(card.text.data())), name);
-            EXPECT_EQ(ReadNotesChain(Archive("not-sch.dat"), DecodeCardNumber(card.words[48], card.words[49])),
-                      name + " note");
+            EXPECT_EQ(
+                ReadNotesChain(Archive("not-sch.dat"), DecodeCardNumber(card.words[48], card.words[49])),
+                name + " note");
         }
         EXPECT_GE(files.ReadLastCard(), acknowledged.empty() ? -1 : acknowledged.rbegin()->first);
     };

@@ -41,29 +41,31 @@ TEST_F(ShippedTables, TypedNamesToCodes) {
     } cases[] = {
         {"Roma", {4832}},  // exact, though nine other names begin with it
         {"ROMA ", {4832}},
-        {"Roma  ", {4832}},                    // separators at the end say nothing
-        {"milano", {1811}},                    //
-        {"mondovi", {609}},                    // "Mondovì" typed without its accent
-        {"MONDOV\xCC", {609}},                // an upper-case accent as the lower-case one
-        {"forli'", {3994}},                    // the apostrophe put for the accent; exact over prefix
-        {"Forl\xEC", {3994}},                 // over "Forlimpopoli" and "Forlì del Sannio"
-        {"cantu", {1506}},                     //
-        {"vo", {3496}},                        // "Vo'" exactly, over the 25 names beginning "Vo"
-        {"agli\xE8", {1}},                    //
-        {"sant agata de' goti", {5160}},       // blank for apostrophe, apostrophe kept
-        {"Sant'Agata  de  Goti", {5160}},      // a run of separators is one
-        {"Sant\x92" "Agata de\x92 Goti", {5160}},  // the typographic apostrophe
-        {"Zungr", {7830}},                     // only one name begins so
+        {"Roma  ", {4832}},                // separators at the end say nothing
+        {"milano", {1811}},                //
+        {"mondovi", {609}},                // "Mondovì" typed without its accent
+        {"MONDOV\xCC", {609}},             // an upper-case accent as the lower-case one
+        {"forli'", {3994}},                // the apostrophe put for the accent; exact over prefix
+        {"Forl\xEC", {3994}},              // over "Forlimpopoli" and "Forlì del Sannio"
+        {"cantu", {1506}},                 //
+        {"vo", {3496}},                    // "Vo'" exactly, over the 25 names beginning "Vo"
+        {"agli\xE8", {1}},                 //
+        {"sant agata de' goti", {5160}},   // blank for apostrophe, apostrophe kept
+        {"Sant'Agata  de  Goti", {5160}},  // a run of separators is one
+        {"Sant\x92"
+         "Agata de\x92 Goti",
+         {5160}},           // the typographic apostrophe
+        {"Zungr", {7830}},  // only one name begins so
         {"Bolzano/Bozen", {2710}},
-        {"Fi\xE8 allo Sciliar", {2733}},         // the Italian part of a two-language name
-        {"san valentino in abruzzo citeriore", {5729}},  // over 30 characters
+        {"Fi\xE8 allo Sciliar", {2733}},                  // the Italian part of a two-language name
+        {"san valentino in abruzzo citeriore", {5729}},   // over 30 characters
         {"Sant'Andrea Apostolo dello IonioXYZ", {6523}},  // the first 30 decide
         // Several municipalities: never one of them silently.
-        {"mondo", {609, 4041}},          // Mondovì and Mondolfo begin so
+        {"mondo", {609, 4041}},           // Mondovì and Mondolfo begin so
         {"sant agata de", {5160, 6622}},  // "de' Goti" and "del Bianco"
         {"Samone", {231, 2923}},          // one name, two municipalities
         {"san teodoro", {6836, 7195}},
-        {"Patern\xF2", {6282, 6972}},    // Paterno and the accented one fold alike
+        {"Patern\xF2", {6282, 6972}},  // Paterno and the accented one fold alike
         {"", {}},
         {" ' ", {}},
         {"Xyzzy", {}},
@@ -76,7 +78,8 @@ TEST_F(ShippedTables, TypedNamesToCodes) {
 TEST_F(ShippedTables, ChoiceListsTheMunicipalitiesWithTheirProvinces) {
     EXPECT_EQ(ComuneChoiceItems({609, 4041}),
               (std::vector<std::string>{"Mondov\xEC (Cuneo)", "Mondolfo (Pesaro e Urbino)"}));
-    EXPECT_EQ(ComuneChoiceItems({231, 2923}), (std::vector<std::string>{"Samone (Torino)", "Samone (Trento)"}));
+    EXPECT_EQ(ComuneChoiceItems({231, 2923}),
+              (std::vector<std::string>{"Samone (Torino)", "Samone (Trento)"}));
 }
 
 // A small program directory: names by code.

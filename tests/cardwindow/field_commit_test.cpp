@@ -327,8 +327,8 @@ TEST_F(FieldCommit, Municipalities) {
         {"airasca", 0, 2, {}},
         {"ALBIANO D'IVREA", 0, 4, {}},
         {"mondovi", 0, 609, {}},
-        {"mondo", 4041, 4041, {609, 4041}},   // Mondovì and Mondolfo: the person chooses
-        {"Samone", 0, kSentinel, {231, 2923}},  // Esc: the field keeps what it held
+        {"mondo", 4041, 4041, {609, 4041}},       // Mondovì and Mondolfo: the person chooses
+        {"Samone", 0, kSentinel, {231, 2923}},    // Esc: the field keeps what it held
         {"Samone", 609, kSentinel, {231, 2923}},  // an answer not offered is none
         {"Xyzzy", 0, kSentinel, {}},
         {"", 0, 0, {}},

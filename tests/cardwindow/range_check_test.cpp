@@ -6,10 +6,10 @@
 #include "core/text_tables.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
-#include "support/small_archive.h"
 #include "support/field_layout.h"
 #include "support/program_dir.h"
 #include "support/scratch_archive.h"
+#include "support/small_archive.h"
 #include "support/temp_dir.h"
 
 namespace qv {

@@ -317,7 +317,8 @@ TEST_F(ArchiveOpen, AnArchiveWhoseFilesDisagreeOpensReadOnlyWithTheCardsTheyHold
 }
 
 // A journal of one image as the program writes it, with a right checksum.
-std::string Journal(const std::string& name, uint64_t offset, const std::string& before, const std::string& after) {
+std::string Journal(const std::string& name, uint64_t offset, const std::string& before,
+                    const std::string& after) {
     std::string out = "QVJ1";
     AppendI32(out, 1);
     AppendI32(out, int32_t(name.size()));
@@ -602,7 +603,8 @@ TEST_F(ArchiveOpen, AFailedCallAtOpeningOrClosingIsToldAndDamagesNothing) {
             SaveArchiveSettings();
             throw;
         }
-        if (const std::string warning = TakeOpeningWarning(); !warning.empty()) ThrowIo(kReadPastEnd, warning);
+        if (const std::string warning = TakeOpeningWarning(); !warning.empty())
+            ThrowIo(kReadPastEnd, warning);
         if (!SaveArchiveSettings()) ThrowIo(kDiskWriteError, archive);
     };
     test::ForEachIoFault(reset, run, [&](const std::string& point) {

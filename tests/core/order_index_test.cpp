@@ -16,11 +16,11 @@
 #include "core/field_format.h"
 #include "platform/bytes.h"
 #include "platform/io_error.h"
-#include "support/small_archive.h"
 #include "support/field_layout.h"
 #include "support/program_dir.h"
 #include "support/records.h"
 #include "support/scratch_archive.h"
+#include "support/small_archive.h"
 #include "support/started_program.h"
 #include "support/temp_dir.h"
 

@@ -94,7 +94,8 @@ std::vector<int64_t> CardByCardTable(CardClassifier& classifier, const std::vect
         counts[11] += w;
         std::vector<int> trueColumns;
         for (size_t c = 0; c < columns.size(); ++c)
-            if (std::binary_search(truths.begin(), truths.end(), columns[c])) trueColumns.push_back(int(c) + 1);
+            if (std::binary_search(truths.begin(), truths.end(), columns[c]))
+                trueColumns.push_back(int(c) + 1);
         for (int c : trueColumns) counts[size_t(c)] += w;
         for (int32_t r : truths) {
             counts[size_t(r) * 12 + 11] += w;
@@ -173,8 +174,10 @@ RandomArchive MakeArchive(std::mt19937& rng) {
         if (pick(0, 5) == 0) {  // a group of 12 or 6 words side by side, a class of every word
             g.Field[size_t(i)] = pick(0, 1) ? 17 : 23;
             g.FieldCount[size_t(i)] = g.Field[size_t(i)] == 17 ? 12 : 6;
-            if (pick(0, 7) == 0) g.Low[size_t(i)] = -999999999, g.High[size_t(i)] = 999999999;
-            else if (singles) g.High[size_t(i)] = g.Low[size_t(i)];
+            if (pick(0, 7) == 0)
+                g.Low[size_t(i)] = -999999999, g.High[size_t(i)] = 999999999;
+            else if (singles)
+                g.High[size_t(i)] = g.Low[size_t(i)];
         }
         if (pick(0, 30) == 0) g.HasStar[size_t(i)] = 0;
         // Parents above and below, chains, loops, and parents outside the grid.
@@ -218,7 +221,8 @@ TEST(CategoryCounterTest, AgreesWithTheCardByCardCount) {
         CardClassifier classifier(a.grid, a.active, kWords);
         CategoryCounter counter(classifier, a.columns);
         AddAll(counter, a.cards, a.weights);
-        const std::vector<int64_t> expected = CardByCardTable(classifier, a.active, a.columns, a.cards, a.weights);
+        const std::vector<int64_t> expected =
+            CardByCardTable(classifier, a.active, a.columns, a.cards, a.weights);
         ASSERT_EQ(counter.Table(), expected) << "round " << round;
     }
 }

@@ -12,8 +12,8 @@
 #include "platform/io_error.h"
 #include "support/card_files.h"
 #include "support/field_layout.h"
-#include "support/records.h"
 #include "support/recording_progress.h"
+#include "support/records.h"
 #include "support/temp_dir.h"
 
 namespace qv {

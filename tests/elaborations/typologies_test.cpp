@@ -14,8 +14,8 @@
 #include "platform/io_error.h"
 #include "support/card_files.h"
 #include "support/field_layout.h"
-#include "support/records.h"
 #include "support/recording_progress.h"
+#include "support/records.h"
 #include "support/small_archive.h"
 #include "support/temp_dir.h"
 

@@ -76,7 +76,8 @@ TEST(Paths, CaseInsensitiveOpenAndCreate) {
     dir.MakeDir("Citt\xC3\xA0");
     WriteBytes(dir / "Citt\xC3\xA0/\xC5\x92uvre.txt", "w");
     SetRootDir(dir.Path());
-    EXPECT_EQ(ResolveExisting(StoredPath("C:\\CITT\xC0\\\x9Cuvre.TXT")), dir / "Citt\xC3\xA0/\xC5\x92uvre.txt");
+    EXPECT_EQ(ResolveExisting(StoredPath("C:\\CITT\xC0\\\x9Cuvre.TXT")),
+              dir / "Citt\xC3\xA0/\xC5\x92uvre.txt");
     // An accented letter is not its plain one.
     EXPECT_EQ(ResolveExisting(dir / "citta/\xC5\x92uvre.txt"), dir / "citta/\xC5\x92uvre.txt");
     SetRootDir("/");

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/order_index.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
+#include "core/order_index.h"
 #include "platform/bytes.h"
 #include "support/card_selection.h"
 #include "support/field_layout.h"

@@ -48,7 +48,7 @@ class DialogScript {
     std::vector<std::string> unhandled;  // FormName of every form nothing answered (viewers aside)
     std::vector<int> viewed;             // CoreState.CommandCode when each text viewer opened
     std::vector<std::vector<std::string>> viewerLines;  // the lines each text viewer showed
-    std::vector<int> helpPages;          // the page of each help window opened
+    std::vector<int> helpPages;                         // the page of each help window opened
 
     std::vector<std::string> messages;  // the text of every message box shown
     std::vector<MessageRequest> asked;  // and the whole of its request

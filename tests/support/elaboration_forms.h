@@ -9,8 +9,8 @@ class QListWidget;
 
 namespace qv::test {
 
-// The elaboration forms on the started program: every elaboration dialog, batch job, factor plane and typology attribution a test registers
-// is taken back when it ends.
+// The elaboration forms on the started program: every elaboration dialog, batch job, factor plane and
+// typology attribution a test registers is taken back when it ends.
 class ElaborationForms : public StartedProgram {
   protected:
     explicit ElaborationForms(bool shipped = false) : StartedProgram(shipped) {}

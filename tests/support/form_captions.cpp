@@ -43,7 +43,8 @@ std::vector<std::string> CaptionFaults(const std::vector<FormCaptions>& forms) {
             const bool tip = colon != std::string::npos;
             if (tip) name.resize(colon);
             const std::string where = std::string(f.form) + "." + c.control;
-            const QObject* o = name.empty() ? form.get() : form->findChild<QObject*>(QString::fromStdString(name));
+            const QObject* o =
+                name.empty() ? form.get() : form->findChild<QObject*>(QString::fromStdString(name));
             if (!o) {
                 faults.push_back(where + ": no such control");
                 continue;

@@ -37,7 +37,8 @@ bool Reported(const std::function<void()>& reset, const std::function<void()>& r
 
 void ForEachIoFault(const std::function<void()>& reset, const std::function<void()>& run,
                     const std::function<void(const std::string& point)>& check) {
-    constexpr const char* kNames[kIoCallKinds] = {"open", "write", "sync", "rename", "read", "link", "unlink"};
+    constexpr const char* kNames[kIoCallKinds] = {"open", "write", "sync",  "rename",
+                                                  "read", "link",  "unlink"};
     int counts[kIoCallKinds] = {};
     reset();
     ResetIoFaultsForTest();
@@ -53,7 +54,8 @@ void ForEachIoFault(const std::function<void()>& reset, const std::function<void
         for (int n = 1; n <= counts[k]; ++n) {
             // The two errors take turns: the program treats them alike, and every call is tried.
             const int error = n % 2 || transfers ? EIO : ENOSPC;
-            std::string point = std::string(kNames[k]) + " " + std::to_string(n) + (error == EIO ? " EIO" : " ENOSPC");
+            std::string point =
+                std::string(kNames[k]) + " " + std::to_string(n) + (error == EIO ? " EIO" : " ENOSPC");
             {
                 SCOPED_TRACE(point);
                 const bool reported = Reported(reset, run, call, n, error);

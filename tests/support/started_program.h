@@ -31,7 +31,6 @@ class StartedProgram : public SampleProgram, public DialogScript {
     explicit StartedProgram(bool shipped = false, int texts = 2499) : SampleProgram(shipped, texts) {}
     void SetUp() override;
     void TearDown() override;
-
 };
 
 }  // namespace qv::test

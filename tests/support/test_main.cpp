@@ -8,7 +8,9 @@
 // Sanitizer builds look for leaks in every test program; what Qt and the system libraries it
 // loads keep until the process ends is listed in tests/lsan.supp. ASAN_OPTIONS or LSAN_OPTIONS
 // in the environment still take precedence.
-extern "C" const char* __asan_default_options() { return "detect_leaks=1"; }
+extern "C" const char* __asan_default_options() {
+    return "detect_leaks=1";
+}
 extern "C" const char* __lsan_default_options() {
     return "suppressions=" QV_SOURCE_DIR "/tests/lsan.supp:print_suppressions=0";
 }

@@ -29,7 +29,6 @@ class Walkthrough : public DialogScript {
     TPrincipale& Window() { return *window_; }
     std::string ArchiveFile(const std::string& name) const;
 
-
     // Selects exactly the cards for which `keep(card)` holds, as a search would.
     void SelectCards(const std::function<bool(int)>& keep);
     bool Selected(int card) const;

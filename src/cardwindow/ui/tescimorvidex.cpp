@@ -22,8 +22,8 @@ constexpr int kCannotTellText = 2150;
 constexpr int kLeaveAnywayText = 2151;
 
 std::string NotCopiedMessage(const SyncResult& result) {
-    return LoadText(kNotCopiedText) + " " + DisplayPath(CoreState.OtherArchiveDir) + LoadText(kCannotTellText) +
-           " " + std::to_string(result.inQuestion) + LoadText(kLeaveAnywayText);
+    return LoadText(kNotCopiedText) + " " + DisplayPath(CoreState.OtherArchiveDir) +
+           LoadText(kCannotTellText) + " " + std::to_string(result.inQuestion) + LoadText(kLeaveAnywayText);
 }
 
 TEsciMorvidex::TEsciMorvidex(QWidget* owner) : QDialog(owner) {

@@ -182,7 +182,8 @@ void TVedeCartina::VisualizzaCartinaClick() {
     // Before a drawing of its own the window shows the picture last saved; without one the
     // image keeps what it shows.
     QImage saved = drawn_;
-    if (saved.isNull() && !saved.load(QString::fromStdString(ResolveExisting(MapPicturePath())), "BMP")) return;
+    if (saved.isNull() && !saved.load(QString::fromStdString(ResolveExisting(MapPicturePath())), "BMP"))
+        return;
     QPainter painter(&Image1->Picture());
     painter.drawImage(1, 1, saved);
     painter.end();

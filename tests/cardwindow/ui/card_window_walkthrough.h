@@ -40,7 +40,8 @@ class CardWindowWalkthrough : public ::testing::Test, public DialogScript {
 
     void SetUp() override {
         WriteBytes(root / "pxx-dat.imp", "PIANALTO\r\n");
-        WriteBytes(root / "lst-kel.txt", "Pianalto      " + Utf8ToCp1252(root.ProgramDir()) + "Pianalto/\r\n");
+        WriteBytes(root / "lst-kel.txt",
+                   "Pianalto      " + Utf8ToCp1252(root.ProgramDir()) + "Pianalto/\r\n");
         Launch();
         ASSERT_EQ(CoreState.WriteAccess, 1);
         forms.clear();

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
-#include "core/ui/card_dialogs.h"
 #include "app/register_all.h"
+#include "app/startup.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/field_format.h"
 #include "core/selection_files.h"
+#include "core/ui/card_dialogs.h"
 #include "core/ui/thelp.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"

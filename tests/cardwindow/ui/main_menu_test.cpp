@@ -495,8 +495,7 @@ TEST_F(MainMenuTest, SearchAsListSelectsTheFoundCardsAndListsThem) {
         EXPECT_EQ(test::SelectedCards(8 * 8 - 1), c.found);
         EXPECT_EQ(CoreState.ListReady, c.listed ? 1 : 0);
         EXPECT_EQ(window->Lista1->isEnabled(), c.listed);
-        EXPECT_EQ(forms,
-                  c.listed ? std::vector<std::string>{"TEsegueLista"} : std::vector<std::string>{});
+        EXPECT_EQ(forms, c.listed ? std::vector<std::string>{"TEsegueLista"} : std::vector<std::string>{});
         // The search form is back (the list run then reads the card in hand from its files).
         EXPECT_EQ(SavedCardValues[9], 3);
         if (!c.listed) {

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
-#include "core/ui/card_dialogs.h"
-#include "cardwindow/ui/card_search.h"
 #include "app/register_all.h"
+#include "app/startup.h"
+#include "cardwindow/ui/card_search.h"
 #include "core/core_state.h"
 #include "core/text_tables.h"
+#include "core/ui/card_dialogs.h"
 #include "elaborations/ui/batch_jobs.h"
 #include "platform/ui/dialogs.h"
 #include "support/card_window.h"

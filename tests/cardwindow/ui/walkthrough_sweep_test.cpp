@@ -201,7 +201,9 @@ TEST_F(WalkthroughSweep, EveryFormShowsItsCaptionsWhole) {
         {"TListaModalita", Make<TListaModalita>},
         {"TSceltaModalita", Make<TSceltaModalita>},
         {"TSceltaComune",
-         [](QWidget* owner) { return std::make_unique<TSceltaComune>(owner, std::vector<int>{609, 4041}); }},
+         [](QWidget* owner) {
+             return std::make_unique<TSceltaComune>(owner, std::vector<int>{609, 4041});
+         }},
         {"TConfigura2", Make<TConfigura2>},
         {"TCancella", Make<TCancella>},
         {"TCopia", Make<TCopia>},

@@ -20,9 +20,9 @@
 #include "platform/ui/printing.h"
 #include "platform/ui/qt_text.h"
 #include "support/elaboration_forms.h"
-#include "support/records.h"
 #include "support/loadings_file.h"
 #include "support/recording_progress.h"
+#include "support/records.h"
 
 namespace qv {
 namespace {

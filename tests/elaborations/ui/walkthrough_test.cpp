@@ -326,7 +326,8 @@ TEST_F(ElaborationsWalkthrough, ConnectionsQuantitativeTablesAndWeights) {
     });
     w.On<TQuantModalita>([](TQuantModalita& d) {
         // One line per variable of the quantitative grid.
-        EXPECT_EQ(d.modalita->count(), int(LoadQuantitativeGrid(CoreState.ArchiveDir + "grq-sch.txt").size()));
+        EXPECT_EQ(d.modalita->count(),
+                  int(LoadQuantitativeGrid(CoreState.ArchiveDir + "grq-sch.txt").size()));
         d.Attiva->click();
         d.Esci->click();
     });
@@ -404,9 +405,10 @@ TEST_F(ElaborationsWalkthrough, ConnectionsQuantitativeTablesAndWeights) {
             ++listed;
             const int e = std::atoi(l.substr(17, 4).c_str()) - kEducationLine;
             ASSERT_TRUE(e >= 1 && e <= 5) << l;
-            const double a = both[size_t(e)][size_t(s)], b = inColumn[size_t(s)] - a, cc = inRow[size_t(e)] - a,
-                         d = kCards - a - b - cc;
-            const double cells[4][3] = {{a, a + cc, a + b}, {b, b + d, a + b}, {cc, a + cc, cc + d}, {d, b + d, cc + d}};
+            const double a = both[size_t(e)][size_t(s)], b = inColumn[size_t(s)] - a,
+                         cc = inRow[size_t(e)] - a, d = kCards - a - b - cc;
+            const double cells[4][3] = {
+                {a, a + cc, a + b}, {b, b + d, a + b}, {cc, a + cc, cc + d}, {d, b + d, cc + d}};
             double chi = 0;
             for (const auto& cell : cells) {
                 const double expected = cell[1] * cell[2] / kCards;
@@ -416,7 +418,8 @@ TEST_F(ElaborationsWalkthrough, ConnectionsQuantitativeTablesAndWeights) {
             EXPECT_NEAR(std::atof(l.substr(0, 8).c_str()), chi, 0.0051) << l;
             EXPECT_NEAR(std::atof(l.substr(8, 7).c_str()), sign * std::sqrt(chi / kCards), 0.00051) << l;
             EXPECT_NEAR(std::atof(l.substr(24, 6).c_str()), a / inColumn[size_t(s)] * 100, 0.0051) << l;
-            EXPECT_NEAR(std::atof(l.substr(32, 6).c_str()), cc / (kCards - inColumn[size_t(s)]) * 100, 0.0051) << l;
+            EXPECT_NEAR(std::atof(l.substr(32, 6).c_str()), cc / (kCards - inColumn[size_t(s)]) * 100, 0.0051)
+                << l;
             EXPECT_EQ(l.substr(41), kEducationLabels[e]) << l;
         }
     }

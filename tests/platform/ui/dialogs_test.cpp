@@ -90,7 +90,8 @@ TEST_F(CommonDialogs, RunningOutOfMemoryAbandonsTheWorkWithAMessage) {
         shown = r.text;
         return 0;
     });
-    SetIoCodeExplainer([](int code) { return code == kHeapOverflow ? std::string("troppo grande") : std::string(); });
+    SetIoCodeExplainer(
+        [](int code) { return code == kHeapOverflow ? std::string("troppo grande") : std::string(); });
     GuardedIo([] { throw std::bad_alloc(); });
     SetIoCodeExplainer(nullptr);
     EXPECT_EQ(shown, "Errore di input/output 203.\ntroppo grande");

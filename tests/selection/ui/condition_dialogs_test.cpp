@@ -10,11 +10,11 @@
 #include <functional>
 
 #include "app/startup.h"
-#include "core/ui/card_dialogs.h"
 #include "core/card_store.h"
 #include "core/core_state.h"
 #include "core/data_files.h"
 #include "core/selection_files.h"
+#include "core/ui/card_dialogs.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"

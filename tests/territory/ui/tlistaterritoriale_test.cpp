@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "core/ui/card_dialogs.h"
 #include "app/register_all.h"
 #include "core/core_state.h"
+#include "core/ui/card_dialogs.h"
 #include "core/ui/thelp.h"
 #include "platform/bytes.h"
 #include "platform/ui/dialogs.h"

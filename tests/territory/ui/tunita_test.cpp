@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <vector>
 
-#include "core/ui/card_dialogs.h"
 #include "app/register_all.h"
 #include "core/core_state.h"
 #include "core/selection_files.h"
+#include "core/ui/card_dialogs.h"
 #include "platform/bytes.h"
 #include "platform/ui/dialogs.h"
 #include "quick/ui/quick_commands.h"
