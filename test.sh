@@ -3,7 +3,10 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/common.sh
-qv_install_packages poppler-utils  # pdftoppm: the map print test looks at the page
+# pdftoppm: the map print test looks at the page; clang-format: the format check
+qv_install_packages poppler-utils clang-format
+# Every C++ file follows .clang-format.
+scripts/check_format.sh
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_TESTS=ON
 cmake --build build-test -j"$(nproc)"
 cd build-test
