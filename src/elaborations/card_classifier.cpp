@@ -106,20 +106,7 @@ CardClassifier::CardClassifier(const CategoryGrid& grid, const std::vector<uint8
 }
 
 void CardClassifier::Classify(const uint16_t* card) {
-    for (const Source& s : sources_) {
-        if (s.kind != Kind::Group) {
-            Mark(s.lookup.Find(ValueOf(s.kind, card, s.words)));
-            continue;
-        }
-        bool allEmpty = true;
-        for (int offset : s.group) {
-            int16_t w = WordAt(card, offset);
-            if (w != 0) allEmpty = false;
-            Mark(s.lookup.Find(w));
-        }
-        if (allEmpty)
-            for (int32_t c : s.allEmpty) MarkOne(c);
-    }
+    ForEachRawTrue(card, 0, 1, [this](size_t, int32_t c) { MarkOne(c); });
     if (parentRule_ && ApplyParentRule([this](int32_t c) { return truth_[size_t(c)] != 0; },
                                        [this](int32_t c) { truth_[size_t(c)] = 0; }))
         std::erase_if(trueList_, [this](int32_t c) { return truth_[size_t(c)] == 0; });

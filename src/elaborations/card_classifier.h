@@ -99,33 +99,17 @@ class CardClassifier {
     // IsTrue(). Call Clear() before the next card.
     void Classify(const uint16_t* card);
 
-    // Calls set(c) for every true category of one card, some of them more than once (a group's
-    // class held by several of its words): for callers to whom a second call changes nothing,
-    // such as setting a bit. Leaves nothing to Clear().
+    // Calls set(k, c) for every true category c of cards 0..n-1, card k's words at
+    // cards + k * stride, some of them more than once (a group's class held by several of its
+    // words): for callers to whom a second call changes nothing, such as setting a bit. A field
+    // at a time over the cards, so that its lookup stays at hand. Leaves nothing to Clear().
     template <typename Set>
-    void ForEachTrue(const uint16_t* card, Set&& set) {
-        if (parentRule_) {  // the rule needs the card's truths whole first
-            Classify(card);
-            for (int32_t c : trueList_) set(c);
+    void ForEachTrue(const uint16_t* cards, size_t stride, size_t n, Set&& set) {
+        if (!parentRule_) return ForEachRawTrue(cards, stride, n, set);
+        for (size_t k = 0; k < n; ++k) {  // the rule needs the card's truths whole first
+            Classify(cards + k * stride);
+            for (int32_t c : trueList_) set(k, c);
             Clear();
-            return;
-        }
-        auto each = [&set](std::pair<const int32_t*, const int32_t*> range) {
-            for (const int32_t* p = range.first; p != range.second; ++p) set(*p);
-        };
-        for (const Source& s : sources_) {
-            if (s.kind != Kind::Group) {
-                each(s.lookup.Find(ValueOf(s.kind, card, s.words)));
-                continue;
-            }
-            uint16_t any = 0;
-            for (int offset : s.group) {
-                const int16_t w = WordAt(card, offset);
-                any |= uint16_t(w);
-                each(s.lookup.Find(w));
-            }
-            if (any == 0)
-                for (int32_t c : s.allEmpty) set(c);
         }
     }
 
@@ -187,14 +171,47 @@ class CardClassifier {
     const CategoryGrid& Grid() const { return grid_; }
 
   private:
+    // The truths before the parent rule, set(k, c) as ForEachTrue.
+    template <typename Set>
+    void ForEachRawTrue(const uint16_t* cards, size_t stride, size_t n, Set&& set) const {
+        auto each = [&set](size_t k, std::pair<const int32_t*, const int32_t*> range) {
+            for (const int32_t* p = range.first; p != range.second; ++p) set(k, *p);
+        };
+        for (const Source& s : sources_) {
+            const ClassLookup& lookup = s.lookup;
+            switch (s.kind) {
+                case Kind::Word:
+                    for (size_t k = 0; k < n; ++k)
+                        each(k, lookup.Find(WordAt(cards + k * stride, s.words.first)));
+                    break;
+                case Kind::Date:
+                    for (size_t k = 0; k < n; ++k)
+                        each(k, lookup.Find(DateKeyAt(cards + k * stride, s.words)));
+                    break;
+                case Kind::Number:
+                    for (size_t k = 0; k < n; ++k)
+                        each(k, lookup.Find(NumberAt(cards + k * stride, s.words)));
+                    break;
+                case Kind::Group:
+                    for (size_t k = 0; k < n; ++k) {
+                        uint16_t any = 0;
+                        for (int offset : s.group) {
+                            const int16_t w = WordAt(cards + k * stride, offset);
+                            any |= uint16_t(w);
+                            each(k, lookup.Find(w));
+                        }
+                        if (any == 0)
+                            for (int32_t c : s.allEmpty) set(k, c);
+                    }
+                    break;
+            }
+        }
+    }
     void MarkOne(int32_t c) {
         if (!truth_[size_t(c)]) {
             truth_[size_t(c)] = 1;
             trueList_.push_back(c);
         }
-    }
-    void Mark(std::pair<const int32_t*, const int32_t*> range) {
-        for (const int32_t* p = range.first; p != range.second; ++p) MarkOne(*p);
     }
 
     const CategoryGrid& grid_;

@@ -26,6 +26,7 @@ namespace {
 
 constexpr int kBlockBytes = 4 << 20;       // card words read at a time
 constexpr int64_t kBatchBytes = 32 << 20;  // matrix bytes held between writes
+constexpr int64_t kClassifiedCards = 256;  // classified together: their words stay in L1
 constexpr int kLinkValueColumn = 37, kLinkValueWidth = 50;
 constexpr int kLinkLines = 8;
 
@@ -35,18 +36,25 @@ struct BarBackToZero {
     ~BarBackToZero() { progress.SetPosition(0); }
 };
 
-// Calls visit(card, words) for cards 0..last of the open archive in order (word 1 at words[0]),
-// read from "num-sch.dat" in large blocks; cards past the end of the file read empty.
+// Calls visit(first, count, words) for cards 0..last of the open archive in order, a block at
+// a time (card first+k's word 1 at words[k * wordCount]), read from "num-sch.dat"; cards past the
+// end of the file read empty.
 template <typename Visit>
-void ForEachCard(int32_t last, Progress& progress, Visit&& visit) {
-    const int words = std::max(CurrentCardGeometry().wordCount, 1);
+void ForEachBlock(int32_t last, Progress& progress, Visit&& visit) {
     CardProgress moved(progress, last);
     BarBackToZero reset{progress};
     ForEachCardBlock(last, [&](int32_t first, int32_t count, int32_t, const uint16_t* block) {
-        for (int64_t card = first; card < first + count; ++card) {
-            moved.At(card);
-            visit(card, block + size_t(card - first) * size_t(words));
-        }
+        for (int64_t card = first; card < first + count; ++card) moved.At(card);
+        visit(first, count, block);
+    });
+}
+
+// The same a card at a time: visit(card, words), word 1 at words[0].
+template <typename Visit>
+void ForEachCard(int32_t last, Progress& progress, Visit&& visit) {
+    const size_t words = size_t(std::max(CurrentCardGeometry().wordCount, 1));
+    ForEachBlock(last, progress, [&](int32_t first, int32_t count, const uint16_t* block) {
+        for (int32_t k = 0; k < count; ++k) visit(int64_t(first) + k, block + size_t(k) * words);
     });
 }
 
@@ -208,17 +216,26 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
 
     const std::vector<uint8_t> everyLine(size_t(variables) + 2, 1);
     const int wordCount = CurrentCardGeometry().wordCount;
+    const size_t stride = size_t(std::max(wordCount, 1));
     CardClassifier classifier(grid, everyLine, wordCount);
-    ForEachCard(last, progress, [&](int64_t card, const uint16_t* words) {
-        const int64_t byte = card >> 3;
-        if (byte - runStart >= run) {
-            flush(run);
-            runStart += run;
+    // The cards of a block a batch at a time, no batch across the end of the held run.
+    const int64_t runCards = run * 8;
+    ForEachBlock(last, progress, [&](int32_t first, int32_t count, const uint16_t* block) {
+        for (int64_t card = first, end = int64_t(first) + count; card < end;) {
+            if ((card >> 3) - runStart >= run) {
+                flush(run);
+                runStart += run;
+            }
+            const int64_t n = std::min({end - card, runStart * 8 + runCards - card, kClassifiedCards});
+            const int64_t from = card - runStart * 8;
+            classifier.ForEachTrue(block + size_t(card - first) * stride, stride, size_t(n),
+                                   [at = batch.data(), from, run](size_t k, int32_t r) {
+                                       const int64_t bit = from + int64_t(k);
+                                       at[size_t(r - 1) * size_t(run) + size_t(bit >> 3)] |=
+                                           uint8_t(0x80 >> (bit & 7));
+                                   });
+            card += n;
         }
-        const uint8_t mask = uint8_t(0x80 >> (card & 7));
-        uint8_t* at = batch.data() + size_t(byte - runStart);
-        classifier.ForEachTrue(words,
-                               [at, mask, run](int32_t r) { at[size_t(r - 1) * size_t(run)] |= mask; });
     });
     if (last >= 0) flush((int64_t(last) >> 3) + 1 - runStart);
 

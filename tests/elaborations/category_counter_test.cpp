@@ -75,14 +75,20 @@ std::vector<int32_t> ReferenceTruths(const CategoryGrid& g, const std::vector<ui
 }
 
 // The card-by-card count the counter replaces, from the reference truths: list the true columns,
-// add the weight to every true category in each of them. The classifier's truths of every card
-// are the reference ones.
+// add the weight to every true category in each of them. The classifier's truths of every card,
+// one by one and all cards in one batch, are the reference ones.
 std::vector<int64_t> CardByCardTable(CardClassifier& classifier, const std::vector<uint8_t>& active,
                                      const std::vector<int32_t>& columns,
                                      const std::vector<std::vector<uint16_t>>& cards,
                                      const std::vector<int64_t>& weights) {
     const CategoryGrid& g = classifier.Grid();
     std::vector<int64_t> counts(size_t(g.Count + 2) * 12, 0);
+    std::vector<uint16_t> block;
+    for (const auto& card : cards) block.insert(block.end(), card.begin(), card.end());
+    std::vector<std::vector<int32_t>> batch(cards.size());
+    if (!cards.empty())
+        classifier.ForEachTrue(block.data(), cards[0].size(), cards.size(),
+                               [&batch](size_t k, int32_t c) { batch[k].push_back(c); });
     for (size_t i = 0; i < cards.size(); ++i) {
         const std::vector<int32_t> truths = ReferenceTruths(g, active, cards[i].data(), int(cards[i].size()));
         classifier.Classify(cards[i].data());
@@ -90,11 +96,15 @@ std::vector<int64_t> CardByCardTable(CardClassifier& classifier, const std::vect
         std::sort(found.begin(), found.end());
         EXPECT_EQ(found, truths) << "card " << i;
         classifier.Clear();
+        std::sort(batch[i].begin(), batch[i].end());
+        batch[i].erase(std::unique(batch[i].begin(), batch[i].end()), batch[i].end());
+        EXPECT_EQ(batch[i], truths) << "card " << i << " of the batch";
         const int64_t w = weights[i];
         counts[11] += w;
         std::vector<int> trueColumns;
         for (size_t c = 0; c < columns.size(); ++c)
-            if (std::binary_search(truths.begin(), truths.end(), columns[c])) trueColumns.push_back(int(c) + 1);
+            if (std::binary_search(truths.begin(), truths.end(), columns[c]))
+                trueColumns.push_back(int(c) + 1);
         for (int c : trueColumns) counts[size_t(c)] += w;
         for (int32_t r : truths) {
             counts[size_t(r) * 12 + 11] += w;
@@ -173,8 +183,10 @@ RandomArchive MakeArchive(std::mt19937& rng) {
         if (pick(0, 5) == 0) {  // a group of 12 or 6 words side by side, a class of every word
             g.Field[size_t(i)] = pick(0, 1) ? 17 : 23;
             g.FieldCount[size_t(i)] = g.Field[size_t(i)] == 17 ? 12 : 6;
-            if (pick(0, 7) == 0) g.Low[size_t(i)] = -999999999, g.High[size_t(i)] = 999999999;
-            else if (singles) g.High[size_t(i)] = g.Low[size_t(i)];
+            if (pick(0, 7) == 0)
+                g.Low[size_t(i)] = -999999999, g.High[size_t(i)] = 999999999;
+            else if (singles)
+                g.High[size_t(i)] = g.Low[size_t(i)];
         }
         if (pick(0, 30) == 0) g.HasStar[size_t(i)] = 0;
         // Parents above and below, chains, loops, and parents outside the grid.
@@ -218,7 +230,8 @@ TEST(CategoryCounterTest, AgreesWithTheCardByCardCount) {
         CardClassifier classifier(a.grid, a.active, kWords);
         CategoryCounter counter(classifier, a.columns);
         AddAll(counter, a.cards, a.weights);
-        const std::vector<int64_t> expected = CardByCardTable(classifier, a.active, a.columns, a.cards, a.weights);
+        const std::vector<int64_t> expected =
+            CardByCardTable(classifier, a.active, a.columns, a.cards, a.weights);
         ASSERT_EQ(counter.Table(), expected) << "round " << round;
     }
 }
