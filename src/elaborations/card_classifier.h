@@ -67,6 +67,23 @@ class ClassLookup {
 
     // Categories holding v, as [begin, end).
     std::pair<const int32_t*, const int32_t*> Find(int32_t v) const { return Segment(map_.Find(v)); }
+    // The lookup's tables held apart, for a loop over many values: a caller's stores between the
+    // lookups do not make it read them again.
+    struct Tables {
+        SlotMap map;
+        const uint32_t* starts;
+        const int32_t* categories;
+        const int32_t* only;  // by segment: the one category holding it, 0 for none; null when
+                              // a value can be in several
+        std::pair<const int32_t*, const int32_t*> Find(int32_t v) const {
+            const uint16_t s = map.Find(v);
+            return {categories + starts[s], categories + starts[s + 1]};
+        }
+        int32_t Only(int32_t v) const { return only[map.Find(v)]; }
+    };
+    Tables Held() const {
+        return {map_, starts_.data(), categories_.data(), only_.empty() ? nullptr : only_.data()};
+    }
 
   private:
     struct Class {
@@ -81,6 +98,7 @@ class ClassLookup {
     std::vector<int64_t> bounds_;
     std::vector<uint32_t> starts_;  // by segment, and one past the last
     std::vector<int32_t> categories_;
+    std::vector<int32_t> only_;  // by segment, when Single()
     SlotStore store_;
     SlotMap map_;
 };
@@ -101,8 +119,10 @@ class CardClassifier {
 
     // Calls set(k, c) for every true category c of cards 0..n-1, card k's words at
     // cards + k * stride, some of them more than once (a group's class held by several of its
-    // words): for callers to whom a second call changes nothing, such as setting a bit. A field
-    // at a time over the cards, so that its lookup stays at hand. Leaves nothing to Clear().
+    // words), and set(k, 0) for a field of the card in no category: for callers to whom a second
+    // call changes nothing, such as setting a bit, and who keep a place for category 0 (a bit
+    // set without a branch). A field at a time over the cards, so that its lookup stays at hand.
+    // Leaves nothing to Clear().
     template <typename Set>
     void ForEachTrue(const uint16_t* cards, size_t stride, size_t n, Set&& set) {
         if (!parentRule_) return ForEachRawTrue(cards, stride, n, set);
@@ -178,27 +198,31 @@ class CardClassifier {
             for (const int32_t* p = range.first; p != range.second; ++p) set(k, *p);
         };
         for (const Source& s : sources_) {
-            const ClassLookup& lookup = s.lookup;
+            const ClassLookup::Tables lookup = s.lookup.Held();
+            const FieldWords w = s.words;
+            auto over = [&](auto&& valueOf) {  // a loop for each kind of value
+                if (lookup.only)
+                    for (size_t k = 0; k < n; ++k) set(k, lookup.Only(valueOf(cards + k * stride)));
+                else
+                    for (size_t k = 0; k < n; ++k) each(k, lookup.Find(valueOf(cards + k * stride)));
+            };
             switch (s.kind) {
                 case Kind::Word:
-                    for (size_t k = 0; k < n; ++k)
-                        each(k, lookup.Find(WordAt(cards + k * stride, s.words.first)));
+                    over([w](const uint16_t* card) { return int32_t(WordAt(card, w.first)); });
                     break;
                 case Kind::Date:
-                    for (size_t k = 0; k < n; ++k)
-                        each(k, lookup.Find(DateKeyAt(cards + k * stride, s.words)));
+                    over([w](const uint16_t* card) { return DateKeyAt(card, w); });
                     break;
                 case Kind::Number:
-                    for (size_t k = 0; k < n; ++k)
-                        each(k, lookup.Find(NumberAt(cards + k * stride, s.words)));
+                    over([w](const uint16_t* card) { return NumberAt(card, w); });
                     break;
                 case Kind::Group:
                     for (size_t k = 0; k < n; ++k) {
                         uint16_t any = 0;
                         for (int offset : s.group) {
-                            const int16_t w = WordAt(cards + k * stride, offset);
-                            any |= uint16_t(w);
-                            each(k, lookup.Find(w));
+                            const int16_t v = WordAt(cards + k * stride, offset);
+                            any |= uint16_t(v);
+                            each(k, lookup.Find(v));
                         }
                         if (any == 0)
                             for (int32_t c : s.allEmpty) set(k, c);

@@ -26,7 +26,7 @@ namespace {
 
 constexpr int kBlockBytes = 4 << 20;       // card words read at a time
 constexpr int64_t kBatchBytes = 32 << 20;  // matrix bytes held between writes
-constexpr int64_t kClassifiedCards = 256;  // classified together: their words stay in L1
+constexpr int64_t kClassifiedCards = 256;  // classified together: their bits stay in L1
 constexpr int kLinkValueColumn = 37, kLinkValueWidth = 50;
 constexpr int kLinkLines = 8;
 
@@ -194,7 +194,8 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
     // place in the variable's area; the file is first laid out full of zeros.
     int64_t run = kBatchBytes / std::max(variables, 1) / kMatrixRecordBytes * kMatrixRecordBytes;
     run = std::clamp<int64_t>(run, kMatrixRecordBytes, areaBytes);
-    std::vector<uint8_t> batch(size_t(variables) * size_t(run), 0);
+    std::vector<uint8_t> rows(size_t(variables) * size_t(run) + 8, 0);
+    uint8_t* const batch = rows.data();
 
     // The matrix and its card count are replaced as one (a left commit is finished at the next
     // opening), from temporaries made afresh beside them, which a failure removes.
@@ -207,19 +208,23 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
     auto flush = [&](int64_t used) {
         const int64_t records = (used + kMatrixRecordBytes - 1) / kMatrixRecordBytes;
         for (int v = 0; v < variables; ++v) {
-            uint8_t* bytes = batch.data() + size_t(v) * size_t(run);
+            uint8_t* bytes = batch + size_t(v) * size_t(run);
             if (AllZero(bytes, size_t(used))) continue;
             matrix.Write(int64_t(v) * areaRecords + runStart / kMatrixRecordBytes, bytes, records);
         }
-        std::fill(batch.begin(), batch.end(), 0);
+        std::fill(rows.begin(), rows.end(), 0);
     };
 
     const std::vector<uint8_t> everyLine(size_t(variables) + 2, 1);
     const int wordCount = CurrentCardGeometry().wordCount;
     const size_t stride = size_t(std::max(wordCount, 1));
     CardClassifier classifier(grid, everyLine, wordCount);
-    // The cards of a block a batch at a time, no batch across the end of the held run.
+    // The cards of a block a batch at a time, no batch across the end of the held run. A batch's
+    // bits are set in a few bytes a variable, close together (row 0 for "no category"), then
+    // added to the held run.
     const int64_t runCards = run * 8;
+    constexpr size_t kSpan = size_t(kClassifiedCards / 8 + 8);  // whole words of 8 bytes
+    std::vector<uint8_t> near(size_t(variables + 1) * kSpan, 0);
     ForEachBlock(last, progress, [&](int32_t first, int32_t count, const uint16_t* block) {
         for (int64_t card = first, end = int64_t(first) + count; card < end;) {
             if ((card >> 3) - runStart >= run) {
@@ -227,13 +232,26 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
                 runStart += run;
             }
             const int64_t n = std::min({end - card, runStart * 8 + runCards - card, kClassifiedCards});
-            const int64_t from = card - runStart * 8;
+            const int64_t skip = card & 7;
             classifier.ForEachTrue(block + size_t(card - first) * stride, stride, size_t(n),
-                                   [at = batch.data(), from, run](size_t k, int32_t r) {
-                                       const int64_t bit = from + int64_t(k);
-                                       at[size_t(r - 1) * size_t(run) + size_t(bit >> 3)] |=
-                                           uint8_t(0x80 >> (bit & 7));
+                                   [at = near.data(), skip](size_t k, int32_t r) {
+                                       const int64_t bit = skip + int64_t(k);
+                                       at[size_t(r) * kSpan + size_t(bit >> 3)] |= uint8_t(0x80 >> (bit & 7));
                                    });
+            const size_t bytes = size_t(skip + n + 7) >> 3;
+            uint8_t* to = batch + size_t((card >> 3) - runStart);
+            for (int v = 0; v < variables; ++v) {
+                uint8_t* from = near.data() + size_t(v + 1) * kSpan;
+                uint8_t* at = to + size_t(v) * size_t(run);
+                for (size_t j = 0; j < bytes; j += 8) {  // past `bytes`, zeros
+                    uint64_t a, b;
+                    std::memcpy(&a, at + j, 8);
+                    std::memcpy(&b, from + j, 8);
+                    a |= b;
+                    std::memcpy(at + j, &a, 8);
+                }
+                std::memset(from, 0, kSpan);
+            }
             card += n;
         }
     });

@@ -87,8 +87,9 @@ std::vector<int64_t> CardByCardTable(CardClassifier& classifier, const std::vect
     for (const auto& card : cards) block.insert(block.end(), card.begin(), card.end());
     std::vector<std::vector<int32_t>> batch(cards.size());
     if (!cards.empty())
-        classifier.ForEachTrue(block.data(), cards[0].size(), cards.size(),
-                               [&batch](size_t k, int32_t c) { batch[k].push_back(c); });
+        classifier.ForEachTrue(block.data(), cards[0].size(), cards.size(), [&batch](size_t k, int32_t c) {
+            if (c) batch[k].push_back(c);
+        });
     for (size_t i = 0; i < cards.size(); ++i) {
         const std::vector<int32_t> truths = ReferenceTruths(g, active, cards[i].data(), int(cards[i].size()));
         classifier.Classify(cards[i].data());
