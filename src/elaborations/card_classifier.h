@@ -98,7 +98,7 @@ class ClassLookup {
     std::vector<int64_t> bounds_;
     std::vector<uint32_t> starts_;  // by segment, and one past the last
     std::vector<int32_t> categories_;
-    std::vector<int32_t> only_;  // by segment, when Single()
+    std::vector<int32_t> only_;  // by segment, when no value is in two categories
     SlotStore store_;
     SlotMap map_;
 };

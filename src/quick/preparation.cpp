@@ -194,7 +194,7 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
     // place in the variable's area; the file is first laid out full of zeros.
     int64_t run = kBatchBytes / std::max(variables, 1) / kMatrixRecordBytes * kMatrixRecordBytes;
     run = std::clamp<int64_t>(run, kMatrixRecordBytes, areaBytes);
-    std::vector<uint8_t> rows(size_t(variables) * size_t(run) + 8, 0);
+    std::vector<uint8_t> rows(size_t(variables) * size_t(run) + 8, 0);  // + room for a whole word
     uint8_t* const batch = rows.data();
 
     // The matrix and its card count are replaced as one (a left commit is finished at the next
