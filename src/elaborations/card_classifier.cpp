@@ -46,6 +46,13 @@ void ClassLookup::Build(bool word16) {
         std::sort(categories_.begin() + starts_[j + 1], categories_.end());
     }
     starts_[intervals + 1] = uint32_t(categories_.size());
+    bool single = true;
+    for (size_t j = 0; j < intervals; ++j) single = single && starts_[j + 2] - starts_[j + 1] <= 1;
+    if (single && intervals > 0) {
+        only_.assign(intervals + 1, 0);
+        for (size_t j = 0; j < intervals; ++j)
+            if (starts_[j + 2] > starts_[j + 1]) only_[j + 1] = categories_[starts_[j + 1]];
+    }
     // The slot of a value is its segment; values below and above every bound hold nothing.
     std::vector<uint16_t> segments(bounds_.size() + 1, 0);
     for (size_t j = 0; j < intervals; ++j) segments[j + 1] = uint16_t(j + 1);
@@ -106,20 +113,9 @@ CardClassifier::CardClassifier(const CategoryGrid& grid, const std::vector<uint8
 }
 
 void CardClassifier::Classify(const uint16_t* card) {
-    for (const Source& s : sources_) {
-        if (s.kind != Kind::Group) {
-            Mark(s.lookup.Find(ValueOf(s.kind, card, s.words)));
-            continue;
-        }
-        bool allEmpty = true;
-        for (int offset : s.group) {
-            int16_t w = WordAt(card, offset);
-            if (w != 0) allEmpty = false;
-            Mark(s.lookup.Find(w));
-        }
-        if (allEmpty)
-            for (int32_t c : s.allEmpty) MarkOne(c);
-    }
+    ForEachRawTrue(card, 0, 1, [this](size_t, int32_t c) {
+        if (c) MarkOne(c);
+    });
     if (parentRule_ && ApplyParentRule([this](int32_t c) { return truth_[size_t(c)] != 0; },
                                        [this](int32_t c) { truth_[size_t(c)] = 0; }))
         std::erase_if(trueList_, [this](int32_t c) { return truth_[size_t(c)] == 0; });

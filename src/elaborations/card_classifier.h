@@ -67,6 +67,23 @@ class ClassLookup {
 
     // Categories holding v, as [begin, end).
     std::pair<const int32_t*, const int32_t*> Find(int32_t v) const { return Segment(map_.Find(v)); }
+    // The lookup's tables held apart, for a loop over many values: a caller's stores between the
+    // lookups do not make it read them again.
+    struct Tables {
+        SlotMap map;
+        const uint32_t* starts;
+        const int32_t* categories;
+        const int32_t* only;  // by segment: the one category holding it, 0 for none; null when
+                              // a value can be in several
+        std::pair<const int32_t*, const int32_t*> Find(int32_t v) const {
+            const uint16_t s = map.Find(v);
+            return {categories + starts[s], categories + starts[s + 1]};
+        }
+        int32_t Only(int32_t v) const { return only[map.Find(v)]; }
+    };
+    Tables Held() const {
+        return {map_, starts_.data(), categories_.data(), only_.empty() ? nullptr : only_.data()};
+    }
 
   private:
     struct Class {
@@ -81,6 +98,7 @@ class ClassLookup {
     std::vector<int64_t> bounds_;
     std::vector<uint32_t> starts_;  // by segment, and one past the last
     std::vector<int32_t> categories_;
+    std::vector<int32_t> only_;  // by segment, when no value is in two categories
     SlotStore store_;
     SlotMap map_;
 };
@@ -99,33 +117,19 @@ class CardClassifier {
     // IsTrue(). Call Clear() before the next card.
     void Classify(const uint16_t* card);
 
-    // Calls set(c) for every true category of one card, some of them more than once (a group's
-    // class held by several of its words): for callers to whom a second call changes nothing,
-    // such as setting a bit. Leaves nothing to Clear().
+    // Calls set(k, c) for every true category c of cards 0..n-1, card k's words at
+    // cards + k * stride, some of them more than once (a group's class held by several of its
+    // words), and set(k, 0) for a field of the card in no category: for callers to whom a second
+    // call changes nothing, such as setting a bit, and who keep a place for category 0 (a bit
+    // set without a branch). A field at a time over the cards, so that its lookup stays at hand.
+    // Leaves nothing to Clear().
     template <typename Set>
-    void ForEachTrue(const uint16_t* card, Set&& set) {
-        if (parentRule_) {  // the rule needs the card's truths whole first
-            Classify(card);
-            for (int32_t c : trueList_) set(c);
+    void ForEachTrue(const uint16_t* cards, size_t stride, size_t n, Set&& set) {
+        if (!parentRule_) return ForEachRawTrue(cards, stride, n, set);
+        for (size_t k = 0; k < n; ++k) {  // the rule needs the card's truths whole first
+            Classify(cards + k * stride);
+            for (int32_t c : trueList_) set(k, c);
             Clear();
-            return;
-        }
-        auto each = [&set](std::pair<const int32_t*, const int32_t*> range) {
-            for (const int32_t* p = range.first; p != range.second; ++p) set(*p);
-        };
-        for (const Source& s : sources_) {
-            if (s.kind != Kind::Group) {
-                each(s.lookup.Find(ValueOf(s.kind, card, s.words)));
-                continue;
-            }
-            uint16_t any = 0;
-            for (int offset : s.group) {
-                const int16_t w = WordAt(card, offset);
-                any |= uint16_t(w);
-                each(s.lookup.Find(w));
-            }
-            if (any == 0)
-                for (int32_t c : s.allEmpty) set(c);
         }
     }
 
@@ -187,14 +191,51 @@ class CardClassifier {
     const CategoryGrid& Grid() const { return grid_; }
 
   private:
+    // The truths before the parent rule, set(k, c) as ForEachTrue.
+    template <typename Set>
+    void ForEachRawTrue(const uint16_t* cards, size_t stride, size_t n, Set&& set) const {
+        auto each = [&set](size_t k, std::pair<const int32_t*, const int32_t*> range) {
+            for (const int32_t* p = range.first; p != range.second; ++p) set(k, *p);
+        };
+        for (const Source& s : sources_) {
+            const ClassLookup::Tables lookup = s.lookup.Held();
+            const FieldWords w = s.words;
+            auto over = [&](auto&& valueOf) {  // a loop for each kind of value
+                if (lookup.only)
+                    for (size_t k = 0; k < n; ++k) set(k, lookup.Only(valueOf(cards + k * stride)));
+                else
+                    for (size_t k = 0; k < n; ++k) each(k, lookup.Find(valueOf(cards + k * stride)));
+            };
+            switch (s.kind) {
+                case Kind::Word:
+                    over([w](const uint16_t* card) { return int32_t(WordAt(card, w.first)); });
+                    break;
+                case Kind::Date:
+                    over([w](const uint16_t* card) { return DateKeyAt(card, w); });
+                    break;
+                case Kind::Number:
+                    over([w](const uint16_t* card) { return NumberAt(card, w); });
+                    break;
+                case Kind::Group:
+                    for (size_t k = 0; k < n; ++k) {
+                        uint16_t any = 0;
+                        for (int offset : s.group) {
+                            const int16_t v = WordAt(cards + k * stride, offset);
+                            any |= uint16_t(v);
+                            each(k, lookup.Find(v));
+                        }
+                        if (any == 0)
+                            for (int32_t c : s.allEmpty) set(k, c);
+                    }
+                    break;
+            }
+        }
+    }
     void MarkOne(int32_t c) {
         if (!truth_[size_t(c)]) {
             truth_[size_t(c)] = 1;
             trueList_.push_back(c);
         }
-    }
-    void Mark(std::pair<const int32_t*, const int32_t*> range) {
-        for (const int32_t* p = range.first; p != range.second; ++p) MarkOne(*p);
     }
 
     const CategoryGrid& grid_;

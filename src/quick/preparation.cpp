@@ -26,6 +26,7 @@ namespace {
 
 constexpr int kBlockBytes = 4 << 20;       // card words read at a time
 constexpr int64_t kBatchBytes = 32 << 20;  // matrix bytes held between writes
+constexpr int64_t kClassifiedCards = 256;  // classified together: their bits stay in L1
 constexpr int kLinkValueColumn = 37, kLinkValueWidth = 50;
 constexpr int kLinkLines = 8;
 
@@ -35,18 +36,25 @@ struct BarBackToZero {
     ~BarBackToZero() { progress.SetPosition(0); }
 };
 
-// Calls visit(card, words) for cards 0..last of the open archive in order (word 1 at words[0]),
-// read from "num-sch.dat" in large blocks; cards past the end of the file read empty.
+// Calls visit(first, count, words) for cards 0..last of the open archive in order, a block at
+// a time (card first+k's word 1 at words[k * wordCount]), read from "num-sch.dat"; cards past the
+// end of the file read empty.
 template <typename Visit>
-void ForEachCard(int32_t last, Progress& progress, Visit&& visit) {
-    const int words = std::max(CurrentCardGeometry().wordCount, 1);
+void ForEachBlock(int32_t last, Progress& progress, Visit&& visit) {
     CardProgress moved(progress, last);
     BarBackToZero reset{progress};
     ForEachCardBlock(last, [&](int32_t first, int32_t count, int32_t, const uint16_t* block) {
-        for (int64_t card = first; card < first + count; ++card) {
-            moved.At(card);
-            visit(card, block + size_t(card - first) * size_t(words));
-        }
+        for (int64_t card = first; card < first + count; ++card) moved.At(card);
+        visit(first, count, block);
+    });
+}
+
+// The same a card at a time: visit(card, words), word 1 at words[0].
+template <typename Visit>
+void ForEachCard(int32_t last, Progress& progress, Visit&& visit) {
+    const size_t words = size_t(std::max(CurrentCardGeometry().wordCount, 1));
+    ForEachBlock(last, progress, [&](int32_t first, int32_t count, const uint16_t* block) {
+        for (int32_t k = 0; k < count; ++k) visit(int64_t(first) + k, block + size_t(k) * words);
     });
 }
 
@@ -195,7 +203,8 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
     // place in the variable's area; the file is first laid out full of zeros.
     int64_t run = kBatchBytes / std::max(variables, 1) / kMatrixRecordBytes * kMatrixRecordBytes;
     run = std::clamp<int64_t>(run, kMatrixRecordBytes, areaBytes);
-    std::vector<uint8_t> batch(size_t(variables) * size_t(run), 0);
+    std::vector<uint8_t> rows(size_t(variables) * size_t(run) + 8, 0);  // + room for a whole word
+    uint8_t* const batch = rows.data();
 
     // The matrix and its card count are replaced as one (a left commit is finished at the next
     // opening), from temporaries made afresh beside them, which a failure removes.
@@ -208,26 +217,52 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
     auto flush = [&](int64_t used) {
         const int64_t records = (used + kMatrixRecordBytes - 1) / kMatrixRecordBytes;
         for (int v = 0; v < variables; ++v) {
-            uint8_t* bytes = batch.data() + size_t(v) * size_t(run);
+            uint8_t* bytes = batch + size_t(v) * size_t(run);
             if (AllZero(bytes, size_t(used))) continue;
             matrix.Write(int64_t(v) * areaRecords + runStart / kMatrixRecordBytes, bytes, records);
         }
-        std::fill(batch.begin(), batch.end(), 0);
+        std::fill(rows.begin(), rows.end(), 0);
     };
 
     const std::vector<uint8_t> everyLine(size_t(variables) + 2, 1);
     const int wordCount = CurrentCardGeometry().wordCount;
+    const size_t stride = size_t(std::max(wordCount, 1));
     CardClassifier classifier(grid, everyLine, wordCount);
-    ForEachCard(last, progress, [&](int64_t card, const uint16_t* words) {
-        const int64_t byte = card >> 3;
-        if (byte - runStart >= run) {
-            flush(run);
-            runStart += run;
+    // The cards of a block a batch at a time, no batch across the end of the held run. A batch's
+    // bits are set in a few bytes a variable, close together (row 0 for "no category"), then
+    // added to the held run.
+    const int64_t runCards = run * 8;
+    constexpr size_t kSpan = size_t(kClassifiedCards / 8 + 8);  // whole words of 8 bytes
+    std::vector<uint8_t> near(size_t(variables + 1) * kSpan, 0);
+    ForEachBlock(last, progress, [&](int32_t first, int32_t count, const uint16_t* block) {
+        for (int64_t card = first, end = int64_t(first) + count; card < end;) {
+            if ((card >> 3) - runStart >= run) {
+                flush(run);
+                runStart += run;
+            }
+            const int64_t n = std::min({end - card, runStart * 8 + runCards - card, kClassifiedCards});
+            const int64_t skip = card & 7;
+            classifier.ForEachTrue(block + size_t(card - first) * stride, stride, size_t(n),
+                                   [at = near.data(), skip](size_t k, int32_t r) {
+                                       const int64_t bit = skip + int64_t(k);
+                                       at[size_t(r) * kSpan + size_t(bit >> 3)] |= uint8_t(0x80 >> (bit & 7));
+                                   });
+            const size_t bytes = size_t(skip + n + 7) >> 3;
+            uint8_t* to = batch + size_t((card >> 3) - runStart);
+            for (int v = 0; v < variables; ++v) {
+                uint8_t* from = near.data() + size_t(v + 1) * kSpan;
+                uint8_t* at = to + size_t(v) * size_t(run);
+                for (size_t j = 0; j < bytes; j += 8) {  // past `bytes`, zeros
+                    uint64_t a, b;
+                    std::memcpy(&a, at + j, 8);
+                    std::memcpy(&b, from + j, 8);
+                    a |= b;
+                    std::memcpy(at + j, &a, 8);
+                }
+                std::memset(from, 0, kSpan);
+            }
+            card += n;
         }
-        const uint8_t mask = uint8_t(0x80 >> (card & 7));
-        uint8_t* at = batch.data() + size_t(byte - runStart);
-        classifier.ForEachTrue(words,
-                               [at, mask, run](int32_t r) { at[size_t(r - 1) * size_t(run)] |= mask; });
     });
     if (last >= 0) flush((int64_t(last) >> 3) + 1 - runStart);
 

@@ -75,14 +75,21 @@ std::vector<int32_t> ReferenceTruths(const CategoryGrid& g, const std::vector<ui
 }
 
 // The card-by-card count the counter replaces, from the reference truths: list the true columns,
-// add the weight to every true category in each of them. The classifier's truths of every card
-// are the reference ones.
+// add the weight to every true category in each of them. The classifier's truths of every card,
+// one by one and all cards in one batch, are the reference ones.
 std::vector<int64_t> CardByCardTable(CardClassifier& classifier, const std::vector<uint8_t>& active,
                                      const std::vector<int32_t>& columns,
                                      const std::vector<std::vector<uint16_t>>& cards,
                                      const std::vector<int64_t>& weights) {
     const CategoryGrid& g = classifier.Grid();
     std::vector<int64_t> counts(size_t(g.Count + 2) * 12, 0);
+    std::vector<uint16_t> block;
+    for (const auto& card : cards) block.insert(block.end(), card.begin(), card.end());
+    std::vector<std::vector<int32_t>> batch(cards.size());
+    if (!cards.empty())
+        classifier.ForEachTrue(block.data(), cards[0].size(), cards.size(), [&batch](size_t k, int32_t c) {
+            if (c) batch[k].push_back(c);
+        });
     for (size_t i = 0; i < cards.size(); ++i) {
         const std::vector<int32_t> truths = ReferenceTruths(g, active, cards[i].data(), int(cards[i].size()));
         classifier.Classify(cards[i].data());
@@ -90,6 +97,9 @@ std::vector<int64_t> CardByCardTable(CardClassifier& classifier, const std::vect
         std::sort(found.begin(), found.end());
         EXPECT_EQ(found, truths) << "card " << i;
         classifier.Clear();
+        std::sort(batch[i].begin(), batch[i].end());
+        batch[i].erase(std::unique(batch[i].begin(), batch[i].end()), batch[i].end());
+        EXPECT_EQ(batch[i], truths) << "card " << i << " of the batch";
         const int64_t w = weights[i];
         counts[11] += w;
         std::vector<int> trueColumns;
