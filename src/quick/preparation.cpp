@@ -366,7 +366,8 @@ bool PreparePerCardValues(PerCardValueKind kind, int item, Progress& progress) {
 }
 
 bool LinkValueSet(const std::string& value) {
-    return std::lexicographical_compare(" ", " " + 1, value.begin(), value.end(), [](char a, char b) {
+    static constexpr char kBlank[] = " ";
+    return std::lexicographical_compare(kBlank, kBlank + 1, value.begin(), value.end(), [](char a, char b) {
         return static_cast<unsigned char>(a) < static_cast<unsigned char>(b);
     });
 }
