@@ -20,7 +20,6 @@ namespace qv {
 namespace {
 
 constexpr int kHeaderTextId = 319;
-constexpr int kAllCards = kCountTableAllCards;
 constexpr size_t kMaxTypedChars = 50;
 
 }  // namespace
@@ -81,7 +80,7 @@ CountTableState WriteConnectionsReport() {
     const double minimum = CoreState.MinChiSquare;
     const bool hideTrivial = CoreState.HideTrivialConnections == 1;
     auto at = [&](int line, int field) { return int64_t(table.At(line, field)); };
-    int64_t total = at(0, kAllCards);
+    int64_t total = at(0, kCountTableAllCards);
     if (total == 0) total = 1;
 
     TextBuilder out;
@@ -101,11 +100,11 @@ CountTableState WriteConnectionsReport() {
             rows[size_t(i)] = {};
             if (!StandardRowFlags[size_t(i) - 1]) continue;
             // A row whose counts did not fit their records has no figures to weigh.
-            if (AnyCountTooLarge({at(i, k), columnTotal, at(i, kAllCards), total})) {
+            if (AnyCountTooLarge({at(i, k), columnTotal, at(i, kCountTableAllCards), total})) {
                 tooLarge = true;
                 continue;
             }
-            rows[size_t(i)] = ComputeConnection(at(i, k), columnTotal, at(i, kAllCards), total);
+            rows[size_t(i)] = ComputeConnection(at(i, k), columnTotal, at(i, kCountTableAllCards), total);
             if (std::fabs(rows[size_t(i)].ChiSquare) >= minimum) {
                 active[size_t(i)] = 1;
                 ++listed;

@@ -20,7 +20,6 @@ namespace qv {
 namespace {
 
 constexpr int kHeadingWidth = 7;
-constexpr int kAllCards = kCountTableAllCards;
 constexpr int kPageLines = 45;
 constexpr int kMaxChiRows = 30;
 
@@ -86,7 +85,7 @@ class CrossTableWriter {
         int previousVariable = -1;
         for (int i = 1; i <= lines_.Count; ++i) {
             if (!StandardRowFlags[size_t(i) - 1]) continue;
-            if (CoreState.SkipEmptyRows && table_.At(i, kAllCards) == 0) continue;
+            if (CoreState.SkipEmptyRows && table_.At(i, kCountTableAllCards) == 0) continue;
             if (lines_.Variable[size_t(i)] != previousVariable) Header(false, i);
             previousVariable = lines_.Variable[size_t(i)];
             if (pageLines_ > kPageLines) {
@@ -174,7 +173,7 @@ class CrossTableWriter {
 
     void Row(int i) {
         const int columns = table_.Columns();
-        const int64_t rowTotal = table_.At(i, kAllCards);
+        const int64_t rowTotal = table_.At(i, kCountTableAllCards);
         const int64_t grand = table_.GrandTotal();
         out_.Line(RuleLine());
         ++pageLines_;
@@ -189,7 +188,7 @@ class CrossTableWriter {
         shownClasses_.push_back(ClassOfLine(grid_, i));
 
         const int parent = ParentOf(i);
-        const int64_t parentAll = parent ? table_.At(parent, kAllCards) : grand;
+        const int64_t parentAll = parent ? table_.At(parent, kCountTableAllCards) : grand;
         auto percentLine = [&](int text, auto base, int64_t totalBase) {
             std::string l = std::string(24, ' ') + texts_(text) + (tabs_ ? "\t" : "");
             for (int k = 1; k <= columns; ++k) l += PercentCell(table_.At(i, k), base(k));
@@ -217,7 +216,7 @@ class CrossTableWriter {
             figures.push_back(parent ? table_.At(parent, k) : table_.At(0, k));
             line += NumberCell(figures.back()) + (tabs_ ? "\t" : "");
         }
-        const int64_t total = parent ? table_.At(parent, kAllCards) : table_.GrandTotal();
+        const int64_t total = parent ? table_.At(parent, kCountTableAllCards) : table_.GrandTotal();
         out_.Line(line + NumberCell(total));
         if (CoreState.PercentRow) {
             std::string l = std::string(24, ' ') + texts_(391) + (tabs_ ? "\t" : "");
@@ -414,11 +413,12 @@ CountTableState WriteSynopticTable() {
     const CountTable* table = &read;
     TextBuilder out;
     bool tooLarge = false;
-    for (int k = 1; k <= kAllCards; ++k) {
+    for (int k = 1; k <= kCountTableAllCards; ++k) {
         if (k <= kMaxCountedColumns && k > table->Columns()) continue;
         out.Line().Line().Line(std::string(52, '-')).Line();
         out.Line(LoadText(386) + " " +
-                 (k == kAllCards ? LoadText(387) : lines.Labels[size_t(table->ColumnLines[size_t(k) - 1])]));
+                 (k == kCountTableAllCards ? LoadText(387)
+                                           : lines.Labels[size_t(table->ColumnLines[size_t(k) - 1])]));
         out.Line();
         const int64_t columnTotal = table->At(0, k);
         auto parentCount = [&](int line) {
@@ -437,10 +437,11 @@ CountTableState WriteSynopticTable() {
             std::string ofParent = LoadText(388) + " ", ofAll = LoadText(389) + " ";
             for (int j = i; j <= last; ++j) {
                 const int64_t count = table->At(j, k);
-                tooLarge |= AnyCountTooLarge({count, parentCount(j), table->At(j, kAllCards)});
+                tooLarge |= AnyCountTooLarge({count, parentCount(j), table->At(j, kCountTableAllCards)});
                 counts += FormatCount(count, 6);
                 ofParent += FormatCountPercent(count, parentCount(j), 6, 2);
-                if (k != kAllCards) ofAll += FormatCountPercent(count, table->At(j, kAllCards), 6, 2);
+                if (k != kCountTableAllCards)
+                    ofAll += FormatCountPercent(count, table->At(j, kCountTableAllCards), 6, 2);
             }
             out.Line(counts + FormatCount(parentCount(last), 7));
             out.Line(ofParent);
