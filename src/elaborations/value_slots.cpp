@@ -54,10 +54,57 @@ SlotMap SlotStore::BuildMap(const std::vector<int64_t>& bounds, const std::vecto
         if (b <= INT32_MAX) bounds_.push_back(int32_t(b));
     m.count = uint32_t(bounds_.size() - m.boundsAt);
     m.padded = (m.count + 3) / 4 * 4;
-    bounds_.resize(m.boundsAt + m.padded, INT32_MIN);
+    bounds_.resize(m.boundsAt + m.padded + 2, INT32_MIN);
     m.segmentsAt = u16_.size();
     u16_.insert(u16_.end(), segments.begin(), segments.end());
+    if (m.padded > SlotMap::kLinearBounds && m.count < 65536 && denseEntries_ + kMaxBuckets <= budget)
+        BuildBuckets(m);
     return m;
+}
+
+// Buckets of the fewest values that keep within kMaxBuckets, over the bounds but two at most at
+// either end (open classes reach far past the others); none when no such range leaves every
+// bucket two bounds at most past its first value.
+void SlotStore::BuildBuckets(SlotMap& m) {
+    const int32_t* b = bounds_.data() + m.boundsAt;
+    const uint32_t n = m.count;
+    auto shiftOf = [&](uint32_t first, uint32_t last) {
+        const int64_t range = int64_t(b[last]) - b[first];
+        uint32_t shift = 0;
+        while ((range >> shift) >= int64_t(kMaxBuckets)) ++shift;
+        return shift;
+    };
+    // No three bounds past a bucket's first value in one bucket, those above the range included.
+    auto fits = [&](uint32_t first, uint32_t shift) {
+        for (uint32_t k = first; k + 2 < n; ++k)
+            if (((int64_t(b[k + 2]) - b[first]) >> shift) == ((int64_t(b[k]) - b[first]) >> shift) &&
+                int64_t(b[k]) - b[first] != (((int64_t(b[k]) - b[first]) >> shift) << shift))
+                return false;
+        return true;
+    };
+    uint32_t first = 0, last = 0, shift = 64;
+    for (uint32_t f = 0; f <= 2; ++f)
+        for (uint32_t l = n - 1; l + 3 >= n && l > f; --l) {
+            const uint32_t s = shiftOf(f, l);
+            if (s < shift && fits(f, s)) first = f, last = l, shift = s;
+        }
+    if (shift == 64) return;
+    const int64_t low = b[first];
+    const uint32_t count = uint32_t((int64_t(b[last]) - low) >> shift) + 1;
+    std::vector<uint16_t> at(count + 2);
+    uint32_t k = 0;
+    for (uint32_t bucket = 0; bucket < count; ++bucket) {
+        while (k < n && b[k] <= low + (int64_t(bucket) << shift)) ++k;
+        at[bucket] = uint16_t(k);
+    }
+    at[count] = uint16_t(last + 1);
+    at[count + 1] = 0;
+    m.low = int32_t(low);
+    m.shift = shift;
+    m.lastBucket = count;
+    m.bucketsAt = u16_.size();
+    u16_.insert(u16_.end(), at.begin(), at.end());
+    denseEntries_ += at.size();
 }
 
 void SlotStore::FixPointers(SlotMap& m) const {
@@ -67,6 +114,7 @@ void SlotStore::FixPointers(SlotMap& m) const {
     }
     m.bounds = bounds_.data() + m.boundsAt;
     m.segments = u16_.data() + m.segmentsAt;
+    if (m.bucketsAt != SIZE_MAX) m.buckets = u16_.data() + m.bucketsAt;
 }
 
 }  // namespace qv

@@ -20,16 +20,30 @@ struct SlotMap {
     uint32_t size = 0;
     const uint16_t* table = nullptr;
     // Bounds within 32 bits (a bound above them is never reached), padded to a multiple of four
-    // with INT32_MIN.
+    // with INT32_MIN, and two more past that.
     const int32_t* bounds = nullptr;
     uint32_t count = 0, padded = 0;
     const uint16_t* segments = nullptr;
-    size_t tableAt = SIZE_MAX, boundsAt = 0, segmentsAt = 0;  // in the store, while building
+    // Bounds spread over a range cut into buckets of 2^shift values from `low`, each holding
+    // two bounds at most past its first value: by bucket, the number of bounds at or below its
+    // first value; then that of the bounds below the range (`lastBucket`, for every value above
+    // it) and 0 (for every value below). At most two bounds lie outside the range on each side.
+    const uint16_t* buckets = nullptr;
+    uint32_t shift = 0, lastBucket = 0;
+    size_t tableAt = SIZE_MAX, boundsAt = 0, segmentsAt = 0, bucketsAt = SIZE_MAX;  // while building
 
     static constexpr uint32_t kLinearBounds = 32;  // up to these, bounds are counted, not searched
 
-    uint16_t Find(int32_t v) const {
+    [[gnu::always_inline]] uint16_t Find(int32_t v) const {
         if (table) return table[std::min(uint32_t(v) - uint32_t(low), size)];
+        if (buckets) {  // many bounds: two loads and two compares, with no branch on the value
+            const int64_t d = int64_t(v) - low;
+            const uint64_t bucket = std::min<uint64_t>(uint64_t(d) >> shift, lastBucket);
+            uint32_t k = buckets[d < 0 ? lastBucket + 1 : bucket];
+            k += uint32_t(bounds[k] <= v);
+            k += uint32_t(bounds[k] <= v);  // the padding past `count` is INT32_MIN: k is then cut
+            return segments[std::min(k, count)];
+        }
         if (padded <= kLinearBounds) {  // a few bounds: count those above v, with no branch
 #if defined(__SSE2__)
             const __m128i value = _mm_set1_epi32(v);
@@ -77,6 +91,9 @@ class SlotStore {
     void Reserve(size_t entries) { u16_.reserve(entries); }
 
   private:
+    static constexpr uint32_t kMaxBuckets = 4096;  // entries of one map's buckets
+    void BuildBuckets(SlotMap& m);
+
     std::vector<uint16_t> u16_;
     std::vector<int32_t> bounds_;
     size_t denseEntries_ = 0;

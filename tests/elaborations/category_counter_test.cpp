@@ -10,6 +10,7 @@
 #include "core/core_state.h"
 #include "elaborations/card_classifier.h"
 #include "elaborations/grid_files.h"
+#include "elaborations/value_slots.h"
 
 namespace qv {
 namespace {
@@ -234,6 +235,46 @@ TEST(CategoryCounterTest, AgreesWithTheCardByCardCount) {
         const std::vector<int64_t> expected =
             CardByCardTable(classifier, a.active, a.columns, a.cards, a.weights);
         ASSERT_EQ(counter.Table(), expected) << "round " << round;
+    }
+}
+
+// A value's slot is the number of bounds at or below it, whichever way the map finds it: sets of
+// bounds dense and sparse, a few and thousands, with open classes far out at either end and at
+// the ends of 32 bits, looked up at, beside and between every bound and at the extremes.
+TEST(CategoryCounterTest, EveryLookupCountsTheBoundsAtOrBelowTheValue) {
+    std::mt19937 rng(77);
+    auto pick = [&rng](int64_t lo, int64_t hi) {
+        return std::uniform_int_distribution<int64_t>(lo, hi)(rng);
+    };
+    for (int round = 0; round < 600; ++round) {
+        std::vector<int64_t> bounds;
+        const int n = int(pick(1, round % 3 == 0 ? 3000 : 80));
+        const int64_t spread =
+            std::vector<int64_t>{3, 40, 5000, 200000, int64_t(1) << 31}[size_t(pick(0, 4))];
+        const int64_t start = pick(-2000000, 2000000);
+        for (int k = 0; k < n; ++k) bounds.push_back(start + pick(0, spread));
+        for (int64_t far : {int64_t(-999999999), int64_t(1000000000), int64_t(INT32_MIN), int64_t(INT32_MAX),
+                            int64_t(INT32_MAX) + 1})
+            if (pick(0, 3) == 0) bounds.push_back(far);
+        std::sort(bounds.begin(), bounds.end());
+        bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
+        // Segment j + 1 is interval j; below and above every bound no class holds a value.
+        std::vector<uint16_t> segments(bounds.size() + 1);
+        for (size_t j = 1; j < bounds.size(); ++j) segments[j] = uint16_t(j);
+        const bool word16 = pick(0, 3) == 0;
+        SlotStore store;
+        SlotMap map = store.BuildMap(bounds, segments, word16, size_t(pick(0, 1)) << 22);
+        store.FixPointers(map);
+        std::vector<int64_t> probes = {INT32_MIN, INT32_MAX, 0, -1, -32768, 32767};
+        for (int64_t b : bounds)
+            for (int64_t d : {-1, 0, 1}) probes.push_back(b + d);
+        for (int k = 0; k < 200; ++k) probes.push_back(start + pick(-10, spread + 10));
+        for (int64_t v : probes) {
+            if (v < INT32_MIN || v > INT32_MAX || (word16 && (v < INT16_MIN || v > INT16_MAX))) continue;
+            const auto below = std::upper_bound(bounds.begin(), bounds.end(), v) - bounds.begin();
+            ASSERT_EQ(map.Find(int32_t(v)), size_t(below) == bounds.size() ? 0 : below)
+                << "round " << round << " value " << v;
+        }
     }
 }
 
