@@ -121,4 +121,75 @@ void CardClassifier::Classify(const uint16_t* card) {
         std::erase_if(trueList_, [this](int32_t c) { return truth_[size_t(c)] == 0; });
 }
 
+void CardClassifier::SetTrueBits(const uint16_t* cards, size_t stride, size_t n, size_t skip, uint8_t* rows,
+                                 size_t span) {
+    if (parentRule_) {  // the rule needs the card's truths whole first
+        for (size_t k = 0; k < n; ++k) {
+            Classify(cards + k * stride);
+            for (int32_t c : trueList_)
+                rows[size_t(c) * span + (skip + k) / 8] |= uint8_t(0x80 >> ((skip + k) % 8));
+            Clear();
+        }
+        return;
+    }
+    const size_t bytes = (skip + n + 7) / 8;
+    // Bits outside skip..skip + n - 1 stay in segment 0, which holds no category.
+    segments_.assign(bytes * 8, 0);
+    uint16_t* segment = segments_.data() + skip;
+    for (const Source& s : sources_) {
+        const ClassLookup::Tables lookup = s.lookup.Held();
+        const FieldWords w = s.words;
+        auto over = [&](auto&& valueOf) {  // a loop for each kind of value
+            lookup.map.FindEach(n, valueOf, [segment](size_t k, uint16_t slot) { segment[k] = slot; });
+            SetBitsBySegment(lookup, segments_.data(), bytes, rows, span);
+        };
+        switch (s.kind) {
+            case Kind::Word:
+                over([&](size_t k) { return int32_t(WordAt(cards + k * stride, w.first)); });
+                break;
+            case Kind::Date:
+                over([&](size_t k) { return DateKeyAt(cards + k * stride, w); });
+                break;
+            case Kind::Number:
+                over([&](size_t k) { return NumberAt(cards + k * stride, w); });
+                break;
+            case Kind::Group: {
+                // Every word's classes; then the all-empty classes where no word holds a value
+                // (segment 1 of a lookup of its own: 1 for the cards with none).
+                empty_.assign(bytes * 8, 0);
+                std::fill_n(empty_.begin() + ptrdiff_t(skip), n, 1);
+                uint16_t* empty = empty_.data() + skip;
+                for (int offset : s.group)
+                    over([&](size_t k) {
+                        const int16_t v = WordAt(cards + k * stride, offset);
+                        empty[k] &= uint16_t(v == 0);
+                        return int32_t(v);
+                    });
+                if (s.allEmpty.empty()) break;
+                const uint32_t starts[] = {0, 0, uint32_t(s.allEmpty.size())};
+                SetBitsBySegment({{}, starts, s.allEmpty.data(), nullptr, 2}, empty_.data(), bytes, rows,
+                                 span);
+                break;
+            }
+        }
+    }
+}
+
+// Each card's categories from its segment, segments[b] for bit b of `bytes` bytes: a bit of every
+// byte, then the next, so that no two sets in a row wait on one byte.
+void CardClassifier::SetBitsBySegment(const ClassLookup::Tables& lookup, const uint16_t* segments,
+                                      size_t bytes, uint8_t* rows, size_t span) const {
+    for (size_t j = 0; j < 8; ++j) {
+        const uint8_t bit = uint8_t(0x80 >> j);
+        const uint16_t* segment = segments + j;
+        if (lookup.only) {  // row 0 takes the cards in no category
+            for (size_t i = 0; i < bytes; ++i) rows[size_t(lookup.only[segment[8 * i]]) * span + i] |= bit;
+            continue;
+        }
+        for (size_t i = 0; i < bytes; ++i)
+            for (uint32_t c = lookup.starts[segment[8 * i]]; c < lookup.starts[segment[8 * i] + 1]; ++c)
+                rows[size_t(lookup.categories[c]) * span + i] |= bit;
+    }
+}
+
 }  // namespace qv

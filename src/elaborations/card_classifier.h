@@ -75,14 +75,16 @@ class ClassLookup {
         const int32_t* categories;
         const int32_t* only;  // by segment: the one category holding it, 0 for none; null when
                               // a value can be in several
-        std::pair<const int32_t*, const int32_t*> Find(int32_t v) const {
+        size_t segments;      // segment 0 and the intervals
+        [[gnu::always_inline]] std::pair<const int32_t*, const int32_t*> Find(int32_t v) const {
             const uint16_t s = map.Find(v);
             return {categories + starts[s], categories + starts[s + 1]};
         }
-        int32_t Only(int32_t v) const { return only[map.Find(v)]; }
+        [[gnu::always_inline]] int32_t Only(int32_t v) const { return only[map.Find(v)]; }
     };
     Tables Held() const {
-        return {map_, starts_.data(), categories_.data(), only_.empty() ? nullptr : only_.data()};
+        return {map_, starts_.data(), categories_.data(), only_.empty() ? nullptr : only_.data(),
+                starts_.empty() ? 0 : starts_.size() - 1};
     }
 
   private:
@@ -117,21 +119,12 @@ class CardClassifier {
     // IsTrue(). Call Clear() before the next card.
     void Classify(const uint16_t* card);
 
-    // Calls set(k, c) for every true category c of cards 0..n-1, card k's words at
-    // cards + k * stride, some of them more than once (a group's class held by several of its
-    // words), and set(k, 0) for a field of the card in no category: for callers to whom a second
-    // call changes nothing, such as setting a bit, and who keep a place for category 0 (a bit
-    // set without a branch). A field at a time over the cards, so that its lookup stays at hand.
-    // Leaves nothing to Clear().
-    template <typename Set>
-    void ForEachTrue(const uint16_t* cards, size_t stride, size_t n, Set&& set) {
-        if (!parentRule_) return ForEachRawTrue(cards, stride, n, set);
-        for (size_t k = 0; k < n; ++k) {  // the rule needs the card's truths whole first
-            Classify(cards + k * stride);
-            for (int32_t c : trueList_) set(k, c);
-            Clear();
-        }
-    }
+    // Sets bit skip + k of row c for every true category c of cards 0..n-1, card k's words at
+    // cards + k * stride: row c at rows + c * span, bit b at byte b / 8 from its high bit down,
+    // as the bit matrix lays out cards, (skip + n + 7) / 8 bytes of a row used. Row 0 takes
+    // bits of cards in no category of a field.
+    // A field at a time over the cards, so that its lookup stays at hand.
+    void SetTrueBits(const uint16_t* cards, size_t stride, size_t n, size_t skip, uint8_t* rows, size_t span);
 
     bool IsTrue(int category) const { return truth_[size_t(category)] != 0; }
     // In the order found, not sorted.
@@ -231,6 +224,8 @@ class CardClassifier {
             }
         }
     }
+    void SetBitsBySegment(const ClassLookup::Tables& lookup, const uint16_t* segments, size_t bytes,
+                          uint8_t* rows, size_t span) const;
     void MarkOne(int32_t c) {
         if (!truth_[size_t(c)]) {
             truth_[size_t(c)] = 1;
@@ -244,6 +239,7 @@ class CardClassifier {
     bool parentRule_ = false;
     std::vector<uint8_t> truth_;
     std::vector<int32_t> trueList_;
+    std::vector<uint16_t> segments_, empty_;  // SetTrueBits: by bit, a source's segment of each card
 };
 
 }  // namespace qv

@@ -208,14 +208,14 @@ template <bool add>
 void CategoryCounter::SourceSlots(size_t i, size_t m) {
     const uint16_t* const* card = cards_;
     uint16_t* slots = slots_.data() + i * kBatch;
+    auto put = [&](size_t k, uint16_t slot) {
+        if constexpr (add)
+            row_[k][slot] += weights_[k];
+        else
+            slots[k] = slot;
+    };
     auto fill = [&](auto&& slotOf) {
-        for (size_t k = 0; k < m; ++k) {
-            const uint16_t slot = slotOf(k);
-            if constexpr (add)
-                row_[k][slot] += weights_[k];
-            else
-                slots[k] = slot;
-        }
+        for (size_t k = 0; k < m; ++k) put(k, slotOf(k));
     };
     if (i < words_.size()) {
         const WordSource w = words_[i];
@@ -226,13 +226,16 @@ void CategoryCounter::SourceSlots(size_t i, size_t m) {
         const KeySource& s = keys_[i - words_.size()];
         switch (s.kind) {
             case Kind::Date:
-                fill([&](size_t k) { return s.map.Find(DateKeyAt(card[k], s.words)); });
+                s.map.FindEach(
+                    m, [&](size_t k) { return DateKeyAt(card[k], s.words); }, put);
                 break;
             case Kind::Number:
-                fill([&](size_t k) { return s.map.Find(NumberAt(card[k], s.words)); });
+                s.map.FindEach(
+                    m, [&](size_t k) { return NumberAt(card[k], s.words); }, put);
                 break;
             default:
-                fill([&](size_t k) { return s.map.Find(WordAt(card[k], s.words.first)); });
+                s.map.FindEach(
+                    m, [&](size_t k) { return int32_t(WordAt(card[k], s.words.first)); }, put);
                 break;
         }
         return;

@@ -35,32 +35,59 @@ struct SlotMap {
     static constexpr uint32_t kLinearBounds = 32;  // up to these, bounds are counted, not searched
 
     [[gnu::always_inline]] uint16_t Find(int32_t v) const {
-        if (table) return table[std::min(uint32_t(v) - uint32_t(low), size)];
-        if (buckets) {  // many bounds: two loads and two compares, with no branch on the value
-            const int64_t d = int64_t(v) - low;
-            const uint64_t bucket = std::min<uint64_t>(uint64_t(d) >> shift, lastBucket);
-            uint32_t k = buckets[d < 0 ? lastBucket + 1 : bucket];
-            k += uint32_t(bounds[k] <= v);
-            k += uint32_t(bounds[k] <= v);  // the padding past `count` is INT32_MIN: k is then cut
-            return segments[std::min(k, count)];
-        }
-        if (padded <= kLinearBounds) {  // a few bounds: count those above v, with no branch
+        if (table) return FromTable(v);
+        if (buckets) return FromBuckets(v);
+        if (padded <= kLinearBounds) return FromFewBounds(v);
+        return FromSearch(v);
+    }
+
+    // out(k, slot of valueOf(k)) for k 0..n-1: the way the map finds a slot is chosen once, so
+    // the loop over the values holds no branch on it.
+    template <typename ValueOf, typename Out>
+    void FindEach(size_t n, ValueOf&& valueOf, Out&& out) const {
+        auto each = [&](auto&& find) {
+            for (size_t k = 0; k < n; ++k) out(k, find(valueOf(k)));
+        };
+        if (table)
+            each([this](int32_t v) { return FromTable(v); });
+        else if (buckets)
+            each([this](int32_t v) { return FromBuckets(v); });
+        else if (padded <= kLinearBounds)
+            each([this](int32_t v) { return FromFewBounds(v); });
+        else
+            each([this](int32_t v) { return FromSearch(v); });
+    }
+
+  private:
+    uint16_t FromTable(int32_t v) const { return table[std::min(uint32_t(v) - uint32_t(low), size)]; }
+    // Many bounds: two loads and two compares, with no branch on the value.
+    uint16_t FromBuckets(int32_t v) const {
+        const int64_t d = int64_t(v) - low;
+        const uint64_t bucket = std::min<uint64_t>(uint64_t(d) >> shift, lastBucket);
+        uint32_t k = buckets[d < 0 ? lastBucket + 1 : bucket];
+        k += uint32_t(bounds[k] <= v);
+        k += uint32_t(bounds[k] <= v);  // the padding past `count` is INT32_MIN: k is then cut
+        return segments[std::min(k, count)];
+    }
+    // A few bounds: count those above v, with no branch.
+    uint16_t FromFewBounds(int32_t v) const {
 #if defined(__SSE2__)
-            const __m128i value = _mm_set1_epi32(v);
-            __m128i above = _mm_setzero_si128();
-            for (uint32_t i = 0; i < padded; i += 4) {
-                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bounds + i));
-                above = _mm_sub_epi32(above, _mm_cmpgt_epi32(b, value));
-            }
-            above = _mm_add_epi32(above, _mm_shuffle_epi32(above, 0x4E));
-            above = _mm_add_epi32(above, _mm_shuffle_epi32(above, 0xB1));
-            return segments[count - uint32_t(_mm_cvtsi128_si32(above))];
-#else
-            uint32_t k = 0;
-            for (uint32_t i = 0; i < count; ++i) k += uint32_t(bounds[i] <= v);
-            return segments[k];
-#endif
+        const __m128i value = _mm_set1_epi32(v);
+        __m128i above = _mm_setzero_si128();
+        for (uint32_t i = 0; i < padded; i += 4) {
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bounds + i));
+            above = _mm_sub_epi32(above, _mm_cmpgt_epi32(b, value));
         }
+        above = _mm_add_epi32(above, _mm_shuffle_epi32(above, 0x4E));
+        above = _mm_add_epi32(above, _mm_shuffle_epi32(above, 0xB1));
+        return segments[count - uint32_t(_mm_cvtsi128_si32(above))];
+#else
+        uint32_t k = 0;
+        for (uint32_t i = 0; i < count; ++i) k += uint32_t(bounds[i] <= v);
+        return segments[k];
+#endif
+    }
+    uint16_t FromSearch(int32_t v) const {
         const int32_t* base = bounds;
         uint32_t len = count;
         while (len > 1) {  // without branches: each step's outcome is a coin toss

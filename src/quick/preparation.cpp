@@ -242,11 +242,8 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
             }
             const int64_t n = std::min({end - card, runStart * 8 + runCards - card, kClassifiedCards});
             const int64_t skip = card & 7;
-            classifier.ForEachTrue(block + size_t(card - first) * stride, stride, size_t(n),
-                                   [at = near.data(), skip](size_t k, int32_t r) {
-                                       const int64_t bit = skip + int64_t(k);
-                                       at[size_t(r) * kSpan + size_t(bit >> 3)] |= uint8_t(0x80 >> (bit & 7));
-                                   });
+            classifier.SetTrueBits(block + size_t(card - first) * stride, stride, size_t(n), size_t(skip),
+                                   near.data(), kSpan);
             const size_t bytes = size_t(skip + n + 7) >> 3;
             uint8_t* to = batch + size_t((card >> 3) - runStart);
             for (int v = 0; v < variables; ++v) {

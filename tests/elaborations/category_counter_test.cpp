@@ -86,11 +86,20 @@ std::vector<int64_t> CardByCardTable(CardClassifier& classifier, const std::vect
     std::vector<int64_t> counts(size_t(g.Count + 2) * 12, 0);
     std::vector<uint16_t> block;
     for (const auto& card : cards) block.insert(block.end(), card.begin(), card.end());
+    // The batch's bits, the first card at a bit of its own, read back as each card's categories.
     std::vector<std::vector<int32_t>> batch(cards.size());
+    const size_t skip = cards.size() % 8, span = (skip + cards.size() + 15) / 16 * 2;
+    std::vector<uint8_t> rows(size_t(g.Count + 2) * span + 1, 0);
     if (!cards.empty())
-        classifier.ForEachTrue(block.data(), cards[0].size(), cards.size(), [&batch](size_t k, int32_t c) {
-            if (c) batch[k].push_back(c);
-        });
+        classifier.SetTrueBits(block.data(), cards[0].size(), cards.size(), skip, rows.data(), span);
+    EXPECT_EQ(rows.back(), 0) << "past the last row";
+    for (int32_t c = 1; c <= g.Count + 1; ++c)  // row 0 takes the cards in no category
+        for (size_t b = 0; b < span * 8; ++b)
+            if (rows[size_t(c) * span + b / 8] & (0x80 >> (b % 8))) {
+                EXPECT_TRUE(c <= g.Count && b >= skip && b < skip + cards.size())
+                    << "bit " << b << " of row " << c;
+                if (b >= skip && b < skip + cards.size()) batch[b - skip].push_back(c);
+            }
     for (size_t i = 0; i < cards.size(); ++i) {
         const std::vector<int32_t> truths = ReferenceTruths(g, active, cards[i].data(), int(cards[i].size()));
         classifier.Classify(cards[i].data());
@@ -98,8 +107,6 @@ std::vector<int64_t> CardByCardTable(CardClassifier& classifier, const std::vect
         std::sort(found.begin(), found.end());
         EXPECT_EQ(found, truths) << "card " << i;
         classifier.Clear();
-        std::sort(batch[i].begin(), batch[i].end());
-        batch[i].erase(std::unique(batch[i].begin(), batch[i].end()), batch[i].end());
         EXPECT_EQ(batch[i], truths) << "card " << i << " of the batch";
         const int64_t w = weights[i];
         counts[11] += w;
