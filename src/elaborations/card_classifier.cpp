@@ -9,8 +9,9 @@ namespace qv {
 namespace {
 
 // 0-based offset of card word `position` (1-based), or -1 when the card has no such word.
-// Coded fields have a handful of small codes: a direct table saves the search.
-constexpr size_t kDirectEntries = 4096;
+// A 16-bit value finds its class through a direct table over the bounds (within 16 bits): a load
+// in place of a count or a search, for at most 128 kB a field.
+constexpr size_t kDirectEntries = 65536;
 
 int WordOffset(int position, int wordCount) {
     return position >= 1 && position <= wordCount ? position - 1 : -1;
