@@ -58,18 +58,6 @@ void ForEachCard(int32_t last, Progress& progress, Visit&& visit) {
     });
 }
 
-bool AllZero(const uint8_t* p, size_t n) {
-    size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        uint64_t w;
-        std::memcpy(&w, p + i, 8);
-        if (w) return false;
-    }
-    for (; i < n; ++i)
-        if (p[i]) return false;
-    return true;
-}
-
 // Whole records of `valueBytes`-byte values: the last one is filled with zeros.
 void PadToRecords(std::string& bytes, int valueBytes) {
     const size_t record = size_t(kPreparedValuesPerRecord) * size_t(valueBytes);
@@ -213,15 +201,19 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
                       RecordFile::Mode::ReadWrite);
     matrix.Truncate(int64_t(variables) * areaRecords);
 
-    int64_t runStart = 0;  // byte of the area the held run begins at
-    auto flush = [&](int64_t used) {
+    int64_t runStart = 0;                               // byte of the area the held run begins at
+    std::vector<uint8_t> anySet(size_t(variables), 0);  // a bit of the held run is set
+    // The held run's variables with a bit set written (the others stay zeros), and the run
+    // cleared for the next one when there is one.
+    auto flush = [&](int64_t used, bool more) {
         const int64_t records = (used + kMatrixRecordBytes - 1) / kMatrixRecordBytes;
         for (int v = 0; v < variables; ++v) {
+            if (!anySet[size_t(v)]) continue;
             uint8_t* bytes = batch + size_t(v) * size_t(run);
-            if (AllZero(bytes, size_t(used))) continue;
             matrix.Write(int64_t(v) * areaRecords + runStart / kMatrixRecordBytes, bytes, records);
+            if (more) std::memset(bytes, 0, size_t(run));
+            anySet[size_t(v)] = 0;
         }
-        std::fill(rows.begin(), rows.end(), 0);
     };
 
     const std::vector<uint8_t> everyLine(size_t(variables) + 2, 1);
@@ -237,7 +229,7 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
     ForEachBlock(last, progress, [&](int32_t first, int32_t count, const uint16_t* block) {
         for (int64_t card = first, end = int64_t(first) + count; card < end;) {
             if ((card >> 3) - runStart >= run) {
-                flush(run);
+                flush(run, true);
                 runStart += run;
             }
             const int64_t n = std::min({end - card, runStart * 8 + runCards - card, kClassifiedCards});
@@ -249,19 +241,22 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
             for (int v = 0; v < variables; ++v) {
                 uint8_t* from = near.data() + size_t(v + 1) * kSpan;
                 uint8_t* at = to + size_t(v) * size_t(run);
+                uint64_t any = 0;
                 for (size_t j = 0; j < bytes; j += 8) {  // past `bytes`, zeros
                     uint64_t a, b;
                     std::memcpy(&a, at + j, 8);
                     std::memcpy(&b, from + j, 8);
+                    any |= b;
                     a |= b;
                     std::memcpy(at + j, &a, 8);
                 }
+                anySet[size_t(v)] |= uint8_t(any != 0);
                 std::memset(from, 0, kSpan);
             }
             card += n;
         }
     });
-    if (last >= 0) flush((int64_t(last) >> 3) + 1 - runStart);
+    if (last >= 0) flush((int64_t(last) >> 3) + 1 - runStart, false);
 
     // The card count gives the matrix its geometry: the two never replace their old files apart.
     RecordFile count(commit.Stage(DataFilePath(data_file::kPreparedCount)), 4, RecordFile::Mode::ReadWrite);
