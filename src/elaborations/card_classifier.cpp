@@ -58,6 +58,11 @@ void ClassLookup::Build(bool word16) {
     std::vector<uint16_t> segments(bounds_.size() + 1, 0);
     for (size_t j = 0; j < intervals; ++j) segments[j + 1] = uint16_t(j + 1);
     map_ = store_.BuildMap(bounds_, segments, word16, kDirectEntries);
+    if (!only_.empty()) {  // the same bounds, each interval giving its category
+        for (size_t j = 0; j < intervals; ++j) segments[j + 1] = uint16_t(only_[j + 1]);
+        categoryMap_ = store_.BuildMap(bounds_, segments, word16, kDirectEntries);
+        store_.FixPointers(categoryMap_);
+    }
     store_.FixPointers(map_);
 }
 
@@ -141,6 +146,11 @@ void CardClassifier::SetTrueBits(const uint16_t* cards, size_t stride, size_t n,
         const ClassLookup::Tables lookup = s.lookup.Held();
         const FieldWords w = s.words;
         auto over = [&](auto&& valueOf) {  // a loop for each kind of value
+            if (lookup.only) {
+                lookup.category.FindEach(n, valueOf, [segment](size_t k, uint16_t c) { segment[k] = c; });
+                SetBitsByCategory(segments_.data(), bytes, rows, span);
+                return;
+            }
             lookup.map.FindEach(n, valueOf, [segment](size_t k, uint16_t slot) { segment[k] = slot; });
             SetBitsBySegment(lookup, segments_.data(), bytes, rows, span);
         };
@@ -168,7 +178,7 @@ void CardClassifier::SetTrueBits(const uint16_t* cards, size_t stride, size_t n,
                     });
                 if (s.allEmpty.empty()) break;
                 const uint32_t starts[] = {0, 0, uint32_t(s.allEmpty.size())};
-                SetBitsBySegment({{}, starts, s.allEmpty.data(), nullptr, 2}, empty_.data(), bytes, rows,
+                SetBitsBySegment({{}, starts, s.allEmpty.data(), nullptr, 2, {}}, empty_.data(), bytes, rows,
                                  span);
                 break;
             }
@@ -176,17 +186,22 @@ void CardClassifier::SetTrueBits(const uint16_t* cards, size_t stride, size_t n,
     }
 }
 
-// Each card's categories from its segment, segments[b] for bit b of `bytes` bytes: a bit of every
-// byte, then the next, so that no two sets in a row wait on one byte.
+// Each card's one category, categories[b] for bit b of `bytes` bytes (row 0 takes the cards in
+// none): a bit of every byte, then the next, so that no two sets in a row wait on one byte.
+void CardClassifier::SetBitsByCategory(const uint16_t* categories, size_t bytes, uint8_t* rows, size_t span) {
+    for (size_t j = 0; j < 8; ++j) {
+        const uint8_t bit = uint8_t(0x80 >> j);
+        const uint16_t* category = categories + j;
+        for (size_t i = 0; i < bytes; ++i) rows[size_t(category[8 * i]) * span + i] |= bit;
+    }
+}
+
+// Each card's categories from its segment, segments[b] for bit b, in the same order.
 void CardClassifier::SetBitsBySegment(const ClassLookup::Tables& lookup, const uint16_t* segments,
                                       size_t bytes, uint8_t* rows, size_t span) const {
     for (size_t j = 0; j < 8; ++j) {
         const uint8_t bit = uint8_t(0x80 >> j);
         const uint16_t* segment = segments + j;
-        if (lookup.only) {  // row 0 takes the cards in no category
-            for (size_t i = 0; i < bytes; ++i) rows[size_t(lookup.only[segment[8 * i]]) * span + i] |= bit;
-            continue;
-        }
         for (size_t i = 0; i < bytes; ++i)
             for (uint32_t c = lookup.starts[segment[8 * i]]; c < lookup.starts[segment[8 * i] + 1]; ++c)
                 rows[size_t(lookup.categories[c]) * span + i] |= bit;

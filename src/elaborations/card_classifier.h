@@ -76,6 +76,7 @@ class ClassLookup {
         const int32_t* only;  // by segment: the one category holding it, 0 for none; null when
                               // a value can be in several
         size_t segments;      // segment 0 and the intervals
+        SlotMap category;     // with `only`: a value's one category straight away, 0 for none
         [[gnu::always_inline]] std::pair<const int32_t*, const int32_t*> Find(int32_t v) const {
             const uint16_t s = map.Find(v);
             return {categories + starts[s], categories + starts[s + 1]};
@@ -83,8 +84,12 @@ class ClassLookup {
         [[gnu::always_inline]] int32_t Only(int32_t v) const { return only[map.Find(v)]; }
     };
     Tables Held() const {
-        return {map_, starts_.data(), categories_.data(), only_.empty() ? nullptr : only_.data(),
-                starts_.empty() ? 0 : starts_.size() - 1};
+        return {map_,
+                starts_.data(),
+                categories_.data(),
+                only_.empty() ? nullptr : only_.data(),
+                starts_.empty() ? 0 : starts_.size() - 1,
+                categoryMap_};
     }
 
   private:
@@ -102,7 +107,7 @@ class ClassLookup {
     std::vector<int32_t> categories_;
     std::vector<int32_t> only_;  // by segment, when no value is in two categories
     SlotStore store_;
-    SlotMap map_;
+    SlotMap map_, categoryMap_;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -226,6 +231,7 @@ class CardClassifier {
     }
     void SetBitsBySegment(const ClassLookup::Tables& lookup, const uint16_t* segments, size_t bytes,
                           uint8_t* rows, size_t span) const;
+    static void SetBitsByCategory(const uint16_t* categories, size_t bytes, uint8_t* rows, size_t span);
     void MarkOne(int32_t c) {
         if (!truth_[size_t(c)]) {
             truth_[size_t(c)] = 1;
