@@ -8,11 +8,11 @@ namespace qv {
 
 namespace {
 
-// 0-based offset of card word `position` (1-based), or -1 when the card has no such word.
 // A 16-bit value finds its class through a direct table over the bounds (within 16 bits): a load
 // in place of a count or a search, for at most 128 kB a field.
 constexpr size_t kDirectEntries = 65536;
 
+// 0-based offset of card word `position` (1-based), or -1 when the card has no such word.
 int WordOffset(int position, int wordCount) {
     return position >= 1 && position <= wordCount ? position - 1 : -1;
 }
@@ -178,7 +178,7 @@ void CardClassifier::SetTrueBits(const uint16_t* cards, size_t stride, size_t n,
                     });
                 if (s.allEmpty.empty()) break;
                 const uint32_t starts[] = {0, 0, uint32_t(s.allEmpty.size())};
-                SetBitsBySegment({{}, starts, s.allEmpty.data(), nullptr, 2, {}}, empty_.data(), bytes, rows,
+                SetBitsBySegment({{}, starts, s.allEmpty.data(), nullptr, {}}, empty_.data(), bytes, rows,
                                  span);
                 break;
             }

@@ -75,7 +75,6 @@ class ClassLookup {
         const int32_t* categories;
         const int32_t* only;  // by segment: the one category holding it, 0 for none; null when
                               // a value can be in several
-        size_t segments;      // segment 0 and the intervals
         SlotMap category;     // with `only`: a value's one category straight away, 0 for none
         [[gnu::always_inline]] std::pair<const int32_t*, const int32_t*> Find(int32_t v) const {
             const uint16_t s = map.Find(v);
@@ -84,11 +83,7 @@ class ClassLookup {
         [[gnu::always_inline]] int32_t Only(int32_t v) const { return only[map.Find(v)]; }
     };
     Tables Held() const {
-        return {map_,
-                starts_.data(),
-                categories_.data(),
-                only_.empty() ? nullptr : only_.data(),
-                starts_.empty() ? 0 : starts_.size() - 1,
+        return {map_, starts_.data(), categories_.data(), only_.empty() ? nullptr : only_.data(),
                 categoryMap_};
     }
 
