@@ -180,21 +180,23 @@ std::vector<uint16_t> EmptyCardValues(const CardGeometry& geometry);
 // for a date (2), two for a 32-bit number (7); none for a text field.
 int FieldWordCount(int type);
 
-// 32-bit numbers in two words: high half first, each half with its bit order reversed. Inline,
-// since the counting passes decode them for every card.
-inline uint16_t ReverseBits16(uint16_t v) {
-    v = uint16_t(((v >> 1) & 0x5555) | ((v & 0x5555) << 1));
-    v = uint16_t(((v >> 2) & 0x3333) | ((v & 0x3333) << 2));
-    v = uint16_t(((v >> 4) & 0x0F0F) | ((v & 0x0F0F) << 4));
-    return uint16_t((v >> 8) | (v << 8));
+// 32-bit numbers in two words: high half first, each half with its bit order reversed. The
+// swap is its own inverse: the bits of each byte reversed, then the two bytes of each half
+// exchanged, on the whole 32 bits at once. Inline, since the counting passes decode them for
+// every card.
+inline uint32_t SwapCardNumberBits(uint32_t v) {
+    v = ((v >> 1) & 0x55555555u) | ((v & 0x55555555u) << 1);
+    v = ((v >> 2) & 0x33333333u) | ((v & 0x33333333u) << 2);
+    v = ((v >> 4) & 0x0F0F0F0Fu) | ((v & 0x0F0F0F0Fu) << 4);
+    return ((v >> 8) & 0x00FF00FFu) | ((v & 0x00FF00FFu) << 8);
 }
 inline void EncodeCardNumber(int32_t value, uint16_t& first, uint16_t& second) {
-    const uint32_t u = uint32_t(value);
-    first = ReverseBits16(uint16_t(u >> 16));
-    second = ReverseBits16(uint16_t(u & 0xFFFF));
+    const uint32_t u = SwapCardNumberBits(uint32_t(value));
+    first = uint16_t(u >> 16);
+    second = uint16_t(u & 0xFFFF);
 }
 inline int32_t DecodeCardNumber(uint16_t first, uint16_t second) {
-    return int32_t((uint32_t(ReverseBits16(first)) << 16) | ReverseBits16(second));
+    return int32_t(SwapCardNumberBits((uint32_t(first) << 16) | second));
 }
 
 // The card in hand (CurrentCardText, CurrentCardValues) and the open archive's card files.
