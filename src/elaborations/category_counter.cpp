@@ -123,6 +123,9 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
             continue;
         }
         p.map = store_.BuildMap(bounds, segments, word16, kDenseBudget);
+        if (s.kind == Kind::Date && s.words.first >= 0 && s.words.second >= 0 && s.words.third >= 0 &&
+            store_.DenseEntries() + 65536 <= kDenseBudget)
+            store_.BuildDateTables(p.map, bounds, segments);
         if (word16 && p.map.tableAt != SIZE_MAX && p.map.size == 0) continue;
         keys.push_back(p);
     }
@@ -225,10 +228,16 @@ void CategoryCounter::SourceSlots(size_t i, size_t m) {
     if (i < words_.size() + keys_.size()) {
         const KeySource& s = keys_[i - words_.size()];
         switch (s.kind) {
-            case Kind::Date:
-                s.map.FindEach(
-                    m, [&](size_t k) { return DateKeyAt(card[k], s.words); }, put);
+            case Kind::Date: {
+                const FieldWords w = s.words;
+                s.map.FindEachDate(
+                    m,
+                    [&](size_t k) {
+                        return std::array<uint16_t, 3>{card[k][w.first], card[k][w.second], card[k][w.third]};
+                    },
+                    [&](size_t k) { return DateKeyAt(card[k], w); }, put);
                 break;
+            }
             case Kind::Number:
                 s.map.FindEach(
                     m, [&](size_t k) { return NumberAt(card[k], s.words); }, put);

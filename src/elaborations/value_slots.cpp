@@ -1,6 +1,7 @@
 #include "elaborations/value_slots.h"
 
 #include <climits>
+#include <utility>
 
 namespace qv {
 
@@ -107,7 +108,56 @@ void SlotStore::BuildBuckets(SlotMap& m) {
     denseEntries_ += at.size();
 }
 
+void SlotStore::BuildDateTables(SlotMap& m, const std::vector<int64_t>& bounds,
+                                const std::vector<uint16_t>& segments) {
+    auto segmentOf = [&](int64_t key) {
+        return size_t(std::upper_bound(bounds.begin(), bounds.end(), key) - bounds.begin());
+    };
+    // Block 0 is every month split; a year whose days all lie between two bounds has the block of
+    // that interval, shared by every such year.
+    std::vector<uint16_t> months(16, SlotMap::kSplit), years(SlotMap::kYears, 0);
+    std::vector<std::pair<size_t, uint16_t>> blockOfSegment;
+    auto newBlock = [&] {
+        months.resize(months.size() + 16, SlotMap::kSplit);
+        return uint16_t(months.size() / 16 - 1);
+    };
+    auto uniform = [&](size_t segment) {
+        for (const auto& [s, block] : blockOfSegment)
+            if (s == segment) return block;
+        const uint16_t block = newBlock();
+        std::fill(months.end() - 15, months.end() - 3, segments[segment]);
+        blockOfSegment.emplace_back(segment, block);
+        return block;
+    };
+    size_t j = 0;  // bounds at or below the year's first day
+    for (int64_t year = 1; year < int64_t(SlotMap::kYears) - 1; ++year) {
+        if (months.size() / 16 >= kMaxBuckets) return;  // too many split years: keys only
+        const int64_t first = year * 10000 + 101, last = year * 10000 + 1231;
+        while (j < bounds.size() && bounds[j] <= first) ++j;
+        if (j == bounds.size() || bounds[j] > last) {
+            years[size_t(year)] = uniform(j);
+            continue;
+        }
+        years[size_t(year)] = newBlock();
+        for (int64_t month = 1; month <= 12; ++month) {
+            const int64_t from = year * 10000 + month * 100 + 1;
+            const size_t segment = segmentOf(from);
+            if (segmentOf(from + 30) == segment)
+                months[months.size() - 16 + size_t(month)] = segments[segment];
+        }
+    }
+    m.yearsAt = u16_.size();
+    u16_.insert(u16_.end(), years.begin(), years.end());
+    m.monthsAt = u16_.size();
+    u16_.insert(u16_.end(), months.begin(), months.end());
+    denseEntries_ += years.size() + months.size();
+}
+
 void SlotStore::FixPointers(SlotMap& m) const {
+    if (m.yearsAt != SIZE_MAX) {
+        m.years = u16_.data() + m.yearsAt;
+        m.months = u16_.data() + m.monthsAt;
+    }
     if (m.tableAt != SIZE_MAX) {
         m.table = u16_.data() + m.tableAt;
         return;

@@ -30,7 +30,16 @@ struct SlotMap {
     // it) and 0 (for every value below). At most two bounds lie outside the range on each side.
     const uint16_t* buckets = nullptr;
     uint32_t shift = 0, lastBucket = 0;
+    // Dates (key year * 10000 + month * 100 + day): by year word 0..32768 (32768 for every word
+    // above 32767), a block of 16 slots by month word (15 for every word above 15), each the slot
+    // of days 1 to 31 of its month, or kSplit where a bound falls among those days, the month is
+    // not 1 to 12 or the year not above 0. Days outside 1..31 and kSplit take the key's way.
+    const uint16_t* years = nullptr;
+    const uint16_t* months = nullptr;
     size_t tableAt = SIZE_MAX, boundsAt = 0, segmentsAt = 0, bucketsAt = SIZE_MAX;  // while building
+    size_t yearsAt = SIZE_MAX, monthsAt = 0;
+    static constexpr uint16_t kSplit = 0xFFFF;
+    static constexpr uint32_t kYears = 32769;
 
     static constexpr uint32_t kLinearBounds = 32;  // up to these, bounds are counted, not searched
 
@@ -56,6 +65,34 @@ struct SlotMap {
             each([this](int32_t v) { return FromFewBounds(v); });
         else
             each([this](int32_t v) { return FromSearch(v); });
+    }
+
+    // The same for dates: dayMonthYear(k) gives the day, month and year words of value k (each
+    // raw, as stored), keyOf(k) its key. A day of 1 to 31 in a month and year the tables settle
+    // takes two loads; any other date is found by its key.
+    template <typename DayMonthYear, typename KeyOf, typename Out>
+    void FindEachDate(size_t n, DayMonthYear&& dayMonthYear, KeyOf&& keyOf, Out&& out) const {
+        if (!years) {
+            FindEach(n, keyOf, out);
+            return;
+        }
+        constexpr size_t kRun = 256;
+        uint16_t slot[kRun];
+        uint32_t other[kRun];
+        for (size_t at = 0; at < n; at += kRun) {
+            const size_t m = std::min(kRun, n - at);
+            size_t others = 0;
+            for (size_t k = 0; k < m; ++k) {
+                const auto [day, month, year] = dayMonthYear(at + k);
+                const uint16_t s = months[size_t(years[std::min<uint32_t>(year, kYears - 1)]) * 16 +
+                                          std::min<uint32_t>(month, 15)];
+                slot[k] = s;
+                other[others] = uint32_t(k);
+                others += size_t(uint16_t(day - 1) >= 31) | size_t(s == kSplit);
+            }
+            for (size_t i = 0; i < others; ++i) slot[other[i]] = Find(keyOf(at + other[i]));
+            for (size_t k = 0; k < m; ++k) out(at + k, slot[k]);
+        }
     }
 
   private:
@@ -112,6 +149,10 @@ class SlotStore {
     // fits `budget` entries in all; any other map searches.
     SlotMap BuildMap(const std::vector<int64_t>& bounds, const std::vector<uint16_t>& segments, bool word16,
                      size_t budget);
+    // The year and month tables of a date map (see SlotMap::years), when their blocks fit in
+    // 16-bit block numbers.
+    void BuildDateTables(SlotMap& m, const std::vector<int64_t>& bounds,
+                         const std::vector<uint16_t>& segments);
     // Once every map is built: the maps' pointers into the store.
     void FixPointers(SlotMap& m) const;
     size_t DenseEntries() const { return denseEntries_; }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <random>
+#include <span>
 #include <vector>
 
 #include "core/card_store.h"
@@ -282,6 +284,54 @@ TEST(CategoryCounterTest, EveryLookupCountsTheBoundsAtOrBelowTheValue) {
             ASSERT_EQ(map.Find(int32_t(v)), size_t(below) == bounds.size() ? 0 : below)
                 << "round " << round << " value " << v;
         }
+    }
+}
+
+// Dates through the year and month tables: bounds on years, months, days and anywhere, probed
+// with every kind of day, month and year word, those no calendar has and the empty date too.
+TEST(CategoryCounterTest, DatesFindTheSlotOfTheirKey) {
+    std::mt19937 rng(31);
+    auto pick = [&rng](int64_t lo, int64_t hi) {
+        return std::uniform_int_distribution<int64_t>(lo, hi)(rng);
+    };
+    for (int round = 0; round < 60; ++round) {
+        std::vector<int64_t> bounds = {1};
+        for (int k = int(pick(1, 60)); k > 0; --k) {
+            const int64_t year = pick(80, 130), month = pick(1, 12);
+            const int64_t any[] = {year * 10000 + 101, year * 10000 + 1232, year * 10000 + month * 100 + 1,
+                                   year * 10000 + month * 100 + pick(30, 31), pick(-40000, 1400000)};
+            bounds.push_back(any[pick(round % 5 == 0 ? 0 : 1, round % 3 == 0 ? 1 : 4)]);
+        }
+        for (int64_t far : {int64_t(-999999999), int64_t(1000000000)})
+            if (pick(0, 1)) bounds.push_back(far);
+        std::sort(bounds.begin(), bounds.end());
+        bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
+        std::vector<uint16_t> segments(bounds.size() + 1);
+        for (size_t j = 1; j < bounds.size(); ++j) segments[j] = uint16_t(pick(0, 1) ? j : j % 3);
+        SlotStore store;
+        SlotMap map = store.BuildMap(bounds, segments, false, size_t(1) << 22);
+        store.BuildDateTables(map, bounds, segments);
+        store.FixPointers(map);
+        ASSERT_TRUE(map.years != nullptr);
+        std::vector<std::array<uint16_t, 3>> dates(300);
+        for (int64_t b : bounds)  // the days about each bound
+            for (int64_t day = b % 100 - 1; b > 0 && day <= b % 100 + 1; ++day)
+                dates.push_back({uint16_t(day), uint16_t(b / 100 % 100), uint16_t(b / 10000)});
+        for (auto& [d, m, y] : std::span(dates).first(300)) {
+            const int64_t days[] = {pick(1, 31), 0, 32, pick(-3, 40), pick(0, 65535)};
+            const int64_t months[] = {pick(1, 12), 0, 13, 15, 16, pick(0, 65535)};
+            const int64_t years[] = {pick(79, 131), 0, pick(1, 32767), 32767, 32768, pick(0, 65535)};
+            d = uint16_t(days[pick(0, 4) * pick(0, 1)]);
+            m = uint16_t(months[pick(0, 5) * pick(0, 1)]);
+            y = uint16_t(years[pick(0, 5) * pick(0, 1)]);
+        }
+        auto key = [&](size_t k) { return DateKeyAt(dates[k].data(), FieldWords{0, 1, 2}); };
+        map.FindEachDate(
+            dates.size(), [&](size_t k) { return dates[k]; }, key,
+            [&](size_t k, uint16_t slot) {
+                const auto below = std::upper_bound(bounds.begin(), bounds.end(), key(k)) - bounds.begin();
+                ASSERT_EQ(slot, segments[size_t(below)]) << "round " << round << " key " << key(k);
+            });
     }
 }
 
