@@ -238,10 +238,17 @@ void CategoryCounter::SourceSlots(size_t i, size_t m) {
                     [&](size_t k) { return DateKeyAt(card[k], w); }, put);
                 break;
             }
-            case Kind::Number:
-                s.map.FindEach(
-                    m, [&](size_t k) { return NumberAt(card[k], s.words); }, put);
+            case Kind::Number: {
+                const FieldWords w = s.words;
+                auto value = [&](size_t k) { return NumberAt(card[k], w); };
+                if (w.hasNumber)
+                    s.map.FindEachStored(
+                        m, [&](size_t k) { return uint32_t(card[k][w.first]) << 16 | card[k][w.second]; },
+                        value, put);
+                else
+                    s.map.FindEach(m, value, put);
                 break;
+            }
             default:
                 s.map.FindEach(
                     m, [&](size_t k) { return int32_t(WordAt(card[k], s.words.first)); }, put);

@@ -6,6 +6,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__SSSE3__)
+#include <tmmintrin.h>
+#endif
 
 // Where a value falls among the bounds of a field's classes, found without a branch on the value:
 // the one lookup of the category test, for the card-by-card classifier and the bulk counter.
@@ -62,7 +65,7 @@ struct SlotMap {
         else if (buckets)
             each([this](int32_t v) { return FromBuckets(v); });
         else if (padded <= kLinearBounds)
-            each([this](int32_t v) { return FromFewBounds(v); });
+            FewEach(n, valueOf, out);
         else
             each([this](int32_t v) { return FromSearch(v); });
     }
@@ -95,8 +98,61 @@ struct SlotMap {
         }
     }
 
+    // The same for 32-bit numbers as the cards store them: storedOf(k) gives value k's two words
+    // as one (the first word high, each half's bits reversed), valueOf(k) the value. Against a
+    // few bounds, four stored values have their bits put back in order at once.
+    template <typename StoredOf, typename ValueOf, typename Out>
+    void FindEachStored(size_t n, StoredOf&& storedOf, ValueOf&& valueOf, Out&& out) const {
+#if defined(__SSSE3__)
+        if (!table && !buckets && padded <= kLinearBounds) {
+            // Each half's bits reversed: every byte's nibbles reversed and swapped, then the two
+            // bytes of each half exchanged.
+            const __m128i reversed = _mm_setr_epi8(0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15);
+            const __m128i halves = _mm_setr_epi8(1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
+            const __m128i nibble = _mm_set1_epi8(0x0F);
+            size_t k = 0;
+            for (; k + 4 <= n; k += 4) {
+                const __m128i stored = _mm_setr_epi32(int32_t(storedOf(k)), int32_t(storedOf(k + 1)),
+                                                      int32_t(storedOf(k + 2)), int32_t(storedOf(k + 3)));
+                const __m128i low = _mm_shuffle_epi8(reversed, _mm_and_si128(stored, nibble));
+                const __m128i high =
+                    _mm_shuffle_epi8(reversed, _mm_and_si128(_mm_srli_epi16(stored, 4), nibble));
+                const __m128i bytes = _mm_or_si128(_mm_slli_epi16(low, 4), high);
+                CountFour(_mm_shuffle_epi8(bytes, halves), k, out);
+            }
+            for (; k < n; ++k) out(k, FromFewBounds(valueOf(k)));
+            return;
+        }
+#endif
+        FindEach(n, valueOf, out);
+    }
+
   private:
-    uint16_t FromTable(int32_t v) const { return table[std::min(uint32_t(v) - uint32_t(low), size)]; }
+#if defined(__SSE2__)
+    // out(k + j, the slot of lane j) against a few bounds, each compared with all four lanes.
+    template <typename Out>
+    void CountFour(__m128i v, size_t k, Out& out) const {
+        __m128i above = _mm_setzero_si128();
+        for (uint32_t i = 0; i < count; ++i)
+            above = _mm_sub_epi32(above, _mm_cmpgt_epi32(_mm_set1_epi32(bounds[i]), v));
+        alignas(16) uint32_t a[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(a), above);
+        for (size_t j = 0; j < 4; ++j) out(k + j, segments[count - a[j]]);
+    }
+#endif
+    // A few bounds, four values at a time: each bound is compared with all four at once.
+    template <typename ValueOf, typename Out>
+    void FewEach(size_t n, ValueOf& valueOf, Out& out) const {
+        size_t k = 0;
+#if defined(__SSE2__)
+        for (; k + 4 <= n; k += 4)
+            CountFour(_mm_setr_epi32(valueOf(k), valueOf(k + 1), valueOf(k + 2), valueOf(k + 3)), k, out);
+#endif
+        for (; k < n; ++k) out(k, FromFewBounds(valueOf(k)));
+    }
+    uint16_t FromTable(int32_t v) const {
+        return table[std::min(uint32_t(v) - uint32_t(low), size)];
+    }
     // Many bounds: two loads and two compares, with no branch on the value.
     uint16_t FromBuckets(int32_t v) const {
         const int64_t d = int64_t(v) - low;

@@ -278,12 +278,27 @@ TEST(CategoryCounterTest, EveryLookupCountsTheBoundsAtOrBelowTheValue) {
         for (int64_t b : bounds)
             for (int64_t d : {-1, 0, 1}) probes.push_back(b + d);
         for (int k = 0; k < 200; ++k) probes.push_back(start + pick(-10, spread + 10));
-        for (int64_t v : probes) {
-            if (v < INT32_MIN || v > INT32_MAX || (word16 && (v < INT16_MIN || v > INT16_MAX))) continue;
-            const auto below = std::upper_bound(bounds.begin(), bounds.end(), v) - bounds.begin();
-            ASSERT_EQ(map.Find(int32_t(v)), size_t(below) == bounds.size() ? 0 : below)
-                << "round " << round << " value " << v;
-        }
+        std::vector<int32_t> values;
+        for (int64_t v : probes)
+            if (v >= INT32_MIN && v <= INT32_MAX && (!word16 || (v >= INT16_MIN && v <= INT16_MAX)))
+                values.push_back(int32_t(v));
+        auto expect = [&](size_t k, uint16_t slot) {
+            const auto below = std::upper_bound(bounds.begin(), bounds.end(), values[k]) - bounds.begin();
+            ASSERT_EQ(slot, size_t(below) == bounds.size() ? 0 : below)
+                << "round " << round << " value " << values[k];
+        };
+        for (size_t k = 0; k < values.size(); ++k) expect(k, map.Find(values[k]));
+        // Many at a time, and as the cards store 32-bit numbers.
+        map.FindEach(
+            values.size(), [&](size_t k) { return values[k]; }, expect);
+        map.FindEachStored(
+            values.size(),
+            [&](size_t k) {
+                uint16_t first, second;
+                EncodeCardNumber(values[k], first, second);
+                return uint32_t(first) << 16 | second;
+            },
+            [&](size_t k) { return values[k]; }, expect);
     }
 }
 
