@@ -7,25 +7,25 @@ namespace qv {
 
 bool SlotStore::BuildWordTable(SlotMap& m, const std::vector<int64_t>& bounds,
                                const std::vector<uint16_t>& segments) {
-    m.tableAt = u16_.size();
-    u16_.resize(m.tableAt + 65536, 0);
-    denseEntries_ += 65536;
-    const auto table = u16_.begin() + ptrdiff_t(m.tableAt);
     bool any = false;
-    for (size_t j = 0; j + 1 < bounds.size(); ++j) {
-        const int64_t from = std::max<int64_t>(bounds[j], INT16_MIN);
-        const int64_t to = std::min<int64_t>(bounds[j + 1], int64_t(INT16_MAX) + 1);
-        if (from >= to || segments[j + 1] == 0) continue;
-        any = true;
-        if (from < 0)
-            std::fill(table + (from + 65536), table + (std::min<int64_t>(to, 0) + 65536), segments[j + 1]);
-        if (to > 0) std::fill(table + std::max<int64_t>(from, 0), table + to, segments[j + 1]);
-    }
-    if (!any) {
-        u16_.resize(m.tableAt);
-        denseEntries_ -= 65536;
-    }
-    return any;
+    for (size_t j = 0; j + 1 < bounds.size(); ++j)
+        any = any || (segments[j + 1] != 0 && bounds[j] <= INT16_MAX && bounds[j + 1] > INT16_MIN);
+    if (!any) return false;
+    // Each entry written once, in the table's order: values 0..32767, then -32768..-1. Below
+    // and above every bound no class holds a value.
+    m.tableAt = u16_.size();
+    auto append = [&](int64_t from, int64_t to) {
+        size_t j = size_t(std::upper_bound(bounds.begin(), bounds.end(), from) - bounds.begin());
+        for (int64_t v = from; v < to; ++j) {
+            const int64_t end = j < bounds.size() ? std::min(bounds[j], to) : to;
+            u16_.insert(u16_.end(), size_t(end - v), j == 0 || j == bounds.size() ? 0 : segments[j]);
+            v = end;
+        }
+    };
+    append(0, int64_t(INT16_MAX) + 1);
+    append(INT16_MIN, 0);
+    denseEntries_ += 65536;
+    return true;
 }
 
 SlotMap SlotStore::BuildMap(const std::vector<int64_t>& bounds, const std::vector<uint16_t>& segments,
