@@ -262,13 +262,14 @@ void CategoryCounter::SourceSlots(size_t i, size_t m) {
     fill([&](size_t k) { return uint16_t(g.maskSlots + masks[k]); });
 }
 
-// Up to three word sources at a time: a card's row and weight are read once for them all.
+// Up to four word sources at a time: a card's row and weight are read once for them all.
 template <bool unit, size_t count>
 void CategoryCounter::AddWords(const uint32_t* sources, size_t m) {
     // Each source's table and offset held apart, so that they stay in registers.
     const WordSource a = words_[sources[0]];
     const WordSource b = count > 1 ? words_[sources[1]] : a;
     const WordSource z = count > 2 ? words_[sources[2]] : a;
+    const WordSource y = count > 3 ? words_[sources[3]] : a;
     const uint16_t* const* card = cards_;
     int64_t* const* row = row_.data();
     const int64_t* weight = weights_;
@@ -279,6 +280,7 @@ void CategoryCounter::AddWords(const uint32_t* sources, size_t m) {
         r[WordSlot(a, c)] += add;
         if constexpr (count > 1) r[WordSlot(b, c)] += add;
         if constexpr (count > 2) r[WordSlot(z, c)] += add;
+        if constexpr (count > 3) r[WordSlot(y, c)] += add;
     }
 }
 
@@ -307,7 +309,8 @@ template <bool unit>
 void CategoryCounter::AddLateWords(size_t m) {
     const uint32_t* source = lateWords_.data();
     size_t left = lateWords_.size();
-    for (; left >= 3; left -= 3, source += 3) AddWords<unit, 3>(source, m);
+    for (; left >= 4; left -= 4, source += 4) AddWords<unit, 4>(source, m);
+    if (left == 3) AddWords<unit, 3>(source, m);
     if (left == 2) AddWords<unit, 2>(source, m);
     if (left == 1) AddWords<unit, 1>(source, m);
 }
