@@ -54,6 +54,14 @@ void ClassLookup::Build(bool word16) {
         for (size_t j = 0; j < intervals; ++j)
             if (starts_[j + 2] > starts_[j + 1]) only_[j + 1] = categories_[starts_[j + 1]];
     }
+    word16_ = word16;
+}
+
+void ClassLookup::BuildMaps() {
+    if (mapsBuilt_) return;
+    mapsBuilt_ = true;
+    const size_t intervals = bounds_.empty() ? 0 : bounds_.size() - 1;
+    const bool word16 = word16_;
     // The slot of a value is its segment; values below and above every bound hold nothing.
     std::vector<uint16_t> segments(bounds_.size() + 1, 0);
     for (size_t j = 0; j < intervals; ++j) segments[j + 1] = uint16_t(j + 1);
@@ -118,7 +126,13 @@ CardClassifier::CardClassifier(const CategoryGrid& grid, const std::vector<uint8
     trueList_.reserve(size_t(grid.Count) + 1);
 }
 
+void CardClassifier::BuildLookups() {
+    for (Source& s : sources_) s.lookup.BuildMaps();
+    lookupsBuilt_ = true;
+}
+
 void CardClassifier::Classify(const uint16_t* card) {
+    if (!lookupsBuilt_) BuildLookups();
     ForEachRawTrue(card, 0, 1, [this](size_t, int32_t c) {
         if (c) MarkOne(c);
     });
@@ -129,6 +143,7 @@ void CardClassifier::Classify(const uint16_t* card) {
 
 void CardClassifier::SetTrueBits(const uint16_t* cards, size_t stride, size_t n, size_t skip, uint8_t* rows,
                                  size_t span) {
+    if (!lookupsBuilt_) BuildLookups();
     if (parentRule_) {  // the rule needs the card's truths whole first
         for (size_t k = 0; k < n; ++k) {
             Classify(cards + k * stride);

@@ -8,6 +8,7 @@
 #include "core/core_state.h"
 #include "elaborations/grid_files.h"
 #include "elaborations/value_slots.h"
+#include "platform/assertion.h"
 
 // The category test of the counting passes and of the quick matrix: which grid categories a
 // card's numeric part satisfies.
@@ -59,7 +60,9 @@ class ClassLookup {
     }
     bool Empty() const { return classes_.empty(); }
     // `word16`: every value looked up is a 16-bit word (a direct table serves small ranges).
+    // Build settles the classes' intervals; BuildMaps, once, the tables Find and Held read.
     void Build(bool word16);
+    void BuildMaps();
 
     // After Build: the sorted bounds; interval j is [Bounds()[j], Bounds()[j + 1]).
     const std::vector<int64_t>& Bounds() const { return bounds_; }
@@ -83,6 +86,7 @@ class ClassLookup {
         [[gnu::always_inline]] int32_t Only(int32_t v) const { return only[map.Find(v)]; }
     };
     Tables Held() const {
+        QV_ASSERT(mapsBuilt_);
         return {map_, starts_.data(), categories_.data(), only_.empty() ? nullptr : only_.data(),
                 categoryMap_};
     }
@@ -103,6 +107,7 @@ class ClassLookup {
     std::vector<int32_t> only_;  // by segment, when no value is in two categories
     SlotStore store_;
     SlotMap map_, categoryMap_;
+    bool word16_ = false, mapsBuilt_ = false;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -236,6 +241,10 @@ class CardClassifier {
 
     const CategoryGrid& grid_;
     std::vector<Source> sources_;
+    // The lookups' tables, built when the first card is classified: a caller that only reads
+    // the sources (the category counts) never pays for them.
+    void BuildLookups();
+    bool lookupsBuilt_ = false;
     std::vector<int32_t> childCategories_;
     bool parentRule_ = false;
     std::vector<uint8_t> truth_;
