@@ -64,6 +64,8 @@ class ClassLookup {
     // After Build: the sorted bounds; interval j is [Bounds()[j], Bounds()[j + 1]).
     const std::vector<int64_t>& Bounds() const { return bounds_; }
     std::pair<const int32_t*, const int32_t*> IntervalCategories(size_t j) const { return Segment(j + 1); }
+    // Segments a value's slot picks from: 0 (no interval) and one for each interval.
+    size_t SegmentCount() const { return starts_.empty() ? 0 : starts_.size() - 1; }
 
     // Categories holding v, as [begin, end).
     std::pair<const int32_t*, const int32_t*> Find(int32_t v) const { return Segment(map_.Find(v)); }
@@ -121,8 +123,9 @@ class CardClassifier {
 
     // Sets bit skip + k of row c for every true category c of cards 0..n-1, card k's words at
     // cards + k * stride: row c at rows + c * span, bit b at byte b / 8 from its high bit down,
-    // as the bit matrix lays out cards, (skip + n + 7) / 8 bytes of a row used. Row 0 takes
-    // bits of cards in no category of a field.
+    // as the bit matrix lays out cards. Bits are added to the row's bytes, in pairs: the first
+    // (skip + n + 15) / 16 * 2 bytes of a row are read and written. Row 0 may take bits of cards
+    // in no category of a field.
     // A field at a time over the cards, so that its lookup stays at hand.
     void SetTrueBits(const uint16_t* cards, size_t stride, size_t n, size_t skip, uint8_t* rows, size_t span);
 
@@ -227,6 +230,23 @@ class CardClassifier {
     void SetBitsBySegment(const ClassLookup::Tables& lookup, const uint16_t* segments, size_t bytes,
                           uint8_t* rows, size_t span) const;
     static void SetBitsByCategory(const uint16_t* categories, size_t bytes, uint8_t* rows, size_t span);
+    // How SetTrueBits finds a source's slots sixteen cards at a time: from a 16-bit word
+    // through a table of at most 16 entries, or by counting the value's bounds (at most 15).
+    struct FewSlots {
+        enum class Way : uint8_t { OneByOne, Table, Bounds } way = Way::OneByOne;
+        int32_t low = 0;               // Table: entry min(word - low, size)
+        uint32_t size = 0, count = 0;  // Bounds: `count` of them
+        int32_t bounds[16] = {};
+        uint8_t slot[16] = {};  // by table entry, or by the number of bounds at or below the value
+    };
+    static FewSlots FewSlotsOf(const ClassLookup& lookup);
+    static void SlotsByTable(const uint16_t* words, size_t units, const FewSlots& few, const uint8_t* inBatch,
+                             uint8_t* slots);
+    static void SlotsByBounds(const int32_t* values, size_t units, const FewSlots& few,
+                              const uint8_t* inBatch, uint8_t* slots);
+    static void ToSlots(const uint16_t* segments, size_t units, uint8_t* slots);
+    static void AddSlotBits(const uint8_t* slots, size_t units, const uint32_t* starts,
+                            const int32_t* categories, uint32_t segments, uint8_t* rows, size_t span);
     void MarkOne(int32_t c) {
         if (!truth_[size_t(c)]) {
             truth_[size_t(c)] = 1;
@@ -236,11 +256,17 @@ class CardClassifier {
 
     const CategoryGrid& grid_;
     std::vector<Source> sources_;
+    std::vector<FewSlots> fewSlots_;  // by source
     std::vector<int32_t> childCategories_;
     bool parentRule_ = false;
     std::vector<uint8_t> truth_;
     std::vector<int32_t> trueList_;
-    std::vector<uint16_t> segments_, empty_;  // SetTrueBits: by bit, a source's segment of each card
+    // SetTrueBits, by bit: a source's segment of each card, its words or values, whether no
+    // word of a group holds a value, whether the bit is a card's; segments as bytes, bit b's at
+    // b ^ 7.
+    std::vector<uint16_t> segments_, words_, empty_;
+    std::vector<int32_t> values_;
+    std::vector<uint8_t> inBatch_, slots_;
 };
 
 }  // namespace qv
