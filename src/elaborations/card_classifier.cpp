@@ -87,7 +87,7 @@ void ClassLookup::Build(bool word16) {
 }
 
 CardClassifier::CardClassifier(const CategoryGrid& grid, const std::vector<uint8_t>& active, int wordCount)
-    : grid_(grid) {
+    : grid_(grid), wordCount_(std::max(wordCount, 0)) {
     truth_.assign(size_t(grid.Count) + 2, 0);
     std::map<std::tuple<int, int, int>, size_t> index;  // (kind, field, n) -> source
     for (int i = 1; i <= grid.Count; ++i) {
@@ -133,9 +133,25 @@ CardClassifier::CardClassifier(const CategoryGrid& grid, const std::vector<uint8
         else
             s.lookup.Add(i, grid.Low[size_t(i)], grid.High[size_t(i)]);
     }
+    std::vector<uint8_t> read((size_t(wordCount_) + 7) / 8, 0);  // by block of eight words
+    auto reads = [&read](int offset) {
+        if (offset >= 0) read[size_t(offset) / 8] = 1;
+    };
     for (Source& s : sources_) {
         s.lookup.Build(s.kind == Kind::Word || s.kind == Kind::Group);
         fewSlots_.push_back(FewSlotsOf(s.lookup));
+        reads(s.words.first);
+        if (s.kind == Kind::Date || s.kind == Kind::Number) reads(s.words.second);
+        if (s.kind == Kind::Date) reads(s.words.third);
+        for (int offset : s.group) reads(offset);
+    }
+    columnOf_.assign(size_t(wordCount_), -1);
+    for (size_t b = 0; b < read.size(); ++b) {
+        if (!read[b]) continue;
+        for (size_t j = 0; j < 8 && 8 * b + j < size_t(wordCount_); ++j)
+            columnOf_[8 * b + j] = int32_t(8 * blocks_.size() + j);
+        if (8 * b + 8 <= size_t(wordCount_)) ++wholeBlocks_;
+        blocks_.push_back(int32_t(8 * b));
     }
     parentRule_ = grid.ParentRepetitions == 2 && !childCategories_.empty();
     trueList_.reserve(size_t(grid.Count) + 1);
@@ -165,13 +181,16 @@ void CardClassifier::SetTrueBits(const uint16_t* cards, size_t stride, size_t n,
     // Bits outside skip..skip + n - 1 stay in segment 0, which holds no category.
     segments_.assign(bits, 0);
     uint16_t* const segment = segments_.data() + skip;
-    words_.resize(bits);
     values_.resize(bits);
     slots_.resize(bits);
     inBatch_.assign(bits, 0);
     std::fill_n(inBatch_.begin() + ptrdiff_t(skip), n, 0xFF);
-    uint16_t* const word = words_.data() + skip;
     int32_t* const value = values_.data() + skip;
+    ToColumns(cards, stride, n, skip, bits);
+    // A word's column, bit b's at b; a word not in the card reads 0.
+    auto column = [&](int offset) -> const uint16_t* {
+        return columns_.data() + (offset < 0 ? blocks_.size() * 8 : size_t(columnOf_[size_t(offset)])) * bits;
+    };
     for (size_t i = 0; i < sources_.size(); ++i) {
         const Source& s = sources_[i];
         const FewSlots& few = fewSlots_[i];
@@ -191,7 +210,7 @@ void CardClassifier::SetTrueBits(const uint16_t* cards, size_t stride, size_t n,
             }
             if (count <= kFewSegments) {
                 lookup.map.FindEach(n, valueOf, [segment](size_t k, uint16_t v) { segment[k] = v; });
-                ToSlots(segments_.data(), units, slots_.data());
+                ToSlots(segments_.data(), units, inBatch_.data(), slots_.data());
                 add();
                 return;
             }
@@ -204,45 +223,90 @@ void CardClassifier::SetTrueBits(const uint16_t* cards, size_t stride, size_t n,
             SetBitsBySegment(lookup, segments_.data(), bytes, rows, span);
         };
         // A word's slots: through the source's small table when it has one.
-        auto overWord = [&](int offset, uint16_t* empty) {
+        auto overWord = [&](int offset) {
+            const uint16_t* const words = column(offset);
             if (few.way == FewSlots::Way::Table) {
-                if (offset < 0) std::fill_n(word, n, 0);  // not in the card: reads 0
-                for (size_t k = 0; offset >= 0 && k < n; ++k) word[k] = cards[k * stride + size_t(offset)];
-                if (empty)
-                    for (size_t k = 0; k < n; ++k) empty[k] &= uint16_t(word[k] == 0);
-                SlotsByTable(words_.data(), units, few, inBatch_.data(), slots_.data());
+                SlotsByTable(words, units, few, inBatch_.data(), slots_.data());
                 add();
                 return;
             }
-            over([&](size_t k) {
-                const int16_t v = WordAt(cards + k * stride, offset);
-                if (empty) empty[k] &= uint16_t(v == 0);
-                return int32_t(v);
-            });
+            over([word = words + skip](size_t k) { return int32_t(int16_t(word[k])); });
         };
         switch (s.kind) {
             case Kind::Word:
-                overWord(w.first, nullptr);
+                overWord(w.first);
                 break;
             case Kind::Date:
-                over([&](size_t k) { return DateKeyAt(cards + k * stride, w); });
+                over([d = column(w.first) + skip, m = column(w.second) + skip, y = column(w.third) + skip](
+                         size_t k) { return DateKey(int16_t(d[k]), int16_t(m[k]), int16_t(y[k])); });
                 break;
             case Kind::Number:
-                over([&](size_t k) { return NumberAt(cards + k * stride, w); });
+                if (!w.hasNumber) {
+                    over([](size_t) { return kEmptyNumber; });
+                    break;
+                }
+                over([high = column(w.first) + skip, low = column(w.second) + skip](size_t k) {
+                    return DecodeCardNumber(high[k], low[k]);
+                });
                 break;
             case Kind::Group: {
                 // Every word's classes; then the all-empty classes where no word holds a value
                 // (slot 1 of a lookup of its own: 1 for the cards with none).
-                empty_.assign(bits, 0);
-                std::fill_n(empty_.begin() + ptrdiff_t(skip), n, 1);
-                for (int offset : s.group) overWord(offset, empty_.data() + skip);
+                for (int offset : s.group) overWord(offset);
                 if (s.allEmpty.empty()) break;
+                empty_.assign(bits, 0);  // first any word's bits, then whether none is set
+                for (int offset : s.group) AddWords(column(offset), units, empty_.data());
+                for (uint16_t& e : empty_) e = uint16_t(e == 0);
                 const uint32_t starts[] = {0, 0, uint32_t(s.allEmpty.size())};
-                ToSlots(empty_.data(), units, slots_.data());
+                ToSlots(empty_.data(), units, inBatch_.data(), slots_.data());
                 AddSlotBits(slots_.data(), units, starts, s.allEmpty.data(), 2, rows, span);
                 break;
             }
         }
+    }
+}
+
+// The words of the blocks read, a column a word: word j of block i of card k at column 8i + j,
+// bit skip + k. Eight cards by eight words at a time where they lie whole in the card.
+void CardClassifier::ToColumns(const uint16_t* cards, size_t stride, size_t n, size_t skip, size_t bits) {
+    const size_t blocks = blocks_.size();
+    columns_.resize((blocks * 8 + 1) * bits);
+    std::fill_n(columns_.begin() + ptrdiff_t(blocks * 8 * bits), bits, 0);
+    uint16_t* const to = columns_.data() + skip;
+    size_t eights = 0;
+#if defined(__SSE2__)
+    eights = n / 8 * 8;
+    for (size_t k = 0; k < eights; k += 8) {
+        for (size_t b = 0; b < wholeBlocks_; ++b) {
+            const uint16_t* from = cards + k * stride + size_t(blocks_[b]);
+            __m128i a[8];
+            for (size_t c = 0; c < 8; ++c)
+                a[c] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + c * stride));
+            __m128i t[8], u[8];
+            for (size_t c = 0; c < 4; ++c) {
+                t[2 * c] = _mm_unpacklo_epi16(a[2 * c], a[2 * c + 1]);
+                t[2 * c + 1] = _mm_unpackhi_epi16(a[2 * c], a[2 * c + 1]);
+            }
+            for (size_t h = 0; h < 2; ++h) {  // cards 0-3, then 4-7
+                u[4 * h] = _mm_unpacklo_epi32(t[4 * h], t[4 * h + 2]);
+                u[4 * h + 1] = _mm_unpackhi_epi32(t[4 * h], t[4 * h + 2]);
+                u[4 * h + 2] = _mm_unpacklo_epi32(t[4 * h + 1], t[4 * h + 3]);
+                u[4 * h + 3] = _mm_unpackhi_epi32(t[4 * h + 1], t[4 * h + 3]);
+            }
+            uint16_t* column = to + 8 * b * bits + k;
+            for (size_t j = 0; j < 4; ++j) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(column + 2 * j * bits),
+                                 _mm_unpacklo_epi64(u[j], u[4 + j]));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(column + (2 * j + 1) * bits),
+                                 _mm_unpackhi_epi64(u[j], u[4 + j]));
+            }
+        }
+    }
+#endif
+    for (size_t b = 0; b < blocks; ++b) {
+        const size_t first = size_t(blocks_[b]), words = std::min<size_t>(8, size_t(wordCount_) - first);
+        for (size_t k = b < wholeBlocks_ ? eights : 0; k < n; ++k)
+            for (size_t j = 0; j < words; ++j) to[(8 * b + j) * bits + k] = cards[k * stride + first + j];
     }
 }
 
@@ -325,17 +389,28 @@ void CardClassifier::SlotsByBounds(const int32_t* values, size_t units, const Fe
 
 // Segments below 256 as bytes, bit b's at b ^ 7: a mask of sixteen compares is then two bytes of
 // a row.
-void CardClassifier::ToSlots(const uint16_t* segments, size_t units, uint8_t* slots) {
+void CardClassifier::ToSlots(const uint16_t* segments, size_t units, const uint8_t* inBatch, uint8_t* slots) {
 #if defined(__SSE4_1__)
-    const __m128i reverse = _mm_set_epi8(8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7);
     for (size_t i = 0; i < units; ++i) {
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(segments + 16 * i));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(segments + 16 * i + 8));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(slots + 16 * i),
-                         _mm_shuffle_epi8(_mm_packus_epi16(a, b), reverse));
+        StoreSlots(slots + 16 * i, _mm_packus_epi16(a, b), inBatch + 16 * i);
     }
 #else
-    for (size_t b = 0; b < units * 16; ++b) slots[b ^ 7] = uint8_t(segments[b]);
+    for (size_t b = 0; b < units * 16; ++b) slots[b ^ 7] = uint8_t(segments[b]) & inBatch[b];
+#endif
+}
+
+// to[b] |= words[b] for the bits of `units` pairs of bytes.
+void CardClassifier::AddWords(const uint16_t* words, size_t units, uint16_t* to) {
+#if defined(__SSE2__)
+    for (size_t i = 0; i < units * 2; ++i) {
+        __m128i* at = reinterpret_cast<__m128i*>(to + 8 * i);
+        _mm_storeu_si128(at, _mm_or_si128(_mm_loadu_si128(at),
+                                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(words + 8 * i))));
+    }
+#else
+    for (size_t b = 0; b < units * 16; ++b) to[b] |= words[b];
 #endif
 }
 

@@ -37,10 +37,11 @@ inline int32_t NumberAt(const uint16_t* card, const FieldWords& w) {
 // Date key: years since 1900 (the day word when the year word is not above 0), month, day.
 // Every pass keys dates this way (counts, factor counts, typologies, MaxSim, the quick matrix),
 // so one grid means the same everywhere: 1 January 2000 is 1000101.
+inline int32_t DateKey(int16_t day, int16_t month, int16_t year) {
+    return (year <= 0 ? day : year) * 10000 + month * 100 + day;
+}
 inline int32_t DateKeyAt(const uint16_t* card, const FieldWords& w) {
-    int32_t d = WordAt(card, w.first), m = WordAt(card, w.second), y = WordAt(card, w.third);
-    if (y <= 0) y = d;
-    return y * 10000 + m * 100 + d;
+    return DateKey(WordAt(card, w.first), WordAt(card, w.second), WordAt(card, w.third));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -240,11 +241,13 @@ class CardClassifier {
         uint8_t slot[16] = {};  // by table entry, or by the number of bounds at or below the value
     };
     static FewSlots FewSlotsOf(const ClassLookup& lookup);
+    void ToColumns(const uint16_t* cards, size_t stride, size_t n, size_t skip, size_t bits);
     static void SlotsByTable(const uint16_t* words, size_t units, const FewSlots& few, const uint8_t* inBatch,
                              uint8_t* slots);
     static void SlotsByBounds(const int32_t* values, size_t units, const FewSlots& few,
                               const uint8_t* inBatch, uint8_t* slots);
-    static void ToSlots(const uint16_t* segments, size_t units, uint8_t* slots);
+    static void ToSlots(const uint16_t* segments, size_t units, const uint8_t* inBatch, uint8_t* slots);
+    static void AddWords(const uint16_t* words, size_t units, uint16_t* to);
     static void AddSlotBits(const uint8_t* slots, size_t units, const uint32_t* starts,
                             const int32_t* categories, uint32_t segments, uint8_t* rows, size_t span);
     void MarkOne(int32_t c) {
@@ -257,14 +260,19 @@ class CardClassifier {
     const CategoryGrid& grid_;
     std::vector<Source> sources_;
     std::vector<FewSlots> fewSlots_;  // by source
+    int wordCount_ = 0;
+    // The blocks of eight card words the sources read (their first word's offset, increasing;
+    // those before `wholeBlocks_` lie whole in the card), and by word offset its column.
+    std::vector<int32_t> blocks_, columnOf_;
+    size_t wholeBlocks_ = 0;
     std::vector<int32_t> childCategories_;
     bool parentRule_ = false;
     std::vector<uint8_t> truth_;
     std::vector<int32_t> trueList_;
-    // SetTrueBits, by bit: a source's segment of each card, its words or values, whether no
-    // word of a group holds a value, whether the bit is a card's; segments as bytes, bit b's at
-    // b ^ 7.
-    std::vector<uint16_t> segments_, words_, empty_;
+    // SetTrueBits, by bit: a source's segment of each card, the card words by column, whether
+    // no word of a group holds a value, a source's values, whether the bit is a card's; segments
+    // as bytes, bit b's at b ^ 7.
+    std::vector<uint16_t> segments_, columns_, empty_;
     std::vector<int32_t> values_;
     std::vector<uint8_t> inBatch_, slots_;
 };

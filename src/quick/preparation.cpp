@@ -25,7 +25,7 @@ namespace {
 
 constexpr int kBlockBytes = 4 << 20;       // card words read at a time
 constexpr int64_t kBatchBytes = 32 << 20;  // matrix bytes held between writes
-constexpr int64_t kClassifiedCards = 256;  // classified together: their words stay at hand
+constexpr int64_t kClassifiedCards = 512;  // classified together: their words stay at hand
 constexpr int kLinkValueColumn = 37, kLinkValueWidth = 50;
 constexpr int kLinkLines = 8;
 
