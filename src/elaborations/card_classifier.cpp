@@ -252,7 +252,8 @@ void CardClassifier::SetTrueBits(const uint16_t* cards, size_t stride, size_t n,
             case Kind::Group: {
                 // Every word's classes; then the all-empty classes where no word holds a value
                 // (slot 1 of a lookup of its own: 1 for the cards with none).
-                for (int offset : s.group) overWord(offset);
+                if (!s.lookup.Empty())
+                    for (int offset : s.group) overWord(offset);
                 if (s.allEmpty.empty()) break;
                 empty_.assign(bits, 0);  // first any word's bits, then whether none is set
                 for (int offset : s.group) AddWords(column(offset), units, empty_.data());

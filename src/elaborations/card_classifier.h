@@ -127,7 +127,8 @@ class CardClassifier {
     // as the bit matrix lays out cards. Bits are added to the row's bytes, in pairs: the first
     // (skip + n + 15) / 16 * 2 bytes of a row are read and written. Row 0 may take bits of cards
     // in no category of a field.
-    // A field at a time over the cards, so that its lookup stays at hand.
+    // The cards' words laid out a column a word first, then a field at a time over the cards,
+    // so that its lookup stays at hand.
     void SetTrueBits(const uint16_t* cards, size_t stride, size_t n, size_t skip, uint8_t* rows, size_t span);
 
     bool IsTrue(int category) const { return truth_[size_t(category)] != 0; }
