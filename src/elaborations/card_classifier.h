@@ -38,10 +38,11 @@ inline int32_t NumberAt(const uint16_t* card, const FieldWords& w) {
 // Date key: years since 1900 (the day word when the year word is not above 0), month, day.
 // Every pass keys dates this way (counts, factor counts, typologies, MaxSim, the quick matrix),
 // so one grid means the same everywhere: 1 January 2000 is 1000101.
+inline int32_t DateKey(int16_t day, int16_t month, int16_t year) {
+    return (year <= 0 ? day : year) * 10000 + month * 100 + day;
+}
 inline int32_t DateKeyAt(const uint16_t* card, const FieldWords& w) {
-    int32_t d = WordAt(card, w.first), m = WordAt(card, w.second), y = WordAt(card, w.third);
-    if (y <= 0) y = d;
-    return y * 10000 + m * 100 + d;
+    return DateKey(WordAt(card, w.first), WordAt(card, w.second), WordAt(card, w.third));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -67,6 +68,8 @@ class ClassLookup {
     // After Build: the sorted bounds; interval j is [Bounds()[j], Bounds()[j + 1]).
     const std::vector<int64_t>& Bounds() const { return bounds_; }
     std::pair<const int32_t*, const int32_t*> IntervalCategories(size_t j) const { return Segment(j + 1); }
+    // Segments a value's slot picks from: 0 (no interval) and one for each interval.
+    size_t SegmentCount() const { return starts_.empty() ? 0 : starts_.size() - 1; }
 
     // Categories holding v, as [begin, end).
     std::pair<const int32_t*, const int32_t*> Find(int32_t v) const { return Segment(map_.Find(v)); }
@@ -126,9 +129,11 @@ class CardClassifier {
 
     // Sets bit skip + k of row c for every true category c of cards 0..n-1, card k's words at
     // cards + k * stride: row c at rows + c * span, bit b at byte b / 8 from its high bit down,
-    // as the bit matrix lays out cards, (skip + n + 7) / 8 bytes of a row used. Row 0 takes
-    // bits of cards in no category of a field.
-    // A field at a time over the cards, so that its lookup stays at hand.
+    // as the bit matrix lays out cards. Bits are added to the row's bytes, in pairs: the first
+    // (skip + n + 15) / 16 * 2 bytes of a row are read and written. Row 0 may take bits of cards
+    // in no category of a field.
+    // The cards' words laid out a column a word first, then a field at a time over the cards,
+    // so that its lookup stays at hand.
     void SetTrueBits(const uint16_t* cards, size_t stride, size_t n, size_t skip, uint8_t* rows, size_t span);
 
     bool IsTrue(int category) const { return truth_[size_t(category)] != 0; }
@@ -232,6 +237,25 @@ class CardClassifier {
     void SetBitsBySegment(const ClassLookup::Tables& lookup, const uint16_t* segments, size_t bytes,
                           uint8_t* rows, size_t span) const;
     static void SetBitsByCategory(const uint16_t* categories, size_t bytes, uint8_t* rows, size_t span);
+    // How SetTrueBits finds a source's slots sixteen cards at a time: from a 16-bit word
+    // through a table of at most 16 entries, or by counting the value's bounds (at most 15).
+    struct FewSlots {
+        enum class Way : uint8_t { OneByOne, Table, Bounds } way = Way::OneByOne;
+        int32_t low = 0;               // Table: entry min(word - low, size)
+        uint32_t size = 0, count = 0;  // Bounds: `count` of them
+        int32_t bounds[16] = {};
+        uint8_t slot[16] = {};  // by table entry, or by the number of bounds at or below the value
+    };
+    static FewSlots FewSlotsOf(const ClassLookup& lookup);
+    void ToColumns(const uint16_t* cards, size_t stride, size_t n, size_t skip, size_t bits);
+    static void SlotsByTable(const uint16_t* words, size_t units, const FewSlots& few, const uint8_t* inBatch,
+                             uint8_t* slots);
+    static void SlotsByBounds(const int32_t* values, size_t units, const FewSlots& few,
+                              const uint8_t* inBatch, uint8_t* slots);
+    static void ToSlots(const uint16_t* segments, size_t units, const uint8_t* inBatch, uint8_t* slots);
+    static void AddWords(const uint16_t* words, size_t units, uint16_t* to);
+    static void AddSlotBits(const uint8_t* slots, size_t units, const uint32_t* starts,
+                            const int32_t* categories, uint32_t segments, uint8_t* rows, size_t span);
     void MarkOne(int32_t c) {
         if (!truth_[size_t(c)]) {
             truth_[size_t(c)] = 1;
@@ -245,11 +269,22 @@ class CardClassifier {
     // the sources (the category counts) never pays for them.
     void BuildLookups();
     bool lookupsBuilt_ = false;
+    std::vector<FewSlots> fewSlots_;  // by source
+    int wordCount_ = 0;
+    // The blocks of eight card words the sources read (their first word's offset, increasing;
+    // those before `wholeBlocks_` lie whole in the card), and by word offset its column.
+    std::vector<int32_t> blocks_, columnOf_;
+    size_t wholeBlocks_ = 0;
     std::vector<int32_t> childCategories_;
     bool parentRule_ = false;
     std::vector<uint8_t> truth_;
     std::vector<int32_t> trueList_;
-    std::vector<uint16_t> segments_, empty_;  // SetTrueBits: by bit, a source's segment of each card
+    // SetTrueBits, by bit: a source's segment of each card, the card words by column, whether
+    // no word of a group holds a value, a source's values, whether the bit is a card's; segments
+    // as bytes, bit b's at b ^ 7.
+    std::vector<uint16_t> segments_, columns_, empty_;
+    std::vector<int32_t> values_;
+    std::vector<uint8_t> inBatch_, slots_;
 };
 
 }  // namespace qv

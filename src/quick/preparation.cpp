@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "core/archive_definition.h"
 #include "core/card_store.h"
@@ -26,7 +25,7 @@ namespace {
 
 constexpr int kBlockBytes = 4 << 20;       // card words read at a time
 constexpr int64_t kBatchBytes = 32 << 20;  // matrix bytes held between writes
-constexpr int64_t kClassifiedCards = 256;  // classified together: their bits stay in L1
+constexpr int64_t kClassifiedCards = 512;  // classified together: their words stay at hand
 constexpr int kLinkValueColumn = 37, kLinkValueWidth = 50;
 constexpr int kLinkLines = 8;
 
@@ -188,44 +187,43 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
     const int64_t areaRecords = MatrixAreaRecords(last);
     const int64_t areaBytes = areaRecords * kMatrixRecordBytes;
     // Each variable's bytes of a run of cards are held, then written as whole records at their
-    // place in the variable's area; the file is first laid out full of zeros.
+    // place in the variable's area. A run that holds whole areas is the file itself, written at
+    // once; shorter runs go into a file first laid out full of zeros.
     int64_t run = kBatchBytes / std::max(variables, 1) / kMatrixRecordBytes * kMatrixRecordBytes;
     run = std::clamp<int64_t>(run, kMatrixRecordBytes, areaBytes);
-    std::vector<uint8_t> rows(size_t(variables) * size_t(run) + 8, 0);  // + room for a whole word
-    uint8_t* const batch = rows.data();
+    const bool whole = run == areaBytes;
+    // Row 0 takes the bits of no variable; the last row has room for a pair of bytes past it.
+    std::vector<uint8_t> rows(size_t(variables + 1) * size_t(run) + 2, 0);
+    const uint8_t* const held = rows.data() + run;  // variable v's run at held + v * run
 
     // The matrix and its card count are replaced as one (a left commit is finished at the next
     // opening), from temporaries made afresh beside them, which a failure removes.
     CrashSafeArchiveReplacement commit(CoreState.ArchiveDir);
     RecordFile matrix(commit.Stage(DataFilePath(data_file::kBitMatrix)), kMatrixRecordBytes,
                       RecordFile::Mode::ReadWrite);
-    matrix.Truncate(int64_t(variables) * areaRecords);
+    if (!whole) matrix.Truncate(int64_t(variables) * areaRecords);
 
-    int64_t runStart = 0;                               // byte of the area the held run begins at
-    std::vector<uint8_t> anySet(size_t(variables), 0);  // a bit of the held run is set
-    // The held run's variables with a bit set written (the others stay zeros), and the run
-    // cleared for the next one when there is one.
+    int64_t runStart = 0;  // byte of the area the held run begins at
+    // The held run written (`used` bytes of each area), and cleared for the next one if any.
     auto flush = [&](int64_t used, bool more) {
-        const int64_t records = (used + kMatrixRecordBytes - 1) / kMatrixRecordBytes;
-        for (int v = 0; v < variables; ++v) {
-            if (!anySet[size_t(v)]) continue;
-            uint8_t* bytes = batch + size_t(v) * size_t(run);
-            matrix.Write(int64_t(v) * areaRecords + runStart / kMatrixRecordBytes, bytes, records);
-            if (more) std::memset(bytes, 0, size_t(run));
-            anySet[size_t(v)] = 0;
+        if (whole) {
+            matrix.Write(0, held, int64_t(variables) * areaRecords);
+            return;
         }
+        const int64_t records = (used + kMatrixRecordBytes - 1) / kMatrixRecordBytes;
+        for (int v = 0; v < variables; ++v)
+            matrix.Write(int64_t(v) * areaRecords + runStart / kMatrixRecordBytes,
+                         held + size_t(v) * size_t(run), records);
+        if (more) std::fill(rows.begin(), rows.end(), 0);
     };
 
     const std::vector<uint8_t> everyLine(size_t(variables) + 2, 1);
     const int wordCount = CurrentCardGeometry().wordCount;
     const size_t stride = size_t(std::max(wordCount, 1));
     CardClassifier classifier(grid, everyLine, wordCount);
-    // The cards of a block a batch at a time, no batch across the end of the held run. A batch's
-    // bits are set in a few bytes a variable, close together (row 0 for "no category"), then
-    // added to the held run.
+    // The cards of a block a batch at a time, no batch across the end of the held run; a batch's
+    // bits go straight into the run (line c's at row c).
     const int64_t runCards = run * 8;
-    constexpr size_t kSpan = size_t(kClassifiedCards / 8 + 8);  // whole words of 8 bytes
-    std::vector<uint8_t> near(size_t(variables + 1) * kSpan, 0);
     ForEachBlock(last, progress, [&](int32_t first, int32_t count, const uint16_t* block) {
         for (int64_t card = first, end = int64_t(first) + count; card < end;) {
             if ((card >> 3) - runStart >= run) {
@@ -233,30 +231,12 @@ MatrixOutcome BuildDichotomousMatrix(Progress& progress) {
                 runStart += run;
             }
             const int64_t n = std::min({end - card, runStart * 8 + runCards - card, kClassifiedCards});
-            const int64_t skip = card & 7;
-            classifier.SetTrueBits(block + size_t(card - first) * stride, stride, size_t(n), size_t(skip),
-                                   near.data(), kSpan);
-            const size_t bytes = size_t(skip + n + 7) >> 3;
-            uint8_t* to = batch + size_t((card >> 3) - runStart);
-            for (int v = 0; v < variables; ++v) {
-                uint8_t* from = near.data() + size_t(v + 1) * kSpan;
-                uint8_t* at = to + size_t(v) * size_t(run);
-                uint64_t any = 0;
-                for (size_t j = 0; j < bytes; j += 8) {  // past `bytes`, zeros
-                    uint64_t a, b;
-                    std::memcpy(&a, at + j, 8);
-                    std::memcpy(&b, from + j, 8);
-                    any |= b;
-                    a |= b;
-                    std::memcpy(at + j, &a, 8);
-                }
-                anySet[size_t(v)] |= uint8_t(any != 0);
-                std::memset(from, 0, kSpan);
-            }
+            classifier.SetTrueBits(block + size_t(card - first) * stride, stride, size_t(n), size_t(card & 7),
+                                   rows.data() + size_t((card >> 3) - runStart), size_t(run));
             card += n;
         }
     });
-    if (last >= 0) flush((int64_t(last) >> 3) + 1 - runStart, false);
+    flush((int64_t(last) >> 3) + 1 - runStart, false);
 
     // The card count gives the matrix its geometry: the two never replace their old files apart.
     RecordFile count(commit.Stage(DataFilePath(data_file::kPreparedCount)), 4, RecordFile::Mode::ReadWrite);
