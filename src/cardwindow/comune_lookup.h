@@ -14,6 +14,8 @@ namespace qv {
 // Windows-1252 letters with their case and accents folded: a-z upper case, an accented letter
 // its plain upper-case letter; everything else as it is.
 std::string FoldLetters(std::string_view text);
+// The same into `folded`, whose room is reused from call to call.
+void FoldLetters(std::string_view text, std::string& folded);
 // The comparison key of a name or of a typed text.
 std::string ComuneNameKey(std::string_view name);
 
@@ -28,6 +30,8 @@ class ComuneNameTable {
     // whose key begins with it. Empty for no match and for a text without a key (an emptied
     // field holds no municipality); more than one code is an ambiguous text.
     std::vector<int> Matches(std::string_view text) const;
+    // The same into `found`, whose room is reused from call to call.
+    void Matches(std::string_view text, std::vector<int>& found) const;
     // The name stored for a code; empty outside 1..TerritoryCount.
     std::string Name(int code) const;
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 #include "core/card_window_mode.h"
@@ -33,10 +33,10 @@ std::optional<CardDateWords> ReadCardDate(const std::string& text, const EntryCl
 bool DateExists(int day, int month, int year);
 // Hours * 100 + minutes: "9:30", "930", "0930"; hours up to 24, minutes up to 59. A text begun
 // with a blank is now; an empty text is empty (-32000).
-std::optional<int16_t> ReadTimeValue(const std::string& text, const EntryClock& now);
+std::optional<int16_t> ReadTimeValue(std::string_view text, const EntryClock& now);
 // The lenient number readers of the text import: the leading run of digits and minus signs.
-int16_t ReadShortNumber(const std::string& text);  // or -32000 (empty)
-int32_t ReadLongNumber(const std::string& text);   // or -9999999 (missing)
+int16_t ReadShortNumber(std::string_view text);  // or -32000 (empty)
+int32_t ReadLongNumber(std::string_view text);   // or -9999999 (missing)
 
 // The categories of a coded field that `name` stands for, letters compared with their case and
 // accents folded: the one whose label is `name` (the last of equal ones), else every one whose
@@ -46,15 +46,28 @@ std::vector<int> FindCategoriesByName(int field, const std::string& name);
 // The same over the whole of "mod-sch.dat" read once, for a run that looks up many names (the
 // import). Raises the input/output error when the file cannot be read or a field's labels lie
 // past its end.
+// A folded label and its category.
+struct LabelEntry {
+    std::string_view label;
+    int category;
+};
 class CategoryLabelTable {
   public:
     CategoryLabelTable();
-    std::vector<int> Find(int field, const std::string& name);
+    // The sorted labels point into the table's own.
+    CategoryLabelTable(const CategoryLabelTable&) = delete;
+    CategoryLabelTable& operator=(const CategoryLabelTable&) = delete;
+    CategoryLabelTable(CategoryLabelTable&&) = default;
+    CategoryLabelTable& operator=(CategoryLabelTable&&) = default;
+    // The categories found, ascending; kept until the next Find.
+    const std::vector<int>& Find(int field, std::string_view name);
 
   private:
     std::string path_;
-    std::vector<std::string> labels_;                                // by record, a-z upper-cased
-    std::vector<std::unordered_map<std::string, int>> wholeLabels_;  // by field
+    std::vector<std::string> labels_;              // by record, folded
+    std::vector<std::vector<LabelEntry>> sorted_;  // by field, sorted at its first name
+    std::string key_;
+    std::vector<int> found_;
 };
 
 // The pickers the commit may need: the list of the field's categories for a number out of
