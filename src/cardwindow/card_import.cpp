@@ -57,8 +57,9 @@ void StoreText(const CardGeometry& card, int field, std::string_view piece) {
 // 30000, the first character of a quick-entry field, one more with the zero-as-one mark.
 std::optional<int> CodedNumber(int field, std::string_view piece) {
     std::optional<int> v;
-    // No blank may lead the piece.
-    if (auto whole = piece.empty() || piece[0] == ' ' ? std::nullopt : WholeInteger(piece);
+    // Only a digit or a sign may lead a number.
+    const char first = piece.empty() ? ' ' : piece[0];
+    if (auto whole = IsDigit(first) || first == '-' || first == '+' ? WholeInteger(piece) : std::nullopt;
         whole && *whole > -kWholeLimit && *whole < kWholeLimit)
         v = int(*whole);
     if (IsQuickEntryField(field) && !piece.empty()) {

@@ -89,6 +89,9 @@ ComuneNameTable::ComuneNameTable() {
     std::sort(sorted_.begin(), sorted_.end(), [](const Entry& a, const Entry& b) {
         return a.key != b.key ? a.key < b.key : a.code < b.code;
     });
+    // Each key leads to the first of its equal entries.
+    whole_ = NameIndex(sorted_.size());
+    for (size_t i = sorted_.size(); i-- > 0;) whole_.Put(sorted_[i].key, int(i) + 1);
 }
 
 std::vector<int> ComuneNameTable::Matches(std::string_view text) const {
@@ -102,8 +105,11 @@ void ComuneNameTable::Matches(std::string_view text, std::vector<int>& found) co
     char room[kKeyChars];
     const std::string_view key = NameKey(text, room);
     if (key.empty()) return;
-    auto it = std::lower_bound(sorted_.begin(), sorted_.end(), key,
-                               [](const Entry& e, std::string_view k) { return e.key < k; });
+    // Whole names are what is typed most: the search starts at their first entry.
+    const int at = whole_.Value(key);
+    auto it = at ? sorted_.begin() + (at - 1)
+                 : std::lower_bound(sorted_.begin(), sorted_.end(), key,
+                                    [](const Entry& e, std::string_view k) { return e.key < k; });
     // The names that begin with the key follow one another from there, the equal ones first
     // (by code): those alone are the answer when there are any.
     for (; it != sorted_.end() && it->key == key; ++it) found.push_back(it->code);

@@ -3,6 +3,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cardwindow/name_index.h"
+
 // Municipalities typed by name (card entry, search form, import). Names are compared on a key:
 // Windows-1252 letters with their case and accents folded ("mondovi" is "Mondovì"), every run
 // of blanks and apostrophes one blank, none at either end ("sant agata" is "Sant'Agata", "vo"
@@ -25,6 +27,11 @@ std::string ComuneNameKey(std::string_view name);
 class ComuneNameTable {
   public:
     ComuneNameTable();
+    // The index points into the table's own keys.
+    ComuneNameTable(const ComuneNameTable&) = delete;
+    ComuneNameTable& operator=(const ComuneNameTable&) = delete;
+    ComuneNameTable(ComuneNameTable&&) = default;
+    ComuneNameTable& operator=(ComuneNameTable&&) = default;
 
     // The codes the text stands for, ascending: those whose key equals the text's, else those
     // whose key begins with it. Empty for no match and for a text without a key (an emptied
@@ -42,6 +49,7 @@ class ComuneNameTable {
     };
     std::vector<std::string> names_;  // code c at c - 1
     std::vector<Entry> sorted_;       // by key, then code; codes without a name left out
+    NameIndex whole_;                 // key: 1 + the place of its first entry in sorted_
 };
 
 // One lookup with the table read for it (card entry).

@@ -373,13 +373,23 @@ const std::vector<int>& CategoryLabelTable::Find(int field, std::string_view nam
     if (n <= 0 || FieldFirstLabel[field] < 0 || name.empty()) return found_;
     const size_t first = size_t(FieldFirstLabel[field]);
     if (first + size_t(n) > labels_.size()) ThrowIo(kReadPastEnd, path_);
-    // Each field's labels are sorted at its first name, and kept for the run.
-    if (sorted_.empty()) sorted_.resize(kMaxFields + 1);
-    auto& sorted = sorted_[size_t(field)];
-    if (sorted.empty())
-        sorted = SortedLabels(n, [&](int v) { return std::string_view(labels_[first + size_t(v - 1)]); });
+    // Each field's labels are prepared at its first name, and kept for the run.
+    if (prepared_.empty()) prepared_.resize(kMaxFields + 1);
+    Prepared& labels = prepared_[size_t(field)];
+    if (labels.sorted.empty()) {
+        labels.sorted =
+            SortedLabels(n, [&](int v) { return std::string_view(labels_[first + size_t(v - 1)]); });
+        labels.whole = NameIndex(size_t(n));
+        // Equal labels come in ascending order: the last one stays.
+        for (const LabelEntry& e : labels.sorted) labels.whole.Put(e.label, e.category);
+    }
     FoldLetters(name, key_);
-    MatchLabels(sorted, key_, found_);
+    // Whole labels are what is typed most: they are found straight away.
+    if (const int category = labels.whole.Value(key_)) {
+        found_.push_back(category);
+        return found_;
+    }
+    MatchLabels(labels.sorted, key_, found_);
     return found_;
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cardwindow/name_index.h"
 #include "core/card_window_mode.h"
 #include "core/typed_values.h"
 
@@ -63,9 +64,15 @@ class CategoryLabelTable {
     const std::vector<int>& Find(int field, std::string_view name);
 
   private:
+    // One field's labels: sorted for the names that begin labels, hashed for whole labels.
+    struct Prepared {
+        std::vector<LabelEntry> sorted;
+        NameIndex whole;
+    };
+
     std::string path_;
-    std::vector<std::string> labels_;              // by record, folded
-    std::vector<std::vector<LabelEntry>> sorted_;  // by field, sorted at its first name
+    std::vector<std::string> labels_;  // by record, folded
+    std::vector<Prepared> prepared_;   // by field, at its first name
     std::string key_;
     std::vector<int> found_;
 };
