@@ -62,7 +62,9 @@ class NameIndex {
         } else if (n > 0) {
             mix(uint8_t(p[0]) | uint64_t(uint8_t(p[n / 2])) << 8 | uint64_t(uint8_t(p[n - 1])) << 16);
         }
-        return h;
+        // A product carries a change only upwards: the slot's low bits must see the high ones.
+        h = (h ^ h >> 29) * 0xc4ceb9fe1a85ec53ull;
+        return h ^ h >> 32;
     }
     template <typename Word>
     static Word Load(const char* p) {
