@@ -431,9 +431,10 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
         outcome.reported = true;
         return outcome;
     }
-    // Read whole first: the count sets the progress bar.
-    std::vector<std::string> lines;
-    for (TextReader data(std::move(*bytes)); !data.Eof();) lines.push_back(data.ReadLine(kImportLineChars));
+    // Read whole first: the count sets the progress bar. The lines are views of the file's bytes.
+    TextReader data(std::move(*bytes));
+    std::vector<std::string_view> lines;
+    while (!data.Eof()) lines.push_back(data.ReadLineView(kImportLineChars));
     progress.SetMaximum(int(lines.size()));
 
     const CardFiles files = CardFiles::Current();
@@ -499,7 +500,7 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
     std::vector<std::string_view> pieces;
     std::vector<std::string> rooms;
     try {
-        for (std::string& line : lines) {
+        for (const std::string_view line : lines) {
             ++lineNo;
             std::copy(clearedText.begin(), clearedText.end(), &CurrentCardText[1]);
             std::copy(clearedValues.begin(), clearedValues.end(), &CurrentCardValues[1]);
@@ -511,7 +512,6 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
                 if (error != ImportError::None)
                     errors.push_back({block.count, lineNo, field, std::string(pieces[k]), error});
             }
-            std::string().swap(line);
             block.Add(&CurrentCardText[1], &CurrentCardValues[1]);
             if (block.count >= perBlock) storeBlock(lineNo);
         }
