@@ -89,9 +89,15 @@ ComuneNameTable::ComuneNameTable() {
     std::sort(sorted_.begin(), sorted_.end(), [](const Entry& a, const Entry& b) {
         return a.key != b.key ? a.key < b.key : a.code < b.code;
     });
-    // Each key leads to the first of its equal entries.
+    // A key of one municipality gives its code; a key of several, minus the place of the first
+    // of them (from 1).
     whole_ = NameIndex(sorted_.size());
-    for (size_t i = sorted_.size(); i-- > 0;) whole_.Put(sorted_[i].key, int(i) + 1);
+    for (size_t i = 0; i < sorted_.size();) {
+        size_t next = i + 1;
+        while (next < sorted_.size() && sorted_[next].key == sorted_[i].key) ++next;
+        whole_.Put(sorted_[i].key, next == i + 1 ? sorted_[i].code : -int(i + 1));
+        i = next;
+    }
 }
 
 std::vector<int> ComuneNameTable::Matches(std::string_view text) const {
@@ -105,11 +111,15 @@ void ComuneNameTable::Matches(std::string_view text, std::vector<int>& found) co
     char room[kKeyChars];
     const std::string_view key = NameKey(text, room);
     if (key.empty()) return;
-    // Whole names are what is typed most: the search starts at their first entry.
-    const int at = whole_.Value(key);
-    auto it = at ? sorted_.begin() + (at - 1)
-                 : std::lower_bound(sorted_.begin(), sorted_.end(), key,
-                                    [](const Entry& e, std::string_view k) { return e.key < k; });
+    // Whole names are what is typed most: they are found straight away.
+    const int whole = whole_.Value(key);
+    if (whole > 0) {
+        found.push_back(whole);
+        return;
+    }
+    auto it = whole ? sorted_.begin() + (-whole - 1)
+                    : std::lower_bound(sorted_.begin(), sorted_.end(), key,
+                                       [](const Entry& e, std::string_view k) { return e.key < k; });
     // The names that begin with the key follow one another from there, the equal ones first
     // (by code): those alone are the answer when there are any.
     for (; it != sorted_.end() && it->key == key; ++it) found.push_back(it->code);

@@ -49,7 +49,7 @@ class ComuneNameTable {
     };
     std::vector<std::string> names_;  // code c at c - 1
     std::vector<Entry> sorted_;       // by key, then code; codes without a name left out
-    NameIndex whole_;                 // key: 1 + the place of its first entry in sorted_
+    NameIndex whole_;                 // by key: the code, or minus the place of the first (see there)
 };
 
 // One lookup with the table read for it (card entry).
