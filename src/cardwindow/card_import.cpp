@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -56,33 +57,34 @@ void StoreText(const CardGeometry& card, int field, std::string_view piece) {
 }
 
 // The number a coded piece stands for: the whole piece as a number strictly inside -30000 ..
-// 30000, the first character of a quick-entry field, one more with the zero-as-one mark.
-std::optional<int> CodedNumber(int field, std::string_view piece) {
-    std::optional<int> v;
+// 30000, the first character of a quick-entry field, one more with the zero-as-one mark. None
+// is kNoNumber, below every number (a plain int: an optional comes back through memory).
+constexpr int kNoNumber = INT_MIN;
+int CodedNumber(int field, std::string_view piece) {
+    int v = kNoNumber;
     // Only a digit or a sign may lead a number.
     const char first = piece.empty() ? ' ' : piece[0];
-    if (auto whole = IsDigit(first) || first == '-' || first == '+' ? WholeInteger(piece) : std::nullopt;
-        whole && *whole > -kWholeLimit && *whole < kWholeLimit)
-        v = int(*whole);
+    if (IsDigit(first) || first == '-' || first == '+')
+        if (const auto whole = WholeInteger(piece); whole && *whole > -kWholeLimit && *whole < kWholeLimit)
+            v = int(*whole);
     if (IsQuickEntryField(field) && !piece.empty()) {
-        const char c = piece[0];
-        if (IsDigit(c)) v = c - '0';
-        if (c >= 'A' && c <= 'Z') v = c - 'A' + 10;
-        if (c >= 'a' && c <= 'z') v = c - 'a' + 10;
+        if (IsDigit(first)) v = first - '0';
+        if (first >= 'A' && first <= 'Z') v = first - 'A' + 10;
+        if (first >= 'a' && first <= 'z') v = first - 'a' + 10;
     }
-    if (v && IsPlusOneField(field)) *v += 1;
+    if (v != kNoNumber && IsPlusOneField(field)) v += 1;
     return v;
 }
 
 ImportError StoreCategory(int field, std::string_view piece, ImportTables& tables) {
     const CardGeometry& card = tables.Geometry();
     const int count = std::max(FieldLastLabel[field] - FieldFirstLabel[field] + 1, 0);
-    const std::optional<int> v = CodedNumber(field, piece);
+    const int v = CodedNumber(field, piece);
     const char first = piece.empty() ? '\0' : piece[0];
-    if ((v && *v >= 0) || IsDigit(first) || first == '-' || first == '+') {
-        if (!v || *v < 0) return ImportError::None;
-        if (*v > count) return ImportError::CategoryAboveCount;
-        SetFieldWord(card, field, 0, int16_t(*v));
+    if (v >= 0 || IsDigit(first) || first == '-' || first == '+') {
+        if (v < 0) return ImportError::None;
+        if (v > count) return ImportError::CategoryAboveCount;
+        SetFieldWord(card, field, 0, int16_t(v));
         return ImportError::None;
     }
     if (uint8_t(first) <= uint8_t('9')) return ImportError::None;
@@ -96,8 +98,8 @@ ImportError StoreCategory(int field, std::string_view piece, ImportTables& table
 ImportError StoreComune(int field, std::string_view piece, ImportTables& tables) {
     const CardGeometry& card = tables.Geometry();
     SetFieldWord(card, field, 0, 0);
-    if (const std::optional<int> v = CodedNumber(field, piece); v && *v >= 1 && *v <= TerritoryCount) {
-        SetFieldWord(card, field, 0, int16_t(*v));
+    if (const int v = CodedNumber(field, piece); v >= 1 && v <= TerritoryCount) {
+        SetFieldWord(card, field, 0, int16_t(v));
         return ImportError::None;
     }
     if (piece.empty()) return ImportError::None;
@@ -179,10 +181,18 @@ class ImportReport {
             for (int n : kErrorTexts) errorTexts_.push_back(n ? LoadText(n) : std::string());
             out_.Line().Line(texts_[0] + " " + dataFile_).Line();
         }
-        // Put piece by piece: a file of bad lines has hundreds of thousands.
-        out_.Put(texts_[3]).Put(RightAligned(int64_t(card) + 1, 6));
-        if (int64_t(card) + 1 != line) out_.Put(texts_[1]).Put(RightAligned(line, 6));
-        out_.Line().Put(texts_[2]).Put(" ").Put(RightAligned(field, 4)).Put(" \"").Put(piece).Put("\" - ");
+        // A file of bad lines has hundreds of thousands: the card's head, the same for each of its
+        // errors, and each field's number are written out once.
+        if (card != headCard_ || line != headLine_) {
+            head_ = texts_[3] + RightAligned(int64_t(card) + 1, 6);
+            if (int64_t(card) + 1 != line) head_ += texts_[1] + RightAligned(line, 6);
+            headCard_ = card;
+            headLine_ = line;
+        }
+        if (fieldTexts_.size() <= size_t(field)) fieldTexts_.resize(size_t(field) + 1);
+        if (fieldTexts_[size_t(field)].empty())
+            fieldTexts_[size_t(field)] = " " + RightAligned(field, 4) + " \"";
+        out_.Line(head_).Put(texts_[2]).Put(fieldTexts_[size_t(field)]).Put(piece).Put("\" - ");
         out_.Line(errorTexts_[size_t(error)]);
         reported_ = true;
     }
@@ -195,6 +205,10 @@ class ImportReport {
     TextBuilder out_;
     std::vector<std::string> texts_;
     std::vector<std::string> errorTexts_;
+    int32_t headCard_ = -1;
+    int headLine_ = -1;
+    std::string head_;
+    std::vector<std::string> fieldTexts_;  // by field: its number as an error line writes it
     bool reported_ = false;
 };
 
