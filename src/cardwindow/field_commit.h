@@ -44,14 +44,15 @@ int32_t ReadLongNumber(std::string_view text);   // or -9999999 (missing)
 // label begins with it; more than one is an ambiguous name. Reads "mod-sch.dat".
 std::vector<int> FindCategoriesByName(int field, const std::string& name);
 
-// The same over the whole of "mod-sch.dat" read once, for a run that looks up many names (the
-// import). Raises the input/output error when the file cannot be read or a field's labels lie
-// past its end.
 // A folded label and its category.
 struct LabelEntry {
     std::string_view label;
     int category;
 };
+
+// The same over the whole of "mod-sch.dat" read once, for a run that looks up many names (the
+// import). Raises the input/output error when the file cannot be read or a field's labels lie
+// past its end.
 class CategoryLabelTable {
   public:
     CategoryLabelTable();
