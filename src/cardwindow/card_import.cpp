@@ -1,7 +1,10 @@
 #include "cardwindow/card_import.h"
 
 #include <algorithm>
+#include <bit>
+#include <climits>
 #include <cstdio>
+#include <cstring>
 
 #include "cardwindow/shared_archive.h"
 #include "cardwindow/write_permission.h"
@@ -40,95 +43,118 @@ bool IsFixedLayout(int format) {
 }
 
 // The word `offset` after the field's position, when it lies inside the card.
-uint16_t* FieldWord(int field, int offset) {
+void SetFieldWord(const CardGeometry& card, int field, int offset, int16_t value) {
     const int p = FieldPositions[field] + offset;
-    return p >= 1 && p <= CurrentCardGeometry().wordCount ? &CurrentCardValues[p] : nullptr;
+    if (p >= 1 && p <= card.wordCount) CurrentCardValues[p] = uint16_t(value);
 }
 
-void SetFieldWord(int field, int offset, int16_t value) {
-    if (uint16_t* w = FieldWord(field, offset)) *w = uint16_t(value);
-}
-
-void StoreText(int field, const std::string& piece) {
+void StoreText(const CardGeometry& card, int field, std::string_view piece) {
     const int length = TypeOfField(field).TextWidth();
     const int first = FieldTextOffsets[field];
-    const int limit = CurrentCardGeometry().textBytes;
     if (first < 1) return;
-    for (int i = 0; i < length && first + i <= limit; ++i)
+    for (int i = 0; i < length && first + i <= card.textBytes; ++i)
         CurrentCardText[first + i] = i < int(piece.size()) ? uint8_t(piece[i]) : 0;
 }
 
 // The number a coded piece stands for: the whole piece as a number strictly inside -30000 ..
-// 30000, the first character of a quick-entry field, one more with the zero-as-one mark.
-std::optional<int> CodedNumber(int field, const std::string& piece) {
-    std::optional<int> v;
-    // No blank may lead the piece.
-    if (auto whole = piece.empty() || piece[0] == ' ' ? std::nullopt : WholeInteger(piece);
-        whole && *whole > -kWholeLimit && *whole < kWholeLimit)
-        v = int(*whole);
+// 30000, the first character of a quick-entry field, one more with the zero-as-one mark. None
+// is kNoNumber, below every number (a plain int: an optional comes back through memory).
+constexpr int kNoNumber = INT_MIN;
+int CodedNumber(int field, std::string_view piece) {
+    int v = kNoNumber;
+    // Only a digit or a sign may lead a number.
+    const char first = piece.empty() ? ' ' : piece[0];
+    if (IsDigit(first) || first == '-' || first == '+')
+        if (const auto whole = WholeInteger(piece); whole && *whole > -kWholeLimit && *whole < kWholeLimit)
+            v = int(*whole);
     if (IsQuickEntryField(field) && !piece.empty()) {
-        const char c = piece[0];
-        if (IsDigit(c)) v = c - '0';
-        if (c >= 'A' && c <= 'Z') v = c - 'A' + 10;
-        if (c >= 'a' && c <= 'z') v = c - 'a' + 10;
+        if (IsDigit(first)) v = first - '0';
+        if (first >= 'A' && first <= 'Z') v = first - 'A' + 10;
+        if (first >= 'a' && first <= 'z') v = first - 'a' + 10;
     }
-    if (v && IsPlusOneField(field)) *v += 1;
+    if (v != kNoNumber && IsPlusOneField(field)) v += 1;
     return v;
 }
 
-ImportError StoreCategory(int field, const std::string& piece, ImportTables& tables) {
+ImportError StoreCategory(int field, std::string_view piece, ImportTables& tables) {
+    const CardGeometry& card = tables.Geometry();
     const int count = std::max(FieldLastLabel[field] - FieldFirstLabel[field] + 1, 0);
-    const std::optional<int> v = CodedNumber(field, piece);
+    const int v = CodedNumber(field, piece);
     const char first = piece.empty() ? '\0' : piece[0];
-    if ((v && *v >= 0) || IsDigit(first) || first == '-' || first == '+') {
-        if (!v || *v < 0) return ImportError::None;
-        if (*v > count) return ImportError::CategoryAboveCount;
-        SetFieldWord(field, 0, int16_t(*v));
+    if (v >= 0 || IsDigit(first) || first == '-' || first == '+') {
+        if (v < 0) return ImportError::None;
+        if (v > count) return ImportError::CategoryAboveCount;
+        SetFieldWord(card, field, 0, int16_t(v));
         return ImportError::None;
     }
     if (uint8_t(first) <= uint8_t('9')) return ImportError::None;
-    const std::vector<int> found = tables.Labels().Find(field, piece);
+    const std::vector<int>& found = tables.Labels().Find(field, piece);
     if (found.size() != 1)
         return found.empty() ? ImportError::CategoryNotFound : ImportError::CategoryAmbiguous;
-    SetFieldWord(field, 0, int16_t(found.front()));
+    SetFieldWord(card, field, 0, int16_t(found.front()));
     return ImportError::None;
 }
 
-ImportError StoreComune(int field, const std::string& piece, ImportTables& tables) {
-    SetFieldWord(field, 0, 0);
-    if (const std::optional<int> v = CodedNumber(field, piece); v && *v >= 1 && *v <= TerritoryCount) {
-        SetFieldWord(field, 0, int16_t(*v));
+ImportError StoreComune(int field, std::string_view piece, ImportTables& tables) {
+    const CardGeometry& card = tables.Geometry();
+    SetFieldWord(card, field, 0, 0);
+    if (const int v = CodedNumber(field, piece); v >= 1 && v <= TerritoryCount) {
+        SetFieldWord(card, field, 0, int16_t(v));
         return ImportError::None;
     }
     if (piece.empty()) return ImportError::None;
-    const std::vector<int> codes = tables.Comuni().Matches(piece);
+    const std::vector<int>& codes = tables.ComuniNamed(piece);
     if (codes.size() != 1) return codes.empty() ? ImportError::ComuneNotFound : ImportError::ComuneAmbiguous;
-    SetFieldWord(field, 0, int16_t(codes.front()));
+    SetFieldWord(card, field, 0, int16_t(codes.front()));
     return ImportError::None;
 }
 
 // The piece of a fixed-width entry: `width` characters from `pos`, never past the line.
-void CutFixed(std::string_view line, size_t& pos, int width, std::string& piece) {
+std::string_view CutFixed(std::string_view line, size_t& pos, int width) {
     const size_t end = pos + std::min<size_t>(size_t(width), line.size() - pos);
-    piece.assign(line.substr(pos, std::min(end - pos, kImportPieceChars)));
+    std::string_view piece = line.substr(pos, std::min(end - pos, kImportPieceChars));
     pos = std::min(end + 1, line.size());
-    if (std::all_of(piece.begin(), piece.end(), IsBlankOrControl)) piece.clear();
-    while (!piece.empty() && IsBlankOrControl(piece.back())) piece.pop_back();
+    // A piece of blanks and controls alone ends empty.
+    while (!piece.empty() && IsBlankOrControl(piece.back())) piece.remove_suffix(1);
+    return piece;
 }
 
-void CutDelimited(std::string_view line, size_t& pos, std::optional<char> separator, std::string& piece) {
-    const size_t end = separator ? std::min(line.find(*separator, pos), line.size()) : line.size();
-    const std::string_view field = line.substr(pos, end - pos);
-    if (std::none_of(field.begin(), field.end(), [](char c) { return uint8_t(c) < 32; })) {
-        piece.assign(field.substr(0, kImportPieceChars));
-    } else {
-        piece.clear();
-        for (char c : field)
-            if (uint8_t(c) >= 32 && piece.size() < kImportPieceChars) piece.push_back(c);
+// The first character from `at` below code 32 or equal to `stop`, else the line's end; eight
+// at a time, since lines run to thousands of characters.
+size_t NextControlOrStop(std::string_view line, size_t at, char stop) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+    const uint64_t stops = kOnes * uint8_t(stop);
+    for (; at + 8 <= line.size(); at += 8) {
+        uint64_t w;
+        std::memcpy(&w, line.data() + at, 8);
+        const uint64_t x = w ^ stops;
+        // The lowest flag of each test is exact (a borrow runs only upwards).
+        if (const uint64_t m = ((w - 32 * kOnes) & ~w & kHigh) | ((x - kOnes) & ~x & kHigh))
+            return at + size_t(std::countr_zero(m) / 8);
     }
+    while (at < line.size() && uint8_t(line[at]) >= 32 && line[at] != stop) ++at;
+    return at;
+}
+
+// The piece up to the separator, its control characters dropped (into `room` when it has any).
+std::string_view CutDelimited(std::string_view line, size_t& pos, std::optional<char> separator,
+                              std::string& room) {
+    size_t end = NextControlOrStop(line, pos, separator.value_or('\0'));
+    const bool controls = end < line.size() && !(separator && line[end] == *separator);
+    if (controls) end = separator ? std::min(line.find(*separator, end), line.size()) : line.size();
+    std::string_view piece = line.substr(pos, end - pos);
     pos = end < line.size() ? end + 1 : end;
+    if (!controls) {
+        piece = piece.substr(0, kImportPieceChars);
+    } else {
+        room.clear();
+        for (char c : piece)
+            if (uint8_t(c) >= 32 && room.size() < kImportPieceChars) room.push_back(c);
+        piece = room;
+    }
     // Controls are gone already; a piece of blanks keeps one.
-    while (piece.size() > 1 && piece.back() == ' ') piece.pop_back();
+    while (piece.size() > 1 && piece.back() == ' ') piece.remove_suffix(1);
+    return piece;
 }
 
 // Report lines, texts read once per run.
@@ -155,11 +181,19 @@ class ImportReport {
             for (int n : kErrorTexts) errorTexts_.push_back(n ? LoadText(n) : std::string());
             out_.Line().Line(texts_[0] + " " + dataFile_).Line();
         }
-        std::string head = texts_[3] + RightAligned(int64_t(card) + 1, 6);
-        if (int64_t(card) + 1 != line) head += texts_[1] + RightAligned(line, 6);
-        out_.Line(head);
-        out_.Line(texts_[2] + " " + RightAligned(field, 4) + " \"" + piece + "\" - " +
-                  errorTexts_[size_t(error)]);
+        // A file of bad lines has hundreds of thousands: the card's head, the same for each of its
+        // errors, and each field's number are written out once.
+        if (card != headCard_ || line != headLine_) {
+            head_ = texts_[3] + RightAligned(int64_t(card) + 1, 6);
+            if (int64_t(card) + 1 != line) head_ += texts_[1] + RightAligned(line, 6);
+            headCard_ = card;
+            headLine_ = line;
+        }
+        if (fieldTexts_.size() <= size_t(field)) fieldTexts_.resize(size_t(field) + 1);
+        if (fieldTexts_[size_t(field)].empty())
+            fieldTexts_[size_t(field)] = " " + RightAligned(field, 4) + " \"";
+        out_.Line(head_).Put(texts_[2]).Put(fieldTexts_[size_t(field)]).Put(piece).Put("\" - ");
+        out_.Line(errorTexts_[size_t(error)]);
         reported_ = true;
     }
 
@@ -171,6 +205,10 @@ class ImportReport {
     TextBuilder out_;
     std::vector<std::string> texts_;
     std::vector<std::string> errorTexts_;
+    int32_t headCard_ = -1;
+    int headLine_ = -1;
+    std::string head_;
+    std::vector<std::string> fieldTexts_;  // by field: its number as an error line writes it
     bool reported_ = false;
 };
 
@@ -237,45 +275,45 @@ std::optional<char> ImportSeparator(int format) {
 }
 
 void CutImportLine(std::string_view line, const std::vector<ImportPiece>& pieces,
-                   std::optional<char> separator, std::vector<std::string>& out) {
+                   std::optional<char> separator, std::vector<std::string_view>& out,
+                   std::vector<std::string>& rooms) {
     line = line.substr(0, kImportLineChars);
     out.resize(pieces.size());
+    rooms.resize(pieces.size());
     size_t pos = 0;
-    for (size_t k = 0; k < pieces.size(); ++k) {
-        if (pieces[k].width >= 0)
-            CutFixed(line, pos, pieces[k].width, out[k]);
-        else
-            CutDelimited(line, pos, separator, out[k]);
-    }
+    for (size_t k = 0; k < pieces.size(); ++k)
+        out[k] = pieces[k].width >= 0 ? CutFixed(line, pos, pieces[k].width)
+                                      : CutDelimited(line, pos, separator, rooms[k]);
 }
 
 std::vector<std::string> CutImportLine(std::string_view line, const std::vector<ImportPiece>& pieces,
                                        std::optional<char> separator) {
-    std::vector<std::string> out;
-    CutImportLine(line, pieces, separator, out);
-    return out;
+    std::vector<std::string_view> views;
+    std::vector<std::string> rooms;
+    CutImportLine(line, pieces, separator, views, rooms);
+    return {views.begin(), views.end()};
 }
 
 std::optional<ImportDate> ReadImportDate(std::string_view piece, bool yearFirst) {
     // A piece without a digit holds no date.
     if (std::none_of(piece.begin(), piece.end(), IsDigit)) return ImportDate{};
-    std::vector<int> parts;
+    int parts[3] = {0, 0, 0};
+    size_t count = 0;
     int64_t v = 0;
     bool big = false;
-    const std::string text = std::string(piece) + "/";
-    for (char c : text) {
-        if (IsDigit(c)) {
-            v = v * 10 + (c - '0');
+    // Every character but a digit ends a part, and so does the piece's end.
+    for (size_t i = 0; i <= piece.size() && count < std::size(parts); ++i) {
+        if (i < piece.size() && IsDigit(piece[i])) {
+            v = v * 10 + (piece[i] - '0');
             big = big || v > kWholeLimit;
             if (big) v = 0;
             continue;
         }
-        parts.push_back(big ? 0 : int(v));
+        parts[count++] = big ? 0 : int(v);
         v = 0;
         big = false;
-        if (parts.size() == 3) break;
     }
-    auto part = [&](size_t i) { return i < parts.size() ? std::optional<int>(parts[i]) : std::nullopt; };
+    auto part = [&](size_t i) { return i < count ? std::optional<int>(parts[i]) : std::nullopt; };
     const std::optional<int> dayPart = part(yearFirst ? 2 : 0);
     const std::optional<int> yearPart = part(yearFirst ? 0 : 2);
     ImportDate date;
@@ -295,27 +333,31 @@ std::optional<ImportDate> ReadImportDate(std::string_view piece, bool yearFirst)
     return date;
 }
 
+ImportTables::ImportTables() : geometry_(CurrentCardGeometry()), now_(EntryClockNow()) {}
+
 CategoryLabelTable& ImportTables::Labels() {
     if (!labels_) labels_.emplace();
     return *labels_;
 }
 
-const ComuneNameTable& ImportTables::Comuni() {
+const std::vector<int>& ImportTables::ComuniNamed(std::string_view name) {
     if (!comuni_) comuni_.emplace();
-    return *comuni_;
+    comuni_->Matches(name, comuniFound_);
+    return comuniFound_;
 }
 
-ImportError StoreImportPiece(int field, const std::string& piece, bool yearFirst, ImportTables& tables) {
+ImportError StoreImportPiece(int field, std::string_view piece, bool yearFirst, ImportTables& tables) {
     if (field < 1 || field > std::min(CoreState.FieldCount, kMaxFields)) return ImportError::None;
+    const CardGeometry& card = tables.Geometry();
     const FieldType type = FieldTypes[field];
     if (type.IsText()) {
-        StoreText(field, piece);
+        StoreText(card, field, piece);
         return ImportError::None;
     }
     // Fixed columns hold right-aligned numbers: leading blanks say nothing. An empty piece leaves
     // the field as the cleared card has it (a missing time is no midnight).
     const auto start = std::find_if_not(piece.begin(), piece.end(), IsBlankOrControl);
-    const std::string value(start, piece.end());
+    const std::string_view value = piece.substr(size_t(start - piece.begin()));
     if (value.empty()) return ImportError::None;
     switch (type) {
         case FieldType::kCoded:
@@ -323,21 +365,21 @@ ImportError StoreImportPiece(int field, const std::string& piece, bool yearFirst
             return StoreCategory(field, value, tables);
         case FieldType::kDate: {
             const std::optional<ImportDate> date = ReadImportDate(value, yearFirst);
-            SetFieldWord(field, 0, date ? date->day : 0);
-            SetFieldWord(field, 1, date ? date->month : 0);
-            SetFieldWord(field, 2, date ? date->year : 0);
+            SetFieldWord(card, field, 0, date ? date->day : 0);
+            SetFieldWord(card, field, 1, date ? date->month : 0);
+            SetFieldWord(card, field, 2, date ? date->year : 0);
             return date ? ImportError::None : ImportError::DateNotInCalendar;
         }
         case FieldType::kMunicipality:
             return StoreComune(field, value, tables);
         case FieldType::kNumber:
-            SetFieldWord(field, 0, ReadShortNumber(value));
+            SetFieldWord(card, field, 0, ReadShortNumber(value));
             return ImportError::None;
         case FieldType::kTime:
-            SetFieldWord(field, 0, ReadTimeValue(value, EntryClockNow()).value_or(kEmptyShort));
+            SetFieldWord(card, field, 0, ReadTimeValue(value, tables.Now()).value_or(kEmptyShort));
             return ImportError::None;
         case FieldType::kPercent:
-            SetFieldWord(field, 0, ReadPercentage(value).value_or(kEmptyShort));
+            SetFieldWord(card, field, 0, ReadPercentage(value).value_or(kEmptyShort));
             return ImportError::None;
         case FieldType::kNumber32:
             PutCardNumber(ReadLongNumber(value), field);
@@ -403,9 +445,10 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
         outcome.reported = true;
         return outcome;
     }
-    // Read whole first: the count sets the progress bar.
-    std::vector<std::string> lines;
-    for (TextReader data(std::move(*bytes)); !data.Eof();) lines.push_back(data.ReadLine(kImportLineChars));
+    // Read whole first: the count sets the progress bar. The lines are views of the file's bytes.
+    TextReader data(std::move(*bytes));
+    std::vector<std::string_view> lines;
+    while (!data.Eof()) lines.push_back(data.ReadLineView(kImportLineChars));
     progress.SetMaximum(int(lines.size()));
 
     const CardFiles files = CardFiles::Current();
@@ -461,23 +504,27 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
     };
 
     const int32_t perBlock = blockCards > 0 ? blockCards : block.BlockCards();
-    const int textBytes = CurrentCardGeometry().textBytes;
-    int lineNo = 0;
-    std::vector<std::string> pieces;
     ImportTables tables;
+    // Every line starts from the same cleared card, made once.
+    const CardGeometry& card = tables.Geometry();
+    ClearCardFields(1, CoreState.FieldCount);
+    const std::vector<uint8_t> clearedText(&CurrentCardText[1], &CurrentCardText[1] + card.textBytes);
+    const std::vector<uint16_t> clearedValues(&CurrentCardValues[1], &CurrentCardValues[1] + card.wordCount);
+    int lineNo = 0;
+    std::vector<std::string_view> pieces;
+    std::vector<std::string> rooms;
     try {
-        for (std::string& line : lines) {
+        for (const std::string_view line : lines) {
             ++lineNo;
-            ClearCardFields(1, CoreState.FieldCount);
-            std::fill(&CurrentCardText[1], &CurrentCardText[1] + textBytes, 0);
-            CutImportLine(line, order.pieces, separator, pieces);
-            std::string().swap(line);
+            std::copy(clearedText.begin(), clearedText.end(), &CurrentCardText[1]);
+            std::copy(clearedValues.begin(), clearedValues.end(), &CurrentCardValues[1]);
+            CutImportLine(line, order.pieces, separator, pieces, rooms);
             for (size_t k = 0; k < pieces.size(); ++k) {
                 const int field = order.pieces[k].field;
                 if (field < 1 || field > fieldCount) continue;
                 const ImportError error = StoreImportPiece(field, pieces[k], yearFirst, tables);
                 if (error != ImportError::None)
-                    errors.push_back({block.count, lineNo, field, pieces[k], error});
+                    errors.push_back({block.count, lineNo, field, std::string(pieces[k]), error});
             }
             block.Add(&CurrentCardText[1], &CurrentCardValues[1]);
             if (block.count >= perBlock) storeBlock(lineNo);

@@ -7,6 +7,7 @@
 
 #include "cardwindow/comune_lookup.h"
 #include "cardwindow/field_commit.h"
+#include "core/card_store.h"
 
 // Text import of cards: a text file with one card per line, its pieces separated by tabs, by one
 // delimiter character or taken in fixed columns, each piece stored into the field that the
@@ -52,9 +53,11 @@ std::optional<char> ImportSeparator(int format);
 // Cuts a data line into one piece per entry, trailing blanks and control characters removed.
 std::vector<std::string> CutImportLine(std::string_view line, const std::vector<ImportPiece>& pieces,
                                        std::optional<char> separator);
-// The same into `out`, whose strings are reused from line to line.
+// The same as views into `line`, or into `rooms` (one a piece, reused from line to line) for a
+// piece whose control characters were dropped.
 void CutImportLine(std::string_view line, const std::vector<ImportPiece>& pieces,
-                   std::optional<char> separator, std::vector<std::string>& out);
+                   std::optional<char> separator, std::vector<std::string_view>& out,
+                   std::vector<std::string>& rooms);
 
 // Errors of a conversion, each with its text in the report.
 enum class ImportError {
@@ -76,22 +79,30 @@ struct ImportDate {
 };
 std::optional<ImportDate> ReadImportDate(std::string_view piece, bool yearFirst);
 
-// The tables a run looks names up in, each read at its first use and kept for the run.
+// What stays the same through a run: the card's shape, the moment it started, and the tables
+// names are looked up in, each read at its first use.
 class ImportTables {
   public:
+    ImportTables();
+    const CardGeometry& Geometry() const { return geometry_; }
+    const EntryClock& Now() const { return now_; }
     CategoryLabelTable& Labels();
-    const ComuneNameTable& Comuni();
+    // The municipalities a name stands for (see ComuneNameTable::Matches), kept until the next call.
+    const std::vector<int>& ComuniNamed(std::string_view name);
 
   private:
+    CardGeometry geometry_;
+    EntryClock now_;
     std::optional<CategoryLabelTable> labels_;
     std::optional<ComuneNameTable> comuni_;
+    std::vector<int> comuniFound_;
 };
 
 // Stores a piece into `field` of the card in hand by the field's type. Raises the input/output
 // error when the category labels or the municipality names cannot be read. A date that is no
 // date leaves the field empty; a municipality name that several municipalities answer to
 // leaves it without one.
-ImportError StoreImportPiece(int field, const std::string& piece, bool yearFirst, ImportTables& tables);
+ImportError StoreImportPiece(int field, std::string_view piece, bool yearFirst, ImportTables& tables);
 
 // "Sequenza": "trc-dat.txt" becomes the numbers 1 to FieldCount, one a line, after an
 // existing one has been copied to "asq-sch2.txt".

@@ -43,27 +43,39 @@ bool IsSeparator(uint8_t c) {
 }  // namespace
 
 std::string FoldLetters(std::string_view text) {
-    std::string folded(text);
-    for (char& c : folded) c = char(kFold[uint8_t(c)]);
+    std::string folded;
+    FoldLetters(text, folded);
     return folded;
 }
 
-std::string ComuneNameKey(std::string_view name) {
-    std::string key;
+void FoldLetters(std::string_view text, std::string& folded) {
+    folded.resize(text.size());
+    for (size_t i = 0; i < text.size(); ++i) folded[i] = char(kFold[uint8_t(text[i])]);
+}
+
+// The key of `name` into `room`, as a view of it.
+std::string_view NameKey(std::string_view name, char (&room)[kKeyChars]) {
+    size_t size = 0;
     bool gap = false;
     for (const char ch : name) {
         const uint8_t c = uint8_t(ch);
         if (IsSeparator(c)) {
-            gap = !key.empty();
+            gap = size > 0;
             continue;
         }
-        if (gap) key.push_back(' ');
+        if (gap) room[size++] = ' ';
+        if (size == kKeyChars) break;
         gap = false;
-        key.push_back(char(kFold[c]));
+        room[size++] = char(kFold[c]);
+        if (size == kKeyChars) break;
     }
-    if (key.size() > kKeyChars) key.resize(kKeyChars);
-    while (!key.empty() && key.back() == ' ') key.pop_back();
-    return key;
+    while (size > 0 && room[size - 1] == ' ') --size;
+    return std::string_view(room, size);
+}
+
+std::string ComuneNameKey(std::string_view name) {
+    char room[kKeyChars];
+    return std::string(NameKey(name, room));
 }
 
 ComuneNameTable::ComuneNameTable() {
@@ -77,20 +89,43 @@ ComuneNameTable::ComuneNameTable() {
     std::sort(sorted_.begin(), sorted_.end(), [](const Entry& a, const Entry& b) {
         return a.key != b.key ? a.key < b.key : a.code < b.code;
     });
+    // A key of one municipality gives its code; a key of several, minus the place of the first
+    // of them (from 1).
+    whole_ = NameIndex(sorted_.size());
+    for (size_t i = 0; i < sorted_.size();) {
+        size_t next = i + 1;
+        while (next < sorted_.size() && sorted_[next].key == sorted_[i].key) ++next;
+        whole_.Put(sorted_[i].key, next == i + 1 ? sorted_[i].code : -int(i + 1));
+        i = next;
+    }
 }
 
 std::vector<int> ComuneNameTable::Matches(std::string_view text) const {
-    const std::string key = ComuneNameKey(text);
-    std::vector<int> exact, prefix;
-    if (key.empty()) return exact;
-    auto it = std::lower_bound(sorted_.begin(), sorted_.end(), key,
-                               [](const Entry& e, const std::string& k) { return e.key < k; });
-    // The names that begin with the key follow one another from there, the equal ones first.
-    for (; it != sorted_.end() && it->key.compare(0, key.size(), key) == 0; ++it)
-        (it->key == key ? exact : prefix).push_back(it->code);
-    std::vector<int>& found = exact.empty() ? prefix : exact;
-    std::sort(found.begin(), found.end());
+    std::vector<int> found;
+    Matches(text, found);
     return found;
+}
+
+void ComuneNameTable::Matches(std::string_view text, std::vector<int>& found) const {
+    found.clear();
+    char room[kKeyChars];
+    const std::string_view key = NameKey(text, room);
+    if (key.empty()) return;
+    // Whole names are what is typed most: they are found straight away.
+    const int whole = whole_.Value(key);
+    if (whole > 0) {
+        found.push_back(whole);
+        return;
+    }
+    auto it = whole ? sorted_.begin() + (-whole - 1)
+                    : std::lower_bound(sorted_.begin(), sorted_.end(), key,
+                                       [](const Entry& e, std::string_view k) { return e.key < k; });
+    // The names that begin with the key follow one another from there, the equal ones first
+    // (by code): those alone are the answer when there are any.
+    for (; it != sorted_.end() && it->key == key; ++it) found.push_back(it->code);
+    if (!found.empty()) return;
+    for (; it != sorted_.end() && std::string_view(it->key).starts_with(key); ++it) found.push_back(it->code);
+    std::sort(found.begin(), found.end());
 }
 
 std::string ComuneNameTable::Name(int code) const {

@@ -35,24 +35,34 @@ std::string UpperAz(std::string s) {
 }
 
 // The runs of digits of `text` and whether anything but single separators stands between
-// them: "3/11/1985" gives 3, 11, 1985; "3//85" and "/3" do not read.
-std::optional<std::vector<std::string>> DigitRuns(std::string_view text) {
-    std::vector<std::string> runs;
+// them: "3/11/1985" gives 3, 11, 1985; "3//85" and "/3" do not read. The first three runs are
+// kept; `count` counts them all.
+struct DigitRunList {
+    std::string_view runs[3];
+    size_t count = 0;
+};
+std::optional<DigitRunList> DigitRuns(std::string_view text) {
+    DigitRunList list;
+    size_t start = 0;
     bool separated = true;
-    for (char c : text) {
-        if (IsDigit(c)) {
-            if (separated) runs.emplace_back();
-            runs.back().push_back(c);
+    for (size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && IsDigit(text[i])) {
+            if (separated) start = i;
             separated = false;
-        } else {
-            if (separated) return std::nullopt;
-            separated = true;
+            continue;
         }
+        if (separated) {
+            if (i < text.size()) return std::nullopt;
+            break;
+        }
+        if (list.count < std::size(list.runs)) list.runs[list.count] = text.substr(start, i - start);
+        ++list.count;
+        separated = true;
     }
-    return runs;
+    return list;
 }
 
-int RunValue(const std::string& run) {
+int RunValue(std::string_view run) {
     int v = 0;
     for (char c : run) v = v * 10 + (c - '0');
     return v;
@@ -67,25 +77,40 @@ int DaysInMonth(int month, int year) {
     return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
 }
 
-// The categories among `n` labels (folded; `label(v)` is category v's) that `key` stands for:
-// the one whose label is `key` (the last of equal ones), else every one whose label begins
-// with it.
+// Labels with their categories, sorted by label and then category: the labels that begin
+// with a name follow one another from the first that is not below it.
 template <typename Label>
-std::vector<int> MatchLabels(int n, const std::string& key, Label label) {
+std::vector<LabelEntry> SortedLabels(int n, Label label) {
+    std::vector<LabelEntry> sorted;
+    sorted.reserve(size_t(std::max(n, 0)));
+    for (int v = 1; v <= n; ++v) sorted.push_back({label(v), v});
+    std::sort(sorted.begin(), sorted.end(), [](const LabelEntry& a, const LabelEntry& b) {
+        return a.label != b.label ? a.label < b.label : a.category < b.category;
+    });
+    return sorted;
+}
+
+// The categories among `sorted` that `key` (folded) stands for into `found`: the one whose
+// label is `key` (the last of equal ones), else every one whose label begins with it, ascending.
+void MatchLabels(const std::vector<LabelEntry>& sorted, std::string_view key, std::vector<int>& found) {
+    found.clear();
     int exact = 0;
-    std::vector<int> prefix;
-    for (int v = 1; v <= n; ++v) {
-        const std::string_view text = label(v);
-        if (text.size() < key.size() || text.compare(0, key.size(), key) != 0) continue;
-        prefix.push_back(v);
-        if (text.size() == key.size()) exact = v;
+    auto it = std::lower_bound(sorted.begin(), sorted.end(), key,
+                               [](const LabelEntry& e, std::string_view k) { return e.label < k; });
+    for (; it != sorted.end() && it->label.starts_with(key); ++it) {
+        if (it->label.size() == key.size()) exact = it->category;
+        found.push_back(it->category);
     }
-    return exact ? std::vector<int>{exact} : prefix;
+    if (exact) {
+        found.assign(1, exact);
+        return;
+    }
+    std::sort(found.begin(), found.end());
 }
 
 // The number text of the number fields: the leading run of digits and minus signs, after
 // skipping a first character that is neither.
-std::string NumberRun(const std::string& text) {
+std::string_view NumberRun(std::string_view text) {
     auto inRun = [](char c) { return IsDigit(c) || c == '-'; };
     size_t i = (!text.empty() && !inRun(text[0])) ? 1 : 0;
     size_t end = i;
@@ -278,11 +303,11 @@ std::optional<CardDateWords> ReadCardDate(const std::string& text, const EntryCl
     int day = now.day, month = now.month, year = now.year;
     if (text[0] != ' ') {
         const auto runs = DigitRuns(TrimBlanks(text));
-        if (!runs || runs->size() != 3) return std::nullopt;
-        const std::string& y = (*runs)[2];
-        if ((*runs)[0].size() > 2 || (*runs)[1].size() > 2 || y.size() > 4) return std::nullopt;
-        day = RunValue((*runs)[0]);
-        month = RunValue((*runs)[1]);
+        if (!runs || runs->count != 3) return std::nullopt;
+        const std::string_view y = runs->runs[2];
+        if (runs->runs[0].size() > 2 || runs->runs[1].size() > 2 || y.size() > 4) return std::nullopt;
+        day = RunValue(runs->runs[0]);
+        month = RunValue(runs->runs[1]);
         year = y.size() <= 2 ? FullYear(RunValue(y), now) : RunValue(y);
     }
     if (year < 1900 || !DateExists(day, month, year)) return std::nullopt;
@@ -293,34 +318,34 @@ bool DateExists(int day, int month, int year) {
     return day >= 0 && month >= 0 && month <= 12 && day <= (month ? DaysInMonth(month, year) : 31);
 }
 
-std::optional<int16_t> ReadTimeValue(const std::string& text, const EntryClock& now) {
+std::optional<int16_t> ReadTimeValue(std::string_view text, const EntryClock& now) {
     if (BlankOnly(text) && text.size() != 1) return kEmptyShort;
     int hours = now.hour, minutes = now.minute;
     if (text[0] != ' ') {
         // A separator may end the text: the field shows "09:30.".
         const auto runs = DigitRuns(TrimBlanks(text));
-        if (!runs || runs->empty() || runs->size() > 2) return std::nullopt;
-        const std::string& first = (*runs)[0];
-        if (runs->size() == 1 && (first.size() == 3 || first.size() == 4)) {
+        if (!runs || runs->count == 0 || runs->count > 2) return std::nullopt;
+        const std::string_view first = runs->runs[0];
+        if (runs->count == 1 && (first.size() == 3 || first.size() == 4)) {
             // Without a separator the last two digits are the minutes.
             hours = RunValue(first.substr(0, first.size() - 2));
             minutes = RunValue(first.substr(first.size() - 2));
         } else {
-            if (first.size() > 2 || (runs->size() == 2 && (*runs)[1].size() > 2)) return std::nullopt;
+            if (first.size() > 2 || (runs->count == 2 && runs->runs[1].size() > 2)) return std::nullopt;
             hours = RunValue(first);
-            minutes = runs->size() == 2 ? RunValue((*runs)[1]) : 0;
+            minutes = runs->count == 2 ? RunValue(runs->runs[1]) : 0;
         }
     }
     if (hours > 24 || minutes > 59) return std::nullopt;
     return int16_t(hours * 100 + minutes);
 }
 
-int16_t ReadShortNumber(const std::string& text) {
+int16_t ReadShortNumber(std::string_view text) {
     const auto v = WholeInteger(NumberRun(text));
     return v && *v > -kPartLimit && *v < kPartLimit ? int16_t(*v) : kEmptyShort;
 }
 
-int32_t ReadLongNumber(const std::string& text) {
+int32_t ReadLongNumber(std::string_view text) {
     const auto v = WholeInteger(NumberRun(text));
     return v ? int32_t(*v) : kEmptyNumber;
 }
@@ -331,7 +356,10 @@ std::vector<int> FindCategoriesByName(int field, const std::string& name) {
     std::vector<std::string> labels =
         ReadNameRecords(DataFilePath(data_file::kLabel), FieldFirstLabel[field], n);
     for (std::string& label : labels) label = FoldLetters(label);
-    return MatchLabels(n, FoldLetters(name), [&](int v) { return std::string_view(labels[size_t(v - 1)]); });
+    std::vector<int> found;
+    MatchLabels(SortedLabels(n, [&](int v) { return std::string_view(labels[size_t(v - 1)]); }),
+                FoldLetters(name), found);
+    return found;
 }
 
 CategoryLabelTable::CategoryLabelTable() : path_(DataFilePath(data_file::kLabel)) {
@@ -339,20 +367,30 @@ CategoryLabelTable::CategoryLabelTable() : path_(DataFilePath(data_file::kLabel)
     for (std::string& label : labels_) label = FoldLetters(label);
 }
 
-std::vector<int> CategoryLabelTable::Find(int field, const std::string& name) {
+const std::vector<int>& CategoryLabelTable::Find(int field, std::string_view name) {
+    found_.clear();
     const int n = FieldCategoryCount(field);
-    if (n <= 0 || FieldFirstLabel[field] < 0 || name.empty()) return {};
+    if (n <= 0 || FieldFirstLabel[field] < 0 || name.empty()) return found_;
     const size_t first = size_t(FieldFirstLabel[field]);
     if (first + size_t(n) > labels_.size()) ThrowIo(kReadPastEnd, path_);
-    const std::string key = FoldLetters(name);
-    // Whole labels are what is typed most: each field's are looked up directly, the last of
-    // equal ones kept.
-    if (wholeLabels_.empty()) wholeLabels_.resize(kMaxFields + 1);
-    auto& whole = wholeLabels_[size_t(field)];
-    if (whole.empty())
-        for (int v = 1; v <= n; ++v) whole[labels_[first + size_t(v - 1)]] = v;
-    if (const auto it = whole.find(key); it != whole.end()) return {it->second};
-    return MatchLabels(n, key, [&](int v) { return std::string_view(labels_[first + size_t(v - 1)]); });
+    // Each field's labels are prepared at its first name, and kept for the run.
+    if (prepared_.empty()) prepared_.resize(kMaxFields + 1);
+    Prepared& labels = prepared_[size_t(field)];
+    if (labels.sorted.empty()) {
+        labels.sorted =
+            SortedLabels(n, [&](int v) { return std::string_view(labels_[first + size_t(v - 1)]); });
+        labels.whole = NameIndex(size_t(n));
+        // Equal labels come in ascending order: the last one stays.
+        for (const LabelEntry& e : labels.sorted) labels.whole.Put(e.label, e.category);
+    }
+    FoldLetters(name, key_);
+    // Whole labels are what is typed most: they are found straight away.
+    if (const int category = labels.whole.Value(key_)) {
+        found_.push_back(category);
+        return found_;
+    }
+    MatchLabels(labels.sorted, key_, found_);
+    return found_;
 }
 
 CommitResult CommitField(int field, const std::string& text, const CommitContext& context) {

@@ -3,9 +3,10 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
+#include "cardwindow/name_index.h"
 #include "core/card_window_mode.h"
 #include "core/typed_values.h"
 
@@ -33,15 +34,21 @@ std::optional<CardDateWords> ReadCardDate(const std::string& text, const EntryCl
 bool DateExists(int day, int month, int year);
 // Hours * 100 + minutes: "9:30", "930", "0930"; hours up to 24, minutes up to 59. A text begun
 // with a blank is now; an empty text is empty (-32000).
-std::optional<int16_t> ReadTimeValue(const std::string& text, const EntryClock& now);
+std::optional<int16_t> ReadTimeValue(std::string_view text, const EntryClock& now);
 // The lenient number readers of the text import: the leading run of digits and minus signs.
-int16_t ReadShortNumber(const std::string& text);  // or -32000 (empty)
-int32_t ReadLongNumber(const std::string& text);   // or -9999999 (missing)
+int16_t ReadShortNumber(std::string_view text);  // or -32000 (empty)
+int32_t ReadLongNumber(std::string_view text);   // or -9999999 (missing)
 
 // The categories of a coded field that `name` stands for, letters compared with their case and
 // accents folded: the one whose label is `name` (the last of equal ones), else every one whose
 // label begins with it; more than one is an ambiguous name. Reads "mod-sch.dat".
 std::vector<int> FindCategoriesByName(int field, const std::string& name);
+
+// A folded label and its category.
+struct LabelEntry {
+    std::string_view label;
+    int category;
+};
 
 // The same over the whole of "mod-sch.dat" read once, for a run that looks up many names (the
 // import). Raises the input/output error when the file cannot be read or a field's labels lie
@@ -49,12 +56,26 @@ std::vector<int> FindCategoriesByName(int field, const std::string& name);
 class CategoryLabelTable {
   public:
     CategoryLabelTable();
-    std::vector<int> Find(int field, const std::string& name);
+    // The sorted labels point into the table's own.
+    CategoryLabelTable(const CategoryLabelTable&) = delete;
+    CategoryLabelTable& operator=(const CategoryLabelTable&) = delete;
+    CategoryLabelTable(CategoryLabelTable&&) = default;
+    CategoryLabelTable& operator=(CategoryLabelTable&&) = default;
+    // The categories found, ascending; kept until the next Find.
+    const std::vector<int>& Find(int field, std::string_view name);
 
   private:
+    // One field's labels: sorted for the names that begin labels, hashed for whole labels.
+    struct Prepared {
+        std::vector<LabelEntry> sorted;
+        NameIndex whole;
+    };
+
     std::string path_;
-    std::vector<std::string> labels_;                                // by record, a-z upper-cased
-    std::vector<std::unordered_map<std::string, int>> wholeLabels_;  // by field
+    std::vector<std::string> labels_;  // by record, folded
+    std::vector<Prepared> prepared_;   // by field, at its first name
+    std::string key_;
+    std::vector<int> found_;
 };
 
 // The pickers the commit may need: the list of the field's categories for a number out of

@@ -30,19 +30,24 @@ void TextReader::OpenOrThrow(const std::string& path) {
 
 size_t TextReader::LineEnd(size_t from, size_t limit) const {
     // Scanned a block at a time: import files run to hundreds of thousands of lines.
+    // The LF first where it ends lines: a file without a CR is not scanned to its end per line.
     const char* base = data_.data();
-    const void* cr = std::memchr(base + from, '\r', limit - from);
-    if (cr) limit = size_t(static_cast<const char*>(cr) - base);
     if (lfMode_)
         if (const void* lf = std::memchr(base + from, '\n', limit - from))
             limit = size_t(static_cast<const char*>(lf) - base);
+    if (const void* cr = std::memchr(base + from, '\r', limit - from))
+        limit = size_t(static_cast<const char*>(cr) - base);
     return limit;
 }
 
-std::string TextReader::ReadChars(size_t width) {
+std::string_view TextReader::ReadCharsView(size_t width) {
     const size_t start = pos_;
     if (pos_ < end_) pos_ = LineEnd(pos_, start + std::min(width, end_ - start));
-    return data_.substr(start, pos_ - start);
+    return std::string_view(data_).substr(start, pos_ - start);
+}
+
+std::string TextReader::ReadChars(size_t width) {
+    return std::string(ReadCharsView(width));
 }
 
 void TextReader::SkipLine() {
@@ -54,10 +59,14 @@ void TextReader::SkipLine() {
     }
 }
 
-std::string TextReader::ReadLine(size_t width) {
-    std::string s = ReadChars(width);
+std::string_view TextReader::ReadLineView(size_t width) {
+    const std::string_view s = ReadCharsView(width);
     SkipLine();
     return s;
+}
+
+std::string TextReader::ReadLine(size_t width) {
+    return std::string(ReadLineView(width));
 }
 
 std::optional<std::vector<std::string>> TextReader::ReadLines(const std::string& path, size_t width) {

@@ -27,6 +27,8 @@ class TextReader {
     std::string ReadLine(size_t width = 255);
     // Reads at most `width` characters of the current line without leaving it.
     std::string ReadChars(size_t width);
+    // ReadLine as a view of the reader's bytes, valid while it lives and is not given others.
+    std::string_view ReadLineView(size_t width);
     // Skips the rest of the current line and its end.
     void SkipLine();
     bool LfMode() const { return lfMode_; }
@@ -37,6 +39,7 @@ class TextReader {
     static std::optional<std::vector<std::string>> ReadLines(const std::string& path, size_t width = 255);
 
   private:
+    std::string_view ReadCharsView(size_t width);
     // The first line end in [from, limit), else limit.
     size_t LineEnd(size_t from, size_t limit) const;
     std::string data_;
