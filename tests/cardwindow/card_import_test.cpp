@@ -533,5 +533,19 @@ TEST_F(CardImport, ConvertsPiecesByFieldType) {
     }
 }
 
+// Of equal labels the last is taken, whether the name is found whole or by its beginning.
+TEST_F(CardImport, OfEqualLabelsTheLastIsTaken) {
+    FieldAttributes[2] = 0;
+    FieldLastLabel[2] = 5;
+    WriteBytes(archive / "mod-sch.dat",
+               test::LabelRecords({"Altro", "Verde", "Rosso", "VERDE", "Blu", "Blu"}));
+    ImportTables tables;
+    for (const char* piece : {"verde", "Verde", "blu", "BLU"}) {
+        ClearCardFields(1, CoreState.FieldCount);
+        EXPECT_EQ(StoreImportPiece(2, piece, false, tables), ImportError::None) << piece;
+        EXPECT_EQ(CurrentCardValues[1], piece[0] == 'b' || piece[0] == 'B' ? 5 : 3) << piece;
+    }
+}
+
 }  // namespace
 }  // namespace qv
