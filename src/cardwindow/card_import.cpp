@@ -161,24 +161,25 @@ std::string_view CutDelimited(std::string_view line, size_t& pos, std::optional<
 class ImportReport {
   public:
     // The report is Windows-1252 text: the data file's path is written as texts show paths.
-    explicit ImportReport(const std::string& dataFile) : dataFile_(DisplayPath(dataFile)) {}
+    ImportReport(const std::string& dataFile, RunTexts& text)
+        : dataFile_(DisplayPath(dataFile)), text_(text) {}
 
     void Findings(const std::vector<std::string>& findings) {
-        out_.Line(LoadText(1008)).Line();
+        out_.Line(text_(1008)).Line();
         for (const std::string& f : findings) out_.Line(f);
         reported_ = true;
     }
 
     void CannotOpen() {
-        out_.Line(LoadText(kCannotOpenText) + " " + dataFile_);
+        out_.Line(text_(kCannotOpenText) + " " + dataFile_);
         reported_ = true;
     }
 
     void ConversionError(int32_t card, int line, int field, const std::string& piece, ImportError error) {
         if (texts_.empty()) {
-            for (int n = 1014; n <= 1016; ++n) texts_.push_back(LoadText(n));
-            texts_.push_back(LoadText(kCardHeadText));
-            for (int n : kErrorTexts) errorTexts_.push_back(n ? LoadText(n) : std::string());
+            for (int n = 1014; n <= 1016; ++n) texts_.push_back(text_(n));
+            texts_.push_back(text_(kCardHeadText));
+            for (int n : kErrorTexts) errorTexts_.push_back(n ? text_(n) : std::string());
             out_.Line().Line(texts_[0] + " " + dataFile_).Line();
         }
         // A file of bad lines has hundreds of thousands: the card's head, the same for each of its
@@ -202,6 +203,7 @@ class ImportReport {
 
   private:
     std::string dataFile_;
+    RunTexts& text_;
     TextBuilder out_;
     std::vector<std::string> texts_;
     std::vector<std::string> errorTexts_;
@@ -215,6 +217,11 @@ class ImportReport {
 }  // namespace
 
 ImportFieldOrder ReadImportFieldOrder(const std::string& fileBytes, int format) {
+    RunTexts texts;
+    return ReadImportFieldOrder(fileBytes, format, texts);
+}
+
+ImportFieldOrder ReadImportFieldOrder(const std::string& fileBytes, int format, RunTexts& text) {
     TextReader in(fileBytes);
     std::vector<std::string> lines;
     while (!in.Eof() && int(lines.size()) < kImportMaxPieces)
@@ -223,7 +230,7 @@ ImportFieldOrder ReadImportFieldOrder(const std::string& fileBytes, int format) 
 
     ImportFieldOrder order;
     std::vector<std::string> texts;  // 1009 .. 1013
-    for (int n = 1009; n <= 1013; ++n) texts.push_back(LoadText(n));
+    for (int n = 1009; n <= 1013; ++n) texts.push_back(text(n));
     QV_ASSERT(CoreState.FieldCount >= 0 && CoreState.FieldCount <= kMaxFields);
     const int fieldCount = std::clamp(CoreState.FieldCount, 0, kMaxFields);
     for (size_t k = 0; k < lines.size(); ++k) {
@@ -421,15 +428,16 @@ ImportOutcome RunImport(const std::string& dataFile, ImportMode mode, Progress& 
     outcome.ran = true;
     const int format = CoreState.ImportFormat;
     const bool yearFirst = format > kImportFixed;
-    ImportReport report(dataFile);
+    RunTexts texts;
+    ImportReport report(dataFile, texts);
 
     // Without a field order no piece has a field: the report says the file is missing.
     const std::string orderPath = DataFilePath(data_file::kFieldOrder);
     ImportFieldOrder order;
     if (auto orderBytes = TryReadFile(orderPath))
-        order = ReadImportFieldOrder(*orderBytes, format);
+        order = ReadImportFieldOrder(*orderBytes, format, texts);
     else
-        order.findings.push_back(LoadText(kCannotOpenText) + " " + DisplayPath(orderPath));
+        order.findings.push_back(texts(kCannotOpenText) + " " + DisplayPath(orderPath));
     if (!order.findings.empty()) {
         report.Findings(order.findings);
         report.Save();

@@ -8,6 +8,7 @@
 #include "cardwindow/comune_lookup.h"
 #include "cardwindow/field_commit.h"
 #include "core/card_store.h"
+#include "core/text_tables.h"
 
 // Text import of cards: a text file with one card per line, its pieces separated by tabs, by one
 // delimiter character or taken in fixed columns, each piece stored into the field that the
@@ -46,6 +47,8 @@ struct ImportFieldOrder {
 // Reads the field-order text (lines of "field,width", each read up to 30 characters) for the
 // layout `format`. Blank lines after the last line that says something are not entries.
 ImportFieldOrder ReadImportFieldOrder(const std::string& fileBytes, int format);
+// The same with the run's texts.
+ImportFieldOrder ReadImportFieldOrder(const std::string& fileBytes, int format, RunTexts& texts);
 
 // The separator of a layout: tab, CoreState.ImportDelimiter, or none for fixed columns.
 std::optional<char> ImportSeparator(int format);

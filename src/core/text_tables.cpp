@@ -93,8 +93,16 @@ std::string LoadText(int32_t n) {
 
 const std::string& RunTexts::operator()(int32_t n) {
     auto it = texts_.find(n);
-    if (it == texts_.end()) it = texts_.emplace(n, LoadText(n)).first;
-    return it->second;
+    if (it != texts_.end()) return it->second;
+    if (!read_) {
+        path_ = ProgramFile("sigle.dat");
+        table_ = gHeldTexts.path == path_ ? gHeldTexts.bytes : ReadFileOrThrow(path_);
+        read_ = true;
+    }
+    const size_t at = size_t(n - 1) * kTextRecord;
+    if (n < 1 || at + kTextRecord > table_.size()) ThrowIo(kReadPastEnd, path_);
+    const auto* record = reinterpret_cast<const uint8_t*>(table_.data() + at);
+    return texts_.emplace(n, DecodeShortString(record, 255)).first->second;
 }
 
 void LoadSecondaryText(int16_t n) {

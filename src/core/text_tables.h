@@ -22,12 +22,15 @@ constexpr int32_t kLastOwnText = 2499;
 // could not be written); a missing file or a number outside the table raises the input/output
 // error.
 std::string LoadText(int32_t n);
-// The texts a job writes line after line, each read from the table once per run.
+// The texts a job writes line after line: the table is read once per run, at the first text
+// asked for, with the same errors as LoadText.
 class RunTexts {
   public:
     const std::string& operator()(int32_t n);
 
   private:
+    std::string path_, table_;
+    bool read_ = false;
     std::map<int32_t, std::string> texts_;
 };
 // Reads text N of "sig-xsig.dat" into SecondaryText.
