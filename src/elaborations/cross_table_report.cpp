@@ -412,12 +412,13 @@ CountTableState WriteSynopticTable() {
     }
     const CountTable* table = &read;
     TextBuilder out;
+    RunTexts texts;
     bool tooLarge = false;
     for (int k = 1; k <= kCountTableAllCards; ++k) {
         if (k <= kMaxCountedColumns && k > table->Columns()) continue;
         out.Line().Line().Line(std::string(52, '-')).Line();
-        out.Line(LoadText(386) + " " +
-                 (k == kCountTableAllCards ? LoadText(387)
+        out.Line(texts(386) + " " +
+                 (k == kCountTableAllCards ? texts(387)
                                            : lines.Labels[size_t(table->ColumnLines[size_t(k) - 1])]));
         out.Line();
         const int64_t columnTotal = table->At(0, k);
@@ -434,7 +435,7 @@ CountTableState WriteSynopticTable() {
             while (last < lines.Count && lines.Variable[size_t(last) + 1] == lines.Variable[size_t(last)])
                 ++last;
             std::string counts = lines.Labels[size_t(i)] + " - ";
-            std::string ofParent = LoadText(388) + " ", ofAll = LoadText(389) + " ";
+            std::string ofParent = texts(388) + " ", ofAll = texts(389) + " ";
             for (int j = i; j <= last; ++j) {
                 const int64_t count = table->At(j, k);
                 tooLarge |= AnyCountTooLarge({count, parentCount(j), table->At(j, kCountTableAllCards)});

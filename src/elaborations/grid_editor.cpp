@@ -106,8 +106,9 @@ void WriteNumberedCategoryGrid() {
     if (!grid.Open(DataFilePath(data_file::kGrid))) {
         out.Line(LoadText(kNoGrid));
     } else {
+        const std::string line = LoadText(kLineText) + " ";
         for (int n = 1; !grid.Eof(); ++n)
-            out.Line(LoadText(kLineText) + " " + FormatInteger(n, 5) + " = " + grid.ReadLine(kGridLineWidth));
+            out.Line(line + FormatInteger(n, 5) + " = " + grid.ReadLine(kGridLineWidth));
     }
     out.Save(ReportFilePath());
 }

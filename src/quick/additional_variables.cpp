@@ -243,16 +243,17 @@ void WriteRulesInWords() {
     }
     const QuickGridGroups groups = LoadGroups(false);
     const std::string dashes(66, '-');
+    RunTexts texts;
     auto quotedLabel = [&](const RuleItem& item, size_t width) {
         const std::optional<int> v = groups.Find(item.Name, item.Number);
-        if (!v) return "\"\"" + LoadText(544);
+        if (!v) return "\"\"" + texts(544);
         return "\"" + groups.Labels[size_t(*v)].substr(0, width) + "\"";
     };
     for (const AdditionalRule& pair : *rules) {
         out.Line(dashes).Line().Line("\"" + pair.Label + "\"").Line();
         const ParsedRule rule = ParseRule(pair.Rule);
         if (pair.HasRule && rule.AtLeast) {
-            out.Line(LoadText(542) + " " + std::to_string(rule.MinimumCount) + LoadText(543)).Line();
+            out.Line(texts(542) + " " + std::to_string(rule.MinimumCount) + texts(543)).Line();
             for (const RuleItem& item : rule.Items)
                 out.Line(item.Name + std::to_string(item.Number) + " " +
                          quotedLabel(item, std::string::npos));
@@ -299,7 +300,8 @@ void WriteItemsFromReport(const std::string& reportPath) {
 
 void WriteRuleFaults(const std::vector<RuleFault>& faults) {
     TextBuilder out;
-    for (const RuleFault& f : faults) out.Line("\"" + f.Label + "\": " + f.Item + LoadText(544));
+    RunTexts texts;
+    for (const RuleFault& f : faults) out.Line("\"" + f.Label + "\": " + f.Item + texts(544));
     out.Save(ReportFilePath());
 }
 

@@ -164,16 +164,17 @@ void WriteGridDiagnostics() {
         out.Save(DataFilePath(data_file::kReport));
         return;
     }
-    const std::string lineWord = LoadText(641);
+    RunTexts texts;
+    const std::string lineWord = texts(641);
     GridLine previous;
     bool havePrevious = false;
     for (size_t i = 0; i < lines->size(); ++i) {
         const std::string& text = (*lines)[i];
         const std::string n = RightAligned(int64_t(i) + 1, 4);
         const std::string quoted = " \"" + text + "\": ";
-        auto formA = [&](int message) { out.Line(lineWord + " " + n + quoted + LoadText(message)); };
-        auto formB = [&](int message) { out.Line("riga: " + n + quoted + LoadText(message)); };
-        auto formC = [&](int message) { out.Line("riga: " + n + ": " + LoadText(message)); };
+        auto formA = [&](int message) { out.Line(lineWord + " " + n + quoted + texts(message)); };
+        auto formB = [&](int message) { out.Line("riga: " + n + quoted + texts(message)); };
+        auto formC = [&](int message) { out.Line("riga: " + n + ": " + texts(message)); };
 
         const bool star = text.find('*') != std::string::npos;
         if (!star) formA(638);
