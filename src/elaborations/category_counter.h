@@ -82,6 +82,12 @@ class CategoryCounter {
         std::vector<Lanes> valueOf, valueBit, rangeBias, rangeLimit, rangeBit;
         Lanes valid{};
         int validBits = 0;
+        // Else, a group side by side whose words' classes are among its first eight, held in at
+        // most 15 values from `byteLow`: each word's classes are a byte of `byteTable` (entry
+        // `byteSize` for every other value), found for all the card's words at once (ByteMasks).
+        int byteFirst = -1, byteWords = 0;
+        uint16_t byteLow = 0, byteSize = 0;
+        std::array<uint8_t, 16> byteTable{};
     };
 
     // A value source on its way to words_ or keys_: whether it gives columns or raw truths.
@@ -109,6 +115,7 @@ class CategoryCounter {
     void GroupMasks(const GroupSource& g, const uint16_t* const* cards, size_t n, uint32_t* masks);
     uint64_t OneWordMask(const GroupSource& g, const uint16_t* card) const;
     static uint32_t VectorMask(const GroupSource& g, const uint16_t* card);
+    static void ByteMasks(const GroupSource& g, const uint16_t* const* cards, size_t n, uint32_t* masks);
     template <size_t values>
     static void ValueMasks(const GroupSource& g, const uint16_t* const* cards, size_t n, uint32_t* masks);
     static void PrepareVector(GroupSource& g, const std::vector<int64_t>& bounds,

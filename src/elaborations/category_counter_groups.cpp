@@ -6,6 +6,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__SSE4_1__)
+#include <smmintrin.h>
+#endif
 
 // The counter's multi-answer groups: which classes a card's words hold together.
 
@@ -115,13 +118,32 @@ void CategoryCounter::PrepareVector(GroupSource& g, const std::vector<int64_t>& 
             range(low[b], high[b], b);
         }
     }
-    if (tests * 2 > size_t(n)) {
-        g.valueOf.clear(), g.valueBit.clear(), g.rangeBias.clear(), g.rangeLimit.clear(), g.rangeBit.clear();
-        return;
-    }
     // With fewer than 8 words the register holds the 8 words that end with the group's.
     for (int lane = 0; lane < 8; ++lane) g.valid.v[size_t(lane)] = n >= 8 || lane >= 8 - n ? 0xFFFF : 0;
     g.validBits = n >= 8 ? 0xFFFF : 0xFFFF & (0xFFFF << (2 * (8 - n)));
+    if (tests * 2 > size_t(n)) {
+        g.valueOf.clear(), g.valueBit.clear(), g.rangeBias.clear(), g.rangeLimit.clear(), g.rangeBit.clear();
+#if defined(__SSE4_1__)
+        // The values that hold a class, within 15 of one another: a table of bytes.
+        const auto first = std::find_if(masks.begin(), masks.end(), [](uint16_t m) { return m != 0; });
+        const auto last = std::find_if(masks.rbegin(), masks.rend(), [](uint16_t m) { return m != 0; });
+        if (first == masks.end() ||
+            std::any_of(masks.begin(), masks.end(), [](uint16_t m) { return m > 0xFF; }))
+            return;
+        // Segment j + 1 is [bounds[j], bounds[j + 1]).
+        const int64_t low = bounds[size_t(first - masks.begin()) - 1];
+        const int64_t high = bounds[size_t(masks.rend() - last) - 1];
+        if (low < INT16_MIN || high > int64_t(INT16_MAX) + 1 || high - low > 15) return;
+        g.byteLow = uint16_t(low);
+        g.byteSize = uint16_t(high - low);
+        for (int64_t v = low; v < high; ++v)
+            g.byteTable[size_t(v - low)] =
+                uint8_t(masks[size_t(std::upper_bound(bounds.begin(), bounds.end(), v) - bounds.begin())]);
+        g.byteFirst = g.offsets[0];
+        g.byteWords = n;
+#endif
+        return;
+    }
     g.vectorFirst = g.offsets[0];
     g.vectorWords = n;
 #else
@@ -199,9 +221,43 @@ void CategoryCounter::ValueMasks(const GroupSource& g, const uint16_t* const* ca
 #endif
 }
 
+// The masks of a small group through its table of bytes, a card's words all at once: each word's
+// table entry, or-ed over the words, and the all-empty classes where every word is 0.
+void CategoryCounter::ByteMasks(const GroupSource& g, const uint16_t* const* cards, size_t n,
+                                uint32_t* masks) {
+#if defined(__SSE4_1__)
+    auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
+    const int words = g.byteWords;
+    const ptrdiff_t a0 = words >= 8 ? g.byteFirst : g.byteFirst + words - 8, b0 = g.byteFirst + words - 8;
+    const __m128i low = _mm_set1_epi16(int16_t(g.byteLow)), size = _mm_set1_epi16(int16_t(g.byteSize));
+    const __m128i table = load(g.byteTable.data()), zero = _mm_setzero_si128();
+    // Lanes before the group's words read entry `byteSize`, which holds no class.
+    const __m128i outside = _mm_andnot_si128(load(g.valid.v.data()), size);
+    const uint32_t empty = uint32_t(g.emptyMask);
+    for (size_t k = 0; k < n; ++k) {
+        const __m128i a = load(cards[k] + a0), b = load(cards[k] + b0);
+        auto entry = [&](__m128i v) {
+            return _mm_max_epu16(_mm_min_epu16(_mm_sub_epi16(v, low), size), outside);
+        };
+        __m128i found = _mm_shuffle_epi8(table, _mm_packus_epi16(entry(a), entry(b)));
+        found = _mm_or_si128(found, _mm_srli_si128(found, 8));
+        found = _mm_or_si128(found, _mm_srli_si128(found, 4));
+        found = _mm_or_si128(found, _mm_srli_si128(found, 2));
+        found = _mm_or_si128(found, _mm_srli_si128(found, 1));
+        const int none =
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, zero), _mm_cmpeq_epi16(b, zero))) &
+            g.validBits;
+        masks[k] = (uint32_t(_mm_cvtsi128_si32(found)) & 0xFF) | (none == g.validBits ? empty : 0);
+    }
+#else
+    (void)g, (void)cards, (void)n, (void)masks;
+#endif
+}
+
 // The masks of a small group on n cards.
 void CategoryCounter::GroupMasks(const GroupSource& g, const uint16_t* const* cards, size_t n,
                                  uint32_t* masks) {
+    if (g.byteFirst >= 0) return ByteMasks(g, cards, n, masks);
     if (g.vectorFirst >= 0) {
         // A few single values and no range, with no all-empty class: the values held in
         // registers across the batch.
