@@ -166,8 +166,18 @@ void CategoryCounter::OrderSources(std::vector<Pending>& words, std::vector<Pend
         const bool early = std::count(columnSources_.begin(), columnSources_.end(), uint32_t(i)) +
                                std::count(involvedSources_.begin(), involvedSources_.end(), uint32_t(i)) >
                            0;
+        if (!early && i < words_.size()) {
+            lateWords_.push_back(words_[i]);
+            continue;
+        }
+        if (!early && i < words_.size() + keys_.size()) {
+            const KeySource& k = keys_[i - words_.size()];
+            if (k.kind == Kind::Word && k.words.first >= 0 && k.map.table) {
+                lateTableWords_.push_back({k.words.first, k.map.table, uint32_t(k.map.low), k.map.size});
+                continue;
+            }
+        }
         (early ? earlySources_ : lateSources_).push_back(uint32_t(i));
-        if (!early && i < words_.size()) lateWords_.push_back(uint32_t(i));
     }
 }
 
@@ -190,7 +200,10 @@ void CategoryCounter::Add(const uint16_t* const* cards, const int64_t* weights, 
     for (size_t at = 0; at < n; at += kBatch) AddBatch(cards + at, weights + at, std::min(kBatch, n - at));
 }
 
+template <bool clamped>
 inline uint16_t CategoryCounter::WordSlot(const WordSource& w, const uint16_t* card) {
+    if constexpr (clamped)
+        return w.table[std::min(uint32_t(int32_t(int16_t(card[w.offset]))) - w.low, w.size)];
     return w.table[card[w.offset]];
 }
 
@@ -263,13 +276,13 @@ void CategoryCounter::SourceSlots(size_t i, size_t m) {
 }
 
 // Up to four word sources at a time: a card's row and weight are read once for them all.
-template <bool unit, size_t count>
-void CategoryCounter::AddWords(const uint32_t* sources, size_t m) {
+template <bool unit, bool clamped, size_t count>
+void CategoryCounter::AddWords(const WordSource* sources, size_t m) {
     // Each source's table and offset held apart, so that they stay in registers.
-    const WordSource a = words_[sources[0]];
-    const WordSource b = count > 1 ? words_[sources[1]] : a;
-    const WordSource z = count > 2 ? words_[sources[2]] : a;
-    const WordSource y = count > 3 ? words_[sources[3]] : a;
+    const WordSource a = sources[0];
+    const WordSource b = count > 1 ? sources[1] : a;
+    const WordSource z = count > 2 ? sources[2] : a;
+    const WordSource y = count > 3 ? sources[3] : a;
     const uint16_t* const* card = cards_;
     int64_t* const* row = row_.data();
     const int64_t* weight = weights_;
@@ -277,10 +290,10 @@ void CategoryCounter::AddWords(const uint32_t* sources, size_t m) {
         const uint16_t* c = card[k];
         int64_t* r = row[k];
         const int64_t add = unit ? 1 : weight[k];
-        r[WordSlot(a, c)] += add;
-        if constexpr (count > 1) r[WordSlot(b, c)] += add;
-        if constexpr (count > 2) r[WordSlot(z, c)] += add;
-        if constexpr (count > 3) r[WordSlot(y, c)] += add;
+        r[WordSlot<clamped>(a, c)] += add;
+        if constexpr (count > 1) r[WordSlot<clamped>(b, c)] += add;
+        if constexpr (count > 2) r[WordSlot<clamped>(z, c)] += add;
+        if constexpr (count > 3) r[WordSlot<clamped>(y, c)] += add;
     }
 }
 
@@ -305,14 +318,14 @@ void CategoryCounter::AddKnownSlots(size_t m) {
     }
 }
 
-template <bool unit>
-void CategoryCounter::AddLateWords(size_t m) {
-    const uint32_t* source = lateWords_.data();
-    size_t left = lateWords_.size();
-    for (; left >= 4; left -= 4, source += 4) AddWords<unit, 4>(source, m);
-    if (left == 3) AddWords<unit, 3>(source, m);
-    if (left == 2) AddWords<unit, 2>(source, m);
-    if (left == 1) AddWords<unit, 1>(source, m);
+template <bool unit, bool clamped>
+void CategoryCounter::AddLateWords(const std::vector<WordSource>& sources, size_t m) {
+    const WordSource* source = sources.data();
+    size_t left = sources.size();
+    for (; left >= 4; left -= 4, source += 4) AddWords<unit, clamped, 4>(source, m);
+    if (left == 3) AddWords<unit, clamped, 3>(source, m);
+    if (left == 2) AddWords<unit, clamped, 2>(source, m);
+    if (left == 1) AddWords<unit, clamped, 1>(source, m);
 }
 
 void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weights, size_t n) {
@@ -379,10 +392,12 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
 
     if (std::all_of(weight, weight + m, [](int64_t w) { return w == 1; })) {
         AddKnownSlots<true>(m);
-        AddLateWords<true>(m);
+        AddLateWords<true, false>(lateWords_, m);
+        AddLateWords<true, true>(lateTableWords_, m);
     } else {
         AddKnownSlots<false>(m);
-        AddLateWords<false>(m);
+        AddLateWords<false, false>(lateWords_, m);
+        AddLateWords<false, true>(lateTableWords_, m);
     }
     for (uint32_t i : lateSources_)
         if (i >= words_.size()) SourceSlots<true>(i, m);

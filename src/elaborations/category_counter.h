@@ -51,6 +51,9 @@ class CategoryCounter {
     struct WordSource {  // a 16-bit word in the card, with a table by its every value
         int offset;
         const uint16_t* table;
+        // A table over the values from `low` only (entry `size` for every other value), for a
+        // 16-bit key past the full tables.
+        uint32_t low = 0, size = 0;
     };
     // Any other value: a date, a 32-bit number, a word outside the card or past the word tables.
     struct KeySource {
@@ -104,12 +107,13 @@ class CategoryCounter {
     void AddBatch(const uint16_t* const* cards, const int64_t* weights, size_t n);
     template <bool add>
     void SourceSlots(size_t i, size_t m);
-    template <bool unit, size_t count>
-    void AddWords(const uint32_t* sources, size_t m);
-    template <bool unit>
-    void AddLateWords(size_t m);
+    template <bool unit, bool clamped, size_t count>
+    void AddWords(const WordSource* sources, size_t m);
+    template <bool unit, bool clamped>
+    void AddLateWords(const std::vector<WordSource>& sources, size_t m);
     template <bool unit>
     void AddKnownSlots(size_t m);
+    template <bool clamped = false>
     static uint16_t WordSlot(const WordSource& w, const uint16_t* card);
     uint16_t SlotOf(size_t i, const uint16_t* card) const;
     void GroupMasks(const GroupSource& g, const uint16_t* const* cards, size_t n, uint32_t* masks);
@@ -145,7 +149,9 @@ class CategoryCounter {
     // Indexes into a card's slot list of the sources that give columns or raw truths; the
     // sources that do either, and the others.
     std::vector<uint32_t> columnSources_, involvedSources_;
-    std::vector<uint32_t> earlySources_, lateSources_, lateWords_;
+    std::vector<uint32_t> earlySources_, lateSources_;
+    // The late word sources, and the late 16-bit keys with a table, added four at a time.
+    std::vector<WordSource> lateWords_, lateTableWords_;
 
     // Categories counted one by one.
     std::vector<int32_t> directIndex_;  // by category, -1 when counted through slots

@@ -350,39 +350,46 @@ TEST(CategoryCounterTest, DatesFindTheSlotOfTheirKey) {
     }
 }
 
-// More 16-bit fields with full-range classes than the direct tables may hold: the rest search.
-TEST(CategoryCounterTest, WideClassesPastTheTableBudget) {
-    ResetProgramState();
-    constexpr int kFields = 80, kCardWords = 100;
-    for (int f = 1; f <= kFields; ++f) {
-        FieldTypes[f] = 4;
-        FieldPositions[f] = int16_t(f);
-    }
-    CategoryGrid g;
-    g.Count = 2 * kFields;
-    for (auto* v : {&g.Low, &g.High, &g.Parent, &g.FieldCount, &g.Field}) v->assign(size_t(g.Count) + 2, 0);
-    g.HasStar.assign(size_t(g.Count) + 2, 1);
-    for (int f = 1; f <= kFields; ++f) {
-        const size_t i = size_t(2 * f - 1);
-        g.Field[i] = g.Field[i + 1] = f;
-        g.Low[i] = -32768, g.High[i] = f - 1;  // below f
-        g.Low[i + 1] = f, g.High[i + 1] = 32767;
-    }
-    std::vector<uint8_t> active(size_t(g.Count) + 2, 1);
-    const std::vector<int32_t> columns = {1, 4, 159};
-    std::mt19937 rng(5);
-    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    std::vector<std::vector<uint16_t>> cards(60, std::vector<uint16_t>(kCardWords));
-    for (auto& card : cards)
-        for (size_t k = 0; k < card.size(); ++k) {
-            const int around[] = {int(k), int(k) + 1, int(k) + 2, -32768, 32767, pick(-32768, 32767)};
-            card[k] = uint16_t(around[pick(0, 5)]);  // word k + 1 is field k + 1: its bound is k + 1
+// More 16-bit fields than the full tables may hold: past them, fields of wide classes search and
+// fields of narrow ones take a table over their classes' values, with weights of 1 and more.
+TEST(CategoryCounterTest, WordsPastTheFullTables) {
+    for (const bool wide : {true, false}) {
+        ResetProgramState();
+        constexpr int kFields = 80, kCardWords = 100;
+        for (int f = 1; f <= kFields; ++f) {
+            FieldTypes[f] = 4;
+            FieldPositions[f] = int16_t(f);
         }
-    const std::vector<int64_t> weights(cards.size(), 1);
-    CardClassifier classifier(g, active, kCardWords);
-    CategoryCounter counter(classifier, columns);
-    AddAll(counter, cards, weights);
-    EXPECT_EQ(counter.Table(), CardByCardTable(classifier, active, columns, cards, weights));
+        CategoryGrid g;
+        g.Count = 2 * kFields;
+        for (auto* v : {&g.Low, &g.High, &g.Parent, &g.FieldCount, &g.Field})
+            v->assign(size_t(g.Count) + 2, 0);
+        g.HasStar.assign(size_t(g.Count) + 2, 1);
+        for (int f = 1; f <= kFields; ++f) {
+            const size_t i = size_t(2 * f - 1);
+            g.Field[i] = g.Field[i + 1] = f;
+            g.Low[i] = wide ? -32768 : f - 2, g.High[i] = f - 1;  // below f
+            g.Low[i + 1] = f, g.High[i + 1] = wide ? 32767 : f + 1;
+        }
+        std::vector<uint8_t> active(size_t(g.Count) + 2, 1);
+        const std::vector<int32_t> columns = {1, 4, 159};
+        std::mt19937 rng(5);
+        auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+        std::vector<std::vector<uint16_t>> cards(300, std::vector<uint16_t>(kCardWords));
+        for (auto& card : cards)
+            for (size_t k = 0; k < card.size(); ++k) {
+                const int around[] = {int(k) - 1, int(k), int(k) + 1, int(k) + 2,
+                                      int(k) + 3, -32768, 32767,      pick(-32768, 32767)};
+                card[k] = uint16_t(around[pick(0, 7)]);  // word k + 1 is field k + 1: its bound is k + 1
+            }
+        std::vector<int64_t> weights(cards.size(), 1);
+        if (!wide)
+            for (size_t k = 256; k < weights.size(); ++k) weights[k] = pick(2, 9);  // the second batch
+        CardClassifier classifier(g, active, kCardWords);
+        CategoryCounter counter(classifier, columns);
+        AddAll(counter, cards, weights);
+        EXPECT_EQ(counter.Table(), CardByCardTable(classifier, active, columns, cards, weights)) << wide;
+    }
 }
 
 // Ten independent columns (up to 1024 patterns), four groups counted by sets of classes (4096
