@@ -356,14 +356,11 @@ void CardClassifier::SlotsByTable(const uint16_t* words, size_t units, const Few
 #if defined(__SSE4_1__)
     const __m128i low = _mm_set1_epi16(int16_t(few.low)), size = _mm_set1_epi16(int16_t(few.size));
     const __m128i table = _mm_loadu_si128(reinterpret_cast<const __m128i*>(few.slot));
-    for (size_t i = 0; i < units; ++i) {
-        auto entry = [&](size_t at) {  // wraps below `low`: far past `size` all the same
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(words + at));
-            return _mm_min_epu16(_mm_sub_epi16(v, low), size);
-        };
-        const __m128i k = _mm_packus_epi16(entry(16 * i), entry(16 * i + 8));
-        StoreSlots(slots + 16 * i, _mm_shuffle_epi8(table, k), inBatch + 16 * i);
-    }
+    auto load = [&](size_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(words + at)); };
+    for (size_t i = 0; i < units; ++i)
+        StoreSlots(slots + 16 * i,
+                   SmallTableBytes(load(16 * i), load(16 * i + 8), low, size, _mm_setzero_si128(), table),
+                   inBatch + 16 * i);
 #else
     for (size_t b = 0; b < units * 16; ++b)
         slots[b ^ 7] =

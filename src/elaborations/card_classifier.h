@@ -71,8 +71,6 @@ class ClassLookup {
     // Segments a value's slot picks from: 0 (no interval) and one for each interval.
     size_t SegmentCount() const { return starts_.empty() ? 0 : starts_.size() - 1; }
 
-    // Categories holding v, as [begin, end).
-    std::pair<const int32_t*, const int32_t*> Find(int32_t v) const { return Segment(map_.Find(v)); }
     // The lookup's tables held apart, for a loop over many values: a caller's stores between the
     // lookups do not make it read them again.
     struct Tables {

@@ -236,10 +236,7 @@ void CategoryCounter::ByteMasks(const GroupSource& g, const uint16_t* const* car
     const uint32_t empty = uint32_t(g.emptyMask);
     for (size_t k = 0; k < n; ++k) {
         const __m128i a = load(cards[k] + a0), b = load(cards[k] + b0);
-        auto entry = [&](__m128i v) {
-            return _mm_max_epu16(_mm_min_epu16(_mm_sub_epi16(v, low), size), outside);
-        };
-        __m128i found = _mm_shuffle_epi8(table, _mm_packus_epi16(entry(a), entry(b)));
+        __m128i found = SmallTableBytes(a, b, low, size, outside, table);
         found = _mm_or_si128(found, _mm_srli_si128(found, 8));
         found = _mm_or_si128(found, _mm_srli_si128(found, 4));
         found = _mm_or_si128(found, _mm_srli_si128(found, 2));
