@@ -139,10 +139,21 @@ class SelectedCards {
     template <typename Each>
     void EachSelected(int32_t first, int32_t count, uint16_t* block, Each&& each) {
         const size_t words = size_t(WordCount());
-        for (int64_t card = first; card < first + count; ++card) {
-            if (!IsCardSelected(card)) continue;
-            moved_->At(card);
-            each(int32_t(card), block + size_t(card - first) * words);
+        const int64_t end = first + count;
+        for (int64_t card = first; card < end;) {
+            // Eight cards of one wholly selected mask byte go without a test each.
+            if (card % 8 == 0 && end - card >= 8 && card / 8 < kSelectionMaskBytes &&
+                CardSelectionMask[size_t(card / 8)] == 0xFF) {
+                moved_->At(card);
+                for (const int64_t last = card + 8; card < last; ++card)
+                    each(int32_t(card), block + size_t(card - first) * words);
+                continue;
+            }
+            if (IsCardSelected(card)) {
+                moved_->At(card);
+                each(int32_t(card), block + size_t(card - first) * words);
+            }
+            ++card;
         }
     }
 

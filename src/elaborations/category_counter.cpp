@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <numeric>
 
 namespace qv {
@@ -219,14 +221,14 @@ uint16_t CategoryCounter::SlotOf(size_t i, const uint16_t* card) const {
 }
 
 // Source i's slot on the batch's first m cards: kept in slots_ or, with `add`, added to at
-// once in each card's row.
-template <bool add>
+// once in each card's row (`unit`: every card's weight is 1).
+template <bool add, bool unit>
 void CategoryCounter::SourceSlots(size_t i, size_t m) {
     const uint16_t* const* card = cards_;
     uint16_t* slots = slots_.data() + i * kBatch;
     auto put = [&](size_t k, uint16_t slot) {
         if constexpr (add)
-            row_[k][slot] += weights_[k];
+            row_[k][slot] += unit ? 1 : weights_[k];
         else
             slots[k] = slot;
     };
@@ -333,7 +335,8 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
     size_t m = n;
     cards_ = cards;
     weights_ = weights;
-    if (std::find(weights, weights + n, 0) != weights + n) {
+    const bool unit = std::all_of(weights, weights + n, [](int64_t w) { return w == 1; });
+    if (!unit && std::find(weights, weights + n, 0) != weights + n) {
         m = 0;
         for (size_t k = 0; k < n; ++k) {
             kept_[m] = cards[k];
@@ -381,16 +384,20 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
 
     // Each card's row. A new pattern may move the rows: then the batch's rows are taken again.
     int64_t** row = row_.data();
-    bool moved = false;
+    bool moved = false, spare = false;
     for (size_t k = 0; k < m; ++k) {
         int64_t* r = patternRow_[pattern[k]];
-        row[k] = r ? r : NewRow(pattern[k], moved);
+        if (!r) {
+            r = NewRow(pattern[k], moved);
+            spare = spare || r == spare_.data();
+        }
+        row[k] = r;
     }
     if (moved)
         for (size_t k = 0; k < m; ++k)
             row[k] = patternRow_[pattern[k]] ? patternRow_[pattern[k]] : spare_.data();
 
-    if (std::all_of(weight, weight + m, [](int64_t w) { return w == 1; })) {
+    if (unit) {
         AddKnownSlots<true>(m);
         AddLateWords<true, false>(lateWords_, m);
         AddLateWords<true, true>(lateTableWords_, m);
@@ -400,13 +407,13 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
         AddLateWords<false, true>(lateTableWords_, m);
     }
     for (uint32_t i : lateSources_)
-        if (i >= words_.size()) SourceSlots<true>(i, m);
+        if (i >= words_.size()) unit ? SourceSlots<true, true>(i, m) : SourceSlots<true, false>(i, m);
     if (direct) {
         const size_t slotCount = slotCategories_.size();
         for (size_t k = 0, d = 0; k < m; ++k)
             for (; d < directEnd_[k]; ++d) row[k][slotCount + size_t(direct_[d])] += weight[k];
     }
-    for (size_t k = 0; k < m; ++k)
+    for (size_t k = 0; spare && k < m; ++k)
         if (row[k] == spare_.data()) {
             const size_t from = direct && k > 0 ? directEnd_[k - 1] : 0;
             AddToTable(card[k], direct_.data() + from, direct ? directEnd_[k] - from : 0, pattern[k],
@@ -497,6 +504,13 @@ void CategoryCounter::AddToTable(const uint16_t* card, const int32_t* direct, si
 }
 
 std::vector<int64_t> CategoryCounter::Table() const {
+    if (getenv("QV_DBG"))
+        fprintf(stderr,
+                "patterns %zu stride %zu slots %zu directs %zu words %zu keys %zu groups %zu late %zu "
+                "latetab %zu early %zu lateS %zu\n",
+                patterns_.size(), stride_, slotCategories_.size(), directCategory_.size(), words_.size(),
+                keys_.size(), groups_.size(), lateWords_.size(), lateTableWords_.size(), earlySources_.size(),
+                lateSources_.size());
     std::vector<int64_t> table = overflow_;
     table.resize(size_t(categoryCount_ + 2) * kCountTableFields, 0);
     const size_t slotCount = slotCategories_.size();

@@ -105,7 +105,7 @@ class CategoryCounter {
     void BuildGroup(GroupSource& g);
     void MakeDirect(int32_t category);
     void AddBatch(const uint16_t* const* cards, const int64_t* weights, size_t n);
-    template <bool add>
+    template <bool add, bool unit = false>
     void SourceSlots(size_t i, size_t m);
     template <bool unit, bool clamped, size_t count>
     void AddWords(const WordSource* sources, size_t m);

@@ -75,7 +75,8 @@ struct SlotMap {
 
     // The same for dates: dayMonthYear(k) gives the day, month and year words of value k (each
     // raw, as stored), keyOf(k) its key. A day of 1 to 31 in a month and year the tables settle
-    // takes two loads; any other date is found by its key.
+    // takes two loads; any other date goes out first with slot 0, then again with the slot its key
+    // finds: slot 0 must count nothing, and a later slot for the same k replaces an earlier one.
     template <typename DayMonthYear, typename KeyOf, typename Out>
     void FindEachDate(size_t n, DayMonthYear&& dayMonthYear, KeyOf&& keyOf, Out&& out) const {
         if (!years) {
@@ -83,7 +84,6 @@ struct SlotMap {
             return;
         }
         constexpr size_t kRun = 256;
-        uint16_t slot[kRun];
         uint32_t other[kRun];
         for (size_t at = 0; at < n; at += kRun) {
             const size_t m = std::min(kRun, n - at);
@@ -92,12 +92,12 @@ struct SlotMap {
                 const auto [day, month, year] = dayMonthYear(at + k);
                 const uint16_t s = months[size_t(years[std::min<uint32_t>(year, kYears - 1)]) * 16 +
                                           std::min<uint32_t>(month, 15)];
-                slot[k] = s;
+                const bool byKey = uint16_t(day - 1) >= 31 || s == kSplit;
                 other[others] = uint32_t(k);
-                others += size_t(uint16_t(day - 1) >= 31) | size_t(s == kSplit);
+                others += size_t(byKey);
+                out(at + k, byKey ? uint16_t(0) : s);
             }
-            for (size_t i = 0; i < others; ++i) slot[other[i]] = Find(keyOf(at + other[i]));
-            for (size_t k = 0; k < m; ++k) out(at + k, slot[k]);
+            for (size_t i = 0; i < others; ++i) out(at + other[i], Find(keyOf(at + other[i])));
         }
     }
 
@@ -113,7 +113,7 @@ struct SlotMap {
         const __m128i reversed = _mm_setr_epi8(0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15);
         const __m128i halves = _mm_setr_epi8(1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
         const __m128i nibble = _mm_set1_epi8(0x0F);
-        auto four = [&](size_t k) {
+        auto four = [&](size_t k) __attribute__((always_inline)) {
             const __m128i stored = _mm_setr_epi32(int32_t(storedOf(k)), int32_t(storedOf(k + 1)),
                                                   int32_t(storedOf(k + 2)), int32_t(storedOf(k + 3)));
             const __m128i low = _mm_shuffle_epi8(reversed, _mm_and_si128(stored, nibble));
@@ -146,9 +146,15 @@ struct SlotMap {
     // out(k + j, the slot of lane j) against a few bounds, each compared with all four lanes.
     template <typename Out>
     void CountFour(__m128i v, size_t k, Out& out) const {
+        // Four bounds a load; the padding, INT32_MIN, is above no value.
         __m128i above = _mm_setzero_si128();
-        for (uint32_t i = 0; i < count; ++i)
-            above = _mm_sub_epi32(above, _mm_cmpgt_epi32(_mm_set1_epi32(bounds[i]), v));
+        for (uint32_t i = 0; i < padded; i += 4) {
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bounds + i));
+            above = _mm_sub_epi32(above, _mm_cmpgt_epi32(_mm_shuffle_epi32(b, 0x00), v));
+            above = _mm_sub_epi32(above, _mm_cmpgt_epi32(_mm_shuffle_epi32(b, 0x55), v));
+            above = _mm_sub_epi32(above, _mm_cmpgt_epi32(_mm_shuffle_epi32(b, 0xAA), v));
+            above = _mm_sub_epi32(above, _mm_cmpgt_epi32(_mm_shuffle_epi32(b, 0xFF), v));
+        }
         alignas(16) uint32_t a[4];
         _mm_store_si128(reinterpret_cast<__m128i*>(a), above);
         for (size_t j = 0; j < 4; ++j) out(k + j, segments[count - a[j]]);
