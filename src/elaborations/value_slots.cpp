@@ -113,19 +113,21 @@ void SlotStore::BuildDateTables(SlotMap& m, const std::vector<int64_t>& bounds,
     auto segmentOf = [&](int64_t key) {
         return size_t(std::upper_bound(bounds.begin(), bounds.end(), key) - bounds.begin());
     };
-    // Block 0 is every month split; a year whose days all lie between two bounds has the block of
-    // that interval, shared by every such year.
-    std::vector<uint16_t> months(16, SlotMap::kSplit), years(SlotMap::kYears, 0);
+    // Block 0 leaves every day to the key; a year whose days all lie between two bounds has the
+    // block of that interval, shared by every such year.
+    auto entry = [&](size_t segment, int64_t lastDay) { return segments[segment] | uint32_t(lastDay) << 16; };
+    std::vector<uint32_t> months(16, 0);
+    std::vector<uint16_t> years(SlotMap::kYears, 0);
     std::vector<std::pair<size_t, uint16_t>> blockOfSegment;
     auto newBlock = [&] {
-        months.resize(months.size() + 16, SlotMap::kSplit);
+        months.resize(months.size() + 16, 0);
         return uint16_t(months.size() / 16 - 1);
     };
     auto uniform = [&](size_t segment) {
         for (const auto& [s, block] : blockOfSegment)
             if (s == segment) return block;
         const uint16_t block = newBlock();
-        std::fill(months.end() - 15, months.end() - 3, segments[segment]);
+        std::fill(months.end() - 15, months.end() - 3, entry(segment, 31));
         blockOfSegment.emplace_back(segment, block);
         return block;
     };
@@ -139,24 +141,26 @@ void SlotStore::BuildDateTables(SlotMap& m, const std::vector<int64_t>& bounds,
             continue;
         }
         years[size_t(year)] = newBlock();
+        // Days 1 to the one before the month's first bound past its first day.
         for (int64_t month = 1; month <= 12; ++month) {
             const int64_t from = year * 10000 + month * 100 + 1;
             const size_t segment = segmentOf(from);
-            if (segmentOf(from + 30) == segment)
-                months[months.size() - 16 + size_t(month)] = segments[segment];
+            const int64_t lastDay =
+                segment < bounds.size() ? std::min<int64_t>(bounds[segment] - from, 31) : 31;
+            months[months.size() - 16 + size_t(month)] = entry(segment, lastDay);
         }
     }
     m.yearsAt = u16_.size();
     u16_.insert(u16_.end(), years.begin(), years.end());
-    m.monthsAt = u16_.size();
-    u16_.insert(u16_.end(), months.begin(), months.end());
+    m.monthsAt = u32_.size();
+    u32_.insert(u32_.end(), months.begin(), months.end());
     denseEntries_ += years.size() + months.size();
 }
 
 void SlotStore::FixPointers(SlotMap& m) const {
     if (m.yearsAt != SIZE_MAX) {
         m.years = u16_.data() + m.yearsAt;
-        m.months = u16_.data() + m.monthsAt;
+        m.months = u32_.data() + m.monthsAt;
     }
     if (m.tableAt != SIZE_MAX) {
         m.table = u16_.data() + m.tableAt;

@@ -37,14 +37,14 @@ struct SlotMap {
     const uint16_t* buckets = nullptr;
     uint32_t shift = 0, lastBucket = 0;
     // Dates (key year * 10000 + month * 100 + day): by year word 0..32768 (32768 for every word
-    // above 32767), a block of 16 slots by month word (15 for every word above 15), each the slot
-    // of days 1 to 31 of its month, or kSplit where a bound falls among those days, the month is
-    // not 1 to 12 or the year not above 0. Days outside 1..31 and kSplit take the key's way.
+    // above 32767), a block of 16 entries by month word (15 for every word above 15), each the
+    // slot of days 1 to D of its month with D << 16: D is the last day before the month's first
+    // bound, at most 31, and 0 where the month is not 1 to 12 or the year not above 0. Any other
+    // day takes the key's way.
     const uint16_t* years = nullptr;
-    const uint16_t* months = nullptr;
+    const uint32_t* months = nullptr;
     size_t tableAt = SIZE_MAX, boundsAt = 0, segmentsAt = 0, bucketsAt = SIZE_MAX;  // while building
     size_t yearsAt = SIZE_MAX, monthsAt = 0;
-    static constexpr uint16_t kSplit = 0xFFFF;
     static constexpr uint32_t kYears = 32769;
 
     static constexpr uint32_t kLinearBounds = 32;  // up to these, bounds are counted, not searched
@@ -74,9 +74,9 @@ struct SlotMap {
     }
 
     // The same for dates: dayMonthYear(k) gives the day, month and year words of value k (each
-    // raw, as stored), keyOf(k) its key. A day of 1 to 31 in a month and year the tables settle
-    // takes two loads; any other date goes out first with slot 0, then again with the slot its key
-    // finds: slot 0 must count nothing, and a later slot for the same k replaces an earlier one.
+    // raw, as stored), keyOf(k) its key. A day the tables settle takes two loads; any other date
+    // goes out first with slot 0, then again with the slot its key finds: slot 0 must count
+    // nothing, and a later slot for the same k replaces an earlier one.
     template <typename DayMonthYear, typename KeyOf, typename Out>
     void FindEachDate(size_t n, DayMonthYear&& dayMonthYear, KeyOf&& keyOf, Out&& out) const {
         if (!years) {
@@ -90,12 +90,12 @@ struct SlotMap {
             size_t others = 0;
             for (size_t k = 0; k < m; ++k) {
                 const auto [day, month, year] = dayMonthYear(at + k);
-                const uint16_t s = months[size_t(years[std::min<uint32_t>(year, kYears - 1)]) * 16 +
+                const uint32_t e = months[size_t(years[std::min<uint32_t>(year, kYears - 1)]) * 16 +
                                           std::min<uint32_t>(month, 15)];
-                const bool byKey = uint16_t(day - 1) >= 31 || s == kSplit;
+                const bool byKey = uint16_t(day - 1) >= (e >> 16);  // day 0 wraps past every D
                 other[others] = uint32_t(k);
                 others += size_t(byKey);
-                out(at + k, byKey ? uint16_t(0) : s);
+                out(at + k, byKey ? uint16_t(0) : uint16_t(e));
             }
             for (size_t i = 0; i < others; ++i) out(at + other[i], Find(keyOf(at + other[i])));
         }
@@ -251,6 +251,7 @@ class SlotStore {
     void BuildBuckets(SlotMap& m);
 
     std::vector<uint16_t> u16_;
+    std::vector<uint32_t> u32_;  // the dates' month entries
     std::vector<int32_t> bounds_;
     size_t denseEntries_ = 0;
 };
