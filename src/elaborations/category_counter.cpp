@@ -78,7 +78,12 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
 // Every value source of the plan with a slot per interval of its bounds: the 16-bit words with
 // a table over every value while they last, the other values in `keys`; the groups apart.
 void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pending>& keys) {
-    store_.Reserve(std::min(plan_.Sources().size(), kWordTables) * 65536 + 4096);
+    // Room for every table, so that the store is not copied as it grows.
+    size_t room = 0;
+    for (const CardClassifier::Source& s : plan_.Sources())
+        room += SlotStore::MostEntries(s.lookup.Bounds().size(),
+                                       s.kind == Kind::Word || s.kind == Kind::Group, s.kind == Kind::Date);
+    store_.Reserve(room);
     for (const CardClassifier::Source& s : plan_.Sources()) {
         const std::vector<int64_t>& bounds = s.lookup.Bounds();
         if (s.kind == Kind::Group) {
