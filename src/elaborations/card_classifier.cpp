@@ -59,14 +59,31 @@ void ClassLookup::Build(bool word16) {
     std::sort(bounds_.begin(), bounds_.end());
     bounds_.erase(std::unique(bounds_.begin(), bounds_.end()), bounds_.end());
     const size_t intervals = bounds_.empty() ? 0 : bounds_.size() - 1;
-    starts_.assign(intervals + 2, 0);
-    for (size_t j = 0; j < intervals; ++j) {
-        starts_[j + 1] = uint32_t(categories_.size());
-        for (const Class& c : classes_)
-            if (c.low <= bounds_[j] && bounds_[j + 1] - 1 <= c.high) categories_.push_back(c.category);
-        std::sort(categories_.begin() + starts_[j + 1], categories_.end());
+    // A class holds the intervals from its low bound to its high one: their lists counted, then
+    // filled by the classes in increasing category.
+    auto index = [this](int64_t bound) {
+        return size_t(std::lower_bound(bounds_.begin(), bounds_.end(), bound) - bounds_.begin());
+    };
+    std::sort(classes_.begin(), classes_.end(),
+              [](const Class& a, const Class& b) { return a.category < b.category; });
+    std::vector<std::pair<uint32_t, uint32_t>> held(classes_.size());
+    std::vector<int64_t> change(intervals + 1, 0);
+    for (size_t k = 0; k < classes_.size(); ++k) {
+        held[k] = {uint32_t(index(classes_[k].low)), uint32_t(index(int64_t(classes_[k].high) + 1))};
+        ++change[held[k].first];
+        --change[held[k].second];
     }
-    starts_[intervals + 1] = uint32_t(categories_.size());
+    starts_.assign(intervals + 2, 0);
+    int64_t open = 0;
+    for (size_t j = 0; j < intervals; ++j) {
+        open += change[j];
+        starts_[j + 2] = starts_[j + 1] + uint32_t(open);
+    }
+    categories_.resize(starts_[intervals + 1]);
+    std::vector<uint32_t> next(starts_.begin() + 1, starts_.end());
+    for (size_t k = 0; k < classes_.size(); ++k)
+        for (uint32_t j = held[k].first; j < held[k].second; ++j)
+            categories_[next[j]++] = classes_[k].category;
     bool single = true;
     for (size_t j = 0; j < intervals; ++j) single = single && starts_[j + 2] - starts_[j + 1] <= 1;
     if (single && intervals > 0) {
