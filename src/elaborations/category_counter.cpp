@@ -504,21 +504,37 @@ void CategoryCounter::AddToTable(const uint16_t* card, const int32_t* direct, si
 std::vector<int64_t> CategoryCounter::Table() const {
     std::vector<int64_t> table = overflow_;
     table.resize(size_t(categoryCount_ + 2) * kCountTableFields, 0);
+    struct Columns {
+        int of[kMaxCountedColumns];
+        int n;
+    };
+    std::vector<Columns> columns(patterns_.size());
+    for (size_t id = 0; id < patterns_.size(); ++id) columns[id].n = ColumnsOf(patterns_[id], columns[id].of);
+    // An entry's weights by column over every pattern's row, summed before the categories that
+    // take them; answers whether any row held a weight there.
+    int64_t sums[kCountTableFields];
+    auto sum = [&](size_t entry) {
+        std::fill_n(sums, kCountTableFields, 0);
+        bool any = false;
+        for (size_t id = 0; id < patterns_.size(); ++id) {
+            const int64_t w = rows_[id * stride_ + entry];
+            if (w == 0) continue;
+            Spread(sums, w, columns[id].of, columns[id].n);
+            any = true;
+        }
+        return any;
+    };
+    auto add = [&](int32_t r) {
+        int64_t* record = &table[size_t(r) * kCountTableFields];
+        for (int f = 0; f < kCountTableFields; ++f) record[f] += sums[f];
+    };
+    if (sum(stride_ - 1)) add(0);
     const size_t slotCount = slotCategories_.size();
-    for (size_t id = 0; id < patterns_.size(); ++id) {
-        const int64_t* row = rows_.data() + id * stride_;
-        int columns[kMaxCountedColumns];
-        const int n = ColumnsOf(patterns_[id], columns);
-        Spread(&table[0], row[stride_ - 1], columns, n);
-        for (size_t slot = 1; slot < slotCount; ++slot)
-            if (row[slot] != 0)
-                for (int32_t r : slotCategories_[slot])
-                    Spread(&table[size_t(r) * kCountTableFields], row[slot], columns, n);
-        for (size_t d = 0; d < directCategory_.size(); ++d)
-            if (row[slotCount + d] != 0)
-                Spread(&table[size_t(directCategory_[d]) * kCountTableFields], row[slotCount + d], columns,
-                       n);
-    }
+    for (size_t slot = 1; slot < slotCount; ++slot)
+        if (sum(slot))
+            for (int32_t r : slotCategories_[slot]) add(r);
+    for (size_t d = 0; d < directCategory_.size(); ++d)
+        if (sum(slotCount + d)) add(directCategory_[d]);
     return table;
 }
 
