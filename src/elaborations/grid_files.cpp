@@ -111,7 +111,7 @@ CategoryGrid LoadCategoryGrid(const std::string& path) {
     TextReader reader;
     reader.OpenOrThrow(path);
     CategoryGrid grid;
-    auto push = [&grid](const GridLine& l) {
+    auto push = [&grid](GridLine& l) {
         grid.Low.push_back(l.Low);
         grid.High.push_back(l.High);
         grid.Parent.push_back(l.Parent);
@@ -119,9 +119,10 @@ CategoryGrid LoadCategoryGrid(const std::string& path) {
         grid.Field.push_back(l.Field);
         grid.HasStar.push_back(l.HasStar);
         grid.OpensVariable.push_back(l.OpensVariable);
-        grid.Labels.push_back(l.Label);
+        grid.Labels.push_back(std::move(l.Label));
     };
-    push(GridLine{});  // entry 0
+    GridLine first;
+    push(first);  // entry 0
     grid.Low[0] = grid.High[0] = 0;
 
     // A line without '*' is passed over for inheritance, so the lines after it still carry
@@ -133,12 +134,13 @@ CategoryGrid LoadCategoryGrid(const std::string& path) {
             grid.MoreLines = true;
             break;
         }
-        GridLine line = ParseGridLine(reader.ReadLine(kGridLineWidth), havePrevious ? &previous : nullptr);
+        GridLine line =
+            ParseGridLine(reader.ReadLineView(kGridLineWidth), havePrevious ? &previous : nullptr);
+        push(line);  // the label moves to the grid; the rest stays for the next lines
         if (line.HasStar) {
-            previous = line;
+            previous = std::move(line);
             havePrevious = true;
         }
-        push(line);
         ++grid.Count;
     }
     // A parent outside the grid is no parent: every count and report treats the line alone.
