@@ -84,6 +84,7 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
         room += SlotStore::MostEntries(s.lookup.Bounds().size(),
                                        s.kind == Kind::Word || s.kind == Kind::Group, s.kind == Kind::Date);
     store_.Reserve(room);
+    std::vector<int32_t> counted, involved;  // an interval's categories
     for (const CardClassifier::Source& s : plan_.Sources()) {
         const std::vector<int64_t>& bounds = s.lookup.Bounds();
         if (s.kind == Kind::Group) {
@@ -106,7 +107,8 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
         Pending p{{}, &s, false, false};
         for (size_t j = 0; j + 1 < bounds.size(); ++j) {
             auto [b, e] = s.lookup.IntervalCategories(j);
-            std::vector<int32_t> counted, involved;
+            counted.clear();
+            involved.clear();
             uint16_t bits = 0;
             for (const int32_t* c = b; c != e; ++c) {
                 if (!affected_[size_t(*c)]) {
@@ -118,7 +120,7 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
             if (counted.empty() && involved.empty()) continue;
             p.columns = p.columns || bits != 0;
             p.involved = p.involved || !involved.empty();
-            segments[j + 1] = uint16_t(NewSlot(std::move(counted), std::move(involved), bits));
+            segments[j + 1] = uint16_t(NewSlot(counted, involved, bits));
         }
         if (std::all_of(segments.begin(), segments.end(), [](uint16_t v) { return v == 0; })) continue;
         const bool word16 = s.kind == Kind::Word && s.words.first >= 0;
@@ -193,10 +195,10 @@ void CategoryCounter::MakeDirect(int32_t category) {
     directColumns_.push_back(columnBits_[size_t(category)]);
 }
 
-uint32_t CategoryCounter::NewSlot(std::vector<int32_t> counted, std::vector<int32_t> involved,
+uint32_t CategoryCounter::NewSlot(std::span<const int32_t> counted, std::span<const int32_t> involved,
                                   uint16_t columns) {
-    slotCategories_.push_back(std::move(counted));
-    slotInvolved_.push_back(std::move(involved));
+    slotCategories_.push_back(counted);
+    slotInvolved_.push_back(involved);
     slotColumns_.push_back(columns);
     return uint32_t(slotCategories_.size() - 1);
 }
