@@ -4,6 +4,7 @@
 #include <bit>
 #include <climits>
 #include <numeric>
+#include <type_traits>
 
 namespace qv {
 
@@ -505,38 +506,49 @@ void CategoryCounter::AddToTable(const uint16_t* card, const int32_t* direct, si
 
 std::vector<int64_t> CategoryCounter::Table() const {
     std::vector<int64_t> table = overflow_;
-    table.resize(size_t(categoryCount_ + 2) * kCountTableFields, 0);
-    struct Columns {
-        int of[kMaxCountedColumns];
-        int n;
-    };
-    std::vector<Columns> columns(patterns_.size());
-    for (size_t id = 0; id < patterns_.size(); ++id) columns[id].n = ColumnsOf(patterns_[id], columns[id].of);
-    // An entry's weights by column over every pattern's row, summed before the categories that
-    // take them; answers whether any row held a weight there.
-    int64_t sums[kCountTableFields];
-    auto sum = [&](size_t entry) {
-        std::fill_n(sums, kCountTableFields, 0);
-        bool any = false;
-        for (size_t id = 0; id < patterns_.size(); ++id) {
-            const int64_t w = rows_[id * stride_ + entry];
-            if (w == 0) continue;
-            Spread(sums, w, columns[id].of, columns[id].n);
-            any = true;
-        }
-        return any;
-    };
-    auto add = [&](int32_t r) {
-        int64_t* record = &table[size_t(r) * kCountTableFields];
-        for (int f = 0; f < kCountTableFields; ++f) record[f] += sums[f];
-    };
-    if (sum(stride_ - 1)) add(0);
+    table.resize(size_t(categoryCount_ + 2) * kCountTableFields);
+    // Each entry of the rows (a slot, a direct category, the total) summed by field over every
+    // pattern first, then added once to the records it counts for: a run of entries at a time,
+    // each row read in order.
+    constexpr size_t kRun = 128;
+    int64_t sums[kCountTableFields][kRun];
+    int64_t held[kRun];  // the entry's weights or'ed: 0 when no row holds one
     const size_t slotCount = slotCategories_.size();
-    for (size_t slot = 1; slot < slotCount; ++slot)
-        if (sum(slot))
-            for (int32_t r : slotCategories_[slot]) add(r);
-    for (size_t d = 0; d < directCategory_.size(); ++d)
-        if (sum(slotCount + d)) add(directCategory_[d]);
+    auto add = [&](int32_t r, size_t k) {
+        int64_t* record = &table[size_t(r) * kCountTableFields];
+        for (int f = 0; f < kCountTableFields; ++f) record[f] += sums[f][k];
+    };
+    for (size_t first = 0; first < stride_; first += kRun) {
+        const size_t n = std::min(kRun, stride_ - first);
+        for (auto& sum : sums) std::fill_n(sum, n, 0);
+        std::fill_n(held, n, 0);
+        auto sum = [&](auto n) {  // a whole run's loops have a fixed length, and are vectorized
+            for (size_t id = 0; id < patterns_.size(); ++id) {
+                const int64_t* row = rows_.data() + id * stride_ + first;
+                for (size_t k = 0; k < n; ++k) {
+                    held[k] |= row[k];
+                    sums[kCountTableAllCards][k] += row[k];
+                }
+                int columns[kMaxCountedColumns];
+                for (int c = 0, count = ColumnsOf(patterns_[id], columns); c < count; ++c)
+                    for (size_t k = 0; k < n; ++k) sums[columns[c]][k] += row[k];
+            }
+        };
+        if (n == kRun)
+            sum(std::integral_constant<size_t, kRun>());
+        else
+            sum(n);
+        for (size_t k = 0; k < n; ++k) {
+            if (held[k] == 0) continue;
+            const size_t entry = first + k;
+            if (entry == stride_ - 1)
+                add(0, k);
+            else if (entry < slotCount)
+                for (int32_t r : slotCategories_[entry]) add(r, k);
+            else
+                add(directCategory_[entry - slotCount], k);
+        }
+    }
     return table;
 }
 
