@@ -79,12 +79,15 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
 // Every value source of the plan with a slot per interval of its bounds: the 16-bit words with
 // a table over every value while they last, the other values in `keys`; the groups apart.
 void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pending>& keys) {
-    // Room for every table, so that the store is not copied as it grows.
-    size_t room = 0;
-    for (const CardClassifier::Source& s : plan_.Sources())
+    // Room for every table, so that the store is not copied as it grows; past the budget of
+    // direct entries only the lists of bounds can add to it.
+    size_t room = 0, lists = 0;
+    for (const CardClassifier::Source& s : plan_.Sources()) {
         room += SlotStore::MostEntries(s.lookup.Bounds().size(),
                                        s.kind == Kind::Word || s.kind == Kind::Group, s.kind == Kind::Date);
-    store_.Reserve(room);
+        lists += s.lookup.Bounds().size() + 2;
+    }
+    store_.Reserve(std::min(room, kDenseBudget + SlotStore::MostEntries(lists, false, true)));
     std::vector<int32_t> counted, involved;  // an interval's categories
     for (const CardClassifier::Source& s : plan_.Sources()) {
         const std::vector<int64_t>& bounds = s.lookup.Bounds();
