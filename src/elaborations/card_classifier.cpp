@@ -59,14 +59,31 @@ void ClassLookup::Build(bool word16) {
     std::sort(bounds_.begin(), bounds_.end());
     bounds_.erase(std::unique(bounds_.begin(), bounds_.end()), bounds_.end());
     const size_t intervals = bounds_.empty() ? 0 : bounds_.size() - 1;
+    // A class holds the intervals from its low bound to its high one: the lists' lengths
+    // counted, then the lists filled from their ends by the classes in decreasing category.
+    auto index = [this](int64_t bound) {
+        return uint32_t(std::lower_bound(bounds_.begin(), bounds_.end(), bound) - bounds_.begin());
+    };
+    std::sort(classes_.begin(), classes_.end(),
+              [](const Class& a, const Class& b) { return a.category < b.category; });
+    std::vector<std::pair<uint32_t, uint32_t>> held(classes_.size());
     starts_.assign(intervals + 2, 0);
-    for (size_t j = 0; j < intervals; ++j) {
-        starts_[j + 1] = uint32_t(categories_.size());
-        for (const Class& c : classes_)
-            if (c.low <= bounds_[j] && bounds_[j + 1] - 1 <= c.high) categories_.push_back(c.category);
-        std::sort(categories_.begin() + starts_[j + 1], categories_.end());
+    for (size_t k = 0; k < classes_.size(); ++k) {
+        held[k] = {index(classes_[k].low), index(int64_t(classes_[k].high) + 1)};
+        ++starts_[held[k].first + 1];  // the classes that open and close at each bound
+        --starts_[held[k].second + 1];
     }
-    starts_[intervals + 1] = uint32_t(categories_.size());
+    uint32_t open = 0, end = 0;
+    for (size_t j = 0; j < intervals; ++j) {
+        open += starts_[j + 1];
+        end += open;
+        starts_[j + 1] = end;  // until the lists are filled, the end of interval j's
+    }
+    starts_[intervals + 1] = end;
+    categories_.resize(end);
+    for (size_t k = classes_.size(); k-- > 0;)
+        for (uint32_t j = held[k].first; j < held[k].second; ++j)
+            categories_[--starts_[j + 1]] = classes_[k].category;
     bool single = true;
     for (size_t j = 0; j < intervals; ++j) single = single && starts_[j + 2] - starts_[j + 1] <= 1;
     if (single && intervals > 0) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <numeric>
+#include <type_traits>
 
 namespace qv {
 
@@ -80,7 +81,16 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
 // Every value source of the plan with a slot per interval of its bounds: the 16-bit words with
 // a table over every value while they last, the other values in `keys`; the groups apart.
 void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pending>& keys) {
-    store_.Reserve(std::min(plan_.Sources().size(), kWordTables) * 65536 + 4096);
+    // Room for every table, so that the store is not copied as it grows; past the budget of
+    // direct entries only the lists of bounds can add to it.
+    size_t room = 0, lists = 0;
+    for (const CardClassifier::Source& s : plan_.Sources()) {
+        room += SlotStore::MostEntries(s.lookup.Bounds().size(),
+                                       s.kind == Kind::Word || s.kind == Kind::Group, s.kind == Kind::Date);
+        lists += s.lookup.Bounds().size() + 2;
+    }
+    store_.Reserve(std::min(room, kDenseBudget + SlotStore::MostEntries(lists, false, true)));
+    std::vector<int32_t> counted, involved;  // an interval's categories
     for (const CardClassifier::Source& s : plan_.Sources()) {
         const std::vector<int64_t>& bounds = s.lookup.Bounds();
         if (s.kind == Kind::Group) {
@@ -103,7 +113,8 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
         Pending p{{}, &s, false, false};
         for (size_t j = 0; j + 1 < bounds.size(); ++j) {
             auto [b, e] = s.lookup.IntervalCategories(j);
-            std::vector<int32_t> counted, involved;
+            counted.clear();
+            involved.clear();
             uint16_t bits = 0;
             for (const int32_t* c = b; c != e; ++c) {
                 if (!affected_[size_t(*c)]) {
@@ -115,7 +126,7 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
             if (counted.empty() && involved.empty()) continue;
             p.columns = p.columns || bits != 0;
             p.involved = p.involved || !involved.empty();
-            segments[j + 1] = uint16_t(NewSlot(std::move(counted), std::move(involved), bits));
+            segments[j + 1] = uint16_t(NewSlot(counted, involved, bits));
         }
         if (std::all_of(segments.begin(), segments.end(), [](uint16_t v) { return v == 0; })) continue;
         const bool word16 = s.kind == Kind::Word && s.words.first >= 0;
@@ -190,10 +201,10 @@ void CategoryCounter::MakeDirect(int32_t category) {
     directColumns_.push_back(columnBits_[size_t(category)]);
 }
 
-uint32_t CategoryCounter::NewSlot(std::vector<int32_t> counted, std::vector<int32_t> involved,
+uint32_t CategoryCounter::NewSlot(std::span<const int32_t> counted, std::span<const int32_t> involved,
                                   uint16_t columns) {
-    slotCategories_.push_back(std::move(counted));
-    slotInvolved_.push_back(std::move(involved));
+    slotCategories_.push_back(counted);
+    slotInvolved_.push_back(involved);
     slotColumns_.push_back(columns);
     return uint32_t(slotCategories_.size() - 1);
 }
@@ -512,21 +523,48 @@ std::vector<int64_t> CategoryCounter::Table() const {
                 keys_.size(), groups_.size(), lateWords_.size(), lateTableWords_.size(), earlySources_.size(),
                 lateSources_.size());
     std::vector<int64_t> table = overflow_;
-    table.resize(size_t(categoryCount_ + 2) * kCountTableFields, 0);
+    table.resize(size_t(categoryCount_ + 2) * kCountTableFields);
+    // Each entry of the rows (a slot, a direct category, the total) summed by field over every
+    // pattern first, then added once to the records it counts for: a run of entries at a time,
+    // each row read in order.
+    constexpr size_t kRun = 128;
+    int64_t sums[kCountTableFields][kRun];
+    int64_t held[kRun];  // the entry's weights or'ed: 0 when no row holds one
     const size_t slotCount = slotCategories_.size();
-    for (size_t id = 0; id < patterns_.size(); ++id) {
-        const int64_t* row = rows_.data() + id * stride_;
-        int columns[kMaxCountedColumns];
-        const int n = ColumnsOf(patterns_[id], columns);
-        Spread(&table[0], row[stride_ - 1], columns, n);
-        for (size_t slot = 1; slot < slotCount; ++slot)
-            if (row[slot] != 0)
-                for (int32_t r : slotCategories_[slot])
-                    Spread(&table[size_t(r) * kCountTableFields], row[slot], columns, n);
-        for (size_t d = 0; d < directCategory_.size(); ++d)
-            if (row[slotCount + d] != 0)
-                Spread(&table[size_t(directCategory_[d]) * kCountTableFields], row[slotCount + d], columns,
-                       n);
+    auto add = [&](int32_t r, size_t k) {
+        int64_t* record = &table[size_t(r) * kCountTableFields];
+        for (int f = 0; f < kCountTableFields; ++f) record[f] += sums[f][k];
+    };
+    for (size_t first = 0; first < stride_; first += kRun) {
+        const size_t n = std::min(kRun, stride_ - first);
+        for (auto& sum : sums) std::fill_n(sum, n, 0);
+        std::fill_n(held, n, 0);
+        auto sum = [&](auto n) {  // a whole run's loops have a fixed length, and are vectorized
+            for (size_t id = 0; id < patterns_.size(); ++id) {
+                const int64_t* row = rows_.data() + id * stride_ + first;
+                for (size_t k = 0; k < n; ++k) {
+                    held[k] |= row[k];
+                    sums[kCountTableAllCards][k] += row[k];
+                }
+                int columns[kMaxCountedColumns];
+                for (int c = 0, count = ColumnsOf(patterns_[id], columns); c < count; ++c)
+                    for (size_t k = 0; k < n; ++k) sums[columns[c]][k] += row[k];
+            }
+        };
+        if (n == kRun)
+            sum(std::integral_constant<size_t, kRun>());
+        else
+            sum(n);
+        for (size_t k = 0; k < n; ++k) {
+            if (held[k] == 0) continue;
+            const size_t entry = first + k;
+            if (entry == stride_ - 1)
+                add(0, k);
+            else if (entry < slotCount)
+                for (int32_t r : slotCategories_[entry]) add(r, k);
+            else
+                add(directCategory_[entry - slotCount], k);
+        }
     }
     return table;
 }

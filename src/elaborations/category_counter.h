@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "elaborations/card_classifier.h"
@@ -101,7 +102,7 @@ class CategoryCounter {
     };
     void CompileSources(std::vector<Pending>& words, std::vector<Pending>& keys);
     void OrderSources(std::vector<Pending>& words, std::vector<Pending>& keys);
-    uint32_t NewSlot(std::vector<int32_t> counted, std::vector<int32_t> involved, uint16_t columns);
+    uint32_t NewSlot(std::span<const int32_t> counted, std::span<const int32_t> involved, uint16_t columns);
     void BuildGroup(GroupSource& g);
     void MakeDirect(int32_t category);
     void AddBatch(const uint16_t* const* cards, const int64_t* weights, size_t n);
@@ -136,9 +137,26 @@ class CategoryCounter {
     int categoryCount_ = 0;
     bool parentRule_ = false;
 
+    // A list of categories by slot, all kept end to end.
+    class SlotLists {
+      public:
+        std::span<const int32_t> operator[](size_t slot) const {
+            return {items_.data() + ends_[slot], items_.data() + ends_[slot + 1]};
+        }
+        size_t size() const { return ends_.size() - 1; }
+        void push_back(std::span<const int32_t> list) {
+            items_.insert(items_.end(), list.begin(), list.end());
+            ends_.push_back(uint32_t(items_.size()));
+        }
+
+      private:
+        std::vector<int32_t> items_;
+        std::vector<uint32_t> ends_{0};
+    };
+
     // Slot 0 counts nothing. Per slot: the categories counted through it, those of the parent
     // rule whose raw truth it gives, and the columns it makes true.
-    std::vector<std::vector<int32_t>> slotCategories_, slotInvolved_;
+    SlotLists slotCategories_, slotInvolved_;
     std::vector<uint16_t> slotColumns_;
 
     std::vector<WordSource> words_;

@@ -58,15 +58,16 @@ void CategoryCounter::BuildGroup(GroupSource& g) {
     if (classes <= kWholeGroupClasses && !ruled &&
         slotCategories_.size() + (size_t(1) << classes) <= kMaxSlots) {
         g.maskSlots = uint32_t(slotCategories_.size());
+        std::vector<int32_t> counted;
         for (uint64_t mask = 0; mask < (uint64_t(1) << classes); ++mask) {
-            std::vector<int32_t> counted;
+            counted.clear();
             uint16_t bits = 0;
             for (size_t b = 0; b < classes; ++b)
                 if (mask & (uint64_t(1) << b)) {
                     counted.push_back(g.categories[b]);
                     bits |= columnBits_[size_t(g.categories[b])];
                 }
-            NewSlot(std::move(counted), {}, bits);
+            NewSlot(counted, {}, bits);
         }
         return;
     }

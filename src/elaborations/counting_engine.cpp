@@ -223,9 +223,10 @@ CountingResult CountCategories(CategoryGrid& grid, Progress& progress) {
 
     // Totals are kept in 64 bits; a cell past the record's range is written as the mark the
     // reports print as too large, and every other cell stands.
-    std::string bytes;
-    bytes.reserve(counts.size() * 4);
-    for (int64_t v : counts) AppendI32(bytes, FitsRecord(v) ? int32_t(v) : kCountTooLarge);
+    std::string bytes(counts.size() * 4, '\0');
+    for (size_t i = 0; i < counts.size(); ++i)
+        PutI32(reinterpret_cast<uint8_t*>(bytes.data()) + 4 * i,
+               FitsRecord(counts[i]) ? int32_t(counts[i]) : kCountTooLarge);
     WriteFileAtomic(DataFilePath(data_file::kCountTable), bytes);
     return {CountingOutcome::Done, cards.Count()};
 }

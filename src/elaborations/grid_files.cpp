@@ -1,7 +1,6 @@
 #include "elaborations/grid_files.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 
 #include "core/archive_definition.h"
@@ -31,10 +30,9 @@ const std::string& NameRecord(const std::vector<std::string>& records, const std
 
 GridLine ParseGridLine(std::string_view text, const GridLine* previous, GridLineTokens* tokens) {
     GridLine line;
-    // The 300-character buffer the line is read into, zero-filled past its end.
-    std::array<char, kGridLineWidth + 1> buf{};
-    size_t len = std::min(text.size(), size_t(kGridLineWidth));
-    std::copy_n(text.begin(), len, buf.begin());
+    // The line as the 300-character buffer it is read into holds it: zeros past its end.
+    const size_t len = std::min(text.size(), size_t(kGridLineWidth));
+    auto buf = [&](size_t i) { return i < len ? text[i] : '\0'; };
 
     size_t star = text.substr(0, len).find('*');
     if (star == std::string_view::npos) {
@@ -48,7 +46,7 @@ GridLine ParseGridLine(std::string_view text, const GridLine* previous, GridLine
     const GridLine& prev = previous ? *previous : none;
     std::string number;
     for (size_t i = star + 1; i < size_t(kGridScanLimit); ++i) {
-        char c = buf[i];
+        char c = buf(i);
         if (c == '-' || (c >= '0' && c <= '9')) {
             if (number.size() < kNumberBufferSize) number.push_back(c);
         } else if (c == '=') {
@@ -71,27 +69,27 @@ GridLine ParseGridLine(std::string_view text, const GridLine* previous, GridLine
                 tokens->HighText = number;
             }
             line.High = WholeInteger(number).value_or(0);
-            line.OpensVariable = buf[i + 1] == 'G';
+            line.OpensVariable = buf(i + 1) == 'G';
             if (line.OpensVariable) line.Code = std::string(text.substr(i + 1, len - i - 1));
             line.FieldCount = prev.FieldCount;
             line.Parent = prev.Parent;
             if (tokens) {
                 // What follows must be a code or a heading mark; a blank rest is no code.
                 size_t k = i + 1;
-                while (k < kGridLineWidth && buf[k] == ' ') ++k;
-                tokens->UnknownCode = buf[k] != 0 && buf[k] != 'G' && buf[k] != '#';
+                while (k < kGridLineWidth && buf(k) == ' ') ++k;
+                tokens->UnknownCode = buf(k) != 0 && buf(k) != 'G' && buf(k) != '#';
             }
             // The count and the parent belong to the code: after anything else (a column
             // heading such as "#2015") the line keeps its variable's.
             if (!line.OpensVariable) break;
             // Count character: anything above '/' counts from '0', so groups of ten answers
             // and more (written ':' onwards) read back as written.
-            unsigned char count = static_cast<unsigned char>(buf[i + 2]);
+            unsigned char count = static_cast<unsigned char>(buf(i + 2));
             if (count > '/') line.FieldCount = count - '0';
             size_t d = i + 4;
             std::string digits;
-            while (d < kGridLineWidth && buf[d] >= '0' && buf[d] <= '9') {
-                if (digits.size() < kNumberBufferSize) digits.push_back(buf[d]);
+            while (d < kGridLineWidth && buf(d) >= '0' && buf(d) <= '9') {
+                if (digits.size() < kNumberBufferSize) digits.push_back(buf(d));
                 ++d;
             }
             if (!digits.empty()) line.Parent = WholeInteger(digits).value_or(0);
@@ -111,7 +109,7 @@ CategoryGrid LoadCategoryGrid(const std::string& path) {
     TextReader reader;
     reader.OpenOrThrow(path);
     CategoryGrid grid;
-    auto push = [&grid](const GridLine& l) {
+    auto push = [&grid](GridLine& l) {
         grid.Low.push_back(l.Low);
         grid.High.push_back(l.High);
         grid.Parent.push_back(l.Parent);
@@ -119,9 +117,10 @@ CategoryGrid LoadCategoryGrid(const std::string& path) {
         grid.Field.push_back(l.Field);
         grid.HasStar.push_back(l.HasStar);
         grid.OpensVariable.push_back(l.OpensVariable);
-        grid.Labels.push_back(l.Label);
+        grid.Labels.push_back(std::move(l.Label));
     };
-    push(GridLine{});  // entry 0
+    GridLine first;
+    push(first);  // entry 0
     grid.Low[0] = grid.High[0] = 0;
 
     // A line without '*' is passed over for inheritance, so the lines after it still carry
@@ -133,12 +132,13 @@ CategoryGrid LoadCategoryGrid(const std::string& path) {
             grid.MoreLines = true;
             break;
         }
-        GridLine line = ParseGridLine(reader.ReadLine(kGridLineWidth), havePrevious ? &previous : nullptr);
+        GridLine line =
+            ParseGridLine(reader.ReadLineView(kGridLineWidth), havePrevious ? &previous : nullptr);
+        push(line);  // the label moves to the grid; the rest stays for the next lines
         if (line.HasStar) {
-            previous = line;
+            previous = std::move(line);
             havePrevious = true;
         }
-        push(line);
         ++grid.Count;
     }
     // A parent outside the grid is no parent: every count and report treats the line alone.

@@ -5,25 +5,40 @@
 
 namespace qv {
 
+namespace {
+
+// Runs of tens of thousands of entries: eight at a store.
+void FillRun(uint16_t* to, size_t n, uint16_t value) {
+#if defined(__SSE2__)
+    const __m128i v = _mm_set1_epi16(int16_t(value));
+    for (; n >= 8; n -= 8, to += 8) _mm_storeu_si128(reinterpret_cast<__m128i*>(to), v);
+#endif
+    std::fill_n(to, n, value);
+}
+
+}  // namespace
+
 bool SlotStore::BuildWordTable(SlotMap& m, const std::vector<int64_t>& bounds,
                                const std::vector<uint16_t>& segments) {
     bool any = false;
     for (size_t j = 0; j + 1 < bounds.size(); ++j)
         any = any || (segments[j + 1] != 0 && bounds[j] <= INT16_MAX && bounds[j + 1] > INT16_MIN);
     if (!any) return false;
-    // Each entry written once, in the table's order: values 0..32767, then -32768..-1. Below
-    // and above every bound no class holds a value.
+    // Zeros at once (below and above every bound no class holds a value), then the runs of the
+    // intervals that hold values.
     m.tableAt = u16_.size();
-    auto append = [&](int64_t from, int64_t to) {
-        size_t j = size_t(std::upper_bound(bounds.begin(), bounds.end(), from) - bounds.begin());
-        for (int64_t v = from; v < to; ++j) {
-            const int64_t end = j < bounds.size() ? std::min(bounds[j], to) : to;
-            u16_.insert(u16_.end(), size_t(end - v), j == 0 || j == bounds.size() ? 0 : segments[j]);
-            v = end;
-        }
-    };
-    append(0, int64_t(INT16_MAX) + 1);
-    append(INT16_MIN, 0);
+    u16_.resize(m.tableAt + 65536);
+    uint16_t* const table = u16_.data() + m.tableAt;
+    for (size_t j = 0; j + 1 < bounds.size(); ++j) {
+        const int64_t from = std::max<int64_t>(bounds[j], INT16_MIN);
+        const int64_t to = std::min<int64_t>(bounds[j + 1], int64_t(INT16_MAX) + 1);
+        if (segments[j + 1] == 0 || from >= to) continue;
+        auto fill = [&](int64_t a, int64_t b) {  // a value's bits are its entry
+            if (a < b) FillRun(table + uint16_t(a), size_t(b - a), segments[j + 1]);
+        };
+        fill(std::max<int64_t>(from, 0), to);
+        fill(from, std::min<int64_t>(to, 0));
+    }
     denseEntries_ += 65536;
     return true;
 }
@@ -40,12 +55,11 @@ SlotMap SlotStore::BuildMap(const std::vector<int64_t>& bounds, const std::vecto
             m.low = int32_t(low);
             m.size = uint32_t(size);
             m.tableAt = u16_.size();
-            u16_.resize(m.tableAt + size + 1, 0);
+            u16_.resize(m.tableAt + size + 1);
             for (size_t j = 0; j + 1 < bounds.size(); ++j) {
                 const int64_t from = std::max(bounds[j], low), to = std::min(bounds[j + 1], high);
                 if (from < to)
-                    std::fill(u16_.begin() + ptrdiff_t(m.tableAt) + (from - low),
-                              u16_.begin() + ptrdiff_t(m.tableAt) + (to - low), segments[j + 1]);
+                    FillRun(u16_.data() + m.tableAt + (from - low), size_t(to - from), segments[j + 1]);
             }
             return m;
         }
@@ -132,12 +146,19 @@ void SlotStore::BuildDateTables(SlotMap& m, const std::vector<int64_t>& bounds,
         return block;
     };
     size_t j = 0;  // bounds at or below the year's first day
-    for (int64_t year = 1; year < int64_t(SlotMap::kYears) - 1; ++year) {
+    for (int64_t year = 1; year < int64_t(SlotMap::kYears) - 1;) {
         if (months.size() / 16 >= kMaxBuckets) return;  // too many split years: keys only
         const int64_t first = year * 10000 + 101, last = year * 10000 + 1231;
         while (j < bounds.size() && bounds[j] <= first) ++j;
         if (j == bounds.size() || bounds[j] > last) {
-            years[size_t(year)] = uniform(j);
+            // Every year up to the one that holds the next bound lies in the same interval.
+            const int64_t end = j == bounds.size() ? int64_t(SlotMap::kYears) - 1
+                                                   : std::min(int64_t(SlotMap::kYears) - 1,
+                                                              (bounds[j] - 1231 + 9999) / 10000);
+            const uint16_t block = uniform(j);
+            if (end > year + 1 && months.size() / 16 >= kMaxBuckets) return;
+            FillRun(years.data() + year, size_t(end - year), block);
+            year = end;
             continue;
         }
         years[size_t(year)] = newBlock();
@@ -149,6 +170,7 @@ void SlotStore::BuildDateTables(SlotMap& m, const std::vector<int64_t>& bounds,
                 segment < bounds.size() ? std::min<int64_t>(bounds[segment] - from, 31) : 31;
             months[months.size() - 16 + size_t(month)] = entry(segment, lastDay);
         }
+        ++year;
     }
     m.yearsAt = u16_.size();
     u16_.insert(u16_.end(), years.begin(), years.end());

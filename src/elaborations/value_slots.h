@@ -245,6 +245,11 @@ class SlotStore {
     void FixPointers(SlotMap& m) const;
     size_t DenseEntries() const { return denseEntries_; }
     void Reserve(size_t entries) { u16_.reserve(entries); }
+    // The most entries one map of `bounds` bounds can take, with a word table or date tables.
+    static size_t MostEntries(size_t bounds, bool word16, bool date) {
+        return bounds + 1 + kMaxBuckets + (word16 ? 65537 : 0) +
+               (date ? SlotMap::kYears + 16 * kMaxBuckets : 0);
+    }
 
   private:
     static constexpr uint32_t kMaxBuckets = 4096;  // entries of one map's buckets
