@@ -355,12 +355,13 @@ TEST(CategoryCounterTest, DatesFindTheSlotOfTheirKey) {
     }
 }
 
-// More 16-bit fields than the full tables may hold: past them, fields of wide classes search and
-// fields of narrow ones take a table over their classes' values, with weights of 1 and more.
+// More 16-bit fields than the full tables may hold: past them, fields of wide classes take tables
+// over their classes' values until the budget of entries is spent, then search; fields of narrow
+// ones take a table over their classes' values. Weights of 1 and more.
 TEST(CategoryCounterTest, WordsPastTheFullTables) {
     for (const bool wide : {true, false}) {
         ResetProgramState();
-        constexpr int kFields = 80, kCardWords = 100;
+        constexpr int kFields = 96, kCardWords = 100;
         for (int f = 1; f <= kFields; ++f) {
             FieldTypes[f] = 4;
             FieldPositions[f] = int16_t(f);
