@@ -245,10 +245,10 @@ class SlotStore {
     void FixPointers(SlotMap& m) const;
     size_t DenseEntries() const { return denseEntries_; }
     void Reserve(size_t entries) { u16_.reserve(entries); }
-    // The most entries one map of `bounds` bounds can take, with a word table or date tables.
+    // The most 16-bit entries one map of `bounds` bounds can take, with a word table or a date's
+    // year table (its month entries are kept apart).
     static size_t MostEntries(size_t bounds, bool word16, bool date) {
-        return bounds + 1 + kMaxBuckets + (word16 ? 65537 : 0) +
-               (date ? SlotMap::kYears + 16 * kMaxBuckets : 0);
+        return bounds + 1 + kMaxBuckets + (word16 ? 65537 : 0) + (date ? SlotMap::kYears : 0);
     }
 
   private:
