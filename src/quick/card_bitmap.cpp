@@ -106,10 +106,12 @@ int64_t CardBitmap::CountCommon(const CardBitmap& other) const {
 namespace {
 
 // Words [from, to) of a row, each ANDed with the mask once and counted in all and against every
-// column while it is in a register: one pass over the memory, the counters in registers.
+// column while it is in a register: one pass over the memory, the counters in registers. Aligned
+// to a cache line, so that its loop's speed does not hang on where other code puts it.
 template <size_t kColumns>
-void CountWords(const uint64_t* row, const uint64_t* mask, const uint64_t* const* columns, size_t from,
-                size_t to, int64_t* counts) {
+[[gnu::aligned(64)]] void CountWords(const uint64_t* row, const uint64_t* mask,
+                                     const uint64_t* const* columns, size_t from, size_t to,
+                                     int64_t* counts) {
     const uint64_t* column[kColumns + 1];
     for (size_t k = 0; k < kColumns; ++k) column[k] = columns[k];
     int64_t in[kColumns + 1] = {};
