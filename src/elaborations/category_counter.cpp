@@ -283,6 +283,8 @@ void CategoryCounter::SourceSlots(size_t i, size_t m) {
         return;
     }
     const GroupSource& g = *slotGroups_[i - words_.size() - keys_.size()];
+    if constexpr (add)
+        if (g.byteFirst >= 0) return AddByteMasks<unit>(g, m);
     GroupMasks(g, card, m, masks_.data());
     const uint32_t* masks = masks_.data();
     fill([&](size_t k) { return uint16_t(g.maskSlots + masks[k]); });

@@ -121,7 +121,11 @@ class CategoryCounter {
     void GroupMasks(const GroupSource& g, const uint16_t* const* cards, size_t n, uint32_t* masks);
     uint64_t OneWordMask(const GroupSource& g, const uint16_t* card) const;
     static uint32_t VectorMask(const GroupSource& g, const uint16_t* card);
+    template <typename Out>
+    static void EachByteMask(const GroupSource& g, const uint16_t* const* cards, size_t n, Out&& out);
     static void ByteMasks(const GroupSource& g, const uint16_t* const* cards, size_t n, uint32_t* masks);
+    template <bool unit>
+    void AddByteMasks(const GroupSource& g, size_t m);
     template <size_t values>
     static void ValueMasks(const GroupSource& g, const uint16_t* const* cards, size_t n, uint32_t* masks);
     static void PrepareVector(GroupSource& g, const std::vector<int64_t>& bounds,

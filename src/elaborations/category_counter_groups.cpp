@@ -223,9 +223,10 @@ void CategoryCounter::ValueMasks(const GroupSource& g, const uint16_t* const* ca
 }
 
 // The masks of a small group through its table of bytes, a card's words all at once: each word's
-// table entry, or-ed over the words, and the all-empty classes where every word is 0.
-void CategoryCounter::ByteMasks(const GroupSource& g, const uint16_t* const* cards, size_t n,
-                                uint32_t* masks) {
+// table entry, or-ed over the words, and the all-empty classes where every word is 0. out(k, card
+// k's mask).
+template <typename Out>
+void CategoryCounter::EachByteMask(const GroupSource& g, const uint16_t* const* cards, size_t n, Out&& out) {
 #if defined(__SSE4_1__)
     auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
     const int words = g.byteWords;
@@ -245,12 +246,29 @@ void CategoryCounter::ByteMasks(const GroupSource& g, const uint16_t* const* car
         const int none =
             _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, zero), _mm_cmpeq_epi16(b, zero))) &
             g.validBits;
-        masks[k] = (uint32_t(_mm_cvtsi128_si32(found)) & 0xFF) | (none == g.validBits ? empty : 0);
+        out(k, (uint32_t(_mm_cvtsi128_si32(found)) & 0xFF) | (none == g.validBits ? empty : 0));
     }
 #else
-    (void)g, (void)cards, (void)n, (void)masks;
+    (void)g, (void)cards, (void)n, (void)out;
 #endif
 }
+
+void CategoryCounter::ByteMasks(const GroupSource& g, const uint16_t* const* cards, size_t n,
+                                uint32_t* masks) {
+    EachByteMask(g, cards, n, [masks](size_t k, uint32_t mask) { masks[k] = mask; });
+}
+
+// The same added at once in each card's row, for the group counted by sets of classes.
+template <bool unit>
+void CategoryCounter::AddByteMasks(const GroupSource& g, size_t m) {
+    int64_t* const* row = row_.data();
+    const int64_t* weight = weights_;
+    const uint32_t slots = g.maskSlots;
+    EachByteMask(g, cards_, m,
+                 [&](size_t k, uint32_t mask) { row[k][uint16_t(slots + mask)] += unit ? 1 : weight[k]; });
+}
+template void CategoryCounter::AddByteMasks<true>(const GroupSource& g, size_t m);
+template void CategoryCounter::AddByteMasks<false>(const GroupSource& g, size_t m);
 
 // The masks of a small group on n cards.
 void CategoryCounter::GroupMasks(const GroupSource& g, const uint16_t* const* cards, size_t n,

@@ -179,9 +179,11 @@ RandomArchive MakeArchive(std::mt19937& rng) {
     g.HasStar.assign(size, 1);
     g.OpensVariable.assign(size, 0);
     const bool parents = pick(0, 3) != 0;
-    // Some archives have only single values in the side-by-side groups, many classes of the
-    // 32-bit number (more bounds than are counted without a search), or every weight 1.
+    // Some archives have only single values in the side-by-side groups, or the groups' classes
+    // among a few codes, many classes of the 32-bit number (more bounds than are counted without
+    // a search), or every weight 1.
     const bool singles = pick(0, 2) == 0, manyBounds = pick(0, 3) == 0, unitWeights = pick(0, 3) == 0;
+    const bool codes = pick(0, 2) == 0;
     for (int i = 1; i <= g.Count; ++i) {
         g.Field[size_t(i)] = pick(0, 20) == 0 ? pick(-1, 17) : pick(1, 16);
         g.FieldCount[size_t(i)] = pick(0, 3) == 0 ? pick(1, 4) : 0;
@@ -191,13 +193,14 @@ RandomArchive MakeArchive(std::mt19937& rng) {
             g.Field[size_t(i)] = 6, g.FieldCount[size_t(i)] = 0;
             g.Low[size_t(i)] = pick(-40, 40), g.High[size_t(i)] = g.Low[size_t(i)] + pick(0, 40);
         }
-        if (pick(0, 5) == 0) {  // a group of 12 or 6 words side by side, a class of every word
+        if (pick(0, codes ? 2 : 5) == 0) {  // a group of 12 or 6 words side by side, a class of every word
             g.Field[size_t(i)] = pick(0, 1) ? 17 : 23;
             g.FieldCount[size_t(i)] = g.Field[size_t(i)] == 17 ? 12 : 6;
             if (pick(0, 7) == 0)
                 g.Low[size_t(i)] = -999999999, g.High[size_t(i)] = 999999999;
-            else if (singles)
-                g.High[size_t(i)] = g.Low[size_t(i)];
+            else if (codes)
+                g.Low[size_t(i)] = pick(0, 9), g.High[size_t(i)] = g.Low[size_t(i)] + pick(0, 2);
+            if (singles) g.High[size_t(i)] = g.Low[size_t(i)];
         }
         if (pick(0, 30) == 0) g.HasStar[size_t(i)] = 0;
         // Parents above and below, chains, loops, and parents outside the grid.
