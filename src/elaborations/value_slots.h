@@ -97,7 +97,13 @@ struct SlotMap {
                 others += size_t(byKey);
                 out(at + k, byKey ? uint16_t(0) : uint16_t(e));
             }
-            for (size_t i = 0; i < others; ++i) out(at + other[i], Find(keyOf(at + other[i])));
+            // An empty date (all three words 0) has key 0.
+            const uint16_t empty = others > 0 ? Find(0) : 0;
+            for (size_t i = 0; i < others; ++i) {
+                const size_t k = at + other[i];
+                const auto [day, month, year] = dayMonthYear(k);
+                out(k, (day | month | year) == 0 ? empty : Find(keyOf(k)));
+            }
         }
     }
 
