@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <numeric>
 #include <type_traits>
 
@@ -517,13 +515,6 @@ void CategoryCounter::AddToTable(const uint16_t* card, const int32_t* direct, si
 }
 
 std::vector<int64_t> CategoryCounter::Table() const {
-    if (getenv("QV_DBG"))
-        fprintf(stderr,
-                "patterns %zu stride %zu slots %zu directs %zu words %zu keys %zu groups %zu late %zu "
-                "latetab %zu early %zu lateS %zu\n",
-                patterns_.size(), stride_, slotCategories_.size(), directCategory_.size(), words_.size(),
-                keys_.size(), groups_.size(), lateWords_.size(), lateTableWords_.size(), earlySources_.size(),
-                lateSources_.size());
     std::vector<int64_t> table = overflow_;
     table.resize(size_t(categoryCount_ + 2) * kCountTableFields);
     // Each entry of the rows (a slot, a direct category, the total) summed by field over every
