@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
+#include <cstring>
 #include <numeric>
 #include <type_traits>
 
@@ -266,8 +267,13 @@ void CategoryCounter::SourceSlots(size_t i, size_t m) {
                 const FieldWords w = s.words;
                 auto value = [&](size_t k) { return NumberAt(card[k], w); };
                 if (w.hasNumber)
-                    s.map.FindEachStored(
-                        m, [&](size_t k) { return uint32_t(card[k][w.first]) << 16 | card[k][w.second]; },
+                    s.map.FindEachStored(  // the second word follows the first
+                        m,
+                        [&](size_t k) {
+                            uint32_t words;
+                            std::memcpy(&words, card[k] + w.first, sizeof words);
+                            return words;
+                        },
                         value, put);
                 else
                     s.map.FindEach(m, value, put);

@@ -108,23 +108,23 @@ struct SlotMap {
     }
 
     // The same for 32-bit numbers as the cards store them: storedOf(k) gives value k's two words
-    // as one (the first word high, each half's bits reversed), valueOf(k) the value. Four stored
-    // values have their bits put back in order at once; against a few bounds they are compared
-    // four at a time as well.
+    // as they lie in the card, read as one (the first word low, each word's bits reversed),
+    // valueOf(k) the value. Four stored values have their bits put back in order at once; against
+    // a few bounds they are compared four at a time as well.
     template <typename StoredOf, typename ValueOf, typename Out>
     void FindEachStored(size_t n, StoredOf&& storedOf, ValueOf&& valueOf, Out&& out) const {
 #if defined(__SSSE3__)
-        // Each half's bits reversed: every byte's nibbles reversed and swapped, then the two
-        // bytes of each half exchanged.
+        // Each word's bits reversed and the first word made the high one: every byte's nibbles
+        // reversed and swapped, then each value's four bytes in reverse order.
         const __m128i reversed = _mm_setr_epi8(0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15);
-        const __m128i halves = _mm_setr_epi8(1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
+        const __m128i backwards = _mm_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12);
         const __m128i nibble = _mm_set1_epi8(0x0F);
         auto four = [&](size_t k) __attribute__((always_inline)) {
             const __m128i stored = _mm_setr_epi32(int32_t(storedOf(k)), int32_t(storedOf(k + 1)),
                                                   int32_t(storedOf(k + 2)), int32_t(storedOf(k + 3)));
             const __m128i low = _mm_shuffle_epi8(reversed, _mm_and_si128(stored, nibble));
             const __m128i high = _mm_shuffle_epi8(reversed, _mm_and_si128(_mm_srli_epi16(stored, 4), nibble));
-            return _mm_shuffle_epi8(_mm_or_si128(_mm_slli_epi16(low, 4), high), halves);
+            return _mm_shuffle_epi8(_mm_or_si128(_mm_slli_epi16(low, 4), high), backwards);
         };
         if (!table && !buckets && padded <= kLinearBounds) {
             size_t k = 0;

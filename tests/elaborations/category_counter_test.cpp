@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <random>
 #include <span>
 #include <vector>
@@ -297,9 +298,11 @@ TEST(CategoryCounterTest, EveryLookupCountsTheBoundsAtOrBelowTheValue) {
         map.FindEachStored(
             values.size(),
             [&](size_t k) {
-                uint16_t first, second;
-                EncodeCardNumber(values[k], first, second);
-                return uint32_t(first) << 16 | second;
+                uint16_t words[2];
+                EncodeCardNumber(values[k], words[0], words[1]);
+                uint32_t stored;
+                std::memcpy(&stored, words, sizeof stored);
+                return stored;
             },
             [&](size_t k) { return values[k]; }, expect);
     }
