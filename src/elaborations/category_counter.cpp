@@ -11,7 +11,6 @@ namespace qv {
 
 namespace {
 
-constexpr size_t kWordTables = 64;              // 16-bit words with a table over every value
 constexpr size_t kRowBudget = size_t(1) << 22;  // entries of all pattern rows
 
 int ColumnsOf(uint32_t pattern, int* columns) {

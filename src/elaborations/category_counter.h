@@ -43,9 +43,10 @@ class CategoryCounter {
 
   private:
     using Kind = CardClassifier::Kind;
-    static constexpr size_t kBatch = 256;  // cards a step runs over: its scratch stays in L1
-    // Direct table entries of all sources: 64 word tables and a quarter as much for the others.
-    static constexpr size_t kDenseBudget = size_t(5) << 20;
+    static constexpr size_t kBatch = 256;      // cards a step runs over: its scratch stays in L1
+    static constexpr size_t kWordTables = 64;  // 16-bit words with a table over every value
+    // Direct table entries of all sources: the word tables and a quarter as much for the others.
+    static constexpr size_t kDenseBudget = kWordTables * 65536 / 4 * 5;
     static constexpr size_t kWholeGroupClasses = 12;  // groups of at most these count sets of classes
     static constexpr size_t kSmallGroupClasses = 16;  // groups of at most these map a word to its mask
     static constexpr size_t kMaxSlots = 60000;        // slots are 16-bit
