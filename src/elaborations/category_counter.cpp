@@ -69,6 +69,7 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
     pattern_.resize(kBatch);
     any_.resize(kBatch);
     masks_.resize(kBatch);
+    classMasks_.resize(classGroups_.size() * kBatch);
     row_.resize(kBatch);
     directEnd_.resize(kBatch);
     groupMask_.assign(maskWords, 0);
@@ -155,7 +156,15 @@ void CategoryCounter::OrderSources(std::vector<Pending>& words, std::vector<Pend
         store_.FixPointers(p.map);
         keys_.push_back({p.source->kind, p.source->words, p.map});
     }
-    for (GroupSource& g : groups_) store_.FixPointers(g.map);
+    for (GroupSource& g : groups_) {
+        store_.FixPointers(g.map);
+        if (g.bitSlots == 0) continue;
+        classGroups_.push_back(&g);
+        if (!g.map.table) continue;
+        g.wordMasks.resize(size_t(g.map.size) + 1);
+        for (size_t v = 0; v < g.wordMasks.size(); ++v)
+            g.wordMasks[v] = g.small ? g.map.table[v] : maskStore_[g.masksAt + g.map.table[v]];
+    }
     for (size_t i = 0; i < words.size() + keys.size(); ++i) {
         const Pending& p = i < words.size() ? words[i] : keys[i - words.size()];
         if (p.columns) columnSources_.push_back(uint32_t(i));
@@ -389,6 +398,15 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
         const uint16_t* source = slots + size_t(i) * kBatch;
         for (size_t k = 0; k < m; ++k) pattern[k] |= columns[source[k]];
     }
+    uint64_t* classMasks = classMasks_.data();
+    for (const GroupSource* g : classGroups_) {
+        ClassMasks(*g, m, classMasks);
+        if (g->bitColumns)
+            for (size_t k = 0; k < m; ++k)
+                for (uint64_t bits = classMasks[k]; bits != 0; bits &= bits - 1)
+                    pattern[k] |= columns[g->bitSlots + uint32_t(std::countr_zero(bits))];
+        classMasks += kBatch;
+    }
     const bool direct = !directCategory_.empty();
     if (direct) {
         direct_.clear();
@@ -424,6 +442,9 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
     }
     for (uint32_t i : lateSources_)
         if (i >= words_.size()) unit ? SourceSlots<true, true>(i, m) : SourceSlots<true, false>(i, m);
+    for (size_t j = 0; j < classGroups_.size(); ++j)
+        unit ? AddClassMasks<true>(*classGroups_[j], classMasks_.data() + j * kBatch, m)
+             : AddClassMasks<false>(*classGroups_[j], classMasks_.data() + j * kBatch, m);
     if (direct) {
         const size_t slotCount = slotCategories_.size();
         for (size_t k = 0, d = 0; k < m; ++k)
@@ -447,7 +468,7 @@ void CategoryCounter::AddDirects(const uint16_t* card, const uint16_t* slots, ui
         generation_ = 1;
     }
     for (const GroupSource& g : groups_) {
-        if (g.maskSlots != 0) continue;
+        if (g.maskSlots != 0 || g.bitSlots != 0) continue;
         if (g.maskWords == 1) {
             SetGroupTrue(g, OneWordMask(g, card), 0);
             continue;
@@ -511,9 +532,14 @@ void CategoryCounter::AddToTable(const uint16_t* card, const int32_t* direct, si
     int columns[kMaxCountedColumns];
     const int c = ColumnsOf(pattern, columns);
     Spread(&overflow_[0], weight, columns, c);
-    for (size_t i = 0; i < slotSources_; ++i)
-        for (int32_t r : slotCategories_[SlotOf(i, card)])
+    auto spreadSlot = [&](size_t slot) {
+        for (int32_t r : slotCategories_[slot])
             Spread(&overflow_[size_t(r) * kCountTableFields], weight, columns, c);
+    };
+    for (size_t i = 0; i < slotSources_; ++i) spreadSlot(SlotOf(i, card));
+    for (const GroupSource* g : classGroups_)
+        for (uint64_t bits = OneWordMask(*g, card); bits != 0; bits &= bits - 1)
+            spreadSlot(g->bitSlots + size_t(std::countr_zero(bits)));
     for (size_t k = 0; k < directs; ++k)
         Spread(&overflow_[size_t(directCategory_[size_t(direct[k])]) * kCountTableFields], weight, columns,
                c);

@@ -19,9 +19,9 @@ namespace qv {
 // maps the card's value to a slot, the interval of class bounds it falls in, and the card adds
 // its weight to each of its slots in a row kept for its pattern of true columns; Table()
 // spreads every slot over the categories that hold it. A multi-answer group of a few classes
-// has a slot for each set of classes its fields can hold together. The categories that no slot
-// decides alone (the children under the parent rule, the classes of larger groups) are
-// counted one by one.
+// has a slot for each set of classes its fields can hold together, a larger one a slot for each
+// class it holds. The categories that no slot decides alone (the children under the parent rule,
+// the classes of groups the rule touches or of more than 64 classes) are counted one by one.
 //
 // Cards are taken a batch at a time and each step runs over the whole batch, one source at a
 // time: the source's table and bounds stay in registers and the cards' steps do not wait on
@@ -78,6 +78,12 @@ class CategoryCounter {
         size_t masksAt = 0;  // larger groups: (segmentCount + 1) masks; the last: the all-empty classes
         size_t segmentCount = 0;
         uint32_t maskSlots = 0;  // slot of mask 0 when masks are counted whole, else 0
+        // Else, a group of at most 64 classes untouched by the parent rule has a slot for each
+        // class: that of bit 0 here (else 0); by word value (as its map's table takes it), the
+        // word's classes.
+        uint32_t bitSlots = 0;
+        bool bitColumns = false;  // some class makes a column true
+        std::vector<uint64_t> wordMasks;
         // A small group whose words lie side by side, at most 16 of them, tested a class at a
         // time on all its words at once (see VectorMask): its classes as single values and as
         // ranges, each with its bit, in every lane; the lanes that hold the group's words.
@@ -132,6 +138,9 @@ class CategoryCounter {
     static void PrepareVector(GroupSource& g, const std::vector<int64_t>& bounds,
                               const std::vector<uint16_t>& masks);
     void SetGroupTrue(const GroupSource& g, uint64_t bits, size_t word);
+    void ClassMasks(const GroupSource& g, size_t m, uint64_t* masks);
+    template <bool unit>
+    void AddClassMasks(const GroupSource& g, const uint64_t* masks, size_t m);
     void AddDirects(const uint16_t* card, const uint16_t* slots, uint32_t& pattern);
     void ApplyParentRule(const uint16_t* slots);
     void PushDirect(int32_t category) { direct_.push_back(directIndex_[size_t(category)]); }
@@ -170,6 +179,7 @@ class CategoryCounter {
     std::vector<GroupSource> groups_;
     size_t slotSources_ = 0;  // words, keys and the groups counted by sets of classes
     std::vector<const GroupSource*> slotGroups_;
+    std::vector<const GroupSource*> classGroups_;  // the groups with a slot for each class
     // Indexes into a card's slot list of the sources that give columns or raw truths; the
     // sources that do either, and the others.
     std::vector<uint32_t> columnSources_, involvedSources_;
@@ -196,6 +206,7 @@ class CategoryCounter {
     std::vector<int64_t> keptWeights_;
     std::vector<uint16_t> slots_;
     std::vector<uint32_t> pattern_, any_, masks_;
+    std::vector<uint64_t> classMasks_;  // class group j's mask of card k at [j * kBatch + k]
     std::vector<int64_t*> row_;
     std::vector<int32_t> direct_;
     std::vector<size_t> directEnd_;

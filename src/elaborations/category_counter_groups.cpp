@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <numeric>
 
@@ -15,8 +16,9 @@
 namespace qv {
 
 // Each word selects the classes it is in; the group's mask is the union, with the all-empty
-// classes when every word is 0. A group of a few classes untouched by the parent rule gets a
-// slot for every mask; the classes of any other are counted one by one.
+// classes when every word is 0. A group untouched by the parent rule gets a slot for every mask
+// when its classes are few, else a slot for every class while they fit one mask word; the
+// classes of any other are counted one by one.
 void CategoryCounter::BuildGroup(GroupSource& g) {
     const CardClassifier::Source& s = *g.source;
     const std::vector<int64_t>& bounds = s.lookup.Bounds();
@@ -68,6 +70,14 @@ void CategoryCounter::BuildGroup(GroupSource& g) {
                     bits |= columnBits_[size_t(g.categories[b])];
                 }
             NewSlot(counted, {}, bits);
+        }
+        return;
+    }
+    if (g.maskWords == 1 && !ruled && slotCategories_.size() + classes <= kMaxSlots) {
+        g.bitSlots = uint32_t(slotCategories_.size());
+        for (int32_t c : g.categories) {
+            NewSlot({&c, 1}, {}, columnBits_[size_t(c)]);
+            g.bitColumns = g.bitColumns || columnBits_[size_t(c)] != 0;
         }
         return;
     }
@@ -319,6 +329,48 @@ void CategoryCounter::GroupMasks(const GroupSource& g, const uint16_t* const* ca
     const uint32_t empty = uint32_t(g.emptyMask);
     for (size_t k = 0; k < n; ++k) masks[k] |= any[k] == 0 ? empty : 0;
 }
+
+// The masks of a group with a slot for each class, on the batch's first m cards.
+void CategoryCounter::ClassMasks(const GroupSource& g, size_t m, uint64_t* masks) {
+    const uint16_t* const* cards = cards_;
+    if (g.wordMasks.empty()) {
+        for (size_t k = 0; k < m; ++k) masks[k] = OneWordMask(g, cards[k]);
+        return;
+    }
+    uint32_t* any = any_.data();
+    std::fill_n(masks, m, 0);
+    std::fill_n(any, m, 0);
+    const uint64_t* table = g.wordMasks.data();
+    const uint32_t low = uint32_t(g.map.low), size = g.map.size;
+    for (int offset : g.offsets) {
+        if (offset < 0) {  // a word past the card reads 0
+            const uint64_t mask = table[std::min(0u - low, size)];
+            for (size_t k = 0; k < m; ++k) masks[k] |= mask;
+            continue;
+        }
+        for (size_t k = 0; k < m; ++k) {
+            const uint16_t v = cards[k][offset];
+            any[k] |= v;
+            masks[k] |= table[std::min(uint32_t(int32_t(int16_t(v))) - low, size)];
+        }
+    }
+    const uint64_t empty = g.small ? g.emptyMask : maskStore_[g.masksAt + g.segmentCount];
+    for (size_t k = 0; k < m; ++k) masks[k] |= any[k] == 0 ? empty : 0;
+}
+
+// Each class of a card's mask adds its weight in the card's row.
+template <bool unit>
+void CategoryCounter::AddClassMasks(const GroupSource& g, const uint64_t* masks, size_t m) {
+    int64_t* const* row = row_.data();
+    const int64_t* weight = weights_;
+    for (size_t k = 0; k < m; ++k) {
+        int64_t* r = row[k] + g.bitSlots;
+        const int64_t add = unit ? 1 : weight[k];
+        for (uint64_t bits = masks[k]; bits != 0; bits &= bits - 1) r[std::countr_zero(bits)] += add;
+    }
+}
+template void CategoryCounter::AddClassMasks<true>(const GroupSource& g, const uint64_t* masks, size_t m);
+template void CategoryCounter::AddClassMasks<false>(const GroupSource& g, const uint64_t* masks, size_t m);
 
 uint64_t CategoryCounter::OneWordMask(const GroupSource& g, const uint16_t* card) const {
     if (g.vectorFirst >= 0) return VectorMask(g, card);

@@ -185,6 +185,10 @@ RandomArchive MakeArchive(std::mt19937& rng) {
     // a search), or every weight 1.
     const bool singles = pick(0, 2) == 0, manyBounds = pick(0, 3) == 0, unitWeights = pick(0, 3) == 0;
     const bool codes = pick(0, 2) == 0;
+    // Some give most of their lines to groups of small, overlapping classes, many to a group: a word
+    // is in several classes, a group reaches past the card.
+    const bool wide = pick(0, 3) == 0;
+    const int favoured = pick(0, 2);
     for (int i = 1; i <= g.Count; ++i) {
         g.Field[size_t(i)] = pick(0, 20) == 0 ? pick(-1, 17) : pick(1, 16);
         g.FieldCount[size_t(i)] = pick(0, 3) == 0 ? pick(1, 4) : 0;
@@ -202,6 +206,12 @@ RandomArchive MakeArchive(std::mt19937& rng) {
             else if (codes)
                 g.Low[size_t(i)] = pick(0, 9), g.High[size_t(i)] = g.Low[size_t(i)] + pick(0, 2);
             if (singles) g.High[size_t(i)] = g.Low[size_t(i)];
+        }
+        if (wide && pick(0, 3) != 0) {
+            const int group = pick(0, 1) ? favoured : pick(0, 2);
+            g.Field[size_t(i)] = group == 0 ? 17 : group == 1 ? 23 : 12;
+            g.FieldCount[size_t(i)] = group == 0 ? 12 : group == 1 ? 6 : 2;
+            g.Low[size_t(i)] = pick(-1, 7), g.High[size_t(i)] = g.Low[size_t(i)] + pick(0, 3);
         }
         if (pick(0, 30) == 0) g.HasStar[size_t(i)] = 0;
         // Parents above and below, chains, loops, and parents outside the grid.
@@ -405,9 +415,9 @@ TEST(CategoryCounterTest, WordsPastTheFullTables) {
 }
 
 // Ten independent columns (up to 1024 patterns), four groups counted by sets of classes (4096
-// slots each), a group of 70 classes and an all-empty one, and a 32-bit number: the pattern rows
-// outgrow their budget and later cards go straight into the table; the large group's classes
-// span two mask words.
+// slots each), groups of 20 and of 70 classes (with an all-empty one), and a 32-bit number: the
+// pattern rows outgrow their budget and later cards go straight into the table; the largest
+// group's classes span two mask words.
 TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
     ResetProgramState();
     for (int f = 1; f <= 31; ++f) {
@@ -433,6 +443,7 @@ TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
         for (int k = 1; k <= 11; ++k) line(11 + 4 * group, 4, k, k);
         line(11 + 4 * group, 4, 0, 0);
     }
+    for (int k = 1; k <= 20; ++k) line(23, 3, k, k + 2);
     for (int k = 1; k <= 70; ++k) line(27, 5, k, k + 3);
     line(27, 5, 0, 0);
     line(32, 0, -5, 40000);
