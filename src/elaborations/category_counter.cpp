@@ -36,17 +36,17 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
 
     affected_.assign(size, 0);
     involved_.assign(size, 0);
-    if (parentRule_) {
+    patternBits_.assign(size, 0);
+    parentOf_.assign(size, 0);
+    for (size_t k = 0; k < columns.size() && k < size_t(kMaxCountedColumns); ++k)
+        if (columns[k] >= 1 && columns[k] <= categoryCount_) patternBits_[size_t(columns[k])] |= 1u << k;
+    if (parentRule_ && !ParentsInPattern()) {
         for (int32_t c : plan.ChildCategories()) {
             affected_[size_t(c)] = involved_[size_t(c)] = 1;
             const int32_t p = grid.Parent[size_t(c)];
             if (p >= 1 && p <= categoryCount_) involved_[size_t(p)] = 1;
         }
     }
-    columnBits_.assign(size, 0);
-    for (size_t k = 0; k < columns.size() && k < size_t(kMaxCountedColumns); ++k)
-        if (columns[k] >= 1 && columns[k] <= categoryCount_)
-            columnBits_[size_t(columns[k])] |= uint16_t(1u << k);
     directIndex_.assign(size, -1);
     if (parentRule_)
         for (int32_t c : plan.ChildCategories()) MakeDirect(c);
@@ -62,7 +62,7 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
     OrderSources(words, keys);
 
     stride_ = slotCategories_.size() + directCategory_.size() + 1;
-    patternRow_.fill(nullptr);
+    patternRow_.assign(size_t(1) << (kMaxCountedColumns + parentBits_), nullptr);
     kept_.resize(kBatch);
     keptWeights_.resize(kBatch);
     slots_.assign(std::max<size_t>(slotSources_, 1) * kBatch, 0);
@@ -114,11 +114,11 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
             auto [b, e] = s.lookup.IntervalCategories(j);
             counted.clear();
             involved.clear();
-            uint16_t bits = 0;
+            uint32_t bits = 0;
             for (const int32_t* c = b; c != e; ++c) {
                 if (!affected_[size_t(*c)]) {
                     counted.push_back(*c);
-                    bits |= columnBits_[size_t(*c)];
+                    bits |= patternBits_[size_t(*c)];
                 }
                 if (involved_[size_t(*c)]) involved.push_back(*c);
             }
@@ -176,7 +176,7 @@ void CategoryCounter::OrderSources(std::vector<Pending>& words, std::vector<Pend
         slotGroups_.push_back(&g);
         const auto first = slotColumns_.begin() + ptrdiff_t(g.maskSlots);
         if (std::any_of(first, first + (ptrdiff_t(1) << g.categories.size()),
-                        [](uint16_t b) { return b != 0; }))
+                        [](uint32_t b) { return b != 0; }))
             columnSources_.push_back(uint32_t(slotSources_));
         ++slotSources_;
     }
@@ -201,15 +201,45 @@ void CategoryCounter::OrderSources(std::vector<Pending>& words, std::vector<Pend
     }
 }
 
+// Under the parent rule a child whose parent is no child itself is true when both are true on
+// the card, so the parent's truth is kept as a bit of the card's pattern, set as its columns
+// are, and the child is counted through its slots like any category, in the rows whose pattern
+// holds that bit. Chains of parents, a parent outside the grid and more parents than the
+// pattern keeps leave the rule to be applied card by card.
+bool CategoryCounter::ParentsInPattern() {
+    const CategoryGrid& grid = plan_.Grid();
+    const std::vector<int32_t>& children = plan_.ChildCategories();
+    std::vector<uint8_t> child(size_t(categoryCount_) + 2, 0);
+    for (int32_t c : children) child[size_t(c)] = 1;
+    std::vector<int32_t> parents;
+    for (int32_t c : children) {
+        const int32_t p = grid.Parent[size_t(c)];
+        if (p < 1 || p > categoryCount_ || child[size_t(p)]) return false;
+        if (std::find(parents.begin(), parents.end(), p) == parents.end()) parents.push_back(p);
+    }
+    if (parents.size() > size_t(kMostParentBits)) return false;
+    for (size_t j = 0; j < parents.size(); ++j)
+        patternBits_[size_t(parents[j])] |= 1u << (kMaxCountedColumns + int(j));
+    for (int32_t c : children) {
+        const size_t j =
+            size_t(std::find(parents.begin(), parents.end(), grid.Parent[size_t(c)]) - parents.begin());
+        parentOf_[size_t(c)] = 1u << (kMaxCountedColumns + int(j));
+        childColumns_[j] |= patternBits_[size_t(c)] & ((1u << kMaxCountedColumns) - 1);
+    }
+    parentBits_ = int(parents.size());
+    parentRule_ = false;
+    return true;
+}
+
 void CategoryCounter::MakeDirect(int32_t category) {
     if (directIndex_[size_t(category)] >= 0) return;
     directIndex_[size_t(category)] = int32_t(directCategory_.size());
     directCategory_.push_back(category);
-    directColumns_.push_back(columnBits_[size_t(category)]);
+    directColumns_.push_back(patternBits_[size_t(category)]);
 }
 
 uint32_t CategoryCounter::NewSlot(std::span<const int32_t> counted, std::span<const int32_t> involved,
-                                  uint16_t columns) {
+                                  uint32_t columns) {
     slotCategories_.push_back(counted);
     slotInvolved_.push_back(involved);
     slotColumns_.push_back(columns);
@@ -378,7 +408,7 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
     // The sources that decide a card's row, then its columns: a word's columns as it is read.
     uint32_t* pattern = pattern_.data();
     std::fill_n(pattern, m, 0);
-    const uint16_t* columns = slotColumns_.data();
+    const uint32_t* columns = slotColumns_.data();
     for (uint32_t i : earlySources_) {
         if (i >= words_.size() || !std::binary_search(columnSources_.begin(), columnSources_.end(), i)) {
             SourceSlots<false>(i, m);
@@ -414,6 +444,12 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
             AddDirects(card[k], slots + k, pattern[k]);
             directEnd_[k] = direct_.size();
         }
+    }
+    // A child that is a column is one only where its parent is true.
+    for (int j = 0; j < parentBits_; ++j) {
+        const uint32_t bit = 1u << (kMaxCountedColumns + j), children = childColumns_[size_t(j)];
+        if (children != 0)
+            for (size_t k = 0; k < m; ++k) pattern[k] &= (pattern[k] & bit) != 0 ? ~0u : ~children;
     }
 
     // Each card's row. A new pattern may move the rows: then the batch's rows are taken again.
@@ -514,7 +550,7 @@ void CategoryCounter::ApplyParentRule(const uint16_t* slots) {
 // budget. `moved` is set when the rows moved.
 int64_t* CategoryCounter::NewRow(uint32_t pattern, bool& moved) {
     if ((patterns_.size() + 1) * stride_ > kRowBudget) return spare_.data();
-    patterns_.push_back(uint16_t(pattern));
+    patterns_.push_back(pattern);
     const int64_t* before = rows_.data();
     rows_.resize(rows_.size() + stride_, 0);
     if (rows_.data() != before) {
@@ -532,17 +568,18 @@ void CategoryCounter::AddToTable(const uint16_t* card, const int32_t* direct, si
     int columns[kMaxCountedColumns];
     const int c = ColumnsOf(pattern, columns);
     Spread(&overflow_[0], weight, columns, c);
-    auto spreadSlot = [&](size_t slot) {
-        for (int32_t r : slotCategories_[slot])
+    auto spreadOne = [&](int32_t r) {  // a child only where its parent is true
+        if ((parentOf_[size_t(r)] & ~pattern) == 0)
             Spread(&overflow_[size_t(r) * kCountTableFields], weight, columns, c);
+    };
+    auto spreadSlot = [&](size_t slot) {
+        for (int32_t r : slotCategories_[slot]) spreadOne(r);
     };
     for (size_t i = 0; i < slotSources_; ++i) spreadSlot(SlotOf(i, card));
     for (const GroupSource* g : classGroups_)
         for (uint64_t bits = OneWordMask(*g, card); bits != 0; bits &= bits - 1)
             spreadSlot(g->bitSlots + size_t(std::countr_zero(bits)));
-    for (size_t k = 0; k < directs; ++k)
-        Spread(&overflow_[size_t(directCategory_[size_t(direct[k])]) * kCountTableFields], weight, columns,
-               c);
+    for (size_t k = 0; k < directs; ++k) spreadOne(directCategory_[size_t(direct[k])]);
 }
 
 std::vector<int64_t> CategoryCounter::Table() const {
@@ -550,7 +587,8 @@ std::vector<int64_t> CategoryCounter::Table() const {
     table.resize(size_t(categoryCount_ + 2) * kCountTableFields);
     // Each entry of the rows (a slot, a direct category, the total) summed by field over every
     // pattern first, then added once to the records it counts for: a run of entries at a time,
-    // each row read in order.
+    // each row read in order. A child kept by its parent's bit takes the sums of the rows that
+    // hold the bit, summed apart.
     constexpr size_t kRun = 128;
     int64_t sums[kCountTableFields][kRun];
     int64_t held[kRun];  // the entry's weights or'ed: 0 when no row holds one
@@ -561,33 +599,41 @@ std::vector<int64_t> CategoryCounter::Table() const {
     };
     for (size_t first = 0; first < stride_; first += kRun) {
         const size_t n = std::min(kRun, stride_ - first);
-        for (auto& sum : sums) std::fill_n(sum, n, 0);
-        std::fill_n(held, n, 0);
-        auto sum = [&](auto n) {  // a whole run's loops have a fixed length, and are vectorized
-            for (size_t id = 0; id < patterns_.size(); ++id) {
-                const int64_t* row = rows_.data() + id * stride_ + first;
-                for (size_t k = 0; k < n; ++k) {
-                    held[k] |= row[k];
-                    sums[kCountTableAllCards][k] += row[k];
+        for (int condition = 0; condition <= parentBits_; ++condition) {
+            const uint32_t bit = condition == 0 ? 0 : 1u << (kMaxCountedColumns + condition - 1);
+            for (auto& sum : sums) std::fill_n(sum, n, 0);
+            std::fill_n(held, n, 0);
+            auto sum = [&](auto n) {  // a whole run's loops have a fixed length, and are vectorized
+                for (size_t id = 0; id < patterns_.size(); ++id) {
+                    if ((bit & ~patterns_[id]) != 0) continue;
+                    const int64_t* row = rows_.data() + id * stride_ + first;
+                    for (size_t k = 0; k < n; ++k) {
+                        held[k] |= row[k];
+                        sums[kCountTableAllCards][k] += row[k];
+                    }
+                    int columns[kMaxCountedColumns];
+                    for (int c = 0, count = ColumnsOf(patterns_[id], columns); c < count; ++c)
+                        for (size_t k = 0; k < n; ++k) sums[columns[c]][k] += row[k];
                 }
-                int columns[kMaxCountedColumns];
-                for (int c = 0, count = ColumnsOf(patterns_[id], columns); c < count; ++c)
-                    for (size_t k = 0; k < n; ++k) sums[columns[c]][k] += row[k];
-            }
-        };
-        if (n == kRun)
-            sum(std::integral_constant<size_t, kRun>());
-        else
-            sum(n);
-        for (size_t k = 0; k < n; ++k) {
-            if (held[k] == 0) continue;
-            const size_t entry = first + k;
-            if (entry == stride_ - 1)
-                add(0, k);
-            else if (entry < slotCount)
-                for (int32_t r : slotCategories_[entry]) add(r, k);
+            };
+            if (n == kRun)
+                sum(std::integral_constant<size_t, kRun>());
             else
-                add(directCategory_[entry - slotCount], k);
+                sum(n);
+            auto addIf = [&](int32_t r, size_t k) {
+                if (parentOf_[size_t(r)] == bit) add(r, k);
+            };
+            for (size_t k = 0; k < n; ++k) {
+                if (held[k] == 0) continue;
+                const size_t entry = first + k;
+                if (entry == stride_ - 1) {
+                    if (condition == 0) add(0, k);
+                } else if (entry < slotCount) {
+                    for (int32_t r : slotCategories_[entry]) addIf(r, k);
+                } else {
+                    addIf(directCategory_[entry - slotCount], k);
+                }
+            }
         }
     }
     return table;

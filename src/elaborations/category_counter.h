@@ -17,11 +17,13 @@ namespace qv {
 //
 // A card does not list its true categories. Each field the classifier reads (a value source)
 // maps the card's value to a slot, the interval of class bounds it falls in, and the card adds
-// its weight to each of its slots in a row kept for its pattern of true columns; Table()
-// spreads every slot over the categories that hold it. A multi-answer group of a few classes
-// has a slot for each set of classes its fields can hold together, a larger one a slot for each
-// class it holds. The categories that no slot decides alone (the children under the parent rule,
-// the classes of groups the rule touches or of more than 64 classes) are counted one by one.
+// its weight to each of its slots in a row kept for its pattern of true columns (and of true
+// parents, under the parent rule); Table() spreads every slot over the categories that hold it,
+// a child's from the rows where its parent is true. A multi-answer group of a few classes has a
+// slot for each set of classes its fields can hold together, a larger one a slot for each class
+// it holds. The categories that no slot decides alone (the children of a rule with chains or
+// many parents, the classes of groups that rule touches or of more than 64 classes) are counted
+// one by one.
 //
 // Cards are taken a batch at a time and each step runs over the whole batch, one source at a
 // time: the source's table and bounds stay in registers and the cards' steps do not wait on
@@ -110,7 +112,8 @@ class CategoryCounter {
     };
     void CompileSources(std::vector<Pending>& words, std::vector<Pending>& keys);
     void OrderSources(std::vector<Pending>& words, std::vector<Pending>& keys);
-    uint32_t NewSlot(std::span<const int32_t> counted, std::span<const int32_t> involved, uint16_t columns);
+    uint32_t NewSlot(std::span<const int32_t> counted, std::span<const int32_t> involved, uint32_t columns);
+    bool ParentsInPattern();
     void BuildGroup(GroupSource& g);
     void MakeDirect(int32_t category);
     void AddBatch(const uint16_t* const* cards, const int64_t* weights, size_t n);
@@ -172,7 +175,7 @@ class CategoryCounter {
     // Slot 0 counts nothing. Per slot: the categories counted through it, those of the parent
     // rule whose raw truth it gives, and the columns it makes true.
     SlotLists slotCategories_, slotInvolved_;
-    std::vector<uint16_t> slotColumns_;
+    std::vector<uint32_t> slotColumns_;
 
     std::vector<WordSource> words_;
     std::vector<KeySource> keys_;
@@ -190,9 +193,17 @@ class CategoryCounter {
     // Categories counted one by one.
     std::vector<int32_t> directIndex_;  // by category, -1 when counted through slots
     std::vector<int32_t> directCategory_;
-    std::vector<uint16_t> directColumns_;
+    std::vector<uint32_t> directColumns_;
     std::vector<uint8_t> involved_, affected_;  // by category: a parent-rule parent or child
-    std::vector<uint16_t> columnBits_;          // by category: the columns it is
+    // By category: the bits it sets in a card's pattern, those of the columns it is (bits 0 to
+    // kMaxCountedColumns - 1) and, when it is a parent the pattern keeps, its parent bit.
+    std::vector<uint32_t> patternBits_;
+    // The parent rule kept in the pattern: by child category, its parent's bit (else 0); the
+    // number of parent bits.
+    std::vector<uint32_t> parentOf_;
+    int parentBits_ = 0;
+    static constexpr int kMostParentBits = 4;
+    std::array<uint32_t, kMostParentBits> childColumns_{};  // by parent bit: its children's columns
 
     SlotStore store_;
     std::vector<uint64_t> maskStore_;
@@ -216,8 +227,8 @@ class CategoryCounter {
 
     // Per pattern of true columns: a row of slot weights, direct weights and the total. Past
     // the rows' budget, cards go straight into the table (and into a row nobody reads).
-    std::array<int64_t*, 1 << kMaxCountedColumns> patternRow_;  // null until the pattern is met
-    std::vector<uint16_t> patterns_;
+    std::vector<int64_t*> patternRow_;  // null until the pattern is met
+    std::vector<uint32_t> patterns_;
     std::vector<int64_t> rows_;
     std::vector<int64_t> spare_;
     size_t stride_ = 0;

@@ -63,11 +63,11 @@ void CategoryCounter::BuildGroup(GroupSource& g) {
         std::vector<int32_t> counted;
         for (uint64_t mask = 0; mask < (uint64_t(1) << classes); ++mask) {
             counted.clear();
-            uint16_t bits = 0;
+            uint32_t bits = 0;
             for (size_t b = 0; b < classes; ++b)
                 if (mask & (uint64_t(1) << b)) {
                     counted.push_back(g.categories[b]);
-                    bits |= columnBits_[size_t(g.categories[b])];
+                    bits |= patternBits_[size_t(g.categories[b])];
                 }
             NewSlot(counted, {}, bits);
         }
@@ -76,8 +76,8 @@ void CategoryCounter::BuildGroup(GroupSource& g) {
     if (g.maskWords == 1 && !ruled && slotCategories_.size() + classes <= kMaxSlots) {
         g.bitSlots = uint32_t(slotCategories_.size());
         for (int32_t c : g.categories) {
-            NewSlot({&c, 1}, {}, columnBits_[size_t(c)]);
-            g.bitColumns = g.bitColumns || columnBits_[size_t(c)] != 0;
+            NewSlot({&c, 1}, {}, patternBits_[size_t(c)]);
+            g.bitColumns = g.bitColumns || patternBits_[size_t(c)] != 0;
         }
         return;
     }

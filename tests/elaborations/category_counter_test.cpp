@@ -415,9 +415,10 @@ TEST(CategoryCounterTest, WordsPastTheFullTables) {
 }
 
 // Ten independent columns (up to 1024 patterns), four groups counted by sets of classes (4096
-// slots each), groups of 20 and of 70 classes (with an all-empty one), and a 32-bit number: the
-// pattern rows outgrow their budget and later cards go straight into the table; the largest
-// group's classes span two mask words.
+// slots each), groups of 20 and of 70 classes (with an all-empty one), and a 32-bit number, the
+// first group and the number children of the first column: the pattern rows outgrow their
+// budget and later cards go straight into the table; the largest group's classes span two mask
+// words.
 TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
     ResetProgramState();
     for (int f = 1; f <= 31; ++f) {
@@ -443,12 +444,15 @@ TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
         for (int k = 1; k <= 11; ++k) line(11 + 4 * group, 4, k, k);
         line(11 + 4 * group, 4, 0, 0);
     }
-    for (int k = 1; k <= 20; ++k) line(23, 3, k, k + 2);
+    std::vector<int> children;
+    for (int k = 1; k <= 20; ++k) children.push_back(line(23, 3, k, k + 2));
     for (int k = 1; k <= 70; ++k) line(27, 5, k, k + 3);
     line(27, 5, 0, 0);
-    line(32, 0, -5, 40000);
+    children.push_back(line(32, 0, -5, 40000));
     for (auto* v : {&g.Low, &g.High, &g.Parent, &g.FieldCount, &g.Field}) v->resize(size_t(g.Count) + 2, 0);
     g.HasStar.resize(size_t(g.Count) + 2, 1);
+    for (int c : children) g.Parent[size_t(c)] = 1;  // under the parent rule
+    g.ParentRepetitions = 2;
 
     std::mt19937 rng(11);
     auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
