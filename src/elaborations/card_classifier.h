@@ -1,6 +1,7 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -174,11 +175,17 @@ class CardClassifier {
     // whether any did.
     template <typename IsTrue, typename MakeFalse>
     bool ApplyParentRule(IsTrue&& isTrue, MakeFalse&& makeFalse) const {
+        return ApplyParentRule(childCategories_, isTrue, makeFalse);
+    }
+    // The same over `children`, in increasing order: every child true on the card (the others
+    // are false, and stay so).
+    template <typename IsTrue, typename MakeFalse>
+    bool ApplyParentRule(std::span<const int32_t> children, IsTrue&& isTrue, MakeFalse&& makeFalse) const {
         const int32_t* parent = grid_.Parent.data();
         const int32_t count = grid_.Count;
         bool changed = false;
         for (int sweep = 0; sweep < 2; ++sweep) {
-            for (int32_t c : childCategories_) {
+            for (int32_t c : children) {
                 if (!isTrue(c)) continue;
                 const int32_t p = parent[size_t(c)];
                 if (p > count || !isTrue(p)) {

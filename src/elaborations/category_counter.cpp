@@ -503,6 +503,7 @@ void CategoryCounter::AddDirects(const uint16_t* card, const uint16_t* slots, ui
         std::fill(raw_.begin(), raw_.end(), 0);
         generation_ = 1;
     }
+    trueChildren_.clear();
     for (const GroupSource& g : groups_) {
         if (g.maskSlots != 0 || g.bitSlots != 0) continue;
         if (g.maskWords == 1) {
@@ -531,18 +532,21 @@ void CategoryCounter::AddDirects(const uint16_t* card, const uint16_t* slots, ui
 void CategoryCounter::SetGroupTrue(const GroupSource& g, uint64_t bits, size_t word) {
     for (; bits != 0; bits &= bits - 1) {
         const int32_t c = g.categories[word * 64 + size_t(std::countr_zero(bits))];
-        if (involved_[size_t(c)]) raw_[size_t(c)] = generation_;
+        if (involved_[size_t(c)]) RawTrue(c);
         if (!affected_[size_t(c)]) PushDirect(c);
     }
 }
 
-// The classifier's parent rule on the raw truths of the categories it touches.
+// The classifier's parent rule on the raw truths of the categories it touches, swept over the
+// card's true children alone.
 void CategoryCounter::ApplyParentRule(const uint16_t* slots) {
     for (uint32_t i : involvedSources_)
-        for (int32_t c : slotInvolved_[slots[size_t(i) * kBatch]]) raw_[size_t(c)] = generation_;
-    plan_.ApplyParentRule([this](int32_t c) { return raw_[size_t(c)] == generation_; },
-                          [this](int32_t c) { raw_[size_t(c)] = 0; });
-    for (int32_t c : plan_.ChildCategories())
+        for (int32_t c : slotInvolved_[slots[size_t(i) * kBatch]]) RawTrue(c);
+    std::sort(trueChildren_.begin(), trueChildren_.end());
+    plan_.ApplyParentRule(
+        trueChildren_, [this](int32_t c) { return raw_[size_t(c)] == generation_; },
+        [this](int32_t c) { raw_[size_t(c)] = 0; });
+    for (int32_t c : trueChildren_)
         if (raw_[size_t(c)] == generation_) PushDirect(c);
 }
 

@@ -146,6 +146,10 @@ class CategoryCounter {
     void AddClassMasks(const GroupSource& g, const uint64_t* masks, size_t m);
     void AddDirects(const uint16_t* card, const uint16_t* slots, uint32_t& pattern);
     void ApplyParentRule(const uint16_t* slots);
+    void RawTrue(int32_t category) {  // true on the card before the parent rule
+        raw_[size_t(category)] = generation_;
+        if (affected_[size_t(category)]) trueChildren_.push_back(category);
+    }
     void PushDirect(int32_t category) { direct_.push_back(directIndex_[size_t(category)]); }
     int64_t* NewRow(uint32_t pattern, bool& moved);
     void AddToTable(const uint16_t* card, const int32_t* direct, size_t directs, uint32_t pattern,
@@ -222,7 +226,8 @@ class CategoryCounter {
     std::vector<int32_t> direct_;
     std::vector<size_t> directEnd_;
     std::vector<uint64_t> groupMask_;
-    std::vector<uint32_t> raw_;  // by category: == generation_ when true on this card
+    std::vector<uint32_t> raw_;          // by category: == generation_ when true on this card
+    std::vector<int32_t> trueChildren_;  // the card's children true before the parent rule
     uint32_t generation_ = 0;
 
     // Per pattern of true columns: a row of slot weights, direct weights and the total. Past
