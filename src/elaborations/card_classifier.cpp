@@ -178,6 +178,8 @@ CardClassifier::CardClassifier(const CategoryGrid& grid, const std::vector<uint8
         blocks_.push_back(int32_t(8 * b));
     }
     parentRule_ = grid.ParentRepetitions == 2 && !childCategories_.empty();
+    isChild_.assign(size_t(grid.Count) + 2, 0);
+    for (int32_t c : childCategories_) isChild_[size_t(c)] = 1;
     trueList_.reserve(size_t(grid.Count) + 1);
 }
 
@@ -194,23 +196,37 @@ void CardClassifier::Classify(const uint16_t* card) {
     ForEachRawTrue(card, 0, 1, [this](size_t, int32_t c) {
         if (c) MarkOne(c);
     });
-    if (parentRule_ && ApplyParentRule([this](int32_t c) { return truth_[size_t(c)] != 0; },
-                                       [this](int32_t c) { truth_[size_t(c)] = 0; }))
+    if (!parentRule_) return;
+    // The rule sweeps the card's true children alone: the others are false and stay so.
+    trueChildren_.clear();
+    for (int32_t c : trueList_)
+        if (isChild_[size_t(c)]) trueChildren_.push_back(c);
+    std::sort(trueChildren_.begin(), trueChildren_.end());
+    if (ApplyParentRule(
+            trueChildren_, [this](int32_t c) { return truth_[size_t(c)] != 0; },
+            [this](int32_t c) { truth_[size_t(c)] = 0; }))
         std::erase_if(trueList_, [this](int32_t c) { return truth_[size_t(c)] == 0; });
+}
+
+// The parent rule on the bits of cards skip..skip + n - 1, each card's as Classify applies it:
+// a child's row taken with its parent's, step by step in the rule's order; other cards' bits in
+// the same bytes are kept.
+void CardClassifier::ApplyParentRuleToBits(size_t skip, size_t n, uint8_t* rows, size_t span) const {
+    const size_t first = skip / 8, last = (skip + n - 1) / 8;
+    const uint8_t before = uint8_t(~(0xFF >> (skip % 8))), after = uint8_t(0xFF >> ((skip + n - 1) % 8 + 1));
+    ParentRuleSteps(childCategories_, [&](int32_t c, int32_t p) {
+        uint8_t* child = rows + size_t(c) * span;
+        const uint8_t* parent = p == 0 ? nullptr : rows + size_t(p) * span;
+        for (size_t b = first; b <= last; ++b) {
+            const uint8_t keep = uint8_t((b == first ? before : 0) | (b == last ? after : 0));
+            child[b] &= uint8_t((parent ? parent[b] : 0) | keep);
+        }
+    });
 }
 
 void CardClassifier::SetTrueBits(const uint16_t* cards, size_t stride, size_t n, size_t skip, uint8_t* rows,
                                  size_t span) {
     if (!lookupsBuilt_) BuildLookups();
-    if (parentRule_) {  // the rule needs the card's truths whole first
-        for (size_t k = 0; k < n; ++k) {
-            Classify(cards + k * stride);
-            for (int32_t c : trueList_)
-                rows[size_t(c) * span + (skip + k) / 8] |= uint8_t(0x80 >> ((skip + k) % 8));
-            Clear();
-        }
-        return;
-    }
     const size_t bytes = (skip + n + 7) / 8, units = (skip + n + 15) / 16, bits = units * 16;
     // Bits outside skip..skip + n - 1 stay in segment 0, which holds no category.
     segments_.assign(bits, 0);
@@ -299,6 +315,7 @@ void CardClassifier::SetTrueBits(const uint16_t* cards, size_t stride, size_t n,
             }
         }
     }
+    if (parentRule_ && n > 0) ApplyParentRuleToBits(skip, n, rows, span);
 }
 
 // The words of the blocks read, a column a word: word j of block i of card k at column 8i + j,

@@ -170,31 +170,29 @@ class CardClassifier {
     // when ParentRuleInForce().
     const std::vector<int32_t>& ChildCategories() const { return childCategories_; }
     bool ParentRuleInForce() const { return parentRule_; }
-    // The parent rule over a card's truths as the caller keeps them: twice over, in increasing
-    // order, a true child whose parent is false, or outside the grid, becomes false. Answers
+    // The parent rule over a card's truths as the caller keeps them, swept over `children` in
+    // increasing order, every child true on the card (the others are false, and stay so): twice
+    // over, a true child whose parent is false, or outside the grid, becomes false. Answers
     // whether any did.
     template <typename IsTrue, typename MakeFalse>
-    bool ApplyParentRule(IsTrue&& isTrue, MakeFalse&& makeFalse) const {
-        return ApplyParentRule(childCategories_, isTrue, makeFalse);
-    }
-    // The same over `children`, in increasing order: every child true on the card (the others
-    // are false, and stay so).
-    template <typename IsTrue, typename MakeFalse>
     bool ApplyParentRule(std::span<const int32_t> children, IsTrue&& isTrue, MakeFalse&& makeFalse) const {
+        bool changed = false;
+        ParentRuleSteps(children, [&](int32_t c, int32_t p) {
+            if (isTrue(c) && (p == 0 || !isTrue(p))) {
+                makeFalse(c);
+                changed = true;
+            }
+        });
+        return changed;
+    }
+    // The rule's steps: twice over, each of `children` in increasing order, step(child, its
+    // parent or 0 when the parent is outside the grid).
+    template <typename Step>
+    void ParentRuleSteps(std::span<const int32_t> children, Step&& step) const {
         const int32_t* parent = grid_.Parent.data();
         const int32_t count = grid_.Count;
-        bool changed = false;
-        for (int sweep = 0; sweep < 2; ++sweep) {
-            for (int32_t c : children) {
-                if (!isTrue(c)) continue;
-                const int32_t p = parent[size_t(c)];
-                if (p > count || !isTrue(p)) {
-                    makeFalse(c);
-                    changed = true;
-                }
-            }
-        }
-        return changed;
+        for (int sweep = 0; sweep < 2; ++sweep)
+            for (int32_t c : children) step(c, parent[size_t(c)] > count ? 0 : parent[size_t(c)]);
     }
     const CategoryGrid& Grid() const { return grid_; }
 
@@ -261,6 +259,7 @@ class CardClassifier {
     static void AddWords(const uint16_t* words, size_t units, uint16_t* to);
     static void AddSlotBits(const uint8_t* slots, size_t units, const uint32_t* starts,
                             const int32_t* categories, uint32_t segments, uint8_t* rows, size_t span);
+    void ApplyParentRuleToBits(size_t skip, size_t n, uint8_t* rows, size_t span) const;
     void MarkOne(int32_t c) {
         if (!truth_[size_t(c)]) {
             truth_[size_t(c)] = 1;
@@ -284,6 +283,8 @@ class CardClassifier {
     bool parentRule_ = false;
     std::vector<uint8_t> truth_;
     std::vector<int32_t> trueList_;
+    std::vector<uint8_t> isChild_;       // by category: in childCategories_
+    std::vector<int32_t> trueChildren_;  // Classify's children true before the parent rule
     // SetTrueBits, by bit: a source's segment of each card, the card words by column, whether
     // no word of a group holds a value, a source's values, whether the bit is a card's; segments
     // as bytes, bit b's at b ^ 7.

@@ -89,12 +89,16 @@ std::vector<int64_t> CardByCardTable(CardClassifier& classifier, const std::vect
     std::vector<int64_t> counts(size_t(g.Count + 2) * 12, 0);
     std::vector<uint16_t> block;
     for (const auto& card : cards) block.insert(block.end(), card.begin(), card.end());
-    // The batch's bits, the first card at a bit of its own, read back as each card's categories.
+    // The batch's bits, the first card at a bit of its own, read back as each card's categories;
+    // set in two calls, the second's first card in the byte of the first's last one.
     std::vector<std::vector<int32_t>> batch(cards.size());
     const size_t skip = cards.size() % 8, span = (skip + cards.size() + 15) / 16 * 2;
     std::vector<uint8_t> rows(size_t(g.Count + 2) * span + 1, 0);
-    if (!cards.empty())
-        classifier.SetTrueBits(block.data(), cards[0].size(), cards.size(), skip, rows.data(), span);
+    const size_t half = cards.size() / 2, stride = cards.empty() ? 0 : cards[0].size();
+    if (half > 0) classifier.SetTrueBits(block.data(), stride, half, skip, rows.data(), span);
+    if (cards.size() > half)
+        classifier.SetTrueBits(block.data() + half * stride, stride, cards.size() - half, (skip + half) % 8,
+                               rows.data() + (skip + half) / 8, span);
     EXPECT_EQ(rows.back(), 0) << "past the last row";
     for (int32_t c = 1; c <= g.Count + 1; ++c)  // row 0 takes the cards in no category
         for (size_t b = 0; b < span * 8; ++b)
