@@ -108,8 +108,8 @@ inline Definition BuildDefinition(const std::string& dir, bool withComune = fals
 }
 
 // The shape users have: 100 words a card, 96 of them used by fields of every type in turn
-// (coded fields, dates, 16- and 32-bit numbers, times, percentages, multi-answer groups, texts),
-// so that any run of grid lines mixes every kind of category.
+// (coded fields, dates, 16- and 32-bit numbers, times, percentages, multi-answer groups of 8 and
+// of 20 answers, texts), so that any run of grid lines mixes every kind of category.
 inline Definition BuildMixedDefinition(const std::string& dir) {
     Declarations decl(dir);
     Definition d;
@@ -123,7 +123,7 @@ inline Definition BuildMixedDefinition(const std::string& dir) {
         decl.Coded(3 + block * 2, "Titolo" + n, d);
         decl.Add(5, 1, "Ora" + n);
         decl.Add(6, 1, "Quota" + n);
-        if (block % 2 == 0) decl.Coded(d.groupCategories, "Interessi" + n, d, 6);
+        if (block % 2 == 0) decl.Coded(block == 4 ? 20 : d.groupCategories, "Interessi" + n, d, 6);
         if (block % 3 == 1) decl.Add(-20, 0, "Nome" + n);
     }
     for (int i = 0; decl.WordsUsed() < 96; ++i) decl.Coded(2 + i % 9, "Codice" + std::to_string(i + 1), d);
@@ -132,8 +132,10 @@ inline Definition BuildMixedDefinition(const std::string& dir) {
 }
 
 // The generated grid ("grl-sch.txt") cut or extended to `lines` lines: past the generated lines,
-// variables of 40 narrow classes of each numeric field and date in turn.
-inline int WriteGridOfLines(int lines) {
+// variables of 40 narrow classes of each numeric field and date in turn. The variables of the
+// fields in `conditional` are asked only where line 1 is true (its children, under the parent
+// rule).
+inline int WriteGridOfLines(int lines, const std::vector<int>& conditional = {}) {
     GenerateDichotomousGrid();
     std::vector<std::string> grid;
     {
@@ -159,6 +161,14 @@ inline int WriteGridOfLines(int lines) {
         }
     }
     grid.resize(size_t(lines));
+    for (std::string& line : grid) {  // a variable's first line: "...*<field>=...;G<n>S0"
+        const size_t star = line.find('*'), code = line.rfind(";G");
+        if (star == std::string::npos || code == std::string::npos || line.compare(code + 3, 2, "S0") != 0)
+            continue;
+        const int field = std::atoi(line.c_str() + star + 1);
+        if (std::find(conditional.begin(), conditional.end(), field) != conditional.end())
+            line.replace(code + 3, 2, "S1");
+    }
     TextBuilder out;
     for (const std::string& line : grid) out.Line(line);
     out.Save(DataFilePath(data_file::kGrid));
