@@ -40,7 +40,8 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
     parentOf_.assign(size, 0);
     for (size_t k = 0; k < columns.size() && k < size_t(kMaxCountedColumns); ++k)
         if (columns[k] >= 1 && columns[k] <= categoryCount_) patternBits_[size_t(columns[k])] |= 1u << k;
-    if (parentRule_ && !ParentsInPattern()) {
+    const std::vector<int32_t> parents = parentRule_ ? PlainParents() : std::vector<int32_t>();
+    if (parentRule_ && !ParentsInPattern(parents) && !ParentsGated(parents)) {
         for (int32_t c : plan.ChildCategories()) {
             affected_[size_t(c)] = involved_[size_t(c)] = 1;
             const int32_t p = grid.Parent[size_t(c)];
@@ -69,6 +70,7 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
     pattern_.resize(kBatch);
     any_.resize(kBatch);
     masks_.resize(kBatch);
+    truths_.resize(kBatch);
     classMasks_.resize(classGroups_.size() * kBatch);
     row_.resize(kBatch);
     directEnd_.resize(kBatch);
@@ -115,17 +117,41 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
             counted.clear();
             involved.clear();
             uint32_t bits = 0;
+            uint64_t parents = 0;
+            uint8_t gate = 0, second = 0;  // the parents of the interval's children, at most two
             for (const int32_t* c = b; c != e; ++c) {
                 if (!affected_[size_t(*c)]) {
                     counted.push_back(*c);
                     bits |= patternBits_[size_t(*c)];
                 }
                 if (involved_[size_t(*c)]) involved.push_back(*c);
+                if (gateOf_.empty()) continue;
+                parents |= parentBit_[size_t(*c)];
+                const uint8_t of = gateOf_[size_t(*c)];
+                if (of != 0 && of != gate) (gate == 0 ? gate : second) = of;
             }
             if (counted.empty() && involved.empty()) continue;
             p.columns = p.columns || bits != 0;
             p.involved = p.involved || !involved.empty();
+            p.parents = p.parents || parents != 0;
+            p.gated = p.gated || gate != 0;
+            // With children, the twins that count them too: of the first parent, of the second,
+            // of both.
+            const size_t twin = slotCategories_.size();
+            for (int variant = 1; gate != 0 && variant < (second != 0 ? 4 : 2); ++variant) {
+                std::vector<int32_t> with;
+                for (int32_t c : counted) {
+                    const uint8_t of = gateOf_[size_t(c)];
+                    if (of == 0 || (of == gate && (variant & 1)) || (of == second && (variant & 2)))
+                        with.push_back(c);
+                }
+                NewSlot(with, {}, bits);
+                slotParents_.back() = parents;
+            }
+            if (gate != 0) std::erase_if(counted, [&](int32_t c) { return gateOf_[size_t(c)] != 0; });
             segments[j + 1] = uint16_t(NewSlot(counted, involved, bits));
+            slotParents_.back() = parents;
+            if (gate != 0) gate_.back() = gate, gate2_.back() = second, twin_.back() = uint16_t(twin);
         }
         if (std::all_of(segments.begin(), segments.end(), [](uint16_t v) { return v == 0; })) continue;
         const bool word16 = s.kind == Kind::Word && s.words.first >= 0;
@@ -169,6 +195,8 @@ void CategoryCounter::OrderSources(std::vector<Pending>& words, std::vector<Pend
         const Pending& p = i < words.size() ? words[i] : keys[i - words.size()];
         if (p.columns) columnSources_.push_back(uint32_t(i));
         if (p.involved) involvedSources_.push_back(uint32_t(i));
+        if (p.parents) parentSources_.push_back(uint32_t(i));
+        if (p.gated) gatedSources_.push_back(uint32_t(i));
     }
     slotSources_ = words_.size() + keys_.size();
     for (const GroupSource& g : groups_) {
@@ -181,11 +209,15 @@ void CategoryCounter::OrderSources(std::vector<Pending>& words, std::vector<Pend
         ++slotSources_;
     }
 
-    // The sources a card's columns or the parent rule read come first; the others add as they go.
+    // The sources a card's columns or the parent rule read come first, with those whose slot
+    // waits for the card's parents; the others add as they go.
+    auto in = [](const std::vector<uint32_t>& list, size_t i) {
+        return std::find(list.begin(), list.end(), uint32_t(i)) != list.end();
+    };
     for (size_t i = 0; i < slotSources_; ++i) {
-        const bool early = std::count(columnSources_.begin(), columnSources_.end(), uint32_t(i)) +
-                               std::count(involvedSources_.begin(), involvedSources_.end(), uint32_t(i)) >
-                           0;
+        const bool early =
+            in(columnSources_, i) || in(involvedSources_, i) || in(parentSources_, i) || in(gatedSources_, i);
+        if (early && !in(gatedSources_, i)) knownSources_.push_back(uint32_t(i));
         if (!early && i < words_.size()) {
             lateWords_.push_back(words_[i]);
             continue;
@@ -201,12 +233,10 @@ void CategoryCounter::OrderSources(std::vector<Pending>& words, std::vector<Pend
     }
 }
 
-// Under the parent rule a child whose parent is no child itself is true when both are true on
-// the card, so the parent's truth is kept as a bit of the card's pattern, set as its columns
-// are, and the child is counted through its slots like any category, in the rows whose pattern
-// holds that bit. Chains of parents, a parent outside the grid and more parents than the
-// pattern keeps leave the rule to be applied card by card.
-bool CategoryCounter::ParentsInPattern() {
+// The parents of the rule's children, in order of first use, when every one lies in the grid and
+// is no child itself: a child is then true when both it and its parent are, as read from the
+// card. Else none.
+std::vector<int32_t> CategoryCounter::PlainParents() const {
     const CategoryGrid& grid = plan_.Grid();
     const std::vector<int32_t>& children = plan_.ChildCategories();
     std::vector<uint8_t> child(size_t(categoryCount_) + 2, 0);
@@ -214,19 +244,65 @@ bool CategoryCounter::ParentsInPattern() {
     std::vector<int32_t> parents;
     for (int32_t c : children) {
         const int32_t p = grid.Parent[size_t(c)];
-        if (p < 1 || p > categoryCount_ || child[size_t(p)]) return false;
+        if (p < 1 || p > categoryCount_ || child[size_t(p)]) return {};
         if (std::find(parents.begin(), parents.end(), p) == parents.end()) parents.push_back(p);
     }
-    if (parents.size() > size_t(kMostParentBits)) return false;
+    return parents;
+}
+
+// A few plain parents: each one's truth is kept as a bit of the card's pattern, set as its
+// columns are, and the child is counted through its slots like any category, in the rows whose
+// pattern holds that bit.
+bool CategoryCounter::ParentsInPattern(const std::vector<int32_t>& parents) {
+    if (parents.empty() || parents.size() > size_t(kMostParentBits)) return false;
+    const CategoryGrid& grid = plan_.Grid();
     for (size_t j = 0; j < parents.size(); ++j)
         patternBits_[size_t(parents[j])] |= 1u << (kMaxCountedColumns + int(j));
-    for (int32_t c : children) {
+    for (int32_t c : plan_.ChildCategories()) {
         const size_t j =
             size_t(std::find(parents.begin(), parents.end(), grid.Parent[size_t(c)]) - parents.begin());
         parentOf_[size_t(c)] = 1u << (kMaxCountedColumns + int(j));
         childColumns_[j] |= patternBits_[size_t(c)] & ((1u << kMaxCountedColumns) - 1);
     }
     parentBits_ = int(parents.size());
+    parentRule_ = false;
+    return true;
+}
+
+// More plain parents, up to 64: each slot that holds children (of one parent or two) has twins
+// that count them too, and a card whose parents are true adds to the twin of those; the cards'
+// parents are found as their columns are. Groups that hold a child or a parent, and slots with
+// children of three parents or more, leave the rule to be applied card by card.
+bool CategoryCounter::ParentsGated(const std::vector<int32_t>& parents) {
+    if (parents.empty() || parents.size() > 64) return false;
+    const CategoryGrid& grid = plan_.Grid();
+    std::vector<uint8_t> gateOf(size_t(categoryCount_) + 2, 0);
+    std::vector<uint64_t> parentBit(size_t(categoryCount_) + 2, 0);
+    for (size_t j = 0; j < parents.size(); ++j) parentBit[size_t(parents[j])] = uint64_t(1) << j;
+    for (int32_t c : plan_.ChildCategories())
+        gateOf[size_t(c)] = uint8_t(std::countr_zero(parentBit[size_t(grid.Parent[size_t(c)])]) + 1);
+    for (const CardClassifier::Source& src : plan_.Sources()) {
+        const bool group = src.kind == Kind::Group;
+        auto touched = [&](int32_t c) { return gateOf[size_t(c)] != 0 || parentBit[size_t(c)] != 0; };
+        for (size_t j = 0; j + 1 < src.lookup.Bounds().size(); ++j) {
+            auto [b, e] = src.lookup.IntervalCategories(j);
+            uint8_t gate = 0, second = 0;
+            for (const int32_t* c = b; c != e; ++c) {
+                if (group && touched(*c)) return false;
+                const uint8_t of = gateOf[size_t(*c)];
+                if (of == 0 || of == gate || of == second) continue;
+                if (gate != 0 && second != 0) return false;
+                (gate == 0 ? gate : second) = of;
+            }
+        }
+        if (group && std::any_of(src.allEmpty.begin(), src.allEmpty.end(), touched)) return false;
+    }
+    gateOf_ = std::move(gateOf);
+    parentBit_ = std::move(parentBit);
+    for (int32_t c : plan_.ChildCategories()) {
+        const uint32_t columns = patternBits_[size_t(c)] & ((1u << kMaxCountedColumns) - 1);
+        if (columns) childColumnsOf_.push_back({parentBit_[size_t(grid.Parent[size_t(c)])], columns});
+    }
     parentRule_ = false;
     return true;
 }
@@ -243,6 +319,10 @@ uint32_t CategoryCounter::NewSlot(std::span<const int32_t> counted, std::span<co
     slotCategories_.push_back(counted);
     slotInvolved_.push_back(involved);
     slotColumns_.push_back(columns);
+    slotParents_.push_back(0);
+    gate_.push_back(0);
+    gate2_.push_back(0);
+    twin_.push_back(0);
     return uint32_t(slotCategories_.size() - 1);
 }
 
@@ -354,14 +434,27 @@ void CategoryCounter::AddWords(const WordSource* sources, size_t m) {
     }
 }
 
+// A source whose slots hold children: a card adds to the twin of its true parents.
+template <bool unit>
+void CategoryCounter::AddGated(size_t i, size_t m) {
+    int64_t* const* row = row_.data();
+    const int64_t* weight = weights_;
+    const uint16_t* slots = slots_.data() + i * kBatch;
+    const uint64_t* truths = truths_.data();
+    for (size_t k = 0; k < m; ++k) {
+        const uint16_t slot = slots[k];
+        row[k][GatedSlot(slot, truths[k])] += unit ? 1 : weight[k];
+    }
+}
+
 // Each card's total and the slots found before its row, the first two with the total.
 template <bool unit>
 void CategoryCounter::AddKnownSlots(size_t m) {
     int64_t* const* row = row_.data();
     const int64_t* weight = weights_;
-    const size_t total = stride_ - 1, known = earlySources_.size();
-    const uint16_t* a = known > 0 ? slots_.data() + size_t(earlySources_[0]) * kBatch : nullptr;
-    const uint16_t* b = known > 1 ? slots_.data() + size_t(earlySources_[1]) * kBatch : nullptr;
+    const size_t total = stride_ - 1, known = knownSources_.size();
+    const uint16_t* a = known > 0 ? slots_.data() + size_t(knownSources_[0]) * kBatch : nullptr;
+    const uint16_t* b = known > 1 ? slots_.data() + size_t(knownSources_[1]) * kBatch : nullptr;
     for (size_t k = 0; k < m; ++k) {
         int64_t* r = row[k];
         const int64_t add = unit ? 1 : weight[k];
@@ -370,7 +463,7 @@ void CategoryCounter::AddKnownSlots(size_t m) {
         if (b) r[b[k]] += add;
     }
     for (size_t j = 2; j < known; ++j) {
-        const uint16_t* source = slots_.data() + size_t(earlySources_[j]) * kBatch;
+        const uint16_t* source = slots_.data() + size_t(knownSources_[j]) * kBatch;
         for (size_t k = 0; k < m; ++k) row[k][source[k]] += unit ? 1 : weight[k];
     }
 }
@@ -451,6 +544,16 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
         if (children != 0)
             for (size_t k = 0; k < m; ++k) pattern[k] &= (pattern[k] & bit) != 0 ? ~0u : ~children;
     }
+    if (!gatedSources_.empty()) {  // each card's true parents
+        uint64_t* truths = truths_.data();
+        std::fill_n(truths, m, 0);
+        for (uint32_t i : parentSources_) {
+            const uint16_t* source = slots + size_t(i) * kBatch;
+            for (size_t k = 0; k < m; ++k) truths[k] |= slotParents_[source[k]];
+        }
+        for (const auto& [bit, children] : childColumnsOf_)
+            for (size_t k = 0; k < m; ++k) pattern[k] &= (truths[k] & bit) != 0 ? ~0u : ~children;
+    }
 
     // Each card's row. A new pattern may move the rows: then the batch's rows are taken again.
     int64_t** row = row_.data();
@@ -478,6 +581,7 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
     }
     for (uint32_t i : lateSources_)
         if (i >= words_.size()) unit ? SourceSlots<true, true>(i, m) : SourceSlots<true, false>(i, m);
+    for (uint32_t i : gatedSources_) unit ? AddGated<true>(i, m) : AddGated<false>(i, m);
     for (size_t j = 0; j < classGroups_.size(); ++j)
         unit ? AddClassMasks<true>(*classGroups_[j], classMasks_.data() + j * kBatch, m)
              : AddClassMasks<false>(*classGroups_[j], classMasks_.data() + j * kBatch, m);
@@ -579,7 +683,9 @@ void CategoryCounter::AddToTable(const uint16_t* card, const int32_t* direct, si
     auto spreadSlot = [&](size_t slot) {
         for (int32_t r : slotCategories_[slot]) spreadOne(r);
     };
-    for (size_t i = 0; i < slotSources_; ++i) spreadSlot(SlotOf(i, card));
+    uint64_t truths = 0;  // the card's parents, for the twin slots
+    for (uint32_t i : parentSources_) truths |= slotParents_[SlotOf(i, card)];
+    for (size_t i = 0; i < slotSources_; ++i) spreadSlot(GatedSlot(SlotOf(i, card), truths));
     for (const GroupSource* g : classGroups_)
         for (uint64_t bits = OneWordMask(*g, card); bits != 0; bits &= bits - 1)
             spreadSlot(g->bitSlots + size_t(std::countr_zero(bits)));

@@ -108,12 +108,24 @@ class CategoryCounter {
     struct Pending {
         SlotMap map;
         const CardClassifier::Source* source;
-        bool columns, involved;
+        bool columns, involved, parents = false, gated = false;
     };
     void CompileSources(std::vector<Pending>& words, std::vector<Pending>& keys);
     void OrderSources(std::vector<Pending>& words, std::vector<Pending>& keys);
     uint32_t NewSlot(std::span<const int32_t> counted, std::span<const int32_t> involved, uint32_t columns);
-    bool ParentsInPattern();
+    std::vector<int32_t> PlainParents() const;
+    bool ParentsInPattern(const std::vector<int32_t>& parents);
+    bool ParentsGated(const std::vector<int32_t>& parents);
+    template <bool unit>
+    void AddGated(size_t i, size_t m);
+    // The slot a card adds to, given its true parents: a slot holding children of one parent or
+    // two has twins, with the children of the first, the second or both (twin_ onward).
+    uint16_t GatedSlot(uint16_t slot, uint64_t truths) const {
+        const uint8_t a = gate_[slot], b = gate2_[slot];
+        const uint32_t variant = (a != 0 ? uint32_t(truths >> (a - 1)) & 1 : 0) |
+                                 (b != 0 ? (uint32_t(truths >> (b - 1)) & 1) << 1 : 0);
+        return variant == 0 ? slot : uint16_t(twin_[slot] + variant - 1);
+    }
     void BuildGroup(GroupSource& g);
     void MakeDirect(int32_t category);
     void AddBatch(const uint16_t* const* cards, const int64_t* weights, size_t n);
@@ -191,6 +203,7 @@ class CategoryCounter {
     // sources that do either, and the others.
     std::vector<uint32_t> columnSources_, involvedSources_;
     std::vector<uint32_t> earlySources_, lateSources_;
+    std::vector<uint32_t> knownSources_;  // the early sources added as soon as the rows are known
     // The late word sources, and the late 16-bit keys with a table, added four at a time.
     std::vector<WordSource> lateWords_, lateTableWords_;
 
@@ -208,6 +221,18 @@ class CategoryCounter {
     int parentBits_ = 0;
     static constexpr int kMostParentBits = 4;
     std::array<uint32_t, kMostParentBits> childColumns_{};  // by parent bit: its children's columns
+    // Else the parent rule kept by twin slots: by category, a child's parent (its bit's index + 1,
+    // else 0) and a parent's bit; by slot, the parents it makes true, and for a slot holding
+    // children, their parents (as gateOf_) and its first twin; the sources with such slots and
+    // those that give parents; the children's columns by their parent's bit.
+    std::vector<uint8_t> gateOf_;
+    std::vector<uint64_t> parentBit_;
+    std::vector<uint64_t> slotParents_;
+    std::vector<uint8_t> gate_, gate2_;
+    std::vector<uint16_t> twin_;
+    std::vector<uint32_t> gatedSources_, parentSources_;
+    std::vector<std::pair<uint64_t, uint32_t>> childColumnsOf_;
+    std::vector<uint64_t> truths_;  // per batch: each card's true parents
 
     SlotStore store_;
     std::vector<uint64_t> maskStore_;

@@ -222,6 +222,19 @@ RandomArchive MakeArchive(std::mt19937& rng) {
         if (parents && pick(0, 2) == 0) g.Parent[size_t(i)] = pick(1, g.Count + 3);
     }
     g.ParentRepetitions = parents && pick(0, 10) != 0 ? 2 : 0;
+    // Some keep the rule plain: a field's lines asked only where one of two of the first lines (no
+    // group's) is true, up to twenty such parents, none a child itself.
+    if (parents && pick(0, 2) == 0) {
+        const int first = std::min(g.Count, pick(3, 20));
+        std::vector<int> parentOfField(40, 0);
+        for (int& p : parentOfField) p = pick(0, 2) ? pick(1, first) : 0;
+        for (int i = 1; i <= g.Count; ++i) {
+            const int f = g.Field[size_t(i)];
+            const int p = i > first && f >= 1 && f <= 19 ? parentOfField[size_t(f + 20 * pick(0, 1))] : 0;
+            g.Parent[size_t(i)] =
+                g.FieldCount[size_t(i)] == 0 && p != 0 && g.FieldCount[size_t(p)] == 0 ? p : 0;
+        }
+    }
     a.active.assign(size, 0);
     for (int i = 1; i <= g.Count; ++i) a.active[size_t(i)] = pick(0, 4) != 0;
     const int columnCount = pick(0, std::min(10, g.Count));
@@ -419,10 +432,9 @@ TEST(CategoryCounterTest, WordsPastTheFullTables) {
 }
 
 // Ten independent columns (up to 1024 patterns), four groups counted by sets of classes (4096
-// slots each), groups of 20 and of 70 classes (with an all-empty one), and a 32-bit number, the
-// first group and the number children of the first column: the pattern rows outgrow their
-// budget and later cards go straight into the table; the largest group's classes span two mask
-// words.
+// slots each), groups of 20 and of 70 classes (with an all-empty one), and a 32-bit number, some
+// of them children under the parent rule: the pattern rows outgrow their budget and later cards
+// go straight into the table; the largest group's classes span two mask words.
 TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
     ResetProgramState();
     for (int f = 1; f <= 31; ++f) {
@@ -453,9 +465,9 @@ TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
     for (int k = 1; k <= 70; ++k) line(27, 5, k, k + 3);
     line(27, 5, 0, 0);
     children.push_back(line(32, 0, -5, 40000));
+    children.push_back(line(32, 0, 100, 60000));
     for (auto* v : {&g.Low, &g.High, &g.Parent, &g.FieldCount, &g.Field}) v->resize(size_t(g.Count) + 2, 0);
     g.HasStar.resize(size_t(g.Count) + 2, 1);
-    for (int c : children) g.Parent[size_t(c)] = 1;  // under the parent rule
     g.ParentRepetitions = 2;
 
     std::mt19937 rng(11);
@@ -471,10 +483,22 @@ TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
         weights.push_back(pick(0, 5) == 0 ? 0 : pick(1, 3));
     }
     const std::vector<uint8_t> active(size_t(g.Count) + 2, 1);
-    CardClassifier classifier(g, active, kWords);
-    CategoryCounter counter(classifier, columns);
-    AddAll(counter, cards, weights);
-    EXPECT_EQ(counter.Table(), CardByCardTable(classifier, active, columns, cards, weights));
+    // Under the parent rule: the first group and the number's lines children of the first
+    // column; or the number's lines children of the first and the second column, and the second
+    // line of columns 6 to 10 children of columns 1 to 5.
+    for (bool manyParents : {false, true}) {
+        std::fill(g.Parent.begin(), g.Parent.end(), 0);
+        for (int c : children)
+            if (!manyParents || g.Field[size_t(c)] == 32)
+                g.Parent[size_t(c)] = manyParents && c == g.Count ? 3 : 1;
+        if (manyParents)
+            for (int f = 6; f <= 10; ++f) g.Parent[size_t(2 * f)] = 2 * f - 11;
+        CardClassifier classifier(g, active, kWords);
+        CategoryCounter counter(classifier, columns);
+        AddAll(counter, cards, weights);
+        EXPECT_EQ(counter.Table(), CardByCardTable(classifier, active, columns, cards, weights))
+            << manyParents;
+    }
 }
 
 }  // namespace
