@@ -190,6 +190,14 @@ void CategoryCounter::OrderSources(std::vector<Pending>& words, std::vector<Pend
         g.wordMasks.resize(size_t(g.map.size) + 1);
         for (size_t v = 0; v < g.wordMasks.size(); ++v)
             g.wordMasks[v] = g.small ? g.map.table[v] : maskStore_[g.masksAt + g.map.table[v]];
+        // Words side by side, the 8 that end with them within the card, every entry in 16 bits.
+        const int n = int(g.offsets.size());
+        bool side = n >= 1 && n <= 8 && g.offsets[0] >= 0 && g.offsets[0] + n >= 8 && g.map.size <= 0xFFFF;
+        for (int j = 1; side && j < n; ++j) side = g.offsets[size_t(j)] == g.offsets[0] + j;
+        if (!side) continue;
+        g.classFirst = g.offsets[0] + n - 8;
+        for (int lane = 0; lane < 8; ++lane) g.classValid.v[size_t(lane)] = lane >= 8 - n ? 0xFFFF : 0;
+        g.classValidBits = 0xFFFF & (0xFFFF << (2 * (8 - n)));
     }
     for (size_t i = 0; i < words.size() + keys.size(); ++i) {
         const Pending& p = i < words.size() ? words[i] : keys[i - words.size()];

@@ -86,6 +86,9 @@ class CategoryCounter {
         uint32_t bitSlots = 0;
         bool bitColumns = false;  // some class makes a column true
         std::vector<uint64_t> wordMasks;
+        // Its words side by side, at most 8: where the 8 words that end with them begin, and
+        // which lanes hold them (see Lanes), else -1.
+        int classFirst = -1;
         // A small group whose words lie side by side, at most 16 of them, tested a class at a
         // time on all its words at once (see VectorMask): its classes as single values and as
         // ranges, each with its bit, in every lane; the lanes that hold the group's words.
@@ -102,6 +105,8 @@ class CategoryCounter {
         int byteFirst = -1, byteWords = 0;
         uint16_t byteLow = 0, byteSize = 0;
         std::array<uint8_t, 16> byteTable{};
+        Lanes classValid{};
+        int classValidBits = 0;
     };
 
     // A value source on its way to words_ or keys_: whether it gives columns or raw truths.

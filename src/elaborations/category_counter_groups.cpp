@@ -337,11 +337,35 @@ void CategoryCounter::ClassMasks(const GroupSource& g, size_t m, uint64_t* masks
         for (size_t k = 0; k < m; ++k) masks[k] = OneWordMask(g, cards[k]);
         return;
     }
+    const uint64_t* table = g.wordMasks.data();
+    const uint32_t low = uint32_t(g.map.low), size = g.map.size;
+    const uint64_t empty = g.small ? g.emptyMask : maskStore_[g.masksAt + g.segmentCount];
+#if defined(__SSE4_1__)
+    if (g.classFirst >= 0) {
+        // The card's 8 words that end with the group's, their entries found at once (those before
+        // the group's words read entry `size`, which holds no class), then looked up one by one.
+        auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
+        const __m128i lowLanes = _mm_set1_epi16(int16_t(low)), sizeLanes = _mm_set1_epi16(int16_t(size));
+        const __m128i outside = _mm_andnot_si128(load(g.classValid.v.data()), sizeLanes);
+        const __m128i zero = _mm_setzero_si128();
+        const int valid = g.classValidBits;
+        for (size_t k = 0; k < m; ++k) {
+            const __m128i words = load(cards[k] + g.classFirst);
+            const __m128i entry =
+                _mm_max_epu16(_mm_min_epu16(_mm_sub_epi16(words, lowLanes), sizeLanes), outside);
+            uint64_t mask = table[_mm_extract_epi16(entry, 0)] | table[_mm_extract_epi16(entry, 1)] |
+                            table[_mm_extract_epi16(entry, 2)] | table[_mm_extract_epi16(entry, 3)] |
+                            table[_mm_extract_epi16(entry, 4)] | table[_mm_extract_epi16(entry, 5)] |
+                            table[_mm_extract_epi16(entry, 6)] | table[_mm_extract_epi16(entry, 7)];
+            const bool none = (_mm_movemask_epi8(_mm_cmpeq_epi16(words, zero)) & valid) == valid;
+            masks[k] = mask | (none ? empty : 0);
+        }
+        return;
+    }
+#endif
     uint32_t* any = any_.data();
     std::fill_n(masks, m, 0);
     std::fill_n(any, m, 0);
-    const uint64_t* table = g.wordMasks.data();
-    const uint32_t low = uint32_t(g.map.low), size = g.map.size;
     for (int offset : g.offsets) {
         if (offset < 0) {  // a word past the card reads 0
             const uint64_t mask = table[std::min(0u - low, size)];
@@ -354,7 +378,6 @@ void CategoryCounter::ClassMasks(const GroupSource& g, size_t m, uint64_t* masks
             masks[k] |= table[std::min(uint32_t(int32_t(int16_t(v))) - low, size)];
         }
     }
-    const uint64_t empty = g.small ? g.emptyMask : maskStore_[g.masksAt + g.segmentCount];
     for (size_t k = 0; k < m; ++k) masks[k] |= any[k] == 0 ? empty : 0;
 }
 
