@@ -17,13 +17,14 @@ namespace qv {
 //
 // A card does not list its true categories. Each field the classifier reads (a value source)
 // maps the card's value to a slot, the interval of class bounds it falls in, and the card adds
-// its weight to each of its slots in a row kept for its pattern of true columns (and of true
-// parents, under the parent rule); Table() spreads every slot over the categories that hold it,
-// a child's from the rows where its parent is true. A multi-answer group of a few classes has a
-// slot for each set of classes its fields can hold together, a larger one a slot for each class
-// it holds. The categories that no slot decides alone (the children of a rule with chains or
-// many parents, the classes of groups that rule touches or of more than 64 classes) are counted
-// one by one.
+// its weight to each of its slots in a row kept for its pattern of true columns; Table() spreads
+// every slot over the categories that hold it. A multi-answer group of a few classes has a slot
+// for each set of classes its fields can hold together, a larger one a slot for each class it
+// holds. Under the parent rule, a child whose parent is no child is true where both are: with a
+// few parents their truths join the pattern and a child is taken from the rows where its parent
+// is true; with more, a slot holding children has twins that count them, and a card adds to the
+// twin of its true parents. The categories that no slot decides alone (the children of any other
+// rule, the classes of groups it touches or of more than 64 classes) are counted one by one.
 //
 // Cards are taken a batch at a time and each step runs over the whole batch, one source at a
 // time: the source's table and bounds stay in registers and the cards' steps do not wait on
@@ -260,8 +261,9 @@ class CategoryCounter {
     std::vector<int32_t> trueChildren_;  // the card's children true before the parent rule
     uint32_t generation_ = 0;
 
-    // Per pattern of true columns: a row of slot weights, direct weights and the total. Past
-    // the rows' budget, cards go straight into the table (and into a row nobody reads).
+    // Per pattern of true columns (and parents): a row of slot weights, direct weights and the
+    // total. Past the rows' budget, cards go straight into the table (and into a row nobody
+    // reads).
     std::vector<int64_t*> patternRow_;  // null until the pattern is met
     std::vector<uint32_t> patterns_;
     std::vector<int64_t> rows_;
