@@ -235,7 +235,15 @@ std::string TempMark() {
 
 std::string TempPathBeside(const std::string& path) {
     static std::mt19937 rng(std::random_device{}());
-    std::string temp = path + TempMark() + std::to_string(::getpid()) + "-" + std::to_string(rng() % 100000);
+    const std::string stem = path + TempMark() + std::to_string(::getpid()) + "-";
+    // A temporary a failed job could not remove keeps its name until the next opening: a name
+    // already taken would have a job write into, rename or restore that file as its own.
+    std::string temp;
+    struct stat st;
+    for (int tries = 0; tries < 1000; ++tries) {
+        temp = stem + std::to_string(rng() % 100000);
+        if (::lstat(temp.c_str(), &st) != 0 && errno == ENOENT) break;
+    }
     if (gTempNameHook) gTempNameHook(temp);
     return temp;
 }

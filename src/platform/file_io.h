@@ -38,8 +38,8 @@ void SetAtomicWriteHookForTest(AtomicWriteHook hook);
 // machine's name with letters, digits and "-" only.
 void SetTempFileStation(const std::string& station);
 const std::string& TempFileHost();
-// A fresh temporary name of that form beside `path`. Whoever creates the file creates it
-// exclusively and follows no symbolic link (RecordFile::Mode::CreateNew).
+// A fresh temporary name of that form beside `path`, naming no file there now. Whoever creates
+// the file creates it exclusively and follows no symbolic link (RecordFile::Mode::CreateNew).
 std::string TempPathBeside(const std::string& path);
 // Test hook: told every temporary name as it is chosen, before anything is created under it
 // (a test plays someone who guessed it).

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "platform/assertion.h"
@@ -337,6 +338,23 @@ TEST(AtomicWrite, StaleTemporaryFilesOfThisStationAndHostAreRemoved) {
     EXPECT_EQ(RemoveStaleTempFiles(dir.Path()), 2);
     SetTempFileStation("");
     for (const Case& c : cases) EXPECT_EQ(FileExists(dir / c.name), !c.removed) << c.name;
+}
+
+// A failed job's temporaries stay until the next opening: a fresh name never names one of them
+// (here one name in two hundred is taken), which a job would otherwise rename or restore as its
+// own.
+TEST(AtomicWrite, AFreshTemporaryNameNamesNoFileAlreadyThere) {
+    TempDir dir;
+    SetTempFileStation("007");
+    const std::string stem =
+        dir / ("alf-sch.dat.tmp007_" + TempFileHost() + "_" + std::to_string(::getpid()) + "-");
+    for (int n = 0; n < 100000; n += 200) std::ofstream(stem + std::to_string(n)) << 'x';
+    for (int k = 0; k < 4000; ++k) {
+        const std::string temp = TempPathBeside(dir / "alf-sch.dat");
+        ASSERT_EQ(temp.rfind(stem, 0), 0u);
+        ASSERT_FALSE(std::filesystem::exists(temp)) << temp;
+    }
+    SetTempFileStation("");
 }
 
 // A broken invariant stops a checking build with the place and the condition; a release build
