@@ -196,8 +196,7 @@ void CategoryCounter::OrderSources(std::vector<Pending>& words, std::vector<Pend
         for (int j = 1; side && j < n; ++j) side = g.offsets[size_t(j)] == g.offsets[0] + j;
         if (!side) continue;
         g.classFirst = g.offsets[0] + n - 8;
-        for (int lane = 0; lane < 8; ++lane) g.classValid.v[size_t(lane)] = lane >= 8 - n ? 0xFFFF : 0;
-        g.classValidBits = 0xFFFF & (0xFFFF << (2 * (8 - n)));
+        g.SetValidLanes(n);
     }
     for (size_t i = 0; i < words.size() + keys.size(); ++i) {
         const Pending& p = i < words.size() ? words[i] : keys[i - words.size()];
@@ -266,15 +265,21 @@ bool CategoryCounter::ParentsInPattern(const std::vector<int32_t>& parents) {
     const CategoryGrid& grid = plan_.Grid();
     for (size_t j = 0; j < parents.size(); ++j)
         patternBits_[size_t(parents[j])] |= 1u << (kMaxCountedColumns + int(j));
-    for (int32_t c : plan_.ChildCategories()) {
-        const size_t j =
-            size_t(std::find(parents.begin(), parents.end(), grid.Parent[size_t(c)]) - parents.begin());
-        parentOf_[size_t(c)] = 1u << (kMaxCountedColumns + int(j));
-        childColumns_[j] |= patternBits_[size_t(c)] & ((1u << kMaxCountedColumns) - 1);
-    }
+    for (int32_t c : plan_.ChildCategories())
+        parentOf_[size_t(c)] =
+            patternBits_[size_t(grid.Parent[size_t(c)])] & ~((1u << kMaxCountedColumns) - 1);
+    KeepChildColumns([this](int32_t c) { return parentOf_[size_t(c)]; });
     parentBits_ = int(parents.size());
     parentRule_ = false;
     return true;
+}
+
+// The children that are columns, with the bit of their parent's truth.
+template <typename BitOf>
+void CategoryCounter::KeepChildColumns(BitOf&& bitOf) {
+    for (int32_t c : plan_.ChildCategories())
+        if (const uint32_t columns = patternBits_[size_t(c)] & ((1u << kMaxCountedColumns) - 1))
+            childColumns_.push_back({bitOf(c), columns});
 }
 
 // More plain parents, up to 64: each slot that holds children (of one parent or two) has twins
@@ -307,10 +312,7 @@ bool CategoryCounter::ParentsGated(const std::vector<int32_t>& parents) {
     }
     gateOf_ = std::move(gateOf);
     parentBit_ = std::move(parentBit);
-    for (int32_t c : plan_.ChildCategories()) {
-        const uint32_t columns = patternBits_[size_t(c)] & ((1u << kMaxCountedColumns) - 1);
-        if (columns) childColumnsOf_.push_back({parentBit_[size_t(grid.Parent[size_t(c)])], columns});
-    }
+    KeepChildColumns([&](int32_t c) { return parentBit_[size_t(grid.Parent[size_t(c)])]; });
     parentRule_ = false;
     return true;
 }
@@ -546,22 +548,19 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
             directEnd_[k] = direct_.size();
         }
     }
-    // A child that is a column is one only where its parent is true.
-    for (int j = 0; j < parentBits_; ++j) {
-        const uint32_t bit = 1u << (kMaxCountedColumns + j), children = childColumns_[size_t(j)];
-        if (children != 0)
-            for (size_t k = 0; k < m; ++k) pattern[k] &= (pattern[k] & bit) != 0 ? ~0u : ~children;
-    }
-    if (!gatedSources_.empty()) {  // each card's true parents
-        uint64_t* truths = truths_.data();
+    // Each card's true parents, when they are not in its pattern; a child that is a column is
+    // one only where its parent is true.
+    uint64_t* truths = truths_.data();
+    if (!gateOf_.empty()) {
         std::fill_n(truths, m, 0);
         for (uint32_t i : parentSources_) {
             const uint16_t* source = slots + size_t(i) * kBatch;
             for (size_t k = 0; k < m; ++k) truths[k] |= slotParents_[source[k]];
         }
-        for (const auto& [bit, children] : childColumnsOf_)
-            for (size_t k = 0; k < m; ++k) pattern[k] &= (truths[k] & bit) != 0 ? ~0u : ~children;
     }
+    for (const auto& [bit, children] : childColumns_)
+        for (size_t k = 0; k < m; ++k)
+            pattern[k] &= ((gateOf_.empty() ? pattern[k] : truths[k]) & bit) != 0 ? ~0u : ~children;
 
     // Each card's row. A new pattern may move the rows: then the batch's rows are taken again.
     int64_t** row = row_.data();

@@ -87,8 +87,8 @@ class CategoryCounter {
         uint32_t bitSlots = 0;
         bool bitColumns = false;  // some class makes a column true
         std::vector<uint64_t> wordMasks;
-        // Its words side by side, at most 8: where the 8 words that end with them begin, and
-        // which lanes hold them (see Lanes), else -1.
+        // Its words side by side, at most 8: where the 8 words that end with them begin (their
+        // lanes `valid`), else -1.
         int classFirst = -1;
         // A small group whose words lie side by side, at most 16 of them, tested a class at a
         // time on all its words at once (see VectorMask): its classes as single values and as
@@ -98,16 +98,21 @@ class CategoryCounter {
         };
         int vectorFirst = -1, vectorWords = 0;
         std::vector<Lanes> valueOf, valueBit, rangeBias, rangeLimit, rangeBit;
+        // With fewer than 8 words a register holds the 8 words that end with the group's: the
+        // lanes, and the bytes of a lane mask, that hold its words.
         Lanes valid{};
         int validBits = 0;
+        void SetValidLanes(int words) {
+            for (int lane = 0; lane < 8; ++lane)
+                valid.v[size_t(lane)] = words >= 8 || lane >= 8 - words ? 0xFFFF : 0;
+            validBits = words >= 8 ? 0xFFFF : 0xFFFF & (0xFFFF << (2 * (8 - words)));
+        }
         // Else, a group side by side whose words' classes are among its first eight, held in at
         // most 15 values from `byteLow`: each word's classes are a byte of `byteTable` (entry
         // `byteSize` for every other value), found for all the card's words at once (ByteMasks).
         int byteFirst = -1, byteWords = 0;
         uint16_t byteLow = 0, byteSize = 0;
         std::array<uint8_t, 16> byteTable{};
-        Lanes classValid{};
-        int classValidBits = 0;
     };
 
     // A value source on its way to words_ or keys_: whether it gives columns or raw truths.
@@ -122,6 +127,8 @@ class CategoryCounter {
     std::vector<int32_t> PlainParents() const;
     bool ParentsInPattern(const std::vector<int32_t>& parents);
     bool ParentsGated(const std::vector<int32_t>& parents);
+    template <typename BitOf>
+    void KeepChildColumns(BitOf&& bitOf);
     template <bool unit>
     void AddGated(size_t i, size_t m);
     // The slot a card adds to, given its true parents: a slot holding children of one parent or
@@ -226,18 +233,19 @@ class CategoryCounter {
     std::vector<uint32_t> parentOf_;
     int parentBits_ = 0;
     static constexpr int kMostParentBits = 4;
-    std::array<uint32_t, kMostParentBits> childColumns_{};  // by parent bit: its children's columns
     // Else the parent rule kept by twin slots: by category, a child's parent (its bit's index + 1,
     // else 0) and a parent's bit; by slot, the parents it makes true, and for a slot holding
     // children, their parents (as gateOf_) and its first twin; the sources with such slots and
-    // those that give parents; the children's columns by their parent's bit.
+    // those that give parents.
     std::vector<uint8_t> gateOf_;
     std::vector<uint64_t> parentBit_;
     std::vector<uint64_t> slotParents_;
     std::vector<uint8_t> gate_, gate2_;
     std::vector<uint16_t> twin_;
     std::vector<uint32_t> gatedSources_, parentSources_;
-    std::vector<std::pair<uint64_t, uint32_t>> childColumnsOf_;
+    // Either way, the children that are columns: the bit of their parent's truth (in the pattern
+    // or among the card's true parents) and their columns.
+    std::vector<std::pair<uint64_t, uint32_t>> childColumns_;
     std::vector<uint64_t> truths_;  // per batch: each card's true parents
 
     SlotStore store_;

@@ -129,9 +129,7 @@ void CategoryCounter::PrepareVector(GroupSource& g, const std::vector<int64_t>& 
             range(low[b], high[b], b);
         }
     }
-    // With fewer than 8 words the register holds the 8 words that end with the group's.
-    for (int lane = 0; lane < 8; ++lane) g.valid.v[size_t(lane)] = n >= 8 || lane >= 8 - n ? 0xFFFF : 0;
-    g.validBits = n >= 8 ? 0xFFFF : 0xFFFF & (0xFFFF << (2 * (8 - n)));
+    g.SetValidLanes(n);
     if (tests * 2 > size_t(n)) {
         g.valueOf.clear(), g.valueBit.clear(), g.rangeBias.clear(), g.rangeLimit.clear(), g.rangeBit.clear();
 #if defined(__SSE4_1__)
@@ -346,9 +344,9 @@ void CategoryCounter::ClassMasks(const GroupSource& g, size_t m, uint64_t* masks
         // the group's words read entry `size`, which holds no class), then looked up one by one.
         auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
         const __m128i lowLanes = _mm_set1_epi16(int16_t(low)), sizeLanes = _mm_set1_epi16(int16_t(size));
-        const __m128i outside = _mm_andnot_si128(load(g.classValid.v.data()), sizeLanes);
+        const __m128i outside = _mm_andnot_si128(load(g.valid.v.data()), sizeLanes);
         const __m128i zero = _mm_setzero_si128();
-        const int valid = g.classValidBits;
+        const int valid = g.validBits;
         for (size_t k = 0; k < m; ++k) {
             const __m128i words = load(cards[k] + g.classFirst);
             const __m128i entry =
