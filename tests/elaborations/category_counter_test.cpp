@@ -484,15 +484,17 @@ TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
     }
     const std::vector<uint8_t> active(size_t(g.Count) + 2, 1);
     // Under the parent rule: the first group and the number's lines children of the first
-    // column; or the number's lines children of the first and the second column, and the second
-    // line of columns 6 to 10 children of columns 1 to 5.
+    // column; or the number's lines children of the first and the second column, the second
+    // line of columns 6 to 10 children of columns 1 to 5, and the last column a child of the first.
     for (bool manyParents : {false, true}) {
         std::fill(g.Parent.begin(), g.Parent.end(), 0);
         for (int c : children)
             if (!manyParents || g.Field[size_t(c)] == 32)
                 g.Parent[size_t(c)] = manyParents && c == g.Count ? 3 : 1;
-        if (manyParents)
+        if (manyParents) {
             for (int f = 6; f <= 10; ++f) g.Parent[size_t(2 * f)] = 2 * f - 11;
+            g.Parent[size_t(columns[9])] = 1;  // a column asked only where the first is true
+        }
         CardClassifier classifier(g, active, kWords);
         CategoryCounter counter(classifier, columns);
         AddAll(counter, cards, weights);
