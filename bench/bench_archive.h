@@ -131,8 +131,9 @@ inline Definition BuildMixedDefinition(const std::string& dir) {
     return d;
 }
 
-// The generated grid ("grl-sch.txt") cut or extended to `lines` lines: past the generated lines,
-// variables of 40 narrow classes of each numeric field and date in turn. The variables of the
+// The generated grid ("grl-sch.txt") cut or extended to `lines` lines: past the generated lines
+// (and, past 2,000 lines, the same variables once more), variables of 40 narrow classes of each
+// numeric field and date in turn. The variables of the
 // fields in `conditional` are asked only where line 1 is true (its children, under the parent
 // rule).
 inline int WriteGridOfLines(int lines, const std::vector<int>& conditional = {}) {
@@ -143,6 +144,9 @@ inline int WriteGridOfLines(int lines, const std::vector<int>& conditional = {})
         in.OpenOrThrow(DataFilePath(data_file::kGrid));
         while (!in.Eof()) grid.push_back(in.ReadLine(300));
     }
+    // A long grid asks its questions again, in a section of their own.
+    if (lines > 2000)
+        for (size_t i = 0, generated = grid.size(); i < generated; ++i) grid.push_back(grid[i]);
     std::vector<int> fields;
     for (int f = 1; f <= CoreState.FieldCount; ++f)
         if (FieldTypes[f] >= 2 && FieldTypes[f] <= 7 && FieldTypes[f] != 3) fields.push_back(f);

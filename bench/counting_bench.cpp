@@ -7,8 +7,8 @@
 // shape users have (100 words a card, 96 used by fields of every type in turn) and a cheap one
 // (150 words a card, 59 used, nearly all coded fields of small codes). Each at 10,000 and 500,000
 // random cards, with grids of 78, 1,000 and 3,999 lines (the generated grid cut or extended with
-// narrow classes of the numeric fields and dates, five coded variables children of the first
-// line), every line a row and ten columns.
+// narrow classes of the numeric fields and dates, the longest asking its variables twice, five
+// coded variables children of the first line), every line a row and ten columns.
 //
 // The floor is the work the pass cannot avoid: reading every byte of the card file (4 MB reads
 // into one buffer, the file in the page cache). Classifying and adding up is what the pass adds

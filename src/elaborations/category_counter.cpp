@@ -4,6 +4,7 @@
 #include <bit>
 #include <climits>
 #include <cstring>
+#include <map>
 #include <numeric>
 #include <type_traits>
 
@@ -98,14 +99,21 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
             GroupSource g;
             g.source = &s;
             g.offsets = s.group;
+            // Each category's intervals, then -1 when it is all-empty: one class a signature.
+            std::map<int32_t, std::vector<int64_t>> signature;
             for (size_t j = 0; j + 1 < bounds.size(); ++j) {
                 auto [b, e] = s.lookup.IntervalCategories(j);
-                g.categories.insert(g.categories.end(), b, e);
+                for (const int32_t* c = b; c != e; ++c) signature[*c].push_back(int64_t(j));
             }
-            g.categories.insert(g.categories.end(), s.allEmpty.begin(), s.allEmpty.end());
-            std::sort(g.categories.begin(), g.categories.end());
-            g.categories.erase(std::unique(g.categories.begin(), g.categories.end()), g.categories.end());
-            if (!g.categories.empty()) groups_.push_back(std::move(g));
+            for (int32_t c : s.allEmpty)
+                if (std::vector<int64_t>& in = signature[c]; in.empty() || in.back() != -1) in.push_back(-1);
+            std::map<std::vector<int64_t>, size_t> classOf;
+            for (const auto& [c, in] : signature) {
+                const auto [at, fresh] = classOf.emplace(in, g.classes.size());
+                if (fresh) g.classes.emplace_back();
+                g.classes[at->second].push_back(c);
+            }
+            if (!g.classes.empty()) groups_.push_back(std::move(g));
             continue;
         }
         if (bounds.empty()) continue;
@@ -210,7 +218,7 @@ void CategoryCounter::OrderSources(std::vector<Pending>& words, std::vector<Pend
         if (g.maskSlots == 0) continue;
         slotGroups_.push_back(&g);
         const auto first = slotColumns_.begin() + ptrdiff_t(g.maskSlots);
-        if (std::any_of(first, first + (ptrdiff_t(1) << g.categories.size()),
+        if (std::any_of(first, first + (ptrdiff_t(1) << g.classes.size()),
                         [](uint32_t b) { return b != 0; }))
             columnSources_.push_back(uint32_t(slotSources_));
         ++slotSources_;
@@ -641,11 +649,11 @@ void CategoryCounter::AddDirects(const uint16_t* card, const uint16_t* slots, ui
 }
 
 void CategoryCounter::SetGroupTrue(const GroupSource& g, uint64_t bits, size_t word) {
-    for (; bits != 0; bits &= bits - 1) {
-        const int32_t c = g.categories[word * 64 + size_t(std::countr_zero(bits))];
-        if (involved_[size_t(c)]) RawTrue(c);
-        if (!affected_[size_t(c)]) PushDirect(c);
-    }
+    for (; bits != 0; bits &= bits - 1)
+        for (int32_t c : g.classes[word * 64 + size_t(std::countr_zero(bits))]) {
+            if (involved_[size_t(c)]) RawTrue(c);
+            if (!affected_[size_t(c)]) PushDirect(c);
+        }
 }
 
 // The classifier's parent rule on the raw truths of the categories it touches, swept over the

@@ -74,7 +74,9 @@ class CategoryCounter {
         const CardClassifier::Source* source = nullptr;
         std::vector<int> offsets;
         SlotMap map;
-        std::vector<int32_t> categories;  // bit b of a mask: categories[b]
+        // Bit b of a mask: class b, the categories classes[b] true on the same cards (those in
+        // the same intervals, and all-empty or not alike), so a repeated variable adds no class.
+        std::vector<std::vector<int32_t>> classes;
         bool small = false;
         uint64_t emptyMask = 0;  // small groups: the all-empty classes
         size_t maskWords = 1;

@@ -22,9 +22,15 @@ namespace qv {
 void CategoryCounter::BuildGroup(GroupSource& g) {
     const CardClassifier::Source& s = *g.source;
     const std::vector<int64_t>& bounds = s.lookup.Bounds();
-    const size_t classes = g.categories.size();
-    auto bitOf = [&](int32_t c) {
-        return size_t(std::lower_bound(g.categories.begin(), g.categories.end(), c) - g.categories.begin());
+    const size_t classes = g.classes.size();
+    std::vector<size_t> classOf(size_t(categoryCount_) + 2, 0);
+    for (size_t b = 0; b < classes; ++b)
+        for (int32_t c : g.classes[b]) classOf[size_t(c)] = b;
+    auto bitOf = [&](int32_t c) { return classOf[size_t(c)]; };
+    auto columnsOf = [&](size_t b) {
+        uint32_t bits = 0;
+        for (int32_t c : g.classes[b]) bits |= patternBits_[size_t(c)];
+        return bits;
     };
     g.small = classes <= kSmallGroupClasses;
     g.maskWords = (classes + 63) / 64;
@@ -55,8 +61,9 @@ void CategoryCounter::BuildGroup(GroupSource& g) {
         for (int32_t c : s.allEmpty) setBit(g.segmentCount, c);
     }
 
-    const bool ruled = std::any_of(g.categories.begin(), g.categories.end(),
-                                   [&](int32_t c) { return involved_[size_t(c)] != 0; });
+    const bool ruled = std::any_of(g.classes.begin(), g.classes.end(), [&](const std::vector<int32_t>& in) {
+        return std::any_of(in.begin(), in.end(), [&](int32_t c) { return involved_[size_t(c)] != 0; });
+    });
     if (classes <= kWholeGroupClasses && !ruled &&
         slotCategories_.size() + (size_t(1) << classes) <= kMaxSlots) {
         g.maskSlots = uint32_t(slotCategories_.size());
@@ -66,8 +73,8 @@ void CategoryCounter::BuildGroup(GroupSource& g) {
             uint32_t bits = 0;
             for (size_t b = 0; b < classes; ++b)
                 if (mask & (uint64_t(1) << b)) {
-                    counted.push_back(g.categories[b]);
-                    bits |= patternBits_[size_t(g.categories[b])];
+                    counted.insert(counted.end(), g.classes[b].begin(), g.classes[b].end());
+                    bits |= columnsOf(b);
                 }
             NewSlot(counted, {}, bits);
         }
@@ -75,14 +82,15 @@ void CategoryCounter::BuildGroup(GroupSource& g) {
     }
     if (g.maskWords == 1 && !ruled && slotCategories_.size() + classes <= kMaxSlots) {
         g.bitSlots = uint32_t(slotCategories_.size());
-        for (int32_t c : g.categories) {
-            NewSlot({&c, 1}, {}, patternBits_[size_t(c)]);
-            g.bitColumns = g.bitColumns || patternBits_[size_t(c)] != 0;
+        for (size_t b = 0; b < classes; ++b) {
+            NewSlot(g.classes[b], {}, columnsOf(b));
+            g.bitColumns = g.bitColumns || columnsOf(b) != 0;
         }
         return;
     }
-    for (int32_t c : g.categories)
-        if (!affected_[size_t(c)]) MakeDirect(c);
+    for (const std::vector<int32_t>& in : g.classes)
+        for (int32_t c : in)
+            if (!affected_[size_t(c)]) MakeDirect(c);
 }
 
 // A class is a range of values, so a small group's class is among a card's when any of the
@@ -97,9 +105,9 @@ void CategoryCounter::PrepareVector(GroupSource& g, const std::vector<int64_t>& 
         if (g.offsets[size_t(j)] != g.offsets[0] + j) return;
     // Class b's range: from the first interval holding it to the end of the last, within the
     // 16-bit values.
-    std::vector<int64_t> low(g.categories.size(), INT64_MAX), high(g.categories.size(), INT64_MIN);
+    std::vector<int64_t> low(g.classes.size(), INT64_MAX), high(g.classes.size(), INT64_MIN);
     for (size_t j = 0; j + 1 < bounds.size(); ++j)
-        for (size_t b = 0; b < g.categories.size(); ++b)
+        for (size_t b = 0; b < g.classes.size(); ++b)
             if (masks[j + 1] & (1u << b)) {
                 low[b] = std::min(low[b], std::max<int64_t>(bounds[j], INT16_MIN));
                 high[b] = std::max(high[b], std::min<int64_t>(bounds[j + 1], int64_t(INT16_MAX) + 1));
@@ -116,7 +124,7 @@ void CategoryCounter::PrepareVector(GroupSource& g, const std::vector<int64_t>& 
         g.rangeBit.push_back(lanes(1 << b));
     };
     size_t tests = 0;
-    for (size_t b = 0; b < g.categories.size(); ++b) {
+    for (size_t b = 0; b < g.classes.size(); ++b) {
         if (low[b] >= high[b]) continue;  // no 16-bit value
         ++tests;
         if (high[b] - low[b] == 1) {
