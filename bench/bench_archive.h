@@ -133,9 +133,9 @@ inline Definition BuildMixedDefinition(const std::string& dir) {
 
 // The generated grid ("grl-sch.txt") cut or extended to `lines` lines: past the generated lines
 // (and, past 2,000 lines, the same variables once more), variables of 40 narrow classes of each
-// numeric field and date in turn. The variables of the
-// fields in `conditional` are asked only where line 1 is true (its children, under the parent
-// rule).
+// numeric field and date in turn. The variables of the fields in `conditional` are asked only
+// where line 1 is true (its children, under the parent rule), from the fourth on where the first
+// answer of the first of them is (a chain).
 inline int WriteGridOfLines(int lines, const std::vector<int>& conditional = {}) {
     GenerateDichotomousGrid();
     std::vector<std::string> grid;
@@ -165,13 +165,17 @@ inline int WriteGridOfLines(int lines, const std::vector<int>& conditional = {})
         }
     }
     grid.resize(size_t(lines));
-    for (std::string& line : grid) {  // a variable's first line: "...*<field>=...;G<n>S0"
+    int chained = 0;  // the first line of the first conditional variable
+    for (size_t i = 0; i < grid.size(); ++i) {  // a variable's first line: "...*<field>=...;G<n>S0"
+        std::string& line = grid[i];
         const size_t star = line.find('*'), code = line.rfind(";G");
         if (star == std::string::npos || code == std::string::npos || line.compare(code + 3, 2, "S0") != 0)
             continue;
         const int field = std::atoi(line.c_str() + star + 1);
-        if (std::find(conditional.begin(), conditional.end(), field) != conditional.end())
-            line.replace(code + 3, 2, "S1");
+        const auto at = std::find(conditional.begin(), conditional.end(), field);
+        if (at == conditional.end()) continue;
+        if (chained == 0 && at == conditional.begin()) chained = int(i) + 1;
+        line.replace(code + 3, 2, "S" + std::to_string(at - conditional.begin() >= 3 && chained ? chained : 1));
     }
     TextBuilder out;
     for (const std::string& line : grid) out.Line(line);

@@ -8,7 +8,8 @@
 // (150 words a card, 59 used, nearly all coded fields of small codes). Each at 10,000 and 500,000
 // random cards, with grids of 78, 1,000 and 3,999 lines (the generated grid cut or extended with
 // narrow classes of the numeric fields and dates, the longest asking its variables twice, five
-// coded variables children of the first line), every line a row and ten columns.
+// coded variables children of the first line or, two of them, of a child), every line a row and
+// ten columns.
 //
 // The floor is the work the pass cannot avoid: reading every byte of the card file (4 MB reads
 // into one buffer, the file in the page cache). Classifying and adding up is what the pass adds
@@ -75,7 +76,8 @@ void RunArchive(const char* name, const std::function<Definition(const std::stri
         std::printf(" %d cards, %.1f MB of card file, plain read %.4f s\n", count,
                     double(count) * CoreState.CardWordCount * 2 / 1e6, Seconds([] { PlainRead(); }, 5));
         for (int lines : {78, 1000, 3999}) {
-            // Five variables asked only where the first line is true.
+            // Five variables asked only where the first line is true, two of them only where the
+            // first answer of the first of those is.
             WriteGridOfLines(lines, {def.codedFields[3], def.codedFields[5], def.codedFields[7],
                                      def.codedFields[9], def.codedFields[11]});
             const CategoryGrid grid = LoadCategoryGrid(DataFilePath(data_file::kGrid));

@@ -41,8 +41,7 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
     parentOf_.assign(size, 0);
     for (size_t k = 0; k < columns.size() && k < size_t(kMaxCountedColumns); ++k)
         if (columns[k] >= 1 && columns[k] <= categoryCount_) patternBits_[size_t(columns[k])] |= 1u << k;
-    const std::vector<int32_t> parents = parentRule_ ? PlainParents() : std::vector<int32_t>();
-    if (parentRule_ && !ParentsInPattern(parents) && !ParentsGated(parents)) {
+    if (parentRule_ && !(PlanGates() && (ParentsInPattern() || ParentsGated()))) {
         for (int32_t c : plan.ChildCategories()) {
             affected_[size_t(c)] = involved_[size_t(c)] = 1;
             const int32_t p = grid.Parent[size_t(c)];
@@ -126,7 +125,7 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
             involved.clear();
             uint32_t bits = 0;
             uint64_t parents = 0;
-            uint8_t gate = 0, second = 0;  // the parents of the interval's children, at most two
+            uint8_t gate = 0, second = 0;  // the gates of the interval's children, at most two
             for (const int32_t* c = b; c != e; ++c) {
                 if (!affected_[size_t(*c)]) {
                     counted.push_back(*c);
@@ -143,8 +142,8 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
             p.involved = p.involved || !involved.empty();
             p.parents = p.parents || parents != 0;
             p.gated = p.gated || gate != 0;
-            // With children, the twins that count them too: of the first parent, of the second,
-            // of both.
+            // With children, the twins that count them too: of the first gate, of the second, of
+            // both.
             const size_t twin = slotCategories_.size();
             for (int variant = 1; gate != 0 && variant < (second != 0 ? 4 : 2); ++variant) {
                 std::vector<int32_t> with;
@@ -248,36 +247,64 @@ void CategoryCounter::OrderSources(std::vector<Pending>& words, std::vector<Pend
     }
 }
 
-// The parents of the rule's children, in order of first use, when every one lies in the grid and
-// is no child itself: a child is then true when both it and its parent are, as read from the
-// card. Else none.
-std::vector<int32_t> CategoryCounter::PlainParents() const {
+// The rule kept as gates, when every child's parent lies in the grid: a child is true when it is
+// and its gate is, as read from the card. Its gate is its parent's truth at the child's steps of
+// the rule's sweeps: the parent as read when it is no child itself, else as the first sweep left
+// it when it lies at or after the child, as the second left it when before. The parents are taken
+// in order of first use, and so are the gates; false when either are more than 64.
+bool CategoryCounter::PlanGates() {
     const CategoryGrid& grid = plan_.Grid();
     const std::vector<int32_t>& children = plan_.ChildCategories();
     std::vector<uint8_t> child(size_t(categoryCount_) + 2, 0);
     for (int32_t c : children) child[size_t(c)] = 1;
-    std::vector<int32_t> parents;
+    auto indexIn = [](auto& list, const auto& item) {  // its index, added at the end when new
+        const auto at = std::find(list.begin(), list.end(), item);
+        if (at == list.end()) list.push_back(item);
+        return uint8_t(std::find(list.begin(), list.end(), item) - list.begin());
+    };
+    gateOfChild_.assign(size_t(categoryCount_) + 2, 0);
     for (int32_t c : children) {
         const int32_t p = grid.Parent[size_t(c)];
-        if (p < 1 || p > categoryCount_ || child[size_t(p)]) return {};
-        if (std::find(parents.begin(), parents.end(), p) == parents.end()) parents.push_back(p);
+        if (p < 1 || p > categoryCount_) return false;
+        const uint8_t parent = indexIn(parents_, p);
+        const uint8_t after = !child[size_t(p)] ? 0 : p < c ? 2 : 1;
+        gateOfChild_[size_t(c)] = indexIn(gates_, std::pair(parent, after));
+        if (gates_.size() > 64) return false;  // and so the parents, each the parent of a gate
     }
-    return parents;
+    for (int32_t c : children)  // the children that are parents, in the sweeps' order
+        if (std::find(parents_.begin(), parents_.end(), c) != parents_.end())
+            chain_.push_back({indexIn(parents_, c), indexIn(parents_, grid.Parent[size_t(c)])});
+    return !parents_.empty();
 }
 
-// A few plain parents: each one's truth is kept as a bit of the card's pattern, set as its
-// columns are, and the child is counted through its slots like any category, in the rows whose
-// pattern holds that bit.
-bool CategoryCounter::ParentsInPattern(const std::vector<int32_t>& parents) {
-    if (parents.empty() || parents.size() > size_t(kMostParentBits)) return false;
-    const CategoryGrid& grid = plan_.Grid();
-    for (size_t j = 0; j < parents.size(); ++j)
-        patternBits_[size_t(parents[j])] |= 1u << (kMaxCountedColumns + int(j));
+// A card's gates (bit i: gate i) from its parents as read (bit j: parent j): the sweeps run over
+// the parents that are children.
+uint64_t CategoryCounter::GatesOf(uint64_t read) const {
+    uint64_t after[3] = {read, 0, 0}, truths = read;
+    for (int sweep = 1; sweep <= 2; ++sweep) {
+        for (const auto& [c, p] : chain_)
+            if (!(truths >> p & 1)) truths &= ~(uint64_t(1) << c);
+        after[sweep] = truths;
+    }
+    uint64_t gates = 0;
+    for (size_t i = 0; i < gates_.size(); ++i)
+        gates |= (after[gates_[i].second] >> gates_[i].first & 1) << i;
+    return gates;
+}
+
+// A few gates: each parent's truth as read is a bit of the card's pattern, set as its columns
+// are, then turned into the gates' bits; a child is counted through its slots like any
+// category, in the rows whose pattern holds its gate's bit.
+bool CategoryCounter::ParentsInPattern() {
+    if (parents_.size() > size_t(kMostParentBits) || gates_.size() > size_t(kMostParentBits)) return false;
+    for (size_t j = 0; j < parents_.size(); ++j)
+        patternBits_[size_t(parents_[j])] |= 1u << (kMaxCountedColumns + int(j));
     for (int32_t c : plan_.ChildCategories())
-        parentOf_[size_t(c)] =
-            patternBits_[size_t(grid.Parent[size_t(c)])] & ~((1u << kMaxCountedColumns) - 1);
+        parentOf_[size_t(c)] = 1u << (kMaxCountedColumns + gateOfChild_[size_t(c)]);
+    for (uint32_t read = 0; !chain_.empty() && read < patternGates_.size(); ++read)
+        patternGates_[read] = uint32_t(GatesOf(read)) << kMaxCountedColumns;
     KeepChildColumns([this](int32_t c) { return parentOf_[size_t(c)]; });
-    parentBits_ = int(parents.size());
+    parentBits_ = int(gates_.size());
     parentRule_ = false;
     return true;
 }
@@ -290,18 +317,15 @@ void CategoryCounter::KeepChildColumns(BitOf&& bitOf) {
             childColumns_.push_back({bitOf(c), columns});
 }
 
-// More plain parents, up to 64: each slot that holds children (of one parent or two) has twins
-// that count them too, and a card whose parents are true adds to the twin of those; the cards'
-// parents are found as their columns are. Groups that hold a child or a parent, and slots with
-// children of three parents or more, leave the rule to be applied card by card.
-bool CategoryCounter::ParentsGated(const std::vector<int32_t>& parents) {
-    if (parents.empty() || parents.size() > 64) return false;
-    const CategoryGrid& grid = plan_.Grid();
+// More gates, up to 64: each slot that holds children (of one gate or two) has twins that count
+// them too, and a card whose gates are true adds to the twin of those; the cards' parents are
+// found as their columns are, then their gates. Groups that hold a child or a parent, and slots
+// with children of three gates or more, leave the rule to be applied card by card.
+bool CategoryCounter::ParentsGated() {
     std::vector<uint8_t> gateOf(size_t(categoryCount_) + 2, 0);
     std::vector<uint64_t> parentBit(size_t(categoryCount_) + 2, 0);
-    for (size_t j = 0; j < parents.size(); ++j) parentBit[size_t(parents[j])] = uint64_t(1) << j;
-    for (int32_t c : plan_.ChildCategories())
-        gateOf[size_t(c)] = uint8_t(std::countr_zero(parentBit[size_t(grid.Parent[size_t(c)])]) + 1);
+    for (size_t j = 0; j < parents_.size(); ++j) parentBit[size_t(parents_[j])] = uint64_t(1) << j;
+    for (int32_t c : plan_.ChildCategories()) gateOf[size_t(c)] = uint8_t(gateOfChild_[size_t(c)] + 1);
     for (const CardClassifier::Source& src : plan_.Sources()) {
         const bool group = src.kind == Kind::Group;
         auto touched = [&](int32_t c) { return gateOf[size_t(c)] != 0 || parentBit[size_t(c)] != 0; };
@@ -320,7 +344,7 @@ bool CategoryCounter::ParentsGated(const std::vector<int32_t>& parents) {
     }
     gateOf_ = std::move(gateOf);
     parentBit_ = std::move(parentBit);
-    KeepChildColumns([&](int32_t c) { return parentBit_[size_t(grid.Parent[size_t(c)])]; });
+    KeepChildColumns([&](int32_t c) { return uint64_t(1) << gateOfChild_[size_t(c)]; });
     parentRule_ = false;
     return true;
 }
@@ -565,6 +589,12 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
             const uint16_t* source = slots + size_t(i) * kBatch;
             for (size_t k = 0; k < m; ++k) truths[k] |= slotParents_[source[k]];
         }
+        if (!chain_.empty())
+            for (size_t k = 0; k < m; ++k) truths[k] = GatesOf(truths[k]);
+    } else if (!chain_.empty()) {
+        constexpr uint32_t columnBits = (1u << kMaxCountedColumns) - 1;
+        for (size_t k = 0; k < m; ++k)
+            pattern[k] = (pattern[k] & columnBits) | patternGates_[pattern[k] >> kMaxCountedColumns];
     }
     for (const auto& [bit, children] : childColumns_)
         for (size_t k = 0; k < m; ++k)
@@ -700,6 +730,7 @@ void CategoryCounter::AddToTable(const uint16_t* card, const int32_t* direct, si
     };
     uint64_t truths = 0;  // the card's parents, for the twin slots
     for (uint32_t i : parentSources_) truths |= slotParents_[SlotOf(i, card)];
+    if (!chain_.empty()) truths = GatesOf(truths);
     for (size_t i = 0; i < slotSources_; ++i) spreadSlot(GatedSlot(SlotOf(i, card), truths));
     for (const GroupSource* g : classGroups_)
         for (uint64_t bits = OneWordMask(*g, card); bits != 0; bits &= bits - 1)

@@ -20,11 +20,13 @@ namespace qv {
 // its weight to each of its slots in a row kept for its pattern of true columns; Table() spreads
 // every slot over the categories that hold it. A multi-answer group of a few classes has a slot
 // for each set of classes its fields can hold together, a larger one a slot for each class it
-// holds. Under the parent rule, a child whose parent is no child is true where both are: with a
-// few parents their truths join the pattern and a child is taken from the rows where its parent
-// is true; with more, a slot holding children has twins that count them, and a card adds to the
-// twin of its true parents. The categories that no slot decides alone (the children of any other
-// rule, the classes of groups it touches or of more than 64 classes) are counted one by one.
+// holds. Under the parent rule, a child is true where it and its gate are: its parent's truth, as
+// read from the card or, for a parent that is a child too, as the rule's sweeps leave it. With a
+// few gates they join the pattern and a child is taken from the rows where its gate is true;
+// with more, a slot holding children has twins that count them, and a card adds to the twin of
+// its true gates. The categories that no slot decides alone (the children of a parent outside
+// the grid, the classes of groups the rule touches or of more than 64 classes) are counted one
+// by one.
 //
 // Cards are taken a batch at a time and each step runs over the whole batch, one source at a
 // time: the source's table and bounds stay in registers and the cards' steps do not wait on
@@ -126,15 +128,16 @@ class CategoryCounter {
     void CompileSources(std::vector<Pending>& words, std::vector<Pending>& keys);
     void OrderSources(std::vector<Pending>& words, std::vector<Pending>& keys);
     uint32_t NewSlot(std::span<const int32_t> counted, std::span<const int32_t> involved, uint32_t columns);
-    std::vector<int32_t> PlainParents() const;
-    bool ParentsInPattern(const std::vector<int32_t>& parents);
-    bool ParentsGated(const std::vector<int32_t>& parents);
+    bool PlanGates();
+    uint64_t GatesOf(uint64_t read) const;
+    bool ParentsInPattern();
+    bool ParentsGated();
     template <typename BitOf>
     void KeepChildColumns(BitOf&& bitOf);
     template <bool unit>
     void AddGated(size_t i, size_t m);
-    // The slot a card adds to, given its true parents: a slot holding children of one parent or
-    // two has twins, with the children of the first, the second or both (twin_ onward).
+    // The slot a card adds to, given its true gates: a slot holding children of one gate or two
+    // has twins, with the children of the first, the second or both (twin_ onward).
     uint16_t GatedSlot(uint16_t slot, uint64_t truths) const {
         const uint8_t a = gate_[slot], b = gate2_[slot];
         const uint32_t variant = (a != 0 ? uint32_t(truths >> (a - 1)) & 1 : 0) |
@@ -227,28 +230,37 @@ class CategoryCounter {
     std::vector<int32_t> directCategory_;
     std::vector<uint32_t> directColumns_;
     std::vector<uint8_t> involved_, affected_;  // by category: a parent-rule parent or child
+    // The parent rule kept as gates (see PlanGates): the parents; the gates, each a parent's index
+    // and the sweeps after which it is read (0: as read from the card); by child category, its
+    // gate's index; the children that are parents, in order, with their parents, by index.
+    std::vector<int32_t> parents_;
+    std::vector<std::pair<uint8_t, uint8_t>> gates_;
+    std::vector<uint8_t> gateOfChild_;
+    std::vector<std::pair<uint8_t, uint8_t>> chain_;
     // By category: the bits it sets in a card's pattern, those of the columns it is (bits 0 to
     // kMaxCountedColumns - 1) and, when it is a parent the pattern keeps, its parent bit.
     std::vector<uint32_t> patternBits_;
-    // The parent rule kept in the pattern: by child category, its parent's bit (else 0); the
-    // number of parent bits.
+    // The gates kept in the pattern: by child category, its gate's bit (else 0); the number of
+    // gate bits; with children that are parents, by the parent bits a card's words set, the
+    // gate bits that take their place.
     std::vector<uint32_t> parentOf_;
     int parentBits_ = 0;
     static constexpr int kMostParentBits = 4;
-    // Else the parent rule kept by twin slots: by category, a child's parent (its bit's index + 1,
-    // else 0) and a parent's bit; by slot, the parents it makes true, and for a slot holding
-    // children, their parents (as gateOf_) and its first twin; the sources with such slots and
-    // those that give parents.
+    std::array<uint32_t, 1 << kMostParentBits> patternGates_{};
+    // Else the gates kept by twin slots: by category, a child's gate (its index + 1, else 0) and
+    // a parent's bit; by slot, the parents it makes true, and for a slot holding children, their
+    // gates (as gateOf_) and its first twin; the sources with such slots and those that give
+    // parents.
     std::vector<uint8_t> gateOf_;
     std::vector<uint64_t> parentBit_;
     std::vector<uint64_t> slotParents_;
     std::vector<uint8_t> gate_, gate2_;
     std::vector<uint16_t> twin_;
     std::vector<uint32_t> gatedSources_, parentSources_;
-    // Either way, the children that are columns: the bit of their parent's truth (in the pattern
-    // or among the card's true parents) and their columns.
+    // Either way, the children that are columns: the bit of their gate (in the pattern or among
+    // the card's true gates) and their columns.
     std::vector<std::pair<uint64_t, uint32_t>> childColumns_;
-    std::vector<uint64_t> truths_;  // per batch: each card's true parents
+    std::vector<uint64_t> truths_;  // per batch: each card's true parents, then its true gates
 
     SlotStore store_;
     std::vector<uint64_t> maskStore_;

@@ -193,6 +193,8 @@ RandomArchive MakeArchive(std::mt19937& rng) {
     // is in several classes, a group reaches past the card.
     const bool wide = pick(0, 3) == 0;
     const int favoured = pick(0, 2);
+    const bool outside = pick(0, 1);  // some parents outside the grid, else none
+    std::vector<int> chain;
     for (int i = 1; i <= g.Count; ++i) {
         g.Field[size_t(i)] = pick(0, 20) == 0 ? pick(-1, 17) : pick(1, 16);
         g.FieldCount[size_t(i)] = pick(0, 3) == 0 ? pick(1, 4) : 0;
@@ -219,13 +221,16 @@ RandomArchive MakeArchive(std::mt19937& rng) {
         }
         if (pick(0, 30) == 0) g.HasStar[size_t(i)] = 0;
         // Parents above and below, chains, loops, and parents outside the grid.
-        if (parents && pick(0, 2) == 0) g.Parent[size_t(i)] = pick(1, g.Count + 3);
+        if (parents && pick(0, 2) == 0) g.Parent[size_t(i)] = pick(1, g.Count + (outside ? 3 : 0));
     }
     g.ParentRepetitions = parents && pick(0, 10) != 0 ? 2 : 0;
     // Some keep the rule plain: a field's lines asked only where one of two of the first lines (no
-    // group's) is true, up to twenty such parents, none a child itself.
+    // group's) is true, up to twenty such parents. In some, a few of those are children too: a
+    // parent whose parent comes after it and is a child itself, so that the second sweep can end
+    // what the first left true (or a loop, or a line its own parent).
     if (parents && pick(0, 2) == 0) {
-        const int first = std::min(g.Count, pick(3, 20));
+        const bool chains = pick(0, 1);
+        const int first = std::min(g.Count, chains ? pick(3, 6) : pick(3, 20));
         std::vector<int> parentOfField(40, 0);
         for (int& p : parentOfField) p = pick(0, 2) ? pick(1, first) : 0;
         for (int i = 1; i <= g.Count; ++i) {
@@ -234,9 +239,16 @@ RandomArchive MakeArchive(std::mt19937& rng) {
             g.Parent[size_t(i)] =
                 g.FieldCount[size_t(i)] == 0 && p != 0 && g.FieldCount[size_t(p)] == 0 ? p : 0;
         }
+        const int a = pick(1, std::max(1, first - 1)), b = std::min(first, a + pick(1, 3));
+        int c = pick(1, first);
+        while (first >= 3 && pick(0, 3) != 0 && (c == a || c == b)) c = pick(1, first);
+        if (chains && a < b && g.FieldCount[size_t(a)] == 0 && g.FieldCount[size_t(b)] == 0 &&
+            g.FieldCount[size_t(c)] == 0)
+            g.Parent[size_t(a)] = b, g.Parent[size_t(b)] = c, chain = {a, b, c};
     }
     a.active.assign(size, 0);
     for (int i = 1; i <= g.Count; ++i) a.active[size_t(i)] = pick(0, 4) != 0;
+    for (int i : chain) a.active[size_t(i)] = 1;
     const int columnCount = pick(0, std::min(10, g.Count));
     for (int i = 1; i <= g.Count && int(a.columns.size()) < columnCount; ++i)
         if (pick(0, g.Count / columnCount) == 0) a.columns.push_back(i);
@@ -261,14 +273,46 @@ RandomArchive MakeArchive(std::mt19937& rng) {
     return a;
 }
 
+// Parents that are children, on every card of six answers 0 or 1: line 1 asked where line 2 is
+// true, line 2 where line 3 is, line 3 where line 6 is, lines 4 and 5 where lines 1 and 2 are (so
+// the second sweep can end what the first left of lines 1 and 2). With `more`, lines 12 to 16
+// asked where lines 7 to 11 are: more gates than the pattern keeps. Lines 1 and 4 are columns.
+RandomArchive ChainArchive(bool more, std::mt19937& rng) {
+    RandomArchive a;
+    CategoryGrid& g = a.grid;
+    g.Count = more ? 16 : 6;
+    const size_t size = size_t(g.Count) + 2;
+    g.Low.assign(size, 1);
+    g.High.assign(size, 1);
+    g.FieldCount.assign(size, 0);
+    g.HasStar.assign(size, 1);
+    g.OpensVariable.assign(size, 0);
+    g.Parent = {0, 2, 3, 6, 1, 2, 0, 0, 0, 0, 0, 0, 7, 8, 9, 10, 11, 0};
+    g.Parent.resize(size);
+    g.Field = {0, 1, 2, 3, 4, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 0};
+    g.Field.resize(size);
+    g.ParentRepetitions = 2;
+    a.active.assign(size, 1);
+    a.columns = {1, 4};
+    for (int answers = 0; answers < 64 * 4; ++answers) {
+        std::vector<uint16_t> card(kWords, 0);
+        for (int i = 1; i <= g.Count; ++i)
+            card[size_t(FieldPositions[g.Field[size_t(i)]] - 1)] =
+                uint16_t(i <= 6 ? answers >> (i - 1) & 1 : rng() & 1);
+        a.cards.push_back(card);
+        a.weights.push_back(answers % 3 + 1);
+    }
+    return a;
+}
+
 // Random grids over every kind of field, random active categories and columns, random cards and
-// weights (some 30,000 cards): the classifier's truths and the counter's table are the reference
-// ones.
+// weights (some 30,000 cards), and the chains above: the classifier's truths and the counter's
+// table are the reference ones.
 TEST(CategoryCounterTest, AgreesWithTheCardByCardCount) {
     DefineFields();
     std::mt19937 rng(2024);
-    for (int round = 0; round < 400; ++round) {
-        RandomArchive a = MakeArchive(rng);
+    for (int round = -2; round < 400; ++round) {
+        RandomArchive a = round < 0 ? ChainArchive(round == -1, rng) : MakeArchive(rng);
         CardClassifier classifier(a.grid, a.active, kWords);
         CategoryCounter counter(classifier, a.columns);
         AddAll(counter, a.cards, a.weights);
@@ -485,7 +529,8 @@ TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
     const std::vector<uint8_t> active(size_t(g.Count) + 2, 1);
     // Under the parent rule: the first group and the number's lines children of the first
     // column; or the number's lines children of the first and the second column, the second
-    // line of columns 6 to 10 children of columns 1 to 5, and the last column a child of the first.
+    // line of columns 6 to 10 children of columns 1 to 5, the last column a child of the first
+    // and the first of the second.
     for (bool manyParents : {false, true}) {
         std::fill(g.Parent.begin(), g.Parent.end(), 0);
         for (int c : children)
@@ -494,6 +539,7 @@ TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
         if (manyParents) {
             for (int f = 6; f <= 10; ++f) g.Parent[size_t(2 * f)] = 2 * f - 11;
             g.Parent[size_t(columns[9])] = 1;  // a column asked only where the first is true
+            g.Parent[size_t(columns[0])] = columns[1];  // which is asked where the second is
         }
         CardClassifier classifier(g, active, kWords);
         CategoryCounter counter(classifier, columns);
