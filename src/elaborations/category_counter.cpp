@@ -98,6 +98,7 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
             GroupSource g;
             g.source = &s;
             g.offsets = s.group;
+            g.gate = groupGate_.empty() ? 0 : groupGate_[size_t(&s - plan_.Sources().data())];
             // Each category's intervals, then -1 when it is all-empty: one class a signature.
             std::map<int32_t, std::vector<int64_t>> signature;
             for (size_t j = 0; j + 1 < bounds.size(); ++j) {
@@ -119,6 +120,16 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
         // Segment 0 lies below every bound and the last above; segment j + 1 is interval j.
         std::vector<uint16_t> segments(bounds.size() + 1, 0);
         Pending p{{}, &s, false, false};
+        // Every category a child of one gate: the source counts only where that gate is true, and
+        // needs no twins.
+        for (size_t j = 0; !gateOf_.empty() && j + 1 < bounds.size(); ++j) {
+            auto [b, e] = s.lookup.IntervalCategories(j);
+            for (const int32_t* c = b; c != e; ++c) {
+                const uint8_t of = gateOf_[size_t(*c)];
+                p.whole = of != 0 && (p.whole == 0 || p.whole == of) && p.whole != 0xFF ? of : 0xFF;
+            }
+        }
+        if (p.whole == 0xFF) p.whole = 0;
         for (size_t j = 0; j + 1 < bounds.size(); ++j) {
             auto [b, e] = s.lookup.IntervalCategories(j);
             counted.clear();
@@ -134,14 +145,14 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
                 if (involved_[size_t(*c)]) involved.push_back(*c);
                 if (gateOf_.empty()) continue;
                 parents |= parentBit_[size_t(*c)];
-                const uint8_t of = gateOf_[size_t(*c)];
+                const uint8_t of = p.whole != 0 ? 0 : gateOf_[size_t(*c)];
                 if (of != 0 && of != gate) (gate == 0 ? gate : second) = of;
             }
             if (counted.empty() && involved.empty()) continue;
             p.columns = p.columns || bits != 0;
             p.involved = p.involved || !involved.empty();
             p.parents = p.parents || parents != 0;
-            p.gated = p.gated || gate != 0;
+            p.gated = p.gated || gate != 0 || p.whole != 0;
             // With children, the twins that count them too: of the first gate, of the second, of
             // both.
             const size_t twin = slotCategories_.size();
@@ -158,7 +169,13 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
             if (gate != 0) std::erase_if(counted, [&](int32_t c) { return gateOf_[size_t(c)] != 0; });
             segments[j + 1] = uint16_t(NewSlot(counted, involved, bits));
             slotParents_.back() = parents;
-            if (gate != 0) gate_.back() = gate, gate2_.back() = second, twin_.back() = uint16_t(twin);
+            if (gate != 0) {
+                gate_.back() = uint64_t(1) << (gate - 1);
+                gate2_.back() = second != 0 ? uint64_t(1) << (second - 1) : 0;
+                const size_t slot = slotCategories_.size() - 1;
+                for (uint16_t variant = 1; variant < 4; ++variant)
+                    variants_[slot * 4 + variant] = uint16_t(twin + variant - 1);
+            }
         }
         if (std::all_of(segments.begin(), segments.end(), [](uint16_t v) { return v == 0; })) continue;
         const bool word16 = s.kind == Kind::Word && s.words.first >= 0;
@@ -207,6 +224,7 @@ void CategoryCounter::OrderSources(std::vector<Pending>& words, std::vector<Pend
     }
     for (size_t i = 0; i < words.size() + keys.size(); ++i) {
         const Pending& p = i < words.size() ? words[i] : keys[i - words.size()];
+        wholeGate_.push_back(p.whole);
         if (p.columns) columnSources_.push_back(uint32_t(i));
         if (p.involved) involvedSources_.push_back(uint32_t(i));
         if (p.parents) parentSources_.push_back(uint32_t(i));
@@ -220,6 +238,8 @@ void CategoryCounter::OrderSources(std::vector<Pending>& words, std::vector<Pend
         if (std::any_of(first, first + (ptrdiff_t(1) << g.classes.size()),
                         [](uint32_t b) { return b != 0; }))
             columnSources_.push_back(uint32_t(slotSources_));
+        if (g.gate != 0) gatedSources_.push_back(uint32_t(slotSources_));
+        wholeGate_.push_back(g.gate);
         ++slotSources_;
     }
 
@@ -228,30 +248,48 @@ void CategoryCounter::OrderSources(std::vector<Pending>& words, std::vector<Pend
     auto in = [](const std::vector<uint32_t>& list, size_t i) {
         return std::find(list.begin(), list.end(), uint32_t(i)) != list.end();
     };
+    // A word or key wholly under one gate adds as it goes too, its slot kept where the gate is.
+    std::vector<uint32_t> lateGated;
     for (size_t i = 0; i < slotSources_; ++i) {
-        const bool early =
-            in(columnSources_, i) || in(involvedSources_, i) || in(parentSources_, i) || in(gatedSources_, i);
+        const bool read = in(columnSources_, i) || in(involvedSources_, i) || in(parentSources_, i);
+        const uint16_t gate = wholeGate_[i];
+        const bool gatedLate = gate != 0 && !read && i < words_.size() + keys_.size();
+        const bool early = read || (in(gatedSources_, i) && !gatedLate);
         if (early && !in(gatedSources_, i)) knownSources_.push_back(uint32_t(i));
+        if (gatedLate) {
+            lateGated.push_back(uint32_t(i));
+            if (std::find(gateMasked_.begin(), gateMasked_.end(), gate - 1) == gateMasked_.end())
+                gateMasked_.push_back(gate - 1);
+        }
         if (!early && i < words_.size()) {
-            lateWords_.push_back(words_[i]);
+            WordSource w = words_[i];
+            w.gate = gate;
+            (gatedLate ? lateGatedWords_ : lateWords_).push_back(w);
             continue;
         }
         if (!early && i < words_.size() + keys_.size()) {
             const KeySource& k = keys_[i - words_.size()];
             if (k.kind == Kind::Word && k.words.first >= 0 && k.map.table) {
-                lateTableWords_.push_back({k.words.first, k.map.table, uint32_t(k.map.low), k.map.size});
+                (gatedLate ? lateGatedTableWords_ : lateTableWords_)
+                    .push_back({k.words.first, k.map.table, uint32_t(k.map.low), k.map.size, gate});
                 continue;
             }
         }
-        (early ? earlySources_ : lateSources_).push_back(uint32_t(i));
+        (early ? earlySources_ : gatedLate ? lateGatedSources_ : lateSources_).push_back(uint32_t(i));
     }
+    std::erase_if(gatedSources_, [&](uint32_t i) { return in(lateGated, i); });
+    for (auto* words : {&lateGatedWords_, &lateGatedTableWords_})
+        std::stable_sort(words->begin(), words->end(),
+                         [](const WordSource& a, const WordSource& b) { return a.gate < b.gate; });
+    if (!gateMasked_.empty()) gateMasks_.resize(size_t(gateBits_) * kBatch);
 }
 
 // The rule kept as gates, when every child's parent lies in the grid: a child is true when it is
 // and its gate is, as read from the card. Its gate is its parent's truth at the child's steps of
 // the rule's sweeps: the parent as read when it is no child itself, else as the first sweep left
 // it when it lies at or after the child, as the second left it when before. The parents are taken
-// in order of first use, and so are the gates; false when either are more than 64.
+// in order of first use, a gate of a parent as read at the parent's bit, the others after them;
+// false past 64 bits.
 bool CategoryCounter::PlanGates() {
     const CategoryGrid& grid = plan_.Grid();
     const std::vector<int32_t>& children = plan_.ChildCategories();
@@ -260,25 +298,32 @@ bool CategoryCounter::PlanGates() {
     auto indexIn = [](auto& list, const auto& item) {  // its index, added at the end when new
         const auto at = std::find(list.begin(), list.end(), item);
         if (at == list.end()) list.push_back(item);
-        return uint8_t(std::find(list.begin(), list.end(), item) - list.begin());
+        return size_t(std::find(list.begin(), list.end(), item) - list.begin());
     };
-    gateOfChild_.assign(size_t(categoryCount_) + 2, 0);
     for (int32_t c : children) {
         const int32_t p = grid.Parent[size_t(c)];
         if (p < 1 || p > categoryCount_) return false;
-        const uint8_t parent = indexIn(parents_, p);
-        const uint8_t after = !child[size_t(p)] ? 0 : p < c ? 2 : 1;
-        gateOfChild_[size_t(c)] = indexIn(gates_, std::pair(parent, after));
-        if (gates_.size() > 64) return false;  // and so the parents, each the parent of a gate
+        indexIn(parents_, p);
     }
+    if (parents_.empty() || parents_.size() > 64) return false;
+    gateOfChild_.assign(size_t(categoryCount_) + 2, 0);
+    for (int32_t c : children) {
+        const int32_t p = grid.Parent[size_t(c)];
+        const uint8_t parent = uint8_t(indexIn(parents_, p)), after = !child[size_t(p)] ? 0 : p < c ? 2 : 1;
+        const size_t bit = after == 0 ? parent : parents_.size() + indexIn(laterGates_, std::pair(parent, after));
+        if (bit >= 64) return false;
+        gateOfChild_[size_t(c)] = uint8_t(bit);
+        if (after == 0) readGates_ |= uint64_t(1) << bit;
+    }
+    gateBits_ = int(parents_.size() + laterGates_.size());
     for (int32_t c : children)  // the children that are parents, in the sweeps' order
         if (std::find(parents_.begin(), parents_.end(), c) != parents_.end())
-            chain_.push_back({indexIn(parents_, c), indexIn(parents_, grid.Parent[size_t(c)])});
-    return !parents_.empty();
+            chain_.push_back({uint8_t(indexIn(parents_, c)), uint8_t(indexIn(parents_, grid.Parent[size_t(c)]))});
+    return true;
 }
 
-// A card's gates (bit i: gate i) from its parents as read (bit j: parent j): the sweeps run over
-// the parents that are children.
+// A card's gates from its parents as read (bit j: parent j): the sweeps run over the parents
+// that are children.
 uint64_t CategoryCounter::GatesOf(uint64_t read) const {
     uint64_t after[3] = {read, 0, 0}, truths = read;
     for (int sweep = 1; sweep <= 2; ++sweep) {
@@ -286,9 +331,9 @@ uint64_t CategoryCounter::GatesOf(uint64_t read) const {
             if (!(truths >> p & 1)) truths &= ~(uint64_t(1) << c);
         after[sweep] = truths;
     }
-    uint64_t gates = 0;
-    for (size_t i = 0; i < gates_.size(); ++i)
-        gates |= (after[gates_[i].second] >> gates_[i].first & 1) << i;
+    uint64_t gates = read & readGates_;
+    for (size_t i = 0; i < laterGates_.size(); ++i)
+        gates |= (after[laterGates_[i].second] >> laterGates_[i].first & 1) << (parents_.size() + i);
     return gates;
 }
 
@@ -296,7 +341,7 @@ uint64_t CategoryCounter::GatesOf(uint64_t read) const {
 // are, then turned into the gates' bits; a child is counted through its slots like any
 // category, in the rows whose pattern holds its gate's bit.
 bool CategoryCounter::ParentsInPattern() {
-    if (parents_.size() > size_t(kMostParentBits) || gates_.size() > size_t(kMostParentBits)) return false;
+    if (gateBits_ > kMostParentBits) return false;
     for (size_t j = 0; j < parents_.size(); ++j)
         patternBits_[size_t(parents_[j])] |= 1u << (kMaxCountedColumns + int(j));
     for (int32_t c : plan_.ChildCategories())
@@ -304,43 +349,63 @@ bool CategoryCounter::ParentsInPattern() {
     for (uint32_t read = 0; !chain_.empty() && read < patternGates_.size(); ++read)
         patternGates_[read] = uint32_t(GatesOf(read)) << kMaxCountedColumns;
     KeepChildColumns([this](int32_t c) { return parentOf_[size_t(c)]; });
-    parentBits_ = int(gates_.size());
+    parentBits_ = gateBits_;
     parentRule_ = false;
     return true;
 }
 
-// The children that are columns, with the bit of their parent's truth.
+// The children that are columns, by the bit of their gate.
 template <typename BitOf>
 void CategoryCounter::KeepChildColumns(BitOf&& bitOf) {
-    for (int32_t c : plan_.ChildCategories())
-        if (const uint32_t columns = patternBits_[size_t(c)] & ((1u << kMaxCountedColumns) - 1))
-            childColumns_.push_back({bitOf(c), columns});
+    for (int32_t c : plan_.ChildCategories()) {
+        const uint32_t columns = patternBits_[size_t(c)] & ((1u << kMaxCountedColumns) - 1);
+        const uint64_t bit = bitOf(c);
+        const auto same = std::find_if(childColumns_.begin(), childColumns_.end(),
+                                       [bit](const auto& entry) { return entry.first == bit; });
+        if (columns == 0) continue;
+        if (same == childColumns_.end())
+            childColumns_.push_back({bit, columns});
+        else
+            same->second |= columns;
+    }
 }
 
 // More gates, up to 64: each slot that holds children (of one gate or two) has twins that count
 // them too, and a card whose gates are true adds to the twin of those; the cards' parents are
-// found as their columns are, then their gates. Groups that hold a child or a parent, and slots
-// with children of three gates or more, leave the rule to be applied card by card.
+// found as their columns are, then their gates. A group whose classes are all children of one
+// gate counts only where it is true. Groups that hold a parent or other children, and slots with
+// children of three gates or more, leave the rule to be applied card by card.
 bool CategoryCounter::ParentsGated() {
     std::vector<uint8_t> gateOf(size_t(categoryCount_) + 2, 0);
     std::vector<uint64_t> parentBit(size_t(categoryCount_) + 2, 0);
     for (size_t j = 0; j < parents_.size(); ++j) parentBit[size_t(parents_[j])] = uint64_t(1) << j;
     for (int32_t c : plan_.ChildCategories()) gateOf[size_t(c)] = uint8_t(gateOfChild_[size_t(c)] + 1);
-    for (const CardClassifier::Source& src : plan_.Sources()) {
-        const bool group = src.kind == Kind::Group;
-        auto touched = [&](int32_t c) { return gateOf[size_t(c)] != 0 || parentBit[size_t(c)] != 0; };
+    groupGate_.assign(plan_.Sources().size(), 0);
+    for (size_t i = 0; i < plan_.Sources().size(); ++i) {
+        const CardClassifier::Source& src = plan_.Sources()[i];
+        if (src.kind == Kind::Group) {
+            // Untouched, or every class a child of one gate: the group counts only where it is true.
+            std::vector<int32_t> all(src.allEmpty);
+            for (size_t j = 0; j + 1 < src.lookup.Bounds().size(); ++j) {
+                auto [b, e] = src.lookup.IntervalCategories(j);
+                all.insert(all.end(), b, e);
+            }
+            for (int32_t c : all)
+                if (parentBit[size_t(c)] != 0 || gateOf[size_t(c)] != (all.empty() ? 0 : gateOf[size_t(all[0])]))
+                    return false;
+            if (!all.empty()) groupGate_[i] = gateOf[size_t(all[0])];
+            continue;
+        }
         for (size_t j = 0; j + 1 < src.lookup.Bounds().size(); ++j) {
             auto [b, e] = src.lookup.IntervalCategories(j);
             uint8_t gate = 0, second = 0;
             for (const int32_t* c = b; c != e; ++c) {
-                if (group && touched(*c)) return false;
                 const uint8_t of = gateOf[size_t(*c)];
                 if (of == 0 || of == gate || of == second) continue;
                 if (gate != 0 && second != 0) return false;
                 (gate == 0 ? gate : second) = of;
             }
         }
-        if (group && std::any_of(src.allEmpty.begin(), src.allEmpty.end(), touched)) return false;
     }
     gateOf_ = std::move(gateOf);
     parentBit_ = std::move(parentBit);
@@ -364,7 +429,8 @@ uint32_t CategoryCounter::NewSlot(std::span<const int32_t> counted, std::span<co
     slotParents_.push_back(0);
     gate_.push_back(0);
     gate2_.push_back(0);
-    twin_.push_back(0);
+    const uint16_t slot = uint16_t(slotCategories_.size() - 1);
+    variants_.insert(variants_.end(), {slot, slot, slot, slot});
     return uint32_t(slotCategories_.size() - 1);
 }
 
@@ -392,13 +458,14 @@ uint16_t CategoryCounter::SlotOf(size_t i, const uint16_t* card) const {
 
 // Source i's slot on the batch's first m cards: kept in slots_ or, with `add`, added to at
 // once in each card's row (`unit`: every card's weight is 1).
-template <bool add, bool unit>
+template <bool add, bool unit, bool gated>
 void CategoryCounter::SourceSlots(size_t i, size_t m) {
     const uint16_t* const* card = cards_;
     uint16_t* slots = slots_.data() + i * kBatch;
+    const uint64_t* keep = gated ? gateMasks_.data() + (wholeGate_[i] - 1) * kBatch : nullptr;
     auto put = [&](size_t k, uint16_t slot) {
         if constexpr (add)
-            row_[k][slot] += unit ? 1 : weights_[k];
+            row_[k][gated ? slot & keep[k] : slot] += unit ? 1 : weights_[k];
         else
             slots[k] = slot;
     };
@@ -455,7 +522,7 @@ void CategoryCounter::SourceSlots(size_t i, size_t m) {
 }
 
 // Up to four word sources at a time: a card's row and weight are read once for them all.
-template <bool unit, bool clamped, size_t count>
+template <bool unit, bool clamped, bool gated, size_t count>
 void CategoryCounter::AddWords(const WordSource* sources, size_t m) {
     // Each source's table and offset held apart, so that they stay in registers.
     const WordSource a = sources[0];
@@ -465,14 +532,18 @@ void CategoryCounter::AddWords(const WordSource* sources, size_t m) {
     const uint16_t* const* card = cards_;
     int64_t* const* row = row_.data();
     const int64_t* weight = weights_;
+    // Gated (all under one gate), the slots kept where the gate is true, else slot 0, which
+    // counts nothing.
+    const uint64_t* keep = gated ? gateMasks_.data() + (a.gate - 1) * kBatch : nullptr;
     for (size_t k = 0; k < m; ++k) {
         const uint16_t* c = card[k];
         int64_t* r = row[k];
         const int64_t add = unit ? 1 : weight[k];
-        r[WordSlot<clamped>(a, c)] += add;
-        if constexpr (count > 1) r[WordSlot<clamped>(b, c)] += add;
-        if constexpr (count > 2) r[WordSlot<clamped>(z, c)] += add;
-        if constexpr (count > 3) r[WordSlot<clamped>(y, c)] += add;
+        const uint16_t kept = gated ? uint16_t(keep[k]) : 0xFFFF;
+        r[WordSlot<clamped>(a, c) & kept] += add;
+        if constexpr (count > 1) r[WordSlot<clamped>(b, c) & kept] += add;
+        if constexpr (count > 2) r[WordSlot<clamped>(z, c) & kept] += add;
+        if constexpr (count > 3) r[WordSlot<clamped>(y, c) & kept] += add;
     }
 }
 
@@ -483,6 +554,11 @@ void CategoryCounter::AddGated(size_t i, size_t m) {
     const int64_t* weight = weights_;
     const uint16_t* slots = slots_.data() + i * kBatch;
     const uint64_t* truths = truths_.data();
+    if (const uint8_t whole = wholeGate_[i]) {  // slot 0 where the gate is false
+        for (size_t k = 0; k < m; ++k)
+            row[k][slots[k] & uint16_t(0 - (truths[k] >> (whole - 1) & 1))] += unit ? 1 : weight[k];
+        return;
+    }
     for (size_t k = 0; k < m; ++k) {
         const uint16_t slot = slots[k];
         row[k][GatedSlot(slot, truths[k])] += unit ? 1 : weight[k];
@@ -510,14 +586,32 @@ void CategoryCounter::AddKnownSlots(size_t m) {
     }
 }
 
-template <bool unit, bool clamped>
+// Gated, the sources are in runs of one gate, taken a run at a time.
+template <bool unit, bool clamped, bool gated>
 void CategoryCounter::AddLateWords(const std::vector<WordSource>& sources, size_t m) {
-    const WordSource* source = sources.data();
-    size_t left = sources.size();
-    for (; left >= 4; left -= 4, source += 4) AddWords<unit, clamped, 4>(source, m);
-    if (left == 3) AddWords<unit, clamped, 3>(source, m);
-    if (left == 2) AddWords<unit, clamped, 2>(source, m);
-    if (left == 1) AddWords<unit, clamped, 1>(source, m);
+    for (const WordSource* source = sources.data(); source != sources.data() + sources.size();) {
+        const WordSource* end = gated ? std::find_if(source, sources.data() + sources.size(),
+                                                     [&](const WordSource& w) { return w.gate != source->gate; })
+                                      : sources.data() + sources.size();
+        for (; end - source >= 4; source += 4) AddWords<unit, clamped, gated, 4>(source, m);
+        if (end - source == 3) AddWords<unit, clamped, gated, 3>(source, m);
+        if (end - source == 2) AddWords<unit, clamped, gated, 2>(source, m);
+        if (end - source == 1) AddWords<unit, clamped, gated, 1>(source, m);
+        source = end;
+    }
+}
+
+template <bool unit>
+void CategoryCounter::AddLate(size_t m) {
+    AddKnownSlots<unit>(m);
+    AddLateWords<unit, false, false>(lateWords_, m);
+    AddLateWords<unit, true, false>(lateTableWords_, m);
+    for (uint32_t i : lateSources_)
+        if (i >= words_.size()) SourceSlots<true, unit>(i, m);
+    if (gateMasked_.empty()) return;
+    AddLateWords<unit, false, true>(lateGatedWords_, m);
+    AddLateWords<unit, true, true>(lateGatedTableWords_, m);
+    for (uint32_t i : lateGatedSources_) SourceSlots<true, unit, true>(i, m);
 }
 
 void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weights, size_t n) {
@@ -572,16 +666,7 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
                     pattern[k] |= columns[g->bitSlots + uint32_t(std::countr_zero(bits))];
         classMasks += kBatch;
     }
-    const bool direct = !directCategory_.empty();
-    if (direct) {
-        direct_.clear();
-        for (size_t k = 0; k < m; ++k) {
-            AddDirects(card[k], slots + k, pattern[k]);
-            directEnd_[k] = direct_.size();
-        }
-    }
-    // Each card's true parents, when they are not in its pattern; a child that is a column is
-    // one only where its parent is true.
+    // Each card's true gates, when they are not in its pattern, found from its true parents.
     uint64_t* truths = truths_.data();
     if (!gateOf_.empty()) {
         std::fill_n(truths, m, 0);
@@ -591,7 +676,22 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
         }
         if (!chain_.empty())
             for (size_t k = 0; k < m; ++k) truths[k] = GatesOf(truths[k]);
-    } else if (!chain_.empty()) {
+        for (uint32_t bit : gateMasked_) {
+            uint64_t* keep = gateMasks_.data() + size_t(bit) * kBatch;
+            for (size_t k = 0; k < m; ++k) keep[k] = 0 - (truths[k] >> bit & 1);
+        }
+    }
+    const bool direct = !directCategory_.empty();
+    if (direct) {
+        direct_.clear();
+        for (size_t k = 0; k < m; ++k) {
+            AddDirects(card[k], slots + k, gateOf_.empty() ? ~uint64_t(0) : truths[k], pattern[k]);
+            directEnd_[k] = direct_.size();
+        }
+    }
+    // In the pattern, the parents' bits turned into the gates' once every parent is in; a child
+    // that is a column is one only where its gate is true.
+    if (gateOf_.empty() && !chain_.empty()) {
         constexpr uint32_t columnBits = (1u << kMaxCountedColumns) - 1;
         for (size_t k = 0; k < m; ++k)
             pattern[k] = (pattern[k] & columnBits) | patternGates_[pattern[k] >> kMaxCountedColumns];
@@ -615,17 +715,7 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
         for (size_t k = 0; k < m; ++k)
             row[k] = patternRow_[pattern[k]] ? patternRow_[pattern[k]] : spare_.data();
 
-    if (unit) {
-        AddKnownSlots<true>(m);
-        AddLateWords<true, false>(lateWords_, m);
-        AddLateWords<true, true>(lateTableWords_, m);
-    } else {
-        AddKnownSlots<false>(m);
-        AddLateWords<false, false>(lateWords_, m);
-        AddLateWords<false, true>(lateTableWords_, m);
-    }
-    for (uint32_t i : lateSources_)
-        if (i >= words_.size()) unit ? SourceSlots<true, true>(i, m) : SourceSlots<true, false>(i, m);
+    unit ? AddLate<true>(m) : AddLate<false>(m);
     for (uint32_t i : gatedSources_) unit ? AddGated<true>(i, m) : AddGated<false>(i, m);
     for (size_t j = 0; j < classGroups_.size(); ++j)
         unit ? AddClassMasks<true>(*classGroups_[j], classMasks_.data() + j * kBatch, m)
@@ -645,8 +735,10 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
 
 // The categories of one card counted one by one (the groups not counted by sets of classes and
 // the children under the parent rule), and the columns they make true. Source i's slot of the
-// card at slots[i * kBatch].
-void CategoryCounter::AddDirects(const uint16_t* card, const uint16_t* slots, uint32_t& pattern) {
+// card at slots[i * kBatch]; `gates`, its true gates when twin slots keep them (a gated group's
+// classes count only where its gate is true).
+void CategoryCounter::AddDirects(const uint16_t* card, const uint16_t* slots, uint64_t gates,
+                                 uint32_t& pattern) {
     const size_t first = direct_.size();
     if (parentRule_ && ++generation_ == 0) {
         std::fill(raw_.begin(), raw_.end(), 0);
@@ -654,7 +746,7 @@ void CategoryCounter::AddDirects(const uint16_t* card, const uint16_t* slots, ui
     }
     trueChildren_.clear();
     for (const GroupSource& g : groups_) {
-        if (g.maskSlots != 0 || g.bitSlots != 0) continue;
+        if (g.maskSlots != 0 || g.bitSlots != 0 || (g.gate != 0 && !(gates >> (g.gate - 1) & 1))) continue;
         if (g.maskWords == 1) {
             SetGroupTrue(g, OneWordMask(g, card), 0);
             continue;
@@ -731,9 +823,13 @@ void CategoryCounter::AddToTable(const uint16_t* card, const int32_t* direct, si
     uint64_t truths = 0;  // the card's parents, for the twin slots
     for (uint32_t i : parentSources_) truths |= slotParents_[SlotOf(i, card)];
     if (!chain_.empty()) truths = GatesOf(truths);
-    for (size_t i = 0; i < slotSources_; ++i) spreadSlot(GatedSlot(SlotOf(i, card), truths));
+    for (size_t i = 0; i < slotSources_; ++i)
+        spreadSlot(wholeGate_[i] == 0                     ? GatedSlot(SlotOf(i, card), truths)
+                   : truths >> (wholeGate_[i] - 1) & 1 ? SlotOf(i, card)
+                                                         : 0);
     for (const GroupSource* g : classGroups_)
-        for (uint64_t bits = OneWordMask(*g, card); bits != 0; bits &= bits - 1)
+        for (uint64_t bits = g->gate == 0 || (truths >> (g->gate - 1) & 1) ? OneWordMask(*g, card) : 0;
+             bits != 0; bits &= bits - 1)
             spreadSlot(g->bitSlots + size_t(std::countr_zero(bits)));
     for (size_t k = 0; k < directs; ++k) spreadOne(directCategory_[size_t(direct[k])]);
 }

@@ -62,6 +62,7 @@ class CategoryCounter {
         // A table over the values from `low` only (entry `size` for every other value), for a
         // 16-bit key past the full tables.
         uint32_t low = 0, size = 0;
+        uint16_t gate = 0;  // when added late under a gate, its index + 1
     };
     // Any other value: a date, a 32-bit number, a word outside the card or past the word tables.
     struct KeySource {
@@ -80,6 +81,9 @@ class CategoryCounter {
         // the same intervals, and all-empty or not alike), so a repeated variable adds no class.
         std::vector<std::vector<int32_t>> classes;
         bool small = false;
+        // Under the parent rule kept by twin slots, the gate (index + 1) every class is a child
+        // of, else 0.
+        uint8_t gate = 0;
         uint64_t emptyMask = 0;  // small groups: the all-empty classes
         size_t maskWords = 1;
         size_t masksAt = 0;  // larger groups: (segmentCount + 1) masks; the last: the all-empty classes
@@ -124,6 +128,7 @@ class CategoryCounter {
         SlotMap map;
         const CardClassifier::Source* source;
         bool columns, involved, parents = false, gated = false;
+        uint8_t whole = 0;  // the gate (index + 1) every category is a child of, else 0
     };
     void CompileSources(std::vector<Pending>& words, std::vector<Pending>& keys);
     void OrderSources(std::vector<Pending>& words, std::vector<Pending>& keys);
@@ -137,22 +142,24 @@ class CategoryCounter {
     template <bool unit>
     void AddGated(size_t i, size_t m);
     // The slot a card adds to, given its true gates: a slot holding children of one gate or two
-    // has twins, with the children of the first, the second or both (twin_ onward).
+    // has twins, with the children of the first, the second or both. No branch on the card:
+    // which twin a card takes is a coin toss from slot to slot.
     uint16_t GatedSlot(uint16_t slot, uint64_t truths) const {
-        const uint8_t a = gate_[slot], b = gate2_[slot];
-        const uint32_t variant = (a != 0 ? uint32_t(truths >> (a - 1)) & 1 : 0) |
-                                 (b != 0 ? (uint32_t(truths >> (b - 1)) & 1) << 1 : 0);
-        return variant == 0 ? slot : uint16_t(twin_[slot] + variant - 1);
+        const uint32_t variant =
+            uint32_t((truths & gate_[slot]) != 0) | uint32_t((truths & gate2_[slot]) != 0) << 1;
+        return variants_[size_t(slot) * 4 + variant];
     }
     void BuildGroup(GroupSource& g);
     void MakeDirect(int32_t category);
     void AddBatch(const uint16_t* const* cards, const int64_t* weights, size_t n);
-    template <bool add, bool unit = false>
+    template <bool add, bool unit = false, bool gated = false>
     void SourceSlots(size_t i, size_t m);
-    template <bool unit, bool clamped, size_t count>
+    template <bool unit, bool clamped, bool gated, size_t count>
     void AddWords(const WordSource* sources, size_t m);
-    template <bool unit, bool clamped>
+    template <bool unit, bool clamped, bool gated>
     void AddLateWords(const std::vector<WordSource>& sources, size_t m);
+    template <bool unit>
+    void AddLate(size_t m);
     template <bool unit>
     void AddKnownSlots(size_t m);
     template <bool clamped = false>
@@ -174,7 +181,8 @@ class CategoryCounter {
     void ClassMasks(const GroupSource& g, size_t m, uint64_t* masks);
     template <bool unit>
     void AddClassMasks(const GroupSource& g, const uint64_t* masks, size_t m);
-    void AddDirects(const uint16_t* card, const uint16_t* slots, uint32_t& pattern);
+    void AddDirects(const uint16_t* card, const uint16_t* slots, uint64_t gates,
+                    uint32_t& pattern);
     void ApplyParentRule(const uint16_t* slots);
     void RawTrue(int32_t category) {  // true on the card before the parent rule
         raw_[size_t(category)] = generation_;
@@ -222,19 +230,26 @@ class CategoryCounter {
     std::vector<uint32_t> columnSources_, involvedSources_;
     std::vector<uint32_t> earlySources_, lateSources_;
     std::vector<uint32_t> knownSources_;  // the early sources added as soon as the rows are known
-    // The late word sources, and the late 16-bit keys with a table, added four at a time.
+    // The late word sources, and the late 16-bit keys with a table, added four at a time; those
+    // wholly under a gate apart, with the other late sources under a gate, and the gates they
+    // read.
     std::vector<WordSource> lateWords_, lateTableWords_;
+    std::vector<WordSource> lateGatedWords_, lateGatedTableWords_;
+    std::vector<uint32_t> lateGatedSources_, gateMasked_;
 
     // Categories counted one by one.
     std::vector<int32_t> directIndex_;  // by category, -1 when counted through slots
     std::vector<int32_t> directCategory_;
     std::vector<uint32_t> directColumns_;
     std::vector<uint8_t> involved_, affected_;  // by category: a parent-rule parent or child
-    // The parent rule kept as gates (see PlanGates): the parents; the gates, each a parent's index
-    // and the sweeps after which it is read (0: as read from the card); by child category, its
-    // gate's index; the children that are parents, in order, with their parents, by index.
+    // The parent rule kept as gates (see PlanGates): the parents; the gates of parents as read
+    // (bit j: parent j); those read after the sweeps, each a parent's index and the sweeps it
+    // waits for, with bits from parents_.size() on; the bits in all; by child category, its
+    // gate's bit; the children that are parents, in order, with their parents, by index.
     std::vector<int32_t> parents_;
-    std::vector<std::pair<uint8_t, uint8_t>> gates_;
+    uint64_t readGates_ = 0;
+    std::vector<std::pair<uint8_t, uint8_t>> laterGates_;
+    int gateBits_ = 0;
     std::vector<uint8_t> gateOfChild_;
     std::vector<std::pair<uint8_t, uint8_t>> chain_;
     // By category: the bits it sets in a card's pattern, those of the columns it is (bits 0 to
@@ -248,19 +263,23 @@ class CategoryCounter {
     static constexpr int kMostParentBits = 4;
     std::array<uint32_t, 1 << kMostParentBits> patternGates_{};
     // Else the gates kept by twin slots: by category, a child's gate (its index + 1, else 0) and
-    // a parent's bit; by slot, the parents it makes true, and for a slot holding children, their
-    // gates (as gateOf_) and its first twin; the sources with such slots and those that give
-    // parents.
+    // a parent's bit; by slot, the parents it makes true, and for a slot holding children, the
+    // bits of their gates (the first and the second) and its twins; the sources with such slots
+    // and those that give parents.
     std::vector<uint8_t> gateOf_;
     std::vector<uint64_t> parentBit_;
     std::vector<uint64_t> slotParents_;
-    std::vector<uint8_t> gate_, gate2_;
-    std::vector<uint16_t> twin_;
+    std::vector<uint64_t> gate_, gate2_;
+    std::vector<uint16_t> variants_;  // by slot, four: the slot itself, then its twins
     std::vector<uint32_t> gatedSources_, parentSources_;
-    // Either way, the children that are columns: the bit of their gate (in the pattern or among
-    // the card's true gates) and their columns.
+    std::vector<uint8_t> groupGate_;  // by source of the classifier: a group's gate (see GroupSource)
+    // By slot source: the gate (index + 1) every category it counts is a child of, else 0.
+    std::vector<uint8_t> wholeGate_;
+    // Either way, the children that are columns: a bit of a gate (in the pattern or among the
+    // card's true gates) and the columns of its children.
     std::vector<std::pair<uint64_t, uint32_t>> childColumns_;
     std::vector<uint64_t> truths_;  // per batch: each card's true parents, then its true gates
+    std::vector<uint64_t> gateMasks_;  // per batch, gate b's of card k at [b * kBatch + k]: all ones where true
 
     SlotStore store_;
     std::vector<uint64_t> maskStore_;

@@ -392,10 +392,13 @@ template <bool unit>
 void CategoryCounter::AddClassMasks(const GroupSource& g, const uint64_t* masks, size_t m) {
     int64_t* const* row = row_.data();
     const int64_t* weight = weights_;
+    const uint64_t* truths = truths_.data();
     for (size_t k = 0; k < m; ++k) {
         int64_t* r = row[k] + g.bitSlots;
         const int64_t add = unit ? 1 : weight[k];
-        for (uint64_t bits = masks[k]; bits != 0; bits &= bits - 1) r[std::countr_zero(bits)] += add;
+        // A gated group's classes only where its gate is true.
+        const uint64_t kept = g.gate == 0 ? ~uint64_t(0) : 0 - (truths[k] >> (g.gate - 1) & 1);
+        for (uint64_t bits = masks[k] & kept; bits != 0; bits &= bits - 1) r[std::countr_zero(bits)] += add;
     }
 }
 template void CategoryCounter::AddClassMasks<true>(const GroupSource& g, const uint64_t* masks, size_t m);

@@ -274,26 +274,27 @@ RandomArchive MakeArchive(std::mt19937& rng) {
 }
 
 // Parents that are children, on every card of six answers 0 or 1: line 1 asked where line 2 is
-// true, line 2 where line 3 is, line 3 where line 6 is, lines 4 and 5 where lines 1 and 2 are (so
-// the second sweep can end what the first left of lines 1 and 2). With `more`, lines 12 to 16
-// asked where lines 7 to 11 are: more gates than the pattern keeps. Lines 1 and 4 are columns.
+// true, line 2 where line 3 is, line 3 where line 6 is, lines 4, 5 and 7 where lines 1, 2 and 1
+// are (so the second sweep can end what the first left of lines 1 and 2). With `more`, lines 13
+// to 16 asked where lines 8 to 11 are: more gates than the pattern keeps. Lines 1, 4 and 7 are
+// columns.
 RandomArchive ChainArchive(bool more, std::mt19937& rng) {
     RandomArchive a;
     CategoryGrid& g = a.grid;
-    g.Count = more ? 16 : 6;
+    g.Count = more ? 16 : 7;
     const size_t size = size_t(g.Count) + 2;
     g.Low.assign(size, 1);
     g.High.assign(size, 1);
     g.FieldCount.assign(size, 0);
     g.HasStar.assign(size, 1);
     g.OpensVariable.assign(size, 0);
-    g.Parent = {0, 2, 3, 6, 1, 2, 0, 0, 0, 0, 0, 0, 7, 8, 9, 10, 11, 0};
+    g.Parent = {0, 2, 3, 6, 1, 2, 0, 1, 0, 0, 0, 0, 0, 8, 9, 10, 11, 0};
     g.Parent.resize(size);
     g.Field = {0, 1, 2, 3, 4, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 0};
     g.Field.resize(size);
     g.ParentRepetitions = 2;
     a.active.assign(size, 1);
-    a.columns = {1, 4};
+    a.columns = {1, 4, 7};
     for (int answers = 0; answers < 64 * 4; ++answers) {
         std::vector<uint16_t> card(kWords, 0);
         for (int i = 1; i <= g.Count; ++i)
@@ -530,7 +531,8 @@ TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
     // Under the parent rule: the first group and the number's lines children of the first
     // column; or the number's lines children of the first and the second column, the second
     // line of columns 6 to 10 children of columns 1 to 5, the last column a child of the first
-    // and the first of the second.
+    // and the first of the second, and the groups of 12, 20 and 71 classes children of columns 3
+    // to 5.
     for (bool manyParents : {false, true}) {
         std::fill(g.Parent.begin(), g.Parent.end(), 0);
         for (int c : children)
@@ -540,6 +542,9 @@ TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
             for (int f = 6; f <= 10; ++f) g.Parent[size_t(2 * f)] = 2 * f - 11;
             g.Parent[size_t(columns[9])] = 1;  // a column asked only where the first is true
             g.Parent[size_t(columns[0])] = columns[1];  // which is asked where the second is
+            for (int i = 1; i <= g.Count; ++i)  // each of three groups asked where a column is
+                if (const int f = g.Field[size_t(i)]; f == 11 || f == 23 || f == 27)
+                    g.Parent[size_t(i)] = columns[f == 11 ? 2 : f == 23 ? 3 : 4];
         }
         CardClassifier classifier(g, active, kWords);
         CategoryCounter counter(classifier, columns);
