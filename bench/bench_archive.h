@@ -165,8 +165,10 @@ inline int WriteGridOfLines(int lines, const std::vector<int>& conditional = {})
         }
     }
     grid.resize(size_t(lines));
-    int chained = 0;  // the first line of the first conditional variable
-    for (size_t i = 0; i < grid.size(); ++i) {  // a variable's first line: "...*<field>=...;G<n>S0"
+    // A variable's first line: "...*<field>=...;G<n>S0"; `chained`, that of the first
+    // conditional variable.
+    int chained = 0;
+    for (size_t i = 0; i < grid.size(); ++i) {
         std::string& line = grid[i];
         const size_t star = line.find('*'), code = line.rfind(";G");
         if (star == std::string::npos || code == std::string::npos || line.compare(code + 3, 2, "S0") != 0)
@@ -175,7 +177,8 @@ inline int WriteGridOfLines(int lines, const std::vector<int>& conditional = {})
         const auto at = std::find(conditional.begin(), conditional.end(), field);
         if (at == conditional.end()) continue;
         if (chained == 0 && at == conditional.begin()) chained = int(i) + 1;
-        line.replace(code + 3, 2, "S" + std::to_string(at - conditional.begin() >= 3 && chained ? chained : 1));
+        line.replace(code + 3, 2,
+                     "S" + std::to_string(at - conditional.begin() >= 3 && chained ? chained : 1));
     }
     TextBuilder out;
     for (const std::string& line : grid) out.Line(line);

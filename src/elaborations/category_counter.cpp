@@ -42,6 +42,7 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
     for (size_t k = 0; k < columns.size() && k < size_t(kMaxCountedColumns); ++k)
         if (columns[k] >= 1 && columns[k] <= categoryCount_) patternBits_[size_t(columns[k])] |= 1u << k;
     if (parentRule_ && !(PlanGates() && (ParentsInPattern() || ParentsGated()))) {
+        chain_.clear();  // no gates: the rule card by card
         for (int32_t c : plan.ChildCategories()) {
             affected_[size_t(c)] = involved_[size_t(c)] = 1;
             const int32_t p = grid.Parent[size_t(c)];
@@ -122,14 +123,15 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
         Pending p{{}, &s, false, false};
         // Every category a child of one gate: the source counts only where that gate is true, and
         // needs no twins.
-        for (size_t j = 0; !gateOf_.empty() && j + 1 < bounds.size(); ++j) {
+        bool one = !gateOf_.empty();
+        for (size_t j = 0; one && j + 1 < bounds.size(); ++j) {
             auto [b, e] = s.lookup.IntervalCategories(j);
-            for (const int32_t* c = b; c != e; ++c) {
-                const uint8_t of = gateOf_[size_t(*c)];
-                p.whole = of != 0 && (p.whole == 0 || p.whole == of) && p.whole != 0xFF ? of : 0xFF;
+            for (const int32_t* c = b; one && c != e; ++c) {
+                one = gateOf_[size_t(*c)] != 0 && (p.whole == 0 || gateOf_[size_t(*c)] == p.whole);
+                p.whole = gateOf_[size_t(*c)];
             }
         }
-        if (p.whole == 0xFF) p.whole = 0;
+        if (!one) p.whole = 0;
         for (size_t j = 0; j + 1 < bounds.size(); ++j) {
             auto [b, e] = s.lookup.IntervalCategories(j);
             counted.clear();
@@ -235,8 +237,7 @@ void CategoryCounter::OrderSources(std::vector<Pending>& words, std::vector<Pend
         if (g.maskSlots == 0) continue;
         slotGroups_.push_back(&g);
         const auto first = slotColumns_.begin() + ptrdiff_t(g.maskSlots);
-        if (std::any_of(first, first + (ptrdiff_t(1) << g.classes.size()),
-                        [](uint32_t b) { return b != 0; }))
+        if (std::any_of(first, first + (ptrdiff_t(1) << g.classes.size()), [](uint32_t b) { return b != 0; }))
             columnSources_.push_back(uint32_t(slotSources_));
         if (g.gate != 0) gatedSources_.push_back(uint32_t(slotSources_));
         wholeGate_.push_back(g.gate);
@@ -297,8 +298,9 @@ bool CategoryCounter::PlanGates() {
     for (int32_t c : children) child[size_t(c)] = 1;
     auto indexIn = [](auto& list, const auto& item) {  // its index, added at the end when new
         const auto at = std::find(list.begin(), list.end(), item);
-        if (at == list.end()) list.push_back(item);
-        return size_t(std::find(list.begin(), list.end(), item) - list.begin());
+        if (at != list.end()) return size_t(at - list.begin());
+        list.push_back(item);
+        return list.size() - 1;
     };
     for (int32_t c : children) {
         const int32_t p = grid.Parent[size_t(c)];
@@ -310,7 +312,8 @@ bool CategoryCounter::PlanGates() {
     for (int32_t c : children) {
         const int32_t p = grid.Parent[size_t(c)];
         const uint8_t parent = uint8_t(indexIn(parents_, p)), after = !child[size_t(p)] ? 0 : p < c ? 2 : 1;
-        const size_t bit = after == 0 ? parent : parents_.size() + indexIn(laterGates_, std::pair(parent, after));
+        const size_t bit =
+            after == 0 ? parent : parents_.size() + indexIn(laterGates_, std::pair(parent, after));
         if (bit >= 64) return false;
         gateOfChild_[size_t(c)] = uint8_t(bit);
         if (after == 0) readGates_ |= uint64_t(1) << bit;
@@ -318,7 +321,8 @@ bool CategoryCounter::PlanGates() {
     gateBits_ = int(parents_.size() + laterGates_.size());
     for (int32_t c : children)  // the children that are parents, in the sweeps' order
         if (std::find(parents_.begin(), parents_.end(), c) != parents_.end())
-            chain_.push_back({uint8_t(indexIn(parents_, c)), uint8_t(indexIn(parents_, grid.Parent[size_t(c)]))});
+            chain_.push_back(
+                {uint8_t(indexIn(parents_, c)), uint8_t(indexIn(parents_, grid.Parent[size_t(c)]))});
     return true;
 }
 
@@ -380,7 +384,7 @@ bool CategoryCounter::ParentsGated() {
     std::vector<uint64_t> parentBit(size_t(categoryCount_) + 2, 0);
     for (size_t j = 0; j < parents_.size(); ++j) parentBit[size_t(parents_[j])] = uint64_t(1) << j;
     for (int32_t c : plan_.ChildCategories()) gateOf[size_t(c)] = uint8_t(gateOfChild_[size_t(c)] + 1);
-    groupGate_.assign(plan_.Sources().size(), 0);
+    std::vector<uint8_t> groupGate(plan_.Sources().size(), 0);
     for (size_t i = 0; i < plan_.Sources().size(); ++i) {
         const CardClassifier::Source& src = plan_.Sources()[i];
         if (src.kind == Kind::Group) {
@@ -391,9 +395,8 @@ bool CategoryCounter::ParentsGated() {
                 all.insert(all.end(), b, e);
             }
             for (int32_t c : all)
-                if (parentBit[size_t(c)] != 0 || gateOf[size_t(c)] != (all.empty() ? 0 : gateOf[size_t(all[0])]))
-                    return false;
-            if (!all.empty()) groupGate_[i] = gateOf[size_t(all[0])];
+                if (parentBit[size_t(c)] != 0 || gateOf[size_t(c)] != gateOf[size_t(all[0])]) return false;
+            if (!all.empty()) groupGate[i] = gateOf[size_t(all[0])];
             continue;
         }
         for (size_t j = 0; j + 1 < src.lookup.Bounds().size(); ++j) {
@@ -409,6 +412,7 @@ bool CategoryCounter::ParentsGated() {
     }
     gateOf_ = std::move(gateOf);
     parentBit_ = std::move(parentBit);
+    groupGate_ = std::move(groupGate);
     KeepChildColumns([&](int32_t c) { return uint64_t(1) << gateOfChild_[size_t(c)]; });
     parentRule_ = false;
     return true;
@@ -590,9 +594,10 @@ void CategoryCounter::AddKnownSlots(size_t m) {
 template <bool unit, bool clamped, bool gated>
 void CategoryCounter::AddLateWords(const std::vector<WordSource>& sources, size_t m) {
     for (const WordSource* source = sources.data(); source != sources.data() + sources.size();) {
-        const WordSource* end = gated ? std::find_if(source, sources.data() + sources.size(),
-                                                     [&](const WordSource& w) { return w.gate != source->gate; })
-                                      : sources.data() + sources.size();
+        const WordSource* end =
+            gated ? std::find_if(source, sources.data() + sources.size(),
+                                 [&](const WordSource& w) { return w.gate != source->gate; })
+                  : sources.data() + sources.size();
         for (; end - source >= 4; source += 4) AddWords<unit, clamped, gated, 4>(source, m);
         if (end - source == 3) AddWords<unit, clamped, gated, 3>(source, m);
         if (end - source == 2) AddWords<unit, clamped, gated, 2>(source, m);
@@ -822,11 +827,11 @@ void CategoryCounter::AddToTable(const uint16_t* card, const int32_t* direct, si
     };
     uint64_t truths = 0;  // the card's parents, for the twin slots
     for (uint32_t i : parentSources_) truths |= slotParents_[SlotOf(i, card)];
-    if (!chain_.empty()) truths = GatesOf(truths);
+    if (!gateOf_.empty() && !chain_.empty()) truths = GatesOf(truths);
     for (size_t i = 0; i < slotSources_; ++i)
-        spreadSlot(wholeGate_[i] == 0                     ? GatedSlot(SlotOf(i, card), truths)
+        spreadSlot(wholeGate_[i] == 0                  ? GatedSlot(SlotOf(i, card), truths)
                    : truths >> (wholeGate_[i] - 1) & 1 ? SlotOf(i, card)
-                                                         : 0);
+                                                       : 0);
     for (const GroupSource* g : classGroups_)
         for (uint64_t bits = g->gate == 0 || (truths >> (g->gate - 1) & 1) ? OneWordMask(*g, card) : 0;
              bits != 0; bits &= bits - 1)

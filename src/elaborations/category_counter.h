@@ -23,10 +23,11 @@ namespace qv {
 // holds. Under the parent rule, a child is true where it and its gate are: its parent's truth, as
 // read from the card or, for a parent that is a child too, as the rule's sweeps leave it. With a
 // few gates they join the pattern and a child is taken from the rows where its gate is true;
-// with more, a slot holding children has twins that count them, and a card adds to the twin of
-// its true gates. The categories that no slot decides alone (the children of a parent outside
-// the grid, the classes of groups the rule touches or of more than 64 classes) are counted one
-// by one.
+// with more, a field or group wholly under one gate counts only where it is true, and any other
+// slot holding children has twins that count them, a card adding to the twin of its true gates.
+// The categories that no slot decides alone (the children of a parent outside the grid, the
+// classes of groups the rule touches otherwise or of more than 64 classes) are counted one by
+// one.
 //
 // Cards are taken a batch at a time and each step runs over the whole batch, one source at a
 // time: the source's table and bounds stay in registers and the cards' steps do not wait on
@@ -181,8 +182,7 @@ class CategoryCounter {
     void ClassMasks(const GroupSource& g, size_t m, uint64_t* masks);
     template <bool unit>
     void AddClassMasks(const GroupSource& g, const uint64_t* masks, size_t m);
-    void AddDirects(const uint16_t* card, const uint16_t* slots, uint64_t gates,
-                    uint32_t& pattern);
+    void AddDirects(const uint16_t* card, const uint16_t* slots, uint64_t gates, uint32_t& pattern);
     void ApplyParentRule(const uint16_t* slots);
     void RawTrue(int32_t category) {  // true on the card before the parent rule
         raw_[size_t(category)] = generation_;
@@ -279,7 +279,9 @@ class CategoryCounter {
     // card's true gates) and the columns of its children.
     std::vector<std::pair<uint64_t, uint32_t>> childColumns_;
     std::vector<uint64_t> truths_;  // per batch: each card's true parents, then its true gates
-    std::vector<uint64_t> gateMasks_;  // per batch, gate b's of card k at [b * kBatch + k]: all ones where true
+    // Per batch, for the gates late sources read: gate b of card k at [b * kBatch + k], all ones
+    // where true.
+    std::vector<uint64_t> gateMasks_;
 
     SlotStore store_;
     std::vector<uint64_t> maskStore_;

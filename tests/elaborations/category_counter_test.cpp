@@ -163,6 +163,18 @@ struct RandomArchive {
     std::vector<int64_t> weights;
 };
 
+// An archive of `count` lines, every one starred, the grid's other vectors sized and 0.
+RandomArchive ArchiveOfLines(int count) {
+    RandomArchive a;
+    CategoryGrid& g = a.grid;
+    g.Count = count;
+    const size_t size = size_t(count) + 2;
+    for (auto* v : {&g.Low, &g.High, &g.Parent, &g.FieldCount, &g.Field}) v->assign(size, 0);
+    g.HasStar.assign(size, 1);
+    g.OpensVariable.assign(size, 0);
+    return a;
+}
+
 RandomArchive MakeArchive(std::mt19937& rng) {
     auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     const int32_t bounds[] = {-999999999, -32768, -32001, -32000,  -1,      0,        1,
@@ -172,17 +184,9 @@ RandomArchive MakeArchive(std::mt19937& rng) {
         if (pick(0, 3) == 0) return pick(-5, 12);
         return bounds[pick(0, int(std::size(bounds)) - 1)];
     };
-    RandomArchive a;
+    RandomArchive a = ArchiveOfLines(pick(1, 60));
     CategoryGrid& g = a.grid;
-    g.Count = pick(1, 60);
     const size_t size = size_t(g.Count) + 2;
-    g.Low.assign(size, 0);
-    g.High.assign(size, 0);
-    g.Parent.assign(size, 0);
-    g.FieldCount.assign(size, 0);
-    g.Field.assign(size, 0);
-    g.HasStar.assign(size, 1);
-    g.OpensVariable.assign(size, 0);
     const bool parents = pick(0, 3) != 0;
     // Some archives have only single values in the side-by-side groups, or the groups' classes
     // among a few codes, many classes of the 32-bit number (more bounds than are counted without
@@ -279,15 +283,11 @@ RandomArchive MakeArchive(std::mt19937& rng) {
 // to 16 asked where lines 8 to 11 are: more gates than the pattern keeps. Lines 1, 4 and 7 are
 // columns.
 RandomArchive ChainArchive(bool more, std::mt19937& rng) {
-    RandomArchive a;
+    RandomArchive a = ArchiveOfLines(more ? 16 : 7);
     CategoryGrid& g = a.grid;
-    g.Count = more ? 16 : 7;
     const size_t size = size_t(g.Count) + 2;
     g.Low.assign(size, 1);
     g.High.assign(size, 1);
-    g.FieldCount.assign(size, 0);
-    g.HasStar.assign(size, 1);
-    g.OpensVariable.assign(size, 0);
     g.Parent = {0, 2, 3, 6, 1, 2, 0, 1, 0, 0, 0, 0, 0, 8, 9, 10, 11, 0};
     g.Parent.resize(size);
     g.Field = {0, 1, 2, 3, 4, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 0};
@@ -540,9 +540,11 @@ TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
                 g.Parent[size_t(c)] = manyParents && c == g.Count ? 3 : 1;
         if (manyParents) {
             for (int f = 6; f <= 10; ++f) g.Parent[size_t(2 * f)] = 2 * f - 11;
-            g.Parent[size_t(columns[9])] = 1;  // a column asked only where the first is true
-            g.Parent[size_t(columns[0])] = columns[1];  // which is asked where the second is
-            for (int i = 1; i <= g.Count; ++i)  // each of three groups asked where a column is
+            // A column asked only where the first is true, which is asked where the second is;
+            // each of three groups asked where a column is.
+            g.Parent[size_t(columns[9])] = 1;
+            g.Parent[size_t(columns[0])] = columns[1];
+            for (int i = 1; i <= g.Count; ++i)
                 if (const int f = g.Field[size_t(i)]; f == 11 || f == 23 || f == 27)
                     g.Parent[size_t(i)] = columns[f == 11 ? 2 : f == 23 ? 3 : 4];
         }
