@@ -99,7 +99,11 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
             GroupSource g;
             g.source = &s;
             g.offsets = s.group;
-            g.gate = groupGate_.empty() ? 0 : groupGate_[size_t(&s - plan_.Sources().data())];
+            if (!groupGates_.empty()) {
+                const GroupGate& under = groupGates_[size_t(&s - plan_.Sources().data())];
+                g.gate = under.gate;
+                g.parents = under.parents;
+            }
             // Each category's intervals, then -1 when it is all-empty: one class a signature.
             std::map<int32_t, std::vector<int64_t>> signature;
             for (size_t j = 0; j + 1 < bounds.size(); ++j) {
@@ -240,6 +244,7 @@ void CategoryCounter::OrderSources(std::vector<Pending>& words, std::vector<Pend
         if (std::any_of(first, first + (ptrdiff_t(1) << g.classes.size()), [](uint32_t b) { return b != 0; }))
             columnSources_.push_back(uint32_t(slotSources_));
         if (g.gate != 0) gatedSources_.push_back(uint32_t(slotSources_));
+        if (g.parents) parentSources_.push_back(uint32_t(slotSources_));
         wholeGate_.push_back(g.gate);
         ++slotSources_;
     }
@@ -377,26 +382,36 @@ void CategoryCounter::KeepChildColumns(BitOf&& bitOf) {
 // More gates, up to 64: each slot that holds children (of one gate or two) has twins that count
 // them too, and a card whose gates are true adds to the twin of those; the cards' parents are
 // found as their columns are, then their gates. A group whose classes are all children of one
-// gate counts only where it is true. Groups that hold a parent or other children, and slots with
-// children of three gates or more, leave the rule to be applied card by card.
+// gate counts only where it is true, and a few groups may hold parents. Other groups that hold
+// children or parents, and slots with children of three gates or more, leave the rule to be
+// applied card by card.
 bool CategoryCounter::ParentsGated() {
     std::vector<uint8_t> gateOf(size_t(categoryCount_) + 2, 0);
     std::vector<uint64_t> parentBit(size_t(categoryCount_) + 2, 0);
     for (size_t j = 0; j < parents_.size(); ++j) parentBit[size_t(parents_[j])] = uint64_t(1) << j;
     for (int32_t c : plan_.ChildCategories()) gateOf[size_t(c)] = uint8_t(gateOfChild_[size_t(c)] + 1);
-    std::vector<uint8_t> groupGate(plan_.Sources().size(), 0);
+    std::vector<GroupGate> groupGates(plan_.Sources().size());
+    size_t parentGroups = 0;
     for (size_t i = 0; i < plan_.Sources().size(); ++i) {
         const CardClassifier::Source& src = plan_.Sources()[i];
         if (src.kind == Kind::Group) {
-            // Untouched, or every class a child of one gate: the group counts only where it is true.
+            // Untouched, or every class a child of one gate: the group counts only where it is
+            // true. Its classes may be parents while it has a slot for each (a few such groups of
+            // at most 64 categories, which the slots' numbers always have room for).
             std::vector<int32_t> all(src.allEmpty);
             for (size_t j = 0; j + 1 < src.lookup.Bounds().size(); ++j) {
                 auto [b, e] = src.lookup.IntervalCategories(j);
                 all.insert(all.end(), b, e);
             }
-            for (int32_t c : all)
-                if (parentBit[size_t(c)] != 0 || gateOf[size_t(c)] != gateOf[size_t(all[0])]) return false;
-            if (!all.empty()) groupGate[i] = gateOf[size_t(all[0])];
+            std::sort(all.begin(), all.end());
+            all.erase(std::unique(all.begin(), all.end()), all.end());
+            bool parents = false;
+            for (int32_t c : all) {
+                if (gateOf[size_t(c)] != gateOf[size_t(all[0])]) return false;
+                parents = parents || parentBit[size_t(c)] != 0;
+            }
+            if (parents && (all.size() > 64 || ++parentGroups > kMostParentGroups)) return false;
+            if (!all.empty()) groupGates[i] = {gateOf[size_t(all[0])], parents};
             continue;
         }
         for (size_t j = 0; j + 1 < src.lookup.Bounds().size(); ++j) {
@@ -412,7 +427,7 @@ bool CategoryCounter::ParentsGated() {
     }
     gateOf_ = std::move(gateOf);
     parentBit_ = std::move(parentBit);
-    groupGate_ = std::move(groupGate);
+    groupGates_ = std::move(groupGates);
     KeepChildColumns([&](int32_t c) { return uint64_t(1) << gateOfChild_[size_t(c)]; });
     parentRule_ = false;
     return true;
@@ -679,6 +694,13 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
             const uint16_t* source = slots + size_t(i) * kBatch;
             for (size_t k = 0; k < m; ++k) truths[k] |= slotParents_[source[k]];
         }
+        for (size_t j = 0; j < classGroups_.size(); ++j) {
+            const GroupSource& g = *classGroups_[j];
+            const uint64_t* masks = classMasks_.data() + j * kBatch;
+            for (size_t k = 0; g.parentClasses != 0 && k < m; ++k)
+                for (uint64_t bits = masks[k] & g.parentClasses; bits != 0; bits &= bits - 1)
+                    truths[k] |= slotParents_[g.bitSlots + uint32_t(std::countr_zero(bits))];
+        }
         if (!chain_.empty())
             for (size_t k = 0; k < m; ++k) truths[k] = GatesOf(truths[k]);
         for (uint32_t bit : gateMasked_) {
@@ -827,6 +849,10 @@ void CategoryCounter::AddToTable(const uint16_t* card, const int32_t* direct, si
     };
     uint64_t truths = 0;  // the card's parents, for the twin slots
     for (uint32_t i : parentSources_) truths |= slotParents_[SlotOf(i, card)];
+    for (const GroupSource* g : classGroups_)
+        for (uint64_t bits = g->parentClasses != 0 ? OneWordMask(*g, card) & g->parentClasses : 0; bits != 0;
+             bits &= bits - 1)
+            truths |= slotParents_[g->bitSlots + size_t(std::countr_zero(bits))];
     if (!gateOf_.empty() && !chain_.empty()) truths = GatesOf(truths);
     for (size_t i = 0; i < slotSources_; ++i)
         spreadSlot(wholeGate_[i] == 0                  ? GatedSlot(SlotOf(i, card), truths)

@@ -83,8 +83,11 @@ class CategoryCounter {
         std::vector<std::vector<int32_t>> classes;
         bool small = false;
         // Under the parent rule kept by twin slots, the gate (index + 1) every class is a child
-        // of, else 0.
+        // of, else 0; whether some class is a parent, and with a slot for each class, those that
+        // are (bit b: class b).
         uint8_t gate = 0;
+        bool parents = false;
+        uint64_t parentClasses = 0;
         uint64_t emptyMask = 0;  // small groups: the all-empty classes
         size_t maskWords = 1;
         size_t masksAt = 0;  // larger groups: (segmentCount + 1) masks; the last: the all-empty classes
@@ -261,6 +264,7 @@ class CategoryCounter {
     std::vector<uint32_t> parentOf_;
     int parentBits_ = 0;
     static constexpr int kMostParentBits = 4;
+    static constexpr size_t kMostParentGroups = 8;  // groups holding parents, under twin slots
     std::array<uint32_t, 1 << kMostParentBits> patternGates_{};
     // Else the gates kept by twin slots: by category, a child's gate (its index + 1, else 0) and
     // a parent's bit; by slot, the parents it makes true, and for a slot holding children, the
@@ -272,7 +276,12 @@ class CategoryCounter {
     std::vector<uint64_t> gate_, gate2_;
     std::vector<uint16_t> variants_;  // by slot, four: the slot itself, then its twins
     std::vector<uint32_t> gatedSources_, parentSources_;
-    std::vector<uint8_t> groupGate_;  // by source of the classifier: a group's gate (see GroupSource)
+    // By source of the classifier: a group's gate and whether it holds parents (see GroupSource).
+    struct GroupGate {
+        uint8_t gate = 0;
+        bool parents = false;
+    };
+    std::vector<GroupGate> groupGates_;
     // By slot source: the gate (index + 1) every category it counts is a child of, else 0.
     std::vector<uint8_t> wholeGate_;
     // Either way, the children that are columns: a bit of a gate (in the pattern or among the

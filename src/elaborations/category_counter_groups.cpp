@@ -32,6 +32,11 @@ void CategoryCounter::BuildGroup(GroupSource& g) {
         for (int32_t c : g.classes[b]) bits |= patternBits_[size_t(c)];
         return bits;
     };
+    auto parentsOf = [&](size_t b) {  // under twin slots, the parents class b makes true
+        uint64_t bits = 0;
+        for (int32_t c : g.classes[b]) bits |= parentBit_.empty() ? 0 : parentBit_[size_t(c)];
+        return bits;
+    };
     g.small = classes <= kSmallGroupClasses;
     g.maskWords = (classes + 63) / 64;
     if (g.small) {
@@ -71,20 +76,28 @@ void CategoryCounter::BuildGroup(GroupSource& g) {
         for (uint64_t mask = 0; mask < (uint64_t(1) << classes); ++mask) {
             counted.clear();
             uint32_t bits = 0;
+            uint64_t parents = 0;
             for (size_t b = 0; b < classes; ++b)
                 if (mask & (uint64_t(1) << b)) {
                     counted.insert(counted.end(), g.classes[b].begin(), g.classes[b].end());
                     bits |= columnsOf(b);
+                    parents |= parentsOf(b);
                 }
             NewSlot(counted, {}, bits);
+            slotParents_.back() = parents;
         }
         return;
     }
-    if (g.maskWords == 1 && !ruled && slotCategories_.size() + classes <= kMaxSlots) {
+    // A group holding parents (at most 64 categories, see ParentsGated) takes this road past the
+    // slots' budget too: the cards' parents are read from its classes.
+    if (g.maskWords == 1 && !ruled &&
+        slotCategories_.size() + classes <= (g.parents ? size_t(UINT16_MAX) : kMaxSlots)) {
         g.bitSlots = uint32_t(slotCategories_.size());
         for (size_t b = 0; b < classes; ++b) {
             NewSlot(g.classes[b], {}, columnsOf(b));
+            slotParents_.back() = parentsOf(b);
             g.bitColumns = g.bitColumns || columnsOf(b) != 0;
+            if (parentsOf(b) != 0) g.parentClasses |= uint64_t(1) << b;
         }
         return;
     }

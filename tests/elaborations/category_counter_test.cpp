@@ -531,8 +531,8 @@ TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
     // Under the parent rule: the first group and the number's lines children of the first
     // column; or the number's lines children of the first and the second column, the second
     // line of columns 6 to 10 children of columns 1 to 5, the last column a child of the first
-    // and the first of the second, and the groups of 12, 20 and 71 classes children of columns 3
-    // to 5.
+    // and the first of the second, the groups of 12, 20 and 71 classes children of columns 3 to 5,
+    // and two lines children of classes of groups.
     for (bool manyParents : {false, true}) {
         std::fill(g.Parent.begin(), g.Parent.end(), 0);
         for (int c : children)
@@ -547,6 +547,10 @@ TEST(CategoryCounterTest, ManyPatternsAndLargeGroups) {
             for (int i = 1; i <= g.Count; ++i)
                 if (const int f = g.Field[size_t(i)]; f == 11 || f == 23 || f == 27)
                     g.Parent[size_t(i)] = columns[f == 11 ? 2 : f == 23 ? 3 : 4];
+            // Two lines asked where a class of a group is: of one counted by sets of classes, and
+            // of one with a slot for each class that is itself asked where a column is.
+            g.Parent[14] = 45;
+            g.Parent[16] = 70;
         }
         CardClassifier classifier(g, active, kWords);
         CategoryCounter counter(classifier, columns);
