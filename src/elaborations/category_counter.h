@@ -264,18 +264,18 @@ class CategoryCounter {
     std::vector<uint32_t> parentOf_;
     int parentBits_ = 0;
     static constexpr int kMostParentBits = 4;
-    static constexpr size_t kMostParentGroups = 8;  // groups holding parents, under twin slots
     std::array<uint32_t, 1 << kMostParentBits> patternGates_{};
-    // Else the gates kept by twin slots: by category, a child's gate (its index + 1, else 0) and
-    // a parent's bit; by slot, the parents it makes true, and for a slot holding children, the
-    // bits of their gates (the first and the second) and its twins; the sources with such slots
-    // and those that give parents.
+    // Else the gates kept by twin slots: by category, a child's gate (its bit's index + 1, else
+    // 0) and a parent's bit; by slot, the parents it makes true, and for a slot holding children,
+    // the bits of their gates (the first and the second) and its twins; the sources with such
+    // slots and those that give parents; the most groups that may hold parents.
     std::vector<uint8_t> gateOf_;
     std::vector<uint64_t> parentBit_;
     std::vector<uint64_t> slotParents_;
     std::vector<uint64_t> gate_, gate2_;
     std::vector<uint16_t> variants_;  // by slot, four: the slot itself, then its twins
     std::vector<uint32_t> gatedSources_, parentSources_;
+    static constexpr size_t kMostParentGroups = 8;
     // By source of the classifier: a group's gate and whether it holds parents (see GroupSource).
     struct GroupGate {
         uint8_t gate = 0;
