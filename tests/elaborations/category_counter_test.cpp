@@ -306,14 +306,41 @@ RandomArchive ChainArchive(bool more, std::mt19937& rng) {
     return a;
 }
 
+// Sixty-four parents (lines 1 to 64, answers of fields 17 to 28), each with a child (answers of
+// fields 1 to 4): every gate bit in use. With `oneMore`, line 6 is asked where line 1 is, so its
+// child's gate is line 6 as the sweeps leave it: one gate more than the twin slots keep.
+RandomArchive SixtyFourParents(bool oneMore, std::mt19937& rng) {
+    RandomArchive a = ArchiveOfLines(128);
+    CategoryGrid& g = a.grid;
+    g.ParentRepetitions = 2;
+    for (int k = 0; k < 64; ++k) {
+        g.Field[size_t(k + 1)] = 17 + k % 12, g.Low[size_t(k + 1)] = g.High[size_t(k + 1)] = k / 12;
+        g.Field[size_t(k + 65)] = 1 + k % 4, g.Low[size_t(k + 65)] = g.High[size_t(k + 65)] = k / 4;
+        g.Parent[size_t(k + 65)] = k + 1;
+    }
+    if (oneMore) g.Parent[6] = 1;
+    a.active.assign(size_t(g.Count) + 2, 1);
+    a.columns = {64, 128, 1};
+    for (int k = 0; k < 600; ++k) {
+        std::vector<uint16_t> card(kWords);
+        for (uint16_t& w : card) w = uint16_t(rng() % 7);
+        for (int w = 0; w < 4; ++w) card[size_t(w)] = uint16_t(rng() % 17);
+        a.cards.push_back(card);
+        a.weights.push_back(int64_t(rng() % 5) - 1);
+    }
+    return a;
+}
+
 // Random grids over every kind of field, random active categories and columns, random cards and
-// weights (some 30,000 cards), and the chains above: the classifier's truths and the counter's
-// table are the reference ones.
+// weights (some 30,000 cards), the chains and the sixty-four parents above: the classifier's truths and the
+// counter's table are the reference ones.
 TEST(CategoryCounterTest, AgreesWithTheCardByCardCount) {
     DefineFields();
     std::mt19937 rng(2024);
-    for (int round = -2; round < 400; ++round) {
-        RandomArchive a = round < 0 ? ChainArchive(round == -1, rng) : MakeArchive(rng);
+    for (int round = -4; round < 400; ++round) {
+        RandomArchive a = round < -2  ? SixtyFourParents(round == -3, rng)
+                          : round < 0 ? ChainArchive(round == -1, rng)
+                                      : MakeArchive(rng);
         CardClassifier classifier(a.grid, a.active, kWords);
         CategoryCounter counter(classifier, a.columns);
         AddAll(counter, a.cards, a.weights);
