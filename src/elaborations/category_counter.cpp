@@ -160,7 +160,8 @@ void CategoryCounter::CompileSources(std::vector<Pending>& words, std::vector<Pe
             p.parents = p.parents || parents != 0;
             p.gated = p.gated || gate != 0 || p.whole != 0;
             // With children, the twins that count them too: of the first gate, of the second, of
-            // both.
+            // both. Four slots at most an interval, and two bounds at most a grid line: the slots
+            // of words and keys stay far below 2^16, and the groups' are counted against kMaxSlots.
             const size_t twin = slotCategories_.size();
             for (int variant = 1; gate != 0 && variant < (second != 0 ? 4 : 2); ++variant) {
                 std::vector<int32_t> with;
