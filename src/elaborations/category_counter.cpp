@@ -576,7 +576,7 @@ void CategoryCounter::AddGated(size_t i, size_t m) {
     const uint64_t* truths = truths_.data();
     if (const uint8_t whole = wholeGate_[i]) {  // slot 0 where the gate is false
         for (size_t k = 0; k < m; ++k)
-            row[k][slots[k] & uint16_t(0 - (truths[k] >> (whole - 1) & 1))] += unit ? 1 : weight[k];
+            row[k][slots[k] & uint16_t(GateMask(whole, truths[k]))] += unit ? 1 : weight[k];
         return;
     }
     for (size_t k = 0; k < m; ++k) {
@@ -774,7 +774,7 @@ void CategoryCounter::AddDirects(const uint16_t* card, const uint16_t* slots, ui
     }
     trueChildren_.clear();
     for (const GroupSource& g : groups_) {
-        if (g.maskSlots != 0 || g.bitSlots != 0 || (g.gate != 0 && !(gates >> (g.gate - 1) & 1))) continue;
+        if (g.maskSlots != 0 || g.bitSlots != 0 || GateMask(g.gate, gates) == 0) continue;
         if (g.maskWords == 1) {
             SetGroupTrue(g, OneWordMask(g, card), 0);
             continue;
@@ -856,12 +856,10 @@ void CategoryCounter::AddToTable(const uint16_t* card, const int32_t* direct, si
             truths |= slotParents_[g->bitSlots + size_t(std::countr_zero(bits))];
     if (!gateOf_.empty() && !chain_.empty()) truths = GatesOf(truths);
     for (size_t i = 0; i < slotSources_; ++i)
-        spreadSlot(wholeGate_[i] == 0                  ? GatedSlot(SlotOf(i, card), truths)
-                   : truths >> (wholeGate_[i] - 1) & 1 ? SlotOf(i, card)
-                                                       : 0);
+        spreadSlot(wholeGate_[i] == 0 ? GatedSlot(SlotOf(i, card), truths)
+                                      : uint16_t(SlotOf(i, card) & GateMask(wholeGate_[i], truths)));
     for (const GroupSource* g : classGroups_)
-        for (uint64_t bits = g->gate == 0 || (truths >> (g->gate - 1) & 1) ? OneWordMask(*g, card) : 0;
-             bits != 0; bits &= bits - 1)
+        for (uint64_t bits = OneWordMask(*g, card) & GateMask(g->gate, truths); bits != 0; bits &= bits - 1)
             spreadSlot(g->bitSlots + size_t(std::countr_zero(bits)));
     for (size_t k = 0; k < directs; ++k) spreadOne(directCategory_[size_t(direct[k])]);
 }

@@ -145,6 +145,11 @@ class CategoryCounter {
     void KeepChildColumns(BitOf&& bitOf);
     template <bool unit>
     void AddGated(size_t i, size_t m);
+    // All ones where a gate (its bit's index + 1; 0: none) is true among a card's true gates, or
+    // where there is none; else 0.
+    static uint64_t GateMask(uint8_t gate, uint64_t truths) {
+        return gate == 0 ? ~uint64_t(0) : 0 - (truths >> (gate - 1) & 1);
+    }
     // The slot a card adds to, given its true gates: a slot holding children of one gate or two
     // has twins, with the children of the first, the second or both. No branch on the card:
     // which twin a card takes is a coin toss from slot to slot.

@@ -410,7 +410,7 @@ void CategoryCounter::AddClassMasks(const GroupSource& g, const uint64_t* masks,
         int64_t* r = row[k] + g.bitSlots;
         const int64_t add = unit ? 1 : weight[k];
         // A gated group's classes only where its gate is true.
-        const uint64_t kept = g.gate == 0 ? ~uint64_t(0) : 0 - (truths[k] >> (g.gate - 1) & 1);
+        const uint64_t kept = GateMask(g.gate, truths[k]);
         for (uint64_t bits = masks[k] & kept; bits != 0; bits &= bits - 1) r[std::countr_zero(bits)] += add;
     }
 }
