@@ -64,7 +64,7 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
     OrderSources(words, keys);
 
     stride_ = slotCategories_.size() + directCategory_.size() + 1;
-    patternRow_.assign(size_t(1) << (kMaxCountedColumns + parentBits_), nullptr);
+    patternId_.assign(size_t(1) << (kMaxCountedColumns + parentBits_), -1);
     kept_.resize(kBatch);
     keptWeights_.resize(kBatch);
     slots_.assign(std::max<size_t>(slotSources_, 1) * kBatch, 0);
@@ -73,11 +73,12 @@ CategoryCounter::CategoryCounter(const CardClassifier& plan, const std::vector<i
     masks_.resize(kBatch);
     truths_.resize(kBatch);
     classMasks_.resize(classGroups_.size() * kBatch);
-    row_.resize(kBatch);
+    narrowRow_.resize(kBatch);
+    wideRow_.resize(kBatch);
+    rowOf_.resize(kBatch);
     directEnd_.resize(kBatch);
     groupMask_.assign(maskWords, 0);
     raw_.assign(size, 0);
-    spare_.assign(stride_, 0);
 }
 
 // Every value source of the plan with a slot per interval of its bounds: the 16-bit words with
@@ -483,9 +484,11 @@ void CategoryCounter::SourceSlots(size_t i, size_t m) {
     const uint16_t* const* card = cards_;
     uint16_t* slots = slots_.data() + i * kBatch;
     const uint64_t* keep = gated ? gateMasks_.data() + (wholeGate_[i] - 1) * kBatch : nullptr;
+    auto* const* row = Rows<unit>();
+    const int64_t* weight = weights_;
     auto put = [&](size_t k, uint16_t slot) {
         if constexpr (add)
-            row_[k][gated ? slot & keep[k] : slot] += unit ? 1 : weights_[k];
+            row[k][gated ? slot & keep[k] : slot] += unit ? 1 : weight[k];
         else
             slots[k] = slot;
     };
@@ -550,14 +553,14 @@ void CategoryCounter::AddWords(const WordSource* sources, size_t m) {
     const WordSource z = count > 2 ? sources[2] : a;
     const WordSource y = count > 3 ? sources[3] : a;
     const uint16_t* const* card = cards_;
-    int64_t* const* row = row_.data();
+    auto* const* row = Rows<unit>();
     const int64_t* weight = weights_;
     // Gated (all under one gate), the slots kept where the gate is true, else slot 0, which
     // counts nothing.
     const uint64_t* keep = gated ? gateMasks_.data() + (a.gate - 1) * kBatch : nullptr;
     for (size_t k = 0; k < m; ++k) {
         const uint16_t* c = card[k];
-        int64_t* r = row[k];
+        auto* r = row[k];
         const int64_t add = unit ? 1 : weight[k];
         const uint16_t kept = gated ? uint16_t(keep[k]) : 0xFFFF;
         r[WordSlot<clamped>(a, c) & kept] += add;
@@ -570,7 +573,7 @@ void CategoryCounter::AddWords(const WordSource* sources, size_t m) {
 // A source whose slots hold children: a card adds to the twin of its true parents.
 template <bool unit>
 void CategoryCounter::AddGated(size_t i, size_t m) {
-    int64_t* const* row = row_.data();
+    auto* const* row = Rows<unit>();
     const int64_t* weight = weights_;
     const uint16_t* slots = slots_.data() + i * kBatch;
     const uint64_t* truths = truths_.data();
@@ -588,13 +591,13 @@ void CategoryCounter::AddGated(size_t i, size_t m) {
 // Each card's total and the slots found before its row, the first two with the total.
 template <bool unit>
 void CategoryCounter::AddKnownSlots(size_t m) {
-    int64_t* const* row = row_.data();
+    auto* const* row = Rows<unit>();
     const int64_t* weight = weights_;
     const size_t total = stride_ - 1, known = knownSources_.size();
     const uint16_t* a = known > 0 ? slots_.data() + size_t(knownSources_[0]) * kBatch : nullptr;
     const uint16_t* b = known > 1 ? slots_.data() + size_t(knownSources_[1]) * kBatch : nullptr;
     for (size_t k = 0; k < m; ++k) {
-        int64_t* r = row[k];
+        auto* r = row[k];
         const int64_t add = unit ? 1 : weight[k];
         r[total] += add;
         if (a) r[a[k]] += add;
@@ -640,7 +643,10 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
     size_t m = n;
     cards_ = cards;
     weights_ = weights;
-    const bool unit = std::all_of(weights, weights + n, [](int64_t w) { return w == 1; });
+    // Cards of weight 1 are counted in the narrow rows while they cannot wrap.
+    const bool unit = narrowCards_ + n <= UINT32_MAX &&
+                      std::all_of(weights, weights + n, [](int64_t w) { return w == 1; });
+    narrowCards_ += unit ? n : 0;
     if (!unit && std::find(weights, weights + n, 0) != weights + n) {
         m = 0;
         for (size_t k = 0; k < n; ++k) {
@@ -728,20 +734,10 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
         for (size_t k = 0; k < m; ++k)
             pattern[k] &= ((gateOf_.empty() ? pattern[k] : truths[k]) & bit) != 0 ? ~0u : ~children;
 
-    // Each card's row. A new pattern may move the rows: then the batch's rows are taken again.
-    int64_t** row = row_.data();
-    bool moved = false, spare = false;
-    for (size_t k = 0; k < m; ++k) {
-        int64_t* r = patternRow_[pattern[k]];
-        if (!r) {
-            r = NewRow(pattern[k], moved);
-            spare = spare || r == spare_.data();
-        }
-        row[k] = r;
-    }
-    if (moved)
-        for (size_t k = 0; k < m; ++k)
-            row[k] = patternRow_[pattern[k]] ? patternRow_[pattern[k]] : spare_.data();
+    // Each card's row.
+    int32_t* rowOf = rowOf_.data();
+    bool spare = false;
+    unit ? TakeRows(narrow_, narrowRow_.data(), m, spare) : TakeRows(wide_, wideRow_.data(), m, spare);
 
     unit ? AddLate<true>(m) : AddLate<false>(m);
     for (uint32_t i : gatedSources_) unit ? AddGated<true>(i, m) : AddGated<false>(i, m);
@@ -750,15 +746,46 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
              : AddClassMasks<false>(*classGroups_[j], classMasks_.data() + j * kBatch, m);
     if (direct) {
         const size_t slotCount = slotCategories_.size();
-        for (size_t k = 0, d = 0; k < m; ++k)
-            for (; d < directEnd_[k]; ++d) row[k][slotCount + size_t(direct_[d])] += weight[k];
+        auto addDirects = [&](auto* const* row) {
+            for (size_t k = 0, d = 0; k < m; ++k)
+                for (; d < directEnd_[k]; ++d) row[k][slotCount + size_t(direct_[d])] += weight[k];
+        };
+        unit ? addDirects(Rows<true>()) : addDirects(Rows<false>());
     }
     for (size_t k = 0; spare && k < m; ++k)
-        if (row[k] == spare_.data()) {
+        if (rowOf[k] < 0) {
             const size_t from = direct && k > 0 ? directEnd_[k - 1] : 0;
             AddToTable(card[k], direct_.data() + from, direct ? directEnd_[k] - from : 0, pattern[k],
                        weight[k]);
         }
+}
+
+// The batch's rows of one kind: each card's row number (-1: the spare row, which is the first
+// row of either kind and which nobody reads), and the row. `spare` is set when a card takes the
+// spare row.
+template <typename Cells>
+void CategoryCounter::TakeRows(Cells& rows, typename Cells::value_type** row, size_t m, bool& spare) {
+    const uint32_t* pattern = pattern_.data();
+    int32_t* rowOf = rowOf_.data();
+    const ptrdiff_t stride = ptrdiff_t(stride_);
+    rows.resize((patterns_.size() + 1) * stride_, 0);
+    auto* first = rows.data() + stride;
+    for (size_t k = 0; k < m; ++k) {
+        int32_t id = patternId_[pattern[k]];
+        if (id < 0) {  // a pattern met for the first time
+            id = NewRow(pattern[k]);
+            spare = spare || id < 0;
+            if (id >= 0) {
+                rows.resize((patterns_.size() + 1) * stride_, 0);
+                if (rows.data() + stride != first) {
+                    first = rows.data() + stride;
+                    for (size_t j = 0; j < k; ++j) row[j] = first + rowOf[j] * stride;
+                }
+            }
+        }
+        rowOf[k] = id;
+        row[k] = first + id * stride;
+    }
 }
 
 // The categories of one card counted one by one (the groups not counted by sets of classes and
@@ -819,19 +846,12 @@ void CategoryCounter::ApplyParentRule(const uint16_t* slots) {
         if (raw_[size_t(c)] == generation_) PushDirect(c);
 }
 
-// A row for a pattern of true columns met for the first time, or the spare row past the rows'
-// budget. `moved` is set when the rows moved.
-int64_t* CategoryCounter::NewRow(uint32_t pattern, bool& moved) {
-    if ((patterns_.size() + 1) * stride_ > kRowBudget) return spare_.data();
+// The row number of a pattern of true columns met for the first time, or -1 (the spare row)
+// past the rows' budget.
+int32_t CategoryCounter::NewRow(uint32_t pattern) {
+    if ((patterns_.size() + 1) * stride_ > kRowBudget) return -1;
     patterns_.push_back(pattern);
-    const int64_t* before = rows_.data();
-    rows_.resize(rows_.size() + stride_, 0);
-    if (rows_.data() != before) {
-        moved = true;
-        for (size_t id = 0; id + 1 < patterns_.size(); ++id)
-            patternRow_[patterns_[id]] = rows_.data() + id * stride_;
-    }
-    return patternRow_[pattern] = rows_.data() + (patterns_.size() - 1) * stride_;
+    return patternId_[pattern] = int32_t(patterns_.size() - 1);
 }
 
 // Past the rows' budget (many patterns of many slots), a card goes straight into the table.
@@ -885,18 +905,23 @@ std::vector<int64_t> CategoryCounter::Table() const {
             const uint32_t bit = condition == 0 ? 0 : 1u << (kMaxCountedColumns + condition - 1);
             for (auto& sum : sums) std::fill_n(sum, n, 0);
             std::fill_n(held, n, 0);
-            auto sum = [&](auto n) {  // a whole run's loops have a fixed length, and are vectorized
-                for (size_t id = 0; id < patterns_.size(); ++id) {
+            // A whole run's loops have a fixed length, and are vectorized.
+            auto sumRows = [&](auto n, const auto& rows) {
+                for (size_t id = 0; id < patterns_.size() && (id + 2) * stride_ <= rows.size(); ++id) {
                     if ((bit & ~patterns_[id]) != 0) continue;
-                    const int64_t* row = rows_.data() + id * stride_ + first;
+                    const auto* row = rows.data() + (id + 1) * stride_ + first;
                     for (size_t k = 0; k < n; ++k) {
-                        held[k] |= row[k];
-                        sums[kCountTableAllCards][k] += row[k];
+                        held[k] |= int64_t(row[k]);
+                        sums[kCountTableAllCards][k] += int64_t(row[k]);
                     }
                     int columns[kMaxCountedColumns];
                     for (int c = 0, count = ColumnsOf(patterns_[id], columns); c < count; ++c)
-                        for (size_t k = 0; k < n; ++k) sums[columns[c]][k] += row[k];
+                        for (size_t k = 0; k < n; ++k) sums[columns[c]][k] += int64_t(row[k]);
                 }
+            };
+            auto sum = [&](auto n) {
+                sumRows(n, narrow_);
+                sumRows(n, wide_);
             };
             if (n == kRun)
                 sum(std::integral_constant<size_t, kRun>());

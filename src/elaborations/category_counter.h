@@ -197,7 +197,16 @@ class CategoryCounter {
         if (affected_[size_t(category)]) trueChildren_.push_back(category);
     }
     void PushDirect(int32_t category) { direct_.push_back(directIndex_[size_t(category)]); }
-    int64_t* NewRow(uint32_t pattern, bool& moved);
+    int32_t NewRow(uint32_t pattern);
+    template <bool unit>
+    auto* Rows() {
+        if constexpr (unit)
+            return narrowRow_.data();
+        else
+            return wideRow_.data();
+    }
+    template <typename Cells>
+    void TakeRows(Cells& rows, typename Cells::value_type** row, size_t m, bool& spare);
     void AddToTable(const uint16_t* card, const int32_t* direct, size_t directs, uint32_t pattern,
                     int64_t weight);
 
@@ -310,7 +319,11 @@ class CategoryCounter {
     std::vector<uint16_t> slots_;
     std::vector<uint32_t> pattern_, any_, masks_;
     std::vector<uint64_t> classMasks_;  // class group j's mask of card k at [j * kBatch + k]
-    std::vector<int64_t*> row_;
+    // Each card's row, among the narrow rows when every card of the batch weighs 1, else among
+    // the wide ones; its pattern's row number (-1: the spare row).
+    std::vector<uint32_t*> narrowRow_;
+    std::vector<int64_t*> wideRow_;
+    std::vector<int32_t> rowOf_;
     std::vector<int32_t> direct_;
     std::vector<size_t> directEnd_;
     std::vector<uint64_t> groupMask_;
@@ -319,12 +332,16 @@ class CategoryCounter {
     uint32_t generation_ = 0;
 
     // Per pattern of true columns (and parents): a row of slot weights, direct weights and the
-    // total. Past the rows' budget, cards go straight into the table (and into a row nobody
-    // reads).
-    std::vector<int64_t*> patternRow_;  // null until the pattern is met
+    // total, in two kinds. Narrow rows count the cards of weight 1 in 32 bits, so that twice as
+    // many rows stay in the caches; wide rows add other weights in 64 bits. Table() sums both.
+    // Past the rows' budget, cards go straight into the table (and into the spare row, the
+    // first of either kind, which nobody reads).
+    std::vector<int32_t> patternId_;  // -1 until the pattern is met
     std::vector<uint32_t> patterns_;
-    std::vector<int64_t> rows_;
-    std::vector<int64_t> spare_;
+    std::vector<uint32_t> narrow_;
+    std::vector<int64_t> wide_;
+    // Never past 2^32 - 1, so that no narrow entry wraps (but slot 0, which counts nothing).
+    uint64_t narrowCards_ = 0;
     size_t stride_ = 0;
     std::vector<int64_t> overflow_;
 };

@@ -290,7 +290,7 @@ void CategoryCounter::ByteMasks(const GroupSource& g, const uint16_t* const* car
 // The same added at once in each card's row, for the group counted by sets of classes.
 template <bool unit>
 void CategoryCounter::AddByteMasks(const GroupSource& g, size_t m) {
-    int64_t* const* row = row_.data();
+    auto* const* row = Rows<unit>();
     const int64_t* weight = weights_;
     const uint32_t slots = g.maskSlots;
     EachByteMask(g, cards_, m,
@@ -403,11 +403,11 @@ void CategoryCounter::ClassMasks(const GroupSource& g, size_t m, uint64_t* masks
 // Each class of a card's mask adds its weight in the card's row.
 template <bool unit>
 void CategoryCounter::AddClassMasks(const GroupSource& g, const uint64_t* masks, size_t m) {
-    int64_t* const* row = row_.data();
+    auto* const* row = Rows<unit>();
     const int64_t* weight = weights_;
     const uint64_t* truths = truths_.data();
     for (size_t k = 0; k < m; ++k) {
-        int64_t* r = row[k] + g.bitSlots;
+        auto* r = row[k] + g.bitSlots;
         const int64_t add = unit ? 1 : weight[k];
         // A gated group's classes only where its gate is true.
         const uint64_t kept = GateMask(g.gate, truths[k]);
