@@ -113,9 +113,8 @@ void RunArchive(const char* name, const std::function<Definition(const std::stri
                 fields.push_back(grid.Field[size_t(i)]);
                 StandardColumnFlags[size_t(i - 1)] = 1;
             }
-            Paired(
-                (what + ", columns of 10 fields").c_str(), count,
-                [&] { RunCountingPass(kCategoryCountPass, progress); }, "");
+            Paired((what + ", columns of 10 fields").c_str(), count,
+                   [&] { RunCountingPass(kCategoryCountPass, progress); }, "");
         }
     }
     std::filesystem::remove_all(dir);

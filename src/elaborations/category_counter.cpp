@@ -644,8 +644,8 @@ void CategoryCounter::AddBatch(const uint16_t* const* cards, const int64_t* weig
     cards_ = cards;
     weights_ = weights;
     // Cards of weight 1 are counted in the narrow rows while they cannot wrap.
-    const bool unit = narrowCards_ + n <= UINT32_MAX &&
-                      std::all_of(weights, weights + n, [](int64_t w) { return w == 1; });
+    const bool unit =
+        narrowCards_ + n <= UINT32_MAX && std::all_of(weights, weights + n, [](int64_t w) { return w == 1; });
     narrowCards_ += unit ? n : 0;
     if (!unit && std::find(weights, weights + n, 0) != weights + n) {
         m = 0;
