@@ -370,10 +370,10 @@ template <typename BitOf>
 void CategoryCounter::KeepChildColumns(BitOf&& bitOf) {
     for (int32_t c : plan_.ChildCategories()) {
         const uint32_t columns = patternBits_[size_t(c)] & ((1u << kMaxCountedColumns) - 1);
+        if (columns == 0) continue;
         const uint64_t bit = bitOf(c);
         const auto same = std::find_if(childColumns_.begin(), childColumns_.end(),
                                        [bit](const auto& entry) { return entry.first == bit; });
-        if (columns == 0) continue;
         if (same == childColumns_.end())
             childColumns_.push_back({bit, columns});
         else
