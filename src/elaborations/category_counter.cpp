@@ -505,10 +505,14 @@ void CategoryCounter::SourceSlots(size_t i, size_t m) {
         switch (s.kind) {
             case Kind::Date: {
                 const FieldWords w = s.words;
+                // The offsets as size_t, here and below: an add to a row (an unsigned int) could
+                // be taken to change an int, which would then be read again for every card.
                 s.map.FindEachDate(
                     m,
-                    [&](size_t k) {
-                        return std::array<uint16_t, 3>{card[k][w.first], card[k][w.second], card[k][w.third]};
+                    [&, first = size_t(w.first), second = size_t(w.second),
+                     third = size_t(w.third)](size_t k) {
+                        const uint16_t* c = card[k];
+                        return std::array<uint16_t, 3>{c[first], c[second], c[third]};
                     },
                     [&](size_t k) { return DateKeyAt(card[k], w); }, put);
                 break;
@@ -519,9 +523,9 @@ void CategoryCounter::SourceSlots(size_t i, size_t m) {
                 if (w.hasNumber)
                     s.map.FindEachStored(  // the second word follows the first
                         m,
-                        [&](size_t k) {
+                        [&, first = size_t(w.first)](size_t k) {
                             uint32_t words;
-                            std::memcpy(&words, card[k] + w.first, sizeof words);
+                            std::memcpy(&words, card[k] + first, sizeof words);
                             return words;
                         },
                         value, put);
@@ -530,8 +534,12 @@ void CategoryCounter::SourceSlots(size_t i, size_t m) {
                 break;
             }
             default:
-                s.map.FindEach(
-                    m, [&](size_t k) { return int32_t(WordAt(card[k], s.words.first)); }, put);
+                s.map.FindEach(  // the word as WordAt reads it
+                    m,
+                    [&, at = size_t(std::max(s.words.first, 0)), present = s.words.first >= 0](size_t k) {
+                        return present ? int32_t(int16_t(card[k][at])) : 0;
+                    },
+                    put);
                 break;
         }
         return;
