@@ -265,6 +265,7 @@ void CategoryCounter::EachByteMask(const GroupSource& g, const uint16_t* const* 
     // Lanes before the group's words read entry `byteSize`, which holds no class.
     const __m128i outside = _mm_andnot_si128(load(g.valid.v.data()), size);
     const uint32_t empty = uint32_t(g.emptyMask);
+    const int validBits = g.validBits;  // in a register: the adds of `out` could change an int
     for (size_t k = 0; k < n; ++k) {
         const __m128i a = load(cards[k] + a0), b = load(cards[k] + b0);
         __m128i found = SmallTableBytes(a, b, low, size, outside, table);
@@ -273,9 +274,8 @@ void CategoryCounter::EachByteMask(const GroupSource& g, const uint16_t* const* 
         found = _mm_or_si128(found, _mm_srli_si128(found, 2));
         found = _mm_or_si128(found, _mm_srli_si128(found, 1));
         const int none =
-            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, zero), _mm_cmpeq_epi16(b, zero))) &
-            g.validBits;
-        out(k, (uint32_t(_mm_cvtsi128_si32(found)) & 0xFF) | (none == g.validBits ? empty : 0));
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, zero), _mm_cmpeq_epi16(b, zero))) & validBits;
+        out(k, (uint32_t(_mm_cvtsi128_si32(found)) & 0xFF) | (none == validBits ? empty : 0));
     }
 #else
     (void)g, (void)cards, (void)n, (void)out;
