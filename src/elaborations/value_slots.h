@@ -57,20 +57,23 @@ struct SlotMap {
     }
 
     // out(k, slot of valueOf(k)) for k 0..n-1: the way the map finds a slot is chosen once, so
-    // the loop over the values holds no branch on it.
+    // the loop over the values holds no branch on it. Here and below the loops read a copy of the
+    // map, held in registers: `out` may add to unsigned counts, which could otherwise be taken to
+    // change the map's fields and have them read again for every value.
     template <typename ValueOf, typename Out>
     void FindEach(size_t n, ValueOf&& valueOf, Out&& out) const {
+        const SlotMap map = *this;
         auto each = [&](auto&& find) {
             for (size_t k = 0; k < n; ++k) out(k, find(valueOf(k)));
         };
-        if (table)
-            each([this](int32_t v) { return FromTable(v); });
-        else if (buckets)
-            each([this](int32_t v) { return FromBuckets(v); });
-        else if (padded <= kLinearBounds)
-            FewEach(n, valueOf, out);
+        if (map.table)
+            each([&map](int32_t v) { return map.FromTable(v); });
+        else if (map.buckets)
+            each([&map](int32_t v) { return map.FromBuckets(v); });
+        else if (map.padded <= kLinearBounds)
+            map.FewEach(n, valueOf, out);
         else
-            each([this](int32_t v) { return FromSearch(v); });
+            each([&map](int32_t v) { return map.FromSearch(v); });
     }
 
     // The same for dates: dayMonthYear(k) gives the day, month and year words of value k (each
@@ -83,6 +86,7 @@ struct SlotMap {
             FindEach(n, keyOf, out);
             return;
         }
+        const SlotMap map = *this;
         constexpr size_t kRun = 256;
         uint32_t other[kRun];
         for (size_t at = 0; at < n; at += kRun) {
@@ -90,19 +94,19 @@ struct SlotMap {
             size_t others = 0;
             for (size_t k = 0; k < m; ++k) {
                 const auto [day, month, year] = dayMonthYear(at + k);
-                const uint32_t e = months[size_t(years[std::min<uint32_t>(year, kYears - 1)]) * 16 +
-                                          std::min<uint32_t>(month, 15)];
+                const uint32_t e = map.months[size_t(map.years[std::min<uint32_t>(year, kYears - 1)]) * 16 +
+                                              std::min<uint32_t>(month, 15)];
                 const bool byKey = uint16_t(day - 1) >= (e >> 16);  // day 0 wraps past every D
                 other[others] = uint32_t(k);
                 others += size_t(byKey);
                 out(at + k, byKey ? uint16_t(0) : uint16_t(e));
             }
             // An empty date (all three words 0) has key 0.
-            const uint16_t empty = others > 0 ? Find(0) : 0;
+            const uint16_t empty = others > 0 ? map.Find(0) : 0;
             for (size_t i = 0; i < others; ++i) {
                 const size_t k = at + other[i];
                 const auto [day, month, year] = dayMonthYear(k);
-                out(k, (day | month | year) == 0 ? empty : Find(keyOf(k)));
+                out(k, (day | month | year) == 0 ? empty : map.Find(keyOf(k)));
             }
         }
     }
@@ -127,9 +131,10 @@ struct SlotMap {
             return _mm_shuffle_epi8(_mm_or_si128(_mm_slli_epi16(low, 4), high), backwards);
         };
         if (!table && !buckets && padded <= kLinearBounds) {
+            const SlotMap map = *this;
             size_t k = 0;
-            for (; k + 4 <= n; k += 4) CountFour(four(k), k, out);
-            for (; k < n; ++k) out(k, FromFewBounds(valueOf(k)));
+            for (; k + 4 <= n; k += 4) map.CountFour(four(k), k, out);
+            for (; k < n; ++k) out(k, map.FromFewBounds(valueOf(k)));
             return;
         }
         constexpr size_t kRun = 256;
