@@ -259,6 +259,14 @@ TEST_F(QuickReportsTest, SimpleDistributionByQuantity) {
     // Sesso M: 1 + ... + 8 = 36 of 1 + ... + 12 = 78.
     EXPECT_NE(Report().find(Pad("Sesso M", 60) + "         36    46.15"), std::string::npos) << Report();
     EXPECT_NE(Report().find("Testo 823" + Blanks(54) + "         78"), std::string::npos);
+
+    // Values that sum below zero leave no base: every percentage is 0.00, never the total.
+    values.clear();
+    for (int32_t c = 0; c < 16; ++c) AppendI32(values, -1);
+    WriteBytes(Arch("num-dat.dat"), values);
+    WriteQuickDistributionReport(progress);
+    EXPECT_NE(Report().find(Pad("Sesso M", 60) + "         -8     0.00"), std::string::npos) << Report();
+    EXPECT_NE(Report().find("Testo 823" + Blanks(54) + "        -12"), std::string::npos);
 }
 
 TEST_F(QuickReportsTest, CrossTableReport) {
