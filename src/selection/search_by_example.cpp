@@ -469,7 +469,8 @@ void SearchStep(Progress& progress) {
 void ContinuaSch(Progress& progress) {
     const std::string path = DataFilePath(data_file::kSearchCriteria);
     RecordFile probe;
-    if (!probe.TryOpen(path, 1, RecordFile::Mode::Read)) WriteFileAtomic(path, kDefaultSearchCriteria);
+    // Only a missing file is made anew: one that fails to open holds the person's own criteria.
+    if (!probe.OpenIfExists(path, 1, RecordFile::Mode::Read)) WriteFileAtomic(path, kDefaultSearchCriteria);
     probe.Close();
     SearchStep(progress);
 }

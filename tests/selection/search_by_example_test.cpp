@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -12,6 +13,8 @@
 #include "core/core_state.h"
 #include "core/order_index.h"
 #include "platform/bytes.h"
+#include "platform/file_io.h"
+#include "platform/io_error.h"
 #include "support/card_selection.h"
 #include "support/field_layout.h"
 #include "support/recording_progress.h"
@@ -414,6 +417,11 @@ TEST_F(SearchByExampleTest, EveryStepMakesTheSearchCriteriaFileWhenMissing) {
     EXPECT_EQ(ReadBytes(dir / "ric-sch.imp"), "1,2,3,");
     WriteBytes(dir / "ric-sch.imp", "7,\r\n");
     ContinueSearch(progress);
+    EXPECT_EQ(ReadBytes(dir / "ric-sch.imp"), "7,\r\n");
+    // A file that is there but will not open is told, and kept.
+    FailIoCallForTest(IoCall::Open, 1, EACCES);
+    EXPECT_THROW(StartSearch(progress), IoError);
+    ResetIoFaultsForTest();
     EXPECT_EQ(ReadBytes(dir / "ric-sch.imp"), "7,\r\n");
 }
 
