@@ -103,7 +103,8 @@ std::string MaskFieldText(std::string_view fieldPart, std::string_view widthPart
 void PrintMask::Load() {
     std::string bytes;
     RecordFile file;
-    if (file.TryOpen(DataFilePath(data_file::kWorkingMask), 1, RecordFile::Mode::Read)) {
+    // Only a missing mask is an empty one: an empty mask may be replaced without asking.
+    if (file.OpenIfExists(DataFilePath(data_file::kWorkingMask), 1, RecordFile::Mode::Read)) {
         bytes.resize(kMaskTextLimit);
         bytes.resize(size_t(file.ReadUpTo(0, bytes.data(), kMaskTextLimit)));
     }

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <functional>
 
 #include "core/core_state.h"
+#include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "support/mask_archive.h"
 
@@ -173,6 +175,11 @@ TEST_F(PrintMaskTest, LoadTakesTheFirst10000BytesUpToAZero) {
     WriteBytes(a / "MAS-DAT.TXT", std::string("ab\0#1*", 6));
     mask.Load();
     EXPECT_EQ(mask.Text(), "ab");
+
+    // One that is there but will not open is no empty mask, which a new one may replace unasked.
+    FailIoCallForTest(IoCall::Open, 1, EACCES);
+    EXPECT_THROW(WorkingMaskEmpty(), IoError);
+    ResetIoFaultsForTest();
 }
 
 TEST_F(PrintMaskTest, FillPrintMaskReadsTheStoredCard) {
