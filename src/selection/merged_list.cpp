@@ -176,7 +176,7 @@ MergePassOutcome RunNextMergePass(Progress& progress) {
 
 int ReadMergeCounter() {
     RecordFile file;
-    if (!file.TryOpen(DataFilePath(data_file::kMergeCounter), 2, RecordFile::Mode::Read)) return 0;
+    if (!file.OpenIfExists(DataFilePath(data_file::kMergeCounter), 2, RecordFile::Mode::Read)) return 0;
     uint8_t record[2];
     if (file.ReadUpTo(0, record, 1) != 1) return 0;
     return GetI16(record);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "core/core_state.h"
 #include "platform/bytes.h"
 #include "platform/file_io.h"
@@ -211,8 +213,12 @@ TEST_F(MergedListTest, JoinWithoutFiles) {
     EXPECT_EQ(JoinMergedLists(progress), MergeJoinOutcome::NoFiles);
     WriteBytes(Program("mrg-sch.dat"), Counter(0));
     EXPECT_EQ(JoinMergedLists(progress), MergeJoinOutcome::NoFiles);
-    // A numbered file missing: the error, and the old merged list stays.
+    // A counter that will not open is an error, not "no files"; a numbered file missing, too.
+    // The old merged list stays.
     WriteBytes(Program("mrg-sch.dat"), Counter(2));
+    FailIoCallForTest(IoCall::Open, 1, EACCES);
+    EXPECT_THROW(JoinMergedLists(progress), IoError);
+    ResetIoFaultsForTest();
     WriteBytes(Program("Scheda.1"), "*1\r\nA\r\n");
     RemoveFile(Program("Scheda.2"));
     EXPECT_THROW(JoinMergedLists(progress), IoError);
