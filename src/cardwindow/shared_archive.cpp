@@ -163,7 +163,7 @@ void SettlePending(CopyRecord& r, const CardFiles& local, const CardFiles& share
 
 bool SharedArchiveConfigured() {
     RecordFile probe;
-    return probe.TryOpen(DataFilePath(data_file::kSharedArchive), 1, RecordFile::Mode::Read);
+    return probe.OpenIfExists(DataFilePath(data_file::kSharedArchive), 1, RecordFile::Mode::Read);
 }
 
 void ForgetSharedCopy(CrashSafeArchiveReplacement& commit) {

@@ -8,7 +8,7 @@ class CrashSafeArchiveReplacement;
 // The shared archive named by the first line of the open archive's "inf-serv.imp": a station
 // that works on a copy of it hands the cards it added over when the program is left.
 
-// True when "inf-serv.imp" of the archive directory opens.
+// True when "inf-serv.imp" of the archive directory is there; one that fails to open raises.
 bool SharedArchiveConfigured();
 
 enum class SyncOutcome {

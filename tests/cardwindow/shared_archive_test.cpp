@@ -242,6 +242,10 @@ TEST_F(SharedArchive, NoSharedIndexTouchesNothing) {
     // An empty first line names no directory.
     WriteBytes(local + "inf-serv.imp", "\r\n");
     EXPECT_EQ(SyncToServerArchive().outcome, SyncOutcome::NoSharedArchive);
+    // A link that fails to open is no missing one: leaving would skip the copy without a word.
+    FailIoCallForTest(IoCall::Open, 1, EIO);
+    EXPECT_THROW(SharedArchiveConfigured(), IoError);
+    ResetIoFaultsForTest();
     RemoveFile(local + "inf-serv.imp");
     EXPECT_FALSE(SharedArchiveConfigured());
     EXPECT_THROW(SyncToServerArchive(), IoError);

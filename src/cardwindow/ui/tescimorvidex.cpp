@@ -49,11 +49,11 @@ void TEsciMorvidex::SiClick() {
 }
 
 void TEsciMorvidex::NoClick() {
-    if (ArchiveWritable() && SharedArchiveConfigured()) {
+    if (ArchiveWritable()) {
         SyncResult result;
         try {
             WaitCursor wait;
-            result = SyncToServerArchive();
+            if (SharedArchiveConfigured()) result = SyncToServerArchive();
         } catch (const IoError& e) {
             // Nothing was counted in the shared archive; the user may try again or stay.
             ShowIoError(e);
