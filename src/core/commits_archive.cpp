@@ -3,7 +3,6 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
-#include <filesystem>
 #include <system_error>
 #include <utility>
 
@@ -55,10 +54,8 @@ bool IsMarkerName(const std::string& name) {
 
 std::vector<std::string> Markers(const std::string& dir) {
     std::vector<std::string> markers;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.empty() ? "." : dir, ec))
-        if (IsMarkerName(entry.path().filename().string()))
-            markers.push_back(dir + entry.path().filename().string());
+    for (const std::string& name : ListDirectory(dir))
+        if (IsMarkerName(name)) markers.push_back(dir + name);
     return markers;
 }
 

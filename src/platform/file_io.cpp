@@ -149,6 +149,33 @@ void SyncDirectoryOf(const std::string& path) {
     if (!synced) ThrowErrno(path);
 }
 
+std::vector<std::string> ListDirectory(const std::string& dir) {
+    const int fd = OpenFd(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) return {};
+    if (fd < 0) ThrowErrno(dir);
+    DIR* d = ::fdopendir(fd);
+    if (!d) {
+        const int err = errno;
+        ::close(fd);
+        errno = err;
+        ThrowErrno(dir);
+    }
+    std::vector<std::string> names;
+    for (;;) {
+        // readdir answers null both at the end and on an error; only errno tells them apart.
+        errno = 0;
+        const dirent* e = ::readdir(d);
+        if (!e) break;
+        const std::string_view name = e->d_name;
+        if (name != "." && name != "..") names.emplace_back(name);
+    }
+    const int err = errno;
+    ::closedir(d);
+    errno = err;
+    if (err != 0) ThrowErrno(dir);
+    return names;
+}
+
 namespace {
 // The contents of an open file from its start, which is closed: the whole file, which may be no
 // larger than `limit`, or with `prefix` its first `limit` bytes. The size is taken once; a file

@@ -49,6 +49,11 @@ void SetTempNameHookForTest(AtomicWriteHook hook);
 // never touched. Answers how many were removed.
 int RemoveStaleTempFiles(const std::string& dir);
 
+// The names in a directory, "." and ".." left out. A directory that is not there holds none; one
+// that fails to open or to be read raises the input/output error, so that a file in it is never
+// taken for absent.
+std::vector<std::string> ListDirectory(const std::string& dir);
+
 // Syncs the directory holding `path`, so that a rename or a new file in it survives a crash.
 // A file system that cannot sync directories (EINVAL) counts as done; other failures raise.
 void SyncDirectoryOf(const std::string& path);

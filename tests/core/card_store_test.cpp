@@ -338,6 +338,15 @@ TEST_F(CardStoreTest, AFailedEditNeverBlocksTheNextOneNorComesBackAtOpening) {
     });
 }
 
+TEST_F(CardStoreTest, AnArchiveDirectoryThatCannotBeListedTakesNoStore) {
+    // A job's pending commit there cannot be ruled out: its finish would overwrite the store.
+    MakeCardFiles(1, 0);
+    FailIoCallForTest(IoCall::Open, 1, EIO);
+    EXPECT_THROW(RefusePendingCommits(dir.Path()), IoError);
+    ResetIoFaultsForTest();
+    EXPECT_NO_THROW(RefusePendingCommits(dir.Path()));
+}
+
 TEST_F(CardStoreTest, FailedNewCardLeavesIndexAndNumbersUnchanged) {
     struct Case {
         const char* missing;
