@@ -130,8 +130,8 @@ AlphaKeyBuilder::AlphaKeyBuilder(int field) : field_(field), type_(TypeOrNone(fi
 std::optional<std::vector<int32_t>> ReadAlphabeticalOrder(int field, size_t limit) {
     if (field <= 0) return std::nullopt;
     RecordFile file;
-    if (!file.TryOpen(CoreState.ArchiveDir + AlphabeticalOrderFileName(field), kOrderRecordBytes,
-                      RecordFile::Mode::Read))
+    if (!file.OpenIfExists(CoreState.ArchiveDir + AlphabeticalOrderFileName(field), kOrderRecordBytes,
+                           RecordFile::Mode::Read))
         return std::nullopt;
     const int64_t entries =
         std::min<int64_t>(file.RecordCount(), int64_t(std::min<size_t>(limit, INT32_MAX)));

@@ -25,7 +25,7 @@ constexpr int kOrderRecordBytes = 4;
 // "ALFA." followed by '0' + f div 100, '0' + f div 10 mod 10, '0' + f mod 10.
 std::string AlphabeticalOrderFileName(int field);
 // The alphabetical order index of `field` (that name in the archive directory): its card
-// numbers, at most `limit`; nullopt when the field names no order or the file does not open.
+// numbers, at most `limit`; nullopt when the field names no order or the file is not there.
 std::optional<std::vector<int32_t>> ReadAlphabeticalOrder(int field, size_t limit = SIZE_MAX);
 
 // The key of one card for the alphabetical order by `field`, blank-padded as stored: texts,

@@ -216,8 +216,8 @@ class IndexedTexts {
   public:
     bool Open(int field) {
         field_ = field;
-        if (!index_.TryOpen(CoreState.ArchiveDir + AlphabeticalOrderFileName(field), kOrderRecordBytes,
-                            RecordFile::Mode::Read))
+        if (!index_.OpenIfExists(CoreState.ArchiveDir + AlphabeticalOrderFileName(field), kOrderRecordBytes,
+                                 RecordFile::Mode::Read))
             return false;
         positions_ = std::min<int64_t>(index_.RecordCount(), int64_t(CoreState.LastCard) + 1);
         return true;

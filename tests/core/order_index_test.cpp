@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <functional>
@@ -15,6 +16,7 @@
 #include "core/core_state.h"
 #include "core/field_format.h"
 #include "platform/bytes.h"
+#include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "support/field_layout.h"
 #include "support/program_dir.h"
@@ -193,6 +195,10 @@ TEST_F(OrderIndexTest, AlphabeticalOrderFiles) {
     EXPECT_EQ(Archive("alf-supp.dat"), Record("Rossi" + pad, 31) + Record(pad, 31) +
                                            Record("Bianchi" + pad, 31) + Record("rossi" + pad, 31));
     EXPECT_EQ(Archive("ALFA.001"), Int32s({1, 2, 0, 3}));
+    // One that fails to open is no missing one, which the person would be told to build again.
+    FailIoCallForTest(IoCall::Open, 1, EIO);
+    EXPECT_THROW(ReadAlphabeticalOrder(1), IoError);
+    ResetIoFaultsForTest();
     EXPECT_EQ(AlphabeticalOrderFileName(105), "ALFA.105");
 
     for (int field : {0, 10, 4001}) {  // no field, or one the archive does not have

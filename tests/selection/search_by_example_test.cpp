@@ -231,6 +231,13 @@ TEST_F(SearchByExampleTest, MissingOrderIndexChangesNothing) {
     CoreState.SearchAsList = 1;
     EXPECT_FALSE(SearchAllIntoSelection(progress));
     EXPECT_TRUE(SelectedCards().empty());
+
+    // One that is there but fails to open (the second file the step opens) is told.
+    WriteIndex("Alfa.001", kNameOrder);
+    CoreState.SearchAsList = 0;
+    FailIoCallForTest(IoCall::Open, 2, EIO);
+    EXPECT_THROW(StartSearch(progress), IoError);
+    ResetIoFaultsForTest();
 }
 
 TEST_F(SearchByExampleTest, WhereANewSearchStarts) {
