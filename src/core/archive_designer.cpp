@@ -43,7 +43,7 @@ bool CreateDesignFolder() {
 SourceStage StageSourceForEditor() {
     const std::string path = DataFilePath(data_file::kDesignerSource);
     RecordFile probe;
-    if (!probe.TryOpen(path, 1, RecordFile::Mode::Read)) return SourceStage::Missing;
+    if (!probe.OpenIfExists(path, 1, RecordFile::Mode::Read)) return SourceStage::Missing;
     const int64_t size = probe.RecordCount();
     probe.Close();
     LoadTextForViewer(path);

@@ -25,7 +25,7 @@ bool CreateDesignFolder();
 
 enum class SourceStage {
     Loaded,    // the staging file "txt-tab2.imp" holds the source
-    Missing,   // "scheda.txt" does not open
+    Missing,   // "scheda.txt" is not there (one that fails to open raises)
     TooLarge,  // kEditorSourceLimit bytes or more: "tabella.txt" holds the explanation
 };
 // Stages the working folder's "scheda.txt" for the editor.

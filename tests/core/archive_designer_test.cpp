@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 
 #include "compiler_fixture.h"
 #include "core/core_state.h"
+#include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
 #include "support/temp_dir.h"
@@ -97,6 +99,10 @@ TEST_F(ArchiveDesignerTest, SourceStagedForTheEditor) {
             EXPECT_EQ(ReadBytes(Prog("tabella.txt")), "T443\r\nT444\r\nT445\r\n");
         }
     }
+    // A source that fails to open is no missing one, which the editor may save a new one over.
+    FailIoCallForTest(IoCall::Open, 1, EIO);
+    EXPECT_THROW(StageSourceForEditor(), IoError);
+    ResetIoFaultsForTest();
 }
 
 TEST_F(ArchiveDesignerTest, PageDimension) {
