@@ -6,8 +6,8 @@
 #include <array>
 
 #include "core/core_state.h"
-#include "platform/io_error.h"
 #include "platform/paths.h"
+#include "platform/ui/bitmap_file.h"
 #include "platform/ui/qt_text.h"
 #include "territory/map_drawing.h"
 #include "territory/map_geometry.h"
@@ -158,8 +158,7 @@ QImage DrawMapPicture(QPrinter* printer) {
             throw;
         }
     }
-    const std::string path = MapPicturePath();
-    if (!image.save(QString::fromStdString(path), "BMP")) ThrowIo(101, path);
+    SaveBitmapFile(image, MapPicturePath());
     return image;
 }
 

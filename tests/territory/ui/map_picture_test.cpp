@@ -4,12 +4,14 @@
 
 #include <QImage>
 #include <QPrinter>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <regex>
 
 #include "core/core_state.h"
+#include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/ui/printing.h"
 #include "support/program_dir.h"
@@ -155,6 +157,12 @@ TEST_F(MapPicture, OutlinesAndLabelPointsAtTheEdges) {
 TEST_F(MapPicture, FailedDrawingKeepsThePreviousPicture) {
     DrawMapPicture();
     const std::string before = ReadBytes(geo + "prova.bmp");
+    // A picture that cannot be written whole is told.
+    MapCardCounts[1] = 20;
+    FailIoCallForTest(IoCall::Write, -1, ENOSPC);
+    EXPECT_THROW(DrawMapPicture(), IoError);
+    ResetIoFaultsForTest();
+    EXPECT_EQ(ReadBytes(geo + "prova.bmp"), before);
     std::filesystem::remove(geo + "dov-zor.dat");
     MapClassThresholds.Limits = {U, U, U, U, U, U, U};
     EXPECT_THROW(DrawMapPicture(), IoError);
