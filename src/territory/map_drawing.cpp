@@ -376,7 +376,8 @@ void DrawOutlines(MapPainter& painter, const MapTransform& t) {
     const std::span<const uint8_t> fileOf(MapOutlineFileOf.data() + 1, size_t(MapComuneCount()));
     for (int n = 1; n <= kOutlineFileCount; ++n) {
         RecordFile file;
-        if (!file.TryOpen(OutlineFilePath(n), int(OutlineRecordSize(n)), RecordFile::Mode::Read)) continue;
+        if (!file.OpenIfExists(OutlineFilePath(n), int(OutlineRecordSize(n)), RecordFile::Mode::Read))
+            continue;
         std::vector<uint8_t> bytes(OutlineRecordSize(n));
         const OutlineRecord outline(bytes.data(), OutlineCapacity(n));
         ForEachOutlineOf(n, fileOf, [&](int k, int64_t r) {

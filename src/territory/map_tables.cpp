@@ -75,7 +75,7 @@ void LoadMapColours() {
 void LoadMapFonts() {
     MapFontHeights.fill(kDefaultFontHeight);
     RecordFile file;
-    if (!file.TryOpen(DataFilePath(data_file::kMapFontHeight), 16, RecordFile::Mode::Read)) return;
+    if (!file.OpenIfExists(DataFilePath(data_file::kMapFontHeight), 16, RecordFile::Mode::Read)) return;
     uint8_t records[32];
     // A short file keeps the defaults of what it lacks.
     const int64_t read = file.ReadUpTo(0, records, 2);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "core/core_state.h"
 #include "platform/file_io.h"
 #include "platform/io_error.h"
@@ -422,6 +424,20 @@ TEST_F(MapDrawingTest, MissingRequiredFileAbandonsTheDrawing) {
     RecordingCanvas canvas;
     EXPECT_THROW(DrawMap(canvas, nullptr), IoError);
     EXPECT_TRUE(MapClassOf.empty());  // the drawing's tables are released
+}
+
+TEST_F(MapDrawingTest, AFileThatFailsToOpenIsToldNeverDrawnAsMissing) {
+    RecordingCanvas canvas;
+    ResetIoFaultsForTest();
+    DrawMap(canvas, nullptr);
+    const int opens = IoCallCountForTest(IoCall::Open);
+    ASSERT_GT(opens, 0);
+    for (int n = 1; n <= opens; ++n) {
+        FailIoCallForTest(IoCall::Open, n, EIO);
+        RecordingCanvas again;
+        EXPECT_THROW(DrawMap(again, nullptr), IoError) << "open " << n;
+        ResetIoFaultsForTest();
+    }
 }
 
 }  // namespace
