@@ -1,7 +1,6 @@
 #include "elaborations/ui/tvedeafc.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QFontMetricsF>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,6 +19,7 @@
 #include "platform/file_io.h"
 #include "platform/io_error.h"
 #include "platform/ui/application.h"
+#include "platform/ui/bitmap_file.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/printing.h"
@@ -41,15 +41,6 @@ QFont PlaneFont(double scale) {
     QFont font(QStringLiteral("Sans Serif"));
     font.setPixelSize(std::max(1, int(kFontPixels * scale + 0.5)));
     return font;
-}
-
-// A 24-bit bitmap file of the picture, written whole.
-void SavePicture(const QImage& picture, const std::string& path) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!picture.save(&buffer, "BMP")) ThrowIo(kDiskWriteError, path);
-    WriteFileAtomic(path, std::string_view(bytes.constData(), size_t(bytes.size())));
 }
 
 }  // namespace
@@ -190,7 +181,7 @@ void TVedeAFC::DisegnaClick() {
     picture_ = image;
     Piano->update();
     try {
-        SavePicture(picture_, PicturePath());
+        SaveBitmapFile(picture_, PicturePath());
     } catch (const IoError& e) {
         ShowIoError(e);
     }

@@ -1,13 +1,11 @@
 #include "quick/ui/report_canvas.h"
 
-#include <QBuffer>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
 #include <algorithm>
 
-#include "platform/file_io.h"
-#include "platform/io_error.h"
+#include "platform/ui/bitmap_file.h"
 #include "platform/ui/qt_text.h"
 
 namespace qv {
@@ -73,11 +71,7 @@ QImage MonochromeReportPicture(const QImage& drawn) {
 }
 
 void SaveReportPicture(const QImage& picture, const std::string& path) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!picture.save(&buffer, "BMP")) ThrowIo(kDiskWriteError, path);
-    WriteFileAtomic(path, std::string_view(bytes.constData(), size_t(bytes.size())));
+    SaveBitmapFile(picture, path);
 }
 
 }  // namespace qv
