@@ -214,7 +214,10 @@ void THelp::Stampa1Click() {
     const int cellChars = file_ == ViewerFile::LabelSheet ? CoreState.LabelWidth : 0;
     if (cellChars > 0)
         font = FontFittingWidth(*printer, font, cellChars * std::max(1, int(CoreState.LabelColumns)));
-    PrintTextPages(*printer, font, LayoutPrintout(MemoLines(), TextLinesPerPage(*printer, font)), cellChars);
+    GuardedIo([&] {
+        PrintTextPages(*printer, font, LayoutPrintout(MemoLines(), TextLinesPerPage(*printer, font)),
+                       cellChars);
+    });
 }
 
 void ShowTextViewer(QWidget* owner, ViewerFile file) {

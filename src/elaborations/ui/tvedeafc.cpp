@@ -220,7 +220,9 @@ void TVedeAFC::SalvacomeBitmap1Click() {
 void TVedeAFC::Stampa1Click() {
     std::unique_ptr<QPrinter> printer = AskPrinter(this);
     if (!printer) return;
-    PrintPlaneScene(*printer, BuildPlaneScene(PlaneRoad()));
+    GuardedIo([&] {
+        if (!PrintPlaneScene(*printer, BuildPlaneScene(PlaneRoad()))) ThrowPrintFailed(*printer);
+    });
 }
 
 void TVedeAFC::Help2Click() {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/io_error.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_text.h"
 
@@ -123,11 +124,15 @@ QFont FontFittingWidth(QPrinter& printer, const QFont& font, int lineChars) {
     return fitted;
 }
 
-bool PrintTextPages(QPrinter& printer, const QFont& font, const std::vector<std::vector<std::string>>& pages,
+void ThrowPrintFailed(const QPrinter& printer) {
+    ThrowIo(kDiskWriteError, FsPath(printer.outputFileName()));
+}
+
+void PrintTextPages(QPrinter& printer, const QFont& font, const std::vector<std::vector<std::string>>& pages,
                     int cellChars) {
-    if (pages.empty()) return true;
+    if (pages.empty()) return;
     QPainter painter;
-    if (!painter.begin(&printer)) return false;
+    if (!painter.begin(&printer)) ThrowPrintFailed(printer);
     CellGrid grid{PrinterFont(printer, font), 0};
     if (cellChars > 0) grid = FitCells(printer, grid.font, pages, cellChars);
     const QFont& printerFont = grid.font;
@@ -149,7 +154,7 @@ bool PrintTextPages(QPrinter& printer, const QFont& font, const std::vector<std:
             y += metrics.lineSpacing();
         }
     }
-    return painter.end();
+    if (!painter.end()) ThrowPrintFailed(printer);
 }
 
 }  // namespace qv

@@ -27,14 +27,17 @@ std::string PrintToFileDefault(const std::string& folder);
 // The printer as a text device: how many lines of `font` fit on a page, and printing pages of
 // lines already laid out, each line a line of text from the top of the printable area.
 int TextLinesPerPage(QPrinter& printer, const QFont& font);
-// Windows-1252 lines. Raises nothing; answers false when the printer could not be started.
+// Windows-1252 lines. A printout that cannot be started or finished (a print file that cannot be
+// made or written) raises the input/output error.
 // With `cellChars` above 0 a line is a row of cells, each ended by a tab: cell k starts k cell
 // widths from the left edge, so the columns of labels line up whatever their text and whatever
 // the font's tab stops. A cell is `cellChars` digits wide, or wider when a font without fixed
 // pitch makes some cell's text wider, so that no label reaches into the next; the font then
 // shrinks until the widest row fits the page.
-bool PrintTextPages(QPrinter& printer, const QFont& font, const std::vector<std::vector<std::string>>& pages,
+void PrintTextPages(QPrinter& printer, const QFont& font, const std::vector<std::vector<std::string>>& pages,
                     int cellChars = 0);
+// Raises the input/output error for a printout that could not begin or end, naming its file.
+[[noreturn]] void ThrowPrintFailed(const QPrinter& printer);
 // `font`, made smaller when needed so that `lineChars` of its characters fit the printable width.
 QFont FontFittingWidth(QPrinter& printer, const QFont& font, int lineChars);
 

@@ -121,7 +121,7 @@ void TListaCliccabile::Stampa1Click() {
     for (size_t i = 0; i < lines.size(); i += perPage)
         pages.emplace_back(lines.begin() + long(i),
                            lines.begin() + long(std::min(lines.size(), i + perPage)));
-    PrintTextPages(*printer, font, pages);
+    GuardedIo([&] { PrintTextPages(*printer, font, pages); });
 }
 
 void TListaCliccabile::Esci1Click() {

@@ -8,6 +8,7 @@
 #include "core/core_state.h"
 #include "platform/paths.h"
 #include "platform/ui/bitmap_file.h"
+#include "platform/ui/printing.h"
 #include "platform/ui/qt_text.h"
 #include "territory/map_drawing.h"
 #include "territory/map_geometry.h"
@@ -145,7 +146,8 @@ QImage DrawMapPicture(QPrinter* printer) {
         QPainter printerPainter;
         std::unique_ptr<PainterMapCanvas> paper;
         MapPrintPage page;
-        if (printer && printerPainter.begin(printer)) {
+        if (printer) {
+            if (!printerPainter.begin(printer)) ThrowPrintFailed(*printer);
             paper = std::make_unique<PainterMapCanvas>(printerPainter);
             page = {paper.get(), printerPainter.device()->width(), printerPainter.device()->height(),
                     printer->resolution()};
@@ -157,6 +159,7 @@ QImage DrawMapPicture(QPrinter* printer) {
             if (paper) printer->abort();
             throw;
         }
+        if (paper && !printerPainter.end()) ThrowPrintFailed(*printer);
     }
     SaveBitmapFile(image, MapPicturePath());
     return image;

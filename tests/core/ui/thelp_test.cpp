@@ -294,6 +294,17 @@ TEST_F(THelpTest, PrintsToAPdf) {
     SetPrinterHook([] { return std::string(); });
     v->Stampa1->trigger();
     EXPECT_FALSE(FileSize(pdf).has_value());
+
+    // A file that cannot be made is told, never taken for a printout.
+    std::vector<std::string> told;
+    SetMessageHook([&](const MessageRequest& r) {
+        told.push_back(r.text);
+        return 1;
+    });
+    SetPrinterHook([&] { return root / "manca/stampa.pdf"; });
+    v->Stampa1->trigger();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find("manca"), std::string::npos) << told[0];
 }
 
 // A sheet of 3 labels across and 12 down, each label 3 lines padded to 40 characters, as the

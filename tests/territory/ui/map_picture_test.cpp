@@ -218,6 +218,12 @@ TEST_F(MapPicture, PrintedOnAPdfPage) {
     }
     ASSERT_GT(titleHeight[96], 0);
     EXPECT_NEAR(titleHeight[300] / titleHeight[96], 1, 0.05);
+
+    // A print file that cannot be made is told, never taken for a printed map.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(dir / "manca/cartina.pdf"));
+    EXPECT_THROW(DrawMapPicture(&printer), IoError);
 }
 
 // The shipped base with every comune active in one of seven classes and the thick borders of
