@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "platform/io_error.h"
@@ -307,30 +308,34 @@ int RemoveStaleTempFiles(const std::string& dir) {
 }
 
 namespace {
-// Writes `bytes` to a fresh synced temporary beside `target`, with the old file's permissions when
-// there is one, and answers its name. Nothing is left on failure; the error names `path`.
-std::string WriteTempBeside(const std::string& target, std::string_view bytes, const std::string& path) {
+// Writes `bytes` to a fresh temporary beside `target`, synced unless asked otherwise, with the old
+// file's permissions when there is one, and answers its name. Nothing is left on failure; the
+// error names `path`.
+std::string WriteTempBeside(const std::string& target, std::string_view bytes, const std::string& path,
+                            Durability durability = Durability::Synced) {
     const std::string temp = TempPathBeside(target);
     int fd = OpenFd(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
     if (fd < 0) ThrowErrno(path);
-    if (!WriteAll(fd, bytes.data(), bytes.size()) || SyncFd(fd) != 0) {
+    // Unsynced, a failure the system finds late is told by close.
+    if (!WriteAll(fd, bytes.data(), bytes.size()) ||
+        (durability == Durability::Synced ? SyncFd(fd) : ::close(std::exchange(fd, -1))) != 0) {
         int err = errno;
-        ::close(fd);
+        if (fd >= 0) ::close(fd);
         UnlinkFile(temp.c_str());
         errno = err;
         ThrowErrno(path);
     }
-    ::close(fd);
+    if (fd >= 0) ::close(fd);
     struct stat st;
     if (::stat(target.c_str(), &st) == 0) ::chmod(temp.c_str(), st.st_mode & 07777);
     return temp;
 }
 }  // namespace
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes) {
+void WriteFileAtomic(const std::string& path, std::string_view bytes, Durability durability) {
     if (path.empty()) ThrowIo(kFileNotFound, path);
     const std::string target = ResolveForCreate(path);
-    const std::string temp = WriteTempBeside(target, bytes, path);
+    const std::string temp = WriteTempBeside(target, bytes, path, durability);
     try {
         if (gAtomicHook) gAtomicHook(temp);
     } catch (...) {
@@ -343,7 +348,7 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
         errno = err;
         ThrowErrno(path);
     }
-    SyncDirectoryOf(target);
+    if (durability == Durability::Synced) SyncDirectoryOf(target);
 }
 
 FilesReplacedOrPutBack::~FilesReplacedOrPutBack() {

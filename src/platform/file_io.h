@@ -19,10 +19,15 @@ std::string ReadFileOrThrow(const std::string& path, int64_t limit = kWholeFileL
 // are; for files of which only a head is ever used.
 std::optional<std::string> TryReadFilePrefix(const std::string& path, int64_t limit);
 
+// Whether a rewritten file is on the disk when the write returns (the file and its directory
+// synced, so that it survives a crash), or left to the system: for a file made again from others
+// at every use (a picture of the map or of a report), where the wait for the disk would be felt.
+enum class Durability { Synced, Unsynced };
 // Rewrites a file whole: the bytes go to a temporary file in the same directory, which is
-// synced and renamed over the old one, then the directory is synced. A failure at any point
-// leaves the old file untouched and raises the input/output error.
-void WriteFileAtomic(const std::string& path, std::string_view bytes);
+// synced and renamed over the old one, then the directory is synced (unsynced: neither). A
+// failure at any point leaves the old file untouched and raises the input/output error.
+void WriteFileAtomic(const std::string& path, std::string_view bytes,
+                     Durability durability = Durability::Synced);
 // The same, done only when the file does not already hold `bytes` (one that cannot be read is
 // written, and the failed read is reported), so that starting and opening write nothing on a full disk when
 // nothing changed. Answers whether it wrote.

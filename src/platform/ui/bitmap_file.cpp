@@ -14,7 +14,7 @@ void SaveBitmapFile(const QImage& picture, const std::string& path) {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!picture.save(&buffer, "BMP")) ThrowIo(kDiskWriteError, path);
-    WriteFileAtomic(path, std::string_view(bytes.constData(), size_t(bytes.size())));
+    WriteFileAtomic(path, std::string_view(bytes.constData(), size_t(bytes.size())), Durability::Unsynced);
 }
 
 }  // namespace qv

@@ -125,7 +125,9 @@ QFont FontFittingWidth(QPrinter& printer, const QFont& font, int lineChars) {
 }
 
 void ThrowPrintFailed(const QPrinter& printer) {
-    ThrowIo(kDiskWriteError, FsPath(printer.outputFileName()));
+    // On a printer rather than into a file, the printer's name stands where the file's would.
+    const QString file = printer.outputFileName();
+    ThrowIo(kDiskWriteError, FsPath(file.isEmpty() ? printer.printerName() : file));
 }
 
 void PrintTextPages(QPrinter& printer, const QFont& font, const std::vector<std::vector<std::string>>& pages,

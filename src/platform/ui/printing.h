@@ -36,7 +36,8 @@ int TextLinesPerPage(QPrinter& printer, const QFont& font);
 // shrinks until the widest row fits the page.
 void PrintTextPages(QPrinter& printer, const QFont& font, const std::vector<std::vector<std::string>>& pages,
                     int cellChars = 0);
-// Raises the input/output error for a printout that could not begin or end, naming its file.
+// Raises the input/output error for a printout that could not begin or end, naming its file (or
+// its printer).
 [[noreturn]] void ThrowPrintFailed(const QPrinter& printer);
 // `font`, made smaller when needed so that `lineChars` of its characters fit the printable width.
 QFont FontFittingWidth(QPrinter& printer, const QFont& font, int lineChars);
