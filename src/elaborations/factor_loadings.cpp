@@ -30,7 +30,7 @@ FactorLoadingsFile::FactorLoadingsFile(FactorRoad road, int variables)
 
 std::optional<FactorLoadingsFile> FactorLoadingsFile::TryOpen(FactorRoad road, int variables) {
     RecordFile file;
-    if (!file.TryOpen(LoadingsPath(road), 1, RecordFile::Mode::Read)) return std::nullopt;
+    if (!file.OpenIfExists(LoadingsPath(road), 1, RecordFile::Mode::Read)) return std::nullopt;
     return FactorLoadingsFile(std::move(file), variables);
 }
 

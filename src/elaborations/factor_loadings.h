@@ -26,7 +26,7 @@ class FactorLoadingsFile {
     // file holds no factor and its length is not checked.
     FactorLoadingsFile(FactorRoad road, int variables);
     // For the readers that take a missing file as no analysis: open for reading only, nullopt
-    // when it does not open; a file that ends inside a factor still raises.
+    // when it is not there; one that fails to open, or ends inside a factor, raises.
     static std::optional<FactorLoadingsFile> TryOpen(FactorRoad road, int variables);
 
     int Variables() const { return variables_; }

@@ -14,6 +14,7 @@
 #include "platform/bytes.h"
 #include "platform/io_error.h"
 #include "platform/progress.h"
+#include "support/io_faults.h"
 #include "support/loadings_file.h"
 #include "support/program_dir.h"
 #include "support/records.h"
@@ -229,6 +230,9 @@ TEST_F(FactorReportTest, MissingFiles) {
     EXPECT_FALSE(WriteFactorReport(FactorRoad::Standard));
     EXPECT_EQ(CoreState.ProceedFlag, 0);
     EXPECT_EQ(Report(), kHead);
+    // Every failed call is told: loadings that fail to open are no missing analysis.
+    WriteBytes(Arch("fat-sch.dat"), test::LoadingsBytes({{0, 0, 0}}));
+    test::ForEachIoFault([] {}, [] { WriteFactorReport(FactorRoad::Standard); }, [](const std::string&) {});
     // Factors of zeros explain no share (rather than a division by zero).
     WriteBytes(Arch("fat-sch.dat"), test::LoadingsBytes({{0, 0, 0}}));
     EXPECT_TRUE(WriteFactorReport(FactorRoad::Standard));
