@@ -141,7 +141,7 @@ int32_t MergeArchives(const std::vector<std::string>& directories, Progress& pro
     const CardFiles current = CardFiles::Current();
     const CardGeometry g = current.Geometry();
     progress.SetMaximum(int(directories.size()));
-    if (!FileExists(current.IndexPath())) current.WriteLastCard(-1);
+    if (!FileIsThere(current.IndexPath())) current.WriteLastCard(-1);
     FileLock lock(current.IndexPath());
     if (!lock.Locked()) ThrowIo(kAccessDenied, current.IndexPath());
     RefusePendingCommits(CoreState.ArchiveDir);

@@ -152,7 +152,7 @@ ReorderRun ReorderMarkedCategories(Progress& progress) {
     // the cards anew, so none another station added is left out.
     const CardFiles files = CardFiles::Current();
     FileLock lock(files.IndexPath());
-    if (!lock.Locked() && FileExists(files.IndexPath())) ThrowIo(kAccessDenied, files.IndexPath());
+    if (!lock.Locked() && FileIsThere(files.IndexPath())) ThrowIo(kAccessDenied, files.IndexPath());
     RefusePendingCommits(CoreState.ArchiveDir);
     std::optional<CrashSafeArchiveReplacement> commit;
     std::string declarations, values;

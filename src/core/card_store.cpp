@@ -36,7 +36,7 @@ static_assert(kLastCardNumber == kSelectionMaskBytes * 8 - 1);
 template <typename Edit>
 void UnderEditLock(const std::string& indexPath, Edit edit) {
     FileLock lock(indexPath);
-    if (!lock.Locked() && FileExists(indexPath)) ThrowIo(kAccessDenied, indexPath);
+    if (!lock.Locked() && FileIsThere(indexPath)) ThrowIo(kAccessDenied, indexPath);
     RefusePendingCommits(DirectoryPart(indexPath));
     edit();
 }

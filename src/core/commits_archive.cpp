@@ -111,7 +111,7 @@ void WriteIndex(const std::string& dir, const CommitMarker& m, int32_t last) {
 // A second link to the old file, kept until the marker is gone; a copy where links fail.
 void KeepOld(const std::string& dir, const CommitMarker::Entry& e) {
     const std::string target = dir + e.target, backup = dir + e.backup;
-    if (e.legacy || e.backup.empty() || FileExists(backup) || !FileExists(target)) return;
+    if (e.legacy || e.backup.empty() || FileIsThere(backup) || !FileIsThere(target)) return;
     KeepSecondLink(target, backup);
 }
 
@@ -124,9 +124,9 @@ void Apply(const std::string& dir, const CommitMarker& m) {
     for (const CommitMarker::Entry& e : m.entries) KeepOld(dir, e);
     for (const CommitMarker::Entry& e : m.entries) {
         const std::string target = dir + e.target;
-        if (FileExists(dir + e.staged)) {
+        if (FileIsThere(dir + e.staged)) {
             RenameOver(dir + e.staged, target);
-        } else if (Removes(e) && FileExists(target)) {
+        } else if (Removes(e) && FileIsThere(target)) {
             if (!RemoveFile(target) && errno != ENOENT) ThrowErrno(target);
             SyncDirectoryOf(target);
         }
@@ -138,12 +138,12 @@ void Apply(const std::string& dir, const CommitMarker& m) {
 void Rollback(const std::string& dir, const CommitMarker& m) {
     for (const CommitMarker::Entry& e : m.entries) {
         if (e.legacy) continue;
-        if (FileExists(dir + e.backup)) {
+        if (FileIsThere(dir + e.backup)) {
             RenameOver(dir + e.backup, dir + e.target);
         } else if (e.before.size < 0 && !Removes(e) && StampOf(dir + e.target) == e.after) {
             if (!RemoveFile(dir + e.target)) ThrowErrno(dir + e.target);
         }
-        if (FileExists(dir + e.staged) && !RemoveFile(dir + e.staged)) ThrowErrno(dir + e.staged);
+        if (FileIsThere(dir + e.staged) && !RemoveFile(dir + e.staged)) ThrowErrno(dir + e.staged);
     }
     if (!m.index.empty() && m.lastBefore) WriteIndex(dir, m, *m.lastBefore);
 }
@@ -296,7 +296,7 @@ void CrashSafeArchiveReplacement::Commit(const std::function<void()>& build) {
     CommitMarker m;
     TextBuilder text;
     for (const Rename& r : renames_) {
-        if (r.remove && !FileExists(dir_ + r.target)) continue;
+        if (r.remove && !FileIsThere(dir_ + r.target)) continue;
         if (!r.remove) RecordFile(dir_ + r.staged, 1, RecordFile::Mode::ReadWrite).Sync();
         CommitMarker::Entry e;
         e.staged = r.staged;
@@ -313,7 +313,7 @@ void CrashSafeArchiveReplacement::Commit(const std::function<void()>& build) {
         m.lastAfter = index_->second;
         std::string line = "I " + m.index + "\t" + std::to_string(m.lastAfter);
         // Without an index there is none to go back to: a rollback leaves it as it finds it.
-        if (FileExists(dir_ + m.index)) {
+        if (FileIsThere(dir_ + m.index)) {
             m.lastBefore =
                 CardFiles(std::string(), std::string(), dir_ + m.index, CardGeometry{}).ReadLastCard();
             line += "\t" + std::to_string(*m.lastBefore);
@@ -327,7 +327,7 @@ void CrashSafeArchiveReplacement::Commit(const std::function<void()>& build) {
         text.Save(path);
     } catch (const IoError&) {
         // A marker that reached the directory must go again, or it counts like one written whole.
-        if (!FileExists(path) || RemoveFile(path)) throw;
+        if (!FileIsThere(path) || RemoveFile(path)) throw;
     }
     // From here on the job ends done or rolled back before this returns.
     committed_ = true;
@@ -373,7 +373,7 @@ bool RecoverArchive(const std::string& archiveDir) {
     SetTempFileStation(CoreState.StationNumber);
     const std::string index = archiveDir + kIndexName;
     FileLock lock(index);
-    if (!lock.Locked() && FileExists(index)) ThrowIo(kAccessDenied, index);
+    if (!lock.Locked() && FileIsThere(index)) ThrowIo(kAccessDenied, index);
     const bool rebuild = FinishArchiveCommits(archiveDir);
     RecoverJournal(archiveDir);
     RemoveStaleTempFiles(archiveDir);

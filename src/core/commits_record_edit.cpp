@@ -182,7 +182,7 @@ bool Settled(const std::string& dir, const std::string& journal) {
 void CrashSafeRecordEdit::Commit() {
     const std::string journal = JournalPath(dir_);
     // A journal left by a crash is settled at opening; until then nothing is written over it.
-    if (FileExists(journal) && !Settled(dir_, journal)) ThrowIo(kAccessDenied, journal);
+    if (FileIsThere(journal) && !Settled(dir_, journal)) ThrowIo(kAccessDenied, journal);
     std::vector<Image> images;
     for (const Entry& e : entries_)
         images.push_back({e.name, e.offset, ReadAt(dir_ + e.name, e.offset, e.after.size()), e.after});
@@ -190,7 +190,7 @@ void CrashSafeRecordEdit::Commit() {
         WriteFileAtomic(journal, Serialize(images));
     } catch (const IoError&) {
         // Removed, the edit has failed; in place (its content is synced), the edit goes on.
-        if (!FileExists(journal) || RemoveFile(journal)) throw;
+        if (!FileIsThere(journal) || RemoveFile(journal)) throw;
     }
     try {
         WriteImages(dir_, images, true);
@@ -224,7 +224,7 @@ std::optional<std::vector<JournalImage>> ParseJournal(const std::string& bytes) 
 
 JournalRecovery RecoverJournal(const std::string& dir) {
     const std::string journal = JournalPath(dir);
-    if (!FileExists(journal)) return JournalRecovery::None;
+    if (!FileIsThere(journal)) return JournalRecovery::None;
     auto setAside = [&journal](int reason) {
         SetAsideDamaged(journal, reason);
         return JournalRecovery::SetAside;

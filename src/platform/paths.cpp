@@ -199,6 +199,14 @@ bool FileExists(const std::string& path) {
     return ::stat(ResolveExisting(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool FileIsThere(const std::string& path) {
+    const std::string resolved = ResolveExisting(path);
+    struct stat st;
+    if (::stat(resolved.c_str(), &st) == 0) return S_ISREG(st.st_mode);
+    if (errno == ENOENT || errno == ENOTDIR) return false;
+    ThrowErrno(path);
+}
+
 std::optional<int64_t> FileModifiedTime(const std::string& path) {
     struct stat st;
     if (::stat(ResolveExisting(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;

@@ -48,7 +48,13 @@ std::string ResolveForCreate(const std::string& path);
 // The directory part of a path, ending with '/'; empty for a bare file name.
 std::string DirectoryPart(const std::string& path);
 
+// Whether a regular file is there, for a look that may be wrong at no cost (a logo to show, an
+// archive to list): a path that cannot be looked at counts as no file.
 bool FileExists(const std::string& path);
+// The same where a wrong answer would cost stored data (a job's commit and its recovery, a
+// journal, a file replaced unasked when absent): false only when no entry is there; a path that
+// cannot be looked at (a failing disk, a shared folder gone stale) raises the input/output error.
+bool FileIsThere(const std::string& path);
 // The last modification of an existing file, in nanoseconds since the epoch; nullopt when there
 // is no such file.
 std::optional<int64_t> FileModifiedTime(const std::string& path);

@@ -104,7 +104,7 @@ std::string SiblingDirectory(const std::string& name) {
 // The last card to prepare: the index must be there, but the cards are those the files hold, so
 // an index that disagrees with them (a damaged one, read-only) lays out nothing of its own.
 int32_t LastHeldCard(const CardFiles& files) {
-    if (!FileExists(files.IndexPath())) ThrowIo(kFileNotFound, files.IndexPath());
+    if (!FileIsThere(files.IndexPath())) ThrowIo(kFileNotFound, files.IndexPath());
     return files.CountCards(true).last;
 }
 

@@ -236,7 +236,7 @@ void WriteQuickCrossTableReport(Progress& progress) {
     if (CoreState.CountByQuantUnit && !counter.UseQuantityValues()) CoreState.CountByQuantUnit = 0;
     // The classes of the grid lines, for the stars; without the grid no class is known.
     const std::string gridPath = DataFilePath(data_file::kQuickGrid);
-    const CategoryGrid grid = FileExists(gridPath) ? LoadCategoryGrid(gridPath) : CategoryGrid{};
+    const CategoryGrid grid = FileIsThere(gridPath) ? LoadCategoryGrid(gridPath) : CategoryGrid{};
     QuickCrossWriter(lines, grid, counter, chi).Write(progress);
 }
 

@@ -81,7 +81,8 @@ const char* const kLinkLabels[kLinkBlockLines] = {
 
 QuickGridCopy CopyGridsToQuickSet(const ConfirmReplace& confirmReplace) {
     QuickGridCopy copy;
-    if (FileExists(DataFilePath(data_file::kQuickGrid)) && !(confirmReplace && confirmReplace())) return copy;
+    if (FileIsThere(DataFilePath(data_file::kQuickGrid)) && !(confirmReplace && confirmReplace()))
+        return copy;
     copy.Done = true;
     copy.GridMissing = !CopyLines(data_file::kGrid, data_file::kQuickGrid);
     copy.HeadingsMissing = !CopyLines(data_file::kHeadings, data_file::kQuickHeadings);
@@ -107,7 +108,7 @@ void WriteDateVariableList() {
 }
 
 bool WriteLinkTemplate(const ConfirmReplace& confirmReplace) {
-    if (FileExists(DataFilePath(data_file::kLinkDefinitions)) && !(confirmReplace && confirmReplace()))
+    if (FileIsThere(DataFilePath(data_file::kLinkDefinitions)) && !(confirmReplace && confirmReplace()))
         return false;
     TextBuilder out;
     for (int block = 0; block < kLinkTemplateBlocks; ++block)

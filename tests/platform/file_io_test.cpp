@@ -68,6 +68,13 @@ TEST(Paths, CaseInsensitiveOpenAndCreate) {
     WriteFileAtomic(dir / "imposta.000", "new");
     EXPECT_EQ(ReadBytes(dir / "Imposta.000"), "new");
     EXPECT_FALSE(FileExists(dir.Path() + "imposta.000.tmp"));
+    // Where a wrong "absent" would cost data, a path that cannot be looked at is an error.
+    EXPECT_TRUE(FileIsThere(dir / "IMPOSTA.000"));
+    EXPECT_FALSE(FileIsThere(dir / "imposta.001"));
+    EXPECT_FALSE(FileIsThere(dir / "Imposta.000/x"));  // a file is no directory: nothing there
+    ASSERT_EQ(::symlink("anello", (dir / "anello").c_str()), 0);
+    EXPECT_FALSE(FileExists(dir / "anello"));
+    EXPECT_THROW(FileIsThere(dir / "anello"), IoError);
     WriteFileAtomic(dir / "nuovo.dat", "n");
     EXPECT_EQ(ReadBytes(dir / "nuovo.dat"), "n");
     RecordFile f(dir / "pianalto/alf-sch.dat", 1, RecordFile::Mode::Create);
