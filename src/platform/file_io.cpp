@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
-#include <utility>
 #include <vector>
 
 #include "platform/io_error.h"
@@ -314,18 +313,19 @@ namespace {
 std::string WriteTempBeside(const std::string& target, std::string_view bytes, const std::string& path,
                             Durability durability = Durability::Synced) {
     const std::string temp = TempPathBeside(target);
-    int fd = OpenFd(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
+    const int fd = OpenFd(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
     if (fd < 0) ThrowErrno(path);
+    const bool written =
+        WriteAll(fd, bytes.data(), bytes.size()) && (durability == Durability::Unsynced || SyncFd(fd) == 0);
+    const int writeError = errno;
     // Unsynced, a failure the system finds late is told by close.
-    if (!WriteAll(fd, bytes.data(), bytes.size()) ||
-        (durability == Durability::Synced ? SyncFd(fd) : ::close(std::exchange(fd, -1))) != 0) {
-        int err = errno;
-        if (fd >= 0) ::close(fd);
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed) {
+        const int err = written ? errno : writeError;
         UnlinkFile(temp.c_str());
         errno = err;
         ThrowErrno(path);
     }
-    if (fd >= 0) ::close(fd);
     struct stat st;
     if (::stat(target.c_str(), &st) == 0) ::chmod(temp.c_str(), st.st_mode & 07777);
     return temp;
